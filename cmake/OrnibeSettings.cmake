@@ -1,0 +1,22 @@
+# Shared compile settings: every target of the project links ornibe_settings.
+add_library(ornibe_settings INTERFACE)
+target_compile_features(ornibe_settings INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(ornibe_settings INTERFACE -Wall -Wextra -Werror)
+target_include_directories(ornibe_settings INTERFACE "${PROJECT_SOURCE_DIR}/src")
+
+if(ORNIBE_SANITIZE)
+  target_compile_options(ornibe_settings INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(ornibe_settings INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Adds a command-line tool that the build runs as a child process. Its
+# binary goes to the build tree's tool folder and installs into the
+# private tool folder.
+function(ornibe_add_tool name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE ornibe_settings)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${ORNIBE_BUILD_TOOL_DIR}")
+  install(TARGETS ${name} RUNTIME DESTINATION "${ORNIBE_TOOL_DIR_REL}")
+endfunction()

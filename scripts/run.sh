@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the wizard and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+"./scripts/setup.sh"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j2 --target ornibe
+exec ./build/src/ui/ornibe "$@"

@@ -1,0 +1,35 @@
+#include "app/BuildSettings.h"
+
+#include "sys/CaseFold.h"
+
+namespace ornibe {
+
+std::string BuildSettings::GetDriverInf(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= driverInfs.size()) {
+        return {};
+    }
+    return driverInfs[static_cast<size_t>(index)];
+}
+
+void BuildSettings::AddDriverInf(const std::string& path) {
+    // An empty entry would end every reader's walk early.
+    if (path.empty()) {
+        return;
+    }
+    for (const std::string& entry : driverInfs) {
+        if (equalsHostNoCase(entry, path)) {
+            return;
+        }
+    }
+    driverInfs.push_back(path);
+}
+
+void BuildSettings::SetWorkFolder(const std::string& value) {
+    if (value.size() > 1 && endsWithSlash(value)) {
+        workFolder = value.substr(0, value.size() - 1);
+    } else {
+        workFolder = value;
+    }
+}
+
+} // namespace ornibe

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ornibe {
+
+// The user's choices, filled by the settings page on "次へ >" and read by the
+// confirmation page and the build. Texts are host text (UTF-8). Nothing is
+// kept between runs: a new record holds the defaults.
+class BuildSettings {
+public:
+    std::int32_t GetCdDriveIndex() const { return cdDriveIndex; }
+    void SetCdDriveIndex(std::int32_t value) { cdDriveIndex = value; }
+
+    std::string GetCdDriveEntry() const { return cdDriveEntry; }
+    void SetCdDriveEntry(const std::string& value) { cdDriveEntry = value; }
+
+    std::string GetVolumeLabel() const { return volumeLabel; }
+    void SetVolumeLabel(const std::string& value) { volumeLabel = value; }
+
+    std::string GetServicePackPath() const { return servicePackPath; }
+    void SetServicePackPath(const std::string& value) { servicePackPath = value; }
+
+    // The entry at index, or the empty text at or past the end of the list.
+    std::string GetDriverInf(int index) const;
+    // Appends the path unless it is empty or an entry equal to it ignoring
+    // case is present (that entry keeps its spelling).
+    void AddDriverInf(const std::string& path);
+    void ClearDriverInfs() { driverInfs.clear(); }
+
+    std::int32_t GetBigDrive() const { return bigDrive; }
+    void SetBigDrive(std::int32_t value) { bigDrive = value; }
+
+    std::string GetWorkFolder() const { return workFolder; }
+    // Stores the path less one trailing "/", except that "/" itself stays.
+    void SetWorkFolder(const std::string& value);
+
+    std::string GetIsoPath() const { return isoPath; }
+    void SetIsoPath(const std::string& value) { isoPath = value; }
+
+private:
+    std::int32_t cdDriveIndex = 0;
+    std::string cdDriveEntry;
+    std::string volumeLabel;
+    std::string servicePackPath;
+    std::vector<std::string> driverInfs;
+    std::int32_t bigDrive = 1;
+    std::string workFolder;
+    std::string isoPath;
+};
+
+} // namespace ornibe

@@ -1,0 +1,2 @@
+// Sources of this layer arrive with its first unit.
+namespace ornibe {}

@@ -1,0 +1,80 @@
+#include "sys/CaseLookup.h"
+
+#include "sys/CaseFold.h"
+#include "sys/HostPath.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+namespace ornibe {
+namespace {
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The name of the entry in folder equal to name ignoring ASCII case, the
+// exact spelling first.
+std::optional<std::string> matchInFolder(const std::string& folder, std::string_view name) {
+    std::string exact = joinPath(folder, name);
+    if (exists(exact)) {
+        return std::string(name);
+    }
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()),
+                                            closedir);
+    if (!dir) {
+        return std::nullopt;
+    }
+    std::optional<std::string> found;
+    while (dirent* entry = readdir(dir.get())) {
+        std::string_view candidate = entry->d_name;
+        if (candidate != "." && candidate != ".." && equalsHostNoCase(candidate, name)) {
+            // Of several case variants take the smallest name, so that the
+            // answer does not depend on the order of the directory.
+            if (!found || candidate < *found) {
+                found = std::string(candidate);
+            }
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+std::optional<std::string> findNoCase(const std::string& base, std::string_view relative) {
+    std::string path = base;
+    if (!exists(path.empty() ? "." : path)) {
+        return std::nullopt;
+    }
+    while (!relative.empty()) {
+        size_t separator = relative.find_first_of("/\\");
+        std::string_view part = relative.substr(0, separator);
+        relative = separator == std::string_view::npos ? std::string_view()
+                                                        : relative.substr(separator + 1);
+        if (part.empty() || part == ".") {
+            continue;
+        }
+        if (part == "..") {
+            path = joinPath(path, "..");
+            continue;
+        }
+        std::optional<std::string> name = matchInFolder(path, part);
+        if (!name) {
+            return std::nullopt;
+        }
+        path = joinPath(path, *name);
+    }
+    return path;
+}
+
+std::string entryPathNoCase(const std::string& folder, std::string_view name) {
+    if (std::optional<std::string> existing = matchInFolder(folder, name)) {
+        return joinPath(folder, *existing);
+    }
+    return joinPath(folder, name);
+}
+
+} // namespace ornibe

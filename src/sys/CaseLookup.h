@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ornibe {
+
+// Windows trees copied to Linux, and driver media, carry names whose letter
+// case differs from what setup files and INFs say. These lookups match
+// names as Windows does: ASCII letters fold, nothing else does.
+
+// The real path of the entry below base that matches relative component by
+// component ignoring ASCII case. relative may use "/" or "\" and may start
+// with either; "." components are skipped, ".." goes up. An exact match is
+// preferred over a case-folded one. Nothing when no such entry exists.
+std::optional<std::string> findNoCase(const std::string& base, std::string_view relative);
+
+// The path a new or existing entry called name takes inside folder: an
+// entry whose name differs only in case is used when there is one, so that
+// a folder never holds two names that differ only in case; otherwise
+// folder/name as given.
+std::string entryPathNoCase(const std::string& folder, std::string_view name);
+
+} // namespace ornibe

@@ -1,0 +1,133 @@
+#include "sys/FileIo.h"
+
+#include "sys/FileError.h"
+#include "sys/HostPath.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace ornibe {
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::string readFile(const std::string& path) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throwFileError("open", path, errno);
+    }
+    struct stat st {};
+    if (fstat(fd.get(), &st) != 0) {
+        throwFileError("read", path, errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        throwFileError("read", path, EISDIR);
+    }
+    std::string content;
+    content.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    while (true) {
+        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throwFileError("read", path, errno);
+        }
+        if (n == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<size_t>(n));
+    }
+    return content;
+}
+
+void writeFileAtomic(const std::string& path, std::string_view bytes) {
+    std::string folder = folderPart(path);
+    std::string temp = joinPath(folder.empty() ? "." : folder, "." + fileName(path) + ".ornibe-new");
+    mode_t mode = 0644;
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+        // Read-only means the owner may not write, whoever we are: a file
+        // marked read-only refuses changes as it does on Windows.
+        if ((st.st_mode & S_IWUSR) == 0) {
+            throwFileError("open", path, EACCES);
+        }
+    }
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (fd.get() < 0) {
+        throwFileError("write", path, errno);
+    }
+    auto fail = [&](int error) {
+        ::unlink(temp.c_str());
+        throwFileError("write", path, error);
+    };
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            fail(errno);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (fchmod(fd.get(), mode) != 0 || fsync(fd.get()) != 0) {
+        fail(errno);
+    }
+    if (::close(fd.release()) != 0) {
+        fail(errno);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        fail(errno);
+    }
+}
+
+void removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        throwFileError("remove", path, errno);
+    }
+}
+
+void makeFolders(const std::string& path) {
+    std::string absolute = makeAbsolute(path);
+    if (existsAsFolder(absolute)) {
+        return;
+    }
+    std::string parent = folderPart(absolute);
+    if (!parent.empty() && parent != absolute) {
+        makeFolders(parent);
+    }
+    if (::mkdir(absolute.c_str(), 0777) != 0 && errno != EEXIST) {
+        throwFileError("create folder", path, errno);
+    }
+}
+
+} // namespace ornibe

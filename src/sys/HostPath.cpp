@@ -1,0 +1,159 @@
+#include "sys/HostPath.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+namespace ornibe {
+
+std::string fileName(std::string_view path) {
+    size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string folderPart(std::string_view path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) {
+        return {};
+    }
+    if (slash == 0) {
+        return "/";
+    }
+    return std::string(path.substr(0, slash));
+}
+
+std::string joinPath(std::string_view a, std::string_view b) {
+    while (!b.empty() && b.front() == '/') {
+        b.remove_prefix(1);
+    }
+    if (a.empty()) {
+        return std::string(b);
+    }
+    std::string out(a);
+    if (b.empty()) {
+        return out;
+    }
+    if (out.back() != '/') {
+        out += '/';
+    }
+    out += b;
+    return out;
+}
+
+namespace {
+
+std::string currentFolder() {
+    std::vector<char> buffer(4096);
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) {
+            return "/";
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+} // namespace
+
+std::string makeAbsolute(std::string_view path) {
+    std::string full = !path.empty() && path.front() == '/' ? std::string(path)
+                                                             : joinPath(currentFolder(), path);
+    bool trailing = full.size() > 1 && full.back() == '/';
+    std::vector<std::string_view> parts;
+    std::string_view rest(full);
+    while (!rest.empty()) {
+        size_t slash = rest.find('/');
+        std::string_view part = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        if (part.empty() || part == ".") {
+            continue;
+        }
+        if (part == "..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::string out;
+    for (std::string_view part : parts) {
+        out += '/';
+        out += part;
+    }
+    if (out.empty()) {
+        return "/";
+    }
+    if (trailing) {
+        out += '/';
+    }
+    return out;
+}
+
+bool existsAsFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool existsAsFolder(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool folderIsEmpty(const std::string& path) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
+    if (!dir) {
+        return false;
+    }
+    while (dirent* entry = readdir(dir.get())) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isDriveRoot(const std::string& path) {
+    std::string absolute = makeAbsolute(path);
+    if (absolute == "/" ) {
+        return true;
+    }
+    struct stat self {};
+    struct stat parent {};
+    if (stat(absolute.c_str(), &self) != 0 || !S_ISDIR(self.st_mode)) {
+        return false;
+    }
+    std::string up = joinPath(absolute, "..");
+    if (stat(up.c_str(), &parent) != 0) {
+        return false;
+    }
+    return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
+}
+
+std::optional<std::uint64_t> bytesFree(const std::string& path) {
+    std::string folder = makeAbsolute(path);
+    while (true) {
+        if (existsAsFolder(folder)) {
+            struct statvfs vfs {};
+            if (statvfs(folder.c_str(), &vfs) != 0) {
+                return std::nullopt;
+            }
+            return std::uint64_t(vfs.f_bavail) * std::uint64_t(vfs.f_frsize);
+        }
+        if (folder == "/") {
+            return std::nullopt;
+        }
+        folder = folderPart(folder);
+        if (folder.empty()) {
+            return std::nullopt;
+        }
+    }
+}
+
+} // namespace ornibe

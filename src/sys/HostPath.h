@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ornibe {
+
+// Host paths: native, UTF-8, separated by "/".
+
+// The part after the last "/" (the whole text when there is none).
+std::string fileName(std::string_view path);
+// The part before the last "/"; "/" for a name right below the root; the
+// empty text when the path has no "/".
+std::string folderPart(std::string_view path);
+// a and b joined with exactly one "/" between them; an empty part adds
+// nothing.
+std::string joinPath(std::string_view a, std::string_view b);
+
+// The absolute form of a path against the current folder, with "." and
+// ".." folded and repeated separators merged, without touching the disk
+// (links are not resolved). A trailing "/" stays. The empty path gives the
+// current folder.
+std::string makeAbsolute(std::string_view path);
+
+// A regular file, or a link to one. Folders never pass.
+bool existsAsFile(const std::string& path);
+// A folder, or a link to one.
+bool existsAsFolder(const std::string& path);
+// A folder with no entry besides "." and "..". False when it cannot be read.
+bool folderIsEmpty(const std::string& path);
+// "/" or a mount point (a folder on another device than its parent, or the
+// same inode as its parent).
+bool isDriveRoot(const std::string& path);
+// Bytes free to an unprivileged user on the volume that holds the nearest
+// existing folder of the path; nothing when no folder above it exists.
+std::optional<std::uint64_t> bytesFree(const std::string& path);
+
+} // namespace ornibe

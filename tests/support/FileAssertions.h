@@ -1,0 +1,19 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+namespace ornibe::test {
+
+// Shows bytes with CR, LF, TAB, 0x1A and other control or high bytes
+// escaped, so that a failure message tells line ends apart.
+std::string visibleBytes(std::string_view bytes);
+
+// Passes when the file ends with exactly these bytes.
+::testing::AssertionResult fileEndsWith(const std::string& path, std::string_view tail);
+// Passes when the file holds exactly these bytes.
+::testing::AssertionResult fileHolds(const std::string& path, std::string_view bytes);
+
+} // namespace ornibe::test

@@ -1,0 +1,76 @@
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+
+#include "support/FileAssertions.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+using namespace ornibe;
+using namespace ornibe::test;
+
+TEST(FileIo, read_error_names_path_operation_and_reason) {
+    TempDir dir;
+    try {
+        readFile(dir / "missing.sif");
+        FAIL() << "no FileError";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), dir / "missing.sif");
+        EXPECT_EQ(error.operation(), "open");
+        EXPECT_EQ(error.reason(), "No such file or directory");
+    }
+    EXPECT_THROW(readFile(dir.path()), FileError);
+}
+
+TEST(FileIo, atomic_write_replaces_content_and_keeps_permission_bits) {
+    TempDir dir;
+    std::string file = dir.write("TXTSETUP.SIF", "old");
+    chmod(file.c_str(), 0640);
+    writeFileAtomic(file, std::string("new\r\n\x1A", 6));
+    EXPECT_TRUE(fileHolds(file, std::string("new\r\n\x1A", 6)));
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(FileIo, atomic_write_to_a_read_only_file_leaves_it_as_it_was) {
+    TempDir dir;
+    std::string file = dir.write("DOSNET.INF", "keep");
+    chmod(file.c_str(), 0444);
+    try {
+        writeFileAtomic(file, "lost");
+        FAIL() << "no FileError";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.reason(), "Permission denied");
+    }
+    EXPECT_TRUE(fileHolds(file, "keep"));
+}
+
+TEST(FileIo, atomic_write_that_cannot_make_its_copy_leaves_the_file_as_it_was) {
+    TempDir dir;
+    std::string file = dir.write("DOSNET.INF", "keep");
+    dir.mkdir(".DOSNET.INF.ornibe-new"); // the copy cannot be opened for writing
+    EXPECT_THROW(writeFileAtomic(file, "lost"), FileError);
+    EXPECT_TRUE(fileHolds(file, "keep"));
+}
+
+TEST(FileIo, atomic_write_into_a_missing_folder_fails_and_creates_nothing) {
+    TempDir dir;
+    EXPECT_THROW(writeFileAtomic(dir / "missing/SVCPACK.INF", "x"), FileError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+}
+
+TEST(FileIo, make_folders_creates_every_missing_level) {
+    TempDir dir;
+    makeFolders(dir / "a/b/c");
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "a/b/c"));
+    std::string file = dir.write("f", "");
+    EXPECT_THROW(makeFolders(file + "/sub"), FileError);
+    removeFile(file);
+    removeFile(file);
+}
