@@ -1,0 +1,35 @@
+#pragma once
+
+#include "build/ProgressLog.h"
+#include "sys/MessageBox.h"
+
+#include <cstdint>
+
+namespace ornibe {
+
+// The three buttons of the confirmation page.
+enum class PageButton { Back, Run, Quit };
+
+// What the build needs from the confirmation page. The Qt page implements
+// it; tests fake it.
+class BuildPage {
+public:
+    virtual ~BuildPage() = default;
+
+    virtual ProgressLog& log() = 0;
+    virtual MessageBox& messageBox() = 0;
+    virtual void setButtonEnabled(PageButton button, bool enabled) = 0;
+    // Ends the page with a page code (see PageCode.h).
+    virtual void endPage(int pageCode) = 0;
+    // Lets the window repaint and handle input while a child runs.
+    virtual void processEvents() = 0;
+
+    // A progress window with a cancel button while the CD tree is copied.
+    virtual void copyProgressStarted() = 0;
+    // Reports progress; false when the user asked to cancel.
+    virtual bool copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal,
+                              std::uint64_t filesDone, std::uint64_t filesTotal) = 0;
+    virtual void copyProgressFinished() = 0;
+};
+
+} // namespace ornibe
