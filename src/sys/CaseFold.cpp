@@ -3,9 +3,13 @@
 namespace ornibe {
 namespace {
 
-unsigned char upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
+unsigned char upper(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+}
 
-int sign(int value) { return (value > 0) - (value < 0); }
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
 
 } // namespace
 
@@ -44,7 +48,8 @@ int compareSetupNoCase(std::string_view a, std::string_view b) {
             return sign(d);
         }
         if (leadA && leadB) {
-            d = int(static_cast<unsigned char>(a[i + 1])) - int(static_cast<unsigned char>(b[j + 1]));
+            d = int(static_cast<unsigned char>(a[i + 1])) -
+                int(static_cast<unsigned char>(b[j + 1]));
             if (d != 0) {
                 return sign(d);
             }
@@ -98,6 +103,8 @@ bool endsWithBackslashCp932(std::string_view cp932) {
     return last == cp932.size() - 1;
 }
 
-bool endsWithSlash(std::string_view utf8) { return !utf8.empty() && utf8.back() == '/'; }
+bool endsWithSlash(std::string_view utf8) {
+    return !utf8.empty() && utf8.back() == '/';
+}
 
 } // namespace ornibe

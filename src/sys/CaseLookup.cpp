@@ -53,7 +53,7 @@ std::optional<std::string> findNoCase(const std::string& base, std::string_view 
         size_t separator = relative.find_first_of("/\\");
         std::string_view part = relative.substr(0, separator);
         relative = separator == std::string_view::npos ? std::string_view()
-                                                        : relative.substr(separator + 1);
+                                                       : relative.substr(separator + 1);
         if (part.empty() || part == ".") {
             continue;
         }

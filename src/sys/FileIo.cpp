@@ -69,7 +69,8 @@ std::string readFile(const std::string& path) {
 
 void writeFileAtomic(const std::string& path, std::string_view bytes) {
     std::string folder = folderPart(path);
-    std::string temp = joinPath(folder.empty() ? "." : folder, "." + fileName(path) + ".ornibe-new");
+    std::string temp =
+        joinPath(folder.empty() ? "." : folder, "." + fileName(path) + ".ornibe-new");
     mode_t mode = 0644;
     struct stat st {};
     if (stat(path.c_str(), &st) == 0) {

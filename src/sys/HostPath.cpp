@@ -61,8 +61,8 @@ std::string currentFolder() {
 } // namespace
 
 std::string makeAbsolute(std::string_view path) {
-    std::string full = !path.empty() && path.front() == '/' ? std::string(path)
-                                                             : joinPath(currentFolder(), path);
+    std::string full =
+        !path.empty() && path.front() == '/' ? std::string(path) : joinPath(currentFolder(), path);
     bool trailing = full.size() > 1 && full.back() == '/';
     std::vector<std::string_view> parts;
     std::string_view rest(full);
@@ -121,7 +121,7 @@ bool folderIsEmpty(const std::string& path) {
 
 bool isDriveRoot(const std::string& path) {
     std::string absolute = makeAbsolute(path);
-    if (absolute == "/" ) {
+    if (absolute == "/") {
         return true;
     }
     struct stat self {};

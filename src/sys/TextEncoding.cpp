@@ -70,8 +70,11 @@ private:
 // (so an unmappable character is skipped whole), otherwise 1.
 size_t utf8SequenceLength(std::string_view text) {
     auto byte = static_cast<unsigned char>(text[0]);
-    size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3
-                                   : (byte >> 3) == 0x1E ? 4 : 1;
+    size_t length = byte < 0x80           ? 1
+                    : (byte >> 5) == 0x6  ? 2
+                    : (byte >> 4) == 0xE  ? 3
+                    : (byte >> 3) == 0x1E ? 4
+                                          : 1;
     if (length > text.size()) {
         return 1;
     }

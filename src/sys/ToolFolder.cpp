@@ -38,6 +38,8 @@ std::string toolFolder() {
     return ORNIBE_BUILD_TOOL_DIR;
 }
 
-void setToolFolder(std::string folder) { chosenFolder() = std::move(folder); }
+void setToolFolder(std::string folder) {
+    chosenFolder() = std::move(folder);
+}
 
 } // namespace ornibe

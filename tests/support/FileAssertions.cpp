@@ -24,10 +24,18 @@ std::string visibleBytes(std::string_view bytes) {
     std::string out;
     for (unsigned char c : bytes) {
         switch (c) {
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\\': out += "\\\\"; break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
         default:
             if (c < 0x20 || c == 0x7F) {
                 char hex[8];

@@ -18,7 +18,10 @@ TEST(CaseFold, setup_text_never_folds_a_trail_byte) {
     // 0x82 0x61 and 0x82 0x41 are two different double-byte characters.
     EXPECT_FALSE(equalsSetupNoCase("\x82\x61", "\x82\x41"));
     EXPECT_TRUE(equalsSetupNoCase("\x82\x61z", "\x82\x61Z"));
-    EXPECT_EQ(foldSetupText("ab\x82\x61" "c"), "AB\x82\x61" "C");
+    EXPECT_EQ(foldSetupText("ab\x82\x61"
+                            "c"),
+              "AB\x82\x61"
+              "C");
     EXPECT_TRUE(equalsSetupNoCase("ScsiPort", "SCSIPORT"));
     EXPECT_EQ(compareSetupNoCase("a", "b"), -1);
     // A lead byte at the very end is a broken character; it compares as a byte.

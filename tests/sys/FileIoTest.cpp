@@ -1,5 +1,5 @@
-#include "sys/FileError.h"
 #include "sys/FileIo.h"
+#include "sys/FileError.h"
 
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"

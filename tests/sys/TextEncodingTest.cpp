@@ -21,7 +21,9 @@ TEST(TextEncoding, utf8_and_cp932_round_trip_japanese_and_ascii) {
 TEST(TextEncoding, unmappable_or_invalid_input_gives_a_replacement_not_a_crash) {
     EXPECT_EQ(utf8ToCp932("a€b"), "a?b"); // code page 932 has no euro sign
     EXPECT_EQ(utf8ToCp932("a😀b"), "a?b");
-    EXPECT_EQ(utf8ToCp932("a\xFF\xFE" "b"), "a??b");
+    EXPECT_EQ(utf8ToCp932("a\xFF\xFE"
+                          "b"),
+              "a??b");
     EXPECT_EQ(utf8ToCp932("ab\xE6\x97"), "ab?"); // cut in the middle of a character
     EXPECT_EQ(cp932ToUtf8("a\x81"), "a\xEF\xBF\xBD");
     EXPECT_EQ(cp932ToUtf8("a\xA0z"), "a\xEF\xBF\xBDz");
@@ -35,12 +37,17 @@ TEST(TextEncoding, nul_bytes_and_empty_texts_pass_through) {
 }
 
 TEST(TextEncoding, utf16le_to_cp932_replaces_unmappable_characters_with_question_marks) {
-    std::string text("A\0\xE5\x65\x2C\x67\x3D\xD8\x00\xDE" "B\0", 12); // A 日本 😀 B
+    std::string text("A\0\xE5\x65\x2C\x67\x3D\xD8\x00\xDE"
+                     "B\0",
+                     12); // A 日本 😀 B
     EXPECT_EQ(utf16leToCp932(text), "A\x93\xFA\x96\x7B?B");
     EXPECT_EQ(utf16leToCp932(std::string("\x01\x04", 2)), "\x84\x46"); // Cyrillic Ё is in 932
-    EXPECT_EQ(utf16leToCp932(std::string("\x00\x01", 2)), "?");       // Latin Ā is not
-    EXPECT_EQ(utf16leToCp932(std::string("A\0B", 3)), "A?");   // odd last byte
-    EXPECT_EQ(utf16leToCp932(std::string("\x00\xDC" "A\0", 4)), "?A"); // lone low surrogate
+    EXPECT_EQ(utf16leToCp932(std::string("\x00\x01", 2)), "?");        // Latin Ā is not
+    EXPECT_EQ(utf16leToCp932(std::string("A\0B", 3)), "A?");           // odd last byte
+    EXPECT_EQ(utf16leToCp932(std::string("\x00\xDC"
+                                         "A\0",
+                                         4)),
+              "?A"); // lone low surrogate
 }
 
 TEST(TextEncoding, cp932_to_utf16le_writes_little_endian_units) {
