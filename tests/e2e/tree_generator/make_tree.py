@@ -505,9 +505,10 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
     tree.write("README.TXT", licence)
     tree.write("I386/EULA.TXT", licence)  # the same bytes twice, as CDs often have
 
-    for relative, size_of in [("SETUP.EXE", 6144), ("I386/SETUPLDR.BIN", 8192),
-                              ("I386/NTDETECT.COM", 4096), ("I386/NTLDR", 8192),
-                              ("I386/BOOTFONT.BIN", 4096)] + [(r, 512) for r in svcpack_extras(target)]:
+    binaries = [("SETUP.EXE", 6144), ("I386/SETUPLDR.BIN", 8192), ("I386/NTDETECT.COM", 4096),
+                ("I386/NTLDR", 8192), ("I386/BOOTFONT.BIN", 4096)]
+    binaries += [(relative, 512) for relative in svcpack_extras(target)]
+    for relative, size_of in binaries:
         rng = random.Random("%d:%s" % (seed, relative))
         tree.write(relative, b"MZ" + rng.randbytes(size_of - 2))
 
@@ -560,7 +561,8 @@ def driver_inf():
         "%OrScsi.DeviceDesc% = OrScsi_Inst, PCI\\VEN_1B2C&DEV_0301",
         "",
         "[OrSample.NTx86.5.1]",
-        "%OrScsi.DeviceDesc% = OrScsi_Inst, PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C, PCI\\VEN_1B2C&DEV_0301",
+        "%OrScsi.DeviceDesc% = OrScsi_Inst, PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C,"
+        " PCI\\VEN_1B2C&DEV_0301",
         "%OrScsi.DeviceDesc% = OrScsi_Inst, PCI\\VEN_1B2C&DEV_0302",
         "",
         "[OrSample.NTamd64]",

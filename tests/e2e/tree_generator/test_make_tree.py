@@ -3,7 +3,6 @@
 import os
 import re
 import shutil
-import stat
 import subprocess
 import sys
 import tempfile
@@ -86,7 +85,8 @@ def first_disk(sif):
 
 
 def assert_crlf_text(test, data, what):
-    test.assertNotRegex(data, re.compile(rb"[^\r]\n|\r[^\n]|^\n"), what + ": a line end is not CR LF")
+    test.assertNotRegex(data, re.compile(rb"[^\r]\n|\r[^\n]|^\n"),
+                        what + ": a line end is not CR LF")
     data.decode("cp932")
 
 
