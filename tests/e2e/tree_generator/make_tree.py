@@ -338,7 +338,8 @@ def dosnet_inf(target, filler):
         "MinimumMemory = 67108864",
         "",
         "[Directories]",
-        "d1 = \\",
+        # Quoted: an unquoted backslash at the end of a line continues it.
+        'd1 = "\\"',
         "d2 = \\LANG",
         "d3 = \\SYSTEM32",
         "",
