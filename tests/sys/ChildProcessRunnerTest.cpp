@@ -170,6 +170,7 @@ TEST_F(ChildProcessRunnerTest, things_that_are_not_programs_do_not_start) {
     dir.mkdir("folder.exe");
     dir.mkdir("tools/looksliketool");
     std::string plain = dir.write("plain", "echo hi\n");
+    dir.write("tools/notrunnable", "echo hi\n");
     std::string garbage = dir.write("garbage", std::string("\x01\x02\x03 not a program\n"));
     chmod(garbage.c_str(), 0755);
     const Case cases[] = {
@@ -178,6 +179,7 @@ TEST_F(ChildProcessRunnerTest, things_that_are_not_programs_do_not_start) {
         {quoteArgument(dir / "folder.exe"), dir / "folder.exe: Is a directory"},
         {"looksliketool", "looksliketool: No such file or directory"},
         {quoteArgument(plain), plain + ": Permission denied"},
+        {"notrunnable", "notrunnable: Permission denied"},
         {quoteArgument(garbage), garbage + ": Exec format error"},
     };
     for (const Case& c : cases) {

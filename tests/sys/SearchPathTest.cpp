@@ -96,7 +96,7 @@ TEST_F(SearchPathTest, nothing_found_gives_the_empty_text) {
     EXPECT_EQ(findProgram("MAKECAB.EXE"), "");
 }
 
-TEST_F(SearchPathTest, programs_come_from_tool_folder_or_path_and_must_be_executable) {
+TEST_F(SearchPathTest, programs_come_from_tool_folder_or_path_executable_ones_first) {
     // The current folder is not searched for programs.
     program(here + "/attrib");
     EXPECT_EQ(findProgram("ATTRIB"), "");
@@ -106,6 +106,10 @@ TEST_F(SearchPathTest, programs_come_from_tool_folder_or_path_and_must_be_execut
     EXPECT_EQ(findProgram("EXTRACT"), runnable);
     std::string own = program(tools + "/extract");
     EXPECT_EQ(findProgram("EXTRACT"), own);
+    // With no executable one anywhere, the file that is there is named so
+    // that starting it reports why it cannot run.
+    std::string plain = dir.write("second/makecab", "not executable");
+    EXPECT_EQ(findProgram("MAKECAB.EXE"), plain);
 }
 
 TEST_F(SearchPathTest, name_with_a_folder_is_looked_up_where_it_points) {
