@@ -118,13 +118,23 @@ public:
 
     // The path that name takes here: the exact name when it exists, else
     // the smallest existing name that differs only in case, else name.
-    std::string entryFor(const std::string& name) {
+    // existed tells whether that entry was there before (read from the
+    // folder or handed out earlier), so that a new one needs no lstat.
+    std::string entryFor(const std::string& name, bool* existed = nullptr) {
+        bool there = true;
         if (exact_.count(name) == 0) {
             auto twin = twins_.find(foldHostText(name));
             if (twin != twins_.end()) {
+                if (existed != nullptr) {
+                    *existed = true;
+                }
                 return joinPath(path_, twin->second);
             }
             add(name);
+            there = false;
+        }
+        if (existed != nullptr) {
+            *existed = there;
         }
         return joinPath(path_, name);
     }
@@ -289,11 +299,12 @@ private:
                                          : "not a regular file, folder or link");
             return;
         }
-        ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+        // O_NONBLOCK stays: reads of a regular file ignore it.
 
-        std::string target = parent.entryFor(node.name);
+        bool existed = true;
+        std::string target = parent.entryFor(node.name, &existed);
         struct stat existing {};
-        if (lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+        if (existed && lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
             failHere("a folder of that name stands in the destination: " + target);
             return;
         }
