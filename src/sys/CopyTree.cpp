@@ -360,7 +360,9 @@ private:
             }
             copied += static_cast<std::uint64_t>(n);
             progress.bytesDone = bytesBefore + std::min(copied, node.size);
-            report();
+            if (copied < node.size) {
+                report(); // the end of the file is reported once, below
+            }
         }
         timespec times[2] = {st.st_atim, st.st_mtim};
         if (::fchmod(out.get(), st.st_mode & 07777) != 0 || ::futimens(out.get(), times) != 0) {
