@@ -1,0 +1,1 @@
+#include "inf/InfReader.h"
