@@ -1,12 +1,14 @@
 #pragma once
 
 #include "inf/InfFile.h"
+#include "inf/OrderedTextMap.h"
 
-#include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornibe {
 
@@ -37,9 +39,9 @@ public:
     const InfFile& file() const { return file_; }
     const std::string& path() const { return path_; }
     const std::string& folder() const { return folder_; }
-    // ".NTX86", ".NT", ".X86" and the empty text after Open; all empty on an
+    // ".NTX86", ".NT", ".X86" and the empty text after Open; none on an
     // empty reader.
-    const std::array<std::string, 4>& decorations() const { return decorations_; }
+    const std::vector<std::string>& decorations() const { return decorations_; }
 
     // The first of base + decoration + suffix, decorations in order, that
     // exists as a section (an empty one counts); the empty text when none.
@@ -76,10 +78,20 @@ public:
     std::string GetTargetPath(std::optional<std::string_view> section) const;
 
 private:
+    std::optional<std::string> findDecorated(std::string_view base, std::string_view suffix) const;
+    std::optional<InfPosition> findDecoratedLine(std::string_view base, std::string_view suffix,
+                                                 std::string_view key) const;
+    // The host path of a file on the driver medium: the INF's folder and the
+    // parts (INF text, "\"-separated), matched ignoring letter case
+    // against what exists.
+    std::string mediumPath(std::initializer_list<std::string_view> parts) const;
+    void readModels(const std::string& modelsSection, DriverPackage& package,
+                    OrderedTextMap& installSections) const;
+
     InfFile file_;
     std::string path_;
     std::string folder_;
-    std::array<std::string, 4> decorations_;
+    std::vector<std::string> decorations_;
 };
 
 } // namespace ornibe
