@@ -9,6 +9,7 @@
 #include <charconv>
 #include <limits>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace ornibe {
@@ -412,6 +413,8 @@ private:
         const std::size_t budget =
             std::min<std::size_t>(std::max<std::size_t>(64u << 20, 4 * d_.text.size()), 3u << 30);
         std::string out;
+        std::string replaced;
+        std::vector<std::pair<std::size_t, Span>> moved;
         for (std::size_t i = 0; i < d_.fields.size(); ++i) {
             if (!percent_[i])
                 continue;
@@ -441,10 +444,18 @@ private:
                 }
                 p = close + 1;
             }
-            if (d_.text.size() + out.size() > budget)
+            if (d_.text.size() + replaced.size() + out.size() > budget)
                 continue;
-            d_.fields[i] = append(out);
+            // The table and raw view into the text; the replacements gather
+            // apart and join it once all are made.
+            moved.emplace_back(i, Span{static_cast<std::uint32_t>(replaced.size()),
+                                       static_cast<std::uint32_t>(out.size())});
+            replaced.append(out);
         }
+        const auto base = static_cast<std::uint32_t>(d_.text.size());
+        d_.text.append(replaced);
+        for (auto [i, span] : moved)
+            d_.fields[i] = Span{base + span.offset, span.size};
         for (Section& section : d_.sections)
             for (const Line& line : section.lines)
                 if (line.keyIsValue)
