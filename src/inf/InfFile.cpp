@@ -395,8 +395,6 @@ private:
         return i >= in_.size() || isLineEnd(in_[i]);
     }
 
-    // Appends the character at pos_, both bytes of a double-byte one, so
-    // that a trail byte 0x5C is never taken for a backslash.
     // Appends the character at pos_ and the run of plain bytes after it.
     void appendRun(Field& f) {
         appendCharacter(f);
@@ -410,6 +408,8 @@ private:
         }
     }
 
+    // Appends the character at pos_, both bytes of a double-byte one, so
+    // that a trail byte 0x5C is never taken for a backslash.
     void appendCharacter(Field& f) {
         auto from = static_cast<std::uint32_t>(d_.text.size());
         unsigned char c = static_cast<unsigned char>(in_[pos_]);
