@@ -2,21 +2,24 @@
 
 #include "app/CdDriveEntry.h"
 #include "app/PageCode.h"
+#include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
 #include "sys/CopyTree.h"
-#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
 
 #include <unistd.h>
 
 #include <atomic>
+#include <fstream>
 
 namespace ornibe {
 namespace {
 
-std::string shownQuoted(std::string_view value) { return "\"" + std::string(value) + "\""; }
+std::string shownQuoted(std::string_view value) {
+    return "\"" + std::string(value) + "\"";
+}
 
 // Windows programs run through Wine see the host's root as drive Z:.
 std::string wineName(std::string_view hostPath) {
@@ -27,12 +30,11 @@ std::string wineName(std::string_view hostPath) {
     return name;
 }
 
+// A Windows program begins with the two bytes "MZ".
 bool isWindowsProgram(const std::string& path) {
-    try {
-        return readFile(path).substr(0, 2) == "MZ";
-    } catch (const FileError&) {
-        return false;
-    }
+    std::ifstream in(path, std::ios::binary);
+    char magic[2] = {};
+    return in.read(magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
 }
 
 } // namespace
@@ -145,8 +147,13 @@ BuildRunner::CommandLine BuildRunner::cdImageCommand(const std::string& cdimage,
 
 bool BuildRunner::makeIsoImage() {
     page_.log().append("ISO イメージを作成しています。。。\r\n");
-    CommandLine command =
-        cdImageCommand(findOnSearchPath("CDIMAGE.EXE"), findOnSearchPath("BOOTSECT.BIN"));
+    // The boot sector file in the work folder's root (the current folder
+    // now) wins over one that ships with the tools.
+    std::string bootFile = findFileInFolder(settings_.GetWorkFolder(), "BOOTSECT.BIN");
+    if (bootFile.empty()) {
+        bootFile = findOnSearchPath("BOOTSECT.BIN");
+    }
+    CommandLine command = cdImageCommand(findOnSearchPath("CDIMAGE.EXE"), bootFile);
     page_.log().append(command.shown + "\r\n");
     if (!runLogged(command.run)) {
         reportFailure("\r\nISO イメージの作成に失敗しました");

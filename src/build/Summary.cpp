@@ -30,8 +30,8 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
 
     // The tree's setup files name the CD in SourceDisksNames line 1.
     std::string folder = summarySourceFolder(settings);
-    std::string txtsetup = findNoCase(folder, "I386/TXTSETUP.SIF")
-                               .value_or(joinPath(folder, "I386/TXTSETUP.SIF"));
+    std::string txtsetup =
+        findNoCase(folder, "I386/TXTSETUP.SIF").value_or(joinPath(folder, "I386/TXTSETUP.SIF"));
     InfReader reader(txtsetup);
     std::string cdName = reader.GetValue("SourceDisksNames", "", "1", 1);
     log.append(cp932ToUtf8(cdName));

@@ -21,13 +21,23 @@ std::string txtsetup(std::string_view cdName) {
 std::string driverInf(std::string_view description, std::string_view service) {
     std::string s(service);
     return "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=SCSIAdapter\r\n"
-           "[Manufacturer]\r\n%Mfg%=Models\r\n[Models]\r\n%Dev%=Inst_" + s +
-           ",PCI\\VEN_1234&DEV_" + s + "\r\n[Inst_" + s + "]\r\nCopyFiles=Files\r\n"
-           "[Inst_" + s + ".Services]\r\nAddService=" + s + ",2,Svc\r\n[Svc]\r\nServiceType=1\r\n"
-           "StartType=0\r\nErrorControl=1\r\nServiceBinary=%12%\\" + s + ".sys\r\n"
-           "[Files]\r\n" + s + ".sys\r\n[DestinationDirs]\r\nDefaultDestDir=12\r\n"
-           "[SourceDisksNames]\r\n1=\"Disk\"\r\n[SourceDisksFiles]\r\n" + s + ".sys=1\r\n"
-           "[Strings]\r\nMfg=\"Maker\"\r\nDev=\"" + std::string(description) + "\"\r\n";
+           "[Manufacturer]\r\n%Mfg%=Models\r\n[Models]\r\n%Dev%=Inst_" +
+           s + ",PCI\\VEN_1234&DEV_" + s + "\r\n[Inst_" + s +
+           "]\r\nCopyFiles=Files\r\n"
+           "[Inst_" +
+           s + ".Services]\r\nAddService=" + s +
+           ",2,Svc\r\n[Svc]\r\nServiceType=1\r\n"
+           "StartType=0\r\nErrorControl=1\r\nServiceBinary=%12%\\" +
+           s +
+           ".sys\r\n"
+           "[Files]\r\n" +
+           s +
+           ".sys\r\n[DestinationDirs]\r\nDefaultDestDir=12\r\n"
+           "[SourceDisksNames]\r\n1=\"Disk\"\r\n[SourceDisksFiles]\r\n" +
+           s +
+           ".sys=1\r\n"
+           "[Strings]\r\nMfg=\"Maker\"\r\nDev=\"" +
+           std::string(description) + "\"\r\n";
 }
 
 class SummaryTest : public ::testing::Test {
@@ -67,8 +77,7 @@ TEST_F(SummaryTest, all_optional_values_empty_read_from_the_work_folder) {
                           "\r\n\r\n追加するドライバ：\r\n      なし"
                           "\r\n\r\n137GB 以上のハードディスク：\r\n      使用する"
                           "\r\n\r\n作業フォルダ：\r\n      " +
-                              dir / "work" +
-                              "\r\n\r\nISO イメージ：\r\n      作成しない\r\n\r\n");
+                              dir / "work" + "\r\n\r\nISO イメージ：\r\n      作成しない\r\n\r\n");
     EXPECT_EQ(data.versionCode, '1');
 }
 
