@@ -1,0 +1,55 @@
+#include "inf/DriverPackage.h"
+
+#include "inf/InfFile.h"
+#include "sys/CaseFold.h"
+
+namespace ornibe {
+
+void DriverPackage::AddCatalogFile(std::string path) {
+    catalogFiles_.add(std::move(path));
+}
+
+void DriverPackage::AddServiceBinary(std::string fileName) {
+    serviceBinaries_.add(std::move(fileName));
+}
+
+void DriverPackage::AddInfFile(std::string path) {
+    infFiles_.add(std::move(path));
+}
+
+void DriverPackage::AddHardwareId(std::string hardwareId, std::string service) {
+    hardwareIdToService_.insert(std::move(hardwareId), std::move(service));
+}
+
+void DriverPackage::AddDescription(std::string description, std::string service) {
+    descriptionToService_.insert(std::move(description), std::move(service));
+}
+
+void DriverPackage::AddFileTarget(std::string sourcePath, std::string_view absoluteTarget) {
+    if (fileToTargetDir_.contains(sourcePath))
+        return;
+    // The folder below the Windows folder, as text-mode setup names target
+    // folders: without "C:\WINDOWS" and the backslash after it. A target
+    // that does not lie below the Windows folder (a Program Files folder,
+    // the root of the system drive) has no such name; the file then goes to
+    // the Windows folder itself rather than to a folder made of the cut-off
+    // tail of another path.
+    const std::string_view windows = InfFile::windowsFolder;
+    std::string relative = "\\";
+    if (absoluteTarget.size() > windows.size() + 1 &&
+        equalsSetupNoCase(absoluteTarget.substr(0, windows.size()), windows) &&
+        absoluteTarget[windows.size()] == '\\')
+        relative = std::string(absoluteTarget.substr(windows.size() + 1));
+    fileToTargetDir_.insert(std::move(sourcePath), std::move(relative));
+}
+
+void DriverPackage::Clear() {
+    catalogFiles_.clear();
+    serviceBinaries_.clear();
+    hardwareIdToService_.clear();
+    descriptionToService_.clear();
+    fileToTargetDir_.clear();
+    infFiles_.clear();
+}
+
+} // namespace ornibe

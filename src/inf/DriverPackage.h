@@ -1,0 +1,59 @@
+#pragma once
+
+#include "inf/NoCaseTextList.h"
+#include "inf/OrderedTextMap.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ornibe {
+
+// What text-mode setup needs from all driver INF files the user listed,
+// merged: an earlier INF wins over a later one for every entry.
+//
+// The lists keep insertion order and refuse an entry equal to one present,
+// ignoring case. The maps compare keys exactly, keep the first value stored
+// and iterate in insertion order.
+//
+// Paths of files on the driver medium (catalogFiles, infFiles and the keys
+// of fileToTargetDir) are host paths (UTF-8, "/"). The other texts (binary
+// names, hardware IDs, descriptions, services, relative target folders such
+// as "system32\drivers") are code page 932 setup-file text.
+class DriverPackage {
+public:
+    void AddCatalogFile(std::string path);
+    void AddServiceBinary(std::string fileName);
+    void AddInfFile(std::string path);
+    void AddHardwareId(std::string hardwareId, std::string service);
+    void AddDescription(std::string description, std::string service);
+    // Stores the source path with the target folder relative to the Windows
+    // folder (InfFile::windowsFolder): "C:\WINDOWS\system32\drivers" becomes
+    // "system32\drivers", the Windows folder itself a single backslash.
+    // A source path already present keeps its first target.
+    void AddFileTarget(std::string sourcePath, std::string_view absoluteTarget);
+
+    // Entry i, or the empty text when i is not less than the list's length.
+    std::string GetCatalogFile(std::size_t i) const { return catalogFiles_.at(i); }
+    std::string GetServiceBinary(std::size_t i) const { return serviceBinaries_.at(i); }
+    std::string GetInfFile(std::size_t i) const { return infFiles_.at(i); }
+
+    const NoCaseTextList& catalogFiles() const { return catalogFiles_; }
+    const NoCaseTextList& serviceBinaries() const { return serviceBinaries_; }
+    const NoCaseTextList& infFiles() const { return infFiles_; }
+    const OrderedTextMap& hardwareIdToService() const { return hardwareIdToService_; }
+    const OrderedTextMap& descriptionToService() const { return descriptionToService_; }
+    const OrderedTextMap& fileToTargetDir() const { return fileToTargetDir_; }
+
+    void Clear();
+
+private:
+    NoCaseTextList catalogFiles_;
+    NoCaseTextList serviceBinaries_;
+    OrderedTextMap hardwareIdToService_;
+    OrderedTextMap descriptionToService_;
+    OrderedTextMap fileToTargetDir_;
+    NoCaseTextList infFiles_;
+};
+
+} // namespace ornibe

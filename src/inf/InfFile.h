@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ornibe {
+
+// One line of an open INF file: the section it belongs to and its index in
+// that section. Positions come from InfFile's finds and are only meaningful
+// for the file that gave them.
+struct InfPosition {
+    std::uint32_t section = 0;
+    std::uint32_t line = 0;
+
+    bool operator==(const InfPosition&) const = default;
+};
+
+// A setup information file (INF or SIF) read as Windows setup reads it, with
+// the answers of the SETUPAPI calls the program relies on:
+//
+//   SetupOpenInfFileA        open(), parse(), isOpen()
+//   SetupGetLineCountA       lineCount()
+//   SetupFindFirstLineA      findFirstLine()
+//   SetupFindNextLine        findNextLine()
+//   SetupFindNextMatchLineA  findNextMatchLine()
+//   SetupGetLineByIndexA     lineByIndex()
+//   SetupGetFieldCount       fieldCount()
+//   SetupGetStringFieldA     stringField()
+//   SetupGetLineTextA        lineText()
+//   SetupGetTargetPathA      targetPath()
+//
+// All text is code page 932 bytes as the file holds it (a UTF-16LE or UTF-8
+// file is converted to code page 932 when it is read), with enclosing
+// double quotes removed and %strkey% tokens replaced. Section names and
+// keys compare ignoring ASCII letter case. Sections of one name are merged
+// in file order.
+//
+// Every lookup is answered from an index built when the file is read, so
+// finding a section or a key costs constant time on average.
+//
+// An InfFile that is not open (default-constructed, or a failed open)
+// answers every lookup as absent: lineCount() is -1, finds give nothing.
+// Copies are cheap and share the parsed text.
+class InfFile {
+public:
+    // The folder that stands for the Windows folder (GetWindowsDirectoryA)
+    // in target paths: DIRID 10 is this folder.
+    static constexpr std::string_view windowsFolder = "C:\\WINDOWS";
+
+    InfFile();
+
+    // Reads and parses the file at the host path. The result is not open
+    // when the file cannot be read or is not a Windows INF (see parse()).
+    static InfFile open(const std::string& path);
+    // Parses INF text held in memory, with or without a byte-order mark.
+    // The result is open when the text holds a [Version] section whose
+    // Signature is "$Windows NT$", "$Chicago$" or "$Windows 95$" (ignoring
+    // case), as SetupOpenInfFileA demands of INF_STYLE_WIN4 files.
+    static InfFile parse(std::string_view bytes);
+
+    bool isOpen() const;
+
+    // The number of lines of the section; -1 when there is no such section.
+    int lineCount(std::string_view section) const;
+
+    // The first line of the section.
+    std::optional<InfPosition> findFirstLine(std::string_view section) const;
+    // The first line of the section whose key equals key, ignoring case.
+    std::optional<InfPosition> findFirstLine(std::string_view section, std::string_view key) const;
+    // The line after position in its section; nothing after the last.
+    std::optional<InfPosition> findNextLine(InfPosition position) const;
+    // The next line after position in its section whose key equals key.
+    std::optional<InfPosition> findNextMatchLine(InfPosition position, std::string_view key) const;
+    // The line with this index (from 0) in the section.
+    std::optional<InfPosition> lineByIndex(std::string_view section, std::size_t index) const;
+
+    // The number of fields after the key; 0 for a position not in the file.
+    std::size_t fieldCount(InfPosition position) const;
+    // Field 0 is the key (the empty text for a line without one), fields 1
+    // to fieldCount() the values. Nothing for a field past the last.
+    std::optional<std::string> stringField(InfPosition position, std::size_t index) const;
+    // The values of the line joined by commas, without blanks; nothing for
+    // a position not in the file.
+    std::optional<std::string> lineText(InfPosition position) const;
+
+    // The absolute destination folder that DestinationDirs gives the
+    // file-list section, or its DefaultDestDir when the section has no entry
+    // there (system32 when neither exists, as Windows setup does). Without a
+    // section, the default destination. Nothing when the file is not open
+    // or the DIRID is not one this program knows.
+    std::optional<std::string> targetPath(std::optional<std::string_view> section) const;
+
+    struct Data;
+
+private:
+    explicit InfFile(std::shared_ptr<const Data> data);
+
+    std::shared_ptr<const Data> data_;
+};
+
+} // namespace ornibe

@@ -1,0 +1,334 @@
+#include "inf/InfReader.h"
+
+#include "inf/DriverPackage.h"
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/HostPath.h"
+#include "sys/TextEncoding.h"
+
+#include <charconv>
+#include <tuple>
+
+namespace ornibe {
+
+namespace {
+
+// The text after the last backslash, the whole text when it has none. A
+// trail byte 0x5C of a double-byte character is not a backslash.
+std::string afterLastBackslash(std::string_view cp932) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < cp932.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(cp932[i]);
+        if (c == '\\')
+            start = i + 1;
+        else if (isCp932LeadByte(c))
+            ++i;
+    }
+    return std::string(cp932.substr(start));
+}
+
+struct DecorationParts {
+    std::string_view architecture;
+    std::string_view major;
+    std::string_view minor;
+};
+
+// A TargetOS decoration such as NTx86.5.1 in its architecture, major and
+// minor parts; what follows a third period (the product type) is dropped.
+DecorationParts splitDecoration(std::string_view text) {
+    DecorationParts parts;
+    std::string_view* slots[] = {&parts.architecture, &parts.major, &parts.minor};
+    for (std::string_view* slot : slots) {
+        auto dot = text.find('.');
+        *slot = text.substr(0, dot);
+        if (dot == std::string_view::npos)
+            break;
+        text.remove_prefix(dot + 1);
+    }
+    return parts;
+}
+
+std::optional<unsigned> parseNumber(std::string_view text) {
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+InfReader::InfReader() = default;
+
+InfReader::InfReader(const std::string& path)
+    : file_(InfFile::open(path)), path_(path),
+      folder_(folderPart(path)), decorations_{".NTX86", ".NT", ".X86", ""} {}
+
+bool InfReader::OpenChecked(const std::string& path) {
+    path_ = path;
+    file_ = InfFile::open(path);
+    return file_.isOpen();
+}
+
+void InfReader::Close() {
+    file_ = InfFile();
+}
+
+std::optional<std::string> InfReader::findDecorated(std::string_view base,
+                                                    std::string_view suffix) const {
+    for (const std::string& decoration : decorations_) {
+        std::string name;
+        name.reserve(base.size() + decoration.size() + suffix.size());
+        name.append(base).append(decoration).append(suffix);
+        if (file_.lineCount(name) != -1)
+            return name;
+    }
+    return std::nullopt;
+}
+
+std::string InfReader::FindDecoratedSection(std::string_view base, std::string_view suffix) const {
+    return findDecorated(base, suffix).value_or(std::string());
+}
+
+std::optional<InfPosition> InfReader::findDecoratedLine(std::string_view base,
+                                                        std::string_view suffix,
+                                                        std::string_view key) const {
+    auto section = findDecorated(base, suffix);
+    if (!section)
+        return std::nullopt;
+    return file_.findFirstLine(*section, key);
+}
+
+std::string InfReader::GetValue(std::string_view base, std::string_view suffix,
+                                std::string_view key, std::size_t field) const {
+    auto line = findDecoratedLine(base, suffix, key);
+    return line ? GetField(*line, field) : std::string();
+}
+
+std::string InfReader::GetField(InfPosition position, std::size_t field) const {
+    return file_.stringField(position, field).value_or(std::string());
+}
+
+std::string InfReader::mediumPath(std::initializer_list<std::string_view> parts) const {
+    // Windows path parts become one relative host path: backslashes turn
+    // into "/", and empty parts and repeated separators fall away, so that
+    // a subfolder written "x86" is a folder of its own, not a suffix of the
+    // disk path.
+    std::string relative;
+    for (std::string_view part : parts) {
+        std::string utf8 = cp932ToUtf8(part);
+        std::string component;
+        auto flush = [&]() {
+            if (!component.empty() && component != ".") {
+                if (!relative.empty())
+                    relative.push_back('/');
+                relative.append(component);
+            }
+            component.clear();
+        };
+        for (char c : utf8) {
+            if (c == '\\' || c == '/')
+                flush();
+            else
+                component.push_back(c);
+        }
+        flush();
+    }
+    std::string built = folder_.empty() ? relative : joinPath(folder_, relative);
+    // Driver media carry names whose letter case differs from their INF:
+    // use the entry that exists.
+    if (auto found = findNoCase(folder_, relative))
+        return *found;
+    return built;
+}
+
+std::string InfReader::GetCatalogPath() const {
+    for (std::string_view decoration : {".NTX86", ".NT", ".X86", ""}) {
+        auto line = file_.findFirstLine("version", std::string("CatalogFile").append(decoration));
+        if (!line)
+            continue;
+        std::string name = GetField(*line, 1);
+        return name.empty() ? std::string() : mediumPath({name});
+    }
+    return std::string();
+}
+
+std::string InfReader::FindModelsSection(char versionCode) const {
+    auto first = file_.findFirstLine("Manufacturer");
+    if (!first)
+        return std::string();
+    std::size_t count = file_.fieldCount(*first);
+    std::string models = GetField(*first, count >= 1 ? 1 : 0);
+    if (versionCode == '0' || count <= 1)
+        return models;
+
+    // Among the TargetOS decorations, Windows XP and Server 2003 setup on an
+    // x86 system take those for x86 or for any architecture ("NT",
+    // "NTx86", "NTx86.5.1", ...) whose version is not above the running
+    // system, and of them the one with the highest version; at equal
+    // version one naming x86 wins over plain NT. When none fits, the
+    // undecorated models section is used.
+    const std::pair<unsigned, unsigned> target =
+        versionCode == '2' ? std::pair{5u, 2u} : std::pair{5u, 1u};
+    std::optional<std::tuple<unsigned, unsigned, int>> best;
+    std::string bestText;
+    for (std::size_t i = 2; i <= count; ++i) {
+        std::string text = GetField(*first, i);
+        DecorationParts parts = splitDecoration(text);
+        int architectureRank;
+        if (equalsSetupNoCase(parts.architecture, "NTx86"))
+            architectureRank = 1;
+        else if (equalsSetupNoCase(parts.architecture, "NT"))
+            architectureRank = 0;
+        else
+            continue;
+        unsigned major = 0;
+        unsigned minor = 0;
+        if (!parts.major.empty()) {
+            auto m = parseNumber(parts.major);
+            if (!m)
+                continue;
+            major = *m;
+            if (!parts.minor.empty()) {
+                auto n = parseNumber(parts.minor);
+                if (!n)
+                    continue;
+                minor = *n;
+            }
+        }
+        if (std::pair{major, minor} > target)
+            continue;
+        std::tuple<unsigned, unsigned, int> rank{major, minor, architectureRank};
+        if (!best || rank > *best) {
+            best = rank;
+            bestText = text;
+        }
+    }
+    if (!best)
+        return models;
+    return models + "." + bestText;
+}
+
+std::string InfReader::FindMiniportBinary(std::string_view installSection) const {
+    auto services = findDecorated(installSection, ".Services");
+    if (!services)
+        return std::string();
+    std::string binaryPath;
+    for (std::size_t i = 0;; ++i) {
+        auto line = file_.lineByIndex(*services, i);
+        if (!line)
+            break;
+        std::string serviceInstall = GetField(*line, 3);
+        std::string group = GetValue(serviceInstall, "", "LoadOrderGroup", 1);
+        if (equalsSetupNoCase(group, "SCSI Miniport")) {
+            binaryPath = GetValue(serviceInstall, "", "ServiceBinary", 1);
+            break;
+        }
+    }
+    return afterLastBackslash(binaryPath);
+}
+
+void InfReader::CollectCopyFiles(std::string_view installSection, std::string_view suffix,
+                                 DriverPackage& package) const {
+    auto section = findDecorated(installSection, suffix);
+    if (!section)
+        return;
+    for (auto line = file_.findFirstLine(*section, "CopyFiles"); line;
+         line = file_.findNextMatchLine(*line, "CopyFiles")) {
+        std::size_t count = file_.fieldCount(*line);
+        for (std::size_t i = 1; i <= count; ++i) {
+            std::string field = GetField(*line, i);
+            if (field.empty())
+                continue;
+            if (field.front() == '@') {
+                AddSourceFile(std::string_view(field).substr(1), GetTargetPath(std::nullopt),
+                              package);
+                continue;
+            }
+            auto fileLine = file_.findFirstLine(field);
+            if (!fileLine)
+                continue;
+            std::string target = GetTargetPath(field);
+            for (; fileLine; fileLine = file_.findNextLine(*fileLine))
+                AddSourceFile(GetField(*fileLine, 1), target, package);
+        }
+    }
+}
+
+void InfReader::CollectCopyInf(std::string_view installSection, std::string_view suffix,
+                               DriverPackage& package) const {
+    auto section = findDecorated(installSection, suffix);
+    if (!section)
+        return;
+    for (auto line = file_.findFirstLine(*section, "CopyINF"); line;
+         line = file_.findNextMatchLine(*line, "CopyINF")) {
+        std::size_t count = file_.fieldCount(*line);
+        for (std::size_t i = 1; i <= count; ++i) {
+            std::string name = GetField(*line, i);
+            if (!name.empty())
+                package.AddInfFile(mediumPath({name}));
+        }
+    }
+}
+
+void InfReader::AddSourceFile(std::string_view fileName, std::string_view absoluteTarget,
+                              DriverPackage& package) const {
+    if (fileName.empty())
+        return;
+    std::string diskId;
+    std::string subfolder;
+    if (auto line = findDecoratedLine("SourceDisksFiles", "", fileName)) {
+        diskId = GetField(*line, 1);
+        subfolder = GetField(*line, 2);
+    }
+    std::string diskPath;
+    if (!diskId.empty())
+        diskPath = GetValue("SourceDisksNames", "", diskId, 4);
+    package.AddFileTarget(mediumPath({diskPath, subfolder, fileName}), absoluteTarget);
+}
+
+std::string InfReader::GetTargetPath(std::optional<std::string_view> section) const {
+    return file_.targetPath(section).value_or(std::string());
+}
+
+void InfReader::readModels(const std::string& modelsSection, DriverPackage& package,
+                           OrderedTextMap& installSections) const {
+    if (modelsSection.empty())
+        return;
+    for (std::size_t i = 0;; ++i) {
+        auto line = file_.lineByIndex(modelsSection, i);
+        if (!line)
+            break;
+        std::string installSection = GetField(*line, 1);
+        std::string service;
+        if (const std::string* known = installSections.find(installSection)) {
+            service = *known;
+        } else {
+            std::string binary = FindMiniportBinary(installSection);
+            if (auto dot = binary.rfind('.'); dot != std::string::npos)
+                service = binary.substr(0, dot);
+            installSections.insert(installSection, service);
+            if (!binary.empty())
+                package.AddServiceBinary(binary);
+        }
+        if (!service.empty())
+            package.AddHardwareId(GetField(*line, 2), service);
+        package.AddDescription(GetField(*line, 0), service);
+    }
+}
+
+void InfReader::ReadDriverPackage(DriverPackage& package, char versionCode) const {
+    if (std::string catalog = GetCatalogPath(); !catalog.empty())
+        package.AddCatalogFile(catalog);
+    OrderedTextMap installSections;
+    readModels(FindModelsSection(versionCode), package, installSections);
+    for (const auto& [name, service] : installSections) {
+        CollectCopyFiles(name, "", package);
+        CollectCopyFiles(name, ".CoInstallers", package);
+        CollectCopyInf(name, "", package);
+        CollectCopyInf(name, ".CoInstallers", package);
+    }
+    package.AddInfFile(path_);
+}
+
+} // namespace ornibe

@@ -1,2 +1,0 @@
-// Sources of this layer arrive with its first unit.
-namespace ornibe {}

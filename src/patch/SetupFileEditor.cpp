@@ -1,0 +1,61 @@
+#include "patch/SetupFileEditor.h"
+
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/HostPath.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace ornibe {
+namespace {
+
+std::string withSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+} // namespace
+
+SetupFileEditor::SetupFileEditor(std::string i386Folder)
+    : i386Folder_(withSlash(std::move(i386Folder))) {
+    makeTempFolder();
+}
+
+SetupFileEditor::SetupFileEditor(std::string i386Folder, const DriverPackage& package,
+                                 char versionCode, std::string buildNumber)
+    : i386Folder_(withSlash(std::move(i386Folder))), package_(&package),
+      versionCode_(1, versionCode), buildNumber_(std::move(buildNumber)) {
+    makeTempFolder();
+}
+
+void SetupFileEditor::makeTempFolder() {
+    // A tree copied on Linux may already hold "temp" or "Temp"; the tree
+    // must not end up with two names that differ only in case.
+    std::string temp = entryPathNoCase(i386Folder_, "TEMP");
+    tempFolder_ = withSlash(temp);
+    if (::mkdir(temp.c_str(), 0777) == 0) {
+        return;
+    }
+    int error = errno;
+    if (error == EEXIST) {
+        if (existsAsFolder(temp)) {
+            return;
+        }
+        error = ENOTDIR;
+    }
+    throwFileError("create folder", temp, error);
+}
+
+SetupFileEditor::~SetupFileEditor() {
+    // rmdir removes only an empty folder: a work copy that a patcher left
+    // in TEMP keeps the folder, and nothing in it is lost.
+    std::string temp = tempFolder_.substr(0, tempFolder_.size() - 1);
+    ::rmdir(temp.c_str());
+}
+
+} // namespace ornibe

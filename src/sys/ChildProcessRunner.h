@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace ornibe {
+
+// Runs one console program with its standard output and standard error
+// captured, and waits for it while the screen stays alive.
+//
+// The command line is one text, split into arguments by the Windows
+// command-line rules (see splitCommandLine). The first argument names the
+// program: a name without "/" is looked up in ornibe's tool folder, then on
+// PATH, ignoring letter case and with ".EXE" optional; a name with "/" is a
+// path (its last part matched the same way when the exact path is absent).
+//
+// The child gets /dev/null as standard input, the parent's environment and
+// current folder, and one pipe each for standard output and standard
+// error. Both pipes are read until they close, also when no output
+// callback is given (the text is then dropped), so a chatty child never
+// blocks on a full pipe.
+class ChildProcessRunner {
+public:
+    // Receives each chunk as it was read, unconverted; a chunk may end in
+    // the middle of a line. Within one pass standard output comes first.
+    using OutputCallback = std::function<void(std::string_view)>;
+    // Called between waits (at least every few tens of milliseconds) so the
+    // page can repaint and answer input.
+    using IdleCallback = std::function<void()>;
+
+    explicit ChildProcessRunner(std::string commandLine);
+
+    // Starts the program and returns when it has ended and both pipes are
+    // closed. True when the program was started: exitCode() then holds its
+    // exit status. False when it could not be started (empty command line,
+    // program missing, a folder, not executable, not a program):
+    // exitCode() keeps its earlier value and startFailure() says why.
+    bool run(const OutputCallback& output = {}, const IdleCallback& idle = {});
+
+    const std::string& commandLine() const { return commandLine_; }
+
+    // The exit status of the last started run. A child killed by a signal
+    // reports 128 plus the signal number, so it never reads as success.
+    // Before any started run it is kNoExitCode.
+    std::uint32_t exitCode() const { return exitCode_; }
+    // The signal that ended the last started run, or 0.
+    int terminatingSignal() const { return signal_; }
+    // Why the last run could not start; empty after a started run.
+    const std::string& startFailure() const { return startFailure_; }
+
+    static constexpr std::uint32_t kNoExitCode = 0xFFFFFFFFu;
+
+private:
+    std::string commandLine_;
+    std::uint32_t exitCode_ = kNoExitCode;
+    int signal_ = 0;
+    std::string startFailure_;
+};
+
+} // namespace ornibe

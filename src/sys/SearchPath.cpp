@@ -1,0 +1,145 @@
+#include "sys/SearchPath.h"
+
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/HostPath.h"
+#include "sys/ToolFolder.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace ornibe {
+namespace {
+
+// The regular file in folder whose name equals name ignoring ASCII case;
+// the exact spelling first, then the smallest of several case variants so
+// that the answer does not depend on the order of the directory.
+std::string matchFile(const std::string& folder, std::string_view name,
+                      bool (*accept)(const std::string&)) {
+    if (name.empty()) {
+        return {};
+    }
+    std::string exact = joinPath(folder, name);
+    if (accept(exact)) {
+        return exact;
+    }
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()),
+                                            closedir);
+    if (!dir) {
+        return {};
+    }
+    std::string found;
+    while (dirent* entry = readdir(dir.get())) {
+        std::string_view candidate = entry->d_name;
+        if (equalsHostNoCase(candidate, name) && (found.empty() || candidate < fileName(found))) {
+            std::string path = joinPath(folder, candidate);
+            if (accept(path)) {
+                found = path;
+            }
+        }
+    }
+    return found;
+}
+
+bool isFile(const std::string& path) {
+    return existsAsFile(path);
+}
+
+bool isProgram(const std::string& path) {
+    return existsAsFile(path) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string findInFolder(const std::string& folder, std::string_view name,
+                         bool (*accept)(const std::string&)) {
+    std::string found = matchFile(folder, name, accept);
+    if (found.empty() && name.size() > 4 &&
+        equalsHostNoCase(name.substr(name.size() - 4), ".EXE")) {
+        found = matchFile(folder, name.substr(0, name.size() - 4), accept);
+    }
+    return found;
+}
+
+// A name with "/": the exact path, or else its folder and its last part
+// matched ignoring case.
+std::string findPath(std::string_view name, bool (*accept)(const std::string&)) {
+    std::string path(name);
+    if (accept(path)) {
+        return makeAbsolute(path);
+    }
+    std::string folder = folderPart(path);
+    std::optional<std::string> realFolder =
+        folder == "/" ? std::optional<std::string>("/")
+                      : findNoCase(folder.front() == '/' ? "/" : ".", folder);
+    if (!realFolder) {
+        return {};
+    }
+    std::string found = findInFolder(*realFolder, fileName(path), accept);
+    return found.empty() ? found : makeAbsolute(found);
+}
+
+std::vector<std::string> pathFolders() {
+    std::vector<std::string> folders;
+    const char* value = std::getenv("PATH");
+    std::string_view rest = value != nullptr ? value : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+        size_t colon = rest.find(':');
+        std::string_view part = rest.substr(0, colon);
+        // An empty entry of PATH means the current folder.
+        folders.emplace_back(part.empty() ? "." : part);
+        if (colon == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(colon + 1);
+    }
+    return folders;
+}
+
+std::string search(std::string_view name, bool withCurrentFolder,
+                   bool (*accept)(const std::string&)) {
+    if (name.empty()) {
+        return {};
+    }
+    if (name.find('/') != std::string_view::npos) {
+        return findPath(name, accept);
+    }
+    std::vector<std::string> folders{toolFolder()};
+    if (withCurrentFolder) {
+        folders.emplace_back(".");
+    }
+    for (std::string& folder : pathFolders()) {
+        folders.push_back(std::move(folder));
+    }
+    for (const std::string& folder : folders) {
+        if (folder.empty()) {
+            continue;
+        }
+        std::string found = findInFolder(folder, name, accept);
+        if (!found.empty()) {
+            return makeAbsolute(found);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+std::string findFileInFolder(const std::string& folder, std::string_view name) {
+    return findInFolder(folder, name, isFile);
+}
+
+std::string findOnSearchPath(std::string_view name) {
+    return search(name, true, isFile);
+}
+
+std::string findProgram(std::string_view name) {
+    if (name.find('/') != std::string_view::npos) {
+        return findPath(name, isFile);
+    }
+    return search(name, false, isProgram);
+}
+
+} // namespace ornibe
