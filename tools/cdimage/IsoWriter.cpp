@@ -214,13 +214,27 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
         return libraryReason(code, library);
     }
     std::optional<std::string> problem;
-    std::vector<unsigned char> buffer(64 * 1024);
+    // The source hands out whole 2048-byte blocks: asked for more than is
+    // left at the end, it reports the end and drops the rest. Blocks are
+    // gathered into a larger buffer for writing.
+    constexpr size_t kBlock = 2048;
+    std::vector<unsigned char> buffer(32 * kBlock);
     while (true) {
-        int n = source->read_xt(source, buffer.data(), static_cast<int>(buffer.size()));
-        if (n < 0) {
-            problem = libraryReason(static_cast<int>(ISO_WRITE_ERROR), library);
+        size_t filled = 0;
+        while (filled < buffer.size()) {
+            int got = source->read_xt(source, buffer.data() + filled, static_cast<int>(kBlock));
+            if (got <= 0) {
+                if (got < 0) {
+                    problem = libraryReason(static_cast<int>(ISO_WRITE_ERROR), library);
+                }
+                break;
+            }
+            filled += static_cast<size_t>(got);
+        }
+        if (problem) {
             break;
         }
+        int n = static_cast<int>(filled);
         if (n == 0) {
             break;
         }
@@ -237,9 +251,11 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
             done += static_cast<size_t>(written);
         }
         if (problem) {
-            source->cancel(source);
             break;
         }
+    }
+    if (problem) {
+        source->cancel(source);
     }
     source->free_data(source);
     std::free(source);

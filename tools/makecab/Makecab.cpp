@@ -45,7 +45,7 @@ std::optional<Arguments> parse(const std::vector<std::string>& args, std::string
                 return std::nullopt;
             }
             parsed.folder = args[++i];
-        } else if (arg.size() >= 2 && arg[0] == '/') {
+        } else if (arg.size() == 2 && (arg[0] == '/' || arg[0] == '-')) {
             problem = "unknown option " + arg;
             return std::nullopt;
         } else {
