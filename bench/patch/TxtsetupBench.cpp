@@ -93,6 +93,36 @@ void integrateTxtsetup(benchmark::State& state) {
     state.counters["added_bytes"] = static_cast<double>(written);
 }
 
+// The text alone, without writing: the part that grows with the package.
+void buildTxtsetupText(benchmark::State& state) {
+    int drivers = static_cast<int>(state.range(0));
+    std::string folder = (std::filesystem::temp_directory_path() / "ornibe-bench-XXXXXX").string();
+    if (mkdtemp(folder.data()) == nullptr) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    std::string i386 = joinPath(folder, "I386");
+    makeFolders(i386);
+    writeFileAtomic(joinPath(i386, "TXTSETUP.SIF"), makeTxtsetup(1 << 20));
+    DriverPackage package = makePackage(drivers);
+    {
+        SetupFileEditor editor(i386, package, '1', "2600");
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(editor.BuildTxtsetupText());
+        }
+    }
+    std::filesystem::remove_all(folder);
+    state.counters["drivers"] = drivers;
+}
+
+BENCHMARK(buildTxtsetupText)
+    ->Arg(75)
+    ->Arg(150)
+    ->Arg(300)
+    ->Arg(600)
+    ->Arg(1200)
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK(integrateTxtsetup)
     ->Arg(75)
     ->Arg(150)
