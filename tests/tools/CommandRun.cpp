@@ -1,0 +1,80 @@
+#include "CommandRun.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+
+extern char** environ;
+
+namespace ornibe::test {
+
+CommandResult runCommand(const std::vector<std::string>& argv, const std::string& folder) {
+    CommandResult result;
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return result;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+    if (!folder.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    }
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    if (spawned != 0) {
+        ::close(pipeFds[0]);
+        return result;
+    }
+    char buffer[4096];
+    while (true) {
+        ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        result.output.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) {
+        result.exitCode = WEXITSTATUS(status);
+    }
+    return result;
+}
+
+bool onPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        if (!folder.empty() && ::access((folder + "/" + program).c_str(), X_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string builtTool(const std::string& name) {
+    return std::string(ORNIBE_BUILD_TOOL_DIR) + "/" + name;
+}
+
+} // namespace ornibe::test

@@ -1,0 +1,144 @@
+#include "Makecab.h"
+#include "CommandRun.h"
+#include "Extract.h"
+#include "TestFiles.h"
+
+#include "support/FileAssertions.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <sstream>
+
+namespace ornibe {
+namespace {
+
+using test::TempDir;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Outcome makecab(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    int code = runMakecab(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+Outcome extract(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    int code = runExtract(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(Makecab, writes_compressed_name_that_cabextract_lists_and_tests_clean) {
+    TempDir dir;
+    std::string source = dir.write("media/SiI3114r5.sys", test::noiseBytes(70000, 1));
+    std::string i386 = dir.mkdir("I386");
+
+    Outcome run = makecab({"/L", i386, source});
+
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_THAT(test::listTree(i386), ElementsAre("SiI3114r5.sy_"));
+    test::CommandResult tested = test::runCommand({"cabextract", "-t", dir / "I386/SiI3114r5.sy_"});
+    EXPECT_EQ(tested.exitCode, 0) << tested.output;
+    EXPECT_THAT(tested.output, HasSubstr("SiI3114r5.sys  OK"));
+    EXPECT_THAT(tested.output, HasSubstr("All done, no errors."));
+    test::CommandResult listed = test::runCommand({"cabextract", "-l", dir / "I386/SiI3114r5.sy_"});
+    EXPECT_THAT(listed.output, HasSubstr("     70000 | "));
+    EXPECT_EQ(test::slurp(dir / "I386/SiI3114r5.sy_").substr(0, 4), "MSCF");
+}
+
+TEST(Makecab, round_trip_through_extract_keeps_every_byte) {
+    const std::vector<std::string> contents = {
+        "", "x", test::textBytes(200000), test::noiseBytes(32768 * 3 + 5, 2),
+        std::string(100000, '\0') + test::noiseBytes(1000, 3)};
+    for (size_t i = 0; i < contents.size(); ++i) {
+        SCOPED_TRACE("content " + std::to_string(i));
+        TempDir dir;
+        std::string source = dir.write("src/mshdc.inf", contents[i]);
+        std::string packed = dir.mkdir("packed");
+        std::string unpacked = dir.mkdir("unpacked");
+
+        ASSERT_EQ(makecab({"/L", packed, source}).code, 0);
+        Outcome run = extract({"/Y", "/L", unpacked, dir / "packed/mshdc.in_"});
+
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_TRUE(test::fileHolds(dir / "unpacked/mshdc.inf", contents[i]));
+        test::CommandResult theirs =
+            test::runCommand({"cabextract", "-q", "-d", dir / "theirs", dir / "packed/mshdc.in_"});
+        EXPECT_EQ(theirs.exitCode, 0) << theirs.output;
+        EXPECT_TRUE(test::fileHolds(dir / "theirs/mshdc.inf", contents[i]));
+    }
+}
+
+TEST(Makecab, names_follow_windows_setup_and_letter_case_of_what_exists) {
+    TempDir dir;
+    std::string plain = dir.write("src/DRIVER", "plain");
+    std::string upper = dir.write("src/svcpack.inf", "new content");
+    std::string i386 = dir.mkdir("I386");
+    dir.write("I386/SVCPACK.IN_", "old content");
+
+    ASSERT_EQ(makecab({"/l", i386, plain}).code, 0);
+    ASSERT_EQ(makecab({"/L", i386, upper}).code, 0);
+
+    // The last character is replaced, nothing is appended; the existing
+    // upper-case cabinet is replaced rather than joined by a second name.
+    EXPECT_THAT(test::listTree(i386), ElementsAre("DRIVE_", "SVCPACK.IN_"));
+    TempDir out;
+    ASSERT_EQ(extract({"/Y", "/L", out.path(), dir / "I386/SVCPACK.IN_"}).code, 0);
+    EXPECT_TRUE(test::fileHolds(out / "svcpack.inf", "new content"));
+}
+
+TEST(Makecab, refuses_bad_input_with_one_line_and_writes_nothing) {
+    TempDir dir;
+    std::string source = dir.write("x.sys", "driver");
+    std::string out = dir.mkdir("out");
+    dir.mkdir("folder.sys");
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {{"/L", out, dir / "missing.sys"}, "missing.sys: no such file"},
+        {{"/L", out, dir / "folder.sys"}, "folder.sys: it is a folder"},
+        {{"/L", dir / "nowhere", source}, "nowhere does not exist"},
+        {{"/L", out}, "usage"},
+        {{"/Q", source}, "unknown option /Q"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        Outcome run = makecab(c.args);
+        EXPECT_NE(run.code, 0);
+        EXPECT_THAT(run.err, HasSubstr(c.says));
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+        EXPECT_TRUE(test::listTree(out).empty());
+    }
+}
+
+TEST(Makecab, leaves_read_only_cabinet_as_it_was) {
+    TempDir dir;
+    std::string source = dir.write("x.sys", "driver");
+    std::string target = dir.write("out/x.sy_", "old bytes");
+    chmod(target.c_str(), 0444);
+
+    Outcome run = makecab({"/L", dir / "out", source});
+
+    EXPECT_NE(run.code, 0);
+    EXPECT_THAT(run.err, HasSubstr("x.sy_"));
+    EXPECT_TRUE(test::fileHolds(target, "old bytes"));
+    EXPECT_THAT(test::listTree(dir / "out"), ElementsAre("x.sy_"));
+}
+
+} // namespace
+} // namespace ornibe

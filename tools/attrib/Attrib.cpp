@@ -1,0 +1,132 @@
+#include "Attrib.h"
+
+#include "sys/CaseFold.h"
+#include "sys/FileError.h"
+#include "sys/HostPath.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <optional>
+
+namespace ornibe {
+namespace {
+
+enum class Change { None, SetReadOnly, ClearReadOnly };
+
+struct Arguments {
+    Change change = Change::None;
+    bool subfolders = false;
+    bool folders = false;
+};
+
+std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
+    Arguments parsed;
+    for (const std::string& arg : args) {
+        if (equalsHostNoCase(arg, "-R")) {
+            parsed.change = Change::ClearReadOnly;
+        } else if (equalsHostNoCase(arg, "+R")) {
+            parsed.change = Change::SetReadOnly;
+        } else if (equalsHostNoCase(arg, "/S")) {
+            parsed.subfolders = true;
+        } else if (equalsHostNoCase(arg, "/D")) {
+            parsed.folders = true;
+        } else {
+            problem = "unknown argument " + arg + " (usage: attrib [+R | -R] [/S] [/D])";
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+class Walk {
+public:
+    Walk(const Arguments& arguments, std::ostream& out, std::ostream& err)
+        : arguments_(arguments), out_(out), err_(err) {}
+
+    void folder(const std::string& path) {
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
+        if (!dir) {
+            report(path, errno);
+            return;
+        }
+        std::vector<std::string> names;
+        while (dirent* entry = readdir(dir.get())) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        dir.reset();
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            std::string child = joinPath(path, name);
+            struct stat st {};
+            if (::lstat(child.c_str(), &st) != 0) {
+                report(child, errno);
+                continue;
+            }
+            if (S_ISLNK(st.st_mode)) {
+                continue;
+            }
+            bool isFolder = S_ISDIR(st.st_mode);
+            if (!isFolder || arguments_.folders) {
+                treat(child, st);
+            }
+            if (isFolder && arguments_.subfolders) {
+                folder(child);
+            }
+        }
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    void treat(const std::string& path, const struct stat& st) {
+        mode_t mode = st.st_mode & 07777;
+        switch (arguments_.change) {
+        case Change::None:
+            out_ << ((mode & S_IWUSR) ? "     " : "  R  ") << path << "\n";
+            return;
+        case Change::ClearReadOnly:
+            mode |= S_IWUSR;
+            break;
+        case Change::SetReadOnly:
+            mode &= ~static_cast<mode_t>(S_IWUSR);
+            break;
+        }
+        if (mode != (st.st_mode & 07777) && ::chmod(path.c_str(), mode) != 0) {
+            report(path, errno);
+        }
+    }
+
+    void report(const std::string& path, int error) {
+        err_ << "attrib: " << path << ": " << systemReason(error) << "\n";
+        failed_ = true;
+    }
+
+    const Arguments& arguments_;
+    std::ostream& out_;
+    std::ostream& err_;
+    bool failed_ = false;
+};
+
+} // namespace
+
+int runAttrib(const std::vector<std::string>& args, const std::string& folder, std::ostream& out,
+              std::ostream& err) {
+    std::string problem;
+    std::optional<Arguments> parsed = parse(args, problem);
+    if (!parsed) {
+        err << "attrib: " << problem << "\n";
+        return 1;
+    }
+    Walk walk(*parsed, out, err);
+    walk.folder(folder);
+    return walk.failed() ? 1 : 0;
+}
+
+} // namespace ornibe

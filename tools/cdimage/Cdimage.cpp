@@ -1,0 +1,210 @@
+#include "Cdimage.h"
+
+#include "CdimageArguments.h"
+#include "ContentTwins.h"
+#include "IsoWriter.h"
+
+#include "sys/FileError.h"
+#include "sys/HostPath.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <utility>
+
+namespace ornibe {
+namespace {
+
+using FileId = std::pair<dev_t, ino_t>;
+
+FileId idOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino};
+}
+
+// Collects the folders and files of the tree into an ImageTree.
+class TreeWalk {
+public:
+    TreeWalk(bool includeHidden, std::set<FileId> excluded, std::ostream& out)
+        : includeHidden_(includeHidden), excluded_(std::move(excluded)), out_(out) {}
+
+    // Nothing on success, otherwise why the tree cannot be read.
+    std::optional<std::string> walk(const std::string& folder, size_t folderIndex) {
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+        if (!dir) {
+            return "cannot read folder " + folder + ": " + systemReason(errno);
+        }
+        struct stat self {};
+        if (fstat(dirfd(dir.get()), &self) != 0) {
+            return "cannot read folder " + folder + ": " + systemReason(errno);
+        }
+        // A link that leads back to a folder above would never end.
+        if (!ancestors_.insert(idOf(self)).second) {
+            out_ << "cdimage: skipping " << folder << ": it leads back to a folder above it\n";
+            return std::nullopt;
+        }
+        std::vector<std::string> names;
+        errno = 0;
+        while (dirent* entry = readdir(dir.get())) {
+            std::string name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            if (name[0] == '.' && !includeHidden_) {
+                continue;
+            }
+            names.push_back(name);
+        }
+        dir.reset();
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            std::string path = joinPath(folder, name);
+            struct stat st {};
+            if (::stat(path.c_str(), &st) != 0) {
+                out_ << "cdimage: skipping " << path << ": " << systemReason(errno) << "\n";
+                continue;
+            }
+            if (S_ISDIR(st.st_mode)) {
+                tree.folders.push_back({name, folderIndex, path});
+                if (auto problem = walk(path, tree.folders.size() - 1)) {
+                    return problem;
+                }
+            } else if (S_ISREG(st.st_mode)) {
+                if (excluded_.count(idOf(st))) {
+                    continue;
+                }
+                tree.files.push_back({name, folderIndex, path, tree.files.size()});
+                sizes.push_back(static_cast<std::uint64_t>(st.st_size));
+            } else {
+                out_ << "cdimage: skipping " << path << ": not a file or folder\n";
+            }
+        }
+        ancestors_.erase(idOf(self));
+        return std::nullopt;
+    }
+
+    ImageTree tree;
+    std::vector<std::uint64_t> sizes;
+
+private:
+    bool includeHidden_;
+    std::set<FileId> excluded_;
+    std::set<FileId> ancestors_;
+    std::ostream& out_;
+};
+
+int fail(std::ostream& err, const std::string& problem) {
+    err << "cdimage: " << problem << "\n";
+    return 1;
+}
+
+mode_t currentUmask() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string problem;
+    std::optional<CdimageArguments> parsed = parseCdimageArguments(args, problem);
+    if (!parsed) {
+        return fail(err, problem);
+    }
+    if (!existsAsFolder(parsed->tree)) {
+        return fail(err, "source folder " + parsed->tree + " does not exist");
+    }
+    char resolved[PATH_MAX];
+    if (!::realpath(parsed->tree.c_str(), resolved)) {
+        return fail(err, "cannot read folder " + parsed->tree + ": " + systemReason(errno));
+    }
+    std::string tree = resolved;
+
+    ImageOptions options;
+    options.label = parsed->label;
+    options.longNames = parsed->longNames;
+    if (parsed->bootFile) {
+        if (!existsAsFile(*parsed->bootFile)) {
+            return fail(err, "boot file " + *parsed->bootFile + " does not exist");
+        }
+        options.bootFile = makeAbsolute(*parsed->bootFile);
+    }
+
+    std::string image = makeAbsolute(parsed->image);
+    std::string folder = folderPart(image);
+    if (!existsAsFolder(folder)) {
+        return fail(err, "folder of the image " + parsed->image + " does not exist");
+    }
+    std::set<FileId> excluded;
+    struct stat st {};
+    if (::stat(image.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            return fail(err, "cannot write " + parsed->image + ": it is a folder");
+        }
+        if ((st.st_mode & S_IWUSR) == 0) {
+            return fail(err, "cannot write " + parsed->image + ": it is read-only");
+        }
+        // An image left by an earlier run inside the tree is replaced, not
+        // imaged.
+        excluded.insert(idOf(st));
+    }
+
+    std::string temporary = joinPath(folder, "." + fileName(image) + ".XXXXXX");
+    int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        return fail(err, "cannot write " + parsed->image + ": " + systemReason(errno));
+    }
+    auto abandon = [&](const std::string& why) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return fail(err, why);
+    };
+    if (fstat(fd, &st) != 0) {
+        return abandon("cannot write " + parsed->image + ": " + systemReason(errno));
+    }
+    excluded.insert(idOf(st));
+
+    TreeWalk walk(parsed->includeHidden, excluded, out);
+    if (auto walkProblem = walk.walk(tree, 0)) {
+        return abandon(*walkProblem);
+    }
+    if (parsed->storeTwinsOnce) {
+        std::vector<std::string> paths;
+        for (const ImageTree::File& file : walk.tree.files) {
+            paths.push_back(file.source);
+        }
+        try {
+            std::vector<size_t> twins = findContentTwins(paths, walk.sizes);
+            for (size_t i = 0; i < twins.size(); ++i) {
+                walk.tree.files[i].twinOf = twins[i];
+            }
+        } catch (const FileError& error) {
+            return abandon("cannot read " + error.path() + ": " + error.reason());
+        }
+    }
+
+    if (auto writeProblem = writeIsoImage(walk.tree, options, fd)) {
+        return abandon("cannot write " + parsed->image + ": " + *writeProblem);
+    }
+    if (fchmod(fd, 0666 & ~currentUmask()) != 0 || fsync(fd) != 0) {
+        return abandon("cannot write " + parsed->image + ": " + systemReason(errno));
+    }
+    if (::close(fd) != 0 || ::rename(temporary.c_str(), image.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        return fail(err, "cannot write " + parsed->image + ": " + systemReason(error));
+    }
+    out << "cdimage: wrote " << parsed->image << " (" << walk.tree.files.size() << " files, "
+        << walk.tree.folders.size() - 1 << " folders)\n";
+    return 0;
+}
+
+} // namespace ornibe

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ornibe {
+
+struct CdimageArguments {
+    std::string label;
+    bool includeHidden = false;
+    bool longNames = false;
+    bool storeTwinsOnce = false;
+    std::optional<std::string> bootFile;
+    std::string tree;
+    std::string image;
+};
+
+// The options of the command line, each glued to its value ("-lLABEL",
+// "-bFILE"), then the tree and the image. Nothing, with the reason in
+// problem, for an unknown option, a missing path or a label that the
+// volume identifier cannot hold.
+std::optional<CdimageArguments> parseCdimageArguments(const std::vector<std::string>& args,
+                                                      std::string& problem);
+
+// The primary volume descriptor holds the label in 32 bytes of ASCII; a
+// label fits when it is at most 32 printable ASCII characters (blanks and
+// quotes included).
+bool isValidVolumeLabel(const std::string& label);
+
+} // namespace ornibe

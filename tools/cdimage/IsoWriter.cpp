@@ -1,0 +1,268 @@
+#include "IsoWriter.h"
+
+#define LIBISOFS_WITHOUT_LIBBURN 1
+#include <libisofs/libisofs.h>
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "sys/FileError.h"
+
+namespace ornibe {
+namespace {
+
+// libisofs keeps global state between iso_init and iso_finish.
+class Library {
+public:
+    Library() : ok_(iso_init() >= 0) {
+        if (ok_) {
+            // Messages are collected and reported as one line; a file that
+            // cannot be read is a failure rather than a hole of zeros.
+            iso_set_msgs_severities(const_cast<char*>("SORRY"), const_cast<char*>("NEVER"),
+                                    const_cast<char*>("cdimage"));
+            iso_set_abort_severity(const_cast<char*>("SORRY"));
+            iso_set_local_charset(const_cast<char*>("UTF-8"), 0);
+        }
+    }
+    ~Library() {
+        if (ok_) {
+            drainMessages();
+            iso_finish();
+        }
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+    bool ok() const { return ok_; }
+
+    // The first queued problem (severity SORRY or worse), if any; empties
+    // the queue.
+    std::optional<std::string> drainMessages() {
+        std::optional<std::string> first;
+        char text[ISO_MSGS_MESSAGE_LEN];
+        char severity[80];
+        int code = 0;
+        int imageId = 0;
+        while (iso_obtain_msgs(const_cast<char*>("SORRY"), &code, &imageId, text, severity) == 1) {
+            if (!first) {
+                first = text;
+            }
+        }
+        return first;
+    }
+
+private:
+    bool ok_;
+};
+
+struct ImageDeleter {
+    void operator()(IsoImage* image) const { iso_image_unref(image); }
+};
+struct OptsDeleter {
+    void operator()(IsoWriteOpts* opts) const { iso_write_opts_free(opts); }
+};
+
+// Windows setup compares names in upper case; only ASCII letters change.
+std::string upperAscii(std::string name) {
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return name;
+}
+
+std::string libraryReason(int code, Library& library) {
+    std::optional<std::string> queued = library.drainMessages();
+    return queued ? *queued : std::string(iso_error_to_msg(code));
+}
+
+// A name for a hidden node in the root that no entry of the tree uses.
+std::string unusedRootName(const ImageTree& tree, const std::string& stem,
+                           const std::string& extension) {
+    std::set<std::string> used;
+    for (const ImageTree::Folder& folder : tree.folders) {
+        if (folder.parent == 0) {
+            used.insert(upperAscii(folder.name));
+        }
+    }
+    for (const ImageTree::File& file : tree.files) {
+        if (file.folder == 0) {
+            used.insert(upperAscii(file.name));
+        }
+    }
+    std::string name = stem + extension;
+    for (int n = 1; used.count(name); ++n) {
+        name = stem + std::to_string(n) + extension;
+    }
+    return name;
+}
+
+std::optional<std::string> addNodeProblem(int code, const std::string& name, Library& library) {
+    if (code == static_cast<int>(ISO_NODE_NAME_NOT_UNIQUE)) {
+        return "two entries of one folder differ only in letter case: " + name;
+    }
+    return "cannot add " + name + ": " + libraryReason(code, library);
+}
+
+} // namespace
+
+std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptions& options,
+                                         int fd) {
+    Library library;
+    if (!library.ok()) {
+        return "libisofs could not be started";
+    }
+    IsoImage* rawImage = nullptr;
+    int code = iso_image_new(options.label.c_str(), &rawImage);
+    if (code < 0) {
+        return libraryReason(code, library);
+    }
+    std::unique_ptr<IsoImage, ImageDeleter> image(rawImage);
+    // The image keeps the label as given; the identifier of the volume set
+    // is the same text.
+    iso_image_set_volume_id(image.get(), options.label.c_str());
+
+    std::vector<IsoDir*> folders(tree.folders.size());
+    folders[0] = iso_image_get_root(image.get());
+    for (size_t i = 1; i < tree.folders.size(); ++i) {
+        std::string name = upperAscii(tree.folders[i].name);
+        code = iso_tree_add_new_dir(folders[tree.folders[i].parent], name.c_str(), &folders[i]);
+        if (code < 0) {
+            return addNodeProblem(code, tree.folders[i].source, library);
+        }
+    }
+    std::vector<IsoFile*> files(tree.files.size());
+    for (size_t i = 0; i < tree.files.size(); ++i) {
+        const ImageTree::File& file = tree.files[i];
+        std::string name = upperAscii(file.name);
+        if (file.twinOf != i) {
+            // One stream for both nodes: libisofs writes the content once.
+            IsoStream* stream = iso_file_get_stream(files[file.twinOf]);
+            iso_stream_ref(stream);
+            code = iso_tree_add_new_file(folders[file.folder], name.c_str(), stream, &files[i]);
+            if (code < 0) {
+                iso_stream_unref(stream);
+            }
+        } else {
+            IsoNode* node = nullptr;
+            code = iso_tree_add_new_node(image.get(), folders[file.folder], name.c_str(),
+                                         file.source.c_str(), &node);
+            files[i] = reinterpret_cast<IsoFile*>(node);
+        }
+        if (code < 0) {
+            return addNodeProblem(code, file.source, library);
+        }
+    }
+
+    if (options.bootFile) {
+        std::string bootName = unusedRootName(tree, "BOOTIMG", ".BIN");
+        std::string catalogName = unusedRootName(tree, "BOOTCAT", ".BIN");
+        IsoNode* bootNode = nullptr;
+        code = iso_tree_add_new_node(image.get(), folders[0], bootName.c_str(),
+                                     options.bootFile->c_str(), &bootNode);
+        if (code < 0) {
+            return "cannot add boot file " + *options.bootFile + ": " +
+                   libraryReason(code, library);
+        }
+        // Hidden from every directory tree, but its content is written.
+        iso_node_set_hidden(bootNode, LIBISO_HIDE_ON_RR | LIBISO_HIDE_ON_JOLIET |
+                                          LIBISO_HIDE_ON_1999 | LIBISO_HIDE_BUT_WRITE);
+        ElToritoBootImage* boot = nullptr;
+        code = iso_image_set_boot_image(image.get(), ("/" + bootName).c_str(), ELTORITO_NO_EMUL,
+                                        ("/" + catalogName).c_str(), &boot);
+        if (code < 0) {
+            return "cannot use boot file " + *options.bootFile + ": " +
+                   libraryReason(code, library);
+        }
+        el_torito_set_load_seg(boot, 0x07C0);
+        el_torito_set_load_size(boot, 4);
+        iso_image_set_boot_catalog_hidden(image.get(), LIBISO_HIDE_ON_RR | LIBISO_HIDE_ON_JOLIET |
+                                                           LIBISO_HIDE_ON_1999);
+    }
+
+    IsoWriteOpts* rawOpts = nullptr;
+    code = iso_write_opts_new(&rawOpts, 0);
+    if (code < 0) {
+        return libraryReason(code, library);
+    }
+    std::unique_ptr<IsoWriteOpts, OptsDeleter> opts(rawOpts);
+    iso_write_opts_set_iso_level(opts.get(), options.longNames ? 3 : 1);
+    iso_write_opts_set_rockridge(opts.get(), 0);
+    iso_write_opts_set_joliet(opts.get(), 0);
+    iso_write_opts_set_iso1999(opts.get(), 0);
+    iso_write_opts_set_omit_version_numbers(opts.get(), 1);
+    iso_write_opts_set_no_force_dots(opts.get(), 1);
+    iso_write_opts_set_allow_deep_paths(opts.get(), 1);
+    iso_write_opts_set_allow_longer_paths(opts.get(), 1);
+    iso_write_opts_set_max_37_char_filenames(opts.get(), options.longNames ? 1 : 0);
+    iso_write_opts_set_allow_dir_id_ext(opts.get(), 1);
+    iso_write_opts_set_allow_lowercase(opts.get(), 0);
+    // Windows names may hold "$", "~", "-" and the like ($OEM$); they pass,
+    // letters still go to upper case.
+    iso_write_opts_set_allow_7bit_ascii(opts.get(), 1);
+    iso_write_opts_set_relaxed_vol_atts(opts.get(), 1);
+
+    struct burn_source* source = nullptr;
+    code = iso_image_create_burn_source(image.get(), opts.get(), &source);
+    if (code < 0) {
+        return libraryReason(code, library);
+    }
+    std::optional<std::string> problem;
+    // The source hands out whole 2048-byte blocks: asked for more than is
+    // left at the end, it reports the end and drops the rest. Blocks are
+    // gathered into a larger buffer for writing.
+    constexpr size_t kBlock = 2048;
+    std::vector<unsigned char> buffer(32 * kBlock);
+    while (true) {
+        size_t filled = 0;
+        while (filled < buffer.size()) {
+            int got = source->read_xt(source, buffer.data() + filled, static_cast<int>(kBlock));
+            if (got <= 0) {
+                if (got < 0) {
+                    problem = libraryReason(static_cast<int>(ISO_WRITE_ERROR), library);
+                }
+                break;
+            }
+            filled += static_cast<size_t>(got);
+        }
+        if (problem) {
+            break;
+        }
+        int n = static_cast<int>(filled);
+        if (n == 0) {
+            break;
+        }
+        size_t done = 0;
+        while (done < static_cast<size_t>(n)) {
+            ssize_t written = ::write(fd, buffer.data() + done, static_cast<size_t>(n) - done);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written < 0) {
+                problem = systemReason(errno);
+                break;
+            }
+            done += static_cast<size_t>(written);
+        }
+        if (problem) {
+            break;
+        }
+    }
+    if (problem) {
+        source->cancel(source);
+    }
+    source->free_data(source);
+    std::free(source);
+    if (!problem) {
+        problem = library.drainMessages();
+    }
+    return problem;
+}
+
+} // namespace ornibe

@@ -1,0 +1,250 @@
+#include "Extract.h"
+
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/HostPath.h"
+
+#include <libgcab.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <optional>
+
+namespace ornibe {
+namespace {
+
+template <typename T> struct GObjectDeleter {
+    void operator()(T* object) const { g_object_unref(object); }
+};
+template <typename T> using GPtr = std::unique_ptr<T, GObjectDeleter<T>>;
+
+struct GErrorDeleter {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
+
+struct Arguments {
+    bool overwrite = false;
+    std::string folder = ".";
+    std::string cabinet;
+    std::vector<std::string> names;
+};
+
+bool isOption(const std::string& arg, std::string_view letter) {
+    return arg.size() == 2 && (arg[0] == '/' || arg[0] == '-') &&
+           equalsHostNoCase(arg.substr(1), letter);
+}
+
+std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
+    Arguments parsed;
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (isOption(arg, "Y")) {
+            parsed.overwrite = true;
+        } else if (isOption(arg, "E")) {
+            // Expand all files: what happens anyway when no name is given.
+        } else if (isOption(arg, "L")) {
+            if (i + 1 == args.size()) {
+                problem = "/L needs a destination folder";
+                return std::nullopt;
+            }
+            parsed.folder = args[++i];
+        } else if (arg.size() == 2 && (arg[0] == '/' || arg[0] == '-')) {
+            problem = "unknown option " + arg;
+            return std::nullopt;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.empty()) {
+        problem = "usage: extract [/Y] [/L folder] cabinet [name...]";
+        return std::nullopt;
+    }
+    parsed.cabinet = positional[0];
+    parsed.names.assign(positional.begin() + 1, positional.end());
+    return parsed;
+}
+
+bool wanted(const std::vector<std::string>& names, const std::string& stored) {
+    if (names.empty()) {
+        return true;
+    }
+    for (const std::string& name : names) {
+        if (name == "*" || name == "*.*" || equalsHostNoCase(name, stored) ||
+            equalsHostNoCase(name, fileName(stored))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The parts of a name stored in a cabinet, which uses "\" between folders.
+// Nothing for a name that would reach outside the destination folder.
+std::optional<std::vector<std::string>> storedParts(const std::string& stored) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : stored + "\\") {
+        if (c == '\\' || c == '/') {
+            if (part.empty() || part == "." || part == "..") {
+                return std::nullopt;
+            }
+            parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    return parts;
+}
+
+// One file of the cabinet on its way out: expanded under temporary, then
+// renamed to the entry of its name in the destination.
+struct Planned {
+    GCabFile* file;
+    std::vector<std::string> parts;
+    std::string temporary;
+};
+
+// The destination of parts below folder, each part matched ignoring case;
+// missing folders are created when create is set.
+std::optional<std::string> destination(const std::string& folder,
+                                       const std::vector<std::string>& parts, bool create) {
+    std::string path = folder;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        path = entryPathNoCase(path, parts[i]);
+        if (!existsAsFolder(path)) {
+            if (!create || ::mkdir(path.c_str(), 0777) != 0) {
+                return create ? std::nullopt : std::optional<std::string>(path);
+            }
+        }
+    }
+    return entryPathNoCase(path, parts.back());
+}
+
+gboolean expandPlanned(GCabFile* file, gpointer userData) {
+    auto* plan = static_cast<std::vector<Planned>*>(userData);
+    for (const Planned& planned : *plan) {
+        if (planned.file == file) {
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+void removeTemporaries(const std::vector<Planned>& plan) {
+    for (const Planned& planned : plan) {
+        ::unlink(planned.temporary.c_str());
+    }
+}
+
+} // namespace
+
+int runExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string problem;
+    std::optional<Arguments> parsed = parse(args, problem);
+    if (!parsed) {
+        err << "extract: " << problem << "\n";
+        return 1;
+    }
+    if (!existsAsFile(parsed->cabinet)) {
+        err << "extract: cannot read " << parsed->cabinet << ": "
+            << (existsAsFolder(parsed->cabinet) ? "it is a folder" : "no such file") << "\n";
+        return 1;
+    }
+    if (!existsAsFolder(parsed->folder)) {
+        err << "extract: destination folder " << parsed->folder << " does not exist\n";
+        return 1;
+    }
+
+    GPtr<GFile> cabinetFile(g_file_new_for_path(parsed->cabinet.c_str()));
+    GError* rawError = nullptr;
+    GPtr<GFileInputStream> input(g_file_read(cabinetFile.get(), nullptr, &rawError));
+    GPtr<GCabCabinet> cabinet(gcab_cabinet_new());
+    if (!input ||
+        !gcab_cabinet_load(cabinet.get(), G_INPUT_STREAM(input.get()), nullptr, &rawError)) {
+        GErrorPtr error(rawError);
+        err << "extract: " << parsed->cabinet
+            << " is not a readable cabinet: " << (error ? error->message : "unknown error") << "\n";
+        return 1;
+    }
+
+    std::vector<Planned> plan;
+    GPtrArray* folders = gcab_cabinet_get_folders(cabinet.get());
+    for (guint i = 0; i < folders->len; ++i) {
+        GSList* files = gcab_folder_get_files(GCAB_FOLDER(g_ptr_array_index(folders, i)));
+        for (GSList* node = files; node; node = node->next) {
+            auto* file = GCAB_FILE(node->data);
+            std::string stored = gcab_file_get_name(file);
+            if (!wanted(parsed->names, stored)) {
+                continue;
+            }
+            std::optional<std::vector<std::string>> parts = storedParts(stored);
+            if (!parts) {
+                g_slist_free(files);
+                err << "extract: " << parsed->cabinet << " holds a file name that points outside "
+                    << "the destination folder: " << stored << "\n";
+                return 1;
+            }
+            plan.push_back({file, *parts, ""});
+        }
+        g_slist_free(files);
+    }
+
+    // Refuse before anything is written: a name taken by a folder, a file
+    // that may not be replaced, or a read-only file.
+    for (const Planned& planned : plan) {
+        std::string target = *destination(parsed->folder, planned.parts, false);
+        struct stat st {};
+        if (::stat(target.c_str(), &st) != 0) {
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            err << "extract: cannot replace " << target << ": it is a folder\n";
+            return 1;
+        }
+        if (!parsed->overwrite) {
+            err << "extract: " << target << " exists; give /Y to replace it\n";
+            return 1;
+        }
+        if ((st.st_mode & S_IWUSR) == 0) {
+            err << "extract: cannot replace " << target << ": it is read-only\n";
+            return 1;
+        }
+    }
+
+    std::string prefix = ".ornibe-extract-" + std::to_string(::getpid()) + "-";
+    for (size_t i = 0; i < plan.size(); ++i) {
+        plan[i].temporary = joinPath(parsed->folder, prefix + std::to_string(i));
+        gcab_file_set_extract_name(plan[i].file, fileName(plan[i].temporary).c_str());
+    }
+    GPtr<GFile> folderFile(g_file_new_for_path(parsed->folder.c_str()));
+    rawError = nullptr;
+    if (!gcab_cabinet_extract_simple(cabinet.get(), folderFile.get(), expandPlanned, &plan, nullptr,
+                                     &rawError)) {
+        GErrorPtr error(rawError);
+        removeTemporaries(plan);
+        err << "extract: cannot expand " << parsed->cabinet << ": "
+            << (error ? error->message : "unknown error") << "\n";
+        return 1;
+    }
+
+    for (size_t i = 0; i < plan.size(); ++i) {
+        std::optional<std::string> target = destination(parsed->folder, plan[i].parts, true);
+        if (!target || ::rename(plan[i].temporary.c_str(), target->c_str()) != 0) {
+            int error = errno;
+            removeTemporaries(plan);
+            err << "extract: cannot write "
+                << (target ? *target : joinPath(parsed->folder, plan[i].parts.front())) << ": "
+                << systemReason(error) << "\n";
+            return 1;
+        }
+        out << *target << "\n";
+    }
+    return 0;
+}
+
+} // namespace ornibe

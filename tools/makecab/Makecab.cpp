@@ -1,0 +1,138 @@
+#include "Makecab.h"
+
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+
+#include <libgcab.h>
+
+#include <memory>
+#include <optional>
+
+namespace ornibe {
+namespace {
+
+template <typename T> struct GObjectDeleter {
+    void operator()(T* object) const { g_object_unref(object); }
+};
+template <typename T> using GPtr = std::unique_ptr<T, GObjectDeleter<T>>;
+
+struct GErrorDeleter {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+
+struct Arguments {
+    std::string folder = ".";
+    std::string source;
+    std::optional<std::string> name;
+};
+
+bool isOption(const std::string& arg, std::string_view letter) {
+    return arg.size() == 2 && (arg[0] == '/' || arg[0] == '-') &&
+           equalsHostNoCase(arg.substr(1), letter);
+}
+
+std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
+    Arguments parsed;
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (isOption(arg, "L")) {
+            if (i + 1 == args.size()) {
+                problem = "/L needs a destination folder";
+                return std::nullopt;
+            }
+            parsed.folder = args[++i];
+        } else if (arg.size() == 2 && (arg[0] == '/' || arg[0] == '-')) {
+            problem = "unknown option " + arg;
+            return std::nullopt;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.empty() || positional.size() > 2) {
+        problem = "usage: makecab [/L folder] file [name]";
+        return std::nullopt;
+    }
+    parsed.source = positional[0];
+    if (positional.size() == 2) {
+        parsed.name = positional[1];
+    }
+    return parsed;
+}
+
+// The cabinet as bytes: one MSZIP folder holding the file under name.
+std::optional<std::string> buildCabinet(const std::string& source, const std::string& name,
+                                        std::string& problem) {
+    GPtr<GFile> file(g_file_new_for_path(source.c_str()));
+    GPtr<GCabFile> cabFile(gcab_file_new_with_file(name.c_str(), file.get()));
+    GPtr<GCabFolder> folder(gcab_folder_new(GCAB_COMPRESSION_MSZIP));
+    GPtr<GCabCabinet> cabinet(gcab_cabinet_new());
+    GPtr<GOutputStream> stream(g_memory_output_stream_new_resizable());
+    GError* rawError = nullptr;
+    bool ok = gcab_folder_add_file(folder.get(), cabFile.get(), FALSE, nullptr, &rawError) &&
+              gcab_cabinet_add_folder(cabinet.get(), folder.get(), &rawError) &&
+              gcab_cabinet_write_simple(cabinet.get(), stream.get(), nullptr, nullptr, nullptr,
+                                        &rawError) &&
+              g_output_stream_close(stream.get(), nullptr, &rawError);
+    std::unique_ptr<GError, GErrorDeleter> error(rawError);
+    if (!ok) {
+        problem = error ? error->message : "the cabinet could not be written";
+        return std::nullopt;
+    }
+    auto* memory = G_MEMORY_OUTPUT_STREAM(stream.get());
+    return std::string(static_cast<const char*>(g_memory_output_stream_get_data(memory)),
+                       g_memory_output_stream_get_data_size(memory));
+}
+
+} // namespace
+
+std::string compressedName(const std::string& name) {
+    if (name.empty()) {
+        return name;
+    }
+    std::string result = name;
+    result.back() = '_';
+    return result;
+}
+
+int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string problem;
+    std::optional<Arguments> parsed = parse(args, problem);
+    if (!parsed) {
+        err << "makecab: " << problem << "\n";
+        return 1;
+    }
+    const std::string& source = parsed->source;
+    if (!existsAsFile(source)) {
+        err << "makecab: cannot read " << source << ": "
+            << (existsAsFolder(source) ? "it is a folder" : "no such file") << "\n";
+        return 1;
+    }
+    if (!existsAsFolder(parsed->folder)) {
+        err << "makecab: destination folder " << parsed->folder << " does not exist\n";
+        return 1;
+    }
+    std::string storedName = fileName(source);
+    std::string target =
+        entryPathNoCase(parsed->folder, parsed->name ? *parsed->name : compressedName(storedName));
+
+    std::optional<std::string> cabinet = buildCabinet(source, storedName, problem);
+    if (!cabinet) {
+        err << "makecab: cannot compress " << source << ": " << problem << "\n";
+        return 1;
+    }
+    try {
+        writeFileAtomic(target, *cabinet);
+    } catch (const FileError& error) {
+        err << "makecab: cannot " << error.operation() << " " << error.path() << ": "
+            << error.reason() << "\n";
+        return 1;
+    }
+    out << source << " -> " << target << "\n";
+    return 0;
+}
+
+} // namespace ornibe
