@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-ipafont-gothic xvfb xauth
-  libgcab-dev gcab cabextract
+  libgcab-dev gcab cabextract python3
   libisofs-dev xorriso
   nasm qemu-system-x86
 )

@@ -1,0 +1,686 @@
+#!/usr/bin/env python3
+"""Makes synthetic Windows 2000 / XP / Server 2003 installation trees and a
+sample mass-storage driver, for tests, benchmarks and the shipped sample.
+
+Nothing here comes from a Windows CD: every setup file is written from
+scratch with the sections, keys and byte forms that Windows setup files have
+(code page 932 text, CR LF line ends, TXTSETUP.SIF closed by the end-of-file
+byte 0x1A, SVCPACK.IN_ and MSHDC.IN_ stored as MSZIP cabinets).
+
+The same arguments always give the same bytes: file contents come from
+generators seeded with the seed and the file's path, the cabinets are made
+by gcab from inputs with a fixed time stamp, and every file and folder gets
+that same time stamp.
+
+    make_tree.py --target xp --case upper --size 300K --tree OUT
+    make_tree.py --driver DRV
+"""
+
+import argparse
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+
+# 2004-08-04 12:00:00 UTC: the time stamp of every file and cabinet entry.
+FIXED_TIME = 1091620800
+
+# What differs between the three targets. The CD name is what version
+# detection reads from SourceDisksNames line 1: it holds "2000", "XP" or
+# "2003" and none of the other two.
+TARGETS = {
+    "2000": {
+        "cd_name": "Windows 2000 Professional CD-ROM",
+        "minor": "0",
+        "build": "2195",
+        "windir": "\\WINNT",
+        "tags": ["CDROM_NT.5", "CDROM_IP.5"],
+        "names_section": "SourceDisksNames",
+    },
+    "xp": {
+        "cd_name": "Windows XP Professional CD",
+        "minor": "1",
+        "build": "2600",
+        "windir": "\\WINDOWS",
+        "tags": ["WIN51", "WIN51IP", "WIN51IP.SP2"],
+        "names_section": "SourceDisksNames.x86",
+    },
+    "2003": {
+        "cd_name": "Windows Server 2003 Standard Edition CD",
+        "minor": "2",
+        "build": "3790",
+        "windir": "\\WINDOWS",
+        "tags": ["WIN51", "WIN51IS", "WIN51IS.SP1"],
+        "names_section": "SourceDisksNames.x86",
+    },
+}
+
+# Directory numbers of [WinntDirectories]; the driver patch looks up
+# "system32\drivers", "inf" and the Windows folder itself ("\").
+WINNT_DIRECTORIES = [
+    ("1", '"\\"'),
+    ("2", "system32"),
+    ("3", "system32\\config"),
+    ("4", "system32\\drivers"),
+    ("5", "system"),
+    ("6", "fonts"),
+    ("7", "help"),
+    ("8", "media"),
+    ("9", "system32\\spool"),
+    ("11", "system32\\wbem"),
+    ("20", "inf"),
+]
+
+# Mass-storage drivers already known to text-mode setup in every tree:
+# (service, hardware ids, description in code page 932 text).
+KNOWN_MINIPORTS = [
+    ("smpide", ["PCI\\VEN_1234&DEV_0A01", "PCI\\VEN_1234&DEV_0A02"],
+     "サンプル IDE コントローラ"),
+    ("qrscsi", ["PCI\\VEN_1AB1&DEV_2001"], "QR Ultra SCSI ホスト アダプタ"),
+    ("dkraid", ["PCI\\VEN_1D0C&DEV_0101&SUBSYS_00011D0C", "PCI\\VEN_1D0C&DEV_0102"],
+     "DK RAID 表示付きコントローラ"),
+    ("vxsata", ["PCI\\VEN_15F1&DEV_3112"], "VX シリアル ATA コントローラ"),
+]
+
+STEMS = ["ac", "bl", "cf", "dk", "ev", "fs", "gx", "hl", "io", "kb",
+         "lp", "mx", "nd", "pc", "qs", "rd", "sc", "tm", "us", "vd"]
+TAILS = ["core", "port", "mgr", "svc", "lib"]
+PACKED_EXTENSIONS = [".SY_", ".DL_", ".EX_", ".DL_", ".SY_", ".CP_", ".HL_"]
+
+
+class GeneratorError(Exception):
+    pass
+
+
+def parse_size(text):
+    """'300K', '500M', '1G' or a plain number of bytes."""
+    units = {"K": 1024, "M": 1024 ** 2, "G": 1024 ** 3}
+    text = text.strip().upper()
+    factor = 1
+    if text and text[-1] in units:
+        factor = units[text[-1]]
+        text = text[:-1]
+    try:
+        value = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError("not a size: use a number with K, M or G")
+    if value < 0:
+        raise argparse.ArgumentTypeError("a size is not negative")
+    return value * factor
+
+
+def sjis(text):
+    return text.encode("cp932")
+
+
+def crlf_lines(lines):
+    """Joins text lines into code page 932 bytes, each line ended by CR LF."""
+    return b"".join(sjis(line) + b"\r\n" for line in lines)
+
+
+class Tree:
+    """Writes files below one root, in the name case of the variant."""
+
+    def __init__(self, root, lower):
+        self.root = root
+        self.lower = lower
+        self.written = 0
+
+    def host_name(self, relative):
+        return relative.lower() if self.lower else relative
+
+    def write(self, relative, data):
+        path = os.path.join(self.root, self.host_name(relative))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as out:
+            out.write(data)
+        self.written += len(data)
+        return path
+
+    def write_stream(self, relative, size, rng):
+        path = os.path.join(self.root, self.host_name(relative))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        left = size
+        with open(path, "wb") as out:
+            while left > 0:
+                chunk = min(left, 1 << 20)
+                out.write(rng.randbytes(chunk))
+                left -= chunk
+        self.written += size
+
+
+def find_gcab():
+    gcab = shutil.which("gcab")
+    if gcab is None:
+        raise GeneratorError("gcab not found: install the gcab package")
+    return gcab
+
+
+def cabinet(data, inner_name, work_folder):
+    """An MSZIP cabinet holding `data` under `inner_name`, made by gcab."""
+    gcab = find_gcab()
+    source = os.path.join(work_folder, inner_name)
+    target = os.path.join(work_folder, "out.cab")
+    with open(source, "wb") as out:
+        out.write(data)
+    os.utime(source, (FIXED_TIME, FIXED_TIME))
+    env = dict(os.environ, TZ="UTC")
+    result = subprocess.run([gcab, "-c", "-z", target, inner_name], cwd=work_folder,
+                            env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    if result.returncode != 0:
+        raise GeneratorError("gcab failed: " + result.stderr.decode(errors="replace").strip())
+    with open(target, "rb") as packed:
+        cab = packed.read()
+    os.remove(source)
+    os.remove(target)
+    return cab
+
+
+def filler_names():
+    """About a hundred invented file names with their folders."""
+    names = []
+    index = 0
+    for tail in TAILS:
+        for stem in STEMS:
+            extension = PACKED_EXTENSIONS[index % len(PACKED_EXTENSIONS)]
+            name = (stem + tail).upper()
+            if index % 23 == 5:
+                folder = "I386/SYSTEM32/"
+                extension = {".SY_": ".SYS", ".DL_": ".DLL", ".EX_": ".EXE", ".CP_": ".CPL",
+                             ".HL_": ".HLP"}[extension]
+            elif index % 19 == 7:
+                folder = "I386/LANG/"
+                extension = ".NLS"
+            elif index % 17 == 3:
+                folder = "I386/COMPDATA/"
+                name = name + "_COMPATIBILITY_REPORT"
+                extension = ".TXT"
+            else:
+                folder = "I386/"
+            names.append(folder + name + extension)
+            index += 1
+    names += ["SUPPORT/TOOLS/SUPTOOLS.MSI", "SUPPORT/TOOLS/README.TXT",
+              "DOCS/NEWFEATURES.HTM", "DOCS/SETUP_NOTES.TXT"]
+    return names
+
+
+def text_bytes(rng, size):
+    """Compressible code page 932 text of about `size` bytes, CR LF lines."""
+    words = ["セットアップ", "ドライバ", "ファイル", "表示", "setup", "driver", "volume",
+             "controller", "フォルダ", "disk", "コピー", "version"]
+    out = bytearray()
+    while len(out) < size:
+        line = " ".join(rng.choice(words) for _ in range(rng.randint(3, 12)))
+        out += sjis(line) + b"\r\n"
+    return bytes(out[:size])
+
+
+def boot_sector():
+    """A 2048-byte no-emulation boot image: prints one line and halts.
+
+    It finds its own message through call/pop, so it runs whether the BIOS
+    jumps to 07C0:0000 or to 0000:7C00."""
+    message = b"ornibe sample tree: this boot image only prints this line.\r\n\0"
+    code = bytes([
+        0xE8, 0x00, 0x00,        # call next
+        0x5E,                    # next: pop si
+        0x0E, 0x1F,              # push cs; pop ds
+        0x83, 0xC6, 0x19,        # add si, message - next
+        0xFC,                    # cld
+        0xAC,                    # print: lodsb
+        0x08, 0xC0,              # or al, al
+        0x74, 0x09,              # jz done
+        0xB4, 0x0E,              # mov ah, 0Eh (teletype output)
+        0xBB, 0x07, 0x00,        # mov bx, 7
+        0xCD, 0x10,              # int 10h
+        0xEB, 0xF2,              # jmp print
+        0xFA, 0xF4,              # done: cli; hlt
+        0xEB, 0xFC,              # jmp done
+    ])
+    image = bytearray(2048)
+    image[0:len(code)] = code
+    image[len(code):len(code) + len(message)] = message
+    image[510] = 0x55
+    image[511] = 0xAA
+    return bytes(image)
+
+
+def txtsetup_sif(target, filler):
+    info = TARGETS[target]
+    lines = [
+        "; TXTSETUP.SIF: text-mode setup information (synthetic test tree)",
+        "; 日本語版のテスト用ファイルです。",
+        "[Version]",
+        'Signature = "$Windows NT$"',
+        "LanguageID = 411",
+        "",
+        "[SetupData]",
+        "ProductType = 0",
+        "MajorVersion = 5",
+        "MinorVersion = " + info["minor"],
+        "DefaultPath = " + info["windir"],
+        "LoadIdentifier = %loadid%",
+        "",
+    ]
+    names = info["names_section"]
+    lines.append("[" + names + "]")
+    if target == "2000":
+        lines.append('1 = "' + info["cd_name"] + '","\\' + info["tags"][1] + '",,\\i386')
+        lines.append('2 = "' + info["cd_name"] + '","\\' + info["tags"][1] + '",,\\i386\\lang')
+    else:
+        lines.append("1 = %cdname%,%cdtagfilei%,,\\i386")
+        lines.append("2 = %cdname%,%cdtagfilei%,,\\i386\\lang")
+    lines.append("")
+    lines.append("[WinntDirectories]")
+    lines += ["%-2s = %s" % (key, value) for key, value in WINNT_DIRECTORIES]
+    lines.append("")
+    lines.append("[SourceDisksFiles]")
+    lines.append("ntdetect.com = 1,,,,,,_x,2,1,,,1,1")
+    lines.append("setupldr.bin = 1,,,,,,_x,,3,3")
+    for service, _, _ in KNOWN_MINIPORTS:
+        lines.append("%s.sys = 1,,,,,,4_,4,1,,,1,4" % service)
+    x86_only = []
+    for index, relative in enumerate(filler):
+        folder, name = relative.rsplit("/", 1)
+        if folder not in ("I386", "I386/SYSTEM32") or "." not in name:
+            continue
+        plain = name.lower()
+        if plain.endswith("_"):
+            plain = plain[:-1] + {".sy_": "s", ".dl_": "l", ".ex_": "e", ".cp_": "l",
+                                  ".hl_": "p"}[plain[-4:]]
+        subfolder = "" if folder == "I386" else "system32"
+        number = {"s": "4", "l": "2", "e": "2", "p": "7"}.get(plain[-1], "2")
+        line = "%s = 1,%s,,,,,,%s,0,0" % (plain, subfolder, number)
+        if index % 9 == 4:
+            x86_only.append(line)
+        else:
+            lines.append(line)
+    lines.append("")
+    lines.append("[SourceDisksFiles.x86]")
+    lines += x86_only
+    lines.append("")
+    lines.append("[HardwareIdsDatabase]")
+    for service, ids, _ in KNOWN_MINIPORTS:
+        lines += ['%s = "%s"' % (hwid, service) for hwid in ids]
+    lines.append("")
+    lines.append("[BootBusExtenders.Load]")
+    lines.append("pci = pci.sys")
+    lines.append("acpi = acpi.sys")
+    lines.append("")
+    lines.append("[SCSI.Load]")
+    lines += ["%s = %s.sys,4" % (service, service) for service, _, _ in KNOWN_MINIPORTS]
+    lines.append("")
+    lines.append("[SCSI]")
+    lines += ['%s = "%s"' % (service, desc) for service, _, desc in KNOWN_MINIPORTS]
+    lines.append("")
+    lines.append("[Keyboard.Load]")
+    lines.append("kbd106 = kbd106.dll")
+    lines.append("")
+    lines.append("[Strings]")
+    lines.append('cdname = "%s"' % info["cd_name"])
+    lines.append('cdtagfilei = "\\%s"' % info["tags"][1].lower())
+    lines.append('loadid = "Windows セットアップ"')
+    lines.append('displaydesc = "標準 VGA 表示アダプタ"')
+    return crlf_lines(lines) + b"\x1a"
+
+
+def dosnet_inf(target, filler):
+    info = TARGETS[target]
+    lines = [
+        "[Version]",
+        'Signature = "$Windows NT$"',
+        "BuildNumber = " + info["build"],
+        "",
+        "[Miscellaneous]",
+        "ProductType = 0",
+        "MinimumMemory = 67108864",
+        "",
+        "[Directories]",
+        # Quoted: an unquoted backslash at the end of a line continues it.
+        'd1 = "\\"',
+        "d2 = \\LANG",
+        "d3 = \\SYSTEM32",
+        "",
+        "[Files]",
+        "d1,TXTSETUP.SIF",
+        "d1,SETUPLDR.BIN",
+        "d1,NTDETECT.COM",
+        "d1,MSHDC.IN_",
+        "d1,SVCPACK.IN_",
+    ]
+    for relative in filler:
+        folder, name = relative.rsplit("/", 1)
+        directory = {"I386": "d1", "I386/LANG": "d2", "I386/SYSTEM32": "d3"}.get(folder)
+        if directory:
+            lines.append(directory + "," + name)
+    lines += ["", "[FloppyFiles.0]", "d1,DISK101,DISK101", "d1,SETUPLDR.BIN"]
+    if target != "2000":
+        # XP and Server 2003 list optional source folders; the driver build
+        # adds svcpack in a second section of the same name.
+        lines += ["", "[OptionalSrcDirs]", "lang"]
+    return crlf_lines(lines)
+
+
+def svcpack_inf(target):
+    info = TARGETS[target]
+    lines = [
+        "[Version]",
+        'Signature="$Windows NT$"',
+        "MajorVersion=5",
+        "MinorVersion=" + info["minor"],
+        "BuildNumber=" + info["build"],
+        "",
+        "[SetupData]",
+        'CatalogSubDir="\\i386\\svcpack"',
+        "",
+    ]
+    if target == "2000":
+        # Only hotfixes to run: still a usable file for the catalog patch.
+        lines += ["[SetupHotfixesToRun]", "Q000001.EXE /Q /N /Z"]
+    else:
+        lines += ["[ProductCatalogsToInstall]", "KB000001.CAT", "",
+                  "[SetupHotfixesToRun]"]
+    return crlf_lines(lines)
+
+
+def svcpack_extras(target):
+    if target == "2000":
+        return ["I386/SVCPACK/Q000001.EXE"]
+    return ["I386/SVCPACK/KB000001.CAT"]
+
+
+def mshdc_inf(target):
+    info = TARGETS[target]
+    lines = [
+        "; MSHDC.INF: hard disk controllers (synthetic test tree)",
+        "[Version]",
+        'Signature="$Windows NT$"',
+        "Class=hdc",
+        "ClassGUID={4D36E96A-E325-11CE-BFC1-08002BE10318}",
+        "Provider=%Provider%",
+        "DriverVer=07/01/2001,5.%s.%s.0" % (info["minor"], info["build"]),
+        "",
+        "[DestinationDirs]",
+        "DefaultDestDir = 12",
+        "",
+        "[Manufacturer]",
+        "%GenericMfg%=GenericMfg",
+        "",
+        "[GenericMfg]",
+        "%PciIde.DeviceDesc%=pciide_Inst,PCI\\CC_0101",
+        "%Primary.DeviceDesc%=atapi_Inst,Primary_IDE_Channel",
+        "%Secondary.DeviceDesc%=atapi_Inst,Secondary_IDE_Channel",
+        "",
+        "[pciide_Inst]",
+        "CopyFiles=@pciide.sys",
+        "",
+        "[pciide_Inst.Services]",
+        "AddService=pciide,2,pciide_Service_Inst",
+        "",
+        "[pciide_Service_Inst]",
+        "ServiceType=%SERVICE_KERNEL_DRIVER%",
+        "StartType=%SERVICE_BOOT_START%",
+        "ErrorControl=%SERVICE_ERROR_NORMAL%",
+        "ServiceBinary=%12%\\pciide.sys",
+        "LoadOrderGroup=System Bus Extender",
+        "",
+        "[atapi_Inst]",
+        "CopyFiles=@atapi.sys",
+        "",
+        "[atapi_Inst.Services]",
+        "AddService=atapi,2,atapi_Service_Inst",
+        "",
+        "[atapi_Service_Inst]",
+        "ServiceType=%SERVICE_KERNEL_DRIVER%",
+        "StartType=%SERVICE_BOOT_START%",
+        "ErrorControl=%SERVICE_ERROR_CRITICAL%",
+        "ServiceBinary=%12%\\atapi.sys",
+        "LoadOrderGroup=SCSI miniport",
+        "AddReg=atapi_parameters_AddReg",
+        "",
+        "[atapi_parameters_AddReg]",
+        "HKR,Parameters,SampleTimeout,%REG_DWORD%,10",
+        "HKR,Parameters,EnableBigLba,%REG_DWORD%,0",
+        "",
+        "[Strings]",
+        'Provider="Sample Provider"',
+        'GenericMfg="(標準 IDE ATA/ATAPI コントローラ)"',
+        'PciIde.DeviceDesc="標準デュアル チャネル PCI IDE コントローラ"',
+        'Primary.DeviceDesc="プライマリ IDE チャネル"',
+        'Secondary.DeviceDesc="セカンダリ IDE チャネル"',
+        "SERVICE_KERNEL_DRIVER=1",
+        "SERVICE_BOOT_START=0",
+        "SERVICE_ERROR_NORMAL=1",
+        "SERVICE_ERROR_CRITICAL=3",
+        "REG_DWORD=0x00010001",
+    ]
+    return crlf_lines(lines)
+
+
+def check_output_folder(root):
+    """The output must be a new or empty folder, so that nothing of an older
+    tree is mixed in and a failure can clear the folder without loss."""
+    if os.path.exists(root) and (not os.path.isdir(root) or os.listdir(root)):
+        raise GeneratorError("output folder is not empty: " + root)
+
+
+def clear_output_folder(root, existed):
+    """Removes what a failed run wrote, leaving the folder as it was found."""
+    if not os.path.isdir(root):
+        return
+    if existed:
+        for name in os.listdir(root):
+            path = os.path.join(root, name)
+            if os.path.isdir(path) and not os.path.islink(path):
+                shutil.rmtree(path)
+            else:
+                os.remove(path)
+    else:
+        shutil.rmtree(root)
+
+
+def make_tree(root, target, lower, size, seed, cab_names, read_only):
+    info = TARGETS[target]
+    tree = Tree(root, lower)
+    filler = filler_names()
+    find_gcab()
+    os.makedirs(root, exist_ok=True)
+
+    def inner(name):
+        return {"match": tree.host_name(name), "upper": name.upper(),
+                "lower": name.lower()}[cab_names]
+
+    with tempfile.TemporaryDirectory(prefix="make_tree.") as work:
+        tree.write("I386/TXTSETUP.SIF", txtsetup_sif(target, filler))
+        tree.write("I386/DOSNET.INF", dosnet_inf(target, filler))
+        tree.write("I386/SVCPACK.IN_", cabinet(svcpack_inf(target), inner("SVCPACK.INF"), work))
+        tree.write("I386/MSHDC.IN_", cabinet(mshdc_inf(target), inner("MSHDC.INF"), work))
+    tree.write("BOOTSECT.BIN", boot_sector())
+    for tag in info["tags"]:
+        tree.write(tag, b"\r\n")
+    tree.write("AUTORUN.INF", crlf_lines(["[AutoRun]", "open=SETUP.EXE", "icon=SETUP.EXE,0"]))
+    licence = crlf_lines(["このツリーは試験用に生成されたもので、Windows の一部ではありません。",
+                          "This tree was generated for testing; it holds no part of Windows."])
+    tree.write("README.TXT", licence)
+    tree.write("I386/EULA.TXT", licence)  # the same bytes twice, as CDs often have
+
+    binaries = [("SETUP.EXE", 6144), ("I386/SETUPLDR.BIN", 8192), ("I386/NTDETECT.COM", 4096),
+                ("I386/NTLDR", 8192), ("I386/BOOTFONT.BIN", 4096)]
+    binaries += [(relative, 512) for relative in svcpack_extras(target)]
+    for relative, size_of in binaries:
+        rng = random.Random("%d:%s" % (seed, relative))
+        tree.write(relative, b"MZ" + rng.randbytes(size_of - 2))
+
+    budget = max(0, size - tree.written)
+    rng = random.Random("%d:sizes:%s" % (seed, target))
+    weights = [rng.random() ** 3 + 0.02 for _ in filler]
+    total_weight = sum(weights)
+    for relative, weight in zip(filler, weights):
+        length = max(64, int(budget * weight / total_weight))
+        content = random.Random("%d:%s" % (seed, relative))
+        if relative.endswith((".TXT", ".HTM", ".NLS")):
+            tree.write(relative, text_bytes(content, length))
+        else:
+            tree.write_stream(relative, length, content)
+
+    finish(root, read_only)
+
+
+def driver_inf():
+    lines = [
+        "; OrScsi.inf: sample SCSI miniport driver for text-mode setup tests",
+        "[Version]",
+        'Signature="$Windows NT$"',
+        "Class=SCSIAdapter",
+        "ClassGUID={4D36E97B-E325-11CE-BFC1-08002BE10318}",
+        "Provider=%OrProvider%",
+        "CatalogFile=OrScsi.cat",
+        "DriverVer=03/15/2005,1.2.0.7",
+        "",
+        "[SourceDisksNames]",
+        "1 = %OrDisk%,,,\\x86",
+        "",
+        "[SourceDisksFiles]",
+        "OrScsi.sys = 1",
+        "",
+        "[DestinationDirs]",
+        "DefaultDestDir = 12",
+        "",
+        "[ControlFlags]",
+        "ExcludeFromSelect = *",
+        "",
+        "[Manufacturer]",
+        "%OrMfg% = OrSample, NTx86, NTx86.5.1, NTamd64",
+        "",
+        "; Windows 2000 reads the undecorated models section.",
+        "[OrSample]",
+        "%OrScsi.DeviceDesc% = OrScsi_Inst, PCI\\VEN_1B2C&DEV_0301",
+        "",
+        "[OrSample.NTx86]",
+        "%OrScsi.DeviceDesc% = OrScsi_Inst, PCI\\VEN_1B2C&DEV_0301",
+        "",
+        "[OrSample.NTx86.5.1]",
+        "%OrScsi.DeviceDesc% = OrScsi_Inst, PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C,"
+        " PCI\\VEN_1B2C&DEV_0301",
+        "%OrScsi.DeviceDesc% = OrScsi_Inst, PCI\\VEN_1B2C&DEV_0302",
+        "",
+        "[OrSample.NTamd64]",
+        "%OrScsi64.DeviceDesc% = OrScsi64_Inst, PCI\\VEN_1B2C&DEV_0301",
+        "",
+        "[OrScsi_Inst]",
+        "CopyFiles = OrScsi_Files",
+        "",
+        "[OrScsi_Inst.Services]",
+        "AddService = OrScsi, 0x00000002, OrScsi_Service, OrScsi_EventLog",
+        "",
+        "[OrScsi_Service]",
+        "DisplayName    = %OrScsi.DeviceDesc%",
+        "ServiceType    = 1",
+        "StartType      = 0",
+        "ErrorControl   = 1",
+        "ServiceBinary  = %12%\\OrScsi.sys",
+        'LoadOrderGroup = "SCSI Miniport"',
+        "AddReg         = OrScsi_Parameters",
+        "",
+        "[OrScsi_EventLog]",
+        "AddReg = OrScsi_EventLog_AddReg",
+        "",
+        "[OrScsi_EventLog_AddReg]",
+        'HKR,,EventMessageFile,%REG_EXPAND_SZ%,"%%SystemRoot%%\\System32\\IoLogMsg.dll"',
+        "HKR,,TypesSupported,%REG_DWORD%,7",
+        "",
+        "[OrScsi_Parameters]",
+        "HKR,Parameters\\PnpInterface,5,%REG_DWORD%,1",
+        "",
+        "[OrScsi_Files]",
+        "OrScsi.sys",
+        "",
+        "[OrScsi64_Inst]",
+        "AddReg = OrScsi_Parameters",
+        "",
+        "[Strings]",
+        'OrProvider = "Ornibe Sample Drivers"',
+        'OrMfg = "Ornibe Sample"',
+        'OrDisk = "Ornibe Sample Driver Disk"',
+        'OrScsi.DeviceDesc = "Ornibe Sample SCSI Controller"',
+        'OrScsi64.DeviceDesc = "Ornibe Sample SCSI Controller (x64)"',
+        "REG_EXPAND_SZ = 0x00020000",
+        "REG_DWORD = 0x00010001",
+    ]
+    return crlf_lines(lines)
+
+
+def make_driver(root, seed, read_only):
+    """The sample driver: the INF names its files in mixed case, the medium
+    holds them under upper-case names, the driver binary in a subfolder."""
+    os.makedirs(os.path.join(root, "X86"), exist_ok=True)
+    rng = random.Random("%d:driver" % seed)
+    files = {
+        "OrScsi.inf": driver_inf(),
+        "ORSCSI.CAT": b"\x30\x82\x04\x00" + rng.randbytes(1020),
+        "X86/ORSCSI.SYS": b"MZ" + rng.randbytes(8190),
+    }
+    for relative, data in files.items():
+        with open(os.path.join(root, relative), "wb") as out:
+            out.write(data)
+    finish(root, read_only)
+
+
+def finish(root, read_only):
+    """Fixed time stamps everywhere; with read_only, no write bits, as on a CD."""
+    for folder, subfolders, files in os.walk(root, topdown=False):
+        for name in files:
+            path = os.path.join(folder, name)
+            os.utime(path, (FIXED_TIME, FIXED_TIME))
+            if read_only:
+                os.chmod(path, 0o444)
+        os.utime(folder, (FIXED_TIME, FIXED_TIME))
+        if read_only:
+            os.chmod(folder, 0o555)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(
+        description="Make a synthetic Windows installation tree and/or a sample driver.")
+    parser.add_argument("--tree", metavar="DIR", help="write an installation tree into DIR")
+    parser.add_argument("--driver", metavar="DIR", help="write the sample driver into DIR")
+    parser.add_argument("--target", choices=sorted(TARGETS), default="xp",
+                        help="Windows version the tree belongs to (default xp)")
+    parser.add_argument("--case", choices=["upper", "lower"], default="upper",
+                        help="file names as on the CD (upper) or lower-cased (default upper)")
+    parser.add_argument("--size", type=parse_size, default=parse_size("300K"),
+                        help="approximate size of the tree, e.g. 300K or 500M (default 300K)")
+    parser.add_argument("--seed", type=int, default=1, help="seed of the file contents (default 1)")
+    parser.add_argument("--cab-names", choices=["match", "upper", "lower"], default="match",
+                        help="case of the name stored inside SVCPACK.IN_ and MSHDC.IN_: "
+                             "as the cabinet's own name (default), or upper or lower case")
+    parser.add_argument("--read-only", action="store_true",
+                        help="clear the write bits of every file and folder, as on a CD")
+    args = parser.parse_args(argv)
+    if not args.tree and not args.driver:
+        parser.error("give --tree DIR, --driver DIR or both")
+    if args.tree and args.driver and os.path.abspath(args.tree) == os.path.abspath(args.driver):
+        parser.error("--tree and --driver need two different folders")
+    outputs = [folder for folder in (args.tree, args.driver) if folder]
+    existed = {}
+    try:
+        for folder in outputs:
+            check_output_folder(folder)
+            existed[folder] = os.path.isdir(folder)
+        if args.tree:
+            make_tree(args.tree, args.target, args.case == "lower", args.size, args.seed,
+                      args.cab_names, args.read_only)
+        if args.driver:
+            make_driver(args.driver, args.seed, args.read_only)
+    except (GeneratorError, OSError) as error:
+        print("make_tree: %s" % error, file=sys.stderr)
+        for folder, was_there in existed.items():
+            clear_output_folder(folder, was_there)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
