@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace ornibe {
 
 class DriverPackage;
+class InfReader;
 
 // The working object that the setup-file patchers share for one stage: the
 // I386 folder of the work tree, its temporary folder TEMP for work copies,
@@ -47,6 +50,82 @@ public:
     const std::string& versionCode() const { return versionCode_; }
     // "2195", "2600" or "3790"; empty for Big Drive.
     const std::string& buildNumber() const { return buildNumber_; }
+
+    // Writing text into setup files. Setup files are never rewritten or
+    // reordered: text is only added, as a repeated section header followed
+    // by new lines, which Windows setup reads as more lines of the section.
+    // Every change is all or nothing (the new content goes to a file beside
+    // the old one and is renamed over it), no primitive creates a missing
+    // file, and a file whose owner write bit is clear is refused. Failures
+    // throw FileError with the path and the reason.
+
+    // Adds text to content: its code page 932 bytes as they are, or with
+    // asUnicode converted to UTF-16LE code units without a byte-order mark.
+    static void WriteText(std::string& content, bool asUnicode, std::string_view text);
+    // True when the file begins with the UTF-16LE byte-order mark FF FE.
+    static bool IsUnicodeFile(const std::string& path);
+    // Adds text at the end of the file, as UTF-16LE when IsUnicodeFile.
+    static void AppendText(const std::string& path, std::string_view text);
+    // Writes text, CR LF and the end-of-file byte 0x1A over the file's
+    // end-of-file byte; always 8-bit. See SetupFileText.cpp for where the
+    // byte is looked for.
+    static void WriteAtEofMarker(const std::string& path, std::string_view text);
+
+    // Questions to a setup file through the INF parser. They never fail: a
+    // missing file, section or field answers false or the empty text.
+
+    // True when the section has any line.
+    static bool HasLine(const InfReader& reader, std::string_view section);
+    // True when the section has a line with this key (ignoring case).
+    static bool HasLine(const InfReader& reader, std::string_view section, std::string_view key);
+    // The key of the first line whose field equals value ignoring case.
+    static std::string FindKeyByField(const InfReader& reader, std::string_view section,
+                                      std::size_t field, std::string_view value);
+    // True when a line of the section reads back as text ignoring case.
+    static bool HasLineText(const InfReader& reader, std::string_view section,
+                            std::string_view text);
+
+    // Files in the tree. Names match ignoring ASCII letter case, as they
+    // do on Windows.
+    static bool FileExists(const std::string& path);
+    // True when the file begins with the cabinet signature "MSCF".
+    static bool IsCabinet(const std::string& path);
+    // The full path of a tool ("EXTRACT", "MAKECAB"; ".EXE" is implied),
+    // or the empty text when there is none.
+    static std::string FindTool(std::string_view name);
+
+    // TXTSETUP.SIF: adds the package's files, hardware IDs, drivers and
+    // display names that the file does not list yet.
+    void IntegrateTxtsetup();
+    std::string BuildTxtsetupText() const;
+
+    // DOSNET.INF: names the catalog folder svcpack in OptionalSrcDirs.
+    void PatchDosnet();
+    bool DosnetHasSvcpack() const;
+
+    // SVCPACK.INF: lists the package's catalogs in ProductCatalogsToInstall.
+    // False when the work copy cannot be made or packed back.
+    bool PatchSvcpack();
+    // Fills lines with the catalog lines to add; true when the work copy is
+    // a usable SVCPACK.INF, false when it must be replaced by a new one.
+    bool CollectCatalogLines(std::string& lines) const;
+    // The content of a new SVCPACK.INF listing the given catalog lines.
+    std::string SvcpackTemplate(std::string_view catalogLines) const;
+
+    // MSHDC.INF: enables 48-bit LBA for the ATAPI driver.
+    bool PatchMshdc();
+    std::string BuildMshdcText() const;
+
+    // Work copies of setup files that I386 may hold compressed. plainPath
+    // is the file's path under its plain name in the I386 folder.
+    bool PrepareWorkCopy(const std::string& plainPath);
+    // Compresses the work copy into I386 under the compressed name and
+    // removes the file it came from; I386 is unchanged when this fails.
+    bool PackBack();
+
+    // The path of a setup file in the I386 folder, under the name it has
+    // there in whatever letter case, or the name as given when it is absent.
+    std::string SetupFilePath(std::string_view name) const;
 
 private:
     void makeTempFolder();

@@ -27,7 +27,10 @@ TempDir::~TempDir() {
     // Give the owner write permission back everywhere so that removal works.
     for (auto it = fs::recursive_directory_iterator(path_, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-        chmod(it->path().c_str(), it->is_directory(error) ? 0755 : 0644);
+        // chmod follows links, and a link may point out of the folder.
+        if (!it->is_symlink(error)) {
+            chmod(it->path().c_str(), it->is_directory(error) ? 0755 : 0644);
+        }
     }
     fs::remove_all(path_, error);
 }

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/BuildSettings.h"
+#include "build/BuildPage.h"
+#include "build/ConfirmData.h"
+
+#include <string>
+#include <string_view>
+
+namespace ornibe {
+
+// What "実行！" does: copies the CD into the work folder, applies the
+// Service Pack, clears read-only attributes, integrates the drivers, enables
+// Big Drive for Windows 2000 and writes the ISO image, logging every step
+// into the page's log and stopping at the first failure it detects.
+class BuildRunner {
+public:
+    BuildRunner(const BuildSettings& settings, const ConfirmData& data, BuildPage& page);
+
+    // Runs the whole build. On success shows "完成です！" and ends the page
+    // with the quit code; on a failure the page stays open with "< 戻る"
+    // enabled.
+    void runBuild();
+
+    // Logs the message and enables "< 戻る"; the build then stops.
+    void reportFailure(std::string_view message);
+
+    // The command lines as the log shows them (each value in plain double
+    // quotes) and as they are run (each value quoted so that it reaches the
+    // program as exactly one argument, whatever it holds).
+    struct CommandLine {
+        std::string shown;
+        std::string run;
+    };
+    CommandLine servicePackCommand() const;
+    CommandLine cdImageCommand(const std::string& cdimage, const std::string& bootFile) const;
+
+private:
+    bool copyCd();
+    bool applyServicePack();
+    void clearReadOnly();
+    bool driverStage();
+    bool bigDriveStage();
+    bool makeIsoImage();
+    // Runs a command line with its output in the log while the page stays
+    // alive; true when it started and ended with exit code 0.
+    bool runLogged(const std::string& commandLine);
+    // The I386 folder of the work tree, in whatever letter case the tree has.
+    std::string i386Folder() const;
+
+    const BuildSettings& settings_;
+    const ConfirmData& data_;
+    BuildPage& page_;
+};
+
+} // namespace ornibe

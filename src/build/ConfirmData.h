@@ -1,0 +1,24 @@
+#pragma once
+
+#include "inf/DriverPackage.h"
+
+#include <string>
+
+namespace ornibe {
+
+// What the confirmation page learns when it opens and the build then works
+// with: the Windows version found in the tree's setup files and the drivers
+// read from the user's INF files. It outlives the page's window, so values
+// that a later opening cannot find again are kept.
+struct ConfirmData {
+    // No version detected yet; never taken for Windows 2000.
+    static constexpr char kVersionUnset = '?';
+
+    // '0' Windows 2000, '1' Windows XP, '2' Windows Server 2003.
+    char versionCode = kVersionUnset;
+    // "2195", "2600" or "3790"; empty until a version is detected.
+    std::string buildNumber;
+    DriverPackage package;
+};
+
+} // namespace ornibe

@@ -1,0 +1,86 @@
+// The driver stage and the Big Drive stage of the build: they stand between
+// the attribute step and the ISO image.
+
+#include "build/BuildRunner.h"
+
+#include "build/DriverStaging.h"
+#include "patch/SetupFileEditor.h"
+#include "sys/FileError.h"
+
+namespace ornibe {
+namespace {
+
+// A file error that a patcher raises ends the build with the failure
+// message of the step it stopped, followed by the reason, instead of
+// leaving the page with "< 戻る" disabled.
+std::string withReason(std::string_view message, const FileError& error) {
+    return std::string(message) + "\r\n" + error.what();
+}
+
+} // namespace
+
+bool BuildRunner::driverStage() {
+    if (settings_.GetDriverInf(0).empty()) {
+        return true;
+    }
+    ProgressLog& log = page_.log();
+    const std::string i386 = i386Folder();
+    // The failure message of the step under way, for a file error.
+    std::string_view failure = "ファイルコピーに失敗しました";
+    try {
+        if (!stageDriverFiles(i386, data_.package, log)) {
+            reportFailure(failure);
+            return false;
+        }
+        failure = "\r\nTXTSETUP.SIF の修正に失敗しました";
+        SetupFileEditor editor(i386, data_.package, data_.versionCode, data_.buildNumber);
+        log.append("\r\nTXTSETUP.SIF を修正しています。。。");
+        editor.IntegrateTxtsetup();
+        log.append("完了\r\n");
+        if (!data_.package.GetCatalogFile(0).empty()) {
+            failure = "\r\nDOSNET.INF の修正に失敗しました";
+            log.append("DOSNET.INF を修正しています。。。");
+            editor.PatchDosnet();
+            failure = "\r\nSVCPACK.INF の修正に失敗しました";
+            log.append("完了\r\nSVCPACK.INF を修正しています。。。");
+            if (!editor.PatchSvcpack()) {
+                reportFailure(failure);
+                return false;
+            }
+            log.append("完了\r\n");
+        }
+        log.append("ドライバの統合が完了しました。\r\n\r\n");
+    } catch (const FileError& error) {
+        reportFailure(withReason(failure, error));
+        return false;
+    }
+    return true;
+}
+
+bool BuildRunner::bigDriveStage() {
+    if (settings_.GetBigDrive() == 0) {
+        return true;
+    }
+    ProgressLog& log = page_.log();
+    if (data_.versionCode != '0') {
+        log.append("Windows2000 ではないので、Big Drive 対応化はされません。\r\n\r\n");
+        return true;
+    }
+    const std::string_view failure = "\r\nMSHDC.INF の修正に失敗しました";
+    log.append("\r\nMSHDC.INF を修正しています。。。");
+    try {
+        SetupFileEditor editor(i386Folder());
+        if (!editor.PatchMshdc()) {
+            reportFailure(failure);
+            return false;
+        }
+    } catch (const FileError& error) {
+        reportFailure(withReason(failure, error));
+        return false;
+    }
+    log.append("完了\r\n");
+    log.append("Big Drive 対応化が完了しました。\r\n\r\n");
+    return true;
+}
+
+} // namespace ornibe

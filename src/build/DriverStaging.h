@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace ornibe {
+
+class DriverPackage;
+class ProgressLog;
+
+// Puts what the package's drivers need into the installation tree before
+// the setup files name it: every driver file and INF file compressed into
+// the I386 folder (x.sys as x.sy_), every catalog file unchanged into
+// I386/SVCPACK. One log line per file: its name, " をコピーしています。。。"
+// and, once it is in place, "完了\r\n".
+//
+// True when every file was placed. False at the first file that cannot be
+// placed; the files placed before stay, the rest are not touched, and the
+// log line of the failing file is left open.
+bool stageDriverFiles(const std::string& i386Folder, const DriverPackage& package,
+                      ProgressLog& log);
+
+} // namespace ornibe

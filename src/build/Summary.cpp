@@ -1,0 +1,70 @@
+#include "build/Summary.h"
+
+#include "app/CdDriveEntry.h"
+#include "build/TargetDetection.h"
+#include "inf/InfReader.h"
+#include "sys/CaseLookup.h"
+#include "sys/HostPath.h"
+#include "sys/TextEncoding.h"
+
+namespace ornibe {
+namespace {
+
+const char* const kIndent = "\r\n      ";
+
+std::string orNone(const std::string& value, const char* none) {
+    return value.empty() ? std::string(none) : value;
+}
+
+} // namespace
+
+std::string summarySourceFolder(const BuildSettings& settings) {
+    if (settings.GetCdDriveIndex() != 0) {
+        return cdDriveRoot(settings.GetCdDriveEntry());
+    }
+    return settings.GetWorkFolder();
+}
+
+void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log) {
+    log.append("ターゲット：\r\n      ");
+
+    // The tree's setup files name the CD in SourceDisksNames line 1.
+    std::string folder = summarySourceFolder(settings);
+    std::string txtsetup =
+        findNoCase(folder, "I386/TXTSETUP.SIF").value_or(joinPath(folder, "I386/TXTSETUP.SIF"));
+    InfReader reader(txtsetup);
+    std::string cdName = reader.GetValue("SourceDisksNames", "", "1", 1);
+    log.append(cp932ToUtf8(cdName));
+    detectTarget(cdName, data);
+
+    log.append("\r\n\r\nCD ドライブ：" + std::string(kIndent) + settings.GetCdDriveEntry());
+    log.append("\r\n\r\nISO イメージのボリュームラベル：\r\n      ");
+    log.append(orNone(settings.GetVolumeLabel(), "なし"));
+    log.append("\r\n\r\nService Pack ファイル：\r\n      ");
+    log.append(orNone(settings.GetServicePackPath(), "なし"));
+
+    log.append("\r\n\r\n追加するドライバ：");
+    if (settings.GetDriverInf(0).empty()) {
+        log.append("\r\n      なし");
+    } else {
+        data.package.Clear();
+        for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
+            InfReader driver(settings.GetDriverInf(i));
+            driver.ReadDriverPackage(data.package, data.versionCode);
+            driver.Close();
+        }
+        for (const auto& [description, service] : data.package.descriptionToService()) {
+            log.append(kIndent + cp932ToUtf8(description));
+        }
+    }
+
+    log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
+    log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
+    log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());
+    log.append("\r\n\r\nISO イメージ：\r\n      ");
+    log.append(orNone(settings.GetIsoPath(), "作成しない"));
+    log.append("\r\n\r\n");
+    reader.Close();
+}
+
+} // namespace ornibe

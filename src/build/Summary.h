@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/BuildSettings.h"
+#include "build/ConfirmData.h"
+#include "build/ProgressLog.h"
+
+#include <string>
+
+namespace ornibe {
+
+// The folder whose I386/TXTSETUP.SIF tells the Windows version: the CD's
+// root when a CD is to be read, otherwise the work folder, which already
+// holds the CD's files.
+std::string summarySourceFolder(const BuildSettings& settings);
+
+// Writes the summary of the planned build into the log, detects the target
+// Windows version from the tree's TXTSETUP.SIF and reads every driver INF of
+// the settings into the package. Nothing here fails: a file that cannot be
+// read gives an empty CD name or contributes no driver.
+void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log);
+
+} // namespace ornibe

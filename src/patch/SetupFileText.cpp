@@ -1,0 +1,165 @@
+#include "inf/InfReader.h"
+#include "patch/SetupFileEditor.h"
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+#include "sys/SearchPath.h"
+#include "sys/TextEncoding.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace ornibe {
+namespace {
+
+// At most n bytes from the start of the file.
+std::string readHead(const std::string& path, std::size_t n) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throwFileError("open", path, errno);
+    }
+    std::string head(n, '\0');
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t got = ::read(fd, head.data() + done, n - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            int error = errno;
+            ::close(fd);
+            throwFileError("read", path, error);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    head.resize(done);
+    return head;
+}
+
+// The offset of the first 0x1A in content[from, to), or npos.
+std::size_t findMarker(const std::string& content, std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+        if (content[i] == '\x1A') {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+// The file's end-of-file byte, looked for where Windows setup files keep
+// it: in the last 10 bytes, then in the 10 before them. A file without one
+// there is still read only up to its first 0x1A by Windows setup (and by
+// our parser), so text added behind such a byte would never be seen: the
+// first 0x1A anywhere is used then. With none at all, the end of the file.
+std::size_t markerPosition(const std::string& content) {
+    std::size_t size = content.size();
+    std::size_t lastTen = size >= 10 ? size - 10 : 0;
+    std::size_t lastTwenty = size >= 20 ? size - 20 : 0;
+    std::size_t at = findMarker(content, lastTen, size);
+    if (at == std::string::npos) {
+        at = findMarker(content, lastTwenty, lastTen);
+    }
+    if (at == std::string::npos) {
+        at = findMarker(content, 0, lastTwenty);
+    }
+    return at == std::string::npos ? size : at;
+}
+
+} // namespace
+
+void SetupFileEditor::WriteText(std::string& content, bool asUnicode, std::string_view text) {
+    if (asUnicode) {
+        content += cp932ToUtf16le(text);
+    } else {
+        content += text;
+    }
+}
+
+bool SetupFileEditor::IsUnicodeFile(const std::string& path) {
+    return readHead(path, 2) == "\xFF\xFE";
+}
+
+void SetupFileEditor::AppendText(const std::string& path, std::string_view text) {
+    bool asUnicode = IsUnicodeFile(path);
+    std::string content = readFile(path);
+    WriteText(content, asUnicode, text);
+    writeFileAtomic(path, content);
+}
+
+void SetupFileEditor::WriteAtEofMarker(const std::string& path, std::string_view text) {
+    std::string content = readFile(path);
+    std::size_t at = markerPosition(content);
+    std::string added(text);
+    added += "\r\n\x1A";
+    // The new bytes replace the marker and whatever follows it as far as
+    // they reach; the file is not cut short behind them.
+    std::string updated = content.substr(0, at);
+    updated += added;
+    if (at + added.size() < content.size()) {
+        updated.append(content, at + added.size());
+    }
+    writeFileAtomic(path, updated);
+}
+
+bool SetupFileEditor::HasLine(const InfReader& reader, std::string_view section) {
+    return reader.file().findFirstLine(section).has_value();
+}
+
+bool SetupFileEditor::HasLine(const InfReader& reader, std::string_view section,
+                              std::string_view key) {
+    return reader.file().findFirstLine(section, key).has_value();
+}
+
+std::string SetupFileEditor::FindKeyByField(const InfReader& reader, std::string_view section,
+                                            std::size_t field, std::string_view value) {
+    const InfFile& file = reader.file();
+    for (auto line = file.findFirstLine(section); line; line = file.findNextLine(*line)) {
+        if (equalsSetupNoCase(reader.GetField(*line, field), value)) {
+            return reader.GetField(*line, 0);
+        }
+    }
+    return {};
+}
+
+bool SetupFileEditor::HasLineText(const InfReader& reader, std::string_view section,
+                                  std::string_view text) {
+    const InfFile& file = reader.file();
+    for (auto line = file.findFirstLine(section); line; line = file.findNextLine(*line)) {
+        std::optional<std::string> lineText = file.lineText(*line);
+        if (lineText && equalsSetupNoCase(*lineText, text)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SetupFileEditor::FileExists(const std::string& path) {
+    // Every component of the path may differ in case, as on Windows.
+    return findNoCase(path.starts_with('/') ? "/" : ".", path).has_value();
+}
+
+bool SetupFileEditor::IsCabinet(const std::string& path) {
+    return readHead(path, 4) == "MSCF";
+}
+
+std::string SetupFileEditor::FindTool(std::string_view name) {
+    std::string file(name);
+    if (fileName(file).find('.') == std::string::npos) {
+        file += ".EXE";
+    }
+    return findOnSearchPath(file);
+}
+
+std::string SetupFileEditor::SetupFilePath(std::string_view name) const {
+    return entryPathNoCase(i386Folder_, name);
+}
+
+} // namespace ornibe

@@ -1,0 +1,73 @@
+#include "inf/DriverPackage.h"
+#include "inf/InfReader.h"
+#include "patch/SetupFileEditor.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+#include "sys/TextEncoding.h"
+
+#include <unistd.h>
+
+namespace ornibe {
+namespace {
+
+std::string catalogName(const std::string& path) {
+    return utf8ToCp932(fileName(path));
+}
+
+} // namespace
+
+bool SetupFileEditor::CollectCatalogLines(std::string& lines) const {
+    InfReader reader;
+    bool opened = reader.OpenChecked(workCopyPath_);
+    bool usable = opened && (HasLine(reader, "ProductCatalogsToInstall") ||
+                             HasLine(reader, "SetupHotfixesToRun"));
+    if (package_ != nullptr) {
+        for (const std::string& catalog : package_->catalogFiles()) {
+            std::string name = catalogName(catalog);
+            if (!usable || !HasLine(reader, "ProductCatalogsToInstall", name)) {
+                lines += name;
+                lines += "\r\n";
+            }
+        }
+    }
+    reader.Close();
+    return usable;
+}
+
+std::string SetupFileEditor::SvcpackTemplate(std::string_view catalogLines) const {
+    std::string text = "[Version]\r\n"
+                       "Signature=\"$Windows NT$\"\r\n"
+                       "MajorVersion=5\r\n"
+                       "MinorVersion=";
+    text += versionCode_;
+    text += "\r\nBuildNumber=";
+    text += buildNumber_;
+    text += "\r\n[SetupData]\r\n"
+            "CatalogSubDir=\"\\i386\\svcpack\"\r\n"
+            "[ProductCatalogsToInstall]\r\n";
+    text += catalogLines;
+    return text;
+}
+
+bool SetupFileEditor::PatchSvcpack() {
+    if (!PrepareWorkCopy(SetupFilePath("SVCPACK.INF"))) {
+        return false;
+    }
+    std::string lines;
+    if (CollectCatalogLines(lines)) {
+        if (lines.empty()) {
+            // Every catalog is listed already: I386 stays as it was.
+            ::unlink(workCopyPath_.c_str());
+            return true;
+        }
+        AppendText(workCopyPath_, "\r\n[ProductCatalogsToInstall]\r\n" + lines);
+    } else {
+        // Not a usable SVCPACK.INF: a new one takes its place.
+        std::string content;
+        WriteText(content, false, SvcpackTemplate(lines));
+        writeFileAtomic(workCopyPath_, content);
+    }
+    return PackBack();
+}
+
+} // namespace ornibe

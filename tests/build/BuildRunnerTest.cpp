@@ -1,0 +1,221 @@
+#include "build/BuildRunner.h"
+
+#include "app/CdDriveEntry.h"
+#include "support/FakeBuildPage.h"
+#include "support/LogAssertions.h"
+#include "support/TempDir.h"
+#include "sys/CommandLine.h"
+#include "sys/ToolFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace ornibe;
+using namespace ornibe::test;
+
+namespace {
+
+// Each test runs the build in a fresh folder with its own tool folder of
+// stand-in scripts, and gets its current folder and PATH back afterwards.
+class BuildRunnerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedCwd_ = std::filesystem::current_path();
+        savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+        setToolFolder(dir / "tools");
+        dir.mkdir("tools");
+        // The attribute tool leaves a mark in the folder it ran in.
+        writeScript(dir / "tools/attrib", "echo \"$@\" > attrib-ran\n");
+        settings.SetWorkFolder(dir.mkdir("work"));
+        data.versionCode = '1';
+        data.buildNumber = "2600";
+    }
+    void TearDown() override {
+        std::filesystem::current_path(savedCwd_);
+        setenv("PATH", savedPath_.c_str(), 1);
+        setToolFolder(ORNIBE_BUILD_TOOL_DIR);
+    }
+    void run() {
+        BuildRunner runner(settings, data, page);
+        runner.runBuild();
+    }
+    // Puts a folder of stand-in programs in front of PATH.
+    void prependPath(const std::string& folder) {
+        setenv("PATH", (folder + ":" + savedPath_).c_str(), 1);
+    }
+    bool finishedAndQuit() {
+        return page.pageCode() == 0 && page.messages().shown().size() == 1 &&
+               page.messages().shown()[0].text == "完成です！" &&
+               page.messages().shown()[0].style ==
+                   MessageStyle{MessageButtons::Ok, MessageIcon::Information, false};
+    }
+    void expectStoppedWith(const std::string& lastText) {
+        EXPECT_TRUE(page.logText().ends_with(lastText)) << page.logText();
+        EXPECT_TRUE(page.isEnabled(PageButton::Back));
+        EXPECT_FALSE(page.isEnabled(PageButton::Run));
+        EXPECT_FALSE(page.pageCode().has_value());
+        EXPECT_TRUE(page.messages().shown().empty());
+    }
+
+    TempDir dir;
+    BuildSettings settings;
+    ConfirmData data;
+    FakeBuildPage page;
+
+private:
+    std::filesystem::path savedCwd_;
+    std::string savedPath_;
+};
+
+} // namespace
+
+TEST_F(BuildRunnerTest, nothing_chosen_but_big_drive_on_xp_logs_start_and_the_skip_only) {
+    settings.SetBigDrive(1);
+    run();
+    EXPECT_EQ(page.logText(), "\r\nスタート！\r\n\r\n"
+                              "Windows2000 ではないので、Big Drive 対応化はされません。\r\n\r\n");
+    EXPECT_TRUE(finishedAndQuit());
+    // The attribute step ran in the work folder, with its designed options.
+    EXPECT_EQ(slurp(dir / "work/attrib-ran"), "-R /S /D\n");
+}
+
+TEST_F(BuildRunnerTest, unchecked_big_drive_writes_no_big_drive_line_whatever_the_target) {
+    settings.SetBigDrive(0);
+    data.versionCode = '0';
+    run();
+    EXPECT_EQ(page.logText(), "\r\nスタート！\r\n\r\n");
+    EXPECT_TRUE(finishedAndQuit());
+}
+
+TEST_F(BuildRunnerTest, failing_service_pack_stops_before_the_attribute_step) {
+    settings.SetBigDrive(0);
+    std::string installer = dir / "sp dir/xpsp3.sh";
+    writeScript(installer, "echo installing \"$1\"; echo oops >&2; exit 1\n");
+    settings.SetServicePackPath(installer);
+    run();
+    EXPECT_TRUE(
+        hasLinesInOrder(page.logText(), {"Service Pack を適用しています。。。",
+                                         "\"" + installer + "\" -s:\"" + dir / "work" + "\""}));
+    // The installer's own output follows, its standard error included.
+    expectStoppedWith("\r\ninstalling -s:" + dir / "work" +
+                      "\noops\n\r\nService Pack 適用に失敗しました");
+    EXPECT_FALSE(std::filesystem::exists(dir / "work/attrib-ran"));
+}
+
+TEST_F(BuildRunnerTest, service_pack_that_succeeds_logs_done) {
+    settings.SetBigDrive(0);
+    std::string installer = dir / "sp.sh";
+    writeScript(installer, "exit 0\n");
+    settings.SetServicePackPath(installer);
+    run();
+    EXPECT_TRUE(page.logText().ends_with("\"\r\n完了\r\n\r\n")) << page.logText();
+    EXPECT_TRUE(finishedAndQuit());
+}
+
+TEST_F(BuildRunnerTest, windows_installer_runs_through_wine_with_the_work_folder_on_drive_z) {
+    settings.SetBigDrive(0);
+    settings.SetWorkFolder(dir.mkdir("my work"));
+    std::string installer = dir.write("WindowsXP-KB936929-SP3-x86-JPN.exe", "MZ\x90");
+    settings.SetServicePackPath(installer);
+    writeScript(dir / "bin/wine", "printf '%s\\n' \"$@\" > \"" + dir / "wine-args" + "\"\n");
+    prependPath(dir / "bin");
+    run();
+    std::string zPath = "Z:" + dir.path() + "/my work";
+    std::replace(zPath.begin(), zPath.end(), '/', '\\');
+    EXPECT_EQ(slurp(dir / "wine-args"), installer + "\n-s:" + zPath + "\n");
+    EXPECT_TRUE(hasLinesInOrder(page.logText(),
+                                {"wine \"" + installer + "\" -s:\"" + zPath + "\"", "完了"}));
+    EXPECT_TRUE(finishedAndQuit());
+}
+
+TEST_F(BuildRunnerTest, windows_installer_without_wine_fails_with_the_service_pack_message) {
+    settings.SetBigDrive(0);
+    settings.SetServicePackPath(dir.write("sp.exe", "MZ"));
+    setenv("PATH", dir.mkdir("empty-path").c_str(), 1);
+    run();
+    expectStoppedWith("\r\nService Pack 適用に失敗しました");
+}
+
+TEST_F(BuildRunnerTest, cd_copy_fills_the_work_folder_behind_a_progress_window) {
+    settings.SetBigDrive(0);
+    dir.write("cd/I386/TXTSETUP.SIF", "sif");
+    dir.write("cd/WIN51", "");
+    settings.SetCdDriveIndex(1);
+    settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", "WXPFPP_JA"));
+    run();
+    EXPECT_EQ(slurp(dir / "work/I386/TXTSETUP.SIF"), "sif");
+    EXPECT_EQ(page.logText(),
+              "\r\nスタート！\r\n\r\nCD の内容を作業フォルダにコピーしています。。。完了\r\n\r\n");
+    EXPECT_GT(page.progressReports(), 0);
+    EXPECT_EQ(page.openProgressWindows(), 0);
+    EXPECT_TRUE(finishedAndQuit());
+}
+
+TEST_F(BuildRunnerTest, cancelled_cd_copy_is_a_copy_failure) {
+    for (int i = 0; i < 5; ++i) {
+        dir.write("cd/file" + std::to_string(i), "x");
+    }
+    settings.SetCdDriveIndex(1);
+    settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", ""));
+    page.cancelCopyAt(1);
+    run();
+    expectStoppedWith("コピーしています。。。\r\nコピーに失敗しました");
+    EXPECT_EQ(page.openProgressWindows(), 0);
+}
+
+TEST_F(BuildRunnerTest, missing_cd_root_is_a_copy_failure_with_its_reason) {
+    settings.SetCdDriveIndex(1);
+    settings.SetCdDriveEntry(makeCdDriveEntry(dir / "no-disc", ""));
+    run();
+    EXPECT_NE(page.logText().find("\r\nコピーに失敗しました\r\n"), std::string::npos)
+        << page.logText();
+    EXPECT_TRUE(page.isEnabled(PageButton::Back));
+    EXPECT_FALSE(page.pageCode().has_value());
+}
+
+TEST_F(BuildRunnerTest, iso_step_passes_every_value_as_one_argument_and_logs_the_designed_line) {
+    settings.SetBigDrive(0);
+    settings.SetVolumeLabel("WXP \"SP3\" JA");
+    settings.SetIsoPath("out put.iso");
+    // The boot file in the work folder's root is found before the tools'.
+    std::string boot = dir.write("work/BOOTSECT.BIN", "boot");
+    dir.write("tools/bootsect.bin", "other");
+    writeScript(dir / "tools/cdimage",
+                "printf '[%s]' \"$@\" > \"" + dir / "args" + "\"\necho writing image\n");
+    run();
+    EXPECT_EQ(slurp(dir / "args"), "[-lWXP \"SP3\" JA][-h][-n][-m][-o][-x][-b" + boot + "][" +
+                                       dir / "work" + "][out put.iso]");
+    std::string shown = "\"" + dir / "tools/cdimage" +
+                        "\" -l\"WXP \"SP3\" JA\" -h -n -m -o -x -b\"" + boot + "\" \"" +
+                        dir / "work" + "\" \"out put.iso\"";
+    EXPECT_TRUE(page.logText().ends_with("ISO イメージを作成しています。。。\r\n" + shown +
+                                         "\r\nwriting image\n\r\n完了\r\n"))
+        << page.logText();
+    EXPECT_TRUE(finishedAndQuit());
+}
+
+TEST_F(BuildRunnerTest, empty_label_is_an_empty_quoted_pair) {
+    BuildRunner runner(settings, data, page);
+    settings.SetIsoPath("a.iso");
+    EXPECT_TRUE(runner.cdImageCommand("/t/cdimage", "/t/boot")
+                    .shown.starts_with("\"/t/cdimage\" -l\"\" -h"));
+    EXPECT_EQ(splitCommandLine(runner.cdImageCommand("/t/cdimage", "/t/boot").run)[1], "-l");
+}
+
+TEST_F(BuildRunnerTest, missing_or_failing_image_tool_is_an_image_failure) {
+    settings.SetBigDrive(0);
+    settings.SetIsoPath("a.iso");
+    setenv("PATH", dir.mkdir("empty-path").c_str(), 1);
+    run();
+    expectStoppedWith("\r\nISO イメージの作成に失敗しました");
+
+    FakeBuildPage second;
+    writeScript(dir / "tools/cdimage", "exit 3\n");
+    BuildRunner(settings, data, second).runBuild();
+    EXPECT_TRUE(second.logText().ends_with("\r\nISO イメージの作成に失敗しました"));
+}

@@ -1,0 +1,184 @@
+#include "build/BuildRunner.h"
+
+#include "build/MemoryProgressLog.h"
+#include "build/Summary.h"
+#include "support/FakeBuildPage.h"
+#include "support/LogAssertions.h"
+#include "support/TempDir.h"
+#include "sys/ToolFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace ornibe;
+using namespace ornibe::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Whole builds over a generated installation tree with the project's own
+// tools (makecab, extract, cdimage). The attribute tool is a stand-in that
+// does nothing, so that a read-only setup file stays read-only.
+class BuildStagesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedCwd_ = fs::current_path();
+        fs::create_directories(dir / "tools");
+        for (const char* tool : {"makecab", "extract", "cdimage"}) {
+            fs::create_symlink(std::string(ORNIBE_BUILD_TOOL_DIR) + "/" + tool,
+                               dir / ("tools/" + std::string(tool)));
+        }
+        writeScript(dir / "tools/attrib", "exit 0\n");
+        setToolFolder(dir / "tools");
+    }
+    void TearDown() override {
+        fs::current_path(savedCwd_);
+        setToolFolder(ORNIBE_BUILD_TOOL_DIR);
+    }
+    void generate(const std::string& target, const std::string& nameCase = "upper") {
+        std::string command = "python3 " + std::string(ORNIBE_SOURCE_DIR) +
+                              "/tests/e2e/tree_generator/make_tree.py --target " + target +
+                              " --case " + nameCase + " --tree '" + dir / "work" + "' --driver '" +
+                              dir / "drv" + "' >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        settings.SetWorkFolder(dir / "work");
+        settings.AddDriverInf(dir / "drv/OrScsi.inf");
+    }
+    // Opens the confirmation page (summary) and presses "実行！".
+    void openAndRun() {
+        MemoryProgressLog summary;
+        writeSummary(settings, data, summary);
+        BuildRunner(settings, data, page).runBuild();
+    }
+
+    TempDir dir;
+    BuildSettings settings;
+    ConfirmData data;
+    FakeBuildPage page;
+
+private:
+    fs::path savedCwd_;
+};
+
+} // namespace
+
+TEST_F(BuildStagesTest, xp_build_with_catalog_integrates_the_driver_and_writes_the_image) {
+    generate("xp");
+    settings.SetIsoPath("xp.iso"); // relative: written inside the tree being imaged
+    settings.SetVolumeLabel("WXP ORNIBE");
+    openAndRun();
+    ASSERT_EQ(page.pageCode(), 0) << page.logText();
+    EXPECT_TRUE(hasLinesInOrder(
+        page.logText(),
+        {"ORSCSI.SYS をコピーしています。。。完了", "OrScsi.inf をコピーしています。。。完了",
+         "ORSCSI.CAT をコピーしています。。。完了", "", "TXTSETUP.SIF を修正しています。。。完了",
+         "DOSNET.INF を修正しています。。。完了", "SVCPACK.INF を修正しています。。。完了",
+         "ドライバの統合が完了しました。", "",
+         "Windows2000 ではないので、Big Drive 対応化はされません。", "",
+         "ISO イメージを作成しています。。。", "完了"}))
+        << page.logText();
+    EXPECT_TRUE(fs::exists(dir / "work/I386/ORSCSI.SY_"));
+    EXPECT_TRUE(fs::exists(dir / "work/I386/SVCPACK/ORSCSI.CAT"));
+    EXPECT_FALSE(fs::exists(dir / "work/I386/TEMP"));
+    std::string sif = slurp(dir / "work/I386/TXTSETUP.SIF");
+    EXPECT_NE(sif.find("\r\n[SCSI.Load]\r\nOrScsi = OrScsi.sys,4\r\n"), std::string::npos);
+    EXPECT_TRUE(sif.ends_with("\r\n\x1A"));
+
+    // The image holds the tree but not itself.
+    std::string listing = dir / "listing";
+    std::string command = "xorriso -indev '" + dir / "work/xp.iso" +
+                          "' -find / -type f 2>/dev/null > '" + listing + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string files = slurp(listing);
+    EXPECT_NE(files.find("/I386/ORSCSI.SY_"), std::string::npos) << files;
+    EXPECT_EQ(files.find("XP.ISO"), std::string::npos) << files;
+}
+
+TEST_F(BuildStagesTest, second_build_over_the_same_tree_changes_no_setup_file) {
+    generate("xp", "lower");
+    openAndRun();
+    ASSERT_EQ(page.pageCode(), 0) << page.logText();
+    std::string sif = slurp(dir / "work/i386/txtsetup.sif");
+    std::string dosnet = slurp(dir / "work/i386/dosnet.inf");
+    std::string svcpack = slurp(dir / "work/i386/svcpack.in_");
+
+    FakeBuildPage second;
+    MemoryProgressLog summary;
+    writeSummary(settings, data, summary);
+    BuildRunner(settings, data, second).runBuild();
+    ASSERT_EQ(second.pageCode(), 0) << second.logText();
+    EXPECT_EQ(slurp(dir / "work/i386/txtsetup.sif"), sif);
+    EXPECT_EQ(slurp(dir / "work/i386/dosnet.inf"), dosnet);
+    EXPECT_EQ(slurp(dir / "work/i386/svcpack.in_"), svcpack);
+    // No folder holds two names that differ only in case.
+    EXPECT_FALSE(fs::exists(dir / "work/I386"));
+    EXPECT_FALSE(fs::exists(dir / "work/i386/TXTSETUP.SIF"));
+}
+
+TEST_F(BuildStagesTest, windows_2000_big_drive_patches_mshdc) {
+    generate("2000");
+    settings.ClearDriverInfs();
+    openAndRun();
+    ASSERT_EQ(page.pageCode(), 0) << page.logText();
+    EXPECT_EQ(page.logText(), "\r\nスタート！\r\n\r\n\r\nMSHDC.INF を修正しています。。。完了\r\n"
+                              "Big Drive 対応化が完了しました。\r\n\r\n");
+    EXPECT_TRUE(fs::exists(dir / "work/I386/MSHDC.IN_"));
+    EXPECT_FALSE(fs::exists(dir / "work/I386/MSHDC.INF"));
+}
+
+TEST_F(BuildStagesTest, failing_makecab_ends_the_svcpack_step_and_keeps_the_setup_file) {
+    generate("xp");
+    std::string before = slurp(dir / "work/I386/SVCPACK.IN_");
+    // Staging falls back to the supplied compressed file; make one.
+    fs::copy_file(dir / "work/I386/SVCPACK.IN_", dir / "drv/X86/ORSCSI.SY_");
+    fs::copy_file(dir / "work/I386/SVCPACK.IN_", dir / "drv/OrScsi.in_");
+    fs::remove(dir / "tools/makecab");
+    writeScript(dir / "tools/makecab", "exit 1\n");
+    openAndRun();
+    EXPECT_TRUE(page.logText().ends_with("SVCPACK.INF を修正しています。。。"
+                                         "\r\nSVCPACK.INF の修正に失敗しました"))
+        << page.logText();
+    EXPECT_TRUE(page.isEnabled(PageButton::Back));
+    EXPECT_EQ(slurp(dir / "work/I386/SVCPACK.IN_"), before);
+}
+
+TEST_F(BuildStagesTest, file_error_in_a_patcher_ends_the_build_with_the_reason) {
+    generate("xp");
+    std::string sif = dir / "work/I386/TXTSETUP.SIF";
+    std::string before = slurp(sif);
+    chmod(sif.c_str(), 0444);
+    openAndRun();
+    EXPECT_TRUE(page.logText().ends_with("TXTSETUP.SIF を修正しています。。。"
+                                         "\r\nTXTSETUP.SIF の修正に失敗しました\r\n" +
+                                         sif + ": open: Permission denied"))
+        << page.logText();
+    EXPECT_TRUE(page.isEnabled(PageButton::Back));
+    EXPECT_FALSE(page.isEnabled(PageButton::Run));
+    EXPECT_FALSE(page.pageCode().has_value());
+    EXPECT_EQ(slurp(sif), before);
+    EXPECT_FALSE(fs::exists(dir / "work/I386/TEMP"));
+}
+
+TEST_F(BuildStagesTest, driver_without_catalog_leaves_dosnet_and_svcpack_alone) {
+    generate("xp");
+    std::string inf = slurp(dir / "drv/OrScsi.inf");
+    size_t at = inf.find("CatalogFile=OrScsi.cat\r\n");
+    ASSERT_NE(at, std::string::npos);
+    inf.erase(at, std::string("CatalogFile=OrScsi.cat\r\n").size());
+    dir.write("drv/OrScsi.inf", inf);
+    std::string dosnet = slurp(dir / "work/I386/DOSNET.INF");
+    std::string svcpack = slurp(dir / "work/I386/SVCPACK.IN_");
+    openAndRun();
+    ASSERT_EQ(page.pageCode(), 0) << page.logText();
+    EXPECT_NE(page.logText().find("TXTSETUP.SIF を修正しています。。。完了\r\n"
+                                  "ドライバの統合が完了しました。\r\n\r\n"),
+              std::string::npos)
+        << page.logText();
+    EXPECT_EQ(slurp(dir / "work/I386/DOSNET.INF"), dosnet);
+    EXPECT_EQ(slurp(dir / "work/I386/SVCPACK.IN_"), svcpack);
+    EXPECT_FALSE(fs::exists(dir / "work/I386/SVCPACK/ORSCSI.CAT"));
+}

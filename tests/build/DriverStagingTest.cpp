@@ -1,0 +1,169 @@
+#include "build/DriverStaging.h"
+
+#include "build/MemoryProgressLog.h"
+#include "inf/DriverPackage.h"
+#include "support/FileAssertions.h"
+#include "support/TempDir.h"
+#include "sys/HostPath.h"
+#include "sys/ToolFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+namespace ornibe {
+namespace {
+
+using test::fileHolds;
+using test::slurp;
+using test::TempDir;
+
+std::set<std::string> namesIn(const std::string& folder) {
+    std::set<std::string> names;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* entry = readdir(d)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.insert(name);
+            }
+        }
+        closedir(d);
+    }
+    return names;
+}
+
+const std::string kCopying = " をコピーしています。。。";
+const std::string kDone = "完了\r\n";
+
+// Tools come from the folder given, and PATH holds none.
+class ToolsFrom {
+public:
+    explicit ToolsFrom(const std::string& folder) : savedPath_(std::getenv("PATH")) {
+        setToolFolder(folder);
+        ::setenv("PATH", "/nonexistent-ornibe-path", 1);
+    }
+    ~ToolsFrom() {
+        setToolFolder(ORNIBE_BUILD_TOOL_DIR);
+        ::setenv("PATH", savedPath_.c_str(), 1);
+    }
+
+private:
+    std::string savedPath_;
+};
+
+class DriverStaging : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string i386 = dir.mkdir("WORK/I386");
+    std::string medium = dir.mkdir("medium");
+    std::string noTools = dir.mkdir("no-tools");
+    DriverPackage package;
+    MemoryProgressLog log;
+
+    std::string onMedium(const std::string& name, const std::string& bytes) {
+        return dir.write("medium/" + name, bytes);
+    }
+    bool stage() { return stageDriverFiles(i386, package, log); }
+};
+
+TEST_F(DriverStaging, empty_package_logs_nothing_and_succeeds) {
+    EXPECT_TRUE(stage());
+    EXPECT_EQ(log.text(), "");
+    EXPECT_EQ(log.appendCount(), 0);
+}
+
+TEST_F(DriverStaging, files_are_compressed_into_i386_and_catalogs_copied_to_svcpack) {
+    package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
+    package.AddInfFile(onMedium("x.inf", "[Version]\r\n"));
+    package.AddCatalogFile(onMedium("x.cat", "catalog"));
+    ASSERT_TRUE(stage());
+    EXPECT_EQ(log.text(),
+              "x.sys" + kCopying + kDone + "x.inf" + kCopying + kDone + "x.cat" + kCopying + kDone);
+    std::string cabinet = slurp(joinPath(i386, "x.sy_"));
+    EXPECT_EQ(cabinet.substr(0, 4), "MSCF");
+    EXPECT_EQ(slurp(joinPath(i386, "x.in_")).substr(0, 4), "MSCF");
+    EXPECT_TRUE(fileHolds(joinPath(i386, "SVCPACK/x.cat"), "catalog"));
+    EXPECT_FALSE(existsAsFile(joinPath(i386, "x.sys")));
+}
+
+TEST_F(DriverStaging, without_makecab_the_supplied_compressed_file_is_copied) {
+    package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
+    onMedium("x.sy_", "supplied");
+    package.AddFileTarget(onMedium("DRIVER", "plain"), "C:\\WINDOWS\\system32\\drivers");
+    onMedium("DRIVE_", "supplied driver");
+    dir.write("WORK/I386/x.sy_", "older");
+    ToolsFrom tools(noTools);
+    ASSERT_TRUE(stage());
+    EXPECT_TRUE(fileHolds(joinPath(i386, "x.sy_"), "supplied"));
+    EXPECT_TRUE(fileHolds(joinPath(i386, "DRIVE_"), "supplied driver"));
+    EXPECT_EQ(log.text(), "x.sys" + kCopying + kDone + "DRIVER" + kCopying + kDone);
+}
+
+TEST_F(DriverStaging, failing_makecab_falls_back_to_the_supplied_file) {
+    test::writeScript(joinPath(noTools, "makecab"), "exit 1\n");
+    package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
+    onMedium("x.sy_", "supplied");
+    ToolsFrom tools(noTools);
+    ASSERT_TRUE(stage());
+    EXPECT_TRUE(fileHolds(joinPath(i386, "x.sy_"), "supplied"));
+}
+
+TEST_F(DriverStaging, file_missing_on_the_medium_stops_with_its_line_open) {
+    package.AddFileTarget(medium + "/gone.sys", "C:\\WINDOWS\\system32\\drivers");
+    package.AddFileTarget(onMedium("later.sys", "x"), "C:\\WINDOWS\\system32\\drivers");
+    package.AddCatalogFile(onMedium("later.cat", "c"));
+    EXPECT_FALSE(stage());
+    EXPECT_EQ(log.text(), "gone.sys" + kCopying);
+    EXPECT_EQ(namesIn(i386), std::set<std::string>{});
+}
+
+TEST_F(DriverStaging, neither_makecab_nor_supplied_file_fails) {
+    package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
+    ToolsFrom tools(noTools);
+    EXPECT_FALSE(stage());
+    EXPECT_EQ(log.text(), "x.sys" + kCopying);
+}
+
+TEST_F(DriverStaging, second_catalog_of_the_same_name_replaces_the_first) {
+    package.AddCatalogFile(dir.write("medium/a/drv.cat", "first"));
+    package.AddCatalogFile(dir.write("medium/b/drv.cat", "second"));
+    ASSERT_TRUE(stage());
+    EXPECT_TRUE(fileHolds(joinPath(i386, "SVCPACK/drv.cat"), "second"));
+}
+
+TEST_F(DriverStaging, missing_catalog_fails_after_the_folder_was_made) {
+    package.AddCatalogFile(medium + "/gone.cat");
+    EXPECT_FALSE(stage());
+    EXPECT_EQ(log.text(), "gone.cat" + kCopying);
+    EXPECT_TRUE(existsAsFolder(joinPath(i386, "SVCPACK")));
+}
+
+TEST_F(DriverStaging, lower_case_tree_gets_no_second_name) {
+    std::string lower = dir.mkdir("lower/i386");
+    dir.mkdir("lower/i386/svcpack");
+    dir.write("lower/i386/X.SY_", "older");
+    package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
+    package.AddCatalogFile(onMedium("x.cat", "catalog"));
+    ASSERT_TRUE(stageDriverFiles(lower, package, log));
+    EXPECT_EQ(namesIn(lower), (std::set<std::string>{"X.SY_", "svcpack"}));
+    EXPECT_EQ(slurp(joinPath(lower, "X.SY_")).substr(0, 4), "MSCF");
+    EXPECT_TRUE(fileHolds(joinPath(lower, "svcpack/x.cat"), "catalog"));
+}
+
+TEST_F(DriverStaging, read_only_file_in_i386_makes_the_fallback_fail) {
+    package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
+    onMedium("x.sy_", "supplied");
+    std::string old = dir.write("WORK/I386/x.sy_", "older");
+    ::chmod(old.c_str(), 0444);
+    ToolsFrom tools(noTools);
+    EXPECT_FALSE(stage());
+    EXPECT_TRUE(fileHolds(old, "older"));
+}
+
+} // namespace
+} // namespace ornibe

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "build/BuildPage.h"
+#include "build/MemoryProgressLog.h"
+#include "support/ScriptedMessageBox.h"
+
+#include <map>
+#include <optional>
+
+namespace ornibe::test {
+
+// The confirmation page as the build sees it, without a screen: the log is
+// kept in memory, button states and the page code are recorded, and copy
+// progress can be cancelled after a number of reports.
+class FakeBuildPage : public BuildPage {
+public:
+    FakeBuildPage();
+
+    ProgressLog& log() override { return log_; }
+    MessageBox& messageBox() override { return messages_; }
+    void setButtonEnabled(PageButton button, bool enabled) override { enabled_[button] = enabled; }
+    void endPage(int pageCode) override { pageCode_ = pageCode; }
+    void processEvents() override { ++eventPumps_; }
+    void copyProgressStarted() override { ++progressWindows_; }
+    bool copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal, std::uint64_t filesDone,
+                      std::uint64_t filesTotal) override;
+    void copyProgressFinished() override { --progressWindows_; }
+
+    const std::string& logText() const { return log_.text(); }
+    bool isEnabled(PageButton button) const { return enabled_.at(button); }
+    std::optional<int> pageCode() const { return pageCode_; }
+    ScriptedMessageBox& messages() { return messages_; }
+    int eventPumps() const { return eventPumps_; }
+    int openProgressWindows() const { return progressWindows_; }
+    int progressReports() const { return progressReports_; }
+    // The user presses cancel at the given report (counted from 1).
+    void cancelCopyAt(int report) { cancelAt_ = report; }
+
+private:
+    MemoryProgressLog log_;
+    ScriptedMessageBox messages_;
+    std::map<PageButton, bool> enabled_;
+    std::optional<int> pageCode_;
+    int eventPumps_ = 0;
+    int progressWindows_ = 0;
+    int progressReports_ = 0;
+    int cancelAt_ = 0;
+};
+
+} // namespace ornibe::test
