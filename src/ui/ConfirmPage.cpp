@@ -91,7 +91,9 @@ void ConfirmPage::setButtonEnabled(PageButton button, bool enabled) {
     }
 }
 
-void ConfirmPage::processEvents() { QApplication::processEvents(QEventLoop::AllEvents); }
+void ConfirmPage::processEvents() {
+    QApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void ConfirmPage::copyProgressStarted() {
     progress_ = std::make_unique<QProgressDialog>(
@@ -115,9 +117,10 @@ bool ConfirmPage::copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal
     std::uint64_t done = bytesTotal > 0 ? bytesDone : filesDone;
     std::uint64_t total = bytesTotal > 0 ? bytesTotal : filesTotal;
     int value = total > 0 ? int(std::min<std::uint64_t>(done, total) * 1000 / total) : 0;
-    progress_->setLabelText(QStringLiteral("CD の内容を作業フォルダにコピーしています。。。\n%1 / %2")
-                                .arg(filesDone)
-                                .arg(filesTotal));
+    progress_->setLabelText(
+        QStringLiteral("CD の内容を作業フォルダにコピーしています。。。\n%1 / %2")
+            .arg(filesDone)
+            .arg(filesTotal));
     progress_->setValue(value);
     processEvents();
     return !progress_->wasCanceled();

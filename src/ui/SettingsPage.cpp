@@ -116,7 +116,8 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget
     auto* bigGroup = new QGroupBox(QStringLiteral("137GB 以上のハードディスクに対応させる"), this);
     bigGroup->setObjectName(QStringLiteral("bigDriveGroup"));
     bigDrive_ = new QCheckBox(
-        QStringLiteral("Windows2000 で 137GB 以上のハードディスクを使う （インストール完了後に有効）"),
+        QStringLiteral(
+            "Windows2000 で 137GB 以上のハードディスクを使う （インストール完了後に有効）"),
         bigGroup);
     bigDrive_->setObjectName(QStringLiteral("bigDriveCheck"));
     auto* bigLayout = new QVBoxLayout(bigGroup);
@@ -138,7 +139,8 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget
     isoPath_ = makeEdit("isoPathEdit", isoGroup);
     isoPathButton_ = makeButton(QStringLiteral("保存先選択"), "isoPathButton", isoGroup);
     auto* isoGrid = new QGridLayout(isoGroup);
-    isoGrid->addWidget(new QLabel(QStringLiteral("ISOイメージのファイル名 :"), isoGroup), 0, 0, 1, 2);
+    isoGrid->addWidget(new QLabel(QStringLiteral("ISOイメージのファイル名 :"), isoGroup), 0, 0, 1,
+                       2);
     isoGrid->addWidget(isoPath_, 1, 0);
     isoGrid->addWidget(isoPathButton_, 1, 1);
 
@@ -162,10 +164,10 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget
     layout->addWidget(isoGroup);
     layout->addLayout(buttons);
 
-    QWidget* order[] = {driveList_,      volumeLabel_,     servicePack_,     servicePackButton_,
-                        infPickButton_,  infEdit_,         infAddButton_,    infRemoveButton_,
-                        bigDrive_,       workFolder_,      workFolderButton_, isoPath_,
-                        isoPathButton_,  nextButton_,      quitButton_};
+    QWidget* order[] = {driveList_,     volumeLabel_, servicePack_,      servicePackButton_,
+                        infPickButton_, infEdit_,     infAddButton_,     infRemoveButton_,
+                        bigDrive_,      workFolder_,  workFolderButton_, isoPath_,
+                        isoPathButton_, nextButton_,  quitButton_};
     for (size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -361,15 +363,21 @@ void SettingsPage::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-int SettingsPage::selectedDrivePosition() const { return driveList_->currentIndex(); }
+int SettingsPage::selectedDrivePosition() const {
+    return driveList_->currentIndex();
+}
 
 std::string SettingsPage::driveEntryText(int position) const {
     return driveList_->itemText(position).toStdString();
 }
 
-std::string SettingsPage::volumeLabelText() const { return volumeLabel_->text().toStdString(); }
+std::string SettingsPage::volumeLabelText() const {
+    return volumeLabel_->text().toStdString();
+}
 
-std::string SettingsPage::servicePackText() const { return servicePack_->text().toStdString(); }
+std::string SettingsPage::servicePackText() const {
+    return servicePack_->text().toStdString();
+}
 
 std::vector<std::string> SettingsPage::infEntries() const {
     std::vector<std::string> entries;
@@ -379,10 +387,16 @@ std::vector<std::string> SettingsPage::infEntries() const {
     return entries;
 }
 
-bool SettingsPage::bigDriveChecked() const { return bigDrive_->isChecked(); }
+bool SettingsPage::bigDriveChecked() const {
+    return bigDrive_->isChecked();
+}
 
-std::string SettingsPage::workFolderText() const { return workFolder_->text().toStdString(); }
+std::string SettingsPage::workFolderText() const {
+    return workFolder_->text().toStdString();
+}
 
-std::string SettingsPage::isoPathText() const { return isoPath_->text().toStdString(); }
+std::string SettingsPage::isoPathText() const {
+    return isoPath_->text().toStdString();
+}
 
 } // namespace ornibe
