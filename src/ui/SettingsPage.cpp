@@ -65,7 +65,7 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget
     driveList_ = new DriveComboBox(this);
     driveList_->setObjectName(QStringLiteral("cdDriveList"));
     driveList_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    driveList_->setMinimumContentsLength(16);
+    driveList_->setMinimumContentsLength(24);
     volumeLabel_ = makeEdit("volumeLabelEdit", this);
     volumeLabel_->setMinimumWidth(volumeLabel_->fontMetrics().averageCharWidth() * 16);
     auto* driveLabel = new QLabel(QStringLiteral("読込元のCDドライブ :"), this);

@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
     QString folder = QString::fromLocal8Bit(argv[1]);
     QApplication::setWindowIcon(programIcon());
     QApplication::setFont(pageFont());
-    setMessageBoxFunction([](const std::string&, MessageStyle style) {
+    setMessageBoxFunction([](const std::string& text, MessageStyle style) {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
         return style.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     });
 
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
         drivesList->setCurrentIndex(1);
         test::child<QLineEdit>(settings, "volumeLabelEdit")->setText("WXPFPP_JA");
         auto* infs = test::child<QListWidget>(settings, "infList");
-        infs->addItem("/media/user/DRIVER/txtsetup/sample.inf");
+        infs->addItem(QString::fromStdString(dir.write("driver/sample.inf", "[Version]\r\n")));
         test::child<QLineEdit>(settings, "workFolderEdit")
             ->setText(QString::fromStdString(dir / "work"));
         test::child<QLineEdit>(settings, "isoPathEdit")
@@ -101,6 +102,11 @@ int main(int argc, char** argv) {
             confirm.done(0);
         });
         test::child<QPushButton>(settings, "nextButton")->click();
+        if (settings.isVisible()) {
+            std::fprintf(stderr, "the settings page refused to go on\n");
+            ok = false;
+            settings.done(0);
+        }
     });
     wizard.run();
     return ok ? 0 : 1;
