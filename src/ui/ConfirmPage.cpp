@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <exception>
+#include <string>
+
 namespace ornibe {
 
 ConfirmPage::ConfirmPage(BuildSettings& settings, QWidget* parent)
@@ -72,7 +75,13 @@ int ConfirmPage::exec() {
     quitButton_->setEnabled(true);
     backButton_->setFocus();
     if (hooks_.writeSummary) {
-        hooks_.writeSummary(*this);
+        // The page opens in every case; a failure that escapes the summary
+        // is shown in the log rather than lost.
+        try {
+            hooks_.writeSummary(*this);
+        } catch (const std::exception& error) {
+            log_.append(std::string("\r\n") + error.what() + "\r\n");
+        }
     }
     return QDialog::exec();
 }
@@ -144,7 +153,15 @@ void ConfirmPage::run() {
         return;
     }
     running_ = true;
-    hooks_.runBuild(*this);
+    // An exception must not cross the event loop: one that escapes the
+    // build ends it like a reported failure, with the reason in the log
+    // and "< 戻る" enabled.
+    try {
+        hooks_.runBuild(*this);
+    } catch (const std::exception& error) {
+        log_.append(std::string("\r\n") + error.what());
+        backButton_->setEnabled(true);
+    }
     running_ = false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "PageDriver.h"
 #include "fakes/ScriptedMessages.h"
+#include "sys/FileError.h"
 
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -138,6 +139,30 @@ private slots:
         QCOMPARE(states, (std::vector<bool>{false, false, true}));
         QCOMPARE(p.messages.texts(), std::vector<std::string>{"完成です！"});
         QCOMPARE(p.text(), QStringLiteral("\nスタート！\n\n"));
+    }
+
+    void errors_escaping_the_hooks_land_in_the_log_and_leave_a_way_back() {
+        Page p;
+        p.page.setHooks({[](BuildPage& build) {
+                             build.log().append("ターゲット：");
+                             throwFileError("read", "/cd/I386/TXTSETUP.SIF", EIO);
+                         },
+                         [](BuildPage& build) {
+                             build.setButtonEnabled(PageButton::Run, false);
+                             build.setButtonEnabled(PageButton::Back, false);
+                             throw FileError("write", "/w/I386/TXTSETUP.SIF",
+                                             "No space left on device");
+                         }});
+        int code = execDriven(p.page, [&] {
+            QVERIFY(p.text().startsWith("ターゲット：\n"));
+            QVERIFY(p.text().contains("/cd/I386/TXTSETUP.SIF"));
+            QTest::mouseClick(p.button("runButton"), Qt::LeftButton);
+            QVERIFY(p.text().contains("No space left on device"));
+            QVERIFY(p.enabled("backButton"));
+            QVERIFY(!p.enabled("runButton"));
+            QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+        });
+        QCOMPARE(code, 1);
     }
 
     void quit_asks_and_cancel_leaves_the_page_as_it_was() {
