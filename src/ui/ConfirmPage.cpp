@@ -1,0 +1,184 @@
+#include "ui/ConfirmPage.h"
+
+#include "app/PageCode.h"
+#include "ui/PageLook.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <string>
+
+namespace ornibe {
+
+ConfirmPage::ConfirmPage(BuildSettings& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings), view_(new QPlainTextEdit(this)), log_(*view_) {
+    setObjectName(QStringLiteral("confirmPage"));
+    setWindowTitle(QStringLiteral("作業内容の確認"));
+    setWindowIcon(programIcon());
+    setFont(pageFont());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    view_->setObjectName(QStringLiteral("logView"));
+    view_->setReadOnly(true);
+    view_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view_->setUndoRedoEnabled(false);
+    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Read-only, but the text can still be selected and copied.
+    view_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QFontMetrics metrics(font());
+    view_->setMinimumSize(metrics.averageCharWidth() * 76, metrics.height() * 26);
+
+    backButton_ = new QPushButton(QStringLiteral("< 戻る"), this);
+    backButton_->setObjectName(QStringLiteral("backButton"));
+    backButton_->setDefault(true);
+    runButton_ = new QPushButton(QStringLiteral("実行！"), this);
+    runButton_->setObjectName(QStringLiteral("runButton"));
+    runButton_->setAutoDefault(false);
+    quitButton_ = new QPushButton(QStringLiteral("終了"), this);
+    quitButton_->setObjectName(QStringLiteral("quitButton"));
+    quitButton_->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(backButton_);
+    buttons->addWidget(runButton_);
+    buttons->addSpacing(12);
+    buttons->addWidget(quitButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(view_, 1);
+    layout->addLayout(buttons);
+
+    setTabOrder(backButton_, runButton_);
+    setTabOrder(runButton_, quitButton_);
+    setTabOrder(quitButton_, view_);
+
+    connect(backButton_, &QPushButton::clicked, this, &ConfirmPage::back);
+    connect(runButton_, &QPushButton::clicked, this, &ConfirmPage::run);
+    connect(quitButton_, &QPushButton::clicked, this, &ConfirmPage::reject);
+}
+
+ConfirmPage::~ConfirmPage() = default;
+
+int ConfirmPage::exec() {
+    // Every opening is a fresh page: an empty log, every button enabled.
+    log_.clear();
+    backButton_->setEnabled(true);
+    runButton_->setEnabled(true);
+    quitButton_->setEnabled(true);
+    backButton_->setFocus();
+    if (hooks_.writeSummary) {
+        // The page opens in every case; a failure that escapes the summary
+        // is shown in the log rather than lost.
+        try {
+            hooks_.writeSummary(*this);
+        } catch (const std::exception& error) {
+            log_.append(std::string("\r\n") + error.what() + "\r\n");
+        }
+    }
+    return QDialog::exec();
+}
+
+void ConfirmPage::setButtonEnabled(PageButton button, bool enabled) {
+    switch (button) {
+    case PageButton::Back:
+        backButton_->setEnabled(enabled);
+        break;
+    case PageButton::Run:
+        runButton_->setEnabled(enabled);
+        break;
+    case PageButton::Quit:
+        quitButton_->setEnabled(enabled);
+        break;
+    }
+}
+
+void ConfirmPage::processEvents() {
+    QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ConfirmPage::copyProgressStarted() {
+    progress_ = std::make_unique<QProgressDialog>(
+        QStringLiteral("CD の内容を作業フォルダにコピーしています。。。"),
+        QStringLiteral("キャンセル"), 0, 1000, this);
+    progress_->setObjectName(QStringLiteral("copyProgress"));
+    progress_->setWindowTitle(QStringLiteral("ornibe"));
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setMinimumDuration(0);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setValue(0);
+    processEvents();
+}
+
+bool ConfirmPage::copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal,
+                               std::uint64_t filesDone, std::uint64_t filesTotal) {
+    if (!progress_) {
+        return true;
+    }
+    std::uint64_t done = bytesTotal > 0 ? bytesDone : filesDone;
+    std::uint64_t total = bytesTotal > 0 ? bytesTotal : filesTotal;
+    int value = total > 0 ? int(std::min<std::uint64_t>(done, total) * 1000 / total) : 0;
+    progress_->setLabelText(
+        QStringLiteral("CD の内容を作業フォルダにコピーしています。。。\n%1 / %2")
+            .arg(filesDone)
+            .arg(filesTotal));
+    progress_->setValue(value);
+    processEvents();
+    return !progress_->wasCanceled();
+}
+
+void ConfirmPage::copyProgressFinished() {
+    progress_.reset();
+    processEvents();
+}
+
+void ConfirmPage::back() {
+    if (!running_) {
+        done(PageCode::Settings);
+    }
+}
+
+void ConfirmPage::run() {
+    // The build disables the button itself; this guards against a second
+    // click that arrives while it is still running.
+    if (running_ || !hooks_.runBuild) {
+        return;
+    }
+    running_ = true;
+    // An exception must not cross the event loop: one that escapes the
+    // build ends it like a reported failure, with the reason in the log
+    // and "< 戻る" enabled.
+    try {
+        hooks_.runBuild(*this);
+    } catch (const std::exception& error) {
+        log_.append(std::string("\r\n") + error.what());
+        backButton_->setEnabled(true);
+    }
+    running_ = false;
+}
+
+void ConfirmPage::reject() {
+    MessageStyle style{MessageButtons::OkCancel, MessageIcon::Question, true};
+    if (messages_.show("終了します。", style) == MessageAnswer::Ok) {
+        done(PageCode::Quit);
+    }
+}
+
+void ConfirmPage::keyPressEvent(QKeyEvent* event) {
+    // Escape never closes a page.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace ornibe

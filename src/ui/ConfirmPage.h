@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/BuildSettings.h"
+#include "build/BuildPage.h"
+#include "ui/QtProgressLog.h"
+#include "ui/core/ConfirmPageHooks.h"
+#include "ui/core/MessageBoxHook.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QPlainTextEdit;
+class QProgressDialog;
+class QPushButton;
+
+namespace ornibe {
+
+// The second wizard page: the summary of the planned work in a log, and
+// "< 戻る", "実行！" and "終了". exec() opens it with a fresh log, writes the
+// summary through the hooks, and returns the page code: 1 back, 0 quit or
+// a finished build.
+class ConfirmPage : public QDialog, public BuildPage {
+    Q_OBJECT
+public:
+    explicit ConfirmPage(BuildSettings& settings, QWidget* parent = nullptr);
+    ~ConfirmPage() override;
+
+    void setHooks(ConfirmPageHooks hooks) { hooks_ = std::move(hooks); }
+    BuildSettings& settings() { return settings_; }
+
+    int exec() override;
+
+    ProgressLog& log() override { return log_; }
+    MessageBox& messageBox() override { return messages_; }
+    void setButtonEnabled(PageButton button, bool enabled) override;
+    void endPage(int pageCode) override { done(pageCode); }
+    void processEvents() override;
+    void copyProgressStarted() override;
+    bool copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal, std::uint64_t filesDone,
+                      std::uint64_t filesTotal) override;
+    void copyProgressFinished() override;
+
+public slots:
+    // "終了" and the close box: asks before the program ends.
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void back();
+    void run();
+
+    BuildSettings& settings_;
+    ConfirmPageHooks hooks_;
+    HookedMessageBox messages_;
+    QPlainTextEdit* view_;
+    QtProgressLog log_;
+    QPushButton* backButton_;
+    QPushButton* runButton_;
+    QPushButton* quitButton_;
+    std::unique_ptr<QProgressDialog> progress_;
+    bool running_ = false;
+};
+
+} // namespace ornibe

@@ -1,0 +1,402 @@
+#include "ui/SettingsPage.h"
+
+#include "sys/CaseFold.h"
+#include "sys/HostPath.h"
+#include "ui/AboutBox.h"
+#include "ui/DriveComboBox.h"
+#include "ui/PageLook.h"
+#include "ui/core/CdDriveEntry.h"
+#include "ui/core/DriveListEntries.h"
+#include "ui/core/SettingsChecks.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace ornibe {
+
+namespace {
+
+QString runFileDialog(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+QPushButton* makeButton(const QString& text, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit* makeEdit(const char* name, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 40);
+    return edit;
+}
+
+} // namespace
+
+SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget* parent)
+    : QDialog(parent), settings_(settings), drives_(drives), runDialog_(runFileDialog),
+      freeSpace_(bytesFree) {
+    setObjectName(QStringLiteral("settingsPage"));
+    setWindowTitle(QStringLiteral("ornibe"));
+    setWindowIcon(programIcon());
+    setFont(pageFont());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    // The CD drive and the volume label.
+    driveList_ = new DriveComboBox(this);
+    driveList_->setObjectName(QStringLiteral("cdDriveList"));
+    driveList_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    driveList_->setMinimumContentsLength(24);
+    volumeLabel_ = makeEdit("volumeLabelEdit", this);
+    volumeLabel_->setMinimumWidth(volumeLabel_->fontMetrics().averageCharWidth() * 16);
+    auto* driveLabel = new QLabel(QStringLiteral("読込元のCDドライブ :"), this);
+    driveLabel->setBuddy(driveList_);
+    auto* labelLabel = new QLabel(QStringLiteral("ボリュームラベル :"), this);
+    labelLabel->setBuddy(volumeLabel_);
+    auto* driveRow = new QHBoxLayout;
+    driveRow->addWidget(driveLabel);
+    driveRow->addWidget(driveList_, 2);
+    driveRow->addSpacing(8);
+    driveRow->addWidget(labelLabel);
+    driveRow->addWidget(volumeLabel_, 1);
+
+    // Service Pack.
+    auto* spGroup = new QGroupBox(QStringLiteral("Service Pack 適用済みにする"), this);
+    spGroup->setObjectName(QStringLiteral("servicePackGroup"));
+    servicePack_ = makeEdit("servicePackEdit", spGroup);
+    servicePackButton_ = makeButton(QStringLiteral("ファイル選択"), "servicePackButton", spGroup);
+    auto* spGrid = new QGridLayout(spGroup);
+    spGrid->addWidget(new QLabel(QStringLiteral("Service Pack ファイル :"), spGroup), 0, 0, 1, 2);
+    spGrid->addWidget(servicePack_, 1, 0);
+    spGrid->addWidget(servicePackButton_, 1, 1);
+
+    // Drivers: an edit line over an always-open list, with add and remove.
+    auto* drvGroup = new QGroupBox(QStringLiteral("ドライバを追加する"), this);
+    drvGroup->setObjectName(QStringLiteral("driverGroup"));
+    infPickButton_ = makeButton(QStringLiteral("ファイル選択"), "infPickButton", drvGroup);
+    infEdit_ = makeEdit("infEdit", drvGroup);
+    infList_ = new QListWidget(drvGroup);
+    infList_->setObjectName(QStringLiteral("infList"));
+    infList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    infList_->setMinimumHeight(infList_->fontMetrics().height() * 5);
+    infList_->setFocusPolicy(Qt::ClickFocus);
+    infAddButton_ = makeButton(QStringLiteral("一覧に追加"), "infAddButton", drvGroup);
+    infRemoveButton_ = makeButton(QStringLiteral("一覧から除外"), "infRemoveButton", drvGroup);
+    auto* drvGrid = new QGridLayout(drvGroup);
+    drvGrid->addWidget(new QLabel(QStringLiteral("ドライバの INF ファイル :"), drvGroup), 0, 0);
+    drvGrid->addWidget(infPickButton_, 0, 1);
+    auto* simpleCombo = new QVBoxLayout;
+    simpleCombo->setSpacing(0);
+    simpleCombo->addWidget(infEdit_);
+    simpleCombo->addWidget(infList_);
+    drvGrid->addLayout(simpleCombo, 1, 0, 2, 1);
+    drvGrid->addWidget(infAddButton_, 1, 1);
+    drvGrid->addWidget(infRemoveButton_, 2, 1, Qt::AlignTop);
+
+    // Big Drive.
+    auto* bigGroup = new QGroupBox(QStringLiteral("137GB 以上のハードディスクに対応させる"), this);
+    bigGroup->setObjectName(QStringLiteral("bigDriveGroup"));
+    bigDrive_ = new QCheckBox(
+        QStringLiteral(
+            "Windows2000 で 137GB 以上のハードディスクを使う （インストール完了後に有効）"),
+        bigGroup);
+    bigDrive_->setObjectName(QStringLiteral("bigDriveCheck"));
+    auto* bigLayout = new QVBoxLayout(bigGroup);
+    bigLayout->addWidget(bigDrive_);
+
+    // Work folder.
+    auto* workGroup = new QGroupBox(QStringLiteral("作業フォルダの指定"), this);
+    workGroup->setObjectName(QStringLiteral("workFolderGroup"));
+    workFolder_ = makeEdit("workFolderEdit", workGroup);
+    workFolderButton_ = makeButton(QStringLiteral("フォルダ選択"), "workFolderButton", workGroup);
+    auto* workGrid = new QGridLayout(workGroup);
+    workGrid->addWidget(new QLabel(QStringLiteral("作業フォルダ :"), workGroup), 0, 0, 1, 2);
+    workGrid->addWidget(workFolder_, 1, 0);
+    workGrid->addWidget(workFolderButton_, 1, 1);
+
+    // ISO image.
+    auto* isoGroup = new QGroupBox(QStringLiteral("ISO イメージの作成"), this);
+    isoGroup->setObjectName(QStringLiteral("isoGroup"));
+    isoPath_ = makeEdit("isoPathEdit", isoGroup);
+    isoPathButton_ = makeButton(QStringLiteral("保存先選択"), "isoPathButton", isoGroup);
+    auto* isoGrid = new QGridLayout(isoGroup);
+    isoGrid->addWidget(new QLabel(QStringLiteral("ISOイメージのファイル名 :"), isoGroup), 0, 0, 1,
+                       2);
+    isoGrid->addWidget(isoPath_, 1, 0);
+    isoGrid->addWidget(isoPathButton_, 1, 1);
+
+    // "次へ >" is the default button and starts disabled: it waits for a
+    // work folder.
+    nextButton_ = makeButton(QStringLiteral("次へ >"), "nextButton", this);
+    nextButton_->setDefault(true);
+    nextButton_->setEnabled(false);
+    quitButton_ = makeButton(QStringLiteral("終了"), "quitButton", this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(nextButton_);
+    buttons->addWidget(quitButton_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(driveRow);
+    layout->addWidget(spGroup);
+    layout->addWidget(drvGroup, 1);
+    layout->addWidget(bigGroup);
+    layout->addWidget(workGroup);
+    layout->addWidget(isoGroup);
+    layout->addLayout(buttons);
+
+    QWidget* order[] = {driveList_,     volumeLabel_, servicePack_,      servicePackButton_,
+                        infPickButton_, infEdit_,     infAddButton_,     infRemoveButton_,
+                        bigDrive_,      workFolder_,  workFolderButton_, isoPath_,
+                        isoPathButton_, nextButton_,  quitButton_};
+    for (size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+
+    // The title-bar menu belongs to the window manager: the version entry
+    // sits in the page's context menu and on Alt+A.
+    auto* about = new QAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(ornibe) (&A)..."), this);
+    about->setObjectName(QStringLiteral("aboutAction"));
+    about->setShortcut(QKeySequence(Qt::ALT | Qt::Key_A));
+    about->setShortcutContext(Qt::WindowShortcut);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(about, &QAction::triggered, this, &SettingsPage::showAboutBox);
+
+    connect(driveList_, &DriveComboBox::aboutToDropDown, this,
+            [this] { fillDriveList(driveList_->currentIndex()); });
+    connect(driveList_, &QComboBox::activated, this, &SettingsPage::proposeVolumeLabel);
+    connect(servicePackButton_, &QPushButton::clicked, this, &SettingsPage::pickServicePack);
+    connect(infPickButton_, &QPushButton::clicked, this, &SettingsPage::pickInf);
+    connect(infAddButton_, &QPushButton::clicked, this, &SettingsPage::addTypedInf);
+    connect(infRemoveButton_, &QPushButton::clicked, this, &SettingsPage::removeSelectedInf);
+    // Choosing an entry of the list shows it in the edit line above, as a
+    // simple combo box does.
+    connect(infList_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { infEdit_->setText(item->text()); });
+    connect(workFolderButton_, &QPushButton::clicked, this, &SettingsPage::browseWorkFolder);
+    connect(isoPathButton_, &QPushButton::clicked, this, &SettingsPage::pickIsoPath);
+    connect(workFolder_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { nextButton_->setEnabled(!text.isEmpty()); });
+    connect(nextButton_, &QPushButton::clicked, this, &SettingsPage::accept);
+    connect(quitButton_, &QPushButton::clicked, this, &SettingsPage::reject);
+}
+
+int SettingsPage::exec() {
+    initPage();
+    return QDialog::exec();
+}
+
+void SettingsPage::initPage() {
+    fillDriveList(settings_.GetCdDriveIndex());
+    volumeLabel_->setText(QString::fromStdString(settings_.GetVolumeLabel()));
+    servicePack_->setText(QString::fromStdString(settings_.GetServicePackPath()));
+    infEdit_->clear();
+    infList_->clear();
+    for (int i = 0;; ++i) {
+        std::string inf = settings_.GetDriverInf(i);
+        if (inf.empty()) {
+            break;
+        }
+        infList_->addItem(QString::fromStdString(inf));
+    }
+    bigDrive_->setChecked(settings_.GetBigDrive() != 0);
+    workFolder_->setText(QString::fromStdString(settings_.GetWorkFolder()));
+    nextButton_->setEnabled(!workFolder_->text().isEmpty());
+    isoPath_->setText(QString::fromStdString(settings_.GetIsoPath()));
+    driveList_->setFocus();
+}
+
+void SettingsPage::fillDriveList(int position) {
+    driveList_->clear();
+    for (const std::string& entry : driveListEntries(drives_)) {
+        driveList_->addItem(QString::fromStdString(entry));
+    }
+    // The selection follows the position, not the drive: a position past
+    // the end leaves nothing selected.
+    driveList_->setCurrentIndex(position >= 0 && position < driveList_->count() ? position : -1);
+}
+
+void SettingsPage::proposeVolumeLabel(int position) {
+    if (position < 0) {
+        return;
+    }
+    std::optional<std::string> label =
+        proposedVolumeLabel(position, driveList_->itemText(position).toStdString());
+    if (label) {
+        volumeLabel_->setText(QString::fromStdString(*label));
+    }
+}
+
+void SettingsPage::pickServicePack() {
+    QFileDialog dialog(this, QStringLiteral("開く"));
+    dialog.setObjectName(QStringLiteral("servicePackDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("exe"));
+    dialog.setNameFilters({QStringLiteral("Service Pack ファイル (*.exe)")});
+    QString path = runDialog_(dialog);
+    if (!path.isEmpty()) {
+        servicePack_->setText(path);
+    }
+}
+
+void SettingsPage::pickInf() {
+    QFileDialog dialog(this, QStringLiteral("開く"));
+    dialog.setObjectName(QStringLiteral("infDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("inf"));
+    dialog.setNameFilters({QStringLiteral("INF ファイル (*.inf)")});
+    QString path = runDialog_(dialog);
+    if (!path.isEmpty()) {
+        addDriverInfToList(path);
+    }
+}
+
+void SettingsPage::browseWorkFolder() {
+    // Opens at the desktop whatever the field holds, and accepts folders
+    // only.
+    QFileDialog dialog(this, QStringLiteral("フォルダを選択してください"));
+    dialog.setObjectName(QStringLiteral("workFolderDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    dialog.setDirectory(QDir(desktop).exists() ? desktop : QDir::homePath());
+    QString path = runDialog_(dialog);
+    if (!path.isEmpty()) {
+        workFolder_->setText(path);
+    }
+}
+
+void SettingsPage::pickIsoPath() {
+    QFileDialog dialog(this, QStringLiteral("名前を付けて保存"));
+    dialog.setObjectName(QStringLiteral("isoDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("iso"));
+    dialog.setNameFilters(
+        {QStringLiteral("ISO イメージファイル (*.iso)"), QStringLiteral("すべてのファイル (*)")});
+    QString path = runDialog_(dialog);
+    if (!path.isEmpty()) {
+        isoPath_->setText(path);
+    }
+}
+
+void SettingsPage::addTypedInf() {
+    QString text = infEdit_->text();
+    if (text.isEmpty()) {
+        return;
+    }
+    // Kept exactly as typed; it is made absolute when "次へ >" stores it.
+    addDriverInfToList(text);
+    infEdit_->clear();
+}
+
+void SettingsPage::removeSelectedInf() {
+    QListWidgetItem* item = infList_->currentItem();
+    if (item == nullptr || !item->isSelected()) {
+        return;
+    }
+    delete infList_->takeItem(infList_->row(item));
+}
+
+void SettingsPage::addDriverInfToList(const QString& text) {
+    std::string entry = text.toStdString();
+    for (int i = 0; i < infList_->count(); ++i) {
+        if (equalsHostNoCase(infList_->item(i)->text().toStdString(), entry)) {
+            return;
+        }
+    }
+    infList_->addItem(text);
+}
+
+void SettingsPage::showAboutBox() {
+    AboutBox box(this);
+    box.exec();
+}
+
+void SettingsPage::accept() {
+    if (!nextButton_->isEnabled()) {
+        return;
+    }
+    SettingsChecks checks(settings_, drives_, messages_);
+    checks.freeBytes = freeSpace_;
+    if (checks.OnOK(*this)) {
+        done(2);
+    }
+}
+
+void SettingsPage::reject() {
+    MessageStyle style{MessageButtons::OkCancel, MessageIcon::Information, true};
+    if (messages_.show("終了します。", style) == MessageAnswer::Ok) {
+        done(0);
+    }
+}
+
+void SettingsPage::keyPressEvent(QKeyEvent* event) {
+    // Escape never closes a page.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+int SettingsPage::selectedDrivePosition() const {
+    return driveList_->currentIndex();
+}
+
+std::string SettingsPage::driveEntryText(int position) const {
+    return driveList_->itemText(position).toStdString();
+}
+
+std::string SettingsPage::volumeLabelText() const {
+    return volumeLabel_->text().toStdString();
+}
+
+std::string SettingsPage::servicePackText() const {
+    return servicePack_->text().toStdString();
+}
+
+std::vector<std::string> SettingsPage::infEntries() const {
+    std::vector<std::string> entries;
+    for (int i = 0; i < infList_->count(); ++i) {
+        entries.push_back(infList_->item(i)->text().toStdString());
+    }
+    return entries;
+}
+
+bool SettingsPage::bigDriveChecked() const {
+    return bigDrive_->isChecked();
+}
+
+std::string SettingsPage::workFolderText() const {
+    return workFolder_->text().toStdString();
+}
+
+std::string SettingsPage::isoPathText() const {
+    return isoPath_->text().toStdString();
+}
+
+} // namespace ornibe

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "app/BuildSettings.h"
+#include "ui/core/DriveSource.h"
+#include "ui/core/MessageBoxHook.h"
+#include "ui/core/SettingsForm.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QCheckBox;
+class QFileDialog;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace ornibe {
+
+class DriveComboBox;
+
+// The first wizard page: where the CD comes from, the volume label, the
+// Service Pack, the driver INF list, Big Drive, the work folder and the ISO
+// file. exec() refills every control from the settings and returns the
+// page code: 2 after "次へ >" passed its checks, 0 after "終了".
+class SettingsPage : public QDialog, private SettingsForm {
+    Q_OBJECT
+public:
+    SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget* parent = nullptr);
+
+    int exec() override;
+
+    // Runs a file or folder dialog and returns the chosen path, or the
+    // empty text when it was cancelled. Tests replace it.
+    using DialogRunner = std::function<QString(QFileDialog& dialog)>;
+    void setDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
+
+    // How the free space of the work folder is asked; tests replace it.
+    void setFreeSpaceQuery(std::function<std::optional<std::uint64_t>(const std::string&)> query) {
+        freeSpace_ = std::move(query);
+    }
+
+public slots:
+    // "次へ >": the checks, then the confirmation page.
+    void accept() override;
+    // "終了" and the close box: asks before the program ends.
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void initPage();
+    void fillDriveList(int position);
+    void proposeVolumeLabel(int position);
+    void pickServicePack();
+    void pickInf();
+    void browseWorkFolder();
+    void pickIsoPath();
+    void addTypedInf();
+    void removeSelectedInf();
+    void addDriverInfToList(const QString& text);
+    void showAboutBox();
+
+    int selectedDrivePosition() const override;
+    std::string driveEntryText(int position) const override;
+    std::string volumeLabelText() const override;
+    std::string servicePackText() const override;
+    std::vector<std::string> infEntries() const override;
+    bool bigDriveChecked() const override;
+    std::string workFolderText() const override;
+    std::string isoPathText() const override;
+
+    BuildSettings& settings_;
+    DriveSource& drives_;
+    HookedMessageBox messages_;
+    DialogRunner runDialog_;
+    std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace_;
+
+    DriveComboBox* driveList_;
+    QLineEdit* volumeLabel_;
+    QLineEdit* servicePack_;
+    QPushButton* servicePackButton_;
+    QPushButton* infPickButton_;
+    QLineEdit* infEdit_;
+    QListWidget* infList_;
+    QPushButton* infAddButton_;
+    QPushButton* infRemoveButton_;
+    QCheckBox* bigDrive_;
+    QLineEdit* workFolder_;
+    QPushButton* workFolderButton_;
+    QLineEdit* isoPath_;
+    QPushButton* isoPathButton_;
+    QPushButton* nextButton_;
+    QPushButton* quitButton_;
+};
+
+} // namespace ornibe

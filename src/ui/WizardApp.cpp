@@ -1,0 +1,29 @@
+#include "ui/WizardApp.h"
+
+#include "app/PageCode.h"
+
+namespace ornibe {
+
+WizardApp::WizardApp(DriveSource& drives, ConfirmPageHooks hooks)
+    : settingsPage_(settings_, drives), confirmPage_(settings_) {
+    confirmPage_.setHooks(std::move(hooks));
+}
+
+void WizardApp::run() {
+    int code = PageCode::Settings;
+    while (code != PageCode::Quit) {
+        switch (code) {
+        case PageCode::Settings:
+            code = settingsPage_.exec();
+            break;
+        case PageCode::Confirm:
+            code = confirmPage_.exec();
+            break;
+        default:
+            code = PageCode::Quit;
+            break;
+        }
+    }
+}
+
+} // namespace ornibe

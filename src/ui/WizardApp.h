@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/BuildSettings.h"
+#include "ui/ConfirmPage.h"
+#include "ui/SettingsPage.h"
+#include "ui/core/ConfirmPageHooks.h"
+#include "ui/core/DriveSource.h"
+
+namespace ornibe {
+
+// The program: one settings record and the two pages, shown one after the
+// other by their page codes until a page ends with any code but 1 or 2.
+// The settings page comes first; every start begins with the defaults.
+class WizardApp {
+public:
+    explicit WizardApp(DriveSource& drives, ConfirmPageHooks hooks = {});
+
+    // The page loop; returns when the program should end.
+    void run();
+
+    BuildSettings& settings() { return settings_; }
+    SettingsPage& settingsPage() { return settingsPage_; }
+    ConfirmPage& confirmPage() { return confirmPage_; }
+
+private:
+    BuildSettings settings_;
+    SettingsPage settingsPage_;
+    ConfirmPage confirmPage_;
+};
+
+} // namespace ornibe

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "build/BuildPage.h"
+
+#include <functional>
+
+namespace ornibe {
+
+// The work the confirmation page hands to the build layer. Both default to
+// doing nothing; the program fills them with the summary and the build.
+struct ConfirmPageHooks {
+    // Runs each time the page opens, with an empty log, before the page is
+    // shown: writes the summary of the planned work.
+    std::function<void(BuildPage&)> writeSummary;
+    // Runs on "実行！": the build. It returns when the build has ended.
+    std::function<void(BuildPage&)> runBuild;
+};
+
+} // namespace ornibe

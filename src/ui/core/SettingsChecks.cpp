@@ -1,0 +1,160 @@
+#include "ui/core/SettingsChecks.h"
+
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+#include "ui/core/CdDriveEntry.h"
+
+namespace ornibe {
+
+namespace {
+
+constexpr MessageStyle kOk{MessageButtons::Ok, MessageIcon::None, false};
+constexpr MessageStyle kOkInformation{MessageButtons::Ok, MessageIcon::Information, false};
+constexpr MessageStyle kOkCancelInformation{MessageButtons::OkCancel, MessageIcon::Information,
+                                            false};
+constexpr MessageStyle kYesNoQuestion{MessageButtons::YesNo, MessageIcon::Question, false};
+constexpr MessageStyle kYesNoQuestionNoDefault{MessageButtons::YesNo, MessageIcon::Question, true};
+
+std::string withSlash(std::string path) {
+    if (!endsWithSlash(path)) {
+        path += '/';
+    }
+    return path;
+}
+
+} // namespace
+
+SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages)
+    : freeBytes(bytesFree), settings_(settings), drives_(drives), messages_(messages) {}
+
+bool SettingsChecks::OnOK(const SettingsForm& form) {
+    if (!ValidateCdDrive(form)) {
+        return false;
+    }
+    settings_.SetVolumeLabel(form.volumeLabelText());
+
+    std::string servicePack = form.servicePackText();
+    if (!CheckFileExists(servicePack)) {
+        return false;
+    }
+    settings_.SetServicePackPath(servicePack);
+
+    settings_.ClearDriverInfs();
+    for (std::string inf : form.infEntries()) {
+        if (!CheckFileExists(inf)) {
+            return false;
+        }
+        settings_.AddDriverInf(inf);
+    }
+
+    settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
+
+    if (!ValidateWorkFolder(form)) {
+        return false;
+    }
+    settings_.SetIsoPath(form.isoPathText());
+    return true;
+}
+
+bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
+    int position = form.selectedDrivePosition();
+    if (position < 0) {
+        messages_.show("CD ドライブを選択してください。", kOk);
+        return false;
+    }
+    std::string entry = form.driveEntryText(position);
+    if (position > 0 && cdDriveEntryHasNoDisc(entry)) {
+        std::string root = cdDriveEntryRoot(entry);
+        // The list still shows the drive as empty; ask for the disc until
+        // a volume can be read in it or the user gives up.
+        while (true) {
+            if (std::optional<CdDrive> drive = drives_.readVolume(root)) {
+                entry = makeCdDriveEntry(drive->root, drive->label.value_or(""));
+                break;
+            }
+            if (messages_.show(" Windows の CD を " + root + " にセットしてください。",
+                               kOkCancelInformation) != MessageAnswer::Ok) {
+                return false;
+            }
+        }
+    }
+    settings_.SetCdDriveIndex(position);
+    settings_.SetCdDriveEntry(entry);
+    return true;
+}
+
+bool SettingsChecks::CheckFileExists(std::string& path) {
+    if (path.empty()) {
+        return true;
+    }
+    path = makeAbsolute(path);
+    // Only a regular file passes: a folder is never taken for the file.
+    std::string file =
+        path.size() > 1 && endsWithSlash(path) ? path.substr(0, path.size() - 1) : path;
+    if (existsAsFile(file)) {
+        return true;
+    }
+    messages_.show(path + " ファイルが見つかりませんでした。", kOk);
+    return false;
+}
+
+bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
+    std::string path = makeAbsolute(form.workFolderText());
+
+    if (form.selectedDrivePosition() == 0) {
+        // No CD is read: the folder must already hold the installation
+        // tree, whatever the letter case of its names.
+        std::optional<std::string> sif = findNoCase(withSlash(path), "I386/TXTSETUP.SIF");
+        if (!sif || !existsAsFile(*sif)) {
+            messages_.show("この作業フォルダは使えません。", kOk);
+            return false;
+        }
+        settings_.SetWorkFolder(withSlash(path));
+        return true;
+    }
+
+    std::optional<std::uint64_t> free = freeBytes ? freeBytes(path) : std::nullopt;
+    if (!free) {
+        messages_.show("ドライブの準備ができてません。", kOk);
+        return false;
+    }
+    if (messages_.show("作業フォルダに使える空き容量は " + std::to_string(*free / 1048576) +
+                           "MB です。",
+                       kOkCancelInformation) != MessageAnswer::Ok) {
+        return false;
+    }
+
+    if (isDriveRoot(path)) {
+        if (!folderIsEmpty(path) &&
+            messages_.show(path + " ドライブは空ではありませんが、よろしいですか？",
+                           kYesNoQuestionNoDefault) != MessageAnswer::Yes) {
+            return false;
+        }
+    } else if (!existsAsFolder(path)) {
+        if (messages_.show(path + " というフォルダはありません。新しく作りますか？",
+                           kYesNoQuestion) != MessageAnswer::Yes) {
+            return false;
+        }
+        try {
+            makeFolders(path);
+        } catch (const FileError&) {
+            // Reported below: the folder is still not there.
+        }
+        if (!existsAsFolder(path)) {
+            messages_.show("フォルダを作成できませんでした。", kOkInformation);
+            return false;
+        }
+    } else if (!folderIsEmpty(path) &&
+               messages_.show(path + " フォルダは空ではありませんが、よろしいですか？",
+                              kYesNoQuestionNoDefault) != MessageAnswer::Yes) {
+        return false;
+    }
+
+    settings_.SetWorkFolder(path);
+    return true;
+}
+
+} // namespace ornibe

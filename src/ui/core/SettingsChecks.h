@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/BuildSettings.h"
+#include "sys/MessageBox.h"
+#include "ui/core/DriveSource.h"
+#include "ui/core/SettingsForm.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace ornibe {
+
+// The checks that "次へ >" runs on the settings page. Each refusal is a
+// message box and leaves the page open; values that passed are stored in
+// the settings as the checks go.
+class SettingsChecks {
+public:
+    SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages);
+
+    // Bytes free to the user for a folder path; nothing when the drive is
+    // not ready. The host's free space by default; tests replace it.
+    std::function<std::optional<std::uint64_t>(const std::string&)> freeBytes;
+
+    // Every check in order; true when all passed and the page may end with
+    // the confirmation page's code.
+    bool OnOK(const SettingsForm& form);
+
+    // Refuses a missing choice, waits for a readable disc in a drive that
+    // was listed without one, and stores the chosen drive.
+    bool ValidateCdDrive(const SettingsForm& form);
+
+    // An empty path passes and stays empty; otherwise the path is made
+    // absolute in place and must name an existing file (never a folder).
+    bool CheckFileExists(std::string& path);
+
+    // Checks, possibly creates, and stores the work folder.
+    bool ValidateWorkFolder(const SettingsForm& form);
+
+private:
+    BuildSettings& settings_;
+    DriveSource& drives_;
+    MessageBox& messages_;
+};
+
+} // namespace ornibe

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ornibe {
+
+// What the checks on "次へ >" read from the settings page: the controls'
+// contents as the user left them. The Qt page implements it; tests fake it.
+class SettingsForm {
+public:
+    virtual ~SettingsForm() = default;
+
+    // The selected position of the CD drive list; -1 when none.
+    virtual int selectedDrivePosition() const = 0;
+    // The text of the CD drive list's entry at a position.
+    virtual std::string driveEntryText(int position) const = 0;
+    virtual std::string volumeLabelText() const = 0;
+    virtual std::string servicePackText() const = 0;
+    // The INF list's entries from the top.
+    virtual std::vector<std::string> infEntries() const = 0;
+    virtual bool bigDriveChecked() const = 0;
+    virtual std::string workFolderText() const = 0;
+    virtual std::string isoPathText() const = 0;
+};
+
+} // namespace ornibe

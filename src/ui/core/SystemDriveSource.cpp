@@ -1,0 +1,299 @@
+#include "ui/core/SystemDriveSource.h"
+
+#include "sys/HostPath.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/cdrom.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace ornibe {
+
+namespace {
+
+struct Mount {
+    std::string deviceNumber; // "major:minor"
+    std::string mountPoint;
+    std::string fsType;
+    std::string source;
+};
+
+bool isOctal(char c) {
+    return c >= '0' && c <= '7';
+}
+
+bool isHex(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// Mount tables write space, tab, newline and backslash as \ooo.
+std::string unescapeOctal(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && text.size() - i >= 4 && isOctal(text[i + 1]) &&
+            isOctal(text[i + 2]) && isOctal(text[i + 3])) {
+            out +=
+                char(((text[i + 1] - '0') << 6) | ((text[i + 2] - '0') << 3) | (text[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// udev names a label's unsafe characters (space, slash) as \xHH.
+std::string unescapeHex(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && text.size() - i >= 4 && text[i + 1] == 'x' && isHex(text[i + 2]) &&
+            isHex(text[i + 3])) {
+            out += char(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16));
+            i += 3;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::vector<Mount> readMounts(const std::string& mountInfo) {
+    std::vector<Mount> mounts;
+    std::ifstream in(mountInfo);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::vector<std::string> parts;
+        std::string part;
+        while (fields >> part) {
+            parts.push_back(part);
+        }
+        auto dash = std::find(parts.begin(), parts.end(), "-");
+        if (parts.size() < 5 || dash == parts.end() || parts.end() - dash < 3) {
+            continue;
+        }
+        mounts.push_back(
+            {parts[2], unescapeOctal(parts[4]), *(dash + 1), unescapeOctal(*(dash + 2))});
+    }
+    return mounts;
+}
+
+std::string firstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir) {
+        return names;
+    }
+    while (dirent* entry = readdir(dir.get())) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+std::string realPath(const std::string& path) {
+    std::unique_ptr<char, void (*)(void*)> resolved(realpath(path.c_str(), nullptr), std::free);
+    return resolved ? std::string(resolved.get()) : path;
+}
+
+// The number of an optical drive's name ("sr12" gives 12), or -1.
+int opticalNumber(const std::string& name) {
+    if (name.size() < 3 || name.compare(0, 2, "sr") != 0) {
+        return -1;
+    }
+    int number = 0;
+    for (size_t i = 2; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9' || number > 100000) {
+            return -1;
+        }
+        number = number * 10 + (name[i] - '0');
+    }
+    return number;
+}
+
+bool isCdFileSystem(const std::string& fsType) {
+    return fsType == "iso9660" || fsType == "udf";
+}
+
+class DriveScan {
+public:
+    explicit DriveScan(const SystemDriveSource::Paths& paths) : paths_(paths) {
+        for (const std::string& name : folderEntries(paths.sysBlock)) {
+            std::string number = firstLine(joinPath(joinPath(paths.sysBlock, name), "dev"));
+            if (!number.empty()) {
+                nameByNumber_[number] = name;
+            }
+        }
+        mounts_ = readMounts(paths.mountInfo);
+    }
+
+    const std::map<std::string, std::string>& nameByNumber() const { return nameByNumber_; }
+    const std::vector<Mount>& mounts() const { return mounts_; }
+
+    std::string devicePath(const std::string& name) const { return joinPath(paths_.dev, name); }
+
+    std::string label(const std::string& name) const {
+        std::string device = realPath(devicePath(name));
+        for (const std::string& entry : folderEntries(paths_.byLabel)) {
+            if (realPath(joinPath(paths_.byLabel, entry)) == device) {
+                return unescapeHex(entry);
+            }
+        }
+        if (std::optional<std::string> label = readIso9660Label(devicePath(name))) {
+            return *label;
+        }
+        std::string backing =
+            firstLine(joinPath(joinPath(joinPath(paths_.sysBlock, name), "loop"), "backing_file"));
+        if (!backing.empty()) {
+            if (std::optional<std::string> label = readIso9660Label(backing)) {
+                return *label;
+            }
+        }
+        return {};
+    }
+
+private:
+    const SystemDriveSource::Paths& paths_;
+    std::map<std::string, std::string> nameByNumber_;
+    std::vector<Mount> mounts_;
+};
+
+} // namespace
+
+SystemDriveSource::SystemDriveSource() : SystemDriveSource(Paths{}) {}
+
+SystemDriveSource::SystemDriveSource(Paths paths)
+    : discStatus(queryDiscStatus), paths_(std::move(paths)) {}
+
+std::vector<CdDrive> SystemDriveSource::listDrives() {
+    DriveScan scan(paths_);
+    std::vector<CdDrive> drives;
+
+    std::vector<std::pair<int, std::string>> optical; // number, device number
+    for (const auto& [number, name] : scan.nameByNumber()) {
+        if (int n = opticalNumber(name); n >= 0) {
+            optical.emplace_back(n, number);
+        }
+    }
+    std::sort(optical.begin(), optical.end());
+    for (const auto& [n, number] : optical) {
+        const std::string& name = scan.nameByNumber().at(number);
+        CdDrive drive{scan.devicePath(name), scan.devicePath(name), std::nullopt};
+        auto mount = std::find_if(scan.mounts().begin(), scan.mounts().end(),
+                                  [&](const Mount& m) { return m.deviceNumber == number; });
+        // A mount that outlived its disc (ejected without unmounting) is
+        // no readable volume: the drive's own word on its tray wins.
+        DiscStatus status = discStatus ? discStatus(drive.device) : DiscStatus::Unknown;
+        bool trayEmpty = status == DiscStatus::NoDisc || status == DiscStatus::TrayOpen;
+        if (mount != scan.mounts().end() && !trayEmpty && existsAsFolder(mount->mountPoint)) {
+            drive.root = mount->mountPoint;
+            drive.label = scan.label(name);
+        }
+        drives.push_back(std::move(drive));
+    }
+
+    std::vector<CdDrive> volumes;
+    std::vector<std::string> seen;
+    for (const Mount& mount : scan.mounts()) {
+        if (!isCdFileSystem(mount.fsType) ||
+            std::find(seen.begin(), seen.end(), mount.deviceNumber) != seen.end()) {
+            continue;
+        }
+        seen.push_back(mount.deviceNumber);
+        auto known = scan.nameByNumber().find(mount.deviceNumber);
+        if (known != scan.nameByNumber().end() && opticalNumber(known->second) >= 0) {
+            continue;
+        }
+        if (!existsAsFolder(mount.mountPoint)) {
+            continue;
+        }
+        CdDrive drive;
+        drive.root = mount.mountPoint;
+        if (known != scan.nameByNumber().end()) {
+            drive.device = scan.devicePath(known->second);
+            drive.label = scan.label(known->second);
+        } else {
+            drive.device = mount.source;
+            drive.label = readIso9660Label(mount.source).value_or("");
+        }
+        volumes.push_back(std::move(drive));
+    }
+    std::sort(volumes.begin(), volumes.end(),
+              [](const CdDrive& a, const CdDrive& b) { return a.root < b.root; });
+    drives.insert(drives.end(), volumes.begin(), volumes.end());
+    return drives;
+}
+
+std::optional<CdDrive> SystemDriveSource::readVolume(const std::string& root) {
+    for (CdDrive& drive : listDrives()) {
+        if ((drive.root == root || drive.device == root) && drive.label) {
+            return std::move(drive);
+        }
+    }
+    return std::nullopt;
+}
+
+DiscStatus queryDiscStatus(const std::string& device) {
+    int fd = ::open(device.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return DiscStatus::Unknown;
+    }
+    int status = ::ioctl(fd, CDROM_DRIVE_STATUS, CDSL_CURRENT);
+    ::close(fd);
+    switch (status) {
+    case CDS_NO_DISC:
+        return DiscStatus::NoDisc;
+    case CDS_TRAY_OPEN:
+        return DiscStatus::TrayOpen;
+    case CDS_DRIVE_NOT_READY:
+        return DiscStatus::NotReady;
+    case CDS_DISC_OK:
+        return DiscStatus::DiscOk;
+    default:
+        return DiscStatus::Unknown;
+    }
+}
+
+std::optional<std::string> readIso9660Label(const std::string& path) {
+    // The primary volume descriptor sits in sector 16 (2048-byte sectors):
+    // type 1, "CD001", version 1; the volume identifier is bytes 40 to 71.
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    char sector[2048];
+    in.seekg(16 * 2048);
+    if (!in.read(sector, sizeof sector)) {
+        return std::nullopt;
+    }
+    if (sector[0] != 1 || std::string_view(sector + 1, 5) != "CD001") {
+        return std::nullopt;
+    }
+    std::string label(sector + 40, 32);
+    while (!label.empty() && (label.back() == ' ' || label.back() == '\0')) {
+        label.pop_back();
+    }
+    return label;
+}
+
+} // namespace ornibe

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ui/core/DriveSource.h"
+
+#include <functional>
+#include <string>
+
+namespace ornibe {
+
+// What an optical drive says about its tray (the CDROM_DRIVE_STATUS ioctl).
+enum class DiscStatus { Unknown, NoDisc, TrayOpen, NotReady, DiscOk };
+
+// The machine's CD drives, found without root rights:
+// - every optical drive in /sys/class/block (sr0, sr1, ... in number
+//   order), with the mount point and label of its volume when one is
+//   mounted and the drive does not report an empty or open tray;
+// - then every other mounted ISO 9660 or UDF volume (a loop-mounted image),
+//   in mount-point order, each volume once.
+// Mount points come from /proc/self/mountinfo; labels from
+// /dev/disk/by-label, else from the ISO 9660 volume descriptor of the
+// device or of a loop device's backing file.
+class SystemDriveSource : public DriveSource {
+public:
+    struct Paths {
+        std::string sysBlock = "/sys/class/block";
+        std::string mountInfo = "/proc/self/mountinfo";
+        std::string byLabel = "/dev/disk/by-label";
+        std::string dev = "/dev";
+    };
+
+    SystemDriveSource();
+    explicit SystemDriveSource(Paths paths);
+
+    // How a drive's tray is asked; the ioctl by default. Tests replace it.
+    std::function<DiscStatus(const std::string& device)> discStatus;
+
+    std::vector<CdDrive> listDrives() override;
+    std::optional<CdDrive> readVolume(const std::string& root) override;
+
+private:
+    Paths paths_;
+};
+
+// The CDROM_DRIVE_STATUS of a device; Unknown when it cannot be opened or
+// asked (no read permission, not an optical drive).
+DiscStatus queryDiscStatus(const std::string& device);
+
+// The volume identifier of an ISO 9660 primary volume descriptor read from
+// a device or image file, trailing spaces removed; nothing when the file
+// cannot be read or holds no such descriptor.
+std::optional<std::string> readIso9660Label(const std::string& path);
+
+} // namespace ornibe

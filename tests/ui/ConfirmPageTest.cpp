@@ -1,0 +1,241 @@
+#include "ui/ConfirmPage.h"
+
+#include "PageDriver.h"
+#include "fakes/ScriptedMessages.h"
+#include "sys/FileError.h"
+
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+using namespace ornibe;
+using ornibe::test::child;
+using ornibe::test::execDriven;
+
+namespace {
+
+struct Page {
+    BuildSettings settings;
+    test::ScriptedMessages messages;
+    ConfirmPage page{settings};
+    int summaries = 0;
+
+    Page() {
+        page.setHooks({[this](BuildPage& build) {
+                           ++summaries;
+                           build.log().append("ターゲット：\r\n      ");
+                           build.log().append("Windows XP Professional CD\r\n\r\n");
+                       },
+                       {}});
+    }
+
+    QPushButton* button(const char* name) { return child<QPushButton>(page, name); }
+    QPlainTextEdit* view() { return child<QPlainTextEdit>(page, "logView"); }
+    QString text() { return view()->toPlainText(); }
+    bool enabled(const char* name) { return button(name)->isEnabled(); }
+};
+
+const MessageStyle kQuitStyle{MessageButtons::OkCancel, MessageIcon::Question, true};
+
+} // namespace
+
+class ConfirmPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void opens_with_the_summary_and_back_returns_to_the_settings_page() {
+        Page p;
+        int code = execDriven(p.page, [&] {
+            QCOMPARE(p.page.windowTitle(), QStringLiteral("作業内容の確認"));
+            QCOMPARE(p.text(),
+                     QStringLiteral("ターゲット：\n      Windows XP Professional CD\n\n"));
+            QVERIFY(p.view()->isReadOnly());
+            QCOMPARE(p.button("backButton")->text(), QStringLiteral("< 戻る"));
+            QCOMPARE(p.button("runButton")->text(), QStringLiteral("実行！"));
+            QCOMPARE(p.button("quitButton")->text(), QStringLiteral("終了"));
+            QVERIFY(p.enabled("backButton") && p.enabled("runButton") && p.enabled("quitButton"));
+            QVERIFY(p.button("backButton")->isDefault());
+            QTRY_COMPARE(p.page.focusWidget(), p.button("backButton"));
+            QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+        });
+        QCOMPARE(code, 1);
+    }
+
+    void each_opening_starts_a_fresh_log_with_every_button_enabled() {
+        Page p;
+        p.page.setHooks({[&](BuildPage& build) {
+                             ++p.summaries;
+                             build.log().append("summary " + std::to_string(p.summaries));
+                         },
+                         [](BuildPage& build) {
+                             build.setButtonEnabled(PageButton::Run, false);
+                             build.log().append("\r\nfailed");
+                             build.setButtonEnabled(PageButton::Back, true);
+                         }});
+        execDriven(p.page, [&] {
+            QTest::mouseClick(p.button("runButton"), Qt::LeftButton);
+            QVERIFY(!p.enabled("runButton"));
+            QCOMPARE(p.text(), QStringLiteral("summary 1\nfailed"));
+            QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+        });
+        int code = execDriven(p.page, [&] {
+            QCOMPARE(p.text(), QStringLiteral("summary 2"));
+            QVERIFY(p.enabled("runButton"));
+            QTest::keyClick(p.button("backButton"), Qt::Key_Space);
+        });
+        QCOMPARE(code, 1);
+    }
+
+    void log_breaks_lines_at_cr_lf_and_follows_its_end() {
+        Page p;
+        execDriven(p.page, [&] {
+            ProgressLog& log = p.page.log();
+            log.append("CD の内容を作業フォルダにコピーしています。。。");
+            log.append("完了\r\n\r\n");
+            log.append("split\r");
+            log.append("\nnext\rline\r\n");
+            log.append(std::string_view("cut\0hidden", 10));
+            log.append("");
+            QCOMPARE(p.text(),
+                     QStringLiteral("ターゲット：\n      Windows XP Professional CD\n\n"
+                                    "CD の内容を作業フォルダにコピーしています。。。完了\n\n"
+                                    "split\nnextline\ncut"));
+            for (int i = 0; i < 300; ++i) {
+                log.append("line " + std::to_string(i) + "\r\n");
+            }
+            QScrollBar* bar = p.view()->verticalScrollBar();
+            QVERIFY(bar->maximum() > 0);
+            QCOMPARE(bar->value(), bar->maximum());
+            QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+        });
+    }
+
+    void run_hands_the_page_to_the_build_and_a_finished_build_ends_it() {
+        Page p;
+        std::vector<bool> states;
+        int runs = 0;
+        p.page.setHooks({{}, [&](BuildPage& build) {
+                             ++runs;
+                             build.setButtonEnabled(PageButton::Run, false);
+                             build.setButtonEnabled(PageButton::Back, false);
+                             states = {p.enabled("runButton"), p.enabled("backButton"),
+                                       p.enabled("quitButton")};
+                             // A second click while the build runs starts nothing.
+                             p.button("runButton")->setEnabled(true);
+                             p.button("runButton")->click();
+                             build.log().append("\r\nスタート！\r\n\r\n");
+                             build.messageBox().show(
+                                 "完成です！",
+                                 {MessageButtons::Ok, MessageIcon::Information, false});
+                             build.endPage(0);
+                         }});
+        p.messages.answer(MessageAnswer::Ok);
+        int code =
+            execDriven(p.page, [&] { QTest::mouseClick(p.button("runButton"), Qt::LeftButton); });
+        QCOMPARE(code, 0);
+        QCOMPARE(runs, 1);
+        QCOMPARE(states, (std::vector<bool>{false, false, true}));
+        QCOMPARE(p.messages.texts(), std::vector<std::string>{"完成です！"});
+        QCOMPARE(p.text(), QStringLiteral("\nスタート！\n\n"));
+    }
+
+    void errors_escaping_the_hooks_land_in_the_log_and_leave_a_way_back() {
+        Page p;
+        p.page.setHooks({[](BuildPage& build) {
+                             build.log().append("ターゲット：");
+                             throwFileError("read", "/cd/I386/TXTSETUP.SIF", EIO);
+                         },
+                         [](BuildPage& build) {
+                             build.setButtonEnabled(PageButton::Run, false);
+                             build.setButtonEnabled(PageButton::Back, false);
+                             throw FileError("write", "/w/I386/TXTSETUP.SIF",
+                                             "No space left on device");
+                         }});
+        int code = execDriven(p.page, [&] {
+            QVERIFY(p.text().startsWith("ターゲット：\n"));
+            QVERIFY(p.text().contains("/cd/I386/TXTSETUP.SIF"));
+            QTest::mouseClick(p.button("runButton"), Qt::LeftButton);
+            QVERIFY(p.text().contains("No space left on device"));
+            QVERIFY(p.enabled("backButton"));
+            QVERIFY(!p.enabled("runButton"));
+            QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+        });
+        QCOMPARE(code, 1);
+    }
+
+    void quit_asks_and_cancel_leaves_the_page_as_it_was() {
+        Page p;
+        int code = execDriven(p.page, [&] {
+            QTest::keyClick(&p.page, Qt::Key_Escape);
+            QVERIFY(p.page.isVisible());
+            QVERIFY(p.messages.shown.empty());
+
+            p.messages.answer(MessageAnswer::Cancel);
+            QTest::mouseClick(p.button("quitButton"), Qt::LeftButton);
+            QVERIFY(p.page.isVisible());
+            p.messages.answer(MessageAnswer::Cancel);
+            p.page.close();
+            QVERIFY(p.page.isVisible());
+            QVERIFY(p.enabled("runButton") && p.enabled("backButton"));
+
+            p.messages.answer(MessageAnswer::Ok);
+            p.page.close();
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(p.messages.shown.size(), size_t(3));
+        for (const auto& box : p.messages.shown) {
+            QCOMPARE(box.text, std::string("終了します。"));
+            QVERIFY(box.style == kQuitStyle);
+        }
+    }
+
+    void quit_during_a_build_ends_the_page_after_the_build_returns() {
+        Page p;
+        bool buildFinished = false;
+        p.page.setHooks({{}, [&](BuildPage& build) {
+                             build.setButtonEnabled(PageButton::Run, false);
+                             build.setButtonEnabled(PageButton::Back, false);
+                             // The user quits while a child runs and the page
+                             // dispatches events.
+                             p.messages.answer(MessageAnswer::Ok);
+                             QTimer::singleShot(0, p.button("quitButton"),
+                                                [&] { p.button("quitButton")->click(); });
+                             QTRY_VERIFY_WITH_TIMEOUT((build.processEvents(), !p.page.isVisible()),
+                                                      5000);
+                             build.log().append("still running");
+                             buildFinished = true;
+                         }});
+        int code = execDriven(p.page, [&] { p.button("runButton")->click(); });
+        QCOMPARE(code, 0);
+        QVERIFY(buildFinished);
+        QVERIFY(p.text().endsWith("still running"));
+    }
+
+    void copy_progress_shows_a_window_whose_cancel_stops_the_copy() {
+        Page p;
+        execDriven(p.page, [&] {
+            p.page.copyProgressStarted();
+            auto* progress = p.page.findChild<QProgressDialog*>("copyProgress");
+            QVERIFY(progress);
+            QTRY_VERIFY(progress->isVisible());
+            QVERIFY(p.page.copyProgress(50, 100, 1, 4));
+            QCOMPARE(progress->value(), 500);
+            QVERIFY(p.page.copyProgress(0, 0, 2, 4));
+            QCOMPARE(progress->value(), 500);
+
+            QPushButton* cancel = progress->findChild<QPushButton*>();
+            QVERIFY(cancel);
+            QCOMPARE(cancel->text(), QStringLiteral("キャンセル"));
+            QTest::mouseClick(cancel, Qt::LeftButton);
+            QVERIFY(!p.page.copyProgress(60, 100, 3, 4));
+            p.page.copyProgressFinished();
+            QVERIFY(!p.page.findChild<QProgressDialog*>("copyProgress"));
+            QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+        });
+    }
+};
+
+QTEST_MAIN(ConfirmPageTest)
+#include "ConfirmPageTest.moc"

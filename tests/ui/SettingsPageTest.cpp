@@ -1,0 +1,428 @@
+#include "ui/SettingsPage.h"
+
+#include "PageDriver.h"
+#include "fakes/FakeDriveSource.h"
+#include "fakes/ScriptedMessages.h"
+#include "support/TempDir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace ornibe;
+using ornibe::test::child;
+using ornibe::test::execDriven;
+
+namespace {
+
+const MessageStyle kQuitStyle{MessageButtons::OkCancel, MessageIcon::Information, true};
+
+// One page over fresh settings, fake drives and scripted message boxes.
+struct Page {
+    test::TempDir dir;
+    BuildSettings settings;
+    test::FakeDriveSource drives;
+    test::ScriptedMessages messages;
+    SettingsPage page{settings, drives};
+
+    Page() {
+        page.setFreeSpaceQuery([](const std::string&) { return std::uint64_t(2048) * 1048576; });
+    }
+
+    QComboBox* driveList() { return child<QComboBox>(page, "cdDriveList"); }
+    QLineEdit* edit(const char* name) { return child<QLineEdit>(page, name); }
+    QPushButton* button(const char* name) { return child<QPushButton>(page, name); }
+    QListWidget* infList() { return child<QListWidget>(page, "infList"); }
+    QStringList infs() {
+        QStringList out;
+        for (int i = 0; i < infList()->count(); ++i) {
+            out << infList()->item(i)->text();
+        }
+        return out;
+    }
+    QStringList driveEntries() {
+        QStringList out;
+        for (int i = 0; i < driveList()->count(); ++i) {
+            out << driveList()->itemText(i);
+        }
+        return out;
+    }
+    // A work folder that holds an installation tree, for going on with no CD.
+    QString installedTree() {
+        dir.write("work/I386/TXTSETUP.SIF", "x");
+        return QString::fromStdString(dir / "work");
+    }
+    void quitWithOk() {
+        messages.answer(MessageAnswer::Ok);
+        QTest::mouseClick(button("quitButton"), Qt::LeftButton);
+    }
+};
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+class SettingsPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void first_start_shows_the_defaults_and_next_follows_the_work_folder() {
+        Page p;
+        p.drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
+        int code = execDriven(p.page, [&] {
+            QCOMPARE(p.page.windowTitle(), QStringLiteral("ornibe"));
+            QCOMPARE(p.driveEntries(),
+                     (QStringList{"読み込みしない", "/dev/sr0 [ CD がありません ]"}));
+            QCOMPARE(p.driveList()->currentIndex(), 0);
+            QVERIFY(child<QCheckBox>(p.page, "bigDriveCheck")->isChecked());
+            for (const char* name : {"volumeLabelEdit", "servicePackEdit", "infEdit",
+                                     "workFolderEdit", "isoPathEdit"}) {
+                QVERIFY2(p.edit(name)->text().isEmpty(), name);
+            }
+            QCOMPARE(p.infList()->count(), 0);
+            QPushButton* next = p.button("nextButton");
+            QVERIFY(!next->isEnabled());
+            QVERIFY(next->isDefault());
+
+            QTest::keyClicks(p.edit("workFolderEdit"), "w");
+            QVERIFY(next->isEnabled());
+            QTest::keyClick(p.edit("workFolderEdit"), Qt::Key_Backspace);
+            QVERIFY(!next->isEnabled());
+            // Other fields do not enable it.
+            QTest::keyClicks(p.edit("isoPathEdit"), "x.iso");
+            QVERIFY(!next->isEnabled());
+            p.quitWithOk();
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(p.messages.shown.size(), size_t(1));
+        QCOMPARE(p.messages.shown[0].text, std::string("終了します。"));
+        QVERIFY(p.messages.shown[0].style == kQuitStyle);
+    }
+
+    void controls_carry_their_texts_in_group_order() {
+        Page p;
+        QStringList groups;
+        for (QGroupBox* group : p.page.findChildren<QGroupBox*>()) {
+            groups << group->title();
+        }
+        QCOMPARE(groups, (QStringList{"Service Pack 適用済みにする", "ドライバを追加する",
+                                      "137GB 以上のハードディスクに対応させる",
+                                      "作業フォルダの指定", "ISO イメージの作成"}));
+        QStringList labels;
+        for (QLabel* label : p.page.findChildren<QLabel*>()) {
+            labels << label->text();
+        }
+        QCOMPARE(labels, (QStringList{"読込元のCDドライブ :", "ボリュームラベル :",
+                                      "Service Pack ファイル :", "ドライバの INF ファイル :",
+                                      "作業フォルダ :", "ISOイメージのファイル名 :"}));
+        QCOMPARE(p.button("servicePackButton")->text(), QStringLiteral("ファイル選択"));
+        QCOMPARE(p.button("infPickButton")->text(), QStringLiteral("ファイル選択"));
+        QCOMPARE(p.button("infAddButton")->text(), QStringLiteral("一覧に追加"));
+        QCOMPARE(p.button("infRemoveButton")->text(), QStringLiteral("一覧から除外"));
+        QCOMPARE(p.button("workFolderButton")->text(), QStringLiteral("フォルダ選択"));
+        QCOMPARE(p.button("isoPathButton")->text(), QStringLiteral("保存先選択"));
+        QCOMPARE(p.button("nextButton")->text(), QStringLiteral("次へ >"));
+        QCOMPARE(p.button("quitButton")->text(), QStringLiteral("終了"));
+        QCOMPARE(child<QCheckBox>(p.page, "bigDriveCheck")->text(),
+                 QStringLiteral("Windows2000 で 137GB 以上のハードディスクを使う "
+                                "（インストール完了後に有効）"));
+    }
+
+    void tab_walks_the_controls_in_order() {
+        Page p;
+        p.settings.SetWorkFolder("/w");
+        QStringList seen;
+        execDriven(p.page, [&] {
+            p.page.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&p.page));
+            QTRY_COMPARE(QApplication::focusWidget(), p.driveList());
+            for (int i = 0; i < 15; ++i) {
+                seen << QApplication::focusWidget()->objectName();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+            p.quitWithOk();
+        });
+        QCOMPARE(seen, (QStringList{"cdDriveList", "volumeLabelEdit", "servicePackEdit",
+                                    "servicePackButton", "infPickButton", "infEdit", "infAddButton",
+                                    "infRemoveButton", "bigDriveCheck", "workFolderEdit",
+                                    "workFolderButton", "isoPathEdit", "isoPathButton",
+                                    "nextButton", "quitButton"}));
+    }
+
+    void escape_does_nothing_and_the_close_box_asks_first() {
+        Page p;
+        int code = execDriven(p.page, [&] {
+            QTest::keyClick(&p.page, Qt::Key_Escape);
+            QTest::keyClick(p.edit("workFolderEdit"), Qt::Key_Escape);
+            QVERIFY(p.page.isVisible());
+            QVERIFY(p.messages.shown.empty());
+
+            p.messages.answer(MessageAnswer::Cancel);
+            p.page.close();
+            QVERIFY(p.page.isVisible());
+            p.messages.answer(MessageAnswer::Ok);
+            p.page.close();
+            QVERIFY(!p.page.isVisible());
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(p.messages.texts(), (std::vector<std::string>{"終了します。", "終了します。"}));
+    }
+
+    void drop_down_lists_the_drives_again_and_keeps_the_position() {
+        Page p;
+        p.drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}, {"/dev/sr1", "/media/u/A", "A"}};
+        p.settings.SetCdDriveIndex(2);
+        execDriven(p.page, [&] {
+            QCOMPARE(p.driveList()->currentIndex(), 2);
+            int listed = p.drives.listCount;
+            p.drives.drives[0] = {"/dev/sr0", "/media/u/XP", "WXP"};
+            p.driveList()->showPopup();
+            QCOMPARE(p.drives.listCount, listed + 1);
+            QCOMPARE(p.driveEntries(),
+                     (QStringList{"読み込みしない", "/media/u/XP [ WXP ]", "/media/u/A [ A ]"}));
+            QCOMPARE(p.driveList()->currentIndex(), 2);
+            p.driveList()->hidePopup();
+
+            // A drive gone: the same position names nothing.
+            p.drives.drives.pop_back();
+            p.driveList()->showPopup();
+            QCOMPARE(p.driveList()->currentIndex(), -1);
+            p.driveList()->hidePopup();
+            p.quitWithOk();
+        });
+    }
+
+    void choosing_a_drive_proposes_its_label() {
+        Page p;
+        p.drives.drives = {{"/dev/sr0", "/media/u/XP", "WXPFPP_JA"},
+                           {"/dev/sr1", "/dev/sr1", std::nullopt},
+                           {"/dev/loop0", "/mnt/iso", ""}};
+        execDriven(p.page, [&] {
+            QLineEdit* label = p.edit("volumeLabelEdit");
+            QTest::keyClicks(label, "MINE");
+            p.driveList()->setFocus();
+            QTest::keyClick(p.driveList(), Qt::Key_Down);
+            QCOMPARE(p.driveList()->currentIndex(), 1);
+            QCOMPARE(label->text(), QStringLiteral("WXPFPP_JA"));
+
+            label->setText("MINE");
+            QTest::keyClick(p.driveList(), Qt::Key_Down); // no disc
+            QCOMPARE(label->text(), QStringLiteral("MINE"));
+            QTest::keyClick(p.driveList(), Qt::Key_Down); // empty label
+            QCOMPARE(p.driveList()->currentIndex(), 3);
+            QCOMPARE(label->text(), QStringLiteral("MINE"));
+            QTest::keyClick(p.driveList(), Qt::Key_Home); // do not read
+            QCOMPARE(label->text(), QStringLiteral("MINE"));
+            p.quitWithOk();
+        });
+    }
+
+    void inf_list_adds_typed_text_once_and_removes_the_selection() {
+        Page p;
+        execDriven(p.page, [&] {
+            QLineEdit* edit = p.edit("infEdit");
+            QPushButton* add = p.button("infAddButton");
+            QTest::mouseClick(add, Qt::LeftButton);
+            QCOMPARE(p.infList()->count(), 0);
+
+            QTest::keyClicks(edit, "sub/x.inf");
+            QTest::mouseClick(add, Qt::LeftButton);
+            QCOMPARE(p.infs(), QStringList{"sub/x.inf"});
+            QVERIFY(edit->text().isEmpty());
+
+            QTest::keyClicks(edit, "SUB/X.INF");
+            QTest::mouseClick(add, Qt::LeftButton);
+            QTest::keyClicks(edit, "a.inf");
+            QTest::mouseClick(add, Qt::LeftButton);
+            QCOMPARE(p.infs(), (QStringList{"sub/x.inf", "a.inf"}));
+
+            QPushButton* remove = p.button("infRemoveButton");
+            QTest::mouseClick(remove, Qt::LeftButton);
+            QCOMPARE(p.infList()->count(), 2);
+
+            QListWidgetItem* first = p.infList()->item(0);
+            QTest::mouseClick(p.infList()->viewport(), Qt::LeftButton, {},
+                              p.infList()->visualItemRect(first).center());
+            QCOMPARE(edit->text(), QStringLiteral("sub/x.inf"));
+            QTest::mouseClick(remove, Qt::LeftButton);
+            QCOMPARE(p.infs(), QStringList{"a.inf"});
+            p.quitWithOk();
+        });
+    }
+
+    void pickers_use_their_filters_and_fill_only_their_field() {
+        Page p;
+        QStringList answers{"/cd/XPSP2.EXE", "/drv/a.inf", "/drv/A.INF", "",
+                            "/out/x.iso",    "/data/work"};
+        QList<QFileDialog*> opened;
+        struct Seen {
+            QString name, title;
+            QStringList filters;
+            QString suffix;
+            QFileDialog::FileMode mode;
+            QFileDialog::AcceptMode accept;
+            QFileDialog::Options options;
+        };
+        QList<Seen> seen;
+        p.page.setDialogRunner([&](QFileDialog& dialog) {
+            seen << Seen{dialog.objectName(),    dialog.windowTitle(), dialog.nameFilters(),
+                         dialog.defaultSuffix(), dialog.fileMode(),    dialog.acceptMode(),
+                         dialog.options()};
+            return answers.takeFirst();
+        });
+        execDriven(p.page, [&] {
+            QTest::mouseClick(p.button("servicePackButton"), Qt::LeftButton);
+            QCOMPARE(p.edit("servicePackEdit")->text(), QStringLiteral("/cd/XPSP2.EXE"));
+
+            p.edit("infEdit")->setText("typed");
+            QTest::mouseClick(p.button("infPickButton"), Qt::LeftButton);
+            QTest::mouseClick(p.button("infPickButton"), Qt::LeftButton);
+            QCOMPARE(p.infs(), QStringList{"/drv/a.inf"});
+            QCOMPARE(p.edit("infEdit")->text(), QStringLiteral("typed"));
+
+            // Cancelled: nothing changes.
+            QTest::mouseClick(p.button("isoPathButton"), Qt::LeftButton);
+            QVERIFY(p.edit("isoPathEdit")->text().isEmpty());
+            QTest::mouseClick(p.button("isoPathButton"), Qt::LeftButton);
+            QCOMPARE(p.edit("isoPathEdit")->text(), QStringLiteral("/out/x.iso"));
+
+            QVERIFY(!p.button("nextButton")->isEnabled());
+            QTest::mouseClick(p.button("workFolderButton"), Qt::LeftButton);
+            QCOMPARE(p.edit("workFolderEdit")->text(), QStringLiteral("/data/work"));
+            QVERIFY(p.button("nextButton")->isEnabled());
+            QCOMPARE(p.edit("servicePackEdit")->text(), QStringLiteral("/cd/XPSP2.EXE"));
+            QVERIFY(p.edit("volumeLabelEdit")->text().isEmpty());
+            p.quitWithOk();
+        });
+        QCOMPARE(seen.size(), 6);
+        QCOMPARE(seen[0].name, QStringLiteral("servicePackDialog"));
+        QCOMPARE(seen[0].filters, QStringList{"Service Pack ファイル (*.exe)"});
+        QCOMPARE(seen[0].suffix, QStringLiteral("exe"));
+        QCOMPARE(seen[0].mode, QFileDialog::ExistingFile);
+        QCOMPARE(seen[0].accept, QFileDialog::AcceptOpen);
+        QCOMPARE(seen[1].filters, QStringList{"INF ファイル (*.inf)"});
+        QCOMPARE(seen[1].suffix, QStringLiteral("inf"));
+        QCOMPARE(seen[1].mode, QFileDialog::ExistingFile);
+        QCOMPARE(seen[3].name, QStringLiteral("isoDialog"));
+        QCOMPARE(seen[3].filters,
+                 (QStringList{"ISO イメージファイル (*.iso)", "すべてのファイル (*)"}));
+        QCOMPARE(seen[3].suffix, QStringLiteral("iso"));
+        QCOMPARE(seen[3].accept, QFileDialog::AcceptSave);
+        QVERIFY(!seen[3].options.testFlag(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(seen[5].name, QStringLiteral("workFolderDialog"));
+        QCOMPARE(seen[5].title, QStringLiteral("フォルダを選択してください"));
+        QCOMPARE(seen[5].mode, QFileDialog::Directory);
+        QVERIFY(seen[5].options.testFlag(QFileDialog::ShowDirsOnly));
+    }
+
+    void next_refuses_each_fault_in_turn_and_then_goes_on() {
+        Page p;
+        p.drives.drives = {{"/dev/sr0", "/media/u/XP", "WXP"}};
+        p.settings.SetCdDriveIndex(5); // nothing left at that position
+        std::string missingInf = p.dir / "drv/missing.inf";
+        std::string inf = p.dir.write("drv/a.inf", "");
+        int code = execDriven(p.page, [&] {
+            QCOMPARE(p.driveList()->currentIndex(), -1);
+            QTest::keyClicks(p.edit("workFolderEdit"), q(p.dir / "work"));
+            QPushButton* next = p.button("nextButton");
+
+            QTest::mouseClick(next, Qt::LeftButton);
+            QCOMPARE(p.messages.shown.back().text, std::string("CD ドライブを選択してください。"));
+
+            p.driveList()->setCurrentIndex(0);
+            QTest::keyClicks(p.edit("servicePackEdit"), q(p.dir / "sp.exe"));
+            QTest::mouseClick(next, Qt::LeftButton);
+            QCOMPARE(p.messages.shown.back().text,
+                     p.dir / "sp.exe" + " ファイルが見つかりませんでした。");
+
+            p.edit("servicePackEdit")->clear();
+            p.edit("infEdit")->setText(q(inf));
+            QTest::mouseClick(p.button("infAddButton"), Qt::LeftButton);
+            p.edit("infEdit")->setText(q(missingInf));
+            QTest::mouseClick(p.button("infAddButton"), Qt::LeftButton);
+            QTest::mouseClick(next, Qt::LeftButton);
+            QCOMPARE(p.messages.shown.back().text,
+                     missingInf + " ファイルが見つかりませんでした。");
+
+            p.infList()->setCurrentRow(1);
+            QTest::mouseClick(p.button("infRemoveButton"), Qt::LeftButton);
+            QTest::mouseClick(next, Qt::LeftButton);
+            QCOMPARE(p.messages.shown.back().text, std::string("この作業フォルダは使えません。"));
+            QVERIFY(p.page.isVisible());
+
+            p.installedTree();
+            QTest::keyClick(p.edit("workFolderEdit"), Qt::Key_Slash);
+            QTest::keyClick(p.edit("workFolderEdit"), Qt::Key_Return);
+        });
+        QCOMPARE(code, 2);
+        QCOMPARE(p.messages.shown.size(), size_t(4));
+        QCOMPARE(p.settings.GetCdDriveEntry(), std::string("読み込みしない"));
+        QCOMPARE(p.settings.GetDriverInf(0), inf);
+        QCOMPARE(p.settings.GetDriverInf(1), std::string());
+        QCOMPARE(p.settings.GetWorkFolder(), p.dir / "work");
+        // The controls keep what was typed; only the stored copies change.
+        QCOMPARE(p.edit("workFolderEdit")->text(), q(p.dir / "work/"));
+    }
+
+    void next_waits_for_a_disc_in_an_empty_drive() {
+        Page p;
+        p.drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
+        p.drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", "/media/u/XP", "WXP"}}};
+        p.dir.mkdir("work");
+        p.messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Ok);
+        int code = execDriven(p.page, [&] {
+            p.driveList()->setCurrentIndex(1);
+            QTest::keyClicks(p.edit("workFolderEdit"), q(p.dir / "work"));
+            QTest::mouseClick(p.button("nextButton"), Qt::LeftButton);
+        });
+        QCOMPARE(code, 2);
+        QCOMPARE(p.messages.texts(),
+                 (std::vector<std::string>{" Windows の CD を /dev/sr0 にセットしてください。",
+                                           "作業フォルダに使える空き容量は 2048MB です。"}));
+        QCOMPARE(p.settings.GetCdDriveIndex(), 1);
+        QCOMPARE(p.settings.GetCdDriveEntry(), std::string("/media/u/XP [ WXP ]"));
+        QCOMPARE(p.driveList()->itemText(1), QStringLiteral("/dev/sr0 [ CD がありません ]"));
+    }
+
+    void about_entry_opens_the_version_box_from_menu_and_alt_a() {
+        Page p;
+        QAction* about = p.page.findChild<QAction*>("aboutAction");
+        QVERIFY(about);
+        QCOMPARE(about->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(ornibe) (&A)..."));
+        QVERIFY(p.page.actions().contains(about));
+        QCOMPARE(p.page.contextMenuPolicy(), Qt::ActionsContextMenu);
+
+        QStringList titles;
+        QStringList texts;
+        auto readAndClose = [&](QWidget* box) {
+            QVERIFY(box);
+            titles << box->windowTitle();
+            texts << box->findChild<QLabel*>("aboutText")->text();
+            QTest::mouseClick(box->findChild<QPushButton*>("okButton"), Qt::LeftButton);
+        };
+        execDriven(p.page, [&] {
+            p.page.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&p.page));
+            test::onNextModal(readAndClose);
+            QTest::keyClick(&p.page, Qt::Key_A, Qt::AltModifier);
+            test::onNextModal(readAndClose);
+            about->trigger();
+            QVERIFY(p.page.isVisible());
+            p.quitWithOk();
+        });
+        QCOMPARE(titles, (QStringList{"ﾊﾞｰｼﾞｮﾝ情報 ornibe", "ﾊﾞｰｼﾞｮﾝ情報 ornibe"}));
+        QCOMPARE(texts, (QStringList{"ornibe Version 1.0", "ornibe Version 1.0"}));
+    }
+};
+
+QTEST_MAIN(SettingsPageTest)
+#include "SettingsPageTest.moc"

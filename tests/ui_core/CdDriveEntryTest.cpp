@@ -1,0 +1,66 @@
+#include "ui/core/CdDriveEntry.h"
+#include "ui/core/DriveListEntries.h"
+#include "ui/core/MessageBoxHook.h"
+
+#include "fakes/FakeDriveSource.h"
+
+#include <gtest/gtest.h>
+
+namespace ornibe {
+namespace {
+
+TEST(DriveListEntries, machine_without_drives_lists_only_do_not_read) {
+    test::FakeDriveSource drives;
+    EXPECT_EQ(driveListEntries(drives), std::vector<std::string>{"読み込みしない"});
+}
+
+TEST(DriveListEntries, lists_label_no_disc_and_empty_label_in_source_order) {
+    test::FakeDriveSource drives;
+    drives.drives = {{"/dev/sr0", "/media/u/WXPFPP_JA", "WXPFPP_JA"},
+                     {"/dev/sr1", "/dev/sr1", std::nullopt},
+                     {"/dev/loop0", "/mnt/iso", ""}};
+    EXPECT_EQ(driveListEntries(drives),
+              (std::vector<std::string>{"読み込みしない", "/media/u/WXPFPP_JA [ WXPFPP_JA ]",
+                                        "/dev/sr1 [ CD がありません ]", "/mnt/iso [  ]"}));
+}
+
+TEST(CdDriveEntry, splits_root_and_label) {
+    EXPECT_EQ(cdDriveEntryRoot("/media/u/CD ROM [ CD ROM ]"), "/media/u/CD ROM");
+    EXPECT_EQ(cdDriveEntryLabel("/media/u/CD ROM [ CD ROM ]"), "CD ROM");
+    EXPECT_EQ(cdDriveEntryLabel("/mnt/iso [  ]"), "");
+    EXPECT_EQ(cdDriveEntryLabel("読み込みしない"), std::nullopt);
+    EXPECT_EQ(cdDriveEntryRoot("読み込みしない"), "読み込みしない");
+    EXPECT_TRUE(cdDriveEntryHasNoDisc("/dev/sr1 [ CD がありません ]"));
+    EXPECT_FALSE(cdDriveEntryHasNoDisc("/mnt/x [ NOT CD がありません ]"));
+}
+
+TEST(CdDriveEntry, proposes_only_a_named_readable_volume) {
+    EXPECT_EQ(proposedVolumeLabel(1, "/media/u/XP [ WXPFPP_JA ]"), "WXPFPP_JA");
+    EXPECT_EQ(proposedVolumeLabel(0, "読み込みしない"), std::nullopt);
+    EXPECT_EQ(proposedVolumeLabel(-1, "/media/u/XP [ WXPFPP_JA ]"), std::nullopt);
+    EXPECT_EQ(proposedVolumeLabel(2, "/dev/sr1 [ CD がありません ]"), std::nullopt);
+    EXPECT_EQ(proposedVolumeLabel(3, "/mnt/iso [  ]"), std::nullopt);
+}
+
+TEST(MessageBoxHook, installed_function_answers_and_fallback_takes_the_safe_button) {
+    MessageBoxFunction before = setMessageBoxFunction({});
+    EXPECT_EQ(showMessageBox("a", {MessageButtons::Ok, MessageIcon::None, false}),
+              MessageAnswer::Ok);
+    EXPECT_EQ(showMessageBox("a", {MessageButtons::OkCancel, MessageIcon::None, false}),
+              MessageAnswer::Cancel);
+    EXPECT_EQ(showMessageBox("a", {MessageButtons::YesNo, MessageIcon::Question, true}),
+              MessageAnswer::No);
+
+    std::string seen;
+    setMessageBoxFunction([&](const std::string& text, MessageStyle) {
+        seen = text;
+        return MessageAnswer::Yes;
+    });
+    HookedMessageBox box;
+    EXPECT_EQ(box.show("終了します。", {}), MessageAnswer::Yes);
+    EXPECT_EQ(seen, "終了します。");
+    setMessageBoxFunction(before);
+}
+
+} // namespace
+} // namespace ornibe

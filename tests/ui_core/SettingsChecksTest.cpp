@@ -1,0 +1,390 @@
+#include "ui/core/SettingsChecks.h"
+
+#include "fakes/FakeDriveSource.h"
+#include "fakes/ScriptedMessages.h"
+#include "support/TempDir.h"
+#include "sys/HostPath.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ornibe {
+namespace {
+
+using test::TempDir;
+
+struct FakeForm : SettingsForm {
+    std::vector<std::string> driveEntries{"読み込みしない"};
+    int selected = 0;
+    std::string volumeLabel;
+    std::string servicePack;
+    std::vector<std::string> infs;
+    bool bigDrive = true;
+    std::string workFolder;
+    std::string isoPath;
+
+    int selectedDrivePosition() const override { return selected; }
+    std::string driveEntryText(int position) const override {
+        return driveEntries.at(static_cast<size_t>(position));
+    }
+    std::string volumeLabelText() const override { return volumeLabel; }
+    std::string servicePackText() const override { return servicePack; }
+    std::vector<std::string> infEntries() const override { return infs; }
+    bool bigDriveChecked() const override { return bigDrive; }
+    std::string workFolderText() const override { return workFolder; }
+    std::string isoPathText() const override { return isoPath; }
+};
+
+constexpr MessageStyle kOk{MessageButtons::Ok, MessageIcon::None, false};
+constexpr MessageStyle kOkCancelInfo{MessageButtons::OkCancel, MessageIcon::Information, false};
+constexpr MessageStyle kYesNoQuestion{MessageButtons::YesNo, MessageIcon::Question, false};
+constexpr MessageStyle kYesNoQuestionDefNo{MessageButtons::YesNo, MessageIcon::Question, true};
+
+// Runs a test body with the current folder moved into a folder, and back.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::string& folder) {
+        char buffer[4096];
+        previous_ = getcwd(buffer, sizeof buffer) ? buffer : "/";
+        EXPECT_EQ(chdir(folder.c_str()), 0);
+    }
+    ~CurrentFolder() { (void)chdir(previous_.c_str()); }
+
+private:
+    std::string previous_;
+};
+
+class SettingsChecksTest : public ::testing::Test {
+protected:
+    SettingsChecksTest() {
+        checks.freeBytes = [this](const std::string&) { return free; };
+        form.workFolder = dir / "work";
+    }
+
+    // A form that passes every check with no CD: the work folder holds
+    // the installation tree.
+    void useInstalledTree() {
+        dir.write("work/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n\x1a");
+        form.selected = 0;
+    }
+
+    // A form with a CD drive chosen whose disc has a label.
+    void useLabelledCd() {
+        drives.drives = {{"/dev/sr0", "/media/u/CD", "WXPFPP_JA"}};
+        form.driveEntries = {"読み込みしない", "/media/u/CD [ WXPFPP_JA ]"};
+        form.selected = 1;
+    }
+
+    TempDir dir;
+    BuildSettings settings;
+    test::FakeDriveSource drives;
+    test::ScriptedMessages messages;
+    SettingsChecks checks{settings, drives, messages};
+    FakeForm form;
+    std::optional<std::uint64_t> free = std::uint64_t(700) * 1048576;
+};
+
+TEST_F(SettingsChecksTest, no_selection_asks_for_a_drive_and_stores_nothing) {
+    useInstalledTree();
+    form.selected = -1;
+    settings.SetCdDriveIndex(3);
+    EXPECT_FALSE(checks.OnOK(form));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "CD ドライブを選択してください。");
+    EXPECT_EQ(messages.shown[0].style, kOk);
+    EXPECT_EQ(settings.GetCdDriveIndex(), 3);
+    EXPECT_EQ(settings.GetWorkFolder(), "");
+}
+
+TEST_F(SettingsChecksTest, do_not_read_passes_at_once_and_stores_its_entry) {
+    useInstalledTree();
+    settings.SetCdDriveIndex(2);
+    EXPECT_TRUE(checks.ValidateCdDrive(form));
+    EXPECT_EQ(settings.GetCdDriveIndex(), 0);
+    EXPECT_EQ(settings.GetCdDriveEntry(), "読み込みしない");
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(drives.readCount, 0);
+}
+
+TEST_F(SettingsChecksTest, labelled_entry_is_accepted_without_reading_the_drive) {
+    useLabelledCd();
+    EXPECT_TRUE(checks.ValidateCdDrive(form));
+    EXPECT_EQ(settings.GetCdDriveIndex(), 1);
+    EXPECT_EQ(settings.GetCdDriveEntry(), "/media/u/CD [ WXPFPP_JA ]");
+    EXPECT_EQ(drives.readCount, 0);
+}
+
+TEST_F(SettingsChecksTest, empty_drive_prompts_until_a_disc_is_readable_then_stores_it) {
+    drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
+    drives.inserts = {{2, "/dev/sr0", {"/dev/sr0", "/media/u/NEW", "NEW_LABEL"}}};
+    form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
+    form.selected = 1;
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Ok);
+
+    EXPECT_TRUE(checks.ValidateCdDrive(form));
+    ASSERT_EQ(messages.shown.size(), 2u);
+    for (const auto& box : messages.shown) {
+        EXPECT_EQ(box.text, " Windows の CD を /dev/sr0 にセットしてください。");
+        EXPECT_EQ(box.style, kOkCancelInfo);
+    }
+    EXPECT_EQ(settings.GetCdDriveIndex(), 1);
+    EXPECT_EQ(settings.GetCdDriveEntry(), "/media/u/NEW [ NEW_LABEL ]");
+    // The list itself is left as it was.
+    EXPECT_EQ(form.driveEntries[1], "/dev/sr0 [ CD がありません ]");
+}
+
+TEST_F(SettingsChecksTest, cancel_at_the_disc_prompt_stores_nothing) {
+    drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
+    form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
+    form.selected = 1;
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Cancel);
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(settings.GetCdDriveIndex(), 0);
+    EXPECT_EQ(settings.GetCdDriveEntry(), "");
+}
+
+TEST_F(SettingsChecksTest, disc_with_empty_label_read_at_the_prompt_stores_empty_brackets) {
+    drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
+    drives.inserts = {{0, "/dev/sr0", {"/dev/sr0", "/media/u/disc", ""}}};
+    form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
+    form.selected = 1;
+    EXPECT_TRUE(checks.ValidateCdDrive(form));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(settings.GetCdDriveEntry(), "/media/u/disc [  ]");
+}
+
+TEST_F(SettingsChecksTest, service_pack_field_empty_relative_missing_and_folder) {
+    useInstalledTree();
+    dir.write("sp/XPSP2.EXE", "MZ");
+    dir.mkdir("sp/folder.exe");
+
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetServicePackPath(), "");
+
+    {
+        CurrentFolder here(dir / "sp");
+        form.servicePack = "./XPSP2.EXE";
+        EXPECT_TRUE(checks.OnOK(form));
+        EXPECT_EQ(settings.GetServicePackPath(), dir / "sp/XPSP2.EXE");
+
+        form.servicePack = "missing.exe";
+        EXPECT_FALSE(checks.OnOK(form));
+        EXPECT_EQ(messages.shown.back().text,
+                  dir / "sp/missing.exe" + " ファイルが見つかりませんでした。");
+        EXPECT_EQ(messages.shown.back().style, kOk);
+    }
+
+    // A folder never passes as the file, read-only or not.
+    form.servicePack = dir / "sp/folder.exe";
+    EXPECT_FALSE(checks.OnOK(form));
+    chmod((dir / "sp/folder.exe").c_str(), 0555);
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown.back().text,
+              dir / "sp/folder.exe" + " ファイルが見つかりませんでした。");
+    EXPECT_EQ(settings.GetWorkFolder(), dir / "work");
+}
+
+TEST_F(SettingsChecksTest, missing_second_inf_keeps_only_the_first_stored) {
+    useInstalledTree();
+    std::string first = dir.write("drv/a.inf", "[Version]\r\n");
+    form.infs = {first, dir / "drv/missing.inf", dir.write("drv/c.inf", "")};
+    settings.AddDriverInf("/old/entry.inf");
+
+    EXPECT_FALSE(checks.OnOK(form));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              dir / "drv/missing.inf" + " ファイルが見つかりませんでした。");
+    EXPECT_EQ(settings.GetDriverInf(0), first);
+    EXPECT_EQ(settings.GetDriverInf(1), "");
+    EXPECT_EQ(settings.GetWorkFolder(), "");
+}
+
+TEST_F(SettingsChecksTest, infs_naming_one_file_are_stored_once_in_first_position) {
+    useInstalledTree();
+    std::string a = dir.write("drv/a.inf", "");
+    std::string b = dir.write("drv/B.INF", "");
+    dir.write("drv/b.inf", "");
+    CurrentFolder here(dir / "drv");
+    form.infs = {"a.inf", b, "../drv/./a.inf", "b.inf"};
+
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetDriverInf(0), a);
+    EXPECT_EQ(settings.GetDriverInf(1), b);
+    EXPECT_EQ(settings.GetDriverInf(2), "");
+}
+
+TEST_F(SettingsChecksTest, values_are_stored_as_typed_or_checked) {
+    useInstalledTree();
+    form.volumeLabel = " My Label ";
+    form.bigDrive = false;
+    form.isoPath = "out/../x.iso";
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetVolumeLabel(), " My Label ");
+    EXPECT_EQ(settings.GetBigDrive(), 0);
+    EXPECT_EQ(settings.GetIsoPath(), "out/../x.iso");
+
+    form.bigDrive = true;
+    form.isoPath = "";
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetBigDrive(), 1);
+    EXPECT_EQ(settings.GetIsoPath(), "");
+}
+
+TEST_F(SettingsChecksTest, no_cd_needs_the_setup_file_in_the_work_folder) {
+    dir.write("work/I386/other.txt", "x");
+    form.workFolder = dir / "work/";
+    EXPECT_FALSE(checks.OnOK(form));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "この作業フォルダは使えません。");
+    EXPECT_EQ(messages.shown[0].style, kOk);
+
+    // A folder in the setup file's place does not count.
+    dir.mkdir("work/I386/TXTSETUP.SIF");
+    EXPECT_FALSE(checks.OnOK(form));
+}
+
+TEST_F(SettingsChecksTest, no_cd_accepts_a_full_lower_case_tree_without_questions) {
+    dir.write("work/i386/txtsetup.sif", "x");
+    dir.write("work/other/file", "x");
+    form.workFolder = dir / "work/";
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(settings.GetWorkFolder(), dir / "work");
+}
+
+TEST_F(SettingsChecksTest, drive_not_ready_stops_before_the_free_space_report) {
+    useLabelledCd();
+    free = std::nullopt;
+    EXPECT_FALSE(checks.OnOK(form));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "ドライブの準備ができてません。");
+    EXPECT_EQ(messages.shown[0].style, kOk);
+}
+
+TEST_F(SettingsChecksTest, free_space_is_reported_in_whole_mebibytes) {
+    useLabelledCd();
+    dir.mkdir("work");
+    free = std::uint64_t(1048576) * 3 / 2;
+    messages.answer(MessageAnswer::Ok);
+    EXPECT_TRUE(checks.OnOK(form));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "作業フォルダに使える空き容量は 1MB です。");
+    EXPECT_EQ(messages.shown[0].style, kOkCancelInfo);
+
+    free = 1048575;
+    messages.answer(MessageAnswer::Ok);
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown.back().text, "作業フォルダに使える空き容量は 0MB です。");
+
+    // Beyond what 32 bits hold, the figure stays right.
+    free = std::uint64_t(5) << 50;
+    messages.answer(MessageAnswer::Cancel);
+    settings.SetWorkFolder("");
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown.back().text, "作業フォルダに使える空き容量は 5368709120MB です。");
+    EXPECT_EQ(settings.GetWorkFolder(), "");
+    EXPECT_TRUE(messages.unexpected.empty());
+}
+
+TEST_F(SettingsChecksTest, missing_folder_is_created_on_yes_and_left_alone_on_no) {
+    useLabelledCd();
+    form.workFolder = dir / "new/deep/work/";
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::No);
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown[1].text,
+              dir / "new/deep/work/" + " というフォルダはありません。新しく作りますか？");
+    EXPECT_EQ(messages.shown[1].style, kYesNoQuestion);
+    EXPECT_FALSE(existsAsFolder(dir / "new"));
+
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_TRUE(existsAsFolder(dir / "new/deep/work"));
+    EXPECT_EQ(settings.GetWorkFolder(), dir / "new/deep/work");
+    EXPECT_EQ(messages.shown.size(), 4u); // no emptiness question after creating
+    EXPECT_TRUE(messages.unexpected.empty());
+}
+
+TEST_F(SettingsChecksTest, folder_that_cannot_be_created_is_reported) {
+    useLabelledCd();
+    dir.write("blocker", "a file where a folder should go");
+    form.workFolder = dir / "blocker/work";
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
+    EXPECT_FALSE(checks.OnOK(form));
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[2].text, "フォルダを作成できませんでした。");
+    EXPECT_EQ(messages.shown[2].style,
+              (MessageStyle{MessageButtons::Ok, MessageIcon::Information, false}));
+    EXPECT_EQ(settings.GetWorkFolder(), "");
+}
+
+TEST_F(SettingsChecksTest, folder_that_is_not_empty_asks_with_no_as_default) {
+    useLabelledCd();
+    dir.write("work/leftover", "x");
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::No);
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown[1].text,
+              dir / "work" + " フォルダは空ではありませんが、よろしいですか？");
+    EXPECT_EQ(messages.shown[1].style, kYesNoQuestionDefNo);
+    EXPECT_EQ(settings.GetWorkFolder(), "");
+
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetWorkFolder(), dir / "work");
+}
+
+TEST_F(SettingsChecksTest, empty_folder_is_accepted_after_the_free_space_report_only) {
+    useLabelledCd();
+    dir.mkdir("work");
+    messages.answer(MessageAnswer::Ok);
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.unexpected.empty());
+}
+
+TEST_F(SettingsChecksTest, drive_root_is_asked_about_as_a_drive_and_kept_whole) {
+    useLabelledCd();
+    form.workFolder = "/";
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::No);
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown[1].text, "/ ドライブは空ではありませんが、よろしいですか？");
+    EXPECT_EQ(messages.shown[1].style, kYesNoQuestionDefNo);
+
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetWorkFolder(), "/");
+    EXPECT_TRUE(messages.unexpected.empty());
+}
+
+TEST_F(SettingsChecksTest, refusals_come_in_check_order_and_keep_earlier_values) {
+    dir.write("drv/a.inf", "");
+    drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
+    drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", "/media/u/CD", "LBL"}}};
+    form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
+    form.selected = 1;
+    form.volumeLabel = "LBL";
+    form.servicePack = dir / "missing.exe";
+    form.infs = {dir / "drv/a.inf"};
+    form.workFolder = dir / "work";
+
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Ok);
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{
+                                    " Windows の CD を /dev/sr0 にセットしてください。",
+                                    dir / "missing.exe" + " ファイルが見つかりませんでした。"}));
+    EXPECT_EQ(settings.GetCdDriveEntry(), "/media/u/CD [ LBL ]");
+    EXPECT_EQ(settings.GetVolumeLabel(), "LBL");
+    EXPECT_EQ(settings.GetDriverInf(0), "");
+
+    form.servicePack = "";
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetDriverInf(0), dir / "drv/a.inf");
+    EXPECT_EQ(settings.GetWorkFolder(), dir / "work");
+    EXPECT_TRUE(messages.unexpected.empty());
+}
+
+} // namespace
+} // namespace ornibe
