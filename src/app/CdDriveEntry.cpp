@@ -2,17 +2,52 @@
 
 namespace ornibe {
 
+namespace {
+
+constexpr std::string_view kOpen = " [ ";
+constexpr std::string_view kClose = " ]";
+
+} // namespace
+
 std::string makeCdDriveEntry(std::string_view root, std::string_view label) {
     std::string entry(root);
-    entry += " [ ";
+    entry += kOpen;
     entry += label;
-    entry += " ]";
+    entry += kClose;
     return entry;
 }
 
-std::string cdDriveRoot(std::string_view entry) {
-    size_t separator = entry.find(" [ ");
-    return std::string(separator == std::string_view::npos ? entry : entry.substr(0, separator));
+std::string cdDriveEntryRoot(std::string_view entry) {
+    size_t open = entry.find(kOpen);
+    return std::string(entry.substr(0, open));
+}
+
+std::optional<std::string> cdDriveEntryLabel(std::string_view entry) {
+    size_t open = entry.find(kOpen);
+    if (open == std::string_view::npos) {
+        return std::nullopt;
+    }
+    size_t start = open + kOpen.size();
+    if (entry.size() < start + kClose.size() || !entry.ends_with(kClose)) {
+        return std::nullopt;
+    }
+    return std::string(entry.substr(start, entry.size() - kClose.size() - start));
+}
+
+bool cdDriveEntryHasNoDisc(std::string_view entry) {
+    std::optional<std::string> label = cdDriveEntryLabel(entry);
+    return label && *label == kNoDiscLabel;
+}
+
+std::optional<std::string> proposedVolumeLabel(int position, std::string_view entry) {
+    if (position <= 0 || cdDriveEntryHasNoDisc(entry)) {
+        return std::nullopt;
+    }
+    std::optional<std::string> label = cdDriveEntryLabel(entry);
+    if (!label || label->empty()) {
+        return std::nullopt;
+    }
+    return label;
 }
 
 } // namespace ornibe

@@ -1,18 +1,36 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace ornibe {
 
-// The stored text of a chosen CD drive: its root folder (a mount point, or
-// the device path of a drive without a mounted disc), " [ ", the volume
-// label (possibly empty) and " ]".
+// The first entry of the CD drive list: the build reads no CD and works on
+// what the work folder already holds.
+inline constexpr std::string_view kNoCdEntry = "読み込みしない";
+// Stands in for the label of a drive in which no volume can be read.
+inline constexpr std::string_view kNoDiscLabel = "CD がありません";
+
+// root + " [ " + label + " ]", the text of a drive entry and the stored
+// form of the chosen drive.
 std::string makeCdDriveEntry(std::string_view root, std::string_view label);
 
-// The root folder that an entry made by makeCdDriveEntry names: the text
-// before its first " [ " (a label may hold " [ ", a mount point of a CD
-// practically never). An entry without one is all root.
-std::string cdDriveRoot(std::string_view entry);
+// The root of a drive entry: the text before its first " [ ". The whole
+// text when it has none.
+std::string cdDriveEntryRoot(std::string_view entry);
+
+// The label part of a drive entry (between the first " [ " and the final
+// " ]"); nothing when the text is not a drive entry.
+std::optional<std::string> cdDriveEntryLabel(std::string_view entry);
+
+// Whether the entry stands for a drive in which no volume could be read.
+bool cdDriveEntryHasNoDisc(std::string_view entry);
+
+// The volume label that choosing the entry at position proposes for the
+// ISO image: the entry's label when the entry is a drive with a readable,
+// named volume; nothing for position 0, no selection, a drive without a
+// disc or a volume without a label.
+std::optional<std::string> proposedVolumeLabel(int position, std::string_view entry);
 
 } // namespace ornibe

@@ -78,7 +78,7 @@ bool BuildRunner::copyCd() {
     std::atomic<bool> cancel{false};
     page_.copyProgressStarted();
     CopyResult result = copyTree(
-        cdDriveRoot(settings_.GetCdDriveEntry()), settings_.GetWorkFolder(),
+        cdDriveEntryRoot(settings_.GetCdDriveEntry()), settings_.GetWorkFolder(),
         [&](const CopyProgress& progress) {
             if (!page_.copyProgress(progress.bytesDone, progress.bytesTotal, progress.filesDone,
                                     progress.filesTotal)) {

@@ -20,7 +20,7 @@ std::string orNone(const std::string& value, const char* none) {
 
 std::string summarySourceFolder(const BuildSettings& settings) {
     if (settings.GetCdDriveIndex() != 0) {
-        return cdDriveRoot(settings.GetCdDriveEntry());
+        return cdDriveEntryRoot(settings.GetCdDriveEntry());
     }
     return settings.GetWorkFolder();
 }

@@ -5,7 +5,7 @@
 #include "ui/AboutBox.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
-#include "ui/core/CdDriveEntry.h"
+#include "app/CdDriveEntry.h"
 #include "ui/core/DriveListEntries.h"
 #include "ui/core/SettingsChecks.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BuildSettings.h"
+#include "build/ConfirmData.h"
 #include "ui/ConfirmPage.h"
 #include "ui/SettingsPage.h"
 #include "ui/core/ConfirmPageHooks.h"
@@ -19,11 +20,14 @@ public:
     void run();
 
     BuildSettings& settings() { return settings_; }
+    // What the confirmation page detected and read; it outlives the page.
+    ConfirmData& confirmData() { return confirmData_; }
     SettingsPage& settingsPage() { return settingsPage_; }
     ConfirmPage& confirmPage() { return confirmPage_; }
 
 private:
     BuildSettings settings_;
+    ConfirmData confirmData_;
     SettingsPage settingsPage_;
     ConfirmPage confirmPage_;
 };

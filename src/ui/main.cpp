@@ -1,6 +1,7 @@
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
 #include "ui/WizardApp.h"
+#include "ui/core/BuildHooks.h"
 #include "ui/core/MessageBoxHook.h"
 #include "ui/core/SystemDriveSource.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
 
     ornibe::SystemDriveSource drives;
     ornibe::WizardApp wizard(drives);
+    wizard.confirmPage().setHooks(ornibe::buildHooks(wizard.settings(), wizard.confirmData()));
     wizard.run();
     return 0;
 }

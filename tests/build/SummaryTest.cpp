@@ -130,9 +130,3 @@ TEST_F(SummaryTest, lists_devices_of_all_infs_once_in_utf8_and_refills_the_packa
     EXPECT_EQ(data.package.GetCatalogFile(0), "");
     EXPECT_EQ(data.package.descriptionToService().size(), 2u);
 }
-
-TEST(CdDriveEntry, root_is_the_text_before_the_label) {
-    EXPECT_EQ(makeCdDriveEntry("/media/cdrom", ""), "/media/cdrom [  ]");
-    EXPECT_EQ(cdDriveRoot(makeCdDriveEntry("/media/my cd", "A [ B ]")), "/media/my cd");
-    EXPECT_EQ(cdDriveRoot("/dev/sr0"), "/dev/sr0");
-}

@@ -1,4 +1,4 @@
-#include "ui/core/CdDriveEntry.h"
+#include "app/CdDriveEntry.h"
 #include "ui/core/DriveListEntries.h"
 #include "ui/core/MessageBoxHook.h"
 

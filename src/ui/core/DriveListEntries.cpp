@@ -1,6 +1,6 @@
 #include "ui/core/DriveListEntries.h"
 
-#include "ui/core/CdDriveEntry.h"
+#include "app/CdDriveEntry.h"
 
 namespace ornibe {
 

@@ -5,7 +5,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-#include "ui/core/CdDriveEntry.h"
+#include "app/CdDriveEntry.h"
 
 namespace ornibe {
 

@@ -1,0 +1,19 @@
+#include "ui/core/BuildHooks.h"
+
+#include "build/BuildRunner.h"
+#include "build/Summary.h"
+
+namespace ornibe {
+
+ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data) {
+    ConfirmPageHooks hooks;
+    hooks.writeSummary = [&settings, &data](BuildPage& page) {
+        writeSummary(settings, data, page.log());
+    };
+    hooks.runBuild = [&settings, &data](BuildPage& page) {
+        BuildRunner(settings, data, page).runBuild();
+    };
+    return hooks;
+}
+
+} // namespace ornibe

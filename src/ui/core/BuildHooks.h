@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/BuildSettings.h"
+#include "build/ConfirmData.h"
+#include "ui/core/ConfirmPageHooks.h"
+
+namespace ornibe {
+
+// The confirmation page's work for the real program: the summary when the
+// page opens and the build on "実行！", both over the one settings record
+// and the page's detected target and drivers.
+ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data);
+
+} // namespace ornibe
