@@ -1,11 +1,11 @@
 #include "ui/SettingsPage.h"
 
+#include "app/CdDriveEntry.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "ui/AboutBox.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
-#include "app/CdDriveEntry.h"
 #include "ui/core/DriveListEntries.h"
 #include "ui/core/SettingsChecks.h"
 

@@ -1,11 +1,11 @@
 #include "ui/core/SettingsChecks.h"
 
+#include "app/CdDriveEntry.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-#include "app/CdDriveEntry.h"
 
 namespace ornibe {
 
