@@ -6,9 +6,11 @@
 #include "sys/TextEncoding.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace ornibe {
@@ -21,20 +23,29 @@ constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 // bits, and no setup file comes near it.
 constexpr std::size_t kMaxInputBytes = 512u << 20;
 
+// The same test as isCp932LeadByte, inline for the per-byte loops.
+constexpr bool leadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Bytes that never mean anything to the line parser: runs of them are
+// copied in one go.
 // Hash and equality of section names and keys as Windows setup compares
 // them: ASCII letters fold, the trail byte of a double-byte code page 932
 // character does not. Both are transparent so that lookups with a
 // string_view do not allocate.
 struct FoldHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept {
+    // Not noexcept, so that the tables keep each node's hash rather than
+    // folding keys again while walking a bucket.
+    std::size_t operator()(std::string_view text) const {
         std::uint64_t hash = 1469598103934665603ull;
         bool trail = false;
         for (unsigned char c : text) {
             unsigned char folded = c;
             if (!trail && c >= 'a' && c <= 'z')
                 folded = static_cast<unsigned char>(c - 'a' + 'A');
-            trail = !trail && isCp932LeadByte(c);
+            trail = !trail && leadByte(c);
             hash = (hash ^ folded) * 1099511628211ull;
         }
         return static_cast<std::size_t>(hash);
@@ -77,6 +88,15 @@ struct Section {
     std::vector<Line> lines;
     std::unordered_map<std::string_view, KeyEntry, FoldHash, FoldEqual> keys;
 };
+
+constexpr std::array<bool, 256> kPlainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0; c < 256; ++c)
+        plain[c] = !leadByte(static_cast<unsigned char>(c));
+    for (unsigned char c : std::string_view("\"\\;,=%\r\n \t\v\f"))
+        plain[c] = false;
+    return plain;
+}();
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
@@ -198,7 +218,7 @@ private:
                 break;
             }
             // A trail byte may be 0x5D; it is not a closing bracket.
-            if (isCp932LeadByte(c) && i + 1 < in_.size() && !isLineEnd(in_[i + 1]))
+            if (leadByte(c) && i + 1 < in_.size() && !isLineEnd(in_[i + 1]))
                 ++i;
         }
         if (close == std::string_view::npos)
@@ -296,7 +316,7 @@ private:
                     ++pos_;
                     continue;
                 }
-                appendCharacter(f);
+                appendRun(f);
                 continue;
             }
             if (c == '"') {
@@ -334,7 +354,7 @@ private:
                 ++pos_;
             } else {
                 content = true;
-                appendCharacter(f);
+                appendRun(f);
             }
         }
         if (pos_ < in_.size())
@@ -375,6 +395,19 @@ private:
         return i >= in_.size() || isLineEnd(in_[i]);
     }
 
+    // Appends the character at pos_ and the run of plain bytes after it.
+    void appendRun(Field& f) {
+        appendCharacter(f);
+        std::size_t end = pos_;
+        while (end < in_.size() && kPlainBytes[static_cast<unsigned char>(in_[end])])
+            ++end;
+        if (end > pos_) {
+            d_.text.append(in_.data() + pos_, end - pos_);
+            pos_ = end;
+            f.endKept = static_cast<std::uint32_t>(d_.text.size());
+        }
+    }
+
     // Appends the character at pos_, both bytes of a double-byte one, so
     // that a trail byte 0x5C is never taken for a backslash.
     void appendCharacter(Field& f) {
@@ -384,7 +417,7 @@ private:
         ++pos_;
         if (c == '%')
             f.percent = true;
-        else if (isCp932LeadByte(c) && pos_ < in_.size() && !isLineEnd(in_[pos_]))
+        else if (leadByte(c) && pos_ < in_.size() && !isLineEnd(in_[pos_]))
             d_.text.push_back(in_[pos_++]);
         keep(f, from);
     }
@@ -412,6 +445,8 @@ private:
         const std::size_t budget =
             std::min<std::size_t>(std::max<std::size_t>(64u << 20, 4 * d_.text.size()), 3u << 30);
         std::string out;
+        std::string replaced;
+        std::vector<std::pair<std::size_t, Span>> moved;
         for (std::size_t i = 0; i < d_.fields.size(); ++i) {
             if (!percent_[i])
                 continue;
@@ -441,10 +476,18 @@ private:
                 }
                 p = close + 1;
             }
-            if (d_.text.size() + out.size() > budget)
+            if (d_.text.size() + replaced.size() + out.size() > budget)
                 continue;
-            d_.fields[i] = append(out);
+            // The table and raw view into the text; the replacements gather
+            // apart and join it once all are made.
+            moved.emplace_back(i, Span{static_cast<std::uint32_t>(replaced.size()),
+                                       static_cast<std::uint32_t>(out.size())});
+            replaced.append(out);
         }
+        const auto base = static_cast<std::uint32_t>(d_.text.size());
+        d_.text.append(replaced);
+        for (auto [i, span] : moved)
+            d_.fields[i] = Span{base + span.offset, span.size};
         for (Section& section : d_.sections)
             for (const Line& line : section.lines)
                 if (line.keyIsValue)
