@@ -14,7 +14,7 @@ namespace ornibe {
 // command-line rules (see splitCommandLine). The first argument names the
 // program: a name without "/" is looked up in ornibe's tool folder, then on
 // PATH, ignoring letter case and with ".EXE" optional; a name with "/" is a
-// path (its last part matched the same way when the exact path is absent).
+// path, matched the same way part by part when the exact path is absent.
 //
 // The child gets /dev/null as standard input, the parent's environment and
 // current folder, and one pipe each for standard output and standard

@@ -118,13 +118,23 @@ public:
 
     // The path that name takes here: the exact name when it exists, else
     // the smallest existing name that differs only in case, else name.
-    std::string entryFor(const std::string& name) {
+    // existed tells whether that entry was there before (read from the
+    // folder or handed out earlier), so that a new one needs no lstat.
+    std::string entryFor(const std::string& name, bool* existed = nullptr) {
+        bool there = true;
         if (exact_.count(name) == 0) {
             auto twin = twins_.find(foldHostText(name));
             if (twin != twins_.end()) {
+                if (existed != nullptr) {
+                    *existed = true;
+                }
                 return joinPath(path_, twin->second);
             }
             add(name);
+            there = false;
+        }
+        if (existed != nullptr) {
+            *existed = there;
         }
         return joinPath(path_, name);
     }
@@ -141,6 +151,28 @@ private:
     std::string path_;
     std::set<std::string> exact_;
     std::map<std::string, std::string> twins_;
+};
+
+// The new file beside a target that a copy writes first. It is removed
+// unless it was renamed into place, also when a progress callback throws.
+class PartFile {
+public:
+    explicit PartFile(std::string path) : path_(std::move(path)) {}
+    ~PartFile() { remove(); }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    void placed() { path_.clear(); }
+    void remove() {
+        if (!path_.empty()) {
+            ::unlink(path_.c_str());
+            path_.clear();
+        }
+    }
+
+private:
+    std::string path_;
 };
 
 class TreeCopier {
@@ -267,11 +299,12 @@ private:
                                          : "not a regular file, folder or link");
             return;
         }
-        ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+        // O_NONBLOCK stays: reads of a regular file ignore it.
 
-        std::string target = parent.entryFor(node.name);
+        bool existed = true;
+        std::string target = parent.entryFor(node.name, &existed);
         struct stat existing {};
-        if (lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+        if (existed && lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
             failHere("a folder of that name stands in the destination: " + target);
             return;
         }
@@ -279,15 +312,15 @@ private:
         // a rename: an existing file is replaced even when it is
         // read-only, and a copy that fails or is cancelled leaves no
         // half-written file under the real name.
-        std::string part = joinPath(parent.path(), "." + node.name + ".ornibe-part");
-        UniqueFd out(::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        PartFile part(partPath(parent));
+        UniqueFd out(::open(part.path().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (!out.valid()) {
             failHere(systemReason(errno));
             return;
         }
         auto abandon = [&](const std::string& reason) {
             out.reset();
-            ::unlink(part.c_str());
+            part.remove();
             if (!reason.empty()) {
                 failHere(reason);
             }
@@ -327,7 +360,9 @@ private:
             }
             copied += static_cast<std::uint64_t>(n);
             progress.bytesDone = bytesBefore + std::min(copied, node.size);
-            report();
+            if (copied < node.size) {
+                report(); // the end of the file is reported once, below
+            }
         }
         timespec times[2] = {st.st_atim, st.st_mtim};
         if (::fchmod(out.get(), st.st_mode & 07777) != 0 || ::futimens(out.get(), times) != 0) {
@@ -338,10 +373,11 @@ private:
             abandon(systemReason(errno));
             return;
         }
-        if (::rename(part.c_str(), target.c_str()) != 0) {
+        if (::rename(part.path().c_str(), target.c_str()) != 0) {
             abandon(systemReason(errno));
             return;
         }
+        part.placed();
         finish();
     }
 
@@ -381,25 +417,31 @@ private:
             fail(from, "a folder of that name stands in the destination: " + target, node);
             return;
         }
-        std::string part = joinPath(parent.path(), "." + node.name + ".ornibe-part");
-        ::unlink(part.c_str());
-        if (::symlink(linkTarget.c_str(), part.c_str()) != 0) {
+        PartFile part(partPath(parent));
+        ::unlink(part.path().c_str());
+        if (::symlink(linkTarget.c_str(), part.path().c_str()) != 0) {
             fail(from, systemReason(errno), node);
             return;
         }
-        ::utimensat(AT_FDCWD, part.c_str(), node.times, AT_SYMLINK_NOFOLLOW);
-        if (::rename(part.c_str(), target.c_str()) != 0) {
-            int error = errno;
-            ::unlink(part.c_str());
-            fail(from, systemReason(error), node);
+        ::utimensat(AT_FDCWD, part.path().c_str(), node.times, AT_SYMLINK_NOFOLLOW);
+        if (::rename(part.path().c_str(), target.c_str()) != 0) {
+            fail(from, systemReason(errno), node);
             return;
         }
+        part.placed();
         progress.filesDone += 1;
         report();
     }
 
+    // A short name of its own, so that a long file name cannot make it
+    // too long for the file system.
+    std::string partPath(const DestFolder& parent) {
+        return joinPath(parent.path(), ".~ornibe" + std::to_string(++partCounter_));
+    }
+
     const CopyProgressCallback& progressCallback_;
     const std::atomic<bool>* cancel_;
+    std::uint64_t partCounter_ = 0;
 };
 
 std::string realFolder(const std::string& path) {

@@ -139,7 +139,13 @@ std::string findProgram(std::string_view name) {
     if (name.find('/') != std::string_view::npos) {
         return findPath(name, isFile);
     }
-    return search(name, false, isProgram);
+    std::string found = search(name, false, isProgram);
+    if (found.empty()) {
+        // Only a file without execute permission: name it anyway, so that
+        // starting it fails with "Permission denied" instead of "not found".
+        found = search(name, false, isFile);
+    }
+    return found;
 }
 
 } // namespace ornibe

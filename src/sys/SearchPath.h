@@ -20,10 +20,10 @@ std::string findFileInFolder(const std::string& folder, std::string_view name);
 std::string findOnSearchPath(std::string_view name);
 
 // The program that a command line names: ornibe's tool folder, then PATH
-// (not the current folder), executable files only. A name with "/" is a
-// path; it is matched where it points and need not be executable (starting
-// it then fails with the system's reason). The empty text when there is
-// none.
+// (not the current folder). An executable file is preferred; when there is
+// only one without execute permission, that one is named (starting it then
+// fails with the system's reason). A name with "/" is a path and is only
+// matched where it points. The empty text when there is none.
 std::string findProgram(std::string_view name);
 
 } // namespace ornibe

@@ -1,0 +1,303 @@
+#include "sys/ChildProcessRunner.h"
+#include "sys/CommandLine.h"
+#include "sys/ToolFolder.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+using namespace ornibe;
+using namespace ornibe::test;
+
+namespace {
+
+// Every test gets its own tool folder and a PATH that holds only a folder
+// of its own plus the system folders that the scripts need.
+class ChildProcessRunnerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedTools_ = toolFolder();
+        const char* path = std::getenv("PATH");
+        savedPath_ = path != nullptr ? path : "";
+        tools = dir.mkdir("tools");
+        bin = dir.mkdir("bin");
+        setToolFolder(tools);
+        setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+    }
+    void TearDown() override {
+        setToolFolder(savedTools_);
+        setenv("PATH", savedPath_.c_str(), 1);
+    }
+
+    // A tool in the tool folder.
+    std::string tool(const std::string& name, const std::string& body) {
+        std::string path = tools + "/" + name;
+        writeScript(path, body);
+        return path;
+    }
+
+    // Runs the command line, collecting everything the child wrote. A child
+    // that writes its process id to the file "pid" is killed when it is
+    // still running after the deadline, so that a fault shows as a failed
+    // test instead of a hang.
+    bool run(ChildProcessRunner& runner, std::string* output,
+             std::chrono::seconds deadline = std::chrono::seconds(20)) {
+        auto start = std::chrono::steady_clock::now();
+        bool killed = false;
+        auto idle = [&] {
+            ++idleCalls;
+            if (!killed && std::chrono::steady_clock::now() - start > deadline) {
+                killed = true;
+                std::ifstream in(dir / "pid");
+                int pid = 0;
+                if (in >> pid && pid > 0) {
+                    ::kill(pid, SIGKILL);
+                }
+                ADD_FAILURE() << "child still running after the deadline";
+            }
+        };
+        ChildProcessRunner::OutputCallback sink;
+        if (output != nullptr) {
+            sink = [output](std::string_view chunk) { output->append(chunk); };
+        }
+        return runner.run(sink, idle);
+    }
+
+    TempDir dir;
+    std::string tools;
+    std::string bin;
+    int idleCalls = 0;
+
+private:
+    std::string savedTools_;
+    std::string savedPath_;
+};
+
+} // namespace
+
+TEST_F(ChildProcessRunnerTest, reports_exit_code_and_final_output) {
+    tool("quick", "echo last words\nexit 3\n");
+    ChildProcessRunner runner("quick");
+    std::string output;
+    ASSERT_TRUE(run(runner, &output));
+    EXPECT_EQ(runner.exitCode(), 3u);
+    EXPECT_EQ(runner.terminatingSignal(), 0);
+    EXPECT_EQ(output, "last words\n");
+    EXPECT_TRUE(runner.startFailure().empty());
+}
+
+TEST_F(ChildProcessRunnerTest, captures_standard_error_and_standard_output_both) {
+    tool("errors", "echo only errors >&2\n");
+    ChildProcessRunner errorsOnly("errors");
+    std::string output;
+    ASSERT_TRUE(run(errorsOnly, &output));
+    EXPECT_EQ(errorsOnly.exitCode(), 0u);
+    EXPECT_EQ(output, "only errors\n");
+
+    // The two streams are separate pipes: a line on each arrives whole.
+    tool("both", "echo to-out\necho to-err >&2\n");
+    ChildProcessRunner both("both");
+    std::string mixed;
+    ASSERT_TRUE(run(both, &mixed));
+    EXPECT_NE(mixed.find("to-out\n"), std::string::npos) << mixed;
+    EXPECT_NE(mixed.find("to-err\n"), std::string::npos) << mixed;
+    EXPECT_EQ(mixed.size(), 14u);
+}
+
+TEST_F(ChildProcessRunnerTest, ten_megabytes_on_both_streams_arrive_complete) {
+    tool("chatty", "echo $$ > '" + dir / "pid" +
+                       "'\nhead -c 10485760 /dev/zero | tr '\\0' o &\n"
+                       "head -c 1048576 /dev/zero | tr '\\0' e >&2\nwait\n");
+    ChildProcessRunner runner("chatty");
+    std::string output;
+    ASSERT_TRUE(run(runner, &output));
+    EXPECT_EQ(runner.exitCode(), 0u);
+    ASSERT_EQ(output.size(), 10485760u + 1048576u);
+    EXPECT_EQ(std::count(output.begin(), output.end(), 'o'), 10485760);
+    EXPECT_EQ(std::count(output.begin(), output.end(), 'e'), 1048576);
+}
+
+TEST_F(ChildProcessRunnerTest, ten_megabytes_without_a_callback_are_drained_and_dropped) {
+    // A child whose pipes nobody reads blocks once 64 KiB are written.
+    tool("chatty", "echo $$ > '" + dir / "pid" +
+                       "'\nhead -c 10485760 /dev/zero\nhead -c 10485760 /dev/zero >&2\nexit 5\n");
+    ChildProcessRunner runner("chatty");
+    ASSERT_TRUE(run(runner, nullptr));
+    EXPECT_EQ(runner.exitCode(), 5u);
+}
+
+TEST_F(ChildProcessRunnerTest, standard_input_is_empty_so_a_reader_does_not_wait) {
+    tool("asks", "echo $$ > '" + dir / "pid" +
+                     "'\nif read answer; then echo got \"$answer\"; else echo no input; fi\n"
+                     "cat\necho done\n");
+    ChildProcessRunner runner("asks");
+    std::string output;
+    ASSERT_TRUE(run(runner, &output));
+    EXPECT_EQ(output, "no input\ndone\n");
+}
+
+TEST_F(ChildProcessRunnerTest, missing_program_does_not_start_and_keeps_the_exit_code) {
+    ChildProcessRunner runner("NOSUCHTOOL.EXE /Y");
+    std::string output;
+    EXPECT_FALSE(run(runner, &output));
+    EXPECT_EQ(runner.exitCode(), ChildProcessRunner::kNoExitCode);
+    EXPECT_EQ(runner.startFailure(), "NOSUCHTOOL.EXE: No such file or directory");
+    EXPECT_EQ(output, "");
+
+    // A second run of a runner that once ran keeps the earlier exit code.
+    std::string script = tool("flaky", "exit 7\n");
+    ChildProcessRunner twice("flaky");
+    ASSERT_TRUE(run(twice, nullptr));
+    ASSERT_EQ(twice.exitCode(), 7u);
+    ::unlink(script.c_str());
+    EXPECT_FALSE(run(twice, nullptr));
+    EXPECT_EQ(twice.exitCode(), 7u);
+}
+
+TEST_F(ChildProcessRunnerTest, things_that_are_not_programs_do_not_start) {
+    struct Case {
+        std::string commandLine;
+        std::string failure;
+    };
+    dir.mkdir("folder.exe");
+    dir.mkdir("tools/looksliketool");
+    std::string plain = dir.write("plain", "echo hi\n");
+    dir.write("tools/notrunnable", "echo hi\n");
+    std::string garbage = dir.write("garbage", std::string("\x01\x02\x03 not a program\n"));
+    chmod(garbage.c_str(), 0755);
+    const Case cases[] = {
+        {"", "empty command line"},
+        {" \t ", "empty command line"},
+        {quoteArgument(dir / "folder.exe"), dir / "folder.exe: Is a directory"},
+        {"looksliketool", "looksliketool: No such file or directory"},
+        {quoteArgument(plain), plain + ": Permission denied"},
+        {"notrunnable", "notrunnable: Permission denied"},
+        {quoteArgument(garbage), garbage + ": Exec format error"},
+    };
+    for (const Case& c : cases) {
+        ChildProcessRunner runner(c.commandLine);
+        EXPECT_FALSE(run(runner, nullptr)) << c.commandLine;
+        EXPECT_EQ(runner.startFailure(), c.failure) << c.commandLine;
+        EXPECT_EQ(runner.exitCode(), ChildProcessRunner::kNoExitCode);
+    }
+}
+
+TEST_F(ChildProcessRunnerTest, finds_tools_ignoring_case_and_exe_tool_folder_first) {
+    tool("makecab", "printf 'tool:'; printf '%s|' \"$@\"\n");
+    writeScript(bin + "/makecab", "echo from path\n");
+    writeScript(bin + "/onlyonpath", "echo from path\n");
+    std::string output;
+    ChildProcessRunner runner(R"(MAKECAB.EXE /L "C:\Work Dir" file.inf)");
+    ASSERT_TRUE(run(runner, &output));
+    EXPECT_EQ(output, R"(tool:/L|C:\Work Dir|file.inf|)");
+
+    std::string fromPath;
+    ChildProcessRunner second("OnlyOnPath.Exe");
+    ASSERT_TRUE(run(second, &fromPath));
+    EXPECT_EQ(fromPath, "from path\n");
+}
+
+TEST_F(ChildProcessRunnerTest, quoted_values_arrive_as_single_arguments) {
+    tool("args", "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n");
+    const std::string values[] = {
+        "plain", "with blank", R"(C:\dir\)",           R"(say "hi")", R"(\\server\share\"x\\)",
+        "",      "tab\there",  "作業フォルダ/W2K.ISO", R"(-l"LABEL")"};
+    std::string commandLine = "args";
+    std::string expected;
+    for (const std::string& value : values) {
+        commandLine += " " + quoteArgument(value);
+        expected += "[" + value + "]\n";
+    }
+    ChildProcessRunner runner(commandLine);
+    std::string output;
+    ASSERT_TRUE(run(runner, &output));
+    EXPECT_EQ(output, expected);
+}
+
+TEST_F(ChildProcessRunnerTest, unbalanced_quote_runs_to_the_end_of_the_line) {
+    tool("args", "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n");
+    ChildProcessRunner runner(R"(args one "two  three)");
+    std::string output;
+    ASSERT_TRUE(run(runner, &output));
+    EXPECT_EQ(output, "[one]\n[two  three]\n");
+
+    // An unclosed quote around the program name swallows the whole line.
+    ChildProcessRunner program(R"("args one)");
+    EXPECT_FALSE(run(program, nullptr));
+    EXPECT_EQ(program.startFailure(), "args one: No such file or directory");
+}
+
+TEST_F(ChildProcessRunnerTest, child_killed_by_a_signal_has_failed) {
+    tool("crash", "echo before\nkill -KILL $$\necho after\n");
+    ChildProcessRunner runner("crash");
+    std::string output;
+    ASSERT_TRUE(run(runner, &output));
+    EXPECT_EQ(runner.terminatingSignal(), SIGKILL);
+    EXPECT_EQ(runner.exitCode(), 128u + SIGKILL);
+    EXPECT_EQ(output, "before\n");
+}
+
+TEST_F(ChildProcessRunnerTest, child_that_closes_its_output_early_is_still_awaited) {
+    tool("quiet", "echo $$ > '" + dir / "pid" + "'\necho bye\nexec >&- 2>&-\nsleep 1\nexit 4\n");
+    ChildProcessRunner runner("quiet");
+    std::string output;
+    ASSERT_TRUE(run(runner, &output));
+    EXPECT_EQ(runner.exitCode(), 4u);
+    EXPECT_EQ(output, "bye\n");
+    // The page was allowed to repaint while the child slept.
+    EXPECT_GE(idleCalls, 5);
+}
+
+TEST_F(ChildProcessRunnerTest, process_left_behind_holding_the_pipes_does_not_keep_the_run) {
+    std::string pidFile = dir / "background";
+    tool("daemon", "sleep 60 &\necho $! > '" + pidFile + "'\necho started\nexit 0\n");
+    ChildProcessRunner runner("daemon");
+    std::string output;
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(run(runner, &output));
+    auto took = std::chrono::steady_clock::now() - start;
+    std::ifstream in(pidFile);
+    int pid = 0;
+    if (in >> pid && pid > 0) {
+        ::kill(pid, SIGKILL);
+    }
+    EXPECT_EQ(runner.exitCode(), 0u);
+    EXPECT_EQ(output, "started\n");
+    EXPECT_LT(took, std::chrono::seconds(30));
+}
+
+TEST_F(ChildProcessRunnerTest, callback_that_throws_ends_the_child) {
+    std::string pidFile = dir / "pid";
+    tool("slow", "echo $$ > '" + pidFile + "'\necho tick\nexec sleep 60\n");
+    ChildProcessRunner runner("slow");
+    auto throwing = [](std::string_view) { throw std::runtime_error("log is gone"); };
+    EXPECT_THROW(runner.run(throwing, {}), std::runtime_error);
+    std::ifstream in(pidFile);
+    int pid = 0;
+    ASSERT_TRUE(in >> pid);
+    EXPECT_NE(::kill(pid, 0), 0) << "child still running";
+}
+
+TEST_F(ChildProcessRunnerTest, child_inherits_environment_and_current_folder) {
+    tool("where", "printf '%s|%s' \"$ORNIBE_PROBE\" \"$(pwd)\"\n");
+    std::string folder = dir.mkdir("cwd");
+    char saved[4096];
+    ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+    setenv("ORNIBE_PROBE", "probe value", 1);
+    ChildProcessRunner runner("where");
+    std::string output;
+    bool started = run(runner, &output);
+    unsetenv("ORNIBE_PROBE");
+    ASSERT_EQ(chdir(saved), 0);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(output, "probe value|" + folder);
+}
