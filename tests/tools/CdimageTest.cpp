@@ -183,6 +183,7 @@ TEST_F(CdimageTree, refuses_bad_input_and_leaves_earlier_image_alone) {
         {{"-lCD", "-n", "-b" + (dir / "missing.bin"), tree, out}, "missing.bin does not exist"},
         {{"-lCD", "-n", "-b" + boot, dir / "missing", out}, "missing does not exist"},
         {{"-lCD", "-n", "-b" + boot, tree, dir / "nowhere/out.iso"}, "nowhere/out.iso"},
+        {{"-lCD", "-n", "-b", tree, out}, "-b needs a boot file"},
         {{"-lCD", "-n", "-q", tree, out}, "unknown option -q"},
         {{"-lCD", "-n", tree}, "usage"},
     };
@@ -248,10 +249,12 @@ TEST(Cdimage, without_h_and_n_hidden_entries_stay_out_and_names_are_short) {
     dir.write("tree/.hidden", "h");
     dir.write("tree/longfilename.text", "l");
 
-    ASSERT_EQ(cdimage({"-lCD", dir / "tree", dir / "out.iso"}).code, 0);
+    Outcome run = cdimage({"-lCD", dir / "tree", dir / "out.iso"});
+    ASSERT_EQ(run.code, 0) << run.err;
 
     std::vector<std::string> entries = imageEntries(dir / "out.iso");
     ASSERT_EQ(entries.size(), 1u);
+    EXPECT_THAT(run.out, HasSubstr("longfilename.text: the name is longer than 8.3"));
     EXPECT_LE(entries[0].size(), std::string("/12345678.123").size());
 }
 

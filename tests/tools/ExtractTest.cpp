@@ -120,6 +120,24 @@ TEST(Extract, damaged_or_refused_cabinet_changes_nothing) {
     EXPECT_TRUE(test::fileHolds(dir / "readonly/b.sys", "old b"));
 }
 
+TEST(Extract, refuses_a_stored_name_that_climbs_out_of_the_folder) {
+    TempDir dir;
+    dir.write("in/zz/evil.txt", "evil");
+    std::string cabinet = gcabCabinet(dir, {"zz/evil.txt"});
+    std::string bytes = test::slurp(cabinet);
+    size_t at = bytes.find("zz\\evil.txt");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 2, "..");
+    dir.write("climbing.cab", bytes);
+    std::string out = dir.mkdir("deep/out");
+
+    Outcome run = extract({"/Y", "/L", out, dir / "climbing.cab"});
+
+    EXPECT_NE(run.code, 0);
+    EXPECT_THAT(run.err, HasSubstr("points outside the destination folder: ..\\evil.txt"));
+    EXPECT_THAT(test::listTree(dir / "deep"), ElementsAre("out/"));
+}
+
 TEST(Extract, names_on_the_command_line_pick_files_ignoring_case) {
     TempDir dir;
     dir.write("in/a.inf", "a");

@@ -1,4 +1,5 @@
 #include "CommandRun.h"
+#include "TestFiles.h"
 
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
@@ -52,6 +53,37 @@ TEST(ToolBinaries, run_from_the_tool_folder_with_the_build_command_lines) {
         work);
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_THAT(refused.output, HasSubstr("cdimage: volume label"));
+}
+
+} // namespace
+} // namespace ornibe
+
+namespace ornibe {
+namespace {
+
+// A write that stops half-way: the file size limit makes write() fail with
+// EFBIG (the signal it would raise is ignored).
+TEST(ToolBinaries, write_that_fails_half_way_leaves_no_partial_output) {
+    TempDir dir;
+    dir.write("tree/I386/BIG.CAB", std::string(1 << 20, 'x'));
+    std::string earlier = dir.write("out/cd.iso", "earlier image");
+    std::string boot = dir.write("boot.bin", std::string(2048, 'B'));
+    std::string big = dir.write("media/big.sys", test::noiseBytes(1 << 20, 4));
+    const std::string limited = "trap '' XFSZ; ulimit -f 200; exec \"$@\"";
+
+    test::CommandResult image =
+        test::runCommand({"sh", "-c", limited, "sh", test::builtTool("cdimage"), "-lCD", "-n",
+                          "-b" + boot, dir / "tree", dir / "out/cd.iso"});
+    EXPECT_EQ(image.exitCode, 1) << image.output;
+    EXPECT_THAT(image.output, HasSubstr("cdimage: cannot write"));
+    EXPECT_TRUE(test::fileHolds(earlier, "earlier image"));
+
+    test::CommandResult cabinet = test::runCommand(
+        {"sh", "-c", limited, "sh", test::builtTool("makecab"), "/L", dir / "out", big});
+    EXPECT_EQ(cabinet.exitCode, 1) << cabinet.output;
+    EXPECT_THAT(cabinet.output, HasSubstr("makecab: cannot write"));
+
+    EXPECT_THAT(test::listTree(dir / "out"), ::testing::ElementsAre("cd.iso"));
 }
 
 } // namespace

@@ -29,11 +29,24 @@ FileId idOf(const struct stat& st) {
     return {st.st_dev, st.st_ino};
 }
 
+// Whether the image can hold the name whole: 37 characters with long names,
+// otherwise 8 before the last dot and 3 after it.
+bool fitsIso9660(const std::string& name, bool longNames) {
+    if (longNames) {
+        return name.size() <= 37;
+    }
+    size_t dot = name.rfind('.');
+    size_t stem = dot == std::string::npos ? name.size() : dot;
+    size_t extension = dot == std::string::npos ? 0 : name.size() - dot - 1;
+    return stem <= 8 && extension <= 3;
+}
+
 // Collects the folders and files of the tree into an ImageTree.
 class TreeWalk {
 public:
-    TreeWalk(bool includeHidden, std::set<FileId> excluded, std::ostream& out)
-        : includeHidden_(includeHidden), excluded_(std::move(excluded)), out_(out) {}
+    TreeWalk(bool includeHidden, bool longNames, std::set<FileId> excluded, std::ostream& out)
+        : includeHidden_(includeHidden), longNames_(longNames), excluded_(std::move(excluded)),
+          out_(out) {}
 
     // Nothing on success, otherwise why the tree cannot be read.
     std::optional<std::string> walk(const std::string& folder, size_t folderIndex) {
@@ -66,6 +79,13 @@ public:
         std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
             std::string path = joinPath(folder, name);
+            if (!fitsIso9660(name, longNames_)) {
+                // A lookup by the full name (as Windows setup makes) will
+                // not find such an entry in the image.
+                out_ << "cdimage: " << path << ": the name is longer than "
+                     << (longNames_ ? "37 characters" : "8.3")
+                     << " and is shortened in the image\n";
+            }
             struct stat st {};
             if (::stat(path.c_str(), &st) != 0) {
                 out_ << "cdimage: skipping " << path << ": " << systemReason(errno) << "\n";
@@ -95,6 +115,7 @@ public:
 
 private:
     bool includeHidden_;
+    bool longNames_;
     std::set<FileId> excluded_;
     std::set<FileId> ancestors_;
     std::ostream& out_;
@@ -172,7 +193,7 @@ int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     excluded.insert(idOf(st));
 
-    TreeWalk walk(parsed->includeHidden, excluded, out);
+    TreeWalk walk(parsed->includeHidden, parsed->longNames, excluded, out);
     if (auto walkProblem = walk.walk(tree, 0)) {
         return abandon(*walkProblem);
     }
