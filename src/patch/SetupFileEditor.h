@@ -67,8 +67,9 @@ public:
     // Adds text at the end of the file, as UTF-16LE when IsUnicodeFile.
     static void AppendText(const std::string& path, std::string_view text);
     // Writes text, CR LF and the end-of-file byte 0x1A over the file's
-    // end-of-file byte; always 8-bit. See SetupFileText.cpp for where the
-    // byte is looked for.
+    // end-of-file byte 0x1A; always 8-bit. The byte is looked for in the
+    // last 10 bytes, then in the 10 before them, then anywhere (readers stop
+    // at the first one); a file without one gets the text at its end.
     static void WriteAtEofMarker(const std::string& path, std::string_view text);
 
     // Questions to a setup file through the INF parser. They never fail: a

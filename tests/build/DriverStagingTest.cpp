@@ -91,6 +91,15 @@ TEST_F(DriverStaging, files_are_compressed_into_i386_and_catalogs_copied_to_svcp
     EXPECT_FALSE(existsAsFile(joinPath(i386, "x.sys")));
 }
 
+TEST_F(DriverStaging, paths_with_blanks_and_quotes_reach_makecab_whole) {
+    package.AddFileTarget(dir.write("my \"disk\" 1\\/x y.sys", "driver"),
+                          "C:\\WINDOWS\\system32\\drivers");
+    std::string spaced = dir.mkdir("work folder/I386");
+    ASSERT_TRUE(stageDriverFiles(spaced, package, log));
+    EXPECT_EQ(slurp(joinPath(spaced, "x y.sy_")).substr(0, 4), "MSCF");
+    EXPECT_EQ(log.text(), "x y.sys" + kCopying + kDone);
+}
+
 TEST_F(DriverStaging, without_makecab_the_supplied_compressed_file_is_copied) {
     package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
     onMedium("x.sy_", "supplied");

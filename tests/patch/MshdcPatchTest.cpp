@@ -93,6 +93,12 @@ TEST_F(MshdcPatch, second_build_adds_nothing_even_without_a_reg_dword_string) {
     }
 }
 
+TEST_F(MshdcPatch, file_the_parser_cannot_open_gets_the_line) {
+    dir.write("I386/MSHDC.INF", "no version section");
+    ASSERT_TRUE(patch());
+    EXPECT_EQ(expanded(), "no version section" + kAppended);
+}
+
 TEST_F(MshdcPatch, missing_file_fails_and_writes_nothing) {
     EXPECT_FALSE(patch());
     EXPECT_TRUE(test::namesIn(i386).empty());

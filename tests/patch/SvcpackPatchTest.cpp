@@ -61,6 +61,13 @@ TEST_F(SvcpackPatch, compressed_file_with_hotfixes_only_gets_a_catalog_section) 
     EXPECT_TRUE(inf.findFirstLine("SetupHotfixesToRun"));
 }
 
+TEST_F(SvcpackPatch, unparsable_file_is_replaced_by_the_template_for_its_version) {
+    dir.write("I386/SVCPACK.INF", "garbage without a version section\r\n");
+    ASSERT_TRUE(patch('0', "2195"));
+    EXPECT_TRUE(test::hasLinesInOrder(
+        expanded(), {"[Version]", "MinorVersion=0", "BuildNumber=2195", "a.cat", "b.cat"}));
+}
+
 TEST_F(SvcpackPatch, file_without_either_section_is_replaced_by_the_template) {
     dir.write("I386/SVCPACK.INF", kVersionHeader + "[Other]\r\nx\r\n");
     ASSERT_TRUE(patch('1', "2600"));
