@@ -1,5 +1,7 @@
 #include "Extract.h"
 
+#include "common/GLibPointers.h"
+#include "common/ToolOption.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -16,16 +18,6 @@
 namespace ornibe {
 namespace {
 
-template <typename T> struct GObjectDeleter {
-    void operator()(T* object) const { g_object_unref(object); }
-};
-template <typename T> using GPtr = std::unique_ptr<T, GObjectDeleter<T>>;
-
-struct GErrorDeleter {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
-
 struct Arguments {
     bool overwrite = false;
     std::string folder = ".";
@@ -33,21 +25,16 @@ struct Arguments {
     std::vector<std::string> names;
 };
 
-bool isOption(const std::string& arg, std::string_view letter) {
-    return arg.size() == 2 && (arg[0] == '/' || arg[0] == '-') &&
-           equalsHostNoCase(arg.substr(1), letter);
-}
-
 std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
     Arguments parsed;
     std::vector<std::string> positional;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (isOption(arg, "Y")) {
+        if (isToolOption(arg, "Y")) {
             parsed.overwrite = true;
-        } else if (isOption(arg, "E")) {
+        } else if (isToolOption(arg, "E")) {
             // Expand all files: what happens anyway when no name is given.
-        } else if (isOption(arg, "L")) {
+        } else if (isToolOption(arg, "L")) {
             if (i + 1 == args.size()) {
                 problem = "/L needs a destination folder";
                 return std::nullopt;

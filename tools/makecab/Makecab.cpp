@@ -1,5 +1,7 @@
 #include "Makecab.h"
 
+#include "common/GLibPointers.h"
+#include "common/ToolOption.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -14,32 +16,18 @@
 namespace ornibe {
 namespace {
 
-template <typename T> struct GObjectDeleter {
-    void operator()(T* object) const { g_object_unref(object); }
-};
-template <typename T> using GPtr = std::unique_ptr<T, GObjectDeleter<T>>;
-
-struct GErrorDeleter {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-
 struct Arguments {
     std::string folder = ".";
     std::string source;
     std::optional<std::string> name;
 };
 
-bool isOption(const std::string& arg, std::string_view letter) {
-    return arg.size() == 2 && (arg[0] == '/' || arg[0] == '-') &&
-           equalsHostNoCase(arg.substr(1), letter);
-}
-
 std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
     Arguments parsed;
     std::vector<std::string> positional;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (isOption(arg, "L")) {
+        if (isToolOption(arg, "L")) {
             if (i + 1 == args.size()) {
                 problem = "/L needs a destination folder";
                 return std::nullopt;
@@ -77,7 +65,7 @@ std::optional<std::string> buildCabinet(const std::string& source, const std::st
               gcab_cabinet_write_simple(cabinet.get(), stream.get(), nullptr, nullptr, nullptr,
                                         &rawError) &&
               g_output_stream_close(stream.get(), nullptr, &rawError);
-    std::unique_ptr<GError, GErrorDeleter> error(rawError);
+    GErrorPtr error(rawError);
     if (!ok) {
         problem = error ? error->message : "the cabinet could not be written";
         return std::nullopt;
