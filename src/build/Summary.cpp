@@ -50,7 +50,12 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         data.package.Clear();
         for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
             InfReader driver(settings.GetDriverInf(i));
-            driver.ReadDriverPackage(data.package, data.versionCode);
+            // A file that does not open as an INF (no Version signature, or
+            // not readable) contributes nothing; staged, it would land in
+            // the installation's inf folder as a file that is no INF.
+            if (driver.file().isOpen()) {
+                driver.ReadDriverPackage(data.package, data.versionCode);
+            }
             driver.Close();
         }
         for (const auto& [description, service] : data.package.descriptionToService()) {

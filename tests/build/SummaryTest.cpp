@@ -129,4 +129,9 @@ TEST_F(SummaryTest, lists_devices_of_all_infs_once_in_utf8_and_refills_the_packa
         << log.text();
     EXPECT_EQ(data.package.GetCatalogFile(0), "");
     EXPECT_EQ(data.package.descriptionToService().size(), 2u);
+    // The file that is no INF is not carried either.
+    EXPECT_EQ(data.package.GetInfFile(0), a);
+    EXPECT_EQ(data.package.GetInfFile(1), b);
+    EXPECT_EQ(data.package.GetInfFile(2), c);
+    EXPECT_EQ(data.package.GetInfFile(3), "");
 }

@@ -1,6 +1,7 @@
 #include "ui/WizardApp.h"
 
 #include "PageDriver.h"
+#include "PageScript.h"
 #include "fakes/FakeDriveSource.h"
 #include "fakes/ScriptedMessages.h"
 #include "support/TempDir.h"
@@ -13,59 +14,10 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <deque>
-
 using namespace ornibe;
 using ornibe::test::child;
 
 namespace {
-
-// Drives the page loop: each time a page is shown, the next step runs on
-// it. A step must end its page; a page left open, a page other than the
-// step expects, or a page with no step left ends the loop with -1 and is
-// recorded as a failure.
-class PageScript : public QObject {
-public:
-    explicit PageScript(WizardApp& app) {
-        app.settingsPage().installEventFilter(this);
-        app.confirmPage().installEventFilter(this);
-    }
-
-    void then(QDialog& page, std::function<void()> action) {
-        steps_.push_back({&page, std::move(action)});
-    }
-
-    QStringList shown;
-    QStringList failures;
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override {
-        if (event->type() == QEvent::Show) {
-            auto* page = static_cast<QDialog*>(object);
-            shown << page->objectName();
-            QTimer::singleShot(0, page, [this, page] { runStep(page); });
-        }
-        return false;
-    }
-
-private:
-    void runStep(QDialog* page) {
-        if (steps_.empty() || steps_.front().first != page) {
-            failures << "unexpected " + page->objectName();
-            page->done(-1);
-            return;
-        }
-        auto action = steps_.front().second;
-        steps_.pop_front();
-        action();
-        if (page->isVisible()) {
-            failures << "left open: " + page->objectName();
-            page->done(-1);
-        }
-    }
-
-    std::deque<std::pair<QDialog*, std::function<void()>>> steps_;
-};
 
 QString q(const std::string& text) {
     return QString::fromStdString(text);
@@ -88,7 +40,7 @@ struct Wizard {
                            build(page);
                        }
                    }}};
-    PageScript script{app};
+    test::PageScript script{&app.settingsPage(), &app.confirmPage()};
 
     Wizard() {
         app.settingsPage().setFreeSpaceQuery(
