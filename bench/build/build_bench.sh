@@ -149,8 +149,8 @@ t=$(median "${theirs_times[@]}")
 c=$(median "${copy_times[@]}")
 
 echo "runs: $runs each, median shown"
-echo "ornibe whole build:    ${ours_times[*]} s"
-echo "cp -a + xorriso:       ${theirs_times[*]} s"
+printf "ornibe whole build:   "; printf " %.3f" "${ours_times[@]}"; echo " s"
+printf "cp -a + xorriso:      "; printf " %.3f" "${theirs_times[@]}"; echo " s"
 echo "steps of the last ornibe build (seconds since its start):"
 sed 's/^/  /' "$work/ours.steps.last"
 printf 'ornibe whole build:    %.3f s  (image %s bytes)\n' "$o" "$image_bytes"
