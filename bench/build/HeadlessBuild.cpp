@@ -46,7 +46,7 @@ std::vector<std::string> visibleLines(std::string_view text) {
     return lines;
 }
 
-// A log that stamps each entry with the time it arrived.
+// A log that prints each line of an entry with the time the entry arrived.
 class TimedLog : public MemoryProgressLog {
 public:
     explicit TimedLog(std::chrono::steady_clock::time_point start) : start_(start) {}
