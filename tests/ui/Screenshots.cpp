@@ -1,25 +1,28 @@
-// Starts the wizard with sample drives and settings, and saves a picture of
-// each page into the folder given as the only argument. Run under Xvfb by
+// Starts the wizard over a copy of the shipped sample tree and driver and
+// saves a picture of each page into the folder given as the first argument:
+// the settings page, the version box, the confirmation page with its
+// summary, and the log of the finished build. Run under Xvfb by
 // scripts/screenshots.sh, so that the Japanese texts are drawn with the
-// installed fonts.
+// installed fonts. The build runs the tools of the build tree.
 
 #include "ui/AboutBox.h"
 #include "ui/PageLook.h"
 #include "ui/WizardApp.h"
+#include "ui/core/BuildHooks.h"
 
 #include "PageDriver.h"
 #include "fakes/FakeDriveSource.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
+#include <string>
 
 using namespace ornibe;
 
@@ -36,56 +39,52 @@ bool save(QWidget& widget, const QString& folder, const char* name) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: ornibe_screenshots FOLDER\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: ornibe_screenshots FOLDER SAMPLES\n");
         return 2;
     }
     QString folder = QString::fromLocal8Bit(argv[1]);
+    std::filesystem::path samples = argv[2];
     QApplication::setWindowIcon(programIcon());
     QApplication::setFont(pageFont());
-    setMessageBoxFunction([](const std::string& text, MessageStyle style) {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return style.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    });
 
+    // The walk-through of the README: the sample tree copied to a work
+    // folder, no CD read, the sample driver, an ISO beside the tree.
     test::TempDir dir;
-    dir.write("work/I386/TXTSETUP.SIF", "x");
-    test::FakeDriveSource drives;
-    drives.drives = {{"/dev/sr0", "/media/user/WXPFPP_JA", "WXPFPP_JA"},
-                     {"/dev/sr1", "/dev/sr1", std::nullopt}};
+    std::filesystem::path work = dir / "ornibe-try/xp";
+    std::filesystem::create_directories(work);
+    std::filesystem::copy(samples / "xp", work, std::filesystem::copy_options::recursive);
+    std::string driverInf = (samples / "driver/OrScsi.inf").string();
 
-    WizardApp* wizardPointer = nullptr;
-    WizardApp wizard(drives, {[&](BuildPage& page) {
-                                  BuildSettings& s = wizardPointer->settings();
-                                  page.log().append(
-                                      "ターゲット：\r\n      Windows XP Professional CD-ROM"
-                                      "\r\n\r\nCD ドライブ：\r\n      " +
-                                      s.GetCdDriveEntry() +
-                                      "\r\n\r\nISO イメージのボリュームラベル：\r\n      " +
-                                      s.GetVolumeLabel() +
-                                      "\r\n\r\nService Pack ファイル：\r\n      なし"
-                                      "\r\n\r\n追加するドライバ：\r\n      Sample SCSI Controller"
-                                      "\r\n\r\n137GB 以上のハードディスク：\r\n      使用する"
-                                      "\r\n\r\n作業フォルダ：\r\n      " +
-                                      s.GetWorkFolder() + "\r\n\r\nISO イメージ：\r\n      " +
-                                      s.GetIsoPath() + "\r\n\r\n");
-                              },
-                              {}});
-    wizardPointer = &wizard;
+    test::FakeDriveSource drives;
+    drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
+    WizardApp wizard(drives);
+    wizard.confirmPage().setHooks(buildHooks(wizard.settings(), wizard.confirmData()));
     SettingsPage& settings = wizard.settingsPage();
     ConfirmPage& confirm = wizard.confirmPage();
     bool ok = true;
+    bool finished = false;
+
+    // The only message box of a good build is "完成です！": the finished
+    // log is shot behind it.
+    setMessageBoxFunction([&](const std::string& text, MessageStyle style) {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        if (text == "完成です！") {
+            finished = true;
+            ok &= save(confirm, folder, "build-log.png");
+        }
+        return style.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    });
 
     QTimer::singleShot(200, &settings, [&] {
-        auto* drivesList = test::child<QComboBox>(settings, "cdDriveList");
-        drivesList->setCurrentIndex(1);
-        test::child<QLineEdit>(settings, "volumeLabelEdit")->setText("WXPFPP_JA");
-        auto* infs = test::child<QListWidget>(settings, "infList");
-        infs->addItem(QString::fromStdString(dir.write("driver/sample.inf", "[Version]\r\n")));
+        test::child<QComboBox>(settings, "cdDriveList")->setCurrentIndex(0);
+        test::child<QLineEdit>(settings, "volumeLabelEdit")->setText("ORNIBE_XP");
+        test::child<QLineEdit>(settings, "infEdit")->setText(QString::fromStdString(driverInf));
+        test::child<QPushButton>(settings, "infAddButton")->click();
         test::child<QLineEdit>(settings, "workFolderEdit")
-            ->setText(QString::fromStdString(dir / "work"));
+            ->setText(QString::fromStdString(work.string()));
         test::child<QLineEdit>(settings, "isoPathEdit")
-            ->setText(QString::fromStdString(dir / "xp.iso"));
+            ->setText(QString::fromStdString(dir / "ornibe-try/sample.iso"));
         ok &= save(settings, folder, "settings-page.png");
 
         test::onNextModal([&](QWidget* box) {
@@ -99,7 +98,12 @@ int main(int argc, char** argv) {
 
         QTimer::singleShot(200, &confirm, [&] {
             ok &= save(confirm, folder, "confirm-page.png");
-            confirm.done(0);
+            test::child<QPushButton>(confirm, "runButton")->click();
+            if (confirm.isVisible()) {
+                std::fprintf(stderr, "the build did not finish\n");
+                ok &= save(confirm, folder, "build-log.png");
+                confirm.done(0);
+            }
         });
         test::child<QPushButton>(settings, "nextButton")->click();
         if (settings.isVisible()) {
@@ -109,5 +113,5 @@ int main(int argc, char** argv) {
         }
     });
     wizard.run();
-    return ok ? 0 : 1;
+    return ok && finished ? 0 : 1;
 }

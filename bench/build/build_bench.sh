@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# Times one whole build (CD copy from a stand-in CD folder into an empty
+# work folder, attributes, the sample driver, the ISO image, with the tools
+# of the build tree) against "cp -a" of the same tree followed by xorriso's
+# mkisofs emulation with the nearest equal options, and prints both times
+# and their ratio (goal: at most 1.2).
+#
+#   bench/build/build_bench.sh [BUILD_DIR] [TREE_MB] [EXTRA_FILES] [RUNS]
+#
+# BUILD_DIR  the configured and built build tree (default: build)
+# TREE_MB    size of the synthetic XP tree in MB (default: 500)
+# EXTRA_FILES  files added to the generated tree so that it has about as
+#            many files as a real CD (default: 6000; 0 keeps the
+#            generator's hundred or so large files)
+# RUNS       timed runs of each side, taking turns at going first; the
+#            median is compared (default: 3)
+#
+# The trees go below ${TMPDIR:-/tmp}; about 4 times TREE_MB must be free
+# there. Everything is removed at the end.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-build}" && pwd)
+tree_mb=${2:-500}
+extra_files=${3:-6000}
+runs=${4:-3}
+headless="$build/bench/build/ornibe_bench_whole_build"
+for program in "$headless" "$build/tooldir/cdimage" "$build/tooldir/makecab" \
+               "$build/tooldir/extract" "$build/tooldir/attrib"; do
+  [ -x "$program" ] || { echo "no $program: build the project first" >&2; exit 1; }
+done
+command -v xorriso > /dev/null || { echo "no xorriso: run scripts/setup.sh" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/ornibe-bench.XXXXXX")
+trap 'chmod -R u+w "$work" 2> /dev/null || true; rm -rf "$work"' EXIT
+cd "$work"
+free_mb=$(df -Pm "$work" | awk 'NR == 2 { print $4 }')
+if [ "$free_mb" -lt $((tree_mb * 4)) ]; then
+  echo "only $free_mb MB free below $work; $((tree_mb * 4)) MB needed" >&2
+  exit 1
+fi
+
+now() { date +%s.%N; }
+elapsed() { echo "$2 - $1" | bc; }
+
+# The stand-in CD: a generated XP tree (setup files, cabinets, boot sector)
+# whose filler is topped up with files of mixed sizes to the size and file
+# count of a real CD, then made read-only as a CD is.
+started=$(now)
+generated_mb=$tree_mb
+if [ "$extra_files" -gt 0 ]; then
+  generated_mb=$((tree_mb / 5))
+fi
+python3 "$root/tests/e2e/tree_generator/make_tree.py" --target xp --size "${generated_mb}M" \
+  --tree "$work/cd"
+python3 - "$work/cd" "$(( (tree_mb - generated_mb) * 1024 * 1024 ))" "$extra_files" <<'EOF'
+import os, random, sys
+root, budget, count = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+rng = random.Random(7)
+folders = ["I386"] * 6 + ["I386/SYSTEM32", "I386/LANG", "I386/WINNTUPG", "I386/ASMS/1000/MSFT",
+                          "I386/ASMS/5100/MSFT", "DOCS", "SUPPORT/TOOLS", "VALUEADD/MSFT/MGMT"]
+endings = [".DL_", ".SY_", ".EX_", ".IN_", ".CA_", ".HL_", ".NLS", ".TTF", ".CAB", ".MAN"]
+# Sizes spread like an installation CD's: most files small, a few large.
+weights = [rng.expovariate(1.0) ** 2 for _ in range(count)]
+total = sum(weights) or 1.0
+for index, weight in enumerate(weights):
+    folder = os.path.join(root, folders[index % len(folders)])
+    os.makedirs(folder, exist_ok=True)
+    name = "X%05d%s" % (index, endings[index % len(endings)])
+    with open(os.path.join(folder, name), "wb") as out:
+        left = max(1, int(budget * weight / total))
+        while left > 0:
+            chunk = min(left, 1 << 20)
+            out.write(rng.randbytes(chunk))
+            left -= chunk
+EOF
+chmod -R a-w "$work/cd"
+boot_file=$(cd "$work/cd" && ls | grep -ix bootsect.bin)
+echo "tree made in $(printf '%.0f' "$(elapsed "$started" "$(now)")") s:" \
+  "$(find "$work/cd" -type f | wc -l) files, $(du -sm "$work/cd" | cut -f1) MB"
+# Both sides read the CD from a warm page cache.
+find "$work/cd" -type f -exec cat {} + > /dev/null
+
+clean() {
+  chmod -R u+w "$work/out" 2> /dev/null || true
+  rm -rf "$work/out"
+  mkdir -p "$work/out/work"
+  sync
+}
+
+ours() {
+  "$headless" "$work/cd" "$work/out/work" "$root/samples/driver/OrScsi.inf" \
+    "$work/out/ornibe.iso" WXPBENCH > "$work/ours.log" 2> "$work/ours.steps" ||
+    { cat "$work/ours.steps" "$work/ours.log" >&2; exit 1; }
+}
+
+theirs_copy() {
+  rmdir "$work/out/work"
+  cp -a "$work/cd" "$work/out/work"
+}
+theirs_image() {
+  xorriso -as mkisofs -quiet -iso-level 3 -N -d -D -max-iso9660-filenames -relaxed-filenames \
+    -V WXPBENCH -o "$work/out/xorriso.iso" \
+    -b "$boot_file" -no-emul-boot -boot-load-size 4 -c BOOT.CAT --boot-catalog-hide \
+    "$work/out/work" 2> "$work/theirs.err" ||
+    { cat "$work/theirs.err" >&2; exit 1; }
+}
+
+ours_times=()
+theirs_times=()
+copy_times=()
+run_ours() {
+  clean
+  local start end
+  start=$(now)
+  ours
+  end=$(now)
+  ours_times+=("$(elapsed "$start" "$end")")
+  image_bytes=$(stat -c %s "$work/out/ornibe.iso")
+  cp "$work/ours.steps" "$work/ours.steps.last"
+}
+run_theirs() {
+  clean
+  local start middle end
+  start=$(now)
+  theirs_copy
+  middle=$(now)
+  theirs_image
+  end=$(now)
+  theirs_times+=("$(elapsed "$start" "$end")")
+  copy_times+=("$(elapsed "$start" "$middle")")
+  xorriso_bytes=$(stat -c %s "$work/out/xorriso.iso")
+}
+
+for ((run = 0; run < runs; run++)); do
+  if ((run % 2 == 0)); then
+    run_ours
+    run_theirs
+  else
+    run_theirs
+    run_ours
+  fi
+done
+clean
+
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+o=$(median "${ours_times[@]}")
+t=$(median "${theirs_times[@]}")
+c=$(median "${copy_times[@]}")
+
+echo "runs: $runs each, median shown"
+printf "ornibe whole build:   "; printf " %.3f" "${ours_times[@]}"; echo " s"
+printf "cp -a + xorriso:      "; printf " %.3f" "${theirs_times[@]}"; echo " s"
+echo "steps of the last ornibe build (seconds since its start):"
+sed 's/^/  /' "$work/ours.steps.last"
+printf 'ornibe whole build:    %.3f s  (image %s bytes)\n' "$o" "$image_bytes"
+printf 'cp -a + xorriso:       %.3f s  (cp -a %.3f s; image %s bytes)\n' "$t" "$c" "$xorriso_bytes"
+printf 'ratio ornibe / (cp -a + xorriso): %.3f (goal <= 1.2)\n' "$(echo "$o / $t" | bc -l)"
