@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 "./scripts/setup.sh"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j2 --target ornibe makecab extract cdimage attrib
+cmake --build build -j2 --target ornibe
 exec ./build/src/ui/ornibe "$@"
