@@ -6,7 +6,6 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,14 +50,8 @@ bool isReadOnly(const std::string& path) {
 }
 
 std::set<std::string> entriesOf(const std::string& folder) {
-    std::set<std::string> names;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (dir) {
-        while (dirent* entry = readdir(dir.get())) {
-            names.insert(entry->d_name);
-        }
-    }
-    return names;
+    std::vector<std::string> names = folderEntries(folder).value_or(std::vector<std::string>{});
+    return {names.begin(), names.end()};
 }
 
 // Copies a file, replacing the target; false with nothing half-written

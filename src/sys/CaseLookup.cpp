@@ -3,7 +3,6 @@
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <memory>
@@ -23,19 +22,17 @@ std::optional<std::string> matchInFolder(const std::string& folder, std::string_
     if (exists(exact)) {
         return std::string(name);
     }
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()),
-                                            closedir);
-    if (!dir) {
+    std::optional<std::vector<std::string>> entries = folderEntries(folder);
+    if (!entries) {
         return std::nullopt;
     }
     std::optional<std::string> found;
-    while (dirent* entry = readdir(dir.get())) {
-        std::string_view candidate = entry->d_name;
-        if (candidate != "." && candidate != ".." && equalsHostNoCase(candidate, name)) {
+    for (const std::string& candidate : *entries) {
+        if (equalsHostNoCase(candidate, name)) {
             // Of several case variants take the smallest name, so that the
             // answer does not depend on the order of the directory.
             if (!found || candidate < *found) {
-                found = std::string(candidate);
+                found = candidate;
             }
         }
     }

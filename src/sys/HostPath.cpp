@@ -105,6 +105,21 @@ bool existsAsFolder(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::optional<std::vector<std::string>> folderEntries(const std::string& path) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.empty() ? "." : path.c_str()), closedir);
+    if (!dir) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    while (dirent* entry = readdir(dir.get())) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    return names;
+}
+
 bool folderIsEmpty(const std::string& path) {
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
     if (!dir) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornibe {
 
@@ -28,6 +29,9 @@ std::string makeAbsolute(std::string_view path);
 bool existsAsFile(const std::string& path);
 // A folder, or a link to one.
 bool existsAsFolder(const std::string& path);
+// The names in a folder, "." and ".." left out, in the folder's own order;
+// nothing when the folder cannot be opened (errno tells why).
+std::optional<std::vector<std::string>> folderEntries(const std::string& path);
 // A folder with no entry besides "." and "..". False when it cannot be read.
 bool folderIsEmpty(const std::string& path);
 // "/" or a mount point (a folder on another device than its parent, or the

@@ -5,7 +5,6 @@
 #include "sys/HostPath.h"
 #include "sys/ToolFolder.h"
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -27,14 +26,12 @@ std::string matchFile(const std::string& folder, std::string_view name,
     if (accept(exact)) {
         return exact;
     }
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()),
-                                            closedir);
-    if (!dir) {
+    std::optional<std::vector<std::string>> entries = folderEntries(folder);
+    if (!entries) {
         return {};
     }
     std::string found;
-    while (dirent* entry = readdir(dir.get())) {
-        std::string_view candidate = entry->d_name;
+    for (const std::string& candidate : *entries) {
         if (equalsHostNoCase(candidate, name) && (found.empty() || candidate < fileName(found))) {
             std::string path = joinPath(folder, candidate);
             if (accept(path)) {

@@ -24,17 +24,8 @@ using test::slurp;
 using test::TempDir;
 
 std::set<std::string> namesIn(const std::string& folder) {
-    std::set<std::string> names;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (dirent* entry = readdir(d)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.insert(name);
-            }
-        }
-        closedir(d);
-    }
-    return names;
+    std::vector<std::string> names = folderEntries(folder).value_or(std::vector<std::string>{});
+    return {names.begin(), names.end()};
 }
 
 const std::string kCopying = " をコピーしています。。。";

@@ -36,18 +36,8 @@ NoSearchPathScope::~NoSearchPathScope() {
 }
 
 std::set<std::string> namesIn(const std::string& folder) {
-    std::set<std::string> names;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir) {
-        return names;
-    }
-    while (dirent* entry = readdir(dir.get())) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.insert(name);
-        }
-    }
-    return names;
+    std::vector<std::string> names = folderEntries(folder).value_or(std::vector<std::string>{});
+    return {names.begin(), names.end()};
 }
 
 namespace {

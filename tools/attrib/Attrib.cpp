@@ -48,19 +48,12 @@ public:
         : arguments_(arguments), out_(out), err_(err) {}
 
     void folder(const std::string& path) {
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
-        if (!dir) {
+        std::optional<std::vector<std::string>> entries = folderEntries(path);
+        if (!entries) {
             report(path, errno);
             return;
         }
-        std::vector<std::string> names;
-        while (dirent* entry = readdir(dir.get())) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        dir.reset();
+        std::vector<std::string> names = std::move(*entries);
         std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
             std::string child = joinPath(path, name);

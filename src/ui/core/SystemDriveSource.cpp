@@ -2,7 +2,6 @@
 
 #include "sys/HostPath.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <sys/ioctl.h>
@@ -96,19 +95,9 @@ std::string firstLine(const std::string& path) {
     return line;
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir) {
-        return names;
-    }
-    while (dirent* entry = readdir(dir.get())) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    }
-    return names;
+// The names in a folder; none when it cannot be read.
+std::vector<std::string> entriesOf(const std::string& folder) {
+    return folderEntries(folder).value_or(std::vector<std::string>{});
 }
 
 std::string realPath(const std::string& path) {
@@ -138,7 +127,7 @@ bool isCdFileSystem(const std::string& fsType) {
 class DriveScan {
 public:
     explicit DriveScan(const SystemDriveSource::Paths& paths) : paths_(paths) {
-        for (const std::string& name : folderEntries(paths.sysBlock)) {
+        for (const std::string& name : entriesOf(paths.sysBlock)) {
             std::string number = firstLine(joinPath(joinPath(paths.sysBlock, name), "dev"));
             if (!number.empty()) {
                 nameByNumber_[number] = name;
@@ -154,7 +143,7 @@ public:
 
     std::string label(const std::string& name) const {
         std::string device = realPath(devicePath(name));
-        for (const std::string& entry : folderEntries(paths_.byLabel)) {
+        for (const std::string& entry : entriesOf(paths_.byLabel)) {
             if (realPath(joinPath(paths_.byLabel, entry)) == device) {
                 return unescapeHex(entry);
             }
