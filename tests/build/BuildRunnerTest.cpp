@@ -49,9 +49,9 @@ protected:
         setenv("PATH", (folder + ":" + savedPath_).c_str(), 1);
     }
     bool finishedAndQuit() {
-        return page.pageCode() == 0 && page.messages().shown().size() == 1 &&
-               page.messages().shown()[0].text == "完成です！" &&
-               page.messages().shown()[0].style ==
+        return page.pageCode() == 0 && page.messages().shown.size() == 1 &&
+               page.messages().shown[0].text == "完成です！" &&
+               page.messages().shown[0].style ==
                    MessageStyle{MessageButtons::Ok, MessageIcon::Information, false};
     }
     void expectStoppedWith(const std::string& lastText) {
@@ -59,7 +59,7 @@ protected:
         EXPECT_TRUE(page.isEnabled(PageButton::Back));
         EXPECT_FALSE(page.isEnabled(PageButton::Run));
         EXPECT_FALSE(page.pageCode().has_value());
-        EXPECT_TRUE(page.messages().shown().empty());
+        EXPECT_TRUE(page.messages().shown.empty());
     }
 
     TempDir dir;

@@ -2,7 +2,7 @@
 #include "TreeFiles.h"
 #include "WizardSession.h"
 
-#include "CommandRun.h"
+#include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "sys/ToolFolder.h"
 

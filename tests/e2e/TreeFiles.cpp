@@ -1,6 +1,6 @@
 #include "TreeFiles.h"
 
-#include "CommandRun.h"
+#include "support/CommandRun.h"
 #include "support/TempDir.h"
 
 #include <sys/stat.h>

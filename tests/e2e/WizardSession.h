@@ -1,8 +1,8 @@
 #pragma once
 
 #include "PageScript.h"
-#include "fakes/FakeDriveSource.h"
-#include "fakes/ScriptedMessages.h"
+#include "support/FakeDriveSource.h"
+#include "support/ScriptedMessages.h"
 #include "ui/WizardApp.h"
 
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "build/BuildPage.h"
 #include "build/MemoryProgressLog.h"
-#include "support/ScriptedMessageBox.h"
+#include "support/ScriptedMessages.h"
 
 #include <map>
 #include <optional>
@@ -29,7 +29,7 @@ public:
     const std::string& logText() const { return log_.text(); }
     bool isEnabled(PageButton button) const { return enabled_.at(button); }
     std::optional<int> pageCode() const { return pageCode_; }
-    ScriptedMessageBox& messages() { return messages_; }
+    ScriptedMessages& messages() { return messages_; }
     int eventPumps() const { return eventPumps_; }
     int openProgressWindows() const { return progressWindows_; }
     int progressReports() const { return progressReports_; }
@@ -38,7 +38,7 @@ public:
 
 private:
     MemoryProgressLog log_;
-    ScriptedMessageBox messages_;
+    ScriptedMessages messages_;
     std::map<PageButton, bool> enabled_;
     std::optional<int> pageCode_;
     int eventPumps_ = 0;

@@ -1,5 +1,5 @@
 #include "Cdimage.h"
-#include "CommandRun.h"
+#include "support/CommandRun.h"
 #include "TestFiles.h"
 
 #include "support/TempDir.h"

@@ -1,5 +1,5 @@
 #include "Extract.h"
-#include "CommandRun.h"
+#include "support/CommandRun.h"
 #include "TestFiles.h"
 
 #include "support/FileAssertions.h"

@@ -1,5 +1,5 @@
 #include "Makecab.h"
-#include "CommandRun.h"
+#include "support/CommandRun.h"
 #include "Extract.h"
 #include "TestFiles.h"
 

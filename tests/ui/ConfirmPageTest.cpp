@@ -1,7 +1,7 @@
 #include "ui/ConfirmPage.h"
 
 #include "PageDriver.h"
-#include "fakes/ScriptedMessages.h"
+#include "support/ScriptedMessages.h"
 #include "sys/FileError.h"
 
 #include <QPlainTextEdit>

@@ -11,7 +11,7 @@
 #include "ui/core/BuildHooks.h"
 
 #include "PageDriver.h"
-#include "fakes/FakeDriveSource.h"
+#include "support/FakeDriveSource.h"
 #include "support/TempDir.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "ui/SettingsPage.h"
 
 #include "PageDriver.h"
-#include "fakes/FakeDriveSource.h"
-#include "fakes/ScriptedMessages.h"
+#include "support/FakeDriveSource.h"
+#include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
 
 #include <QAction>

@@ -2,8 +2,8 @@
 
 #include "PageDriver.h"
 #include "PageScript.h"
-#include "fakes/FakeDriveSource.h"
-#include "fakes/ScriptedMessages.h"
+#include "support/FakeDriveSource.h"
+#include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 #include "ui/core/DriveListEntries.h"
 #include "ui/core/MessageBoxHook.h"
 
-#include "fakes/FakeDriveSource.h"
+#include "support/FakeDriveSource.h"
 
 #include <gtest/gtest.h>
 

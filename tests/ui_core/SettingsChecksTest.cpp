@@ -1,7 +1,7 @@
 #include "ui/core/SettingsChecks.h"
 
-#include "fakes/FakeDriveSource.h"
-#include "fakes/ScriptedMessages.h"
+#include "support/FakeDriveSource.h"
+#include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
 #include "sys/HostPath.h"
 

@@ -1,4 +1,4 @@
-#include "CommandRun.h"
+#include "support/CommandRun.h"
 
 #include <fcntl.h>
 #include <spawn.h>
