@@ -1,6 +1,6 @@
 #include "Cdimage.h"
-#include "support/CommandRun.h"
 #include "TestFiles.h"
+#include "support/CommandRun.h"
 
 #include "support/TempDir.h"
 

@@ -1,6 +1,6 @@
 #include "Extract.h"
-#include "support/CommandRun.h"
 #include "TestFiles.h"
+#include "support/CommandRun.h"
 
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"

@@ -1,7 +1,7 @@
 #include "Makecab.h"
-#include "support/CommandRun.h"
 #include "Extract.h"
 #include "TestFiles.h"
+#include "support/CommandRun.h"
 
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"

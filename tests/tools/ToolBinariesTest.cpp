@@ -1,5 +1,5 @@
-#include "support/CommandRun.h"
 #include "TestFiles.h"
+#include "support/CommandRun.h"
 
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
