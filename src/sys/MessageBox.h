@@ -21,6 +21,20 @@ struct MessageStyle {
     bool operator==(const MessageStyle&) const = default;
 };
 
+// The answer that takes no step: OK for a box with one button, Cancel or
+// No otherwise. Given for a box that nobody can answer.
+inline MessageAnswer safeAnswer(MessageStyle style) {
+    switch (style.buttons) {
+    case MessageButtons::Ok:
+        return MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        return MessageAnswer::Cancel;
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    }
+    return MessageAnswer::Cancel;
+}
+
 class MessageBox {
 public:
     virtual ~MessageBox() = default;

@@ -77,4 +77,11 @@ std::string builtTool(const std::string& name) {
     return std::string(ORNIBE_BUILD_TOOL_DIR) + "/" + name;
 }
 
+ToolOutcome callTool(const std::function<int(std::ostream& out, std::ostream& err)>& tool) {
+    std::ostringstream out;
+    std::ostringstream err;
+    int code = tool(out, err);
+    return {code, out.str(), err.str()};
+}
+
 } // namespace ornibe::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,15 @@ struct CommandResult {
     // Standard output and standard error, interleaved as written.
     std::string output;
 };
+
+// What a tool's library function gave: its exit status and what it wrote
+// to its output and error streams.
+struct ToolOutcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+ToolOutcome callTool(const std::function<int(std::ostream& out, std::ostream& err)>& tool);
 
 // Runs argv[0] (looked up on PATH when it has no "/") with standard input
 // from /dev/null, in folder when one is given, and waits for it.

@@ -41,14 +41,7 @@ public:
         }
         if (answers.empty()) {
             unexpected.push_back(text);
-            switch (style.buttons) {
-            case MessageButtons::Ok:
-                return MessageAnswer::Ok;
-            case MessageButtons::OkCancel:
-                return MessageAnswer::Cancel;
-            case MessageButtons::YesNo:
-                return MessageAnswer::No;
-            }
+            return safeAnswer(style);
         }
         MessageAnswer next = answers.front();
         answers.pop_front();

@@ -1,5 +1,6 @@
 #include "Attrib.h"
 
+#include "support/CommandRun.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -28,17 +29,12 @@ void makeReadOnly(const std::string& path) {
     ASSERT_EQ(chmod(path.c_str(), st.st_mode & ~S_IWUSR & 07777), 0);
 }
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::ToolOutcome;
 
 Outcome attrib(const std::vector<std::string>& args, const std::string& folder) {
-    std::ostringstream out;
-    std::ostringstream err;
-    int code = runAttrib(args, folder, out, err);
-    return {code, out.str(), err.str()};
+    return test::callTool([&args, &folder](std::ostream& out, std::ostream& err) {
+        return runAttrib(args, folder, out, err);
+    });
 }
 
 // A tree copied from a CD: everything read-only, folders included.

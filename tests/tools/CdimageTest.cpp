@@ -21,17 +21,11 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::ToolOutcome;
 
 Outcome cdimage(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    int code = runCdimage(args, out, err);
-    return {code, out.str(), err.str()};
+    return test::callTool(
+        [&args](std::ostream& out, std::ostream& err) { return runCdimage(args, out, err); });
 }
 
 // Paths of the image's files (or, with type "d", folders) as recorded in

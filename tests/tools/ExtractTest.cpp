@@ -20,17 +20,11 @@ using test::TempDir;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::ToolOutcome;
 
 Outcome extract(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    int code = runExtract(args, out, err);
-    return {code, out.str(), err.str()};
+    return test::callTool(
+        [&args](std::ostream& out, std::ostream& err) { return runExtract(args, out, err); });
 }
 
 // A cabinet made by Debian's gcab with MSZIP compression, holding the

@@ -20,24 +20,16 @@ using test::TempDir;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::ToolOutcome;
 
 Outcome makecab(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    int code = runMakecab(args, out, err);
-    return {code, out.str(), err.str()};
+    return test::callTool(
+        [&args](std::ostream& out, std::ostream& err) { return runMakecab(args, out, err); });
 }
 
 Outcome extract(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    int code = runExtract(args, out, err);
-    return {code, out.str(), err.str()};
+    return test::callTool(
+        [&args](std::ostream& out, std::ostream& err) { return runExtract(args, out, err); });
 }
 
 TEST(Makecab, writes_compressed_name_that_cabextract_lists_and_tests_clean) {

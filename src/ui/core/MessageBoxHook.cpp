@@ -11,18 +11,6 @@ MessageBoxFunction& installedFunction() {
     return function;
 }
 
-MessageAnswer safeAnswer(MessageStyle style) {
-    switch (style.buttons) {
-    case MessageButtons::Ok:
-        return MessageAnswer::Ok;
-    case MessageButtons::OkCancel:
-        return MessageAnswer::Cancel;
-    case MessageButtons::YesNo:
-        return MessageAnswer::No;
-    }
-    return MessageAnswer::Cancel;
-}
-
 } // namespace
 
 MessageBoxFunction setMessageBoxFunction(MessageBoxFunction function) {
