@@ -5,6 +5,7 @@
 #include "inf/InfFile.h"
 #include "inf/InfReader.h"
 
+#include "InfTestText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,16 +16,10 @@
 namespace ornibe {
 namespace {
 
-const std::string kVersion = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
-const std::string kData = ORNIBE_TEST_DATA;
+using test::fieldOf;
 
-std::string field(const InfFile& inf, std::string_view section, std::string_view key,
-                  std::size_t n) {
-    auto line = inf.findFirstLine(section, key);
-    if (!line)
-        return "<no line>";
-    return inf.stringField(*line, n).value_or("<no field>");
-}
+const std::string& kVersion = test::kVersionSection;
+const std::string kData = ORNIBE_TEST_DATA;
 
 TEST(InfFileBadInput, random_bytes_never_crash_and_answer_consistently) {
     std::mt19937 random(20261207);
@@ -58,8 +53,8 @@ TEST(InfFileBadInput, random_bytes_never_crash_and_answer_consistently) {
 TEST(InfFileBadInput, nul_bytes_carry_no_text) {
     InfFile inf = InfFile::open(kData + "/nul_bytes.inf");
     ASSERT_TRUE(inf.isOpen());
-    EXPECT_EQ(field(inf, "S", "key", 1), "value");
-    EXPECT_EQ(field(inf, "S", "next", 1), "1");
+    EXPECT_EQ(fieldOf(inf, "S", "key", 1), "value");
+    EXPECT_EQ(fieldOf(inf, "S", "next", 1), "1");
     EXPECT_EQ(inf.lineCount("S"), 2);
 }
 
@@ -70,22 +65,22 @@ TEST(InfFileBadInput, unterminated_quote_ends_with_its_line) {
     ASSERT_TRUE(a);
     EXPECT_EQ(inf.fieldCount(*a), 1u);
     EXPECT_EQ(inf.stringField(*a, 1), "unterminated, still, one field");
-    EXPECT_EQ(field(inf, "S", "b", 1), "2");
-    EXPECT_EQ(field(inf, "S", "c", 1), "%unterminated");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 1), "2");
+    EXPECT_EQ(fieldOf(inf, "S", "c", 1), "%unterminated");
 }
 
 TEST(InfFileBadInput, string_keys_referring_to_themselves_or_each_other_are_replaced_once) {
     InfFile inf = InfFile::open(kData + "/self_referencing_string_key.inf");
     ASSERT_TRUE(inf.isOpen());
-    EXPECT_EQ(field(inf, "S", "a", 1), "<%Self%>");
-    EXPECT_EQ(field(inf, "S", "b", 1), "%B%");
-    EXPECT_EQ(field(inf, "S", "b", 2), "%A%");
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "<%Self%>");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 1), "%B%");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 2), "%A%");
 }
 
 TEST(InfFileBadInput, odd_length_utf16_file_reads_with_a_replacement_for_the_last_byte) {
     InfFile inf = InfFile::open(kData + "/odd_length_utf16.inf");
     ASSERT_TRUE(inf.isOpen());
-    EXPECT_EQ(field(inf, "S", "name", 1), "\x93\xfa\x96\x7b");
+    EXPECT_EQ(fieldOf(inf, "S", "name", 1), "\x93\xfa\x96\x7b");
     EXPECT_EQ(inf.lineCount("S"), 2);
 }
 
@@ -95,12 +90,12 @@ TEST(InfFileBadInput, one_megabyte_line_and_one_megabyte_of_commas) {
     InfFile inf =
         InfFile::parse(kVersion + "[S]\r\nk = " + big + "\r\nc = " + commas + "\r\nafter = 1\r\n");
     ASSERT_TRUE(inf.isOpen());
-    EXPECT_EQ(field(inf, "S", "k", 1), big);
+    EXPECT_EQ(fieldOf(inf, "S", "k", 1), big);
     auto c = inf.findFirstLine("S", "c");
     ASSERT_TRUE(c);
     EXPECT_EQ(inf.fieldCount(*c), (1u << 20) + 1);
     EXPECT_EQ(inf.lineText(*c)->size(), 1u << 20);
-    EXPECT_EQ(field(inf, "S", "after", 1), "1");
+    EXPECT_EQ(fieldOf(inf, "S", "after", 1), "1");
 }
 
 TEST(InfFileBadInput, long_runs_of_continued_lines_make_one_line) {
@@ -126,10 +121,10 @@ TEST(InfFileBadInput, replacements_that_outgrow_the_text_keep_every_earlier_fiel
     body += "[Strings]\r\nLong = " + value + "\r\n";
     InfFile inf = InfFile::parse(body);
     for (int i = 0; i < 300; i += 37) {
-        EXPECT_EQ(field(inf, "S", "k" + std::to_string(i), 1), value);
-        EXPECT_EQ(field(inf, "S", "k" + std::to_string(i), 2), "plain" + std::to_string(i));
+        EXPECT_EQ(fieldOf(inf, "S", "k" + std::to_string(i), 1), value);
+        EXPECT_EQ(fieldOf(inf, "S", "k" + std::to_string(i), 2), "plain" + std::to_string(i));
     }
-    EXPECT_EQ(field(inf, "Strings", "long", 1), value);
+    EXPECT_EQ(fieldOf(inf, "Strings", "long", 1), value);
 }
 
 TEST(InfFileBadInput, replacement_growth_is_bounded) {
@@ -141,8 +136,8 @@ TEST(InfFileBadInput, replacement_growth_is_bounded) {
     body += "[Strings]\r\nBig = " + std::string(1 << 20, 'b') + "\r\n";
     InfFile inf = InfFile::parse(body);
     ASSERT_TRUE(inf.isOpen());
-    EXPECT_EQ(field(inf, "S", "k0", 1).size(), 1u << 20);
-    EXPECT_EQ(field(inf, "S", "k199", 1), "%Big%");
+    EXPECT_EQ(fieldOf(inf, "S", "k0", 1).size(), 1u << 20);
+    EXPECT_EQ(fieldOf(inf, "S", "k199", 1), "%Big%");
 }
 
 TEST(InfFileBadInput, fifty_megabyte_file_is_read_and_indexed) {
@@ -156,8 +151,8 @@ TEST(InfFileBadInput, fifty_megabyte_file_is_read_and_indexed) {
     InfFile inf = InfFile::open(path);
     ASSERT_TRUE(inf.isOpen());
     EXPECT_GT(inf.lineCount("SourceDisksFiles"), 1000000);
-    EXPECT_EQ(field(inf, "SourceDisksFiles", "FILE123456.SYS", 7), "4_");
-    EXPECT_EQ(field(inf, "Last", "end", 1), "yes");
+    EXPECT_EQ(fieldOf(inf, "SourceDisksFiles", "FILE123456.SYS", 7), "4_");
+    EXPECT_EQ(fieldOf(inf, "Last", "end", 1), "yes");
 }
 
 TEST(InfFileBadInput, section_headers_of_any_length_and_stray_brackets) {
@@ -166,8 +161,8 @@ TEST(InfFileBadInput, section_headers_of_any_length_and_stray_brackets) {
         InfFile::parse(kVersion + "[" + name + "]\r\na=1\r\n[]\r\nb=2\r\n[x]]\r\nc=3\r\n");
     ASSERT_TRUE(inf.isOpen());
     EXPECT_EQ(inf.lineCount(name), 1);
-    EXPECT_EQ(field(inf, "", "b", 1), "2");
-    EXPECT_EQ(field(inf, "x", "c", 1), "3");
+    EXPECT_EQ(fieldOf(inf, "", "b", 1), "2");
+    EXPECT_EQ(fieldOf(inf, "x", "c", 1), "3");
 }
 
 TEST(InfFileBadInput, driver_walk_over_a_garbled_inf_adds_only_what_it_finds) {

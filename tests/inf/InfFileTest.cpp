@@ -1,5 +1,6 @@
 #include "inf/InfFile.h"
 
+#include "InfTestText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,19 +10,12 @@
 namespace ornibe {
 namespace {
 
-const std::string kVersion = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
+using test::fieldOf;
+
+const std::string& kVersion = test::kVersionSection;
 
 InfFile parseInf(const std::string& body) {
     return InfFile::parse(kVersion + body);
-}
-
-// Field n of the first line with the key, or "<none>".
-std::string field(const InfFile& inf, std::string_view section, std::string_view key,
-                  std::size_t n) {
-    auto line = inf.findFirstLine(section, key);
-    if (!line)
-        return "<no line>";
-    return inf.stringField(*line, n).value_or("<no field>");
 }
 
 std::string text(const InfFile& inf, std::string_view section, std::size_t index) {
@@ -36,8 +30,8 @@ TEST(InfFile, comments_start_at_semicolon_outside_quotes_only) {
                            "a = x ; note\r\nb = \"x;y\" ; note\r\n;c = z\r\n");
     ASSERT_TRUE(inf.isOpen());
     EXPECT_EQ(inf.lineCount("S"), 2);
-    EXPECT_EQ(field(inf, "S", "a", 1), "x");
-    EXPECT_EQ(field(inf, "S", "b", 1), "x;y");
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "x");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 1), "x;y");
     EXPECT_FALSE(inf.findFirstLine("S", "c"));
 }
 
@@ -48,12 +42,12 @@ TEST(InfFile, quotes_are_removed_keeping_blanks_and_doubled_quotes_inside) {
                            "c = pre\"mid\"post\r\n"
                            "\"quoted key\" = v\r\n"
                            "d = \"a,b\",c\r\n");
-    EXPECT_EQ(field(inf, "S", "a", 1), "  padded  ");
-    EXPECT_EQ(field(inf, "S", "b", 1), "\"quoted\"");
-    EXPECT_EQ(field(inf, "S", "c", 1), "premidpost");
-    EXPECT_EQ(field(inf, "S", "quoted key", 1), "v");
-    EXPECT_EQ(field(inf, "S", "d", 1), "a,b");
-    EXPECT_EQ(field(inf, "S", "d", 2), "c");
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "  padded  ");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 1), "\"quoted\"");
+    EXPECT_EQ(fieldOf(inf, "S", "c", 1), "premidpost");
+    EXPECT_EQ(fieldOf(inf, "S", "quoted key", 1), "v");
+    EXPECT_EQ(fieldOf(inf, "S", "d", 1), "a,b");
+    EXPECT_EQ(fieldOf(inf, "S", "d", 2), "c");
 }
 
 TEST(InfFile, blanks_around_keys_values_and_equals_are_trimmed_inner_blanks_kept) {
@@ -98,14 +92,14 @@ TEST(InfFile, line_without_equals_is_found_under_its_single_value) {
 
 TEST(InfFile, equals_after_a_comma_or_a_second_equals_is_text) {
     InfFile inf = parseInf("[S]\r\nk = a=b\r\nx,y=z\r\n");
-    EXPECT_EQ(field(inf, "S", "k", 1), "a=b");
+    EXPECT_EQ(fieldOf(inf, "S", "k", 1), "a=b");
     EXPECT_EQ(text(inf, "S", 1), "x,y=z");
 }
 
 TEST(InfFile, section_names_and_keys_compare_ignoring_case) {
     InfFile inf = parseInf("[inst.NTx86.Services]\r\nAddService = drv,2,drvinst\r\n");
     EXPECT_EQ(inf.lineCount("INST.NTX86.SERVICES"), 1);
-    EXPECT_EQ(field(inf, "inst.ntx86.services", "addservice", 3), "drvinst");
+    EXPECT_EQ(fieldOf(inf, "inst.ntx86.services", "addservice", 3), "drvinst");
 }
 
 TEST(InfFile, letter_case_folds_only_single_byte_letters_in_code_page_932) {
@@ -114,8 +108,8 @@ TEST(InfFile, letter_case_folds_only_single_byte_letters_in_code_page_932) {
     InfFile inf = parseInf("[S\x82\x61]\r\nk\x82\x61 = 1\r\n");
     EXPECT_EQ(inf.lineCount("s\x82\x61"), 1);
     EXPECT_EQ(inf.lineCount("S\x82\x41"), -1);
-    EXPECT_EQ(field(inf, "S\x82\x61", "K\x82\x61", 1), "1");
-    EXPECT_EQ(field(inf, "S\x82\x61", "k\x82\x41", 1), "<no line>");
+    EXPECT_EQ(fieldOf(inf, "S\x82\x61", "K\x82\x61", 1), "1");
+    EXPECT_EQ(fieldOf(inf, "S\x82\x61", "k\x82\x41", 1), "<no line>");
 }
 
 TEST(InfFile, sections_of_one_name_merge_in_file_order) {
@@ -124,7 +118,7 @@ TEST(InfFile, sections_of_one_name_merge_in_file_order) {
     EXPECT_EQ(inf.lineCount("files"), 4);
     EXPECT_EQ(text(inf, "Files", 0), "1");
     EXPECT_EQ(text(inf, "Files", 2), "2");
-    EXPECT_EQ(field(inf, "Files", "b", 1), "2");
+    EXPECT_EQ(fieldOf(inf, "Files", "b", 1), "2");
     auto first = inf.findFirstLine("Files", "K");
     ASSERT_TRUE(first);
     EXPECT_EQ(inf.stringField(*first, 1), "first");
@@ -169,9 +163,9 @@ TEST(InfFile, string_keys_come_from_japanese_strings_section_then_strings) {
     InfFile inf = parseInf("[S]\r\na = %Desc%\r\nb = %OnlyEnglish%, x%desc%y\r\n"
                            "[Strings]\r\nDesc = \"English\"\r\nOnlyEnglish = fallback\r\n"
                            "[Strings.0411]\r\ndesc = \"\x93\xfa\x96\x7b\x8c\xea\"\r\n");
-    EXPECT_EQ(field(inf, "S", "a", 1), "\x93\xfa\x96\x7b\x8c\xea");
-    EXPECT_EQ(field(inf, "S", "b", 1), "fallback");
-    EXPECT_EQ(field(inf, "S", "b", 2), "x\x93\xfa\x96\x7b\x8c\xeay");
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "\x93\xfa\x96\x7b\x8c\xea");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 1), "fallback");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 2), "x\x93\xfa\x96\x7b\x8c\xeay");
 }
 
 TEST(InfFile, string_keys_are_replaced_in_keys_and_line_text) {
@@ -179,26 +173,26 @@ TEST(InfFile, string_keys_are_replaced_in_keys_and_line_text) {
                            "[Models]\r\n%Dev% = inst, PCI\\VEN_1000\r\n"
                            "[Strings]\r\nreg_dword = 0x00010001\r\nDev = \"My Controller\"\r\n");
     EXPECT_EQ(text(inf, "ToAdd", 0), "HKR,Parameters,EnableBigLba,0x00010001,1");
-    EXPECT_EQ(field(inf, "Models", "My Controller", 1), "inst");
+    EXPECT_EQ(fieldOf(inf, "Models", "My Controller", 1), "inst");
 }
 
 TEST(InfFile, percent_rules_double_percent_unknown_and_unterminated_tokens) {
     InfFile inf = parseInf("[S]\r\na = 100%%\r\nb = %Nope%\r\nc = %open\r\nd = %%Key%%\r\n"
                            "[Strings]\r\nKey = value\r\n");
-    EXPECT_EQ(field(inf, "S", "a", 1), "100%");
-    EXPECT_EQ(field(inf, "S", "b", 1), "%Nope%");
-    EXPECT_EQ(field(inf, "S", "c", 1), "%open");
-    EXPECT_EQ(field(inf, "S", "d", 1), "%Key%");
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "100%");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 1), "%Nope%");
+    EXPECT_EQ(fieldOf(inf, "S", "c", 1), "%open");
+    EXPECT_EQ(fieldOf(inf, "S", "d", 1), "%Key%");
 }
 
 TEST(InfFile, string_key_referring_to_itself_is_replaced_once) {
     InfFile inf = parseInf("[S]\r\na = %Loop%\r\n[Strings]\r\nLoop = x%Loop%y\r\n");
-    EXPECT_EQ(field(inf, "S", "a", 1), "x%Loop%y");
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "x%Loop%y");
 }
 
 TEST(InfFile, strings_section_value_keeps_its_commas) {
     InfFile inf = parseInf("[S]\r\na = %Mfg%\r\n[Strings]\r\nMfg = Adaptec, Inc.\r\n");
-    EXPECT_EQ(field(inf, "S", "a", 1), "Adaptec, Inc.");
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "Adaptec, Inc.");
 }
 
 TEST(InfFile, backslash_at_line_end_continues_the_line) {
@@ -209,14 +203,14 @@ TEST(InfFile, backslash_at_line_end_continues_the_line) {
     EXPECT_EQ(inf.lineCount("S"), 2);
     // Inside a value a backslash is text.
     InfFile paths = parseInf("[S]\r\np = %12%\\drv.sys\r\n");
-    EXPECT_EQ(field(paths, "S", "p", 1), "%12%\\drv.sys");
+    EXPECT_EQ(fieldOf(paths, "S", "p", 1), "%12%\\drv.sys");
 }
 
 TEST(InfFile, trail_byte_0x5C_at_line_end_does_not_continue_the_line) {
     // "\x95\x5C" is one double-byte character whose trail byte is 0x5C.
     InfFile inf = parseInf("[S]\r\na = \x95\x5C\r\nb = 2\r\n");
-    EXPECT_EQ(field(inf, "S", "a", 1), "\x95\x5C");
-    EXPECT_EQ(field(inf, "S", "b", 1), "2");
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "\x95\x5C");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 1), "2");
 }
 
 TEST(InfFile, reads_crlf_lf_and_cr_line_ends) {
@@ -226,7 +220,7 @@ TEST(InfFile, reads_crlf_lf_and_cr_line_ends) {
                                      "a=1" + e + e + "b=2" + e);
         ASSERT_TRUE(inf.isOpen());
         EXPECT_EQ(inf.lineCount("S"), 2);
-        EXPECT_EQ(field(inf, "S", "b", 1), "2");
+        EXPECT_EQ(fieldOf(inf, "S", "b", 1), "2");
     }
 }
 
@@ -239,7 +233,7 @@ TEST(InfFile, end_of_file_byte_ends_the_text) {
 TEST(InfFile, reads_utf16le_and_utf8_files_with_byte_order_mark_as_code_page_932) {
     std::string body = kVersion + "[S]\r\nd = \xE6\x97\xA5\xE6\x9C\xAC\r\n"; // UTF-8 "日本"
     InfFile utf8 = InfFile::parse("\xEF\xBB\xBF" + body);
-    EXPECT_EQ(field(utf8, "S", "d", 1), "\x93\xfa\x96\x7b");
+    EXPECT_EQ(fieldOf(utf8, "S", "d", 1), "\x93\xfa\x96\x7b");
 
     std::string utf16 = "\xFF\xFE";
     for (char c : kVersion + "[S]\r\nd = ") {
@@ -249,7 +243,7 @@ TEST(InfFile, reads_utf16le_and_utf8_files_with_byte_order_mark_as_code_page_932
     utf16 += std::string("\xE5\x65\x2C\x67\r\0\n\0", 8); // U+65E5 U+672C CR LF
     InfFile wide = InfFile::parse(utf16);
     ASSERT_TRUE(wide.isOpen());
-    EXPECT_EQ(field(wide, "S", "d", 1), "\x93\xfa\x96\x7b");
+    EXPECT_EQ(fieldOf(wide, "S", "d", 1), "\x93\xfa\x96\x7b");
 }
 
 TEST(InfFile, opens_only_files_that_declare_a_windows_signature) {
@@ -293,7 +287,7 @@ TEST(InfFile, opens_a_file_from_disk) {
     std::string path = dir.write("disk.inf", kVersion + "[S]\r\na=1\r\n");
     InfFile inf = InfFile::open(path);
     ASSERT_TRUE(inf.isOpen());
-    EXPECT_EQ(field(inf, "S", "a", 1), "1");
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "1");
 }
 
 TEST(InfFile, positions_outside_the_file_find_nothing) {
@@ -333,7 +327,7 @@ TEST(InfFile, copies_share_the_parsed_text) {
         InfFile inf = parseInf("[S]\r\na = %x%\r\n[Strings]\r\nx = y\r\n");
         copy = inf;
     }
-    EXPECT_EQ(field(copy, "S", "a", 1), "y");
+    EXPECT_EQ(fieldOf(copy, "S", "a", 1), "y");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "inf/InfReader.h"
 
+#include "InfTestText.h"
 #include "inf/DriverPackage.h"
 #include "support/TempDir.h"
 
@@ -12,7 +13,7 @@
 namespace ornibe {
 namespace {
 
-const std::string kVersion = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
+const std::string& kVersion = test::kVersionSection;
 
 // Writes drv/disk.inf below the folder and opens a reader on it.
 std::string writeInf(const test::TempDir& dir, const std::string& body,
