@@ -6,7 +6,6 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -40,13 +39,6 @@ std::optional<std::string> existingFile(const std::string& folder, std::string_v
         return found;
     }
     return std::nullopt;
-}
-
-// Read-only means that the owner may not write, as the attribute tool
-// sets it; Windows refuses to delete or replace such a file.
-bool isReadOnly(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0;
 }
 
 std::set<std::string> entriesOf(const std::string& folder) {

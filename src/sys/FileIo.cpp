@@ -75,9 +75,8 @@ void writeFileAtomic(const std::string& path, std::string_view bytes) {
     struct stat st {};
     if (stat(path.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
-        // Read-only means the owner may not write, whoever we are: a file
-        // marked read-only refuses changes as it does on Windows.
-        if ((st.st_mode & S_IWUSR) == 0) {
+        // A file marked read-only refuses changes, as it does on Windows.
+        if (isReadOnly(path)) {
             throwFileError("open", path, EACCES);
         }
     }

@@ -100,6 +100,11 @@ bool existsAsFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool isReadOnly(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0;
+}
+
 bool existsAsFolder(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -27,6 +27,9 @@ std::string makeAbsolute(std::string_view path);
 
 // A regular file, or a link to one. Folders never pass.
 bool existsAsFile(const std::string& path);
+// Read-only as Windows means it: the owner may not write, whoever asks
+// (root included). False for an entry that does not exist.
+bool isReadOnly(const std::string& path);
 // A folder, or a link to one.
 bool existsAsFolder(const std::string& path);
 // The names in a folder, "." and ".." left out, in the folder's own order;

@@ -170,7 +170,7 @@ int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (S_ISDIR(st.st_mode)) {
             return fail(err, "cannot write " + parsed->image + ": it is a folder");
         }
-        if ((st.st_mode & S_IWUSR) == 0) {
+        if (isReadOnly(image)) {
             return fail(err, "cannot write " + parsed->image + ": it is read-only");
         }
         // An image left by an earlier run inside the tree is replaced, not

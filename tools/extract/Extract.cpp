@@ -197,7 +197,7 @@ int runExtract(const std::vector<std::string>& args, std::ostream& out, std::ost
             err << "extract: " << target << " exists; give /Y to replace it\n";
             return 1;
         }
-        if ((st.st_mode & S_IWUSR) == 0) {
+        if (isReadOnly(target)) {
             err << "extract: cannot replace " << target << ": it is read-only\n";
             return 1;
         }
