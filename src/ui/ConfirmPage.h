@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/BuildSettings.h"
-#include "build/BuildPage.h"
+#include "runner/BuildPage.h"
 #include "ui/QtProgressLog.h"
 #include "ui/core/ConfirmPageHooks.h"
 #include "ui/core/MessageBoxHook.h"

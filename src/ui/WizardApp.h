@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/BuildSettings.h"
-#include "build/ConfirmData.h"
+#include "runner/ConfirmData.h"
 #include "ui/ConfirmPage.h"
 #include "ui/SettingsPage.h"
 #include "ui/core/ConfirmPageHooks.h"

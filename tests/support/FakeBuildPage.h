@@ -1,7 +1,7 @@
 #pragma once
 
-#include "build/BuildPage.h"
-#include "build/MemoryProgressLog.h"
+#include "runner/BuildPage.h"
+#include "runner/MemoryProgressLog.h"
 #include "support/ScriptedMessages.h"
 
 #include <map>

@@ -1,7 +1,7 @@
 #include "ui/core/BuildHooks.h"
 
-#include "build/BuildRunner.h"
-#include "build/Summary.h"
+#include "runner/BuildRunner.h"
+#include "runner/Summary.h"
 
 namespace ornibe {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/BuildSettings.h"
-#include "build/ConfirmData.h"
+#include "runner/ConfirmData.h"
 #include "ui/core/ConfirmPageHooks.h"
 
 namespace ornibe {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "build/BuildPage.h"
+#include "runner/BuildPage.h"
 
 #include <functional>
 

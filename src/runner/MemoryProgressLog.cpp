@@ -1,4 +1,4 @@
-#include "build/MemoryProgressLog.h"
+#include "runner/MemoryProgressLog.h"
 
 namespace ornibe {
 

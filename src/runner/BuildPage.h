@@ -1,6 +1,6 @@
 #pragma once
 
-#include "build/ProgressLog.h"
+#include "runner/ProgressLog.h"
 #include "sys/MessageBox.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "build/ConfirmData.h"
+#include "runner/ConfirmData.h"
 
 #include <string_view>
 

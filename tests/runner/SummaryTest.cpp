@@ -1,8 +1,8 @@
-#include "build/Summary.h"
+#include "runner/Summary.h"
 
 #include "app/CdDriveEntry.h"
-#include "build/MemoryProgressLog.h"
-#include "build/TargetDetection.h"
+#include "runner/MemoryProgressLog.h"
+#include "runner/TargetDetection.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

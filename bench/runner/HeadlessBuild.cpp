@@ -12,11 +12,11 @@
 
 #include "app/BuildSettings.h"
 #include "app/CdDriveEntry.h"
-#include "build/BuildPage.h"
-#include "build/BuildRunner.h"
-#include "build/ConfirmData.h"
-#include "build/MemoryProgressLog.h"
-#include "build/Summary.h"
+#include "runner/BuildPage.h"
+#include "runner/BuildRunner.h"
+#include "runner/ConfirmData.h"
+#include "runner/MemoryProgressLog.h"
+#include "runner/Summary.h"
 
 #include <chrono>
 #include <cstdio>

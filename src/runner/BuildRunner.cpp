@@ -1,4 +1,4 @@
-#include "build/BuildRunner.h"
+#include "runner/BuildRunner.h"
 
 #include "app/CdDriveEntry.h"
 #include "app/PageCode.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/BuildSettings.h"
-#include "build/ConfirmData.h"
-#include "build/ProgressLog.h"
+#include "runner/ConfirmData.h"
+#include "runner/ProgressLog.h"
 
 #include <string>
 

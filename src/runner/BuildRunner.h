@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/BuildSettings.h"
-#include "build/BuildPage.h"
-#include "build/ConfirmData.h"
+#include "runner/BuildPage.h"
+#include "runner/ConfirmData.h"
 
 #include <string>
 #include <string_view>

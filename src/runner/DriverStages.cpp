@@ -1,10 +1,10 @@
 // The driver stage and the Big Drive stage of the build: they stand between
 // the attribute step and the ISO image.
 
-#include "build/BuildRunner.h"
+#include "runner/BuildRunner.h"
 
-#include "build/DriverStaging.h"
 #include "patch/SetupFileEditor.h"
+#include "runner/DriverStaging.h"
 #include "sys/FileError.h"
 
 namespace ornibe {

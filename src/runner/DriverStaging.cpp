@@ -1,7 +1,7 @@
-#include "build/DriverStaging.h"
+#include "runner/DriverStaging.h"
 
-#include "build/ProgressLog.h"
 #include "inf/DriverPackage.h"
+#include "runner/ProgressLog.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"

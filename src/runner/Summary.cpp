@@ -1,8 +1,8 @@
-#include "build/Summary.h"
+#include "runner/Summary.h"
 
 #include "app/CdDriveEntry.h"
-#include "build/TargetDetection.h"
 #include "inf/InfReader.h"
+#include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"

@@ -1,7 +1,7 @@
-#include "build/DriverStaging.h"
+#include "runner/DriverStaging.h"
 
-#include "build/MemoryProgressLog.h"
 #include "inf/DriverPackage.h"
+#include "runner/MemoryProgressLog.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 #include "sys/HostPath.h"

@@ -5,7 +5,7 @@
 # mkisofs emulation with the nearest equal options, and prints both times
 # and their ratio (goal: at most 1.2).
 #
-#   bench/build/build_bench.sh [BUILD_DIR] [TREE_MB] [EXTRA_FILES] [RUNS]
+#   bench/runner/build_bench.sh [BUILD_DIR] [TREE_MB] [EXTRA_FILES] [RUNS]
 #
 # BUILD_DIR  the configured and built build tree (default: build)
 # TREE_MB    size of the synthetic XP tree in MB (default: 500)
@@ -24,7 +24,7 @@ build=$(cd "${1:-build}" && pwd)
 tree_mb=${2:-500}
 extra_files=${3:-6000}
 runs=${4:-3}
-headless="$build/bench/build/ornibe_bench_whole_build"
+headless="$build/bench/runner/ornibe_bench_whole_build"
 for program in "$headless" "$build/tooldir/cdimage" "$build/tooldir/makecab" \
                "$build/tooldir/extract" "$build/tooldir/attrib"; do
   [ -x "$program" ] || { echo "no $program: build the project first" >&2; exit 1; }

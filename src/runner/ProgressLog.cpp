@@ -1,4 +1,4 @@
-#include "build/ProgressLog.h"
+#include "runner/ProgressLog.h"
 
 namespace ornibe {
 

@@ -1,7 +1,7 @@
-#include "build/BuildRunner.h"
+#include "runner/BuildRunner.h"
 
-#include "build/MemoryProgressLog.h"
-#include "build/Summary.h"
+#include "runner/MemoryProgressLog.h"
+#include "runner/Summary.h"
 #include "support/FakeBuildPage.h"
 #include "support/LogAssertions.h"
 #include "support/TempDir.h"

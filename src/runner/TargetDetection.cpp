@@ -1,4 +1,4 @@
-#include "build/TargetDetection.h"
+#include "runner/TargetDetection.h"
 
 namespace ornibe {
 
