@@ -30,6 +30,11 @@ public:
     virtual bool copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal,
                               std::uint64_t filesDone, std::uint64_t filesTotal) = 0;
     virtual void copyProgressFinished() = 0;
+
+    // Whether the user has asked to quit while the build runs (the window
+    // closed, or Ctrl+C on a terminal). The build then ends the running
+    // child, runs no further step and shows no "完成です！".
+    virtual bool stopRequested() { return false; }
 };
 
 } // namespace ornibe

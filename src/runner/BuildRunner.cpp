@@ -9,8 +9,6 @@
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <fstream>
 
@@ -56,17 +54,14 @@ void BuildRunner::runBuild() {
     page_.setButtonEnabled(PageButton::Back, false);
     page_.log().append("\r\nスタート！\r\n\r\n");
 
-    if (settings_.GetCdDriveIndex() != 0 && !copyCd()) {
-        return;
-    }
-    if (!settings_.GetServicePackPath().empty() && !applyServicePack()) {
-        return;
-    }
-    clearReadOnly();
-    if (!driverStage() || !bigDriveStage()) {
-        return;
-    }
-    if (!settings_.GetIsoPath().empty() && !makeIsoImage()) {
+    // Each step runs only when the one before it succeeded and nobody
+    // asked to stop.
+    bool finished = carryOn(settings_.GetCdDriveIndex() == 0 || copyCd()) &&
+                    carryOn(settings_.GetServicePackPath().empty() || applyServicePack()) &&
+                    carryOn(clearReadOnly()) && carryOn(driverStage()) &&
+                    carryOn(bigDriveStage()) &&
+                    carryOn(settings_.GetIsoPath().empty() || makeIsoImage());
+    if (!finished) {
         return;
     }
     page_.messageBox().show("完成です！", {MessageButtons::Ok, MessageIcon::Information, false});
@@ -124,14 +119,14 @@ bool BuildRunner::applyServicePack() {
     return true;
 }
 
-void BuildRunner::clearReadOnly() {
-    // The rest of the build runs in the work folder, as the tools expect;
-    // neither this nor the attribute tool's result stops the build.
-    if (chdir(settings_.GetWorkFolder().c_str()) != 0) {
-        return;
-    }
+bool BuildRunner::clearReadOnly() {
+    // The attribute tool works below its current folder, the work folder;
+    // its result never stops the build.
     ChildProcessRunner attrib("ATTRIB -R /S /D");
+    attrib.setWorkingFolder(settings_.GetWorkFolder());
+    attrib.setStopCheck([this] { return page_.stopRequested(); });
     attrib.run({}, [this] { page_.processEvents(); });
+    return true;
 }
 
 BuildRunner::CommandLine BuildRunner::cdImageCommand(const std::string& cdimage,
@@ -147,8 +142,8 @@ BuildRunner::CommandLine BuildRunner::cdImageCommand(const std::string& cdimage,
 
 bool BuildRunner::makeIsoImage() {
     page_.log().append("ISO イメージを作成しています。。。\r\n");
-    // The boot sector file in the work folder's root (the current folder
-    // now) wins over one that ships with the tools.
+    // The boot sector file in the work folder's root wins over one that
+    // ships with the tools.
     std::string bootFile = findFileInFolder(settings_.GetWorkFolder(), "BOOTSECT.BIN");
     if (bootFile.empty()) {
         bootFile = findOnSearchPath("BOOTSECT.BIN");
@@ -164,10 +159,22 @@ bool BuildRunner::makeIsoImage() {
 }
 
 bool BuildRunner::runLogged(const std::string& commandLine) {
+    // Tools run in the work folder, so that a relative image name is taken
+    // from there, as it always was.
     ChildProcessRunner runner(commandLine);
+    runner.setWorkingFolder(settings_.GetWorkFolder());
+    runner.setStopCheck([this] { return page_.stopRequested(); });
     bool started = runner.run([this](std::string_view text) { page_.log().append(text); },
                               [this] { page_.processEvents(); });
-    return started && runner.exitCode() == 0;
+    return started && !runner.stopped() && runner.exitCode() == 0;
+}
+
+bool BuildRunner::carryOn(bool stepSucceeded) {
+    if (page_.stopRequested()) {
+        reportFailure("\r\nビルドを中止しました。\r\n");
+        return false;
+    }
+    return stepSucceeded;
 }
 
 } // namespace ornibe

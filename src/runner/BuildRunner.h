@@ -38,13 +38,18 @@ public:
 private:
     bool copyCd();
     bool applyServicePack();
-    void clearReadOnly();
+    // Always true: the attribute tool's result never stops the build.
+    bool clearReadOnly();
     bool driverStage();
     bool bigDriveStage();
     bool makeIsoImage();
-    // Runs a command line with its output in the log while the page stays
-    // alive; true when it started and ended with exit code 0.
+    // Runs a command line in the work folder with its output in the log
+    // while the page stays alive; true when it started and ended with exit
+    // code 0. A stop asked for meanwhile ends the child.
     bool runLogged(const std::string& commandLine);
+    // Whether the build goes on after a step: false when the step failed,
+    // and false with a line in the log when the user asked to stop.
+    bool carryOn(bool stepSucceeded);
     // The I386 folder of the work tree, in whatever letter case the tree has.
     std::string i386Folder() const;
 

@@ -34,6 +34,9 @@ constexpr int kWaitMs = 40;
 constexpr milliseconds kQuietAfterExit{300};
 constexpr milliseconds kDrainLimit{5000};
 constexpr size_t kChunk = 65536;
+// How long a child that was asked to stop may take to clean up after
+// itself before it is killed.
+constexpr milliseconds kStopGrace{3000};
 
 struct Pipe {
     UniqueFd read;
@@ -72,6 +75,7 @@ public:
     explicit ChildGuard(pid_t pid) : pid_(pid) {}
     ~ChildGuard() {
         if (pid_ > 0) {
+            ::kill(-pid_, SIGKILL);
             ::kill(pid_, SIGKILL);
             int status = 0;
             while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
@@ -120,6 +124,7 @@ ChildProcessRunner::ChildProcessRunner(std::string commandLine)
 
 bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& idle) {
     startFailure_.clear();
+    stopped_ = false;
     std::vector<std::string> arguments = splitCommandLine(commandLine_);
     if (arguments.empty()) {
         startFailure_ = "empty command line";
@@ -146,6 +151,9 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out.write.get(), 1);
     posix_spawn_file_actions_adddup2(&actions, err.write.get(), 2);
+    if (!workingFolder_.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder_.c_str());
+    }
     // The child starts with no blocked signals and with SIGPIPE at its
     // default, whatever the page's toolkit did to the parent's.
     posix_spawnattr_t attributes;
@@ -157,7 +165,9 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
+                                              POSIX_SPAWN_SETPGROUP);
 
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
@@ -186,6 +196,8 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
     bool statusLost = false;
     Clock::time_point endedAt;
     Clock::time_point lastData;
+    Clock::time_point stopAt;
+    bool killed = false;
     while (outOpen || errOpen || !ended) {
         pollfd fds[3];
         nfds_t count = 0;
@@ -243,6 +255,16 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
         }
         if (idle) {
             idle();
+        }
+        if (!ended && !stopped_ && stopCheck_ && stopCheck_()) {
+            // The whole group: a child that runs helpers of its own
+            // (Wine does) takes them along.
+            stopped_ = true;
+            stopAt = Clock::now();
+            ::kill(-pid, SIGTERM);
+        } else if (!ended && stopped_ && !killed && Clock::now() - stopAt >= kStopGrace) {
+            killed = true;
+            ::kill(-pid, SIGKILL);
         }
     }
 

@@ -16,11 +16,13 @@ namespace ornibe {
 // PATH, ignoring letter case and with ".EXE" optional; a name with "/" is a
 // path, matched the same way part by part when the exact path is absent.
 //
-// The child gets /dev/null as standard input, the parent's environment and
-// current folder, and one pipe each for standard output and standard
-// error. Both pipes are read until they close, also when no output
-// callback is given (the text is then dropped), so a chatty child never
-// blocks on a full pipe.
+// The child gets /dev/null as standard input, the parent's environment,
+// the folder set with setWorkingFolder (the parent's current folder by
+// default), one pipe each for standard output and standard error, and a
+// process group of its own, so that a Ctrl+C on the terminal reaches the
+// program that runs it and not the child directly. Both pipes are read until they close, also when
+// no output callback is given (the text is then dropped), so a chatty child never blocks on a full
+// pipe.
 class ChildProcessRunner {
 public:
     // Receives each chunk as it was read, unconverted; a chunk may end in
@@ -30,7 +32,15 @@ public:
     // page can repaint and answer input.
     using IdleCallback = std::function<void()>;
 
+    // Asked between waits; true ends the child: its process group gets
+    // SIGTERM, and SIGKILL when it is still there after a grace period.
+    using StopCheck = std::function<bool()>;
+
     explicit ChildProcessRunner(std::string commandLine);
+
+    // The folder the child starts in; the parent's own stays as it is.
+    void setWorkingFolder(std::string folder) { workingFolder_ = std::move(folder); }
+    void setStopCheck(StopCheck check) { stopCheck_ = std::move(check); }
 
     // Starts the program and returns when it has ended and both pipes are
     // closed. True when the program was started: exitCode() then holds its
@@ -49,11 +59,16 @@ public:
     int terminatingSignal() const { return signal_; }
     // Why the last run could not start; empty after a started run.
     const std::string& startFailure() const { return startFailure_; }
+    // Whether the last run was ended because the stop check asked for it.
+    bool stopped() const { return stopped_; }
 
     static constexpr std::uint32_t kNoExitCode = 0xFFFFFFFFu;
 
 private:
     std::string commandLine_;
+    std::string workingFolder_;
+    StopCheck stopCheck_;
+    bool stopped_ = false;
     std::uint32_t exitCode_ = kNoExitCode;
     int signal_ = 0;
     std::string startFailure_;

@@ -1,5 +1,6 @@
 #include "ui/AboutBox.h"
 
+#include "app/Version.h"
 #include "ui/PageLook.h"
 
 #include <QDialogButtonBox>
@@ -19,7 +20,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("aboutIcon"));
     icon->setPixmap(programIcon().pixmap(32, 32));
-    auto* text = new QLabel(QStringLiteral("ornibe Version 1.0"), this);
+    auto* text =
+        new QLabel(QStringLiteral("ornibe Version ") + QString::fromUtf8(kVersionText), this);
     text->setObjectName(QStringLiteral("aboutText"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

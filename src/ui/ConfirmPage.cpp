@@ -132,7 +132,7 @@ bool ConfirmPage::copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal
             .arg(filesTotal));
     progress_->setValue(value);
     processEvents();
-    return !progress_->wasCanceled();
+    return !progress_->wasCanceled() && !stopRequested_;
 }
 
 void ConfirmPage::copyProgressFinished() {
@@ -153,6 +153,7 @@ void ConfirmPage::run() {
         return;
     }
     running_ = true;
+    stopRequested_ = false;
     // An exception must not cross the event loop: one that escapes the
     // build ends it like a reported failure, with the reason in the log
     // and "< 戻る" enabled.
@@ -163,13 +164,24 @@ void ConfirmPage::run() {
         backButton_->setEnabled(true);
     }
     running_ = false;
+    if (stopRequested_) {
+        // The user quit during the build; it has stopped, now the page ends.
+        done(PageCode::Quit);
+    }
 }
 
 void ConfirmPage::reject() {
     MessageStyle style{MessageButtons::OkCancel, MessageIcon::Question, true};
-    if (messages_.show("終了します。", style) == MessageAnswer::Ok) {
-        done(PageCode::Quit);
+    if (messages_.show("終了します。", style) != MessageAnswer::Ok) {
+        return;
     }
+    if (running_) {
+        // The window must not go while the build goes on: the build stops
+        // first (its child ended, no further step), then run() ends the page.
+        stopRequested_ = true;
+        return;
+    }
+    done(PageCode::Quit);
 }
 
 void ConfirmPage::keyPressEvent(QKeyEvent* event) {

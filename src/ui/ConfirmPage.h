@@ -40,6 +40,7 @@ public:
     bool copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal, std::uint64_t filesDone,
                       std::uint64_t filesTotal) override;
     void copyProgressFinished() override;
+    bool stopRequested() override { return stopRequested_; }
 
 public slots:
     // "終了" and the close box: asks before the program ends.
@@ -62,6 +63,7 @@ private:
     QPushButton* quitButton_;
     std::unique_ptr<QProgressDialog> progress_;
     bool running_ = false;
+    bool stopRequested_ = false;
 };
 
 } // namespace ornibe

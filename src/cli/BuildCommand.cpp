@@ -1,0 +1,100 @@
+#include "cli/BuildCommand.h"
+
+#include "app/BuildSettings.h"
+#include "cli/CommandLineForm.h"
+#include "cli/TerminalBuildPage.h"
+#include "cli/TerminalMessages.h"
+#include "runner/ConfirmData.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+#include "ui/core/BuildHooks.h"
+#include "ui/core/SettingsChecks.h"
+#include "ui/core/SystemDriveSource.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+
+namespace ornibe {
+namespace {
+
+void printError(const std::string& text) {
+    std::fprintf(stderr, "ornibe-build: %s\n", text.c_str());
+}
+
+// What the wizard cannot be given: a source that is no folder, or a
+// driver INF that cannot be read. The checks on "次へ >" see the rest.
+bool argumentsUsable(const CommandOptions& options) {
+    if (options.source != "none" && !existsAsFolder(makeAbsolute(options.source))) {
+        printError("--source: not a folder that holds a CD's files: " + options.source);
+        return false;
+    }
+    for (const std::string& inf : options.drivers) {
+        std::string path = makeAbsolute(inf);
+        if (!existsAsFile(path) || ::access(path.c_str(), R_OK) != 0) {
+            printError("--driver: not a readable file: " + inf);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs one of the page's hooks as the confirmation page does: a failure
+// that escapes it is shown in the log rather than lost.
+void runHook(const std::function<void(BuildPage&)>& hook, TerminalBuildPage& page) {
+    try {
+        hook(page);
+    } catch (const std::exception& error) {
+        page.log().append(std::string("\r\n") + error.what() + "\r\n");
+    }
+}
+
+} // namespace
+
+int runBuildCommand(const CommandOptions& options, const std::function<bool()>& stopRequested) {
+    if (!argumentsUsable(options)) {
+        return kExitRefused;
+    }
+
+    BuildSettings settings;
+    SystemDriveSource drives;
+    TerminalMessages messages(stderr, options.yes);
+    CommandLineForm form(options, drives);
+    SettingsChecks checks(settings, drives, messages);
+    if (!checks.OnOK(form)) {
+        return kExitRefused;
+    }
+
+    TerminalBuildPage::Options pageOptions;
+    pageOptions.showProgress = !options.quiet && ::isatty(STDERR_FILENO);
+    if (!settings.GetIsoPath().empty()) {
+        // The image tool runs in the work folder: a relative name is there.
+        const std::string& iso = settings.GetIsoPath();
+        pageOptions.isoPath =
+            iso.front() == '/' ? iso : makeAbsolute(joinPath(settings.GetWorkFolder(), iso));
+    }
+    pageOptions.stopRequested = stopRequested;
+    TerminalBuildPage page(std::move(pageOptions));
+
+    ConfirmData data;
+    ConfirmPageHooks hooks = buildHooks(settings, data);
+    runHook(hooks.writeSummary, page);
+    if (!stopRequested()) {
+        runHook(hooks.runBuild, page);
+    }
+
+    int status = page.endedWith() == 0 && !stopRequested() ? kExitFinished : kExitFailed;
+    if (!options.logFile.empty()) {
+        try {
+            writeFileAtomic(makeAbsolute(options.logFile), page.memoryLog().text());
+        } catch (const FileError& error) {
+            printError(std::string("--log: ") + error.what());
+            status = kExitFailed;
+        }
+    }
+    return status;
+}
+
+} // namespace ornibe

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "cli/CommandOptions.h"
+
+#include <functional>
+
+namespace ornibe {
+
+// Exit statuses of ornibe-build.
+enum ExitStatus : int {
+    kExitFinished = 0,
+    kExitFailed = 1,
+    kExitRefused = 2,
+};
+
+// Runs the settings page's checks, the summary and the build for the
+// options, as the wizard runs them, and returns the exit status. The log
+// goes to standard output, messages and progress to standard error.
+// stopRequested tells whether the user asked to stop (Ctrl+C).
+int runBuildCommand(const CommandOptions& options, const std::function<bool()>& stopRequested);
+
+} // namespace ornibe

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "cli/CommandOptions.h"
+#include "ui/core/DriveSource.h"
+#include "ui/core/SettingsForm.h"
+
+#include <string>
+
+namespace ornibe {
+
+// The settings page as the command line fills it: a drive list of two
+// entries ("読み込みしない" and the source, when one is given) with the
+// source selected, and the fields as the options give them. A source with
+// a volume label proposes it for the image, as choosing the drive does.
+class CommandLineForm : public SettingsForm {
+public:
+    CommandLineForm(const CommandOptions& options, DriveSource& drives);
+
+    int selectedDrivePosition() const override { return sourceEntry_.empty() ? 0 : 1; }
+    std::string driveEntryText(int position) const override;
+    std::string volumeLabelText() const override { return label_; }
+    std::string servicePackText() const override { return options_.servicePack; }
+    std::vector<std::string> infEntries() const override { return options_.drivers; }
+    bool bigDriveChecked() const override;
+    std::string workFolderText() const override { return options_.workFolder; }
+    std::string isoPathText() const override { return options_.isoPath; }
+
+private:
+    const CommandOptions& options_;
+    std::string sourceEntry_;
+    std::string label_;
+};
+
+} // namespace ornibe

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace ornibe {
+
+// The options of ornibe-build, one for each field of the settings page.
+struct CommandOptions {
+    std::string workFolder;
+    // "none" reads no CD: the work folder already holds the CD's files.
+    std::string source = "none";
+    // Nothing when not given: a label proposed by the source is used.
+    std::optional<std::string> label;
+    std::string servicePack;
+    std::vector<std::string> drivers;
+    // Nothing when not given: the check box's starting state.
+    std::optional<bool> bigDrive;
+    std::string isoPath;
+    bool yes = false;
+    std::string logFile;
+    bool quiet = false;
+};
+
+// What the command line asks for besides a build.
+enum class CommandAction { Help, Version };
+
+// A usage error, in one line, ready for standard error.
+struct UsageError {
+    std::string message;
+};
+
+using ParsedCommand = std::variant<CommandOptions, CommandAction, UsageError>;
+
+// Reads the arguments after the program name. "--name value" and
+// "--name=value" both work; an option given twice that takes one value,
+// an unknown option, a missing value or a stray argument is a usage error.
+ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments);
+
+// The --help text.
+std::string commandHelp();
+
+} // namespace ornibe

@@ -1,0 +1,54 @@
+// ornibe-build: the wizard's build from the command line, without a screen.
+
+#include "app/Version.h"
+#include "cli/BuildCommand.h"
+#include "cli/CommandOptions.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int signal) {
+    stopSignal = signal;
+}
+
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    // Reads and writes in flight go on; the build looks at the flag.
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    ornibe::ParsedCommand parsed = ornibe::parseCommandOptions(arguments);
+    if (const auto* error = std::get_if<ornibe::UsageError>(&parsed)) {
+        std::fprintf(stderr, "ornibe-build: %s\n", error->message.c_str());
+        return ornibe::kExitRefused;
+    }
+    if (const auto* action = std::get_if<ornibe::CommandAction>(&parsed)) {
+        if (*action == ornibe::CommandAction::Help) {
+            std::fputs(ornibe::commandHelp().c_str(), stdout);
+        } else {
+            std::printf("ornibe-build %s\n", ornibe::kVersionText);
+        }
+        return 0;
+    }
+    catchStopSignals();
+    int status = ornibe::runBuildCommand(std::get<ornibe::CommandOptions>(parsed),
+                                         [] { return stopSignal != 0; });
+    if (stopSignal != 0) {
+        std::fprintf(stderr, "ornibe-build: stopped\n");
+    }
+    return status;
+}
