@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git dpkg-dev file
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev

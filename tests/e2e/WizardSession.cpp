@@ -48,6 +48,7 @@ public:
         return page_.copyProgress(bytesDone, bytesTotal, filesDone, filesTotal);
     }
     void copyProgressFinished() override { page_.copyProgressFinished(); }
+    bool stopRequested() override { return page_.stopRequested(); }
 
 private:
     BuildPage& page_;

@@ -1,0 +1,182 @@
+#include "support/CommandRun.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace ornibe::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+const std::string kProgram = ORNIBE_BUILD_PROGRAM;
+const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
+const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
+
+// Every entry below root with what it is: a file's bytes, a folder, or a
+// link's target, so that any change shows.
+std::map<std::string, std::string> snapshot(const std::string& root) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        std::string name = fs::relative(entry.path(), root).string();
+        if (entry.is_symlink()) {
+            entries[name] = "link:" + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_directory()) {
+            entries[name] = "folder";
+        } else {
+            entries[name] = slurp(entry.path().string());
+        }
+    }
+    return entries;
+}
+
+CommandResult build(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), kProgram);
+    return runCommand(arguments);
+}
+
+class CommandLineBuildTest : public ::testing::Test {
+protected:
+    void SetUp() override { fs::copy(kSampleTree, work, fs::copy_options::recursive); }
+
+    TempDir dir;
+    std::string work = dir / "xp";
+};
+
+TEST_F(CommandLineBuildTest, refusals_exit_2_with_one_line_and_leave_the_tree_as_it_was) {
+    dir.write("not-a-driver/README", "text");
+    dir.mkdir("empty");
+    const std::string source = dir / "cd";
+    fs::copy(kSampleTree, source, fs::copy_options::recursive);
+    auto before = snapshot(dir.path());
+
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"--work", work, "--bogus"}, "unknown option: --bogus"},
+        {{"--work"}, "--work needs a value"},
+        {{"--work", work, "--iso", "a.iso", "--iso", "b.iso"}, "--iso is given more than once"},
+        {{"--work", work, "--big-drive", "--no-big-drive"}, "exclude each other"},
+        {{"--iso", "a.iso"}, "--work DIR is required"},
+        {{"--work", work, "stray"}, "unexpected argument: stray"},
+        {{"--work", work, "--driver", dir / "missing.inf"}, "--driver: not a readable file"},
+        {{"--work", work, "--driver", dir / "not-a-driver"}, "--driver: not a readable file"},
+        {{"--work", work, "--source", dir / "nowhere"}, "--source: not a folder"},
+        // The wizard's own checks, with its texts.
+        {{"--work", dir / "empty"}, "この作業フォルダは使えません。"},
+        {{"--work", work, "--service-pack", dir / "sp.exe"}, "ファイルが見つかりませんでした。"},
+        // A question is answered no without --yes: the free space first.
+        {{"--work", work, "--source", source}, "作業フォルダに使える空き容量は"},
+    };
+    for (const Case& c : cases) {
+        CommandResult result = build(c.arguments);
+        EXPECT_EQ(result.exitCode, 2) << c.message;
+        EXPECT_THAT(result.output, HasSubstr(c.message));
+        EXPECT_THAT(result.output, ::testing::Not(HasSubstr("スタート！"))) << c.message;
+    }
+    EXPECT_EQ(snapshot(dir.path()), before);
+}
+
+TEST_F(CommandLineBuildTest, a_folder_source_is_copied_and_a_failing_step_exits_1) {
+    // A copy of a CD in a folder, built into a new work folder: the questions
+    // (free space, create the folder) are answered with --yes.
+    const std::string source = dir / "cd";
+    fs::rename(work, source);
+    const std::string target = dir / "new/xp";
+    CommandResult result = build({"--source", source, "--work", target, "--driver", kSampleDriver,
+                                  "--label", "ORNIBE_XP", "--iso", dir / "out.iso", "--yes"});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_THAT(result.output, HasSubstr("CD の内容を作業フォルダにコピーしています。。。完了"));
+    EXPECT_TRUE(result.output.ends_with("完成です！\n")) << result.output;
+    EXPECT_TRUE(fs::exists(target + "/I386/ORSCSI.SY_"));
+    EXPECT_TRUE(fs::exists(dir / "out.iso"));
+
+    // The image cannot be written into a folder that is not there: the
+    // build stops at that step with its failure line.
+    result = build({"--work", target, "--iso", dir / "missing/out.iso"});
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    EXPECT_THAT(result.output, HasSubstr("ISO イメージの作成に失敗しました"));
+    EXPECT_THAT(result.output, ::testing::Not(HasSubstr("完成です！")));
+}
+
+// Entries of a folder whose names begin with prefix.
+std::vector<std::string> entriesStartingWith(const std::string& folder, const std::string& prefix) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with(prefix)) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+TEST_F(CommandLineBuildTest, ctrl_c_during_the_image_stops_the_tool_and_leaves_no_partial_image) {
+    // A large file makes the image step last long enough to be caught.
+    {
+        std::ofstream big(work + "/BIG.DAT", std::ios::binary);
+        std::string block(1 << 20, 'x');
+        for (int i = 0; i < 768; ++i) {
+            block[size_t(i)] = char(i);
+            big.write(block.data(), std::streamsize(block.size()));
+        }
+    }
+    const std::string images = dir.mkdir("images");
+    const std::string log = dir / "build.log";
+    std::vector<std::string> arguments = {
+        kProgram, "--work", work, "--iso", images + "/out.iso", "--log", log, "--quiet"};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    // Ctrl+C once the image tool has begun to write its partial image.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool writing = false;
+    while (!writing && std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& name : entriesStartingWith(images, ".out.iso")) {
+            std::error_code error;
+            writing = writing || fs::file_size(images + "/" + name, error) > 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(writing) << "the image step was not seen writing";
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_TRUE(fs::is_empty(images)) << entriesStartingWith(images, "").front();
+    std::string text = slurp(log);
+    EXPECT_TRUE(
+        text.ends_with("\r\nISO イメージの作成に失敗しました\r\nビルドを中止しました。\r\n"))
+        << text;
+}
+
+} // namespace
+} // namespace ornibe::test
