@@ -8,11 +8,13 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 using namespace ornibe;
 using namespace ornibe::test;
@@ -300,4 +302,36 @@ TEST_F(ChildProcessRunnerTest, child_inherits_environment_and_current_folder) {
     ASSERT_EQ(chdir(saved), 0);
     ASSERT_TRUE(started);
     EXPECT_EQ(output, "probe value|" + folder);
+}
+
+TEST_F(ChildProcessRunnerTest, a_child_starts_in_its_folder_and_a_stop_ends_its_whole_group) {
+    // The child starts a helper of its own and both wait; the stop must end
+    // both, and the parent's current folder stays its own.
+    std::string folder = dir.mkdir("work");
+    tool("waits", "pwd > started\nsleep 60 &\necho $! > helper\nsleep 60\n");
+    char before[4096];
+    ASSERT_NE(getcwd(before, sizeof before), nullptr);
+
+    ChildProcessRunner runner("waits");
+    runner.setWorkingFolder(folder);
+    runner.setStopCheck([&] { return std::ifstream(folder + "/helper").good(); });
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(runner.run());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+
+    EXPECT_TRUE(runner.stopped());
+    EXPECT_EQ(runner.terminatingSignal(), SIGTERM);
+    EXPECT_EQ(slurp(folder + "/started"), folder + "\n");
+    int helper = 0;
+    ASSERT_TRUE(std::ifstream(folder + "/helper") >> helper);
+    // The helper is gone (or a zombie of init's, which kill still finds
+    // for a moment): give it that moment.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (::kill(helper, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_NE(::kill(helper, 0), 0) << "the child's helper still runs";
+    char after[4096];
+    ASSERT_NE(getcwd(after, sizeof after), nullptr);
+    EXPECT_STREQ(before, after);
 }
