@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
 #include <utility>
@@ -22,6 +23,13 @@ constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 // Files beyond this size are refused: offsets into the parsed text are 32
 // bits, and no setup file comes near it.
 constexpr std::size_t kMaxInputBytes = 512u << 20;
+
+// Windows setup refuses a file with a longer section name.
+constexpr std::size_t kMaxSectionName = 255;
+
+// A value taken from the Strings section is cut to this many characters
+// (512 with the terminating NUL on Windows 2000, XP and Server 2003).
+constexpr std::size_t kMaxStringValue = 511;
 
 // The same test as isCp932LeadByte, inline for the per-byte loops.
 constexpr bool leadByte(unsigned char c) {
@@ -98,18 +106,16 @@ constexpr std::array<bool, 256> kPlainBytes = [] {
     return plain;
 }();
 
+// A carriage return that is not followed by a line feed is white space:
+// only LF and CR LF end a line.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-bool isLineEnd(char c) {
-    return c == '\r' || c == '\n';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
 }
 
 // Turns the file's bytes into code page 932 text: a UTF-16LE or UTF-8 file
 // is recognised by its byte-order mark, anything else is taken as code page
 // 932 bytes. The end-of-file byte 0x1A ends the text, as it does for
-// Windows setup; NUL bytes carry no text and are dropped.
+// Windows setup; a NUL byte reads as a space.
 std::string decode(std::string_view bytes) {
     std::string text;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
@@ -123,8 +129,101 @@ std::string decode(std::string_view bytes) {
         text.assign(bytes);
     if (auto end = text.find('\x1A'); end != std::string::npos)
         text.resize(end);
-    std::erase(text, '\0');
+    std::replace(text.begin(), text.end(), '\0', ' ');
     return text;
+}
+
+// The folders of the DIRIDs that Windows XP and Server 2003 know, on a
+// system whose Windows folder is C:\WINDOWS on the boot and system drive
+// C:. A drive root keeps its backslash ("C:\"), as Windows gives it.
+std::optional<std::string> diridFolder(long dirid) {
+    const std::string windows(InfFile::windowsFolder);
+    const std::string allUsers = "C:\\Documents and Settings\\All Users";
+    switch (dirid) {
+    case 10: // Windows folder
+    case 25: // shared folder
+        return windows;
+    case 11: // system32
+        return windows + "\\system32";
+    case 12: // drivers
+        return windows + "\\system32\\drivers";
+    case 17: // INF
+        return windows + "\\inf";
+    case 18: // Help
+        return windows + "\\help";
+    case 20: // Fonts
+        return windows + "\\Fonts";
+    case 21: // viewers
+        return windows + "\\system32\\viewers";
+    case 23: // ICM colour profiles
+        return windows + "\\system32\\spool\\drivers\\color";
+    case 24: // root of the system drive
+    case 30: // root of the boot drive
+    case 54: // folder of the boot loader
+        return std::string("C:\\");
+    case 50: // 16-bit system folder
+        return windows + "\\system";
+    case 51: // spool
+        return windows + "\\system32\\spool";
+    case 52: // spool drivers
+        return windows + "\\system32\\spool\\drivers";
+    case 55: // print processors
+        return windows + "\\system32\\spool\\prtprocs";
+    case 16406: // shell folders of all users
+        return allUsers + "\\Start Menu";
+    case 16407:
+        return allUsers + "\\Start Menu\\Programs";
+    case 16408:
+        return allUsers + "\\Start Menu\\Programs\\Startup";
+    case 16409:
+        return allUsers + "\\Desktop";
+    case 16415:
+        return allUsers + "\\Favorites";
+    case 16419:
+        return allUsers + "\\Application Data";
+    case 16422: // Program Files
+        return std::string("C:\\Program Files");
+    case 16427: // Common Files
+        return std::string("C:\\Program Files\\Common Files");
+    case 16429:
+        return allUsers + "\\Templates";
+    case 16430:
+        return allUsers + "\\Documents";
+    default:
+        return std::nullopt;
+    }
+}
+
+// DIRID -1 and its synonym 65535 stand for an absolute path.
+bool isAbsoluteDirid(long dirid) {
+    return dirid == -1 || dirid == 65535;
+}
+
+std::optional<long> parseDirid(std::string_view text) {
+    long value = 0;
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    bool negative = !text.empty() && text.front() == '-';
+    if (negative)
+        text.remove_prefix(1);
+    if (text.empty() || text.size() > 9)
+        return std::nullopt;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+// The length of the longest prefix of text that holds at most count
+// characters, a double-byte character counting as one.
+std::size_t prefixOfCharacters(std::string_view text, std::size_t count) {
+    std::size_t i = 0;
+    for (std::size_t n = 0; i < text.size() && n < count; ++n)
+        i += leadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    return i;
 }
 
 } // namespace
@@ -161,8 +260,10 @@ public:
     Parser(std::string_view in, InfFile::Data& data) : in_(in), d_(data) {}
 
     // False when the text breaks a rule for which Windows setup refuses the
-    // whole file: a section header without its closing bracket, or a line
-    // before the first section header.
+    // whole file: a section header without its closing bracket, a section
+    // name longer than 255 characters, or text before the first section
+    // header. Lines holding only white space or a comment may stand before
+    // the first section.
     bool run() {
         d_.text.reserve(in_.size() + in_.size() / 8);
         while (pos_ < in_.size()) {
@@ -171,8 +272,8 @@ public:
             if (pos_ >= in_.size())
                 break;
             char c = in_[pos_];
-            if (isLineEnd(c)) {
-                skipLineEnd();
+            if (c == '\n') {
+                ++pos_;
             } else if (c == ';') {
                 skipToLineEnd();
             } else if (c == '[') {
@@ -190,16 +291,18 @@ public:
     }
 
 private:
-    void skipLineEnd() {
-        if (in_[pos_] == '\r' && pos_ + 1 < in_.size() && in_[pos_ + 1] == '\n')
-            pos_ += 2;
-        else
-            ++pos_;
+    bool lineEndAt(std::size_t i) const {
+        return in_[i] == '\n' || (in_[i] == '\r' && i + 1 < in_.size() && in_[i + 1] == '\n');
     }
 
+    // Moves past the LF or CR LF at pos_.
+    void skipLineEnd() { pos_ += in_[pos_] == '\r' ? 2 : 1; }
+
+    // Moves to the LF that ends the line, or to the end of the text.
     void skipToLineEnd() {
-        while (pos_ < in_.size() && !isLineEnd(in_[pos_]))
-            ++pos_;
+        const void* lf = std::memchr(in_.data() + pos_, '\n', in_.size() - pos_);
+        pos_ =
+            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - in_.data()) : in_.size();
     }
 
     Span append(std::string_view s) {
@@ -208,26 +311,26 @@ private:
         return span;
     }
 
+    // The name is everything between the brackets, blanks included, as
+    // written; text after the closing bracket is ignored.
     bool parseSectionHeader() {
         std::size_t start = ++pos_;
         std::size_t close = std::string_view::npos;
-        for (std::size_t i = start; i < in_.size() && !isLineEnd(in_[i]); ++i) {
+        std::size_t characters = 0;
+        for (std::size_t i = start; i < in_.size() && in_[i] != '\n'; ++i) {
             unsigned char c = static_cast<unsigned char>(in_[i]);
             if (c == ']') {
                 close = i;
                 break;
             }
+            ++characters;
             // A trail byte may be 0x5D; it is not a closing bracket.
-            if (leadByte(c) && i + 1 < in_.size() && !isLineEnd(in_[i + 1]))
+            if (leadByte(c) && i + 1 < in_.size() && in_[i + 1] != '\n')
                 ++i;
         }
-        if (close == std::string_view::npos)
+        if (close == std::string_view::npos || characters > kMaxSectionName)
             return false;
         std::string_view name = in_.substr(start, close - start);
-        while (!name.empty() && isBlank(name.front()))
-            name.remove_prefix(1);
-        while (!name.empty() && isBlank(name.back()))
-            name.remove_suffix(1);
         pos_ = close + 1;
         skipToLineEnd();
 
@@ -286,7 +389,6 @@ private:
 
         bool hasKey = false;
         bool commaAfterStart = false; // a comma since the line or the key began
-        bool quotedValue = false;
         bool content = false;
         bool inQuotes = false;
         std::vector<Span>& fields = d_.fields;
@@ -300,7 +402,7 @@ private:
 
         while (pos_ < in_.size()) {
             char c = in_[pos_];
-            if (isLineEnd(c))
+            if (lineEndAt(pos_))
                 break;
             if (inQuotes) {
                 if (c == '"') {
@@ -322,7 +424,6 @@ private:
             if (c == '"') {
                 inQuotes = true;
                 content = true;
-                quotedValue = true;
                 keep(f, static_cast<std::uint32_t>(d_.text.size()));
                 ++pos_;
             } else if (c == ';') {
@@ -340,14 +441,21 @@ private:
                 fields[keySlot] = endField(f);
                 percent_[keySlot] = f.percent;
                 beginField(f);
-                quotedValue = false;
                 ++pos_;
-            } else if (c == '\\' && continuesLine()) {
-                // A backslash that is the last thing on the line joins the
-                // next line to this one.
+            } else if (c == '\\' && continuesLine(pos_ + 1)) {
+                // A backslash that is the last thing on the line, blanks and
+                // a comment aside, joins the next line to this one; the
+                // blanks that begin the next line are dropped.
                 skipToLineEnd();
                 if (pos_ < in_.size())
-                    skipLineEnd();
+                    ++pos_;
+                while (pos_ < in_.size() && isBlank(in_[pos_]) && !lineEndAt(pos_))
+                    ++pos_;
+            } else if (c == '\\' && pos_ + 1 < in_.size() && in_[pos_ + 1] == '\\' &&
+                       continuesLine(pos_ + 2)) {
+                // Of two backslashes that end a line, the first is dropped
+                // and the second joins the lines.
+                ++pos_;
             } else if (isBlank(c)) {
                 if (f.firstKept != kNone)
                     d_.text.push_back(c);
@@ -367,12 +475,8 @@ private:
             d_.text.resize(f.start);
             return;
         }
-        // "key =" with nothing after it has no values.
-        bool noValues = hasKey && !commaAfterStart && !quotedValue && f.firstKept == kNone;
-        if (noValues)
-            d_.text.resize(f.start);
-        else
-            finishValue();
+        // "key =" with nothing after it has one empty value.
+        finishValue();
 
         Line line;
         line.firstField = keySlot;
@@ -388,11 +492,12 @@ private:
         d_.sections[current_].lines.push_back(line);
     }
 
-    bool continuesLine() const {
-        std::size_t i = pos_ + 1;
-        while (i < in_.size() && isBlank(in_[i]))
+    // Whether only blanks, or blanks and a comment, follow position i on
+    // its line.
+    bool continuesLine(std::size_t i) const {
+        while (i < in_.size() && isBlank(in_[i]) && !lineEndAt(i))
             ++i;
-        return i >= in_.size() || isLineEnd(in_[i]);
+        return i >= in_.size() || in_[i] == ';' || lineEndAt(i);
     }
 
     // Appends the character at pos_ and the run of plain bytes after it.
@@ -417,29 +522,39 @@ private:
         ++pos_;
         if (c == '%')
             f.percent = true;
-        else if (leadByte(c) && pos_ < in_.size() && !isLineEnd(in_[pos_]))
+        else if (leadByte(c) && pos_ < in_.size() && !lineEndAt(pos_))
             d_.text.push_back(in_[pos_++]);
         keep(f, from);
     }
 
-    // Replaces %strkey% tokens from [Strings.0411] (the Japanese locale of
-    // the systems served), falling back to [Strings] for keys it lacks, and
-    // "%%" by one percent sign. A token whose key is not defined stays as
-    // written. Replacement text is not searched again, so a key that refers
-    // to itself cannot loop. The total growth is bounded, so that a long
-    // string used many times cannot make reading worse than linear.
+    // Replaces %strkey% tokens from one Strings section, chosen as Windows
+    // chooses it for the Japanese locale of the systems served: the section
+    // of the exact language and sublanguage ([Strings.0411]), else that of
+    // the language with the neutral sublanguage ([Strings.0011]), else
+    // [Strings]. Keys of the other sections are not used. A value is cut
+    // to 511 characters. A token that names no key but a DIRID is replaced
+    // by that DIRID's folder; after a folder that ends in a backslash (a
+    // drive root), a backslash that follows the token is dropped. DIRID -1
+    // (absolute path) is replaced by nothing. "%%" becomes one percent
+    // sign. Any other token stays as written. Replacement text is not
+    // searched again, so a key that refers to itself cannot loop. The total
+    // growth is bounded, so that a long string used many times cannot make
+    // reading worse than linear.
     void substituteStrings() {
         std::unordered_map<std::string_view, Span, FoldHash, FoldEqual> table;
-        for (const char* name : {"Strings.0411", "Strings"}) {
-            auto it = byName_.find(foldSetupText(name));
+        for (const char* name : {"STRINGS.0411", "STRINGS.0011", "STRINGS"}) {
+            auto it = byName_.find(name);
             if (it == byName_.end())
                 continue;
             for (const Line& line : d_.sections[it->second].lines) {
                 if (!line.findable || line.valueCount == 0)
                     continue;
-                table.try_emplace(d_.view(d_.fields[line.firstField]),
-                                  d_.fields[line.firstField + 1]);
+                Span value = d_.fields[line.firstField + 1];
+                value.size =
+                    static_cast<std::uint32_t>(prefixOfCharacters(d_.view(value), kMaxStringValue));
+                table.try_emplace(d_.view(d_.fields[line.firstField]), value);
             }
+            break;
         }
 
         const std::size_t budget =
@@ -466,15 +581,21 @@ private:
                     out.append(raw.substr(open));
                     break;
                 }
-                if (close == open + 1) {
+                p = close + 1;
+                std::string_view name = raw.substr(open + 1, close - open - 1);
+                if (name.empty()) {
                     out.push_back('%');
-                } else if (auto hit = table.find(raw.substr(open + 1, close - open - 1));
-                           hit != table.end()) {
+                } else if (auto hit = table.find(name); hit != table.end()) {
                     out.append(d_.view(hit->second));
+                } else if (auto dirid = parseDirid(name); dirid && isAbsoluteDirid(*dirid)) {
+                    // nothing: the path that follows is absolute
+                } else if (auto folder = dirid ? diridFolder(*dirid) : std::nullopt) {
+                    out.append(*folder);
+                    if (folder->back() == '\\' && p < raw.size() && raw[p] == '\\')
+                        ++p;
                 } else {
                     out.append(raw.substr(open, close - open + 1));
                 }
-                p = close + 1;
             }
             if (d_.text.size() + replaced.size() + out.size() > budget)
                 continue;
@@ -526,67 +647,6 @@ private:
 } // namespace
 
 namespace {
-
-// The folders of the DIRIDs of Windows' documentation, on a system whose
-// Windows folder is C:\WINDOWS on the boot and system drive C:.
-std::optional<std::string> diridFolder(long dirid) {
-    const std::string windows(InfFile::windowsFolder);
-    switch (dirid) {
-    case 10: // Windows folder
-    case 25: // shared folder
-        return windows;
-    case 11: // system32
-        return windows + "\\system32";
-    case 12: // drivers
-        return windows + "\\system32\\drivers";
-    case 13: // driver store
-        return windows + "\\system32\\DriverStore\\FileRepository";
-    case 17: // INF
-        return windows + "\\inf";
-    case 18: // Help
-        return windows + "\\help";
-    case 20: // Fonts
-        return windows + "\\Fonts";
-    case 21: // viewers
-        return windows + "\\system32\\viewers";
-    case 23: // ICM colour profiles
-        return windows + "\\system32\\spool\\drivers\\color";
-    case 24: // root of the system drive
-    case 30: // root of the boot drive
-    case 54: // folder of the boot loader
-        return std::string("C:");
-    case 50: // 16-bit system folder
-        return windows + "\\system";
-    case 51: // spool
-        return windows + "\\system32\\spool";
-    case 52: // spool drivers
-        return windows + "\\system32\\spool\\drivers";
-    case 55: // print processors
-        return windows + "\\system32\\spool\\prtprocs";
-    case 16422: // Program Files
-        return std::string("C:\\Program Files");
-    case 16427: // Common Files
-        return std::string("C:\\Program Files\\Common Files");
-    default:
-        return std::nullopt;
-    }
-}
-
-std::optional<long> parseDirid(std::string_view text) {
-    long value = 0;
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    bool negative = !text.empty() && text.front() == '-';
-    if (negative)
-        text.remove_prefix(1);
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return negative ? -value : value;
-}
 
 const char* const kSignatures[] = {"$Windows NT$", "$Chicago$", "$Windows 95$"};
 
@@ -707,7 +767,7 @@ std::size_t InfFile::fieldCount(InfPosition position) const {
 
 std::optional<std::string> InfFile::stringField(InfPosition position, std::size_t index) const {
     const Line* line = data_ ? data_->line(position) : nullptr;
-    if (!line || index > line->valueCount)
+    if (!line || index > line->valueCount || (index == 0 && !line->findable))
         return std::nullopt;
     return std::string(data_->view(data_->fields[line->firstField + index]));
 }
@@ -743,11 +803,14 @@ std::optional<std::string> InfFile::targetPath(std::optional<std::string_view> s
         dirid = *id;
         subdir = stringField(*entry, 2).value_or("");
     }
-    if (dirid == -1) // an absolute path in place of the subfolder
+    if (isAbsoluteDirid(dirid)) // an absolute path in place of the subfolder
         return subdir.empty() ? std::nullopt : std::optional<std::string>(subdir);
     auto folder = diridFolder(dirid);
     if (!folder)
         return std::nullopt;
+    // The folder never ends in a backslash: a drive root is "C:".
+    if (folder->back() == '\\')
+        folder->pop_back();
     std::size_t skip = 0;
     while (skip < subdir.size() && subdir[skip] == '\\')
         ++skip;

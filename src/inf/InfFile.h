@@ -35,9 +35,10 @@ struct InfPosition {
 //
 // All text is code page 932 bytes as the file holds it (a UTF-16LE or UTF-8
 // file is converted to code page 932 when it is read), with enclosing
-// double quotes removed and %strkey% tokens replaced. Section names and
-// keys compare ignoring ASCII letter case. Sections of one name are merged
-// in file order.
+// double quotes removed, %strkey% tokens replaced from the Strings section
+// chosen for the Japanese locale and %dirid% tokens by their folders.
+// Section names and keys compare ignoring ASCII letter case. Sections of
+// one name are merged in file order.
 //
 // Every lookup is answered from an index built when the file is read, so
 // finding a section or a key costs constant time on average.
@@ -80,8 +81,10 @@ public:
 
     // The number of fields after the key; 0 for a position not in the file.
     std::size_t fieldCount(InfPosition position) const;
-    // Field 0 is the key (the empty text for a line without one), fields 1
-    // to fieldCount() the values. Nothing for a field past the last.
+    // Field 0 is the key, fields 1 to fieldCount() the values. Nothing for a
+    // field past the last, nor for field 0 of a line without a key (a line
+    // of several values and no "="; a line of one value has that value as
+    // its key).
     std::optional<std::string> stringField(InfPosition position, std::size_t index) const;
     // The values of the line joined by commas, without blanks; nothing for
     // a position not in the file.
@@ -90,8 +93,9 @@ public:
     // The absolute destination folder that DestinationDirs gives the
     // file-list section, or its DefaultDestDir when the section has no entry
     // there (system32 when neither exists, as Windows setup does). Without a
-    // section, the default destination. Nothing when the file is not open
-    // or the DIRID is not one this program knows.
+    // section, the default destination. DIRID -1 (or 65535) takes the
+    // subfolder as the absolute path. Nothing when the file is not open or
+    // the DIRID is not one Windows XP knows.
     std::optional<std::string> targetPath(std::optional<std::string_view> section) const;
 
     struct Data;

@@ -157,8 +157,12 @@ std::string InfReader::FindModelsSection(char versionCode) const {
     auto first = file_.findFirstLine("Manufacturer");
     if (!first)
         return std::string();
-    std::size_t count = file_.fieldCount(*first);
-    std::string models = GetField(*first, count >= 1 ? 1 : 0);
+    return ModelsSectionOf(*first, versionCode);
+}
+
+std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versionCode) const {
+    std::size_t count = file_.fieldCount(manufacturerLine);
+    std::string models = GetField(manufacturerLine, count >= 1 ? 1 : 0);
     if (versionCode == '0' || count <= 1)
         return models;
 
@@ -173,7 +177,7 @@ std::string InfReader::FindModelsSection(char versionCode) const {
     std::optional<std::tuple<unsigned, unsigned, int>> best;
     std::string bestText;
     for (std::size_t i = 2; i <= count; ++i) {
-        std::string text = GetField(*first, i);
+        std::string text = GetField(manufacturerLine, i);
         DecorationParts parts = splitDecoration(text);
         int architectureRank;
         if (equalsSetupNoCase(parts.architecture, "NTx86"))

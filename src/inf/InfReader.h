@@ -61,6 +61,9 @@ public:
     // The models section named by the first Manufacturer line, chosen among
     // its TargetOS decorations as XP and Server 2003 setup choose for x86.
     std::string FindModelsSection(char versionCode) const;
+    // The models section that one line of the Manufacturer section names,
+    // chosen the same way.
+    std::string ModelsSectionOf(InfPosition manufacturerLine, char versionCode) const;
     // Host path of the catalog file named in the Version section.
     std::string GetCatalogPath() const;
     // File name of the driver of the install section's first SCSI

@@ -70,9 +70,33 @@ TEST(InfFile, empty_fields_between_commas_count_and_read_empty) {
     EXPECT_FALSE(inf.stringField(*line, 5));
     EXPECT_EQ(inf.lineText(*line), "Disk,,,\\x86");
     EXPECT_EQ(inf.fieldCount(*inf.findFirstLine("S", "2")), 2u);
-    // A key with nothing after "=" has no value; an empty quoted value is one.
-    EXPECT_EQ(inf.fieldCount(*inf.findFirstLine("S", "none")), 0u);
     EXPECT_EQ(inf.fieldCount(*inf.findFirstLine("S", "quoted")), 1u);
+}
+
+TEST(InfFile, empty_values_and_lines_without_a_key_answer_as_setupapi) {
+    // SetupGetStringField gives field 0 only when the line has a key. A key
+    // followed by "=" and nothing has one empty value, like "key = """. A
+    // line of several values without "=", or one that starts with a comma,
+    // has no key; a line of one value is found under that value.
+    InfFile inf = parseInf("[S]\r\nnone =\r\n= only\r\na, b\r\n,c\r\n,\r\nsingle\r\n");
+    auto none = inf.findFirstLine("S", "none");
+    ASSERT_TRUE(none);
+    EXPECT_EQ(inf.fieldCount(*none), 1u);
+    EXPECT_EQ(inf.stringField(*none, 1), "");
+    EXPECT_EQ(inf.lineText(*none), "");
+    auto emptyKey = inf.findFirstLine("S", "");
+    ASSERT_TRUE(emptyKey);
+    EXPECT_EQ(inf.stringField(*emptyKey, 0), "");
+    EXPECT_EQ(inf.stringField(*emptyKey, 1), "only");
+    for (std::size_t i : {2u, 3u, 4u}) {
+        auto line = inf.lineByIndex("S", i);
+        ASSERT_TRUE(line);
+        EXPECT_FALSE(inf.stringField(*line, 0)) << i;
+        EXPECT_EQ(inf.fieldCount(*line), 2u) << i;
+    }
+    EXPECT_EQ(text(inf, "S", 3), ",c");
+    EXPECT_FALSE(inf.findFirstLine("S", "a"));
+    EXPECT_EQ(fieldOf(inf, "S", "SINGLE", 0), "single");
 }
 
 TEST(InfFile, line_without_equals_is_found_under_its_single_value) {
@@ -86,7 +110,7 @@ TEST(InfFile, line_without_equals_is_found_under_its_single_value) {
     EXPECT_FALSE(inf.findFirstLine("SetupData", "first"));
     auto two = inf.lineByIndex("SetupData", 1);
     ASSERT_TRUE(two);
-    EXPECT_EQ(inf.stringField(*two, 0), "");
+    EXPECT_FALSE(inf.stringField(*two, 0));
     EXPECT_EQ(inf.lineText(*two), "first,second");
 }
 
@@ -159,13 +183,44 @@ TEST(InfFile, empty_section_exists_with_no_lines) {
     EXPECT_EQ(inf.lineCount("Missing"), -1);
 }
 
-TEST(InfFile, string_keys_come_from_japanese_strings_section_then_strings) {
-    InfFile inf = parseInf("[S]\r\na = %Desc%\r\nb = %OnlyEnglish%, x%desc%y\r\n"
-                           "[Strings]\r\nDesc = \"English\"\r\nOnlyEnglish = fallback\r\n"
-                           "[Strings.0411]\r\ndesc = \"\x93\xfa\x96\x7b\x8c\xea\"\r\n");
-    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "\x93\xfa\x96\x7b\x8c\xea");
-    EXPECT_EQ(fieldOf(inf, "S", "b", 1), "fallback");
-    EXPECT_EQ(fieldOf(inf, "S", "b", 2), "x\x93\xfa\x96\x7b\x8c\xeay");
+TEST(InfFile, one_strings_section_is_chosen_for_the_japanese_locale_and_values_are_cut) {
+    // The INF Strings section page: Windows uses a single Strings section,
+    // the one of the exact language and sublanguage (0411), else the one of
+    // the language with the neutral sublanguage (0011), else [Strings]; keys
+    // of the other sections are not used. SetupGetStringField's remarks: a
+    // Strings value holds at most 512 characters with its NUL, the rest is
+    // cut without error (a double-byte character counts as one).
+    const std::string english = "[Strings]\r\nDesc = \"English\"\r\nOnlyEnglish = fallback\r\n";
+    const std::string japanese = "[Strings.0411]\r\ndesc = \"\x93\xfa\x96\x7b\x8c\xea\"\r\n";
+    const std::string neutral = "[strings.0011]\r\nDesc = neutral\r\nOnlyEnglish = n\r\n";
+    const std::string uses = "[S]\r\na = %Desc%\r\nb = %OnlyEnglish%, x%desc%y\r\n";
+    InfFile exact = parseInf(uses + english + neutral + japanese);
+    EXPECT_EQ(fieldOf(exact, "S", "a", 1), "\x93\xfa\x96\x7b\x8c\xea");
+    EXPECT_EQ(fieldOf(exact, "S", "b", 1), "%OnlyEnglish%");
+    EXPECT_EQ(fieldOf(exact, "S", "b", 2), "x\x93\xfa\x96\x7b\x8c\xeay");
+    InfFile language = parseInf(uses + english + neutral + "[Strings.0409]\r\nDesc = us\r\n");
+    EXPECT_EQ(fieldOf(language, "S", "a", 1), "neutral");
+    EXPECT_EQ(fieldOf(language, "S", "b", 1), "n");
+    InfFile plain = parseInf(uses + english + "[Strings.0407]\r\nDesc = de\r\n");
+    EXPECT_EQ(fieldOf(plain, "S", "a", 1), "English");
+    EXPECT_EQ(fieldOf(plain, "S", "b", 1), "fallback");
+
+    const std::string wide = "\x93\xfa"; // one double-byte character
+    InfFile cut = parseInf("[S]\r\nlong = <%Long%>\r\nkanji = %Kanji%\r\nfits = %Fits%\r\n"
+                           "[Strings]\r\nLong = \"" +
+                           std::string(600, 'x') + "\"\r\nKanji = " + std::string(1, 'k') +
+                           [&] {
+                               std::string s;
+                               for (int i = 0; i < 600; ++i)
+                                   s += wide;
+                               return s;
+                           }() +
+                           "\r\nFits = " + std::string(511, 'f') + "\r\n");
+    EXPECT_EQ(fieldOf(cut, "S", "long", 1), "<" + std::string(511, 'x') + ">");
+    std::string kanji = fieldOf(cut, "S", "kanji", 1);
+    EXPECT_EQ(kanji.size(), 1u + 2 * 510);
+    EXPECT_EQ(kanji.substr(kanji.size() - 2), wide);
+    EXPECT_EQ(fieldOf(cut, "S", "fits", 1), std::string(511, 'f'));
 }
 
 TEST(InfFile, string_keys_are_replaced_in_keys_and_line_text) {
@@ -195,15 +250,61 @@ TEST(InfFile, strings_section_value_keeps_its_commas) {
     EXPECT_EQ(fieldOf(inf, "S", "a", 1), "Adaptec, Inc.");
 }
 
-TEST(InfFile, backslash_at_line_end_continues_the_line) {
-    InfFile inf = parseInf("[S]\r\nCopyFiles = a, \\\r\n   b,\\  \r\n c\r\nnext = 1\r\n");
-    auto line = inf.findFirstLine("S", "CopyFiles");
-    ASSERT_TRUE(line);
-    EXPECT_EQ(inf.lineText(*line), "a,b,c");
-    EXPECT_EQ(inf.lineCount("S"), 2);
-    // Inside a value a backslash is text.
-    InfFile paths = parseInf("[S]\r\np = %12%\\drv.sys\r\n");
-    EXPECT_EQ(fieldOf(paths, "S", "p", 1), "%12%\\drv.sys");
+TEST(InfFile, backslash_at_line_end_joins_lines_as_windows_setup_does) {
+    // General Syntax Rules for INF Files: a backslash that ends a line,
+    // outside quotes, joins the next line; a comment may follow it. Of two
+    // backslashes at the end, the first is ignored and the second joins. A
+    // backslash inside quotes is text. Blanks before the backslash stay
+    // inside a value, blanks that begin the next line are dropped. A
+    // continued line that is a comment or empty ends the joined line.
+    InfFile inf = parseInf("[S]\r\n"
+                           "chain = a, \\\r\n   b,\\  \r\n c\r\n"
+                           "words = two \\\r\n    words\r\n"
+                           "quoted = \"SomeDirectory\\\"\\ ; comment\r\n,SomeFile\r\n"
+                           "doubled = SomeDirectory\\\\\r\n,SomeFile\r\n"
+                           "ends = \"path\\\"\r\n"
+                           "commented = a, \\\r\n; a comment line\r\n"
+                           "empty = x\\\r\n\r\n"
+                           "inner = a\\b\r\n"
+                           "last = 1 \\");
+    EXPECT_EQ(text(inf, "S", 0), "a,b,c");
+    EXPECT_EQ(fieldOf(inf, "S", "words", 1), "two words");
+    EXPECT_EQ(text(inf, "S", 2), "SomeDirectory\\,SomeFile");
+    EXPECT_EQ(text(inf, "S", 3), "SomeDirectory,SomeFile");
+    EXPECT_EQ(fieldOf(inf, "S", "ends", 1), "path\\");
+    EXPECT_EQ(text(inf, "S", 5), "a,");
+    EXPECT_EQ(fieldOf(inf, "S", "empty", 1), "x");
+    EXPECT_EQ(fieldOf(inf, "S", "inner", 1), "a\\b");
+    EXPECT_EQ(fieldOf(inf, "S", "last", 1), "1");
+    EXPECT_EQ(inf.lineCount("S"), 9);
+}
+
+TEST(InfFile, dirid_tokens_are_replaced_by_the_folders_of_windows_xp) {
+    // Using Dirids: %dirid% stands for the DIRID's folder in any field. On
+    // the virtual system the Windows folder is C:\WINDOWS on drive C:. The
+    // drive roots 24, 30 and 54 end in a backslash, so a backslash written
+    // after them is not doubled. DIRID -1 (and 65535) is an absolute path:
+    // the token stands for nothing. A number Windows XP does not know as a
+    // DIRID, like a key the Strings section lacks, stays as written. A key
+    // of the Strings section is taken before a DIRID of the same name.
+    InfFile inf = parseInf("[S]\r\n"
+                           "p = %10%,%11%\\x.dll,%12%\\drv.sys,%17%,%18%,%20%,%50%,%55%\r\n"
+                           "root = %24%\\Tools,%24%,%30%boot.ini,%54%\\\\ntldr\r\n"
+                           "abs = %-1%\\D:\\x,%65535%D:\\y\r\n"
+                           "unknown = %99%\\a,%13%,%32768%,%1x%\r\n"
+                           "shell = %16422%\\Vendor,%012%\r\n"
+                           "defined = %25%\r\n"
+                           "[Strings.0411]\r\n"
+                           "25 = shared\r\n");
+    EXPECT_EQ(text(inf, "S", 0), "C:\\WINDOWS,C:\\WINDOWS\\system32\\x.dll,"
+                                 "C:\\WINDOWS\\system32\\drivers\\drv.sys,C:\\WINDOWS\\inf,"
+                                 "C:\\WINDOWS\\help,C:\\WINDOWS\\Fonts,C:\\WINDOWS\\system,"
+                                 "C:\\WINDOWS\\system32\\spool\\prtprocs");
+    EXPECT_EQ(text(inf, "S", 1), "C:\\Tools,C:\\,C:\\boot.ini,C:\\\\ntldr");
+    EXPECT_EQ(text(inf, "S", 2), "\\D:\\x,D:\\y");
+    EXPECT_EQ(text(inf, "S", 3), "%99%\\a,%13%,%32768%,%1x%");
+    EXPECT_EQ(text(inf, "S", 4), "C:\\Program Files\\Vendor,C:\\WINDOWS\\system32\\drivers");
+    EXPECT_EQ(fieldOf(inf, "S", "defined", 1), "shared");
 }
 
 TEST(InfFile, trail_byte_0x5C_at_line_end_does_not_continue_the_line) {
@@ -213,8 +314,8 @@ TEST(InfFile, trail_byte_0x5C_at_line_end_does_not_continue_the_line) {
     EXPECT_EQ(fieldOf(inf, "S", "b", 1), "2");
 }
 
-TEST(InfFile, reads_crlf_lf_and_cr_line_ends) {
-    for (const char* end : {"\r\n", "\n", "\r"}) {
+TEST(InfFile, reads_crlf_and_lf_line_ends) {
+    for (const char* end : {"\r\n", "\n"}) {
         std::string e = end;
         InfFile inf = InfFile::parse("[Version]" + e + "Signature=$Chicago$" + e + "[S]" + e +
                                      "a=1" + e + e + "b=2" + e);
@@ -253,10 +354,47 @@ TEST(InfFile, opens_only_files_that_declare_a_windows_signature) {
     EXPECT_FALSE(InfFile::parse("[Version]\nSignature=\"$Windows 3.1$\"\n").isOpen());
     EXPECT_FALSE(InfFile::parse("[Strings]\na=b\n").isOpen());
     EXPECT_FALSE(InfFile::parse("").isOpen());
-    // Windows setup refuses a value line before the first section and a
-    // section header without its closing bracket.
-    EXPECT_FALSE(InfFile::parse("stray = 1\n" + kVersion).isOpen());
+    // Windows setup refuses a section header without its closing bracket.
     EXPECT_FALSE(InfFile::parse(kVersion + "[Broken\na=1\n").isOpen());
+}
+
+TEST(InfFile, characters_that_setupapi_reads_its_own_way) {
+    // A carriage return not followed by a line feed is white space, not a
+    // line break: a file with lone CRs for line ends is one line. A NUL
+    // byte inside a line reads as a space. Section names are taken as
+    // written between the brackets, blanks, quotes, backslashes and
+    // semicolons included (General Syntax Rules: a quoted reference matches
+    // the declaration exactly). A section name holds at most 255
+    // characters: a longer one makes the open fail (a double-byte
+    // character counts as one). Before the first section only blank lines,
+    // blanks and comments may stand; any other text makes the open fail.
+    InfFile inf = parseInf("[S]\r\na = x\ry\r\nb =\r 1 \r\r\nc = \"q\rr\"\r\n"
+                           "k" +
+                           std::string(1, '\0') + "ey = v" + std::string(1, '\0') +
+                           "1\r\n"
+                           "[ Spaced  Name ]\r\nd = 2\r\n[\";; odd\\name\"]\r\ne = 3\r\n");
+    ASSERT_TRUE(inf.isOpen());
+    EXPECT_EQ(fieldOf(inf, "S", "a", 1), "x\ry");
+    EXPECT_EQ(fieldOf(inf, "S", "b", 1), "1");
+    EXPECT_EQ(fieldOf(inf, "S", "c", 1), "q\rr");
+    EXPECT_EQ(fieldOf(inf, "S", "k ey", 1), "v 1");
+    EXPECT_EQ(fieldOf(inf, " spaced  name ", "d", 1), "2");
+    EXPECT_EQ(inf.lineCount("Spaced  Name"), -1);
+    EXPECT_EQ(fieldOf(inf, "\";; odd\\name\"", "e", 1), "3");
+    EXPECT_FALSE(InfFile::parse("[Version]\rSignature=$Chicago$\r[S]\ra=1\r").isOpen());
+
+    const std::string wide = "\x93\xfa";
+    std::string longest;
+    for (int i = 0; i < 255; ++i)
+        longest += i % 2 ? wide : "n";
+    EXPECT_EQ(parseInf("[" + longest + "]\r\na=1\r\n").lineCount(longest), 1);
+    EXPECT_FALSE(parseInf("[" + longest + "x]\r\na=1\r\n").isOpen());
+    EXPECT_FALSE(parseInf("[" + std::string(256, 'n') + "]\r\n").isOpen());
+
+    std::string before = std::string("  \t\r\r\n; comment\r\n") + '\0' + " \r\n\r\n";
+    EXPECT_TRUE(InfFile::parse(before + kVersion).isOpen());
+    EXPECT_FALSE(InfFile::parse("stray = 1\r\n" + kVersion).isOpen());
+    EXPECT_FALSE(InfFile::parse("text\r\n" + kVersion).isOpen());
 }
 
 TEST(InfFile, closing_bracket_as_trail_byte_does_not_end_section_name) {
@@ -300,9 +438,14 @@ TEST(InfFile, positions_outside_the_file_find_nothing) {
 }
 
 TEST(InfFile, target_path_follows_destination_dirs_and_the_dirid_table) {
+    // SetupGetTargetPath: the folder never ends in a backslash; DIRID -1
+    // and its synonym 65535 take the subfolder as the absolute path; a
+    // DIRID Windows XP does not know (13 came later) resolves to nothing.
     InfFile inf = parseInf("[DestinationDirs]\r\nDefaultDestDir = 12\r\nfiles = 11\r\n"
                            "infs = 17\r\nsub = 10, \\Web\\Wallpaper\r\nwin = 10\r\n"
-                           "odd = 99999\r\nabs = -1, D:\\Tools\r\nhex = 0xB\r\n");
+                           "odd = 99999\r\nabs = -1, D:\\Tools\r\nhex = 0xB\r\n"
+                           "synonym = 65535, E:\\Data\r\nroot = 24\r\nrootsub = 24, \\Tools\r\n"
+                           "store = 13\r\nnoabs = -1\r\n");
     EXPECT_EQ(inf.targetPath(std::nullopt), "C:\\WINDOWS\\system32\\drivers");
     EXPECT_EQ(inf.targetPath("FILES"), "C:\\WINDOWS\\system32");
     EXPECT_EQ(inf.targetPath("infs"), "C:\\WINDOWS\\inf");
@@ -311,6 +454,11 @@ TEST(InfFile, target_path_follows_destination_dirs_and_the_dirid_table) {
     EXPECT_EQ(inf.targetPath("abs"), "D:\\Tools");
     EXPECT_EQ(inf.targetPath("hex"), "C:\\WINDOWS\\system32");
     EXPECT_FALSE(inf.targetPath("odd"));
+    EXPECT_EQ(inf.targetPath("synonym"), "E:\\Data");
+    EXPECT_EQ(inf.targetPath("root"), "C:");
+    EXPECT_EQ(inf.targetPath("rootsub"), "C:\\Tools");
+    EXPECT_FALSE(inf.targetPath("store"));
+    EXPECT_FALSE(inf.targetPath("noabs"));
     // A section without an entry takes the default destination.
     EXPECT_EQ(inf.targetPath("unlisted"), "C:\\WINDOWS\\system32\\drivers");
 }

@@ -117,7 +117,22 @@ TEST_F(InfQuery, package_prints_one_tab_separated_entry_a_line_in_package_order)
                          folder +
                          "/more.inf\n"
                          "inf\t" +
-                         inf + "\n");
+                         inf +
+                         "\n"
+                         "models\tM\tModels\n");
+}
+
+TEST_F(InfQuery, package_ends_with_the_models_section_chosen_for_each_manufacturer) {
+    std::string inf = dir.write("m.inf", "[Version]\r\nSignature=$Windows NT$\r\n"
+                                         "[Manufacturer]\r\nA = ModelsA, NTx86.5.1, NT.6.0\r\n"
+                                         "B = ModelsB, NTamd64\r\nOnly\r\n");
+    EXPECT_EQ(query({inf, "package", "1"}).out, "inf\t" + inf +
+                                                    "\n"
+                                                    "models\tA\tModelsA.NTx86.5.1\n"
+                                                    "models\tB\tModelsB\n"
+                                                    "models\tOnly\tOnly\n");
+    EXPECT_EQ(query({inf, "package", "0"}).out,
+              "inf\t" + inf + "\nmodels\tA\tModelsA\nmodels\tB\tModelsB\nmodels\tOnly\tOnly\n");
 }
 
 TEST_F(InfQuery, usage_errors_exit_2_with_one_line_on_standard_error) {

@@ -14,13 +14,30 @@ namespace {
 
 const std::string kDrivers = std::string(ORNIBE_REAL_FIXTURES) + "/drivers";
 
-std::string package(const std::string& relative, char versionCode) {
+// What infquery package prints, in two parts: the package's entries, and
+// the "models" lines that follow them.
+struct Printed {
+    std::string package;
+    std::string models;
+};
+
+Printed query(const std::string& relative, char versionCode) {
     std::ostringstream out;
     std::ostringstream err;
     int status =
         runInfQuery({kDrivers + "/" + relative, "package", std::string(1, versionCode)}, out, err);
     EXPECT_EQ(status, 0) << err.str();
-    return out.str();
+    std::string text = out.str();
+    std::size_t models = text.starts_with("models\t") ? 0 : text.find("\nmodels\t");
+    if (models == std::string::npos)
+        return {text, ""};
+    if (models > 0)
+        ++models;
+    return {text.substr(0, models), text.substr(models)};
+}
+
+std::string package(const std::string& relative, char versionCode) {
+    return query(relative, versionCode).package;
 }
 
 std::string folder(const std::string& name) {
@@ -119,8 +136,10 @@ TEST(RealDriverInf, ibm_workstation_models_section_is_empty_on_xp) {
     // "IBM,NTx86.5.1.0x1" names an empty models section: XP reads no device,
     // Windows 2000 reads the undecorated [IBM] with its co-installer.
     std::string f = folder("ibm-ipsraidn");
-    EXPECT_EQ(package("ibm-ipsraidn/ipsraidn.inf", '1'),
-              "catalog\t" + f + "ipsraid2.cat\ninf\t" + f + "ipsraidn.inf\n");
+    Printed xp = query("ibm-ipsraidn/ipsraidn.inf", '1');
+    EXPECT_EQ(xp.package, "catalog\t" + f + "ipsraid2.cat\ninf\t" + f + "ipsraidn.inf\n");
+    EXPECT_EQ(xp.models, "models\tIBM Corporation\tIBM.NTx86.5.1.0x1\n");
+    EXPECT_EQ(query("ibm-ipsraidn/ipsraidn.inf", '0').models, "models\tIBM Corporation\tIBM\n");
     std::string w2k = package("ibm-ipsraidn/ipsraidn.inf", '0');
     EXPECT_NE(w2k.find("binary\tipsraidn.sys\n"), std::string::npos);
     EXPECT_NE(w2k.find("desc\tIBM ServeRAID 4H Controller\tipsraidn\n"), std::string::npos);

@@ -40,6 +40,15 @@ int answer(const std::optional<std::string>& text, std::ostream& out) {
     return 0;
 }
 
+// One line a manufacturer: its name and the models section chosen for the
+// version code.
+void printModels(const InfReader& reader, char versionCode, std::ostream& out) {
+    const InfFile& inf = reader.file();
+    for (auto line = inf.findFirstLine("Manufacturer"); line; line = inf.findNextLine(*line))
+        out << "models\t" << reader.GetField(*line, 0) << '\t'
+            << reader.ModelsSectionOf(*line, versionCode) << '\n';
+}
+
 void printPackage(const DriverPackage& package, std::ostream& out) {
     for (const std::string& path : package.catalogFiles())
         out << "catalog\t" << path << '\n';
@@ -109,6 +118,7 @@ int runInfQuery(const std::vector<std::string>& args, std::ostream& out, std::os
         DriverPackage package;
         reader.ReadDriverPackage(package, arg(0)[0]);
         printPackage(package, out);
+        printModels(reader, arg(0)[0], out);
         return 0;
     }
 
