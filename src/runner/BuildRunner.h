@@ -3,6 +3,7 @@
 #include "app/BuildSettings.h"
 #include "runner/BuildPage.h"
 #include "runner/ConfirmData.h"
+#include "sys/Failure.h"
 
 #include <string>
 #include <string_view>
@@ -43,8 +44,9 @@ private:
     bool bigDriveStage();
     bool makeIsoImage();
     // Runs a command line with its output in the log while the page stays
-    // alive; true when it started and ended with exit code 0.
-    bool runLogged(const std::string& commandLine);
+    // alive; a failure, with the start failure or the exit code, unless it
+    // started and ended with exit code 0.
+    Outcome runLogged(const std::string& commandLine);
     // The I386 folder of the work tree, in whatever letter case the tree has.
     std::string i386Folder() const;
 
