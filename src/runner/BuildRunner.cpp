@@ -173,9 +173,8 @@ bool BuildRunner::applyServicePack() {
     const std::string failed = "\r\nService Pack 適用に失敗しました\r\n";
     const std::string& installer = settings_.GetServicePackPath();
     if (!started) {
-        reportFailure(
-            failed +
-            Failure{"start", throughWine ? "wine" : installer, runner.startFailure()}.line());
+        // The start failure names the program itself.
+        reportFailure(failed + runner.startFailure());
         return false;
     }
     if (runner.exitCode() != 0) {
@@ -243,7 +242,8 @@ Outcome BuildRunner::runLogged(const std::string& commandLine) {
     std::vector<std::string> arguments = splitCommandLine(commandLine);
     std::string program = arguments.empty() ? std::string() : arguments.front();
     if (!started) {
-        return Failure{"start", program, runner.startFailure()};
+        // The start failure names the program itself.
+        return Failure{"start", {}, runner.startFailure()};
     }
     if (runner.exitCode() != 0) {
         return Failure{"run", program, "終了コード " + std::to_string(runner.exitCode())};
