@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config git dpkg-dev file
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   fonts-ipafont-gothic xvfb xauth
   libgcab-dev gcab cabextract python3
   libisofs-dev xorriso

@@ -2,6 +2,7 @@
 
 #include "app/CdDriveEntry.h"
 #include "app/PageCode.h"
+#include "runner/WineOutputFilter.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
@@ -10,7 +11,11 @@
 #include "sys/SearchPath.h"
 
 #include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace ornibe {
 namespace {
@@ -33,6 +38,39 @@ bool isWindowsProgram(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     char magic[2] = {};
     return in.read(magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+// Wine keeps its prefix in WINEPREFIX, or in ~/.wine by default; making it
+// takes 10 to 15 seconds the first time.
+std::string winePrefix() {
+    if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) {
+        return prefix;
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.wine";
+}
+
+// Every file under a folder with its size and time of last change, links
+// not followed: what tells whether a step changed anything there.
+using FolderStamp = std::map<std::string, std::pair<std::uintmax_t, std::int64_t>>;
+
+FolderStamp folderStamp(const std::string& folder) {
+    namespace fs = std::filesystem;
+    FolderStamp stamp;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code statError;
+        fs::file_status status = it->symlink_status(statError);
+        if (statError || !fs::is_regular_file(status)) {
+            continue;
+        }
+        std::uintmax_t size = it->file_size(statError);
+        auto time = it->last_write_time(statError);
+        stamp[it->path().string()] = {statError ? 0 : size,
+                                      statError ? 0 : time.time_since_epoch().count()};
+    }
+    return stamp;
 }
 
 } // namespace
@@ -111,8 +149,47 @@ bool BuildRunner::applyServicePack() {
     page_.log().append("Service Pack を適用しています。。。\r\n");
     CommandLine command = servicePackCommand();
     page_.log().append(command.shown + "\r\n");
-    if (!runLogged(command.run)) {
-        reportFailure("\r\nService Pack 適用に失敗しました");
+    const bool throughWine = command.run.starts_with("wine ");
+    if (throughWine && !existsAsFolder(winePrefix())) {
+        page_.log().append("Wine の初期設定をしています（初回は 10～15 秒かかります）。。。\r\n");
+    }
+
+    const std::string i386 = i386Folder();
+    const FolderStamp before = folderStamp(i386);
+    ChildProcessRunner runner(command.run);
+    runner.setStopCheck([this] { return page_.stopRequested(); });
+    WineOutputFilter filter;
+    bool started = runner.run(
+        [&](std::string_view text) {
+            page_.log().append(throughWine ? filter.feed(text) : std::string(text));
+        },
+        [this] { page_.processEvents(); });
+    page_.log().append(filter.finish());
+
+    const std::string failed = "\r\nService Pack 適用に失敗しました\r\n";
+    const std::string& installer = settings_.GetServicePackPath();
+    if (!started) {
+        // The start failure names the program itself.
+        reportFailure(failed + runner.startFailure());
+        return false;
+    }
+    if (runner.stopped()) {
+        reportFailure(failed + Failure{"run", installer, "中止しました"}.line());
+        return false;
+    }
+    if (runner.exitCode() != 0) {
+        reportFailure(
+            failed +
+            Failure{"run", installer, "終了コード " + std::to_string(runner.exitCode())}.line());
+        return false;
+    }
+    // A 32-bit installer under a Wine without its 32-bit part crashes and
+    // still ends with exit code 0; a Service Pack always changes I386.
+    if (folderStamp(i386) == before) {
+        reportFailure(failed + Failure{"run", i386,
+                                       "インストーラは終了コード 0 で終わりましたが、"
+                                       "この中のファイルは何も変わっていません。"}
+                                   .line());
         return false;
     }
     page_.log().append("完了\r\n\r\n");
@@ -150,15 +227,15 @@ bool BuildRunner::makeIsoImage() {
     }
     CommandLine command = cdImageCommand(findOnSearchPath("CDIMAGE.EXE"), bootFile);
     page_.log().append(command.shown + "\r\n");
-    if (!runLogged(command.run)) {
-        reportFailure("\r\nISO イメージの作成に失敗しました");
+    if (Outcome outcome = runLogged(command.run); !outcome) {
+        reportFailure("\r\nISO イメージの作成に失敗しました\r\n" + outcome.failure().line());
         return false;
     }
     page_.log().append("\r\n完了\r\n");
     return true;
 }
 
-bool BuildRunner::runLogged(const std::string& commandLine) {
+Outcome BuildRunner::runLogged(const std::string& commandLine) {
     // Tools run in the work folder, so that a relative image name is taken
     // from there, as it always was.
     ChildProcessRunner runner(commandLine);
@@ -166,7 +243,19 @@ bool BuildRunner::runLogged(const std::string& commandLine) {
     runner.setStopCheck([this] { return page_.stopRequested(); });
     bool started = runner.run([this](std::string_view text) { page_.log().append(text); },
                               [this] { page_.processEvents(); });
-    return started && !runner.stopped() && runner.exitCode() == 0;
+    std::vector<std::string> arguments = splitCommandLine(commandLine);
+    std::string program = arguments.empty() ? std::string() : arguments.front();
+    if (!started) {
+        // The start failure names the program itself.
+        return Failure{"start", {}, runner.startFailure()};
+    }
+    if (runner.stopped()) {
+        return Failure{"run", program, "中止しました"};
+    }
+    if (runner.exitCode() != 0) {
+        return Failure{"run", program, "終了コード " + std::to_string(runner.exitCode())};
+    }
+    return {};
 }
 
 bool BuildRunner::carryOn(bool stepSucceeded) {

@@ -3,6 +3,7 @@
 #include "app/BuildSettings.h"
 #include "runner/BuildPage.h"
 #include "runner/ConfirmData.h"
+#include "sys/Failure.h"
 
 #include <string>
 #include <string_view>
@@ -44,9 +45,10 @@ private:
     bool bigDriveStage();
     bool makeIsoImage();
     // Runs a command line in the work folder with its output in the log
-    // while the page stays alive; true when it started and ended with exit
-    // code 0. A stop asked for meanwhile ends the child.
-    bool runLogged(const std::string& commandLine);
+    // while the page stays alive; a failure, with the start failure or the
+    // exit code, unless it started and ended with exit code 0. A stop asked
+    // for meanwhile ends the child.
+    Outcome runLogged(const std::string& commandLine);
     // Whether the build goes on after a step: false when the step failed,
     // and false with a line in the log when the user asked to stop.
     bool carryOn(bool stepSucceeded);

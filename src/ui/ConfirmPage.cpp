@@ -16,8 +16,28 @@
 
 namespace ornibe {
 
+namespace {
+
+// The log asks for room for 76 characters by 26 lines, the size the page
+// opens at, but can shrink to a few lines on a small screen.
+class LogView : public QPlainTextEdit {
+public:
+    explicit LogView(QWidget* parent) : QPlainTextEdit(parent) {}
+
+    QSize sizeHint() const override {
+        QFontMetrics metrics(font());
+        return {metrics.averageCharWidth() * 76, metrics.height() * 26};
+    }
+    QSize minimumSizeHint() const override {
+        QFontMetrics metrics(font());
+        return {metrics.averageCharWidth() * 30, metrics.height() * 6};
+    }
+};
+
+} // namespace
+
 ConfirmPage::ConfirmPage(BuildSettings& settings, QWidget* parent)
-    : QDialog(parent), settings_(settings), view_(new QPlainTextEdit(this)), log_(*view_) {
+    : QDialog(parent), settings_(settings), view_(new LogView(this)), log_(*view_) {
     setObjectName(QStringLiteral("confirmPage"));
     setWindowTitle(QStringLiteral("作業内容の確認"));
     setWindowIcon(programIcon());
@@ -33,8 +53,6 @@ ConfirmPage::ConfirmPage(BuildSettings& settings, QWidget* parent)
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Read-only, but the text can still be selected and copied.
     view_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    QFontMetrics metrics(font());
-    view_->setMinimumSize(metrics.averageCharWidth() * 76, metrics.height() * 26);
 
     backButton_ = new QPushButton(QStringLiteral("< 戻る"), this);
     backButton_->setObjectName(QStringLiteral("backButton"));
@@ -185,12 +203,9 @@ void ConfirmPage::reject() {
 }
 
 void ConfirmPage::keyPressEvent(QKeyEvent* event) {
-    // Escape never closes a page.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
+    if (!handlePageKey(*this, *event)) {
+        QDialog::keyPressEvent(event);
     }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace ornibe

@@ -1,10 +1,16 @@
 #include "ui/PageLook.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTranslator>
 
 namespace ornibe {
 
@@ -59,6 +65,36 @@ QIcon programIcon() {
         icon.addPixmap(drawIcon(size));
     }
     return icon;
+}
+
+bool handlePageKey(QDialog& page, QKeyEvent& event) {
+    if (event.key() == Qt::Key_Escape) {
+        event.accept();
+        return true;
+    }
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
+        // The pages' buttons do not take Enter themselves (they are not
+        // auto-default, so that the default button's frame stays where the
+        // page puts it); the focused one is pressed here instead.
+        auto* button = qobject_cast<QPushButton*>(page.focusWidget());
+        if (button != nullptr && button->isEnabled() && button->isVisible()) {
+            event.accept();
+            button->click();
+            return true;
+        }
+    }
+    return false;
+}
+
+void loadJapaneseQtTexts() {
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QStringLiteral("qtbase_ja"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    } else {
+        delete translator;
+    }
 }
 
 } // namespace ornibe

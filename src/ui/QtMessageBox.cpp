@@ -1,6 +1,7 @@
 #include "ui/QtMessageBox.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -41,6 +42,15 @@ MessageAnswer QtMessageBox::show(const std::string& text, MessageStyle style) {
         break;
     }
     box.setDefaultButton(style.secondIsDefault && second ? second : first);
+    // A box with a short text is narrower than its title bar needs, and the
+    // window manager then shows "…" for the title: keep room for the
+    // program's name and the title bar's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) +
+                    box.fontMetrics().averageCharWidth() * 24;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
 
     bool firstChosen = box.clickedButton() == first;

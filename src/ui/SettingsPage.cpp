@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -33,6 +34,43 @@ QString runFileDialog(QFileDialog& dialog) {
         return {};
     }
     return dialog.selectedFiles().constFirst();
+}
+
+// A scroll area that asks for all the room its fields want, so the page
+// opens at its full size wherever the screen allows, and that can shrink
+// to a few lines.
+class FieldScrollArea : public QScrollArea {
+public:
+    explicit FieldScrollArea(QWidget* parent) : QScrollArea(parent) {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+    }
+
+    QSize sizeHint() const override {
+        QSize size = widget() != nullptr ? widget()->sizeHint() : QSize();
+        int frame = 2 * frameWidth();
+        return size + QSize(frame, frame);
+    }
+
+    QSize minimumSizeHint() const override {
+        int line = fontMetrics().height();
+        return {line * 12, line * 6};
+    }
+};
+
+// The folder a file dialog opens at for a field's text: the folder of the
+// path it holds (relative paths against base), or the nearest existing
+// folder above it; the empty text when the field is empty.
+QString startFolder(const QString& text, const std::string& base = {}) {
+    if (text.isEmpty()) {
+        return {};
+    }
+    std::string path = text.toStdString();
+    path = makeAbsolute(path.front() == '/' || base.empty() ? path : joinPath(base, path));
+    while (!path.empty() && path != "/" && !existsAsFolder(path)) {
+        path = folderPart(path);
+    }
+    return path.empty() ? QString() : QString::fromStdString(path);
 }
 
 QPushButton* makeButton(const QString& text, const char* name, QWidget* parent) {
@@ -155,13 +193,25 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget
     buttons->addWidget(nextButton_);
     buttons->addWidget(quitButton_);
 
+    // The fields scroll when the screen is too small for the page (a small
+    // screen, or a large scale factor); the buttons always stay in view.
+    // At full size the page looks as it would without the scroll area.
+    auto* fields = new QWidget;
+    fields->setObjectName(QStringLiteral("settingsFields"));
+    auto* fieldLayout = new QVBoxLayout(fields);
+    fieldLayout->setContentsMargins(0, 0, 0, 0);
+    fieldLayout->addLayout(driveRow);
+    fieldLayout->addWidget(spGroup);
+    fieldLayout->addWidget(drvGroup, 1);
+    fieldLayout->addWidget(bigGroup);
+    fieldLayout->addWidget(workGroup);
+    fieldLayout->addWidget(isoGroup);
+    auto* scroll = new FieldScrollArea(this);
+    scroll->setObjectName(QStringLiteral("settingsScrollArea"));
+    scroll->setWidget(fields);
+
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(driveRow);
-    layout->addWidget(spGroup);
-    layout->addWidget(drvGroup, 1);
-    layout->addWidget(bigGroup);
-    layout->addWidget(workGroup);
-    layout->addWidget(isoGroup);
+    layout->addWidget(scroll, 1);
     layout->addLayout(buttons);
 
     QWidget* order[] = {driveList_,     volumeLabel_, servicePack_,      servicePackButton_,
@@ -254,6 +304,9 @@ void SettingsPage::pickServicePack() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("exe"));
     dialog.setNameFilters({QStringLiteral("Service Pack ファイル (*.exe)")});
+    if (QString folder = startFolder(servicePack_->text()); !folder.isEmpty()) {
+        dialog.setDirectory(folder);
+    }
     QString path = runDialog_(dialog);
     if (!path.isEmpty()) {
         servicePack_->setText(path);
@@ -267,6 +320,13 @@ void SettingsPage::pickInf() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("inf"));
     dialog.setNameFilters({QStringLiteral("INF ファイル (*.inf)")});
+    QString current = infEdit_->text();
+    if (current.isEmpty() && infList_->count() > 0) {
+        current = infList_->item(infList_->count() - 1)->text();
+    }
+    if (QString folder = startFolder(current); !folder.isEmpty()) {
+        dialog.setDirectory(folder);
+    }
     QString path = runDialog_(dialog);
     if (!path.isEmpty()) {
         addDriverInfToList(path);
@@ -274,7 +334,8 @@ void SettingsPage::pickInf() {
 }
 
 void SettingsPage::browseWorkFolder() {
-    // Opens at the desktop whatever the field holds, and accepts folders
+    // Opens at the folder the field holds (or the nearest one above it
+    // that exists), at the desktop when it is empty, and accepts folders
     // only.
     QFileDialog dialog(this, QStringLiteral("フォルダを選択してください"));
     dialog.setObjectName(QStringLiteral("workFolderDialog"));
@@ -282,7 +343,10 @@ void SettingsPage::browseWorkFolder() {
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    dialog.setDirectory(QDir(desktop).exists() ? desktop : QDir::homePath());
+    QString folder = startFolder(workFolder_->text());
+    dialog.setDirectory(!folder.isEmpty()        ? folder
+                        : QDir(desktop).exists() ? desktop
+                                                 : QDir::homePath());
     QString path = runDialog_(dialog);
     if (!path.isEmpty()) {
         workFolder_->setText(path);
@@ -297,6 +361,11 @@ void SettingsPage::pickIsoPath() {
     dialog.setDefaultSuffix(QStringLiteral("iso"));
     dialog.setNameFilters(
         {QStringLiteral("ISO イメージファイル (*.iso)"), QStringLiteral("すべてのファイル (*)")});
+    // The image tool runs in the work folder: a relative name is there.
+    if (QString folder = startFolder(isoPath_->text(), workFolder_->text().toStdString());
+        !folder.isEmpty()) {
+        dialog.setDirectory(folder);
+    }
     QString path = runDialog_(dialog);
     if (!path.isEmpty()) {
         isoPath_->setText(path);
@@ -355,12 +424,9 @@ void SettingsPage::reject() {
 }
 
 void SettingsPage::keyPressEvent(QKeyEvent* event) {
-    // Escape never closes a page.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
+    if (!handlePageKey(*this, *event)) {
+        QDialog::keyPressEvent(event);
     }
-    QDialog::keyPressEvent(event);
 }
 
 int SettingsPage::selectedDrivePosition() const {

@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("ornibe"));
     QApplication::setWindowIcon(ornibe::programIcon());
     QApplication::setFont(ornibe::pageFont());
+    ornibe::loadJapaneseQtTexts();
 
     ornibe::QtMessageBox screenBox;
     ornibe::setMessageBoxFunction(

@@ -109,12 +109,15 @@ TEST_F(CommandLineBuildTest, a_folder_source_is_copied_and_a_failing_step_exits_
     EXPECT_TRUE(fs::exists(target + "/I386/ORSCSI.SY_"));
     EXPECT_TRUE(fs::exists(dir / "out.iso"));
 
-    // The image cannot be written into a folder that is not there: the
-    // build stops at that step with its failure line.
-    result = build({"--work", target, "--iso", dir / "missing/out.iso"});
+    // An image name that is a file of the tree (relative names are taken
+    // from the work folder) is never written over: the build stops at the
+    // image step with its failure line, and the file stays.
+    const std::string readme = slurp(target + "/README.TXT");
+    result = build({"--work", target, "--iso", "README.TXT"});
     EXPECT_EQ(result.exitCode, 1) << result.output;
     EXPECT_THAT(result.output, HasSubstr("ISO イメージの作成に失敗しました"));
     EXPECT_THAT(result.output, ::testing::Not(HasSubstr("完成です！")));
+    EXPECT_EQ(slurp(target + "/README.TXT"), readme);
 }
 
 // Entries of a folder whose names begin with prefix.

@@ -311,7 +311,7 @@ TEST_F(FaultTest, driver_inf_that_turned_into_a_folder_stops_the_staging_with_th
     EXPECT_TRUE(after == before);
 }
 
-TEST_F(FaultTest, file_that_is_no_inf_adds_nothing_beside_a_real_driver) {
+TEST_F(FaultTest, file_that_is_no_inf_is_refused_on_next_before_anything_changes) {
     const std::string work = dir / "work";
     ASSERT_TRUE(makeTree(work, "xp"));
     const auto before = readTree(work);
@@ -322,20 +322,21 @@ TEST_F(FaultTest, file_that_is_no_inf_adds_nothing_beside_a_real_driver) {
 
     WizardSession session;
     SettingsInput input{0, "", {notInf, dir / "drv/OrScsi.inf"}, false, work, ""};
-    session.buildOnce(input, {}, {MessageAnswer::Ok});
+    session.script.then(session.settingsPage(), [&] {
+        session.enter(input);
+        session.click(session.settingsPage(), "nextButton");
+        session.messages.answer(MessageAnswer::Ok);
+        session.click(session.settingsPage(), "quitButton");
+    });
+    session.app.run();
     EXPECT_EQ(session.script.failures, QStringList());
-    EXPECT_EQ(session.messages.texts(), std::vector<std::string>{"完成です！"});
-
-    Summary summary{
-        "Windows XP Professional CD", "読み込みしない", "", "", {kSampleDevice}, false, work, ""};
-    ASSERT_EQ(session.logs.size(), 1u);
-    EXPECT_EQ(visibleBytes(session.logs[0]),
-              visibleBytes(summary.text() + "\r\nスタート！\r\n\r\n" + kStagingLog + kPatchLog));
-    const auto finished = readTree(work);
-    EXPECT_EQ(visibleBytes(finished.at("I386/TXTSETUP.SIF")),
-              visibleBytes(withoutLastByte(before.at("I386/TXTSETUP.SIF")) +
-                           sampleTxtsetupBlocks(false) + "\r\n\x1A"));
-    EXPECT_EQ(finished.count("I386/NotAnInf.in_"), 0u);
+    EXPECT_EQ(session.messages.texts(),
+              (std::vector<std::string>{
+                  notInf + " はドライバの INF ファイルではありません。\n"
+                           "[Version] セクションに Windows の INF の Signature がありません。",
+                  "終了します。"}));
+    EXPECT_TRUE(session.logs.empty());
+    EXPECT_TRUE(readTree(work) == before);
 }
 
 TEST_F(FaultTest, txtsetup_without_its_marker_gets_the_driver_and_a_new_marker_once) {

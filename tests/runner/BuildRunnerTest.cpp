@@ -103,18 +103,35 @@ TEST_F(BuildRunnerTest, failing_service_pack_stops_before_the_attribute_step) {
                                          "\"" + installer + "\" -s:\"" + dir / "work" + "\""}));
     // The installer's own output follows, its standard error included.
     expectStoppedWith("\r\ninstalling -s:" + dir / "work" +
-                      "\noops\n\r\nService Pack 適用に失敗しました");
+                      "\noops\n\r\nService Pack 適用に失敗しました\r\n" + installer +
+                      ": 終了コード 1");
     EXPECT_FALSE(std::filesystem::exists(dir / "work/attrib-ran"));
 }
 
 TEST_F(BuildRunnerTest, service_pack_that_succeeds_logs_done) {
     settings.SetBigDrive(0);
+    dir.write("work/I386/SP3.CAT", "old");
     std::string installer = dir / "sp.sh";
-    writeScript(installer, "exit 0\n");
+    writeScript(installer, "echo new > \"" + dir / "work/I386/SP3.CAT" + "\"\n");
     settings.SetServicePackPath(installer);
     run();
     EXPECT_TRUE(page.logText().ends_with("\"\r\n完了\r\n\r\n")) << page.logText();
     EXPECT_TRUE(finishedAndQuit());
+}
+
+TEST_F(BuildRunnerTest, service_pack_that_ends_with_0_and_changes_nothing_in_i386_fails) {
+    settings.SetBigDrive(0);
+    dir.write("work/I386/TXTSETUP.SIF", "sif");
+    std::string installer = dir / "sp.sh";
+    // What a 32-bit installer does under a Wine without its 32-bit part:
+    // it crashes, and Wine still ends with 0.
+    writeScript(installer, "touch \"" + dir / "work/elsewhere" + "\"\nexit 0\n");
+    settings.SetServicePackPath(installer);
+    run();
+    expectStoppedWith("\r\nService Pack 適用に失敗しました\r\n" + dir / "work/I386" +
+                      ": インストーラは終了コード 0 で終わりましたが、"
+                      "この中のファイルは何も変わっていません。");
+    EXPECT_FALSE(std::filesystem::exists(dir / "work/attrib-ran"));
 }
 
 TEST_F(BuildRunnerTest, windows_installer_runs_through_wine_with_the_work_folder_on_drive_z) {
@@ -122,14 +139,30 @@ TEST_F(BuildRunnerTest, windows_installer_runs_through_wine_with_the_work_folder
     settings.SetWorkFolder(dir.mkdir("my work"));
     std::string installer = dir.write("WindowsXP-KB936929-SP3-x86-JPN.exe", "MZ\x90");
     settings.SetServicePackPath(installer);
-    writeScript(dir / "bin/wine", "printf '%s\\n' \"$@\" > \"" + dir / "wine-args" + "\"\n");
+    dir.write("my work/I386/TXTSETUP.SIF", "sif");
+    // Wine writes its debug lines and the note about a new prefix around
+    // what the installer writes.
+    writeScript(dir / "bin/wine",
+                "printf '%s\\n' \"$@\" > \"" + dir / "wine-args" +
+                    "\"\n"
+                    "echo \"wine: created the configuration directory '/p'\" >&2\n"
+                    "echo '0024:err:module:import_dll Library X not found' >&2\n"
+                    "echo 'fixme:ntdll:stub' >&2\n"
+                    "echo 'Extracting files'\n"
+                    "echo sp3 > \"" +
+                    dir / "my work/I386/SP3.CAT" + "\"\n");
     prependPath(dir / "bin");
+    setenv("WINEPREFIX", (dir / "no-prefix-yet").c_str(), 1);
     run();
+    unsetenv("WINEPREFIX");
     std::string zPath = "Z:" + dir.path() + "/my work";
     std::replace(zPath.begin(), zPath.end(), '/', '\\');
     EXPECT_EQ(slurp(dir / "wine-args"), installer + "\n-s:" + zPath + "\n");
-    EXPECT_TRUE(hasLinesInOrder(page.logText(),
-                                {"wine \"" + installer + "\" -s:\"" + zPath + "\"", "完了"}));
+    EXPECT_TRUE(page.logText().ends_with(
+        "wine \"" + installer + "\" -s:\"" + zPath +
+        "\"\r\nWine の初期設定をしています（初回は 10～15 秒かかります）。。。\r\n"
+        "Extracting files\n完了\r\n\r\n"))
+        << page.logText();
     EXPECT_TRUE(finishedAndQuit());
 }
 
@@ -138,7 +171,9 @@ TEST_F(BuildRunnerTest, windows_installer_without_wine_fails_with_the_service_pa
     settings.SetServicePackPath(dir.write("sp.exe", "MZ"));
     setenv("PATH", dir.mkdir("empty-path").c_str(), 1);
     run();
-    expectStoppedWith("\r\nService Pack 適用に失敗しました");
+    // The program is started as it is and cannot be; the reason follows.
+    expectStoppedWith("\r\nService Pack 適用に失敗しました\r\n" + dir / "sp.exe" +
+                      ": Permission denied");
 }
 
 TEST_F(BuildRunnerTest, cd_copy_fills_the_work_folder_behind_a_progress_window) {
@@ -212,10 +247,15 @@ TEST_F(BuildRunnerTest, missing_or_failing_image_tool_is_an_image_failure) {
     settings.SetIsoPath("a.iso");
     setenv("PATH", dir.mkdir("empty-path").c_str(), 1);
     run();
-    expectStoppedWith("\r\nISO イメージの作成に失敗しました");
+    EXPECT_TRUE(page.logText().find("\r\nISO イメージの作成に失敗しました\r\n") !=
+                std::string::npos)
+        << page.logText();
+    EXPECT_TRUE(page.logText().ends_with(": No such file or directory")) << page.logText();
 
     FakeBuildPage second;
     writeScript(dir / "tools/cdimage", "exit 3\n");
     BuildRunner(settings, data, second).runBuild();
-    EXPECT_TRUE(second.logText().ends_with("\r\nISO イメージの作成に失敗しました"));
+    EXPECT_TRUE(second.logText().ends_with("\r\nISO イメージの作成に失敗しました\r\n" +
+                                           dir / "tools/cdimage: 終了コード 3"))
+        << second.logText();
 }

@@ -63,6 +63,41 @@ private slots:
         QCOMPARE(code, 1);
     }
 
+    void enter_presses_the_focused_button_and_otherwise_the_default_one() {
+        Page p;
+        int runs = 0;
+        p.page.setHooks({{}, [&](BuildPage& build) {
+                             ++runs;
+                             build.setButtonEnabled(PageButton::Back, true);
+                         }});
+        int code = execDriven(p.page, [&] {
+            p.button("runButton")->setFocus();
+            QTest::keyClick(p.button("runButton"), Qt::Key_Return);
+            QCOMPARE(runs, 1);
+            QVERIFY(p.page.isVisible());
+            // On the log the default button, "< 戻る", takes Enter.
+            p.view()->setFocus();
+            QTest::keyClick(p.view(), Qt::Key_Enter, Qt::KeypadModifier);
+        });
+        QCOMPARE(code, 1);
+        QCOMPARE(runs, 1);
+    }
+
+    void page_fits_a_small_screen_and_opens_at_its_full_size() {
+        Page p;
+        execDriven(p.page, [&] {
+            // 1280x800 at scale factor 2 leaves 640x400 of room, a title
+            // bar and a panel included.
+            QSize least = p.page.minimumSizeHint();
+            QVERIFY2(least.width() <= 600 && least.height() <= 340,
+                     qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
+            QFontMetrics metrics(p.page.font());
+            QVERIFY(p.view()->width() >= metrics.averageCharWidth() * 76);
+            QVERIFY(p.view()->height() >= metrics.height() * 26);
+            p.page.done(1);
+        });
+    }
+
     void each_opening_starts_a_fresh_log_with_every_button_enabled() {
         Page p;
         p.page.setHooks({[&](BuildPage& build) {

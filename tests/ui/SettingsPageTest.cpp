@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace ornibe;
@@ -324,12 +326,104 @@ private slots:
         QVERIFY(seen[5].options.testFlag(QFileDialog::ShowDirsOnly));
     }
 
+    void enter_presses_the_focused_button_and_otherwise_next() {
+        Page p;
+        QStringList opened;
+        p.page.setDialogRunner([&](QFileDialog& dialog) {
+            opened << dialog.objectName();
+            return QString();
+        });
+        int code = execDriven(p.page, [&] {
+            p.edit("workFolderEdit")->setText(p.installedTree());
+            for (const char* name :
+                 {"servicePackButton", "infPickButton", "workFolderButton", "isoPathButton"}) {
+                p.button(name)->setFocus();
+                QTest::keyClick(p.button(name), Qt::Key_Return);
+            }
+            QCOMPARE(opened, (QStringList{"servicePackDialog", "infDialog", "workFolderDialog",
+                                          "isoDialog"}));
+            QVERIFY(p.messages.shown.empty());
+
+            // On "終了" Enter asks to quit, and nothing else happens.
+            p.button("quitButton")->setFocus();
+            p.messages.answer(MessageAnswer::Cancel);
+            QTest::keyClick(p.button("quitButton"), Qt::Key_Enter, Qt::KeypadModifier);
+            QCOMPARE(p.messages.texts(), std::vector<std::string>{"終了します。"});
+            QVERIFY(p.page.isVisible());
+
+            // In a field Enter presses the default button, "次へ >".
+            p.edit("volumeLabelEdit")->setFocus();
+            QTest::keyClick(p.edit("volumeLabelEdit"), Qt::Key_Return);
+        });
+        QCOMPARE(code, 2);
+    }
+
+    void page_fits_a_small_screen_and_opens_at_its_full_size() {
+        Page p;
+        execDriven(p.page, [&] {
+            auto* scroll = child<QScrollArea>(p.page, "settingsScrollArea");
+            // The page asks for its full size (the window system bounds it
+            // by the screen), and at that size nothing scrolls: the page
+            // looks as it would without the scroll area.
+            p.page.resize(p.page.sizeHint());
+            QTRY_COMPARE(p.page.size(), p.page.sizeHint());
+            QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible());
+            QTRY_VERIFY(!scroll->horizontalScrollBar()->isVisible());
+            QCOMPARE(scroll->viewport()->size(), scroll->widget()->size());
+
+            // 1280x800 at scale factor 2 leaves 640x400 of room, a title
+            // bar and a panel included; 1024x600 leaves more.
+            QSize least = p.page.minimumSizeHint();
+            QVERIFY2(least.width() <= 600 && least.height() <= 340,
+                     qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
+            p.page.resize(600, 340);
+            QTRY_COMPARE(p.page.size(), QSize(600, 340));
+            for (const char* name : {"nextButton", "quitButton"}) {
+                QRect shown(p.button(name)->mapTo(&p.page, QPoint(0, 0)), p.button(name)->size());
+                QVERIFY2(p.page.rect().contains(shown), name);
+            }
+            // The lower fields can be scrolled into view and used.
+            QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+            scroll->ensureWidgetVisible(p.edit("isoPathEdit"));
+            QRect iso(p.edit("isoPathEdit")->mapTo(scroll->viewport(), QPoint(0, 0)),
+                      p.edit("isoPathEdit")->size());
+            QVERIFY(scroll->viewport()->rect().intersects(iso));
+            p.quitWithOk();
+        });
+    }
+
+    void file_dialogs_open_at_the_folder_of_the_field() {
+        Page p;
+        std::string sp = p.dir.write("sp/WindowsXP-SP3.exe", "x");
+        p.dir.mkdir("work/out");
+        QStringList folders;
+        p.page.setDialogRunner([&](QFileDialog& dialog) {
+            folders << dialog.directory().absolutePath();
+            return QString();
+        });
+        execDriven(p.page, [&] {
+            p.edit("servicePackEdit")->setText(q(sp));
+            p.edit("infEdit")->setText(q(p.dir / "drv/missing/a.inf"));
+            p.edit("workFolderEdit")->setText(q(p.dir / "work"));
+            p.edit("isoPathEdit")->setText(QStringLiteral("out/x.iso"));
+            for (const char* name :
+                 {"servicePackButton", "infPickButton", "workFolderButton", "isoPathButton"}) {
+                QTest::mouseClick(p.button(name), Qt::LeftButton);
+            }
+            p.quitWithOk();
+        });
+        // A missing folder opens at the nearest one above it; a relative ISO
+        // name is in the work folder, where the image is made.
+        QCOMPARE(folders, (QStringList{q(p.dir / "sp"), q(p.dir.path()), q(p.dir / "work"),
+                                       q(p.dir / "work/out")}));
+    }
+
     void next_refuses_each_fault_in_turn_and_then_goes_on() {
         Page p;
         p.drives.drives = {{"/dev/sr0", "/media/u/XP", "WXP"}};
         p.settings.SetCdDriveIndex(5); // nothing left at that position
         std::string missingInf = p.dir / "drv/missing.inf";
-        std::string inf = p.dir.write("drv/a.inf", "");
+        std::string inf = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
         int code = execDriven(p.page, [&] {
             QCOMPARE(p.driveList()->currentIndex(), -1);
             QTest::keyClicks(p.edit("workFolderEdit"), q(p.dir / "work"));
@@ -356,7 +450,9 @@ private slots:
             p.infList()->setCurrentRow(1);
             QTest::mouseClick(p.button("infRemoveButton"), Qt::LeftButton);
             QTest::mouseClick(next, Qt::LeftButton);
-            QCOMPARE(p.messages.shown.back().text, std::string("この作業フォルダは使えません。"));
+            QCOMPARE(p.messages.shown.back().text, "この作業フォルダは使えません。\n" +
+                                                       p.dir / "work" +
+                                                       " というフォルダはありません。");
             QVERIFY(p.page.isVisible());
 
             p.installedTree();

@@ -64,8 +64,15 @@ private slots:
     void first_start_forward_back_shows_the_stored_values_then_quits() {
         Wizard w;
         w.drives.drives = {{"/dev/sr0", "/media/u/XP", "WXPFPP_JA"}};
-        std::string infA = w.dir.write("drv/A.INF", "");
-        std::string infB = w.dir.write("drv/sub/b.inf", "");
+        // Driver INFs that add a storage driver for every Windows version.
+        const std::string storageInf = "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
+                                       "[Manufacturer]\r\nM=Models\r\n"
+                                       "[Models]\r\nDevice=Inst,PCI\\VEN_1B2C&DEV_0001\r\n"
+                                       "[Inst.Services]\r\nAddService=Drv,2,Svc\r\n"
+                                       "[Svc]\r\nServiceBinary=%12%\\drv.sys\r\n"
+                                       "LoadOrderGroup=\"SCSI Miniport\"\r\n";
+        std::string infA = w.dir.write("drv/A.INF", storageInf);
+        std::string infB = w.dir.write("drv/sub/b.inf", storageInf);
         w.dir.mkdir("work");
 
         w.script.then(w.settings(), [&] {

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,6 +71,16 @@ protected:
     void useInstalledTree() {
         dir.write("work/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n\x1a");
         form.selected = 0;
+    }
+
+    // A driver INF that adds a storage driver for every Windows version.
+    std::string storageInf(std::string_view relative) {
+        return dir.write(relative, "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
+                                   "[Manufacturer]\r\nM=Models\r\n"
+                                   "[Models]\r\nDevice=Inst,PCI\\VEN_1B2C&DEV_0001\r\n"
+                                   "[Inst.Services]\r\nAddService=Drv,2,Svc\r\n"
+                                   "[Svc]\r\nServiceBinary=%12%\\drv.sys\r\n"
+                                   "LoadOrderGroup=\"SCSI Miniport\"\r\n");
     }
 
     // A form with a CD drive chosen whose disc has a label.
@@ -158,7 +171,7 @@ TEST_F(SettingsChecksTest, disc_with_empty_label_read_at_the_prompt_stores_empty
 
 TEST_F(SettingsChecksTest, service_pack_field_empty_relative_missing_and_folder) {
     useInstalledTree();
-    dir.write("sp/XPSP2.EXE", "MZ");
+    dir.write("sp/XPSP2.EXE", "installer");
     dir.mkdir("sp/folder.exe");
 
     EXPECT_TRUE(checks.OnOK(form));
@@ -189,8 +202,8 @@ TEST_F(SettingsChecksTest, service_pack_field_empty_relative_missing_and_folder)
 
 TEST_F(SettingsChecksTest, missing_second_inf_keeps_only_the_first_stored) {
     useInstalledTree();
-    std::string first = dir.write("drv/a.inf", "[Version]\r\n");
-    form.infs = {first, dir / "drv/missing.inf", dir.write("drv/c.inf", "")};
+    std::string first = storageInf("drv/a.inf");
+    form.infs = {first, dir / "drv/missing.inf", storageInf("drv/c.inf")};
     settings.AddDriverInf("/old/entry.inf");
 
     EXPECT_FALSE(checks.OnOK(form));
@@ -204,9 +217,9 @@ TEST_F(SettingsChecksTest, missing_second_inf_keeps_only_the_first_stored) {
 
 TEST_F(SettingsChecksTest, infs_naming_one_file_are_stored_once_in_first_position) {
     useInstalledTree();
-    std::string a = dir.write("drv/a.inf", "");
-    std::string b = dir.write("drv/B.INF", "");
-    dir.write("drv/b.inf", "");
+    std::string a = storageInf("drv/a.inf");
+    std::string b = storageInf("drv/B.INF");
+    storageInf("drv/b.inf");
     CurrentFolder here(dir / "drv");
     form.infs = {"a.inf", b, "../drv/./a.inf", "b.inf"};
 
@@ -238,7 +251,8 @@ TEST_F(SettingsChecksTest, no_cd_needs_the_setup_file_in_the_work_folder) {
     form.workFolder = dir / "work/";
     EXPECT_FALSE(checks.OnOK(form));
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "この作業フォルダは使えません。");
+    EXPECT_EQ(messages.shown[0].text,
+              "この作業フォルダは使えません。\n" + dir / "work/I386/TXTSETUP.SIF がありません。");
     EXPECT_EQ(messages.shown[0].style, kOk);
 
     // A folder in the setup file's place does not count.
@@ -359,7 +373,7 @@ TEST_F(SettingsChecksTest, drive_root_is_asked_about_as_a_drive_and_kept_whole) 
 }
 
 TEST_F(SettingsChecksTest, refusals_come_in_check_order_and_keep_earlier_values) {
-    dir.write("drv/a.inf", "");
+    storageInf("drv/a.inf");
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
     drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", "/media/u/CD", "LBL"}}};
     form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
@@ -384,6 +398,219 @@ TEST_F(SettingsChecksTest, refusals_come_in_check_order_and_keep_earlier_values)
     EXPECT_EQ(settings.GetDriverInf(0), dir / "drv/a.inf");
     EXPECT_EQ(settings.GetWorkFolder(), dir / "work");
     EXPECT_TRUE(messages.unexpected.empty());
+}
+
+// A tree in the work folder whose TXTSETUP.SIF names the CD of a version.
+void writeTree(const TempDir& dir, std::string_view cdName) {
+    dir.write("work/I386/TXTSETUP.SIF",
+              "[Version]\r\nSignature = \"$Windows NT$\"\r\n[SourceDisksNames]\r\n1 = \"" +
+                  std::string(cdName) + "\",cdrom.sp3,,\\i386\r\n\x1a");
+}
+
+const std::string kData = ORNIBE_TEST_DATA;
+const std::string kNoDriver =
+    " にはテキストモードセットアップで使えるストレージドライバがありません。\n";
+
+TEST_F(SettingsChecksTest, driver_infs_that_add_no_storage_driver_are_refused_with_the_reason) {
+    writeTree(dir, "Windows 2000 Professional CD");
+    const std::string notInf = kData + "/text_file_named_inf.inf";
+    const std::string display = kData + "/display_class_driver.inf";
+    const std::string xpOnly = kData + "/storage_driver_for_xp_only.inf";
+    const std::string sample = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
+    // A real driver INF whose driver files are not beside it.
+    const std::string filesMissing =
+        makeAbsolute(std::string(ORNIBE_REAL_FIXTURES) + "/drivers/intel-iastor/iaStor.inf");
+
+    form.infs = {sample, notInf};
+    EXPECT_FALSE(checks.OnOK(form));
+    // The driver before the refused one stays stored.
+    EXPECT_EQ(settings.GetDriverInf(0), sample);
+    EXPECT_EQ(settings.GetDriverInf(1), "");
+    form.infs = {display};
+    EXPECT_FALSE(checks.OnOK(form));
+    form.infs = {xpOnly};
+    EXPECT_FALSE(checks.OnOK(form));
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[0].text,
+              notInf + " はドライバの INF ファイルではありません。\n"
+                       "[Version] セクションに Windows の INF の Signature がありません。");
+    EXPECT_EQ(messages.shown[1].text, display + kNoDriver +
+                                          "読み込み順序グループ（LoadOrderGroup）が SCSI Miniport "
+                                          "のサービスがありません。（クラス: Display）");
+    EXPECT_EQ(messages.shown[2].text, xpOnly + kNoDriver + "Windows 2000 用のモデルがありません。");
+    // Refused before the work folder was taken.
+    EXPECT_EQ(settings.GetWorkFolder(), "");
+
+    // On an XP tree the real driver has models, but its driver file is not
+    // beside it.
+    writeTree(dir, "Windows XP Professional CD");
+    form.infs = {filesMissing};
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown.back().text, filesMissing + kNoDriver + folderPart(filesMissing) +
+                                              "/iaStor.sys が見つかりません。");
+    for (const auto& box : messages.shown) {
+        EXPECT_EQ(box.style, kOk);
+    }
+
+    // The XP-only driver passes for the version it is written for, and so
+    // does the sample driver.
+    form.infs = {sample, xpOnly};
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetDriverInf(1), xpOnly);
+
+    // Without a readable TXTSETUP.SIF a driver for any version passes, and
+    // a driver for none names no version.
+    std::remove((dir / "work/I386/TXTSETUP.SIF").c_str());
+    dir.write("cd/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n\x1a");
+    useLabelledCd();
+    drives.drives = {{"/dev/sr0", dir / "cd", "CD"}};
+    form.driveEntries = {"読み込みしない", dir / "cd" + " [ CD ]"};
+    form.infs = {xpOnly};
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
+    EXPECT_TRUE(checks.OnOK(form));
+    form.infs = {dir.write("drv/none.inf", "[Version]\r\nSignature=\"$Chicago$\"\r\n")};
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown.back().text,
+              dir / "drv/none.inf" + kNoDriver + "どの Windows 用のモデルもありません。");
+}
+
+// A Windows program with a PE header for the machine type.
+std::string writeProgram(const TempDir& dir, std::string_view name, std::uint16_t machine) {
+    std::string bytes(0x80, '\0');
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    bytes[0x3C] = 0x40;
+    bytes.replace(0x40, 4, std::string("PE\0\0", 4));
+    bytes[0x44] = static_cast<char>(machine & 0xFF);
+    bytes[0x45] = static_cast<char>(machine >> 8);
+    return dir.write(name, bytes);
+}
+
+// PATH replaced for one test, and put back.
+class SearchPathFor {
+public:
+    explicit SearchPathFor(const std::string& path) {
+        saved_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+        setenv("PATH", path.c_str(), 1);
+    }
+    ~SearchPathFor() { setenv("PATH", saved_.c_str(), 1); }
+
+private:
+    std::string saved_;
+};
+
+TEST_F(SettingsChecksTest, service_pack_that_cannot_run_here_is_refused_with_what_to_install) {
+    useInstalledTree();
+    const std::string x64 = writeProgram(dir, "sp/x64.exe", 0x8664);
+    const std::string x86 = writeProgram(dir, "sp/x86.exe", 0x014C);
+    const std::string dos = dir.write("sp/dos.exe", "MZ\x90");
+    const std::string cannotRun = " を実行できません。\n";
+    const std::string install = "sudo dpkg --add-architecture i386 && sudo apt-get update && "
+                                "sudo apt-get install wine wine32:i386";
+
+    SearchPathFor noWine(dir.mkdir("empty"));
+    form.servicePack = x64;
+    EXPECT_FALSE(checks.OnOK(form));
+    form.servicePack = dos;
+    EXPECT_FALSE(checks.OnOK(form));
+    form.servicePack = x86;
+    EXPECT_FALSE(checks.OnOK(form));
+    // A Wine with only its 64-bit loader.
+    test::writeScript(dir / "wine64only/bin/wine", "exit 0\n");
+    SearchPathFor wine64(dir / "wine64only/bin");
+    EXPECT_FALSE(checks.OnOK(form));
+
+    ASSERT_EQ(messages.shown.size(), 4u);
+    EXPECT_EQ(messages.shown[0].text,
+              x64 + cannotRun +
+                  "x86（32 ビット）用のプログラムではありません（マシン種別 0x8664）。");
+    EXPECT_EQ(messages.shown[1].text,
+              dos + cannotRun + "Windows のプログラム（PE 形式）ではありません。");
+    EXPECT_EQ(messages.shown[2].text, x86 + cannotRun +
+                                          "Windows のプログラムを実行するには Wine が必要です。\n"
+                                          "Debian では次のコマンドでインストールできます：\n" +
+                                          install);
+    EXPECT_EQ(messages.shown[3].text,
+              x86 + cannotRun + dir / "wine64only/bin/wine" +
+                  " は 64 ビットの Wine だけで、32 ビットのプログラムを実行できません。\n"
+                  "Debian では次のコマンドで 32 ビットの Wine を追加できます：\n" +
+                  install);
+    EXPECT_EQ(settings.GetServicePackPath(), "");
+    EXPECT_EQ(settings.GetWorkFolder(), "");
+
+    // With the 32-bit loader where Debian's wine32 puts it, the installer
+    // passes; so does an installer that is no Windows program.
+    dir.write("wine64only/lib/wine/wine", std::string("\x7F"
+                                                      "ELF\x01\x01\x01",
+                                                      7));
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetServicePackPath(), x86);
+    form.servicePack = dir.write("sp/install.sh", "#!/bin/sh\n");
+    EXPECT_TRUE(checks.OnOK(form));
+}
+
+TEST_F(SettingsChecksTest, image_settings_the_image_step_cannot_use_are_refused_before_any_change) {
+    useLabelledCd();
+    dir.mkdir("out");
+    const std::string label33(33, 'A');
+    form.workFolder = dir / "new/work";
+
+    form.volumeLabel = label33;
+    EXPECT_FALSE(checks.OnOK(form));
+    form.volumeLabel = "WXP_ラベル";
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetVolumeLabel(), "");
+    form.volumeLabel = std::string(32, 'A');
+    form.isoPath = dir / "missing/x.iso";
+    EXPECT_FALSE(checks.OnOK(form));
+    form.isoPath = dir / "out";
+    EXPECT_FALSE(checks.OnOK(form));
+    form.isoPath = "sub/x.iso";
+    EXPECT_FALSE(checks.OnOK(form));
+
+    EXPECT_EQ(messages.texts(),
+              (std::vector<std::string>{
+                  "ボリュームラベル「" + label33 +
+                      "」は使えません。\n32 文字までです（33 文字あります）。",
+                  "ボリュームラベル「WXP_ラベル」は使えません。\n「ラ」は使えない文字です。"
+                  "半角の英数字、空白と記号だけが使えます。",
+                  "ISO イメージ " + dir / "missing/x.iso" + " を作成できません。\n" +
+                      dir / "missing" + " というフォルダはありません。",
+                  "ISO イメージ " + dir / "out" +
+                      " を作成できません。\nフォルダの名前です。ISO "
+                      "イメージのファイル名を入力してください。",
+                  // The image step runs in the work folder.
+                  "ISO イメージ " + dir / "new/work/sub/x.iso" + " を作成できません。\n" +
+                      dir / "new/work/sub" + " というフォルダはありません。"}));
+    EXPECT_FALSE(existsAsFolder(dir / "new"));
+
+    // A name right in the work folder that is still to be made passes on to
+    // the question that makes it.
+    form.isoPath = "x.iso";
+    messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_EQ(settings.GetIsoPath(), "x.iso");
+    EXPECT_EQ(settings.GetVolumeLabel(), std::string(32, 'A'));
+}
+
+TEST_F(SettingsChecksTest, unusable_work_folder_says_why_on_its_second_line) {
+    const std::string first = "この作業フォルダは使えません。\n";
+    form.workFolder = dir / "absent";
+    EXPECT_FALSE(checks.OnOK(form));
+    dir.mkdir("empty");
+    form.workFolder = dir / "empty";
+    EXPECT_FALSE(checks.OnOK(form));
+    dir.write("home/~/I386/readme.txt", "");
+    CurrentFolder here(dir / "home");
+    form.workFolder = "~/";
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(
+        messages.texts(),
+        (std::vector<std::string>{
+            first + dir / "absent" + " というフォルダはありません。",
+            first + dir / "empty/I386/TXTSETUP.SIF がありません。",
+            first +
+                "「~」はホームフォルダの意味にはならず、その名前のフォルダとして扱われます。"}));
 }
 
 } // namespace

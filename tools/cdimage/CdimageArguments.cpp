@@ -1,18 +1,11 @@
 #include "CdimageArguments.h"
 
+#include "sys/VolumeLabel.h"
+
 namespace ornibe {
 
 bool isValidVolumeLabel(const std::string& label) {
-    if (label.size() > 32) {
-        return false;
-    }
-    for (char c : label) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte > 0x7E) {
-            return false;
-        }
-    }
-    return true;
+    return volumeLabelFits(label);
 }
 
 std::optional<CdimageArguments> parseCdimageArguments(const std::vector<std::string>& args,

@@ -1,11 +1,15 @@
 #include "ui/core/SettingsChecks.h"
 
 #include "app/CdDriveEntry.h"
+#include "runner/ConfirmData.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "ui/core/DriverInfCheck.h"
+#include "ui/core/ImageSettingsCheck.h"
+#include "ui/core/ServicePackCheck.h"
 
 namespace ornibe {
 
@@ -34,17 +38,28 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!ValidateCdDrive(form)) {
         return false;
     }
+    if (!CheckVolumeLabel(form.volumeLabelText())) {
+        return false;
+    }
     settings_.SetVolumeLabel(form.volumeLabelText());
 
     std::string servicePack = form.servicePackText();
-    if (!CheckFileExists(servicePack)) {
+    if (!CheckFileExists(servicePack) || !CheckServicePack(servicePack)) {
         return false;
     }
     settings_.SetServicePackPath(servicePack);
 
     settings_.ClearDriverInfs();
+    // The drivers are checked against the version of the tree that the
+    // build will patch: the CD's, or the one the work folder already holds.
+    char versionCode = ConfirmData::kVersionUnset;
+    if (!form.infEntries().empty()) {
+        versionCode = treeVersionCode(form.selectedDrivePosition() > 0
+                                          ? cdDriveEntryRoot(settings_.GetCdDriveEntry())
+                                          : makeAbsolute(form.workFolderText()));
+    }
     for (std::string inf : form.infEntries()) {
-        if (!CheckFileExists(inf)) {
+        if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode)) {
             return false;
         }
         settings_.AddDriverInf(inf);
@@ -52,7 +67,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
 
-    if (!ValidateWorkFolder(form)) {
+    // Before the work folder check, which may create the folder.
+    if (!CheckIsoPath(form) || !ValidateWorkFolder(form)) {
         return false;
     }
     settings_.SetIsoPath(form.isoPathText());
@@ -86,6 +102,34 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
     return true;
 }
 
+bool SettingsChecks::refuse(const Failure& failure) {
+    messages_.show(failure.what + "\n" + failure.reason, kOk);
+    return false;
+}
+
+bool SettingsChecks::CheckVolumeLabel(const std::string& label) {
+    Outcome outcome = checkVolumeLabel(label);
+    return outcome || refuse(outcome.failure());
+}
+
+bool SettingsChecks::CheckServicePack(const std::string& path) {
+    if (path.empty()) {
+        return true;
+    }
+    Outcome outcome = checkServicePack(path);
+    return outcome || refuse(outcome.failure());
+}
+
+bool SettingsChecks::CheckDriverInf(const std::string& path, char versionCode) {
+    Outcome outcome = checkDriverInf(path, versionCode);
+    return outcome || refuse(outcome.failure());
+}
+
+bool SettingsChecks::CheckIsoPath(const SettingsForm& form) {
+    Outcome outcome = checkIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
+    return outcome || refuse(outcome.failure());
+}
+
 bool SettingsChecks::CheckFileExists(std::string& path) {
     if (path.empty()) {
         return true;
@@ -109,7 +153,18 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
         // tree, whatever the letter case of its names.
         std::optional<std::string> sif = findNoCase(withSlash(path), "I386/TXTSETUP.SIF");
         if (!sif || !existsAsFile(*sif)) {
-            messages_.show("この作業フォルダは使えません。", kOk);
+            std::string reason;
+            const std::string typed = form.workFolderText();
+            if (typed.starts_with('~')) {
+                // The field takes a path literally; no shell expands it.
+                reason =
+                    "「~」はホームフォルダの意味にはならず、その名前のフォルダとして扱われます。";
+            } else if (!existsAsFolder(path)) {
+                reason = path + " というフォルダはありません。";
+            } else {
+                reason = withSlash(path) + "I386/TXTSETUP.SIF がありません。";
+            }
+            messages_.show("この作業フォルダは使えません。\n" + reason, kOk);
             return false;
         }
         settings_.SetWorkFolder(withSlash(path));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BuildSettings.h"
+#include "sys/Failure.h"
 #include "sys/MessageBox.h"
 #include "ui/core/DriveSource.h"
 #include "ui/core/SettingsForm.h"
@@ -35,10 +36,28 @@ public:
     // absolute in place and must name an existing file (never a folder).
     bool CheckFileExists(std::string& path);
 
-    // Checks, possibly creates, and stores the work folder.
+    // Checks, possibly creates, and stores the work folder. A refusal
+    // without a CD says on its second line why the folder cannot be used.
     bool ValidateWorkFolder(const SettingsForm& form);
 
+    // The checks that catch before anything changes what the build would
+    // fail on; each refusal is a message whose first line names the file or
+    // value and whose second line gives the reason.
+    // A label the image can hold.
+    bool CheckVolumeLabel(const std::string& label);
+    // A Service Pack installer (an existing file, or empty) that can run
+    // here.
+    bool CheckServicePack(const std::string& path);
+    // A driver INF (an existing file) that adds a text-mode storage driver
+    // for the version ('0', '1', '2', or unset).
+    bool CheckDriverInf(const std::string& path, char versionCode);
+    // An ISO file name that the image step can write.
+    bool CheckIsoPath(const SettingsForm& form);
+
 private:
+    // Shows a refusal: its first line, then its reason; always false.
+    bool refuse(const Failure& failure);
+
     BuildSettings& settings_;
     DriveSource& drives_;
     MessageBox& messages_;

@@ -1,0 +1,79 @@
+#include "sys/WindowsProgram.h"
+
+#include "sys/HostPath.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+namespace ornibe {
+namespace {
+
+std::string readHead(const std::string& path, std::streamoff offset, std::size_t count) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in || !in.seekg(offset)) {
+        return {};
+    }
+    std::string bytes(count, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
+std::uint32_t littleEndian(const std::string& bytes, std::size_t at, std::size_t width) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+        value |= std::uint32_t(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    }
+    return value;
+}
+
+std::string resolved(const std::string& path) {
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    return real ? std::string(real.get()) : path;
+}
+
+} // namespace
+
+bool startsWithMz(const std::string& path) {
+    return readHead(path, 0, 2) == "MZ";
+}
+
+std::optional<std::uint16_t> peMachineType(const std::string& path) {
+    std::string dos = readHead(path, 0, 0x40);
+    if (dos.size() < 0x40 || dos.compare(0, 2, "MZ") != 0) {
+        return std::nullopt;
+    }
+    std::uint32_t offset = littleEndian(dos, 0x3C, 4);
+    std::string pe = readHead(path, offset, 6);
+    if (pe.size() < 6 || pe.compare(0, 4, std::string("PE\0\0", 4)) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(littleEndian(pe, 4, 2));
+}
+
+bool isElf32(const std::string& path) {
+    // EI_CLASS, the fifth byte, is 1 for ELFCLASS32.
+    return readHead(path, 0, 5) == std::string("\x7F"
+                                               "ELF\x01");
+}
+
+std::string wine32Loader(const std::string& winePath) {
+    if (winePath.empty()) {
+        return {};
+    }
+    std::string wine = resolved(winePath);
+    if (isElf32(wine)) {
+        return wine;
+    }
+    std::string bin = folderPart(wine);
+    for (const std::string& candidate :
+         {joinPath(bin, "wine32"), joinPath(folderPart(bin), "lib/wine/wine")}) {
+        if (isElf32(resolved(candidate))) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+} // namespace ornibe

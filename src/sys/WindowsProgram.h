@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ornibe {
+
+// What a Windows program file is, read from its headers, and whether the
+// Wine found on this machine can run it.
+
+// IMAGE_FILE_MACHINE_I386: a 32-bit x86 program, as every Service Pack
+// installer of Windows 2000, XP and Server 2003 for x86 is.
+constexpr std::uint16_t kMachineI386 = 0x014C;
+
+// A file that begins with the two bytes "MZ" of a DOS or Windows program.
+bool startsWithMz(const std::string& path);
+
+// The Machine field of the file's PE header (the "PE\0\0" signature at the
+// offset that the DOS header gives at 0x3C); nothing when the file is not
+// a PE program.
+std::optional<std::uint16_t> peMachineType(const std::string& path);
+
+// An ELF file of the 32-bit class.
+bool isElf32(const std::string& path);
+
+// The loader that runs 32-bit Windows programs for the wine program at
+// winePath: winePath itself (links followed) when it is a 32-bit ELF
+// program, otherwise a 32-bit "wine" beside it or in the lib/wine folder
+// next to its bin folder (Debian's wine32 puts it in /usr/lib/wine). The
+// empty text when there is none: only the 64-bit Wine is installed, and a
+// 32-bit program crashes inside it.
+std::string wine32Loader(const std::string& winePath);
+
+} // namespace ornibe

@@ -1,0 +1,144 @@
+#include "ui/core/DriverInfCheck.h"
+
+#include "inf/DriverPackage.h"
+#include "inf/InfReader.h"
+#include "runner/ConfirmData.h"
+#include "runner/TargetDetection.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+#include "sys/TextEncoding.h"
+
+#include <vector>
+
+namespace ornibe {
+namespace {
+
+std::string windowsName(char versionCode) {
+    switch (versionCode) {
+    case '0':
+        return "Windows 2000";
+    case '1':
+        return "Windows XP";
+    case '2':
+        return "Windows Server 2003";
+    }
+    return "Windows";
+}
+
+// A file on the driver medium is there in any letter case, plain or in the
+// compressed form that staging takes when it is supplied (x.sy_ for x.sys).
+bool onMedium(const std::string& path) {
+    std::string folder = folderPart(path);
+    std::string name = fileName(path);
+    std::string compressed = name;
+    if (!compressed.empty()) {
+        compressed.back() = '_';
+    }
+    for (const std::string& candidate : {name, compressed}) {
+        std::optional<std::string> found = findNoCase(folder.empty() ? "." : folder, candidate);
+        if (found && existsAsFile(*found)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// How far a driver INF got for one version: the higher, the nearer to a
+// driver that text-mode setup can use.
+enum class Stage { NoModel, NoMiniport, MissingFile, Usable };
+
+struct VersionResult {
+    Stage stage = Stage::NoModel;
+    std::string missing;
+};
+
+VersionResult readFor(const InfReader& reader, char versionCode) {
+    DriverPackage package;
+    reader.ReadDriverPackage(package, versionCode);
+    if (package.descriptionToService().empty()) {
+        return {Stage::NoModel, {}};
+    }
+    if (package.serviceBinaries().size() == 0) {
+        return {Stage::NoMiniport, {}};
+    }
+    for (const auto& entry : package.fileToTargetDir()) {
+        if (!onMedium(entry.first)) {
+            return {Stage::MissingFile, entry.first};
+        }
+    }
+    for (const NoCaseTextList* list : {&package.infFiles(), &package.catalogFiles()}) {
+        for (const std::string& file : *list) {
+            if (!onMedium(file)) {
+                return {Stage::MissingFile, file};
+            }
+        }
+    }
+    return {Stage::Usable, {}};
+}
+
+} // namespace
+
+char treeVersionCode(const std::string& folder) {
+    std::string txtsetup =
+        findNoCase(folder, "I386/TXTSETUP.SIF").value_or(joinPath(folder, "I386/TXTSETUP.SIF"));
+    InfReader reader(txtsetup);
+    ConfirmData data;
+    detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1), data);
+    return data.versionCode;
+}
+
+Outcome checkDriverInf(const std::string& path, char versionCode) {
+    const std::string notAnInf = path + " はドライバの INF ファイルではありません。";
+    try {
+        readFile(path);
+    } catch (const FileError& error) {
+        return Failure{notAnInf, path, "読み込めません（" + error.reason() + "）。"};
+    }
+    InfReader reader(path);
+    if (!reader.file().isOpen()) {
+        return Failure{notAnInf, path,
+                       "[Version] セクションに Windows の INF の Signature がありません。"};
+    }
+
+    // Without a known version a driver for any of the three passes; the
+    // refusal then tells how far the best of them got.
+    bool known = versionCode == '0' || versionCode == '1' || versionCode == '2';
+    std::vector<char> versions =
+        known ? std::vector<char>{versionCode} : std::vector<char>{'1', '0', '2'};
+    VersionResult best;
+    for (char candidate : versions) {
+        VersionResult result = readFor(reader, candidate);
+        if (result.stage == Stage::Usable) {
+            return {};
+        }
+        if (candidate == versions.front() || result.stage > best.stage) {
+            best = result;
+        }
+    }
+
+    const std::string noDriver =
+        path + " にはテキストモードセットアップで使えるストレージドライバがありません。";
+    switch (best.stage) {
+    case Stage::NoModel:
+        return Failure{noDriver, path,
+                       known ? windowsName(versionCode) + " 用のモデルがありません。"
+                             : std::string("どの Windows 用のモデルもありません。")};
+    case Stage::NoMiniport: {
+        std::string reason = "読み込み順序グループ（LoadOrderGroup）が SCSI Miniport "
+                             "のサービスがありません。";
+        if (std::optional<InfPosition> line = reader.file().findFirstLine("Version", "Class")) {
+            reason += "（クラス: " + cp932ToUtf8(reader.GetField(*line, 1)) + "）";
+        }
+        return Failure{noDriver, path, reason};
+    }
+    case Stage::MissingFile:
+        return Failure{noDriver, path, best.missing + " が見つかりません。"};
+    case Stage::Usable:
+        break;
+    }
+    return {};
+}
+
+} // namespace ornibe

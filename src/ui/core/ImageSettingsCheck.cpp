@@ -1,0 +1,82 @@
+#include "ui/core/ImageSettingsCheck.h"
+
+#include "sys/FileError.h"
+#include "sys/HostPath.h"
+#include "sys/VolumeLabel.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace ornibe {
+namespace {
+
+// Characters as the user counts them: UTF-8 sequences count once.
+std::size_t characterCount(const std::string& text) {
+    std::size_t count = 0;
+    for (char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The whole UTF-8 character that begins at byte i.
+std::string characterAt(const std::string& text, std::size_t i) {
+    std::size_t end = i + 1;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        ++end;
+    }
+    return text.substr(i, end - i);
+}
+
+} // namespace
+
+Outcome checkVolumeLabel(const std::string& label) {
+    const std::string cannotUse = "ボリュームラベル「" + label + "」は使えません。";
+    if (std::optional<std::size_t> at = firstUnfitLabelByte(label)) {
+        return Failure{cannotUse,
+                       {},
+                       "「" + characterAt(label, *at) +
+                           "」は使えない文字です。半角の英数字、空白と記号だけが使えます。"};
+    }
+    if (label.size() > kVolumeLabelMaxLength) {
+        return Failure{cannotUse,
+                       {},
+                       std::to_string(kVolumeLabelMaxLength) + " 文字までです（" +
+                           std::to_string(characterCount(label)) + " 文字あります）。"};
+    }
+    return {};
+}
+
+Outcome checkIsoPath(const std::string& isoPath, const std::string& workFolder) {
+    if (isoPath.empty()) {
+        return {};
+    }
+    std::string path =
+        makeAbsolute(isoPath.front() == '/' ? isoPath : joinPath(workFolder, isoPath));
+    const std::string cannotWrite = "ISO イメージ " + path + " を作成できません。";
+    if (path.back() == '/' || existsAsFolder(path)) {
+        return Failure{cannotWrite, path,
+                       "フォルダの名前です。ISO イメージのファイル名を入力してください。"};
+    }
+    std::string folder = folderPart(path);
+    if (!existsAsFolder(folder)) {
+        std::string work = makeAbsolute(workFolder);
+        if (work.size() > 1 && work.back() == '/') {
+            work.pop_back();
+        }
+        if (folder == work) {
+            return {};
+        }
+        return Failure{cannotWrite, folder, folder + " というフォルダはありません。"};
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return Failure{cannotWrite, folder,
+                       folder + " に書き込めません（" + systemReason(errno) + "）。"};
+    }
+    return {};
+}
+
+} // namespace ornibe

@@ -1,0 +1,43 @@
+#include "ui/core/ServicePackCheck.h"
+
+#include "sys/SearchPath.h"
+#include "sys/WindowsProgram.h"
+
+#include <cstdio>
+
+namespace ornibe {
+
+Outcome checkServicePack(const std::string& path) {
+    if (!startsWithMz(path)) {
+        return {};
+    }
+    const std::string cannotRun = path + " を実行できません。";
+    std::optional<std::uint16_t> machine = peMachineType(path);
+    if (!machine) {
+        return Failure{cannotRun, path, "Windows のプログラム（PE 形式）ではありません。"};
+    }
+    if (*machine != kMachineI386) {
+        char code[8];
+        std::snprintf(code, sizeof code, "0x%04X", *machine);
+        return Failure{cannotRun, path,
+                       std::string("x86（32 ビット）用のプログラムではありません（マシン種別 ") +
+                           code + "）。"};
+    }
+    std::string wine = findProgram("wine");
+    if (wine.empty()) {
+        return Failure{cannotRun, path,
+                       "Windows のプログラムを実行するには Wine が必要です。\n"
+                       "Debian では次のコマンドでインストールできます：\n" +
+                           std::string(kWineInstallCommand)};
+    }
+    if (wine32Loader(wine).empty()) {
+        return Failure{cannotRun, path,
+                       wine +
+                           " は 64 ビットの Wine だけで、32 ビットのプログラムを実行できません。\n"
+                           "Debian では次のコマンドで 32 ビットの Wine を追加できます：\n" +
+                           std::string(kWineInstallCommand)};
+    }
+    return {};
+}
+
+} // namespace ornibe

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "sys/Failure.h"
+
+#include <string>
+
+namespace ornibe {
+
+// What Debian needs for a 32-bit Windows installer: the 32-bit Wine beside
+// the 64-bit one, from the i386 architecture.
+inline constexpr const char* kWineInstallCommand =
+    "sudo dpkg --add-architecture i386 && sudo apt-get update && "
+    "sudo apt-get install wine wine32:i386";
+
+// Whether the Service Pack installer at path (an existing file) can run
+// here. A file that is no Windows program is run as it is and passes. A
+// Windows program must be a 32-bit x86 PE program, and a Wine that runs
+// 32-bit programs must be on PATH. A refusal's what is the first line of
+// the message (it names the file), its reason the lines after it.
+Outcome checkServicePack(const std::string& path);
+
+} // namespace ornibe
