@@ -37,6 +37,9 @@ public:
 
 private:
     bool copyCd();
+    // Writes the source's El Torito boot image as BOOTSECT.BIN in the work
+    // folder's root, or logs why it cannot.
+    void copyBootImage(const std::string& root);
     bool applyServicePack();
     void clearReadOnly();
     bool driverStage();

@@ -1,0 +1,130 @@
+#include "media/ImageDevice.h"
+
+#include "sys/FileError.h"
+
+#include <fcntl.h>
+#include <linux/cdrom.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+namespace ornibe {
+
+namespace {
+
+constexpr std::uint64_t kSector = 2048;
+// Volume descriptors start at sector 16 of a session; a set longer than
+// this is not looked through.
+constexpr std::uint64_t kFirstDescriptor = 16;
+constexpr std::uint64_t kMaxDescriptors = 64;
+
+} // namespace
+
+ImageDevice::ImageDevice(const std::string& path) {
+    fd_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd_.valid()) {
+        int error = errno;
+        error_ = systemReason(error);
+        if (error == EACCES) {
+            error_ += " (読み取りの権限がありません)";
+        } else if (error == ENOMEDIUM) {
+            error_ = "ディスクが入っていません";
+        }
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd_.get(), &st) != 0) {
+        error_ = systemReason(errno);
+        return;
+    }
+    if (S_ISREG(st.st_mode)) {
+        regular_ = true;
+        size_ = static_cast<std::uint64_t>(st.st_size);
+    } else if (S_ISBLK(st.st_mode)) {
+        std::uint64_t bytes = 0;
+        if (::ioctl(fd_.get(), BLKGETSIZE64, &bytes) != 0) {
+            error_ = systemReason(errno);
+            return;
+        }
+        size_ = bytes;
+        // On a disc written in several sessions the last one holds the
+        // tree that is current; its start comes from the drive's table
+        // of contents. Other devices answer no, and the image starts at 0.
+        cdrom_multisession session{};
+        session.addr_format = CDROM_LBA;
+        if (::ioctl(fd_.get(), CDROMMULTISESSION, &session) == 0 && session.xa_flag != 0 &&
+            session.addr.lba > 0) {
+            sessionStart_ = static_cast<std::uint32_t>(session.addr.lba);
+        }
+    } else {
+        error_ = "ファイルでもデバイスでもありません";
+        return;
+    }
+    if (size_ == 0) {
+        error_ = "空のファイルです。ISO イメージではありません";
+    }
+}
+
+bool ImageDevice::readSector(std::uint64_t lba, unsigned char* sector) const {
+    if (!ok() || (lba + 1) * kSector > size_) {
+        return false;
+    }
+    std::uint64_t offset = lba * kSector;
+    size_t done = 0;
+    while (done < kSector) {
+        ssize_t n =
+            ::pread(fd_.get(), sector + done, kSector - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += size_t(n);
+    }
+    return true;
+}
+
+std::string ImageDevice::checkIso9660() const {
+    if (!ok()) {
+        return error_;
+    }
+    unsigned char sector[kSector];
+    bool udf = false;
+    bool any = false;
+    for (std::uint64_t i = 0; i < kMaxDescriptors; ++i) {
+        if (!readSector(sessionStart_ + kFirstDescriptor + i, sector)) {
+            break;
+        }
+        any = true;
+        std::string_view id(reinterpret_cast<const char*>(sector) + 1, 5);
+        if (id == "CD001") {
+            if (sector[0] == 1) {
+                return {};
+            }
+            if (sector[0] == 255) {
+                break;
+            }
+            continue;
+        }
+        if (id == "BEA01" || id == "NSR02" || id == "NSR03" || id == "TEA01") {
+            udf = true;
+            continue;
+        }
+        break;
+    }
+    if (udf) {
+        return "UDF だけのイメージです。ISO 9660 のファイルシステムがないので読めません";
+    }
+    if (!any) {
+        return "ISO イメージではありません (ファイルが短すぎます)";
+    }
+    return "ISO 9660 イメージではありません";
+}
+
+} // namespace ornibe
