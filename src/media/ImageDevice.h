@@ -34,6 +34,13 @@ public:
     // UDF, no image at all, cut short).
     std::string checkIso9660() const;
 
+    // The empty text when every folder of the ISO 9660 tree and of the
+    // Joliet tree lies inside the medium and no folder is reached twice;
+    // otherwise the first such fault. The trees are walked here, before any
+    // library follows them, because a folder that contains itself would
+    // otherwise be followed without end.
+    std::string checkDirectories() const;
+
 private:
     UniqueFd fd_;
     std::string error_;

@@ -561,6 +561,10 @@ IsoImageReader::IsoImageReader(const std::string& path) : path_(path) {
         error_ = why;
         return;
     }
+    if (std::string why = device.checkDirectories(); !why.empty()) {
+        error_ = why;
+        return;
+    }
 
     ImportResult windows = importTree(path, device.sessionStart(), true);
     if (windows.image == nullptr) {

@@ -37,6 +37,33 @@ std::map<std::string, std::string> filesBelow(const std::string& folder) {
     return files;
 }
 
+std::uint32_t le32(const std::string& bytes, size_t at) {
+    return std::uint32_t(std::uint8_t(bytes[at])) |
+           std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
+           std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 |
+           std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
+}
+
+// The image with the record of the root's subfolder name pointed back at
+// the root folder: a folder that contains itself.
+std::string withFolderLoop(std::string image, const std::string& name) {
+    size_t root = 16 * 2048 + 156;
+    std::uint32_t lba = le32(image, root + 2);
+    size_t at = size_t(lba) * 2048;
+    while (std::uint8_t(image[at]) != 0) {
+        size_t length = std::uint8_t(image[at]);
+        if (image.compare(at + 33, name.size(), name) == 0 &&
+            std::uint8_t(image[at + 32]) == name.size()) {
+            image.replace(at + 2, 4, image, root + 2, 4);
+            image.replace(at + 6, 4, image, root + 6, 4);
+            return image;
+        }
+        at += length;
+    }
+    ADD_FAILURE() << "no folder " << name;
+    return image;
+}
+
 bool folderIsEmpty(const std::string& folder) {
     return std::filesystem::is_empty(folder);
 }
@@ -102,6 +129,8 @@ TEST_F(IsoImageReaderTest, copies_the_tree_windows_sees_with_and_without_joliet)
 TEST_F(IsoImageReaderTest, bad_images_fail_with_the_reason_and_write_nothing) {
     ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "good.iso", {}));
     std::string good = slurp(dir / "good.iso");
+    ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "plain.iso", withoutJoliet()));
+    std::string plain = slurp(dir / "plain.iso");
 
     struct Case {
         std::string name;
@@ -118,6 +147,8 @@ TEST_F(IsoImageReaderTest, bad_images_fail_with_the_reason_and_write_nothing) {
         {"udf-only.iso", udf,
          "UDF だけのイメージです。ISO 9660 のファイルシステムがないので読めません"},
         // Cut after the folders: the large file's extent runs past the end.
+        {"folder-loop.iso", withFolderLoop(plain, "DOCS"),
+         "フォルダが自分自身かほかのフォルダを含んでいます (ループ)"},
         {"truncated.iso", good.substr(0, good.size() / 2),
          "ファイルがイメージの終わりを越えています"},
     };
