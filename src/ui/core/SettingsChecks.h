@@ -35,6 +35,11 @@ public:
     // absolute in place and must name an existing file (never a folder).
     bool CheckFileExists(std::string& path);
 
+    // With an ISO image to write: refuses when no boot image will be there
+    // (none in the work folder, none beside the tools, and a source that
+    // has none to give), saying what is missing and how to get it.
+    bool CheckBootImage();
+
     // Checks, possibly creates, and stores the work folder.
     bool ValidateWorkFolder(const SettingsForm& form);
 
