@@ -107,4 +107,3 @@ printf 'copy   ornibe: %.3f s   xorriso -extract: %.3f s   ratio %.3f (goal <= 1
   "$oc" "$tc" "$(echo "$oc / $tc" | bc -l)"
 printf 'build  ornibe: %.3f s   xorriso -extract + mkisofs: %.3f s   ratio %.3f (goal <= 1.0)\n' \
   "$ob" "$tb" "$(echo "$ob / $tb" | bc -l)"
-echo "boot image carried by the new image: $(xorriso -indev "$work/cd.iso" -report_el_torito plain 2> /dev/null | grep -c 'boot img') entry"
