@@ -44,7 +44,7 @@ std::optional<std::string> proposedVolumeLabel(int position, std::string_view en
         return std::nullopt;
     }
     std::optional<std::string> label = cdDriveEntryLabel(entry);
-    if (!label || label->empty()) {
+    if (!label || label->empty() || label->starts_with(kUnreadableDiscLabel)) {
         return std::nullopt;
     }
     return label;

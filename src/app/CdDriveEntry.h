@@ -12,6 +12,14 @@ inline constexpr std::string_view kNoCdEntry = "読み込みしない";
 // Stands in for the label of a drive in which no volume can be read.
 inline constexpr std::string_view kNoDiscLabel = "CD がありません";
 
+// Begins the label part of a drive whose disc the user may not read; the
+// reason follows in parentheses.
+inline constexpr std::string_view kUnreadableDiscLabel = "CD を読めません";
+// The last entries of the CD drive list: they open a file dialog for an
+// ISO image file, or a folder dialog for a folder that holds a CD's files.
+inline constexpr std::string_view kPickImageEntry = "ISO イメージファイル…";
+inline constexpr std::string_view kPickFolderEntry = "CD のファイルがあるフォルダ…";
+
 // root + " [ " + label + " ]", the text of a drive entry and the stored
 // form of the chosen drive.
 std::string makeCdDriveEntry(std::string_view root, std::string_view label);

@@ -4,6 +4,7 @@
 #include "cli/CommandLineForm.h"
 #include "cli/TerminalBuildPage.h"
 #include "cli/TerminalMessages.h"
+#include "media/IsoImageReader.h"
 #include "runner/ConfirmData.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -27,9 +28,13 @@ void printError(const std::string& text) {
 // What the wizard cannot be given: a source that is no folder, or a
 // driver INF that cannot be read. The checks on "次へ >" see the rest.
 bool argumentsUsable(const CommandOptions& options) {
-    if (options.source != "none" && !existsAsFolder(makeAbsolute(options.source))) {
-        printError("--source: not a folder that holds a CD's files: " + options.source);
-        return false;
+    if (options.source != "none") {
+        std::string source = makeAbsolute(options.source);
+        if (!existsAsFolder(source) && !isImageSource(source)) {
+            printError("--source: not a folder, an ISO image file or a disc device: " +
+                       options.source);
+            return false;
+        }
     }
     for (const std::string& inf : options.drivers) {
         std::string path = makeAbsolute(inf);

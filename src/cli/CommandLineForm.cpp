@@ -2,8 +2,10 @@
 
 #include "app/BuildSettings.h"
 #include "app/CdDriveEntry.h"
+#include "media/IsoImageReader.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
+#include "ui/core/SystemDriveSource.h"
 
 namespace ornibe {
 
@@ -14,9 +16,15 @@ CommandLineForm::CommandLineForm(const CommandOptions& options, DriveSource& dri
         if (root.size() > 1 && endsWithSlash(root)) {
             root.pop_back();
         }
-        // A mounted CD or image has a label; any other folder has none.
-        std::optional<CdDrive> drive = drives.readVolume(root);
-        sourceEntry_ = makeCdDriveEntry(root, drive && drive->label ? *drive->label : "");
+        // An image file or a disc read through its device has the label of
+        // its volume, as has a mounted CD or image; any other folder none.
+        std::string label;
+        if (isImageSource(root)) {
+            label = readIso9660Label(root).value_or("");
+        } else if (std::optional<CdDrive> drive = drives.readVolume(root); drive && drive->label) {
+            label = *drive->label;
+        }
+        sourceEntry_ = makeCdDriveEntry(root, label);
     }
     if (options.label) {
         label_ = *options.label;

@@ -122,8 +122,11 @@ wizard's settings page.
   --work DIR           作業フォルダ (work folder); required
   --source SOURCE      読込元のCDドライブ (where the Windows files come from):
                        "none" (the default, 読み込みしない) when DIR already
-                       holds the CD's files, or a folder that holds them
-                       (a mounted CD or image, or an unpacked copy)
+                       holds the CD's files; an ISO image file of the CD or
+                       a disc device (/dev/sr0), read in place; or a folder
+                       that holds the CD's files (a mounted CD or image, or
+                       an unpacked copy). The CD's boot image is taken from
+                       its El Torito catalog when it has one.
   --label TEXT         ボリュームラベル (volume label of the image); without it,
                        the source's own label when it has one
   --service-pack FILE  Service Pack ファイル (installer run in integration mode)

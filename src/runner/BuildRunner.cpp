@@ -3,6 +3,8 @@
 #include "app/CdDriveEntry.h"
 #include "app/PageCode.h"
 #include "runner/WineOutputFilter.h"
+#include "media/BootImage.h"
+#include "media/IsoImageReader.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
@@ -16,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
 namespace ornibe {
 namespace {
@@ -108,17 +111,25 @@ void BuildRunner::runBuild() {
 
 bool BuildRunner::copyCd() {
     page_.log().append("CD の内容を作業フォルダにコピーしています。。。");
+    std::string root = cdDriveEntryRoot(settings_.GetCdDriveEntry());
     std::atomic<bool> cancel{false};
+    auto onProgress = [&](const CopyProgress& progress) {
+        if (!page_.copyProgress(progress.bytesDone, progress.bytesTotal, progress.filesDone,
+                                progress.filesTotal)) {
+            cancel = true;
+        }
+    };
+    // An image file or a disc read through its device is copied from its
+    // own tree; a folder (a mounted volume, a copy of a CD) file by file.
+    std::optional<IsoImageReader> image;
     page_.copyProgressStarted();
-    CopyResult result = copyTree(
-        cdDriveEntryRoot(settings_.GetCdDriveEntry()), settings_.GetWorkFolder(),
-        [&](const CopyProgress& progress) {
-            if (!page_.copyProgress(progress.bytesDone, progress.bytesTotal, progress.filesDone,
-                                    progress.filesTotal)) {
-                cancel = true;
-            }
-        },
-        &cancel);
+    CopyResult result;
+    if (isImageSource(root)) {
+        image.emplace(root);
+        result = image->copyTo(settings_.GetWorkFolder(), onProgress, &cancel);
+    } else {
+        result = copyTree(root, settings_.GetWorkFolder(), onProgress, &cancel);
+    }
     page_.copyProgressFinished();
     if (!result) {
         std::string message = "\r\nコピーに失敗しました";
@@ -128,8 +139,34 @@ bool BuildRunner::copyCd() {
         reportFailure(message);
         return false;
     }
-    page_.log().append("完了\r\n\r\n");
+    page_.log().append("完了\r\n");
+    if (image) {
+        for (const std::string& entry : image->leftOut()) {
+            page_.log().append("コピーしなかったリンクなど：" + entry + "\r\n");
+        }
+    }
+    copyBootImage(root);
+    page_.log().append("\r\n");
     return true;
+}
+
+void BuildRunner::copyBootImage(const std::string& root) {
+    // A Windows CD carries its boot image only in its boot catalog; it is
+    // put where the image step looks first. Without one the build goes on
+    // with whatever boot file the work folder or the tools hold. A folder
+    // that is no mounted volume (a copy of a CD) has no catalog to read.
+    std::string source = bootSourceOf(root);
+    if (source.empty()) {
+        return;
+    }
+    std::string target = entryPathNoCase(settings_.GetWorkFolder(), "BOOTSECT.BIN");
+    std::string problem = writeBootImage(source, target);
+    if (problem.empty()) {
+        page_.log().append("ブートイメージ：" + source + " から BOOTSECT.BIN に書き出しました\r\n");
+    } else {
+        page_.log().append("ブートイメージ：" + source + " から取り出せません (" + problem +
+                           ")\r\n");
+    }
 }
 
 BuildRunner::CommandLine BuildRunner::servicePackCommand() const {

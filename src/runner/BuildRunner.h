@@ -38,6 +38,9 @@ public:
 
 private:
     bool copyCd();
+    // Writes the source's El Torito boot image as BOOTSECT.BIN in the work
+    // folder's root, or logs why it cannot.
+    void copyBootImage(const std::string& root);
     bool applyServicePack();
     // Always true: the attribute tool's result never stops the build.
     bool clearReadOnly();

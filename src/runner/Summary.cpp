@@ -2,10 +2,16 @@
 
 #include "app/CdDriveEntry.h"
 #include "inf/InfReader.h"
+#include "media/IsoImageReader.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
 
 namespace ornibe {
 namespace {
@@ -16,7 +22,35 @@ std::string orNone(const std::string& value, const char* none) {
     return value.empty() ? std::string(none) : value;
 }
 
+// The TXTSETUP.SIF of an image file or a disc read through its device,
+// read from the image into a private temporary file that is gone again
+// once it has been parsed. An image without one reads as an empty file.
+InfReader readImageSetupFile(const std::string& image) {
+    std::optional<std::string> bytes = IsoImageReader(image).readFile("I386/TXTSETUP.SIF");
+    if (!bytes) {
+        return InfReader();
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    std::string name =
+        joinPath(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", "ornibe-txtsetup-XXXXXX");
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        return InfReader();
+    }
+    bool written = ::write(fd, bytes->data(), bytes->size()) == ssize_t(bytes->size());
+    ::close(fd);
+    InfReader reader = written ? InfReader(name) : InfReader();
+    ::unlink(name.c_str());
+    return reader;
+}
+
 } // namespace
+
+InfReader openSourceSetupFile(const std::string& source) {
+    return isImageSource(source) ? readImageSetupFile(source)
+                                 : InfReader(findNoCase(source, "I386/TXTSETUP.SIF")
+                                                 .value_or(joinPath(source, "I386/TXTSETUP.SIF")));
+}
 
 std::string summarySourceFolder(const BuildSettings& settings) {
     if (settings.GetCdDriveIndex() != 0) {
@@ -29,10 +63,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     log.append("ターゲット：\r\n      ");
 
     // The tree's setup files name the CD in SourceDisksNames line 1.
-    std::string folder = summarySourceFolder(settings);
-    std::string txtsetup =
-        findNoCase(folder, "I386/TXTSETUP.SIF").value_or(joinPath(folder, "I386/TXTSETUP.SIF"));
-    InfReader reader(txtsetup);
+    InfReader reader = openSourceSetupFile(summarySourceFolder(settings));
     std::string cdName = reader.GetValue("SourceDisksNames", "", "1", 1);
     log.append(cp932ToUtf8(cdName));
     detectTarget(cdName, data);

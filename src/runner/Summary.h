@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BuildSettings.h"
+#include "inf/InfReader.h"
 #include "runner/ConfirmData.h"
 #include "runner/ProgressLog.h"
 
@@ -12,6 +13,10 @@ namespace ornibe {
 // root when a CD is to be read, otherwise the work folder, which already
 // holds the CD's files.
 std::string summarySourceFolder(const BuildSettings& settings);
+
+// The I386/TXTSETUP.SIF of a source: a folder that holds a CD's files, or
+// an image file or disc read in place. Not open when there is none.
+InfReader openSourceSetupFile(const std::string& source);
 
 // Writes the summary of the planned build into the log, detects the target
 // Windows version from the tree's TXTSETUP.SIF and reads every driver INF of

@@ -8,6 +8,7 @@
 #include "ui/PageLook.h"
 #include "ui/core/DriveListEntries.h"
 #include "ui/core/SettingsChecks.h"
+#include "ui/core/SystemDriveSource.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,6 +25,8 @@
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace ornibe {
 
@@ -234,7 +237,7 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget
 
     connect(driveList_, &DriveComboBox::aboutToDropDown, this,
             [this] { fillDriveList(driveList_->currentIndex()); });
-    connect(driveList_, &QComboBox::activated, this, &SettingsPage::proposeVolumeLabel);
+    connect(driveList_, &QComboBox::activated, this, &SettingsPage::driveChosen);
     connect(servicePackButton_, &QPushButton::clicked, this, &SettingsPage::pickServicePack);
     connect(infPickButton_, &QPushButton::clicked, this, &SettingsPage::pickInf);
     connect(infAddButton_, &QPushButton::clicked, this, &SettingsPage::addTypedInf);
@@ -257,7 +260,17 @@ int SettingsPage::exec() {
 }
 
 void SettingsPage::initPage() {
+    // An image or folder chosen before (the page is shown again after
+    // "< 戻る") keeps its entry.
+    std::string stored = settings_.GetCdDriveEntry();
+    std::vector<std::string> listed = driveListEntries(drives_);
+    if (settings_.GetCdDriveIndex() > 0 && !stored.empty() &&
+        std::find(listed.begin(), listed.end(), stored) == listed.end() &&
+        std::find(chosenSources_.begin(), chosenSources_.end(), stored) == chosenSources_.end()) {
+        chosenSources_.push_back(stored);
+    }
     fillDriveList(settings_.GetCdDriveIndex());
+    lastDrivePosition_ = driveList_->currentIndex();
     volumeLabel_->setText(QString::fromStdString(settings_.GetVolumeLabel()));
     servicePack_->setText(QString::fromStdString(settings_.GetServicePackPath()));
     infEdit_->clear();
@@ -281,9 +294,60 @@ void SettingsPage::fillDriveList(int position) {
     for (const std::string& entry : driveListEntries(drives_)) {
         driveList_->addItem(QString::fromStdString(entry));
     }
+    // Images and folders chosen as the source, then the entries that
+    // choose one.
+    for (const std::string& entry : chosenSources_) {
+        driveList_->addItem(QString::fromStdString(entry));
+    }
+    driveList_->addItem(QString::fromUtf8(kPickImageEntry.data(), kPickImageEntry.size()));
+    driveList_->addItem(QString::fromUtf8(kPickFolderEntry.data(), kPickFolderEntry.size()));
     // The selection follows the position, not the drive: a position past
     // the end leaves nothing selected.
-    driveList_->setCurrentIndex(position >= 0 && position < driveList_->count() ? position : -1);
+    driveList_->setCurrentIndex(position >= 0 && position < driveList_->count() - 2 ? position
+                                                                                    : -1);
+}
+
+void SettingsPage::driveChosen(int position) {
+    std::string text = driveList_->itemText(position).toStdString();
+    if (text != kPickImageEntry && text != kPickFolderEntry) {
+        lastDrivePosition_ = position;
+        proposeVolumeLabel(position);
+        return;
+    }
+    bool image = text == kPickImageEntry;
+    QFileDialog dialog(this, QStringLiteral("開く"));
+    dialog.setObjectName(image ? QStringLiteral("cdImageDialog")
+                               : QStringLiteral("cdFolderDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (image) {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters({QStringLiteral("ISO イメージファイル (*.iso)"),
+                               QStringLiteral("すべてのファイル (*)")});
+    } else {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    }
+    QString path = runDialog_(dialog);
+    if (path.isEmpty()) {
+        // Nothing chosen: the entry chosen before stays.
+        driveList_->setCurrentIndex(
+            lastDrivePosition_ < driveList_->count() - 2 ? lastDrivePosition_ : -1);
+        return;
+    }
+    // The image shows as a drive does: its path and its volume label. A
+    // file that is no ISO 9660 image shows without one; "次へ >" says why
+    // it cannot be read.
+    std::string root = path.toStdString();
+    std::string label = image ? readIso9660Label(root).value_or("") : "";
+    std::string entry = makeCdDriveEntry(root, label);
+    if (std::find(chosenSources_.begin(), chosenSources_.end(), entry) == chosenSources_.end()) {
+        chosenSources_.push_back(entry);
+    }
+    fillDriveList(-1);
+    int chosen = driveList_->findText(QString::fromStdString(entry));
+    driveList_->setCurrentIndex(chosen);
+    lastDrivePosition_ = chosen;
+    proposeVolumeLabel(chosen);
 }
 
 void SettingsPage::proposeVolumeLabel(int position) {
@@ -430,7 +494,9 @@ void SettingsPage::keyPressEvent(QKeyEvent* event) {
 }
 
 int SettingsPage::selectedDrivePosition() const {
-    return driveList_->currentIndex();
+    // The entries that open a dialog are no source themselves.
+    int position = driveList_->currentIndex();
+    return position >= driveList_->count() - 2 ? -1 : position;
 }
 
 std::string SettingsPage::driveEntryText(int position) const {

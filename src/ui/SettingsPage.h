@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QFileDialog;
@@ -56,6 +57,9 @@ protected:
 private:
     void initPage();
     void fillDriveList(int position);
+    // An entry of the CD drive list was chosen: the entries that choose an
+    // image file or a folder open their dialog and add what was chosen.
+    void driveChosen(int position);
     void proposeVolumeLabel(int position);
     void pickServicePack();
     void pickInf();
@@ -82,6 +86,9 @@ private:
     std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace_;
 
     DriveComboBox* driveList_;
+    // Images and folders chosen as the source, listed after the drives.
+    std::vector<std::string> chosenSources_;
+    int lastDrivePosition_ = -1;
     QLineEdit* volumeLabel_;
     QLineEdit* servicePack_;
     QPushButton* servicePackButton_;

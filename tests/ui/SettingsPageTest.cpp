@@ -2,6 +2,7 @@
 
 #include "PageDriver.h"
 #include "support/FakeDriveSource.h"
+#include "support/IsoFixtures.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
 
@@ -24,6 +25,8 @@ using ornibe::test::execDriven;
 
 namespace {
 
+const QString kPickImage = QStringLiteral("ISO イメージファイル…");
+const QString kPickFolder = QStringLiteral("CD のファイルがあるフォルダ…");
 const MessageStyle kQuitStyle{MessageButtons::OkCancel, MessageIcon::Information, true};
 
 // One page over fresh settings, fake drives and scripted message boxes.
@@ -83,7 +86,8 @@ private slots:
         int code = execDriven(p.page, [&] {
             QCOMPARE(p.page.windowTitle(), QStringLiteral("ornibe"));
             QCOMPARE(p.driveEntries(),
-                     (QStringList{"読み込みしない", "/dev/sr0 [ CD がありません ]"}));
+                     (QStringList{"読み込みしない", "/dev/sr0 [ CD がありません ]", kPickImage,
+                                  kPickFolder}));
             QCOMPARE(p.driveList()->currentIndex(), 0);
             QVERIFY(child<QCheckBox>(p.page, "bigDriveCheck")->isChecked());
             for (const char* name : {"volumeLabelEdit", "servicePackEdit", "infEdit",
@@ -189,8 +193,8 @@ private slots:
             p.drives.drives[0] = {"/dev/sr0", "/media/u/XP", "WXP"};
             p.driveList()->showPopup();
             QCOMPARE(p.drives.listCount, listed + 1);
-            QCOMPARE(p.driveEntries(),
-                     (QStringList{"読み込みしない", "/media/u/XP [ WXP ]", "/media/u/A [ A ]"}));
+            QCOMPARE(p.driveEntries(), (QStringList{"読み込みしない", "/media/u/XP [ WXP ]",
+                                                    "/media/u/A [ A ]", kPickImage, kPickFolder}));
             QCOMPARE(p.driveList()->currentIndex(), 2);
             p.driveList()->hidePopup();
 
@@ -226,6 +230,42 @@ private slots:
             QCOMPARE(label->text(), QStringLiteral("MINE"));
             p.quitWithOk();
         });
+    }
+
+    void iso_image_entry_opens_a_dialog_and_lists_the_image_as_a_drive() {
+        Page p;
+        p.drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
+        p.dir.write("cd/I386/TXTSETUP.SIF", "sif");
+        std::string image = p.dir / "xp.iso";
+        QVERIFY(test::makeIsoImage(p.dir / "cd", image, test::labelled("WXPFPP_JA")));
+        QStringList dialogs;
+        QString answer;
+        p.page.setDialogRunner([&](QFileDialog& dialog) {
+            dialogs << dialog.objectName();
+            return answer;
+        });
+        execDriven(p.page, [&] {
+            // Cancelled: the entry chosen before stays.
+            p.driveList()->setCurrentIndex(3);
+            emit p.driveList()->activated(3);
+            QCOMPARE(p.driveList()->currentIndex(), 0);
+
+            answer = QString::fromStdString(image);
+            p.driveList()->setCurrentIndex(2);
+            emit p.driveList()->activated(2);
+            QString entry = QString::fromStdString(image + " [ WXPFPP_JA ]");
+            QCOMPARE(p.driveEntries(),
+                     (QStringList{"読み込みしない", "/dev/sr0 [ CD がありません ]", entry,
+                                  kPickImage, kPickFolder}));
+            QCOMPARE(p.driveList()->currentIndex(), 2);
+            QCOMPARE(p.edit("volumeLabelEdit")->text(), QStringLiteral("WXPFPP_JA"));
+            // Listed again when the list drops down.
+            p.driveList()->showPopup();
+            QCOMPARE(p.driveList()->currentText(), entry);
+            p.driveList()->hidePopup();
+            p.quitWithOk();
+        });
+        QCOMPARE(dialogs, (QStringList{"cdFolderDialog", "cdImageDialog"}));
     }
 
     void inf_list_adds_typed_text_once_and_removes_the_selection() {

@@ -63,7 +63,9 @@ class WizardAppTest : public QObject {
 private slots:
     void first_start_forward_back_shows_the_stored_values_then_quits() {
         Wizard w;
-        w.drives.drives = {{"/dev/sr0", "/media/u/XP", "WXPFPP_JA"}};
+        // The CD carries its boot sector file, so the image can boot.
+        w.dir.write("cd/BOOTSECT.BIN", "boot");
+        w.drives.drives = {{"/dev/sr0", w.dir / "cd", "WXPFPP_JA"}};
         // Driver INFs that add a storage driver for every Windows version.
         const std::string storageInf = "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
                                        "[Manufacturer]\r\nM=Models\r\n"

@@ -1,6 +1,8 @@
 #include "ui/core/SettingsChecks.h"
 
+#include "app/CdDriveEntry.h"
 #include "support/FakeDriveSource.h"
+#include "support/IsoFixtures.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
 #include "sys/HostPath.h"
@@ -231,6 +233,7 @@ TEST_F(SettingsChecksTest, infs_naming_one_file_are_stored_once_in_first_positio
 
 TEST_F(SettingsChecksTest, values_are_stored_as_typed_or_checked) {
     useInstalledTree();
+    dir.write("work/BOOTSECT.BIN", "boot");
     form.volumeLabel = " My Label ";
     form.bigDrive = false;
     form.isoPath = "out/../x.iso";
@@ -244,6 +247,49 @@ TEST_F(SettingsChecksTest, values_are_stored_as_typed_or_checked) {
     EXPECT_TRUE(checks.OnOK(form));
     EXPECT_EQ(settings.GetBigDrive(), 1);
     EXPECT_EQ(settings.GetIsoPath(), "");
+}
+
+TEST_F(SettingsChecksTest, iso_name_needs_a_boot_image_and_an_image_source_an_iso_9660_volume) {
+    const std::string howToGet = ")\nCD ドライブの欄で Windows の CD か、その ISO "
+                                 "イメージファイルを選んでください。";
+    const std::string missing =
+        "ISO イメージを起動できるようにするブートイメージ (BOOTSECT.BIN) がありません。\n(";
+    useInstalledTree();
+    form.isoPath = "x.iso";
+    EXPECT_FALSE(checks.OnOK(form));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              missing + "CD を読み込まない設定で、作業フォルダに BOOTSECT.BIN がありません" +
+                  howToGet);
+    EXPECT_EQ(settings.GetIsoPath(), "");
+
+    // Images as the source: one that boots passes, one without a boot
+    // catalog is refused with the reason, a file that is no image before.
+    dir.write("cd/I386/TXTSETUP.SIF", "sif");
+    dir.write("boot.img", std::string(2048, 'b'));
+    ASSERT_TRUE(test::makeIsoImage(dir / "cd", dir / "boots.iso", test::booting(dir / "boot.img")));
+    ASSERT_TRUE(test::makeIsoImage(dir / "cd", dir / "no-boot.iso", {}));
+    std::string notImage = dir.write("notes.iso", std::string(40000, 'n'));
+    form.workFolder = dir / "copy";
+    dir.mkdir("copy");
+    form.selected = 1;
+    for (const std::string& image : {dir / "boots.iso", dir / "no-boot.iso", notImage}) {
+        messages.shown.clear();
+        form.driveEntries = {"読み込みしない", makeCdDriveEntry(image, "TEST_CD")};
+        messages.answer(MessageAnswer::Ok);
+        EXPECT_EQ(checks.OnOK(form), image == dir / "boots.iso") << image;
+    }
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, notImage + " は Windows の CD のイメージとして読めません。\n("
+                                                 "ISO 9660 イメージではありません)");
+    EXPECT_EQ(settings.GetCdDriveEntry(), makeCdDriveEntry(dir / "no-boot.iso", "TEST_CD"));
+    messages.shown.clear();
+    form.driveEntries[1] = makeCdDriveEntry(dir / "no-boot.iso", "TEST_CD");
+    messages.answer(MessageAnswer::Ok);
+    EXPECT_FALSE(checks.OnOK(form));
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text,
+              missing + dir / "no-boot.iso" + ": ブートカタログがありません" + howToGet);
 }
 
 TEST_F(SettingsChecksTest, no_cd_needs_the_setup_file_in_the_work_folder) {
@@ -585,7 +631,10 @@ TEST_F(SettingsChecksTest, image_settings_the_image_step_cannot_use_are_refused_
     EXPECT_FALSE(existsAsFolder(dir / "new"));
 
     // A name right in the work folder that is still to be made passes on to
-    // the question that makes it.
+    // the question that makes it (the CD gives the boot image).
+    dir.write("cd/BOOTSECT.BIN", "boot");
+    drives.drives = {{"/dev/sr0", dir / "cd", "WXPFPP_JA"}};
+    form.driveEntries = {"読み込みしない", dir / "cd" + " [ WXPFPP_JA ]"};
     form.isoPath = "x.iso";
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
     EXPECT_TRUE(checks.OnOK(form));

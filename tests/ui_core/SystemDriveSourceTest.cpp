@@ -119,6 +119,18 @@ TEST_F(SystemDriveSourceTest, label_falls_back_to_the_volume_descriptor_of_the_d
     EXPECT_EQ(drives[0].root, dir / "media/cd");
 }
 
+TEST_F(SystemDriveSourceTest, unmounted_disc_is_read_through_its_device) {
+    blockDevice("sr0", "11:0", isoHead("WXPFPP_JA"));
+    blockDevice("sr1", "11:1", isoHead("EJECTED"));
+    status[dir / "dev/sr1"] = DiscStatus::NoDisc;
+    std::vector<CdDrive> expected{
+        {dir / "dev/sr0", dir / "dev/sr0", "WXPFPP_JA"},
+        {dir / "dev/sr1", dir / "dev/sr1", std::nullopt},
+    };
+    EXPECT_EQ(source().listDrives(), expected);
+    EXPECT_EQ(deviceAccessProblem(dir / "dev/sr0"), "");
+}
+
 TEST_F(SystemDriveSourceTest, read_volume_finds_a_disc_by_device_or_mount_point) {
     blockDevice("sr0", "11:0");
     blockDevice("sr1", "11:1");

@@ -1,12 +1,21 @@
 #include "ui/core/DriveListEntries.h"
 
 #include "app/CdDriveEntry.h"
+#include "ui/core/SystemDriveSource.h"
 
 namespace ornibe {
 
 std::vector<std::string> driveListEntries(DriveSource& drives) {
     std::vector<std::string> entries{std::string(kNoCdEntry)};
     for (const CdDrive& drive : drives.listDrives()) {
+        if (!drive.label && !drive.device.empty()) {
+            // A disc the user may not read says so, and why, in its entry.
+            if (std::string problem = deviceAccessProblem(drive.device); !problem.empty()) {
+                entries.push_back(makeCdDriveEntry(drive.root, std::string(kUnreadableDiscLabel) +
+                                                                   " (" + problem + ")"));
+                continue;
+            }
+        }
         entries.push_back(makeCdDriveEntry(drive.root, drive.label ? *drive.label : kNoDiscLabel));
     }
     return entries;

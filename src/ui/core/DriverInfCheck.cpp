@@ -3,6 +3,7 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "runner/ConfirmData.h"
+#include "runner/Summary.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -81,9 +82,7 @@ VersionResult readFor(const InfReader& reader, char versionCode) {
 } // namespace
 
 char treeVersionCode(const std::string& folder) {
-    std::string txtsetup =
-        findNoCase(folder, "I386/TXTSETUP.SIF").value_or(joinPath(folder, "I386/TXTSETUP.SIF"));
-    InfReader reader(txtsetup);
+    InfReader reader = openSourceSetupFile(folder);
     ConfirmData data;
     detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1), data);
     return data.versionCode;

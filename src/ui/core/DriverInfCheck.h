@@ -6,7 +6,8 @@
 
 namespace ornibe {
 
-// The Windows version of the installation tree whose root is folder, as
+// The Windows version of the installation tree whose root is folder (or
+// of the image file or disc it names), as
 // the confirmation page's summary reads it from I386/TXTSETUP.SIF: '0'
 // Windows 2000, '1' XP, '2' Server 2003, or ConfirmData::kVersionUnset
 // when the file cannot be read or names no known CD.

@@ -1,12 +1,16 @@
 #include "ui/core/SettingsChecks.h"
 
 #include "app/CdDriveEntry.h"
+#include "media/BootImage.h"
+#include "media/ImageDevice.h"
+#include "media/IsoImageReader.h"
 #include "runner/ConfirmData.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/SearchPath.h"
 #include "ui/core/DriverInfCheck.h"
 #include "ui/core/ImageSettingsCheck.h"
 #include "ui/core/ServicePackCheck.h"
@@ -71,6 +75,9 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!CheckIsoPath(form) || !ValidateWorkFolder(form)) {
         return false;
     }
+    if (!form.isoPathText().empty() && !CheckBootImage()) {
+        return false;
+    }
     settings_.SetIsoPath(form.isoPathText());
     return true;
 }
@@ -93,6 +100,18 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
             }
             if (messages_.show(" Windows の CD を " + root + " にセットしてください。",
                                kOkCancelInformation) != MessageAnswer::Ok) {
+                return false;
+            }
+        }
+    }
+    if (position > 0) {
+        // An image file, or a disc read through its device, must hold an
+        // ISO 9660 volume: that is what the copy reads.
+        std::string root = cdDriveEntryRoot(entry);
+        if (isImageSource(root)) {
+            if (std::string why = ImageDevice(root).checkIso9660(); !why.empty()) {
+                messages_.show(
+                    root + " は Windows の CD のイメージとして読めません。\n(" + why + ")", kOk);
                 return false;
             }
         }
@@ -128,6 +147,41 @@ bool SettingsChecks::CheckDriverInf(const std::string& path, char versionCode) {
 bool SettingsChecks::CheckIsoPath(const SettingsForm& form) {
     Outcome outcome = checkIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
     return outcome || refuse(outcome.failure());
+}
+
+bool SettingsChecks::CheckBootImage() {
+    // The image step takes BOOTSECT.BIN from the work folder's root, else
+    // from beside the tools; the copy puts the CD's own boot image in the
+    // work folder when the CD or its image has one.
+    const std::string& work = settings_.GetWorkFolder();
+    if (!findFileInFolder(work, "BOOTSECT.BIN").empty() ||
+        !findOnSearchPath("BOOTSECT.BIN").empty()) {
+        return true;
+    }
+    std::string why;
+    if (settings_.GetCdDriveIndex() != 0) {
+        std::string root = cdDriveEntryRoot(settings_.GetCdDriveEntry());
+        if (existsAsFolder(root) && !findFileInFolder(root, "BOOTSECT.BIN").empty()) {
+            return true;
+        }
+        std::string source = bootSourceOf(root);
+        if (source.empty()) {
+            why = root + " はイメージファイルでも CD でもないので、ブートイメージを取り出せません";
+        } else if (BootImage boot = findBootImage(source); boot.found()) {
+            return true;
+        } else {
+            why = source + ": " + boot.problem;
+        }
+    } else {
+        why = "CD を読み込まない設定で、作業フォルダに BOOTSECT.BIN がありません";
+    }
+    messages_.show("ISO イメージを起動できるようにするブートイメージ (BOOTSECT.BIN) "
+                   "がありません。\n(" +
+                       why +
+                       ")\nCD ドライブの欄で Windows の CD か、その ISO "
+                       "イメージファイルを選んでください。",
+                   kOk);
+    return false;
 }
 
 bool SettingsChecks::CheckFileExists(std::string& path) {

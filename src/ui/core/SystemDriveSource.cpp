@@ -3,12 +3,15 @@
 #include "sys/HostPath.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/cdrom.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -197,6 +200,11 @@ std::vector<CdDrive> SystemDriveSource::listDrives() {
         if (mount != scan.mounts().end() && !trayEmpty && existsAsFolder(mount->mountPoint)) {
             drive.root = mount->mountPoint;
             drive.label = scan.label(name);
+        } else if (!trayEmpty) {
+            // A disc that nothing has mounted (a desktop mounts it only
+            // when something opens it) is read through its device, as an
+            // image file is, when the user may read the device.
+            drive.label = readIso9660Label(drive.device);
         }
         drives.push_back(std::move(drive));
     }
@@ -261,6 +269,25 @@ DiscStatus queryDiscStatus(const std::string& device) {
     default:
         return DiscStatus::Unknown;
     }
+}
+
+std::string deviceAccessProblem(const std::string& device) {
+    int fd = ::open(device.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return {};
+    }
+    if (errno != EACCES && errno != EPERM) {
+        return {};
+    }
+    struct stat st {};
+    if (::stat(device.c_str(), &st) == 0) {
+        if (const group* owner = ::getgrgid(st.st_gid)) {
+            return "読み取りの権限がありません。" + std::string(owner->gr_name) +
+                   " グループに入ってください";
+        }
+    }
+    return "読み取りの権限がありません";
 }
 
 std::optional<std::string> readIso9660Label(const std::string& path) {

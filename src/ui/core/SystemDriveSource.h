@@ -13,7 +13,10 @@ enum class DiscStatus { Unknown, NoDisc, TrayOpen, NotReady, DiscOk };
 // The machine's CD drives, found without root rights:
 // - every optical drive in /sys/class/block (sr0, sr1, ... in number
 //   order), with the mount point and label of its volume when one is
-//   mounted and the drive does not report an empty or open tray;
+//   mounted and the drive does not report an empty or open tray; without
+//   a mounted volume, with the label read through the device when the
+//   device holds an ISO 9660 volume the user may read (the root is then
+//   the device);
 // - then every other mounted ISO 9660 or UDF volume (a loop-mounted image),
 //   in mount-point order, each volume once.
 // Mount points come from /proc/self/mountinfo; labels from
@@ -44,6 +47,11 @@ private:
 // The CDROM_DRIVE_STATUS of a device; Unknown when it cannot be opened or
 // asked (no read permission, not an optical drive).
 DiscStatus queryDiscStatus(const std::string& device);
+
+// Why the user may not read the device (it exists, but its permissions
+// keep the user out: typically not in the group that owns it); the empty
+// text when it can be opened or does not exist.
+std::string deviceAccessProblem(const std::string& device);
 
 // The volume identifier of an ISO 9660 primary volume descriptor read from
 // a device or image file, trailing spaces removed; nothing when the file

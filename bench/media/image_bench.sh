@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Times reading a Windows CD from its ISO image:
+# 1. the copy of the image's tree into an empty work folder against
+#    "xorriso -osirrox on -indev IMAGE -extract / DIR" (goal: at most 1.1);
+# 2. the whole build from the image file (copy, boot image, one driver, the
+#    new image) against xorriso's extraction followed by xorriso's mkisofs
+#    emulation of the tree (goal: at most 1.0).
+#
+#   bench/media/image_bench.sh [BUILD_DIR] [TREE_MB] [EXTRA_FILES] [RUNS]
+#
+# The image is made from a generated XP tree topped up with EXTRA_FILES
+# files to TREE_MB, with its boot image only in the boot catalog, as on a
+# Windows CD. The medians of RUNS runs are compared. About 4 times TREE_MB
+# must be free below ${TMPDIR:-/tmp}; everything is removed at the end.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-build}" && pwd)
+tree_mb=${2:-500}
+extra_files=${3:-6000}
+runs=${4:-3}
+copier="$build/bench/media/ornibe_bench_image_copy"
+headless="$build/bench/runner/ornibe_bench_whole_build"
+for program in "$copier" "$headless" "$build/tooldir/cdimage" "$build/tooldir/attrib"; do
+  [ -x "$program" ] || { echo "no $program: build the project with ORNIBE_BENCH=ON" >&2; exit 1; }
+done
+command -v xorriso > /dev/null || { echo "no xorriso: run scripts/setup.sh" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/ornibe-image-bench.XXXXXX")
+trap 'chmod -R u+w "$work" 2> /dev/null || true; rm -rf "$work"' EXIT
+now() { date +%s.%N; }
+elapsed() { echo "$2 - $1" | bc; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+generated_mb=$((tree_mb / 5))
+python3 "$root/tests/e2e/tree_generator/make_tree.py" --target xp --size "${generated_mb}M" \
+  --tree "$work/cd"
+python3 - "$work/cd" "$(( (tree_mb - generated_mb) * 1024 * 1024 ))" "$extra_files" <<'PY'
+import os, random, sys
+root, budget, count = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+rng = random.Random(7)
+folders = ["I386"] * 6 + ["I386/SYSTEM32", "I386/LANG", "I386/WINNTUPG", "DOCS", "SUPPORT/TOOLS"]
+endings = [".DL_", ".SY_", ".EX_", ".IN_", ".CA_", ".HL_", ".NLS", ".TTF", ".CAB", ".MAN"]
+weights = [rng.expovariate(1.0) ** 2 for _ in range(count)]
+total = sum(weights) or 1.0
+for index, weight in enumerate(weights):
+    folder = os.path.join(root, folders[index % len(folders)])
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "X%05d%s" % (index, endings[index % len(endings)])), "wb") as out:
+        out.write(rng.randbytes(max(1, int(budget * weight / total))))
+PY
+# The boot sector file goes into the boot catalog only, as on a real CD.
+boot_file=$(cd "$work/cd" && ls | grep -ix bootsect.bin)
+mv "$work/cd/$boot_file" "$work/boot.bin"
+xorriso -as mkisofs -quiet -J -R -V WXPBENCH -o "$work/cd.iso" \
+  -b hidden/boot.bin -no-emul-boot -boot-load-size 4 -hide /hidden -hide-joliet /hidden \
+  -hide /boot.catalog -hide-joliet /boot.catalog -graft-points /="$work/cd" \
+  hidden/boot.bin="$work/boot.bin"
+rm -rf "$work/cd"
+echo "image: $(stat -c %s "$work/cd.iso") bytes," \
+  "$(xorriso -indev "$work/cd.iso" -find / -type f 2> /dev/null | wc -l) files"
+cat "$work/cd.iso" > /dev/null # both sides read from a warm page cache
+
+clean() {
+  chmod -R u+w "$work/out" 2> /dev/null || true
+  rm -rf "$work/out"
+  mkdir -p "$work/out/work"
+  sync
+}
+
+ours_copy=() theirs_copy=() ours_build=() theirs_build=()
+run_ours() {
+  clean
+  ours_copy+=("$("$copier" "$work/cd.iso" "$work/out/work")")
+  clean
+  local start
+  start=$(now)
+  "$headless" "$work/cd.iso" "$work/out/work" "$root/samples/driver/OrScsi.inf" \
+    "$work/out/ornibe.iso" WXPBENCH > "$work/ours.log" 2> "$work/ours.steps" ||
+    { cat "$work/ours.steps" "$work/ours.log" >&2; exit 1; }
+  ours_build+=("$(elapsed "$start" "$(now)")")
+}
+run_theirs() {
+  clean
+  local start middle
+  start=$(now)
+  xorriso -osirrox on -indev "$work/cd.iso" -extract / "$work/out/work" > /dev/null 2>&1
+  middle=$(now)
+  theirs_copy+=("$(elapsed "$start" "$middle")")
+  boot=$(cd "$work/out/work" && ls | grep -ix bootsect.bin || true)
+  [ -n "$boot" ] || { boot=BOOTSECT.BIN; cp "$work/boot.bin" "$work/out/work/$boot"; }
+  xorriso -as mkisofs -quiet -iso-level 3 -N -d -D -max-iso9660-filenames -relaxed-filenames \
+    -V WXPBENCH -o "$work/out/xorriso.iso" \
+    -b "$boot" -no-emul-boot -boot-load-size 4 -c BOOT.CAT --boot-catalog-hide \
+    "$work/out/work" 2> /dev/null
+  theirs_build+=("$(elapsed "$start" "$(now)")")
+}
+for ((run = 0; run < runs; run++)); do
+  if ((run % 2 == 0)); then run_ours; run_theirs; else run_theirs; run_ours; fi
+done
+clean
+
+oc=$(median "${ours_copy[@]}") tc=$(median "${theirs_copy[@]}")
+ob=$(median "${ours_build[@]}") tb=$(median "${theirs_build[@]}")
+echo "runs: $runs each, median shown"
+printf 'copy   ornibe: %.3f s   xorriso -extract: %.3f s   ratio %.3f (goal <= 1.1)\n' \
+  "$oc" "$tc" "$(echo "$oc / $tc" | bc -l)"
+printf 'build  ornibe: %.3f s   xorriso -extract + mkisofs: %.3f s   ratio %.3f (goal <= 1.0)\n' \
+  "$ob" "$tb" "$(echo "$ob / $tb" | bc -l)"

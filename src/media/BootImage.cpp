@@ -1,0 +1,226 @@
+#include "media/BootImage.h"
+
+#include "media/ImageDevice.h"
+#include "sys/FileError.h"
+#include "sys/HostPath.h"
+#include "sys/UniqueFd.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string_view>
+#include <vector>
+
+namespace ornibe {
+
+namespace {
+
+constexpr std::uint64_t kSector = 2048;
+
+std::uint32_t le32(const unsigned char* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+std::uint16_t le16(const unsigned char* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
+
+BootImage noBoot(std::string why) {
+    BootImage boot;
+    boot.problem = std::move(why);
+    return boot;
+}
+
+std::string firstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+std::string realPath(const std::string& path) {
+    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
+    return resolved ? std::string(resolved.get()) : path;
+}
+
+// Mount tables write space, tab, newline and backslash as \ooo.
+std::string unescapeOctal(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && text.size() - i >= 4 && text[i + 1] >= '0' && text[i + 1] <= '7') {
+            out +=
+                char(((text[i + 1] - '0') << 6) | ((text[i + 2] - '0') << 3) | (text[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+BootImage findBootImage(const std::string& path) {
+    ImageDevice device(path);
+    if (!device.ok()) {
+        return noBoot(device.error());
+    }
+    // The boot record is one of the volume descriptors from sector 16 on:
+    // type 0, "CD001", and the boot system "EL TORITO SPECIFICATION"; its
+    // bytes 71 to 74 give the sector of the boot catalog.
+    unsigned char sector[kSector];
+    std::uint32_t catalog = 0;
+    bool found = false;
+    for (std::uint64_t i = 16; i < 16 + 64; ++i) {
+        if (!device.readSector(device.sessionStart() + i, sector)) {
+            break;
+        }
+        std::string_view id(reinterpret_cast<const char*>(sector) + 1, 5);
+        if (id != "CD001" || sector[0] == 255) {
+            break;
+        }
+        std::string_view system(reinterpret_cast<const char*>(sector) + 7, 23);
+        if (sector[0] == 0 && system == "EL TORITO SPECIFICATION") {
+            catalog = le32(sector + 71);
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        return noBoot("ブートカタログがありません");
+    }
+    if (!device.readSector(catalog, sector)) {
+        return noBoot("ブートカタログがイメージの外を指しています");
+    }
+    // The validation entry: header 1, key bytes 0x55 0xAA, and its sixteen
+    // little-endian words add up to zero.
+    std::uint16_t sum = 0;
+    for (int i = 0; i < 32; i += 2) {
+        sum = std::uint16_t(sum + le16(sector + i));
+    }
+    if (sector[0] != 1 || sector[30] != 0x55 || sector[31] != 0xAA || sum != 0) {
+        return noBoot("ブートカタログが壊れています");
+    }
+    // The initial entry follows: bootable 0x88, the media type in the
+    // low bits of byte 1 (0 is no emulation), the sector count (512-byte
+    // sectors) at 6 and the image's first 2048-byte sector at 8.
+    const unsigned char* entry = sector + 32;
+    if (entry[0] != 0x88) {
+        return noBoot("ブートカタログの最初のエントリは起動できません");
+    }
+    if ((entry[1] & 0x0F) != 0) {
+        return noBoot("ブートイメージがエミュレーションなし (no emulation) ではありません");
+    }
+    BootImage boot;
+    boot.sectors = le16(entry + 6);
+    boot.lba = le32(entry + 8);
+    if (boot.sectors == 0) {
+        return noBoot("ブートイメージの長さが 0 です");
+    }
+    if (std::uint64_t(boot.lba) * kSector + std::uint64_t(boot.sectors) * 512 > device.size()) {
+        return noBoot("ブートイメージがイメージの外を指しています");
+    }
+    return boot;
+}
+
+std::string writeBootImage(const std::string& path, const std::string& destination) {
+    BootImage boot = findBootImage(path);
+    if (!boot.found()) {
+        return boot.problem;
+    }
+    ImageDevice device(path);
+    std::vector<unsigned char> bytes((boot.sectors * 512 + kSector - 1) / kSector * kSector);
+    for (size_t i = 0; i < bytes.size() / kSector; ++i) {
+        if (!device.readSector(boot.lba + i, bytes.data() + i * kSector)) {
+            return "ブートイメージを読めません";
+        }
+    }
+    bytes.resize(boot.sectors * 512);
+
+    // Written beside the destination first and put in place whole.
+    std::string part = destination + ".ornibe-part-" + std::to_string(::getpid());
+    UniqueFd out(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!out.valid()) {
+        return destination + ": " + systemReason(errno);
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(out.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            std::string why = systemReason(errno);
+            ::unlink(part.c_str());
+            return destination + ": " + why;
+        }
+        done += size_t(n);
+    }
+    if (::close(out.release()) != 0 || ::rename(part.c_str(), destination.c_str()) != 0) {
+        std::string why = systemReason(errno);
+        ::unlink(part.c_str());
+        return destination + ": " + why;
+    }
+    return {};
+}
+
+std::string bootSourceOf(const std::string& root, const MountTables& tables) {
+    struct stat st {};
+    if (::stat(root.c_str(), &st) != 0) {
+        return {};
+    }
+    if (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode)) {
+        return root;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return {};
+    }
+    // The last mount on the folder is the one that shows.
+    std::string folder = realPath(root);
+    std::string deviceNumber;
+    std::ifstream in(tables.mountInfo);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::vector<std::string> parts;
+        std::string part;
+        while (fields >> part) {
+            parts.push_back(part);
+        }
+        auto dash = std::find(parts.begin(), parts.end(), "-");
+        if (parts.size() < 5 || dash == parts.end() || parts.end() - dash < 3) {
+            continue;
+        }
+        if (unescapeOctal(parts[4]) != folder) {
+            continue;
+        }
+        const std::string& fsType = *(dash + 1);
+        deviceNumber = fsType == "iso9660" || fsType == "udf" ? parts[2] : std::string();
+    }
+    if (deviceNumber.empty()) {
+        return {};
+    }
+    std::string block = joinPath(tables.sysDevBlock, deviceNumber);
+    std::string backing = firstLine(joinPath(block, "loop/backing_file"));
+    if (!backing.empty()) {
+        return backing;
+    }
+    std::string uevent = joinPath(block, "uevent");
+    std::ifstream events(uevent);
+    while (std::getline(events, line)) {
+        if (line.rfind("DEVNAME=", 0) == 0) {
+            return joinPath(tables.dev, line.substr(8));
+        }
+    }
+    return {};
+}
+
+} // namespace ornibe

@@ -1,0 +1,204 @@
+#include "media/ImageDevice.h"
+
+#include "sys/FileError.h"
+
+#include <fcntl.h>
+#include <linux/cdrom.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <set>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace ornibe {
+
+namespace {
+
+constexpr std::uint64_t kSector = 2048;
+// Volume descriptors start at sector 16 of a session; a set longer than
+// this is not looked through.
+constexpr std::uint64_t kFirstDescriptor = 16;
+constexpr std::uint64_t kMaxDescriptors = 64;
+// More folders than this are not walked; no CD holds that many.
+constexpr size_t kMaxFolders = 200000;
+
+std::uint32_t le32(const unsigned char* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+} // namespace
+
+ImageDevice::ImageDevice(const std::string& path) {
+    fd_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd_.valid()) {
+        int error = errno;
+        error_ = systemReason(error);
+        if (error == EACCES) {
+            error_ += " (読み取りの権限がありません)";
+        } else if (error == ENOMEDIUM) {
+            error_ = "ディスクが入っていません";
+        }
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd_.get(), &st) != 0) {
+        error_ = systemReason(errno);
+        return;
+    }
+    if (S_ISREG(st.st_mode)) {
+        regular_ = true;
+        size_ = static_cast<std::uint64_t>(st.st_size);
+    } else if (S_ISBLK(st.st_mode)) {
+        std::uint64_t bytes = 0;
+        if (::ioctl(fd_.get(), BLKGETSIZE64, &bytes) != 0) {
+            error_ = systemReason(errno);
+            return;
+        }
+        size_ = bytes;
+        // On a disc written in several sessions the last one holds the
+        // tree that is current; its start comes from the drive's table
+        // of contents. Other devices answer no, and the image starts at 0.
+        cdrom_multisession session{};
+        session.addr_format = CDROM_LBA;
+        if (::ioctl(fd_.get(), CDROMMULTISESSION, &session) == 0 && session.xa_flag != 0 &&
+            session.addr.lba > 0) {
+            sessionStart_ = static_cast<std::uint32_t>(session.addr.lba);
+        }
+    } else {
+        error_ = "ファイルでもデバイスでもありません";
+        return;
+    }
+    if (size_ == 0) {
+        error_ = "空のファイルです。ISO イメージではありません";
+    }
+}
+
+bool ImageDevice::readSector(std::uint64_t lba, unsigned char* sector) const {
+    if (!ok() || (lba + 1) * kSector > size_) {
+        return false;
+    }
+    std::uint64_t offset = lba * kSector;
+    size_t done = 0;
+    while (done < kSector) {
+        ssize_t n =
+            ::pread(fd_.get(), sector + done, kSector - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += size_t(n);
+    }
+    return true;
+}
+
+std::string ImageDevice::checkIso9660() const {
+    if (!ok()) {
+        return error_;
+    }
+    unsigned char sector[kSector];
+    bool udf = false;
+    bool any = false;
+    for (std::uint64_t i = 0; i < kMaxDescriptors; ++i) {
+        if (!readSector(sessionStart_ + kFirstDescriptor + i, sector)) {
+            break;
+        }
+        any = true;
+        std::string_view id(reinterpret_cast<const char*>(sector) + 1, 5);
+        if (id == "CD001") {
+            if (sector[0] == 1) {
+                return {};
+            }
+            if (sector[0] == 255) {
+                break;
+            }
+            continue;
+        }
+        if (id == "BEA01" || id == "NSR02" || id == "NSR03" || id == "TEA01") {
+            udf = true;
+            continue;
+        }
+        break;
+    }
+    if (udf) {
+        return "UDF だけのイメージです。ISO 9660 のファイルシステムがないので読めません";
+    }
+    if (!any) {
+        return "ISO イメージではありません (ファイルが短すぎます)";
+    }
+    return "ISO 9660 イメージではありません";
+}
+
+std::string ImageDevice::checkDirectories() const {
+    // The root folder records of the primary descriptor and of a Joliet
+    // supplementary descriptor (type 2, escape sequence %/@, %/C or %/E).
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
+    unsigned char sector[kSector];
+    for (std::uint64_t i = 0; i < kMaxDescriptors; ++i) {
+        if (!readSector(sessionStart_ + kFirstDescriptor + i, sector) ||
+            std::string_view(reinterpret_cast<const char*>(sector) + 1, 5) != "CD001" ||
+            sector[0] == 255) {
+            break;
+        }
+        bool joliet = sector[0] == 2 && sector[88] == '%' && sector[89] == '/' &&
+                      (sector[90] == '@' || sector[90] == 'C' || sector[90] == 'E');
+        if (sector[0] == 1 || joliet) {
+            roots.emplace_back(le32(sector + 156 + 2), le32(sector + 156 + 10));
+        }
+    }
+    for (const auto& root : roots) {
+        std::set<std::uint32_t> seen{root.first};
+        std::deque<std::pair<std::uint32_t, std::uint32_t>> folders{root};
+        while (!folders.empty()) {
+            auto [lba, length] = folders.front();
+            folders.pop_front();
+            if ((std::uint64_t(lba) * kSector + length > size_) || length > (64u << 20)) {
+                return "フォルダがイメージの終わりを越えています";
+            }
+            std::vector<unsigned char> bytes((length + kSector - 1) / kSector * kSector);
+            for (size_t s = 0; s < bytes.size() / kSector; ++s) {
+                if (!readSector(lba + s, bytes.data() + s * kSector)) {
+                    return "フォルダを読めません";
+                }
+            }
+            size_t at = 0;
+            int record = 0;
+            while (at < length) {
+                unsigned recordLength = bytes[at];
+                if (recordLength == 0) {
+                    // Records never cross a sector; the rest is padding.
+                    at = (at / kSector + 1) * kSector;
+                    continue;
+                }
+                if (recordLength < 34 || at + recordLength > bytes.size()) {
+                    return "フォルダの記録が壊れています";
+                }
+                const unsigned char* r = bytes.data() + at;
+                // The first two records are the folder itself and its parent.
+                if (record++ >= 2 && (r[25] & 0x02) != 0) {
+                    std::uint32_t child = le32(r + 2);
+                    if (!seen.insert(child).second) {
+                        return "フォルダが自分自身かほかのフォルダを含んでいます (ループ)";
+                    }
+                    if (seen.size() > kMaxFolders) {
+                        return "フォルダが多すぎます";
+                    }
+                    folders.emplace_back(child, le32(r + 10));
+                }
+                at += recordLength;
+            }
+        }
+    }
+    return {};
+}
+
+} // namespace ornibe

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "sys/UniqueFd.h"
+
+#include <cstdint>
+#include <string>
+
+namespace ornibe {
+
+// An image file or a block device (an optical drive, a loop device) opened
+// read-only for reading 2048-byte sectors.
+class ImageDevice {
+public:
+    explicit ImageDevice(const std::string& path);
+
+    // Whether it opened; error() says why not (no such file, no right to
+    // read the device, a folder, an empty file).
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+    int fd() const { return fd_.get(); }
+    bool isRegularFile() const { return regular_; }
+    // Bytes the file or device holds.
+    std::uint64_t size() const { return size_; }
+    // The first sector of the last session: nonzero only on an optical
+    // disc written in several sessions, whose last session is the one read.
+    std::uint32_t sessionStart() const { return sessionStart_; }
+
+    // Reads sector number lba (relative to the start of the medium) whole;
+    // false when it lies beyond the end or cannot be read.
+    bool readSector(std::uint64_t lba, unsigned char* sector) const;
+
+    // The empty text when the last session starts with an ISO 9660 volume
+    // descriptor set; otherwise why the medium cannot be read as one (only
+    // UDF, no image at all, cut short).
+    std::string checkIso9660() const;
+
+    // The empty text when every folder of the ISO 9660 tree and of the
+    // Joliet tree lies inside the medium and no folder is reached twice;
+    // otherwise the first such fault. The trees are walked here, before any
+    // library follows them, because a folder that contains itself would
+    // otherwise be followed without end.
+    std::string checkDirectories() const;
+
+private:
+    UniqueFd fd_;
+    std::string error_;
+    bool regular_ = false;
+    std::uint64_t size_ = 0;
+    std::uint32_t sessionStart_ = 0;
+};
+
+} // namespace ornibe

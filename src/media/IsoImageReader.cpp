@@ -1,0 +1,686 @@
+#include "media/IsoImageReader.h"
+
+#include "media/ImageDevice.h"
+#include "sys/CaseFold.h"
+#include "sys/FileError.h"
+#include "sys/HostPath.h"
+#include "sys/UniqueFd.h"
+
+// libisofs.h uses the fixed-width types without including their header.
+#include <cstdint>
+#include <cstdlib>
+#include <libisofs/libisofs.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <mutex>
+#include <set>
+#include <utility>
+
+namespace ornibe {
+
+namespace {
+
+constexpr std::uint64_t kBlock = 2048;
+// Deeper trees than this are taken for a directory that contains itself.
+constexpr int kMaxDepth = 64;
+// Large files are copied in chunks of this size, so that progress is
+// reported and a cancel is seen while one file is still being copied.
+constexpr std::uint64_t kChunk = 8u << 20;
+
+void initLibisofs() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        iso_init();
+        // Failures come back as values and are reported in the program's
+        // own messages; libisofs itself stays quiet. Names come out UTF-8,
+        // whatever the locale says.
+        iso_set_msgs_severities(const_cast<char*>("NEVER"), const_cast<char*>("NEVER"),
+                                const_cast<char*>("ornibe"));
+        iso_set_local_charset(const_cast<char*>("UTF-8"), 0);
+    });
+}
+
+template <typename T, void (*Free)(T*)> struct IsoPtr {
+    T* p = nullptr;
+    IsoPtr() = default;
+    IsoPtr(const IsoPtr&) = delete;
+    IsoPtr& operator=(const IsoPtr&) = delete;
+    ~IsoPtr() {
+        if (p != nullptr) {
+            Free(p);
+        }
+    }
+};
+
+// A name as Windows shows it: a trailing dot is no part of it.
+std::string windowsName(std::string name) {
+    while (name.size() > 1 && name.back() == '.') {
+        name.pop_back();
+    }
+    return name;
+}
+
+// The form in which a Rock Ridge name and the ISO 9660 name made from it
+// are compared: upper case, and every character that ISO 9660 names cannot
+// hold as "_".
+std::string looseName(std::string_view name) {
+    std::string out;
+    for (char c : name) {
+        if (c >= 'a' && c <= 'z') {
+            out += char(c - 'a' + 'A');
+        } else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '_') {
+            out += c;
+        } else {
+            out += '_';
+        }
+    }
+    return out;
+}
+
+std::string joinRelative(const std::string& parent, const std::string& name) {
+    return parent.empty() ? name : parent + "/" + name;
+}
+
+} // namespace
+
+struct IsoImageReader::Node {
+    std::string name;
+    bool folder = false;
+    std::uint64_t size = 0;
+    time_t mtime = 0;
+    // Byte offset and length of each extent, in file order.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> extents;
+    std::vector<Node> children;
+    std::uint64_t filesBelow = 0;
+    std::uint64_t bytesBelow = 0;
+};
+
+namespace {
+
+struct ImportResult {
+    IsoImage* image = nullptr;
+    bool joliet = false;
+    bool rockRidge = false;
+    int error = 0;
+};
+
+ImportResult importTree(const std::string& path, std::uint32_t startBlock, bool windowsView) {
+    ImportResult result;
+    IsoDataSource* source = nullptr;
+    if (int r = iso_data_source_new_from_file(path.c_str(), &source); r < 0) {
+        result.error = r;
+        return result;
+    }
+    IsoPtr<IsoReadOpts, iso_read_opts_free> opts;
+    iso_read_opts_new(&opts.p, 0);
+    iso_read_opts_set_start_block(opts.p, startBlock);
+    iso_read_opts_set_no_iso1999(opts.p, 1);
+    iso_read_opts_set_ecma119_map(opts.p, 1);
+    iso_read_opts_set_joliet_map(opts.p, 1);
+    if (windowsView) {
+        // Windows reads the Joliet names, else the plain ISO 9660 names;
+        // it never sees Rock Ridge.
+        iso_read_opts_set_preferjoliet(opts.p, 1);
+        iso_read_opts_set_no_rockridge(opts.p, 1);
+    } else {
+        iso_read_opts_set_no_joliet(opts.p, 1);
+    }
+    iso_image_new("ornibe", &result.image);
+    IsoReadImageFeatures* features = nullptr;
+    int r = iso_image_import(result.image, source, opts.p, &features);
+    iso_data_source_unref(source);
+    if (r < 0) {
+        iso_image_unref(result.image);
+        result.image = nullptr;
+        result.error = r;
+        return result;
+    }
+    if (features != nullptr) {
+        result.joliet = iso_read_image_features_has_joliet(features) != 0;
+        result.rockRidge = iso_read_image_features_has_rockridge(features) != 0;
+        iso_read_image_features_destroy(features);
+    }
+    return result;
+}
+
+struct DirChildren {
+    explicit DirChildren(IsoDir* dir) { iso_dir_get_children(dir, &iter); }
+    ~DirChildren() { iso_dir_iter_free(iter); }
+    DirChildren(const DirChildren&) = delete;
+    DirChildren& operator=(const DirChildren&) = delete;
+    IsoNode* next() {
+        IsoNode* node = nullptr;
+        return iso_dir_iter_next(iter, &node) == 1 ? node : nullptr;
+    }
+    IsoDirIter* iter = nullptr;
+};
+
+// Links and device files of the Rock Ridge tree, by their loose path.
+void collectLinks(IsoDir* dir, const std::string& loosePath, const std::string& path,
+                  std::map<std::string, std::string>& links, int depth) {
+    if (depth > kMaxDepth) {
+        return;
+    }
+    DirChildren children(dir);
+    while (IsoNode* node = children.next()) {
+        std::string name = iso_node_get_name(node);
+        std::string looseChild = joinRelative(loosePath, looseName(name));
+        std::string child = joinRelative(path, name);
+        switch (iso_node_get_type(node)) {
+        case LIBISO_DIR:
+            collectLinks(reinterpret_cast<IsoDir*>(node), looseChild, child, links, depth + 1);
+            break;
+        case LIBISO_SYMLINK:
+            links.emplace(looseChild,
+                          child + " -> " +
+                              iso_symlink_get_dest(reinterpret_cast<IsoSymlink*>(node)));
+            break;
+        case LIBISO_SPECIAL:
+            links.emplace(looseChild, child);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+class TreeBuilder {
+public:
+    TreeBuilder(std::uint64_t imageBytes, const std::map<std::string, std::string>& links)
+        : imageBytes_(imageBytes), links_(links) {}
+
+    std::vector<std::string> leftOut;
+    std::string problemPath;
+    std::string problem;
+
+    void build(IsoDir* dir, IsoImageReader::Node& into, const std::string& path,
+               const std::string& loosePath, int depth) {
+        if (depth > kMaxDepth) {
+            setProblem(path, "フォルダが自分自身を含んでいるか、深すぎます");
+            return;
+        }
+        std::map<std::string, std::string> folded;
+        DirChildren children(dir);
+        while (IsoNode* node = children.next()) {
+            IsoImageReader::Node child;
+            child.name = windowsName(iso_node_get_name(node));
+            child.mtime = iso_node_get_mtime(node);
+            std::string childPath = joinRelative(path, child.name);
+            std::string looseChild = joinRelative(loosePath, looseName(child.name));
+            int type = iso_node_get_type(node);
+            if (type == LIBISO_DIR) {
+                child.folder = true;
+                build(reinterpret_cast<IsoDir*>(node), child, childPath, looseChild, depth + 1);
+                into.filesBelow += child.filesBelow;
+                into.bytesBelow += child.bytesBelow;
+            } else if (type == LIBISO_FILE) {
+                auto* file = reinterpret_cast<IsoFile*>(node);
+                child.size = iso_file_get_size(file);
+                if (child.size == 0) {
+                    // A Rock Ridge link shows in the ISO 9660 tree as an
+                    // empty file; it is left out as the link it is.
+                    auto link = links_.find(looseChild);
+                    if (link != links_.end()) {
+                        leftOut.push_back(link->second);
+                        continue;
+                    }
+                }
+                readExtents(file, child, childPath);
+                into.filesBelow += 1;
+                into.bytesBelow += child.size;
+            } else if (type == LIBISO_BOOT) {
+                leftOut.push_back(childPath);
+                continue;
+            } else {
+                leftOut.push_back(childPath);
+                continue;
+            }
+            auto [it, inserted] = folded.emplace(foldHostText(child.name), child.name);
+            if (!inserted) {
+                setProblem(childPath, "大文字と小文字を区別しないと同じ名前になるものがあります (" +
+                                          it->second + ")");
+            }
+            into.children.push_back(std::move(child));
+        }
+        std::sort(into.children.begin(), into.children.end(),
+                  [](const auto& a, const auto& b) { return a.name < b.name; });
+    }
+
+private:
+    void readExtents(IsoFile* file, IsoImageReader::Node& node, const std::string& path) {
+        int count = 0;
+        iso_file_section* sections = nullptr;
+        if (iso_file_get_old_image_sections(file, &count, &sections, 0) != 1) {
+            if (node.size != 0) {
+                setProblem(path, "ファイルの場所が読めません");
+            }
+            return;
+        }
+        std::uint64_t total = 0;
+        for (int i = 0; i < count; ++i) {
+            std::uint64_t offset = std::uint64_t(sections[i].block) * kBlock;
+            std::uint64_t length = sections[i].size;
+            if (length != 0 && offset + length > imageBytes_) {
+                setProblem(path, "ファイルがイメージの終わりを越えています");
+            }
+            node.extents.emplace_back(offset, length);
+            total += length;
+        }
+        std::free(sections);
+        if (total != node.size) {
+            setProblem(path, "ファイルの一部しか見つかりません");
+        }
+    }
+
+    void setProblem(const std::string& path, std::string why) {
+        if (problem.empty()) {
+            problemPath = path;
+            problem = std::move(why);
+        }
+    }
+
+    std::uint64_t imageBytes_;
+    const std::map<std::string, std::string>& links_;
+};
+
+const IsoImageReader::Node* findChild(const IsoImageReader::Node& folder, std::string_view name) {
+    const IsoImageReader::Node* folded = nullptr;
+    for (const auto& child : folder.children) {
+        if (child.name == name) {
+            return &child;
+        }
+        if (folded == nullptr && equalsHostNoCase(child.name, name)) {
+            folded = &child;
+        }
+    }
+    return folded;
+}
+
+// Reads length bytes at offset in full; false with errno set otherwise.
+bool readFully(int fd, char* buffer, std::uint64_t length, std::uint64_t offset) {
+    while (length > 0) {
+        ssize_t n = ::pread(fd, buffer, length, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        buffer += n;
+        length -= std::uint64_t(n);
+        offset += std::uint64_t(n);
+    }
+    return true;
+}
+
+bool writeFully(int fd, const char* buffer, std::uint64_t length) {
+    while (length > 0) {
+        ssize_t n = ::write(fd, buffer, length);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        buffer += n;
+        length -= std::uint64_t(n);
+    }
+    return true;
+}
+
+// The names already in a destination folder, read once, so that a new
+// entry finds an existing one that differs only in letter case.
+class DestNames {
+public:
+    explicit DestNames(const std::string& folder) {
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+        if (!dir) {
+            return;
+        }
+        while (dirent* entry = readdir(dir.get())) {
+            std::string_view name = entry->d_name;
+            if (name != "." && name != "..") {
+                auto [it, inserted] = names_.emplace(foldHostText(name), std::string(name));
+                if (!inserted && name < it->second) {
+                    it->second = std::string(name);
+                }
+            }
+        }
+    }
+
+    // The name that name takes in the folder, and whether it exists.
+    std::pair<std::string, bool> nameFor(const std::string& name) const {
+        auto it = names_.find(foldHostText(name));
+        return it == names_.end() ? std::pair{name, false} : std::pair{it->second, true};
+    }
+
+private:
+    std::map<std::string, std::string> names_;
+};
+
+class ImageCopier {
+public:
+    ImageCopier(int imageFd, bool regularFile, const CopyProgressCallback& progress,
+                const std::atomic<bool>* cancel)
+        : imageFd_(imageFd), copyRange_(regularFile), progressCallback_(progress), cancel_(cancel) {
+    }
+
+    CopyResult result;
+    CopyProgress progress;
+
+    void copyFolder(const IsoImageReader::Node& folder, const std::string& to,
+                    const std::string& from) {
+        DestNames names(to);
+        for (const auto& node : folder.children) {
+            if (cancelled()) {
+                return;
+            }
+            auto [name, exists] = names.nameFor(node.name);
+            std::string target = joinPath(to, name);
+            std::string source = joinRelative(from, node.name);
+            if (node.folder) {
+                if (!exists && ::mkdir(target.c_str(), 0755) != 0 && errno != EEXIST) {
+                    fail(source, systemReason(errno), node);
+                    continue;
+                }
+                struct stat st {};
+                if (::lstat(target.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+                    fail(source, "作業フォルダに同じ名前のフォルダでないものがあります", node);
+                    continue;
+                }
+                copyFolder(node, target, source);
+                setTime(target, node.mtime);
+            } else {
+                copyFile(node, to, target, source);
+            }
+        }
+    }
+
+private:
+    bool cancelled() {
+        if (cancel_ != nullptr && cancel_->load()) {
+            result.cancelled = true;
+        }
+        return result.cancelled;
+    }
+
+    void report() {
+        if (progressCallback_) {
+            progressCallback_(progress);
+        }
+    }
+
+    void fail(const std::string& path, std::string reason, const IsoImageReader::Node& node) {
+        if (result.failures == 0) {
+            result.failedPath = path;
+            result.reason = std::move(reason);
+        }
+        result.failures += node.folder ? std::max<std::uint64_t>(node.filesBelow, 1) : 1;
+        progress.filesDone += node.folder ? node.filesBelow : 1;
+        progress.bytesDone += node.folder ? node.bytesBelow : node.size;
+        report();
+    }
+
+    static void setTime(const std::string& path, time_t mtime) {
+        timespec times[2] = {{0, UTIME_OMIT}, {mtime, 0}};
+        ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    }
+
+    void copyFile(const IsoImageReader::Node& node, const std::string& folder,
+                  const std::string& target, const std::string& source) {
+        // The file is written beside its target under a new name and put
+        // in place whole, so an existing file is replaced only by a
+        // complete copy and a failed copy leaves nothing behind.
+        std::string part = joinPath(folder, ".ornibe-part-" + std::to_string(::getpid()) + "-" +
+                                                std::to_string(++partNumber_));
+        UniqueFd out(
+            ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (!out.valid()) {
+            fail(source, systemReason(errno), node);
+            return;
+        }
+        std::uint64_t startBytes = progress.bytesDone;
+        std::string reason;
+        for (const auto& [offset, length] : node.extents) {
+            if (!copyExtent(out.get(), offset, length, reason)) {
+                break;
+            }
+        }
+        if (reason.empty() && result.cancelled) {
+            ::unlink(part.c_str());
+            return;
+        }
+        if (reason.empty()) {
+            timespec times[2] = {{0, UTIME_OMIT}, {node.mtime, 0}};
+            ::futimens(out.get(), times);
+            if (::close(out.release()) != 0) {
+                reason = systemReason(errno);
+            } else if (::rename(part.c_str(), target.c_str()) != 0) {
+                reason = systemReason(errno);
+            }
+        }
+        if (!reason.empty()) {
+            ::unlink(part.c_str());
+            progress.bytesDone = startBytes;
+            fail(source, reason, node);
+            return;
+        }
+        progress.filesDone += 1;
+        report();
+    }
+
+    bool copyExtent(int out, std::uint64_t offset, std::uint64_t length, std::string& reason) {
+        while (length > 0) {
+            if (cancelled()) {
+                return false;
+            }
+            std::uint64_t chunk = std::min(length, kChunk);
+            std::uint64_t done = 0;
+            if (copyRange_) {
+                done = copyInKernel(out, offset, chunk);
+            }
+            if (done == 0) {
+                if (buffer_.empty()) {
+                    buffer_.resize(1u << 20);
+                }
+                std::uint64_t piece = std::min<std::uint64_t>(chunk, buffer_.size());
+                if (!readFully(imageFd_, buffer_.data(), piece, offset)) {
+                    reason = "イメージを読めません: " + systemReason(errno);
+                    return false;
+                }
+                if (!writeFully(out, buffer_.data(), piece)) {
+                    reason = systemReason(errno);
+                    return false;
+                }
+                done = piece;
+            }
+            offset += done;
+            length -= done;
+            progress.bytesDone += done;
+            report();
+        }
+        return true;
+    }
+
+    // Copies by copy_file_range, which lets the kernel move the bytes (or
+    // share them) without a trip through this process; 0 when it cannot,
+    // and the bytes are then read and written here.
+    std::uint64_t copyInKernel(int out, std::uint64_t offset, std::uint64_t length) {
+        loff_t in = static_cast<loff_t>(offset);
+        std::uint64_t done = 0;
+        while (done < length) {
+            ssize_t n = ::copy_file_range(imageFd_, &in, out, nullptr, length - done, 0);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                if (done == 0) {
+                    copyRange_ = false;
+                }
+                break;
+            }
+            done += std::uint64_t(n);
+        }
+        return done;
+    }
+
+    int imageFd_;
+    bool copyRange_;
+    const CopyProgressCallback& progressCallback_;
+    const std::atomic<bool>* cancel_;
+    std::vector<char> buffer_;
+    unsigned partNumber_ = 0;
+};
+
+} // namespace
+
+bool isImageSource(const std::string& root) {
+    struct stat st {};
+    return ::stat(root.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode));
+}
+
+IsoImageReader::IsoImageReader(const std::string& path) : path_(path) {
+    initLibisofs();
+    ImageDevice device(path);
+    if (!device.ok()) {
+        error_ = device.error();
+        return;
+    }
+    imageBytes_ = device.size();
+    if (std::string why = device.checkIso9660(); !why.empty()) {
+        error_ = why;
+        return;
+    }
+    if (std::string why = device.checkDirectories(); !why.empty()) {
+        error_ = why;
+        return;
+    }
+
+    ImportResult windows = importTree(path, device.sessionStart(), true);
+    if (windows.image == nullptr) {
+        error_ = std::string("ISO 9660 のフォルダを読めません (") +
+                 iso_error_to_msg(windows.error) + ")";
+        return;
+    }
+    const char* volume = iso_image_get_volume_id(windows.image);
+    label_ = volume != nullptr ? volume : "";
+    while (!label_.empty() && label_.back() == ' ') {
+        label_.pop_back();
+    }
+
+    std::map<std::string, std::string> links;
+    if (windows.rockRidge) {
+        ImportResult rockRidge = importTree(path, device.sessionStart(), false);
+        if (rockRidge.image != nullptr) {
+            collectLinks(iso_image_get_root(rockRidge.image), "", "", links, 0);
+            iso_image_unref(rockRidge.image);
+        }
+    }
+
+    root_ = std::make_unique<Node>();
+    root_->folder = true;
+    TreeBuilder builder(imageBytes_, links);
+    builder.build(iso_image_get_root(windows.image), *root_, "", "", 0);
+    iso_image_unref(windows.image);
+    // Links that the Joliet tree leaves out altogether are named too.
+    for (const auto& [loose, line] : links) {
+        if (std::find(builder.leftOut.begin(), builder.leftOut.end(), line) ==
+            builder.leftOut.end()) {
+            builder.leftOut.push_back(line);
+        }
+    }
+    leftOut_ = std::move(builder.leftOut);
+    treeProblemPath_ = std::move(builder.problemPath);
+    treeProblem_ = std::move(builder.problem);
+}
+
+IsoImageReader::~IsoImageReader() = default;
+
+std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
+                                                    std::uint64_t maxBytes) const {
+    if (!ok()) {
+        return std::nullopt;
+    }
+    const Node* node = root_.get();
+    size_t start = 0;
+    while (node != nullptr && start <= relative.size()) {
+        size_t end = relative.find_first_of("/\\", start);
+        std::string_view name = relative.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (!name.empty()) {
+            node = node->folder ? findChild(*node, name) : nullptr;
+        }
+        if (end == std::string_view::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    if (node == nullptr || node->folder || node->size > maxBytes) {
+        return std::nullopt;
+    }
+    UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    bytes.reserve(node->size);
+    for (const auto& [offset, length] : node->extents) {
+        if (offset + length > imageBytes_) {
+            return std::nullopt;
+        }
+        size_t at = bytes.size();
+        bytes.resize(at + length);
+        if (!readFully(fd.get(), bytes.data() + at, length, offset)) {
+            return std::nullopt;
+        }
+    }
+    return bytes;
+}
+
+CopyResult IsoImageReader::copyTo(const std::string& to, const CopyProgressCallback& progress,
+                                  const std::atomic<bool>* cancel) const {
+    CopyResult result;
+    if (!ok()) {
+        result.failures = 1;
+        result.failedPath = path_;
+        result.reason = error_;
+        return result;
+    }
+    if (!treeProblem_.empty()) {
+        result.failures = 1;
+        result.failedPath = joinPath(path_, treeProblemPath_);
+        result.reason = treeProblem_;
+        return result;
+    }
+    UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
+        result.failures = 1;
+        result.failedPath = path_;
+        result.reason = systemReason(errno);
+        return result;
+    }
+    if (::mkdir(to.c_str(), 0755) != 0 && errno != EEXIST) {
+        result.failures = 1;
+        result.failedPath = to;
+        result.reason = systemReason(errno);
+        return result;
+    }
+    ImageCopier copier(fd.get(), S_ISREG(st.st_mode), progress, cancel);
+    copier.progress.bytesTotal = root_->bytesBelow;
+    copier.progress.filesTotal = root_->filesBelow;
+    copier.copyFolder(*root_, to, path_);
+    return copier.result;
+}
+
+} // namespace ornibe

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "sys/CopyTree.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ornibe {
+
+// Whether a CD source root names an image to read in place (a regular file
+// or a block device such as /dev/sr0) rather than a folder of files.
+bool isImageSource(const std::string& root);
+
+// An ISO 9660 image read in place from an image file or a block device,
+// never mounted. The tree is the one Windows shows for the disc: the Joliet
+// tree when the image has one, else the ISO 9660 names without their ";1"
+// version and without a trailing dot. Rock Ridge symbolic links and device
+// files are not reproduced: they are left out and named in leftOut(), so
+// that nothing outside the image is read and nothing outside the work
+// folder is written. Files of several extents and files over 4 GB are read
+// whole; on an optical drive the last session is read.
+class IsoImageReader {
+public:
+    struct Node;
+
+    // Opens the image and reads its directory tree. When the file is no
+    // ISO 9660 image or its tree cannot be read, ok() is false and error()
+    // says why.
+    explicit IsoImageReader(const std::string& path);
+    ~IsoImageReader();
+    IsoImageReader(const IsoImageReader&) = delete;
+    IsoImageReader& operator=(const IsoImageReader&) = delete;
+
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+    const std::string& path() const { return path_; }
+
+    // The volume identifier, trailing spaces removed.
+    const std::string& label() const { return label_; }
+
+    // Entries of the image that are not copied (links and device files),
+    // each as "path -> target" or "path", in tree order.
+    const std::vector<std::string>& leftOut() const { return leftOut_; }
+
+    // The bytes of the file at relative ("I386/TXTSETUP.SIF"; "/" or "\"
+    // between names, letter case ignored); nothing when there is no such
+    // file, it cannot be read whole or it is larger than maxBytes.
+    std::optional<std::string> readFile(std::string_view relative,
+                                        std::uint64_t maxBytes = 64u << 20) const;
+
+    // Copies the image's tree into the folder to, as copyTree copies a
+    // folder: missing folders are created, existing files are replaced,
+    // an existing name that differs only in letter case is used, progress
+    // and cancel work the same way. A tree that cannot be copied whole (a
+    // file beyond the end of the image, names that clash when letter case
+    // is ignored) fails before anything is written; a file that cannot be
+    // read is removed again and named in the result.
+    CopyResult copyTo(const std::string& to, const CopyProgressCallback& progress = {},
+                      const std::atomic<bool>* cancel = nullptr) const;
+
+private:
+    std::string path_;
+    std::string error_;
+    std::string label_;
+    std::vector<std::string> leftOut_;
+    std::unique_ptr<Node> root_;
+    std::uint64_t imageBytes_ = 0;
+    // The first entry that keeps the tree from being copied, with why.
+    std::string treeProblemPath_;
+    std::string treeProblem_;
+};
+
+} // namespace ornibe

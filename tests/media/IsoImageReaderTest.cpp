@@ -1,0 +1,191 @@
+#include "media/IsoImageReader.h"
+
+#include "support/IsoFixtures.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+using namespace ornibe;
+using namespace ornibe::test;
+
+namespace {
+
+std::string noise(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        bytes[i] = char(seed >> 16);
+    }
+    return bytes;
+}
+
+// Every file below folder by its relative path, with its bytes.
+std::map<std::string, std::string> filesBelow(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_symlink() && entry.is_regular_file()) {
+            files[std::filesystem::relative(entry.path(), folder).string()] =
+                slurp(entry.path().string());
+        }
+    }
+    return files;
+}
+
+std::uint32_t le32(const std::string& bytes, size_t at) {
+    return std::uint32_t(std::uint8_t(bytes[at])) |
+           std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
+           std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 |
+           std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
+}
+
+// The image with the record of the root's subfolder name pointed back at
+// the root folder: a folder that contains itself.
+std::string withFolderLoop(std::string image, const std::string& name) {
+    size_t root = 16 * 2048 + 156;
+    std::uint32_t lba = le32(image, root + 2);
+    size_t at = size_t(lba) * 2048;
+    while (std::uint8_t(image[at]) != 0) {
+        size_t length = std::uint8_t(image[at]);
+        if (image.compare(at + 33, name.size(), name) == 0 &&
+            std::uint8_t(image[at + 32]) == name.size()) {
+            image.replace(at + 2, 4, image, root + 2, 4);
+            image.replace(at + 6, 4, image, root + 6, 4);
+            return image;
+        }
+        at += length;
+    }
+    ADD_FAILURE() << "no folder " << name;
+    return image;
+}
+
+bool folderIsEmpty(const std::string& folder) {
+    return std::filesystem::is_empty(folder);
+}
+
+// A small Windows CD: setup files, a nested folder, a large file, an empty
+// file, a file without an extension, and Rock Ridge links pointing inside
+// and outside the image.
+class IsoImageReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.write("tree/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n1 = \"Windows XP CD\"\r\n");
+        dir.write("tree/I386/SYSTEM32/Big.Dll", noise(3 * 1024 * 1024 + 17, 1));
+        dir.write("tree/Docs/Read_Me_First.txt", "read me");
+        dir.write("tree/WIN51", "");
+        dir.write("tree/readme", "no extension");
+        std::filesystem::create_symlink("I386/TXTSETUP.SIF", dir / "tree/link_in");
+        std::filesystem::create_symlink("/etc/passwd", dir / "tree/link_out");
+        dir.mkdir("work");
+    }
+    TempDir dir;
+};
+
+TEST_F(IsoImageReaderTest, copies_the_tree_windows_sees_with_and_without_joliet) {
+    ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "joliet.iso", labelled("WXPFPP_JA")));
+    IsoImageReader joliet(dir / "joliet.iso");
+    ASSERT_TRUE(joliet.ok()) << joliet.error();
+    EXPECT_EQ(joliet.label(), "WXPFPP_JA");
+    std::vector<CopyProgress> reports;
+    CopyResult copied =
+        joliet.copyTo(dir / "work", [&](const CopyProgress& p) { reports.push_back(p); });
+    ASSERT_TRUE(copied) << copied.failedPath << ": " << copied.reason;
+    std::map<std::string, std::string> expected = filesBelow(dir / "tree");
+    EXPECT_EQ(filesBelow(dir / "work"), expected);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir / "work/link_in")));
+    EXPECT_EQ(joliet.leftOut(), (std::vector<std::string>{"link_in -> I386/TXTSETUP.SIF",
+                                                          "link_out -> /etc/passwd"}));
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back().filesDone, 5u);
+    EXPECT_EQ(reports.back().filesTotal, 5u);
+    EXPECT_EQ(reports.back().bytesDone, reports.back().bytesTotal);
+
+    // Without Joliet Windows shows the ISO 9660 names, without ";1" and
+    // without the dot of a name that has no extension.
+    ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "plain.iso", withoutJoliet()));
+    IsoImageReader plain(dir / "plain.iso");
+    ASSERT_TRUE(plain.ok()) << plain.error();
+    ASSERT_TRUE(plain.copyTo(dir.mkdir("plain")));
+    std::map<std::string, std::string> plainFiles = filesBelow(dir / "plain");
+    std::set<std::string> names;
+    for (const auto& [name, bytes] : plainFiles) {
+        names.insert(name);
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"DOCS/READ_ME_.TXT", "I386/SYSTEM32/BIG.DLL",
+                                            "I386/TXTSETUP.SIF", "README", "WIN51"}));
+    EXPECT_EQ(plainFiles["I386/SYSTEM32/BIG.DLL"], expected["I386/SYSTEM32/Big.Dll"]);
+    EXPECT_EQ(plain.leftOut().size(), 2u);
+
+    // The setup file is read by its path, whatever its case and slashes.
+    EXPECT_EQ(plain.readFile("i386\\txtsetup.sif"), expected["I386/TXTSETUP.SIF"]);
+    EXPECT_EQ(joliet.readFile("/I386/NONE.SIF"), std::nullopt);
+}
+
+TEST_F(IsoImageReaderTest, bad_images_fail_with_the_reason_and_write_nothing) {
+    ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "good.iso", {}));
+    std::string good = slurp(dir / "good.iso");
+    ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "plain.iso", withoutJoliet()));
+    std::string plain = slurp(dir / "plain.iso");
+
+    struct Case {
+        std::string name;
+        std::string bytes;
+        std::string reason;
+    };
+    std::string udf(40 * 2048, '\0');
+    udf.replace(16 * 2048, 6, std::string("\0BEA01", 6));
+    udf.replace(17 * 2048, 6, std::string("\0NSR02", 6));
+    std::vector<Case> cases = {
+        {"empty.iso", "", "空のファイルです。ISO イメージではありません"},
+        {"text.iso", std::string(64 * 1024, 'x'), "ISO 9660 イメージではありません"},
+        {"short.iso", std::string(4096, '\0'), "ISO イメージではありません (ファイルが短すぎます)"},
+        {"udf-only.iso", udf,
+         "UDF だけのイメージです。ISO 9660 のファイルシステムがないので読めません"},
+        // Cut after the folders: the large file's extent runs past the end.
+        {"folder-loop.iso", withFolderLoop(plain, "DOCS"),
+         "フォルダが自分自身かほかのフォルダを含んでいます (ループ)"},
+        {"truncated.iso", good.substr(0, good.size() / 2),
+         "ファイルがイメージの終わりを越えています"},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.write(c.name, c.bytes);
+        IsoImageReader image(path);
+        CopyResult result = image.copyTo(dir / "work");
+        EXPECT_FALSE(result) << c.name;
+        EXPECT_NE(result.reason.find(c.reason), std::string::npos)
+            << c.name << ": " << result.reason;
+        EXPECT_EQ(result.failedPath.rfind(path, 0), 0u) << c.name << ": " << result.failedPath;
+        EXPECT_TRUE(folderIsEmpty(dir / "work")) << c.name;
+    }
+
+    // Joliet keeps letter case; two names that Windows takes for one.
+    dir.write("clash/Setup.txt", "one");
+    dir.write("clash/SETUP.TXT", "two");
+    ASSERT_TRUE(makeIsoImage(dir / "clash", dir / "clash.iso", {}));
+    CopyResult clash = IsoImageReader(dir / "clash.iso").copyTo(dir / "work");
+    EXPECT_FALSE(clash);
+    EXPECT_NE(clash.reason.find("大文字と小文字を区別しないと同じ名前になるものがあります"),
+              std::string::npos)
+        << clash.reason;
+    EXPECT_TRUE(folderIsEmpty(dir / "work"));
+}
+
+TEST_F(IsoImageReaderTest, cancel_stops_the_copy_and_leaves_no_part_file) {
+    ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "cd.iso", {}));
+    IsoImageReader image(dir / "cd.iso");
+    std::atomic<bool> cancel{false};
+    CopyResult result = image.copyTo(
+        dir / "work", [&](const CopyProgress& p) { cancel = p.bytesDone > 0; }, &cancel);
+    EXPECT_TRUE(result.cancelled);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "work")) {
+        EXPECT_EQ(entry.path().filename().string().find(".ornibe-part"), std::string::npos)
+            << entry.path();
+    }
+}
+
+} // namespace
