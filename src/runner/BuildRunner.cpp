@@ -87,6 +87,11 @@ bool BuildRunner::copyCd() {
         },
         &cancel);
     page_.copyProgressFinished();
+    // A link of the CD that leads out of it is not copied: the work folder
+    // receives nothing from outside the CD.
+    for (const std::string& leftOut : result.leftOut) {
+        page_.log().append("\r\nリンクはコピーしません: " + leftOut);
+    }
     if (!result) {
         std::string message = "\r\nコピーに失敗しました";
         if (!result.cancelled && !result.failedPath.empty()) {

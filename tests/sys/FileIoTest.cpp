@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <iterator>
 
 using namespace ornibe;
 using namespace ornibe::test;
@@ -54,9 +56,28 @@ TEST(FileIo, atomic_write_to_a_read_only_file_leaves_it_as_it_was) {
 TEST(FileIo, atomic_write_that_cannot_make_its_copy_leaves_the_file_as_it_was) {
     TempDir dir;
     std::string file = dir.write("DOSNET.INF", "keep");
-    dir.mkdir(".DOSNET.INF.ornibe-new"); // the copy cannot be opened for writing
-    EXPECT_THROW(writeFileAtomic(file, "lost"), FileError);
+    // No file can be opened any more: the copy beside it cannot be made.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    int next = dup(0);
+    ASSERT_GE(next, 0);
+    close(next);
+    rlimit tight = before;
+    tight.rlim_cur = static_cast<rlim_t>(next);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    bool threw = false;
+    try {
+        writeFileAtomic(file, "lost");
+    } catch (const FileError&) {
+        threw = true;
+    }
+    setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_TRUE(threw);
     EXPECT_TRUE(fileHolds(file, "keep"));
+    // Nothing beside it either.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(FileIo, atomic_write_into_a_missing_folder_fails_and_creates_nothing) {
