@@ -98,7 +98,8 @@ bool isRandomLetter(char c) {
 
 PendingFile::PendingFile(std::string destination) : destination_(std::move(destination)) {
     std::string folder = folderPart(destination_);
-    std::string prefix = joinPath(folder.empty() ? "." : folder, hiddenPrefix(fileName(destination_)));
+    std::string prefix =
+        joinPath(folder.empty() ? "." : folder, hiddenPrefix(fileName(destination_)));
     for (int attempt = 0; attempt < 100; ++attempt) {
         path_ = prefix + randomLetters();
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
