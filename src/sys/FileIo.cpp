@@ -75,7 +75,7 @@ void writeFileAtomic(const std::string& path, std::string_view bytes) {
         // The new content would replace the link, with what was read
         // through it: a link is not a file of the tree.
         if (S_ISLNK(st.st_mode)) {
-            throw FileError("write", path, "it is a symbolic link");
+            refuseLink("write", path);
         }
         mode = st.st_mode & 07777;
         // A file marked read-only refuses changes, as it does on Windows.
@@ -88,6 +88,18 @@ void writeFileAtomic(const std::string& path, std::string_view bytes) {
     pending.setMode(mode);
     pending.sync();
     pending.commit();
+}
+
+void refuseLink(const std::string& operation, const std::string& path) {
+    // A trailing "/" would make lstat follow the link.
+    std::string entry = path;
+    while (entry.size() > 1 && entry.back() == '/') {
+        entry.pop_back();
+    }
+    struct stat st {};
+    if (lstat(entry.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        throw FileError(operation, path, "it is a symbolic link");
+    }
 }
 
 void removeFile(const std::string& path) {
