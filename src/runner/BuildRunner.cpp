@@ -87,11 +87,6 @@ bool BuildRunner::copyCd() {
         },
         &cancel);
     page_.copyProgressFinished();
-    // A link of the CD that leads out of it is not copied: the work folder
-    // receives nothing from outside the CD.
-    for (const std::string& leftOut : result.leftOut) {
-        page_.log().append("\r\nリンクはコピーしません: " + leftOut);
-    }
     if (!result) {
         std::string message = "\r\nコピーに失敗しました";
         if (!result.cancelled && !result.failedPath.empty()) {
@@ -100,7 +95,13 @@ bool BuildRunner::copyCd() {
         reportFailure(message);
         return false;
     }
-    page_.log().append("完了\r\n\r\n");
+    page_.log().append("完了\r\n");
+    // A link of the CD that leads out of it is not copied: the work folder
+    // receives nothing from outside the CD.
+    for (const std::string& leftOut : result.leftOut) {
+        page_.log().append("リンクをコピーしませんでした: " + leftOut + "\r\n");
+    }
+    page_.log().append("\r\n");
     return true;
 }
 
