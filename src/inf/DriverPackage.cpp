@@ -43,7 +43,12 @@ void DriverPackage::AddFileTarget(std::string sourcePath, std::string_view absol
     fileToTargetDir_.insert(std::move(sourcePath), std::move(relative));
 }
 
+void DriverPackage::AddRefusedPath(std::string infPath, std::string refusal) {
+    refusedPaths_.emplace_back(std::move(infPath), std::move(refusal));
+}
+
 void DriverPackage::Clear() {
+    refusedPaths_.clear();
     catalogFiles_.clear();
     serviceBinaries_.clear();
     hardwareIdToService_.clear();

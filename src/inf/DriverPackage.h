@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace ornibe {
 
@@ -32,6 +34,9 @@ public:
     // "system32\drivers", the Windows folder itself a single backslash.
     // A source path already present keeps its first target.
     void AddFileTarget(std::string sourcePath, std::string_view absoluteTarget);
+    // A path that an INF names but that leaves the INF's folder: never
+    // used; the driver stage refuses a package that has one.
+    void AddRefusedPath(std::string infPath, std::string refusal);
 
     // Entry i, or the empty text when i is not less than the list's length.
     std::string GetCatalogFile(std::size_t i) const { return catalogFiles_.at(i); }
@@ -44,6 +49,10 @@ public:
     const OrderedTextMap& hardwareIdToService() const { return hardwareIdToService_; }
     const OrderedTextMap& descriptionToService() const { return descriptionToService_; }
     const OrderedTextMap& fileToTargetDir() const { return fileToTargetDir_; }
+    // Each refused path as the INF's host path and why it was refused.
+    const std::vector<std::pair<std::string, std::string>>& refusedPaths() const {
+        return refusedPaths_;
+    }
 
     void Clear();
 
@@ -54,6 +63,7 @@ private:
     OrderedTextMap descriptionToService_;
     OrderedTextMap fileToTargetDir_;
     NoCaseTextList infFiles_;
+    std::vector<std::pair<std::string, std::string>> refusedPaths_;
 };
 
 } // namespace ornibe

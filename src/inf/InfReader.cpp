@@ -4,6 +4,7 @@
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
+#include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
 
 #include <charconv>
@@ -109,7 +110,8 @@ std::string InfReader::GetField(InfPosition position, std::size_t field) const {
     return file_.stringField(position, field).value_or(std::string());
 }
 
-std::string InfReader::mediumPath(std::initializer_list<std::string_view> parts) const {
+std::string InfReader::mediumPath(std::initializer_list<std::string_view> parts,
+                                  DriverPackage* package) const {
     // Windows path parts become one relative host path: backslashes turn
     // into "/", and empty parts and repeated separators fall away, so that
     // a subfolder written "x86" is a folder of its own, not a suffix of the
@@ -134,21 +136,30 @@ std::string InfReader::mediumPath(std::initializer_list<std::string_view> parts)
         }
         flush();
     }
-    std::string built = folder_.empty() ? relative : joinPath(folder_, relative);
     // Driver media carry names whose letter case differs from their INF:
-    // use the entry that exists.
-    if (auto found = findNoCase(folder_, relative))
-        return *found;
-    return built;
+    // the entry that exists is used. Whatever the INF names must lie inside
+    // its own folder: a path that climbs out of it (or passes a link) is
+    // not used, and is recorded so that the driver stage can refuse it.
+    RootedPath found = pathUnderRoot(folder_, relative, NameCase::Ignore);
+    if (!found) {
+        if (package != nullptr)
+            package->AddRefusedPath(path_, found.refusal);
+        return std::string();
+    }
+    return found.path;
 }
 
 std::string InfReader::GetCatalogPath() const {
+    return catalogPath(nullptr);
+}
+
+std::string InfReader::catalogPath(DriverPackage* package) const {
     for (std::string_view decoration : {".NTX86", ".NT", ".X86", ""}) {
         auto line = file_.findFirstLine("version", std::string("CatalogFile").append(decoration));
         if (!line)
             continue;
         std::string name = GetField(*line, 1);
-        return name.empty() ? std::string() : mediumPath({name});
+        return name.empty() ? std::string() : mediumPath({name}, package);
     }
     return std::string();
 }
@@ -269,8 +280,10 @@ void InfReader::CollectCopyInf(std::string_view installSection, std::string_view
         std::size_t count = file_.fieldCount(*line);
         for (std::size_t i = 1; i <= count; ++i) {
             std::string name = GetField(*line, i);
-            if (!name.empty())
-                package.AddInfFile(mediumPath({name}));
+            if (name.empty())
+                continue;
+            if (std::string path = mediumPath({name}, &package); !path.empty())
+                package.AddInfFile(std::move(path));
         }
     }
 }
@@ -288,7 +301,9 @@ void InfReader::AddSourceFile(std::string_view fileName, std::string_view absolu
     std::string diskPath;
     if (!diskId.empty())
         diskPath = GetValue("SourceDisksNames", "", diskId, 4);
-    package.AddFileTarget(mediumPath({diskPath, subfolder, fileName}), absoluteTarget);
+    std::string path = mediumPath({diskPath, subfolder, fileName}, &package);
+    if (!path.empty())
+        package.AddFileTarget(std::move(path), absoluteTarget);
 }
 
 std::string InfReader::GetTargetPath(std::optional<std::string_view> section) const {
@@ -322,7 +337,7 @@ void InfReader::readModels(const std::string& modelsSection, DriverPackage& pack
 }
 
 void InfReader::ReadDriverPackage(DriverPackage& package, char versionCode) const {
-    if (std::string catalog = GetCatalogPath(); !catalog.empty())
+    if (std::string catalog = catalogPath(&package); !catalog.empty())
         package.AddCatalogFile(catalog);
     OrderedTextMap installSections;
     readModels(FindModelsSection(versionCode), package, installSections);

@@ -64,7 +64,8 @@ public:
     // The models section that one line of the Manufacturer section names,
     // chosen the same way.
     std::string ModelsSectionOf(InfPosition manufacturerLine, char versionCode) const;
-    // Host path of the catalog file named in the Version section.
+    // Host path of the catalog file named in the Version section; the
+    // empty text when it lies outside the INF's folder.
     std::string GetCatalogPath() const;
     // File name of the driver of the install section's first SCSI
     // miniport service.
@@ -86,8 +87,12 @@ private:
                                                  std::string_view key) const;
     // The host path of a file on the driver medium: the INF's folder and the
     // parts (INF text, "\"-separated), matched ignoring letter case
-    // against what exists.
-    std::string mediumPath(std::initializer_list<std::string_view> parts) const;
+    // against what exists. A path that leaves the INF's folder (a ".."
+    // part, a drive, a link on the way) gives the empty text and is
+    // recorded in package (when given) as refused.
+    std::string mediumPath(std::initializer_list<std::string_view> parts,
+                           DriverPackage* package) const;
+    std::string catalogPath(DriverPackage* package) const;
     void readModels(const std::string& modelsSection, DriverPackage& package,
                     OrderedTextMap& installSections) const;
 

@@ -2,6 +2,7 @@
 
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
+#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 
 #include <sys/stat.h>
@@ -34,10 +35,14 @@ SetupFileEditor::SetupFileEditor(std::string i386Folder, const DriverPackage& pa
 }
 
 void SetupFileEditor::makeTempFolder() {
+    // Work copies are written into TEMP and removed from it: neither I386
+    // nor TEMP may lead out of the work folder.
+    refuseLink("open", i386Folder_);
     // A tree copied on Linux may already hold "temp" or "Temp"; the tree
     // must not end up with two names that differ only in case.
     std::string temp = entryPathNoCase(i386Folder_, "TEMP");
     tempFolder_ = withSlash(temp);
+    refuseLink("create folder", temp);
     if (::mkdir(temp.c_str(), 0777) == 0) {
         return;
     }

@@ -16,7 +16,9 @@ class InfReader;
 //
 // Construction creates TEMP below the I386 folder (a folder there whose
 // name differs only in letter case, such as "temp", is used instead), and
-// an existing TEMP is used unchanged. Destruction removes TEMP only when it
+// an existing TEMP is used unchanged. An I386 or TEMP that is a symbolic
+// link is refused with FileError: the work copies would be written and
+// removed wherever it leads. Destruction removes TEMP only when it
 // is empty, so a work copy left behind is never lost.
 class SetupFileEditor {
 public:
@@ -118,7 +120,9 @@ public:
     std::string BuildMshdcText() const;
 
     // Work copies of setup files that I386 may hold compressed. plainPath
-    // is the file's path under its plain name in the I386 folder.
+    // is the file's path under its plain name in the I386 folder. A setup
+    // file that is a symbolic link is refused with FileError: what it leads
+    // to is not part of the tree.
     bool PrepareWorkCopy(const std::string& plainPath);
     // Compresses the work copy into I386 under the compressed name and
     // removes the file it came from; I386 is unchanged when this fails.

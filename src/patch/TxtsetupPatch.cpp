@@ -8,6 +8,28 @@
 namespace ornibe {
 namespace {
 
+std::string quotedText(std::string_view text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + "\"";
+}
+
+// Text as a field of a setup file that its parser reads back unchanged:
+// bare when it can be, otherwise in double quotes with any double quote
+// doubled. A ";" would start a comment, "=" or "," end the key, a leading
+// "[" start a section, and blanks at either end would be dropped.
+std::string fieldText(std::string_view text) {
+    bool bare = !text.empty() && text.find_first_of(";=,\"") == std::string_view::npos &&
+                text.front() != '[' && text.front() != ' ' && text.front() != '\t' &&
+                text.back() != ' ' && text.back() != '\t' && text.back() != '\\';
+    return bare ? std::string(text) : quotedText(text);
+}
+
 // A file is already known to text-mode setup when either file list of
 // TXTSETUP.SIF names it.
 bool listsFile(const InfReader& reader, std::string_view name) {
@@ -19,7 +41,7 @@ bool listsFile(const InfReader& reader, std::string_view name) {
 // WinntDirectories number the file is copied to, and no upgrade or new
 // installation copy flags.
 void addFileLine(std::string& lines, std::string_view name, std::string_view directory) {
-    lines += name;
+    lines += fieldText(name);
     lines += " = 1,,,,,,,";
     lines += directory;
     lines += ",0,0\r\n";
@@ -71,10 +93,10 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
 
     for (const auto& [hardwareId, service] : package.hardwareIdToService()) {
         if (!HasLine(reader, "HardwareIdsDatabase", hardwareId)) {
-            ids += hardwareId;
-            ids += " = \"";
-            ids += service;
-            ids += "\"\r\n";
+            ids += fieldText(hardwareId);
+            ids += " = ";
+            ids += quotedText(service);
+            ids += "\r\n";
         }
     }
 
@@ -91,10 +113,10 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
             // The first description met names the service on setup's screen.
             for (const auto& [description, owner] : package.descriptionToService()) {
                 if (equalsSetupNoCase(owner, service)) {
-                    names += owner;
-                    names += " = \"";
-                    names += description;
-                    names += "\"\r\n";
+                    names += fieldText(owner);
+                    names += " = ";
+                    names += quotedText(description);
+                    names += "\r\n";
                     break;
                 }
             }

@@ -82,6 +82,7 @@ bool SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
         sourcePath_ = plainPath;
         return false;
     }
+    refuseLink("open", sourcePath_);
 
     if (!IsCabinet(sourcePath_)) {
         // A file that is not a cabinet is only used under its plain name.

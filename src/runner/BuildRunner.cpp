@@ -2,9 +2,9 @@
 
 #include "app/CdDriveEntry.h"
 #include "app/PageCode.h"
-#include "runner/WineOutputFilter.h"
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
+#include "runner/WineOutputFilter.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
@@ -140,10 +140,11 @@ bool BuildRunner::copyCd() {
         return false;
     }
     page_.log().append("完了\r\n");
-    if (image) {
-        for (const std::string& entry : image->leftOut()) {
-            page_.log().append("コピーしなかったリンクなど：" + entry + "\r\n");
-        }
+    // Links and device files are not reproduced: a link of a folder source
+    // that leads out of it, and every link of an image, is left out with a
+    // line, so that the work folder receives nothing from outside the CD.
+    for (const std::string& entry : image ? image->leftOut() : result.leftOut) {
+        page_.log().append("コピーしなかったリンクなど：" + entry + "\r\n");
     }
     copyBootImage(root);
     page_.log().append("\r\n");

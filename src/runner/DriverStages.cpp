@@ -27,6 +27,13 @@ bool BuildRunner::driverStage() {
     const std::string i386 = i386Folder();
     // The failure message of the step under way, for a file error.
     std::string_view failure = "ファイルコピーに失敗しました";
+    // A driver INF may only name files inside its own folder: one that
+    // names a path leading out of it would put that file into the CD.
+    if (!data_.package.refusedPaths().empty()) {
+        const auto& [inf, refusal] = data_.package.refusedPaths().front();
+        reportFailure(std::string(failure) + "\r\n" + inf + ": " + refusal);
+        return false;
+    }
     try {
         if (!stageDriverFiles(i386, data_.package, log)) {
             reportFailure(failure);

@@ -75,8 +75,9 @@ bool placeCompressed(const std::string& i386Folder, const std::string& source, P
 bool placeCatalog(const std::string& i386Folder, const std::string& catalog, ProgressLog& log) {
     log.append(fileName(catalog) + std::string(kCopying));
     // An existing folder is fine; one that cannot be made shows as a
-    // failing copy.
+    // failing copy. One that is a link is refused.
     std::string svcpack = entryPathNoCase(i386Folder, "SVCPACK");
+    refuseLink("create folder", svcpack);
     ::mkdir(svcpack.c_str(), 0777);
     std::optional<std::string> source = onMedium(catalog);
     if (!source || !copyInto(*source, svcpack, fileName(catalog))) {
@@ -90,6 +91,9 @@ bool placeCatalog(const std::string& i386Folder, const std::string& catalog, Pro
 
 bool stageDriverFiles(const std::string& i386Folder, const DriverPackage& package,
                       ProgressLog& log) {
+    // Driver files go into the work folder's own I386, never where a link
+    // of that name leads.
+    refuseLink("open", i386Folder);
     for (const auto& entry : package.fileToTargetDir()) {
         if (!placeCompressed(i386Folder, entry.first, log)) {
             return false;

@@ -15,7 +15,8 @@ class ProgressLog;
 //
 // True when every file was placed. False at the first file that cannot be
 // placed; the files placed before stay, the rest are not touched, and the
-// log line of the failing file is left open.
+// log line of the failing file is left open. An I386 or SVCPACK folder
+// that is a symbolic link throws FileError before anything is placed there.
 bool stageDriverFiles(const std::string& i386Folder, const DriverPackage& package,
                       ProgressLog& log);
 

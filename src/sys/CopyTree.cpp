@@ -4,6 +4,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/PendingFile.h"
 #include "sys/UniqueFd.h"
 
 #include <dirent.h>
@@ -27,7 +28,7 @@ namespace {
 // reported and a cancel is seen while one file is still being copied.
 constexpr size_t kChunk = 8u << 20;
 
-enum class Kind { Folder, File, Link, Other };
+enum class Kind { Folder, File, LeftOut, Other };
 
 // One entry of the source tree as the scan found it.
 struct Node {
@@ -38,6 +39,9 @@ struct Node {
     timespec times[2]{}; // access and modification
     std::vector<Node> children;
     int scanError = 0; // a folder that could not be listed
+    // For an entry reached through a link inside the source: the real path
+    // it is read from. For a link that is left out: why.
+    std::string linkTarget;
     std::uint64_t filesBelow = 0;
     std::uint64_t bytesBelow = 0;
 };
@@ -49,18 +53,45 @@ Kind kindOf(mode_t mode) {
     if (S_ISREG(mode)) {
         return Kind::File;
     }
-    if (S_ISLNK(mode)) {
-        return Kind::Link;
-    }
     return Kind::Other;
 }
 
-void scanFolder(const std::string& path, Node& folder) {
+using FileId = std::pair<dev_t, ino_t>;
+
+// What the scan needs besides the folder at hand: the source's real path,
+// against which links are judged, and the folders on the way down, so that
+// a link back to one of them is not followed for ever.
+struct ScanContext {
+    std::string realRoot;
+    std::set<FileId> ancestors;
+};
+
+std::string realPathOf(const std::string& path) {
+    std::unique_ptr<char, void (*)(void*)> real(::realpath(path.c_str(), nullptr), std::free);
+    return real ? std::string(real.get()) : std::string();
+}
+
+bool isInside(const std::string& inner, const std::string& outer) {
+    if (inner == outer) {
+        return true;
+    }
+    std::string prefix = outer == "/" ? outer : outer + "/";
+    return inner.compare(0, prefix.size(), prefix) == 0;
+}
+
+void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
     if (!dir) {
         folder.scanError = errno;
         return;
     }
+    struct stat self {};
+    if (fstat(dirfd(dir.get()), &self) != 0) {
+        folder.scanError = errno;
+        return;
+    }
+    FileId selfId{self.st_dev, self.st_ino};
+    context.ancestors.insert(selfId);
     while (dirent* entry = readdir(dir.get())) {
         std::string_view name = entry->d_name;
         if (name == "." || name == "..") {
@@ -76,12 +107,38 @@ void scanFolder(const std::string& path, Node& folder) {
             folder.children.push_back(std::move(node));
             continue;
         }
-        node.kind = kindOf(st.st_mode);
+        if (S_ISLNK(st.st_mode)) {
+            // A link is copied as what it names when that lies inside the
+            // source; one that leads out of it (or nowhere, or back to a
+            // folder above it) is left out.
+            std::string real = realPathOf(joinPath(path, node.name));
+            struct stat named {};
+            if (real.empty() || !isInside(real, context.realRoot) ||
+                ::stat(real.c_str(), &named) != 0) {
+                node.kind = Kind::LeftOut;
+                node.linkTarget = real.empty() ? "it leads nowhere" : "it leads out of the source";
+            } else if (S_ISDIR(named.st_mode) &&
+                       context.ancestors.count({named.st_dev, named.st_ino}) != 0) {
+                node.kind = Kind::LeftOut;
+                node.linkTarget = "it leads back to a folder above it";
+            } else {
+                node.linkTarget = real;
+                st = named;
+            }
+        }
+        if (node.kind != Kind::LeftOut) {
+            node.kind = kindOf(st.st_mode);
+        }
         node.mode = st.st_mode & 07777;
         node.times[0] = st.st_atim;
         node.times[1] = st.st_mtim;
+        if (node.kind == Kind::LeftOut) {
+            folder.children.push_back(std::move(node));
+            continue;
+        }
         if (node.kind == Kind::Folder) {
-            scanFolder(joinPath(path, node.name), node);
+            scanFolder(node.linkTarget.empty() ? joinPath(path, node.name) : node.linkTarget, node,
+                       context);
             folder.filesBelow += node.filesBelow;
             folder.bytesBelow += node.bytesBelow;
         } else {
@@ -91,6 +148,7 @@ void scanFolder(const std::string& path, Node& folder) {
         }
         folder.children.push_back(std::move(node));
     }
+    context.ancestors.erase(selfId);
     // A fixed order, so that a copy and its progress do not depend on the
     // order of the directory.
     std::sort(folder.children.begin(), folder.children.end(),
@@ -153,28 +211,6 @@ private:
     std::map<std::string, std::string> twins_;
 };
 
-// The new file beside a target that a copy writes first. It is removed
-// unless it was renamed into place, also when a progress callback throws.
-class PartFile {
-public:
-    explicit PartFile(std::string path) : path_(std::move(path)) {}
-    ~PartFile() { remove(); }
-    PartFile(const PartFile&) = delete;
-    PartFile& operator=(const PartFile&) = delete;
-
-    const std::string& path() const { return path_; }
-    void placed() { path_.clear(); }
-    void remove() {
-        if (!path_.empty()) {
-            ::unlink(path_.c_str());
-            path_.clear();
-        }
-    }
-
-private:
-    std::string path_;
-};
-
 class TreeCopier {
 public:
     TreeCopier(const CopyProgressCallback& progress, const std::atomic<bool>* cancel)
@@ -204,8 +240,8 @@ public:
             case Kind::File:
                 copyFile(sourcePath, node, to);
                 break;
-            case Kind::Link:
-                copyLink(sourcePath, node, to);
+            case Kind::LeftOut:
+                result.leftOut.push_back(sourcePath + ": " + node.linkTarget);
                 break;
             case Kind::Other:
                 fail(sourcePath, "not a regular file, folder or link", node);
@@ -250,6 +286,11 @@ private:
         std::string target = parent.entryFor(node.name);
         struct stat st {};
         if (lstat(target.c_str(), &st) == 0) {
+            if (S_ISLNK(st.st_mode)) {
+                // Never entered: whatever it leads to is not the work folder.
+                fail(target, "a link stands in the destination where a folder goes", node);
+                return;
+            }
             if (!S_ISDIR(st.st_mode)) {
                 fail(from, "a file of that name stands in the destination: " + target, node);
                 return;
@@ -265,38 +306,44 @@ private:
             return;
         }
         DestFolder folder(target);
-        copyFolderContent(from, node, folder);
+        copyFolderContent(node.linkTarget.empty() ? from : node.linkTarget, node, folder);
         ::chmod(target.c_str(), node.mode);
         ::utimensat(AT_FDCWD, target.c_str(), node.times, AT_SYMLINK_NOFOLLOW);
     }
 
-    void copyFile(const std::string& from, const Node& node, DestFolder& parent) {
+    void copyFile(const std::string& sourcePath, const Node& node, DestFolder& parent) {
+        // A file reached through a link inside the source is read where it
+        // really is; the open below then meets no link.
+        const std::string& from = node.linkTarget.empty() ? sourcePath : node.linkTarget;
         std::uint64_t bytesBefore = progress.bytesDone;
         auto finish = [&] {
             progress.bytesDone = bytesBefore + node.size;
             progress.filesDone += 1;
             report();
         };
-        auto failHere = [&](const std::string& reason) {
+        // A failure names the file the copy could not do its part with: the
+        // source when reading failed, the work folder's file when writing
+        // it failed.
+        auto failAt = [&](const std::string& path, const std::string& reason) {
             progress.bytesDone = bytesBefore;
-            fail(from, reason, node);
+            fail(path, reason, node);
         };
 
         // O_NONBLOCK: an entry that turned into a pipe since the scan must
         // not block the open; it is refused below.
         UniqueFd in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
         if (!in.valid()) {
-            failHere(systemReason(errno));
+            failAt(from, systemReason(errno));
             return;
         }
         struct stat st {};
         if (fstat(in.get(), &st) != 0) {
-            failHere(systemReason(errno));
+            failAt(from, systemReason(errno));
             return;
         }
         if (!S_ISREG(st.st_mode)) {
-            failHere(S_ISDIR(st.st_mode) ? systemReason(EISDIR)
-                                         : "not a regular file, folder or link");
+            failAt(from, S_ISDIR(st.st_mode) ? systemReason(EISDIR)
+                                             : "not a regular file, folder or link");
             return;
         }
         // O_NONBLOCK stays: reads of a regular file ignore it.
@@ -305,86 +352,79 @@ private:
         std::string target = parent.entryFor(node.name, &existed);
         struct stat existing {};
         if (existed && lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-            failHere("a folder of that name stands in the destination: " + target);
+            failAt(from, "a folder of that name stands in the destination: " + target);
             return;
         }
         // The copy goes to a new file beside the target and replaces it by
-        // a rename: an existing file is replaced even when it is
-        // read-only, and a copy that fails or is cancelled leaves no
-        // half-written file under the real name.
-        PartFile part(partPath(parent));
-        UniqueFd out(::open(part.path().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-        if (!out.valid()) {
-            failHere(systemReason(errno));
-            return;
-        }
-        auto abandon = [&](const std::string& reason) {
-            out.reset();
-            part.remove();
-            if (!reason.empty()) {
-                failHere(reason);
-            }
-        };
-
-        std::uint64_t copied = 0;
-        bool useCopyRange = true;
-        std::vector<char> buffer;
-        while (true) {
-            if (cancelled()) {
-                abandon({});
-                return;
-            }
-            ssize_t n = -1;
-            if (useCopyRange) {
-                n = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, kChunk, 0);
-                if (n < 0 && copied == 0 &&
-                    (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                     errno == EPERM)) {
-                    // Not offered between these two file systems: copy
-                    // through a buffer instead.
-                    useCopyRange = false;
-                    continue;
+        // a rename: an existing file (or a link of that name) is replaced
+        // even when it is read-only, and a copy that fails or is cancelled
+        // leaves no half-written file under the real name.
+        try {
+            PendingFile out(target);
+            std::uint64_t copied = 0;
+            bool useCopyRange = true;
+            std::vector<char> buffer;
+            while (true) {
+                if (cancelled()) {
+                    return; // out removes its file
                 }
-            } else {
-                n = readWrite(in.get(), out.get(), buffer);
-            }
-            if (n < 0) {
-                if (errno == EINTR) {
-                    continue;
+                ssize_t n = -1;
+                bool writing = false;
+                if (useCopyRange) {
+                    n = ::copy_file_range(in.get(), nullptr, out.fd(), nullptr, kChunk, 0);
+                    if (n < 0 && copied == 0 &&
+                        (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                         errno == EOPNOTSUPP || errno == EPERM)) {
+                        // Not offered between these two file systems: copy
+                        // through a buffer instead.
+                        useCopyRange = false;
+                        continue;
+                    }
+                    writing = n < 0 && isWriteError(errno);
+                } else {
+                    n = readWrite(in.get(), out.fd(), buffer, writing);
                 }
-                abandon(systemReason(errno));
-                return;
+                if (n < 0) {
+                    if (errno == EINTR) {
+                        continue;
+                    }
+                    int error = errno;
+                    out.abandon();
+                    failAt(writing ? target : from, systemReason(error));
+                    return;
+                }
+                if (n == 0) {
+                    break;
+                }
+                copied += static_cast<std::uint64_t>(n);
+                progress.bytesDone = bytesBefore + std::min(copied, node.size);
+                if (copied < node.size) {
+                    report(); // the end of the file is reported once, below
+                }
             }
-            if (n == 0) {
-                break;
+            timespec times[2] = {st.st_atim, st.st_mtim};
+            out.setMode(st.st_mode & 07777);
+            if (::futimens(out.fd(), times) != 0) {
+                throwFileError("write", target, errno);
             }
-            copied += static_cast<std::uint64_t>(n);
-            progress.bytesDone = bytesBefore + std::min(copied, node.size);
-            if (copied < node.size) {
-                report(); // the end of the file is reported once, below
-            }
-        }
-        timespec times[2] = {st.st_atim, st.st_mtim};
-        if (::fchmod(out.get(), st.st_mode & 07777) != 0 || ::futimens(out.get(), times) != 0) {
-            abandon(systemReason(errno));
+            out.commit();
+        } catch (const FileError& error) {
+            failAt(error.path(), error.reason());
             return;
         }
-        if (::close(out.release()) != 0) {
-            abandon(systemReason(errno));
-            return;
-        }
-        if (::rename(part.path().c_str(), target.c_str()) != 0) {
-            abandon(systemReason(errno));
-            return;
-        }
-        part.placed();
         finish();
     }
 
+    // Errors of a copy that come from the side written to.
+    static bool isWriteError(int error) {
+        return error == ENOSPC || error == EFBIG || error == EDQUOT || error == EROFS;
+    }
+
     // Reads one chunk and writes all of it; the bytes copied, 0 at the
-    // end, -1 with errno on an error.
-    static ssize_t readWrite(int in, int out, std::vector<char>& buffer) {
+    // end, -1 with errno on an error, with writing telling which side.
+    static ssize_t readWrite(int in, int out, std::vector<char>& buffer, bool& writing) {
         buffer.resize(1u << 20);
+        writing = false;
         ssize_t n = ::read(in, buffer.data(), buffer.size());
         if (n <= 0) {
             return n;
@@ -396,6 +436,7 @@ private:
                 if (errno == EINTR) {
                     continue;
                 }
+                writing = true;
                 return -1;
             }
             done += static_cast<size_t>(w);
@@ -403,50 +444,13 @@ private:
         return n;
     }
 
-    void copyLink(const std::string& from, const Node& node, DestFolder& parent) {
-        std::vector<char> buffer(PATH_MAX + 1);
-        ssize_t n = ::readlink(from.c_str(), buffer.data(), buffer.size() - 1);
-        if (n < 0) {
-            fail(from, systemReason(errno), node);
-            return;
-        }
-        std::string linkTarget(buffer.data(), static_cast<size_t>(n));
-        std::string target = parent.entryFor(node.name);
-        struct stat existing {};
-        if (lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-            fail(from, "a folder of that name stands in the destination: " + target, node);
-            return;
-        }
-        PartFile part(partPath(parent));
-        ::unlink(part.path().c_str());
-        if (::symlink(linkTarget.c_str(), part.path().c_str()) != 0) {
-            fail(from, systemReason(errno), node);
-            return;
-        }
-        ::utimensat(AT_FDCWD, part.path().c_str(), node.times, AT_SYMLINK_NOFOLLOW);
-        if (::rename(part.path().c_str(), target.c_str()) != 0) {
-            fail(from, systemReason(errno), node);
-            return;
-        }
-        part.placed();
-        progress.filesDone += 1;
-        report();
-    }
-
-    // A short name of its own, so that a long file name cannot make it
-    // too long for the file system.
-    std::string partPath(const DestFolder& parent) {
-        return joinPath(parent.path(), ".~ornibe" + std::to_string(++partCounter_));
-    }
-
     const CopyProgressCallback& progressCallback_;
     const std::atomic<bool>* cancel_;
-    std::uint64_t partCounter_ = 0;
 };
 
 std::string realFolder(const std::string& path) {
-    std::unique_ptr<char, void (*)(void*)> real(::realpath(path.c_str(), nullptr), std::free);
-    return real ? std::string(real.get()) : makeAbsolute(path);
+    std::string real = realPathOf(path);
+    return real.empty() ? makeAbsolute(path) : real;
 }
 
 // The real path of the nearest existing folder of path, followed by the
@@ -461,14 +465,6 @@ std::string realDestination(const std::string& path) {
         folder = folderPart(folder);
     }
     return joinPath(realFolder(folder.empty() ? "/" : folder), rest);
-}
-
-bool isInside(const std::string& inner, const std::string& outer) {
-    if (inner == outer) {
-        return true;
-    }
-    std::string prefix = outer == "/" ? outer : outer + "/";
-    return inner.compare(0, prefix.size(), prefix) == 0;
 }
 
 } // namespace
@@ -496,7 +492,8 @@ CopyResult copyTree(const std::string& from, const std::string& to,
 
     Node root;
     root.kind = Kind::Folder;
-    scanFolder(from, root);
+    ScanContext context{realFolder(from), {}};
+    scanFolder(from, root, context);
 
     TreeCopier copier(progress, cancel);
     copier.progress.bytesTotal = root.bytesBelow;

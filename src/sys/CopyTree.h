@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace ornibe {
 
@@ -24,8 +25,12 @@ struct CopyResult {
     bool cancelled = false;
     // Entries that could not be copied; the first one is named below.
     std::uint64_t failures = 0;
+    // The file the failure happened on: the source's file when reading it
+    // failed, the destination's when writing there failed.
     std::string failedPath;
     std::string reason;
+    // Links of the source that were left out, each as "path: why".
+    std::vector<std::string> leftOut;
 
     bool ok() const { return !cancelled && failures == 0; }
     explicit operator bool() const { return ok(); }
@@ -34,8 +39,8 @@ struct CopyResult {
 // Copies everything inside the folder from (its files and folders, with
 // their subfolders) into the folder to, which is created when missing.
 // Existing files are replaced without a question, also read-only ones;
-// missing folders are created; files, folders and links keep their
-// permission bits and times; links are copied as links. Where the
+// missing folders are created; files and folders keep their permission
+// bits and times. Where the
 // destination already holds a name that differs only in letter case, that
 // entry is used, so no folder ends up with two such names.
 //
@@ -45,6 +50,15 @@ struct CopyResult {
 // removed, and what was copied before stays. An entry that cannot be copied
 // (unreadable, a special file, a name in the way) is counted and skipped,
 // and the copy goes on with the rest.
+//
+// Links: the destination never receives one. A link of the source is copied
+// as what it names (a file, or a folder with its content) when that lies
+// inside the source; a link that leads out of the source, nowhere, or back
+// to a folder above it is left out and listed in leftOut. In the
+// destination nothing is written through a link: new files are created
+// under names of their own with O_EXCL|O_NOFOLLOW and renamed into place
+// (which replaces a link of the file's name), and a link where a folder of
+// the source goes is refused as a failure that names it.
 CopyResult copyTree(const std::string& from, const std::string& to,
                     const CopyProgressCallback& progress = {},
                     const std::atomic<bool>* cancel = nullptr);

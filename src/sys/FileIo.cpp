@@ -2,6 +2,7 @@
 
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/PendingFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -68,45 +69,36 @@ std::string readFile(const std::string& path) {
 }
 
 void writeFileAtomic(const std::string& path, std::string_view bytes) {
-    std::string folder = folderPart(path);
-    std::string temp =
-        joinPath(folder.empty() ? "." : folder, "." + fileName(path) + ".ornibe-new");
     mode_t mode = 0644;
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0) {
+    if (lstat(path.c_str(), &st) == 0) {
+        // The new content would replace the link, with what was read
+        // through it: a link is not a file of the tree.
+        if (S_ISLNK(st.st_mode)) {
+            refuseLink("write", path);
+        }
         mode = st.st_mode & 07777;
         // A file marked read-only refuses changes, as it does on Windows.
         if (isReadOnly(path)) {
             throwFileError("open", path, EACCES);
         }
     }
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    if (fd.get() < 0) {
-        throwFileError("write", path, errno);
+    PendingFile pending(path);
+    pending.write(bytes);
+    pending.setMode(mode);
+    pending.sync();
+    pending.commit();
+}
+
+void refuseLink(const std::string& operation, const std::string& path) {
+    // A trailing "/" would make lstat follow the link.
+    std::string entry = path;
+    while (entry.size() > 1 && entry.back() == '/') {
+        entry.pop_back();
     }
-    auto fail = [&](int error) {
-        ::unlink(temp.c_str());
-        throwFileError("write", path, error);
-    };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            fail(errno);
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (fchmod(fd.get(), mode) != 0 || fsync(fd.get()) != 0) {
-        fail(errno);
-    }
-    if (::close(fd.release()) != 0) {
-        fail(errno);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        fail(errno);
+    struct stat st {};
+    if (lstat(entry.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        throw FileError(operation, path, "it is a symbolic link");
     }
 }
 

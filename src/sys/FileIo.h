@@ -13,8 +13,15 @@ std::string readFile(const std::string& path);
 // Replaces the file's content all or nothing: the bytes go to a new file
 // beside it, which is flushed and renamed over the original, so a failed
 // write (disk full, no permission) leaves the original byte for byte as it
-// was. An existing file keeps its permission bits.
+// was. An existing file keeps its permission bits. The new file is a
+// PendingFile; a path that is a symbolic link is refused, so nothing read
+// through a link is written back in its place.
 void writeFileAtomic(const std::string& path, std::string_view bytes);
+
+// Throws FileError (operation, path, "it is a symbolic link") when path
+// is a symbolic link: where the program expects a file or folder of its own
+// tree, a link would lead it elsewhere.
+void refuseLink(const std::string& operation, const std::string& path);
 
 // Removes a file; a file that is not there is not an error.
 void removeFile(const std::string& path);

@@ -254,7 +254,7 @@ TEST_F(FaultTest, full_disk_during_the_cd_copy_fails_the_copy_with_nothing_half_
     std::smatch failed;
     const std::string reason = log.substr(start.size());
     ASSERT_TRUE(
-        std::regex_match(reason, failed, std::regex("(" + cd + "/.+): No space left on device")))
+        std::regex_match(reason, failed, std::regex("(" + work + "/.+): No space left on device")))
         << reason;
     EXPECT_TRUE(stopped.backEnabled);
     EXPECT_FALSE(stopped.runEnabled);
@@ -269,7 +269,8 @@ TEST_F(FaultTest, full_disk_during_the_cd_copy_fails_the_copy_with_nothing_half_
         ASSERT_TRUE(source != onCd.end()) << path;
         EXPECT_TRUE(source->second == bytes) << path;
     }
-    EXPECT_EQ(copied.count(failed[1].str().substr(cd.size() + 1)), 0u);
+    // The failure names the work folder's file that could not be written.
+    EXPECT_EQ(copied.count(failed[1].str().substr(work.size() + 1)), 0u);
     EXPECT_FALSE(fs::exists(work + "/xp.iso"));
 }
 

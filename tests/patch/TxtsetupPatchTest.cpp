@@ -3,6 +3,7 @@
 #include "PatchTestSupport.h"
 #include "inf/DriverPackage.h"
 #include "inf/InfFile.h"
+#include "inf/InfReader.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 #include "sys/FileError.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace ornibe {
 namespace {
@@ -200,6 +202,66 @@ TEST_F(TxtsetupPatch, read_only_or_missing_file_throws_and_nothing_changes) {
     EXPECT_THROW(editor().IntegrateTxtsetup(), FileError);
     EXPECT_TRUE(fileHolds(path, kTxtsetup));
     EXPECT_EQ(test::namesIn(i386), (std::set<std::string>{"TXTSETUP.SIF"}));
+}
+
+} // namespace
+} // namespace ornibe
+
+namespace ornibe {
+namespace {
+
+// A driver INF whose hardware IDs need quoting (a ";", a "=", a leading "[",
+// a "," and a double quote): the patched TXTSETUP.SIF, read back by the
+// project's own parser, lists exactly the IDs integrated, all in their
+// section, and the lines after them are intact.
+TEST_F(TxtsetupPatch, hardware_ids_that_need_quoting_read_back_exactly) {
+    std::string path = writeTxtsetup(kTxtsetup);
+    dir.write("drv/q.inf", kVersionHeader + "[Manufacturer]\r\n"
+                                            "Maker = Models\r\n"
+                                            "[Models]\r\n"
+                                            "Controller = Inst, \"PCI\\VEN_1;DEV_2\"\r\n"
+                                            "Controller = Inst, \"PCI\\VEN_1=DEV_3\"\r\n"
+                                            "Controller = Inst, \"[Strings]\"\r\n"
+                                            "Controller = Inst, \"ID,WITH,COMMAS\"\r\n"
+                                            "Controller = Inst, \"SAYS \"\"HI\"\"\"\r\n"
+                                            "Controller = Inst, PCI\\VEN_1&DEV_5\r\n"
+                                            "[Inst.Services]\r\n"
+                                            "AddService = q, 2, Service\r\n"
+                                            "[Service]\r\n"
+                                            "ServiceBinary = %12%\\q.sys\r\n"
+                                            "LoadOrderGroup = \"SCSI Miniport\"\r\n");
+    InfReader(dir / "drv/q.inf").ReadDriverPackage(package, '1');
+    std::vector<std::string> integrated;
+    for (const auto& [id, service] : package.hardwareIdToService()) {
+        integrated.push_back(id);
+    }
+    ASSERT_EQ(integrated,
+              (std::vector<std::string>{"PCI\\VEN_1;DEV_2", "PCI\\VEN_1=DEV_3", "[Strings]",
+                                        "ID,WITH,COMMAS", "SAYS \"HI\"", "PCI\\VEN_1&DEV_5"}));
+    {
+        SetupFileEditor e = editor();
+        e.IntegrateTxtsetup();
+    }
+
+    InfFile sif = InfFile::open(path);
+    ASSERT_TRUE(sif.isOpen());
+    std::vector<std::string> readBack;
+    for (std::size_t i = 0;; ++i) {
+        auto line = sif.lineByIndex("HardwareIdsDatabase", i);
+        if (!line) {
+            break;
+        }
+        readBack.push_back(sif.stringField(*line, 0).value_or(""));
+        EXPECT_EQ(sif.stringField(*line, 1).value_or(""), i == 0 ? "atapi" : "q");
+    }
+    std::vector<std::string> expected{"PCI\\VEN_0000"};
+    expected.insert(expected.end(), integrated.begin(), integrated.end());
+    EXPECT_EQ(readBack, expected);
+    // No section was started by an ID, and what follows is still read.
+    EXPECT_EQ(sif.lineCount("Strings"), -1);
+    auto load = sif.findFirstLine("SCSI.Load", "q");
+    ASSERT_TRUE(load);
+    EXPECT_EQ(sif.stringField(*load, 1), "q.sys");
 }
 
 } // namespace

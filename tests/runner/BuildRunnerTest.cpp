@@ -191,6 +191,22 @@ TEST_F(BuildRunnerTest, cd_copy_fills_the_work_folder_behind_a_progress_window) 
     EXPECT_TRUE(finishedAndQuit());
 }
 
+TEST_F(BuildRunnerTest, cd_link_that_leads_out_of_the_cd_is_left_out_with_a_line) {
+    settings.SetBigDrive(0);
+    dir.write("cd/I386/TXTSETUP.SIF", "sif");
+    dir.write("private/secret.txt", "private");
+    std::filesystem::create_symlink(dir / "private/secret.txt", dir / "cd/I386/SECRET.TXT");
+    settings.SetCdDriveIndex(1);
+    settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", "WXPFPP_JA"));
+    run();
+    EXPECT_FALSE(std::filesystem::exists(dir / "work/I386/SECRET.TXT"));
+    EXPECT_EQ(page.logText(),
+              "\r\nスタート！\r\n\r\nCD の内容を作業フォルダにコピーしています。。。完了\r\n"
+              "コピーしなかったリンクなど：" +
+                  dir / "cd/I386/SECRET.TXT" + ": it leads out of the source\r\n\r\n");
+    EXPECT_TRUE(finishedAndQuit());
+}
+
 TEST_F(BuildRunnerTest, cancelled_cd_copy_is_a_copy_failure) {
     for (int i = 0; i < 5; ++i) {
         dir.write("cd/file" + std::to_string(i), "x");

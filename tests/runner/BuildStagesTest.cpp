@@ -3,6 +3,7 @@
 #include "runner/MemoryProgressLog.h"
 #include "runner/Summary.h"
 #include "support/FakeBuildPage.h"
+#include "support/FileAssertions.h"
 #include "support/LogAssertions.h"
 #include "support/TempDir.h"
 #include "sys/ToolFolder.h"
@@ -181,4 +182,85 @@ TEST_F(BuildStagesTest, driver_without_catalog_leaves_dosnet_and_svcpack_alone) 
     EXPECT_EQ(slurp(dir / "work/I386/DOSNET.INF"), dosnet);
     EXPECT_EQ(slurp(dir / "work/I386/SVCPACK.IN_"), svcpack);
     EXPECT_FALSE(fs::exists(dir / "work/I386/SVCPACK/ORSCSI.CAT"));
+}
+
+// A reused work folder that carries links to a folder of the user's: in
+// place of I386, of its TEMP folder, and of a setup file. Each build stops
+// with a message that names the link, and the user's folder is unchanged.
+TEST_F(BuildStagesTest, links_in_a_reused_work_folder_never_lead_the_build_outside) {
+    generate("xp");
+    settings.SetIsoPath("xp.iso");
+    std::string user = dir.mkdir("user");
+    dir.write("user/SVCPACK.INF", "the user's own file");
+    dir.write("user/MSHDC.INF", "the user's own file");
+    dir.write("user/notes.txt", "private");
+    auto runExpectingRefusal = [&](const std::string& link) {
+        FakeBuildPage stopped;
+        MemoryProgressLog summary;
+        data = ConfirmData();
+        writeSummary(settings, data, summary);
+        BuildRunner(settings, data, stopped).runBuild();
+        EXPECT_NE(stopped.pageCode(), 0);
+        const std::string& log = stopped.logText();
+        size_t named = log.find(link + ": ");
+        EXPECT_NE(named, std::string::npos) << log;
+        EXPECT_NE(log.find("it is a symbolic link", named), std::string::npos) << log;
+        EXPECT_EQ(stopped.logText().find("完成です！"), std::string::npos);
+    };
+
+    // The whole I386 folder lives outside.
+    fs::rename(dir / "work/I386", dir / "user/I386");
+    fs::create_symlink(dir / "user/I386", dir / "work/I386");
+    TreeSnapshot before = snapshotTree(user);
+    runExpectingRefusal(dir / "work/I386");
+    EXPECT_EQ(snapshotTree(user), before);
+    fs::remove(dir / "work/I386");
+    fs::rename(dir / "user/I386", dir / "work/I386");
+
+    // TEMP, where the work copies are made and removed, leads outside.
+    fs::create_symlink(user, dir / "work/I386/TEMP");
+    before = snapshotTree(user);
+    runExpectingRefusal(dir / "work/I386/TEMP");
+    EXPECT_EQ(snapshotTree(user), before);
+    fs::remove(dir / "work/I386/TEMP");
+
+    // SVCPACK.IN_ is a link to a file outside: its content would be packed
+    // into the tree.
+    fs::rename(dir / "work/I386/SVCPACK.IN_", dir / "user/SVCPACK.IN_");
+    fs::create_symlink(dir / "user/SVCPACK.IN_", dir / "work/I386/SVCPACK.IN_");
+    before = snapshotTree(user);
+    runExpectingRefusal(dir / "work/I386/SVCPACK.IN_");
+    EXPECT_EQ(snapshotTree(user), before);
+}
+
+// A driver INF that names files above its folder (the catalog, the disk
+// path of its driver, a companion INF): the driver stage ends with a
+// message naming the INF and the path, and nothing reaches the tree.
+TEST_F(BuildStagesTest, hostile_inf_paths_above_its_folder_end_the_driver_stage) {
+    generate("xp");
+    dir.write("secret.cat", "private bytes");
+    dir.write("drv/x86/secret.sys", "private bytes");
+    std::string inf = slurp(dir / "drv/OrScsi.inf");
+    for (auto [from, to] : {std::pair<std::string, std::string>{"CatalogFile=OrScsi.cat",
+                                                                "CatalogFile=..\\secret.cat"},
+                            {"1 = %OrDisk%,,,\\x86", "1 = %OrDisk%,,,\\x86\\..\\..\\drv\\x86"},
+                            {"CopyFiles = OrScsi_Files", "CopyFiles = OrScsi_Files\r\n"
+                                                         "CopyINF = ..\\..\\etc\\passwd"}}) {
+        ASSERT_NE(inf.find(from), std::string::npos) << from;
+        inf.replace(inf.find(from), from.size(), to);
+    }
+    dir.write("drv/OrScsi.inf", inf);
+    TreeSnapshot outside = snapshotTree(dir / "drv");
+    TreeSnapshot tree = snapshotTree(dir / "work");
+
+    openAndRun();
+    EXPECT_NE(page.pageCode(), 0);
+    EXPECT_TRUE(hasLinesInOrder(
+        page.logText(), {"ファイルコピーに失敗しました",
+                         dir / "drv/OrScsi.inf" + ": the path leaves its folder: ../secret.cat"}))
+        << page.logText();
+    EXPECT_EQ(page.logText().find("完成です！"), std::string::npos);
+    EXPECT_EQ(snapshotTree(dir / "drv"), outside);
+    // The attribute step is a stand-in: the tree is exactly as it was.
+    EXPECT_EQ(snapshotTree(dir / "work"), tree);
 }

@@ -1,7 +1,11 @@
 #include "support/FileAssertions.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace ornibe::test {
@@ -74,6 +78,30 @@ std::string visibleBytes(std::string_view bytes) {
     }
     return ::testing::AssertionFailure() << path << " holds \"" << visibleBytes(content)
                                          << "\", expected \"" << visibleBytes(bytes) << "\"";
+}
+
+TreeSnapshot snapshotTree(const std::string& root) {
+    namespace fs = std::filesystem;
+    TreeSnapshot snapshot;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string path = it->path().string();
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) {
+            continue;
+        }
+        std::string entry = std::to_string(st.st_mode) + " " + std::to_string(st.st_mtim.tv_sec) +
+                            "." + std::to_string(st.st_mtim.tv_nsec) + " ";
+        if (S_ISLNK(st.st_mode)) {
+            entry += fs::read_symlink(it->path(), error).string();
+        } else if (S_ISREG(st.st_mode)) {
+            std::ifstream in(path, std::ios::binary);
+            entry.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        snapshot[fs::relative(it->path(), root).string()] = entry;
+    }
+    return snapshot;
 }
 
 } // namespace ornibe::test

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,12 @@ std::string visibleBytes(std::string_view bytes);
 ::testing::AssertionResult fileEndsWith(const std::string& path, std::string_view tail);
 // Passes when the file holds exactly these bytes.
 ::testing::AssertionResult fileHolds(const std::string& path, std::string_view bytes);
+
+// Everything below root as it stands: each entry's path relative to root
+// with its type, permission bits, modification time and content (a link's
+// target, a file's bytes). Two snapshots compare equal only when nothing
+// below root was written, renamed, removed or changed in mode or time.
+using TreeSnapshot = std::map<std::string, std::string>;
+TreeSnapshot snapshotTree(const std::string& root);
 
 } // namespace ornibe::test

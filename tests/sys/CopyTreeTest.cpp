@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,7 +69,9 @@ TEST(CopyTree, copies_every_file_and_folder_with_bits_and_times) {
     ASSERT_EQ(symlink("TXTSETUP.SIF", (dir / "cd/I386/LINK.SIF").c_str()), 0);
     CopyResult result = copyTree(dir / "cd", dir / "work/tree");
     ASSERT_TRUE(result) << result.failedPath << ": " << result.reason;
-    EXPECT_EQ(entriesBelow(dir / "cd"), entriesBelow(dir / "work/tree"));
+    std::set<std::string> expected = entriesBelow(dir / "cd");
+    expected.insert("I386/LINK.SIF");
+    EXPECT_EQ(expected, entriesBelow(dir / "work/tree"));
     EXPECT_TRUE(fileHolds(dir / "work/tree/I386/TXTSETUP.SIF", "[SourceDisksFiles]\r\n\x1A"));
     EXPECT_TRUE(fileHolds(dir / "work/tree/I386/SYSTEM32/SMSS.EXE", std::string(300000, 's')));
 
@@ -78,9 +82,11 @@ TEST(CopyTree, copies_every_file_and_folder_with_bits_and_times) {
     struct stat folder = statOf(dir / "work/tree/I386/ASMS");
     EXPECT_EQ(folder.st_mode & 07777, 0555u);
     EXPECT_EQ(folder.st_mtim.tv_sec, 1100000000);
+    // A link that stays inside the CD arrives as the file it names.
     struct stat link = statOf(dir / "work/tree/I386/LINK.SIF");
-    ASSERT_TRUE(S_ISLNK(link.st_mode));
-    EXPECT_EQ(fs::read_symlink(dir / "work/tree/I386/LINK.SIF"), "TXTSETUP.SIF");
+    EXPECT_TRUE(S_ISREG(link.st_mode));
+    EXPECT_TRUE(fileHolds(dir / "work/tree/I386/LINK.SIF", "[SourceDisksFiles]\r\n\x1A"));
+    EXPECT_TRUE(result.leftOut.empty());
 }
 
 TEST(CopyTree, replaces_files_in_an_existing_destination_and_keeps_the_others) {
@@ -289,4 +295,63 @@ TEST(CopyTree, longest_file_name_is_copied) {
     CopyResult result = copyTree(dir / "cd", dir / "work");
     ASSERT_TRUE(result) << result.failedPath << ": " << result.reason;
     EXPECT_TRUE(fileHolds(dir / ("work/" + name), "long"));
+}
+
+// A CD whose links lead out of it, and a work folder with links where the
+// copy writes: nothing outside the work folder changes, and the copy never
+// brings a link or what lies outside the CD.
+TEST(CopyTree, links_never_lead_the_copy_outside) {
+    TempDir dir;
+    makeCd(dir);
+    dir.write("outside/I386/TXTSETUP.SIF", "the user's file");
+    dir.write("outside/secret.txt", "private bytes");
+    ASSERT_EQ(chmod((dir / "cd/I386").c_str(), 0755), 0);
+    ASSERT_EQ(symlink((dir / "outside/I386").c_str(), (dir / "cd/LINKED").c_str()), 0);
+    ASSERT_EQ(symlink("../../outside/secret.txt", (dir / "cd/I386/SECRET.TXT").c_str()), 0);
+    ASSERT_EQ(symlink("SYSTEM32", (dir / "cd/I386/SYS").c_str()), 0);
+    ASSERT_EQ(symlink("..", (dir / "cd/I386/UP").c_str()), 0);
+    // Links planted in the work folder: at a file's name and at a folder's.
+    dir.mkdir("work/I386");
+    ASSERT_EQ(symlink((dir / "outside/secret.txt").c_str(), (dir / "work/WIN51").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "outside/I386").c_str(), (dir / "work/I386/ASMS").c_str()), 0);
+    TreeSnapshot before = snapshotTree(dir / "outside");
+
+    CopyResult result = copyTree(dir / "cd", dir / "work");
+    EXPECT_EQ(snapshotTree(dir / "outside"), before);
+    // The link where a folder goes is refused by its name.
+    EXPECT_EQ(result.failures, 1u);
+    EXPECT_EQ(result.failedPath, dir / "work/I386/ASMS");
+    // A link at a file's name is replaced by the file.
+    EXPECT_TRUE(fileHolds(dir / "work/WIN51", ""));
+    EXPECT_FALSE(fs::is_symlink(dir / "work/WIN51"));
+    // Inside the CD a link is copied as what it names; out of it, nothing.
+    EXPECT_TRUE(fileHolds(dir / "work/I386/SYS/SMSS.EXE", std::string(300000, 's')));
+    EXPECT_FALSE(fs::exists(dir / "work/LINKED"));
+    EXPECT_FALSE(fs::exists(dir / "work/I386/SECRET.TXT"));
+    EXPECT_FALSE(fs::exists(dir / "work/I386/UP"));
+    ASSERT_EQ(result.leftOut.size(), 3u);
+    EXPECT_EQ(result.leftOut[0], dir / "cd/I386/SECRET.TXT" + ": it leads out of the source");
+    EXPECT_EQ(result.leftOut[1], dir / "cd/I386/UP" + ": it leads back to a folder above it");
+    EXPECT_EQ(result.leftOut[2], dir / "cd/LINKED" + ": it leads out of the source");
+}
+
+// A write into the work folder that fails (the file is too large for the
+// limit): the failure names the work folder's file, not the CD's.
+TEST(CopyTree, failed_write_names_the_work_folder_file) {
+    TempDir dir;
+    makeCd(dir);
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = 100000;
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    CopyResult result = copyTree(dir / "cd", dir / "work");
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result.failures, 1u);
+    EXPECT_EQ(result.failedPath, dir / "work/I386/SYSTEM32/SMSS.EXE");
+    EXPECT_EQ(result.reason, "File too large");
+    EXPECT_FALSE(fs::exists(dir / "work/I386/SYSTEM32/SMSS.EXE"));
+    EXPECT_EQ(entriesBelow(dir / "work/I386/SYSTEM32"), std::set<std::string>{});
 }

@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <iterator>
 
 using namespace ornibe;
 using namespace ornibe::test;
@@ -54,9 +57,27 @@ TEST(FileIo, atomic_write_to_a_read_only_file_leaves_it_as_it_was) {
 TEST(FileIo, atomic_write_that_cannot_make_its_copy_leaves_the_file_as_it_was) {
     TempDir dir;
     std::string file = dir.write("DOSNET.INF", "keep");
-    dir.mkdir(".DOSNET.INF.ornibe-new"); // the copy cannot be opened for writing
-    EXPECT_THROW(writeFileAtomic(file, "lost"), FileError);
+    // Files may not grow past 100 bytes: the copy beside it cannot be made.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = 100;
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool threw = false;
+    try {
+        writeFileAtomic(file, std::string(1000, 'x'));
+    } catch (const FileError&) {
+        threw = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(threw);
     EXPECT_TRUE(fileHolds(file, "keep"));
+    // Nothing beside it either.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(FileIo, atomic_write_into_a_missing_folder_fails_and_creates_nothing) {
@@ -73,4 +94,27 @@ TEST(FileIo, make_folders_creates_every_missing_level) {
     EXPECT_THROW(makeFolders(file + "/sub"), FileError);
     removeFile(file);
     removeFile(file);
+}
+
+// Links planted where the atomic write works: at the file's own name, and
+// at the temporary name an earlier version used. Neither is written
+// through; the file a link leads to keeps its bytes.
+TEST(FileIo, atomic_write_never_writes_through_a_link) {
+    TempDir dir;
+    std::string victim = dir.write("outside/victim", "kept");
+    std::string sif = dir.write("I386/TXTSETUP.SIF", "old");
+    ASSERT_EQ(symlink(victim.c_str(), (dir / "I386/.TXTSETUP.SIF.ornibe-new").c_str()), 0);
+    ASSERT_EQ(symlink(victim.c_str(), (dir / "I386/DOSNET.INF").c_str()), 0);
+    TreeSnapshot before = snapshotTree(dir / "outside");
+
+    writeFileAtomic(sif, "patched");
+    EXPECT_TRUE(fileHolds(sif, "patched"));
+    try {
+        writeFileAtomic(dir / "I386/DOSNET.INF", "patched");
+        FAIL() << "no FileError";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), dir / "I386/DOSNET.INF");
+        EXPECT_EQ(error.reason(), "it is a symbolic link");
+    }
+    EXPECT_EQ(snapshotTree(dir / "outside"), before);
 }

@@ -6,6 +6,8 @@
 
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/PendingFile.h"
+#include "sys/UniqueFd.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <utility>
 
 namespace ornibe {
@@ -27,6 +30,25 @@ using FileId = std::pair<dev_t, ino_t>;
 
 FileId idOf(const struct stat& st) {
     return {st.st_dev, st.st_ino};
+}
+
+std::string realPathOf(const std::string& path) {
+    std::unique_ptr<char, void (*)(void*)> real(::realpath(path.c_str(), nullptr), std::free);
+    return real ? std::string(real.get()) : std::string();
+}
+
+bool isInside(const std::string& inner, const std::string& outer) {
+    std::string prefix = outer == "/" ? outer : outer + "/";
+    return inner == outer || inner.compare(0, prefix.size(), prefix) == 0;
+}
+
+// An ISO 9660 image has "CD001" at byte 32769 (the first volume
+// descriptor at sector 16, after its type byte).
+bool isIsoImage(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    char magic[5] = {};
+    return fd.valid() && ::pread(fd.get(), magic, sizeof magic, 32769) == sizeof magic &&
+           std::string_view(magic, sizeof magic) == "CD001";
 }
 
 // Whether the image can hold the name whole: 37 characters with long names,
@@ -44,9 +66,11 @@ bool fitsIso9660(const std::string& name, bool longNames) {
 // Collects the folders and files of the tree into an ImageTree.
 class TreeWalk {
 public:
-    TreeWalk(bool includeHidden, bool longNames, std::set<FileId> excluded, std::ostream& out)
-        : includeHidden_(includeHidden), longNames_(longNames), excluded_(std::move(excluded)),
-          out_(out) {}
+    // root is the tree's real path: links are judged against it.
+    TreeWalk(std::string root, bool includeHidden, bool longNames, std::set<FileId> excluded,
+             std::ostream& out)
+        : root_(std::move(root)), includeHidden_(includeHidden), longNames_(longNames),
+          excluded_(std::move(excluded)), out_(out) {}
 
     // Nothing on success, otherwise why the tree cannot be read.
     std::optional<std::string> walk(const std::string& folder, size_t folderIndex) {
@@ -73,6 +97,11 @@ public:
             if (name[0] == '.' && !includeHidden_) {
                 continue;
             }
+            // A file on its way somewhere (this run's image, or what a
+            // killed run left) is never content of the tree.
+            if (isPendingFileName(name)) {
+                continue;
+            }
             names.push_back(name);
         }
         dir.reset();
@@ -87,9 +116,27 @@ public:
                      << " and is shortened in the image\n";
             }
             struct stat st {};
-            if (::stat(path.c_str(), &st) != 0) {
+            if (::lstat(path.c_str(), &st) != 0) {
                 out_ << "cdimage: skipping " << path << ": " << systemReason(errno) << "\n";
                 continue;
+            }
+            if (S_ISLNK(st.st_mode)) {
+                // Only what lies inside the tree goes into the image: a link
+                // is imaged as what it names when that is inside, and read
+                // there, so that nothing on the way is a link.
+                std::string real = realPathOf(path);
+                if (real.empty() || !isInside(real, root_)) {
+                    out_ << "cdimage: skipping " << path << ": "
+                         << (real.empty() ? "the link leads nowhere"
+                                          : "the link leads out of the tree")
+                         << "\n";
+                    continue;
+                }
+                if (::stat(real.c_str(), &st) != 0) {
+                    out_ << "cdimage: skipping " << path << ": " << systemReason(errno) << "\n";
+                    continue;
+                }
+                path = real;
             }
             if (S_ISDIR(st.st_mode)) {
                 tree.folders.push_back({name, folderIndex, path});
@@ -114,6 +161,7 @@ public:
     std::vector<std::uint64_t> sizes;
 
 private:
+    std::string root_;
     bool includeHidden_;
     bool longNames_;
     std::set<FileId> excluded_;
@@ -164,67 +212,66 @@ int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (!existsAsFolder(folder)) {
         return fail(err, "folder of the image " + parsed->image + " does not exist");
     }
+    // What a killed run left for this image goes first.
+    removeStalePendingFiles(image);
     std::set<FileId> excluded;
     struct stat st {};
-    if (::stat(image.c_str(), &st) == 0) {
+    if (::lstat(image.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
         if (S_ISDIR(st.st_mode)) {
             return fail(err, "cannot write " + parsed->image + ": it is a folder");
         }
         if (isReadOnly(image)) {
             return fail(err, "cannot write " + parsed->image + ": it is read-only");
         }
+        // Only an earlier image may be replaced inside the tree: any other
+        // file there is part of what is imaged.
+        std::string realFolder = realPathOf(folder);
+        if (!realFolder.empty() && isInside(realFolder, tree) && !isIsoImage(image)) {
+            return fail(err, "cannot write " + parsed->image +
+                                 ": it is a file of the tree, not an earlier image");
+        }
         // An image left by an earlier run inside the tree is replaced, not
         // imaged.
         excluded.insert(idOf(st));
     }
 
-    std::string temporary = joinPath(folder, "." + fileName(image) + ".XXXXXX");
-    int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        return fail(err, "cannot write " + parsed->image + ": " + systemReason(errno));
-    }
-    auto abandon = [&](const std::string& why) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return fail(err, why);
-    };
-    if (fstat(fd, &st) != 0) {
-        return abandon("cannot write " + parsed->image + ": " + systemReason(errno));
-    }
-    excluded.insert(idOf(st));
-
-    TreeWalk walk(parsed->includeHidden, parsed->longNames, excluded, out);
-    if (auto walkProblem = walk.walk(tree, 0)) {
-        return abandon(*walkProblem);
-    }
-    if (parsed->storeTwinsOnce) {
-        std::vector<std::string> paths;
-        for (const ImageTree::File& file : walk.tree.files) {
-            paths.push_back(file.source);
+    try {
+        PendingFile pending(image);
+        if (fstat(pending.fd(), &st) != 0) {
+            throwFileError("write", image, errno);
         }
-        try {
-            std::vector<size_t> twins = findContentTwins(paths, walk.sizes);
-            for (size_t i = 0; i < twins.size(); ++i) {
-                walk.tree.files[i].twinOf = twins[i];
+        excluded.insert(idOf(st));
+
+        TreeWalk walk(tree, parsed->includeHidden, parsed->longNames, excluded, out);
+        if (auto walkProblem = walk.walk(tree, 0)) {
+            return fail(err, *walkProblem);
+        }
+        if (parsed->storeTwinsOnce) {
+            std::vector<std::string> paths;
+            for (const ImageTree::File& file : walk.tree.files) {
+                paths.push_back(file.source);
             }
-        } catch (const FileError& error) {
-            return abandon("cannot read " + error.path() + ": " + error.reason());
+            try {
+                std::vector<size_t> twins = findContentTwins(paths, walk.sizes);
+                for (size_t i = 0; i < twins.size(); ++i) {
+                    walk.tree.files[i].twinOf = twins[i];
+                }
+            } catch (const FileError& error) {
+                return fail(err, "cannot read " + error.path() + ": " + error.reason());
+            }
         }
-    }
 
-    if (auto writeProblem = writeIsoImage(walk.tree, options, fd)) {
-        return abandon("cannot write " + parsed->image + ": " + *writeProblem);
+        if (auto writeProblem = writeIsoImage(walk.tree, options, pending.fd())) {
+            return fail(err, "cannot write " + parsed->image + ": " + *writeProblem);
+        }
+        pending.setMode(0666 & ~currentUmask());
+        pending.sync();
+        pending.commit();
+        out << "cdimage: wrote " << parsed->image << " (" << walk.tree.files.size() << " files, "
+            << walk.tree.folders.size() - 1 << " folders)\n";
+    } catch (const FileError& error) {
+        return fail(err, "cannot write " + parsed->image + ": " + error.reason());
     }
-    if (fchmod(fd, 0666 & ~currentUmask()) != 0 || fsync(fd) != 0) {
-        return abandon("cannot write " + parsed->image + ": " + systemReason(errno));
-    }
-    if (::close(fd) != 0 || ::rename(temporary.c_str(), image.c_str()) != 0) {
-        int error = errno;
-        ::unlink(temporary.c_str());
-        return fail(err, "cannot write " + parsed->image + ": " + systemReason(error));
-    }
-    out << "cdimage: wrote " << parsed->image << " (" << walk.tree.files.size() << " files, "
-        << walk.tree.folders.size() - 1 << " folders)\n";
     return 0;
 }
 

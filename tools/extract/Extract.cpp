@@ -206,6 +206,9 @@ int runExtract(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::string prefix = ".ornibe-extract-" + std::to_string(::getpid()) + "-";
     for (size_t i = 0; i < plan.size(); ++i) {
         plan[i].temporary = joinPath(parsed->folder, prefix + std::to_string(i));
+        // The name is this process's own: whatever stands there (a link
+        // planted to receive the expanded file) goes first.
+        ::unlink(plan[i].temporary.c_str());
         gcab_file_set_extract_name(plan[i].file, fileName(plan[i].temporary).c_str());
     }
     GPtr<GFile> folderFile(g_file_new_for_path(parsed->folder.c_str()));

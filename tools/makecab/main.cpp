@@ -1,10 +1,15 @@
 #include "Makecab.h"
 
+#include "sys/PendingFile.h"
+
 #include <iostream>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
+    // A stopped build ends the tool with SIGTERM: its unfinished output
+    // file goes with it.
+    ornibe::removePendingFilesOnTermination();
     std::vector<std::string> args(argv + 1, argv + argc);
     return ornibe::runMakecab(args, std::cout, std::cerr);
 }

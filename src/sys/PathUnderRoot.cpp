@@ -1,0 +1,106 @@
+#include "sys/PathUnderRoot.h"
+
+#include "sys/CaseFold.h"
+#include "sys/HostPath.h"
+
+#include <sys/stat.h>
+
+#include <optional>
+#include <vector>
+
+namespace ornibe {
+namespace {
+
+std::vector<std::string_view> splitParts(std::string_view relative) {
+    std::vector<std::string_view> parts;
+    while (!relative.empty()) {
+        size_t separator = relative.find_first_of("/\\");
+        std::string_view part = relative.substr(0, separator);
+        relative = separator == std::string_view::npos ? std::string_view()
+                                                       : relative.substr(separator + 1);
+        if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+    }
+    return parts;
+}
+
+// The entry of folder that name means, or nothing when none exists.
+std::optional<std::string> matchEntry(const std::string& folder, std::string_view name,
+                                      NameCase nameCase) {
+    std::string onDisk = folder.empty() ? "." : folder;
+    struct stat st {};
+    if (::lstat(joinPath(onDisk, name).c_str(), &st) == 0) {
+        return std::string(name);
+    }
+    if (nameCase == NameCase::Exact) {
+        return std::nullopt;
+    }
+    std::optional<std::string> found;
+    for (const std::string& candidate :
+         folderEntries(onDisk).value_or(std::vector<std::string>{})) {
+        if (equalsHostNoCase(candidate, name) && (!found || candidate < *found)) {
+            found = candidate;
+        }
+    }
+    return found;
+}
+
+bool isLink(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+RootedPath refused(std::string why) {
+    return {std::string(), std::move(why)};
+}
+
+} // namespace
+
+RootedPath pathUnderRoot(const std::string& root, std::string_view relative, NameCase nameCase) {
+    if (!relative.empty() && (relative.front() == '/' || relative.front() == '\\')) {
+        return refused("the path is absolute: " + std::string(relative));
+    }
+    if (relative.size() >= 2 && relative[1] == ':') {
+        return refused("the path names a drive: " + std::string(relative));
+    }
+    std::string path = root;
+    bool existing = true;
+    for (std::string_view part : splitParts(relative)) {
+        if (part == "..") {
+            return refused("the path leaves its folder: " + std::string(relative));
+        }
+        std::optional<std::string> entry;
+        if (existing) {
+            entry = matchEntry(path, part, nameCase);
+        }
+        existing = entry.has_value();
+        path = joinPath(path, entry ? *entry : std::string(part));
+        if (existing && isLink(path)) {
+            return refused("a link stands on the way: " + path);
+        }
+    }
+    return {path, std::string()};
+}
+
+RootedPath checkUnderRoot(const std::string& root, const std::string& path) {
+    std::string base = makeAbsolute(root);
+    std::string full = makeAbsolute(path);
+    while (base.size() > 1 && base.back() == '/') {
+        base.pop_back();
+    }
+    while (full.size() > 1 && full.back() == '/') {
+        full.pop_back();
+    }
+    std::string prefix = base == "/" ? base : base + "/";
+    if (full != base && full.compare(0, prefix.size(), prefix) != 0) {
+        return refused("the path lies outside " + root + ": " + path);
+    }
+    RootedPath checked = pathUnderRoot(base, full.substr(std::min(full.size(), prefix.size())));
+    if (!checked) {
+        return checked;
+    }
+    return {path, std::string()};
+}
+
+} // namespace ornibe
