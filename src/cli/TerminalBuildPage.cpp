@@ -36,6 +36,9 @@ void TerminalLog::appendText(std::string_view text) {
         pendingCr_ = false;
         lines += c;
     }
+    if (beforeWrite_) {
+        beforeWrite_();
+    }
     std::fwrite(lines.data(), 1, lines.size(), out_);
     std::fflush(out_);
 }
@@ -47,7 +50,8 @@ MessageAnswer TerminalBuildPage::FinalBox::show(const std::string& text, Message
 }
 
 TerminalBuildPage::TerminalBuildPage(Options options)
-    : options_(std::move(options)), log_(options_.out), finalBox_(options_.out) {}
+    : options_(std::move(options)), log_(options_.out, [this] { clearBar(); }),
+      finalBox_(options_.out) {}
 
 bool TerminalBuildPage::stopRequested() {
     return options_.stopRequested && options_.stopRequested();
@@ -80,13 +84,12 @@ void TerminalBuildPage::processEvents() {
     }
     std::uint64_t written = imageBytesWritten();
     if (written == 0 && !imageStepSeen_) {
+        // The rate counts from the last moment nothing was written yet.
         lastDraw_ = now;
+        stepStart_ = now;
         return;
     }
-    if (!imageStepSeen_) {
-        imageStepSeen_ = true;
-        stepStart_ = now;
-    }
+    imageStepSeen_ = true;
     drawBar("image", written, 0, 0, 0, false);
 }
 

@@ -16,13 +16,17 @@ namespace ornibe {
 // for the log file.
 class TerminalLog : public MemoryProgressLog {
 public:
-    explicit TerminalLog(std::FILE* out) : out_(out) {}
+    // beforeWrite runs before each text is printed (the page clears its
+    // progress bar there, so that the two never share a line).
+    TerminalLog(std::FILE* out, std::function<void()> beforeWrite)
+        : out_(out), beforeWrite_(std::move(beforeWrite)) {}
 
 protected:
     void appendText(std::string_view text) override;
 
 private:
     std::FILE* out_;
+    std::function<void()> beforeWrite_;
     bool pendingCr_ = false;
 };
 
