@@ -58,30 +58,29 @@ Failure notOnMedium(const std::string& path) {
     return {"open", path, systemReason(found && existsAsFolder(*found) ? EISDIR : ENOENT)};
 }
 
+// Compresses the file on the medium into the I386 folder with makecab.
+Outcome compressInto(const std::string& i386Folder, const std::string& file) {
+    std::string makecab = findOnSearchPath("MAKECAB.EXE");
+    if (makecab.empty()) {
+        return Failure{"compress", file, "MAKECAB.EXE が見つかりません。"};
+    }
+    Outcome made = SetupFileEditor::RunTool(quoteArgument(makecab) + " /L " +
+                                            quoteArgument(i386Folder) + " " + quoteArgument(file));
+    std::string cabinet = compressedName(fileName(file));
+    if (made && !findNoCase(i386Folder, cabinet)) {
+        return Failure{"compress", file, "MAKECAB.EXE が " + cabinet + " を作りませんでした。"};
+    }
+    return made;
+}
+
 Outcome placeCompressed(const std::string& i386Folder, const std::string& source,
                         ProgressLog& log) {
-    std::string name = fileName(source);
-    log.append(std::string(name) + std::string(kCopying));
+    log.append(fileName(source) + std::string(kCopying));
     std::optional<std::string> plain = onMedium(source);
-    Outcome compressed = notOnMedium(source);
-    if (plain) {
-        std::string makecab = findOnSearchPath("MAKECAB.EXE");
-        if (makecab.empty()) {
-            compressed = Failure{"compress", *plain, "MAKECAB.EXE が見つかりません。"};
-        } else {
-            compressed =
-                SetupFileEditor::RunTool(quoteArgument(makecab) + " /L " +
-                                         quoteArgument(i386Folder) + " " + quoteArgument(*plain));
-            if (compressed && findNoCase(i386Folder, compressedName(name))) {
-                log.append(kDone);
-                return {};
-            }
-            if (compressed) {
-                compressed =
-                    Failure{"compress", *plain,
-                            "MAKECAB.EXE が " + compressedName(name) + " を作りませんでした。"};
-            }
-        }
+    Outcome compressed = plain ? compressInto(i386Folder, *plain) : notOnMedium(source);
+    if (compressed) {
+        log.append(kDone);
+        return {};
     }
     // Driver media often carry the compressed form beside the file, as the
     // Windows CD does. Without one, the reason the file could not be
