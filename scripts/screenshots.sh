@@ -3,15 +3,51 @@
 # driver (samples/), runs the build with the project's tools, and saves a
 # picture of each page into docs/ (settings-page.png, about-box.png,
 # confirm-page.png, build-log.png).
+#
+# The pictures show paths. So that they say nothing of this machine, the
+# run takes place under the neutral home folder /home/user, as the README's
+# walk-through leaves it: the checkout as /home/user/ornibe (its samples and
+# links to the build's tools) and the sample copy in /home/user/ornibe-try.
+# Both are made for the run and removed after it; the script stops when
+# either is there already.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 "./scripts/setup.sh"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2 --target ornibe_screenshots makecab extract cdimage attrib
 mkdir -p docs
+
+home=/home/user
+checkout="$home/ornibe"
+try="$home/ornibe-try"
+for folder in "$checkout" "$try"; do
+  if [ -e "$folder" ] || [ -L "$folder" ]; then
+    echo "screenshots: $folder exists; the pictures are made there and it is removed after." >&2
+    echo "screenshots: move it away first." >&2
+    exit 1
+  fi
+done
+made_home=
+if [ ! -d "$home" ]; then
+  mkdir "$home"
+  made_home=yes
+fi
 export LANG=C.UTF-8 QT_QPA_PLATFORM=xcb
 # Keep the user's own settings out of the pictures.
 export XDG_CONFIG_HOME="$(mktemp -d)"
-trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+cleanup() {
+  rm -rf "$XDG_CONFIG_HOME" "$checkout" "$try"
+  if [ -n "$made_home" ]; then
+    rmdir "$home"
+  fi
+}
+trap cleanup EXIT
+
+mkdir -p "$checkout/samples" "$checkout/build/tooldir" "$try"
+cp -r samples/driver "$checkout/samples/driver"
+cp -r samples/xp "$try/xp"
+for tool in build/tooldir/*; do
+  ln -s "$PWD/$tool" "$checkout/build/tooldir/"
+done
 xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-  ./build/tests/ui/ornibe_screenshots "$PWD/docs" "$PWD/samples"
+  ./build/tests/ui/ornibe_screenshots "$PWD/docs" "$home"

@@ -28,14 +28,14 @@ std::string SetupFileEditor::BuildMshdcText() const {
     return present ? std::string() : std::string(kAppended);
 }
 
-bool SetupFileEditor::PatchMshdc() {
-    if (!PrepareWorkCopy(SetupFilePath("MSHDC.INF"))) {
-        return false;
+Outcome SetupFileEditor::PatchMshdc() {
+    if (Outcome prepared = PrepareWorkCopy(SetupFilePath("MSHDC.INF")); !prepared) {
+        return prepared;
     }
     std::string text = BuildMshdcText();
     if (text.empty()) {
         ::unlink(workCopyPath_.c_str());
-        return true;
+        return {};
     }
     AppendText(workCopyPath_, text);
     return PackBack();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/Failure.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -96,6 +98,11 @@ public:
     // The full path of a tool ("EXTRACT", "MAKECAB"; ".EXE" is implied),
     // or the empty text when there is none.
     static std::string FindTool(std::string_view name);
+    // Runs a tool's command line with its output kept aside. Success when
+    // it started and ended with exit code 0; otherwise the failure names
+    // the program with why it did not start, or with its exit code and the
+    // last line it wrote (the cabinet tools say there what went wrong).
+    static Outcome RunTool(const std::string& commandLine);
 
     // TXTSETUP.SIF: adds the package's files, hardware IDs, drivers and
     // display names that the file does not list yet.
@@ -107,26 +114,30 @@ public:
     bool DosnetHasSvcpack() const;
 
     // SVCPACK.INF: lists the package's catalogs in ProductCatalogsToInstall.
-    // False when the work copy cannot be made or packed back.
-    bool PatchSvcpack();
+    // A failure, with its reason, when the work copy cannot be made or
+    // packed back.
+    Outcome PatchSvcpack();
     // Fills lines with the catalog lines to add; true when the work copy is
     // a usable SVCPACK.INF, false when it must be replaced by a new one.
     bool CollectCatalogLines(std::string& lines) const;
     // The content of a new SVCPACK.INF listing the given catalog lines.
     std::string SvcpackTemplate(std::string_view catalogLines) const;
 
-    // MSHDC.INF: enables 48-bit LBA for the ATAPI driver.
-    bool PatchMshdc();
+    // MSHDC.INF: enables 48-bit LBA for the ATAPI driver. A failure, with
+    // its reason, when the work copy cannot be made or packed back.
+    Outcome PatchMshdc();
     std::string BuildMshdcText() const;
 
     // Work copies of setup files that I386 may hold compressed. plainPath
     // is the file's path under its plain name in the I386 folder. A setup
     // file that is a symbolic link is refused with FileError: what it leads
-    // to is not part of the tree.
-    bool PrepareWorkCopy(const std::string& plainPath);
+    // to is not part of the tree. Any other failure comes back with the
+    // file and the reason.
+    Outcome PrepareWorkCopy(const std::string& plainPath);
     // Compresses the work copy into I386 under the compressed name and
-    // removes the file it came from; I386 is unchanged when this fails.
-    bool PackBack();
+    // removes the file it came from; I386 is unchanged when this fails,
+    // and the failure says which file and why.
+    Outcome PackBack();
 
     // The path of a setup file in the I386 folder, under the name it has
     // there in whatever letter case, or the name as given when it is absent.

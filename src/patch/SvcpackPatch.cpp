@@ -49,16 +49,16 @@ std::string SetupFileEditor::SvcpackTemplate(std::string_view catalogLines) cons
     return text;
 }
 
-bool SetupFileEditor::PatchSvcpack() {
-    if (!PrepareWorkCopy(SetupFilePath("SVCPACK.INF"))) {
-        return false;
+Outcome SetupFileEditor::PatchSvcpack() {
+    if (Outcome prepared = PrepareWorkCopy(SetupFilePath("SVCPACK.INF")); !prepared) {
+        return prepared;
     }
     std::string lines;
     if (CollectCatalogLines(lines)) {
         if (lines.empty()) {
             // Every catalog is listed already: I386 stays as it was.
             ::unlink(workCopyPath_.c_str());
-            return true;
+            return {};
         }
         AppendText(workCopyPath_, "\r\n[ProductCatalogsToInstall]\r\n" + lines);
     } else {

@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -46,60 +47,100 @@ std::set<std::string> entriesOf(const std::string& folder) {
     return {names.begin(), names.end()};
 }
 
-// Copies a file, replacing the target; false with nothing half-written
-// when it cannot be done.
-bool copyReplacing(const std::string& from, const std::string& to) {
+// Copies a file, replacing the target; the failure with nothing
+// half-written when it cannot be done.
+Outcome copyReplacing(const std::string& from, const std::string& to) {
     try {
         std::string bytes = readFile(from);
         // A read-only work copy left by an earlier build must not block a
         // fresh one.
         removeFile(to);
         writeFileAtomic(to, bytes);
-        return true;
-    } catch (const FileError&) {
-        return false;
+        return {};
+    } catch (const FileError& error) {
+        return Failure::fromFileError(error);
     }
 }
 
-bool runTool(const std::string& commandLine) {
-    ChildProcessRunner runner(commandLine);
-    return runner.run() && runner.exitCode() == 0;
+// The last line a tool wrote, without its line break.
+std::string lastLine(std::string_view output) {
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r' ||
+                               output.back() == ' ' || output.back() == '\t')) {
+        output.remove_suffix(1);
+    }
+    size_t start = output.find_last_of("\r\n");
+    return std::string(start == std::string_view::npos ? output : output.substr(start + 1));
 }
 
 } // namespace
 
-bool SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
+Outcome SetupFileEditor::RunTool(const std::string& commandLine) {
+    ChildProcessRunner runner(commandLine);
+    // Only the end of a chatty tool's output matters.
+    constexpr size_t kKept = 4096;
+    std::string output;
+    bool started = runner.run([&](std::string_view text) {
+        output += text;
+        if (output.size() > 2 * kKept) {
+            output.erase(0, output.size() - kKept);
+        }
+    });
+    if (!started) {
+        // The start failure names the program itself.
+        return Failure{"start", {}, runner.startFailure()};
+    }
+    if (runner.exitCode() == 0) {
+        return {};
+    }
+    std::vector<std::string> arguments = splitCommandLine(commandLine);
+    std::string reason = "終了コード " + std::to_string(runner.exitCode());
+    if (std::string said = lastLine(output); !said.empty()) {
+        reason += "（" + said + "）";
+    }
+    return Failure{"run", arguments.empty() ? std::string() : arguments.front(), reason};
+}
+
+Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
     std::string folder = folderPart(plainPath);
     std::string plainName = fileName(plainPath);
+    std::string compressedName = fileName(compressedForm(plainPath));
     std::string temp = withoutSlash(tempFolder_);
     std::optional<std::string> plain = existingFile(folder, plainName);
     workCopyPath_ = entryPathNoCase(temp, plainName);
     if (plain) {
         sourcePath_ = *plain;
-    } else if (auto compressed = existingFile(folder, fileName(compressedForm(plainPath)))) {
+    } else if (auto compressed = existingFile(folder, compressedName)) {
         sourcePath_ = *compressed;
     } else {
         sourcePath_ = plainPath;
-        return false;
+        return Failure{"open", plainPath,
+                       "ファイルがありません（圧縮された " + compressedName + " もありません）。"};
     }
     refuseLink("open", sourcePath_);
 
     if (!IsCabinet(sourcePath_)) {
         // A file that is not a cabinet is only used under its plain name.
-        return plain && copyReplacing(*plain, workCopyPath_);
+        if (!plain) {
+            return Failure{"expand", sourcePath_, "キャビネットファイルではありません。"};
+        }
+        return copyReplacing(*plain, workCopyPath_);
     }
 
     std::string tool = FindTool("EXTRACT");
     if (tool.empty()) {
-        return false;
+        return Failure{"expand", sourcePath_, "展開する EXTRACT.EXE が見つかりません。"};
     }
     std::set<std::string> before = entriesOf(temp);
-    bool expandedOk = runTool(quoteArgument(tool) + " /Y /L " + quoteArgument(temp) + " " +
-                              quoteArgument(sourcePath_));
-    if (std::optional<std::string> expanded = existingFile(temp, plainName)) {
-        workCopyPath_ = *expanded;
+    Outcome expanded = RunTool(quoteArgument(tool) + " /Y /L " + quoteArgument(temp) + " " +
+                               quoteArgument(sourcePath_));
+    if (std::optional<std::string> copy = existingFile(temp, plainName)) {
+        workCopyPath_ = *copy;
     }
-    bool ready = expandedOk && existsAsFile(workCopyPath_);
+    if (expanded && !existsAsFile(workCopyPath_)) {
+        expanded =
+            Failure{"expand", sourcePath_, "このキャビネットに " + plainName + " がありません。"};
+    }
+    const bool ready = static_cast<bool>(expanded);
     // Whatever the tool brought besides the work copy goes (a cabinet may
     // hold other files, or the setup file under another name), and on
     // failure everything it brought, so that TEMP can be removed at the end.
@@ -109,30 +150,32 @@ bool SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
             ::unlink(path.c_str());
         }
     }
-    return ready;
+    return expanded;
 }
 
-bool SetupFileEditor::PackBack() {
+Outcome SetupFileEditor::PackBack() {
     if (sourcePath_.empty() || workCopyPath_.empty() || !existsAsFile(workCopyPath_)) {
-        return false;
+        return Failure{"compress", workCopyPath_, "作業用のコピーがありません。"};
     }
     std::string temp = withoutSlash(tempFolder_);
     std::string target = compressedForm(sourcePath_);
     target = entryPathNoCase(folderPart(target), fileName(target));
-    // Windows refuses to delete or replace a read-only file: I386 stays as
-    // it is and the step fails.
     // On every failure the work copy goes as well, so that I386 (with its
     // TEMP folder) is left exactly as it was; a new build makes it again.
-    auto fail = [this] {
+    auto fail = [this](Failure failure) {
         ::unlink(workCopyPath_.c_str());
-        return false;
+        return Outcome(std::move(failure));
     };
-    if (isReadOnly(sourcePath_) || isReadOnly(target)) {
-        return fail();
+    // Windows refuses to delete or replace a read-only file: I386 stays as
+    // it is and the step fails.
+    for (const std::string& path : {sourcePath_, target}) {
+        if (isReadOnly(path)) {
+            return fail({"replace", path, "読み取り専用なので置き換えられません。"});
+        }
     }
     std::string tool = FindTool("MAKECAB");
     if (tool.empty()) {
-        return fail();
+        return fail({"compress", target, "圧縮する MAKECAB.EXE が見つかりません。"});
     }
 
     // The new cabinet is made in TEMP first; the file in I386 is replaced
@@ -141,25 +184,30 @@ bool SetupFileEditor::PackBack() {
     if (std::optional<std::string> stale = findNoCase(temp, cabinetName)) {
         ::unlink(stale->c_str());
     }
-    bool made = runTool(quoteArgument(tool) + " /L " + quoteArgument(temp) + " " +
-                        quoteArgument(workCopyPath_));
+    Outcome made = RunTool(quoteArgument(tool) + " /L " + quoteArgument(temp) + " " +
+                           quoteArgument(workCopyPath_));
     std::optional<std::string> cabinet = existingFile(temp, cabinetName);
-    if (!made || !cabinet || !IsCabinet(*cabinet)) {
+    if (made && (!cabinet || !IsCabinet(*cabinet))) {
+        made = Failure{"compress", joinPath(temp, cabinetName),
+                       "MAKECAB.EXE がキャビネットファイルを作りませんでした。"};
+    }
+    if (!made) {
         if (cabinet) {
             ::unlink(cabinet->c_str());
         }
-        return fail();
+        return fail(made.failure());
     }
     if (std::rename(cabinet->c_str(), target.c_str()) != 0) {
+        Failure failure{"rename", target, systemReason(errno)};
         ::unlink(cabinet->c_str());
-        return fail();
+        return fail(std::move(failure));
     }
     // I386 keeps the setup file under its compressed name only.
     if (sourcePath_ != target && ::unlink(sourcePath_.c_str()) != 0) {
-        return fail();
+        return fail({"remove", sourcePath_, systemReason(errno)});
     }
     ::unlink(workCopyPath_.c_str());
-    return true;
+    return {};
 }
 
 } // namespace ornibe

@@ -10,11 +10,15 @@
 namespace ornibe {
 namespace {
 
-// A file error that a patcher raises ends the build with the failure
-// message of the step it stopped, followed by the reason, instead of
-// leaving the page with "< 戻る" disabled.
+// A failing step ends the build with its failure message and, on the next
+// line, the path and the reason; a file error that a patcher raises as
+// well, instead of leaving the page with "< 戻る" disabled.
+std::string withReason(std::string_view message, const Failure& failure) {
+    return std::string(message) + "\r\n" + failure.line();
+}
+
 std::string withReason(std::string_view message, const FileError& error) {
-    return std::string(message) + "\r\n" + error.what();
+    return withReason(message, Failure::fromFileError(error));
 }
 
 } // namespace
@@ -31,12 +35,12 @@ bool BuildRunner::driverStage() {
     // names a path leading out of it would put that file into the CD.
     if (!data_.package.refusedPaths().empty()) {
         const auto& [inf, refusal] = data_.package.refusedPaths().front();
-        reportFailure(std::string(failure) + "\r\n" + inf + ": " + refusal);
+        reportFailure(withReason(failure, Failure{"open", inf, refusal}));
         return false;
     }
     try {
-        if (!stageDriverFiles(i386, data_.package, log)) {
-            reportFailure(failure);
+        if (Outcome staged = stageDriverFiles(i386, data_.package, log); !staged) {
+            reportFailure(withReason(failure, staged.failure()));
             return false;
         }
         failure = "\r\nTXTSETUP.SIF の修正に失敗しました";
@@ -50,8 +54,8 @@ bool BuildRunner::driverStage() {
             editor.PatchDosnet();
             failure = "\r\nSVCPACK.INF の修正に失敗しました";
             log.append("完了\r\nSVCPACK.INF を修正しています。。。");
-            if (!editor.PatchSvcpack()) {
-                reportFailure(failure);
+            if (Outcome patched = editor.PatchSvcpack(); !patched) {
+                reportFailure(withReason(failure, patched.failure()));
                 return false;
             }
             log.append("完了\r\n");
@@ -77,8 +81,8 @@ bool BuildRunner::bigDriveStage() {
     log.append("\r\nMSHDC.INF を修正しています。。。");
     try {
         SetupFileEditor editor(i386Folder());
-        if (!editor.PatchMshdc()) {
-            reportFailure(failure);
+        if (Outcome patched = editor.PatchMshdc(); !patched) {
+            reportFailure(withReason(failure, patched.failure()));
             return false;
         }
     } catch (const FileError& error) {

@@ -1,9 +1,9 @@
 #include "runner/DriverStaging.h"
 
 #include "inf/DriverPackage.h"
+#include "patch/SetupFileEditor.h"
 #include "runner/ProgressLog.h"
 #include "sys/CaseLookup.h"
-#include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -12,6 +12,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <optional>
 
 namespace ornibe {
@@ -28,14 +29,14 @@ std::string compressedName(std::string name) {
 }
 
 // Copies a file into folder under name (or the entry that differs from it
-// only in letter case), replacing what is there; false with nothing
+// only in letter case), replacing what is there; the failure with nothing
 // half-written when it cannot be done.
-bool copyInto(const std::string& from, const std::string& folder, std::string_view name) {
+Outcome copyInto(const std::string& from, const std::string& folder, std::string_view name) {
     try {
         writeFileAtomic(entryPathNoCase(folder, name), readFile(from));
-        return true;
-    } catch (const FileError&) {
-        return false;
+        return {};
+    } catch (const FileError& error) {
+        return Failure::fromFileError(error);
     }
 }
 
@@ -49,30 +50,53 @@ std::optional<std::string> onMedium(const std::string& path) {
     return std::nullopt;
 }
 
-bool placeCompressed(const std::string& i386Folder, const std::string& source, ProgressLog& log) {
-    std::string name = fileName(source);
-    log.append(std::string(name) + std::string(kCopying));
-    std::string makecab = findOnSearchPath("MAKECAB.EXE");
-    if (!makecab.empty()) {
-        ChildProcessRunner runner(quoteArgument(makecab) + " /L " + quoteArgument(i386Folder) +
-                                  " " + quoteArgument(onMedium(source).value_or(source)));
-        if (runner.run() && runner.exitCode() == 0 &&
-            findNoCase(i386Folder, compressedName(name))) {
-            log.append(kDone);
-            return true;
-        }
-    }
-    // Driver media often carry the compressed form beside the file, as the
-    // Windows CD does.
-    std::optional<std::string> supplied = onMedium(compressedName(source));
-    if (!supplied || !copyInto(*supplied, i386Folder, fileName(*supplied))) {
-        return false;
-    }
-    log.append(kDone);
-    return true;
+// Why a file the INF names is not on the medium (it may have gone, or
+// turned into a folder, since the settings were checked).
+Failure notOnMedium(const std::string& path) {
+    std::string folder = folderPart(path);
+    std::optional<std::string> found = findNoCase(folder.empty() ? "." : folder, fileName(path));
+    return {"open", path, systemReason(found && existsAsFolder(*found) ? EISDIR : ENOENT)};
 }
 
-bool placeCatalog(const std::string& i386Folder, const std::string& catalog, ProgressLog& log) {
+// Compresses the file on the medium into the I386 folder with makecab.
+Outcome compressInto(const std::string& i386Folder, const std::string& file) {
+    std::string makecab = findOnSearchPath("MAKECAB.EXE");
+    if (makecab.empty()) {
+        return Failure{"compress", file, "MAKECAB.EXE が見つかりません。"};
+    }
+    Outcome made = SetupFileEditor::RunTool(quoteArgument(makecab) + " /L " +
+                                            quoteArgument(i386Folder) + " " + quoteArgument(file));
+    std::string cabinet = compressedName(fileName(file));
+    if (made && !findNoCase(i386Folder, cabinet)) {
+        return Failure{"compress", file, "MAKECAB.EXE が " + cabinet + " を作りませんでした。"};
+    }
+    return made;
+}
+
+Outcome placeCompressed(const std::string& i386Folder, const std::string& source,
+                        ProgressLog& log) {
+    log.append(fileName(source) + std::string(kCopying));
+    std::optional<std::string> plain = onMedium(source);
+    Outcome compressed = plain ? compressInto(i386Folder, *plain) : notOnMedium(source);
+    if (compressed) {
+        log.append(kDone);
+        return {};
+    }
+    // Driver media often carry the compressed form beside the file, as the
+    // Windows CD does. Without one, the reason the file could not be
+    // compressed is the reason of the failure.
+    std::optional<std::string> supplied = onMedium(compressedName(source));
+    if (!supplied) {
+        return compressed;
+    }
+    if (Outcome copied = copyInto(*supplied, i386Folder, fileName(*supplied)); !copied) {
+        return copied;
+    }
+    log.append(kDone);
+    return {};
+}
+
+Outcome placeCatalog(const std::string& i386Folder, const std::string& catalog, ProgressLog& log) {
     log.append(fileName(catalog) + std::string(kCopying));
     // An existing folder is fine; one that cannot be made shows as a
     // failing copy. One that is a link is refused.
@@ -80,36 +104,39 @@ bool placeCatalog(const std::string& i386Folder, const std::string& catalog, Pro
     refuseLink("create folder", svcpack);
     ::mkdir(svcpack.c_str(), 0777);
     std::optional<std::string> source = onMedium(catalog);
-    if (!source || !copyInto(*source, svcpack, fileName(catalog))) {
-        return false;
+    if (!source) {
+        return notOnMedium(catalog);
+    }
+    if (Outcome copied = copyInto(*source, svcpack, fileName(catalog)); !copied) {
+        return copied;
     }
     log.append(kDone);
-    return true;
+    return {};
 }
 
 } // namespace
 
-bool stageDriverFiles(const std::string& i386Folder, const DriverPackage& package,
-                      ProgressLog& log) {
+Outcome stageDriverFiles(const std::string& i386Folder, const DriverPackage& package,
+                         ProgressLog& log) {
     // Driver files go into the work folder's own I386, never where a link
     // of that name leads.
     refuseLink("open", i386Folder);
     for (const auto& entry : package.fileToTargetDir()) {
-        if (!placeCompressed(i386Folder, entry.first, log)) {
-            return false;
+        if (Outcome placed = placeCompressed(i386Folder, entry.first, log); !placed) {
+            return placed;
         }
     }
     for (const std::string& inf : package.infFiles()) {
-        if (!placeCompressed(i386Folder, inf, log)) {
-            return false;
+        if (Outcome placed = placeCompressed(i386Folder, inf, log); !placed) {
+            return placed;
         }
     }
     for (const std::string& catalog : package.catalogFiles()) {
-        if (!placeCatalog(i386Folder, catalog, log)) {
-            return false;
+        if (Outcome placed = placeCatalog(i386Folder, catalog, log); !placed) {
+            return placed;
         }
     }
-    return true;
+    return {};
 }
 
 } // namespace ornibe

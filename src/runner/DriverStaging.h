@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/Failure.h"
+
 #include <string>
 
 namespace ornibe {
@@ -13,11 +15,14 @@ class ProgressLog;
 // I386/SVCPACK. One log line per file: its name, " をコピーしています。。。"
 // and, once it is in place, "完了\r\n".
 //
-// True when every file was placed. False at the first file that cannot be
-// placed; the files placed before stay, the rest are not touched, and the
-// log line of the failing file is left open. An I386 or SVCPACK folder
-// that is a symbolic link throws FileError before anything is placed there.
-bool stageDriverFiles(const std::string& i386Folder, const DriverPackage& package,
-                      ProgressLog& log);
+// Success when every file was placed. At the first file that cannot be
+// placed, the failure with the path and the reason: the file missing on
+// the medium, the compressing tool's failure when no compressed form is
+// supplied beside the file, or the error writing into I386. The files
+// placed before stay, the rest are not touched, and the log line of the
+// failing file is left open. An I386 or SVCPACK folder that is a symbolic
+// link throws FileError before anything is placed there.
+Outcome stageDriverFiles(const std::string& i386Folder, const DriverPackage& package,
+                         ProgressLog& log);
 
 } // namespace ornibe

@@ -74,6 +74,9 @@ protected:
         return stopped;
     }
 
+    // The line under the failure message when that makecab fails.
+    const std::string kFailingMakecab =
+        dir / "tools/makecab" + ": 終了コード 1（makecab: cannot write the cabinet）";
     void useFailingMakecab() {
         std::string tools = dir / "tools";
         fs::create_directories(tools);
@@ -147,7 +150,8 @@ TEST_F(FaultTest, failing_makecab_keeps_svcpack_and_a_second_build_after_back_fi
                            "\r\nTXTSETUP.SIF を修正しています。。。完了\r\n"
                            "DOSNET.INF を修正しています。。。完了\r\n"
                            "SVCPACK.INF を修正しています。。。\r\n"
-                           "SVCPACK.INF の修正に失敗しました"));
+                           "SVCPACK.INF の修正に失敗しました\r\n" +
+                           kFailingMakecab));
     EXPECT_TRUE(backEnabled);
     EXPECT_FALSE(runEnabled);
     // No setup file is lost: SVCPACK.IN_ is as it was, and no work copy
@@ -185,7 +189,8 @@ TEST_F(FaultTest, failing_makecab_on_windows_2000_keeps_mshdc_and_the_tree_as_it
         "Windows 2000 Professional CD-ROM", "読み込みしない", "", "", {}, true, work, "w2k.iso"};
     const std::string log =
         summary.text() + "\r\nスタート！\r\n\r\n" +
-        "\r\nMSHDC.INF を修正しています。。。\r\nMSHDC.INF の修正に失敗しました";
+        "\r\nMSHDC.INF を修正しています。。。\r\nMSHDC.INF の修正に失敗しました\r\n" +
+        kFailingMakecab;
     ASSERT_EQ(session.logs.size(), 1u);
     EXPECT_EQ(visibleBytes(session.logs[0]), visibleBytes(log));
     EXPECT_EQ(stopped.shown, asShown(log).toStdString());
@@ -208,7 +213,8 @@ TEST_F(FaultTest, failing_makecab_without_supplied_files_stops_at_the_first_driv
     Summary summary{
         "Windows XP Professional CD", "読み込みしない", "", "", {kSampleDevice}, true, work, ""};
     const std::string log = summary.text() + "\r\nスタート！\r\n\r\n" +
-                            "ORSCSI.SYS をコピーしています。。。ファイルコピーに失敗しました";
+                            "ORSCSI.SYS をコピーしています。。。ファイルコピーに失敗しました\r\n" +
+                            kFailingMakecab;
     ASSERT_EQ(session.logs.size(), 1u);
     EXPECT_EQ(visibleBytes(session.logs[0]), visibleBytes(log));
     EXPECT_TRUE(stopped.backEnabled);
@@ -304,7 +310,8 @@ TEST_F(FaultTest, driver_inf_that_turned_into_a_folder_stops_the_staging_with_th
     EXPECT_EQ(visibleBytes(session.logs[0]),
               visibleBytes(summary.text() + "\r\nスタート！\r\n\r\n" +
                            "ORSCSI.SYS をコピーしています。。。完了\r\n" +
-                           "OrScsi.inf をコピーしています。。。ファイルコピーに失敗しました"));
+                           "OrScsi.inf をコピーしています。。。ファイルコピーに失敗しました\r\n" +
+                           inf + ": Is a directory"));
     EXPECT_TRUE(backEnabled);
     // The driver file was placed; no setup file changed.
     auto after = readTree(work);

@@ -25,7 +25,7 @@ protected:
     TempDir dir;
     std::string i386 = dir.mkdir("I386");
 
-    bool patch() {
+    Outcome patch() {
         SetupFileEditor editor(i386);
         return editor.PatchMshdc();
     }

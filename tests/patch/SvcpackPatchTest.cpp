@@ -43,7 +43,7 @@ protected:
         EXPECT_EQ(names.size(), 1u);
         return names.empty() ? std::string() : slurp(joinPath(out, *names.begin()));
     }
-    bool patch(char version = '1', const std::string& build = "2600") {
+    Outcome patch(char version = '1', const std::string& build = "2600") {
         SetupFileEditor editor(i386, package, version, build);
         return editor.PatchSvcpack();
     }

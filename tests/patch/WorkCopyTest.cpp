@@ -47,6 +47,11 @@ protected:
     }
 };
 
+// The line under the failure message of a failed step.
+std::string reasonLine(const Outcome& outcome) {
+    return outcome ? std::string("(succeeded)") : outcome.failure().line();
+}
+
 TEST_F(WorkCopy, plain_file_is_copied_and_packed_back_under_the_compressed_name_only) {
     std::string plain = dir.write("I386/MSHDC.INF", kHotfixes);
     SetupFileEditor editor(i386);
@@ -94,8 +99,13 @@ TEST_F(WorkCopy, compressed_name_that_is_no_cabinet_is_not_used) {
     dir.write("I386/MSHDC.IN_", kHotfixes);
     dir.write("I386/SHORT.IN_", "MSC");
     SetupFileEditor editor(i386);
-    EXPECT_FALSE(editor.PrepareWorkCopy(dir / "I386/MSHDC.INF"));
-    EXPECT_FALSE(editor.PrepareWorkCopy(dir / "I386/SHORT.INF"));
+    EXPECT_EQ(reasonLine(editor.PrepareWorkCopy(dir / "I386/MSHDC.INF")),
+              dir / "I386/MSHDC.IN_" + ": キャビネットファイルではありません。");
+    EXPECT_EQ(reasonLine(editor.PrepareWorkCopy(dir / "I386/SHORT.INF")),
+              dir / "I386/SHORT.IN_" + ": キャビネットファイルではありません。");
+    EXPECT_EQ(reasonLine(editor.PrepareWorkCopy(dir / "I386/NONE.INF")),
+              dir / "I386/NONE.INF" +
+                  ": ファイルがありません（圧縮された NONE.IN_ もありません）。");
     EXPECT_TRUE(test::namesIn(dir / "I386/TEMP").empty());
 }
 
@@ -104,12 +114,15 @@ TEST_F(WorkCopy, failing_makecab_leaves_i386_exactly_as_it_was) {
     std::string staged = dir.write("staging/SVCPACK.INF", "older");
     test::makeCabinet(staged, i386);
     std::string before = test::snapshot(i386);
-    fakeTool("makecab", "printf 'MSCF partial' > \"$2/SVCPACK.IN_\"\nexit 1\n");
+    fakeTool("makecab", "printf 'MSCF partial' > \"$2/SVCPACK.IN_\"\n"
+                        "echo \"makecab: cannot write $2/SVCPACK.IN_\" >&2\nexit 1\n");
     test::ToolFolderScope tools(fakes);
     test::NoSearchPathScope noPath;
     {
         SetupFileEditor editor(i386, package, '1', "2600");
-        EXPECT_FALSE(editor.PatchSvcpack());
+        EXPECT_EQ(reasonLine(editor.PatchSvcpack()), joinPath(fakes, "makecab") +
+                                                         ": 終了コード 1（makecab: cannot write " +
+                                                         i386 + "/TEMP/SVCPACK.IN_）");
     }
     EXPECT_EQ(test::snapshot(i386), before);
     EXPECT_TRUE(test::fileHolds(plain, kHotfixes));
@@ -124,8 +137,10 @@ TEST_F(WorkCopy, missing_tools_fail_the_step_and_change_nothing) {
     test::NoSearchPathScope noPath;
     {
         SetupFileEditor editor(i386, package, '1', "2600");
-        EXPECT_FALSE(editor.PatchSvcpack());
-        EXPECT_FALSE(editor.PatchMshdc());
+        EXPECT_EQ(reasonLine(editor.PatchSvcpack()),
+                  dir / "I386/SVCPACK.IN_" + ": 圧縮する MAKECAB.EXE が見つかりません。");
+        EXPECT_EQ(reasonLine(editor.PatchMshdc()),
+                  dir / "I386/MSHDC.IN_" + ": 展開する EXTRACT.EXE が見つかりません。");
     }
     EXPECT_EQ(test::snapshot(i386), before);
 }
@@ -138,7 +153,7 @@ TEST_F(WorkCopy, failing_extract_fails_the_step_and_leaves_nothing_behind) {
     test::ToolFolderScope tools(fakes);
     {
         SetupFileEditor editor(i386, package, '1', "2600");
-        EXPECT_FALSE(editor.PatchSvcpack());
+        EXPECT_EQ(reasonLine(editor.PatchSvcpack()), joinPath(fakes, "extract") + ": 終了コード 1");
     }
     EXPECT_EQ(test::snapshot(i386), before);
 }
@@ -148,7 +163,8 @@ TEST_F(WorkCopy, read_only_setup_file_is_neither_replaced_nor_removed) {
     test::makeReadOnly(plain);
     {
         SetupFileEditor editor(i386, package, '1', "2600");
-        EXPECT_FALSE(editor.PatchSvcpack());
+        EXPECT_EQ(reasonLine(editor.PatchSvcpack()),
+                  plain + ": 読み取り専用なので置き換えられません。");
     }
     EXPECT_TRUE(test::fileHolds(plain, kHotfixes));
     EXPECT_EQ(test::namesIn(i386), std::set<std::string>{"SVCPACK.INF"});
@@ -161,7 +177,8 @@ TEST_F(WorkCopy, cabinet_holding_another_name_fails_and_leaves_nothing_behind) {
     std::string before = test::snapshot(i386);
     {
         SetupFileEditor editor(i386, package, '1', "2600");
-        EXPECT_FALSE(editor.PatchSvcpack());
+        EXPECT_EQ(reasonLine(editor.PatchSvcpack()),
+                  dir / "I386/SVCPACK.IN_" + ": このキャビネットに SVCPACK.INF がありません。");
     }
     EXPECT_EQ(test::snapshot(i386), before);
 }

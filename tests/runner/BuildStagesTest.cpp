@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 using namespace ornibe;
 using namespace ornibe::test;
@@ -141,7 +142,8 @@ TEST_F(BuildStagesTest, failing_makecab_ends_the_svcpack_step_and_keeps_the_setu
     writeScript(dir / "tools/makecab", "exit 1\n");
     openAndRun();
     EXPECT_TRUE(page.logText().ends_with("SVCPACK.INF を修正しています。。。"
-                                         "\r\nSVCPACK.INF の修正に失敗しました"))
+                                         "\r\nSVCPACK.INF の修正に失敗しました\r\n" +
+                                         dir / "tools/makecab" + ": 終了コード 1"))
         << page.logText();
     EXPECT_TRUE(page.isEnabled(PageButton::Back));
     EXPECT_EQ(slurp(dir / "work/I386/SVCPACK.IN_"), before);
@@ -155,13 +157,62 @@ TEST_F(BuildStagesTest, file_error_in_a_patcher_ends_the_build_with_the_reason) 
     openAndRun();
     EXPECT_TRUE(page.logText().ends_with("TXTSETUP.SIF を修正しています。。。"
                                          "\r\nTXTSETUP.SIF の修正に失敗しました\r\n" +
-                                         sif + ": open: Permission denied"))
+                                         sif + ": Permission denied"))
         << page.logText();
     EXPECT_TRUE(page.isEnabled(PageButton::Back));
     EXPECT_FALSE(page.isEnabled(PageButton::Run));
     EXPECT_FALSE(page.pageCode().has_value());
     EXPECT_EQ(slurp(sif), before);
     EXPECT_FALSE(fs::exists(dir / "work/I386/TEMP"));
+}
+
+// Faults met by the driver stage after the settings were checked: each
+// ends the build with the step's message and, on the next line, the file
+// or tool and the reason.
+TEST_F(BuildStagesTest, driver_stage_failures_end_with_the_file_and_the_reason) {
+    generate("xp");
+    auto buildWith = [&](const std::function<void()>& fault) {
+        FakeBuildPage failed;
+        MemoryProgressLog summary;
+        data = ConfirmData();
+        writeSummary(settings, data, summary);
+        fault();
+        BuildRunner(settings, data, failed).runBuild();
+        EXPECT_TRUE(failed.isEnabled(PageButton::Back));
+        EXPECT_FALSE(failed.pageCode().has_value());
+        return failed.logText();
+    };
+    const std::string staging = "\r\nスタート！\r\n\r\nORSCSI.SYS をコピーしています。。。"
+                                "ファイルコピーに失敗しました\r\n";
+    TreeSnapshot tree = snapshotTree(dir / "work");
+
+    // The driver file went away after the summary read the INF.
+    std::string log = buildWith([&] { fs::rename(dir / "drv/X86/ORSCSI.SYS", dir / "moved"); });
+    EXPECT_EQ(log, staging + dir / "drv/X86/ORSCSI.SYS" + ": No such file or directory");
+    EXPECT_EQ(snapshotTree(dir / "work"), tree);
+    fs::rename(dir / "moved", dir / "drv/X86/ORSCSI.SYS");
+
+    // makecab fails and the medium supplies no compressed form.
+    fs::remove(dir / "tools/makecab");
+    writeScript(dir / "tools/makecab", "echo 'makecab: cannot write the cabinet' >&2\nexit 1\n");
+    log = buildWith([] {});
+    EXPECT_EQ(log, staging + dir / "tools/makecab" +
+                       ": 終了コード 1（makecab: cannot write the cabinet）");
+    EXPECT_EQ(snapshotTree(dir / "work"), tree);
+    fs::remove(dir / "tools/makecab");
+    fs::create_symlink(std::string(ORNIBE_BUILD_TOOL_DIR) + "/makecab", dir / "tools/makecab");
+
+    // A folder left in TEMP where the work copy goes: extract refuses to
+    // replace it, and SVCPACK.IN_ stays as it was.
+    std::string svcpack = slurp(dir / "work/I386/SVCPACK.IN_");
+    std::string temp = dir.mkdir("work/I386/TEMP/SVCPACK.INF");
+    log = buildWith([] {});
+    EXPECT_TRUE(log.ends_with("SVCPACK.INF を修正しています。。。"
+                              "\r\nSVCPACK.INF の修正に失敗しました\r\n" +
+                              dir / "tools/extract" + ": 終了コード 1（extract: cannot replace " +
+                              temp + ": it is a folder）"))
+        << log;
+    EXPECT_EQ(slurp(dir / "work/I386/SVCPACK.IN_"), svcpack);
 }
 
 TEST_F(BuildStagesTest, driver_without_catalog_leaves_dosnet_and_svcpack_alone) {

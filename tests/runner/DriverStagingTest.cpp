@@ -59,7 +59,12 @@ protected:
     std::string onMedium(const std::string& name, const std::string& bytes) {
         return dir.write("medium/" + name, bytes);
     }
-    bool stage() { return stageDriverFiles(i386, package, log); }
+    Outcome stage() { return stageDriverFiles(i386, package, log); }
+    // The line under the failure message when staging fails.
+    std::string reasonLine() {
+        Outcome staged = stage();
+        return staged ? std::string("(staged)") : staged.failure().line();
+    }
 };
 
 TEST_F(DriverStaging, empty_package_logs_nothing_and_succeeds) {
@@ -113,19 +118,44 @@ TEST_F(DriverStaging, failing_makecab_falls_back_to_the_supplied_file) {
     EXPECT_TRUE(fileHolds(joinPath(i386, "x.sy_"), "supplied"));
 }
 
+// Without a supplied file the tool's failure is the reason: its exit code
+// and the last line it wrote.
+TEST_F(DriverStaging, failing_makecab_without_a_supplied_file_gives_its_reason) {
+    test::writeScript(joinPath(noTools, "makecab"),
+                      "echo 'compressing x.sys'\necho 'makecab: disk is full' >&2\nexit 3\n");
+    package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
+    ToolsFrom tools(noTools);
+    EXPECT_EQ(reasonLine(),
+              joinPath(noTools, "makecab") + ": 終了コード 3（makecab: disk is full）");
+    EXPECT_EQ(log.text(), "x.sys" + kCopying);
+
+    // A tool that cannot be started says why.
+    ::chmod(joinPath(noTools, "makecab").c_str(), 0644);
+    EXPECT_EQ(reasonLine(), joinPath(noTools, "makecab") + ": Permission denied");
+}
+
 TEST_F(DriverStaging, file_missing_on_the_medium_stops_with_its_line_open) {
     package.AddFileTarget(medium + "/gone.sys", "C:\\WINDOWS\\system32\\drivers");
     package.AddFileTarget(onMedium("later.sys", "x"), "C:\\WINDOWS\\system32\\drivers");
     package.AddCatalogFile(onMedium("later.cat", "c"));
-    EXPECT_FALSE(stage());
+    EXPECT_EQ(reasonLine(), medium + "/gone.sys: No such file or directory");
     EXPECT_EQ(log.text(), "gone.sys" + kCopying);
+    EXPECT_EQ(namesIn(i386), std::set<std::string>{});
+
+    // A file that has turned into a folder, in another letter case.
+    dir.mkdir("medium/FOLDER.SYS");
+    DriverPackage turned;
+    turned.AddFileTarget(medium + "/folder.sys", "C:\\WINDOWS\\system32\\drivers");
+    Outcome staged = stageDriverFiles(i386, turned, log);
+    ASSERT_FALSE(staged);
+    EXPECT_EQ(staged.failure().line(), medium + "/folder.sys: Is a directory");
     EXPECT_EQ(namesIn(i386), std::set<std::string>{});
 }
 
 TEST_F(DriverStaging, neither_makecab_nor_supplied_file_fails) {
     package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
     ToolsFrom tools(noTools);
-    EXPECT_FALSE(stage());
+    EXPECT_EQ(reasonLine(), medium + "/x.sys: MAKECAB.EXE が見つかりません。");
     EXPECT_EQ(log.text(), "x.sys" + kCopying);
 }
 
@@ -138,7 +168,7 @@ TEST_F(DriverStaging, second_catalog_of_the_same_name_replaces_the_first) {
 
 TEST_F(DriverStaging, missing_catalog_fails_after_the_folder_was_made) {
     package.AddCatalogFile(medium + "/gone.cat");
-    EXPECT_FALSE(stage());
+    EXPECT_EQ(reasonLine(), medium + "/gone.cat: No such file or directory");
     EXPECT_EQ(log.text(), "gone.cat" + kCopying);
     EXPECT_TRUE(existsAsFolder(joinPath(i386, "SVCPACK")));
 }
@@ -161,7 +191,7 @@ TEST_F(DriverStaging, read_only_file_in_i386_makes_the_fallback_fail) {
     std::string old = dir.write("WORK/I386/x.sy_", "older");
     ::chmod(old.c_str(), 0444);
     ToolsFrom tools(noTools);
-    EXPECT_FALSE(stage());
+    EXPECT_EQ(reasonLine(), old + ": Permission denied");
     EXPECT_TRUE(fileHolds(old, "older"));
 }
 

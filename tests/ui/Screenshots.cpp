@@ -3,7 +3,13 @@
 // the settings page, the version box, the confirmation page with its
 // summary, and the log of the finished build. Run under Xvfb by
 // scripts/screenshots.sh, so that the Japanese texts are drawn with the
-// installed fonts. The build runs the tools of the build tree.
+// installed fonts.
+//
+// The pictures show paths, so they are made under a neutral home folder
+// given as the second argument, laid out as the README's walk-through
+// leaves it: the checkout HOME/ornibe with its samples and the build's
+// tool folder, and the copy of the sample tree in HOME/ornibe-try. The
+// script prepares that folder and removes it afterwards.
 
 #include "ui/AboutBox.h"
 #include "ui/PageLook.h"
@@ -12,7 +18,7 @@
 
 #include "PageDriver.h"
 #include "support/FakeDriveSource.h"
-#include "support/TempDir.h"
+#include "sys/ToolFolder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -40,21 +46,25 @@ bool save(QWidget& widget, const QString& folder, const char* name) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: ornibe_screenshots FOLDER SAMPLES\n");
+        std::fprintf(stderr, "usage: ornibe_screenshots FOLDER HOME\n");
         return 2;
     }
     QString folder = QString::fromLocal8Bit(argv[1]);
-    std::filesystem::path samples = argv[2];
+    std::filesystem::path home = argv[2];
     QApplication::setWindowIcon(programIcon());
     QApplication::setFont(pageFont());
 
     // The walk-through of the README: the sample tree copied to a work
-    // folder, no CD read, the sample driver, an ISO beside the tree.
-    test::TempDir dir;
-    std::filesystem::path work = dir / "ornibe-try/xp";
-    std::filesystem::create_directories(work);
-    std::filesystem::copy(samples / "xp", work, std::filesystem::copy_options::recursive);
-    std::string driverInf = (samples / "driver/OrScsi.inf").string();
+    // folder, no CD read, the sample driver of the checkout, an ISO beside
+    // the tree, the tools of the checkout's build.
+    std::filesystem::path work = home / "ornibe-try/xp";
+    std::string driverInf = (home / "ornibe/samples/driver/OrScsi.inf").string();
+    std::string isoPath = (home / "ornibe-try/sample.iso").string();
+    setToolFolder((home / "ornibe/build/tooldir").string());
+    if (!std::filesystem::is_directory(work) || !std::filesystem::is_regular_file(driverInf)) {
+        std::fprintf(stderr, "%s holds no sample tree or driver\n", home.c_str());
+        return 2;
+    }
 
     test::FakeDriveSource drives;
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
@@ -83,8 +93,7 @@ int main(int argc, char** argv) {
         test::child<QPushButton>(settings, "infAddButton")->click();
         test::child<QLineEdit>(settings, "workFolderEdit")
             ->setText(QString::fromStdString(work.string()));
-        test::child<QLineEdit>(settings, "isoPathEdit")
-            ->setText(QString::fromStdString(dir / "ornibe-try/sample.iso"));
+        test::child<QLineEdit>(settings, "isoPathEdit")->setText(QString::fromStdString(isoPath));
         ok &= save(settings, folder, "settings-page.png");
 
         test::onNextModal([&](QWidget* box) {
