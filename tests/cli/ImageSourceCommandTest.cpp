@@ -141,7 +141,7 @@ TEST_F(ImageSourceCommandTest, an_ordinary_user_builds_a_booting_image_from_an_i
     EXPECT_EQ(extracted.substr(0, boot.size()), boot);
 }
 
-TEST_F(ImageSourceCommandTest, a_file_that_is_no_iso_image_is_refused_and_nothing_changes) {
+TEST_F(ImageSourceCommandTest, sources_that_cannot_give_a_bootable_image_are_refused_first) {
     const std::string work = out + "/work";
     fs::copy(kSampleTree, work, fs::copy_options::recursive);
     dir.write("notes.iso", std::string(64 * 1024, 'n'));
@@ -154,6 +154,15 @@ TEST_F(ImageSourceCommandTest, a_file_that_is_no_iso_image_is_refused_and_nothin
                 HasSubstr(dir / "notes.iso" + " は Windows の CD のイメージとして読めません。"));
     EXPECT_THAT(result.output, HasSubstr("ISO 9660 イメージではありません"));
     EXPECT_THAT(result.output, ::testing::Not(HasSubstr("スタート！")));
+
+    // A copy of the CD in a folder has no boot catalog: with an image to
+    // write, the new work folder is not even created, whatever --yes says.
+    result = runCommand(asOrdinaryUser(*user, {"--source", dir / "cd", "--work", out + "/new",
+                                               "--iso", out + "/OUT.iso", "--yes"}));
+    EXPECT_EQ(result.exitCode, 2) << result.output;
+    EXPECT_THAT(result.output, HasSubstr("ブートイメージ (BOOTSECT.BIN) がありません。\n(" +
+                                         dir / "cd" + " はイメージファイルでも CD でもないので"));
+    EXPECT_THAT(result.output, ::testing::Not(HasSubstr("新しく作りますか")));
     EXPECT_EQ(snapshot(out), before);
 }
 
