@@ -69,6 +69,7 @@ clean() {
 }
 
 ours_copy=() theirs_copy=() ours_build=() theirs_build=()
+ours_steps_copy=() ours_steps_image=() theirs_steps_image=()
 run_ours() {
   clean
   ours_copy+=("$("$copier" "$work/cd.iso" "$work/out/work")")
@@ -79,6 +80,13 @@ run_ours() {
     "$work/out/ornibe.iso" WXPBENCH > "$work/ours.log" 2> "$work/ours.steps" ||
     { cat "$work/ours.steps" "$work/ours.log" >&2; exit 1; }
   ours_build+=("$(elapsed "$start" "$(now)")")
+  # The steps, from the times the build's log lines arrived.
+  local copied imaging finished
+  copied=$(awk '/files copied\)/ { print $1; exit }' "$work/ours.steps")
+  imaging=$(awk '/ISO イメージを作成しています/ { print $1; exit }' "$work/ours.steps")
+  finished=$(awk '/完成です！/ { print $1; exit }' "$work/ours.steps")
+  ours_steps_copy+=("$copied")
+  ours_steps_image+=("$(elapsed "$imaging" "$finished")")
 }
 run_theirs() {
   clean
@@ -93,7 +101,10 @@ run_theirs() {
     -V WXPBENCH -o "$work/out/xorriso.iso" \
     -b "$boot" -no-emul-boot -boot-load-size 4 -c BOOT.CAT --boot-catalog-hide \
     "$work/out/work" 2> /dev/null
-  theirs_build+=("$(elapsed "$start" "$(now)")")
+  local end
+  end=$(now)
+  theirs_build+=("$(elapsed "$start" "$end")")
+  theirs_steps_image+=("$(elapsed "$middle" "$end")")
 }
 for ((run = 0; run < runs; run++)); do
   if ((run % 2 == 0)); then run_ours; run_theirs; else run_theirs; run_ours; fi
@@ -107,3 +118,6 @@ printf 'copy   ornibe: %.3f s   xorriso -extract: %.3f s   ratio %.3f (goal <= 1
   "$oc" "$tc" "$(echo "$oc / $tc" | bc -l)"
 printf 'build  ornibe: %.3f s   xorriso -extract + mkisofs: %.3f s   ratio %.3f (goal <= 1.0)\n' \
   "$ob" "$tb" "$(echo "$ob / $tb" | bc -l)"
+printf 'build steps   ornibe: copy %.3f s, image %.3f s   xorriso: extract %.3f s, mkisofs %.3f s\n' \
+  "$(median "${ours_steps_copy[@]}")" "$(median "${ours_steps_image[@]}")" "$tc" \
+  "$(median "${theirs_steps_image[@]}")"

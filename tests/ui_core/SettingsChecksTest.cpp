@@ -287,8 +287,9 @@ TEST_F(SettingsChecksTest, iso_name_needs_a_boot_image_and_an_image_source_an_is
     form.driveEntries[1] = makeCdDriveEntry(dir / "no-boot.iso", "TEST_CD");
     messages.answer(MessageAnswer::Ok);
     EXPECT_FALSE(checks.OnOK(form));
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].text,
+    // Before the work folder's questions, which may create the folder.
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
               missing + dir / "no-boot.iso" + ": ブートカタログがありません" + howToGet);
 }
 

@@ -72,10 +72,22 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
 
     // Before the work folder check, which may create the folder.
-    if (!CheckIsoPath(form) || !ValidateWorkFolder(form)) {
+    if (!CheckIsoPath(form)) {
         return false;
     }
-    if (!form.isoPathText().empty() && !CheckBootImage()) {
+    // With a source to read, the work folder check asks its questions and
+    // may create the folder: a missing boot image is found out before
+    // that. Without one, the folder only has to hold the tree, and why it
+    // does not is said first.
+    const bool withImage = !form.isoPathText().empty();
+    const bool readsSource = form.selectedDrivePosition() > 0;
+    if (withImage && readsSource && !CheckBootImage(makeAbsolute(form.workFolderText()))) {
+        return false;
+    }
+    if (!ValidateWorkFolder(form)) {
+        return false;
+    }
+    if (withImage && !readsSource && !CheckBootImage(settings_.GetWorkFolder())) {
         return false;
     }
     settings_.SetIsoPath(form.isoPathText());
@@ -149,12 +161,11 @@ bool SettingsChecks::CheckIsoPath(const SettingsForm& form) {
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckBootImage() {
+bool SettingsChecks::CheckBootImage(const std::string& workFolder) {
     // The image step takes BOOTSECT.BIN from the work folder's root, else
     // from beside the tools; the copy puts the CD's own boot image in the
     // work folder when the CD or its image has one.
-    const std::string& work = settings_.GetWorkFolder();
-    if (!findFileInFolder(work, "BOOTSECT.BIN").empty() ||
+    if ((existsAsFolder(workFolder) && !findFileInFolder(workFolder, "BOOTSECT.BIN").empty()) ||
         !findOnSearchPath("BOOTSECT.BIN").empty()) {
         return true;
     }

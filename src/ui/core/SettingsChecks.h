@@ -37,9 +37,9 @@ public:
     bool CheckFileExists(std::string& path);
 
     // With an ISO image to write: refuses when no boot image will be there
-    // (none in the work folder, none beside the tools, and a source that
-    // has none to give), saying what is missing and how to get it.
-    bool CheckBootImage();
+    // (none in workFolder, none beside the tools, and a source that has
+    // none to give), saying what is missing and how to get it.
+    bool CheckBootImage(const std::string& workFolder);
 
     // Checks, possibly creates, and stores the work folder. A refusal
     // without a CD says on its second line why the folder cannot be used.

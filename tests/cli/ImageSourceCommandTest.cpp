@@ -1,0 +1,170 @@
+#include "support/CommandRun.h"
+#include "support/IsoFixtures.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace ornibe::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+const std::string kProgram = ORNIBE_BUILD_PROGRAM;
+const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
+const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
+
+// The account an ordinary user's run is made as when the tests run as root.
+struct OrdinaryUser {
+    uid_t uid;
+    gid_t gid;
+};
+
+std::optional<OrdinaryUser> nobody() {
+    const passwd* entry = ::getpwnam("nobody");
+    if (entry == nullptr || entry->pw_uid == 0) {
+        return std::nullopt;
+    }
+    return OrdinaryUser{entry->pw_uid, entry->pw_gid};
+}
+
+// The program's command line, prefixed so that it runs without root's
+// rights when the tests have them: setpriv drops user, group and
+// supplementary groups, and with them every capability.
+std::vector<std::string> asOrdinaryUser(const OrdinaryUser& user,
+                                        std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), kProgram);
+    if (::geteuid() != 0) {
+        return arguments;
+    }
+    arguments.insert(arguments.begin(), {"setpriv", "--reuid=" + std::to_string(user.uid),
+                                         "--regid=" + std::to_string(user.gid), "--clear-groups"});
+    return arguments;
+}
+
+// Every entry below root with its bytes, so that any change shows.
+std::map<std::string, std::string> snapshot(const std::string& root) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        entries[fs::relative(entry.path(), root).string()] =
+            entry.is_regular_file() ? slurp(entry.path().string()) : "folder";
+    }
+    return entries;
+}
+
+std::string noise(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = char(seed >> 16);
+    }
+    return bytes;
+}
+
+class ImageSourceCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        user = nobody();
+        if (!user) {
+            GTEST_SKIP() << "no unprivileged account named nobody to run the program as";
+        }
+        if (::geteuid() == 0 &&
+            runCommand({"setpriv", "--reuid=" + std::to_string(user->uid),
+                        "--regid=" + std::to_string(user->gid), "--clear-groups", "true"})
+                    .exitCode != 0) {
+            GTEST_SKIP() << "setpriv cannot drop root's rights here";
+        }
+        // The CD as a Windows CD is: its boot image only in the boot
+        // catalog, in no folder of the tree.
+        fs::copy(kSampleTree, dir / "cd", fs::copy_options::recursive);
+        fs::remove(dir / "cd/BOOTSECT.BIN");
+        dir.write("boot.img", boot);
+        ASSERT_TRUE(makeIsoImage(dir / "cd", dir / "xp.iso", recipe));
+        // Inputs readable by the user, output written into a folder of
+        // its own.
+        ::chmod(dir.path().c_str(), 0755);
+        out = dir.mkdir("out");
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(out.c_str(), user->uid, user->gid), 0);
+        }
+    }
+
+    TempDir dir;
+    std::optional<OrdinaryUser> user;
+    std::string out;
+    const std::string boot = noise(2048, 11);
+    const IsoRecipe recipe = [this] {
+        IsoRecipe made = booting(dir / "boot.img");
+        made.label = "WXPVOL_JA";
+        return made;
+    }();
+};
+
+TEST_F(ImageSourceCommandTest, an_ordinary_user_builds_a_booting_image_from_an_iso_file) {
+    const std::string work = out + "/work";
+    const std::string image = out + "/OUT.iso";
+    CommandResult result =
+        runCommand(asOrdinaryUser(*user, {"--source", dir / "xp.iso", "--work", work, "--driver",
+                                          kSampleDriver, "--iso", image, "--yes", "--quiet"}));
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_TRUE(result.output.ends_with("完成です！\n")) << result.output;
+    // With no --label, the image's own label is proposed.
+    EXPECT_THAT(result.output, HasSubstr("ISO イメージのボリュームラベル：\n      WXPVOL_JA\n"));
+    EXPECT_THAT(result.output, HasSubstr("ブートイメージ：" + dir / "xp.iso" +
+                                         " から BOOTSECT.BIN に書き出しました\n"));
+
+    // Written by that user, not by root.
+    struct stat st {};
+    ASSERT_EQ(::stat((work + "/I386/TXTSETUP.SIF").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, ::geteuid() == 0 ? user->uid : ::geteuid());
+
+    EXPECT_EQ(slurp(work + "/BOOTSECT.BIN"), boot);
+    EXPECT_TRUE(fs::exists(work + "/I386/ORSCSI.SY_"));
+    // The finished image boots with the same bytes: its catalog's entry is
+    // no-emulation with the CD's load size, and the boot image read back
+    // through xorriso is the one that went in.
+    EXPECT_EQ(bootEntrySummary(image), "none " + std::to_string(recipe.bootLoadSize));
+    CommandResult back = runCommand(
+        {"xorriso", "-indev", image, "-osirrox", "on", "-extract_boot_images", dir / "back/"});
+    ASSERT_EQ(back.exitCode, 0) << back.output;
+    std::string extracted = slurp(dir / "back/eltorito_img1_bios.img");
+    EXPECT_EQ(extracted.substr(0, boot.size()), boot);
+}
+
+TEST_F(ImageSourceCommandTest, sources_that_cannot_give_a_bootable_image_are_refused_first) {
+    const std::string work = out + "/work";
+    fs::copy(kSampleTree, work, fs::copy_options::recursive);
+    dir.write("notes.iso", std::string(64 * 1024, 'n'));
+    auto before = snapshot(out);
+    CommandResult result =
+        runCommand(asOrdinaryUser(*user, {"--source", dir / "notes.iso", "--work", work, "--iso",
+                                          out + "/OUT.iso", "--yes"}));
+    EXPECT_EQ(result.exitCode, 2) << result.output;
+    EXPECT_THAT(result.output,
+                HasSubstr(dir / "notes.iso" + " は Windows の CD のイメージとして読めません。"));
+    EXPECT_THAT(result.output, HasSubstr("ISO 9660 イメージではありません"));
+    EXPECT_THAT(result.output, ::testing::Not(HasSubstr("スタート！")));
+
+    // A copy of the CD in a folder has no boot catalog: with an image to
+    // write, the new work folder is not even created, whatever --yes says.
+    result = runCommand(asOrdinaryUser(*user, {"--source", dir / "cd", "--work", out + "/new",
+                                               "--iso", out + "/OUT.iso", "--yes"}));
+    EXPECT_EQ(result.exitCode, 2) << result.output;
+    EXPECT_THAT(result.output, HasSubstr("ブートイメージ (BOOTSECT.BIN) がありません。\n(" +
+                                         dir / "cd" + " はイメージファイルでも CD でもないので"));
+    EXPECT_THAT(result.output, ::testing::Not(HasSubstr("新しく作りますか")));
+    EXPECT_EQ(snapshot(out), before);
+}
+
+} // namespace
+} // namespace ornibe::test
