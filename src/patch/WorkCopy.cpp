@@ -2,6 +2,7 @@
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
+#include "sys/CompressedName.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -15,15 +16,6 @@
 
 namespace ornibe {
 namespace {
-
-// Windows setup stores a compressed file under its name with the last
-// character replaced by "_" (x.sys becomes x.sy_).
-std::string compressedForm(std::string path) {
-    if (!path.empty()) {
-        path.back() = '_';
-    }
-    return path;
-}
 
 std::string withoutSlash(std::string folder) {
     if (folder.size() > 1 && folder.back() == '/') {
@@ -76,7 +68,7 @@ bool SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
     workCopyPath_ = entryPathNoCase(temp, plainName);
     if (plain) {
         sourcePath_ = *plain;
-    } else if (auto compressed = existingFile(folder, fileName(compressedForm(plainPath)))) {
+    } else if (auto compressed = existingFile(folder, fileName(compressedName(plainPath)))) {
         sourcePath_ = *compressed;
     } else {
         sourcePath_ = plainPath;
@@ -117,7 +109,7 @@ bool SetupFileEditor::PackBack() {
         return false;
     }
     std::string temp = withoutSlash(tempFolder_);
-    std::string target = compressedForm(sourcePath_);
+    std::string target = compressedName(sourcePath_);
     target = entryPathNoCase(folderPart(target), fileName(target));
     // Windows refuses to delete or replace a read-only file: I386 stays as
     // it is and the step fails.
@@ -137,7 +129,7 @@ bool SetupFileEditor::PackBack() {
 
     // The new cabinet is made in TEMP first; the file in I386 is replaced
     // only once it exists, so a failing tool loses nothing.
-    std::string cabinetName = fileName(compressedForm(workCopyPath_));
+    std::string cabinetName = fileName(compressedName(workCopyPath_));
     if (std::optional<std::string> stale = findNoCase(temp, cabinetName)) {
         ::unlink(stale->c_str());
     }

@@ -1,10 +1,12 @@
 #include "sys/CopyTree.h"
 
 #include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
+#include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
 
 #include <dirent.h>
@@ -66,21 +68,8 @@ struct ScanContext {
     std::set<FileId> ancestors;
 };
 
-std::string realPathOf(const std::string& path) {
-    std::unique_ptr<char, void (*)(void*)> real(::realpath(path.c_str(), nullptr), std::free);
-    return real ? std::string(real.get()) : std::string();
-}
-
-bool isInside(const std::string& inner, const std::string& outer) {
-    if (inner == outer) {
-        return true;
-    }
-    std::string prefix = outer == "/" ? outer : outer + "/";
-    return inner.compare(0, prefix.size(), prefix) == 0;
-}
-
 void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
+    UniqueDir dir(opendir(path.c_str()));
     if (!dir) {
         folder.scanError = errno;
         return;
@@ -111,9 +100,9 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
             // A link is copied as what it names when that lies inside the
             // source; one that leads out of it (or nowhere, or back to a
             // folder above it) is left out.
-            std::string real = realPathOf(joinPath(path, node.name));
+            std::string real = realPath(joinPath(path, node.name)).value_or(std::string());
             struct stat named {};
-            if (real.empty() || !isInside(real, context.realRoot) ||
+            if (real.empty() || !isSameOrInside(real, context.realRoot) ||
                 ::stat(real.c_str(), &named) != 0) {
                 node.kind = Kind::LeftOut;
                 node.linkTarget = real.empty() ? "it leads nowhere" : "it leads out of the source";
@@ -160,7 +149,7 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
 class DestFolder {
 public:
     explicit DestFolder(std::string path) : path_(std::move(path)) {
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path_.c_str()), closedir);
+        UniqueDir dir(opendir(path_.c_str()));
         if (!dir) {
             return;
         }
@@ -181,12 +170,11 @@ public:
     std::string entryFor(const std::string& name, bool* existed = nullptr) {
         bool there = true;
         if (exact_.count(name) == 0) {
-            auto twin = twins_.find(foldHostText(name));
-            if (twin != twins_.end()) {
+            if (const std::string* twin = twins_.find(name)) {
                 if (existed != nullptr) {
                     *existed = true;
                 }
-                return joinPath(path_, twin->second);
+                return joinPath(path_, *twin);
             }
             add(name);
             there = false;
@@ -200,15 +188,12 @@ public:
 private:
     void add(const std::string& name) {
         exact_.insert(name);
-        auto [it, inserted] = twins_.emplace(foldHostText(name), name);
-        if (!inserted && name < it->second) {
-            it->second = name;
-        }
+        twins_.add(name);
     }
 
     std::string path_;
     std::set<std::string> exact_;
-    std::map<std::string, std::string> twins_;
+    CaseVariants twins_;
 };
 
 class TreeCopier {
@@ -449,7 +434,7 @@ private:
 };
 
 std::string realFolder(const std::string& path) {
-    std::string real = realPathOf(path);
+    std::string real = realPath(path).value_or(std::string());
     return real.empty() ? makeAbsolute(path) : real;
 }
 
@@ -486,7 +471,7 @@ CopyResult copyTree(const std::string& from, const std::string& to,
         return failed(from, systemReason(ENOTDIR));
     }
     // Copying a folder into itself would never end.
-    if (isInside(realDestination(to), realFolder(from))) {
+    if (isSameOrInside(realDestination(to), realFolder(from))) {
         return failed(to, "the destination lies inside the source");
     }
 

@@ -6,6 +6,7 @@
 #include "runner/Summary.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
+#include "sys/CompressedName.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -33,11 +34,7 @@ std::string windowsName(char versionCode) {
 bool onMedium(const std::string& path) {
     std::string folder = folderPart(path);
     std::string name = fileName(path);
-    std::string compressed = name;
-    if (!compressed.empty()) {
-        compressed.back() = '_';
-    }
-    for (const std::string& candidate : {name, compressed}) {
+    for (const std::string& candidate : {name, compressedName(name)}) {
         std::optional<std::string> found = findNoCase(folder.empty() ? "." : folder, candidate);
         if (found && existsAsFile(*found)) {
             return true;
