@@ -1,6 +1,7 @@
 #include "ui/SettingsPage.h"
 
 #include "app/CdDriveEntry.h"
+#include "app/PageCode.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "ui/AboutBox.h"
@@ -476,14 +477,14 @@ void SettingsPage::accept() {
     SettingsChecks checks(settings_, drives_, messages_);
     checks.freeBytes = freeSpace_;
     if (checks.OnOK(*this)) {
-        done(2);
+        done(PageCode::Confirm);
     }
 }
 
 void SettingsPage::reject() {
     MessageStyle style{MessageButtons::OkCancel, MessageIcon::Information, true};
     if (messages_.show("終了します。", style) == MessageAnswer::Ok) {
-        done(0);
+        done(PageCode::Quit);
     }
 }
 
