@@ -4,12 +4,12 @@
 #include "app/PageCode.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
+#include "sys/SystemDriveSource.h"
 #include "ui/AboutBox.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
 #include "ui/core/DriveListEntries.h"
 #include "ui/core/SettingsChecks.h"
-#include "ui/core/SystemDriveSource.h"
 
 #include <QAction>
 #include <QCheckBox>

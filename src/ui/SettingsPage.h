@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/BuildSettings.h"
-#include "ui/core/DriveSource.h"
+#include "sys/DriveSource.h"
 #include "ui/core/MessageBoxHook.h"
 #include "ui/core/SettingsForm.h"
 

@@ -2,10 +2,10 @@
 
 #include "app/BuildSettings.h"
 #include "runner/ConfirmData.h"
+#include "sys/DriveSource.h"
 #include "ui/ConfirmPage.h"
 #include "ui/SettingsPage.h"
 #include "ui/core/ConfirmPageHooks.h"
-#include "ui/core/DriveSource.h"
 
 namespace ornibe {
 

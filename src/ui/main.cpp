@@ -1,10 +1,10 @@
 #include "app/Version.h"
+#include "sys/SystemDriveSource.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
 #include "ui/WizardApp.h"
 #include "ui/core/BuildHooks.h"
 #include "ui/core/MessageBoxHook.h"
-#include "ui/core/SystemDriveSource.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "ui/core/SystemDriveSource.h"
+#include "sys/SystemDriveSource.h"
 
 #include "sys/HostPath.h"
 #include "sys/UniqueFd.h"
