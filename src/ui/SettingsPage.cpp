@@ -93,9 +93,10 @@ QLineEdit* makeEdit(const char* name, QWidget* parent) {
 
 } // namespace
 
-SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget* parent)
-    : QDialog(parent), settings_(settings), drives_(drives), runDialog_(runFileDialog),
-      freeSpace_(bytesFree) {
+SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
+                           QWidget* parent)
+    : QDialog(parent), settings_(settings), drives_(drives), messages_(messages),
+      runDialog_(runFileDialog), freeSpace_(bytesFree) {
     setObjectName(QStringLiteral("settingsPage"));
     setWindowTitle(QStringLiteral("ornibe"));
     setWindowIcon(programIcon());
