@@ -186,111 +186,154 @@ private:
         return Span{f.firstKept, f.endKept - f.firstKept};
     }
 
-    void parseLine() {
-        const bool splitCommas = !stringsSection_[current_];
-        const std::uint32_t keySlot = static_cast<std::uint32_t>(d_.fields.size());
-        d_.fields.push_back(Span{});
-        percent_.push_back(false);
-
+    // State of the line being read.
+    struct LineState {
+        std::uint32_t keySlot = 0;
+        // Commas separate values everywhere but in a Strings section.
+        bool splitCommas = true;
         bool hasKey = false;
         bool commaAfterStart = false; // a comma since the line or the key began
         bool content = false;
         bool inQuotes = false;
-        std::vector<Span>& fields = d_.fields;
-        Field f;
-        beginField(f);
+        Field field;
+    };
 
-        auto finishValue = [&]() {
-            fields.push_back(endField(f));
-            percent_.push_back(f.percent);
-        };
-
-        while (pos_ < in_.size()) {
-            char c = in_[pos_];
-            if (lineEndAt(pos_))
+    // line    = element* [comment] line-end
+    // element = quoted | "," | "=" | continuation | blank | text
+    void parseLine() {
+        LineState line;
+        beginLine(line);
+        while (pos_ < in_.size() && !lineEndAt(pos_)) {
+            if (line.inQuotes) {
+                readQuoted(line);
+            } else if (!readElement(line)) {
                 break;
-            if (inQuotes) {
-                if (c == '"') {
-                    if (pos_ + 1 < in_.size() && in_[pos_ + 1] == '"') {
-                        auto from = static_cast<std::uint32_t>(d_.text.size());
-                        d_.text.push_back('"');
-                        keep(f, from);
-                        pos_ += 2;
-                        continue;
-                    }
-                    inQuotes = false;
-                    keep(f, static_cast<std::uint32_t>(d_.text.size()));
-                    ++pos_;
-                    continue;
-                }
-                appendRun(f);
-                continue;
-            }
-            if (c == '"') {
-                inQuotes = true;
-                content = true;
-                keep(f, static_cast<std::uint32_t>(d_.text.size()));
-                ++pos_;
-            } else if (c == ';') {
-                skipToLineEnd();
-                break;
-            } else if (c == ',' && splitCommas) {
-                content = true;
-                commaAfterStart = true;
-                finishValue();
-                beginField(f);
-                ++pos_;
-            } else if (c == '=' && !hasKey && !commaAfterStart) {
-                content = true;
-                hasKey = true;
-                fields[keySlot] = endField(f);
-                percent_[keySlot] = f.percent;
-                beginField(f);
-                ++pos_;
-            } else if (c == '\\' && continuesLine(pos_ + 1)) {
-                // A backslash that is the last thing on the line, blanks and
-                // a comment aside, joins the next line to this one; the
-                // blanks that begin the next line are dropped.
-                skipToLineEnd();
-                if (pos_ < in_.size())
-                    ++pos_;
-                while (pos_ < in_.size() && isBlank(in_[pos_]) && !lineEndAt(pos_))
-                    ++pos_;
-            } else if (c == '\\' && pos_ + 1 < in_.size() && in_[pos_ + 1] == '\\' &&
-                       continuesLine(pos_ + 2)) {
-                // Of two backslashes that end a line, the first is dropped
-                // and the second joins the lines.
-                ++pos_;
-            } else if (isBlank(c)) {
-                if (f.firstKept != kNone)
-                    d_.text.push_back(c);
-                ++pos_;
-            } else {
-                content = true;
-                appendRun(f);
             }
         }
         if (pos_ < in_.size())
             skipLineEnd();
+        endLine(line);
+    }
 
-        if (!content) {
+    void beginLine(LineState& line) {
+        line.splitCommas = !stringsSection_[current_];
+        line.keySlot = static_cast<std::uint32_t>(d_.fields.size());
+        d_.fields.push_back(Span{});
+        percent_.push_back(false);
+        beginField(line.field);
+    }
+
+    // Inside double quotes everything is kept; "" stands for one quote and
+    // a single quote ends the quoted run.
+    void readQuoted(LineState& line) {
+        Field& f = line.field;
+        if (in_[pos_] != '"') {
+            appendRun(f);
+            return;
+        }
+        if (pos_ + 1 < in_.size() && in_[pos_ + 1] == '"') {
+            auto from = static_cast<std::uint32_t>(d_.text.size());
+            d_.text.push_back('"');
+            keep(f, from);
+            pos_ += 2;
+            return;
+        }
+        line.inQuotes = false;
+        keep(f, static_cast<std::uint32_t>(d_.text.size()));
+        ++pos_;
+    }
+
+    // One element outside quotes; false at a comment, which ends the line.
+    bool readElement(LineState& line) {
+        char c = in_[pos_];
+        if (c == '"') {
+            openQuote(line);
+        } else if (c == ';') {
+            skipToLineEnd();
+            return false;
+        } else if (c == ',' && line.splitCommas) {
+            valueSeparator(line);
+        } else if (c == '=' && !line.hasKey && !line.commaAfterStart) {
+            keySeparator(line);
+        } else if (c == '\\' && continuesLine(pos_ + 1)) {
+            joinNextLine();
+        } else if (c == '\\' && pos_ + 1 < in_.size() && in_[pos_ + 1] == '\\' &&
+                   continuesLine(pos_ + 2)) {
+            // Of two backslashes that end a line, the first is dropped
+            // and the second joins the lines.
+            ++pos_;
+        } else if (isBlank(c)) {
+            if (line.field.firstKept != kNone)
+                d_.text.push_back(c);
+            ++pos_;
+        } else {
+            line.content = true;
+            appendRun(line.field);
+        }
+        return true;
+    }
+
+    void openQuote(LineState& line) {
+        line.inQuotes = true;
+        line.content = true;
+        keep(line.field, static_cast<std::uint32_t>(d_.text.size()));
+        ++pos_;
+    }
+
+    void valueSeparator(LineState& line) {
+        line.content = true;
+        line.commaAfterStart = true;
+        finishValue(line.field);
+        beginField(line.field);
+        ++pos_;
+    }
+
+    // The first "=" before any comma ends the key.
+    void keySeparator(LineState& line) {
+        line.content = true;
+        line.hasKey = true;
+        d_.fields[line.keySlot] = endField(line.field);
+        percent_[line.keySlot] = line.field.percent;
+        beginField(line.field);
+        ++pos_;
+    }
+
+    // A backslash that is the last thing on the line, blanks and a comment
+    // aside, joins the next line to this one; the blanks that begin the
+    // next line are dropped.
+    void joinNextLine() {
+        skipToLineEnd();
+        if (pos_ < in_.size())
+            ++pos_;
+        while (pos_ < in_.size() && isBlank(in_[pos_]) && !lineEndAt(pos_))
+            ++pos_;
+    }
+
+    void finishValue(Field& f) {
+        d_.fields.push_back(endField(f));
+        percent_.push_back(f.percent);
+    }
+
+    void endLine(LineState& state) {
+        const std::uint32_t keySlot = state.keySlot;
+        if (!state.content) {
             // Nothing but blanks and continuations: no line.
             d_.fields.resize(keySlot);
             percent_.resize(keySlot);
-            d_.text.resize(f.start);
+            d_.text.resize(state.field.start);
             return;
         }
         // "key =" with nothing after it has one empty value.
-        finishValue();
+        finishValue(state.field);
 
         Line line;
         line.firstField = keySlot;
         line.valueCount = static_cast<std::uint32_t>(d_.fields.size() - keySlot - 1);
-        if (hasKey) {
+        if (state.hasKey) {
             line.findable = true;
         } else if (line.valueCount == 1) {
             // A line holding one value and no "=" is found under that value.
-            fields[keySlot] = fields[keySlot + 1];
+            d_.fields[keySlot] = d_.fields[keySlot + 1];
             line.findable = true;
             line.keyIsValue = true;
         }
