@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -300,44 +301,14 @@ private:
         // A file reached through a link inside the source is read where it
         // really is; the open below then meets no link.
         const std::string& from = node.linkTarget.empty() ? sourcePath : node.linkTarget;
-        std::uint64_t bytesBefore = progress.bytesDone;
-        auto finish = [&] {
-            progress.bytesDone = bytesBefore + node.size;
-            progress.filesDone += 1;
-            report();
-        };
-        // A failure names the file the copy could not do its part with: the
-        // source when reading failed, the work folder's file when writing
-        // it failed.
-        auto failAt = [&](const std::string& path, const std::string& reason) {
-            progress.bytesDone = bytesBefore;
-            fail(path, reason, node);
-        };
-
-        // O_NONBLOCK: an entry that turned into a pipe since the scan must
-        // not block the open; it is refused below.
-        UniqueFd in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-        if (!in.valid()) {
-            failAt(from, systemReason(errno));
-            return;
-        }
+        const std::uint64_t bytesBefore = progress.bytesDone;
         struct stat st {};
-        if (fstat(in.get(), &st) != 0) {
-            failAt(from, systemReason(errno));
+        UniqueFd in = openSource(from, st, node, bytesBefore);
+        if (!in.valid()) {
             return;
         }
-        if (!S_ISREG(st.st_mode)) {
-            failAt(from, S_ISDIR(st.st_mode) ? systemReason(EISDIR)
-                                             : "not a regular file, folder or link");
-            return;
-        }
-        // O_NONBLOCK stays: reads of a regular file ignore it.
-
-        bool existed = true;
-        std::string target = parent.entryFor(node.name, &existed);
-        struct stat existing {};
-        if (existed && lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-            failAt(from, "a folder of that name stands in the destination: " + target);
+        std::optional<std::string> target = destinationFor(from, node, parent, bytesBefore);
+        if (!target) {
             return;
         }
         // The copy goes to a new file beside the target and replaces it by
@@ -345,59 +316,126 @@ private:
         // even when it is read-only, and a copy that fails or is cancelled
         // leaves no half-written file under the real name.
         try {
-            PendingFile out(target);
-            std::uint64_t copied = 0;
-            bool useCopyRange = true;
-            std::vector<char> buffer;
-            while (true) {
-                if (cancelled()) {
-                    return; // out removes its file
-                }
-                ssize_t n = -1;
-                bool writing = false;
-                if (useCopyRange) {
-                    n = ::copy_file_range(in.get(), nullptr, out.fd(), nullptr, kChunk, 0);
-                    if (n < 0 && copied == 0 &&
-                        (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                         errno == EOPNOTSUPP || errno == EPERM)) {
-                        // Not offered between these two file systems: copy
-                        // through a buffer instead.
-                        useCopyRange = false;
-                        continue;
-                    }
-                    writing = n < 0 && isWriteError(errno);
-                } else {
-                    n = readWrite(in.get(), out.fd(), buffer, writing);
-                }
-                if (n < 0) {
-                    if (errno == EINTR) {
-                        continue;
-                    }
-                    int error = errno;
-                    out.abandon();
-                    failAt(writing ? target : from, systemReason(error));
-                    return;
-                }
-                if (n == 0) {
-                    break;
-                }
-                copied += static_cast<std::uint64_t>(n);
-                progress.bytesDone = bytesBefore + std::min(copied, node.size);
-                if (copied < node.size) {
-                    report(); // the end of the file is reported once, below
-                }
+            PendingFile out(*target);
+            if (!copyContent(in.get(), out, from, *target, node, bytesBefore)) {
+                return; // out removes its file
             }
-            timespec times[2] = {st.st_atim, st.st_mtim};
-            out.setMode(st.st_mode & 07777);
-            if (::futimens(out.fd(), times) != 0) {
-                throwFileError("write", target, errno);
-            }
-            out.commit();
+            placeCopy(out, st, *target);
         } catch (const FileError& error) {
-            failAt(error.path(), error.reason());
+            failAt(error.path(), error.reason(), node, bytesBefore);
             return;
         }
-        finish();
+        progress.bytesDone = bytesBefore + node.size;
+        progress.filesDone += 1;
+        report();
+    }
+
+    // A failure names the file the copy could not do its part with: the
+    // source when reading failed, the work folder's file when writing it
+    // failed.
+    void failAt(const std::string& path, const std::string& reason, const Node& node,
+                std::uint64_t bytesBefore) {
+        progress.bytesDone = bytesBefore;
+        fail(path, reason, node);
+    }
+
+    // The source opened for reading, with its status in st; not valid after
+    // a failure, which is recorded.
+    UniqueFd openSource(const std::string& from, struct stat& st, const Node& node,
+                        std::uint64_t bytesBefore) {
+        // O_NONBLOCK: an entry that turned into a pipe since the scan must
+        // not block the open; it is refused below.
+        UniqueFd in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        if (!in.valid()) {
+            failAt(from, systemReason(errno), node, bytesBefore);
+            return {};
+        }
+        if (fstat(in.get(), &st) != 0) {
+            failAt(from, systemReason(errno), node, bytesBefore);
+            return {};
+        }
+        if (!S_ISREG(st.st_mode)) {
+            failAt(from,
+                   S_ISDIR(st.st_mode) ? systemReason(EISDIR)
+                                       : "not a regular file, folder or link",
+                   node, bytesBefore);
+            return {};
+        }
+        // O_NONBLOCK stays: reads of a regular file ignore it.
+        return in;
+    }
+
+    // The path the copy takes in the destination folder; nothing, with the
+    // failure recorded, when a folder stands there.
+    std::optional<std::string> destinationFor(const std::string& from, const Node& node,
+                                              DestFolder& parent, std::uint64_t bytesBefore) {
+        bool existed = true;
+        std::string target = parent.entryFor(node.name, &existed);
+        struct stat existing {};
+        if (existed && lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+            failAt(from, "a folder of that name stands in the destination: " + target, node,
+                   bytesBefore);
+            return std::nullopt;
+        }
+        return target;
+    }
+
+    // Copies the bytes into the pending file, reporting progress; false
+    // when the copy was cancelled or failed (the failure is recorded).
+    bool copyContent(int in, PendingFile& out, const std::string& from, const std::string& target,
+                     const Node& node, std::uint64_t bytesBefore) {
+        std::uint64_t copied = 0;
+        bool useCopyRange = true;
+        std::vector<char> buffer;
+        while (true) {
+            if (cancelled()) {
+                return false;
+            }
+            ssize_t n = -1;
+            bool writing = false;
+            if (useCopyRange) {
+                n = ::copy_file_range(in, nullptr, out.fd(), nullptr, kChunk, 0);
+                if (n < 0 && copied == 0 &&
+                    (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                     errno == EPERM)) {
+                    // Not offered between these two file systems: copy
+                    // through a buffer instead.
+                    useCopyRange = false;
+                    continue;
+                }
+                writing = n < 0 && isWriteError(errno);
+            } else {
+                n = readWrite(in, out.fd(), buffer, writing);
+            }
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                int error = errno;
+                out.abandon();
+                failAt(writing ? target : from, systemReason(error), node, bytesBefore);
+                return false;
+            }
+            if (n == 0) {
+                return true;
+            }
+            copied += static_cast<std::uint64_t>(n);
+            progress.bytesDone = bytesBefore + std::min(copied, node.size);
+            if (copied < node.size) {
+                report(); // the end of the file is reported once, when it is placed
+            }
+        }
+    }
+
+    // Gives the copy the source's permission bits and times and puts it in
+    // place under its name; throws FileError.
+    static void placeCopy(PendingFile& out, const struct stat& st, const std::string& target) {
+        timespec times[2] = {st.st_atim, st.st_mtim};
+        out.setMode(st.st_mode & 07777);
+        if (::futimens(out.fd(), times) != 0) {
+            throwFileError("write", target, errno);
+        }
+        out.commit();
     }
 
     // Errors of a copy that come from the side written to.
