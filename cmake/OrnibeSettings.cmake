@@ -2,7 +2,12 @@
 add_library(ornibe_settings INTERFACE)
 target_compile_features(ornibe_settings INTERFACE cxx_std_20)
 set(CMAKE_CXX_EXTENSIONS OFF)
-target_compile_options(ornibe_settings INTERFACE -Wall -Wextra -Werror)
+target_compile_options(ornibe_settings INTERFACE -Wall -Wextra)
+# A newer compiler may warn about code that builds clean here, so warnings
+# stop only the builds that ask for it, as CI does.
+if(ORNIBE_WERROR)
+  target_compile_options(ornibe_settings INTERFACE -Werror)
+endif()
 target_include_directories(ornibe_settings INTERFACE "${PROJECT_SOURCE_DIR}/src")
 
 if(ORNIBE_SANITIZE)

@@ -8,10 +8,10 @@ cd "$(dirname "$0")/.."
 "./scripts/setup.sh"
 
 build_dir=build
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORNIBE_WERROR=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build_dir=build-asan
-  options=(-DCMAKE_BUILD_TYPE=Debug -DORNIBE_SANITIZE=ON -DORNIBE_BENCH=OFF)
+  options=(-DCMAKE_BUILD_TYPE=Debug -DORNIBE_SANITIZE=ON -DORNIBE_BENCH=OFF -DORNIBE_WERROR=ON)
 fi
 
 cmake -S . -B "$build_dir" "${options[@]}" >/dev/null

@@ -20,7 +20,11 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:-build}" && pwd)
+build=${1:-build}
+# Benchmarks are built only when asked for.
+cmake -S "$root" -B "$build" -DORNIBE_BENCH=ON >/dev/null
+cmake --build "$build" -j2 --target ornibe_bench_whole_build makecab extract cdimage attrib >/dev/null
+build=$(cd "$build" && pwd)
 tree_mb=${2:-500}
 extra_files=${3:-6000}
 runs=${4:-3}

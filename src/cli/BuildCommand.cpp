@@ -9,9 +9,9 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/SystemDriveSource.h"
 #include "ui/core/BuildHooks.h"
 #include "ui/core/SettingsChecks.h"
-#include "ui/core/SystemDriveSource.h"
 
 #include <unistd.h>
 

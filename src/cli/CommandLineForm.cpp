@@ -5,7 +5,7 @@
 #include "media/IsoImageReader.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
-#include "ui/core/SystemDriveSource.h"
+#include "sys/SystemDriveSource.h"
 
 namespace ornibe {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CommandOptions.h"
-#include "ui/core/DriveSource.h"
+#include "sys/DriveSource.h"
 #include "ui/core/SettingsForm.h"
 
 #include <string>

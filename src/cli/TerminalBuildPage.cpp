@@ -1,6 +1,7 @@
 #include "cli/TerminalBuildPage.h"
 
 #include "sys/HostPath.h"
+#include "sys/UniqueDir.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -96,21 +97,20 @@ void TerminalBuildPage::processEvents() {
 std::uint64_t TerminalBuildPage::imageBytesWritten() const {
     std::string folder = folderPart(options_.isoPath);
     std::string prefix = "." + fileName(options_.isoPath) + ".";
-    DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
+    UniqueDir dir(::opendir(folder.empty() ? "/" : folder.c_str()));
     if (!dir) {
         return 0;
     }
     std::uint64_t largest = 0;
-    while (dirent* entry = ::readdir(dir)) {
+    while (dirent* entry = ::readdir(dir.get())) {
         if (std::string_view(entry->d_name).starts_with(prefix)) {
             struct stat info {};
-            if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
                 S_ISREG(info.st_mode) && std::uint64_t(info.st_size) > largest) {
                 largest = std::uint64_t(info.st_size);
             }
         }
     }
-    ::closedir(dir);
     return largest;
 }
 

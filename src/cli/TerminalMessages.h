@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sys/MessageBox.h"
+#include "runner/MessageBox.h"
 
 #include <cstdio>
 #include <set>

@@ -43,6 +43,13 @@ struct InfPosition {
 // Every lookup is answered from an index built when the file is read, so
 // finding a section or a key costs constant time on average.
 //
+// Why a file was refused: the line (counted from 1; 0 when the reason is
+// not one line) and what is wrong there.
+struct InfProblem {
+    int line = 0;
+    std::string what;
+};
+
 // An InfFile that is not open (default-constructed, or a failed open)
 // answers every lookup as absent: lineCount() is -1, finds give nothing.
 // Copies are cheap and share the parsed text.
@@ -55,13 +62,16 @@ public:
     InfFile();
 
     // Reads and parses the file at the host path. The result is not open
-    // when the file cannot be read or is not a Windows INF (see parse()).
-    static InfFile open(const std::string& path);
+    // when the file cannot be read or is not a Windows INF (see parse());
+    // problem, when given, then says why.
+    static InfFile open(const std::string& path, InfProblem* problem = nullptr);
     // Parses INF text held in memory, with or without a byte-order mark.
     // The result is open when the text holds a [Version] section whose
     // Signature is "$Windows NT$", "$Chicago$" or "$Windows 95$" (ignoring
-    // case), as SetupOpenInfFileA demands of INF_STYLE_WIN4 files.
-    static InfFile parse(std::string_view bytes);
+    // case), as SetupOpenInfFileA demands of INF_STYLE_WIN4 files. A file
+    // that is refused leaves the line and the reason in problem, when
+    // given, as Windows setup reports the line of an error.
+    static InfFile parse(std::string_view bytes, InfProblem* problem = nullptr);
 
     bool isOpen() const;
 

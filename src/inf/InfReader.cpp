@@ -1,6 +1,7 @@
 #include "inf/InfReader.h"
 
 #include "inf/DriverPackage.h"
+#include "inf/VersionCode.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -174,7 +175,7 @@ std::string InfReader::FindModelsSection(char versionCode) const {
 std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versionCode) const {
     std::size_t count = file_.fieldCount(manufacturerLine);
     std::string models = GetField(manufacturerLine, count >= 1 ? 1 : 0);
-    if (versionCode == '0' || count <= 1)
+    if (versionCode == VersionCode::Windows2000 || count <= 1)
         return models;
 
     // Among the TargetOS decorations, Windows XP and Server 2003 setup on an
@@ -184,7 +185,7 @@ std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versio
     // version one naming x86 wins over plain NT. When none fits, the
     // undecorated models section is used.
     const std::pair<unsigned, unsigned> target =
-        versionCode == '2' ? std::pair{5u, 2u} : std::pair{5u, 1u};
+        versionCode == VersionCode::Server2003 ? std::pair{5u, 2u} : std::pair{5u, 1u};
     std::optional<std::tuple<unsigned, unsigned, int>> best;
     std::string bestText;
     for (std::size_t i = 2; i <= count; ++i) {

@@ -46,11 +46,6 @@ std::string firstLine(const std::string& path) {
     return line;
 }
 
-std::string realPath(const std::string& path) {
-    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
-    return resolved ? std::string(resolved.get()) : path;
-}
-
 // Mount tables write space, tab, newline and backslash as \ooo.
 std::string unescapeOctal(std::string_view text) {
     std::string out;
@@ -184,7 +179,7 @@ std::string bootSourceOf(const std::string& root, const MountTables& tables) {
         return {};
     }
     // The last mount on the folder is the one that shows.
-    std::string folder = realPath(root);
+    std::string folder = realPath(root).value_or(root);
     std::string deviceNumber;
     std::ifstream in(tables.mountInfo);
     std::string line;

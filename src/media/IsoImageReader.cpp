@@ -4,6 +4,7 @@
 #include "sys/CaseFold.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
 
 // libisofs.h uses the fixed-width types without including their header.
@@ -343,7 +344,7 @@ bool writeFully(int fd, const char* buffer, std::uint64_t length) {
 class DestNames {
 public:
     explicit DestNames(const std::string& folder) {
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+        UniqueDir dir(opendir(folder.c_str()));
         if (!dir) {
             return;
         }

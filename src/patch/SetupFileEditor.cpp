@@ -11,25 +11,15 @@
 #include <cerrno>
 
 namespace ornibe {
-namespace {
-
-std::string withSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
-}
-
-} // namespace
 
 SetupFileEditor::SetupFileEditor(std::string i386Folder)
-    : i386Folder_(withSlash(std::move(i386Folder))) {
+    : i386Folder_(withTrailingSlash(std::move(i386Folder))) {
     makeTempFolder();
 }
 
 SetupFileEditor::SetupFileEditor(std::string i386Folder, const DriverPackage& package,
                                  char versionCode, std::string buildNumber)
-    : i386Folder_(withSlash(std::move(i386Folder))), package_(&package),
+    : i386Folder_(withTrailingSlash(std::move(i386Folder))), package_(&package),
       versionCode_(1, versionCode), buildNumber_(std::move(buildNumber)) {
     makeTempFolder();
 }
@@ -41,7 +31,7 @@ void SetupFileEditor::makeTempFolder() {
     // A tree copied on Linux may already hold "temp" or "Temp"; the tree
     // must not end up with two names that differ only in case.
     std::string temp = entryPathNoCase(i386Folder_, "TEMP");
-    tempFolder_ = withSlash(temp);
+    tempFolder_ = withTrailingSlash(temp);
     refuseLink("create folder", temp);
     if (::mkdir(temp.c_str(), 0777) == 0) {
         return;

@@ -8,41 +8,10 @@
 #include "sys/SearchPath.h"
 #include "sys/TextEncoding.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 namespace ornibe {
 namespace {
-
-// At most n bytes from the start of the file.
-std::string readHead(const std::string& path, std::size_t n) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throwFileError("open", path, errno);
-    }
-    std::string head(n, '\0');
-    std::size_t done = 0;
-    while (done < n) {
-        ssize_t got = ::read(fd, head.data() + done, n - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            int error = errno;
-            ::close(fd);
-            throwFileError("read", path, error);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    ::close(fd);
-    head.resize(done);
-    return head;
-}
 
 // The offset of the first 0x1A in content[from, to), or npos.
 std::size_t findMarker(const std::string& content, std::size_t from, std::size_t to) {
@@ -84,7 +53,7 @@ void SetupFileEditor::WriteText(std::string& content, bool asUnicode, std::strin
 }
 
 bool SetupFileEditor::IsUnicodeFile(const std::string& path) {
-    return readHead(path, 2) == "\xFF\xFE";
+    return readFileHead(path, 2) == "\xFF\xFE";
 }
 
 void SetupFileEditor::AppendText(const std::string& path, std::string_view text) {
@@ -147,7 +116,7 @@ bool SetupFileEditor::FileExists(const std::string& path) {
 }
 
 bool SetupFileEditor::IsCabinet(const std::string& path) {
-    return readHead(path, 4) == "MSCF";
+    return readFileHead(path, 4) == "MSCF";
 }
 
 std::string SetupFileEditor::FindTool(std::string_view name) {

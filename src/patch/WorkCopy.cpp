@@ -2,6 +2,7 @@
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
+#include "sys/CompressedName.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -16,15 +17,6 @@
 
 namespace ornibe {
 namespace {
-
-// Windows setup stores a compressed file under its name with the last
-// character replaced by "_" (x.sys becomes x.sy_).
-std::string compressedForm(std::string path) {
-    if (!path.empty()) {
-        path.back() = '_';
-    }
-    return path;
-}
 
 std::string withoutSlash(std::string folder) {
     if (folder.size() > 1 && folder.back() == '/') {
@@ -103,18 +95,18 @@ Outcome SetupFileEditor::RunTool(const std::string& commandLine) {
 Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
     std::string folder = folderPart(plainPath);
     std::string plainName = fileName(plainPath);
-    std::string compressedName = fileName(compressedForm(plainPath));
+    std::string packedName = fileName(compressedName(plainPath));
     std::string temp = withoutSlash(tempFolder_);
     std::optional<std::string> plain = existingFile(folder, plainName);
     workCopyPath_ = entryPathNoCase(temp, plainName);
     if (plain) {
         sourcePath_ = *plain;
-    } else if (auto compressed = existingFile(folder, compressedName)) {
+    } else if (auto compressed = existingFile(folder, packedName)) {
         sourcePath_ = *compressed;
     } else {
         sourcePath_ = plainPath;
         return Failure{"open", plainPath,
-                       "ファイルがありません（圧縮された " + compressedName + " もありません）。"};
+                       "ファイルがありません（圧縮された " + packedName + " もありません）。"};
     }
     refuseLink("open", sourcePath_);
 
@@ -158,7 +150,7 @@ Outcome SetupFileEditor::PackBack() {
         return Failure{"compress", workCopyPath_, "作業用のコピーがありません。"};
     }
     std::string temp = withoutSlash(tempFolder_);
-    std::string target = compressedForm(sourcePath_);
+    std::string target = compressedName(sourcePath_);
     target = entryPathNoCase(folderPart(target), fileName(target));
     // On every failure the work copy goes as well, so that I386 (with its
     // TEMP folder) is left exactly as it was; a new build makes it again.
@@ -180,7 +172,7 @@ Outcome SetupFileEditor::PackBack() {
 
     // The new cabinet is made in TEMP first; the file in I386 is replaced
     // only once it exists, so a failing tool loses nothing.
-    std::string cabinetName = fileName(compressedForm(workCopyPath_));
+    std::string cabinetName = fileName(compressedName(workCopyPath_));
     if (std::optional<std::string> stale = findNoCase(temp, cabinetName)) {
         ::unlink(stale->c_str());
     }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "runner/MessageBox.h"
 #include "runner/ProgressLog.h"
-#include "sys/MessageBox.h"
 
 #include <cstdint>
 

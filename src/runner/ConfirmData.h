@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inf/DriverPackage.h"
+#include "inf/VersionCode.h"
 
 #include <string>
 
@@ -14,7 +15,8 @@ struct ConfirmData {
     // No version detected yet; never taken for Windows 2000.
     static constexpr char kVersionUnset = '?';
 
-    // '0' Windows 2000, '1' Windows XP, '2' Windows Server 2003.
+    // '0' Windows 2000, '1' Windows XP, '2' Windows Server 2003 (see
+    // VersionCode.h).
     char versionCode = kVersionUnset;
     // "2195", "2600" or "3790"; empty until a version is detected.
     std::string buildNumber;

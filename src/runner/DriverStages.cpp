@@ -3,6 +3,7 @@
 
 #include "runner/BuildRunner.h"
 
+#include "inf/VersionCode.h"
 #include "patch/SetupFileEditor.h"
 #include "runner/DriverStaging.h"
 #include "sys/FileError.h"
@@ -73,7 +74,7 @@ bool BuildRunner::bigDriveStage() {
         return true;
     }
     ProgressLog& log = page_.log();
-    if (data_.versionCode != '0') {
+    if (data_.versionCode != VersionCode::Windows2000) {
         log.append("Windows2000 ではないので、Big Drive 対応化はされません。\r\n\r\n");
         return true;
     }

@@ -5,6 +5,7 @@
 #include "runner/ProgressLog.h"
 #include "sys/CaseLookup.h"
 #include "sys/CommandLine.h"
+#include "sys/CompressedName.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -20,13 +21,6 @@ namespace {
 
 constexpr std::string_view kCopying = " をコピーしています。。。";
 constexpr std::string_view kDone = "完了\r\n";
-
-std::string compressedName(std::string name) {
-    if (!name.empty()) {
-        name.back() = '_';
-    }
-    return name;
-}
 
 // Copies a file into folder under name (or the entry that differs from it
 // only in letter case), replacing what is there; the failure with nothing

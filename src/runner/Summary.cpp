@@ -7,6 +7,7 @@
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
+#include "sys/UniqueFd.h"
 
 #include <unistd.h>
 
@@ -33,12 +34,14 @@ InfReader readImageSetupFile(const std::string& image) {
     const char* tmp = std::getenv("TMPDIR");
     std::string name =
         joinPath(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", "ornibe-txtsetup-XXXXXX");
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        return InfReader();
+    bool written = false;
+    {
+        UniqueFd fd(::mkstemp(name.data()));
+        if (!fd.valid()) {
+            return InfReader();
+        }
+        written = ::write(fd.get(), bytes->data(), bytes->size()) == ssize_t(bytes->size());
     }
-    bool written = ::write(fd, bytes->data(), bytes->size()) == ssize_t(bytes->size());
-    ::close(fd);
     InfReader reader = written ? InfReader(name) : InfReader();
     ::unlink(name.c_str());
     return reader;

@@ -26,20 +26,29 @@ std::optional<std::string> matchInFolder(const std::string& folder, std::string_
     if (!entries) {
         return std::nullopt;
     }
-    std::optional<std::string> found;
+    CaseVariants variants;
     for (const std::string& candidate : *entries) {
         if (equalsHostNoCase(candidate, name)) {
-            // Of several case variants take the smallest name, so that the
-            // answer does not depend on the order of the directory.
-            if (!found || candidate < *found) {
-                found = candidate;
-            }
+            variants.add(candidate);
         }
     }
-    return found;
+    const std::string* found = variants.find(name);
+    return found ? std::optional<std::string>(*found) : std::nullopt;
 }
 
 } // namespace
+
+void CaseVariants::add(const std::string& name) {
+    auto [it, inserted] = byFold_.emplace(foldHostText(name), name);
+    if (!inserted && name < it->second) {
+        it->second = name;
+    }
+}
+
+const std::string* CaseVariants::find(std::string_view name) const {
+    auto it = byFold_.find(foldHostText(name));
+    return it == byFold_.end() ? nullptr : &it->second;
+}
 
 std::optional<std::string> findNoCase(const std::string& base, std::string_view relative) {
     std::string path = base;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,20 @@ namespace ornibe {
 // Windows trees copied to Linux, and driver media, carry names whose letter
 // case differs from what setup files and INFs say. These lookups match
 // names as Windows does: ASCII letters fold, nothing else does.
+
+// Names of one folder by their case-folded form. Of several names that
+// differ only in case the smallest stands for them all, so that the choice
+// does not depend on the order of the directory.
+class CaseVariants {
+public:
+    void add(const std::string& name);
+    // The name that stands for the variants of name; nothing when none of
+    // them was added.
+    const std::string* find(std::string_view name) const;
+
+private:
+    std::map<std::string, std::string, std::less<>> byFold_;
+};
 
 // The real path of the entry below base that matches relative component by
 // component ignoring ASCII case. relative may use "/" or "\" and may start

@@ -117,6 +117,157 @@ std::string startFailureText(const std::string& program, int error) {
     return program + ": " + systemReason(error);
 }
 
+// Starts program with arguments, its standard output and error into the
+// pipes' write ends, standard input from /dev/null, in its own process
+// group. The child starts with no blocked signals and with SIGPIPE at its
+// default, whatever the page's toolkit did to the parent's. 0, or the
+// reason it could not start.
+int spawnChild(const std::string& program, std::vector<std::string>& arguments, const Pipe& out,
+               const Pipe& err, const std::string& workingFolder, pid_t& pid) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out.write.get(), 1);
+    posix_spawn_file_actions_adddup2(&actions, err.write.get(), 2);
+    if (!workingFolder.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+    }
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
+                                              POSIX_SPAWN_SETPGROUP);
+
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+
+    int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return error;
+}
+
+// One running child: its pipes are read and its end is watched until it
+// has ended and its pipes are closed or have stayed quiet long enough.
+class ChildWatch {
+public:
+    ChildWatch(pid_t pid, Pipe& out, Pipe& err, ChildGuard& guard)
+        : pid_(pid), out_(out), err_(err), guard_(guard), processFd_(openProcessFd(pid)),
+          buffer_(kChunk) {}
+
+    bool running() const { return outOpen_ || errOpen_ || !ended_; }
+    bool ended() const { return ended_; }
+
+    // Waits up to kWaitMs for output or the child's end and passes on what
+    // was written, standard output before standard error.
+    void pumpOnce(const ChildProcessRunner::OutputCallback& output) {
+        pollfd fds[3];
+        nfds_t count = 0;
+        int outIndex = -1;
+        int errIndex = -1;
+        if (outOpen_) {
+            outIndex = static_cast<int>(count);
+            fds[count++] = {out_.read.get(), POLLIN, 0};
+        }
+        if (errOpen_) {
+            errIndex = static_cast<int>(count);
+            fds[count++] = {err_.read.get(), POLLIN, 0};
+        }
+        if (!ended_ && processFd_.valid()) {
+            fds[count++] = {processFd_.get(), POLLIN, 0};
+        }
+        if (::poll(fds, count, kWaitMs) < 0 && errno != EINTR) {
+            // Nothing sensible is left to wait on; fall through to the
+            // process check so the loop still ends with the child.
+            ::usleep(kWaitMs * 1000);
+        }
+
+        bool gotData = false;
+        if (outIndex >= 0 && fds[outIndex].revents != 0) {
+            outOpen_ = readChunk(out_.read.get(), buffer_, output, gotData);
+        }
+        if (errIndex >= 0 && fds[errIndex].revents != 0) {
+            errOpen_ = readChunk(err_.read.get(), buffer_, output, gotData);
+        }
+        now_ = Clock::now();
+        if (gotData) {
+            lastData_ = now_;
+        }
+    }
+
+    // Reaps the child once it has ended. After that, false when its pipes
+    // are to be given up: a process it left behind still holds them, and
+    // they stayed quiet or the drain took too long.
+    bool checkEnd() {
+        if (!ended_) {
+            pid_t done = ::waitpid(pid_, &status_, WNOHANG);
+            if (done == pid_) {
+                markEnded();
+            } else if (done < 0 && errno != EINTR) {
+                // Someone else reaped the child (SIGCHLD ignored): its
+                // status is lost, which counts as a failure.
+                statusLost_ = true;
+                markEnded();
+            }
+            return true;
+        }
+        return !((outOpen_ || errOpen_) &&
+                 (now_ - lastData_ >= kQuietAfterExit || now_ - endedAt_ >= kDrainLimit));
+    }
+
+    // Asks the whole group to stop (a child that runs helpers of its own,
+    // as Wine does, takes them along), and kills it when it has not ended
+    // kStopGrace later.
+    void askToStop() {
+        stopAt_ = Clock::now();
+        ::kill(-pid_, SIGTERM);
+    }
+    void killWhenOverdue() {
+        if (!killed_ && Clock::now() - stopAt_ >= kStopGrace) {
+            killed_ = true;
+            ::kill(-pid_, SIGKILL);
+        }
+    }
+
+    bool statusLost() const { return statusLost_; }
+    int status() const { return status_; }
+
+private:
+    void markEnded() {
+        ended_ = true;
+        guard_.reaped();
+        endedAt_ = now_;
+        lastData_ = now_;
+    }
+
+    pid_t pid_;
+    Pipe& out_;
+    Pipe& err_;
+    ChildGuard& guard_;
+    UniqueFd processFd_;
+    std::vector<char> buffer_;
+    bool outOpen_ = true;
+    bool errOpen_ = true;
+    bool ended_ = false;
+    bool statusLost_ = false;
+    bool killed_ = false;
+    int status_ = 0;
+    Clock::time_point now_;
+    Clock::time_point endedAt_;
+    Clock::time_point lastData_;
+    Clock::time_point stopAt_;
+};
+
 } // namespace
 
 ChildProcessRunner::ChildProcessRunner(std::string commandLine)
@@ -145,40 +296,8 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
         startFailure_ = startFailureText(name, error);
         return false;
     }
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out.write.get(), 1);
-    posix_spawn_file_actions_adddup2(&actions, err.write.get(), 2);
-    if (!workingFolder_.empty()) {
-        posix_spawn_file_actions_addchdir_np(&actions, workingFolder_.c_str());
-    }
-    // The child starts with no blocked signals and with SIGPIPE at its
-    // default, whatever the page's toolkit did to the parent's.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
-                                              POSIX_SPAWN_SETPGROUP);
-
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-
     pid_t pid = 0;
-    error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    error = spawnChild(program, arguments, out, err, workingFolder_, pid);
     if (error != 0) {
         startFailure_ = startFailureText(name, error);
         return false;
@@ -186,88 +305,28 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
     ChildGuard guard(pid);
     out.write.reset();
     err.write.reset();
-    UniqueFd processFd(openProcessFd(pid));
 
-    std::vector<char> buffer(kChunk);
-    bool outOpen = true;
-    bool errOpen = true;
-    bool ended = false;
-    int status = 0;
-    bool statusLost = false;
-    Clock::time_point endedAt;
-    Clock::time_point lastData;
-    Clock::time_point stopAt;
-    bool killed = false;
-    while (outOpen || errOpen || !ended) {
-        pollfd fds[3];
-        nfds_t count = 0;
-        int outIndex = -1;
-        int errIndex = -1;
-        if (outOpen) {
-            outIndex = static_cast<int>(count);
-            fds[count++] = {out.read.get(), POLLIN, 0};
-        }
-        if (errOpen) {
-            errIndex = static_cast<int>(count);
-            fds[count++] = {err.read.get(), POLLIN, 0};
-        }
-        if (!ended && processFd.valid()) {
-            fds[count++] = {processFd.get(), POLLIN, 0};
-        }
-        if (::poll(fds, count, kWaitMs) < 0 && errno != EINTR) {
-            // Nothing sensible is left to wait on; fall through to the
-            // process check so the loop still ends with the child.
-            ::usleep(kWaitMs * 1000);
-        }
-
-        bool gotData = false;
-        // Standard output before standard error within one pass.
-        if (outIndex >= 0 && fds[outIndex].revents != 0) {
-            outOpen = readChunk(out.read.get(), buffer, output, gotData);
-        }
-        if (errIndex >= 0 && fds[errIndex].revents != 0) {
-            errOpen = readChunk(err.read.get(), buffer, output, gotData);
-        }
-
-        Clock::time_point now = Clock::now();
-        if (gotData) {
-            lastData = now;
-        }
-        if (!ended) {
-            pid_t done = ::waitpid(pid, &status, WNOHANG);
-            if (done == pid) {
-                ended = true;
-                guard.reaped();
-                endedAt = now;
-                lastData = now;
-            } else if (done < 0 && errno != EINTR) {
-                // Someone else reaped the child (SIGCHLD ignored): its
-                // status is lost, which counts as a failure.
-                ended = true;
-                statusLost = true;
-                guard.reaped();
-                endedAt = now;
-                lastData = now;
-            }
-        } else if ((outOpen || errOpen) &&
-                   (now - lastData >= kQuietAfterExit || now - endedAt >= kDrainLimit)) {
+    ChildWatch child(pid, out, err, guard);
+    while (child.running()) {
+        child.pumpOnce(output);
+        if (!child.checkEnd()) {
             break;
         }
         if (idle) {
             idle();
         }
-        if (!ended && !stopped_ && stopCheck_ && stopCheck_()) {
-            // The whole group: a child that runs helpers of its own
-            // (Wine does) takes them along.
+        if (!child.ended() && !stopped_ && stopCheck_ && stopCheck_()) {
             stopped_ = true;
-            stopAt = Clock::now();
-            ::kill(-pid, SIGTERM);
-        } else if (!ended && stopped_ && !killed && Clock::now() - stopAt >= kStopGrace) {
-            killed = true;
-            ::kill(-pid, SIGKILL);
+            child.askToStop();
+        } else if (!child.ended() && stopped_) {
+            child.killWhenOverdue();
         }
     }
+    recordStatus(child.status(), child.statusLost());
+    return true;
+}
 
+void ChildProcessRunner::recordStatus(int status, bool statusLost) {
     signal_ = 0;
     if (statusLost) {
         exitCode_ = kNoExitCode;
@@ -277,7 +336,6 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
     } else {
         exitCode_ = static_cast<std::uint32_t>(WEXITSTATUS(status));
     }
-    return true;
 }
 
 } // namespace ornibe

@@ -65,6 +65,10 @@ public:
     static constexpr std::uint32_t kNoExitCode = 0xFFFFFFFFu;
 
 private:
+    // Exit code and signal from a wait status; no exit code when the status
+    // was lost.
+    void recordStatus(int status, bool statusLost);
+
     std::string commandLine_;
     std::string workingFolder_;
     StopCheck stopCheck_;

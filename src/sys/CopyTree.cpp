@@ -1,10 +1,12 @@
 #include "sys/CopyTree.h"
 
 #include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
+#include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
 
 #include <dirent.h>
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -66,21 +69,8 @@ struct ScanContext {
     std::set<FileId> ancestors;
 };
 
-std::string realPathOf(const std::string& path) {
-    std::unique_ptr<char, void (*)(void*)> real(::realpath(path.c_str(), nullptr), std::free);
-    return real ? std::string(real.get()) : std::string();
-}
-
-bool isInside(const std::string& inner, const std::string& outer) {
-    if (inner == outer) {
-        return true;
-    }
-    std::string prefix = outer == "/" ? outer : outer + "/";
-    return inner.compare(0, prefix.size(), prefix) == 0;
-}
-
 void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
+    UniqueDir dir(opendir(path.c_str()));
     if (!dir) {
         folder.scanError = errno;
         return;
@@ -111,9 +101,9 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
             // A link is copied as what it names when that lies inside the
             // source; one that leads out of it (or nowhere, or back to a
             // folder above it) is left out.
-            std::string real = realPathOf(joinPath(path, node.name));
+            std::string real = realPath(joinPath(path, node.name)).value_or(std::string());
             struct stat named {};
-            if (real.empty() || !isInside(real, context.realRoot) ||
+            if (real.empty() || !isSameOrInside(real, context.realRoot) ||
                 ::stat(real.c_str(), &named) != 0) {
                 node.kind = Kind::LeftOut;
                 node.linkTarget = real.empty() ? "it leads nowhere" : "it leads out of the source";
@@ -160,7 +150,7 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
 class DestFolder {
 public:
     explicit DestFolder(std::string path) : path_(std::move(path)) {
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path_.c_str()), closedir);
+        UniqueDir dir(opendir(path_.c_str()));
         if (!dir) {
             return;
         }
@@ -181,12 +171,11 @@ public:
     std::string entryFor(const std::string& name, bool* existed = nullptr) {
         bool there = true;
         if (exact_.count(name) == 0) {
-            auto twin = twins_.find(foldHostText(name));
-            if (twin != twins_.end()) {
+            if (const std::string* twin = twins_.find(name)) {
                 if (existed != nullptr) {
                     *existed = true;
                 }
-                return joinPath(path_, twin->second);
+                return joinPath(path_, *twin);
             }
             add(name);
             there = false;
@@ -200,15 +189,12 @@ public:
 private:
     void add(const std::string& name) {
         exact_.insert(name);
-        auto [it, inserted] = twins_.emplace(foldHostText(name), name);
-        if (!inserted && name < it->second) {
-            it->second = name;
-        }
+        twins_.add(name);
     }
 
     std::string path_;
     std::set<std::string> exact_;
-    std::map<std::string, std::string> twins_;
+    CaseVariants twins_;
 };
 
 class TreeCopier {
@@ -315,44 +301,14 @@ private:
         // A file reached through a link inside the source is read where it
         // really is; the open below then meets no link.
         const std::string& from = node.linkTarget.empty() ? sourcePath : node.linkTarget;
-        std::uint64_t bytesBefore = progress.bytesDone;
-        auto finish = [&] {
-            progress.bytesDone = bytesBefore + node.size;
-            progress.filesDone += 1;
-            report();
-        };
-        // A failure names the file the copy could not do its part with: the
-        // source when reading failed, the work folder's file when writing
-        // it failed.
-        auto failAt = [&](const std::string& path, const std::string& reason) {
-            progress.bytesDone = bytesBefore;
-            fail(path, reason, node);
-        };
-
-        // O_NONBLOCK: an entry that turned into a pipe since the scan must
-        // not block the open; it is refused below.
-        UniqueFd in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-        if (!in.valid()) {
-            failAt(from, systemReason(errno));
-            return;
-        }
+        const std::uint64_t bytesBefore = progress.bytesDone;
         struct stat st {};
-        if (fstat(in.get(), &st) != 0) {
-            failAt(from, systemReason(errno));
+        UniqueFd in = openSource(from, st, node, bytesBefore);
+        if (!in.valid()) {
             return;
         }
-        if (!S_ISREG(st.st_mode)) {
-            failAt(from, S_ISDIR(st.st_mode) ? systemReason(EISDIR)
-                                             : "not a regular file, folder or link");
-            return;
-        }
-        // O_NONBLOCK stays: reads of a regular file ignore it.
-
-        bool existed = true;
-        std::string target = parent.entryFor(node.name, &existed);
-        struct stat existing {};
-        if (existed && lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-            failAt(from, "a folder of that name stands in the destination: " + target);
+        std::optional<std::string> target = destinationFor(from, node, parent, bytesBefore);
+        if (!target) {
             return;
         }
         // The copy goes to a new file beside the target and replaces it by
@@ -360,59 +316,126 @@ private:
         // even when it is read-only, and a copy that fails or is cancelled
         // leaves no half-written file under the real name.
         try {
-            PendingFile out(target);
-            std::uint64_t copied = 0;
-            bool useCopyRange = true;
-            std::vector<char> buffer;
-            while (true) {
-                if (cancelled()) {
-                    return; // out removes its file
-                }
-                ssize_t n = -1;
-                bool writing = false;
-                if (useCopyRange) {
-                    n = ::copy_file_range(in.get(), nullptr, out.fd(), nullptr, kChunk, 0);
-                    if (n < 0 && copied == 0 &&
-                        (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                         errno == EOPNOTSUPP || errno == EPERM)) {
-                        // Not offered between these two file systems: copy
-                        // through a buffer instead.
-                        useCopyRange = false;
-                        continue;
-                    }
-                    writing = n < 0 && isWriteError(errno);
-                } else {
-                    n = readWrite(in.get(), out.fd(), buffer, writing);
-                }
-                if (n < 0) {
-                    if (errno == EINTR) {
-                        continue;
-                    }
-                    int error = errno;
-                    out.abandon();
-                    failAt(writing ? target : from, systemReason(error));
-                    return;
-                }
-                if (n == 0) {
-                    break;
-                }
-                copied += static_cast<std::uint64_t>(n);
-                progress.bytesDone = bytesBefore + std::min(copied, node.size);
-                if (copied < node.size) {
-                    report(); // the end of the file is reported once, below
-                }
+            PendingFile out(*target);
+            if (!copyContent(in.get(), out, from, *target, node, bytesBefore)) {
+                return; // out removes its file
             }
-            timespec times[2] = {st.st_atim, st.st_mtim};
-            out.setMode(st.st_mode & 07777);
-            if (::futimens(out.fd(), times) != 0) {
-                throwFileError("write", target, errno);
-            }
-            out.commit();
+            placeCopy(out, st, *target);
         } catch (const FileError& error) {
-            failAt(error.path(), error.reason());
+            failAt(error.path(), error.reason(), node, bytesBefore);
             return;
         }
-        finish();
+        progress.bytesDone = bytesBefore + node.size;
+        progress.filesDone += 1;
+        report();
+    }
+
+    // A failure names the file the copy could not do its part with: the
+    // source when reading failed, the work folder's file when writing it
+    // failed.
+    void failAt(const std::string& path, const std::string& reason, const Node& node,
+                std::uint64_t bytesBefore) {
+        progress.bytesDone = bytesBefore;
+        fail(path, reason, node);
+    }
+
+    // The source opened for reading, with its status in st; not valid after
+    // a failure, which is recorded.
+    UniqueFd openSource(const std::string& from, struct stat& st, const Node& node,
+                        std::uint64_t bytesBefore) {
+        // O_NONBLOCK: an entry that turned into a pipe since the scan must
+        // not block the open; it is refused below.
+        UniqueFd in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        if (!in.valid()) {
+            failAt(from, systemReason(errno), node, bytesBefore);
+            return {};
+        }
+        if (fstat(in.get(), &st) != 0) {
+            failAt(from, systemReason(errno), node, bytesBefore);
+            return {};
+        }
+        if (!S_ISREG(st.st_mode)) {
+            failAt(from,
+                   S_ISDIR(st.st_mode) ? systemReason(EISDIR)
+                                       : "not a regular file, folder or link",
+                   node, bytesBefore);
+            return {};
+        }
+        // O_NONBLOCK stays: reads of a regular file ignore it.
+        return in;
+    }
+
+    // The path the copy takes in the destination folder; nothing, with the
+    // failure recorded, when a folder stands there.
+    std::optional<std::string> destinationFor(const std::string& from, const Node& node,
+                                              DestFolder& parent, std::uint64_t bytesBefore) {
+        bool existed = true;
+        std::string target = parent.entryFor(node.name, &existed);
+        struct stat existing {};
+        if (existed && lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+            failAt(from, "a folder of that name stands in the destination: " + target, node,
+                   bytesBefore);
+            return std::nullopt;
+        }
+        return target;
+    }
+
+    // Copies the bytes into the pending file, reporting progress; false
+    // when the copy was cancelled or failed (the failure is recorded).
+    bool copyContent(int in, PendingFile& out, const std::string& from, const std::string& target,
+                     const Node& node, std::uint64_t bytesBefore) {
+        std::uint64_t copied = 0;
+        bool useCopyRange = true;
+        std::vector<char> buffer;
+        while (true) {
+            if (cancelled()) {
+                return false;
+            }
+            ssize_t n = -1;
+            bool writing = false;
+            if (useCopyRange) {
+                n = ::copy_file_range(in, nullptr, out.fd(), nullptr, kChunk, 0);
+                if (n < 0 && copied == 0 &&
+                    (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                     errno == EPERM)) {
+                    // Not offered between these two file systems: copy
+                    // through a buffer instead.
+                    useCopyRange = false;
+                    continue;
+                }
+                writing = n < 0 && isWriteError(errno);
+            } else {
+                n = readWrite(in, out.fd(), buffer, writing);
+            }
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                int error = errno;
+                out.abandon();
+                failAt(writing ? target : from, systemReason(error), node, bytesBefore);
+                return false;
+            }
+            if (n == 0) {
+                return true;
+            }
+            copied += static_cast<std::uint64_t>(n);
+            progress.bytesDone = bytesBefore + std::min(copied, node.size);
+            if (copied < node.size) {
+                report(); // the end of the file is reported once, when it is placed
+            }
+        }
+    }
+
+    // Gives the copy the source's permission bits and times and puts it in
+    // place under its name; throws FileError.
+    static void placeCopy(PendingFile& out, const struct stat& st, const std::string& target) {
+        timespec times[2] = {st.st_atim, st.st_mtim};
+        out.setMode(st.st_mode & 07777);
+        if (::futimens(out.fd(), times) != 0) {
+            throwFileError("write", target, errno);
+        }
+        out.commit();
     }
 
     // Errors of a copy that come from the side written to.
@@ -449,7 +472,7 @@ private:
 };
 
 std::string realFolder(const std::string& path) {
-    std::string real = realPathOf(path);
+    std::string real = realPath(path).value_or(std::string());
     return real.empty() ? makeAbsolute(path) : real;
 }
 
@@ -486,7 +509,7 @@ CopyResult copyTree(const std::string& from, const std::string& to,
         return failed(from, systemReason(ENOTDIR));
     }
     // Copying a folder into itself would never end.
-    if (isInside(realDestination(to), realFolder(from))) {
+    if (isSameOrInside(realDestination(to), realFolder(from))) {
         return failed(to, "the destination lies inside the source");
     }
 

@@ -3,6 +3,7 @@
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
+#include "sys/UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,33 +13,8 @@
 #include <cstdio>
 
 namespace ornibe {
-namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
-} // namespace
-
 std::string readFile(const std::string& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         throwFileError("open", path, errno);
     }
@@ -66,6 +42,33 @@ std::string readFile(const std::string& path) {
         content.append(buffer, static_cast<size_t>(n));
     }
     return content;
+}
+
+std::string readFileHead(const std::string& path, std::size_t count, std::uint64_t offset) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
+        throwFileError("open", path, errno);
+    }
+    if (offset != 0 && ::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0) {
+        throwFileError("read", path, errno);
+    }
+    std::string head(count, '\0');
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t got = ::read(fd.get(), head.data() + done, count - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            throwFileError("read", path, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    head.resize(done);
+    return head;
 }
 
 void writeFileAtomic(const std::string& path, std::string_view bytes) {

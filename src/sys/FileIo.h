@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,6 +11,10 @@ namespace ornibe {
 // system's reason.
 
 std::string readFile(const std::string& path);
+
+// At most count bytes of the file from offset on; fewer where the file
+// ends sooner.
+std::string readFileHead(const std::string& path, std::size_t count, std::uint64_t offset = 0);
 
 // Replaces the file's content all or nothing: the bytes go to a new file
 // beside it, which is flushed and renamed over the original, so a failed

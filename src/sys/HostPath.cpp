@@ -1,11 +1,14 @@
 #include "sys/HostPath.h"
 
+#include "sys/UniqueDir.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -60,6 +63,13 @@ std::string currentFolder() {
 
 } // namespace
 
+std::string withTrailingSlash(std::string path) {
+    if (path.empty() || path.back() != '/') {
+        path += '/';
+    }
+    return path;
+}
+
 std::string makeAbsolute(std::string_view path) {
     std::string full =
         !path.empty() && path.front() == '/' ? std::string(path) : joinPath(currentFolder(), path);
@@ -95,6 +105,25 @@ std::string makeAbsolute(std::string_view path) {
     return out;
 }
 
+std::optional<std::string> realPath(const std::string& path) {
+    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
+    if (!resolved) {
+        return std::nullopt;
+    }
+    return std::string(resolved.get());
+}
+
+bool isSameOrInside(std::string_view inner, std::string_view outer) {
+    if (inner == outer) {
+        return true;
+    }
+    if (outer == "/") {
+        return inner.substr(0, 1) == "/";
+    }
+    return inner.size() > outer.size() && inner.substr(0, outer.size()) == outer &&
+           inner[outer.size()] == '/';
+}
+
 bool existsAsFile(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -111,7 +140,7 @@ bool existsAsFolder(const std::string& path) {
 }
 
 std::optional<std::vector<std::string>> folderEntries(const std::string& path) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.empty() ? "." : path.c_str()), closedir);
+    UniqueDir dir(opendir(path.empty() ? "." : path.c_str()));
     if (!dir) {
         return std::nullopt;
     }
@@ -126,7 +155,7 @@ std::optional<std::vector<std::string>> folderEntries(const std::string& path) {
 }
 
 bool folderIsEmpty(const std::string& path) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
+    UniqueDir dir(opendir(path.c_str()));
     if (!dir) {
         return false;
     }

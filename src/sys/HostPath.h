@@ -18,12 +18,22 @@ std::string folderPart(std::string_view path);
 // a and b joined with exactly one "/" between them; an empty part adds
 // nothing.
 std::string joinPath(std::string_view a, std::string_view b);
+// The path with one "/" at its end (added when it has none).
+std::string withTrailingSlash(std::string path);
 
 // The absolute form of a path against the current folder, with "." and
 // ".." folded and repeated separators merged, without touching the disk
 // (links are not resolved). A trailing "/" stays. The empty path gives the
 // current folder.
 std::string makeAbsolute(std::string_view path);
+
+// The absolute path with every link, "." and ".." resolved on the disk;
+// nothing when a part of it does not exist or cannot be searched (errno
+// tells why).
+std::optional<std::string> realPath(const std::string& path);
+// inner is outer or lies below it; both absolute and in the same form
+// (folded by makeAbsolute or resolved by realPath).
+bool isSameOrInside(std::string_view inner, std::string_view outer);
 
 // A regular file, or a link to one. Folders never pass.
 bool existsAsFile(const std::string& path);

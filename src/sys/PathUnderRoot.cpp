@@ -93,7 +93,7 @@ RootedPath checkUnderRoot(const std::string& root, const std::string& path) {
         full.pop_back();
     }
     std::string prefix = base == "/" ? base : base + "/";
-    if (full != base && full.compare(0, prefix.size(), prefix) != 0) {
+    if (!isSameOrInside(full, base)) {
         return refused("the path lies outside " + root + ": " + path);
     }
     RootedPath checked = pathUnderRoot(base, full.substr(std::min(full.size(), prefix.size())));

@@ -30,16 +30,14 @@ std::string matchFile(const std::string& folder, std::string_view name,
     if (!entries) {
         return {};
     }
-    std::string found;
+    CaseVariants variants;
     for (const std::string& candidate : *entries) {
-        if (equalsHostNoCase(candidate, name) && (found.empty() || candidate < fileName(found))) {
-            std::string path = joinPath(folder, candidate);
-            if (accept(path)) {
-                found = path;
-            }
+        if (equalsHostNoCase(candidate, name) && accept(joinPath(folder, candidate))) {
+            variants.add(candidate);
         }
     }
-    return found;
+    const std::string* found = variants.find(name);
+    return found ? joinPath(folder, *found) : std::string();
 }
 
 bool isFile(const std::string& path) {

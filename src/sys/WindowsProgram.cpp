@@ -1,23 +1,22 @@
 #include "sys/WindowsProgram.h"
 
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <memory>
+#include <cstdint>
 
 namespace ornibe {
 namespace {
 
-std::string readHead(const std::string& path, std::streamoff offset, std::size_t count) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in || !in.seekg(offset)) {
+// At most count bytes of the file from offset on; nothing when it cannot be
+// read.
+std::string readHead(const std::string& path, std::uint64_t offset, std::size_t count) {
+    try {
+        return readFileHead(path, count, offset);
+    } catch (const FileError&) {
         return {};
     }
-    std::string bytes(count, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(count));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return bytes;
 }
 
 std::uint32_t littleEndian(const std::string& bytes, std::size_t at, std::size_t width) {
@@ -29,8 +28,7 @@ std::uint32_t littleEndian(const std::string& bytes, std::size_t at, std::size_t
 }
 
 std::string resolved(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    return real ? std::string(real.get()) : path;
+    return realPath(path).value_or(path);
 }
 
 } // namespace

@@ -36,8 +36,9 @@ public:
 
 } // namespace
 
-ConfirmPage::ConfirmPage(BuildSettings& settings, QWidget* parent)
-    : QDialog(parent), settings_(settings), view_(new LogView(this)), log_(*view_) {
+ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget* parent)
+    : QDialog(parent), settings_(settings), messages_(messages), view_(new LogView(this)),
+      log_(*view_) {
     setObjectName(QStringLiteral("confirmPage"));
     setWindowTitle(QStringLiteral("作業内容の確認"));
     setWindowIcon(programIcon());

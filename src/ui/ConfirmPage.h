@@ -2,9 +2,9 @@
 
 #include "app/BuildSettings.h"
 #include "runner/BuildPage.h"
+#include "runner/MessageBox.h"
 #include "ui/QtProgressLog.h"
 #include "ui/core/ConfirmPageHooks.h"
-#include "ui/core/MessageBoxHook.h"
 
 #include <QDialog>
 
@@ -23,7 +23,7 @@ namespace ornibe {
 class ConfirmPage : public QDialog, public BuildPage {
     Q_OBJECT
 public:
-    explicit ConfirmPage(BuildSettings& settings, QWidget* parent = nullptr);
+    ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget* parent = nullptr);
     ~ConfirmPage() override;
 
     void setHooks(ConfirmPageHooks hooks) { hooks_ = std::move(hooks); }
@@ -55,7 +55,7 @@ private:
 
     BuildSettings& settings_;
     ConfirmPageHooks hooks_;
-    HookedMessageBox messages_;
+    MessageBox& messages_;
     QPlainTextEdit* view_;
     QtProgressLog log_;
     QPushButton* backButton_;

@@ -1,14 +1,15 @@
 #include "ui/SettingsPage.h"
 
 #include "app/CdDriveEntry.h"
+#include "app/PageCode.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
+#include "sys/SystemDriveSource.h"
 #include "ui/AboutBox.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
 #include "ui/core/DriveListEntries.h"
 #include "ui/core/SettingsChecks.h"
-#include "ui/core/SystemDriveSource.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -92,9 +93,10 @@ QLineEdit* makeEdit(const char* name, QWidget* parent) {
 
 } // namespace
 
-SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget* parent)
-    : QDialog(parent), settings_(settings), drives_(drives), runDialog_(runFileDialog),
-      freeSpace_(bytesFree) {
+SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
+                           QWidget* parent)
+    : QDialog(parent), settings_(settings), drives_(drives), messages_(messages),
+      runDialog_(runFileDialog), freeSpace_(bytesFree) {
     setObjectName(QStringLiteral("settingsPage"));
     setWindowTitle(QStringLiteral("ornibe"));
     setWindowIcon(programIcon());
@@ -476,14 +478,14 @@ void SettingsPage::accept() {
     SettingsChecks checks(settings_, drives_, messages_);
     checks.freeBytes = freeSpace_;
     if (checks.OnOK(*this)) {
-        done(2);
+        done(PageCode::Confirm);
     }
 }
 
 void SettingsPage::reject() {
     MessageStyle style{MessageButtons::OkCancel, MessageIcon::Information, true};
     if (messages_.show("終了します。", style) == MessageAnswer::Ok) {
-        done(0);
+        done(PageCode::Quit);
     }
 }
 

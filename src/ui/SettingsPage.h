@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/BuildSettings.h"
-#include "ui/core/DriveSource.h"
-#include "ui/core/MessageBoxHook.h"
+#include "runner/MessageBox.h"
+#include "sys/DriveSource.h"
 #include "ui/core/SettingsForm.h"
 
 #include <QDialog>
@@ -31,7 +31,8 @@ class DriveComboBox;
 class SettingsPage : public QDialog, private SettingsForm {
     Q_OBJECT
 public:
-    SettingsPage(BuildSettings& settings, DriveSource& drives, QWidget* parent = nullptr);
+    SettingsPage(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
+                 QWidget* parent = nullptr);
 
     int exec() override;
 
@@ -81,7 +82,7 @@ private:
 
     BuildSettings& settings_;
     DriveSource& drives_;
-    HookedMessageBox messages_;
+    MessageBox& messages_;
     DialogRunner runDialog_;
     std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace_;
 

@@ -4,8 +4,8 @@
 
 namespace ornibe {
 
-WizardApp::WizardApp(DriveSource& drives, ConfirmPageHooks hooks)
-    : settingsPage_(settings_, drives), confirmPage_(settings_) {
+WizardApp::WizardApp(DriveSource& drives, MessageBox& messages, ConfirmPageHooks hooks)
+    : settingsPage_(settings_, drives, messages), confirmPage_(settings_, messages) {
     confirmPage_.setHooks(std::move(hooks));
 }
 

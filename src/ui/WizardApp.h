@@ -2,10 +2,10 @@
 
 #include "app/BuildSettings.h"
 #include "runner/ConfirmData.h"
+#include "sys/DriveSource.h"
 #include "ui/ConfirmPage.h"
 #include "ui/SettingsPage.h"
 #include "ui/core/ConfirmPageHooks.h"
-#include "ui/core/DriveSource.h"
 
 namespace ornibe {
 
@@ -14,7 +14,9 @@ namespace ornibe {
 // The settings page comes first; every start begins with the defaults.
 class WizardApp {
 public:
-    explicit WizardApp(DriveSource& drives, ConfirmPageHooks hooks = {});
+    // Every message box of both pages goes to messages: the screen's box in
+    // the program, a script in tests.
+    WizardApp(DriveSource& drives, MessageBox& messages, ConfirmPageHooks hooks = {});
 
     // The page loop; returns when the program should end.
     void run();

@@ -1,10 +1,9 @@
 #include "app/Version.h"
+#include "sys/SystemDriveSource.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
 #include "ui/WizardApp.h"
 #include "ui/core/BuildHooks.h"
-#include "ui/core/MessageBoxHook.h"
-#include "ui/core/SystemDriveSource.h"
 
 #include <QApplication>
 
@@ -53,13 +52,8 @@ int main(int argc, char** argv) {
     ornibe::loadJapaneseQtTexts();
 
     ornibe::QtMessageBox screenBox;
-    ornibe::setMessageBoxFunction(
-        [&screenBox](const std::string& text, ornibe::MessageStyle style) {
-            return screenBox.show(text, style);
-        });
-
     ornibe::SystemDriveSource drives;
-    ornibe::WizardApp wizard(drives);
+    ornibe::WizardApp wizard(drives, screenBox);
     wizard.confirmPage().setHooks(ornibe::buildHooks(wizard.settings(), wizard.confirmData()));
     wizard.run();
     return 0;

@@ -61,7 +61,8 @@ QString q(const std::string& text) {
 
 } // namespace
 
-WizardSession::WizardSession() : app(drives), script({&app.settingsPage(), &app.confirmPage()}) {
+WizardSession::WizardSession()
+    : app(drives, messages), script({&app.settingsPage(), &app.confirmPage()}) {
     ConfirmPageHooks real = buildHooks(app.settings(), app.confirmData());
     ConfirmPageHooks recorded;
     recorded.writeSummary = [this, real](BuildPage& page) {

@@ -48,6 +48,24 @@ TEST_F(InfQuery, open_answers_whether_the_file_is_a_windows_inf) {
     EXPECT_EQ(r.out, "0\n");
 }
 
+TEST_F(InfQuery, refused_open_says_which_line_and_why) {
+    std::string header = dir.write("header.inf", "[Version]\r\nSignature=$Chicago$\r\n"
+                                                 "; note\r\n[Files\r\nx=1\r\n");
+    Result r = query({header, "open"});
+    EXPECT_EQ(r.out, "0\n");
+    EXPECT_EQ(r.err,
+              "infquery: " + header + ", line 4: the section header has no closing bracket\n");
+
+    std::string before = dir.write("before.inf", "\r\nx=1\r\n[Version]\r\n");
+    EXPECT_EQ(query({before, "open"}).err,
+              "infquery: " + before + ", line 2: text stands before the first section header\n");
+
+    std::string unsigned_ = dir.write("unsigned.inf", "[Version]\r\nClass=SCSIAdapter\r\n");
+    EXPECT_EQ(query({unsigned_, "open"}).err,
+              "infquery: " + unsigned_ + ": there is no Signature in a [Version] section\n");
+    EXPECT_EQ(query({path, "open"}).err, "");
+}
+
 TEST_F(InfQuery, count_and_find) {
     EXPECT_EQ(query({path, "count", "files"}).out, "3\n");
     EXPECT_EQ(query({path, "count", "missing"}).out, "-1\n");

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "sys/MessageBox.h"
-#include "ui/core/MessageBoxHook.h"
+#include "runner/MessageBox.h"
 
 #include <deque>
 #include <functional>
@@ -10,8 +9,8 @@
 
 namespace ornibe::test {
 
-// Answers message boxes from a script and records every box shown. While
-// it lives it is the installed message-box function. A box beyond the
+// Answers message boxes from a script and records every box shown; the
+// pages under test are handed it as their MessageBox. A box beyond the
 // script is recorded as unexpected and answered with its safe button, so
 // a test never hangs on it.
 class ScriptedMessages : public MessageBox {
@@ -21,11 +20,7 @@ public:
         MessageStyle style;
     };
 
-    ScriptedMessages() {
-        previous_ = setMessageBoxFunction(
-            [this](const std::string& text, MessageStyle style) { return show(text, style); });
-    }
-    ~ScriptedMessages() override { setMessageBoxFunction(previous_); }
+    ScriptedMessages() = default;
     ScriptedMessages(const ScriptedMessages&) = delete;
     ScriptedMessages& operator=(const ScriptedMessages&) = delete;
 
@@ -60,9 +55,6 @@ public:
     std::vector<Shown> shown;
     std::vector<std::string> unexpected;
     std::function<void(const std::string&)> onShow;
-
-private:
-    MessageBoxFunction previous_;
 };
 
 } // namespace ornibe::test

@@ -19,7 +19,7 @@ namespace {
 struct Page {
     BuildSettings settings;
     test::ScriptedMessages messages;
-    ConfirmPage page{settings};
+    ConfirmPage page{settings, messages};
     int summaries = 0;
 
     Page() {

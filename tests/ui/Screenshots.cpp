@@ -28,6 +28,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 using namespace ornibe;
@@ -68,23 +69,29 @@ int main(int argc, char** argv) {
 
     test::FakeDriveSource drives;
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
-    WizardApp wizard(drives);
+    // The only message box of a good build is "完成です！": the finished
+    // log is shot behind it.
+    struct ShotMessages : MessageBox {
+        std::function<MessageAnswer(const std::string&, MessageStyle)> answer;
+        MessageAnswer show(const std::string& text, MessageStyle style) override {
+            return answer(text, style);
+        }
+    } messages;
+    WizardApp wizard(drives, messages);
     wizard.confirmPage().setHooks(buildHooks(wizard.settings(), wizard.confirmData()));
     SettingsPage& settings = wizard.settingsPage();
     ConfirmPage& confirm = wizard.confirmPage();
     bool ok = true;
     bool finished = false;
 
-    // The only message box of a good build is "完成です！": the finished
-    // log is shot behind it.
-    setMessageBoxFunction([&](const std::string& text, MessageStyle style) {
+    messages.answer = [&](const std::string& text, MessageStyle style) {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         if (text == "完成です！") {
             finished = true;
             ok &= save(confirm, folder, "build-log.png");
         }
         return style.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    });
+    };
 
     QTimer::singleShot(200, &settings, [&] {
         test::child<QComboBox>(settings, "cdDriveList")->setCurrentIndex(0);

@@ -35,7 +35,7 @@ struct Page {
     BuildSettings settings;
     test::FakeDriveSource drives;
     test::ScriptedMessages messages;
-    SettingsPage page{settings, drives};
+    SettingsPage page{settings, drives, messages};
 
     Page() {
         page.setFreeSpaceQuery([](const std::string&) { return std::uint64_t(2048) * 1048576; });

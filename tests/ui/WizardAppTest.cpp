@@ -30,6 +30,7 @@ struct Wizard {
     int runs = 0;
     std::function<void(BuildPage&)> build;
     WizardApp app{drives,
+                  messages,
                   {[this](BuildPage& page) {
                        page.log().append("作業フォルダ：\r\n      " +
                                          app.settings().GetWorkFolder());

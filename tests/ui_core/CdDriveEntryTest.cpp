@@ -1,6 +1,6 @@
 #include "app/CdDriveEntry.h"
+#include "runner/MessageBox.h"
 #include "ui/core/DriveListEntries.h"
-#include "ui/core/MessageBoxHook.h"
 
 #include "support/FakeDriveSource.h"
 
@@ -42,24 +42,11 @@ TEST(CdDriveEntry, proposes_only_a_named_readable_volume) {
     EXPECT_EQ(proposedVolumeLabel(3, "/mnt/iso [  ]"), std::nullopt);
 }
 
-TEST(MessageBoxHook, installed_function_answers_and_fallback_takes_the_safe_button) {
-    MessageBoxFunction before = setMessageBoxFunction({});
-    EXPECT_EQ(showMessageBox("a", {MessageButtons::Ok, MessageIcon::None, false}),
-              MessageAnswer::Ok);
-    EXPECT_EQ(showMessageBox("a", {MessageButtons::OkCancel, MessageIcon::None, false}),
+TEST(MessageBox, the_safe_answer_is_cancel_or_no_and_ok_for_a_box_with_only_ok) {
+    EXPECT_EQ(safeAnswer({MessageButtons::Ok, MessageIcon::None, false}), MessageAnswer::Ok);
+    EXPECT_EQ(safeAnswer({MessageButtons::OkCancel, MessageIcon::None, false}),
               MessageAnswer::Cancel);
-    EXPECT_EQ(showMessageBox("a", {MessageButtons::YesNo, MessageIcon::Question, true}),
-              MessageAnswer::No);
-
-    std::string seen;
-    setMessageBoxFunction([&](const std::string& text, MessageStyle) {
-        seen = text;
-        return MessageAnswer::Yes;
-    });
-    HookedMessageBox box;
-    EXPECT_EQ(box.show("終了します。", {}), MessageAnswer::Yes);
-    EXPECT_EQ(seen, "終了します。");
-    setMessageBoxFunction(before);
+    EXPECT_EQ(safeAnswer({MessageButtons::YesNo, MessageIcon::Question, true}), MessageAnswer::No);
 }
 
 } // namespace

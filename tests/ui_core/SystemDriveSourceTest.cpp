@@ -1,4 +1,4 @@
-#include "ui/core/SystemDriveSource.h"
+#include "sys/SystemDriveSource.h"
 
 #include "support/TempDir.h"
 

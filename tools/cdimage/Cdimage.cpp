@@ -7,6 +7,7 @@
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
+#include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
 
 #include <dirent.h>
@@ -30,16 +31,6 @@ using FileId = std::pair<dev_t, ino_t>;
 
 FileId idOf(const struct stat& st) {
     return {st.st_dev, st.st_ino};
-}
-
-std::string realPathOf(const std::string& path) {
-    std::unique_ptr<char, void (*)(void*)> real(::realpath(path.c_str(), nullptr), std::free);
-    return real ? std::string(real.get()) : std::string();
-}
-
-bool isInside(const std::string& inner, const std::string& outer) {
-    std::string prefix = outer == "/" ? outer : outer + "/";
-    return inner == outer || inner.compare(0, prefix.size(), prefix) == 0;
 }
 
 // An ISO 9660 image has "CD001" at byte 32769 (the first volume
@@ -74,7 +65,7 @@ public:
 
     // Nothing on success, otherwise why the tree cannot be read.
     std::optional<std::string> walk(const std::string& folder, size_t folderIndex) {
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+        UniqueDir dir(opendir(folder.c_str()));
         if (!dir) {
             return "cannot read folder " + folder + ": " + systemReason(errno);
         }
@@ -124,8 +115,8 @@ public:
                 // Only what lies inside the tree goes into the image: a link
                 // is imaged as what it names when that is inside, and read
                 // there, so that nothing on the way is a link.
-                std::string real = realPathOf(path);
-                if (real.empty() || !isInside(real, root_)) {
+                std::string real = realPath(path).value_or(std::string());
+                if (real.empty() || !isSameOrInside(real, root_)) {
                     out_ << "cdimage: skipping " << path << ": "
                          << (real.empty() ? "the link leads nowhere"
                                           : "the link leads out of the tree")
@@ -191,11 +182,11 @@ int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (!existsAsFolder(parsed->tree)) {
         return fail(err, "source folder " + parsed->tree + " does not exist");
     }
-    char resolved[PATH_MAX];
-    if (!::realpath(parsed->tree.c_str(), resolved)) {
+    std::optional<std::string> resolved = realPath(parsed->tree);
+    if (!resolved) {
         return fail(err, "cannot read folder " + parsed->tree + ": " + systemReason(errno));
     }
-    std::string tree = resolved;
+    std::string tree = *resolved;
 
     ImageOptions options;
     options.label = parsed->label;
@@ -225,8 +216,8 @@ int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
         // Only an earlier image may be replaced inside the tree: any other
         // file there is part of what is imaged.
-        std::string realFolder = realPathOf(folder);
-        if (!realFolder.empty() && isInside(realFolder, tree) && !isIsoImage(image)) {
+        std::string realFolder = realPath(folder).value_or(std::string());
+        if (!realFolder.empty() && isSameOrInside(realFolder, tree) && !isIsoImage(image)) {
             return fail(err, "cannot write " + parsed->image +
                                  ": it is a file of the tree, not an earlier image");
         }

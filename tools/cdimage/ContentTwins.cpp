@@ -1,6 +1,7 @@
 #include "ContentTwins.h"
 
 #include "sys/FileError.h"
+#include "sys/UniqueFd.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,21 +15,18 @@ namespace {
 
 class ReadFd {
 public:
-    explicit ReadFd(const std::string& path) : path_(path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) {
+    explicit ReadFd(const std::string& path)
+        : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (!fd_.valid()) {
             throwFileError("open", path, errno);
         }
     }
-    ~ReadFd() { ::close(fd_); }
-    ReadFd(const ReadFd&) = delete;
-    ReadFd& operator=(const ReadFd&) = delete;
 
     // Fills buffer as far as the file goes; the count read.
     size_t read(char* buffer, size_t size) {
         size_t done = 0;
         while (done < size) {
-            ssize_t n = ::read(fd_, buffer + done, size - done);
+            ssize_t n = ::read(fd_.get(), buffer + done, size - done);
             if (n < 0 && errno == EINTR) {
                 continue;
             }
@@ -45,7 +43,7 @@ public:
 
 private:
     std::string path_;
-    int fd_;
+    UniqueFd fd_;
 };
 
 constexpr size_t kChunk = 1 << 20;

@@ -13,6 +13,7 @@
 #include <set>
 #include <vector>
 
+#include "sys/CaseFold.h"
 #include "sys/FileError.h"
 
 namespace ornibe {
@@ -69,15 +70,6 @@ struct OptsDeleter {
 };
 
 // Windows setup compares names in upper case; only ASCII letters change.
-std::string upperAscii(std::string name) {
-    for (char& c : name) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return name;
-}
-
 std::string libraryReason(int code, Library& library) {
     std::optional<std::string> queued = library.drainMessages();
     return queued ? *queued : std::string(iso_error_to_msg(code));
@@ -89,12 +81,12 @@ std::string unusedRootName(const ImageTree& tree, const std::string& stem,
     std::set<std::string> used;
     for (const ImageTree::Folder& folder : tree.folders) {
         if (folder.parent == 0) {
-            used.insert(upperAscii(folder.name));
+            used.insert(foldHostText(folder.name));
         }
     }
     for (const ImageTree::File& file : tree.files) {
         if (file.folder == 0) {
-            used.insert(upperAscii(file.name));
+            used.insert(foldHostText(file.name));
         }
     }
     std::string name = stem + extension;
@@ -132,7 +124,7 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
     std::vector<IsoDir*> folders(tree.folders.size());
     folders[0] = iso_image_get_root(image.get());
     for (size_t i = 1; i < tree.folders.size(); ++i) {
-        std::string name = upperAscii(tree.folders[i].name);
+        std::string name = foldHostText(tree.folders[i].name);
         code = iso_tree_add_new_dir(folders[tree.folders[i].parent], name.c_str(), &folders[i]);
         if (code < 0) {
             return addNodeProblem(code, tree.folders[i].source, library);
@@ -141,7 +133,7 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
     std::vector<IsoFile*> files(tree.files.size());
     for (size_t i = 0; i < tree.files.size(); ++i) {
         const ImageTree::File& file = tree.files[i];
-        std::string name = upperAscii(file.name);
+        std::string name = foldHostText(file.name);
         if (file.twinOf != i) {
             // One stream for both nodes: libisofs writes the content once.
             IsoStream* stream = iso_file_get_stream(files[file.twinOf]);

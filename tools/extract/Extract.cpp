@@ -128,111 +128,155 @@ void removeTemporaries(const std::vector<Planned>& plan) {
     }
 }
 
-} // namespace
-
-int runExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+// The parsed arguments, once the cabinet and the destination folder exist.
+std::optional<Arguments> checkedArguments(const std::vector<std::string>& args, std::ostream& err) {
     std::string problem;
     std::optional<Arguments> parsed = parse(args, problem);
     if (!parsed) {
         err << "extract: " << problem << "\n";
-        return 1;
+        return std::nullopt;
     }
     if (!existsAsFile(parsed->cabinet)) {
         err << "extract: cannot read " << parsed->cabinet << ": "
             << (existsAsFolder(parsed->cabinet) ? "it is a folder" : "no such file") << "\n";
-        return 1;
+        return std::nullopt;
     }
     if (!existsAsFolder(parsed->folder)) {
         err << "extract: destination folder " << parsed->folder << " does not exist\n";
-        return 1;
+        return std::nullopt;
     }
+    return parsed;
+}
 
-    GPtr<GFile> cabinetFile(g_file_new_for_path(parsed->cabinet.c_str()));
+// The cabinet read into memory; empty after one line on err.
+GPtr<GCabCabinet> loadCabinet(const std::string& path, std::ostream& err) {
+    GPtr<GFile> cabinetFile(g_file_new_for_path(path.c_str()));
     GError* rawError = nullptr;
     GPtr<GFileInputStream> input(g_file_read(cabinetFile.get(), nullptr, &rawError));
     GPtr<GCabCabinet> cabinet(gcab_cabinet_new());
     if (!input ||
         !gcab_cabinet_load(cabinet.get(), G_INPUT_STREAM(input.get()), nullptr, &rawError)) {
         GErrorPtr error(rawError);
-        err << "extract: " << parsed->cabinet
+        err << "extract: " << path
             << " is not a readable cabinet: " << (error ? error->message : "unknown error") << "\n";
-        return 1;
+        return GPtr<GCabCabinet>();
     }
+    return cabinet;
+}
 
+// The files asked for, in cabinet order; nothing when a stored name points
+// outside the destination folder.
+std::optional<std::vector<Planned>> planFiles(GCabCabinet* cabinet, const Arguments& parsed,
+                                              std::ostream& err) {
     std::vector<Planned> plan;
-    GPtrArray* folders = gcab_cabinet_get_folders(cabinet.get());
+    GPtrArray* folders = gcab_cabinet_get_folders(cabinet);
     for (guint i = 0; i < folders->len; ++i) {
         GSList* files = gcab_folder_get_files(GCAB_FOLDER(g_ptr_array_index(folders, i)));
         for (GSList* node = files; node; node = node->next) {
             auto* file = GCAB_FILE(node->data);
             std::string stored = gcab_file_get_name(file);
-            if (!wanted(parsed->names, stored)) {
+            if (!wanted(parsed.names, stored)) {
                 continue;
             }
             std::optional<std::vector<std::string>> parts = storedParts(stored);
             if (!parts) {
                 g_slist_free(files);
-                err << "extract: " << parsed->cabinet << " holds a file name that points outside "
+                err << "extract: " << parsed.cabinet << " holds a file name that points outside "
                     << "the destination folder: " << stored << "\n";
-                return 1;
+                return std::nullopt;
             }
             plan.push_back({file, *parts, ""});
         }
         g_slist_free(files);
     }
+    return plan;
+}
 
-    // Refuse before anything is written: a name taken by a folder, a file
-    // that may not be replaced, or a read-only file.
+// Refuses before anything is written: a name taken by a folder, a file
+// that may not be replaced, or a read-only file.
+bool targetsMayBeWritten(const std::vector<Planned>& plan, const Arguments& parsed,
+                         std::ostream& err) {
     for (const Planned& planned : plan) {
-        std::string target = *destination(parsed->folder, planned.parts, false);
+        std::string target = *destination(parsed.folder, planned.parts, false);
         struct stat st {};
         if (::stat(target.c_str(), &st) != 0) {
             continue;
         }
         if (S_ISDIR(st.st_mode)) {
             err << "extract: cannot replace " << target << ": it is a folder\n";
-            return 1;
+            return false;
         }
-        if (!parsed->overwrite) {
+        if (!parsed.overwrite) {
             err << "extract: " << target << " exists; give /Y to replace it\n";
-            return 1;
+            return false;
         }
         if (isReadOnly(target)) {
             err << "extract: cannot replace " << target << ": it is read-only\n";
-            return 1;
+            return false;
         }
     }
+    return true;
+}
 
+// Expands every planned file under a temporary name of this process in the
+// destination folder; on failure none of them is left.
+bool expandToTemporaries(GCabCabinet* cabinet, std::vector<Planned>& plan, const Arguments& parsed,
+                         std::ostream& err) {
     std::string prefix = ".ornibe-extract-" + std::to_string(::getpid()) + "-";
     for (size_t i = 0; i < plan.size(); ++i) {
-        plan[i].temporary = joinPath(parsed->folder, prefix + std::to_string(i));
+        plan[i].temporary = joinPath(parsed.folder, prefix + std::to_string(i));
         // The name is this process's own: whatever stands there (a link
         // planted to receive the expanded file) goes first.
         ::unlink(plan[i].temporary.c_str());
         gcab_file_set_extract_name(plan[i].file, fileName(plan[i].temporary).c_str());
     }
-    GPtr<GFile> folderFile(g_file_new_for_path(parsed->folder.c_str()));
-    rawError = nullptr;
-    if (!gcab_cabinet_extract_simple(cabinet.get(), folderFile.get(), expandPlanned, &plan, nullptr,
+    GPtr<GFile> folderFile(g_file_new_for_path(parsed.folder.c_str()));
+    GError* rawError = nullptr;
+    if (!gcab_cabinet_extract_simple(cabinet, folderFile.get(), expandPlanned, &plan, nullptr,
                                      &rawError)) {
         GErrorPtr error(rawError);
         removeTemporaries(plan);
-        err << "extract: cannot expand " << parsed->cabinet << ": "
+        err << "extract: cannot expand " << parsed.cabinet << ": "
             << (error ? error->message : "unknown error") << "\n";
-        return 1;
+        return false;
     }
+    return true;
+}
 
+// Renames each expanded file to its name, printing each on out.
+bool placeExpanded(const std::vector<Planned>& plan, const Arguments& parsed, std::ostream& out,
+                   std::ostream& err) {
     for (size_t i = 0; i < plan.size(); ++i) {
-        std::optional<std::string> target = destination(parsed->folder, plan[i].parts, true);
+        std::optional<std::string> target = destination(parsed.folder, plan[i].parts, true);
         if (!target || ::rename(plan[i].temporary.c_str(), target->c_str()) != 0) {
             int error = errno;
             removeTemporaries(plan);
             err << "extract: cannot write "
-                << (target ? *target : joinPath(parsed->folder, plan[i].parts.front())) << ": "
+                << (target ? *target : joinPath(parsed.folder, plan[i].parts.front())) << ": "
                 << systemReason(error) << "\n";
-            return 1;
+            return false;
         }
         out << *target << "\n";
+    }
+    return true;
+}
+
+} // namespace
+
+int runExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<Arguments> parsed = checkedArguments(args, err);
+    if (!parsed) {
+        return 1;
+    }
+    GPtr<GCabCabinet> cabinet = loadCabinet(parsed->cabinet, err);
+    if (!cabinet) {
+        return 1;
+    }
+    std::optional<std::vector<Planned>> plan = planFiles(cabinet.get(), *parsed, err);
+    if (!plan || !targetsMayBeWritten(*plan, *parsed, err) ||
+        !expandToTemporaries(cabinet.get(), *plan, *parsed, err) ||
+        !placeExpanded(*plan, *parsed, out, err)) {
+        return 1;
     }
     return 0;
 }

@@ -122,9 +122,16 @@ int runInfQuery(const std::vector<std::string>& args, std::ostream& out, std::os
         return 0;
     }
 
-    const InfFile inf = InfFile::parse(bytes);
+    InfProblem problem;
+    const InfFile inf = InfFile::parse(bytes, &problem);
     if (command == "open") {
         out << (inf.isOpen() ? 1 : 0) << '\n';
+        if (!inf.isOpen()) {
+            err << "infquery: " << path;
+            if (problem.line > 0)
+                err << ", line " << problem.line;
+            err << ": " << problem.what << '\n';
+        }
     } else if (command == "count") {
         out << inf.lineCount(arg(0)) << '\n';
     } else if (command == "find") {

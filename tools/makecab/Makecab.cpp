@@ -4,6 +4,7 @@
 #include "common/ToolOption.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
+#include "sys/CompressedName.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -76,15 +77,6 @@ std::optional<std::string> buildCabinet(const std::string& source, const std::st
 }
 
 } // namespace
-
-std::string compressedName(const std::string& name) {
-    if (name.empty()) {
-        return name;
-    }
-    std::string result = name;
-    result.back() = '_';
-    return result;
-}
 
 int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string problem;

@@ -19,8 +19,4 @@ namespace ornibe {
 // Returns the exit code: 0 on success; otherwise 1 after one line on err.
 int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// The name Windows setup gives the compressed form of a file: the last
-// character replaced by "_".
-std::string compressedName(const std::string& name);
-
 } // namespace ornibe

@@ -1,7 +1,7 @@
 #include "ui/core/DriveListEntries.h"
 
 #include "app/CdDriveEntry.h"
-#include "ui/core/SystemDriveSource.h"
+#include "sys/SystemDriveSource.h"
 
 namespace ornibe {
 

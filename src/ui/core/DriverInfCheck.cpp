@@ -2,10 +2,12 @@
 
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
+#include "inf/VersionCode.h"
 #include "runner/ConfirmData.h"
 #include "runner/Summary.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
+#include "sys/CompressedName.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -18,11 +20,11 @@ namespace {
 
 std::string windowsName(char versionCode) {
     switch (versionCode) {
-    case '0':
+    case VersionCode::Windows2000:
         return "Windows 2000";
-    case '1':
+    case VersionCode::WindowsXp:
         return "Windows XP";
-    case '2':
+    case VersionCode::Server2003:
         return "Windows Server 2003";
     }
     return "Windows";
@@ -33,11 +35,7 @@ std::string windowsName(char versionCode) {
 bool onMedium(const std::string& path) {
     std::string folder = folderPart(path);
     std::string name = fileName(path);
-    std::string compressed = name;
-    if (!compressed.empty()) {
-        compressed.back() = '_';
-    }
-    for (const std::string& candidate : {name, compressed}) {
+    for (const std::string& candidate : {name, compressedName(name)}) {
         std::optional<std::string> found = findNoCase(folder.empty() ? "." : folder, candidate);
         if (found && existsAsFile(*found)) {
             return true;
@@ -103,9 +101,12 @@ Outcome checkDriverInf(const std::string& path, char versionCode) {
 
     // Without a known version a driver for any of the three passes; the
     // refusal then tells how far the best of them got.
-    bool known = versionCode == '0' || versionCode == '1' || versionCode == '2';
+    bool known = versionCode == VersionCode::Windows2000 || versionCode == VersionCode::WindowsXp ||
+                 versionCode == VersionCode::Server2003;
     std::vector<char> versions =
-        known ? std::vector<char>{versionCode} : std::vector<char>{'1', '0', '2'};
+        known ? std::vector<char>{versionCode}
+              : std::vector<char>{VersionCode::WindowsXp, VersionCode::Windows2000,
+                                  VersionCode::Server2003};
     VersionResult best;
     for (char candidate : versions) {
         VersionResult result = readFor(reader, candidate);

@@ -26,13 +26,6 @@ constexpr MessageStyle kOkCancelInformation{MessageButtons::OkCancel, MessageIco
 constexpr MessageStyle kYesNoQuestion{MessageButtons::YesNo, MessageIcon::Question, false};
 constexpr MessageStyle kYesNoQuestionNoDefault{MessageButtons::YesNo, MessageIcon::Question, true};
 
-std::string withSlash(std::string path) {
-    if (!endsWithSlash(path)) {
-        path += '/';
-    }
-    return path;
-}
-
 } // namespace
 
 SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages)
@@ -216,7 +209,7 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     if (form.selectedDrivePosition() == 0) {
         // No CD is read: the folder must already hold the installation
         // tree, whatever the letter case of its names.
-        std::optional<std::string> sif = findNoCase(withSlash(path), "I386/TXTSETUP.SIF");
+        std::optional<std::string> sif = findNoCase(withTrailingSlash(path), "I386/TXTSETUP.SIF");
         if (!sif || !existsAsFile(*sif)) {
             std::string reason;
             const std::string typed = form.workFolderText();
@@ -227,12 +220,12 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
             } else if (!existsAsFolder(path)) {
                 reason = path + " というフォルダはありません。";
             } else {
-                reason = withSlash(path) + "I386/TXTSETUP.SIF がありません。";
+                reason = withTrailingSlash(path) + "I386/TXTSETUP.SIF がありません。";
             }
             messages_.show("この作業フォルダは使えません。\n" + reason, kOk);
             return false;
         }
-        settings_.SetWorkFolder(withSlash(path));
+        settings_.SetWorkFolder(withTrailingSlash(path));
         return true;
     }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/BuildSettings.h"
+#include "runner/MessageBox.h"
+#include "sys/DriveSource.h"
 #include "sys/Failure.h"
-#include "sys/MessageBox.h"
-#include "ui/core/DriveSource.h"
 #include "ui/core/SettingsForm.h"
 
 #include <cstdint>

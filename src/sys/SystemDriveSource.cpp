@@ -1,6 +1,7 @@
-#include "ui/core/SystemDriveSource.h"
+#include "sys/SystemDriveSource.h"
 
 #include "sys/HostPath.h"
+#include "sys/UniqueFd.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -103,9 +104,8 @@ std::vector<std::string> entriesOf(const std::string& folder) {
     return folderEntries(folder).value_or(std::vector<std::string>{});
 }
 
-std::string realPath(const std::string& path) {
-    std::unique_ptr<char, void (*)(void*)> resolved(realpath(path.c_str(), nullptr), std::free);
-    return resolved ? std::string(resolved.get()) : path;
+std::string resolvedOrAsGiven(const std::string& path) {
+    return realPath(path).value_or(path);
 }
 
 // The number of an optical drive's name ("sr12" gives 12), or -1.
@@ -145,9 +145,9 @@ public:
     std::string devicePath(const std::string& name) const { return joinPath(paths_.dev, name); }
 
     std::string label(const std::string& name) const {
-        std::string device = realPath(devicePath(name));
+        std::string device = resolvedOrAsGiven(devicePath(name));
         for (const std::string& entry : entriesOf(paths_.byLabel)) {
-            if (realPath(joinPath(paths_.byLabel, entry)) == device) {
+            if (resolvedOrAsGiven(joinPath(paths_.byLabel, entry)) == device) {
                 return unescapeHex(entry);
             }
         }
@@ -251,12 +251,14 @@ std::optional<CdDrive> SystemDriveSource::readVolume(const std::string& root) {
 }
 
 DiscStatus queryDiscStatus(const std::string& device) {
-    int fd = ::open(device.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return DiscStatus::Unknown;
+    int status = 0;
+    {
+        UniqueFd fd(::open(device.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!fd.valid()) {
+            return DiscStatus::Unknown;
+        }
+        status = ::ioctl(fd.get(), CDROM_DRIVE_STATUS, CDSL_CURRENT);
     }
-    int status = ::ioctl(fd, CDROM_DRIVE_STATUS, CDSL_CURRENT);
-    ::close(fd);
     switch (status) {
     case CDS_NO_DISC:
         return DiscStatus::NoDisc;
@@ -272,9 +274,7 @@ DiscStatus queryDiscStatus(const std::string& device) {
 }
 
 std::string deviceAccessProblem(const std::string& device) {
-    int fd = ::open(device.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
+    if (UniqueFd(::open(device.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)).valid()) {
         return {};
     }
     if (errno != EACCES && errno != EPERM) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/core/CdDrive.h"
+#include "sys/CdDrive.h"
 
 #include <optional>
 #include <string>

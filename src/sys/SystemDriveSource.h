@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/core/DriveSource.h"
+#include "sys/DriveSource.h"
 
 #include <functional>
 #include <string>
