@@ -188,7 +188,10 @@ std::vector<CdDrive> SystemDriveSource::listDrives() {
         }
     }
     std::sort(optical.begin(), optical.end());
-    for (const auto& [n, number] : optical) {
+    for (const auto& entry : optical) {
+        // A plain reference, not a structured binding: the lambda below
+        // captures it, which clang 14 does not allow for a binding.
+        const std::string& number = entry.second;
         const std::string& name = scan.nameByNumber().at(number);
         CdDrive drive{scan.devicePath(name), scan.devicePath(name), std::nullopt};
         auto mount = std::find_if(scan.mounts().begin(), scan.mounts().end(),
