@@ -3,6 +3,7 @@
 #include "media/ImageDevice.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/MountTable.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
@@ -37,28 +38,6 @@ BootImage noBoot(std::string why) {
     BootImage boot;
     boot.problem = std::move(why);
     return boot;
-}
-
-std::string firstLine(const std::string& path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
-
-// Mount tables write space, tab, newline and backslash as \ooo.
-std::string unescapeOctal(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && text.size() - i >= 4 && text[i + 1] >= '0' && text[i + 1] <= '7') {
-            out +=
-                char(((text[i + 1] - '0') << 6) | ((text[i + 2] - '0') << 3) | (text[i + 3] - '0'));
-            i += 3;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -181,24 +160,11 @@ std::string bootSourceOf(const std::string& root, const MountTables& tables) {
     // The last mount on the folder is the one that shows.
     std::string folder = realPath(root).value_or(root);
     std::string deviceNumber;
-    std::ifstream in(tables.mountInfo);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::vector<std::string> parts;
-        std::string part;
-        while (fields >> part) {
-            parts.push_back(part);
+    for (const Mount& mount : readMounts(tables.mountInfo)) {
+        if (mount.mountPoint == folder) {
+            deviceNumber =
+                mount.fsType == "iso9660" || mount.fsType == "udf" ? mount.deviceNumber : "";
         }
-        auto dash = std::find(parts.begin(), parts.end(), "-");
-        if (parts.size() < 5 || dash == parts.end() || parts.end() - dash < 3) {
-            continue;
-        }
-        if (unescapeOctal(parts[4]) != folder) {
-            continue;
-        }
-        const std::string& fsType = *(dash + 1);
-        deviceNumber = fsType == "iso9660" || fsType == "udf" ? parts[2] : std::string();
     }
     if (deviceNumber.empty()) {
         return {};
@@ -210,6 +176,7 @@ std::string bootSourceOf(const std::string& root, const MountTables& tables) {
     }
     std::string uevent = joinPath(block, "uevent");
     std::ifstream events(uevent);
+    std::string line;
     while (std::getline(events, line)) {
         if (line.rfind("DEVNAME=", 0) == 0) {
             return joinPath(tables.dev, line.substr(8));

@@ -1,4 +1,5 @@
 #include "support/CommandRun.h"
+#include "support/FileAssertions.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -29,23 +30,6 @@ const std::string kProgram = ORNIBE_BUILD_PROGRAM;
 const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
 const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
 
-// Every entry below root with what it is: a file's bytes, a folder, or a
-// link's target, so that any change shows.
-std::map<std::string, std::string> snapshot(const std::string& root) {
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        std::string name = fs::relative(entry.path(), root).string();
-        if (entry.is_symlink()) {
-            entries[name] = "link:" + fs::read_symlink(entry.path()).string();
-        } else if (entry.is_directory()) {
-            entries[name] = "folder";
-        } else {
-            entries[name] = slurp(entry.path().string());
-        }
-    }
-    return entries;
-}
-
 CommandResult build(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), kProgram);
     return runCommand(arguments);
@@ -64,7 +48,7 @@ TEST_F(CommandLineBuildTest, refusals_exit_2_with_one_line_and_leave_the_tree_as
     dir.mkdir("empty");
     const std::string source = dir / "cd";
     fs::copy(kSampleTree, source, fs::copy_options::recursive);
-    auto before = snapshot(dir.path());
+    auto before = snapshotTree(dir.path());
 
     struct Case {
         std::vector<std::string> arguments;
@@ -92,7 +76,7 @@ TEST_F(CommandLineBuildTest, refusals_exit_2_with_one_line_and_leave_the_tree_as
         EXPECT_THAT(result.output, HasSubstr(c.message));
         EXPECT_THAT(result.output, ::testing::Not(HasSubstr("スタート！"))) << c.message;
     }
-    EXPECT_EQ(snapshot(dir.path()), before);
+    EXPECT_EQ(snapshotTree(dir.path()), before);
 }
 
 TEST_F(CommandLineBuildTest, a_folder_source_is_copied_and_a_failing_step_exits_1) {

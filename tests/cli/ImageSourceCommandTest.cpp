@@ -1,4 +1,5 @@
 #include "support/CommandRun.h"
+#include "support/FileAssertions.h"
 #include "support/IsoFixtures.h"
 #include "support/TempDir.h"
 
@@ -50,16 +51,6 @@ std::vector<std::string> asOrdinaryUser(const OrdinaryUser& user,
     arguments.insert(arguments.begin(), {"setpriv", "--reuid=" + std::to_string(user.uid),
                                          "--regid=" + std::to_string(user.gid), "--clear-groups"});
     return arguments;
-}
-
-// Every entry below root with its bytes, so that any change shows.
-std::map<std::string, std::string> snapshot(const std::string& root) {
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        entries[fs::relative(entry.path(), root).string()] =
-            entry.is_regular_file() ? slurp(entry.path().string()) : "folder";
-    }
-    return entries;
 }
 
 std::string noise(size_t size, unsigned seed) {
@@ -145,7 +136,7 @@ TEST_F(ImageSourceCommandTest, sources_that_cannot_give_a_bootable_image_are_ref
     const std::string work = out + "/work";
     fs::copy(kSampleTree, work, fs::copy_options::recursive);
     dir.write("notes.iso", std::string(64 * 1024, 'n'));
-    auto before = snapshot(out);
+    auto before = snapshotTree(out);
     CommandResult result =
         runCommand(asOrdinaryUser(*user, {"--source", dir / "notes.iso", "--work", work, "--iso",
                                           out + "/OUT.iso", "--yes"}));
@@ -163,7 +154,7 @@ TEST_F(ImageSourceCommandTest, sources_that_cannot_give_a_bootable_image_are_ref
     EXPECT_THAT(result.output, HasSubstr("ブートイメージ (BOOTSECT.BIN) がありません。\n(" +
                                          dir / "cd" + " はイメージファイルでも CD でもないので"));
     EXPECT_THAT(result.output, ::testing::Not(HasSubstr("新しく作りますか")));
-    EXPECT_EQ(snapshot(out), before);
+    EXPECT_EQ(snapshotTree(out), before);
 }
 
 } // namespace
