@@ -1,19 +1,19 @@
-# Shared compile settings: every target of the project links ornibe_settings.
-add_library(ornibe_settings INTERFACE)
-target_compile_features(ornibe_settings INTERFACE cxx_std_20)
+# Shared compile settings: every target of the project links ornibe_compile_options.
+add_library(ornibe_compile_options INTERFACE)
+target_compile_features(ornibe_compile_options INTERFACE cxx_std_20)
 set(CMAKE_CXX_EXTENSIONS OFF)
-target_compile_options(ornibe_settings INTERFACE -Wall -Wextra)
+target_compile_options(ornibe_compile_options INTERFACE -Wall -Wextra)
 # A newer compiler may warn about code that builds clean here, so warnings
 # stop only the builds that ask for it, as CI does.
 if(ORNIBE_WERROR)
-  target_compile_options(ornibe_settings INTERFACE -Werror)
+  target_compile_options(ornibe_compile_options INTERFACE -Werror)
 endif()
-target_include_directories(ornibe_settings INTERFACE "${PROJECT_SOURCE_DIR}/src")
+target_include_directories(ornibe_compile_options INTERFACE "${PROJECT_SOURCE_DIR}/src")
 
 if(ORNIBE_SANITIZE)
-  target_compile_options(ornibe_settings INTERFACE
+  target_compile_options(ornibe_compile_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
-  target_link_options(ornibe_settings INTERFACE -fsanitize=address,undefined)
+  target_link_options(ornibe_compile_options INTERFACE -fsanitize=address,undefined)
 endif()
 
 # Adds a command-line tool that the build runs as a child process. Its
@@ -21,7 +21,7 @@ endif()
 # private tool folder.
 function(ornibe_add_tool name)
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE ornibe_settings)
+  target_link_libraries(${name} PRIVATE ornibe_compile_options)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${ORNIBE_BUILD_TOOL_DIR}")
   install(TARGETS ${name} RUNTIME DESTINATION "${ORNIBE_TOOL_DIR_REL}")
 endfunction()

@@ -10,13 +10,13 @@
 // line of the log with the seconds since the start, so that the time
 // each step takes can be read off. Exit status 0 when the build finished.
 
-#include "app/BuildSettings.h"
-#include "app/CdDriveEntry.h"
 #include "runner/BuildPage.h"
 #include "runner/BuildRunner.h"
 #include "runner/ConfirmData.h"
 #include "runner/MemoryProgressLog.h"
 #include "runner/Summary.h"
+#include "settings/BuildSettings.h"
+#include "settings/CdDriveEntry.h"
 
 #include <chrono>
 #include <cstdio>

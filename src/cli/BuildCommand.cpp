@@ -1,17 +1,17 @@
 #include "cli/BuildCommand.h"
 
-#include "app/BuildSettings.h"
 #include "cli/CommandLineForm.h"
 #include "cli/TerminalBuildPage.h"
 #include "cli/TerminalMessages.h"
 #include "media/IsoImageReader.h"
 #include "runner/ConfirmData.h"
+#include "settings/BuildSettings.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/SystemDriveSource.h"
-#include "ui/core/BuildHooks.h"
-#include "ui/core/SettingsChecks.h"
+#include "wizard/BuildHooks.h"
+#include "wizard/SettingsChecks.h"
 
 #include <unistd.h>
 

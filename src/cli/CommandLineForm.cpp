@@ -1,8 +1,8 @@
 #include "cli/CommandLineForm.h"
 
-#include "app/BuildSettings.h"
-#include "app/CdDriveEntry.h"
 #include "media/IsoImageReader.h"
+#include "settings/BuildSettings.h"
+#include "settings/CdDriveEntry.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "sys/SystemDriveSource.h"

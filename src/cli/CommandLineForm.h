@@ -2,7 +2,7 @@
 
 #include "cli/CommandOptions.h"
 #include "sys/DriveSource.h"
-#include "ui/core/SettingsForm.h"
+#include "wizard/SettingsForm.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // ornibe-build: the wizard's build from the command line, without a screen.
 
-#include "app/Version.h"
 #include "cli/BuildCommand.h"
 #include "cli/CommandOptions.h"
+#include "settings/Version.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,10 +1,10 @@
 #include "runner/BuildRunner.h"
 
-#include "app/CdDriveEntry.h"
-#include "app/PageCode.h"
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
 #include "runner/WineOutputFilter.h"
+#include "settings/CdDriveEntry.h"
+#include "settings/PageCode.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/BuildSettings.h"
 #include "runner/BuildPage.h"
 #include "runner/ConfirmData.h"
+#include "settings/BuildSettings.h"
 #include "sys/Failure.h"
 
 #include <string>

@@ -1,9 +1,9 @@
 #include "runner/Summary.h"
 
-#include "app/CdDriveEntry.h"
 #include "inf/InfReader.h"
 #include "media/IsoImageReader.h"
 #include "runner/TargetDetection.h"
+#include "settings/CdDriveEntry.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/BuildSettings.h"
 #include "inf/InfReader.h"
 #include "runner/ConfirmData.h"
 #include "runner/ProgressLog.h"
+#include "settings/BuildSettings.h"
 
 #include <string>
 

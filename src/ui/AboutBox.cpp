@@ -1,6 +1,6 @@
 #include "ui/AboutBox.h"
 
-#include "app/Version.h"
+#include "settings/Version.h"
 #include "ui/PageLook.h"
 
 #include <QDialogButtonBox>

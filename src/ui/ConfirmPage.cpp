@@ -1,6 +1,6 @@
 #include "ui/ConfirmPage.h"
 
-#include "app/PageCode.h"
+#include "settings/PageCode.h"
 #include "ui/PageLook.h"
 
 #include <QApplication>

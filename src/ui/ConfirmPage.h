@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/BuildSettings.h"
 #include "runner/BuildPage.h"
 #include "runner/MessageBox.h"
+#include "settings/BuildSettings.h"
 #include "ui/QtProgressLog.h"
-#include "ui/core/ConfirmPageHooks.h"
+#include "wizard/ConfirmPageHooks.h"
 
 #include <QDialog>
 

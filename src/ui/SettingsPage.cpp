@@ -1,15 +1,15 @@
 #include "ui/SettingsPage.h"
 
-#include "app/CdDriveEntry.h"
-#include "app/PageCode.h"
+#include "settings/CdDriveEntry.h"
+#include "settings/PageCode.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "sys/SystemDriveSource.h"
 #include "ui/AboutBox.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
-#include "ui/core/DriveListEntries.h"
-#include "ui/core/SettingsChecks.h"
+#include "wizard/DriveListEntries.h"
+#include "wizard/SettingsChecks.h"
 
 #include <QAction>
 #include <QCheckBox>

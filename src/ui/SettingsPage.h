@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/BuildSettings.h"
 #include "runner/MessageBox.h"
+#include "settings/BuildSettings.h"
 #include "sys/DriveSource.h"
-#include "ui/core/SettingsForm.h"
+#include "wizard/SettingsForm.h"
 
 #include <QDialog>
 #include <QString>

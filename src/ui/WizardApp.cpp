@@ -1,6 +1,6 @@
 #include "ui/WizardApp.h"
 
-#include "app/PageCode.h"
+#include "settings/PageCode.h"
 
 namespace ornibe {
 

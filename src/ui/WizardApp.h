@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/BuildSettings.h"
 #include "runner/ConfirmData.h"
+#include "settings/BuildSettings.h"
 #include "sys/DriveSource.h"
 #include "ui/ConfirmPage.h"
 #include "ui/SettingsPage.h"
-#include "ui/core/ConfirmPageHooks.h"
+#include "wizard/ConfirmPageHooks.h"
 
 namespace ornibe {
 

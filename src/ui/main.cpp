@@ -1,9 +1,9 @@
-#include "app/Version.h"
+#include "settings/Version.h"
 #include "sys/SystemDriveSource.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
 #include "ui/WizardApp.h"
-#include "ui/core/BuildHooks.h"
+#include "wizard/BuildHooks.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "WizardSession.h"
 
 #include "PageDriver.h"
-#include "ui/core/BuildHooks.h"
+#include "wizard/BuildHooks.h"
 
 #include <QCheckBox>
 #include <QComboBox>

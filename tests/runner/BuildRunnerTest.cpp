@@ -1,6 +1,6 @@
 #include "runner/BuildRunner.h"
 
-#include "app/CdDriveEntry.h"
+#include "settings/CdDriveEntry.h"
 #include "support/FakeBuildPage.h"
 #include "support/LogAssertions.h"
 #include "support/TempDir.h"

@@ -1,8 +1,8 @@
 #include "runner/Summary.h"
 
-#include "app/CdDriveEntry.h"
 #include "runner/MemoryProgressLog.h"
 #include "runner/TargetDetection.h"
+#include "settings/CdDriveEntry.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -14,7 +14,7 @@
 #include "ui/AboutBox.h"
 #include "ui/PageLook.h"
 #include "ui/WizardApp.h"
-#include "ui/core/BuildHooks.h"
+#include "wizard/BuildHooks.h"
 
 #include "PageDriver.h"
 #include "support/FakeDriveSource.h"

@@ -1,6 +1,6 @@
-#include "app/CdDriveEntry.h"
+#include "settings/CdDriveEntry.h"
 #include "runner/MessageBox.h"
-#include "ui/core/DriveListEntries.h"
+#include "wizard/DriveListEntries.h"
 
 #include "support/FakeDriveSource.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/BuildSettings.h"
 #include "runner/ConfirmData.h"
-#include "ui/core/ConfirmPageHooks.h"
+#include "settings/BuildSettings.h"
+#include "wizard/ConfirmPageHooks.h"
 
 namespace ornibe {
 

@@ -1,6 +1,6 @@
-#include "ui/core/DriveListEntries.h"
+#include "wizard/DriveListEntries.h"
 
-#include "app/CdDriveEntry.h"
+#include "settings/CdDriveEntry.h"
 #include "sys/SystemDriveSource.h"
 
 namespace ornibe {

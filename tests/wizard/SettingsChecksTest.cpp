@@ -1,6 +1,6 @@
-#include "ui/core/SettingsChecks.h"
+#include "wizard/SettingsChecks.h"
 
-#include "app/CdDriveEntry.h"
+#include "settings/CdDriveEntry.h"
 #include "support/FakeDriveSource.h"
 #include "support/IsoFixtures.h"
 #include "support/ScriptedMessages.h"

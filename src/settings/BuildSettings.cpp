@@ -1,4 +1,4 @@
-#include "app/BuildSettings.h"
+#include "settings/BuildSettings.h"
 
 #include "sys/CaseFold.h"
 

@@ -1,4 +1,4 @@
-#include "ui/core/DriverInfCheck.h"
+#include "wizard/DriverInfCheck.h"
 
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"

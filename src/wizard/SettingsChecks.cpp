@@ -1,19 +1,19 @@
-#include "ui/core/SettingsChecks.h"
+#include "wizard/SettingsChecks.h"
 
-#include "app/CdDriveEntry.h"
 #include "media/BootImage.h"
 #include "media/ImageDevice.h"
 #include "media/IsoImageReader.h"
 #include "runner/ConfirmData.h"
+#include "settings/CdDriveEntry.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
-#include "ui/core/DriverInfCheck.h"
-#include "ui/core/ImageSettingsCheck.h"
-#include "ui/core/ServicePackCheck.h"
+#include "wizard/DriverInfCheck.h"
+#include "wizard/ImageSettingsCheck.h"
+#include "wizard/ServicePackCheck.h"
 
 namespace ornibe {
 

@@ -1,4 +1,4 @@
-#include "ui/core/ImageSettingsCheck.h"
+#include "wizard/ImageSettingsCheck.h"
 
 #include "sys/FileError.h"
 #include "sys/HostPath.h"

@@ -1,4 +1,4 @@
-#include "ui/core/BuildHooks.h"
+#include "wizard/BuildHooks.h"
 
 #include "runner/BuildRunner.h"
 #include "runner/Summary.h"

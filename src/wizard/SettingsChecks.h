@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/BuildSettings.h"
 #include "runner/MessageBox.h"
+#include "settings/BuildSettings.h"
 #include "sys/DriveSource.h"
 #include "sys/Failure.h"
-#include "ui/core/SettingsForm.h"
+#include "wizard/SettingsForm.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,5 +1,5 @@
-#include "app/BuildSettings.h"
-#include "app/PageCode.h"
+#include "settings/BuildSettings.h"
+#include "settings/PageCode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/core/ServicePackCheck.h"
+#include "wizard/ServicePackCheck.h"
 
 #include "sys/SearchPath.h"
 #include "sys/WindowsProgram.h"

@@ -1,4 +1,4 @@
-#include "app/CdDriveEntry.h"
+#include "settings/CdDriveEntry.h"
 
 namespace ornibe {
 
