@@ -32,9 +32,10 @@ double wallSeconds() {
 } // namespace
 
 int main() {
+    const ToolSearch tools = ToolSearch::forThisProgram();
     {
         int idleCalls = 0;
-        ChildProcessRunner runner("sleep 2");
+        ChildProcessRunner runner(tools, "sleep 2");
         double cpu0 = cpuSeconds();
         double wall0 = wallSeconds();
         bool started = runner.run([](std::string_view) {}, [&] { ++idleCalls; });
@@ -54,7 +55,7 @@ int main() {
         std::snprintf(command, sizeof command, "head -c %ldM /dev/zero", megabytes);
         for (bool withCallback : {true, false}) {
             unsigned long long received = 0;
-            ChildProcessRunner runner(command);
+            ChildProcessRunner runner(tools, command);
             double cpu0 = cpuSeconds();
             double wall0 = wallSeconds();
             ChildProcessRunner::OutputCallback sink;

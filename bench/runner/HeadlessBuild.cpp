@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     HeadlessPage page(start);
     ConfirmData data;
     writeSummary(settings, data, page.log());
-    BuildRunner(settings, data, page).runBuild();
+    BuildRunner(settings, data, page, ToolSearch::forThisProgram()).runBuild();
 
     for (char c : page.logText()) {
         if (c != '\r') {

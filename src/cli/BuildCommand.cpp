@@ -58,7 +58,8 @@ void runHook(const std::function<void(BuildPage&)>& hook, TerminalBuildPage& pag
 
 } // namespace
 
-int runBuildCommand(const CommandOptions& options, const std::function<bool()>& stopRequested) {
+int runBuildCommand(const CommandOptions& options, const std::function<bool()>& stopRequested,
+                    const ToolSearch& tools) {
     if (!argumentsUsable(options)) {
         return kExitRefused;
     }
@@ -67,7 +68,7 @@ int runBuildCommand(const CommandOptions& options, const std::function<bool()>& 
     SystemDriveSource drives;
     TerminalMessages messages(stderr, options.yes);
     CommandLineForm form(options, drives);
-    SettingsChecks checks(settings, drives, messages);
+    SettingsChecks checks(settings, drives, messages, tools);
     if (!checks.OnOK(form)) {
         return kExitRefused;
     }
@@ -84,7 +85,7 @@ int runBuildCommand(const CommandOptions& options, const std::function<bool()>& 
     TerminalBuildPage page(std::move(pageOptions));
 
     ConfirmData data;
-    ConfirmPageHooks hooks = buildHooks(settings, data);
+    ConfirmPageHooks hooks = buildHooks(settings, data, tools);
     runHook(hooks.writeSummary, page);
     if (!stopRequested()) {
         runHook(hooks.runBuild, page);

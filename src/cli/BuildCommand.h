@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CommandOptions.h"
+#include "sys/SearchPath.h"
 
 #include <functional>
 
@@ -16,7 +17,9 @@ enum ExitStatus : int {
 // Runs the settings page's checks, the summary and the build for the
 // options, as the wizard runs them, and returns the exit status. The log
 // goes to standard output, messages and progress to standard error.
-// stopRequested tells whether the user asked to stop (Ctrl+C).
-int runBuildCommand(const CommandOptions& options, const std::function<bool()>& stopRequested);
+// stopRequested tells whether the user asked to stop (Ctrl+C). The tools,
+// Wine and the spare boot sector are looked for where tools says.
+int runBuildCommand(const CommandOptions& options, const std::function<bool()>& stopRequested,
+                    const ToolSearch& tools);
 
 } // namespace ornibe

@@ -45,8 +45,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     catchStopSignals();
-    int status = ornibe::runBuildCommand(std::get<ornibe::CommandOptions>(parsed),
-                                         [] { return stopSignal != 0; });
+    int status = ornibe::runBuildCommand(
+        std::get<ornibe::CommandOptions>(parsed), [] { return stopSignal != 0; },
+        ornibe::ToolSearch::forThisProgram());
     if (stopSignal != 0) {
         std::fprintf(stderr, "ornibe-build: stopped\n");
     }

@@ -12,15 +12,16 @@
 
 namespace ornibe {
 
-SetupFileEditor::SetupFileEditor(std::string i386Folder)
-    : i386Folder_(withTrailingSlash(std::move(i386Folder))) {
+SetupFileEditor::SetupFileEditor(ToolSearch tools, std::string i386Folder)
+    : tools_(std::move(tools)), i386Folder_(withTrailingSlash(std::move(i386Folder))) {
     makeTempFolder();
 }
 
-SetupFileEditor::SetupFileEditor(std::string i386Folder, const DriverPackage& package,
-                                 char versionCode, std::string buildNumber)
-    : i386Folder_(withTrailingSlash(std::move(i386Folder))), package_(&package),
-      versionCode_(1, versionCode), buildNumber_(std::move(buildNumber)) {
+SetupFileEditor::SetupFileEditor(ToolSearch tools, std::string i386Folder,
+                                 const DriverPackage& package, char versionCode,
+                                 std::string buildNumber)
+    : tools_(std::move(tools)), i386Folder_(withTrailingSlash(std::move(i386Folder))),
+      package_(&package), versionCode_(1, versionCode), buildNumber_(std::move(buildNumber)) {
     makeTempFolder();
 }
 

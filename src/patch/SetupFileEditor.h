@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sys/Failure.h"
+#include "sys/SearchPath.h"
 
 #include <cstddef>
 #include <string>
@@ -13,8 +14,9 @@ class InfReader;
 
 // The working object that the setup-file patchers share for one stage: the
 // I386 folder of the work tree, its temporary folder TEMP for work copies,
-// the current work copy, and for driver integration the drivers and the
-// target's version code and build number.
+// the current work copy, where the cabinet tools are looked for, and for
+// driver integration the drivers and the target's version code and build
+// number.
 //
 // Construction creates TEMP below the I386 folder (a folder there whose
 // name differs only in letter case, such as "temp", is used instead), and
@@ -27,10 +29,10 @@ public:
     // For the Big Drive stage: no drivers, empty version code and build
     // number. Throws FileError when TEMP cannot be created (or a file of
     // that name stands in its way).
-    explicit SetupFileEditor(std::string i386Folder);
+    SetupFileEditor(ToolSearch tools, std::string i386Folder);
     // For the driver stage. package must outlive the editor.
-    SetupFileEditor(std::string i386Folder, const DriverPackage& package, char versionCode,
-                    std::string buildNumber);
+    SetupFileEditor(ToolSearch tools, std::string i386Folder, const DriverPackage& package,
+                    char versionCode, std::string buildNumber);
     ~SetupFileEditor();
 
     SetupFileEditor(const SetupFileEditor&) = delete;
@@ -95,14 +97,14 @@ public:
     static bool FileExists(const std::string& path);
     // True when the file begins with the cabinet signature "MSCF".
     static bool IsCabinet(const std::string& path);
-    // The full path of a tool ("EXTRACT", "MAKECAB"; ".EXE" is implied),
-    // or the empty text when there is none.
-    static std::string FindTool(std::string_view name);
+    // The full path of a tool ("EXTRACT", "MAKECAB"; ".EXE" is implied)
+    // where tools finds it, or the empty text when there is none.
+    static std::string FindTool(const ToolSearch& tools, std::string_view name);
     // Runs a tool's command line with its output kept aside. Success when
     // it started and ended with exit code 0; otherwise the failure names
     // the program with why it did not start, or with its exit code and the
     // last line it wrote (the cabinet tools say there what went wrong).
-    static Outcome RunTool(const std::string& commandLine);
+    static Outcome RunTool(const ToolSearch& tools, const std::string& commandLine);
 
     // TXTSETUP.SIF: adds the package's files, hardware IDs, drivers and
     // display names that the file does not list yet.
@@ -146,6 +148,7 @@ public:
 private:
     void makeTempFolder();
 
+    ToolSearch tools_;
     std::string i386Folder_;
     std::string tempFolder_;
     std::string sourcePath_;

@@ -119,12 +119,12 @@ bool SetupFileEditor::IsCabinet(const std::string& path) {
     return readFileHead(path, 4) == "MSCF";
 }
 
-std::string SetupFileEditor::FindTool(std::string_view name) {
+std::string SetupFileEditor::FindTool(const ToolSearch& tools, std::string_view name) {
     std::string file(name);
     if (fileName(file).find('.') == std::string::npos) {
         file += ".EXE";
     }
-    return findOnSearchPath(file);
+    return tools.findOnSearchPath(file);
 }
 
 std::string SetupFileEditor::SetupFilePath(std::string_view name) const {

@@ -66,8 +66,8 @@ std::string lastLine(std::string_view output) {
 
 } // namespace
 
-Outcome SetupFileEditor::RunTool(const std::string& commandLine) {
-    ChildProcessRunner runner(commandLine);
+Outcome SetupFileEditor::RunTool(const ToolSearch& tools, const std::string& commandLine) {
+    ChildProcessRunner runner(tools, commandLine);
     // Only the end of a chatty tool's output matters.
     constexpr size_t kKept = 4096;
     std::string output;
@@ -118,13 +118,13 @@ Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
         return copyReplacing(*plain, workCopyPath_);
     }
 
-    std::string tool = FindTool("EXTRACT");
+    std::string tool = FindTool(tools_, "EXTRACT");
     if (tool.empty()) {
         return Failure{"expand", sourcePath_, "展開する EXTRACT.EXE が見つかりません。"};
     }
     std::set<std::string> before = entriesOf(temp);
-    Outcome expanded = RunTool(quoteArgument(tool) + " /Y /L " + quoteArgument(temp) + " " +
-                               quoteArgument(sourcePath_));
+    Outcome expanded = RunTool(tools_, quoteArgument(tool) + " /Y /L " + quoteArgument(temp) + " " +
+                                           quoteArgument(sourcePath_));
     if (std::optional<std::string> copy = existingFile(temp, plainName)) {
         workCopyPath_ = *copy;
     }
@@ -165,7 +165,7 @@ Outcome SetupFileEditor::PackBack() {
             return fail({"replace", path, "読み取り専用なので置き換えられません。"});
         }
     }
-    std::string tool = FindTool("MAKECAB");
+    std::string tool = FindTool(tools_, "MAKECAB");
     if (tool.empty()) {
         return fail({"compress", target, "圧縮する MAKECAB.EXE が見つかりません。"});
     }
@@ -176,8 +176,8 @@ Outcome SetupFileEditor::PackBack() {
     if (std::optional<std::string> stale = findNoCase(temp, cabinetName)) {
         ::unlink(stale->c_str());
     }
-    Outcome made = RunTool(quoteArgument(tool) + " /L " + quoteArgument(temp) + " " +
-                           quoteArgument(workCopyPath_));
+    Outcome made = RunTool(tools_, quoteArgument(tool) + " /L " + quoteArgument(temp) + " " +
+                                       quoteArgument(workCopyPath_));
     std::optional<std::string> cabinet = existingFile(temp, cabinetName);
     if (made && (!cabinet || !IsCabinet(*cabinet))) {
         made = Failure{"compress", joinPath(temp, cabinetName),

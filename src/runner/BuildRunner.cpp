@@ -78,8 +78,9 @@ FolderStamp folderStamp(const std::string& folder) {
 
 } // namespace
 
-BuildRunner::BuildRunner(const BuildSettings& settings, const ConfirmData& data, BuildPage& page)
-    : settings_(settings), data_(data), page_(page) {}
+BuildRunner::BuildRunner(const BuildSettings& settings, const ConfirmData& data, BuildPage& page,
+                         ToolSearch tools)
+    : settings_(settings), data_(data), page_(page), tools_(std::move(tools)) {}
 
 void BuildRunner::reportFailure(std::string_view message) {
     page_.log().append(message);
@@ -175,7 +176,7 @@ BuildRunner::CommandLine BuildRunner::servicePackCommand() const {
     std::string target = settings_.GetWorkFolder();
     std::string prefix;
     // A Windows installer runs through Wine when it cannot run by itself.
-    if (isWindowsProgram(installer) && !findProgram("wine").empty()) {
+    if (isWindowsProgram(installer) && !tools_.findProgram("wine").empty()) {
         prefix = "wine ";
         target = wineName(target);
     }
@@ -194,7 +195,7 @@ bool BuildRunner::applyServicePack() {
 
     const std::string i386 = i386Folder();
     const FolderStamp before = folderStamp(i386);
-    ChildProcessRunner runner(command.run);
+    ChildProcessRunner runner(tools_, command.run);
     runner.setStopCheck([this] { return page_.stopRequested(); });
     WineOutputFilter filter;
     bool started = runner.run(
@@ -237,7 +238,7 @@ bool BuildRunner::applyServicePack() {
 bool BuildRunner::clearReadOnly() {
     // The attribute tool works below its current folder, the work folder;
     // its result never stops the build.
-    ChildProcessRunner attrib("ATTRIB -R /S /D");
+    ChildProcessRunner attrib(tools_, "ATTRIB -R /S /D");
     attrib.setWorkingFolder(settings_.GetWorkFolder());
     attrib.setStopCheck([this] { return page_.stopRequested(); });
     attrib.run({}, [this] { page_.processEvents(); });
@@ -261,9 +262,9 @@ bool BuildRunner::makeIsoImage() {
     // ships with the tools.
     std::string bootFile = findFileInFolder(settings_.GetWorkFolder(), "BOOTSECT.BIN");
     if (bootFile.empty()) {
-        bootFile = findOnSearchPath("BOOTSECT.BIN");
+        bootFile = tools_.findOnSearchPath("BOOTSECT.BIN");
     }
-    CommandLine command = cdImageCommand(findOnSearchPath("CDIMAGE.EXE"), bootFile);
+    CommandLine command = cdImageCommand(tools_.findOnSearchPath("CDIMAGE.EXE"), bootFile);
     page_.log().append(command.shown + "\r\n");
     if (Outcome outcome = runLogged(command.run); !outcome) {
         reportFailure("\r\nISO イメージの作成に失敗しました\r\n" + outcome.failure().line());
@@ -276,7 +277,7 @@ bool BuildRunner::makeIsoImage() {
 Outcome BuildRunner::runLogged(const std::string& commandLine) {
     // Tools run in the work folder, so that a relative image name is taken
     // from there, as it always was.
-    ChildProcessRunner runner(commandLine);
+    ChildProcessRunner runner(tools_, commandLine);
     runner.setWorkingFolder(settings_.GetWorkFolder());
     runner.setStopCheck([this] { return page_.stopRequested(); });
     bool started = runner.run([this](std::string_view text) { page_.log().append(text); },

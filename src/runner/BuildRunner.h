@@ -4,6 +4,7 @@
 #include "runner/ConfirmData.h"
 #include "settings/BuildSettings.h"
 #include "sys/Failure.h"
+#include "sys/SearchPath.h"
 
 #include <string>
 #include <string_view>
@@ -13,10 +14,12 @@ namespace ornibe {
 // What "実行！" does: copies the CD into the work folder, applies the
 // Service Pack, clears read-only attributes, integrates the drivers, enables
 // Big Drive for Windows 2000 and writes the ISO image, logging every step
-// into the page's log and stopping at the first failure it detects.
+// into the page's log and stopping at the first failure it detects. The
+// tools, Wine and the spare boot sector are looked for where tools says.
 class BuildRunner {
 public:
-    BuildRunner(const BuildSettings& settings, const ConfirmData& data, BuildPage& page);
+    BuildRunner(const BuildSettings& settings, const ConfirmData& data, BuildPage& page,
+                ToolSearch tools);
 
     // Runs the whole build. On success shows "完成です！" and ends the page
     // with the quit code; on a failure the page stays open with "< 戻る"
@@ -61,6 +64,7 @@ private:
     const BuildSettings& settings_;
     const ConfirmData& data_;
     BuildPage& page_;
+    ToolSearch tools_;
 };
 
 } // namespace ornibe

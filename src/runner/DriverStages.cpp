@@ -40,12 +40,12 @@ bool BuildRunner::driverStage() {
         return false;
     }
     try {
-        if (Outcome staged = stageDriverFiles(i386, data_.package, log); !staged) {
+        if (Outcome staged = stageDriverFiles(tools_, i386, data_.package, log); !staged) {
             reportFailure(withReason(failure, staged.failure()));
             return false;
         }
         failure = "\r\nTXTSETUP.SIF の修正に失敗しました";
-        SetupFileEditor editor(i386, data_.package, data_.versionCode, data_.buildNumber);
+        SetupFileEditor editor(tools_, i386, data_.package, data_.versionCode, data_.buildNumber);
         log.append("\r\nTXTSETUP.SIF を修正しています。。。");
         editor.IntegrateTxtsetup();
         log.append("完了\r\n");
@@ -81,7 +81,7 @@ bool BuildRunner::bigDriveStage() {
     const std::string_view failure = "\r\nMSHDC.INF の修正に失敗しました";
     log.append("\r\nMSHDC.INF を修正しています。。。");
     try {
-        SetupFileEditor editor(i386Folder());
+        SetupFileEditor editor(tools_, i386Folder());
         if (Outcome patched = editor.PatchMshdc(); !patched) {
             reportFailure(withReason(failure, patched.failure()));
             return false;

@@ -53,12 +53,14 @@ Failure notOnMedium(const std::string& path) {
 }
 
 // Compresses the file on the medium into the I386 folder with makecab.
-Outcome compressInto(const std::string& i386Folder, const std::string& file) {
-    std::string makecab = findOnSearchPath("MAKECAB.EXE");
+Outcome compressInto(const ToolSearch& tools, const std::string& i386Folder,
+                     const std::string& file) {
+    std::string makecab = tools.findOnSearchPath("MAKECAB.EXE");
     if (makecab.empty()) {
         return Failure{"compress", file, "MAKECAB.EXE が見つかりません。"};
     }
-    Outcome made = SetupFileEditor::RunTool(quoteArgument(makecab) + " /L " +
+    Outcome made =
+        SetupFileEditor::RunTool(tools, quoteArgument(makecab) + " /L " +
                                             quoteArgument(i386Folder) + " " + quoteArgument(file));
     std::string cabinet = compressedName(fileName(file));
     if (made && !findNoCase(i386Folder, cabinet)) {
@@ -67,11 +69,11 @@ Outcome compressInto(const std::string& i386Folder, const std::string& file) {
     return made;
 }
 
-Outcome placeCompressed(const std::string& i386Folder, const std::string& source,
-                        ProgressLog& log) {
+Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
+                        const std::string& source, ProgressLog& log) {
     log.append(fileName(source) + std::string(kCopying));
     std::optional<std::string> plain = onMedium(source);
-    Outcome compressed = plain ? compressInto(i386Folder, *plain) : notOnMedium(source);
+    Outcome compressed = plain ? compressInto(tools, i386Folder, *plain) : notOnMedium(source);
     if (compressed) {
         log.append(kDone);
         return {};
@@ -110,18 +112,18 @@ Outcome placeCatalog(const std::string& i386Folder, const std::string& catalog, 
 
 } // namespace
 
-Outcome stageDriverFiles(const std::string& i386Folder, const DriverPackage& package,
-                         ProgressLog& log) {
+Outcome stageDriverFiles(const ToolSearch& tools, const std::string& i386Folder,
+                         const DriverPackage& package, ProgressLog& log) {
     // Driver files go into the work folder's own I386, never where a link
     // of that name leads.
     refuseLink("open", i386Folder);
     for (const auto& entry : package.fileToTargetDir()) {
-        if (Outcome placed = placeCompressed(i386Folder, entry.first, log); !placed) {
+        if (Outcome placed = placeCompressed(tools, i386Folder, entry.first, log); !placed) {
             return placed;
         }
     }
     for (const std::string& inf : package.infFiles()) {
-        if (Outcome placed = placeCompressed(i386Folder, inf, log); !placed) {
+        if (Outcome placed = placeCompressed(tools, i386Folder, inf, log); !placed) {
             return placed;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sys/Failure.h"
+#include "sys/SearchPath.h"
 
 #include <string>
 
@@ -18,11 +19,12 @@ class ProgressLog;
 // Success when every file was placed. At the first file that cannot be
 // placed, the failure with the path and the reason: the file missing on
 // the medium, the compressing tool's failure when no compressed form is
-// supplied beside the file, or the error writing into I386. The files
+// supplied beside the file (makecab is looked for where tools says), or the
+// error writing into I386. The files
 // placed before stay, the rest are not touched, and the log line of the
 // failing file is left open. An I386 or SVCPACK folder that is a symbolic
 // link throws FileError before anything is placed there.
-Outcome stageDriverFiles(const std::string& i386Folder, const DriverPackage& package,
-                         ProgressLog& log);
+Outcome stageDriverFiles(const ToolSearch& tools, const std::string& i386Folder,
+                         const DriverPackage& package, ProgressLog& log);
 
 } // namespace ornibe

@@ -270,8 +270,8 @@ private:
 
 } // namespace
 
-ChildProcessRunner::ChildProcessRunner(std::string commandLine)
-    : commandLine_(std::move(commandLine)) {}
+ChildProcessRunner::ChildProcessRunner(ToolSearch tools, std::string commandLine)
+    : tools_(std::move(tools)), commandLine_(std::move(commandLine)) {}
 
 bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& idle) {
     startFailure_.clear();
@@ -282,9 +282,10 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
         return false;
     }
     const std::string& name = arguments.front();
-    std::string program = findProgram(name);
+    std::string program = tools_.findProgram(name);
     if (program.empty()) {
-        bool folder = name.find('/') != std::string::npos && existsAsFolder(name);
+        bool folder =
+            name.find('/') != std::string::npos && existsAsFolder(tools_.fromCurrentFolder(name));
         startFailure_ = startFailureText(name, folder ? EISDIR : ENOENT);
         return false;
     }

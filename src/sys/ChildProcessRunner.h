@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/SearchPath.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,9 +14,10 @@ namespace ornibe {
 //
 // The command line is one text, split into arguments by the Windows
 // command-line rules (see splitCommandLine). The first argument names the
-// program: a name without "/" is looked up in ornibe's tool folder, then on
-// PATH, ignoring letter case and with ".EXE" optional; a name with "/" is a
-// path, matched the same way part by part when the exact path is absent.
+// program: a name without "/" is looked up in the tool folder of the given
+// search, then on PATH, ignoring letter case and with ".EXE" optional; a
+// name with "/" is a path (a relative one taken from the search's current
+// folder), matched the same way part by part when the exact path is absent.
 //
 // The child gets /dev/null as standard input, the parent's environment,
 // the folder set with setWorkingFolder (the parent's current folder by
@@ -36,7 +39,7 @@ public:
     // SIGTERM, and SIGKILL when it is still there after a grace period.
     using StopCheck = std::function<bool()>;
 
-    explicit ChildProcessRunner(std::string commandLine);
+    ChildProcessRunner(ToolSearch tools, std::string commandLine);
 
     // The folder the child starts in; the parent's own stays as it is.
     void setWorkingFolder(std::string folder) { workingFolder_ = std::move(folder); }
@@ -69,6 +72,7 @@ private:
     // was lost.
     void recordStatus(int status, bool statusLost);
 
+    ToolSearch tools_;
     std::string commandLine_;
     std::string workingFolder_;
     StopCheck stopCheck_;

@@ -58,24 +58,6 @@ std::string findInFolder(const std::string& folder, std::string_view name,
     return found;
 }
 
-// A name with "/": the exact path, or else its folder and its last part
-// matched ignoring case.
-std::string findPath(std::string_view name, bool (*accept)(const std::string&)) {
-    std::string path(name);
-    if (accept(path)) {
-        return makeAbsolute(path);
-    }
-    std::string folder = folderPart(path);
-    std::optional<std::string> realFolder =
-        folder == "/" ? std::optional<std::string>("/")
-                      : findNoCase(folder.front() == '/' ? "/" : ".", folder);
-    if (!realFolder) {
-        return {};
-    }
-    std::string found = findInFolder(*realFolder, fileName(path), accept);
-    return found.empty() ? found : makeAbsolute(found);
-}
-
 std::vector<std::string> pathFolders() {
     std::vector<std::string> folders;
     const char* value = std::getenv("PATH");
@@ -93,20 +75,58 @@ std::vector<std::string> pathFolders() {
     return folders;
 }
 
-std::string search(std::string_view name, bool withCurrentFolder,
-                   bool (*accept)(const std::string&)) {
+} // namespace
+
+std::string findFileInFolder(const std::string& folder, std::string_view name) {
+    return findInFolder(folder, name, isFile);
+}
+
+ToolSearch::ToolSearch(std::string toolFolder, std::string currentFolder)
+    : toolFolder_(std::move(toolFolder)), currentFolder_(std::move(currentFolder)) {}
+
+ToolSearch ToolSearch::forThisProgram() {
+    return ToolSearch(ownToolFolder(), ".");
+}
+
+std::string ToolSearch::fromCurrentFolder(std::string_view path) const {
+    if (!path.empty() && path.front() == '/') {
+        return std::string(path);
+    }
+    return joinPath(currentFolder_, path);
+}
+
+// A name with "/": the exact path, or else its folder and its last part
+// matched ignoring case.
+std::string ToolSearch::findPath(std::string_view name, bool (*accept)(const std::string&)) const {
+    std::string path = fromCurrentFolder(name);
+    if (accept(path)) {
+        return makeAbsolute(path);
+    }
+    std::string folder = folderPart(name);
+    std::optional<std::string> realFolder =
+        folder == "/" ? std::optional<std::string>("/")
+                      : findNoCase(folder.front() == '/' ? "/" : currentFolder_, folder);
+    if (!realFolder) {
+        return {};
+    }
+    std::string found = findInFolder(*realFolder, fileName(name), accept);
+    return found.empty() ? found : makeAbsolute(found);
+}
+
+std::string ToolSearch::search(std::string_view name, bool withCurrentFolder,
+                               bool (*accept)(const std::string&)) const {
     if (name.empty()) {
         return {};
     }
     if (name.find('/') != std::string_view::npos) {
         return findPath(name, accept);
     }
-    std::vector<std::string> folders{toolFolder()};
+    std::vector<std::string> folders{toolFolder_};
     if (withCurrentFolder) {
-        folders.emplace_back(".");
+        folders.push_back(currentFolder_);
     }
     for (std::string& folder : pathFolders()) {
-        folders.push_back(std::move(folder));
+        folders.push_back(fromCurrentFolder(folder));
     }
     for (const std::string& folder : folders) {
         if (folder.empty()) {
@@ -120,17 +140,11 @@ std::string search(std::string_view name, bool withCurrentFolder,
     return {};
 }
 
-} // namespace
-
-std::string findFileInFolder(const std::string& folder, std::string_view name) {
-    return findInFolder(folder, name, isFile);
-}
-
-std::string findOnSearchPath(std::string_view name) {
+std::string ToolSearch::findOnSearchPath(std::string_view name) const {
     return search(name, true, isFile);
 }
 
-std::string findProgram(std::string_view name) {
+std::string ToolSearch::findProgram(std::string_view name) const {
     if (name.find('/') != std::string_view::npos) {
         return findPath(name, isFile);
     }

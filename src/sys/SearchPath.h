@@ -14,16 +14,45 @@ namespace ornibe {
 // empty text when there is none.
 std::string findFileInFolder(const std::string& folder, std::string_view name);
 
-// The full path of the first file called name in ornibe's tool folder, the
-// current folder, then the folders of PATH; the empty text when there is
-// none. A name with "/" is a path and is only matched where it points.
-std::string findOnSearchPath(std::string_view name);
+// Where files and programs named without a folder are looked for: a tool
+// folder, a folder that counts as the current one, and the folders of
+// PATH. A relative path (and an empty or relative entry of PATH) is taken
+// from that current folder.
+class ToolSearch {
+public:
+    ToolSearch(std::string toolFolder, std::string currentFolder);
 
-// The program that a command line names: ornibe's tool folder, then PATH
-// (not the current folder). An executable file is preferred; when there is
-// only one without execute permission, that one is named (starting it then
-// fails with the system's reason). A name with "/" is a path and is only
-// matched where it points. The empty text when there is none.
-std::string findProgram(std::string_view name);
+    // The running program's: its own tool folder and the process's
+    // current folder.
+    static ToolSearch forThisProgram();
+
+    const std::string& toolFolder() const { return toolFolder_; }
+    const std::string& currentFolder() const { return currentFolder_; }
+
+    // An absolute path as it is; a relative one below the current folder.
+    std::string fromCurrentFolder(std::string_view path) const;
+
+    // The full path of the first file called name in the tool folder, the
+    // current folder, then the folders of PATH; the empty text when there
+    // is none. A name with "/" is a path and is only matched where it
+    // points.
+    std::string findOnSearchPath(std::string_view name) const;
+
+    // The program that a command line names: the tool folder, then PATH
+    // (not the current folder). An executable file is preferred; when
+    // there is only one without execute permission, that one is named
+    // (starting it then fails with the system's reason). A name with "/" is
+    // a path and is only matched where it points. The empty text when there
+    // is none.
+    std::string findProgram(std::string_view name) const;
+
+private:
+    std::string findPath(std::string_view name, bool (*accept)(const std::string&)) const;
+    std::string search(std::string_view name, bool withCurrentFolder,
+                       bool (*accept)(const std::string&)) const;
+
+    std::string toolFolder_;
+    std::string currentFolder_;
+};
 
 } // namespace ornibe

@@ -10,11 +10,6 @@
 namespace ornibe {
 namespace {
 
-std::optional<std::string>& chosenFolder() {
-    static std::optional<std::string> folder;
-    return folder;
-}
-
 std::string executableFolder() {
     std::vector<char> buffer(4096);
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
@@ -47,7 +42,7 @@ std::optional<std::string> buildTreeToolFolder(std::string folder) {
     return std::nullopt;
 }
 
-std::string ownToolFolder() {
+std::string findOwnToolFolder() {
     const std::string exeFolder = executableFolder();
     std::string installed = makeAbsolute(joinPath(exeFolder, ORNIBE_INSTALLED_TOOL_DIR_FROM_BIN));
     if (holdsTools(installed)) {
@@ -61,16 +56,9 @@ std::string ownToolFolder() {
 
 } // namespace
 
-std::string toolFolder() {
-    if (chosenFolder()) {
-        return *chosenFolder();
-    }
-    static const std::string own = ownToolFolder();
+std::string ownToolFolder() {
+    static const std::string own = findOwnToolFolder();
     return own;
-}
-
-void setToolFolder(std::string folder) {
-    chosenFolder() = std::move(folder);
 }
 
 } // namespace ornibe

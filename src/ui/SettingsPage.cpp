@@ -94,9 +94,9 @@ QLineEdit* makeEdit(const char* name, QWidget* parent) {
 } // namespace
 
 SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
-                           QWidget* parent)
+                           ToolSearch tools, QWidget* parent)
     : QDialog(parent), settings_(settings), drives_(drives), messages_(messages),
-      runDialog_(runFileDialog), freeSpace_(bytesFree) {
+      tools_(std::move(tools)), runDialog_(runFileDialog), freeSpace_(bytesFree) {
     setObjectName(QStringLiteral("settingsPage"));
     setWindowTitle(QStringLiteral("ornibe"));
     setWindowIcon(programIcon());
@@ -475,7 +475,7 @@ void SettingsPage::accept() {
     if (!nextButton_->isEnabled()) {
         return;
     }
-    SettingsChecks checks(settings_, drives_, messages_);
+    SettingsChecks checks(settings_, drives_, messages_, tools_);
     checks.freeBytes = freeSpace_;
     if (checks.OnOK(*this)) {
         done(PageCode::Confirm);

@@ -3,6 +3,7 @@
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
 #include "sys/DriveSource.h"
+#include "sys/SearchPath.h"
 #include "wizard/SettingsForm.h"
 
 #include <QDialog>
@@ -31,8 +32,10 @@ class DriveComboBox;
 class SettingsPage : public QDialog, private SettingsForm {
     Q_OBJECT
 public:
+    // The checks on "次へ >" look for Wine and the spare boot sector where
+    // tools says.
     SettingsPage(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
-                 QWidget* parent = nullptr);
+                 ToolSearch tools, QWidget* parent = nullptr);
 
     int exec() override;
 
@@ -83,6 +86,7 @@ private:
     BuildSettings& settings_;
     DriveSource& drives_;
     MessageBox& messages_;
+    ToolSearch tools_;
     DialogRunner runDialog_;
     std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace_;
 

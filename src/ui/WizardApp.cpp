@@ -4,8 +4,10 @@
 
 namespace ornibe {
 
-WizardApp::WizardApp(DriveSource& drives, MessageBox& messages, ConfirmPageHooks hooks)
-    : settingsPage_(settings_, drives, messages), confirmPage_(settings_, messages) {
+WizardApp::WizardApp(DriveSource& drives, MessageBox& messages, ToolSearch tools,
+                     ConfirmPageHooks hooks)
+    : settingsPage_(settings_, drives, messages, std::move(tools)),
+      confirmPage_(settings_, messages) {
     confirmPage_.setHooks(std::move(hooks));
 }
 

@@ -15,8 +15,10 @@ namespace ornibe {
 class WizardApp {
 public:
     // Every message box of both pages goes to messages: the screen's box in
-    // the program, a script in tests.
-    WizardApp(DriveSource& drives, MessageBox& messages, ConfirmPageHooks hooks = {});
+    // the program, a script in tests. The settings checks look for Wine and
+    // the spare boot sector where tools says.
+    WizardApp(DriveSource& drives, MessageBox& messages, ToolSearch tools,
+              ConfirmPageHooks hooks = {});
 
     // The page loop; returns when the program should end.
     void run();

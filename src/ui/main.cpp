@@ -1,4 +1,5 @@
 #include "settings/Version.h"
+#include "sys/SearchPath.h"
 #include "sys/SystemDriveSource.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
@@ -53,8 +54,10 @@ int main(int argc, char** argv) {
 
     ornibe::QtMessageBox screenBox;
     ornibe::SystemDriveSource drives;
-    ornibe::WizardApp wizard(drives, screenBox);
-    wizard.confirmPage().setHooks(ornibe::buildHooks(wizard.settings(), wizard.confirmData()));
+    const ornibe::ToolSearch tools = ornibe::ToolSearch::forThisProgram();
+    ornibe::WizardApp wizard(drives, screenBox, tools);
+    wizard.confirmPage().setHooks(
+        ornibe::buildHooks(wizard.settings(), wizard.confirmData(), tools));
     wizard.run();
     return 0;
 }

@@ -5,13 +5,13 @@
 
 namespace ornibe {
 
-ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data) {
+ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, ToolSearch tools) {
     ConfirmPageHooks hooks;
     hooks.writeSummary = [&settings, &data](BuildPage& page) {
         writeSummary(settings, data, page.log());
     };
-    hooks.runBuild = [&settings, &data](BuildPage& page) {
-        BuildRunner(settings, data, page).runBuild();
+    hooks.runBuild = [&settings, &data, tools = std::move(tools)](BuildPage& page) {
+        BuildRunner(settings, data, page, tools).runBuild();
     };
     return hooks;
 }

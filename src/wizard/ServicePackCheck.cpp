@@ -7,7 +7,7 @@
 
 namespace ornibe {
 
-Outcome checkServicePack(const std::string& path) {
+Outcome checkServicePack(const std::string& path, const ToolSearch& tools) {
     if (!startsWithMz(path)) {
         return {};
     }
@@ -23,7 +23,7 @@ Outcome checkServicePack(const std::string& path) {
                        std::string("x86（32 ビット）用のプログラムではありません（マシン種別 ") +
                            code + "）。"};
     }
-    std::string wine = findProgram("wine");
+    std::string wine = tools.findProgram("wine");
     if (wine.empty()) {
         return Failure{cannotRun, path,
                        "Windows のプログラムを実行するには Wine が必要です。\n"

@@ -28,8 +28,10 @@ constexpr MessageStyle kYesNoQuestionNoDefault{MessageButtons::YesNo, MessageIco
 
 } // namespace
 
-SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages)
-    : freeBytes(bytesFree), settings_(settings), drives_(drives), messages_(messages) {}
+SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
+                               ToolSearch tools)
+    : freeBytes(bytesFree), settings_(settings), drives_(drives), messages_(messages),
+      tools_(std::move(tools)) {}
 
 bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!ValidateCdDrive(form)) {
@@ -140,7 +142,7 @@ bool SettingsChecks::CheckServicePack(const std::string& path) {
     if (path.empty()) {
         return true;
     }
-    Outcome outcome = checkServicePack(path);
+    Outcome outcome = checkServicePack(path, tools_);
     return outcome || refuse(outcome.failure());
 }
 
@@ -159,7 +161,7 @@ bool SettingsChecks::CheckBootImage(const std::string& workFolder) {
     // from beside the tools; the copy puts the CD's own boot image in the
     // work folder when the CD or its image has one.
     if ((existsAsFolder(workFolder) && !findFileInFolder(workFolder, "BOOTSECT.BIN").empty()) ||
-        !findOnSearchPath("BOOTSECT.BIN").empty()) {
+        !tools_.findOnSearchPath("BOOTSECT.BIN").empty()) {
         return true;
     }
     std::string why;

@@ -4,6 +4,7 @@
 #include "settings/BuildSettings.h"
 #include "sys/DriveSource.h"
 #include "sys/Failure.h"
+#include "sys/SearchPath.h"
 #include "wizard/SettingsForm.h"
 
 #include <cstdint>
@@ -15,10 +16,12 @@ namespace ornibe {
 
 // The checks that "次へ >" runs on the settings page. Each refusal is a
 // message box and leaves the page open; values that passed are stored in
-// the settings as the checks go.
+// the settings as the checks go. Wine and the spare boot sector are looked
+// for where tools says.
 class SettingsChecks {
 public:
-    SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages);
+    SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
+                   ToolSearch tools);
 
     // Bytes free to the user for a folder path; nothing when the drive is
     // not ready. The host's free space by default; tests replace it.
@@ -66,6 +69,7 @@ private:
     BuildSettings& settings_;
     DriveSource& drives_;
     MessageBox& messages_;
+    ToolSearch tools_;
 };
 
 } // namespace ornibe
