@@ -25,7 +25,7 @@ TEST_F(CommandLineLogTest, ornibe_build_writes_the_wizards_log_byte_for_byte) {
     const std::string iso = dir / "sample.iso";
 
     fs::copy(sample, work, fs::copy_options::recursive);
-    WizardSession wizard;
+    WizardSession wizard(tools);
     wizard.buildOnce({0, "ORNIBE_XP", {driver}, true, work, iso}, {}, {MessageAnswer::Ok});
     ASSERT_EQ(wizard.messages.texts(), std::vector<std::string>{"完成です！"});
     ASSERT_EQ(wizard.logs.size(), 1u);

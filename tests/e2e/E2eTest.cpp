@@ -1,18 +1,6 @@
 #include "E2eTest.h"
 
-#include "sys/ToolFolder.h"
-
 namespace ornibe::test {
-
-void E2eTest::SetUp() {
-    savedCwd_ = std::filesystem::current_path();
-    setToolFolder(ORNIBE_BUILD_TOOL_DIR);
-}
-
-void E2eTest::TearDown() {
-    std::filesystem::current_path(savedCwd_);
-    setToolFolder(ORNIBE_BUILD_TOOL_DIR);
-}
 
 std::string Summary::text() const {
     const std::string indent = "\r\n      ";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/BuildTreeTools.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +11,11 @@
 
 namespace ornibe::test {
 
-// Each end-to-end test starts in a fresh folder with the project's tools,
-// and leaves the current folder (which a build changes) as it found it.
+// Each end-to-end test starts in a fresh folder with the project's tools.
 class E2eTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     TempDir dir;
-
-private:
-    std::filesystem::path savedCwd_;
+    ToolSearch tools = buildTreeTools(dir.path());
 };
 
 // The summary that the confirmation page writes, heading by heading.

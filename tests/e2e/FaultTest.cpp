@@ -4,7 +4,6 @@
 
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
-#include "sys/ToolFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -78,13 +77,14 @@ protected:
     const std::string kFailingMakecab =
         dir / "tools/makecab" + ": 終了コード 1（makecab: cannot write the cabinet）";
     void useFailingMakecab() {
-        std::string tools = dir / "tools";
-        fs::create_directories(tools);
+        const std::string folder = dir / "tools";
+        fs::create_directories(folder);
         for (const char* tool : {"extract", "cdimage", "attrib"}) {
-            fs::create_symlink(std::string(ORNIBE_BUILD_TOOL_DIR) + "/" + tool, tools + "/" + tool);
+            fs::create_symlink(std::string(ORNIBE_BUILD_TOOL_DIR) + "/" + tool,
+                               folder + "/" + tool);
         }
-        writeScript(tools + "/makecab", "echo 'makecab: cannot write the cabinet' >&2\nexit 1\n");
-        setToolFolder(tools);
+        writeScript(folder + "/makecab", "echo 'makecab: cannot write the cabinet' >&2\nexit 1\n");
+        tools = ToolSearch(folder, dir.path());
     }
 
     // Mounts a small tmpfs at folder; false with the reason when this
@@ -114,7 +114,7 @@ TEST_F(FaultTest, failing_makecab_keeps_svcpack_and_a_second_build_after_back_fi
     ASSERT_EQ(runCommand({makecab, "/L", dir / "drv", dir / "drv/OrScsi.inf"}).exitCode, 0);
     useFailingMakecab();
 
-    WizardSession session;
+    WizardSession session(tools);
     SettingsInput input{0, "", {dir / "drv/OrScsi.inf"}, false, work, ""};
     bool backEnabled = false;
     bool runEnabled = true;
@@ -129,7 +129,8 @@ TEST_F(FaultTest, failing_makecab_keeps_svcpack_and_a_second_build_after_back_fi
         runEnabled = session.isEnabled(session.confirmPage(), "runButton");
         afterFailure = readTree(work);
         // The user mends the tool and goes back to build again.
-        setToolFolder(ORNIBE_BUILD_TOOL_DIR);
+        fs::remove(dir / "tools/makecab");
+        fs::create_symlink(std::string(ORNIBE_BUILD_TOOL_DIR) + "/makecab", dir / "tools/makecab");
         session.click(session.confirmPage(), "backButton");
     });
     session.script.then(session.settingsPage(),
@@ -183,7 +184,7 @@ TEST_F(FaultTest, failing_makecab_on_windows_2000_keeps_mshdc_and_the_tree_as_it
     const auto before = readTree(work);
     useFailingMakecab();
 
-    WizardSession session;
+    WizardSession session(tools);
     Stopped stopped = buildUntilFailure(session, {0, "", {}, true, work, "w2k.iso"});
     Summary summary{
         "Windows 2000 Professional CD-ROM", "読み込みしない", "", "", {}, true, work, "w2k.iso"};
@@ -208,7 +209,7 @@ TEST_F(FaultTest, failing_makecab_without_supplied_files_stops_at_the_first_driv
     const auto before = readTree(work);
     useFailingMakecab();
 
-    WizardSession session;
+    WizardSession session(tools);
     Stopped stopped = buildUntilFailure(session, {0, "", {dir / "drv/OrScsi.inf"}, true, work, ""});
     Summary summary{
         "Windows XP Professional CD", "読み込みしない", "", "", {kSampleDevice}, true, work, ""};
@@ -233,7 +234,7 @@ TEST_F(FaultTest, full_disk_during_the_cd_copy_fails_the_copy_with_nothing_half_
     ASSERT_TRUE(makeTree(cd, "xp", {"--size", "4M", "--read-only"}));
     const auto onCd = readTree(cd);
 
-    WizardSession session;
+    WizardSession session(tools);
     session.drives.drives = {{"/dev/sr0", cd, std::string("WXPFPP_JA")}};
     Stopped stopped =
         buildUntilFailure(session, {1, "", {}, false, work, "xp.iso"}, {MessageAnswer::Ok});
@@ -286,7 +287,7 @@ TEST_F(FaultTest, driver_inf_that_turned_into_a_folder_stops_the_staging_with_th
     const auto before = readTree(work);
     const std::string inf = dir / "drv/OrScsi.inf";
 
-    WizardSession session;
+    WizardSession session(tools);
     session.script.then(session.settingsPage(), [&] {
         session.enter({0, "", {inf}, false, work, ""});
         session.click(session.settingsPage(), "nextButton");
@@ -328,7 +329,7 @@ TEST_F(FaultTest, file_that_is_no_inf_is_refused_on_next_before_anything_changes
     fs::create_directories(dir / "other");
     fs::copy_file(dir / "drv/X86/ORSCSI.SYS", notInf);
 
-    WizardSession session;
+    WizardSession session(tools);
     SettingsInput input{0, "", {notInf, dir / "drv/OrScsi.inf"}, false, work, ""};
     session.script.then(session.settingsPage(), [&] {
         session.enter(input);
@@ -361,7 +362,7 @@ TEST_F(FaultTest, txtsetup_without_its_marker_gets_the_driver_and_a_new_marker_o
 
     for (int build = 1; build <= 2; ++build) {
         SCOPED_TRACE("build " + std::to_string(build));
-        WizardSession session;
+        WizardSession session(tools);
         session.buildOnce(input, {}, {MessageAnswer::Ok});
         EXPECT_EQ(session.messages.texts(), std::vector<std::string>{"完成です！"});
         ASSERT_EQ(session.logs.size(), 1u);

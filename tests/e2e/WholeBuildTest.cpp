@@ -158,7 +158,7 @@ TEST_F(WholeBuildTest, xp_tree_without_cd_gets_the_driver_and_a_bootable_image_t
     const auto before = readTree(work);
     SettingsInput input{0, "WXP_ORNIBE", {dir / "drv/OrScsi.inf"}, true, work, iso};
 
-    WizardSession first;
+    WizardSession first(tools);
     first.buildOnce(input, {}, {MessageAnswer::Ok});
     EXPECT_EQ(first.script.failures, QStringList());
     EXPECT_EQ(first.script.shown, (QStringList{"settingsPage", "confirmPage"}));
@@ -187,7 +187,7 @@ TEST_F(WholeBuildTest, xp_tree_without_cd_gets_the_driver_and_a_bootable_image_t
     expectImageOf(iso, finished, "WXP_ORNIBE", before.at("BOOTSECT.BIN"));
 
     // A second build over the finished tree finds everything in place.
-    WizardSession second;
+    WizardSession second(tools);
     second.buildOnce(input, {}, {MessageAnswer::Ok});
     EXPECT_EQ(second.messages.texts(), std::vector<std::string>{"完成です！"});
     ASSERT_EQ(second.logs.size(), 1u);
@@ -201,7 +201,7 @@ TEST_F(WholeBuildTest, windows_2000_lower_case_tree_gets_the_driver_and_big_driv
     const auto before = readTree(work);
     SettingsInput input{0, "", {dir / "drv/OrScsi.inf"}, true, work, ""};
 
-    WizardSession first;
+    WizardSession first(tools);
     first.buildOnce(input, {}, {MessageAnswer::Ok});
     EXPECT_EQ(first.script.failures, QStringList());
     ASSERT_EQ(first.messages.texts(), std::vector<std::string>{"完成です！"});
@@ -228,7 +228,7 @@ TEST_F(WholeBuildTest, windows_2000_lower_case_tree_gets_the_driver_and_big_driv
     EXPECT_FALSE(fs::exists(work + "/i386/temp"));
     EXPECT_FALSE(fs::exists(work + "/i386/TEMP"));
 
-    WizardSession second;
+    WizardSession second(tools);
     second.buildOnce(input, {}, {MessageAnswer::Ok});
     ASSERT_EQ(second.logs.size(), 1u);
     EXPECT_EQ(visibleBytes(second.logs[0]), visibleBytes(log));
@@ -242,7 +242,7 @@ TEST_F(WholeBuildTest, server_2003_cd_is_copied_into_an_empty_folder_and_imaged_
     fs::create_directories(work);
     const auto onCd = readTree(cd);
 
-    WizardSession session;
+    WizardSession session(tools);
     // An empty drive first, so that the CD is the second entry.
     session.drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt},
                              {"/dev/sr1", cd, std::string("WIN2003_JA")}};

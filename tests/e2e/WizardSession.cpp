@@ -61,9 +61,9 @@ QString q(const std::string& text) {
 
 } // namespace
 
-WizardSession::WizardSession()
-    : app(drives, messages), script({&app.settingsPage(), &app.confirmPage()}) {
-    ConfirmPageHooks real = buildHooks(app.settings(), app.confirmData());
+WizardSession::WizardSession(const ToolSearch& tools)
+    : app(drives, messages, tools), script({&app.settingsPage(), &app.confirmPage()}) {
+    ConfirmPageHooks real = buildHooks(app.settings(), app.confirmData(), tools);
     ConfirmPageHooks recorded;
     recorded.writeSummary = [this, real](BuildPage& page) {
         logs.emplace_back();

@@ -28,10 +28,11 @@ struct SettingsInput {
 
 // The program as main() puts it together (the real pages, the summary and
 // the build behind "実行！"), with fake CD drives and scripted message
-// boxes. Steps run on each page as it is shown (see PageScript).
+// boxes, and the tools where tools says. Steps run on each page as it is
+// shown (see PageScript).
 class WizardSession {
 public:
-    WizardSession();
+    explicit WizardSession(const ToolSearch& tools);
 
     SettingsPage& settingsPage() { return app.settingsPage(); }
     ConfirmPage& confirmPage() { return app.confirmPage(); }

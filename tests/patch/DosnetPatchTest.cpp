@@ -3,6 +3,7 @@
 #include "PatchTestSupport.h"
 #include "inf/DriverPackage.h"
 #include "inf/InfFile.h"
+#include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 #include "sys/FileError.h"
@@ -24,7 +25,7 @@ protected:
     DriverPackage package;
 
     void patch() {
-        SetupFileEditor editor(i386, package, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
         editor.PatchDosnet();
     }
 };

@@ -2,6 +2,7 @@
 
 #include "PatchTestSupport.h"
 #include "inf/InfFile.h"
+#include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 #include "sys/HostPath.h"
@@ -26,7 +27,7 @@ protected:
     std::string i386 = dir.mkdir("I386");
 
     Outcome patch() {
-        SetupFileEditor editor(i386);
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386);
         return editor.PatchMshdc();
     }
     std::string expanded() {

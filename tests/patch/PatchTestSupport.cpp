@@ -1,9 +1,9 @@
 #include "PatchTestSupport.h"
 
+#include "support/BuildTreeTools.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
 #include "sys/HostPath.h"
-#include "sys/ToolFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +16,6 @@
 #include <memory>
 
 namespace ornibe::test {
-
-ToolFolderScope::ToolFolderScope(const std::string& folder) {
-    setToolFolder(folder);
-}
-
-ToolFolderScope::~ToolFolderScope() {
-    setToolFolder(ORNIBE_BUILD_TOOL_DIR);
-}
 
 NoSearchPathScope::NoSearchPathScope() {
     const char* path = std::getenv("PATH");
@@ -58,7 +50,7 @@ void collect(const std::string& base, const std::string& relative,
 }
 
 void runTool(const std::string& commandLine) {
-    ChildProcessRunner runner(commandLine);
+    ChildProcessRunner runner(buildTreeTools("."), commandLine);
     ASSERT_TRUE(runner.run()) << commandLine << ": " << runner.startFailure();
     ASSERT_EQ(runner.exitCode(), 0u) << commandLine;
 }

@@ -11,18 +11,8 @@ namespace ornibe::test {
 // The start of every INF and SIF file that the parser opens.
 inline const std::string kVersionHeader = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
 
-// Points ornibe's tool folder at a folder for one test and back at the
-// build tree's tools afterwards.
-class ToolFolderScope {
-public:
-    explicit ToolFolderScope(const std::string& folder);
-    ~ToolFolderScope();
-    ToolFolderScope(const ToolFolderScope&) = delete;
-    ToolFolderScope& operator=(const ToolFolderScope&) = delete;
-};
-
-// Hides PATH for one test, so that only ornibe's tool folder (and the
-// current folder) can hold a tool.
+// Hides PATH for one test, so that only the tool folder (and the current
+// folder) of a search can hold a tool.
 class NoSearchPathScope {
 public:
     NoSearchPathScope();

@@ -4,6 +4,7 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfFile.h"
 #include "inf/InfReader.h"
+#include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 #include "sys/HostPath.h"
@@ -50,7 +51,7 @@ TEST_F(RealSetupFiles, txtsetup_is_extended_and_its_parser_sees_every_new_key) {
     std::string original = slurp(kSetup + "txtsetup.sif");
     std::string path = dir.write("i386/txtsetup.sif", original);
     {
-        SetupFileEditor editor(i386, package, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
         editor.IntegrateTxtsetup();
     }
     std::string patched = slurp(path);
@@ -80,7 +81,7 @@ TEST_F(RealSetupFiles, txtsetup_is_extended_and_its_parser_sees_every_new_key) {
     EXPECT_TRUE(inf.findFirstLine("SetupData", "DefaultPath"));
 
     {
-        SetupFileEditor editor(i386, package, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
         EXPECT_EQ(editor.BuildTxtsetupText(), "");
         editor.IntegrateTxtsetup();
     }
@@ -92,7 +93,7 @@ TEST_F(RealSetupFiles, hdc_inf_as_mshdc_gets_the_big_drive_line_once) {
     std::string staged = dir.write("staging/mshdc.inf", slurp(kSetup + "hdc.inf"));
     test::makeCabinet(staged, i386);
     for (int build = 0; build < 2; ++build) {
-        SetupFileEditor editor(i386);
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386);
         ASSERT_TRUE(editor.PatchMshdc()) << build;
     }
     EXPECT_EQ(test::namesIn(i386), std::set<std::string>{"mshdc.in_"});
@@ -111,7 +112,7 @@ TEST_F(RealSetupFiles, layout_inf_as_dosnet_gets_the_catalog_folder_once) {
     std::string original = slurp(kSetup + "layout.inf");
     std::string path = dir.write("i386/dosnet.inf", original);
     for (int build = 0; build < 2; ++build) {
-        SetupFileEditor editor(i386, package, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
         editor.PatchDosnet();
     }
     EXPECT_TRUE(test::fileHolds(path, original + "\r\n[OptionalSrcDirs]\r\nsvcpack\r\n"));

@@ -160,10 +160,10 @@ TEST(SetupFileText, file_exists_matches_names_ignoring_letter_case) {
 TEST(SetupFileText, find_tool_implies_exe_and_answers_empty_when_missing) {
     TempDir dir;
     test::writeScript(dir / "makecab", "exit 0\n");
-    test::ToolFolderScope tools(dir.path());
     test::NoSearchPathScope noPath;
-    EXPECT_EQ(SetupFileEditor::FindTool("MAKECAB"), dir / "makecab");
-    EXPECT_EQ(SetupFileEditor::FindTool("EXTRACT"), "");
+    const ToolSearch tools(dir.path(), dir / "current");
+    EXPECT_EQ(SetupFileEditor::FindTool(tools, "MAKECAB"), dir / "makecab");
+    EXPECT_EQ(SetupFileEditor::FindTool(tools, "EXTRACT"), "");
 }
 
 class SetupFileQueries : public ::testing::Test {

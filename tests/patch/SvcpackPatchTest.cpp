@@ -3,6 +3,7 @@
 #include "PatchTestSupport.h"
 #include "inf/DriverPackage.h"
 #include "inf/InfFile.h"
+#include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
 #include "support/LogAssertions.h"
 #include "support/TempDir.h"
@@ -44,7 +45,7 @@ protected:
         return names.empty() ? std::string() : slurp(joinPath(out, *names.begin()));
     }
     Outcome patch(char version = '1', const std::string& build = "2600") {
-        SetupFileEditor editor(i386, package, version, build);
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, version, build);
         return editor.PatchSvcpack();
     }
 };

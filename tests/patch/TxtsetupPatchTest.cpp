@@ -4,6 +4,7 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfFile.h"
 #include "inf/InfReader.h"
+#include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 #include "sys/FileError.h"
@@ -46,7 +47,9 @@ protected:
     std::string writeTxtsetup(const std::string& bytes, const std::string& name = "TXTSETUP.SIF") {
         return dir.write("I386/" + name, bytes);
     }
-    SetupFileEditor editor() { return SetupFileEditor(i386, package, '1', "2600"); }
+    SetupFileEditor editor() {
+        return SetupFileEditor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
+    }
 };
 
 TEST_F(TxtsetupPatch, adds_the_four_sections_in_order_with_their_exact_lines) {

@@ -2,6 +2,7 @@
 
 #include "PatchTestSupport.h"
 #include "inf/DriverPackage.h"
+#include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 #include "sys/CommandLine.h"
@@ -25,6 +26,7 @@ protected:
     TempDir dir;
     std::string i386 = dir.mkdir("I386");
     std::string fakes = dir.mkdir("fakes");
+    ToolSearch tools = test::buildTreeTools(dir.path());
     DriverPackage package;
 
     void SetUp() override { package.AddCatalogFile("/m/a.cat"); }
@@ -54,7 +56,7 @@ std::string reasonLine(const Outcome& outcome) {
 
 TEST_F(WorkCopy, plain_file_is_copied_and_packed_back_under_the_compressed_name_only) {
     std::string plain = dir.write("I386/MSHDC.INF", kHotfixes);
-    SetupFileEditor editor(i386);
+    SetupFileEditor editor(tools, i386);
     ASSERT_TRUE(editor.PrepareWorkCopy(plain));
     EXPECT_EQ(editor.sourcePath(), plain);
     EXPECT_EQ(editor.workCopyPath(), dir / "I386/TEMP/MSHDC.INF");
@@ -70,10 +72,10 @@ TEST_F(WorkCopy, tools_get_their_designed_arguments_each_as_one_argument) {
     std::string cabinet = dir.write("work folder/I386/SVCPACK.IN_", "MSCF....");
     fakeTool("extract", "printf 'x' > \"$3/SVCPACK.INF\"\n");
     fakeTool("makecab", "printf 'MSCF' > \"$2/SVCPACK.IN_\"\n");
-    test::ToolFolderScope tools(fakes);
+    tools = ToolSearch(fakes, dir.path());
     test::NoSearchPathScope noPath;
 
-    SetupFileEditor editor(spaced);
+    SetupFileEditor editor(tools, spaced);
     ASSERT_TRUE(editor.PrepareWorkCopy(joinPath(spaced, "SVCPACK.INF")));
     std::string temp = joinPath(spaced, "TEMP");
     EXPECT_EQ(recordedArguments("extract"), (std::vector<std::string>{"/Y", "/L", temp, cabinet}));
@@ -90,7 +92,7 @@ TEST_F(WorkCopy, plain_name_holding_a_cabinet_is_expanded_not_copied) {
     std::string staged = dir.write("staging/MSHDC.INF", kHotfixes);
     std::string cabinet = test::makeCabinet(staged, dir / "staging");
     std::rename(cabinet.c_str(), (dir / "I386/MSHDC.INF").c_str());
-    SetupFileEditor editor(i386);
+    SetupFileEditor editor(tools, i386);
     ASSERT_TRUE(editor.PrepareWorkCopy(dir / "I386/MSHDC.INF"));
     EXPECT_TRUE(test::fileHolds(editor.workCopyPath(), kHotfixes));
 }
@@ -98,7 +100,7 @@ TEST_F(WorkCopy, plain_name_holding_a_cabinet_is_expanded_not_copied) {
 TEST_F(WorkCopy, compressed_name_that_is_no_cabinet_is_not_used) {
     dir.write("I386/MSHDC.IN_", kHotfixes);
     dir.write("I386/SHORT.IN_", "MSC");
-    SetupFileEditor editor(i386);
+    SetupFileEditor editor(tools, i386);
     EXPECT_EQ(reasonLine(editor.PrepareWorkCopy(dir / "I386/MSHDC.INF")),
               dir / "I386/MSHDC.IN_" + ": キャビネットファイルではありません。");
     EXPECT_EQ(reasonLine(editor.PrepareWorkCopy(dir / "I386/SHORT.INF")),
@@ -116,10 +118,10 @@ TEST_F(WorkCopy, failing_makecab_leaves_i386_exactly_as_it_was) {
     std::string before = test::snapshot(i386);
     fakeTool("makecab", "printf 'MSCF partial' > \"$2/SVCPACK.IN_\"\n"
                         "echo \"makecab: cannot write $2/SVCPACK.IN_\" >&2\nexit 1\n");
-    test::ToolFolderScope tools(fakes);
+    tools = ToolSearch(fakes, dir.path());
     test::NoSearchPathScope noPath;
     {
-        SetupFileEditor editor(i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package, '1', "2600");
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()), joinPath(fakes, "makecab") +
                                                          ": 終了コード 1（makecab: cannot write " +
                                                          i386 + "/TEMP/SVCPACK.IN_）");
@@ -133,10 +135,10 @@ TEST_F(WorkCopy, missing_tools_fail_the_step_and_change_nothing) {
     std::string staged = dir.write("staging/MSHDC.INF", kHotfixes);
     test::makeCabinet(staged, i386);
     std::string before = test::snapshot(i386);
-    test::ToolFolderScope tools(fakes);
+    tools = ToolSearch(fakes, dir.path());
     test::NoSearchPathScope noPath;
     {
-        SetupFileEditor editor(i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package, '1', "2600");
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()),
                   dir / "I386/SVCPACK.IN_" + ": 圧縮する MAKECAB.EXE が見つかりません。");
         EXPECT_EQ(reasonLine(editor.PatchMshdc()),
@@ -150,9 +152,9 @@ TEST_F(WorkCopy, failing_extract_fails_the_step_and_leaves_nothing_behind) {
     test::makeCabinet(staged, i386);
     std::string before = test::snapshot(i386);
     fakeTool("extract", "printf 'half' > \"$3/SVCPACK.INF\"\nexit 1\n");
-    test::ToolFolderScope tools(fakes);
+    tools = ToolSearch(fakes, dir.path());
     {
-        SetupFileEditor editor(i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package, '1', "2600");
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()), joinPath(fakes, "extract") + ": 終了コード 1");
     }
     EXPECT_EQ(test::snapshot(i386), before);
@@ -162,7 +164,7 @@ TEST_F(WorkCopy, read_only_setup_file_is_neither_replaced_nor_removed) {
     std::string plain = dir.write("I386/SVCPACK.INF", kHotfixes);
     test::makeReadOnly(plain);
     {
-        SetupFileEditor editor(i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package, '1', "2600");
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()),
                   plain + ": 読み取り専用なので置き換えられません。");
     }
@@ -176,7 +178,7 @@ TEST_F(WorkCopy, cabinet_holding_another_name_fails_and_leaves_nothing_behind) {
     std::rename(cabinet.c_str(), (dir / "I386/SVCPACK.IN_").c_str());
     std::string before = test::snapshot(i386);
     {
-        SetupFileEditor editor(i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package, '1', "2600");
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()),
                   dir / "I386/SVCPACK.IN_" + ": このキャビネットに SVCPACK.INF がありません。");
     }

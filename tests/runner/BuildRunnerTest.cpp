@@ -5,7 +5,6 @@
 #include "support/LogAssertions.h"
 #include "support/TempDir.h"
 #include "sys/CommandLine.h"
-#include "sys/ToolFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,13 +20,11 @@ using namespace ornibe::test;
 namespace {
 
 // Each test runs the build in a fresh folder with its own tool folder of
-// stand-in scripts, and gets its current folder and PATH back afterwards.
+// stand-in scripts, and gets PATH back afterwards.
 class BuildRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedCwd_ = std::filesystem::current_path();
         savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-        setToolFolder(dir / "tools");
         dir.mkdir("tools");
         // The attribute tool leaves a mark in the folder it ran in.
         writeScript(dir / "tools/attrib", "echo \"$@\" > attrib-ran\n");
@@ -35,13 +32,9 @@ protected:
         data.versionCode = '1';
         data.buildNumber = "2600";
     }
-    void TearDown() override {
-        std::filesystem::current_path(savedCwd_);
-        setenv("PATH", savedPath_.c_str(), 1);
-        setToolFolder(ORNIBE_BUILD_TOOL_DIR);
-    }
+    void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
     void run() {
-        BuildRunner runner(settings, data, page);
+        BuildRunner runner(settings, data, page, tools);
         runner.runBuild();
     }
     // Puts a folder of stand-in programs in front of PATH.
@@ -63,12 +56,12 @@ protected:
     }
 
     TempDir dir;
+    ToolSearch tools{dir / "tools", dir.path()};
     BuildSettings settings;
     ConfirmData data;
     FakeBuildPage page;
 
 private:
-    std::filesystem::path savedCwd_;
     std::string savedPath_;
 };
 
@@ -251,7 +244,7 @@ TEST_F(BuildRunnerTest, iso_step_passes_every_value_as_one_argument_and_logs_the
 }
 
 TEST_F(BuildRunnerTest, empty_label_is_an_empty_quoted_pair) {
-    BuildRunner runner(settings, data, page);
+    BuildRunner runner(settings, data, page, tools);
     settings.SetIsoPath("a.iso");
     EXPECT_TRUE(runner.cdImageCommand("/t/cdimage", "/t/boot")
                     .shown.starts_with("\"/t/cdimage\" -l\"\" -h"));
@@ -270,7 +263,7 @@ TEST_F(BuildRunnerTest, missing_or_failing_image_tool_is_an_image_failure) {
 
     FakeBuildPage second;
     writeScript(dir / "tools/cdimage", "exit 3\n");
-    BuildRunner(settings, data, second).runBuild();
+    BuildRunner(settings, data, second, tools).runBuild();
     EXPECT_TRUE(second.logText().ends_with("\r\nISO イメージの作成に失敗しました\r\n" +
                                            dir / "tools/cdimage: 終了コード 3"))
         << second.logText();

@@ -6,7 +6,6 @@
 #include "support/FileAssertions.h"
 #include "support/LogAssertions.h"
 #include "support/TempDir.h"
-#include "sys/ToolFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,18 +27,12 @@ namespace {
 class BuildStagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedCwd_ = fs::current_path();
         fs::create_directories(dir / "tools");
         for (const char* tool : {"makecab", "extract", "cdimage"}) {
             fs::create_symlink(std::string(ORNIBE_BUILD_TOOL_DIR) + "/" + tool,
                                dir / ("tools/" + std::string(tool)));
         }
         writeScript(dir / "tools/attrib", "exit 0\n");
-        setToolFolder(dir / "tools");
-    }
-    void TearDown() override {
-        fs::current_path(savedCwd_);
-        setToolFolder(ORNIBE_BUILD_TOOL_DIR);
     }
     void generate(const std::string& target, const std::string& nameCase = "upper") {
         std::string command = "python3 " + std::string(ORNIBE_SOURCE_DIR) +
@@ -54,16 +47,14 @@ protected:
     void openAndRun() {
         MemoryProgressLog summary;
         writeSummary(settings, data, summary);
-        BuildRunner(settings, data, page).runBuild();
+        BuildRunner(settings, data, page, tools).runBuild();
     }
 
     TempDir dir;
+    ToolSearch tools{dir / "tools", dir.path()};
     BuildSettings settings;
     ConfirmData data;
     FakeBuildPage page;
-
-private:
-    fs::path savedCwd_;
 };
 
 } // namespace
@@ -111,7 +102,7 @@ TEST_F(BuildStagesTest, second_build_over_the_same_tree_changes_no_setup_file) {
     FakeBuildPage second;
     MemoryProgressLog summary;
     writeSummary(settings, data, summary);
-    BuildRunner(settings, data, second).runBuild();
+    BuildRunner(settings, data, second, tools).runBuild();
     ASSERT_EQ(second.pageCode(), 0) << second.logText();
     EXPECT_EQ(slurp(dir / "work/i386/txtsetup.sif"), sif);
     EXPECT_EQ(slurp(dir / "work/i386/dosnet.inf"), dosnet);
@@ -177,7 +168,7 @@ TEST_F(BuildStagesTest, driver_stage_failures_end_with_the_file_and_the_reason) 
         data = ConfirmData();
         writeSummary(settings, data, summary);
         fault();
-        BuildRunner(settings, data, failed).runBuild();
+        BuildRunner(settings, data, failed, tools).runBuild();
         EXPECT_TRUE(failed.isEnabled(PageButton::Back));
         EXPECT_FALSE(failed.pageCode().has_value());
         return failed.logText();
@@ -250,7 +241,7 @@ TEST_F(BuildStagesTest, links_in_a_reused_work_folder_never_lead_the_build_outsi
         MemoryProgressLog summary;
         data = ConfirmData();
         writeSummary(settings, data, summary);
-        BuildRunner(settings, data, stopped).runBuild();
+        BuildRunner(settings, data, stopped, tools).runBuild();
         EXPECT_NE(stopped.pageCode(), 0);
         const std::string& log = stopped.logText();
         size_t named = log.find(link + ": ");

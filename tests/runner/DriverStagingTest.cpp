@@ -2,10 +2,10 @@
 
 #include "inf/DriverPackage.h"
 #include "runner/MemoryProgressLog.h"
+#include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 #include "sys/HostPath.h"
-#include "sys/ToolFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -31,17 +31,15 @@ std::set<std::string> namesIn(const std::string& folder) {
 const std::string kCopying = " をコピーしています。。。";
 const std::string kDone = "完了\r\n";
 
-// Tools come from the folder given, and PATH holds none.
-class ToolsFrom {
+// PATH holds no tools while it lives.
+class NoToolsOnPath {
 public:
-    explicit ToolsFrom(const std::string& folder) : savedPath_(std::getenv("PATH")) {
-        setToolFolder(folder);
+    NoToolsOnPath() : savedPath_(std::getenv("PATH")) {
         ::setenv("PATH", "/nonexistent-ornibe-path", 1);
     }
-    ~ToolsFrom() {
-        setToolFolder(ORNIBE_BUILD_TOOL_DIR);
-        ::setenv("PATH", savedPath_.c_str(), 1);
-    }
+    ~NoToolsOnPath() { ::setenv("PATH", savedPath_.c_str(), 1); }
+    NoToolsOnPath(const NoToolsOnPath&) = delete;
+    NoToolsOnPath& operator=(const NoToolsOnPath&) = delete;
 
 private:
     std::string savedPath_;
@@ -53,13 +51,14 @@ protected:
     std::string i386 = dir.mkdir("WORK/I386");
     std::string medium = dir.mkdir("medium");
     std::string noTools = dir.mkdir("no-tools");
+    ToolSearch tools = test::buildTreeTools(dir.path());
     DriverPackage package;
     MemoryProgressLog log;
 
     std::string onMedium(const std::string& name, const std::string& bytes) {
         return dir.write("medium/" + name, bytes);
     }
-    Outcome stage() { return stageDriverFiles(i386, package, log); }
+    Outcome stage() { return stageDriverFiles(tools, i386, package, log); }
     // The line under the failure message when staging fails.
     std::string reasonLine() {
         Outcome staged = stage();
@@ -91,7 +90,7 @@ TEST_F(DriverStaging, paths_with_blanks_and_quotes_reach_makecab_whole) {
     package.AddFileTarget(dir.write("my \"disk\" 1\\/x y.sys", "driver"),
                           "C:\\WINDOWS\\system32\\drivers");
     std::string spaced = dir.mkdir("work folder/I386");
-    ASSERT_TRUE(stageDriverFiles(spaced, package, log));
+    ASSERT_TRUE(stageDriverFiles(tools, spaced, package, log));
     EXPECT_EQ(slurp(joinPath(spaced, "x y.sy_")).substr(0, 4), "MSCF");
     EXPECT_EQ(log.text(), "x y.sys" + kCopying + kDone);
 }
@@ -102,7 +101,8 @@ TEST_F(DriverStaging, without_makecab_the_supplied_compressed_file_is_copied) {
     package.AddFileTarget(onMedium("DRIVER", "plain"), "C:\\WINDOWS\\system32\\drivers");
     onMedium("DRIVE_", "supplied driver");
     dir.write("WORK/I386/x.sy_", "older");
-    ToolsFrom tools(noTools);
+    tools = ToolSearch(noTools, dir.path());
+    NoToolsOnPath noPath;
     ASSERT_TRUE(stage());
     EXPECT_TRUE(fileHolds(joinPath(i386, "x.sy_"), "supplied"));
     EXPECT_TRUE(fileHolds(joinPath(i386, "DRIVE_"), "supplied driver"));
@@ -113,7 +113,8 @@ TEST_F(DriverStaging, failing_makecab_falls_back_to_the_supplied_file) {
     test::writeScript(joinPath(noTools, "makecab"), "exit 1\n");
     package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
     onMedium("x.sy_", "supplied");
-    ToolsFrom tools(noTools);
+    tools = ToolSearch(noTools, dir.path());
+    NoToolsOnPath noPath;
     ASSERT_TRUE(stage());
     EXPECT_TRUE(fileHolds(joinPath(i386, "x.sy_"), "supplied"));
 }
@@ -124,7 +125,8 @@ TEST_F(DriverStaging, failing_makecab_without_a_supplied_file_gives_its_reason) 
     test::writeScript(joinPath(noTools, "makecab"),
                       "echo 'compressing x.sys'\necho 'makecab: disk is full' >&2\nexit 3\n");
     package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
-    ToolsFrom tools(noTools);
+    tools = ToolSearch(noTools, dir.path());
+    NoToolsOnPath noPath;
     EXPECT_EQ(reasonLine(),
               joinPath(noTools, "makecab") + ": 終了コード 3（makecab: disk is full）");
     EXPECT_EQ(log.text(), "x.sys" + kCopying);
@@ -146,7 +148,7 @@ TEST_F(DriverStaging, file_missing_on_the_medium_stops_with_its_line_open) {
     dir.mkdir("medium/FOLDER.SYS");
     DriverPackage turned;
     turned.AddFileTarget(medium + "/folder.sys", "C:\\WINDOWS\\system32\\drivers");
-    Outcome staged = stageDriverFiles(i386, turned, log);
+    Outcome staged = stageDriverFiles(tools, i386, turned, log);
     ASSERT_FALSE(staged);
     EXPECT_EQ(staged.failure().line(), medium + "/folder.sys: Is a directory");
     EXPECT_EQ(namesIn(i386), std::set<std::string>{});
@@ -154,7 +156,8 @@ TEST_F(DriverStaging, file_missing_on_the_medium_stops_with_its_line_open) {
 
 TEST_F(DriverStaging, neither_makecab_nor_supplied_file_fails) {
     package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
-    ToolsFrom tools(noTools);
+    tools = ToolSearch(noTools, dir.path());
+    NoToolsOnPath noPath;
     EXPECT_EQ(reasonLine(), medium + "/x.sys: MAKECAB.EXE が見つかりません。");
     EXPECT_EQ(log.text(), "x.sys" + kCopying);
 }
@@ -179,7 +182,7 @@ TEST_F(DriverStaging, lower_case_tree_gets_no_second_name) {
     dir.write("lower/i386/X.SY_", "older");
     package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
     package.AddCatalogFile(onMedium("x.cat", "catalog"));
-    ASSERT_TRUE(stageDriverFiles(lower, package, log));
+    ASSERT_TRUE(stageDriverFiles(tools, lower, package, log));
     EXPECT_EQ(namesIn(lower), (std::set<std::string>{"X.SY_", "svcpack"}));
     EXPECT_EQ(slurp(joinPath(lower, "X.SY_")).substr(0, 4), "MSCF");
     EXPECT_TRUE(fileHolds(joinPath(lower, "svcpack/x.cat"), "catalog"));
@@ -190,7 +193,8 @@ TEST_F(DriverStaging, read_only_file_in_i386_makes_the_fallback_fail) {
     onMedium("x.sy_", "supplied");
     std::string old = dir.write("WORK/I386/x.sy_", "older");
     ::chmod(old.c_str(), 0444);
-    ToolsFrom tools(noTools);
+    tools = ToolSearch(noTools, dir.path());
+    NoToolsOnPath noPath;
     EXPECT_EQ(reasonLine(), old + ": Permission denied");
     EXPECT_TRUE(fileHolds(old, "older"));
 }

@@ -3,6 +3,7 @@
 #include "runner/MemoryProgressLog.h"
 #include "runner/Summary.h"
 #include "settings/CdDriveEntry.h"
+#include "support/BuildTreeTools.h"
 #include "support/FakeBuildPage.h"
 #include "support/IsoFixtures.h"
 #include "support/TempDir.h"
@@ -21,7 +22,6 @@ namespace {
 // the CD, only in its boot catalog.
 TEST(ImageSourceBuildTest, image_source_builds_an_image_that_carries_the_cds_boot_image) {
     TempDir dir;
-    std::filesystem::path savedCwd = std::filesystem::current_path();
     dir.write("cd/I386/TXTSETUP.SIF",
               "[Version]\r\nsignature = \"$Windows NT$\"\r\n\r\n[SourceDisksNames]\r\n"
               "1 = \"Windows XP Professional CD\",cdrom.s1,,\"\\i386\"\r\n");
@@ -50,8 +50,7 @@ TEST(ImageSourceBuildTest, image_source_builds_an_image_that_carries_the_cds_boo
     EXPECT_EQ(data.versionCode, '1');
 
     FakeBuildPage page;
-    BuildRunner(settings, data, page).runBuild();
-    std::filesystem::current_path(savedCwd);
+    BuildRunner(settings, data, page, buildTreeTools(dir.path())).runBuild();
     EXPECT_EQ(page.pageCode(), 0) << page.logText();
     EXPECT_NE(page.logText().find("CD の内容を作業フォルダにコピーしています。。。完了\r\n"
                                   "コピーしなかったリンクなど：outside -> /etc/passwd\r\n"

@@ -1,7 +1,7 @@
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
-#include "sys/ToolFolder.h"
 
+#include "support/BuildTreeTools.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -26,18 +26,13 @@ namespace {
 class ChildProcessRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTools_ = toolFolder();
         const char* path = std::getenv("PATH");
         savedPath_ = path != nullptr ? path : "";
-        tools = dir.mkdir("tools");
-        bin = dir.mkdir("bin");
-        setToolFolder(tools);
+        dir.mkdir("tools");
+        dir.mkdir("bin");
         setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
     }
-    void TearDown() override {
-        setToolFolder(savedTools_);
-        setenv("PATH", savedPath_.c_str(), 1);
-    }
+    void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
 
     // A tool in the tool folder.
     std::string tool(const std::string& name, const std::string& body) {
@@ -74,12 +69,12 @@ protected:
     }
 
     TempDir dir;
-    std::string tools;
-    std::string bin;
+    std::string tools = dir / "tools";
+    std::string bin = dir / "bin";
+    ToolSearch search{tools, dir.path()};
     int idleCalls = 0;
 
 private:
-    std::string savedTools_;
     std::string savedPath_;
 };
 
@@ -87,7 +82,7 @@ private:
 
 TEST_F(ChildProcessRunnerTest, reports_exit_code_and_final_output) {
     tool("quick", "echo last words\nexit 3\n");
-    ChildProcessRunner runner("quick");
+    ChildProcessRunner runner(search, "quick");
     std::string output;
     ASSERT_TRUE(run(runner, &output));
     EXPECT_EQ(runner.exitCode(), 3u);
@@ -98,7 +93,7 @@ TEST_F(ChildProcessRunnerTest, reports_exit_code_and_final_output) {
 
 TEST_F(ChildProcessRunnerTest, captures_standard_error_and_standard_output_both) {
     tool("errors", "echo only errors >&2\n");
-    ChildProcessRunner errorsOnly("errors");
+    ChildProcessRunner errorsOnly(search, "errors");
     std::string output;
     ASSERT_TRUE(run(errorsOnly, &output));
     EXPECT_EQ(errorsOnly.exitCode(), 0u);
@@ -106,7 +101,7 @@ TEST_F(ChildProcessRunnerTest, captures_standard_error_and_standard_output_both)
 
     // The two streams are separate pipes: a line on each arrives whole.
     tool("both", "echo to-out\necho to-err >&2\n");
-    ChildProcessRunner both("both");
+    ChildProcessRunner both(search, "both");
     std::string mixed;
     ASSERT_TRUE(run(both, &mixed));
     EXPECT_NE(mixed.find("to-out\n"), std::string::npos) << mixed;
@@ -118,7 +113,7 @@ TEST_F(ChildProcessRunnerTest, ten_megabytes_on_both_streams_arrive_complete) {
     tool("chatty", "echo $$ > '" + dir / "pid" +
                        "'\nhead -c 10485760 /dev/zero | tr '\\0' o &\n"
                        "head -c 1048576 /dev/zero | tr '\\0' e >&2\nwait\n");
-    ChildProcessRunner runner("chatty");
+    ChildProcessRunner runner(search, "chatty");
     std::string output;
     ASSERT_TRUE(run(runner, &output));
     EXPECT_EQ(runner.exitCode(), 0u);
@@ -131,7 +126,7 @@ TEST_F(ChildProcessRunnerTest, ten_megabytes_without_a_callback_are_drained_and_
     // A child whose pipes nobody reads blocks once 64 KiB are written.
     tool("chatty", "echo $$ > '" + dir / "pid" +
                        "'\nhead -c 10485760 /dev/zero\nhead -c 10485760 /dev/zero >&2\nexit 5\n");
-    ChildProcessRunner runner("chatty");
+    ChildProcessRunner runner(search, "chatty");
     ASSERT_TRUE(run(runner, nullptr));
     EXPECT_EQ(runner.exitCode(), 5u);
 }
@@ -140,14 +135,14 @@ TEST_F(ChildProcessRunnerTest, standard_input_is_empty_so_a_reader_does_not_wait
     tool("asks", "echo $$ > '" + dir / "pid" +
                      "'\nif read answer; then echo got \"$answer\"; else echo no input; fi\n"
                      "cat\necho done\n");
-    ChildProcessRunner runner("asks");
+    ChildProcessRunner runner(search, "asks");
     std::string output;
     ASSERT_TRUE(run(runner, &output));
     EXPECT_EQ(output, "no input\ndone\n");
 }
 
 TEST_F(ChildProcessRunnerTest, missing_program_does_not_start_and_keeps_the_exit_code) {
-    ChildProcessRunner runner("NOSUCHTOOL.EXE /Y");
+    ChildProcessRunner runner(search, "NOSUCHTOOL.EXE /Y");
     std::string output;
     EXPECT_FALSE(run(runner, &output));
     EXPECT_EQ(runner.exitCode(), ChildProcessRunner::kNoExitCode);
@@ -156,7 +151,7 @@ TEST_F(ChildProcessRunnerTest, missing_program_does_not_start_and_keeps_the_exit
 
     // A second run of a runner that once ran keeps the earlier exit code.
     std::string script = tool("flaky", "exit 7\n");
-    ChildProcessRunner twice("flaky");
+    ChildProcessRunner twice(search, "flaky");
     ASSERT_TRUE(run(twice, nullptr));
     ASSERT_EQ(twice.exitCode(), 7u);
     ::unlink(script.c_str());
@@ -185,7 +180,7 @@ TEST_F(ChildProcessRunnerTest, things_that_are_not_programs_do_not_start) {
         {quoteArgument(garbage), garbage + ": Exec format error"},
     };
     for (const Case& c : cases) {
-        ChildProcessRunner runner(c.commandLine);
+        ChildProcessRunner runner(search, c.commandLine);
         EXPECT_FALSE(run(runner, nullptr)) << c.commandLine;
         EXPECT_EQ(runner.startFailure(), c.failure) << c.commandLine;
         EXPECT_EQ(runner.exitCode(), ChildProcessRunner::kNoExitCode);
@@ -197,12 +192,12 @@ TEST_F(ChildProcessRunnerTest, finds_tools_ignoring_case_and_exe_tool_folder_fir
     writeScript(bin + "/makecab", "echo from path\n");
     writeScript(bin + "/onlyonpath", "echo from path\n");
     std::string output;
-    ChildProcessRunner runner(R"(MAKECAB.EXE /L "C:\Work Dir" file.inf)");
+    ChildProcessRunner runner(search, R"(MAKECAB.EXE /L "C:\Work Dir" file.inf)");
     ASSERT_TRUE(run(runner, &output));
     EXPECT_EQ(output, R"(tool:/L|C:\Work Dir|file.inf|)");
 
     std::string fromPath;
-    ChildProcessRunner second("OnlyOnPath.Exe");
+    ChildProcessRunner second(search, "OnlyOnPath.Exe");
     ASSERT_TRUE(run(second, &fromPath));
     EXPECT_EQ(fromPath, "from path\n");
 }
@@ -218,7 +213,7 @@ TEST_F(ChildProcessRunnerTest, quoted_values_arrive_as_single_arguments) {
         commandLine += " " + quoteArgument(value);
         expected += "[" + value + "]\n";
     }
-    ChildProcessRunner runner(commandLine);
+    ChildProcessRunner runner(search, commandLine);
     std::string output;
     ASSERT_TRUE(run(runner, &output));
     EXPECT_EQ(output, expected);
@@ -226,20 +221,20 @@ TEST_F(ChildProcessRunnerTest, quoted_values_arrive_as_single_arguments) {
 
 TEST_F(ChildProcessRunnerTest, unbalanced_quote_runs_to_the_end_of_the_line) {
     tool("args", "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n");
-    ChildProcessRunner runner(R"(args one "two  three)");
+    ChildProcessRunner runner(search, R"(args one "two  three)");
     std::string output;
     ASSERT_TRUE(run(runner, &output));
     EXPECT_EQ(output, "[one]\n[two  three]\n");
 
     // An unclosed quote around the program name swallows the whole line.
-    ChildProcessRunner program(R"("args one)");
+    ChildProcessRunner program(search, R"("args one)");
     EXPECT_FALSE(run(program, nullptr));
     EXPECT_EQ(program.startFailure(), "args one: No such file or directory");
 }
 
 TEST_F(ChildProcessRunnerTest, child_killed_by_a_signal_has_failed) {
     tool("crash", "echo before\nkill -KILL $$\necho after\n");
-    ChildProcessRunner runner("crash");
+    ChildProcessRunner runner(search, "crash");
     std::string output;
     ASSERT_TRUE(run(runner, &output));
     EXPECT_EQ(runner.terminatingSignal(), SIGKILL);
@@ -249,7 +244,7 @@ TEST_F(ChildProcessRunnerTest, child_killed_by_a_signal_has_failed) {
 
 TEST_F(ChildProcessRunnerTest, child_that_closes_its_output_early_is_still_awaited) {
     tool("quiet", "echo $$ > '" + dir / "pid" + "'\necho bye\nexec >&- 2>&-\nsleep 1\nexit 4\n");
-    ChildProcessRunner runner("quiet");
+    ChildProcessRunner runner(search, "quiet");
     std::string output;
     ASSERT_TRUE(run(runner, &output));
     EXPECT_EQ(runner.exitCode(), 4u);
@@ -261,7 +256,7 @@ TEST_F(ChildProcessRunnerTest, child_that_closes_its_output_early_is_still_await
 TEST_F(ChildProcessRunnerTest, process_left_behind_holding_the_pipes_does_not_keep_the_run) {
     std::string pidFile = dir / "background";
     tool("daemon", "sleep 60 &\necho $! > '" + pidFile + "'\necho started\nexit 0\n");
-    ChildProcessRunner runner("daemon");
+    ChildProcessRunner runner(search, "daemon");
     std::string output;
     auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(run(runner, &output));
@@ -279,7 +274,7 @@ TEST_F(ChildProcessRunnerTest, process_left_behind_holding_the_pipes_does_not_ke
 TEST_F(ChildProcessRunnerTest, callback_that_throws_ends_the_child) {
     std::string pidFile = dir / "pid";
     tool("slow", "echo $$ > '" + pidFile + "'\necho tick\nexec sleep 60\n");
-    ChildProcessRunner runner("slow");
+    ChildProcessRunner runner(search, "slow");
     auto throwing = [](std::string_view) { throw std::runtime_error("log is gone"); };
     EXPECT_THROW(runner.run(throwing, {}), std::runtime_error);
     std::ifstream in(pidFile);
@@ -291,15 +286,15 @@ TEST_F(ChildProcessRunnerTest, callback_that_throws_ends_the_child) {
 TEST_F(ChildProcessRunnerTest, child_inherits_environment_and_current_folder) {
     tool("where", "printf '%s|%s' \"$ORNIBE_PROBE\" \"$(pwd)\"\n");
     std::string folder = dir.mkdir("cwd");
-    char saved[4096];
-    ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-    ASSERT_EQ(chdir(folder.c_str()), 0);
     setenv("ORNIBE_PROBE", "probe value", 1);
-    ChildProcessRunner runner("where");
+    ChildProcessRunner runner(search, "where");
     std::string output;
-    bool started = run(runner, &output);
+    bool started = false;
+    {
+        CurrentFolderScope here(folder);
+        started = run(runner, &output);
+    }
     unsetenv("ORNIBE_PROBE");
-    ASSERT_EQ(chdir(saved), 0);
     ASSERT_TRUE(started);
     EXPECT_EQ(output, "probe value|" + folder);
 }
@@ -312,7 +307,7 @@ TEST_F(ChildProcessRunnerTest, a_child_starts_in_its_folder_and_a_stop_ends_its_
     char before[4096];
     ASSERT_NE(getcwd(before, sizeof before), nullptr);
 
-    ChildProcessRunner runner("waits");
+    ChildProcessRunner runner(search, "waits");
     runner.setWorkingFolder(folder);
     runner.setStopCheck([&] { return std::ifstream(folder + "/helper").good(); });
     auto start = std::chrono::steady_clock::now();

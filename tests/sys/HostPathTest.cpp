@@ -1,5 +1,6 @@
 #include "sys/HostPath.h"
 
+#include "support/BuildTreeTools.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -27,13 +28,12 @@ TEST(HostPath, make_absolute_folds_dots_and_keeps_a_trailing_separator) {
     EXPECT_EQ(makeAbsolute("/../.."), "/");
     EXPECT_EQ(makeAbsolute("/"), "/");
     TempDir dir;
-    char* saved = getcwd(nullptr, 0);
-    ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    EXPECT_EQ(makeAbsolute("x/y.iso"), dir.path() + "/x/y.iso");
-    EXPECT_EQ(makeAbsolute(""), dir.path());
-    EXPECT_EQ(makeAbsolute("名前 \"q\"/"), dir.path() + "/名前 \"q\"/");
-    ASSERT_EQ(chdir(saved), 0);
-    free(saved);
+    {
+        test::CurrentFolderScope here(dir.path());
+        EXPECT_EQ(makeAbsolute("x/y.iso"), dir.path() + "/x/y.iso");
+        EXPECT_EQ(makeAbsolute(""), dir.path());
+        EXPECT_EQ(makeAbsolute("名前 \"q\"/"), dir.path() + "/名前 \"q\"/");
+    }
     std::string longPath = "/" + std::string(4000, 'a');
     EXPECT_EQ(makeAbsolute(longPath + "/./"), longPath + "/");
 }

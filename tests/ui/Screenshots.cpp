@@ -18,7 +18,7 @@
 
 #include "PageDriver.h"
 #include "support/FakeDriveSource.h"
-#include "sys/ToolFolder.h"
+#include "sys/SearchPath.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     std::filesystem::path work = home / "ornibe-try/xp";
     std::string driverInf = (home / "ornibe/samples/driver/OrScsi.inf").string();
     std::string isoPath = (home / "ornibe-try/sample.iso").string();
-    setToolFolder((home / "ornibe/build/tooldir").string());
+    const ToolSearch tools((home / "ornibe/build/tooldir").string(), ".");
     if (!std::filesystem::is_directory(work) || !std::filesystem::is_regular_file(driverInf)) {
         std::fprintf(stderr, "%s holds no sample tree or driver\n", home.c_str());
         return 2;
@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
             return answer(text, style);
         }
     } messages;
-    WizardApp wizard(drives, messages);
-    wizard.confirmPage().setHooks(buildHooks(wizard.settings(), wizard.confirmData()));
+    WizardApp wizard(drives, messages, tools);
+    wizard.confirmPage().setHooks(buildHooks(wizard.settings(), wizard.confirmData(), tools));
     SettingsPage& settings = wizard.settingsPage();
     ConfirmPage& confirm = wizard.confirmPage();
     bool ok = true;

@@ -1,6 +1,7 @@
 #include "ui/SettingsPage.h"
 
 #include "PageDriver.h"
+#include "support/BuildTreeTools.h"
 #include "support/FakeDriveSource.h"
 #include "support/IsoFixtures.h"
 #include "support/ScriptedMessages.h"
@@ -35,7 +36,7 @@ struct Page {
     BuildSettings settings;
     test::FakeDriveSource drives;
     test::ScriptedMessages messages;
-    SettingsPage page{settings, drives, messages};
+    SettingsPage page{settings, drives, messages, test::buildTreeTools(dir.path())};
 
     Page() {
         page.setFreeSpaceQuery([](const std::string&) { return std::uint64_t(2048) * 1048576; });

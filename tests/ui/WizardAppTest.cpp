@@ -2,6 +2,7 @@
 
 #include "PageDriver.h"
 #include "PageScript.h"
+#include "support/BuildTreeTools.h"
 #include "support/FakeDriveSource.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
@@ -31,6 +32,7 @@ struct Wizard {
     std::function<void(BuildPage&)> build;
     WizardApp app{drives,
                   messages,
+                  test::buildTreeTools(dir.path()),
                   {[this](BuildPage& page) {
                        page.log().append("作業フォルダ：\r\n      " +
                                          app.settings().GetWorkFolder());

@@ -1,6 +1,7 @@
 #include "wizard/SettingsChecks.h"
 
 #include "settings/CdDriveEntry.h"
+#include "support/BuildTreeTools.h"
 #include "support/FakeDriveSource.h"
 #include "support/IsoFixtures.h"
 #include "support/ScriptedMessages.h"
@@ -47,20 +48,6 @@ constexpr MessageStyle kOkCancelInfo{MessageButtons::OkCancel, MessageIcon::Info
 constexpr MessageStyle kYesNoQuestion{MessageButtons::YesNo, MessageIcon::Question, false};
 constexpr MessageStyle kYesNoQuestionDefNo{MessageButtons::YesNo, MessageIcon::Question, true};
 
-// Runs a test body with the current folder moved into a folder, and back.
-class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::string& folder) {
-        char buffer[4096];
-        previous_ = getcwd(buffer, sizeof buffer) ? buffer : "/";
-        EXPECT_EQ(chdir(folder.c_str()), 0);
-    }
-    ~CurrentFolder() { (void)chdir(previous_.c_str()); }
-
-private:
-    std::string previous_;
-};
-
 class SettingsChecksTest : public ::testing::Test {
 protected:
     SettingsChecksTest() {
@@ -96,7 +83,7 @@ protected:
     BuildSettings settings;
     test::FakeDriveSource drives;
     test::ScriptedMessages messages;
-    SettingsChecks checks{settings, drives, messages};
+    SettingsChecks checks{settings, drives, messages, test::buildTreeTools(dir.path())};
     FakeForm form;
     std::optional<std::uint64_t> free = std::uint64_t(700) * 1048576;
 };
@@ -180,7 +167,7 @@ TEST_F(SettingsChecksTest, service_pack_field_empty_relative_missing_and_folder)
     EXPECT_EQ(settings.GetServicePackPath(), "");
 
     {
-        CurrentFolder here(dir / "sp");
+        test::CurrentFolderScope here(dir / "sp");
         form.servicePack = "./XPSP2.EXE";
         EXPECT_TRUE(checks.OnOK(form));
         EXPECT_EQ(settings.GetServicePackPath(), dir / "sp/XPSP2.EXE");
@@ -222,7 +209,7 @@ TEST_F(SettingsChecksTest, infs_naming_one_file_are_stored_once_in_first_positio
     std::string a = storageInf("drv/a.inf");
     std::string b = storageInf("drv/B.INF");
     storageInf("drv/b.inf");
-    CurrentFolder here(dir / "drv");
+    test::CurrentFolderScope here(dir / "drv");
     form.infs = {"a.inf", b, "../drv/./a.inf", "b.inf"};
 
     EXPECT_TRUE(checks.OnOK(form));
@@ -651,7 +638,7 @@ TEST_F(SettingsChecksTest, unusable_work_folder_says_why_on_its_second_line) {
     form.workFolder = dir / "empty";
     EXPECT_FALSE(checks.OnOK(form));
     dir.write("home/~/I386/readme.txt", "");
-    CurrentFolder here(dir / "home");
+    test::CurrentFolderScope here(dir / "home");
     form.workFolder = "~/";
     EXPECT_FALSE(checks.OnOK(form));
     EXPECT_EQ(

@@ -1,0 +1,27 @@
+#include "support/BuildTreeTools.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace ornibe::test {
+
+ToolSearch buildTreeTools(const std::string& currentFolder) {
+    return ToolSearch(ORNIBE_BUILD_TOOL_DIR, currentFolder);
+}
+
+CurrentFolderScope::CurrentFolderScope(const std::string& folder) {
+    if (char* current = ::getcwd(nullptr, 0)) {
+        previous_ = current;
+        std::free(current);
+    }
+    EXPECT_EQ(::chdir(folder.c_str()), 0) << folder;
+}
+
+CurrentFolderScope::~CurrentFolderScope() {
+    EXPECT_EQ(::chdir(previous_.empty() ? "/" : previous_.c_str()), 0) << previous_;
+}
+
+} // namespace ornibe::test

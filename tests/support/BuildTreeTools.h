@@ -1,0 +1,26 @@
+#pragma once
+
+#include "sys/SearchPath.h"
+
+#include <string>
+
+namespace ornibe::test {
+
+// The build tree's own tools, with currentFolder taken as the current
+// folder.
+ToolSearch buildTreeTools(const std::string& currentFolder);
+
+// Moves the process's current folder into a folder for its lifetime, and
+// back: for tests of how relative paths are taken from it.
+class CurrentFolderScope {
+public:
+    explicit CurrentFolderScope(const std::string& folder);
+    ~CurrentFolderScope();
+    CurrentFolderScope(const CurrentFolderScope&) = delete;
+    CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
+
+private:
+    std::string previous_;
+};
+
+} // namespace ornibe::test
