@@ -71,25 +71,13 @@ Outcome SetupFileEditor::RunTool(const ToolSearch& tools, const std::string& com
     // Only the end of a chatty tool's output matters.
     constexpr size_t kKept = 4096;
     std::string output;
-    bool started = runner.run([&](std::string_view text) {
+    runner.run([&](std::string_view text) {
         output += text;
         if (output.size() > 2 * kKept) {
             output.erase(0, output.size() - kKept);
         }
     });
-    if (!started) {
-        // The start failure names the program itself.
-        return Failure{"start", {}, runner.startFailure()};
-    }
-    if (runner.exitCode() == 0) {
-        return {};
-    }
-    std::vector<std::string> arguments = splitCommandLine(commandLine);
-    std::string reason = "終了コード " + std::to_string(runner.exitCode());
-    if (std::string said = lastLine(output); !said.empty()) {
-        reason += "（" + said + "）";
-    }
-    return Failure{"run", arguments.empty() ? std::string() : arguments.front(), reason};
+    return runner.outcome(lastLine(output));
 }
 
 Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {

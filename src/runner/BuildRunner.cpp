@@ -280,21 +280,9 @@ Outcome BuildRunner::runLogged(const std::string& commandLine) {
     ChildProcessRunner runner(tools_, commandLine);
     runner.setWorkingFolder(settings_.GetWorkFolder());
     runner.setStopCheck([this] { return page_.stopRequested(); });
-    bool started = runner.run([this](std::string_view text) { page_.log().append(text); },
-                              [this] { page_.processEvents(); });
-    std::vector<std::string> arguments = splitCommandLine(commandLine);
-    std::string program = arguments.empty() ? std::string() : arguments.front();
-    if (!started) {
-        // The start failure names the program itself.
-        return Failure{"start", {}, runner.startFailure()};
-    }
-    if (runner.stopped()) {
-        return Failure{"run", program, "中止しました"};
-    }
-    if (runner.exitCode() != 0) {
-        return Failure{"run", program, "終了コード " + std::to_string(runner.exitCode())};
-    }
-    return {};
+    runner.run([this](std::string_view text) { page_.log().append(text); },
+               [this] { page_.processEvents(); });
+    return runner.outcome();
 }
 
 bool BuildRunner::carryOn(bool stepSucceeded) {

@@ -273,6 +273,26 @@ private:
 ChildProcessRunner::ChildProcessRunner(ToolSearch tools, std::string commandLine)
     : tools_(std::move(tools)), commandLine_(std::move(commandLine)) {}
 
+Outcome ChildProcessRunner::outcome(std::string_view said) const {
+    if (!startFailure_.empty()) {
+        // The start failure names the program itself.
+        return Failure{"start", {}, startFailure_};
+    }
+    std::vector<std::string> arguments = splitCommandLine(commandLine_);
+    std::string program = arguments.empty() ? std::string() : arguments.front();
+    if (stopped_) {
+        return Failure{"run", program, "中止しました"};
+    }
+    if (exitCode_ == 0) {
+        return {};
+    }
+    std::string reason = "終了コード " + std::to_string(exitCode_);
+    if (!said.empty()) {
+        reason += "（" + std::string(said) + "）";
+    }
+    return Failure{"run", program, reason};
+}
+
 bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& idle) {
     startFailure_.clear();
     stopped_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sys/Failure.h"
 #include "sys/SearchPath.h"
 
 #include <cstdint>
@@ -64,6 +65,14 @@ public:
     const std::string& startFailure() const { return startFailure_; }
     // Whether the last run was ended because the stop check asked for it.
     bool stopped() const { return stopped_; }
+
+    // How the last run ended, as the program reports it: success when it
+    // started and ended with exit code 0. Otherwise the failure: why it did
+    // not start (the reason names the program), or, with the program as
+    // the command line names it, "中止しました" when the stop check ended it,
+    // else "終了コード " and the exit code, followed by "（said）" when said
+    // is not empty.
+    Outcome outcome(std::string_view said = {}) const;
 
     static constexpr std::uint32_t kNoExitCode = 0xFFFFFFFFu;
 

@@ -330,3 +330,27 @@ TEST_F(ChildProcessRunnerTest, a_child_starts_in_its_folder_and_a_stop_ends_its_
     ASSERT_NE(getcwd(after, sizeof after), nullptr);
     EXPECT_STREQ(before, after);
 }
+
+TEST_F(ChildProcessRunnerTest, outcome_says_why_a_run_failed) {
+    tool("passes", "exit 0\n");
+    ChildProcessRunner passes(search, "passes");
+    ASSERT_TRUE(run(passes, nullptr));
+    EXPECT_TRUE(passes.outcome("ignored"));
+
+    tool("fails", "exit 4\n");
+    ChildProcessRunner fails(search, "FAILS.EXE /Y");
+    ASSERT_TRUE(run(fails, nullptr));
+    EXPECT_EQ(fails.outcome().failure(), (Failure{"run", "FAILS.EXE", "終了コード 4"}));
+    EXPECT_EQ(fails.outcome("disk full").failure().reason, "終了コード 4（disk full）");
+
+    ChildProcessRunner missing(search, "NOSUCHTOOL.EXE");
+    EXPECT_FALSE(run(missing, nullptr));
+    EXPECT_EQ(missing.outcome("ignored").failure(),
+              (Failure{"start", "", "NOSUCHTOOL.EXE: No such file or directory"}));
+
+    tool("lingers", "sleep 30\n");
+    ChildProcessRunner stopped(search, "lingers");
+    stopped.setStopCheck([] { return true; });
+    ASSERT_TRUE(run(stopped, nullptr));
+    EXPECT_EQ(stopped.outcome("ignored").failure(), (Failure{"run", "lingers", "中止しました"}));
+}
