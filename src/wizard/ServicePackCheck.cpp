@@ -7,7 +7,7 @@
 
 namespace ornibe {
 
-Outcome checkServicePack(const std::string& path) {
+Outcome validateServicePack(const std::string& path) {
     if (!startsWithMz(path)) {
         return {};
     }

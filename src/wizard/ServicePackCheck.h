@@ -17,6 +17,6 @@ inline constexpr const char* kWineInstallCommand =
 // Windows program must be a 32-bit x86 PE program, and a Wine that runs
 // 32-bit programs must be on PATH. A refusal's what is the first line of
 // the message (it names the file), its reason the lines after it.
-Outcome checkServicePack(const std::string& path);
+Outcome validateServicePack(const std::string& path);
 
 } // namespace ornibe

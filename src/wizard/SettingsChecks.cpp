@@ -132,7 +132,7 @@ bool SettingsChecks::refuse(const Failure& failure) {
 }
 
 bool SettingsChecks::CheckVolumeLabel(const std::string& label) {
-    Outcome outcome = checkVolumeLabel(label);
+    Outcome outcome = validateVolumeLabel(label);
     return outcome || refuse(outcome.failure());
 }
 
@@ -140,17 +140,17 @@ bool SettingsChecks::CheckServicePack(const std::string& path) {
     if (path.empty()) {
         return true;
     }
-    Outcome outcome = checkServicePack(path);
+    Outcome outcome = validateServicePack(path);
     return outcome || refuse(outcome.failure());
 }
 
 bool SettingsChecks::CheckDriverInf(const std::string& path, char versionCode) {
-    Outcome outcome = checkDriverInf(path, versionCode);
+    Outcome outcome = validateDriverInf(path, versionCode);
     return outcome || refuse(outcome.failure());
 }
 
 bool SettingsChecks::CheckIsoPath(const SettingsForm& form) {
-    Outcome outcome = checkIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
+    Outcome outcome = validateIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
     return outcome || refuse(outcome.failure());
 }
 
