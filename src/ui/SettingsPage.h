@@ -10,15 +10,20 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
 class QFileDialog;
+class QGroupBox;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QScrollArea;
 
 namespace ornibe {
 
@@ -56,6 +61,22 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The page's parts, each built with its controls and inner layout.
+    void setUpWindow();
+    QLayout* buildDriveRow();
+    QGroupBox* buildServicePackGroup();
+    QGroupBox* buildDriverGroup();
+    QGroupBox* buildBigDriveGroup();
+    QGroupBox* buildWorkFolderGroup();
+    QGroupBox* buildIsoGroup();
+    QLayout* buildButtonRow();
+    // Stacks the fields, each group with its stretch, in a scroll area.
+    QScrollArea* buildFieldArea(QLayout* driveRow,
+                                std::initializer_list<std::pair<QGroupBox*, int>> groups);
+    void setControlTabOrder();
+    void addAboutAction();
+    void connectControls();
+
     void initPage();
     void fillDriveList(int position);
     // An entry of the CD drive list was chosen: the entries that choose an
