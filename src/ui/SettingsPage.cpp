@@ -363,19 +363,17 @@ void SettingsPage::driveChosen(int position) {
         return;
     }
     bool image = text == kPickImageEntry;
-    QFileDialog dialog(this, QStringLiteral("開く"));
-    dialog.setObjectName(image ? QStringLiteral("cdImageDialog")
-                               : QStringLiteral("cdFolderDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    DialogSpec spec;
+    spec.title = QStringLiteral("開く");
     if (image) {
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilters({QStringLiteral("ISO イメージファイル (*.iso)"),
-                               QStringLiteral("すべてのファイル (*)")});
+        spec.name = "cdImageDialog";
+        spec.filters = {QStringLiteral("ISO イメージファイル (*.iso)"),
+                        QStringLiteral("すべてのファイル (*)")};
     } else {
-        dialog.setFileMode(QFileDialog::Directory);
-        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        spec.name = "cdFolderDialog";
+        spec.mode = DialogSpec::Mode::Folder;
     }
-    QString path = runDialog_(dialog);
+    QString path = choosePath(spec);
     if (path.isEmpty()) {
         // Nothing chosen: the entry chosen before stays.
         driveList_->setCurrentIndex(
@@ -409,79 +407,99 @@ void SettingsPage::proposeVolumeLabel(int position) {
     }
 }
 
-void SettingsPage::pickServicePack() {
-    QFileDialog dialog(this, QStringLiteral("開く"));
-    dialog.setObjectName(QStringLiteral("servicePackDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("exe"));
-    dialog.setNameFilters({QStringLiteral("Service Pack ファイル (*.exe)")});
-    if (QString folder = startFolder(servicePack_->text()); !folder.isEmpty()) {
-        dialog.setDirectory(folder);
+QString SettingsPage::choosePath(const DialogSpec& spec) {
+    QFileDialog dialog(this, spec.title);
+    dialog.setObjectName(QString::fromLatin1(spec.name));
+    switch (spec.mode) {
+    case DialogSpec::Mode::OpenFile:
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        break;
+    case DialogSpec::Mode::Folder:
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        break;
+    case DialogSpec::Mode::SaveFile:
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        break;
+    }
+    if (!spec.suffix.isEmpty()) {
+        dialog.setDefaultSuffix(spec.suffix);
+    }
+    if (!spec.filters.isEmpty()) {
+        dialog.setNameFilters(spec.filters);
+    }
+    if (!spec.folder.isEmpty()) {
+        dialog.setDirectory(spec.folder);
     }
     QString path = runDialog_(dialog);
-    if (!path.isEmpty()) {
-        servicePack_->setText(path);
+    if (path.isEmpty()) {
+        return {};
     }
+    if (spec.fills != nullptr) {
+        spec.fills->setText(path);
+    }
+    if (spec.use) {
+        spec.use(path);
+    }
+    return path;
+}
+
+void SettingsPage::pickServicePack() {
+    DialogSpec spec;
+    spec.name = "servicePackDialog";
+    spec.title = QStringLiteral("開く");
+    spec.suffix = QStringLiteral("exe");
+    spec.filters = {QStringLiteral("Service Pack ファイル (*.exe)")};
+    spec.folder = startFolder(servicePack_->text());
+    spec.fills = servicePack_;
+    choosePath(spec);
 }
 
 void SettingsPage::pickInf() {
-    QFileDialog dialog(this, QStringLiteral("開く"));
-    dialog.setObjectName(QStringLiteral("infDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("inf"));
-    dialog.setNameFilters({QStringLiteral("INF ファイル (*.inf)")});
+    DialogSpec spec;
+    spec.name = "infDialog";
+    spec.title = QStringLiteral("開く");
+    spec.suffix = QStringLiteral("inf");
+    spec.filters = {QStringLiteral("INF ファイル (*.inf)")};
+    // Opens at the folder of the typed name, or else of the last listed one.
     QString current = infEdit_->text();
     if (current.isEmpty() && infList_->count() > 0) {
         current = infList_->item(infList_->count() - 1)->text();
     }
-    if (QString folder = startFolder(current); !folder.isEmpty()) {
-        dialog.setDirectory(folder);
-    }
-    QString path = runDialog_(dialog);
-    if (!path.isEmpty()) {
-        addDriverInfToList(path);
-    }
+    spec.folder = startFolder(current);
+    spec.use = [this](const QString& path) { addDriverInfToList(path); };
+    choosePath(spec);
 }
 
 void SettingsPage::browseWorkFolder() {
+    DialogSpec spec;
+    spec.name = "workFolderDialog";
+    spec.title = QStringLiteral("フォルダを選択してください");
+    spec.mode = DialogSpec::Mode::Folder;
     // Opens at the folder the field holds (or the nearest one above it
-    // that exists), at the desktop when it is empty, and accepts folders
-    // only.
-    QFileDialog dialog(this, QStringLiteral("フォルダを選択してください"));
-    dialog.setObjectName(QStringLiteral("workFolderDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    // that exists), at the desktop when it is empty.
     QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     QString folder = startFolder(workFolder_->text());
-    dialog.setDirectory(!folder.isEmpty()        ? folder
-                        : QDir(desktop).exists() ? desktop
-                                                 : QDir::homePath());
-    QString path = runDialog_(dialog);
-    if (!path.isEmpty()) {
-        workFolder_->setText(path);
-    }
+    spec.folder = !folder.isEmpty() ? folder : QDir(desktop).exists() ? desktop : QDir::homePath();
+    spec.fills = workFolder_;
+    choosePath(spec);
 }
 
 void SettingsPage::pickIsoPath() {
-    QFileDialog dialog(this, QStringLiteral("名前を付けて保存"));
-    dialog.setObjectName(QStringLiteral("isoDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("iso"));
-    dialog.setNameFilters(
-        {QStringLiteral("ISO イメージファイル (*.iso)"), QStringLiteral("すべてのファイル (*)")});
+    DialogSpec spec;
+    spec.name = "isoDialog";
+    spec.title = QStringLiteral("名前を付けて保存");
+    spec.mode = DialogSpec::Mode::SaveFile;
+    spec.suffix = QStringLiteral("iso");
+    spec.filters = {QStringLiteral("ISO イメージファイル (*.iso)"),
+                    QStringLiteral("すべてのファイル (*)")};
     // The image tool runs in the work folder: a relative name is there.
-    if (QString folder = startFolder(isoPath_->text(), workFolder_->text().toStdString());
-        !folder.isEmpty()) {
-        dialog.setDirectory(folder);
-    }
-    QString path = runDialog_(dialog);
-    if (!path.isEmpty()) {
-        isoPath_->setText(path);
-    }
+    spec.folder = startFolder(isoPath_->text(), workFolder_->text().toStdString());
+    spec.fills = isoPath_;
+    choosePath(spec);
 }
 
 void SettingsPage::addTypedInf() {

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -61,6 +62,24 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A file or folder dialog: what it shows, where it opens and where the
+    // chosen path goes.
+    struct DialogSpec {
+        enum class Mode { OpenFile, Folder, SaveFile };
+        // The object name tests find the dialog by.
+        const char* name = "";
+        QString title;
+        Mode mode = Mode::OpenFile;
+        QString suffix;
+        QStringList filters;
+        // The folder it opens at; empty leaves the dialog's own.
+        QString folder;
+        // The field the chosen path is written into, if any.
+        QLineEdit* fills = nullptr;
+        // What else is done with the chosen path, if anything.
+        std::function<void(const QString&)> use;
+    };
+
     // The page's parts, each built with its controls and inner layout.
     void setUpWindow();
     QLayout* buildDriveRow();
@@ -83,6 +102,9 @@ private:
     // image file or a folder open their dialog and add what was chosen.
     void driveChosen(int position);
     void proposeVolumeLabel(int position);
+    // Runs the dialog the spec describes and hands the chosen path on;
+    // returns it, or the empty text when the dialog was cancelled.
+    QString choosePath(const DialogSpec& spec);
     void pickServicePack();
     void pickInf();
     void browseWorkFolder();
