@@ -52,8 +52,8 @@ public:
     explicit TimedLog(std::chrono::steady_clock::time_point start) : start_(start) {}
 
 protected:
-    void appendText(std::string_view text) override {
-        MemoryProgressLog::appendText(text);
+    void showText(std::string_view text) override {
+        MemoryProgressLog::showText(text);
         for (const std::string& line : visibleLines(text)) {
             std::fprintf(stderr, "%9.3f s  %s\n", secondsSince(start_), line.c_str());
         }

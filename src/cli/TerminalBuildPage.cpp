@@ -1,6 +1,7 @@
 #include "cli/TerminalBuildPage.h"
 
 #include "sys/HostPath.h"
+#include "sys/PendingFile.h"
 #include "sys/UniqueDir.h"
 
 #include <dirent.h>
@@ -23,8 +24,8 @@ std::string megabytes(std::uint64_t bytes) {
 
 } // namespace
 
-void TerminalLog::appendText(std::string_view text) {
-    MemoryProgressLog::appendText(text);
+void TerminalLog::showText(std::string_view text) {
+    MemoryProgressLog::showText(text);
     // CR LF is one line break; a CR alone (a tool redrawing its line) is
     // dropped, as the wizard's log view drops it.
     std::string lines;
@@ -96,14 +97,14 @@ void TerminalBuildPage::processEvents() {
 
 std::uint64_t TerminalBuildPage::imageBytesWritten() const {
     std::string folder = folderPart(options_.isoPath);
-    std::string prefix = "." + fileName(options_.isoPath) + ".";
+    const std::string imageName = fileName(options_.isoPath);
     UniqueDir dir(::opendir(folder.empty() ? "/" : folder.c_str()));
     if (!dir) {
         return 0;
     }
     std::uint64_t largest = 0;
     while (dirent* entry = ::readdir(dir.get())) {
-        if (std::string_view(entry->d_name).starts_with(prefix)) {
+        if (isPendingFileOf(entry->d_name, imageName)) {
             struct stat info {};
             if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
                 S_ISREG(info.st_mode) && std::uint64_t(info.st_size) > largest) {

@@ -22,7 +22,7 @@ public:
         : out_(out), beforeWrite_(std::move(beforeWrite)) {}
 
 protected:
-    void appendText(std::string_view text) override;
+    void showText(std::string_view text) override;
 
 private:
     std::FILE* out_;

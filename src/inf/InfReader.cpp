@@ -62,9 +62,15 @@ std::optional<unsigned> parseNumber(std::string_view text) {
 
 InfReader::InfReader() = default;
 
-InfReader::InfReader(const std::string& path)
-    : file_(InfFile::open(path)), path_(path),
+InfReader::InfReader(const std::string& path) : InfReader(InfFile::open(path), path) {}
+
+InfReader::InfReader(InfFile file, const std::string& path)
+    : file_(std::move(file)), path_(path),
       folder_(folderPart(path)), decorations_{".NTX86", ".NT", ".X86", ""} {}
+
+InfReader InfReader::fromBytes(const std::string& path, std::string_view bytes) {
+    return InfReader(InfFile::parse(bytes), path);
+}
 
 bool InfReader::OpenChecked(const std::string& path) {
     path_ = path;

@@ -27,6 +27,9 @@ public:
     // Open: reads the file at path. A file that cannot be read gives a
     // reader whose every lookup finds nothing.
     explicit InfReader(const std::string& path);
+    // As Open, on bytes read elsewhere (a file inside an image, which has
+    // no host path of its own); path names where they came from.
+    static InfReader fromBytes(const std::string& path, std::string_view bytes);
 
     // On an empty reader: reads the file at path, setting path() and file()
     // only (folder() and decorations() stay empty, so FindDecoratedSection
@@ -82,6 +85,8 @@ public:
     std::string GetTargetPath(std::optional<std::string_view> section) const;
 
 private:
+    InfReader(InfFile file, const std::string& path);
+
     std::optional<std::string> findDecorated(std::string_view base, std::string_view suffix) const;
     std::optional<InfPosition> findDecoratedLine(std::string_view base, std::string_view suffix,
                                                  std::string_view key) const;

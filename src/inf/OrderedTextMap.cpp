@@ -15,7 +15,7 @@ bool OrderedTextMap::contains(std::string_view key) const {
 }
 
 const std::string* OrderedTextMap::find(std::string_view key) const {
-    auto it = index_.find(std::string(key));
+    auto it = index_.find(key);
     return it == index_.end() ? nullptr : &entries_[it->second].second;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -33,8 +34,16 @@ public:
     void clear();
 
 private:
+    // Looked up by string_view without building a string.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+
     std::vector<Entry> entries_;
-    std::unordered_map<std::string, std::size_t> index_;
+    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> index_;
 };
 
 } // namespace ornibe

@@ -94,11 +94,13 @@ Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
 
 Outcome placeCatalog(const std::string& i386Folder, const std::string& catalog, ProgressLog& log) {
     log.append(fileName(catalog) + std::string(kCopying));
-    // An existing folder is fine; one that cannot be made shows as a
-    // failing copy. One that is a link is refused.
+    // An existing folder is fine; one that is a link is refused, and one
+    // that cannot be made fails with the system's reason.
     std::string svcpack = entryPathNoCase(i386Folder, "SVCPACK");
     refuseLink("create folder", svcpack);
-    ::mkdir(svcpack.c_str(), 0777);
+    if (::mkdir(svcpack.c_str(), 0777) != 0 && errno != EEXIST) {
+        return Failure{"create folder", svcpack, systemReason(errno)};
+    }
     std::optional<std::string> source = onMedium(catalog);
     if (!source) {
         return notOnMedium(catalog);

@@ -2,7 +2,7 @@
 
 namespace ornibe {
 
-void MemoryProgressLog::appendText(std::string_view text) {
+void MemoryProgressLog::showText(std::string_view text) {
     text_.append(text);
     ++appendCount_;
 }

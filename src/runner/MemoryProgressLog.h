@@ -18,7 +18,7 @@ public:
     int appendCount() const { return appendCount_; }
 
 protected:
-    void appendText(std::string_view text) override;
+    void showText(std::string_view text) override;
 
 private:
     std::string text_;

@@ -7,7 +7,7 @@ void ProgressLog::append(std::string_view text) {
     if (nul != std::string_view::npos) {
         text = text.substr(0, nul);
     }
-    appendText(text);
+    showText(text);
 }
 
 } // namespace ornibe

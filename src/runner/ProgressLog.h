@@ -14,7 +14,7 @@ public:
     void append(std::string_view text);
 
 protected:
-    virtual void appendText(std::string_view text) = 0;
+    virtual void showText(std::string_view text) = 0;
 };
 
 } // namespace ornibe

@@ -7,11 +7,7 @@
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
-#include "sys/UniqueFd.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <optional>
 
 namespace ornibe {
@@ -24,27 +20,14 @@ std::string orNone(const std::string& value, const char* none) {
 }
 
 // The TXTSETUP.SIF of an image file or a disc read through its device,
-// read from the image into a private temporary file that is gone again
-// once it has been parsed. An image without one reads as an empty file.
+// parsed from the image in memory. An image without one reads as an empty
+// file.
 InfReader readImageSetupFile(const std::string& image) {
     std::optional<std::string> bytes = IsoImageReader(image).readFile("I386/TXTSETUP.SIF");
     if (!bytes) {
         return InfReader();
     }
-    const char* tmp = std::getenv("TMPDIR");
-    std::string name =
-        joinPath(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", "ornibe-txtsetup-XXXXXX");
-    bool written = false;
-    {
-        UniqueFd fd(::mkstemp(name.data()));
-        if (!fd.valid()) {
-            return InfReader();
-        }
-        written = ::write(fd.get(), bytes->data(), bytes->size()) == ssize_t(bytes->size());
-    }
-    InfReader reader = written ? InfReader(name) : InfReader();
-    ::unlink(name.c_str());
-    return reader;
+    return InfReader::fromBytes(joinPath(image, "I386/TXTSETUP.SIF"), *bytes);
 }
 
 } // namespace

@@ -19,7 +19,7 @@ struct Failure {
 
     static Failure fromFileError(const FileError& error);
 
-    // "path: reason" for the line under a designed failure message; the
+    // "path: reason" for the line under the program's failure message; the
     // reason alone when there is no path.
     std::string line() const;
 

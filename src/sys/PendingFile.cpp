@@ -196,15 +196,20 @@ bool isPendingFileName(std::string_view name) {
     return true;
 }
 
+bool isPendingFileOf(std::string_view name, std::string_view destinationName) {
+    std::string prefix = hiddenPrefix(destinationName);
+    return name.size() == prefix.size() + kRandomLetters && name.starts_with(prefix) &&
+           isPendingFileName(name);
+}
+
 void removeStalePendingFiles(const std::string& destination) {
     std::string folder = folderPart(destination);
     if (folder.empty()) {
         folder = ".";
     }
-    std::string prefix = hiddenPrefix(fileName(destination));
+    const std::string destinationName = fileName(destination);
     for (const std::string& name : folderEntries(folder).value_or(std::vector<std::string>{})) {
-        if (name.size() != prefix.size() + kRandomLetters || !name.starts_with(prefix) ||
-            !isPendingFileName(name)) {
+        if (!isPendingFileOf(name, destinationName)) {
             continue;
         }
         std::string path = joinPath(folder, name);

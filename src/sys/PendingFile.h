@@ -56,6 +56,9 @@ private:
 // True when name has the form of a pending file's hidden name (of any
 // destination): such a file is never content of a tree.
 bool isPendingFileName(std::string_view name);
+// True when name is the name of a pending file for a destination whose
+// own name (without its folder) is destinationName.
+bool isPendingFileOf(std::string_view name, std::string_view destinationName);
 
 // Removes the pending files that an earlier run, killed before it could
 // clean up, left for this destination. Only regular files and links of that

@@ -120,8 +120,8 @@ private:
 
 SystemDriveSource::SystemDriveSource() : SystemDriveSource(Paths{}) {}
 
-SystemDriveSource::SystemDriveSource(Paths paths)
-    : discStatus(queryDiscStatus), paths_(std::move(paths)) {}
+SystemDriveSource::SystemDriveSource(Paths paths, DiscStatusQuery discStatus)
+    : discStatus_(std::move(discStatus)), paths_(std::move(paths)) {}
 
 std::vector<CdDrive> SystemDriveSource::listDrives() {
     DriveScan scan(paths_);
@@ -144,7 +144,7 @@ std::vector<CdDrive> SystemDriveSource::listDrives() {
                                   [&](const Mount& m) { return m.deviceNumber == number; });
         // A mount that outlived its disc (ejected without unmounting) is
         // no readable volume: the drive's own word on its tray wins.
-        DiscStatus status = discStatus ? discStatus(drive.device) : DiscStatus::Unknown;
+        DiscStatus status = discStatus_ ? discStatus_(drive.device) : DiscStatus::Unknown;
         bool trayEmpty = status == DiscStatus::NoDisc || status == DiscStatus::TrayOpen;
         if (mount != scan.mounts().end() && !trayEmpty && existsAsFolder(mount->mountPoint)) {
             drive.root = mount->mountPoint;

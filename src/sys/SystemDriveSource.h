@@ -10,6 +10,10 @@ namespace ornibe {
 // What an optical drive says about its tray (the CDROM_DRIVE_STATUS ioctl).
 enum class DiscStatus { Unknown, NoDisc, TrayOpen, NotReady, DiscOk };
 
+// The CDROM_DRIVE_STATUS of a device; Unknown when it cannot be opened or
+// asked (no read permission, not an optical drive).
+DiscStatus queryDiscStatus(const std::string& device);
+
 // The machine's CD drives, found without root rights:
 // - every optical drive in /sys/class/block (sr0, sr1, ... in number
 //   order), with the mount point and label of its volume when one is
@@ -31,22 +35,19 @@ public:
         std::string dev = "/dev";
     };
 
-    SystemDriveSource();
-    explicit SystemDriveSource(Paths paths);
+    // How a drive's tray is asked: the ioctl unless another way is given.
+    using DiscStatusQuery = std::function<DiscStatus(const std::string& device)>;
 
-    // How a drive's tray is asked; the ioctl by default. Tests replace it.
-    std::function<DiscStatus(const std::string& device)> discStatus;
+    SystemDriveSource();
+    explicit SystemDriveSource(Paths paths, DiscStatusQuery discStatus = queryDiscStatus);
 
     std::vector<CdDrive> listDrives() override;
     std::optional<CdDrive> readVolume(const std::string& root) override;
 
 private:
+    DiscStatusQuery discStatus_;
     Paths paths_;
 };
-
-// The CDROM_DRIVE_STATUS of a device; Unknown when it cannot be opened or
-// asked (no read permission, not an optical drive).
-DiscStatus queryDiscStatus(const std::string& device);
 
 // Why the user may not read the device (it exists, but its permissions
 // keep the user out: typically not in the group that owns it); the empty

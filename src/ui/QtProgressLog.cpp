@@ -11,7 +11,7 @@ void QtProgressLog::clear() {
     pendingCr_ = false;
 }
 
-void QtProgressLog::appendText(std::string_view text) {
+void QtProgressLog::showText(std::string_view text) {
     // A CR LF pair is one line break; a CR alone (a tool redrawing its
     // progress line) is dropped, as the view has no carriage return.
     std::string lines;

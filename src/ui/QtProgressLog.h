@@ -17,7 +17,7 @@ public:
     void clear();
 
 protected:
-    void appendText(std::string_view text) override;
+    void showText(std::string_view text) override;
 
 private:
     QPlainTextEdit& view_;

@@ -97,14 +97,40 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
                            ToolSearch tools, QWidget* parent)
     : QDialog(parent), settings_(settings), drives_(drives), messages_(messages),
       tools_(std::move(tools)), runDialog_(runFileDialog), freeSpace_(bytesFree) {
+    setUpWindow();
+    QLayout* driveRow = buildDriveRow();
+    QGroupBox* servicePackGroup = buildServicePackGroup();
+    QGroupBox* driverGroup = buildDriverGroup();
+    QGroupBox* bigDriveGroup = buildBigDriveGroup();
+    QGroupBox* workFolderGroup = buildWorkFolderGroup();
+    QGroupBox* isoGroup = buildIsoGroup();
+    QLayout* buttonRow = buildButtonRow();
+    // The driver list takes the height the other fields leave.
+    QScrollArea* fields = buildFieldArea(driveRow, {{servicePackGroup, 0},
+                                                    {driverGroup, 1},
+                                                    {bigDriveGroup, 0},
+                                                    {workFolderGroup, 0},
+                                                    {isoGroup, 0}});
+    // The fields scroll; the buttons below them always stay in view.
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fields, 1);
+    layout->addLayout(buttonRow);
+    setControlTabOrder();
+    addAboutAction();
+    connectControls();
+}
+
+void SettingsPage::setUpWindow() {
     setObjectName(QStringLiteral("settingsPage"));
     setWindowTitle(QStringLiteral("ornibe"));
     setWindowIcon(programIcon());
     setFont(pageFont());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+}
 
-    // The CD drive and the volume label.
+// The CD drive and the volume label, side by side.
+QLayout* SettingsPage::buildDriveRow() {
     driveList_ = new DriveComboBox(this);
     driveList_->setObjectName(QStringLiteral("cdDriveList"));
     driveList_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -115,110 +141,126 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
     driveLabel->setBuddy(driveList_);
     auto* labelLabel = new QLabel(QStringLiteral("ボリュームラベル :"), this);
     labelLabel->setBuddy(volumeLabel_);
-    auto* driveRow = new QHBoxLayout;
-    driveRow->addWidget(driveLabel);
-    driveRow->addWidget(driveList_, 2);
-    driveRow->addSpacing(8);
-    driveRow->addWidget(labelLabel);
-    driveRow->addWidget(volumeLabel_, 1);
+    auto* row = new QHBoxLayout;
+    row->addWidget(driveLabel);
+    row->addWidget(driveList_, 2);
+    row->addSpacing(8);
+    row->addWidget(labelLabel);
+    row->addWidget(volumeLabel_, 1);
+    return row;
+}
 
-    // Service Pack.
-    auto* spGroup = new QGroupBox(QStringLiteral("Service Pack 適用済みにする"), this);
-    spGroup->setObjectName(QStringLiteral("servicePackGroup"));
-    servicePack_ = makeEdit("servicePackEdit", spGroup);
-    servicePackButton_ = makeButton(QStringLiteral("ファイル選択"), "servicePackButton", spGroup);
-    auto* spGrid = new QGridLayout(spGroup);
-    spGrid->addWidget(new QLabel(QStringLiteral("Service Pack ファイル :"), spGroup), 0, 0, 1, 2);
-    spGrid->addWidget(servicePack_, 1, 0);
-    spGrid->addWidget(servicePackButton_, 1, 1);
+QGroupBox* SettingsPage::buildServicePackGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Service Pack 適用済みにする"), this);
+    group->setObjectName(QStringLiteral("servicePackGroup"));
+    servicePack_ = makeEdit("servicePackEdit", group);
+    servicePackButton_ = makeButton(QStringLiteral("ファイル選択"), "servicePackButton", group);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(QStringLiteral("Service Pack ファイル :"), group), 0, 0, 1, 2);
+    grid->addWidget(servicePack_, 1, 0);
+    grid->addWidget(servicePackButton_, 1, 1);
+    return group;
+}
 
-    // Drivers: an edit line over an always-open list, with add and remove.
-    auto* drvGroup = new QGroupBox(QStringLiteral("ドライバを追加する"), this);
-    drvGroup->setObjectName(QStringLiteral("driverGroup"));
-    infPickButton_ = makeButton(QStringLiteral("ファイル選択"), "infPickButton", drvGroup);
-    infEdit_ = makeEdit("infEdit", drvGroup);
-    infList_ = new QListWidget(drvGroup);
+// The drivers: an edit line over an always-open list, as a simple combo
+// box shows them, with add and remove beside it.
+QGroupBox* SettingsPage::buildDriverGroup() {
+    auto* group = new QGroupBox(QStringLiteral("ドライバを追加する"), this);
+    group->setObjectName(QStringLiteral("driverGroup"));
+    infPickButton_ = makeButton(QStringLiteral("ファイル選択"), "infPickButton", group);
+    infEdit_ = makeEdit("infEdit", group);
+    infList_ = new QListWidget(group);
     infList_->setObjectName(QStringLiteral("infList"));
     infList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     infList_->setMinimumHeight(infList_->fontMetrics().height() * 5);
     infList_->setFocusPolicy(Qt::ClickFocus);
-    infAddButton_ = makeButton(QStringLiteral("一覧に追加"), "infAddButton", drvGroup);
-    infRemoveButton_ = makeButton(QStringLiteral("一覧から除外"), "infRemoveButton", drvGroup);
-    auto* drvGrid = new QGridLayout(drvGroup);
-    drvGrid->addWidget(new QLabel(QStringLiteral("ドライバの INF ファイル :"), drvGroup), 0, 0);
-    drvGrid->addWidget(infPickButton_, 0, 1);
+    infAddButton_ = makeButton(QStringLiteral("一覧に追加"), "infAddButton", group);
+    infRemoveButton_ = makeButton(QStringLiteral("一覧から除外"), "infRemoveButton", group);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(QStringLiteral("ドライバの INF ファイル :"), group), 0, 0);
+    grid->addWidget(infPickButton_, 0, 1);
     auto* simpleCombo = new QVBoxLayout;
     simpleCombo->setSpacing(0);
     simpleCombo->addWidget(infEdit_);
     simpleCombo->addWidget(infList_);
-    drvGrid->addLayout(simpleCombo, 1, 0, 2, 1);
-    drvGrid->addWidget(infAddButton_, 1, 1);
-    drvGrid->addWidget(infRemoveButton_, 2, 1, Qt::AlignTop);
+    grid->addLayout(simpleCombo, 1, 0, 2, 1);
+    grid->addWidget(infAddButton_, 1, 1);
+    grid->addWidget(infRemoveButton_, 2, 1, Qt::AlignTop);
+    return group;
+}
 
-    // Big Drive.
-    auto* bigGroup = new QGroupBox(QStringLiteral("137GB 以上のハードディスクに対応させる"), this);
-    bigGroup->setObjectName(QStringLiteral("bigDriveGroup"));
+QGroupBox* SettingsPage::buildBigDriveGroup() {
+    auto* group = new QGroupBox(QStringLiteral("137GB 以上のハードディスクに対応させる"), this);
+    group->setObjectName(QStringLiteral("bigDriveGroup"));
     bigDrive_ = new QCheckBox(
         QStringLiteral(
             "Windows2000 で 137GB 以上のハードディスクを使う （インストール完了後に有効）"),
-        bigGroup);
+        group);
     bigDrive_->setObjectName(QStringLiteral("bigDriveCheck"));
-    auto* bigLayout = new QVBoxLayout(bigGroup);
-    bigLayout->addWidget(bigDrive_);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(bigDrive_);
+    return group;
+}
 
-    // Work folder.
-    auto* workGroup = new QGroupBox(QStringLiteral("作業フォルダの指定"), this);
-    workGroup->setObjectName(QStringLiteral("workFolderGroup"));
-    workFolder_ = makeEdit("workFolderEdit", workGroup);
-    workFolderButton_ = makeButton(QStringLiteral("フォルダ選択"), "workFolderButton", workGroup);
-    auto* workGrid = new QGridLayout(workGroup);
-    workGrid->addWidget(new QLabel(QStringLiteral("作業フォルダ :"), workGroup), 0, 0, 1, 2);
-    workGrid->addWidget(workFolder_, 1, 0);
-    workGrid->addWidget(workFolderButton_, 1, 1);
+QGroupBox* SettingsPage::buildWorkFolderGroup() {
+    auto* group = new QGroupBox(QStringLiteral("作業フォルダの指定"), this);
+    group->setObjectName(QStringLiteral("workFolderGroup"));
+    workFolder_ = makeEdit("workFolderEdit", group);
+    workFolderButton_ = makeButton(QStringLiteral("フォルダ選択"), "workFolderButton", group);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(QStringLiteral("作業フォルダ :"), group), 0, 0, 1, 2);
+    grid->addWidget(workFolder_, 1, 0);
+    grid->addWidget(workFolderButton_, 1, 1);
+    return group;
+}
 
-    // ISO image.
-    auto* isoGroup = new QGroupBox(QStringLiteral("ISO イメージの作成"), this);
-    isoGroup->setObjectName(QStringLiteral("isoGroup"));
-    isoPath_ = makeEdit("isoPathEdit", isoGroup);
-    isoPathButton_ = makeButton(QStringLiteral("保存先選択"), "isoPathButton", isoGroup);
-    auto* isoGrid = new QGridLayout(isoGroup);
-    isoGrid->addWidget(new QLabel(QStringLiteral("ISOイメージのファイル名 :"), isoGroup), 0, 0, 1,
-                       2);
-    isoGrid->addWidget(isoPath_, 1, 0);
-    isoGrid->addWidget(isoPathButton_, 1, 1);
+QGroupBox* SettingsPage::buildIsoGroup() {
+    auto* group = new QGroupBox(QStringLiteral("ISO イメージの作成"), this);
+    group->setObjectName(QStringLiteral("isoGroup"));
+    isoPath_ = makeEdit("isoPathEdit", group);
+    isoPathButton_ = makeButton(QStringLiteral("保存先選択"), "isoPathButton", group);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(QStringLiteral("ISOイメージのファイル名 :"), group), 0, 0, 1, 2);
+    grid->addWidget(isoPath_, 1, 0);
+    grid->addWidget(isoPathButton_, 1, 1);
+    return group;
+}
 
-    // "次へ >" is the default button and starts disabled: it waits for a
-    // work folder.
+// "次へ >" is the default button and starts disabled: it waits for a work
+// folder.
+QLayout* SettingsPage::buildButtonRow() {
     nextButton_ = makeButton(QStringLiteral("次へ >"), "nextButton", this);
     nextButton_->setDefault(true);
     nextButton_->setEnabled(false);
     quitButton_ = makeButton(QStringLiteral("終了"), "quitButton", this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(nextButton_);
-    buttons->addWidget(quitButton_);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(nextButton_);
+    row->addWidget(quitButton_);
+    return row;
+}
 
-    // The fields scroll when the screen is too small for the page (a small
-    // screen, or a large scale factor); the buttons always stay in view.
-    // At full size the page looks as it would without the scroll area.
+// The fields scroll when the screen is too small for the page (a small
+// screen, or a large scale factor). At full size the page looks as it
+// would without the scroll area.
+QScrollArea*
+SettingsPage::buildFieldArea(QLayout* driveRow,
+                             std::initializer_list<std::pair<QGroupBox*, int>> groups) {
     auto* fields = new QWidget;
     fields->setObjectName(QStringLiteral("settingsFields"));
-    auto* fieldLayout = new QVBoxLayout(fields);
-    fieldLayout->setContentsMargins(0, 0, 0, 0);
-    fieldLayout->addLayout(driveRow);
-    fieldLayout->addWidget(spGroup);
-    fieldLayout->addWidget(drvGroup, 1);
-    fieldLayout->addWidget(bigGroup);
-    fieldLayout->addWidget(workGroup);
-    fieldLayout->addWidget(isoGroup);
+    auto* column = new QVBoxLayout(fields);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(driveRow);
+    for (auto [group, stretch] : groups) {
+        column->addWidget(group, stretch);
+    }
     auto* scroll = new FieldScrollArea(this);
     scroll->setObjectName(QStringLiteral("settingsScrollArea"));
     scroll->setWidget(fields);
+    return scroll;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(scroll, 1);
-    layout->addLayout(buttons);
-
+void SettingsPage::setControlTabOrder() {
     QWidget* order[] = {driveList_,     volumeLabel_, servicePack_,      servicePackButton_,
                         infPickButton_, infEdit_,     infAddButton_,     infRemoveButton_,
                         bigDrive_,      workFolder_,  workFolderButton_, isoPath_,
@@ -226,9 +268,11 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
     for (size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
+}
 
-    // The title-bar menu belongs to the window manager: the version entry
-    // sits in the page's context menu and on Alt+A.
+// The title-bar menu belongs to the window manager: the version entry sits
+// in the page's context menu and on Alt+A.
+void SettingsPage::addAboutAction() {
     auto* about = new QAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(ornibe) (&A)..."), this);
     about->setObjectName(QStringLiteral("aboutAction"));
     about->setShortcut(QKeySequence(Qt::ALT | Qt::Key_A));
@@ -236,7 +280,9 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(about, &QAction::triggered, this, &SettingsPage::showAboutBox);
+}
 
+void SettingsPage::connectControls() {
     connect(driveList_, &DriveComboBox::aboutToDropDown, this,
             [this] { fillDriveList(driveList_->currentIndex()); });
     connect(driveList_, &QComboBox::activated, this, &SettingsPage::driveChosen);
@@ -317,19 +363,17 @@ void SettingsPage::driveChosen(int position) {
         return;
     }
     bool image = text == kPickImageEntry;
-    QFileDialog dialog(this, QStringLiteral("開く"));
-    dialog.setObjectName(image ? QStringLiteral("cdImageDialog")
-                               : QStringLiteral("cdFolderDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    DialogSpec spec;
+    spec.title = QStringLiteral("開く");
     if (image) {
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilters({QStringLiteral("ISO イメージファイル (*.iso)"),
-                               QStringLiteral("すべてのファイル (*)")});
+        spec.name = "cdImageDialog";
+        spec.filters = {QStringLiteral("ISO イメージファイル (*.iso)"),
+                        QStringLiteral("すべてのファイル (*)")};
     } else {
-        dialog.setFileMode(QFileDialog::Directory);
-        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        spec.name = "cdFolderDialog";
+        spec.mode = DialogSpec::Mode::Folder;
     }
-    QString path = runDialog_(dialog);
+    QString path = choosePath(spec);
     if (path.isEmpty()) {
         // Nothing chosen: the entry chosen before stays.
         driveList_->setCurrentIndex(
@@ -363,79 +407,99 @@ void SettingsPage::proposeVolumeLabel(int position) {
     }
 }
 
-void SettingsPage::pickServicePack() {
-    QFileDialog dialog(this, QStringLiteral("開く"));
-    dialog.setObjectName(QStringLiteral("servicePackDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("exe"));
-    dialog.setNameFilters({QStringLiteral("Service Pack ファイル (*.exe)")});
-    if (QString folder = startFolder(servicePack_->text()); !folder.isEmpty()) {
-        dialog.setDirectory(folder);
+QString SettingsPage::choosePath(const DialogSpec& spec) {
+    QFileDialog dialog(this, spec.title);
+    dialog.setObjectName(QString::fromLatin1(spec.name));
+    switch (spec.mode) {
+    case DialogSpec::Mode::OpenFile:
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        break;
+    case DialogSpec::Mode::Folder:
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        break;
+    case DialogSpec::Mode::SaveFile:
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        break;
+    }
+    if (!spec.suffix.isEmpty()) {
+        dialog.setDefaultSuffix(spec.suffix);
+    }
+    if (!spec.filters.isEmpty()) {
+        dialog.setNameFilters(spec.filters);
+    }
+    if (!spec.folder.isEmpty()) {
+        dialog.setDirectory(spec.folder);
     }
     QString path = runDialog_(dialog);
-    if (!path.isEmpty()) {
-        servicePack_->setText(path);
+    if (path.isEmpty()) {
+        return {};
     }
+    if (spec.fills != nullptr) {
+        spec.fills->setText(path);
+    }
+    if (spec.use) {
+        spec.use(path);
+    }
+    return path;
+}
+
+void SettingsPage::pickServicePack() {
+    DialogSpec spec;
+    spec.name = "servicePackDialog";
+    spec.title = QStringLiteral("開く");
+    spec.suffix = QStringLiteral("exe");
+    spec.filters = {QStringLiteral("Service Pack ファイル (*.exe)")};
+    spec.folder = startFolder(servicePack_->text());
+    spec.fills = servicePack_;
+    choosePath(spec);
 }
 
 void SettingsPage::pickInf() {
-    QFileDialog dialog(this, QStringLiteral("開く"));
-    dialog.setObjectName(QStringLiteral("infDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("inf"));
-    dialog.setNameFilters({QStringLiteral("INF ファイル (*.inf)")});
+    DialogSpec spec;
+    spec.name = "infDialog";
+    spec.title = QStringLiteral("開く");
+    spec.suffix = QStringLiteral("inf");
+    spec.filters = {QStringLiteral("INF ファイル (*.inf)")};
+    // Opens at the folder of the typed name, or else of the last listed one.
     QString current = infEdit_->text();
     if (current.isEmpty() && infList_->count() > 0) {
         current = infList_->item(infList_->count() - 1)->text();
     }
-    if (QString folder = startFolder(current); !folder.isEmpty()) {
-        dialog.setDirectory(folder);
-    }
-    QString path = runDialog_(dialog);
-    if (!path.isEmpty()) {
-        addDriverInfToList(path);
-    }
+    spec.folder = startFolder(current);
+    spec.use = [this](const QString& path) { addDriverInfToList(path); };
+    choosePath(spec);
 }
 
 void SettingsPage::browseWorkFolder() {
+    DialogSpec spec;
+    spec.name = "workFolderDialog";
+    spec.title = QStringLiteral("フォルダを選択してください");
+    spec.mode = DialogSpec::Mode::Folder;
     // Opens at the folder the field holds (or the nearest one above it
-    // that exists), at the desktop when it is empty, and accepts folders
-    // only.
-    QFileDialog dialog(this, QStringLiteral("フォルダを選択してください"));
-    dialog.setObjectName(QStringLiteral("workFolderDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    // that exists), at the desktop when it is empty.
     QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     QString folder = startFolder(workFolder_->text());
-    dialog.setDirectory(!folder.isEmpty()        ? folder
-                        : QDir(desktop).exists() ? desktop
-                                                 : QDir::homePath());
-    QString path = runDialog_(dialog);
-    if (!path.isEmpty()) {
-        workFolder_->setText(path);
-    }
+    spec.folder = !folder.isEmpty() ? folder : QDir(desktop).exists() ? desktop : QDir::homePath();
+    spec.fills = workFolder_;
+    choosePath(spec);
 }
 
 void SettingsPage::pickIsoPath() {
-    QFileDialog dialog(this, QStringLiteral("名前を付けて保存"));
-    dialog.setObjectName(QStringLiteral("isoDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("iso"));
-    dialog.setNameFilters(
-        {QStringLiteral("ISO イメージファイル (*.iso)"), QStringLiteral("すべてのファイル (*)")});
+    DialogSpec spec;
+    spec.name = "isoDialog";
+    spec.title = QStringLiteral("名前を付けて保存");
+    spec.mode = DialogSpec::Mode::SaveFile;
+    spec.suffix = QStringLiteral("iso");
+    spec.filters = {QStringLiteral("ISO イメージファイル (*.iso)"),
+                    QStringLiteral("すべてのファイル (*)")};
     // The image tool runs in the work folder: a relative name is there.
-    if (QString folder = startFolder(isoPath_->text(), workFolder_->text().toStdString());
-        !folder.isEmpty()) {
-        dialog.setDirectory(folder);
-    }
-    QString path = runDialog_(dialog);
-    if (!path.isEmpty()) {
-        isoPath_->setText(path);
-    }
+    spec.folder = startFolder(isoPath_->text(), workFolder_->text().toStdString());
+    spec.fills = isoPath_;
+    choosePath(spec);
 }
 
 void SettingsPage::addTypedInf() {

@@ -8,18 +8,24 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
 class QFileDialog;
+class QGroupBox;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QScrollArea;
 
 namespace ornibe {
 
@@ -59,12 +65,49 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A file or folder dialog: what it shows, where it opens and where the
+    // chosen path goes.
+    struct DialogSpec {
+        enum class Mode { OpenFile, Folder, SaveFile };
+        // The object name tests find the dialog by.
+        const char* name = "";
+        QString title;
+        Mode mode = Mode::OpenFile;
+        QString suffix;
+        QStringList filters;
+        // The folder it opens at; empty leaves the dialog's own.
+        QString folder;
+        // The field the chosen path is written into, if any.
+        QLineEdit* fills = nullptr;
+        // What else is done with the chosen path, if anything.
+        std::function<void(const QString&)> use;
+    };
+
+    // The page's parts, each built with its controls and inner layout.
+    void setUpWindow();
+    QLayout* buildDriveRow();
+    QGroupBox* buildServicePackGroup();
+    QGroupBox* buildDriverGroup();
+    QGroupBox* buildBigDriveGroup();
+    QGroupBox* buildWorkFolderGroup();
+    QGroupBox* buildIsoGroup();
+    QLayout* buildButtonRow();
+    // Stacks the fields, each group with its stretch, in a scroll area.
+    QScrollArea* buildFieldArea(QLayout* driveRow,
+                                std::initializer_list<std::pair<QGroupBox*, int>> groups);
+    void setControlTabOrder();
+    void addAboutAction();
+    void connectControls();
+
     void initPage();
     void fillDriveList(int position);
     // An entry of the CD drive list was chosen: the entries that choose an
     // image file or a folder open their dialog and add what was chosen.
     void driveChosen(int position);
     void proposeVolumeLabel(int position);
+    // Runs the dialog the spec describes and hands the chosen path on;
+    // returns it, or the empty text when the dialog was cancelled.
+    QString choosePath(const DialogSpec& spec);
     void pickServicePack();
     void pickInf();
     void browseWorkFolder();

@@ -86,7 +86,7 @@ char treeVersionCode(const std::string& folder) {
     return data.versionCode;
 }
 
-Outcome checkDriverInf(const std::string& path, char versionCode) {
+Outcome validateDriverInf(const std::string& path, char versionCode) {
     const std::string notAnInf = path + " はドライバの INF ファイルではありません。";
     try {
         readFile(path);

@@ -21,6 +21,6 @@ char treeVersionCode(const std::string& folder);
 //
 // A refusal's what is the first line of the message (it names the file),
 // its reason the second.
-Outcome checkDriverInf(const std::string& path, char versionCode);
+Outcome validateDriverInf(const std::string& path, char versionCode);
 
 } // namespace ornibe

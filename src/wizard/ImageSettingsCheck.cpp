@@ -33,7 +33,7 @@ std::string characterAt(const std::string& text, std::size_t i) {
 
 } // namespace
 
-Outcome checkVolumeLabel(const std::string& label) {
+Outcome validateVolumeLabel(const std::string& label) {
     const std::string cannotUse = "ボリュームラベル「" + label + "」は使えません。";
     if (std::optional<std::size_t> at = firstUnfitLabelByte(label)) {
         return Failure{cannotUse,
@@ -50,7 +50,7 @@ Outcome checkVolumeLabel(const std::string& label) {
     return {};
 }
 
-Outcome checkIsoPath(const std::string& isoPath, const std::string& workFolder) {
+Outcome validateIsoPath(const std::string& isoPath, const std::string& workFolder) {
     if (isoPath.empty()) {
         return {};
     }

@@ -12,13 +12,13 @@ namespace ornibe {
 
 // A label that the image's volume descriptor can hold; the empty label
 // passes.
-Outcome checkVolumeLabel(const std::string& label);
+Outcome validateVolumeLabel(const std::string& label);
 
 // An ISO file name (as typed; empty passes) whose folder exists, is a
 // folder and is writable, and which is not itself a folder. The image tool
 // runs in the work folder, so a relative name is taken against workFolder
 // (absolute). A name right in a work folder that does not exist yet
 // passes: the work folder check asks to create it.
-Outcome checkIsoPath(const std::string& isoPath, const std::string& workFolder);
+Outcome validateIsoPath(const std::string& isoPath, const std::string& workFolder);
 
 } // namespace ornibe

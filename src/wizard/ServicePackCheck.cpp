@@ -7,7 +7,7 @@
 
 namespace ornibe {
 
-Outcome checkServicePack(const std::string& path, const ToolSearch& tools) {
+Outcome validateServicePack(const std::string& path, const ToolSearch& tools) {
     if (!startsWithMz(path)) {
         return {};
     }

@@ -16,8 +16,9 @@ inline constexpr const char* kWineInstallCommand =
 // Whether the Service Pack installer at path (an existing file) can run
 // here. A file that is no Windows program is run as it is and passes. A
 // Windows program must be a 32-bit x86 PE program, and a Wine that runs
-// 32-bit programs must be where tools finds programs. A refusal's what is the first line of
-// the message (it names the file), its reason the lines after it.
-Outcome checkServicePack(const std::string& path, const ToolSearch& tools);
+// 32-bit programs must be where tools finds programs. A refusal's what is
+// the first line of the message (it names the file), its reason the lines
+// after it.
+Outcome validateServicePack(const std::string& path, const ToolSearch& tools);
 
 } // namespace ornibe

@@ -134,7 +134,7 @@ bool SettingsChecks::refuse(const Failure& failure) {
 }
 
 bool SettingsChecks::CheckVolumeLabel(const std::string& label) {
-    Outcome outcome = checkVolumeLabel(label);
+    Outcome outcome = validateVolumeLabel(label);
     return outcome || refuse(outcome.failure());
 }
 
@@ -142,17 +142,17 @@ bool SettingsChecks::CheckServicePack(const std::string& path) {
     if (path.empty()) {
         return true;
     }
-    Outcome outcome = checkServicePack(path, tools_);
+    Outcome outcome = validateServicePack(path, tools_);
     return outcome || refuse(outcome.failure());
 }
 
 bool SettingsChecks::CheckDriverInf(const std::string& path, char versionCode) {
-    Outcome outcome = checkDriverInf(path, versionCode);
+    Outcome outcome = validateDriverInf(path, versionCode);
     return outcome || refuse(outcome.failure());
 }
 
 bool SettingsChecks::CheckIsoPath(const SettingsForm& form) {
-    Outcome outcome = checkIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
+    Outcome outcome = validateIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
     return outcome || refuse(outcome.failure());
 }
 

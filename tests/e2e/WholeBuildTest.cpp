@@ -49,7 +49,7 @@ protected:
     }
 
     // Checks that finished holds the tree before the build with the
-    // setup files patched as designed and the driver's files staged:
+    // driver in the setup files and the driver's files staged:
     // names are those of the tree (i386 in a lower-case tree).
     void expectPatchedTree(const std::map<std::string, std::string>& before,
                            std::map<std::string, std::string> finished, bool lowerCase,

@@ -19,7 +19,7 @@ public:
     RecordedLog(ProgressLog& shown, std::string& record) : shown_(shown), record_(record) {}
 
 protected:
-    void appendText(std::string_view text) override {
+    void showText(std::string_view text) override {
         record_ += text;
         shown_.append(text);
     }

@@ -67,7 +67,7 @@ TEST_F(WorkCopy, plain_file_is_copied_and_packed_back_under_the_compressed_name_
     EXPECT_TRUE(SetupFileEditor::IsCabinet(dir / "I386/MSHDC.IN_"));
 }
 
-TEST_F(WorkCopy, tools_get_their_designed_arguments_each_as_one_argument) {
+TEST_F(WorkCopy, extract_and_makecab_get_their_options_and_folders_each_as_one_argument) {
     std::string spaced = dir.mkdir("work folder/I386");
     std::string cabinet = dir.write("work folder/I386/SVCPACK.IN_", "MSCF....");
     fakeTool("extract", "printf 'x' > \"$3/SVCPACK.INF\"\n");

@@ -73,7 +73,7 @@ TEST_F(BuildRunnerTest, nothing_chosen_but_big_drive_on_xp_logs_start_and_the_sk
     EXPECT_EQ(page.logText(), "\r\nスタート！\r\n\r\n"
                               "Windows2000 ではないので、Big Drive 対応化はされません。\r\n\r\n");
     EXPECT_TRUE(finishedAndQuit());
-    // The attribute step ran in the work folder, with its designed options.
+    // The attribute step ran in the work folder: read-only cleared, recursively, folders too.
     EXPECT_EQ(slurp(dir / "work/attrib-ran"), "-R /S /D\n");
 }
 
@@ -222,7 +222,7 @@ TEST_F(BuildRunnerTest, missing_cd_root_is_a_copy_failure_with_its_reason) {
     EXPECT_FALSE(page.pageCode().has_value());
 }
 
-TEST_F(BuildRunnerTest, iso_step_passes_every_value_as_one_argument_and_logs_the_designed_line) {
+TEST_F(BuildRunnerTest, iso_step_passes_every_value_as_one_argument_and_logs_the_quoted_command) {
     settings.SetBigDrive(0);
     settings.SetVolumeLabel("WXP \"SP3\" JA");
     settings.SetIsoPath("out put.iso");

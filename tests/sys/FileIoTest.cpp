@@ -1,5 +1,7 @@
 #include "sys/FileIo.h"
 #include "sys/FileError.h"
+#include "sys/HostPath.h"
+#include "sys/PendingFile.h"
 
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
@@ -117,4 +119,25 @@ TEST(FileIo, atomic_write_never_writes_through_a_link) {
         EXPECT_EQ(error.reason(), "it is a symbolic link");
     }
     EXPECT_EQ(snapshotTree(dir / "outside"), before);
+}
+
+TEST(FileIo, pending_files_are_known_by_their_destination_and_only_theirs_are_cleaned_up) {
+    TempDir dir;
+    std::string image = dir / "out.iso";
+    PendingFile pending(image);
+    std::string name = fileName(pending.path());
+    EXPECT_TRUE(isPendingFileName(name));
+    EXPECT_TRUE(isPendingFileOf(name, "out.iso"));
+    EXPECT_FALSE(isPendingFileOf(name, "out"));
+    EXPECT_FALSE(isPendingFileOf(".out.iso.old", "out.iso"));
+
+    // A killed run's leftovers go; a neighbour's pending file and a file
+    // that only looks similar stay.
+    std::string neighbour = fileName(PendingFile(dir / "other.iso").path());
+    dir.write(neighbour, "kept");
+    dir.write(".out.iso.ornibe-notours", "kept");
+    removeStalePendingFiles(image);
+    EXPECT_FALSE(std::filesystem::exists(pending.path()));
+    EXPECT_TRUE(std::filesystem::exists(dir / neighbour));
+    EXPECT_TRUE(std::filesystem::exists(dir / ".out.iso.ornibe-notours"));
 }

@@ -51,12 +51,10 @@ protected:
 
     SystemDriveSource source() {
         dir.write("mountinfo", mountInfo);
-        SystemDriveSource drives(paths);
-        drives.discStatus = [this](const std::string& device) {
+        return SystemDriveSource(paths, [this](const std::string& device) {
             auto it = status.find(device);
             return it == status.end() ? DiscStatus::Unknown : it->second;
-        };
-        return drives;
+        });
     }
 
     TempDir dir;

@@ -66,11 +66,8 @@ public:
     // Nothing on success, otherwise why the tree cannot be read.
     std::optional<std::string> walk(const std::string& folder, size_t folderIndex) {
         UniqueDir dir(opendir(folder.c_str()));
-        if (!dir) {
-            return "cannot read folder " + folder + ": " + systemReason(errno);
-        }
         struct stat self {};
-        if (fstat(dirfd(dir.get()), &self) != 0) {
+        if (!dir || fstat(dirfd(dir.get()), &self) != 0) {
             return "cannot read folder " + folder + ": " + systemReason(errno);
         }
         // A link that leads back to a folder above would never end.
@@ -78,70 +75,11 @@ public:
             out_ << "cdimage: skipping " << folder << ": it leads back to a folder above it\n";
             return std::nullopt;
         }
-        std::vector<std::string> names;
-        errno = 0;
-        while (dirent* entry = readdir(dir.get())) {
-            std::string name = entry->d_name;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            if (name[0] == '.' && !includeHidden_) {
-                continue;
-            }
-            // A file on its way somewhere (this run's image, or what a
-            // killed run left) is never content of the tree.
-            if (isPendingFileName(name)) {
-                continue;
-            }
-            names.push_back(name);
-        }
+        std::vector<std::string> names = imagedNames(dir.get());
         dir.reset();
-        std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
-            std::string path = joinPath(folder, name);
-            if (!fitsIso9660(name, longNames_)) {
-                // A lookup by the full name (as Windows setup makes) will
-                // not find such an entry in the image.
-                out_ << "cdimage: " << path << ": the name is longer than "
-                     << (longNames_ ? "37 characters" : "8.3")
-                     << " and is shortened in the image\n";
-            }
-            struct stat st {};
-            if (::lstat(path.c_str(), &st) != 0) {
-                out_ << "cdimage: skipping " << path << ": " << systemReason(errno) << "\n";
-                continue;
-            }
-            if (S_ISLNK(st.st_mode)) {
-                // Only what lies inside the tree goes into the image: a link
-                // is imaged as what it names when that is inside, and read
-                // there, so that nothing on the way is a link.
-                std::string real = realPath(path).value_or(std::string());
-                if (real.empty() || !isSameOrInside(real, root_)) {
-                    out_ << "cdimage: skipping " << path << ": "
-                         << (real.empty() ? "the link leads nowhere"
-                                          : "the link leads out of the tree")
-                         << "\n";
-                    continue;
-                }
-                if (::stat(real.c_str(), &st) != 0) {
-                    out_ << "cdimage: skipping " << path << ": " << systemReason(errno) << "\n";
-                    continue;
-                }
-                path = real;
-            }
-            if (S_ISDIR(st.st_mode)) {
-                tree.folders.push_back({name, folderIndex, path});
-                if (auto problem = walk(path, tree.folders.size() - 1)) {
-                    return problem;
-                }
-            } else if (S_ISREG(st.st_mode)) {
-                if (excluded_.count(idOf(st))) {
-                    continue;
-                }
-                tree.files.push_back({name, folderIndex, path, tree.files.size()});
-                sizes.push_back(static_cast<std::uint64_t>(st.st_size));
-            } else {
-                out_ << "cdimage: skipping " << path << ": not a file or folder\n";
+            if (auto problem = addEntry(joinPath(folder, name), name, folderIndex)) {
+                return problem;
             }
         }
         ancestors_.erase(idOf(self));
@@ -152,6 +90,81 @@ public:
     std::vector<std::uint64_t> sizes;
 
 private:
+    // The folder's entries that go into the image, sorted.
+    std::vector<std::string> imagedNames(DIR* dir) const {
+        std::vector<std::string> names;
+        while (dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name == "." || name == ".." || (name[0] == '.' && !includeHidden_)) {
+                continue;
+            }
+            // A file on its way somewhere (this run's image, or what a
+            // killed run left) is never content of the tree.
+            if (isPendingFileName(name)) {
+                continue;
+            }
+            names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // What path is, read where a link inside the tree leads; nothing (with
+    // a line saying why) when it is left out.
+    std::optional<std::pair<std::string, struct stat>> resolveEntry(std::string path) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) {
+            out_ << "cdimage: skipping " << path << ": " << systemReason(errno) << "\n";
+            return std::nullopt;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            return std::make_pair(std::move(path), st);
+        }
+        // Only what lies inside the tree goes into the image: a link is
+        // imaged as what it names when that is inside, and read there, so
+        // that nothing on the way is a link.
+        std::string real = realPath(path).value_or(std::string());
+        if (real.empty() || !isSameOrInside(real, root_)) {
+            out_ << "cdimage: skipping " << path << ": "
+                 << (real.empty() ? "the link leads nowhere" : "the link leads out of the tree")
+                 << "\n";
+            return std::nullopt;
+        }
+        if (::stat(real.c_str(), &st) != 0) {
+            out_ << "cdimage: skipping " << path << ": " << systemReason(errno) << "\n";
+            return std::nullopt;
+        }
+        return std::make_pair(std::move(real), st);
+    }
+
+    std::optional<std::string> addEntry(const std::string& path, const std::string& name,
+                                        size_t folderIndex) {
+        if (!fitsIso9660(name, longNames_)) {
+            // A lookup by the full name (as Windows setup makes) will not
+            // find such an entry in the image.
+            out_ << "cdimage: " << path << ": the name is longer than "
+                 << (longNames_ ? "37 characters" : "8.3") << " and is shortened in the image\n";
+        }
+        auto resolved = resolveEntry(path);
+        if (!resolved) {
+            return std::nullopt;
+        }
+        const auto& [source, st] = *resolved;
+        if (S_ISDIR(st.st_mode)) {
+            tree.folders.push_back({name, folderIndex, source});
+            return walk(source, tree.folders.size() - 1);
+        }
+        if (S_ISREG(st.st_mode)) {
+            if (!excluded_.count(idOf(st))) {
+                tree.files.push_back({name, folderIndex, source, tree.files.size()});
+                sizes.push_back(static_cast<std::uint64_t>(st.st_size));
+            }
+            return std::nullopt;
+        }
+        out_ << "cdimage: skipping " << source << ": not a file or folder\n";
+        return std::nullopt;
+    }
+
     std::string root_;
     bool includeHidden_;
     bool longNames_;
@@ -171,6 +184,119 @@ mode_t currentUmask() {
     return mask;
 }
 
+// What the checks before anything is written settle: the tree's real
+// path, the image's absolute path, and the files that are never imaged (an
+// earlier image of the same name inside the tree).
+struct ImagePlan {
+    std::string tree;
+    std::string image;
+    ImageOptions options;
+    std::set<FileId> excluded;
+};
+
+// The tree and the boot file exist; the tree's real path and the options.
+std::optional<std::string> checkSources(const CdimageArguments& parsed, ImagePlan& plan) {
+    if (!existsAsFolder(parsed.tree)) {
+        return "source folder " + parsed.tree + " does not exist";
+    }
+    std::optional<std::string> resolved = realPath(parsed.tree);
+    if (!resolved) {
+        return "cannot read folder " + parsed.tree + ": " + systemReason(errno);
+    }
+    plan.tree = *resolved;
+    plan.options.label = parsed.label;
+    plan.options.longNames = parsed.longNames;
+    if (parsed.bootFile) {
+        if (!existsAsFile(*parsed.bootFile)) {
+            return "boot file " + *parsed.bootFile + " does not exist";
+        }
+        plan.options.bootFile = makeAbsolute(*parsed.bootFile);
+    }
+    return std::nullopt;
+}
+
+// The image's folder exists, and what stands at the image's name may be
+// replaced: not a folder, not read-only, and inside the tree only an
+// earlier image, which is then left out of the new one.
+std::optional<std::string> checkImageName(const CdimageArguments& parsed, ImagePlan& plan) {
+    plan.image = makeAbsolute(parsed.image);
+    std::string folder = folderPart(plan.image);
+    if (!existsAsFolder(folder)) {
+        return "folder of the image " + parsed.image + " does not exist";
+    }
+    // What a killed run left for this image goes first.
+    removeStalePendingFiles(plan.image);
+    struct stat st {};
+    if (::lstat(plan.image.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) {
+        return std::nullopt;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return "cannot write " + parsed.image + ": it is a folder";
+    }
+    if (isReadOnly(plan.image)) {
+        return "cannot write " + parsed.image + ": it is read-only";
+    }
+    std::string realFolder = realPath(folder).value_or(std::string());
+    if (!realFolder.empty() && isSameOrInside(realFolder, plan.tree) && !isIsoImage(plan.image)) {
+        return "cannot write " + parsed.image + ": it is a file of the tree, not an earlier image";
+    }
+    plan.excluded.insert(idOf(st));
+    return std::nullopt;
+}
+
+// Marks the files whose content equals an earlier file's, so that the
+// image stores that content once.
+std::optional<std::string> markTwins(ImageTree& tree, const std::vector<std::uint64_t>& sizes) {
+    std::vector<std::string> paths;
+    for (const ImageTree::File& file : tree.files) {
+        paths.push_back(file.source);
+    }
+    try {
+        std::vector<size_t> twins = findContentTwins(paths, sizes);
+        for (size_t i = 0; i < twins.size(); ++i) {
+            tree.files[i].twinOf = twins[i];
+        }
+    } catch (const FileError& error) {
+        return "cannot read " + error.path() + ": " + error.reason();
+    }
+    return std::nullopt;
+}
+
+// Walks the tree and writes the image into a pending file beside its
+// name, which takes the name only once the image is whole.
+int writeImage(const CdimageArguments& parsed, ImagePlan& plan, std::ostream& out,
+               std::ostream& err) {
+    try {
+        PendingFile pending(plan.image);
+        struct stat st {};
+        if (fstat(pending.fd(), &st) != 0) {
+            throwFileError("write", plan.image, errno);
+        }
+        plan.excluded.insert(idOf(st));
+
+        TreeWalk walk(plan.tree, parsed.includeHidden, parsed.longNames, plan.excluded, out);
+        if (auto walkProblem = walk.walk(plan.tree, 0)) {
+            return fail(err, *walkProblem);
+        }
+        if (parsed.storeTwinsOnce) {
+            if (auto twinProblem = markTwins(walk.tree, walk.sizes)) {
+                return fail(err, *twinProblem);
+            }
+        }
+        if (auto writeProblem = writeIsoImage(walk.tree, plan.options, pending.fd())) {
+            return fail(err, "cannot write " + parsed.image + ": " + *writeProblem);
+        }
+        pending.setMode(0666 & ~currentUmask());
+        pending.sync();
+        pending.commit();
+        out << "cdimage: wrote " << parsed.image << " (" << walk.tree.files.size() << " files, "
+            << walk.tree.folders.size() - 1 << " folders)\n";
+    } catch (const FileError& error) {
+        return fail(err, "cannot write " + parsed.image + ": " + error.reason());
+    }
+    return 0;
+}
+
 } // namespace
 
 int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -179,91 +305,14 @@ int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (!parsed) {
         return fail(err, problem);
     }
-    if (!existsAsFolder(parsed->tree)) {
-        return fail(err, "source folder " + parsed->tree + " does not exist");
+    ImagePlan plan;
+    if (auto refused = checkSources(*parsed, plan)) {
+        return fail(err, *refused);
     }
-    std::optional<std::string> resolved = realPath(parsed->tree);
-    if (!resolved) {
-        return fail(err, "cannot read folder " + parsed->tree + ": " + systemReason(errno));
+    if (auto refused = checkImageName(*parsed, plan)) {
+        return fail(err, *refused);
     }
-    std::string tree = *resolved;
-
-    ImageOptions options;
-    options.label = parsed->label;
-    options.longNames = parsed->longNames;
-    if (parsed->bootFile) {
-        if (!existsAsFile(*parsed->bootFile)) {
-            return fail(err, "boot file " + *parsed->bootFile + " does not exist");
-        }
-        options.bootFile = makeAbsolute(*parsed->bootFile);
-    }
-
-    std::string image = makeAbsolute(parsed->image);
-    std::string folder = folderPart(image);
-    if (!existsAsFolder(folder)) {
-        return fail(err, "folder of the image " + parsed->image + " does not exist");
-    }
-    // What a killed run left for this image goes first.
-    removeStalePendingFiles(image);
-    std::set<FileId> excluded;
-    struct stat st {};
-    if (::lstat(image.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-        if (S_ISDIR(st.st_mode)) {
-            return fail(err, "cannot write " + parsed->image + ": it is a folder");
-        }
-        if (isReadOnly(image)) {
-            return fail(err, "cannot write " + parsed->image + ": it is read-only");
-        }
-        // Only an earlier image may be replaced inside the tree: any other
-        // file there is part of what is imaged.
-        std::string realFolder = realPath(folder).value_or(std::string());
-        if (!realFolder.empty() && isSameOrInside(realFolder, tree) && !isIsoImage(image)) {
-            return fail(err, "cannot write " + parsed->image +
-                                 ": it is a file of the tree, not an earlier image");
-        }
-        // An image left by an earlier run inside the tree is replaced, not
-        // imaged.
-        excluded.insert(idOf(st));
-    }
-
-    try {
-        PendingFile pending(image);
-        if (fstat(pending.fd(), &st) != 0) {
-            throwFileError("write", image, errno);
-        }
-        excluded.insert(idOf(st));
-
-        TreeWalk walk(tree, parsed->includeHidden, parsed->longNames, excluded, out);
-        if (auto walkProblem = walk.walk(tree, 0)) {
-            return fail(err, *walkProblem);
-        }
-        if (parsed->storeTwinsOnce) {
-            std::vector<std::string> paths;
-            for (const ImageTree::File& file : walk.tree.files) {
-                paths.push_back(file.source);
-            }
-            try {
-                std::vector<size_t> twins = findContentTwins(paths, walk.sizes);
-                for (size_t i = 0; i < twins.size(); ++i) {
-                    walk.tree.files[i].twinOf = twins[i];
-                }
-            } catch (const FileError& error) {
-                return fail(err, "cannot read " + error.path() + ": " + error.reason());
-            }
-        }
-
-        if (auto writeProblem = writeIsoImage(walk.tree, options, pending.fd())) {
-            return fail(err, "cannot write " + parsed->image + ": " + *writeProblem);
-        }
-        pending.setMode(0666 & ~currentUmask());
-        pending.sync();
-        pending.commit();
-        out << "cdimage: wrote " << parsed->image << " (" << walk.tree.files.size() << " files, "
-            << walk.tree.folders.size() - 1 << " folders)\n";
-    } catch (const FileError& error) {
-        return fail(err, "cannot write " + parsed->image + ": " + error.reason());
-    }
-    return 0;
+    return writeImage(*parsed, plan, out, err);
 }
 
 } // namespace ornibe

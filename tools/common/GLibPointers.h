@@ -17,4 +17,10 @@ struct GErrorDeleter {
 };
 using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
 
+// A list whose nodes are owned but whose data is not (gcab_folder_get_files).
+struct GSListDeleter {
+    void operator()(GSList* list) const { g_slist_free(list); }
+};
+using GSListPtr = std::unique_ptr<GSList, GSListDeleter>;
+
 } // namespace ornibe

@@ -171,8 +171,8 @@ std::optional<std::vector<Planned>> planFiles(GCabCabinet* cabinet, const Argume
     std::vector<Planned> plan;
     GPtrArray* folders = gcab_cabinet_get_folders(cabinet);
     for (guint i = 0; i < folders->len; ++i) {
-        GSList* files = gcab_folder_get_files(GCAB_FOLDER(g_ptr_array_index(folders, i)));
-        for (GSList* node = files; node; node = node->next) {
+        GSListPtr files(gcab_folder_get_files(GCAB_FOLDER(g_ptr_array_index(folders, i))));
+        for (GSList* node = files.get(); node; node = node->next) {
             auto* file = GCAB_FILE(node->data);
             std::string stored = gcab_file_get_name(file);
             if (!wanted(parsed.names, stored)) {
@@ -180,14 +180,12 @@ std::optional<std::vector<Planned>> planFiles(GCabCabinet* cabinet, const Argume
             }
             std::optional<std::vector<std::string>> parts = storedParts(stored);
             if (!parts) {
-                g_slist_free(files);
                 err << "extract: " << parsed.cabinet << " holds a file name that points outside "
                     << "the destination folder: " << stored << "\n";
                 return std::nullopt;
             }
             plan.push_back({file, *parts, ""});
         }
-        g_slist_free(files);
     }
     return plan;
 }
