@@ -539,8 +539,7 @@ void SettingsPage::accept() {
     if (!nextButton_->isEnabled()) {
         return;
     }
-    SettingsChecks checks(settings_, drives_, messages_, tools_);
-    checks.freeBytes = freeSpace_;
+    SettingsChecks checks(settings_, drives_, messages_, tools_, freeSpace_);
     if (checks.OnOK(*this)) {
         done(PageCode::Confirm);
     }

@@ -29,9 +29,9 @@ constexpr MessageStyle kYesNoQuestionNoDefault{MessageButtons::YesNo, MessageIco
 } // namespace
 
 SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
-                               ToolSearch tools)
-    : freeBytes(bytesFree), settings_(settings), drives_(drives), messages_(messages),
-      tools_(std::move(tools)) {}
+                               ToolSearch tools, FreeSpaceQuery freeBytes)
+    : settings_(settings), drives_(drives), messages_(messages), tools_(std::move(tools)),
+      freeBytes_(std::move(freeBytes)) {}
 
 bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!ValidateCdDrive(form)) {
@@ -231,7 +231,7 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
         return true;
     }
 
-    std::optional<std::uint64_t> free = freeBytes ? freeBytes(path) : std::nullopt;
+    std::optional<std::uint64_t> free = freeBytes_ ? freeBytes_(path) : std::nullopt;
     if (!free) {
         messages_.show("ドライブの準備ができてません。", kOk);
         return false;

@@ -4,6 +4,7 @@
 #include "settings/BuildSettings.h"
 #include "sys/DriveSource.h"
 #include "sys/Failure.h"
+#include "sys/HostPath.h"
 #include "sys/SearchPath.h"
 #include "wizard/SettingsForm.h"
 
@@ -20,12 +21,13 @@ namespace ornibe {
 // for where tools says.
 class SettingsChecks {
 public:
-    SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
-                   ToolSearch tools);
-
     // Bytes free to the user for a folder path; nothing when the drive is
-    // not ready. The host's free space by default; tests replace it.
-    std::function<std::optional<std::uint64_t>(const std::string&)> freeBytes;
+    // not ready.
+    using FreeSpaceQuery = std::function<std::optional<std::uint64_t>(const std::string&)>;
+
+    // freeBytes is the host's free space unless another query is given.
+    SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
+                   ToolSearch tools, FreeSpaceQuery freeBytes = bytesFree);
 
     // Every check in order; true when all passed and the page may end with
     // the confirmation page's code.
@@ -70,6 +72,7 @@ private:
     DriveSource& drives_;
     MessageBox& messages_;
     ToolSearch tools_;
+    FreeSpaceQuery freeBytes_;
 };
 
 } // namespace ornibe

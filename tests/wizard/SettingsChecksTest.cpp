@@ -50,10 +50,7 @@ constexpr MessageStyle kYesNoQuestionDefNo{MessageButtons::YesNo, MessageIcon::Q
 
 class SettingsChecksTest : public ::testing::Test {
 protected:
-    SettingsChecksTest() {
-        checks.freeBytes = [this](const std::string&) { return free; };
-        form.workFolder = dir / "work";
-    }
+    SettingsChecksTest() { form.workFolder = dir / "work"; }
 
     // A form that passes every check with no CD: the work folder holds
     // the installation tree.
@@ -83,7 +80,8 @@ protected:
     BuildSettings settings;
     test::FakeDriveSource drives;
     test::ScriptedMessages messages;
-    SettingsChecks checks{settings, drives, messages, test::buildTreeTools(dir.path())};
+    SettingsChecks checks{settings, drives, messages, test::buildTreeTools(dir.path()),
+                          [this](const std::string&) { return free; }};
     FakeForm form;
     std::optional<std::uint64_t> free = std::uint64_t(700) * 1048576;
 };
