@@ -150,16 +150,25 @@ QLayout* SettingsPage::buildDriveRow() {
     return row;
 }
 
-QGroupBox* SettingsPage::buildServicePackGroup() {
-    auto* group = new QGroupBox(QStringLiteral("Service Pack 適用済みにする"), this);
-    group->setObjectName(QStringLiteral("servicePackGroup"));
-    servicePack_ = makeEdit("servicePackEdit", group);
-    servicePackButton_ = makeButton(QStringLiteral("ファイル選択"), "servicePackButton", group);
+// A group of one path: its label over the edit line, the button beside it.
+QGroupBox* SettingsPage::buildPathGroup(const PathGroupSpec& spec, QLineEdit*& edit,
+                                        QPushButton*& button) {
+    auto* group = new QGroupBox(spec.title, this);
+    group->setObjectName(QString::fromLatin1(spec.name));
+    edit = makeEdit(spec.editName, group);
+    button = makeButton(spec.buttonText, spec.buttonName, group);
     auto* grid = new QGridLayout(group);
-    grid->addWidget(new QLabel(QStringLiteral("Service Pack ファイル :"), group), 0, 0, 1, 2);
-    grid->addWidget(servicePack_, 1, 0);
-    grid->addWidget(servicePackButton_, 1, 1);
+    grid->addWidget(new QLabel(spec.label, group), 0, 0, 1, 2);
+    grid->addWidget(edit, 1, 0);
+    grid->addWidget(button, 1, 1);
     return group;
+}
+
+QGroupBox* SettingsPage::buildServicePackGroup() {
+    return buildPathGroup({QStringLiteral("Service Pack 適用済みにする"), "servicePackGroup",
+                           QStringLiteral("Service Pack ファイル :"), "servicePackEdit",
+                           QStringLiteral("ファイル選択"), "servicePackButton"},
+                          servicePack_, servicePackButton_);
 }
 
 // The drivers: an edit line over an always-open list, as a simple combo
@@ -203,27 +212,17 @@ QGroupBox* SettingsPage::buildBigDriveGroup() {
 }
 
 QGroupBox* SettingsPage::buildWorkFolderGroup() {
-    auto* group = new QGroupBox(QStringLiteral("作業フォルダの指定"), this);
-    group->setObjectName(QStringLiteral("workFolderGroup"));
-    workFolder_ = makeEdit("workFolderEdit", group);
-    workFolderButton_ = makeButton(QStringLiteral("フォルダ選択"), "workFolderButton", group);
-    auto* grid = new QGridLayout(group);
-    grid->addWidget(new QLabel(QStringLiteral("作業フォルダ :"), group), 0, 0, 1, 2);
-    grid->addWidget(workFolder_, 1, 0);
-    grid->addWidget(workFolderButton_, 1, 1);
-    return group;
+    return buildPathGroup({QStringLiteral("作業フォルダの指定"), "workFolderGroup",
+                           QStringLiteral("作業フォルダ :"), "workFolderEdit",
+                           QStringLiteral("フォルダ選択"), "workFolderButton"},
+                          workFolder_, workFolderButton_);
 }
 
 QGroupBox* SettingsPage::buildIsoGroup() {
-    auto* group = new QGroupBox(QStringLiteral("ISO イメージの作成"), this);
-    group->setObjectName(QStringLiteral("isoGroup"));
-    isoPath_ = makeEdit("isoPathEdit", group);
-    isoPathButton_ = makeButton(QStringLiteral("保存先選択"), "isoPathButton", group);
-    auto* grid = new QGridLayout(group);
-    grid->addWidget(new QLabel(QStringLiteral("ISOイメージのファイル名 :"), group), 0, 0, 1, 2);
-    grid->addWidget(isoPath_, 1, 0);
-    grid->addWidget(isoPathButton_, 1, 1);
-    return group;
+    return buildPathGroup({QStringLiteral("ISO イメージの作成"), "isoGroup",
+                           QStringLiteral("ISOイメージのファイル名 :"), "isoPathEdit",
+                           QStringLiteral("保存先選択"), "isoPathButton"},
+                          isoPath_, isoPathButton_);
 }
 
 // "次へ >" is the default button and starts disabled: it waits for a work

@@ -83,8 +83,20 @@ private:
         std::function<void(const QString&)> use;
     };
 
+    // A group that holds one path: its title and label, the edit line and
+    // the button that opens its dialog, with their object names.
+    struct PathGroupSpec {
+        QString title;
+        const char* name;
+        QString label;
+        const char* editName;
+        QString buttonText;
+        const char* buttonName;
+    };
+
     // The page's parts, each built with its controls and inner layout.
     void setUpWindow();
+    QGroupBox* buildPathGroup(const PathGroupSpec& spec, QLineEdit*& edit, QPushButton*& button);
     QLayout* buildDriveRow();
     QGroupBox* buildServicePackGroup();
     QGroupBox* buildDriverGroup();
