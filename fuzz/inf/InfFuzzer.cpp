@@ -28,7 +28,7 @@ void walkSection(const InfFile& inf, std::string_view section) {
             if (!text)
                 continue;
             (void)inf.lineCount(*text);
-            (void)inf.targetPath(std::string_view(*text));
+            (void)inf.destinationFolder(std::string_view(*text));
             if (auto match = inf.findFirstLine(section, *text))
                 (void)inf.findNextMatchLine(*match, *text);
         }
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* section : {"Version", "Manufacturer", "Strings", "Strings.0411",
                                 "DestinationDirs", "SourceDisksNames", "SourceDisksFiles"})
         walkSection(inf, section);
-    (void)inf.targetPath(std::nullopt);
+    (void)inf.destinationFolder(std::nullopt);
 
     static const std::string path = scratchFile();
     if (FILE* file = std::fopen(path.c_str(), "wb")) {

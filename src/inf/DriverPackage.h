@@ -43,7 +43,7 @@ public:
     std::string GetServiceBinary(std::size_t i) const { return serviceBinaries_.at(i); }
     std::string GetInfFile(std::size_t i) const { return infFiles_.at(i); }
 
-    const NoCaseTextList& catalogFiles() const { return catalogFiles_; }
+    const NoCaseTextList& allCatalogFiles() const { return catalogFiles_; }
     const NoCaseTextList& serviceBinaries() const { return serviceBinaries_; }
     const NoCaseTextList& infFiles() const { return infFiles_; }
     const OrderedTextMap& hardwareIdToService() const { return hardwareIdToService_; }

@@ -87,7 +87,8 @@ std::optional<long> parseDirid(std::string_view text) {
 }
 
 // The folder that Windows setup copies the files of a section to.
-std::optional<std::string> InfFile::targetPath(std::optional<std::string_view> section) const {
+std::optional<std::string>
+InfFile::destinationFolder(std::optional<std::string_view> section) const {
     if (!data_)
         return std::nullopt;
     std::optional<InfPosition> entry;

@@ -31,7 +31,7 @@ struct InfPosition {
 //   SetupGetFieldCount       fieldCount()
 //   SetupGetStringFieldA     stringField()
 //   SetupGetLineTextA        lineText()
-//   SetupGetTargetPathA      targetPath()
+//   SetupGetTargetPathA      destinationFolder()
 //
 // All text is code page 932 bytes as the file holds it (a UTF-16LE or UTF-8
 // file is converted to code page 932 when it is read), with enclosing
@@ -106,7 +106,7 @@ public:
     // section, the default destination. DIRID -1 (or 65535) takes the
     // subfolder as the absolute path. Nothing when the file is not open or
     // the DIRID is not one Windows XP knows.
-    std::optional<std::string> targetPath(std::optional<std::string_view> section) const;
+    std::optional<std::string> destinationFolder(std::optional<std::string_view> section) const;
 
     struct Data;
 

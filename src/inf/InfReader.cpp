@@ -82,8 +82,8 @@ void InfReader::Close() {
     file_ = InfFile();
 }
 
-std::optional<std::string> InfReader::findDecorated(std::string_view base,
-                                                    std::string_view suffix) const {
+std::optional<std::string> InfReader::existingDecoratedSection(std::string_view base,
+                                                               std::string_view suffix) const {
     for (const std::string& decoration : decorations_) {
         std::string name;
         name.reserve(base.size() + decoration.size() + suffix.size());
@@ -95,13 +95,13 @@ std::optional<std::string> InfReader::findDecorated(std::string_view base,
 }
 
 std::string InfReader::FindDecoratedSection(std::string_view base, std::string_view suffix) const {
-    return findDecorated(base, suffix).value_or(std::string());
+    return existingDecoratedSection(base, suffix).value_or(std::string());
 }
 
 std::optional<InfPosition> InfReader::findDecoratedLine(std::string_view base,
                                                         std::string_view suffix,
                                                         std::string_view key) const {
-    auto section = findDecorated(base, suffix);
+    auto section = existingDecoratedSection(base, suffix);
     if (!section)
         return std::nullopt;
     return file_.findFirstLine(*section, key);
@@ -232,7 +232,7 @@ std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versio
 }
 
 std::string InfReader::FindMiniportBinary(std::string_view installSection) const {
-    auto services = findDecorated(installSection, ".Services");
+    auto services = existingDecoratedSection(installSection, ".Services");
     if (!services)
         return std::string();
     std::string binaryPath;
@@ -252,7 +252,7 @@ std::string InfReader::FindMiniportBinary(std::string_view installSection) const
 
 void InfReader::CollectCopyFiles(std::string_view installSection, std::string_view suffix,
                                  DriverPackage& package) const {
-    auto section = findDecorated(installSection, suffix);
+    auto section = existingDecoratedSection(installSection, suffix);
     if (!section)
         return;
     for (auto line = file_.findFirstLine(*section, "CopyFiles"); line;
@@ -279,7 +279,7 @@ void InfReader::CollectCopyFiles(std::string_view installSection, std::string_vi
 
 void InfReader::CollectCopyInf(std::string_view installSection, std::string_view suffix,
                                DriverPackage& package) const {
-    auto section = findDecorated(installSection, suffix);
+    auto section = existingDecoratedSection(installSection, suffix);
     if (!section)
         return;
     for (auto line = file_.findFirstLine(*section, "CopyINF"); line;
@@ -314,7 +314,7 @@ void InfReader::AddSourceFile(std::string_view fileName, std::string_view absolu
 }
 
 std::string InfReader::GetTargetPath(std::optional<std::string_view> section) const {
-    return file_.targetPath(section).value_or(std::string());
+    return file_.destinationFolder(section).value_or(std::string());
 }
 
 void InfReader::readModels(const std::string& modelsSection, DriverPackage& package,

@@ -87,7 +87,8 @@ public:
 private:
     InfReader(InfFile file, const std::string& path);
 
-    std::optional<std::string> findDecorated(std::string_view base, std::string_view suffix) const;
+    std::optional<std::string> existingDecoratedSection(std::string_view base,
+                                                        std::string_view suffix) const;
     std::optional<InfPosition> findDecoratedLine(std::string_view base, std::string_view suffix,
                                                  std::string_view key) const;
     // The host path of a file on the driver medium: the INF's folder and the

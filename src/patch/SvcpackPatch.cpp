@@ -22,7 +22,7 @@ bool SetupFileEditor::CollectCatalogLines(std::string& lines) const {
     bool usable = opened && (HasLine(reader, "ProductCatalogsToInstall") ||
                              HasLine(reader, "SetupHotfixesToRun"));
     if (package_ != nullptr) {
-        for (const std::string& catalog : package_->catalogFiles()) {
+        for (const std::string& catalog : package_->allCatalogFiles()) {
             std::string name = catalogName(catalog);
             if (!usable || !HasLine(reader, "ProductCatalogsToInstall", name)) {
                 lines += name;

@@ -129,7 +129,7 @@ Outcome stageDriverFiles(const ToolSearch& tools, const std::string& i386Folder,
             return placed;
         }
     }
-    for (const std::string& catalog : package.catalogFiles()) {
+    for (const std::string& catalog : package.allCatalogFiles()) {
         if (Outcome placed = placeCatalog(i386Folder, catalog, log); !placed) {
             return placed;
         }

@@ -67,7 +67,7 @@ VersionResult readFor(const InfReader& reader, char versionCode) {
             return {Stage::MissingFile, entry.first};
         }
     }
-    for (const NoCaseTextList* list : {&package.infFiles(), &package.catalogFiles()}) {
+    for (const NoCaseTextList* list : {&package.infFiles(), &package.allCatalogFiles()}) {
         for (const std::string& file : *list) {
             if (!onMedium(file)) {
                 return {Stage::MissingFile, file};

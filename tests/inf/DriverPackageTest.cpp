@@ -25,7 +25,7 @@ TEST(DriverPackage, lists_refuse_entries_equal_ignoring_case_and_keep_order) {
     package.AddInfFile("/m/a.inf");
     package.AddInfFile("/m/b.inf");
     package.AddInfFile("/M/A.INF");
-    EXPECT_EQ(package.catalogFiles().entries(),
+    EXPECT_EQ(package.allCatalogFiles().entries(),
               (std::vector<std::string>{"/m/drv/disk.cat", "/m/drv/other.cat"}));
     EXPECT_EQ(package.serviceBinaries().size(), 1u);
     EXPECT_EQ(package.infFiles().entries(), (std::vector<std::string>{"/m/a.inf", "/m/b.inf"}));
@@ -100,7 +100,7 @@ TEST(DriverPackage, clear_empties_every_list_and_map) {
     package.AddDescription("d", "a");
     package.AddFileTarget("/m/a.sys", "C:\\WINDOWS\\system32");
     package.Clear();
-    EXPECT_TRUE(package.catalogFiles().empty());
+    EXPECT_TRUE(package.allCatalogFiles().empty());
     EXPECT_TRUE(package.serviceBinaries().empty());
     EXPECT_TRUE(package.infFiles().empty());
     EXPECT_TRUE(package.hardwareIdToService().empty());

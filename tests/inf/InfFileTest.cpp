@@ -416,7 +416,7 @@ TEST(InfFile, file_that_is_not_open_answers_every_lookup_as_absent) {
         EXPECT_EQ(inf.fieldCount(InfPosition{}), 0u);
         EXPECT_FALSE(inf.stringField(InfPosition{}, 0));
         EXPECT_FALSE(inf.lineText(InfPosition{}));
-        EXPECT_FALSE(inf.targetPath(std::nullopt));
+        EXPECT_FALSE(inf.destinationFolder(std::nullopt));
     }
 }
 
@@ -446,27 +446,27 @@ TEST(InfFile, target_path_follows_destination_dirs_and_the_dirid_table) {
                            "odd = 99999\r\nabs = -1, D:\\Tools\r\nhex = 0xB\r\n"
                            "synonym = 65535, E:\\Data\r\nroot = 24\r\nrootsub = 24, \\Tools\r\n"
                            "store = 13\r\nnoabs = -1\r\n");
-    EXPECT_EQ(inf.targetPath(std::nullopt), "C:\\WINDOWS\\system32\\drivers");
-    EXPECT_EQ(inf.targetPath("FILES"), "C:\\WINDOWS\\system32");
-    EXPECT_EQ(inf.targetPath("infs"), "C:\\WINDOWS\\inf");
-    EXPECT_EQ(inf.targetPath("sub"), "C:\\WINDOWS\\Web\\Wallpaper");
-    EXPECT_EQ(inf.targetPath("win"), "C:\\WINDOWS");
-    EXPECT_EQ(inf.targetPath("abs"), "D:\\Tools");
-    EXPECT_EQ(inf.targetPath("hex"), "C:\\WINDOWS\\system32");
-    EXPECT_FALSE(inf.targetPath("odd"));
-    EXPECT_EQ(inf.targetPath("synonym"), "E:\\Data");
-    EXPECT_EQ(inf.targetPath("root"), "C:");
-    EXPECT_EQ(inf.targetPath("rootsub"), "C:\\Tools");
-    EXPECT_FALSE(inf.targetPath("store"));
-    EXPECT_FALSE(inf.targetPath("noabs"));
+    EXPECT_EQ(inf.destinationFolder(std::nullopt), "C:\\WINDOWS\\system32\\drivers");
+    EXPECT_EQ(inf.destinationFolder("FILES"), "C:\\WINDOWS\\system32");
+    EXPECT_EQ(inf.destinationFolder("infs"), "C:\\WINDOWS\\inf");
+    EXPECT_EQ(inf.destinationFolder("sub"), "C:\\WINDOWS\\Web\\Wallpaper");
+    EXPECT_EQ(inf.destinationFolder("win"), "C:\\WINDOWS");
+    EXPECT_EQ(inf.destinationFolder("abs"), "D:\\Tools");
+    EXPECT_EQ(inf.destinationFolder("hex"), "C:\\WINDOWS\\system32");
+    EXPECT_FALSE(inf.destinationFolder("odd"));
+    EXPECT_EQ(inf.destinationFolder("synonym"), "E:\\Data");
+    EXPECT_EQ(inf.destinationFolder("root"), "C:");
+    EXPECT_EQ(inf.destinationFolder("rootsub"), "C:\\Tools");
+    EXPECT_FALSE(inf.destinationFolder("store"));
+    EXPECT_FALSE(inf.destinationFolder("noabs"));
     // A section without an entry takes the default destination.
-    EXPECT_EQ(inf.targetPath("unlisted"), "C:\\WINDOWS\\system32\\drivers");
+    EXPECT_EQ(inf.destinationFolder("unlisted"), "C:\\WINDOWS\\system32\\drivers");
 }
 
 TEST(InfFile, target_path_without_destination_dirs_is_the_system_folder) {
     InfFile inf = parseInf("[S]\r\na=1\r\n");
-    EXPECT_EQ(inf.targetPath(std::nullopt), "C:\\WINDOWS\\system32");
-    EXPECT_EQ(inf.targetPath("files"), "C:\\WINDOWS\\system32");
+    EXPECT_EQ(inf.destinationFolder(std::nullopt), "C:\\WINDOWS\\system32");
+    EXPECT_EQ(inf.destinationFolder("files"), "C:\\WINDOWS\\system32");
 }
 
 TEST(InfFile, copies_share_the_parsed_text) {

@@ -88,7 +88,7 @@ TEST(InfReader, reader_on_a_missing_file_finds_nothing_and_adds_only_its_path) {
     DriverPackage package;
     reader.ReadDriverPackage(package, '1');
     EXPECT_EQ(package.infFiles().entries(), Texts{dir / "drv/missing.inf"});
-    EXPECT_TRUE(package.catalogFiles().empty());
+    EXPECT_TRUE(package.allCatalogFiles().empty());
     EXPECT_TRUE(package.descriptionToService().empty());
     reader.Close();
     reader.Close();
@@ -119,7 +119,7 @@ TEST(InfReader, reads_the_complete_small_driver_inf) {
     InfReader reader(path);
     DriverPackage package;
     reader.ReadDriverPackage(package, '1');
-    EXPECT_EQ(package.catalogFiles().entries(), Texts{dir / "drv/disk.cat"});
+    EXPECT_EQ(package.allCatalogFiles().entries(), Texts{dir / "drv/disk.cat"});
     EXPECT_EQ(package.serviceBinaries().entries(), Texts{"drv.sys"});
     EXPECT_EQ(entries(package.hardwareIdToService()), (Pairs{{"PCI\\VEN_1000&DEV_0030", "drv"}}));
     EXPECT_EQ(entries(package.descriptionToService()), (Pairs{{"My Controller", "drv"}}));
@@ -351,7 +351,7 @@ TEST(InfReader, medium_paths_use_the_entries_that_exist_ignoring_letter_case) {
     InfReader reader(writeInf(dir, "[Version]\r\nCatalogFile = disk.cat\r\n" + kFilesInf));
     DriverPackage package;
     reader.ReadDriverPackage(package, '1');
-    EXPECT_EQ(package.catalogFiles().entries(), Texts{dir / "drv/Disk.Cat"});
+    EXPECT_EQ(package.allCatalogFiles().entries(), Texts{dir / "drv/Disk.Cat"});
     EXPECT_EQ(package.fileToTargetDir()[0].first, dir / "drv/X86/DRV.SYS");
     EXPECT_EQ(package.infFiles().entries()[0], dir / "drv/EXTRA.INF");
     // A name that exists nowhere keeps the path as built.

@@ -50,7 +50,7 @@ void printModels(const InfReader& reader, char versionCode, std::ostream& out) {
 }
 
 void printPackage(const DriverPackage& package, std::ostream& out) {
-    for (const std::string& path : package.catalogFiles())
+    for (const std::string& path : package.allCatalogFiles())
         out << "catalog\t" << path << '\n';
     for (const std::string& name : package.serviceBinaries())
         out << "binary\t" << name << '\n';
@@ -153,9 +153,9 @@ int runInfQuery(const std::vector<std::string>& args, std::ostream& out, std::os
         auto position = inf.findFirstLine(arg(0), arg(1));
         return answer(position ? inf.stringField(*position, *field) : std::nullopt, out);
     } else if (command == "target") {
-        return answer(
-            inf.targetPath(extra == 1 ? std::optional<std::string_view>(arg(0)) : std::nullopt),
-            out);
+        return answer(inf.destinationFolder(extra == 1 ? std::optional<std::string_view>(arg(0))
+                                                       : std::nullopt),
+                      out);
     }
     return 0;
 }
