@@ -36,23 +36,9 @@ now() { date +%s.%N; }
 elapsed() { echo "$2 - $1" | bc; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-generated_mb=$((tree_mb / 5))
-python3 "$root/tests/e2e/tree_generator/make_tree.py" --target xp --size "${generated_mb}M" \
-  --tree "$work/cd"
-python3 - "$work/cd" "$(( (tree_mb - generated_mb) * 1024 * 1024 ))" "$extra_files" <<'PY'
-import os, random, sys
-root, budget, count = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-rng = random.Random(7)
-folders = ["I386"] * 6 + ["I386/SYSTEM32", "I386/LANG", "I386/WINNTUPG", "DOCS", "SUPPORT/TOOLS"]
-endings = [".DL_", ".SY_", ".EX_", ".IN_", ".CA_", ".HL_", ".NLS", ".TTF", ".CAB", ".MAN"]
-weights = [rng.expovariate(1.0) ** 2 for _ in range(count)]
-total = sum(weights) or 1.0
-for index, weight in enumerate(weights):
-    folder = os.path.join(root, folders[index % len(folders)])
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "X%05d%s" % (index, endings[index % len(endings)])), "wb") as out:
-        out.write(rng.randbytes(max(1, int(budget * weight / total))))
-PY
+# The image bench's own spread of folders, as its figures were taken with.
+python3 "$root/bench/make_cd_tree.py" "$work/cd" "$tree_mb" "$extra_files" \
+  I386 I386 I386 I386 I386 I386 I386/SYSTEM32 I386/LANG I386/WINNTUPG DOCS SUPPORT/TOOLS
 # The boot sector file goes into the boot catalog only, as on a real CD.
 boot_file=$(cd "$work/cd" && ls | grep -ix bootsect.bin)
 mv "$work/cd/$boot_file" "$work/boot.bin"

@@ -51,33 +51,7 @@ elapsed() { echo "$2 - $1" | bc; }
 # whose filler is topped up with files of mixed sizes to the size and file
 # count of a real CD, then made read-only as a CD is.
 started=$(now)
-generated_mb=$tree_mb
-if [ "$extra_files" -gt 0 ]; then
-  generated_mb=$((tree_mb / 5))
-fi
-python3 "$root/tests/e2e/tree_generator/make_tree.py" --target xp --size "${generated_mb}M" \
-  --tree "$work/cd"
-python3 - "$work/cd" "$(( (tree_mb - generated_mb) * 1024 * 1024 ))" "$extra_files" <<'EOF'
-import os, random, sys
-root, budget, count = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-rng = random.Random(7)
-folders = ["I386"] * 6 + ["I386/SYSTEM32", "I386/LANG", "I386/WINNTUPG", "I386/ASMS/1000/MSFT",
-                          "I386/ASMS/5100/MSFT", "DOCS", "SUPPORT/TOOLS", "VALUEADD/MSFT/MGMT"]
-endings = [".DL_", ".SY_", ".EX_", ".IN_", ".CA_", ".HL_", ".NLS", ".TTF", ".CAB", ".MAN"]
-# Sizes spread like an installation CD's: most files small, a few large.
-weights = [rng.expovariate(1.0) ** 2 for _ in range(count)]
-total = sum(weights) or 1.0
-for index, weight in enumerate(weights):
-    folder = os.path.join(root, folders[index % len(folders)])
-    os.makedirs(folder, exist_ok=True)
-    name = "X%05d%s" % (index, endings[index % len(endings)])
-    with open(os.path.join(folder, name), "wb") as out:
-        left = max(1, int(budget * weight / total))
-        while left > 0:
-            chunk = min(left, 1 << 20)
-            out.write(rng.randbytes(chunk))
-            left -= chunk
-EOF
+python3 "$root/bench/make_cd_tree.py" "$work/cd" "$tree_mb" "$extra_files"
 chmod -R a-w "$work/cd"
 boot_file=$(cd "$work/cd" && ls | grep -ix bootsect.bin)
 echo "tree made in $(printf '%.0f' "$(elapsed "$started" "$(now)")") s:" \
