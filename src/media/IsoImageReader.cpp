@@ -2,6 +2,7 @@
 
 #include "media/ImageDevice.h"
 #include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 #include "sys/UniqueDir.h"
@@ -339,36 +340,6 @@ bool writeFully(int fd, const char* buffer, std::uint64_t length) {
     return true;
 }
 
-// The names already in a destination folder, read once, so that a new
-// entry finds an existing one that differs only in letter case.
-class DestNames {
-public:
-    explicit DestNames(const std::string& folder) {
-        UniqueDir dir(opendir(folder.c_str()));
-        if (!dir) {
-            return;
-        }
-        while (dirent* entry = readdir(dir.get())) {
-            std::string_view name = entry->d_name;
-            if (name != "." && name != "..") {
-                auto [it, inserted] = names_.emplace(foldHostText(name), std::string(name));
-                if (!inserted && name < it->second) {
-                    it->second = std::string(name);
-                }
-            }
-        }
-    }
-
-    // The name that name takes in the folder, and whether it exists.
-    std::pair<std::string, bool> nameFor(const std::string& name) const {
-        auto it = names_.find(foldHostText(name));
-        return it == names_.end() ? std::pair{name, false} : std::pair{it->second, true};
-    }
-
-private:
-    std::map<std::string, std::string> names_;
-};
-
 class ImageCopier {
 public:
     ImageCopier(int imageFd, bool regularFile, const CopyProgressCallback& progress,
@@ -381,13 +352,13 @@ public:
 
     void copyFolder(const IsoImageReader::Node& folder, const std::string& to,
                     const std::string& from) {
-        DestNames names(to);
+        DestFolder names(to);
         for (const auto& node : folder.children) {
             if (cancelled()) {
                 return;
             }
-            auto [name, exists] = names.nameFor(node.name);
-            std::string target = joinPath(to, name);
+            bool exists = false;
+            std::string target = names.entryFor(node.name, &exists);
             std::string source = joinRelative(from, node.name);
             if (node.folder) {
                 if (!exists && ::mkdir(target.c_str(), 0755) != 0 && errno != EEXIST) {

@@ -2,7 +2,9 @@
 
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
+#include "sys/UniqueDir.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <memory>
@@ -48,6 +50,42 @@ void CaseVariants::add(const std::string& name) {
 const std::string* CaseVariants::find(std::string_view name) const {
     auto it = byFold_.find(foldHostText(name));
     return it == byFold_.end() ? nullptr : &it->second;
+}
+
+DestFolder::DestFolder(std::string path) : path_(std::move(path)) {
+    UniqueDir dir(opendir(path_.c_str()));
+    if (!dir) {
+        return;
+    }
+    while (dirent* entry = readdir(dir.get())) {
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            add(std::string(name));
+        }
+    }
+}
+
+std::string DestFolder::entryFor(const std::string& name, bool* existed) {
+    bool there = true;
+    if (exact_.count(name) == 0) {
+        if (const std::string* twin = twins_.find(name)) {
+            if (existed != nullptr) {
+                *existed = true;
+            }
+            return joinPath(path_, *twin);
+        }
+        add(name);
+        there = false;
+    }
+    if (existed != nullptr) {
+        *existed = there;
+    }
+    return joinPath(path_, name);
+}
+
+void DestFolder::add(const std::string& name) {
+    exact_.insert(name);
+    twins_.add(name);
 }
 
 std::optional<std::string> findNoCase(const std::string& base, std::string_view relative) {

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,29 @@ public:
 
 private:
     std::map<std::string, std::string, std::less<>> byFold_;
+};
+
+// The names of a destination folder, read once, so that each new entry
+// finds an existing case twin without listing the folder again: a copy
+// into a folder never makes two names that differ only in case.
+class DestFolder {
+public:
+    explicit DestFolder(std::string path);
+
+    const std::string& path() const { return path_; }
+
+    // The path that name takes here: the exact name when it exists, else
+    // the smallest existing name that differs only in case, else name.
+    // existed tells whether that entry was there before (read from the
+    // folder or handed out earlier), so that a new one needs no lstat.
+    std::string entryFor(const std::string& name, bool* existed = nullptr);
+
+private:
+    void add(const std::string& name);
+
+    std::string path_;
+    std::set<std::string> exact_;
+    CaseVariants twins_;
 };
 
 // The real path of the entry below base that matches relative component by

@@ -145,58 +145,6 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
               [](const Node& a, const Node& b) { return a.name < b.name; });
 }
 
-// The names already in a destination folder, read once, so that each new
-// entry finds an existing case twin without listing the folder again.
-class DestFolder {
-public:
-    explicit DestFolder(std::string path) : path_(std::move(path)) {
-        UniqueDir dir(opendir(path_.c_str()));
-        if (!dir) {
-            return;
-        }
-        while (dirent* entry = readdir(dir.get())) {
-            std::string_view name = entry->d_name;
-            if (name != "." && name != "..") {
-                add(std::string(name));
-            }
-        }
-    }
-
-    const std::string& path() const { return path_; }
-
-    // The path that name takes here: the exact name when it exists, else
-    // the smallest existing name that differs only in case, else name.
-    // existed tells whether that entry was there before (read from the
-    // folder or handed out earlier), so that a new one needs no lstat.
-    std::string entryFor(const std::string& name, bool* existed = nullptr) {
-        bool there = true;
-        if (exact_.count(name) == 0) {
-            if (const std::string* twin = twins_.find(name)) {
-                if (existed != nullptr) {
-                    *existed = true;
-                }
-                return joinPath(path_, *twin);
-            }
-            add(name);
-            there = false;
-        }
-        if (existed != nullptr) {
-            *existed = there;
-        }
-        return joinPath(path_, name);
-    }
-
-private:
-    void add(const std::string& name) {
-        exact_.insert(name);
-        twins_.add(name);
-    }
-
-    std::string path_;
-    std::set<std::string> exact_;
-    CaseVariants twins_;
-};
-
 class TreeCopier {
 public:
     TreeCopier(const CopyProgressCallback& progress, const std::atomic<bool>* cancel)

@@ -53,15 +53,6 @@ std::vector<std::string> asOrdinaryUser(const OrdinaryUser& user,
     return arguments;
 }
 
-std::string noise(size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    for (char& byte : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        byte = char(seed >> 16);
-    }
-    return bytes;
-}
-
 class ImageSourceCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {

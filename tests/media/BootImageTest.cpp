@@ -13,15 +13,6 @@ using namespace ornibe::test;
 
 namespace {
 
-std::string noise(size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        bytes[i] = char(seed >> 16);
-    }
-    return bytes;
-}
-
 // Overwrites bytes of a file in place.
 void patch(const std::string& path, std::uint64_t offset, const std::string& bytes) {
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);

@@ -16,15 +16,6 @@ using namespace ornibe::test;
 
 namespace {
 
-std::string noise(size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        bytes[i] = char(seed >> 16);
-    }
-    return bytes;
-}
-
 // Every file below folder by its relative path, with its bytes.
 std::map<std::string, std::string> filesBelow(const std::string& folder) {
     std::map<std::string, std::string> files;

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -73,6 +74,28 @@ std::string slurp(const std::string& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+std::string noise(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = char(seed >> 16);
+    }
+    return bytes;
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+    EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &before_), 0);
+    rlimit small = before_;
+    small.rlim_cur = bytes;
+    handler_ = ::signal(SIGXFSZ, SIG_IGN);
+    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &before_);
+    ::signal(SIGXFSZ, handler_);
 }
 
 } // namespace ornibe::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/resource.h>
+
 #include <string>
 #include <string_view>
 
@@ -32,5 +34,25 @@ void writeScript(const std::string& path, std::string_view body);
 
 // The whole content of a file; fails the test when it cannot be read.
 std::string slurp(const std::string& path);
+
+// size bytes that look random and are the same for the same seed: content
+// that no compression or sharing makes smaller, and a boot image that is
+// told apart from any other.
+std::string noise(size_t size, unsigned seed);
+
+// While it lives, no file of the process may grow past bytes, and a write
+// that would fails with EFBIG instead of ending the process: a full disk,
+// injected.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit before_{};
+    void (*handler_)(int) = nullptr;
+};
 
 } // namespace ornibe::test

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -340,15 +338,10 @@ TEST(CopyTree, links_never_lead_the_copy_outside) {
 TEST(CopyTree, failed_write_names_the_work_folder_file) {
     TempDir dir;
     makeCd(dir);
-    rlimit before{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    rlimit small = before;
-    small.rlim_cur = 100000;
-    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    CopyResult result = copyTree(dir / "cd", dir / "work");
-    setrlimit(RLIMIT_FSIZE, &before);
-    signal(SIGXFSZ, oldHandler);
+    CopyResult result = [&] {
+        FileSizeLimit limit(100000);
+        return copyTree(dir / "cd", dir / "work");
+    }();
     EXPECT_EQ(result.failures, 1u);
     EXPECT_EQ(result.failedPath, dir / "work/I386/SYSTEM32/SMSS.EXE");
     EXPECT_EQ(result.reason, "File too large");

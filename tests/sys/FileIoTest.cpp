@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,20 +58,13 @@ TEST(FileIo, atomic_write_that_cannot_make_its_copy_leaves_the_file_as_it_was) {
     TempDir dir;
     std::string file = dir.write("DOSNET.INF", "keep");
     // Files may not grow past 100 bytes: the copy beside it cannot be made.
-    rlimit before{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    rlimit small = before;
-    small.rlim_cur = 100;
-    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     bool threw = false;
     try {
+        FileSizeLimit limit(100);
         writeFileAtomic(file, std::string(1000, 'x'));
     } catch (const FileError&) {
         threw = true;
     }
-    setrlimit(RLIMIT_FSIZE, &before);
-    signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(threw);
     EXPECT_TRUE(fileHolds(file, "keep"));
     // Nothing beside it either.
