@@ -12,10 +12,7 @@ namespace ornibe {
 CommandLineForm::CommandLineForm(const CommandOptions& options, DriveSource& drives)
     : options_(options), label_(BuildSettings().GetVolumeLabel()) {
     if (options.source != "none") {
-        std::string root = makeAbsolute(options.source);
-        if (root.size() > 1 && endsWithSlash(root)) {
-            root.pop_back();
-        }
+        std::string root = withoutTrailingSlash(makeAbsolute(options.source));
         // An image file or a disc read through its device has the label of
         // its volume, as has a mounted CD or image; any other folder none.
         std::string label;

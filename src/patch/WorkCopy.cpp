@@ -18,22 +18,6 @@
 namespace ornibe {
 namespace {
 
-std::string withoutSlash(std::string folder) {
-    if (folder.size() > 1 && folder.back() == '/') {
-        folder.pop_back();
-    }
-    return folder;
-}
-
-// The existing regular file called name in folder, whatever its case.
-std::optional<std::string> existingFile(const std::string& folder, std::string_view name) {
-    std::optional<std::string> found = findNoCase(folder.empty() ? "." : folder, name);
-    if (found && existsAsFile(*found)) {
-        return found;
-    }
-    return std::nullopt;
-}
-
 std::set<std::string> entriesOf(const std::string& folder) {
     std::vector<std::string> names = folderEntries(folder).value_or(std::vector<std::string>{});
     return {names.begin(), names.end()};
@@ -84,12 +68,12 @@ Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
     std::string folder = folderPart(plainPath);
     std::string plainName = fileName(plainPath);
     std::string packedName = fileName(compressedName(plainPath));
-    std::string temp = withoutSlash(tempFolder_);
-    std::optional<std::string> plain = existingFile(folder, plainName);
+    std::string temp = withoutTrailingSlash(tempFolder_);
+    std::optional<std::string> plain = findFileNoCase(folder, plainName);
     workCopyPath_ = entryPathNoCase(temp, plainName);
     if (plain) {
         sourcePath_ = *plain;
-    } else if (auto compressed = existingFile(folder, packedName)) {
+    } else if (auto compressed = findFileNoCase(folder, packedName)) {
         sourcePath_ = *compressed;
     } else {
         sourcePath_ = plainPath;
@@ -113,7 +97,7 @@ Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
     std::set<std::string> before = entriesOf(temp);
     Outcome expanded = RunTool(tools_, quoteArgument(tool) + " /Y /L " + quoteArgument(temp) + " " +
                                            quoteArgument(sourcePath_));
-    if (std::optional<std::string> copy = existingFile(temp, plainName)) {
+    if (std::optional<std::string> copy = findFileNoCase(temp, plainName)) {
         workCopyPath_ = *copy;
     }
     if (expanded && !existsAsFile(workCopyPath_)) {
@@ -137,7 +121,7 @@ Outcome SetupFileEditor::PackBack() {
     if (sourcePath_.empty() || workCopyPath_.empty() || !existsAsFile(workCopyPath_)) {
         return Failure{"compress", workCopyPath_, "作業用のコピーがありません。"};
     }
-    std::string temp = withoutSlash(tempFolder_);
+    std::string temp = withoutTrailingSlash(tempFolder_);
     std::string target = compressedName(sourcePath_);
     target = entryPathNoCase(folderPart(target), fileName(target));
     // On every failure the work copy goes as well, so that I386 (with its
@@ -166,7 +150,7 @@ Outcome SetupFileEditor::PackBack() {
     }
     Outcome made = RunTool(tools_, quoteArgument(tool) + " /L " + quoteArgument(temp) + " " +
                                        quoteArgument(workCopyPath_));
-    std::optional<std::string> cabinet = existingFile(temp, cabinetName);
+    std::optional<std::string> cabinet = findFileNoCase(temp, cabinetName);
     if (made && (!cabinet || !IsCabinet(*cabinet))) {
         made = Failure{"compress", joinPath(temp, cabinetName),
                        "MAKECAB.EXE がキャビネットファイルを作りませんでした。"};

@@ -11,12 +11,12 @@
 #include "sys/CopyTree.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
+#include "sys/WindowsProgram.h"
 
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 
@@ -34,13 +34,6 @@ std::string wineName(std::string_view hostPath) {
         name += c == '/' ? '\\' : c;
     }
     return name;
-}
-
-// A Windows program begins with the two bytes "MZ".
-bool isWindowsProgram(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char magic[2] = {};
-    return in.read(magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
 }
 
 // Wine keeps its prefix in WINEPREFIX, or in ~/.wine by default; making it
@@ -176,7 +169,7 @@ BuildRunner::CommandLine BuildRunner::servicePackCommand() const {
     std::string target = settings_.GetWorkFolder();
     std::string prefix;
     // A Windows installer runs through Wine when it cannot run by itself.
-    if (isWindowsProgram(installer) && !tools_.findProgram("wine").empty()) {
+    if (startsWithMz(installer) && !tools_.findProgram("wine").empty()) {
         prefix = "wine ";
         target = wineName(target);
     }
@@ -198,7 +191,7 @@ bool BuildRunner::applyServicePack() {
     ChildProcessRunner runner(tools_, command.run);
     runner.setStopCheck([this] { return page_.stopRequested(); });
     WineOutputFilter filter;
-    bool started = runner.run(
+    runner.run(
         [&](std::string_view text) {
             page_.log().append(throughWine ? filter.feed(text) : std::string(text));
         },
@@ -206,20 +199,14 @@ bool BuildRunner::applyServicePack() {
     page_.log().append(filter.finish());
 
     const std::string failed = "\r\nService Pack 適用に失敗しました\r\n";
-    const std::string& installer = settings_.GetServicePackPath();
-    if (!started) {
-        // The start failure names the program itself.
-        reportFailure(failed + runner.startFailure());
-        return false;
-    }
-    if (runner.stopped()) {
-        reportFailure(failed + Failure{"run", installer, "中止しました"}.line());
-        return false;
-    }
-    if (runner.exitCode() != 0) {
-        reportFailure(
-            failed +
-            Failure{"run", installer, "終了コード " + std::to_string(runner.exitCode())}.line());
+    if (Outcome ran = runner.outcome(); !ran) {
+        Failure failure = ran.failure();
+        // A run that started names the installer the user chose, not the
+        // Wine that ran it; a start failure names the program itself.
+        if (!failure.path.empty()) {
+            failure.path = settings_.GetServicePackPath();
+        }
+        reportFailure(failed + failure.line());
         return false;
     }
     // A 32-bit installer under a Wine without its 32-bit part crashes and

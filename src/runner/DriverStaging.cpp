@@ -36,12 +36,7 @@ Outcome copyInto(const std::string& from, const std::string& folder, std::string
 
 // The driver medium may spell names in another letter case than its INF.
 std::optional<std::string> onMedium(const std::string& path) {
-    std::string folder = folderPart(path);
-    std::optional<std::string> found = findNoCase(folder.empty() ? "." : folder, fileName(path));
-    if (found && existsAsFile(*found)) {
-        return found;
-    }
-    return std::nullopt;
+    return findFileNoCase(folderPart(path), fileName(path));
 }
 
 // Why a file the INF names is not on the medium (it may have gone, or

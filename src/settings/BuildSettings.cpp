@@ -1,6 +1,7 @@
 #include "settings/BuildSettings.h"
 
 #include "sys/CaseFold.h"
+#include "sys/HostPath.h"
 
 namespace ornibe {
 
@@ -25,11 +26,7 @@ void BuildSettings::AddDriverInf(const std::string& path) {
 }
 
 void BuildSettings::SetWorkFolder(const std::string& value) {
-    if (value.size() > 1 && endsWithSlash(value)) {
-        workFolder = value.substr(0, value.size() - 1);
-    } else {
-        workFolder = value;
-    }
+    workFolder = withoutTrailingSlash(value);
 }
 
 } // namespace ornibe

@@ -88,6 +88,14 @@ void DestFolder::add(const std::string& name) {
     twins_.add(name);
 }
 
+std::optional<std::string> findFileNoCase(const std::string& folder, std::string_view name) {
+    std::optional<std::string> found = findNoCase(folder.empty() ? "." : folder, name);
+    if (found && existsAsFile(*found)) {
+        return found;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> findNoCase(const std::string& base, std::string_view relative) {
     std::string path = base;
     if (!exists(path.empty() ? "." : path)) {

@@ -55,6 +55,11 @@ private:
 // preferred over a case-folded one. Nothing when no such entry exists.
 std::optional<std::string> findNoCase(const std::string& base, std::string_view relative);
 
+// The existing regular file (or link to one) called name in folder,
+// whatever its case; an empty folder is the current one. Nothing when
+// there is none.
+std::optional<std::string> findFileNoCase(const std::string& folder, std::string_view name);
+
 // The path a new or existing entry called name takes inside folder: an
 // entry whose name differs only in case is used when there is one, so that
 // a folder never holds two names that differ only in case; otherwise

@@ -70,6 +70,13 @@ std::string withTrailingSlash(std::string path) {
     return path;
 }
 
+std::string withoutTrailingSlash(std::string path) {
+    if (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
 std::string makeAbsolute(std::string_view path) {
     std::string full =
         !path.empty() && path.front() == '/' ? std::string(path) : joinPath(currentFolder(), path);

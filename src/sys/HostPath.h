@@ -20,6 +20,8 @@ std::string folderPart(std::string_view path);
 std::string joinPath(std::string_view a, std::string_view b);
 // The path with one "/" at its end (added when it has none).
 std::string withTrailingSlash(std::string path);
+// The path without the one "/" at its end; the root "/" stays as it is.
+std::string withoutTrailingSlash(std::string path);
 
 // The absolute form of a path against the current folder, with "." and
 // ".." folded and repeated separators merged, without touching the disk

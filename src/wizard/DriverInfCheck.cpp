@@ -34,14 +34,8 @@ std::string windowsName(char versionCode) {
 // compressed form that staging takes when it is supplied (x.sy_ for x.sys).
 bool onMedium(const std::string& path) {
     std::string folder = folderPart(path);
-    std::string name = fileName(path);
-    for (const std::string& candidate : {name, compressedName(name)}) {
-        std::optional<std::string> found = findNoCase(folder.empty() ? "." : folder, candidate);
-        if (found && existsAsFile(*found)) {
-            return true;
-        }
-    }
-    return false;
+    return findFileNoCase(folder, fileName(path)) ||
+           findFileNoCase(folder, compressedName(fileName(path)));
 }
 
 // How far a driver INF got for one version: the higher, the nearer to a
@@ -88,12 +82,13 @@ char treeVersionCode(const std::string& folder) {
 
 Outcome validateDriverInf(const std::string& path, char versionCode) {
     const std::string notAnInf = path + " はドライバの INF ファイルではありません。";
+    std::string bytes;
     try {
-        readFile(path);
+        bytes = readFile(path);
     } catch (const FileError& error) {
         return Failure{notAnInf, path, "読み込めません（" + error.reason() + "）。"};
     }
-    InfReader reader(path);
+    InfReader reader = InfReader::fromBytes(path, bytes);
     if (!reader.file().isOpen()) {
         return Failure{notAnInf, path,
                        "[Version] セクションに Windows の INF の Signature がありません。"};

@@ -11,17 +11,6 @@
 namespace ornibe {
 namespace {
 
-// Characters as the user counts them: UTF-8 sequences count once.
-std::size_t characterCount(const std::string& text) {
-    std::size_t count = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 // The whole UTF-8 character that begins at byte i.
 std::string characterAt(const std::string& text, std::size_t i) {
     std::size_t end = i + 1;
@@ -41,11 +30,12 @@ Outcome validateVolumeLabel(const std::string& label) {
                        "「" + characterAt(label, *at) +
                            "」は使えない文字です。半角の英数字、空白と記号だけが使えます。"};
     }
+    // Every byte is now one printable ASCII character.
     if (label.size() > kVolumeLabelMaxLength) {
         return Failure{cannotUse,
                        {},
                        std::to_string(kVolumeLabelMaxLength) + " 文字までです（" +
-                           std::to_string(characterCount(label)) + " 文字あります）。"};
+                           std::to_string(label.size()) + " 文字あります）。"};
     }
     return {};
 }
@@ -63,11 +53,7 @@ Outcome validateIsoPath(const std::string& isoPath, const std::string& workFolde
     }
     std::string folder = folderPart(path);
     if (!existsAsFolder(folder)) {
-        std::string work = makeAbsolute(workFolder);
-        if (work.size() > 1 && work.back() == '/') {
-            work.pop_back();
-        }
-        if (folder == work) {
+        if (folder == withoutTrailingSlash(makeAbsolute(workFolder))) {
             return {};
         }
         return Failure{cannotWrite, folder, folder + " というフォルダはありません。"};

@@ -196,8 +196,7 @@ bool SettingsChecks::CheckFileExists(std::string& path) {
     }
     path = makeAbsolute(path);
     // Only a regular file passes: a folder is never taken for the file.
-    std::string file =
-        path.size() > 1 && endsWithSlash(path) ? path.substr(0, path.size() - 1) : path;
+    std::string file = withoutTrailingSlash(path);
     if (existsAsFile(file)) {
         return true;
     }
