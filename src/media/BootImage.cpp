@@ -4,6 +4,7 @@
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 #include "sys/MountTable.h"
+#include "sys/PendingFile.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
@@ -120,28 +121,13 @@ std::string writeBootImage(const std::string& path, const std::string& destinati
     bytes.resize(boot.sectors * 512);
 
     // Written beside the destination first and put in place whole.
-    std::string part = destination + ".ornibe-part-" + std::to_string(::getpid());
-    UniqueFd out(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!out.valid()) {
-        return destination + ": " + systemReason(errno);
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(out.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            std::string why = systemReason(errno);
-            ::unlink(part.c_str());
-            return destination + ": " + why;
-        }
-        done += size_t(n);
-    }
-    if (::close(out.release()) != 0 || ::rename(part.c_str(), destination.c_str()) != 0) {
-        std::string why = systemReason(errno);
-        ::unlink(part.c_str());
-        return destination + ": " + why;
+    try {
+        PendingFile out(destination);
+        out.write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        out.setMode(0644);
+        out.commit();
+    } catch (const FileError& error) {
+        return destination + ": " + error.reason();
     }
     return {};
 }

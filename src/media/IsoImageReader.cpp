@@ -5,6 +5,7 @@
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/PendingFile.h"
 #include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
 
@@ -373,7 +374,7 @@ public:
                 copyFolder(node, target, source);
                 setTime(target, node.mtime);
             } else {
-                copyFile(node, to, target, source);
+                copyFile(node, target, source);
             }
         }
     }
@@ -408,41 +409,33 @@ private:
         ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
     }
 
-    void copyFile(const IsoImageReader::Node& node, const std::string& folder,
-                  const std::string& target, const std::string& source) {
-        // The file is written beside its target under a new name and put
+    void copyFile(const IsoImageReader::Node& node, const std::string& target,
+                  const std::string& source) {
+        // The file is written beside its target as a pending file and put
         // in place whole, so an existing file is replaced only by a
-        // complete copy and a failed copy leaves nothing behind.
-        std::string part = joinPath(folder, ".ornibe-part-" + std::to_string(::getpid()) + "-" +
-                                                std::to_string(++partNumber_));
-        UniqueFd out(
-            ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-        if (!out.valid()) {
-            fail(source, systemReason(errno), node);
-            return;
-        }
+        // complete copy and a failed or cancelled copy leaves nothing.
         std::uint64_t startBytes = progress.bytesDone;
         std::string reason;
-        for (const auto& [offset, length] : node.extents) {
-            if (!copyExtent(out.get(), offset, length, reason)) {
-                break;
+        try {
+            PendingFile out(target);
+            for (const auto& [offset, length] : node.extents) {
+                if (!copyExtent(out.fd(), offset, length, reason)) {
+                    break;
+                }
             }
-        }
-        if (reason.empty() && result.cancelled) {
-            ::unlink(part.c_str());
-            return;
-        }
-        if (reason.empty()) {
-            timespec times[2] = {{0, UTIME_OMIT}, {node.mtime, 0}};
-            ::futimens(out.get(), times);
-            if (::close(out.release()) != 0) {
-                reason = systemReason(errno);
-            } else if (::rename(part.c_str(), target.c_str()) != 0) {
-                reason = systemReason(errno);
+            if (reason.empty() && result.cancelled) {
+                return;
             }
+            if (reason.empty()) {
+                timespec times[2] = {{0, UTIME_OMIT}, {node.mtime, 0}};
+                ::futimens(out.fd(), times);
+                out.setMode(0644);
+                out.commit();
+            }
+        } catch (const FileError& error) {
+            reason = error.reason();
         }
         if (!reason.empty()) {
-            ::unlink(part.c_str());
             progress.bytesDone = startBytes;
             fail(source, reason, node);
             return;
@@ -511,7 +504,6 @@ private:
     const CopyProgressCallback& progressCallback_;
     const std::atomic<bool>* cancel_;
     std::vector<char> buffer_;
-    unsigned partNumber_ = 0;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "media/IsoImageReader.h"
+#include "sys/PendingFile.h"
 
 #include "support/IsoFixtures.h"
 #include "support/TempDir.h"
@@ -174,8 +175,7 @@ TEST_F(IsoImageReaderTest, cancel_stops_the_copy_and_leaves_no_part_file) {
         dir / "work", [&](const CopyProgress& p) { cancel = p.bytesDone > 0; }, &cancel);
     EXPECT_TRUE(result.cancelled);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "work")) {
-        EXPECT_EQ(entry.path().filename().string().find(".ornibe-part"), std::string::npos)
-            << entry.path();
+        EXPECT_FALSE(isPendingFileName(entry.path().filename().string())) << entry.path();
     }
 }
 
