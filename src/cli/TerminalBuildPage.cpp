@@ -26,18 +26,8 @@ std::string megabytes(std::uint64_t bytes) {
 
 void TerminalLog::showText(std::string_view text) {
     MemoryProgressLog::showText(text);
-    // CR LF is one line break; a CR alone (a tool redrawing its line) is
-    // dropped, as the wizard's log view drops it.
-    std::string lines;
-    lines.reserve(text.size());
-    for (char c : text) {
-        if (c == '\r') {
-            pendingCr_ = true;
-            continue;
-        }
-        pendingCr_ = false;
-        lines += c;
-    }
+    // Lines as the wizard's log view shows them.
+    std::string lines = withoutCarriageReturns(text);
     if (beforeWrite_) {
         beforeWrite_();
     }

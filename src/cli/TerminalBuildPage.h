@@ -27,7 +27,6 @@ protected:
 private:
     std::FILE* out_;
     std::function<void()> beforeWrite_;
-    bool pendingCr_ = false;
 };
 
 // The confirmation page without a screen. The log goes to standard output;

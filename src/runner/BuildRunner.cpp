@@ -71,6 +71,14 @@ FolderStamp folderStamp(const std::string& folder) {
 
 } // namespace
 
+std::string bootSectorFile(const ToolSearch& tools, const std::string& workFolder) {
+    // The boot sector file in the work folder's root wins over one that
+    // ships with the tools.
+    std::string inWorkFolder =
+        existsAsFolder(workFolder) ? findFileInFolder(workFolder, "BOOTSECT.BIN") : std::string();
+    return !inWorkFolder.empty() ? inWorkFolder : tools.findOnSearchPath("BOOTSECT.BIN");
+}
+
 BuildRunner::BuildRunner(const BuildSettings& settings, const ConfirmData& data, BuildPage& page,
                          ToolSearch tools)
     : settings_(settings), data_(data), page_(page), tools_(std::move(tools)) {}
@@ -245,13 +253,8 @@ BuildRunner::CommandLine BuildRunner::cdImageCommand(const std::string& cdimage,
 
 bool BuildRunner::makeIsoImage() {
     page_.log().append("ISO イメージを作成しています。。。\r\n");
-    // The boot sector file in the work folder's root wins over one that
-    // ships with the tools.
-    std::string bootFile = findFileInFolder(settings_.GetWorkFolder(), "BOOTSECT.BIN");
-    if (bootFile.empty()) {
-        bootFile = tools_.findOnSearchPath("BOOTSECT.BIN");
-    }
-    CommandLine command = cdImageCommand(tools_.findOnSearchPath("CDIMAGE.EXE"), bootFile);
+    CommandLine command = cdImageCommand(tools_.findOnSearchPath("CDIMAGE.EXE"),
+                                         bootSectorFile(tools_, settings_.GetWorkFolder()));
     page_.log().append(command.shown + "\r\n");
     if (Outcome outcome = runLogged(command.run); !outcome) {
         reportFailure("\r\nISO イメージの作成に失敗しました\r\n" + outcome.failure().line());

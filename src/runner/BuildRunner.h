@@ -11,6 +11,11 @@
 
 namespace ornibe {
 
+// The boot sector file that the image step takes: BOOTSECT.BIN in the work
+// folder's root, else the one the tool search finds; empty when there is
+// none.
+std::string bootSectorFile(const ToolSearch& tools, const std::string& workFolder);
+
 // What "実行！" does: copies the CD into the work folder, applies the
 // Service Pack, clears read-only attributes, integrates the drivers, enables
 // Big Drive for Windows 2000 and writes the ISO image, logging every step

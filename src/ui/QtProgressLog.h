@@ -21,7 +21,6 @@ protected:
 
 private:
     QPlainTextEdit& view_;
-    bool pendingCr_ = false;
 };
 
 } // namespace ornibe

@@ -316,7 +316,7 @@ void SettingsPage::initPage() {
         std::find(chosenSources_.begin(), chosenSources_.end(), stored) == chosenSources_.end()) {
         chosenSources_.push_back(stored);
     }
-    fillDriveList(settings_.GetCdDriveIndex());
+    fillDriveList(settings_.GetCdDriveIndex(), listed);
     lastDrivePosition_ = driveList_->currentIndex();
     volumeLabel_->setText(QString::fromStdString(settings_.GetVolumeLabel()));
     servicePack_->setText(QString::fromStdString(settings_.GetServicePackPath()));
@@ -337,8 +337,12 @@ void SettingsPage::initPage() {
 }
 
 void SettingsPage::fillDriveList(int position) {
+    fillDriveList(position, driveListEntries(drives_));
+}
+
+void SettingsPage::fillDriveList(int position, const std::vector<std::string>& listed) {
     driveList_->clear();
-    for (const std::string& entry : driveListEntries(drives_)) {
+    for (const std::string& entry : listed) {
         driveList_->addItem(QString::fromStdString(entry));
     }
     // Images and folders chosen as the source, then the entries that

@@ -112,7 +112,9 @@ private:
     void connectControls();
 
     void initPage();
+    // Lists the drives again, or shows the entries just listed.
     void fillDriveList(int position);
+    void fillDriveList(int position, const std::vector<std::string>& listed);
     // An entry of the CD drive list was chosen: the entries that choose an
     // image file or a folder open their dialog and add what was chosen.
     void driveChosen(int position);

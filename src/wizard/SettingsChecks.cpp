@@ -3,6 +3,7 @@
 #include "media/BootImage.h"
 #include "media/ImageDevice.h"
 #include "media/IsoImageReader.h"
+#include "runner/BuildRunner.h"
 #include "runner/ConfirmData.h"
 #include "settings/CdDriveEntry.h"
 #include "sys/CaseFold.h"
@@ -160,8 +161,7 @@ bool SettingsChecks::CheckBootImage(const std::string& workFolder) {
     // The image step takes BOOTSECT.BIN from the work folder's root, else
     // from beside the tools; the copy puts the CD's own boot image in the
     // work folder when the CD or its image has one.
-    if ((existsAsFolder(workFolder) && !findFileInFolder(workFolder, "BOOTSECT.BIN").empty()) ||
-        !tools_.findOnSearchPath("BOOTSECT.BIN").empty()) {
+    if (!bootSectorFile(tools_, workFolder).empty()) {
         return true;
     }
     std::string why;
