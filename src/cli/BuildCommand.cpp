@@ -77,9 +77,7 @@ int runBuildCommand(const CommandOptions& options, const std::function<bool()>& 
     pageOptions.showProgress = !options.quiet && ::isatty(STDERR_FILENO);
     if (!settings.GetIsoPath().empty()) {
         // The image tool runs in the work folder: a relative name is there.
-        const std::string& iso = settings.GetIsoPath();
-        pageOptions.isoPath =
-            iso.front() == '/' ? iso : makeAbsolute(joinPath(settings.GetWorkFolder(), iso));
+        pageOptions.isoPath = makeAbsolute(settings.GetIsoPath(), settings.GetWorkFolder());
     }
     pageOptions.stopRequested = stopRequested;
     TerminalBuildPage page(std::move(pageOptions));

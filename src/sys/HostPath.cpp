@@ -77,6 +77,11 @@ std::string withoutTrailingSlash(std::string path) {
     return path;
 }
 
+std::string makeAbsolute(std::string_view path, std::string_view base) {
+    return makeAbsolute(!path.empty() && path.front() == '/' ? std::string(path)
+                                                             : joinPath(base, path));
+}
+
 std::string makeAbsolute(std::string_view path) {
     std::string full =
         !path.empty() && path.front() == '/' ? std::string(path) : joinPath(currentFolder(), path);

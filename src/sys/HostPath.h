@@ -28,6 +28,9 @@ std::string withoutTrailingSlash(std::string path);
 // (links are not resolved). A trailing "/" stays. The empty path gives the
 // current folder.
 std::string makeAbsolute(std::string_view path);
+// The same, with a relative path taken from base (itself absolute or taken
+// from the current folder) instead of the current folder.
+std::string makeAbsolute(std::string_view path, std::string_view base);
 
 // The absolute path with every link, "." and ".." resolved on the disk;
 // nothing when a part of it does not exist or cannot be searched (errno

@@ -69,8 +69,7 @@ QString startFolder(const QString& text, const std::string& base = {}) {
     if (text.isEmpty()) {
         return {};
     }
-    std::string path = text.toStdString();
-    path = makeAbsolute(path.front() == '/' || base.empty() ? path : joinPath(base, path));
+    std::string path = makeAbsolute(text.toStdString(), base);
     while (!path.empty() && path != "/" && !existsAsFolder(path)) {
         path = folderPart(path);
     }

@@ -44,8 +44,7 @@ Outcome validateIsoPath(const std::string& isoPath, const std::string& workFolde
     if (isoPath.empty()) {
         return {};
     }
-    std::string path =
-        makeAbsolute(isoPath.front() == '/' ? isoPath : joinPath(workFolder, isoPath));
+    std::string path = makeAbsolute(isoPath, workFolder);
     const std::string cannotWrite = "ISO イメージ " + path + " を作成できません。";
     if (path.back() == '/' || existsAsFolder(path)) {
         return Failure{cannotWrite, path,

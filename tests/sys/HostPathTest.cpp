@@ -33,6 +33,11 @@ TEST(HostPath, make_absolute_folds_dots_and_keeps_a_trailing_separator) {
         EXPECT_EQ(makeAbsolute("x/y.iso"), dir.path() + "/x/y.iso");
         EXPECT_EQ(makeAbsolute(""), dir.path());
         EXPECT_EQ(makeAbsolute("名前 \"q\"/"), dir.path() + "/名前 \"q\"/");
+        // A base for relative paths: absolute ones ignore it, a relative
+        // base is itself taken from the current folder.
+        EXPECT_EQ(makeAbsolute("out.iso", "/work/xp"), "/work/xp/out.iso");
+        EXPECT_EQ(makeAbsolute("../out.iso", "work"), dir.path() + "/out.iso");
+        EXPECT_EQ(makeAbsolute("/tmp/./out.iso", "/work"), "/tmp/out.iso");
     }
     std::string longPath = "/" + std::string(4000, 'a');
     EXPECT_EQ(makeAbsolute(longPath + "/./"), longPath + "/");
