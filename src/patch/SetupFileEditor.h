@@ -100,11 +100,6 @@ public:
     // The full path of a tool ("EXTRACT", "MAKECAB"; ".EXE" is implied)
     // where tools finds it, or the empty text when there is none.
     static std::string FindTool(const ToolSearch& tools, std::string_view name);
-    // Runs a tool's command line with its output kept aside. Success when
-    // it started and ended with exit code 0; otherwise the failure names
-    // the program with why it did not start, or with its exit code and the
-    // last line it wrote (the cabinet tools say there what went wrong).
-    static Outcome RunTool(const ToolSearch& tools, const std::string& commandLine);
 
     // TXTSETUP.SIF: adds the package's files, hardware IDs, drivers and
     // display names that the file does not list yet.

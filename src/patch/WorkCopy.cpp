@@ -38,31 +38,7 @@ Outcome copyReplacing(const std::string& from, const std::string& to) {
     }
 }
 
-// The last line a tool wrote, without its line break.
-std::string lastLine(std::string_view output) {
-    while (!output.empty() && (output.back() == '\n' || output.back() == '\r' ||
-                               output.back() == ' ' || output.back() == '\t')) {
-        output.remove_suffix(1);
-    }
-    size_t start = output.find_last_of("\r\n");
-    return std::string(start == std::string_view::npos ? output : output.substr(start + 1));
-}
-
 } // namespace
-
-Outcome SetupFileEditor::RunTool(const ToolSearch& tools, const std::string& commandLine) {
-    ChildProcessRunner runner(tools, commandLine);
-    // Only the end of a chatty tool's output matters.
-    constexpr size_t kKept = 4096;
-    std::string output;
-    runner.run([&](std::string_view text) {
-        output += text;
-        if (output.size() > 2 * kKept) {
-            output.erase(0, output.size() - kKept);
-        }
-    });
-    return runner.outcome(lastLine(output));
-}
 
 Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
     std::string folder = folderPart(plainPath);
@@ -95,8 +71,9 @@ Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
         return Failure{"expand", sourcePath_, "展開する EXTRACT.EXE が見つかりません。"};
     }
     std::set<std::string> before = entriesOf(temp);
-    Outcome expanded = RunTool(tools_, quoteArgument(tool) + " /Y /L " + quoteArgument(temp) + " " +
-                                           quoteArgument(sourcePath_));
+    Outcome expanded =
+        runToolQuietly(tools_, quoteArgument(tool) + " /Y /L " + quoteArgument(temp) + " " +
+                                   quoteArgument(sourcePath_));
     if (std::optional<std::string> copy = findFileNoCase(temp, plainName)) {
         workCopyPath_ = *copy;
     }
@@ -148,8 +125,8 @@ Outcome SetupFileEditor::PackBack() {
     if (std::optional<std::string> stale = findNoCase(temp, cabinetName)) {
         ::unlink(stale->c_str());
     }
-    Outcome made = RunTool(tools_, quoteArgument(tool) + " /L " + quoteArgument(temp) + " " +
-                                       quoteArgument(workCopyPath_));
+    Outcome made = runToolQuietly(tools_, quoteArgument(tool) + " /L " + quoteArgument(temp) + " " +
+                                              quoteArgument(workCopyPath_));
     std::optional<std::string> cabinet = findFileNoCase(temp, cabinetName);
     if (made && (!cabinet || !IsCabinet(*cabinet))) {
         made = Failure{"compress", joinPath(temp, cabinetName),

@@ -4,6 +4,7 @@
 #include "patch/SetupFileEditor.h"
 #include "runner/ProgressLog.h"
 #include "sys/CaseLookup.h"
+#include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
 #include "sys/CompressedName.h"
 #include "sys/FileError.h"
@@ -50,13 +51,12 @@ Failure notOnMedium(const std::string& path) {
 // Compresses the file on the medium into the I386 folder with makecab.
 Outcome compressInto(const ToolSearch& tools, const std::string& i386Folder,
                      const std::string& file) {
-    std::string makecab = tools.findOnSearchPath("MAKECAB.EXE");
+    std::string makecab = SetupFileEditor::FindTool(tools, "MAKECAB");
     if (makecab.empty()) {
         return Failure{"compress", file, "MAKECAB.EXE が見つかりません。"};
     }
-    Outcome made =
-        SetupFileEditor::RunTool(tools, quoteArgument(makecab) + " /L " +
-                                            quoteArgument(i386Folder) + " " + quoteArgument(file));
+    Outcome made = runToolQuietly(tools, quoteArgument(makecab) + " /L " +
+                                             quoteArgument(i386Folder) + " " + quoteArgument(file));
     std::string cabinet = compressedName(fileName(file));
     if (made && !findNoCase(i386Folder, cabinet)) {
         return Failure{"compress", file, "MAKECAB.EXE が " + cabinet + " を作りませんでした。"};

@@ -23,6 +23,16 @@ extern char** environ;
 namespace ornibe {
 namespace {
 
+// The last line a tool wrote, without its line break.
+std::string lastLine(std::string_view output) {
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r' ||
+                               output.back() == ' ' || output.back() == '\t')) {
+        output.remove_suffix(1);
+    }
+    size_t start = output.find_last_of("\r\n");
+    return std::string(start == std::string_view::npos ? output : output.substr(start + 1));
+}
+
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -357,6 +367,20 @@ void ChildProcessRunner::recordStatus(int status, bool statusLost) {
     } else {
         exitCode_ = static_cast<std::uint32_t>(WEXITSTATUS(status));
     }
+}
+
+Outcome runToolQuietly(const ToolSearch& tools, const std::string& commandLine) {
+    ChildProcessRunner runner(tools, commandLine);
+    // Only the end of a chatty tool's output matters.
+    constexpr size_t kKept = 4096;
+    std::string output;
+    runner.run([&](std::string_view text) {
+        output += text;
+        if (output.size() > 2 * kKept) {
+            output.erase(0, output.size() - kKept);
+        }
+    });
+    return runner.outcome(lastLine(output));
 }
 
 } // namespace ornibe

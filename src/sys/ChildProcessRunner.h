@@ -91,4 +91,10 @@ private:
     std::string startFailure_;
 };
 
+// Runs a tool's command line with its output kept aside. Success when it
+// started and ended with exit code 0; otherwise the failure names the
+// program with why it did not start, or with its exit code and the last
+// line it wrote (the cabinet tools say there what went wrong).
+Outcome runToolQuietly(const ToolSearch& tools, const std::string& commandLine);
+
 } // namespace ornibe
