@@ -2,9 +2,7 @@
 
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
-#include "sys/UniqueDir.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <memory>
@@ -15,27 +13,6 @@ namespace {
 bool exists(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0;
-}
-
-// The name of the entry in folder equal to name ignoring ASCII case, the
-// exact spelling first.
-std::optional<std::string> matchInFolder(const std::string& folder, std::string_view name) {
-    std::string exact = joinPath(folder, name);
-    if (exists(exact)) {
-        return std::string(name);
-    }
-    std::optional<std::vector<std::string>> entries = folderEntries(folder);
-    if (!entries) {
-        return std::nullopt;
-    }
-    CaseVariants variants;
-    for (const std::string& candidate : *entries) {
-        if (equalsHostNoCase(candidate, name)) {
-            variants.add(candidate);
-        }
-    }
-    const std::string* found = variants.find(name);
-    return found ? std::optional<std::string>(*found) : std::nullopt;
 }
 
 } // namespace
@@ -53,15 +30,8 @@ const std::string* CaseVariants::find(std::string_view name) const {
 }
 
 DestFolder::DestFolder(std::string path) : path_(std::move(path)) {
-    UniqueDir dir(opendir(path_.c_str()));
-    if (!dir) {
-        return;
-    }
-    while (dirent* entry = readdir(dir.get())) {
-        std::string_view name = entry->d_name;
-        if (name != "." && name != "..") {
-            add(std::string(name));
-        }
+    for (const std::string& name : folderEntries(path_).value_or(std::vector<std::string>{})) {
+        add(name);
     }
 }
 
@@ -86,6 +56,25 @@ std::string DestFolder::entryFor(const std::string& name, bool* existed) {
 void DestFolder::add(const std::string& name) {
     exact_.insert(name);
     twins_.add(name);
+}
+
+std::optional<std::string> entryNameNoCase(const std::string& folder, std::string_view name) {
+    const std::string onDisk = folder.empty() ? "." : folder;
+    if (exists(joinPath(onDisk, name))) {
+        return std::string(name);
+    }
+    std::optional<std::vector<std::string>> entries = folderEntries(onDisk);
+    if (!entries) {
+        return std::nullopt;
+    }
+    CaseVariants variants;
+    for (const std::string& candidate : *entries) {
+        if (equalsHostNoCase(candidate, name)) {
+            variants.add(candidate);
+        }
+    }
+    const std::string* found = variants.find(name);
+    return found ? std::optional<std::string>(*found) : std::nullopt;
 }
 
 std::optional<std::string> findFileNoCase(const std::string& folder, std::string_view name) {
@@ -113,7 +102,7 @@ std::optional<std::string> findNoCase(const std::string& base, std::string_view 
             path = joinPath(path, "..");
             continue;
         }
-        std::optional<std::string> name = matchInFolder(path, part);
+        std::optional<std::string> name = entryNameNoCase(path, part);
         if (!name) {
             return std::nullopt;
         }
@@ -123,7 +112,7 @@ std::optional<std::string> findNoCase(const std::string& base, std::string_view 
 }
 
 std::string entryPathNoCase(const std::string& folder, std::string_view name) {
-    if (std::optional<std::string> existing = matchInFolder(folder, name)) {
+    if (std::optional<std::string> existing = entryNameNoCase(folder, name)) {
         return joinPath(folder, *existing);
     }
     return joinPath(folder, name);

@@ -55,6 +55,11 @@ private:
 // preferred over a case-folded one. Nothing when no such entry exists.
 std::optional<std::string> findNoCase(const std::string& base, std::string_view relative);
 
+// The name of the entry in folder equal to name ignoring ASCII case: the
+// exact spelling when it exists, else the smallest that differs only in
+// case; an empty folder is the current one. Nothing when there is none.
+std::optional<std::string> entryNameNoCase(const std::string& folder, std::string_view name);
+
 // The existing regular file (or link to one) called name in folder,
 // whatever its case; an empty folder is the current one. Nothing when
 // there is none.

@@ -1,6 +1,7 @@
 #include "sys/PathUnderRoot.h"
 
 #include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 
 #include <sys/stat.h>
@@ -28,22 +29,14 @@ std::vector<std::string_view> splitParts(std::string_view relative) {
 // The entry of folder that name means, or nothing when none exists.
 std::optional<std::string> matchEntry(const std::string& folder, std::string_view name,
                                       NameCase nameCase) {
-    std::string onDisk = folder.empty() ? "." : folder;
+    if (nameCase != NameCase::Exact) {
+        return entryNameNoCase(folder, name);
+    }
     struct stat st {};
-    if (::lstat(joinPath(onDisk, name).c_str(), &st) == 0) {
+    if (::lstat(joinPath(folder.empty() ? "." : folder, name).c_str(), &st) == 0) {
         return std::string(name);
     }
-    if (nameCase == NameCase::Exact) {
-        return std::nullopt;
-    }
-    std::optional<std::string> found;
-    for (const std::string& candidate :
-         folderEntries(onDisk).value_or(std::vector<std::string>{})) {
-        if (equalsHostNoCase(candidate, name) && (!found || candidate < *found)) {
-            found = candidate;
-        }
-    }
-    return found;
+    return std::nullopt;
 }
 
 bool isLink(const std::string& path) {
