@@ -148,8 +148,7 @@ std::string bootSourceOf(const std::string& root, const MountTables& tables) {
     std::string deviceNumber;
     for (const Mount& mount : readMounts(tables.mountInfo)) {
         if (mount.mountPoint == folder) {
-            deviceNumber =
-                mount.fsType == "iso9660" || mount.fsType == "udf" ? mount.deviceNumber : "";
+            deviceNumber = isCdFileSystem(mount.fsType) ? mount.deviceNumber : "";
         }
     }
     if (deviceNumber.empty()) {

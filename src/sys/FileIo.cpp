@@ -71,6 +71,14 @@ std::string readFileHead(const std::string& path, std::size_t count, std::uint64
     return head;
 }
 
+std::string peekFile(const std::string& path, std::size_t count, std::uint64_t offset) {
+    try {
+        return readFileHead(path, count, offset);
+    } catch (const FileError&) {
+        return {};
+    }
+}
+
 void writeFileAtomic(const std::string& path, std::string_view bytes) {
     mode_t mode = 0644;
     struct stat st {};

@@ -15,6 +15,9 @@ std::string readFile(const std::string& path);
 // At most count bytes of the file from offset on; fewer where the file
 // ends sooner.
 std::string readFileHead(const std::string& path, std::size_t count, std::uint64_t offset = 0);
+// The same, but the empty text when the file cannot be read: for a look at
+// a signature, which an unreadable file does not have.
+std::string peekFile(const std::string& path, std::size_t count, std::uint64_t offset = 0);
 
 // Replaces the file's content all or nothing: the bytes go to a new file
 // beside it, which is flushed and renamed over the original, so a failed

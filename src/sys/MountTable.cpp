@@ -58,4 +58,8 @@ std::string firstLine(const std::string& path) {
     return line;
 }
 
+bool isCdFileSystem(const std::string& fsType) {
+    return fsType == "iso9660" || fsType == "udf";
+}
+
 } // namespace ornibe

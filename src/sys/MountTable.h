@@ -13,6 +13,9 @@ struct Mount {
     std::string source;
 };
 
+// A file system that a CD or its image mounts as.
+bool isCdFileSystem(const std::string& fsType);
+
 // The mounts of a mountinfo file in its order (a later mount on the same
 // folder hides an earlier one); nothing when it cannot be read.
 std::vector<Mount> readMounts(const std::string& mountInfo);

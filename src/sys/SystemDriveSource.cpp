@@ -1,5 +1,6 @@
 #include "sys/SystemDriveSource.h"
 
+#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/MountTable.h"
 #include "sys/UniqueFd.h"
@@ -67,10 +68,6 @@ int opticalNumber(const std::string& name) {
         number = number * 10 + (name[i] - '0');
     }
     return number;
-}
-
-bool isCdFileSystem(const std::string& fsType) {
-    return fsType == "iso9660" || fsType == "udf";
 }
 
 class DriveScan {
@@ -242,19 +239,11 @@ std::string deviceAccessProblem(const std::string& device) {
 std::optional<std::string> readIso9660Label(const std::string& path) {
     // The primary volume descriptor sits in sector 16 (2048-byte sectors):
     // type 1, "CD001", version 1; the volume identifier is bytes 40 to 71.
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string sector = peekFile(path, 2048, 16 * 2048);
+    if (sector.size() < 2048 || sector[0] != 1 || sector.compare(1, 5, "CD001") != 0) {
         return std::nullopt;
     }
-    char sector[2048];
-    in.seekg(16 * 2048);
-    if (!in.read(sector, sizeof sector)) {
-        return std::nullopt;
-    }
-    if (sector[0] != 1 || std::string_view(sector + 1, 5) != "CD001") {
-        return std::nullopt;
-    }
-    std::string label(sector + 40, 32);
+    std::string label = sector.substr(40, 32);
     while (!label.empty() && (label.back() == ' ' || label.back() == '\0')) {
         label.pop_back();
     }

@@ -9,16 +9,6 @@
 namespace ornibe {
 namespace {
 
-// At most count bytes of the file from offset on; nothing when it cannot be
-// read.
-std::string readHead(const std::string& path, std::uint64_t offset, std::size_t count) {
-    try {
-        return readFileHead(path, count, offset);
-    } catch (const FileError&) {
-        return {};
-    }
-}
-
 std::uint32_t littleEndian(const std::string& bytes, std::size_t at, std::size_t width) {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < width; ++i) {
@@ -34,16 +24,16 @@ std::string resolved(const std::string& path) {
 } // namespace
 
 bool startsWithMz(const std::string& path) {
-    return readHead(path, 0, 2) == "MZ";
+    return peekFile(path, 2) == "MZ";
 }
 
 std::optional<std::uint16_t> peMachineType(const std::string& path) {
-    std::string dos = readHead(path, 0, 0x40);
+    std::string dos = peekFile(path, 0x40);
     if (dos.size() < 0x40 || dos.compare(0, 2, "MZ") != 0) {
         return std::nullopt;
     }
     std::uint32_t offset = littleEndian(dos, 0x3C, 4);
-    std::string pe = readHead(path, offset, 6);
+    std::string pe = peekFile(path, 6, offset);
     if (pe.size() < 6 || pe.compare(0, 4, std::string("PE\0\0", 4)) != 0) {
         return std::nullopt;
     }
@@ -52,8 +42,8 @@ std::optional<std::uint16_t> peMachineType(const std::string& path) {
 
 bool isElf32(const std::string& path) {
     // EI_CLASS, the fifth byte, is 1 for ELFCLASS32.
-    return readHead(path, 0, 5) == std::string("\x7F"
-                                               "ELF\x01");
+    return peekFile(path, 5) == std::string("\x7F"
+                                            "ELF\x01");
 }
 
 std::string wine32Loader(const std::string& winePath) {

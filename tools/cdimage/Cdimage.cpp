@@ -5,6 +5,7 @@
 #include "IsoWriter.h"
 
 #include "sys/FileError.h"
+#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
 #include "sys/UniqueDir.h"
@@ -35,11 +36,9 @@ FileId idOf(const struct stat& st) {
 
 // An ISO 9660 image has "CD001" at byte 32769 (the first volume
 // descriptor at sector 16, after its type byte).
+// The caller has already refused a link at the path.
 bool isIsoImage(const std::string& path) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    char magic[5] = {};
-    return fd.valid() && ::pread(fd.get(), magic, sizeof magic, 32769) == sizeof magic &&
-           std::string_view(magic, sizeof magic) == "CD001";
+    return peekFile(path, 5, 32769) == "CD001";
 }
 
 // Whether the image can hold the name whole: 37 characters with long names,
