@@ -24,16 +24,7 @@ namespace ornibe {
 
 namespace {
 
-constexpr std::uint64_t kSector = 2048;
-
-std::uint32_t le32(const unsigned char* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
-
-std::uint16_t le16(const unsigned char* p) {
-    return std::uint16_t(p[0] | p[1] << 8);
-}
+constexpr std::uint64_t kSector = kIsoSectorBytes;
 
 BootImage noBoot(std::string why) {
     BootImage boot;
@@ -51,24 +42,16 @@ BootImage findBootImage(const std::string& path) {
     // The boot record is one of the volume descriptors from sector 16 on:
     // type 0, "CD001", and the boot system "EL TORITO SPECIFICATION"; its
     // bytes 71 to 74 give the sector of the boot catalog.
-    unsigned char sector[kSector];
     std::uint32_t catalog = 0;
-    bool found = false;
-    for (std::uint64_t i = 16; i < 16 + 64; ++i) {
-        if (!device.readSector(device.sessionStart() + i, sector)) {
-            break;
-        }
-        std::string_view id(reinterpret_cast<const char*>(sector) + 1, 5);
-        if (id != "CD001" || sector[0] == 255) {
-            break;
-        }
+    bool found = device.findDescriptor([&](const unsigned char* sector) {
         std::string_view system(reinterpret_cast<const char*>(sector) + 7, 23);
         if (sector[0] == 0 && system == "EL TORITO SPECIFICATION") {
             catalog = le32(sector + 71);
-            found = true;
-            break;
+            return true;
         }
-    }
+        return false;
+    });
+    unsigned char sector[kSector];
     if (!found) {
         return noBoot("ブートカタログがありません");
     }

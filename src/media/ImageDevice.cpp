@@ -21,18 +21,13 @@ namespace ornibe {
 
 namespace {
 
-constexpr std::uint64_t kSector = 2048;
+constexpr std::uint64_t kSector = kIsoSectorBytes;
 // Volume descriptors start at sector 16 of a session; a set longer than
 // this is not looked through.
 constexpr std::uint64_t kFirstDescriptor = 16;
 constexpr std::uint64_t kMaxDescriptors = 64;
 // More folders than this are not walked; no CD holds that many.
 constexpr size_t kMaxFolders = 200000;
-
-std::uint32_t le32(const unsigned char* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
 
 } // namespace
 
@@ -138,23 +133,34 @@ std::string ImageDevice::checkIso9660() const {
     return "ISO 9660 イメージではありません";
 }
 
-std::string ImageDevice::checkDirectories() const {
-    // The root folder records of the primary descriptor and of a Joliet
-    // supplementary descriptor (type 2, escape sequence %/@, %/C or %/E).
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
+bool ImageDevice::findDescriptor(
+    const std::function<bool(const unsigned char* sector)>& visit) const {
     unsigned char sector[kSector];
     for (std::uint64_t i = 0; i < kMaxDescriptors; ++i) {
         if (!readSector(sessionStart_ + kFirstDescriptor + i, sector) ||
             std::string_view(reinterpret_cast<const char*>(sector) + 1, 5) != "CD001" ||
             sector[0] == 255) {
-            break;
+            return false;
         }
+        if (visit(sector)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string ImageDevice::checkDirectories() const {
+    // The root folder records of the primary descriptor and of a Joliet
+    // supplementary descriptor (type 2, escape sequence %/@, %/C or %/E).
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
+    findDescriptor([&](const unsigned char* sector) {
         bool joliet = sector[0] == 2 && sector[88] == '%' && sector[89] == '/' &&
                       (sector[90] == '@' || sector[90] == 'C' || sector[90] == 'E');
         if (sector[0] == 1 || joliet) {
             roots.emplace_back(le32(sector + 156 + 2), le32(sector + 156 + 10));
         }
-    }
+        return false;
+    });
     for (const auto& root : roots) {
         std::set<std::uint32_t> seen{root.first};
         std::deque<std::pair<std::uint32_t, std::uint32_t>> folders{root};

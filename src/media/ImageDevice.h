@@ -3,9 +3,23 @@
 #include "sys/UniqueFd.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace ornibe {
+
+// The sector size of a CD and of its image.
+inline constexpr std::uint64_t kIsoSectorBytes = 2048;
+
+// Numbers in ISO 9660 structures are little-endian (or both-endian, whose
+// first half is the little-endian one).
+inline std::uint32_t le32(const unsigned char* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+inline std::uint16_t le16(const unsigned char* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 
 // An image file or a block device (an optical drive, a loop device) opened
 // read-only for reading 2048-byte sectors.
@@ -33,6 +47,11 @@ public:
     // descriptor set; otherwise why the medium cannot be read as one (only
     // UDF, no image at all, cut short).
     std::string checkIso9660() const;
+
+    // Shows visit each ISO 9660 volume descriptor of the last session in
+    // order, up to the set terminator or a sector that is none, until visit
+    // returns true; true when it did.
+    bool findDescriptor(const std::function<bool(const unsigned char* sector)>& visit) const;
 
     // The empty text when every folder of the ISO 9660 tree and of the
     // Joliet tree lies inside the medium and no folder is reached twice;
