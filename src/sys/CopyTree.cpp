@@ -101,19 +101,19 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
             // A link is copied as what it names when that lies inside the
             // source; one that leads out of it (or nowhere, or back to a
             // folder above it) is left out.
-            std::string real = realPath(joinPath(path, node.name)).value_or(std::string());
-            struct stat named {};
-            if (real.empty() || !isSameOrInside(real, context.realRoot) ||
-                ::stat(real.c_str(), &named) != 0) {
+            LinkTarget target = followLink(joinPath(path, node.name), context.realRoot);
+            if (target.leads != LinkTarget::Leads::Inside) {
                 node.kind = Kind::LeftOut;
-                node.linkTarget = real.empty() ? "it leads nowhere" : "it leads out of the source";
-            } else if (S_ISDIR(named.st_mode) &&
-                       context.ancestors.count({named.st_dev, named.st_ino}) != 0) {
+                node.linkTarget = target.leads == LinkTarget::Leads::Nowhere
+                                      ? "it leads nowhere"
+                                      : "it leads out of the source";
+            } else if (S_ISDIR(target.st.st_mode) &&
+                       context.ancestors.count({target.st.st_dev, target.st.st_ino}) != 0) {
                 node.kind = Kind::LeftOut;
                 node.linkTarget = "it leads back to a folder above it";
             } else {
-                node.linkTarget = real;
-                st = named;
+                node.linkTarget = target.real;
+                st = target.st;
             }
         }
         if (node.kind != Kind::LeftOut) {

@@ -136,6 +136,22 @@ bool isSameOrInside(std::string_view inner, std::string_view outer) {
            inner[outer.size()] == '/';
 }
 
+LinkTarget followLink(const std::string& link, const std::string& realRoot) {
+    LinkTarget target;
+    target.real = realPath(link).value_or(std::string());
+    if (target.real.empty()) {
+        target.leads = LinkTarget::Leads::Nowhere;
+    } else if (!isSameOrInside(target.real, realRoot)) {
+        target.leads = LinkTarget::Leads::Outside;
+    } else if (::stat(target.real.c_str(), &target.st) != 0) {
+        target.leads = LinkTarget::Leads::Unreadable;
+        target.error = errno;
+    } else {
+        target.leads = LinkTarget::Leads::Inside;
+    }
+    return target;
+}
+
 bool existsAsFile(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,6 +41,19 @@ std::optional<std::string> realPath(const std::string& path);
 // inner is outer or lies below it; both absolute and in the same form
 // (folded by makeAbsolute or resolved by realPath).
 bool isSameOrInside(std::string_view inner, std::string_view outer);
+
+// Where a link leads, judged against the real path of the root it lies
+// in: inside it (real and st say to what), nowhere (it dangles, or a part
+// cannot be searched), out of it, or to something inside that cannot be
+// asked about (error says why). Only what lies inside may be followed.
+struct LinkTarget {
+    enum class Leads { Inside, Nowhere, Outside, Unreadable };
+    Leads leads = Leads::Nowhere;
+    std::string real;
+    struct stat st {};
+    int error = 0;
+};
+LinkTarget followLink(const std::string& link, const std::string& realRoot);
 
 // A regular file, or a link to one. Folders never pass.
 bool existsAsFile(const std::string& path);

@@ -122,18 +122,17 @@ private:
         // Only what lies inside the tree goes into the image: a link is
         // imaged as what it names when that is inside, and read there, so
         // that nothing on the way is a link.
-        std::string real = realPath(path).value_or(std::string());
-        if (real.empty() || !isSameOrInside(real, root_)) {
-            out_ << "cdimage: skipping " << path << ": "
-                 << (real.empty() ? "the link leads nowhere" : "the link leads out of the tree")
-                 << "\n";
-            return std::nullopt;
+        LinkTarget target = followLink(path, root_);
+        using Leads = LinkTarget::Leads;
+        if (target.leads == Leads::Inside) {
+            return std::make_pair(std::move(target.real), target.st);
         }
-        if (::stat(real.c_str(), &st) != 0) {
-            out_ << "cdimage: skipping " << path << ": " << systemReason(errno) << "\n";
-            return std::nullopt;
-        }
-        return std::make_pair(std::move(real), st);
+        out_ << "cdimage: skipping " << path << ": "
+             << (target.leads == Leads::Unreadable ? systemReason(target.error)
+                 : target.leads == Leads::Nowhere  ? "the link leads nowhere"
+                                                   : "the link leads out of the tree")
+             << "\n";
+        return std::nullopt;
     }
 
     std::optional<std::string> addEntry(const std::string& path, const std::string& name,
