@@ -87,10 +87,6 @@ std::string looseName(std::string_view name) {
     return out;
 }
 
-std::string joinRelative(const std::string& parent, const std::string& name) {
-    return parent.empty() ? name : parent + "/" + name;
-}
-
 } // namespace
 
 struct IsoImageReader::Node {
@@ -174,8 +170,8 @@ void collectLinks(IsoDir* dir, const std::string& loosePath, const std::string& 
     DirChildren children(dir);
     while (IsoNode* node = children.next()) {
         std::string name = iso_node_get_name(node);
-        std::string looseChild = joinRelative(loosePath, looseName(name));
-        std::string child = joinRelative(path, name);
+        std::string looseChild = joinPath(loosePath, looseName(name));
+        std::string child = joinPath(path, name);
         switch (iso_node_get_type(node)) {
         case LIBISO_DIR:
             collectLinks(reinterpret_cast<IsoDir*>(node), looseChild, child, links, depth + 1);
@@ -215,8 +211,8 @@ public:
             IsoImageReader::Node child;
             child.name = windowsName(iso_node_get_name(node));
             child.mtime = iso_node_get_mtime(node);
-            std::string childPath = joinRelative(path, child.name);
-            std::string looseChild = joinRelative(loosePath, looseName(child.name));
+            std::string childPath = joinPath(path, child.name);
+            std::string looseChild = joinPath(loosePath, looseName(child.name));
             int type = iso_node_get_type(node);
             if (type == LIBISO_DIR) {
                 child.folder = true;
@@ -360,7 +356,7 @@ public:
             }
             bool exists = false;
             std::string target = names.entryFor(node.name, &exists);
-            std::string source = joinRelative(from, node.name);
+            std::string source = joinPath(from, node.name);
             if (node.folder) {
                 if (!exists && ::mkdir(target.c_str(), 0755) != 0 && errno != EEXIST) {
                     fail(source, systemReason(errno), node);

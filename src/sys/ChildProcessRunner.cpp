@@ -288,10 +288,8 @@ Outcome ChildProcessRunner::outcome(std::string_view said) const {
         // The start failure names the program itself.
         return Failure{"start", {}, startFailure_};
     }
-    std::vector<std::string> arguments = splitCommandLine(commandLine_);
-    std::string program = arguments.empty() ? std::string() : arguments.front();
     if (stopped_) {
-        return Failure{"run", program, "中止しました"};
+        return Failure{"run", program_, "中止しました"};
     }
     if (exitCode_ == 0) {
         return {};
@@ -300,13 +298,14 @@ Outcome ChildProcessRunner::outcome(std::string_view said) const {
     if (!said.empty()) {
         reason += "（" + std::string(said) + "）";
     }
-    return Failure{"run", program, reason};
+    return Failure{"run", program_, reason};
 }
 
 bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& idle) {
     startFailure_.clear();
     stopped_ = false;
     std::vector<std::string> arguments = splitCommandLine(commandLine_);
+    program_ = arguments.empty() ? std::string() : arguments.front();
     if (arguments.empty()) {
         startFailure_ = "empty command line";
         return false;

@@ -89,6 +89,8 @@ private:
     std::uint32_t exitCode_ = kNoExitCode;
     int signal_ = 0;
     std::string startFailure_;
+    // The command line's first word, as the failures name it.
+    std::string program_;
 };
 
 // Runs a tool's command line with its output kept aside. Success when it
