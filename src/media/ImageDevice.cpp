@@ -31,6 +31,25 @@ constexpr size_t kMaxFolders = 200000;
 
 } // namespace
 
+bool readFully(int fd, char* buffer, std::uint64_t length, std::uint64_t offset) {
+    while (length > 0) {
+        ssize_t n = ::pread(fd, buffer, length, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        buffer += n;
+        length -= std::uint64_t(n);
+        offset += std::uint64_t(n);
+    }
+    return true;
+}
+
 ImageDevice::ImageDevice(const std::string& path) {
     fd_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd_.valid()) {
@@ -80,20 +99,7 @@ bool ImageDevice::readSector(std::uint64_t lba, unsigned char* sector) const {
     if (!ok() || (lba + 1) * kSector > size_) {
         return false;
     }
-    std::uint64_t offset = lba * kSector;
-    size_t done = 0;
-    while (done < kSector) {
-        ssize_t n =
-            ::pread(fd_.get(), sector + done, kSector - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += size_t(n);
-    }
-    return true;
+    return readFully(fd_.get(), reinterpret_cast<char*>(sector), kSector, lba * kSector);
 }
 
 std::string ImageDevice::checkIso9660() const {

@@ -21,6 +21,10 @@ inline std::uint16_t le16(const unsigned char* p) {
     return std::uint16_t(p[0] | p[1] << 8);
 }
 
+// Reads length bytes at offset of the file or device fd in full; false
+// with errno set otherwise (EIO when it ends sooner).
+bool readFully(int fd, char* buffer, std::uint64_t length, std::uint64_t offset);
+
 // An image file or a block device (an optical drive, a loop device) opened
 // read-only for reading 2048-byte sectors.
 class ImageDevice {

@@ -302,26 +302,7 @@ const IsoImageReader::Node* findChild(const IsoImageReader::Node& folder, std::s
     return folded;
 }
 
-// Reads length bytes at offset in full; false with errno set otherwise.
-bool readFully(int fd, char* buffer, std::uint64_t length, std::uint64_t offset) {
-    while (length > 0) {
-        ssize_t n = ::pread(fd, buffer, length, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        buffer += n;
-        length -= std::uint64_t(n);
-        offset += std::uint64_t(n);
-    }
-    return true;
-}
-
+// Writes all of buffer; false with errno set otherwise.
 bool writeFully(int fd, const char* buffer, std::uint64_t length) {
     while (length > 0) {
         ssize_t n = ::write(fd, buffer, length);
