@@ -360,7 +360,8 @@ TEST_F(SettingsChecksTest, folder_that_cannot_be_created_is_reported) {
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
     EXPECT_FALSE(checks.OnOK(form));
     ASSERT_EQ(messages.shown.size(), 3u);
-    EXPECT_EQ(messages.shown[2].text, "フォルダを作成できませんでした。");
+    EXPECT_EQ(messages.shown[2].text,
+              "フォルダを作成できませんでした。\n" + dir / "blocker/work" + ": Not a directory");
     EXPECT_EQ(messages.shown[2].style,
               (MessageStyle{MessageButtons::Ok, MessageIcon::Information, false}));
     EXPECT_EQ(settings.GetWorkFolder(), "");
@@ -391,16 +392,19 @@ TEST_F(SettingsChecksTest, empty_folder_is_accepted_after_the_free_space_report_
 }
 
 TEST_F(SettingsChecksTest, drive_root_is_asked_about_as_a_drive_and_kept_whole) {
+    // A mount point that is never empty ("/" itself is never a work
+    // folder: the whole system would be written into).
     useLabelledCd();
-    form.workFolder = "/";
+    form.workFolder = "/proc/";
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::No);
     EXPECT_FALSE(checks.OnOK(form));
-    EXPECT_EQ(messages.shown[1].text, "/ ドライブは空ではありませんが、よろしいですか？");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text, "/proc/ ドライブは空ではありませんが、よろしいですか？");
     EXPECT_EQ(messages.shown[1].style, kYesNoQuestionDefNo);
 
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
     EXPECT_TRUE(checks.OnOK(form));
-    EXPECT_EQ(settings.GetWorkFolder(), "/");
+    EXPECT_EQ(settings.GetWorkFolder(), "/proc");
     EXPECT_TRUE(messages.unexpected.empty());
 }
 
