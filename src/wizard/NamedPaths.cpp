@@ -50,10 +50,16 @@ std::vector<std::string> driverPackageFiles(const std::string& inf, char version
 
 std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,
                                     const std::string& isoPath, const std::string& logFile,
-                                    char versionCode) {
+                                    char versionCode, const MountTables& tables) {
     std::vector<NamedPath> paths;
     if (settings.GetCdDriveIndex() > 0) {
-        paths.push_back({PathRole::Source, cdDriveEntryRoot(settings.GetCdDriveEntry())});
+        const std::string root = cdDriveEntryRoot(settings.GetCdDriveEntry());
+        paths.push_back({PathRole::Source, root});
+        // A loop-mounted image is read through its mount point, but an
+        // image written over its file would replace the user's CD image.
+        if (std::string behind = bootSourceOf(root, tables); !behind.empty() && behind != root) {
+            paths.push_back({PathRole::Source, behind});
+        }
     }
     if (!settings.GetServicePackPath().empty()) {
         paths.push_back({PathRole::ServicePack, settings.GetServicePackPath()});

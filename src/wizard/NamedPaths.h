@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/BootImage.h"
 #include "settings/BuildSettings.h"
 
 #include <string>
@@ -29,7 +30,8 @@ struct NamedPath {
 // The image and the log are what the build writes besides the tree.
 bool isOutput(PathRole role);
 
-// Every path of one build: the source (when a CD is read), the Service
+// Every path of one build: the source (when a CD is read; for a mounted
+// volume also the image file or device it is mounted from), the Service
 // Pack, each driver INF and every file of its package that is on its
 // medium (for versionCode, or for any of the three versions when it is
 // unset), the work folder, and the ISO image and the log file when given.
@@ -37,7 +39,7 @@ bool isOutput(PathRole role);
 // isoPath and logFile are absolute (or empty, for the last two).
 std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,
                                     const std::string& isoPath, const std::string& logFile,
-                                    char versionCode);
+                                    char versionCode, const MountTables& tables = {});
 
 // The files of the driver INF's package that are on its medium, as they
 // exist there (any letter case, plain or in the compressed form that

@@ -76,7 +76,8 @@ public:
         for (const Resolved& entry : resolved_) {
             if (entry.named->role == PathRole::WorkFolder) {
                 work_ = &entry;
-            } else if (entry.named->role == PathRole::Source) {
+            } else if (entry.named->role == PathRole::Source && !source_) {
+                // The source as chosen; what it is mounted from comes after.
                 source_ = &entry;
             }
         }

@@ -1,5 +1,6 @@
 #include "wizard/PathConflicts.h"
 
+#include "settings/CdDriveEntry.h"
 #include "support/IsoFixtures.h"
 #include "support/TempDir.h"
 
@@ -67,6 +68,23 @@ TEST(PathConflicts, outputs_meet_inputs_by_file_and_the_tree_only_where_it_holds
                        {PathRole::LogFile, dir / "out/a.iso"}}),
               "ISO イメージ " + dir / "out/a.iso" + " を作成できません。\nログファイル " +
                   dir / "out/a.iso" + " と同じファイルです。");
+}
+
+TEST(PathConflicts, a_mounted_source_brings_the_image_it_is_mounted_from) {
+    TempDir dir;
+    const std::string mount = dir.mkdir("media/cd");
+    const std::string image = dir.write("cd.iso", "the user's CD image");
+    dir.write("mountinfo", "36 25 7:3 / " + mount + " ro - iso9660 /dev/loop3 ro\n");
+    dir.write("sys/7:3/loop/backing_file", image + "\n");
+    BuildSettings settings;
+    settings.SetCdDriveIndex(1);
+    settings.SetCdDriveEntry(makeCdDriveEntry(mount, "WXPVOL_JA"));
+
+    std::vector<NamedPath> paths =
+        namedPathsOf(settings, dir / "work", image, {}, '1',
+                     MountTables{dir / "mountinfo", dir / "sys", "/dev"});
+    EXPECT_EQ(verdict(paths), "ISO イメージ " + image + " を作成できません。\n読込元 " + image +
+                                  " と同じファイルです。");
 }
 
 TEST(PathConflicts, the_home_folder_is_refused_itself_but_not_what_it_holds) {

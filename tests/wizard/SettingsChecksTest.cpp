@@ -632,6 +632,21 @@ TEST_F(SettingsChecksTest, image_settings_the_image_step_cannot_use_are_refused_
     EXPECT_EQ(settings.GetVolumeLabel(), std::string(32, 'A'));
 }
 
+TEST_F(SettingsChecksTest, a_relative_iso_name_is_held_against_the_files_of_the_work_folder) {
+    // The page takes the name from the work folder, where the tree's names
+    // match in any letter case.
+    useInstalledTree();
+    form.isoPath = "I386/txtsetup.sif";
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.texts(),
+              (std::vector<std::string>{
+                  "ISO イメージ " + dir / "work/I386/txtsetup.sif" + " を作成できません。\n" +
+                  dir / "work/I386/TXTSETUP.SIF" +
+                  " は作業フォルダのファイルです。作業フォルダの中で ISO "
+                  "イメージが置き換えてよいのは、以前に作った ISO イメージだけです。"}));
+    EXPECT_EQ(settings.GetIsoPath(), "");
+}
+
 TEST_F(SettingsChecksTest, unusable_work_folder_says_why_on_its_second_line) {
     const std::string first = "この作業フォルダは使えません。\n";
     form.workFolder = dir / "absent";
