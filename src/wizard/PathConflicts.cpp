@@ -173,6 +173,9 @@ private:
             "作業フォルダの中で ISO イメージが置き換えてよいのは、以前に作った ISO "
             "イメージだけです。";
         if (std::optional<std::string> entry = findNoCase(work_->real, relative)) {
+            if (existsAsFolder(*entry)) {
+                return refused("作業フォルダのフォルダ " + *entry + " と同じ名前です。");
+            }
             if (!existsAsFile(*entry) || !hasIso9660Signature(*entry)) {
                 return refused(*entry + " は作業フォルダのファイルです。" + onlyEarlier);
             }

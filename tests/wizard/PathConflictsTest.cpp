@@ -45,6 +45,7 @@ TEST(PathConflicts, outputs_meet_inputs_by_file_and_the_tree_only_where_it_holds
         {{PathRole::LogFile, hardLink}, "Service Pack ファイル " + sp + " と同じファイルです。"},
         {{PathRole::IsoImage, dir / "work/i386/TxtSetup.Sif"},
          dir / "work/I386/TXTSETUP.SIF は作業フォルダのファイルです。"},
+        {{PathRole::IsoImage, dir / "work/i386"}, "作業フォルダのフォルダ " + dir / "work/I386"},
         // An earlier image is replaced, under its own spelling only; a new
         // name, in any folder of the tree, or a name outside it is written.
         {{PathRole::IsoImage, dir / "work/old.iso"}, "大文字と小文字だけが違う " + earlier},
