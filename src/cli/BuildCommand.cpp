@@ -28,6 +28,11 @@ void printError(const std::string& text) {
 // What the wizard cannot be given: a source that is no folder, or a
 // driver INF that cannot be read. The checks on "次へ >" see the rest.
 bool argumentsUsable(const CommandOptions& options) {
+    if (options.source.empty()) {
+        // Taken as a path, it would name the current folder.
+        printError("--source: empty; give a folder, an ISO image file, a disc device or none");
+        return false;
+    }
     if (options.source != "none") {
         std::string source = makeAbsolute(options.source);
         if (!existsAsFolder(source) && !isImageSource(source)) {
@@ -58,17 +63,26 @@ void runHook(const std::function<void(BuildPage&)>& hook, TerminalBuildPage& pag
 
 } // namespace
 
-int runBuildCommand(const CommandOptions& options, const std::function<bool()>& stopRequested,
+int runBuildCommand(const CommandOptions& given, const std::function<bool()>& stopRequested,
                     const ToolSearch& tools) {
-    if (!argumentsUsable(options)) {
+    if (!argumentsUsable(given)) {
         return kExitRefused;
+    }
+    // The files to write are named as every command names them: a relative
+    // name is taken from the current folder (the wizard takes an image
+    // name from the work folder).
+    CommandOptions options = given;
+    for (std::string* path : {&options.isoPath, &options.logFile}) {
+        if (!path->empty()) {
+            *path = makeAbsolute(*path);
+        }
     }
 
     BuildSettings settings;
     SystemDriveSource drives;
     TerminalMessages messages(stderr, options.yes);
     CommandLineForm form(options, drives);
-    SettingsChecks checks(settings, drives, messages, tools);
+    SettingsChecks checks(settings, drives, messages, tools, bytesFree, options.logFile);
     if (!checks.OnOK(form)) {
         return kExitRefused;
     }
@@ -92,7 +106,7 @@ int runBuildCommand(const CommandOptions& options, const std::function<bool()>& 
     int status = page.endedWith() == 0 && !stopRequested() ? kExitFinished : kExitFailed;
     if (!options.logFile.empty()) {
         try {
-            writeFileAtomic(makeAbsolute(options.logFile), page.memoryLog().text());
+            writeFileAtomic(options.logFile, page.memoryLog().text());
         } catch (const FileError& error) {
             printError(std::string("--log: ") + error.what());
             status = kExitFailed;

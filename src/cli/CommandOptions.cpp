@@ -133,7 +133,9 @@ wizard's settings page.
   --driver INF         ドライバの INF ファイル; repeat for several, kept in order
   --big-drive          137GB 以上のハードディスク: on (the default)
   --no-big-drive       137GB 以上のハードディスク: off
-  --iso FILE           ISOイメージのファイル名 (no image when left out)
+  --iso FILE           ISOイメージのファイル名 (no image when left out); a
+                       relative FILE, like --log's, is taken from the current
+                       folder
   --yes                answer yes to the wizard's questions (a work folder
                        that is not empty, the free space); without it they
                        are answered no and nothing is built

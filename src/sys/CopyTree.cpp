@@ -424,20 +424,6 @@ std::string realFolder(const std::string& path) {
     return real.empty() ? makeAbsolute(path) : real;
 }
 
-// The real path of the nearest existing folder of path, followed by the
-// rest of path, so that a destination that does not exist yet can still be
-// compared with the source.
-std::string realDestination(const std::string& path) {
-    std::string absolute = makeAbsolute(path);
-    std::string rest;
-    std::string folder = absolute;
-    while (!existsAsFolder(folder) && folder != "/" && !folder.empty()) {
-        rest = rest.empty() ? fileName(folder) : joinPath(fileName(folder), rest);
-        folder = folderPart(folder);
-    }
-    return joinPath(realFolder(folder.empty() ? "/" : folder), rest);
-}
-
 } // namespace
 
 CopyResult copyTree(const std::string& from, const std::string& to,
@@ -457,7 +443,7 @@ CopyResult copyTree(const std::string& from, const std::string& to,
         return failed(from, systemReason(ENOTDIR));
     }
     // Copying a folder into itself would never end.
-    if (isSameOrInside(realDestination(to), realFolder(from))) {
+    if (isSameOrInside(hostRealPath(to), realFolder(from))) {
         return failed(to, "the destination lies inside the source");
     }
 

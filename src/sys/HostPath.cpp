@@ -125,6 +125,21 @@ std::optional<std::string> realPath(const std::string& path) {
     return std::string(resolved.get());
 }
 
+std::string hostRealPath(const std::string& path) {
+    std::string rest;
+    std::string part = withoutTrailingSlash(makeAbsolute(path));
+    while (true) {
+        if (std::optional<std::string> real = realPath(part)) {
+            return joinPath(*real, rest);
+        }
+        if (part == "/" || part.empty()) {
+            return joinPath("/", rest);
+        }
+        rest = rest.empty() ? fileName(part) : joinPath(fileName(part), rest);
+        part = folderPart(part);
+    }
+}
+
 bool isSameOrInside(std::string_view inner, std::string_view outer) {
     if (inner == outer) {
         return true;

@@ -38,6 +38,11 @@ std::string makeAbsolute(std::string_view path, std::string_view base);
 // nothing when a part of it does not exist or cannot be searched (errno
 // tells why).
 std::optional<std::string> realPath(const std::string& path);
+// The path as the host reaches it, also when it does not exist yet: the
+// real path of its nearest part that exists (the path itself when it
+// does, a link followed), with the parts below it that do not exist
+// appended. The path is made absolute first.
+std::string hostRealPath(const std::string& path);
 // inner is outer or lies below it; both absolute and in the same form
 // (folded by makeAbsolute or resolved by realPath).
 bool isSameOrInside(std::string_view inner, std::string_view outer);

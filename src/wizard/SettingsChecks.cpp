@@ -14,6 +14,9 @@
 #include "sys/SearchPath.h"
 #include "wizard/DriverInfCheck.h"
 #include "wizard/ImageSettingsCheck.h"
+#include "wizard/LogFileCheck.h"
+#include "wizard/NamedPaths.h"
+#include "wizard/PathConflicts.h"
 #include "wizard/ServicePackCheck.h"
 
 namespace ornibe {
@@ -30,9 +33,9 @@ constexpr MessageStyle kYesNoQuestionNoDefault{MessageButtons::YesNo, MessageIco
 } // namespace
 
 SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
-                               ToolSearch tools, FreeSpaceQuery freeBytes)
+                               ToolSearch tools, FreeSpaceQuery freeBytes, std::string logFile)
     : settings_(settings), drives_(drives), messages_(messages), tools_(std::move(tools)),
-      freeBytes_(std::move(freeBytes)) {}
+      freeBytes_(std::move(freeBytes)), logFile_(std::move(logFile)) {}
 
 bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!ValidateCdDrive(form)) {
@@ -68,7 +71,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
 
     // Before the work folder check, which may create the folder.
-    if (!CheckIsoPath(form)) {
+    if (!CheckIsoPath(form) || !CheckLogFile() || !CheckNamedPaths(form, versionCode)) {
         return false;
     }
     // With a source to read, the work folder check asks its questions and
@@ -154,6 +157,20 @@ bool SettingsChecks::CheckDriverInf(const std::string& path, char versionCode) {
 
 bool SettingsChecks::CheckIsoPath(const SettingsForm& form) {
     Outcome outcome = validateIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
+    return outcome || refuse(outcome.failure());
+}
+
+bool SettingsChecks::CheckLogFile() {
+    Outcome outcome = validateLogFile(logFile_);
+    return outcome || refuse(outcome.failure());
+}
+
+bool SettingsChecks::CheckNamedPaths(const SettingsForm& form, char versionCode) {
+    const std::string workFolder = withoutTrailingSlash(makeAbsolute(form.workFolderText()));
+    const std::string isoPath =
+        form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
+    Outcome outcome = findPathConflict(
+        namedPathsOf(settings_, workFolder, isoPath, logFile_, versionCode), homeFolder());
     return outcome || refuse(outcome.failure());
 }
 
@@ -252,13 +269,14 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
                            kYesNoQuestion) != MessageAnswer::Yes) {
             return false;
         }
+        std::string why;
         try {
             makeFolders(path);
-        } catch (const FileError&) {
-            // Reported below: the folder is still not there.
+        } catch (const FileError& error) {
+            why = "\n" + Failure::fromFileError(error).line();
         }
         if (!existsAsFolder(path)) {
-            messages_.show("フォルダを作成できませんでした。", kOkInformation);
+            messages_.show("フォルダを作成できませんでした。" + why, kOkInformation);
             return false;
         }
     } else if (!folderIsEmpty(path) &&

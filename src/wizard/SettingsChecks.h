@@ -26,8 +26,11 @@ public:
     using FreeSpaceQuery = std::function<std::optional<std::uint64_t>(const std::string&)>;
 
     // freeBytes is the host's free space unless another query is given.
+    // logFile (absolute) is where the whole log is written when the build
+    // ends; empty for none, as in the wizard.
     SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
-                   ToolSearch tools, FreeSpaceQuery freeBytes = bytesFree);
+                   ToolSearch tools, FreeSpaceQuery freeBytes = bytesFree,
+                   std::string logFile = {});
 
     // Every check in order; true when all passed and the page may end with
     // the confirmation page's code.
@@ -63,6 +66,13 @@ public:
     bool CheckDriverInf(const std::string& path, char versionCode);
     // An ISO file name that the image step can write.
     bool CheckIsoPath(const SettingsForm& form);
+    // A log file that can be written when the build ends.
+    bool CheckLogFile();
+    // No path of the build lands on another: outputs on inputs or on the
+    // tree, the work folder on the source (see findPathConflict). The
+    // settings hold the source, Service Pack and drivers already; the
+    // version is the one the drivers were checked for.
+    bool CheckNamedPaths(const SettingsForm& form, char versionCode);
 
 private:
     // Shows a refusal: its first line, then its reason; always false.
@@ -73,6 +83,7 @@ private:
     MessageBox& messages_;
     ToolSearch tools_;
     FreeSpaceQuery freeBytes_;
+    std::string logFile_;
 };
 
 } // namespace ornibe

@@ -64,6 +64,8 @@ TEST_F(CommandLineBuildTest, refusals_exit_2_with_one_line_and_leave_the_tree_as
         {{"--work", work, "--driver", dir / "missing.inf"}, "--driver: not a readable file"},
         {{"--work", work, "--driver", dir / "not-a-driver"}, "--driver: not a readable file"},
         {{"--work", work, "--source", dir / "nowhere"}, "--source: not a folder"},
+        // Taken as a path, the empty text would name the current folder.
+        {{"--work", work, "--source", ""}, "--source: empty"},
         // The wizard's own checks, with its texts.
         {{"--work", dir / "empty"}, "この作業フォルダは使えません。"},
         {{"--work", work, "--service-pack", dir / "sp.exe"}, "ファイルが見つかりませんでした。"},
@@ -93,14 +95,13 @@ TEST_F(CommandLineBuildTest, a_folder_source_is_copied_and_a_failing_step_exits_
     EXPECT_TRUE(fs::exists(target + "/I386/ORSCSI.SY_"));
     EXPECT_TRUE(fs::exists(dir / "out.iso"));
 
-    // An image name that is a file of the tree (relative names are taken
-    // from the work folder) is never written over: the build stops at the
-    // image step with its failure line, and the file stays.
+    // An image name that is a file of the tree is never written over: it
+    // is refused before the build, and the file stays.
     const std::string readme = slurp(target + "/README.TXT");
-    result = build({"--work", target, "--iso", "README.TXT"});
-    EXPECT_EQ(result.exitCode, 1) << result.output;
-    EXPECT_THAT(result.output, HasSubstr("ISO イメージの作成に失敗しました"));
-    EXPECT_THAT(result.output, ::testing::Not(HasSubstr("完成です！")));
+    result = build({"--work", target, "--iso", target + "/README.TXT"});
+    EXPECT_EQ(result.exitCode, 2) << result.output;
+    EXPECT_THAT(result.output, HasSubstr(target + "/README.TXT は作業フォルダのファイルです。"));
+    EXPECT_THAT(result.output, ::testing::Not(HasSubstr("スタート！")));
     EXPECT_EQ(slurp(target + "/README.TXT"), readme);
 }
 

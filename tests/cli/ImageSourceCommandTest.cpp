@@ -1,12 +1,12 @@
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "support/IsoFixtures.h"
+#include "support/OrdinaryUser.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,46 +25,19 @@ const std::string kProgram = ORNIBE_BUILD_PROGRAM;
 const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
 const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
 
-// The account an ordinary user's run is made as when the tests run as root.
-struct OrdinaryUser {
-    uid_t uid;
-    gid_t gid;
-};
-
-std::optional<OrdinaryUser> nobody() {
-    const passwd* entry = ::getpwnam("nobody");
-    if (entry == nullptr || entry->pw_uid == 0) {
-        return std::nullopt;
-    }
-    return OrdinaryUser{entry->pw_uid, entry->pw_gid};
-}
-
-// The program's command line, prefixed so that it runs without root's
-// rights when the tests have them: setpriv drops user, group and
-// supplementary groups, and with them every capability.
-std::vector<std::string> asOrdinaryUser(const OrdinaryUser& user,
-                                        std::vector<std::string> arguments) {
+// The program's command line as the ordinary user runs it.
+std::vector<std::string> ornibeBuildAs(const OrdinaryUser& user,
+                                       std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), kProgram);
-    if (::geteuid() != 0) {
-        return arguments;
-    }
-    arguments.insert(arguments.begin(), {"setpriv", "--reuid=" + std::to_string(user.uid),
-                                         "--regid=" + std::to_string(user.gid), "--clear-groups"});
-    return arguments;
+    return test::asOrdinaryUser(user, std::move(arguments));
 }
 
 class ImageSourceCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        user = nobody();
+        user = ordinaryUser();
         if (!user) {
             GTEST_SKIP() << "no unprivileged account named nobody to run the program as";
-        }
-        if (::geteuid() == 0 &&
-            runCommand({"setpriv", "--reuid=" + std::to_string(user->uid),
-                        "--regid=" + std::to_string(user->gid), "--clear-groups", "true"})
-                    .exitCode != 0) {
-            GTEST_SKIP() << "setpriv cannot drop root's rights here";
         }
         // The CD as a Windows CD is: its boot image only in the boot
         // catalog, in no folder of the tree.
@@ -96,8 +69,8 @@ TEST_F(ImageSourceCommandTest, an_ordinary_user_builds_a_booting_image_from_an_i
     const std::string work = out + "/work";
     const std::string image = out + "/OUT.iso";
     CommandResult result =
-        runCommand(asOrdinaryUser(*user, {"--source", dir / "xp.iso", "--work", work, "--driver",
-                                          kSampleDriver, "--iso", image, "--yes", "--quiet"}));
+        runCommand(ornibeBuildAs(*user, {"--source", dir / "xp.iso", "--work", work, "--driver",
+                                         kSampleDriver, "--iso", image, "--yes", "--quiet"}));
     ASSERT_EQ(result.exitCode, 0) << result.output;
     EXPECT_TRUE(result.output.ends_with("完成です！\n")) << result.output;
     // With no --label, the image's own label is proposed.
@@ -129,8 +102,8 @@ TEST_F(ImageSourceCommandTest, sources_that_cannot_give_a_bootable_image_are_ref
     dir.write("notes.iso", std::string(64 * 1024, 'n'));
     auto before = snapshotTree(out);
     CommandResult result =
-        runCommand(asOrdinaryUser(*user, {"--source", dir / "notes.iso", "--work", work, "--iso",
-                                          out + "/OUT.iso", "--yes"}));
+        runCommand(ornibeBuildAs(*user, {"--source", dir / "notes.iso", "--work", work, "--iso",
+                                         out + "/OUT.iso", "--yes"}));
     EXPECT_EQ(result.exitCode, 2) << result.output;
     EXPECT_THAT(result.output,
                 HasSubstr(dir / "notes.iso" + " は Windows の CD のイメージとして読めません。"));
@@ -139,8 +112,8 @@ TEST_F(ImageSourceCommandTest, sources_that_cannot_give_a_bootable_image_are_ref
 
     // A copy of the CD in a folder has no boot catalog: with an image to
     // write, the new work folder is not even created, whatever --yes says.
-    result = runCommand(asOrdinaryUser(*user, {"--source", dir / "cd", "--work", out + "/new",
-                                               "--iso", out + "/OUT.iso", "--yes"}));
+    result = runCommand(ornibeBuildAs(*user, {"--source", dir / "cd", "--work", out + "/new",
+                                              "--iso", out + "/OUT.iso", "--yes"}));
     EXPECT_EQ(result.exitCode, 2) << result.output;
     EXPECT_THAT(result.output, HasSubstr("ブートイメージ (BOOTSECT.BIN) がありません。\n(" +
                                          dir / "cd" + " はイメージファイルでも CD でもないので"));

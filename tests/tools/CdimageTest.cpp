@@ -211,6 +211,16 @@ TEST_F(CdimageTree, image_written_inside_the_tree_never_holds_itself) {
     ASSERT_EQ(second.code, 0) << second.err;
 
     EXPECT_THAT(imageEntries(dir / "tree/WORK.ISO"), ElementsAreArray(expected));
+    // The image it replaces goes without a word: a rebuild logs as before.
+    EXPECT_THAT(second.out, Not(HasSubstr("leaving out")));
+
+    // Under another name the earlier image is still no content, and says so.
+    Outcome other =
+        cdimage({"-lCD", "-h", "-n", "-o", "-b" + boot, dir / "tree", dir / "tree/OTHER.ISO"});
+    ASSERT_EQ(other.code, 0) << other.err;
+    EXPECT_THAT(imageEntries(dir / "tree/OTHER.ISO"), ElementsAreArray(expected));
+    EXPECT_THAT(other.out, HasSubstr("cdimage: leaving out " + dir / "tree/WORK.ISO" +
+                                     ": an earlier ISO image\n"));
 }
 
 TEST(Cdimage, twins_are_stored_once_with_o) {

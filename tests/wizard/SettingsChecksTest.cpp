@@ -360,7 +360,8 @@ TEST_F(SettingsChecksTest, folder_that_cannot_be_created_is_reported) {
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
     EXPECT_FALSE(checks.OnOK(form));
     ASSERT_EQ(messages.shown.size(), 3u);
-    EXPECT_EQ(messages.shown[2].text, "フォルダを作成できませんでした。");
+    EXPECT_EQ(messages.shown[2].text,
+              "フォルダを作成できませんでした。\n" + dir / "blocker/work" + ": Not a directory");
     EXPECT_EQ(messages.shown[2].style,
               (MessageStyle{MessageButtons::Ok, MessageIcon::Information, false}));
     EXPECT_EQ(settings.GetWorkFolder(), "");
@@ -391,16 +392,19 @@ TEST_F(SettingsChecksTest, empty_folder_is_accepted_after_the_free_space_report_
 }
 
 TEST_F(SettingsChecksTest, drive_root_is_asked_about_as_a_drive_and_kept_whole) {
+    // A mount point that is never empty ("/" itself is never a work
+    // folder: the whole system would be written into).
     useLabelledCd();
-    form.workFolder = "/";
+    form.workFolder = "/proc/";
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::No);
     EXPECT_FALSE(checks.OnOK(form));
-    EXPECT_EQ(messages.shown[1].text, "/ ドライブは空ではありませんが、よろしいですか？");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text, "/proc/ ドライブは空ではありませんが、よろしいですか？");
     EXPECT_EQ(messages.shown[1].style, kYesNoQuestionDefNo);
 
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
     EXPECT_TRUE(checks.OnOK(form));
-    EXPECT_EQ(settings.GetWorkFolder(), "/");
+    EXPECT_EQ(settings.GetWorkFolder(), "/proc");
     EXPECT_TRUE(messages.unexpected.empty());
 }
 
@@ -626,6 +630,21 @@ TEST_F(SettingsChecksTest, image_settings_the_image_step_cannot_use_are_refused_
     EXPECT_TRUE(checks.OnOK(form));
     EXPECT_EQ(settings.GetIsoPath(), "x.iso");
     EXPECT_EQ(settings.GetVolumeLabel(), std::string(32, 'A'));
+}
+
+TEST_F(SettingsChecksTest, a_relative_iso_name_is_held_against_the_files_of_the_work_folder) {
+    // The page takes the name from the work folder, where the tree's names
+    // match in any letter case.
+    useInstalledTree();
+    form.isoPath = "I386/txtsetup.sif";
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.texts(),
+              (std::vector<std::string>{
+                  "ISO イメージ " + dir / "work/I386/txtsetup.sif" + " を作成できません。\n" +
+                  dir / "work/I386/TXTSETUP.SIF" +
+                  " は作業フォルダのファイルです。作業フォルダの中で ISO "
+                  "イメージが置き換えてよいのは、以前に作った ISO イメージだけです。"}));
+    EXPECT_EQ(settings.GetIsoPath(), "");
 }
 
 TEST_F(SettingsChecksTest, unusable_work_folder_says_why_on_its_second_line) {

@@ -7,6 +7,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/IsoSignature.h"
 #include "sys/PendingFile.h"
 #include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
@@ -32,13 +33,6 @@ using FileId = std::pair<dev_t, ino_t>;
 
 FileId idOf(const struct stat& st) {
     return {st.st_dev, st.st_ino};
-}
-
-// An ISO 9660 image has "CD001" at byte 32769 (the first volume
-// descriptor at sector 16, after its type byte).
-// The caller has already refused a link at the path.
-bool isIsoImage(const std::string& path) {
-    return peekFile(path, 5, 32769) == "CD001";
 }
 
 // Whether the image can hold the name whole: 37 characters with long names,
@@ -235,11 +229,51 @@ std::optional<std::string> checkImageName(const CdimageArguments& parsed, ImageP
         return "cannot write " + parsed.image + ": it is read-only";
     }
     std::string realFolder = realPath(folder).value_or(std::string());
-    if (!realFolder.empty() && isSameOrInside(realFolder, plan.tree) && !isIsoImage(plan.image)) {
+    if (!realFolder.empty() && isSameOrInside(realFolder, plan.tree) &&
+        !hasIso9660Signature(plan.image)) {
         return "cannot write " + parsed.image + ": it is a file of the tree, not an earlier image";
     }
     plan.excluded.insert(idOf(st));
     return std::nullopt;
+}
+
+// An ISO image in the tree's top folder, whatever its name, is an earlier
+// image and never content of the new one: an image made into the same
+// work folder under another name would otherwise hold the old one. Each
+// one left out is named on out; the one at the image's own name, which
+// the new image replaces, is left out without a word.
+void leaveOutEarlierImages(const CdimageArguments& parsed, ImagePlan& plan, std::ostream& out) {
+    std::optional<std::vector<std::string>> names = folderEntries(plan.tree);
+    if (!names) {
+        // The walk says why the folder cannot be read.
+        return;
+    }
+    std::sort(names->begin(), names->end());
+    for (const std::string& name : *names) {
+        if (isPendingFileName(name) || (name[0] == '.' && !parsed.includeHidden)) {
+            continue;
+        }
+        std::string path = joinPath(plan.tree, name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) {
+            continue;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            // Imaged as what it names inside the tree, so judged by that.
+            LinkTarget target = followLink(path, plan.tree);
+            if (target.leads != LinkTarget::Leads::Inside) {
+                continue;
+            }
+            path = target.real;
+            st = target.st;
+        }
+        if (!S_ISREG(st.st_mode) || plan.excluded.count(idOf(st)) != 0 ||
+            !hasIso9660Signature(path)) {
+            continue;
+        }
+        plan.excluded.insert(idOf(st));
+        out << "cdimage: leaving out " << joinPath(parsed.tree, name) << ": an earlier ISO image\n";
+    }
 }
 
 // Marks the files whose content equals an earlier file's, so that the
@@ -310,6 +344,7 @@ int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (auto refused = checkImageName(*parsed, plan)) {
         return fail(err, *refused);
     }
+    leaveOutEarlierImages(*parsed, plan, out);
     return writeImage(*parsed, plan, out, err);
 }
 

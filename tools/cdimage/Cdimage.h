@@ -21,7 +21,8 @@ namespace ornibe {
 //       in the directory tree;
 //   -m, -x  accepted; they change nothing here.
 // The image never holds its own output file, also when IMAGE lies inside
-// TREE. It is written under a temporary name beside IMAGE and renamed
+// TREE, nor an earlier ISO image lying in TREE's top folder under any name
+// (each named on out as left out). It is written under a temporary name beside IMAGE and renamed
 // into place, so a failed run leaves no partial image.
 //
 // Returns the exit code: 0 on success; otherwise 1 after one line on err.

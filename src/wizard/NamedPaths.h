@@ -1,0 +1,49 @@
+#pragma once
+
+#include "media/BootImage.h"
+#include "settings/BuildSettings.h"
+
+#include <string>
+#include <vector>
+
+namespace ornibe {
+
+// What a path the user named is to the build: read from, built in, or
+// written.
+enum class PathRole {
+    Source,
+    WorkFolder,
+    IsoImage,
+    LogFile,
+    ServicePack,
+    DriverInf,
+    // A file that a driver INF's package names on its medium.
+    DriverFile,
+};
+
+struct NamedPath {
+    PathRole role;
+    // Absolute, as the build will use it (links not resolved).
+    std::string path;
+};
+
+// The image and the log are what the build writes besides the tree.
+bool isOutput(PathRole role);
+
+// Every path of one build: the source (when a CD is read; for a mounted
+// volume also the image file or device it is mounted from), the Service
+// Pack, each driver INF and every file of its package that is on its
+// medium (for versionCode, or for any of the three versions when it is
+// unset), the work folder, and the ISO image and the log file when given.
+// The settings hold what the checks before have stored; workFolder,
+// isoPath and logFile are absolute (or empty, for the last two).
+std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,
+                                    const std::string& isoPath, const std::string& logFile,
+                                    char versionCode, const MountTables& tables = {});
+
+// The files of the driver INF's package that are on its medium, as they
+// exist there (any letter case, plain or in the compressed form that
+// staging takes), the INF itself left out.
+std::vector<std::string> driverPackageFiles(const std::string& inf, char versionCode);
+
+} // namespace ornibe
