@@ -69,6 +69,7 @@ int runBuildCommand(const CommandOptions& options, const std::function<bool()>& 
     TerminalMessages messages(stderr, options.yes);
     CommandLineForm form(options, drives);
     SettingsChecks checks(settings, drives, messages, tools);
+    checks.setUnattended(true);
     if (!checks.OnOK(form)) {
         return kExitRefused;
     }

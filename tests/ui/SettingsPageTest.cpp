@@ -513,7 +513,9 @@ private slots:
     void next_waits_for_a_disc_in_an_empty_drive() {
         Page p;
         p.drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
-        p.drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", "/media/u/XP", "WXP"}}};
+        // The disc that is put in holds a Windows setup tree.
+        p.dir.write("XP/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n");
+        p.drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", p.dir / "XP", "WXP"}}};
         p.dir.mkdir("work");
         p.messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Ok);
         int code = execDriven(p.page, [&] {
@@ -524,9 +526,10 @@ private slots:
         QCOMPARE(code, 2);
         QCOMPARE(p.messages.texts(),
                  (std::vector<std::string>{" Windows の CD を /dev/sr0 にセットしてください。",
-                                           "作業フォルダに使える空き容量は 2048MB です。"}));
+                                           "作業フォルダに使える空き容量は 2048MB です。\n"
+                                           "CD の内容には約 1MB 必要です。"}));
         QCOMPARE(p.settings.GetCdDriveIndex(), 1);
-        QCOMPARE(p.settings.GetCdDriveEntry(), std::string("/media/u/XP [ WXP ]"));
+        QCOMPARE(p.settings.GetCdDriveEntry(), p.dir / "XP" + " [ WXP ]");
         QCOMPARE(p.driveList()->itemText(1), QStringLiteral("/dev/sr0 [ CD がありません ]"));
     }
 
