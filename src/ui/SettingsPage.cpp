@@ -519,6 +519,11 @@ void SettingsPage::removeSelectedInf() {
     if (item == nullptr || !item->isSelected()) {
         return;
     }
+    // Clicking the entry showed it in the field; left there, "次へ >" would
+    // add it back.
+    if (infEdit_->text() == item->text()) {
+        infEdit_->clear();
+    }
     delete infList_->takeItem(infList_->row(item));
 }
 

@@ -11,8 +11,8 @@ constexpr std::uint64_t kMebibyte = 1048576;
 } // namespace
 
 std::string freeSpaceNotice(std::uint64_t freeBytes, std::optional<std::uint64_t> sourceBytes) {
-    std::string notice = "作業フォルダに使える空き容量は " + std::to_string(freeBytes / kMebibyte) +
-                         "MB です。";
+    std::string notice =
+        "作業フォルダに使える空き容量は " + std::to_string(freeBytes / kMebibyte) + "MB です。";
     if (sourceBytes) {
         notice += "\nCD の内容には約 " +
                   std::to_string((*sourceBytes + kMebibyte - 1) / kMebibyte) + "MB 必要です。";

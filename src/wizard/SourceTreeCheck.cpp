@@ -51,8 +51,8 @@ Outcome lookInto(const std::string& root, const SourceView& view, const char* ki
         root + " には Windows 2000、XP、Server 2003 のセットアップファイルがありません。";
     std::optional<std::vector<std::string>> top = view.names("");
     if (!top) {
-        return Failure{what, root, std::string(kind) + "の中を読めません（" +
-                                       systemReason(errno) + "）。"};
+        return Failure{what, root,
+                       std::string(kind) + "の中を読めません（" + systemReason(errno) + "）。"};
     }
     if (top->empty()) {
         return Failure{what, root,
