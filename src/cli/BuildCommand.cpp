@@ -83,6 +83,7 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
     TerminalMessages messages(stderr, options.yes);
     CommandLineForm form(options, drives);
     SettingsChecks checks(settings, drives, messages, tools, bytesFree, options.logFile);
+    checks.setHeadless(true);
     if (!checks.OnOK(form)) {
         return kExitRefused;
     }

@@ -137,8 +137,10 @@ wizard's settings page.
                        relative FILE, like --log's, is taken from the current
                        folder
   --yes                answer yes to the wizard's questions (a work folder
-                       that is not empty, the free space); without it they
-                       are answered no and nothing is built
+                       that is not empty, a folder to create); without it
+                       they are answered no and nothing is built. The free
+                       space is shown, not asked; a source larger than it is
+                       refused
   --log FILE           also write the whole log to FILE as the wizard holds it
                        (UTF-8, CR LF line breaks)
   --quiet              no progress bar on standard error

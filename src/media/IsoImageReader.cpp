@@ -547,10 +547,9 @@ IsoImageReader::IsoImageReader(const std::string& path) : path_(path) {
 
 IsoImageReader::~IsoImageReader() = default;
 
-std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
-                                                    std::uint64_t maxBytes) const {
+const IsoImageReader::Node* IsoImageReader::findNode(std::string_view relative) const {
     if (!ok()) {
-        return std::nullopt;
+        return nullptr;
     }
     const Node* node = root_.get();
     size_t start = 0;
@@ -566,6 +565,34 @@ std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
         }
         start = end + 1;
     }
+    return node;
+}
+
+bool IsoImageReader::hasFile(std::string_view relative) const {
+    const Node* node = findNode(relative);
+    return node != nullptr && !node->folder;
+}
+
+std::optional<std::vector<std::string>>
+IsoImageReader::folderNames(std::string_view relative) const {
+    const Node* node = findNode(relative);
+    if (node == nullptr || !node->folder) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (const Node& child : node->children) {
+        names.push_back(child.name);
+    }
+    return names;
+}
+
+std::uint64_t IsoImageReader::treeBytes() const {
+    return ok() ? root_->bytesBelow : 0;
+}
+
+std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
+                                                    std::uint64_t maxBytes) const {
+    const Node* node = findNode(relative);
     if (node == nullptr || node->folder || node->size > maxBytes) {
         return std::nullopt;
     }

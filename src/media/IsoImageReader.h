@@ -53,6 +53,15 @@ public:
     std::optional<std::string> readFile(std::string_view relative,
                                         std::uint64_t maxBytes = 64u << 20) const;
 
+    // Whether there is a file (not a folder) at relative, named as for
+    // readFile.
+    bool hasFile(std::string_view relative) const;
+    // The names in the folder at relative ("" for the root), in tree order;
+    // nothing when there is no such folder.
+    std::optional<std::vector<std::string>> folderNames(std::string_view relative) const;
+    // The bytes of all files of the tree together: what copyTo writes.
+    std::uint64_t treeBytes() const;
+
     // Copies the image's tree into the folder to, as copyTree copies a
     // folder: missing folders are created, existing files are replaced,
     // an existing name that differs only in letter case is used, progress
@@ -64,6 +73,9 @@ public:
                       const std::atomic<bool>* cancel = nullptr) const;
 
 private:
+    // The entry at relative, as readFile finds it; null when there is none.
+    const Node* findNode(std::string_view relative) const;
+
     std::string path_;
     std::string error_;
     std::string label_;

@@ -2,6 +2,7 @@
 
 #include "inf/DriverPackage.h"
 #include "patch/SetupFileEditor.h"
+#include "runner/DriverMedium.h"
 #include "runner/ProgressLog.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
@@ -35,11 +36,6 @@ Outcome copyInto(const std::string& from, const std::string& folder, std::string
     }
 }
 
-// The driver medium may spell names in another letter case than its INF.
-std::optional<std::string> onMedium(const std::string& path) {
-    return findFileNoCase(folderPart(path), fileName(path));
-}
-
 // Why a file the INF names is not on the medium (it may have gone, or
 // turned into a folder, since the settings were checked).
 Failure notOnMedium(const std::string& path) {
@@ -67,7 +63,7 @@ Outcome compressInto(const ToolSearch& tools, const std::string& i386Folder,
 Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
                         const std::string& source, ProgressLog& log) {
     log.append(fileName(source) + std::string(kCopying));
-    std::optional<std::string> plain = onMedium(source);
+    std::optional<std::string> plain = plainOnMedium(source);
     Outcome compressed = plain ? compressInto(tools, i386Folder, *plain) : notOnMedium(source);
     if (compressed) {
         log.append(kDone);
@@ -76,11 +72,16 @@ Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
     // Driver media often carry the compressed form beside the file, as the
     // Windows CD does. Without one, the reason the file could not be
     // compressed is the reason of the failure.
-    std::optional<std::string> supplied = onMedium(compressedName(source));
-    if (!supplied) {
+    // A link of that name is never read through: it could lead out of the
+    // medium.
+    CompressedOnMedium supplied = compressedOnMedium(source);
+    if (!supplied.refusal.empty()) {
+        return Failure{"open", source, supplied.refusal};
+    }
+    if (supplied.path.empty()) {
         return compressed;
     }
-    if (Outcome copied = copyInto(*supplied, i386Folder, fileName(*supplied)); !copied) {
+    if (Outcome copied = copyInto(supplied.path, i386Folder, fileName(supplied.path)); !copied) {
         return copied;
     }
     log.append(kDone);
@@ -96,7 +97,7 @@ Outcome placeCatalog(const std::string& i386Folder, const std::string& catalog, 
     if (::mkdir(svcpack.c_str(), 0777) != 0 && errno != EEXIST) {
         return Failure{"create folder", svcpack, systemReason(errno)};
     }
-    std::optional<std::string> source = onMedium(catalog);
+    std::optional<std::string> source = plainOnMedium(catalog);
     if (!source) {
         return notOnMedium(catalog);
     }

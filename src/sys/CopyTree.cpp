@@ -468,4 +468,19 @@ CopyResult copyTree(const std::string& from, const std::string& to,
     return copier.result;
 }
 
+std::optional<std::uint64_t> treeBytes(const std::string& from) {
+    struct stat st {};
+    if (::stat(from.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return std::nullopt;
+    }
+    Node root;
+    root.kind = Kind::Folder;
+    ScanContext context{realFolder(from), {}};
+    scanFolder(from, root, context);
+    if (root.scanError != 0) {
+        return std::nullopt;
+    }
+    return root.bytesBelow;
+}
+
 } // namespace ornibe

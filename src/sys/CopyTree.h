@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,5 +63,10 @@ struct CopyResult {
 CopyResult copyTree(const std::string& from, const std::string& to,
                     const CopyProgressCallback& progress = {},
                     const std::atomic<bool>* cancel = nullptr);
+
+// The bytes that copyTree would copy from the folder from: its files
+// together, links followed as the copy follows them. Nothing when from is
+// no folder that can be read.
+std::optional<std::uint64_t> treeBytes(const std::string& from);
 
 } // namespace ornibe

@@ -2,13 +2,13 @@
 
 #include "settings/CdDriveEntry.h"
 #include "settings/PageCode.h"
-#include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "sys/SystemDriveSource.h"
 #include "ui/AboutBox.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
 #include "wizard/DriveListEntries.h"
+#include "wizard/InfListEntries.h"
 #include "wizard/SettingsChecks.h"
 
 #include <QAction>
@@ -519,17 +519,18 @@ void SettingsPage::removeSelectedInf() {
     if (item == nullptr || !item->isSelected()) {
         return;
     }
+    // Clicking the entry showed it in the field; left there, "次へ >" would
+    // add it back.
+    if (infEdit_->text() == item->text()) {
+        infEdit_->clear();
+    }
     delete infList_->takeItem(infList_->row(item));
 }
 
 void SettingsPage::addDriverInfToList(const QString& text) {
-    std::string entry = text.toStdString();
-    for (int i = 0; i < infList_->count(); ++i) {
-        if (equalsHostNoCase(infList_->item(i)->text().toStdString(), entry)) {
-            return;
-        }
+    if (!infListHolds(infEntries(), text.toStdString())) {
+        infList_->addItem(text);
     }
-    infList_->addItem(text);
 }
 
 void SettingsPage::showAboutBox() {
@@ -541,6 +542,9 @@ void SettingsPage::accept() {
     if (!nextButton_->isEnabled()) {
         return;
     }
+    // A name typed but not added goes into the list first, so that the
+    // list shows what the checks take.
+    addTypedInf();
     SettingsChecks checks(settings_, drives_, messages_, tools_, freeSpace_);
     if (checks.OnOK(*this)) {
         done(PageCode::Confirm);
@@ -555,6 +559,14 @@ void SettingsPage::reject() {
 }
 
 void SettingsPage::keyPressEvent(QKeyEvent* event) {
+    // Enter in the INF field adds what it holds to the list, as the add
+    // button does; it never stands for "次へ >" there.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        focusWidget() == infEdit_) {
+        event->accept();
+        addTypedInf();
+        return;
+    }
     if (!handlePageKey(*this, *event)) {
         QDialog::keyPressEvent(event);
     }
@@ -584,6 +596,10 @@ std::vector<std::string> SettingsPage::infEntries() const {
         entries.push_back(infList_->item(i)->text().toStdString());
     }
     return entries;
+}
+
+std::string SettingsPage::pendingInfText() const {
+    return infEdit_->text().toStdString();
 }
 
 bool SettingsPage::bigDriveChecked() const {

@@ -136,6 +136,7 @@ private:
     std::string volumeLabelText() const override;
     std::string servicePackText() const override;
     std::vector<std::string> infEntries() const override;
+    std::string pendingInfText() const override;
     bool bigDriveChecked() const override;
     std::string workFolderText() const override;
     std::string isoPathText() const override;

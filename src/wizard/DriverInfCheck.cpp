@@ -4,6 +4,7 @@
 #include "inf/InfReader.h"
 #include "inf/VersionCode.h"
 #include "runner/ConfirmData.h"
+#include "runner/DriverMedium.h"
 #include "runner/Summary.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
@@ -30,45 +31,34 @@ std::string windowsName(char versionCode) {
     return "Windows";
 }
 
-// A file on the driver medium is there in any letter case, plain or in the
-// compressed form that staging takes when it is supplied (x.sy_ for x.sys).
-bool onMedium(const std::string& path) {
-    std::string folder = folderPart(path);
-    return findFileNoCase(folder, fileName(path)) ||
-           findFileNoCase(folder, compressedName(fileName(path)));
-}
-
 // How far a driver INF got for one version: the higher, the nearer to a
 // driver that text-mode setup can use.
-enum class Stage { NoModel, NoMiniport, MissingFile, Usable };
+enum class Stage { NoModel, NoMiniport, MissingFile, OutsideFolder, Usable };
 
 struct VersionResult {
     Stage stage = Stage::NoModel;
-    std::string missing;
+    // The file that is missing or that leads out of the INF's folder, and
+    // for the latter why.
+    std::string file;
+    std::string refusal;
 };
 
 VersionResult readFor(const InfReader& reader, char versionCode) {
     DriverPackage package;
     reader.ReadDriverPackage(package, versionCode);
     if (package.descriptionToService().empty()) {
-        return {Stage::NoModel, {}};
+        return {Stage::NoModel, {}, {}};
     }
     if (package.serviceBinaries().size() == 0) {
-        return {Stage::NoMiniport, {}};
+        return {Stage::NoMiniport, {}, {}};
     }
-    for (const auto& entry : package.fileToTargetDir()) {
-        if (!onMedium(entry.first)) {
-            return {Stage::MissingFile, entry.first};
-        }
+    // Staging's own lookups: what passes here is what it can place.
+    if (std::optional<MediumProblem> problem = firstMediumProblem(package)) {
+        return {problem->kind == MediumProblem::Kind::Refused ? Stage::OutsideFolder
+                                                              : Stage::MissingFile,
+                problem->path, problem->refusal};
     }
-    for (const NoCaseTextList* list : {&package.infFiles(), &package.allCatalogFiles()}) {
-        for (const std::string& file : *list) {
-            if (!onMedium(file)) {
-                return {Stage::MissingFile, file};
-            }
-        }
-    }
-    return {Stage::Usable, {}};
+    return {Stage::Usable, {}, {}};
 }
 
 } // namespace
@@ -129,7 +119,13 @@ Outcome validateDriverInf(const std::string& path, char versionCode) {
         return Failure{noDriver, path, reason};
     }
     case Stage::MissingFile:
-        return Failure{noDriver, path, best.missing + " が見つかりません。"};
+        return Failure{noDriver, path, best.file + " が見つかりません。"};
+    case Stage::OutsideFolder:
+        return Failure{path + " のドライバは組み込めません。", path,
+                       "INF が指すファイルが INF のフォルダの外にあるか、"
+                       "途中にリンクがあります（" +
+                           best.file + ": " + best.refusal +
+                           "）。INF と同じフォルダの中のファイルだけを使います。"};
     case Stage::Usable:
         break;
     }

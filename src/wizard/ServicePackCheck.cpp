@@ -1,5 +1,7 @@
 #include "wizard/ServicePackCheck.h"
 
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
 #include "sys/SearchPath.h"
 #include "sys/WindowsProgram.h"
 
@@ -8,10 +10,22 @@
 namespace ornibe {
 
 Outcome validateServicePack(const std::string& path, const ToolSearch& tools) {
-    if (!startsWithMz(path)) {
-        return {};
-    }
     const std::string cannotRun = path + " を実行できません。";
+    // Every Service Pack installer is a Windows program; anything else
+    // (a script, a cabinet, the update CD's image) would only be found out
+    // when the build runs it.
+    std::string head;
+    try {
+        head = readFileHead(path, 2);
+    } catch (const FileError& error) {
+        return Failure{cannotRun, path, "読み込めません（" + error.reason() + "）。"};
+    }
+    if (head != "MZ") {
+        return Failure{cannotRun, path,
+                       "Windows のプログラム（先頭が MZ の .exe ファイル）ではありません。\n"
+                       "Service Pack のインストーラ（例: "
+                       "WindowsXP-KB936929-SP3-x86-JPN.exe）を選んでください。"};
+    }
     std::optional<std::uint16_t> machine = peMachineType(path);
     if (!machine) {
         return Failure{cannotRun, path, "Windows のプログラム（PE 形式）ではありません。"};

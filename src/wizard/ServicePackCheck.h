@@ -14,9 +14,9 @@ inline constexpr const char* kWineInstallCommand =
     "sudo apt-get install wine wine32:i386";
 
 // Whether the Service Pack installer at path (an existing file) can run
-// here. A file that is no Windows program is run as it is and passes. A
-// Windows program must be a 32-bit x86 PE program, and a Wine that runs
-// 32-bit programs must be where tools finds programs. A refusal's what is
+// here: a Windows program (refused when it cannot be read or does not
+// begin with "MZ"), a 32-bit x86 PE program, and a Wine that runs 32-bit
+// programs where tools finds programs. A refusal's what is
 // the first line of the message (it names the file), its reason the lines
 // after it.
 Outcome validateServicePack(const std::string& path, const ToolSearch& tools);

@@ -13,11 +13,14 @@
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
 #include "wizard/DriverInfCheck.h"
+#include "wizard/FreeSpaceNotice.h"
 #include "wizard/ImageSettingsCheck.h"
+#include "wizard/InfListEntries.h"
 #include "wizard/LogFileCheck.h"
 #include "wizard/NamedPaths.h"
 #include "wizard/PathConflicts.h"
 #include "wizard/ServicePackCheck.h"
+#include "wizard/SourceTreeCheck.h"
 
 namespace ornibe {
 
@@ -41,6 +44,10 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!ValidateCdDrive(form)) {
         return false;
     }
+    if (form.selectedDrivePosition() > 0 &&
+        !CheckSourceTree(cdDriveEntryRoot(settings_.GetCdDriveEntry()))) {
+        return false;
+    }
     if (!CheckVolumeLabel(form.volumeLabelText())) {
         return false;
     }
@@ -56,12 +63,13 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     // The drivers are checked against the version of the tree that the
     // build will patch: the CD's, or the one the work folder already holds.
     char versionCode = ConfirmData::kVersionUnset;
-    if (!form.infEntries().empty()) {
+    const std::vector<std::string> infs = infEntriesOnNext(form);
+    if (!infs.empty()) {
         versionCode = treeVersionCode(form.selectedDrivePosition() > 0
                                           ? cdDriveEntryRoot(settings_.GetCdDriveEntry())
                                           : makeAbsolute(form.workFolderText()));
     }
-    for (std::string inf : form.infEntries()) {
+    for (std::string inf : infs) {
         if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode)) {
             return false;
         }
@@ -135,6 +143,11 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
 bool SettingsChecks::refuse(const Failure& failure) {
     messages_.show(failure.what + "\n" + failure.reason, kOk);
     return false;
+}
+
+bool SettingsChecks::CheckSourceTree(const std::string& root) {
+    Outcome outcome = validateSetupSource(root);
+    return outcome || refuse(outcome.failure());
 }
 
 bool SettingsChecks::CheckVolumeLabel(const std::string& label) {
@@ -252,9 +265,18 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
         messages_.show("ドライブの準備ができてません。", kOk);
         return false;
     }
-    if (messages_.show("作業フォルダに使える空き容量は " + std::to_string(*free / 1048576) +
-                           "MB です。",
-                       kOkCancelInformation) != MessageAnswer::Ok) {
+    std::optional<std::uint64_t> needed;
+    if (settings_.GetCdDriveIndex() > 0) {
+        needed = sourceBytes(cdDriveEntryRoot(settings_.GetCdDriveEntry()));
+    }
+    const std::string notice = freeSpaceNotice(*free, needed);
+    if (headless_) {
+        if (knownNotToFit(needed, *free, path)) {
+            messages_.show(notice + "\n空き容量が足りないので、CD の内容をコピーできません。", kOk);
+            return false;
+        }
+        messages_.show(notice, kOkInformation);
+    } else if (messages_.show(notice, kOkCancelInformation) != MessageAnswer::Ok) {
         return false;
     }
 

@@ -36,6 +36,11 @@ public:
     // the confirmation page's code.
     bool OnOK(const SettingsForm& form);
 
+    // Nobody is there to answer (ornibe-build): the free-space notice only
+    // informs, and a source known to be larger than the free space is
+    // refused instead.
+    void setHeadless(bool unattended) { headless_ = unattended; }
+
     // Refuses a missing choice, waits for a readable disc in a drive that
     // was listed without one, and stores the chosen drive.
     bool ValidateCdDrive(const SettingsForm& form);
@@ -56,6 +61,8 @@ public:
     // The checks that catch before anything changes what the build would
     // fail on; each refusal is a message whose first line names the file or
     // value and whose second line gives the reason.
+    // A source (image, disc or folder) that holds a Windows setup tree.
+    bool CheckSourceTree(const std::string& root);
     // A label the image can hold.
     bool CheckVolumeLabel(const std::string& label);
     // A Service Pack installer (an existing file, or empty) that can run
@@ -84,6 +91,7 @@ private:
     ToolSearch tools_;
     FreeSpaceQuery freeBytes_;
     std::string logFile_;
+    bool headless_ = false;
 };
 
 } // namespace ornibe

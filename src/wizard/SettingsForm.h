@@ -19,6 +19,9 @@ public:
     virtual std::string servicePackText() const = 0;
     // The INF list's entries from the top.
     virtual std::vector<std::string> infEntries() const = 0;
+    // The text in the field above the INF list that was not added to the
+    // list; empty when there is none (the command line has no such field).
+    virtual std::string pendingInfText() const { return {}; }
     virtual bool bigDriveChecked() const = 0;
     virtual std::string workFolderText() const = 0;
     virtual std::string isoPathText() const = 0;

@@ -69,8 +69,9 @@ TEST_F(CommandLineBuildTest, refusals_exit_2_with_one_line_and_leave_the_tree_as
         // The wizard's own checks, with its texts.
         {{"--work", dir / "empty"}, "この作業フォルダは使えません。"},
         {{"--work", work, "--service-pack", dir / "sp.exe"}, "ファイルが見つかりませんでした。"},
-        // A question is answered no without --yes: the free space first.
-        {{"--work", work, "--source", source}, "作業フォルダに使える空き容量は"},
+        // A question is answered no without --yes; the free space before it
+        // only informs.
+        {{"--work", work, "--source", source}, "フォルダは空ではありませんが、よろしいですか？"},
     };
     for (const Case& c : cases) {
         CommandResult result = build(c.arguments);

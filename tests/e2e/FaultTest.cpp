@@ -239,10 +239,12 @@ TEST_F(FaultTest, full_disk_during_the_cd_copy_fails_the_copy_with_nothing_half_
     Stopped stopped =
         buildUntilFailure(session, {1, "", {}, false, work, "xp.iso"}, {MessageAnswer::Ok});
     // The work folder is the root of the small disk: its free space is
-    // shown, and an empty root is not asked about.
-    EXPECT_EQ(
-        session.messages.texts(),
-        (std::vector<std::string>{"作業フォルダに使える空き容量は 2MB です。", "終了します。"}));
+    // shown with what the CD needs (it only informs: OK goes on), and an
+    // empty root is not asked about.
+    EXPECT_EQ(session.messages.texts(),
+              (std::vector<std::string>{"作業フォルダに使える空き容量は 2MB です。\n"
+                                        "CD の内容には約 4MB 必要です。",
+                                        "終了します。"}));
 
     Summary summary{"Windows XP Professional CD",
                     cd + " [ WXPFPP_JA ]",

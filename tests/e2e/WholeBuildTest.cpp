@@ -251,7 +251,8 @@ TEST_F(WholeBuildTest, server_2003_cd_is_copied_into_an_empty_folder_and_imaged_
     EXPECT_EQ(session.script.failures, QStringList());
     ASSERT_EQ(session.messages.texts().size(), 2u);
     EXPECT_TRUE(std::regex_match(session.messages.texts()[0],
-                                 std::regex("作業フォルダに使える空き容量は [0-9]+MB です。")))
+                                 std::regex("作業フォルダに使える空き容量は [0-9]+MB です。\n"
+                                            "CD の内容には約 [0-9]+MB 必要です。")))
         << session.messages.texts()[0];
     EXPECT_EQ(session.messages.texts()[1], "完成です！");
 

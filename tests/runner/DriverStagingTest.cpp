@@ -11,6 +11,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <set>
@@ -160,6 +161,14 @@ TEST_F(DriverStaging, neither_makecab_nor_supplied_file_fails) {
     NoToolsOnPath noPath;
     EXPECT_EQ(reasonLine(), medium + "/x.sys: MAKECAB.EXE が見つかりません。");
     EXPECT_EQ(log.text(), "x.sys" + kCopying);
+}
+
+TEST_F(DriverStaging, supplied_compressed_file_that_is_a_link_is_never_read_through) {
+    const std::string secret = dir.write("secret", "not the driver's");
+    ASSERT_EQ(::symlink(secret.c_str(), (medium + "/x.sy_").c_str()), 0);
+    package.AddFileTarget(medium + "/x.sys", "C:\\WINDOWS\\system32\\drivers");
+    EXPECT_EQ(reasonLine(), medium + "/x.sys: a link stands on the way: " + medium + "/x.sy_");
+    EXPECT_EQ(namesIn(i386), std::set<std::string>{});
 }
 
 TEST_F(DriverStaging, second_catalog_of_the_same_name_replaces_the_first) {

@@ -20,6 +20,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <filesystem>
+
 using namespace ornibe;
 using ornibe::test::child;
 using ornibe::test::execDriven;
@@ -510,10 +512,71 @@ private slots:
         QCOMPARE(p.edit("workFolderEdit")->text(), q(p.dir / "work/"));
     }
 
+    void typed_inf_is_added_by_enter_and_by_next_and_enter_never_moves_on() {
+        Page p;
+        const std::string inf = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
+        std::filesystem::copy(std::string(ORNIBE_SOURCE_DIR) + "/samples/driver", p.dir / "drv2",
+                              std::filesystem::copy_options::recursive);
+        const std::string second = p.dir / "drv2/OrScsi.inf";
+        const std::string missing = p.dir / "drv/missing.inf";
+        const QString work = p.installedTree();
+        int code = execDriven(p.page, [&] {
+            p.driveList()->setCurrentIndex(0);
+            p.edit("workFolderEdit")->setText(work);
+            QLineEdit* field = p.edit("infEdit");
+            field->setFocus();
+
+            // Enter adds the typed name to the list and stays on the page;
+            // on an empty field it does nothing at all.
+            QTest::keyClicks(field, q(inf));
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(p.infs(), QStringList{q(inf)});
+            QCOMPARE(field->text(), QString());
+            QTest::keyClick(field, Qt::Key_Enter);
+            QVERIFY(p.page.isVisible());
+            QCOMPARE(p.infs(), QStringList{q(inf)});
+            QVERIFY(p.messages.shown.empty());
+
+            // A name typed and not added is added by "次へ >" and checked.
+            QTest::keyClicks(field, q(missing));
+            QTest::mouseClick(p.button("nextButton"), Qt::LeftButton);
+            QCOMPARE(p.infs(), (QStringList{q(inf), q(missing)}));
+            QCOMPARE(field->text(), QString());
+            QCOMPARE(p.messages.texts(),
+                     std::vector<std::string>{missing + " ファイルが見つかりませんでした。"});
+            QVERIFY(p.page.isVisible());
+
+            // Clicking an entry shows it in the field; removing it clears
+            // the field, so that "次へ >" does not bring it back.
+            QListWidgetItem* item = p.infList()->item(1);
+            QTest::mouseClick(p.infList()->viewport(), Qt::LeftButton, {},
+                              p.infList()->visualItemRect(item).center());
+            QCOMPARE(field->text(), q(missing));
+            QTest::mouseClick(p.button("infRemoveButton"), Qt::LeftButton);
+            QCOMPARE(p.infs(), QStringList{q(inf)});
+            QCOMPARE(field->text(), QString());
+
+            // The same name in another letter case is already listed.
+            field->setFocus();
+            QTest::keyClicks(field, q(inf).toUpper());
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(p.infs(), QStringList{q(inf)});
+            QTest::keyClicks(field, q(second));
+            QTest::mouseClick(p.button("nextButton"), Qt::LeftButton);
+        });
+        QCOMPARE(code, 2);
+        QCOMPARE(p.messages.shown.size(), size_t(1));
+        QCOMPARE(p.settings.GetDriverInf(0), inf);
+        QCOMPARE(p.settings.GetDriverInf(1), second);
+        QCOMPARE(p.settings.GetDriverInf(2), std::string());
+    }
+
     void next_waits_for_a_disc_in_an_empty_drive() {
         Page p;
         p.drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
-        p.drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", "/media/u/XP", "WXP"}}};
+        // The disc that is put in holds a Windows setup tree.
+        p.dir.write("XP/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n");
+        p.drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", p.dir / "XP", "WXP"}}};
         p.dir.mkdir("work");
         p.messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Ok);
         int code = execDriven(p.page, [&] {
@@ -524,9 +587,10 @@ private slots:
         QCOMPARE(code, 2);
         QCOMPARE(p.messages.texts(),
                  (std::vector<std::string>{" Windows の CD を /dev/sr0 にセットしてください。",
-                                           "作業フォルダに使える空き容量は 2048MB です。"}));
+                                           "作業フォルダに使える空き容量は 2048MB です。\n"
+                                           "CD の内容には約 1MB 必要です。"}));
         QCOMPARE(p.settings.GetCdDriveIndex(), 1);
-        QCOMPARE(p.settings.GetCdDriveEntry(), std::string("/media/u/XP [ WXP ]"));
+        QCOMPARE(p.settings.GetCdDriveEntry(), p.dir / "XP" + " [ WXP ]");
         QCOMPARE(p.driveList()->itemText(1), QStringLiteral("/dev/sr0 [ CD がありません ]"));
     }
 

@@ -68,6 +68,7 @@ private slots:
         Wizard w;
         // The CD carries its boot sector file, so the image can boot.
         w.dir.write("cd/BOOTSECT.BIN", "boot");
+        w.dir.write("cd/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n");
         w.drives.drives = {{"/dev/sr0", w.dir / "cd", "WXPFPP_JA"}};
         // Driver INFs that add a storage driver for every Windows version.
         const std::string storageInf = "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
@@ -120,7 +121,8 @@ private slots:
         QCOMPARE(w.script.failures, QStringList());
         QCOMPARE(w.script.shown, (QStringList{"settingsPage", "confirmPage", "settingsPage"}));
         QCOMPARE(w.messages.texts(),
-                 (std::vector<std::string>{"作業フォルダに使える空き容量は 4096MB です。",
+                 (std::vector<std::string>{"作業フォルダに使える空き容量は 4096MB です。\n"
+                                           "CD の内容には約 1MB 必要です。",
                                            "終了します。"}));
         QCOMPARE(w.runs, 0);
     }

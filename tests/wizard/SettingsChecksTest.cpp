@@ -7,6 +7,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
 #include "sys/HostPath.h"
+#include "sys/WindowsProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -70,9 +71,11 @@ protected:
     }
 
     // A form with a CD drive chosen whose disc has a label.
+    // The disc is mounted at dir/CD and holds a setup tree.
     void useLabelledCd() {
-        drives.drives = {{"/dev/sr0", "/media/u/CD", "WXPFPP_JA"}};
-        form.driveEntries = {"読み込みしない", "/media/u/CD [ WXPFPP_JA ]"};
+        dir.write("CD/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n\x1a");
+        drives.drives = {{"/dev/sr0", dir / "CD", "WXPFPP_JA"}};
+        form.driveEntries = {"読み込みしない", dir / "CD" + " [ WXPFPP_JA ]"};
         form.selected = 1;
     }
 
@@ -85,6 +88,41 @@ protected:
     FakeForm form;
     std::optional<std::uint64_t> free = std::uint64_t(700) * 1048576;
 };
+
+// A Windows program with a PE header for the machine type.
+std::string writeProgram(const TempDir& dir, std::string_view name, std::uint16_t machine) {
+    std::string bytes(0x80, '\0');
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    bytes[0x3C] = 0x40;
+    bytes.replace(0x40, 4, std::string("PE\0\0", 4));
+    bytes[0x44] = static_cast<char>(machine & 0xFF);
+    bytes[0x45] = static_cast<char>(machine >> 8);
+    return dir.write(name, bytes);
+}
+
+// PATH replaced for one test, and put back.
+class SearchPathFor {
+public:
+    explicit SearchPathFor(const std::string& path) {
+        saved_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+        setenv("PATH", path.c_str(), 1);
+    }
+    ~SearchPathFor() { setenv("PATH", saved_.c_str(), 1); }
+
+private:
+    std::string saved_;
+};
+
+// A Wine on the search path whose 32-bit loader is where Debian's wine32
+// puts it; returns its bin folder.
+std::string writeWine32(const TempDir& dir) {
+    test::writeScript(dir / "wine32/bin/wine", "exit 0\n");
+    dir.write("wine32/lib/wine/wine", std::string("\x7F"
+                                                  "ELF\x01\x01\x01",
+                                                  7));
+    return dir / "wine32/bin";
+}
 
 TEST_F(SettingsChecksTest, no_selection_asks_for_a_drive_and_stores_nothing) {
     useInstalledTree();
@@ -112,7 +150,7 @@ TEST_F(SettingsChecksTest, labelled_entry_is_accepted_without_reading_the_drive)
     useLabelledCd();
     EXPECT_TRUE(checks.ValidateCdDrive(form));
     EXPECT_EQ(settings.GetCdDriveIndex(), 1);
-    EXPECT_EQ(settings.GetCdDriveEntry(), "/media/u/CD [ WXPFPP_JA ]");
+    EXPECT_EQ(settings.GetCdDriveEntry(), dir / "CD" + " [ WXPFPP_JA ]");
     EXPECT_EQ(drives.readCount, 0);
 }
 
@@ -158,7 +196,8 @@ TEST_F(SettingsChecksTest, disc_with_empty_label_read_at_the_prompt_stores_empty
 
 TEST_F(SettingsChecksTest, service_pack_field_empty_relative_missing_and_folder) {
     useInstalledTree();
-    dir.write("sp/XPSP2.EXE", "installer");
+    writeProgram(dir, "sp/XPSP2.EXE", kMachineI386);
+    SearchPathFor wine(writeWine32(dir));
     dir.mkdir("sp/folder.exe");
 
     EXPECT_TRUE(checks.OnOK(form));
@@ -317,20 +356,23 @@ TEST_F(SettingsChecksTest, free_space_is_reported_in_whole_mebibytes) {
     messages.answer(MessageAnswer::Ok);
     EXPECT_TRUE(checks.OnOK(form));
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "作業フォルダに使える空き容量は 1MB です。");
+    // The CD's few bytes round up to the whole MiB they need.
+    const std::string needs = "\nCD の内容には約 1MB 必要です。";
+    EXPECT_EQ(messages.shown[0].text, "作業フォルダに使える空き容量は 1MB です。" + needs);
     EXPECT_EQ(messages.shown[0].style, kOkCancelInfo);
 
     free = 1048575;
     messages.answer(MessageAnswer::Ok);
     EXPECT_TRUE(checks.OnOK(form));
-    EXPECT_EQ(messages.shown.back().text, "作業フォルダに使える空き容量は 0MB です。");
+    EXPECT_EQ(messages.shown.back().text, "作業フォルダに使える空き容量は 0MB です。" + needs);
 
     // Beyond what 32 bits hold, the figure stays right.
     free = std::uint64_t(5) << 50;
     messages.answer(MessageAnswer::Cancel);
     settings.SetWorkFolder("");
     EXPECT_FALSE(checks.OnOK(form));
-    EXPECT_EQ(messages.shown.back().text, "作業フォルダに使える空き容量は 5368709120MB です。");
+    EXPECT_EQ(messages.shown.back().text,
+              "作業フォルダに使える空き容量は 5368709120MB です。" + needs);
     EXPECT_EQ(settings.GetWorkFolder(), "");
     EXPECT_TRUE(messages.unexpected.empty());
 }
@@ -411,7 +453,8 @@ TEST_F(SettingsChecksTest, drive_root_is_asked_about_as_a_drive_and_kept_whole) 
 TEST_F(SettingsChecksTest, refusals_come_in_check_order_and_keep_earlier_values) {
     storageInf("drv/a.inf");
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
-    drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", "/media/u/CD", "LBL"}}};
+    dir.write("CD/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n");
+    drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", dir / "CD", "LBL"}}};
     form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
     form.selected = 1;
     form.volumeLabel = "LBL";
@@ -424,7 +467,7 @@ TEST_F(SettingsChecksTest, refusals_come_in_check_order_and_keep_earlier_values)
     EXPECT_EQ(messages.texts(), (std::vector<std::string>{
                                     " Windows の CD を /dev/sr0 にセットしてください。",
                                     dir / "missing.exe" + " ファイルが見つかりませんでした。"}));
-    EXPECT_EQ(settings.GetCdDriveEntry(), "/media/u/CD [ LBL ]");
+    EXPECT_EQ(settings.GetCdDriveEntry(), dir / "CD" + " [ LBL ]");
     EXPECT_EQ(settings.GetVolumeLabel(), "LBL");
     EXPECT_EQ(settings.GetDriverInf(0), "");
 
@@ -510,31 +553,6 @@ TEST_F(SettingsChecksTest, driver_infs_that_add_no_storage_driver_are_refused_wi
               dir / "drv/none.inf" + kNoDriver + "どの Windows 用のモデルもありません。");
 }
 
-// A Windows program with a PE header for the machine type.
-std::string writeProgram(const TempDir& dir, std::string_view name, std::uint16_t machine) {
-    std::string bytes(0x80, '\0');
-    bytes[0] = 'M';
-    bytes[1] = 'Z';
-    bytes[0x3C] = 0x40;
-    bytes.replace(0x40, 4, std::string("PE\0\0", 4));
-    bytes[0x44] = static_cast<char>(machine & 0xFF);
-    bytes[0x45] = static_cast<char>(machine >> 8);
-    return dir.write(name, bytes);
-}
-
-// PATH replaced for one test, and put back.
-class SearchPathFor {
-public:
-    explicit SearchPathFor(const std::string& path) {
-        saved_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-        setenv("PATH", path.c_str(), 1);
-    }
-    ~SearchPathFor() { setenv("PATH", saved_.c_str(), 1); }
-
-private:
-    std::string saved_;
-};
-
 TEST_F(SettingsChecksTest, service_pack_that_cannot_run_here_is_refused_with_what_to_install) {
     useInstalledTree();
     const std::string x64 = writeProgram(dir, "sp/x64.exe", 0x8664);
@@ -575,14 +593,19 @@ TEST_F(SettingsChecksTest, service_pack_that_cannot_run_here_is_refused_with_wha
     EXPECT_EQ(settings.GetWorkFolder(), "");
 
     // With the 32-bit loader where Debian's wine32 puts it, the installer
-    // passes; so does an installer that is no Windows program.
+    // passes; a file that is no Windows program never does.
     dir.write("wine64only/lib/wine/wine", std::string("\x7F"
                                                       "ELF\x01\x01\x01",
                                                       7));
     EXPECT_TRUE(checks.OnOK(form));
     EXPECT_EQ(settings.GetServicePackPath(), x86);
     form.servicePack = dir.write("sp/install.sh", "#!/bin/sh\n");
-    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_EQ(messages.shown.back().text,
+              form.servicePack + cannotRun +
+                  "Windows のプログラム（先頭が MZ の .exe ファイル）ではありません。\n"
+                  "Service Pack のインストーラ（例: WindowsXP-KB936929-SP3-x86-JPN.exe）を選ん"
+                  "でください。");
 }
 
 TEST_F(SettingsChecksTest, image_settings_the_image_step_cannot_use_are_refused_before_any_change) {
@@ -623,6 +646,7 @@ TEST_F(SettingsChecksTest, image_settings_the_image_step_cannot_use_are_refused_
     // A name right in the work folder that is still to be made passes on to
     // the question that makes it (the CD gives the boot image).
     dir.write("cd/BOOTSECT.BIN", "boot");
+    dir.write("cd/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n");
     drives.drives = {{"/dev/sr0", dir / "cd", "WXPFPP_JA"}};
     form.driveEntries = {"読み込みしない", dir / "cd" + " [ WXPFPP_JA ]"};
     form.isoPath = "x.iso";

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "sys/Failure.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ornibe {
+
+// Whether the source at root (an image file, a disc read through its
+// device, a mounted disc or a folder) holds the setup tree of Windows 2000,
+// XP or Server 2003: I386/TXTSETUP.SIF or AMD64/TXTSETUP.SIF, letter case
+// aside. An image or a disc is looked into without copying anything. A
+// refusal's what is the first line of the message (it names the source),
+// its reason the second: what was found instead.
+Outcome validateSetupSource(const std::string& root);
+
+// The bytes a copy of the source writes into the work folder: the files of
+// an image's or a disc's tree, or of a folder, together, as the copy counts
+// them. Nothing when the source cannot be read.
+std::optional<std::uint64_t> sourceBytes(const std::string& root);
+
+} // namespace ornibe
