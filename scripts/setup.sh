@@ -1,18 +1,44 @@
 #!/usr/bin/env bash
-# Installs every Debian package that ornibe needs to build, run and test.
-# Quick when everything is there; runs `apt-get update` once otherwise.
+# Installs the Debian packages that ornibe needs. Quick when everything is
+# there; runs `apt-get update` once otherwise.
+#   scripts/setup.sh --run   what the programs need to build and run
+#   scripts/setup.sh         that, and what the tests, the sanitizer, fuzz
+#                            and benchmark builds, CI and the pictures need
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config git dpkg-dev file
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev clang-format
+# Building the wizard, ornibe-build and their tools, and running them: the
+# compiler, Qt with its Japanese texts, a Japanese font, and the cabinet
+# and ISO 9660 libraries.
+run_packages=(
+  build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
-  fonts-ipafont-gothic xvfb xauth
-  libgcab-dev gcab cabextract python3
-  libisofs-dev xorriso
-  nasm qemu-system-x86
+  fonts-ipafont-gothic
+  libgcab-dev libisofs-dev
 )
+
+# The tests and CI: GoogleTest, libbenchmark, clang for the fuzz build,
+# the pinned clang-format, the outside tools that check the results
+# (cabextract, gcab, xorriso, a qemu boot of an image with a boot sector
+# built by nasm), the test-tree generator (python3), Xvfb for the pictures,
+# and the Debian package build and its check.
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev clang-format-14
+  gcab cabextract xorriso python3
+  nasm qemu-system-x86
+  xvfb xauth
+  git dpkg-dev file
+)
+
+packages=("${run_packages[@]}")
+case "${1:-}" in
+--run) ;;
+"") packages+=("${test_packages[@]}") ;;
+*)
+  echo "usage: scripts/setup.sh [--run]" >&2
+  exit 2
+  ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "inf/DriverPackage.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +8,9 @@
 
 namespace ornibe {
 namespace {
+
+using ::testing::Eq;
+using ::testing::Pointee;
 
 std::vector<std::string> keys(const OrderedTextMap& map) {
     std::vector<std::string> out;
@@ -55,9 +59,9 @@ TEST(DriverPackage, maps_keep_the_first_value_and_compare_keys_exactly) {
     package.AddDescription("Controller", "a");
     package.AddDescription("Controller", "");
     ASSERT_EQ(package.hardwareIdToService().size(), 2u);
-    EXPECT_EQ(*package.hardwareIdToService().find("PCI\\VEN_1000&DEV_0030"), "a");
-    EXPECT_EQ(*package.hardwareIdToService().find("pci\\ven_1000&dev_0030"), "c");
-    EXPECT_EQ(*package.descriptionToService().find("Controller"), "a");
+    EXPECT_THAT(package.hardwareIdToService().find("PCI\\VEN_1000&DEV_0030"), Pointee(Eq("a")));
+    EXPECT_THAT(package.hardwareIdToService().find("pci\\ven_1000&dev_0030"), Pointee(Eq("c")));
+    EXPECT_THAT(package.descriptionToService().find("Controller"), Pointee(Eq("a")));
 }
 
 TEST(DriverPackage, maps_iterate_in_insertion_order) {
@@ -74,9 +78,9 @@ TEST(DriverPackage, file_targets_are_stored_below_the_windows_folder) {
     package.AddFileTarget("/m/lower.dll", "c:\\windows\\system32");
     package.AddFileTarget("/m/drv.sys", "C:\\WINDOWS\\system32");
     const OrderedTextMap& targets = package.fileToTargetDir();
-    EXPECT_EQ(*targets.find("/m/drv.sys"), "system32\\drivers");
-    EXPECT_EQ(*targets.find("/m/win.dll"), "\\");
-    EXPECT_EQ(*targets.find("/m/lower.dll"), "system32");
+    EXPECT_THAT(targets.find("/m/drv.sys"), Pointee(Eq("system32\\drivers")));
+    EXPECT_THAT(targets.find("/m/win.dll"), Pointee(Eq("\\")));
+    EXPECT_THAT(targets.find("/m/lower.dll"), Pointee(Eq("system32")));
     EXPECT_EQ(keys(targets),
               (std::vector<std::string>{"/m/drv.sys", "/m/win.dll", "/m/lower.dll"}));
 }
@@ -86,9 +90,9 @@ TEST(DriverPackage, targets_outside_the_windows_folder_go_to_the_windows_folder)
     package.AddFileTarget("/m/a.exe", "C:\\Program Files\\Vendor");
     package.AddFileTarget("/m/b.exe", "C:\\WINDOWSX\\tools");
     package.AddFileTarget("/m/c.exe", "");
-    EXPECT_EQ(*package.fileToTargetDir().find("/m/a.exe"), "\\");
-    EXPECT_EQ(*package.fileToTargetDir().find("/m/b.exe"), "\\");
-    EXPECT_EQ(*package.fileToTargetDir().find("/m/c.exe"), "\\");
+    EXPECT_THAT(package.fileToTargetDir().find("/m/a.exe"), Pointee(Eq("\\")));
+    EXPECT_THAT(package.fileToTargetDir().find("/m/b.exe"), Pointee(Eq("\\")));
+    EXPECT_THAT(package.fileToTargetDir().find("/m/c.exe"), Pointee(Eq("\\")));
 }
 
 TEST(DriverPackage, clear_empties_every_list_and_map) {
@@ -110,7 +114,7 @@ TEST(DriverPackage, clear_empties_every_list_and_map) {
     package.AddCatalogFile("/m/A.CAT");
     package.AddHardwareId("id", "b");
     EXPECT_EQ(package.GetCatalogFile(0), "/m/A.CAT");
-    EXPECT_EQ(*package.hardwareIdToService().find("id"), "b");
+    EXPECT_THAT(package.hardwareIdToService().find("id"), Pointee(Eq("b")));
 }
 
 } // namespace

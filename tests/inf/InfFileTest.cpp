@@ -69,8 +69,12 @@ TEST(InfFile, empty_fields_between_commas_count_and_read_empty) {
     EXPECT_EQ(inf.stringField(*line, 4), "\\x86");
     EXPECT_FALSE(inf.stringField(*line, 5));
     EXPECT_EQ(inf.lineText(*line), "Disk,,,\\x86");
-    EXPECT_EQ(inf.fieldCount(*inf.findFirstLine("S", "2")), 2u);
-    EXPECT_EQ(inf.fieldCount(*inf.findFirstLine("S", "quoted")), 1u);
+    auto two = inf.findFirstLine("S", "2");
+    auto quoted = inf.findFirstLine("S", "quoted");
+    ASSERT_TRUE(two);
+    ASSERT_TRUE(quoted);
+    EXPECT_EQ(inf.fieldCount(*two), 2u);
+    EXPECT_EQ(inf.fieldCount(*quoted), 1u);
 }
 
 TEST(InfFile, empty_values_and_lines_without_a_key_answer_as_setupapi) {

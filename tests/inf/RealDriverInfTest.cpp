@@ -1,5 +1,6 @@
 // Driver INF files of real mass-storage drivers, read where they stand.
 #include "InfQuery.h"
+#include "support/RealFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,12 @@
 namespace ornibe {
 namespace {
 
-const std::string kDrivers = std::string(ORNIBE_REAL_FIXTURES) + "/drivers";
+const std::string kDrivers = test::realFixture("drivers");
+
+class RealDriverInf : public ::testing::Test {
+protected:
+    void SetUp() override { test::requireRealFixture("drivers"); }
+};
 
 // What infquery package prints, in two parts: the package's entries, and
 // the "models" lines that follow them.
@@ -44,7 +50,7 @@ std::string folder(const std::string& name) {
     return kDrivers + "/" + name + "/";
 }
 
-TEST(RealDriverInf, every_driver_inf_opens_and_ends_its_package_with_itself) {
+TEST_F(RealDriverInf, every_driver_inf_opens_and_ends_its_package_with_itself) {
     int seen = 0;
     std::unique_ptr<DIR, int (*)(DIR*)> drivers(opendir(kDrivers.c_str()), closedir);
     ASSERT_TRUE(drivers);
@@ -74,7 +80,7 @@ TEST(RealDriverInf, every_driver_inf_opens_and_ends_its_package_with_itself) {
     EXPECT_GE(seen, 13);
 }
 
-TEST(RealDriverInf, virtio_utf8_inf_with_byte_order_mark) {
+TEST_F(RealDriverInf, virtio_utf8_inf_with_byte_order_mark) {
     // Manufacturer "RHEL,NTx86,NTamd64"; the list section goes to DIRID 12
     // although DefaultDestDir is 10; SourceDisksNames has an empty quoted
     // path; LoadOrderGroup is written "SCSI miniport".
@@ -95,7 +101,7 @@ TEST(RealDriverInf, virtio_utf8_inf_with_byte_order_mark) {
     EXPECT_EQ(package("virtio-viostor-xp/wxp.inf", '0'), expected);
 }
 
-TEST(RealDriverInf, acard_reads_the_undecorated_models_and_the_x86_disk_folder) {
+TEST_F(RealDriverInf, acard_reads_the_undecorated_models_and_the_x86_disk_folder) {
     // "ACARD,NTamd64": no x86 decoration, so the undecorated [ACARD]; the
     // file comes from SourceDisksNames.x86 "0=...,,,\x86".
     std::string f = folder("acard-aec671x");
@@ -115,7 +121,7 @@ TEST(RealDriverInf, acard_reads_the_undecorated_models_and_the_x86_disk_folder) 
                   f + "AEC671X.INF\n");
 }
 
-TEST(RealDriverInf, toshiba_disk_path_ending_in_backslash_continues_into_an_empty_line) {
+TEST_F(RealDriverInf, toshiba_disk_path_ending_in_backslash_continues_into_an_empty_line) {
     std::string f = folder("toshiba-kr10n");
     std::string expected = "catalog\t" + f +
                            "KR10N.cat\n"
@@ -132,7 +138,7 @@ TEST(RealDriverInf, toshiba_disk_path_ending_in_backslash_continues_into_an_empt
     EXPECT_EQ(package("toshiba-kr10n/KR10N.INF", '1'), expected);
 }
 
-TEST(RealDriverInf, ibm_workstation_models_section_is_empty_on_xp) {
+TEST_F(RealDriverInf, ibm_workstation_models_section_is_empty_on_xp) {
     // "IBM,NTx86.5.1.0x1" names an empty models section: XP reads no device,
     // Windows 2000 reads the undecorated [IBM] with its co-installer.
     std::string f = folder("ibm-ipsraidn");
@@ -146,7 +152,7 @@ TEST(RealDriverInf, ibm_workstation_models_section_is_empty_on_xp) {
     EXPECT_NE(w2k.find("file\t" + f + "nfrdci04.dll\tsystem32\n"), std::string::npos);
 }
 
-TEST(RealDriverInf, via_miniide_has_no_miniport_but_its_files_are_collected) {
+TEST_F(RealDriverInf, via_miniide_has_no_miniport_but_its_files_are_collected) {
     std::string f = folder("via-vminiide");
     std::string printed = package("via-vminiide/vminiide.inf", '1');
     EXPECT_EQ(printed.find("binary\t"), std::string::npos);
@@ -157,12 +163,12 @@ TEST(RealDriverInf, via_miniide_has_no_miniport_but_its_files_are_collected) {
     EXPECT_NE(printed.find("catalog\t" + f + "videx32.cat\n"), std::string::npos);
 }
 
-TEST(RealDriverInf, legacy_inf_without_manufacturer_adds_only_itself) {
+TEST_F(RealDriverInf, legacy_inf_without_manufacturer_adds_only_itself) {
     std::string f = folder("arsenal-phdskmnt");
     EXPECT_EQ(package("arsenal-phdskmnt/legacy.inf", '1'), "inf\t" + f + "legacy.inf\n");
 }
 
-TEST(RealDriverInf, areca_copy_inf_resolves_to_the_companion_inf_on_the_medium) {
+TEST_F(RealDriverInf, areca_copy_inf_resolves_to_the_companion_inf_on_the_medium) {
     std::string f = folder("areca-arcm_x86");
     std::string printed = package("areca-arcm_x86/ARCM_X86.inf", '1');
     EXPECT_TRUE(printed.starts_with("catalog\t" + f + "arcmsr.cat\nbinary\tarcm_x86.sys\n"));

@@ -2,7 +2,9 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfFile.h"
 #include "inf/InfReader.h"
+#include "support/RealFixtures.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,9 +12,14 @@
 namespace ornibe {
 namespace {
 
-const std::string kSetup = std::string(ORNIBE_REAL_FIXTURES) + "/setup/reactos-0.4.13/";
+const std::string kSetup = test::realFixture("setup/reactos-0.4.13/");
 
-TEST(RealSetupFile, txtsetup_sections_and_values) {
+class RealSetupFile : public ::testing::Test {
+protected:
+    void SetUp() override { test::requireRealFixture("setup/reactos-0.4.13"); }
+};
+
+TEST_F(RealSetupFile, txtsetup_sections_and_values) {
     InfReader reader(kSetup + "txtsetup.sif");
     ASSERT_TRUE(reader.file().isOpen());
     EXPECT_EQ(reader.GetValue("SourceDisksNames", "", "1", 4), "\\reactos");
@@ -23,20 +30,21 @@ TEST(RealSetupFile, txtsetup_sections_and_values) {
     EXPECT_EQ(reader.file().lineCount("WinntDirectories"), -1);
 }
 
-TEST(RealSetupFile, hdc_inf_models_and_a_model_line_without_hardware_id) {
+TEST_F(RealSetupFile, hdc_inf_models_and_a_model_line_without_hardware_id) {
     InfFile inf = InfFile::open(kSetup + "hdc.inf");
     ASSERT_TRUE(inf.isOpen());
     EXPECT_EQ(inf.lineCount("GenericMfg"), 226);
     EXPECT_FALSE(inf.findFirstLine("atapi_parameters_AddReg"));
 }
 
-TEST(RealSetupFile, scsi_inf_read_as_a_driver_inf) {
+TEST_F(RealSetupFile, scsi_inf_read_as_a_driver_inf) {
     std::string path = kSetup + "scsi.inf";
     InfReader reader(path);
     DriverPackage package;
     reader.ReadDriverPackage(package, '1');
     EXPECT_EQ(package.serviceBinaries().entries(), std::vector<std::string>{"buslogic.sys"});
-    EXPECT_EQ(*package.hardwareIdToService().find("PCI\\VEN_104B&CC_0100"), "buslogic");
+    EXPECT_THAT(package.hardwareIdToService().find("PCI\\VEN_104B&CC_0100"),
+                ::testing::Pointee(::testing::Eq("buslogic")));
     // BusLogic_Inst.NT copies the miniport and scsiport, both to DIRID 12;
     // there is no SourceDisksFiles, so both sit beside the INF.
     ASSERT_EQ(package.fileToTargetDir().size(), 2u);

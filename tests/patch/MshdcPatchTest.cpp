@@ -76,8 +76,9 @@ TEST_F(MshdcPatch, utf16_work_copy_gets_144_bytes) {
     ASSERT_EQ(bytes.size(), content.size() + 144);
     EXPECT_EQ(bytes.substr(content.size()), cp932ToUtf16le(kAppended));
     InfFile inf = InfFile::parse(bytes);
-    EXPECT_EQ(inf.lineText(*inf.findFirstLine("atapi_parameters_AddReg")),
-              "HKR,Parameters,EnableBigLba,0x00010001,1");
+    auto added = inf.findFirstLine("atapi_parameters_AddReg");
+    ASSERT_TRUE(added);
+    EXPECT_EQ(inf.lineText(*added), "HKR,Parameters,EnableBigLba,0x00010001,1");
 }
 
 TEST_F(MshdcPatch, second_build_adds_nothing_even_without_a_reg_dword_string) {

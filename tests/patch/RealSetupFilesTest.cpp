@@ -6,6 +6,7 @@
 #include "inf/InfReader.h"
 #include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
+#include "support/RealFixtures.h"
 #include "support/TempDir.h"
 #include "sys/HostPath.h"
 
@@ -19,8 +20,8 @@ namespace {
 using test::slurp;
 using test::TempDir;
 
-const std::string kSetup = std::string(ORNIBE_REAL_FIXTURES) + "/setup/reactos-0.4.13/";
-const std::string kDrivers = std::string(ORNIBE_REAL_FIXTURES) + "/drivers/";
+const std::string kSetup = test::realFixture("setup/reactos-0.4.13/");
+const std::string kDrivers = test::realFixture("drivers/");
 
 int linesWithKey(const InfFile& inf, std::string_view section, std::string_view key) {
     int count = 0;
@@ -38,6 +39,11 @@ protected:
     DriverPackage package;
 
     void SetUp() override {
+        if (!test::requireRealFixture("setup/reactos-0.4.13") ||
+            !test::requireRealFixture("drivers/intel-iastor/iaStor.inf") ||
+            !test::requireRealFixture("drivers/virtio-viostor-xp/wxp.inf")) {
+            return;
+        }
         for (std::string inf : {kDrivers + "intel-iastor/iaStor.inf",
                                 kDrivers + "virtio-viostor-xp/wxp.inf", kSetup + "scsi.inf"}) {
             InfReader(inf).ReadDriverPackage(package, '1');

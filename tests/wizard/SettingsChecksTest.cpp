@@ -496,9 +496,8 @@ TEST_F(SettingsChecksTest, driver_infs_that_add_no_storage_driver_are_refused_wi
     const std::string display = kData + "/display_class_driver.inf";
     const std::string xpOnly = kData + "/storage_driver_for_xp_only.inf";
     const std::string sample = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
-    // A real driver INF whose driver files are not beside it.
-    const std::string filesMissing =
-        makeAbsolute(std::string(ORNIBE_REAL_FIXTURES) + "/drivers/intel-iastor/iaStor.inf");
+    // A driver INF whose driver file is not beside it.
+    const std::string filesMissing = kData + "/storage_driver_without_its_file.inf";
 
     form.infs = {sample, notInf};
     EXPECT_FALSE(checks.OnOK(form));
@@ -520,13 +519,13 @@ TEST_F(SettingsChecksTest, driver_infs_that_add_no_storage_driver_are_refused_wi
     // Refused before the work folder was taken.
     EXPECT_EQ(settings.GetWorkFolder(), "");
 
-    // On an XP tree the real driver has models, but its driver file is not
+    // On an XP tree the driver has models, but its driver file is not
     // beside it.
     writeTree(dir, "Windows XP Professional CD");
     form.infs = {filesMissing};
     EXPECT_FALSE(checks.OnOK(form));
     EXPECT_EQ(messages.shown.back().text, filesMissing + kNoDriver + folderPart(filesMissing) +
-                                              "/iaStor.sys が見つかりません。");
+                                              "/orlost.sys が見つかりません。");
     for (const auto& box : messages.shown) {
         EXPECT_EQ(box.style, kOk);
     }
