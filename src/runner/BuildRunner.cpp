@@ -105,7 +105,11 @@ void BuildRunner::runBuild() {
         return;
     }
     page_.log().append("\r\nスタート！\r\n\r\n");
-    removeLeftovers();
+    // Without the lock (a file system that cannot lock) another build may
+    // be writing its pending files right now: they stay.
+    if (lock.held()) {
+        removeLeftovers();
+    }
 
     // Each step runs only when the one before it succeeded and nobody
     // asked to stop.
