@@ -2,6 +2,7 @@
 
 #include "inf/InfFile.h"
 #include "sys/CaseFold.h"
+#include "sys/HostPath.h"
 
 namespace ornibe {
 
@@ -13,8 +14,13 @@ void DriverPackage::AddServiceBinary(std::string fileName) {
     serviceBinaries_.add(std::move(fileName));
 }
 
+bool DriverPackage::takeName(const std::string& path) {
+    return placedNames_.insert(foldHostText(fileName(path))).second;
+}
+
 void DriverPackage::AddInfFile(std::string path) {
-    infFiles_.add(std::move(path));
+    if (!infFiles_.contains(path) && takeName(path))
+        infFiles_.add(std::move(path));
 }
 
 void DriverPackage::AddHardwareId(std::string hardwareId, std::string service) {
@@ -26,7 +32,7 @@ void DriverPackage::AddDescription(std::string description, std::string service)
 }
 
 void DriverPackage::AddFileTarget(std::string sourcePath, std::string_view absoluteTarget) {
-    if (fileToTargetDir_.contains(sourcePath))
+    if (fileToTargetDir_.contains(sourcePath) || !takeName(sourcePath))
         return;
     // The folder below the Windows folder, as text-mode setup names target
     // folders: without "C:\WINDOWS" and the backslash after it. A target
@@ -55,6 +61,7 @@ void DriverPackage::Clear() {
     descriptionToService_.clear();
     fileToTargetDir_.clear();
     infFiles_.clear();
+    placedNames_.clear();
 }
 
 } // namespace ornibe

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -26,13 +27,19 @@ class DriverPackage {
 public:
     void AddCatalogFile(std::string path);
     void AddServiceBinary(std::string fileName);
+    // A file is placed into I386 under its own name, so one name can stand
+    // for only one file: a driver file or INF file whose name (ignoring
+    // case) is already taken by an earlier one is not stored, and the file
+    // of the earlier INF, which also wins for the IDs and services, is the
+    // one that setup gets.
     void AddInfFile(std::string path);
     void AddHardwareId(std::string hardwareId, std::string service);
     void AddDescription(std::string description, std::string service);
     // Stores the source path with the target folder relative to the Windows
     // folder (InfFile::windowsFolder): "C:\WINDOWS\system32\drivers" becomes
     // "system32\drivers", the Windows folder itself a single backslash.
-    // A source path already present keeps its first target.
+    // A source path already present keeps its first target; a file whose
+    // name is taken (see AddInfFile) is not stored.
     void AddFileTarget(std::string sourcePath, std::string_view absoluteTarget);
     // A path that an INF names but that leaves the INF's folder: never
     // used; the driver stage refuses a package that has one.
@@ -57,6 +64,10 @@ public:
     void Clear();
 
 private:
+    // Takes the file name of path for this package; false when an earlier
+    // file has it.
+    bool takeName(const std::string& path);
+
     NoCaseTextList catalogFiles_;
     NoCaseTextList serviceBinaries_;
     OrderedTextMap hardwareIdToService_;
@@ -64,6 +75,8 @@ private:
     OrderedTextMap fileToTargetDir_;
     NoCaseTextList infFiles_;
     std::vector<std::pair<std::string, std::string>> refusedPaths_;
+    // The names (folded) of the driver files and INF files stored.
+    std::unordered_set<std::string> placedNames_;
 };
 
 } // namespace ornibe

@@ -70,7 +70,9 @@ public:
     static void WriteText(std::string& content, bool asUnicode, std::string_view text);
     // True when the file begins with the UTF-16LE byte-order mark FF FE.
     static bool IsUnicodeFile(const std::string& path);
-    // Adds text at the end of the file, as UTF-16LE when IsUnicodeFile.
+    // Adds text at the end of the file, as UTF-16LE when IsUnicodeFile. An
+    // 8-bit file with an end-of-file byte 0x1A gets it as WriteAtEofMarker
+    // writes it: over the byte, which then follows the text again.
     static void AppendText(const std::string& path, std::string_view text);
     // Writes text, CR LF and the end-of-file byte 0x1A over the file's
     // end-of-file byte 0x1A; always 8-bit. The byte is looked for in the

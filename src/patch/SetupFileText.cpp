@@ -42,6 +42,20 @@ std::size_t markerPosition(const std::string& content) {
     return at == std::string::npos ? size : at;
 }
 
+// The content with text, CR LF and the end-of-file byte written over the
+// marker at offset at. The new bytes replace the marker and whatever
+// follows it as far as they reach; the file is not cut short behind them.
+std::string writtenOverMarker(const std::string& content, std::size_t at, std::string_view text) {
+    std::string added(text);
+    added += "\r\n\x1A";
+    std::string updated = content.substr(0, at);
+    updated += added;
+    if (at + added.size() < content.size()) {
+        updated.append(content, at + added.size());
+    }
+    return updated;
+}
+
 } // namespace
 
 void SetupFileEditor::WriteText(std::string& content, bool asUnicode, std::string_view text) {
@@ -59,23 +73,20 @@ bool SetupFileEditor::IsUnicodeFile(const std::string& path) {
 void SetupFileEditor::AppendText(const std::string& path, std::string_view text) {
     bool asUnicode = IsUnicodeFile(path);
     std::string content = readFile(path);
+    // Setup reads an 8-bit file only up to its end-of-file byte: text added
+    // behind it would never be seen (and every build would add it again),
+    // so it goes over the marker as in TXTSETUP.SIF.
+    if (std::size_t at = markerPosition(content); !asUnicode && at < content.size()) {
+        writeFileAtomic(path, writtenOverMarker(content, at, text));
+        return;
+    }
     WriteText(content, asUnicode, text);
     writeFileAtomic(path, content);
 }
 
 void SetupFileEditor::WriteAtEofMarker(const std::string& path, std::string_view text) {
     std::string content = readFile(path);
-    std::size_t at = markerPosition(content);
-    std::string added(text);
-    added += "\r\n\x1A";
-    // The new bytes replace the marker and whatever follows it as far as
-    // they reach; the file is not cut short behind them.
-    std::string updated = content.substr(0, at);
-    updated += added;
-    if (at + added.size() < content.size()) {
-        updated.append(content, at + added.size());
-    }
-    writeFileAtomic(path, updated);
+    writeFileAtomic(path, writtenOverMarker(content, markerPosition(content), text));
 }
 
 bool SetupFileEditor::HasLine(const InfReader& reader, std::string_view section) {

@@ -1,5 +1,6 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
+#include "patch/SetupFieldText.h"
 #include "patch/SetupFileEditor.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -25,7 +26,7 @@ bool SetupFileEditor::CollectCatalogLines(std::string& lines) const {
         for (const std::string& catalog : package_->allCatalogFiles()) {
             std::string name = catalogName(catalog);
             if (!usable || !HasLine(reader, "ProductCatalogsToInstall", name)) {
-                lines += name;
+                lines += setupFieldText(name);
                 lines += "\r\n";
             }
         }

@@ -1,5 +1,6 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
+#include "patch/SetupFieldText.h"
 #include "patch/SetupFileEditor.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
@@ -8,26 +9,9 @@
 namespace ornibe {
 namespace {
 
-std::string quotedText(std::string_view text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + "\"";
-}
-
-// Text as a field of a setup file that its parser reads back unchanged:
-// bare when it can be, otherwise in double quotes with any double quote
-// doubled. A ";" would start a comment, "=" or "," end the key, a leading
-// "[" start a section, and blanks at either end would be dropped.
-std::string fieldText(std::string_view text) {
-    bool bare = !text.empty() && text.find_first_of(";=,\"") == std::string_view::npos &&
-                text.front() != '[' && text.front() != ' ' && text.front() != '\t' &&
-                text.back() != ' ' && text.back() != '\t' && text.back() != '\\';
-    return bare ? std::string(text) : quotedText(text);
+// A field that may be empty stays empty: an empty text has no separator.
+std::string optionalFieldText(std::string_view text) {
+    return text.empty() ? std::string() : setupFieldText(text);
 }
 
 // A file is already known to text-mode setup when either file list of
@@ -41,9 +25,9 @@ bool listsFile(const InfReader& reader, std::string_view name) {
 // WinntDirectories number the file is copied to, and no upgrade or new
 // installation copy flags.
 void addFileLine(std::string& lines, std::string_view name, std::string_view directory) {
-    lines += fieldText(name);
+    lines += setupFieldText(name);
     lines += " = 1,,,,,,,";
-    lines += directory;
+    lines += optionalFieldText(directory);
     lines += ",0,0\r\n";
 }
 
@@ -93,9 +77,9 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
 
     for (const auto& [hardwareId, service] : package.hardwareIdToService()) {
         if (!HasLine(reader, "HardwareIdsDatabase", hardwareId)) {
-            ids += fieldText(hardwareId);
+            ids += setupFieldText(hardwareId);
             ids += " = ";
-            ids += quotedText(service);
+            ids += quotedSetupText(service);
             ids += "\r\n";
         }
     }
@@ -104,18 +88,18 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
         std::size_t dot = binary.rfind('.');
         std::string service = dot == std::string::npos ? std::string() : binary.substr(0, dot);
         if (!HasLine(reader, "SCSI.Load", service)) {
-            loads += service;
+            loads += optionalFieldText(service);
             loads += " = ";
-            loads += binary;
+            loads += setupFieldText(binary);
             loads += ",4\r\n";
         }
         if (!HasLine(reader, "SCSI", service)) {
             // The first description met names the service on setup's screen.
             for (const auto& [description, owner] : package.descriptionToService()) {
                 if (equalsSetupNoCase(owner, service)) {
-                    names += fieldText(owner);
+                    names += setupFieldText(owner);
                     names += " = ";
-                    names += quotedText(description);
+                    names += quotedSetupText(description);
                     names += "\r\n";
                     break;
                 }

@@ -3,6 +3,7 @@
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
 #include "runner/WineOutputFilter.h"
+#include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
 #include "settings/PageCode.h"
 #include "sys/CaseLookup.h"
@@ -10,6 +11,7 @@
 #include "sys/CommandLine.h"
 #include "sys/CopyTree.h"
 #include "sys/HostPath.h"
+#include "sys/PendingFile.h"
 #include "sys/SearchPath.h"
 #include "sys/WindowsProgram.h"
 
@@ -95,7 +97,19 @@ std::string BuildRunner::i386Folder() const {
 void BuildRunner::runBuild() {
     page_.setButtonEnabled(PageButton::Run, false);
     page_.setButtonEnabled(PageButton::Back, false);
+    // The work folder is this build's alone until it ends: another build
+    // on it would append to the same setup files and lose lines.
+    FolderLock lock;
+    if (Outcome locked = lockWorkFolder(lock, settings_.GetWorkFolder()); !locked) {
+        reportFailure("\r\nビルドを始められませんでした\r\n" + locked.failure().reason);
+        return;
+    }
     page_.log().append("\r\nスタート！\r\n\r\n");
+    // Without the lock (a file system that cannot lock) another build may
+    // be writing its pending files right now: they stay.
+    if (lock.held()) {
+        removeLeftovers();
+    }
 
     // Each step runs only when the one before it succeeded and nobody
     // asked to stop.
@@ -109,6 +123,15 @@ void BuildRunner::runBuild() {
     }
     page_.messageBox().show("完成です！", {MessageButtons::Ok, MessageIcon::Information, false});
     page_.endPage(PageCode::Quit);
+}
+
+void BuildRunner::removeLeftovers() {
+    // Files that a killed build was writing stay under their hidden names;
+    // nothing else removes them, and they hold what may be hundreds of MB.
+    if (std::uint64_t removed = removeStalePendingFilesBelow(settings_.GetWorkFolder())) {
+        page_.log().append("中断されたビルドが残した書きかけのファイルを " +
+                           std::to_string(removed) + " 個削除しました。\r\n\r\n");
+    }
 }
 
 bool BuildRunner::copyCd() {
@@ -135,7 +158,13 @@ bool BuildRunner::copyCd() {
     page_.copyProgressFinished();
     if (!result) {
         std::string message = "\r\nコピーに失敗しました";
-        if (!result.cancelled && !result.failedPath.empty()) {
+        if (result.cancelled) {
+            // The user stopped it (the cancel button, Escape, Ctrl+C). What
+            // was copied stays; the next copy replaces it file by file.
+            message += std::string("\r\n") + kStoppedByUser + "\r\n" + settings_.GetWorkFolder() +
+                       " には途中までコピーしたファイルが残っています。"
+                       "CD を読み込む次のビルドで置き換えられます。";
+        } else if (!result.failedPath.empty()) {
             message += "\r\n" + result.failedPath + ": " + result.reason;
         }
         reportFailure(message);

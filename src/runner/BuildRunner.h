@@ -45,6 +45,9 @@ public:
     CommandLine cdImageCommand(const std::string& cdimage, const std::string& bootFile) const;
 
 private:
+    // Removes the half-written files that a killed build left in the work
+    // folder, with a line only when there were any.
+    void removeLeftovers();
     bool copyCd();
     // Writes the source's El Torito boot image as BOOTSECT.BIN in the work
     // folder's root, or logs why it cannot.

@@ -289,7 +289,7 @@ Outcome ChildProcessRunner::outcome(std::string_view said) const {
         return Failure{"start", {}, startFailure_};
     }
     if (stopped_) {
-        return Failure{"run", program_, "中止しました"};
+        return Failure{"run", program_, kStoppedByUser};
     }
     if (exitCode_ == 0) {
         return {};

@@ -8,6 +8,10 @@ namespace ornibe {
 
 class FileError;
 
+// The reason given when the user stopped what failed (a cancel button,
+// Escape, Ctrl+C, quitting during a build).
+inline constexpr const char* kStoppedByUser = "中止しました";
+
 // A failure that the code expects and reports: what failed, the path it
 // failed on (empty when there is none), and the reason in words. Failures
 // that travel up to a stage stay FileError exceptions; a caller that

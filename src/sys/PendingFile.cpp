@@ -2,6 +2,7 @@
 
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/UniqueDir.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -14,6 +15,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace ornibe {
 namespace {
@@ -92,6 +95,49 @@ extern "C" void removePendingAndDie(int signalNumber) {
 
 bool isRandomLetter(char c) {
     return kLetters.find(c) != std::string_view::npos;
+}
+
+// Removes the entry of a folder when it is a regular file or a link (the
+// link itself, never what it names); true when it went.
+bool removeFileOrLink(int folderFd, const char* name) {
+    struct stat st {};
+    return ::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) && ::unlinkat(folderFd, name, 0) == 0;
+}
+
+// The pending files below the open folder; it is closed on the way out.
+std::uint64_t removePendingBelow(int folderFd) {
+    UniqueDir dir(::fdopendir(folderFd));
+    if (!dir) {
+        ::close(folderFd);
+        return 0;
+    }
+    std::uint64_t removed = 0;
+    std::vector<std::string> folders;
+    while (dirent* entry = ::readdir(dir.get())) {
+        std::string_view name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        struct stat st {};
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            folders.emplace_back(name);
+        } else if (isPendingFileName(name) && removeFileOrLink(::dirfd(dir.get()), entry->d_name)) {
+            ++removed;
+        }
+    }
+    for (const std::string& name : folders) {
+        // O_NOFOLLOW: a folder swapped for a link meanwhile is not entered.
+        int sub = ::openat(::dirfd(dir.get()), name.c_str(),
+                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub >= 0) {
+            removed += removePendingBelow(sub);
+        }
+    }
+    return removed;
 }
 
 } // namespace
@@ -212,12 +258,13 @@ void removeStalePendingFiles(const std::string& destination) {
         if (!isPendingFileOf(name, destinationName)) {
             continue;
         }
-        std::string path = joinPath(folder, name);
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) {
-            ::unlink(path.c_str());
-        }
+        removeFileOrLink(AT_FDCWD, joinPath(folder, name).c_str());
     }
+}
+
+std::uint64_t removeStalePendingFilesBelow(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd < 0 ? 0 : removePendingBelow(fd);
 }
 
 void removePendingFilesOnTermination() {

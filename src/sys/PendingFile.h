@@ -2,6 +2,8 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
+
 #include <string>
 #include <string_view>
 
@@ -64,6 +66,14 @@ bool isPendingFileOf(std::string_view name, std::string_view destinationName);
 // clean up, left for this destination. Only regular files and links of that
 // form are removed; nothing is followed.
 void removeStalePendingFiles(const std::string& destination);
+
+// Removes every pending file (of any destination) that a killed run left
+// anywhere in the tree below folder, and returns how many went. Only
+// regular files and links whose names have exactly the pending form are
+// removed; links are never followed, neither to a file nor into a folder,
+// so nothing outside the tree is touched. Folders that cannot be read are
+// passed over.
+std::uint64_t removeStalePendingFilesBelow(const std::string& folder);
 
 // For the tools: when SIGTERM or SIGINT ends the process, the pending files
 // it holds are removed first, then the process ends by that signal.

@@ -1,6 +1,7 @@
 #include "ui/ConfirmPage.h"
 
 #include "settings/PageCode.h"
+#include "ui/CopyProgressDialog.h"
 #include "ui/PageLook.h"
 
 #include <QApplication>
@@ -124,9 +125,9 @@ void ConfirmPage::processEvents() {
 }
 
 void ConfirmPage::copyProgressStarted() {
-    progress_ = std::make_unique<QProgressDialog>(
-        QStringLiteral("CD の内容を作業フォルダにコピーしています。。。"),
-        QStringLiteral("キャンセル"), 0, 1000, this);
+    progress_ = std::make_unique<CopyProgressDialog>(
+        messages_, QStringLiteral("CD の内容を作業フォルダにコピーしています。。。"),
+        QStringLiteral("キャンセル"), this);
     progress_->setObjectName(QStringLiteral("copyProgress"));
     progress_->setWindowTitle(QStringLiteral("ornibe"));
     progress_->setWindowModality(Qt::WindowModal);

@@ -5,6 +5,7 @@
 #include "media/IsoImageReader.h"
 #include "runner/BuildRunner.h"
 #include "runner/ConfirmData.h"
+#include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
@@ -90,6 +91,11 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     const bool readsSource = form.selectedDrivePosition() > 0;
     if (withImage && readsSource && !CheckBootImage(makeAbsolute(form.workFolderText()))) {
         return false;
+    }
+    // A folder that another build works on is refused before any question
+    // about it; the build itself takes the lock.
+    if (Outcome free = checkWorkFolderFree(makeAbsolute(form.workFolderText())); !free) {
+        return refuse(free.failure());
     }
     if (!ValidateWorkFolder(form)) {
         return false;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace ornibe {
 namespace {
@@ -32,6 +33,42 @@ TEST(SetupFileText, append_adds_the_exact_8bit_bytes_to_any_file_not_starting_wi
         EXPECT_EQ(kDosnetBlock.size(), 30u);
         EXPECT_TRUE(fileHolds(path, start + kDosnetBlock));
     }
+}
+
+// Setup reads an 8-bit file only up to its end-of-file byte: appended text
+// goes over the byte, as for TXTSETUP.SIF, and the byte follows it again;
+// a UTF-16 file is appended to at its end as before.
+TEST(SetupFileText, append_goes_over_an_end_of_file_byte_as_the_marker_write_does) {
+    TempDir dir;
+    const std::string head = kVersionHeader;
+    struct Case {
+        std::string start;
+        std::string after;
+    };
+    const std::vector<Case> cases = {
+        {head + "\x1A", head + kDosnetBlock + "\r\n\x1A"},
+        // The marker among the last 10 bytes or the 10 before them, with
+        // bytes behind it.
+        {head + "\x1A" + "tail", head + kDosnetBlock + "\r\n\x1A"},
+        {head + "\x1A" + std::string(14, 'B'), head + kDosnetBlock + "\r\n\x1A"},
+    };
+    for (const Case& c : cases) {
+        std::string path = dir.write("DOSNET.INF", c.start);
+        SetupFileEditor::AppendText(path, kDosnetBlock);
+        EXPECT_TRUE(fileHolds(path, c.after)) << slurp(path);
+        // The lines are where the parser reads them, so the next build
+        // finds them.
+        std::string marked = dir.write("MARKED.INF", c.start);
+        SetupFileEditor::WriteAtEofMarker(marked, kDosnetBlock);
+        EXPECT_EQ(slurp(marked), slurp(path));
+        InfFile inf = InfFile::open(path);
+        EXPECT_TRUE(inf.findFirstLine("OptionalSrcDirs", "svcpack"));
+    }
+
+    std::string utf16("\xFF\xFE[\0V\0]\0\x1A\0", 10);
+    std::string path = dir.write("UNICODE.INF", utf16);
+    SetupFileEditor::AppendText(path, "x");
+    EXPECT_TRUE(fileHolds(path, utf16 + std::string("x\0", 2)));
 }
 
 TEST(SetupFileText, append_to_utf16_file_adds_code_units_without_byte_order_mark) {

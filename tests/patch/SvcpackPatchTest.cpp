@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace ornibe {
 namespace {
 
@@ -109,6 +111,33 @@ TEST_F(SvcpackPatch, catalogs_with_one_name_from_two_folders_give_two_lines) {
     EXPECT_TRUE(test::hasLinesInOrder(expanded(),
                                       {"[ProductCatalogsToInstall]", "old.cat",
                                        "[ProductCatalogsToInstall]", "a.cat", "b.cat", "a.cat"}));
+}
+
+// Catalog names that could hold a separator are quoted, in an appended
+// section and in a new file alike, and read back exactly.
+TEST_F(SvcpackPatch, catalog_names_that_need_quoting_read_back_exactly) {
+    package.Clear();
+    for (const char* catalog : {"/m/plain.cat", "/m/semi;colon.cat", "/m/a,b.cat"}) {
+        package.AddCatalogFile(catalog);
+    }
+    const std::string lines = "plain.cat\r\n\"semi;colon.cat\"\r\n\"a,b.cat\"\r\n";
+    for (bool usable : {true, false}) {
+        dir.write("I386/SVCPACK.INF", usable ? kHotfixesOnly : kVersionHeader);
+        ASSERT_TRUE(patch());
+        std::string bytes = expanded();
+        EXPECT_TRUE(bytes.ends_with("[ProductCatalogsToInstall]\r\n" + lines)) << bytes;
+        InfFile inf = InfFile::parse(bytes);
+        for (const char* name : {"plain.cat", "semi;colon.cat", "a,b.cat"}) {
+            auto line = inf.findFirstLine("ProductCatalogsToInstall", name);
+            ASSERT_TRUE(line) << name;
+            EXPECT_EQ(inf.fieldCount(*line), 1u);
+        }
+        // A second build finds every catalog.
+        std::string after = test::snapshot(i386);
+        ASSERT_TRUE(patch());
+        EXPECT_EQ(test::snapshot(i386), after);
+        ::unlink(joinPath(i386, "SVCPACK.IN_").c_str());
+    }
 }
 
 TEST_F(SvcpackPatch, missing_file_fails_and_writes_nothing) {

@@ -130,17 +130,16 @@ TEST_F(TxtsetupPatch, directory_numbers_fall_back_to_the_windows_folder_but_not_
                                             "odd.inf = 1,,,,,,,,0,0\r\n");
 }
 
-TEST_F(TxtsetupPatch, files_listed_in_either_file_list_are_skipped_and_twins_give_two_lines) {
+TEST_F(TxtsetupPatch, files_listed_in_either_file_list_are_skipped_and_twins_give_one_line) {
     writeTxtsetup(kTxtsetup);
     package.AddFileTarget("/m/KNOWN.SYS", "C:\\WINDOWS\\system32\\drivers");
     package.AddFileTarget("/m/atapi.sys", "C:\\WINDOWS\\system32\\drivers");
+    // One name stands for one file in I386: the first one stored.
     package.AddFileTarget("/m/a/twin.sys", "C:\\WINDOWS\\system32\\drivers");
-    package.AddFileTarget("/m/b/twin.sys", "C:\\WINDOWS\\system32\\drivers");
+    package.AddFileTarget("/m/b/TWIN.SYS", "C:\\WINDOWS\\system32");
     package.AddInfFile("/m/a/twin.sys");
     EXPECT_EQ(editor().BuildTxtsetupText(), "\r\n[SourceDisksFiles]\r\n"
-                                            "twin.sys = 1,,,,,,,4,0,0\r\n"
-                                            "twin.sys = 1,,,,,,,4,0,0\r\n"
-                                            "twin.sys = 1,,,,,,,20,0,0\r\n");
+                                            "twin.sys = 1,,,,,,,4,0,0\r\n");
 }
 
 TEST_F(TxtsetupPatch, load_and_display_name_lines_are_tested_independently) {
@@ -157,6 +156,31 @@ TEST_F(TxtsetupPatch, load_and_display_name_lines_are_tested_independently) {
                                             " = NODOT,4\r\n"
                                             "\r\n[SCSI]\r\n"
                                             "ATAPI = \"ATAPI Controller\"\r\n");
+}
+
+// Service and file names that could hold a separator are quoted in the
+// SCSI.Load lines and read back exactly; plain names stay bare.
+TEST_F(TxtsetupPatch, load_lines_quote_names_that_need_it_and_read_back_exactly) {
+    std::string path = writeTxtsetup(kTxtsetup);
+    for (const char* binary : {"plain.sys", "semi;colon.sys", "a,b.sys", "x=y.sys"}) {
+        package.AddServiceBinary(binary);
+    }
+    editor().IntegrateTxtsetup();
+    EXPECT_TRUE(test::fileEndsWith(path, "\r\n[SCSI.Load]\r\n"
+                                         "plain = plain.sys,4\r\n"
+                                         "\"semi;colon\" = \"semi;colon.sys\",4\r\n"
+                                         "\"a,b\" = \"a,b.sys\",4\r\n"
+                                         "\"x=y\" = \"x=y.sys\",4\r\n\r\n\x1A"));
+    InfFile sif = InfFile::open(path);
+    for (const std::string service : {"plain", "semi;colon", "a,b", "x=y"}) {
+        auto line = sif.findFirstLine("SCSI.Load", service);
+        ASSERT_TRUE(line) << service;
+        EXPECT_EQ(sif.stringField(*line, 1).value_or(""), service + ".sys");
+        EXPECT_EQ(sif.stringField(*line, 2).value_or(""), "4");
+        EXPECT_EQ(sif.fieldCount(*line), 2u);
+    }
+    // A second build finds every line.
+    EXPECT_EQ(editor().BuildTxtsetupText(), "");
 }
 
 TEST_F(TxtsetupPatch, file_without_winnt_directories_or_marker_gets_empty_numbers_at_its_end) {

@@ -5,6 +5,7 @@
 #include "support/LogAssertions.h"
 #include "support/TempDir.h"
 #include "sys/CommandLine.h"
+#include "sys/FolderLock.h"
 
 #include <gtest/gtest.h>
 
@@ -206,10 +207,49 @@ TEST_F(BuildRunnerTest, cancelled_cd_copy_is_a_copy_failure) {
     }
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", ""));
-    page.cancelCopyAt(1);
+    // The copy failure line, the user's stop as its reason, and what the
+    // stop left in the work folder.
+    const std::string stopped =
+        "コピーしています。。。\r\nコピーに失敗しました\r\n中止しました\r\n" + dir / "work" +
+        " には途中までコピーしたファイルが残っています。"
+        "CD を読み込む次のビルドで置き換えられます。";
+    page.cancelCopyAt(2);
     run();
-    expectStoppedWith("コピーしています。。。\r\nコピーに失敗しました");
+    expectStoppedWith(stopped);
     EXPECT_EQ(page.openProgressWindows(), 0);
+    EXPECT_FALSE(std::filesystem::is_empty(dir / "work"));
+
+    // Ctrl+C (or quitting the window) during the copy: the same lines, then
+    // the build's own stop line; no further step runs.
+    FakeBuildPage ctrlC;
+    ctrlC.stopBuildAt(2);
+    BuildRunner(settings, data, ctrlC, tools).runBuild();
+    EXPECT_TRUE(ctrlC.logText().ends_with(stopped + "\r\nビルドを中止しました。\r\n"))
+        << ctrlC.logText();
+    EXPECT_FALSE(std::filesystem::exists(dir / "work/attrib-ran"));
+    EXPECT_TRUE(ctrlC.messages().shown.empty());
+}
+
+TEST_F(BuildRunnerTest, a_work_folder_that_another_build_holds_stops_the_build_before_its_start) {
+    dir.write("cd/file", "x");
+    settings.SetCdDriveIndex(1);
+    settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", ""));
+    FolderLock otherBuild;
+    ASSERT_EQ(otherBuild.take(dir / "work"), FolderLock::Result::Taken);
+    run();
+    expectStoppedWith("\r\nビルドを始められませんでした\r\n" + dir / "work" +
+                      " では、ほかのビルドが実行中です。"
+                      "そのビルドが終わってから、もう一度始めてください。");
+    EXPECT_EQ(page.logText().find("スタート！"), std::string::npos);
+    EXPECT_EQ(page.progressReports(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "work"));
+
+    // The build holds the lock only while it runs.
+    otherBuild.release();
+    FakeBuildPage second;
+    BuildRunner(settings, data, second, tools).runBuild();
+    EXPECT_EQ(second.pageCode(), 0) << second.logText();
+    EXPECT_EQ(otherBuild.take(dir / "work"), FolderLock::Result::Taken);
 }
 
 TEST_F(BuildRunnerTest, missing_cd_root_is_a_copy_failure_with_its_reason) {

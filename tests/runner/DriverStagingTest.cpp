@@ -1,6 +1,8 @@
 #include "runner/DriverStaging.h"
 
 #include "inf/DriverPackage.h"
+#include "inf/InfReader.h"
+#include "patch/SetupFileEditor.h"
 #include "runner/MemoryProgressLog.h"
 #include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace ornibe {
 namespace {
@@ -108,6 +111,65 @@ TEST_F(DriverStaging, without_makecab_the_supplied_compressed_file_is_copied) {
     EXPECT_TRUE(fileHolds(joinPath(i386, "x.sy_"), "supplied"));
     EXPECT_TRUE(fileHolds(joinPath(i386, "DRIVE_"), "supplied driver"));
     EXPECT_EQ(log.text(), "x.sys" + kCopying + kDone + "DRIVER" + kCopying + kDone);
+}
+
+// Two drivers, each with its own INF named oem.inf and a driver file
+// drv.sys (spelt DRV.SYS by the second): the first INF wins for the IDs and
+// the service, so its files are the ones placed, each once, and
+// TXTSETUP.SIF names each once.
+TEST_F(DriverStaging, files_of_one_name_from_two_drivers_are_those_of_the_first_inf) {
+    auto driverInf = [](const std::string& binary, const std::string& ids) {
+        return "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
+               "[SourceDisksNames]\r\n1 = Disk,,,\r\n"
+               "[SourceDisksFiles]\r\n" +
+               binary +
+               " = 1\r\n"
+               "[DestinationDirs]\r\nDefaultDestDir = 12\r\n"
+               "[Manufacturer]\r\nM = Models\r\n"
+               "[Models]\r\nDevice = Inst, " +
+               ids +
+               "\r\n"
+               "[Inst]\r\nCopyFiles = Files\r\n"
+               "[Files]\r\n" +
+               binary +
+               "\r\n"
+               "[Inst.Services]\r\nAddService = drv, 2, Svc\r\n"
+               "[Svc]\r\nServiceBinary = %12%\\" +
+               binary + "\r\nLoadOrderGroup = \"SCSI Miniport\"\r\n";
+    };
+    const std::string first = onMedium("a/oem.inf", driverInf("drv.sys", "PCI\\VEN_1"));
+    onMedium("a/drv.sys", "first driver");
+    onMedium("a/drv.sy_", "first driver, compressed");
+    onMedium("a/oem.in_", "first inf, compressed");
+    const std::string second =
+        onMedium("b/oem.inf", driverInf("DRV.SYS", "PCI\\VEN_1, PCI\\VEN_2"));
+    onMedium("b/DRV.SYS", "second driver");
+    onMedium("b/DRV.SY_", "second driver, compressed");
+    onMedium("b/OEM.IN_", "second inf, compressed");
+    InfReader(first).ReadDriverPackage(package, '1');
+    InfReader(second).ReadDriverPackage(package, '1');
+    ASSERT_EQ(package.serviceBinaries().entries(), std::vector<std::string>{"drv.sys"});
+
+    // Without makecab the compressed files that the media supply are
+    // copied as they are, which tells whose file was placed.
+    tools = ToolSearch(noTools, dir.path());
+    NoToolsOnPath noPath;
+    ASSERT_TRUE(stage());
+    EXPECT_EQ(log.text(), "drv.sys" + kCopying + kDone + "oem.inf" + kCopying + kDone);
+    EXPECT_EQ(namesIn(i386), (std::set<std::string>{"drv.sy_", "oem.in_"}));
+    EXPECT_TRUE(fileHolds(joinPath(i386, "drv.sy_"), "first driver, compressed"));
+    EXPECT_TRUE(fileHolds(joinPath(i386, "oem.in_"), "first inf, compressed"));
+
+    dir.write("WORK/I386/TXTSETUP.SIF", "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
+                                        "[WinntDirectories]\r\n1 = \"\\\"\r\n"
+                                        "4 = system32\\drivers\r\n20 = inf\r\n\x1A");
+    SetupFileEditor editor(tools, i386, package, '1', "2600");
+    const std::string text = editor.BuildTxtsetupText();
+    EXPECT_TRUE(text.starts_with("\r\n[SourceDisksFiles]\r\n"
+                                 "drv.sys = 1,,,,,,,4,0,0\r\n"
+                                 "oem.inf = 1,,,,,,,20,0,0\r\n"
+                                 "\r\n[HardwareIdsDatabase]\r\n"))
+        << text;
 }
 
 TEST_F(DriverStaging, failing_makecab_falls_back_to_the_supplied_file) {

@@ -10,7 +10,10 @@ FakeBuildPage::FakeBuildPage() {
 
 bool FakeBuildPage::copyProgress(std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) {
     ++progressReports_;
-    return cancelAt_ == 0 || progressReports_ < cancelAt_;
+    if (stopAt_ != 0 && progressReports_ >= stopAt_) {
+        stopRequested_ = true;
+    }
+    return (cancelAt_ == 0 || progressReports_ < cancelAt_) && !stopRequested_;
 }
 
 } // namespace ornibe::test

@@ -25,6 +25,7 @@ public:
     bool copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal, std::uint64_t filesDone,
                       std::uint64_t filesTotal) override;
     void copyProgressFinished() override { --progressWindows_; }
+    bool stopRequested() override { return stopRequested_; }
 
     const std::string& logText() const { return log_.text(); }
     bool isEnabled(PageButton button) const { return enabled_.at(button); }
@@ -35,6 +36,9 @@ public:
     int progressReports() const { return progressReports_; }
     // The user presses cancel at the given report (counted from 1).
     void cancelCopyAt(int report) { cancelAt_ = report; }
+    // The user asks the whole build to stop (Ctrl+C, or quitting the
+    // window) at the given report of the copy (counted from 1).
+    void stopBuildAt(int report) { stopAt_ = report; }
 
 private:
     MemoryProgressLog log_;
@@ -45,6 +49,8 @@ private:
     int progressWindows_ = 0;
     int progressReports_ = 0;
     int cancelAt_ = 0;
+    int stopAt_ = 0;
+    bool stopRequested_ = false;
 };
 
 } // namespace ornibe::test

@@ -264,8 +264,49 @@ private slots:
             QCOMPARE(cancel->text(), QStringLiteral("キャンセル"));
             QTest::mouseClick(cancel, Qt::LeftButton);
             QVERIFY(!p.page.copyProgress(60, 100, 3, 4));
+            // The button is a deliberate stop: nothing is asked.
+            QVERIFY(p.messages.shown.empty());
             p.page.copyProgressFinished();
             QVERIFY(!p.page.findChild<QProgressDialog*>("copyProgress"));
+            QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+        });
+    }
+
+    void escape_or_the_close_box_in_the_copy_progress_asks_before_it_stops() {
+        Page p;
+        execDriven(p.page, [&] {
+            const std::string question = "CD のコピーを中止しますか？\n"
+                                         "作業フォルダには途中までコピーしたファイルが残ります。";
+            for (bool escape : {true, false}) {
+                p.messages.shown.clear();
+                p.page.copyProgressStarted();
+                auto* progress = p.page.findChild<QProgressDialog*>("copyProgress");
+                QVERIFY(progress);
+                QTRY_VERIFY(progress->isVisible());
+                auto stopGesture = [&] {
+                    if (escape) {
+                        QTest::keyClick(progress, Qt::Key_Escape);
+                    } else {
+                        progress->close();
+                    }
+                };
+                // "いいえ": the copy goes on with its window.
+                p.messages.answer(MessageAnswer::No);
+                stopGesture();
+                QCOMPARE(p.messages.shown.size(), size_t(1));
+                QCOMPARE(p.messages.shown[0].text, question);
+                QVERIFY((p.messages.shown[0].style ==
+                         MessageStyle{MessageButtons::YesNo, MessageIcon::Question, true}));
+                QVERIFY(p.page.copyProgress(10, 100, 1, 4));
+                QVERIFY(progress->isVisible());
+                // "はい": the copy stops.
+                p.messages.answer(MessageAnswer::Yes);
+                stopGesture();
+                QCOMPARE(p.messages.shown.size(), size_t(2));
+                QVERIFY(!p.page.copyProgress(20, 100, 2, 4));
+                p.page.copyProgressFinished();
+            }
+            QVERIFY(p.messages.unexpected.empty());
             QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
         });
     }

@@ -6,6 +6,7 @@
 #include "support/IsoFixtures.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
+#include "sys/FolderLock.h"
 #include "sys/HostPath.h"
 #include "sys/WindowsProgram.h"
 
@@ -338,6 +339,40 @@ TEST_F(SettingsChecksTest, no_cd_accepts_a_full_lower_case_tree_without_question
     EXPECT_TRUE(checks.OnOK(form));
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(settings.GetWorkFolder(), dir / "work");
+}
+
+TEST_F(SettingsChecksTest, work_folder_that_another_build_holds_is_refused_before_any_question) {
+    // Another build holds the folder's lock, reached here through a link:
+    // with a CD the refusal comes before the free-space question, without
+    // one before the tree is looked at. The checks never keep the lock.
+    const std::string refusal = "この作業フォルダは使えません。\n" + dir / "work" +
+                                " では、ほかのビルドが実行中です。"
+                                "そのビルドが終わってから、もう一度始めてください。";
+    dir.write("work/leftover", "x");
+    ASSERT_EQ(::symlink((dir / "work").c_str(), (dir / "alias").c_str()), 0);
+    FolderLock otherBuild;
+    ASSERT_EQ(otherBuild.take(dir / "alias"), FolderLock::Result::Taken);
+    for (int drive : {1, 0}) {
+        if (drive == 1) {
+            useLabelledCd();
+        } else {
+            form.selected = 0;
+        }
+        messages.shown.clear();
+        EXPECT_FALSE(checks.OnOK(form));
+        ASSERT_EQ(messages.shown.size(), 1u) << drive;
+        EXPECT_EQ(messages.shown[0].text, refusal);
+        EXPECT_EQ(messages.shown[0].style, kOk);
+        EXPECT_EQ(settings.GetWorkFolder(), "");
+    }
+
+    otherBuild.release();
+    useInstalledTree();
+    messages.shown.clear();
+    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_TRUE(messages.shown.empty());
+    FolderLock build;
+    EXPECT_EQ(build.take(dir / "work"), FolderLock::Result::Taken);
 }
 
 TEST_F(SettingsChecksTest, drive_not_ready_stops_before_the_free_space_report) {

@@ -1,0 +1,22 @@
+#include "runner/WorkFolderLock.h"
+
+#include "sys/HostPath.h"
+
+namespace ornibe {
+
+Outcome lockWorkFolder(FolderLock& lock, const std::string& folder) {
+    if (lock.take(folder) == FolderLock::Result::Busy) {
+        const std::string shown = withoutTrailingSlash(folder);
+        return Failure{"この作業フォルダは使えません。", shown,
+                       shown + " では、ほかのビルドが実行中です。"
+                               "そのビルドが終わってから、もう一度始めてください。"};
+    }
+    return {};
+}
+
+Outcome checkWorkFolderFree(const std::string& folder) {
+    FolderLock probe;
+    return lockWorkFolder(probe, folder);
+}
+
+} // namespace ornibe
