@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config git dpkg-dev file
+  build-essential cmake pkg-config git dpkg-dev file lintian
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
