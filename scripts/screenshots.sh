@@ -2,7 +2,8 @@
 # Starts the wizard under Xvfb over a copy of the shipped sample tree and
 # driver (samples/), runs the build with the project's tools, and saves a
 # picture of each page into docs/ (settings-page.png, about-box.png,
-# confirm-page.png, build-log.png).
+# confirm-page.png, build-log.png). The screen is 1280x800, the smallest
+# the pages are laid out to show whole.
 #
 # The pictures show paths. So that they say nothing of this machine, the
 # run takes place under the neutral home folder /home/user, as the README's
@@ -49,5 +50,5 @@ cp -r samples/xp "$try/xp"
 for tool in build/tooldir/*; do
   ln -s "$PWD/$tool" "$checkout/build/tooldir/"
 done
-xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24" \
   ./build/tests/ui/ornibe_screenshots "$PWD/docs" "$home"

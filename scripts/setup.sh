@@ -20,14 +20,14 @@ run_packages=(
 # the pinned clang-format, the outside tools that check the results
 # (cabextract, gcab, xorriso, a qemu boot of an image with a boot sector
 # built by nasm), the test-tree generator (python3), Xvfb for the pictures,
-# and the Debian package build and its check.
+# and the Debian package build and its check (lintian).
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format-14
   gcab cabextract xorriso python3
   nasm qemu-system-x86
   xvfb xauth
-  git dpkg-dev file
+  git dpkg-dev file lintian
 )
 
 packages=("${run_packages[@]}")

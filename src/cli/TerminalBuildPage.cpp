@@ -1,12 +1,15 @@
 #include "cli/TerminalBuildPage.h"
 
+#include "cli/ProgressLine.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
 #include "sys/UniqueDir.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cinttypes>
 
@@ -15,12 +18,36 @@ namespace {
 
 // The bar is redrawn at most this often.
 constexpr std::chrono::milliseconds kDrawInterval{200};
+constexpr double kLeastRateSeconds = 0.5;
+// What a partial image must hold beyond its length to tell its total.
+constexpr std::uint64_t kLeastReservation = 1 << 20;
 
-std::string megabytes(std::uint64_t bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / 1048576.0);
-    return text;
+// The terminal's width in columns; 80 where it tells none.
+int terminalColumns(std::FILE* stream) {
+    winsize size{};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return size.ws_col;
+    }
+    return 80;
 }
+
+bool sameTerminal(std::FILE* first, std::FILE* second) {
+    int a = ::fileno(first);
+    int b = ::fileno(second);
+    struct stat one {};
+    struct stat other {};
+    return a >= 0 && b >= 0 && ::isatty(a) == 1 && ::isatty(b) == 1 && ::fstat(a, &one) == 0 &&
+           ::fstat(b, &other) == 0 && one.st_rdev == other.st_rdev;
+}
+
+// Terminal controls: to the start of the row and clear it; keep the cursor
+// (ESC 7) and go back to it (ESC 8); one row down and one up in the same
+// column, scrolling at the screen's edge (ESC D, ESC M).
+constexpr const char* kClearRow = "\r\033[K";
+constexpr const char* kKeepCursor = "\0337";
+constexpr const char* kBackToCursor = "\0338";
+constexpr const char* kRowDown = "\033D";
+constexpr const char* kRowUp = "\033M";
 
 } // namespace
 
@@ -33,6 +60,9 @@ void TerminalLog::showText(std::string_view text) {
     }
     std::fwrite(lines.data(), 1, lines.size(), out_);
     std::fflush(out_);
+    if (!lines.empty()) {
+        midLine_ = lines.back() != '\n';
+    }
 }
 
 MessageAnswer TerminalBuildPage::FinalBox::show(const std::string& text, MessageStyle style) {
@@ -43,7 +73,7 @@ MessageAnswer TerminalBuildPage::FinalBox::show(const std::string& text, Message
 
 TerminalBuildPage::TerminalBuildPage(Options options)
     : options_(std::move(options)), log_(options_.out, [this] { clearBar(); }),
-      finalBox_(options_.out) {}
+      finalBox_(options_.out), sharedTerminal_(sameTerminal(options_.out, options_.err)) {}
 
 bool TerminalBuildPage::stopRequested() {
     return options_.stopRequested && options_.stopRequested();
@@ -74,31 +104,38 @@ void TerminalBuildPage::processEvents() {
     if (now - lastDraw_ < kDrawInterval) {
         return;
     }
-    std::uint64_t written = imageBytesWritten();
-    if (written == 0 && !imageStepSeen_) {
+    ImageSize image = imageBytesWritten();
+    if (image.written == 0 && !imageStepSeen_) {
         // The rate counts from the last moment nothing was written yet.
         lastDraw_ = now;
         stepStart_ = now;
         return;
     }
     imageStepSeen_ = true;
-    drawBar("image", written, 0, 0, 0, false);
+    // cdimage reserves the whole image's blocks before it writes, keeping
+    // the file's length at what is written: a file that holds far more than
+    // its length tells the total. (Blocks are rounded up, and a file system
+    // that reserves nothing holds about its length.)
+    if (imageTotal_ == 0 && image.held >= image.written + kLeastReservation) {
+        imageTotal_ = image.held;
+    }
+    drawBar("image", image.written, imageTotal_, 0, 0, false);
 }
 
-std::uint64_t TerminalBuildPage::imageBytesWritten() const {
+TerminalBuildPage::ImageSize TerminalBuildPage::imageBytesWritten() const {
     std::string folder = folderPart(options_.isoPath);
     const std::string imageName = fileName(options_.isoPath);
     UniqueDir dir(::opendir(folder.empty() ? "/" : folder.c_str()));
     if (!dir) {
-        return 0;
+        return {};
     }
-    std::uint64_t largest = 0;
+    ImageSize largest;
     while (dirent* entry = ::readdir(dir.get())) {
         if (isPendingFileOf(entry->d_name, imageName)) {
             struct stat info {};
             if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISREG(info.st_mode) && std::uint64_t(info.st_size) > largest) {
-                largest = std::uint64_t(info.st_size);
+                S_ISREG(info.st_mode) && std::uint64_t(info.st_size) > largest.written) {
+                largest = {std::uint64_t(info.st_size), std::uint64_t(info.st_blocks) * 512};
             }
         }
     }
@@ -117,31 +154,31 @@ void TerminalBuildPage::drawBar(const std::string& what, std::uint64_t bytes,
     }
     lastDraw_ = now;
     double seconds = std::chrono::duration<double>(now - stepStart_).count();
-    double rate = seconds > 0 ? double(bytes) / 1048576.0 / seconds : 0;
-
-    std::string line = what + " ";
-    if (bytesTotal > 0) {
-        constexpr int kWidth = 24;
-        int filled = int(std::min(bytes, bytesTotal) * kWidth / bytesTotal);
-        line += "[" + std::string(size_t(filled), '#') + std::string(size_t(kWidth - filled), '.') +
-                "] " + megabytes(bytes) + " / " + megabytes(bytesTotal);
-    } else {
-        line += megabytes(bytes);
+    ProgressFigures figures{what, bytes, bytesTotal, files, filesTotal, 0};
+    // The first moments of a step tell no rate.
+    if (seconds >= kLeastRateSeconds) {
+        figures.megabytesPerSecond = double(bytes) / 1048576.0 / seconds;
     }
-    if (filesTotal > 0) {
-        line += ", " + std::to_string(files) + " / " + std::to_string(filesTotal) + " files";
+    std::string line = progressLine(figures, terminalColumns(options_.err));
+    if (!barShown_ && sharedTerminal_ && log_.midLine()) {
+        // Makes sure there is a row below the log's line (scrolling the
+        // screen if it is the last), keeps the place where the line stops,
+        // and draws on the row below.
+        std::fprintf(options_.err, "%s%s%s%s", kRowDown, kRowUp, kKeepCursor, kRowDown);
+        barBelowLog_ = true;
     }
-    char tail[48];
-    std::snprintf(tail, sizeof tail, ", %.1f MB/s", rate);
-    line += tail;
-    std::fprintf(options_.err, "\r\033[K%s", line.c_str());
+    std::fprintf(options_.err, "%s%s", kClearRow, line.c_str());
     std::fflush(options_.err);
     barShown_ = true;
 }
 
 void TerminalBuildPage::clearBar() {
     if (barShown_) {
-        std::fprintf(options_.err, "\r\033[K");
+        std::fputs(kClearRow, options_.err);
+        if (barBelowLog_) {
+            std::fputs(kBackToCursor, options_.err);
+            barBelowLog_ = false;
+        }
         std::fflush(options_.err);
         barShown_ = false;
     }

@@ -21,17 +21,25 @@ public:
     TerminalLog(std::FILE* out, std::function<void()> beforeWrite)
         : out_(out), beforeWrite_(std::move(beforeWrite)) {}
 
+    // Whether the last line printed is unfinished (a step's line that waits
+    // for its "完了").
+    bool midLine() const { return midLine_; }
+
 protected:
     void showText(std::string_view text) override;
 
 private:
     std::FILE* out_;
     std::function<void()> beforeWrite_;
+    bool midLine_ = false;
 };
 
 // The confirmation page without a screen. The log goes to standard output;
 // the progress of the CD copy and of the image goes to standard error as a
-// bar when asked for; "完成です！" is the last line printed.
+// bar when asked for, as wide as the terminal; "完成です！" is the last line
+// printed. When both go to the same terminal, a bar drawn while the log's
+// line is unfinished goes on the row below it, so that the step's own line
+// stays in view and goes on where it stopped.
 class TerminalBuildPage : public BuildPage {
 public:
     struct Options {
@@ -80,8 +88,14 @@ private:
     void drawBar(const std::string& what, std::uint64_t bytes, std::uint64_t bytesTotal,
                  std::uint64_t files, std::uint64_t filesTotal, bool force);
     void clearBar();
-    // The bytes of the image written so far, from its partial file.
-    std::uint64_t imageBytesWritten() const;
+    struct ImageSize {
+        std::uint64_t written = 0;
+        // The bytes of disk the file holds: the whole image's, where
+        // cdimage could reserve them before writing.
+        std::uint64_t held = 0;
+    };
+    // How far the image is, from its partial file.
+    ImageSize imageBytesWritten() const;
 
     Options options_;
     TerminalLog log_;
@@ -90,7 +104,13 @@ private:
     Clock::time_point stepStart_;
     Clock::time_point lastDraw_;
     bool barShown_ = false;
+    // The bar stands on the row below the log's unfinished line.
+    bool barBelowLog_ = false;
+    // Standard output and standard error are the same terminal.
+    bool sharedTerminal_ = false;
     bool imageStepSeen_ = false;
+    // The image's size in all, once its reservation is seen; 0 before.
+    std::uint64_t imageTotal_ = 0;
 };
 
 } // namespace ornibe

@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -103,6 +105,11 @@ int ConfirmPage::exec() {
             log_.append(std::string("\r\n") + error.what() + "\r\n");
         }
     }
+    // The log follows its end as the summary is written; the page opens at
+    // the summary's first line.
+    view_->moveCursor(QTextCursor::Start);
+    view_->verticalScrollBar()->setValue(0);
+    view_->horizontalScrollBar()->setValue(0);
     return QDialog::exec();
 }
 

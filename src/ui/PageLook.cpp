@@ -10,7 +10,12 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTranslator>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace ornibe {
 
@@ -65,6 +70,29 @@ QIcon programIcon() {
         icon.addPixmap(drawIcon(size));
     }
     return icon;
+}
+
+QSize openingSize(QSize wanted, int wholeHeight, QSize room, int scrollBarWidth) {
+    QSize size = wanted.boundedTo(room);
+    if (wholeHeight > room.height()) {
+        size.setWidth(std::min(wanted.width() + scrollBarWidth, room.width()));
+    }
+    return size;
+}
+
+QSize roomOnScreen(const QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr) {
+        return {QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    }
+    QMargins frame;
+    if (const QWindow* handle = window.windowHandle()) {
+        frame = handle->frameMargins();
+    }
+    if (frame.isNull()) {
+        frame.setTop(window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window));
+    }
+    return screen->availableGeometry().size().shrunkBy(frame);
 }
 
 bool handlePageKey(QDialog& page, QKeyEvent& event) {

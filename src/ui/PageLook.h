@@ -2,9 +2,11 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QSize>
 
 class QDialog;
 class QKeyEvent;
+class QWidget;
 
 namespace ornibe {
 
@@ -14,6 +16,20 @@ QFont pageFont();
 
 // The program icon: a disc with an arrow, drawn at the usual sizes.
 QIcon programIcon();
+
+// The size a page opens at in the room its screen leaves it: the size the
+// page asks for, bounded by the room. A page whose fields scroll in that
+// room (lower than wholeHeight, the least height that shows them all) is
+// made wider by its vertical scroll bar where the room allows, so that it
+// scrolls up and down only. (Qt's own first size stops at two thirds of
+// the screen, which leaves a page of 700 pixels scrolling on an 800-pixel
+// one.)
+QSize openingSize(QSize wanted, int wholeHeight, QSize room, int scrollBarWidth);
+
+// The room a window has on its screen: the screen's available area less the
+// window's frame, or less a title bar of the style's height while the window
+// system has not told the frame (before the first showing).
+QSize roomOnScreen(const QWidget& window);
 
 // The keys of a page as a dialog takes them: Escape is swallowed (a page
 // never closes on it), and Enter or Return presses the focused push button,

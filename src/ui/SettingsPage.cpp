@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -105,14 +106,14 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
     QGroupBox* isoGroup = buildIsoGroup();
     QLayout* buttonRow = buildButtonRow();
     // The driver list takes the height the other fields leave.
-    QScrollArea* fields = buildFieldArea(driveRow, {{servicePackGroup, 0},
-                                                    {driverGroup, 1},
-                                                    {bigDriveGroup, 0},
-                                                    {workFolderGroup, 0},
-                                                    {isoGroup, 0}});
+    fields_ = buildFieldArea(driveRow, {{servicePackGroup, 0},
+                                        {driverGroup, 1},
+                                        {bigDriveGroup, 0},
+                                        {workFolderGroup, 0},
+                                        {isoGroup, 0}});
     // The fields scroll; the buttons below them always stay in view.
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fields, 1);
+    layout->addWidget(fields_, 1);
     layout->addLayout(buttonRow);
     setControlTabOrder();
     addAboutAction();
@@ -302,7 +303,22 @@ void SettingsPage::connectControls() {
 
 int SettingsPage::exec() {
     initPage();
+    // Later openings keep the size the page was left at.
+    if (!testAttribute(Qt::WA_Resized)) {
+        openAtFittingSize();
+    }
     return QDialog::exec();
+}
+
+void SettingsPage::openAtFittingSize() {
+    ensurePolished();
+    QSize wanted = sizeHint();
+    // The least height that shows every field: the driver list gives up
+    // its extra lines before the fields scroll.
+    int whole = wanted.height() - fields_->sizeHint().height() +
+                fields_->widget()->minimumSizeHint().height();
+    resize(openingSize(wanted, whole, roomOnScreen(*this),
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this)));
 }
 
 void SettingsPage::initPage() {

@@ -112,6 +112,9 @@ private:
     void connectControls();
 
     void initPage();
+    // The first opening's size: every field in view where the screen has
+    // room for them.
+    void openAtFittingSize();
     // Lists the drives again, or shows the entries just listed.
     void fillDriveList(int position);
     void fillDriveList(int position, const std::vector<std::string>& listed);
@@ -167,6 +170,7 @@ private:
     QPushButton* isoPathButton_;
     QPushButton* nextButton_;
     QPushButton* quitButton_;
+    QScrollArea* fields_;
 };
 
 } // namespace ornibe

@@ -1,6 +1,7 @@
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
+#include "support/TerminalScreen.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +17,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -106,6 +110,41 @@ TEST_F(CommandLineBuildTest, a_folder_source_is_copied_and_a_failing_step_exits_
     EXPECT_EQ(slurp(target + "/README.TXT"), readme);
 }
 
+TEST_F(CommandLineBuildTest, on_a_terminal_the_log_stays_whole_beside_the_progress_bar) {
+    // The log and the bar on one terminal of 80 columns. The copy's first
+    // progress is always drawn, while the log's line waits for its "完了".
+    const std::string source = dir / "cd";
+    fs::rename(work, source);
+    const std::string log = dir / "build.log";
+    CommandResult result = runOnTerminal({kProgram, "--source", source, "--work", dir / "new",
+                                          "--iso", dir / "out.iso", "--yes", "--log", log},
+                                         80, 24);
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_TRUE(std::regex_search(result.output, std::regex("\033\\[Kcopy +[0-9]+% \\[[#.]+\\] ")));
+    TerminalScreen screen(80, 24);
+    screen.feed(result.output);
+    EXPECT_TRUE(screen.unknownControls().empty());
+
+    // The screen ends with the whole log, line for line, and "完成です！":
+    // no log line hidden or broken, no bar left behind.
+    // The log holds the tools' own LF line ends beside its CR LF.
+    std::vector<std::string> expected;
+    std::istringstream text(slurp(log));
+    for (std::string line; std::getline(text, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
+            line.pop_back();
+        }
+        expected.push_back(line);
+    }
+    expected.insert(expected.end(), {"", "完成です！"});
+    std::vector<std::string> shown = screen.lines();
+    ASSERT_GE(shown.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(shown.end() - std::ptrdiff_t(expected.size()), shown.end()),
+              expected);
+    EXPECT_THAT(expected,
+                ::testing::Contains("CD の内容を作業フォルダにコピーしています。。。完了"));
+}
+
 // Entries of a folder whose names begin with prefix.
 std::vector<std::string> entriesStartingWith(const std::string& folder, const std::string& prefix) {
     std::vector<std::string> names;
@@ -115,6 +154,18 @@ std::vector<std::string> entriesStartingWith(const std::string& folder, const st
         }
     }
     return names;
+}
+
+// Whether files in folder can hold room reserved beyond their length.
+bool canReserveRoom(const std::string& folder) {
+    std::string probe = folder + "/probe";
+    int fd = ::open(probe.c_str(), O_CREAT | O_WRONLY | O_EXCL, 0600);
+    bool can = fd >= 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, 1 << 20) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink(probe.c_str());
+    }
+    return can;
 }
 
 TEST_F(CommandLineBuildTest, ctrl_c_during_the_image_stops_the_tool_and_leaves_no_partial_image) {
@@ -146,14 +197,21 @@ TEST_F(CommandLineBuildTest, ctrl_c_during_the_image_stops_the_tool_and_leaves_n
     // Ctrl+C once the image tool has begun to write its partial image.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     bool writing = false;
+    struct stat partial {};
     while (!writing && std::chrono::steady_clock::now() < deadline) {
         for (const std::string& name : entriesStartingWith(images, ".out.iso")) {
-            std::error_code error;
-            writing = writing || fs::file_size(images + "/" + name, error) > 0;
+            writing = writing ||
+                      (::stat((images + "/" + name).c_str(), &partial) == 0 && partial.st_size > 0);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     ASSERT_TRUE(writing) << "the image step was not seen writing";
+    // The partial image holds the room of the whole image from its start
+    // (the progress bar's total), where the file system can reserve it.
+    if (canReserveRoom(images)) {
+        EXPECT_GE(std::uint64_t(partial.st_blocks) * 512, std::uint64_t(768) << 20);
+        EXPECT_LT(std::uint64_t(partial.st_size), std::uint64_t(768) << 20);
+    }
     ::kill(pid, SIGINT);
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);

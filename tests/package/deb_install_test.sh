@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Makes the .deb from a build folder, unpacks it into a scratch root and
 # checks what it holds: both programs, the private tool folder, the desktop
-# entry, the icon, the manual pages, and dependencies read from the linked
-# libraries. Then the unpacked ornibe-build answers --version and builds
-# the shipped sample with the unpacked tools.
+# entry, the icon, the manual pages compressed as Debian keeps them, the
+# machine-readable copyright file, the changelog, and dependencies read from
+# the linked libraries; lintian finds no error in it. Then the unpacked
+# ornibe-build answers --version and builds the shipped sample with the
+# unpacked tools.
 #   deb_install_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -25,15 +27,48 @@ done
 
 root="$scratch/root"
 dpkg -x "$deb" "$root"
-for file in usr/bin/ornibe-build usr/share/man/man1/ornibe-build.1; do
+pages=(ornibe-build.1)
+for file in usr/bin/ornibe-build usr/share/doc/ornibe/copyright usr/share/doc/ornibe/changelog.gz; do
   [ -f "$root/$file" ] || fail "missing $file"
 done
 if [ -f "$build/src/ui/ornibe" ]; then
+  pages+=(ornibe.1)
   for file in usr/bin/ornibe usr/share/applications/ornibe.desktop \
-              usr/share/icons/hicolor/scalable/apps/ornibe.svg usr/share/man/man1/ornibe.1; do
+              usr/share/icons/hicolor/scalable/apps/ornibe.svg; do
     [ -f "$root/$file" ] || fail "missing $file"
   done
 fi
+
+# Manual pages: gzip -9n copies of the pages in docs/man (no name and no
+# time in the gzip header, so that every build gives the same bytes), and
+# no uncompressed page.
+for page in "${pages[@]}"; do
+  gz="$root/usr/share/man/man1/$page.gz"
+  [ -f "$gz" ] || fail "missing usr/share/man/man1/$page.gz"
+  gzip -t "$gz" || fail "$page.gz is not gzip"
+  cmp -s <(gzip -dc "$gz") "$source/docs/man/$page" || fail "$page.gz is not docs/man/$page"
+  header=$(od -An -tx1 -N8 "$gz" | tr -d ' \n')
+  [ "${header:6:10}" = "0000000000" ] || fail "$page.gz names a file or a time: $header"
+done
+uncompressed=$(find "$root/usr/share/man" -type f ! -name '*.gz')
+[ -z "$uncompressed" ] || fail "uncompressed manual pages: $uncompressed"
+
+# The copyright file is in the machine-readable format, with a licence
+# paragraph for every licence its files name.
+copyright="$root/usr/share/doc/ornibe/copyright"
+head -1 "$copyright" |
+  grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ||
+  fail "copyright: not the machine-readable format"
+grep -q "^Files: \*$" "$copyright" || fail "copyright: no paragraph for all files"
+grep -q "^Copyright: ." "$copyright" || fail "copyright: no Copyright field"
+for licence in $(sed -n 's/^License: //p' "$copyright" | sort -u); do
+  [ "$(grep -c "^License: $licence$" "$copyright")" -ge 2 ] ||
+    fail "copyright: licence $licence has no text"
+done
+
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup.sh installs it)"
+lintian --fail-on error "$deb" >"$scratch/lintian.log" 2>&1 ||
+  { cat "$scratch/lintian.log"; fail "lintian finds errors"; }
 tools=$(dirname "$(find "$root/usr/lib" -name cdimage -type f)")
 for tool in makecab extract cdimage attrib; do
   [ -x "$tools/$tool" ] || fail "tool folder lacks $tool"

@@ -1,6 +1,7 @@
 #include "support/CommandRun.h"
 
 #include <fcntl.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,6 +53,47 @@ CommandResult runCommand(const std::vector<std::string>& argv, const std::string
         result.output.append(buffer, static_cast<size_t>(n));
     }
     ::close(pipeFds[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) {
+        result.exitCode = WEXITSTATUS(status);
+    }
+    return result;
+}
+
+CommandResult runOnTerminal(const std::vector<std::string>& argv, int columns, int rows) {
+    CommandResult result;
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    winsize size{};
+    size.ws_col = static_cast<unsigned short>(columns);
+    size.ws_row = static_cast<unsigned short>(rows);
+    int terminal = -1;
+    pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
+    if (pid < 0) {
+        return result;
+    }
+    if (pid == 0) {
+        ::execve(args[0], args.data(), environ);
+        ::_exit(127);
+    }
+    char buffer[4096];
+    while (true) {
+        ssize_t n = ::read(terminal, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        // The end of the program's side reads as EIO.
+        if (n <= 0) {
+            break;
+        }
+        result.output.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(terminal);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }

@@ -28,6 +28,11 @@ ToolOutcome callTool(const std::function<int(std::ostream& out, std::ostream& er
 // from /dev/null, in folder when one is given, and waits for it.
 CommandResult runCommand(const std::vector<std::string>& argv, const std::string& folder = "");
 
+// Runs argv[0] (a path) with its standard input, output and error on one
+// new terminal of the given size, and waits for it; output holds every byte
+// the terminal received.
+CommandResult runOnTerminal(const std::vector<std::string>& argv, int columns, int rows);
+
 // Whether a program of that name is on PATH.
 bool onPath(const std::string& program);
 

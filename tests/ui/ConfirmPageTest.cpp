@@ -8,6 +8,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QtTest>
 
 using namespace ornibe;
@@ -96,6 +97,33 @@ private slots:
             QVERIFY(p.view()->height() >= metrics.height() * 26);
             p.page.done(1);
         });
+    }
+
+    void opens_at_the_first_line_of_a_summary_longer_than_the_page() {
+        Page p;
+        p.page.setHooks({[](BuildPage& build) {
+                             build.log().append("ターゲット：\r\n      " + std::string(300, 'x') +
+                                                "\r\n");
+                             for (int i = 0; i < 80; ++i) {
+                                 build.log().append("line " + std::to_string(i) + "\r\n");
+                             }
+                         },
+                         {}});
+        for (int opening = 0; opening < 2; ++opening) {
+            execDriven(p.page, [&] {
+                QScrollBar* down = p.view()->verticalScrollBar();
+                QScrollBar* across = p.view()->horizontalScrollBar();
+                QTRY_VERIFY(down->maximum() > 0 && across->maximum() > 0);
+                QCOMPARE(down->value(), 0);
+                QCOMPARE(across->value(), 0);
+                QTextCursor top = p.view()->cursorForPosition(QPoint(1, 1));
+                QCOMPARE(top.block().text(), QStringLiteral("ターゲット："));
+                QCOMPARE(top.positionInBlock(), 0);
+                // Scrolled away and opened again: at the first line again.
+                down->setValue(down->maximum());
+                QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+            });
+        }
     }
 
     void each_opening_starts_a_fresh_log_with_every_button_enabled() {

@@ -6,6 +6,7 @@
 #include "support/IsoFixtures.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
+#include "ui/PageLook.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,8 +17,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QtTest>
 
 #include <filesystem>
@@ -431,6 +434,68 @@ private slots:
             QRect iso(p.edit("isoPathEdit")->mapTo(scroll->viewport(), QPoint(0, 0)),
                       p.edit("isoPathEdit")->size());
             QVERIFY(scroll->viewport()->rect().intersects(iso));
+            p.quitWithOk();
+        });
+    }
+
+    void opens_whole_on_a_1280x800_screen_and_scrolls_only_where_the_screen_is_smaller() {
+        Page p;
+        p.drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
+        execDriven(p.page, [&] {
+            auto* scroll = child<QScrollArea>(p.page, "settingsScrollArea");
+            QScrollBar* down = scroll->verticalScrollBar();
+            QScrollBar* across = scroll->horizontalScrollBar();
+            QCOMPARE(p.page.screen()->availableGeometry().size(), QSize(1280, 800));
+            // The page leaves room for a title bar and a panel.
+            QSize full = p.page.sizeHint();
+            QVERIFY2(full.width() <= 1280 && full.height() <= 800 - 80,
+                     qPrintable(QStringLiteral("%1x%2").arg(full.width()).arg(full.height())));
+            QCOMPARE(p.page.size(), full);
+            QTRY_VERIFY(!down->isVisible());
+            QVERIFY(!across->isVisible());
+            // Every field and button lies whole in view.
+            for (QWidget* field : scroll->widget()->findChildren<QWidget*>()) {
+                if (qobject_cast<QLineEdit*>(field) || qobject_cast<QPushButton*>(field) ||
+                    qobject_cast<QLabel*>(field) || qobject_cast<QComboBox*>(field)) {
+                    QRect shown(field->mapTo(scroll->viewport(), QPoint(0, 0)), field->size());
+                    QVERIFY2(scroll->viewport()->rect().contains(shown),
+                             qPrintable(field->objectName()));
+                }
+            }
+
+            // On a lower screen the driver list gives up its extra lines
+            // first: at the least height that shows every field nothing
+            // scrolls yet.
+            int bar = p.page.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &p.page);
+            int whole = full.height() - scroll->sizeHint().height() +
+                        scroll->widget()->minimumSizeHint().height();
+            QVERIFY(whole < full.height());
+            QSize least = openingSize(full, whole, QSize(1280, whole), bar);
+            QCOMPARE(least, QSize(full.width(), whole));
+            p.page.resize(least);
+            QTRY_COMPARE(p.page.size(), least);
+            QTRY_VERIFY(!down->isVisible());
+            QVERIFY(!across->isVisible());
+            // Lower still: the page is wider by the bar, and only the
+            // vertical bar shows.
+            QSize low = openingSize(full, whole, QSize(1280, whole - 60), bar);
+            QCOMPARE(low, QSize(full.width() + bar, whole - 60));
+            p.page.resize(low);
+            QTRY_VERIFY(down->isVisible());
+            QVERIFY(!across->isVisible());
+            // Narrower than the page too: both bars.
+            QSize small = openingSize(full, whole, QSize(full.width() - 100, whole - 60), bar);
+            QCOMPARE(small, QSize(full.width() - 100, whole - 60));
+            p.page.resize(small);
+            QTRY_VERIFY(across->isVisible());
+            QVERIFY(down->isVisible());
+            QCOMPARE(openingSize(full, whole, QSize(1280, 800), bar), full);
+            p.quitWithOk();
+        });
+        // Opened again, the page keeps the size the user left it at.
+        p.page.resize(700, 600);
+        execDriven(p.page, [&] {
+            QCOMPARE(p.page.size(), QSize(700, 600));
             p.quitWithOk();
         });
     }

@@ -206,6 +206,13 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
     if (code < 0) {
         return libraryReason(code, library);
     }
+    // The image's blocks are reserved before it is written, the file's
+    // length staying at what is written: ornibe-build's progress bar reads
+    // the image's total from the partial file's blocks. Where the file
+    // system cannot reserve, the image is written as it comes.
+    if (off_t total = source->get_size(source); total > 0) {
+        (void)::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, total);
+    }
     std::optional<std::string> problem;
     // The source hands out whole 2048-byte blocks: asked for more than is
     // left at the end, it reports the end and drops the rest. Blocks are

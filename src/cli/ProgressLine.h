@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ornibe {
+
+// What a step's progress bar shows: how far it is, out of how much when
+// that is known, and how fast it goes.
+struct ProgressFigures {
+    std::string step;
+    std::uint64_t bytes = 0;
+    // The step's bytes in all; 0 when not known.
+    std::uint64_t bytesTotal = 0;
+    std::uint64_t files = 0;
+    // The step's files in all; 0 when it does not count files.
+    std::uint64_t filesTotal = 0;
+    double megabytesPerSecond = 0;
+};
+
+// The progress line for a terminal of the given width: the step and its
+// percentage, a bar, the megabytes done out of the total, the files and the
+// rate. It never takes the last column (a line that fills it wraps on some
+// terminals, and the next redraw would then leave its first row behind);
+// where the width is short, the bar narrows and then goes, then the rate,
+// the files and the megabytes, in that order.
+std::string progressLine(const ProgressFigures& figures, int columns);
+
+} // namespace ornibe
