@@ -69,8 +69,10 @@ int runBuildCommand(const CommandOptions& options, const std::function<bool()>& 
     TerminalMessages messages(stderr, options.yes);
     CommandLineForm form(options, drives);
     SettingsChecks checks(settings, drives, messages, tools);
+    checks.setStopCheck(stopRequested);
     if (!checks.OnOK(form)) {
-        return kExitRefused;
+        // A stop during the checks is no refusal of the input.
+        return stopRequested() ? kExitFailed : kExitRefused;
     }
 
     TerminalBuildPage::Options pageOptions;

@@ -1,7 +1,6 @@
 #include "wizard/SettingsChecks.h"
 
 #include "media/BootImage.h"
-#include "media/ImageDevice.h"
 #include "media/IsoImageReader.h"
 #include "runner/BuildRunner.h"
 #include "runner/ConfirmData.h"
@@ -35,7 +34,7 @@ SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, Mes
       freeBytes_(std::move(freeBytes)) {}
 
 bool SettingsChecks::OnOK(const SettingsForm& form) {
-    if (!ValidateCdDrive(form)) {
+    if (stopped() || !ValidateCdDrive(form)) {
         return false;
     }
     if (!CheckVolumeLabel(form.volumeLabelText())) {
@@ -56,7 +55,11 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!form.infEntries().empty()) {
         versionCode = treeVersionCode(form.selectedDrivePosition() > 0
                                           ? cdDriveEntryRoot(settings_.GetCdDriveEntry())
-                                          : makeAbsolute(form.workFolderText()));
+                                          : makeAbsolute(form.workFolderText()),
+                                      stop_);
+        if (stopped()) {
+            return false;
+        }
     }
     for (std::string inf : form.infEntries()) {
         if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode)) {
@@ -114,12 +117,18 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
     }
     if (position > 0) {
         // An image file, or a disc read through its device, must hold an
-        // ISO 9660 volume: that is what the copy reads.
+        // ISO 9660 volume whose tree the copy can take whole: it is read
+        // here as the copy reads it.
         std::string root = cdDriveEntryRoot(entry);
         if (isImageSource(root)) {
-            if (std::string why = ImageDevice(root).checkIso9660(); !why.empty()) {
-                messages_.show(
-                    root + " は Windows の CD のイメージとして読めません。\n(" + why + ")", kOk);
+            IsoImageReader image(root, stop_);
+            if (image.stopped()) {
+                return false;
+            }
+            if (Outcome usable = image.copyable(); !usable) {
+                messages_.show(root + " は Windows の CD のイメージとして読めません。\n(" +
+                                   usable.failure().line() + ")",
+                               kOk);
                 return false;
             }
         }

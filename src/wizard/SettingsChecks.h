@@ -6,6 +6,7 @@
 #include "sys/Failure.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
+#include "sys/StopCheck.h"
 #include "wizard/SettingsForm.h"
 
 #include <cstdint>
@@ -33,8 +34,16 @@ public:
     // the confirmation page's code.
     bool OnOK(const SettingsForm& form);
 
+    // The reads of the source (its image, its TXTSETUP.SIF) look at stop;
+    // once it says yes, the check in progress ends without a message and
+    // OnOK() is false.
+    void setStopCheck(StopCheck stop) { stop_ = std::move(stop); }
+    bool stopped() const { return stopAsked(stop_); }
+
     // Refuses a missing choice, waits for a readable disc in a drive that
-    // was listed without one, and stores the chosen drive.
+    // was listed without one, refuses an image (a file or a disc read
+    // through its device) whose tree cannot be copied whole, and stores the
+    // chosen drive.
     bool ValidateCdDrive(const SettingsForm& form);
 
     // An empty path passes and stays empty; otherwise the path is made
@@ -73,6 +82,7 @@ private:
     MessageBox& messages_;
     ToolSearch tools_;
     FreeSpaceQuery freeBytes_;
+    StopCheck stop_;
 };
 
 } // namespace ornibe
