@@ -84,8 +84,10 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
     CommandLineForm form(options, drives);
     SettingsChecks checks(settings, drives, messages, tools, bytesFree, options.logFile);
     checks.setHeadless(true);
+    checks.setStopCheck(stopRequested);
     if (!checks.OnOK(form)) {
-        return kExitRefused;
+        // A stop during the checks is no refusal of the input.
+        return stopRequested() ? kExitFailed : kExitRefused;
     }
 
     TerminalBuildPage::Options pageOptions;

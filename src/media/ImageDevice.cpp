@@ -11,11 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <deque>
-#include <set>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace ornibe {
 
@@ -26,8 +22,6 @@ constexpr std::uint64_t kSector = kIsoSectorBytes;
 // this is not looked through.
 constexpr std::uint64_t kFirstDescriptor = 16;
 constexpr std::uint64_t kMaxDescriptors = 64;
-// More folders than this are not walked; no CD holds that many.
-constexpr size_t kMaxFolders = 200000;
 
 } // namespace
 
@@ -153,64 +147,6 @@ bool ImageDevice::findDescriptor(
         }
     }
     return false;
-}
-
-std::string ImageDevice::checkDirectories() const {
-    // The root folder records of the primary descriptor and of a Joliet
-    // supplementary descriptor (type 2, escape sequence %/@, %/C or %/E).
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> roots;
-    findDescriptor([&](const unsigned char* sector) {
-        bool joliet = sector[0] == 2 && sector[88] == '%' && sector[89] == '/' &&
-                      (sector[90] == '@' || sector[90] == 'C' || sector[90] == 'E');
-        if (sector[0] == 1 || joliet) {
-            roots.emplace_back(le32(sector + 156 + 2), le32(sector + 156 + 10));
-        }
-        return false;
-    });
-    for (const auto& root : roots) {
-        std::set<std::uint32_t> seen{root.first};
-        std::deque<std::pair<std::uint32_t, std::uint32_t>> folders{root};
-        while (!folders.empty()) {
-            auto [lba, length] = folders.front();
-            folders.pop_front();
-            if ((std::uint64_t(lba) * kSector + length > size_) || length > (64u << 20)) {
-                return "フォルダがイメージの終わりを越えています";
-            }
-            std::vector<unsigned char> bytes((length + kSector - 1) / kSector * kSector);
-            for (size_t s = 0; s < bytes.size() / kSector; ++s) {
-                if (!readSector(lba + s, bytes.data() + s * kSector)) {
-                    return "フォルダを読めません";
-                }
-            }
-            size_t at = 0;
-            int record = 0;
-            while (at < length) {
-                unsigned recordLength = bytes[at];
-                if (recordLength == 0) {
-                    // Records never cross a sector; the rest is padding.
-                    at = (at / kSector + 1) * kSector;
-                    continue;
-                }
-                if (recordLength < 34 || at + recordLength > bytes.size()) {
-                    return "フォルダの記録が壊れています";
-                }
-                const unsigned char* r = bytes.data() + at;
-                // The first two records are the folder itself and its parent.
-                if (record++ >= 2 && (r[25] & 0x02) != 0) {
-                    std::uint32_t child = le32(r + 2);
-                    if (!seen.insert(child).second) {
-                        return "フォルダが自分自身かほかのフォルダを含んでいます (ループ)";
-                    }
-                    if (seen.size() > kMaxFolders) {
-                        return "フォルダが多すぎます";
-                    }
-                    folders.emplace_back(child, le32(r + 10));
-                }
-                at += recordLength;
-            }
-        }
-    }
-    return {};
 }
 
 } // namespace ornibe

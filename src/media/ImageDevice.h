@@ -57,13 +57,6 @@ public:
     // returns true; true when it did.
     bool findDescriptor(const std::function<bool(const unsigned char* sector)>& visit) const;
 
-    // The empty text when every folder of the ISO 9660 tree and of the
-    // Joliet tree lies inside the medium and no folder is reached twice;
-    // otherwise the first such fault. The trees are walked here, before any
-    // library follows them, because a folder that contains itself would
-    // otherwise be followed without end.
-    std::string checkDirectories() const;
-
 private:
     UniqueFd fd_;
     std::string error_;

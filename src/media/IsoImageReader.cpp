@@ -1,6 +1,8 @@
 #include "media/IsoImageReader.h"
 
+#include "media/DirectoryWalk.h"
 #include "media/ImageDevice.h"
+#include "media/IsoImport.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -8,11 +10,6 @@
 #include "sys/PendingFile.h"
 #include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
-
-// libisofs.h uses the fixed-width types without including their header.
-#include <cstdint>
-#include <cstdlib>
-#include <libisofs/libisofs.h>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -22,7 +19,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
-#include <mutex>
 #include <set>
 #include <utility>
 
@@ -31,36 +27,12 @@ namespace ornibe {
 namespace {
 
 constexpr std::uint64_t kBlock = 2048;
+const char* const kStoppedText = "読み込みを中止しました";
 // Deeper trees than this are taken for a directory that contains itself.
 constexpr int kMaxDepth = 64;
 // Large files are copied in chunks of this size, so that progress is
 // reported and a cancel is seen while one file is still being copied.
 constexpr std::uint64_t kChunk = 8u << 20;
-
-void initLibisofs() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        iso_init();
-        // Failures come back as values and are reported in the program's
-        // own messages; libisofs itself stays quiet. Names come out UTF-8,
-        // whatever the locale says.
-        iso_set_msgs_severities(const_cast<char*>("NEVER"), const_cast<char*>("NEVER"),
-                                const_cast<char*>("ornibe"));
-        iso_set_local_charset(const_cast<char*>("UTF-8"), 0);
-    });
-}
-
-template <typename T, void (*Free)(T*)> struct IsoPtr {
-    T* p = nullptr;
-    IsoPtr() = default;
-    IsoPtr(const IsoPtr&) = delete;
-    IsoPtr& operator=(const IsoPtr&) = delete;
-    ~IsoPtr() {
-        if (p != nullptr) {
-            Free(p);
-        }
-    }
-};
 
 // A name as Windows shows it: a trailing dot is no part of it.
 std::string windowsName(std::string name) {
@@ -102,52 +74,6 @@ struct IsoImageReader::Node {
 };
 
 namespace {
-
-struct ImportResult {
-    IsoImage* image = nullptr;
-    bool joliet = false;
-    bool rockRidge = false;
-    int error = 0;
-};
-
-ImportResult importTree(const std::string& path, std::uint32_t startBlock, bool windowsView) {
-    ImportResult result;
-    IsoDataSource* source = nullptr;
-    if (int r = iso_data_source_new_from_file(path.c_str(), &source); r < 0) {
-        result.error = r;
-        return result;
-    }
-    IsoPtr<IsoReadOpts, iso_read_opts_free> opts;
-    iso_read_opts_new(&opts.p, 0);
-    iso_read_opts_set_start_block(opts.p, startBlock);
-    iso_read_opts_set_no_iso1999(opts.p, 1);
-    iso_read_opts_set_ecma119_map(opts.p, 1);
-    iso_read_opts_set_joliet_map(opts.p, 1);
-    if (windowsView) {
-        // Windows reads the Joliet names, else the plain ISO 9660 names;
-        // it never sees Rock Ridge.
-        iso_read_opts_set_preferjoliet(opts.p, 1);
-        iso_read_opts_set_no_rockridge(opts.p, 1);
-    } else {
-        iso_read_opts_set_no_joliet(opts.p, 1);
-    }
-    iso_image_new("ornibe", &result.image);
-    IsoReadImageFeatures* features = nullptr;
-    int r = iso_image_import(result.image, source, opts.p, &features);
-    iso_data_source_unref(source);
-    if (r < 0) {
-        iso_image_unref(result.image);
-        result.image = nullptr;
-        result.error = r;
-        return result;
-    }
-    if (features != nullptr) {
-        result.joliet = iso_read_image_features_has_joliet(features) != 0;
-        result.rockRidge = iso_read_image_features_has_rockridge(features) != 0;
-        iso_read_image_features_destroy(features);
-    }
-    return result;
-}
 
 struct DirChildren {
     explicit DirChildren(IsoDir* dir) { iso_dir_get_children(dir, &iter); }
@@ -340,12 +266,12 @@ public:
             std::string source = joinPath(from, node.name);
             if (node.folder) {
                 if (!exists && ::mkdir(target.c_str(), 0755) != 0 && errno != EEXIST) {
-                    fail(source, systemReason(errno), node);
+                    fail(target, systemReason(errno), node);
                     continue;
                 }
                 struct stat st {};
                 if (::lstat(target.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-                    fail(source, "作業フォルダに同じ名前のフォルダでないものがあります", node);
+                    fail(target, "作業フォルダに同じ名前のフォルダでないものがあります", node);
                     continue;
                 }
                 copyFolder(node, target, source);
@@ -391,14 +317,21 @@ private:
         // The file is written beside its target as a pending file and put
         // in place whole, so an existing file is replaced only by a
         // complete copy and a failed or cancelled copy leaves nothing.
+        // A failure names the side it happened on: the image's entry when
+        // reading failed, the work folder's file when writing failed.
         std::uint64_t startBytes = progress.bytesDone;
         std::string reason;
+        std::string failedPath = target;
         try {
             PendingFile out(target);
+            bool reading = false;
             for (const auto& [offset, length] : node.extents) {
-                if (!copyExtent(out.fd(), offset, length, reason)) {
+                if (!copyExtent(out.fd(), offset, length, reason, reading)) {
                     break;
                 }
+            }
+            if (reading) {
+                failedPath = source;
             }
             if (reason.empty() && result.cancelled) {
                 return;
@@ -410,18 +343,22 @@ private:
                 out.commit();
             }
         } catch (const FileError& error) {
+            failedPath = error.path();
             reason = error.reason();
         }
         if (!reason.empty()) {
             progress.bytesDone = startBytes;
-            fail(source, reason, node);
+            fail(failedPath, reason, node);
             return;
         }
         progress.filesDone += 1;
         report();
     }
 
-    bool copyExtent(int out, std::uint64_t offset, std::uint64_t length, std::string& reason) {
+    // Copies one extent into out; false when cancelled or failed, with
+    // reason set and reading telling whether reading the image failed.
+    bool copyExtent(int out, std::uint64_t offset, std::uint64_t length, std::string& reason,
+                    bool& reading) {
         while (length > 0) {
             if (cancelled()) {
                 return false;
@@ -438,6 +375,7 @@ private:
                 std::uint64_t piece = std::min<std::uint64_t>(chunk, buffer_.size());
                 if (!readFully(imageFd_, buffer_.data(), piece, offset)) {
                     reason = "イメージを読めません: " + systemReason(errno);
+                    reading = true;
                     return false;
                 }
                 if (!writeFully(out, buffer_.data(), piece)) {
@@ -490,8 +428,7 @@ bool isImageSource(const std::string& root) {
     return ::stat(root.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode));
 }
 
-IsoImageReader::IsoImageReader(const std::string& path) : path_(path) {
-    initLibisofs();
+IsoImageReader::IsoImageReader(const std::string& path, const StopCheck& stop) : path_(path) {
     ImageDevice device(path);
     if (!device.ok()) {
         error_ = device.error();
@@ -502,37 +439,48 @@ IsoImageReader::IsoImageReader(const std::string& path) : path_(path) {
         error_ = why;
         return;
     }
-    if (std::string why = device.checkDirectories(); !why.empty()) {
-        error_ = why;
+    // The trees are walked here before libisofs follows them; what the
+    // walk read bounds what libisofs may read and take up: no tree of the
+    // image has more entries than the walk saw in all of them.
+    DirectoryWalk walk = walkDirectories(device, stop);
+    if (walk.stopped) {
+        stopped_ = true;
+        error_ = kStoppedText;
         return;
     }
+    if (!walk.problem.empty()) {
+        error_ = walk.problem;
+        errorEntry_ = walk.entry;
+        return;
+    }
+    const IsoImport::Bounds bounds{256 + 4 * (walk.folderSectors + walk.entries),
+                                   walk.entries + 64};
 
-    ImportResult windows = importTree(path, device.sessionStart(), true);
-    if (windows.image == nullptr) {
-        error_ = std::string("ISO 9660 のフォルダを読めません (") +
-                 iso_error_to_msg(windows.error) + ")";
+    IsoImport windows(device, IsoImport::View::Windows, bounds, stop);
+    if (!imported(windows)) {
         return;
     }
-    const char* volume = iso_image_get_volume_id(windows.image);
+    const char* volume = iso_image_get_volume_id(windows.image());
     label_ = volume != nullptr ? volume : "";
     while (!label_.empty() && label_.back() == ' ') {
         label_.pop_back();
     }
 
+    // The Rock Ridge tree tells the links and device files apart, which
+    // the Windows tree shows as empty files.
     std::map<std::string, std::string> links;
-    if (windows.rockRidge) {
-        ImportResult rockRidge = importTree(path, device.sessionStart(), false);
-        if (rockRidge.image != nullptr) {
-            collectLinks(iso_image_get_root(rockRidge.image), "", "", links, 0);
-            iso_image_unref(rockRidge.image);
+    if (windows.hasRockRidge()) {
+        IsoImport rockRidge(device, IsoImport::View::RockRidge, bounds, stop);
+        if (!imported(rockRidge)) {
+            return;
         }
+        collectLinks(iso_image_get_root(rockRidge.image()), "", "", links, 0);
     }
 
     root_ = std::make_unique<Node>();
     root_->folder = true;
     TreeBuilder builder(imageBytes_, links);
-    builder.build(iso_image_get_root(windows.image), *root_, "", "", 0);
-    iso_image_unref(windows.image);
+    builder.build(iso_image_get_root(windows.image()), *root_, "", "", 0);
     // Links that the Joliet tree leaves out altogether are named too.
     for (const auto& [loose, line] : links) {
         if (std::find(builder.leftOut.begin(), builder.leftOut.end(), line) ==
@@ -546,6 +494,31 @@ IsoImageReader::IsoImageReader(const std::string& path) : path_(path) {
 }
 
 IsoImageReader::~IsoImageReader() = default;
+
+bool IsoImageReader::imported(const IsoImport& import) {
+    if (import.stopped()) {
+        stopped_ = true;
+        error_ = kStoppedText;
+        return false;
+    }
+    if (import.image() == nullptr) {
+        error_ = import.problem();
+        errorEntry_ = import.entry();
+        return false;
+    }
+    return true;
+}
+
+Outcome IsoImageReader::copyable() const {
+    if (!ok()) {
+        return Failure{
+            {}, errorEntry_.empty() ? std::string() : joinPath(path_, errorEntry_), error_};
+    }
+    if (!treeProblem_.empty()) {
+        return Failure{{}, joinPath(path_, treeProblemPath_), treeProblem_};
+    }
+    return {};
+}
 
 const IsoImageReader::Node* IsoImageReader::findNode(std::string_view relative) const {
     if (!ok()) {
@@ -618,16 +591,14 @@ std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
 CopyResult IsoImageReader::copyTo(const std::string& to, const CopyProgressCallback& progress,
                                   const std::atomic<bool>* cancel) const {
     CopyResult result;
-    if (!ok()) {
-        result.failures = 1;
-        result.failedPath = path_;
-        result.reason = error_;
+    if (stopped_) {
+        result.cancelled = true;
         return result;
     }
-    if (!treeProblem_.empty()) {
+    if (Outcome usable = copyable(); !usable) {
         result.failures = 1;
-        result.failedPath = joinPath(path_, treeProblemPath_);
-        result.reason = treeProblem_;
+        result.failedPath = usable.failure().path.empty() ? path_ : usable.failure().path;
+        result.reason = usable.failure().reason;
         return result;
     }
     UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "sys/CopyTree.h"
+#include "sys/Failure.h"
+#include "sys/StopCheck.h"
 
 #include <atomic>
 #include <cstdint>
@@ -11,6 +13,8 @@
 #include <vector>
 
 namespace ornibe {
+
+class IsoImport;
 
 // Whether a CD source root names an image to read in place (a regular file
 // or a block device such as /dev/sr0) rather than a folder of files.
@@ -29,9 +33,13 @@ public:
     struct Node;
 
     // Opens the image and reads its directory tree. When the file is no
-    // ISO 9660 image or its tree cannot be read, ok() is false and error()
-    // says why.
-    explicit IsoImageReader(const std::string& path);
+    // ISO 9660 image or its tree cannot be read whole (a folder that
+    // contains itself, records that libisofs would follow differently from
+    // what they say, an entry libisofs cannot import), ok() is false and
+    // error() says why. The reading is bounded by what the folders hold,
+    // and stop is looked at throughout; once it says yes, the reading ends
+    // and stopped() is true.
+    explicit IsoImageReader(const std::string& path, const StopCheck& stop = {});
     ~IsoImageReader();
     IsoImageReader(const IsoImageReader&) = delete;
     IsoImageReader& operator=(const IsoImageReader&) = delete;
@@ -39,6 +47,12 @@ public:
     bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; }
     const std::string& path() const { return path_; }
+    bool stopped() const { return stopped_; }
+
+    // Whether copyTo() can copy the whole tree: the failure names the
+    // entry at fault (the image's path joined with the entry; no path when
+    // the image as a whole is at fault) and why.
+    Outcome copyable() const;
 
     // The volume identifier, trailing spaces removed.
     const std::string& label() const { return label_; }
@@ -68,16 +82,22 @@ public:
     // and cancel work the same way. A tree that cannot be copied whole (a
     // file beyond the end of the image, names that clash when letter case
     // is ignored) fails before anything is written; a file that cannot be
-    // read is removed again and named in the result.
+    // copied is removed again and named in the result: the image's entry
+    // when reading it failed, the work folder's file when writing there
+    // failed. After a stopped reading the copy is cancelled at once.
     CopyResult copyTo(const std::string& to, const CopyProgressCallback& progress = {},
                       const std::atomic<bool>* cancel = nullptr) const;
 
 private:
     // The entry at relative, as readFile finds it; null when there is none.
     const Node* findNode(std::string_view relative) const;
+    bool imported(const IsoImport& import);
 
     std::string path_;
     std::string error_;
+    // The entry that error_ is about; empty when it is the image's.
+    std::string errorEntry_;
+    bool stopped_ = false;
     std::string label_;
     std::vector<std::string> leftOut_;
     std::unique_ptr<Node> root_;

@@ -150,7 +150,7 @@ bool BuildRunner::copyCd() {
     page_.copyProgressStarted();
     CopyResult result;
     if (isImageSource(root)) {
-        image.emplace(root);
+        image.emplace(root, [this] { return page_.stopRequested(); });
         result = image->copyTo(settings_.GetWorkFolder(), onProgress, &cancel);
     } else {
         result = copyTree(root, settings_.GetWorkFolder(), onProgress, &cancel);

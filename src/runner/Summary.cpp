@@ -22,8 +22,8 @@ std::string orNone(const std::string& value, const char* none) {
 // The TXTSETUP.SIF of an image file or a disc read through its device,
 // parsed from the image in memory. An image without one reads as an empty
 // file.
-InfReader readImageSetupFile(const std::string& image) {
-    std::optional<std::string> bytes = IsoImageReader(image).readFile("I386/TXTSETUP.SIF");
+InfReader readImageSetupFile(const std::string& image, const StopCheck& stop) {
+    std::optional<std::string> bytes = IsoImageReader(image, stop).readFile("I386/TXTSETUP.SIF");
     if (!bytes) {
         return InfReader();
     }
@@ -32,8 +32,8 @@ InfReader readImageSetupFile(const std::string& image) {
 
 } // namespace
 
-InfReader openSourceSetupFile(const std::string& source) {
-    return isImageSource(source) ? readImageSetupFile(source)
+InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop) {
+    return isImageSource(source) ? readImageSetupFile(source, stop)
                                  : InfReader(findNoCase(source, "I386/TXTSETUP.SIF")
                                                  .value_or(joinPath(source, "I386/TXTSETUP.SIF")));
 }
@@ -45,11 +45,12 @@ std::string summarySourceFolder(const BuildSettings& settings) {
     return settings.GetWorkFolder();
 }
 
-void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log) {
+void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log,
+                  const StopCheck& stop) {
     log.append("ターゲット：\r\n      ");
 
     // The tree's setup files name the CD in SourceDisksNames line 1.
-    InfReader reader = openSourceSetupFile(summarySourceFolder(settings));
+    InfReader reader = openSourceSetupFile(summarySourceFolder(settings), stop);
     std::string cdName = reader.GetValue("SourceDisksNames", "", "1", 1);
     log.append(cp932ToUtf8(cdName));
     detectTarget(cdName, data);

@@ -8,7 +8,7 @@ namespace ornibe {
 ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, ToolSearch tools) {
     ConfirmPageHooks hooks;
     hooks.writeSummary = [&settings, &data](BuildPage& page) {
-        writeSummary(settings, data, page.log());
+        writeSummary(settings, data, page.log(), [&page] { return page.stopRequested(); });
     };
     hooks.runBuild = [&settings, &data, tools = std::move(tools)](BuildPage& page) {
         BuildRunner(settings, data, page, tools).runBuild();

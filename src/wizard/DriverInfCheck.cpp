@@ -63,8 +63,8 @@ VersionResult readFor(const InfReader& reader, char versionCode) {
 
 } // namespace
 
-char treeVersionCode(const std::string& folder) {
-    InfReader reader = openSourceSetupFile(folder);
+char treeVersionCode(const std::string& folder, const StopCheck& stop) {
+    InfReader reader = openSourceSetupFile(folder, stop);
     ConfirmData data;
     detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1), data);
     return data.versionCode;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sys/Failure.h"
+#include "sys/StopCheck.h"
 
 #include <string>
 
@@ -10,8 +11,9 @@ namespace ornibe {
 // of the image file or disc it names), as
 // the confirmation page's summary reads it from I386/TXTSETUP.SIF: '0'
 // Windows 2000, '1' XP, '2' Server 2003, or ConfirmData::kVersionUnset
-// when the file cannot be read or names no known CD.
-char treeVersionCode(const std::string& folder);
+// when the file cannot be read or names no known CD, or the reading of an
+// image was stopped.
+char treeVersionCode(const std::string& folder, const StopCheck& stop = {});
 
 // Whether the driver INF at path (an existing file) adds a text-mode
 // storage driver for the version: it opens as an INF, one of its models is

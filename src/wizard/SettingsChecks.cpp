@@ -1,7 +1,6 @@
 #include "wizard/SettingsChecks.h"
 
 #include "media/BootImage.h"
-#include "media/ImageDevice.h"
 #include "media/IsoImageReader.h"
 #include "runner/BuildRunner.h"
 #include "runner/ConfirmData.h"
@@ -42,11 +41,11 @@ SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, Mes
       freeBytes_(std::move(freeBytes)), logFile_(std::move(logFile)) {}
 
 bool SettingsChecks::OnOK(const SettingsForm& form) {
-    if (!ValidateCdDrive(form)) {
+    if (stopped() || !ValidateCdDrive(form)) {
         return false;
     }
     if (form.selectedDrivePosition() > 0 &&
-        !CheckSourceTree(cdDriveEntryRoot(settings_.GetCdDriveEntry()))) {
+        (!CheckSourceTree(cdDriveEntryRoot(settings_.GetCdDriveEntry())) || stopped())) {
         return false;
     }
     if (!CheckVolumeLabel(form.volumeLabelText())) {
@@ -68,7 +67,11 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!infs.empty()) {
         versionCode = treeVersionCode(form.selectedDrivePosition() > 0
                                           ? cdDriveEntryRoot(settings_.GetCdDriveEntry())
-                                          : makeAbsolute(form.workFolderText()));
+                                          : makeAbsolute(form.workFolderText()),
+                                      stop_);
+        if (stopped()) {
+            return false;
+        }
     }
     for (std::string inf : infs) {
         if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode)) {
@@ -131,12 +134,18 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
     }
     if (position > 0) {
         // An image file, or a disc read through its device, must hold an
-        // ISO 9660 volume: that is what the copy reads.
+        // ISO 9660 volume whose tree the copy can take whole: it is read
+        // here as the copy reads it.
         std::string root = cdDriveEntryRoot(entry);
         if (isImageSource(root)) {
-            if (std::string why = ImageDevice(root).checkIso9660(); !why.empty()) {
-                messages_.show(
-                    root + " は Windows の CD のイメージとして読めません。\n(" + why + ")", kOk);
+            IsoImageReader image(root, stop_);
+            if (image.stopped()) {
+                return false;
+            }
+            if (Outcome usable = image.copyable(); !usable) {
+                messages_.show(root + " は Windows の CD のイメージとして読めません。\n(" +
+                                   usable.failure().line() + ")",
+                               kOk);
                 return false;
             }
         }
@@ -152,7 +161,7 @@ bool SettingsChecks::refuse(const Failure& failure) {
 }
 
 bool SettingsChecks::CheckSourceTree(const std::string& root) {
-    Outcome outcome = validateSetupSource(root);
+    Outcome outcome = validateSetupSource(root, stop_);
     return outcome || refuse(outcome.failure());
 }
 
@@ -273,7 +282,10 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     }
     std::optional<std::uint64_t> needed;
     if (settings_.GetCdDriveIndex() > 0) {
-        needed = sourceBytes(cdDriveEntryRoot(settings_.GetCdDriveEntry()));
+        needed = sourceBytes(cdDriveEntryRoot(settings_.GetCdDriveEntry()), stop_);
+        if (stopped()) {
+            return false;
+        }
     }
     const std::string notice = freeSpaceNotice(*free, needed);
     if (headless_) {

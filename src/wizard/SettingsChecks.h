@@ -6,6 +6,7 @@
 #include "sys/Failure.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
+#include "sys/StopCheck.h"
 #include "wizard/SettingsForm.h"
 
 #include <cstdint>
@@ -39,10 +40,18 @@ public:
     // Nobody is there to answer (ornibe-build): the free-space notice only
     // informs, and a source known to be larger than the free space is
     // refused instead.
-    void setHeadless(bool unattended) { headless_ = unattended; }
+    void setHeadless(bool headless) { headless_ = headless; }
+
+    // The reads of the source (its image, its TXTSETUP.SIF) look at stop;
+    // once it says yes, the check in progress ends without a message and
+    // OnOK() is false.
+    void setStopCheck(StopCheck stop) { stop_ = std::move(stop); }
+    bool stopped() const { return stopAsked(stop_); }
 
     // Refuses a missing choice, waits for a readable disc in a drive that
-    // was listed without one, and stores the chosen drive.
+    // was listed without one, refuses an image (a file or a disc read
+    // through its device) whose tree cannot be copied whole, and stores the
+    // chosen drive.
     bool ValidateCdDrive(const SettingsForm& form);
 
     // An empty path passes and stays empty; otherwise the path is made
@@ -92,6 +101,7 @@ private:
     FreeSpaceQuery freeBytes_;
     std::string logFile_;
     bool headless_ = false;
+    StopCheck stop_;
 };
 
 } // namespace ornibe

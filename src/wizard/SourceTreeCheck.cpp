@@ -71,9 +71,12 @@ Outcome lookInto(const std::string& root, const SourceView& view, const char* ki
 
 } // namespace
 
-Outcome validateSetupSource(const std::string& root) {
+Outcome validateSetupSource(const std::string& root, const StopCheck& stop) {
     if (isImageSource(root)) {
-        IsoImageReader image(root);
+        IsoImageReader image(root, stop);
+        if (image.stopped()) {
+            return {};
+        }
         if (!image.ok()) {
             return Failure{root + " は Windows の CD のイメージとして読めません。", root,
                            "（" + image.error() + "）"};
@@ -99,9 +102,9 @@ Outcome validateSetupSource(const std::string& root) {
     return lookInto(root, view, "フォルダ");
 }
 
-std::optional<std::uint64_t> sourceBytes(const std::string& root) {
+std::optional<std::uint64_t> sourceBytes(const std::string& root, const StopCheck& stop) {
     if (isImageSource(root)) {
-        IsoImageReader image(root);
+        IsoImageReader image(root, stop);
         return image.ok() ? std::optional<std::uint64_t>(image.treeBytes()) : std::nullopt;
     }
     return treeBytes(root);

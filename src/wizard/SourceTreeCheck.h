@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sys/Failure.h"
+#include "sys/StopCheck.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,12 +14,13 @@ namespace ornibe {
 // XP or Server 2003: I386/TXTSETUP.SIF or AMD64/TXTSETUP.SIF, letter case
 // aside. An image or a disc is looked into without copying anything. A
 // refusal's what is the first line of the message (it names the source),
-// its reason the second: what was found instead.
-Outcome validateSetupSource(const std::string& root);
+// its reason the second: what was found instead. A read of an image that
+// stop ends is no refusal: the caller looks at stop itself.
+Outcome validateSetupSource(const std::string& root, const StopCheck& stop = {});
 
 // The bytes a copy of the source writes into the work folder: the files of
 // an image's or a disc's tree, or of a folder, together, as the copy counts
-// them. Nothing when the source cannot be read.
-std::optional<std::uint64_t> sourceBytes(const std::string& root);
+// them. Nothing when the source cannot be read or stop ended the read.
+std::optional<std::uint64_t> sourceBytes(const std::string& root, const StopCheck& stop = {});
 
 } // namespace ornibe

@@ -179,4 +179,29 @@ TEST_F(IsoImageReaderTest, cancel_stops_the_copy_and_leaves_no_part_file) {
     }
 }
 
+TEST_F(IsoImageReaderTest, a_stop_ends_the_reading_at_any_point_and_nothing_is_copied) {
+    // The fixture's links make the reader import the Rock Ridge tree too.
+    ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "cd.iso", {}));
+    int looks = 0;
+    IsoImageReader whole(dir / "cd.iso", [&] {
+        ++looks;
+        return false;
+    });
+    ASSERT_TRUE(whole.ok()) << whole.error();
+    // The folder walk and both imports look, more than once each.
+    ASSERT_GT(looks, 6);
+
+    for (int stopAt = 0; stopAt < looks; ++stopAt) {
+        int seen = 0;
+        IsoImageReader image(dir / "cd.iso", [&] { return seen++ >= stopAt; });
+        EXPECT_TRUE(image.stopped()) << stopAt;
+        EXPECT_FALSE(image.ok()) << stopAt;
+        EXPECT_EQ(image.readFile("I386/TXTSETUP.SIF"), std::nullopt) << stopAt;
+        CopyResult copied = image.copyTo(dir / "work");
+        EXPECT_TRUE(copied.cancelled) << stopAt;
+        EXPECT_EQ(copied.failures, 0u) << stopAt;
+        EXPECT_TRUE(folderIsEmpty(dir / "work")) << stopAt;
+    }
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <sstream>
 
@@ -14,11 +15,10 @@ extern char** environ;
 
 namespace ornibe::test {
 
-CommandResult runCommand(const std::vector<std::string>& argv, const std::string& folder) {
-    CommandResult result;
+RunningCommand::RunningCommand(const std::vector<std::string>& argv, const std::string& folder) {
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-        return result;
+        return;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -39,27 +39,79 @@ CommandResult runCommand(const std::vector<std::string>& argv, const std::string
     ::close(pipeFds[1]);
     if (spawned != 0) {
         ::close(pipeFds[0]);
-        return result;
+        return;
+    }
+    pid_ = pid;
+    outputFd_ = pipeFds[0];
+}
+
+RunningCommand::~RunningCommand() {
+    if (pid_ > 0) {
+        // timeout runs in a process group of its own, with the program.
+        if (::kill(-pid_, SIGKILL) != 0) {
+            ::kill(pid_, SIGKILL);
+        }
+        finish();
+    }
+}
+
+bool RunningCommand::readMore() {
+    if (outputFd_ < 0) {
+        return false;
     }
     char buffer[4096];
     while (true) {
-        ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+        ssize_t n = ::read(outputFd_, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            break;
+            ::close(outputFd_);
+            outputFd_ = -1;
+            return false;
         }
-        result.output.append(buffer, static_cast<size_t>(n));
+        result_.output.append(buffer, static_cast<size_t>(n));
+        return true;
     }
-    ::close(pipeFds[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+}
+
+bool RunningCommand::waitForOutput(const std::string& text) {
+    while (result_.output.find(text) == std::string::npos) {
+        if (!readMore()) {
+            return false;
+        }
     }
-    if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
+    return true;
+}
+
+void RunningCommand::sendSignal(int signal) {
+    if (pid_ > 0) {
+        ::kill(pid_, signal);
     }
-    return result;
+}
+
+CommandResult RunningCommand::finish() {
+    while (readMore()) {
+    }
+    if (pid_ > 0) {
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+        if (WIFEXITED(status)) {
+            result_.exitCode = WEXITSTATUS(status);
+        }
+    }
+    return result_;
+}
+
+CommandResult runCommand(const std::vector<std::string>& argv, const std::string& folder) {
+    return RunningCommand(argv, folder).finish();
+}
+
+std::vector<std::string> withTimeLimit(int seconds, std::vector<std::string> argv) {
+    argv.insert(argv.begin(), {"timeout", "-s", "KILL", std::to_string(seconds)});
+    return argv;
 }
 
 CommandResult runOnTerminal(const std::vector<std::string>& argv, int columns, int rows) {

@@ -33,6 +33,36 @@ CommandResult runCommand(const std::vector<std::string>& argv, const std::string
 // the terminal received.
 CommandResult runOnTerminal(const std::vector<std::string>& argv, int columns, int rows);
 
+// A program started as runCommand starts it, whose output is read while it
+// runs, so that a test can act at a point of its work.
+class RunningCommand {
+public:
+    explicit RunningCommand(const std::vector<std::string>& argv, const std::string& folder = "");
+    // Kills a program still running and waits for it.
+    ~RunningCommand();
+    RunningCommand(const RunningCommand&) = delete;
+    RunningCommand& operator=(const RunningCommand&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    // Reads the output until it holds text; false when the program closed
+    // its output first.
+    bool waitForOutput(const std::string& text);
+    void sendSignal(int signal);
+    // Reads the rest of the output and waits for the program to end.
+    CommandResult finish();
+
+private:
+    int pid_ = -1;
+    int outputFd_ = -1;
+    CommandResult result_;
+    bool readMore();
+};
+
+// argv run under coreutils' timeout: killed when it runs longer than
+// seconds, which the test then sees as an exit status of 137. Signals sent
+// to timeout are passed on to the program.
+std::vector<std::string> withTimeLimit(int seconds, std::vector<std::string> argv);
+
 // Whether a program of that name is on PATH.
 bool onPath(const std::string& program);
 

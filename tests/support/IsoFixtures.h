@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -42,5 +44,23 @@ bool makeIsoImage(const std::string& tree, const std::string& image, const IsoRe
 // El Torito report on image, reduced to what matters: the emulation and
 // the load size of the first entry ("none 4"); empty when it has none.
 std::string bootEntrySummary(const std::string& image);
+
+// Directory records of an image's bytes, for tests that craft a damaged
+// image from a good one. Records are found by their offset in the bytes.
+// Paths are relative ("I386/TXTSETUP.SIF"), letter case ignored, the ";1"
+// version and a trailing dot not part of a name.
+//
+// The record of path in each tree that has it (ISO 9660, Joliet); the
+// test fails when no tree has it.
+std::vector<size_t> isoRecordsOf(const std::string& image, const std::string& path);
+// The "." record (the first) of the folder path ("" for the root) in each
+// tree.
+std::vector<size_t> isoSelfRecordsOf(const std::string& image, const std::string& folder);
+// The record's extent: its first sector and its length in bytes.
+std::uint32_t isoRecordSector(const std::string& image, size_t record);
+std::uint32_t isoRecordLength(const std::string& image, size_t record);
+// Both-endian numbers, as the records hold them.
+void setIsoRecordSector(std::string& image, size_t record, std::uint32_t sector);
+void setIsoRecordLength(std::string& image, size_t record, std::uint32_t length);
 
 } // namespace ornibe::test

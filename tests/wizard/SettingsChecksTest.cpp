@@ -318,6 +318,39 @@ TEST_F(SettingsChecksTest, iso_name_needs_a_boot_image_and_an_image_source_an_is
               missing + dir / "no-boot.iso" + ": ブートカタログがありません" + howToGet);
 }
 
+TEST_F(SettingsChecksTest, a_stop_while_the_image_is_read_ends_the_checks_without_a_message) {
+    dir.write("cd/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n1 = \"Windows XP CD\"\r\n");
+    ASSERT_TRUE(test::makeIsoImage(dir / "cd", dir / "cd.iso", {}));
+    form.driveEntries = {"読み込みしない", makeCdDriveEntry(dir / "cd.iso", "TEST_CD")};
+    form.selected = 1;
+    form.infs = {storageInf("drv/drv.inf")};
+    dir.mkdir("work");
+    // The first look comes before any reading; each later one is the
+    // reading's own: of the image at the drive check, of its TXTSETUP.SIF
+    // for the drivers' version.
+    int reads = 0;
+    checks.setStopCheck([&] {
+        ++reads;
+        return false;
+    });
+    messages.answer(MessageAnswer::Ok);
+    ASSERT_TRUE(checks.OnOK(form));
+    ASSERT_GT(reads, 2);
+
+    for (int stopAt = 1; stopAt < reads; ++stopAt) {
+        BuildSettings fresh;
+        test::ScriptedMessages quiet;
+        SettingsChecks stopped(fresh, drives, quiet, test::buildTreeTools(dir.path()),
+                               [this](const std::string&) { return free; });
+        int looks = 0;
+        stopped.setStopCheck([&] { return looks++ >= stopAt; });
+        EXPECT_FALSE(stopped.OnOK(form)) << stopAt;
+        EXPECT_TRUE(quiet.shown.empty()) << stopAt << ": " << quiet.shown.front().text;
+        EXPECT_EQ(fresh.GetWorkFolder(), BuildSettings().GetWorkFolder()) << stopAt;
+        EXPECT_EQ(fresh.GetDriverInf(0), "") << stopAt;
+    }
+}
+
 TEST_F(SettingsChecksTest, no_cd_needs_the_setup_file_in_the_work_folder) {
     dir.write("work/I386/other.txt", "x");
     form.workFolder = dir / "work/";
