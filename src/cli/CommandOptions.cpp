@@ -8,9 +8,7 @@
 namespace ornibe {
 namespace {
 
-template <class... F> struct Overloaded : F... {
-    using F::operator()...;
-};
+template <class... F> struct Overloaded : F... { using F::operator()...; };
 
 // An option as the command line gives it: its row, the name it was given
 // by (an on/off switch has two) and its value.
@@ -54,26 +52,25 @@ std::optional<UsageError> repeatedOption(const std::vector<GivenOption>& given) 
 
 void apply(const GivenOption& given, CommandOptions& options,
            std::optional<CommandAction>& action) {
-    std::visit(Overloaded{
-                   [&](std::string CommandOptions::*text) { options.*text = given.value; },
-                   [&](std::optional<std::string> CommandOptions::*text) {
-                       options.*text = given.value;
-                   },
-                   [&](std::vector<std::string> CommandOptions::*list) {
-                       (options.*list).push_back(given.value);
-                   },
-                   [&](bool CommandOptions::*flag) { options.*flag = true; },
-                   [&](std::optional<bool> CommandOptions::*onOff) {
-                       options.*onOff = given.name == given.row->name;
-                   },
-                   // --help wins over --version, whichever comes first.
-                   [&](CommandAction asked) {
-                       if (!action || asked == CommandAction::Help) {
-                           action = asked;
-                       }
-                   },
-               },
-               given.row->target);
+    std::visit(
+        Overloaded{
+            [&](std::string CommandOptions::*text) { options.*text = given.value; },
+            [&](std::optional<std::string> CommandOptions::*text) { options.*text = given.value; },
+            [&](std::vector<std::string> CommandOptions::*list) {
+                (options.*list).push_back(given.value);
+            },
+            [&](bool CommandOptions::*flag) { options.*flag = true; },
+            [&](std::optional<bool> CommandOptions::*onOff) {
+                options.*onOff = given.name == given.row->name;
+            },
+            // --help wins over --version, whichever comes first.
+            [&](CommandAction asked) {
+                if (!action || asked == CommandAction::Help) {
+                    action = asked;
+                }
+            },
+        },
+        given.row->target);
 }
 
 // The option's word in the usage lines: "--work DIR", "[--iso FILE]",
@@ -202,8 +199,7 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
     for (const OptionRow& row : commandOptionTable()) {
         const auto* text = std::get_if<std::string CommandOptions::*>(&row.target);
         if (row.required && text && (options.**text).empty()) {
-            return usage(std::string(row.name) + " " + std::string(row.valueName) +
-                         " is required");
+            return usage(std::string(row.name) + " " + std::string(row.valueName) + " is required");
         }
     }
     return options;
