@@ -39,7 +39,6 @@ constexpr OptionRow kRows[] = {
      .target = &Options::drivers,
      .help = "ドライバの INF ファイル; repeat for several, kept in order"},
     {.name = "--big-drive",
-     .valueName = {},
      .target = &Options::bigDrive,
      .help = "137GB 以上のハードディスク: on (the default)",
      .offHelp = "137GB 以上のハードディスク: off"},
@@ -50,7 +49,6 @@ constexpr OptionRow kRows[] = {
              "relative FILE, like --log's, is taken from the current\n"
              "folder"},
     {.name = "--yes",
-     .valueName = {},
      .target = &Options::yes,
      .help = "answer yes to the wizard's questions (a work folder\n"
              "that is not empty, a folder to create); without it\n"
@@ -62,15 +60,9 @@ constexpr OptionRow kRows[] = {
      .target = &Options::logFile,
      .help = "also write the whole log to FILE as the wizard holds it\n"
              "(UTF-8, CR LF line breaks)"},
-    {.name = "--quiet",
-     .valueName = {},
-     .target = &Options::quiet,
-     .help = "no progress bar on standard error"},
-    {.name = "--help", .valueName = {}, .target = CommandAction::Help, .help = "show this text"},
-    {.name = "--version",
-     .valueName = {},
-     .target = CommandAction::Version,
-     .help = "show the version"},
+    {.name = "--quiet", .target = &Options::quiet, .help = "no progress bar on standard error"},
+    {.name = "--help", .target = CommandAction::Help, .help = "show this text"},
+    {.name = "--version", .target = CommandAction::Version, .help = "show the version"},
 };
 
 // A row's parts agree with what it sets: a value name exactly for a text

@@ -29,7 +29,7 @@ struct OptionRow {
     std::string_view name;
     // The word for the value in --help ("DIR") when the option takes one
     // (a text or a list); empty otherwise.
-    std::string_view valueName;
+    std::string_view valueName = {};
     OptionTarget target;
     // The lines of --help, with '\n' between them.
     std::string_view help;
