@@ -8,7 +8,9 @@
 namespace ornibe {
 namespace {
 
+// The alternatives of a variant, one lambda each, for std::visit.
 template <class... F> struct Overloaded : F... { using F::operator()...; };
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
 // An option as the command line gives it: its row, the name it was given
 // by (an on/off switch has two) and its value.
