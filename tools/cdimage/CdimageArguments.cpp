@@ -1,6 +1,6 @@
 #include "CdimageArguments.h"
 
-#include "sys/VolumeLabel.h"
+#include "media/VolumeLabel.h"
 
 namespace ornibe {
 
