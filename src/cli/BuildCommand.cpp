@@ -4,12 +4,12 @@
 #include "cli/TerminalBuildPage.h"
 #include "cli/TerminalMessages.h"
 #include "media/IsoImageReader.h"
+#include "media/SystemDriveSource.h"
 #include "runner/ConfirmData.h"
 #include "settings/BuildSettings.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-#include "sys/SystemDriveSource.h"
 #include "wizard/BuildHooks.h"
 #include "wizard/SettingsChecks.h"
 

@@ -1,11 +1,11 @@
 #include "cli/CommandLineForm.h"
 
 #include "media/IsoImageReader.h"
+#include "media/VolumeDescriptor.h"
 #include "settings/BuildSettings.h"
 #include "settings/CdDriveEntry.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
-#include "sys/SystemDriveSource.h"
 
 namespace ornibe {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CommandOptions.h"
-#include "sys/DriveSource.h"
+#include "media/DriveSource.h"
 #include "wizard/SettingsForm.h"
 
 #include <string>

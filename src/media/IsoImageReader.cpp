@@ -3,6 +3,7 @@
 #include "media/DirectoryWalk.h"
 #include "media/ImageDevice.h"
 #include "media/IsoImport.h"
+#include "media/VolumeDescriptor.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -460,11 +461,7 @@ IsoImageReader::IsoImageReader(const std::string& path, const StopCheck& stop) :
     if (!imported(windows)) {
         return;
     }
-    const char* volume = iso_image_get_volume_id(windows.image());
-    label_ = volume != nullptr ? volume : "";
-    while (!label_.empty() && label_.back() == ' ') {
-        label_.pop_back();
-    }
+    label_ = readIso9660Label(device).value_or("");
 
     // The Rock Ridge tree tells the links and device files apart, which
     // the Windows tree shows as empty files.

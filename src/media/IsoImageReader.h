@@ -54,7 +54,7 @@ public:
     // the image as a whole is at fault) and why.
     Outcome copyable() const;
 
-    // The volume identifier, trailing spaces removed.
+    // The volume identifier, as readIso9660Label reads it.
     const std::string& label() const { return label_; }
 
     // Entries of the image that are not copied (links and device files),

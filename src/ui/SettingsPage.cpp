@@ -1,9 +1,9 @@
 #include "ui/SettingsPage.h"
 
+#include "media/VolumeDescriptor.h"
 #include "settings/CdDriveEntry.h"
 #include "settings/PageCode.h"
 #include "sys/HostPath.h"
-#include "sys/SystemDriveSource.h"
 #include "ui/AboutBox.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"

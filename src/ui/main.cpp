@@ -1,6 +1,6 @@
+#include "media/SystemDriveSource.h"
 #include "settings/Version.h"
 #include "sys/SearchPath.h"
-#include "sys/SystemDriveSource.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
 #include "ui/WizardApp.h"

@@ -1,7 +1,7 @@
 #include "wizard/DriveListEntries.h"
 
+#include "media/SystemDriveSource.h"
 #include "settings/CdDriveEntry.h"
-#include "sys/SystemDriveSource.h"
 
 namespace ornibe {
 

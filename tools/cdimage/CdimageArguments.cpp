@@ -1,7 +1,7 @@
 #include "CdimageArguments.h"
 
 #include "common/ToolCommandLine.h"
-#include "sys/VolumeLabel.h"
+#include "media/VolumeLabel.h"
 
 namespace ornibe {
 
