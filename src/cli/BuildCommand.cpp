@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <exception>
 
 namespace ornibe {
 namespace {
@@ -49,16 +48,6 @@ bool argumentsUsable(const CommandOptions& options) {
         }
     }
     return true;
-}
-
-// Runs one of the page's hooks as the confirmation page does: a failure
-// that escapes it is shown in the log rather than lost.
-void runHook(const std::function<void(BuildPage&)>& hook, TerminalBuildPage& page) {
-    try {
-        hook(page);
-    } catch (const std::exception& error) {
-        page.log().append(std::string("\r\n") + error.what() + "\r\n");
-    }
 }
 
 } // namespace
@@ -101,9 +90,9 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
 
     ConfirmData data;
     ConfirmPageHooks hooks = buildHooks(settings, data, tools);
-    runHook(hooks.writeSummary, page);
+    runPageHook(hooks.writeSummary, page);
     if (!stopRequested()) {
-        runHook(hooks.runBuild, page);
+        runPageHook(hooks.runBuild, page);
     }
 
     int status = page.endedWith() == 0 && !stopRequested() ? kExitFinished : kExitFailed;

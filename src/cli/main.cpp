@@ -4,6 +4,7 @@
 #include "cli/CommandOptions.h"
 #include "settings/Version.h"
 
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -30,6 +31,9 @@ void catchStopSignals() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The system's reasons (strerror) in the user's language, as the
+    // wizard's toolkit sets it from the environment.
+    std::setlocale(LC_ALL, "");
     std::vector<std::string> arguments(argv + 1, argv + argc);
     ornibe::ParsedCommand parsed = ornibe::parseCommandOptions(arguments);
     if (const auto* error = std::get_if<ornibe::UsageError>(&parsed)) {

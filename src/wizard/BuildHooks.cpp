@@ -3,6 +3,9 @@
 #include "runner/BuildRunner.h"
 #include "runner/Summary.h"
 
+#include <exception>
+#include <string>
+
 namespace ornibe {
 
 ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, ToolSearch tools) {
@@ -14,6 +17,15 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
         BuildRunner(settings, data, page, tools).runBuild();
     };
     return hooks;
+}
+
+void runPageHook(const std::function<void(BuildPage&)>& hook, BuildPage& page) {
+    try {
+        hook(page);
+    } catch (const std::exception& error) {
+        page.log().append(std::string("\r\n") + error.what() + "\r\n");
+        page.setButtonEnabled(PageButton::Back, true);
+    }
 }
 
 } // namespace ornibe
