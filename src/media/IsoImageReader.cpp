@@ -547,10 +547,9 @@ IsoImageReader::IsoImageReader(const std::string& path) : path_(path) {
 
 IsoImageReader::~IsoImageReader() = default;
 
-std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
-                                                    std::uint64_t maxBytes) const {
+const IsoImageReader::Node* IsoImageReader::findNode(std::string_view relative) const {
     if (!ok()) {
-        return std::nullopt;
+        return nullptr;
     }
     const Node* node = root_.get();
     size_t start = 0;
@@ -566,6 +565,20 @@ std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
         }
         start = end + 1;
     }
+    return node;
+}
+
+std::optional<std::uint64_t> IsoImageReader::fileSize(std::string_view relative) const {
+    const Node* node = findNode(relative);
+    if (node == nullptr || node->folder) {
+        return std::nullopt;
+    }
+    return node->size;
+}
+
+std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
+                                                    std::uint64_t maxBytes) const {
+    const Node* node = findNode(relative);
     if (node == nullptr || node->folder || node->size > maxBytes) {
         return std::nullopt;
     }

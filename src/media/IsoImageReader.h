@@ -52,6 +52,9 @@ public:
     // file, it cannot be read whole or it is larger than maxBytes.
     std::optional<std::string> readFile(std::string_view relative,
                                         std::uint64_t maxBytes = 64u << 20) const;
+    // The size of the file at relative, found as readFile finds it;
+    // nothing when there is no such file.
+    std::optional<std::uint64_t> fileSize(std::string_view relative) const;
 
     // Copies the image's tree into the folder to, as copyTree copies a
     // folder: missing folders are created, existing files are replaced,
@@ -64,6 +67,8 @@ public:
                       const std::atomic<bool>* cancel = nullptr) const;
 
 private:
+    const Node* findNode(std::string_view relative) const;
+
     std::string path_;
     std::string error_;
     std::string label_;

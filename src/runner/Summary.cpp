@@ -1,5 +1,6 @@
 #include "runner/Summary.h"
 
+#include "inf/InfLimits.h"
 #include "inf/InfReader.h"
 #include "media/IsoImageReader.h"
 #include "runner/TargetDetection.h"
@@ -21,13 +22,21 @@ std::string orNone(const std::string& value, const char* none) {
 
 // The TXTSETUP.SIF of an image file or a disc read through its device,
 // parsed from the image in memory. An image without one reads as an empty
-// file.
+// file; one too large to read as a setup file is refused before it is
+// read.
 InfReader readImageSetupFile(const std::string& image) {
-    std::optional<std::string> bytes = IsoImageReader(image).readFile("I386/TXTSETUP.SIF");
+    constexpr std::string_view kSetupFile = "I386/TXTSETUP.SIF";
+    const std::string path = joinPath(image, kSetupFile);
+    IsoImageReader reader(image);
+    if (std::optional<std::uint64_t> size = reader.fileSize(kSetupFile);
+        size && *size > kInfMaxFileBytes) {
+        return InfReader::refused(path, infFileTooLarge(*size));
+    }
+    std::optional<std::string> bytes = reader.readFile(kSetupFile, kInfMaxFileBytes);
     if (!bytes) {
         return InfReader();
     }
-    return InfReader::fromBytes(joinPath(image, "I386/TXTSETUP.SIF"), *bytes);
+    return InfReader::fromBytes(path, std::move(*bytes));
 }
 
 } // namespace

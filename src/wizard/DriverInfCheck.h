@@ -6,18 +6,14 @@
 
 namespace ornibe {
 
-// The Windows version of the installation tree whose root is folder (or
-// of the image file or disc it names), as
-// the confirmation page's summary reads it from I386/TXTSETUP.SIF: '0'
-// Windows 2000, '1' XP, '2' Server 2003, or ConfirmData::kVersionUnset
-// when the file cannot be read or names no known CD.
-char treeVersionCode(const std::string& folder);
-
 // Whether the driver INF at path (an existing file) adds a text-mode
 // storage driver for the version: it opens as an INF, one of its models is
 // for that version, one of its services loads in the "SCSI Miniport"
 // group, and every file it names is on its medium. With the version unset,
 // a driver for any of the three versions passes.
+//
+// A file that cannot be read, or that passes the limits within which
+// INF files are read, is refused with that reason.
 //
 // A refusal's what is the first line of the message (it names the file),
 // its reason the second.

@@ -15,6 +15,7 @@
 #include "wizard/DriverInfCheck.h"
 #include "wizard/ImageSettingsCheck.h"
 #include "wizard/ServicePackCheck.h"
+#include "wizard/TreeSetupCheck.h"
 
 namespace ornibe {
 
@@ -52,11 +53,14 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.ClearDriverInfs();
     // The drivers are checked against the version of the tree that the
     // build will patch: the CD's, or the one the work folder already holds.
+    // Its TXTSETUP.SIF is read as the summary reads it.
     char versionCode = ConfirmData::kVersionUnset;
-    if (!form.infEntries().empty()) {
-        versionCode = treeVersionCode(form.selectedDrivePosition() > 0
-                                          ? cdDriveEntryRoot(settings_.GetCdDriveEntry())
-                                          : makeAbsolute(form.workFolderText()));
+    Outcome tree = readTreeVersion(form.selectedDrivePosition() > 0
+                                       ? cdDriveEntryRoot(settings_.GetCdDriveEntry())
+                                       : makeAbsolute(form.workFolderText()),
+                                   versionCode);
+    if (!tree) {
+        return refuse(tree.failure());
     }
     for (std::string inf : form.infEntries()) {
         if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode)) {
