@@ -5,6 +5,7 @@
 #include "cli/TerminalMessages.h"
 #include "media/IsoImageReader.h"
 #include "runner/ConfirmData.h"
+#include "runner/UnexpectedFailure.h"
 #include "settings/BuildSettings.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -51,8 +52,9 @@ bool argumentsUsable(const CommandOptions& options) {
 void runHook(const std::function<void(BuildPage&)>& hook, TerminalBuildPage& page) {
     try {
         hook(page);
-    } catch (const std::exception& error) {
-        page.log().append(std::string("\r\n") + error.what() + "\r\n");
+    } catch (...) {
+        Failure failure = unexpectedFailure(std::current_exception());
+        page.log().append("\r\n" + failure.what + "\r\n" + failure.line() + "\r\n");
     }
 }
 

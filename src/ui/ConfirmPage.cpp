@@ -1,5 +1,6 @@
 #include "ui/ConfirmPage.h"
 
+#include "runner/UnexpectedFailure.h"
 #include "settings/PageCode.h"
 #include "ui/PageLook.h"
 
@@ -98,8 +99,9 @@ int ConfirmPage::exec() {
         // is shown in the log rather than lost.
         try {
             hooks_.writeSummary(*this);
-        } catch (const std::exception& error) {
-            log_.append(std::string("\r\n") + error.what() + "\r\n");
+        } catch (...) {
+            Failure failure = unexpectedFailure(std::current_exception());
+            log_.append("\r\n" + failure.what + "\r\n" + failure.line() + "\r\n");
         }
     }
     return QDialog::exec();
@@ -178,8 +180,9 @@ void ConfirmPage::run() {
     // and "< 戻る" enabled.
     try {
         hooks_.runBuild(*this);
-    } catch (const std::exception& error) {
-        log_.append(std::string("\r\n") + error.what());
+    } catch (...) {
+        Failure failure = unexpectedFailure(std::current_exception());
+        log_.append("\r\n" + failure.what + "\r\n" + failure.line());
         backButton_->setEnabled(true);
     }
     running_ = false;
