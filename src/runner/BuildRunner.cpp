@@ -3,7 +3,6 @@
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
 #include "runner/WineOutputFilter.h"
-#include "settings/CdDriveEntry.h"
 #include "settings/PageCode.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
@@ -113,7 +112,7 @@ void BuildRunner::runBuild() {
 
 bool BuildRunner::copyCd() {
     page_.log().append("CD の内容を作業フォルダにコピーしています。。。");
-    std::string root = cdDriveEntryRoot(settings_.GetCdDriveEntry());
+    std::string root = settings_.GetCdDriveRoot();
     std::atomic<bool> cancel{false};
     auto onProgress = [&](const CopyProgress& progress) {
         if (!page_.copyProgress(progress.bytesDone, progress.bytesTotal, progress.filesDone,

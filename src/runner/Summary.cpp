@@ -4,7 +4,6 @@
 #include "inf/InfReader.h"
 #include "media/IsoImageReader.h"
 #include "runner/TargetDetection.h"
-#include "settings/CdDriveEntry.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
@@ -49,7 +48,7 @@ InfReader openSourceSetupFile(const std::string& source) {
 
 std::string summarySourceFolder(const BuildSettings& settings) {
     if (settings.GetCdDriveIndex() != 0) {
-        return cdDriveEntryRoot(settings.GetCdDriveEntry());
+        return settings.GetCdDriveRoot();
     }
     return settings.GetWorkFolder();
 }

@@ -55,10 +55,10 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     // build will patch: the CD's, or the one the work folder already holds.
     // Its TXTSETUP.SIF is read as the summary reads it.
     char versionCode = ConfirmData::kVersionUnset;
-    Outcome tree = readTreeVersion(form.selectedDrivePosition() > 0
-                                       ? cdDriveEntryRoot(settings_.GetCdDriveEntry())
-                                       : makeAbsolute(form.workFolderText()),
-                                   versionCode);
+    Outcome tree =
+        readTreeVersion(form.selectedDrivePosition() > 0 ? settings_.GetCdDriveRoot()
+                                                         : makeAbsolute(form.workFolderText()),
+                        versionCode);
     if (!tree) {
         return refuse(tree.failure());
     }
@@ -101,13 +101,16 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
         return false;
     }
     std::string entry = form.driveEntryText(position);
+    // The root comes with the entry, never from its text: a root may hold
+    // " [ " itself.
+    std::string root = position > 0 ? form.driveRoot(position) : std::string();
     if (position > 0 && cdDriveEntryHasNoDisc(entry)) {
-        std::string root = cdDriveEntryRoot(entry);
         // The list still shows the drive as empty; ask for the disc until
         // a volume can be read in it or the user gives up.
         while (true) {
             if (std::optional<CdDrive> drive = drives_.readVolume(root)) {
                 entry = makeCdDriveEntry(drive->root, drive->label.value_or(""));
+                root = drive->root;
                 break;
             }
             if (messages_.show(" Windows の CD を " + root + " にセットしてください。",
@@ -119,7 +122,6 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
     if (position > 0) {
         // An image file, or a disc read through its device, must hold an
         // ISO 9660 volume: that is what the copy reads.
-        std::string root = cdDriveEntryRoot(entry);
         if (isImageSource(root)) {
             if (std::string why = ImageDevice(root).checkIso9660(); !why.empty()) {
                 messages_.show(
@@ -130,6 +132,7 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
     }
     settings_.SetCdDriveIndex(position);
     settings_.SetCdDriveEntry(entry);
+    settings_.SetCdDriveRoot(root);
     return true;
 }
 
@@ -170,7 +173,7 @@ bool SettingsChecks::CheckBootImage(const std::string& workFolder) {
     }
     std::string why;
     if (settings_.GetCdDriveIndex() != 0) {
-        std::string root = cdDriveEntryRoot(settings_.GetCdDriveEntry());
+        std::string root = settings_.GetCdDriveRoot();
         if (existsAsFolder(root) && !findFileInFolder(root, "BOOTSECT.BIN").empty()) {
             return true;
         }

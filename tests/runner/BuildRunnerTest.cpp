@@ -175,6 +175,7 @@ TEST_F(BuildRunnerTest, cd_copy_fills_the_work_folder_behind_a_progress_window) 
     dir.write("cd/WIN51", "");
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", "WXPFPP_JA"));
+    settings.SetCdDriveRoot(dir / "cd");
     run();
     EXPECT_EQ(slurp(dir / "work/I386/TXTSETUP.SIF"), "sif");
     EXPECT_EQ(page.logText(),
@@ -191,6 +192,7 @@ TEST_F(BuildRunnerTest, cd_link_that_leads_out_of_the_cd_is_left_out_with_a_line
     std::filesystem::create_symlink(dir / "private/secret.txt", dir / "cd/I386/SECRET.TXT");
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", "WXPFPP_JA"));
+    settings.SetCdDriveRoot(dir / "cd");
     run();
     EXPECT_FALSE(std::filesystem::exists(dir / "work/I386/SECRET.TXT"));
     EXPECT_EQ(page.logText(),
@@ -206,6 +208,7 @@ TEST_F(BuildRunnerTest, cancelled_cd_copy_is_a_copy_failure) {
     }
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", ""));
+    settings.SetCdDriveRoot(dir / "cd");
     page.cancelCopyAt(1);
     run();
     expectStoppedWith("コピーしています。。。\r\nコピーに失敗しました");
@@ -215,6 +218,7 @@ TEST_F(BuildRunnerTest, cancelled_cd_copy_is_a_copy_failure) {
 TEST_F(BuildRunnerTest, missing_cd_root_is_a_copy_failure_with_its_reason) {
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "no-disc", ""));
+    settings.SetCdDriveRoot(dir / "no-disc");
     run();
     EXPECT_NE(page.logText().find("\r\nコピーに失敗しました\r\n"), std::string::npos)
         << page.logText();
