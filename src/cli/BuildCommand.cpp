@@ -6,6 +6,7 @@
 #include "media/IsoImageReader.h"
 #include "media/SystemDriveSource.h"
 #include "runner/ConfirmData.h"
+#include "runner/UnexpectedFailure.h"
 #include "settings/BuildSettings.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"

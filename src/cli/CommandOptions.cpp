@@ -220,8 +220,9 @@ The log goes to standard output. Ctrl+C stops the build: the running step
 is ended and its temporary files are removed.
 
 Exit status: 0 the build finished (完成です！), 1 the build stopped at a
-failure or was stopped, 2 a usage error or a refused check (nothing in the
-work folder has changed).
+failure or was stopped, or an unexpected error (too little memory) ended
+it, 2 a usage error or a refused check (nothing in the work folder has
+changed).
 )";
 }
 

@@ -560,6 +560,14 @@ std::uint64_t IsoImageReader::treeBytes() const {
     return ok() ? root_->bytesBelow : 0;
 }
 
+std::optional<std::uint64_t> IsoImageReader::fileSize(std::string_view relative) const {
+    const Node* node = findNode(relative);
+    if (node == nullptr || node->folder) {
+        return std::nullopt;
+    }
+    return node->size;
+}
+
 std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
                                                     std::uint64_t maxBytes) const {
     const Node* node = findNode(relative);

@@ -1,5 +1,6 @@
 #include "ui/ConfirmPage.h"
 
+#include "runner/UnexpectedFailure.h"
 #include "settings/PageCode.h"
 #include "ui/CopyProgressDialog.h"
 #include "ui/PageLook.h"

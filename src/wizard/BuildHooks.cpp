@@ -2,6 +2,7 @@
 
 #include "runner/BuildRunner.h"
 #include "runner/Summary.h"
+#include "runner/UnexpectedFailure.h"
 
 #include <exception>
 #include <string>
@@ -22,8 +23,9 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
 void runPageHook(const std::function<void(BuildPage&)>& hook, BuildPage& page) {
     try {
         hook(page);
-    } catch (const std::exception& error) {
-        page.log().append(std::string("\r\n") + error.what() + "\r\n");
+    } catch (...) {
+        Failure failure = unexpectedFailure(std::current_exception());
+        page.log().append("\r\n" + failure.what + "\r\n" + failure.line() + "\r\n");
         page.setButtonEnabled(PageButton::Back, true);
     }
 }
