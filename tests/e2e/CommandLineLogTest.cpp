@@ -144,8 +144,9 @@ TEST_F(CommandLineLogTest, an_error_escaping_the_build_leaves_the_same_log_in_bo
                                        ? "そのようなファイルやディレクトリはありません"
                                        : "No such file or directory";
         const std::string& log = terminal.memoryLog().text();
-        EXPECT_TRUE(
-            log.ends_with("\r\nスタート！\r\n\r\n\r\n" + gone + ": open: " + reason + "\r\n"))
+        EXPECT_TRUE(log.ends_with(
+            "\r\nスタート！\r\n\r\n\r\n予期しないエラーが起きたため、処理を中止しました。\r\n" +
+            gone + ": " + reason + "\r\n"))
             << log;
         EXPECT_EQ(wizardLog, asShown(log));
         EXPECT_EQ(terminal.endedWith(), -1);

@@ -227,7 +227,7 @@ private slots:
             QVERIFY(
                 p.text().endsWith(QStringLiteral("予期しないエラーが起きたため、処理を中止しまし"
                                                  "た。\n/w/I386/TXTSETUP.SIF: No space left on "
-                                                 "device")));
+                                                 "device\n")));
             QVERIFY(p.enabled("backButton"));
             QVERIFY(!p.enabled("runButton"));
             QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
