@@ -60,4 +60,3 @@ TEST(BuildSettings, work_folder_loses_one_trailing_separator_but_root_stays) {
     settings.SetWorkFolder("");
     EXPECT_EQ(settings.GetWorkFolder(), "");
 }
-
