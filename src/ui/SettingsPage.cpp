@@ -5,6 +5,7 @@
 #include "settings/PageCode.h"
 #include "sys/HostPath.h"
 #include "ui/AboutBox.h"
+#include "ui/AnswerFileDialog.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
 #include "wizard/DriveListEntries.h"
@@ -232,7 +233,10 @@ QLayout* SettingsPage::buildButtonRow() {
     nextButton_->setDefault(true);
     nextButton_->setEnabled(false);
     quitButton_ = makeButton(QStringLiteral("終了"), "quitButton", this);
+    auto* answerFile = makeButton(QStringLiteral("無人インストール…"), "answerFileButton", this);
+    connect(answerFile, &QPushButton::clicked, this, [this] { editAnswerFile(settings_, this); });
     auto* row = new QHBoxLayout;
+    row->addWidget(answerFile);
     row->addStretch(1);
     row->addWidget(nextButton_);
     row->addWidget(quitButton_);
