@@ -2,6 +2,7 @@
 
 #include "settings/PageCode.h"
 #include "ui/AboutBox.h"
+#include "ui/AnswerFileDialog.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
 #include "wizard/ChosenSource.h"
@@ -49,6 +50,8 @@ void SettingsPage::connectControls() {
             [this](const QString& text) { ui_.nextButton->setEnabled(!text.isEmpty()); });
     connect(ui_.nextButton, &QPushButton::clicked, this, &SettingsPage::accept);
     connect(ui_.quitButton, &QPushButton::clicked, this, &SettingsPage::reject);
+    connect(ui_.answerFileButton, &QPushButton::clicked, this,
+            [this] { editAnswerFile(settings_, this); });
     connect(ui_.about, &QAction::triggered, this, &SettingsPage::showAboutBox);
 }
 

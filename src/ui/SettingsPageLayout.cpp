@@ -208,7 +208,10 @@ QLayout* Builder::buildButtonRow() {
     c_.nextButton->setDefault(true);
     c_.nextButton->setEnabled(false);
     c_.quitButton = makeButton(QStringLiteral("終了"), "quitButton", &page_);
+    c_.answerFileButton =
+        makeButton(QStringLiteral("無人インストール…"), "answerFileButton", &page_);
     auto* row = new QHBoxLayout;
+    row->addWidget(c_.answerFileButton);
     row->addStretch(1);
     row->addWidget(c_.nextButton);
     row->addWidget(c_.quitButton);

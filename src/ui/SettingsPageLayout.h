@@ -30,6 +30,8 @@ struct SettingsControls {
     QPushButton* isoPathButton;
     QPushButton* nextButton;
     QPushButton* quitButton;
+    // Opens the dialog of the unattended-installation answer file.
+    QPushButton* answerFileButton;
     // The version box's entry, in the page's context menu and on Alt+A.
     QAction* about;
     // The fields above the buttons, which scroll when the screen is too
