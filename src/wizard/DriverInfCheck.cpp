@@ -63,10 +63,10 @@ Outcome validateDriverInf(const std::string& path, char versionCode) {
     InfReader reader(path);
     if (!reader.file().isOpen()) {
         const std::string& reason = reader.problem().reason;
-        return Failure{notAnInf, path,
-                       reason.empty()
-                           ? "[Version] セクションに Windows の INF の Signature がありません。"
-                           : reason};
+        return Failure::refusal(
+            notAnInf, path,
+            reason.empty() ? "[Version] セクションに Windows の INF の Signature がありません。"
+                           : reason);
     }
 
     // Without a known version a driver for any of the three passes; the
@@ -92,25 +92,25 @@ Outcome validateDriverInf(const std::string& path, char versionCode) {
         path + " にはテキストモードセットアップで使えるストレージドライバがありません。";
     switch (best.stage) {
     case Stage::NoModel:
-        return Failure{noDriver, path,
-                       known ? windowsName(versionCode) + " 用のモデルがありません。"
-                             : std::string("どの Windows 用のモデルもありません。")};
+        return Failure::refusal(noDriver, path,
+                                known ? windowsName(versionCode) + " 用のモデルがありません。"
+                                      : std::string("どの Windows 用のモデルもありません。"));
     case Stage::NoMiniport: {
         std::string reason = "読み込み順序グループ（LoadOrderGroup）が SCSI Miniport "
                              "のサービスがありません。";
         if (std::optional<InfPosition> line = reader.file().findFirstLine("Version", "Class")) {
             reason += "（クラス: " + cp932ToUtf8(reader.GetField(*line, 1)) + "）";
         }
-        return Failure{noDriver, path, reason};
+        return Failure::refusal(noDriver, path, reason);
     }
     case Stage::MissingFile:
-        return Failure{noDriver, path, best.file + " が見つかりません。"};
+        return Failure::refusal(noDriver, path, best.file + " が見つかりません。");
     case Stage::OutsideFolder:
-        return Failure{path + " のドライバは組み込めません。", path,
-                       "INF が指すファイルが INF のフォルダの外にあるか、"
-                       "途中にリンクがあります（" +
-                           best.file + ": " + best.refusal +
-                           "）。INF と同じフォルダの中のファイルだけを使います。"};
+        return Failure::refusal(path + " のドライバは組み込めません。", path,
+                                "INF が指すファイルが INF のフォルダの外にあるか、"
+                                "途中にリンクがあります（" +
+                                    best.file + ": " + best.refusal +
+                                    "）。INF と同じフォルダの中のファイルだけを使います。");
     case Stage::Usable:
         break;
     }

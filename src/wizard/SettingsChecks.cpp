@@ -162,7 +162,7 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
 }
 
 bool SettingsChecks::refuse(const Failure& failure) {
-    messages_.show(failure.what + "\n" + failure.reason, kOk);
+    messages_.show(failure.headline + "\n" + failure.reason, kOk);
     return false;
 }
 
