@@ -307,7 +307,7 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
     std::vector<std::string> arguments = splitCommandLine(commandLine_);
     program_ = arguments.empty() ? std::string() : arguments.front();
     if (arguments.empty()) {
-        startFailure_ = "empty command line";
+        startFailure_ = "コマンドラインが空です";
         return false;
     }
     const std::string& name = arguments.front();
