@@ -161,10 +161,10 @@ std::string InfReader::mediumPath(std::initializer_list<std::string_view> parts,
     RootedPath found = pathUnderRoot(folder_, relative, NameCase::Ignore);
     if (!found) {
         if (package != nullptr)
-            package->AddRefusedPath(path_, found.refusal);
+            package->AddRefusedPath(Failure{"open", path_, found.failure().reason});
         return std::string();
     }
-    return found.path;
+    return *found;
 }
 
 std::string InfReader::GetCatalogPath() const {

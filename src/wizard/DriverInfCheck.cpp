@@ -34,26 +34,25 @@ struct VersionResult {
     Stage stage = Stage::NoModel;
     // The file that is missing or that leads out of the INF's folder, and
     // for the latter why.
-    std::string file;
-    std::string refusal;
+    Failure problem;
 };
 
 VersionResult readFor(const InfReader& reader, char versionCode) {
     DriverPackage package;
     reader.ReadDriverPackage(package, versionCode);
     if (package.descriptionToService().empty()) {
-        return {Stage::NoModel, {}, {}};
+        return {Stage::NoModel, {}};
     }
     if (package.serviceBinaries().size() == 0) {
-        return {Stage::NoMiniport, {}, {}};
+        return {Stage::NoMiniport, {}};
     }
     // Staging's own lookups: what passes here is what it can place.
     if (std::optional<MediumProblem> problem = firstMediumProblem(package)) {
         return {problem->kind == MediumProblem::Kind::Refused ? Stage::OutsideFolder
                                                               : Stage::MissingFile,
-                problem->path, problem->refusal};
+                problem->failure};
     }
-    return {Stage::Usable, {}, {}};
+    return {Stage::Usable, {}};
 }
 
 } // namespace
@@ -104,12 +103,12 @@ Outcome validateDriverInf(const std::string& path, char versionCode) {
         return Failure::refusal(noDriver, path, reason);
     }
     case Stage::MissingFile:
-        return Failure::refusal(noDriver, path, best.file + " が見つかりません。");
+        return Failure::refusal(noDriver, path, best.problem.path + " が見つかりません。");
     case Stage::OutsideFolder:
         return Failure::refusal(path + " のドライバは組み込めません。", path,
                                 "INF が指すファイルが INF のフォルダの外にあるか、"
                                 "途中にリンクがあります（" +
-                                    best.file + ": " + best.refusal +
+                                    best.problem.line() +
                                     "）。INF と同じフォルダの中のファイルだけを使います。");
     case Stage::Usable:
         break;
