@@ -76,7 +76,7 @@ public:
                     return false;
             } else {
                 if (current_ == kNone)
-                    return refuse("text stands before the first section header");
+                    return refuse("最初のセクション見出しより前に、コメントではない行があります。");
                 if (!parseLine())
                     return false;
             }
@@ -87,9 +87,9 @@ public:
 
 private:
     // Records why the file is refused, on the line being read.
-    bool refuse(std::string what) {
+    bool refuse(std::string reason) {
         if (problem_ != nullptr)
-            *problem_ = InfProblem{InfProblem::Kind::Text, lineNumber_ + 1, std::move(what), {}};
+            *problem_ = InfProblem{InfProblem::Kind::Text, lineNumber_ + 1, std::move(reason)};
         return false;
     }
 
@@ -132,9 +132,9 @@ private:
                 ++i;
         }
         if (close == std::string_view::npos)
-            return refuse("the section header has no closing bracket");
+            return refuse("セクション見出しに閉じ括弧「]」がありません。");
         if (characters > kMaxSectionName)
-            return refuse("the section name is longer than 255 characters");
+            return refuse("セクション名が 255 文字を超えています。");
         const std::size_t length = close - start;
         pos_ = close + 1;
         skipToLineEnd();

@@ -61,11 +61,9 @@ Outcome validateDriverInf(const std::string& path, char versionCode) {
     const std::string notAnInf = path + " はドライバの INF ファイルではありません。";
     InfReader reader(path);
     if (!reader.file().isOpen()) {
-        const std::string& reason = reader.problem().reason;
-        return Failure::refusal(
-            notAnInf, path,
-            reason.empty() ? "[Version] セクションに Windows の INF の Signature がありません。"
-                           : reason);
+        // The parser's own words: the line and what is wrong there, the
+        // limit the file passes, or why it cannot be read.
+        return Failure::refusal(notAnInf, path, reader.problem().text());
     }
 
     // Without a known version a driver for any of the three passes; the
