@@ -192,12 +192,11 @@ void BuildRunner::copyBootImage(const std::string& root) {
         return;
     }
     std::string target = entryPathNoCase(settings_.GetWorkFolder(), "BOOTSECT.BIN");
-    std::string problem = writeBootImage(source, target);
-    if (problem.empty()) {
+    if (Outcome written = writeBootImage(source, target); written) {
         page_.log().append("ブートイメージ：" + source + " から BOOTSECT.BIN に書き出しました\r\n");
     } else {
-        page_.log().append("ブートイメージ：" + source + " から取り出せません (" + problem +
-                           ")\r\n");
+        page_.log().append("ブートイメージ：" + source + " から取り出せません (" +
+                           written.failure().line() + ")\r\n");
     }
 }
 
