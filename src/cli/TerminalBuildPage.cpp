@@ -75,6 +75,12 @@ TerminalBuildPage::TerminalBuildPage(Options options)
     : options_(std::move(options)), log_(options_.out, [this] { clearBar(); }),
       finalBox_(options_.out), sharedTerminal_(sameTerminal(options_.out, options_.err)) {}
 
+void TerminalBuildPage::note(const std::string& line) {
+    clearBar();
+    std::fprintf(options_.err, "ornibe-build: %s\n", line.c_str());
+    std::fflush(options_.err);
+}
+
 bool TerminalBuildPage::stopRequested() {
     return options_.stopRequested && options_.stopRequested();
 }

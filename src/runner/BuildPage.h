@@ -4,6 +4,7 @@
 #include "runner/ProgressLog.h"
 
 #include <cstdint>
+#include <string>
 
 namespace ornibe {
 
@@ -30,6 +31,12 @@ public:
     virtual bool copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal,
                               std::uint64_t filesDone, std::uint64_t filesTotal) = 0;
     virtual void copyProgressFinished() = 0;
+
+    // A line about the build that is no part of its log (an attribute step
+    // that failed, which never stops the build): ornibe-build writes it on
+    // standard error; the wizard shows nothing, so that the logs of the two
+    // stay equal.
+    virtual void note(const std::string&) {}
 
     // Whether the user has asked to quit while the build runs (the window
     // closed, or Ctrl+C on a terminal). The build then ends the running
