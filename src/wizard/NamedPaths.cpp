@@ -71,6 +71,10 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
             paths.push_back({PathRole::DriverFile, std::move(file)});
         }
     }
+    if (const AnswerFileFields& answer = settings.GetAnswerFile();
+        answer.mode == AnswerFileFields::Mode::UserFile && !answer.userFile.empty()) {
+        paths.push_back({PathRole::AnswerFile, makeAbsolute(answer.userFile)});
+    }
     paths.push_back({PathRole::WorkFolder, workFolder});
     if (!isoPath.empty()) {
         paths.push_back({PathRole::IsoImage, isoPath});

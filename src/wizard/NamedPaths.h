@@ -19,6 +19,8 @@ enum class PathRole {
     DriverInf,
     // A file that a driver INF's package names on its medium.
     DriverFile,
+    // The user's own answer file, read by the build after the copy.
+    AnswerFile,
 };
 
 struct NamedPath {
@@ -34,7 +36,8 @@ bool isOutput(PathRole role);
 // volume also the image file or device it is mounted from), the Service
 // Pack, each driver INF and every file of its package that is on its
 // medium (for versionCode, or for any of the three versions when it is
-// unset), the work folder, and the ISO image and the log file when given.
+// unset), the user's answer file when one is taken, the work folder, and
+// the ISO image and the log file when given.
 // The settings hold what the checks before have stored; workFolder,
 // isoPath and logFile are absolute (or empty, for the last two).
 std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,

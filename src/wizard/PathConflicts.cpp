@@ -36,6 +36,8 @@ std::string roleName(PathRole role) {
         return "ドライバの INF ファイル";
     case PathRole::DriverFile:
         return "ドライバのファイル";
+    case PathRole::AnswerFile:
+        return "応答ファイル";
     }
     return {};
 }
@@ -94,6 +96,11 @@ public:
                 if (Outcome outcome = checkOutput(entry); !outcome) {
                     return outcome;
                 }
+            } else if (entry.named->role != PathRole::WorkFolder &&
+                       entry.named->role != PathRole::Source) {
+                if (Outcome outcome = checkInputInWorkFolder(entry); !outcome) {
+                    return outcome;
+                }
             }
         }
         return {};
@@ -129,6 +136,27 @@ private:
             }
         }
         return {};
+    }
+
+    // An input may lie in the work folder, but not where the copy of the
+    // source puts a file of its own: the copy would replace it before the
+    // build reads it.
+    Outcome checkInputInWorkFolder(const Resolved& input) const {
+        if (!work_ || !source_ || !existsAsFolder(source_->real) ||
+            !isSameOrInside(input.real, work_->real) || input.real == work_->real) {
+            return {};
+        }
+        const std::string relative = below(input.real, work_->real);
+        std::optional<std::string> entry = findNoCase(source_->real, relative);
+        if (!entry) {
+            return {};
+        }
+        const std::string& path = input.named->path;
+        return Failure::refusal(
+            named(input) + " は使えません。", path,
+            "読込元の " + *entry +
+                " が作業フォルダのこの名前にコピーされ、このファイルを置き換えます"
+                "。作業フォルダの外に置いてください。");
     }
 
     Outcome checkOutput(const Resolved& output) const {

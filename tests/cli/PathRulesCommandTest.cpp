@@ -81,6 +81,31 @@ TEST_F(PathRulesCommandTest, outputs_never_land_on_an_input_a_file_of_the_tree_o
     });
 }
 
+TEST_F(PathRulesCommandTest, the_users_answer_file_is_an_input_that_nothing_replaces) {
+    const std::string answer =
+        "[Data]\r\nUnattendedInstall = \"Yes\"\r\n[UserData]\r\nFullName = \"Test\"\r\n";
+    const std::string mine = dir.write("mine.sif", answer);
+    // In the work folder under a name the source's copy would write there.
+    const std::string inTree = dir.write("new/README.TXT", answer);
+    const std::string cannotUse = "応答ファイル ";
+    expectRefused({
+        {{"--work", work, "--answer-file", mine, "--iso", "mine.sif"},
+         "ISO イメージ " + mine + " を作成できません。\n応答ファイル " + mine +
+             " と同じファイルです。"},
+        {{"--work", work, "--answer-file", "mine.sif", "--log", mine},
+         "ログファイル " + mine + " を書き込めません。\n応答ファイル " + mine},
+        {{"--work", dir / "new", "--source", cd, "--answer-file", inTree, "--yes"},
+         cannotUse + inTree + " は使えません。\n読込元の " + cd +
+             "/README.TXT が作業フォルダのこの名前にコピーされ、このファイルを置き換えます。"},
+    });
+    // Beside the tree it is read as it is.
+    CommandResult result =
+        build({"--work", dir / "new", "--source", cd, "--answer-file", mine, "--yes"});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_TRUE(fileHolds(dir / "new/I386/WINNT.SIF", answer));
+    EXPECT_TRUE(fileHolds(mine, answer));
+}
+
 TEST_F(PathRulesCommandTest,
        work_folders_that_are_root_home_a_file_or_meet_the_source_are_refused) {
     const std::string home = dir.mkdir("home");
