@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sys/CopyTree.h"
 #include "sys/Failure.h"
 #include "sys/StopCheck.h"
+#include "sys/TreeWriter.h"
 
 #include <atomic>
 #include <cstdint>
@@ -15,6 +15,7 @@
 namespace ornibe {
 
 class IsoImport;
+struct ImageNode;
 
 // Whether a CD source root names an image to read in place (a regular file
 // or a block device such as /dev/sr0) rather than a folder of files.
@@ -30,8 +31,6 @@ bool isImageSource(const std::string& root);
 // whole; on an optical drive the last session is read.
 class IsoImageReader {
 public:
-    struct Node;
-
     // Opens the image and reads its directory tree. When the file is no
     // ISO 9660 image or its tree cannot be read whole (a folder that
     // contains itself, records that libisofs would follow differently from
@@ -90,7 +89,7 @@ public:
 
 private:
     // The entry at relative, as readFile finds it; null when there is none.
-    const Node* findNode(std::string_view relative) const;
+    const ImageNode* findNode(std::string_view relative) const;
     bool imported(const IsoImport& import);
 
     std::string path_;
@@ -100,7 +99,7 @@ private:
     bool stopped_ = false;
     std::string label_;
     std::vector<std::string> leftOut_;
-    std::unique_ptr<Node> root_;
+    std::unique_ptr<ImageNode> root_;
     std::uint64_t imageBytes_ = 0;
     // The first entry that keeps the tree from being copied, with why.
     std::string treeProblemPath_;
