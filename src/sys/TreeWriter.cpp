@@ -21,9 +21,9 @@ constexpr std::size_t kBuffer = 1u << 20;
 
 } // namespace
 
-TreeWriter::TreeWriter(const CopyProgress& totals, const CopyProgressCallback& progress,
+TreeWriter::TreeWriter(const CopyProgress& totals, CopyProgressCallback progress,
                        const std::atomic<bool>* cancel, DestinationTexts texts)
-    : progressCallback_(progress), cancel_(cancel), texts_(std::move(texts)) {
+    : progressCallback_(std::move(progress)), cancel_(cancel), texts_(std::move(texts)) {
     progress_.bytesTotal = totals.bytesTotal;
     progress_.filesTotal = totals.filesTotal;
 }

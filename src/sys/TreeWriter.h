@@ -120,7 +120,7 @@ public:
     using Content = std::function<void(DestFolder&)>;
 
     // totals holds the files and bytes that the reader will hand over.
-    TreeWriter(const CopyProgress& totals, const CopyProgressCallback& progress,
+    TreeWriter(const CopyProgress& totals, CopyProgressCallback progress,
                const std::atomic<bool>* cancel, DestinationTexts texts = {});
 
     // Creates the folder to (and the folders above it) when missing, and
@@ -160,7 +160,7 @@ private:
                    const TreeEntry& entry, std::uint64_t bytesBefore);
     ssize_t readAndWrite(int in, std::uint64_t offset, int out, std::size_t length, bool& writing);
 
-    const CopyProgressCallback& progressCallback_;
+    CopyProgressCallback progressCallback_;
     const std::atomic<bool>* cancel_;
     DestinationTexts texts_;
     CopyProgress progress_;
