@@ -75,15 +75,18 @@ public:
     // The bytes of all files of the tree together: what copyTo writes.
     std::uint64_t treeBytes() const;
 
-    // Copies the image's tree into the folder to, as copyTree copies a
-    // folder: missing folders are created, existing files are replaced,
-    // an existing name that differs only in letter case is used, progress
-    // and cancel work the same way. A tree that cannot be copied whole (a
-    // file beyond the end of the image, names that clash when letter case
-    // is ignored) fails before anything is written; a file that cannot be
-    // copied is removed again and named in the result: the image's entry
-    // when reading it failed, the work folder's file when writing there
-    // failed. After a stopped reading the copy is cancelled at once.
+    // Copies the image's tree into the folder to through the TreeWriter
+    // that copyTree uses for a folder, so that both meet the work folder
+    // alike: missing folders are created, existing files are replaced,
+    // an existing name that differs only in letter case is used, progress,
+    // cancel and failures work the same way. Files arrive as rw-r--r--,
+    // folders as rwxr-xr-x, with the modification times of the image. A
+    // tree that cannot be copied whole (a file beyond the end of the
+    // image, names that clash when letter case is ignored) fails before
+    // anything is written; a file that cannot be copied is removed again
+    // and named in the result: the image's entry when reading it failed,
+    // the work folder's file when writing there failed. After a stopped
+    // reading the copy is cancelled at once.
     CopyResult copyTo(const std::string& to, const CopyProgressCallback& progress = {},
                       const std::atomic<bool>* cancel = nullptr) const;
 
