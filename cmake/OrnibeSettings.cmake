@@ -22,6 +22,8 @@ endif()
 function(ornibe_add_tool name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE ornibe_compile_options)
+  # The mains share tools/common (the guard of runToolMain).
+  target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tools")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${ORNIBE_BUILD_TOOL_DIR}")
   install(TARGETS ${name} RUNTIME DESTINATION "${ORNIBE_TOOL_DIR_REL}")
 endfunction()

@@ -20,7 +20,8 @@ run_packages=(
 # the pinned clang-format, the outside tools that check the results
 # (cabextract, gcab, xorriso, a qemu boot of an image with a boot sector
 # built by nasm), the test-tree generator (python3), Xvfb for the pictures,
-# and the Debian package build and its check (lintian).
+# the Debian package build and its check (lintian), and the C library's
+# locale data, for the log test under ja_JP.UTF-8.
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format-14
@@ -28,6 +29,7 @@ test_packages=(
   nasm qemu-system-x86
   xvfb xauth
   git dpkg-dev file lintian
+  locales
 )
 
 packages=("${run_packages[@]}")
@@ -40,6 +42,11 @@ case "${1:-}" in
   ;;
 esac
 
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -47,15 +54,20 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "setup: installing ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
+# The log test also runs both programs under ja_JP.UTF-8, where the
+# system's reasons are Japanese. A fresh Debian root has no locale but
+# C.UTF-8: this one is added to /etc/locale.gen and generated.
+if [ "${1:-}" = "" ] && ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  echo "setup: generating the ja_JP.UTF-8 locale"
+  if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'ja_JP.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${sudo_cmd[@]}" locale-gen >/dev/null
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

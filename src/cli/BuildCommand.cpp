@@ -4,19 +4,19 @@
 #include "cli/TerminalBuildPage.h"
 #include "cli/TerminalMessages.h"
 #include "media/IsoImageReader.h"
+#include "media/SystemDriveSource.h"
 #include "runner/ConfirmData.h"
+#include "runner/UnexpectedFailure.h"
 #include "settings/BuildSettings.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-#include "sys/SystemDriveSource.h"
 #include "wizard/BuildHooks.h"
 #include "wizard/SettingsChecks.h"
 
 #include <unistd.h>
 
 #include <cstdio>
-#include <exception>
 
 namespace ornibe {
 namespace {
@@ -49,16 +49,6 @@ bool argumentsUsable(const CommandOptions& options) {
         }
     }
     return true;
-}
-
-// Runs one of the page's hooks as the confirmation page does: a failure
-// that escapes it is shown in the log rather than lost.
-void runHook(const std::function<void(BuildPage&)>& hook, TerminalBuildPage& page) {
-    try {
-        hook(page);
-    } catch (const std::exception& error) {
-        page.log().append(std::string("\r\n") + error.what() + "\r\n");
-    }
 }
 
 } // namespace
@@ -101,9 +91,9 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
 
     ConfirmData data;
     ConfirmPageHooks hooks = buildHooks(settings, data, tools);
-    runHook(hooks.writeSummary, page);
+    runPageHook(hooks.writeSummary, page);
     if (!stopRequested()) {
-        runHook(hooks.runBuild, page);
+        runPageHook(hooks.runBuild, page);
     }
 
     int status = page.endedWith() == 0 && !stopRequested() ? kExitFinished : kExitFailed;

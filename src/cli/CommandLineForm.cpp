@@ -1,11 +1,11 @@
 #include "cli/CommandLineForm.h"
 
 #include "media/IsoImageReader.h"
+#include "media/VolumeDescriptor.h"
 #include "settings/BuildSettings.h"
 #include "settings/CdDriveEntry.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
-#include "sys/SystemDriveSource.h"
 
 namespace ornibe {
 
@@ -22,6 +22,7 @@ CommandLineForm::CommandLineForm(const CommandOptions& options, DriveSource& dri
             label = *drive->label;
         }
         sourceEntry_ = makeCdDriveEntry(root, label);
+        sourceRoot_ = root;
     }
     if (options.label) {
         label_ = *options.label;
@@ -36,6 +37,10 @@ std::string CommandLineForm::driveEntryText(int position) const {
         return std::string(kNoCdEntry);
     }
     return position == 1 ? sourceEntry_ : std::string();
+}
+
+std::string CommandLineForm::driveRoot(int position) const {
+    return position == 1 ? sourceRoot_ : std::string();
 }
 
 bool CommandLineForm::bigDriveChecked() const {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CommandOptions.h"
-#include "sys/DriveSource.h"
+#include "media/DriveSource.h"
 #include "wizard/SettingsForm.h"
 
 #include <string>
@@ -18,6 +18,7 @@ public:
 
     int selectedDrivePosition() const override { return sourceEntry_.empty() ? 0 : 1; }
     std::string driveEntryText(int position) const override;
+    std::string driveRoot(int position) const override;
     std::string volumeLabelText() const override { return label_; }
     std::string servicePackText() const override { return options_.servicePack; }
     std::vector<std::string> infEntries() const override { return options_.drivers; }
@@ -28,6 +29,7 @@ public:
 private:
     const CommandOptions& options_;
     std::string sourceEntry_;
+    std::string sourceRoot_;
     std::string label_;
 };
 

@@ -1,31 +1,29 @@
 #include "cli/CommandOptions.h"
 
-#include <set>
+#include "cli/CommandOptionTable.h"
+
+#include <algorithm>
+#include <string_view>
 
 namespace ornibe {
 namespace {
 
-enum class Takes { Nothing, Value };
+// The alternatives of a variant, one lambda each, for std::visit.
+template <class... F> struct Overloaded : F... { using F::operator()...; };
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
-struct OptionSpec {
-    const char* name;
-    Takes takes;
+// An option as the command line gives it: its row, the name it was given
+// by (an on/off switch has two) and its value.
+struct GivenOption {
+    const OptionRow* row;
+    std::string name;
+    std::string value;
 };
 
-constexpr OptionSpec kOptions[] = {
-    {"--work", Takes::Value},           {"--source", Takes::Value},
-    {"--label", Takes::Value},          {"--service-pack", Takes::Value},
-    {"--driver", Takes::Value},         {"--big-drive", Takes::Nothing},
-    {"--no-big-drive", Takes::Nothing}, {"--iso", Takes::Value},
-    {"--yes", Takes::Nothing},          {"--log", Takes::Value},
-    {"--quiet", Takes::Nothing},        {"--help", Takes::Nothing},
-    {"--version", Takes::Nothing},
-};
-
-const OptionSpec* findOption(const std::string& name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.name) {
-            return &spec;
+const OptionRow* findOption(std::string_view name) {
+    for (const OptionRow& row : commandOptionTable()) {
+        if (name == row.name || (row.isOnOff() && name == row.offName())) {
+            return &row;
         }
     }
     return nullptr;
@@ -35,15 +33,136 @@ UsageError usage(const std::string& text) {
     return {text + " (see ornibe-build --help)"};
 }
 
+// The first option that repeats one given before it, in the order given:
+// the same name again, or the other name of an on/off switch. A list takes
+// any number.
+std::optional<UsageError> repeatedOption(const std::vector<GivenOption>& given) {
+    for (size_t i = 0; i < given.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            const OptionRow& row = *given[i].row;
+            if (given[j].row != &row || row.isList()) {
+                continue;
+            }
+            if (given[j].name == given[i].name) {
+                return usage(given[i].name + " is given more than once");
+            }
+            return usage(std::string(row.name) + " and " + row.offName() + " exclude each other");
+        }
+    }
+    return std::nullopt;
+}
+
+void apply(const GivenOption& given, CommandOptions& options,
+           std::optional<CommandAction>& action) {
+    std::visit(
+        Overloaded{
+            [&](std::string CommandOptions::*text) { options.*text = given.value; },
+            [&](std::optional<std::string> CommandOptions::*text) { options.*text = given.value; },
+            [&](std::vector<std::string> CommandOptions::*list) {
+                (options.*list).push_back(given.value);
+            },
+            [&](bool CommandOptions::*flag) { options.*flag = true; },
+            [&](std::optional<bool> CommandOptions::*onOff) {
+                options.*onOff = given.name == given.row->name;
+            },
+            // --help wins over --version, whichever comes first.
+            [&](CommandAction asked) {
+                if (!action || asked == CommandAction::Help) {
+                    action = asked;
+                }
+            },
+        },
+        given.row->target);
+}
+
+// The option's word in the usage lines: "--work DIR", "[--iso FILE]",
+// "[--driver INF]...", "[--big-drive | --no-big-drive]".
+std::string synopsisWord(const OptionRow& row) {
+    std::string word(row.name);
+    if (row.takesValue()) {
+        word += " " + std::string(row.valueName);
+    }
+    if (row.isOnOff()) {
+        word += " | " + row.offName();
+    }
+    if (row.required) {
+        return word;
+    }
+    return "[" + word + "]" + (row.isList() ? "..." : "");
+}
+
+// The usage lines: a build with its options, wrapped before 80 columns,
+// then the actions.
+std::string synopsis() {
+    constexpr size_t kWidth = 80;
+    const std::string lead = "Usage: ornibe-build";
+    std::string text = lead;
+    size_t lineStart = 0;
+    std::string actions;
+    for (const OptionRow& row : commandOptionTable()) {
+        if (row.isAction()) {
+            actions += (actions.empty() ? "" : " | ") + std::string(row.name);
+            continue;
+        }
+        std::string word = synopsisWord(row);
+        if (text.size() - lineStart + 1 + word.size() >= kWidth) {
+            lineStart = text.size() + 1;
+            text += "\n" + std::string(lead.size(), ' ');
+        }
+        text += " " + word;
+    }
+    return text + "\n       ornibe-build " + actions + "\n";
+}
+
+// One entry of the option list: the name and value word, then the help
+// lines in a column of their own.
+void addOptionEntry(std::string& text, const std::string& left, std::string_view help,
+                    size_t column) {
+    std::string line = "  " + left;
+    for (size_t start = 0; start <= help.size();) {
+        size_t end = std::min(help.find('\n', start), help.size());
+        line.resize(column, ' ');
+        text += line;
+        text += help.substr(start, end - start);
+        text += "\n";
+        line.clear();
+        start = end + 1;
+    }
+}
+
+std::string optionList() {
+    auto left = [](const OptionRow& row) {
+        return row.takesValue() ? std::string(row.name) + " " + std::string(row.valueName)
+                                : std::string(row.name);
+    };
+    size_t widest = 0;
+    for (const OptionRow& row : commandOptionTable()) {
+        widest = std::max({widest, left(row).size(), row.offName().size()});
+    }
+    const size_t column = 2 + widest + 2;
+    std::string text;
+    for (const OptionRow& row : commandOptionTable()) {
+        addOptionEntry(text, left(row), row.help, column);
+        if (row.isOnOff()) {
+            addOptionEntry(text, row.offName(), row.offHelp, column);
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
-    CommandOptions options;
-    std::set<std::string> seen;
-    std::optional<CommandAction> action;
-
+    std::vector<GivenOption> given;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (argument == "--") {
+            // The options end here; ornibe-build takes no other arguments.
+            if (i + 1 < arguments.size()) {
+                return usage("unexpected argument: " + arguments[i + 1]);
+            }
+            break;
+        }
         std::string name = argument;
         std::optional<std::string> value;
         if (size_t equals = argument.find('=');
@@ -51,108 +170,59 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
             name = argument.substr(0, equals);
             value = argument.substr(equals + 1);
         }
-        const OptionSpec* spec = findOption(name);
-        if (!spec) {
+        const OptionRow* row = findOption(name);
+        if (!row) {
             return argument.starts_with("-") ? usage("unknown option: " + argument)
                                              : usage("unexpected argument: " + argument);
         }
-        if (spec->takes == Takes::Nothing && value) {
+        if (!row->takesValue() && value) {
             return usage(name + " takes no value");
         }
-        if (spec->takes == Takes::Value && !value) {
+        if (row->takesValue() && !value) {
             if (i + 1 >= arguments.size()) {
                 return usage(name + " needs a value");
             }
             value = arguments[++i];
         }
-        if (name != "--driver" && !seen.insert(name).second) {
-            return usage(name + " is given more than once");
-        }
-
-        if (name == "--help") {
-            action = CommandAction::Help;
-        } else if (name == "--version") {
-            action = action.value_or(CommandAction::Version);
-        } else if (name == "--work") {
-            options.workFolder = *value;
-        } else if (name == "--source") {
-            options.source = *value;
-        } else if (name == "--label") {
-            options.label = *value;
-        } else if (name == "--service-pack") {
-            options.servicePack = *value;
-        } else if (name == "--driver") {
-            options.drivers.push_back(*value);
-        } else if (name == "--big-drive" || name == "--no-big-drive") {
-            if (options.bigDrive) {
-                return usage("--big-drive and --no-big-drive exclude each other");
-            }
-            options.bigDrive = name == "--big-drive";
-        } else if (name == "--iso") {
-            options.isoPath = *value;
-        } else if (name == "--yes") {
-            options.yes = true;
-        } else if (name == "--log") {
-            options.logFile = *value;
-        } else if (name == "--quiet") {
-            options.quiet = true;
-        }
+        given.push_back({row, name, value.value_or("")});
     }
 
+    if (std::optional<UsageError> repeated = repeatedOption(given)) {
+        return *repeated;
+    }
+    CommandOptions options;
+    std::optional<CommandAction> action;
+    for (const GivenOption& option : given) {
+        apply(option, options, action);
+    }
     if (action) {
         return *action;
     }
-    if (options.workFolder.empty()) {
-        return usage("--work DIR is required");
+    for (const OptionRow& row : commandOptionTable()) {
+        const auto* text = std::get_if<std::string CommandOptions::*>(&row.target);
+        if (row.required && text && (options.**text).empty()) {
+            return usage(std::string(row.name) + " " + std::string(row.valueName) + " is required");
+        }
     }
     return options;
 }
 
 std::string commandHelp() {
-    return R"(Usage: ornibe-build --work DIR [--source SOURCE] [--label TEXT]
-                    [--service-pack FILE] [--driver INF]... [--big-drive | --no-big-drive]
-                    [--iso FILE] [--yes] [--log FILE] [--quiet]
-       ornibe-build --help | --version
-
+    return synopsis() + R"(
 Builds a customised Windows 2000, XP or Server 2003 installation tree and,
 if asked, a bootable ISO image, as the ornibe wizard does: the same checks,
 the same build, the same log. Each option stands for a field of the
 wizard's settings page.
 
-  --work DIR           作業フォルダ (work folder); required
-  --source SOURCE      読込元のCDドライブ (where the Windows files come from):
-                       "none" (the default, 読み込みしない) when DIR already
-                       holds the CD's files; an ISO image file of the CD or
-                       a disc device (/dev/sr0), read in place; or a folder
-                       that holds the CD's files (a mounted CD or image, or
-                       an unpacked copy). The CD's boot image is taken from
-                       its El Torito catalog when it has one.
-  --label TEXT         ボリュームラベル (volume label of the image); without it,
-                       the source's own label when it has one
-  --service-pack FILE  Service Pack ファイル (installer run in integration mode)
-  --driver INF         ドライバの INF ファイル; repeat for several, kept in order
-  --big-drive          137GB 以上のハードディスク: on (the default)
-  --no-big-drive       137GB 以上のハードディスク: off
-  --iso FILE           ISOイメージのファイル名 (no image when left out); a
-                       relative FILE, like --log's, is taken from the current
-                       folder
-  --yes                answer yes to the wizard's questions (a work folder
-                       that is not empty, a folder to create); without it
-                       they are answered no and nothing is built. The free
-                       space is shown, not asked; a source larger than it is
-                       refused
-  --log FILE           also write the whole log to FILE as the wizard holds it
-                       (UTF-8, CR LF line breaks)
-  --quiet              no progress bar on standard error
-  --help               show this text
-  --version            show the version
-
+)" + optionList() +
+           R"(
 The log goes to standard output. Ctrl+C stops the build: the running step
 is ended and its temporary files are removed.
 
 Exit status: 0 the build finished (完成です！), 1 the build stopped at a
-failure or was stopped, 2 a usage error or a refused check (nothing in the
-work folder has changed).
+failure or was stopped, or an unexpected error (too little memory) ended
+it, 2 a usage error or a refused check (nothing in the work folder has
+changed).
 )";
 }
 

@@ -34,12 +34,14 @@ struct UsageError {
 
 using ParsedCommand = std::variant<CommandOptions, CommandAction, UsageError>;
 
-// Reads the arguments after the program name. "--name value" and
-// "--name=value" both work; an option given twice that takes one value,
-// an unknown option, a missing value or a stray argument is a usage error.
+// Reads the arguments after the program name by the option table
+// (cli/CommandOptionTable.h). "--name value" and "--name=value" both work,
+// and "--" ends the options. An unknown option, a missing value or a stray
+// argument is a usage error; so is, once all are read, an option given
+// twice that takes one value, or both names of an on/off switch.
 ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments);
 
-// The --help text.
+// The --help text, its usage lines and option list written from the table.
 std::string commandHelp();
 
 } // namespace ornibe

@@ -2,8 +2,10 @@
 
 #include "cli/BuildCommand.h"
 #include "cli/CommandOptions.h"
+#include "runner/UnexpectedFailure.h"
 #include "settings/Version.h"
 
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -27,9 +29,7 @@ void catchStopSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     ornibe::ParsedCommand parsed = ornibe::parseCommandOptions(arguments);
     if (const auto* error = std::get_if<ornibe::UsageError>(&parsed)) {
@@ -52,4 +52,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ornibe-build: stopped\n");
     }
     return status;
+}
+
+} // namespace
+
+// Whatever escapes the build (too little memory above all) ends the
+// program with its message and the status of a failed build, never with
+// std::terminate.
+int main(int argc, char** argv) {
+    // The system's reasons (strerror) in the user's language, as the
+    // wizard's toolkit sets it from the environment.
+    std::setlocale(LC_ALL, "");
+    try {
+        return run(argc, argv);
+    } catch (...) {
+        ornibe::Failure failure = ornibe::unexpectedFailure(std::current_exception());
+        std::fprintf(stderr, "ornibe-build: %s\n%s\n", failure.what.c_str(),
+                     failure.line().c_str());
+        return ornibe::kExitFailed;
+    }
 }

@@ -1,6 +1,7 @@
 #include "inf/InfFile.h"
 
 #include "inf/InfData.h"
+#include "inf/InfLimits.h"
 #include "inf/InfParser.h"
 #include "inf/InfText.h"
 #include "sys/CaseFold.h"
@@ -8,6 +9,7 @@
 #include "sys/FileIo.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -17,41 +19,78 @@ namespace {
 
 using namespace inf_detail;
 
-// Files beyond this size are refused: offsets into the parsed text are 32
-// bits, and no setup file comes near it.
-constexpr std::size_t kMaxInputBytes = 512u << 20;
-
 const char* const kSignatures[] = {"$Windows NT$", "$Chicago$", "$Windows 95$"};
 
-InfFile refuse(InfProblem* problem, int line, std::string what) {
+InfFile refuse(InfProblem* problem, InfProblem why) {
     if (problem != nullptr) {
-        *problem = InfProblem{line, std::move(what)};
+        *problem = std::move(why);
     }
     return InfFile();
 }
 
+InfFile refuse(InfProblem* problem, int line, std::string what) {
+    return refuse(problem, InfProblem{InfProblem::Kind::Text, line, std::move(what), {}});
+}
+
 } // namespace
+
+std::uint32_t InfFile::Data::lineAt(InfPosition position) const {
+    if (position.section >= sections.size())
+        return kNone;
+    const Section& s = sections[position.section];
+    if (position.line >= s.lineCount)
+        return kNone;
+    auto first = runs.begin() + s.firstRun;
+    auto last = first + s.runCount;
+    // The last run that starts at or before the index.
+    auto run =
+        std::upper_bound(first + 1, last, position.line,
+                         [](std::uint32_t index, const Run& r) { return index < r.firstIndex; }) -
+        1;
+    return run->firstLine + (position.line - run->firstIndex);
+}
+
+InfPosition InfFile::Data::positionOf(std::uint32_t line) const {
+    std::uint32_t section = lines[line].section;
+    const Section& s = sections[section];
+    auto first = runs.begin() + s.firstRun;
+    auto last = first + s.runCount;
+    auto run = std::upper_bound(first + 1, last, line,
+                                [](std::uint32_t l, const Run& r) { return l < r.firstLine; }) -
+               1;
+    return InfPosition{section, run->firstIndex + (line - run->firstLine)};
+}
 
 InfFile::InfFile() = default;
 
 InfFile::InfFile(std::shared_ptr<const Data> data) : data_(std::move(data)) {}
 
 InfFile InfFile::open(const std::string& path, InfProblem* problem) {
-    std::string bytes;
+    std::uint64_t size = 0;
+    std::optional<std::string> bytes;
     try {
-        bytes = readFile(path);
+        bytes = readFileAtMost(path, kInfMaxFileBytes, &size);
     } catch (const FileError& error) {
-        return refuse(problem, 0, error.what());
+        return refuse(problem, InfProblem{InfProblem::Kind::Unreadable, 0, error.what(),
+                                          "読み込めません（" + error.reason() + "）。"});
     }
-    return parse(bytes, problem);
+    if (!bytes)
+        return refuse(problem, infFileTooLarge(size));
+    return parseInPlace(std::move(*bytes), problem);
 }
 
 InfFile InfFile::parse(std::string_view bytes, InfProblem* problem) {
-    if (bytes.size() > kMaxInputBytes)
-        return refuse(problem, 0, "the file is larger than 512 MB");
+    if (bytes.size() > kInfMaxFileBytes)
+        return refuse(problem, infFileTooLarge(bytes.size()));
+    return parseInPlace(std::string(bytes), problem);
+}
+
+InfFile InfFile::parseInPlace(std::string bytes, InfProblem* problem) {
+    if (bytes.size() > kInfMaxFileBytes)
+        return refuse(problem, infFileTooLarge(bytes.size()));
+    const std::size_t fileBytes = bytes.size();
     auto data = std::make_shared<Data>();
-    std::string text = decodeInfText(bytes);
-    if (!parseInfText(text, *data, problem))
+    if (!parseInfText(decodeInfText(std::move(bytes)), fileBytes, *data, problem))
         return InfFile();
     InfFile file(std::move(data));
     // SetupOpenInfFileA with INF_STYLE_WIN4 takes only files that declare
@@ -73,11 +112,11 @@ bool InfFile::isOpen() const {
 int InfFile::lineCount(std::string_view section) const {
     if (!data_)
         return -1;
-    const Section* s = data_->section(section);
-    if (!s)
+    std::uint32_t s = data_->findSection(section);
+    if (s == kNone)
         return -1;
     return static_cast<int>(
-        std::min<std::size_t>(s->lines.size(), std::numeric_limits<int>::max()));
+        std::min<std::size_t>(data_->sections[s].lineCount, std::numeric_limits<int>::max()));
 }
 
 std::optional<InfPosition> InfFile::findFirstLine(std::string_view section) const {
@@ -88,21 +127,20 @@ std::optional<InfPosition> InfFile::findFirstLine(std::string_view section,
                                                   std::string_view key) const {
     if (!data_)
         return std::nullopt;
-    auto it = data_->sectionIndex.find(section);
-    if (it == data_->sectionIndex.end())
+    std::uint32_t s = data_->findSection(section);
+    if (s == kNone)
         return std::nullopt;
-    const Section& s = data_->sections[it->second];
-    auto k = s.keys.find(key);
-    if (k == s.keys.end())
+    std::uint32_t line = data_->findKey(s, key);
+    if (line == kNone)
         return std::nullopt;
-    return InfPosition{it->second, k->second.first};
+    return data_->positionOf(line);
 }
 
 std::optional<InfPosition> InfFile::findNextLine(InfPosition position) const {
-    if (!data_ || !data_->line(position))
+    if (!data_ || data_->lineAt(position) == kNone)
         return std::nullopt;
     InfPosition next{position.section, position.line + 1};
-    if (!data_->line(next))
+    if (data_->lineAt(next) == kNone)
         return std::nullopt;
     return next;
 }
@@ -111,58 +149,87 @@ std::optional<InfPosition> InfFile::findNextMatchLine(InfPosition position,
                                                       std::string_view key) const {
     if (!data_)
         return std::nullopt;
-    const Line* line = data_->line(position);
-    if (!line)
+    std::uint32_t at = data_->lineAt(position);
+    if (at == kNone)
         return std::nullopt;
-    const Section& s = data_->sections[position.section];
+    const Data::Line& line = data_->lines[at];
     // When the line has this key, its chain gives the next one directly;
     // otherwise the first line with the key after this one.
-    if (line->findable && FoldEqual()(data_->view(data_->fields[line->firstField]), key)) {
-        if (line->nextSameKey == kNone)
+    if (line.findable() && FoldEqual()(data_->key(line), key)) {
+        if (line.nextSameKey == kNone)
             return std::nullopt;
-        return InfPosition{position.section, line->nextSameKey};
+        return data_->positionOf(line.nextSameKey);
     }
-    auto k = s.keys.find(key);
-    if (k == s.keys.end())
-        return std::nullopt;
-    for (std::uint32_t l = k->second.first; l != kNone; l = s.lines[l].nextSameKey)
-        if (l > position.line)
-            return InfPosition{position.section, l};
+    for (std::uint32_t l = data_->findKey(line.section, key); l != kNone;
+         l = data_->lines[l].nextSameKey)
+        if (l > at)
+            return data_->positionOf(l);
     return std::nullopt;
 }
 
 std::optional<InfPosition> InfFile::lineByIndex(std::string_view section, std::size_t index) const {
     if (!data_)
         return std::nullopt;
-    auto it = data_->sectionIndex.find(section);
-    if (it == data_->sectionIndex.end() || index >= data_->sections[it->second].lines.size())
+    std::uint32_t s = data_->findSection(section);
+    if (s == kNone || index >= data_->sections[s].lineCount)
         return std::nullopt;
-    return InfPosition{it->second, static_cast<std::uint32_t>(index)};
+    return InfPosition{s, static_cast<std::uint32_t>(index)};
 }
 
 std::size_t InfFile::fieldCount(InfPosition position) const {
-    const Line* line = data_ ? data_->line(position) : nullptr;
-    return line ? line->valueCount : 0;
+    std::uint32_t at = data_ ? data_->lineAt(position) : kNone;
+    return at == kNone ? 0 : data_->lines[at].valueCount();
 }
 
 std::optional<std::string> InfFile::stringField(InfPosition position, std::size_t index) const {
-    const Line* line = data_ ? data_->line(position) : nullptr;
-    if (!line || index > line->valueCount || (index == 0 && !line->findable))
+    std::uint32_t at = data_ ? data_->lineAt(position) : kNone;
+    if (at == kNone)
         return std::nullopt;
-    return std::string(data_->view(data_->fields[line->firstField + index]));
+    const Data::Line& line = data_->lines[at];
+    if (index > line.valueCount() || (index == 0 && !line.findable()))
+        return std::nullopt;
+    // Without a key, value 1 is stored first and is the key of a line of
+    // one value.
+    std::size_t stored = line.hasKey() ? index : (index == 0 ? 0 : index - 1);
+    const char* field = data_->fields(line);
+    for (; stored > 0; --stored)
+        field += std::strlen(field) + 1;
+    return std::string(field);
 }
 
 std::optional<std::string> InfFile::lineText(InfPosition position) const {
-    const Line* line = data_ ? data_->line(position) : nullptr;
-    if (!line)
+    if (!data_ || data_->lineAt(position) == kNone)
         return std::nullopt;
     std::string text;
-    for (std::uint32_t i = 1; i <= line->valueCount; ++i) {
-        if (i > 1)
+    Values all = values(position);
+    for (bool first = true; auto value = all.next(); first = false) {
+        if (!first)
             text.push_back(',');
-        text.append(data_->view(data_->fields[line->firstField + i]));
+        text.append(*value);
     }
     return text;
+}
+
+InfFile::Values InfFile::values(InfPosition position) const {
+    Values all;
+    std::uint32_t at = data_ ? data_->lineAt(position) : kNone;
+    if (at == kNone)
+        return all;
+    const Data::Line& line = data_->lines[at];
+    all.at_ = data_->fields(line);
+    if (line.hasKey())
+        all.at_ += std::strlen(all.at_) + 1;
+    all.left_ = line.valueCount();
+    return all;
+}
+
+std::optional<std::string_view> InfFile::Values::next() {
+    if (left_ == 0)
+        return std::nullopt;
+    std::string_view value(at_);
+    at_ += value.size() + 1;
+    --left_;
+    return value;
 }
 
 } // namespace ornibe

@@ -44,10 +44,22 @@ struct InfPosition {
 // finding a section or a key costs constant time on average.
 //
 // Why a file was refused: the line (counted from 1; 0 when the reason is
-// not one line) and what is wrong there.
+// not one line) and what is wrong there. A file that could not be read or
+// was refused by one of the limits (InfLimits.h) also has the reason in
+// the program's own words, for its messages.
 struct InfProblem {
+    enum class Kind {
+        // The text is not that of a Windows INF.
+        Text,
+        // The file could not be read.
+        Unreadable,
+        // The file passes one of the limits within which files are read.
+        Limit,
+    };
+    Kind kind = Kind::Text;
     int line = 0;
     std::string what;
+    std::string reason;
 };
 
 // An InfFile that is not open (default-constructed, or a failed open)
@@ -72,6 +84,9 @@ public:
     // that is refused leaves the line and the reason in problem, when
     // given, as Windows setup reports the line of an error.
     static InfFile parse(std::string_view bytes, InfProblem* problem = nullptr);
+    // As parse(), on bytes the file takes over: the text is read where it
+    // lies, without a copy.
+    static InfFile parseInPlace(std::string bytes, InfProblem* problem = nullptr);
 
     bool isOpen() const;
 
@@ -99,6 +114,23 @@ public:
     // The values of the line joined by commas, without blanks; nothing for
     // a position not in the file.
     std::optional<std::string> lineText(InfPosition position) const;
+
+    // The values of a line, fields 1 to fieldCount(), read one after the
+    // other in time that grows with the line's length only (stringField
+    // looks for its field from the start of the line each time). Valid
+    // while the file it came from is.
+    class Values {
+    public:
+        // The next value; nothing after the last.
+        std::optional<std::string_view> next();
+
+    private:
+        friend class InfFile;
+        const char* at_ = nullptr;
+        std::size_t left_ = 0;
+    };
+    // No values for a position not in the file.
+    Values values(InfPosition position) const;
 
     // The absolute destination folder that DestinationDirs gives the
     // file-list section, or its DefaultDestDir when the section has no entry

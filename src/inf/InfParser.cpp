@@ -2,8 +2,8 @@
 
 #include "inf/InfData.h"
 #include "inf/InfDirids.h"
+#include "inf/InfLimits.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
@@ -19,6 +19,11 @@ constexpr std::size_t kMaxSectionName = 255;
 // A value taken from the Strings section is cut to this many characters
 // (512 with the terminating NUL on Windows 2000, XP and Server 2003).
 constexpr std::size_t kMaxStringValue = 511;
+
+// What one more line and one more section cost, their share of the
+// list's blocks included.
+constexpr std::size_t kLineBytes = sizeof(Line) + 1;
+constexpr std::size_t kSectionBytes = sizeof(Section) + 1;
 
 // Bytes that never mean anything to the line parser: runs of them are
 // copied in one go.
@@ -46,28 +51,49 @@ std::size_t prefixOfCharacters(std::string_view text, std::size_t count) {
     return i;
 }
 
+bool isStringsSection(std::string_view name) {
+    return (name.size() == 7 && equalsSetupNoCase(name, "Strings")) ||
+           (name.size() > 7 && equalsSetupNoCase(name.substr(0, 8), "Strings."));
+}
+
 // Reads INF text into Data in one pass, then replaces string keys and
-// builds the lookup index.
+// builds the lookup tables.
+//
+// The fields are written into the text they are read from, behind the
+// reading position: a line's fields and their NUL ends are never longer
+// than the line with its separators and line end, and the brackets of the
+// first section header leave room for the last line of a file that ends
+// without a line end. So the text is held once, and the parsed form
+// costs little more than the file.
 class Parser {
 public:
-    Parser(std::string_view in, InfFile::Data& data, InfProblem* problem)
-        : in_(in), d_(data), problem_(problem) {}
+    Parser(std::string text, std::size_t fileBytes, InfFile::Data& data, InfProblem* problem)
+        : d_(data), problem_(problem), budget_(infMemoryBudget(fileBytes)) {
+        d_.text = std::move(text);
+        buffer_ = d_.text.data();
+        size_ = d_.text.size();
+        used_ = size_;
+    }
 
     // False when the text breaks a rule for which Windows setup refuses the
     // whole file: a section header without its closing bracket, a section
     // name longer than 255 characters, or text before the first section
-    // header. Lines holding only white space or a comment may stand before
-    // the first section.
+    // header; or when it needs more memory than the limits allow. Lines
+    // holding only white space or a comment may stand before the first
+    // section.
     bool run() {
-        d_.text.reserve(in_.size() + in_.size() / 8);
-        while (pos_ < in_.size()) {
-            while (pos_ < in_.size() && isBlank(in_[pos_]))
+        if (!charge(IdTable::bytesFor(16)))
+            return false;
+        d_.sectionTable.reset(16);
+        while (pos_ < size_) {
+            while (pos_ < size_ && isBlank(buffer_[pos_]))
                 ++pos_;
-            if (pos_ >= in_.size())
+            if (pos_ >= size_)
                 break;
-            char c = in_[pos_];
+            char c = buffer_[pos_];
             if (c == '\n') {
                 ++pos_;
+                ++lineNumber_;
             } else if (c == ';') {
                 skipToLineEnd();
             } else if (c == '[') {
@@ -76,43 +102,56 @@ public:
             } else {
                 if (current_ == kNone)
                     return refuse("text stands before the first section header");
-                parseLine();
+                if (!parseLine())
+                    return false;
             }
         }
-        substituteStrings();
-        buildIndex();
-        return true;
+        d_.text.resize(written_);
+        // The key table is counted before string keys are replaced, so
+        // that replacements never take the room the table needs.
+        return placeRuns() && charge(IdTable::bytesFor(findableLines())) && substituteStrings() &&
+               buildKeyTable();
     }
 
 private:
-    // Records why the file is refused, on the line that holds pos_.
+    // Records why the file is refused, on the line being read.
     bool refuse(std::string what) {
-        if (problem_ != nullptr) {
-            std::size_t before = std::count(in_.begin(), in_.begin() + pos_, '\n');
-            *problem_ = InfProblem{static_cast<int>(before + 1), std::move(what)};
-        }
+        if (problem_ != nullptr)
+            *problem_ = InfProblem{InfProblem::Kind::Text, lineNumber_ + 1, std::move(what), {}};
+        return false;
+    }
+
+    // Counts bytes of memory the parsed form takes; false, the file refused,
+    // when they pass the budget.
+    bool charge(std::size_t bytes) {
+        used_ += bytes;
+        if (used_ <= budget_)
+            return true;
+        if (problem_ != nullptr)
+            *problem_ = infTooManyParts();
         return false;
     }
 
     bool lineEndAt(std::size_t i) const {
-        return in_[i] == '\n' || (in_[i] == '\r' && i + 1 < in_.size() && in_[i + 1] == '\n');
+        return buffer_[i] == '\n' ||
+               (buffer_[i] == '\r' && i + 1 < size_ && buffer_[i + 1] == '\n');
     }
 
     // Moves past the LF or CR LF at pos_.
-    void skipLineEnd() { pos_ += in_[pos_] == '\r' ? 2 : 1; }
+    void skipLineEnd() {
+        pos_ += buffer_[pos_] == '\r' ? 2 : 1;
+        ++lineNumber_;
+    }
 
     // Moves to the LF that ends the line, or to the end of the text.
     void skipToLineEnd() {
-        const void* lf = std::memchr(in_.data() + pos_, '\n', in_.size() - pos_);
-        pos_ =
-            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - in_.data()) : in_.size();
+        const void* lf = std::memchr(buffer_ + pos_, '\n', size_ - pos_);
+        pos_ = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - buffer_) : size_;
     }
 
-    Span append(std::string_view s) {
-        Span span{static_cast<std::uint32_t>(d_.text.size()), static_cast<std::uint32_t>(s.size())};
-        d_.text.append(s);
-        return span;
-    }
+    void put(char c) { buffer_[written_++] = c; }
+
+    std::string_view sectionName(std::uint32_t id) const { return d_.name(d_.sections[id]); }
 
     // The name is everything between the brackets, blanks included, as
     // written; text after the closing bracket is ignored.
@@ -120,132 +159,136 @@ private:
         std::size_t start = ++pos_;
         std::size_t close = std::string_view::npos;
         std::size_t characters = 0;
-        for (std::size_t i = start; i < in_.size() && in_[i] != '\n'; ++i) {
-            unsigned char c = static_cast<unsigned char>(in_[i]);
+        for (std::size_t i = start; i < size_ && buffer_[i] != '\n'; ++i) {
+            unsigned char c = static_cast<unsigned char>(buffer_[i]);
             if (c == ']') {
                 close = i;
                 break;
             }
             ++characters;
             // A trail byte may be 0x5D; it is not a closing bracket.
-            if (leadByte(c) && i + 1 < in_.size() && in_[i + 1] != '\n')
+            if (leadByte(c) && i + 1 < size_ && buffer_[i + 1] != '\n')
                 ++i;
         }
         if (close == std::string_view::npos)
             return refuse("the section header has no closing bracket");
         if (characters > kMaxSectionName)
             return refuse("the section name is longer than 255 characters");
-        std::string_view name = in_.substr(start, close - start);
+        const std::size_t length = close - start;
         pos_ = close + 1;
         skipToLineEnd();
 
-        std::string folded = foldSetupText(name);
-        auto [it, added] =
-            byName_.try_emplace(folded, static_cast<std::uint32_t>(d_.sections.size()));
-        if (added) {
-            Section section;
-            section.name = append(name);
-            d_.sections.push_back(std::move(section));
-            // Values in a Strings section are whole texts: a comma in them
-            // does not start another field.
-            bool strings = folded == "STRINGS" || folded.starts_with("STRINGS.");
-            stringsSection_.push_back(strings);
+        std::memmove(buffer_ + written_, buffer_ + start, length);
+        std::string_view name(buffer_ + written_, length);
+        auto equal = [&](std::uint32_t id) { return FoldEqual()(sectionName(id), name); };
+        std::size_t slot = d_.sectionTable.slotOf(FoldHash()(name), equal);
+        if (d_.sectionTable.at(slot) != kNone) {
+            current_ = d_.sectionTable.at(slot);
+            return true;
         }
-        current_ = it->second;
+        if (d_.sectionTable.full()) {
+            // The old slots and the new, twice as many, are held at once.
+            std::size_t before = d_.sectionTable.bytes();
+            if (!charge(2 * before))
+                return false;
+            d_.sectionTable.grow([&](std::uint32_t id) { return FoldHash()(sectionName(id)); });
+            used_ -= before;
+            slot = d_.sectionTable.slotOf(FoldHash()(name), equal);
+        }
+        if (!charge(kSectionBytes))
+            return false;
+        Section section;
+        section.name =
+            Span{static_cast<std::uint32_t>(written_), static_cast<std::uint32_t>(length)};
+        section.strings = isStringsSection(name);
+        written_ += length;
+        current_ = static_cast<std::uint32_t>(d_.sections.size());
+        d_.sections.push_back(section);
+        d_.sectionTable.put(slot, current_);
         return true;
     }
 
-    // State of the field being read.
+    // State of the field being read: where it starts and where its kept
+    // text ends.
     struct Field {
-        std::uint32_t start = 0;
-        std::uint32_t firstKept = kNone;
-        std::uint32_t endKept = 0;
-        bool percent = false;
+        std::size_t start = 0;
+        std::size_t endKept = 0;
+        bool kept = false;
     };
 
     void beginField(Field& f) {
         f = Field{};
-        f.start = static_cast<std::uint32_t>(d_.text.size());
-        f.endKept = f.start;
+        f.start = written_;
+        f.endKept = written_;
     }
 
-    void keep(Field& f, std::uint32_t from) {
-        if (f.firstKept == kNone)
-            f.firstKept = from;
-        f.endKept = static_cast<std::uint32_t>(d_.text.size());
+    void keep(Field& f) {
+        f.kept = true;
+        f.endKept = written_;
     }
 
     // Blanks around a field are dropped; blanks inside it, and everything
-    // inside double quotes, are kept.
-    Span endField(Field& f) {
-        if (f.firstKept == kNone) {
-            d_.text.resize(f.start);
-            return Span{f.start, 0};
-        }
-        d_.text.resize(f.endKept);
-        return Span{f.firstKept, f.endKept - f.firstKept};
+    // inside double quotes, are kept. The field ends with a NUL.
+    void endField(Field& f) {
+        written_ = f.kept ? f.endKept : f.start;
+        put('\0');
     }
 
     // State of the line being read.
     struct LineState {
-        std::uint32_t keySlot = 0;
+        std::size_t start = 0;
+        std::size_t fields = 0;
         // Commas separate values everywhere but in a Strings section.
         bool splitCommas = true;
         bool hasKey = false;
         bool commaAfterStart = false; // a comma since the line or the key began
         bool content = false;
         bool inQuotes = false;
+        bool percent = false;
         Field field;
     };
 
     // line    = element* [comment] line-end
     // element = quoted | "," | "=" | continuation | blank | text
-    void parseLine() {
+    bool parseLine() {
         LineState line;
-        beginLine(line);
-        while (pos_ < in_.size() && !lineEndAt(pos_)) {
+        line.start = written_;
+        line.splitCommas = !d_.sections[current_].strings;
+        beginField(line.field);
+        while (pos_ < size_ && !lineEndAt(pos_)) {
             if (line.inQuotes) {
                 readQuoted(line);
             } else if (!readElement(line)) {
                 break;
             }
         }
-        if (pos_ < in_.size())
+        if (pos_ < size_)
             skipLineEnd();
-        endLine(line);
-    }
-
-    void beginLine(LineState& line) {
-        line.splitCommas = !stringsSection_[current_];
-        line.keySlot = static_cast<std::uint32_t>(d_.fields.size());
-        d_.fields.push_back(Span{});
-        percent_.push_back(false);
-        beginField(line.field);
+        return endLine(line);
     }
 
     // Inside double quotes everything is kept; "" stands for one quote and
     // a single quote ends the quoted run.
     void readQuoted(LineState& line) {
         Field& f = line.field;
-        if (in_[pos_] != '"') {
-            appendRun(f);
+        if (buffer_[pos_] != '"') {
+            appendRun(line);
             return;
         }
-        if (pos_ + 1 < in_.size() && in_[pos_ + 1] == '"') {
-            auto from = static_cast<std::uint32_t>(d_.text.size());
-            d_.text.push_back('"');
-            keep(f, from);
+        if (pos_ + 1 < size_ && buffer_[pos_ + 1] == '"') {
             pos_ += 2;
+            put('"');
+            keep(f);
             return;
         }
         line.inQuotes = false;
-        keep(f, static_cast<std::uint32_t>(d_.text.size()));
+        keep(f);
         ++pos_;
     }
 
     // One element outside quotes; false at a comment, which ends the line.
     bool readElement(LineState& line) {
-        char c = in_[pos_];
+        char c = buffer_[pos_];
         if (c == '"') {
             openQuote(line);
         } else if (c == ';') {
@@ -257,18 +300,18 @@ private:
             keySeparator(line);
         } else if (c == '\\' && continuesLine(pos_ + 1)) {
             joinNextLine();
-        } else if (c == '\\' && pos_ + 1 < in_.size() && in_[pos_ + 1] == '\\' &&
+        } else if (c == '\\' && pos_ + 1 < size_ && buffer_[pos_ + 1] == '\\' &&
                    continuesLine(pos_ + 2)) {
             // Of two backslashes that end a line, the first is dropped
             // and the second joins the lines.
             ++pos_;
         } else if (isBlank(c)) {
-            if (line.field.firstKept != kNone)
-                d_.text.push_back(c);
             ++pos_;
+            if (line.field.kept)
+                put(c);
         } else {
             line.content = true;
-            appendRun(line.field);
+            appendRun(line);
         }
         return true;
     }
@@ -276,26 +319,29 @@ private:
     void openQuote(LineState& line) {
         line.inQuotes = true;
         line.content = true;
-        keep(line.field, static_cast<std::uint32_t>(d_.text.size()));
         ++pos_;
+        keep(line.field);
     }
 
     void valueSeparator(LineState& line) {
         line.content = true;
         line.commaAfterStart = true;
-        finishValue(line.field);
-        beginField(line.field);
         ++pos_;
+        finishField(line);
     }
 
     // The first "=" before any comma ends the key.
     void keySeparator(LineState& line) {
         line.content = true;
         line.hasKey = true;
-        d_.fields[line.keySlot] = endField(line.field);
-        percent_[line.keySlot] = line.field.percent;
-        beginField(line.field);
         ++pos_;
+        finishField(line);
+    }
+
+    void finishField(LineState& line) {
+        endField(line.field);
+        ++line.fields;
+        beginField(line.field);
     }
 
     // A backslash that is the last thing on the line, blanks and a comment
@@ -303,200 +349,345 @@ private:
     // next line are dropped.
     void joinNextLine() {
         skipToLineEnd();
-        if (pos_ < in_.size())
+        if (pos_ < size_) {
             ++pos_;
-        while (pos_ < in_.size() && isBlank(in_[pos_]) && !lineEndAt(pos_))
+            ++lineNumber_;
+        }
+        while (pos_ < size_ && isBlank(buffer_[pos_]) && !lineEndAt(pos_))
             ++pos_;
     }
 
-    void finishValue(Field& f) {
-        d_.fields.push_back(endField(f));
-        percent_.push_back(f.percent);
-    }
-
-    void endLine(LineState& state) {
-        const std::uint32_t keySlot = state.keySlot;
+    bool endLine(LineState& state) {
         if (!state.content) {
             // Nothing but blanks and continuations: no line.
-            d_.fields.resize(keySlot);
-            percent_.resize(keySlot);
-            d_.text.resize(state.field.start);
-            return;
+            written_ = state.start;
+            return true;
         }
         // "key =" with nothing after it has one empty value.
-        finishValue(state.field);
-
+        endField(state.field);
+        ++state.fields;
+        if (!charge(kLineBytes))
+            return false;
         Line line;
-        line.firstField = keySlot;
-        line.valueCount = static_cast<std::uint32_t>(d_.fields.size() - keySlot - 1);
-        if (state.hasKey) {
-            line.findable = true;
-        } else if (line.valueCount == 1) {
-            // A line holding one value and no "=" is found under that value.
-            d_.fields[keySlot] = d_.fields[keySlot + 1];
-            line.findable = true;
-            line.keyIsValue = true;
-        }
-        d_.sections[current_].lines.push_back(line);
+        line.offset = static_cast<std::uint32_t>(state.start);
+        line.section = current_;
+        line.bits = static_cast<std::uint32_t>(state.fields - (state.hasKey ? 1 : 0));
+        if (state.hasKey)
+            line.bits |= Line::kHasKey;
+        if (state.percent)
+            line.bits |= Line::kPercent;
+        d_.lines.push_back(line);
+        ++d_.sections[current_].lineCount;
+        return true;
     }
 
     // Whether only blanks, or blanks and a comment, follow position i on
     // its line.
     bool continuesLine(std::size_t i) const {
-        while (i < in_.size() && isBlank(in_[i]) && !lineEndAt(i))
+        while (i < size_ && isBlank(buffer_[i]) && !lineEndAt(i))
             ++i;
-        return i >= in_.size() || in_[i] == ';' || lineEndAt(i);
+        return i >= size_ || buffer_[i] == ';' || lineEndAt(i);
     }
 
     // Appends the character at pos_ and the run of plain bytes after it.
-    void appendRun(Field& f) {
-        appendCharacter(f);
+    void appendRun(LineState& line) {
+        appendCharacter(line);
         std::size_t end = pos_;
-        while (end < in_.size() && kPlainBytes[static_cast<unsigned char>(in_[end])])
+        while (end < size_ && kPlainBytes[static_cast<unsigned char>(buffer_[end])])
             ++end;
         if (end > pos_) {
-            d_.text.append(in_.data() + pos_, end - pos_);
+            std::memmove(buffer_ + written_, buffer_ + pos_, end - pos_);
+            written_ += end - pos_;
             pos_ = end;
-            f.endKept = static_cast<std::uint32_t>(d_.text.size());
+            keep(line.field);
         }
     }
 
     // Appends the character at pos_, both bytes of a double-byte one, so
     // that a trail byte 0x5C is never taken for a backslash.
-    void appendCharacter(Field& f) {
-        auto from = static_cast<std::uint32_t>(d_.text.size());
-        unsigned char c = static_cast<unsigned char>(in_[pos_]);
-        d_.text.push_back(static_cast<char>(c));
-        ++pos_;
+    void appendCharacter(LineState& line) {
+        unsigned char c = static_cast<unsigned char>(buffer_[pos_++]);
+        put(static_cast<char>(c));
         if (c == '%')
-            f.percent = true;
-        else if (leadByte(c) && pos_ < in_.size() && !lineEndAt(pos_))
-            d_.text.push_back(in_[pos_++]);
-        keep(f, from);
+            line.percent = true;
+        else if (leadByte(c) && pos_ < size_ && !lineEndAt(pos_))
+            put(buffer_[pos_++]);
+        keep(line.field);
     }
 
-    // Replaces %strkey% tokens from one Strings section, chosen as Windows
-    // chooses it for the Japanese locale of the systems served: the section
-    // of the exact language and sublanguage ([Strings.0411]), else that of
-    // the language with the neutral sublanguage ([Strings.0011]), else
-    // [Strings]. Keys of the other sections are not used. A value is cut
+    // Every section's runs of lines, one after the other in the section's
+    // order; a line's index in its section is then found from its runs.
+    bool placeRuns() {
+        std::uint32_t previous = kNone;
+        for (const Line& line : d_.lines) {
+            if (line.section != previous)
+                ++d_.sections[line.section].runCount;
+            previous = line.section;
+        }
+        std::size_t total = 0;
+        for (Section& section : d_.sections) {
+            section.firstRun = static_cast<std::uint32_t>(total);
+            total += section.runCount;
+            section.runCount = 0;
+            section.lineCount = 0;
+        }
+        if (!charge(total * sizeof(Run)))
+            return false;
+        d_.runs.resize(total);
+        previous = kNone;
+        std::uint32_t index = 0;
+        for (const Line& line : d_.lines) {
+            Section& section = d_.sections[line.section];
+            if (line.section != previous)
+                d_.runs[section.firstRun + section.runCount++] = Run{index, section.lineCount};
+            ++section.lineCount;
+            previous = line.section;
+            ++index;
+        }
+        return true;
+    }
+
+    // A key of the Strings section in use and its value, both in the text
+    // as the file has it, the value already cut to its length.
+    struct StringEntry {
+        std::uint32_t key = 0;
+        std::uint32_t value = 0;
+        std::uint32_t valueSize = 0;
+    };
+
+    std::string_view stringKey(std::uint32_t id) const {
+        return d_.text.data() + stringEntries_[id].key;
+    }
+
+    std::string_view stringValue(std::uint32_t id) const {
+        const StringEntry& entry = stringEntries_[id];
+        return {d_.text.data() + entry.value, entry.valueSize};
+    }
+
+    std::uint32_t findString(std::string_view name) const {
+        std::size_t slot = strings_.slotOf(
+            FoldHash()(name), [&](std::uint32_t id) { return FoldEqual()(stringKey(id), name); });
+        return strings_.at(slot);
+    }
+
+    // The Strings section chosen as Windows chooses it for the Japanese
+    // locale of the systems served: the section of the exact language and
+    // sublanguage ([Strings.0411]), else that of the language with the
+    // neutral sublanguage ([Strings.0011]), else [Strings]. Keys of the
+    // other sections are not used.
+    bool collectStrings() {
+        std::uint32_t chosen = kNone;
+        for (const char* name : {"Strings.0411", "Strings.0011", "Strings"}) {
+            chosen = d_.findSection(name);
+            if (chosen != kNone)
+                break;
+        }
+        std::size_t count = chosen == kNone ? 0 : d_.sections[chosen].lineCount;
+        if (!charge(IdTable::bytesFor(count) + count * sizeof(StringEntry)))
+            return false;
+        strings_.reset(count);
+        stringEntries_.reserve(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const Line& line = d_.lines[d_.lineAt(InfPosition{chosen, i})];
+            if (!line.findable())
+                continue;
+            std::string_view key = d_.text.data() + line.offset;
+            std::size_t slot = strings_.slotOf(
+                FoldHash()(key), [&](std::uint32_t id) { return FoldEqual()(stringKey(id), key); });
+            if (strings_.at(slot) != kNone)
+                continue;
+            std::string_view value = line.hasKey() ? key.data() + key.size() + 1 : key;
+            stringEntries_.push_back(StringEntry{
+                line.offset, static_cast<std::uint32_t>(value.data() - d_.text.data()),
+                static_cast<std::uint32_t>(prefixOfCharacters(value, kMaxStringValue))});
+            strings_.put(slot, static_cast<std::uint32_t>(stringEntries_.size() - 1));
+        }
+        return true;
+    }
+
+    // Writes the field with its tokens replaced through out (a function
+    // taking a string_view); true when a token was replaced. A value is cut
     // to 511 characters. A token that names no key but a DIRID is replaced
     // by that DIRID's folder; after a folder that ends in a backslash (a
     // drive root), a backslash that follows the token is dropped. DIRID -1
     // (absolute path) is replaced by nothing. "%%" becomes one percent
     // sign. Any other token stays as written. Replacement text is not
-    // searched again, so a key that refers to itself cannot loop. The total
-    // growth is bounded, so that a long string used many times cannot make
-    // reading worse than linear.
-    void substituteStrings() {
-        std::unordered_map<std::string_view, Span, FoldHash, FoldEqual> table;
-        for (const char* name : {"STRINGS.0411", "STRINGS.0011", "STRINGS"}) {
-            auto it = byName_.find(name);
-            if (it == byName_.end())
-                continue;
-            for (const Line& line : d_.sections[it->second].lines) {
-                if (!line.findable || line.valueCount == 0)
-                    continue;
-                Span value = d_.fields[line.firstField + 1];
-                value.size =
-                    static_cast<std::uint32_t>(prefixOfCharacters(d_.view(value), kMaxStringValue));
-                table.try_emplace(d_.view(d_.fields[line.firstField]), value);
+    // searched again, so a key that refers to itself cannot loop.
+    template <typename Out> bool expand(std::string_view raw, Out&& out) const {
+        bool replaced = false;
+        std::size_t p = 0;
+        while (p < raw.size()) {
+            std::size_t open = raw.find('%', p);
+            if (open == std::string_view::npos) {
+                out(raw.substr(p));
+                break;
             }
-            break;
-        }
-
-        const std::size_t budget =
-            std::min<std::size_t>(std::max<std::size_t>(64u << 20, 4 * d_.text.size()), 3u << 30);
-        std::string out;
-        std::string replaced;
-        std::vector<std::pair<std::size_t, Span>> moved;
-        for (std::size_t i = 0; i < d_.fields.size(); ++i) {
-            if (!percent_[i])
-                continue;
-            Span span = d_.fields[i];
-            std::string_view raw = d_.view(span);
-            out.clear();
-            std::size_t p = 0;
-            while (p < raw.size()) {
-                std::size_t open = raw.find('%', p);
-                if (open == std::string_view::npos) {
-                    out.append(raw.substr(p));
-                    break;
-                }
-                out.append(raw.substr(p, open - p));
-                std::size_t close = raw.find('%', open + 1);
-                if (close == std::string_view::npos) {
-                    out.append(raw.substr(open));
-                    break;
-                }
-                p = close + 1;
-                std::string_view name = raw.substr(open + 1, close - open - 1);
-                if (name.empty()) {
-                    out.push_back('%');
-                } else if (auto hit = table.find(name); hit != table.end()) {
-                    out.append(d_.view(hit->second));
-                } else if (auto dirid = parseDirid(name); dirid && isAbsoluteDirid(*dirid)) {
-                    // nothing: the path that follows is absolute
-                } else if (auto folder = dirid ? diridFolder(*dirid) : std::nullopt) {
-                    out.append(*folder);
-                    if (folder->back() == '\\' && p < raw.size() && raw[p] == '\\')
-                        ++p;
-                } else {
-                    out.append(raw.substr(open, close - open + 1));
-                }
+            out(raw.substr(p, open - p));
+            std::size_t close = raw.find('%', open + 1);
+            if (close == std::string_view::npos) {
+                out(raw.substr(open));
+                break;
             }
-            if (d_.text.size() + replaced.size() + out.size() > budget)
+            p = close + 1;
+            std::string_view name = raw.substr(open + 1, close - open - 1);
+            std::uint32_t hit = name.empty() ? kNone : findString(name);
+            std::optional<long> dirid;
+            if (name.empty()) {
+                out("%");
+            } else if (hit != kNone) {
+                out(stringValue(hit));
+            } else if (dirid = parseDirid(name); dirid && isAbsoluteDirid(*dirid)) {
+                // nothing: the path that follows is absolute
+            } else if (auto folder = dirid ? diridFolder(*dirid) : std::nullopt) {
+                out(*folder);
+                if (folder->back() == '\\' && p < raw.size() && raw[p] == '\\')
+                    ++p;
+            } else {
+                out(raw.substr(open, close - open + 1));
                 continue;
-            // The table and raw view into the text; the replacements gather
-            // apart and join it once all are made.
-            moved.emplace_back(i, Span{static_cast<std::uint32_t>(replaced.size()),
-                                       static_cast<std::uint32_t>(out.size())});
-            replaced.append(out);
+            }
+            replaced = true;
         }
-        const auto base = static_cast<std::uint32_t>(d_.text.size());
-        d_.text.append(replaced);
-        for (auto [i, span] : moved)
-            d_.fields[i] = Span{base + span.offset, span.size};
-        for (Section& section : d_.sections)
-            for (const Line& line : section.lines)
-                if (line.keyIsValue)
-                    d_.fields[line.firstField] = d_.fields[line.firstField + 1];
+        return replaced;
     }
 
-    void buildIndex() {
-        d_.sectionIndex.reserve(d_.sections.size());
-        for (std::uint32_t s = 0; s < d_.sections.size(); ++s) {
-            Section& section = d_.sections[s];
-            d_.sectionIndex.emplace(d_.view(section.name), s);
-            section.keys.reserve(section.lines.size());
-            for (std::uint32_t l = 0; l < section.lines.size(); ++l) {
-                Line& line = section.lines[l];
-                if (!line.findable)
-                    continue;
-                auto [it, added] =
-                    section.keys.try_emplace(d_.view(d_.fields[line.firstField]), KeyEntry{l, l});
-                if (!added) {
-                    section.lines[it->second.last].nextSameKey = l;
-                    it->second.last = l;
-                }
-            }
-        }
+    // The size of the field with its tokens replaced, when a token is
+    // replaced at all.
+    std::optional<std::size_t> expandedSize(std::string_view raw) const {
+        std::size_t size = 0;
+        bool replaced = expand(raw, [&](std::string_view part) { size += part.size(); });
+        return replaced ? std::optional<std::size_t>(size) : std::nullopt;
     }
 
-    std::string_view in_;
-    std::size_t pos_ = 0;
+    // Walks the fields of a line whose tokens may be replaced, deciding
+    // for each field in order whether its replaced text is used: a field
+    // is, unless it would make the line longer than the longer of the line
+    // as written and kInfMaxReplacedLineBytes. use(field, replacedSize or
+    // nothing) is called for every field; the size of the line as it will
+    // be is returned, or nothing when no field changes.
+    template <typename Use> std::optional<std::size_t> decide(const Line& line, Use&& use) const {
+        const std::size_t stored = line.valueCount() + (line.hasKey() ? 1 : 0);
+        const char* fields = d_.text.data() + line.offset;
+        std::size_t rawSize = 0;
+        const char* at = fields;
+        for (std::size_t i = 0; i < stored; ++i) {
+            std::size_t length = std::strlen(at);
+            rawSize += length + 1;
+            at += length + 1;
+        }
+        const std::size_t limit = std::max(rawSize, kInfMaxReplacedLineBytes);
+        std::size_t size = rawSize;
+        bool changed = false;
+        at = fields;
+        for (std::size_t i = 0; i < stored; ++i) {
+            std::string_view raw(at);
+            at += raw.size() + 1;
+            std::optional<std::size_t> expanded;
+            if (raw.find('%') != std::string_view::npos)
+                expanded = expandedSize(raw);
+            if (expanded && size - raw.size() + *expanded <= limit) {
+                size = size - raw.size() + *expanded;
+                changed = true;
+            } else {
+                expanded.reset();
+            }
+            use(raw, expanded);
+        }
+        return changed ? std::optional<std::size_t>(size) : std::nullopt;
+    }
+
+    // Replaces %strkey% tokens from the Strings section chosen, in lines
+    // in file order, as long as the memory the replaced lines take stays
+    // within the budget; past it, lines keep their tokens as written. The
+    // replaced lines are measured first and written into text sized for
+    // them, so that nothing grows and moves while they are written.
+    bool substituteStrings() {
+        if (!collectStrings())
+            return false;
+        const std::size_t before = used_;
+        const std::size_t budget = budget_;
+        auto eachReplacedLine = [&](auto&& write) {
+            std::size_t used = before;
+            for (Line& line : d_.lines) {
+                if ((line.bits & Line::kPercent) == 0)
+                    continue;
+                std::optional<std::size_t> size = decide(line, [](auto, auto) {});
+                if (!size || used + *size > budget)
+                    continue;
+                used += *size;
+                write(line);
+            }
+            return used - before;
+        };
+        const std::size_t total = eachReplacedLine([](Line&) {});
+        used_ = before + total;
+        d_.replaced.reserve(total);
+        eachReplacedLine([&](Line& line) {
+            const std::size_t offset = d_.replaced.size();
+            decide(line, [&](std::string_view raw, std::optional<std::size_t> expanded) {
+                if (expanded)
+                    expand(raw, [&](std::string_view part) { d_.replaced.append(part); });
+                else
+                    d_.replaced.append(raw);
+                d_.replaced.push_back('\0');
+            });
+            line.offset = static_cast<std::uint32_t>(offset);
+            line.bits |= Line::kReplaced;
+        });
+        used_ -= strings_.bytes() + stringEntries_.capacity() * sizeof(StringEntry);
+        strings_ = IdTable();
+        stringEntries_ = {};
+        return true;
+    }
+
+    // Lines are entered from the last to the first, so that each one's
+    // slot ends holding the first line of its key and every line names
+    // the next one of its key.
+    std::size_t findableLines() const {
+        std::size_t findable = 0;
+        for (const Line& line : d_.lines)
+            findable += line.findable() ? 1 : 0;
+        return findable;
+    }
+
+    bool buildKeyTable() {
+        d_.keyTable.reset(findableLines());
+        for (std::size_t i = d_.lines.size(); i-- > 0;) {
+            Line& line = d_.lines[i];
+            if (!line.findable())
+                continue;
+            std::string_view key = d_.key(line);
+            std::size_t slot = d_.keyTable.slotOf(
+                InfFile::Data::keyHash(line.section, key), [&](std::uint32_t id) {
+                    const Line& other = d_.lines[id];
+                    return other.section == line.section && FoldEqual()(d_.key(other), key);
+                });
+            line.nextSameKey = d_.keyTable.at(slot);
+            d_.keyTable.put(slot, static_cast<std::uint32_t>(i));
+        }
+        return true;
+    }
+
     InfFile::Data& d_;
-    std::uint32_t current_ = kNone;
-    std::unordered_map<std::string, std::uint32_t> byName_;
-    std::vector<bool> stringsSection_;
-    std::vector<bool> percent_;
     InfProblem* problem_;
+    char* buffer_ = nullptr;
+    std::size_t size_ = 0;
+    // Where reading is, and where the next parsed byte goes: never past it.
+    std::size_t pos_ = 0;
+    std::size_t written_ = 0;
+    int lineNumber_ = 0;
+    std::uint32_t current_ = kNone;
+    const std::size_t budget_;
+    std::size_t used_ = 0;
+    IdTable strings_;
+    std::vector<StringEntry> stringEntries_;
 };
 
 } // namespace
 
-bool parseInfText(std::string_view text, InfFile::Data& data, InfProblem* problem) {
-    return Parser(text, data, problem).run();
+bool parseInfText(std::string text, std::size_t fileBytes, InfFile::Data& data,
+                  InfProblem* problem) {
+    return Parser(std::move(text), fileBytes, data, problem).run();
 }
 
 } // namespace ornibe

@@ -62,19 +62,30 @@ std::optional<unsigned> parseNumber(std::string_view text) {
 
 InfReader::InfReader() = default;
 
-InfReader::InfReader(const std::string& path) : InfReader(InfFile::open(path), path) {}
+InfReader::InfReader(const std::string& path) {
+    InfProblem problem;
+    InfFile file = InfFile::open(path, &problem);
+    *this = InfReader(std::move(file), path, std::move(problem));
+}
 
-InfReader::InfReader(InfFile file, const std::string& path)
-    : file_(std::move(file)), path_(path),
+InfReader::InfReader(InfFile file, const std::string& path, InfProblem problem)
+    : file_(std::move(file)), problem_(std::move(problem)), path_(path),
       folder_(folderPart(path)), decorations_{".NTX86", ".NT", ".X86", ""} {}
 
-InfReader InfReader::fromBytes(const std::string& path, std::string_view bytes) {
-    return InfReader(InfFile::parse(bytes), path);
+InfReader InfReader::fromBytes(const std::string& path, std::string bytes) {
+    InfProblem problem;
+    InfFile file = InfFile::parseInPlace(std::move(bytes), &problem);
+    return InfReader(std::move(file), path, std::move(problem));
+}
+
+InfReader InfReader::refused(const std::string& path, InfProblem problem) {
+    return InfReader(InfFile(), path, std::move(problem));
 }
 
 bool InfReader::OpenChecked(const std::string& path) {
     path_ = path;
-    file_ = InfFile::open(path);
+    problem_ = InfProblem();
+    file_ = InfFile::open(path, &problem_);
     return file_.isOpen();
 }
 
@@ -194,8 +205,10 @@ std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versio
         versionCode == VersionCode::Server2003 ? std::pair{5u, 2u} : std::pair{5u, 1u};
     std::optional<std::tuple<unsigned, unsigned, int>> best;
     std::string bestText;
-    for (std::size_t i = 2; i <= count; ++i) {
-        std::string text = GetField(manufacturerLine, i);
+    InfFile::Values values = file_.values(manufacturerLine);
+    values.next();
+    while (auto value = values.next()) {
+        std::string_view text = *value;
         DecorationParts parts = splitDecoration(text);
         int architectureRank;
         if (equalsSetupNoCase(parts.architecture, "NTx86"))
@@ -223,7 +236,7 @@ std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versio
         std::tuple<unsigned, unsigned, int> rank{major, minor, architectureRank};
         if (!best || rank > *best) {
             best = rank;
-            bestText = text;
+            bestText.assign(text);
         }
     }
     if (!best)
@@ -257,9 +270,9 @@ void InfReader::CollectCopyFiles(std::string_view installSection, std::string_vi
         return;
     for (auto line = file_.findFirstLine(*section, "CopyFiles"); line;
          line = file_.findNextMatchLine(*line, "CopyFiles")) {
-        std::size_t count = file_.fieldCount(*line);
-        for (std::size_t i = 1; i <= count; ++i) {
-            std::string field = GetField(*line, i);
+        InfFile::Values values = file_.values(*line);
+        while (auto value = values.next()) {
+            std::string field(*value);
             if (field.empty())
                 continue;
             if (field.front() == '@') {
@@ -284,9 +297,9 @@ void InfReader::CollectCopyInf(std::string_view installSection, std::string_view
         return;
     for (auto line = file_.findFirstLine(*section, "CopyINF"); line;
          line = file_.findNextMatchLine(*line, "CopyINF")) {
-        std::size_t count = file_.fieldCount(*line);
-        for (std::size_t i = 1; i <= count; ++i) {
-            std::string name = GetField(*line, i);
+        InfFile::Values values = file_.values(*line);
+        while (auto value = values.next()) {
+            std::string name(*value);
             if (name.empty())
                 continue;
             if (std::string path = mediumPath({name}, &package); !path.empty())

@@ -28,8 +28,11 @@ public:
     // reader whose every lookup finds nothing.
     explicit InfReader(const std::string& path);
     // As Open, on bytes read elsewhere (a file inside an image, which has
-    // no host path of its own); path names where they came from.
-    static InfReader fromBytes(const std::string& path, std::string_view bytes);
+    // no host path of its own), which the reader takes over; path names
+    // where they came from.
+    static InfReader fromBytes(const std::string& path, std::string bytes);
+    // A reader of no file, for a file refused before it was read.
+    static InfReader refused(const std::string& path, InfProblem problem);
 
     // On an empty reader: reads the file at path, setting path() and file()
     // only (folder() and decorations() stay empty, so FindDecoratedSection
@@ -40,6 +43,9 @@ public:
 
     // The parsed file, for direct lookups by line position.
     const InfFile& file() const { return file_; }
+    // Why the file is not open: unreadable, refused by a limit, or not a
+    // Windows INF.
+    const InfProblem& problem() const { return problem_; }
     const std::string& path() const { return path_; }
     const std::string& folder() const { return folder_; }
     // ".NTX86", ".NT", ".X86" and the empty text after Open; none on an
@@ -85,7 +91,7 @@ public:
     std::string GetTargetPath(std::optional<std::string_view> section) const;
 
 private:
-    InfReader(InfFile file, const std::string& path);
+    InfReader(InfFile file, const std::string& path, InfProblem problem);
 
     std::optional<std::string> existingDecoratedSection(std::string_view base,
                                                         std::string_view suffix) const;
@@ -103,6 +109,7 @@ private:
                     OrderedTextMap& installSections) const;
 
     InfFile file_;
+    InfProblem problem_;
     std::string path_;
     std::string folder_;
     std::vector<std::string> decorations_;

@@ -1,9 +1,9 @@
 #include "media/BootImage.h"
 
 #include "media/ImageDevice.h"
+#include "media/MountTable.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
-#include "sys/MountTable.h"
 #include "sys/PendingFile.h"
 #include "sys/UniqueFd.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/MountTable.h"
+
 #include <cstdint>
 #include <string>
 
@@ -32,11 +34,6 @@ std::string writeBootImage(const std::string& path, const std::string& destinati
 // device itself, or, for a folder on which an ISO 9660 or UDF volume is
 // mounted, the device it is mounted from (the backing file of a loop
 // device). The empty text when the folder is no mounted volume.
-struct MountTables {
-    std::string mountInfo = "/proc/self/mountinfo";
-    std::string sysDevBlock = "/sys/dev/block";
-    std::string dev = "/dev";
-};
 std::string bootSourceOf(const std::string& root, const MountTables& tables = {});
 
 } // namespace ornibe

@@ -4,6 +4,7 @@
 #include "media/ImageDevice.h"
 #include "media/ImageTree.h"
 #include "media/IsoImport.h"
+#include "media/VolumeDescriptor.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 #include "sys/TreeWriter.h"
@@ -101,11 +102,7 @@ IsoImageReader::IsoImageReader(const std::string& path, const StopCheck& stop) :
     if (!imported(windows)) {
         return;
     }
-    const char* volume = iso_image_get_volume_id(windows.image());
-    label_ = volume != nullptr ? volume : "";
-    while (!label_.empty() && label_.back() == ' ') {
-        label_.pop_back();
-    }
+    label_ = readIso9660Label(device).value_or("");
 
     // The Rock Ridge tree tells the links and device files apart, which
     // the Windows tree shows as empty files.
@@ -175,6 +172,14 @@ IsoImageReader::folderNames(std::string_view relative) const {
 
 std::uint64_t IsoImageReader::treeBytes() const {
     return ok() ? root_->bytesBelow : 0;
+}
+
+std::optional<std::uint64_t> IsoImageReader::fileSize(std::string_view relative) const {
+    const ImageNode* node = findNode(relative);
+    if (node == nullptr || node->folder) {
+        return std::nullopt;
+    }
+    return node->size;
 }
 
 std::optional<std::string> IsoImageReader::readFile(std::string_view relative,

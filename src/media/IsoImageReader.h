@@ -53,7 +53,7 @@ public:
     // the image as a whole is at fault) and why.
     Outcome copyable() const;
 
-    // The volume identifier, trailing spaces removed.
+    // The volume identifier, as readIso9660Label reads it.
     const std::string& label() const { return label_; }
 
     // Entries of the image that are not copied (links and device files),
@@ -65,6 +65,9 @@ public:
     // file, it cannot be read whole or it is larger than maxBytes.
     std::optional<std::string> readFile(std::string_view relative,
                                         std::uint64_t maxBytes = 64u << 20) const;
+    // The size of the file at relative, found as readFile finds it;
+    // nothing when there is no such file.
+    std::optional<std::uint64_t> fileSize(std::string_view relative) const;
 
     // Whether there is a file (not a folder) at relative, named as for
     // readFile.

@@ -4,7 +4,7 @@
 namespace ornibe {
 
 bool SetupFileEditor::DosnetHasSvcpack() const {
-    InfReader reader(SetupFilePath("DOSNET.INF"));
+    InfReader reader = ReadSetupFile(SetupFilePath("DOSNET.INF"));
     // A line holding one value is found under that value as its key.
     return HasLine(reader, "OptionalSrcDirs", "svcpack");
 }

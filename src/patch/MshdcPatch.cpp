@@ -18,7 +18,7 @@ constexpr std::string_view kLineWritten = "HKR,Parameters,EnableBigLba,%REG_DWOR
 } // namespace
 
 std::string SetupFileEditor::BuildMshdcText() const {
-    InfReader reader(workCopyPath_);
+    InfReader reader = ReadSetupFile(workCopyPath_);
     // The parser replaces %REG_DWORD% from the Strings section. A file that
     // does not define it reads the line back as written, so that form counts
     // as well; otherwise every build would add the line again.

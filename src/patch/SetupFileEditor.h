@@ -83,6 +83,11 @@ public:
     // Questions to a setup file through the INF parser. They never fail: a
     // missing file, section or field answers false or the empty text.
 
+    // Opens a setup file of the tree for these questions. A file too large
+    // or too dense to read within the limits of INF reading throws
+    // FileError with the reason: answered as empty, it would be patched as
+    // if it listed nothing.
+    static InfReader ReadSetupFile(const std::string& path);
     // True when the section has any line.
     static bool HasLine(const InfReader& reader, std::string_view section);
     // True when the section has a line with this key (ignoring case).

@@ -89,6 +89,14 @@ void SetupFileEditor::WriteAtEofMarker(const std::string& path, std::string_view
     writeFileAtomic(path, writtenOverMarker(content, markerPosition(content), text));
 }
 
+InfReader SetupFileEditor::ReadSetupFile(const std::string& path) {
+    InfReader reader(path);
+    if (reader.problem().kind == InfProblem::Kind::Limit) {
+        throw FileError("read", path, reader.problem().reason);
+    }
+    return reader;
+}
+
 bool SetupFileEditor::HasLine(const InfReader& reader, std::string_view section) {
     return reader.file().findFirstLine(section).has_value();
 }

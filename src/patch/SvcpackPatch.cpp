@@ -18,8 +18,8 @@ std::string catalogName(const std::string& path) {
 } // namespace
 
 bool SetupFileEditor::CollectCatalogLines(std::string& lines) const {
-    InfReader reader;
-    bool opened = reader.OpenChecked(workCopyPath_);
+    InfReader reader = ReadSetupFile(workCopyPath_);
+    bool opened = reader.file().isOpen();
     bool usable = opened && (HasLine(reader, "ProductCatalogsToInstall") ||
                              HasLine(reader, "SetupHotfixesToRun"));
     if (package_ != nullptr) {

@@ -49,7 +49,7 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
     }
     const DriverPackage& package = *package_;
     // The duplicate tests ask the file as it was before this step.
-    InfReader reader(SetupFilePath("TXTSETUP.SIF"));
+    InfReader reader = ReadSetupFile(SetupFilePath("TXTSETUP.SIF"));
     std::string files;
     std::string ids;
     std::string loads;

@@ -136,7 +136,7 @@ void BuildRunner::removeLeftovers() {
 
 bool BuildRunner::copyCd() {
     page_.log().append("CD の内容を作業フォルダにコピーしています。。。");
-    std::string root = cdDriveEntryRoot(settings_.GetCdDriveEntry());
+    std::string root = settings_.GetCdDriveRoot();
     std::atomic<bool> cancel{false};
     auto onProgress = [&](const CopyProgress& progress) {
         if (!page_.copyProgress(progress.bytesDone, progress.bytesTotal, progress.filesDone,

@@ -1,9 +1,9 @@
 #include "runner/Summary.h"
 
+#include "inf/InfLimits.h"
 #include "inf/InfReader.h"
 #include "media/IsoImageReader.h"
 #include "runner/TargetDetection.h"
-#include "settings/CdDriveEntry.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
@@ -21,13 +21,21 @@ std::string orNone(const std::string& value, const char* none) {
 
 // The TXTSETUP.SIF of an image file or a disc read through its device,
 // parsed from the image in memory. An image without one reads as an empty
-// file.
+// file; one too large to read as a setup file is refused before it is
+// read.
 InfReader readImageSetupFile(const std::string& image, const StopCheck& stop) {
-    std::optional<std::string> bytes = IsoImageReader(image, stop).readFile("I386/TXTSETUP.SIF");
+    constexpr std::string_view kSetupFile = "I386/TXTSETUP.SIF";
+    const std::string path = joinPath(image, kSetupFile);
+    IsoImageReader reader(image, stop);
+    if (std::optional<std::uint64_t> size = reader.fileSize(kSetupFile);
+        size && *size > kInfMaxFileBytes) {
+        return InfReader::refused(path, infFileTooLarge(*size));
+    }
+    std::optional<std::string> bytes = reader.readFile(kSetupFile, kInfMaxFileBytes);
     if (!bytes) {
         return InfReader();
     }
-    return InfReader::fromBytes(joinPath(image, "I386/TXTSETUP.SIF"), *bytes);
+    return InfReader::fromBytes(path, std::move(*bytes));
 }
 
 } // namespace
@@ -40,7 +48,7 @@ InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop) 
 
 std::string summarySourceFolder(const BuildSettings& settings) {
     if (settings.GetCdDriveIndex() != 0) {
-        return cdDriveEntryRoot(settings.GetCdDriveEntry());
+        return settings.GetCdDriveRoot();
     }
     return settings.GetWorkFolder();
 }

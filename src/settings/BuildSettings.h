@@ -14,8 +14,13 @@ public:
     std::int32_t GetCdDriveIndex() const { return cdDriveIndex; }
     void SetCdDriveIndex(std::int32_t value) { cdDriveIndex = value; }
 
+    // The chosen entry's text, as the summary and the log show it.
     std::string GetCdDriveEntry() const { return cdDriveEntry; }
     void SetCdDriveEntry(const std::string& value) { cdDriveEntry = value; }
+    // The chosen entry's root: the folder, image file or device the build
+    // reads; kept beside the text, never read back from it.
+    std::string GetCdDriveRoot() const { return cdDriveRoot; }
+    void SetCdDriveRoot(const std::string& value) { cdDriveRoot = value; }
 
     std::string GetVolumeLabel() const { return volumeLabel; }
     void SetVolumeLabel(const std::string& value) { volumeLabel = value; }
@@ -43,6 +48,7 @@ public:
 private:
     std::int32_t cdDriveIndex = 0;
     std::string cdDriveEntry;
+    std::string cdDriveRoot;
     std::string volumeLabel;
     std::string servicePackPath;
     std::vector<std::string> driverInfs;

@@ -17,13 +17,17 @@ std::string makeCdDriveEntry(std::string_view root, std::string_view label) {
     return entry;
 }
 
+DriveEntry makeDriveEntry(std::string_view root, std::string_view label) {
+    return DriveEntry{std::string(root), makeCdDriveEntry(root, label)};
+}
+
 std::string cdDriveEntryRoot(std::string_view entry) {
     size_t open = entry.find(kOpen);
     return std::string(entry.substr(0, open));
 }
 
 std::optional<std::string> cdDriveEntryLabel(std::string_view entry) {
-    size_t open = entry.find(kOpen);
+    size_t open = entry.rfind(kOpen);
     if (open == std::string_view::npos) {
         return std::nullopt;
     }

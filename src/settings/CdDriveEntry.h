@@ -24,12 +24,27 @@ inline constexpr std::string_view kPickFolderEntry = "CD のファイルがあ�
 // form of the chosen drive.
 std::string makeCdDriveEntry(std::string_view root, std::string_view label);
 
-// The root of a drive entry: the text before its first " [ ". The whole
-// text when it has none.
+// An entry of the CD drive list: the root it stands for (a mount point, a
+// disc's device, an image file or a folder; empty for "読み込みしない") and
+// the text it shows. The root travels beside the text as a value of its
+// own, since a root may itself hold " [ " (a folder named "cd [ sp4 ]").
+struct DriveEntry {
+    std::string root;
+    std::string text;
+
+    bool operator==(const DriveEntry&) const = default;
+};
+
+DriveEntry makeDriveEntry(std::string_view root, std::string_view label);
+
+// The text before the first " [ " of an entry; the whole text when it has
+// none. Not the root of an entry whose root holds " [ ": the program takes
+// roots from DriveEntry, never from the text.
 std::string cdDriveEntryRoot(std::string_view entry);
 
-// The label part of a drive entry (between the first " [ " and the final
-// " ]"); nothing when the text is not a drive entry.
+// The label part of a drive entry (between the last " [ " and the final
+// " ]": a root may hold " [ ", the volume label of a Windows CD does not);
+// nothing when the text is not a drive entry.
 std::optional<std::string> cdDriveEntryLabel(std::string_view entry);
 
 // Whether the entry stands for a drive in which no volume could be read.

@@ -11,9 +11,15 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 
 namespace ornibe {
 std::string readFile(const std::string& path) {
+    return *readFileAtMost(path, std::numeric_limits<std::uint64_t>::max());
+}
+
+std::optional<std::string> readFileAtMost(const std::string& path, std::uint64_t maxBytes,
+                                          std::uint64_t* size) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         throwFileError("open", path, errno);
@@ -25,8 +31,15 @@ std::string readFile(const std::string& path) {
     if (S_ISDIR(st.st_mode)) {
         throwFileError("read", path, EISDIR);
     }
+    const auto known = static_cast<std::uint64_t>(st.st_size);
+    if (known > maxBytes) {
+        if (size != nullptr) {
+            *size = known;
+        }
+        return std::nullopt;
+    }
     std::string content;
-    content.reserve(static_cast<size_t>(st.st_size));
+    content.reserve(static_cast<size_t>(known));
     char buffer[65536];
     while (true) {
         ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -38,6 +51,14 @@ std::string readFile(const std::string& path) {
         }
         if (n == 0) {
             break;
+        }
+        // A file that grows while it is read, or one whose size the system
+        // does not give (a pipe, a file of /proc), stops at the limit too.
+        if (static_cast<std::uint64_t>(n) > maxBytes - content.size()) {
+            if (size != nullptr) {
+                *size = content.size() + static_cast<std::uint64_t>(n);
+            }
+            return std::nullopt;
         }
         content.append(buffer, static_cast<size_t>(n));
     }

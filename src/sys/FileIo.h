@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,13 @@ namespace ornibe {
 // system's reason.
 
 std::string readFile(const std::string& path);
+
+// The whole file when it holds at most maxBytes; nothing when it holds
+// more, found before any of it is read where the system knows the size
+// (size, when given, is then set to it, or to what was read). A large or
+// sparse file is thus never taken into memory.
+std::optional<std::string> readFileAtMost(const std::string& path, std::uint64_t maxBytes,
+                                          std::uint64_t* size = nullptr);
 
 // At most count bytes of the file from offset on; fewer where the file
 // ends sooner.

@@ -1,8 +1,10 @@
 #include "ui/ConfirmPage.h"
 
+#include "runner/UnexpectedFailure.h"
 #include "settings/PageCode.h"
 #include "ui/CopyProgressDialog.h"
 #include "ui/PageLook.h"
+#include "wizard/BuildHooks.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -13,9 +15,6 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QVBoxLayout>
-
-#include <exception>
-#include <string>
 
 namespace ornibe {
 
@@ -99,11 +98,7 @@ int ConfirmPage::exec() {
     if (hooks_.writeSummary) {
         // The page opens in every case; a failure that escapes the summary
         // is shown in the log rather than lost.
-        try {
-            hooks_.writeSummary(*this);
-        } catch (const std::exception& error) {
-            log_.append(std::string("\r\n") + error.what() + "\r\n");
-        }
+        runPageHook(hooks_.writeSummary, *this);
     }
     // The log follows its end as the summary is written; the page opens at
     // the summary's first line.
@@ -184,12 +179,7 @@ void ConfirmPage::run() {
     // An exception must not cross the event loop: one that escapes the
     // build ends it like a reported failure, with the reason in the log
     // and "< 戻る" enabled.
-    try {
-        hooks_.runBuild(*this);
-    } catch (const std::exception& error) {
-        log_.append(std::string("\r\n") + error.what());
-        backButton_->setEnabled(true);
-    }
+    runPageHook(hooks_.runBuild, *this);
     running_ = false;
     if (stopRequested_) {
         // The user quit during the build; it has stopped, now the page ends.

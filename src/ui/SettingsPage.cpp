@@ -1,9 +1,9 @@
 #include "ui/SettingsPage.h"
 
+#include "media/VolumeDescriptor.h"
 #include "settings/CdDriveEntry.h"
 #include "settings/PageCode.h"
 #include "sys/HostPath.h"
-#include "sys/SystemDriveSource.h"
 #include "ui/AboutBox.h"
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
@@ -324,9 +324,9 @@ void SettingsPage::openAtFittingSize() {
 void SettingsPage::initPage() {
     // An image or folder chosen before (the page is shown again after
     // "< 戻る") keeps its entry.
-    std::string stored = settings_.GetCdDriveEntry();
-    std::vector<std::string> listed = driveListEntries(drives_);
-    if (settings_.GetCdDriveIndex() > 0 && !stored.empty() &&
+    DriveEntry stored{settings_.GetCdDriveRoot(), settings_.GetCdDriveEntry()};
+    std::vector<DriveEntry> listed = driveList(drives_);
+    if (settings_.GetCdDriveIndex() > 0 && !stored.text.empty() &&
         std::find(listed.begin(), listed.end(), stored) == listed.end() &&
         std::find(chosenSources_.begin(), chosenSources_.end(), stored) == chosenSources_.end()) {
         chosenSources_.push_back(stored);
@@ -352,18 +352,18 @@ void SettingsPage::initPage() {
 }
 
 void SettingsPage::fillDriveList(int position) {
-    fillDriveList(position, driveListEntries(drives_));
+    fillDriveList(position, driveList(drives_));
 }
 
-void SettingsPage::fillDriveList(int position, const std::vector<std::string>& listed) {
+void SettingsPage::fillDriveList(int position, const std::vector<DriveEntry>& listed) {
     driveList_->clear();
-    for (const std::string& entry : listed) {
-        driveList_->addItem(QString::fromStdString(entry));
+    for (const DriveEntry& entry : listed) {
+        driveList_->addItem(QString::fromStdString(entry.text), QString::fromStdString(entry.root));
     }
     // Images and folders chosen as the source, then the entries that
     // choose one.
-    for (const std::string& entry : chosenSources_) {
-        driveList_->addItem(QString::fromStdString(entry));
+    for (const DriveEntry& entry : chosenSources_) {
+        driveList_->addItem(QString::fromStdString(entry.text), QString::fromStdString(entry.root));
     }
     driveList_->addItem(QString::fromUtf8(kPickImageEntry.data(), kPickImageEntry.size()));
     driveList_->addItem(QString::fromUtf8(kPickFolderEntry.data(), kPickFolderEntry.size()));
@@ -403,12 +403,12 @@ void SettingsPage::driveChosen(int position) {
     // it cannot be read.
     std::string root = path.toStdString();
     std::string label = image ? readIso9660Label(root).value_or("") : "";
-    std::string entry = makeCdDriveEntry(root, label);
+    DriveEntry entry = makeDriveEntry(root, label);
     if (std::find(chosenSources_.begin(), chosenSources_.end(), entry) == chosenSources_.end()) {
         chosenSources_.push_back(entry);
     }
     fillDriveList(-1);
-    int chosen = driveList_->findText(QString::fromStdString(entry));
+    int chosen = driveList_->findText(QString::fromStdString(entry.text));
     driveList_->setCurrentIndex(chosen);
     lastDrivePosition_ = chosen;
     proposeVolumeLabel(chosen);
@@ -596,6 +596,10 @@ int SettingsPage::selectedDrivePosition() const {
 
 std::string SettingsPage::driveEntryText(int position) const {
     return driveList_->itemText(position).toStdString();
+}
+
+std::string SettingsPage::driveRoot(int position) const {
+    return driveList_->itemData(position).toString().toStdString();
 }
 
 std::string SettingsPage::volumeLabelText() const {

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "media/DriveSource.h"
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
-#include "sys/DriveSource.h"
+#include "settings/CdDriveEntry.h"
 #include "sys/SearchPath.h"
 #include "wizard/SettingsForm.h"
 
@@ -117,7 +118,7 @@ private:
     void openAtFittingSize();
     // Lists the drives again, or shows the entries just listed.
     void fillDriveList(int position);
-    void fillDriveList(int position, const std::vector<std::string>& listed);
+    void fillDriveList(int position, const std::vector<DriveEntry>& listed);
     // An entry of the CD drive list was chosen: the entries that choose an
     // image file or a folder open their dialog and add what was chosen.
     void driveChosen(int position);
@@ -136,6 +137,7 @@ private:
 
     int selectedDrivePosition() const override;
     std::string driveEntryText(int position) const override;
+    std::string driveRoot(int position) const override;
     std::string volumeLabelText() const override;
     std::string servicePackText() const override;
     std::vector<std::string> infEntries() const override;
@@ -153,7 +155,8 @@ private:
 
     DriveComboBox* driveList_;
     // Images and folders chosen as the source, listed after the drives.
-    std::vector<std::string> chosenSources_;
+    // Each item of the list holds its entry's root as its data.
+    std::vector<DriveEntry> chosenSources_;
     int lastDrivePosition_ = -1;
     QLineEdit* volumeLabel_;
     QLineEdit* servicePack_;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "media/DriveSource.h"
 #include "runner/ConfirmData.h"
 #include "settings/BuildSettings.h"
-#include "sys/DriveSource.h"
 #include "ui/ConfirmPage.h"
 #include "ui/SettingsPage.h"
 #include "wizard/ConfirmPageHooks.h"

@@ -1,12 +1,11 @@
+#include "media/SystemDriveSource.h"
 #include "settings/Version.h"
 #include "sys/SearchPath.h"
-#include "sys/SystemDriveSource.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
 #include "ui/WizardApp.h"
+#include "ui/WizardApplication.h"
 #include "wizard/BuildHooks.h"
-
-#include <QApplication>
 
 #include <cstdio>
 #include <cstring>
@@ -45,7 +44,7 @@ int main(int argc, char** argv) {
     if (int status = answerArguments(argc, argv); status >= 0) {
         return status;
     }
-    QApplication app(argc, argv);
+    ornibe::WizardApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ornibe"));
     QApplication::setDesktopFileName(QStringLiteral("ornibe"));
     QApplication::setWindowIcon(ornibe::programIcon());
@@ -53,11 +52,22 @@ int main(int argc, char** argv) {
     ornibe::loadJapaneseQtTexts();
 
     ornibe::QtMessageBox screenBox;
-    ornibe::SystemDriveSource drives;
-    const ornibe::ToolSearch tools = ornibe::ToolSearch::forThisProgram();
-    ornibe::WizardApp wizard(drives, screenBox, tools);
-    wizard.confirmPage().setHooks(
-        ornibe::buildHooks(wizard.settings(), wizard.confirmData(), tools));
-    wizard.run();
+    app.setFailureHandler([&screenBox](std::exception_ptr error) {
+        ornibe::showUnexpectedFailure(screenBox, error);
+    });
+    // What escapes the pages outside the handling of an event (opening a
+    // page reads the drive list) ends the wizard with the message and the
+    // status of a failure, never with std::terminate.
+    try {
+        ornibe::SystemDriveSource drives;
+        const ornibe::ToolSearch tools = ornibe::ToolSearch::forThisProgram();
+        ornibe::WizardApp wizard(drives, screenBox, tools);
+        wizard.confirmPage().setHooks(
+            ornibe::buildHooks(wizard.settings(), wizard.confirmData(), tools));
+        wizard.run();
+    } catch (...) {
+        ornibe::showUnexpectedFailure(screenBox, std::current_exception());
+        return 1;
+    }
     return 0;
 }

@@ -2,6 +2,10 @@
 
 #include "runner/BuildRunner.h"
 #include "runner/Summary.h"
+#include "runner/UnexpectedFailure.h"
+
+#include <exception>
+#include <string>
 
 namespace ornibe {
 
@@ -14,6 +18,16 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
         BuildRunner(settings, data, page, tools).runBuild();
     };
     return hooks;
+}
+
+void runPageHook(const std::function<void(BuildPage&)>& hook, BuildPage& page) {
+    try {
+        hook(page);
+    } catch (...) {
+        Failure failure = unexpectedFailure(std::current_exception());
+        page.log().append("\r\n" + failure.what + "\r\n" + failure.line() + "\r\n");
+        page.setButtonEnabled(PageButton::Back, true);
+    }
 }
 
 } // namespace ornibe

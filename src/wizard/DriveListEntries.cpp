@@ -1,24 +1,32 @@
 #include "wizard/DriveListEntries.h"
 
+#include "media/SystemDriveSource.h"
 #include "settings/CdDriveEntry.h"
-#include "sys/SystemDriveSource.h"
 
 namespace ornibe {
 
-std::vector<std::string> driveListEntries(DriveSource& drives) {
-    std::vector<std::string> entries{std::string(kNoCdEntry)};
+std::vector<DriveEntry> driveList(DriveSource& drives) {
+    std::vector<DriveEntry> entries{DriveEntry{{}, std::string(kNoCdEntry)}};
     for (const CdDrive& drive : drives.listDrives()) {
         if (!drive.label && !drive.device.empty()) {
             // A disc the user may not read says so, and why, in its entry.
             if (std::string problem = deviceAccessProblem(drive.device); !problem.empty()) {
-                entries.push_back(makeCdDriveEntry(drive.root, std::string(kUnreadableDiscLabel) +
-                                                                   " (" + problem + ")"));
+                entries.push_back(makeDriveEntry(drive.root, std::string(kUnreadableDiscLabel) +
+                                                                 " (" + problem + ")"));
                 continue;
             }
         }
-        entries.push_back(makeCdDriveEntry(drive.root, drive.label ? *drive.label : kNoDiscLabel));
+        entries.push_back(makeDriveEntry(drive.root, drive.label ? *drive.label : kNoDiscLabel));
     }
     return entries;
+}
+
+std::vector<std::string> driveListEntries(DriveSource& drives) {
+    std::vector<std::string> texts;
+    for (DriveEntry& entry : driveList(drives)) {
+        texts.push_back(std::move(entry.text));
+    }
+    return texts;
 }
 
 } // namespace ornibe

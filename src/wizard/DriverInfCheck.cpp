@@ -3,14 +3,9 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/VersionCode.h"
-#include "runner/ConfirmData.h"
 #include "runner/DriverMedium.h"
-#include "runner/Summary.h"
-#include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/CompressedName.h"
-#include "sys/FileError.h"
-#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
 
@@ -63,25 +58,15 @@ VersionResult readFor(const InfReader& reader, char versionCode) {
 
 } // namespace
 
-char treeVersionCode(const std::string& folder, const StopCheck& stop) {
-    InfReader reader = openSourceSetupFile(folder, stop);
-    ConfirmData data;
-    detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1), data);
-    return data.versionCode;
-}
-
 Outcome validateDriverInf(const std::string& path, char versionCode) {
     const std::string notAnInf = path + " はドライバの INF ファイルではありません。";
-    std::string bytes;
-    try {
-        bytes = readFile(path);
-    } catch (const FileError& error) {
-        return Failure{notAnInf, path, "読み込めません（" + error.reason() + "）。"};
-    }
-    InfReader reader = InfReader::fromBytes(path, bytes);
+    InfReader reader(path);
     if (!reader.file().isOpen()) {
+        const std::string& reason = reader.problem().reason;
         return Failure{notAnInf, path,
-                       "[Version] セクションに Windows の INF の Signature がありません。"};
+                       reason.empty()
+                           ? "[Version] セクションに Windows の INF の Signature がありません。"
+                           : reason};
     }
 
     // Without a known version a driver for any of the three passes; the

@@ -1,8 +1,8 @@
 #include "wizard/ImageSettingsCheck.h"
 
+#include "media/VolumeLabel.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
-#include "sys/VolumeLabel.h"
 
 #include <unistd.h>
 

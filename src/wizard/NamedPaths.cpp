@@ -53,7 +53,7 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
                                     char versionCode, const MountTables& tables) {
     std::vector<NamedPath> paths;
     if (settings.GetCdDriveIndex() > 0) {
-        const std::string root = cdDriveEntryRoot(settings.GetCdDriveEntry());
+        const std::string root = settings.GetCdDriveRoot();
         paths.push_back({PathRole::Source, root});
         // A loop-mounted image is read through its mount point, but an
         // image written over its file would replace the user's CD image.

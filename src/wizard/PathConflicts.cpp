@@ -1,8 +1,8 @@
 #include "wizard/PathConflicts.h"
 
+#include "media/VolumeDescriptor.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
-#include "sys/IsoSignature.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

@@ -21,6 +21,7 @@
 #include "wizard/PathConflicts.h"
 #include "wizard/ServicePackCheck.h"
 #include "wizard/SourceTreeCheck.h"
+#include "wizard/TreeSetupCheck.h"
 
 namespace ornibe {
 
@@ -45,7 +46,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return false;
     }
     if (form.selectedDrivePosition() > 0 &&
-        (!CheckSourceTree(cdDriveEntryRoot(settings_.GetCdDriveEntry())) || stopped())) {
+        (!CheckSourceTree(settings_.GetCdDriveRoot()) || stopped())) {
         return false;
     }
     if (!CheckVolumeLabel(form.volumeLabelText())) {
@@ -62,16 +63,18 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.ClearDriverInfs();
     // The drivers are checked against the version of the tree that the
     // build will patch: the CD's, or the one the work folder already holds.
+    // Its TXTSETUP.SIF is read as the summary reads it.
     char versionCode = ConfirmData::kVersionUnset;
     const std::vector<std::string> infs = infEntriesOnNext(form);
-    if (!infs.empty()) {
-        versionCode = treeVersionCode(form.selectedDrivePosition() > 0
-                                          ? cdDriveEntryRoot(settings_.GetCdDriveEntry())
-                                          : makeAbsolute(form.workFolderText()),
-                                      stop_);
-        if (stopped()) {
-            return false;
-        }
+    Outcome tree =
+        readTreeVersion(form.selectedDrivePosition() > 0 ? settings_.GetCdDriveRoot()
+                                                         : makeAbsolute(form.workFolderText()),
+                        versionCode, stop_);
+    if (stopped()) {
+        return false;
+    }
+    if (!tree) {
+        return refuse(tree.failure());
     }
     for (std::string inf : infs) {
         if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode)) {
@@ -117,13 +120,16 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
         return false;
     }
     std::string entry = form.driveEntryText(position);
+    // The root comes with the entry, never from its text: a root may hold
+    // " [ " itself.
+    std::string root = position > 0 ? form.driveRoot(position) : std::string();
     if (position > 0 && cdDriveEntryHasNoDisc(entry)) {
-        std::string root = cdDriveEntryRoot(entry);
         // The list still shows the drive as empty; ask for the disc until
         // a volume can be read in it or the user gives up.
         while (true) {
             if (std::optional<CdDrive> drive = drives_.readVolume(root)) {
                 entry = makeCdDriveEntry(drive->root, drive->label.value_or(""));
+                root = drive->root;
                 break;
             }
             if (messages_.show(" Windows の CD を " + root + " にセットしてください。",
@@ -136,7 +142,6 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
         // An image file, or a disc read through its device, must hold an
         // ISO 9660 volume whose tree the copy can take whole: it is read
         // here as the copy reads it.
-        std::string root = cdDriveEntryRoot(entry);
         if (isImageSource(root)) {
             IsoImageReader image(root, stop_);
             if (image.stopped()) {
@@ -152,6 +157,7 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
     }
     settings_.SetCdDriveIndex(position);
     settings_.SetCdDriveEntry(entry);
+    settings_.SetCdDriveRoot(root);
     return true;
 }
 
@@ -211,7 +217,7 @@ bool SettingsChecks::CheckBootImage(const std::string& workFolder) {
     }
     std::string why;
     if (settings_.GetCdDriveIndex() != 0) {
-        std::string root = cdDriveEntryRoot(settings_.GetCdDriveEntry());
+        std::string root = settings_.GetCdDriveRoot();
         if (existsAsFolder(root) && !findFileInFolder(root, "BOOTSECT.BIN").empty()) {
             return true;
         }
@@ -282,7 +288,7 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     }
     std::optional<std::uint64_t> needed;
     if (settings_.GetCdDriveIndex() > 0) {
-        needed = sourceBytes(cdDriveEntryRoot(settings_.GetCdDriveEntry()), stop_);
+        needed = sourceBytes(settings_.GetCdDriveRoot(), stop_);
         if (stopped()) {
             return false;
         }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "media/DriveSource.h"
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
-#include "sys/DriveSource.h"
 #include "sys/Failure.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"

@@ -15,6 +15,9 @@ public:
     virtual int selectedDrivePosition() const = 0;
     // The text of the CD drive list's entry at a position.
     virtual std::string driveEntryText(int position) const = 0;
+    // The root that the entry at a position stands for (the folder, image
+    // file or device to read); empty for position 0, "読み込みしない".
+    virtual std::string driveRoot(int position) const = 0;
     virtual std::string volumeLabelText() const = 0;
     virtual std::string servicePackText() const = 0;
     // The INF list's entries from the top.

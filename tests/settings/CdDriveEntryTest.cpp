@@ -34,6 +34,16 @@ TEST(CdDriveEntry, splits_root_and_label) {
     EXPECT_FALSE(cdDriveEntryHasNoDisc("/mnt/x [ NOT CD がありません ]"));
 }
 
+TEST(CdDriveEntry, keeps_a_root_that_holds_the_brackets_beside_its_text) {
+    // The root travels as its own value; the label is read from the end.
+    EXPECT_EQ(makeDriveEntry("/m/cd [ sp4 ]", "WXP"),
+              (DriveEntry{"/m/cd [ sp4 ]", "/m/cd [ sp4 ] [ WXP ]"}));
+    EXPECT_EQ(cdDriveEntryLabel("/m/cd [ sp4 ] [ WXP ]"), "WXP");
+    EXPECT_EQ(proposedVolumeLabel(1, "/m/cd [ sp4 ] [ WXP ]"), "WXP");
+    EXPECT_TRUE(cdDriveEntryHasNoDisc("/m/x [ y ] [ CD がありません ]"));
+    EXPECT_FALSE(cdDriveEntryHasNoDisc("/m/CD がありません [ WXP ]"));
+}
+
 TEST(CdDriveEntry, proposes_only_a_named_readable_volume) {
     EXPECT_EQ(proposedVolumeLabel(1, "/media/u/XP [ WXPFPP_JA ]"), "WXPFPP_JA");
     EXPECT_EQ(proposedVolumeLabel(0, "読み込みしない"), std::nullopt);

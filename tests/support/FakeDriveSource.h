@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sys/DriveSource.h"
+#include "media/DriveSource.h"
 
 #include <optional>
 #include <string>

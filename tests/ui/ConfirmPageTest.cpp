@@ -217,10 +217,17 @@ private slots:
                                              "No space left on device");
                          }});
         int code = execDriven(p.page, [&] {
-            QVERIFY(p.text().startsWith("ターゲット：\n"));
-            QVERIFY(p.text().contains("/cd/I386/TXTSETUP.SIF"));
+            // In the program's words: the work stopped, then the file and
+            // the system's reason.
+            QCOMPARE(p.text(),
+                     QStringLiteral("ターゲット：\n予期しないエラーが起きたため、処理を中止"
+                                    "しました。\n/cd/I386/TXTSETUP.SIF: "
+                                    "Input/output error\n"));
             QTest::mouseClick(p.button("runButton"), Qt::LeftButton);
-            QVERIFY(p.text().contains("No space left on device"));
+            QVERIFY(
+                p.text().endsWith(QStringLiteral("予期しないエラーが起きたため、処理を中止しまし"
+                                                 "た。\n/w/I386/TXTSETUP.SIF: No space left on "
+                                                 "device\n")));
             QVERIFY(p.enabled("backButton"));
             QVERIFY(!p.enabled("runButton"));
             QTest::mouseClick(p.button("backButton"), Qt::LeftButton);

@@ -274,6 +274,31 @@ private slots:
         QCOMPARE(dialogs, (QStringList{"cdFolderDialog", "cdImageDialog"}));
     }
 
+    void a_folder_whose_name_holds_the_entry_brackets_is_read_at_its_own_root() {
+        // The entry of "cd [ sp4 ]" reads "cd [ sp4 ] [  ]"; what "次へ >"
+        // stores, and keeps when the page is shown again, is the folder.
+        Page p;
+        const std::string folder = p.dir / "cd [ sp4 ]";
+        p.dir.write("cd [ sp4 ]/I386/TXTSETUP.SIF", "sif");
+        p.dir.mkdir("work");
+        p.page.setDialogRunner([&](QFileDialog&) { return QString::fromStdString(folder); });
+        p.messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Ok);
+        for (int round = 0; round < 2; ++round) {
+            int code = execDriven(p.page, [&] {
+                if (round == 0) {
+                    p.driveList()->setCurrentIndex(2);
+                    emit p.driveList()->activated(2);
+                    QTest::keyClicks(p.edit("workFolderEdit"), q(p.dir / "work"));
+                }
+                QCOMPARE(p.driveList()->currentText(), q(folder + " [  ]"));
+                QTest::mouseClick(p.button("nextButton"), Qt::LeftButton);
+            });
+            QCOMPARE(code, 2);
+            QCOMPARE(p.settings.GetCdDriveRoot(), folder);
+            QCOMPARE(p.settings.GetCdDriveEntry(), folder + " [  ]");
+        }
+    }
+
     void inf_list_adds_typed_text_once_and_removes_the_selection() {
         Page p;
         execDriven(p.page, [&] {

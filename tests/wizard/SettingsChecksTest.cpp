@@ -24,7 +24,8 @@ namespace {
 using test::TempDir;
 
 struct FakeForm : SettingsForm {
-    std::vector<std::string> driveEntries{"読み込みしない"};
+    // The list's entries, each its root and its text.
+    std::vector<DriveEntry> driveEntries{{"", "読み込みしない"}};
     int selected = 0;
     std::string volumeLabel;
     std::string servicePack;
@@ -35,7 +36,10 @@ struct FakeForm : SettingsForm {
 
     int selectedDrivePosition() const override { return selected; }
     std::string driveEntryText(int position) const override {
-        return driveEntries.at(static_cast<size_t>(position));
+        return driveEntries.at(static_cast<size_t>(position)).text;
+    }
+    std::string driveRoot(int position) const override {
+        return driveEntries.at(static_cast<size_t>(position)).root;
     }
     std::string volumeLabelText() const override { return volumeLabel; }
     std::string servicePackText() const override { return servicePack; }
@@ -76,7 +80,7 @@ protected:
     void useLabelledCd() {
         dir.write("CD/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n\x1a");
         drives.drives = {{"/dev/sr0", dir / "CD", "WXPFPP_JA"}};
-        form.driveEntries = {"読み込みしない", dir / "CD" + " [ WXPFPP_JA ]"};
+        form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry(dir / "CD", "WXPFPP_JA")};
         form.selected = 1;
     }
 
@@ -158,7 +162,7 @@ TEST_F(SettingsChecksTest, labelled_entry_is_accepted_without_reading_the_drive)
 TEST_F(SettingsChecksTest, empty_drive_prompts_until_a_disc_is_readable_then_stores_it) {
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
     drives.inserts = {{2, "/dev/sr0", {"/dev/sr0", "/media/u/NEW", "NEW_LABEL"}}};
-    form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
+    form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry("/dev/sr0", "CD がありません")};
     form.selected = 1;
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Ok);
 
@@ -171,12 +175,12 @@ TEST_F(SettingsChecksTest, empty_drive_prompts_until_a_disc_is_readable_then_sto
     EXPECT_EQ(settings.GetCdDriveIndex(), 1);
     EXPECT_EQ(settings.GetCdDriveEntry(), "/media/u/NEW [ NEW_LABEL ]");
     // The list itself is left as it was.
-    EXPECT_EQ(form.driveEntries[1], "/dev/sr0 [ CD がありません ]");
+    EXPECT_EQ(form.driveEntries[1].text, "/dev/sr0 [ CD がありません ]");
 }
 
 TEST_F(SettingsChecksTest, cancel_at_the_disc_prompt_stores_nothing) {
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
-    form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
+    form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry("/dev/sr0", "CD がありません")};
     form.selected = 1;
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Cancel);
     EXPECT_FALSE(checks.OnOK(form));
@@ -188,7 +192,7 @@ TEST_F(SettingsChecksTest, cancel_at_the_disc_prompt_stores_nothing) {
 TEST_F(SettingsChecksTest, disc_with_empty_label_read_at_the_prompt_stores_empty_brackets) {
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
     drives.inserts = {{0, "/dev/sr0", {"/dev/sr0", "/media/u/disc", ""}}};
-    form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
+    form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry("/dev/sr0", "CD がありません")};
     form.selected = 1;
     EXPECT_TRUE(checks.ValidateCdDrive(form));
     EXPECT_TRUE(messages.shown.empty());
@@ -300,7 +304,7 @@ TEST_F(SettingsChecksTest, iso_name_needs_a_boot_image_and_an_image_source_an_is
     form.selected = 1;
     for (const std::string& image : {dir / "boots.iso", dir / "no-boot.iso", notImage}) {
         messages.shown.clear();
-        form.driveEntries = {"読み込みしない", makeCdDriveEntry(image, "TEST_CD")};
+        form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry(image, "TEST_CD")};
         messages.answer(MessageAnswer::Ok);
         EXPECT_EQ(checks.OnOK(form), image == dir / "boots.iso") << image;
     }
@@ -309,7 +313,7 @@ TEST_F(SettingsChecksTest, iso_name_needs_a_boot_image_and_an_image_source_an_is
                                                  "ISO 9660 イメージではありません)");
     EXPECT_EQ(settings.GetCdDriveEntry(), makeCdDriveEntry(dir / "no-boot.iso", "TEST_CD"));
     messages.shown.clear();
-    form.driveEntries[1] = makeCdDriveEntry(dir / "no-boot.iso", "TEST_CD");
+    form.driveEntries[1] = makeDriveEntry(dir / "no-boot.iso", "TEST_CD");
     messages.answer(MessageAnswer::Ok);
     EXPECT_FALSE(checks.OnOK(form));
     // Before the work folder's questions, which may create the folder.
@@ -321,13 +325,14 @@ TEST_F(SettingsChecksTest, iso_name_needs_a_boot_image_and_an_image_source_an_is
 TEST_F(SettingsChecksTest, a_stop_while_the_image_is_read_ends_the_checks_without_a_message) {
     dir.write("cd/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n1 = \"Windows XP CD\"\r\n");
     ASSERT_TRUE(test::makeIsoImage(dir / "cd", dir / "cd.iso", {}));
-    form.driveEntries = {"読み込みしない", makeCdDriveEntry(dir / "cd.iso", "TEST_CD")};
+    form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry(dir / "cd.iso", "TEST_CD")};
     form.selected = 1;
     form.infs = {storageInf("drv/drv.inf")};
     dir.mkdir("work");
     // The first look comes before any reading; each later one is the
-    // reading's own: of the image at the drive check, of its TXTSETUP.SIF
-    // for the drivers' version.
+    // reading's own: of the image at the drive check and the setup-tree
+    // check, of its TXTSETUP.SIF for the drivers' version, of its size for
+    // the free-space notice.
     int reads = 0;
     checks.setStopCheck([&] {
         ++reads;
@@ -347,8 +352,51 @@ TEST_F(SettingsChecksTest, a_stop_while_the_image_is_read_ends_the_checks_withou
         EXPECT_FALSE(stopped.OnOK(form)) << stopAt;
         EXPECT_TRUE(quiet.shown.empty()) << stopAt << ": " << quiet.shown.front().text;
         EXPECT_EQ(fresh.GetWorkFolder(), BuildSettings().GetWorkFolder()) << stopAt;
-        EXPECT_EQ(fresh.GetDriverInf(0), "") << stopAt;
     }
+}
+
+TEST_F(SettingsChecksTest, a_source_whose_path_holds_the_entry_brackets_is_its_own_root) {
+    // "cd [ sp4 ]" beside "cd": the entry's text reads "cd [ sp4 ] [ CD ]",
+    // and the checks look into "cd [ sp4 ]", never into "cd". Only it holds
+    // the boot image and a setup file that names Windows XP, so the boot
+    // image check passes and the XP-only driver is taken for its version.
+    const std::string root = dir / "cd [ sp4 ]";
+    dir.write("cd [ sp4 ]/BOOTSECT.BIN", std::string(2048, 'b'));
+    dir.write("cd [ sp4 ]/I386/TXTSETUP.SIF",
+              "[SourceDisksNames]\r\n1 = \"Windows XP Professional CD\",\\WIN51\r\n\x1a");
+    dir.write("cd/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n1 = \"Windows 2000 CD\"\r\n\x1a");
+    const std::string xpOnly =
+        dir.write("drv/xp.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
+                                "[Manufacturer]\r\nM=Models,NTx86.5.1\r\n[Models.NTx86.5.1]\r\n"
+                                "Device=Inst,PCI\\VEN_1B2C&DEV_0001\r\n[Inst.Services]\r\n"
+                                "AddService=Drv,2,Svc\r\n[Svc]\r\nServiceBinary=%12%\\drv.sys\r\n"
+                                "LoadOrderGroup=\"SCSI Miniport\"\r\n");
+    dir.write("drv/drv.sys", "driver");
+    form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry(root, "CD")};
+    form.selected = 1;
+    form.infs = {xpOnly};
+    form.isoPath = dir / "out.iso";
+    form.workFolder = dir / "copy";
+    dir.mkdir("copy");
+    messages.answer(MessageAnswer::Ok);
+    EXPECT_TRUE(checks.OnOK(form)) << (messages.shown.empty() ? "" : messages.shown.back().text);
+    EXPECT_EQ(settings.GetCdDriveRoot(), root);
+    EXPECT_EQ(settings.GetCdDriveEntry(), root + " [ CD ]");
+    EXPECT_EQ(settings.GetDriverInf(0), xpOnly);
+
+    // A drive without a disc whose mount point holds the brackets is asked
+    // for its disc under its own root.
+    const std::string mount = "/media/u/x [ y ]";
+    drives.drives = {{"/dev/sr0", mount, std::nullopt}};
+    drives.inserts = {{0, mount, {"/dev/sr0", mount, "WXP"}}};
+    form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry(mount, "CD がありません")};
+    form.infs.clear();
+    form.isoPath.clear();
+    messages.shown.clear();
+    messages.answer(MessageAnswer::Ok);
+    checks.OnOK(form);
+    EXPECT_EQ(settings.GetCdDriveRoot(), mount);
+    EXPECT_EQ(settings.GetCdDriveEntry(), mount + " [ WXP ]");
 }
 
 TEST_F(SettingsChecksTest, no_cd_needs_the_setup_file_in_the_work_folder) {
@@ -523,7 +571,7 @@ TEST_F(SettingsChecksTest, refusals_come_in_check_order_and_keep_earlier_values)
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
     dir.write("CD/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n");
     drives.inserts = {{1, "/dev/sr0", {"/dev/sr0", dir / "CD", "LBL"}}};
-    form.driveEntries = {"読み込みしない", "/dev/sr0 [ CD がありません ]"};
+    form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry("/dev/sr0", "CD がありません")};
     form.selected = 1;
     form.volumeLabel = "LBL";
     form.servicePack = dir / "missing.exe";
@@ -610,7 +658,7 @@ TEST_F(SettingsChecksTest, driver_infs_that_add_no_storage_driver_are_refused_wi
     dir.write("cd/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n\x1a");
     useLabelledCd();
     drives.drives = {{"/dev/sr0", dir / "cd", "CD"}};
-    form.driveEntries = {"読み込みしない", dir / "cd" + " [ CD ]"};
+    form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry(dir / "cd", "CD")};
     form.infs = {xpOnly};
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
     EXPECT_TRUE(checks.OnOK(form));
@@ -715,7 +763,7 @@ TEST_F(SettingsChecksTest, image_settings_the_image_step_cannot_use_are_refused_
     dir.write("cd/BOOTSECT.BIN", "boot");
     dir.write("cd/I386/TXTSETUP.SIF", "[SourceDisksNames]\r\n");
     drives.drives = {{"/dev/sr0", dir / "cd", "WXPFPP_JA"}};
-    form.driveEntries = {"読み込みしない", dir / "cd" + " [ WXPFPP_JA ]"};
+    form.driveEntries = {{"", "読み込みしない"}, makeDriveEntry(dir / "cd", "WXPFPP_JA")};
     form.isoPath = "x.iso";
     messages.answer(MessageAnswer::Ok).answer(MessageAnswer::Yes);
     EXPECT_TRUE(checks.OnOK(form));

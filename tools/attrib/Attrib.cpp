@@ -1,6 +1,6 @@
 #include "Attrib.h"
 
-#include "sys/CaseFold.h"
+#include "common/ToolCommandLine.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 
@@ -25,19 +25,23 @@ struct Arguments {
 
 std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
     Arguments parsed;
-    for (const std::string& arg : args) {
-        if (equalsHostNoCase(arg, "-R")) {
-            parsed.change = Change::ClearReadOnly;
-        } else if (equalsHostNoCase(arg, "+R")) {
-            parsed.change = Change::SetReadOnly;
-        } else if (equalsHostNoCase(arg, "/S")) {
-            parsed.subfolders = true;
-        } else if (equalsHostNoCase(arg, "/D")) {
-            parsed.folders = true;
-        } else {
-            problem = "unknown argument " + arg + " (usage: attrib [+R | -R] [/S] [/D])";
-            return std::nullopt;
-        }
+    auto operands = parseToolCommandLine(
+        args,
+        {.switches = {{.spellings = {"-R"},
+                       .set = [&](const std::string&) { parsed.change = Change::ClearReadOnly; }},
+                      {.spellings = {"+R"},
+                       .set = [&](const std::string&) { parsed.change = Change::SetReadOnly; }},
+                      {.spellings = {"/S"}, .set = setsTrue(parsed.subfolders)},
+                      {.spellings = {"/D"}, .set = setsTrue(parsed.folders)}},
+         // attrib takes no operands: every other word is an unknown switch.
+         .looksLikeSwitch = [](const std::string&) { return true; },
+         .unknownSwitch =
+             [](const std::string& word) {
+                 return "unknown argument " + word + " (usage: attrib [+R | -R] [/S] [/D])";
+             }});
+    if (const auto* error = std::get_if<ToolUsageError>(&operands)) {
+        problem = error->message;
+        return std::nullopt;
     }
     return parsed;
 }

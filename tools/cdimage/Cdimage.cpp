@@ -4,10 +4,10 @@
 #include "ContentTwins.h"
 #include "IsoWriter.h"
 
+#include "media/VolumeDescriptor.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-#include "sys/IsoSignature.h"
 #include "sys/PendingFile.h"
 #include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"

@@ -1,6 +1,7 @@
 #include "CdimageArguments.h"
 
-#include "sys/VolumeLabel.h"
+#include "common/ToolCommandLine.h"
+#include "media/VolumeLabel.h"
 
 namespace ornibe {
 
@@ -11,48 +12,42 @@ bool isValidVolumeLabel(const std::string& label) {
 std::optional<CdimageArguments> parseCdimageArguments(const std::vector<std::string>& args,
                                                       std::string& problem) {
     CdimageArguments parsed;
-    std::vector<std::string> positional;
-    for (const std::string& arg : args) {
-        if (arg.size() < 2 || arg[0] != '-') {
-            positional.push_back(arg);
-            continue;
-        }
-        char letter = static_cast<char>(arg[1] | 0x20);
-        std::string value = arg.substr(2);
-        bool flag = value.empty();
-        if (letter == 'l') {
-            if (!isValidVolumeLabel(value)) {
-                problem = "volume label \"" + value +
-                          "\" cannot be used: it must be at most 32 printable ASCII characters";
-                return std::nullopt;
-            }
-            parsed.label = value;
-        } else if (letter == 'b') {
-            if (value.empty()) {
-                problem = "-b needs a boot file";
-                return std::nullopt;
-            }
-            parsed.bootFile = value;
-        } else if (letter == 'h' && flag) {
-            parsed.includeHidden = true;
-        } else if (letter == 'n' && flag) {
-            parsed.longNames = true;
-        } else if (letter == 'o' && flag) {
-            parsed.storeTwinsOnce = true;
-        } else if ((letter == 'm' || letter == 'x') && flag) {
-            // -m lifts the size limit of a CD and -x asks for a checksum
-            // in the boot record; neither limits or changes this image.
-        } else {
-            problem = "unknown option " + arg;
-            return std::nullopt;
-        }
-    }
-    if (positional.size() != 2) {
-        problem = "usage: cdimage [-lLABEL] [-h] [-n] [-m] [-o] [-x] [-bBOOTFILE] tree image";
+    using Takes = ToolSwitch::Takes;
+    auto operands = parseToolCommandLine(
+        args,
+        {.switches = {{.spellings = {"-l"},
+                       .takes = Takes::GluedText,
+                       .set = [&](const std::string& label) { parsed.label = label; },
+                       .check = [](const std::string& label) -> std::optional<ToolUsageError> {
+                           if (isValidVolumeLabel(label)) {
+                               return std::nullopt;
+                           }
+                           return ToolUsageError{"volume label \"" + label +
+                                                 "\" cannot be used: it must be at most 32 "
+                                                 "printable ASCII characters"};
+                       }},
+                      {.spellings = {"-b"},
+                       .takes = Takes::GluedText,
+                       .set = [&](const std::string& file) { parsed.bootFile = file; },
+                       .missingValue = "-b needs a boot file"},
+                      {.spellings = {"-h"}, .set = setsTrue(parsed.includeHidden)},
+                      {.spellings = {"-n"}, .set = setsTrue(parsed.longNames)},
+                      {.spellings = {"-o"}, .set = setsTrue(parsed.storeTwinsOnce)},
+                      // -m lifts the size limit of a CD and -x asks for a checksum
+                      // in the boot record; neither limits or changes this image.
+                      {.spellings = {"-m", "-x"}}},
+         // Every other word of two characters or more that starts with "-".
+         .looksLikeSwitch =
+             [](const std::string& word) { return word.size() >= 2 && word[0] == '-'; },
+         .minOperands = 2,
+         .maxOperands = 2,
+         .usage = "usage: cdimage [-lLABEL] [-h] [-n] [-m] [-o] [-x] [-bBOOTFILE] tree image"});
+    if (const auto* error = std::get_if<ToolUsageError>(&operands)) {
+        problem = error->message;
         return std::nullopt;
     }
-    parsed.tree = positional[0];
-    parsed.image = positional[1];
+    parsed.tree = std::get<std::vector<std::string>>(operands)[0];
+    parsed.image = std::get<std::vector<std::string>>(operands)[1];
     return parsed;
 }
 

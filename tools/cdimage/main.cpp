@@ -1,5 +1,6 @@
 #include "Cdimage.h"
 
+#include "common/ToolMain.h"
 #include "sys/PendingFile.h"
 
 #include <iostream>
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
     // A stopped build ends the tool with SIGTERM: its unfinished output
     // file goes with it.
     ornibe::removePendingFilesOnTermination();
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return ornibe::runCdimage(args, std::cout, std::cerr);
+    return ornibe::runToolMain("cdimage", 1, std::cerr, [&] {
+        std::vector<std::string> args(argv + 1, argv + argc);
+        return ornibe::runCdimage(args, std::cout, std::cerr);
+    });
 }

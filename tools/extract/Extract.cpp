@@ -1,7 +1,7 @@
 #include "Extract.h"
 
 #include "common/GLibPointers.h"
-#include "common/ToolOption.h"
+#include "common/ToolCommandLine.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -27,32 +27,23 @@ struct Arguments {
 
 std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
     Arguments parsed;
-    std::vector<std::string> positional;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (isToolOption(arg, "Y")) {
-            parsed.overwrite = true;
-        } else if (isToolOption(arg, "E")) {
-            // Expand all files: what happens anyway when no name is given.
-        } else if (isToolOption(arg, "L")) {
-            if (i + 1 == args.size()) {
-                problem = "/L needs a destination folder";
-                return std::nullopt;
-            }
-            parsed.folder = args[++i];
-        } else if (arg.size() == 2 && (arg[0] == '/' || arg[0] == '-')) {
-            problem = "unknown option " + arg;
-            return std::nullopt;
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    if (positional.empty()) {
-        problem = "usage: extract [/Y] [/L folder] cabinet [name...]";
+    auto operands = parseToolCommandLine(
+        args, {.switches = {{.spellings = {"/Y", "-Y"}, .set = setsTrue(parsed.overwrite)},
+                            // Expand all files: what happens anyway when no name is given.
+                            {.spellings = {"/E", "-E"}},
+                            {.spellings = {"/L", "-L"},
+                             .takes = ToolSwitch::Takes::NextWord,
+                             .set = [&](const std::string& folder) { parsed.folder = folder; },
+                             .missingValue = "/L needs a destination folder"}},
+               .minOperands = 1,
+               .usage = "usage: extract [/Y] [/L folder] cabinet [name...]"});
+    if (const auto* error = std::get_if<ToolUsageError>(&operands)) {
+        problem = error->message;
         return std::nullopt;
     }
-    parsed.cabinet = positional[0];
-    parsed.names.assign(positional.begin() + 1, positional.end());
+    const std::vector<std::string>& files = std::get<std::vector<std::string>>(operands);
+    parsed.cabinet = files[0];
+    parsed.names.assign(files.begin() + 1, files.end());
     return parsed;
 }
 

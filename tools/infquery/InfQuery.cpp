@@ -3,8 +3,6 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfFile.h"
 #include "inf/InfReader.h"
-#include "sys/FileError.h"
-#include "sys/FileIo.h"
 
 #include <charconv>
 #include <optional>
@@ -105,16 +103,17 @@ int runInfQuery(const std::vector<std::string>& args, std::ostream& out, std::os
         return usage(err);
     }
 
-    std::string bytes;
-    try {
-        bytes = readFile(path);
-    } catch (const FileError& e) {
-        err << "infquery: " << e.what() << '\n';
-        return 2;
-    }
+    auto unreadable = [&](const InfProblem& problem) {
+        if (problem.kind != InfProblem::Kind::Unreadable)
+            return false;
+        err << "infquery: " << problem.what << '\n';
+        return true;
+    };
 
     if (command == "package") {
         InfReader reader(path);
+        if (unreadable(reader.problem()))
+            return 2;
         DriverPackage package;
         reader.ReadDriverPackage(package, arg(0)[0]);
         printPackage(package, out);
@@ -123,7 +122,9 @@ int runInfQuery(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     InfProblem problem;
-    const InfFile inf = InfFile::parse(bytes, &problem);
+    const InfFile inf = InfFile::open(path, &problem);
+    if (unreadable(problem))
+        return 2;
     if (command == "open") {
         out << (inf.isOpen() ? 1 : 0) << '\n';
         if (!inf.isOpen()) {

@@ -1,7 +1,7 @@
 #include "Makecab.h"
 
 #include "common/GLibPointers.h"
-#include "common/ToolOption.h"
+#include "common/ToolCommandLine.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/CompressedName.h"
@@ -25,29 +25,22 @@ struct Arguments {
 
 std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
     Arguments parsed;
-    std::vector<std::string> positional;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (isToolOption(arg, "L")) {
-            if (i + 1 == args.size()) {
-                problem = "/L needs a destination folder";
-                return std::nullopt;
-            }
-            parsed.folder = args[++i];
-        } else if (arg.size() == 2 && (arg[0] == '/' || arg[0] == '-')) {
-            problem = "unknown option " + arg;
-            return std::nullopt;
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    if (positional.empty() || positional.size() > 2) {
-        problem = "usage: makecab [/L folder] file [name]";
+    auto operands = parseToolCommandLine(
+        args, {.switches = {{.spellings = {"/L", "-L"},
+                             .takes = ToolSwitch::Takes::NextWord,
+                             .set = [&](const std::string& folder) { parsed.folder = folder; },
+                             .missingValue = "/L needs a destination folder"}},
+               .minOperands = 1,
+               .maxOperands = 2,
+               .usage = "usage: makecab [/L folder] file [name]"});
+    if (const auto* error = std::get_if<ToolUsageError>(&operands)) {
+        problem = error->message;
         return std::nullopt;
     }
-    parsed.source = positional[0];
-    if (positional.size() == 2) {
-        parsed.name = positional[1];
+    const std::vector<std::string>& files = std::get<std::vector<std::string>>(operands);
+    parsed.source = files[0];
+    if (files.size() == 2) {
+        parsed.name = files[1];
     }
     return parsed;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sys/CdDrive.h"
+#include "media/CdDrive.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "sys/DriveSource.h"
+#include "media/DriveSource.h"
+#include "media/MountTable.h"
 
 #include <functional>
 #include <string>
@@ -25,38 +26,28 @@ DiscStatus queryDiscStatus(const std::string& device);
 //   in mount-point order, each volume once.
 // Mount points come from /proc/self/mountinfo; labels from
 // /dev/disk/by-label, else from the ISO 9660 volume descriptor of the
-// device or of a loop device's backing file.
+// device or of a loop device's backing file (readIso9660Label, which reads
+// the last session of a disc). Those tables are read where MountTables
+// says.
 class SystemDriveSource : public DriveSource {
 public:
-    struct Paths {
-        std::string sysBlock = "/sys/class/block";
-        std::string mountInfo = "/proc/self/mountinfo";
-        std::string byLabel = "/dev/disk/by-label";
-        std::string dev = "/dev";
-    };
-
     // How a drive's tray is asked: the ioctl unless another way is given.
     using DiscStatusQuery = std::function<DiscStatus(const std::string& device)>;
 
     SystemDriveSource();
-    explicit SystemDriveSource(Paths paths, DiscStatusQuery discStatus = queryDiscStatus);
+    explicit SystemDriveSource(MountTables tables, DiscStatusQuery discStatus = queryDiscStatus);
 
     std::vector<CdDrive> listDrives() override;
     std::optional<CdDrive> readVolume(const std::string& root) override;
 
 private:
     DiscStatusQuery discStatus_;
-    Paths paths_;
+    MountTables tables_;
 };
 
 // Why the user may not read the device (it exists, but its permissions
 // keep the user out: typically not in the group that owns it); the empty
 // text when it can be opened or does not exist.
 std::string deviceAccessProblem(const std::string& device);
-
-// The volume identifier of an ISO 9660 primary volume descriptor read from
-// a device or image file, trailing spaces removed; nothing when the file
-// cannot be read or holds no such descriptor.
-std::optional<std::string> readIso9660Label(const std::string& path);
 
 } // namespace ornibe

@@ -1,4 +1,4 @@
-#include "sys/MountTable.h"
+#include "media/MountTable.h"
 
 #include <algorithm>
 #include <fstream>

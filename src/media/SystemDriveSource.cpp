@@ -1,8 +1,9 @@
-#include "sys/SystemDriveSource.h"
+#include "media/SystemDriveSource.h"
 
+#include "media/MountTable.h"
+#include "media/VolumeDescriptor.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-#include "sys/MountTable.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
@@ -72,25 +73,25 @@ int opticalNumber(const std::string& name) {
 
 class DriveScan {
 public:
-    explicit DriveScan(const SystemDriveSource::Paths& paths) : paths_(paths) {
-        for (const std::string& name : entriesOf(paths.sysBlock)) {
-            std::string number = firstLine(joinPath(joinPath(paths.sysBlock, name), "dev"));
+    explicit DriveScan(const MountTables& tables) : tables_(tables) {
+        for (const std::string& name : entriesOf(tables.sysBlock)) {
+            std::string number = firstLine(joinPath(joinPath(tables.sysBlock, name), "dev"));
             if (!number.empty()) {
                 nameByNumber_[number] = name;
             }
         }
-        mounts_ = readMounts(paths.mountInfo);
+        mounts_ = readMounts(tables.mountInfo);
     }
 
     const std::map<std::string, std::string>& nameByNumber() const { return nameByNumber_; }
     const std::vector<Mount>& mounts() const { return mounts_; }
 
-    std::string devicePath(const std::string& name) const { return joinPath(paths_.dev, name); }
+    std::string devicePath(const std::string& name) const { return joinPath(tables_.dev, name); }
 
     std::string label(const std::string& name) const {
         std::string device = resolvedOrAsGiven(devicePath(name));
-        for (const std::string& entry : entriesOf(paths_.byLabel)) {
-            if (resolvedOrAsGiven(joinPath(paths_.byLabel, entry)) == device) {
+        for (const std::string& entry : entriesOf(tables_.byLabel)) {
+            if (resolvedOrAsGiven(joinPath(tables_.byLabel, entry)) == device) {
                 return unescapeHex(entry);
             }
         }
@@ -98,7 +99,7 @@ public:
             return *label;
         }
         std::string backing =
-            firstLine(joinPath(joinPath(joinPath(paths_.sysBlock, name), "loop"), "backing_file"));
+            firstLine(joinPath(joinPath(joinPath(tables_.sysBlock, name), "loop"), "backing_file"));
         if (!backing.empty()) {
             if (std::optional<std::string> label = readIso9660Label(backing)) {
                 return *label;
@@ -108,20 +109,20 @@ public:
     }
 
 private:
-    const SystemDriveSource::Paths& paths_;
+    const MountTables& tables_;
     std::map<std::string, std::string> nameByNumber_;
     std::vector<Mount> mounts_;
 };
 
 } // namespace
 
-SystemDriveSource::SystemDriveSource() : SystemDriveSource(Paths{}) {}
+SystemDriveSource::SystemDriveSource() : SystemDriveSource(MountTables{}) {}
 
-SystemDriveSource::SystemDriveSource(Paths paths, DiscStatusQuery discStatus)
-    : discStatus_(std::move(discStatus)), paths_(std::move(paths)) {}
+SystemDriveSource::SystemDriveSource(MountTables tables, DiscStatusQuery discStatus)
+    : discStatus_(std::move(discStatus)), tables_(std::move(tables)) {}
 
 std::vector<CdDrive> SystemDriveSource::listDrives() {
-    DriveScan scan(paths_);
+    DriveScan scan(tables_);
     std::vector<CdDrive> drives;
 
     std::vector<std::pair<int, std::string>> optical; // number, device number
@@ -234,20 +235,6 @@ std::string deviceAccessProblem(const std::string& device) {
         }
     }
     return "読み取りの権限がありません";
-}
-
-std::optional<std::string> readIso9660Label(const std::string& path) {
-    // The primary volume descriptor sits in sector 16 (2048-byte sectors):
-    // type 1, "CD001", version 1; the volume identifier is bytes 40 to 71.
-    std::string sector = peekFile(path, 2048, 16 * 2048);
-    if (sector.size() < 2048 || sector[0] != 1 || sector.compare(1, 5, "CD001") != 0) {
-        return std::nullopt;
-    }
-    std::string label = sector.substr(40, 32);
-    while (!label.empty() && (label.back() == ' ' || label.back() == '\0')) {
-        label.pop_back();
-    }
-    return label;
 }
 
 } // namespace ornibe

@@ -1,4 +1,4 @@
-#include "sys/VolumeLabel.h"
+#include "media/VolumeLabel.h"
 
 namespace ornibe {
 

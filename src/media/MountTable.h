@@ -5,6 +5,20 @@
 
 namespace ornibe {
 
+// Where the host's tables of mounts and block devices are read: the
+// system's own unless a test names others. bootSourceOf reads the first
+// three, the drive list (SystemDriveSource) all but sysDevBlock.
+struct MountTables {
+    std::string mountInfo = "/proc/self/mountinfo";
+    // The block devices by number ("7:0").
+    std::string sysDevBlock = "/sys/dev/block";
+    std::string dev = "/dev";
+    // The block devices by name ("sr0", "loop3").
+    std::string sysBlock = "/sys/class/block";
+    // The volume labels that udev knows, each a link to its device.
+    std::string byLabel = "/dev/disk/by-label";
+};
+
 // One line of a mount table (/proc/self/mountinfo), its escapes undone.
 struct Mount {
     std::string deviceNumber; // "major:minor"

@@ -1,4 +1,5 @@
-#include "sys/SystemDriveSource.h"
+#include "media/SystemDriveSource.h"
+#include "media/VolumeDescriptor.h"
 
 #include "support/TempDir.h"
 
@@ -58,7 +59,7 @@ protected:
     }
 
     TempDir dir;
-    SystemDriveSource::Paths paths;
+    MountTables paths;
     std::string mountInfo;
     std::map<std::string, DiscStatus> status;
 };

@@ -1,0 +1,98 @@
+#include "cli/CommandOptionTable.h"
+
+#include <algorithm>
+
+namespace ornibe {
+namespace {
+
+using Options = CommandOptions;
+
+// One row per option; a new option is one more row here, a field in
+// CommandOptions and its entry in the manual page.
+constexpr OptionRow kRows[] = {
+    {.name = "--work",
+     .valueName = "DIR",
+     .target = &Options::workFolder,
+     .help = "作業フォルダ (work folder); required",
+     .required = true},
+    {.name = "--source",
+     .valueName = "SOURCE",
+     .target = &Options::source,
+     .help = "読込元のCDドライブ (where the Windows files come from):\n"
+             "\"none\" (the default, 読み込みしない) when DIR already\n"
+             "holds the CD's files; an ISO image file of the CD or\n"
+             "a disc device (/dev/sr0), read in place; or a folder\n"
+             "that holds the CD's files (a mounted CD or image, or\n"
+             "an unpacked copy). The CD's boot image is taken from\n"
+             "its El Torito catalog when it has one."},
+    {.name = "--label",
+     .valueName = "TEXT",
+     .target = &Options::label,
+     .help = "ボリュームラベル (volume label of the image); without it,\n"
+             "the source's own label when it has one"},
+    {.name = "--service-pack",
+     .valueName = "FILE",
+     .target = &Options::servicePack,
+     .help = "Service Pack ファイル (installer run in integration mode)"},
+    {.name = "--driver",
+     .valueName = "INF",
+     .target = &Options::drivers,
+     .help = "ドライバの INF ファイル; repeat for several, kept in order"},
+    {.name = "--big-drive",
+     .target = &Options::bigDrive,
+     .help = "137GB 以上のハードディスク: on (the default)",
+     .offHelp = "137GB 以上のハードディスク: off"},
+    {.name = "--iso",
+     .valueName = "FILE",
+     .target = &Options::isoPath,
+     .help = "ISOイメージのファイル名 (no image when left out); a\n"
+             "relative FILE, like --log's, is taken from the current\n"
+             "folder"},
+    {.name = "--yes",
+     .target = &Options::yes,
+     .help = "answer yes to the wizard's questions (a work folder\n"
+             "that is not empty, a folder to create); without it\n"
+             "they are answered no and nothing is built. The free\n"
+             "space is shown, not asked; a source larger than it is\n"
+             "refused"},
+    {.name = "--log",
+     .valueName = "FILE",
+     .target = &Options::logFile,
+     .help = "also write the whole log to FILE as the wizard holds it\n"
+             "(UTF-8, CR LF line breaks)"},
+    {.name = "--quiet", .target = &Options::quiet, .help = "no progress bar on standard error"},
+    {.name = "--help", .target = CommandAction::Help, .help = "show this text"},
+    {.name = "--version", .target = CommandAction::Version, .help = "show the version"},
+};
+
+// A row's parts agree with what it sets: a value name exactly for a text
+// or a list, off lines exactly for an on/off switch, and only a plain text
+// required (the parser checks that it is not empty).
+constexpr bool isConsistent(const OptionRow& row) {
+    bool plainText = std::holds_alternative<std::string Options::*>(row.target);
+    bool text =
+        plainText || std::holds_alternative<std::optional<std::string> Options::*>(row.target);
+    return row.name.starts_with("--") && row.takesValue() == (text || row.isList()) &&
+           row.offHelp.empty() != row.isOnOff() && (!row.required || plainText);
+}
+static_assert(std::ranges::all_of(kRows, isConsistent));
+
+} // namespace
+
+std::string OptionRow::offName() const {
+    return isOnOff() ? "--no-" + std::string(name.substr(2)) : std::string();
+}
+
+std::vector<std::string> OptionRow::names() const {
+    std::vector<std::string> all{std::string(name)};
+    if (isOnOff()) {
+        all.push_back(offName());
+    }
+    return all;
+}
+
+std::span<const OptionRow> commandOptionTable() {
+    return kRows;
+}
+
+} // namespace ornibe

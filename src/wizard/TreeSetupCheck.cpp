@@ -1,0 +1,23 @@
+#include "wizard/TreeSetupCheck.h"
+
+#include "inf/InfReader.h"
+#include "runner/ConfirmData.h"
+#include "runner/Summary.h"
+#include "runner/TargetDetection.h"
+
+namespace ornibe {
+
+Outcome readTreeVersion(const std::string& root, char& versionCode, const StopCheck& stop) {
+    InfReader reader = openSourceSetupFile(root, stop);
+    ConfirmData data;
+    versionCode = data.versionCode;
+    if (reader.problem().kind == InfProblem::Kind::Limit) {
+        return Failure{reader.path() + " はセットアップ情報ファイルとして読めません。",
+                       reader.path(), reader.problem().reason};
+    }
+    detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1), data);
+    versionCode = data.versionCode;
+    return {};
+}
+
+} // namespace ornibe

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "sys/Failure.h"
+#include "sys/StopCheck.h"
+
+#include <string>
+
+namespace ornibe {
+
+// Reads the I386/TXTSETUP.SIF of the installation tree whose root is root
+// (a folder, or the image file or disc it names) as the confirmation
+// page's summary reads it, and sets versionCode to the Windows version it
+// names: '0' Windows 2000, '1' XP, '2' Server 2003, or
+// ConfirmData::kVersionUnset when the file cannot be read or names no
+// known CD. A file that passes the limits within which setup files are
+// read is refused, naming the file and the limit; a missing file or one
+// that is not an INF is left to the checks of the tree itself. A read of
+// an image that stop ends leaves versionCode unset; the caller looks at
+// stop itself.
+Outcome readTreeVersion(const std::string& root, char& versionCode, const StopCheck& stop = {});
+
+} // namespace ornibe
