@@ -79,6 +79,12 @@ bool TerminalBuildPage::stopRequested() {
     return options_.stopRequested && options_.stopRequested();
 }
 
+void TerminalBuildPage::notice(std::string_view text) {
+    clearBar();
+    std::fprintf(options_.err, "ornibe-build: %.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(options_.err);
+}
+
 void TerminalBuildPage::copyProgressStarted() {
     stepStart_ = Clock::now();
     lastDraw_ = {};

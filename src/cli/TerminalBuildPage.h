@@ -67,6 +67,8 @@ public:
                       std::uint64_t filesTotal) override;
     void copyProgressFinished() override;
     bool stopRequested() override;
+    // On standard error, as "ornibe-build: text".
+    void notice(std::string_view text) override;
 
     // The page code the build ended the page with; -1 when it did not.
     int endedWith() const { return endedWith_; }

@@ -82,8 +82,9 @@ public:
     // that copyTree uses for a folder, so that both meet the work folder
     // alike: missing folders are created, existing files are replaced,
     // an existing name that differs only in letter case is used, progress,
-    // cancel and failures work the same way. Files arrive as rw-r--r--,
-    // folders as rwxr-xr-x, with the modification times of the image. A
+    // cancel, failures and folders that refuse their bits or times
+    // (foldersUnset) work the same way. Files arrive as rw-r--r--, folders
+    // as rwxr-xr-x, with the modification times of the image. A
     // tree that cannot be copied whole (a file beyond the end of the
     // image, names that clash when letter case is ignored) fails before
     // anything is written; a file that cannot be copied is removed again

@@ -4,6 +4,7 @@
 #include "runner/ProgressLog.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace ornibe {
 
@@ -35,6 +36,11 @@ public:
     // closed, or Ctrl+C on a terminal). The build then ends the running
     // child, runs no further step and shows no "完成です！".
     virtual bool stopRequested() { return false; }
+
+    // A remark on one line that stays out of the log (and so out of the log
+    // file, which is the same for every build that went the same way):
+    // ornibe-build writes it on standard error.
+    virtual void notice(std::string_view) {}
 };
 
 } // namespace ornibe

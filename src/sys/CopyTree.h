@@ -15,7 +15,8 @@ namespace ornibe {
 // TreeWriter (sys/TreeWriter.h), which does the destination's side as for
 // every source: existing files are replaced without a question, also
 // read-only ones; missing folders are created; files and folders keep
-// their permission bits and times; where the destination already holds a
+// their permission bits and times (a folder that refuses them is counted in
+// foldersUnset, not as a failure); where the destination already holds a
 // name that differs only in letter case, that entry is used, so no folder
 // ends up with two such names.
 //

@@ -104,11 +104,11 @@ std::string TreeWriter::prepareFolder(DestFolder& parent, const TreeEntry& entry
     }
     // A folder that a former copy left read-only still takes new files, as
     // a read-only folder does on Windows; the entry's bits are set again
-    // afterwards.
-    if ((st.st_mode & S_IRWXU) != S_IRWXU &&
-        ::chmod(target.c_str(), (st.st_mode & 07777) | S_IRWXU) != 0) {
-        fail(target, systemReason(errno), entry);
-        return {};
+    // afterwards. One that refuses (another user's) is filled all the same:
+    // its files fail on their own where it takes none, and the bits it
+    // refuses afterwards are counted there.
+    if ((st.st_mode & S_IRWXU) != S_IRWXU) {
+        (void)::chmod(target.c_str(), (st.st_mode & 07777) | S_IRWXU);
     }
     return target;
 }
@@ -121,10 +121,24 @@ void TreeWriter::copyFolder(DestFolder& parent, const TreeEntry& entry, const Co
     DestFolder folder(target);
     content(folder);
     // Also after a cancel: the folder is left as the source has it.
-    if (::chmod(target.c_str(), entry.mode) != 0 ||
-        ::utimensat(AT_FDCWD, target.c_str(), entry.times, AT_SYMLINK_NOFOLLOW) != 0) {
-        record(target, systemReason(errno));
+    setFolderAttributes(target, entry);
+}
+
+void TreeWriter::setFolderAttributes(const std::string& target, const TreeEntry& entry) {
+    // Both are tried; the first refusal is the one named.
+    int error = ::chmod(target.c_str(), entry.mode) == 0 ? 0 : errno;
+    if (::utimensat(AT_FDCWD, target.c_str(), entry.times, AT_SYMLINK_NOFOLLOW) != 0 &&
+        error == 0) {
+        error = errno;
     }
+    if (error == 0) {
+        return;
+    }
+    if (result_.foldersUnset == 0) {
+        result_.unsetPath = target;
+        result_.unsetReason = systemReason(error);
+    }
+    result_.foldersUnset += 1;
 }
 
 void TreeWriter::copyFile(DestFolder& parent, const TreeEntry& entry, const ByteSource& source) {

@@ -30,9 +30,8 @@ using CopyProgressCallback = std::function<void(const CopyProgress&)>;
 struct CopyResult {
     bool cancelled = false;
     // Entries that could not be copied, one for each: a file, or a folder
-    // whatever it holds (its content counts as done for the progress). A
-    // folder whose permission bits or times cannot be set counts once more.
-    // The first failure is named below.
+    // whatever it holds (its content counts as done for the progress). The
+    // first failure is named below.
     std::uint64_t failures = 0;
     // The file the failure happened on: the source's file when reading it
     // failed, the destination's when writing there failed.
@@ -40,6 +39,13 @@ struct CopyResult {
     std::string reason;
     // Links of the source that were left out, each as "path: why".
     std::vector<std::string> leftOut;
+    // Folders that hold their copy but refused their permission bits or
+    // times (a work folder on FAT, a folder another user owns): no failure,
+    // since setup reads their files all the same. The first is named by its
+    // path in the destination and the reason.
+    std::uint64_t foldersUnset = 0;
+    std::string unsetPath;
+    std::string unsetReason;
 
     bool ok() const { return !cancelled && failures == 0; }
     explicit operator bool() const { return ok(); }
@@ -107,8 +113,8 @@ struct DestinationTexts {
 //   the kernel cannot copy them, which then also tells whether reading or
 //   writing failed;
 // - a folder is created (or an existing one made writable for the copy)
-//   and gets its permission bits and times after its content, results
-//   checked;
+//   and gets its permission bits and times after its content; a folder
+//   that refuses them is counted and named apart from the failures;
 // - progress is reported after every file and between the chunks of a
 //   large one, cancel is looked at before every chunk, and a failure is
 //   counted, the first one named, and the copy goes on with the rest.
@@ -151,6 +157,8 @@ private:
     void report();
     // Counts a failure and names it when it is the first.
     void record(const std::string& path, const std::string& reason);
+    // Sets the folder's bits and times, or counts it among foldersUnset.
+    void setFolderAttributes(const std::string& target, const TreeEntry& entry);
     void failAt(const std::string& path, const std::string& reason, const TreeEntry& entry,
                 std::uint64_t bytesBefore);
     // The folder's path in the destination, ready to take its content;

@@ -1,5 +1,6 @@
 #include "media/IsoImageReader.h"
 #include "sys/CopyTree.h"
+#include "sys/FileError.h"
 #include "sys/PendingFile.h"
 
 #include "support/FileAssertions.h"
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -303,6 +305,36 @@ TEST_F(IsoImageReaderTest, an_image_meets_a_used_work_folder_as_its_folder_does)
         EXPECT_EQ(reports.back().filesDone, 6u);
         EXPECT_EQ(reports.back().filesDone, reports.back().filesTotal);
         EXPECT_EQ(reports.back().bytesDone, reports.back().bytesTotal);
+    }
+
+    // A folder that refuses its bits and times once its files are in (here
+    // it is away from its place just then): the copy still succeeds, and
+    // the folder is counted and named alike for both sources.
+    CopyResult unset[2];
+    for (int i = 0; i < 2; ++i) {
+        const Source& source = sources[i];
+        SCOPED_TRACE(source.root);
+        std::string work = dir / ("unset" + std::to_string(i));
+        bool away = false;
+        bool back = false;
+        unset[i] = source.copy(work, [&](const CopyProgress&) {
+            // The last file of I386 is in: the folder goes away until the
+            // next file's report.
+            if (!away && std::filesystem::exists(work + "/I386/TXTSETUP.SIF")) {
+                std::filesystem::rename(work + "/I386", work + "/I386.away");
+                away = true;
+            } else if (away && !back) {
+                std::filesystem::rename(work + "/I386.away", work + "/I386");
+                back = true;
+            }
+        });
+        ASSERT_TRUE(back);
+        EXPECT_TRUE(unset[i]) << unset[i].failedPath << ": " << unset[i].reason;
+        EXPECT_EQ(unset[i].failures, 0u);
+        EXPECT_EQ(unset[i].foldersUnset, 1u);
+        EXPECT_EQ(unset[i].unsetPath, work + "/I386");
+        EXPECT_EQ(unset[i].unsetReason, systemReason(ENOENT));
+        EXPECT_TRUE(fileHolds(work + "/I386/SYSTEM32/SMSS.EXE", "smss"));
     }
 }
 

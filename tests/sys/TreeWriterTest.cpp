@@ -96,9 +96,10 @@ TEST(TreeWriter, writes_a_file_from_its_extents_and_names_a_source_that_falls_sh
 }
 
 // A folder gets its bits and times after its content, so that a read-only
-// folder can still be filled; when they cannot be set, that is a failure
-// of its own, named by the folder, and the content stays.
-TEST(TreeWriter, sets_a_folder_bits_and_times_after_its_content_and_counts_when_it_cannot) {
+// folder can still be filled. One that refuses them (here: a time that
+// does not exist, a folder gone from its place when they are set) holds
+// its copy all the same: no failure, but counted and the first named.
+TEST(TreeWriter, sets_a_folder_bits_and_times_after_its_content_and_counts_those_it_cannot) {
     TempDir dir;
     std::string from = dir.write("source.txt", "text");
     UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
@@ -114,11 +115,16 @@ TEST(TreeWriter, sets_a_folder_bits_and_times_after_its_content_and_counts_when_
     TreeEntry badTimes = readOnly;
     badTimes.name = "DOCS";
     badTimes.times[1] = {1100000000, 2000000000}; // no such time
+    TreeEntry moved = readOnly;
+    moved.name = "MOVED";
     TreeWriter writer({}, {}, nullptr);
     writer.copyInto(dir / "work", [&](DestFolder& work) {
-        for (const TreeEntry& folder : {readOnly, badTimes}) {
+        for (const TreeEntry& folder : {readOnly, badTimes, moved}) {
             writer.copyFolder(work, folder, [&](DestFolder& inside) {
                 writer.copyFile(inside, fileEntry("FILE.TXT", from, 4), {in.get(), {&whole, 1}});
+                if (folder.name == "MOVED") {
+                    fs::rename(dir / "work/MOVED", dir / "work/AWAY");
+                }
             });
         }
     });
@@ -126,13 +132,28 @@ TEST(TreeWriter, sets_a_folder_bits_and_times_after_its_content_and_counts_when_
 
     EXPECT_TRUE(fileHolds(dir / "work/I386/FILE.TXT", "text"));
     EXPECT_TRUE(fileHolds(dir / "work/DOCS/FILE.TXT", "text"));
+    EXPECT_TRUE(fileHolds(dir / "work/AWAY/FILE.TXT", "text"));
     struct stat st {};
     ASSERT_EQ(::stat((dir / "work/I386").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0555u);
     EXPECT_EQ(st.st_atim.tv_sec, 1200000000);
     EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);
     EXPECT_EQ(st.st_mtim.tv_nsec, 7);
-    EXPECT_EQ(result.failures, 1u);
-    EXPECT_EQ(result.failedPath, dir / "work/DOCS");
-    EXPECT_EQ(result.reason, systemReason(EINVAL));
+    // The bits are set even where the time is refused.
+    ASSERT_EQ(::stat((dir / "work/DOCS").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0555u);
+    EXPECT_TRUE(result.ok());
+    EXPECT_EQ(result.failures, 0u);
+    EXPECT_EQ(result.foldersUnset, 2u);
+    EXPECT_EQ(result.unsetPath, dir / "work/DOCS");
+    EXPECT_EQ(result.unsetReason, systemReason(EINVAL));
+
+    // Nothing refused, nothing counted.
+    TreeWriter plain({}, {}, nullptr);
+    plain.copyInto(dir / "plain",
+                   [&](DestFolder& work) { plain.copyFolder(work, readOnly, [](DestFolder&) {}); });
+    CopyResult clean = plain.takeResult();
+    EXPECT_TRUE(clean.ok());
+    EXPECT_EQ(clean.foldersUnset, 0u);
+    EXPECT_EQ(clean.unsetPath, "");
 }
