@@ -14,10 +14,11 @@ declare -A below=(
   [media]="sys"
   [settings]="sys"
   [patch]="inf sys"
-  [runner]="patch inf settings media sys"
-  [wizard]="runner patch inf settings media sys"
-  [cli]="wizard runner patch inf settings media sys"
-  [ui]="wizard runner patch inf settings media sys"
+  [answer]="inf settings sys"
+  [runner]="answer patch inf settings media sys"
+  [wizard]="runner answer patch inf settings media sys"
+  [cli]="wizard runner answer patch inf settings media sys"
+  [ui]="wizard runner answer patch inf settings media sys"
 )
 
 status=0

@@ -1,5 +1,6 @@
 #include "cli/BuildCommand.h"
 
+#include "cli/AnswerFileOptions.h"
 #include "cli/CommandLineForm.h"
 #include "cli/TerminalBuildPage.h"
 #include "cli/TerminalMessages.h"
@@ -62,13 +63,14 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
     // name is taken from the current folder (the wizard takes an image
     // name from the work folder).
     CommandOptions options = given;
-    for (std::string* path : {&options.isoPath, &options.logFile}) {
+    for (std::string* path : {&options.isoPath, &options.logFile, &options.answerFile}) {
         if (!path->empty()) {
             *path = makeAbsolute(*path);
         }
     }
 
     BuildSettings settings;
+    settings.SetAnswerFile(answerFileFieldsOf(options));
     SystemDriveSource drives;
     TerminalMessages messages(stderr, options.yes);
     CommandLineForm form(options, drives);

@@ -2,6 +2,7 @@
 
 #include "cli/CommandOptions.h"
 #include "media/DriveSource.h"
+#include "settings/CdDriveEntry.h"
 #include "wizard/SettingsForm.h"
 
 #include <string>
@@ -16,7 +17,7 @@ class CommandLineForm : public SettingsForm {
 public:
     CommandLineForm(const CommandOptions& options, DriveSource& drives);
 
-    int selectedDrivePosition() const override { return sourceEntry_.empty() ? 0 : 1; }
+    int selectedDrivePosition() const override { return source_.text.empty() ? 0 : 1; }
     std::string driveEntryText(int position) const override;
     std::string driveRoot(int position) const override;
     std::string volumeLabelText() const override { return label_; }
@@ -28,8 +29,8 @@ public:
 
 private:
     const CommandOptions& options_;
-    std::string sourceEntry_;
-    std::string sourceRoot_;
+    // The source's entry; empty for --source none.
+    DriveEntry source_;
     std::string label_;
 };
 

@@ -1,5 +1,6 @@
 #include "cli/CommandOptions.h"
 
+#include "cli/AnswerFileOptions.h"
 #include "cli/CommandOptionTable.h"
 
 #include <algorithm>
@@ -203,6 +204,9 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
         if (row.required && text && (options.**text).empty()) {
             return usage(std::string(row.name) + " " + std::string(row.valueName) + " is required");
         }
+    }
+    if (std::optional<std::string> misfit = answerFileOptionsMisfit(options)) {
+        return usage(*misfit);
     }
     return options;
 }

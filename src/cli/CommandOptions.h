@@ -22,6 +22,21 @@ struct CommandOptions {
     bool yes = false;
     std::string logFile;
     bool quiet = false;
+
+    // The unattended installation's answer file: written from the fields
+    // below, or the user's own.
+    bool unattended = false;
+    std::string answerFile;
+    std::optional<std::string> productKey;
+    std::optional<std::string> fullName;
+    std::optional<std::string> organization;
+    std::optional<std::string> computerName;
+    std::optional<std::string> adminPassword;
+    std::optional<std::string> timeZone;
+    std::optional<std::string> language;
+    std::optional<std::string> workgroup;
+    bool autoPartition = false;
+    bool acceptEula = false;
 };
 
 // What the command line asks for besides a build.
@@ -38,7 +53,9 @@ using ParsedCommand = std::variant<CommandOptions, CommandAction, UsageError>;
 // (cli/CommandOptionTable.h). "--name value" and "--name=value" both work,
 // and "--" ends the options. An unknown option, a missing value or a stray
 // argument is a usage error; so is, once all are read, an option given
-// twice that takes one value, or both names of an on/off switch.
+// twice that takes one value, or both names of an on/off switch; so are
+// the answer file's options that do not fit together
+// (cli/AnswerFileOptions.h).
 ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments);
 
 // The --help text, its usage lines and option list written from the table.

@@ -65,7 +65,7 @@ InfFile::InfFile() = default;
 
 InfFile::InfFile(std::shared_ptr<const Data> data) : data_(std::move(data)) {}
 
-InfFile InfFile::open(const std::string& path, InfProblem* problem) {
+InfFile InfFile::open(const std::string& path, InfProblem* problem, InfStyle style) {
     std::uint64_t size = 0;
     std::optional<std::string> bytes;
     try {
@@ -76,23 +76,25 @@ InfFile InfFile::open(const std::string& path, InfProblem* problem) {
     }
     if (!bytes)
         return refuse(problem, infFileTooLarge(size));
-    return parseInPlace(std::move(*bytes), problem);
+    return parseInPlace(std::move(*bytes), problem, style);
 }
 
-InfFile InfFile::parse(std::string_view bytes, InfProblem* problem) {
+InfFile InfFile::parse(std::string_view bytes, InfProblem* problem, InfStyle style) {
     if (bytes.size() > kInfMaxFileBytes)
         return refuse(problem, infFileTooLarge(bytes.size()));
-    return parseInPlace(std::string(bytes), problem);
+    return parseInPlace(std::string(bytes), problem, style);
 }
 
-InfFile InfFile::parseInPlace(std::string bytes, InfProblem* problem) {
+InfFile InfFile::parseInPlace(std::string bytes, InfProblem* problem, InfStyle style) {
     if (bytes.size() > kInfMaxFileBytes)
         return refuse(problem, infFileTooLarge(bytes.size()));
     const std::size_t fileBytes = bytes.size();
     auto data = std::make_shared<Data>();
-    if (!parseInfText(decodeInfText(std::move(bytes)), fileBytes, *data, problem))
+    if (!parseInfText(decodeInfText(std::move(bytes)), fileBytes, *data, problem, style))
         return InfFile();
     InfFile file(std::move(data));
+    if (style == InfStyle::AnswerFile)
+        return file;
     // SetupOpenInfFileA with INF_STYLE_WIN4 takes only files that declare
     // themselves Windows INFs in their Version section.
     auto signature = file.findFirstLine("Version", "Signature");
@@ -107,6 +109,14 @@ InfFile InfFile::parseInPlace(std::string bytes, InfProblem* problem) {
 
 bool InfFile::isOpen() const {
     return data_ != nullptr;
+}
+
+std::vector<std::string> InfFile::sectionNames() const {
+    std::vector<std::string> names;
+    if (data_)
+        for (const Section& section : data_->sections)
+            names.emplace_back(data_->name(section));
+    return names;
 }
 
 int InfFile::lineCount(std::string_view section) const {

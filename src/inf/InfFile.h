@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornibe {
 
@@ -62,6 +63,14 @@ struct InfProblem {
     std::string reason;
 };
 
+// How a file is read. A Windows INF (a driver's INF, the setup files of
+// the tree) is opened as SetupOpenInfFileA opens INF_STYLE_WIN4 files: it
+// must declare itself in its [Version] section. An answer file (WINNT.SIF)
+// is read by text-mode setup, which asks for no [Version] section; a
+// double quote left open refuses it, since the value would run on to the
+// line's end instead of stopping where its writer meant.
+enum class InfStyle { Win4, AnswerFile };
+
 // An InfFile that is not open (default-constructed, or a failed open)
 // answers every lookup as absent: lineCount() is -1, finds give nothing.
 // Copies are cheap and share the parsed text.
@@ -76,19 +85,27 @@ public:
     // Reads and parses the file at the host path. The result is not open
     // when the file cannot be read or is not a Windows INF (see parse());
     // problem, when given, then says why.
-    static InfFile open(const std::string& path, InfProblem* problem = nullptr);
+    static InfFile open(const std::string& path, InfProblem* problem = nullptr,
+                        InfStyle style = InfStyle::Win4);
     // Parses INF text held in memory, with or without a byte-order mark.
     // The result is open when the text holds a [Version] section whose
     // Signature is "$Windows NT$", "$Chicago$" or "$Windows 95$" (ignoring
     // case), as SetupOpenInfFileA demands of INF_STYLE_WIN4 files. A file
     // that is refused leaves the line and the reason in problem, when
-    // given, as Windows setup reports the line of an error.
-    static InfFile parse(std::string_view bytes, InfProblem* problem = nullptr);
+    // given, as Windows setup reports the line of an error. An answer
+    // file needs no [Version] section (see InfStyle).
+    static InfFile parse(std::string_view bytes, InfProblem* problem = nullptr,
+                         InfStyle style = InfStyle::Win4);
     // As parse(), on bytes the file takes over: the text is read where it
     // lies, without a copy.
-    static InfFile parseInPlace(std::string bytes, InfProblem* problem = nullptr);
+    static InfFile parseInPlace(std::string bytes, InfProblem* problem = nullptr,
+                                InfStyle style = InfStyle::Win4);
 
     bool isOpen() const;
+
+    // The names of the sections in the order the file first names them,
+    // spelled as there; nothing when the file is not open.
+    std::vector<std::string> sectionNames() const;
 
     // The number of lines of the section; -1 when there is no such section.
     int lineCount(std::string_view section) const;

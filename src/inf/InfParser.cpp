@@ -67,8 +67,10 @@ bool isStringsSection(std::string_view name) {
 // costs little more than the file.
 class Parser {
 public:
-    Parser(std::string text, std::size_t fileBytes, InfFile::Data& data, InfProblem* problem)
-        : d_(data), problem_(problem), budget_(infMemoryBudget(fileBytes)) {
+    Parser(std::string text, std::size_t fileBytes, InfFile::Data& data, InfProblem* problem,
+           InfStyle style)
+        : d_(data), problem_(problem), budget_(infMemoryBudget(fileBytes)),
+          quotesClose_(style == InfStyle::AnswerFile) {
         d_.text = std::move(text);
         buffer_ = d_.text.data();
         size_ = d_.text.size();
@@ -262,6 +264,8 @@ private:
                 break;
             }
         }
+        if (line.inQuotes && quotesClose_)
+            return refuse("a double quote is left open on the line");
         if (pos_ < size_)
             skipLineEnd();
         return endLine(line);
@@ -681,13 +685,15 @@ private:
     std::size_t used_ = 0;
     IdTable strings_;
     std::vector<StringEntry> stringEntries_;
+    // Answer files: a line must close every double quote it opens.
+    const bool quotesClose_;
 };
 
 } // namespace
 
-bool parseInfText(std::string text, std::size_t fileBytes, InfFile::Data& data,
-                  InfProblem* problem) {
-    return Parser(std::move(text), fileBytes, data, problem).run();
+bool parseInfText(std::string text, std::size_t fileBytes, InfFile::Data& data, InfProblem* problem,
+                  InfStyle style) {
+    return Parser(std::move(text), fileBytes, data, problem, style).run();
 }
 
 } // namespace ornibe

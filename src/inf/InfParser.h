@@ -14,9 +14,9 @@ namespace ornibe {
 // whole file: a section header without its closing bracket, a section
 // name longer than 255 characters, or text before the first section
 // header; or when reading it would take more memory than a file of
-// fileBytes may (InfLimits.h). Problem, when given, then says which line
-// and why.
-bool parseInfText(std::string text, std::size_t fileBytes, InfFile::Data& data,
-                  InfProblem* problem);
+// fileBytes may (InfLimits.h); in an answer file also a double quote left
+// open on its line. Problem, when given, then says which line and why.
+bool parseInfText(std::string text, std::size_t fileBytes, InfFile::Data& data, InfProblem* problem,
+                  InfStyle style = InfStyle::Win4);
 
 } // namespace ornibe

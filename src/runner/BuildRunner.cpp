@@ -116,7 +116,7 @@ void BuildRunner::runBuild() {
     bool finished = carryOn(settings_.GetCdDriveIndex() == 0 || copyCd()) &&
                     carryOn(settings_.GetServicePackPath().empty() || applyServicePack()) &&
                     carryOn(clearReadOnly()) && carryOn(driverStage()) &&
-                    carryOn(bigDriveStage()) &&
+                    carryOn(answerFileStage()) && carryOn(bigDriveStage()) &&
                     carryOn(settings_.GetIsoPath().empty() || makeIsoImage());
     if (!finished) {
         return;

@@ -57,6 +57,9 @@ private:
     bool clearReadOnly();
     bool driverStage();
     bool bigDriveStage();
+    // Writes the unattended installation's answer file into I386 when the
+    // settings ask for one, and reads it back.
+    bool answerFileStage();
     bool makeIsoImage();
     // Runs a command line in the work folder with its output in the log
     // while the page stays alive; a failure, with the start failure or the

@@ -3,6 +3,7 @@
 #include "inf/InfLimits.h"
 #include "inf/InfReader.h"
 #include "media/IsoImageReader.h"
+#include "runner/AnswerFileStage.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -94,6 +95,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());
     log.append("\r\n\r\nISO イメージ：\r\n      ");
     log.append(orNone(settings.GetIsoPath(), "作成しない"));
+    appendAnswerFileSummary(settings, data.versionCode, log);
     log.append("\r\n\r\n");
     reader.Close();
 }

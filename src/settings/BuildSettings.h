@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/AnswerFileFields.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -45,6 +47,10 @@ public:
     std::string GetIsoPath() const { return isoPath; }
     void SetIsoPath(const std::string& value) { isoPath = value; }
 
+    // The unattended installation's answer file: none by default.
+    const AnswerFileFields& GetAnswerFile() const { return answerFile; }
+    void SetAnswerFile(const AnswerFileFields& value) { answerFile = value; }
+
 private:
     std::int32_t cdDriveIndex = 0;
     std::string cdDriveEntry;
@@ -55,6 +61,7 @@ private:
     std::int32_t bigDrive = 1;
     std::string workFolder;
     std::string isoPath;
+    AnswerFileFields answerFile;
 };
 
 } // namespace ornibe

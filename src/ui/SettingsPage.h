@@ -3,34 +3,22 @@
 #include "media/DriveSource.h"
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
-#include "settings/CdDriveEntry.h"
 #include "sys/SearchPath.h"
+#include "ui/PathDialog.h"
+#include "ui/SettingsPageLayout.h"
+#include "wizard/CdDriveList.h"
 #include "wizard/SettingsForm.h"
 
 #include <QDialog>
-#include <QString>
-#include <QStringList>
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-class QCheckBox;
-class QFileDialog;
-class QGroupBox;
-class QLayout;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QScrollArea;
-
 namespace ornibe {
-
-class DriveComboBox;
 
 // The first wizard page: where the CD comes from, the volume label, the
 // Service Pack, the driver INF list, Big Drive, the work folder and the ISO
@@ -46,9 +34,8 @@ public:
 
     int exec() override;
 
-    // Runs a file or folder dialog and returns the chosen path, or the
-    // empty text when it was cancelled. Tests replace it.
-    using DialogRunner = std::function<QString(QFileDialog& dialog)>;
+    // Runs the file and folder dialogs; tests replace it.
+    using DialogRunner = ornibe::DialogRunner;
     void setDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
 
     // How the free space of the work folder is asked; tests replace it.
@@ -66,66 +53,18 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // A file or folder dialog: what it shows, where it opens and where the
-    // chosen path goes.
-    struct DialogSpec {
-        enum class Mode { OpenFile, Folder, SaveFile };
-        // The object name tests find the dialog by.
-        const char* name = "";
-        QString title;
-        Mode mode = Mode::OpenFile;
-        QString suffix;
-        QStringList filters;
-        // The folder it opens at; empty leaves the dialog's own.
-        QString folder;
-        // The field the chosen path is written into, if any.
-        QLineEdit* fills = nullptr;
-        // What else is done with the chosen path, if anything.
-        std::function<void(const QString&)> use;
-    };
-
-    // A group that holds one path: its title and label, the edit line and
-    // the button that opens its dialog, with their object names.
-    struct PathGroupSpec {
-        QString title;
-        const char* name;
-        QString label;
-        const char* editName;
-        QString buttonText;
-        const char* buttonName;
-    };
-
-    // The page's parts, each built with its controls and inner layout.
-    void setUpWindow();
-    QGroupBox* buildPathGroup(const PathGroupSpec& spec, QLineEdit*& edit, QPushButton*& button);
-    QLayout* buildDriveRow();
-    QGroupBox* buildServicePackGroup();
-    QGroupBox* buildDriverGroup();
-    QGroupBox* buildBigDriveGroup();
-    QGroupBox* buildWorkFolderGroup();
-    QGroupBox* buildIsoGroup();
-    QLayout* buildButtonRow();
-    // Stacks the fields, each group with its stretch, in a scroll area.
-    QScrollArea* buildFieldArea(QLayout* driveRow,
-                                std::initializer_list<std::pair<QGroupBox*, int>> groups);
-    void setControlTabOrder();
-    void addAboutAction();
     void connectControls();
-
     void initPage();
     // The first opening's size: every field in view where the screen has
     // room for them.
     void openAtFittingSize();
-    // Lists the drives again, or shows the entries just listed.
-    void fillDriveList(int position);
-    void fillDriveList(int position, const std::vector<DriveEntry>& listed);
+    // Shows the drive list's entries with the entry at position selected
+    // (none when it stands for no source).
+    void showDriveList(int position);
     // An entry of the CD drive list was chosen: the entries that choose an
     // image file or a folder open their dialog and add what was chosen.
     void driveChosen(int position);
     void proposeVolumeLabel(int position);
-    // Runs the dialog the spec describes and hands the chosen path on;
-    // returns it, or the empty text when the dialog was cancelled.
-    QString choosePath(const DialogSpec& spec);
     void pickServicePack();
     void pickInf();
     void browseWorkFolder();
@@ -153,27 +92,11 @@ private:
     DialogRunner runDialog_;
     std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace_;
 
-    DriveComboBox* driveList_;
-    // Images and folders chosen as the source, listed after the drives.
-    // Each item of the list holds its entry's root as its data.
-    std::vector<DriveEntry> chosenSources_;
+    SettingsControls ui_;
+    // What the CD drive list shows; each item of the list holds its
+    // entry's root as its data.
+    CdDriveList driveEntries_;
     int lastDrivePosition_ = -1;
-    QLineEdit* volumeLabel_;
-    QLineEdit* servicePack_;
-    QPushButton* servicePackButton_;
-    QPushButton* infPickButton_;
-    QLineEdit* infEdit_;
-    QListWidget* infList_;
-    QPushButton* infAddButton_;
-    QPushButton* infRemoveButton_;
-    QCheckBox* bigDrive_;
-    QLineEdit* workFolder_;
-    QPushButton* workFolderButton_;
-    QLineEdit* isoPath_;
-    QPushButton* isoPathButton_;
-    QPushButton* nextButton_;
-    QPushButton* quitButton_;
-    QScrollArea* fields_;
 };
 
 } // namespace ornibe

@@ -12,6 +12,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
+#include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
 #include "wizard/FreeSpaceNotice.h"
 #include "wizard/ImageSettingsCheck.h"
@@ -84,6 +85,9 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
+    if (!checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
+        return false;
+    }
 
     // Before the work folder check, which may create the folder.
     if (!CheckIsoPath(form) || !CheckLogFile() || !CheckNamedPaths(form, versionCode)) {

@@ -1,3 +1,4 @@
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
@@ -29,15 +30,6 @@ namespace ornibe::test {
 namespace {
 
 using ::testing::HasSubstr;
-
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
-const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
-const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
-
-CommandResult build(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), kProgram);
-    return runCommand(arguments);
-}
 
 class CommandLineBuildTest : public ::testing::Test {
 protected:
@@ -78,7 +70,7 @@ TEST_F(CommandLineBuildTest, refusals_exit_2_with_one_line_and_leave_the_tree_as
         {{"--work", work, "--source", source}, "フォルダは空ではありませんが、よろしいですか？"},
     };
     for (const Case& c : cases) {
-        CommandResult result = build(c.arguments);
+        CommandResult result = runBuild(c.arguments);
         EXPECT_EQ(result.exitCode, 2) << c.message;
         EXPECT_THAT(result.output, HasSubstr(c.message));
         EXPECT_THAT(result.output, ::testing::Not(HasSubstr("スタート！"))) << c.message;
@@ -92,8 +84,9 @@ TEST_F(CommandLineBuildTest, a_folder_source_is_copied_and_a_failing_step_exits_
     const std::string source = dir / "cd";
     fs::rename(work, source);
     const std::string target = dir / "new/xp";
-    CommandResult result = build({"--source", source, "--work", target, "--driver", kSampleDriver,
-                                  "--label", "ORNIBE_XP", "--iso", dir / "out.iso", "--yes"});
+    CommandResult result =
+        runBuild({"--source", source, "--work", target, "--driver", kSampleDriverInf, "--label",
+                  "ORNIBE_XP", "--iso", dir / "out.iso", "--yes"});
     ASSERT_EQ(result.exitCode, 0) << result.output;
     EXPECT_THAT(result.output, HasSubstr("CD の内容を作業フォルダにコピーしています。。。完了"));
     EXPECT_TRUE(result.output.ends_with("完成です！\n")) << result.output;
@@ -103,7 +96,7 @@ TEST_F(CommandLineBuildTest, a_folder_source_is_copied_and_a_failing_step_exits_
     // An image name that is a file of the tree is never written over: it
     // is refused before the build, and the file stays.
     const std::string readme = slurp(target + "/README.TXT");
-    result = build({"--work", target, "--iso", target + "/README.TXT"});
+    result = runBuild({"--work", target, "--iso", target + "/README.TXT"});
     EXPECT_EQ(result.exitCode, 2) << result.output;
     EXPECT_THAT(result.output, HasSubstr(target + "/README.TXT は作業フォルダのファイルです。"));
     EXPECT_THAT(result.output, ::testing::Not(HasSubstr("スタート！")));

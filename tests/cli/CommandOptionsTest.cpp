@@ -3,6 +3,7 @@
 
 #include "cli/CommandOptions.h"
 #include "cli/CommandOptionTable.h"
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/TempDir.h"
 
@@ -19,7 +20,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
 const std::string kManualPage = std::string(ORNIBE_SOURCE_DIR) + "/docs/man/ornibe-build.1";
 
 // An option name with the word for its value ("DIR"), empty when it takes none.

@@ -1,6 +1,7 @@
 // ornibe-build reading a CD image it must not trust: crafted folder
 // records, Ctrl+C while it reads, a work folder it cannot write.
 
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "support/IsoFixtures.h"
@@ -24,8 +25,6 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
-const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
 // Far longer than any of these runs takes; a read that does not end is
 // killed and fails the test.
 constexpr int kTimeLimitSeconds = 60;

@@ -1,5 +1,6 @@
 #include "sys/FileError.h"
 
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "support/IsoFixtures.h"
@@ -23,10 +24,6 @@ namespace ornibe::test {
 namespace {
 
 using ::testing::HasSubstr;
-
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
-const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
-const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
 
 // The program's command line as the ordinary user runs it.
 std::vector<std::string> ornibeBuildAs(const OrdinaryUser& user,
@@ -73,7 +70,7 @@ TEST_F(ImageSourceCommandTest, an_ordinary_user_builds_a_booting_image_from_an_i
     const std::string image = out + "/OUT.iso";
     CommandResult result =
         runCommand(ornibeBuildAs(*user, {"--source", dir / "xp.iso", "--work", work, "--driver",
-                                         kSampleDriver, "--iso", image, "--yes", "--quiet"}));
+                                         kSampleDriverInf, "--iso", image, "--yes", "--quiet"}));
     ASSERT_EQ(result.exitCode, 0) << result.output;
     EXPECT_TRUE(result.output.ends_with("完成です！\n")) << result.output;
     // With no --label, the image's own label is proposed.

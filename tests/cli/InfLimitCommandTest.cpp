@@ -2,6 +2,7 @@
 // read, met by ornibe-build: each is refused with the program's message and
 // its reason, at the check of the settings or in the driver stage, never
 // with an exception or by running out of memory.
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/IsoFixtures.h"
 #include "support/TempDir.h"
@@ -22,19 +23,10 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
-const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
-const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
-
 // One byte past the 64 MiB an INF may have.
 constexpr std::uintmax_t kPastLimit = (64u << 20) + 1;
 const std::string kTooLarge = "ファイルが大きすぎます（67108865 バイト）。INF "
                               "ファイルとして読むのは 64 MB までです。";
-
-CommandResult build(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), kProgram);
-    return runCommand(arguments);
-}
 
 // Every entry below root with its kind, size and modification time: a file
 // written, made or removed changes it. The files here are too large to
@@ -96,7 +88,7 @@ TEST(InfLimitCommandTest, files_past_the_limit_are_refused_at_the_settings_check
          kTooLarge},
     };
     for (const Case& c : cases) {
-        CommandResult result = build(c.arguments);
+        CommandResult result = runBuild(c.arguments);
         EXPECT_EQ(result.exitCode, 2) << result.output;
         EXPECT_THAT(result.output, HasSubstr(c.message + "\n" + c.reason)) << result.output;
         EXPECT_THAT(result.output, Not(HasSubstr("スタート！")));
@@ -110,7 +102,7 @@ TEST(InfLimitCommandTest, a_setup_file_past_the_limit_ends_the_driver_stage_with
     const std::string cd = sampleWithLargeFile(dir, "cd", "I386/DOSNET.INF");
     const std::string work = dir / "work";
     CommandResult result =
-        build({"--source", cd, "--work", work, "--driver", kSampleDriver, "--yes"});
+        runBuild({"--source", cd, "--work", work, "--driver", kSampleDriverInf, "--yes"});
     EXPECT_EQ(result.exitCode, 1) << result.output;
     EXPECT_THAT(result.output, HasSubstr("DOSNET.INF の修正に失敗しました\n" + work +
                                          "/I386/DOSNET.INF: " + kTooLarge));

@@ -2,6 +2,7 @@
 // refusal exits 2 with the program's own message before anything is made
 // or changed.
 
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "support/IsoFixtures.h"
@@ -23,34 +24,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
-const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
-const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver";
-
-CommandResult build(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), kProgram);
-    return runCommand(arguments);
-}
-
-// A case of one rule: the arguments, and the message the refusal shows.
-struct Refusal {
-    std::vector<std::string> arguments;
-    std::string message;
-};
-
-// Runs every case and checks that each one is refused with its message
-// and that nothing below root changed.
-void expectRefusedLeavingAsItWas(const std::string& root, const std::vector<Refusal>& cases) {
-    const TreeSnapshot before = snapshotTree(root);
-    for (const Refusal& refusal : cases) {
-        CommandResult result = build(refusal.arguments);
-        EXPECT_EQ(result.exitCode, 2) << result.output;
-        EXPECT_THAT(result.output, HasSubstr(refusal.message));
-        EXPECT_THAT(result.output, Not(HasSubstr("スタート！")));
-    }
-    EXPECT_EQ(snapshotTree(root), before);
-}
 
 // The bytes of the files below a folder, rounded up to whole MiB.
 std::uint64_t mebibytesOfFiles(const std::string& folder) {
@@ -127,20 +100,20 @@ TEST_F(InputChecksCommandTest, sources_without_a_windows_setup_tree_are_refused_
     fs::rename(dir / "cd/I386", dir / "cd/i386");
     dir.write("x64/amd64/txtsetup.sif", "[SourceDisksNames]\r\n");
     for (const std::string& source : {dir / "cd", dir / "x64"}) {
-        CommandResult result = build({"--source", source, "--work", target, "--no-big-drive"});
+        CommandResult result = runBuild({"--source", source, "--work", target, "--no-big-drive"});
         EXPECT_THAT(result.output, Not(HasSubstr("セットアップファイルがありません")));
         EXPECT_THAT(result.output, HasSubstr("作業フォルダに使える空き容量は"));
     }
 }
 
 TEST_F(InputChecksCommandTest, driver_packages_that_staging_could_not_place_are_refused_at_next) {
-    const std::string inf = fs::path(kSampleDriver + "/OrScsi.inf").filename();
-    const std::string original = slurp(kSampleDriver + "/OrScsi.inf");
+    const std::string inf = fs::path(kSampleDriverInf).filename();
+    const std::string original = slurp(kSampleDriverInf);
     // A copy of the sample driver in a folder of its own, with its INF
     // changed from one text to another.
     auto driver = [&](const std::string& name, const std::string& from = "",
                       const std::string& to = "") {
-        fs::copy(kSampleDriver, dir / name, fs::copy_options::recursive);
+        fs::copy(kSampleDriverFolder, dir / name, fs::copy_options::recursive);
         std::string text = original;
         if (!from.empty()) {
             text.replace(text.find(from), from.size(), to);
@@ -220,7 +193,7 @@ TEST_F(InputChecksCommandTest, free_space_notice_informs_and_a_source_known_not_
     const std::string cd = dir / "cd";
     fs::rename(work, cd);
     const std::string target = dir.mkdir("work");
-    CommandResult result = build({"--source", cd, "--work", target, "--no-big-drive"});
+    CommandResult result = runBuild({"--source", cd, "--work", target, "--no-big-drive"});
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_THAT(result.output, HasSubstr("ornibe-build: 作業フォルダに使える空き容量は "));
     EXPECT_THAT(result.output, HasSubstr("MB です。\nCD の内容には約 " +
@@ -247,7 +220,7 @@ TEST_F(InputChecksCommandTest, free_space_notice_informs_and_a_source_known_not_
     // the copy replaces) is not refused for its space: the next question
     // comes, answered no without --yes.
     writeSparse(large / "earlier/BIG.DAT", tooMuch);
-    result = build({"--source", large / "cd", "--work", large / "earlier"});
+    result = runBuild({"--source", large / "cd", "--work", large / "earlier"});
     EXPECT_EQ(result.exitCode, 2) << result.output;
     EXPECT_THAT(result.output, Not(HasSubstr("空き容量が足りない")));
     EXPECT_THAT(result.output, HasSubstr("フォルダは空ではありませんが、よろしいですか？"));

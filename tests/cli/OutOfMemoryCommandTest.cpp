@@ -2,6 +2,7 @@
 // their message and a failure status, never with std::terminate: here
 // too little memory, given by running them under a small address-space
 // limit while they read a large driver INF.
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
@@ -18,9 +19,6 @@ namespace ornibe::test {
 namespace {
 
 using ::testing::HasSubstr;
-
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
-const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
 
 // Runs the program with at most 64 MB of address space.
 CommandResult runWithLittleMemory(std::vector<std::string> arguments) {

@@ -1,4 +1,5 @@
 #include "media/IsoImageReader.h"
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "support/IsoFixtures.h"
@@ -21,15 +22,6 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
-const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
-const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver";
-
-struct Refusal {
-    std::vector<std::string> arguments;
-    std::string message;
-};
-
 // Every path the user names in one build is held against every other
 // before anything changes: each run here is refused with exit status 2
 // and a message that names both paths, and leaves every file as it was.
@@ -38,7 +30,7 @@ protected:
     void SetUp() override {
         fs::copy(kSampleTree, work, fs::copy_options::recursive);
         fs::copy(kSampleTree, cd, fs::copy_options::recursive);
-        fs::copy(kSampleDriver, dir / "drv", fs::copy_options::recursive);
+        fs::copy(kSampleDriverFolder, dir / "drv", fs::copy_options::recursive);
         ASSERT_TRUE(makeIsoImage(cd, image, labelled("WXPVOL_JA")));
         fs::create_symlink("xp.iso", dir / "link.iso");
         fs::create_symlink("cd", dir / "cdlink");
@@ -47,20 +39,11 @@ protected:
     // Runs ornibe-build in the test's folder, so that relative names are
     // taken from there.
     CommandResult build(std::vector<std::string> arguments) const {
-        arguments.insert(arguments.begin(), kProgram);
-        return runCommand(arguments, dir.path());
+        return runBuild(std::move(arguments), dir.path());
     }
 
     void expectRefused(const std::vector<Refusal>& refusals) const {
-        const TreeSnapshot before = snapshotTree(dir.path());
-        for (const Refusal& refusal : refusals) {
-            SCOPED_TRACE(refusal.message);
-            CommandResult result = build(refusal.arguments);
-            EXPECT_EQ(result.exitCode, 2) << result.output;
-            EXPECT_THAT(result.output, HasSubstr(refusal.message));
-            EXPECT_THAT(result.output, Not(HasSubstr("スタート！")));
-        }
-        EXPECT_EQ(snapshotTree(dir.path()), before);
+        expectRefusedLeavingAsItWas(dir.path(), refusals, dir.path());
     }
 
     TempDir dir;

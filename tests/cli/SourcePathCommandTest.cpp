@@ -1,6 +1,7 @@
 // A source path is the path itself, whatever it holds: ornibe-build reads
 // "cd [ sp4 ]" and not its neighbour "cd", although the drive entry of
 // the first reads "cd [ sp4 ] [  ]".
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
@@ -16,9 +17,6 @@ namespace ornibe::test {
 namespace {
 
 using ::testing::HasSubstr;
-
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
-const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
 
 TEST(SourcePathCommandTest, a_source_folder_named_with_the_entry_brackets_is_the_one_copied) {
     TempDir dir;

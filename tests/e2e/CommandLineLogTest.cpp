@@ -2,6 +2,7 @@
 #include "WizardSession.h"
 
 #include "cli/TerminalBuildPage.h"
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 #include "sys/FileIo.h"
@@ -46,8 +47,6 @@ using CommandLineLogTest = E2eTest;
 // a fresh copy of the shipped sample at the same place, in each locale:
 // the two logs are the same bytes, and so are the two trees.
 TEST_F(CommandLineLogTest, ornibe_build_writes_the_wizards_log_byte_for_byte) {
-    const std::string sample = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
-    const std::string driver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
     const std::string work = dir / "xp";
     const std::string iso = dir / "sample.iso";
 
@@ -58,12 +57,13 @@ TEST_F(CommandLineLogTest, ornibe_build_writes_the_wizards_log_byte_for_byte) {
         }
         fs::remove_all(work);
         fs::remove(iso);
-        fs::copy(sample, work, fs::copy_options::recursive);
+        fs::copy(kSampleTree, work, fs::copy_options::recursive);
         std::string wizardLog;
         {
             ProcessLocale inWizard(locale);
             WizardSession wizard(tools);
-            wizard.buildOnce({0, "ORNIBE_XP", {driver}, true, work, iso}, {}, {MessageAnswer::Ok});
+            wizard.buildOnce({0, "ORNIBE_XP", {kSampleDriverInf}, true, work, iso}, {},
+                             {MessageAnswer::Ok});
             ASSERT_EQ(wizard.messages.texts(), std::vector<std::string>{"完成です！"});
             ASSERT_EQ(wizard.logs.size(), 1u);
             wizardLog = wizard.logs[0];
@@ -71,12 +71,11 @@ TEST_F(CommandLineLogTest, ornibe_build_writes_the_wizards_log_byte_for_byte) {
 
         fs::remove_all(work);
         fs::remove(iso);
-        fs::copy(sample, work, fs::copy_options::recursive);
+        fs::copy(kSampleTree, work, fs::copy_options::recursive);
         const std::string log = dir / "build.log";
-        CommandResult result =
-            runCommand({"env", std::string("LC_ALL=") + locale, ORNIBE_BUILD_PROGRAM, "--work",
-                        work, "--label", "ORNIBE_XP", "--driver", driver, "--big-drive", "--iso",
-                        iso, "--log", log});
+        CommandResult result = runCommand(
+            {"env", std::string("LC_ALL=") + locale, kProgram, "--work", work, "--label",
+             "ORNIBE_XP", "--driver", kSampleDriverInf, "--big-drive", "--iso", iso, "--log", log});
         ASSERT_EQ(result.exitCode, 0) << result.output;
         EXPECT_TRUE(fileHolds(log, wizardLog));
         EXPECT_TRUE(result.output.ends_with("完成です！\n"));
@@ -94,7 +93,7 @@ TEST_F(CommandLineLogTest, ornibe_build_writes_the_wizards_log_byte_for_byte) {
 // language, "< 戻る" enabled on the window.
 TEST_F(CommandLineLogTest, an_error_escaping_the_build_leaves_the_same_log_in_both_front_ends) {
     const std::string work = dir / "xp";
-    fs::copy(std::string(ORNIBE_SOURCE_DIR) + "/samples/xp", work, fs::copy_options::recursive);
+    fs::copy(kSampleTree, work, fs::copy_options::recursive);
     const std::string gone = dir / "gone/TXTSETUP.SIF";
     auto escapingBuild = [&gone](BuildPage& page) {
         page.setButtonEnabled(PageButton::Back, false);

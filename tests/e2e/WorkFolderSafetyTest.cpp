@@ -1,6 +1,7 @@
 #include "E2eTest.h"
 #include "TreeFiles.h"
 
+#include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
 
@@ -27,10 +28,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-const std::string kProgram = ORNIBE_BUILD_PROGRAM;
-const std::string kSampleTree = std::string(ORNIBE_SOURCE_DIR) + "/samples/xp";
-const std::string kSampleDriver = std::string(ORNIBE_SOURCE_DIR) + "/samples/driver/OrScsi.inf";
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -164,7 +161,7 @@ TEST_F(WorkFolderSafetyTest, a_second_build_on_a_busy_work_folder_is_refused_at_
     const std::string sifBefore = slurp(work + "/I386/TXTSETUP.SIF");
     HeldServicePack servicePack(dir, work);
 
-    BackgroundBuild first({"--work", work, "--driver", kSampleDriver, "--service-pack",
+    BackgroundBuild first({"--work", work, "--driver", kSampleDriverInf, "--service-pack",
                            servicePack.installer(), "--log", dir / "first.log"});
     ASSERT_TRUE(first.started());
     ASSERT_TRUE(servicePack.waitUntilRunning(first));
@@ -173,7 +170,8 @@ TEST_F(WorkFolderSafetyTest, a_second_build_on_a_busy_work_folder_is_refused_at_
     // directly or through a link) is refused before it changes anything.
     const TreeSnapshot during = snapshotTree(dir.path());
     for (const std::string& named : {work, dir / "alias"}) {
-        CommandResult second = runCommand({kProgram, "--work", named, "--driver", kSampleDriver});
+        CommandResult second =
+            runCommand({kProgram, "--work", named, "--driver", kSampleDriverInf});
         EXPECT_EQ(second.exitCode, 2) << second.output;
         EXPECT_THAT(second.output, HasSubstr("この作業フォルダは使えません。\n" + named +
                                              " では、ほかのビルドが実行中です。"
@@ -199,7 +197,7 @@ TEST_F(WorkFolderSafetyTest, a_second_build_on_a_busy_work_folder_is_refused_at_
     ASSERT_TRUE(killed.started());
     ASSERT_TRUE(servicePack.waitUntilRunning(killed));
     killed.kill();
-    CommandResult next = runCommand({kProgram, "--work", work, "--driver", kSampleDriver});
+    CommandResult next = runCommand({kProgram, "--work", work, "--driver", kSampleDriverInf});
     EXPECT_EQ(next.exitCode, 0) << next.output;
     EXPECT_EQ(slurp(work + "/I386/TXTSETUP.SIF"), sif);
 }
@@ -227,7 +225,7 @@ TEST_F(WorkFolderSafetyTest, pending_files_a_killed_build_left_are_removed_by_th
 
     const std::string log = dir / "build.log";
     CommandResult result =
-        runCommand({kProgram, "--work", work, "--driver", kSampleDriver, "--log", log});
+        runCommand({kProgram, "--work", work, "--driver", kSampleDriverInf, "--log", log});
     ASSERT_EQ(result.exitCode, 0) << result.output;
     EXPECT_THAT(slurp(log), HasSubstr("\r\nスタート！\r\n\r\n"
                                       "中断されたビルドが残した書きかけのファイルを 4 "
@@ -244,7 +242,7 @@ TEST_F(WorkFolderSafetyTest, pending_files_a_killed_build_left_are_removed_by_th
     EXPECT_TRUE(fs::is_symlink(work + "/OUTSIDE"));
 
     // A build with nothing left over says nothing about it.
-    result = runCommand({kProgram, "--work", work, "--driver", kSampleDriver, "--log", log});
+    result = runCommand({kProgram, "--work", work, "--driver", kSampleDriverInf, "--log", log});
     ASSERT_EQ(result.exitCode, 0) << result.output;
     EXPECT_THAT(slurp(log), Not(HasSubstr("書きかけ")));
 }

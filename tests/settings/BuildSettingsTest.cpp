@@ -1,5 +1,4 @@
 #include "settings/BuildSettings.h"
-#include "settings/PageCode.h"
 
 #include <gtest/gtest.h>
 
@@ -60,10 +59,4 @@ TEST(BuildSettings, work_folder_loses_one_trailing_separator_but_root_stays) {
     EXPECT_EQ(settings.GetWorkFolder(), "/");
     settings.SetWorkFolder("");
     EXPECT_EQ(settings.GetWorkFolder(), "");
-}
-
-TEST(PageCode, has_the_three_codes_of_the_page_loop) {
-    EXPECT_EQ(ornibe::PageCode::Quit, 0);
-    EXPECT_EQ(ornibe::PageCode::Settings, 1);
-    EXPECT_EQ(ornibe::PageCode::Confirm, 2);
 }

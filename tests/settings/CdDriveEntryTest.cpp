@@ -1,28 +1,10 @@
 #include "settings/CdDriveEntry.h"
 #include "runner/MessageBox.h"
-#include "wizard/DriveListEntries.h"
-
-#include "support/FakeDriveSource.h"
 
 #include <gtest/gtest.h>
 
 namespace ornibe {
 namespace {
-
-TEST(DriveListEntries, machine_without_drives_lists_only_do_not_read) {
-    test::FakeDriveSource drives;
-    EXPECT_EQ(driveListEntries(drives), std::vector<std::string>{"読み込みしない"});
-}
-
-TEST(DriveListEntries, lists_label_no_disc_and_empty_label_in_source_order) {
-    test::FakeDriveSource drives;
-    drives.drives = {{"/dev/sr0", "/media/u/WXPFPP_JA", "WXPFPP_JA"},
-                     {"/dev/sr1", "/dev/sr1", std::nullopt},
-                     {"/dev/loop0", "/mnt/iso", ""}};
-    EXPECT_EQ(driveListEntries(drives),
-              (std::vector<std::string>{"読み込みしない", "/media/u/WXPFPP_JA [ WXPFPP_JA ]",
-                                        "/dev/sr1 [ CD がありません ]", "/mnt/iso [  ]"}));
-}
 
 TEST(CdDriveEntry, splits_root_and_label) {
     EXPECT_EQ(cdDriveEntryRoot("/media/u/CD ROM [ CD ROM ]"), "/media/u/CD ROM");

@@ -299,6 +299,23 @@ private slots:
         }
     }
 
+    void a_chosen_folder_where_a_cd_is_mounted_is_that_drive_with_its_label() {
+        // As ornibe-build names the same folder.
+        Page p;
+        const std::string mounted = p.dir.mkdir("XP");
+        p.drives.drives = {{"/dev/sr0", mounted, "WXPFPP_JA"}};
+        p.page.setDialogRunner([&](QFileDialog&) { return q(mounted); });
+        execDriven(p.page, [&] {
+            p.driveList()->setCurrentIndex(3);
+            emit p.driveList()->activated(3);
+            QCOMPARE(p.driveEntries(), (QStringList{"読み込みしない", q(mounted + " [ WXPFPP_JA ]"),
+                                                    kPickImage, kPickFolder}));
+            QCOMPARE(p.driveList()->currentIndex(), 1);
+            QCOMPARE(p.edit("volumeLabelEdit")->text(), QStringLiteral("WXPFPP_JA"));
+            p.quitWithOk();
+        });
+    }
+
     void inf_list_adds_typed_text_once_and_removes_the_selection() {
         Page p;
         execDriven(p.page, [&] {

@@ -1,0 +1,106 @@
+#include "answer/AnswerFieldsCheck.h"
+
+#include "answer/AnswerValueRules.h"
+#include "answer/TimeZones.h"
+#include "inf/VersionCode.h"
+
+#include <functional>
+#include <optional>
+
+namespace ornibe {
+namespace {
+
+using Rule = std::function<std::optional<std::string>(std::string_view)>;
+
+// A text field of the dialog: its label, the key it is written to, its
+// value and the rules it keeps beside the common ones.
+struct TextField {
+    const char* label;
+    const char* key;
+    const std::string& value;
+    bool required;
+    std::vector<Rule> rules;
+};
+
+std::optional<std::string> percentProblem(std::string_view value) {
+    if (value.find('%') != std::string_view::npos) {
+        return std::string("% は使えません。セットアップは %…% を文字列の名前として置き換えます。");
+    }
+    return std::nullopt;
+}
+
+Failure refusal(const char* label, const char* key, std::string reason) {
+    return Failure{std::string("無人インストールの") + label + "（" + key + "）は使えません。",
+                   {},
+                   std::move(reason)};
+}
+
+} // namespace
+
+AnswerCheck checkAnswerFields(const AnswerFileFields& fields, char versionCode) {
+    AnswerCheck check;
+    if (versionCode != VersionCode::Windows2000 && versionCode != VersionCode::WindowsXp &&
+        versionCode != VersionCode::Server2003) {
+        check.outcome = Failure{"無人インストールの応答ファイルを作れません。",
+                                {},
+                                "TXTSETUP.SIF から Windows のバージョン（2000、XP、Server "
+                                "2003）が分からないので、書くキーを決められません。"};
+        return check;
+    }
+    const char* keyName = versionCode == VersionCode::Windows2000 ? "ProductID" : "ProductKey";
+    const std::vector<TextField> texts = {
+        {"フルネーム", "FullName", fields.fullName, true, {}},
+        {"組織名", "OrgName", fields.organization, false, {}},
+        {"コンピュータ名", "ComputerName", fields.computerName, true, {[](std::string_view v) {
+             return netbiosNameProblem(v, true);
+         }}},
+        {"Administrator のパスワード",
+         "AdminPassword",
+         fields.adminPassword,
+         false,
+         {passwordProblem,
+          [](std::string_view v) -> std::optional<std::string> {
+              if (v == "*") {
+                  return "「*」だけではパスワードなしの意味になります。"
+                         "パスワードなしにするには空けておいてください。";
+              }
+              return std::nullopt;
+          }}},
+        {"プロダクト キー", keyName, fields.productKey, false, {productKeyProblem}},
+        {"ワークグループ", "JoinWorkgroup", fields.workgroup, true, {[](std::string_view v) {
+             return netbiosNameProblem(v, false);
+         }}},
+    };
+    for (const TextField& field : texts) {
+        if (field.value.empty()) {
+            if (field.required) {
+                check.outcome = refusal(field.label, field.key,
+                                        "入力してください。空のままだと、"
+                                        "セットアップが途中で止まって尋ねます。");
+                return check;
+            }
+            continue;
+        }
+        std::vector<Rule> rules = {plainTextProblem, percentProblem};
+        rules.insert(rules.end(), field.rules.begin(), field.rules.end());
+        for (const Rule& rule : rules) {
+            if (std::optional<std::string> problem = rule(field.value)) {
+                check.outcome = refusal(field.label, field.key, *problem);
+                return check;
+            }
+        }
+    }
+    if (findTimeZone(fields.timeZone) == nullptr) {
+        check.outcome =
+            refusal("タイム ゾーン", "TimeZone", *timeZoneProblem(std::to_string(fields.timeZone)));
+        return check;
+    }
+    if (!fields.productKey.empty()) {
+        if (std::optional<std::string> warning = productKeyWarning(fields.productKey)) {
+            check.warnings.push_back(*warning);
+        }
+    }
+    return check;
+}
+
+} // namespace ornibe

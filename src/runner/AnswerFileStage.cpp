@@ -1,0 +1,142 @@
+// The answer file stage of the build: after the drivers are integrated, the
+// unattended installation's WINNT.SIF goes into the setup folder.
+
+#include "runner/AnswerFileStage.h"
+#include "runner/BuildRunner.h"
+
+#include "answer/AnswerFileCheck.h"
+#include "answer/AnswerFileSummary.h"
+#include "answer/AnswerFileWriter.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace ornibe {
+namespace {
+
+constexpr std::string_view kFailed = "\r\nWINNT.SIF の書き込みに失敗しました\r\n";
+
+// Where the file as the parser read it back differs from the entries it
+// was written from: the first such entry, or the first section that does
+// not belong; nothing when they agree.
+std::optional<std::string> firstDifference(const InfFile& file,
+                                           const std::vector<AnswerEntry>& entries) {
+    std::vector<std::string> sections;
+    for (const AnswerEntry& entry : entries) {
+        if (sections.empty() || sections.back() != entry.section) {
+            sections.push_back(entry.section);
+        }
+    }
+    std::vector<std::string> read = file.sectionNames();
+    for (std::size_t i = 0; i < std::max(read.size(), sections.size()); ++i) {
+        if (i >= read.size() || i >= sections.size() || read[i] != sections[i]) {
+            return "[" + (i < sections.size() ? sections[i] : read[i]) + "]";
+        }
+    }
+    std::optional<InfPosition> line;
+    std::string section;
+    for (const AnswerEntry& entry : entries) {
+        line =
+            entry.section == section ? file.findNextLine(*line) : file.findFirstLine(entry.section);
+        section = entry.section;
+        if (!line || file.stringField(*line, 0) != entry.key || file.fieldCount(*line) != 1 ||
+            file.stringField(*line, 1) != entry.value) {
+            return "[" + entry.section + "] " + entry.key;
+        }
+    }
+    for (const std::string& name : sections) {
+        std::size_t count = 0;
+        for (const AnswerEntry& entry : entries) {
+            count += entry.section == name ? 1 : 0;
+        }
+        if (file.lineCount(name) != static_cast<int>(count)) {
+            return "[" + name + "]";
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log) {
+    const std::vector<std::string> lines = answerFileSummary(settings.GetAnswerFile(), versionCode);
+    if (lines.empty()) {
+        return;
+    }
+    log.append("\r\n\r\n無人インストール：");
+    for (const std::string& line : lines) {
+        log.append("\r\n      " + line);
+    }
+}
+
+bool BuildRunner::answerFileStage() {
+    const AnswerFileFields& fields = settings_.GetAnswerFile();
+    if (fields.mode == AnswerFileFields::Mode::None) {
+        return true;
+    }
+    ProgressLog& log = page_.log();
+    const std::string target = entryPathNoCase(i386Folder(), "WINNT.SIF");
+
+    // What goes into the tree: the file written from the fields, or the
+    // user's own, checked again as it is now.
+    std::string bytes;
+    std::vector<AnswerEntry> entries;
+    std::vector<std::string> unchecked;
+    if (fields.mode == AnswerFileFields::Mode::Write) {
+        entries = answerFileEntries(fields, data_.versionCode, !settings_.GetDriverInf(0).empty());
+        bytes = answerFileText(entries);
+    } else {
+        AnswerFileReading reading = readAnswerFile(fields.userFile, data_.versionCode);
+        if (!reading.check.outcome) {
+            reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());
+            return false;
+        }
+        bytes = std::move(reading.bytes);
+        unchecked = std::move(reading.unchecked);
+    }
+
+    log.append("WINNT.SIF（無人インストールの応答ファイル）を書き込んでいます。。。");
+    const bool replaces = existsAsFile(target);
+    try {
+        writeFileAtomic(target, bytes);
+        // Read back as setup reads it: the bytes, then the parser's lines.
+        std::string written = readFile(target);
+        InfProblem problem;
+        InfFile file = InfFile::parse(written, &problem, InfStyle::AnswerFile);
+        std::optional<std::string> differs;
+        if (written != bytes) {
+            differs = "ファイルの中身";
+        } else if (!file.isOpen()) {
+            differs = "INF として読めません（" + std::to_string(problem.line) + " 行目）";
+        } else if (!entries.empty()) {
+            differs = firstDifference(file, entries);
+        }
+        if (differs) {
+            reportFailure(
+                std::string(kFailed) +
+                Failure{"read", target,
+                        "読み返した内容が書き込もうとした内容と違います（" + *differs + "）。"}
+                    .line());
+            return false;
+        }
+    } catch (const FileError& error) {
+        reportFailure(std::string(kFailed) + Failure::fromFileError(error).line());
+        return false;
+    }
+    log.append(replaces ? "完了（ツリーにあった WINNT.SIF を置き換えました）\r\n" : "完了\r\n");
+    if (!unchecked.empty()) {
+        std::string names;
+        for (const std::string& name : unchecked) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        log.append("応答ファイルのうち確かめずにそのまま使うセクションとキー：" + names + "\r\n");
+    }
+    log.append("\r\n");
+    return true;
+}
+
+} // namespace ornibe

@@ -1,0 +1,289 @@
+#include "ui/SettingsPageLayout.h"
+
+#include "ui/DriveComboBox.h"
+#include "ui/PageLook.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <initializer_list>
+#include <iterator>
+#include <utility>
+
+namespace ornibe {
+
+namespace {
+
+// A scroll area that asks for all the room its fields want, so the page
+// opens at its full size wherever the screen allows, and that can shrink
+// to a few lines.
+class FieldScrollArea : public QScrollArea {
+public:
+    explicit FieldScrollArea(QWidget* parent) : QScrollArea(parent) {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+    }
+
+    QSize sizeHint() const override {
+        QSize size = widget() != nullptr ? widget()->sizeHint() : QSize();
+        int frame = 2 * frameWidth();
+        return size + QSize(frame, frame);
+    }
+
+    QSize minimumSizeHint() const override {
+        int line = fontMetrics().height();
+        return {line * 12, line * 6};
+    }
+};
+
+QPushButton* makeButton(const QString& text, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit* makeEdit(const char* name, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 40);
+    return edit;
+}
+
+// A group that holds one path: its title and label, the edit line and
+// the button that opens its dialog, with their object names.
+struct PathGroupSpec {
+    QString title;
+    const char* name;
+    QString label;
+    const char* editName;
+    QString buttonText;
+    const char* buttonName;
+};
+
+// The page's parts, each built with its controls and inner layout.
+class Builder {
+public:
+    Builder(QDialog& page, SettingsControls& controls) : page_(page), c_(controls) {}
+
+    void setUpWindow();
+    QLayout* buildDriveRow();
+    QGroupBox* buildPathGroup(const PathGroupSpec& spec, QLineEdit*& edit, QPushButton*& button);
+    QGroupBox* buildServicePackGroup();
+    QGroupBox* buildDriverGroup();
+    QGroupBox* buildBigDriveGroup();
+    QGroupBox* buildWorkFolderGroup();
+    QGroupBox* buildIsoGroup();
+    QLayout* buildButtonRow();
+    // Stacks the fields, each group with its stretch, in a scroll area.
+    QScrollArea* buildFieldArea(QLayout* driveRow,
+                                std::initializer_list<std::pair<QGroupBox*, int>> groups);
+    void setControlTabOrder();
+    void addAboutAction();
+
+private:
+    QDialog& page_;
+    SettingsControls& c_;
+};
+
+void Builder::setUpWindow() {
+    page_.setObjectName(QStringLiteral("settingsPage"));
+    page_.setWindowTitle(QStringLiteral("ornibe"));
+    page_.setWindowIcon(programIcon());
+    page_.setFont(pageFont());
+    page_.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+}
+
+// The CD drive and the volume label, side by side.
+QLayout* Builder::buildDriveRow() {
+    c_.driveList = new DriveComboBox(&page_);
+    c_.driveList->setObjectName(QStringLiteral("cdDriveList"));
+    c_.driveList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    c_.driveList->setMinimumContentsLength(24);
+    c_.volumeLabel = makeEdit("volumeLabelEdit", &page_);
+    c_.volumeLabel->setMinimumWidth(c_.volumeLabel->fontMetrics().averageCharWidth() * 16);
+    auto* driveLabel = new QLabel(QStringLiteral("読込元のCDドライブ :"), &page_);
+    driveLabel->setBuddy(c_.driveList);
+    auto* labelLabel = new QLabel(QStringLiteral("ボリュームラベル :"), &page_);
+    labelLabel->setBuddy(c_.volumeLabel);
+    auto* row = new QHBoxLayout;
+    row->addWidget(driveLabel);
+    row->addWidget(c_.driveList, 2);
+    row->addSpacing(8);
+    row->addWidget(labelLabel);
+    row->addWidget(c_.volumeLabel, 1);
+    return row;
+}
+
+// A group of one path: its label over the edit line, the button beside it.
+QGroupBox* Builder::buildPathGroup(const PathGroupSpec& spec, QLineEdit*& edit,
+                                   QPushButton*& button) {
+    auto* group = new QGroupBox(spec.title, &page_);
+    group->setObjectName(QString::fromLatin1(spec.name));
+    edit = makeEdit(spec.editName, group);
+    button = makeButton(spec.buttonText, spec.buttonName, group);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(spec.label, group), 0, 0, 1, 2);
+    grid->addWidget(edit, 1, 0);
+    grid->addWidget(button, 1, 1);
+    return group;
+}
+
+QGroupBox* Builder::buildServicePackGroup() {
+    return buildPathGroup({QStringLiteral("Service Pack 適用済みにする"), "servicePackGroup",
+                           QStringLiteral("Service Pack ファイル :"), "servicePackEdit",
+                           QStringLiteral("ファイル選択"), "servicePackButton"},
+                          c_.servicePack, c_.servicePackButton);
+}
+
+// The drivers: an edit line over an always-open list, as a simple combo
+// box shows them, with add and remove beside it.
+QGroupBox* Builder::buildDriverGroup() {
+    auto* group = new QGroupBox(QStringLiteral("ドライバを追加する"), &page_);
+    group->setObjectName(QStringLiteral("driverGroup"));
+    c_.infPickButton = makeButton(QStringLiteral("ファイル選択"), "infPickButton", group);
+    c_.infEdit = makeEdit("infEdit", group);
+    c_.infList = new QListWidget(group);
+    c_.infList->setObjectName(QStringLiteral("infList"));
+    c_.infList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    c_.infList->setMinimumHeight(c_.infList->fontMetrics().height() * 5);
+    c_.infList->setFocusPolicy(Qt::ClickFocus);
+    c_.infAddButton = makeButton(QStringLiteral("一覧に追加"), "infAddButton", group);
+    c_.infRemoveButton = makeButton(QStringLiteral("一覧から除外"), "infRemoveButton", group);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(QStringLiteral("ドライバの INF ファイル :"), group), 0, 0);
+    grid->addWidget(c_.infPickButton, 0, 1);
+    auto* simpleCombo = new QVBoxLayout;
+    simpleCombo->setSpacing(0);
+    simpleCombo->addWidget(c_.infEdit);
+    simpleCombo->addWidget(c_.infList);
+    grid->addLayout(simpleCombo, 1, 0, 2, 1);
+    grid->addWidget(c_.infAddButton, 1, 1);
+    grid->addWidget(c_.infRemoveButton, 2, 1, Qt::AlignTop);
+    return group;
+}
+
+QGroupBox* Builder::buildBigDriveGroup() {
+    auto* group = new QGroupBox(QStringLiteral("137GB 以上のハードディスクに対応させる"), &page_);
+    group->setObjectName(QStringLiteral("bigDriveGroup"));
+    c_.bigDrive = new QCheckBox(
+        QStringLiteral(
+            "Windows2000 で 137GB 以上のハードディスクを使う （インストール完了後に有効）"),
+        group);
+    c_.bigDrive->setObjectName(QStringLiteral("bigDriveCheck"));
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(c_.bigDrive);
+    return group;
+}
+
+QGroupBox* Builder::buildWorkFolderGroup() {
+    return buildPathGroup({QStringLiteral("作業フォルダの指定"), "workFolderGroup",
+                           QStringLiteral("作業フォルダ :"), "workFolderEdit",
+                           QStringLiteral("フォルダ選択"), "workFolderButton"},
+                          c_.workFolder, c_.workFolderButton);
+}
+
+QGroupBox* Builder::buildIsoGroup() {
+    return buildPathGroup({QStringLiteral("ISO イメージの作成"), "isoGroup",
+                           QStringLiteral("ISOイメージのファイル名 :"), "isoPathEdit",
+                           QStringLiteral("保存先選択"), "isoPathButton"},
+                          c_.isoPath, c_.isoPathButton);
+}
+
+// "次へ >" is the default button and starts disabled: it waits for a work
+// folder.
+QLayout* Builder::buildButtonRow() {
+    c_.nextButton = makeButton(QStringLiteral("次へ >"), "nextButton", &page_);
+    c_.nextButton->setDefault(true);
+    c_.nextButton->setEnabled(false);
+    c_.quitButton = makeButton(QStringLiteral("終了"), "quitButton", &page_);
+    c_.answerFileButton =
+        makeButton(QStringLiteral("無人インストール…"), "answerFileButton", &page_);
+    auto* row = new QHBoxLayout;
+    row->addWidget(c_.answerFileButton);
+    row->addStretch(1);
+    row->addWidget(c_.nextButton);
+    row->addWidget(c_.quitButton);
+    return row;
+}
+
+// The fields scroll when the screen is too small for the page (a small
+// screen, or a large scale factor). At full size the page looks as it
+// would without the scroll area.
+QScrollArea* Builder::buildFieldArea(QLayout* driveRow,
+                                     std::initializer_list<std::pair<QGroupBox*, int>> groups) {
+    auto* fields = new QWidget;
+    fields->setObjectName(QStringLiteral("settingsFields"));
+    auto* column = new QVBoxLayout(fields);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(driveRow);
+    for (auto [group, stretch] : groups) {
+        column->addWidget(group, stretch);
+    }
+    auto* scroll = new FieldScrollArea(&page_);
+    scroll->setObjectName(QStringLiteral("settingsScrollArea"));
+    scroll->setWidget(fields);
+    return scroll;
+}
+
+void Builder::setControlTabOrder() {
+    QWidget* order[] = {c_.driveList,     c_.volumeLabel, c_.servicePack,      c_.servicePackButton,
+                        c_.infPickButton, c_.infEdit,     c_.infAddButton,     c_.infRemoveButton,
+                        c_.bigDrive,      c_.workFolder,  c_.workFolderButton, c_.isoPath,
+                        c_.isoPathButton, c_.nextButton,  c_.quitButton};
+    for (size_t i = 1; i < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+// The title-bar menu belongs to the window manager: the version entry sits
+// in the page's context menu and on Alt+A.
+void Builder::addAboutAction() {
+    c_.about = new QAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(ornibe) (&A)..."), &page_);
+    c_.about->setObjectName(QStringLiteral("aboutAction"));
+    c_.about->setShortcut(QKeySequence(Qt::ALT | Qt::Key_A));
+    c_.about->setShortcutContext(Qt::WindowShortcut);
+    page_.addAction(c_.about);
+    page_.setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+} // namespace
+
+SettingsControls buildSettingsPage(QDialog& page) {
+    SettingsControls controls{};
+    Builder builder(page, controls);
+    builder.setUpWindow();
+    QLayout* driveRow = builder.buildDriveRow();
+    QGroupBox* servicePackGroup = builder.buildServicePackGroup();
+    QGroupBox* driverGroup = builder.buildDriverGroup();
+    QGroupBox* bigDriveGroup = builder.buildBigDriveGroup();
+    QGroupBox* workFolderGroup = builder.buildWorkFolderGroup();
+    QGroupBox* isoGroup = builder.buildIsoGroup();
+    QLayout* buttonRow = builder.buildButtonRow();
+    // The driver list takes the height the other fields leave.
+    controls.fields = builder.buildFieldArea(driveRow, {{servicePackGroup, 0},
+                                                        {driverGroup, 1},
+                                                        {bigDriveGroup, 0},
+                                                        {workFolderGroup, 0},
+                                                        {isoGroup, 0}});
+    // The fields scroll; the buttons below them always stay in view.
+    auto* layout = new QVBoxLayout(&page);
+    layout->addWidget(controls.fields, 1);
+    layout->addLayout(buttonRow);
+    builder.setControlTabOrder();
+    builder.addAboutAction();
+    return controls;
+}
+
+} // namespace ornibe

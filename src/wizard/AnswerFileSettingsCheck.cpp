@@ -1,0 +1,39 @@
+#include "wizard/AnswerFileSettingsCheck.h"
+
+#include "answer/AnswerFieldsCheck.h"
+#include "answer/AnswerFileCheck.h"
+
+namespace ornibe {
+
+bool checkAnswerFileSettings(const AnswerFileFields& fields, char versionCode,
+                             MessageBox& messages) {
+    AnswerCheck check;
+    switch (fields.mode) {
+    case AnswerFileFields::Mode::None:
+        return true;
+    case AnswerFileFields::Mode::Write:
+        check = checkAnswerFields(fields, versionCode);
+        break;
+    case AnswerFileFields::Mode::UserFile:
+        if (fields.userFile.empty()) {
+            check.outcome = Failure{"無人インストールの応答ファイルが選ばれていません。",
+                                    {},
+                                    "使う応答ファイル（WINNT.SIF）を選んでください。"};
+        } else {
+            check = readAnswerFile(fields.userFile, versionCode).check;
+        }
+        break;
+    }
+    if (!check.outcome) {
+        const Failure& failure = check.outcome.failure();
+        messages.show(failure.what + "\n" + failure.reason,
+                      {MessageButtons::Ok, MessageIcon::None, false});
+        return false;
+    }
+    for (const std::string& warning : check.warnings) {
+        messages.show(warning, {MessageButtons::Ok, MessageIcon::Information, false});
+    }
+    return true;
+}
+
+} // namespace ornibe

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "runner/MessageBox.h"
+#include "settings/AnswerFileFields.h"
+
+namespace ornibe {
+
+// The answer file's checks on "次へ >", before anything changes: the
+// fields of a file to write, or the user's own file, for the version of
+// the tree ('0', '1', '2', or unset). A refusal is a message whose first
+// line names the field or the file and whose second line gives the rule;
+// a warning is shown and passes. True when the page may go on; always true
+// when no answer file is asked for.
+bool checkAnswerFileSettings(const AnswerFileFields& fields, char versionCode,
+                             MessageBox& messages);
+
+} // namespace ornibe

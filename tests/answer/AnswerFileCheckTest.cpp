@@ -1,0 +1,178 @@
+#include "answer/AnswerFileCheck.h"
+#include "inf/VersionCode.h"
+#include "support/RealFixtures.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace ornibe::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+// The least answer file that passes.
+const std::string kMinimal = "[UserData]\r\nFullName = \"Taro Yamada\"\r\n";
+
+std::string reasonOf(const AnswerFileReading& reading) {
+    return reading.check.outcome ? std::string("(passed)") : reading.check.outcome.failure().reason;
+}
+
+TEST(AnswerFileCheck, refuses_what_setup_would_not_read_as_written_with_the_line_or_the_key) {
+    struct Case {
+        const char* broken;
+        std::string bytes;
+        char version;
+        std::string reason;
+    };
+    const char xp = VersionCode::WindowsXp;
+    const std::vector<Case> cases = {
+        {"a byte-order mark", "\xEF\xBB\xBF" + kMinimal, xp, "先頭にバイト順マーク（BOM）"},
+        {"a NUL", kMinimal + "[Data]\r\nMsDosInitiated = \"0\"" + std::string(1, '\0') + "\r\n", xp,
+         "4 行目に NUL（0x00）"},
+        {"a byte over 0x7F", "[UserData]\nFullName = \"Jos\xE9\"\n", xp,
+         "2 行目に ASCII でない文字（0xE9）"},
+        {"text before the first section", "# made by hand\r\n" + kMinimal, xp,
+         "1 行目：最初のセクション見出し"},
+        {"a section left open", kMinimal + "\r\n[Unattended\r\n", xp,
+         "4 行目：セクション見出しに閉じ括弧 ] がありません。"},
+        {"a quote left open", kMinimal + "[GuiUnattended]\r\nAdminPassword = \"secret\r\n", xp,
+         "4 行目：\" が閉じられていません。"},
+        {"no full name", "[UserData]\r\nOrgName = \"Lab\"\r\n", xp, "[UserData] に FullName"},
+        {"an empty full name", "[UserData]\r\nFullName = \"\"\r\n", xp, "[UserData] に FullName"},
+        {"a computer name too long", kMinimal + "ComputerName = WORKSTATION-0001\r\n", xp,
+         "[UserData] ComputerName = WORKSTATION-0001：15 文字まで"},
+        {"a workgroup of digits", kMinimal + "[Identification]\r\nJoinWorkgroup = 1234\r\n", xp,
+         "[Identification] JoinWorkgroup = 1234：15 文字まで"},
+        {"a long password",
+         kMinimal + "[GuiUnattended]\r\nAdminPassword = \"" + std::string(128, 'p') + "\"\r\n", xp,
+         "127 文字までにしてください"},
+        {"an unknown time zone", kMinimal + "[GuiUnattended]\r\nTimeZone = 999\r\n", xp,
+         "[GuiUnattended] TimeZone = 999：「999」は Microsoft のタイム ゾーン番号"},
+        {"a placeholder key", kMinimal + "ProductKey = KVM_TEST_CDKEY\r\n", xp,
+         "[UserData] ProductKey = KVM_TEST_CDKEY：5 文字ずつ 5 組"},
+        {"ProductKey on Windows 2000",
+         kMinimal + "ProductKey = \"BCDFG-HJKMP-QRTVW-XY234-6789B\"\r\n", VersionCode::Windows2000,
+         "[UserData] ProductKey：Windows 2000 のセットアップはこのキーを読まず"},
+        {"an unknown mode", kMinimal + "[Unattended]\r\nUnattendMode = Silent\r\n", xp,
+         "[Unattended] UnattendMode = Silent：次のどれかにしてください：DefaultHide、"},
+        {"a signing policy", kMinimal + "[Unattended]\r\nDriverSigningPolicy = Off\r\n", xp,
+         "次のどれかにしてください：Ignore、Warn、Block"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.broken);
+        AnswerFileReading reading = checkAnswerFileBytes(c.bytes, "/in/WINNT.SIF", c.version);
+        ASSERT_FALSE(reading.check.outcome);
+        EXPECT_EQ(reading.check.outcome.failure().what,
+                  "無人インストールの応答ファイル /in/WINNT.SIF は使えません。");
+        EXPECT_THAT(reasonOf(reading), HasSubstr(c.reason));
+    }
+
+    // A file that is not there, or too large to be read, is refused before
+    // any of it is read.
+    TempDir dir;
+    EXPECT_THAT(reasonOf(readAnswerFile(dir / "missing.sif", VersionCode::WindowsXp)),
+                HasSubstr("読み込めません（"));
+}
+
+TEST(AnswerFileCheck, passes_lines_without_a_key_and_names_what_it_does_not_check) {
+    const std::string bytes = "; comments and blank lines stand anywhere\n\n"
+                              "[unattended]\n"
+                              "UnattendMode = fullunattended\n"
+                              "CrashDumpSetting = 1\n"
+                              "[UserData]\n"
+                              "FullName = \"Taro Yamada\"\n"
+                              "ProductID = \"BCDFG-HJKMP-QRTVW-XY234-6789B\"\n"
+                              "[GuiRunOnce]\n"
+                              "\"cmd /c echo done > COM1\"\n"
+                              "Command1 = \"%SystemRoot%\\setup.bat\"\n"
+                              "[Proxy]\n"
+                              "Proxy_Enable = 0\n"
+                              "[Unattended]\n"
+                              "UnattendSwitch = Yes\n";
+    AnswerFileReading xp = checkAnswerFileBytes(bytes, "mine.sif", VersionCode::WindowsXp);
+    EXPECT_TRUE(xp.check.outcome) << reasonOf(xp);
+    EXPECT_THAT(xp.unchecked, ElementsAre("[unattended] CrashDumpSetting", "[Proxy]"));
+    // Its line ends become CR LF, nothing else changes.
+    EXPECT_EQ(xp.bytes, std::regex_replace(bytes, std::regex("\n"), "\r\n"));
+    EXPECT_TRUE(xp.check.warnings.empty());
+
+    // Windows 2000 does not know UnattendSwitch: it passes, named.
+    AnswerFileReading w2k = checkAnswerFileBytes(bytes, "mine.sif", VersionCode::Windows2000);
+    EXPECT_TRUE(w2k.check.outcome) << reasonOf(w2k);
+    EXPECT_THAT(w2k.unchecked, ElementsAre("[unattended] CrashDumpSetting",
+                                           "[unattended] UnattendSwitch", "[Proxy]"));
+}
+
+// The answer files of other projects, read where they stand: each names
+// a placeholder instead of a product key, so each is refused for it, and
+// with a key of the right form in its place the XP and Server 2003 files
+// pass; the Windows 2000 one still names the key ProductKey, and the
+// libvirt one has lines before its first section.
+class RealAnswerFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!requireRealFixture("winnt-sif")) {
+            return;
+        }
+    }
+};
+
+TEST_F(RealAnswerFileTest, real_answer_files_are_refused_for_their_placeholders_and_why) {
+    struct Case {
+        const char* file;
+        char version;
+        const char* asGiven;
+        const char* withKey;
+        std::vector<std::string> unchecked;
+    };
+    const std::vector<Case> cases = {
+        {"avocado-vt/win2000-32.sif",
+         VersionCode::Windows2000,
+         "[UserData] ProductKey：Windows 2000 のセットアップはこのキーを読まず",
+         "[UserData] ProductKey：Windows 2000 のセットアップはこのキーを読まず",
+         {}},
+        {"avocado-vt/winxp32.sif",
+         VersionCode::WindowsXp,
+         "[UserData] ProductKey = KVM_TEST_CDKEY：5 文字ずつ 5 組",
+         "(passed)",
+         {"[Unattended] OemPreinstall", "[Unattended] CrashDumpSetting",
+          "[Unattended] OemPnPDriversPath", "[Unattended] WaitForReboot",
+          "[GuiUnattended] AutoLogonCount", "[Proxy]", "[Components]", "[TerminalServices]",
+          "[WindowsFirewall]", "[WindowsFirewall.TurnOffFirewall]", "[Branding]", "[Display]"}},
+        {"avocado-vt/win2003-64.sif",
+         VersionCode::Server2003,
+         "[UserData] ProductKey = KVM_TEST_CDKEY：5 文字ずつ 5 組",
+         "(passed)",
+         {"[Unattended] OemPreinstall", "[Unattended] CrashDumpSetting",
+          "[Unattended] OemPnPDriversPath", "[Unattended] WaitForReboot",
+          "[GuiUnattended] AutoLogonCount", "[LicenseFilePrintData]", "[Components]",
+          "[TerminalServices]", "[WindowsFirewall]", "[WindowsFirewall.TurnOffFirewall]",
+          "[SetupParams]", "[Display]"}},
+        {"libvirt-test-api/winxp_i386.sif",
+         VersionCode::WindowsXp,
+         "1 行目：最初のセクション見出し",
+         "1 行目：最初のセクション見出し",
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = realFixture(std::string("winnt-sif/") + c.file);
+        AnswerFileReading given = readAnswerFile(path, c.version);
+        EXPECT_THAT(reasonOf(given), HasSubstr(c.asGiven));
+
+        const std::string keyed = std::regex_replace(slurp(path), std::regex("[A-Z]+_TEST_CDKEY"),
+                                                     "BCDFG-HJKMP-QRTVW-XY234-6789B");
+        AnswerFileReading withKey = checkAnswerFileBytes(keyed, path, c.version);
+        EXPECT_THAT(reasonOf(withKey), HasSubstr(c.withKey));
+        if (withKey.check.outcome) {
+            EXPECT_EQ(withKey.unchecked, c.unchecked);
+        }
+    }
+}
+
+} // namespace
+} // namespace ornibe::test
