@@ -30,9 +30,9 @@ std::optional<std::string> percentProblem(std::string_view value) {
 }
 
 Failure refusal(const char* label, const char* key, std::string reason) {
-    return Failure{std::string("無人インストールの") + label + "（" + key + "）は使えません。",
-                   {},
-                   std::move(reason)};
+    return Failure::refusal(std::string("無人インストールの") + label + "（" + key +
+                                "）は使えません。",
+                            {}, std::move(reason));
 }
 
 } // namespace
@@ -41,10 +41,9 @@ AnswerCheck checkAnswerFields(const AnswerFileFields& fields, char versionCode) 
     AnswerCheck check;
     if (versionCode != VersionCode::Windows2000 && versionCode != VersionCode::WindowsXp &&
         versionCode != VersionCode::Server2003) {
-        check.outcome = Failure{"無人インストールの応答ファイルを作れません。",
-                                {},
-                                "TXTSETUP.SIF から Windows のバージョン（2000、XP、Server "
-                                "2003）が分からないので、書くキーを決められません。"};
+        check.outcome = Failure::refusal("無人インストールの応答ファイルを作れません。", {},
+                                         "TXTSETUP.SIF から Windows のバージョン（2000、XP、Server "
+                                         "2003）が分からないので、書くキーを決められません。");
         return check;
     }
     const char* keyName = versionCode == VersionCode::Windows2000 ? "ProductID" : "ProductKey";

@@ -154,33 +154,6 @@ std::optional<std::string> byteProblem(std::string_view bytes) {
     return std::nullopt;
 }
 
-// Why the parser refused the text, in the program's words.
-std::string parseProblem(const InfProblem& problem) {
-    if (!problem.reason.empty()) {
-        return problem.reason;
-    }
-    struct Cause {
-        std::string_view what;
-        const char* words;
-    };
-    static constexpr Cause kCauses[] = {
-        {"text stands before the first section header",
-         "最初のセクション見出し（[Data] など）より前に、; で始まるコメントでない行があります。"},
-        {"the section header has no closing bracket",
-         "セクション見出しに閉じ括弧 ] がありません。"},
-        {"the section name is longer than 255 characters",
-         "セクション名が 255 文字を超えています。"},
-        {"a double quote is left open on the line", "\" が閉じられていません。"},
-    };
-    std::string cause = problem.what;
-    for (const Cause& known : kCauses) {
-        if (problem.what == known.what) {
-            cause = known.words;
-        }
-    }
-    return problem.line > 0 ? std::to_string(problem.line) + " 行目：" + cause : cause;
-}
-
 void addOnce(std::vector<std::string>& names, std::string name) {
     if (std::ranges::find(names, name) == names.end()) {
         names.push_back(std::move(name));
@@ -214,10 +187,11 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
             }
             if (windows2000 && !known->windows2000) {
                 if (equalsSetupNoCase(known->key, "ProductKey")) {
-                    return Failure{refused, path,
-                                   named + "：Windows 2000 のセットアップはこのキーを読まず、"
-                                           "プロダクト キーを尋ねて止まります。ProductID "
-                                           "と書いてください。"};
+                    return Failure::refusal(refused, path,
+                                            named +
+                                                "：Windows 2000 のセットアップはこのキーを読まず、"
+                                                "プロダクト キーを尋ねて止まります。ProductID "
+                                                "と書いてください。");
                 }
                 addOnce(reading.unchecked, named);
                 continue;
@@ -225,7 +199,7 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
             const std::string value = file.stringField(*line, 1).value_or("");
             if (known->rule) {
                 if (std::optional<std::string> problem = known->rule(value)) {
-                    return Failure{refused, path, named + " = " + value + "：" + *problem};
+                    return Failure::refusal(refused, path, named + " = " + value + "：" + *problem);
                 }
             }
             if (equalsSetupNoCase(known->key, "FullName") && !value.empty()) {
@@ -240,9 +214,9 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
         }
     }
     if (!fullName) {
-        return Failure{refused, path,
-                       "[UserData] に FullName（使用者の名前）がありません。"
-                       "名前がないと、セットアップが途中で止まって尋ねます。"};
+        return Failure::refusal(refused, path,
+                                "[UserData] に FullName（使用者の名前）がありません。"
+                                "名前がないと、セットアップが途中で止まって尋ねます。");
     }
     return {};
 }
@@ -258,12 +232,12 @@ AnswerFileReading readAnswerFile(const std::string& path, char versionCode) {
     } catch (const FileError& error) {
         AnswerFileReading reading;
         reading.check.outcome =
-            Failure{refused, path, "読み込めません（" + error.reason() + "）。"};
+            Failure::refusal(refused, path, "読み込めません（" + error.reason() + "）。");
         return reading;
     }
     if (!bytes) {
         AnswerFileReading reading;
-        reading.check.outcome = Failure{refused, path, infFileTooLarge(size).reason};
+        reading.check.outcome = Failure::refusal(refused, path, infFileTooLarge(size).reason);
         return reading;
     }
     return checkAnswerFileBytes(std::move(*bytes), path, versionCode);
@@ -274,16 +248,16 @@ AnswerFileReading checkAnswerFileBytes(std::string bytes, const std::string& pat
     const std::string refused = "無人インストールの応答ファイル " + path + " は使えません。";
     AnswerFileReading reading;
     if (std::optional<std::string> problem = byteProblem(bytes)) {
-        reading.check.outcome = Failure{refused, path, *problem};
+        reading.check.outcome = Failure::refusal(refused, path, *problem);
         return reading;
     }
     reading.bytes = withCrLf(bytes);
-    InfProblem problem;
-    reading.file = InfFile::parse(reading.bytes, &problem, InfStyle::AnswerFile);
-    if (!reading.file.isOpen()) {
-        reading.check.outcome = Failure{refused, path, parseProblem(problem)};
+    Result<InfFile, InfProblem> parsed = InfFile::readBytes(reading.bytes, InfStyle::AnswerFile);
+    if (!parsed) {
+        reading.check.outcome = Failure::refusal(refused, path, parsed.failure().text());
         return reading;
     }
+    reading.file = *std::move(parsed);
     reading.check.outcome = checkValues(reading.file, versionCode, refused, path, reading);
     return reading;
 }

@@ -79,7 +79,7 @@ bool TerminalBuildPage::stopRequested() {
     return options_.stopRequested && options_.stopRequested();
 }
 
-void TerminalBuildPage::notice(std::string_view text) {
+void TerminalBuildPage::note(std::string_view text) {
     clearBar();
     std::fprintf(options_.err, "ornibe-build: %.*s\n", static_cast<int>(text.size()), text.data());
     std::fflush(options_.err);

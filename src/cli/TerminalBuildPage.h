@@ -68,7 +68,7 @@ public:
     void copyProgressFinished() override;
     bool stopRequested() override;
     // On standard error, as "ornibe-build: text".
-    void notice(std::string_view text) override;
+    void note(std::string_view text) override;
 
     // The page code the build ended the page with; -1 when it did not.
     int endedWith() const { return endedWith_; }

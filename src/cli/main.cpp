@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         return run(argc, argv);
     } catch (...) {
         ornibe::Failure failure = ornibe::unexpectedFailure(std::current_exception());
-        std::fprintf(stderr, "ornibe-build: %s\n%s\n", failure.what.c_str(),
+        std::fprintf(stderr, "ornibe-build: %s\n%s\n", failure.headline.c_str(),
                      failure.line().c_str());
         return ornibe::kExitFailed;
     }

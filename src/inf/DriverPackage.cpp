@@ -49,8 +49,8 @@ void DriverPackage::AddFileTarget(std::string sourcePath, std::string_view absol
     fileToTargetDir_.insert(std::move(sourcePath), std::move(relative));
 }
 
-void DriverPackage::AddRefusedPath(std::string infPath, std::string refusal) {
-    refusedPaths_.emplace_back(std::move(infPath), std::move(refusal));
+void DriverPackage::AddRefusedPath(Failure refusal) {
+    refusedPaths_.push_back(std::move(refusal));
 }
 
 void DriverPackage::Clear() {

@@ -2,12 +2,12 @@
 
 #include "inf/NoCaseTextList.h"
 #include "inf/OrderedTextMap.h"
+#include "sys/Failure.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <unordered_set>
-#include <utility>
 #include <vector>
 
 namespace ornibe {
@@ -42,8 +42,9 @@ public:
     // name is taken (see AddInfFile) is not stored.
     void AddFileTarget(std::string sourcePath, std::string_view absoluteTarget);
     // A path that an INF names but that leaves the INF's folder: never
-    // used; the driver stage refuses a package that has one.
-    void AddRefusedPath(std::string infPath, std::string refusal);
+    // used; the driver stage refuses a package that has one. The failure
+    // names the INF (its host path) and why the path was refused.
+    void AddRefusedPath(Failure refusal);
 
     // Entry i, or the empty text when i is not less than the list's length.
     std::string GetCatalogFile(std::size_t i) const { return catalogFiles_.at(i); }
@@ -56,10 +57,8 @@ public:
     const OrderedTextMap& hardwareIdToService() const { return hardwareIdToService_; }
     const OrderedTextMap& descriptionToService() const { return descriptionToService_; }
     const OrderedTextMap& fileToTargetDir() const { return fileToTargetDir_; }
-    // Each refused path as the INF's host path and why it was refused.
-    const std::vector<std::pair<std::string, std::string>>& refusedPaths() const {
-        return refusedPaths_;
-    }
+    // Each refused path, in the order the INFs named them.
+    const std::vector<Failure>& refusedPaths() const { return refusedPaths_; }
 
     void Clear();
 
@@ -74,7 +73,7 @@ private:
     OrderedTextMap descriptionToService_;
     OrderedTextMap fileToTargetDir_;
     NoCaseTextList infFiles_;
-    std::vector<std::pair<std::string, std::string>> refusedPaths_;
+    std::vector<Failure> refusedPaths_;
     // The names (folded) of the driver files and INF files stored.
     std::unordered_set<std::string> placedNames_;
 };

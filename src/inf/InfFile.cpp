@@ -21,15 +21,8 @@ using namespace inf_detail;
 
 const char* const kSignatures[] = {"$Windows NT$", "$Chicago$", "$Windows 95$"};
 
-InfFile refuse(InfProblem* problem, InfProblem why) {
-    if (problem != nullptr) {
-        *problem = std::move(why);
-    }
-    return InfFile();
-}
-
-InfFile refuse(InfProblem* problem, int line, std::string what) {
-    return refuse(problem, InfProblem{InfProblem::Kind::Text, line, std::move(what), {}});
+InfProblem notAnInf(std::string reason) {
+    return InfProblem{InfProblem::Kind::Text, 0, std::move(reason)};
 }
 
 } // namespace
@@ -65,33 +58,32 @@ InfFile::InfFile() = default;
 
 InfFile::InfFile(std::shared_ptr<const Data> data) : data_(std::move(data)) {}
 
-InfFile InfFile::open(const std::string& path, InfProblem* problem, InfStyle style) {
+std::string InfProblem::text() const {
+    return line > 0 ? std::to_string(line) + " 行目: " + reason : reason;
+}
+
+Result<InfFile, InfProblem> InfFile::read(const std::string& path, InfStyle style) {
     std::uint64_t size = 0;
     std::optional<std::string> bytes;
     try {
         bytes = readFileAtMost(path, kInfMaxFileBytes, &size);
     } catch (const FileError& error) {
-        return refuse(problem, InfProblem{InfProblem::Kind::Unreadable, 0, error.what(),
-                                          "読み込めません（" + error.reason() + "）。"});
+        return InfProblem{InfProblem::Kind::Unreadable, 0,
+                          "読み込めません（" + error.reason() + "）。"};
     }
     if (!bytes)
-        return refuse(problem, infFileTooLarge(size));
-    return parseInPlace(std::move(*bytes), problem, style);
+        return infFileTooLarge(size);
+    return readBytes(std::move(*bytes), style);
 }
 
-InfFile InfFile::parse(std::string_view bytes, InfProblem* problem, InfStyle style) {
+Result<InfFile, InfProblem> InfFile::readBytes(std::string bytes, InfStyle style) {
     if (bytes.size() > kInfMaxFileBytes)
-        return refuse(problem, infFileTooLarge(bytes.size()));
-    return parseInPlace(std::string(bytes), problem, style);
-}
-
-InfFile InfFile::parseInPlace(std::string bytes, InfProblem* problem, InfStyle style) {
-    if (bytes.size() > kInfMaxFileBytes)
-        return refuse(problem, infFileTooLarge(bytes.size()));
+        return infFileTooLarge(bytes.size());
     const std::size_t fileBytes = bytes.size();
     auto data = std::make_shared<Data>();
-    if (!parseInfText(decodeInfText(std::move(bytes)), fileBytes, *data, problem, style))
-        return InfFile();
+    InfProblem problem;
+    if (!parseInfText(decodeInfText(std::move(bytes)), fileBytes, *data, &problem, style))
+        return problem;
     InfFile file(std::move(data));
     if (style == InfStyle::AnswerFile)
         return file;
@@ -99,12 +91,23 @@ InfFile InfFile::parseInPlace(std::string bytes, InfProblem* problem, InfStyle s
     // themselves Windows INFs in their Version section.
     auto signature = file.findFirstLine("Version", "Signature");
     if (!signature)
-        return refuse(problem, 0, "there is no Signature in a [Version] section");
+        return notAnInf("[Version] セクションに Windows の INF の Signature がありません。");
     auto value = file.stringField(*signature, 1);
     if (!value || std::none_of(std::begin(kSignatures), std::end(kSignatures),
                                [&](const char* s) { return equalsSetupNoCase(*value, s); }))
-        return refuse(problem, 0, "the signature is not $Windows NT$, $Chicago$ or $Windows 95$");
+        return notAnInf("[Version] セクションの Signature が $Windows NT$、$Chicago$、"
+                        "$Windows 95$ のどれでもありません。");
     return file;
+}
+
+InfFile InfFile::open(const std::string& path) {
+    return read(path).valueOr(InfFile());
+}
+
+InfFile InfFile::parse(std::string_view bytes) {
+    if (bytes.size() > kInfMaxFileBytes)
+        return InfFile();
+    return readBytes(std::string(bytes)).valueOr(InfFile());
 }
 
 bool InfFile::isOpen() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -23,7 +25,7 @@ struct InfPosition {
 // A setup information file (INF or SIF) read as Windows setup reads it, with
 // the answers of the SETUPAPI calls the program relies on:
 //
-//   SetupOpenInfFileA        open(), parse(), isOpen()
+//   SetupOpenInfFileA        read(), readBytes(), isOpen()
 //   SetupGetLineCountA       lineCount()
 //   SetupFindFirstLineA      findFirstLine()
 //   SetupFindNextLine        findNextLine()
@@ -44,10 +46,9 @@ struct InfPosition {
 // Every lookup is answered from an index built when the file is read, so
 // finding a section or a key costs constant time on average.
 //
-// Why a file was refused: the line (counted from 1; 0 when the reason is
-// not one line) and what is wrong there. A file that could not be read or
-// was refused by one of the limits (InfLimits.h) also has the reason in
-// the program's own words, for its messages.
+// Why a file was refused: what kind of fault, the line (counted from 1;
+// 0 when the reason is not one line) and what is wrong, in the program's
+// own words.
 struct InfProblem {
     enum class Kind {
         // The text is not that of a Windows INF.
@@ -59,10 +60,16 @@ struct InfProblem {
     };
     Kind kind = Kind::Text;
     int line = 0;
-    std::string what;
     std::string reason;
+
+    // The reason, after "4 行目: " when it is about one line: what the
+    // program's messages show.
+    std::string text() const;
 };
 
+// An InfFile that is not open (default-constructed, or a failed open)
+// answers every lookup as absent: lineCount() is -1, finds give nothing.
+// Copies are cheap and share the parsed text.
 // How a file is read. A Windows INF (a driver's INF, the setup files of
 // the tree) is opened as SetupOpenInfFileA opens INF_STYLE_WIN4 files: it
 // must declare itself in its [Version] section. An answer file (WINNT.SIF)
@@ -71,9 +78,6 @@ struct InfProblem {
 // line's end instead of stopping where its writer meant.
 enum class InfStyle { Win4, AnswerFile };
 
-// An InfFile that is not open (default-constructed, or a failed open)
-// answers every lookup as absent: lineCount() is -1, finds give nothing.
-// Copies are cheap and share the parsed text.
 class InfFile {
 public:
     // The folder that stands for the Windows folder (GetWindowsDirectoryA)
@@ -82,24 +86,25 @@ public:
 
     InfFile();
 
-    // Reads and parses the file at the host path. The result is not open
-    // when the file cannot be read or is not a Windows INF (see parse());
-    // problem, when given, then says why.
-    static InfFile open(const std::string& path, InfProblem* problem = nullptr,
-                        InfStyle style = InfStyle::Win4);
-    // Parses INF text held in memory, with or without a byte-order mark.
-    // The result is open when the text holds a [Version] section whose
-    // Signature is "$Windows NT$", "$Chicago$" or "$Windows 95$" (ignoring
-    // case), as SetupOpenInfFileA demands of INF_STYLE_WIN4 files. A file
-    // that is refused leaves the line and the reason in problem, when
-    // given, as Windows setup reports the line of an error. An answer
-    // file needs no [Version] section (see InfStyle).
-    static InfFile parse(std::string_view bytes, InfProblem* problem = nullptr,
-                         InfStyle style = InfStyle::Win4);
-    // As parse(), on bytes the file takes over: the text is read where it
-    // lies, without a copy.
-    static InfFile parseInPlace(std::string bytes, InfProblem* problem = nullptr,
-                                InfStyle style = InfStyle::Win4);
+    // Reads and parses the file at the host path: the open file, or why it
+    // was refused (it cannot be read, passes a limit, or is not a Windows
+    // INF; see readBytes()).
+    static Result<InfFile, InfProblem> read(const std::string& path,
+                                            InfStyle style = InfStyle::Win4);
+    // Parses INF text held in memory, with or without a byte-order mark,
+    // which the file takes over: the text is read where it lies, without
+    // a copy. The file is open when the text holds a [Version] section
+    // whose Signature is "$Windows NT$", "$Chicago$" or "$Windows 95$"
+    // (ignoring case), as SetupOpenInfFileA demands of INF_STYLE_WIN4
+    // files. A file that is refused gives the line and the reason, as
+    // Windows setup reports the line of an error. An answer file needs no
+    // [Version] section (see InfStyle).
+    static Result<InfFile, InfProblem> readBytes(std::string bytes,
+                                                 InfStyle style = InfStyle::Win4);
+    // As read() and readBytes(), for a caller that does not ask why: a file
+    // that is refused is not open.
+    static InfFile open(const std::string& path);
+    static InfFile parse(std::string_view bytes);
 
     bool isOpen() const;
 

@@ -32,8 +32,8 @@ inline constexpr std::size_t kInfMaxReplacedLineBytes = 1u << 20;
 // The memory that reading a file of this many bytes may take.
 std::size_t infMemoryBudget(std::size_t fileBytes);
 
-// The problems of a file refused by a limit, with the reason in English
-// (what) and in the program's words (reason).
+// The problems of a file refused by a limit, with the reason in the
+// program's words.
 InfProblem infFileTooLarge(std::uint64_t size);
 InfProblem infTooManyParts();
 

@@ -62,30 +62,25 @@ std::optional<unsigned> parseNumber(std::string_view text) {
 
 InfReader::InfReader() = default;
 
-InfReader::InfReader(const std::string& path) {
-    InfProblem problem;
-    InfFile file = InfFile::open(path, &problem);
-    *this = InfReader(std::move(file), path, std::move(problem));
-}
+InfReader::InfReader(const std::string& path) : InfReader(InfFile::read(path), path) {}
 
-InfReader::InfReader(InfFile file, const std::string& path, InfProblem problem)
-    : file_(std::move(file)), problem_(std::move(problem)), path_(path),
+InfReader::InfReader(Result<InfFile, InfProblem> read, const std::string& path)
+    : file_(read ? *read : InfFile()), problem_(read ? InfProblem() : read.failure()), path_(path),
       folder_(folderPart(path)), decorations_{".NTX86", ".NT", ".X86", ""} {}
 
 InfReader InfReader::fromBytes(const std::string& path, std::string bytes) {
-    InfProblem problem;
-    InfFile file = InfFile::parseInPlace(std::move(bytes), &problem);
-    return InfReader(std::move(file), path, std::move(problem));
+    return InfReader(InfFile::readBytes(std::move(bytes)), path);
 }
 
 InfReader InfReader::refused(const std::string& path, InfProblem problem) {
-    return InfReader(InfFile(), path, std::move(problem));
+    return InfReader(std::move(problem), path);
 }
 
 bool InfReader::OpenChecked(const std::string& path) {
     path_ = path;
-    problem_ = InfProblem();
-    file_ = InfFile::open(path, &problem_);
+    Result<InfFile, InfProblem> read = InfFile::read(path);
+    file_ = read ? *read : InfFile();
+    problem_ = read ? InfProblem() : read.failure();
     return file_.isOpen();
 }
 
@@ -161,10 +156,10 @@ std::string InfReader::mediumPath(std::initializer_list<std::string_view> parts,
     RootedPath found = pathUnderRoot(folder_, relative, NameCase::Ignore);
     if (!found) {
         if (package != nullptr)
-            package->AddRefusedPath(path_, found.refusal);
+            package->AddRefusedPath(Failure{"open", path_, found.failure().reason});
         return std::string();
     }
-    return found.path;
+    return *found;
 }
 
 std::string InfReader::GetCatalogPath() const {

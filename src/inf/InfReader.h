@@ -91,7 +91,7 @@ public:
     std::string GetTargetPath(std::optional<std::string_view> section) const;
 
 private:
-    InfReader(InfFile file, const std::string& path, InfProblem problem);
+    InfReader(Result<InfFile, InfProblem> read, const std::string& path);
 
     std::optional<std::string> existingDecoratedSection(std::string_view base,
                                                         std::string_view suffix) const;

@@ -26,19 +26,18 @@ namespace {
 
 constexpr std::uint64_t kSector = kIsoSectorBytes;
 
-BootImage noBoot(std::string why) {
-    BootImage boot;
-    boot.problem = std::move(why);
-    return boot;
+Failure noBoot(std::string why) {
+    return Failure{"read", {}, std::move(why)};
 }
 
 } // namespace
 
-BootImage findBootImage(const std::string& path) {
-    ImageDevice device(path);
-    if (!device.ok()) {
-        return noBoot(device.error());
+Result<BootImage> findBootImage(const std::string& path) {
+    Result<ImageDevice> opened = ImageDevice::open(path);
+    if (!opened) {
+        return noBoot(opened.failure().reason);
     }
+    const ImageDevice& device = *opened;
     // The boot record is one of the volume descriptors from sector 16 on:
     // type 0, "CD001", and the boot system "EL TORITO SPECIFICATION"; its
     // bytes 71 to 74 give the sector of the boot catalog.
@@ -89,16 +88,20 @@ BootImage findBootImage(const std::string& path) {
     return boot;
 }
 
-std::string writeBootImage(const std::string& path, const std::string& destination) {
-    BootImage boot = findBootImage(path);
-    if (!boot.found()) {
-        return boot.problem;
+Outcome writeBootImage(const std::string& path, const std::string& destination) {
+    Result<BootImage> found = findBootImage(path);
+    if (!found) {
+        return found.failure();
     }
-    ImageDevice device(path);
+    const BootImage boot = *found;
+    Result<ImageDevice> device = ImageDevice::open(path);
+    if (!device) {
+        return noBoot(device.failure().reason);
+    }
     std::vector<unsigned char> bytes((boot.sectors * 512 + kSector - 1) / kSector * kSector);
     for (size_t i = 0; i < bytes.size() / kSector; ++i) {
-        if (!device.readSector(boot.lba + i, bytes.data() + i * kSector)) {
-            return "ブートイメージを読めません";
+        if (!device->readSector(boot.lba + i, bytes.data() + i * kSector)) {
+            return noBoot("ブートイメージを読めません");
         }
     }
     bytes.resize(boot.sectors * 512);
@@ -110,9 +113,9 @@ std::string writeBootImage(const std::string& path, const std::string& destinati
         out.setMode(0644);
         out.commit();
     } catch (const FileError& error) {
-        return destination + ": " + error.reason();
+        return Failure{"write", destination, error.reason()};
     }
-    return {};
+    return Outcome();
 }
 
 std::string bootSourceOf(const std::string& root, const MountTables& tables) {

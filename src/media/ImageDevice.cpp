@@ -44,62 +44,61 @@ bool readFully(int fd, char* buffer, std::uint64_t length, std::uint64_t offset)
     return true;
 }
 
-ImageDevice::ImageDevice(const std::string& path) {
-    fd_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd_.valid()) {
+Result<ImageDevice> ImageDevice::open(const std::string& path) {
+    auto refused = [&](std::string reason) { return Failure{"open", path, std::move(reason)}; };
+    ImageDevice device;
+    device.path_ = path;
+    device.fd_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!device.fd_.valid()) {
         int error = errno;
-        error_ = systemReason(error);
         if (error == EACCES) {
-            error_ += " (読み取りの権限がありません)";
-        } else if (error == ENOMEDIUM) {
-            error_ = "ディスクが入っていません";
+            return refused(systemReason(error) + " (読み取りの権限がありません)");
         }
-        return;
+        if (error == ENOMEDIUM) {
+            return refused("ディスクが入っていません");
+        }
+        return refused(systemReason(error));
     }
     struct stat st {};
-    if (::fstat(fd_.get(), &st) != 0) {
-        error_ = systemReason(errno);
-        return;
+    if (::fstat(device.fd_.get(), &st) != 0) {
+        return refused(systemReason(errno));
     }
     if (S_ISREG(st.st_mode)) {
-        regular_ = true;
-        size_ = static_cast<std::uint64_t>(st.st_size);
+        device.regular_ = true;
+        device.size_ = static_cast<std::uint64_t>(st.st_size);
     } else if (S_ISBLK(st.st_mode)) {
         std::uint64_t bytes = 0;
-        if (::ioctl(fd_.get(), BLKGETSIZE64, &bytes) != 0) {
-            error_ = systemReason(errno);
-            return;
+        if (::ioctl(device.fd_.get(), BLKGETSIZE64, &bytes) != 0) {
+            return refused(systemReason(errno));
         }
-        size_ = bytes;
+        device.size_ = bytes;
         // On a disc written in several sessions the last one holds the
         // tree that is current; its start comes from the drive's table
         // of contents. Other devices answer no, and the image starts at 0.
         cdrom_multisession session{};
         session.addr_format = CDROM_LBA;
-        if (::ioctl(fd_.get(), CDROMMULTISESSION, &session) == 0 && session.xa_flag != 0 &&
+        if (::ioctl(device.fd_.get(), CDROMMULTISESSION, &session) == 0 && session.xa_flag != 0 &&
             session.addr.lba > 0) {
-            sessionStart_ = static_cast<std::uint32_t>(session.addr.lba);
+            device.sessionStart_ = static_cast<std::uint32_t>(session.addr.lba);
         }
     } else {
-        error_ = "ファイルでもデバイスでもありません";
-        return;
+        return refused("ファイルでもデバイスでもありません");
     }
-    if (size_ == 0) {
-        error_ = "空のファイルです。ISO イメージではありません";
+    if (device.size_ == 0) {
+        return refused("空のファイルです。ISO イメージではありません");
     }
+    return Result<ImageDevice>(std::move(device));
 }
 
 bool ImageDevice::readSector(std::uint64_t lba, unsigned char* sector) const {
-    if (!ok() || (lba + 1) * kSector > size_) {
+    if ((lba + 1) * kSector > size_) {
         return false;
     }
     return readFully(fd_.get(), reinterpret_cast<char*>(sector), kSector, lba * kSector);
 }
 
-std::string ImageDevice::checkIso9660() const {
-    if (!ok()) {
-        return error_;
-    }
+Outcome ImageDevice::checkIso9660() const {
+    auto refused = [&](std::string reason) { return Failure{"read", path_, std::move(reason)}; };
     unsigned char sector[kSector];
     bool udf = false;
     bool any = false;
@@ -111,7 +110,7 @@ std::string ImageDevice::checkIso9660() const {
         std::string_view id(reinterpret_cast<const char*>(sector) + 1, 5);
         if (id == "CD001") {
             if (sector[0] == 1) {
-                return {};
+                return Outcome();
             }
             if (sector[0] == 255) {
                 break;
@@ -125,12 +124,12 @@ std::string ImageDevice::checkIso9660() const {
         break;
     }
     if (udf) {
-        return "UDF だけのイメージです。ISO 9660 のファイルシステムがないので読めません";
+        return refused("UDF だけのイメージです。ISO 9660 のファイルシステムがないので読めません");
     }
     if (!any) {
-        return "ISO イメージではありません (ファイルが短すぎます)";
+        return refused("ISO イメージではありません (ファイルが短すぎます)");
     }
-    return "ISO 9660 イメージではありません";
+    return refused("ISO 9660 イメージではありません");
 }
 
 bool ImageDevice::findDescriptor(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/Failure.h"
+#include "sys/Result.h"
 #include "sys/UniqueFd.h"
 
 #include <cstdint>
@@ -29,12 +31,11 @@ bool readFully(int fd, char* buffer, std::uint64_t length, std::uint64_t offset)
 // read-only for reading 2048-byte sectors.
 class ImageDevice {
 public:
-    explicit ImageDevice(const std::string& path);
+    // The image file or device at path, or why it cannot be read (no such
+    // file, no right to read the device, a folder, an empty file): the
+    // failure names the path.
+    static Result<ImageDevice> open(const std::string& path);
 
-    // Whether it opened; error() says why not (no such file, no right to
-    // read the device, a folder, an empty file).
-    bool ok() const { return error_.empty(); }
-    const std::string& error() const { return error_; }
     int fd() const { return fd_.get(); }
     bool isRegularFile() const { return regular_; }
     // Bytes the file or device holds.
@@ -47,10 +48,10 @@ public:
     // false when it lies beyond the end or cannot be read.
     bool readSector(std::uint64_t lba, unsigned char* sector) const;
 
-    // The empty text when the last session starts with an ISO 9660 volume
+    // Success when the last session starts with an ISO 9660 volume
     // descriptor set; otherwise why the medium cannot be read as one (only
-    // UDF, no image at all, cut short).
-    std::string checkIso9660() const;
+    // UDF, no image at all, cut short), the failure naming the path.
+    Outcome checkIso9660() const;
 
     // Shows visit each ISO 9660 volume descriptor of the last session in
     // order, up to the set terminator or a sector that is none, until visit
@@ -58,8 +59,10 @@ public:
     bool findDescriptor(const std::function<bool(const unsigned char* sector)>& visit) const;
 
 private:
+    ImageDevice() = default;
+
+    std::string path_;
     UniqueFd fd_;
-    std::string error_;
     bool regular_ = false;
     std::uint64_t size_ = 0;
     std::uint32_t sessionStart_ = 0;

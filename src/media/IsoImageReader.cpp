@@ -71,14 +71,15 @@ bool isImageSource(const std::string& root) {
 }
 
 IsoImageReader::IsoImageReader(const std::string& path, const StopCheck& stop) : path_(path) {
-    ImageDevice device(path);
-    if (!device.ok()) {
-        error_ = device.error();
+    Result<ImageDevice> opened = ImageDevice::open(path);
+    if (!opened) {
+        error_ = opened.failure().reason;
         return;
     }
+    const ImageDevice& device = *opened;
     imageBytes_ = device.size();
-    if (std::string why = device.checkIso9660(); !why.empty()) {
-        error_ = why;
+    if (Outcome iso = device.checkIso9660(); !iso) {
+        error_ = iso.failure().reason;
         return;
     }
     // The trees are walked here before libisofs follows them; what the
@@ -182,26 +183,38 @@ std::optional<std::uint64_t> IsoImageReader::fileSize(std::string_view relative)
     return node->size;
 }
 
-std::optional<std::string> IsoImageReader::readFile(std::string_view relative,
-                                                    std::uint64_t maxBytes) const {
+Result<std::string> IsoImageReader::readFile(std::string_view relative,
+                                             std::uint64_t maxBytes) const {
+    if (!ok()) {
+        return Failure{"read", path_, error_};
+    }
+    auto failed = [&](std::string reason) {
+        return Failure{"read", joinPath(path_, relative), std::move(reason)};
+    };
     const ImageNode* node = findNode(relative);
-    if (node == nullptr || node->folder || node->size > maxBytes) {
-        return std::nullopt;
+    if (node == nullptr) {
+        return failed("イメージにこのファイルはありません");
+    }
+    if (node->folder) {
+        return failed("フォルダです");
+    }
+    if (node->size > maxBytes) {
+        return failed("ファイルが大きすぎます (" + std::to_string(node->size) + " バイト)");
     }
     UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) {
-        return std::nullopt;
+        return failed("イメージを読めません: " + systemReason(errno));
     }
     std::string bytes;
     bytes.reserve(node->size);
     for (const auto& [offset, length] : node->extents) {
         if (offset + length > imageBytes_) {
-            return std::nullopt;
+            return failed("ファイルがイメージの終わりを越えています");
         }
         size_t at = bytes.size();
         bytes.resize(at + length);
         if (!readFully(fd.get(), bytes.data() + at, length, offset)) {
-            return std::nullopt;
+            return failed("イメージを読めません: " + systemReason(errno));
         }
     }
     return bytes;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sys/Failure.h"
+#include "sys/Result.h"
 #include "sys/StopCheck.h"
 #include "sys/TreeWriter.h"
 
@@ -61,10 +62,12 @@ public:
     const std::vector<std::string>& leftOut() const { return leftOut_; }
 
     // The bytes of the file at relative ("I386/TXTSETUP.SIF"; "/" or "\"
-    // between names, letter case ignored); nothing when there is no such
-    // file, it cannot be read whole or it is larger than maxBytes.
-    std::optional<std::string> readFile(std::string_view relative,
-                                        std::uint64_t maxBytes = 64u << 20) const;
+    // between names, letter case ignored), or why not: the image cannot be
+    // read (the failure names the image), or there is no such file, it
+    // cannot be read whole or it is larger than maxBytes (the failure
+    // names the file, the image's path joined with relative).
+    Result<std::string> readFile(std::string_view relative,
+                                 std::uint64_t maxBytes = 64u << 20) const;
     // The size of the file at relative, found as readFile finds it;
     // nothing when there is no such file.
     std::optional<std::uint64_t> fileSize(std::string_view relative) const;

@@ -6,7 +6,8 @@ namespace ornibe {
 
 bool hasIso9660Signature(const std::string& path) {
     // Any descriptor but the set's terminator is the start of a set.
-    return ImageDevice(path).findDescriptor([](const unsigned char*) { return true; });
+    Result<ImageDevice> device = ImageDevice::open(path);
+    return device && device->findDescriptor([](const unsigned char*) { return true; });
 }
 
 std::optional<std::string> readIso9660Label(const ImageDevice& device) {
@@ -31,7 +32,8 @@ std::optional<std::string> readIso9660Label(const ImageDevice& device) {
 }
 
 std::optional<std::string> readIso9660Label(const std::string& path) {
-    return readIso9660Label(ImageDevice(path));
+    Result<ImageDevice> device = ImageDevice::open(path);
+    return device ? readIso9660Label(*device) : std::nullopt;
 }
 
 } // namespace ornibe

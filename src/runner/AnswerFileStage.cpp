@@ -105,15 +105,14 @@ bool BuildRunner::answerFileStage() {
         writeFileAtomic(target, bytes);
         // Read back as setup reads it: the bytes, then the parser's lines.
         std::string written = readFile(target);
-        InfProblem problem;
-        InfFile file = InfFile::parse(written, &problem, InfStyle::AnswerFile);
+        Result<InfFile, InfProblem> file = InfFile::readBytes(written, InfStyle::AnswerFile);
         std::optional<std::string> differs;
         if (written != bytes) {
             differs = "ファイルの中身";
-        } else if (!file.isOpen()) {
-            differs = "INF として読めません（" + std::to_string(problem.line) + " 行目）";
+        } else if (!file) {
+            differs = "INF として読めません（" + file.failure().text() + "）";
         } else if (!entries.empty()) {
-            differs = firstDifference(file, entries);
+            differs = firstDifference(*file, entries);
         }
         if (differs) {
             reportFailure(

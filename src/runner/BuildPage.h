@@ -32,15 +32,16 @@ public:
                               std::uint64_t filesDone, std::uint64_t filesTotal) = 0;
     virtual void copyProgressFinished() = 0;
 
+    // A line about the build that is no part of its log (an attribute step
+    // that failed, folders whose mode or times could not be set; neither
+    // stops the build): ornibe-build writes it on standard error; the wizard
+    // shows nothing, so that the logs of the two stay equal.
+    virtual void note(std::string_view) {}
+
     // Whether the user has asked to quit while the build runs (the window
     // closed, or Ctrl+C on a terminal). The build then ends the running
     // child, runs no further step and shows no "完成です！".
     virtual bool stopRequested() { return false; }
-
-    // A remark on one line that stays out of the log (and so out of the log
-    // file, which is the same for every build that went the same way):
-    // ornibe-build writes it on standard error.
-    virtual void notice(std::string_view) {}
 };
 
 } // namespace ornibe

@@ -174,7 +174,7 @@ bool BuildRunner::copyCd() {
     if (result.foldersUnset != 0) {
         // Beside the log, which stays as for any copy: the folders hold
         // their files, and setup never reads a folder's bits or times.
-        page_.notice("アクセス権か日時を設定できなかったフォルダ：" +
+        page_.note("アクセス権か日時を設定できなかったフォルダ：" +
                      std::to_string(result.foldersUnset) + " 個（最初は " + result.unsetPath +
                      ": " + result.unsetReason + "）。中身はコピーしてあります。");
     }
@@ -199,12 +199,11 @@ void BuildRunner::copyBootImage(const std::string& root) {
         return;
     }
     std::string target = entryPathNoCase(settings_.GetWorkFolder(), "BOOTSECT.BIN");
-    std::string problem = writeBootImage(source, target);
-    if (problem.empty()) {
+    if (Outcome written = writeBootImage(source, target); written) {
         page_.log().append("ブートイメージ：" + source + " から BOOTSECT.BIN に書き出しました\r\n");
     } else {
-        page_.log().append("ブートイメージ：" + source + " から取り出せません (" + problem +
-                           ")\r\n");
+        page_.log().append("ブートイメージ：" + source + " から取り出せません (" +
+                           written.failure().line() + ")\r\n");
     }
 }
 
@@ -268,11 +267,16 @@ bool BuildRunner::applyServicePack() {
 
 bool BuildRunner::clearReadOnly() {
     // The attribute tool works below its current folder, the work folder;
-    // its result never stops the build.
+    // its result never stops the build and leaves the log as it is. Why it
+    // failed is a note beside the log.
     ChildProcessRunner attrib(tools_, "ATTRIB -R /S /D");
     attrib.setWorkingFolder(settings_.GetWorkFolder());
     attrib.setStopCheck([this] { return page_.stopRequested(); });
-    attrib.run({}, [this] { page_.processEvents(); });
+    if (Outcome ran = runQuietly(attrib, [this] { page_.processEvents(); });
+        !ran && !attrib.stopped()) {
+        page_.note("読み取り専用属性の解除に失敗しました（ビルドは続けます）: " +
+                   ran.failure().line());
+    }
     return true;
 }
 

@@ -11,12 +11,12 @@ namespace {
 
 // A driver or INF file: plain, or else compressed beside it.
 std::optional<MediumProblem> compressibleProblem(const std::string& path) {
-    CompressedOnMedium compressed = compressedOnMedium(path);
-    if (!compressed.refusal.empty()) {
-        return MediumProblem{MediumProblem::Kind::Refused, path, compressed.refusal};
+    Result<std::string> compressed = compressedOnMedium(path);
+    if (!compressed) {
+        return MediumProblem{MediumProblem::Kind::Refused, compressed.failure()};
     }
-    if (!plainOnMedium(path) && compressed.path.empty()) {
-        return MediumProblem{MediumProblem::Kind::Missing, path, {}};
+    if (!plainOnMedium(path) && compressed->empty()) {
+        return MediumProblem{MediumProblem::Kind::Missing, Failure{"open", path, {}}};
     }
     return std::nullopt;
 }
@@ -27,19 +27,18 @@ std::optional<std::string> plainOnMedium(const std::string& path) {
     return findFileNoCase(folderPart(path), fileName(path));
 }
 
-CompressedOnMedium compressedOnMedium(const std::string& path) {
+Result<std::string> compressedOnMedium(const std::string& path) {
     RootedPath beside =
         pathUnderRoot(folderPart(path), compressedName(fileName(path)), NameCase::Ignore);
     if (!beside) {
-        return {{}, beside.refusal};
+        return Failure{"open", path, beside.failure().reason};
     }
-    return {existsAsFile(beside.path) ? beside.path : std::string(), {}};
+    return existsAsFile(*beside) ? *beside : std::string();
 }
 
 std::optional<MediumProblem> firstMediumProblem(const DriverPackage& package) {
     if (!package.refusedPaths().empty()) {
-        const auto& [inf, refusal] = package.refusedPaths().front();
-        return MediumProblem{MediumProblem::Kind::Refused, inf, refusal};
+        return MediumProblem{MediumProblem::Kind::Refused, package.refusedPaths().front()};
     }
     for (const auto& entry : package.fileToTargetDir()) {
         if (std::optional<MediumProblem> problem = compressibleProblem(entry.first)) {
@@ -53,7 +52,7 @@ std::optional<MediumProblem> firstMediumProblem(const DriverPackage& package) {
     }
     for (const std::string& catalog : package.allCatalogFiles()) {
         if (!plainOnMedium(catalog)) {
-            return MediumProblem{MediumProblem::Kind::Missing, catalog, {}};
+            return MediumProblem{MediumProblem::Kind::Missing, Failure{"open", catalog, {}}};
         }
     }
     return std::nullopt;

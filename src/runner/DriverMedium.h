@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sys/Failure.h"
+#include "sys/Result.h"
+
 #include <optional>
 #include <string>
 
@@ -21,15 +24,11 @@ class DriverPackage;
 std::optional<std::string> plainOnMedium(const std::string& path);
 
 // The compressed form beside the file at path (x.sy_ for x.sys) in any
-// letter case. An entry of that name that is a link is refused by the rule
-// that keeps every path of an INF inside its folder (pathUnderRoot).
-struct CompressedOnMedium {
-    // The existing compressed file; empty when there is none.
-    std::string path;
-    // Why the entry of that name cannot be used; empty when it can.
-    std::string refusal;
-};
-CompressedOnMedium compressedOnMedium(const std::string& path);
+// letter case: the existing compressed file, or the empty text when there
+// is none. An entry of that name that is a link is refused by the rule
+// that keeps every path of an INF inside its folder (pathUnderRoot): the
+// failure names the file at path and why.
+Result<std::string> compressedOnMedium(const std::string& path);
 
 // The first file of the package that staging could not place from the
 // medium, in staging's order: a path the INF names outside its folder, a
@@ -39,11 +38,10 @@ CompressedOnMedium compressedOnMedium(const std::string& path);
 struct MediumProblem {
     enum class Kind { Missing, Refused };
     Kind kind = Kind::Missing;
-    // The file as the package names it; for a path refused when the INF
-    // was read, the INF.
-    std::string path;
-    // Why a refused path cannot be used, in the words of pathUnderRoot.
-    std::string refusal;
+    // The file as the package names it (for a path refused when the INF
+    // was read, the INF) and, for a refused path, why it cannot be used,
+    // in the words of pathUnderRoot.
+    Failure failure;
 };
 std::optional<MediumProblem> firstMediumProblem(const DriverPackage& package);
 

@@ -35,8 +35,7 @@ bool BuildRunner::driverStage() {
     // A driver INF may only name files inside its own folder: one that
     // names a path leading out of it would put that file into the CD.
     if (!data_.package.refusedPaths().empty()) {
-        const auto& [inf, refusal] = data_.package.refusedPaths().front();
-        reportFailure(withReason(failure, Failure{"open", inf, refusal}));
+        reportFailure(withReason(failure, data_.package.refusedPaths().front()));
         return false;
     }
     try {

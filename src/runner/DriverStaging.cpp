@@ -74,14 +74,14 @@ Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
     // compressed is the reason of the failure.
     // A link of that name is never read through: it could lead out of the
     // medium.
-    CompressedOnMedium supplied = compressedOnMedium(source);
-    if (!supplied.refusal.empty()) {
-        return Failure{"open", source, supplied.refusal};
+    Result<std::string> supplied = compressedOnMedium(source);
+    if (!supplied) {
+        return supplied.failure();
     }
-    if (supplied.path.empty()) {
+    if (supplied->empty()) {
         return compressed;
     }
-    if (Outcome copied = copyInto(supplied.path, i386Folder, fileName(supplied.path)); !copied) {
+    if (Outcome copied = copyInto(*supplied, i386Folder, fileName(*supplied)); !copied) {
         return copied;
     }
     log.append(kDone);

@@ -21,20 +21,24 @@ std::string orNone(const std::string& value, const char* none) {
 }
 
 // The TXTSETUP.SIF of an image file or a disc read through its device,
-// parsed from the image in memory. An image without one reads as an empty
-// file; one too large to read as a setup file is refused before it is
-// read.
+// parsed from the image in memory. One that cannot be read is refused
+// with why (one too large to read as a setup file before it is read); a
+// reading that stop ended gives an empty reader.
 InfReader readImageSetupFile(const std::string& image, const StopCheck& stop) {
     constexpr std::string_view kSetupFile = "I386/TXTSETUP.SIF";
     const std::string path = joinPath(image, kSetupFile);
     IsoImageReader reader(image, stop);
+    if (reader.stopped()) {
+        return InfReader();
+    }
     if (std::optional<std::uint64_t> size = reader.fileSize(kSetupFile);
         size && *size > kInfMaxFileBytes) {
         return InfReader::refused(path, infFileTooLarge(*size));
     }
-    std::optional<std::string> bytes = reader.readFile(kSetupFile, kInfMaxFileBytes);
+    Result<std::string> bytes = reader.readFile(kSetupFile, kInfMaxFileBytes);
     if (!bytes) {
-        return InfReader();
+        return InfReader::refused(
+            path, InfProblem{InfProblem::Kind::Unreadable, 0, bytes.failure().reason});
     }
     return InfReader::fromBytes(path, std::move(*bytes));
 }
@@ -59,9 +63,18 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     log.append("ターゲット：\r\n      ");
 
     // The tree's setup files name the CD in SourceDisksNames line 1.
-    InfReader reader = openSourceSetupFile(summarySourceFolder(settings), stop);
+    const std::string source = summarySourceFolder(settings);
+    InfReader reader = openSourceSetupFile(source, stop);
     std::string cdName = reader.GetValue("SourceDisksNames", "", "1", 1);
-    log.append(cp932ToUtf8(cdName));
+    if (!reader.file().isOpen() && !reader.problem().reason.empty() && isImageSource(source)) {
+        // The checks before refuse an image's setup file only when it is
+        // too large to read; why one that cannot be read names no CD is
+        // said in the target's place.
+        log.append(reader.path() + " を読めないので、わかりません。" + kIndent +
+                   reader.problem().text());
+    } else {
+        log.append(cp932ToUtf8(cdName));
+    }
     detectTarget(cdName, data);
 
     log.append("\r\n\r\nCD ドライブ：" + std::string(kIndent) + settings.GetCdDriveEntry());

@@ -17,14 +17,16 @@ std::string summarySourceFolder(const BuildSettings& settings);
 
 // The I386/TXTSETUP.SIF of a source: a folder that holds a CD's files, or
 // an image file or disc read in place. Not open when there is none, or when
-// stop ended the reading of an image.
+// stop ended the reading of an image; the reader's problem then says why,
+// except after a stop.
 InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop = {});
 
 // Writes the summary of the planned build into the log, detects the target
 // Windows version from the tree's TXTSETUP.SIF and reads every driver INF of
 // the settings into the package. Nothing here fails: a file that cannot be
-// read gives an empty CD name or contributes no driver. A source image is
-// read as long as stop does not say otherwise.
+// read gives an empty CD name or contributes no driver; for the setup file
+// of an image, the target's place says why it cannot be read. A source
+// image is read as long as stop does not say otherwise.
 void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log,
                   const StopCheck& stop = {});
 

@@ -8,7 +8,7 @@ namespace ornibe {
 
 Failure unexpectedFailure(std::exception_ptr error) {
     Failure failure;
-    failure.what = "予期しないエラーが起きたため、処理を中止しました。";
+    failure.headline = "予期しないエラーが起きたため、処理を中止しました。";
     try {
         std::rethrow_exception(error);
     } catch (const std::bad_alloc&) {

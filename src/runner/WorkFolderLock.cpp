@@ -7,9 +7,9 @@ namespace ornibe {
 Outcome lockWorkFolder(FolderLock& lock, const std::string& folder) {
     if (lock.take(folder) == FolderLock::Result::Busy) {
         const std::string shown = withoutTrailingSlash(folder);
-        return Failure{"この作業フォルダは使えません。", shown,
-                       shown + " では、ほかのビルドが実行中です。"
-                               "そのビルドが終わってから、もう一度始めてください。"};
+        return Failure::refusal("この作業フォルダは使えません。", shown,
+                                shown + " では、ほかのビルドが実行中です。"
+                                        "そのビルドが終わってから、もう一度始めてください。");
     }
     return {};
 }

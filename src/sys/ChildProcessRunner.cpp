@@ -307,7 +307,7 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
     std::vector<std::string> arguments = splitCommandLine(commandLine_);
     program_ = arguments.empty() ? std::string() : arguments.front();
     if (arguments.empty()) {
-        startFailure_ = "empty command line";
+        startFailure_ = "コマンドラインが空です";
         return false;
     }
     const std::string& name = arguments.front();
@@ -370,15 +370,21 @@ void ChildProcessRunner::recordStatus(int status, bool statusLost) {
 
 Outcome runToolQuietly(const ToolSearch& tools, const std::string& commandLine) {
     ChildProcessRunner runner(tools, commandLine);
+    return runQuietly(runner);
+}
+
+Outcome runQuietly(ChildProcessRunner& runner, const ChildProcessRunner::IdleCallback& idle) {
     // Only the end of a chatty tool's output matters.
     constexpr size_t kKept = 4096;
     std::string output;
-    runner.run([&](std::string_view text) {
-        output += text;
-        if (output.size() > 2 * kKept) {
-            output.erase(0, output.size() - kKept);
-        }
-    });
+    runner.run(
+        [&](std::string_view text) {
+            output += text;
+            if (output.size() > 2 * kKept) {
+                output.erase(0, output.size() - kKept);
+            }
+        },
+        idle);
     return runner.outcome(lastLine(output));
 }
 

@@ -99,4 +99,8 @@ private:
 // line it wrote (the cabinet tools say there what went wrong).
 Outcome runToolQuietly(const ToolSearch& tools, const std::string& commandLine);
 
+// Runs the runner's command line as runToolQuietly does, in the runner's
+// folder and with its stop check, calling idle between waits.
+Outcome runQuietly(ChildProcessRunner& runner, const ChildProcessRunner::IdleCallback& idle = {});
+
 } // namespace ornibe

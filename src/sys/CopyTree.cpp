@@ -100,12 +100,12 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
             if (target.leads != LinkTarget::Leads::Inside) {
                 node.kind = Kind::LeftOut;
                 node.linkTarget = target.leads == LinkTarget::Leads::Nowhere
-                                      ? "it leads nowhere"
-                                      : "it leads out of the source";
+                                      ? "リンク先がありません"
+                                      : "リンク先がコピー元の外にあります";
             } else if (S_ISDIR(target.st.st_mode) &&
                        context.ancestors.count({target.st.st_dev, target.st.st_ino}) != 0) {
                 node.kind = Kind::LeftOut;
-                node.linkTarget = "it leads back to a folder above it";
+                node.linkTarget = "リンク先がこのフォルダより上のフォルダです";
             } else {
                 node.linkTarget = target.real;
                 st = target.st;
@@ -138,14 +138,6 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
     // order of the directory.
     std::sort(folder.children.begin(), folder.children.end(),
               [](const Node& a, const Node& b) { return a.name < b.name; });
-}
-
-// The texts of the destination's side that the callers of copyTree know
-// in these words; the others are the writer's own.
-DestinationTexts folderSourceTexts() {
-    DestinationTexts texts;
-    texts.fileInTheWay = "a file of that name stands in the destination";
-    return texts;
 }
 
 // What the writer is handed for a scanned entry.
@@ -202,7 +194,7 @@ public:
     }
 
 private:
-    static constexpr const char* kNotCopyable = "not a regular file, folder or link";
+    static constexpr const char* kNotCopyable = "ファイル、フォルダ、リンクのどれでもありません";
 
     void copyFile(const std::string& sourcePath, const Node& node, DestFolder& parent) {
         // A file reached through a link inside the source is read where it
@@ -258,7 +250,7 @@ CopyResult copyTree(const std::string& from, const std::string& to,
     }
     // Copying a folder into itself would never end.
     if (isSameOrInside(hostRealPath(to), realFolder(from))) {
-        return failed(to, "the destination lies inside the source");
+        return failed(to, "コピー先がコピー元の中にあります");
     }
 
     Node root;
@@ -269,7 +261,7 @@ CopyResult copyTree(const std::string& from, const std::string& to,
     CopyProgress totals;
     totals.bytesTotal = root.bytesBelow;
     totals.filesTotal = root.filesBelow;
-    TreeWriter writer(totals, progress, cancel, folderSourceTexts());
+    TreeWriter writer(totals, progress, cancel);
     FolderSource source(writer);
     writer.copyInto(
         to, [&](DestFolder& destination) { source.copyFolderContent(from, root, destination); });

@@ -12,16 +12,26 @@ class FileError;
 // Escape, Ctrl+C, quitting during a build).
 inline constexpr const char* kStoppedByUser = "中止しました";
 
-// A failure that the code expects and reports: what failed, the path it
-// failed on (empty when there is none), and the reason in words. Failures
-// that travel up to a stage stay FileError exceptions; a caller that
-// catches one and goes on turns it into this value.
+// A failure that the code expects and reports. Failures that travel up to
+// a stage stay FileError exceptions; a caller that catches one and goes on
+// turns it into this value.
 struct Failure {
+    // The operation that failed, as the code names it ("open", "compress",
+    // "run"); never shown. Empty for a refusal that only has a headline.
     std::string what;
+    // The path it failed on; empty when there is none.
     std::string path;
+    // Why, in words: the program's own, in Japanese, or the system's.
     std::string reason;
+    // The program's own message that heads the failure where it is shown
+    // ("ログファイル … を書き込めません。"); empty where the caller words
+    // its message itself.
+    std::string headline = {};
 
     static Failure fromFileError(const FileError& error);
+    // A refusal worded for the user: the headline, the path it is about
+    // and the reason.
+    static Failure refusal(std::string headline, std::string path, std::string reason);
 
     // "path: reason" for the line under the program's failure message; the
     // reason alone when there is no path.

@@ -130,7 +130,7 @@ void refuseLink(const std::string& operation, const std::string& path) {
     }
     struct stat st {};
     if (lstat(entry.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        throw FileError(operation, path, "it is a symbolic link");
+        throw FileError(operation, path, "シンボリックリンクです");
     }
 }
 

@@ -35,7 +35,7 @@ std::string peekFile(const std::string& path, std::size_t count, std::uint64_t o
 // through a link is written back in its place.
 void writeFileAtomic(const std::string& path, std::string_view bytes);
 
-// Throws FileError (operation, path, "it is a symbolic link") when path
+// Throws FileError (operation, path, "シンボリックリンクです") when path
 // is a symbolic link: where the program expects a file or folder of its own
 // tree, a link would lead it elsewhere.
 void refuseLink(const std::string& operation, const std::string& path);

@@ -45,23 +45,23 @@ bool isLink(const std::string& path) {
 }
 
 RootedPath refused(std::string why) {
-    return {std::string(), std::move(why)};
+    return Failure{{}, {}, std::move(why)};
 }
 
 } // namespace
 
 RootedPath pathUnderRoot(const std::string& root, std::string_view relative, NameCase nameCase) {
     if (!relative.empty() && (relative.front() == '/' || relative.front() == '\\')) {
-        return refused("the path is absolute: " + std::string(relative));
+        return refused(std::string(relative) + " は絶対パスです");
     }
     if (relative.size() >= 2 && relative[1] == ':') {
-        return refused("the path names a drive: " + std::string(relative));
+        return refused(std::string(relative) + " はドライブを指定しています");
     }
     std::string path = root;
     bool existing = true;
     for (std::string_view part : splitParts(relative)) {
         if (part == "..") {
-            return refused("the path leaves its folder: " + std::string(relative));
+            return refused(std::string(relative) + " は「..」で上のフォルダを指しています");
         }
         std::optional<std::string> entry;
         if (existing) {
@@ -70,10 +70,10 @@ RootedPath pathUnderRoot(const std::string& root, std::string_view relative, Nam
         existing = entry.has_value();
         path = joinPath(path, entry ? *entry : std::string(part));
         if (existing && isLink(path)) {
-            return refused("a link stands on the way: " + path);
+            return refused(path + " はリンクです");
         }
     }
-    return {path, std::string()};
+    return path;
 }
 
 RootedPath checkUnderRoot(const std::string& root, const std::string& path) {
@@ -87,13 +87,13 @@ RootedPath checkUnderRoot(const std::string& root, const std::string& path) {
     }
     std::string prefix = base == "/" ? base : base + "/";
     if (!isSameOrInside(full, base)) {
-        return refused("the path lies outside " + root + ": " + path);
+        return refused(path + " は " + root + " の外にあります");
     }
     RootedPath checked = pathUnderRoot(base, full.substr(std::min(full.size(), prefix.size())));
     if (!checked) {
         return checked;
     }
-    return {path, std::string()};
+    return path;
 }
 
 } // namespace ornibe

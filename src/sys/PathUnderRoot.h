@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/Result.h"
+
 #include <string>
 #include <string_view>
 
@@ -17,16 +19,10 @@ enum class NameCase {
     Ignore,
 };
 
-struct RootedPath {
-    // root joined with the parts of relative; valid only when ok().
-    std::string path;
-    // Why the path was refused, in words that name the offending part;
-    // empty when it was accepted.
-    std::string refusal;
-
-    bool ok() const { return refusal.empty(); }
-    explicit operator bool() const { return ok(); }
-};
+// root joined with the parts of relative, or why the path was refused:
+// the failure's reason names the offending part; its path is left to the
+// caller, who knows what the path was for.
+using RootedPath = Result<std::string>;
 
 // Joins relative (parts separated by "/" or "\"; empty and "." parts are
 // dropped) under root. Refused: a ".." part, a relative path that begins

@@ -19,11 +19,19 @@ constexpr std::uint64_t kChunk = 8u << 20;
 // The buffer of a copy that the kernel cannot do.
 constexpr std::size_t kBuffer = 1u << 20;
 
+// A link where a folder goes; the failure names the link.
+constexpr const char* kLinkInTheWay = "作業フォルダの、フォルダを置く場所にリンクがあります";
+// Something other than a folder where a folder goes; the failure names the
+// source's folder.
+constexpr const char* kFileInTheWay = "作業フォルダに同じ名前のフォルダでないものがあります";
+// A folder where a file goes; the failure names the source's file.
+constexpr const char* kFolderInTheWay = "作業フォルダに同じ名前のフォルダがあります";
+
 } // namespace
 
 TreeWriter::TreeWriter(const CopyProgress& totals, CopyProgressCallback progress,
-                       const std::atomic<bool>* cancel, DestinationTexts texts)
-    : progressCallback_(std::move(progress)), cancel_(cancel), texts_(std::move(texts)) {
+                       const std::atomic<bool>* cancel)
+    : progressCallback_(std::move(progress)), cancel_(cancel) {
     progress_.bytesTotal = totals.bytesTotal;
     progress_.filesTotal = totals.filesTotal;
 }
@@ -95,11 +103,11 @@ std::string TreeWriter::prepareFolder(DestFolder& parent, const TreeEntry& entry
     }
     if (S_ISLNK(st.st_mode)) {
         // Never entered: whatever it leads to is not the destination.
-        fail(target, texts_.linkInTheWay, entry);
+        fail(target, kLinkInTheWay, entry);
         return {};
     }
     if (!S_ISDIR(st.st_mode)) {
-        fail(entry.sourcePath, texts_.fileInTheWay + ": " + target, entry);
+        fail(entry.sourcePath, std::string(kFileInTheWay) + ": " + target, entry);
         return {};
     }
     // A folder that a former copy left read-only still takes new files, as
@@ -147,7 +155,7 @@ void TreeWriter::copyFile(DestFolder& parent, const TreeEntry& entry, const Byte
     std::string target = parent.entryFor(entry.name, &existed);
     struct stat existing {};
     if (existed && ::lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-        failAt(entry.sourcePath, texts_.folderInTheWay + ": " + target, entry, bytesBefore);
+        failAt(entry.sourcePath, std::string(kFolderInTheWay) + ": " + target, entry, bytesBefore);
         return;
     }
     // The copy goes to a new file beside the target and replaces it by a

@@ -87,19 +87,6 @@ struct TreeEntry {
     std::uint64_t files = 1;
 };
 
-// The writer's reasons for what stands in the way in the destination, each
-// followed by ": " and the destination's path where it names the source's
-// entry. A reader whose callers know other texts passes its own.
-struct DestinationTexts {
-    // A link where a folder goes; the failure names the link.
-    std::string linkInTheWay = "作業フォルダの、フォルダを置く場所にリンクがあります";
-    // Something other than a folder where a folder goes; the failure names
-    // the source's folder.
-    std::string fileInTheWay = "作業フォルダに同じ名前のフォルダでないものがあります";
-    // A folder where a file goes; the failure names the source's file.
-    std::string folderInTheWay = "作業フォルダに同じ名前のフォルダがあります";
-};
-
 // The one writer of copied trees. A reader (a folder on disk, a CD image)
 // walks its own tree and hands each entry to it; the writer does the
 // destination's side for every source alike:
@@ -119,15 +106,16 @@ struct DestinationTexts {
 //   large one, cancel is looked at before every chunk, and a failure is
 //   counted, the first one named, and the copy goes on with the rest.
 //
-// Reasons are the system's own text, or the program's Japanese ones
-// (DestinationTexts).
+// Reasons are the system's own text, or the program's Japanese ones; what
+// stands in the way in the destination is followed by ": " and the
+// destination's path where the failure names the source's entry.
 class TreeWriter {
 public:
     using Content = std::function<void(DestFolder&)>;
 
     // totals holds the files and bytes that the reader will hand over.
     TreeWriter(const CopyProgress& totals, CopyProgressCallback progress,
-               const std::atomic<bool>* cancel, DestinationTexts texts = {});
+               const std::atomic<bool>* cancel);
 
     // Creates the folder to (and the folders above it) when missing, and
     // unless cancelled hands content the folder to fill. Its own bits and
@@ -170,7 +158,6 @@ private:
 
     CopyProgressCallback progressCallback_;
     const std::atomic<bool>* cancel_;
-    DestinationTexts texts_;
     CopyProgress progress_;
     CopyResult result_;
     std::vector<char> buffer_;

@@ -8,7 +8,7 @@ namespace ornibe {
 
 void showUnexpectedFailure(MessageBox& messages, std::exception_ptr error) {
     Failure failure = unexpectedFailure(std::move(error));
-    messages.show(failure.what + "\n" + failure.line(),
+    messages.show(failure.headline + "\n" + failure.line(),
                   MessageStyle{MessageButtons::Ok, MessageIcon::Information, false});
 }
 

@@ -16,9 +16,8 @@ bool checkAnswerFileSettings(const AnswerFileFields& fields, char versionCode,
         break;
     case AnswerFileFields::Mode::UserFile:
         if (fields.userFile.empty()) {
-            check.outcome = Failure{"無人インストールの応答ファイルが選ばれていません。",
-                                    {},
-                                    "使う応答ファイル（WINNT.SIF）を選んでください。"};
+            check.outcome = Failure::refusal("無人インストールの応答ファイルが選ばれていません。",
+                                             {}, "使う応答ファイル（WINNT.SIF）を選んでください。");
         } else {
             check = readAnswerFile(fields.userFile, versionCode).check;
         }
@@ -26,7 +25,7 @@ bool checkAnswerFileSettings(const AnswerFileFields& fields, char versionCode,
     }
     if (!check.outcome) {
         const Failure& failure = check.outcome.failure();
-        messages.show(failure.what + "\n" + failure.reason,
+        messages.show(failure.headline + "\n" + failure.reason,
                       {MessageButtons::Ok, MessageIcon::None, false});
         return false;
     }

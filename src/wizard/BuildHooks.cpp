@@ -25,7 +25,7 @@ void runPageHook(const std::function<void(BuildPage&)>& hook, BuildPage& page) {
         hook(page);
     } catch (...) {
         Failure failure = unexpectedFailure(std::current_exception());
-        page.log().append("\r\n" + failure.what + "\r\n" + failure.line() + "\r\n");
+        page.log().append("\r\n" + failure.headline + "\r\n" + failure.line() + "\r\n");
         page.setButtonEnabled(PageButton::Back, true);
     }
 }

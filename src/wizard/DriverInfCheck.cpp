@@ -34,26 +34,25 @@ struct VersionResult {
     Stage stage = Stage::NoModel;
     // The file that is missing or that leads out of the INF's folder, and
     // for the latter why.
-    std::string file;
-    std::string refusal;
+    Failure problem;
 };
 
 VersionResult readFor(const InfReader& reader, char versionCode) {
     DriverPackage package;
     reader.ReadDriverPackage(package, versionCode);
     if (package.descriptionToService().empty()) {
-        return {Stage::NoModel, {}, {}};
+        return {Stage::NoModel, {}};
     }
     if (package.serviceBinaries().size() == 0) {
-        return {Stage::NoMiniport, {}, {}};
+        return {Stage::NoMiniport, {}};
     }
     // Staging's own lookups: what passes here is what it can place.
     if (std::optional<MediumProblem> problem = firstMediumProblem(package)) {
         return {problem->kind == MediumProblem::Kind::Refused ? Stage::OutsideFolder
                                                               : Stage::MissingFile,
-                problem->path, problem->refusal};
+                problem->failure};
     }
-    return {Stage::Usable, {}, {}};
+    return {Stage::Usable, {}};
 }
 
 } // namespace
@@ -62,11 +61,9 @@ Outcome validateDriverInf(const std::string& path, char versionCode) {
     const std::string notAnInf = path + " はドライバの INF ファイルではありません。";
     InfReader reader(path);
     if (!reader.file().isOpen()) {
-        const std::string& reason = reader.problem().reason;
-        return Failure{notAnInf, path,
-                       reason.empty()
-                           ? "[Version] セクションに Windows の INF の Signature がありません。"
-                           : reason};
+        // The parser's own words: the line and what is wrong there, the
+        // limit the file passes, or why it cannot be read.
+        return Failure::refusal(notAnInf, path, reader.problem().text());
     }
 
     // Without a known version a driver for any of the three passes; the
@@ -92,25 +89,25 @@ Outcome validateDriverInf(const std::string& path, char versionCode) {
         path + " にはテキストモードセットアップで使えるストレージドライバがありません。";
     switch (best.stage) {
     case Stage::NoModel:
-        return Failure{noDriver, path,
-                       known ? windowsName(versionCode) + " 用のモデルがありません。"
-                             : std::string("どの Windows 用のモデルもありません。")};
+        return Failure::refusal(noDriver, path,
+                                known ? windowsName(versionCode) + " 用のモデルがありません。"
+                                      : std::string("どの Windows 用のモデルもありません。"));
     case Stage::NoMiniport: {
         std::string reason = "読み込み順序グループ（LoadOrderGroup）が SCSI Miniport "
                              "のサービスがありません。";
         if (std::optional<InfPosition> line = reader.file().findFirstLine("Version", "Class")) {
             reason += "（クラス: " + cp932ToUtf8(reader.GetField(*line, 1)) + "）";
         }
-        return Failure{noDriver, path, reason};
+        return Failure::refusal(noDriver, path, reason);
     }
     case Stage::MissingFile:
-        return Failure{noDriver, path, best.file + " が見つかりません。"};
+        return Failure::refusal(noDriver, path, best.problem.path + " が見つかりません。");
     case Stage::OutsideFolder:
-        return Failure{path + " のドライバは組み込めません。", path,
-                       "INF が指すファイルが INF のフォルダの外にあるか、"
-                       "途中にリンクがあります（" +
-                           best.file + ": " + best.refusal +
-                           "）。INF と同じフォルダの中のファイルだけを使います。"};
+        return Failure::refusal(path + " のドライバは組み込めません。", path,
+                                "INF が指すファイルが INF のフォルダの外にあるか、"
+                                "途中にリンクがあります（" +
+                                    best.problem.line() +
+                                    "）。INF と同じフォルダの中のファイルだけを使います。");
     case Stage::Usable:
         break;
     }

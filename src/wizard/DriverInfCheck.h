@@ -17,7 +17,7 @@ namespace ornibe {
 // A file that cannot be read, or that passes the limits within which
 // INF files are read, is refused with that reason.
 //
-// A refusal's what is the first line of the message (it names the file),
+// A refusal's headline is the first line of the message (it names the file),
 // its reason the second.
 Outcome validateDriverInf(const std::string& path, char versionCode);
 

@@ -25,17 +25,16 @@ std::string characterAt(const std::string& text, std::size_t i) {
 Outcome validateVolumeLabel(const std::string& label) {
     const std::string cannotUse = "ボリュームラベル「" + label + "」は使えません。";
     if (std::optional<std::size_t> at = firstUnfitLabelByte(label)) {
-        return Failure{cannotUse,
-                       {},
-                       "「" + characterAt(label, *at) +
-                           "」は使えない文字です。半角の英数字、空白と記号だけが使えます。"};
+        return Failure::refusal(
+            cannotUse, {},
+            "「" + characterAt(label, *at) +
+                "」は使えない文字です。半角の英数字、空白と記号だけが使えます。");
     }
     // Every byte is now one printable ASCII character.
     if (label.size() > kVolumeLabelMaxLength) {
-        return Failure{cannotUse,
-                       {},
-                       std::to_string(kVolumeLabelMaxLength) + " 文字までです（" +
-                           std::to_string(label.size()) + " 文字あります）。"};
+        return Failure::refusal(cannotUse, {},
+                                std::to_string(kVolumeLabelMaxLength) + " 文字までです（" +
+                                    std::to_string(label.size()) + " 文字あります）。");
     }
     return {};
 }
@@ -47,19 +46,19 @@ Outcome validateIsoPath(const std::string& isoPath, const std::string& workFolde
     std::string path = makeAbsolute(isoPath, workFolder);
     const std::string cannotWrite = "ISO イメージ " + path + " を作成できません。";
     if (path.back() == '/' || existsAsFolder(path)) {
-        return Failure{cannotWrite, path,
-                       "フォルダの名前です。ISO イメージのファイル名を入力してください。"};
+        return Failure::refusal(cannotWrite, path,
+                                "フォルダの名前です。ISO イメージのファイル名を入力してください。");
     }
     std::string folder = folderPart(path);
     if (!existsAsFolder(folder)) {
         if (folder == withoutTrailingSlash(makeAbsolute(workFolder))) {
             return {};
         }
-        return Failure{cannotWrite, folder, folder + " というフォルダはありません。"};
+        return Failure::refusal(cannotWrite, folder, folder + " というフォルダはありません。");
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        return Failure{cannotWrite, folder,
-                       folder + " に書き込めません（" + systemReason(errno) + "）。"};
+        return Failure::refusal(cannotWrite, folder,
+                                folder + " に書き込めません（" + systemReason(errno) + "）。");
     }
     return {};
 }

@@ -8,7 +8,7 @@ namespace ornibe {
 
 // The checks of the ISO image's settings, made before anything changes so
 // that the image step cannot fail on them after the tree was patched. A
-// refusal's what is the first line of the message, its reason the second.
+// refusal's headline is the first line of the message, its reason the second.
 
 // A label that the image's volume descriptor can hold; the empty label
 // passes.

@@ -16,23 +16,24 @@ Outcome validateLogFile(const std::string& path) {
     }
     const std::string cannotWrite = "ログファイル " + path + " を書き込めません。";
     if (path.back() == '/' || existsAsFolder(path)) {
-        return Failure{cannotWrite, path,
-                       "フォルダの名前です。ログのファイル名を指定してください。"};
+        return Failure::refusal(cannotWrite, path,
+                                "フォルダの名前です。ログのファイル名を指定してください。");
     }
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        return Failure{cannotWrite, path, "シンボリックリンクです。リンクの先には書き込みません。"};
+        return Failure::refusal(cannotWrite, path,
+                                "シンボリックリンクです。リンクの先には書き込みません。");
     }
     std::string folder = folderPart(path);
     if (!existsAsFolder(folder)) {
-        return Failure{cannotWrite, folder, folder + " というフォルダはありません。"};
+        return Failure::refusal(cannotWrite, folder, folder + " というフォルダはありません。");
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        return Failure{cannotWrite, folder,
-                       folder + " に書き込めません（" + systemReason(errno) + "）。"};
+        return Failure::refusal(cannotWrite, folder,
+                                folder + " に書き込めません（" + systemReason(errno) + "）。");
     }
     if (isReadOnly(path)) {
-        return Failure{cannotWrite, path, "読み取り専用のファイルです。"};
+        return Failure::refusal(cannotWrite, path, "読み取り専用のファイルです。");
     }
     return {};
 }

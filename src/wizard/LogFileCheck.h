@@ -10,7 +10,7 @@ namespace ornibe {
 // ends: its folder exists and is writable, and the name is no folder, no
 // link and no read-only file, which the log's writer refuses. Checked
 // before anything changes, so that a finished build never ends in a log
-// that cannot be written. A refusal's what is the first line of the
+// that cannot be written. A refusal's headline is the first line of the
 // message, its reason the second.
 Outcome validateLogFile(const std::string& path);
 

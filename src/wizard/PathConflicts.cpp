@@ -103,7 +103,7 @@ private:
     Outcome checkWorkFolder() const {
         const std::string& path = work_->named->path;
         auto refused = [&](const std::string& reason) {
-            return Failure{"作業フォルダ " + path + " は使えません。", path, reason};
+            return Failure::refusal("作業フォルダ " + path + " は使えません。", path, reason);
         };
         const std::string forTheBuild =
             "ビルドは作業フォルダ全体に書き込むので、そのためのフォルダを指定してください。";
@@ -135,9 +135,9 @@ private:
         const std::string& path = output.named->path;
         const bool image = output.named->role == PathRole::IsoImage;
         auto refused = [&](const std::string& reason) {
-            return Failure{image ? "ISO イメージ " + path + " を作成できません。"
-                                 : "ログファイル " + path + " を書き込めません。",
-                           path, reason};
+            return Failure::refusal(image ? "ISO イメージ " + path + " を作成できません。"
+                                          : "ログファイル " + path + " を書き込めません。",
+                                    path, reason);
         };
         for (const Resolved& other : resolved_) {
             if (&other == &output) {

@@ -26,7 +26,7 @@ std::string homeFolder();
 //     folder; an ISO image inside the work folder at a name the tree
 //     holds (or, with a source folder, will hold after the copy), unless
 //     what is there is an earlier ISO image.
-// A refusal's what is the first line of the message and names the path
+// A refusal's headline is the first line of the message and names the path
 // refused; its reason names the other path.
 Outcome findPathConflict(const std::vector<NamedPath>& paths, const std::string& home);
 

@@ -18,38 +18,41 @@ Outcome validateServicePack(const std::string& path, const ToolSearch& tools) {
     try {
         head = readFileHead(path, 2);
     } catch (const FileError& error) {
-        return Failure{cannotRun, path, "読み込めません（" + error.reason() + "）。"};
+        return Failure::refusal(cannotRun, path, "読み込めません（" + error.reason() + "）。");
     }
     if (head != "MZ") {
-        return Failure{cannotRun, path,
-                       "Windows のプログラム（先頭が MZ の .exe ファイル）ではありません。\n"
-                       "Service Pack のインストーラ（例: "
-                       "WindowsXP-KB936929-SP3-x86-JPN.exe）を選んでください。"};
+        return Failure::refusal(
+            cannotRun, path,
+            "Windows のプログラム（先頭が MZ の .exe ファイル）ではありません。\n"
+            "Service Pack のインストーラ（例: "
+            "WindowsXP-KB936929-SP3-x86-JPN.exe）を選んでください。");
     }
     std::optional<std::uint16_t> machine = peMachineType(path);
     if (!machine) {
-        return Failure{cannotRun, path, "Windows のプログラム（PE 形式）ではありません。"};
+        return Failure::refusal(cannotRun, path, "Windows のプログラム（PE 形式）ではありません。");
     }
     if (*machine != kMachineI386) {
         char code[8];
         std::snprintf(code, sizeof code, "0x%04X", *machine);
-        return Failure{cannotRun, path,
-                       std::string("x86（32 ビット）用のプログラムではありません（マシン種別 ") +
-                           code + "）。"};
+        return Failure::refusal(
+            cannotRun, path,
+            std::string("x86（32 ビット）用のプログラムではありません（マシン種別 ") + code +
+                "）。");
     }
     std::string wine = tools.findProgram("wine");
     if (wine.empty()) {
-        return Failure{cannotRun, path,
-                       "Windows のプログラムを実行するには Wine が必要です。\n"
-                       "Debian では次のコマンドでインストールできます：\n" +
-                           std::string(kWineInstallCommand)};
+        return Failure::refusal(cannotRun, path,
+                                "Windows のプログラムを実行するには Wine が必要です。\n"
+                                "Debian では次のコマンドでインストールできます：\n" +
+                                    std::string(kWineInstallCommand));
     }
     if (wine32Loader(wine).empty()) {
-        return Failure{cannotRun, path,
-                       wine +
-                           " は 64 ビットの Wine だけで、32 ビットのプログラムを実行できません。\n"
-                           "Debian では次のコマンドで 32 ビットの Wine を追加できます：\n" +
-                           std::string(kWineInstallCommand)};
+        return Failure::refusal(
+            cannotRun, path,
+            wine +
+                " は 64 ビットの Wine だけで、32 ビットのプログラムを実行できません。\n"
+                "Debian では次のコマンドで 32 ビットの Wine を追加できます：\n" +
+                std::string(kWineInstallCommand));
     }
     return {};
 }

@@ -16,7 +16,7 @@ inline constexpr const char* kWineInstallCommand =
 // Whether the Service Pack installer at path (an existing file) can run
 // here: a Windows program (refused when it cannot be read or does not
 // begin with "MZ"), a 32-bit x86 PE program, and a Wine that runs 32-bit
-// programs where tools finds programs. A refusal's what is
+// programs where tools finds programs. A refusal's headline is
 // the first line of the message (it names the file), its reason the lines
 // after it.
 Outcome validateServicePack(const std::string& path, const ToolSearch& tools);

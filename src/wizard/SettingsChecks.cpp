@@ -166,7 +166,7 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
 }
 
 bool SettingsChecks::refuse(const Failure& failure) {
-    messages_.show(failure.what + "\n" + failure.reason, kOk);
+    messages_.show(failure.headline + "\n" + failure.reason, kOk);
     return false;
 }
 
@@ -228,10 +228,10 @@ bool SettingsChecks::CheckBootImage(const std::string& workFolder) {
         std::string source = bootSourceOf(root);
         if (source.empty()) {
             why = root + " はイメージファイルでも CD でもないので、ブートイメージを取り出せません";
-        } else if (BootImage boot = findBootImage(source); boot.found()) {
+        } else if (Result<BootImage> boot = findBootImage(source); boot) {
             return true;
         } else {
-            why = source + ": " + boot.problem;
+            why = source + ": " + boot.failure().line();
         }
     } else {
         why = "CD を読み込まない設定で、作業フォルダに BOOTSECT.BIN がありません";

@@ -47,26 +47,28 @@ Outcome lookInto(const std::string& root, const SourceView& view, const char* ki
             return {};
         }
     }
-    const std::string what =
+    const std::string headline =
         root + " には Windows 2000、XP、Server 2003 のセットアップファイルがありません。";
     std::optional<std::vector<std::string>> top = view.names("");
     if (!top) {
-        return Failure{what, root,
-                       std::string(kind) + "の中を読めません（" + systemReason(errno) + "）。"};
+        return Failure::refusal(headline, root,
+                                std::string(kind) + "の中を読めません（" + systemReason(errno) +
+                                    "）。");
     }
     if (top->empty()) {
-        return Failure{what, root,
-                       "I386/TXTSETUP.SIF がありません（" + std::string(kind) + "は空です）。"};
+        return Failure::refusal(headline, root,
+                                "I386/TXTSETUP.SIF がありません（" + std::string(kind) +
+                                    "は空です）。");
     }
     std::string found = "（最上位にあるもの: " + listedNames(*top) + "）";
     for (const char* folder : kSetupFolders) {
         if (view.names(folder)) {
-            return Failure{what, root,
-                           std::string(folder) + " フォルダに TXTSETUP.SIF がありません" + found +
-                               "。"};
+            return Failure::refusal(headline, root,
+                                    std::string(folder) + " フォルダに TXTSETUP.SIF がありません" +
+                                        found + "。");
         }
     }
-    return Failure{what, root, "I386/TXTSETUP.SIF がありません" + found + "。"};
+    return Failure::refusal(headline, root, "I386/TXTSETUP.SIF がありません" + found + "。");
 }
 
 } // namespace
@@ -78,8 +80,8 @@ Outcome validateSetupSource(const std::string& root, const StopCheck& stop) {
             return {};
         }
         if (!image.ok()) {
-            return Failure{root + " は Windows の CD のイメージとして読めません。", root,
-                           "（" + image.error() + "）"};
+            return Failure::refusal(root + " は Windows の CD のイメージとして読めません。", root,
+                                    "（" + image.error() + "）");
         }
         SourceView view{[&](const std::string& folder) { return image.folderNames(folder); },
                         [&](const std::string& file) { return image.hasFile(file); }};

@@ -12,8 +12,8 @@ Outcome readTreeVersion(const std::string& root, char& versionCode, const StopCh
     ConfirmData data;
     versionCode = data.versionCode;
     if (reader.problem().kind == InfProblem::Kind::Limit) {
-        return Failure{reader.path() + " はセットアップ情報ファイルとして読めません。",
-                       reader.path(), reader.problem().reason};
+        return Failure::refusal(reader.path() + " はセットアップ情報ファイルとして読めません。",
+                                reader.path(), reader.problem().reason);
     }
     detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1), data);
     versionCode = data.versionCode;

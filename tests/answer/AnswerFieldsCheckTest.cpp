@@ -22,7 +22,7 @@ AnswerFileFields validFields() {
 // The message box's text as the settings page shows a refusal.
 std::string shown(const AnswerCheck& check) {
     return check.outcome ? std::string("(passed)")
-                         : check.outcome.failure().what + "\n" + check.outcome.failure().reason;
+                         : check.outcome.failure().headline + "\n" + check.outcome.failure().reason;
 }
 
 TEST(AnswerFieldsCheck, refuses_each_broken_rule_naming_the_field_and_the_rule) {

@@ -36,11 +36,11 @@ TEST(AnswerFileCheck, refuses_what_setup_would_not_read_as_written_with_the_line
         {"a byte over 0x7F", "[UserData]\nFullName = \"Jos\xE9\"\n", xp,
          "2 行目に ASCII でない文字（0xE9）"},
         {"text before the first section", "# made by hand\r\n" + kMinimal, xp,
-         "1 行目：最初のセクション見出し"},
+         "1 行目: 最初のセクション見出し"},
         {"a section left open", kMinimal + "\r\n[Unattended\r\n", xp,
-         "4 行目：セクション見出しに閉じ括弧 ] がありません。"},
+         "4 行目: セクション見出しに閉じ括弧「]」がありません。"},
         {"a quote left open", kMinimal + "[GuiUnattended]\r\nAdminPassword = \"secret\r\n", xp,
-         "4 行目：\" が閉じられていません。"},
+         "4 行目: 二重引用符「\"」が行の中で閉じていません。"},
         {"no full name", "[UserData]\r\nOrgName = \"Lab\"\r\n", xp, "[UserData] に FullName"},
         {"an empty full name", "[UserData]\r\nFullName = \"\"\r\n", xp, "[UserData] に FullName"},
         {"a computer name too long", kMinimal + "ComputerName = WORKSTATION-0001\r\n", xp,
@@ -66,7 +66,7 @@ TEST(AnswerFileCheck, refuses_what_setup_would_not_read_as_written_with_the_line
         SCOPED_TRACE(c.broken);
         AnswerFileReading reading = checkAnswerFileBytes(c.bytes, "/in/WINNT.SIF", c.version);
         ASSERT_FALSE(reading.check.outcome);
-        EXPECT_EQ(reading.check.outcome.failure().what,
+        EXPECT_EQ(reading.check.outcome.failure().headline,
                   "無人インストールの応答ファイル /in/WINNT.SIF は使えません。");
         EXPECT_THAT(reasonOf(reading), HasSubstr(c.reason));
     }
@@ -154,8 +154,8 @@ TEST_F(RealAnswerFileTest, real_answer_files_are_refused_for_their_placeholders_
           "[SetupParams]", "[Display]"}},
         {"libvirt-test-api/winxp_i386.sif",
          VersionCode::WindowsXp,
-         "1 行目：最初のセクション見出し",
-         "1 行目：最初のセクション見出し",
+         "1 行目: 最初のセクション見出し",
+         "1 行目: 最初のセクション見出し",
          {}},
     };
     for (const Case& c : cases) {

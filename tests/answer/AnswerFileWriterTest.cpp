@@ -47,9 +47,9 @@ TEST(AnswerFileWriter, writes_for_each_version_the_expected_bytes_that_the_parse
 
         // As text-mode setup reads it: no [Version] section, every entry
         // in its place with its value, quotes removed.
-        InfProblem problem;
-        InfFile file = InfFile::parse(text, &problem, InfStyle::AnswerFile);
-        ASSERT_TRUE(file.isOpen()) << problem.line << ": " << problem.what;
+        auto parsed = InfFile::readBytes(text, InfStyle::AnswerFile);
+        ASSERT_TRUE(parsed) << parsed.failure().text();
+        const InfFile& file = *parsed;
         for (const AnswerEntry& entry : entries) {
             auto line = file.findFirstLine(entry.section, entry.key);
             ASSERT_TRUE(line) << entry.key;

@@ -97,7 +97,7 @@ TEST(AnswerFileCommand, refusals_exit_2_with_the_wizards_text_and_leave_the_tree
         {{"--unattended", "--full-name", "A", "--time-zone", "999"},
          "無人インストールのタイム ゾーン（TimeZone）は使えません。"},
         {{"--answer-file", hashed},
-         "無人インストールの応答ファイル " + hashed + " は使えません。\n1 行目："},
+         "無人インストールの応答ファイル " + hashed + " は使えません。\n1 行目: "},
         {{"--answer-file", dir / "missing.sif"}, "missing.sif は使えません。\n読み込めません（"},
     };
     for (const auto& [arguments, message] : cases) {

@@ -158,15 +158,16 @@ TEST_F(InputChecksCommandTest, driver_packages_that_staging_could_not_place_are_
     };
     expectRefusedLeavingAsItWas(
         dir.path(),
-        {outsideFolder(climbs, climbs + ": the path leaves its folder: ../outside/x86/OrScsi.sys"),
-         outsideFolder(drive, drive + ": the path names a drive: C:/OrScsi.cat"),
+        {outsideFolder(climbs,
+                       climbs + ": ../outside/x86/OrScsi.sys は「..」で上のフォルダを指しています"),
+         outsideFolder(drive, drive + ": C:/OrScsi.cat はドライブを指定しています"),
          outsideFolder(linkedFolder,
-                       linkedFolder + ": a link stands on the way: " + dir / "linked-folder/X86"),
-         outsideFolder(linkedFile, linkedFile + ": a link stands on the way: " +
-                                       dir / "linked-file/X86/ORSCSI.SYS"),
-         outsideFolder(linkedCompressed, dir / "linked-compressed/X86/OrScsi.sys" +
-                                             ": a link stands on the way: " +
-                                             dir / "linked-compressed/X86/ORSCSI.SY_"),
+                       linkedFolder + ": " + dir / "linked-folder/X86" + " はリンクです"),
+         outsideFolder(linkedFile,
+                       linkedFile + ": " + dir / "linked-file/X86/ORSCSI.SYS" + " はリンクです"),
+         outsideFolder(linkedCompressed, dir / "linked-compressed/X86/OrScsi.sys" + ": " +
+                                             dir / "linked-compressed/X86/ORSCSI.SY_" +
+                                             " はリンクです"),
          notThere(missing, dir / "missing/X86/OrScsi.sys"),
          notThere(catalog, dir / "catalog/OrScsi.cat")});
 }

@@ -344,7 +344,7 @@ TEST_F(FaultTest, file_that_is_no_inf_is_refused_on_next_before_anything_changes
     EXPECT_EQ(session.messages.texts(),
               (std::vector<std::string>{
                   notInf + " はドライバの INF ファイルではありません。\n"
-                           "[Version] セクションに Windows の INF の Signature がありません。",
+                           "1 行目: 最初のセクション見出しより前に、コメントではない行があります。",
                   "終了します。"}));
     EXPECT_TRUE(session.logs.empty());
     EXPECT_TRUE(readTree(work) == before);

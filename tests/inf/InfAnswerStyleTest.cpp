@@ -10,15 +10,16 @@ namespace ornibe {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 TEST(InfAnswerStyle, opens_without_a_signature_refuses_an_open_quote_and_lists_sections_in_order) {
     const std::string unsigned_ = "[UserData]\r\nFullName = \"A, B\"\r\n[Data]\r\nX = 1\r\n"
                                   "[userdata]\r\nOrgName = Lab\r\n";
-    InfProblem problem;
-    EXPECT_FALSE(InfFile::parse(unsigned_, &problem).isOpen());
-    EXPECT_EQ(problem.what, "there is no Signature in a [Version] section");
+    auto driverStyle = InfFile::readBytes(unsigned_);
+    ASSERT_FALSE(driverStyle);
+    EXPECT_THAT(driverStyle.failure().reason, HasSubstr("Signature"));
 
-    InfFile answer = InfFile::parse(unsigned_, &problem, InfStyle::AnswerFile);
+    InfFile answer = InfFile::readBytes(unsigned_, InfStyle::AnswerFile).valueOr(InfFile());
     ASSERT_TRUE(answer.isOpen());
     auto name = answer.findFirstLine("UserData", "FullName");
     ASSERT_TRUE(name);
@@ -36,14 +37,16 @@ TEST(InfAnswerStyle, opens_without_a_signature_refuses_an_open_quote_and_lists_s
     InfFile driver = InfFile::parse(open);
     ASSERT_TRUE(driver.isOpen());
     EXPECT_EQ(driver.stringField(*driver.findFirstLine("S", "a"), 1), "one, \\");
-    EXPECT_FALSE(InfFile::parse(open, &problem, InfStyle::AnswerFile).isOpen());
-    EXPECT_EQ(problem.line, 4);
-    EXPECT_EQ(problem.what, "a double quote is left open on the line");
+    auto unclosed = InfFile::readBytes(open, InfStyle::AnswerFile);
+    ASSERT_FALSE(unclosed);
+    EXPECT_EQ(unclosed.failure().line, 4);
+    EXPECT_THAT(unclosed.failure().reason, HasSubstr("閉じていません"));
 
     // The other refusals hold for answer files too.
-    EXPECT_FALSE(InfFile::parse("Key = 1\r\n[S]\r\n", &problem, InfStyle::AnswerFile).isOpen());
-    EXPECT_EQ(problem.line, 1);
-    EXPECT_EQ(problem.what, "text stands before the first section header");
+    auto early = InfFile::readBytes("Key = 1\r\n[S]\r\n", InfStyle::AnswerFile);
+    ASSERT_FALSE(early);
+    EXPECT_EQ(early.failure().line, 1);
+    EXPECT_THAT(early.failure().reason, HasSubstr("最初のセクション見出し"));
 }
 
 } // namespace

@@ -32,13 +32,12 @@ std::string writeSized(const test::TempDir& dir, const std::string& name, const 
 TEST(InfLimits, files_larger_than_the_limit_are_refused_before_they_are_read) {
     test::TempDir dir;
     // A sparse file of 64 GiB: taken into memory it would end the program.
-    InfProblem problem;
-    InfFile huge = InfFile::open(writeSized(dir, "huge.inf", kVersion, 64ull << 30), &problem);
-    EXPECT_FALSE(huge.isOpen());
-    EXPECT_EQ(problem.kind, InfProblem::Kind::Limit);
-    EXPECT_EQ(problem.reason, "ファイルが大きすぎます（68719476736 バイト）。INF "
-                              "ファイルとして読むのは 64 MB までです。");
-    EXPECT_NE(problem.what.find("68719476736 bytes"), std::string::npos) << problem.what;
+    Result<InfFile, InfProblem> huge =
+        InfFile::read(writeSized(dir, "huge.inf", kVersion, 64ull << 30));
+    ASSERT_FALSE(huge);
+    EXPECT_EQ(huge.failure().kind, InfProblem::Kind::Limit);
+    EXPECT_EQ(huge.failure().text(), "ファイルが大きすぎます（68719476736 バイト）。INF "
+                                     "ファイルとして読むのは 64 MB までです。");
 
     // One byte past the limit is refused by the reader as by the parser of
     // bytes; a file of exactly the limit is read.
@@ -48,8 +47,8 @@ TEST(InfLimits, files_larger_than_the_limit_are_refused_before_they_are_read) {
     EXPECT_EQ(reader.problem().reason, infFileTooLarge(kInfMaxFileBytes + 1).reason);
     EXPECT_EQ(InfReader::fromBytes(over, std::string(kInfMaxFileBytes + 1, ' ')).problem().kind,
               InfProblem::Kind::Limit);
-    InfFile full = InfFile::open(
-        writeSized(dir, "full.inf", kVersion + "[S]\r\nk = v\r\n", kInfMaxFileBytes), &problem);
+    InfFile full =
+        InfFile::open(writeSized(dir, "full.inf", kVersion + "[S]\r\nk = v\r\n", kInfMaxFileBytes));
     ASSERT_TRUE(full.isOpen());
     EXPECT_EQ(fieldOf(full, "S", "k", 1), "v");
 
@@ -69,10 +68,10 @@ TEST(InfLimits, files_of_more_lines_or_sections_than_memory_allows_are_refused) 
     for (int i = 0; i < 400000; ++i)
         sections += "[s" + std::to_string(i) + "]\n";
     for (const std::string& text : {lines, sections}) {
-        InfProblem problem;
-        EXPECT_FALSE(InfFile::parse(text, &problem).isOpen());
-        EXPECT_EQ(problem.kind, InfProblem::Kind::Limit);
-        EXPECT_EQ(problem.reason, infTooManyParts().reason);
+        Result<InfFile, InfProblem> read = InfFile::readBytes(text);
+        ASSERT_FALSE(read);
+        EXPECT_EQ(read.failure().kind, InfProblem::Kind::Limit);
+        EXPECT_EQ(read.failure().reason, infTooManyParts().reason);
     }
 
     // Lines of the length real files have are read, however many.

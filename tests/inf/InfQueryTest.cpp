@@ -54,15 +54,17 @@ TEST_F(InfQuery, refused_open_says_which_line_and_why) {
     Result r = query({header, "open"});
     EXPECT_EQ(r.out, "0\n");
     EXPECT_EQ(r.err,
-              "infquery: " + header + ", line 4: the section header has no closing bracket\n");
+              "infquery: " + header + ": 4 行目: セクション見出しに閉じ括弧「]」がありません。\n");
 
     std::string before = dir.write("before.inf", "\r\nx=1\r\n[Version]\r\n");
     EXPECT_EQ(query({before, "open"}).err,
-              "infquery: " + before + ", line 2: text stands before the first section header\n");
+              "infquery: " + before +
+                  ": 2 行目: 最初のセクション見出しより前に、コメントではない行があります。\n");
 
     std::string unsigned_ = dir.write("unsigned.inf", "[Version]\r\nClass=SCSIAdapter\r\n");
     EXPECT_EQ(query({unsigned_, "open"}).err,
-              "infquery: " + unsigned_ + ": there is no Signature in a [Version] section\n");
+              "infquery: " + unsigned_ +
+                  ": [Version] セクションに Windows の INF の Signature がありません。\n");
     EXPECT_EQ(query({path, "open"}).err, "");
 }
 

@@ -20,6 +20,15 @@ void patch(const std::string& path, std::uint64_t offset, const std::string& byt
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The line of a failure; the empty text for success.
+std::string problemOf(const Outcome& outcome) {
+    return outcome ? std::string() : outcome.failure().line();
+}
+
+std::string problemOf(const Result<BootImage>& found) {
+    return found ? std::string() : found.failure().line();
+}
+
 class BootImageTest : public ::testing::Test {
 protected:
     void SetUp() override { dir.write("tree/I386/TXTSETUP.SIF", "sif"); }
@@ -34,22 +43,22 @@ TEST_F(BootImageTest, hidden_boot_image_comes_out_as_it_went_in) {
     ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "cd.iso", booting(dir / "boot.img")));
     EXPECT_EQ(bootEntrySummary(dir / "cd.iso"), "none 4");
 
-    BootImage found = findBootImage(dir / "cd.iso");
-    ASSERT_TRUE(found.found()) << found.problem;
-    EXPECT_EQ(found.sectors, 4u);
-    EXPECT_EQ(writeBootImage(dir / "cd.iso", dir / "BOOTSECT.BIN"), "");
+    Result<BootImage> found = findBootImage(dir / "cd.iso");
+    ASSERT_TRUE(found) << found.failure().reason;
+    EXPECT_EQ(found->sectors, 4u);
+    EXPECT_EQ(problemOf(writeBootImage(dir / "cd.iso", dir / "BOOTSECT.BIN")), "");
     EXPECT_EQ(slurp(dir / "BOOTSECT.BIN"), boot);
 
     // Replaced whole when it is there already.
     dir.write("big/BOOTSECT.BIN", std::string(9000, 'o'));
-    EXPECT_EQ(writeBootImage(dir / "cd.iso", dir / "big/BOOTSECT.BIN"), "");
+    EXPECT_EQ(problemOf(writeBootImage(dir / "cd.iso", dir / "big/BOOTSECT.BIN")), "");
     EXPECT_EQ(slurp(dir / "big/BOOTSECT.BIN"), boot);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "big"), {}), 1);
 }
 
 TEST_F(BootImageTest, sources_without_a_usable_entry_say_why) {
     ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "no-boot.iso", {}));
-    EXPECT_EQ(findBootImage(dir / "no-boot.iso").problem, "ブートカタログがありません");
+    EXPECT_EQ(problemOf(findBootImage(dir / "no-boot.iso")), "ブートカタログがありません");
 
     dir.write("boot.img", noise(2048, 3));
     ASSERT_TRUE(makeIsoImage(dir / "tree", dir / "cd.iso", booting(dir / "boot.img")));
@@ -57,7 +66,7 @@ TEST_F(BootImageTest, sources_without_a_usable_entry_say_why) {
     std::filesystem::copy_file(dir / "cd.iso", past);
     // The boot record's catalog pointer (sector 17, bytes 71 to 74).
     patch(past, 17 * 2048 + 71, std::string("\xff\xff\xff\x0f", 4));
-    EXPECT_EQ(findBootImage(past).problem, "ブートカタログがイメージの外を指しています");
+    EXPECT_EQ(problemOf(findBootImage(past)), "ブートカタログがイメージの外を指しています");
 
     std::uint32_t catalog = 0;
     {
@@ -70,18 +79,18 @@ TEST_F(BootImageTest, sources_without_a_usable_entry_say_why) {
     std::string floppy = dir / "floppy.iso";
     std::filesystem::copy_file(dir / "cd.iso", floppy);
     patch(floppy, catalog * 2048 + 33, "\x02"); // 1.44 MB floppy emulation
-    EXPECT_EQ(findBootImage(floppy).problem,
+    EXPECT_EQ(problemOf(findBootImage(floppy)),
               "ブートイメージがエミュレーションなし (no emulation) ではありません");
-    EXPECT_EQ(writeBootImage(floppy, dir / "BOOTSECT.BIN"),
+    EXPECT_EQ(problemOf(writeBootImage(floppy, dir / "BOOTSECT.BIN")),
               "ブートイメージがエミュレーションなし (no emulation) ではありません");
     EXPECT_FALSE(std::filesystem::exists(dir / "BOOTSECT.BIN"));
 
     std::string beyond = dir / "beyond.iso";
     std::filesystem::copy_file(dir / "cd.iso", beyond);
     patch(beyond, catalog * 2048 + 40, std::string("\xff\xff\xff\x00", 4));
-    EXPECT_EQ(findBootImage(beyond).problem, "ブートイメージがイメージの外を指しています");
+    EXPECT_EQ(problemOf(findBootImage(beyond)), "ブートイメージがイメージの外を指しています");
 
-    EXPECT_EQ(findBootImage(dir / "missing.iso").problem, "No such file or directory");
+    EXPECT_EQ(problemOf(findBootImage(dir / "missing.iso")), "No such file or directory");
 }
 
 TEST_F(BootImageTest, mounted_volume_is_traced_to_its_device_or_backing_image) {

@@ -135,8 +135,9 @@ TEST_F(IsoImageReaderTest, copies_the_tree_windows_sees_with_and_without_joliet)
     EXPECT_EQ(plain.leftOut().size(), 2u);
 
     // The setup file is read by its path, whatever its case and slashes.
-    EXPECT_EQ(plain.readFile("i386\\txtsetup.sif"), expected["I386/TXTSETUP.SIF"]);
-    EXPECT_EQ(joliet.readFile("/I386/NONE.SIF"), std::nullopt);
+    EXPECT_EQ(plain.readFile("i386\\txtsetup.sif").valueOr("(failed)"),
+              expected["I386/TXTSETUP.SIF"]);
+    EXPECT_FALSE(joliet.readFile("/I386/NONE.SIF"));
 }
 
 TEST_F(IsoImageReaderTest, bad_images_fail_with_the_reason_and_write_nothing) {
@@ -217,7 +218,7 @@ TEST_F(IsoImageReaderTest, a_stop_ends_the_reading_at_any_point_and_nothing_is_c
         IsoImageReader image(dir / "cd.iso", [&] { return seen++ >= stopAt; });
         EXPECT_TRUE(image.stopped()) << stopAt;
         EXPECT_FALSE(image.ok()) << stopAt;
-        EXPECT_EQ(image.readFile("I386/TXTSETUP.SIF"), std::nullopt) << stopAt;
+        EXPECT_FALSE(image.readFile("I386/TXTSETUP.SIF")) << stopAt;
         CopyResult copied = image.copyTo(dir / "work");
         EXPECT_TRUE(copied.cancelled) << stopAt;
         EXPECT_EQ(copied.failures, 0u) << stopAt;

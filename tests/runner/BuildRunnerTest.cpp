@@ -185,7 +185,7 @@ TEST_F(BuildRunnerTest, cd_copy_fills_the_work_folder_behind_a_progress_window) 
               "\r\nスタート！\r\n\r\nCD の内容を作業フォルダにコピーしています。。。完了\r\n\r\n");
     EXPECT_GT(page.progressReports(), 0);
     EXPECT_EQ(page.openProgressWindows(), 0);
-    EXPECT_TRUE(page.notices().empty());
+    EXPECT_TRUE(page.notes().empty());
     EXPECT_TRUE(finishedAndQuit());
 }
 
@@ -215,10 +215,9 @@ TEST_F(BuildRunnerTest,
     EXPECT_EQ(slurp(i386 + "/TXTSETUP.SIF"), "sif");
     EXPECT_EQ(page.logText(),
               "\r\nスタート！\r\n\r\nCD の内容を作業フォルダにコピーしています。。。完了\r\n\r\n");
-    EXPECT_EQ(page.notices(),
-              std::vector<std::string>{"アクセス権か日時を設定できなかったフォルダ：1 個（最初は " +
-                                       i386 + ": " + systemReason(ENOENT) +
-                                       "）。中身はコピーしてあります。"});
+    EXPECT_EQ(page.notes(), std::vector<std::string>{
+                                "アクセス権か日時を設定できなかったフォルダ：1 個（最初は " + i386 +
+                                ": " + systemReason(ENOENT) + "）。中身はコピーしてあります。"});
     EXPECT_TRUE(finishedAndQuit());
 }
 
@@ -235,7 +234,7 @@ TEST_F(BuildRunnerTest, cd_link_that_leads_out_of_the_cd_is_left_out_with_a_line
     EXPECT_EQ(page.logText(),
               "\r\nスタート！\r\n\r\nCD の内容を作業フォルダにコピーしています。。。完了\r\n"
               "コピーしなかったリンクなど：" +
-                  dir / "cd/I386/SECRET.TXT" + ": it leads out of the source\r\n\r\n");
+                  dir / "cd/I386/SECRET.TXT" + ": リンク先がコピー元の外にあります\r\n\r\n");
     EXPECT_TRUE(finishedAndQuit());
 }
 

@@ -29,7 +29,7 @@ public:
                       std::uint64_t filesTotal) override;
     void copyProgressFinished() override { --progressWindows_; }
     bool stopRequested() override { return stopRequested_; }
-    void notice(std::string_view text) override { notices_.emplace_back(text); }
+    void note(std::string_view text) override { notes_.emplace_back(text); }
 
     const std::string& logText() const { return log_.text(); }
     bool isEnabled(PageButton button) const { return enabled_.at(button); }
@@ -38,7 +38,7 @@ public:
     int eventPumps() const { return eventPumps_; }
     int openProgressWindows() const { return progressWindows_; }
     int progressReports() const { return progressReports_; }
-    const std::vector<std::string>& notices() const { return notices_; }
+    const std::vector<std::string>& notes() const { return notes_; }
     // The user presses cancel at the given report (counted from 1).
     void cancelCopyAt(int report) { cancelAt_ = report; }
     // The user asks the whole build to stop (Ctrl+C, or quitting the
@@ -52,7 +52,7 @@ private:
     MemoryProgressLog log_;
     ScriptedMessages messages_;
     std::map<PageButton, bool> enabled_;
-    std::vector<std::string> notices_;
+    std::vector<std::string> notes_;
     std::function<void()> onCopyProgress_;
     std::optional<int> pageCode_;
     int eventPumps_ = 0;

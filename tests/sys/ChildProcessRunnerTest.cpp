@@ -171,8 +171,8 @@ TEST_F(ChildProcessRunnerTest, things_that_are_not_programs_do_not_start) {
     std::string garbage = dir.write("garbage", std::string("\x01\x02\x03 not a program\n"));
     chmod(garbage.c_str(), 0755);
     const Case cases[] = {
-        {"", "empty command line"},
-        {" \t ", "empty command line"},
+        {"", "コマンドラインが空です"},
+        {" \t ", "コマンドラインが空です"},
         {quoteArgument(dir / "folder.exe"), dir / "folder.exe: Is a directory"},
         {"looksliketool", "looksliketool: No such file or directory"},
         {quoteArgument(plain), plain + ": Permission denied"},

@@ -107,7 +107,7 @@ TEST(FileIo, atomic_write_never_writes_through_a_link) {
         FAIL() << "no FileError";
     } catch (const FileError& error) {
         EXPECT_EQ(error.path(), dir / "I386/DOSNET.INF");
-        EXPECT_EQ(error.reason(), "it is a symbolic link");
+        EXPECT_EQ(error.reason(), "シンボリックリンクです");
     }
     EXPECT_EQ(snapshotTree(dir / "outside"), before);
 }

@@ -6,12 +6,10 @@ namespace ornibe {
 namespace {
 
 TEST(CdimageArguments, takes_the_build_command_line_with_each_value_glued_to_its_option) {
-    std::string problem;
     auto parsed = parseCdimageArguments(
-        {"-lMY \"CD\"", "-h", "-n", "-m", "-o", "-x", "-b/w/BOOTSECT.BIN", "/w", "/w/x.iso"},
-        problem);
+        {"-lMY \"CD\"", "-h", "-n", "-m", "-o", "-x", "-b/w/BOOTSECT.BIN", "/w", "/w/x.iso"});
 
-    ASSERT_TRUE(parsed) << problem;
+    ASSERT_TRUE(parsed) << parsed.failure().message;
     EXPECT_EQ(parsed->label, "MY \"CD\"");
     EXPECT_TRUE(parsed->includeHidden);
     EXPECT_TRUE(parsed->longNames);

@@ -18,7 +18,7 @@ using test::TempDir;
 // empty text when it lets them pass.
 std::string verdict(const std::vector<NamedPath>& paths, const std::string& home = {}) {
     Outcome outcome = findPathConflict(paths, home);
-    return outcome ? std::string() : outcome.failure().what + "\n" + outcome.failure().reason;
+    return outcome ? std::string() : outcome.failure().headline + "\n" + outcome.failure().reason;
 }
 
 // The cases that ornibe-build's own tests cannot reach cheaply: the

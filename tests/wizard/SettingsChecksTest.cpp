@@ -627,7 +627,7 @@ TEST_F(SettingsChecksTest, driver_infs_that_add_no_storage_driver_are_refused_wi
     ASSERT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(messages.shown[0].text,
               notInf + " はドライバの INF ファイルではありません。\n"
-                       "[Version] セクションに Windows の INF の Signature がありません。");
+                       "1 行目: 最初のセクション見出しより前に、コメントではない行があります。");
     EXPECT_EQ(messages.shown[1].text, display + kNoDriver +
                                           "読み込み順序グループ（LoadOrderGroup）が SCSI Miniport "
                                           "のサービスがありません。（クラス: Display）");

@@ -23,7 +23,7 @@ struct Arguments {
     bool folders = false;
 };
 
-std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
+ToolParse<Arguments> parse(const std::vector<std::string>& args) {
     Arguments parsed;
     auto operands = parseToolCommandLine(
         args,
@@ -39,9 +39,8 @@ std::optional<Arguments> parse(const std::vector<std::string>& args, std::string
              [](const std::string& word) {
                  return "unknown argument " + word + " (usage: attrib [+R | -R] [/S] [/D])";
              }});
-    if (const auto* error = std::get_if<ToolUsageError>(&operands)) {
-        problem = error->message;
-        return std::nullopt;
+    if (!operands) {
+        return operands.failure();
     }
     return parsed;
 }
@@ -115,10 +114,9 @@ private:
 
 int runAttrib(const std::vector<std::string>& args, const std::string& folder, std::ostream& out,
               std::ostream& err) {
-    std::string problem;
-    std::optional<Arguments> parsed = parse(args, problem);
+    ToolParse<Arguments> parsed = parse(args);
     if (!parsed) {
-        err << "attrib: " << problem << "\n";
+        err << "attrib: " << parsed.failure().message << "\n";
         return 1;
     }
     Walk walk(*parsed, out, err);

@@ -56,27 +56,27 @@ public:
         : root_(std::move(root)), includeHidden_(includeHidden), longNames_(longNames),
           excluded_(std::move(excluded)), out_(out) {}
 
-    // Nothing on success, otherwise why the tree cannot be read.
-    std::optional<std::string> walk(const std::string& folder, size_t folderIndex) {
+    // Success, or why the tree cannot be read.
+    Outcome walk(const std::string& folder, size_t folderIndex) {
         UniqueDir dir(opendir(folder.c_str()));
         struct stat self {};
         if (!dir || fstat(dirfd(dir.get()), &self) != 0) {
-            return "cannot read folder " + folder + ": " + systemReason(errno);
+            return Failure{"read folder", folder, systemReason(errno)};
         }
         // A link that leads back to a folder above would never end.
         if (!ancestors_.insert(idOf(self)).second) {
             out_ << "cdimage: skipping " << folder << ": it leads back to a folder above it\n";
-            return std::nullopt;
+            return Outcome();
         }
         std::vector<std::string> names = imagedNames(dir.get());
         dir.reset();
         for (const std::string& name : names) {
-            if (auto problem = addEntry(joinPath(folder, name), name, folderIndex)) {
-                return problem;
+            if (Outcome added = addEntry(joinPath(folder, name), name, folderIndex); !added) {
+                return added;
             }
         }
         ancestors_.erase(idOf(self));
-        return std::nullopt;
+        return Outcome();
     }
 
     ImageTree tree;
@@ -129,8 +129,7 @@ private:
         return std::nullopt;
     }
 
-    std::optional<std::string> addEntry(const std::string& path, const std::string& name,
-                                        size_t folderIndex) {
+    Outcome addEntry(const std::string& path, const std::string& name, size_t folderIndex) {
         if (!fitsIso9660(name, longNames_)) {
             // A lookup by the full name (as Windows setup makes) will not
             // find such an entry in the image.
@@ -139,7 +138,7 @@ private:
         }
         auto resolved = resolveEntry(path);
         if (!resolved) {
-            return std::nullopt;
+            return Outcome();
         }
         const auto& [source, st] = *resolved;
         if (S_ISDIR(st.st_mode)) {
@@ -151,10 +150,10 @@ private:
                 tree.files.push_back({name, folderIndex, source, tree.files.size()});
                 sizes.push_back(static_cast<std::uint64_t>(st.st_size));
             }
-            return std::nullopt;
+            return Outcome();
         }
         out_ << "cdimage: skipping " << source << ": not a file or folder\n";
-        return std::nullopt;
+        return Outcome();
     }
 
     std::string root_;
@@ -165,9 +164,17 @@ private:
     std::ostream& out_;
 };
 
-int fail(std::ostream& err, const std::string& problem) {
-    err << "cdimage: " << problem << "\n";
+// A failure as cdimage words it: "cannot WHAT PATH: REASON", or the
+// reason alone for a failure that names no operation.
+int fail(std::ostream& err, const Failure& failure) {
+    err << "cdimage: "
+        << (failure.what.empty() ? failure.reason : "cannot " + failure.what + " " + failure.line())
+        << "\n";
     return 1;
+}
+
+Failure refused(std::string reason) {
+    return Failure{{}, {}, std::move(reason)};
 }
 
 mode_t currentUmask() {
@@ -187,54 +194,57 @@ struct ImagePlan {
 };
 
 // The tree and the boot file exist; the tree's real path and the options.
-std::optional<std::string> checkSources(const CdimageArguments& parsed, ImagePlan& plan) {
+Outcome checkSources(const CdimageArguments& parsed, ImagePlan& plan) {
     if (!existsAsFolder(parsed.tree)) {
-        return "source folder " + parsed.tree + " does not exist";
+        return refused("source folder " + parsed.tree + " does not exist");
     }
     std::optional<std::string> resolved = realPath(parsed.tree);
     if (!resolved) {
-        return "cannot read folder " + parsed.tree + ": " + systemReason(errno);
+        return Failure{"read folder", parsed.tree, systemReason(errno)};
     }
     plan.tree = *resolved;
     plan.options.label = parsed.label;
     plan.options.longNames = parsed.longNames;
     if (parsed.bootFile) {
         if (!existsAsFile(*parsed.bootFile)) {
-            return "boot file " + *parsed.bootFile + " does not exist";
+            return refused("boot file " + *parsed.bootFile + " does not exist");
         }
         plan.options.bootFile = makeAbsolute(*parsed.bootFile);
     }
-    return std::nullopt;
+    return Outcome();
 }
 
 // The image's folder exists, and what stands at the image's name may be
 // replaced: not a folder, not read-only, and inside the tree only an
 // earlier image, which is then left out of the new one.
-std::optional<std::string> checkImageName(const CdimageArguments& parsed, ImagePlan& plan) {
+Outcome checkImageName(const CdimageArguments& parsed, ImagePlan& plan) {
     plan.image = makeAbsolute(parsed.image);
     std::string folder = folderPart(plan.image);
     if (!existsAsFolder(folder)) {
-        return "folder of the image " + parsed.image + " does not exist";
+        return refused("folder of the image " + parsed.image + " does not exist");
     }
     // What a killed run left for this image goes first.
     removeStalePendingFiles(plan.image);
     struct stat st {};
     if (::lstat(plan.image.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) {
-        return std::nullopt;
+        return Outcome();
     }
+    auto cannotWrite = [&](std::string reason) {
+        return Failure{"write", parsed.image, std::move(reason)};
+    };
     if (S_ISDIR(st.st_mode)) {
-        return "cannot write " + parsed.image + ": it is a folder";
+        return cannotWrite("it is a folder");
     }
     if (isReadOnly(plan.image)) {
-        return "cannot write " + parsed.image + ": it is read-only";
+        return cannotWrite("it is read-only");
     }
     std::string realFolder = realPath(folder).value_or(std::string());
     if (!realFolder.empty() && isSameOrInside(realFolder, plan.tree) &&
         !hasIso9660Signature(plan.image)) {
-        return "cannot write " + parsed.image + ": it is a file of the tree, not an earlier image";
+        return cannotWrite("it is a file of the tree, not an earlier image");
     }
     plan.excluded.insert(idOf(st));
-    return std::nullopt;
+    return Outcome();
 }
 
 // An ISO image in the tree's top folder, whatever its name, is an earlier
@@ -278,7 +288,7 @@ void leaveOutEarlierImages(const CdimageArguments& parsed, ImagePlan& plan, std:
 
 // Marks the files whose content equals an earlier file's, so that the
 // image stores that content once.
-std::optional<std::string> markTwins(ImageTree& tree, const std::vector<std::uint64_t>& sizes) {
+Outcome markTwins(ImageTree& tree, const std::vector<std::uint64_t>& sizes) {
     std::vector<std::string> paths;
     for (const ImageTree::File& file : tree.files) {
         paths.push_back(file.source);
@@ -289,9 +299,9 @@ std::optional<std::string> markTwins(ImageTree& tree, const std::vector<std::uin
             tree.files[i].twinOf = twins[i];
         }
     } catch (const FileError& error) {
-        return "cannot read " + error.path() + ": " + error.reason();
+        return Failure{"read", error.path(), error.reason()};
     }
-    return std::nullopt;
+    return Outcome();
 }
 
 // Walks the tree and writes the image into a pending file beside its
@@ -307,16 +317,16 @@ int writeImage(const CdimageArguments& parsed, ImagePlan& plan, std::ostream& ou
         plan.excluded.insert(idOf(st));
 
         TreeWalk walk(plan.tree, parsed.includeHidden, parsed.longNames, plan.excluded, out);
-        if (auto walkProblem = walk.walk(plan.tree, 0)) {
-            return fail(err, *walkProblem);
+        if (Outcome walked = walk.walk(plan.tree, 0); !walked) {
+            return fail(err, walked.failure());
         }
         if (parsed.storeTwinsOnce) {
-            if (auto twinProblem = markTwins(walk.tree, walk.sizes)) {
-                return fail(err, *twinProblem);
+            if (Outcome marked = markTwins(walk.tree, walk.sizes); !marked) {
+                return fail(err, marked.failure());
             }
         }
-        if (auto writeProblem = writeIsoImage(walk.tree, plan.options, pending.fd())) {
-            return fail(err, "cannot write " + parsed.image + ": " + *writeProblem);
+        if (Outcome written = writeIsoImage(walk.tree, plan.options, pending.fd()); !written) {
+            return fail(err, Failure{"write", parsed.image, written.failure().reason});
         }
         pending.setMode(0666 & ~currentUmask());
         pending.sync();
@@ -324,7 +334,7 @@ int writeImage(const CdimageArguments& parsed, ImagePlan& plan, std::ostream& ou
         out << "cdimage: wrote " << parsed.image << " (" << walk.tree.files.size() << " files, "
             << walk.tree.folders.size() - 1 << " folders)\n";
     } catch (const FileError& error) {
-        return fail(err, "cannot write " + parsed.image + ": " + error.reason());
+        return fail(err, Failure{"write", parsed.image, error.reason()});
     }
     return 0;
 }
@@ -332,17 +342,16 @@ int writeImage(const CdimageArguments& parsed, ImagePlan& plan, std::ostream& ou
 } // namespace
 
 int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string problem;
-    std::optional<CdimageArguments> parsed = parseCdimageArguments(args, problem);
+    ToolParse<CdimageArguments> parsed = parseCdimageArguments(args);
     if (!parsed) {
-        return fail(err, problem);
+        return fail(err, refused(parsed.failure().message));
     }
     ImagePlan plan;
-    if (auto refused = checkSources(*parsed, plan)) {
-        return fail(err, *refused);
+    if (Outcome sources = checkSources(*parsed, plan); !sources) {
+        return fail(err, sources.failure());
     }
-    if (auto refused = checkImageName(*parsed, plan)) {
-        return fail(err, *refused);
+    if (Outcome image = checkImageName(*parsed, plan); !image) {
+        return fail(err, image.failure());
     }
     leaveOutEarlierImages(*parsed, plan, out);
     return writeImage(*parsed, plan, out, err);

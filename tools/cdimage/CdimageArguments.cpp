@@ -1,6 +1,5 @@
 #include "CdimageArguments.h"
 
-#include "common/ToolCommandLine.h"
 #include "media/VolumeLabel.h"
 
 namespace ornibe {
@@ -9,8 +8,7 @@ bool isValidVolumeLabel(const std::string& label) {
     return volumeLabelFits(label);
 }
 
-std::optional<CdimageArguments> parseCdimageArguments(const std::vector<std::string>& args,
-                                                      std::string& problem) {
+ToolParse<CdimageArguments> parseCdimageArguments(const std::vector<std::string>& args) {
     CdimageArguments parsed;
     using Takes = ToolSwitch::Takes;
     auto operands = parseToolCommandLine(
@@ -42,12 +40,11 @@ std::optional<CdimageArguments> parseCdimageArguments(const std::vector<std::str
          .minOperands = 2,
          .maxOperands = 2,
          .usage = "usage: cdimage [-lLABEL] [-h] [-n] [-m] [-o] [-x] [-bBOOTFILE] tree image"});
-    if (const auto* error = std::get_if<ToolUsageError>(&operands)) {
-        problem = error->message;
-        return std::nullopt;
+    if (!operands) {
+        return operands.failure();
     }
-    parsed.tree = std::get<std::vector<std::string>>(operands)[0];
-    parsed.image = std::get<std::vector<std::string>>(operands)[1];
+    parsed.tree = (*operands)[0];
+    parsed.image = (*operands)[1];
     return parsed;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ToolCommandLine.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,11 +19,10 @@ struct CdimageArguments {
 };
 
 // The options of the command line, each glued to its value ("-lLABEL",
-// "-bFILE"), then the tree and the image. Nothing, with the reason in
-// problem, for an unknown option, a missing path or a label that the
-// volume identifier cannot hold.
-std::optional<CdimageArguments> parseCdimageArguments(const std::vector<std::string>& args,
-                                                      std::string& problem);
+// "-bFILE"), then the tree and the image; or the usage error for an
+// unknown option, a missing path or a label that the volume identifier
+// cannot hold.
+ToolParse<CdimageArguments> parseCdimageArguments(const std::vector<std::string>& args);
 
 // The primary volume descriptor holds the label in 32 bytes of ASCII; a
 // label fits when it is at most 32 printable ASCII characters (blanks and

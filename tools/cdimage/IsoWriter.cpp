@@ -96,25 +96,28 @@ std::string unusedRootName(const ImageTree& tree, const std::string& stem,
     return name;
 }
 
-std::optional<std::string> addNodeProblem(int code, const std::string& name, Library& library) {
+std::string addNodeProblem(int code, const std::string& name, Library& library) {
     if (code == static_cast<int>(ISO_NODE_NAME_NOT_UNIQUE)) {
         return "two entries of one folder differ only in letter case: " + name;
     }
     return "cannot add " + name + ": " + libraryReason(code, library);
 }
 
+Failure writeFailure(std::string reason) {
+    return Failure{"write", {}, std::move(reason)};
+}
+
 } // namespace
 
-std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptions& options,
-                                         int fd) {
+Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd) {
     Library library;
     if (!library.ok()) {
-        return "libisofs could not be started";
+        return writeFailure("libisofs could not be started");
     }
     IsoImage* rawImage = nullptr;
     int code = iso_image_new(options.label.c_str(), &rawImage);
     if (code < 0) {
-        return libraryReason(code, library);
+        return writeFailure(libraryReason(code, library));
     }
     std::unique_ptr<IsoImage, ImageDeleter> image(rawImage);
     // The image keeps the label as given; the identifier of the volume set
@@ -127,7 +130,7 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
         std::string name = foldHostText(tree.folders[i].name);
         code = iso_tree_add_new_dir(folders[tree.folders[i].parent], name.c_str(), &folders[i]);
         if (code < 0) {
-            return addNodeProblem(code, tree.folders[i].source, library);
+            return writeFailure(addNodeProblem(code, tree.folders[i].source, library));
         }
     }
     std::vector<IsoFile*> files(tree.files.size());
@@ -149,7 +152,7 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
             files[i] = reinterpret_cast<IsoFile*>(node);
         }
         if (code < 0) {
-            return addNodeProblem(code, file.source, library);
+            return writeFailure(addNodeProblem(code, file.source, library));
         }
     }
 
@@ -160,8 +163,8 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
         code = iso_tree_add_new_node(image.get(), folders[0], bootName.c_str(),
                                      options.bootFile->c_str(), &bootNode);
         if (code < 0) {
-            return "cannot add boot file " + *options.bootFile + ": " +
-                   libraryReason(code, library);
+            return writeFailure("cannot add boot file " + *options.bootFile + ": " +
+                                libraryReason(code, library));
         }
         // Hidden from every directory tree, but its content is written.
         iso_node_set_hidden(bootNode, LIBISO_HIDE_ON_RR | LIBISO_HIDE_ON_JOLIET |
@@ -170,8 +173,8 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
         code = iso_image_set_boot_image(image.get(), ("/" + bootName).c_str(), ELTORITO_NO_EMUL,
                                         ("/" + catalogName).c_str(), &boot);
         if (code < 0) {
-            return "cannot use boot file " + *options.bootFile + ": " +
-                   libraryReason(code, library);
+            return writeFailure("cannot use boot file " + *options.bootFile + ": " +
+                                libraryReason(code, library));
         }
         el_torito_set_load_seg(boot, 0x07C0);
         el_torito_set_load_size(boot, 4);
@@ -182,7 +185,7 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
     IsoWriteOpts* rawOpts = nullptr;
     code = iso_write_opts_new(&rawOpts, 0);
     if (code < 0) {
-        return libraryReason(code, library);
+        return writeFailure(libraryReason(code, library));
     }
     std::unique_ptr<IsoWriteOpts, OptsDeleter> opts(rawOpts);
     iso_write_opts_set_iso_level(opts.get(), options.longNames ? 3 : 1);
@@ -204,7 +207,7 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
     struct burn_source* source = nullptr;
     code = iso_image_create_burn_source(image.get(), opts.get(), &source);
     if (code < 0) {
-        return libraryReason(code, library);
+        return writeFailure(libraryReason(code, library));
     }
     // The image's blocks are reserved before it is written, the file's
     // length staying at what is written: ornibe-build's progress bar reads
@@ -275,7 +278,7 @@ std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptio
     if (!problem) {
         problem = library.drainMessages();
     }
-    return problem;
+    return problem ? Outcome(writeFailure(*problem)) : Outcome();
 }
 
 } // namespace ornibe

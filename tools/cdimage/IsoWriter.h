@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/Failure.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,8 +40,8 @@ struct ImageOptions {
 // longNames (8.3 otherwise); no Rock Ridge, no Joliet. Twins share one
 // copy of their content. With a boot file, an El Torito no-emulation entry
 // loads 4 sectors at segment 0x07C0; neither the boot file nor the catalog
-// shows in the tree. Nothing on success, otherwise why it failed.
-std::optional<std::string> writeIsoImage(const ImageTree& tree, const ImageOptions& options,
-                                         int fd);
+// shows in the tree. On failure the reason says why; the failure names no
+// path, as the caller names the image.
+Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd);
 
 } // namespace ornibe

@@ -26,8 +26,8 @@ bool isShortSwitchWord(const std::string& word) {
     return word.size() == 2 && (word[0] == '/' || word[0] == '-');
 }
 
-std::variant<std::vector<std::string>, ToolUsageError>
-parseToolCommandLine(const std::vector<std::string>& args, const ToolCommandLine& line) {
+ToolParse<std::vector<std::string>> parseToolCommandLine(const std::vector<std::string>& args,
+                                                         const ToolCommandLine& line) {
     std::vector<std::string> operands;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sys/Result.h"
+
 #include <cstddef>
 #include <functional>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace ornibe {
@@ -66,10 +67,13 @@ struct ToolCommandLine {
     std::string_view usage = {};
 };
 
+// What a tool's parser gives: the arguments, or the usage error.
+template <typename Arguments> using ToolParse = Result<Arguments, ToolUsageError>;
+
 // Sets every switch that args give, in their order, and returns the
 // operands in order; or the first usage error, of a switch in the order of
 // the words, then of the number of operands.
-std::variant<std::vector<std::string>, ToolUsageError>
-parseToolCommandLine(const std::vector<std::string>& args, const ToolCommandLine& line);
+ToolParse<std::vector<std::string>> parseToolCommandLine(const std::vector<std::string>& args,
+                                                         const ToolCommandLine& line);
 
 } // namespace ornibe

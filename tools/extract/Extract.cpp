@@ -25,7 +25,7 @@ struct Arguments {
     std::vector<std::string> names;
 };
 
-std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
+ToolParse<Arguments> parse(const std::vector<std::string>& args) {
     Arguments parsed;
     auto operands = parseToolCommandLine(
         args, {.switches = {{.spellings = {"/Y", "-Y"}, .set = setsTrue(parsed.overwrite)},
@@ -37,11 +37,10 @@ std::optional<Arguments> parse(const std::vector<std::string>& args, std::string
                              .missingValue = "/L needs a destination folder"}},
                .minOperands = 1,
                .usage = "usage: extract [/Y] [/L folder] cabinet [name...]"});
-    if (const auto* error = std::get_if<ToolUsageError>(&operands)) {
-        problem = error->message;
-        return std::nullopt;
+    if (!operands) {
+        return operands.failure();
     }
-    const std::vector<std::string>& files = std::get<std::vector<std::string>>(operands);
+    const std::vector<std::string>& files = *operands;
     parsed.cabinet = files[0];
     parsed.names.assign(files.begin() + 1, files.end());
     return parsed;
@@ -121,10 +120,9 @@ void removeTemporaries(const std::vector<Planned>& plan) {
 
 // The parsed arguments, once the cabinet and the destination folder exist.
 std::optional<Arguments> checkedArguments(const std::vector<std::string>& args, std::ostream& err) {
-    std::string problem;
-    std::optional<Arguments> parsed = parse(args, problem);
+    ToolParse<Arguments> parsed = parse(args);
     if (!parsed) {
-        err << "extract: " << problem << "\n";
+        err << "extract: " << parsed.failure().message << "\n";
         return std::nullopt;
     }
     if (!existsAsFile(parsed->cabinet)) {
@@ -136,7 +134,7 @@ std::optional<Arguments> checkedArguments(const std::vector<std::string>& args, 
         err << "extract: destination folder " << parsed->folder << " does not exist\n";
         return std::nullopt;
     }
-    return parsed;
+    return *std::move(parsed);
 }
 
 // The cabinet read into memory; empty after one line on err.

@@ -106,7 +106,7 @@ int runInfQuery(const std::vector<std::string>& args, std::ostream& out, std::os
     auto unreadable = [&](const InfProblem& problem) {
         if (problem.kind != InfProblem::Kind::Unreadable)
             return false;
-        err << "infquery: " << problem.what << '\n';
+        err << "infquery: " << path << ": " << problem.text() << '\n';
         return true;
     };
 
@@ -121,18 +121,14 @@ int runInfQuery(const std::vector<std::string>& args, std::ostream& out, std::os
         return 0;
     }
 
-    InfProblem problem;
-    const InfFile inf = InfFile::open(path, &problem);
-    if (unreadable(problem))
+    const Result<InfFile, InfProblem> read = InfFile::read(path);
+    if (!read && unreadable(read.failure()))
         return 2;
+    const InfFile inf = read.valueOr(InfFile());
     if (command == "open") {
         out << (inf.isOpen() ? 1 : 0) << '\n';
-        if (!inf.isOpen()) {
-            err << "infquery: " << path;
-            if (problem.line > 0)
-                err << ", line " << problem.line;
-            err << ": " << problem.what << '\n';
-        }
+        if (!read)
+            err << "infquery: " << path << ": " << read.failure().text() << '\n';
     } else if (command == "count") {
         out << inf.lineCount(arg(0)) << '\n';
     } else if (command == "find") {

@@ -23,7 +23,7 @@ struct Arguments {
     std::optional<std::string> name;
 };
 
-std::optional<Arguments> parse(const std::vector<std::string>& args, std::string& problem) {
+ToolParse<Arguments> parse(const std::vector<std::string>& args) {
     Arguments parsed;
     auto operands = parseToolCommandLine(
         args, {.switches = {{.spellings = {"/L", "-L"},
@@ -33,11 +33,10 @@ std::optional<Arguments> parse(const std::vector<std::string>& args, std::string
                .minOperands = 1,
                .maxOperands = 2,
                .usage = "usage: makecab [/L folder] file [name]"});
-    if (const auto* error = std::get_if<ToolUsageError>(&operands)) {
-        problem = error->message;
-        return std::nullopt;
+    if (!operands) {
+        return operands.failure();
     }
-    const std::vector<std::string>& files = std::get<std::vector<std::string>>(operands);
+    const std::vector<std::string>& files = *operands;
     parsed.source = files[0];
     if (files.size() == 2) {
         parsed.name = files[1];
@@ -45,9 +44,9 @@ std::optional<Arguments> parse(const std::vector<std::string>& args, std::string
     return parsed;
 }
 
-// The cabinet as bytes: one MSZIP folder holding the file under name.
-std::optional<std::string> buildCabinet(const std::string& source, const std::string& name,
-                                        std::string& problem) {
+// The cabinet as bytes: one MSZIP folder holding the file under name; or
+// why it could not be made.
+Result<std::string> buildCabinet(const std::string& source, const std::string& name) {
     GPtr<GFile> file(g_file_new_for_path(source.c_str()));
     GPtr<GCabFile> cabFile(gcab_file_new_with_file(name.c_str(), file.get()));
     GPtr<GCabFolder> folder(gcab_folder_new(GCAB_COMPRESSION_MSZIP));
@@ -61,8 +60,8 @@ std::optional<std::string> buildCabinet(const std::string& source, const std::st
               g_output_stream_close(stream.get(), nullptr, &rawError);
     GErrorPtr error(rawError);
     if (!ok) {
-        problem = error ? error->message : "the cabinet could not be written";
-        return std::nullopt;
+        return Failure{"compress", source,
+                       error ? error->message : "the cabinet could not be written"};
     }
     auto* memory = G_MEMORY_OUTPUT_STREAM(stream.get());
     return std::string(static_cast<const char*>(g_memory_output_stream_get_data(memory)),
@@ -72,10 +71,9 @@ std::optional<std::string> buildCabinet(const std::string& source, const std::st
 } // namespace
 
 int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string problem;
-    std::optional<Arguments> parsed = parse(args, problem);
+    ToolParse<Arguments> parsed = parse(args);
     if (!parsed) {
-        err << "makecab: " << problem << "\n";
+        err << "makecab: " << parsed.failure().message << "\n";
         return 1;
     }
     const std::string& source = parsed->source;
@@ -92,9 +90,9 @@ int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::string target =
         entryPathNoCase(parsed->folder, parsed->name ? *parsed->name : compressedName(storedName));
 
-    std::optional<std::string> cabinet = buildCabinet(source, storedName, problem);
+    Result<std::string> cabinet = buildCabinet(source, storedName);
     if (!cabinet) {
-        err << "makecab: cannot compress " << source << ": " << problem << "\n";
+        err << "makecab: cannot compress " << cabinet.failure().line() << "\n";
         return 1;
     }
     try {
