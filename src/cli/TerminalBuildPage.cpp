@@ -75,14 +75,14 @@ TerminalBuildPage::TerminalBuildPage(Options options)
     : options_(std::move(options)), log_(options_.out, [this] { clearBar(); }),
       finalBox_(options_.out), sharedTerminal_(sameTerminal(options_.out, options_.err)) {}
 
-void TerminalBuildPage::note(const std::string& line) {
-    clearBar();
-    std::fprintf(options_.err, "ornibe-build: %s\n", line.c_str());
-    std::fflush(options_.err);
-}
-
 bool TerminalBuildPage::stopRequested() {
     return options_.stopRequested && options_.stopRequested();
+}
+
+void TerminalBuildPage::note(std::string_view text) {
+    clearBar();
+    std::fprintf(options_.err, "ornibe-build: %.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(options_.err);
 }
 
 void TerminalBuildPage::copyProgressStarted() {

@@ -67,8 +67,8 @@ public:
                       std::uint64_t filesTotal) override;
     void copyProgressFinished() override;
     bool stopRequested() override;
-    // "ornibe-build: " and the line on standard error.
-    void note(const std::string& line) override;
+    // On standard error, as "ornibe-build: text".
+    void note(std::string_view text) override;
 
     // The page code the build ended the page with; -1 when it did not.
     int endedWith() const { return endedWith_; }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "sys/CopyTree.h"
 #include "sys/Failure.h"
 #include "sys/Result.h"
 #include "sys/StopCheck.h"
+#include "sys/TreeWriter.h"
 
 #include <atomic>
 #include <cstdint>
@@ -16,6 +16,7 @@
 namespace ornibe {
 
 class IsoImport;
+struct ImageNode;
 
 // Whether a CD source root names an image to read in place (a regular file
 // or a block device such as /dev/sr0) rather than a folder of files.
@@ -31,8 +32,6 @@ bool isImageSource(const std::string& root);
 // whole; on an optical drive the last session is read.
 class IsoImageReader {
 public:
-    struct Node;
-
     // Opens the image and reads its directory tree. When the file is no
     // ISO 9660 image or its tree cannot be read whole (a folder that
     // contains itself, records that libisofs would follow differently from
@@ -82,21 +81,25 @@ public:
     // The bytes of all files of the tree together: what copyTo writes.
     std::uint64_t treeBytes() const;
 
-    // Copies the image's tree into the folder to, as copyTree copies a
-    // folder: missing folders are created, existing files are replaced,
-    // an existing name that differs only in letter case is used, progress
-    // and cancel work the same way. A tree that cannot be copied whole (a
-    // file beyond the end of the image, names that clash when letter case
-    // is ignored) fails before anything is written; a file that cannot be
-    // copied is removed again and named in the result: the image's entry
-    // when reading it failed, the work folder's file when writing there
-    // failed. After a stopped reading the copy is cancelled at once.
+    // Copies the image's tree into the folder to through the TreeWriter
+    // that copyTree uses for a folder, so that both meet the work folder
+    // alike: missing folders are created, existing files are replaced,
+    // an existing name that differs only in letter case is used, progress,
+    // cancel, failures and folders that refuse their bits or times
+    // (foldersUnset) work the same way. Files arrive as rw-r--r--, folders
+    // as rwxr-xr-x, with the modification times of the image. A
+    // tree that cannot be copied whole (a file beyond the end of the
+    // image, names that clash when letter case is ignored) fails before
+    // anything is written; a file that cannot be copied is removed again
+    // and named in the result: the image's entry when reading it failed,
+    // the work folder's file when writing there failed. After a stopped
+    // reading the copy is cancelled at once.
     CopyResult copyTo(const std::string& to, const CopyProgressCallback& progress = {},
                       const std::atomic<bool>* cancel = nullptr) const;
 
 private:
     // The entry at relative, as readFile finds it; null when there is none.
-    const Node* findNode(std::string_view relative) const;
+    const ImageNode* findNode(std::string_view relative) const;
     bool imported(const IsoImport& import);
 
     std::string path_;
@@ -106,7 +109,7 @@ private:
     bool stopped_ = false;
     std::string label_;
     std::vector<std::string> leftOut_;
-    std::unique_ptr<Node> root_;
+    std::unique_ptr<ImageNode> root_;
     std::uint64_t imageBytes_ = 0;
     // The first entry that keeps the tree from being copied, with why.
     std::string treeProblemPath_;

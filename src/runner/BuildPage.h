@@ -4,7 +4,7 @@
 #include "runner/ProgressLog.h"
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace ornibe {
 
@@ -33,10 +33,10 @@ public:
     virtual void copyProgressFinished() = 0;
 
     // A line about the build that is no part of its log (an attribute step
-    // that failed, which never stops the build): ornibe-build writes it on
-    // standard error; the wizard shows nothing, so that the logs of the two
-    // stay equal.
-    virtual void note(const std::string&) {}
+    // that failed, folders whose mode or times could not be set; neither
+    // stops the build): ornibe-build writes it on standard error; the wizard
+    // shows nothing, so that the logs of the two stay equal.
+    virtual void note(std::string_view) {}
 
     // Whether the user has asked to quit while the build runs (the window
     // closed, or Ctrl+C on a terminal). The build then ends the running

@@ -171,6 +171,13 @@ bool BuildRunner::copyCd() {
         return false;
     }
     page_.log().append("完了\r\n");
+    if (result.foldersUnset != 0) {
+        // Beside the log, which stays as for any copy: the folders hold
+        // their files, and setup never reads a folder's bits or times.
+        page_.note("アクセス権か日時を設定できなかったフォルダ：" +
+                     std::to_string(result.foldersUnset) + " 個（最初は " + result.unsetPath +
+                     ": " + result.unsetReason + "）。中身はコピーしてあります。");
+    }
     // Links and device files are not reproduced: a link of a folder source
     // that leads out of it, and every link of an image, is left out with a
     // line, so that the work folder receives nothing from outside the CD.

@@ -5,7 +5,6 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-#include "sys/PendingFile.h"
 #include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
 
@@ -26,10 +25,6 @@
 
 namespace ornibe {
 namespace {
-
-// Large files are copied in chunks of this size, so that progress is
-// reported and a cancel is seen while one file is still being copied.
-constexpr size_t kChunk = 8u << 20;
 
 enum class Kind { Folder, File, LeftOut, Other };
 
@@ -105,12 +100,12 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
             if (target.leads != LinkTarget::Leads::Inside) {
                 node.kind = Kind::LeftOut;
                 node.linkTarget = target.leads == LinkTarget::Leads::Nowhere
-                                      ? "it leads nowhere"
-                                      : "it leads out of the source";
+                                      ? "リンク先がありません"
+                                      : "リンク先がコピー元の外にあります";
             } else if (S_ISDIR(target.st.st_mode) &&
                        context.ancestors.count({target.st.st_dev, target.st.st_ino}) != 0) {
                 node.kind = Kind::LeftOut;
-                node.linkTarget = "it leads back to a folder above it";
+                node.linkTarget = "リンク先がこのフォルダより上のフォルダです";
             } else {
                 node.linkTarget = target.real;
                 st = target.st;
@@ -145,278 +140,89 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
               [](const Node& a, const Node& b) { return a.name < b.name; });
 }
 
-class TreeCopier {
-public:
-    TreeCopier(const CopyProgressCallback& progress, const std::atomic<bool>* cancel)
-        : progressCallback_(progress), cancel_(cancel) {}
+// What the writer is handed for a scanned entry.
+TreeEntry entryOf(const Node& node, const std::string& sourcePath) {
+    TreeEntry entry;
+    entry.name = node.name;
+    entry.sourcePath = sourcePath;
+    entry.mode = node.mode;
+    entry.times[0] = node.times[0];
+    entry.times[1] = node.times[1];
+    entry.bytes = node.kind == Kind::Folder ? node.bytesBelow : node.size;
+    entry.files = node.kind == Kind::Folder ? node.filesBelow : 1;
+    return entry;
+}
 
-    CopyResult result;
-    CopyProgress progress;
+// The folder's side of the copy: hands the scanned tree to the writer,
+// opening each file where it really is.
+class FolderSource {
+public:
+    explicit FolderSource(TreeWriter& writer) : writer_(writer) {}
 
     void copyFolderContent(const std::string& from, const Node& source, DestFolder& to) {
         if (source.scanError != 0) {
-            fail(from, systemReason(source.scanError), source);
+            writer_.fail(from, systemReason(source.scanError), entryOf(source, from));
             return;
         }
         for (const Node& node : source.children) {
-            if (cancelled()) {
+            if (writer_.cancelled()) {
                 return;
             }
             std::string sourcePath = joinPath(from, node.name);
             if (node.scanError != 0) {
-                fail(sourcePath, systemReason(node.scanError), node);
+                writer_.fail(sourcePath, systemReason(node.scanError), entryOf(node, sourcePath));
                 continue;
             }
             switch (node.kind) {
             case Kind::Folder:
-                copyFolder(sourcePath, node, to);
+                writer_.copyFolder(to, entryOf(node, sourcePath), [&](DestFolder& folder) {
+                    copyFolderContent(node.linkTarget.empty() ? sourcePath : node.linkTarget, node,
+                                      folder);
+                });
                 break;
             case Kind::File:
                 copyFile(sourcePath, node, to);
                 break;
             case Kind::LeftOut:
-                result.leftOut.push_back(sourcePath + ": " + node.linkTarget);
+                writer_.leaveOut(sourcePath + ": " + node.linkTarget);
                 break;
             case Kind::Other:
-                fail(sourcePath, "not a regular file, folder or link", node);
+                writer_.fail(sourcePath, kNotCopyable, entryOf(node, sourcePath));
                 break;
             }
         }
-    }
-
-    bool cancelled() {
-        if (!result.cancelled && cancel_ != nullptr && cancel_->load()) {
-            result.cancelled = true;
-        }
-        return result.cancelled;
     }
 
 private:
-    void report() {
-        if (progressCallback_) {
-            progressCallback_(progress);
-        }
-    }
-
-    // Records a failure; the entry's files count as done so that the
-    // progress still reaches its total.
-    void fail(const std::string& path, const std::string& reason, const Node& node) {
-        if (result.failures == 0) {
-            result.failedPath = path;
-            result.reason = reason;
-        }
-        result.failures += 1;
-        if (node.kind == Kind::Folder) {
-            progress.filesDone += node.filesBelow;
-            progress.bytesDone += node.bytesBelow;
-        } else {
-            progress.filesDone += 1;
-            progress.bytesDone += node.size;
-        }
-        report();
-    }
-
-    void copyFolder(const std::string& from, const Node& node, DestFolder& parent) {
-        std::string target = parent.entryFor(node.name);
-        struct stat st {};
-        if (lstat(target.c_str(), &st) == 0) {
-            if (S_ISLNK(st.st_mode)) {
-                // Never entered: whatever it leads to is not the work folder.
-                fail(target, "a link stands in the destination where a folder goes", node);
-                return;
-            }
-            if (!S_ISDIR(st.st_mode)) {
-                fail(from, "a file of that name stands in the destination: " + target, node);
-                return;
-            }
-            // A folder that a former copy left read-only still takes new
-            // files, as a read-only folder does on Windows; the source's
-            // bits are set again below.
-            if ((st.st_mode & S_IRWXU) != S_IRWXU) {
-                ::chmod(target.c_str(), (st.st_mode & 07777) | S_IRWXU);
-            }
-        } else if (::mkdir(target.c_str(), 0700) != 0) {
-            fail(from, systemReason(errno), node);
-            return;
-        }
-        DestFolder folder(target);
-        copyFolderContent(node.linkTarget.empty() ? from : node.linkTarget, node, folder);
-        ::chmod(target.c_str(), node.mode);
-        ::utimensat(AT_FDCWD, target.c_str(), node.times, AT_SYMLINK_NOFOLLOW);
-    }
+    static constexpr const char* kNotCopyable = "ファイル、フォルダ、リンクのどれでもありません";
 
     void copyFile(const std::string& sourcePath, const Node& node, DestFolder& parent) {
         // A file reached through a link inside the source is read where it
-        // really is; the open below then meets no link.
+        // really is; the open below then meets no link. O_NONBLOCK: an entry
+        // that turned into a pipe since the scan must not block the open;
+        // it is refused below. Reads of a regular file ignore it.
         const std::string& from = node.linkTarget.empty() ? sourcePath : node.linkTarget;
-        const std::uint64_t bytesBefore = progress.bytesDone;
-        struct stat st {};
-        UniqueFd in = openSource(from, st, node, bytesBefore);
-        if (!in.valid()) {
-            return;
-        }
-        std::optional<std::string> target = destinationFor(from, node, parent, bytesBefore);
-        if (!target) {
-            return;
-        }
-        // The copy goes to a new file beside the target and replaces it by
-        // a rename: an existing file (or a link of that name) is replaced
-        // even when it is read-only, and a copy that fails or is cancelled
-        // leaves no half-written file under the real name.
-        try {
-            PendingFile out(*target);
-            if (!copyContent(in.get(), out, from, *target, node, bytesBefore)) {
-                return; // out removes its file
-            }
-            placeCopy(out, st, *target);
-        } catch (const FileError& error) {
-            failAt(error.path(), error.reason(), node, bytesBefore);
-            return;
-        }
-        progress.bytesDone = bytesBefore + node.size;
-        progress.filesDone += 1;
-        report();
-    }
-
-    // A failure names the file the copy could not do its part with: the
-    // source when reading failed, the work folder's file when writing it
-    // failed.
-    void failAt(const std::string& path, const std::string& reason, const Node& node,
-                std::uint64_t bytesBefore) {
-        progress.bytesDone = bytesBefore;
-        fail(path, reason, node);
-    }
-
-    // The source opened for reading, with its status in st; not valid after
-    // a failure, which is recorded.
-    UniqueFd openSource(const std::string& from, struct stat& st, const Node& node,
-                        std::uint64_t bytesBefore) {
-        // O_NONBLOCK: an entry that turned into a pipe since the scan must
-        // not block the open; it is refused below.
+        TreeEntry entry = entryOf(node, from);
         UniqueFd in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-        if (!in.valid()) {
-            failAt(from, systemReason(errno), node, bytesBefore);
-            return {};
-        }
-        if (fstat(in.get(), &st) != 0) {
-            failAt(from, systemReason(errno), node, bytesBefore);
-            return {};
+        struct stat st {};
+        if (!in.valid() || ::fstat(in.get(), &st) != 0) {
+            writer_.fail(from, systemReason(errno), entry);
+            return;
         }
         if (!S_ISREG(st.st_mode)) {
-            failAt(from,
-                   S_ISDIR(st.st_mode) ? systemReason(EISDIR)
-                                       : "not a regular file, folder or link",
-                   node, bytesBefore);
-            return {};
+            writer_.fail(from, S_ISDIR(st.st_mode) ? systemReason(EISDIR) : kNotCopyable, entry);
+            return;
         }
-        // O_NONBLOCK stays: reads of a regular file ignore it.
-        return in;
+        // The copy takes the bits and times the file has now, and all of
+        // its bytes, also when it grew since the scan.
+        entry.mode = st.st_mode & 07777;
+        entry.times[0] = st.st_atim;
+        entry.times[1] = st.st_mtim;
+        const Extent whole{0, kToTheEnd};
+        writer_.copyFile(parent, entry, ByteSource{in.get(), {&whole, 1}});
     }
 
-    // The path the copy takes in the destination folder; nothing, with the
-    // failure recorded, when a folder stands there.
-    std::optional<std::string> destinationFor(const std::string& from, const Node& node,
-                                              DestFolder& parent, std::uint64_t bytesBefore) {
-        bool existed = true;
-        std::string target = parent.entryFor(node.name, &existed);
-        struct stat existing {};
-        if (existed && lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-            failAt(from, "a folder of that name stands in the destination: " + target, node,
-                   bytesBefore);
-            return std::nullopt;
-        }
-        return target;
-    }
-
-    // Copies the bytes into the pending file, reporting progress; false
-    // when the copy was cancelled or failed (the failure is recorded).
-    bool copyContent(int in, PendingFile& out, const std::string& from, const std::string& target,
-                     const Node& node, std::uint64_t bytesBefore) {
-        std::uint64_t copied = 0;
-        bool useCopyRange = true;
-        std::vector<char> buffer;
-        while (true) {
-            if (cancelled()) {
-                return false;
-            }
-            ssize_t n = -1;
-            bool writing = false;
-            if (useCopyRange) {
-                n = ::copy_file_range(in, nullptr, out.fd(), nullptr, kChunk, 0);
-                if (n < 0 && copied == 0 &&
-                    (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                     errno == EPERM)) {
-                    // Not offered between these two file systems: copy
-                    // through a buffer instead.
-                    useCopyRange = false;
-                    continue;
-                }
-                writing = n < 0 && isWriteError(errno);
-            } else {
-                n = readWrite(in, out.fd(), buffer, writing);
-            }
-            if (n < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                int error = errno;
-                out.abandon();
-                failAt(writing ? target : from, systemReason(error), node, bytesBefore);
-                return false;
-            }
-            if (n == 0) {
-                return true;
-            }
-            copied += static_cast<std::uint64_t>(n);
-            progress.bytesDone = bytesBefore + std::min(copied, node.size);
-            if (copied < node.size) {
-                report(); // the end of the file is reported once, when it is placed
-            }
-        }
-    }
-
-    // Gives the copy the source's permission bits and times and puts it in
-    // place under its name; throws FileError.
-    static void placeCopy(PendingFile& out, const struct stat& st, const std::string& target) {
-        timespec times[2] = {st.st_atim, st.st_mtim};
-        out.setMode(st.st_mode & 07777);
-        if (::futimens(out.fd(), times) != 0) {
-            throwFileError("write", target, errno);
-        }
-        out.commit();
-    }
-
-    // Errors of a copy that come from the side written to.
-    static bool isWriteError(int error) {
-        return error == ENOSPC || error == EFBIG || error == EDQUOT || error == EROFS;
-    }
-
-    // Reads one chunk and writes all of it; the bytes copied, 0 at the
-    // end, -1 with errno on an error, with writing telling which side.
-    static ssize_t readWrite(int in, int out, std::vector<char>& buffer, bool& writing) {
-        buffer.resize(1u << 20);
-        writing = false;
-        ssize_t n = ::read(in, buffer.data(), buffer.size());
-        if (n <= 0) {
-            return n;
-        }
-        size_t done = 0;
-        while (done < static_cast<size_t>(n)) {
-            ssize_t w = ::write(out, buffer.data() + done, static_cast<size_t>(n) - done);
-            if (w < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                writing = true;
-                return -1;
-            }
-            done += static_cast<size_t>(w);
-        }
-        return n;
-    }
-
-    const CopyProgressCallback& progressCallback_;
-    const std::atomic<bool>* cancel_;
+    TreeWriter& writer_;
 };
 
 std::string realFolder(const std::string& path) {
@@ -444,7 +250,7 @@ CopyResult copyTree(const std::string& from, const std::string& to,
     }
     // Copying a folder into itself would never end.
     if (isSameOrInside(hostRealPath(to), realFolder(from))) {
-        return failed(to, "the destination lies inside the source");
+        return failed(to, "コピー先がコピー元の中にあります");
     }
 
     Node root;
@@ -452,20 +258,14 @@ CopyResult copyTree(const std::string& from, const std::string& to,
     ScanContext context{realFolder(from), {}};
     scanFolder(from, root, context);
 
-    TreeCopier copier(progress, cancel);
-    copier.progress.bytesTotal = root.bytesBelow;
-    copier.progress.filesTotal = root.filesBelow;
-    try {
-        makeFolders(to);
-    } catch (const FileError& error) {
-        return failed(error.path(), error.reason());
-    }
-    if (copier.cancelled()) {
-        return copier.result;
-    }
-    DestFolder destination(to);
-    copier.copyFolderContent(from, root, destination);
-    return copier.result;
+    CopyProgress totals;
+    totals.bytesTotal = root.bytesBelow;
+    totals.filesTotal = root.filesBelow;
+    TreeWriter writer(totals, progress, cancel);
+    FolderSource source(writer);
+    writer.copyInto(
+        to, [&](DestFolder& destination) { source.copyFolderContent(from, root, destination); });
+    return writer.takeResult();
 }
 
 std::optional<std::uint64_t> treeBytes(const std::string& from) {

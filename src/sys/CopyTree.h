@@ -1,49 +1,24 @@
 #pragma once
 
+#include "sys/TreeWriter.h"
+
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace ornibe {
 
-// How far a tree copy has come. The totals are counted before the first
-// byte is copied.
-struct CopyProgress {
-    std::uint64_t bytesDone = 0;
-    std::uint64_t bytesTotal = 0;
-    std::uint64_t filesDone = 0;
-    std::uint64_t filesTotal = 0;
-};
-
-using CopyProgressCallback = std::function<void(const CopyProgress&)>;
-
-// The outcome of a tree copy. It converts to true only when everything was
-// copied and nobody cancelled.
-struct CopyResult {
-    bool cancelled = false;
-    // Entries that could not be copied; the first one is named below.
-    std::uint64_t failures = 0;
-    // The file the failure happened on: the source's file when reading it
-    // failed, the destination's when writing there failed.
-    std::string failedPath;
-    std::string reason;
-    // Links of the source that were left out, each as "path: why".
-    std::vector<std::string> leftOut;
-
-    bool ok() const { return !cancelled && failures == 0; }
-    explicit operator bool() const { return ok(); }
-};
-
 // Copies everything inside the folder from (its files and folders, with
-// their subfolders) into the folder to, which is created when missing.
-// Existing files are replaced without a question, also read-only ones;
-// missing folders are created; files and folders keep their permission
-// bits and times. Where the
-// destination already holds a name that differs only in letter case, that
-// entry is used, so no folder ends up with two such names.
+// their subfolders) into the folder to, which is created when missing. The
+// folder is scanned whole first; then its entries are handed to the
+// TreeWriter (sys/TreeWriter.h), which does the destination's side as for
+// every source: existing files are replaced without a question, also
+// read-only ones; missing folders are created; files and folders keep
+// their permission bits and times (a folder that refuses them is counted in
+// foldersUnset, not as a failure); where the destination already holds a
+// name that differs only in letter case, that entry is used, so no folder
+// ends up with two such names.
 //
 // progress (may be empty) is called after every file and after every chunk
 // of a large file. cancel (may be null) is looked at before every file and

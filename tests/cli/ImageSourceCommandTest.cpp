@@ -1,3 +1,5 @@
+#include "sys/FileError.h"
+
 #include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
@@ -11,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -116,6 +119,50 @@ TEST_F(ImageSourceCommandTest, sources_that_cannot_give_a_bootable_image_are_ref
                                          dir / "cd" + " はイメージファイルでも CD でもないので"));
     EXPECT_THAT(result.output, ::testing::Not(HasSubstr("新しく作りますか")));
     EXPECT_EQ(snapshotTree(out), before);
+}
+
+// A work folder whose I386 another user owns and lets everyone write into:
+// the copy fills it but cannot give it the CD's bits and times. From the
+// folder and from the image alike, the build still finishes, standard error
+// says so on one line, and the log file is the one of a build into an empty
+// work folder, byte for byte.
+TEST_F(ImageSourceCommandTest, a_folder_that_refuses_its_bits_and_times_is_named_beside_the_log) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "a folder owned by another user than the program's needs root's rights";
+    }
+    const std::string work = out + "/work";
+    for (const std::string& source : {dir / "cd", dir / "xp.iso"}) {
+        SCOPED_TRACE(source);
+        auto freshWork = [&](bool foreignI386) {
+            fs::remove_all(work);
+            ASSERT_TRUE(fs::create_directory(work));
+            ASSERT_EQ(::chown(work.c_str(), user->uid, user->gid), 0);
+            if (foreignI386) {
+                ASSERT_TRUE(fs::create_directory(work + "/I386"));
+                ASSERT_EQ(::chmod((work + "/I386").c_str(), 0777), 0);
+            }
+        };
+        auto build = [&](const std::string& log) {
+            return runCommand(ornibeBuildAs(
+                *user, {"--source", source, "--work", work, "--log", log, "--yes", "--quiet"}));
+        };
+        freshWork(false);
+        CommandResult plain = build(out + "/plain.log");
+        ASSERT_EQ(plain.exitCode, 0) << plain.output;
+        EXPECT_THAT(plain.output, ::testing::Not(HasSubstr("アクセス権")));
+
+        freshWork(true);
+        CommandResult foreign = build(out + "/foreign.log");
+        ASSERT_EQ(foreign.exitCode, 0) << foreign.output;
+        EXPECT_TRUE(foreign.output.ends_with("完成です！\n")) << foreign.output;
+        const std::string line =
+            "ornibe-build: アクセス権か日時を設定できなかったフォルダ：1 個（最初は " + work +
+            "/I386: " + systemReason(EPERM) + "）。中身はコピーしてあります。\n";
+        EXPECT_THAT(foreign.output, HasSubstr("完了\n" + line));
+        EXPECT_EQ(foreign.output.find("アクセス権"), foreign.output.rfind("アクセス権"));
+        EXPECT_TRUE(fileHolds(work + "/I386/TXTSETUP.SIF", slurp(dir / "cd/I386/TXTSETUP.SIF")));
+        EXPECT_EQ(slurp(out + "/foreign.log"), slurp(out + "/plain.log"));
+    }
 }
 
 } // namespace

@@ -1,15 +1,21 @@
 #include "media/IsoImageReader.h"
+#include "sys/CopyTree.h"
+#include "sys/FileError.h"
 #include "sys/PendingFile.h"
 
+#include "support/FileAssertions.h"
 #include "support/IsoFixtures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 using namespace ornibe;
@@ -58,6 +64,21 @@ std::string withFolderLoop(std::string image, const std::string& name) {
 
 bool folderIsEmpty(const std::string& folder) {
     return std::filesystem::is_empty(folder);
+}
+
+bool hasPendingFile(const std::string& folder) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (isPendingFileName(entry.path().filename().string())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
 }
 
 // A small Windows CD: setup files, a nested folder, a large file, an empty
@@ -202,6 +223,119 @@ TEST_F(IsoImageReaderTest, a_stop_ends_the_reading_at_any_point_and_nothing_is_c
         EXPECT_TRUE(copied.cancelled) << stopAt;
         EXPECT_EQ(copied.failures, 0u) << stopAt;
         EXPECT_TRUE(folderIsEmpty(dir / "work")) << stopAt;
+    }
+}
+
+// The same CD as a folder and as an image, copied into work folders that a
+// former build left: both sources meet what stands there alike, because
+// one writer does the work folder's side for both.
+TEST_F(IsoImageReaderTest, an_image_meets_a_used_work_folder_as_its_folder_does) {
+    dir.write("same/I386/TXTSETUP.SIF", "sif");
+    dir.write("same/I386/SYSTEM32/SMSS.EXE", "smss");
+    dir.write("same/Docs/A.TXT", "a");
+    dir.write("same/Docs/B.TXT", "b");
+    dir.write("same/WIN51", "");
+    dir.write("same/readme", "r");
+    ASSERT_EQ(::chmod((dir / "same/I386").c_str(), 0555), 0);
+    ASSERT_TRUE(makeIsoImage(dir / "same", dir / "same.iso", {}));
+    IsoImageReader image(dir / "same.iso");
+    ASSERT_TRUE(image.ok()) << image.error();
+    struct Source {
+        std::string root;
+        std::function<CopyResult(const std::string&, const CopyProgressCallback&)> copy;
+        // The bits a folder of the source arrives with.
+        mode_t folderMode;
+    };
+    const Source sources[] = {
+        {dir / "same",
+         [&](const std::string& to, const CopyProgressCallback& progress) {
+             return copyTree(dir / "same", to, progress);
+         },
+         0555},
+        {dir / "same.iso",
+         [&](const std::string& to, const CopyProgressCallback& progress) {
+             return image.copyTo(to, progress);
+         },
+         0755},
+    };
+
+    // A read-only tree under other letter case, with a file of its own:
+    // the names there are used, the files replaced, the own file kept.
+    std::map<std::string, std::string> reused[2];
+    for (int i = 0; i < 2; ++i) {
+        const Source& source = sources[i];
+        SCOPED_TRACE(source.root);
+        std::string work = dir / ("reused" + std::to_string(i));
+        dir.write("reused" + std::to_string(i) + "/i386/txtsetup.sif", "old");
+        dir.write("reused" + std::to_string(i) + "/i386/OEM.INF", "kept");
+        ASSERT_EQ(::chmod((work + "/i386/txtsetup.sif").c_str(), 0444), 0);
+        ASSERT_EQ(::chmod((work + "/i386").c_str(), 0555), 0);
+        CopyResult result = source.copy(work, {});
+        ASSERT_TRUE(result) << result.failedPath << ": " << result.reason;
+        EXPECT_TRUE(fileHolds(work + "/i386/txtsetup.sif", "sif"));
+        EXPECT_FALSE(std::filesystem::exists(work + "/I386"));
+        EXPECT_EQ(modeOf(work + "/i386"), source.folderMode);
+        EXPECT_FALSE(hasPendingFile(work));
+        reused[i] = filesBelow(work);
+    }
+    EXPECT_EQ(reused[0], reused[1]);
+    EXPECT_EQ(reused[0]["i386/OEM.INF"], "kept");
+
+    // Names in the way: a file where a folder goes, a link where one goes
+    // (leading out of the work folder), a folder where a file goes. Each
+    // counts once, a folder whatever it holds, and the first is named.
+    dir.write("outside/SYSTEM32/SMSS.EXE", "the user's file");
+    TreeSnapshot outside = snapshotTree(dir / "outside");
+    for (int i = 0; i < 2; ++i) {
+        const Source& source = sources[i];
+        SCOPED_TRACE(source.root);
+        std::string work = dir.write("blocked" + std::to_string(i) + "/Docs", "a file");
+        work = std::filesystem::path(work).parent_path().string();
+        std::filesystem::create_symlink(dir / "outside", work + "/I386");
+        dir.mkdir("blocked" + std::to_string(i) + "/WIN51");
+        std::vector<CopyProgress> reports;
+        CopyResult result = source.copy(work, [&](const CopyProgress& p) { reports.push_back(p); });
+        EXPECT_FALSE(result);
+        EXPECT_EQ(result.failures, 3u);
+        EXPECT_EQ(result.failedPath, source.root + "/Docs");
+        EXPECT_TRUE(result.reason.ends_with(": " + work + "/Docs")) << result.reason;
+        EXPECT_EQ(snapshotTree(dir / "outside"), outside);
+        EXPECT_EQ(filesBelow(work),
+                  (std::map<std::string, std::string>{{"Docs", "a file"}, {"readme", "r"}}));
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(reports.back().filesDone, 6u);
+        EXPECT_EQ(reports.back().filesDone, reports.back().filesTotal);
+        EXPECT_EQ(reports.back().bytesDone, reports.back().bytesTotal);
+    }
+
+    // A folder that refuses its bits and times once its files are in (here
+    // it is away from its place just then): the copy still succeeds, and
+    // the folder is counted and named alike for both sources.
+    CopyResult unset[2];
+    for (int i = 0; i < 2; ++i) {
+        const Source& source = sources[i];
+        SCOPED_TRACE(source.root);
+        std::string work = dir / ("unset" + std::to_string(i));
+        bool away = false;
+        bool back = false;
+        unset[i] = source.copy(work, [&](const CopyProgress&) {
+            // The last file of I386 is in: the folder goes away until the
+            // next file's report.
+            if (!away && std::filesystem::exists(work + "/I386/TXTSETUP.SIF")) {
+                std::filesystem::rename(work + "/I386", work + "/I386.away");
+                away = true;
+            } else if (away && !back) {
+                std::filesystem::rename(work + "/I386.away", work + "/I386");
+                back = true;
+            }
+        });
+        ASSERT_TRUE(back);
+        EXPECT_TRUE(unset[i]) << unset[i].failedPath << ": " << unset[i].reason;
+        EXPECT_EQ(unset[i].failures, 0u);
+        EXPECT_EQ(unset[i].foldersUnset, 1u);
+        EXPECT_EQ(unset[i].unsetPath, work + "/I386");
+        EXPECT_EQ(unset[i].unsetReason, systemReason(ENOENT));
+        EXPECT_TRUE(fileHolds(work + "/I386/SYSTEM32/SMSS.EXE", "smss"));
     }
 }
 

@@ -10,6 +10,9 @@ FakeBuildPage::FakeBuildPage() {
 
 bool FakeBuildPage::copyProgress(std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) {
     ++progressReports_;
+    if (onCopyProgress_) {
+        onCopyProgress_();
+    }
     if (stopAt_ != 0 && progressReports_ >= stopAt_) {
         stopRequested_ = true;
     }

@@ -203,7 +203,7 @@ TEST(CopyTree, special_file_is_reported_and_the_rest_is_copied) {
     EXPECT_FALSE(result.cancelled);
     EXPECT_EQ(result.failures, 1u);
     EXPECT_EQ(result.failedPath, fifo);
-    EXPECT_EQ(result.reason, "not a regular file, folder or link");
+    EXPECT_EQ(result.reason, "ファイル、フォルダ、リンクのどれでもありません");
     EXPECT_FALSE(fs::exists(dir / "work/I386/PIPE.SYS"));
     EXPECT_TRUE(fs::exists(dir / "work/I386/TXTSETUP.SIF"));
     EXPECT_TRUE(fs::exists(dir / "work/I386/SYSTEM32/SMSS.EXE"));
@@ -244,7 +244,8 @@ TEST(CopyTree, name_in_the_way_is_reported) {
     EXPECT_FALSE(result);
     EXPECT_EQ(result.failures, 2u);
     EXPECT_EQ(result.failedPath, dir / "cd/I386");
-    EXPECT_EQ(result.reason, "a file of that name stands in the destination: " + dir / "work/I386");
+    EXPECT_EQ(result.reason,
+              "作業フォルダに同じ名前のフォルダでないものがあります: " + dir / "work/I386");
     EXPECT_TRUE(fileHolds(dir / "work/I386", "not a folder"));
 }
 
@@ -262,8 +263,8 @@ TEST(CopyTree, bad_source_or_destination_copies_nothing) {
         {dir / "missing", dir / "work1", dir / "missing", "No such file or directory"},
         {file, dir / "work2", file, "Not a directory"},
         {dir / "cd", dir / "cd/I386/work", dir / "cd/I386/work",
-         "the destination lies inside the source"},
-        {dir / "cd", dir / "cd", dir / "cd", "the destination lies inside the source"},
+         "コピー先がコピー元の中にあります"},
+        {dir / "cd", dir / "cd", dir / "cd", "コピー先がコピー元の中にあります"},
         {dir / "cd", file + "/work", file + "/work", "Not a directory"},
     };
     for (const Case& c : cases) {
@@ -328,9 +329,10 @@ TEST(CopyTree, links_never_lead_the_copy_outside) {
     EXPECT_FALSE(fs::exists(dir / "work/I386/SECRET.TXT"));
     EXPECT_FALSE(fs::exists(dir / "work/I386/UP"));
     ASSERT_EQ(result.leftOut.size(), 3u);
-    EXPECT_EQ(result.leftOut[0], dir / "cd/I386/SECRET.TXT" + ": it leads out of the source");
-    EXPECT_EQ(result.leftOut[1], dir / "cd/I386/UP" + ": it leads back to a folder above it");
-    EXPECT_EQ(result.leftOut[2], dir / "cd/LINKED" + ": it leads out of the source");
+    EXPECT_EQ(result.leftOut[0], dir / "cd/I386/SECRET.TXT" + ": リンク先がコピー元の外にあります");
+    EXPECT_EQ(result.leftOut[1],
+              dir / "cd/I386/UP" + ": リンク先がこのフォルダより上のフォルダです");
+    EXPECT_EQ(result.leftOut[2], dir / "cd/LINKED" + ": リンク先がコピー元の外にあります");
 }
 
 // A write into the work folder that fails (the file is too large for the
