@@ -24,6 +24,7 @@ public:
     std::string servicePackText() const override { return options_.servicePack; }
     std::vector<std::string> infEntries() const override { return options_.drivers; }
     bool bigDriveChecked() const override;
+    bool reproducibleChecked() const override { return options_.reproducible; }
     std::string workFolderText() const override { return options_.workFolder; }
     std::string isoPathText() const override { return options_.isoPath; }
 

@@ -61,6 +61,11 @@ constexpr OptionRow kRows[] = {
      .help = "also write the whole log to FILE as the wizard holds it\n"
              "(UTF-8, CR LF line breaks)"},
     {.name = "--quiet", .target = &Options::quiet, .help = "no progress bar on standard error"},
+    {.name = "--reproducible",
+     .target = &Options::reproducible,
+     .help = "make the same image from the same inputs: every date in\n"
+             "it is SOURCE_DATE_EPOCH, or 2000-01-01 00:00:00 UTC when\n"
+             "that is not set (SOURCE_DATE_EPOCH alone does the same)"},
     {.name = "--unattended",
      .target = &Options::unattended,
      .help = "無人インストール (unattended setup): write I386/WINNT.SIF\n"

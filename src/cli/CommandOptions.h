@@ -22,6 +22,8 @@ struct CommandOptions {
     bool yes = false;
     std::string logFile;
     bool quiet = false;
+    // The image the same from the same inputs (also with SOURCE_DATE_EPOCH).
+    bool reproducible = false;
 
     // The unattended installation's answer file: written from the fields
     // below, or the user's own.

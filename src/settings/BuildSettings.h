@@ -3,6 +3,7 @@
 #include "settings/AnswerFileFields.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ public:
     const AnswerFileFields& GetAnswerFile() const { return answerFile; }
     void SetAnswerFile(const AnswerFileFields& value) { answerFile = value; }
 
+    // The time every date of the image is given (seconds since 1970, UTC)
+    // so that the same inputs make the same image; unset: the time the
+    // image is made, as the image step dates it.
+    std::optional<std::int64_t> GetImageEpoch() const { return imageEpoch; }
+    void SetImageEpoch(std::optional<std::int64_t> value) { imageEpoch = value; }
+
 private:
     std::int32_t cdDriveIndex = 0;
     std::string cdDriveEntry;
@@ -62,6 +69,7 @@ private:
     std::string workFolder;
     std::string isoPath;
     AnswerFileFields answerFile;
+    std::optional<std::int64_t> imageEpoch;
 };
 
 } // namespace ornibe

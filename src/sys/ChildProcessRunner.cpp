@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <vector>
@@ -133,7 +134,8 @@ std::string startFailureText(const std::string& program, int error) {
 // default, whatever the page's toolkit did to the parent's. 0, or the
 // reason it could not start.
 int spawnChild(const std::string& program, std::vector<std::string>& arguments, const Pipe& out,
-               const Pipe& err, const std::string& workingFolder, pid_t& pid) {
+               const Pipe& err, const std::string& workingFolder,
+               const std::vector<std::string>& variables, pid_t& pid) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -161,7 +163,26 @@ int spawnChild(const std::string& program, std::vector<std::string>& arguments, 
     }
     argv.push_back(nullptr);
 
-    int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    // The parent's environment, less the variables the search sets itself.
+    std::vector<char*> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        std::string_view text(*entry);
+        const bool replaced =
+            std::any_of(variables.begin(), variables.end(), [&](const std::string& v) {
+                return text.substr(0, text.find('=') + 1) ==
+                       std::string_view(v).substr(0, v.find('=') + 1);
+            });
+        if (!replaced) {
+            environment.push_back(*entry);
+        }
+    }
+    for (const std::string& variable : variables) {
+        environment.push_back(const_cast<char*>(variable.c_str()));
+    }
+    environment.push_back(nullptr);
+
+    int error =
+        posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return error;
@@ -327,7 +348,7 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
         return false;
     }
     pid_t pid = 0;
-    error = spawnChild(program, arguments, out, err, workingFolder_, pid);
+    error = spawnChild(program, arguments, out, err, workingFolder_, tools_.childVariables(), pid);
     if (error != 0) {
         startFailure_ = startFailureText(name, error);
         return false;

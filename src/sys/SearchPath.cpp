@@ -157,4 +157,13 @@ std::string ToolSearch::findProgram(std::string_view name) const {
     return found;
 }
 
+ToolSearch ToolSearch::withChildVariable(const std::string& name, const std::string& value) const {
+    ToolSearch search = *this;
+    const std::string prefix = name + "=";
+    std::erase_if(search.childVariables_,
+                  [&](const std::string& entry) { return entry.starts_with(prefix); });
+    search.childVariables_.push_back(prefix + value);
+    return search;
+}
+
 } // namespace ornibe

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornibe {
 
@@ -46,6 +47,12 @@ public:
     // is none.
     std::string findProgram(std::string_view name) const;
 
+    // The same search, whose programs get the variable name set to value
+    // beside the parent's environment (replacing the parent's own).
+    ToolSearch withChildVariable(const std::string& name, const std::string& value) const;
+    // "NAME=value" for each variable given so, in the order given.
+    const std::vector<std::string>& childVariables() const { return childVariables_; }
+
 private:
     std::string findPath(std::string_view name, bool (*accept)(const std::string&)) const;
     std::string search(std::string_view name, bool withCurrentFolder,
@@ -53,6 +60,7 @@ private:
 
     std::string toolFolder_;
     std::string currentFolder_;
+    std::vector<std::string> childVariables_;
 };
 
 } // namespace ornibe

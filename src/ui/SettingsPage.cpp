@@ -96,6 +96,7 @@ void SettingsPage::initPage() {
         ui_.infList->addItem(QString::fromStdString(inf));
     }
     ui_.bigDrive->setChecked(settings_.GetBigDrive() != 0);
+    ui_.reproducible->setChecked(settings_.GetImageEpoch().has_value());
     ui_.workFolder->setText(QString::fromStdString(settings_.GetWorkFolder()));
     ui_.nextButton->setEnabled(!ui_.workFolder->text().isEmpty());
     ui_.isoPath->setText(QString::fromStdString(settings_.GetIsoPath()));
@@ -309,6 +310,10 @@ std::string SettingsPage::pendingInfText() const {
 
 bool SettingsPage::bigDriveChecked() const {
     return ui_.bigDrive->isChecked();
+}
+
+bool SettingsPage::reproducibleChecked() const {
+    return ui_.reproducible->isChecked();
 }
 
 std::string SettingsPage::workFolderText() const {

@@ -82,6 +82,7 @@ private:
     std::vector<std::string> infEntries() const override;
     std::string pendingInfText() const override;
     bool bigDriveChecked() const override;
+    bool reproducibleChecked() const override;
     std::string workFolderText() const override;
     std::string isoPathText() const override;
 

@@ -210,8 +210,15 @@ QLayout* Builder::buildButtonRow() {
     c_.quitButton = makeButton(QStringLiteral("終了"), "quitButton", &page_);
     c_.answerFileButton =
         makeButton(QStringLiteral("無人インストール…"), "answerFileButton", &page_);
+    // Beside the buttons, where it takes no height from the fields.
+    c_.reproducible = new QCheckBox(QStringLiteral("再現可能なイメージ"), &page_);
+    c_.reproducible->setObjectName(QStringLiteral("reproducibleCheck"));
+    c_.reproducible->setToolTip(
+        QStringLiteral("同じ入力から同じ ISO イメージを作ります。イメージの日時はすべて "
+                       "SOURCE_DATE_EPOCH の日時（未設定なら 2000-01-01 00:00:00 UTC）です。"));
     auto* row = new QHBoxLayout;
     row->addWidget(c_.answerFileButton);
+    row->addWidget(c_.reproducible);
     row->addStretch(1);
     row->addWidget(c_.nextButton);
     row->addWidget(c_.quitButton);

@@ -32,6 +32,8 @@ struct SettingsControls {
     QPushButton* quitButton;
     // Opens the dialog of the unattended-installation answer file.
     QPushButton* answerFileButton;
+    // The image the same from the same inputs.
+    QCheckBox* reproducible;
     // The version box's entry, in the page's context menu and on Alt+A.
     QAction* about;
     // The fields above the buttons, which scroll when the screen is too

@@ -15,7 +15,13 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
         writeSummary(settings, data, page.log(), [&page] { return page.stopRequested(); });
     };
     hooks.runBuild = [&settings, &data, tools = std::move(tools)](BuildPage& page) {
-        BuildRunner(settings, data, page, tools).runBuild();
+        // The tools that date what they write (the image, the cabinets)
+        // take a reproducible image's date from the environment.
+        const std::optional<std::int64_t> epoch = settings.GetImageEpoch();
+        BuildRunner(settings, data, page,
+                    epoch ? tools.withChildVariable("SOURCE_DATE_EPOCH", std::to_string(*epoch))
+                          : tools)
+            .runBuild();
     };
     return hooks;
 }

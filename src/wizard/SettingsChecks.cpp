@@ -15,6 +15,7 @@
 #include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
 #include "wizard/FreeSpaceNotice.h"
+#include "wizard/ImageEpoch.h"
 #include "wizard/ImageSettingsCheck.h"
 #include "wizard/InfListEntries.h"
 #include "wizard/LogFileCheck.h"
@@ -23,6 +24,8 @@
 #include "wizard/ServicePackCheck.h"
 #include "wizard/SourceTreeCheck.h"
 #include "wizard/TreeSetupCheck.h"
+
+#include <cstdlib>
 
 namespace ornibe {
 
@@ -85,6 +88,12 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
+    Result<std::optional<std::int64_t>> epoch =
+        imageEpochOf(form.reproducibleChecked(), std::getenv("SOURCE_DATE_EPOCH"));
+    if (!epoch) {
+        return refuse(epoch.failure());
+    }
+    settings_.SetImageEpoch(*epoch);
     if (!checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
         return false;
     }

@@ -26,6 +26,8 @@ public:
     // list; empty when there is none (the command line has no such field).
     virtual std::string pendingInfText() const { return {}; }
     virtual bool bigDriveChecked() const = 0;
+    // Whether the image is to be the same from the same inputs.
+    virtual bool reproducibleChecked() const { return false; }
     virtual std::string workFolderText() const = 0;
     virtual std::string isoPathText() const = 0;
 };

@@ -299,6 +299,27 @@ TEST_F(ChildProcessRunnerTest, child_inherits_environment_and_current_folder) {
     EXPECT_EQ(output, "probe value|" + folder);
 }
 
+TEST_F(ChildProcessRunnerTest, variables_of_the_search_replace_the_parents_and_join_the_rest) {
+    tool("vars", "printf '%s|%s|%s' \"$ORNIBE_PROBE\" \"$ORNIBE_OTHER\" \"$(env | grep -c "
+                 "'^ORNIBE_PROBE=')\"\n");
+    setenv("ORNIBE_PROBE", "parent", 1);
+    setenv("ORNIBE_OTHER", "kept", 1);
+    ToolSearch withVariables = search.withChildVariable("ORNIBE_PROBE", "first")
+                                   .withChildVariable("ORNIBE_PROBE", "child");
+    ChildProcessRunner runner(withVariables, "vars");
+    std::string output;
+    const bool started = run(runner, &output);
+    // The search without the variable leaves the parent's environment alone.
+    ChildProcessRunner plain(search, "vars");
+    std::string plainOutput;
+    const bool plainStarted = run(plain, &plainOutput);
+    unsetenv("ORNIBE_PROBE");
+    unsetenv("ORNIBE_OTHER");
+    ASSERT_TRUE(started && plainStarted);
+    EXPECT_EQ(output, "child|kept|1");
+    EXPECT_EQ(plainOutput, "parent|kept|1");
+}
+
 TEST_F(ChildProcessRunnerTest, a_child_starts_in_its_folder_and_a_stop_ends_its_whole_group) {
     // The child starts a helper of its own and both wait; the stop must end
     // both, and the parent's current folder stays its own.

@@ -9,6 +9,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
+#include "sys/SourceDateEpoch.h"
 #include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
 
@@ -205,6 +206,16 @@ Outcome checkSources(const CdimageArguments& parsed, ImagePlan& plan) {
     plan.tree = *resolved;
     plan.options.label = parsed.label;
     plan.options.longNames = parsed.longNames;
+    // SOURCE_DATE_EPOCH dates the whole image, so that the same tree makes
+    // the same image.
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
+        plan.options.epoch = parseSourceDateEpoch(epoch);
+        if (!plan.options.epoch) {
+            return refused("SOURCE_DATE_EPOCH=" + std::string(epoch) +
+                           " is not a whole number of seconds from 0 to " +
+                           std::to_string(kLastSourceDateEpoch));
+        }
+    }
     if (parsed.bootFile) {
         if (!existsAsFile(*parsed.bootFile)) {
             return refused("boot file " + *parsed.bootFile + " does not exist");

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <set>
 #include <vector>
@@ -96,6 +98,40 @@ std::string unusedRootName(const ImageTree& tree, const std::string& stem,
     return name;
 }
 
+// The volume's dates as ECMA-119 writes them, "YYYYMMDDhhmmsscc" in UTC.
+std::string volumeTimeText(std::int64_t seconds) {
+    const time_t when = static_cast<time_t>(seconds);
+    tm parts{};
+    gmtime_r(&when, &parts);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d00", parts.tm_year + 1900,
+                  parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+    return text;
+}
+
+// While it lives, libisofs takes the given time for "now", which dates
+// the directory records and the volume.
+class NowOverride {
+public:
+    explicit NowOverride(std::optional<std::int64_t> epoch) : active_(epoch.has_value()) {
+        if (active_) {
+            time_t when = static_cast<time_t>(*epoch);
+            iso_nowtime(&when, 1);
+        }
+    }
+    ~NowOverride() {
+        if (active_) {
+            time_t unused = 0;
+            iso_nowtime(&unused, 2);
+        }
+    }
+    NowOverride(const NowOverride&) = delete;
+    NowOverride& operator=(const NowOverride&) = delete;
+
+private:
+    bool active_;
+};
+
 std::string addNodeProblem(int code, const std::string& name, Library& library) {
     if (code == static_cast<int>(ISO_NODE_NAME_NOT_UNIQUE)) {
         return "two entries of one folder differ only in letter case: " + name;
@@ -114,6 +150,7 @@ Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd
     if (!library.ok()) {
         return writeFailure("libisofs could not be started");
     }
+    NowOverride now(options.epoch);
     IsoImage* rawImage = nullptr;
     int code = iso_image_new(options.label.c_str(), &rawImage);
     if (code < 0) {
@@ -203,6 +240,13 @@ Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd
     // letters still go to upper case.
     iso_write_opts_set_allow_7bit_ascii(opts.get(), 1);
     iso_write_opts_set_relaxed_vol_atts(opts.get(), 1);
+    if (options.epoch) {
+        // Dates that do not depend on the machine's time zone either.
+        const time_t when = static_cast<time_t>(*options.epoch);
+        std::string volumeTime = volumeTimeText(*options.epoch);
+        iso_write_opts_set_always_gmt(opts.get(), 1);
+        iso_write_opts_set_pvd_times(opts.get(), when, when, 0, 0, volumeTime.data());
+    }
 
     struct burn_source* source = nullptr;
     code = iso_image_create_burn_source(image.get(), opts.get(), &source);

@@ -33,6 +33,10 @@ struct ImageOptions {
     std::string label;
     bool longNames = true;
     std::optional<std::string> bootFile;
+    // Seconds since 1970 UTC that every date of the image is (the volume's
+    // and every directory record's), recorded as UTC; unset: the time of
+    // writing, in local time.
+    std::optional<std::int64_t> epoch;
 };
 
 // Writes the ISO 9660 image of tree to the open file fd. Names go in upper

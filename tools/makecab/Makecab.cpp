@@ -8,9 +8,13 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/SourceDateEpoch.h"
 
 #include <libgcab.h>
+#include <sys/stat.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -45,10 +49,19 @@ ToolParse<Arguments> parse(const std::vector<std::string>& args) {
 }
 
 // The cabinet as bytes: one MSZIP folder holding the file under name; or
-// why it could not be made.
-Result<std::string> buildCabinet(const std::string& source, const std::string& name) {
+// why it could not be made. The file keeps its modification time, except
+// that one later than epoch (when given) is stored as epoch, so that a file
+// the build has just written is dated the same in every build.
+Result<std::string> buildCabinet(const std::string& source, const std::string& name,
+                                 std::optional<std::int64_t> epoch) {
     GPtr<GFile> file(g_file_new_for_path(source.c_str()));
     GPtr<GCabFile> cabFile(gcab_file_new_with_file(name.c_str(), file.get()));
+    struct stat st {};
+    if (epoch && ::stat(source.c_str(), &st) == 0 && st.st_mtime > *epoch) {
+        GDateTime* when = g_date_time_new_from_unix_utc(*epoch);
+        gcab_file_set_date_time(cabFile.get(), when);
+        g_date_time_unref(when);
+    }
     GPtr<GCabFolder> folder(gcab_folder_new(GCAB_COMPRESSION_MSZIP));
     GPtr<GCabCabinet> cabinet(gcab_cabinet_new());
     GPtr<GOutputStream> stream(g_memory_output_stream_new_resizable());
@@ -90,7 +103,16 @@ int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::string target =
         entryPathNoCase(parsed->folder, parsed->name ? *parsed->name : compressedName(storedName));
 
-    Result<std::string> cabinet = buildCabinet(source, storedName);
+    std::optional<std::int64_t> epoch;
+    if (const char* value = std::getenv("SOURCE_DATE_EPOCH"); value && *value) {
+        epoch = parseSourceDateEpoch(value);
+        if (!epoch) {
+            err << "makecab: SOURCE_DATE_EPOCH=" << value
+                << " is not a whole number of seconds from 0 to " << kLastSourceDateEpoch << "\n";
+            return 1;
+        }
+    }
+    Result<std::string> cabinet = buildCabinet(source, storedName, epoch);
     if (!cabinet) {
         err << "makecab: cannot compress " << cabinet.failure().line() << "\n";
         return 1;
