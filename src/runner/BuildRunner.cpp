@@ -175,8 +175,8 @@ bool BuildRunner::copyCd() {
         // Beside the log, which stays as for any copy: the folders hold
         // their files, and setup never reads a folder's bits or times.
         page_.note("アクセス権か日時を設定できなかったフォルダ：" +
-                     std::to_string(result.foldersUnset) + " 個（最初は " + result.unsetPath +
-                     ": " + result.unsetReason + "）。中身はコピーしてあります。");
+                   std::to_string(result.foldersUnset) + " 個（最初は " + result.unsetPath + ": " +
+                   result.unsetReason + "）。中身はコピーしてあります。");
     }
     // Links and device files are not reproduced: a link of a folder source
     // that leads out of it, and every link of an image, is left out with a
