@@ -132,8 +132,28 @@ std::string startFailureText(const std::string& program, int error) {
 // group. The child starts with no blocked signals and with SIGPIPE at its
 // default, whatever the page's toolkit did to the parent's. 0, or the
 // reason it could not start.
+// The parent's environment with the given NAME=value assignments in place
+// of any variable of the same name.
+std::vector<std::string> childEnvironment(const std::vector<std::string>& assignments) {
+    std::vector<std::string> result;
+    auto nameOf = [](std::string_view entry) { return entry.substr(0, entry.find('=') + 1); };
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        std::string_view name = nameOf(*entry);
+        bool replaced = false;
+        for (const std::string& assignment : assignments) {
+            replaced = replaced || nameOf(assignment) == name;
+        }
+        if (!replaced) {
+            result.emplace_back(*entry);
+        }
+    }
+    result.insert(result.end(), assignments.begin(), assignments.end());
+    return result;
+}
+
 int spawnChild(const std::string& program, std::vector<std::string>& arguments, const Pipe& out,
-               const Pipe& err, const std::string& workingFolder, pid_t& pid) {
+               const Pipe& err, const std::string& workingFolder,
+               const std::vector<std::string>& assignments, pid_t& pid) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -161,7 +181,15 @@ int spawnChild(const std::string& program, std::vector<std::string>& arguments, 
     }
     argv.push_back(nullptr);
 
-    int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    std::vector<std::string> environment = childEnvironment(assignments);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+
+    int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(),
+                            assignments.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return error;
@@ -327,7 +355,7 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
         return false;
     }
     pid_t pid = 0;
-    error = spawnChild(program, arguments, out, err, workingFolder_, pid);
+    error = spawnChild(program, arguments, out, err, workingFolder_, environment_, pid);
     if (error != 0) {
         startFailure_ = startFailureText(name, error);
         return false;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornibe {
 
@@ -45,6 +46,11 @@ public:
     // The folder the child starts in; the parent's own stays as it is.
     void setWorkingFolder(std::string folder) { workingFolder_ = std::move(folder); }
     void setStopCheck(StopCheck check) { stopCheck_ = std::move(check); }
+    // NAME=value assignments the child gets in place of the parent's
+    // variables of those names; the rest of the environment is the parent's.
+    void setEnvironment(std::vector<std::string> assignments) {
+        environment_ = std::move(assignments);
+    }
 
     // Starts the program and returns when it has ended and both pipes are
     // closed. True when the program was started: exitCode() then holds its
@@ -84,6 +90,7 @@ private:
     ToolSearch tools_;
     std::string commandLine_;
     std::string workingFolder_;
+    std::vector<std::string> environment_;
     StopCheck stopCheck_;
     bool stopped_ = false;
     std::uint32_t exitCode_ = kNoExitCode;
