@@ -4,6 +4,7 @@
 #include "cli/CommandOptions.h"
 #include "runner/UnexpectedFailure.h"
 #include "settings/Version.h"
+#include "cli/ListEntriesCommand.h"
 
 #include <clocale>
 #include <csignal>
@@ -43,6 +44,10 @@ int run(int argc, char** argv) {
             std::printf("ornibe-build %s\n", ornibe::kVersionText);
         }
         return 0;
+    }
+    const auto& options = std::get<ornibe::CommandOptions>(parsed);
+    if (!options.listEntries.empty()) {
+        return ornibe::runListEntries(options.listEntries);
     }
     catchStopSignals();
     int status = ornibe::runBuildCommand(

@@ -77,7 +77,9 @@ struct InfProblem {
 // double quote left open refuses it, since the value would run on to the
 // line's end instead of stopping where its writer meant. A driver floppy's
 // description file (TXTSETUP.OEM) asks for no [Version] section either, and
-// a number sign outside quotes starts a comment there as a semicolon does.
+// a number sign outside quotes starts a comment there as a semicolon does;
+// a backslash that ends a line is text there (a disk's root folder), not a
+// line continuation.
 enum class InfStyle { Win4, AnswerFile, OemFile };
 
 class InfFile {

@@ -46,7 +46,7 @@ class LineGrammar {
 public:
     LineGrammar(InfFile::Data& data, ParseMemory& memory, InfProblem* problem, InfStyle style)
         : d_(data), memory_(memory), problem_(problem),
-          quotesClose_(style == InfStyle::AnswerFile), hashComments_(style == InfStyle::OemFile) {
+          quotesClose_(style == InfStyle::AnswerFile), oemFile_(style == InfStyle::OemFile) {
         buffer_ = d_.text.data();
         size_ = d_.text.size();
     }
@@ -96,7 +96,7 @@ private:
 
     // A semicolon outside quotes starts a comment; in a driver floppy's
     // description file a number sign does as well.
-    bool commentStart(char c) const { return c == ';' || (hashComments_ && c == '#'); }
+    bool commentStart(char c) const { return c == ';' || (oemFile_ && c == '#'); }
 
     bool lineEndAt(std::size_t i) const {
         return buffer_[i] == '\n' ||
@@ -266,9 +266,9 @@ private:
             valueSeparator(line);
         } else if (c == '=' && !line.hasKey && !line.commaAfterStart) {
             keySeparator(line);
-        } else if (c == '\\' && continuesLine(pos_ + 1)) {
+        } else if (c == '\\' && !oemFile_ && continuesLine(pos_ + 1)) {
             joinNextLine();
-        } else if (c == '\\' && pos_ + 1 < size_ && buffer_[pos_ + 1] == '\\' &&
+        } else if (c == '\\' && !oemFile_ && pos_ + 1 < size_ && buffer_[pos_ + 1] == '\\' &&
                    continuesLine(pos_ + 2)) {
             // Of two backslashes that end a line, the first is dropped
             // and the second joins the lines.
@@ -395,7 +395,9 @@ private:
     std::uint32_t current_ = kNone;
     // Answer files: a line must close every double quote it opens.
     const bool quotesClose_;
-    const bool hashComments_;
+    // TXTSETUP.OEM: "#" starts a comment, and a backslash at a line's end
+    // is a path's root ("d1 = ..., \disk1, \"), never a continuation.
+    const bool oemFile_;
 };
 
 } // namespace

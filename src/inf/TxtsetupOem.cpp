@@ -77,6 +77,14 @@ const OemFileLine* OemEntry::driver() const {
     return found == files.end() ? nullptr : &*found;
 }
 
+std::string TxtsetupOem::shown(const std::string& hostPath) const {
+    if (image.empty() || !hostPath.starts_with(imageFolder)) {
+        return hostPath;
+    }
+    std::string inside = hostPath.substr(imageFolder.size());
+    return image + ":" + (inside.starts_with('/') ? inside : "/" + inside);
+}
+
 const OemDisk* TxtsetupOem::disk(std::string_view id) const {
     auto found = std::find_if(disks.begin(), disks.end(),
                               [&](const OemDisk& disk) { return equalsSetupNoCase(disk.id, id); });
@@ -158,7 +166,7 @@ Result<std::string> oemFilePath(const TxtsetupOem& oem, const OemFileLine& file)
     while (!relative.empty() && (relative.front() == '\\' || relative.front() == '/')) {
         relative.erase(0, 1);
     }
-    relative += "\\" + file.name;
+    relative += (relative.empty() ? "" : "\\") + file.name;
     RootedPath rooted = pathUnderRoot(oem.root, relative, NameCase::Ignore);
     if (!rooted) {
         return Failure{"open", joinPath(oem.root, relative), rooted.failure().reason};

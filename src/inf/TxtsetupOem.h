@@ -68,10 +68,18 @@ struct TxtsetupOem {
     // The file's host path, and the folder that stands for the disk's root.
     std::string path;
     std::string root;
+    // The floppy image the files were taken from; empty when they are read
+    // where they lie. The folder its files were extracted into.
+    std::string image;
+    std::string imageFolder;
     std::vector<OemDisk> disks;
     // The ID that [Defaults] names, or the first entry's when it names none.
     std::string defaultId;
     std::vector<OemEntry> entries;
+
+    // A host path below root as the user knows it: in an image, the image
+    // and the path inside it ("floppy.img:/TXTSETUP.OEM").
+    std::string shown(const std::string& hostPath) const;
 
     const OemDisk* disk(std::string_view id) const;
     const OemEntry* entry(std::string_view id) const;

@@ -20,12 +20,19 @@ bool endsWithNoCase(std::string_view text, std::string_view end) {
     return text.size() > end.size() && equalsHostNoCase(text.substr(text.size() - end.size()), end);
 }
 
-Result<TxtsetupOem> readFromFolder(const std::string& folder, const std::string& source) {
+std::optional<std::string> txtsetupOemIn(const std::string& folder) {
     for (std::string_view relative : {"TXTSETUP.OEM", "i386/TXTSETUP.OEM", "amd64/TXTSETUP.OEM"}) {
         if (std::optional<std::string> found = findNoCase(folder, relative);
             found && existsAsFile(*found)) {
-            return readTxtsetupOem(*found);
+            return found;
         }
+    }
+    return std::nullopt;
+}
+
+Result<TxtsetupOem> readFromFolder(const std::string& folder, const std::string& source) {
+    if (std::optional<std::string> found = txtsetupOemIn(folder)) {
+        return readTxtsetupOem(*found);
     }
     return Failure::refusal(source + " はドライバディスクとして読めません。", source,
                             "TXTSETUP.OEM がありません（ルートにも i386、amd64 "
@@ -55,8 +62,12 @@ std::vector<std::string> addedServices(const std::string& infPath) {
 
 } // namespace
 
+bool folderHoldsTxtsetupOem(const std::string& folder) {
+    return txtsetupOemIn(folder).has_value();
+}
+
 bool isF6Source(const std::string& path) {
-    return existsAsFolder(path) ||
+    return (existsAsFolder(path) && folderHoldsTxtsetupOem(path)) ||
            (existsAsFile(path) && (endsWithNoCase(fileName(path), ".oem") || isFloppyImage(path)));
 }
 
@@ -72,7 +83,12 @@ Result<TxtsetupOem> readF6Source(const std::string& source) {
         return Failure::refusal(source + " はフロッピーイメージとして読めません。", source,
                                 folder.failure().line());
     }
-    return readFromFolder(*folder, source);
+    Result<TxtsetupOem> oem = readFromFolder(*folder, source);
+    if (oem) {
+        oem->image = source;
+        oem->imageFolder = *folder;
+    }
+    return oem;
 }
 
 Outcome oemEntryFilesPresent(const TxtsetupOem& oem, const OemEntry& entry) {

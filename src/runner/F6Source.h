@@ -12,9 +12,12 @@ class BuildSettings;
 class DriverPackage;
 
 // A driver list entry that is a driver floppy rather than an INF: a
-// folder, a TXTSETUP.OEM file (any file whose name ends in .oem) or a
+// folder that holds a TXTSETUP.OEM (see folderHoldsTxtsetupOem), a file (any file whose name ends in .oem) or a
 // floppy image (see isFloppyImage).
 bool isF6Source(const std::string& path);
+
+// Whether the folder holds a TXTSETUP.OEM where readF6Source looks.
+bool folderHoldsTxtsetupOem(const std::string& folder);
 
 // The TXTSETUP.OEM of a floppy source: the file itself; in a folder, the
 // one in its root or else in its i386 or amd64 folder, as setup looks; in

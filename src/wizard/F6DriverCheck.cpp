@@ -61,8 +61,8 @@ std::optional<F6ListEntry> f6ListEntry(const std::string& text) {
 }
 
 Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
-    const std::string headline =
-        driverEntryText(oem.path, entry.id) + " はテキストモードセットアップに組み込めません。";
+    const std::string headline = driverEntryText(oem.shown(oem.path), entry.id) +
+                                 " はテキストモードセットアップに組み込めません。";
     if (!entry.hasFiles) {
         return Failure::refusal(headline, oem.path,
                                 "[Files.scsi." + entry.id + "] セクションがありません。");
@@ -79,10 +79,10 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
     }
     if (Outcome present = oemEntryFilesPresent(oem, entry); !present) {
         const Failure& missing = present.failure();
-        return Failure::refusal(headline, missing.path,
-                                missing.reason.empty()
-                                    ? missing.path + " がありません。"
-                                    : missing.path + ": " + missing.reason);
+        const std::string shown = oem.shown(missing.path);
+        return Failure::refusal(headline, shown,
+                                missing.reason.empty() ? shown + " がありません。"
+                                                       : shown + ": " + missing.reason);
     }
     for (const OemConfigValue& value : entry.config) {
         if (!addRegFlags(value.type)) {
