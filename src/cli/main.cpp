@@ -2,9 +2,9 @@
 
 #include "cli/BuildCommand.h"
 #include "cli/CommandOptions.h"
+#include "cli/ListEntriesCommand.h"
 #include "runner/UnexpectedFailure.h"
 #include "settings/Version.h"
-#include "cli/ListEntriesCommand.h"
 
 #include <clocale>
 #include <csignal>

@@ -45,8 +45,8 @@ bool isStringsSection(std::string_view name) {
 class LineGrammar {
 public:
     LineGrammar(InfFile::Data& data, ParseMemory& memory, InfProblem* problem, InfStyle style)
-        : d_(data), memory_(memory), problem_(problem),
-          quotesClose_(style == InfStyle::AnswerFile), oemFile_(style == InfStyle::OemFile) {
+        : d_(data), memory_(memory), problem_(problem), quotesClose_(style == InfStyle::AnswerFile),
+          oemFile_(style == InfStyle::OemFile) {
         buffer_ = d_.text.data();
         size_ = d_.text.size();
     }

@@ -112,8 +112,8 @@ void addOemEntry(const TxtsetupOem& oem, const OemEntry& entry, DriverPackage& p
         if (!flags || setByServiceLoad(value)) {
             continue;
         }
-        DriverPackage::ServiceValue written{service, utf8ToCp932(value.subkey),
-                                            utf8ToCp932(value.name), *flags, {}};
+        DriverPackage::ServiceValue written{
+            service, utf8ToCp932(value.subkey), utf8ToCp932(value.name), *flags, {}};
         for (const std::string& data : addRegData(value, *flags)) {
             written.data.push_back(utf8ToCp932(data));
         }

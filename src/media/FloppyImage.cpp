@@ -47,13 +47,14 @@ public:
         const Stamp stamp{static_cast<std::uint64_t>(st.st_size),
                           static_cast<std::int64_t>(st.st_mtim.tv_sec),
                           static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
-        if (auto found = images_.find(image); found != images_.end() && found->second.stamp == stamp) {
+        if (auto found = images_.find(image);
+            found != images_.end() && found->second.stamp == stamp) {
             return found->second.folder;
         }
         if (root_.empty()) {
             const char* temp = std::getenv("TMPDIR");
-            std::string pattern = joinPath(temp != nullptr && *temp != '\0' ? temp : "/tmp",
-                                           "ornibe-floppy-XXXXXX");
+            std::string pattern =
+                joinPath(temp != nullptr && *temp != '\0' ? temp : "/tmp", "ornibe-floppy-XXXXXX");
             if (::mkdtemp(pattern.data()) == nullptr) {
                 return Failure{"create folder", pattern, systemReason(errno)};
             }

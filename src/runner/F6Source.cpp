@@ -132,7 +132,8 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
             continue;
         }
         Result<std::string> path = oemFilePath(oem, file);
-        std::vector<std::string> services = path ? addedServices(*path) : std::vector<std::string>{};
+        std::vector<std::string> services =
+            path ? addedServices(*path) : std::vector<std::string>{};
         if (!services.empty() &&
             std::none_of(services.begin(), services.end(), [&](const std::string& added) {
                 return equalsSetupNoCase(added, service);

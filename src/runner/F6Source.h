@@ -12,8 +12,8 @@ class BuildSettings;
 class DriverPackage;
 
 // A driver list entry that is a driver floppy rather than an INF: a
-// folder that holds a TXTSETUP.OEM (see folderHoldsTxtsetupOem), a file (any file whose name ends in .oem) or a
-// floppy image (see isFloppyImage).
+// folder that holds a TXTSETUP.OEM (see folderHoldsTxtsetupOem), a file (any file whose name ends
+// in .oem) or a floppy image (see isFloppyImage).
 bool isF6Source(const std::string& path);
 
 // Whether the folder holds a TXTSETUP.OEM where readF6Source looks.

@@ -43,8 +43,8 @@ std::optional<F6ListEntry> f6ListEntry(const std::string& text) {
     if (text.ends_with(kClose)) {
         if (std::size_t open = text.rfind(kOpen); open != std::string::npos) {
             std::string source = makeAbsolute(text.substr(0, open));
-            std::string id = text.substr(open + kOpen.size(),
-                                         text.size() - kClose.size() - open - kOpen.size());
+            std::string id =
+                text.substr(open + kOpen.size(), text.size() - kClose.size() - open - kOpen.size());
             if (!id.empty() && isF6Source(source)) {
                 return F6ListEntry{source, id};
             }
@@ -113,8 +113,9 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
     for (const std::string& id : ids) {
         if (std::none_of(sources.begin(), sources.end(),
                          [&](const std::string& source) { return read[source].entry(id); })) {
-            return Failure::refusal("--driver-entry " + id + ": この ID の項目はどのドライバディ"
-                                                             "スクにもありません。",
+            return Failure::refusal("--driver-entry " + id +
+                                        ": この ID の項目はどのドライバディ"
+                                        "スクにもありません。",
                                     {}, "--list-entries で項目の ID を確かめてください。");
         }
     }
@@ -137,8 +138,8 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
             }
             const OemEntry* entry = oem.entry(item.id);
             if (entry == nullptr) {
-                return Failure::refusal(source + " に項目 " + item.id + " がありません。",
-                                        oem.path, "TXTSETUP.OEM の [scsi] にない ID です。");
+                return Failure::refusal(source + " に項目 " + item.id + " がありません。", oem.path,
+                                        "TXTSETUP.OEM の [scsi] にない ID です。");
             }
             choose(source, entry);
         }
