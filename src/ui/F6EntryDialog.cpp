@@ -22,7 +22,8 @@ F6EntryDialog::F6EntryDialog(const F6EntryList& list, QWidget* parent)
     entries_->setObjectName(QStringLiteral("f6Entries"));
     entries_->setSelectionMode(QAbstractItemView::MultiSelection);
     for (const F6EntryRow& row : list_.rows) {
-        auto* item = new QListWidgetItem(QString::fromStdString(row.id + "  " + row.text), entries_);
+        auto* item =
+            new QListWidgetItem(QString::fromStdString(row.id + "  " + row.text), entries_);
         item->setSelected(row.isDefault);
     }
 

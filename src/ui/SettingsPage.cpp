@@ -1,12 +1,12 @@
 #include "ui/SettingsPage.h"
 
+#include "runner/F6Summary.h"
 #include "settings/PageCode.h"
 #include "ui/AboutBox.h"
 #include "ui/AnswerFileDialog.h"
 #include "ui/DriveComboBox.h"
 #include "ui/F6EntryDialog.h"
 #include "ui/PageLook.h"
-#include "runner/F6Summary.h"
 #include "wizard/ChosenSource.h"
 #include "wizard/InfListEntries.h"
 #include "wizard/SettingsChecks.h"
@@ -33,8 +33,7 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
           return dialog.exec() == QDialog::Accepted ? dialog.chosenIds()
                                                     : std::vector<std::string>{};
       }),
-      freeSpace_(bytesFree),
-      ui_(buildSettingsPage(*this)) {
+      freeSpace_(bytesFree), ui_(buildSettingsPage(*this)) {
     connectControls();
 }
 

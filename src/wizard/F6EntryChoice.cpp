@@ -25,9 +25,9 @@ Result<F6EntryList> f6EntryRows(const std::string& text) {
         std::string service = oemEntryService(entry);
         list.rows.push_back({entry.id,
                              entry.description + "（サービス: " +
-                                 (service.empty() ? std::string("なし") : service) + "、ID: " +
-                                 std::to_string(entry.hardwareIds.size()) + " 個、ファイル: " +
-                                 (usable ? "あり" : "なし") + "）",
+                                 (service.empty() ? std::string("なし") : service) +
+                                 "、ID: " + std::to_string(entry.hardwareIds.size()) +
+                                 " 個、ファイル: " + (usable ? "あり" : "なし") + "）",
                              equalsSetupNoCase(entry.id, oem->defaultId), usable});
     }
     return list;
