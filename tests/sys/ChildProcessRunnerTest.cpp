@@ -299,6 +299,24 @@ TEST_F(ChildProcessRunnerTest, child_inherits_environment_and_current_folder) {
     EXPECT_EQ(output, "probe value|" + folder);
 }
 
+// Assignments replace the parent's variables of those names, once each;
+// the rest of the environment is the parent's, which stays unchanged.
+TEST_F(ChildProcessRunnerTest, set_variables_replace_the_parents_and_keep_the_rest) {
+    tool("vars", "printf '%s|%s|%s|' \"$ORNIBE_PROBE\" \"$ORNIBE_KEPT\" \"$ORNIBE_NEW\"\n"
+                 "env | grep -c '^ORNIBE_PROBE='\n");
+    setenv("ORNIBE_PROBE", "parent", 1);
+    setenv("ORNIBE_KEPT", "kept", 1);
+    ChildProcessRunner runner(search, "vars");
+    runner.setEnvironment({"ORNIBE_PROBE=child", "ORNIBE_NEW=new"});
+    std::string output;
+    bool started = run(runner, &output);
+    EXPECT_STREQ(std::getenv("ORNIBE_PROBE"), "parent");
+    unsetenv("ORNIBE_PROBE");
+    unsetenv("ORNIBE_KEPT");
+    ASSERT_TRUE(started);
+    EXPECT_EQ(output, "child|kept|new|1\n");
+}
+
 TEST_F(ChildProcessRunnerTest, a_child_starts_in_its_folder_and_a_stop_ends_its_whole_group) {
     // The child starts a helper of its own and both wait; the stop must end
     // both, and the parent's current folder stays its own.
