@@ -49,6 +49,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Driver floppy images are read through mtools.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "mtools")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine, xorriso")
 include(CPack)

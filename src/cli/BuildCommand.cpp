@@ -7,6 +7,7 @@
 #include "media/IsoImageReader.h"
 #include "media/SystemDriveSource.h"
 #include "runner/ConfirmData.h"
+#include "runner/F6Source.h"
 #include "runner/UnexpectedFailure.h"
 #include "settings/BuildSettings.h"
 #include "sys/FileError.h"
@@ -44,8 +45,10 @@ bool argumentsUsable(const CommandOptions& options) {
     }
     for (const std::string& inf : options.drivers) {
         std::string path = makeAbsolute(inf);
-        if (!existsAsFile(path) || ::access(path.c_str(), R_OK) != 0) {
-            printError("--driver: not a readable file: " + inf);
+        if (existsAsFolder(path) ? !folderHoldsTxtsetupOem(path)
+                                 : !existsAsFile(path) || ::access(path.c_str(), R_OK) != 0) {
+            printError("--driver: not a readable file, nor a folder that holds TXTSETUP.OEM: " +
+                       inf);
             return false;
         }
     }

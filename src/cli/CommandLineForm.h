@@ -23,6 +23,7 @@ public:
     std::string volumeLabelText() const override { return label_; }
     std::string servicePackText() const override { return options_.servicePack; }
     std::vector<std::string> infEntries() const override { return options_.drivers; }
+    std::vector<std::string> driverEntryIds() const override { return options_.driverEntries; }
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override { return options_.reproducible; }
     std::string workFolderText() const override { return options_.workFolder; }

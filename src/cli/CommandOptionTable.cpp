@@ -35,9 +35,25 @@ constexpr OptionRow kRows[] = {
      .target = &Options::servicePack,
      .help = "Service Pack ファイル (installer run in integration mode)"},
     {.name = "--driver",
-     .valueName = "INF",
+     .valueName = "SOURCE",
      .target = &Options::drivers,
-     .help = "ドライバの INF ファイル; repeat for several, kept in order"},
+     .help = "ドライバ: an INF file, or a driver floppy (F6): its\n"
+             "TXTSETUP.OEM, a folder that holds one (in its root or\n"
+             "in i386 or amd64), or a floppy image (.img, .ima, .vfd,\n"
+             ".flp or any FAT12/16 image); repeat for several, kept\n"
+             "in order"},
+    {.name = "--driver-entry",
+     .valueName = "ID",
+     .target = &Options::driverEntries,
+     .help = "the entry of the driver floppies to integrate, by its\n"
+             "ID in TXTSETUP.OEM; repeat for several. Without it,\n"
+             "each floppy's default entry"},
+    {.name = "--list-entries",
+     .valueName = "SOURCE",
+     .target = &Options::listEntries,
+     .help = "print the entries of a driver floppy (ID, description,\n"
+             "service, hardware IDs, whether its files are there) and\n"
+             "exit; no --work needed"},
     {.name = "--big-drive",
      .target = &Options::bigDrive,
      .help = "137GB 以上のハードディスク: on (the default)",

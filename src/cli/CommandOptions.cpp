@@ -201,7 +201,7 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
     }
     for (const OptionRow& row : commandOptionTable()) {
         const auto* text = std::get_if<std::string CommandOptions::*>(&row.target);
-        if (row.required && text && (options.**text).empty()) {
+        if (row.required && text && (options.**text).empty() && options.listEntries.empty()) {
             return usage(std::string(row.name) + " " + std::string(row.valueName) + " is required");
         }
     }

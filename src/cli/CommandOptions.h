@@ -16,6 +16,9 @@ struct CommandOptions {
     std::optional<std::string> label;
     std::string servicePack;
     std::vector<std::string> drivers;
+    std::vector<std::string> driverEntries;
+    // A driver floppy whose entries to print instead of a build.
+    std::string listEntries;
     // Nothing when not given: the check box's starting state.
     std::optional<bool> bigDrive;
     std::string isoPath;

@@ -2,6 +2,7 @@
 
 #include "cli/BuildCommand.h"
 #include "cli/CommandOptions.h"
+#include "cli/ListEntriesCommand.h"
 #include "runner/UnexpectedFailure.h"
 #include "settings/Version.h"
 
@@ -43,6 +44,10 @@ int run(int argc, char** argv) {
             std::printf("ornibe-build %s\n", ornibe::kVersionText);
         }
         return 0;
+    }
+    const auto& options = std::get<ornibe::CommandOptions>(parsed);
+    if (!options.listEntries.empty()) {
+        return ornibe::runListEntries(options.listEntries);
     }
     catchStopSignals();
     int status = ornibe::runBuildCommand(

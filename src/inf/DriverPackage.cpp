@@ -4,6 +4,8 @@
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 
+#include <utility>
+
 namespace ornibe {
 
 void DriverPackage::AddCatalogFile(std::string path) {
@@ -53,8 +55,16 @@ void DriverPackage::AddRefusedPath(Failure refusal) {
     refusedPaths_.push_back(std::move(refusal));
 }
 
+void DriverPackage::AddServiceValue(ServiceValue value) {
+    for (const ServiceValue& present : serviceValues_)
+        if (present == value)
+            return;
+    serviceValues_.push_back(std::move(value));
+}
+
 void DriverPackage::Clear() {
     refusedPaths_.clear();
+    serviceValues_.clear();
     catalogFiles_.clear();
     serviceBinaries_.clear();
     hardwareIdToService_.clear();

@@ -5,6 +5,7 @@
 #include "sys/Failure.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -25,6 +26,20 @@ namespace ornibe {
 // as "system32\drivers") are code page 932 setup-file text.
 class DriverPackage {
 public:
+    // A registry value below a driver's service key that setup writes
+    // through HIVESYS.INF: the subkey below the service's key (empty for
+    // the key itself), the value name, the AddReg type flags and the data
+    // fields as an AddReg line holds them. Code page 932 text.
+    struct ServiceValue {
+        std::string service;
+        std::string subkey;
+        std::string name;
+        std::uint32_t flags = 0;
+        std::vector<std::string> data;
+
+        bool operator==(const ServiceValue&) const = default;
+    };
+
     void AddCatalogFile(std::string path);
     void AddServiceBinary(std::string fileName);
     // A file is placed into I386 under its own name, so one name can stand
@@ -45,6 +60,8 @@ public:
     // used; the driver stage refuses a package that has one. The failure
     // names the INF (its host path) and why the path was refused.
     void AddRefusedPath(Failure refusal);
+    // A value equal to one present is not stored twice.
+    void AddServiceValue(ServiceValue value);
 
     // Entry i, or the empty text when i is not less than the list's length.
     std::string GetCatalogFile(std::size_t i) const { return catalogFiles_.at(i); }
@@ -59,6 +76,8 @@ public:
     const OrderedTextMap& fileToTargetDir() const { return fileToTargetDir_; }
     // Each refused path, in the order the INFs named them.
     const std::vector<Failure>& refusedPaths() const { return refusedPaths_; }
+    // In the order they were added.
+    const std::vector<ServiceValue>& serviceValues() const { return serviceValues_; }
 
     void Clear();
 
@@ -74,6 +93,7 @@ private:
     OrderedTextMap fileToTargetDir_;
     NoCaseTextList infFiles_;
     std::vector<Failure> refusedPaths_;
+    std::vector<ServiceValue> serviceValues_;
     // The names (folded) of the driver files and INF files stored.
     std::unordered_set<std::string> placedNames_;
 };

@@ -85,7 +85,7 @@ Result<InfFile, InfProblem> InfFile::readBytes(std::string bytes, InfStyle style
     if (!parseInfText(decodeInfText(std::move(bytes)), fileBytes, *data, &problem, style))
         return problem;
     InfFile file(std::move(data));
-    if (style == InfStyle::AnswerFile)
+    if (style != InfStyle::Win4)
         return file;
     // SetupOpenInfFileA with INF_STYLE_WIN4 takes only files that declare
     // themselves Windows INFs in their Version section.

@@ -75,8 +75,12 @@ struct InfProblem {
 // must declare itself in its [Version] section. An answer file (WINNT.SIF)
 // is read by text-mode setup, which asks for no [Version] section; a
 // double quote left open refuses it, since the value would run on to the
-// line's end instead of stopping where its writer meant.
-enum class InfStyle { Win4, AnswerFile };
+// line's end instead of stopping where its writer meant. A driver floppy's
+// description file (TXTSETUP.OEM) asks for no [Version] section either, and
+// a number sign outside quotes starts a comment there as a semicolon does;
+// a backslash that ends a line is text there (a disk's root folder), not a
+// line continuation.
+enum class InfStyle { Win4, AnswerFile, OemFile };
 
 class InfFile {
 public:

@@ -45,8 +45,8 @@ bool isStringsSection(std::string_view name) {
 class LineGrammar {
 public:
     LineGrammar(InfFile::Data& data, ParseMemory& memory, InfProblem* problem, InfStyle style)
-        : d_(data), memory_(memory), problem_(problem),
-          quotesClose_(style == InfStyle::AnswerFile) {
+        : d_(data), memory_(memory), problem_(problem), quotesClose_(style == InfStyle::AnswerFile),
+          oemFile_(style == InfStyle::OemFile) {
         buffer_ = d_.text.data();
         size_ = d_.text.size();
     }
@@ -70,7 +70,7 @@ public:
             if (c == '\n') {
                 ++pos_;
                 ++lineNumber_;
-            } else if (c == ';') {
+            } else if (commentStart(c)) {
                 skipToLineEnd();
             } else if (c == '[') {
                 if (!parseSectionHeader())
@@ -93,6 +93,10 @@ private:
             *problem_ = InfProblem{InfProblem::Kind::Text, lineNumber_ + 1, std::move(reason)};
         return false;
     }
+
+    // A semicolon outside quotes starts a comment; in a driver floppy's
+    // description file a number sign does as well.
+    bool commentStart(char c) const { return c == ';' || (oemFile_ && c == '#'); }
 
     bool lineEndAt(std::size_t i) const {
         return buffer_[i] == '\n' ||
@@ -255,16 +259,16 @@ private:
         char c = buffer_[pos_];
         if (c == '"') {
             openQuote(line);
-        } else if (c == ';') {
+        } else if (commentStart(c)) {
             skipToLineEnd();
             return false;
         } else if (c == ',' && line.splitCommas) {
             valueSeparator(line);
         } else if (c == '=' && !line.hasKey && !line.commaAfterStart) {
             keySeparator(line);
-        } else if (c == '\\' && continuesLine(pos_ + 1)) {
+        } else if (c == '\\' && !oemFile_ && continuesLine(pos_ + 1)) {
             joinNextLine();
-        } else if (c == '\\' && pos_ + 1 < size_ && buffer_[pos_ + 1] == '\\' &&
+        } else if (c == '\\' && !oemFile_ && pos_ + 1 < size_ && buffer_[pos_ + 1] == '\\' &&
                    continuesLine(pos_ + 2)) {
             // Of two backslashes that end a line, the first is dropped
             // and the second joins the lines.
@@ -350,7 +354,7 @@ private:
     bool continuesLine(std::size_t i) const {
         while (i < size_ && isBlank(buffer_[i]) && !lineEndAt(i))
             ++i;
-        return i >= size_ || buffer_[i] == ';' || lineEndAt(i);
+        return i >= size_ || commentStart(buffer_[i]) || lineEndAt(i);
     }
 
     // Appends the character at pos_ and the run of plain bytes after it.
@@ -391,6 +395,9 @@ private:
     std::uint32_t current_ = kNone;
     // Answer files: a line must close every double quote it opens.
     const bool quotesClose_;
+    // TXTSETUP.OEM: "#" starts a comment, and a backslash at a line's end
+    // is a path's root ("d1 = ..., \disk1, \"), never a continuation.
+    const bool oemFile_;
 };
 
 } // namespace

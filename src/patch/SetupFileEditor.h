@@ -127,6 +127,14 @@ public:
     // The content of a new SVCPACK.INF listing the given catalog lines.
     std::string SvcpackTemplate(std::string_view catalogLines) const;
 
+    // HIVESYS.INF (or HIVESYS.IN_ through a work copy): adds the package's
+    // service values as [AddReg] lines under the service's key, those it
+    // does not hold yet. Nothing changes without values. A failure, with
+    // its reason, when the work copy cannot be made or packed back.
+    Outcome PatchHivesys();
+    // The [AddReg] lines of the package's service values.
+    std::string BuildHivesysText() const;
+
     // MSHDC.INF: enables 48-bit LBA for the ATAPI driver. A failure, with
     // its reason, when the work copy cannot be made or packed back.
     Outcome PatchMshdc();

@@ -6,6 +6,7 @@
 #include "inf/VersionCode.h"
 #include "patch/SetupFileEditor.h"
 #include "runner/DriverStaging.h"
+#include "runner/F6Summary.h"
 #include "sys/FileError.h"
 
 namespace ornibe {
@@ -38,6 +39,10 @@ bool BuildRunner::driverStage() {
         reportFailure(withReason(failure, data_.package.refusedPaths().front()));
         return false;
     }
+    for (const DriverEntryChoice& choice : settings_.GetDriverEntries()) {
+        log.append("ドライバディスクの項目 " + driverEntryText(choice.source, choice.id) +
+                   " を組み込みます。\r\n");
+    }
     try {
         if (Outcome staged = stageDriverFiles(tools_, i386, data_.package, log); !staged) {
             reportFailure(withReason(failure, staged.failure()));
@@ -55,6 +60,15 @@ bool BuildRunner::driverStage() {
             failure = "\r\nSVCPACK.INF の修正に失敗しました";
             log.append("完了\r\nSVCPACK.INF を修正しています。。。");
             if (Outcome patched = editor.PatchSvcpack(); !patched) {
+                reportFailure(withReason(failure, patched.failure()));
+                return false;
+            }
+            log.append("完了\r\n");
+        }
+        if (!data_.package.serviceValues().empty()) {
+            failure = "\r\nHIVESYS.INF の修正に失敗しました";
+            log.append("HIVESYS.INF を修正しています。。。");
+            if (Outcome patched = editor.PatchHivesys(); !patched) {
                 reportFailure(withReason(failure, patched.failure()));
                 return false;
             }

@@ -4,6 +4,8 @@
 #include "inf/InfReader.h"
 #include "media/IsoImageReader.h"
 #include "runner/AnswerFileStage.h"
+#include "runner/F6Source.h"
+#include "runner/F6Summary.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -88,19 +90,11 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         log.append("\r\n      なし");
     } else {
         data.package.Clear();
-        for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
-            InfReader driver(settings.GetDriverInf(i));
-            // A file that does not open as an INF (no Version signature, or
-            // not readable) contributes nothing; staged, it would land in
-            // the installation's inf folder as a file that is no INF.
-            if (driver.file().isOpen()) {
-                driver.ReadDriverPackage(data.package, data.versionCode);
-            }
-            driver.Close();
-        }
+        readDriverSources(settings, data.versionCode, data.package);
         for (const auto& [description, service] : data.package.descriptionToService()) {
             log.append(kIndent + cp932ToUtf8(description));
         }
+        appendDriverEntrySummary(settings, log);
     }
 
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");

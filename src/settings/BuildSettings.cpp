@@ -3,6 +3,8 @@
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 
+#include <algorithm>
+
 namespace ornibe {
 
 std::string BuildSettings::GetDriverInf(int index) const {
@@ -27,6 +29,12 @@ void BuildSettings::AddDriverInf(const std::string& path) {
 
 void BuildSettings::SetWorkFolder(const std::string& value) {
     workFolder = withoutTrailingSlash(value);
+}
+
+void BuildSettings::AddDriverEntry(const DriverEntryChoice& choice) {
+    if (std::find(driverEntries.begin(), driverEntries.end(), choice) == driverEntries.end()) {
+        driverEntries.push_back(choice);
+    }
 }
 
 } // namespace ornibe

@@ -9,6 +9,15 @@
 
 namespace ornibe {
 
+// An entry chosen from a driver floppy of the driver list: the source as
+// the list holds it and the entry's ID in its TXTSETUP.OEM.
+struct DriverEntryChoice {
+    std::string source;
+    std::string id;
+
+    bool operator==(const DriverEntryChoice&) const = default;
+};
+
 // The user's choices, filled by the settings page on "次へ >" and read by the
 // confirmation page and the build. Texts are host text (UTF-8). Nothing is
 // kept between runs: a new record holds the defaults.
@@ -38,6 +47,12 @@ public:
     void AddDriverInf(const std::string& path);
     void ClearDriverInfs() { driverInfs.clear(); }
 
+    // The entries chosen from the driver floppies of the driver list, in
+    // the order chosen; an entry given twice is kept once.
+    const std::vector<DriverEntryChoice>& GetDriverEntries() const { return driverEntries; }
+    void AddDriverEntry(const DriverEntryChoice& choice);
+    void ClearDriverEntries() { driverEntries.clear(); }
+
     std::int32_t GetBigDrive() const { return bigDrive; }
     void SetBigDrive(std::int32_t value) { bigDrive = value; }
 
@@ -65,6 +80,7 @@ private:
     std::string volumeLabel;
     std::string servicePackPath;
     std::vector<std::string> driverInfs;
+    std::vector<DriverEntryChoice> driverEntries;
     std::int32_t bigDrive = 1;
     std::string workFolder;
     std::string isoPath;

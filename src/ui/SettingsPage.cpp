@@ -1,9 +1,11 @@
 #include "ui/SettingsPage.h"
 
+#include "runner/F6Summary.h"
 #include "settings/PageCode.h"
 #include "ui/AboutBox.h"
 #include "ui/AnswerFileDialog.h"
 #include "ui/DriveComboBox.h"
+#include "ui/F6EntryDialog.h"
 #include "ui/PageLook.h"
 #include "wizard/ChosenSource.h"
 #include "wizard/InfListEntries.h"
@@ -25,8 +27,13 @@ namespace ornibe {
 SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
                            ToolSearch tools, QWidget* parent)
     : QDialog(parent), settings_(settings), drives_(drives), messages_(messages),
-      tools_(std::move(tools)), runDialog_(runFileDialog), freeSpace_(bytesFree),
-      ui_(buildSettingsPage(*this)) {
+      tools_(std::move(tools)), runDialog_(runFileDialog),
+      chooseEntries_([](QWidget* parent, const F6EntryList& list) {
+          F6EntryDialog dialog(list, parent);
+          return dialog.exec() == QDialog::Accepted ? dialog.chosenIds()
+                                                    : std::vector<std::string>{};
+      }),
+      freeSpace_(bytesFree), ui_(buildSettingsPage(*this)) {
     connectControls();
 }
 
@@ -93,7 +100,17 @@ void SettingsPage::initPage() {
         if (inf.empty()) {
             break;
         }
-        ui_.infList->addItem(QString::fromStdString(inf));
+        // A floppy shows one entry per chosen entry, as it was added.
+        bool named = false;
+        for (const DriverEntryChoice& choice : settings_.GetDriverEntries()) {
+            if (choice.source == inf) {
+                ui_.infList->addItem(QString::fromStdString(driverEntryText(inf, choice.id)));
+                named = true;
+            }
+        }
+        if (!named) {
+            ui_.infList->addItem(QString::fromStdString(inf));
+        }
     }
     ui_.bigDrive->setChecked(settings_.GetBigDrive() != 0);
     ui_.reproducible->setChecked(settings_.GetImageEpoch().has_value());
@@ -231,6 +248,17 @@ void SettingsPage::removeSelectedInf() {
 }
 
 void SettingsPage::addDriverInfToList(const QString& text) {
+    // A driver floppy adds the entries chosen from it; one that cannot be
+    // read is listed as it is, and "次へ >" says why it is refused.
+    if (Result<F6EntryList> floppy = f6EntryRows(text.toStdString());
+        floppy && !floppy->rows.empty()) {
+        for (const std::string& entry : f6ListTexts(*floppy, chooseEntries_(this, *floppy))) {
+            if (!infListHolds(infEntries(), entry)) {
+                ui_.infList->addItem(QString::fromStdString(entry));
+            }
+        }
+        return;
+    }
     if (!infListHolds(infEntries(), text.toStdString())) {
         ui_.infList->addItem(text);
     }

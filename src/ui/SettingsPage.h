@@ -7,6 +7,7 @@
 #include "ui/PathDialog.h"
 #include "ui/SettingsPageLayout.h"
 #include "wizard/CdDriveList.h"
+#include "wizard/F6EntryChoice.h"
 #include "wizard/SettingsForm.h"
 
 #include <QDialog>
@@ -37,6 +38,12 @@ public:
     // Runs the file and folder dialogs; tests replace it.
     using DialogRunner = ornibe::DialogRunner;
     void setDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
+
+    // Asks which entries of a driver floppy to add (F6EntryDialog); the IDs
+    // chosen, none when cancelled. Tests replace it.
+    using EntryChooser =
+        std::function<std::vector<std::string>(QWidget* parent, const F6EntryList& list)>;
+    void setEntryChooser(EntryChooser chooser) { chooseEntries_ = std::move(chooser); }
 
     // How the free space of the work folder is asked; tests replace it.
     void setFreeSpaceQuery(std::function<std::optional<std::uint64_t>(const std::string&)> query) {
@@ -91,6 +98,7 @@ private:
     MessageBox& messages_;
     ToolSearch tools_;
     DialogRunner runDialog_;
+    EntryChooser chooseEntries_;
     std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace_;
 
     SettingsControls ui_;

@@ -14,6 +14,7 @@
 #include "sys/SearchPath.h"
 #include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
+#include "wizard/F6DriverCheck.h"
 #include "wizard/FreeSpaceNotice.h"
 #include "wizard/ImageEpoch.h"
 #include "wizard/ImageSettingsCheck.h"
@@ -65,6 +66,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.SetServicePackPath(servicePack);
 
     settings_.ClearDriverInfs();
+    settings_.ClearDriverEntries();
     // The drivers are checked against the version of the tree that the
     // build will patch: the CD's, or the one the work folder already holds.
     // Its TXTSETUP.SIF is read as the summary reads it.
@@ -80,11 +82,20 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!tree) {
         return refuse(tree.failure());
     }
+    std::vector<F6ListEntry> floppies;
     for (std::string inf : infs) {
+        if (std::optional<F6ListEntry> floppy = f6ListEntry(inf)) {
+            floppies.push_back(*floppy);
+            settings_.AddDriverInf(floppy->source);
+            continue;
+        }
         if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode)) {
             return false;
         }
         settings_.AddDriverInf(inf);
+    }
+    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_); !chosen) {
+        return refuse(chosen.failure());
     }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);

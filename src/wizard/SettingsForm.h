@@ -25,6 +25,10 @@ public:
     // The text in the field above the INF list that was not added to the
     // list; empty when there is none (the command line has no such field).
     virtual std::string pendingInfText() const { return {}; }
+    // Entry IDs to choose from the driver floppies of the list, whichever
+    // holds them (the command line's --driver-entry); the wizard names its
+    // entries in the list itself.
+    virtual std::vector<std::string> driverEntryIds() const { return {}; }
     virtual bool bigDriveChecked() const = 0;
     // Whether the image is to be the same from the same inputs.
     virtual bool reproducibleChecked() const { return false; }

@@ -299,25 +299,29 @@ TEST_F(ChildProcessRunnerTest, child_inherits_environment_and_current_folder) {
     EXPECT_EQ(output, "probe value|" + folder);
 }
 
+// The search's variables replace the parent's of those names, once each,
+// and join the rest of the parent's environment, which stays unchanged.
 TEST_F(ChildProcessRunnerTest, variables_of_the_search_replace_the_parents_and_join_the_rest) {
-    tool("vars", "printf '%s|%s|%s' \"$ORNIBE_PROBE\" \"$ORNIBE_OTHER\" \"$(env | grep -c "
-                 "'^ORNIBE_PROBE=')\"\n");
+    tool("vars", "printf '%s|%s|%s|' \"$ORNIBE_PROBE\" \"$ORNIBE_OTHER\" \"$ORNIBE_NEW\"\n"
+                 "env | grep -c '^ORNIBE_PROBE='\n");
     setenv("ORNIBE_PROBE", "parent", 1);
     setenv("ORNIBE_OTHER", "kept", 1);
     ToolSearch withVariables = search.withChildVariable("ORNIBE_PROBE", "first")
+                                   .withChildVariable("ORNIBE_NEW", "new")
                                    .withChildVariable("ORNIBE_PROBE", "child");
     ChildProcessRunner runner(withVariables, "vars");
     std::string output;
     const bool started = run(runner, &output);
-    // The search without the variable leaves the parent's environment alone.
+    EXPECT_STREQ(std::getenv("ORNIBE_PROBE"), "parent");
+    // The search without the variables leaves the parent's environment alone.
     ChildProcessRunner plain(search, "vars");
     std::string plainOutput;
     const bool plainStarted = run(plain, &plainOutput);
     unsetenv("ORNIBE_PROBE");
     unsetenv("ORNIBE_OTHER");
     ASSERT_TRUE(started && plainStarted);
-    EXPECT_EQ(output, "child|kept|1");
-    EXPECT_EQ(plainOutput, "parent|kept|1");
+    EXPECT_EQ(output, "child|kept|new|1\n");
+    EXPECT_EQ(plainOutput, "parent|kept||1\n");
 }
 
 TEST_F(ChildProcessRunnerTest, a_child_starts_in_its_folder_and_a_stop_ends_its_whole_group) {

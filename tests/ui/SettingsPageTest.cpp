@@ -316,6 +316,54 @@ private slots:
         });
     }
 
+    // A driver floppy added to the list opens its entries, the default
+    // selected; the list then names each entry chosen, and "< 戻る" shows
+    // them again from the settings.
+    void a_driver_floppy_opens_its_entries_and_lists_each_chosen_one() {
+        Page p;
+        p.dir.write("fd/TXTSETUP.OEM",
+                    "[Disks]\r\nd1 = \"Disk\", \\tag, \\\r\n[Defaults]\r\nscsi = B\r\n"
+                    "[scsi]\r\nA = \"Entry A\"\r\nB = \"Entry B\"\r\nC = \"Entry C\"\r\n"
+                    "[Files.scsi.A]\r\ndriver = d1, a.sys, a\r\n"
+                    "[Files.scsi.B]\r\ndriver = d1, b.sys, b\r\n"
+                    "[HardwareIds.scsi.B]\r\nid = \"PCI\\VEN_1&DEV_2\", \"b\"\r\n");
+        p.dir.write("fd/a.sys", "a");
+        p.dir.write("fd/b.sys", "b");
+        const std::string floppy = p.dir / "fd";
+        QStringList rows;
+        QStringList selected;
+        execDriven(p.page, [&] {
+            test::onNextModal([&](QWidget* dialog) {
+                QVERIFY(dialog);
+                QCOMPARE(dialog->objectName(), QStringLiteral("f6EntryDialog"));
+                auto* entries = dialog->findChild<QListWidget*>("f6Entries");
+                for (int i = 0; i < entries->count(); ++i) {
+                    rows << entries->item(i)->text();
+                    if (entries->item(i)->isSelected()) {
+                        selected << entries->item(i)->text();
+                    }
+                }
+                entries->item(0)->setSelected(true);
+                QTest::mouseClick(dialog->findChild<QPushButton*>("okButton"), Qt::LeftButton);
+            });
+            p.edit("infEdit")->setText(q(floppy));
+            QTest::mouseClick(p.button("infAddButton"), Qt::LeftButton);
+            QCOMPARE(p.infs(), (QStringList{q(floppy + " [ A ]"), q(floppy + " [ B ]")}));
+            p.quitWithOk();
+        });
+        QCOMPARE(rows, (QStringList{"A  Entry A（サービス: a、ID: 0 個、ファイル: あり）",
+                                    "B  Entry B（サービス: b、ID: 1 個、ファイル: あり）",
+                                    "C  Entry C（サービス: なし、ID: 0 個、ファイル: なし）"}));
+        QCOMPARE(selected, QStringList{rows[1]});
+
+        p.settings.AddDriverInf(floppy);
+        p.settings.AddDriverEntry({floppy, "B"});
+        execDriven(p.page, [&] {
+            QCOMPARE(p.infs(), QStringList{q(floppy + " [ B ]")});
+            p.quitWithOk();
+        });
+    }
+
     void inf_list_adds_typed_text_once_and_removes_the_selection() {
         Page p;
         execDriven(p.page, [&] {

@@ -1,0 +1,48 @@
+#include "cli/ListEntriesCommand.h"
+
+#include "cli/BuildCommand.h"
+#include "inf/OemEntryPackage.h"
+#include "runner/F6Source.h"
+#include "sys/HostPath.h"
+#include "wizard/F6DriverCheck.h"
+
+#include <cstdio>
+
+namespace ornibe {
+
+int runListEntries(const std::string& given) {
+    const std::string source = withoutTrailingSlash(makeAbsolute(given));
+    if (!isF6Source(source)) {
+        std::fprintf(stderr,
+                     "ornibe-build: --list-entries: not a TXTSETUP.OEM, a folder that holds one "
+                     "or a floppy image: %s\n",
+                     given.c_str());
+        return kExitRefused;
+    }
+    Result<TxtsetupOem> oem = readF6Source(source);
+    if (!oem) {
+        std::fprintf(stderr, "ornibe-build: %s\n%s\n", oem.failure().headline.c_str(),
+                     oem.failure().reason.c_str());
+        return kExitRefused;
+    }
+    std::printf("%s\n", oem->shown(oem->path).c_str());
+    for (const OemEntry& entry : oem->entries) {
+        const bool isDefault = entry.id == oem->defaultId;
+        std::printf("\n%s%s\n  %s\n", entry.id.c_str(), isDefault ? "（既定）" : "",
+                    entry.description.c_str());
+        std::printf("  サービス: %s\n", oemEntryService(entry).c_str());
+        std::printf("  ハードウェア ID: %zu 個\n", entry.hardwareIds.size());
+        for (const auto& [id, service] : entry.hardwareIds) {
+            std::printf("    %s (%s)\n", id.c_str(), service.c_str());
+        }
+        Outcome usable = validateOemEntry(*oem, entry);
+        if (usable) {
+            std::printf("  ファイル: あり\n");
+        } else {
+            std::printf("  ファイル: 組み込めません（%s）\n", usable.failure().reason.c_str());
+        }
+    }
+    return 0;
+}
+
+} // namespace ornibe

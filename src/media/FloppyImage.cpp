@@ -1,0 +1,151 @@
+#include "media/FloppyImage.h"
+
+#include "sys/CaseFold.h"
+#include "sys/ChildProcessRunner.h"
+#include "sys/CommandLine.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+#include "sys/SearchPath.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+namespace ornibe {
+namespace {
+
+unsigned readLittle16(const std::string& bytes, std::size_t at) {
+    return static_cast<unsigned char>(bytes[at]) |
+           (static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8);
+}
+
+bool powerOfTwo(unsigned value) {
+    return value != 0 && (value & (value - 1)) == 0;
+}
+
+// The extracted images of this run, removed with their folder at the end.
+class ExtractedImages {
+public:
+    ~ExtractedImages() {
+        if (!root_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(root_, ignored);
+        }
+    }
+
+    Result<std::string> folderFor(const std::string& image) {
+        struct stat st {};
+        if (::stat(image.c_str(), &st) != 0) {
+            return Failure{"open", image, systemReason(errno)};
+        }
+        const Stamp stamp{static_cast<std::uint64_t>(st.st_size),
+                          static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                          static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+        if (auto found = images_.find(image);
+            found != images_.end() && found->second.stamp == stamp) {
+            return found->second.folder;
+        }
+        if (root_.empty()) {
+            const char* temp = std::getenv("TMPDIR");
+            std::string pattern =
+                joinPath(temp != nullptr && *temp != '\0' ? temp : "/tmp", "ornibe-floppy-XXXXXX");
+            if (::mkdtemp(pattern.data()) == nullptr) {
+                return Failure{"create folder", pattern, systemReason(errno)};
+            }
+            root_ = pattern;
+        }
+        std::string folder = joinPath(root_, std::to_string(++made_));
+        if (::mkdir(folder.c_str(), 0700) != 0) {
+            return Failure{"create folder", folder, systemReason(errno)};
+        }
+        if (Outcome extracted = extractFloppyImage(image, folder); !extracted) {
+            return extracted.failure();
+        }
+        images_[image] = {stamp, folder};
+        return folder;
+    }
+
+private:
+    struct Stamp {
+        std::uint64_t size = 0;
+        std::int64_t seconds = 0;
+        std::int64_t nanoseconds = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    struct Entry {
+        Stamp stamp;
+        std::string folder;
+    };
+
+    std::string root_;
+    unsigned made_ = 0;
+    std::map<std::string, Entry> images_;
+};
+
+} // namespace
+
+bool hasFatBootSector(const std::string& path) {
+    std::string sector;
+    try {
+        sector = peekFile(path, 512);
+    } catch (const FileError&) {
+        return false;
+    }
+    if (sector.size() < 512 || static_cast<unsigned char>(sector[510]) != 0x55 ||
+        static_cast<unsigned char>(sector[511]) != 0xAA) {
+        return false;
+    }
+    const unsigned char jump = static_cast<unsigned char>(sector[0]);
+    const unsigned bytesPerSector = readLittle16(sector, 11);
+    const unsigned sectorsPerCluster = static_cast<unsigned char>(sector[13]);
+    const unsigned reserved = readLittle16(sector, 14);
+    const unsigned fats = static_cast<unsigned char>(sector[16]);
+    const unsigned rootEntries = readLittle16(sector, 17);
+    const unsigned sectorsPerFat = readLittle16(sector, 22);
+    // FAT32 has no root folder entries and no 16-bit FAT size.
+    return (jump == 0xEB || jump == 0xE9) && powerOfTwo(bytesPerSector) && bytesPerSector >= 512 &&
+           bytesPerSector <= 4096 && powerOfTwo(sectorsPerCluster) && reserved >= 1 &&
+           (fats == 1 || fats == 2) && rootEntries != 0 && sectorsPerFat != 0;
+}
+
+bool isFloppyImage(const std::string& path) {
+    const std::string name = fileName(path);
+    for (std::string_view extension : {".img", ".ima", ".vfd", ".flp"}) {
+        if (name.size() > extension.size() &&
+            equalsHostNoCase(name.substr(name.size() - extension.size()), extension)) {
+            return true;
+        }
+    }
+    return hasFatBootSector(path);
+}
+
+Outcome extractFloppyImage(const std::string& image, const std::string& folder) {
+    // No configuration of the user's, and no check of the image's geometry.
+    const ToolSearch tools = ToolSearch::forThisProgram()
+                                 .withChildVariable("MTOOLS_SKIP_CHECK", "1")
+                                 .withChildVariable("MTOOLSRC", "/dev/null");
+    if (tools.findProgram("mcopy").empty()) {
+        return Failure{"run", image,
+                       "フロッピーイメージを読む mcopy がありません（mtools をインストールしてく"
+                       "ださい）。"};
+    }
+    ChildProcessRunner runner(tools, "mcopy -i " + quoteArgument(image) + " -s -n -m ::/* " +
+                                         quoteArgument(withTrailingSlash(folder)));
+    if (Outcome copied = runQuietly(runner); !copied) {
+        return Failure{"read", image, copied.failure().line()};
+    }
+    return {};
+}
+
+Result<std::string> floppyImageFolder(const std::string& image) {
+    static ExtractedImages images;
+    return images.folderFor(image);
+}
+
+} // namespace ornibe

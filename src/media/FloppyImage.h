@@ -1,0 +1,36 @@
+#pragma once
+
+#include "sys/Failure.h"
+#include "sys/Result.h"
+
+#include <string>
+
+namespace ornibe {
+
+// Driver floppies as their makers ship them: image files of a FAT12 or
+// FAT16 floppy, read without mounting through mtools (mcopy), run as a
+// child like the other tools, so an ordinary user can read them.
+
+// Whether the file at path is a floppy image: its name ends in .img, .ima,
+// .vfd or .flp (ignoring case), or it starts with a FAT12 or FAT16 boot
+// sector (a BIOS parameter block that reads as one, and 55 AA at the end of
+// the sector).
+bool isFloppyImage(const std::string& path);
+
+// Whether the file at path starts with a FAT12 or FAT16 boot sector.
+bool hasFatBootSector(const std::string& path);
+
+// Copies every file of the image into folder (an existing, empty one),
+// keeping the image's folders, with "mcopy -i image -s -n -m ::/* folder/".
+// mtools runs with MTOOLS_SKIP_CHECK=1 and MTOOLSRC=/dev/null, so neither
+// the user's configuration nor a strict check of the boot sector changes
+// what it reads. The failure says why (the tool's exit code and last line,
+// or that mcopy is not installed).
+Outcome extractFloppyImage(const std::string& image, const std::string& folder);
+
+// The folder that holds the image's files for this run of the program:
+// extracted on the first call for the image, again when the image has
+// changed since, and removed when the program ends.
+Result<std::string> floppyImageFolder(const std::string& image);
+
+} // namespace ornibe

@@ -1,0 +1,190 @@
+#include "runner/F6Source.h"
+
+#include "inf/DriverPackage.h"
+#include "inf/InfReader.h"
+#include "inf/OemEntryPackage.h"
+#include "media/FloppyImage.h"
+#include "runner/DriverMedium.h"
+#include "settings/BuildSettings.h"
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/HostPath.h"
+#include "sys/TextEncoding.h"
+
+#include <algorithm>
+
+namespace ornibe {
+namespace {
+
+bool endsWithNoCase(std::string_view text, std::string_view end) {
+    return text.size() > end.size() && equalsHostNoCase(text.substr(text.size() - end.size()), end);
+}
+
+std::optional<std::string> txtsetupOemIn(const std::string& folder) {
+    for (std::string_view relative : {"TXTSETUP.OEM", "i386/TXTSETUP.OEM", "amd64/TXTSETUP.OEM"}) {
+        if (std::optional<std::string> found = findNoCase(folder, relative);
+            found && existsAsFile(*found)) {
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+Result<TxtsetupOem> readFromFolder(const std::string& folder, const std::string& source) {
+    if (std::optional<std::string> found = txtsetupOemIn(folder)) {
+        return readTxtsetupOem(*found);
+    }
+    return Failure::refusal(source + " はドライバディスクとして読めません。", source,
+                            "TXTSETUP.OEM がありません（ルートにも i386、amd64 "
+                            "フォルダにもありません）。");
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view start) {
+    return text.size() >= start.size() && equalsHostNoCase(text.substr(0, start.size()), start);
+}
+
+// The service names an INF's services sections add.
+std::vector<std::string> addedServices(const std::string& infPath) {
+    std::vector<std::string> services;
+    InfReader reader(infPath);
+    const InfFile& file = reader.file();
+    for (const std::string& section : file.sectionNames()) {
+        if (!endsWithNoCase(section, ".Services")) {
+            continue;
+        }
+        for (std::optional<InfPosition> at = file.findFirstLine(section, "AddService"); at;
+             at = file.findNextMatchLine(*at, "AddService")) {
+            services.push_back(cp932ToUtf8(reader.GetField(*at, 1)));
+        }
+    }
+    return services;
+}
+
+} // namespace
+
+bool folderHoldsTxtsetupOem(const std::string& folder) {
+    return txtsetupOemIn(folder).has_value();
+}
+
+bool isF6Source(const std::string& path) {
+    return (existsAsFolder(path) && folderHoldsTxtsetupOem(path)) ||
+           (existsAsFile(path) && (endsWithNoCase(fileName(path), ".oem") || isFloppyImage(path)));
+}
+
+Result<TxtsetupOem> readF6Source(const std::string& source) {
+    if (existsAsFolder(source)) {
+        return readFromFolder(source, source);
+    }
+    if (endsWithNoCase(fileName(source), ".oem")) {
+        return readTxtsetupOem(source);
+    }
+    Result<std::string> folder = floppyImageFolder(source);
+    if (!folder) {
+        return Failure::refusal(source + " はフロッピーイメージとして読めません。", source,
+                                folder.failure().line());
+    }
+    Result<TxtsetupOem> oem = readFromFolder(*folder, source);
+    if (oem) {
+        oem->image = source;
+        oem->imageFolder = *folder;
+    }
+    return oem;
+}
+
+Outcome oemEntryFilesPresent(const TxtsetupOem& oem, const OemEntry& entry) {
+    DriverPackage package;
+    addOemEntry(oem, entry, package);
+    if (std::optional<MediumProblem> problem = firstMediumProblem(package)) {
+        return problem->failure;
+    }
+    return {};
+}
+
+bool onlyUnboundIds(const OemEntry& entry) {
+    return !entry.hardwareIds.empty() &&
+           std::all_of(entry.hardwareIds.begin(), entry.hardwareIds.end(), [](const auto& id) {
+               return startsWithNoCase(id.first, "PCI\\CC_") ||
+                      startsWithNoCase(id.first, "ROOT\\") ||
+                      startsWithNoCase(id.first, "DETECTED\\");
+           });
+}
+
+std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& entry) {
+    std::vector<std::string> notes;
+    const std::string service = oemEntryService(entry);
+    if (onlyUnboundIds(entry)) {
+        notes.push_back("警告: ハードウェア ID がクラスコード（PCI\\CC_…）か ROOT\\、DETECTED\\ "
+                        "だけなので、テキストモードセットアップがこのドライバを使わないことがあり"
+                        "ます。");
+    }
+    std::vector<std::string> named;
+    for (const auto& [id, owner] : entry.hardwareIds) {
+        if (!equalsSetupNoCase(owner, service) &&
+            std::none_of(named.begin(), named.end(),
+                         [&](const std::string& seen) { return equalsSetupNoCase(seen, owner); })) {
+            named.push_back(owner);
+            notes.push_back("注意: [HardwareIds] のサービス " + owner + " がドライバのファイル名 " +
+                            service + " と違います。" + service + " として組み込みます。");
+        }
+    }
+    for (const OemFileLine& file : entry.files) {
+        if (file.kind != "inf") {
+            continue;
+        }
+        Result<std::string> path = oemFilePath(oem, file);
+        std::vector<std::string> services =
+            path ? addedServices(*path) : std::vector<std::string>{};
+        if (!services.empty() &&
+            std::none_of(services.begin(), services.end(), [&](const std::string& added) {
+                return equalsSetupNoCase(added, service);
+            })) {
+            notes.push_back("注意: " + file.name + " の AddService のサービス " + services.front() +
+                            " がドライバのファイル名 " + service + " と違います。");
+        }
+    }
+    if (!entry.configSection.empty()) {
+        notes.push_back("レジストリの値: [" + entry.configSection + "] から");
+        for (const OemConfigValue& value : entry.config) {
+            std::string key = value.subkey.empty() ? service : service + "\\" + value.subkey;
+            std::string data;
+            for (const std::string& part : value.data) {
+                data += (data.empty() ? "" : ",") + part;
+            }
+            std::string line = "  " + key + " " + value.name + " " + value.type + " " + data;
+            if (setByServiceLoad(value)) {
+                line += "（書き込みません。[SCSI.Load] が設定します）";
+            }
+            notes.push_back(line);
+        }
+    }
+    return notes;
+}
+
+void readDriverSources(const BuildSettings& settings, char versionCode, DriverPackage& package) {
+    for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
+        const std::string source = settings.GetDriverInf(i);
+        if (isF6Source(source)) {
+            Result<TxtsetupOem> oem = readF6Source(source);
+            if (!oem) {
+                continue;
+            }
+            for (const DriverEntryChoice& choice : settings.GetDriverEntries()) {
+                const OemEntry* entry = oem->entry(choice.id);
+                if (choice.source == source && entry != nullptr) {
+                    addOemEntry(*oem, *entry, package);
+                }
+            }
+            continue;
+        }
+        InfReader driver(source);
+        // A file that does not open as an INF (no Version signature, or
+        // not readable) contributes nothing; staged, it would land in
+        // the installation's inf folder as a file that is no INF.
+        if (driver.file().isOpen()) {
+            driver.ReadDriverPackage(package, versionCode);
+        }
+        driver.Close();
+    }
+}
+
+} // namespace ornibe

@@ -1,0 +1,45 @@
+#include "runner/F6Summary.h"
+
+#include "inf/OemEntryPackage.h"
+#include "runner/F6Source.h"
+#include "runner/ProgressLog.h"
+#include "settings/BuildSettings.h"
+
+namespace ornibe {
+namespace {
+
+const char* const kIndent = "\r\n      ";
+const char* const kDetail = "\r\n        ";
+
+} // namespace
+
+std::string driverEntryText(const std::string& source, const std::string& id) {
+    return source + " [ " + id + " ]";
+}
+
+void appendDriverEntrySummary(const BuildSettings& settings, ProgressLog& log) {
+    if (settings.GetDriverEntries().empty()) {
+        return;
+    }
+    log.append("\r\n\r\nドライバディスクから組み込む項目：");
+    for (const DriverEntryChoice& choice : settings.GetDriverEntries()) {
+        Result<TxtsetupOem> oem = readF6Source(choice.source);
+        const OemEntry* entry = oem ? oem->entry(choice.id) : nullptr;
+        log.append(kIndent + driverEntryText(choice.source, choice.id));
+        if (entry == nullptr) {
+            continue;
+        }
+        log.append(kDetail + entry->description);
+        std::string ids;
+        for (const auto& [id, service] : entry->hardwareIds) {
+            ids += (ids.empty() ? "" : ", ") + id;
+        }
+        log.append(std::string(kDetail) + "サービス: " + oemEntryService(*entry) +
+                   "  ハードウェア ID: " + (ids.empty() ? std::string("なし") : ids));
+        for (const std::string& note : oemEntryNotes(*oem, *entry)) {
+            log.append(kDetail + note);
+        }
+    }
+}
+
+} // namespace ornibe

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace ornibe {
+
+class BuildSettings;
+class ProgressLog;
+
+// The summary's lines for the entries chosen from driver floppies, after
+// the drivers' descriptions: per entry its source and ID, description,
+// service and hardware IDs, then its notes (oemEntryNotes), the [Config]
+// values among them. Nothing when no entry is chosen.
+void appendDriverEntrySummary(const BuildSettings& settings, ProgressLog& log);
+
+// "source [ ID ]": how the driver list and the log name a chosen entry.
+std::string driverEntryText(const std::string& source, const std::string& id);
+
+} // namespace ornibe

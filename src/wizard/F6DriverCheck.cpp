@@ -1,0 +1,189 @@
+#include "wizard/F6DriverCheck.h"
+
+#include "inf/OemEntryPackage.h"
+#include "runner/F6Source.h"
+#include "runner/F6Summary.h"
+#include "settings/BuildSettings.h"
+#include "sys/CaseFold.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+
+#include <algorithm>
+#include <map>
+
+namespace ornibe {
+namespace {
+
+struct Chosen {
+    std::string source;
+    const TxtsetupOem* oem = nullptr;
+    const OemEntry* entry = nullptr;
+};
+
+// The driver file's bytes, or nothing when it cannot be read.
+std::optional<std::string> driverBytes(const Chosen& chosen) {
+    const OemFileLine* driver = chosen.entry->driver();
+    Result<std::string> path = oemFilePath(*chosen.oem, *driver);
+    if (!path) {
+        return std::nullopt;
+    }
+    try {
+        return readFile(*path);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::optional<F6ListEntry> f6ListEntry(const std::string& text) {
+    constexpr std::string_view kOpen = " [ ";
+    constexpr std::string_view kClose = " ]";
+    if (text.ends_with(kClose)) {
+        if (std::size_t open = text.rfind(kOpen); open != std::string::npos) {
+            std::string source = makeAbsolute(text.substr(0, open));
+            std::string id =
+                text.substr(open + kOpen.size(), text.size() - kClose.size() - open - kOpen.size());
+            if (!id.empty() && isF6Source(source)) {
+                return F6ListEntry{source, id};
+            }
+        }
+    }
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::string source = withoutTrailingSlash(makeAbsolute(text));
+    if (isF6Source(source)) {
+        return F6ListEntry{source, {}};
+    }
+    return std::nullopt;
+}
+
+Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
+    const std::string headline = driverEntryText(oem.shown(oem.path), entry.id) +
+                                 " はテキストモードセットアップに組み込めません。";
+    if (!entry.hasFiles) {
+        return Failure::refusal(headline, oem.path,
+                                "[Files.scsi." + entry.id + "] セクションがありません。");
+    }
+    if (entry.driver() == nullptr) {
+        return Failure::refusal(headline, oem.path,
+                                "[Files.scsi." + entry.id + "] に driver の行がありません。");
+    }
+    for (const OemFileLine& file : entry.files) {
+        if (!isShortFileName(file.name)) {
+            return Failure::refusal(headline, oem.path,
+                                    file.name + " は 8.3 形式のファイル名ではありません。");
+        }
+    }
+    if (Outcome present = oemEntryFilesPresent(oem, entry); !present) {
+        const Failure& missing = present.failure();
+        const std::string shown = oem.shown(missing.path);
+        return Failure::refusal(headline, shown,
+                                missing.reason.empty() ? shown + " がありません。"
+                                                       : shown + ": " + missing.reason);
+    }
+    for (const OemConfigValue& value : entry.config) {
+        if (!addRegFlags(value.type)) {
+            return Failure::refusal(headline, oem.path,
+                                    "[" + entry.configSection + "] の値 " + value.name + " の型 " +
+                                        value.type + " は書き込めません。");
+        }
+    }
+    return {};
+}
+
+Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
+                       BuildSettings& settings) {
+    // Each source is read once, in the list's order.
+    std::vector<std::string> sources;
+    std::map<std::string, TxtsetupOem> read;
+    for (const F6ListEntry& item : listed) {
+        if (read.contains(item.source)) {
+            continue;
+        }
+        Result<TxtsetupOem> oem = readF6Source(item.source);
+        if (!oem) {
+            return oem.failure();
+        }
+        sources.push_back(item.source);
+        read.emplace(item.source, std::move(*oem));
+    }
+    for (const std::string& id : ids) {
+        if (std::none_of(sources.begin(), sources.end(),
+                         [&](const std::string& source) { return read[source].entry(id); })) {
+            return Failure::refusal("--driver-entry " + id +
+                                        ": この ID の項目はどのドライバディ"
+                                        "スクにもありません。",
+                                    {}, "--list-entries で項目の ID を確かめてください。");
+        }
+    }
+
+    std::vector<Chosen> chosen;
+    auto choose = [&](const std::string& source, const OemEntry* entry) {
+        for (const Chosen& present : chosen) {
+            if (present.source == source && present.entry == entry) {
+                return;
+            }
+        }
+        chosen.push_back({source, &read[source], entry});
+    };
+    for (const std::string& source : sources) {
+        const TxtsetupOem& oem = read[source];
+        const std::size_t before = chosen.size();
+        for (const F6ListEntry& item : listed) {
+            if (item.source != source || item.id.empty()) {
+                continue;
+            }
+            const OemEntry* entry = oem.entry(item.id);
+            if (entry == nullptr) {
+                return Failure::refusal(source + " に項目 " + item.id + " がありません。", oem.path,
+                                        "TXTSETUP.OEM の [scsi] にない ID です。");
+            }
+            choose(source, entry);
+        }
+        for (const std::string& id : ids) {
+            if (const OemEntry* entry = oem.entry(id)) {
+                choose(source, entry);
+            }
+        }
+        if (chosen.size() == before) {
+            const OemEntry* entry = oem.entry(oem.defaultId);
+            if (entry == nullptr) {
+                return Failure::refusal(source + " には選べる項目がありません。", oem.path,
+                                        "[Defaults] の " + oem.defaultId +
+                                            " が [scsi] にありません。");
+            }
+            choose(source, entry);
+        }
+    }
+
+    for (const Chosen& item : chosen) {
+        if (Outcome usable = validateOemEntry(*item.oem, *item.entry); !usable) {
+            return usable;
+        }
+    }
+    // One service name stands for one driver in the installation.
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        for (std::size_t j = i + 1; j < chosen.size(); ++j) {
+            const std::string service = oemEntryService(*chosen[i].entry);
+            if (!equalsSetupNoCase(service, oemEntryService(*chosen[j].entry))) {
+                continue;
+            }
+            if (driverBytes(chosen[i]) != driverBytes(chosen[j])) {
+                return Failure::refusal(
+                    driverEntryText(chosen[i].source, chosen[i].entry->id) + " と " +
+                        driverEntryText(chosen[j].source, chosen[j].entry->id) +
+                        " は一緒に組み込めません。",
+                    {}, "どちらもサービス " + service + " として別のファイルを組み込みます。");
+            }
+        }
+    }
+    for (const Chosen& item : chosen) {
+        settings.AddDriverEntry({item.source, item.entry->id});
+    }
+    return {};
+}
+
+} // namespace ornibe

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "inf/TxtsetupOem.h"
+#include "sys/Failure.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ornibe {
+
+class BuildSettings;
+
+// A driver list entry that names a driver floppy: its source (absolute)
+// and the entry chosen from it, empty when the list names none.
+struct F6ListEntry {
+    std::string source;
+    std::string id;
+};
+
+// The floppy that a driver list text names: "source" or "source [ ID ]"
+// (driverEntryText), where source is a floppy source (isF6Source). Nothing
+// for any other text, which is an INF's path.
+std::optional<F6ListEntry> f6ListEntry(const std::string& text);
+
+// Whether the entry can be integrated: it has a [Files.scsi.ID] section
+// with a driver line, every file it names is 8.3 and on the medium, and
+// every [Config] value has a type AddReg writes. The refusal's headline
+// names the entry, its reason what is wrong.
+Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry);
+
+// The checks of the floppies on "次へ >", before anything changes: each
+// source's TXTSETUP.OEM opens with a [scsi] section; the entries the list
+// names, and those of ids (--driver-entry, across all sources) that a
+// source has, or else its default entry, pass validateOemEntry; every ID
+// of ids is in some source; no two chosen entries install different files
+// under one service. On success the chosen entries are added to settings
+// in list order.
+Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
+                       BuildSettings& settings);
+
+} // namespace ornibe

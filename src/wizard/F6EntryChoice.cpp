@@ -1,0 +1,46 @@
+#include "wizard/F6EntryChoice.h"
+
+#include "inf/OemEntryPackage.h"
+#include "runner/F6Source.h"
+#include "runner/F6Summary.h"
+#include "sys/CaseFold.h"
+#include "wizard/F6DriverCheck.h"
+
+#include <algorithm>
+
+namespace ornibe {
+
+Result<F6EntryList> f6EntryRows(const std::string& text) {
+    std::optional<F6ListEntry> floppy = f6ListEntry(text);
+    if (!floppy || !floppy->id.empty()) {
+        return F6EntryList{};
+    }
+    Result<TxtsetupOem> oem = readF6Source(floppy->source);
+    if (!oem) {
+        return oem.failure();
+    }
+    F6EntryList list{floppy->source, {}};
+    for (const OemEntry& entry : oem->entries) {
+        const bool usable = static_cast<bool>(validateOemEntry(*oem, entry));
+        std::string service = oemEntryService(entry);
+        list.rows.push_back({entry.id,
+                             entry.description + "（サービス: " +
+                                 (service.empty() ? std::string("なし") : service) +
+                                 "、ID: " + std::to_string(entry.hardwareIds.size()) +
+                                 " 個、ファイル: " + (usable ? "あり" : "なし") + "）",
+                             equalsSetupNoCase(entry.id, oem->defaultId), usable});
+    }
+    return list;
+}
+
+std::vector<std::string> f6ListTexts(const F6EntryList& list, const std::vector<std::string>& ids) {
+    std::vector<std::string> texts;
+    for (const F6EntryRow& row : list.rows) {
+        if (std::find(ids.begin(), ids.end(), row.id) != ids.end()) {
+            texts.push_back(driverEntryText(list.source, row.id));
+        }
+    }
+    return texts;
+}
+
+} // namespace ornibe

@@ -1,0 +1,241 @@
+// Driver floppies through ornibe-build: a FAT12 image made with mkfs.fat
+// and mcopy integrates its entry exactly as the same driver given as an
+// INF, plus its [Config] values in HIVESYS.INF; the refusals of floppies
+// and their entries stop the build before anything changes.
+#include "E2eTest.h"
+
+#include "support/CommandRun.h"
+#include "support/FileAssertions.h"
+#include "support/RealFixtures.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace ornibe::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+using F6FloppyBuildTest = E2eTest;
+
+const std::string kSamples = std::string(ORNIBE_SOURCE_DIR) + "/samples";
+
+// The sample driver's floppy: its files where its INF has them, and a
+// TXTSETUP.OEM that claims what the INF claims for XP, with a [Config]
+// value on a subkey and one on the service key.
+constexpr const char* kSampleOem =
+    "# The sample driver's floppy\r\n"
+    "[Disks]\r\n"
+    "d1 = \"Ornibe Sample Driver Disk\", \\disk1, \\\r\n"
+    "d2 = \"Ornibe Sample Driver Disk\", \\disk1, \\X86\r\n"
+    "[Defaults]\r\n"
+    "scsi = ORSCSI\r\n"
+    "[scsi]\r\n"
+    "ORSCSI = \"Ornibe Sample SCSI Controller\", OrScsi\r\n"
+    "[Files.scsi.ORSCSI]\r\n"
+    "driver  = d2, OrScsi.sys, OrScsi\r\n"
+    "inf     = d1, OrScsi.inf\r\n"
+    "catalog = d1, ORSCSI.CAT\r\n"
+    "[HardwareIds.scsi.ORSCSI]\r\n"
+    "id = \"PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C\", \"OrScsi\"\r\n"
+    "id = \"PCI\\VEN_1B2C&DEV_0302\", \"OrScsi\" ; the second model\r\n"
+    "[Config.OrScsi]\r\n"
+    "value = \"\", Start, REG_DWORD, 0\r\n"
+    "value = Parameters\\PnpInterface, 5, REG_DWORD, 1\r\n";
+
+constexpr const char* kHivesys = "[Version]\r\nSignature = \"$Windows NT$\"\r\n\r\n[AddReg]\r\n"
+                                 "HKLM,\"SYSTEM\\CurrentControlSet\\Control\",\"CurrentUser\",2,"
+                                 "\"USERNAME\"\r\n";
+
+// A copy of the XP sample with HIVESYS.IN_ compressed as on the CD.
+std::string xpTree(const TempDir& dir, const std::string& name) {
+    const std::string work = dir / name;
+    fs::copy(kSamples + "/xp", work, fs::copy_options::recursive);
+    const std::string plain = dir.write(name + "-hive/HIVESYS.INF", kHivesys);
+    const std::string packed = work + "/I386/HIVESYS.IN_";
+    CommandResult made = runCommand({"gcab", "-c", "-n", "-z", packed, plain});
+    EXPECT_EQ(made.exitCode, 0) << made.output;
+    return work;
+}
+
+std::string expanded(const std::string& cabinet) {
+    CommandResult out = runCommand({"cabextract", "-q", "-p", cabinet});
+    EXPECT_EQ(out.exitCode, 0) << out.output;
+    return out.output;
+}
+
+// A FAT12 floppy image holding the files of folder, made as a user would.
+std::string floppyImage(const TempDir& dir, const std::string& folder, const std::string& name) {
+    const std::string image = dir / name;
+    CommandResult made = runCommand({"mkfs.fat", "-C", image, "1440"});
+    EXPECT_EQ(made.exitCode, 0) << made.output;
+    std::vector<std::string> copy = {"env", "MTOOLS_SKIP_CHECK=1", "mcopy", "-i", image, "-s"};
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        copy.push_back(entry.path().string());
+    }
+    copy.push_back("::/");
+    CommandResult copied = runCommand(copy);
+    EXPECT_EQ(copied.exitCode, 0) << copied.output;
+    return image;
+}
+
+TEST_F(F6FloppyBuildTest, a_floppy_image_entry_integrates_as_its_inf_does_with_its_config_values) {
+    const std::string floppy = dir.mkdir("floppy");
+    fs::copy(kSamples + "/driver", floppy, fs::copy_options::recursive);
+    dir.write("floppy/TXTSETUP.OEM", kSampleOem);
+    dir.write("floppy/disk1", "");
+    const std::string image = floppyImage(dir, floppy, "sample.img");
+
+    const std::string byInf = xpTree(dir, "by-inf");
+    const std::string byFloppy = xpTree(dir, "by-floppy");
+    CommandResult inf = runCommand({ORNIBE_BUILD_PROGRAM, "--work", byInf, "--driver",
+                                    kSamples + "/driver/OrScsi.inf", "--quiet"});
+    ASSERT_EQ(inf.exitCode, 0) << inf.output;
+    CommandResult oem = runCommand({ORNIBE_BUILD_PROGRAM, "--work", byFloppy, "--driver", image,
+                                    "--driver-entry", "ORSCSI", "--quiet"});
+    ASSERT_EQ(oem.exitCode, 0) << oem.output;
+
+    // The same files and setup file lines.
+    for (const char* file : {"I386/TXTSETUP.SIF", "I386/DOSNET.INF", "I386/SVCPACK/ORSCSI.CAT"}) {
+        EXPECT_EQ(slurp(byFloppy + "/" + std::string(file)), slurp(byInf + "/" + file)) << file;
+    }
+    for (const char* file : {"I386/ORSCSI.SY_", "I386/OrScsi.in_", "I386/SVCPACK.IN_"}) {
+        EXPECT_EQ(expanded(byFloppy + "/" + std::string(file)), expanded(byInf + "/" + file))
+            << file;
+    }
+    // HIVESYS.INF: untouched by the INF, the subkey's value added by the
+    // floppy; Start stays [SCSI.Load]'s.
+    EXPECT_EQ(expanded(byInf + "/I386/HIVESYS.IN_"), kHivesys);
+    EXPECT_EQ(expanded(byFloppy + "/I386/HIVESYS.IN_"),
+              std::string(kHivesys) +
+                  "\r\n[AddReg]\r\nHKLM,\"SYSTEM\\CurrentControlSet\\Services\\OrScsi\\"
+                  "Parameters\\PnpInterface\",\"5\",0x00010001,0x1\r\n");
+    EXPECT_FALSE(fs::exists(byFloppy + "/I386/HIVESYS.INF"));
+
+    // The summary and the log name the entry and its values.
+    EXPECT_THAT(oem.output, HasSubstr("\n      " + image +
+                                      " [ ORSCSI ]\n"
+                                      "        Ornibe Sample SCSI Controller\n"
+                                      "        サービス: OrScsi  ハードウェア ID: "
+                                      "PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C, "
+                                      "PCI\\VEN_1B2C&DEV_0302\n"
+                                      "        レジストリの値: [Config.OrScsi] から\n"
+                                      "          OrScsi Start REG_DWORD 0（書き込みません。"
+                                      "[SCSI.Load] が設定します）\n"
+                                      "          OrScsi\\Parameters\\PnpInterface 5 "
+                                      "REG_DWORD 1\n"));
+    EXPECT_THAT(oem.output,
+                HasSubstr("ドライバディスクの項目 " + image + " [ ORSCSI ] を組み込みます。\n"));
+    EXPECT_THAT(oem.output, HasSubstr("SVCPACK.INF を修正しています。。。完了\n"
+                                      "HIVESYS.INF を修正しています。。。完了\n"
+                                      "ドライバの統合が完了しました。"));
+    EXPECT_THAT(inf.output, Not(HasSubstr("HIVESYS")));
+    EXPECT_THAT(inf.output, Not(HasSubstr("ドライバディスク")));
+
+    // --list-entries reads the image as the build does.
+    CommandResult listed = runCommand({ORNIBE_BUILD_PROGRAM, "--list-entries", image});
+    EXPECT_EQ(listed.exitCode, 0) << listed.output;
+    EXPECT_EQ(listed.output, image + ":/TXTSETUP.OEM\n\nORSCSI（既定）\n"
+                                     "  Ornibe Sample SCSI Controller\n  サービス: OrScsi\n"
+                                     "  ハードウェア ID: 2 個\n"
+                                     "    PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C (OrScsi)\n"
+                                     "    PCI\\VEN_1B2C&DEV_0302 (OrScsi)\n  ファイル: あり\n");
+}
+
+// Each real floppy file in a folder of its own with stand-in driver files,
+// as its disks name them.
+class F6RefusalTest : public E2eTest {
+protected:
+    void SetUp() override {
+        if (!requireRealFixture("txtsetup-oem")) {
+            return;
+        }
+        work = dir / "xp";
+        fs::copy(kSamples + "/xp", work, fs::copy_options::recursive);
+    }
+
+    std::string floppy(const std::string& name, const std::string& fixture,
+                       const std::vector<std::pair<std::string, std::string>>& files) {
+        const std::string folder = dir.mkdir(name);
+        fs::copy_file(realFixture("txtsetup-oem/" + fixture), folder + "/TXTSETUP.OEM");
+        for (const auto& [path, bytes] : files) {
+            fs::create_directories(fs::path(folder + "/" + path).parent_path());
+            dir.write(name + "/" + path, bytes);
+        }
+        return folder;
+    }
+
+    std::string work;
+};
+
+TEST_F(F6RefusalTest, refused_floppies_and_entries_leave_the_tree_as_it_was) {
+    const std::string virtio = floppy("virtio", "virtio-win-vfd-i386/txtsetup-i386.oem",
+                                      {{"disk1", ""},
+                                       {"i386/WinXP/viostor.sys", "xp driver"},
+                                       {"i386/WinXP/viostor.inf", "[Version]"},
+                                       {"i386/WinXP/viostor.cat", "cat"}});
+    const std::string both = floppy("both", "virtio-win-vfd-i386/txtsetup-i386.oem",
+                                    {{"i386/WinXP/viostor.sys", "xp driver"},
+                                     {"i386/WinXP/viostor.inf", "[Version]"},
+                                     {"i386/WinXP/viostor.cat", "cat"},
+                                     {"i386/Win2003/viostor.sys", "2003 driver"},
+                                     {"i386/Win2003/viostor.inf", "[Version]"},
+                                     {"i386/Win2003/viostor.cat", "cat"}});
+    const std::string acard = floppy("acard", "acard-aec671x/TXTSETUP.OEM", {});
+    const std::string noScsi = dir.write("no-scsi.oem", "[Disks]\r\nd1 = \"x\", \\t, \\\r\n");
+    const std::string broken = dir.write("broken.oem", "[Disks\r\n");
+    const std::string noDriver =
+        dir.write("no-driver/TXTSETUP.OEM", "[Disks]\r\nd1 = \"x\", \\t, \\\r\n[scsi]\r\n"
+                                            "A = \"A\"\r\n[Files.scsi.A]\r\ninf = d1, a.inf\r\n");
+    const std::string longName =
+        dir.write("long/TXTSETUP.OEM", "[Disks]\r\nd1 = \"x\", \\t, \\\r\n[scsi]\r\nA = \"A\"\r\n"
+                                       "[Files.scsi.A]\r\ndriver = d1, longdriver.sys, a\r\n");
+    dir.write("long/longdriver.sys", "driver");
+    const auto before = snapshotTree(dir.path());
+
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"--driver", broken}, "はドライバディスクの TXTSETUP.OEM として読めません。\n1 行目:"},
+        {{"--driver", noScsi}, "[scsi] セクションがありません。"},
+        {{"--driver", acard}, "[Files.scsi.AEC671xx] セクションがありません。"},
+        {{"--driver", fs::path(noDriver).parent_path().string()},
+         "[Files.scsi.A] に driver の行がありません。"},
+        {{"--driver", fs::path(longName).parent_path().string()},
+         "longdriver.sys は 8.3 形式のファイル名ではありません。"},
+        // Offered, but its folder is not on the floppy.
+        {{"--driver", virtio, "--driver-entry", "WNET32"},
+         virtio + "/i386/Win2003/viostor.sys がありません。"},
+        {{"--driver", virtio, "--driver-entry", "NOSUCH"},
+         "--driver-entry NOSUCH: この ID の項目はどのドライバディスクにもありません。"},
+        {{"--driver", both, "--driver-entry", "WXP32", "--driver-entry", "WNET32"},
+         "どちらもサービス viostor として別のファイルを組み込みます。"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {ORNIBE_BUILD_PROGRAM, "--work", work};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        CommandResult result = runCommand(arguments);
+        EXPECT_EQ(result.exitCode, 2) << c.message << "\n" << result.output;
+        EXPECT_THAT(result.output, HasSubstr(c.message));
+        EXPECT_THAT(result.output, Not(HasSubstr("スタート！"))) << c.message;
+    }
+    EXPECT_EQ(snapshotTree(dir.path()), before);
+
+    // The entry whose files are there passes; listed, the other is marked.
+    CommandResult listed = runCommand({ORNIBE_BUILD_PROGRAM, "--list-entries", virtio});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_THAT(listed.output, HasSubstr("WXP32（既定）\n"));
+    EXPECT_THAT(listed.output, HasSubstr("  ファイル: あり\n\nWNET32\n"));
+    EXPECT_THAT(listed.output, HasSubstr("  ファイル: 組み込めません（" + virtio +
+                                         "/i386/Win2003/viostor.sys がありません。）\n"));
+}
+
+} // namespace
+} // namespace ornibe::test
