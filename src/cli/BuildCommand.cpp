@@ -49,6 +49,13 @@ bool argumentsUsable(const CommandOptions& options) {
             return false;
         }
     }
+    for (const std::string& inf : options.pnpDrivers) {
+        std::string path = makeAbsolute(inf);
+        if (!existsAsFile(path) || ::access(path.c_str(), R_OK) != 0) {
+            printError("--pnp-driver: not a readable file: " + inf);
+            return false;
+        }
+    }
     return true;
 }
 

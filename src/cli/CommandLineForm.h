@@ -23,6 +23,7 @@ public:
     std::string volumeLabelText() const override { return label_; }
     std::string servicePackText() const override { return options_.servicePack; }
     std::vector<std::string> infEntries() const override { return options_.drivers; }
+    std::vector<std::string> pnpInfEntries() const override { return options_.pnpDrivers; }
     bool bigDriveChecked() const override;
     std::string workFolderText() const override { return options_.workFolder; }
     std::string isoPathText() const override { return options_.isoPath; }

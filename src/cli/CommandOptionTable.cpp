@@ -38,6 +38,13 @@ constexpr OptionRow kRows[] = {
      .valueName = "INF",
      .target = &Options::drivers,
      .help = "ドライバの INF ファイル; repeat for several, kept in order"},
+    {.name = "--pnp-driver",
+     .valueName = "INF",
+     .target = &Options::pnpDrivers,
+     .help = "PnP ドライバの INF ファイル (any device class), copied\n"
+             "with its files to $OEM$/$1/Drivers/NNN and named in\n"
+             "OemPnPDriversPath; repeat for several, kept in order;\n"
+             "needs --unattended or --answer-file"},
     {.name = "--big-drive",
      .target = &Options::bigDrive,
      .help = "137GB 以上のハードディスク: on (the default)",

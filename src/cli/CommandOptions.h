@@ -16,6 +16,8 @@ struct CommandOptions {
     std::optional<std::string> label;
     std::string servicePack;
     std::vector<std::string> drivers;
+    // Plug and Play driver INFs for GUI-mode setup, in order.
+    std::vector<std::string> pnpDrivers;
     // Nothing when not given: the check box's starting state.
     std::optional<bool> bigDrive;
     std::string isoPath;

@@ -4,6 +4,7 @@
 #include "inf/InfReader.h"
 #include "media/IsoImageReader.h"
 #include "runner/AnswerFileStage.h"
+#include "runner/PnpDriverStage.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -103,6 +104,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         }
     }
 
+    appendPnpDriverSummary(settings, data.versionCode, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());

@@ -37,6 +37,13 @@ public:
     void AddDriverInf(const std::string& path);
     void ClearDriverInfs() { driverInfs.clear(); }
 
+    // The Plug and Play driver INFs for GUI-mode setup, in the order given;
+    // the same rules as the driver INF list.
+    std::string GetPnpDriverInf(int index) const;
+    void AddPnpDriverInf(const std::string& path);
+    void ClearPnpDriverInfs() { pnpDriverInfs.clear(); }
+    const std::vector<std::string>& pnpDriverInfList() const { return pnpDriverInfs; }
+
     std::int32_t GetBigDrive() const { return bigDrive; }
     void SetBigDrive(std::int32_t value) { bigDrive = value; }
 
@@ -58,6 +65,7 @@ private:
     std::string volumeLabel;
     std::string servicePackPath;
     std::vector<std::string> driverInfs;
+    std::vector<std::string> pnpDriverInfs;
     std::int32_t bigDrive = 1;
     std::string workFolder;
     std::string isoPath;

@@ -20,6 +20,7 @@
 #include "wizard/LogFileCheck.h"
 #include "wizard/NamedPaths.h"
 #include "wizard/PathConflicts.h"
+#include "wizard/PnpDriverCheck.h"
 #include "wizard/ServicePackCheck.h"
 #include "wizard/SourceTreeCheck.h"
 #include "wizard/TreeSetupCheck.h"
@@ -83,9 +84,20 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         }
         settings_.AddDriverInf(inf);
     }
+    settings_.ClearPnpDriverInfs();
+    for (std::string inf : form.pnpInfEntries()) {
+        if (!CheckFileExists(inf)) {
+            return false;
+        }
+        if (Outcome pnp = validatePnpDriverInf(inf, versionCode); !pnp) {
+            return refuse(pnp.failure());
+        }
+        settings_.AddPnpDriverInf(inf);
+    }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
-    if (!checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
+    if (!checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
+        !checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
         return false;
     }
 

@@ -25,6 +25,8 @@ public:
     // The text in the field above the INF list that was not added to the
     // list; empty when there is none (the command line has no such field).
     virtual std::string pendingInfText() const { return {}; }
+    // The Plug and Play driver list's entries from the top.
+    virtual std::vector<std::string> pnpInfEntries() const { return {}; }
     virtual bool bigDriveChecked() const = 0;
     virtual std::string workFolderText() const = 0;
     virtual std::string isoPathText() const = 0;
