@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
@@ -52,7 +53,7 @@ protected:
         // driver binaries and catalogs, in a medium folder of the test's.
         for (const std::string& name : kFixtures) {
             const fs::path from = fs::path(realFixture("pnp-inf")) / name;
-            const std::string to = dir / "media" / name;
+            const std::string to = media(name);
             fs::create_directories(to);
             for (const auto& entry : fs::directory_iterator(from)) {
                 fs::copy_file(entry.path(), fs::path(to) / entry.path().filename());
@@ -60,7 +61,7 @@ protected:
         }
         for (const auto& [name, files] : standIns()) {
             for (const std::string& file : files) {
-                writeText(dir / "media" / name / file, "stand-in " + file + "\n");
+                writeText(media(name) + "/" + file, "stand-in " + file + "\n");
             }
         }
     }
@@ -75,8 +76,11 @@ protected:
             {"virtio-iso-xp-viostor-x86", {"viostor.sys", "viostor.cat"}}};
     }
 
+    // The folder of a driver medium of the test's.
+    std::string media(const std::string& name) const { return dir / ("media/" + name); }
+
     std::string inf(const std::string& name) const {
-        for (const auto& entry : fs::directory_iterator(dir / "media" / name)) {
+        for (const auto& entry : fs::directory_iterator(media(name))) {
             if (entry.path().extension() == ".inf") {
                 return entry.path().string();
             }
@@ -109,13 +113,14 @@ TEST_F(PnpDriverBuildTest, every_fixture_goes_into_its_folder_and_the_answer_fil
     ASSERT_EQ(result.exitCode, 0) << result.output;
 
     const std::string drivers = work + "/$OEM$/$1/Drivers";
+    const auto allStandIns = standIns();
     for (std::size_t i = 0; i < kFixtures.size(); ++i) {
         const std::string folder = drivers + "/00" + std::to_string(i + 1);
         std::map<std::string, std::string> files = readTree(folder);
         std::map<std::string, std::string> expected;
         const std::string infName = fs::path(inf(kFixtures[i])).filename();
         expected[infName] = slurp(inf(kFixtures[i]));
-        for (const std::string& file : standIns().at(kFixtures[i])) {
+        for (const std::string& file : allStandIns.at(kFixtures[i])) {
             expected[file] = "stand-in " + file + "\n";
         }
         EXPECT_EQ(files, expected) << folder;
@@ -138,9 +143,20 @@ TEST_F(PnpDriverBuildTest, every_fixture_goes_into_its_folder_and_the_answer_fil
     EXPECT_THAT(result.output, HasSubstr("（System）"));
     EXPECT_THAT(result.output, HasSubstr("（SCSIAdapter）"));
 
+    // The image holds every one of them, under the names it records.
     ImageReport report = readImage(iso);
-    EXPECT_THAT(report.files, Contains("/$OEM$/$1/Drivers/003/qxldd.dll")) << report.output;
-    EXPECT_THAT(report.files, Contains("/$OEM$/$1/Drivers/002/WdfCoInstaller01009.dll"));
+    for (const auto& [path, bytes] : readTree(drivers)) {
+        std::string recorded = "/$OEM$/$1/DRIVERS/" + path;
+        for (char& c : recorded) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        EXPECT_THAT(report.files, Contains(recorded));
+    }
+    std::size_t named = 0;
+    for (const auto& [name, files] : allStandIns) {
+        named += files.size() + 1;
+    }
+    EXPECT_EQ(readTree(drivers).size(), named);
 }
 
 // A rerun with the same drivers changes nothing under $OEM$; one with a
@@ -216,7 +232,7 @@ TEST_F(PnpDriverBuildTest, refusals_come_before_anything_changes) {
     std::vector<std::string> nine;
     for (int i = 0; i < 9; ++i) {
         const std::string name = "balloon" + std::to_string(i);
-        fs::copy(dir / "media" / kFixtures[1], dir / "media" / name);
+        fs::copy(media(kFixtures[1]), media(name));
         nine.push_back(name);
     }
     CommandResult tooLong = build(work, nine);
@@ -228,7 +244,7 @@ TEST_F(PnpDriverBuildTest, refusals_come_before_anything_changes) {
     EXPECT_NE(noModels.exitCode, 0);
     EXPECT_THAT(noModels.output, HasSubstr("Windows 2000 用のモデルがありません。"));
 
-    const std::string amd64 = dir / "media" / "amd64";
+    const std::string amd64 = media("amd64");
     writeText(amd64 + "/amd64.inf",
               "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Net\r\n"
               "[Manufacturer]\r\nX=M,NTamd64\r\n[M.NTamd64]\r\nDev=inst,PCI\\VEN_1\r\n");
@@ -236,7 +252,7 @@ TEST_F(PnpDriverBuildTest, refusals_come_before_anything_changes) {
     EXPECT_NE(other.exitCode, 0);
     EXPECT_THAT(other.output, HasSubstr("モデルが x86 ではないアーキテクチャ（NTamd64）用です。"));
 
-    fs::remove(dir / "media" / kFixtures[1] / "BALLOON.sys");
+    fs::remove(media(kFixtures[1]) + "/BALLOON.sys");
     CommandResult missing = build(work, {kFixtures[1]});
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_THAT(missing.output, HasSubstr("BALLOON.sys が見つかりません。"));
