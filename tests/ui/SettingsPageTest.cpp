@@ -157,7 +157,7 @@ private slots:
             p.page.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&p.page));
             QTRY_COMPARE(QApplication::focusWidget(), p.driveList());
-            for (int i = 0; i < 15; ++i) {
+            for (int i = 0; i < 17; ++i) {
                 seen << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
@@ -165,9 +165,9 @@ private slots:
         });
         QCOMPARE(seen, (QStringList{"cdDriveList", "volumeLabelEdit", "servicePackEdit",
                                     "servicePackButton", "infPickButton", "infEdit", "infAddButton",
-                                    "infRemoveButton", "bigDriveCheck", "workFolderEdit",
-                                    "workFolderButton", "isoPathEdit", "isoPathButton",
-                                    "nextButton", "quitButton"}));
+                                    "infRemoveButton", "pnpAddButton", "pnpRemoveButton",
+                                    "bigDriveCheck", "workFolderEdit", "workFolderButton",
+                                    "isoPathEdit", "isoPathButton", "nextButton", "quitButton"}));
     }
 
     void escape_does_nothing_and_the_close_box_asks_first() {
@@ -345,6 +345,48 @@ private slots:
             QCOMPARE(edit->text(), QStringLiteral("sub/x.inf"));
             QTest::mouseClick(remove, Qt::LeftButton);
             QCOMPARE(p.infs(), QStringList{"a.inf"});
+            p.quitWithOk();
+        });
+    }
+
+    // The PnP list: its add button picks an INF and lists it (not twice),
+    // remove takes the selected entry, "次へ >" hands the list to the
+    // checks, and a later opening shows what the settings hold.
+    void pnp_list_adds_picked_infs_and_removes_the_selected_one() {
+        Page p;
+        QStringList answers{"/drv/net.inf", "/drv/NET.INF", "/drv/gpu.inf", ""};
+        QStringList dialogs;
+        p.page.setDialogRunner([&](QFileDialog& dialog) {
+            dialogs << dialog.objectName();
+            return answers.takeFirst();
+        });
+        auto* list = child<QListWidget>(p.page, "pnpList");
+        auto entries = [&] {
+            QStringList out;
+            for (int i = 0; i < list->count(); ++i) {
+                out << list->item(i)->text();
+            }
+            return out;
+        };
+        execDriven(p.page, [&] {
+            for (int i = 0; i < 4; ++i) {
+                QTest::mouseClick(p.button("pnpAddButton"), Qt::LeftButton);
+            }
+            QCOMPARE(entries(), (QStringList{"/drv/net.inf", "/drv/gpu.inf"}));
+            QCOMPARE(p.infList()->count(), 0);
+            QTest::mouseClick(p.button("pnpRemoveButton"), Qt::LeftButton);
+            QCOMPARE(entries().size(), 2);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(0)).center());
+            QTest::mouseClick(p.button("pnpRemoveButton"), Qt::LeftButton);
+            QCOMPARE(entries(), QStringList{"/drv/gpu.inf"});
+            p.quitWithOk();
+        });
+        QCOMPARE(dialogs, QStringList(4, QStringLiteral("pnpInfDialog")));
+
+        p.settings.AddPnpDriverInf("/drv/kept.inf");
+        execDriven(p.page, [&] {
+            QCOMPARE(entries(), QStringList{"/drv/kept.inf"});
             p.quitWithOk();
         });
     }
