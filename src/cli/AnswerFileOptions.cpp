@@ -36,12 +36,6 @@ std::optional<std::string> answerFileOptionsMisfit(const CommandOptions& options
             return std::string(name) + " needs --unattended";
         }
     }
-    // Setup copies $OEM$ and reads OemPnPDriversPath only when it installs
-    // unattended.
-    if (!options.pnpDrivers.empty() && !options.unattended && options.answerFile.empty()) {
-        return "--pnp-driver needs --unattended or --answer-file: setup copies $OEM$ and "
-               "reads OemPnPDriversPath only in an unattended installation";
-    }
     if (options.timeZone && !isNumber(*options.timeZone)) {
         return "--time-zone: not an index of Microsoft's time zone table: " + *options.timeZone;
     }

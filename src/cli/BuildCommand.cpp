@@ -56,6 +56,13 @@ bool argumentsUsable(const CommandOptions& options) {
             return false;
         }
     }
+    // Setup copies $OEM$ and reads OemPnPDriversPath only when it installs
+    // unattended.
+    if (!options.pnpDrivers.empty() && !options.unattended && options.answerFile.empty()) {
+        printError("--pnp-driver needs --unattended or --answer-file: setup copies $OEM$ and "
+                   "reads OemPnPDriversPath only in an unattended installation");
+        return false;
+    }
     return true;
 }
 

@@ -67,6 +67,7 @@ std::set<std::string> filesBelow(const std::string& folder) {
 // these files keeps every one whose bytes are the same, so a rerun changes
 // nothing; one that holds anything else is made anew.
 void fillFolder(const std::string& folder, const PnpDriver& driver) {
+    refuseLink("open", folder);
     std::set<std::string> wanted;
     for (const PnpDriver::File& file : driver.files) {
         wanted.insert(file.relative);

@@ -88,7 +88,7 @@ public:
     QLayout* buildButtonRow();
     // Stacks the fields, each group with its stretch, in a scroll area.
     QScrollArea* buildFieldArea(QLayout* driveRow,
-                                std::initializer_list<std::pair<QGroupBox*, int>> groups);
+                                std::initializer_list<std::pair<QWidget*, int>> groups);
     void setControlTabOrder();
     void addAboutAction();
 
@@ -184,7 +184,7 @@ QGroupBox* Builder::buildPnpDriverGroup() {
     c_.pnpList = new QListWidget(group);
     c_.pnpList->setObjectName(QStringLiteral("pnpList"));
     c_.pnpList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    c_.pnpList->setMinimumHeight(c_.pnpList->fontMetrics().height() * 3);
+    c_.pnpList->setMinimumHeight(c_.pnpList->fontMetrics().height() * 5);
     c_.pnpList->setFocusPolicy(Qt::ClickFocus);
     c_.pnpAddButton = makeButton(QStringLiteral("一覧に追加…"), "pnpAddButton", group);
     c_.pnpRemoveButton = makeButton(QStringLiteral("一覧から除外"), "pnpRemoveButton", group);
@@ -244,7 +244,7 @@ QLayout* Builder::buildButtonRow() {
 // screen, or a large scale factor). At full size the page looks as it
 // would without the scroll area.
 QScrollArea* Builder::buildFieldArea(QLayout* driveRow,
-                                     std::initializer_list<std::pair<QGroupBox*, int>> groups) {
+                                     std::initializer_list<std::pair<QWidget*, int>> groups) {
     auto* fields = new QWidget;
     fields->setObjectName(QStringLiteral("settingsFields"));
     auto* column = new QVBoxLayout(fields);
@@ -292,14 +292,19 @@ SettingsControls buildSettingsPage(QDialog& page) {
     QGroupBox* servicePackGroup = builder.buildServicePackGroup();
     QGroupBox* driverGroup = builder.buildDriverGroup();
     QGroupBox* pnpDriverGroup = builder.buildPnpDriverGroup();
+    // The PnP driver list stands beside the text-mode one.
+    auto* driverLists = new QWidget;
+    auto* driverRow = new QHBoxLayout(driverLists);
+    driverRow->setContentsMargins(0, 0, 0, 0);
+    driverRow->addWidget(driverGroup, 1);
+    driverRow->addWidget(pnpDriverGroup, 1);
     QGroupBox* bigDriveGroup = builder.buildBigDriveGroup();
     QGroupBox* workFolderGroup = builder.buildWorkFolderGroup();
     QGroupBox* isoGroup = builder.buildIsoGroup();
     QLayout* buttonRow = builder.buildButtonRow();
     // The driver list takes the height the other fields leave.
     controls.fields = builder.buildFieldArea(driveRow, {{servicePackGroup, 0},
-                                                        {driverGroup, 1},
-                                                        {pnpDriverGroup, 0},
+                                                        {driverLists, 1},
                                                         {bigDriveGroup, 0},
                                                         {workFolderGroup, 0},
                                                         {isoGroup, 0}});

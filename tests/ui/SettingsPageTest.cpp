@@ -127,6 +127,7 @@ private slots:
             groups << group->title();
         }
         QCOMPARE(groups, (QStringList{"Service Pack 適用済みにする", "ドライバを追加する",
+                                      "PnP ドライバを追加する（GUI モードセットアップ）",
                                       "137GB 以上のハードディスクに対応させる",
                                       "作業フォルダの指定", "ISO イメージの作成"}));
         QStringList labels;
@@ -135,8 +136,11 @@ private slots:
         }
         QCOMPARE(labels, (QStringList{"読込元のCDドライブ :", "ボリュームラベル :",
                                       "Service Pack ファイル :", "ドライバの INF ファイル :",
-                                      "作業フォルダ :", "ISOイメージのファイル名 :"}));
+                                      "PnP ドライバの INF ファイル :", "作業フォルダ :",
+                                      "ISOイメージのファイル名 :"}));
         QCOMPARE(p.button("servicePackButton")->text(), QStringLiteral("ファイル選択"));
+        QCOMPARE(p.button("pnpAddButton")->text(), QStringLiteral("一覧に追加…"));
+        QCOMPARE(p.button("pnpRemoveButton")->text(), QStringLiteral("一覧から除外"));
         QCOMPARE(p.button("infPickButton")->text(), QStringLiteral("ファイル選択"));
         QCOMPARE(p.button("infAddButton")->text(), QStringLiteral("一覧に追加"));
         QCOMPARE(p.button("infRemoveButton")->text(), QStringLiteral("一覧から除外"));
