@@ -52,6 +52,20 @@ bool argumentsUsable(const CommandOptions& options) {
             return false;
         }
     }
+    for (const std::string& inf : options.pnpDrivers) {
+        std::string path = makeAbsolute(inf);
+        if (!existsAsFile(path) || ::access(path.c_str(), R_OK) != 0) {
+            printError("--pnp-driver: not a readable file: " + inf);
+            return false;
+        }
+    }
+    // Setup copies $OEM$ and reads OemPnPDriversPath only when it installs
+    // unattended.
+    if (!options.pnpDrivers.empty() && !options.unattended && options.answerFile.empty()) {
+        printError("--pnp-driver needs --unattended or --answer-file: setup copies $OEM$ and "
+                   "reads OemPnPDriversPath only in an unattended installation");
+        return false;
+    }
     return true;
 }
 

@@ -24,6 +24,7 @@ public:
     std::string servicePackText() const override { return options_.servicePack; }
     std::vector<std::string> infEntries() const override { return options_.drivers; }
     std::vector<std::string> driverEntryIds() const override { return options_.driverEntries; }
+    std::vector<std::string> pnpInfEntries() const override { return options_.pnpDrivers; }
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override { return options_.reproducible; }
     std::string workFolderText() const override { return options_.workFolder; }

@@ -54,6 +54,13 @@ constexpr OptionRow kRows[] = {
      .help = "print the entries of a driver floppy (ID, description,\n"
              "service, hardware IDs, whether its files are there) and\n"
              "exit; no --work needed"},
+    {.name = "--pnp-driver",
+     .valueName = "INF",
+     .target = &Options::pnpDrivers,
+     .help = "PnP ドライバの INF ファイル (any device class), copied\n"
+             "with its files to $OEM$/$1/Drivers/NNN and named in\n"
+             "OemPnPDriversPath; repeat for several, kept in order;\n"
+             "needs --unattended or --answer-file"},
     {.name = "--big-drive",
      .target = &Options::bigDrive,
      .help = "137GB 以上のハードディスク: on (the default)",

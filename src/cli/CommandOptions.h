@@ -19,6 +19,8 @@ struct CommandOptions {
     std::vector<std::string> driverEntries;
     // A driver floppy whose entries to print instead of a build.
     std::string listEntries;
+    // Plug and Play driver INFs for GUI-mode setup, in order.
+    std::vector<std::string> pnpDrivers;
     // Nothing when not given: the check box's starting state.
     std::optional<bool> bigDrive;
     std::string isoPath;

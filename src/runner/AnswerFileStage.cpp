@@ -7,6 +7,8 @@
 #include "answer/AnswerFileCheck.h"
 #include "answer/AnswerFileSummary.h"
 #include "answer/AnswerFileWriter.h"
+#include "answer/PnpAnswerKeys.h"
+#include "runner/PnpDriverPackage.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -86,8 +88,13 @@ bool BuildRunner::answerFileStage() {
     std::string bytes;
     std::vector<AnswerEntry> entries;
     std::vector<std::string> unchecked;
+    std::vector<std::string> changedKeys;
     if (fields.mode == AnswerFileFields::Mode::Write) {
-        entries = answerFileEntries(fields, data_.versionCode, !settings_.GetDriverInf(0).empty());
+        entries = answerFileEntries(fields, data_.versionCode,
+                                    !settings_.GetDriverInf(0).empty() || !pnpEntries_.empty());
+        if (!pnpEntries_.empty()) {
+            addPnpEntries(entries, pnpPathValue({}, pnpEntries_));
+        }
         bytes = answerFileText(entries);
     } else {
         AnswerFileReading reading = readAnswerFile(fields.userFile, data_.versionCode);
@@ -97,6 +104,14 @@ bool BuildRunner::answerFileStage() {
         }
         bytes = std::move(reading.bytes);
         unchecked = std::move(reading.unchecked);
+        if (!pnpEntries_.empty()) {
+            // The user's values stay; the PnP drivers' folders follow the
+            // user's own.
+            MergedAnswerFile merged =
+                mergePnpKeys(bytes, pnpPathValue(userPnpFolders(reading.file), pnpEntries_));
+            bytes = std::move(merged.bytes);
+            changedKeys = std::move(merged.changedKeys);
+        }
     }
 
     log.append("WINNT.SIF（無人インストールの応答ファイル）を書き込んでいます。。。");
@@ -127,6 +142,10 @@ bool BuildRunner::answerFileStage() {
         return false;
     }
     log.append(replaces ? "完了（ツリーにあった WINNT.SIF を置き換えました）\r\n" : "完了\r\n");
+    for (const std::string& key : changedKeys) {
+        log.append("応答ファイルの [Unattended] " + key +
+                   " を PnP ドライバのために変えました。\r\n");
+    }
     if (!unchecked.empty()) {
         std::string names;
         for (const std::string& name : unchecked) {

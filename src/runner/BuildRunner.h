@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornibe {
 
@@ -57,6 +58,9 @@ private:
     bool clearReadOnly();
     bool driverStage();
     bool bigDriveStage();
+    // Copies the Plug and Play drivers into $OEM$\$1\Drivers and notes
+    // their folders for the answer file.
+    bool pnpDriverStage();
     // Writes the unattended installation's answer file into I386 when the
     // settings ask for one, and reads it back.
     bool answerFileStage();
@@ -76,6 +80,8 @@ private:
     const ConfirmData& data_;
     BuildPage& page_;
     ToolSearch tools_;
+    // The OemPnPDriversPath entries of the folders pnpDriverStage filled.
+    std::vector<std::string> pnpEntries_;
 };
 
 } // namespace ornibe

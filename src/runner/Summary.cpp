@@ -6,6 +6,7 @@
 #include "runner/AnswerFileStage.h"
 #include "runner/F6Source.h"
 #include "runner/F6Summary.h"
+#include "runner/PnpDriverStage.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -97,6 +98,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         appendDriverEntrySummary(settings, log);
     }
 
+    appendPnpDriverSummary(settings, data.versionCode, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());

@@ -7,24 +7,44 @@
 
 namespace ornibe {
 
-std::string BuildSettings::GetDriverInf(int index) const {
-    if (index < 0 || static_cast<size_t>(index) >= driverInfs.size()) {
+namespace {
+
+std::string entryAt(const std::vector<std::string>& list, int index) {
+    if (index < 0 || static_cast<size_t>(index) >= list.size()) {
         return {};
     }
-    return driverInfs[static_cast<size_t>(index)];
+    return list[static_cast<size_t>(index)];
 }
 
-void BuildSettings::AddDriverInf(const std::string& path) {
+void addEntry(std::vector<std::string>& list, const std::string& path) {
     // An empty entry would end every reader's walk early.
     if (path.empty()) {
         return;
     }
-    for (const std::string& entry : driverInfs) {
+    for (const std::string& entry : list) {
         if (equalsHostNoCase(entry, path)) {
             return;
         }
     }
-    driverInfs.push_back(path);
+    list.push_back(path);
+}
+
+} // namespace
+
+std::string BuildSettings::GetDriverInf(int index) const {
+    return entryAt(driverInfs, index);
+}
+
+void BuildSettings::AddDriverInf(const std::string& path) {
+    addEntry(driverInfs, path);
+}
+
+std::string BuildSettings::GetPnpDriverInf(int index) const {
+    return entryAt(pnpDriverInfs, index);
+}
+
+void BuildSettings::AddPnpDriverInf(const std::string& path) {
+    addEntry(pnpDriverInfs, path);
 }
 
 void BuildSettings::SetWorkFolder(const std::string& value) {

@@ -52,6 +52,12 @@ public:
     const std::vector<DriverEntryChoice>& GetDriverEntries() const { return driverEntries; }
     void AddDriverEntry(const DriverEntryChoice& choice);
     void ClearDriverEntries() { driverEntries.clear(); }
+    // The Plug and Play driver INFs for GUI-mode setup, in the order given;
+    // the same rules as the driver INF list.
+    std::string GetPnpDriverInf(int index) const;
+    void AddPnpDriverInf(const std::string& path);
+    void ClearPnpDriverInfs() { pnpDriverInfs.clear(); }
+    const std::vector<std::string>& pnpDriverInfList() const { return pnpDriverInfs; }
 
     std::int32_t GetBigDrive() const { return bigDrive; }
     void SetBigDrive(std::int32_t value) { bigDrive = value; }
@@ -81,6 +87,7 @@ private:
     std::string servicePackPath;
     std::vector<std::string> driverInfs;
     std::vector<DriverEntryChoice> driverEntries;
+    std::vector<std::string> pnpDriverInfs;
     std::int32_t bigDrive = 1;
     std::string workFolder;
     std::string isoPath;

@@ -9,6 +9,7 @@
 #include "ui/PageLook.h"
 #include "wizard/ChosenSource.h"
 #include "wizard/InfListEntries.h"
+#include "wizard/PnpDriverList.h"
 #include "wizard/SettingsChecks.h"
 
 #include <QAction>
@@ -51,6 +52,8 @@ void SettingsPage::connectControls() {
     // simple combo box does.
     connect(ui_.infList, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { ui_.infEdit->setText(item->text()); });
+    connect(ui_.pnpAddButton, &QPushButton::clicked, this, &SettingsPage::pickPnpInf);
+    connect(ui_.pnpRemoveButton, &QPushButton::clicked, this, &SettingsPage::removeSelectedPnpInf);
     connect(ui_.workFolderButton, &QPushButton::clicked, this, &SettingsPage::browseWorkFolder);
     connect(ui_.isoPathButton, &QPushButton::clicked, this, &SettingsPage::pickIsoPath);
     connect(ui_.workFolder, &QLineEdit::textChanged, this,
@@ -112,6 +115,7 @@ void SettingsPage::initPage() {
             ui_.infList->addItem(QString::fromStdString(inf));
         }
     }
+    showPnpList(settings_.pnpDriverInfList());
     ui_.bigDrive->setChecked(settings_.GetBigDrive() != 0);
     ui_.reproducible->setChecked(settings_.GetImageEpoch().has_value());
     ui_.workFolder->setText(QString::fromStdString(settings_.GetWorkFolder()));
@@ -264,6 +268,38 @@ void SettingsPage::addDriverInfToList(const QString& text) {
     }
 }
 
+void SettingsPage::pickPnpInf() {
+    PathDialogSpec spec;
+    spec.name = "pnpInfDialog";
+    spec.title = QStringLiteral("開く");
+    spec.suffix = QStringLiteral("inf");
+    spec.filters = {QStringLiteral("INF ファイル (*.inf)")};
+    QString current;
+    if (ui_.pnpList->count() > 0) {
+        current = ui_.pnpList->item(ui_.pnpList->count() - 1)->text();
+    }
+    spec.folder = startFolder(current);
+    spec.use = [this](const QString& path) {
+        showPnpList(pnpListWith(pnpInfEntries(), path.toStdString()));
+    };
+    choosePath(this, spec, runDialog_);
+}
+
+void SettingsPage::removeSelectedPnpInf() {
+    QListWidgetItem* item = ui_.pnpList->currentItem();
+    if (item == nullptr || !item->isSelected()) {
+        return;
+    }
+    showPnpList(pnpListWithout(pnpInfEntries(), ui_.pnpList->row(item)));
+}
+
+void SettingsPage::showPnpList(const std::vector<std::string>& entries) {
+    ui_.pnpList->clear();
+    for (const std::string& entry : entries) {
+        ui_.pnpList->addItem(QString::fromStdString(entry));
+    }
+}
+
 void SettingsPage::showAboutBox() {
     AboutBox box(this);
     box.exec();
@@ -277,6 +313,7 @@ void SettingsPage::accept() {
     // list shows what the checks take.
     addTypedInf();
     SettingsChecks checks(settings_, drives_, messages_, tools_, freeSpace_);
+    checks.setAnswerFileOpener([this] { editAnswerFile(settings_, this); });
     if (checks.OnOK(*this)) {
         done(PageCode::Confirm);
     }
@@ -334,6 +371,14 @@ std::vector<std::string> SettingsPage::infEntries() const {
 
 std::string SettingsPage::pendingInfText() const {
     return ui_.infEdit->text().toStdString();
+}
+
+std::vector<std::string> SettingsPage::pnpInfEntries() const {
+    std::vector<std::string> entries;
+    for (int i = 0; i < ui_.pnpList->count(); ++i) {
+        entries.push_back(ui_.pnpList->item(i)->text().toStdString());
+    }
+    return entries;
 }
 
 bool SettingsPage::bigDriveChecked() const {

@@ -79,6 +79,9 @@ private:
     void addTypedInf();
     void removeSelectedInf();
     void addDriverInfToList(const QString& text);
+    void pickPnpInf();
+    void removeSelectedPnpInf();
+    void showPnpList(const std::vector<std::string>& entries);
     void showAboutBox();
 
     int selectedDrivePosition() const override;
@@ -88,6 +91,7 @@ private:
     std::string servicePackText() const override;
     std::vector<std::string> infEntries() const override;
     std::string pendingInfText() const override;
+    std::vector<std::string> pnpInfEntries() const override;
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override;
     std::string workFolderText() const override;

@@ -81,13 +81,14 @@ public:
     QGroupBox* buildPathGroup(const PathGroupSpec& spec, QLineEdit*& edit, QPushButton*& button);
     QGroupBox* buildServicePackGroup();
     QGroupBox* buildDriverGroup();
+    QGroupBox* buildPnpDriverGroup();
     QGroupBox* buildBigDriveGroup();
     QGroupBox* buildWorkFolderGroup();
     QGroupBox* buildIsoGroup();
     QLayout* buildButtonRow();
     // Stacks the fields, each group with its stretch, in a scroll area.
     QScrollArea* buildFieldArea(QLayout* driveRow,
-                                std::initializer_list<std::pair<QGroupBox*, int>> groups);
+                                std::initializer_list<std::pair<QWidget*, int>> groups);
     void setControlTabOrder();
     void addAboutAction();
 
@@ -174,6 +175,27 @@ QGroupBox* Builder::buildDriverGroup() {
     return group;
 }
 
+// The Plug and Play drivers: a list with add (which picks a file) and
+// remove beside it.
+QGroupBox* Builder::buildPnpDriverGroup() {
+    auto* group =
+        new QGroupBox(QStringLiteral("PnP ドライバを追加する（GUI モードセットアップ）"), &page_);
+    group->setObjectName(QStringLiteral("pnpDriverGroup"));
+    c_.pnpList = new QListWidget(group);
+    c_.pnpList->setObjectName(QStringLiteral("pnpList"));
+    c_.pnpList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    c_.pnpList->setMinimumHeight(c_.pnpList->fontMetrics().height() * 5);
+    c_.pnpList->setFocusPolicy(Qt::ClickFocus);
+    c_.pnpAddButton = makeButton(QStringLiteral("一覧に追加…"), "pnpAddButton", group);
+    c_.pnpRemoveButton = makeButton(QStringLiteral("一覧から除外"), "pnpRemoveButton", group);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(QStringLiteral("PnP ドライバの INF ファイル :"), group), 0, 0);
+    grid->addWidget(c_.pnpList, 1, 0, 2, 1);
+    grid->addWidget(c_.pnpAddButton, 1, 1);
+    grid->addWidget(c_.pnpRemoveButton, 2, 1, Qt::AlignTop);
+    return group;
+}
+
 QGroupBox* Builder::buildBigDriveGroup() {
     auto* group = new QGroupBox(QStringLiteral("137GB 以上のハードディスクに対応させる"), &page_);
     group->setObjectName(QStringLiteral("bigDriveGroup"));
@@ -229,7 +251,7 @@ QLayout* Builder::buildButtonRow() {
 // screen, or a large scale factor). At full size the page looks as it
 // would without the scroll area.
 QScrollArea* Builder::buildFieldArea(QLayout* driveRow,
-                                     std::initializer_list<std::pair<QGroupBox*, int>> groups) {
+                                     std::initializer_list<std::pair<QWidget*, int>> groups) {
     auto* fields = new QWidget;
     fields->setObjectName(QStringLiteral("settingsFields"));
     auto* column = new QVBoxLayout(fields);
@@ -245,10 +267,12 @@ QScrollArea* Builder::buildFieldArea(QLayout* driveRow,
 }
 
 void Builder::setControlTabOrder() {
-    QWidget* order[] = {c_.driveList,     c_.volumeLabel, c_.servicePack,      c_.servicePackButton,
-                        c_.infPickButton, c_.infEdit,     c_.infAddButton,     c_.infRemoveButton,
-                        c_.bigDrive,      c_.workFolder,  c_.workFolderButton, c_.isoPath,
-                        c_.isoPathButton, c_.nextButton,  c_.quitButton};
+    QWidget* order[] = {c_.driveList,         c_.volumeLabel,     c_.servicePack,
+                        c_.servicePackButton, c_.infPickButton,   c_.infEdit,
+                        c_.infAddButton,      c_.infRemoveButton, c_.pnpAddButton,
+                        c_.pnpRemoveButton,   c_.bigDrive,        c_.workFolder,
+                        c_.workFolderButton,  c_.isoPath,         c_.isoPathButton,
+                        c_.nextButton,        c_.quitButton};
     for (size_t i = 1; i < std::size(order); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);
     }
@@ -274,13 +298,20 @@ SettingsControls buildSettingsPage(QDialog& page) {
     QLayout* driveRow = builder.buildDriveRow();
     QGroupBox* servicePackGroup = builder.buildServicePackGroup();
     QGroupBox* driverGroup = builder.buildDriverGroup();
+    QGroupBox* pnpDriverGroup = builder.buildPnpDriverGroup();
+    // The PnP driver list stands beside the text-mode one.
+    auto* driverLists = new QWidget;
+    auto* driverRow = new QHBoxLayout(driverLists);
+    driverRow->setContentsMargins(0, 0, 0, 0);
+    driverRow->addWidget(driverGroup, 1);
+    driverRow->addWidget(pnpDriverGroup, 1);
     QGroupBox* bigDriveGroup = builder.buildBigDriveGroup();
     QGroupBox* workFolderGroup = builder.buildWorkFolderGroup();
     QGroupBox* isoGroup = builder.buildIsoGroup();
     QLayout* buttonRow = builder.buildButtonRow();
     // The driver list takes the height the other fields leave.
     controls.fields = builder.buildFieldArea(driveRow, {{servicePackGroup, 0},
-                                                        {driverGroup, 1},
+                                                        {driverLists, 1},
                                                         {bigDriveGroup, 0},
                                                         {workFolderGroup, 0},
                                                         {isoGroup, 0}});

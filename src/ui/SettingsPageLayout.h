@@ -23,6 +23,11 @@ struct SettingsControls {
     QListWidget* infList;
     QPushButton* infAddButton;
     QPushButton* infRemoveButton;
+    // The Plug and Play drivers for GUI-mode setup: the add button picks
+    // an INF file and lists it.
+    QListWidget* pnpList;
+    QPushButton* pnpAddButton;
+    QPushButton* pnpRemoveButton;
     QCheckBox* bigDrive;
     QLineEdit* workFolder;
     QPushButton* workFolderButton;
@@ -43,7 +48,8 @@ struct SettingsControls {
 
 // Gives page its window look and builds its controls, with the texts and
 // object names they are found by, top to bottom: the CD drive and the
-// volume label, the Service Pack, the driver INF list, Big Drive, the work
+// volume label, the Service Pack, the driver INF list, the PnP driver list,
+// Big Drive, the work
 // folder and the ISO file, then "次へ >" and "終了". The page fills and
 // connects them.
 SettingsControls buildSettingsPage(QDialog& page);

@@ -3,6 +3,7 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/VersionCode.h"
+#include "runner/PnpDriverPackage.h"
 #include "settings/CdDriveEntry.h"
 #include "sys/CaseLookup.h"
 #include "sys/CompressedName.h"
@@ -69,6 +70,14 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
         paths.push_back({PathRole::DriverInf, inf});
         for (std::string& file : driverPackageFiles(inf, versionCode)) {
             paths.push_back({PathRole::DriverFile, std::move(file)});
+        }
+    }
+    for (const std::string& inf : settings.pnpDriverInfList()) {
+        paths.push_back({PathRole::PnpDriverInf, inf});
+        for (const PnpDriver::File& file : readPnpDriver(inf, versionCode).files) {
+            if (file.source != inf) {
+                paths.push_back({PathRole::PnpDriverFile, file.source});
+            }
         }
     }
     if (const AnswerFileFields& answer = settings.GetAnswerFile();

@@ -21,6 +21,9 @@ enum class PathRole {
     DriverFile,
     // The user's own answer file, read by the build after the copy.
     AnswerFile,
+    // A Plug and Play driver's INF, and a file its package brings.
+    PnpDriverInf,
+    PnpDriverFile,
 };
 
 struct NamedPath {
@@ -36,7 +39,8 @@ bool isOutput(PathRole role);
 // volume also the image file or device it is mounted from), the Service
 // Pack, each driver INF and every file of its package that is on its
 // medium (for versionCode, or for any of the three versions when it is
-// unset), the user's answer file when one is taken, the work folder, and
+// unset), each Plug and Play driver's INF and the files it brings, the
+// user's answer file when one is taken, the work folder, and
 // the ISO image and the log file when given.
 // The settings hold what the checks before have stored; workFolder,
 // isoPath and logFile are absolute (or empty, for the last two).

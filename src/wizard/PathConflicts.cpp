@@ -38,6 +38,10 @@ std::string roleName(PathRole role) {
         return "ドライバのファイル";
     case PathRole::AnswerFile:
         return "応答ファイル";
+    case PathRole::PnpDriverInf:
+        return "PnP ドライバの INF ファイル";
+    case PathRole::PnpDriverFile:
+        return "PnP ドライバのファイル";
     }
     return {};
 }

@@ -22,6 +22,7 @@
 #include "wizard/LogFileCheck.h"
 #include "wizard/NamedPaths.h"
 #include "wizard/PathConflicts.h"
+#include "wizard/PnpDriverCheck.h"
 #include "wizard/ServicePackCheck.h"
 #include "wizard/SourceTreeCheck.h"
 #include "wizard/TreeSetupCheck.h"
@@ -98,6 +99,17 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return refuse(chosen.failure());
     }
 
+    settings_.ClearPnpDriverInfs();
+    for (std::string inf : form.pnpInfEntries()) {
+        if (!CheckFileExists(inf)) {
+            return false;
+        }
+        if (Outcome pnp = validatePnpDriverInf(inf, versionCode); !pnp) {
+            return refuse(pnp.failure());
+        }
+        settings_.AddPnpDriverInf(inf);
+    }
+
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
     Result<std::optional<std::int64_t>> epoch =
         imageEpochOf(form.reproducibleChecked(), std::getenv("SOURCE_DATE_EPOCH"));
@@ -105,7 +117,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return refuse(epoch.failure());
     }
     settings_.SetImageEpoch(*epoch);
-    if (!checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
+    if (!checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
+        !checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
         return false;
     }
 

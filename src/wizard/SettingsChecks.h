@@ -48,6 +48,10 @@ public:
     void setStopCheck(StopCheck stop) { stop_ = std::move(stop); }
     bool stopped() const { return stopAsked(stop_); }
 
+    // Opens the answer file's dialog (the wizard): offered when PnP
+    // drivers are listed without an answer file.
+    void setAnswerFileOpener(std::function<void()> open) { openAnswerFile_ = std::move(open); }
+
     // Refuses a missing choice, waits for a readable disc in a drive that
     // was listed without one, refuses an image (a file or a disc read
     // through its device) whose tree cannot be copied whole, and stores the
@@ -102,6 +106,7 @@ private:
     std::string logFile_;
     bool headless_ = false;
     StopCheck stop_;
+    std::function<void()> openAnswerFile_;
 };
 
 } // namespace ornibe

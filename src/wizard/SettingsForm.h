@@ -29,6 +29,8 @@ public:
     // holds them (the command line's --driver-entry); the wizard names its
     // entries in the list itself.
     virtual std::vector<std::string> driverEntryIds() const { return {}; }
+    // The Plug and Play driver list's entries from the top.
+    virtual std::vector<std::string> pnpInfEntries() const { return {}; }
     virtual bool bigDriveChecked() const = 0;
     // Whether the image is to be the same from the same inputs.
     virtual bool reproducibleChecked() const { return false; }

@@ -66,6 +66,11 @@ TEST_F(PathRulesCommandTest, outputs_never_land_on_an_input_a_file_of_the_tree_o
         {{"--work", work, "--driver", inf, "--iso", inf}, "ドライバの INF ファイル " + inf},
         {{"--work", work, "--driver", inf, "--log", dir / "drv/X86/ORSCSI.SYS"},
          "ドライバのファイル " + dir / "drv/X86/ORSCSI.SYS" + " と同じファイルです。"},
+        {{"--work", work, "--unattended", "--full-name", "T", "--pnp-driver", inf, "--iso", inf},
+         "PnP ドライバの INF ファイル " + inf},
+        {{"--work", work, "--unattended", "--full-name", "T", "--pnp-driver", inf, "--log",
+          dir / "drv/X86/ORSCSI.SYS"},
+         "PnP ドライバのファイル " + dir / "drv/X86/ORSCSI.SYS" + " と同じファイルです。"},
         {{"--work", work, "--iso", "out.iso", "--log", "out.iso"},
          "ログファイル " + dir / "out.iso" + " と同じファイルです。"},
         // In the tree, names match as Windows matches them.

@@ -127,6 +127,7 @@ private slots:
             groups << group->title();
         }
         QCOMPARE(groups, (QStringList{"Service Pack 適用済みにする", "ドライバを追加する",
+                                      "PnP ドライバを追加する（GUI モードセットアップ）",
                                       "137GB 以上のハードディスクに対応させる",
                                       "作業フォルダの指定", "ISO イメージの作成"}));
         QStringList labels;
@@ -135,8 +136,11 @@ private slots:
         }
         QCOMPARE(labels, (QStringList{"読込元のCDドライブ :", "ボリュームラベル :",
                                       "Service Pack ファイル :", "ドライバの INF ファイル :",
-                                      "作業フォルダ :", "ISOイメージのファイル名 :"}));
+                                      "PnP ドライバの INF ファイル :", "作業フォルダ :",
+                                      "ISOイメージのファイル名 :"}));
         QCOMPARE(p.button("servicePackButton")->text(), QStringLiteral("ファイル選択"));
+        QCOMPARE(p.button("pnpAddButton")->text(), QStringLiteral("一覧に追加…"));
+        QCOMPARE(p.button("pnpRemoveButton")->text(), QStringLiteral("一覧から除外"));
         QCOMPARE(p.button("infPickButton")->text(), QStringLiteral("ファイル選択"));
         QCOMPARE(p.button("infAddButton")->text(), QStringLiteral("一覧に追加"));
         QCOMPARE(p.button("infRemoveButton")->text(), QStringLiteral("一覧から除外"));
@@ -157,7 +161,7 @@ private slots:
             p.page.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&p.page));
             QTRY_COMPARE(QApplication::focusWidget(), p.driveList());
-            for (int i = 0; i < 15; ++i) {
+            for (int i = 0; i < 17; ++i) {
                 seen << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
@@ -165,9 +169,9 @@ private slots:
         });
         QCOMPARE(seen, (QStringList{"cdDriveList", "volumeLabelEdit", "servicePackEdit",
                                     "servicePackButton", "infPickButton", "infEdit", "infAddButton",
-                                    "infRemoveButton", "bigDriveCheck", "workFolderEdit",
-                                    "workFolderButton", "isoPathEdit", "isoPathButton",
-                                    "nextButton", "quitButton"}));
+                                    "infRemoveButton", "pnpAddButton", "pnpRemoveButton",
+                                    "bigDriveCheck", "workFolderEdit", "workFolderButton",
+                                    "isoPathEdit", "isoPathButton", "nextButton", "quitButton"}));
     }
 
     void escape_does_nothing_and_the_close_box_asks_first() {
@@ -393,6 +397,48 @@ private slots:
             QCOMPARE(edit->text(), QStringLiteral("sub/x.inf"));
             QTest::mouseClick(remove, Qt::LeftButton);
             QCOMPARE(p.infs(), QStringList{"a.inf"});
+            p.quitWithOk();
+        });
+    }
+
+    // The PnP list: its add button picks an INF and lists it (not twice),
+    // remove takes the selected entry, "次へ >" hands the list to the
+    // checks, and a later opening shows what the settings hold.
+    void pnp_list_adds_picked_infs_and_removes_the_selected_one() {
+        Page p;
+        QStringList answers{"/drv/net.inf", "/drv/NET.INF", "/drv/gpu.inf", ""};
+        QStringList dialogs;
+        p.page.setDialogRunner([&](QFileDialog& dialog) {
+            dialogs << dialog.objectName();
+            return answers.takeFirst();
+        });
+        auto* list = child<QListWidget>(p.page, "pnpList");
+        auto entries = [&] {
+            QStringList out;
+            for (int i = 0; i < list->count(); ++i) {
+                out << list->item(i)->text();
+            }
+            return out;
+        };
+        execDriven(p.page, [&] {
+            for (int i = 0; i < 4; ++i) {
+                QTest::mouseClick(p.button("pnpAddButton"), Qt::LeftButton);
+            }
+            QCOMPARE(entries(), (QStringList{"/drv/net.inf", "/drv/gpu.inf"}));
+            QCOMPARE(p.infList()->count(), 0);
+            QTest::mouseClick(p.button("pnpRemoveButton"), Qt::LeftButton);
+            QCOMPARE(entries().size(), 2);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(0)).center());
+            QTest::mouseClick(p.button("pnpRemoveButton"), Qt::LeftButton);
+            QCOMPARE(entries(), QStringList{"/drv/gpu.inf"});
+            p.quitWithOk();
+        });
+        QCOMPARE(dialogs, QStringList(4, QStringLiteral("pnpInfDialog")));
+
+        p.settings.AddPnpDriverInf("/drv/kept.inf");
+        execDriven(p.page, [&] {
+            QCOMPARE(entries(), QStringList{"/drv/kept.inf"});
             p.quitWithOk();
         });
     }

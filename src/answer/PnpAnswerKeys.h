@@ -1,0 +1,34 @@
+#pragma once
+
+#include "answer/AnswerFileWriter.h"
+#include "inf/InfFile.h"
+
+#include <string>
+#include <vector>
+
+namespace ornibe {
+
+// The keys of [Unattended] that Plug and Play drivers under
+// $OEM$\$1\Drivers need: OemPreinstall = Yes, so that setup copies $OEM$,
+// and OemPnPDriversPath naming every driver folder.
+
+// The user's own OemPnPDriversPath in an answer file as the parser read it;
+// empty when it has none.
+std::string userPnpFolders(const InfFile& file);
+
+// The answer file written from the fields, with both keys added at the end
+// of [Unattended].
+void addPnpEntries(std::vector<AnswerEntry>& entries, const std::string& pathValue);
+
+// The user's own answer file (CR LF lines) with both keys set: the user's
+// lines stay as they are except a key that needs another value, which is
+// replaced in its place; a missing key goes at the end of [Unattended]
+// (a missing section at the end of the file). changedKeys names each key
+// that changed, in the order above.
+struct MergedAnswerFile {
+    std::string bytes;
+    std::vector<std::string> changedKeys;
+};
+MergedAnswerFile mergePnpKeys(const std::string& bytes, const std::string& pathValue);
+
+} // namespace ornibe

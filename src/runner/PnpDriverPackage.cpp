@@ -1,0 +1,119 @@
+#include "runner/PnpDriverPackage.h"
+
+#include "inf/InfFile.h"
+#include "inf/InfReader.h"
+#include "inf/VersionCode.h"
+#include "sys/HostPath.h"
+#include "sys/TextEncoding.h"
+
+#include <cstdio>
+
+namespace ornibe {
+namespace {
+
+// The part of a path on the medium below the INF's folder; the file name
+// alone when it does not lie below it.
+std::string relativeTo(const std::string& folder, const std::string& path) {
+    if (!folder.empty() && path.size() > folder.size() + 1 && path.starts_with(folder) &&
+        path[folder.size()] == '/') {
+        return path.substr(folder.size() + 1);
+    }
+    return fileName(path);
+}
+
+// The plain file when the medium holds it, else its compressed form beside
+// it (the name setup expands it from); the path as named when neither is
+// there, for the check to report.
+std::string asOnMedium(const std::string& path) {
+    if (plainOnMedium(path)) {
+        return *plainOnMedium(path);
+    }
+    Result<std::string> compressed = compressedOnMedium(path);
+    if (compressed && !compressed->empty()) {
+        return *compressed;
+    }
+    return path;
+}
+
+void addFile(PnpDriver& driver, const std::string& folder, const std::string& path) {
+    std::string source = asOnMedium(path);
+    std::string relative = relativeTo(folder, source);
+    for (const PnpDriver::File& file : driver.files) {
+        if (file.relative == relative) {
+            return;
+        }
+    }
+    driver.files.push_back({source, relative});
+}
+
+} // namespace
+
+PnpDriver readPnpDriver(const std::string& path, char versionCode) {
+    PnpDriver driver;
+    driver.inf = path;
+    InfReader reader(path);
+    if (!reader.file().isOpen()) {
+        return driver;
+    }
+    if (std::optional<InfPosition> line = reader.file().findFirstLine("Version", "Class")) {
+        driver.className = cp932ToUtf8(reader.GetField(*line, 1));
+    }
+    reader.ReadDriverPackage(driver.package, versionCode);
+    // Setup copies from the driver's folder whatever the INF's file lists
+    // name; the files that [SourceDisksFiles] names for x86 or any
+    // architecture go with the package as well.
+    const std::string windows(InfFile::windowsFolder);
+    for (const char* section : {"SourceDisksFiles", "SourceDisksFiles.x86"}) {
+        for (std::size_t i = 0;; ++i) {
+            std::optional<InfPosition> line = reader.file().lineByIndex(section, i);
+            if (!line) {
+                break;
+            }
+            reader.AddSourceFile(reader.GetField(*line, 0), windows, driver.package);
+        }
+    }
+    if (!driver.package.descriptionToService().empty()) {
+        driver.description = cp932ToUtf8(driver.package.descriptionToService().begin()->first);
+    }
+    const std::string folder = reader.folder();
+    addFile(driver, folder, path);
+    for (const std::string& catalog : driver.package.allCatalogFiles()) {
+        addFile(driver, folder, catalog);
+    }
+    for (const auto& entry : driver.package.fileToTargetDir()) {
+        addFile(driver, folder, entry.first);
+    }
+    for (const std::string& inf : driver.package.infFiles()) {
+        addFile(driver, folder, inf);
+    }
+    return driver;
+}
+
+std::optional<MediumProblem> firstPnpProblem(const PnpDriver& driver) {
+    return firstMediumProblem(driver.package);
+}
+
+std::string pnpFolderName(std::size_t number) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%03zu", number);
+    return text;
+}
+
+std::string pnpPathEntry(const std::string& folderName) {
+    return "Drivers\\" + folderName;
+}
+
+std::size_t pnpPathLimit(char versionCode) {
+    return versionCode == VersionCode::Windows2000 ? 98 : 4096;
+}
+
+std::string pnpPathValue(const std::string& userFolders,
+                         const std::vector<std::string>& ourEntries) {
+    std::string value = userFolders;
+    for (const std::string& entry : ourEntries) {
+        value += (value.empty() ? "" : ";") + entry;
+    }
+    return value;
+}
+
+} // namespace ornibe

@@ -1,0 +1,80 @@
+#include "runner/PnpDriverRecord.h"
+
+#include "runner/PnpDriverPackage.h"
+#include "sys/CaseFold.h"
+
+namespace ornibe {
+
+std::string PnpRecord::folderOf(const std::string& inf) const {
+    for (const Entry& entry : entries) {
+        if (entry.inf == inf) {
+            return entry.folder;
+        }
+    }
+    return {};
+}
+
+bool PnpRecord::holdsFolder(std::string_view folder) const {
+    for (const Entry& entry : entries) {
+        if (equalsSetupNoCase(entry.folder, folder)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string pnpRecordText(const PnpRecord& record) {
+    std::string text = "; Folders under $OEM$\\$1\\Drivers that ornibe made, with their INF.\r\n"
+                       "; A later build removes those it does not list; other folders stay.\r\n";
+    for (const PnpRecord::Entry& entry : record.entries) {
+        text += entry.folder + "=" + entry.inf + "\r\n";
+    }
+    return text;
+}
+
+PnpRecord readPnpRecord(std::string_view text) {
+    PnpRecord record;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        std::size_t equals = line.find('=');
+        if (line.empty() || line.front() == ';' || equals == std::string_view::npos) {
+            continue;
+        }
+        std::string_view folder = line.substr(0, equals);
+        // Only a folder name of the build's own form is ever taken for one
+        // of its folders: no path, nothing that leaves Drivers.
+        bool numbered = folder.size() == 3;
+        for (char c : folder) {
+            numbered = numbered && c >= '0' && c <= '9';
+        }
+        if (numbered && !record.holdsFolder(folder)) {
+            record.entries.push_back({std::string(folder), std::string(line.substr(equals + 1))});
+        }
+    }
+    return record;
+}
+
+PnpRecord assignPnpFolders(const PnpRecord& earlier, const std::vector<std::string>& infs,
+                           const std::function<bool(const std::string&)>& taken) {
+    PnpRecord now;
+    std::size_t next = 1;
+    for (const std::string& inf : infs) {
+        std::string folder = earlier.folderOf(inf);
+        if (folder.empty() || now.holdsFolder(folder)) {
+            while (earlier.holdsFolder(pnpFolderName(next)) ||
+                   now.holdsFolder(pnpFolderName(next)) || taken(pnpFolderName(next))) {
+                ++next;
+            }
+            folder = pnpFolderName(next);
+        }
+        now.entries.push_back({folder, inf});
+    }
+    return now;
+}
+
+} // namespace ornibe

@@ -1,0 +1,174 @@
+// The Plug and Play driver stage of the build: after the text-mode drivers,
+// each PnP driver's INF and files go into a numbered folder of its own
+// under $OEM$\$1\Drivers, which setup copies to the system drive's root and
+// searches through OemPnPDriversPath.
+
+#include "runner/PnpDriverStage.h"
+#include "runner/BuildRunner.h"
+
+#include "runner/PnpDriverPackage.h"
+#include "runner/PnpDriverRecord.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+namespace ornibe {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kFailed = "\r\nPnP ドライバのコピーに失敗しました";
+
+// The folder at name inside parent (in the letter case it has), made when
+// it is missing; never one that is a link.
+std::string ownFolder(const std::string& parent, std::string_view name) {
+    std::string folder = entryPathNoCase(parent, name);
+    refuseLink("create folder", folder);
+    if (!existsAsFolder(folder)) {
+        makeFolders(folder);
+    }
+    return folder;
+}
+
+// Removes a folder the build made, with all it holds; links inside are
+// removed, never followed.
+void removeOwnFolder(const std::string& folder) {
+    refuseLink("remove", folder);
+    std::error_code error;
+    fs::remove_all(folder, error);
+    if (error) {
+        throw FileError("remove", folder, systemReason(error.value()));
+    }
+}
+
+// The files below folder, as "/"-separated paths relative to it; an entry
+// that is neither a plain file nor a folder counts as a file, so that the
+// folder is made anew.
+std::set<std::string> filesBelow(const std::string& folder) {
+    std::set<std::string> files;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (!it->is_directory() || it->is_symlink()) {
+            files.insert(fs::relative(it->path(), folder).generic_string());
+        }
+    }
+    return files;
+}
+
+// Puts the driver's files into its folder. A folder that holds exactly
+// these files keeps every one whose bytes are the same, so a rerun changes
+// nothing; one that holds anything else is made anew.
+void fillFolder(const std::string& folder, const PnpDriver& driver) {
+    refuseLink("open", folder);
+    std::set<std::string> wanted;
+    for (const PnpDriver::File& file : driver.files) {
+        wanted.insert(file.relative);
+    }
+    if (existsAsFolder(folder) && filesBelow(folder) != wanted) {
+        removeOwnFolder(folder);
+    }
+    if (!existsAsFolder(folder)) {
+        makeFolders(folder);
+    }
+    for (const PnpDriver::File& file : driver.files) {
+        const std::string target = folder + "/" + file.relative;
+        std::string bytes = readFile(file.source);
+        if (existsAsFile(target) && readFile(target) == bytes) {
+            continue;
+        }
+        if (std::string parent = folderPart(target); parent != folder) {
+            makeFolders(parent);
+        }
+        writeFileAtomic(target, bytes);
+    }
+}
+
+} // namespace
+
+void appendPnpDriverSummary(const BuildSettings& settings, char versionCode, ProgressLog& log) {
+    if (settings.pnpDriverInfList().empty()) {
+        return;
+    }
+    log.append("\r\n\r\n追加する PnP ドライバ：");
+    for (const std::string& inf : settings.pnpDriverInfList()) {
+        PnpDriver driver = readPnpDriver(inf, versionCode);
+        std::string description = driver.description.empty() ? fileName(inf) : driver.description;
+        log.append("\r\n      " + description + "（" +
+                   (driver.className.empty() ? std::string("クラスなし") : driver.className) +
+                   "）");
+    }
+}
+
+bool BuildRunner::pnpDriverStage() {
+    const std::vector<std::string>& infs = settings_.pnpDriverInfList();
+    if (infs.empty()) {
+        return true;
+    }
+    ProgressLog& log = page_.log();
+    pnpEntries_.clear();
+
+    // Read again as they are now; what left the medium since the check is
+    // found before anything changes.
+    std::vector<PnpDriver> drivers;
+    for (const std::string& inf : infs) {
+        drivers.push_back(readPnpDriver(inf, data_.versionCode));
+        if (std::optional<MediumProblem> problem = firstPnpProblem(drivers.back())) {
+            Failure failure = problem->failure;
+            if (failure.reason.empty()) {
+                failure.reason = systemReason(ENOENT);
+            }
+            reportFailure(std::string(kFailed) + "\r\n" + failure.line());
+            return false;
+        }
+    }
+
+    try {
+        const std::string oem = ownFolder(settings_.GetWorkFolder(), "$OEM$");
+        const std::string root = ownFolder(ownFolder(oem, "$1"), "Drivers");
+        const std::string recordPath = entryPathNoCase(oem, kPnpRecordName);
+        refuseLink("open", recordPath);
+        const PnpRecord earlier =
+            existsAsFile(recordPath) ? readPnpRecord(readFile(recordPath)) : PnpRecord{};
+        const PnpRecord now = assignPnpFolders(earlier, infs, [&](const std::string& name) {
+            return entryNameNoCase(root, name).has_value();
+        });
+
+        for (const PnpRecord::Entry& old : earlier.entries) {
+            if (now.folderOf(old.inf) == old.folder) {
+                continue;
+            }
+            if (std::optional<std::string> found = findNoCase(root, old.folder)) {
+                log.append(pnpPathEntry(old.folder) + " を削除しています。。。");
+                removeOwnFolder(*found);
+                log.append("完了\r\n");
+            }
+        }
+        for (std::size_t i = 0; i < drivers.size(); ++i) {
+            const std::string& folder = now.entries[i].folder;
+            log.append(pnpPathEntry(folder) + " に " + fileName(drivers[i].inf) +
+                       " をコピーしています。。。");
+            fillFolder(entryPathNoCase(root, folder), drivers[i]);
+            log.append("完了\r\n");
+            pnpEntries_.push_back(pnpPathEntry(folder));
+        }
+        const std::string record = pnpRecordText(now);
+        if (!existsAsFile(recordPath) || readFile(recordPath) != record) {
+            writeFileAtomic(recordPath, record);
+        }
+    } catch (const FileError& error) {
+        reportFailure(std::string(kFailed) + "\r\n" + Failure::fromFileError(error).line());
+        return false;
+    }
+    log.append("PnP ドライバのコピーが完了しました。\r\n\r\n");
+    return true;
+}
+
+} // namespace ornibe

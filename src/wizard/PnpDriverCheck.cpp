@@ -1,0 +1,139 @@
+#include "wizard/PnpDriverCheck.h"
+
+#include "answer/AnswerFileCheck.h"
+#include "answer/PnpAnswerKeys.h"
+#include "inf/InfReader.h"
+#include "inf/VersionCode.h"
+#include "runner/PnpDriverPackage.h"
+#include "sys/CaseFold.h"
+#include "sys/TextEncoding.h"
+
+namespace ornibe {
+namespace {
+
+constexpr MessageStyle kOk{MessageButtons::Ok, MessageIcon::None, false};
+constexpr MessageStyle kYesNoQuestion{MessageButtons::YesNo, MessageIcon::Question, false};
+
+std::string windowsName(char versionCode) {
+    switch (versionCode) {
+    case VersionCode::Windows2000:
+        return "Windows 2000";
+    case VersionCode::Server2003:
+        return "Windows Server 2003";
+    default:
+        return "Windows XP";
+    }
+}
+
+// The architectures other than x86 that the Manufacturer section's
+// decorations name ("NTamd64", "NTia64"), in the order they first appear;
+// empty when every decoration is for x86 or any architecture.
+std::string otherArchitectures(const InfReader& reader) {
+    std::string names;
+    const InfFile& file = reader.file();
+    for (std::optional<InfPosition> line = file.findFirstLine("Manufacturer"); line;
+         line = file.findNextLine(*line)) {
+        for (std::size_t i = 2; i <= file.fieldCount(*line); ++i) {
+            std::string decoration = reader.GetField(*line, i);
+            std::string architecture = decoration.substr(0, decoration.find('.'));
+            if (architecture.empty() || equalsSetupNoCase(architecture, "NT") ||
+                equalsSetupNoCase(architecture, "NTx86") ||
+                names.find(architecture) != std::string::npos) {
+                continue;
+            }
+            names += (names.empty() ? "" : ", ") + architecture;
+        }
+    }
+    return names;
+}
+
+} // namespace
+
+Outcome validatePnpDriverInf(const std::string& path, char versionCode) {
+    if (versionCode != VersionCode::Windows2000 && versionCode != VersionCode::Server2003) {
+        versionCode = VersionCode::WindowsXp;
+    }
+    const std::string refused = path + " の PnP ドライバは組み込めません。";
+    InfReader reader(path);
+    if (!reader.file().isOpen()) {
+        return Failure::refusal(path + " はドライバの INF ファイルではありません。", path,
+                                reader.problem().text());
+    }
+    std::string models = reader.FindModelsSection(versionCode);
+    if (models.empty() || reader.file().lineCount(models) <= 0) {
+        std::string others = otherArchitectures(reader);
+        if (!others.empty()) {
+            return Failure::refusal(
+                refused, path, "モデルが x86 ではないアーキテクチャ（" + others + "）用です。");
+        }
+        return Failure::refusal(refused, path,
+                                windowsName(versionCode) + " 用のモデルがありません。");
+    }
+    PnpDriver driver = readPnpDriver(path, versionCode);
+    if (std::optional<MediumProblem> problem = firstPnpProblem(driver)) {
+        if (problem->kind == MediumProblem::Kind::Refused) {
+            return Failure::refusal(refused, path,
+                                    "INF が指すファイルが INF のフォルダの外にあるか、"
+                                    "途中にリンクがあります（" +
+                                        problem->failure.line() +
+                                        "）。INF と同じフォルダの中のファイルだけを使います。");
+        }
+        return Failure::refusal(refused, path, problem->failure.path + " が見つかりません。");
+    }
+    return {};
+}
+
+Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields,
+                               char versionCode) {
+    std::string user;
+    if (fields.mode == AnswerFileFields::Mode::UserFile && !fields.userFile.empty()) {
+        user = userPnpFolders(readAnswerFile(fields.userFile, versionCode).file);
+    }
+    std::vector<std::string> ours;
+    for (std::size_t i = 1; i <= count; ++i) {
+        ours.push_back(pnpPathEntry(pnpFolderName(i)));
+    }
+    const std::size_t length = pnpPathValue(user, ours).size();
+    const std::size_t limit = pnpPathLimit(versionCode);
+    if (length > limit) {
+        return Failure::refusal(
+            "PnP ドライバのフォルダが多すぎて、OemPnPDriversPath に書き切れません。", {},
+            "OemPnPDriversPath が " + std::to_string(length) + " 文字になり、" +
+                windowsName(versionCode) + " の上限の " + std::to_string(limit) +
+                " 文字を超えます。");
+    }
+    return {};
+}
+
+bool checkPnpDriverSettings(const BuildSettings& settings, char versionCode, MessageBox& messages,
+                            const std::function<void()>& openAnswerFile) {
+    const std::size_t count = settings.pnpDriverInfList().size();
+    if (count == 0) {
+        return true;
+    }
+    const std::string needed = "PnP ドライバを組み込むには、無人インストールの応答ファイルが"
+                               "要ります。\nセットアップは無人インストールのときだけ $OEM$ "
+                               "をコピーし、OemPnPDriversPath を読みます。";
+    if (settings.GetAnswerFile().mode == AnswerFileFields::Mode::None) {
+        if (!openAnswerFile) {
+            messages.show(needed, kOk);
+            return false;
+        }
+        if (messages.show(needed + "\n応答ファイルの設定を開きますか？", kYesNoQuestion) !=
+            MessageAnswer::Yes) {
+            return false;
+        }
+        openAnswerFile();
+        if (settings.GetAnswerFile().mode == AnswerFileFields::Mode::None) {
+            return false;
+        }
+    }
+    Outcome path = validatePnpDriversPath(count, settings.GetAnswerFile(), versionCode);
+    if (!path) {
+        messages.show(path.failure().headline + "\n" + path.failure().reason, kOk);
+        return false;
+    }
+    return true;
+}
+
+} // namespace ornibe
