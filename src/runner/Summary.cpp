@@ -4,6 +4,7 @@
 #include "inf/InfReader.h"
 #include "media/IsoImageReader.h"
 #include "runner/AnswerFileStage.h"
+#include "runner/SetupTree.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -25,30 +26,39 @@ std::string orNone(const std::string& value, const char* none) {
 // with why (one too large to read as a setup file before it is read); a
 // reading that stop ended gives an empty reader.
 InfReader readImageSetupFile(const std::string& image, const StopCheck& stop) {
-    constexpr std::string_view kSetupFile = "I386/TXTSETUP.SIF";
-    const std::string path = joinPath(image, kSetupFile);
     IsoImageReader reader(image, stop);
     if (reader.stopped()) {
         return InfReader();
     }
-    if (std::optional<std::uint64_t> size = reader.fileSize(kSetupFile);
+    const Architecture architecture =
+        reader.hasFile(setupFileOf(Architecture::Amd64)) ? Architecture::Amd64 : Architecture::X86;
+    const std::string setupFile = setupFileOf(architecture);
+    const std::string path = joinPath(image, setupFile);
+    if (std::optional<std::uint64_t> size = reader.fileSize(setupFile);
         size && *size > kInfMaxFileBytes) {
         return InfReader::refused(path, infFileTooLarge(*size));
     }
-    Result<std::string> bytes = reader.readFile(kSetupFile, kInfMaxFileBytes);
+    Result<std::string> bytes = reader.readFile(setupFile, kInfMaxFileBytes);
     if (!bytes) {
         return InfReader::refused(
             path, InfProblem{InfProblem::Kind::Unreadable, 0, bytes.failure().reason});
     }
-    return InfReader::fromBytes(path, std::move(*bytes));
+    InfReader reading = InfReader::fromBytes(path, std::move(*bytes));
+    reading.setArchitecture(architecture);
+    return reading;
 }
 
 } // namespace
 
 InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop) {
-    return isImageSource(source) ? readImageSetupFile(source, stop)
-                                 : InfReader(findNoCase(source, "I386/TXTSETUP.SIF")
-                                                 .value_or(joinPath(source, "I386/TXTSETUP.SIF")));
+    if (isImageSource(source)) {
+        return readImageSetupFile(source, stop);
+    }
+    const Architecture architecture = sourceArchitecture(source);
+    const std::string setupFile = setupFileOf(architecture);
+    InfReader reader(findNoCase(source, setupFile).value_or(joinPath(source, setupFile)));
+    reader.setArchitecture(architecture);
+    return reader;
 }
 
 std::string summarySourceFolder(const BuildSettings& settings) {
@@ -76,6 +86,10 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         log.append(cp932ToUtf8(cdName));
     }
     detectTarget(cdName, data);
+    data.architecture = reader.architecture();
+    if (data.architecture == Architecture::Amd64 && !data.buildNumber.empty()) {
+        data.buildNumber = kAmd64BuildNumber;
+    }
 
     log.append("\r\n\r\nCD ドライブ：" + std::string(kIndent) + settings.GetCdDriveEntry());
     log.append("\r\n\r\nISO イメージのボリュームラベル：\r\n      ");
@@ -93,6 +107,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
             // A file that does not open as an INF (no Version signature, or
             // not readable) contributes nothing; staged, it would land in
             // the installation's inf folder as a file that is no INF.
+            driver.setArchitecture(data.architecture);
             if (driver.file().isOpen()) {
                 driver.ReadDriverPackage(data.package, data.versionCode);
             }
