@@ -123,7 +123,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());
     log.append("\r\n\r\nISO イメージ：\r\n      ");
     log.append(orNone(settings.GetIsoPath(), "作成しない"));
-    appendAnswerFileSummary(settings, data.versionCode, log);
+    appendAnswerFileSummary(settings, data.versionCode, log, data.architecture);
     log.append("\r\n\r\n");
     reader.Close();
 }

@@ -152,6 +152,22 @@ TEST_F(X64BuildTest, x64_drivers_go_into_amd64_only_and_read_back_with_the_inf_p
     EXPECT_TRUE(catalogs.contains("svbus.cat"));
 }
 
+TEST_F(X64BuildTest, answer_file_goes_into_amd64_and_the_summary_names_it_there) {
+    CommandResult result =
+        runBuild({"--work", work, "--source", source, "--unattended", "--full-name", "Tester",
+                  "--organization", "Org", "--computer-name", "PC1", "--no-big-drive", "--yes"});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_THAT(result.output, HasSubstr("      AMD64\\WINNT.SIF：入力した内容から作ります\n"));
+    EXPECT_TRUE(fs::is_regular_file(work + "/AMD64/WINNT.SIF"));
+    EXPECT_FALSE(fs::exists(work + "/I386/WINNT.SIF"));
+    Result<InfFile, InfProblem> answers =
+        InfFile::read(work + "/AMD64/WINNT.SIF", InfStyle::AnswerFile);
+    ASSERT_TRUE(answers);
+    auto name = answers->findFirstLine("UserData", "FullName");
+    ASSERT_TRUE(name);
+    EXPECT_EQ(answers->stringField(*name, 1), "Tester");
+}
+
 TEST_F(X64BuildTest, inf_of_the_other_architecture_is_refused_before_anything_changes) {
     ASSERT_TRUE(makeDriver(dir / "sample"));
     ASSERT_TRUE(makeTree(dir / "xp", "xp"));
