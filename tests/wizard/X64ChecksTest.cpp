@@ -1,11 +1,13 @@
-// The Service Pack check against the tree's architecture: the x64 tree
-// takes only a 64-bit (PE32+) x64 installer and Wine's 64-bit part, the
-// I386 tree only a 32-bit x86 one.
+// The checks of x64 media: the source tree (AMD64 taken, IA64 refused) and
+// the Service Pack against the tree's architecture: the x64 tree takes only
+// a 64-bit (PE32+) x64 installer and Wine's 64-bit part, the I386 tree only
+// a 32-bit x86 one.
 
 #include "wizard/ServicePackCheck.h"
 
 #include "support/TempDir.h"
 #include "sys/WindowsProgram.h"
+#include "wizard/SourceTreeCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +86,19 @@ TEST_F(X64ServicePackCheckTest, installer_of_the_other_architecture_or_without_w
     EXPECT_EQ(message(validateServicePack(x64, tools, Architecture::X86)),
               x64 + cannotRun +
                   "x86（32 ビット）用のプログラムではありません（マシン種別 0x8664）。");
+}
+
+TEST_F(X64ServicePackCheckTest, amd64_source_passes_and_itanium_source_is_refused_as_such) {
+    dir.write("x64/AMD64/txtsetup.sif", "[Version]\r\n");
+    dir.write("x64/I386/WKERNEL.DL_", "wow64");
+    EXPECT_TRUE(validateSetupSource(dir / "x64"));
+    dir.write("ia64/IA64/TXTSETUP.SIF", "[Version]\r\n");
+    Outcome itanium = validateSetupSource(dir / "ia64");
+    ASSERT_FALSE(itanium);
+    EXPECT_EQ(itanium.failure().headline,
+              dir / "ia64" + " は Itanium（IA64）用の Windows の CD です。");
+    EXPECT_EQ(itanium.failure().reason,
+              "IA64 の CD には対応していません（対応するのは I386 と AMD64 の CD です）。");
 }
 
 } // namespace
