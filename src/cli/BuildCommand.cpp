@@ -110,6 +110,8 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
 
     ConfirmData data;
     ConfirmPageHooks hooks = buildHooks(settings, data, tools);
+    // The edition stands beside the log, not in it: on standard error.
+    printError(hooks.editionLine());
     runPageHook(hooks.writeSummary, page);
     if (!stopRequested()) {
         runPageHook(hooks.runBuild, page);

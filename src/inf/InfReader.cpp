@@ -84,6 +84,13 @@ bool InfReader::OpenChecked(const std::string& path) {
     return file_.isOpen();
 }
 
+void InfReader::setArchitecture(Architecture architecture) {
+    architecture_ = architecture;
+    if (!decorations_.empty()) {
+        decorations_ = infDecorations(architecture);
+    }
+}
+
 void InfReader::Close() {
     file_ = InfFile();
 }
@@ -167,7 +174,7 @@ std::string InfReader::GetCatalogPath() const {
 }
 
 std::string InfReader::catalogPath(DriverPackage* package) const {
-    for (std::string_view decoration : {".NTX86", ".NT", ".X86", ""}) {
+    for (const std::string& decoration : infDecorations(architecture_)) {
         auto line = file_.findFirstLine("version", std::string("CatalogFile").append(decoration));
         if (!line)
             continue;
@@ -185,9 +192,20 @@ std::string InfReader::FindModelsSection(char versionCode) const {
 }
 
 std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versionCode) const {
+    return ModelsSectionOf(manufacturerLine, versionCode, architecture_);
+}
+
+std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versionCode,
+                                       Architecture architecture) const {
     std::size_t count = file_.fieldCount(manufacturerLine);
     std::string models = GetField(manufacturerLine, count >= 1 ? 1 : 0);
-    if (versionCode == VersionCode::Windows2000 || count <= 1)
+    const bool amd64 = architecture == Architecture::Amd64;
+    // x64 setup takes only models decorated for it: without a decoration
+    // that fits there are none.
+    const std::string none = amd64 ? std::string() : models;
+    if (count <= 1)
+        return none;
+    if (versionCode == VersionCode::Windows2000 && !amd64)
         return models;
 
     // Among the TargetOS decorations, Windows XP and Server 2003 setup on an
@@ -196,8 +214,10 @@ std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versio
     // system, and of them the one with the highest version; at equal
     // version one naming x86 wins over plain NT. When none fits, the
     // undecorated models section is used.
-    const std::pair<unsigned, unsigned> target =
-        versionCode == VersionCode::Server2003 ? std::pair{5u, 2u} : std::pair{5u, 1u};
+    const std::pair<unsigned, unsigned> target = amd64 ? ntVersion(versionCode, architecture)
+                                                 : versionCode == VersionCode::Server2003
+                                                     ? std::pair{5u, 2u}
+                                                     : std::pair{5u, 1u};
     std::optional<std::tuple<unsigned, unsigned, int>> best;
     std::string bestText;
     InfFile::Values values = file_.values(manufacturerLine);
@@ -206,9 +226,9 @@ std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versio
         std::string_view text = *value;
         DecorationParts parts = splitDecoration(text);
         int architectureRank;
-        if (equalsSetupNoCase(parts.architecture, "NTx86"))
+        if (equalsSetupNoCase(parts.architecture, modelsDecoration(architecture)))
             architectureRank = 1;
-        else if (equalsSetupNoCase(parts.architecture, "NT"))
+        else if (!amd64 && equalsSetupNoCase(parts.architecture, "NT"))
             architectureRank = 0;
         else
             continue;
@@ -235,7 +255,7 @@ std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versio
         }
     }
     if (!best)
-        return models;
+        return none;
     return models + "." + bestText;
 }
 

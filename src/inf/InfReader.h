@@ -2,6 +2,7 @@
 
 #include "inf/InfFile.h"
 #include "inf/OrderedTextMap.h"
+#include "inf/SetupArchitecture.h"
 
 #include <cstddef>
 #include <initializer_list>
@@ -52,6 +53,13 @@ public:
     // empty reader.
     const std::vector<std::string>& decorations() const { return decorations_; }
 
+    // Reads the file from now on as setup of the architecture reads it:
+    // its decorations (infDecorations) and, for a driver INF, the models
+    // and catalog of that architecture. x86 until this is called; nothing
+    // changes on an empty reader.
+    void setArchitecture(Architecture architecture);
+    Architecture architecture() const { return architecture_; }
+
     // The first of base + decoration + suffix, decorations in order, that
     // exists as a section (an empty one counts); the empty text when none.
     std::string FindDecoratedSection(std::string_view base, std::string_view suffix) const;
@@ -73,6 +81,11 @@ public:
     // The models section that one line of the Manufacturer section names,
     // chosen the same way.
     std::string ModelsSectionOf(InfPosition manufacturerLine, char versionCode) const;
+    // As above, chosen as setup of the architecture chooses: on x64 only
+    // the decorations NTamd64 whose version is not above 5.2, and no
+    // undecorated models section when none fits.
+    std::string ModelsSectionOf(InfPosition manufacturerLine, char versionCode,
+                                Architecture architecture) const;
     // Host path of the catalog file named in the Version section; the
     // empty text when it lies outside the INF's folder.
     std::string GetCatalogPath() const;
@@ -113,6 +126,7 @@ private:
     std::string path_;
     std::string folder_;
     std::vector<std::string> decorations_;
+    Architecture architecture_ = Architecture::X86;
 };
 
 } // namespace ornibe

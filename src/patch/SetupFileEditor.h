@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/SetupArchitecture.h"
 #include "sys/Failure.h"
 #include "sys/SearchPath.h"
 
@@ -49,6 +50,12 @@ public:
     void setSourcePath(std::string path) { sourcePath_ = std::move(path); }
     const std::string& workCopyPath() const { return workCopyPath_; }
     void setWorkCopyPath(std::string path) { workCopyPath_ = std::move(path); }
+
+    // The architecture of the tree, x86 unless set: on x64 the driver's
+    // file lines go under [SourceDisksFiles.amd64], DOSNET.INF lists its
+    // files in [Files], and a new SVCPACK.INF names \amd64\svcpack.
+    Architecture architecture() const { return architecture_; }
+    void setArchitecture(Architecture architecture) { architecture_ = architecture; }
 
     // The drivers to integrate; null for the Big Drive stage.
     const DriverPackage* package() const { return package_; }
@@ -113,7 +120,9 @@ public:
     void IntegrateTxtsetup();
     std::string BuildTxtsetupText() const;
 
-    // DOSNET.INF: names the catalog folder svcpack in OptionalSrcDirs.
+    // DOSNET.INF: names the catalog folder svcpack in OptionalSrcDirs when
+    // the package has catalogs, and on an x64 tree lists the package's
+    // files in [Files] (in the folder whose [Directories] entry is "\").
     void PatchDosnet();
     bool DosnetHasSvcpack() const;
 
@@ -166,6 +175,7 @@ private:
     const DriverPackage* package_ = nullptr;
     std::string versionCode_;
     std::string buildNumber_;
+    Architecture architecture_ = Architecture::X86;
 };
 
 } // namespace ornibe

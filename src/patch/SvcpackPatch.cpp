@@ -40,12 +40,15 @@ std::string SetupFileEditor::SvcpackTemplate(std::string_view catalogLines) cons
                        "Signature=\"$Windows NT$\"\r\n"
                        "MajorVersion=5\r\n"
                        "MinorVersion=";
-    text += versionCode_;
+    // Every x64 system of the family is 5.2, XP x64 as well.
+    const bool amd64 = architecture_ == Architecture::Amd64;
+    text += amd64 ? std::string("2") : versionCode_;
     text += "\r\nBuildNumber=";
     text += buildNumber_;
-    text += "\r\n[SetupData]\r\n"
-            "CatalogSubDir=\"\\i386\\svcpack\"\r\n"
-            "[ProductCatalogsToInstall]\r\n";
+    text += "\r\n[SetupData]\r\n";
+    text +=
+        amd64 ? "CatalogSubDir=\"\\amd64\\svcpack\"\r\n" : "CatalogSubDir=\"\\i386\\svcpack\"\r\n";
+    text += "[ProductCatalogsToInstall]\r\n";
     text += catalogLines;
     return text;
 }

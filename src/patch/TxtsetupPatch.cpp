@@ -14,11 +14,13 @@ std::string optionalFieldText(std::string_view text) {
     return text.empty() ? std::string() : setupFieldText(text);
 }
 
-// A file is already known to text-mode setup when either file list of
-// TXTSETUP.SIF names it.
-bool listsFile(const InfReader& reader, std::string_view name) {
+// A file is already known to text-mode setup when the common file list of
+// TXTSETUP.SIF or the list of the tree's architecture names it. (An x64
+// tree's SourceDisksFiles.x86 lists the 32-bit WOW64 files of I386, which
+// are other files of the same names.)
+bool listsFile(const InfReader& reader, std::string_view name, Architecture architecture) {
     return SetupFileEditor::HasLine(reader, "SourceDisksFiles", name) ||
-           SetupFileEditor::HasLine(reader, "SourceDisksFiles.x86", name);
+           SetupFileEditor::HasLine(reader, txtsetupFilesSection(architecture), name);
 }
 
 // A SourceDisksFiles line: source disk 1 (the CD), fields 2 to 7 empty, the
@@ -63,14 +65,14 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
         if (directory.empty()) {
             directory = FindKeyByField(reader, "WinntDirectories", 1, "\\");
         }
-        if (!listsFile(reader, name)) {
+        if (!listsFile(reader, name, architecture_)) {
             addFileLine(files, name, directory);
         }
     }
     std::string infDirectory = FindKeyByField(reader, "WinntDirectories", 1, "inf");
     for (const std::string& infPath : package.infFiles()) {
         std::string name = utf8ToCp932(fileName(infPath));
-        if (!listsFile(reader, name)) {
+        if (!listsFile(reader, name, architecture_)) {
             addFileLine(files, name, infDirectory);
         }
     }
@@ -108,7 +110,12 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
     }
 
     std::string text;
-    addSection(text, "SourceDisksFiles", files);
+    // An x64 tree's setup takes the files of its own architecture from
+    // SourceDisksFiles.amd64, with the same fields.
+    addSection(text,
+               architecture_ == Architecture::Amd64 ? txtsetupFilesSection(architecture_)
+                                                    : std::string_view("SourceDisksFiles"),
+               files);
     addSection(text, "HardwareIdsDatabase", ids);
     addSection(text, "SCSI.Load", loads);
     addSection(text, "SCSI", names);

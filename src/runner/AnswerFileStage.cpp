@@ -64,10 +64,15 @@ std::optional<std::string> firstDifference(const InfFile& file,
 
 } // namespace
 
-void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log) {
-    const std::vector<std::string> lines = answerFileSummary(settings.GetAnswerFile(), versionCode);
+void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log,
+                             Architecture architecture) {
+    std::vector<std::string> lines = answerFileSummary(settings.GetAnswerFile(), versionCode);
     if (lines.empty()) {
         return;
+    }
+    constexpr std::string_view kI386 = "I386\\";
+    if (architecture != Architecture::X86 && lines.front().starts_with(kI386)) {
+        lines.front().replace(0, kI386.size(), std::string(setupFolderName(architecture)) + "\\");
     }
     log.append("\r\n\r\n無人インストール：");
     for (const std::string& line : lines) {

@@ -91,7 +91,8 @@ void BuildRunner::reportFailure(std::string_view message) {
 }
 
 std::string BuildRunner::i386Folder() const {
-    return entryPathNoCase(settings_.GetWorkFolder(), "I386");
+    return entryPathNoCase(settings_.GetWorkFolder(),
+                           std::string(setupFolderName(data_.architecture)));
 }
 
 void BuildRunner::runBuild() {

@@ -73,7 +73,8 @@ private:
     // Whether the build goes on after a step: false when the step failed,
     // and false with a line in the log when the user asked to stop.
     bool carryOn(bool stepSucceeded);
-    // The I386 folder of the work tree, in whatever letter case the tree has.
+    // The setup folder of the work tree (I386, or AMD64 on an x64 tree),
+    // in whatever letter case the tree has.
     std::string i386Folder() const;
 
     const BuildSettings& settings_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inf/DriverPackage.h"
+#include "inf/SetupArchitecture.h"
 #include "inf/VersionCode.h"
 
 #include <string>
@@ -20,6 +21,9 @@ struct ConfirmData {
     char versionCode = kVersionUnset;
     // "2195", "2600" or "3790"; empty until a version is detected.
     std::string buildNumber;
+    // The tree's architecture, which names its setup folder (I386 or
+    // AMD64); found with the version.
+    Architecture architecture = Architecture::X86;
     DriverPackage package;
 };
 

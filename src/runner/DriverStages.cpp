@@ -50,9 +50,18 @@ bool BuildRunner::driverStage() {
         }
         failure = "\r\nTXTSETUP.SIF の修正に失敗しました";
         SetupFileEditor editor(tools_, i386, data_.package, data_.versionCode, data_.buildNumber);
+        editor.setArchitecture(data_.architecture);
         log.append("\r\nTXTSETUP.SIF を修正しています。。。");
         editor.IntegrateTxtsetup();
         log.append("完了\r\n");
+        // An x64 tree lists the driver's files in DOSNET.INF as well.
+        const bool listsFiles = data_.architecture == Architecture::Amd64;
+        if (listsFiles && data_.package.GetCatalogFile(0).empty()) {
+            failure = "\r\nDOSNET.INF の修正に失敗しました";
+            log.append("DOSNET.INF を修正しています。。。");
+            editor.PatchDosnet();
+            log.append("完了\r\n");
+        }
         if (!data_.package.GetCatalogFile(0).empty()) {
             failure = "\r\nDOSNET.INF の修正に失敗しました";
             log.append("DOSNET.INF を修正しています。。。");

@@ -160,7 +160,8 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
     return notes;
 }
 
-void readDriverSources(const BuildSettings& settings, char versionCode, DriverPackage& package) {
+void readDriverSources(const BuildSettings& settings, char versionCode, Architecture architecture,
+                       DriverPackage& package) {
     for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
         const std::string source = settings.GetDriverInf(i);
         if (isF6Source(source)) {
@@ -180,6 +181,7 @@ void readDriverSources(const BuildSettings& settings, char versionCode, DriverPa
         // A file that does not open as an INF (no Version signature, or
         // not readable) contributes nothing; staged, it would land in
         // the installation's inf folder as a file that is no INF.
+        driver.setArchitecture(architecture);
         if (driver.file().isOpen()) {
             driver.ReadDriverPackage(package, versionCode);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/SetupArchitecture.h"
 #include "inf/TxtsetupOem.h"
 #include "sys/Result.h"
 
@@ -45,6 +46,7 @@ bool onlyUnboundIds(const OemEntry& entry);
 // Reads the drivers of the settings into package in the list's order: an
 // INF as the INF driver path reads it, a floppy source's chosen entries
 // (BuildSettings::GetDriverEntries) through addOemEntry.
-void readDriverSources(const BuildSettings& settings, char versionCode, DriverPackage& package);
+void readDriverSources(const BuildSettings& settings, char versionCode, Architecture architecture,
+                       DriverPackage& package);
 
 } // namespace ornibe

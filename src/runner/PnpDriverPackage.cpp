@@ -48,10 +48,11 @@ void addFile(PnpDriver& driver, const std::string& folder, const std::string& pa
 
 } // namespace
 
-PnpDriver readPnpDriver(const std::string& path, char versionCode) {
+PnpDriver readPnpDriver(const std::string& path, char versionCode, Architecture architecture) {
     PnpDriver driver;
     driver.inf = path;
     InfReader reader(path);
+    reader.setArchitecture(architecture);
     if (!reader.file().isOpen()) {
         return driver;
     }
@@ -60,10 +61,12 @@ PnpDriver readPnpDriver(const std::string& path, char versionCode) {
     }
     reader.ReadDriverPackage(driver.package, versionCode);
     // Setup copies from the driver's folder whatever the INF's file lists
-    // name; the files that [SourceDisksFiles] names for x86 or any
-    // architecture go with the package as well.
+    // name; the files that [SourceDisksFiles] names for the architecture
+    // or any architecture go with the package as well.
     const std::string windows(InfFile::windowsFolder);
-    for (const char* section : {"SourceDisksFiles", "SourceDisksFiles.x86"}) {
+    const char* decorated =
+        architecture == Architecture::Amd64 ? "SourceDisksFiles.amd64" : "SourceDisksFiles.x86";
+    for (const char* section : {"SourceDisksFiles", decorated}) {
         for (std::size_t i = 0;; ++i) {
             std::optional<InfPosition> line = reader.file().lineByIndex(section, i);
             if (!line) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inf/DriverPackage.h"
+#include "inf/SetupArchitecture.h"
 #include "runner/DriverMedium.h"
 
 #include <cstddef>
@@ -36,9 +37,11 @@ struct PnpDriver {
 
 // Reads the INF at path (a host path) for the version ('0', '1' or '2'),
 // adding every file its [SourceDisksFiles] sections name to what the
-// models copy. A file the INF cannot be opened as gives a driver without
-// files.
-PnpDriver readPnpDriver(const std::string& path, char versionCode);
+// models copy. The models, their sections and the file lists are those of
+// the architecture. A file the INF cannot be opened as gives a driver
+// without files.
+PnpDriver readPnpDriver(const std::string& path, char versionCode,
+                        Architecture architecture = Architecture::X86);
 
 // The first file of the driver that is not on its medium, or that the INF
 // names outside its folder, as the text-mode drivers' check words it.

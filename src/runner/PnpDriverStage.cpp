@@ -93,13 +93,14 @@ void fillFolder(const std::string& folder, const PnpDriver& driver) {
 
 } // namespace
 
-void appendPnpDriverSummary(const BuildSettings& settings, char versionCode, ProgressLog& log) {
+void appendPnpDriverSummary(const BuildSettings& settings, char versionCode,
+                            Architecture architecture, ProgressLog& log) {
     if (settings.pnpDriverInfList().empty()) {
         return;
     }
     log.append("\r\n\r\n追加する PnP ドライバ：");
     for (const std::string& inf : settings.pnpDriverInfList()) {
-        PnpDriver driver = readPnpDriver(inf, versionCode);
+        PnpDriver driver = readPnpDriver(inf, versionCode, architecture);
         std::string description = driver.description.empty() ? fileName(inf) : driver.description;
         log.append("\r\n      " + description + "（" +
                    (driver.className.empty() ? std::string("クラスなし") : driver.className) +
@@ -119,7 +120,7 @@ bool BuildRunner::pnpDriverStage() {
     // found before anything changes.
     std::vector<PnpDriver> drivers;
     for (const std::string& inf : infs) {
-        drivers.push_back(readPnpDriver(inf, data_.versionCode));
+        drivers.push_back(readPnpDriver(inf, data_.versionCode, data_.architecture));
         if (std::optional<MediumProblem> problem = firstPnpProblem(drivers.back())) {
             Failure failure = problem->failure;
             if (failure.reason.empty()) {

@@ -7,6 +7,7 @@
 #include "runner/F6Source.h"
 #include "runner/F6Summary.h"
 #include "runner/PnpDriverStage.h"
+#include "runner/SetupTree.h"
 #include "runner/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -28,30 +29,39 @@ std::string orNone(const std::string& value, const char* none) {
 // with why (one too large to read as a setup file before it is read); a
 // reading that stop ended gives an empty reader.
 InfReader readImageSetupFile(const std::string& image, const StopCheck& stop) {
-    constexpr std::string_view kSetupFile = "I386/TXTSETUP.SIF";
-    const std::string path = joinPath(image, kSetupFile);
     IsoImageReader reader(image, stop);
     if (reader.stopped()) {
         return InfReader();
     }
-    if (std::optional<std::uint64_t> size = reader.fileSize(kSetupFile);
+    const Architecture architecture =
+        reader.hasFile(setupFileOf(Architecture::Amd64)) ? Architecture::Amd64 : Architecture::X86;
+    const std::string setupFile = setupFileOf(architecture);
+    const std::string path = joinPath(image, setupFile);
+    if (std::optional<std::uint64_t> size = reader.fileSize(setupFile);
         size && *size > kInfMaxFileBytes) {
         return InfReader::refused(path, infFileTooLarge(*size));
     }
-    Result<std::string> bytes = reader.readFile(kSetupFile, kInfMaxFileBytes);
+    Result<std::string> bytes = reader.readFile(setupFile, kInfMaxFileBytes);
     if (!bytes) {
         return InfReader::refused(
             path, InfProblem{InfProblem::Kind::Unreadable, 0, bytes.failure().reason});
     }
-    return InfReader::fromBytes(path, std::move(*bytes));
+    InfReader reading = InfReader::fromBytes(path, std::move(*bytes));
+    reading.setArchitecture(architecture);
+    return reading;
 }
 
 } // namespace
 
 InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop) {
-    return isImageSource(source) ? readImageSetupFile(source, stop)
-                                 : InfReader(findNoCase(source, "I386/TXTSETUP.SIF")
-                                                 .value_or(joinPath(source, "I386/TXTSETUP.SIF")));
+    if (isImageSource(source)) {
+        return readImageSetupFile(source, stop);
+    }
+    const Architecture architecture = sourceArchitecture(source);
+    const std::string setupFile = setupFileOf(architecture);
+    InfReader reader(findNoCase(source, setupFile).value_or(joinPath(source, setupFile)));
+    reader.setArchitecture(architecture);
+    return reader;
 }
 
 std::string summarySourceFolder(const BuildSettings& settings) {
@@ -79,6 +89,10 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         log.append(cp932ToUtf8(cdName));
     }
     detectTarget(cdName, data);
+    data.architecture = reader.architecture();
+    if (data.architecture == Architecture::Amd64 && !data.buildNumber.empty()) {
+        data.buildNumber = kAmd64BuildNumber;
+    }
 
     log.append("\r\n\r\nCD ドライブ：" + std::string(kIndent) + settings.GetCdDriveEntry());
     log.append("\r\n\r\nISO イメージのボリュームラベル：\r\n      ");
@@ -91,20 +105,20 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         log.append("\r\n      なし");
     } else {
         data.package.Clear();
-        readDriverSources(settings, data.versionCode, data.package);
+        readDriverSources(settings, data.versionCode, data.architecture, data.package);
         for (const auto& [description, service] : data.package.descriptionToService()) {
             log.append(kIndent + cp932ToUtf8(description));
         }
         appendDriverEntrySummary(settings, log);
     }
 
-    appendPnpDriverSummary(settings, data.versionCode, log);
+    appendPnpDriverSummary(settings, data.versionCode, data.architecture, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());
     log.append("\r\n\r\nISO イメージ：\r\n      ");
     log.append(orNone(settings.GetIsoPath(), "作成しない"));
-    appendAnswerFileSummary(settings, data.versionCode, log);
+    appendAnswerFileSummary(settings, data.versionCode, log, data.architecture);
     log.append("\r\n\r\n");
     reader.Close();
 }

@@ -15,10 +15,11 @@ namespace ornibe {
 // holds the CD's files.
 std::string summarySourceFolder(const BuildSettings& settings);
 
-// The I386/TXTSETUP.SIF of a source: a folder that holds a CD's files, or
-// an image file or disc read in place. Not open when there is none, or when
-// stop ended the reading of an image; the reader's problem then says why,
-// except after a stop.
+// The TXTSETUP.SIF of a source's setup folder (I386, or AMD64 on an x64
+// CD): a folder that holds a CD's files, or an image file or disc read in
+// place; the reader reads with the decorations of its architecture. Not
+// open when there is none, or when stop ended the reading of an image; the
+// reader's problem then says why, except after a stop.
 InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop = {});
 
 // Writes the summary of the planned build into the log, detects the target

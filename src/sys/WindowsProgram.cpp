@@ -27,12 +27,33 @@ bool startsWithMz(const std::string& path) {
     return peekFile(path, 2) == "MZ";
 }
 
-std::optional<std::uint16_t> peMachineType(const std::string& path) {
+// Where the PE signature lies: the offset that the DOS header gives.
+static std::optional<std::uint32_t> peHeaderOffset(const std::string& path) {
     std::string dos = peekFile(path, 0x40);
     if (dos.size() < 0x40 || dos.compare(0, 2, "MZ") != 0) {
         return std::nullopt;
     }
-    std::uint32_t offset = littleEndian(dos, 0x3C, 4);
+    return littleEndian(dos, 0x3C, 4);
+}
+
+bool isPe32Plus(const std::string& path) {
+    std::optional<std::uint32_t> offset = peHeaderOffset(path);
+    if (!offset) {
+        return false;
+    }
+    // The 4-byte signature, the 20-byte file header, then the optional
+    // header, which begins with its magic.
+    std::string pe = peekFile(path, 26, *offset);
+    return pe.size() == 26 && pe.compare(0, 4, std::string("PE\0\0", 4)) == 0 &&
+           littleEndian(pe, 24, 2) == 0x20B;
+}
+
+std::optional<std::uint16_t> peMachineType(const std::string& path) {
+    std::optional<std::uint32_t> start = peHeaderOffset(path);
+    if (!start) {
+        return std::nullopt;
+    }
+    std::uint32_t offset = *start;
     std::string pe = peekFile(path, 6, offset);
     if (pe.size() < 6 || pe.compare(0, 4, std::string("PE\0\0", 4)) != 0) {
         return std::nullopt;

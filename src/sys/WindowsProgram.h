@@ -13,6 +13,14 @@ namespace ornibe {
 // installer of Windows 2000, XP and Server 2003 for x86 is.
 constexpr std::uint16_t kMachineI386 = 0x014C;
 
+// IMAGE_FILE_MACHINE_AMD64: an x64 program, as the Service Pack of XP x64
+// and Server 2003 x64 is.
+constexpr std::uint16_t kMachineAmd64 = 0x8664;
+
+// A PE32+ program (the optional header's magic 0x20B, the form of every
+// 64-bit Windows program) rather than PE32 (0x10B) or no PE program.
+bool isPe32Plus(const std::string& path);
+
 // A file that begins with the two bytes "MZ" of a DOS or Windows program.
 bool startsWithMz(const std::string& path);
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -39,8 +40,8 @@ public:
 } // namespace
 
 ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget* parent)
-    : QDialog(parent), settings_(settings), messages_(messages), view_(new LogView(this)),
-      log_(*view_) {
+    : QDialog(parent), settings_(settings), messages_(messages), editionLabel_(new QLabel(this)),
+      view_(new LogView(this)), log_(*view_) {
     setObjectName(QStringLiteral("confirmPage"));
     setWindowTitle(QStringLiteral("作業内容の確認"));
     setWindowIcon(programIcon());
@@ -73,7 +74,12 @@ ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget*
     buttons->addWidget(runButton_);
     buttons->addSpacing(12);
     buttons->addWidget(quitButton_);
+    // The CD's edition, on a line of its own above the log.
+    editionLabel_->setObjectName(QStringLiteral("editionLabel"));
+    editionLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    editionLabel_->hide();
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(editionLabel_);
     layout->addWidget(view_, 1);
     layout->addLayout(buttons);
 
@@ -95,6 +101,9 @@ int ConfirmPage::exec() {
     runButton_->setEnabled(true);
     quitButton_->setEnabled(true);
     backButton_->setFocus();
+    const std::string edition = hooks_.editionLine ? hooks_.editionLine() : std::string();
+    editionLabel_->setText(QString::fromStdString(edition));
+    editionLabel_->setVisible(!edition.empty());
     if (hooks_.writeSummary) {
         // The page opens in every case; a failure that escapes the summary
         // is shown in the log rather than lost.

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class QLabel;
 class QPlainTextEdit;
 class QProgressDialog;
 class QPushButton;
@@ -56,6 +57,7 @@ private:
     BuildSettings& settings_;
     ConfirmPageHooks hooks_;
     MessageBox& messages_;
+    QLabel* editionLabel_;
     QPlainTextEdit* view_;
     QtProgressLog log_;
     QPushButton* backButton_;

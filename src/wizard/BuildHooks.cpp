@@ -1,6 +1,8 @@
 #include "wizard/BuildHooks.h"
 
 #include "runner/BuildRunner.h"
+#include "runner/EditionTags.h"
+#include "runner/SetupTree.h"
 #include "runner/Summary.h"
 #include "runner/UnexpectedFailure.h"
 
@@ -13,6 +15,10 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
     ConfirmPageHooks hooks;
     hooks.writeSummary = [&settings, &data](BuildPage& page) {
         writeSummary(settings, data, page.log(), [&page] { return page.stopRequested(); });
+    };
+    hooks.editionLine = [&settings] {
+        const std::string source = summarySourceFolder(settings);
+        return editionLine(source, sourceArchitecture(source));
     };
     hooks.runBuild = [&settings, &data, tools = std::move(tools)](BuildPage& page) {
         // The tools that date what they write (the image, the cabinets)

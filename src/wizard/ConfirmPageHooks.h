@@ -3,6 +3,7 @@
 #include "runner/BuildPage.h"
 
 #include <functional>
+#include <string>
 
 namespace ornibe {
 
@@ -14,6 +15,9 @@ struct ConfirmPageHooks {
     std::function<void(BuildPage&)> writeSummary;
     // Runs on "実行！": the build. It returns when the build has ended.
     std::function<void(BuildPage&)> runBuild;
+    // The edition line shown beside the summary (never inside the log):
+    // "エディション：" and the CD's edition, Service Pack and architecture.
+    std::function<std::string()> editionLine = {};
 };
 
 } // namespace ornibe

@@ -57,13 +57,17 @@ VersionResult readFor(const InfReader& reader, char versionCode) {
 
 } // namespace
 
-Outcome validateDriverInf(const std::string& path, char versionCode) {
+Outcome validateDriverInf(const std::string& path, char versionCode, Architecture architecture) {
     const std::string notAnInf = path + " はドライバの INF ファイルではありません。";
     InfReader reader(path);
     if (!reader.file().isOpen()) {
         // The parser's own words: the line and what is wrong there, the
         // limit the file passes, or why it cannot be read.
         return Failure::refusal(notAnInf, path, reader.problem().text());
+    }
+    reader.setArchitecture(architecture);
+    if (Outcome fits = judgeInfArchitecture(reader, architecture, versionCode); !fits) {
+        return fits;
     }
 
     // Without a known version a driver for any of the three passes; the

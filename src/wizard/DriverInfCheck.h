@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/SetupArchitecture.h"
 #include "sys/Failure.h"
 
 #include <string>
@@ -17,8 +18,13 @@ namespace ornibe {
 // A file that cannot be read, or that passes the limits within which
 // INF files are read, is refused with that reason.
 //
+// The INF is read for the tree's architecture: an x64 tree takes only its
+// NTamd64 models, install sections and files. An INF whose models are all
+// for the other architecture is refused as such (judgeInfArchitecture).
+//
 // A refusal's headline is the first line of the message (it names the file),
 // its reason the second.
-Outcome validateDriverInf(const std::string& path, char versionCode);
+Outcome validateDriverInf(const std::string& path, char versionCode,
+                          Architecture architecture = Architecture::X86);
 
 } // namespace ornibe

@@ -49,7 +49,7 @@ std::string otherArchitectures(const InfReader& reader) {
 
 } // namespace
 
-Outcome validatePnpDriverInf(const std::string& path, char versionCode) {
+Outcome validatePnpDriverInf(const std::string& path, char versionCode, Architecture architecture) {
     if (versionCode != VersionCode::Windows2000 && versionCode != VersionCode::Server2003) {
         versionCode = VersionCode::WindowsXp;
     }
@@ -59,9 +59,15 @@ Outcome validatePnpDriverInf(const std::string& path, char versionCode) {
         return Failure::refusal(path + " はドライバの INF ファイルではありません。", path,
                                 reader.problem().text());
     }
+    reader.setArchitecture(architecture);
+    if (architecture != Architecture::X86) {
+        if (Outcome judged = judgeInfArchitecture(reader, architecture, versionCode); !judged) {
+            return judged;
+        }
+    }
     std::string models = reader.FindModelsSection(versionCode);
     if (models.empty() || reader.file().lineCount(models) <= 0) {
-        std::string others = otherArchitectures(reader);
+        std::string others = architecture == Architecture::X86 ? otherArchitectures(reader) : "";
         if (!others.empty()) {
             return Failure::refusal(
                 refused, path, "モデルが x86 ではないアーキテクチャ（" + others + "）用です。");
@@ -69,7 +75,7 @@ Outcome validatePnpDriverInf(const std::string& path, char versionCode) {
         return Failure::refusal(refused, path,
                                 windowsName(versionCode) + " 用のモデルがありません。");
     }
-    PnpDriver driver = readPnpDriver(path, versionCode);
+    PnpDriver driver = readPnpDriver(path, versionCode, architecture);
     if (std::optional<MediumProblem> problem = firstPnpProblem(driver)) {
         if (problem->kind == MediumProblem::Kind::Refused) {
             return Failure::refusal(refused, path,

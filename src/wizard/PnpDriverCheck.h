@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/SetupArchitecture.h"
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
 #include "sys/Failure.h"
@@ -17,7 +18,8 @@ namespace ornibe {
 // medium inside its folder, plain or compressed. Any device class passes.
 //
 // A refusal's headline names the file, its reason says why.
-Outcome validatePnpDriverInf(const std::string& path, char versionCode);
+Outcome validatePnpDriverInf(const std::string& path, char versionCode,
+                             Architecture architecture = Architecture::X86);
 
 // The OemPnPDriversPath the build would give setup for count drivers after
 // the user's own folders (those of the user's answer file, when one is

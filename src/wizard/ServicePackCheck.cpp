@@ -9,7 +9,40 @@
 
 namespace ornibe {
 
-Outcome validateServicePack(const std::string& path, const ToolSearch& tools) {
+namespace {
+
+std::string machineCode(std::uint16_t machine) {
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%04X", machine);
+    return code;
+}
+
+// An x64 tree takes only the x64 Service Pack (SP2 for XP x64 and Server
+// 2003 x64), which runs in Wine's 64-bit part.
+Outcome validateX64ServicePack(const std::string& path, const ToolSearch& tools,
+                               std::uint16_t machine, const std::string& cannotRun) {
+    if (machine != kMachineAmd64 || !isPe32Plus(path)) {
+        return Failure::refusal(cannotRun, path,
+                                "x64（64 ビット）用のプログラムではありません（マシン種別 " +
+                                    machineCode(machine) +
+                                    "）。\nx64 の CD には x64 用の Service Pack（例: "
+                                    "WindowsServer2003.WindowsXP-KB914961-SP2-x64-JPN.exe）"
+                                    "を選んでください。");
+    }
+    if (tools.findProgram("wine64").empty()) {
+        return Failure::refusal(cannotRun, path,
+                                "64 ビットの Windows のプログラムを実行するには Wine の 64 "
+                                "ビット版（wine64）が必要です。\n"
+                                "Debian では次のコマンドでインストールできます：\n" +
+                                    std::string(kWine64InstallCommand));
+    }
+    return {};
+}
+
+} // namespace
+
+Outcome validateServicePack(const std::string& path, const ToolSearch& tools,
+                            Architecture architecture) {
     const std::string cannotRun = path + " を実行できません。";
     // Every Service Pack installer is a Windows program; anything else
     // (a script, a cabinet, the update CD's image) would only be found out
@@ -31,13 +64,13 @@ Outcome validateServicePack(const std::string& path, const ToolSearch& tools) {
     if (!machine) {
         return Failure::refusal(cannotRun, path, "Windows のプログラム（PE 形式）ではありません。");
     }
+    if (architecture == Architecture::Amd64) {
+        return validateX64ServicePack(path, tools, *machine, cannotRun);
+    }
     if (*machine != kMachineI386) {
-        char code[8];
-        std::snprintf(code, sizeof code, "0x%04X", *machine);
-        return Failure::refusal(
-            cannotRun, path,
-            std::string("x86（32 ビット）用のプログラムではありません（マシン種別 ") + code +
-                "）。");
+        return Failure::refusal(cannotRun, path,
+                                "x86（32 ビット）用のプログラムではありません（マシン種別 " +
+                                    machineCode(*machine) + "）。");
     }
     std::string wine = tools.findProgram("wine");
     if (wine.empty()) {

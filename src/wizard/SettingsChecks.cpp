@@ -4,6 +4,7 @@
 #include "media/IsoImageReader.h"
 #include "runner/BuildRunner.h"
 #include "runner/ConfirmData.h"
+#include "runner/SetupTree.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
 #include "sys/CaseFold.h"
@@ -61,25 +62,29 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.SetVolumeLabel(form.volumeLabelText());
 
     std::string servicePack = form.servicePackText();
-    if (!CheckFileExists(servicePack) || !CheckServicePack(servicePack)) {
+    if (!CheckFileExists(servicePack)) {
+        return false;
+    }
+    // The Service Pack and the drivers are checked against the tree that
+    // the build will patch: the CD's, or the one the work folder already
+    // holds. Its TXTSETUP.SIF is read as the summary reads it.
+    char versionCode = ConfirmData::kVersionUnset;
+    Architecture architecture = Architecture::X86;
+    Outcome tree =
+        readTreeVersion(form.selectedDrivePosition() > 0 ? settings_.GetCdDriveRoot()
+                                                         : makeAbsolute(form.workFolderText()),
+                        versionCode, architecture, stop_);
+    if (stopped()) {
+        return false;
+    }
+    if (!CheckServicePack(servicePack, architecture)) {
         return false;
     }
     settings_.SetServicePackPath(servicePack);
 
     settings_.ClearDriverInfs();
     settings_.ClearDriverEntries();
-    // The drivers are checked against the version of the tree that the
-    // build will patch: the CD's, or the one the work folder already holds.
-    // Its TXTSETUP.SIF is read as the summary reads it.
-    char versionCode = ConfirmData::kVersionUnset;
     const std::vector<std::string> infs = infEntriesOnNext(form);
-    Outcome tree =
-        readTreeVersion(form.selectedDrivePosition() > 0 ? settings_.GetCdDriveRoot()
-                                                         : makeAbsolute(form.workFolderText()),
-                        versionCode, stop_);
-    if (stopped()) {
-        return false;
-    }
     if (!tree) {
         return refuse(tree.failure());
     }
@@ -90,7 +95,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
             settings_.AddDriverInf(floppy->source);
             continue;
         }
-        if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode)) {
+        if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode, architecture)) {
             return false;
         }
         settings_.AddDriverInf(inf);
@@ -104,7 +109,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         if (!CheckFileExists(inf)) {
             return false;
         }
-        if (Outcome pnp = validatePnpDriverInf(inf, versionCode); !pnp) {
+        if (Outcome pnp = validatePnpDriverInf(inf, versionCode, architecture); !pnp) {
             return refuse(pnp.failure());
         }
         settings_.AddPnpDriverInf(inf);
@@ -213,16 +218,17 @@ bool SettingsChecks::CheckVolumeLabel(const std::string& label) {
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckServicePack(const std::string& path) {
+bool SettingsChecks::CheckServicePack(const std::string& path, Architecture architecture) {
     if (path.empty()) {
         return true;
     }
-    Outcome outcome = validateServicePack(path, tools_);
+    Outcome outcome = validateServicePack(path, tools_, architecture);
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckDriverInf(const std::string& path, char versionCode) {
-    Outcome outcome = validateDriverInf(path, versionCode);
+bool SettingsChecks::CheckDriverInf(const std::string& path, char versionCode,
+                                    Architecture architecture) {
+    Outcome outcome = validateDriverInf(path, versionCode, architecture);
     return outcome || refuse(outcome.failure());
 }
 
@@ -298,7 +304,8 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     if (form.selectedDrivePosition() == 0) {
         // No CD is read: the folder must already hold the installation
         // tree, whatever the letter case of its names.
-        std::optional<std::string> sif = findNoCase(withTrailingSlash(path), "I386/TXTSETUP.SIF");
+        std::optional<std::string> sif = findNoCase(
+            withTrailingSlash(path), setupFileOf(sourceArchitecture(withTrailingSlash(path))));
         if (!sif || !existsAsFile(*sif)) {
             std::string reason;
             const std::string typed = form.workFolderText();

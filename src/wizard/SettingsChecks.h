@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/SetupArchitecture.h"
 #include "media/DriveSource.h"
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
@@ -80,10 +81,11 @@ public:
     bool CheckVolumeLabel(const std::string& label);
     // A Service Pack installer (an existing file, or empty) that can run
     // here.
-    bool CheckServicePack(const std::string& path);
+    bool CheckServicePack(const std::string& path, Architecture architecture = Architecture::X86);
     // A driver INF (an existing file) that adds a text-mode storage driver
     // for the version ('0', '1', '2', or unset).
-    bool CheckDriverInf(const std::string& path, char versionCode);
+    bool CheckDriverInf(const std::string& path, char versionCode,
+                        Architecture architecture = Architecture::X86);
     // An ISO file name that the image step can write.
     bool CheckIsoPath(const SettingsForm& form);
     // A log file that can be written when the build ends.

@@ -47,6 +47,12 @@ Outcome lookInto(const std::string& root, const SourceView& view, const char* ki
             return {};
         }
     }
+    if (view.hasFile("IA64/TXTSETUP.SIF")) {
+        // Itanium media: their setup tree is another one altogether.
+        return Failure::refusal(root + " は Itanium（IA64）用の Windows の CD です。", root,
+                                "IA64 の CD には対応していません（対応するのは I386 と AMD64 "
+                                "の CD です）。");
+    }
     const std::string headline =
         root + " には Windows 2000、XP、Server 2003 のセットアップファイルがありません。";
     std::optional<std::vector<std::string>> top = view.names("");

@@ -12,10 +12,10 @@ namespace ornibe {
 // Whether the source at root (an image file, a disc read through its
 // device, a mounted disc or a folder) holds the setup tree of Windows 2000,
 // XP or Server 2003: I386/TXTSETUP.SIF or AMD64/TXTSETUP.SIF, letter case
-// aside. An image or a disc is looked into without copying anything. A
-// refusal's headline is the first line of the message (it names the source),
-// its reason the second: what was found instead. A read of an image that
-// stop ends is no refusal: the caller looks at stop itself.
+// aside. Itanium media (IA64/TXTSETUP.SIF alone) are refused as such. An image or a disc is looked
+// into without copying anything. A refusal's headline is the first line of the message (it names
+// the source), its reason the second: what was found instead. A read of an image that stop ends is
+// no refusal: the caller looks at stop itself.
 Outcome validateSetupSource(const std::string& root, const StopCheck& stop = {});
 
 // The bytes a copy of the source writes into the work folder: the files of

@@ -8,7 +8,14 @@
 namespace ornibe {
 
 Outcome readTreeVersion(const std::string& root, char& versionCode, const StopCheck& stop) {
+    Architecture architecture = Architecture::X86;
+    return readTreeVersion(root, versionCode, architecture, stop);
+}
+
+Outcome readTreeVersion(const std::string& root, char& versionCode, Architecture& architecture,
+                        const StopCheck& stop) {
     InfReader reader = openSourceSetupFile(root, stop);
+    architecture = reader.architecture();
     ConfirmData data;
     versionCode = data.versionCode;
     if (reader.problem().kind == InfProblem::Kind::Limit) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/SetupArchitecture.h"
 #include "sys/Failure.h"
 #include "sys/StopCheck.h"
 
@@ -7,7 +8,7 @@
 
 namespace ornibe {
 
-// Reads the I386/TXTSETUP.SIF of the installation tree whose root is root
+// Reads the TXTSETUP.SIF (I386, or AMD64 on an x64 CD) of the installation tree whose root is root
 // (a folder, or the image file or disc it names) as the confirmation
 // page's summary reads it, and sets versionCode to the Windows version it
 // names: '0' Windows 2000, '1' XP, '2' Server 2003, or
@@ -18,5 +19,9 @@ namespace ornibe {
 // an image that stop ends leaves versionCode unset; the caller looks at
 // stop itself.
 Outcome readTreeVersion(const std::string& root, char& versionCode, const StopCheck& stop = {});
+// As above, and sets architecture to the tree's (the folder its setup
+// file was read from).
+Outcome readTreeVersion(const std::string& root, char& versionCode, Architecture& architecture,
+                        const StopCheck& stop = {});
 
 } // namespace ornibe

@@ -4,6 +4,7 @@
 #include "support/ScriptedMessages.h"
 #include "sys/FileError.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -62,6 +63,31 @@ private slots:
             QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
         });
         QCOMPARE(code, 1);
+    }
+
+    void edition_stands_on_a_line_above_the_log_and_never_in_it() {
+        Page p;
+        QString edition =
+            QStringLiteral("エディション：Windows XP Professional x64 Edition SP2 (AMD64)");
+        ConfirmPageHooks hooks;
+        hooks.writeSummary = [](BuildPage& build) { build.log().append("ターゲット：\r\n"); };
+        hooks.editionLine = [&] { return edition.toStdString(); };
+        p.page.setHooks(hooks);
+        execDriven(p.page, [&] {
+            auto* label = child<QLabel>(p.page, "editionLabel");
+            QVERIFY(label->isVisible());
+            QCOMPARE(label->text(), edition);
+            QVERIFY(label->geometry().bottom() <= p.view()->geometry().top());
+            QCOMPARE(p.text(), QStringLiteral("ターゲット：\n"));
+            QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+        });
+        // Without an edition (as before any source is read) there is no line.
+        hooks.editionLine = [] { return std::string(); };
+        p.page.setHooks(hooks);
+        execDriven(p.page, [&] {
+            QVERIFY(!child<QLabel>(p.page, "editionLabel")->isVisible());
+            QTest::mouseClick(p.button("backButton"), Qt::LeftButton);
+        });
     }
 
     void enter_presses_the_focused_button_and_otherwise_the_default_one() {

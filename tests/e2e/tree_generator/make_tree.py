@@ -55,7 +55,41 @@ TARGETS = {
         "tags": ["WIN51", "WIN51IS", "WIN51IS.SP1"],
         "names_section": "SourceDisksNames.x86",
     },
+    # An x64 CD: the 64-bit setup files in AMD64, the 32-bit WOW64 files
+    # in I386 (listed in AMD64/TXTSETUP.SIF under SourceDisksFiles.x86).
+    # XP x64 is NT 5.2, build 3790.
+    "x64": {
+        "cd_name": "Windows XP Professional x64 Edition CD",
+        "minor": "2",
+        "build": "3790",
+        "windir": "\\WINDOWS",
+        "tags": ["WIN51", "WIN51AP", "WIN51AP.SP2"],
+        "names_section": "SourceDisksNames.amd64",
+        "setup": "AMD64",
+    },
 }
+
+# The disk of the WOW64 files in I386 of an x64 tree.
+WOW64_DISK = "55"
+
+
+def setup_folder(target):
+    """The folder of the setup files: I386, or AMD64 on an x64 tree."""
+    return TARGETS[target].get("setup", "I386")
+
+
+def x64_filler(filler):
+    """The filler of an x64 tree: what an x86 tree has in I386 is in AMD64,
+    except every ninth file from the fifth on, which stays in I386 as a
+    WOW64 file."""
+    placed = []
+    for index, relative in enumerate(filler):
+        if relative.startswith("I386/"):
+            folder = relative.rsplit("/", 1)[0]
+            if not (index % 9 == 4 and folder in ("I386", "I386/SYSTEM32")):
+                relative = "AMD64/" + relative[len("I386/"):]
+        placed.append(relative)
+    return placed
 
 # Directory numbers of [WinntDirectories]; the driver patch looks up
 # "system32\drivers", "inf" and the Windows folder itself ("\").
@@ -266,7 +300,13 @@ def txtsetup_sif(target, filler):
     ]
     names = info["names_section"]
     lines.append("[" + names + "]")
-    if target == "2000":
+    if target == "x64":
+        lines.append("1 = %cdname%,%cdtagfilea%,,\\amd64")
+        lines.append("2 = %cdname%,%cdtagfilea%,,\\amd64\\lang")
+        lines.append("")
+        lines.append("[SourceDisksNames.x86]")
+        lines.append(WOW64_DISK + " = %cdname%,%cdtagfilea%,,\\i386")
+    elif target == "2000":
         lines.append('1 = "' + info["cd_name"] + '","\\' + info["tags"][1] + '",,\\i386')
         lines.append('2 = "' + info["cd_name"] + '","\\' + info["tags"][1] + '",,\\i386\\lang')
     else:
@@ -282,22 +322,37 @@ def txtsetup_sif(target, filler):
     for service, _, _ in KNOWN_MINIPORTS:
         lines.append("%s.sys = 1,,,,,,4_,4,1,,,1,4" % service)
     x86_only = []
+    amd64_only = []
+    setup = setup_folder(target)
     for index, relative in enumerate(filler):
         folder, name = relative.rsplit("/", 1)
-        if folder not in ("I386", "I386/SYSTEM32") or "." not in name:
+        if target == "x64" and folder in ("I386", "I386/SYSTEM32") and "." in name:
+            # A WOW64 file of I386: named on disk 55, with a "w" prefix on
+            # the installed system.
+            subfolder = "" if folder == "I386" else "system32"
+            x86_only.append("%s = %s,%s,,,,,,2,0,0,w%s" % (name.lower(), WOW64_DISK, subfolder,
+                                                          name.lower()))
+            continue
+        if folder not in (setup, setup + "/SYSTEM32") or "." not in name:
             continue
         plain = name.lower()
         if plain.endswith("_"):
             plain = plain[:-1] + {".sy_": "s", ".dl_": "l", ".ex_": "e", ".cp_": "l",
                                   ".hl_": "p"}[plain[-4:]]
-        subfolder = "" if folder == "I386" else "system32"
+        subfolder = "" if folder == setup else "system32"
         number = {"s": "4", "l": "2", "e": "2", "p": "7"}.get(plain[-1], "2")
         line = "%s = 1,%s,,,,,,%s,0,0" % (plain, subfolder, number)
-        if index % 9 == 4:
+        if target == "x64" and index % 9 == 2:
+            amd64_only.append(line)
+        elif index % 9 == 4:
             x86_only.append(line)
         else:
             lines.append(line)
     lines.append("")
+    if target == "x64":
+        lines.append("[SourceDisksFiles.amd64]")
+        lines += amd64_only
+        lines.append("")
     lines.append("[SourceDisksFiles.x86]")
     lines += x86_only
     lines.append("")
@@ -320,7 +375,8 @@ def txtsetup_sif(target, filler):
     lines.append("")
     lines.append("[Strings]")
     lines.append('cdname = "%s"' % info["cd_name"])
-    lines.append('cdtagfilei = "\\%s"' % info["tags"][1].lower())
+    tag_key = "cdtagfilea" if target == "x64" else "cdtagfilei"
+    lines.append('%s = "\\%s"' % (tag_key, info["tags"][1].lower()))
     lines.append('loadid = "Windows セットアップ"')
     lines.append('displaydesc = "標準 VGA 表示アダプタ"')
     return crlf_lines(lines) + b"\x1a"
@@ -352,7 +408,8 @@ def dosnet_inf(target, filler):
     ]
     for relative in filler:
         folder, name = relative.rsplit("/", 1)
-        directory = {"I386": "d1", "I386/LANG": "d2", "I386/SYSTEM32": "d3"}.get(folder)
+        setup = setup_folder(target)
+        directory = {setup: "d1", setup + "/LANG": "d2", setup + "/SYSTEM32": "d3"}.get(folder)
         if directory:
             lines.append(directory + "," + name)
     lines += ["", "[FloppyFiles.0]", "d1,DISK101,DISK101", "d1,SETUPLDR.BIN"]
@@ -373,7 +430,7 @@ def svcpack_inf(target):
         "BuildNumber=" + info["build"],
         "",
         "[SetupData]",
-        'CatalogSubDir="\\i386\\svcpack"',
+        'CatalogSubDir="\\%s\\svcpack"' % setup_folder(target).lower(),
         "",
     ]
     if target == "2000":
@@ -388,7 +445,7 @@ def svcpack_inf(target):
 def svcpack_extras(target):
     if target == "2000":
         return ["I386/SVCPACK/Q000001.EXE"]
-    return ["I386/SVCPACK/KB000001.CAT"]
+    return [setup_folder(target) + "/SVCPACK/KB000001.CAT"]
 
 
 def mshdc_inf(target):
@@ -485,6 +542,9 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
     info = TARGETS[target]
     tree = Tree(root, lower)
     filler = filler_names()
+    setup = setup_folder(target)
+    if target == "x64":
+        filler = x64_filler(filler)
     find_gcab()
     os.makedirs(root, exist_ok=True)
 
@@ -493,10 +553,11 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
                 "lower": name.lower()}[cab_names]
 
     with tempfile.TemporaryDirectory(prefix="make_tree.") as work:
-        tree.write("I386/TXTSETUP.SIF", txtsetup_sif(target, filler))
-        tree.write("I386/DOSNET.INF", dosnet_inf(target, filler))
-        tree.write("I386/SVCPACK.IN_", cabinet(svcpack_inf(target), inner("SVCPACK.INF"), work))
-        tree.write("I386/MSHDC.IN_", cabinet(mshdc_inf(target), inner("MSHDC.INF"), work))
+        tree.write(setup + "/TXTSETUP.SIF", txtsetup_sif(target, filler))
+        tree.write(setup + "/DOSNET.INF", dosnet_inf(target, filler))
+        tree.write(setup + "/SVCPACK.IN_",
+                   cabinet(svcpack_inf(target), inner("SVCPACK.INF"), work))
+        tree.write(setup + "/MSHDC.IN_", cabinet(mshdc_inf(target), inner("MSHDC.INF"), work))
     tree.write("BOOTSECT.BIN", boot_sector())
     for tag in info["tags"]:
         tree.write(tag, b"\r\n")
@@ -504,10 +565,11 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
     licence = crlf_lines(["このツリーは試験用に生成されたもので、Windows の一部ではありません。",
                           "This tree was generated for testing; it holds no part of Windows."])
     tree.write("README.TXT", licence)
-    tree.write("I386/EULA.TXT", licence)  # the same bytes twice, as CDs often have
+    tree.write(setup + "/EULA.TXT", licence)  # the same bytes twice, as CDs often have
 
-    binaries = [("SETUP.EXE", 6144), ("I386/SETUPLDR.BIN", 8192), ("I386/NTDETECT.COM", 4096),
-                ("I386/NTLDR", 8192), ("I386/BOOTFONT.BIN", 4096)]
+    binaries = [("SETUP.EXE", 6144), (setup + "/SETUPLDR.BIN", 8192),
+                (setup + "/NTDETECT.COM", 4096), (setup + "/NTLDR", 8192),
+                (setup + "/BOOTFONT.BIN", 4096)]
     binaries += [(relative, 512) for relative in svcpack_extras(target)]
     for relative, size_of in binaries:
         rng = random.Random("%d:%s" % (seed, relative))

@@ -329,3 +329,28 @@ class ShippedSample(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class GeneratedX64Tree(unittest.TestCase):
+    def test_x64_tree_has_amd64_setup_files_and_wow64_files_in_i386(self):
+        with tempfile.TemporaryDirectory(prefix="x64tree.") as work:
+            root = os.path.join(work, "x64")
+            generate_ok(self, "--tree", root, "--target", "x64")
+            files = files_below(root)
+            self.assertNotIn("I386/TXTSETUP.SIF", files)
+            for tag in ("WIN51", "WIN51AP", "WIN51AP.SP2"):
+                self.assertIn(tag, files)
+            sif = files["AMD64/TXTSETUP.SIF"]
+            self.assertTrue(sif.endswith(b"\r\n\x1a"))
+            assert_crlf_text(self, sif[:-1], "x64 TXTSETUP.SIF")
+            found = sections(sif)
+            self.assertIn("1", dict(entries(found["sourcedisksnames.amd64"])))
+            self.assertTrue(found.get("sourcedisksfiles.amd64"))
+            # Every file of SourceDisksFiles.x86 is a WOW64 file in I386.
+            wow64 = {key for key, _ in entries(found["sourcedisksfiles.x86"])}
+            in_i386 = {os.path.basename(path).lower() for path in files
+                       if path.startswith("I386/")}
+            self.assertTrue(wow64)
+            self.assertEqual(wow64, in_i386)
+            svcpack = cabinet_file(os.path.join(root, "AMD64/SVCPACK.IN_"), "SVCPACK.INF")
+            self.assertIn(b'CatalogSubDir="\\amd64\\svcpack"', svcpack)

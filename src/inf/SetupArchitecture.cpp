@@ -1,0 +1,66 @@
+#include "inf/SetupArchitecture.h"
+
+#include "inf/InfReader.h"
+#include "inf/VersionCode.h"
+
+namespace ornibe {
+
+std::string_view setupFolderName(Architecture architecture) {
+    return architecture == Architecture::Amd64 ? "AMD64" : "I386";
+}
+
+std::string_view architectureLabel(Architecture architecture) {
+    return architecture == Architecture::Amd64 ? "AMD64" : "x86";
+}
+
+const std::vector<std::string>& infDecorations(Architecture architecture) {
+    static const std::vector<std::string> x86{".NTX86", ".NT", ".X86", ""};
+    static const std::vector<std::string> amd64{".NTAMD64", ".NT", ".AMD64", ""};
+    return architecture == Architecture::Amd64 ? amd64 : x86;
+}
+
+std::string_view modelsDecoration(Architecture architecture) {
+    return architecture == Architecture::Amd64 ? "NTamd64" : "NTx86";
+}
+
+std::pair<unsigned, unsigned> ntVersion(char versionCode, Architecture architecture) {
+    if (architecture == Architecture::Amd64 || versionCode == VersionCode::Server2003) {
+        return {5u, 2u};
+    }
+    return versionCode == VersionCode::Windows2000 ? std::pair{5u, 0u} : std::pair{5u, 1u};
+}
+
+std::string_view txtsetupFilesSection(Architecture architecture) {
+    return architecture == Architecture::Amd64 ? "SourceDisksFiles.amd64" : "SourceDisksFiles.x86";
+}
+
+bool infHasModelsFor(const InfReader& reader, Architecture architecture, char versionCode) {
+    for (std::size_t i = 0;; ++i) {
+        std::optional<InfPosition> line = reader.file().lineByIndex("Manufacturer", i);
+        if (!line) {
+            return false;
+        }
+        std::string models = reader.ModelsSectionOf(*line, versionCode, architecture);
+        if (!models.empty() && reader.file().lineCount(models) != -1) {
+            return true;
+        }
+    }
+}
+
+Outcome judgeInfArchitecture(const InfReader& reader, Architecture architecture, char versionCode) {
+    const Architecture other =
+        architecture == Architecture::Amd64 ? Architecture::X86 : Architecture::Amd64;
+    if (infHasModelsFor(reader, architecture, versionCode) ||
+        !infHasModelsFor(reader, other, versionCode)) {
+        return {};
+    }
+    const std::string& path = reader.path();
+    if (architecture == Architecture::Amd64) {
+        return Failure::refusal(path + " は x64（AMD64）のツリーには組み込めません。", path,
+                                "x86 用のモデルだけで、NTamd64 のモデルがありません。");
+    }
+    return Failure::refusal(path + " は x86（I386）のツリーには組み込めません。", path,
+                            "x64（NTamd64）用のモデルだけで、x86 用のモデルがありません。");
+}
+
+} // namespace ornibe
