@@ -168,6 +168,37 @@ TEST_F(X64BuildTest, answer_file_goes_into_amd64_and_the_summary_names_it_there)
     EXPECT_EQ(answers->stringField(*name, 1), "Tester");
 }
 
+TEST_F(X64BuildTest, a_pnp_driver_brings_its_x64_files_and_an_x86_only_one_is_refused) {
+    // viostor as a Plug and Play driver: its NTamd64 models and files.
+    CommandResult result =
+        runBuild({"--work", work, "--source", source, "--unattended", "--full-name", "Tester",
+                  "--pnp-driver", viostor, "--pnp-driver", svbus, "--no-big-drive", "--yes"});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    const auto after = readTree(work);
+    EXPECT_EQ(after.at("$OEM$/$1/Drivers/002/svbusx64.sys"), "svbus x64 stand-in");
+    EXPECT_EQ(after.at("$OEM$/$1/Drivers/001/viostor.sys"), "viostor x64 stand-in");
+    Result<InfFile, InfProblem> answers =
+        InfFile::read(work + "/AMD64/WINNT.SIF", InfStyle::AnswerFile);
+    ASSERT_TRUE(answers);
+    auto path = answers->findFirstLine("Unattended", "OemPnPDriversPath");
+    ASSERT_TRUE(path);
+    EXPECT_EQ(answers->stringField(*path, 1), "Drivers\\001;Drivers\\002");
+
+    // An INF with x86 models only is refused for the x64 tree.
+    const std::string x86Only = dir.write("pnp86/net86.inf", "[Version]\r\n"
+                                                             "Signature=\"$Windows NT$\"\r\n"
+                                                             "Class=Net\r\n"
+                                                             "[Manufacturer]\r\n"
+                                                             "M = Models, NTx86\r\n"
+                                                             "[Models.NTx86]\r\n"
+                                                             "Nic = Inst, PCI\\VEN_1111\r\n"
+                                                             "[Inst]\r\n");
+    expectRefusedLeavingAsItWas(dir.path(),
+                                {{{"--work", work, "--source", source, "--unattended",
+                                   "--full-name", "Tester", "--pnp-driver", x86Only, "--yes"},
+                                  x86Only + " は x64（AMD64）のツリーには組み込めません。"}});
+}
+
 TEST_F(X64BuildTest, inf_of_the_other_architecture_is_refused_before_anything_changes) {
     ASSERT_TRUE(makeDriver(dir / "sample"));
     ASSERT_TRUE(makeTree(dir / "xp", "xp"));
