@@ -189,7 +189,11 @@ void SettingsPage::pickInf() {
     spec.name = "infDialog";
     spec.title = QStringLiteral("開く");
     spec.suffix = QStringLiteral("inf");
-    spec.filters = {QStringLiteral("INF ファイル (*.inf)")};
+    // A driver floppy is picked as its TXTSETUP.OEM or its image.
+    spec.filters = {QStringLiteral("INF ファイル (*.inf)"),
+                    QStringLiteral("ドライバのフロッピー (TXTSETUP.OEM txtsetup.oem *.img *.IMG "
+                                   "*.ima *.IMA *.vfd *.VFD *.flp *.FLP)"),
+                    QStringLiteral("すべてのファイル (*)")};
     // Opens at the folder of the typed name, or else of the last listed one.
     QString current = ui_.infEdit->text();
     if (current.isEmpty() && ui_.infList->count() > 0) {

@@ -493,7 +493,11 @@ private slots:
         QCOMPARE(seen[0].suffix, QStringLiteral("exe"));
         QCOMPARE(seen[0].mode, QFileDialog::ExistingFile);
         QCOMPARE(seen[0].accept, QFileDialog::AcceptOpen);
-        QCOMPARE(seen[1].filters, QStringList{"INF ファイル (*.inf)"});
+        QCOMPARE(seen[1].filters,
+                 (QStringList{"INF ファイル (*.inf)",
+                              "ドライバのフロッピー (TXTSETUP.OEM txtsetup.oem *.img *.IMG *.ima "
+                              "*.IMA *.vfd *.VFD *.flp *.FLP)",
+                              "すべてのファイル (*)"}));
         QCOMPARE(seen[1].suffix, QStringLiteral("inf"));
         QCOMPARE(seen[1].mode, QFileDialog::ExistingFile);
         QCOMPARE(seen[3].name, QStringLiteral("isoDialog"));
