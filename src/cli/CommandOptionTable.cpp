@@ -89,6 +89,17 @@ constexpr OptionRow kRows[] = {
      .help = "make the same image from the same inputs: every date in\n"
              "it is SOURCE_DATE_EPOCH, or 2000-01-01 00:00:00 UTC when\n"
              "that is not set (SOURCE_DATE_EPOCH alone does the same)"},
+    {.name = "--check",
+     .target = &Options::check,
+     .help = "only check the finished work folder DIR (and the image\n"
+             "--iso names) and change nothing: every setup file\n"
+             "opens, every storage driver's file is listed and\n"
+             "there, the answer file reads, the image holds the tree.\n"
+             "A table on standard output; exit 0 when nothing is\n"
+             "wrong, 1 when a problem was found"},
+    {.name = "--json",
+     .target = &Options::json,
+     .help = "with --check: the report as JSON on standard output"},
     {.name = "--unattended",
      .target = &Options::unattended,
      .help = "無人インストール (unattended setup): write I386/WINNT.SIF\n"

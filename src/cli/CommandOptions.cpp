@@ -205,6 +205,9 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
             return usage(std::string(row.name) + " " + std::string(row.valueName) + " is required");
         }
     }
+    if (options.json && !options.check) {
+        return usage("--json needs --check");
+    }
     if (std::optional<std::string> misfit = answerFileOptionsMisfit(options)) {
         return usage(*misfit);
     }

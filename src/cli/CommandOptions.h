@@ -29,6 +29,10 @@ struct CommandOptions {
     bool quiet = false;
     // The image the same from the same inputs (also with SOURCE_DATE_EPOCH).
     bool reproducible = false;
+    // Only the check of the finished work folder (and its --iso image),
+    // with its report as a table or as JSON.
+    bool check = false;
+    bool json = false;
 
     // The unattended installation's answer file: written from the fields
     // below, or the user's own.

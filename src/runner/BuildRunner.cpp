@@ -2,6 +2,8 @@
 
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
+#include "runner/TreeCheck.h"
+#include "runner/TreeCheckText.h"
 #include "runner/WineOutputFilter.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
@@ -114,12 +116,12 @@ void BuildRunner::runBuild() {
 
     // Each step runs only when the one before it succeeded and nobody
     // asked to stop.
-    bool finished = carryOn(settings_.GetCdDriveIndex() == 0 || copyCd()) &&
-                    carryOn(settings_.GetServicePackPath().empty() || applyServicePack()) &&
-                    carryOn(clearReadOnly()) && carryOn(driverStage()) &&
-                    carryOn(pnpDriverStage()) && carryOn(answerFileStage()) &&
-                    carryOn(bigDriveStage()) &&
-                    carryOn(settings_.GetIsoPath().empty() || makeIsoImage());
+    bool finished =
+        carryOn(settings_.GetCdDriveIndex() == 0 || copyCd()) &&
+        carryOn(settings_.GetServicePackPath().empty() || applyServicePack()) &&
+        carryOn(clearReadOnly()) && carryOn(driverStage()) && carryOn(pnpDriverStage()) &&
+        carryOn(answerFileStage()) && carryOn(bigDriveStage()) &&
+        carryOn(settings_.GetIsoPath().empty() || makeIsoImage()) && carryOn(checkStage());
     if (!finished) {
         return;
     }
@@ -303,6 +305,24 @@ bool BuildRunner::makeIsoImage() {
         return false;
     }
     page_.log().append("\r\n完了\r\n");
+    return true;
+}
+
+bool BuildRunner::checkStage() {
+    // The image is written by a tool run in the work folder, so a relative
+    // name is taken from there.
+    std::string image = settings_.GetIsoPath();
+    if (!image.empty()) {
+        image = makeAbsolute(image, settings_.GetWorkFolder());
+    }
+    TreeCheckReport report =
+        checkTree({settings_.GetWorkFolder(), image, tools_, data_.versionCode});
+    std::string text = treeCheckLogText(report);
+    if (report.hasUnreadableSetupFile()) {
+        reportFailure(text + "\r\n作業フォルダのセットアップファイルが開けなくなっています\r\n");
+        return false;
+    }
+    page_.log().append(text);
     return true;
 }
 

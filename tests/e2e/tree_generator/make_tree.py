@@ -406,6 +406,7 @@ def dosnet_inf(target, filler):
         "d1,MSHDC.IN_",
         "d1,SVCPACK.IN_",
     ]
+    lines += ["d1,%s.SYS" % service.upper() for service, _, _ in KNOWN_MINIPORTS]
     for relative in filler:
         folder, name = relative.rsplit("/", 1)
         setup = setup_folder(target)
@@ -571,6 +572,8 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
                 (setup + "/NTDETECT.COM", 4096), (setup + "/NTLDR", 8192),
                 (setup + "/BOOTFONT.BIN", 4096)]
     binaries += [(relative, 512) for relative in svcpack_extras(target)]
+    # The in-box storage drivers that TXTSETUP.SIF loads are on the CD too.
+    binaries += [("%s/%s.SYS" % (setup, service.upper()), 512) for service, _, _ in KNOWN_MINIPORTS]
     for relative, size_of in binaries:
         rng = random.Random("%d:%s" % (seed, relative))
         tree.write(relative, b"MZ" + rng.randbytes(size_of - 2))
