@@ -46,7 +46,7 @@ void checkServiceFile(CheckedTree& tree, const InfFile& txtsetup, const std::str
                       const std::string& file, TreeCheckReport& report) {
     const std::string shown = cp932ToUtf8(file) + "（サービス " + cp932ToUtf8(service) + "）";
     if (!listed(tree, txtsetup, file)) {
-        report.problem(shown + " の行が TXTSETUP.SIF の [" +
+        report.problem(shown + "の行が TXTSETUP.SIF の [" +
                        (tree.architecture() == Architecture::Amd64
                             ? std::string(txtsetupFilesSection(tree.architecture()))
                             : std::string("SourceDisksFiles")) +
@@ -58,7 +58,7 @@ void checkServiceFile(CheckedTree& tree, const InfFile& txtsetup, const std::str
     }
     std::optional<std::string> packed = tree.compressedFile(name);
     if (!packed) {
-        report.problem(shown + " が " + tree.setupName() +
+        report.problem(shown + "が " + tree.setupName() +
                        " にありません（圧縮された形もありません）。");
         return;
     }
