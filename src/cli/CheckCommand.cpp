@@ -1,11 +1,34 @@
 #include "cli/CheckCommand.h"
 
 #include "cli/BuildCommand.h"
+#include "runner/TargetHardware.h"
 #include "runner/TreeCheck.h"
 #include "runner/TreeCheckText.h"
 #include "sys/HostPath.h"
 
 namespace ornibe {
+
+std::string targetHardwareOf(const CommandOptions& options) {
+    if (!options.machine.empty()) {
+        return options.machine;
+    }
+    return options.targetHardware.empty() ? std::string() : makeAbsolute(options.targetHardware);
+}
+
+bool readTargetOption(const CommandOptions& options, std::optional<std::vector<PciDevice>>& devices,
+                      std::ostream& err) {
+    const std::string value = targetHardwareOf(options);
+    if (value.empty()) {
+        return true;
+    }
+    Result<std::vector<PciDevice>> read = readTargetHardware(value);
+    if (!read) {
+        err << "ornibe-build: 対象のハードウェアを読めません\n" << read.failure().line() << "\n";
+        return false;
+    }
+    devices = *read;
+    return true;
+}
 
 int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std::ostream& out,
                     std::ostream& err) {
@@ -20,7 +43,11 @@ int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std:
         err << "ornibe-build: --iso " << options.isoPath << " is not a file\n";
         return kExitRefused;
     }
-    TreeCheckReport report = checkTree({work, image, tools, '?'});
+    TreeCheckInput input{work, image, tools, '?', {}};
+    if (!readTargetOption(options, input.target, err)) {
+        return kExitRefused;
+    }
+    TreeCheckReport report = checkTree(input);
     out << (options.json ? treeCheckJson(report, work) : treeCheckTable(report, work));
     return report.hasProblem() ? 1 : 0;
 }

@@ -100,6 +100,19 @@ constexpr OptionRow kRows[] = {
     {.name = "--json",
      .target = &Options::json,
      .help = "with --check: the report as JSON on standard output"},
+    {.name = "--target-hardware",
+     .valueName = "FILE",
+     .target = &Options::targetHardware,
+     .help = "対象のハードウェア: FILE holds what lspci -nn or\n"
+             "lspci -vmmnn printed on the target machine; the check\n"
+             "(of --check and of a build) then says which service\n"
+             "drives each of its disk controllers, or that none does"},
+    {.name = "--machine",
+     .valueName = "NAME",
+     .target = &Options::machine,
+     .help = "対象のハードウェア as a QEMU machine instead: qemu-pc,\n"
+             "qemu-q35, qemu-virtio-blk, qemu-virtio-blk-modern or\n"
+             "qemu-nvme"},
     {.name = "--unattended",
      .target = &Options::unattended,
      .help = "無人インストール (unattended setup): write I386/WINNT.SIF\n"

@@ -1,5 +1,6 @@
 #include "cli/CommandOptions.h"
 
+#include "check/ControllerMatch.h"
 #include "cli/AnswerFileOptions.h"
 #include "cli/CommandOptionTable.h"
 
@@ -207,6 +208,16 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
     }
     if (options.json && !options.check) {
         return usage("--json needs --check");
+    }
+    if (!options.targetHardware.empty() && !options.machine.empty()) {
+        return usage("--target-hardware and --machine exclude each other");
+    }
+    if (!options.machine.empty() && !qemuMachine(options.machine)) {
+        std::string names;
+        for (const std::string& name : qemuMachineNames()) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        return usage("unknown machine: " + options.machine + " (one of " + names + ")");
     }
     if (std::optional<std::string> misfit = answerFileOptionsMisfit(options)) {
         return usage(*misfit);

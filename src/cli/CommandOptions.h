@@ -33,6 +33,10 @@ struct CommandOptions {
     // with its report as a table or as JSON.
     bool check = false;
     bool json = false;
+    // The target machine for the controller match: a file of lspci
+    // output, or a named QEMU machine.
+    std::string targetHardware;
+    std::string machine;
 
     // The unattended installation's answer file: written from the fields
     // below, or the user's own.

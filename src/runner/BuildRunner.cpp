@@ -2,6 +2,7 @@
 
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
+#include "runner/TargetHardware.h"
 #include "runner/TreeCheck.h"
 #include "runner/TreeCheckText.h"
 #include "runner/WineOutputFilter.h"
@@ -315,8 +316,19 @@ bool BuildRunner::checkStage() {
     if (!image.empty()) {
         image = makeAbsolute(image, settings_.GetWorkFolder());
     }
-    TreeCheckReport report =
-        checkTree({settings_.GetWorkFolder(), image, tools_, data_.versionCode});
+    TreeCheckInput input{settings_.GetWorkFolder(), image, tools_, data_.versionCode, {}};
+    if (!settings_.GetTargetHardware().empty()) {
+        // Read when the build starts already; a file changed since is
+        // said in the section.
+        Result<std::vector<PciDevice>> devices = readTargetHardware(settings_.GetTargetHardware());
+        if (!devices) {
+            page_.log().append(
+                "\r\n検証\r\n対象のハードウェアを読めません: " + devices.failure().line() + "\r\n");
+        } else {
+            input.target = *devices;
+        }
+    }
+    TreeCheckReport report = checkTree(input);
     std::string text = treeCheckLogText(report);
     if (report.hasUnreadableSetupFile()) {
         reportFailure(text + "\r\n作業フォルダのセットアップファイルが開けなくなっています\r\n");

@@ -1,11 +1,15 @@
 #include "runner/TreeCheck.h"
 
+#include "check/HardwareIdsDatabase.h"
 #include "runner/CheckedTree.h"
+#include "runner/ServiceOrigin.h"
 #include "runner/TargetDetection.h"
 #include "runner/TreeCheckParts.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
+#include "sys/TextEncoding.h"
 
+#include <cstdio>
 #include <span>
 
 namespace ornibe {
@@ -53,7 +57,50 @@ void checkEndOfFile(CheckedTree& tree, TreeCheckReport& report) {
     }
 }
 
+// "00:1f.2 Intel ICH9 AHCI [8086:2922]": a controller as the lines name it.
+std::string controllerName(const PciDevice& device) {
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "[%04x:%04x]", device.vendor & 0xFFFF, device.device & 0xFFFF);
+    std::string name = device.slot;
+    if (!device.name.empty()) {
+        name += (name.empty() ? "" : " ") + device.name;
+    }
+    return name + (name.empty() ? "" : " ") + ids;
+}
+
+void matchTarget(CheckedTree& tree, const InfFile& txtsetup, const std::vector<PciDevice>& devices,
+                 TreeCheckReport& report) {
+    report.matched = true;
+    const ServiceOrigins origins(tree);
+    std::vector<ControllerMatch> matches = matchControllers(devices, hardwareIdsDatabase(txtsetup));
+    if (matches.empty()) {
+        report.note("対象のハードウェアにディスク コントローラ (PCI クラス 01) がありません。");
+    }
+    for (ControllerMatch& match : matches) {
+        if (match.service.empty()) {
+            report.problem("ディスク コントローラ " + controllerName(match.device) +
+                           " を引き受けるサービスがこのツリーにありません。"
+                           "テキストモード セットアップはこのディスクを見つけません。");
+            continue;
+        }
+        std::string origin = origins.originOf(match.service);
+        match.service = cp932ToUtf8(match.service);
+        report.controllers.push_back({std::move(match), std::move(origin)});
+    }
+}
+
 } // namespace
+
+std::string controllerLine(const ControllerFinding& found) {
+    const ControllerMatch& match = found.match;
+    std::string line = "ディスク コントローラ " + controllerName(match.device) + ": サービス " +
+                       match.service + "（" + found.origin + "）、" + match.matchedId + " で一致";
+    if (match.onlyCompatible) {
+        line += "。クラス コードかベンダーだけの互換 ID による一致で、"
+                "テキストモード セットアップがこれで結び付けるかは文書にありません";
+    }
+    return line;
+}
 
 bool TreeCheckReport::hasProblem() const {
     for (const TreeFinding& finding : findings) {
@@ -107,6 +154,9 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         versionCode = data.versionCode;
     }
     checkAnswerFile(tree, versionCode, report);
+    if (input.target && txtsetup.isOpen()) {
+        matchTarget(tree, txtsetup, *input.target, report);
+    }
     if (!input.isoPath.empty()) {
         checkImage(tree, input.isoPath, report);
     }

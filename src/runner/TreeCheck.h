@@ -1,8 +1,10 @@
 #pragma once
 
+#include "check/ControllerMatch.h"
 #include "inf/SetupArchitecture.h"
 #include "sys/SearchPath.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +25,20 @@ struct TreeFinding {
     bool operator==(const TreeFinding&) const = default;
 };
 
+// A storage controller of the target machine that a service claims.
+struct ControllerFinding {
+    ControllerMatch match;
+    // Where the service comes from: the CD, or an integrated driver (with
+    // its INF when the tree tells it).
+    std::string origin;
+};
+
 struct TreeCheckReport {
     std::vector<TreeFinding> findings;
+    // Whether the controller match was asked for, and the controllers it
+    // found claimed (an unclaimed one is a problem among the findings).
+    bool matched = false;
+    std::vector<ControllerFinding> controllers;
 
     bool hasProblem() const;
     bool hasUnreadableSetupFile() const;
@@ -43,6 +57,9 @@ struct TreeCheckInput {
     std::string isoPath;
     ToolSearch tools;
     char versionCode = '?';
+    // The target machine's PCI devices, when the controller match is
+    // asked for.
+    std::optional<std::vector<PciDevice>> target;
 };
 
 // Reads the finished tree (and its image) and reports what setup would
@@ -62,7 +79,14 @@ struct TreeCheckInput {
 //   file passes the answer-file rules; every OemPnPDriversPath folder is
 //   under $OEM$\$1 and holds an INF;
 // - the image holds every file of the tree under its upper-case name, and
-//   boots without emulation from 4 sectors.
+//   boots without emulation from 4 sectors;
+// - with a target machine, which service [HardwareIdsDatabase] gives each
+//   of its storage controllers, as Windows picks it from the device's
+//   IDs; a controller that nothing claims is a problem.
 TreeCheckReport checkTree(const TreeCheckInput& input);
+
+// The line that says what claims a controller: its slot, name and IDs, the
+// service, where it comes from and the ID that matched.
+std::string controllerLine(const ControllerFinding& found);
 
 } // namespace ornibe

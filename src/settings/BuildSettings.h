@@ -73,6 +73,12 @@ public:
     const AnswerFileFields& GetAnswerFile() const { return answerFile; }
     void SetAnswerFile(const AnswerFileFields& value) { answerFile = value; }
 
+    // The target machine whose disk controllers the finished tree is
+    // matched against: a named QEMU machine, or the host path of a file of
+    // lspci output; empty for none.
+    const std::string& GetTargetHardware() const { return targetHardware; }
+    void SetTargetHardware(const std::string& value) { targetHardware = value; }
+
     // The time every date of the image is given (seconds since 1970, UTC)
     // so that the same inputs make the same image; unset: the time the
     // image is made, as the image step dates it.
@@ -93,6 +99,7 @@ private:
     std::string isoPath;
     AnswerFileFields answerFile;
     std::optional<std::int64_t> imageEpoch;
+    std::string targetHardware;
 };
 
 } // namespace ornibe
