@@ -572,8 +572,6 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
                 (setup + "/NTDETECT.COM", 4096), (setup + "/NTLDR", 8192),
                 (setup + "/BOOTFONT.BIN", 4096)]
     binaries += [(relative, 512) for relative in svcpack_extras(target)]
-    # The in-box storage drivers that TXTSETUP.SIF loads are on the CD too.
-    binaries += [("%s/%s.SYS" % (setup, service.upper()), 512) for service, _, _ in KNOWN_MINIPORTS]
     for relative, size_of in binaries:
         rng = random.Random("%d:%s" % (seed, relative))
         tree.write(relative, b"MZ" + rng.randbytes(size_of - 2))
@@ -589,6 +587,12 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
             tree.write(relative, text_bytes(content, length))
         else:
             tree.write_stream(relative, length, content)
+    # The in-box storage drivers that TXTSETUP.SIF loads are on the CD too
+    # (written last, so that the filler files keep their sizes).
+    for service, _, _ in KNOWN_MINIPORTS:
+        relative = "%s/%s.SYS" % (setup, service.upper())
+        rng = random.Random("%d:%s" % (seed, relative))
+        tree.write(relative, b"MZ" + rng.randbytes(510))
 
     finish(root, read_only)
 
