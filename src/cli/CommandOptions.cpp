@@ -240,7 +240,8 @@ is ended and its temporary files are removed.
 Exit status: 0 the build finished (完成です！), 1 the build stopped at a
 failure or was stopped, or an unexpected error (too little memory) ended
 it, 2 a usage error or a refused check (nothing in the work folder has
-changed).
+changed). With --check: 0 nothing wrong was found, 1 a problem or an
+unclaimed disk controller was found, 2 a usage error.
 )";
 }
 
