@@ -1,7 +1,6 @@
 #include "cli/BuildCommand.h"
 
 #include "cli/AnswerFileOptions.h"
-#include "cli/CheckCommand.h"
 #include "cli/CommandLineForm.h"
 #include "cli/TerminalBuildPage.h"
 #include "cli/TerminalMessages.h"
@@ -20,7 +19,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <iostream>
 
 namespace ornibe {
 namespace {
@@ -88,12 +86,7 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
         }
     }
 
-    std::optional<std::vector<PciDevice>> target;
-    if (!readTargetOption(options, target, std::cerr)) {
-        return kExitRefused;
-    }
     BuildSettings settings;
-    settings.SetTargetHardware(targetHardwareOf(options));
     settings.SetAnswerFile(answerFileFieldsOf(options));
     SystemDriveSource drives;
     TerminalMessages messages(stderr, options.yes);

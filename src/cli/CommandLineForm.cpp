@@ -1,5 +1,6 @@
 #include "cli/CommandLineForm.h"
 
+#include "cli/CheckCommand.h"
 #include "settings/BuildSettings.h"
 #include "settings/CdDriveEntry.h"
 #include "wizard/ChosenSource.h"
@@ -32,6 +33,10 @@ std::string CommandLineForm::driveRoot(int position) const {
 
 bool CommandLineForm::bigDriveChecked() const {
     return options_.bigDrive.value_or(BuildSettings().GetBigDrive() != 0);
+}
+
+std::string CommandLineForm::targetHardwareText() const {
+    return targetHardwareOf(options_);
 }
 
 } // namespace ornibe

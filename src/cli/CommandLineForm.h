@@ -29,6 +29,7 @@ public:
     bool reproducibleChecked() const override { return options_.reproducible; }
     std::string workFolderText() const override { return options_.workFolder; }
     std::string isoPathText() const override { return options_.isoPath; }
+    std::string targetHardwareText() const override;
 
 private:
     const CommandOptions& options_;

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -56,6 +57,8 @@ void SettingsPage::connectControls() {
     connect(ui_.pnpRemoveButton, &QPushButton::clicked, this, &SettingsPage::removeSelectedPnpInf);
     connect(ui_.workFolderButton, &QPushButton::clicked, this, &SettingsPage::browseWorkFolder);
     connect(ui_.isoPathButton, &QPushButton::clicked, this, &SettingsPage::pickIsoPath);
+    connect(ui_.targetHardwareButton, &QPushButton::clicked, this,
+            &SettingsPage::pickTargetHardware);
     connect(ui_.workFolder, &QLineEdit::textChanged, this,
             [this](const QString& text) { ui_.nextButton->setEnabled(!text.isEmpty()); });
     connect(ui_.nextButton, &QPushButton::clicked, this, &SettingsPage::accept);
@@ -121,6 +124,7 @@ void SettingsPage::initPage() {
     ui_.workFolder->setText(QString::fromStdString(settings_.GetWorkFolder()));
     ui_.nextButton->setEnabled(!ui_.workFolder->text().isEmpty());
     ui_.isoPath->setText(QString::fromStdString(settings_.GetIsoPath()));
+    ui_.targetHardware->setEditText(QString::fromStdString(settings_.GetTargetHardware()));
     ui_.driveList->setFocus();
 }
 
@@ -391,6 +395,20 @@ bool SettingsPage::bigDriveChecked() const {
 
 bool SettingsPage::reproducibleChecked() const {
     return ui_.reproducible->isChecked();
+}
+
+std::string SettingsPage::targetHardwareText() const {
+    return ui_.targetHardware->currentText().trimmed().toStdString();
+}
+
+void SettingsPage::pickTargetHardware() {
+    PathDialogSpec spec;
+    spec.name = "targetHardwareDialog";
+    spec.title = QStringLiteral("開く");
+    spec.filters = {QStringLiteral("lspci の出力 (*.txt)"), QStringLiteral("すべてのファイル (*)")};
+    spec.folder = startFolder(ui_.targetHardware->currentText());
+    spec.fills = ui_.targetHardware->lineEdit();
+    choosePath(this, spec, runDialog_);
 }
 
 std::string SettingsPage::workFolderText() const {

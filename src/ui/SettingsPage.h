@@ -80,6 +80,7 @@ private:
     void removeSelectedInf();
     void addDriverInfToList(const QString& text);
     void pickPnpInf();
+    void pickTargetHardware();
     void removeSelectedPnpInf();
     void showPnpList(const std::vector<std::string>& entries);
     void showAboutBox();
@@ -94,6 +95,7 @@ private:
     std::vector<std::string> pnpInfEntries() const override;
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override;
+    std::string targetHardwareText() const override;
     std::string workFolderText() const override;
     std::string isoPathText() const override;
 

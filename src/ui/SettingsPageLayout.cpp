@@ -3,8 +3,11 @@
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
 
+#include "check/ControllerMatch.h"
+
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -238,9 +241,30 @@ QLayout* Builder::buildButtonRow() {
     c_.reproducible->setToolTip(
         QStringLiteral("同じ入力から同じ ISO イメージを作ります。イメージの日時はすべて "
                        "SOURCE_DATE_EPOCH の日時（未設定なら 2000-01-01 00:00:00 UTC）です。"));
+    // The target machine, beside the buttons as well.
+    auto* targetLabel = new QLabel(QStringLiteral("対象のハードウェア :"), &page_);
+    c_.targetHardware = new QComboBox(&page_);
+    c_.targetHardware->setObjectName(QStringLiteral("targetHardwareCombo"));
+    c_.targetHardware->setEditable(true);
+    c_.targetHardware->addItem(QString());
+    for (const std::string& name : qemuMachineNames()) {
+        c_.targetHardware->addItem(QString::fromStdString(name));
+    }
+    c_.targetHardware->setMinimumContentsLength(16);
+    c_.targetHardware->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c_.targetHardware->setToolTip(
+        QStringLiteral("対象のマシンで lspci -nn（または lspci -vmmnn）が出力したファイル、"
+                       "または QEMU のマシン。ビルドの最後に、どのサービスがディスク "
+                       "コントローラを動かすかを調べます。"));
+    targetLabel->setBuddy(c_.targetHardware);
+    c_.targetHardwareButton =
+        makeButton(QStringLiteral("ファイル選択"), "targetHardwareButton", &page_);
     auto* row = new QHBoxLayout;
     row->addWidget(c_.answerFileButton);
     row->addWidget(c_.reproducible);
+    row->addWidget(targetLabel);
+    row->addWidget(c_.targetHardware);
+    row->addWidget(c_.targetHardwareButton);
     row->addStretch(1);
     row->addWidget(c_.nextButton);
     row->addWidget(c_.quitButton);

@@ -26,6 +26,7 @@
 #include "wizard/PnpDriverCheck.h"
 #include "wizard/ServicePackCheck.h"
 #include "wizard/SourceTreeCheck.h"
+#include "wizard/TargetHardwareCheck.h"
 #include "wizard/TreeSetupCheck.h"
 
 #include <cstdlib>
@@ -122,6 +123,9 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return refuse(epoch.failure());
     }
     settings_.SetImageEpoch(*epoch);
+    if (Outcome target = checkTargetHardware(form.targetHardwareText(), settings_); !target) {
+        return refuse(target.failure());
+    }
     if (!checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
         !checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
         return false;

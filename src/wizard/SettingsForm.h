@@ -34,6 +34,9 @@ public:
     virtual bool bigDriveChecked() const = 0;
     // Whether the image is to be the same from the same inputs.
     virtual bool reproducibleChecked() const { return false; }
+    // 対象のハードウェア: a QEMU machine's name, a file of lspci output, or
+    // empty for none.
+    virtual std::string targetHardwareText() const { return {}; }
     virtual std::string workFolderText() const = 0;
     virtual std::string isoPathText() const = 0;
 };
