@@ -120,6 +120,30 @@ private slots:
         QVERIFY(p.messages.shown[0].style == kQuitStyle);
     }
 
+    void target_hardware_lists_the_qemu_machines_and_takes_a_picked_listing() {
+        Page p;
+        p.settings.SetTargetHardware("qemu-nvme");
+        QStringList filters;
+        p.page.setDialogRunner([&](QFileDialog& dialog) {
+            filters = dialog.nameFilters();
+            return QStringLiteral("/m/lspci.txt");
+        });
+        execDriven(p.page, [&] {
+            auto* target = child<QComboBox>(p.page, "targetHardwareCombo");
+            QStringList items;
+            for (int i = 0; i < target->count(); ++i) {
+                items << target->itemText(i);
+            }
+            QCOMPARE(items, (QStringList{"", "qemu-pc", "qemu-q35", "qemu-virtio-blk",
+                                         "qemu-virtio-blk-modern", "qemu-nvme"}));
+            QCOMPARE(target->currentText(), QStringLiteral("qemu-nvme"));
+            QTest::mouseClick(p.button("targetHardwareButton"), Qt::LeftButton);
+            QCOMPARE(target->currentText(), QStringLiteral("/m/lspci.txt"));
+            p.quitWithOk();
+        });
+        QCOMPARE(filters, (QStringList{"lspci の出力 (*.txt)", "すべてのファイル (*)"}));
+    }
+
     void controls_carry_their_texts_in_group_order() {
         Page p;
         QStringList groups;
