@@ -78,12 +78,10 @@ ServiceOrigins::ServiceOrigins(CheckedTree& tree) {
         }
     }
     for (const std::string& name : infNames) {
-        std::optional<std::string> inf = tree.plainFile(cp932ToUtf8(name));
-        if (!inf) {
-            continue;
-        }
-        if (Result<InfFile, InfProblem> read = InfFile::read(*inf); read) {
-            infs_.emplace_back(cp932ToUtf8(name), valuesOf(*read));
+        // The build stores a driver's INF compressed, as the CD's own.
+        std::optional<Result<InfFile, InfProblem>> read = tree.openSetupFile(cp932ToUtf8(name));
+        if (read && *read) {
+            infs_.emplace_back(cp932ToUtf8(name), valuesOf(**read));
         }
     }
 }
