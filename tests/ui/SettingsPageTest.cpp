@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(labels, (QStringList{"読込元のCDドライブ :", "ボリュームラベル :",
                                       "Service Pack ファイル :", "ドライバの INF ファイル :",
                                       "PnP ドライバの INF ファイル :", "作業フォルダ :",
-                                      "ISOイメージのファイル名 :"}));
+                                      "ISOイメージのファイル名 :", "対象のハードウェア :"}));
         QCOMPARE(p.button("servicePackButton")->text(), QStringLiteral("ファイル選択"));
         QCOMPARE(p.button("pnpAddButton")->text(), QStringLiteral("一覧に追加…"));
         QCOMPARE(p.button("pnpRemoveButton")->text(), QStringLiteral("一覧から除外"));
@@ -185,7 +185,7 @@ private slots:
             p.page.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&p.page));
             QTRY_COMPARE(QApplication::focusWidget(), p.driveList());
-            for (int i = 0; i < 17; ++i) {
+            for (int i = 0; i < 19; ++i) {
                 seen << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
@@ -195,7 +195,8 @@ private slots:
                                     "servicePackButton", "infPickButton", "infEdit", "infAddButton",
                                     "infRemoveButton", "pnpAddButton", "pnpRemoveButton",
                                     "bigDriveCheck", "workFolderEdit", "workFolderButton",
-                                    "isoPathEdit", "isoPathButton", "nextButton", "quitButton"}));
+                                    "isoPathEdit", "isoPathButton", "targetHardwareCombo",
+                                    "targetHardwareButton", "nextButton", "quitButton"}));
     }
 
     void escape_does_nothing_and_the_close_box_asks_first() {
