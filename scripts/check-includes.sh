@@ -13,12 +13,13 @@ declare -A below=(
   [inf]="sys"
   [media]="sys"
   [settings]="sys"
+  [check]="inf media sys"
   [patch]="inf sys"
   [answer]="inf settings sys"
-  [runner]="answer patch inf settings media sys"
-  [wizard]="runner answer patch inf settings media sys"
-  [cli]="wizard runner answer patch inf settings media sys"
-  [ui]="wizard runner answer patch inf settings media sys"
+  [runner]="answer patch check inf settings media sys"
+  [wizard]="runner answer patch check inf settings media sys"
+  [cli]="wizard runner answer patch check inf settings media sys"
+  [ui]="wizard runner answer patch check inf settings media sys"
 )
 
 status=0

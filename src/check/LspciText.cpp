@@ -1,0 +1,357 @@
+#include "check/ControllerMatch.h"
+
+#include <charconv>
+#include <cstddef>
+
+namespace ornibe {
+
+namespace {
+
+// How much of a refused line its message quotes.
+constexpr std::size_t kQuotedBytes = 60;
+
+struct TextLine {
+    int number = 0;
+    std::string_view text;
+};
+
+// The lines of the text, each without its line end (LF or CR LF).
+std::vector<TextLine> linesOf(std::string_view text) {
+    std::vector<TextLine> lines;
+    int number = 0;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.push_back({++number, line});
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+bool isBlankChar(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlankChar(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlankChar(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool isBlank(std::string_view text) {
+    return trimmed(text).empty();
+}
+
+// Exactly digits hexadecimal digits (digits 0: one or more).
+std::optional<unsigned> hexNumber(std::string_view text, std::size_t digits) {
+    if (text.empty() || (digits != 0 && text.size() != digits) || text.size() > 8)
+        return std::nullopt;
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// The start of the text, cut at a character's start, for a message.
+std::string quoted(std::string_view line) {
+    if (line.size() > kQuotedBytes) {
+        std::size_t cut = kQuotedBytes;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+            --cut;
+        return "「" + std::string(line.substr(0, cut)) + "…」";
+    }
+    return "「" + std::string(line) + "」";
+}
+
+Failure refusedLine(const TextLine& line, const std::string& why) {
+    return Failure{"read", "",
+                   std::to_string(line.number) + " 行目 " + quoted(line.text) + ": " + why};
+}
+
+// A bus address: [domain:]bus:device.function, in hexadecimal.
+bool isSlot(std::string_view slot) {
+    std::size_t dot = slot.rfind('.');
+    if (dot == std::string_view::npos || !hexNumber(slot.substr(dot + 1), 1))
+        return false;
+    std::string_view rest = slot.substr(0, dot);
+    std::size_t colon = rest.rfind(':');
+    if (colon == std::string_view::npos || !hexNumber(rest.substr(colon + 1), 2))
+        return false;
+    rest = rest.substr(0, colon);
+    colon = rest.rfind(':');
+    if (colon == std::string_view::npos)
+        return hexNumber(rest, 2).has_value();
+    std::string_view domain = rest.substr(0, colon);
+    return hexNumber(rest.substr(colon + 1), 2) && domain.size() >= 4 && hexNumber(domain, 0);
+}
+
+// "text [code]": the text before the last bracket pair and the code in it.
+struct Coded {
+    std::string_view text;
+    unsigned code = 0;
+};
+std::optional<Coded> codedValue(std::string_view value, std::size_t digits) {
+    value = trimmed(value);
+    if (value.empty() || value.back() != ']')
+        return std::nullopt;
+    std::size_t open = value.rfind('[');
+    if (open == std::string_view::npos)
+        return std::nullopt;
+    auto code = hexNumber(value.substr(open + 1, value.size() - open - 2), digits);
+    if (!code)
+        return std::nullopt;
+    return Coded{trimmed(value.substr(0, open)), *code};
+}
+
+// "text [vvvv:dddd]": the text before the bracket pair and the two codes.
+struct CodedPair {
+    std::string_view text;
+    unsigned first = 0, second = 0;
+};
+std::optional<CodedPair> codedPair(std::string_view value) {
+    value = trimmed(value);
+    if (value.size() < 11 || value.back() != ']' || value[value.size() - 11] != '[' ||
+        value[value.size() - 6] != ':')
+        return std::nullopt;
+    auto first = hexNumber(value.substr(value.size() - 10, 4), 4);
+    auto second = hexNumber(value.substr(value.size() - 5, 4), 4);
+    if (!first || !second)
+        return std::nullopt;
+    return CodedPair{trimmed(value.substr(0, value.size() - 11)), *first, *second};
+}
+
+// Takes " (word xx...)" off the end of text when it is there; the two hex
+// digits after the word. Nothing when the text does not end so; a failure
+// flag when it does but the digits are not two hex digits.
+struct Suffix {
+    bool present = false;
+    std::optional<unsigned> value;
+};
+Suffix takeSuffix(std::string_view& text, std::string_view word) {
+    if (text.empty() || text.back() != ')')
+        return {};
+    std::size_t at = text.rfind(word);
+    if (at == std::string_view::npos)
+        return {};
+    std::string_view inside = text.substr(at + word.size());
+    Suffix suffix{true, hexNumber(inside.substr(0, 2), 2)};
+    if (inside.size() < 3 || (inside[2] != ')' && inside[2] != ' '))
+        suffix.value.reset();
+    text = text.substr(0, at);
+    return suffix;
+}
+
+// One device line of lspci -nn:
+//   SLOT CLASS [ccss]: NAME [vvvv:dddd] (rev rr) (prog-if pp [NAME])
+std::optional<PciDevice> deviceLine(std::string_view text) {
+    std::size_t space = text.find(' ');
+    if (space == std::string_view::npos || !isSlot(text.substr(0, space)))
+        return std::nullopt;
+    PciDevice device;
+    device.slot = std::string(text.substr(0, space));
+    std::string_view rest = text.substr(space + 1);
+    std::size_t classEnd = rest.find("]: ");
+    if (classEnd == std::string_view::npos)
+        return std::nullopt;
+    auto classCode = codedValue(rest.substr(0, classEnd + 1), 4);
+    if (!classCode)
+        return std::nullopt;
+    device.classCode = classCode->code;
+    rest = trimmed(rest.substr(classEnd + 3));
+
+    Suffix progIf = takeSuffix(rest, " (prog-if ");
+    if (progIf.present && !progIf.value)
+        return std::nullopt;
+    device.hasProgIf = progIf.present;
+    device.progIf = progIf.value.value_or(0);
+    Suffix revision = takeSuffix(rest, " (rev ");
+    if (revision.present && !revision.value)
+        return std::nullopt;
+    // lspci leaves out a revision of 00.
+    device.revision = revision.value.value_or(0);
+
+    auto ids = codedPair(rest);
+    if (!ids)
+        return std::nullopt;
+    device.vendor = ids->first;
+    device.device = ids->second;
+    device.name = std::string(ids->text);
+    return device;
+}
+
+constexpr const char* kNnLine =
+    "lspci -nn の行として読めません（スロット、クラス [ccss]: 、名前と [vvvv:dddd] "
+    "の順に書かれた行ではありません）。";
+
+// lspci -nn, or lspci -vnn with its indented detail lines.
+Result<std::vector<PciDevice>> parseTerse(const std::vector<TextLine>& lines) {
+    std::vector<PciDevice> devices;
+    for (const TextLine& line : lines) {
+        if (isBlank(line.text))
+            continue;
+        if (isBlankChar(line.text.front())) {
+            if (devices.empty())
+                return refusedLine(line, "デバイスの行より前に字下げされた行があります。");
+            // Detail lines come with -v or -k, which show a subsystem
+            // other than 0000:0000; -v (its Flags: or Control: line) also
+            // shows a programming interface other than 00.
+            PciDevice& device = devices.back();
+            device.hasSubsystem = true;
+            std::string_view detail = trimmed(line.text);
+            if (detail.starts_with("Flags:") || detail.starts_with("Control:"))
+                device.hasProgIf = true;
+            if (detail.starts_with("Subsystem:")) {
+                auto ids = codedPair(detail);
+                if (!ids)
+                    return refusedLine(line, "Subsystem: に [vvvv:dddd] の番号がありません。");
+                device.subVendor = ids->first;
+                device.subDevice = ids->second;
+            }
+            continue;
+        }
+        auto device = deviceLine(line.text);
+        if (!device)
+            return refusedLine(line, kNnLine);
+        devices.push_back(std::move(*device));
+    }
+    return devices;
+}
+
+// One record of lspci -vmmnn, from its first line.
+struct Record {
+    const TextLine* first = nullptr;
+    std::optional<std::string_view> slot, className, vendor, device, subVendor, subDevice, revision,
+        progIf;
+};
+
+Result<PciDevice> recordDevice(const Record& record) {
+    const TextLine& at = *record.first;
+    if (!record.slot || !record.className || !record.vendor || !record.device)
+        return refusedLine(at, "この行から始まる記録に Slot:、Class:、Vendor:、Device: "
+                               "のどれかがありません。");
+    PciDevice device;
+    device.slot = std::string(trimmed(*record.slot));
+    if (!isSlot(device.slot))
+        return refusedLine(at, "Slot: がバスの番地（00:1f.2 の形）ではありません。");
+    auto classCode = codedValue(*record.className, 4);
+    auto vendor = codedValue(*record.vendor, 4);
+    auto id = codedValue(*record.device, 4);
+    if (!classCode || !vendor || !id)
+        return refusedLine(at, "Class:、Vendor:、Device: に [xxxx] の番号がありません"
+                               "（lspci -vmmnn の出力ではありません）。");
+    device.classCode = classCode->code;
+    device.vendor = vendor->code;
+    device.device = id->code;
+    device.name = std::string(vendor->text);
+    if (!id->text.empty())
+        device.name += (device.name.empty() ? "" : " ") + std::string(id->text);
+    // lspci -vmm shows a subsystem only when it is not 0000:0000, and a
+    // revision and a programming interface only when they are not 00.
+    device.hasSubsystem = true;
+    device.hasProgIf = true;
+    if (record.subVendor.has_value() != record.subDevice.has_value())
+        return refusedLine(at,
+                           "この行から始まる記録に SVendor: と SDevice: の片方しかありません。");
+    if (record.subVendor) {
+        auto subVendor = codedValue(*record.subVendor, 4);
+        auto subDevice = codedValue(*record.subDevice, 4);
+        if (!subVendor || !subDevice)
+            return refusedLine(at, "SVendor:、SDevice: に [xxxx] の番号がありません。");
+        device.subVendor = subVendor->code;
+        device.subDevice = subDevice->code;
+    }
+    auto revision = record.revision ? hexNumber(trimmed(*record.revision), 2) : 0u;
+    auto progIf = record.progIf ? hexNumber(trimmed(*record.progIf), 2) : 0u;
+    if (!revision || !progIf)
+        return refusedLine(at, "Rev: と ProgIf: は 2 桁の 16 進数です。");
+    device.revision = *revision;
+    device.progIf = *progIf;
+    return device;
+}
+
+// lspci -vmmnn: records of "Tag:<TAB>value" lines, separated by blank
+// lines. Tags the match does not need (PhySlot, NUMANode, Driver,
+// Module...) are passed over.
+Result<std::vector<PciDevice>> parseMachine(const std::vector<TextLine>& lines) {
+    std::vector<PciDevice> devices;
+    Record record;
+    auto close = [&]() -> Outcome {
+        if (!record.first)
+            return {};
+        Result<PciDevice> device = recordDevice(record);
+        if (!device)
+            return device.failure();
+        devices.push_back(std::move(*device));
+        record = Record();
+        return {};
+    };
+    for (const TextLine& line : lines) {
+        if (isBlank(line.text)) {
+            if (Outcome closed = close(); !closed)
+                return closed.failure();
+            continue;
+        }
+        std::size_t colon = line.text.find(':');
+        if (colon == std::string_view::npos || colon == 0 || isBlankChar(line.text.front()))
+            return refusedLine(line, "lspci -vmmnn の「項目:<TAB>値」の行ではありません。");
+        std::string_view tag = line.text.substr(0, colon);
+        std::string_view value = line.text.substr(colon + 1);
+        if (!record.first)
+            record.first = &line;
+        std::optional<std::string_view>* field = nullptr;
+        if (tag == "Slot")
+            field = &record.slot;
+        else if (tag == "Class")
+            field = &record.className;
+        else if (tag == "Vendor")
+            field = &record.vendor;
+        else if (tag == "Device")
+            field = &record.device;
+        else if (tag == "SVendor")
+            field = &record.subVendor;
+        else if (tag == "SDevice")
+            field = &record.subDevice;
+        else if (tag == "Rev")
+            field = &record.revision;
+        else if (tag == "ProgIf")
+            field = &record.progIf;
+        if (!field)
+            continue;
+        if (*field)
+            return refusedLine(
+                line, "一つの記録に同じ項目が二度あります（記録の間に空行がありません）。");
+        *field = value;
+    }
+    if (Outcome closed = close(); !closed)
+        return closed.failure();
+    return devices;
+}
+
+} // namespace
+
+Result<std::vector<PciDevice>> parseLspci(std::string_view text) {
+    const std::vector<TextLine> lines = linesOf(text);
+    const TextLine* first = nullptr;
+    for (const TextLine& line : lines) {
+        if (!isBlank(line.text)) {
+            first = &line;
+            break;
+        }
+    }
+    if (!first)
+        return Failure{"read", "",
+                       "PCI デバイスの行がありません。lspci -nn か lspci -vmmnn の出力を"
+                       "指定してください。"};
+    Result<std::vector<PciDevice>> devices =
+        first->text.starts_with("Slot:") ? parseMachine(lines) : parseTerse(lines);
+    return devices;
+}
+
+} // namespace ornibe
