@@ -193,23 +193,20 @@ constexpr const char* kNnLine =
 // lspci -nn, or lspci -vnn with its indented detail lines.
 Result<std::vector<PciDevice>> parseTerse(const std::vector<TextLine>& lines) {
     std::vector<PciDevice> devices;
-    // Whether the last device has detail lines: then lspci was run with
-    // -v, which shows a programming interface other than 00 and a
-    // subsystem other than 0000:0000.
-    bool detailed = false;
     for (const TextLine& line : lines) {
         if (isBlank(line.text))
             continue;
         if (isBlankChar(line.text.front())) {
             if (devices.empty())
                 return refusedLine(line, "デバイスの行より前に字下げされた行があります。");
+            // Detail lines come with -v or -k, which show a subsystem
+            // other than 0000:0000; -v (its Flags: or Control: line) also
+            // shows a programming interface other than 00.
             PciDevice& device = devices.back();
-            if (!detailed) {
-                detailed = true;
-                device.hasProgIf = true;
-                device.hasSubsystem = true;
-            }
+            device.hasSubsystem = true;
             std::string_view detail = trimmed(line.text);
+            if (detail.starts_with("Flags:") || detail.starts_with("Control:"))
+                device.hasProgIf = true;
             if (detail.starts_with("Subsystem:")) {
                 auto ids = codedPair(detail);
                 if (!ids)
@@ -223,7 +220,6 @@ Result<std::vector<PciDevice>> parseTerse(const std::vector<TextLine>& lines) {
         if (!device)
             return refusedLine(line, kNnLine);
         devices.push_back(std::move(*device));
-        detailed = false;
     }
     return devices;
 }

@@ -357,6 +357,19 @@ std::string SettingsPage::driveEntryText(int position) const {
     return ui_.driveList->itemText(position).toStdString();
 }
 
+namespace {
+
+// A list's entries from the top.
+std::vector<std::string> listTexts(const QListWidget& list) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.count(); ++i) {
+        texts.push_back(list.item(i)->text().toStdString());
+    }
+    return texts;
+}
+
+} // namespace
+
 std::string SettingsPage::driveRoot(int position) const {
     return ui_.driveList->itemData(position).toString().toStdString();
 }
@@ -370,11 +383,7 @@ std::string SettingsPage::servicePackText() const {
 }
 
 std::vector<std::string> SettingsPage::infEntries() const {
-    std::vector<std::string> entries;
-    for (int i = 0; i < ui_.infList->count(); ++i) {
-        entries.push_back(ui_.infList->item(i)->text().toStdString());
-    }
-    return entries;
+    return listTexts(*ui_.infList);
 }
 
 std::string SettingsPage::pendingInfText() const {
@@ -382,11 +391,7 @@ std::string SettingsPage::pendingInfText() const {
 }
 
 std::vector<std::string> SettingsPage::pnpInfEntries() const {
-    std::vector<std::string> entries;
-    for (int i = 0; i < ui_.pnpList->count(); ++i) {
-        entries.push_back(ui_.pnpList->item(i)->text().toStdString());
-    }
-    return entries;
+    return listTexts(*ui_.pnpList);
 }
 
 bool SettingsPage::bigDriveChecked() const {

@@ -1,5 +1,6 @@
 #include "wizard/F6DriverCheck.h"
 
+#include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
 #include "runner/F6Source.h"
 #include "runner/F6Summary.h"
@@ -8,6 +9,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/WindowsProgram.h"
 
 #include <algorithm>
 #include <map>
@@ -94,8 +96,40 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
     return {};
 }
 
+Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
+                                  Architecture architecture, char versionCode) {
+    const bool x64 = architecture == Architecture::Amd64;
+    const std::string headline = oem.shown(oem.path) + " の項目 " + entry.id + " は " +
+                                 (x64 ? "x64（AMD64）" : "x86（I386）") +
+                                 "のツリーには組み込めません。";
+    for (const OemFileLine& file : entry.files) {
+        Result<std::string> path = oemFilePath(oem, file);
+        if (!path) {
+            continue;
+        }
+        if (file.kind == "driver") {
+            std::optional<std::uint16_t> machine = peMachineType(*path);
+            if (machine && *machine != (x64 ? kMachineAmd64 : kMachineI386)) {
+                return Failure::refusal(headline, *path,
+                                        "ドライバ " + file.name + " は " + (x64 ? "x64" : "x86") +
+                                            " のプロセッサ用のプログラムではありません。");
+            }
+        } else if (file.kind == "inf") {
+            InfReader reader(*path);
+            reader.setArchitecture(architecture);
+            if (!reader.file().isOpen()) {
+                continue;
+            }
+            if (Outcome judged = judgeInfArchitecture(reader, architecture, versionCode); !judged) {
+                return Failure::refusal(headline, *path, judged.failure().reason);
+            }
+        }
+    }
+    return {};
+}
+
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings) {
+                       BuildSettings& settings, Architecture architecture, char versionCode) {
     // Each source is read once, in the list's order.
     std::vector<std::string> sources;
     std::map<std::string, TxtsetupOem> read;
@@ -162,6 +196,11 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
     for (const Chosen& item : chosen) {
         if (Outcome usable = validateOemEntry(*item.oem, *item.entry); !usable) {
             return usable;
+        }
+        if (Outcome suits =
+                judgeOemEntryArchitecture(*item.oem, *item.entry, architecture, versionCode);
+            !suits) {
+            return suits;
         }
     }
     // One service name stands for one driver in the installation.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "inf/SetupArchitecture.h"
 #include "inf/TxtsetupOem.h"
+#include "inf/VersionCode.h"
 #include "sys/Failure.h"
 
 #include <optional>
@@ -34,9 +36,18 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry);
 // names, and those of ids (--driver-entry, across all sources) that a
 // source has, or else its default entry, pass validateOemEntry; every ID
 // of ids is in some source; no two chosen entries install different files
-// under one service. On success the chosen entries are added to settings
-// in list order.
+// under one service; every chosen entry suits the tree's architecture
+// (judgeOemEntryArchitecture). On success the chosen entries are added to
+// settings in list order.
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings);
+                       BuildSettings& settings, Architecture architecture = Architecture::X86,
+                       char versionCode = VersionCode::WindowsXp);
+
+// Whether the entry can go into a tree of the architecture, as far as its
+// files tell: its driver, when it is a Windows program, is one for that
+// architecture's processor, and its INF, when it names one, is judged as
+// an INF driver is (judgeInfArchitecture). A refusal names the entry.
+Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
+                                  Architecture architecture, char versionCode);
 
 } // namespace ornibe

@@ -101,7 +101,9 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         }
         settings_.AddDriverInf(inf);
     }
-    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_); !chosen) {
+    if (Outcome chosen =
+            checkF6Entries(floppies, form.driverEntryIds(), settings_, architecture, versionCode);
+        !chosen) {
         return refuse(chosen.failure());
     }
 

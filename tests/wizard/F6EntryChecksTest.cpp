@@ -119,5 +119,42 @@ TEST_F(F6EntryChecksTest, services_named_otherwise_are_noted_and_service_key_val
                                 "nvgts と違います。nvgts として組み込みます。"));
 }
 
+// The smallest PE file whose header names the processor.
+std::string peProgram(std::uint16_t machine) {
+    std::string bytes(0x40, '\0');
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    bytes[0x3C] = 0x40;
+    bytes += std::string("PE\0\0", 4);
+    bytes += static_cast<char>(machine & 0xFF);
+    bytes += static_cast<char>(machine >> 8);
+    bytes += std::string(18, '\0');
+    return bytes;
+}
+
+TEST_F(F6EntryChecksTest, an_entry_for_the_other_processor_is_refused_for_the_tree) {
+    const std::string ahci =
+        floppy("ahci", "genahci/txtsetup.oem",
+               {"x86/storahci.inf", "x86/storahci.cat", "x64/storahci.inf", "x64/storahci.cat"});
+    dir.write("ahci/x86/storahci.sys", peProgram(0x014C));
+    dir.write("ahci/x64/storahci.sys", peProgram(0x8664));
+    // Each entry fits its own architecture's tree.
+    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x64"}}, {}, settings, Architecture::Amd64,
+                               VersionCode::Server2003));
+    settings.ClearDriverEntries();
+    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x86"}}, {}, settings, Architecture::X86,
+                               VersionCode::WindowsXp));
+    settings.ClearDriverEntries();
+    // The x86 driver is refused for an x64 tree, and nothing is chosen.
+    Outcome refused = checkF6Entries({{ahci, "storahci_x86"}}, {}, settings, Architecture::Amd64,
+                                     VersionCode::Server2003);
+    ASSERT_FALSE(refused);
+    EXPECT_THAT(refused.failure().headline,
+                HasSubstr("の項目 storahci_x86 は x64（AMD64）のツリーには組み込めません。"));
+    EXPECT_EQ(refused.failure().reason,
+              "ドライバ storahci.sys は x64 のプロセッサ用のプログラムではありません。");
+    EXPECT_TRUE(settings.GetDriverEntries().empty());
+}
+
 } // namespace
 } // namespace ornibe

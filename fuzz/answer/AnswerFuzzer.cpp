@@ -1,0 +1,15 @@
+// libFuzzer target: the check of a user's answer file over arbitrary
+// bytes, for each version's rules and for an unknown version.
+#include "answer/AnswerFileCheck.h"
+
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    for (char code : {'0', '1', '2', '?'}) {
+        ornibe::AnswerFileReading reading = ornibe::checkAnswerFileBytes(bytes, "WINNT.SIF", code);
+        (void)reading.check.outcome;
+    }
+    return 0;
+}
