@@ -406,7 +406,6 @@ def dosnet_inf(target, filler):
         "d1,MSHDC.IN_",
         "d1,SVCPACK.IN_",
     ]
-    lines += ["d1,%s.SYS" % service.upper() for service, _, _ in KNOWN_MINIPORTS]
     for relative in filler:
         folder, name = relative.rsplit("/", 1)
         setup = setup_folder(target)
@@ -576,8 +575,7 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
         rng = random.Random("%d:%s" % (seed, relative))
         tree.write(relative, b"MZ" + rng.randbytes(size_of - 2))
 
-    # The in-box storage drivers written after the filler count against it.
-    budget = max(0, size - tree.written - 512 * len(KNOWN_MINIPORTS))
+    budget = max(0, size - tree.written)
     rng = random.Random("%d:sizes:%s" % (seed, target))
     weights = [rng.random() ** 3 + 0.02 for _ in filler]
     total_weight = sum(weights)
@@ -588,12 +586,6 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
             tree.write(relative, text_bytes(content, length))
         else:
             tree.write_stream(relative, length, content)
-    # The in-box storage drivers that TXTSETUP.SIF loads are on the CD too
-    # (written last, so that the filler files keep their sizes).
-    for service, _, _ in KNOWN_MINIPORTS:
-        relative = "%s/%s.SYS" % (setup, service.upper())
-        rng = random.Random("%d:%s" % (seed, relative))
-        tree.write(relative, b"MZ" + rng.randbytes(510))
 
     finish(root, read_only)
 
