@@ -43,14 +43,17 @@ bool listed(const CheckedTree& tree, const InfFile& txtsetup, std::string_view f
 }
 
 void checkServiceFile(CheckedTree& tree, const InfFile& txtsetup, const std::string& service,
-                      const std::string& file, TreeCheckReport& report) {
+                      const std::string& file, bool cdOwn, TreeCheckReport& report) {
+    auto problem = [&](std::string text) {
+        cdOwn ? report.cdProblem(std::move(text)) : report.problem(std::move(text));
+    };
     const std::string shown = cp932ToUtf8(file) + "（サービス " + cp932ToUtf8(service) + "）";
     if (!listed(tree, txtsetup, file)) {
-        report.problem(shown + "の行が TXTSETUP.SIF の [" +
-                       (tree.architecture() == Architecture::Amd64
-                            ? std::string(txtsetupFilesSection(tree.architecture()))
-                            : std::string("SourceDisksFiles")) +
-                       "] にありません。セットアップはこのファイルをコピーできません。");
+        problem(shown + "の行が TXTSETUP.SIF の [" +
+                (tree.architecture() == Architecture::Amd64
+                     ? std::string(txtsetupFilesSection(tree.architecture()))
+                     : std::string("SourceDisksFiles")) +
+                "] にありません。セットアップはこのファイルをコピーできません。");
     }
     const std::string name = cp932ToUtf8(file);
     if (tree.plainFile(name)) {
@@ -58,37 +61,42 @@ void checkServiceFile(CheckedTree& tree, const InfFile& txtsetup, const std::str
     }
     std::optional<std::string> packed = tree.compressedFile(name);
     if (!packed) {
-        report.problem(shown + "が " + tree.setupName() +
-                       " にありません（圧縮された形もありません）。");
+        problem(shown + "が " + tree.setupName() + " にありません（圧縮された形もありません）。");
         return;
     }
     if (!SetupFileEditor::IsCabinet(*packed)) {
-        report.problem(shown + ": " + inSetupFolder(tree, fileName(*packed)) +
-                       " はキャビネットファイルではありません。");
+        problem(shown + ": " + inSetupFolder(tree, fileName(*packed)) +
+                " はキャビネットファイルではありません。");
         return;
     }
     if (Result<std::string> expanded = tree.expand(*packed, name); !expanded) {
-        report.problem(shown + ": " + inSetupFolder(tree, fileName(*packed)) + " から " + name +
-                       " を取り出せません（" + expanded.failure().reason + "）");
+        problem(shown + ": " + inSetupFolder(tree, fileName(*packed)) + " から " + name +
+                " を取り出せません（" + expanded.failure().reason + "）");
     }
 }
 
 } // namespace
 
 void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfFile& dosnet,
-                          TreeCheckReport& report) {
+                          const ServiceOrigins& origins, TreeCheckReport& report) {
+    auto problem = [&](bool cdOwn, std::string text) {
+        cdOwn ? report.cdProblem(std::move(text)) : report.problem(std::move(text));
+    };
     const std::set<std::string> inDosnet = dosnetFiles(dosnet);
     std::set<std::string> storage;
     for (const auto& line : sectionLines(txtsetup, "SCSI.Load")) {
         const std::string& service = line[0];
         storage.insert(foldSetupText(service));
+        const bool cdOwn = !origins.integrated(service);
         if (line.size() < 2 || line[1].empty()) {
-            report.problem("TXTSETUP.SIF の [SCSI.Load] のサービス " + cp932ToUtf8(service) +
-                           " にファイル名がありません。");
+            problem(cdOwn, "TXTSETUP.SIF の [SCSI.Load] のサービス " + cp932ToUtf8(service) +
+                               " にファイル名がありません。");
             continue;
         }
-        checkServiceFile(tree, txtsetup, service, line[1], report);
-        if (dosnet.isOpen() && !inDosnet.contains(foldSetupText(line[1]))) {
+        checkServiceFile(tree, txtsetup, service, line[1], cdOwn, report);
+        // The build does not add driver files to DOSNET.INF; the CD's own
+        // lines there are the CD's business.
+        if (!cdOwn && dosnet.isOpen() && !inDosnet.contains(foldSetupText(line[1]))) {
             report.note(cp932ToUtf8(line[1]) + "（サービス " + cp932ToUtf8(service) +
                         "）は DOSNET.INF の [Files] にありません。CD からの起動では要りませんが、"
                         "winnt32 で始めたセットアップはこのファイルをコピーしません。");
@@ -103,8 +111,9 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
         const std::string& id = line[0];
         const std::string service = line.size() > 1 ? line[1] : std::string();
         if (!loaded.contains(foldSetupText(service))) {
-            report.problem(cp932ToUtf8(id) + " のサービス " + cp932ToUtf8(service) +
-                           " は TXTSETUP.SIF のどの Load セクションにもありません。");
+            problem(!origins.integrated(service),
+                    cp932ToUtf8(id) + " のサービス " + cp932ToUtf8(service) +
+                        " は TXTSETUP.SIF のどの Load セクションにもありません。");
         }
         auto [at, fresh] = servicesOf.try_emplace(foldSetupText(id));
         if (fresh) {
@@ -124,12 +133,15 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
             continue;
         }
         std::string names;
+        bool cdOwn = true;
         for (const std::string& service : services) {
             names += (names.empty() ? "" : "、") + cp932ToUtf8(service);
+            cdOwn = cdOwn && !origins.integrated(service);
         }
-        report.problem(
-            cp932ToUtf8(id) + " が " + std::to_string(services.size()) + " つのサービス（" + names +
-            "）に与えられています。テキストモード セットアップが使うのはどれか一つです。");
+        problem(cdOwn,
+                cp932ToUtf8(id) + " が " + std::to_string(services.size()) + " つのサービス（" +
+                    names +
+                    "）に与えられています。テキストモード セットアップが使うのはどれか一つです。");
     }
 }
 

@@ -68,10 +68,9 @@ std::string controllerName(const PciDevice& device) {
     return name + (name.empty() ? "" : " ") + ids;
 }
 
-void matchTarget(CheckedTree& tree, const InfFile& txtsetup, const std::vector<PciDevice>& devices,
-                 TreeCheckReport& report) {
+void matchTarget(const InfFile& txtsetup, const ServiceOrigins& origins,
+                 const std::vector<PciDevice>& devices, TreeCheckReport& report) {
     report.matched = true;
-    const ServiceOrigins origins(tree);
     std::vector<ControllerMatch> matches = matchControllers(devices, hardwareIdsDatabase(txtsetup));
     if (matches.empty()) {
         report.note("対象のハードウェアにディスク コントローラ (PCI クラス 01) がありません。");
@@ -134,8 +133,9 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
     for (std::string_view name : std::span(kEditedFiles).subspan(2)) {
         openChecked(tree, name, report);
     }
+    const ServiceOrigins origins(tree);
     if (txtsetup.isOpen()) {
-        checkStorageServices(tree, txtsetup, dosnet, report);
+        checkStorageServices(tree, txtsetup, dosnet, origins, report);
     }
     checkServicePackCatalogs(tree, svcpack, report);
 
@@ -155,7 +155,7 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
     }
     checkAnswerFile(tree, versionCode, report);
     if (input.target && txtsetup.isOpen()) {
-        matchTarget(tree, txtsetup, *input.target, report);
+        matchTarget(txtsetup, origins, *input.target, report);
     }
     if (!input.isoPath.empty()) {
         checkImage(tree, input.isoPath, report);

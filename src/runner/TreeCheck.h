@@ -21,6 +21,11 @@ struct TreeFinding {
     // A setup file that no longer opens: the one finding that makes a
     // finished build a failed one.
     bool unreadable = false;
+    // What the CD itself gave, untouched by the build: a service of the
+    // CD's own, its file or its IDs. The check of a folder reports it; a
+    // build's log leaves it out, since the build neither made it nor can
+    // mend it.
+    bool cdOwn = false;
 
     bool operator==(const TreeFinding&) const = default;
 };
@@ -46,6 +51,9 @@ struct TreeCheckReport {
         findings.push_back({TreeFinding::Kind::Problem, std::move(text)});
     }
     void note(std::string text) { findings.push_back({TreeFinding::Kind::Note, std::move(text)}); }
+    void cdProblem(std::string text) {
+        findings.push_back({TreeFinding::Kind::Problem, std::move(text), false, true});
+    }
 };
 
 // What the check reads: the work folder, the image made from it (empty

@@ -2,6 +2,7 @@
 
 #include "inf/InfFile.h"
 #include "runner/CheckedTree.h"
+#include "runner/ServiceOrigin.h"
 #include "runner/TreeCheck.h"
 
 #include <string>
@@ -13,9 +14,10 @@ namespace ornibe {
 // The parts of the tree check, each adding what it finds to the report.
 
 // The [SCSI.Load] services' files and the [HardwareIdsDatabase] lines of
-// TXTSETUP.SIF; dosnet is not open when the tree has no DOSNET.INF.
+// TXTSETUP.SIF; dosnet is not open when the tree has no DOSNET.INF. What
+// concerns only the CD's own services is marked as the CD's.
 void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfFile& dosnet,
-                          TreeCheckReport& report);
+                          const ServiceOrigins& origins, TreeCheckReport& report);
 
 // The catalogs of SVCPACK.INF (not open when there is none).
 void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,

@@ -21,7 +21,7 @@ std::string treeCheckLogText(const TreeCheckReport& report) {
         text += controllerLine(found) + "\r\n";
     }
     for (const TreeFinding& finding : report.findings) {
-        if (finding.kind == TreeFinding::Kind::Problem) {
+        if (finding.kind == TreeFinding::Kind::Problem && !finding.cdOwn) {
             text += "問題：" + finding.text + "\r\n";
         }
     }

@@ -83,6 +83,11 @@ protected:
     // breaks copies of it.
     void SetUp() override {
         fs::copy(kSampleTree, built, fs::copy_options::recursive);
+        // The sample names the CD's own storage drivers without carrying
+        // them; a real CD has them.
+        for (const char* name : {"SMPIDE.SYS", "QRSCSI.SYS", "DKRAID.SYS", "VXSATA.SYS"}) {
+            writeBytes(built + "/I386/" + name, std::string("MZ") + name);
+        }
         CommandResult build = runBuild({"--work", built, "--driver", kSampleDriverInf, "--iso",
                                         image, "--yes", "--quiet", "--label", "CHECKED"});
         ASSERT_EQ(build.exitCode, 0) << build.output;
@@ -132,6 +137,21 @@ TEST_F(TreeCheckCommandTest, a_finished_build_passes_with_the_note_on_its_driver
                                        "\", \"ok\": true, \"problems\": 0, \"notes\": 1, "
                                        "\"findings\": [{\"kind\": \"note\""));
     EXPECT_EQ(snapshotTree(dir.path()), before);
+
+    // Without the CD's own drivers the check of the folder says so, while
+    // the build's log, which answers for what the build did, stays as it
+    // was.
+    const std::string bare = dir / "bare";
+    fs::copy(kSampleTree, bare, fs::copy_options::recursive);
+    CommandResult build = runBuild({"--work", bare, "--driver", kSampleDriverInf, "--yes"});
+    EXPECT_EQ(build.exitCode, 0) << build.output;
+    EXPECT_THAT(build.output, Not(HasSubstr("検証")));
+    CommandResult bareCheck = check({"--work", bare});
+    EXPECT_EQ(bareCheck.exitCode, 1);
+    EXPECT_THAT(bareCheck.output,
+                HasSubstr("問題  smpide.sys（サービス smpide）が I386 にありません（圧縮された形も"
+                          "ありません）。\n"));
+    EXPECT_THAT(bareCheck.output, HasSubstr("問題 4 件、注意 1 件\n"));
 }
 
 TEST_F(TreeCheckCommandTest, each_broken_tree_is_found_and_left_as_it_was) {
