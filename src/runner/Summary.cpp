@@ -9,6 +9,7 @@
 #include "runner/PnpDriverStage.h"
 #include "runner/SetupTree.h"
 #include "runner/TargetDetection.h"
+#include "runner/TargetHardwareSummary.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
@@ -119,6 +120,9 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     log.append("\r\n\r\nISO イメージ：\r\n      ");
     log.append(orNone(settings.GetIsoPath(), "作成しない"));
     appendAnswerFileSummary(settings, data.versionCode, log, data.architecture);
+    appendTargetHardwareSummary(settings, reader.file(),
+                                settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
+                                log);
     log.append("\r\n\r\n");
     reader.Close();
 }

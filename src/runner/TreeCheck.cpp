@@ -57,17 +57,6 @@ void checkEndOfFile(CheckedTree& tree, TreeCheckReport& report) {
     }
 }
 
-// "00:1f.2 Intel ICH9 AHCI [8086:2922]": a controller as the lines name it.
-std::string controllerName(const PciDevice& device) {
-    char ids[16];
-    std::snprintf(ids, sizeof ids, "[%04x:%04x]", device.vendor & 0xFFFF, device.device & 0xFFFF);
-    std::string name = device.slot;
-    if (!device.name.empty()) {
-        name += (name.empty() ? "" : " ") + device.name;
-    }
-    return name + (name.empty() ? "" : " ") + ids;
-}
-
 void matchTarget(const InfFile& txtsetup, const ServiceOrigins& origins,
                  const std::vector<PciDevice>& devices, TreeCheckReport& report) {
     report.matched = true;
@@ -89,6 +78,16 @@ void matchTarget(const InfFile& txtsetup, const ServiceOrigins& origins,
 }
 
 } // namespace
+
+std::string controllerName(const PciDevice& device) {
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "[%04x:%04x]", device.vendor & 0xFFFF, device.device & 0xFFFF);
+    std::string name = device.slot;
+    if (!device.name.empty()) {
+        name += (name.empty() ? "" : " ") + device.name;
+    }
+    return name + (name.empty() ? "" : " ") + ids;
+}
 
 std::string controllerLine(const ControllerFinding& found) {
     const ControllerMatch& match = found.match;

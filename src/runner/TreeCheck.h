@@ -93,6 +93,9 @@ struct TreeCheckInput {
 //   IDs; a controller that nothing claims is a problem.
 TreeCheckReport checkTree(const TreeCheckInput& input);
 
+// "00:1f.2 Intel ICH9 AHCI [8086:2922]": a controller as the lines name it.
+std::string controllerName(const PciDevice& device);
+
 // The line that says what claims a controller: its slot, name and IDs, the
 // service, where it comes from and the ID that matched.
 std::string controllerLine(const ControllerFinding& found);

@@ -335,6 +335,12 @@ TEST_F(TreeCheckCommandTest, a_build_for_a_target_machine_ends_its_log_with_the_
         runBuild({"--work", work, "--driver", kSampleDriverInf, "--yes", "--quiet",
                   "--target-hardware", dir.write("listing.txt", kSampleController)});
     EXPECT_EQ(result.exitCode, 0) << result.output;
+    // The confirmation says beforehand what will claim the disk.
+    EXPECT_THAT(result.output,
+                HasSubstr("対象のハードウェア：\n      " + (dir / "listing.txt") +
+                          "\n      ディスク コントローラ 02:00.0 Ornibe Sample SCSI [1b2c:0301]: "
+                          "サービス OrScsi（統合するドライバ）、"
+                          "PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C で一致\n"));
     EXPECT_THAT(result.output,
                 HasSubstr("\n検証\nディスク コントローラ 02:00.0 Ornibe Sample SCSI "
                           "[1b2c:0301]: サービス OrScsi（統合したドライバ OrScsi.inf）、"
@@ -347,6 +353,9 @@ TEST_F(TreeCheckCommandTest, a_build_for_a_target_machine_ends_its_log_with_the_
     result = runBuild({"--work", work, "--yes", "--quiet", "--machine", "qemu-q35"});
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_THAT(result.output, HasSubstr("\n検証\n問題：ディスク コントローラ 00:1f.2 "));
+    EXPECT_THAT(result.output, HasSubstr("対象のハードウェア：\n      qemu-q35\n      ディスク "
+                                         "コントローラ 00:1f.2 "));
+    EXPECT_THAT(result.output, HasSubstr(": 引き受けるサービスがありません。"));
 }
 
 } // namespace
