@@ -2,6 +2,7 @@
 
 #include "check/HardwareIdsDatabase.h"
 #include "runner/CheckedTree.h"
+#include "runner/EditionTags.h"
 #include "runner/ServiceOrigin.h"
 #include "runner/TargetDetection.h"
 #include "runner/TreeCheckParts.h"
@@ -121,6 +122,8 @@ bool TreeCheckReport::hasUnreadableSetupFile() const {
 TreeCheckReport checkTree(const TreeCheckInput& input) {
     TreeCheckReport report;
     CheckedTree tree(input);
+    const std::string line = editionLine(input.workFolder, tree.architecture());
+    report.edition = line.substr(line.find("：") + std::string_view("：").size());
     InfFile txtsetup = openChecked(tree, "TXTSETUP.SIF", report);
     if (!txtsetup.isOpen() && !report.hasUnreadableSetupFile()) {
         report.findings.push_back({TreeFinding::Kind::Problem,

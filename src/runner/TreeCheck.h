@@ -39,6 +39,9 @@ struct ControllerFinding {
 };
 
 struct TreeCheckReport {
+    // The edition the tree's tag files name, as the summary shows it
+    // ("Windows XP Professional SP2 (x86)").
+    std::string edition;
     std::vector<TreeFinding> findings;
     // Whether the controller match was asked for, and the controllers it
     // found claimed (an unclaimed one is a problem among the findings).

@@ -31,7 +31,7 @@ std::string treeCheckLogText(const TreeCheckReport& report) {
 }
 
 std::string treeCheckTable(const TreeCheckReport& report, const std::string& workFolder) {
-    std::string text = "検証：" + workFolder + "\n";
+    std::string text = "検証：" + workFolder + "\nエディション：" + report.edition + "\n";
     for (const ControllerFinding& found : report.controllers) {
         text += "  機器  " + controllerLine(found) + "\n";
     }
@@ -69,7 +69,7 @@ std::string jsonString(std::string_view text) {
 
 std::string treeCheckJson(const TreeCheckReport& report, const std::string& workFolder) {
     std::string text =
-        "{\"work\": " + jsonString(workFolder) +
+        "{\"work\": " + jsonString(workFolder) + ", \"edition\": " + jsonString(report.edition) +
         ", \"ok\": " + (report.hasProblem() ? "false" : "true") +
         ", \"problems\": " + std::to_string(countOf(report, TreeFinding::Kind::Problem)) +
         ", \"notes\": " + std::to_string(countOf(report, TreeFinding::Kind::Note)) +

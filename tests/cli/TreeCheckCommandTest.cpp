@@ -128,13 +128,15 @@ TEST_F(TreeCheckCommandTest, a_finished_build_passes_with_the_note_on_its_driver
     EXPECT_EQ(table.exitCode, 0) << table.output;
     EXPECT_EQ(table.output,
               "検証：" + built +
-                  "\n  注意  OrScsi.sys（サービス OrScsi）は DOSNET.INF の [Files] にありません。"
+                  "\nエディション：Windows XP Professional SP2 (x86)\n  注意  OrScsi.sys（サービス "
+                  "OrScsi）は DOSNET.INF の [Files] にありません。"
                   "CD からの起動では要りませんが、winnt32 で始めたセットアップはこのファイルを"
                   "コピーしません。\n問題 0 件、注意 1 件\n");
     CommandResult json = check({"--work", built, "--json"});
     EXPECT_EQ(json.exitCode, 0);
     EXPECT_THAT(json.output, HasSubstr("{\"work\": \"" + built +
-                                       "\", \"ok\": true, \"problems\": 0, \"notes\": 1, "
+                                       "\", \"edition\": \"Windows XP Professional SP2 "
+                                       "(x86)\", \"ok\": true, \"problems\": 0, \"notes\": 1, "
                                        "\"findings\": [{\"kind\": \"note\""));
     EXPECT_EQ(snapshotTree(dir.path()), before);
 
