@@ -2,6 +2,7 @@
 
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
+#include "runner/VirtioWinReport.h"
 #include "runner/WineOutputFilter.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
@@ -123,6 +124,7 @@ void BuildRunner::runBuild() {
     if (!finished) {
         return;
     }
+    appendVirtioQemuOptions(settings_, data_.versionCode, data_.architecture, page_.log());
     page_.messageBox().show("完成です！", {MessageButtons::Ok, MessageIcon::Information, false});
     page_.endPage(PageCode::Quit);
 }

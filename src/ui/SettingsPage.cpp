@@ -11,6 +11,7 @@
 #include "wizard/InfListEntries.h"
 #include "wizard/PnpDriverList.h"
 #include "wizard/SettingsChecks.h"
+#include "wizard/VirtioWinCheck.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,6 +23,7 @@
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QVBoxLayout>
 
 namespace ornibe {
 
@@ -35,6 +37,14 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
                                                     : std::vector<std::string>{};
       }),
       freeSpace_(bytesFree), ui_(buildSettingsPage(*this)) {
+    // The virtio-win field stands below the driver lists, in the tab order
+    // after them.
+    virtioWin_ = std::make_unique<VirtioWinGroup>(ui_.fields->widget(), runDialog_);
+    if (auto* column = qobject_cast<QVBoxLayout*>(ui_.fields->widget()->layout())) {
+        column->insertWidget(3, virtioWin_->group());
+    }
+    QWidget::setTabOrder(ui_.pnpRemoveButton, virtioWin_->firstControl());
+    QWidget::setTabOrder(virtioWin_->lastControl(), ui_.bigDrive);
     connectControls();
 }
 
@@ -103,6 +113,9 @@ void SettingsPage::initPage() {
         if (inf.empty()) {
             break;
         }
+        if (isVirtioWinInf(settings_.GetVirtioWin(), inf)) {
+            continue;
+        }
         // A floppy shows one entry per chosen entry, as it was added.
         bool named = false;
         for (const DriverEntryChoice& choice : settings_.GetDriverEntries()) {
@@ -115,7 +128,8 @@ void SettingsPage::initPage() {
             ui_.infList->addItem(QString::fromStdString(inf));
         }
     }
-    showPnpList(settings_.pnpDriverInfList());
+    showPnpList(withoutVirtioWinInfs(settings_.pnpDriverInfList(), settings_.GetVirtioWin()));
+    virtioWin_->show(settings_.GetVirtioWin());
     ui_.bigDrive->setChecked(settings_.GetBigDrive() != 0);
     ui_.reproducible->setChecked(settings_.GetImageEpoch().has_value());
     ui_.workFolder->setText(QString::fromStdString(settings_.GetWorkFolder()));
@@ -388,6 +402,14 @@ std::string SettingsPage::pendingInfText() const {
 
 std::vector<std::string> SettingsPage::pnpInfEntries() const {
     return listTexts(*ui_.pnpList);
+}
+
+std::string SettingsPage::virtioWinText() const {
+    return virtioWin_->pathText();
+}
+
+std::optional<std::vector<std::string>> SettingsPage::virtioWinDrivers() const {
+    return virtioWin_->drivers();
 }
 
 bool SettingsPage::bigDriveChecked() const {
