@@ -3,6 +3,7 @@
 #include "check/ControllerMatch.h"
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
+#include "sys/HostPath.h"
 
 namespace ornibe {
 namespace {
@@ -108,6 +109,12 @@ void appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
     for (const std::string& option : options) {
         log.append(kIndent + option);
         command += " " + option;
+    }
+    if (!settings.GetIsoPath().empty()) {
+        // The image tool runs in the work folder: a relative name is there.
+        const std::string image = makeAbsolute(settings.GetIsoPath(), settings.GetWorkFolder());
+        command += " -cdrom " +
+                   (image.find_first_of(" '\"") == std::string::npos ? image : "'" + image + "'");
     }
     log.append("\r\n" + command + "\r\n");
     if (const VirtioWinDriver* block = takenDriver(choice, "viostor")) {

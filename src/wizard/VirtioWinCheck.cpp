@@ -106,7 +106,8 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
             const std::vector<std::string> held = virtioWinFoldersHeld(medium, kind);
             const std::string what = held.empty() ? std::string("なし") : listed(held);
             if (!only && !kind.textMode) {
-                choice.notFound.push_back(kind.name + "（この ISO にあるフォルダ：" + what + "）");
+                choice.notFound.push_back(kind.name + "（" + fileName(path) + " にあるフォルダ：" +
+                                          what + "）");
                 continue;
             }
             std::vector<std::string> looked;
@@ -116,8 +117,8 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
             }
             return Failure::refusal(
                 path + " に " + system + " 用の " + kind.name + " のフォルダがありません。", path,
-                "探したフォルダ：" + listed(looked) + "。この ISO にある " + kind.name +
-                    " のフォルダ：" + what + "。");
+                "探したフォルダ：" + listed(looked) + "。" + fileName(path) + " にある " +
+                    kind.name + " のフォルダ：" + what + "。");
         }
         Result<std::string> host = medium.hostFolder(folder);
         if (!host) {
