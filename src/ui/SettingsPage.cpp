@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
