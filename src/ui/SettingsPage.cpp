@@ -15,8 +15,8 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
