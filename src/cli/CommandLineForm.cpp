@@ -7,6 +7,20 @@
 
 namespace ornibe {
 
+std::vector<std::string> virtioWinOnlyNames(const std::string& list) {
+    std::vector<std::string> names;
+    std::string name;
+    for (char c : list + ",") {
+        if (c != ',') {
+            name += c;
+        } else if (!name.empty()) {
+            names.push_back(name);
+            name.clear();
+        }
+    }
+    return names;
+}
+
 CommandLineForm::CommandLineForm(const CommandOptions& options, DriveSource& drives)
     : options_(options), label_(BuildSettings().GetVolumeLabel()) {
     if (options.source != "none") {
@@ -29,6 +43,13 @@ std::string CommandLineForm::driveEntryText(int position) const {
 
 std::string CommandLineForm::driveRoot(int position) const {
     return position == 1 ? source_.root : std::string();
+}
+
+std::optional<std::vector<std::string>> CommandLineForm::virtioWinDrivers() const {
+    if (options_.virtioWinOnly.empty()) {
+        return std::nullopt;
+    }
+    return virtioWinOnlyNames(options_.virtioWinOnly);
 }
 
 bool CommandLineForm::bigDriveChecked() const {

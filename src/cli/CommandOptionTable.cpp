@@ -61,6 +61,23 @@ constexpr OptionRow kRows[] = {
              "with its files to $OEM$/$1/Drivers/NNN and named in\n"
              "OemPnPDriversPath; repeat for several, kept in order;\n"
              "needs --unattended or --answer-file"},
+    {.name = "--virtio-win",
+     .valueName = "SOURCE",
+     .target = &Options::virtioWin,
+     .help = "virtio-win の ISO イメージファイル (read in place) or a\n"
+             "folder of one: the drivers of its folder for the CD's\n"
+             "system (xp\\x86, 2k3\\x86, 2k3\\amd64 or xp\\amd64): viostor\n"
+             "as a text-mode driver, NetKVM, Balloon, vioserial and\n"
+             "qxl as PnP drivers (these need --unattended or\n"
+             "--answer-file); the log ends with the QEMU options\n"
+             "that match. Not for Windows 2000"},
+    {.name = "--virtio-win-only",
+     .valueName = "LIST",
+     .target = &Options::virtioWinOnly,
+     .help = "the drivers to take from --virtio-win, comma-separated\n"
+             "among viostor,netkvm,balloon,vioserial,qxl; without it,\n"
+             "all that the medium has for the system (viostor must\n"
+             "be there)"},
     {.name = "--big-drive",
      .target = &Options::bigDrive,
      .help = "137GB 以上のハードディスク: on (the default)",

@@ -21,6 +21,10 @@ struct CommandOptions {
     std::string listEntries;
     // Plug and Play driver INFs for GUI-mode setup, in order.
     std::vector<std::string> pnpDrivers;
+    // A virtio-win ISO image or folder, and the drivers to take from it
+    // (a comma-separated list of short names; empty for all).
+    std::string virtioWin;
+    std::string virtioWinOnly;
     // Nothing when not given: the check box's starting state.
     std::optional<bool> bigDrive;
     std::string isoPath;

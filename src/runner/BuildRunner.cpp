@@ -7,6 +7,7 @@
 #include "runner/TargetHardware.h"
 #include "runner/TreeCheck.h"
 #include "runner/TreeCheckText.h"
+#include "runner/VirtioWinReport.h"
 #include "runner/WineOutputFilter.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
@@ -119,13 +120,19 @@ void BuildRunner::runBuild() {
 
     // Each step runs only when the one before it succeeded and nobody
     // asked to stop.
-    bool finished =
-        carryOn(settings_.GetCdDriveIndex() == 0 || copyCd()) &&
-        carryOn(settings_.GetServicePackPath().empty() || applyServicePack()) &&
-        carryOn(clearReadOnly()) && carryOn(driverStage()) && carryOn(pnpDriverStage()) &&
-        carryOn(answerFileStage()) && carryOn(bigDriveStage()) &&
-        carryOn(settings_.GetIsoPath().empty() || makeIsoImage()) && carryOn(checkStage());
+    bool finished = carryOn(settings_.GetCdDriveIndex() == 0 || copyCd()) &&
+                    carryOn(settings_.GetServicePackPath().empty() || applyServicePack()) &&
+                    carryOn(clearReadOnly()) && carryOn(driverStage()) &&
+                    carryOn(pnpDriverStage()) && carryOn(answerFileStage()) &&
+                    carryOn(bigDriveStage()) &&
+                    carryOn(settings_.GetIsoPath().empty() || makeIsoImage());
     if (!finished) {
+        return;
+    }
+    // The QEMU options come before the check, which matches the machine
+    // they name against the finished tree.
+    appendVirtioQemuOptions(settings_, data_.versionCode, data_.architecture, page_.log());
+    if (!carryOn(checkStage())) {
         return;
     }
     page_.messageBox().show("完成です！", {MessageButtons::Ok, MessageIcon::Information, false});
@@ -334,10 +341,16 @@ bool BuildRunner::checkStage() {
         image = makeAbsolute(image, settings_.GetWorkFolder());
     }
     TreeCheckInput input{settings_.GetWorkFolder(), image, tools_, data_.versionCode, {}};
-    if (!settings_.GetTargetHardware().empty()) {
+    // Without a target machine of the user's, a virtio-win build is matched
+    // against the QEMU machine its options name.
+    std::string target = settings_.GetTargetHardware();
+    if (target.empty()) {
+        target = virtioCheckMachine(settings_, data_.versionCode, data_.architecture).value_or("");
+    }
+    if (!target.empty()) {
         // Read when the build starts already; a file changed since is
         // said in the section.
-        Result<std::vector<PciDevice>> devices = readTargetHardware(settings_.GetTargetHardware());
+        Result<std::vector<PciDevice>> devices = readTargetHardware(target);
         if (!devices) {
             page_.log().append(
                 "\r\n検証\r\n対象のハードウェアを読めません: " + devices.failure().line() + "\r\n");

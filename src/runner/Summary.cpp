@@ -10,6 +10,7 @@
 #include "runner/SetupTree.h"
 #include "runner/TargetDetection.h"
 #include "runner/TargetHardwareSummary.h"
+#include "runner/VirtioWinReport.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
@@ -114,6 +115,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     }
 
     appendPnpDriverSummary(settings, data.versionCode, data.architecture, log);
+    appendVirtioWinSummary(settings, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());

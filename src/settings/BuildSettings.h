@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/AnswerFileFields.h"
+#include "settings/VirtioWinChoice.h"
 
 #include <cstdint>
 #include <optional>
@@ -85,6 +86,10 @@ public:
     std::optional<std::int64_t> GetImageEpoch() const { return imageEpoch; }
     void SetImageEpoch(std::optional<std::int64_t> value) { imageEpoch = value; }
 
+    // The drivers taken from a virtio-win medium; none by default.
+    const VirtioWinChoice& GetVirtioWin() const { return virtioWin; }
+    void SetVirtioWin(const VirtioWinChoice& value) { virtioWin = value; }
+
 private:
     std::int32_t cdDriveIndex = 0;
     std::string cdDriveEntry;
@@ -100,6 +105,7 @@ private:
     AnswerFileFields answerFile;
     std::optional<std::int64_t> imageEpoch;
     std::string targetHardware;
+    VirtioWinChoice virtioWin;
 };
 
 } // namespace ornibe

@@ -11,11 +11,13 @@
 #include "wizard/InfListEntries.h"
 #include "wizard/PnpDriverList.h"
 #include "wizard/SettingsChecks.h"
+#include "wizard/VirtioWinCheck.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +25,7 @@
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QVBoxLayout>
 
 namespace ornibe {
 
@@ -36,6 +39,14 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
                                                     : std::vector<std::string>{};
       }),
       freeSpace_(bytesFree), ui_(buildSettingsPage(*this)) {
+    // The virtio-win field stands below the driver lists, in the tab order
+    // after them.
+    virtioWin_ = std::make_unique<VirtioWinGroup>(ui_.fields->widget(), runDialog_);
+    if (auto* column = qobject_cast<QVBoxLayout*>(ui_.fields->widget()->layout())) {
+        column->insertWidget(3, virtioWin_->group());
+    }
+    QWidget::setTabOrder(ui_.pnpRemoveButton, virtioWin_->firstControl());
+    QWidget::setTabOrder(virtioWin_->lastControl(), ui_.bigDrive);
     connectControls();
 }
 
@@ -106,6 +117,9 @@ void SettingsPage::initPage() {
         if (inf.empty()) {
             break;
         }
+        if (isVirtioWinInf(settings_.GetVirtioWin(), inf)) {
+            continue;
+        }
         // A floppy shows one entry per chosen entry, as it was added.
         bool named = false;
         for (const DriverEntryChoice& choice : settings_.GetDriverEntries()) {
@@ -118,7 +132,8 @@ void SettingsPage::initPage() {
             ui_.infList->addItem(QString::fromStdString(inf));
         }
     }
-    showPnpList(settings_.pnpDriverInfList());
+    showPnpList(withoutVirtioWinInfs(settings_.pnpDriverInfList(), settings_.GetVirtioWin()));
+    virtioWin_->show(settings_.GetVirtioWin());
     ui_.bigDrive->setChecked(settings_.GetBigDrive() != 0);
     ui_.reproducible->setChecked(settings_.GetImageEpoch().has_value());
     ui_.workFolder->setText(QString::fromStdString(settings_.GetWorkFolder()));
@@ -392,6 +407,14 @@ std::string SettingsPage::pendingInfText() const {
 
 std::vector<std::string> SettingsPage::pnpInfEntries() const {
     return listTexts(*ui_.pnpList);
+}
+
+std::string SettingsPage::virtioWinText() const {
+    return virtioWin_->pathText();
+}
+
+std::optional<std::vector<std::string>> SettingsPage::virtioWinDrivers() const {
+    return virtioWin_->drivers();
 }
 
 bool SettingsPage::bigDriveChecked() const {

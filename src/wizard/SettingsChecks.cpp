@@ -28,6 +28,7 @@
 #include "wizard/SourceTreeCheck.h"
 #include "wizard/TargetHardwareCheck.h"
 #include "wizard/TreeSetupCheck.h"
+#include "wizard/VirtioWinCheck.h"
 
 #include <cstdlib>
 
@@ -116,6 +117,12 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
             return refuse(pnp.failure());
         }
         settings_.AddPnpDriverInf(inf);
+    }
+    if (Outcome virtio =
+            addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(),
+                                versionCode, architecture, stop_);
+        !virtio) {
+        return !stopped() && refuse(virtio.failure());
     }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
