@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,14 +40,20 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
                                                     : std::vector<std::string>{};
       }),
       freeSpace_(bytesFree), ui_(buildSettingsPage(*this)) {
-    // The virtio-win field stands below the driver lists, in the tab order
-    // after them.
+    // The virtio-win field stands below the driver lists, beside the
+    // big-disk group, in the tab order after the lists.
     virtioWin_ = std::make_unique<VirtioWinGroup>(ui_.fields->widget(), runDialog_);
-    if (auto* column = qobject_cast<QVBoxLayout*>(ui_.fields->widget()->layout())) {
-        column->insertWidget(3, virtioWin_->group());
+    auto* column = qobject_cast<QVBoxLayout*>(ui_.fields->widget()->layout());
+    QWidget* bigDriveGroup = ui_.bigDrive->parentWidget();
+    if (column != nullptr && column->indexOf(bigDriveGroup) >= 0) {
+        const int at = column->indexOf(bigDriveGroup);
+        column->removeWidget(bigDriveGroup);
+        auto* row = new QHBoxLayout;
+        row->addWidget(virtioWin_->group(), 1);
+        row->addWidget(bigDriveGroup, 0);
+        column->insertLayout(at, row);
     }
-    QWidget::setTabOrder(ui_.pnpRemoveButton, virtioWin_->firstControl());
-    QWidget::setTabOrder(virtioWin_->lastControl(), ui_.bigDrive);
+    virtioWin_->placeInTabOrder(ui_.pnpRemoveButton, ui_.bigDrive);
     connectControls();
 }
 

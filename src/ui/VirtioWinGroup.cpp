@@ -3,10 +3,8 @@
 #include "wizard/VirtioWinCheck.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -23,14 +21,13 @@ VirtioWinGroup::VirtioWinGroup(QWidget* parent, DialogRunner run)
     imageButton_->setObjectName(QStringLiteral("virtioWinImageButton"));
     folderButton_ = new QPushButton(QStringLiteral("フォルダ選択"), group_);
     folderButton_->setObjectName(QStringLiteral("virtioWinFolderButton"));
-    auto* grid = new QGridLayout(group_);
-    grid->addWidget(
-        new QLabel(QStringLiteral("virtio-win の ISO イメージファイルかフォルダ :"), group_), 0, 0,
-        1, 3);
-    grid->addWidget(path_, 1, 0);
-    grid->addWidget(imageButton_, 1, 1);
-    grid->addWidget(folderButton_, 1, 2);
-    auto* row = new QHBoxLayout;
+    path_->setToolTip(QStringLiteral("virtio-win の ISO イメージファイルかフォルダ"));
+    // One row, so that the group fits beside the big-disk one and the page
+    // still opens whole on a 1280x800 screen.
+    auto* row = new QHBoxLayout(group_);
+    row->addWidget(path_, 1);
+    row->addWidget(imageButton_);
+    row->addWidget(folderButton_);
     for (const std::string& name : virtioWinDriverNames()) {
         auto* check = new QCheckBox(QString::fromStdString(name), group_);
         check->setObjectName(QStringLiteral("virtioWinCheck_") + QString::fromStdString(name));
@@ -38,18 +35,17 @@ VirtioWinGroup::VirtioWinGroup(QWidget* parent, DialogRunner run)
         row->addWidget(check);
         checks_.push_back(check);
     }
-    row->addStretch(1);
-    grid->addLayout(row, 2, 0, 1, 3);
     QObject::connect(imageButton_, &QPushButton::clicked, group_, [this] { pick(false); });
     QObject::connect(folderButton_, &QPushButton::clicked, group_, [this] { pick(true); });
 }
 
-QWidget* VirtioWinGroup::firstControl() const {
-    return path_;
-}
-
-QWidget* VirtioWinGroup::lastControl() const {
-    return checks_.back();
+void VirtioWinGroup::placeInTabOrder(QWidget* before, QWidget* after) const {
+    std::vector<QWidget*> chain = {before, path_, imageButton_, folderButton_};
+    chain.insert(chain.end(), checks_.begin(), checks_.end());
+    chain.push_back(after);
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    }
 }
 
 std::string VirtioWinGroup::pathText() const {

@@ -23,8 +23,8 @@ public:
     VirtioWinGroup(QWidget* parent, DialogRunner run);
 
     QGroupBox* group() const { return group_; }
-    QWidget* firstControl() const;
-    QWidget* lastControl() const;
+    // Puts the group's controls in the tab order between before and after.
+    void placeInTabOrder(QWidget* before, QWidget* after) const;
 
     std::string pathText() const;
     // As virtioWinDriversChecked reads the boxes.

@@ -150,10 +150,11 @@ private slots:
         for (QGroupBox* group : p.page.findChildren<QGroupBox*>()) {
             groups << group->title();
         }
-        QCOMPARE(groups, (QStringList{"Service Pack 適用済みにする", "ドライバを追加する",
-                                      "PnP ドライバを追加する（GUI モードセットアップ）",
-                                      "137GB 以上のハードディスクに対応させる",
-                                      "作業フォルダの指定", "ISO イメージの作成"}));
+        QCOMPARE(groups,
+                 (QStringList{"Service Pack 適用済みにする", "ドライバを追加する",
+                              "PnP ドライバを追加する（GUI モードセットアップ）",
+                              "137GB 以上のハードディスクに対応させる", "作業フォルダの指定",
+                              "ISO イメージの作成", "virtio-win のドライバ（QEMU/KVM 用）"}));
         QStringList labels;
         for (QLabel* label : p.page.findChildren<QLabel*>()) {
             labels << label->text();
@@ -185,18 +186,39 @@ private slots:
             p.page.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&p.page));
             QTRY_COMPARE(QApplication::focusWidget(), p.driveList());
-            for (int i = 0; i < 19; ++i) {
+            for (int i = 0; i < 27; ++i) {
                 seen << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
             p.quitWithOk();
         });
-        QCOMPARE(seen, (QStringList{"cdDriveList", "volumeLabelEdit", "servicePackEdit",
-                                    "servicePackButton", "infPickButton", "infEdit", "infAddButton",
-                                    "infRemoveButton", "pnpAddButton", "pnpRemoveButton",
-                                    "bigDriveCheck", "workFolderEdit", "workFolderButton",
-                                    "isoPathEdit", "isoPathButton", "targetHardwareCombo",
-                                    "targetHardwareButton", "nextButton", "quitButton"}));
+        QCOMPARE(seen, (QStringList{"cdDriveList",
+                                    "volumeLabelEdit",
+                                    "servicePackEdit",
+                                    "servicePackButton",
+                                    "infPickButton",
+                                    "infEdit",
+                                    "infAddButton",
+                                    "infRemoveButton",
+                                    "pnpAddButton",
+                                    "pnpRemoveButton",
+                                    "virtioWinEdit",
+                                    "virtioWinImageButton",
+                                    "virtioWinFolderButton",
+                                    "virtioWinCheck_viostor",
+                                    "virtioWinCheck_netkvm",
+                                    "virtioWinCheck_balloon",
+                                    "virtioWinCheck_vioserial",
+                                    "virtioWinCheck_qxl",
+                                    "bigDriveCheck",
+                                    "workFolderEdit",
+                                    "workFolderButton",
+                                    "isoPathEdit",
+                                    "isoPathButton",
+                                    "targetHardwareCombo",
+                                    "targetHardwareButton",
+                                    "nextButton",
+                                    "quitButton"}));
     }
 
     void escape_does_nothing_and_the_close_box_asks_first() {
