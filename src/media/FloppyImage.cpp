@@ -6,16 +6,14 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/ScratchFolders.h"
 #include "sys/SearchPath.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
-#include <system_error>
 
 namespace ornibe {
 namespace {
@@ -32,13 +30,6 @@ bool powerOfTwo(unsigned value) {
 // The extracted images of this run, removed with their folder at the end.
 class ExtractedImages {
 public:
-    ~ExtractedImages() {
-        if (!root_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(root_, ignored);
-        }
-    }
-
     Result<std::string> folderFor(const std::string& image) {
         struct stat st {};
         if (::stat(image.c_str(), &st) != 0) {
@@ -51,19 +42,11 @@ public:
             found != images_.end() && found->second.stamp == stamp) {
             return found->second.folder;
         }
-        if (root_.empty()) {
-            const char* temp = std::getenv("TMPDIR");
-            std::string pattern =
-                joinPath(temp != nullptr && *temp != '\0' ? temp : "/tmp", "ornibe-floppy-XXXXXX");
-            if (::mkdtemp(pattern.data()) == nullptr) {
-                return Failure{"create folder", pattern, systemReason(errno)};
-            }
-            root_ = pattern;
+        Result<std::string> made = scratch_.make();
+        if (!made) {
+            return made;
         }
-        std::string folder = joinPath(root_, std::to_string(++made_));
-        if (::mkdir(folder.c_str(), 0700) != 0) {
-            return Failure{"create folder", folder, systemReason(errno)};
-        }
+        const std::string& folder = *made;
         if (Outcome extracted = extractFloppyImage(image, folder); !extracted) {
             return extracted.failure();
         }
@@ -83,8 +66,7 @@ private:
         std::string folder;
     };
 
-    std::string root_;
-    unsigned made_ = 0;
+    ScratchFolders scratch_{"ornibe-floppy"};
     std::map<std::string, Entry> images_;
 };
 

@@ -9,12 +9,6 @@
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <filesystem>
-
 namespace ornibe {
 
 CheckedTree::CheckedTree(const TreeCheckInput& input)
@@ -22,12 +16,7 @@ CheckedTree::CheckedTree(const TreeCheckInput& input)
       setupFolder_(entryPathNoCase(input.workFolder, std::string(setupFolderName(architecture_)))),
       tools_(input.tools) {}
 
-CheckedTree::~CheckedTree() {
-    if (!temp_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(temp_, ignored);
-    }
-}
+CheckedTree::~CheckedTree() = default;
 
 std::optional<std::string> CheckedTree::plainFile(std::string_view name) const {
     return findFileNoCase(setupFolder_, name);
@@ -38,21 +27,13 @@ std::optional<std::string> CheckedTree::compressedFile(std::string_view name) co
 }
 
 Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_view name) {
-    if (temp_.empty()) {
-        const char* temp = std::getenv("TMPDIR");
-        std::string pattern =
-            joinPath(temp != nullptr && *temp != '\0' ? temp : "/tmp", "ornibe-check-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            return Failure{"create folder", pattern, systemReason(errno)};
-        }
-        temp_ = pattern;
-    }
     // Each cabinet gets a folder of its own, so that two cabinets holding
     // files of one name never meet.
-    std::string folder = joinPath(temp_, std::to_string(++expanded_));
-    if (::mkdir(folder.c_str(), 0700) != 0) {
-        return Failure{"create folder", folder, systemReason(errno)};
+    Result<std::string> made = scratch_.make();
+    if (!made) {
+        return made;
     }
+    const std::string& folder = *made;
     std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
     if (tool.empty()) {
         return Failure{"expand", cabinet, "展開する EXTRACT.EXE が見つかりません。"};

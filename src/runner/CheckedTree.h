@@ -4,6 +4,7 @@
 #include "inf/SetupArchitecture.h"
 #include "runner/TreeCheck.h"
 #include "sys/Result.h"
+#include "sys/ScratchFolders.h"
 
 #include <optional>
 #include <string>
@@ -50,8 +51,7 @@ private:
     Architecture architecture_;
     std::string setupFolder_;
     ToolSearch tools_;
-    std::string temp_;
-    int expanded_ = 0;
+    ScratchFolders scratch_{"ornibe-check"};
 };
 
 } // namespace ornibe

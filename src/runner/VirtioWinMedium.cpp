@@ -6,14 +6,10 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-
-#include <sys/stat.h>
+#include "sys/ScratchFolders.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
-#include <system_error>
 
 namespace ornibe {
 namespace {
@@ -46,35 +42,19 @@ std::string joined(const std::vector<std::string>& names, char separator) {
     return text;
 }
 
-// The folders copied out of images in this run, removed with their root
-// when the program ends.
+// The folders copied out of images in this run, removed when the program
+// ends.
 class CopiedFolders {
 public:
-    ~CopiedFolders() {
-        if (!root_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(root_, ignored);
-        }
-    }
-
     Result<std::string> copy(const IsoImageReader& image, const std::string& relative,
                              const std::vector<std::string>& files) {
         const std::string key = image.path() + '\n' + relative;
         if (auto found = copied_.find(key); found != copied_.end()) {
             return found->second;
         }
-        if (root_.empty()) {
-            const char* temp = std::getenv("TMPDIR");
-            std::string pattern =
-                joinPath(temp != nullptr && *temp != '\0' ? temp : "/tmp", "ornibe-virtio-XXXXXX");
-            if (::mkdtemp(pattern.data()) == nullptr) {
-                return Failure{"create folder", pattern, systemReason(errno)};
-            }
-            root_ = pattern;
-        }
-        const std::string folder = joinPath(root_, std::to_string(++made_));
-        if (::mkdir(folder.c_str(), 0700) != 0) {
-            return Failure{"create folder", folder, systemReason(errno)};
+        Result<std::string> folder = scratch_.make();
+        if (!folder) {
+            return folder;
         }
         for (const std::string& name : files) {
             Result<std::string> bytes = image.readFile(relative + "/" + name);
@@ -82,18 +62,17 @@ public:
                 return bytes.failure();
             }
             try {
-                writeFileAtomic(joinPath(folder, name), *bytes);
+                writeFileAtomic(joinPath(*folder, name), *bytes);
             } catch (const FileError& error) {
                 return Failure::fromFileError(error);
             }
         }
-        copied_[key] = folder;
+        copied_[key] = *folder;
         return folder;
     }
 
 private:
-    std::string root_;
-    unsigned made_ = 0;
+    ScratchFolders scratch_{"ornibe-virtio"};
     std::map<std::string, std::string> copied_;
 };
 
@@ -157,13 +136,14 @@ std::optional<std::string> VirtioWinMedium::findFolder(std::string_view relative
     return joined(spelled, '\\');
 }
 
-std::vector<std::string> VirtioWinMedium::folders(std::string_view relative) const {
+std::vector<std::string> VirtioWinMedium::entries(std::string_view relative, Kind kind) const {
     std::vector<std::string> names;
     if (image_) {
         const std::string base = joined(namesOf(relative), '/');
         for (const std::string& name :
              image_->folderNames(base).value_or(std::vector<std::string>{})) {
-            if (image_->folderNames(base.empty() ? name : base + "/" + name)) {
+            const std::string path = base.empty() ? name : base + "/" + name;
+            if (kind == Kind::Folder ? bool(image_->folderNames(path)) : image_->hasFile(path)) {
                 names.push_back(name);
             }
         }
@@ -171,7 +151,8 @@ std::vector<std::string> VirtioWinMedium::folders(std::string_view relative) con
     }
     if (std::optional<std::string> path = hostPath(relative)) {
         for (const std::string& name : folderEntries(*path).value_or(std::vector<std::string>{})) {
-            if (existsAsFolder(joinPath(*path, name))) {
+            const std::string entry = joinPath(*path, name);
+            if (kind == Kind::Folder ? existsAsFolder(entry) : existsAsFile(entry)) {
                 names.push_back(name);
             }
         }
@@ -179,26 +160,12 @@ std::vector<std::string> VirtioWinMedium::folders(std::string_view relative) con
     return names;
 }
 
+std::vector<std::string> VirtioWinMedium::folders(std::string_view relative) const {
+    return entries(relative, Kind::Folder);
+}
+
 std::vector<std::string> VirtioWinMedium::files(std::string_view relative) const {
-    std::vector<std::string> names;
-    if (image_) {
-        const std::string base = joined(namesOf(relative), '/');
-        for (const std::string& name :
-             image_->folderNames(base).value_or(std::vector<std::string>{})) {
-            if (image_->hasFile(base.empty() ? name : base + "/" + name)) {
-                names.push_back(name);
-            }
-        }
-        return names;
-    }
-    if (std::optional<std::string> path = hostPath(relative)) {
-        for (const std::string& name : folderEntries(*path).value_or(std::vector<std::string>{})) {
-            if (existsAsFile(joinPath(*path, name))) {
-                names.push_back(name);
-            }
-        }
-    }
-    return names;
+    return entries(relative, Kind::File);
 }
 
 std::string VirtioWinMedium::version() const {

@@ -52,6 +52,9 @@ public:
 private:
     // The host path of the folder at relative on a folder medium.
     std::optional<std::string> hostPath(std::string_view relative) const;
+    enum class Kind { Folder, File };
+    // The names of the entries of one kind in the folder at relative.
+    std::vector<std::string> entries(std::string_view relative, Kind kind) const;
 
     std::string source_;
     std::unique_ptr<IsoImageReader> image_;
