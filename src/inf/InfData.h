@@ -77,13 +77,6 @@ public:
 
     std::uint32_t at(std::size_t slot) const { return slots_[slot]; }
 
-    // Asks the processor to fetch the first slot of the hash ahead of its
-    // use: in a large table nearly every lookup misses the cache.
-    void prefetch(std::size_t hash) const {
-        if (!slots_.empty())
-            __builtin_prefetch(&slots_[spread(hash) & (slots_.size() - 1)]);
-    }
-
     // Puts id into the slot that slotOf gave; an empty slot counts it.
     void put(std::size_t slot, std::uint32_t id) {
         if (slots_[slot] == kNone)
