@@ -12,6 +12,7 @@
 
 #include "inf/InfFile.h"
 #include "inf/InfFold.h"
+#include "inf/InfKeyTable.h"
 #include "sys/CaseFold.h"
 
 #include <cstdint>
@@ -75,13 +76,6 @@ public:
     }
 
     std::uint32_t at(std::size_t slot) const { return slots_[slot]; }
-
-    // Asks the processor to fetch the first slot of the hash ahead of its
-    // use: in a large table nearly every lookup misses the cache.
-    void prefetch(std::size_t hash) const {
-        if (!slots_.empty())
-            __builtin_prefetch(&slots_[spread(hash) & (slots_.size() - 1)]);
-    }
 
     // Puts id into the slot that slotOf gave; an empty slot counts it.
     void put(std::size_t slot, std::uint32_t id) {
@@ -182,7 +176,7 @@ struct InfFile::Data {
     std::vector<inf_detail::Run> runs;
     inf_detail::IdTable sectionTable;
     // The first line of every key of every section.
-    inf_detail::IdTable keyTable;
+    inf_detail::KeyTable keyTable;
 
     std::string_view name(const Section& section) const {
         return {text.data() + section.name.offset, section.name.size};
@@ -213,7 +207,7 @@ struct InfFile::Data {
 
     // The first line of the section with the key, or kNone.
     std::uint32_t findKey(std::uint32_t section, std::string_view wanted) const {
-        if (keyTable.slots().empty())
+        if (keyTable.empty())
             return inf_detail::kNone;
         std::size_t slot = keyTable.slotOf(keyHash(section, wanted), [&](std::uint32_t id) {
             const Line& line = lines[id];

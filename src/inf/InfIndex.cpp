@@ -46,8 +46,8 @@ std::size_t findableLines(const InfFile::Data& data) {
 //
 // The slot of each key is fetched a few lines ahead: the hashes of the
 // lines to come wait in a small ring while their slots are on their way.
-void buildKeyTable(InfFile::Data& data) {
-    data.keyTable.reset(findableLines(data));
+void buildKeyTable(InfFile::Data& data, std::size_t findable) {
+    data.keyTable.reset(findable, data.lines.size());
     constexpr std::size_t kAhead = 16;
     std::size_t hashes[kAhead] = {};
     auto hashOf = [&](const Line& line) {
@@ -81,7 +81,7 @@ void buildKeyTable(InfFile::Data& data) {
             return other.section == line.section && foldEqualsStored(data.fields(other), key);
         });
         line.nextSameKey = data.keyTable.at(slot);
-        data.keyTable.put(slot, i);
+        data.keyTable.put(slot, i, hash);
     }
 }
 

@@ -18,13 +18,16 @@ constexpr std::size_t kLineBytes = sizeof(Line) + 1;
 constexpr std::size_t kSectionBytes = sizeof(Section) + 1;
 
 // Bytes that never mean anything to the line parser: runs of them are
-// copied in one go.
+// copied in one go. The text holds no NUL byte (it reads as a space), so
+// the NUL that ends the string's buffer ends every run: the loop that
+// copies one need not watch for the end of the text.
 constexpr std::array<bool, 256> kPlainBytes = [] {
     std::array<bool, 256> plain{};
     for (int c = 0; c < 256; ++c)
         plain[c] = !leadByte(static_cast<unsigned char>(c));
     for (unsigned char c : std::string_view("\"\\;,=%\r\n \t\v\f"))
         plain[c] = false;
+    plain[0] = false;
     return plain;
 }();
 
@@ -392,9 +395,10 @@ private:
     // Appends the run of plain bytes at pos_, if any.
     void copyPlainRun(LineState& line) {
         // Runs are short: copying while scanning beats a call to memmove.
+        // The NUL at buffer_[size_] ends the run at the end of the text.
         std::size_t read = pos_;
         std::size_t write = written_;
-        while (read < size_) {
+        for (;;) {
             const char c = buffer_[read];
             if (!kPlainBytes[static_cast<unsigned char>(c)])
                 break;

@@ -48,8 +48,8 @@ bool placeRuns(InfFile::Data& data, ParseMemory& memory);
 // The lines that can be found by their key.
 std::size_t findableLines(const InfFile::Data& data);
 // The table of the first line of every key of every section, each line
-// naming the next one of its key.
-void buildKeyTable(InfFile::Data& data);
+// naming the next one of its key; findable is findableLines(data).
+void buildKeyTable(InfFile::Data& data, std::size_t findable);
 
 // The replacement of string keys (InfStrings.cpp): replaces %strkey%
 // tokens from the Strings section chosen for the Japanese locale, and

@@ -38,9 +38,10 @@ bool parseInfText(std::string text, std::size_t fileBytes, InfFile::Data& data, 
         return false;
     // The key table is counted before string keys are replaced, so that
     // replacements never take the room the table needs.
-    if (!memory.charge(IdTable::bytesFor(findableLines(data))) || !substituteStrings(data, memory))
+    const std::size_t findable = findableLines(data);
+    if (!memory.charge(IdTable::bytesFor(findable)) || !substituteStrings(data, memory))
         return false;
-    buildKeyTable(data);
+    buildKeyTable(data, findable);
     return true;
 }
 
