@@ -2,6 +2,7 @@
 
 #include "inf/DriverPackage.h"
 #include "patch/SetupFileEditor.h"
+#include "runner/CabinetBatch.h"
 #include "runner/DriverMedium.h"
 #include "runner/ProgressLog.h"
 #include "sys/CaseLookup.h"
@@ -16,7 +17,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace ornibe {
 namespace {
@@ -61,9 +64,13 @@ Outcome compressInto(const ToolSearch& tools, const std::string& i386Folder,
 }
 
 Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
-                        const std::string& source, ProgressLog& log) {
+                        const std::string& source, CabinetBatch& batch, ProgressLog& log) {
     log.append(fileName(source) + std::string(kCopying));
     std::optional<std::string> plain = plainOnMedium(source);
+    if (plain && batch.place(*plain)) {
+        log.append(kDone);
+        return {};
+    }
     Outcome compressed = plain ? compressInto(tools, i386Folder, *plain) : notOnMedium(source);
     if (compressed) {
         log.append(kDone);
@@ -111,17 +118,35 @@ Outcome placeCatalog(const std::string& i386Folder, const std::string& catalog, 
 } // namespace
 
 Outcome stageDriverFiles(const ToolSearch& tools, const std::string& i386Folder,
-                         const DriverPackage& package, ProgressLog& log) {
+                         const DriverPackage& package, ProgressLog& log, const StopCheck& stop,
+                         const std::function<void()>& idle) {
     // Driver files go into the work folder's own I386, never where a link
     // of that name leads.
     refuseLink("open", i386Folder);
+    // Every file to compress is compressed in one run first; each is then
+    // placed in its turn, as it would be by a run of its own.
+    std::vector<std::string> plainFiles;
     for (const auto& entry : package.fileToTargetDir()) {
-        if (Outcome placed = placeCompressed(tools, i386Folder, entry.first, log); !placed) {
+        if (std::optional<std::string> plain = plainOnMedium(entry.first)) {
+            plainFiles.push_back(*plain);
+        }
+    }
+    for (const std::string& inf : package.infFiles()) {
+        if (std::optional<std::string> plain = plainOnMedium(inf)) {
+            plainFiles.push_back(*plain);
+        }
+    }
+    CabinetBatch batch(tools, i386Folder, plainFiles, stop, idle);
+    if (!batch.run()) {
+        return batch.run();
+    }
+    for (const auto& entry : package.fileToTargetDir()) {
+        if (Outcome placed = placeCompressed(tools, i386Folder, entry.first, batch, log); !placed) {
             return placed;
         }
     }
     for (const std::string& inf : package.infFiles()) {
-        if (Outcome placed = placeCompressed(tools, i386Folder, inf, log); !placed) {
+        if (Outcome placed = placeCompressed(tools, i386Folder, inf, batch, log); !placed) {
             return placed;
         }
     }

@@ -1,0 +1,91 @@
+#include "runner/CabinetBatch.h"
+
+#include "patch/SetupFileEditor.h"
+#include "sys/CaseLookup.h"
+#include "sys/CommandLine.h"
+#include "sys/CompressedName.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+#include "sys/PendingFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ornibe {
+namespace {
+
+// Removes a pending file of the batch, whatever became of it.
+void removeQuietly(const std::string& path) {
+    ::unlink(path.c_str());
+}
+
+} // namespace
+
+CabinetBatch::CabinetBatch(const ToolSearch& tools, const std::string& i386Folder,
+                           const std::vector<std::string>& files, const StopCheck& stop,
+                           const ChildProcessRunner::IdleCallback& idle)
+    : i386Folder_(i386Folder) {
+    std::string makecab = SetupFileEditor::FindTool(tools, "MAKECAB");
+    if (makecab.empty() || files.empty()) {
+        return;
+    }
+    // The list names each file and the pending file its cabinet goes to,
+    // each ended by a NUL byte.
+    std::string list;
+    for (const std::string& file : files) {
+        if (pending_.contains(file)) {
+            continue;
+        }
+        std::string place =
+            reservePendingFile(joinPath(i386Folder, compressedName(fileName(file))));
+        pending_.emplace(file, place);
+        list += file + '\0' + fileName(place) + '\0';
+    }
+    const std::string listFile = reservePendingFile(joinPath(i386Folder, "MAKECAB.LST"));
+    try {
+        writeFileAtomic(listFile, list);
+    } catch (const FileError&) {
+        removeQuietly(listFile);
+        throw;
+    }
+    ChildProcessRunner runner(tools, quoteArgument(makecab) + " /L " + quoteArgument(i386Folder) +
+                                         " /F " + quoteArgument(listFile));
+    runner.setStopCheck(stop);
+    Outcome ran = runQuietly(runner, idle);
+    removeQuietly(listFile);
+    if (runner.stopped()) {
+        run_ = std::move(ran);
+    }
+}
+
+CabinetBatch::~CabinetBatch() {
+    for (const auto& entry : pending_) {
+        removeQuietly(entry.second);
+    }
+}
+
+bool CabinetBatch::place(const std::string& file) {
+    auto found = pending_.find(file);
+    if (found == pending_.end()) {
+        return false;
+    }
+    const std::string cabinet = found->second;
+    pending_.erase(found);
+    const std::string target = entryPathNoCase(i386Folder_, compressedName(fileName(file)));
+    mode_t mode = 0644;
+    struct stat st {};
+    bool placeable = SetupFileEditor::IsCabinet(cabinet);
+    if (placeable && ::lstat(target.c_str(), &st) == 0) {
+        placeable = S_ISREG(st.st_mode) && !isReadOnly(target);
+        mode = st.st_mode & 07777;
+    }
+    if (!placeable || ::chmod(cabinet.c_str(), mode) != 0 ||
+        ::rename(cabinet.c_str(), target.c_str()) != 0) {
+        removeQuietly(cabinet);
+        return false;
+    }
+    return true;
+}
+
+} // namespace ornibe
