@@ -9,6 +9,7 @@
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,10 @@ CabinetBatch::CabinetBatch(const ToolSearch& tools, const std::string& i386Folde
     std::string makecab = SetupFileEditor::FindTool(tools, "MAKECAB");
     if (makecab.empty() || files.empty()) {
         return;
+    }
+    struct stat before {};
+    if (::stat(i386Folder.c_str(), &before) == 0) {
+        folderTimes_ = {before.st_atim, before.st_mtim};
     }
     // The list names each file and the pending file its cabinet goes to,
     // each ended by a NUL byte.
@@ -57,11 +62,25 @@ CabinetBatch::CabinetBatch(const ToolSearch& tools, const std::string& i386Folde
     if (runner.stopped()) {
         run_ = std::move(ran);
     }
+    struct stat after {};
+    if (folderTimes_ && ::stat(i386Folder.c_str(), &after) == 0) {
+        batchTime_ = after.st_mtim;
+    }
 }
 
 CabinetBatch::~CabinetBatch() {
+    // When nothing but the batch's own pending files touched I386 (no
+    // cabinet placed, by the batch or by a run of its own), the folder gets
+    // back the times it had, as a stage that placed nothing leaves it.
+    struct stat now {};
+    bool untouched = folderTimes_ && batchTime_ && ::stat(i386Folder_.c_str(), &now) == 0 &&
+                     now.st_mtim.tv_sec == batchTime_->tv_sec &&
+                     now.st_mtim.tv_nsec == batchTime_->tv_nsec;
     for (const auto& entry : pending_) {
         removeQuietly(entry.second);
+    }
+    if (untouched) {
+        ::utimensat(AT_FDCWD, i386Folder_.c_str(), folderTimes_->data(), 0);
     }
 }
 
@@ -72,6 +91,13 @@ bool CabinetBatch::place(const std::string& file) {
     }
     const std::string cabinet = found->second;
     pending_.erase(found);
+    // Whether I386 was left as the batch left it, before this change.
+    struct stat folder {};
+    if (batchTime_ &&
+        (::stat(i386Folder_.c_str(), &folder) != 0 || folder.st_mtim.tv_sec != batchTime_->tv_sec ||
+         folder.st_mtim.tv_nsec != batchTime_->tv_nsec)) {
+        batchTime_.reset();
+    }
     const std::string target = entryPathNoCase(i386Folder_, compressedName(fileName(file)));
     mode_t mode = 0644;
     struct stat st {};
@@ -83,8 +109,12 @@ bool CabinetBatch::place(const std::string& file) {
     if (!placeable || ::chmod(cabinet.c_str(), mode) != 0 ||
         ::rename(cabinet.c_str(), target.c_str()) != 0) {
         removeQuietly(cabinet);
+        if (batchTime_ && ::stat(i386Folder_.c_str(), &folder) == 0) {
+            batchTime_ = folder.st_mtim;
+        }
         return false;
     }
+    batchTime_.reset();
     return true;
 }
 

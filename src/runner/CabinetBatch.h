@@ -4,7 +4,11 @@
 #include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
+#include <sys/stat.h>
+
+#include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +53,9 @@ private:
     // The pending file that holds each file's cabinet.
     std::map<std::string, std::string> pending_;
     Outcome run_;
+    // I386's times before the batch, and its modification time after it.
+    std::optional<std::array<struct timespec, 2>> folderTimes_;
+    std::optional<struct timespec> batchTime_;
 };
 
 } // namespace ornibe
