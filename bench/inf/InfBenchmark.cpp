@@ -1,9 +1,25 @@
 // Parsing speed of a 1 MB file shaped like TXTSETUP.SIF and the time of a
 // key lookup in it. Run by hand: build/bench/inf/bench_inf
+//
+//   bench_inf --open FILE [TIMES]   parses FILE (of any size, past the
+//                                   64 MB an INF may have) TIMES times
+//                                   (default 1) and prints the speed; for
+//                                   the peak memory of one parse run it
+//                                   under /usr/bin/time -v
+//   bench_inf --write-setup FILE    writes the 1 MB file measured below
+#include "inf/InfData.h"
 #include "inf/InfFile.h"
+#include "inf/InfParser.h"
+#include "inf/InfText.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -103,6 +119,51 @@ void findMissingKey(benchmark::State& state) {
 }
 BENCHMARK(findMissingKey);
 
+std::string readWhole(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes;
+    in.seekg(0, std::ios::end);
+    bytes.resize(static_cast<std::size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+// Reads the file once and parses it as InfFile::readBytes does, without
+// the size limit; prints the processor time of the parse alone.
+int openFile(const char* path, int times) {
+    double seconds = 0;
+    std::size_t size = 0;
+    std::size_t lines = 0;
+    for (int i = 0; i < times; ++i) {
+        std::string bytes = readWhole(path);
+        size = bytes.size();
+        const std::clock_t start = std::clock();
+        ornibe::InfFile::Data data;
+        ornibe::InfProblem problem;
+        if (!ornibe::parseInfText(ornibe::decodeInfText(std::move(bytes)), size, data, &problem)) {
+            std::fprintf(stderr, "refused: %s\n", problem.text().c_str());
+            return 1;
+        }
+        seconds += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+        lines = data.lines.size();
+    }
+    std::printf("%s: %zu bytes, %zu lines, %.1f ms a parse, %.0f MB/s\n", path, size, lines,
+                seconds / times * 1000, static_cast<double>(size) * times / seconds / 1e6);
+    return 0;
+}
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "--open") == 0)
+        return openFile(argv[2], argc >= 4 ? std::atoi(argv[3]) : 1);
+    if (argc == 3 && std::strcmp(argv[1], "--write-setup") == 0) {
+        std::ofstream(argv[2], std::ios::binary) << setupText().text;
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -9,6 +9,7 @@
 #include "runner/ConfirmData.h"
 #include "runner/F6Source.h"
 #include "runner/UnexpectedFailure.h"
+#include "runner/VirtioWinFolders.h"
 #include "settings/BuildSettings.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -25,6 +26,35 @@ namespace {
 
 void printError(const std::string& text) {
     std::fprintf(stderr, "ornibe-build: %s\n", text.c_str());
+}
+
+// A virtio-win medium that is a folder or an image, and only known driver
+// names to take from it.
+bool virtioWinUsable(const CommandOptions& options) {
+    if (!options.virtioWinOnly.empty() && options.virtioWin.empty()) {
+        printError("--virtio-win-only needs --virtio-win");
+        return false;
+    }
+    if (options.virtioWin.empty()) {
+        return true;
+    }
+    const std::string path = makeAbsolute(options.virtioWin);
+    if (!existsAsFolder(path) && !isImageSource(path)) {
+        printError("--virtio-win: not a folder or an ISO image file: " + options.virtioWin);
+        return false;
+    }
+    if (!options.virtioWinOnly.empty() && virtioWinOnlyNames(options.virtioWinOnly).empty()) {
+        printError("--virtio-win-only: no driver named");
+        return false;
+    }
+    for (const std::string& name : virtioWinOnlyNames(options.virtioWinOnly)) {
+        if (virtioWinKind(name) == nullptr) {
+            printError("--virtio-win-only: unknown driver " + name +
+                       "; give viostor, netkvm, balloon, vioserial or qxl");
+            return false;
+        }
+    }
+    return true;
 }
 
 // What the wizard cannot be given: a source that is no folder, or a
@@ -58,6 +88,9 @@ bool argumentsUsable(const CommandOptions& options) {
             printError("--pnp-driver: not a readable file: " + inf);
             return false;
         }
+    }
+    if (!virtioWinUsable(options)) {
+        return false;
     }
     // Setup copies $OEM$ and reads OemPnPDriversPath only when it installs
     // unattended.

@@ -1,10 +1,25 @@
 #include "cli/CommandLineForm.h"
 
+#include "cli/CheckCommand.h"
 #include "settings/BuildSettings.h"
 #include "settings/CdDriveEntry.h"
 #include "wizard/ChosenSource.h"
 
 namespace ornibe {
+
+std::vector<std::string> virtioWinOnlyNames(const std::string& list) {
+    std::vector<std::string> names;
+    std::string name;
+    for (char c : list + ",") {
+        if (c != ',') {
+            name += c;
+        } else if (!name.empty()) {
+            names.push_back(name);
+            name.clear();
+        }
+    }
+    return names;
+}
 
 CommandLineForm::CommandLineForm(const CommandOptions& options, DriveSource& drives)
     : options_(options), label_(BuildSettings().GetVolumeLabel()) {
@@ -30,8 +45,19 @@ std::string CommandLineForm::driveRoot(int position) const {
     return position == 1 ? source_.root : std::string();
 }
 
+std::optional<std::vector<std::string>> CommandLineForm::virtioWinDrivers() const {
+    if (options_.virtioWinOnly.empty()) {
+        return std::nullopt;
+    }
+    return virtioWinOnlyNames(options_.virtioWinOnly);
+}
+
 bool CommandLineForm::bigDriveChecked() const {
     return options_.bigDrive.value_or(BuildSettings().GetBigDrive() != 0);
+}
+
+std::string CommandLineForm::targetHardwareText() const {
+    return targetHardwareOf(options_);
 }
 
 } // namespace ornibe

@@ -5,9 +5,15 @@
 #include "settings/CdDriveEntry.h"
 #include "wizard/SettingsForm.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace ornibe {
+
+// The names of --virtio-win-only's comma-separated list, empty ones left
+// out.
+std::vector<std::string> virtioWinOnlyNames(const std::string& list);
 
 // The settings page as the command line fills it: a drive list of two
 // entries ("読み込みしない" and the source, when one is given) with the
@@ -25,10 +31,13 @@ public:
     std::vector<std::string> infEntries() const override { return options_.drivers; }
     std::vector<std::string> driverEntryIds() const override { return options_.driverEntries; }
     std::vector<std::string> pnpInfEntries() const override { return options_.pnpDrivers; }
+    std::string virtioWinText() const override { return options_.virtioWin; }
+    std::optional<std::vector<std::string>> virtioWinDrivers() const override;
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override { return options_.reproducible; }
     std::string workFolderText() const override { return options_.workFolder; }
     std::string isoPathText() const override { return options_.isoPath; }
+    std::string targetHardwareText() const override;
 
 private:
     const CommandOptions& options_;

@@ -61,6 +61,23 @@ constexpr OptionRow kRows[] = {
              "with its files to $OEM$/$1/Drivers/NNN and named in\n"
              "OemPnPDriversPath; repeat for several, kept in order;\n"
              "needs --unattended or --answer-file"},
+    {.name = "--virtio-win",
+     .valueName = "SOURCE",
+     .target = &Options::virtioWin,
+     .help = "virtio-win の ISO イメージファイル (read in place) or a\n"
+             "folder of one: the drivers of its folder for the CD's\n"
+             "system (xp\\x86, 2k3\\x86, 2k3\\amd64 or xp\\amd64): viostor\n"
+             "as a text-mode driver, NetKVM, Balloon, vioserial and\n"
+             "qxl as PnP drivers (these need --unattended or\n"
+             "--answer-file); the log ends with the QEMU options\n"
+             "that match. Not for Windows 2000"},
+    {.name = "--virtio-win-only",
+     .valueName = "LIST",
+     .target = &Options::virtioWinOnly,
+     .help = "the drivers to take from --virtio-win, comma-separated\n"
+             "among viostor,netkvm,balloon,vioserial,qxl; without it,\n"
+             "all that the medium has for the system (viostor must\n"
+             "be there)"},
     {.name = "--big-drive",
      .target = &Options::bigDrive,
      .help = "137GB 以上のハードディスク: on (the default)",
@@ -89,6 +106,30 @@ constexpr OptionRow kRows[] = {
      .help = "make the same image from the same inputs: every date in\n"
              "it is SOURCE_DATE_EPOCH, or 2000-01-01 00:00:00 UTC when\n"
              "that is not set (SOURCE_DATE_EPOCH alone does the same)"},
+    {.name = "--check",
+     .target = &Options::check,
+     .help = "only check the finished work folder DIR (and the image\n"
+             "--iso names) and change nothing: every setup file\n"
+             "opens, every storage driver's file is listed and\n"
+             "there, the answer file reads, the image holds the tree.\n"
+             "A table on standard output; exit 0 when nothing is\n"
+             "wrong, 1 when a problem was found"},
+    {.name = "--json",
+     .target = &Options::json,
+     .help = "with --check: the report as JSON on standard output"},
+    {.name = "--target-hardware",
+     .valueName = "FILE",
+     .target = &Options::targetHardware,
+     .help = "対象のハードウェア: FILE holds what lspci -nn or\n"
+             "lspci -vmmnn printed on the target machine; the check\n"
+             "(of --check and of a build) then says which service\n"
+             "drives each of its disk controllers, or that none does"},
+    {.name = "--machine",
+     .valueName = "NAME",
+     .target = &Options::machine,
+     .help = "対象のハードウェア as a QEMU machine instead: qemu-pc,\n"
+             "qemu-q35, qemu-virtio-blk, qemu-virtio-blk-modern or\n"
+             "qemu-nvme"},
     {.name = "--unattended",
      .target = &Options::unattended,
      .help = "無人インストール (unattended setup): write I386/WINNT.SIF\n"

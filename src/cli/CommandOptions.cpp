@@ -1,5 +1,6 @@
 #include "cli/CommandOptions.h"
 
+#include "check/ControllerMatch.h"
 #include "cli/AnswerFileOptions.h"
 #include "cli/CommandOptionTable.h"
 
@@ -205,6 +206,19 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
             return usage(std::string(row.name) + " " + std::string(row.valueName) + " is required");
         }
     }
+    if (options.json && !options.check) {
+        return usage("--json needs --check");
+    }
+    if (!options.targetHardware.empty() && !options.machine.empty()) {
+        return usage("--target-hardware and --machine exclude each other");
+    }
+    if (!options.machine.empty() && !qemuMachine(options.machine)) {
+        std::string names;
+        for (const std::string& name : qemuMachineNames()) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        return usage("unknown machine: " + options.machine + " (one of " + names + ")");
+    }
     if (std::optional<std::string> misfit = answerFileOptionsMisfit(options)) {
         return usage(*misfit);
     }
@@ -226,7 +240,8 @@ is ended and its temporary files are removed.
 Exit status: 0 the build finished (完成です！), 1 the build stopped at a
 failure or was stopped, or an unexpected error (too little memory) ended
 it, 2 a usage error or a refused check (nothing in the work folder has
-changed).
+changed). With --check: 0 nothing wrong was found, 1 a problem or an
+unclaimed disk controller was found, 2 a usage error.
 )";
 }
 

@@ -21,6 +21,10 @@ struct CommandOptions {
     std::string listEntries;
     // Plug and Play driver INFs for GUI-mode setup, in order.
     std::vector<std::string> pnpDrivers;
+    // A virtio-win ISO image or folder, and the drivers to take from it
+    // (a comma-separated list of short names; empty for all).
+    std::string virtioWin;
+    std::string virtioWinOnly;
     // Nothing when not given: the check box's starting state.
     std::optional<bool> bigDrive;
     std::string isoPath;
@@ -29,6 +33,14 @@ struct CommandOptions {
     bool quiet = false;
     // The image the same from the same inputs (also with SOURCE_DATE_EPOCH).
     bool reproducible = false;
+    // Only the check of the finished work folder (and its --iso image),
+    // with its report as a table or as JSON.
+    bool check = false;
+    bool json = false;
+    // The target machine for the controller match: a file of lspci
+    // output, or a named QEMU machine.
+    std::string targetHardware;
+    std::string machine;
 
     // The unattended installation's answer file: written from the fields
     // below, or the user's own.

@@ -1,6 +1,7 @@
 // ornibe-build: the wizard's build from the command line, without a screen.
 
 #include "cli/BuildCommand.h"
+#include "cli/CheckCommand.h"
 #include "cli/CommandOptions.h"
 #include "cli/ListEntriesCommand.h"
 #include "runner/UnexpectedFailure.h"
@@ -9,6 +10,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,10 @@ int run(int argc, char** argv) {
     const auto& options = std::get<ornibe::CommandOptions>(parsed);
     if (!options.listEntries.empty()) {
         return ornibe::runListEntries(options.listEntries);
+    }
+    if (options.check) {
+        return ornibe::runCheckCommand(options, ornibe::ToolSearch::forThisProgram(), std::cout,
+                                       std::cerr);
     }
     catchStopSignals();
     int status = ornibe::runBuildCommand(

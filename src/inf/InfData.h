@@ -11,6 +11,7 @@
 // first line of each key.
 
 #include "inf/InfFile.h"
+#include "inf/InfFold.h"
 #include "sys/CaseFold.h"
 
 #include <cstdint>
@@ -25,27 +26,10 @@ namespace ornibe::inf_detail {
 
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
-// The same test as isCp932LeadByte, inline for the per-byte loops.
-constexpr bool leadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// Hash and equality of section names and keys as Windows setup compares
-// them: ASCII letters fold, the trail byte of a double-byte code page 932
-// character does not.
+// Hash of section names and keys as Windows setup compares them
+// (InfFold.h).
 struct FoldHash {
-    std::size_t operator()(std::string_view text) const {
-        std::uint64_t hash = 1469598103934665603ull;
-        bool trail = false;
-        for (unsigned char c : text) {
-            unsigned char folded = c;
-            if (!trail && c >= 'a' && c <= 'z')
-                folded = static_cast<unsigned char>(c - 'a' + 'A');
-            trail = !trail && leadByte(c);
-            hash = (hash ^ folded) * 1099511628211ull;
-        }
-        return static_cast<std::size_t>(hash);
-    }
+    std::size_t operator()(std::string_view text) const { return foldHash(text); }
 };
 
 struct FoldEqual {
@@ -91,6 +75,13 @@ public:
     }
 
     std::uint32_t at(std::size_t slot) const { return slots_[slot]; }
+
+    // Asks the processor to fetch the first slot of the hash ahead of its
+    // use: in a large table nearly every lookup misses the cache.
+    void prefetch(std::size_t hash) const {
+        if (!slots_.empty())
+            __builtin_prefetch(&slots_[spread(hash) & (slots_.size() - 1)]);
+    }
 
     // Puts id into the slot that slotOf gave; an empty slot counts it.
     void put(std::size_t slot, std::uint32_t id) {
@@ -226,7 +217,7 @@ struct InfFile::Data {
             return inf_detail::kNone;
         std::size_t slot = keyTable.slotOf(keyHash(section, wanted), [&](std::uint32_t id) {
             const Line& line = lines[id];
-            return line.section == section && inf_detail::FoldEqual()(key(line), wanted);
+            return line.section == section && inf_detail::foldEqualsStored(fields(line), wanted);
         });
         return keyTable.at(slot);
     }

@@ -86,6 +86,30 @@ std::optional<long> parseDirid(std::string_view text) {
     return negative ? -value : value;
 }
 
+std::optional<std::string> diridTokenText(std::string_view name) {
+    std::string_view digits = name;
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (negative)
+        digits.remove_prefix(1);
+    if (digits.empty())
+        return std::nullopt;
+    for (char c : digits)
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    // A number too long for any DIRID is one the system does not know.
+    if (digits.size() > 9)
+        return std::string();
+    long dirid = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), dirid);
+    if (negative)
+        dirid = -dirid;
+    if (dirid == 1)
+        return std::nullopt;
+    if (dirid == 0 || isAbsoluteDirid(dirid))
+        return std::string();
+    return diridFolder(dirid).value_or(std::string());
+}
+
 // The folder that Windows setup copies the files of a section to.
 std::optional<std::string>
 InfFile::destinationFolder(std::optional<std::string_view> section) const {

@@ -20,4 +20,12 @@ bool isAbsoluteDirid(long dirid);
 // A DIRID written in decimal or as 0x hexadecimal, possibly negative.
 std::optional<long> parseDirid(std::string_view text);
 
+// The text that a %name% token stands for when name is a number (decimal,
+// possibly negative) and no string key: the DIRID's folder, or the empty
+// text for DIRID 0 (no folder), -1 and 65535 (absolute path) and every
+// number the system does not know. Nothing when name is no number, or for
+// DIRID 1, the folder the file is installed from, which is not known while
+// it is read: the token then stays as written.
+std::optional<std::string> diridTokenText(std::string_view name);
+
 } // namespace ornibe

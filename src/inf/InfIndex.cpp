@@ -43,20 +43,45 @@ std::size_t findableLines(const InfFile::Data& data) {
 // Lines are entered from the last to the first, so that each one's slot
 // ends holding the first line of its key and every line names the next
 // one of its key.
+//
+// The slot of each key is fetched a few lines ahead: the hashes of the
+// lines to come wait in a small ring while their slots are on their way.
 void buildKeyTable(InfFile::Data& data) {
     data.keyTable.reset(findableLines(data));
-    for (std::size_t i = data.lines.size(); i-- > 0;) {
-        Line& line = data.lines[i];
+    constexpr std::size_t kAhead = 16;
+    std::size_t hashes[kAhead] = {};
+    auto hashOf = [&](const Line& line) {
+        return InfFile::Data::keyHash(line.section, data.key(line));
+    };
+    auto ahead = data.lines.rbegin();
+    for (std::size_t n = 0; n < kAhead && ahead != data.lines.rend(); ++n, ++ahead) {
+        if (ahead->findable()) {
+            hashes[n] = hashOf(*ahead);
+            data.keyTable.prefetch(hashes[n]);
+        }
+    }
+    std::uint32_t i = static_cast<std::uint32_t>(data.lines.size());
+    for (auto at = data.lines.rbegin(); at != data.lines.rend(); ++at) {
+        --i;
+        Line& line = *at;
+        const std::size_t ring = (data.lines.size() - 1 - i) % kAhead;
+        const std::size_t hash = hashes[ring];
+        if (ahead != data.lines.rend()) {
+            if (ahead->findable()) {
+                hashes[ring] = hashOf(*ahead);
+                data.keyTable.prefetch(hashes[ring]);
+            }
+            ++ahead;
+        }
         if (!line.findable())
             continue;
         std::string_view key = data.key(line);
-        std::size_t slot =
-            data.keyTable.slotOf(InfFile::Data::keyHash(line.section, key), [&](std::uint32_t id) {
-                const Line& other = data.lines[id];
-                return other.section == line.section && FoldEqual()(data.key(other), key);
-            });
+        std::size_t slot = data.keyTable.slotOf(hash, [&](std::uint32_t id) {
+            const Line& other = data.lines[id];
+            return other.section == line.section && foldEqualsStored(data.fields(other), key);
+        });
         line.nextSameKey = data.keyTable.at(slot);
-        data.keyTable.put(slot, static_cast<std::uint32_t>(i));
+        data.keyTable.put(slot, i);
     }
 }
 

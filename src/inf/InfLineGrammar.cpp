@@ -46,7 +46,7 @@ class LineGrammar {
 public:
     LineGrammar(InfFile::Data& data, ParseMemory& memory, InfProblem* problem, InfStyle style)
         : d_(data), memory_(memory), problem_(problem), quotesClose_(style == InfStyle::AnswerFile),
-          oemFile_(style == InfStyle::OemFile) {
+          oemFile_(style == InfStyle::OemFile), strayTextAllowed_(style == InfStyle::Win4) {
         buffer_ = d_.text.data();
         size_ = d_.text.size();
     }
@@ -56,7 +56,10 @@ public:
     // name longer than 255 characters, or text before the first section
     // header; or when it needs more memory than the limits allow. Lines
     // holding only white space or a comment may stand before the first
-    // section.
+    // section. SETUPAPI passes over other text there when the file has a
+    // [Strings] section anywhere, and refuses it on its first line when the
+    // file has none; setup in text mode, which reads answer files and
+    // driver floppies, always refuses it.
     bool run() {
         if (!memory_.charge(IdTable::bytesFor(16)))
             return false;
@@ -76,17 +79,39 @@ public:
                 if (!parseSectionHeader())
                     return false;
             } else {
-                if (current_ == kNone)
-                    return refuse("最初のセクション見出しより前に、コメントではない行があります。");
+                if (current_ == kNone) {
+                    if (!strayTextAllowed_)
+                        return refuse(kStrayText);
+                    if (strayLine_ == 0)
+                        strayLine_ = lineNumber_ + 1;
+                    skipToLineEnd();
+                    continue;
+                }
                 if (!parseLine())
                     return false;
             }
+        }
+        if (strayLine_ != 0 && !hasPlainStringsSection()) {
+            lineNumber_ = strayLine_ - 1;
+            return refuse(kStrayText);
         }
         d_.text.resize(written_);
         return true;
     }
 
 private:
+    static constexpr const char* kStrayText =
+        "最初のセクション見出しより前に、コメントではない行があります。";
+
+    // Whether a section is named [Strings] (in any letter case) without a
+    // locale: the one that lets text stand before the first section.
+    bool hasPlainStringsSection() const {
+        for (const Section& section : d_.sections)
+            if (section.name.size == 7 && equalsSetupNoCase(d_.name(section), "Strings"))
+                return true;
+        return false;
+    }
+
     // Records why the file is refused, on the line being read.
     bool refuse(std::string reason) {
         if (problem_ != nullptr)
@@ -257,7 +282,11 @@ private:
     // One element outside quotes; false at a comment, which ends the line.
     bool readElement(LineState& line) {
         char c = buffer_[pos_];
-        if (c == '"') {
+        // Text is the most common element: it is tested for first.
+        if (kPlainBytes[static_cast<unsigned char>(c)] && !commentStart(c)) {
+            line.content = true;
+            copyPlainRun(line);
+        } else if (c == '"') {
             openQuote(line);
         } else if (commentStart(c)) {
             skipToLineEnd();
@@ -267,12 +296,7 @@ private:
         } else if (c == '=' && !line.hasKey && !line.commaAfterStart) {
             keySeparator(line);
         } else if (c == '\\' && !oemFile_ && continuesLine(pos_ + 1)) {
-            joinNextLine();
-        } else if (c == '\\' && !oemFile_ && pos_ + 1 < size_ && buffer_[pos_ + 1] == '\\' &&
-                   continuesLine(pos_ + 2)) {
-            // Of two backslashes that end a line, the first is dropped
-            // and the second joins the lines.
-            ++pos_;
+            joinNextLine(line);
         } else if (isBlank(c)) {
             ++pos_;
             if (line.field.kept)
@@ -312,10 +336,12 @@ private:
         beginField(line.field);
     }
 
-    // A backslash that is the last thing on the line, blanks and a comment
-    // aside, joins the next line to this one; the blanks that begin the
-    // next line are dropped.
-    void joinNextLine() {
+    // A backslash that is the last thing on the line, blanks, further
+    // backslashes and a comment aside, joins the next line to this one:
+    // the blanks before it and those that begin the next line are dropped,
+    // so "a \\ \n  b" reads as "ab". Blanks inside quotes stay.
+    void joinNextLine(LineState& line) {
+        written_ = line.field.endKept;
         skipToLineEnd();
         if (pos_ < size_) {
             ++pos_;
@@ -349,10 +375,10 @@ private:
         return true;
     }
 
-    // Whether only blanks, or blanks and a comment, follow position i on
-    // its line.
+    // Whether only blanks and backslashes, perhaps with a comment after
+    // them, follow position i on its line.
     bool continuesLine(std::size_t i) const {
-        while (i < size_ && isBlank(buffer_[i]) && !lineEndAt(i))
+        while (i < size_ && (isBlank(buffer_[i]) || buffer_[i] == '\\') && !lineEndAt(i))
             ++i;
         return i >= size_ || commentStart(buffer_[i]) || lineEndAt(i);
     }
@@ -360,13 +386,24 @@ private:
     // Appends the character at pos_ and the run of plain bytes after it.
     void appendRun(LineState& line) {
         appendCharacter(line);
-        std::size_t end = pos_;
-        while (end < size_ && kPlainBytes[static_cast<unsigned char>(buffer_[end])])
-            ++end;
-        if (end > pos_) {
-            std::memmove(buffer_ + written_, buffer_ + pos_, end - pos_);
-            written_ += end - pos_;
-            pos_ = end;
+        copyPlainRun(line);
+    }
+
+    // Appends the run of plain bytes at pos_, if any.
+    void copyPlainRun(LineState& line) {
+        // Runs are short: copying while scanning beats a call to memmove.
+        std::size_t read = pos_;
+        std::size_t write = written_;
+        while (read < size_) {
+            const char c = buffer_[read];
+            if (!kPlainBytes[static_cast<unsigned char>(c)])
+                break;
+            buffer_[write++] = c;
+            ++read;
+        }
+        if (read > pos_) {
+            pos_ = read;
+            written_ = write;
             keep(line.field);
         }
     }
@@ -398,6 +435,11 @@ private:
     // TXTSETUP.OEM: "#" starts a comment, and a backslash at a line's end
     // is a path's root ("d1 = ..., \disk1, \"), never a continuation.
     const bool oemFile_;
+    // SETUPAPI's files: text before the first section is refused only
+    // when the file has no [Strings] section.
+    const bool strayTextAllowed_;
+    // The first line of such text, counted from 1; 0 while there is none.
+    int strayLine_ = 0;
 };
 
 } // namespace

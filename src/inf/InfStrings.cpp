@@ -137,11 +137,12 @@ private:
 
     // Writes the field with its tokens replaced through out (a function
     // taking a string_view); true when a token was replaced. A value is cut
-    // to 511 characters. A token that names no key but a DIRID is replaced
-    // by that DIRID's folder; after a folder that ends in a backslash (a
-    // drive root), a backslash that follows the token is dropped. DIRID -1
-    // (absolute path) is replaced by nothing. "%%" becomes one percent
-    // sign. Any other token stays as written. Replacement text is not
+    // to 511 characters. A token that names no key but a number is a DIRID
+    // and is replaced by its folder (diridTokenText: DIRIDs the system does
+    // not know, 0 and -1 by nothing); after a folder that ends in a
+    // backslash (a drive root), a backslash that follows the token is
+    // dropped. "%%" becomes one percent sign. Any other token stays as
+    // written. Keys are replaced as values are. Replacement text is not
     // searched again, so a key that refers to itself cannot loop.
     template <typename Out> bool expand(std::string_view raw, Out&& out) const {
         bool replaced = false;
@@ -161,16 +162,13 @@ private:
             p = close + 1;
             std::string_view name = raw.substr(open + 1, close - open - 1);
             std::uint32_t hit = name.empty() ? kNone : findString(name);
-            std::optional<long> dirid;
             if (name.empty()) {
                 out("%");
             } else if (hit != kNone) {
                 out(stringValue(hit));
-            } else if (dirid = parseDirid(name); dirid && isAbsoluteDirid(*dirid)) {
-                // nothing: the path that follows is absolute
-            } else if (auto folder = dirid ? diridFolder(*dirid) : std::nullopt) {
+            } else if (auto folder = diridTokenText(name)) {
                 out(*folder);
-                if (folder->back() == '\\' && p < raw.size() && raw[p] == '\\')
+                if (!folder->empty() && folder->back() == '\\' && p < raw.size() && raw[p] == '\\')
                     ++p;
             } else {
                 out(raw.substr(open, close - open + 1));

@@ -2,7 +2,7 @@
 
 #include "sys/TextEncoding.h"
 
-#include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace ornibe {
@@ -16,9 +16,18 @@ std::string decodeInfText(std::string bytes) {
              static_cast<unsigned char>(view[1]) == 0xBB &&
              static_cast<unsigned char>(view[2]) == 0xBF)
         bytes = utf8ToCp932(view.substr(3));
-    if (auto end = bytes.find('\x1A'); end != std::string::npos)
-        bytes.resize(end);
-    std::replace(bytes.begin(), bytes.end(), '\0', ' ');
+    if (const void* end = std::memchr(bytes.data(), '\x1A', bytes.size()))
+        bytes.resize(static_cast<std::size_t>(static_cast<const char*>(end) - bytes.data()));
+    // NUL bytes are rare: they are found with memchr, not looked at one by one.
+    char* at = bytes.data();
+    char* const last = at + bytes.size();
+    while (at < last) {
+        auto* nul = static_cast<char*>(std::memchr(at, '\0', static_cast<std::size_t>(last - at)));
+        if (nul == nullptr)
+            break;
+        *nul = ' ';
+        at = nul + 1;
+    }
     return bytes;
 }
 

@@ -37,7 +37,10 @@ Result<BootImage> findBootImage(const std::string& path) {
     if (!opened) {
         return noBoot(opened.failure().reason);
     }
-    const ImageDevice& device = *opened;
+    return findBootImage(*opened);
+}
+
+Result<BootImage> findBootImage(const ImageDevice& device) {
     // The boot record is one of the volume descriptors from sector 16 on:
     // type 0, "CD001", and the boot system "EL TORITO SPECIFICATION"; its
     // bytes 71 to 74 give the sector of the boot catalog.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/ImageDevice.h"
 #include "media/MountTable.h"
 #include "sys/Failure.h"
 #include "sys/Result.h"
@@ -23,6 +24,8 @@ struct BootImage {
 // writes back. Without one, the failure says what the medium lacks; its
 // path is empty, as the caller names the medium.
 Result<BootImage> findBootImage(const std::string& path);
+// The same for a medium already open.
+Result<BootImage> findBootImage(const ImageDevice& device);
 
 // Writes the boot image found in path to the file destination (replaced
 // whole when it exists). A failure in the medium has no path, as for

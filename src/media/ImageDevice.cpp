@@ -6,6 +6,7 @@
 #include <linux/cdrom.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,6 +88,33 @@ Result<ImageDevice> ImageDevice::open(const std::string& path) {
     if (device.size_ == 0) {
         return refused("空のファイルです。ISO イメージではありません");
     }
+    return Result<ImageDevice>(std::move(device));
+}
+
+Result<ImageDevice> ImageDevice::fromBytes(std::string_view bytes, std::string name) {
+    auto refused = [&](std::string reason) { return Failure{"open", name, std::move(reason)}; };
+    if (bytes.empty()) {
+        return refused("空のファイルです。ISO イメージではありません");
+    }
+    ImageDevice device;
+    device.path_ = std::move(name);
+    device.fd_.reset(::memfd_create("ornibe-image", MFD_CLOEXEC));
+    if (!device.fd_.valid()) {
+        return refused(systemReason(errno));
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(device.fd_.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return refused(systemReason(n < 0 ? errno : EIO));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    device.regular_ = true;
+    device.size_ = bytes.size();
     return Result<ImageDevice>(std::move(device));
 }
 

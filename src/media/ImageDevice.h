@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace ornibe {
 
@@ -35,6 +36,11 @@ public:
     // file, no right to read the device, a folder, an empty file): the
     // failure names the path.
     static Result<ImageDevice> open(const std::string& path);
+    // An image held in memory, read through an anonymous in-memory file so
+    // that every reader (also libisofs, which reads the descriptor) meets
+    // it as it meets an image file; name is what failures call it. Fails
+    // when the system refuses the file or the bytes are empty.
+    static Result<ImageDevice> fromBytes(std::string_view bytes, std::string name);
 
     int fd() const { return fd_.get(); }
     bool isRegularFile() const { return regular_; }

@@ -1,7 +1,13 @@
 #include "runner/BuildRunner.h"
 
+#include "inf/InfFile.h"
+#include "inf/VersionCode.h"
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
+#include "runner/TargetHardware.h"
+#include "runner/TreeCheck.h"
+#include "runner/TreeCheckText.h"
+#include "runner/VirtioWinReport.h"
 #include "runner/WineOutputFilter.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
@@ -121,6 +127,12 @@ void BuildRunner::runBuild() {
                     carryOn(bigDriveStage()) &&
                     carryOn(settings_.GetIsoPath().empty() || makeIsoImage());
     if (!finished) {
+        return;
+    }
+    // The QEMU options come before the check, which matches the machine
+    // they name against the finished tree.
+    appendVirtioQemuOptions(settings_, data_.versionCode, data_.architecture, page_.log());
+    if (!carryOn(checkStage())) {
         return;
     }
     page_.messageBox().show("完成です！", {MessageButtons::Ok, MessageIcon::Information, false});
@@ -303,6 +315,56 @@ bool BuildRunner::makeIsoImage() {
         return false;
     }
     page_.log().append("\r\n完了\r\n");
+    return true;
+}
+
+bool BuildRunner::checkStage() {
+    // A work folder without the setup file holds no installation tree the
+    // build made (nothing was read, nothing integrated): nothing to check.
+    std::optional<std::string> setupFile = findFileNoCase(i386Folder(), "TXTSETUP.SIF");
+    if (!setupFile) {
+        return true;
+    }
+    // A setup file that does not open fails the build only when the build
+    // edited setup files. One the CD gave unreadable, the summary already
+    // named; the tree is then no tree to check.
+    const bool edited =
+        !settings_.GetDriverInf(0).empty() ||
+        (settings_.GetBigDrive() != 0 && data_.versionCode == VersionCode::Windows2000);
+    if (!edited && !InfFile::read(*setupFile)) {
+        return true;
+    }
+    // The image is written by a tool run in the work folder, so a relative
+    // name is taken from there.
+    std::string image = settings_.GetIsoPath();
+    if (!image.empty()) {
+        image = makeAbsolute(image, settings_.GetWorkFolder());
+    }
+    TreeCheckInput input{settings_.GetWorkFolder(), image, tools_, data_.versionCode, {}};
+    // Without a target machine of the user's, a virtio-win build is matched
+    // against the QEMU machine its options name.
+    std::string target = settings_.GetTargetHardware();
+    if (target.empty()) {
+        target = virtioCheckMachine(settings_, data_.versionCode, data_.architecture).value_or("");
+    }
+    if (!target.empty()) {
+        // Read when the build starts already; a file changed since is
+        // said in the section.
+        Result<std::vector<PciDevice>> devices = readTargetHardware(target);
+        if (!devices) {
+            page_.log().append(
+                "\r\n検証\r\n対象のハードウェアを読めません: " + devices.failure().line() + "\r\n");
+        } else {
+            input.target = *devices;
+        }
+    }
+    TreeCheckReport report = checkTree(input);
+    std::string text = treeCheckLogText(report);
+    if (edited && report.hasUnreadableSetupFile()) {
+        reportFailure(text + "\r\n作業フォルダのセットアップファイルが開けなくなっています\r\n");
+        return false;
+    }
+    page_.log().append(text);
     return true;
 }
 

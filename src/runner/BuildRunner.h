@@ -65,6 +65,10 @@ private:
     // settings ask for one, and reads it back.
     bool answerFileStage();
     bool makeIsoImage();
+    // Checks the finished tree and its image; a problem found adds a line
+    // under "検証", and only a setup file that no longer opens fails the
+    // build.
+    bool checkStage();
     // Runs a command line in the work folder with its output in the log
     // while the page stays alive; a failure, with the start failure or the
     // exit code, unless it started and ended with exit code 0. A stop asked

@@ -9,6 +9,8 @@
 #include "runner/PnpDriverStage.h"
 #include "runner/SetupTree.h"
 #include "runner/TargetDetection.h"
+#include "runner/TargetHardwareSummary.h"
+#include "runner/VirtioWinReport.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
@@ -113,12 +115,16 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     }
 
     appendPnpDriverSummary(settings, data.versionCode, data.architecture, log);
+    appendVirtioWinSummary(settings, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());
     log.append("\r\n\r\nISO イメージ：\r\n      ");
     log.append(orNone(settings.GetIsoPath(), "作成しない"));
     appendAnswerFileSummary(settings, data.versionCode, log, data.architecture);
+    appendTargetHardwareSummary(settings, reader.file(),
+                                settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
+                                log);
     log.append("\r\n\r\n");
     reader.Close();
 }

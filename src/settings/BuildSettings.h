@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/AnswerFileFields.h"
+#include "settings/VirtioWinChoice.h"
 
 #include <cstdint>
 #include <optional>
@@ -73,11 +74,21 @@ public:
     const AnswerFileFields& GetAnswerFile() const { return answerFile; }
     void SetAnswerFile(const AnswerFileFields& value) { answerFile = value; }
 
+    // The target machine whose disk controllers the finished tree is
+    // matched against: a named QEMU machine, or the host path of a file of
+    // lspci output; empty for none.
+    const std::string& GetTargetHardware() const { return targetHardware; }
+    void SetTargetHardware(const std::string& value) { targetHardware = value; }
+
     // The time every date of the image is given (seconds since 1970, UTC)
     // so that the same inputs make the same image; unset: the time the
     // image is made, as the image step dates it.
     std::optional<std::int64_t> GetImageEpoch() const { return imageEpoch; }
     void SetImageEpoch(std::optional<std::int64_t> value) { imageEpoch = value; }
+
+    // The drivers taken from a virtio-win medium; none by default.
+    const VirtioWinChoice& GetVirtioWin() const { return virtioWin; }
+    void SetVirtioWin(const VirtioWinChoice& value) { virtioWin = value; }
 
 private:
     std::int32_t cdDriveIndex = 0;
@@ -93,6 +104,8 @@ private:
     std::string isoPath;
     AnswerFileFields answerFile;
     std::optional<std::int64_t> imageEpoch;
+    std::string targetHardware;
+    VirtioWinChoice virtioWin;
 };
 
 } // namespace ornibe

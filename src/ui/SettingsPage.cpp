@@ -11,10 +11,14 @@
 #include "wizard/InfListEntries.h"
 #include "wizard/PnpDriverList.h"
 #include "wizard/SettingsChecks.h"
+#include "wizard/VirtioWinCheck.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +26,7 @@
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QVBoxLayout>
 
 namespace ornibe {
 
@@ -35,6 +40,20 @@ SettingsPage::SettingsPage(BuildSettings& settings, DriveSource& drives, Message
                                                     : std::vector<std::string>{};
       }),
       freeSpace_(bytesFree), ui_(buildSettingsPage(*this)) {
+    // The virtio-win field stands below the driver lists, beside the
+    // big-disk group, in the tab order after the lists.
+    virtioWin_ = std::make_unique<VirtioWinGroup>(ui_.fields->widget(), runDialog_);
+    auto* column = qobject_cast<QVBoxLayout*>(ui_.fields->widget()->layout());
+    QWidget* bigDriveGroup = ui_.bigDrive->parentWidget();
+    if (column != nullptr && column->indexOf(bigDriveGroup) >= 0) {
+        const int at = column->indexOf(bigDriveGroup);
+        column->removeWidget(bigDriveGroup);
+        auto* row = new QHBoxLayout;
+        row->addWidget(virtioWin_->group(), 1);
+        row->addWidget(bigDriveGroup, 0);
+        column->insertLayout(at, row);
+    }
+    virtioWin_->placeInTabOrder(ui_.pnpRemoveButton, ui_.bigDrive);
     connectControls();
 }
 
@@ -56,6 +75,8 @@ void SettingsPage::connectControls() {
     connect(ui_.pnpRemoveButton, &QPushButton::clicked, this, &SettingsPage::removeSelectedPnpInf);
     connect(ui_.workFolderButton, &QPushButton::clicked, this, &SettingsPage::browseWorkFolder);
     connect(ui_.isoPathButton, &QPushButton::clicked, this, &SettingsPage::pickIsoPath);
+    connect(ui_.targetHardwareButton, &QPushButton::clicked, this,
+            &SettingsPage::pickTargetHardware);
     connect(ui_.workFolder, &QLineEdit::textChanged, this,
             [this](const QString& text) { ui_.nextButton->setEnabled(!text.isEmpty()); });
     connect(ui_.nextButton, &QPushButton::clicked, this, &SettingsPage::accept);
@@ -103,6 +124,9 @@ void SettingsPage::initPage() {
         if (inf.empty()) {
             break;
         }
+        if (isVirtioWinInf(settings_.GetVirtioWin(), inf)) {
+            continue;
+        }
         // A floppy shows one entry per chosen entry, as it was added.
         bool named = false;
         for (const DriverEntryChoice& choice : settings_.GetDriverEntries()) {
@@ -115,12 +139,14 @@ void SettingsPage::initPage() {
             ui_.infList->addItem(QString::fromStdString(inf));
         }
     }
-    showPnpList(settings_.pnpDriverInfList());
+    showPnpList(withoutVirtioWinInfs(settings_.pnpDriverInfList(), settings_.GetVirtioWin()));
+    virtioWin_->show(settings_.GetVirtioWin());
     ui_.bigDrive->setChecked(settings_.GetBigDrive() != 0);
     ui_.reproducible->setChecked(settings_.GetImageEpoch().has_value());
     ui_.workFolder->setText(QString::fromStdString(settings_.GetWorkFolder()));
     ui_.nextButton->setEnabled(!ui_.workFolder->text().isEmpty());
     ui_.isoPath->setText(QString::fromStdString(settings_.GetIsoPath()));
+    ui_.targetHardware->setEditText(QString::fromStdString(settings_.GetTargetHardware()));
     ui_.driveList->setFocus();
 }
 
@@ -390,12 +416,34 @@ std::vector<std::string> SettingsPage::pnpInfEntries() const {
     return listTexts(*ui_.pnpList);
 }
 
+std::string SettingsPage::virtioWinText() const {
+    return virtioWin_->pathText();
+}
+
+std::optional<std::vector<std::string>> SettingsPage::virtioWinDrivers() const {
+    return virtioWin_->drivers();
+}
+
 bool SettingsPage::bigDriveChecked() const {
     return ui_.bigDrive->isChecked();
 }
 
 bool SettingsPage::reproducibleChecked() const {
     return ui_.reproducible->isChecked();
+}
+
+std::string SettingsPage::targetHardwareText() const {
+    return ui_.targetHardware->currentText().trimmed().toStdString();
+}
+
+void SettingsPage::pickTargetHardware() {
+    PathDialogSpec spec;
+    spec.name = "targetHardwareDialog";
+    spec.title = QStringLiteral("開く");
+    spec.filters = {QStringLiteral("lspci の出力 (*.txt)"), QStringLiteral("すべてのファイル (*)")};
+    spec.folder = startFolder(ui_.targetHardware->currentText());
+    spec.fills = ui_.targetHardware->lineEdit();
+    choosePath(this, spec, runDialog_);
 }
 
 std::string SettingsPage::workFolderText() const {

@@ -6,6 +6,7 @@
 #include "sys/SearchPath.h"
 #include "ui/PathDialog.h"
 #include "ui/SettingsPageLayout.h"
+#include "ui/VirtioWinGroup.h"
 #include "wizard/CdDriveList.h"
 #include "wizard/F6EntryChoice.h"
 #include "wizard/SettingsForm.h"
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -80,6 +82,7 @@ private:
     void removeSelectedInf();
     void addDriverInfToList(const QString& text);
     void pickPnpInf();
+    void pickTargetHardware();
     void removeSelectedPnpInf();
     void showPnpList(const std::vector<std::string>& entries);
     void showAboutBox();
@@ -92,8 +95,11 @@ private:
     std::vector<std::string> infEntries() const override;
     std::string pendingInfText() const override;
     std::vector<std::string> pnpInfEntries() const override;
+    std::string virtioWinText() const override;
+    std::optional<std::vector<std::string>> virtioWinDrivers() const override;
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override;
+    std::string targetHardwareText() const override;
     std::string workFolderText() const override;
     std::string isoPathText() const override;
 
@@ -106,6 +112,8 @@ private:
     std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace_;
 
     SettingsControls ui_;
+    // Below the driver lists.
+    std::unique_ptr<VirtioWinGroup> virtioWin_;
     // What the CD drive list shows; each item of the list holds its
     // entry's root as its data.
     CdDriveList driveEntries_;

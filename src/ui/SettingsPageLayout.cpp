@@ -3,8 +3,11 @@
 #include "ui/DriveComboBox.h"
 #include "ui/PageLook.h"
 
+#include "check/ControllerMatch.h"
+
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -216,11 +219,38 @@ QGroupBox* Builder::buildWorkFolderGroup() {
                           c_.workFolder, c_.workFolderButton);
 }
 
+// The image, and under it the target machine its check is for: a QEMU
+// machine from the list, or a file of lspci output.
 QGroupBox* Builder::buildIsoGroup() {
-    return buildPathGroup({QStringLiteral("ISO イメージの作成"), "isoGroup",
-                           QStringLiteral("ISOイメージのファイル名 :"), "isoPathEdit",
-                           QStringLiteral("保存先選択"), "isoPathButton"},
-                          c_.isoPath, c_.isoPathButton);
+    QGroupBox* group = buildPathGroup({QStringLiteral("ISO イメージの作成"), "isoGroup",
+                                       QStringLiteral("ISOイメージのファイル名 :"), "isoPathEdit",
+                                       QStringLiteral("保存先選択"), "isoPathButton"},
+                                      c_.isoPath, c_.isoPathButton);
+    auto* targetLabel = new QLabel(QStringLiteral("対象のハードウェア :"), group);
+    c_.targetHardware = new QComboBox(group);
+    c_.targetHardware->setObjectName(QStringLiteral("targetHardwareCombo"));
+    c_.targetHardware->setEditable(true);
+    c_.targetHardware->addItem(QString());
+    for (const std::string& name : qemuMachineNames()) {
+        c_.targetHardware->addItem(QString::fromStdString(name));
+    }
+    c_.targetHardware->setMinimumContentsLength(16);
+    c_.targetHardware->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c_.targetHardware->setToolTip(
+        QStringLiteral("対象のマシンで lspci -nn（または lspci -vmmnn）が出力したファイル、"
+                       "または QEMU のマシン。ビルドの最後に、どのサービスがディスク "
+                       "コントローラを動かすかを調べます。"));
+    targetLabel->setBuddy(c_.targetHardware);
+    c_.targetHardwareButton =
+        makeButton(QStringLiteral("ファイル選択"), "targetHardwareButton", group);
+    auto* grid = static_cast<QGridLayout*>(group->layout());
+    // One line, label beside the list, so that the page grows the least.
+    auto* target = new QHBoxLayout;
+    target->addWidget(targetLabel);
+    target->addWidget(c_.targetHardware, 1);
+    grid->addLayout(target, 2, 0);
+    grid->addWidget(c_.targetHardwareButton, 2, 1);
+    return group;
 }
 
 // "次へ >" is the default button and starts disabled: it waits for a work
@@ -267,12 +297,25 @@ QScrollArea* Builder::buildFieldArea(QLayout* driveRow,
 }
 
 void Builder::setControlTabOrder() {
-    QWidget* order[] = {c_.driveList,         c_.volumeLabel,     c_.servicePack,
-                        c_.servicePackButton, c_.infPickButton,   c_.infEdit,
-                        c_.infAddButton,      c_.infRemoveButton, c_.pnpAddButton,
-                        c_.pnpRemoveButton,   c_.bigDrive,        c_.workFolder,
-                        c_.workFolderButton,  c_.isoPath,         c_.isoPathButton,
-                        c_.nextButton,        c_.quitButton};
+    QWidget* order[] = {c_.driveList,
+                        c_.volumeLabel,
+                        c_.servicePack,
+                        c_.servicePackButton,
+                        c_.infPickButton,
+                        c_.infEdit,
+                        c_.infAddButton,
+                        c_.infRemoveButton,
+                        c_.pnpAddButton,
+                        c_.pnpRemoveButton,
+                        c_.bigDrive,
+                        c_.workFolder,
+                        c_.workFolderButton,
+                        c_.isoPath,
+                        c_.isoPathButton,
+                        c_.targetHardware,
+                        c_.targetHardwareButton,
+                        c_.nextButton,
+                        c_.quitButton};
     for (size_t i = 1; i < std::size(order); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);
     }

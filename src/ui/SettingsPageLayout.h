@@ -2,6 +2,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QDialog;
 class QLineEdit;
 class QListWidget;
@@ -39,6 +40,10 @@ struct SettingsControls {
     QPushButton* answerFileButton;
     // The image the same from the same inputs.
     QCheckBox* reproducible;
+    // 対象のハードウェア: a QEMU machine from the list, or a file of lspci
+    // output typed or picked with the button.
+    QComboBox* targetHardware;
+    QPushButton* targetHardwareButton;
     // The version box's entry, in the page's context menu and on Alt+A.
     QAction* about;
     // The fields above the buttons, which scroll when the screen is too

@@ -80,6 +80,10 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
             }
         }
     }
+    // The virtio-win medium is read from while the build runs.
+    if (!settings.GetVirtioWin().empty()) {
+        paths.push_back({PathRole::DriverFile, settings.GetVirtioWin().source});
+    }
     if (const AnswerFileFields& answer = settings.GetAnswerFile();
         answer.mode == AnswerFileFields::Mode::UserFile && !answer.userFile.empty()) {
         paths.push_back({PathRole::AnswerFile, makeAbsolute(answer.userFile)});

@@ -26,7 +26,9 @@
 #include "wizard/PnpDriverCheck.h"
 #include "wizard/ServicePackCheck.h"
 #include "wizard/SourceTreeCheck.h"
+#include "wizard/TargetHardwareCheck.h"
 #include "wizard/TreeSetupCheck.h"
+#include "wizard/VirtioWinCheck.h"
 
 #include <cstdlib>
 
@@ -116,6 +118,12 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         }
         settings_.AddPnpDriverInf(inf);
     }
+    if (Outcome virtio =
+            addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(),
+                                versionCode, architecture, stop_);
+        !virtio) {
+        return !stopped() && refuse(virtio.failure());
+    }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
     Result<std::optional<std::int64_t>> epoch =
@@ -124,6 +132,9 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return refuse(epoch.failure());
     }
     settings_.SetImageEpoch(*epoch);
+    if (Outcome target = checkTargetHardware(form.targetHardwareText(), settings_); !target) {
+        return refuse(target.failure());
+    }
     if (!checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
         !checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,17 @@ public:
     virtual std::vector<std::string> driverEntryIds() const { return {}; }
     // The Plug and Play driver list's entries from the top.
     virtual std::vector<std::string> pnpInfEntries() const { return {}; }
+    // The virtio-win medium (an ISO image file or a folder); empty for none.
+    virtual std::string virtioWinText() const { return {}; }
+    // The drivers to take from it by short name; nothing for the default,
+    // every driver the medium has a folder for.
+    virtual std::optional<std::vector<std::string>> virtioWinDrivers() const { return {}; }
     virtual bool bigDriveChecked() const = 0;
     // Whether the image is to be the same from the same inputs.
     virtual bool reproducibleChecked() const { return false; }
+    // 対象のハードウェア: a QEMU machine's name, a file of lspci output, or
+    // empty for none.
+    virtual std::string targetHardwareText() const { return {}; }
     virtual std::string workFolderText() const = 0;
     virtual std::string isoPathText() const = 0;
 };

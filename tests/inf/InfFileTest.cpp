@@ -258,9 +258,9 @@ TEST(InfFile, backslash_at_line_end_joins_lines_as_windows_setup_does) {
     // General Syntax Rules for INF Files: a backslash that ends a line,
     // outside quotes, joins the next line; a comment may follow it. Of two
     // backslashes at the end, the first is ignored and the second joins. A
-    // backslash inside quotes is text. Blanks before the backslash stay
-    // inside a value, blanks that begin the next line are dropped. A
-    // continued line that is a comment or empty ends the joined line.
+    // backslash inside quotes is text. Blanks before the backslash and
+    // blanks that begin the next line are dropped. A continued line that
+    // is a comment or empty ends the joined line.
     InfFile inf = parseInf("[S]\r\n"
                            "chain = a, \\\r\n   b,\\  \r\n c\r\n"
                            "words = two \\\r\n    words\r\n"
@@ -272,7 +272,7 @@ TEST(InfFile, backslash_at_line_end_joins_lines_as_windows_setup_does) {
                            "inner = a\\b\r\n"
                            "last = 1 \\");
     EXPECT_EQ(text(inf, "S", 0), "a,b,c");
-    EXPECT_EQ(fieldOf(inf, "S", "words", 1), "two words");
+    EXPECT_EQ(fieldOf(inf, "S", "words", 1), "twowords");
     EXPECT_EQ(text(inf, "S", 2), "SomeDirectory\\,SomeFile");
     EXPECT_EQ(text(inf, "S", 3), "SomeDirectory,SomeFile");
     EXPECT_EQ(fieldOf(inf, "S", "ends", 1), "path\\");
@@ -288,9 +288,10 @@ TEST(InfFile, dirid_tokens_are_replaced_by_the_folders_of_windows_xp) {
     // the virtual system the Windows folder is C:\WINDOWS on drive C:. The
     // drive roots 24, 30 and 54 end in a backslash, so a backslash written
     // after them is not doubled. DIRID -1 (and 65535) is an absolute path:
-    // the token stands for nothing. A number Windows XP does not know as a
-    // DIRID, like a key the Strings section lacks, stays as written. A key
-    // of the Strings section is taken before a DIRID of the same name.
+    // the token stands for nothing, as does a number Windows XP does not
+    // know as a DIRID; a token that is no number, like a key the Strings
+    // section lacks, stays as written. A key of the Strings section is
+    // taken before a DIRID of the same name.
     InfFile inf = parseInf("[S]\r\n"
                            "p = %10%,%11%\\x.dll,%12%\\drv.sys,%17%,%18%,%20%,%50%,%55%\r\n"
                            "root = %24%\\Tools,%24%,%30%boot.ini,%54%\\\\ntldr\r\n"
@@ -306,7 +307,7 @@ TEST(InfFile, dirid_tokens_are_replaced_by_the_folders_of_windows_xp) {
                                  "C:\\WINDOWS\\system32\\spool\\prtprocs");
     EXPECT_EQ(text(inf, "S", 1), "C:\\Tools,C:\\,C:\\boot.ini,C:\\\\ntldr");
     EXPECT_EQ(text(inf, "S", 2), "\\D:\\x,D:\\y");
-    EXPECT_EQ(text(inf, "S", 3), "%99%\\a,%13%,%32768%,%1x%");
+    EXPECT_EQ(text(inf, "S", 3), "\\a,,,%1x%");
     EXPECT_EQ(text(inf, "S", 4), "C:\\Program Files\\Vendor,C:\\WINDOWS\\system32\\drivers");
     EXPECT_EQ(fieldOf(inf, "S", "defined", 1), "shared");
 }

@@ -120,16 +120,41 @@ private slots:
         QVERIFY(p.messages.shown[0].style == kQuitStyle);
     }
 
+    void target_hardware_lists_the_qemu_machines_and_takes_a_picked_listing() {
+        Page p;
+        p.settings.SetTargetHardware("qemu-nvme");
+        QStringList filters;
+        p.page.setDialogRunner([&](QFileDialog& dialog) {
+            filters = dialog.nameFilters();
+            return QStringLiteral("/m/lspci.txt");
+        });
+        execDriven(p.page, [&] {
+            auto* target = child<QComboBox>(p.page, "targetHardwareCombo");
+            QStringList items;
+            for (int i = 0; i < target->count(); ++i) {
+                items << target->itemText(i);
+            }
+            QCOMPARE(items, (QStringList{"", "qemu-pc", "qemu-q35", "qemu-virtio-blk",
+                                         "qemu-virtio-blk-modern", "qemu-nvme"}));
+            QCOMPARE(target->currentText(), QStringLiteral("qemu-nvme"));
+            QTest::mouseClick(p.button("targetHardwareButton"), Qt::LeftButton);
+            QCOMPARE(target->currentText(), QStringLiteral("/m/lspci.txt"));
+            p.quitWithOk();
+        });
+        QCOMPARE(filters, (QStringList{"lspci の出力 (*.txt)", "すべてのファイル (*)"}));
+    }
+
     void controls_carry_their_texts_in_group_order() {
         Page p;
         QStringList groups;
         for (QGroupBox* group : p.page.findChildren<QGroupBox*>()) {
             groups << group->title();
         }
-        QCOMPARE(groups, (QStringList{"Service Pack 適用済みにする", "ドライバを追加する",
-                                      "PnP ドライバを追加する（GUI モードセットアップ）",
-                                      "137GB 以上のハードディスクに対応させる",
-                                      "作業フォルダの指定", "ISO イメージの作成"}));
+        QCOMPARE(groups,
+                 (QStringList{"Service Pack 適用済みにする", "ドライバを追加する",
+                              "PnP ドライバを追加する（GUI モードセットアップ）",
+                              "137GB 以上のハードディスクに対応させる", "作業フォルダの指定",
+                              "ISO イメージの作成", "virtio-win のドライバ（QEMU/KVM 用）"}));
         QStringList labels;
         for (QLabel* label : p.page.findChildren<QLabel*>()) {
             labels << label->text();
@@ -137,7 +162,7 @@ private slots:
         QCOMPARE(labels, (QStringList{"読込元のCDドライブ :", "ボリュームラベル :",
                                       "Service Pack ファイル :", "ドライバの INF ファイル :",
                                       "PnP ドライバの INF ファイル :", "作業フォルダ :",
-                                      "ISOイメージのファイル名 :"}));
+                                      "ISOイメージのファイル名 :", "対象のハードウェア :"}));
         QCOMPARE(p.button("servicePackButton")->text(), QStringLiteral("ファイル選択"));
         QCOMPARE(p.button("pnpAddButton")->text(), QStringLiteral("一覧に追加…"));
         QCOMPARE(p.button("pnpRemoveButton")->text(), QStringLiteral("一覧から除外"));
@@ -161,17 +186,39 @@ private slots:
             p.page.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&p.page));
             QTRY_COMPARE(QApplication::focusWidget(), p.driveList());
-            for (int i = 0; i < 17; ++i) {
+            for (int i = 0; i < 27; ++i) {
                 seen << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
             p.quitWithOk();
         });
-        QCOMPARE(seen, (QStringList{"cdDriveList", "volumeLabelEdit", "servicePackEdit",
-                                    "servicePackButton", "infPickButton", "infEdit", "infAddButton",
-                                    "infRemoveButton", "pnpAddButton", "pnpRemoveButton",
-                                    "bigDriveCheck", "workFolderEdit", "workFolderButton",
-                                    "isoPathEdit", "isoPathButton", "nextButton", "quitButton"}));
+        QCOMPARE(seen, (QStringList{"cdDriveList",
+                                    "volumeLabelEdit",
+                                    "servicePackEdit",
+                                    "servicePackButton",
+                                    "infPickButton",
+                                    "infEdit",
+                                    "infAddButton",
+                                    "infRemoveButton",
+                                    "pnpAddButton",
+                                    "pnpRemoveButton",
+                                    "virtioWinEdit",
+                                    "virtioWinImageButton",
+                                    "virtioWinFolderButton",
+                                    "virtioWinCheck_viostor",
+                                    "virtioWinCheck_netkvm",
+                                    "virtioWinCheck_balloon",
+                                    "virtioWinCheck_vioserial",
+                                    "virtioWinCheck_qxl",
+                                    "bigDriveCheck",
+                                    "workFolderEdit",
+                                    "workFolderButton",
+                                    "isoPathEdit",
+                                    "isoPathButton",
+                                    "targetHardwareCombo",
+                                    "targetHardwareButton",
+                                    "nextButton",
+                                    "quitButton"}));
     }
 
     void escape_does_nothing_and_the_close_box_asks_first() {

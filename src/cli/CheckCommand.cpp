@@ -1,0 +1,55 @@
+#include "cli/CheckCommand.h"
+
+#include "cli/BuildCommand.h"
+#include "runner/TargetHardware.h"
+#include "runner/TreeCheck.h"
+#include "runner/TreeCheckText.h"
+#include "sys/HostPath.h"
+
+namespace ornibe {
+
+std::string targetHardwareOf(const CommandOptions& options) {
+    if (!options.machine.empty()) {
+        return options.machine;
+    }
+    return options.targetHardware.empty() ? std::string() : makeAbsolute(options.targetHardware);
+}
+
+bool readTargetOption(const CommandOptions& options, std::optional<std::vector<PciDevice>>& devices,
+                      std::ostream& err) {
+    const std::string value = targetHardwareOf(options);
+    if (value.empty()) {
+        return true;
+    }
+    Result<std::vector<PciDevice>> read = readTargetHardware(value);
+    if (!read) {
+        err << "ornibe-build: 対象のハードウェアを読めません\n" << read.failure().line() << "\n";
+        return false;
+    }
+    devices = *read;
+    return true;
+}
+
+int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std::ostream& out,
+                    std::ostream& err) {
+    // Paths on the command line are taken from the current folder.
+    const std::string work = withoutTrailingSlash(makeAbsolute(options.workFolder));
+    if (!existsAsFolder(work)) {
+        err << "ornibe-build: --work " << options.workFolder << " is not a folder\n";
+        return kExitRefused;
+    }
+    std::string image = options.isoPath.empty() ? std::string() : makeAbsolute(options.isoPath);
+    if (!image.empty() && !existsAsFile(image)) {
+        err << "ornibe-build: --iso " << options.isoPath << " is not a file\n";
+        return kExitRefused;
+    }
+    TreeCheckInput input{work, image, tools, '?', {}};
+    if (!readTargetOption(options, input.target, err)) {
+        return kExitRefused;
+    }
+    TreeCheckReport report = checkTree(input);
+    out << (options.json ? treeCheckJson(report, work) : treeCheckTable(report, work));
+    return report.hasProblem() ? 1 : 0;
+}
+
+} // namespace ornibe

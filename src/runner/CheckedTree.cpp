@@ -1,0 +1,93 @@
+#include "runner/CheckedTree.h"
+
+#include "patch/SetupFileEditor.h"
+#include "runner/SetupTree.h"
+#include "sys/CaseLookup.h"
+#include "sys/ChildProcessRunner.h"
+#include "sys/CommandLine.h"
+#include "sys/CompressedName.h"
+#include "sys/FileError.h"
+#include "sys/HostPath.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+namespace ornibe {
+
+CheckedTree::CheckedTree(const TreeCheckInput& input)
+    : root_(input.workFolder), architecture_(sourceArchitecture(input.workFolder)),
+      setupFolder_(entryPathNoCase(input.workFolder, std::string(setupFolderName(architecture_)))),
+      tools_(input.tools) {}
+
+CheckedTree::~CheckedTree() {
+    if (!temp_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(temp_, ignored);
+    }
+}
+
+std::optional<std::string> CheckedTree::plainFile(std::string_view name) const {
+    return findFileNoCase(setupFolder_, name);
+}
+
+std::optional<std::string> CheckedTree::compressedFile(std::string_view name) const {
+    return findFileNoCase(setupFolder_, compressedName(name));
+}
+
+Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_view name) {
+    if (temp_.empty()) {
+        const char* temp = std::getenv("TMPDIR");
+        std::string pattern =
+            joinPath(temp != nullptr && *temp != '\0' ? temp : "/tmp", "ornibe-check-XXXXXX");
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            return Failure{"create folder", pattern, systemReason(errno)};
+        }
+        temp_ = pattern;
+    }
+    // Each cabinet gets a folder of its own, so that two cabinets holding
+    // files of one name never meet.
+    std::string folder = joinPath(temp_, std::to_string(++expanded_));
+    if (::mkdir(folder.c_str(), 0700) != 0) {
+        return Failure{"create folder", folder, systemReason(errno)};
+    }
+    std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
+    if (tool.empty()) {
+        return Failure{"expand", cabinet, "展開する EXTRACT.EXE が見つかりません。"};
+    }
+    if (Outcome ran = runToolQuietly(
+            tools_, quoteArgument(tool) + " /Y /L " + quoteArgument(folder) + " " +
+                        quoteArgument(cabinet) + " " + quoteArgument(std::string(name)));
+        !ran) {
+        return Failure{"expand", cabinet, ran.failure().reason};
+    }
+    if (std::optional<std::string> file = findFileNoCase(folder, name)) {
+        return *file;
+    }
+    return Failure{"expand", cabinet,
+                   "このキャビネットに " + std::string(name) + " がありません。"};
+}
+
+std::optional<Result<InfFile, InfProblem>> CheckedTree::openSetupFile(std::string_view name,
+                                                                      InfStyle style) {
+    if (std::optional<std::string> plain = plainFile(name)) {
+        return InfFile::read(*plain, style);
+    }
+    std::optional<std::string> packed = compressedFile(name);
+    if (!packed) {
+        return std::nullopt;
+    }
+    if (!SetupFileEditor::IsCabinet(*packed)) {
+        return InfProblem{InfProblem::Kind::Unreadable, 0,
+                          fileName(*packed) + " はキャビネットファイルではありません。"};
+    }
+    Result<std::string> expanded = expand(*packed, name);
+    if (!expanded) {
+        return InfProblem{InfProblem::Kind::Unreadable, 0, expanded.failure().reason};
+    }
+    return InfFile::read(*expanded, style);
+}
+
+} // namespace ornibe

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "inf/InfFile.h"
+#include "inf/SetupArchitecture.h"
+#include "runner/TreeCheck.h"
+#include "sys/Result.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ornibe {
+
+// A finished work folder as the tree check reads it: its setup folder,
+// its files found as Windows finds them (letter case ignored), plain or in
+// their compressed form, and cabinets expanded by the cabinet tool into a
+// temporary folder outside the tree, removed with this object.
+class CheckedTree {
+public:
+    explicit CheckedTree(const TreeCheckInput& input);
+    ~CheckedTree();
+    CheckedTree(const CheckedTree&) = delete;
+    CheckedTree& operator=(const CheckedTree&) = delete;
+
+    const std::string& root() const { return root_; }
+    Architecture architecture() const { return architecture_; }
+    // The setup folder (I386, or AMD64 on an x64 tree) as the tree spells
+    // it, and its name as the messages give it.
+    const std::string& setupFolder() const { return setupFolder_; }
+    std::string setupName() const { return std::string(setupFolderName(architecture_)); }
+
+    // The file of the setup folder under its plain name, or under its
+    // compressed name (x.sy_); nothing when neither is there.
+    std::optional<std::string> plainFile(std::string_view name) const;
+    std::optional<std::string> compressedFile(std::string_view name) const;
+
+    // Expands the file called name from the cabinet, with the cabinet
+    // tool, into a fresh temporary folder: its path, or why not (the tool
+    // failed, or the cabinet holds no file of that name).
+    Result<std::string> expand(const std::string& cabinet, std::string_view name);
+
+    // A setup file of the setup folder, plain or compressed, as the INF
+    // parser reads it; nothing when the tree has neither form. A
+    // compressed one that cannot be expanded is refused as unreadable.
+    std::optional<Result<InfFile, InfProblem>> openSetupFile(std::string_view name,
+                                                             InfStyle style = InfStyle::Win4);
+
+private:
+    std::string root_;
+    Architecture architecture_;
+    std::string setupFolder_;
+    ToolSearch tools_;
+    std::string temp_;
+    int expanded_ = 0;
+};
+
+} // namespace ornibe

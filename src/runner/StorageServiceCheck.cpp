@@ -1,0 +1,148 @@
+#include "patch/SetupFileEditor.h"
+#include "runner/TreeCheckParts.h"
+#include "sys/CaseFold.h"
+#include "sys/HostPath.h"
+#include "sys/TextEncoding.h"
+
+#include <map>
+#include <set>
+
+namespace ornibe {
+namespace {
+
+// The services text-mode setup loads: the keys of every "*.Load" section
+// ([SCSI.Load], [BootBusExtenders.Load], [Keyboard.Load], ...), folded.
+// [HardwareIdsDatabase] also gives IDs to bus, USB and input services.
+std::set<std::string> loadedServices(const InfFile& txtsetup) {
+    std::set<std::string> services;
+    for (const std::string& section : txtsetup.sectionNames()) {
+        std::string folded = foldSetupText(section);
+        if (folded.size() > 5 && folded.ends_with(".LOAD")) {
+            for (const auto& line : sectionLines(txtsetup, section)) {
+                services.insert(foldSetupText(line[0]));
+            }
+        }
+    }
+    return services;
+}
+
+// The plain file names DOSNET.INF's [Files] lines give ("d1,NAME"), folded.
+std::set<std::string> dosnetFiles(const InfFile& dosnet) {
+    std::set<std::string> names;
+    for (const auto& line : sectionLines(dosnet, "Files")) {
+        if (line.size() > 2) {
+            names.insert(foldSetupText(line[2]));
+        }
+    }
+    return names;
+}
+
+bool listed(const CheckedTree& tree, const InfFile& txtsetup, std::string_view file) {
+    return txtsetup.findFirstLine("SourceDisksFiles", file) ||
+           txtsetup.findFirstLine(txtsetupFilesSection(tree.architecture()), file);
+}
+
+void checkServiceFile(CheckedTree& tree, const InfFile& txtsetup, const std::string& service,
+                      const std::string& file, bool cdOwn, TreeCheckReport& report) {
+    auto problem = [&](std::string text) {
+        cdOwn ? report.cdProblem(std::move(text)) : report.problem(std::move(text));
+    };
+    const std::string shown = cp932ToUtf8(file) + "（サービス " + cp932ToUtf8(service) + "）";
+    if (!listed(tree, txtsetup, file)) {
+        problem(shown + "の行が TXTSETUP.SIF の [" +
+                (tree.architecture() == Architecture::Amd64
+                     ? std::string(txtsetupFilesSection(tree.architecture()))
+                     : std::string("SourceDisksFiles")) +
+                "] にありません。セットアップはこのファイルをコピーできません。");
+    }
+    const std::string name = cp932ToUtf8(file);
+    if (tree.plainFile(name)) {
+        return;
+    }
+    std::optional<std::string> packed = tree.compressedFile(name);
+    if (!packed) {
+        problem(shown + "が " + tree.setupName() + " にありません（圧縮された形もありません）。");
+        return;
+    }
+    if (!SetupFileEditor::IsCabinet(*packed)) {
+        problem(shown + ": " + inSetupFolder(tree, fileName(*packed)) +
+                " はキャビネットファイルではありません。");
+        return;
+    }
+    if (Result<std::string> expanded = tree.expand(*packed, name); !expanded) {
+        problem(shown + ": " + inSetupFolder(tree, fileName(*packed)) + " から " + name +
+                " を取り出せません（" + expanded.failure().reason + "）");
+    }
+}
+
+} // namespace
+
+void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfFile& dosnet,
+                          const ServiceOrigins& origins, TreeCheckReport& report) {
+    auto problem = [&](bool cdOwn, std::string text) {
+        cdOwn ? report.cdProblem(std::move(text)) : report.problem(std::move(text));
+    };
+    const std::set<std::string> inDosnet = dosnetFiles(dosnet);
+    std::set<std::string> storage;
+    for (const auto& line : sectionLines(txtsetup, "SCSI.Load")) {
+        const std::string& service = line[0];
+        storage.insert(foldSetupText(service));
+        const bool cdOwn = !origins.integrated(service);
+        if (line.size() < 2 || line[1].empty()) {
+            problem(cdOwn, "TXTSETUP.SIF の [SCSI.Load] のサービス " + cp932ToUtf8(service) +
+                               " にファイル名がありません。");
+            continue;
+        }
+        checkServiceFile(tree, txtsetup, service, line[1], cdOwn, report);
+        // The build does not add driver files to DOSNET.INF; the CD's own
+        // lines there are the CD's business.
+        if (!cdOwn && dosnet.isOpen() && !inDosnet.contains(foldSetupText(line[1]))) {
+            report.note(cp932ToUtf8(line[1]) + "（サービス " + cp932ToUtf8(service) +
+                        "）は DOSNET.INF の [Files] にありません。CD からの起動では要りませんが、"
+                        "winnt32 で始めたセットアップはこのファイルをコピーしません。");
+        }
+    }
+
+    const std::set<std::string> loaded = loadedServices(txtsetup);
+    // Each ID with the services it is given to, in the order first met.
+    std::map<std::string, std::vector<std::string>> servicesOf;
+    std::vector<std::string> order;
+    for (const auto& line : sectionLines(txtsetup, "HardwareIdsDatabase")) {
+        const std::string& id = line[0];
+        const std::string service = line.size() > 1 ? line[1] : std::string();
+        if (!loaded.contains(foldSetupText(service))) {
+            problem(!origins.integrated(service),
+                    cp932ToUtf8(id) + " のサービス " + cp932ToUtf8(service) +
+                        " は TXTSETUP.SIF のどの Load セクションにもありません。");
+        }
+        auto [at, fresh] = servicesOf.try_emplace(foldSetupText(id));
+        if (fresh) {
+            order.push_back(id);
+        }
+        bool known = false;
+        for (const std::string& given : at->second) {
+            known = known || equalsSetupNoCase(given, service);
+        }
+        if (!known) {
+            at->second.push_back(service);
+        }
+    }
+    for (const std::string& id : order) {
+        const std::vector<std::string>& services = servicesOf[foldSetupText(id)];
+        if (services.size() < 2) {
+            continue;
+        }
+        std::string names;
+        bool cdOwn = true;
+        for (const std::string& service : services) {
+            names += (names.empty() ? "" : "、") + cp932ToUtf8(service);
+            cdOwn = cdOwn && !origins.integrated(service);
+        }
+        problem(cdOwn,
+                cp932ToUtf8(id) + " が " + std::to_string(services.size()) + " つのサービス（" +
+                    names +
+                    "）に与えられています。テキストモード セットアップが使うのはどれか一つです。");
+    }
+}
+
+} // namespace ornibe

@@ -1,0 +1,56 @@
+#include "runner/TargetHardwareSummary.h"
+
+#include "check/HardwareIdsDatabase.h"
+#include "inf/DriverPackage.h"
+#include "runner/TargetHardware.h"
+#include "runner/TreeCheck.h"
+#include "sys/CaseFold.h"
+#include "sys/TextEncoding.h"
+
+#include <set>
+
+namespace ornibe {
+namespace {
+
+constexpr const char* kIndent = "\r\n      ";
+
+} // namespace
+
+void appendTargetHardwareSummary(const BuildSettings& settings, const InfFile& txtsetup,
+                                 const DriverPackage& package, ProgressLog& log) {
+    const std::string& target = settings.GetTargetHardware();
+    if (target.empty()) {
+        return;
+    }
+    log.append("\r\n\r\n対象のハードウェア：" + std::string(kIndent) + target);
+    Result<std::vector<PciDevice>> devices = readTargetHardware(target);
+    if (!devices) {
+        log.append(kIndent + devices.failure().line());
+        return;
+    }
+    std::vector<std::pair<std::string, std::string>> ids = hardwareIdsDatabase(txtsetup);
+    std::set<std::string> integrated;
+    for (const auto& [id, service] : package.hardwareIdToService()) {
+        ids.emplace_back(id, service);
+        integrated.insert(foldSetupText(service));
+    }
+    std::vector<ControllerMatch> matches = matchControllers(*devices, ids);
+    if (matches.empty()) {
+        log.append(std::string(kIndent) + "ディスク コントローラ (PCI クラス 01) がありません");
+    }
+    for (ControllerMatch& match : matches) {
+        if (match.service.empty()) {
+            log.append(kIndent + ("ディスク コントローラ " + controllerName(match.device)) +
+                       ": 引き受けるサービスがありません。テキストモード セットアップは"
+                       "このディスクを見つけません");
+            continue;
+        }
+        const std::string origin = integrated.contains(foldSetupText(match.service))
+                                       ? "統合するドライバ"
+                                       : "CD の標準ドライバ";
+        match.service = cp932ToUtf8(match.service);
+        log.append(kIndent + controllerLine({std::move(match), origin}));
+    }
+}
+
+} // namespace ornibe

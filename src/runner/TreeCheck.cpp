@@ -1,0 +1,168 @@
+#include "runner/TreeCheck.h"
+
+#include "check/HardwareIdsDatabase.h"
+#include "runner/CheckedTree.h"
+#include "runner/EditionTags.h"
+#include "runner/ServiceOrigin.h"
+#include "runner/TargetDetection.h"
+#include "runner/TreeCheckParts.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/TextEncoding.h"
+
+#include <cstdio>
+#include <span>
+
+namespace ornibe {
+namespace {
+
+// The setup files a build edits besides TXTSETUP.SIF, each checked when
+// the tree has it (plain or compressed).
+constexpr std::string_view kEditedFiles[] = {"DOSNET.INF", "SVCPACK.INF", "HIVESYS.INF",
+                                             "MSHDC.INF"};
+
+// Opens a setup file of the tree: the open file, or nothing with the
+// finding that says why it no longer opens; not open when it is not there.
+InfFile openChecked(CheckedTree& tree, std::string_view name, TreeCheckReport& report) {
+    std::optional<Result<InfFile, InfProblem>> read = tree.openSetupFile(name);
+    if (!read) {
+        return {};
+    }
+    if (!*read) {
+        report.findings.push_back(
+            {TreeFinding::Kind::Problem,
+             inSetupFolder(tree, name) + " を開けません: " + read->failure().text(), true});
+        return {};
+    }
+    return **read;
+}
+
+// Windows setup reads TXTSETUP.SIF up to its first end-of-file byte 0x1A;
+// whatever follows it is never read.
+void checkEndOfFile(CheckedTree& tree, TreeCheckReport& report) {
+    std::optional<std::string> path = tree.plainFile("TXTSETUP.SIF");
+    if (!path) {
+        return;
+    }
+    std::string bytes;
+    try {
+        bytes = readFile(*path);
+    } catch (const FileError&) {
+        return;
+    }
+    std::size_t end = bytes.find('\x1A');
+    if (end != std::string::npos && end + 1 < bytes.size()) {
+        report.problem(inSetupFolder(tree, "TXTSETUP.SIF") + " の終わりの印 (0x1A) の後に " +
+                       std::to_string(bytes.size() - end - 1) +
+                       " バイトあります。セットアップはそこを読みません。");
+    }
+}
+
+void matchTarget(const InfFile& txtsetup, const ServiceOrigins& origins,
+                 const std::vector<PciDevice>& devices, TreeCheckReport& report) {
+    report.matched = true;
+    std::vector<ControllerMatch> matches = matchControllers(devices, hardwareIdsDatabase(txtsetup));
+    if (matches.empty()) {
+        report.note("対象のハードウェアにディスク コントローラ (PCI クラス 01) がありません。");
+    }
+    for (ControllerMatch& match : matches) {
+        if (match.service.empty()) {
+            report.problem("ディスク コントローラ " + controllerName(match.device) +
+                           " を引き受けるサービスがこのツリーにありません。"
+                           "テキストモード セットアップはこのディスクを見つけません。");
+            continue;
+        }
+        std::string origin = origins.originOf(match.service);
+        match.service = cp932ToUtf8(match.service);
+        report.controllers.push_back({std::move(match), std::move(origin)});
+    }
+}
+
+} // namespace
+
+std::string controllerName(const PciDevice& device) {
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "[%04x:%04x]", device.vendor & 0xFFFF, device.device & 0xFFFF);
+    std::string name = device.slot;
+    if (!device.name.empty()) {
+        name += (name.empty() ? "" : " ") + device.name;
+    }
+    return name + (name.empty() ? "" : " ") + ids;
+}
+
+std::string controllerLine(const ControllerFinding& found) {
+    const ControllerMatch& match = found.match;
+    std::string line = "ディスク コントローラ " + controllerName(match.device) + ": サービス " +
+                       match.service + "（" + found.origin + "）、" + match.matchedId + " で一致";
+    if (match.onlyCompatible) {
+        line += "。クラス コードかベンダーだけの互換 ID による一致で、"
+                "テキストモード セットアップがこれで結び付けるかは文書にありません";
+    }
+    return line;
+}
+
+bool TreeCheckReport::hasProblem() const {
+    for (const TreeFinding& finding : findings) {
+        if (finding.kind == TreeFinding::Kind::Problem) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TreeCheckReport::hasUnreadableSetupFile() const {
+    for (const TreeFinding& finding : findings) {
+        if (finding.unreadable) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TreeCheckReport checkTree(const TreeCheckInput& input) {
+    TreeCheckReport report;
+    CheckedTree tree(input);
+    const std::string line = editionLine(input.workFolder, tree.architecture());
+    report.edition = line.substr(line.find("：") + std::string_view("：").size());
+    InfFile txtsetup = openChecked(tree, "TXTSETUP.SIF", report);
+    if (!txtsetup.isOpen() && !report.hasUnreadableSetupFile()) {
+        report.findings.push_back({TreeFinding::Kind::Problem,
+                                   inSetupFolder(tree, "TXTSETUP.SIF") + " がありません。", true});
+    }
+    checkEndOfFile(tree, report);
+    InfFile dosnet = openChecked(tree, kEditedFiles[0], report);
+    InfFile svcpack = openChecked(tree, kEditedFiles[1], report);
+    for (std::string_view name : std::span(kEditedFiles).subspan(2)) {
+        openChecked(tree, name, report);
+    }
+    const ServiceOrigins origins(tree);
+    if (txtsetup.isOpen()) {
+        checkStorageServices(tree, txtsetup, dosnet, origins, report);
+    }
+    checkServicePackCatalogs(tree, svcpack, report);
+
+    char versionCode = input.versionCode;
+    if (versionCode == '?' && txtsetup.isOpen()) {
+        // The CD's name in SourceDisksNames line 1 tells the version, as
+        // for the summary.
+        ConfirmData data;
+        for (std::string_view section :
+             {"SourceDisksNames", "SourceDisksNames.x86", "SourceDisksNames.amd64"}) {
+            if (auto line = txtsetup.findFirstLine(section, "1")) {
+                detectTarget(txtsetup.stringField(*line, 1).value_or(""), data);
+                break;
+            }
+        }
+        versionCode = data.versionCode;
+    }
+    checkAnswerFile(tree, versionCode, report);
+    if (input.target && txtsetup.isOpen()) {
+        matchTarget(txtsetup, origins, *input.target, report);
+    }
+    if (!input.isoPath.empty()) {
+        checkImage(tree, input.isoPath, report);
+    }
+    return report;
+}
+
+} // namespace ornibe

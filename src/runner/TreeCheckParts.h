@@ -1,0 +1,40 @@
+#pragma once
+
+#include "inf/InfFile.h"
+#include "runner/CheckedTree.h"
+#include "runner/ServiceOrigin.h"
+#include "runner/TreeCheck.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ornibe {
+
+// The parts of the tree check, each adding what it finds to the report.
+
+// The [SCSI.Load] services' files and the [HardwareIdsDatabase] lines of
+// TXTSETUP.SIF; dosnet is not open when the tree has no DOSNET.INF. What
+// concerns only the CD's own services is marked as the CD's.
+void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfFile& dosnet,
+                          const ServiceOrigins& origins, TreeCheckReport& report);
+
+// The catalogs of SVCPACK.INF (not open when there is none).
+void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,
+                              TreeCheckReport& report);
+
+// The answer file of the setup folder, when there is one, and the Plug and
+// Play driver folders it names.
+void checkAnswerFile(const CheckedTree& tree, char versionCode, TreeCheckReport& report);
+
+// The image made from the tree: its names and its boot entry.
+void checkImage(const CheckedTree& tree, const std::string& isoPath, TreeCheckReport& report);
+
+// The values of every line of a section, fields 0 (the key; empty when
+// the line has none) to the last.
+std::vector<std::vector<std::string>> sectionLines(const InfFile& file, std::string_view section);
+
+// "I386\TXTSETUP.SIF": a file of the setup folder as the messages name it.
+std::string inSetupFolder(const CheckedTree& tree, std::string_view name);
+
+} // namespace ornibe

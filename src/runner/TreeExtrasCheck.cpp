@@ -1,0 +1,119 @@
+#include "answer/AnswerFileCheck.h"
+#include "runner/TreeCheckParts.h"
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/HostPath.h"
+#include "sys/TextEncoding.h"
+
+namespace ornibe {
+namespace {
+
+// A Windows path below the tree ("\i386\svcpack", "Drivers\001") as a host
+// path below folder, each name found as Windows finds it.
+std::string hostPathBelow(const std::string& folder, std::string_view windowsPath) {
+    std::string path = folder;
+    std::string part;
+    auto flush = [&] {
+        if (!part.empty()) {
+            path = entryPathNoCase(path, part);
+            part.clear();
+        }
+    };
+    for (char c : windowsPath) {
+        if (c == '\\' || c == '/') {
+            flush();
+        } else {
+            part += c;
+        }
+    }
+    flush();
+    return path;
+}
+
+bool holdsInf(const std::string& folder) {
+    for (const std::string& name : folderEntries(folder).value_or(std::vector<std::string>{})) {
+        if (foldHostText(name).ends_with(".INF") && existsAsFile(joinPath(folder, name))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<std::vector<std::string>> sectionLines(const InfFile& file, std::string_view section) {
+    std::vector<std::vector<std::string>> lines;
+    for (auto at = file.findFirstLine(section); at; at = file.findNextLine(*at)) {
+        std::vector<std::string> fields{file.stringField(*at, 0).value_or("")};
+        for (std::size_t i = 1; i <= file.fieldCount(*at); ++i) {
+            fields.push_back(file.stringField(*at, i).value_or(""));
+        }
+        lines.push_back(std::move(fields));
+    }
+    return lines;
+}
+
+std::string inSetupFolder(const CheckedTree& tree, std::string_view name) {
+    return tree.setupName() + "\\" + std::string(name);
+}
+
+void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,
+                              TreeCheckReport& report) {
+    if (!svcpack.isOpen()) {
+        return;
+    }
+    // CatalogSubDir names the folder from the CD's root ("\i386\svcpack").
+    std::string subfolder = "\\" + tree.setupName() + "\\SVCPACK";
+    if (auto line = svcpack.findFirstLine("SetupData", "CatalogSubDir")) {
+        subfolder = svcpack.stringField(*line, 1).value_or(subfolder);
+    }
+    const std::string folder = hostPathBelow(tree.root(), cp932ToUtf8(subfolder));
+    for (const auto& line : sectionLines(svcpack, "ProductCatalogsToInstall")) {
+        const std::string name =
+            cp932ToUtf8(line[0].empty() && line.size() > 1 ? line[1] : line[0]);
+        if (!name.empty() && !findFileNoCase(folder, name)) {
+            report.problem("SVCPACK.INF のカタログ " + name + " が " + cp932ToUtf8(subfolder) +
+                           " にありません。");
+        }
+    }
+}
+
+void checkAnswerFile(const CheckedTree& tree, char versionCode, TreeCheckReport& report) {
+    std::optional<std::string> path = tree.plainFile("WINNT.SIF");
+    if (!path) {
+        return;
+    }
+    const std::string shown = inSetupFolder(tree, fileName(*path));
+    AnswerFileReading reading = readAnswerFile(*path, versionCode);
+    if (!reading.check.outcome) {
+        const Failure& failure = reading.check.outcome.failure();
+        report.problem(shown + ": " + failure.reason);
+    }
+    if (!reading.file.isOpen()) {
+        return;
+    }
+    auto line = reading.file.findFirstLine("Unattended", "OemPnPDriversPath");
+    if (!line) {
+        return;
+    }
+    const std::string oem = hostPathBelow(tree.root(), "$OEM$\\$1");
+    std::string paths = cp932ToUtf8(reading.file.stringField(*line, 1).value_or(""));
+    for (std::size_t start = 0; start <= paths.size();) {
+        std::size_t end = std::min(paths.find(';', start), paths.size());
+        std::string entry = paths.substr(start, end - start);
+        start = end + 1;
+        if (entry.empty()) {
+            continue;
+        }
+        std::string folder = hostPathBelow(oem, entry);
+        if (!existsAsFolder(folder)) {
+            report.problem("OemPnPDriversPath のフォルダ " + entry +
+                           " が $OEM$\\$1 にありません。");
+        } else if (!holdsInf(folder)) {
+            report.problem("OemPnPDriversPath のフォルダ $OEM$\\$1\\" + entry +
+                           " に INF ファイルがありません。");
+        }
+    }
+}
+
+} // namespace ornibe

@@ -1,0 +1,248 @@
+#include "runner/VirtioWinMedium.h"
+
+#include "media/IsoImageReader.h"
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+namespace ornibe {
+namespace {
+
+// The names of relative, split at "/" or "\"; empty names dropped.
+std::vector<std::string> namesOf(std::string_view relative) {
+    std::vector<std::string> names;
+    std::string name;
+    for (char c : relative) {
+        if (c == '/' || c == '\\') {
+            if (!name.empty()) {
+                names.push_back(name);
+            }
+            name.clear();
+        } else {
+            name += c;
+        }
+    }
+    if (!name.empty()) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::string joined(const std::vector<std::string>& names, char separator) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : std::string(1, separator)) + name;
+    }
+    return text;
+}
+
+// The folders copied out of images in this run, removed with their root
+// when the program ends.
+class CopiedFolders {
+public:
+    ~CopiedFolders() {
+        if (!root_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(root_, ignored);
+        }
+    }
+
+    Result<std::string> copy(const IsoImageReader& image, const std::string& relative,
+                             const std::vector<std::string>& files) {
+        const std::string key = image.path() + '\n' + relative;
+        if (auto found = copied_.find(key); found != copied_.end()) {
+            return found->second;
+        }
+        if (root_.empty()) {
+            const char* temp = std::getenv("TMPDIR");
+            std::string pattern =
+                joinPath(temp != nullptr && *temp != '\0' ? temp : "/tmp", "ornibe-virtio-XXXXXX");
+            if (::mkdtemp(pattern.data()) == nullptr) {
+                return Failure{"create folder", pattern, systemReason(errno)};
+            }
+            root_ = pattern;
+        }
+        const std::string folder = joinPath(root_, std::to_string(++made_));
+        if (::mkdir(folder.c_str(), 0700) != 0) {
+            return Failure{"create folder", folder, systemReason(errno)};
+        }
+        for (const std::string& name : files) {
+            Result<std::string> bytes = image.readFile(relative + "/" + name);
+            if (!bytes) {
+                return bytes.failure();
+            }
+            try {
+                writeFileAtomic(joinPath(folder, name), *bytes);
+            } catch (const FileError& error) {
+                return Failure::fromFileError(error);
+            }
+        }
+        copied_[key] = folder;
+        return folder;
+    }
+
+private:
+    std::string root_;
+    unsigned made_ = 0;
+    std::map<std::string, std::string> copied_;
+};
+
+CopiedFolders& copiedFolders() {
+    static CopiedFolders folders;
+    return folders;
+}
+
+} // namespace
+
+VirtioWinMedium::VirtioWinMedium(const std::string& source, const StopCheck& stop)
+    : source_(source) {
+    if (existsAsFolder(source)) {
+        return;
+    }
+    if (!isImageSource(source)) {
+        problem_ =
+            Failure::refusal(source + " は virtio-win の ISO イメージでもフォルダでもありません。",
+                             source, systemReason(ENOENT));
+        return;
+    }
+    image_ = std::make_unique<IsoImageReader>(source, stop);
+    if (!image_->ok()) {
+        problem_ = Failure::refusal(source + " は virtio-win の ISO イメージとして読めません。",
+                                    source, image_->error());
+    }
+}
+
+VirtioWinMedium::~VirtioWinMedium() = default;
+
+std::optional<std::string> VirtioWinMedium::hostPath(std::string_view relative) const {
+    std::string path = source_;
+    for (const std::string& name : namesOf(relative)) {
+        std::optional<std::string> entry = entryNameNoCase(path, name);
+        if (!entry || !existsAsFolder(joinPath(path, *entry))) {
+            return std::nullopt;
+        }
+        path = joinPath(path, *entry);
+    }
+    return path;
+}
+
+std::optional<std::string> VirtioWinMedium::findFolder(std::string_view relative) const {
+    if (problem_) {
+        return std::nullopt;
+    }
+    std::vector<std::string> spelled;
+    for (const std::string& name : namesOf(relative)) {
+        bool found = false;
+        for (const std::string& entry : folders(joined(spelled, '/'))) {
+            if (equalsHostNoCase(entry, name)) {
+                spelled.push_back(entry);
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            return std::nullopt;
+        }
+    }
+    return joined(spelled, '\\');
+}
+
+std::vector<std::string> VirtioWinMedium::folders(std::string_view relative) const {
+    std::vector<std::string> names;
+    if (image_) {
+        const std::string base = joined(namesOf(relative), '/');
+        for (const std::string& name :
+             image_->folderNames(base).value_or(std::vector<std::string>{})) {
+            if (image_->folderNames(base.empty() ? name : base + "/" + name)) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+    if (std::optional<std::string> path = hostPath(relative)) {
+        for (const std::string& name : folderEntries(*path).value_or(std::vector<std::string>{})) {
+            if (existsAsFolder(joinPath(*path, name))) {
+                names.push_back(name);
+            }
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> VirtioWinMedium::files(std::string_view relative) const {
+    std::vector<std::string> names;
+    if (image_) {
+        const std::string base = joined(namesOf(relative), '/');
+        for (const std::string& name :
+             image_->folderNames(base).value_or(std::vector<std::string>{})) {
+            if (image_->hasFile(base.empty() ? name : base + "/" + name)) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+    if (std::optional<std::string> path = hostPath(relative)) {
+        for (const std::string& name : folderEntries(*path).value_or(std::vector<std::string>{})) {
+            if (existsAsFile(joinPath(*path, name))) {
+                names.push_back(name);
+            }
+        }
+    }
+    return names;
+}
+
+std::string VirtioWinMedium::version() const {
+    if (problem_) {
+        return {};
+    }
+    for (const char* name : {"virtio-win-version.txt", "VERSION"}) {
+        std::optional<std::string> bytes;
+        if (image_) {
+            if (Result<std::string> read = image_->readFile(name, 4096); read) {
+                bytes = *read;
+            }
+        } else if (std::optional<std::string> file = findFileNoCase(source_, name)) {
+            try {
+                bytes = readFileAtMost(*file, 4096);
+            } catch (const FileError&) {
+            }
+        }
+        if (!bytes) {
+            continue;
+        }
+        std::string line = bytes->substr(0, bytes->find_first_of("\r\n"));
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) {
+            line.pop_back();
+        }
+        if (!line.empty() && line.size() <= 80) {
+            return line;
+        }
+    }
+    return image_ ? image_->label() : std::string();
+}
+
+Result<std::string> VirtioWinMedium::hostFolder(std::string_view relative) const {
+    if (problem_) {
+        return *problem_;
+    }
+    if (!image_) {
+        if (std::optional<std::string> path = hostPath(relative)) {
+            return *path;
+        }
+        return Failure{"open", joinPath(source_, relative), systemReason(ENOENT)};
+    }
+    const std::string base = joined(namesOf(relative), '/');
+    return copiedFolders().copy(*image_, base, files(base));
+}
+
+} // namespace ornibe

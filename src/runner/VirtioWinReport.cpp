@@ -1,0 +1,137 @@
+#include "runner/VirtioWinReport.h"
+
+#include "check/ControllerMatch.h"
+#include "inf/DriverPackage.h"
+#include "inf/InfReader.h"
+#include "sys/HostPath.h"
+
+namespace ornibe {
+namespace {
+
+const char* const kIndent = "\r\n      ";
+
+const VirtioWinDriver* takenDriver(const VirtioWinChoice& choice, const std::string& name) {
+    for (const VirtioWinDriver& driver : choice.drivers) {
+        if (driver.name == name) {
+            return &driver;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<std::string> virtioQemuMachine(const std::string& blockInf, char versionCode,
+                                             Architecture architecture) {
+    InfReader reader(blockInf);
+    reader.setArchitecture(architecture);
+    if (!reader.file().isOpen()) {
+        return std::nullopt;
+    }
+    DriverPackage package;
+    reader.ReadDriverPackage(package, versionCode);
+    reader.Close();
+    std::vector<std::pair<std::string, std::string>> ids(package.hardwareIdToService().begin(),
+                                                         package.hardwareIdToService().end());
+    for (const char* name : {"qemu-virtio-blk", "qemu-virtio-blk-modern"}) {
+        for (const ControllerMatch& match : matchControllers(*qemuMachine(name), ids)) {
+            if (!match.service.empty() && !match.onlyCompatible) {
+                return std::string(name);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> virtioQemuOptions(const VirtioWinChoice& choice, char versionCode,
+                                           Architecture architecture) {
+    std::vector<std::string> options;
+    if (choice.drivers.empty()) {
+        return options;
+    }
+    // The i440FX machine puts every device on conventional PCI, where
+    // virtio devices are transitional and show the IDs these drivers know.
+    options.push_back("-machine pc");
+    if (const VirtioWinDriver* block = takenDriver(choice, "viostor")) {
+        std::optional<std::string> machine =
+            virtioQemuMachine(block->inf, versionCode, architecture);
+        if (machine) {
+            options.push_back("-drive file=disk.qcow2,if=none,id=disk0");
+            // disable-legacy=off keeps the transitional ID 1AF4:1001 also
+            // behind a PCIe port; disable-legacy=on gives only 1AF4:1042.
+            options.push_back(std::string("-device virtio-blk-pci,drive=disk0,disable-legacy=") +
+                              (*machine == "qemu-virtio-blk" ? "off" : "on"));
+        }
+    }
+    if (takenDriver(choice, "netkvm") != nullptr) {
+        options.push_back("-netdev user,id=net0");
+        options.push_back("-device virtio-net-pci,netdev=net0,disable-legacy=off");
+    }
+    if (takenDriver(choice, "balloon") != nullptr) {
+        options.push_back("-device virtio-balloon-pci,disable-legacy=off");
+    }
+    if (takenDriver(choice, "vioserial") != nullptr) {
+        options.push_back("-device virtio-serial-pci,disable-legacy=off");
+    }
+    if (takenDriver(choice, "qxl") != nullptr) {
+        options.push_back("-vga qxl");
+    }
+    return options;
+}
+
+void appendVirtioWinSummary(const BuildSettings& settings, ProgressLog& log) {
+    const VirtioWinChoice& choice = settings.GetVirtioWin();
+    if (choice.empty()) {
+        return;
+    }
+    log.append("\r\n\r\nvirtio-win：" + std::string(kIndent) + choice.source);
+    log.append(kIndent + std::string("バージョン：") +
+               (choice.version.empty() ? std::string("不明") : choice.version));
+    for (const VirtioWinDriver& driver : choice.drivers) {
+        log.append(kIndent + driver.name + "：" + driver.folder +
+                   (driver.textMode ? "（テキストモード）" : "（PnP）"));
+    }
+    for (const std::string& missing : choice.notFound) {
+        log.append(kIndent + std::string("フォルダがないので組み込まないもの：") + missing);
+    }
+}
+
+std::optional<std::string> virtioCheckMachine(const BuildSettings& settings, char versionCode,
+                                              Architecture architecture) {
+    const VirtioWinDriver* block = takenDriver(settings.GetVirtioWin(), "viostor");
+    if (block == nullptr) {
+        return std::nullopt;
+    }
+    return virtioQemuMachine(block->inf, versionCode, architecture);
+}
+
+void appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
+                             Architecture architecture, ProgressLog& log) {
+    const VirtioWinChoice& choice = settings.GetVirtioWin();
+    if (choice.empty()) {
+        return;
+    }
+    std::vector<std::string> options = virtioQemuOptions(choice, versionCode, architecture);
+    log.append("\r\nQEMU でこのドライバを使うときのオプション：");
+    std::string command =
+        architecture == Architecture::Amd64 ? "qemu-system-x86_64" : "qemu-system-i386";
+    for (const std::string& option : options) {
+        log.append(kIndent + option);
+        command += " " + option;
+    }
+    if (!settings.GetIsoPath().empty()) {
+        // The image tool runs in the work folder: a relative name is there.
+        const std::string image = makeAbsolute(settings.GetIsoPath(), settings.GetWorkFolder());
+        command += " -cdrom " +
+                   (image.find_first_of(" '\"") == std::string::npos ? image : "'" + image + "'");
+    }
+    log.append("\r\n" + command + "\r\n");
+    if (const VirtioWinDriver* block = takenDriver(choice, "viostor")) {
+        std::optional<std::string> machine =
+            virtioQemuMachine(block->inf, versionCode, architecture);
+        log.append(machine ? "ディスクのコントローラを照合する QEMU のマシン：" + *machine + "\r\n"
+                           : "viostor の INF は QEMU の virtio-blk の ID に合いません。\r\n");
+    }
+}
+
+} // namespace ornibe

@@ -1,0 +1,22 @@
+#include "wizard/TargetHardwareCheck.h"
+
+#include "runner/TargetHardware.h"
+#include "sys/HostPath.h"
+
+namespace ornibe {
+
+Outcome checkTargetHardware(const std::string& text, BuildSettings& settings) {
+    if (text.empty() || isQemuMachineName(text)) {
+        settings.SetTargetHardware(text);
+        return {};
+    }
+    const std::string path = makeAbsolute(text);
+    if (Result<std::vector<PciDevice>> devices = readTargetHardware(path); !devices) {
+        return Failure::refusal("対象のハードウェアのファイルを lspci の出力として読めません。",
+                                path, devices.failure().reason);
+    }
+    settings.SetTargetHardware(path);
+    return {};
+}
+
+} // namespace ornibe

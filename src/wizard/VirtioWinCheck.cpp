@@ -1,0 +1,151 @@
+#include "wizard/VirtioWinCheck.h"
+
+#include "inf/VersionCode.h"
+#include "runner/VirtioWinFolders.h"
+#include "runner/VirtioWinMedium.h"
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/HostPath.h"
+#include "wizard/DriverInfCheck.h"
+#include "wizard/PnpDriverCheck.h"
+
+#include <algorithm>
+
+namespace ornibe {
+namespace {
+
+std::string listed(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) {
+        text += (text.empty() ? "" : "、") + item;
+    }
+    return text;
+}
+
+std::string backslashed(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+bool asked(const std::optional<std::vector<std::string>>& only, const std::string& name) {
+    return !only || std::any_of(only->begin(), only->end(), [&](const std::string& given) {
+        return equalsHostNoCase(given, name);
+    });
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> virtioWinDriversChecked(const std::vector<bool>& checked) {
+    const std::vector<std::string>& names = virtioWinDriverNames();
+    std::vector<std::string> taken;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i >= checked.size() || checked[i]) {
+            taken.push_back(names[i]);
+        }
+    }
+    if (taken.size() == names.size()) {
+        return std::nullopt;
+    }
+    return taken;
+}
+
+std::vector<bool> virtioWinChecksOf(const VirtioWinChoice& choice) {
+    std::vector<bool> checks;
+    for (const std::string& name : virtioWinDriverNames()) {
+        checks.push_back(asked(choice.only, name));
+    }
+    return checks;
+}
+
+bool isVirtioWinInf(const VirtioWinChoice& choice, const std::string& inf) {
+    return std::any_of(choice.drivers.begin(), choice.drivers.end(),
+                       [&](const VirtioWinDriver& driver) { return driver.inf == inf; });
+}
+
+std::vector<std::string> withoutVirtioWinInfs(const std::vector<std::string>& infs,
+                                              const VirtioWinChoice& choice) {
+    std::vector<std::string> kept;
+    for (const std::string& inf : infs) {
+        if (!isVirtioWinInf(choice, inf)) {
+            kept.push_back(inf);
+        }
+    }
+    return kept;
+}
+
+Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
+                            const std::optional<std::vector<std::string>>& only, char versionCode,
+                            Architecture architecture, const StopCheck& stop) {
+    settings.SetVirtioWin({});
+    if (source.empty()) {
+        return {};
+    }
+    const std::string path = withoutTrailingSlash(makeAbsolute(source));
+    if (versionCode == VersionCode::Windows2000) {
+        return Failure::refusal(
+            "virtio-win のドライバは Windows 2000 には組み込めません。", path,
+            "virtio-win のドライバは Windows XP と Windows Server 2003 (xp、2k3 のフォルダ) "
+            "までで、Windows 2000 用のものはありません。");
+    }
+    VirtioWinMedium medium(path, stop);
+    if (medium.problem()) {
+        return *medium.problem();
+    }
+    const std::string system = virtioWinSystemName(versionCode, architecture);
+
+    VirtioWinChoice choice;
+    choice.source = path;
+    choice.version = medium.version();
+    choice.only = only;
+    for (const VirtioWinKind& kind : virtioWinKinds()) {
+        if (!asked(only, kind.name)) {
+            continue;
+        }
+        const std::string folder = findVirtioWinFolder(medium, kind, versionCode, architecture);
+        if (folder.empty()) {
+            const std::vector<std::string> held = virtioWinFoldersHeld(medium, kind);
+            const std::string what = held.empty() ? std::string("なし") : listed(held);
+            if (!only && !kind.textMode) {
+                choice.notFound.push_back(kind.name + "（" + fileName(path) + " にあるフォルダ：" +
+                                          what + "）");
+                continue;
+            }
+            std::vector<std::string> looked;
+            for (const std::string& candidate :
+                 virtioWinCandidates(kind, versionCode, architecture)) {
+                looked.push_back(backslashed(candidate));
+            }
+            return Failure::refusal(
+                path + " に " + system + " 用の " + kind.name + " のフォルダがありません。", path,
+                "探したフォルダ：" + listed(looked) + "。" + fileName(path) + " にある " +
+                    kind.name + " のフォルダ：" + what + "。");
+        }
+        Result<std::string> host = medium.hostFolder(folder);
+        if (!host) {
+            return Failure::refusal(path + " の " + folder + " を読み出せません。", path,
+                                    host.failure().line());
+        }
+        std::optional<std::string> inf = findFileNoCase(*host, kind.inf);
+        if (!inf) {
+            return Failure::refusal(path + " の " + folder + " を読み出せません。", path,
+                                    kind.inf + " がありません。");
+        }
+        Outcome checked = kind.textMode ? validateDriverInf(*inf, versionCode, architecture)
+                                        : validatePnpDriverInf(*inf, versionCode, architecture);
+        if (!checked) {
+            return Failure::refusal(path + " の " + folder + " の " + kind.name +
+                                        " は組み込めません。",
+                                    *inf, checked.failure().reason);
+        }
+        if (kind.textMode) {
+            settings.AddDriverInf(*inf);
+        } else {
+            settings.AddPnpDriverInf(*inf);
+        }
+        choice.drivers.push_back({kind.name, folder, *inf, kind.textMode});
+    }
+    settings.SetVirtioWin(choice);
+    return {};
+}
+
+} // namespace ornibe
