@@ -7,6 +7,7 @@
 #include "sys/CommandLine.h"
 #include "sys/CompressedName.h"
 #include "sys/FileError.h"
+#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 
 #include <sys/stat.h>
@@ -37,7 +38,7 @@ std::optional<std::string> CheckedTree::compressedFile(std::string_view name) co
     return findFileNoCase(setupFolder_, compressedName(name));
 }
 
-Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_view name) {
+Result<std::string> CheckedTree::newFolder() {
     if (temp_.empty()) {
         const char* temp = std::getenv("TMPDIR");
         std::string pattern =
@@ -53,6 +54,58 @@ Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_
     if (::mkdir(folder.c_str(), 0700) != 0) {
         return Failure{"create folder", folder, systemReason(errno)};
     }
+    return folder;
+}
+
+void CheckedTree::expandAhead(const std::vector<std::string>& names) {
+    std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
+    if (tool.empty()) {
+        return;
+    }
+    // The list names each cabinet, its folder and the file to take out,
+    // each ended by a NUL byte.
+    std::string list;
+    std::map<std::string, std::string> planned;
+    for (const std::string& name : names) {
+        std::optional<std::string> packed = compressedFile(name);
+        if (plainFile(name) || !packed || !SetupFileEditor::IsCabinet(*packed) ||
+            planned.contains(*packed + '\0' + name)) {
+            continue;
+        }
+        Result<std::string> folder = newFolder();
+        if (!folder) {
+            return;
+        }
+        planned.emplace(*packed + '\0' + name, *folder);
+        list += *packed + '\0' + *folder + '\0' + name + '\0';
+    }
+    if (planned.empty()) {
+        return;
+    }
+    const std::string listFile = joinPath(temp_, "list");
+    try {
+        writeFileAtomic(listFile, list);
+    } catch (const FileError&) {
+        return;
+    }
+    // What the run did not give is looked at again one by one.
+    runToolQuietly(tools_, quoteArgument(tool) + " /Y /F " + quoteArgument(listFile));
+    ready_.merge(planned);
+}
+
+Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_view name) {
+    if (auto found = ready_.find(cabinet + '\0' + std::string(name)); found != ready_.end()) {
+        std::string folder = found->second;
+        ready_.erase(found);
+        if (std::optional<std::string> file = findFileNoCase(folder, name)) {
+            return *file;
+        }
+    }
+    Result<std::string> made = newFolder();
+    if (!made) {
+        return made.failure();
+    }
+    const std::string folder = *made;
     std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
     if (tool.empty()) {
         return Failure{"expand", cabinet, "展開する EXTRACT.EXE が見つかりません。"};

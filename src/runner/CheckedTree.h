@@ -5,9 +5,11 @@
 #include "runner/TreeCheck.h"
 #include "sys/Result.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornibe {
 
@@ -39,6 +41,12 @@ public:
     // failed, or the cabinet holds no file of that name).
     Result<std::string> expand(const std::string& cabinet, std::string_view name);
 
+    // Expands the files of the setup folder called names that it holds only
+    // compressed (as cabinets) by one run of the cabinet tool for them all,
+    // so that expand() then finds each ready. A file the run did not give
+    // is expanded by expand() on its own, which then says why.
+    void expandAhead(const std::vector<std::string>& names);
+
     // A setup file of the setup folder, plain or compressed, as the INF
     // parser reads it; nothing when the tree has neither form. A
     // compressed one that cannot be expanded is refused as unreadable.
@@ -52,6 +60,11 @@ private:
     ToolSearch tools_;
     std::string temp_;
     int expanded_ = 0;
+    // The folder expandAhead() gave each cabinet and name ("CABINET\0NAME").
+    std::map<std::string, std::string> ready_;
+
+    // A fresh folder below the temporary folder, or why not.
+    Result<std::string> newFolder();
 };
 
 } // namespace ornibe

@@ -8,6 +8,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -70,7 +71,10 @@ protected:
         fs::create_directories(tools);
         dir.write("own/CMakeCache.txt", "");
         fs::copy_file(kProgram, program);
-        for (const char* tool : {"extract", "cdimage", "attrib", "infquery"}) {
+        // extract says its command lines as well.
+        writeScript(tools + "/extract", "echo \"extract $*\" >> '" + calls + "'\nexec '" +
+                                            builtTool("extract") + "' \"$@\"\n");
+        for (const char* tool : {"cdimage", "attrib", "infquery"}) {
             fs::create_symlink(builtTool(tool), tools + "/" + tool);
         }
         wrapper = tools + "/makecab";
@@ -100,6 +104,19 @@ protected:
         return lines;
     }
 
+    // The cabinet tool's runs of the tree check, which expands into a
+    // temporary folder of its own.
+    std::vector<std::string> checkCalls() const {
+        std::vector<std::string> lines;
+        std::istringstream text(slurp(calls));
+        for (std::string line; std::getline(text, line);) {
+            if (line.starts_with("extract ") && line.find("ornibe-check-") != std::string::npos) {
+                lines.push_back(line);
+            }
+        }
+        return lines;
+    }
+
     std::vector<std::string> arguments(const std::string& log) const {
         std::vector<std::string> all = {program, "--work", work, "--yes", "--quiet", "--log", log};
         all.insert(all.end(), drivers.begin(), drivers.end());
@@ -123,6 +140,15 @@ TEST_F(DriverPackCommandTest,
     std::vector<std::string> made = stageCalls();
     ASSERT_EQ(made.size(), 1u) << ::testing::PrintToString(made);
     EXPECT_THAT(made[0], HasSubstr(" /F "));
+    // The tree check takes the three INFs out of their cabinets in one run
+    // and the three drivers in another.
+    // (The CD's own setup files are read by runs of their own.)
+    std::vector<std::string> checked = checkCalls();
+    EXPECT_EQ(std::count_if(
+                  checked.begin(), checked.end(),
+                  [](const std::string& line) { return line.find(" /F ") != std::string::npos; }),
+              2);
+    EXPECT_THAT(checked, ::testing::Each(::testing::Not(::testing::ContainsRegex("ORSC|OrSc"))));
     const auto batchedTree = treeBytes(work);
     EXPECT_TRUE(batchedTree.contains("I386/ORSC4.SY_"));
     EXPECT_TRUE(batchedTree.contains("I386/OrSc6.in_"));
