@@ -29,10 +29,11 @@ constexpr std::string_view kDone = "完了\r\n";
 
 // Copies a file into folder under name (or the entry that differs from it
 // only in letter case), replacing what is there; the failure with nothing
-// half-written when it cannot be done.
+// half-written when it cannot be done. The file goes to disk as the tree
+// copy's files do, without a flush of its own.
 Outcome copyInto(const std::string& from, const std::string& folder, std::string_view name) {
     try {
-        writeFileAtomic(entryPathNoCase(folder, name), readFile(from));
+        writeFileUnflushed(entryPathNoCase(folder, name), readFile(from));
         return {};
     } catch (const FileError& error) {
         return Failure::fromFileError(error);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -59,6 +60,9 @@ std::map<std::string, std::string> treeBytes(const std::string& root) {
 class DriverPackCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The setup files the build compresses anew carry this date, not
+        // the second they were written in.
+        ::setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
         fs::copy(kSampleTree, work, fs::copy_options::recursive);
         for (int n = 4; n <= 6; ++n) {
             drivers.push_back("--driver");
@@ -79,6 +83,8 @@ protected:
         }
         wrapper = tools + "/makecab";
     }
+
+    void TearDown() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
 
     // The wrapper runs body after recording its command line.
     void useMakecab(const std::string& body) {
@@ -173,7 +179,15 @@ TEST_F(DriverPackCommandTest,
     }
     EXPECT_THAT(files, ::testing::UnorderedElementsAre("ORSC4.SYS", "ORSC5.SYS", "ORSC6.SYS",
                                                        "OrSc4.inf", "OrSc5.inf", "OrSc6.inf"));
-    EXPECT_EQ(treeBytes(work), batchedTree);
+    const auto singleTree = treeBytes(work);
+    std::vector<std::string> differing;
+    for (const auto& [path, bytes] : batchedTree) {
+        if (!singleTree.contains(path) || singleTree.at(path) != bytes) {
+            differing.push_back(path);
+        }
+    }
+    EXPECT_EQ(differing, std::vector<std::string>());
+    EXPECT_EQ(singleTree.size(), batchedTree.size());
     EXPECT_EQ(slurp(dir / "single.log"), slurp(dir / "batched.log"));
     EXPECT_THAT(slurp(dir / "single.log"), HasSubstr("ORSC5.CAT をコピーしています。。。完了\r\n"));
 }

@@ -115,8 +115,11 @@ struct JobResult {
     std::string line;
 };
 
-JobResult makeCabinet(const Job& job, const std::string& folder,
-                      std::optional<std::int64_t> epoch) {
+// A cabinet of a list goes to disk as the build's tree copy writes its
+// files, not flushed one by one: the list's many small cabinets would wait
+// for the disk in turn.
+JobResult makeCabinet(const Job& job, const std::string& folder, std::optional<std::int64_t> epoch,
+                      bool flush) {
     const std::string& source = job.source;
     if (!existsAsFile(source)) {
         return {false, "makecab: cannot read " + source + ": " +
@@ -129,7 +132,7 @@ JobResult makeCabinet(const Job& job, const std::string& folder,
         return {false, "makecab: cannot compress " + cabinet.failure().line() + "\n"};
     }
     try {
-        writeFileAtomic(target, *cabinet);
+        flush ? writeFileAtomic(target, *cabinet) : writeFileUnflushed(target, *cabinet);
     } catch (const FileError& error) {
         return {false, "makecab: cannot " + error.operation() + " " + error.path() + ": " +
                            error.reason() + "\n"};
@@ -178,7 +181,7 @@ std::vector<JobResult> runJobs(const std::vector<Job>& jobs, const std::string& 
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         for (std::size_t i = next++; i < jobs.size(); i = next++) {
-            results[i] = makeCabinet(jobs[i], folder, epoch);
+            results[i] = makeCabinet(jobs[i], folder, epoch, false);
         }
     };
     const std::size_t workers =
@@ -211,7 +214,7 @@ int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ost
         jobs.push_back({parsed->source, parsed->name});
     }
     if (!parsed->list && !existsAsFile(parsed->source)) {
-        err << makeCabinet(jobs.front(), parsed->folder, std::nullopt).line;
+        err << makeCabinet(jobs.front(), parsed->folder, std::nullopt, true).line;
         return 1;
     }
     if (!existsAsFolder(parsed->folder)) {
@@ -229,7 +232,11 @@ int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
     }
     int status = 0;
-    for (const JobResult& result : runJobs(jobs, parsed->folder, epoch)) {
+    std::vector<JobResult> results =
+        parsed->list
+            ? runJobs(jobs, parsed->folder, epoch)
+            : std::vector<JobResult>{makeCabinet(jobs.front(), parsed->folder, epoch, true)};
+    for (const JobResult& result : results) {
         (result.ok ? out : err) << result.line;
         status = result.ok ? status : 1;
     }
