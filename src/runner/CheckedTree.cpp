@@ -30,12 +30,41 @@ CheckedTree::~CheckedTree() {
     }
 }
 
+std::optional<std::string> CheckedTree::setupFile(std::string_view name) const {
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of("/\\") != std::string_view::npos) {
+        return findFileNoCase(setupFolder_, name);
+    }
+    // The exact spelling first, then the smallest name that differs from
+    // it only in letter case.
+    std::string path = joinPath(setupFolder_, name);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (!setupNames_) {
+            setupNames_.emplace();
+            for (const std::string& entry :
+                 folderEntries(setupFolder_).value_or(std::vector<std::string>{})) {
+                setupNames_->add(entry);
+            }
+        }
+        const std::string* twin = setupNames_->find(name);
+        if (twin == nullptr) {
+            return std::nullopt;
+        }
+        path = joinPath(setupFolder_, *twin);
+    }
+    if (!existsAsFile(path)) {
+        return std::nullopt;
+    }
+    return path;
+}
+
 std::optional<std::string> CheckedTree::plainFile(std::string_view name) const {
-    return findFileNoCase(setupFolder_, name);
+    return setupFile(name);
 }
 
 std::optional<std::string> CheckedTree::compressedFile(std::string_view name) const {
-    return findFileNoCase(setupFolder_, compressedName(name));
+    return setupFile(compressedName(name));
 }
 
 Result<std::string> CheckedTree::newFolder() {
@@ -64,18 +93,22 @@ void CheckedTree::expandAhead(const std::vector<std::string>& names) {
     }
     // The list names each cabinet, its folder and the file to take out,
     // each ended by a NUL byte.
+    // The files go into one folder: each name, letter case aside, is taken
+    // out once, from the one cabinet of its compressed name.
+    Result<std::string> folder = newFolder();
+    if (!folder) {
+        return;
+    }
     std::string list;
     std::map<std::string, std::string> planned;
+    CaseVariants taken;
     for (const std::string& name : names) {
         std::optional<std::string> packed = compressedFile(name);
-        if (plainFile(name) || !packed || !SetupFileEditor::IsCabinet(*packed) ||
-            planned.contains(*packed + '\0' + name)) {
+        if (taken.find(name) != nullptr || plainFile(name) || !packed ||
+            !SetupFileEditor::IsCabinet(*packed)) {
             continue;
         }
-        Result<std::string> folder = newFolder();
-        if (!folder) {
-            return;
-        }
+        taken.add(name);
         planned.emplace(*packed + '\0' + name, *folder);
         list += *packed + '\0' + *folder + '\0' + name + '\0';
     }

@@ -3,6 +3,7 @@
 #include "inf/InfFile.h"
 #include "inf/SetupArchitecture.h"
 #include "runner/TreeCheck.h"
+#include "sys/CaseLookup.h"
 #include "sys/Result.h"
 
 #include <map>
@@ -63,8 +64,15 @@ private:
     // The folder expandAhead() gave each cabinet and name ("CABINET\0NAME").
     std::map<std::string, std::string> ready_;
 
+    // The setup folder's names, read once (the check changes nothing in
+    // the tree), so that each file's lookup does not list it again.
+    mutable std::optional<CaseVariants> setupNames_;
+
     // A fresh folder below the temporary folder, or why not.
     Result<std::string> newFolder();
+    // The regular file (or link to one) of the setup folder called name,
+    // found as findFileNoCase finds it.
+    std::optional<std::string> setupFile(std::string_view name) const;
 };
 
 } // namespace ornibe
