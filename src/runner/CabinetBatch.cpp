@@ -87,6 +87,7 @@ CabinetBatch::~CabinetBatch() {
 bool CabinetBatch::place(const std::string& file) {
     auto found = pending_.find(file);
     if (found == pending_.end()) {
+        names_.reset();
         return false;
     }
     const std::string cabinet = found->second;
@@ -98,7 +99,10 @@ bool CabinetBatch::place(const std::string& file) {
          folder.st_mtim.tv_nsec != batchTime_->tv_nsec)) {
         batchTime_.reset();
     }
-    const std::string target = entryPathNoCase(i386Folder_, compressedName(fileName(file)));
+    if (!names_) {
+        names_.emplace(i386Folder_);
+    }
+    const std::string target = names_->entryFor(compressedName(fileName(file)));
     mode_t mode = 0644;
     struct stat st {};
     bool placeable = SetupFileEditor::IsCabinet(cabinet);
@@ -109,6 +113,7 @@ bool CabinetBatch::place(const std::string& file) {
     if (!placeable || ::chmod(cabinet.c_str(), mode) != 0 ||
         ::rename(cabinet.c_str(), target.c_str()) != 0) {
         removeQuietly(cabinet);
+        names_.reset();
         if (batchTime_ && ::stat(i386Folder_.c_str(), &folder) == 0) {
             batchTime_ = folder.st_mtim;
         }

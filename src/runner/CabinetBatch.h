@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
@@ -56,6 +57,11 @@ private:
     // I386's times before the batch, and its modification time after it.
     std::optional<std::array<struct timespec, 2>> folderTimes_;
     std::optional<struct timespec> batchTime_;
+    // I386's names, read at the first place() and kept up to date by the
+    // placing, so that each cabinet finds an entry of its name that differs
+    // only in letter case without listing the folder again. Read anew after
+    // a file the batch could not place: its own run then writes there.
+    std::optional<DestFolder> names_;
 };
 
 } // namespace ornibe
