@@ -4,7 +4,7 @@
 # IDs, three driver files and a catalog) goes into a copy of samples/xp as
 # text-mode drivers with ornibe-build (no image), and the wall time of the
 # build and the number of programs it started are printed (goal: at most
-# 1.0 s for 150 drivers).
+# 1.0 s for 150 drivers), with the load average before and after the runs.
 #
 #   bench/drivers/driver_pack_bench.sh [BUILD_DIR] [COUNT] [RUNS]
 #
@@ -12,7 +12,7 @@
 #            the tools are built there first
 # COUNT      drivers in the pack (default: 150)
 # RUNS       timed builds, each into a fresh copy; the median is shown
-#            (default: 3)
+#            (default: 5)
 #
 # The child processes are counted with strace (-f, execve calls) in one
 # further build when strace is there; the timed builds run without it.
@@ -21,7 +21,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-build}
 count=${2:-150}
-runs=${3:-3}
+runs=${3:-5}
 cmake --build "$build" -j2 --target ornibe-build makecab extract cdimage attrib >/dev/null
 build=$(cd "$build" && pwd)
 program="$build/src/cli/ornibe-build"
@@ -45,6 +45,10 @@ build_once() {
     2> "$work/build.err" || { cat "$work/build.err" "$work/build.log" >&2; exit 1; }
 }
 
+# The machine's load beside the figure: on a shared machine it says how
+# far the figure can be trusted.
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+load_before=$(load)
 times=()
 for ((run = 0; run < runs; run++)); do
   fresh
@@ -53,6 +57,7 @@ for ((run = 0; run < runs; run++)); do
   end=$(now)
   times+=("$(echo "$end - $start" | bc)")
 done
+load_after=$(load)
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 echo "pack: $count drivers, $(grep -c 'PCI\\VEN' "$work/pack"/*/*.inf | awk -F: '{ s += $2 } END { print s / 2 }') hardware IDs," \
@@ -69,4 +74,5 @@ if command -v strace > /dev/null; then
 else
   echo "child processes: not counted (no strace)"
 fi
-printf 'driver pack build: %.3f s (median of %s; goal <= 1.0)\n' "$(median "${times[@]}")" "$runs"
+printf 'driver pack build: %.3f s (median of %s; goal <= 1.0; load average %s before, %s after)\n' \
+  "$(median "${times[@]}")" "$runs" "$load_before" "$load_after"

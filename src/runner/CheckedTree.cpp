@@ -92,9 +92,9 @@ void CheckedTree::expandAhead(const std::vector<std::string>& names) {
         return;
     }
     // The list names each cabinet, its folder and the file to take out,
-    // each ended by a NUL byte.
-    // The files go into one folder: each name, letter case aside, is taken
-    // out once, from the one cabinet of its compressed name.
+    // each ended by a NUL byte. The files share one folder: each name,
+    // letter case aside, is taken out once, from the one cabinet of its
+    // compressed name.
     Result<std::string> folder = newFolder();
     if (!folder) {
         return;
