@@ -7,7 +7,12 @@
 #include "sys/CommandLine.h"
 #include "sys/CompressedName.h"
 #include "sys/FileError.h"
+#include "sys/FileIo.h"
 #include "sys/HostPath.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
 
 namespace ornibe {
 
@@ -18,22 +23,106 @@ CheckedTree::CheckedTree(const TreeCheckInput& input)
 
 CheckedTree::~CheckedTree() = default;
 
+std::optional<std::string> CheckedTree::setupFile(std::string_view name) const {
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of("/\\") != std::string_view::npos) {
+        return findFileNoCase(setupFolder_, name);
+    }
+    // The exact spelling first, then the smallest name that differs from
+    // it only in letter case.
+    std::string path = joinPath(setupFolder_, name);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (!setupNames_) {
+            setupNames_.emplace();
+            for (const std::string& entry :
+                 folderEntries(setupFolder_).value_or(std::vector<std::string>{})) {
+                setupNames_->add(entry);
+            }
+        }
+        const std::string* twin = setupNames_->find(name);
+        if (twin == nullptr) {
+            return std::nullopt;
+        }
+        path = joinPath(setupFolder_, *twin);
+    }
+    if (!existsAsFile(path)) {
+        return std::nullopt;
+    }
+    return path;
+}
+
 std::optional<std::string> CheckedTree::plainFile(std::string_view name) const {
-    return findFileNoCase(setupFolder_, name);
+    return setupFile(name);
 }
 
 std::optional<std::string> CheckedTree::compressedFile(std::string_view name) const {
-    return findFileNoCase(setupFolder_, compressedName(name));
+    return setupFile(compressedName(name));
+}
+
+Result<std::string> CheckedTree::newFolder() {
+    // Each cabinet gets a folder of its own, so that two cabinets holding
+    // files of one name never meet.
+    return scratch_.make();
+}
+
+void CheckedTree::expandAhead(const std::vector<std::string>& names) {
+    std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
+    if (tool.empty()) {
+        return;
+    }
+    // The list names each cabinet, its folder and the file to take out,
+    // each ended by a NUL byte. The files share one folder: each name,
+    // letter case aside, is taken out once, from the one cabinet of its
+    // compressed name.
+    Result<std::string> folder = newFolder();
+    if (!folder) {
+        return;
+    }
+    std::string list;
+    std::map<std::string, std::string> planned;
+    CaseVariants taken;
+    for (const std::string& name : names) {
+        std::optional<std::string> packed = compressedFile(name);
+        if (taken.find(name) != nullptr || plainFile(name) || !packed ||
+            !SetupFileEditor::IsCabinet(*packed)) {
+            continue;
+        }
+        taken.add(name);
+        planned.emplace(*packed + '\0' + name, *folder);
+        list += *packed + '\0' + *folder + '\0' + name + '\0';
+    }
+    if (planned.empty()) {
+        return;
+    }
+    Result<std::string> listFolder = newFolder();
+    if (!listFolder) {
+        return;
+    }
+    const std::string listFile = joinPath(*listFolder, "list");
+    try {
+        writeFileAtomic(listFile, list);
+    } catch (const FileError&) {
+        return;
+    }
+    // What the run did not give is looked at again one by one.
+    runToolQuietly(tools_, quoteArgument(tool) + " /Y /F " + quoteArgument(listFile));
+    ready_.merge(planned);
 }
 
 Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_view name) {
-    // Each cabinet gets a folder of its own, so that two cabinets holding
-    // files of one name never meet.
-    Result<std::string> made = scratch_.make();
-    if (!made) {
-        return made;
+    if (auto found = ready_.find(cabinet + '\0' + std::string(name)); found != ready_.end()) {
+        std::string folder = found->second;
+        ready_.erase(found);
+        if (std::optional<std::string> file = findFileNoCase(folder, name)) {
+            return *file;
+        }
     }
-    const std::string& folder = *made;
+    Result<std::string> made = newFolder();
+    if (!made) {
+        return made.failure();
+    }
+    const std::string folder = *made;
     std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
     if (tool.empty()) {
         return Failure{"expand", cabinet, "展開する EXTRACT.EXE が見つかりません。"};

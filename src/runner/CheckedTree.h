@@ -3,12 +3,15 @@
 #include "inf/InfFile.h"
 #include "inf/SetupArchitecture.h"
 #include "runner/TreeCheck.h"
+#include "sys/CaseLookup.h"
 #include "sys/Result.h"
 #include "sys/ScratchFolders.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornibe {
 
@@ -40,6 +43,12 @@ public:
     // failed, or the cabinet holds no file of that name).
     Result<std::string> expand(const std::string& cabinet, std::string_view name);
 
+    // Expands the files of the setup folder called names that it holds only
+    // compressed (as cabinets) by one run of the cabinet tool for them all,
+    // so that expand() then finds each ready. A file the run did not give
+    // is expanded by expand() on its own, which then says why.
+    void expandAhead(const std::vector<std::string>& names);
+
     // A setup file of the setup folder, plain or compressed, as the INF
     // parser reads it; nothing when the tree has neither form. A
     // compressed one that cannot be expanded is refused as unreadable.
@@ -52,6 +61,18 @@ private:
     std::string setupFolder_;
     ToolSearch tools_;
     ScratchFolders scratch_{"ornibe-check"};
+    // The folder expandAhead() gave each cabinet and name ("CABINET\0NAME").
+    std::map<std::string, std::string> ready_;
+
+    // The setup folder's names, read once (the check changes nothing in
+    // the tree), so that each file's lookup does not list it again.
+    mutable std::optional<CaseVariants> setupNames_;
+
+    // A fresh folder below the temporary folder, or why not.
+    Result<std::string> newFolder();
+    // The regular file (or link to one) of the setup folder called name,
+    // found as findFileNoCase finds it.
+    std::optional<std::string> setupFile(std::string_view name) const;
 };
 
 } // namespace ornibe

@@ -44,7 +44,14 @@ bool BuildRunner::driverStage() {
                    " を組み込みます。\r\n");
     }
     try {
-        if (Outcome staged = stageDriverFiles(tools_, i386, data_.package, log); !staged) {
+        if (Outcome staged = stageDriverFiles(
+                tools_, i386, data_.package, log, [this] { return page_.stopRequested(); },
+                [this] { page_.processEvents(); });
+            !staged) {
+            // A stop is reported as every step's stop is.
+            if (page_.stopRequested()) {
+                return false;
+            }
             reportFailure(withReason(failure, staged.failure()));
             return false;
         }

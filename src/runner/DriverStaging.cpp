@@ -2,6 +2,7 @@
 
 #include "inf/DriverPackage.h"
 #include "patch/SetupFileEditor.h"
+#include "runner/CabinetBatch.h"
 #include "runner/DriverMedium.h"
 #include "runner/ProgressLog.h"
 #include "sys/CaseLookup.h"
@@ -16,7 +17,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace ornibe {
 namespace {
@@ -26,10 +29,11 @@ constexpr std::string_view kDone = "完了\r\n";
 
 // Copies a file into folder under name (or the entry that differs from it
 // only in letter case), replacing what is there; the failure with nothing
-// half-written when it cannot be done.
+// half-written when it cannot be done. The file goes to disk as the tree
+// copy's files do, without a flush of its own.
 Outcome copyInto(const std::string& from, const std::string& folder, std::string_view name) {
     try {
-        writeFileAtomic(entryPathNoCase(folder, name), readFile(from));
+        writeFileUnflushed(entryPathNoCase(folder, name), readFile(from));
         return {};
     } catch (const FileError& error) {
         return Failure::fromFileError(error);
@@ -61,9 +65,13 @@ Outcome compressInto(const ToolSearch& tools, const std::string& i386Folder,
 }
 
 Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
-                        const std::string& source, ProgressLog& log) {
+                        const std::string& source, CabinetBatch& batch, ProgressLog& log) {
     log.append(fileName(source) + std::string(kCopying));
     std::optional<std::string> plain = plainOnMedium(source);
+    if (plain && batch.place(*plain)) {
+        log.append(kDone);
+        return {};
+    }
     Outcome compressed = plain ? compressInto(tools, i386Folder, *plain) : notOnMedium(source);
     if (compressed) {
         log.append(kDone);
@@ -111,17 +119,35 @@ Outcome placeCatalog(const std::string& i386Folder, const std::string& catalog, 
 } // namespace
 
 Outcome stageDriverFiles(const ToolSearch& tools, const std::string& i386Folder,
-                         const DriverPackage& package, ProgressLog& log) {
+                         const DriverPackage& package, ProgressLog& log, const StopCheck& stop,
+                         const std::function<void()>& idle) {
     // Driver files go into the work folder's own I386, never where a link
     // of that name leads.
     refuseLink("open", i386Folder);
+    // Every file to compress is compressed in one run first; each is then
+    // placed in its turn, as it would be by a run of its own.
+    std::vector<std::string> plainFiles;
     for (const auto& entry : package.fileToTargetDir()) {
-        if (Outcome placed = placeCompressed(tools, i386Folder, entry.first, log); !placed) {
+        if (std::optional<std::string> plain = plainOnMedium(entry.first)) {
+            plainFiles.push_back(*plain);
+        }
+    }
+    for (const std::string& inf : package.infFiles()) {
+        if (std::optional<std::string> plain = plainOnMedium(inf)) {
+            plainFiles.push_back(*plain);
+        }
+    }
+    CabinetBatch batch(tools, i386Folder, plainFiles, stop, idle);
+    if (!batch.run()) {
+        return batch.run();
+    }
+    for (const auto& entry : package.fileToTargetDir()) {
+        if (Outcome placed = placeCompressed(tools, i386Folder, entry.first, batch, log); !placed) {
             return placed;
         }
     }
     for (const std::string& inf : package.infFiles()) {
-        if (Outcome placed = placeCompressed(tools, i386Folder, inf, log); !placed) {
+        if (Outcome placed = placeCompressed(tools, i386Folder, inf, batch, log); !placed) {
             return placed;
         }
     }

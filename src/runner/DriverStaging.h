@@ -2,6 +2,9 @@
 
 #include "sys/Failure.h"
 #include "sys/SearchPath.h"
+#include "sys/StopCheck.h"
+
+#include <functional>
 
 #include <string>
 
@@ -24,7 +27,12 @@ class ProgressLog;
 // placed before stay, the rest are not touched, and the log line of the
 // failing file is left open. An I386 or SVCPACK folder that is a symbolic
 // link throws FileError before anything is placed there.
+//
+// The files are compressed by one makecab run before the first line, which
+// stop can end (idle is called while it runs): the failure then says so and
+// nothing is placed.
 Outcome stageDriverFiles(const ToolSearch& tools, const std::string& i386Folder,
-                         const DriverPackage& package, ProgressLog& log);
+                         const DriverPackage& package, ProgressLog& log, const StopCheck& stop = {},
+                         const std::function<void()>& idle = {});
 
 } // namespace ornibe

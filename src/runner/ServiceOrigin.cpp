@@ -6,6 +6,7 @@
 #include "sys/TextEncoding.h"
 
 #include <set>
+#include <vector>
 
 namespace ornibe {
 namespace {
@@ -77,6 +78,11 @@ ServiceOrigins::ServiceOrigins(CheckedTree& tree) {
             infNames.push_back(key);
         }
     }
+    std::vector<std::string> names;
+    for (const std::string& name : infNames) {
+        names.push_back(cp932ToUtf8(name));
+    }
+    tree.expandAhead(names);
     for (const std::string& name : infNames) {
         // The build stores a driver's INF compressed, as the CD's own.
         std::optional<Result<InfFile, InfProblem>> read = tree.openSetupFile(cp932ToUtf8(name));

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <set>
+#include <vector>
 
 namespace ornibe {
 namespace {
@@ -84,6 +85,13 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
     };
     const std::set<std::string> inDosnet = dosnetFiles(dosnet);
     std::set<std::string> storage;
+    std::vector<std::string> files;
+    for (const auto& line : sectionLines(txtsetup, "SCSI.Load")) {
+        if (line.size() >= 2 && !line[1].empty()) {
+            files.push_back(cp932ToUtf8(line[1]));
+        }
+    }
+    tree.expandAhead(files);
     for (const auto& line : sectionLines(txtsetup, "SCSI.Load")) {
         const std::string& service = line[0];
         storage.insert(foldSetupText(service));

@@ -100,7 +100,9 @@ std::string peekFile(const std::string& path, std::size_t count, std::uint64_t o
     }
 }
 
-void writeFileAtomic(const std::string& path, std::string_view bytes) {
+namespace {
+
+void writeReplacing(const std::string& path, std::string_view bytes, bool flush) {
     mode_t mode = 0644;
     struct stat st {};
     if (lstat(path.c_str(), &st) == 0) {
@@ -118,8 +120,20 @@ void writeFileAtomic(const std::string& path, std::string_view bytes) {
     PendingFile pending(path);
     pending.write(bytes);
     pending.setMode(mode);
-    pending.sync();
+    if (flush) {
+        pending.sync();
+    }
     pending.commit();
+}
+
+} // namespace
+
+void writeFileAtomic(const std::string& path, std::string_view bytes) {
+    writeReplacing(path, bytes, true);
+}
+
+void writeFileUnflushed(const std::string& path, std::string_view bytes) {
+    writeReplacing(path, bytes, false);
 }
 
 void refuseLink(const std::string& operation, const std::string& path) {

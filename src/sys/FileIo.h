@@ -34,6 +34,9 @@ std::string peekFile(const std::string& path, std::size_t count, std::uint64_t o
 // PendingFile; a path that is a symbolic link is refused, so nothing read
 // through a link is written back in its place.
 void writeFileAtomic(const std::string& path, std::string_view bytes);
+// The same without flushing the new file before the rename, as the tree
+// copy writes its files: for many files copied into the tree at once.
+void writeFileUnflushed(const std::string& path, std::string_view bytes);
 
 // Throws FileError (operation, path, "シンボリックリンクです") when path
 // is a symbolic link: where the program expects a file or folder of its own

@@ -225,6 +225,24 @@ void PendingFile::abandon() {
     }
 }
 
+std::string reservePendingFile(const std::string& destination) {
+    std::string folder = folderPart(destination);
+    std::string prefix =
+        joinPath(folder.empty() ? "." : folder, hiddenPrefix(fileName(destination)));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string path = prefix + randomLetters();
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    throwFileError("write", destination, errno);
+}
+
 bool isPendingFileName(std::string_view name) {
     size_t tail = kMarker.size() + kRandomLetters;
     if (name.size() < 1 + tail || name.front() != '.') {

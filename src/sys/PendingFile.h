@@ -55,6 +55,13 @@ private:
     int slot_ = -1;
 };
 
+// Creates an empty file (mode 0600) under a pending file's hidden name for
+// destination, as PendingFile does, closes it and returns its path: a place
+// that another program fills and the caller renames into place or removes.
+// Left behind by a killed run, it is removed as stale as every pending file
+// is. Throws FileError naming the destination.
+std::string reservePendingFile(const std::string& destination);
+
 // True when name has the form of a pending file's hidden name (of any
 // destination): such a file is never content of a tree.
 bool isPendingFileName(std::string_view name);

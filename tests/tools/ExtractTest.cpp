@@ -55,6 +55,45 @@ TEST(Extract, expands_every_file_of_a_gcab_cabinet_with_its_bytes) {
     EXPECT_TRUE(test::fileHolds(out + "/drivers/si3114.sys", sys));
 }
 
+TEST(Extract, list_run_expands_each_entry_as_a_single_run_and_reports_a_bad_entry) {
+    TempDir dir;
+    const std::string inf = test::textBytes(90000);
+    const std::string sys = test::noiseBytes(40000, 3);
+    dir.write("in/drv1.inf", inf);
+    dir.write("in/DRV1.SYS", sys);
+    std::string both = gcabCabinet(dir, {"drv1.inf", "DRV1.SYS"});
+    std::string missing = dir / "gone.cab";
+    std::string one = dir.mkdir("one");
+    std::string two = dir.mkdir("two");
+    std::string all = dir.mkdir("all");
+    dir.write("two/DRV1.SYS", "older");
+    std::string list = both + '\0' + one + '\0' + "DRV1.INF" + '\0' + missing + '\0' + one + '\0' +
+                       "x.sys" + '\0' + both + '\0' + two + '\0' + "drv1.sys" + '\0' + both + '\0' +
+                       all + '\0' + '\0';
+
+    Outcome run = extract({"/Y", "/F", dir.write("list", list)});
+
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "extract: cannot read " + missing + ": no such file\n");
+    EXPECT_THAT(test::listTree(one), ElementsAre("drv1.inf"));
+    EXPECT_TRUE(test::fileHolds(one + "/drv1.inf", inf));
+    // /Y holds for every entry: the older file is replaced.
+    EXPECT_THAT(test::listTree(two), ElementsAre("DRV1.SYS"));
+    EXPECT_TRUE(test::fileHolds(two + "/DRV1.SYS", sys));
+    // An empty name takes every file.
+    EXPECT_THAT(test::listTree(all), ElementsAre("DRV1.SYS", "drv1.inf"));
+
+    // Without /Y an existing file is refused; a list cut short is refused
+    // whole.
+    EXPECT_EQ(
+        extract({"/F", dir.write("list2", both + '\0' + two + '\0' + "DRV1.SYS" + '\0')}).code, 1);
+    EXPECT_TRUE(test::fileHolds(two + "/DRV1.SYS", sys));
+    Outcome cut = extract({"/Y", "/F", dir.write("list3", both + '\0' + one + '\0')});
+    EXPECT_EQ(cut.code, 1);
+    EXPECT_THAT(cut.err, HasSubstr("an entry without its name"));
+    EXPECT_THAT(extract({"/F", dir / "list", both}).err, HasSubstr("usage: extract"));
+}
+
 TEST(Extract, replaces_existing_files_and_their_case_twins_with_y) {
     TempDir dir;
     dir.write("in/mshdc.inf", "new inf");

@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace ornibe {
@@ -90,6 +91,43 @@ TEST(Makecab, names_follow_windows_setup_and_letter_case_of_what_exists) {
     TempDir out;
     ASSERT_EQ(extract({"/Y", "/L", out.path(), dir / "I386/SVCPACK.IN_"}).code, 0);
     EXPECT_TRUE(test::fileHolds(out / "svcpack.inf", "new content"));
+}
+
+// One /F run makes, for every entry, the cabinet a run of its own makes,
+// byte for byte; an entry it cannot make is reported on its own line and
+// the others still stand.
+TEST(Makecab, list_run_gives_the_cabinets_of_single_runs_and_reports_a_bad_entry) {
+    TempDir dir;
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"EMPTY.SYS", ""},
+        {"tiny.inf", "x"},
+        {"Mixed.Dll", test::noiseBytes(32768 * 2 + 7, 4)},
+        {"big.sys", test::textBytes(150000)}};
+    std::string single = dir.mkdir("single");
+    std::string batch = dir.mkdir("batch");
+    std::string list;
+    for (const auto& [name, content] : files) {
+        std::string source = dir.write("media/" + name, content);
+        Outcome run = makecab({"/L", single, source});
+        ASSERT_EQ(run.code, 0) << run.err;
+        list += source + '\0' + '\0';
+    }
+    std::string missing = dir / "media/GONE.SYS";
+    list = list.substr(0, list.find('\0', list.find('\0') + 1) + 1) + missing + '\0' + '\0' +
+           list.substr(list.find('\0', list.find('\0') + 1) + 1);
+    std::string listFile = dir.write("list", list);
+
+    Outcome run = makecab({"/L", batch, "/F", listFile});
+
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "makecab: cannot read " + missing + ": no such file\n");
+    EXPECT_EQ(test::listTree(batch), test::listTree(single));
+    for (const std::string& cabinet : test::listTree(single)) {
+        SCOPED_TRACE(cabinet);
+        EXPECT_EQ(test::slurp(batch + "/" + cabinet), test::slurp(single + "/" + cabinet));
+    }
+    EXPECT_EQ(test::listTree(single).size(), files.size());
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), static_cast<long>(files.size()));
 }
 
 TEST(Makecab, refuses_bad_input_with_one_line_and_writes_nothing) {

@@ -5,12 +5,14 @@
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
+#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 
 #include <libgcab.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <memory>
 #include <optional>
@@ -23,7 +25,12 @@ struct Arguments {
     std::string folder = ".";
     std::string cabinet;
     std::vector<std::string> names;
+    // The list file of /F, when given instead of CABINET.
+    std::optional<std::string> list;
 };
+
+constexpr std::string_view kUsage =
+    "usage: extract [/Y] [/L folder] cabinet [name...] | [/Y] /F list";
 
 ToolParse<Arguments> parse(const std::vector<std::string>& args) {
     Arguments parsed;
@@ -34,13 +41,26 @@ ToolParse<Arguments> parse(const std::vector<std::string>& args) {
                             {.spellings = {"/L", "-L"},
                              .takes = ToolSwitch::Takes::NextWord,
                              .set = [&](const std::string& folder) { parsed.folder = folder; },
-                             .missingValue = "/L needs a destination folder"}},
-               .minOperands = 1,
-               .usage = "usage: extract [/Y] [/L folder] cabinet [name...]"});
+                             .missingValue = "/L needs a destination folder"},
+                            {.spellings = {"/F", "-F"},
+                             .takes = ToolSwitch::Takes::NextWord,
+                             .set = [&](const std::string& list) { parsed.list = list; },
+                             .missingValue = "/F needs a list file"}},
+               .minOperands = 0,
+               .usage = kUsage});
     if (!operands) {
         return operands.failure();
     }
     const std::vector<std::string>& files = *operands;
+    if (parsed.list) {
+        if (!files.empty()) {
+            return ToolUsageError{std::string(kUsage)};
+        }
+        return parsed;
+    }
+    if (files.empty()) {
+        return ToolUsageError{std::string(kUsage)};
+    }
     parsed.cabinet = files[0];
     parsed.names.assign(files.begin() + 1, files.end());
     return parsed;
@@ -248,9 +268,42 @@ bool placeExpanded(const std::vector<Planned>& plan, const Arguments& parsed, st
     return true;
 }
 
-} // namespace
+// The entries of a list file: CABINET, FOLDER and NAME after each other,
+// each ended by a NUL byte, so that any path can stand in it.
+std::optional<std::vector<std::array<std::string, 3>>> readEntries(const std::string& list,
+                                                                   std::ostream& err) {
+    std::string text;
+    try {
+        text = readFile(list);
+    } catch (const FileError& error) {
+        err << "extract: cannot read the list " << error.path() << ": " << error.reason() << "\n";
+        return std::nullopt;
+    }
+    std::vector<std::array<std::string, 3>> entries;
+    std::array<std::string, 3> entry;
+    std::size_t field = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\0', start);
+        if (end == std::string::npos) {
+            err << "extract: cannot read the list " << list
+                << ": the last entry is not ended by a NUL byte\n";
+            return std::nullopt;
+        }
+        entry[field] = text.substr(start, end - start);
+        if (++field == entry.size()) {
+            entries.push_back(entry);
+            field = 0;
+        }
+        start = end + 1;
+    }
+    if (field != 0) {
+        err << "extract: cannot read the list " << list << ": an entry without its name\n";
+        return std::nullopt;
+    }
+    return entries;
+}
 
-int runExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int expandOne(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<Arguments> parsed = checkedArguments(args, err);
     if (!parsed) {
         return 1;
@@ -266,6 +319,34 @@ int runExtract(const std::vector<std::string>& args, std::ostream& out, std::ost
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int runExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ToolParse<Arguments> parsed = parse(args);
+    if (!parsed || !parsed->list) {
+        return expandOne(args, out, err);
+    }
+    std::optional<std::vector<std::array<std::string, 3>>> entries =
+        readEntries(*parsed->list, err);
+    if (!entries) {
+        return 1;
+    }
+    // Each entry as the single form expands it, one after the other; one
+    // that fails leaves the others standing.
+    int status = 0;
+    for (const auto& [cabinet, folder, name] : *entries) {
+        std::vector<std::string> one = {"/L", folder, cabinet};
+        if (!name.empty()) {
+            one.push_back(name);
+        }
+        if (parsed->overwrite) {
+            one.insert(one.begin(), "/Y");
+        }
+        status = expandOne(one, out, err) == 0 ? status : 1;
+    }
+    return status;
 }
 
 } // namespace ornibe

@@ -16,7 +16,16 @@ namespace ornibe {
 // under a temporary name first and renamed into place once the whole
 // cabinet has expanded cleanly, so a damaged cabinet changes nothing.
 //
-// Returns the exit code: 0 on success; otherwise 1 after one line on err.
+// extract [/Y] /F LIST
+//
+// Expands, for every entry of the list file LIST, the file NAME of CABINET
+// into FOLDER as above (all its files when NAME is empty): an entry is
+// CABINET, FOLDER and NAME, each ended by a NUL byte. The entries are taken
+// one after the other, each on its own: one that fails leaves the others
+// standing and says why on err.
+//
+// Returns the exit code: 0 on success; otherwise 1 after one line on err
+// (for the list, one line per failed entry).
 int runExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace ornibe

@@ -13,10 +13,13 @@
 #include <libgcab.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace ornibe {
 namespace {
@@ -25,7 +28,11 @@ struct Arguments {
     std::string folder = ".";
     std::string source;
     std::optional<std::string> name;
+    // The list file of /F, when given instead of FILE.
+    std::optional<std::string> list;
 };
+
+constexpr std::string_view kUsage = "usage: makecab [/L folder] file [name] | [/L folder] /F list";
 
 ToolParse<Arguments> parse(const std::vector<std::string>& args) {
     Arguments parsed;
@@ -33,14 +40,27 @@ ToolParse<Arguments> parse(const std::vector<std::string>& args) {
         args, {.switches = {{.spellings = {"/L", "-L"},
                              .takes = ToolSwitch::Takes::NextWord,
                              .set = [&](const std::string& folder) { parsed.folder = folder; },
-                             .missingValue = "/L needs a destination folder"}},
-               .minOperands = 1,
+                             .missingValue = "/L needs a destination folder"},
+                            {.spellings = {"/F", "-F"},
+                             .takes = ToolSwitch::Takes::NextWord,
+                             .set = [&](const std::string& list) { parsed.list = list; },
+                             .missingValue = "/F needs a list file"}},
+               .minOperands = 0,
                .maxOperands = 2,
-               .usage = "usage: makecab [/L folder] file [name]"});
+               .usage = kUsage});
     if (!operands) {
         return operands.failure();
     }
     const std::vector<std::string>& files = *operands;
+    if (parsed.list) {
+        if (!files.empty()) {
+            return ToolUsageError{std::string(kUsage)};
+        }
+        return parsed;
+    }
+    if (files.empty()) {
+        return ToolUsageError{std::string(kUsage)};
+    }
     parsed.source = files[0];
     if (files.size() == 2) {
         parsed.name = files[1];
@@ -81,6 +101,99 @@ Result<std::string> buildCabinet(const std::string& source, const std::string& n
                        g_memory_output_stream_get_data_size(memory));
 }
 
+// One cabinet of the run: what to compress and under which name it goes
+// into the folder (none: the file's compressed name).
+struct Job {
+    std::string source;
+    std::optional<std::string> name;
+};
+
+// What compressing one file said: the line for out on success, else the
+// line for err.
+struct JobResult {
+    bool ok = false;
+    std::string line;
+};
+
+// A cabinet of a list goes to disk as the build's tree copy writes its
+// files, not flushed one by one: the list's many small cabinets would wait
+// for the disk in turn.
+JobResult makeCabinet(const Job& job, const std::string& folder, std::optional<std::int64_t> epoch,
+                      bool flush) {
+    const std::string& source = job.source;
+    if (!existsAsFile(source)) {
+        return {false, "makecab: cannot read " + source + ": " +
+                           (existsAsFolder(source) ? "it is a folder" : "no such file") + "\n"};
+    }
+    std::string storedName = fileName(source);
+    std::string target = entryPathNoCase(folder, job.name ? *job.name : compressedName(storedName));
+    Result<std::string> cabinet = buildCabinet(source, storedName, epoch);
+    if (!cabinet) {
+        return {false, "makecab: cannot compress " + cabinet.failure().line() + "\n"};
+    }
+    try {
+        flush ? writeFileAtomic(target, *cabinet) : writeFileUnflushed(target, *cabinet);
+    } catch (const FileError& error) {
+        return {false, "makecab: cannot " + error.operation() + " " + error.path() + ": " +
+                           error.reason() + "\n"};
+    }
+    return {true, source + " -> " + target + "\n"};
+}
+
+// The jobs of a list file: FILE and NAME after each other, each ended by a
+// NUL byte (an empty NAME: the file's compressed name), so that any path
+// can stand in it.
+Result<std::vector<Job>> readJobs(const std::string& list) {
+    std::string text;
+    try {
+        text = readFile(list);
+    } catch (const FileError& error) {
+        return Failure::fromFileError(error);
+    }
+    std::vector<std::string> fields;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\0', start);
+        if (end == std::string::npos) {
+            return Failure{"read", list, "the last entry is not ended by a NUL byte"};
+        }
+        fields.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    if (fields.size() % 2 != 0) {
+        return Failure{"read", list, "a file without its name"};
+    }
+    std::vector<Job> jobs;
+    for (std::size_t i = 0; i < fields.size(); i += 2) {
+        if (fields[i].empty()) {
+            return Failure{"read", list, "an empty file name"};
+        }
+        jobs.push_back(
+            {fields[i], fields[i + 1].empty() ? std::nullopt : std::optional(fields[i + 1])});
+    }
+    return jobs;
+}
+
+// Runs the jobs on the machine's cores, each cabinet on its own; the
+// results come back in the order of the jobs.
+std::vector<JobResult> runJobs(const std::vector<Job>& jobs, const std::string& folder,
+                               std::optional<std::int64_t> epoch) {
+    std::vector<JobResult> results(jobs.size());
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+            results[i] = makeCabinet(jobs[i], folder, epoch, false);
+        }
+    };
+    const std::size_t workers =
+        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), jobs.size());
+    std::vector<std::jthread> threads;
+    for (std::size_t i = 1; i < workers; ++i) {
+        threads.emplace_back(work);
+    }
+    work();
+    return results;
+}
+
 } // namespace
 
 int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -89,19 +202,25 @@ int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << "makecab: " << parsed.failure().message << "\n";
         return 1;
     }
-    const std::string& source = parsed->source;
-    if (!existsAsFile(source)) {
-        err << "makecab: cannot read " << source << ": "
-            << (existsAsFolder(source) ? "it is a folder" : "no such file") << "\n";
+    std::vector<Job> jobs;
+    if (parsed->list) {
+        Result<std::vector<Job>> listed = readJobs(*parsed->list);
+        if (!listed) {
+            err << "makecab: cannot read the list " << listed.failure().line() << "\n";
+            return 1;
+        }
+        jobs = std::move(*listed);
+    } else {
+        jobs.push_back({parsed->source, parsed->name});
+    }
+    if (!parsed->list && !existsAsFile(parsed->source)) {
+        err << makeCabinet(jobs.front(), parsed->folder, std::nullopt, true).line;
         return 1;
     }
     if (!existsAsFolder(parsed->folder)) {
         err << "makecab: destination folder " << parsed->folder << " does not exist\n";
         return 1;
     }
-    std::string storedName = fileName(source);
-    std::string target =
-        entryPathNoCase(parsed->folder, parsed->name ? *parsed->name : compressedName(storedName));
 
     std::optional<std::int64_t> epoch;
     if (const char* value = std::getenv("SOURCE_DATE_EPOCH"); value && *value) {
@@ -112,20 +231,16 @@ int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ost
             return 1;
         }
     }
-    Result<std::string> cabinet = buildCabinet(source, storedName, epoch);
-    if (!cabinet) {
-        err << "makecab: cannot compress " << cabinet.failure().line() << "\n";
-        return 1;
+    int status = 0;
+    std::vector<JobResult> results =
+        parsed->list
+            ? runJobs(jobs, parsed->folder, epoch)
+            : std::vector<JobResult>{makeCabinet(jobs.front(), parsed->folder, epoch, true)};
+    for (const JobResult& result : results) {
+        (result.ok ? out : err) << result.line;
+        status = result.ok ? status : 1;
     }
-    try {
-        writeFileAtomic(target, *cabinet);
-    } catch (const FileError& error) {
-        err << "makecab: cannot " << error.operation() << " " << error.path() << ": "
-            << error.reason() << "\n";
-        return 1;
-    }
-    out << source << " -> " << target << "\n";
-    return 0;
+    return status;
 }
 
 } // namespace ornibe

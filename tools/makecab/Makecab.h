@@ -16,7 +16,19 @@ namespace ornibe {
 // rather than doubled. The cabinet is written beside its final name and
 // renamed into place, so a failed run leaves no partial file.
 //
-// Returns the exit code: 0 on success; otherwise 1 after one line on err.
+// makecab [/L FOLDER] /F LIST
+//
+// Makes one such cabinet for every entry of the list file LIST, into FOLDER
+// as above: an entry is FILE and NAME, each ended by a NUL byte, with an
+// empty NAME for the file's compressed name. The cabinets are made at the
+// same time on the machine's cores, each as the single form makes it (the
+// same bytes), and each is written and renamed on its own (without the
+// flush to disk that the single form gives its cabinet); an entry that
+// fails leaves the others standing. One line per entry, in the list's
+// order: "FILE -> CABINET" on out, or why it failed on err.
+//
+// Returns the exit code: 0 on success; otherwise 1 after one line on err
+// (for the list, one line per failed entry).
 int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace ornibe

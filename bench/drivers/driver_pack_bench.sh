@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Times the integration of a whole mass-storage driver pack: a generated
+# pack (make_driver_pack.py: COUNT drivers, each an INF with 30 hardware
+# IDs, three driver files and a catalog) goes into a copy of samples/xp as
+# text-mode drivers with ornibe-build (no image), and the wall time of the
+# build and the number of programs it started are printed (goal: at most
+# 1.0 s for 150 drivers), with the load average before and after the runs.
+#
+#   bench/drivers/driver_pack_bench.sh [BUILD_DIR] [COUNT] [RUNS]
+#
+# BUILD_DIR  the configured build tree (default: build); ornibe-build and
+#            the tools are built there first
+# COUNT      drivers in the pack (default: 150)
+# RUNS       timed builds, each into a fresh copy; the median is shown
+#            (default: 5)
+#
+# The child processes are counted with strace (-f, execve calls) in one
+# further build when strace is there; the timed builds run without it.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-build}
+count=${2:-150}
+runs=${3:-5}
+cmake --build "$build" -j2 --target ornibe-build makecab extract cdimage attrib >/dev/null
+build=$(cd "$build" && pwd)
+program="$build/src/cli/ornibe-build"
+[ -x "$program" ] || { echo "no $program: configure the build first" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/ornibe-pack-bench.XXXXXX")
+trap 'chmod -R u+w "$work" 2> /dev/null || true; rm -rf "$work"' EXIT
+python3 "$root/bench/drivers/make_driver_pack.py" "$work/pack" "$count" > "$work/infs"
+drivers=()
+while IFS= read -r inf; do drivers+=(--driver "$inf"); done < "$work/infs"
+
+now() { date +%s.%N; }
+fresh() {
+  chmod -R u+w "$work/tree" 2> /dev/null || true
+  rm -rf "$work/tree"
+  cp -a "$root/samples/xp" "$work/tree"
+  sync
+}
+build_once() {
+  "$@" "$program" --work "$work/tree" --yes --quiet "${drivers[@]}" > "$work/build.log" \
+    2> "$work/build.err" || { cat "$work/build.err" "$work/build.log" >&2; exit 1; }
+}
+
+# The machine's load beside the figure: on a shared machine it says how
+# far the figure can be trusted.
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+load_before=$(load)
+times=()
+for ((run = 0; run < runs; run++)); do
+  fresh
+  start=$(now)
+  build_once
+  end=$(now)
+  times+=("$(echo "$end - $start" | bc)")
+done
+load_after=$(load)
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+echo "pack: $count drivers, $(grep -c 'PCI\\VEN' "$work/pack"/*/*.inf | awk -F: '{ s += $2 } END { print s / 2 }') hardware IDs," \
+  "$(find "$work/pack" -path '*/X86/*' -type f | wc -l) driver files," \
+  "$(find "$work/pack" -iname '*.cat' | wc -l) catalogs"
+echo "log: $(wc -l < "$work/build.log") lines," \
+  "$(grep -c 'をコピーしています。。。完了' "$work/build.log") files placed"
+printf "builds:"; printf " %.3f" "${times[@]}"; echo " s"
+if command -v strace > /dev/null; then
+  fresh
+  build_once strace -f -qq -e trace=execve -e signal=none -o "$work/strace.out"
+  # The first execve is ornibe-build itself.
+  echo "child processes: $(($(grep -c 'execve(' "$work/strace.out") - 1))"
+else
+  echo "child processes: not counted (no strace)"
+fi
+printf 'driver pack build: %.3f s (median of %s; goal <= 1.0; load average %s before, %s after)\n' \
+  "$(median "${times[@]}")" "$runs" "$load_before" "$load_after"
