@@ -2,6 +2,7 @@
 
 #include "common/GLibPointers.h"
 #include "common/ToolCommandLine.h"
+#include "common/ToolListFile.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace ornibe {
 namespace {
@@ -272,29 +274,21 @@ bool placeExpanded(const std::vector<Planned>& plan, const Arguments& parsed, st
 // each ended by a NUL byte, so that any path can stand in it.
 std::optional<std::vector<std::array<std::string, 3>>> readEntries(const std::string& list,
                                                                    std::ostream& err) {
-    std::string text;
-    try {
-        text = readFile(list);
-    } catch (const FileError& error) {
-        err << "extract: cannot read the list " << error.path() << ": " << error.reason() << "\n";
+    Result<std::vector<std::string>> fields = readListFields(list);
+    if (!fields) {
+        err << "extract: cannot read the list " << fields.failure().path << ": "
+            << fields.failure().reason << "\n";
         return std::nullopt;
     }
     std::vector<std::array<std::string, 3>> entries;
     std::array<std::string, 3> entry;
     std::size_t field = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\0', start);
-        if (end == std::string::npos) {
-            err << "extract: cannot read the list " << list
-                << ": the last entry is not ended by a NUL byte\n";
-            return std::nullopt;
-        }
-        entry[field] = text.substr(start, end - start);
+    for (std::string& text : *fields) {
+        entry[field] = std::move(text);
         if (++field == entry.size()) {
             entries.push_back(entry);
             field = 0;
         }
-        start = end + 1;
     }
     if (field != 0) {
         err << "extract: cannot read the list " << list << ": an entry without its name\n";

@@ -2,6 +2,7 @@
 
 #include "common/GLibPointers.h"
 #include "common/ToolCommandLine.h"
+#include "common/ToolListFile.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/CompressedName.h"
@@ -144,21 +145,11 @@ JobResult makeCabinet(const Job& job, const std::string& folder, std::optional<s
 // NUL byte (an empty NAME: the file's compressed name), so that any path
 // can stand in it.
 Result<std::vector<Job>> readJobs(const std::string& list) {
-    std::string text;
-    try {
-        text = readFile(list);
-    } catch (const FileError& error) {
-        return Failure::fromFileError(error);
+    Result<std::vector<std::string>> read = readListFields(list);
+    if (!read) {
+        return read.failure();
     }
-    std::vector<std::string> fields;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\0', start);
-        if (end == std::string::npos) {
-            return Failure{"read", list, "the last entry is not ended by a NUL byte"};
-        }
-        fields.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    const std::vector<std::string>& fields = *read;
     if (fields.size() % 2 != 0) {
         return Failure{"read", list, "a file without its name"};
     }
