@@ -65,6 +65,10 @@ protected:
         put("a/b/c/d/e/f/g/h/i/j/deep.txt", "deep", "/A/B/C/D/E/F/G/H/I/J/DEEP.TXT");
         put(".hidden/.secret", "hidden", "/.HIDDEN/.SECRET");
         put("i386/empty.dat", "", "/I386/EMPTY.DAT");
+        // Files are read and the image is handed on in pieces of some
+        // hundred kilobytes; these cross their edges.
+        put("i386/driver.cab", test::noiseBytes(256 * 1024 + 1, 3), "/I386/DRIVER.CAB");
+        put("i386/sp2.cab", test::noiseBytes(600 * 1024 + 2048 + 7, 4), "/I386/SP2.CAB");
         boot = dir.write("BOOTSECT.BIN", test::noiseBytes(2048, 99));
         std::sort(expected.begin(), expected.end());
     }

@@ -1,11 +1,11 @@
 #include "IsoWriter.h"
 
-#define LIBISOFS_WITHOUT_LIBBURN 1
-#include <libisofs/libisofs.h>
+#include "FileStream.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -132,6 +132,20 @@ private:
     bool active_;
 };
 
+// Adds the file name to folder, its content read from source.
+int addFileNode(IsoDir* folder, const std::string& name, const std::string& source,
+                FileStreamProblem& problem, IsoFile** file) {
+    IsoStream* stream = newFileStream(source, problem);
+    if (stream == nullptr) {
+        return static_cast<int>(ISO_FILE_ERROR);
+    }
+    int code = iso_tree_add_new_file(folder, name.c_str(), stream, file);
+    if (code < 0) {
+        iso_stream_unref(stream);
+    }
+    return code;
+}
+
 std::string addNodeProblem(int code, const std::string& name, Library& library) {
     if (code == static_cast<int>(ISO_NODE_NAME_NOT_UNIQUE)) {
         return "two entries of one folder differ only in letter case: " + name;
@@ -170,6 +184,7 @@ Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd
             return writeFailure(addNodeProblem(code, tree.folders[i].source, library));
         }
     }
+    FileStreamProblem readProblem;
     std::vector<IsoFile*> files(tree.files.size());
     for (size_t i = 0; i < tree.files.size(); ++i) {
         const ImageTree::File& file = tree.files[i];
@@ -183,26 +198,25 @@ Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd
                 iso_stream_unref(stream);
             }
         } else {
-            IsoNode* node = nullptr;
-            code = iso_tree_add_new_node(image.get(), folders[file.folder], name.c_str(),
-                                         file.source.c_str(), &node);
-            files[i] = reinterpret_cast<IsoFile*>(node);
+            code = addFileNode(folders[file.folder], name, file.source, readProblem, &files[i]);
         }
         if (code < 0) {
-            return writeFailure(addNodeProblem(code, file.source, library));
+            return writeFailure(readProblem.text ? *readProblem.text
+                                                 : addNodeProblem(code, file.source, library));
         }
     }
 
     if (options.bootFile) {
         std::string bootName = unusedRootName(tree, "BOOTIMG", ".BIN");
         std::string catalogName = unusedRootName(tree, "BOOTCAT", ".BIN");
-        IsoNode* bootNode = nullptr;
-        code = iso_tree_add_new_node(image.get(), folders[0], bootName.c_str(),
-                                     options.bootFile->c_str(), &bootNode);
+        IsoFile* bootFile = nullptr;
+        code = addFileNode(folders[0], bootName, *options.bootFile, readProblem, &bootFile);
         if (code < 0) {
-            return writeFailure("cannot add boot file " + *options.bootFile + ": " +
-                                libraryReason(code, library));
+            return writeFailure(readProblem.text ? *readProblem.text
+                                                 : "cannot add boot file " + *options.bootFile +
+                                                       ": " + libraryReason(code, library));
         }
+        IsoNode* bootNode = reinterpret_cast<IsoNode*>(bootFile);
         // Hidden from every directory tree, but its content is written.
         iso_node_set_hidden(bootNode, LIBISO_HIDE_ON_RR | LIBISO_HIDE_ON_JOLIET |
                                           LIBISO_HIDE_ON_1999 | LIBISO_HIDE_BUT_WRITE);
@@ -257,23 +271,33 @@ Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd
     // length staying at what is written: ornibe-build's progress bar reads
     // the image's total from the partial file's blocks. Where the file
     // system cannot reserve, the image is written as it comes.
-    if (off_t total = source->get_size(source); total > 0) {
+    const off_t total = source->get_size(source);
+    if (total > 0) {
         (void)::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, total);
     }
     std::optional<std::string> problem;
     // The source hands out whole 2048-byte blocks: asked for more than is
-    // left at the end, it reports the end and drops the rest. Blocks are
-    // gathered into a larger buffer for writing.
+    // left at the end, it reports the end and drops the rest. So it is
+    // asked for large pieces while the announced size lasts (each request
+    // crosses to the thread that makes the image, and 2048 bytes at a time
+    // that crossing cost more than the copying), and for single blocks
+    // after it, until it reports the end.
     constexpr size_t kBlock = 2048;
-    std::vector<unsigned char> buffer(32 * kBlock);
+    std::vector<unsigned char> buffer(256 * kBlock);
     // Disk writes of the image are started every 8 MB.
     constexpr std::uint64_t kWriteBehind = 8 << 20;
+    const std::uint64_t announced = total > 0 ? static_cast<std::uint64_t>(total) : 0;
     std::uint64_t imageBytes = 0;
     std::uint64_t writeStarted = 0;
     while (true) {
         size_t filled = 0;
         while (filled < buffer.size()) {
-            int got = source->read_xt(source, buffer.data() + filled, static_cast<int>(kBlock));
+            std::uint64_t left =
+                announced > imageBytes + filled ? announced - imageBytes - filled : 0;
+            size_t want = left >= kBlock ? static_cast<size_t>(std::min<std::uint64_t>(
+                                               left - left % kBlock, buffer.size() - filled))
+                                         : kBlock;
+            int got = source->read_xt(source, buffer.data() + filled, static_cast<int>(want));
             if (got <= 0) {
                 if (got < 0) {
                     problem = libraryReason(static_cast<int>(ISO_WRITE_ERROR), library);
@@ -314,14 +338,25 @@ Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd
             writeStarted = imageBytes;
         }
     }
+    if (!problem) {
+        problem = library.drainMessages();
+    }
+    if (problem && readProblem.text) {
+        // A file that could not be read is named rather than libisofs's
+        // general complaint.
+        problem = readProblem.text;
+    }
+    if (!problem && imageBytes < announced) {
+        // The end came before the announced size: the image would lack
+        // its last blocks.
+        problem = "the image ended after " + std::to_string(imageBytes) + " of " +
+                  std::to_string(announced) + " bytes";
+    }
     if (problem) {
         source->cancel(source);
     }
     source->free_data(source);
     std::free(source);
-    if (!problem) {
-        problem = library.drainMessages();
-    }
     return problem ? Outcome(writeFailure(*problem)) : Outcome();
 }
 
