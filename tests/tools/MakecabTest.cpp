@@ -94,17 +94,21 @@ TEST(Makecab, names_follow_windows_setup_and_letter_case_of_what_exists) {
 }
 
 // One /F run makes, for every entry, the cabinet a run of its own makes,
-// byte for byte; an entry it cannot make is reported on its own line and
-// the others still stand.
+// byte for byte, in the letter case of what the folder holds and the later
+// of two entries for one cabinet standing; an entry it cannot make is
+// reported on its own line and the others still stand.
 TEST(Makecab, list_run_gives_the_cabinets_of_single_runs_and_reports_a_bad_entry) {
     TempDir dir;
     const std::vector<std::pair<std::string, std::string>> files = {
         {"EMPTY.SYS", ""},
         {"tiny.inf", "x"},
         {"Mixed.Dll", test::noiseBytes(32768 * 2 + 7, 4)},
-        {"big.sys", test::textBytes(150000)}};
+        {"big.sys", test::textBytes(150000)},
+        {"again/TINY.INF", "the later one"}};
     std::string single = dir.mkdir("single");
     std::string batch = dir.mkdir("batch");
+    dir.write("single/BIG.SY_", "old");
+    dir.write("batch/BIG.SY_", "old");
     std::string list;
     for (const auto& [name, content] : files) {
         std::string source = dir.write("media/" + name, content);
@@ -126,7 +130,11 @@ TEST(Makecab, list_run_gives_the_cabinets_of_single_runs_and_reports_a_bad_entry
         SCOPED_TRACE(cabinet);
         EXPECT_EQ(test::slurp(batch + "/" + cabinet), test::slurp(single + "/" + cabinet));
     }
-    EXPECT_EQ(test::listTree(single).size(), files.size());
+    EXPECT_THAT(test::listTree(batch),
+                ElementsAre("BIG.SY_", "EMPTY.SY_", "Mixed.Dl_", "tiny.in_"));
+    TempDir out;
+    ASSERT_EQ(extract({"/Y", "/L", out.path(), batch + "/tiny.in_"}).code, 0);
+    EXPECT_TRUE(test::fileHolds(out / "TINY.INF", "the later one"));
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), static_cast<long>(files.size()));
 }
 

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <set>
 #include <thread>
 
 namespace ornibe {
@@ -119,7 +120,7 @@ struct JobResult {
 // A cabinet of a list goes to disk as the build's tree copy writes its
 // files, not flushed one by one: the list's many small cabinets would wait
 // for the disk in turn.
-JobResult makeCabinet(const Job& job, const std::string& folder, std::optional<std::int64_t> epoch,
+JobResult makeCabinet(const Job& job, const std::string& target, std::optional<std::int64_t> epoch,
                       bool flush) {
     const std::string& source = job.source;
     if (!existsAsFile(source)) {
@@ -127,7 +128,6 @@ JobResult makeCabinet(const Job& job, const std::string& folder, std::optional<s
                            (existsAsFolder(source) ? "it is a folder" : "no such file") + "\n"};
     }
     std::string storedName = fileName(source);
-    std::string target = entryPathNoCase(folder, job.name ? *job.name : compressedName(storedName));
     Result<std::string> cabinet = buildCabinet(source, storedName, epoch);
     if (!cabinet) {
         return {false, "makecab: cannot compress " + cabinet.failure().line() + "\n"};
@@ -164,19 +164,43 @@ Result<std::vector<Job>> readJobs(const std::string& list) {
     return jobs;
 }
 
+// The name a job's cabinet takes in folder: its own, or the compressed
+// name of its file.
+std::string cabinetName(const Job& job) {
+    return job.name ? *job.name : compressedName(fileName(job.source));
+}
+
 // Runs the jobs on the machine's cores, each cabinet on its own; the
-// results come back in the order of the jobs.
+// results come back in the order of the jobs. The folder is listed once:
+// each cabinet takes the entry of its name whatever its letter case, an
+// earlier job's among them, as a run of its own would find it.
 std::vector<JobResult> runJobs(const std::vector<Job>& jobs, const std::string& folder,
                                std::optional<std::int64_t> epoch) {
+    std::vector<std::string> targets;
+    targets.reserve(jobs.size());
+    DestFolder names(folder);
+    for (const Job& job : jobs) {
+        targets.push_back(existsAsFile(job.source) ? names.entryFor(cabinetName(job))
+                                                   : std::string());
+    }
     std::vector<JobResult> results(jobs.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         for (std::size_t i = next++; i < jobs.size(); i = next++) {
-            results[i] = makeCabinet(jobs[i], folder, epoch, false);
+            results[i] = makeCabinet(jobs[i], targets[i], epoch, false);
         }
     };
+    // Two jobs for one cabinet run in the list's order, so that the later
+    // one's stands, as after runs of their own.
+    std::set<std::string> distinct;
+    bool shared = false;
+    for (const std::string& target : targets) {
+        shared = shared || (!target.empty() && !distinct.insert(target).second);
+    }
     const std::size_t workers =
-        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), jobs.size());
+        shared
+            ? 1
+            : std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), jobs.size());
     std::vector<std::jthread> threads;
     for (std::size_t i = 1; i < workers; ++i) {
         threads.emplace_back(work);
@@ -205,7 +229,7 @@ int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ost
         jobs.push_back({parsed->source, parsed->name});
     }
     if (!parsed->list && !existsAsFile(parsed->source)) {
-        err << makeCabinet(jobs.front(), parsed->folder, std::nullopt, true).line;
+        err << makeCabinet(jobs.front(), std::string(), std::nullopt, true).line;
         return 1;
     }
     if (!existsAsFolder(parsed->folder)) {
@@ -224,9 +248,10 @@ int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     int status = 0;
     std::vector<JobResult> results =
-        parsed->list
-            ? runJobs(jobs, parsed->folder, epoch)
-            : std::vector<JobResult>{makeCabinet(jobs.front(), parsed->folder, epoch, true)};
+        parsed->list ? runJobs(jobs, parsed->folder, epoch)
+                     : std::vector<JobResult>{makeCabinet(
+                           jobs.front(), entryPathNoCase(parsed->folder, cabinetName(jobs.front())),
+                           epoch, true)};
     for (const JobResult& result : results) {
         (result.ok ? out : err) << result.line;
         status = result.ok ? status : 1;
