@@ -243,6 +243,29 @@ std::string reservePendingFile(const std::string& destination) {
     throwFileError("write", destination, errno);
 }
 
+void fillReservedFile(const std::string& path, std::string_view bytes) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        throwFileError("write", path, errno);
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            int error = errno;
+            ::close(fd);
+            throwFileError("write", path, error);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        throwFileError("write", path, errno);
+    }
+}
+
 bool isPendingFileName(std::string_view name) {
     size_t tail = kMarker.size() + kRandomLetters;
     if (name.size() < 1 + tail || name.front() != '.') {

@@ -62,6 +62,13 @@ private:
 // is. Throws FileError naming the destination.
 std::string reservePendingFile(const std::string& destination);
 
+// Fills the reserved file at path (a pending file's hidden name, as
+// reservePendingFile gives) with bytes, in place: nobody relies on it
+// before its caller renames it, so it needs no pending file of its own. A
+// path that is not there or is a link is refused. Throws FileError naming
+// path.
+void fillReservedFile(const std::string& path, std::string_view bytes);
+
 // True when name has the form of a pending file's hidden name (of any
 // destination): such a file is never content of a tree.
 bool isPendingFileName(std::string_view name);

@@ -2,6 +2,8 @@
 #include "Extract.h"
 #include "TestFiles.h"
 #include "support/CommandRun.h"
+#include "sys/HostPath.h"
+#include "sys/PendingFile.h"
 
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
@@ -20,6 +22,7 @@ namespace {
 using test::TempDir;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAre;
 
 using Outcome = test::ToolOutcome;
 
@@ -136,6 +139,33 @@ TEST(Makecab, list_run_gives_the_cabinets_of_single_runs_and_reports_a_bad_entry
     ASSERT_EQ(extract({"/Y", "/L", out.path(), batch + "/tiny.in_"}).code, 0);
     EXPECT_TRUE(test::fileHolds(out / "TINY.INF", "the later one"));
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), static_cast<long>(files.size()));
+}
+
+// A name of the list that a caller reserved as a pending file is filled in
+// place, adding no entry of its own; one that is not there is made anew.
+TEST(Makecab, a_reserved_place_is_filled_where_it_stands) {
+    TempDir dir;
+    std::string source = dir.write("media/disk.sys", test::textBytes(20000));
+    std::string i386 = dir.mkdir("I386");
+    std::string reserved = reservePendingFile(i386 + "/DISK.SY_");
+    struct stat before {};
+    ASSERT_EQ(::stat(reserved.c_str(), &before), 0);
+    std::string absent = fileName(reservePendingFile(i386 + "/OTHER.SY_"));
+    ::unlink((i386 + "/" + absent).c_str());
+    std::string listFile = dir.write("list", source + '\0' + fileName(reserved) + '\0' + source +
+                                                 '\0' + absent + '\0');
+
+    Outcome run = makecab({"/L", i386, "/F", listFile});
+
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_THAT(test::listTree(i386), UnorderedElementsAre(absent, fileName(reserved)));
+    struct stat after {};
+    ASSERT_EQ(::stat(reserved.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(test::slurp(reserved), test::slurp(i386 + "/" + absent));
+    TempDir out;
+    ASSERT_EQ(extract({"/Y", "/L", out.path(), reserved}).code, 0);
+    EXPECT_TRUE(test::fileHolds(out / "disk.sys", test::textBytes(20000)));
 }
 
 TEST(Makecab, refuses_bad_input_with_one_line_and_writes_nothing) {

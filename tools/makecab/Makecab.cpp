@@ -9,6 +9,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/PendingFile.h"
 #include "sys/SourceDateEpoch.h"
 
 #include <libgcab.h>
@@ -133,7 +134,15 @@ JobResult makeCabinet(const Job& job, const std::string& target, std::optional<s
         return {false, "makecab: cannot compress " + cabinet.failure().line() + "\n"};
     }
     try {
-        flush ? writeFileAtomic(target, *cabinet) : writeFileUnflushed(target, *cabinet);
+        // A place its caller reserved under a pending file's name is
+        // filled where it stands; the caller renames it when whole.
+        struct stat st {};
+        if (isPendingFileName(fileName(target)) && ::lstat(target.c_str(), &st) == 0 &&
+            S_ISREG(st.st_mode)) {
+            fillReservedFile(target, *cabinet);
+        } else {
+            flush ? writeFileAtomic(target, *cabinet) : writeFileUnflushed(target, *cabinet);
+        }
     } catch (const FileError& error) {
         return {false, "makecab: cannot " + error.operation() + " " + error.path() + ": " +
                            error.reason() + "\n"};
