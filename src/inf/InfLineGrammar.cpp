@@ -31,6 +31,48 @@ constexpr std::array<bool, 256> kPlainBytes = [] {
     return plain;
 }();
 
+// What a byte that begins an element outside quotes means to the line
+// parser: one table lookup chooses among them. Double-byte characters and
+// percent signs are Other, read one character at a time.
+enum class ByteClass : unsigned char {
+    Plain,
+    Other,
+    Quote,
+    Semicolon,
+    // Text, but a comment in a driver floppy's description file.
+    Hash,
+    Comma,
+    Equals,
+    Backslash,
+    Blank,
+    CarriageReturn,
+    LineFeed,
+    Nul,
+};
+
+constexpr std::array<ByteClass, 256> kByteClasses = [] {
+    std::array<ByteClass, 256> classes{};
+    for (int c = 0; c < 256; ++c)
+        classes[c] = kPlainBytes[c] ? ByteClass::Plain : ByteClass::Other;
+    classes['#'] = ByteClass::Hash;
+    classes['"'] = ByteClass::Quote;
+    classes[';'] = ByteClass::Semicolon;
+    classes[','] = ByteClass::Comma;
+    classes['='] = ByteClass::Equals;
+    classes['\\'] = ByteClass::Backslash;
+    for (unsigned char c : std::string_view(" \t\v\f"))
+        classes[c] = ByteClass::Blank;
+    classes['\r'] = ByteClass::CarriageReturn;
+    classes['\n'] = ByteClass::LineFeed;
+    classes[0] = ByteClass::Nul;
+    return classes;
+}();
+
+// The helpers of the line loop are inlined always: called, they would
+// make the compiler keep the loop's state in memory, where every byte
+// written into the text may change it.
+#define INF_INLINE __attribute__((always_inline))
+
 // A carriage return that is not followed by a line feed is white space:
 // only LF and CR LF end a line.
 bool isBlank(char c) {
@@ -143,8 +185,6 @@ private:
         pos_ = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - buffer_) : size_;
     }
 
-    void put(char c) { buffer_[written_++] = c; }
-
     std::string_view sectionName(std::uint32_t id) const { return d_.name(d_.sections[id]); }
 
     // The name is everything between the brackets, blanks included, as
@@ -178,6 +218,7 @@ private:
         std::size_t slot = d_.sectionTable.slotOf(FoldHash()(name), equal);
         if (d_.sectionTable.at(slot) != kNone) {
             current_ = d_.sectionTable.at(slot);
+            currentSection_ = &d_.sections[current_];
             return true;
         }
         if (d_.sectionTable.full()) {
@@ -198,183 +239,227 @@ private:
         written_ += length;
         current_ = static_cast<std::uint32_t>(d_.sections.size());
         d_.sections.push_back(section);
+        currentSection_ = &d_.sections.back();
         d_.sectionTable.put(slot, current_);
         return true;
     }
 
-    // State of the field being read: where it starts and where its kept
-    // text ends.
-    struct Field {
-        std::size_t start = 0;
-        std::size_t endKept = 0;
-        bool kept = false;
-    };
-
-    void beginField(Field& f) {
-        f = Field{};
-        f.start = written_;
-        f.endKept = written_;
-    }
-
-    void keep(Field& f) {
-        f.kept = true;
-        f.endKept = written_;
-    }
-
+    // line    = element* [comment] line-end
+    // element = quoted | "," | "=" | continuation | blank | text
+    //
     // Blanks around a field are dropped; blanks inside it, and everything
-    // inside double quotes, are kept. The field ends with a NUL.
-    void endField(Field& f) {
-        written_ = f.kept ? f.endKept : f.start;
-        put('\0');
-    }
-
-    // State of the line being read.
-    struct LineState {
-        std::size_t start = 0;
+    // inside double quotes, are kept. Each field ends with a NUL.
+    //
+    // The state of the line lives in locals, not in members, so that it
+    // stays in registers: the compiler must take every byte written into
+    // the text as a possible write to the grammar's members.
+    bool parseLine() {
+        char* const buffer = buffer_;
+        const std::size_t size = size_;
+        const bool oemFile = oemFile_;
+        std::size_t pos = pos_;
+        std::size_t written = written_;
+        const std::size_t lineStart = written;
+        // Where the field being read starts and where its kept text ends:
+        // blanks after the text are dropped unless more text follows.
+        std::size_t fieldStart = written;
+        std::size_t endKept = written;
+        bool kept = false;
         std::size_t fields = 0;
         // Commas separate values everywhere but in a Strings section.
-        bool splitCommas = true;
+        const bool splitCommas = !currentSection_->strings;
         bool hasKey = false;
         bool commaAfterStart = false; // a comma since the line or the key began
         bool content = false;
         bool inQuotes = false;
         bool percent = false;
-        Field field;
-    };
 
-    // line    = element* [comment] line-end
-    // element = quoted | "," | "=" | continuation | blank | text
-    bool parseLine() {
-        LineState line;
-        line.start = written_;
-        line.splitCommas = !d_.sections[current_].strings;
-        beginField(line.field);
-        while (pos_ < size_ && !lineEndAt(pos_)) {
-            if (line.inQuotes) {
-                readQuoted(line);
-            } else if (!readElement(line)) {
+        auto lineEnd = [&](std::size_t i) INF_INLINE {
+            return buffer[i] == '\n' ||
+                   (buffer[i] == '\r' && i + 1 < size && buffer[i + 1] == '\n');
+        };
+        auto keep = [&]() INF_INLINE {
+            kept = true;
+            endKept = written;
+        };
+        // Appends the run of plain bytes at pos, if any. Runs are short:
+        // copying while scanning beats a call to memmove. The NUL at
+        // buffer[size] ends the run at the end of the text.
+        auto copyPlainRun = [&]() INF_INLINE {
+            char* const text = buffer;
+            std::size_t read = pos;
+            std::size_t write = written;
+            while (kPlainBytes[static_cast<unsigned char>(text[read])])
+                text[write++] = text[read++];
+            if (read > pos) {
+                pos = read;
+                written = write;
+                keep();
+            }
+        };
+        // Appends the character at pos, both bytes of a double-byte one, so
+        // that a trail byte 0x5C is never taken for a backslash, and the
+        // run of plain bytes after it.
+        auto appendRun = [&]() INF_INLINE {
+            const unsigned char c = static_cast<unsigned char>(buffer[pos++]);
+            buffer[written++] = static_cast<char>(c);
+            if (c == '%')
+                percent = true;
+            else if (leadByte(c) && pos < size && !lineEnd(pos))
+                buffer[written++] = buffer[pos++];
+            keep();
+            copyPlainRun();
+        };
+        auto finishField = [&]() INF_INLINE {
+            written = kept ? endKept : fieldStart;
+            buffer[written++] = '\0';
+            ++fields;
+            fieldStart = written;
+            endKept = written;
+            kept = false;
+        };
+        auto lineFeedFrom = [&](std::size_t from) INF_INLINE {
+            const void* lf = std::memchr(buffer + from, '\n', size - from);
+            return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - buffer) : size;
+        };
+
+        for (bool reading = true; reading;) {
+            const unsigned char c = static_cast<unsigned char>(buffer[pos]);
+            if (inQuotes) {
+                // Inside double quotes everything is kept; "" stands for one
+                // quote and a single quote ends the quoted run.
+                if (c == '"') {
+                    if (buffer[pos + 1] == '"') {
+                        pos += 2;
+                        buffer[written++] = '"';
+                    } else {
+                        inQuotes = false;
+                        ++pos;
+                    }
+                    keep();
+                } else if (pos >= size || lineEnd(pos)) {
+                    reading = false;
+                } else {
+                    appendRun();
+                }
+                continue;
+            }
+            switch (kByteClasses[c]) {
+            case ByteClass::Hash:
+                if (oemFile) {
+                    pos = lineFeedFrom(pos);
+                    reading = false;
+                    break;
+                }
+                [[fallthrough]];
+            case ByteClass::Plain:
+                content = true;
+                copyPlainRun();
+                break;
+            case ByteClass::Quote:
+                inQuotes = true;
+                content = true;
+                ++pos;
+                keep();
+                break;
+            case ByteClass::Semicolon:
+                pos = lineFeedFrom(pos);
+                reading = false;
+                break;
+            case ByteClass::Comma:
+                content = true;
+                if (!splitCommas) {
+                    appendRun();
+                    break;
+                }
+                commaAfterStart = true;
+                ++pos;
+                finishField();
+                break;
+            case ByteClass::Equals:
+                // The first "=" before any comma ends the key.
+                content = true;
+                if (hasKey || commaAfterStart) {
+                    appendRun();
+                    break;
+                }
+                hasKey = true;
+                ++pos;
+                finishField();
+                break;
+            case ByteClass::Backslash:
+                if (oemFile || !continuesLine(pos + 1)) {
+                    content = true;
+                    appendRun();
+                    break;
+                }
+                // A backslash that is the last thing on the line, blanks,
+                // further backslashes and a comment aside, joins the next
+                // line to this one: the blanks before it and those that
+                // begin the next line are dropped, so "a \\ \n  b" reads as
+                // "ab". Blanks inside quotes stay.
+                written = endKept;
+                pos = lineFeedFrom(pos);
+                if (pos < size) {
+                    ++pos;
+                    ++lineNumber_;
+                }
+                while (pos < size && isBlank(buffer[pos]) && !lineEnd(pos))
+                    ++pos;
+                break;
+            case ByteClass::CarriageReturn:
+                if (buffer[pos + 1] == '\n') {
+                    reading = false;
+                    break;
+                }
+                [[fallthrough]];
+            case ByteClass::Blank:
+                ++pos;
+                if (kept)
+                    buffer[written++] = static_cast<char>(c);
+                break;
+            case ByteClass::LineFeed:
+                reading = false;
+                break;
+            case ByteClass::Nul:
+                // The NUL after the text ends it; one inside is text.
+                if (pos >= size) {
+                    reading = false;
+                    break;
+                }
+                [[fallthrough]];
+            case ByteClass::Other:
+                content = true;
+                appendRun();
                 break;
             }
         }
-        if (line.inQuotes && quotesClose_)
+
+        pos_ = pos;
+        if (inQuotes && quotesClose_)
             return refuse("二重引用符「\"」が行の中で閉じていません。");
         if (pos_ < size_)
             skipLineEnd();
-        return endLine(line);
-    }
-
-    // Inside double quotes everything is kept; "" stands for one quote and
-    // a single quote ends the quoted run.
-    void readQuoted(LineState& line) {
-        Field& f = line.field;
-        if (buffer_[pos_] != '"') {
-            appendRun(line);
-            return;
-        }
-        if (pos_ + 1 < size_ && buffer_[pos_ + 1] == '"') {
-            pos_ += 2;
-            put('"');
-            keep(f);
-            return;
-        }
-        line.inQuotes = false;
-        keep(f);
-        ++pos_;
-    }
-
-    // One element outside quotes; false at a comment, which ends the line.
-    bool readElement(LineState& line) {
-        char c = buffer_[pos_];
-        // Text is the most common element: it is tested for first.
-        if (kPlainBytes[static_cast<unsigned char>(c)] && !commentStart(c)) {
-            line.content = true;
-            copyPlainRun(line);
-        } else if (c == '"') {
-            openQuote(line);
-        } else if (commentStart(c)) {
-            skipToLineEnd();
-            return false;
-        } else if (c == ',' && line.splitCommas) {
-            valueSeparator(line);
-        } else if (c == '=' && !line.hasKey && !line.commaAfterStart) {
-            keySeparator(line);
-        } else if (c == '\\' && !oemFile_ && continuesLine(pos_ + 1)) {
-            joinNextLine(line);
-        } else if (isBlank(c)) {
-            ++pos_;
-            if (line.field.kept)
-                put(c);
-        } else {
-            line.content = true;
-            appendRun(line);
-        }
-        return true;
-    }
-
-    void openQuote(LineState& line) {
-        line.inQuotes = true;
-        line.content = true;
-        ++pos_;
-        keep(line.field);
-    }
-
-    void valueSeparator(LineState& line) {
-        line.content = true;
-        line.commaAfterStart = true;
-        ++pos_;
-        finishField(line);
-    }
-
-    // The first "=" before any comma ends the key.
-    void keySeparator(LineState& line) {
-        line.content = true;
-        line.hasKey = true;
-        ++pos_;
-        finishField(line);
-    }
-
-    void finishField(LineState& line) {
-        endField(line.field);
-        ++line.fields;
-        beginField(line.field);
-    }
-
-    // A backslash that is the last thing on the line, blanks, further
-    // backslashes and a comment aside, joins the next line to this one:
-    // the blanks before it and those that begin the next line are dropped,
-    // so "a \\ \n  b" reads as "ab". Blanks inside quotes stay.
-    void joinNextLine(LineState& line) {
-        written_ = line.field.endKept;
-        skipToLineEnd();
-        if (pos_ < size_) {
-            ++pos_;
-            ++lineNumber_;
-        }
-        while (pos_ < size_ && isBlank(buffer_[pos_]) && !lineEndAt(pos_))
-            ++pos_;
-    }
-
-    bool endLine(LineState& state) {
-        if (!state.content) {
+        if (!content) {
             // Nothing but blanks and continuations: no line.
-            written_ = state.start;
+            written_ = lineStart;
             return true;
         }
         // "key =" with nothing after it has one empty value.
-        endField(state.field);
-        ++state.fields;
+        finishField();
+        written_ = written;
         if (!memory_.charge(kLineBytes))
             return false;
         Line line;
-        line.offset = static_cast<std::uint32_t>(state.start);
+        line.offset = static_cast<std::uint32_t>(lineStart);
         line.section = current_;
-        line.bits = static_cast<std::uint32_t>(state.fields - (state.hasKey ? 1 : 0));
-        if (state.hasKey)
+        line.bits = static_cast<std::uint32_t>(fields - (hasKey ? 1 : 0));
+        if (hasKey)
             line.bits |= Line::kHasKey;
-        if (state.percent)
+        if (percent)
             line.bits |= Line::kPercent;
         d_.lines.push_back(line);
-        ++d_.sections[current_].lineCount;
+        ++currentSection_->lineCount;
         return true;
     }
 
@@ -384,44 +469,6 @@ private:
         while (i < size_ && (isBlank(buffer_[i]) || buffer_[i] == '\\') && !lineEndAt(i))
             ++i;
         return i >= size_ || commentStart(buffer_[i]) || lineEndAt(i);
-    }
-
-    // Appends the character at pos_ and the run of plain bytes after it.
-    void appendRun(LineState& line) {
-        appendCharacter(line);
-        copyPlainRun(line);
-    }
-
-    // Appends the run of plain bytes at pos_, if any.
-    void copyPlainRun(LineState& line) {
-        // Runs are short: copying while scanning beats a call to memmove.
-        // The NUL at buffer_[size_] ends the run at the end of the text.
-        std::size_t read = pos_;
-        std::size_t write = written_;
-        for (;;) {
-            const char c = buffer_[read];
-            if (!kPlainBytes[static_cast<unsigned char>(c)])
-                break;
-            buffer_[write++] = c;
-            ++read;
-        }
-        if (read > pos_) {
-            pos_ = read;
-            written_ = write;
-            keep(line.field);
-        }
-    }
-
-    // Appends the character at pos_, both bytes of a double-byte one, so
-    // that a trail byte 0x5C is never taken for a backslash.
-    void appendCharacter(LineState& line) {
-        unsigned char c = static_cast<unsigned char>(buffer_[pos_++]);
-        put(static_cast<char>(c));
-        if (c == '%')
-            line.percent = true;
-        else if (leadByte(c) && pos_ < size_ && !lineEndAt(pos_))
-            put(buffer_[pos_++]);
-        keep(line.field);
     }
 
     InfFile::Data& d_;
@@ -434,6 +481,8 @@ private:
     std::size_t written_ = 0;
     int lineNumber_ = 0;
     std::uint32_t current_ = kNone;
+    // The section current_ names; the list's blocks never move.
+    Section* currentSection_ = nullptr;
     // Answer files: a line must close every double quote it opens.
     const bool quotesClose_;
     // TXTSETUP.OEM: "#" starts a comment, and a backslash at a line's end
