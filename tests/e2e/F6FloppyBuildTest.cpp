@@ -11,6 +11,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -69,10 +71,22 @@ std::string expanded(const std::string& cabinet) {
     return out.output;
 }
 
+// mkfs.fat as Debian installs it: in /usr/sbin, which an ordinary user's
+// PATH often leaves out.
+std::string mkfsFat() {
+    for (const char* folder : {"/usr/sbin", "/sbin"}) {
+        const std::string program = std::string(folder) + "/mkfs.fat";
+        if (::access(program.c_str(), X_OK) == 0) {
+            return program;
+        }
+    }
+    return "mkfs.fat";
+}
+
 // A FAT12 floppy image holding the files of folder, made as a user would.
 std::string floppyImage(const TempDir& dir, const std::string& folder, const std::string& name) {
     const std::string image = dir / name;
-    CommandResult made = runCommand({"mkfs.fat", "-C", image, "1440"});
+    CommandResult made = runCommand({mkfsFat(), "-C", image, "1440"});
     EXPECT_EQ(made.exitCode, 0) << made.output;
     std::vector<std::string> copy = {"env", "MTOOLS_SKIP_CHECK=1", "mcopy", "-i", image, "-s"};
     for (const auto& entry : fs::directory_iterator(folder)) {
