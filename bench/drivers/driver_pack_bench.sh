@@ -16,6 +16,12 @@
 #
 # The child processes are counted with strace (-f, execve calls) in one
 # further build when strace is there; the timed builds run without it.
+#
+# Every build goes into a copy of its own, and the copies are removed only
+# at the end: on an ext4 file system without a journal, a file created
+# within minutes of many deletions waits while the kernel passes over the
+# inodes just freed, so removing one build's tree before the next would
+# time the deletions, not the build.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -34,14 +40,15 @@ drivers=()
 while IFS= read -r inf; do drivers+=(--driver "$inf"); done < "$work/infs"
 
 now() { date +%s.%N; }
+trees=0
 fresh() {
-  chmod -R u+w "$work/tree" 2> /dev/null || true
-  rm -rf "$work/tree"
-  cp -a "$root/samples/xp" "$work/tree"
+  trees=$((trees + 1))
+  tree="$work/tree.$trees"
+  cp -a "$root/samples/xp" "$tree"
   sync
 }
 build_once() {
-  "$@" "$program" --work "$work/tree" --yes --quiet "${drivers[@]}" > "$work/build.log" \
+  "$@" "$program" --work "$tree" --yes --quiet "${drivers[@]}" > "$work/build.log" \
     2> "$work/build.err" || { cat "$work/build.err" "$work/build.log" >&2; exit 1; }
 }
 

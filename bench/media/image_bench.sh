@@ -10,8 +10,14 @@
 #
 # The image is made from a generated XP tree topped up with EXTRA_FILES
 # files to TREE_MB, with its boot image only in the boot catalog, as on a
-# Windows CD. The medians of RUNS runs are compared. About 4 times TREE_MB
-# must be free below ${TMPDIR:-/tmp}; everything is removed at the end.
+# Windows CD. The medians of RUNS runs are compared. About 5 times RUNS
+# plus 2 times TREE_MB must be free below ${TMPDIR:-/tmp}: every run writes
+# into a folder of its own and everything is removed only at the end. On
+# an ext4 file system without a journal, a file created within minutes of
+# many deletions waits while the kernel passes over the inodes just freed,
+# so removing one run's tree before the next would time the deletions, not
+# the copy; figures taken within five minutes of deleting many files
+# elsewhere on the disk are slower on both sides for the same reason.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -46,28 +52,29 @@ xorriso -as mkisofs -quiet -J -R -V WXPBENCH -o "$work/cd.iso" \
   -b hidden/boot.bin -no-emul-boot -boot-load-size 4 -hide /hidden -hide-joliet /hidden \
   -hide /boot.catalog -hide-joliet /boot.catalog -graft-points /="$work/cd" \
   hidden/boot.bin="$work/boot.bin"
-rm -rf "$work/cd"
 echo "image: $(stat -c %s "$work/cd.iso") bytes," \
   "$(xorriso -indev "$work/cd.iso" -find / -type f 2> /dev/null | wc -l) files"
 cat "$work/cd.iso" > /dev/null # both sides read from a warm page cache
 
-clean() {
-  chmod -R u+w "$work/out" 2> /dev/null || true
-  rm -rf "$work/out"
-  mkdir -p "$work/out/work"
+# A fresh output folder for each run; none is removed before the end.
+outs=0
+fresh() {
+  outs=$((outs + 1))
+  out="$work/out.$outs"
+  mkdir -p "$out/work"
   sync
 }
 
 ours_copy=() theirs_copy=() ours_build=() theirs_build=()
 ours_steps_copy=() ours_steps_image=() theirs_steps_image=()
 run_ours() {
-  clean
-  ours_copy+=("$("$copier" "$work/cd.iso" "$work/out/work")")
-  clean
+  fresh
+  ours_copy+=("$("$copier" "$work/cd.iso" "$out/work")")
+  fresh
   local start
   start=$(now)
-  "$headless" "$work/cd.iso" "$work/out/work" "$root/samples/driver/OrScsi.inf" \
-    "$work/out/ornibe.iso" WXPBENCH > "$work/ours.log" 2> "$work/ours.steps" ||
+  "$headless" "$work/cd.iso" "$out/work" "$root/samples/driver/OrScsi.inf" \
+    "$out/ornibe.iso" WXPBENCH > "$work/ours.log" 2> "$work/ours.steps" ||
     { cat "$work/ours.steps" "$work/ours.log" >&2; exit 1; }
   ours_build+=("$(elapsed "$start" "$(now)")")
   # The steps, from the times the build's log lines arrived.
@@ -79,18 +86,18 @@ run_ours() {
   ours_steps_image+=("$(elapsed "$imaging" "$finished")")
 }
 run_theirs() {
-  clean
+  fresh
   local start middle
   start=$(now)
-  xorriso -osirrox on -indev "$work/cd.iso" -extract / "$work/out/work" > /dev/null 2>&1
+  xorriso -osirrox on -indev "$work/cd.iso" -extract / "$out/work" > /dev/null 2>&1
   middle=$(now)
   theirs_copy+=("$(elapsed "$start" "$middle")")
-  boot=$(cd "$work/out/work" && ls | grep -ix bootsect.bin || true)
-  [ -n "$boot" ] || { boot=BOOTSECT.BIN; cp "$work/boot.bin" "$work/out/work/$boot"; }
+  boot=$(cd "$out/work" && ls | grep -ix bootsect.bin || true)
+  [ -n "$boot" ] || { boot=BOOTSECT.BIN; cp "$work/boot.bin" "$out/work/$boot"; }
   xorriso -as mkisofs -quiet -iso-level 3 -N -d -D -max-iso9660-filenames -relaxed-filenames \
-    -V WXPBENCH -o "$work/out/xorriso.iso" \
+    -V WXPBENCH -o "$out/xorriso.iso" \
     -b "$boot" -no-emul-boot -boot-load-size 4 -c BOOT.CAT --boot-catalog-hide \
-    "$work/out/work" 2> /dev/null
+    "$out/work" 2> /dev/null
   local end
   end=$(now)
   theirs_build+=("$(elapsed "$start" "$end")")
@@ -99,7 +106,6 @@ run_theirs() {
 for ((run = 0; run < runs; run++)); do
   if ((run % 2 == 0)); then run_ours; run_theirs; else run_theirs; run_ours; fi
 done
-clean
 
 oc=$(median "${ours_copy[@]}") tc=$(median "${theirs_copy[@]}")
 ob=$(median "${ours_build[@]}") tb=$(median "${theirs_build[@]}")

@@ -15,8 +15,14 @@
 # RUNS       timed runs of each side, taking turns at going first; the
 #            median is compared (default: 3)
 #
-# The trees go below ${TMPDIR:-/tmp}; about 4 times TREE_MB must be free
-# there. Everything is removed at the end.
+# The trees go below ${TMPDIR:-/tmp}; about 4 times RUNS plus 1 times
+# TREE_MB must be free there. Every run writes into a folder of its own
+# and everything is removed only at the end: on an ext4 file system
+# without a journal, a file created within minutes of many deletions waits
+# while the kernel passes over the inodes just freed, so removing one run's
+# tree before the next would time the deletions, not the build. For the
+# same reason, figures taken within five minutes of deleting many files
+# elsewhere on the disk are slower on both sides.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -39,8 +45,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/ornibe-bench.XXXXXX")
 trap 'chmod -R u+w "$work" 2> /dev/null || true; rm -rf "$work"' EXIT
 cd "$work"
 free_mb=$(df -Pm "$work" | awk 'NR == 2 { print $4 }')
-if [ "$free_mb" -lt $((tree_mb * 4)) ]; then
-  echo "only $free_mb MB free below $work; $((tree_mb * 4)) MB needed" >&2
+if [ "$free_mb" -lt $((tree_mb * (4 * runs + 1))) ]; then
+  echo "only $free_mb MB free below $work; $((tree_mb * (4 * runs + 1))) MB needed" >&2
   exit 1
 fi
 
@@ -59,28 +65,30 @@ echo "tree made in $(printf '%.0f' "$(elapsed "$started" "$(now)")") s:" \
 # Both sides read the CD from a warm page cache.
 find "$work/cd" -type f -exec cat {} + > /dev/null
 
-clean() {
-  chmod -R u+w "$work/out" 2> /dev/null || true
-  rm -rf "$work/out"
-  mkdir -p "$work/out/work"
+# A fresh output folder for each run; none is removed before the end.
+outs=0
+fresh() {
+  outs=$((outs + 1))
+  out="$work/out.$outs"
+  mkdir -p "$out/work"
   sync
 }
 
 ours() {
-  "$headless" "$work/cd" "$work/out/work" "$root/samples/driver/OrScsi.inf" \
-    "$work/out/ornibe.iso" WXPBENCH > "$work/ours.log" 2> "$work/ours.steps" ||
+  "$headless" "$work/cd" "$out/work" "$root/samples/driver/OrScsi.inf" \
+    "$out/ornibe.iso" WXPBENCH > "$work/ours.log" 2> "$work/ours.steps" ||
     { cat "$work/ours.steps" "$work/ours.log" >&2; exit 1; }
 }
 
 theirs_copy() {
-  rmdir "$work/out/work"
-  cp -a "$work/cd" "$work/out/work"
+  rmdir "$out/work"
+  cp -a "$work/cd" "$out/work"
 }
 theirs_image() {
   xorriso -as mkisofs -quiet -iso-level 3 -N -d -D -max-iso9660-filenames -relaxed-filenames \
-    -V WXPBENCH -o "$work/out/xorriso.iso" \
+    -V WXPBENCH -o "$out/xorriso.iso" \
     -b "$boot_file" -no-emul-boot -boot-load-size 4 -c BOOT.CAT --boot-catalog-hide \
-    "$work/out/work" 2> "$work/theirs.err" ||
+    "$out/work" 2> "$work/theirs.err" ||
     { cat "$work/theirs.err" >&2; exit 1; }
 }
 
@@ -88,17 +96,17 @@ ours_times=()
 theirs_times=()
 copy_times=()
 run_ours() {
-  clean
+  fresh
   local start end
   start=$(now)
   ours
   end=$(now)
   ours_times+=("$(elapsed "$start" "$end")")
-  image_bytes=$(stat -c %s "$work/out/ornibe.iso")
+  image_bytes=$(stat -c %s "$out/ornibe.iso")
   cp "$work/ours.steps" "$work/ours.steps.last"
 }
 run_theirs() {
-  clean
+  fresh
   local start middle end
   start=$(now)
   theirs_copy
@@ -107,7 +115,7 @@ run_theirs() {
   end=$(now)
   theirs_times+=("$(elapsed "$start" "$end")")
   copy_times+=("$(elapsed "$start" "$middle")")
-  xorriso_bytes=$(stat -c %s "$work/out/xorriso.iso")
+  xorriso_bytes=$(stat -c %s "$out/xorriso.iso")
 }
 
 for ((run = 0; run < runs; run++)); do
@@ -119,7 +127,6 @@ for ((run = 0; run < runs; run++)); do
     run_ours
   fi
 done
-clean
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 o=$(median "${ours_times[@]}")

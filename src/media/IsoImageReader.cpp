@@ -243,7 +243,7 @@ CopyResult IsoImageReader::copyTo(const std::string& to, const CopyProgressCallb
     CopyProgress totals;
     totals.bytesTotal = root_->bytesBelow;
     totals.filesTotal = root_->filesBelow;
-    TreeWriter writer(totals, progress, cancel);
+    TreeWriter writer(totals, progress, cancel, aheadWorkersFor(fd.get()));
     ImageSource source(writer, fd.get());
     writer.copyInto(
         to, [&](DestFolder& destination) { source.copyFolderContent(*root_, path_, destination); });

@@ -261,7 +261,8 @@ CopyResult copyTree(const std::string& from, const std::string& to,
     CopyProgress totals;
     totals.bytesTotal = root.bytesBelow;
     totals.filesTotal = root.filesBelow;
-    TreeWriter writer(totals, progress, cancel);
+    UniqueFd folder(::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    TreeWriter writer(totals, progress, cancel, folder.valid() ? aheadWorkersFor(folder.get()) : 0);
     FolderSource source(writer);
     writer.copyInto(
         to, [&](DestFolder& destination) { source.copyFolderContent(from, root, destination); });

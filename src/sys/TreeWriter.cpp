@@ -1,23 +1,21 @@
 #include "sys/TreeWriter.h"
 
+#include "sys/CopyAhead.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
-#include "sys/PendingFile.h"
+#include "sys/PendingCopy.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <thread>
 
 namespace ornibe {
 namespace {
-
-// Large files are copied in chunks of this size, so that progress is
-// reported and a cancel is seen while one file is still being copied.
-constexpr std::uint64_t kChunk = 8u << 20;
-// The buffer of a copy that the kernel cannot do.
-constexpr std::size_t kBuffer = 1u << 20;
 
 // A link where a folder goes; the failure names the link.
 constexpr const char* kLinkInTheWay = "作業フォルダの、フォルダを置く場所にリンクがあります";
@@ -30,11 +28,18 @@ constexpr const char* kFolderInTheWay = "作業フォルダに同じ名前のフ
 } // namespace
 
 TreeWriter::TreeWriter(const CopyProgress& totals, CopyProgressCallback progress,
-                       const std::atomic<bool>* cancel)
+                       const std::atomic<bool>* cancel, unsigned workers)
     : progressCallback_(std::move(progress)), cancel_(cancel) {
     progress_.bytesTotal = totals.bytesTotal;
     progress_.filesTotal = totals.filesTotal;
+    if (workers > 0) {
+        ahead_ = std::make_unique<CopyAhead>(workers, cancel);
+    }
 }
+
+// Also when a progress callback threw: the workers stop, and the files
+// not yet in place are removed.
+TreeWriter::~TreeWriter() = default;
 
 bool TreeWriter::cancelled() {
     if (!result_.cancelled && cancel_ != nullptr && cancel_->load()) {
@@ -58,6 +63,19 @@ void TreeWriter::record(const std::string& path, const std::string& reason) {
 }
 
 void TreeWriter::fail(const std::string& path, const std::string& reason, const TreeEntry& entry) {
+    // In its turn, after the files handed before it; none after a cancel
+    // that putting them in place met.
+    if (ahead_) {
+        placeAll();
+        if (result_.cancelled) {
+            return;
+        }
+    }
+    failEntry(path, reason, entry);
+}
+
+void TreeWriter::failEntry(const std::string& path, const std::string& reason,
+                           const TreeEntry& entry) {
     record(path, reason);
     // The entry's files count as done, so that the progress still reaches
     // its total.
@@ -69,7 +87,7 @@ void TreeWriter::fail(const std::string& path, const std::string& reason, const 
 void TreeWriter::failAt(const std::string& path, const std::string& reason, const TreeEntry& entry,
                         std::uint64_t bytesBefore) {
     progress_.bytesDone = bytesBefore;
-    fail(path, reason, entry);
+    failEntry(path, reason, entry);
 }
 
 void TreeWriter::leaveOut(std::string line) {
@@ -88,9 +106,15 @@ void TreeWriter::copyInto(const std::string& to, const Content& content) {
     }
     DestFolder destination(to);
     content(destination);
+    placeAll();
 }
 
 std::string TreeWriter::prepareFolder(DestFolder& parent, const TreeEntry& entry) {
+    // The files handed before the folder are in place before it is made.
+    placeAll();
+    if (cancelled()) {
+        return {};
+    }
     std::string target = parent.entryFor(entry.name);
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0) {
@@ -128,6 +152,7 @@ void TreeWriter::copyFolder(DestFolder& parent, const TreeEntry& entry, const Co
     }
     DestFolder folder(target);
     content(folder);
+    placeAll();
     // Also after a cancel: the folder is left as the source has it.
     setFolderAttributes(target, entry);
 }
@@ -150,128 +175,108 @@ void TreeWriter::setFolderAttributes(const std::string& target, const TreeEntry&
 }
 
 void TreeWriter::copyFile(DestFolder& parent, const TreeEntry& entry, const ByteSource& source) {
-    const std::uint64_t bytesBefore = progress_.bytesDone;
+    if (ahead_) {
+        // No more than kReadAhead files are ahead of the one put in place.
+        while (ahead_->size() >= kReadAhead) {
+            placeOldest();
+        }
+        if (cancelled()) {
+            return;
+        }
+    }
     bool existed = true;
     std::string target = parent.entryFor(entry.name, &existed);
     struct stat existing {};
     if (existed && ::lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-        failAt(entry.sourcePath, std::string(kFolderInTheWay) + ": " + target, entry, bytesBefore);
+        fail(entry.sourcePath, std::string(kFolderInTheWay) + ": " + target, entry);
         return;
     }
-    // The copy goes to a new file beside the target and replaces it by a
-    // rename: an existing file (or a link of that name) is replaced even
-    // when it is read-only, and a copy that fails or is cancelled leaves
-    // no half-written file under the real name.
+    auto copy = std::make_unique<PendingCopy>();
+    copy->target = std::move(target);
+    copy->entry = entry;
+    copy->extents.assign(source.extents.begin(), source.extents.end());
+    copy->in.reset(::fcntl(source.fd, F_DUPFD_CLOEXEC, 0));
+    if (!copy->in.valid()) {
+        fail(entry.sourcePath, systemReason(errno), entry);
+        return;
+    }
+    if (ahead_) {
+        ahead_->add(std::move(copy));
+        return;
+    }
+    // Written here and now: the progress between its chunks is reported as
+    // it comes, and a cancel seen before the next chunk.
+    const std::uint64_t bytesBefore = progress_.bytesDone;
+    CopyChunkHooks hooks{[this] { return !cancelled(); },
+                         [&](std::uint64_t counted) {
+                             progress_.bytesDone = bytesBefore + counted;
+                             report();
+                         }};
+    writePendingCopy(*copy, hooks, buffer_);
+    progress_.bytesDone = bytesBefore;
+    place(*copy, false);
+}
+
+void TreeWriter::place(PendingCopy& copy, bool replay) {
+    if (result_.cancelled) {
+        return; // copy removes its file
+    }
+    const std::uint64_t bytesBefore = progress_.bytesDone;
+    if (replay) {
+        for (const PendingCopy::Step& step : copy.steps) {
+            if (cancelled()) {
+                return;
+            }
+            if (step.reported) {
+                progress_.bytesDone = bytesBefore + step.counted;
+                report();
+            }
+        }
+    }
+    if (copy.stopped) {
+        // The cancel that stopped it stays set.
+        result_.cancelled = true;
+        return;
+    }
+    if (copy.failed) {
+        failAt(copy.failedPath, copy.reason, copy.entry, bytesBefore);
+        return;
+    }
     try {
-        PendingFile out(target);
-        if (!copyBytes(source, out.fd(), target, entry, bytesBefore)) {
-            return; // out removes its file
-        }
-        out.setMode(entry.mode);
-        if (::futimens(out.fd(), entry.times) != 0) {
-            throwFileError("write", target, errno);
-        }
-        out.commit();
+        copy.file->commit();
     } catch (const FileError& error) {
-        failAt(error.path(), error.reason(), entry, bytesBefore);
+        failAt(error.path(), error.reason(), copy.entry, bytesBefore);
         return;
     }
-    progress_.bytesDone = bytesBefore + entry.bytes;
+    progress_.bytesDone = bytesBefore + copy.entry.bytes;
     progress_.filesDone += 1;
     report();
 }
 
-// Copies the source's extents to the end of out, reporting progress; false
-// when the copy was cancelled or failed (the failure is recorded).
-bool TreeWriter::copyBytes(const ByteSource& source, int out, const std::string& target,
-                           const TreeEntry& entry, std::uint64_t bytesBefore) {
-    bool inKernel = true;
-    std::uint64_t copied = 0;
-    for (const Extent& extent : source.extents) {
-        const bool toTheEnd = extent.length == kToTheEnd;
-        std::uint64_t offset = extent.offset;
-        std::uint64_t left = extent.length;
-        while (left > 0) {
-            if (cancelled()) {
-                return false;
-            }
-            const std::uint64_t chunk = std::min(left, kChunk);
-            ssize_t n = -1;
-            bool writing = false;
-            if (inKernel) {
-                // The kernel moves the bytes (or shares them) without a
-                // trip through this process.
-                auto at = static_cast<loff_t>(offset);
-                n = ::copy_file_range(source.fd, &at, out, nullptr, chunk, 0);
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (n < 0 || (n == 0 && !toTheEnd)) {
-                    // Not offered between these two (from a device, across
-                    // file systems), or something failed: the rest goes
-                    // through the buffer, which tells which side it was.
-                    inKernel = false;
-                    continue;
-                }
-            } else {
-                n = readAndWrite(source.fd, offset, out, std::min<std::uint64_t>(chunk, kBuffer),
-                                 writing);
-                if (n < 0) {
-                    failAt(writing ? target : entry.sourcePath, systemReason(errno), entry,
-                           bytesBefore);
-                    return false;
-                }
-            }
-            if (n == 0) {
-                if (toTheEnd) {
-                    break;
-                }
-                // The source ends before the bytes it claims.
-                failAt(entry.sourcePath, systemReason(EIO), entry, bytesBefore);
-                return false;
-            }
-            offset += static_cast<std::uint64_t>(n);
-            left -= static_cast<std::uint64_t>(n);
-            copied += static_cast<std::uint64_t>(n);
-            progress_.bytesDone = bytesBefore + std::min(copied, entry.bytes);
-            if (copied < entry.bytes) {
-                report(); // the end of the file is reported once, when it is placed
-            }
-        }
+void TreeWriter::placeOldest() {
+    std::unique_ptr<PendingCopy> copy = ahead_->takeOldest();
+    if (copy) {
+        place(*copy, true);
     }
-    return true;
 }
 
-// Reads up to length bytes at offset and writes all of them; the bytes
-// moved, 0 at the end of the source, -1 with errno on an error, with
-// writing telling which side it was.
-ssize_t TreeWriter::readAndWrite(int in, std::uint64_t offset, int out, std::size_t length,
-                                 bool& writing) {
-    buffer_.resize(kBuffer);
-    writing = false;
-    ssize_t n = -1;
-    do {
-        n = ::pread(in, buffer_.data(), length, static_cast<off_t>(offset));
-    } while (n < 0 && errno == EINTR);
-    if (n <= 0) {
-        return n;
-    }
-    std::size_t done = 0;
-    while (done < static_cast<std::size_t>(n)) {
-        ssize_t w = ::write(out, buffer_.data() + done, static_cast<std::size_t>(n) - done);
-        if (w < 0 && errno == EINTR) {
-            continue;
+void TreeWriter::placeAll() {
+    if (ahead_) {
+        while (!ahead_->empty()) {
+            placeOldest();
         }
-        if (w <= 0) {
-            if (w == 0) {
-                errno = EIO;
-            }
-            writing = true;
-            return -1;
-        }
-        done += static_cast<std::size_t>(w);
     }
-    return n;
+}
+
+unsigned aheadWorkersFor(int fd) {
+    struct stat st {};
+    struct statfs fs {};
+    if (::fstat(fd, &st) != 0 || S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode) ||
+        ::fstatfs(fd, &fs) != 0 || fs.f_type == ISOFS_SUPER_MAGIC || fs.f_type == UDF_SUPER_MAGIC) {
+        return 0;
+    }
+    unsigned processors = std::thread::hardware_concurrency();
+    return processors < 2 ? 0 : std::min(processors, 4u);
 }
 
 } // namespace ornibe

@@ -5,14 +5,19 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace ornibe {
+
+class CopyAhead;
+struct PendingCopy;
 
 // How far a tree copy has come. The totals are counted before the first
 // byte is copied.
@@ -106,6 +111,14 @@ struct TreeEntry {
 //   large one, cancel is looked at before every chunk, and a failure is
 //   counted, the first one named, and the copy goes on with the rest.
 //
+// With workers, the files are written ahead of their turn on that many
+// threads (CopyAhead), at most kReadAhead of them at a time, while the
+// caller's thread puts each in place in the order it was handed: progress,
+// cancel and failures are then seen there in that same order, so the
+// outcome is the one of a copy without workers. Before a folder is made or
+// given its bits and times, and before a failure the reader reports, every
+// file handed earlier is put in place first.
+//
 // Reasons are the system's own text, or the program's Japanese ones; what
 // stands in the way in the destination is followed by ": " and the
 // destination's path where the failure names the source's entry.
@@ -113,9 +126,18 @@ class TreeWriter {
 public:
     using Content = std::function<void(DestFolder&)>;
 
-    // totals holds the files and bytes that the reader will hand over.
+    // The files handed to the workers and not yet put in place, at most;
+    // the reader's entries are opened no further ahead than that.
+    static constexpr std::size_t kReadAhead = 8;
+
+    // totals holds the files and bytes that the reader will hand over;
+    // workers, the threads that write files ahead (none: each file is
+    // written when it is handed).
     TreeWriter(const CopyProgress& totals, CopyProgressCallback progress,
-               const std::atomic<bool>* cancel);
+               const std::atomic<bool>* cancel, unsigned workers = 0);
+    ~TreeWriter();
+    TreeWriter(const TreeWriter&) = delete;
+    TreeWriter& operator=(const TreeWriter&) = delete;
 
     // Creates the folder to (and the folders above it) when missing, and
     // unless cancelled hands content the folder to fill. Its own bits and
@@ -126,7 +148,8 @@ public:
     // then given the entry's bits and times.
     void copyFolder(DestFolder& parent, const TreeEntry& entry, const Content& content);
 
-    // The file entry in parent with the bytes of source.
+    // The file entry in parent with the bytes of source, which the writer
+    // reads through a descriptor of its own.
     void copyFile(DestFolder& parent, const TreeEntry& entry, const ByteSource& source);
 
     // A failure that the reader met on its side (an entry it cannot list,
@@ -145,6 +168,8 @@ private:
     void report();
     // Counts a failure and names it when it is the first.
     void record(const std::string& path, const std::string& reason);
+    // A failure of the entry now, in its turn.
+    void failEntry(const std::string& path, const std::string& reason, const TreeEntry& entry);
     // Sets the folder's bits and times, or counts it among foldersUnset.
     void setFolderAttributes(const std::string& target, const TreeEntry& entry);
     void failAt(const std::string& path, const std::string& reason, const TreeEntry& entry,
@@ -152,15 +177,24 @@ private:
     // The folder's path in the destination, ready to take its content;
     // empty after a failure, which is recorded.
     std::string prepareFolder(DestFolder& parent, const TreeEntry& entry);
-    bool copyBytes(const ByteSource& source, int out, const std::string& target,
-                   const TreeEntry& entry, std::uint64_t bytesBefore);
-    ssize_t readAndWrite(int in, std::uint64_t offset, int out, std::size_t length, bool& writing);
+    // Puts the written copy in place in its turn, going through its steps
+    // again unless they were taken live; after a cancel it is dropped.
+    void place(PendingCopy& copy, bool replay);
+    // Puts the oldest copy of the workers in place; then every one.
+    void placeOldest();
+    void placeAll();
 
     CopyProgressCallback progressCallback_;
     const std::atomic<bool>* cancel_;
     CopyProgress progress_;
     CopyResult result_;
     std::vector<char> buffer_;
+    std::unique_ptr<CopyAhead> ahead_;
 };
+
+// The workers a copy whose source is the open fd should write ahead with:
+// none from an optical disc or a device, which read best one piece after
+// the other; otherwise one for each processor, up to four.
+unsigned aheadWorkersFor(int fd);
 
 } // namespace ornibe

@@ -210,11 +210,18 @@ TEST(CopyTree, special_file_is_reported_and_the_rest_is_copied) {
 }
 
 TEST(CopyTree, file_that_fails_to_read_is_reported_with_its_reason) {
-    // The progress report after the first file turns the second into a
-    // folder and removes the third, so that opening or reading them fails
-    // the way a bad medium does.
+    // The progress report after the first file turns a later one into a
+    // folder and removes the next, so that opening or reading them fails
+    // the way a bad medium does. The files between are more than the copy
+    // opens ahead of the one it puts in place.
     TempDir dir;
     dir.write("cd/A.DAT", "a");
+    std::set<std::string> copied{"A.DAT", "D.DAT"};
+    for (std::size_t i = 0; i < TreeWriter::kReadAhead; ++i) {
+        std::string name = "AF" + std::to_string(10 + i) + ".DAT";
+        dir.write("cd/" + name, name);
+        copied.insert(name);
+    }
     std::string turned = dir.write("cd/B.DAT", "b");
     std::string vanished = dir.write("cd/C.DAT", "c");
     dir.write("cd/D.DAT", "d");
@@ -231,7 +238,7 @@ TEST(CopyTree, file_that_fails_to_read_is_reported_with_its_reason) {
     EXPECT_EQ(result.failures, 2u);
     EXPECT_EQ(result.failedPath, turned);
     EXPECT_EQ(result.reason, "Is a directory");
-    EXPECT_EQ(entriesBelow(dir / "work"), (std::set<std::string>{"A.DAT", "D.DAT"}));
+    EXPECT_EQ(entriesBelow(dir / "work"), copied);
 }
 
 TEST(CopyTree, name_in_the_way_is_reported) {

@@ -12,8 +12,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 using namespace ornibe;
@@ -156,4 +164,156 @@ TEST(TreeWriter, sets_a_folder_bits_and_times_after_its_content_and_counts_those
     EXPECT_TRUE(clean.ok());
     EXPECT_EQ(clean.foldersUnset, 0u);
     EXPECT_EQ(clean.unsetPath, "");
+}
+
+namespace {
+
+// What one copy of the tree below gave: its reports, its result and what
+// the destination holds (path, bits, time and bytes of every entry).
+struct CopyRun {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports; // files, bytes done
+    CopyResult result;
+    std::vector<std::string> tree;
+};
+
+std::vector<std::string> treeBelow(const std::string& root) {
+    std::vector<std::string> lines;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        struct stat st {};
+        ::lstat(entry.path().c_str(), &st);
+        std::string line = fs::relative(entry.path(), root).string() + " " +
+                           std::to_string(st.st_mode) + " " + std::to_string(st.st_mtim.tv_sec);
+        if (S_ISREG(st.st_mode)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            line += " " + std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// Hands the writer 40 small files and a large one in two folders, among
+// them an entry whose name differs from an earlier one only in letter
+// case, a source that falls short and a pipe; onReport sees every report
+// and may set the cancel flag or throw.
+CopyRun copyWith(unsigned workers, const TempDir& dir, const std::string& to,
+                 const std::function<void(const CopyProgress&, std::atomic<bool>&)>& onReport) {
+    std::string from = dir / "source.bin";
+    if (!fs::exists(from)) {
+        std::string bytes(20u << 20, '\0');
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = static_cast<char>('a' + i % 23);
+        }
+        dir.write("source.bin", bytes);
+    }
+    UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    int pipeEnds[2];
+    EXPECT_EQ(::pipe(pipeEnds), 0);
+    UniqueFd pipeIn(pipeEnds[0]);
+    UniqueFd pipeOut(pipeEnds[1]);
+    std::vector<Extent> pieces;
+    for (std::uint64_t i = 0; i < 40; ++i) {
+        pieces.push_back({i * 7, 5 + i});
+    }
+    const Extent large{0, kToTheEnd};
+    const Extent past{(20u << 20) - 3, 10};
+    const Extent fromThePipe{0, 4};
+
+    CopyRun run;
+    std::atomic<bool> cancel{false};
+    TreeWriter writer(
+        {0, 0, 0, 0},
+        [&](const CopyProgress& p) {
+            run.reports.emplace_back(p.filesDone, p.bytesDone);
+            onReport(p, cancel);
+        },
+        &cancel, workers);
+    TreeEntry folder = fileEntry("I386", dir / "cd/I386", 0);
+    folder.mode = 0755;
+    writer.copyInto(to, [&](DestFolder& top) {
+        writer.copyFolder(top, folder, [&](DestFolder& i386) {
+            for (std::size_t i = 0; i < 20; ++i) {
+                writer.copyFile(i386, fileEntry("F" + std::to_string(10 + i), from, 5 + i),
+                                {in.get(), {&pieces[i], 1}});
+                if (i == 2) {
+                    // Handed while F12 may still be on its way.
+                    writer.copyFile(i386, fileEntry("f12", from + ":twin", 35),
+                                    {in.get(), {&pieces[30], 1}});
+                }
+            }
+            writer.copyFile(i386, fileEntry("BIG.CAB", from, 20u << 20), {in.get(), {&large, 1}});
+            writer.copyFile(i386, fileEntry("PAST.BIN", from + ":past", 10),
+                            {in.get(), {&past, 1}});
+        });
+        for (std::size_t i = 20; i < 40; ++i) {
+            writer.copyFile(top, fileEntry("G" + std::to_string(i), from, 5 + i),
+                            {in.get(), {&pieces[i], 1}});
+            if (i == 25) {
+                writer.copyFile(top, fileEntry("PIPE", "the pipe", 4),
+                                {pipeIn.get(), {&fromThePipe, 1}});
+            }
+        }
+    });
+    run.result = writer.takeResult();
+    run.tree = fs::exists(to) ? treeBelow(to) : std::vector<std::string>{};
+    return run;
+}
+
+} // namespace
+
+// Files written ahead on worker threads are put in place in the order they
+// were handed: the reports, the failures named, a cancel or a callback
+// that throws come out as they do when each file is written in its turn,
+// and no pending file is left behind.
+TEST(TreeWriter, with_workers_the_copy_comes_out_as_one_file_after_the_other) {
+    TempDir dir;
+    auto nothing = [](const CopyProgress&, std::atomic<bool>&) {};
+    CopyRun alone = copyWith(0, dir, dir / "alone", nothing);
+    CopyRun ahead = copyWith(3, dir, dir / "ahead", nothing);
+    EXPECT_EQ(ahead.reports, alone.reports);
+    EXPECT_EQ(ahead.tree, alone.tree);
+    EXPECT_EQ(ahead.result.failures, 2u);
+    EXPECT_EQ(ahead.result.failures, alone.result.failures);
+    EXPECT_EQ(ahead.result.failedPath, alone.result.failedPath);
+    EXPECT_EQ(ahead.result.reason, alone.result.reason);
+    // The later of the two names for one file stands.
+    std::string twin;
+    for (std::uint64_t i = 0; i < 35; ++i) {
+        twin += static_cast<char>('a' + (210 + i) % 23);
+    }
+    EXPECT_TRUE(fileHolds(dir / "ahead/I386/F12", twin));
+    // The large file's chunks are reported before it is done: after the
+    // 21 files before it come two reports inside it.
+    EXPECT_EQ(std::count_if(ahead.reports.begin(), ahead.reports.end(),
+                            [](const auto& r) { return r.first == 21; }),
+              3);
+
+    // A cancel at the tenth file, at a chunk of the large file, and a
+    // callback that throws: the files in place stay, no other is left.
+    auto cancelAt = [](std::uint64_t at) {
+        return [at](const CopyProgress& p, std::atomic<bool>& cancel) {
+            if (p.filesDone == at && (at != 21 || p.bytesDone > 200)) {
+                cancel = true;
+            }
+        };
+    };
+    auto throwAt = [](const CopyProgress& p, std::atomic<bool>&) {
+        if (p.filesDone == 5) {
+            throw std::runtime_error("window gone");
+        }
+    };
+    for (std::uint64_t at : {10u, 21u}) {
+        std::string name = "cancel" + std::to_string(at);
+        CopyRun one = copyWith(0, dir, dir / (name + "-alone"), cancelAt(at));
+        CopyRun many = copyWith(3, dir, dir / (name + "-ahead"), cancelAt(at));
+        EXPECT_TRUE(many.result.cancelled);
+        EXPECT_EQ(many.reports, one.reports) << at;
+        EXPECT_EQ(many.tree, one.tree) << at;
+        EXPECT_LT(many.tree.size(), alone.tree.size()) << at;
+    }
+    EXPECT_THROW(copyWith(0, dir, dir / "thrown-alone", throwAt), std::runtime_error);
+    EXPECT_THROW(copyWith(3, dir, dir / "thrown-ahead", throwAt), std::runtime_error);
+    EXPECT_EQ(treeBelow(dir / "thrown-ahead"), treeBelow(dir / "thrown-alone"));
+    EXPECT_EQ(treeBelow(dir / "thrown-ahead").size(), 5u); // I386 and four files
 }
