@@ -18,7 +18,9 @@ namespace ornibe {
 // their permission bits and times (a folder that refuses them is counted in
 // foldersUnset, not as a failure); where the destination already holds a
 // name that differs only in letter case, that entry is used, so no folder
-// ends up with two such names.
+// ends up with two such names. Unless the source is an optical disc, the
+// files are written ahead on worker threads and put in place in order
+// (TreeWriter), which changes none of what follows.
 //
 // progress (may be empty) is called after every file and after every chunk
 // of a large file. cancel (may be null) is looked at before every file and
