@@ -4,7 +4,7 @@
 #    "xorriso -osirrox on -indev IMAGE -extract / DIR" (goal: at most 1.1);
 # 2. the whole build from the image file (copy, boot image, one driver, the
 #    new image) against xorriso's extraction followed by xorriso's mkisofs
-#    emulation of the tree (goal: at most 1.0).
+#    emulation of the tree (goal: at most 0.75).
 #
 #   bench/media/image_bench.sh [BUILD_DIR] [TREE_MB] [EXTRA_FILES] [RUNS]
 #
@@ -112,7 +112,7 @@ ob=$(median "${ours_build[@]}") tb=$(median "${theirs_build[@]}")
 echo "runs: $runs each, median shown"
 printf 'copy   ornibe: %.3f s   xorriso -extract: %.3f s   ratio %.3f (goal <= 1.1)\n' \
   "$oc" "$tc" "$(echo "$oc / $tc" | bc -l)"
-printf 'build  ornibe: %.3f s   xorriso -extract + mkisofs: %.3f s   ratio %.3f (goal <= 1.0)\n' \
+printf 'build  ornibe: %.3f s   xorriso -extract + mkisofs: %.3f s   ratio %.3f (goal <= 0.75)\n' \
   "$ob" "$tb" "$(echo "$ob / $tb" | bc -l)"
 printf 'build steps   ornibe: copy %.3f s, image %.3f s   xorriso: extract %.3f s, mkisofs %.3f s\n' \
   "$(median "${ours_steps_copy[@]}")" "$(median "${ours_steps_image[@]}")" "$tc" \
