@@ -95,6 +95,9 @@ theirs_image() {
 ours_times=()
 theirs_times=()
 copy_times=()
+mkisofs_times=()
+ours_copy_times=()
+ours_image_times=()
 run_ours() {
   fresh
   local start end
@@ -102,6 +105,12 @@ run_ours() {
   ours
   end=$(now)
   ours_times+=("$(elapsed "$start" "$end")")
+  # The steps, from the times the build's log lines arrived.
+  ours_copy_times+=("$(awk '/files copied\)/ { print $1; exit }' "$work/ours.steps")")
+  local imaging finished
+  imaging=$(awk '/ISO イメージを作成しています/ { print $1; exit }' "$work/ours.steps")
+  finished=$(awk '/完成です！/ { print $1; exit }' "$work/ours.steps")
+  ours_image_times+=("$(elapsed "$imaging" "$finished")")
   image_bytes=$(stat -c %s "$out/ornibe.iso")
   cp "$work/ours.steps" "$work/ours.steps.last"
 }
@@ -115,6 +124,7 @@ run_theirs() {
   end=$(now)
   theirs_times+=("$(elapsed "$start" "$end")")
   copy_times+=("$(elapsed "$start" "$middle")")
+  mkisofs_times+=("$(elapsed "$middle" "$end")")
   xorriso_bytes=$(stat -c %s "$out/xorriso.iso")
 }
 
@@ -136,8 +146,15 @@ c=$(median "${copy_times[@]}")
 echo "runs: $runs each, median shown"
 printf "ornibe whole build:   "; printf " %.3f" "${ours_times[@]}"; echo " s"
 printf "cp -a + xorriso:      "; printf " %.3f" "${theirs_times[@]}"; echo " s"
+printf "  ornibe copy:        "; printf " %.3f" "${ours_copy_times[@]}"; echo " s"
+printf "  cp -a:              "; printf " %.3f" "${copy_times[@]}"; echo " s"
+printf "  ornibe image:       "; printf " %.3f" "${ours_image_times[@]}"; echo " s"
+printf "  xorriso -as mkisofs:"; printf " %.3f" "${mkisofs_times[@]}"; echo " s"
 echo "steps of the last ornibe build (seconds since its start):"
 sed 's/^/  /' "$work/ours.steps.last"
 printf 'ornibe whole build:    %.3f s  (image %s bytes)\n' "$o" "$image_bytes"
 printf 'cp -a + xorriso:       %.3f s  (cp -a %.3f s; image %s bytes)\n' "$t" "$c" "$xorriso_bytes"
 printf 'ratio ornibe / (cp -a + xorriso): %.3f (goal <= 0.65)\n' "$(echo "$o / $t" | bc -l)"
+printf 'steps (medians): ornibe copy %.3f s, image %.3f s; cp -a %.3f s, xorriso -as mkisofs %.3f s\n' \
+  "$(median "${ours_copy_times[@]}")" "$(median "${ours_image_times[@]}")" "$c" \
+  "$(median "${mkisofs_times[@]}")"
