@@ -114,6 +114,15 @@ printf 'copy   ornibe: %.3f s   xorriso -extract: %.3f s   ratio %.3f (goal <= 1
   "$oc" "$tc" "$(echo "$oc / $tc" | bc -l)"
 printf 'build  ornibe: %.3f s   xorriso -extract + mkisofs: %.3f s   ratio %.3f (goal <= 0.75)\n' \
   "$ob" "$tb" "$(echo "$ob / $tb" | bc -l)"
+# Each build of ours against the build of theirs beside it: on a machine
+# whose speed drifts between runs, the medians above can come from
+# different states of it, while two runs side by side share one.
+pair_ratios=()
+for ((run = 0; run < runs; run++)); do
+  pair_ratios+=("$(echo "${ours_build[run]} / ${theirs_build[run]}" | bc -l)")
+done
+printf 'build  ratio run by run:'; printf ' %.3f' "${pair_ratios[@]}"
+printf '; median %.3f\n' "$(median "${pair_ratios[@]}")"
 printf 'build steps   ornibe: copy %.3f s, image %.3f s   xorriso: extract %.3f s, mkisofs %.3f s\n' \
   "$(median "${ours_steps_copy[@]}")" "$(median "${ours_steps_image[@]}")" "$tc" \
   "$(median "${theirs_steps_image[@]}")"

@@ -155,6 +155,15 @@ sed 's/^/  /' "$work/ours.steps.last"
 printf 'ornibe whole build:    %.3f s  (image %s bytes)\n' "$o" "$image_bytes"
 printf 'cp -a + xorriso:       %.3f s  (cp -a %.3f s; image %s bytes)\n' "$t" "$c" "$xorriso_bytes"
 printf 'ratio ornibe / (cp -a + xorriso): %.3f (goal <= 0.65)\n' "$(echo "$o / $t" | bc -l)"
+# Each run of ours against the run of theirs beside it: on a machine whose
+# speed drifts between runs, the medians above can come from different
+# states of it, while two runs side by side share one.
+pair_ratios=()
+for ((run = 0; run < runs; run++)); do
+  pair_ratios+=("$(echo "${ours_times[run]} / ${theirs_times[run]}" | bc -l)")
+done
+printf 'ratio run by run:                '; printf ' %.3f' "${pair_ratios[@]}"
+printf '; median %.3f\n' "$(median "${pair_ratios[@]}")"
 printf 'steps (medians): ornibe copy %.3f s, image %.3f s; cp -a %.3f s, xorriso -as mkisofs %.3f s\n' \
   "$(median "${ours_copy_times[@]}")" "$(median "${ours_image_times[@]}")" "$c" \
   "$(median "${mkisofs_times[@]}")"
