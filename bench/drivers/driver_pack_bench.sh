@@ -25,6 +25,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=../figures.sh
+source "$root/bench/figures.sh"
 build=${1:-build}
 count=${2:-150}
 runs=${3:-5}
@@ -65,7 +67,6 @@ for ((run = 0; run < runs; run++)); do
   times+=("$(echo "$end - $start" | bc)")
 done
 load_after=$(load)
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 echo "pack: $count drivers, $(grep -c 'PCI\\VEN' "$work/pack"/*/*.inf | awk -F: '{ s += $2 } END { print s / 2 }') hardware IDs," \
   "$(find "$work/pack" -path '*/X86/*' -type f | wc -l) driver files," \

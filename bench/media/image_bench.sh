@@ -21,6 +21,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=../figures.sh
+source "$root/bench/figures.sh"
 build=${1:-build}
 # Benchmarks are built only when asked for.
 cmake -S "$root" -B "$build" -DORNIBE_BENCH=ON >/dev/null
@@ -40,7 +42,6 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/ornibe-image-bench.XXXXXX")
 trap 'chmod -R u+w "$work" 2> /dev/null || true; rm -rf "$work"' EXIT
 now() { date +%s.%N; }
 elapsed() { echo "$2 - $1" | bc; }
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # The image bench's own spread of folders, as its figures were taken with.
 python3 "$root/bench/make_cd_tree.py" "$work/cd" "$tree_mb" "$extra_files" \
@@ -114,15 +115,7 @@ printf 'copy   ornibe: %.3f s   xorriso -extract: %.3f s   ratio %.3f (goal <= 1
   "$oc" "$tc" "$(echo "$oc / $tc" | bc -l)"
 printf 'build  ornibe: %.3f s   xorriso -extract + mkisofs: %.3f s   ratio %.3f (goal <= 0.75)\n' \
   "$ob" "$tb" "$(echo "$ob / $tb" | bc -l)"
-# Each build of ours against the build of theirs beside it: on a machine
-# whose speed drifts between runs, the medians above can come from
-# different states of it, while two runs side by side share one.
-pair_ratios=()
-for ((run = 0; run < runs; run++)); do
-  pair_ratios+=("$(echo "${ours_build[run]} / ${theirs_build[run]}" | bc -l)")
-done
-printf 'build  ratio run by run:'; printf ' %.3f' "${pair_ratios[@]}"
-printf '; median %.3f\n' "$(median "${pair_ratios[@]}")"
+run_by_run "build  ratio run by run:" ours_build theirs_build
 printf 'build steps   ornibe: copy %.3f s, image %.3f s   xorriso: extract %.3f s, mkisofs %.3f s\n' \
   "$(median "${ours_steps_copy[@]}")" "$(median "${ours_steps_image[@]}")" "$tc" \
   "$(median "${theirs_steps_image[@]}")"

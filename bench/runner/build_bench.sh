@@ -26,6 +26,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=../figures.sh
+source "$root/bench/figures.sh"
 build=${1:-build}
 # Benchmarks are built only when asked for.
 cmake -S "$root" -B "$build" -DORNIBE_BENCH=ON >/dev/null
@@ -138,7 +140,6 @@ for ((run = 0; run < runs; run++)); do
   fi
 done
 
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 o=$(median "${ours_times[@]}")
 t=$(median "${theirs_times[@]}")
 c=$(median "${copy_times[@]}")
@@ -155,15 +156,7 @@ sed 's/^/  /' "$work/ours.steps.last"
 printf 'ornibe whole build:    %.3f s  (image %s bytes)\n' "$o" "$image_bytes"
 printf 'cp -a + xorriso:       %.3f s  (cp -a %.3f s; image %s bytes)\n' "$t" "$c" "$xorriso_bytes"
 printf 'ratio ornibe / (cp -a + xorriso): %.3f (goal <= 0.65)\n' "$(echo "$o / $t" | bc -l)"
-# Each run of ours against the run of theirs beside it: on a machine whose
-# speed drifts between runs, the medians above can come from different
-# states of it, while two runs side by side share one.
-pair_ratios=()
-for ((run = 0; run < runs; run++)); do
-  pair_ratios+=("$(echo "${ours_times[run]} / ${theirs_times[run]}" | bc -l)")
-done
-printf 'ratio run by run:                '; printf ' %.3f' "${pair_ratios[@]}"
-printf '; median %.3f\n' "$(median "${pair_ratios[@]}")"
+run_by_run "ratio run by run:               " ours_times theirs_times
 printf 'steps (medians): ornibe copy %.3f s, image %.3f s; cp -a %.3f s, xorriso -as mkisofs %.3f s\n' \
   "$(median "${ours_copy_times[@]}")" "$(median "${ours_image_times[@]}")" "$c" \
   "$(median "${mkisofs_times[@]}")"
