@@ -8,11 +8,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace ornibe {
 namespace {
 
+using test::FileSizeLimit;
+using test::noise;
 using test::TempDir;
 using ::testing::HasSubstr;
 
@@ -55,6 +59,27 @@ TEST(IsoWriter, a_file_that_cannot_be_read_whole_fails_the_image_with_its_name) 
         EXPECT_THAT(written.failure().reason, HasSubstr(c.says));
         EXPECT_THAT(written.failure().reason, HasSubstr(c.source));
     }
+}
+
+// The disk fills while the image is written: the image fails with the
+// system's reason instead of being reported whole.
+TEST(IsoWriter, a_disk_that_fills_fails_the_image_with_the_reason) {
+    TempDir dir;
+    std::string big = dir.write("big.bin", noise(12 << 20, 3));
+    ImageTree tree;
+    tree.files.push_back({"BIG.BIN", 0, big, 0});
+    ImageOptions options;
+    options.label = "TEST";
+    int fd = ::open((dir / "out.iso").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    Outcome written = Outcome();
+    {
+        FileSizeLimit limit(5 << 20);
+        written = writeIsoImage(tree, options, fd);
+    }
+    ::close(fd);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.failure().reason, std::strerror(EFBIG));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "IsoWriter.h"
 
 #include "FileStream.h"
+#include "ImageOutput.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <ctime>
 #include <memory>
 #include <set>
+#include <span>
 #include <vector>
 
 #include "sys/CaseFold.h"
@@ -283,13 +285,15 @@ Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd
     // that crossing cost more than the copying), and for single blocks
     // after it, until it reports the end.
     constexpr size_t kBlock = 2048;
-    std::vector<unsigned char> buffer(256 * kBlock);
-    // Disk writes of the image are started every 8 MB.
-    constexpr std::uint64_t kWriteBehind = 8 << 20;
+    static_assert(ImageOutput::kPieceSize % kBlock == 0);
     const std::uint64_t announced = total > 0 ? static_cast<std::uint64_t>(total) : 0;
     std::uint64_t imageBytes = 0;
-    std::uint64_t writeStarted = 0;
+    ImageOutput output(fd);
     while (true) {
+        std::span<unsigned char> buffer = output.piece();
+        if (buffer.empty()) {
+            break;
+        }
         size_t filled = 0;
         while (filled < buffer.size()) {
             std::uint64_t left =
@@ -306,37 +310,19 @@ Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd
             }
             filled += static_cast<size_t>(got);
         }
-        if (problem) {
+        if (problem || filled == 0) {
             break;
         }
-        int n = static_cast<int>(filled);
-        if (n == 0) {
+        output.write(filled);
+        imageBytes += filled;
+        if (filled < buffer.size()) {
             break;
         }
-        size_t done = 0;
-        while (done < static_cast<size_t>(n)) {
-            ssize_t written = ::write(fd, buffer.data() + done, static_cast<size_t>(n) - done);
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written < 0) {
-                problem = systemReason(errno);
-                break;
-            }
-            done += static_cast<size_t>(written);
-        }
-        if (problem) {
-            break;
-        }
-        // The image is made durable before it gets its name. Starting the
-        // disk writes as it grows lets them run while the rest is made,
-        // instead of all of them waiting for that final flush.
-        imageBytes += static_cast<std::uint64_t>(n);
-        if (imageBytes - writeStarted >= kWriteBehind) {
-            ::sync_file_range(fd, static_cast<off_t>(writeStarted),
-                              static_cast<off_t>(imageBytes - writeStarted), SYNC_FILE_RANGE_WRITE);
-            writeStarted = imageBytes;
-        }
+    }
+    // The image is made durable before it gets its name; the writes
+    // handed over are waited for first.
+    if (std::optional<int> error = output.finish(); error && !problem) {
+        problem = systemReason(*error);
     }
     if (!problem) {
         problem = library.drainMessages();
