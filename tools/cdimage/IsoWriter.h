@@ -39,13 +39,13 @@ struct ImageOptions {
     std::optional<std::int64_t> epoch;
 };
 
-// Writes the ISO 9660 image of tree to the open file fd. Names go in upper
-// case, without version suffix or forced dot, 37 characters at most with
-// longNames (8.3 otherwise); no Rock Ridge, no Joliet. Twins share one
-// copy of their content. With a boot file, an El Torito no-emulation entry
-// loads 4 sectors at segment 0x07C0; neither the boot file nor the catalog
-// shows in the tree. On failure the reason says why; the failure names no
-// path, as the caller names the image.
+// Writes the ISO 9660 image of tree to the open regular file fd, from its
+// start. Names go in upper case, without version suffix or forced dot, 37
+// characters at most with longNames (8.3 otherwise); no Rock Ridge, no
+// Joliet. Twins share one copy of their content. With a boot file, an El
+// Torito no-emulation entry loads 4 sectors at segment 0x07C0; neither the
+// boot file nor the catalog shows in the tree. On failure the reason says
+// why; the failure names no path, as the caller names the image.
 Outcome writeIsoImage(const ImageTree& tree, const ImageOptions& options, int fd);
 
 } // namespace ornibe
