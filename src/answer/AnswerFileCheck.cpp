@@ -6,17 +6,24 @@
 #include "sys/CaseFold.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
+#include "sys/InputSnapshot.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <set>
 
 namespace ornibe {
 namespace {
 
 using Rule = std::function<std::optional<std::string>(std::string_view)>;
+
+// What a broken rule means: setup stops on the value (a refusal), or the
+// documentation lists other values while working files use this one, and
+// setup then asks or goes its own way (a note).
+enum class Weight { Refusal, Note };
 
 // One of the words, compared ignoring case as setup compares them.
 Rule oneOf(std::initializer_list<std::string_view> words) {
@@ -31,7 +38,7 @@ Rule oneOf(std::initializer_list<std::string_view> words) {
         for (std::string_view word : allowed) {
             list += (list.empty() ? "" : "、") + std::string(word);
         }
-        return "次のどれかにしてください：" + list;
+        return "説明書にある値は " + list + " です";
     };
 }
 
@@ -42,13 +49,17 @@ struct KnownKey {
     std::string_view key;
     Rule rule;
     bool windows2000 = true;
+    Weight weight = Weight::Note;
 };
 
 const std::vector<KnownKey>& knownKeys() {
     static const std::vector<KnownKey> keys = [] {
         const Rule yesNo = oneOf({"Yes", "No"});
         const Rule zeroOne = oneOf({"0", "1"});
-        const Rule productKey = productKeyProblem;
+        // An empty key is what working files hold when setup is to ask.
+        const Rule productKey = [](std::string_view v) -> std::optional<std::string> {
+            return v.empty() ? std::nullopt : productKeyProblem(v);
+        };
         return std::vector<KnownKey>{
             {"Data", "MsDosInitiated", zeroOne},
             {"Data", "UnattendedInstall", yesNo},
@@ -62,7 +73,7 @@ const std::vector<KnownKey>& knownKeys() {
             {"Unattended", "Repartition", yesNo},
             {"Unattended", "FileSystem", oneOf({"ConvertNTFS", "LeaveAlone"})},
             {"Unattended", "UnattendSwitch", yesNo, false},
-            {"GuiUnattended", "AdminPassword", passwordProblem},
+            {"GuiUnattended", "AdminPassword", passwordProblem, true, Weight::Refusal},
             {"GuiUnattended", "EncryptedAdminPassword", yesNo},
             {"GuiUnattended", "TimeZone", timeZoneProblem},
             {"GuiUnattended", "OEMSkipRegional", zeroOne},
@@ -72,8 +83,8 @@ const std::vector<KnownKey>& knownKeys() {
             {"UserData", "OrgName", {}},
             {"UserData", "ComputerName",
              [](std::string_view v) { return netbiosNameProblem(v, true); }},
-            {"UserData", "ProductKey", productKey, false},
-            {"UserData", "ProductID", productKey},
+            {"UserData", "ProductKey", productKey, false, Weight::Refusal},
+            {"UserData", "ProductID", productKey, true, Weight::Refusal},
             {"RegionalSettings", "Language", {}},
             {"RegionalSettings", "LanguageGroup", {}},
             {"RegionalSettings", "SystemLocale", {}},
@@ -130,7 +141,9 @@ int lineOf(std::string_view bytes, std::size_t offset) {
 }
 
 // A byte that text mode reads in no known way: a byte-order mark, a NUL
-// (the parser reads it as a blank), or a byte over 0x7F.
+// (the parser reads it as a blank), or a byte over 0x7F outside a comment.
+// Setup skips a comment whatever it holds, so a comment's bytes pass: a
+// ';' outside quotes starts one and the line's end closes it.
 std::optional<std::string> byteProblem(std::string_view bytes) {
     for (std::string_view mark : {std::string_view("\xEF\xBB\xBF"), std::string_view("\xFF\xFE"),
                                   std::string_view("\xFE\xFF")}) {
@@ -139,39 +152,114 @@ std::optional<std::string> byteProblem(std::string_view bytes) {
                                "BOM のない ASCII のテキストとして保存してください。");
         }
     }
+    int line = 1;
+    bool quoted = false;
+    bool comment = false;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == 0) {
-            return std::to_string(lineOf(bytes, i)) + " 行目に NUL（0x00）のバイトがあります。";
-        }
-        if (byte > 0x7F) {
+        if (byte == '\n') {
+            ++line;
+            quoted = false;
+            comment = false;
+        } else if (byte == 0) {
+            return std::to_string(line) + " 行目に NUL（0x00）のバイトがあります。";
+        } else if (comment) {
+            continue;
+        } else if (byte == '"') {
+            quoted = !quoted;
+        } else if (byte == ';' && !quoted) {
+            comment = true;
+        } else if (byte > 0x7F) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "0x%02X", byte);
-            return std::to_string(lineOf(bytes, i)) + " 行目に ASCII でない文字（" + hex +
-                   "）があります。応答ファイルは ASCII の文字だけで書いてください。";
+            return std::to_string(line) + " 行目に ASCII でない文字（" + hex +
+                   "）があります。応答ファイルの値は ASCII の文字だけで書いてください"
+                   "（注釈の「;」より後は何でもかまいません）。";
         }
     }
     return std::nullopt;
 }
 
-void addOnce(std::vector<std::string>& names, std::string name) {
-    if (std::ranges::find(names, name) == names.end()) {
-        names.push_back(std::move(name));
+// The names in the order they came, each once; the set keeps adding
+// linear in the file's size.
+struct NameList {
+    std::vector<std::string>& names;
+    std::set<std::string> seen;
+
+    void add(std::string name) {
+        if (seen.insert(name).second) {
+            names.push_back(std::move(name));
+        }
     }
+};
+
+bool isKeyName(std::string_view key, std::string_view name) {
+    return equalsSetupNoCase(key, name);
+}
+
+bool isProductKey(const KnownKey& known) {
+    return isKeyName(known.key, "ProductKey") || isKeyName(known.key, "ProductID");
+}
+
+// How a value is shown in a message: the password never, a product key
+// masked as the summary masks it, anything else as it is.
+std::string shownKeyValue(const KnownKey& known, const std::string& named,
+                          const std::string& value) {
+    if (isKeyName(known.key, "AdminPassword")) {
+        return named;
+    }
+    return named + " = " + (isProductKey(known) ? maskedProductKey(value) : value);
+}
+
+bool isPlaceholderChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// A name left where a tool that fills in a template puts the real value:
+// "@PRODUCTKEY@" in any field, and in a product key (which never holds an
+// underscore) a name such as "BOXES_PRODUCT_KEY" or "KVM_TEST_CDKEY".
+bool isPlaceholder(const KnownKey& known, std::string_view value) {
+    for (std::size_t at = value.find('@'); at != std::string_view::npos;) {
+        const std::size_t end = value.find('@', at + 1);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        const std::string_view inside = value.substr(at + 1, end - at - 1);
+        if (!inside.empty() && std::ranges::all_of(inside, isPlaceholderChar)) {
+            return true;
+        }
+        at = end;
+    }
+    return isProductKey(known) && value.find('_') != std::string_view::npos &&
+           std::ranges::all_of(value, isPlaceholderChar);
+}
+
+// The option of ornibe-build or the field of the wizard that writes the
+// key's value instead, for a refusal to name.
+std::string placeholderAdvice(const KnownKey& known) {
+    if (isProductKey(known)) {
+        return "本物のプロダクト キーに書き換えるか、空にしてください（空ならセットアップが"
+               "尋ねます）。ファイルを書かずに --unattended と --product-key（ウィザードでは"
+               "応答ファイルの設定のプロダクト キー）で作ることもできます。";
+    }
+    return "本物の値に書き換えてください。";
 }
 
 // Holds the parsed file's known keys to their rules; the first refusal,
-// in file order, wins.
+// in file order, wins. A value that breaks a rule of Weight::Note and
+// what setup asks for itself become notes.
 Outcome checkValues(const InfFile& file, char versionCode, const std::string& refused,
                     const std::string& path, AnswerFileReading& reading) {
     const bool windows2000 = versionCode == VersionCode::Windows2000;
     bool fullName = false;
+    NameList unchecked{reading.unchecked, {}};
+    std::vector<std::string>& notes = reading.check.warnings;
     for (const std::string& section : file.sectionNames()) {
         if (isFreeSection(section)) {
             continue;
         }
         if (!isKnownSection(section)) {
-            addOnce(reading.unchecked, "[" + section + "]");
+            unchecked.add("[" + section + "]");
             continue;
         }
         for (auto line = file.findFirstLine(section); line; line = file.findNextLine(*line)) {
@@ -182,53 +270,62 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
             const std::string named = "[" + section + "] " + *key;
             const KnownKey* known = findKnownKey(section, *key);
             if (known == nullptr) {
-                addOnce(reading.unchecked, named);
-                continue;
-            }
-            if (windows2000 && !known->windows2000) {
-                if (equalsSetupNoCase(known->key, "ProductKey")) {
-                    return Failure::refusal(refused, path,
-                                            named +
-                                                "：Windows 2000 のセットアップはこのキーを読まず、"
-                                                "プロダクト キーを尋ねて止まります。ProductID "
-                                                "と書いてください。");
-                }
-                addOnce(reading.unchecked, named);
+                unchecked.add(named);
                 continue;
             }
             const std::string value = file.stringField(*line, 1).value_or("");
+            if (isPlaceholder(*known, value)) {
+                return Failure::refusal(refused, path,
+                                        shownKeyValue(*known, named, value) +
+                                            "：ひな形の名前が値のまま残っています。" +
+                                            placeholderAdvice(*known));
+            }
+            if (windows2000 && !known->windows2000) {
+                if (isKeyName(known->key, "ProductKey")) {
+                    notes.push_back("注意：" + named +
+                                    "：Windows 2000 のセットアップはこのキーを読まず（読むのは "
+                                    "ProductID です）、プロダクト キーを尋ねます。");
+                }
+                unchecked.add(named);
+                continue;
+            }
             if (known->rule) {
                 if (std::optional<std::string> problem = known->rule(value)) {
-                    return Failure::refusal(refused, path, named + " = " + value + "：" + *problem);
+                    const std::string text = shownKeyValue(*known, named, value) + "：" + *problem;
+                    if (known->weight == Weight::Refusal) {
+                        return Failure::refusal(refused, path, text);
+                    }
+                    notes.push_back("注意：" + text + (text.ends_with("。") ? "" : "。") +
+                                    "このファイルのまま使います。");
                 }
             }
-            if (equalsSetupNoCase(known->key, "FullName") && !value.empty()) {
+            if (isKeyName(known->key, "FullName") && !value.empty()) {
                 fullName = true;
             }
-            const bool isKey = equalsSetupNoCase(known->key, "ProductKey") ||
-                               equalsSetupNoCase(known->key, "ProductID");
-            if (std::optional<std::string> warning =
-                    isKey ? productKeyWarning(value) : std::nullopt) {
-                reading.check.warnings.push_back(*warning);
+            if (isProductKey(*known) && !value.empty()) {
+                if (std::optional<std::string> warning = productKeyWarning(value)) {
+                    notes.push_back(*warning);
+                }
             }
         }
     }
     if (!fullName) {
-        return Failure::refusal(refused, path,
-                                "[UserData] に FullName（使用者の名前）がありません。"
-                                "名前がないと、セットアップが途中で止まって尋ねます。");
+        notes.emplace_back("注意：[UserData] に FullName（使用者の名前）がありません。"
+                           "セットアップが途中で止まって尋ねます。");
     }
     return {};
 }
 
-} // namespace
+using ReadAtMost = std::optional<std::string> (*)(const std::string&, std::uint64_t,
+                                                  std::uint64_t*);
 
-AnswerFileReading readAnswerFile(const std::string& path, char versionCode) {
+AnswerFileReading readAnswerFileWith(const std::string& path, char versionCode,
+                                     ReadAtMost read) {
     const std::string refused = "無人インストールの応答ファイル " + path + " は使えません。";
     std::uint64_t size = 0;
     std::optional<std::string> bytes;
     try {
-        bytes = readFileAtMost(path, kInfMaxFileBytes, &size);
+        bytes = read(path, kInfMaxFileBytes, &size);
     } catch (const FileError& error) {
         AnswerFileReading reading;
         reading.check.outcome =
@@ -241,6 +338,16 @@ AnswerFileReading readAnswerFile(const std::string& path, char versionCode) {
         return reading;
     }
     return checkAnswerFileBytes(std::move(*bytes), path, versionCode);
+}
+
+} // namespace
+
+AnswerFileReading readAnswerFile(const std::string& path, char versionCode) {
+    return readAnswerFileWith(path, versionCode, readFileAtMost);
+}
+
+AnswerFileReading readUserAnswerFile(const std::string& path, char versionCode) {
+    return readAnswerFileWith(path, versionCode, readInputOnce);
 }
 
 AnswerFileReading checkAnswerFileBytes(std::string bytes, const std::string& path,

@@ -37,7 +37,7 @@ std::optional<std::string> valueOf(const InfFile& file, const char* section, con
 std::vector<std::string> userFileLines(const AnswerFileFields& fields, char versionCode) {
     std::vector<std::string> lines = {"I386\\WINNT.SIF：" + fields.userFile +
                                       " をそのまま使います"};
-    AnswerFileReading reading = readAnswerFile(fields.userFile, versionCode);
+    AnswerFileReading reading = readUserAnswerFile(fields.userFile, versionCode);
     if (!reading.file.isOpen()) {
         return lines;
     }

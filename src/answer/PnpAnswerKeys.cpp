@@ -65,6 +65,72 @@ std::optional<KeyLine> keyLineOf(std::string_view line) {
     return KeyLine{unquoted(trimmed(text.substr(0, equals))), unquoted(value)};
 }
 
+// Whether the line ends in a backslash that joins the next line to it: the
+// last thing on it but blanks, outside quotes and before a comment.
+bool joinsNextLine(std::string_view line) {
+    bool quoted = false;
+    std::size_t end = line.size();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') {
+            quoted = !quoted;
+        } else if (line[i] == ';' && !quoted) {
+            end = i;
+            break;
+        }
+    }
+    return trimmed(line.substr(0, end)).ends_with('\\');
+}
+
+// Every line of the file as the parser reads it, section by section,
+// without the two keys the merge sets: key and fields joined by a byte no
+// field holds.
+std::vector<std::string> linesBesidesPnpKeys(const InfFile& file) {
+    std::vector<std::string> read;
+    for (const std::string& section : file.sectionNames()) {
+        const bool unattended = equalsSetupNoCase(section, kSection);
+        read.push_back("[" + section + "]");
+        for (auto line = file.findFirstLine(section); line; line = file.findNextLine(*line)) {
+            std::optional<std::string> key = file.stringField(*line, 0);
+            if (unattended && key &&
+                (equalsSetupNoCase(*key, kPreinstall) || equalsSetupNoCase(*key, kPath))) {
+                continue;
+            }
+            std::string text = key ? *key + "=" : std::string();
+            for (int i = 1; i <= file.fieldCount(*line); ++i) {
+                text += '\0' + file.stringField(*line, i).value_or("");
+            }
+            read.push_back(std::move(text));
+        }
+    }
+    return read;
+}
+
+// Where the merged file does not read as it should; empty when it does.
+std::string mergeProblem(const std::string& userBytes, const std::string& mergedBytes,
+                         const std::string& pathValue) {
+    Result<InfFile, InfProblem> user = InfFile::readBytes(userBytes, InfStyle::AnswerFile);
+    Result<InfFile, InfProblem> merged = InfFile::readBytes(mergedBytes, InfStyle::AnswerFile);
+    if (!merged) {
+        return "キーを加えた応答ファイルが読めません（" + merged.failure().text() + "）。";
+    }
+    std::optional<InfPosition> preinstall = merged->findFirstLine(kSection, kPreinstall);
+    std::optional<InfPosition> path = merged->findFirstLine(kSection, kPath);
+    if (!preinstall || !equalsSetupNoCase(merged->stringField(*preinstall, 1).value_or(""), "Yes") ||
+        merged->fieldCount(*preinstall) != 1) {
+        return "キーを加えた応答ファイルが [Unattended] OemPreinstall = Yes と読めません"
+               "（前の行の終わりの「\\」などが行をつないでいます）。";
+    }
+    if (!path || merged->stringField(*path, 1) != pathValue || merged->fieldCount(*path) != 1) {
+        return "キーを加えた応答ファイルの [Unattended] OemPnPDriversPath が " + pathValue +
+               " と読めません（前の行の終わりの「\\」などが行をつないでいます）。";
+    }
+    if (user && linesBesidesPnpKeys(*user) != linesBesidesPnpKeys(*merged)) {
+        return "キーを加えると、応答ファイルのほかの行の読まれ方が変わります"
+               "（行の終わりの「\\」などが次の行をつないでいます）。";
+    }
+    return {};
+}
+
 std::string preinstallLine() {
     return std::string(kPreinstall) + " = Yes";
 }
@@ -168,6 +234,9 @@ MergedAnswerFile mergePnpKeys(const std::string& bytes, const std::string& pathV
             lines.push_back("[" + std::string(kSection) + "]");
             insertAt = lines.size();
         }
+        if (*insertAt > 0 && joinsNextLine(lines[*insertAt - 1])) {
+            added.insert(added.begin(), std::string());
+        }
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insertAt), added.begin(),
                      added.end());
     }
@@ -185,6 +254,7 @@ MergedAnswerFile mergePnpKeys(const std::string& bytes, const std::string& pathV
     if (pathChanged) {
         merged.changedKeys.emplace_back(kPath);
     }
+    merged.problem = mergeProblem(bytes, merged.bytes, pathValue);
     return merged;
 }
 

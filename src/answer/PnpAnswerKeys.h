@@ -24,10 +24,16 @@ void addPnpEntries(std::vector<AnswerEntry>& entries, const std::string& pathVal
 // lines stay as they are except a key that needs another value, which is
 // replaced in its place; a missing key goes at the end of [Unattended]
 // (a missing section at the end of the file). changedKeys names each key
-// that changed, in the order above.
+// that changed, in the order above. A key that goes after a line ending
+// in a backslash (which joins the next line to it) goes after a blank line,
+// which that line takes instead. The result is read back through the INF
+// parser: problem says, in the program's words, where it does not read as
+// OemPreinstall = Yes and OemPnPDriversPath = pathValue with every other
+// line of the user's as the user's file reads; it is empty when it does.
 struct MergedAnswerFile {
     std::string bytes;
     std::vector<std::string> changedKeys;
+    std::string problem;
 };
 MergedAnswerFile mergePnpKeys(const std::string& bytes, const std::string& pathValue);
 

@@ -2,6 +2,8 @@
 
 #include "sys/Result.h"
 
+#include <cstddef>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,10 +33,23 @@ struct PciDevice {
     bool operator==(const PciDevice&) const = default;
 };
 
+// The devices of a listing as users post it, and how many of its lines
+// were no part of a device record and so passed over.
+struct PciListing {
+    std::vector<PciDevice> devices;
+    std::size_t passedOver = 0;
+};
+
 // The devices of lspci -nn text (one device a line; the indented detail
 // lines of lspci -vnn are read for the subsystem) or of lspci -vmmnn text
-// (records of "Tag:<TAB>value" lines separated by blank lines); a Failure
-// (Japanese reason, with the line) for text that is neither.
+// (records of "Tag:<TAB>value" lines separated by blank lines). Lines that
+// are no device record (the config-space lines of -xxx, a line the user
+// wrote) are passed over and counted; NO-BREAK SPACE counts as a blank. A
+// Failure (Japanese reason) only for text without one device record with
+// [vvvv:dddd] (plain lspci without -nn), saying which command gives one.
+Result<PciListing> parseLspciListing(std::string_view text);
+
+// The devices of parseLspciListing alone.
 Result<std::vector<PciDevice>> parseLspci(std::string_view text);
 
 // The named QEMU machines ("qemu-pc", "qemu-q35", "qemu-virtio-blk",

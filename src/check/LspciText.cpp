@@ -7,9 +7,6 @@ namespace ornibe {
 
 namespace {
 
-// How much of a refused line its message quotes.
-constexpr std::size_t kQuotedBytes = 60;
-
 struct TextLine {
     int number = 0;
     std::string_view text;
@@ -57,22 +54,6 @@ std::optional<unsigned> hexNumber(std::string_view text, std::size_t digits) {
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-// The start of the text, cut at a character's start, for a message.
-std::string quoted(std::string_view line) {
-    if (line.size() > kQuotedBytes) {
-        std::size_t cut = kQuotedBytes;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-            --cut;
-        return "「" + std::string(line.substr(0, cut)) + "…」";
-    }
-    return "「" + std::string(line) + "」";
-}
-
-Failure refusedLine(const TextLine& line, const std::string& why) {
-    return Failure{"read", "",
-                   std::to_string(line.number) + " 行目 " + quoted(line.text) + ": " + why};
 }
 
 // A bus address: [domain:]bus:device.function, in hexadecimal.
@@ -186,66 +167,70 @@ std::optional<PciDevice> deviceLine(std::string_view text) {
     return device;
 }
 
-constexpr const char* kNnLine =
-    "lspci -nn の行として読めません（スロット、クラス [ccss]: 、名前と [vvvv:dddd] "
-    "の順に書かれた行ではありません）。";
-
-// lspci -nn, or lspci -vnn with its indented detail lines.
-Result<std::vector<PciDevice>> parseTerse(const std::vector<TextLine>& lines) {
-    std::vector<PciDevice> devices;
+// lspci -nn, or lspci -vnn with its indented detail lines. A line that
+// is no device line (a config-space dump line of -xxx, the user's own
+// words around the listing) is passed over and counted, and so are the
+// indented lines that follow it.
+PciListing parseTerse(const std::vector<TextLine>& lines) {
+    PciListing listing;
+    bool inDevice = false;
     for (const TextLine& line : lines) {
         if (isBlank(line.text))
             continue;
         if (isBlankChar(line.text.front())) {
-            if (devices.empty())
-                return refusedLine(line, "デバイスの行より前に字下げされた行があります。");
+            if (!inDevice) {
+                ++listing.passedOver;
+                continue;
+            }
             // Detail lines come with -v or -k, which show a subsystem
             // other than 0000:0000; -v (its Flags: or Control: line) also
             // shows a programming interface other than 00.
-            PciDevice& device = devices.back();
+            PciDevice& device = listing.devices.back();
             device.hasSubsystem = true;
             std::string_view detail = trimmed(line.text);
             if (detail.starts_with("Flags:") || detail.starts_with("Control:"))
                 device.hasProgIf = true;
             if (detail.starts_with("Subsystem:")) {
-                auto ids = codedPair(detail);
-                if (!ids)
-                    return refusedLine(line, "Subsystem: に [vvvv:dddd] の番号がありません。");
-                device.subVendor = ids->first;
-                device.subDevice = ids->second;
+                if (auto ids = codedPair(detail)) {
+                    device.subVendor = ids->first;
+                    device.subDevice = ids->second;
+                } else {
+                    ++listing.passedOver;
+                }
             }
             continue;
         }
         auto device = deviceLine(line.text);
-        if (!device)
-            return refusedLine(line, kNnLine);
-        devices.push_back(std::move(*device));
+        inDevice = device.has_value();
+        if (!device) {
+            ++listing.passedOver;
+            continue;
+        }
+        listing.devices.push_back(std::move(*device));
     }
-    return devices;
+    return listing;
 }
 
 // One record of lspci -vmmnn, from its first line.
 struct Record {
     const TextLine* first = nullptr;
+    int lines = 0;
+    bool repeated = false;
     std::optional<std::string_view> slot, className, vendor, device, subVendor, subDevice, revision,
         progIf;
 };
 
-Result<PciDevice> recordDevice(const Record& record) {
-    const TextLine& at = *record.first;
-    if (!record.slot || !record.className || !record.vendor || !record.device)
-        return refusedLine(at, "この行から始まる記録に Slot:、Class:、Vendor:、Device: "
-                               "のどれかがありません。");
+std::optional<PciDevice> recordDevice(const Record& record) {
+    if (!record.slot || !record.className || !record.vendor || !record.device ||
+        record.repeated || record.subVendor.has_value() != record.subDevice.has_value())
+        return std::nullopt;
     PciDevice device;
     device.slot = std::string(trimmed(*record.slot));
-    if (!isSlot(device.slot))
-        return refusedLine(at, "Slot: がバスの番地（00:1f.2 の形）ではありません。");
     auto classCode = codedValue(*record.className, 4);
     auto vendor = codedValue(*record.vendor, 4);
     auto id = codedValue(*record.device, 4);
-    if (!classCode || !vendor || !id)
-        return refusedLine(at, "Class:、Vendor:、Device: に [xxxx] の番号がありません"
-                               "（lspci -vmmnn の出力ではありません）。");
+    if (!isSlot(device.slot) || !classCode || !vendor || !id)
+        return std::nullopt;
     device.classCode = classCode->code;
     device.vendor = vendor->code;
     device.device = id->code;
@@ -256,21 +241,18 @@ Result<PciDevice> recordDevice(const Record& record) {
     // revision and a programming interface only when they are not 00.
     device.hasSubsystem = true;
     device.hasProgIf = true;
-    if (record.subVendor.has_value() != record.subDevice.has_value())
-        return refusedLine(at,
-                           "この行から始まる記録に SVendor: と SDevice: の片方しかありません。");
     if (record.subVendor) {
         auto subVendor = codedValue(*record.subVendor, 4);
         auto subDevice = codedValue(*record.subDevice, 4);
         if (!subVendor || !subDevice)
-            return refusedLine(at, "SVendor:、SDevice: に [xxxx] の番号がありません。");
+            return std::nullopt;
         device.subVendor = subVendor->code;
         device.subDevice = subDevice->code;
     }
     auto revision = record.revision ? hexNumber(trimmed(*record.revision), 2) : 0u;
     auto progIf = record.progIf ? hexNumber(trimmed(*record.progIf), 2) : 0u;
     if (!revision || !progIf)
-        return refusedLine(at, "Rev: と ProgIf: は 2 桁の 16 進数です。");
+        return std::nullopt;
     device.revision = *revision;
     device.progIf = *progIf;
     return device;
@@ -278,33 +260,35 @@ Result<PciDevice> recordDevice(const Record& record) {
 
 // lspci -vmmnn: records of "Tag:<TAB>value" lines, separated by blank
 // lines. Tags the match does not need (PhySlot, NUMANode, Driver,
-// Module...) are passed over.
-Result<std::vector<PciDevice>> parseMachine(const std::vector<TextLine>& lines) {
-    std::vector<PciDevice> devices;
+// Module...) are passed over; so is a line that is no tag line, and a
+// record that is no device's (every line of it counted).
+PciListing parseMachine(const std::vector<TextLine>& lines) {
+    PciListing listing;
     Record record;
-    auto close = [&]() -> Outcome {
+    auto close = [&] {
         if (!record.first)
-            return {};
-        Result<PciDevice> device = recordDevice(record);
-        if (!device)
-            return device.failure();
-        devices.push_back(std::move(*device));
+            return;
+        if (std::optional<PciDevice> device = recordDevice(record))
+            listing.devices.push_back(std::move(*device));
+        else
+            listing.passedOver += record.lines;
         record = Record();
-        return {};
     };
     for (const TextLine& line : lines) {
         if (isBlank(line.text)) {
-            if (Outcome closed = close(); !closed)
-                return closed.failure();
+            close();
             continue;
         }
         std::size_t colon = line.text.find(':');
-        if (colon == std::string_view::npos || colon == 0 || isBlankChar(line.text.front()))
-            return refusedLine(line, "lspci -vmmnn の「項目:<TAB>値」の行ではありません。");
+        if (colon == std::string_view::npos || colon == 0 || isBlankChar(line.text.front())) {
+            ++listing.passedOver;
+            continue;
+        }
         std::string_view tag = line.text.substr(0, colon);
         std::string_view value = line.text.substr(colon + 1);
         if (!record.first)
             record.first = &line;
+        ++record.lines;
         std::optional<std::string_view>* field = nullptr;
         if (tag == "Slot")
             field = &record.slot;
@@ -324,34 +308,52 @@ Result<std::vector<PciDevice>> parseMachine(const std::vector<TextLine>& lines) 
             field = &record.progIf;
         if (!field)
             continue;
-        if (*field)
-            return refusedLine(
-                line, "一つの記録に同じ項目が二度あります（記録の間に空行がありません）。");
+        // Two records without a blank line between them are no record.
+        record.repeated = record.repeated || field->has_value();
         *field = value;
     }
-    if (Outcome closed = close(); !closed)
-        return closed.failure();
-    return devices;
+    close();
+    return listing;
+}
+
+// Text pasted from a web page holds NO-BREAK SPACE (U+00A0) where lspci
+// printed a blank.
+std::string withPlainBlanks(std::string_view text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
+            plain += ' ';
+            ++i;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
 }
 
 } // namespace
 
-Result<std::vector<PciDevice>> parseLspci(std::string_view text) {
-    const std::vector<TextLine> lines = linesOf(text);
-    const TextLine* first = nullptr;
-    for (const TextLine& line : lines) {
-        if (!isBlank(line.text)) {
-            first = &line;
-            break;
-        }
-    }
-    if (!first)
+Result<PciListing> parseLspciListing(std::string_view text) {
+    const std::string plain = withPlainBlanks(text);
+    const std::vector<TextLine> lines = linesOf(plain);
+    // A listing of either form; the one that finds devices is the one it is.
+    PciListing listing = parseTerse(lines);
+    if (listing.devices.empty())
+        listing = parseMachine(lines);
+    if (listing.devices.empty())
         return Failure{"read", "",
-                       "PCI デバイスの行がありません。lspci -nn か lspci -vmmnn の出力を"
-                       "指定してください。"};
-    Result<std::vector<PciDevice>> devices =
-        first->text.starts_with("Slot:") ? parseMachine(lines) : parseTerse(lines);
-    return devices;
+                       "[vvvv:dddd] の番号のある PCI デバイスの記録がありません。番号は lspci に "
+                       "-nn を付けると出ます。対象のマシンで lspci -nn か lspci -vmmnn の出力を"
+                       "保存して指定してください。"};
+    return listing;
+}
+
+Result<std::vector<PciDevice>> parseLspci(std::string_view text) {
+    Result<PciListing> listing = parseLspciListing(text);
+    if (!listing)
+        return listing.failure();
+    return std::move(listing->devices);
 }
 
 } // namespace ornibe

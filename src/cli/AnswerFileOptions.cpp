@@ -1,6 +1,13 @@
 #include "cli/AnswerFileOptions.h"
 
+#include "cli/CommandOptionTable.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+
 #include <algorithm>
+#include <cstring>
+#include <span>
+#include <string_view>
 #include <utility>
 
 namespace ornibe {
@@ -13,11 +20,53 @@ std::vector<std::pair<const char*, bool>> fieldOptionsGiven(const CommandOptions
             {"--organization", options.organization.has_value()},
             {"--computer-name", options.computerName.has_value()},
             {"--admin-password", options.adminPassword.has_value()},
+            {"--admin-password-file", options.adminPasswordFile.has_value()},
+            {"--product-key-file", options.productKeyFile.has_value()},
             {"--time-zone", options.timeZone.has_value()},
             {"--language", options.language.has_value()},
             {"--workgroup", options.workgroup.has_value()},
             {"--auto-partition", options.autoPartition},
             {"--accept-eula", options.acceptEula}};
+}
+
+// A password or a key is one line; a file far larger is not one.
+constexpr std::uint64_t kMaxSecretBytes = 64u << 10;
+
+// The secret of one --*-file option: the file's or standard input's text
+// without its one trailing line break (LF or CR LF).
+std::optional<std::string> readSecret(const std::string& source, std::istream& in,
+                                      const char* what, std::string& error) {
+    std::optional<std::string> text;
+    if (source == "-") {
+        std::string read;
+        char buffer[4096];
+        while (read.size() <= kMaxSecretBytes && in.read(buffer, sizeof buffer).gcount() > 0) {
+            read.append(buffer, static_cast<std::size_t>(in.gcount()));
+        }
+        if (read.size() <= kMaxSecretBytes) {
+            text = std::move(read);
+        }
+    } else {
+        try {
+            text = readFileAtMost(source, kMaxSecretBytes);
+        } catch (const FileError& failure) {
+            error = std::string(what) + "のファイル " + source + " を読めません（" +
+                    failure.reason() + "）。";
+            return std::nullopt;
+        }
+    }
+    const std::string shown = source == "-" ? std::string("標準入力") : source;
+    if (!text) {
+        error = std::string(what) + "の " + shown + " が大きすぎます（1 行だけ書いてください）。";
+        return std::nullopt;
+    }
+    if (text->ends_with('\n')) {
+        text->pop_back();
+        if (text->ends_with('\r')) {
+            text->pop_back();
+        }
+    }
+    return text;
 }
 
 bool isNumber(const std::string& text) {
@@ -36,6 +85,15 @@ std::optional<std::string> answerFileOptionsMisfit(const CommandOptions& options
             return std::string(name) + " needs --unattended";
         }
     }
+    if (options.adminPassword && options.adminPasswordFile) {
+        return "--admin-password and --admin-password-file exclude each other";
+    }
+    if (options.productKey && options.productKeyFile) {
+        return "--product-key and --product-key-file exclude each other";
+    }
+    if (options.adminPasswordFile == "-" && options.productKeyFile == "-") {
+        return "--admin-password-file and --product-key-file cannot both read standard input";
+    }
     if (options.timeZone && !isNumber(*options.timeZone)) {
         return "--time-zone: not an index of Microsoft's time zone table: " + *options.timeZone;
     }
@@ -43,6 +101,60 @@ std::optional<std::string> answerFileOptionsMisfit(const CommandOptions& options
         return "--language: ja or en, not " + *options.language;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> readSecretFiles(CommandOptions& options, std::istream& in) {
+    std::string error;
+    if (options.adminPasswordFile) {
+        options.adminPassword =
+            readSecret(*options.adminPasswordFile, in, "Administrator のパスワード", error);
+        if (!options.adminPassword) {
+            return error;
+        }
+    }
+    if (options.productKeyFile) {
+        options.productKey = readSecret(*options.productKeyFile, in, "プロダクト キー", error);
+        if (!options.productKey) {
+            return error;
+        }
+    }
+    return std::nullopt;
+}
+
+void hideSecretArguments(int argc, char** argv) {
+    const std::span<const OptionRow> table = commandOptionTable();
+    auto rowOf = [&](std::string_view name) -> const OptionRow* {
+        for (const OptionRow& row : table) {
+            if (row.name == name) {
+                return &row;
+            }
+        }
+        return nullptr;
+    };
+    auto wipe = [](char* text) { std::memset(text, 0, std::strlen(text)); };
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") {
+            break;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string_view name = argument.substr(0, equals);
+        const OptionRow* row = argument.starts_with("--") ? rowOf(name) : nullptr;
+        if (row == nullptr || !row->takesValue()) {
+            continue;
+        }
+        const bool secret = name == "--admin-password" || name == "--product-key";
+        if (equals != std::string_view::npos) {
+            if (secret) {
+                wipe(argv[i] + equals + 1);
+            }
+        } else if (i + 1 < argc) {
+            ++i;
+            if (secret) {
+                wipe(argv[i]);
+            }
+        }
+    }
 }
 
 AnswerFileFields answerFileFieldsOf(const CommandOptions& options) {

@@ -15,18 +15,18 @@ std::string targetHardwareOf(const CommandOptions& options) {
     return options.targetHardware.empty() ? std::string() : makeAbsolute(options.targetHardware);
 }
 
-bool readTargetOption(const CommandOptions& options, std::optional<std::vector<PciDevice>>& devices,
-                      std::ostream& err) {
+bool readTargetOption(const CommandOptions& options, TreeCheckInput& input, std::ostream& err) {
     const std::string value = targetHardwareOf(options);
     if (value.empty()) {
         return true;
     }
-    Result<std::vector<PciDevice>> read = readTargetHardware(value);
+    Result<PciListing> read = readTargetHardware(value);
     if (!read) {
         err << "ornibe-build: 対象のハードウェアを読めません\n" << read.failure().line() << "\n";
         return false;
     }
-    devices = *read;
+    input.target = std::move(read->devices);
+    input.targetPassedOver = read->passedOver;
     return true;
 }
 
@@ -43,8 +43,8 @@ int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std:
         err << "ornibe-build: --iso " << options.isoPath << " is not a file\n";
         return kExitRefused;
     }
-    TreeCheckInput input{work, image, tools, '?', {}};
-    if (!readTargetOption(options, input.target, err)) {
+    TreeCheckInput input{work, image, tools, '?', {}, 0};
+    if (!readTargetOption(options, input, err)) {
         return kExitRefused;
     }
     TreeCheckReport report = checkTree(input);

@@ -2,6 +2,7 @@
 
 #include "check/ControllerMatch.h"
 #include "cli/CommandOptions.h"
+#include "runner/TreeCheck.h"
 #include "sys/SearchPath.h"
 
 #include <optional>
@@ -22,10 +23,10 @@ namespace ornibe {
 // for none.
 std::string targetHardwareOf(const CommandOptions& options);
 
-// Reads the target machine the options name, if any, into devices; false
-// after the program's message on err when it cannot be read.
-bool readTargetOption(const CommandOptions& options, std::optional<std::vector<PciDevice>>& devices,
-                      std::ostream& err);
+// Reads the target machine the options name, if any, into the input's
+// devices and the count of the listing's lines passed over; false after
+// the program's message on err when it cannot be read.
+bool readTargetOption(const CommandOptions& options, TreeCheckInput& input, std::ostream& err);
 
 int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std::ostream& out,
                     std::ostream& err);

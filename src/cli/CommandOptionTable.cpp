@@ -143,7 +143,13 @@ constexpr OptionRow kRows[] = {
      .valueName = "KEY",
      .target = &Options::productKey,
      .help = "プロダクト キー XXXXX-XXXXX-XXXXX-XXXXX-XXXXX; without it\n"
-             "setup asks"},
+             "setup asks. Prefer --product-key-file: other users\n"
+             "can read a command line (ps)"},
+    {.name = "--product-key-file",
+     .valueName = "FILE|-",
+     .target = &Options::productKeyFile,
+     .help = "read the プロダクト キー from FILE, or from standard\n"
+             "input for -, its one trailing line break left out"},
     {.name = "--full-name",
      .valueName = "TEXT",
      .target = &Options::fullName,
@@ -161,7 +167,14 @@ constexpr OptionRow kRows[] = {
      .valueName = "TEXT",
      .target = &Options::adminPassword,
      .help = "Administrator のパスワード (none when left out); never\n"
-             "shown or logged"},
+             "shown or logged. Prefer --admin-password-file: other\n"
+             "users can read a command line (ps)"},
+    {.name = "--admin-password-file",
+     .valueName = "FILE|-",
+     .target = &Options::adminPasswordFile,
+     .help = "read the Administrator のパスワード from FILE, or from\n"
+             "standard input for -, its one trailing line break left\n"
+             "out"},
     {.name = "--time-zone",
      .valueName = "N",
      .target = &Options::timeZone,

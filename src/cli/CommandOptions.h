@@ -51,6 +51,10 @@ struct CommandOptions {
     std::optional<std::string> organization;
     std::optional<std::string> computerName;
     std::optional<std::string> adminPassword;
+    // Where the password and the key are read from instead ("-": standard
+    // input), so that they never stand on the command line.
+    std::optional<std::string> adminPasswordFile;
+    std::optional<std::string> productKeyFile;
     std::optional<std::string> timeZone;
     std::optional<std::string> language;
     std::optional<std::string> workgroup;

@@ -1,5 +1,6 @@
 // ornibe-build: the wizard's build from the command line, without a screen.
 
+#include "cli/AnswerFileOptions.h"
 #include "cli/BuildCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/CommandOptions.h"
@@ -35,6 +36,8 @@ void catchStopSignals() {
 int run(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     ornibe::ParsedCommand parsed = ornibe::parseCommandOptions(arguments);
+    // Read into the options already: the process list shows no secret.
+    ornibe::hideSecretArguments(argc, argv);
     if (const auto* error = std::get_if<ornibe::UsageError>(&parsed)) {
         std::fprintf(stderr, "ornibe-build: %s\n", error->message.c_str());
         return ornibe::kExitRefused;
@@ -47,7 +50,11 @@ int run(int argc, char** argv) {
         }
         return 0;
     }
-    const auto& options = std::get<ornibe::CommandOptions>(parsed);
+    auto& options = std::get<ornibe::CommandOptions>(parsed);
+    if (std::optional<std::string> unread = ornibe::readSecretFiles(options, std::cin)) {
+        std::fprintf(stderr, "ornibe-build: %s\n", unread->c_str());
+        return ornibe::kExitRefused;
+    }
     if (!options.listEntries.empty()) {
         return ornibe::runListEntries(options.listEntries);
     }

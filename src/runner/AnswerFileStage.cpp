@@ -94,6 +94,7 @@ bool BuildRunner::answerFileStage() {
     std::vector<AnswerEntry> entries;
     std::vector<std::string> unchecked;
     std::vector<std::string> changedKeys;
+    std::vector<std::string> notes;
     if (fields.mode == AnswerFileFields::Mode::Write) {
         entries = answerFileEntries(fields, data_.versionCode,
                                     !settings_.GetDriverInf(0).empty() || !pnpEntries_.empty());
@@ -102,18 +103,24 @@ bool BuildRunner::answerFileStage() {
         }
         bytes = answerFileText(entries);
     } else {
-        AnswerFileReading reading = readAnswerFile(fields.userFile, data_.versionCode);
+        AnswerFileReading reading = readUserAnswerFile(fields.userFile, data_.versionCode);
         if (!reading.check.outcome) {
             reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());
             return false;
         }
         bytes = std::move(reading.bytes);
         unchecked = std::move(reading.unchecked);
+        notes = std::move(reading.check.warnings);
         if (!pnpEntries_.empty()) {
             // The user's values stay; the PnP drivers' folders follow the
             // user's own.
             MergedAnswerFile merged =
                 mergePnpKeys(bytes, pnpPathValue(userPnpFolders(reading.file), pnpEntries_));
+            if (!merged.problem.empty()) {
+                reportFailure(std::string(kFailed) +
+                              Failure{"read", fields.userFile, merged.problem}.line());
+                return false;
+            }
             bytes = std::move(merged.bytes);
             changedKeys = std::move(merged.changedKeys);
         }
@@ -122,7 +129,8 @@ bool BuildRunner::answerFileStage() {
     log.append("WINNT.SIF（無人インストールの応答ファイル）を書き込んでいます。。。");
     const bool replaces = existsAsFile(target);
     try {
-        writeFileAtomic(target, bytes);
+        // It may hold the Administrator's password in the clear.
+        writePrivateFileAtomic(target, bytes);
         // Read back as setup reads it: the bytes, then the parser's lines.
         std::string written = readFile(target);
         Result<InfFile, InfProblem> file = InfFile::readBytes(written, InfStyle::AnswerFile);
@@ -150,6 +158,9 @@ bool BuildRunner::answerFileStage() {
     for (const std::string& key : changedKeys) {
         log.append("応答ファイルの [Unattended] " + key +
                    " を PnP ドライバのために変えました。\r\n");
+    }
+    for (const std::string& note : notes) {
+        log.append(note + "\r\n");
     }
     if (!unchecked.empty()) {
         std::string names;

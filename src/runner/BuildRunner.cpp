@@ -340,7 +340,7 @@ bool BuildRunner::checkStage() {
     if (!image.empty()) {
         image = makeAbsolute(image, settings_.GetWorkFolder());
     }
-    TreeCheckInput input{settings_.GetWorkFolder(), image, tools_, data_.versionCode, {}};
+    TreeCheckInput input{settings_.GetWorkFolder(), image, tools_, data_.versionCode, {}, 0};
     // Without a target machine of the user's, a virtio-win build is matched
     // against the QEMU machine its options name.
     std::string target = settings_.GetTargetHardware();
@@ -348,14 +348,14 @@ bool BuildRunner::checkStage() {
         target = virtioCheckMachine(settings_, data_.versionCode, data_.architecture).value_or("");
     }
     if (!target.empty()) {
-        // Read when the build starts already; a file changed since is
-        // said in the section.
-        Result<std::vector<PciDevice>> devices = readTargetHardware(target);
-        if (!devices) {
+        // The listing as the checks read it when the build started.
+        Result<PciListing> listing = readTargetHardware(target);
+        if (!listing) {
             page_.log().append(
-                "\r\n検証\r\n対象のハードウェアを読めません: " + devices.failure().line() + "\r\n");
+                "\r\n検証\r\n対象のハードウェアを読めません: " + listing.failure().line() + "\r\n");
         } else {
-            input.target = *devices;
+            input.target = std::move(listing->devices);
+            input.targetPassedOver = listing->passedOver;
         }
     }
     TreeCheckReport report = checkTree(input);

@@ -3,10 +3,13 @@
 #include "inf/InfFile.h"
 #include "inf/InfReader.h"
 #include "inf/VersionCode.h"
+#include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <set>
 
 namespace ornibe {
 namespace {
@@ -112,9 +115,20 @@ std::size_t pnpPathLimit(char versionCode) {
 
 std::string pnpPathValue(const std::string& userFolders,
                          const std::vector<std::string>& ourEntries) {
+    std::set<std::string> named;
+    for (std::size_t start = 0; start < userFolders.size();) {
+        const std::size_t end = std::min(userFolders.find(';', start), userFolders.size());
+        std::string entry = userFolders.substr(start, end - start);
+        entry.erase(0, entry.find_first_not_of(' '));
+        entry.erase(entry.find_last_not_of(' ') + 1);
+        named.insert(foldSetupText(entry));
+        start = end + 1;
+    }
     std::string value = userFolders;
     for (const std::string& entry : ourEntries) {
-        value += (value.empty() ? "" : ";") + entry;
+        if (named.insert(foldSetupText(entry)).second) {
+            value += (value.empty() ? "" : ";") + entry;
+        }
     }
     return value;
 }

@@ -58,7 +58,9 @@ std::string pnpPathEntry(const std::string& folderName);
 std::size_t pnpPathLimit(char versionCode);
 
 // The value setup reads: the user's own folders (their value as given,
-// empty for none) followed by ours, ";" between them.
+// empty for none) followed by ours, ";" between them. One of ours that the
+// user's value names already (a rebuild that reads the work folder's own
+// WINNT.SIF) is not named again.
 std::string pnpPathValue(const std::string& userFolders,
                          const std::vector<std::string>& ourEntries);
 

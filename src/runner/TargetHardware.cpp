@@ -1,7 +1,7 @@
 #include "runner/TargetHardware.h"
 
 #include "sys/FileError.h"
-#include "sys/FileIo.h"
+#include "sys/InputSnapshot.h"
 
 namespace ornibe {
 
@@ -9,29 +9,37 @@ bool isQemuMachineName(const std::string& value) {
     return qemuMachine(value).has_value();
 }
 
-Result<std::vector<PciDevice>> readTargetHardware(const std::string& value) {
+Result<PciListing> readTargetHardware(const std::string& value) {
     if (std::optional<std::vector<PciDevice>> machine = qemuMachine(value)) {
-        return *machine;
+        return PciListing{*machine, 0};
     }
     // A listing of a whole machine is a few kB; a file far larger than
     // any is not one.
     constexpr std::uint64_t kMaxBytes = 4u << 20;
     std::optional<std::string> text;
     try {
-        text = readFileAtMost(value, kMaxBytes);
+        text = readInputOnce(value, kMaxBytes);
     } catch (const FileError& error) {
         return Failure::fromFileError(error);
     }
     if (!text) {
         return Failure{"read", value, "lspci の出力にしては大きすぎます。"};
     }
-    Result<std::vector<PciDevice>> devices = parseLspci(*text);
-    if (!devices) {
-        Failure failure = devices.failure();
+    Result<PciListing> listing = parseLspciListing(*text);
+    if (!listing) {
+        Failure failure = listing.failure();
         failure.path = value;
         return failure;
     }
-    return devices;
+    return listing;
+}
+
+std::string passedOverText(const PciListing& listing) {
+    if (listing.passedOver == 0) {
+        return {};
+    }
+    return "（デバイスの記録でない " + std::to_string(listing.passedOver) +
+           " 行は読み飛ばしました）";
 }
 
 } // namespace ornibe

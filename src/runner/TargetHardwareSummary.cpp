@@ -23,18 +23,22 @@ void appendTargetHardwareSummary(const BuildSettings& settings, const InfFile& t
         return;
     }
     log.append("\r\n\r\n対象のハードウェア：" + std::string(kIndent) + target);
-    Result<std::vector<PciDevice>> devices = readTargetHardware(target);
-    if (!devices) {
-        log.append(kIndent + devices.failure().line());
+    Result<PciListing> listing = readTargetHardware(target);
+    if (!listing) {
+        log.append(kIndent + listing.failure().line());
         return;
     }
+    if (std::string passed = passedOverText(*listing); !passed.empty()) {
+        log.append(passed);
+    }
+    const std::vector<PciDevice>& devices = listing->devices;
     std::vector<std::pair<std::string, std::string>> ids = hardwareIdsDatabase(txtsetup);
     std::set<std::string> integrated;
     for (const auto& [id, service] : package.hardwareIdToService()) {
         ids.emplace_back(id, service);
         integrated.insert(foldSetupText(service));
     }
-    std::vector<ControllerMatch> matches = matchControllers(*devices, ids);
+    std::vector<ControllerMatch> matches = matchControllers(devices, ids);
     if (matches.empty()) {
         log.append(std::string(kIndent) + "ディスク コントローラ (PCI クラス 01) がありません");
     }

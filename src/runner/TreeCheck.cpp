@@ -159,6 +159,10 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
     if (input.target && txtsetup.isOpen()) {
         matchTarget(txtsetup, origins, *input.target, report);
     }
+    if (input.target && input.targetPassedOver != 0) {
+        report.note("対象のハードウェアの lspci の出力のうち、デバイスの記録でない " +
+                    std::to_string(input.targetPassedOver) + " 行は読み飛ばしました。");
+    }
     if (!input.isoPath.empty()) {
         checkImage(tree, input.isoPath, report);
     }

@@ -71,6 +71,8 @@ struct TreeCheckInput {
     // The target machine's PCI devices, when the controller match is
     // asked for.
     std::optional<std::vector<PciDevice>> target;
+    // The lines of the target's listing that were no device record.
+    std::size_t targetPassedOver = 0;
 };
 
 // Reads the finished tree (and its image) and reports what setup would

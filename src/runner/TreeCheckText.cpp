@@ -13,6 +13,42 @@ std::size_t countOf(const TreeCheckReport& report, TreeFinding::Kind kind) {
     return count;
 }
 
+// The length of the well-formed UTF-8 character at the start of text
+// (RFC 3629: no overlong form, no surrogate, nothing above U+10FFFF); 0
+// when there is none.
+std::size_t utf8SequenceLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) {
+        return 1;
+    }
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
+            return 0;
+        }
+    }
+    return length;
+}
+
 } // namespace
 
 std::string treeCheckLogText(const TreeCheckReport& report) {
@@ -51,17 +87,26 @@ std::string treeCheckTable(const TreeCheckReport& report, const std::string& wor
 
 std::string jsonString(std::string_view text) {
     std::string quoted = "\"";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '"' || byte == '\\') {
             quoted += '\\';
-            quoted += c;
-        } else if (byte < 0x20) {
+            quoted += static_cast<char>(byte);
+            ++i;
+        } else if (byte < 0x20 || byte == 0x7F) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
             quoted += escaped;
+            ++i;
+        } else if (std::size_t length = utf8SequenceLength(text.substr(i)); length != 0) {
+            quoted += text.substr(i, length);
+            i += length;
         } else {
-            quoted += c;
+            // A byte that starts no UTF-8 character (a listing or a path
+            // in another encoding) stands as U+FFFD, so that the whole
+            // stays JSON.
+            quoted += "\\ufffd";
+            ++i;
         }
     }
     return quoted + "\"";

@@ -21,7 +21,8 @@ std::string treeCheckTable(const TreeCheckReport& report, const std::string& wor
 // "unreadable": ...}]}, with a final LF.
 std::string treeCheckJson(const TreeCheckReport& report, const std::string& workFolder);
 
-// Text as a JSON string, quotes included.
+// Text as a JSON string, quotes included: control characters escaped, and
+// each byte that is no part of a well-formed UTF-8 character as U+FFFD.
 std::string jsonString(std::string_view text);
 
 } // namespace ornibe

@@ -102,7 +102,8 @@ std::string peekFile(const std::string& path, std::size_t count, std::uint64_t o
 
 namespace {
 
-void writeReplacing(const std::string& path, std::string_view bytes, bool flush) {
+void writeReplacing(const std::string& path, std::string_view bytes, bool flush,
+                    bool privateMode = false) {
     mode_t mode = 0644;
     struct stat st {};
     if (lstat(path.c_str(), &st) == 0) {
@@ -119,7 +120,7 @@ void writeReplacing(const std::string& path, std::string_view bytes, bool flush)
     }
     PendingFile pending(path);
     pending.write(bytes);
-    pending.setMode(mode);
+    pending.setMode(privateMode ? 0600 : mode);
     if (flush) {
         pending.sync();
     }
@@ -134,6 +135,10 @@ void writeFileAtomic(const std::string& path, std::string_view bytes) {
 
 void writeFileUnflushed(const std::string& path, std::string_view bytes) {
     writeReplacing(path, bytes, false);
+}
+
+void writePrivateFileAtomic(const std::string& path, std::string_view bytes) {
+    writeReplacing(path, bytes, true, true);
 }
 
 void refuseLink(const std::string& operation, const std::string& path) {

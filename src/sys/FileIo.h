@@ -37,6 +37,10 @@ void writeFileAtomic(const std::string& path, std::string_view bytes);
 // The same without flushing the new file before the rename, as the tree
 // copy writes its files: for many files copied into the tree at once.
 void writeFileUnflushed(const std::string& path, std::string_view bytes);
+// As writeFileAtomic, for a file that holds a secret (a password in the
+// clear): readable and writable by its owner alone (0600), whatever the
+// file it replaces allowed and whatever the umask.
+void writePrivateFileAtomic(const std::string& path, std::string_view bytes);
 
 // Throws FileError (operation, path, "シンボリックリンクです") when path
 // is a symbolic link: where the program expects a file or folder of its own

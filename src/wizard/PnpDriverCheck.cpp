@@ -93,7 +93,7 @@ Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields
                                char versionCode) {
     std::string user;
     if (fields.mode == AnswerFileFields::Mode::UserFile && !fields.userFile.empty()) {
-        user = userPnpFolders(readAnswerFile(fields.userFile, versionCode).file);
+        user = userPnpFolders(readUserAnswerFile(fields.userFile, versionCode).file);
     }
     std::vector<std::string> ours;
     for (std::size_t i = 1; i <= count; ++i) {

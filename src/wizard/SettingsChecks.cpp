@@ -12,6 +12,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/InputSnapshot.h"
 #include "sys/SearchPath.h"
 #include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
@@ -51,6 +52,9 @@ SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, Mes
       freeBytes_(std::move(freeBytes)), logFile_(std::move(logFile)) {}
 
 bool SettingsChecks::OnOK(const SettingsForm& form) {
+    // The user's input files are read anew, once, and the build takes
+    // what this reading checked.
+    forgetInputSnapshots();
     if (stopped() || !ValidateCdDrive(form)) {
         return false;
     }

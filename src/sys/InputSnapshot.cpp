@@ -1,0 +1,60 @@
+#include "sys/InputSnapshot.h"
+
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <map>
+#include <mutex>
+
+namespace ornibe {
+namespace {
+
+struct Snapshot {
+    std::optional<std::string> bytes;
+    std::uint64_t size = 0;
+    std::uint64_t maxBytes = 0;
+};
+
+std::mutex snapshotsMutex;
+std::map<std::string, Snapshot>& snapshots() {
+    static std::map<std::string, Snapshot> kept;
+    return kept;
+}
+
+} // namespace
+
+std::optional<std::string> readInputOnce(const std::string& path, std::uint64_t maxBytes,
+                                         std::uint64_t* size) {
+    std::lock_guard lock(snapshotsMutex);
+    auto found = snapshots().find(path);
+    if (found == snapshots().end() || found->second.maxBytes != maxBytes) {
+        // stat, unlike open, does not wait for a FIFO's writer.
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) {
+            throwFileError("open", path, errno);
+        }
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+            throw FileError("read", path,
+                            "通常のファイルではありません。パイプや FIFO、デバイスは一度しか"
+                            "読めないので使えません。内容をファイルに保存して指定してください");
+        }
+        Snapshot snapshot;
+        snapshot.maxBytes = maxBytes;
+        snapshot.bytes = readFileAtMost(path, maxBytes, &snapshot.size);
+        found = snapshots().insert_or_assign(path, std::move(snapshot)).first;
+    }
+    if (size != nullptr) {
+        *size = found->second.size;
+    }
+    return found->second.bytes;
+}
+
+void forgetInputSnapshots() {
+    std::lock_guard lock(snapshotsMutex);
+    snapshots().clear();
+}
+
+} // namespace ornibe
