@@ -135,11 +135,6 @@ std::string withCrLf(std::string_view bytes) {
     return text;
 }
 
-int lineOf(std::string_view bytes, std::size_t offset) {
-    return 1 + static_cast<int>(
-                   std::count(bytes.begin(), bytes.begin() + std::ptrdiff_t(offset), '\n'));
-}
-
 // A byte that text mode reads in no known way: a byte-order mark, a NUL
 // (the parser reads it as a blank), or a byte over 0x7F outside a comment.
 // Setup skips a comment whatever it holds, so a comment's bytes pass: a
@@ -189,6 +184,31 @@ struct NameList {
     void add(std::string name) {
         if (seen.insert(name).second) {
             names.push_back(std::move(name));
+        }
+    }
+};
+
+// The notes to show, each once and at most kMaxNotes of them, so that a
+// file of a million odd lines gives a few lines of notes, not a million.
+constexpr std::size_t kMaxNotes = 10;
+
+struct NoteList {
+    std::vector<std::string>& notes;
+    std::set<std::string> seen;
+    std::size_t more = 0;
+
+    void add(std::string note) {
+        if (seen.size() >= kMaxNotes) {
+            more += seen.contains(note) ? 0 : 1;
+            return;
+        }
+        if (seen.insert(note).second) {
+            notes.push_back(std::move(note));
+        }
+    }
+    void close() {
+        if (more != 0) {
+            notes.push_back("注意：ほかに " + std::to_string(more) + " 件の注意があります。");
         }
     }
 };
@@ -253,7 +273,7 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
     const bool windows2000 = versionCode == VersionCode::Windows2000;
     bool fullName = false;
     NameList unchecked{reading.unchecked, {}};
-    std::vector<std::string>& notes = reading.check.warnings;
+    NoteList notes{reading.check.warnings, {}, 0};
     for (const std::string& section : file.sectionNames()) {
         if (isFreeSection(section)) {
             continue;
@@ -282,9 +302,9 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
             }
             if (windows2000 && !known->windows2000) {
                 if (isKeyName(known->key, "ProductKey")) {
-                    notes.push_back("注意：" + named +
-                                    "：Windows 2000 のセットアップはこのキーを読まず（読むのは "
-                                    "ProductID です）、プロダクト キーを尋ねます。");
+                    notes.add("注意：" + named +
+                              "：Windows 2000 のセットアップはこのキーを読まず（読むのは "
+                              "ProductID です）、プロダクト キーを尋ねます。");
                 }
                 unchecked.add(named);
                 continue;
@@ -295,8 +315,8 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
                     if (known->weight == Weight::Refusal) {
                         return Failure::refusal(refused, path, text);
                     }
-                    notes.push_back("注意：" + text + (text.ends_with("。") ? "" : "。") +
-                                    "このファイルのまま使います。");
+                    notes.add("注意：" + text + (text.ends_with("。") ? "" : "。") +
+                              "このファイルのまま使います。");
                 }
             }
             if (isKeyName(known->key, "FullName") && !value.empty()) {
@@ -304,23 +324,23 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
             }
             if (isProductKey(*known) && !value.empty()) {
                 if (std::optional<std::string> warning = productKeyWarning(value)) {
-                    notes.push_back(*warning);
+                    notes.add(*warning);
                 }
             }
         }
     }
     if (!fullName) {
-        notes.emplace_back("注意：[UserData] に FullName（使用者の名前）がありません。"
-                           "セットアップが途中で止まって尋ねます。");
+        notes.add("注意：[UserData] に FullName（使用者の名前）がありません。"
+                  "セットアップが途中で止まって尋ねます。");
     }
+    notes.close();
     return {};
 }
 
 using ReadAtMost = std::optional<std::string> (*)(const std::string&, std::uint64_t,
                                                   std::uint64_t*);
 
-AnswerFileReading readAnswerFileWith(const std::string& path, char versionCode,
-                                     ReadAtMost read) {
+AnswerFileReading readAnswerFileWith(const std::string& path, char versionCode, ReadAtMost read) {
     const std::string refused = "無人インストールの応答ファイル " + path + " は使えません。";
     std::uint64_t size = 0;
     std::optional<std::string> bytes;

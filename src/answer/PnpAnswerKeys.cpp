@@ -96,7 +96,7 @@ std::vector<std::string> linesBesidesPnpKeys(const InfFile& file) {
                 continue;
             }
             std::string text = key ? *key + "=" : std::string();
-            for (int i = 1; i <= file.fieldCount(*line); ++i) {
+            for (std::size_t i = 1; i <= file.fieldCount(*line); ++i) {
                 text += '\0' + file.stringField(*line, i).value_or("");
             }
             read.push_back(std::move(text));
@@ -115,7 +115,8 @@ std::string mergeProblem(const std::string& userBytes, const std::string& merged
     }
     std::optional<InfPosition> preinstall = merged->findFirstLine(kSection, kPreinstall);
     std::optional<InfPosition> path = merged->findFirstLine(kSection, kPath);
-    if (!preinstall || !equalsSetupNoCase(merged->stringField(*preinstall, 1).value_or(""), "Yes") ||
+    if (!preinstall ||
+        !equalsSetupNoCase(merged->stringField(*preinstall, 1).value_or(""), "Yes") ||
         merged->fieldCount(*preinstall) != 1) {
         return "キーを加えた応答ファイルが [Unattended] OemPreinstall = Yes と読めません"
                "（前の行の終わりの「\\」などが行をつないでいます）。";

@@ -221,8 +221,8 @@ struct Record {
 };
 
 std::optional<PciDevice> recordDevice(const Record& record) {
-    if (!record.slot || !record.className || !record.vendor || !record.device ||
-        record.repeated || record.subVendor.has_value() != record.subDevice.has_value())
+    if (!record.slot || !record.className || !record.vendor || !record.device || record.repeated ||
+        record.subVendor.has_value() != record.subDevice.has_value())
         return std::nullopt;
     PciDevice device;
     device.slot = std::string(trimmed(*record.slot));
@@ -279,12 +279,14 @@ PciListing parseMachine(const std::vector<TextLine>& lines) {
             close();
             continue;
         }
+        // lspci's tags are single words: "my listing:" is the user's.
         std::size_t colon = line.text.find(':');
-        if (colon == std::string_view::npos || colon == 0 || isBlankChar(line.text.front())) {
+        std::string_view tag = line.text.substr(0, colon);
+        if (colon == std::string_view::npos || colon == 0 ||
+            tag.find_first_of(" \t") != std::string_view::npos) {
             ++listing.passedOver;
             continue;
         }
-        std::string_view tag = line.text.substr(0, colon);
         std::string_view value = line.text.substr(colon + 1);
         if (!record.first)
             record.first = &line;

@@ -34,8 +34,8 @@ constexpr std::uint64_t kMaxSecretBytes = 64u << 10;
 
 // The secret of one --*-file option: the file's or standard input's text
 // without its one trailing line break (LF or CR LF).
-std::optional<std::string> readSecret(const std::string& source, std::istream& in,
-                                      const char* what, std::string& error) {
+std::optional<std::string> readSecret(const std::string& source, std::istream& in, const char* what,
+                                      std::string& error) {
     std::optional<std::string> text;
     if (source == "-") {
         std::string read;

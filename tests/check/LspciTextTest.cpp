@@ -124,58 +124,80 @@ TEST(LspciText, detail_lines_of_vnn_and_nnk_give_the_subsystem_and_with_v_the_in
     EXPECT_FALSE(kernel[0].hasProgIf);
 }
 
-TEST(LspciText, text_that_is_neither_form_is_refused_with_its_line) {
+TEST(LspciText, listings_as_users_post_them_give_every_device_and_count_what_was_passed_over) {
+    const std::string sata = "00:1f.2 SATA controller [0106]: Intel Corporation 82801IR/IO/IH "
+                             "(ICH9R/DO/DH) 6 port SATA Controller [AHCI mode] [8086:2922] "
+                             "(rev 02) (prog-if 01 [AHCI 1.0])\n";
     struct Case {
+        const char* shape;
         std::string text;
-        std::string reason;
+        std::size_t devices;
+        std::size_t passedOver;
     };
     const std::vector<Case> cases = {
-        {"", "PCI デバイスの行がありません。"},
-        {"\n  \n", "PCI デバイスの行がありません。"},
-        // lspci without -nn: no codes.
-        {"00:1f.2 SATA controller: Intel Corporation 82801IR SATA Controller (rev 02)\n",
-         // A long line is quoted up to its 60th byte.
-         "1 行目 「00:1f.2 SATA controller: Intel Corporation 82801IR SATA Cont…」: "
-         "lspci -nn の行として読めません"},
-        {"00:00.0 Host bridge [0600]: Intel [8086:29c0]\nnot a device line [0100]: x [1af4:1001]\n",
-         "2 行目 「not a device line [0100]: x [1af4:1001]」: lspci -nn の行として読めません"},
-        {"00:03.0 SCSI storage controller [0100]: Red Hat [1af4:1001] (rev zz)\n",
-         "1 行目 「00:03.0 SCSI storage controller [0100]: Red Hat [1af4:1001] …」"},
-        {"00:03.0 SCSI storage controller [01000]: Red Hat [1af4:1001]\n", "1 行目 "},
-        // A multi-byte character is not cut in the quote.
-        {std::string(59, 'x') + "行 [0100]: y [1af4:1001]",
-         "1 行目 「" + std::string(59, 'x') + "…」"},
-        {"\tSubsystem: Red Hat [1af4:0002]\n", "字下げされた行があります"},
-        {"00:03.0 SCSI storage controller [0100]: Red Hat [1af4:1001]\n\tSubsystem: none\n",
-         "2 行目 「\tSubsystem: none」: Subsystem: に [vvvv:dddd] の番号がありません。"},
-        // lspci -vmm without -nn: names only.
-        {"Slot:\t00:1f.2\nClass:\tSATA controller\nVendor:\tIntel Corporation\n"
-         "Device:\t82801IR SATA Controller\n",
-         "1 行目 「Slot:\t00:1f.2」: Class:、Vendor:、Device: に [xxxx] の番号がありません"},
-        {"Slot:\t00:1f.2\nClass:\tSATA controller [0106]\nVendor:\tIntel [8086]\n",
-         "1 行目 「Slot:\t00:1f.2」: この行から始まる記録に Slot:、Class:、Vendor:、Device: "
-         "のどれかがありません。"},
-        {"Slot:\t00:1f.2\nClass:\tSATA controller [0106]\nVendor:\tIntel [8086]\n"
-         "Device:\tAHCI [2922]\nSlot:\t00:1f.3\n",
-         "5 行目 「Slot:\t00:1f.3」: 一つの記録に同じ項目が二度あります"},
-        {"Slot:\t00:1f.2\nClass:\tSATA controller [0106]\nVendor:\tIntel [8086]\n"
-         "Device:\tAHCI [2922]\nRev:\t2g\n",
-         "Rev: と ProgIf: は 2 桁の 16 進数です。"},
-        {"Slot:\t00:1f.2\nClass:\tSATA controller [0106]\nVendor:\tIntel [8086]\n"
-         "Device:\tAHCI [2922]\nSVendor:\tRed Hat [1af4]\n\n",
-         "SVendor: と SDevice: の片方しかありません。"},
-        {"Slot:\tbus two\nClass:\tSATA controller [0106]\nVendor:\tIntel [8086]\n"
-         "Device:\tAHCI [2922]\n",
-         "Slot: がバスの番地"},
-        {"Slot:\t00:1f.2\nthis is no tag line\n",
-         "2 行目 「this is no tag line」: lspci -vmmnn の"},
+        {"lspci -nnvvvxxxx with its config space",
+         "00:00.0 Host bridge [0600]: Intel Corporation 82G33/G31/P35/P31 Express DRAM "
+         "Controller [8086:29c0]\n"
+         "\tSubsystem: Red Hat, Inc. QEMU Virtual Machine [1af4:1100]\n"
+         "00: 86 80 c0 29 07 01 00 00 00 00 00 06 00 00 00 00\n"
+         "10: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
+         "ff0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n\n" +
+             sata + "\tSubsystem: Red Hat, Inc. QEMU Virtual Machine [1af4:1100]\n" +
+             "00: 86 80 22 29 07 04 10 00 02 01 06 01 00 00 00 00\n",
+         2, 4},
+        {"copied from a web page: NO-BREAK SPACEs, a greeting and a signature",
+         "Here is my lspci -nn, thanks for any help!\n"
+         "00:1f.2\xC2\xA0SATA controller [0106]:\xC2\xA0Intel Corporation AHCI [8086:2922]"
+         "\xC2\xA0(rev 02)\n"
+         "00:03.0 SCSI storage controller [0100]: Red Hat, Inc. Virtio block device "
+         "[1af4:1001]\n"
+         "-- \n  sent from my phone\n",
+         2, 3},
+        {"device lines that do not read",
+         "00:00.0 Host bridge [0600]: Intel [8086:29c0]\nnot a device line [0100]: x [1af4:1001]\n"
+         "00:03.0 SCSI storage controller [0100]: Red Hat [1af4:1001] (rev zz)\n"
+         "\tSubsystem: none\n",
+         1, 3},
+        {"lspci -vmmnn with a record cut short and the user's words",
+         "my machine:\nSlot:\t00:1f.2\nClass:\tSATA controller [0106]\nVendor:\tIntel [8086]\n"
+         "Device:\tAHCI [2922]\n\nSlot:\t00:1f.3\nClass:\tSMBus [0c05]\n\n",
+         1, 3},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        Result<std::vector<PciDevice>> devices = parseLspci(c.text);
-        ASSERT_FALSE(devices);
-        EXPECT_THAT(devices.failure().reason, HasSubstr(c.reason));
-        EXPECT_TRUE(devices.failure().path.empty());
+        SCOPED_TRACE(c.shape);
+        Result<PciListing> listing = parseLspciListing(c.text);
+        ASSERT_TRUE(listing) << listing.failure().reason;
+        EXPECT_EQ(listing->devices.size(), c.devices);
+        EXPECT_EQ(listing->passedOver, c.passedOver);
+    }
+    // The blanks of a pasted line read as blanks: name and codes as lspci gave them.
+    Result<PciListing> pasted = parseLspciListing(cases[1].text);
+    ASSERT_TRUE(pasted);
+    EXPECT_EQ(pasted->devices[0].name, "Intel Corporation AHCI");
+    EXPECT_EQ(pasted->devices[0].revision, 0x02u);
+    EXPECT_EQ(pasted->devices[0].classCode, 0x0106u);
+}
+
+TEST(LspciText, a_listing_without_one_device_record_with_codes_is_refused_naming_lspci_nn) {
+    const std::vector<std::string> texts = {
+        "",
+        "\n  \n",
+        // lspci without -nn: no codes.
+        "00:1f.2 SATA controller: Intel Corporation 82801IR SATA Controller (rev 02)\n"
+        "00:03.0 SCSI storage controller: Red Hat, Inc. Virtio block device\n",
+        // lspci -vmm without -nn: names only.
+        "Slot:\t00:1f.2\nClass:\tSATA controller\nVendor:\tIntel Corporation\n"
+        "Device:\t82801IR SATA Controller\n",
+        "00: 86 80 22 29 07 04 10 00 02 01 06 01 00 00 00 00\n",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        Result<PciListing> listing = parseLspciListing(text);
+        ASSERT_FALSE(listing);
+        EXPECT_THAT(listing.failure().reason,
+                    HasSubstr("[vvvv:dddd] の番号のある PCI デバイスの記録がありません。番号は "
+                              "lspci に -nn を付けると出ます。"));
+        EXPECT_TRUE(listing.failure().path.empty());
     }
 }
 

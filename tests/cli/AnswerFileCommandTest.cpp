@@ -10,7 +10,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -109,6 +114,81 @@ TEST(AnswerFileCommand, refusals_exit_2_with_the_wizards_text_and_leave_the_tree
         EXPECT_THAT(result.output, Not(HasSubstr("スタート！")));
     }
     EXPECT_EQ(snapshotTree(dir.path()), before);
+}
+
+// What the process list shows of a running program: its arguments.
+std::string commandLineOf(int pid) {
+    return slurp("/proc/" + std::to_string(pid) + "/cmdline");
+}
+
+TEST(AnswerFileCommand, secrets_come_from_files_never_show_and_winnt_sif_is_the_owners_alone) {
+    TempDir dir;
+    const std::string work = dir / "xp";
+    fs::copy(std::string(ORNIBE_SOURCE_DIR) + "/samples/xp", work, fs::copy_options::recursive);
+    const std::string password = "Kz9-Secret-Pw";
+    const std::string key = "BCDFG-HJKMP-QRTVW-XY234-6789B";
+    const std::string fifo = dir / "key.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    // The password on the command line is wiped once read; the program then
+    // waits for the key on the FIFO, and ps shows no secret meanwhile.
+    RunningCommand build({kProgram, "--work", work, "--yes", "--unattended", "--full-name",
+                          "Taro Yamada", "--admin-password", password, "--product-key-file", fifo});
+    ASSERT_TRUE(build.started());
+    std::string shown = commandLineOf(build.pid());
+    for (int i = 0; i < 1000 && shown.find(password) != std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        shown = commandLineOf(build.pid());
+    }
+    EXPECT_THAT(shown, Not(HasSubstr(password)));
+    EXPECT_THAT(shown, HasSubstr("--admin-password"));
+    EXPECT_THAT(shown, HasSubstr("Taro Yamada"));
+    {
+        std::ofstream writer(fifo);
+        writer << key << "\n";
+    }
+    CommandResult result = build.finish();
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_THAT(result.output, Not(HasSubstr(password)));
+    EXPECT_THAT(result.output, HasSubstr("*****-*****-*****-*****-6789B"));
+    EXPECT_THAT(result.output, Not(HasSubstr(key)));
+    const std::string sif = work + "/I386/WINNT.SIF";
+    EXPECT_THAT(slurp(sif), HasSubstr("ProductKey = \"" + key + "\"\r\n"));
+    EXPECT_THAT(slurp(sif), HasSubstr("AdminPassword = \"" + password + "\"\r\n"));
+    EXPECT_EQ(fs::status(sif).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // Refusals of a user's file name the key, never the password, and
+    // show a key as the summary masks it; an unreadable file is said.
+    const std::string longPassword = "Pw" + std::string(130, 'q');
+    const std::string tooLong =
+        dir.write("long.sif", "[UserData]\nFullName=\"A\"\n[GuiUnattended]\nAdminPassword=\"" +
+                                  longPassword + "\"\n");
+    const std::string shortKey =
+        dir.write("key.sif", "[UserData]\nFullName=\"A\"\nProductKey=QWXYZ-HJKMP-QRTVW-XY234\n");
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+        std::string secret;
+    };
+    const std::vector<Case> cases = {
+        {{"--answer-file", tooLong}, "[GuiUnattended] AdminPassword：127 文字まで", longPassword},
+        {{"--answer-file", shortKey}, "[UserData] ProductKey = *****-*****-*****-XY234：", "QWXYZ"},
+        {{"--unattended", "--full-name", "A", "--admin-password-file", dir / "none.txt"},
+         "Administrator のパスワードのファイル " + (dir / "none.txt") + " を読めません（",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        std::vector<std::string> all = {kProgram, "--work", work};
+        all.insert(all.end(), c.arguments.begin(), c.arguments.end());
+        CommandResult refused = runCommand(all);
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_THAT(refused.output, HasSubstr(c.message));
+        if (!c.secret.empty()) {
+            EXPECT_THAT(refused.output, Not(HasSubstr(c.secret)));
+        }
+    }
 }
 
 } // namespace

@@ -44,6 +44,7 @@ public:
     RunningCommand& operator=(const RunningCommand&) = delete;
 
     bool started() const { return pid_ > 0; }
+    int pid() const { return pid_; }
     // Reads the output until it holds text; false when the program closed
     // its output first.
     bool waitForOutput(const std::string& text);
