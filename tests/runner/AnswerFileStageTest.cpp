@@ -6,6 +6,7 @@
 #include "support/FakeBuildPage.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
+#include "sys/InputSnapshot.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -124,14 +125,22 @@ TEST_F(AnswerFileStageTest, takes_the_users_file_with_cr_lf_and_stops_where_it_c
         HasSubstr(
             "。。。完了\r\n応答ファイルのうち確かめずにそのまま使うセクションとキー：[Proxy]\r\n"));
 
-    // The file changed after the checks: the build stops before writing.
-    dir.write("mine.sif", "[UserData]\nFullName = \"Taro\"\nComputerName = ALL.DOTS\n");
+    // The file changed after the checks: the build writes the bytes that
+    // were checked, read once, never a later reading of the file.
+    dir.write("mine.sif", "[UserData]\nFullName = \"Taro\"\nProductID = @KEY@\n");
+    fs::remove(dir / "work/I386/WINNT.SIF");
+    openAndRun();
+    ASSERT_EQ(page->pageCode(), 0) << page->logText();
+    EXPECT_THAT(slurp(dir / "work/I386/WINNT.SIF"), HasSubstr("[Proxy]"));
+    EXPECT_THAT(slurp(dir / "work/I386/WINNT.SIF"), Not(HasSubstr("@KEY@")));
+    // A new reading (the checks of "次へ >" again) takes the new bytes.
+    forgetInputSnapshots();
     openAndRun();
     EXPECT_FALSE(page->pageCode().has_value());
     EXPECT_TRUE(page->isEnabled(PageButton::Back));
     EXPECT_THAT(page->logText(),
                 HasSubstr("\r\nWINNT.SIF の書き込みに失敗しました\r\n" + fields.userFile +
-                          ": [UserData] ComputerName = ALL.DOTS："));
+                          ": [UserData] ProductID = *****：ひな形の名前"));
     EXPECT_THAT(slurp(dir / "work/I386/WINNT.SIF"), HasSubstr("[Proxy]"));
 
     // A link in the tree's place of the file is never written through.
@@ -139,6 +148,7 @@ TEST_F(AnswerFileStageTest, takes_the_users_file_with_cr_lf_and_stops_where_it_c
     fs::remove(dir / "work/I386/WINNT.SIF");
     const std::string outside = dir.write("outside.txt", "mine");
     fs::create_symlink(outside, dir / "work/I386/WINNT.SIF");
+    forgetInputSnapshots();
     openAndRun();
     EXPECT_FALSE(page->pageCode().has_value());
     EXPECT_THAT(page->logText(), HasSubstr("\r\nWINNT.SIF の書き込みに失敗しました\r\n" +
