@@ -76,7 +76,7 @@ TEST_F(AnswerFileSettingsCheckTest,
     EXPECT_THAT(
         messages.texts(),
         ElementsAre("無人インストールの応答ファイル " + fields.userFile +
-                    " は使えません。\n[UserData] ProductKey = CDKEY：5 文字ずつ 5 組の英数字を"
+                    " は使えません。\n[UserData] ProductKey = *****：5 文字ずつ 5 組の英数字を"
                     "ハイフンでつないだ形（XXXXX-XXXXX-XXXXX-XXXXX-XXXXX）にしてください。"));
     fields.userFile.clear();
     EXPECT_FALSE(next());
