@@ -10,21 +10,21 @@
 
 namespace ornibe {
 
-Result<F6EntryList> f6EntryRows(const std::string& text) {
+Result<F6EntryList> f6EntryRows(const std::string& text, Architecture architecture) {
     std::optional<F6ListEntry> floppy = f6ListEntry(text);
     if (!floppy || !floppy->id.empty()) {
         return F6EntryList{};
     }
-    Result<TxtsetupOem> oem = readF6Source(floppy->source);
+    Result<TxtsetupOem> oem = readF6Source(floppy->source, architecture);
     if (!oem) {
         return oem.failure();
     }
     F6EntryList list{floppy->source, {}};
     for (const OemEntry& entry : oem->entries) {
         const bool usable = static_cast<bool>(validateOemEntry(*oem, entry));
-        std::string service = oemEntryService(entry);
-        list.rows.push_back({entry.id,
-                             entry.description + "（サービス: " +
+        std::string service = oemShown(oemEntryService(entry));
+        list.rows.push_back({oemShown(entry.id),
+                             oemShown(entry.description) + "（サービス: " +
                                  (service.empty() ? std::string("なし") : service) +
                                  "、ID: " + std::to_string(entry.hardwareIds.size()) +
                                  " 個、ファイル: " + (usable ? "あり" : "なし") + "）",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/SetupArchitecture.h"
 #include "sys/Result.h"
 
 #include <string>
@@ -28,8 +29,10 @@ struct F6EntryList {
 
 // The rows for the floppy that the text names; nothing (not a failure)
 // when the text is no floppy source, a failure with the reason when its
-// TXTSETUP.OEM cannot be read.
-Result<F6EntryList> f6EntryRows(const std::string& text);
+// TXTSETUP.OEM cannot be read. A floppy with both sets shows the one of
+// the architecture (see readF6Source).
+Result<F6EntryList> f6EntryRows(const std::string& text,
+                                Architecture architecture = Architecture::X86);
 
 // The driver list's texts for the chosen IDs ("source [ ID ]"), in the
 // rows' order.

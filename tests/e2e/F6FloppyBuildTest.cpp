@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -159,6 +160,107 @@ TEST_F(F6FloppyBuildTest, a_floppy_image_entry_integrates_as_its_inf_does_with_i
                                      "  ハードウェア ID: 2 個\n"
                                      "    PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C (OrScsi)\n"
                                      "    PCI\\VEN_1B2C&DEV_0302 (OrScsi)\n  ファイル: あり\n");
+}
+
+// A FAT12 image in memory, to be patched entry by entry as a crafted
+// floppy would be.
+struct FatBytes {
+    std::string bytes;
+    std::size_t fat = 0, root = 0, data = 0, cluster = 0;
+
+    explicit FatBytes(std::string image) : bytes(std::move(image)) {
+        const std::size_t sector = at16(11);
+        fat = at16(14) * sector;
+        root = fat + static_cast<unsigned char>(bytes[16]) * at16(22) * sector;
+        data = root + at16(17) * 32;
+        cluster = sector * static_cast<unsigned char>(bytes[13]);
+    }
+    unsigned at16(std::size_t at) const {
+        return static_cast<unsigned char>(bytes[at]) |
+               static_cast<unsigned char>(bytes[at + 1]) << 8;
+    }
+    void put16(std::size_t at, unsigned value) {
+        bytes[at] = static_cast<char>(value & 0xFF);
+        bytes[at + 1] = static_cast<char>(value >> 8);
+    }
+    // The folder entry named name11 ("A       SYS") in the folder at offset.
+    std::size_t entry(std::size_t folder, std::string_view name11) const {
+        for (std::size_t at = folder;; at += 32) {
+            EXPECT_NE(bytes[at], '\0') << name11;
+            if (bytes[at] == '\0' || bytes.compare(at, 11, name11) == 0) {
+                return at;
+            }
+        }
+    }
+    std::size_t folderOf(std::size_t entry) const { return data + (at16(entry + 26) - 2) * cluster; }
+    // The FAT12 entry of a cluster, in both copies of the table.
+    unsigned next(unsigned of) const {
+        const unsigned pair = at16(fat + of + of / 2);
+        return of & 1 ? pair >> 4 : pair & 0x0FFF;
+    }
+    void setNext(unsigned of, unsigned value) {
+        for (std::size_t table : {fat, fat + (root - fat) / 2}) {
+            const std::size_t at = table + of + of / 2;
+            const unsigned pair = at16(at);
+            put16(at, of & 1 ? (pair & 0x000F) | value << 4 : (pair & 0xF000) | value);
+        }
+    }
+};
+
+TEST_F(F6FloppyBuildTest, crafted_floppy_images_are_refused_by_name_and_leave_nothing_behind) {
+    const std::string floppy = dir.mkdir("floppy");
+    dir.write("floppy/TXTSETUP.OEM", kSampleOem);
+    dir.write("floppy/DIR/SUB/X.SYS", "x");
+    dir.write("floppy/A.SYS", std::string(1500, 'a'));
+    dir.write("floppy/B.SYS", std::string(100, 'b'));
+    const FatBytes made(slurp(floppyImage(dir, floppy, "made.img")));
+    const std::size_t a = made.entry(made.root, "A       SYS");
+    const std::size_t b = made.entry(made.root, "B       SYS");
+    const std::size_t folder = made.entry(made.root, "DIR        ");
+    const std::size_t sub = made.entry(made.folderOf(folder), "SUB        ");
+    const unsigned aFirst = made.at16(a + 26);
+    unsigned aLast = aFirst;
+    while (made.next(aLast) < 0xFF8) {
+        aLast = made.next(aLast);
+    }
+    ASSERT_NE(aLast, aFirst);
+
+    struct Case {
+        std::string name;
+        std::function<void(FatBytes&)> patch;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"loop.img", [&](FatBytes& f) { f.put16(sub + 26, f.at16(folder + 26)); },
+         ":/DIR/SUB: フォルダが上のフォルダ /DIR を指していて、輪になっています。"},
+        {"ring.img", [&](FatBytes& f) { f.setNext(aLast, aFirst); },
+         ":/A.SYS: FAT のチェーンが輪になっています（クラスタ " + std::to_string(aFirst) + "）。"},
+        {"shared.img", [&](FatBytes& f) { f.put16(b + 26, aFirst); },
+         ":/B.SYS: クラスタ " + std::to_string(aFirst) + " を /A.SYS と共有しています"},
+        {"huge.img",
+         [&](FatBytes& f) {
+             f.put16(a + 28, 0xFFF0);
+             f.put16(a + 30, 0xFFFF);
+         },
+         ":/A.SYS: 大きさが 4294967280 バイトとありますが、FAT のチェーンには 1536 バイトしかあり"
+         "ません。"},
+    };
+    const std::string work = xpTree(dir, "xp");
+    const std::string tmp = dir.mkdir("tmp");
+    for (const Case& c : cases) {
+        FatBytes crafted = made;
+        c.patch(crafted);
+        const std::string image = dir.write(c.name, crafted.bytes);
+        const auto before = snapshotTree(dir.path());
+        CommandResult result =
+            runCommand({"env", "TMPDIR=" + tmp, ORNIBE_BUILD_PROGRAM, "--work", work, "--driver",
+                        image, "--driver-entry", "ORSCSI"});
+        EXPECT_EQ(result.exitCode, 2) << c.name << "\n" << result.output;
+        EXPECT_THAT(result.output, HasSubstr(image + " はフロッピーイメージとして読めません。"));
+        EXPECT_THAT(result.output, HasSubstr(image + c.message));
+        EXPECT_EQ(snapshotTree(dir.path()), before) << c.name;
+        EXPECT_TRUE(fs::is_empty(tmp)) << c.name;
+    }
 }
 
 // Each real floppy file in a folder of its own with stand-in driver files,
