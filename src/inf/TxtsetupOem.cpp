@@ -70,8 +70,9 @@ void readConfig(const InfFile& file, OemEntry& entry) {
             if (file.lineCount(name) < 0) {
                 continue;
             }
-            if (std::any_of(entry.configSections.begin(), entry.configSections.end(),
-                            [&](const std::string& read) { return equalsSetupNoCase(read, name); })) {
+            if (std::any_of(
+                    entry.configSections.begin(), entry.configSections.end(),
+                    [&](const std::string& read) { return equalsSetupNoCase(read, name); })) {
                 break;
             }
             entry.configSections.push_back(name);
@@ -80,8 +81,8 @@ void readConfig(const InfFile& file, OemEntry& entry) {
                 if (!equalsSetupNoCase(field(file, at, 0), "value")) {
                     return;
                 }
-                OemConfigValue value{service,           name, field(file, at, 1),
-                                     field(file, at, 2), field(file, at, 3), {}};
+                OemConfigValue value{
+                    service, name, field(file, at, 1), field(file, at, 2), field(file, at, 3), {}};
                 for (std::size_t f = 4; f <= file.fieldCount(at); ++f) {
                     value.data.push_back(field(file, at, f));
                 }

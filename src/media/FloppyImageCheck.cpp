@@ -98,8 +98,8 @@ private:
             return refused("", "FAT32 のイメージです（フロッピーは FAT12 か FAT16 です）。");
         }
         fat12_ = clusterCount_ < 4085;
-        const std::uint64_t fatNeeded = fat12_ ? (clusterCount_ + 2) * 3 / 2 + 1
-                                               : (clusterCount_ + 2) * 2;
+        const std::uint64_t fatNeeded =
+            fat12_ ? (clusterCount_ + 2) * 3 / 2 + 1 : (clusterCount_ + 2) * 2;
         if (fatNeeded > fatBytes_ || dataStart_ > bytes_.size()) {
             return refused("", "FAT かルートフォルダがイメージに収まっていません。");
         }
@@ -115,9 +115,7 @@ private:
         return little16(bytes_, fatStart_ + cluster * 2ull);
     }
 
-    bool chainEnd(std::uint32_t value) const {
-        return value >= (fat12_ ? 0x0FF8u : 0xFFF8u);
-    }
+    bool chainEnd(std::uint32_t value) const { return value >= (fat12_ ? 0x0FF8u : 0xFFF8u); }
 
     Outcome checkTime() const {
         if (stopAsked(stop_)) {
@@ -233,8 +231,8 @@ private:
                 continue;
             }
             if (start == 0) {
-                return refused(entryPath, std::to_string(size) +
-                                              " バイトのファイルにクラスタがありません。");
+                return refused(entryPath,
+                               std::to_string(size) + " バイトのファイルにクラスタがありません。");
             }
             Result<std::vector<std::uint32_t>> clusters =
                 chain(start, entry, entryPath, ancestors_);

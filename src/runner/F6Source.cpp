@@ -125,8 +125,8 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
     std::vector<std::string> services;
     for (const OemFileLine* driver : entry.drivers()) {
         const std::size_t dot = driver->name.rfind('.');
-        services.push_back(oemShown(dot == std::string::npos ? driver->name
-                                                             : driver->name.substr(0, dot)));
+        services.push_back(
+            oemShown(dot == std::string::npos ? driver->name : driver->name.substr(0, dot)));
     }
     if (onlyUnboundIds(entry)) {
         notes.push_back("警告: ハードウェア ID がクラスコード（PCI\\CC_…）か ROOT\\、DETECTED\\ "
@@ -136,8 +136,9 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
     std::vector<std::string> named;
     for (const auto& [id, ownerBytes] : entry.hardwareIds) {
         const std::string owner = oemShown(ownerBytes);
-        if (std::none_of(services.begin(), services.end(),
-                         [&](const std::string& driver) { return equalsSetupNoCase(owner, driver); }) &&
+        if (std::none_of(
+                services.begin(), services.end(),
+                [&](const std::string& driver) { return equalsSetupNoCase(owner, driver); }) &&
             std::none_of(named.begin(), named.end(),
                          [&](const std::string& seen) { return equalsSetupNoCase(seen, owner); })) {
             named.push_back(owner);
@@ -156,8 +157,8 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
                 return equalsSetupNoCase(name, service);
             })) {
             notes.push_back("注意: " + oemShown(file.name) + " の AddService のサービス " +
-                            services.front() +
-                            " がドライバのファイル名 " + service + " と違います。");
+                            services.front() + " がドライバのファイル名 " + service +
+                            " と違います。");
         }
     }
     for (const std::string& section : entry.configSections) {
@@ -167,14 +168,13 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
                 continue;
             }
             const std::string owner = oemShown(value.service);
-            std::string key =
-                value.subkey.empty() ? owner : owner + "\\" + oemShown(value.subkey);
+            std::string key = value.subkey.empty() ? owner : owner + "\\" + oemShown(value.subkey);
             std::string data;
             for (const std::string& part : value.data) {
                 data += (data.empty() ? "" : ",") + oemShown(part);
             }
-            std::string line = "  " + key + " " + oemShown(value.name) + " " +
-                               oemShown(value.type) + " " + data;
+            std::string line =
+                "  " + key + " " + oemShown(value.name) + " " + oemShown(value.type) + " " + data;
             if (setByServiceLoad(value)) {
                 line += "（書き込みません。[SCSI.Load] が設定します）";
             }

@@ -2,8 +2,8 @@
 
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
-#include "runner/F6Source.h"
 #include "media/IsoImageReader.h"
+#include "runner/F6Source.h"
 #include "runner/F6Summary.h"
 #include "settings/BuildSettings.h"
 #include "sys/CaseFold.h"
@@ -128,8 +128,8 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& 
             return Failure::refusal(
                 driverEntryText(choice.source, choice.id) + " はこのツリーには組み込めません。",
                 joinPath(root, folder + "/HIVESYS.INF"),
-                "レジストリの値（[" + oemShown(entry->configSections.front()) +
-                    "]）を書き込む " + folder + "/HIVESYS.INF も HIVESYS.IN_ もツリーにありません。");
+                "レジストリの値（[" + oemShown(entry->configSections.front()) + "]）を書き込む " +
+                    folder + "/HIVESYS.INF も HIVESYS.IN_ もツリーにありません。");
         }
     }
     return {};
@@ -257,7 +257,8 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
                         driverEntryText(chosen[j].source, oemShown(chosen[j].entry->id)) +
                         " は一緒に組み込めません。",
                     {},
-                    "どちらもサービス " + oemShown(service) + " として別のファイルを組み込みます。");
+                    "どちらもサービス " + oemShown(service) +
+                        " として別のファイルを組み込みます。");
             }
         }
     }

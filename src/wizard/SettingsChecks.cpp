@@ -102,9 +102,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         }
         settings_.AddDriverInf(inf);
     }
-    if (Outcome chosen =
-            checkF6Entries(floppies, form.driverEntryIds(), settings_, architecture, versionCode,
-                           stop_);
+    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, architecture,
+                                        versionCode, stop_);
         !chosen) {
         return refuse(chosen.failure());
     }
