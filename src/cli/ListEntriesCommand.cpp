@@ -24,6 +24,11 @@ int runListEntries(const std::string& given, const std::string& tree, const Stop
                                           ? sourceArchitecture(tree, stop)
                                           : Architecture::X86;
     Result<TxtsetupOem> oem = readF6Source(source, architecture, stop);
+    if (!oem && stopAsked(stop)) {
+        // A stop while the floppy is read is no refusal of it.
+        std::fprintf(stderr, "ornibe-build: stopped\n");
+        return kExitFailed;
+    }
     if (!oem) {
         std::fprintf(stderr, "ornibe-build: %s\n%s\n", oem.failure().headline.c_str(),
                      oem.failure().reason.c_str());

@@ -3,18 +3,23 @@
 #include "inf/OemEntryPackage.h"
 #include "runner/F6Source.h"
 #include "runner/F6Summary.h"
+#include "runner/SetupTree.h"
 #include "sys/CaseFold.h"
+#include "sys/HostPath.h"
 #include "wizard/F6DriverCheck.h"
 
 #include <algorithm>
 
 namespace ornibe {
 
-Result<F6EntryList> f6EntryRows(const std::string& text, Architecture architecture) {
+Result<F6EntryList> f6EntryRows(const std::string& text, const std::string& tree) {
     std::optional<F6ListEntry> floppy = f6ListEntry(text);
     if (!floppy || !floppy->id.empty()) {
         return F6EntryList{};
     }
+    const Architecture architecture = !tree.empty() && (existsAsFolder(tree) || existsAsFile(tree))
+                                          ? sourceArchitecture(tree)
+                                          : Architecture::X86;
     Result<TxtsetupOem> oem = readF6Source(floppy->source, architecture);
     if (!oem) {
         return oem.failure();

@@ -11,10 +11,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -261,6 +265,42 @@ TEST_F(F6FloppyBuildTest, crafted_floppy_images_are_refused_by_name_and_leave_no
         EXPECT_THAT(result.output, HasSubstr(image + c.message));
         EXPECT_TRUE(snapshotTree(work) == before) << c.name;
         EXPECT_TRUE(fs::is_empty(tmp)) << c.name;
+    }
+}
+
+TEST_F(F6FloppyBuildTest, a_stop_ends_the_reading_of_a_floppy_image_with_its_mcopy) {
+    const std::string floppy = dir.mkdir("floppy");
+    dir.write("floppy/TXTSETUP.OEM", kSampleOem);
+    const std::string image = floppyImage(dir, floppy, "sample.img");
+    // An mcopy that never ends, as one stuck on a slow or broken medium.
+    const std::string pidFile = dir / "mcopy.pid";
+    const std::string mcopy =
+        dir.write("bin/mcopy", "#!/bin/sh\necho $$ > " + pidFile + ".new\nmv " + pidFile + ".new " +
+                                   pidFile + "\nexec sleep 600\n");
+    fs::permissions(mcopy, fs::perms::owner_all);
+    const std::string path = dir / "bin" + ":" + std::getenv("PATH");
+
+    for (int signal : {SIGINT, SIGTERM}) {
+        fs::remove(pidFile);
+        RunningCommand run({"env", "PATH=" + path, ORNIBE_BUILD_PROGRAM, "--list-entries", image});
+        ASSERT_TRUE(run.started());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!fs::exists(pidFile) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ASSERT_TRUE(fs::exists(pidFile));
+        const pid_t child = std::stoi(slurp(pidFile));
+        run.sendSignal(signal);
+        CommandResult result = run.finish();
+        // Ended by the stop, not by the reading's own time limit (a
+        // refusal).
+        EXPECT_EQ(result.exitCode, 1) << result.output;
+        EXPECT_THAT(result.output, HasSubstr("ornibe-build: stopped"));
+        // The child went with its process group.
+        while (::kill(child, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_NE(::kill(child, 0), 0) << signal;
     }
 }
 
