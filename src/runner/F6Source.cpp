@@ -157,8 +157,7 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
                 return equalsSetupNoCase(name, service);
             })) {
             notes.push_back("注意: " + oemShown(file.name) + " の AddService のサービス " +
-                            services.front() + " がドライバのファイル名 " + service +
-                            " と違います。");
+                            added.front() + " がドライバのファイル名 " + service + " と違います。");
         }
     }
     for (const std::string& section : entry.configSections) {
