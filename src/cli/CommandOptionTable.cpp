@@ -53,7 +53,8 @@ constexpr OptionRow kRows[] = {
      .target = &Options::listEntries,
      .help = "print the entries of a driver floppy (ID, description,\n"
              "service, hardware IDs, whether its files are there) and\n"
-             "exit; no --work needed"},
+             "exit; no --work needed; the amd64 set of a floppy that\n"
+             "has both when --source (or --work) is an x64 tree"},
     {.name = "--pnp-driver",
      .valueName = "INF",
      .target = &Options::pnpDrivers,

@@ -3,6 +3,7 @@
 #include "cli/BuildCommand.h"
 #include "inf/OemEntryPackage.h"
 #include "runner/F6Source.h"
+#include "runner/SetupTree.h"
 #include "sys/HostPath.h"
 #include "wizard/F6DriverCheck.h"
 
@@ -10,7 +11,7 @@
 
 namespace ornibe {
 
-int runListEntries(const std::string& given) {
+int runListEntries(const std::string& given, const std::string& tree, const StopCheck& stop) {
     const std::string source = withoutTrailingSlash(makeAbsolute(given));
     if (!isF6Source(source)) {
         std::fprintf(stderr,
@@ -19,7 +20,15 @@ int runListEntries(const std::string& given) {
                      given.c_str());
         return kExitRefused;
     }
-    Result<TxtsetupOem> oem = readF6Source(source);
+    const Architecture architecture = !tree.empty() && (existsAsFolder(tree) || existsAsFile(tree))
+                                          ? sourceArchitecture(tree, stop)
+                                          : Architecture::X86;
+    Result<TxtsetupOem> oem = readF6Source(source, architecture, stop);
+    if (!oem && stopAsked(stop)) {
+        // A stop while the floppy is read is no refusal of it.
+        std::fprintf(stderr, "ornibe-build: stopped\n");
+        return kExitFailed;
+    }
     if (!oem) {
         std::fprintf(stderr, "ornibe-build: %s\n%s\n", oem.failure().headline.c_str(),
                      oem.failure().reason.c_str());
@@ -28,12 +37,12 @@ int runListEntries(const std::string& given) {
     std::printf("%s\n", oem->shown(oem->path).c_str());
     for (const OemEntry& entry : oem->entries) {
         const bool isDefault = entry.id == oem->defaultId;
-        std::printf("\n%s%s\n  %s\n", entry.id.c_str(), isDefault ? "（既定）" : "",
-                    entry.description.c_str());
-        std::printf("  サービス: %s\n", oemEntryService(entry).c_str());
+        std::printf("\n%s%s\n  %s\n", oemShown(entry.id).c_str(), isDefault ? "（既定）" : "",
+                    oemShown(entry.description).c_str());
+        std::printf("  サービス: %s\n", oemShown(oemEntryService(entry)).c_str());
         std::printf("  ハードウェア ID: %zu 個\n", entry.hardwareIds.size());
         for (const auto& [id, service] : entry.hardwareIds) {
-            std::printf("    %s (%s)\n", id.c_str(), service.c_str());
+            std::printf("    %s (%s)\n", oemShown(id).c_str(), oemShown(service).c_str());
         }
         Outcome usable = validateOemEntry(*oem, entry);
         if (usable) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/StopCheck.h"
+
 #include <string>
 
 namespace ornibe {
@@ -9,7 +11,10 @@ namespace ornibe {
 // description, service, hardware IDs and whether its files are on the
 // medium, or why it cannot be integrated) and returns 0; a source that is
 // no floppy or whose TXTSETUP.OEM cannot be read is refused on standard
-// error with the reason, returning kExitRefused.
-int runListEntries(const std::string& source);
+// error with the reason, returning kExitRefused. tree, when it names a
+// CD's files (a folder or an image), chooses which set of a floppy with
+// both is listed (readF6Source); stop ends the reading of an image.
+int runListEntries(const std::string& source, const std::string& tree = {},
+                   const StopCheck& stop = {});
 
 } // namespace ornibe

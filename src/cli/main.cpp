@@ -56,7 +56,11 @@ int run(int argc, char** argv) {
         return ornibe::kExitRefused;
     }
     if (!options.listEntries.empty()) {
-        return ornibe::runListEntries(options.listEntries);
+        // Ctrl+C ends the reading of a floppy image and its mcopy too.
+        catchStopSignals();
+        return ornibe::runListEntries(
+            options.listEntries, options.source != "none" ? options.source : options.workFolder,
+            [] { return stopSignal != 0; });
     }
     if (options.check) {
         return ornibe::runCheckCommand(options, ornibe::ToolSearch::forThisProgram(), std::cout,

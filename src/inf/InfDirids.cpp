@@ -96,9 +96,11 @@ std::optional<std::string> diridTokenText(std::string_view name) {
     for (char c : digits)
         if (c < '0' || c > '9')
             return std::nullopt;
-    // A number too long for any DIRID is one the system does not know.
+    // SETUPAPI expands a number it does not know as a DIRID, a number too
+    // long for any DIRID included, to the system folder's "unknown".
+    const std::string unknown = std::string(InfFile::windowsFolder) + "\\system32\\unknown";
     if (digits.size() > 9)
-        return std::string();
+        return unknown;
     long dirid = 0;
     std::from_chars(digits.data(), digits.data() + digits.size(), dirid);
     if (negative)
@@ -107,7 +109,7 @@ std::optional<std::string> diridTokenText(std::string_view name) {
         return std::nullopt;
     if (dirid == 0 || isAbsoluteDirid(dirid))
         return std::string();
-    return diridFolder(dirid).value_or(std::string());
+    return diridFolder(dirid).value_or(unknown);
 }
 
 // The folder that Windows setup copies the files of a section to.

@@ -21,9 +21,10 @@ bool isAbsoluteDirid(long dirid);
 std::optional<long> parseDirid(std::string_view text);
 
 // The text that a %name% token stands for when name is a number (decimal,
-// possibly negative) and no string key: the DIRID's folder, or the empty
-// text for DIRID 0 (no folder), -1 and 65535 (absolute path) and every
-// number the system does not know. Nothing when name is no number, or for
+// possibly negative) and no string key: the DIRID's folder, the empty text
+// for DIRID 0 (no folder), -1 and 65535 (absolute path), and for every
+// number the system does not know, as SETUPAPI expands it, the system
+// folder followed by "\unknown". Nothing when name is no number, or for
 // DIRID 1, the folder the file is installed from, which is not known while
 // it is read: the token then stays as written.
 std::optional<std::string> diridTokenText(std::string_view name);

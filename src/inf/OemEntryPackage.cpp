@@ -3,8 +3,8 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfFile.h"
 #include "sys/CaseFold.h"
-#include "sys/TextEncoding.h"
 
+#include <algorithm>
 #include <array>
 
 namespace ornibe {
@@ -82,7 +82,12 @@ std::vector<std::string> addRegData(const OemConfigValue& value, std::uint32_t f
 }
 
 void addOemEntry(const TxtsetupOem& oem, const OemEntry& entry, DriverPackage& package) {
-    const std::string service = utf8ToCp932(oemEntryService(entry));
+    const std::string service = oemEntryService(entry);
+    std::vector<std::string> services;
+    for (const OemFileLine* driver : entry.drivers()) {
+        const std::size_t dot = driver->name.rfind('.');
+        services.push_back(dot == std::string::npos ? driver->name : driver->name.substr(0, dot));
+    }
     for (const OemFileLine& file : entry.files) {
         Result<std::string> path = oemFilePath(oem, file);
         if (!path) {
@@ -90,7 +95,7 @@ void addOemEntry(const TxtsetupOem& oem, const OemEntry& entry, DriverPackage& p
             continue;
         }
         if (file.kind == "driver") {
-            package.AddServiceBinary(utf8ToCp932(file.name));
+            package.AddServiceBinary(file.name);
             package.AddFileTarget(*path, targetFolder(file.kind));
         } else if (file.kind == "port" || file.kind == "class" || file.kind == "dll") {
             package.AddFileTarget(*path, targetFolder(file.kind));
@@ -103,21 +108,22 @@ void addOemEntry(const TxtsetupOem& oem, const OemEntry& entry, DriverPackage& p
     if (service.empty()) {
         return;
     }
+    // An ID goes to the service it names when that is one of the entry's
+    // drivers, otherwise to the first driver's.
     for (const auto& [hardwareId, named] : entry.hardwareIds) {
-        package.AddHardwareId(utf8ToCp932(hardwareId), service);
+        auto own = std::find_if(services.begin(), services.end(), [&](const std::string& driver) {
+            return equalsSetupNoCase(driver, named);
+        });
+        package.AddHardwareId(hardwareId, own == services.end() ? service : *own);
     }
-    package.AddDescription(utf8ToCp932(entry.description), service);
+    package.AddDescription(entry.description, service);
     for (const OemConfigValue& value : entry.config) {
         std::optional<std::uint32_t> flags = addRegFlags(value.type);
         if (!flags || setByServiceLoad(value)) {
             continue;
         }
-        DriverPackage::ServiceValue written{
-            service, utf8ToCp932(value.subkey), utf8ToCp932(value.name), *flags, {}};
-        for (const std::string& data : addRegData(value, *flags)) {
-            written.data.push_back(utf8ToCp932(data));
-        }
-        package.AddServiceValue(std::move(written));
+        package.AddServiceValue({value.service.empty() ? service : value.service, value.subkey,
+                                 value.name, *flags, addRegData(value, *flags)});
     }
 }
 

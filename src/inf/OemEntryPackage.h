@@ -36,8 +36,10 @@ std::vector<std::string> addRegData(const OemConfigValue& value, std::uint32_t f
 
 // Adds the entry to the package: its driver (and port, class) files for
 // system32\drivers, DLLs for system32, its INF and catalog, its hardware
-// IDs and description under its service, and its [Config] values that are
-// written (see setByServiceLoad). A file path that leaves the disk's root
+// IDs and description under its service (an ID that names another of its
+// driver lines' services under that one), and its [Config] values that are
+// written (see setByServiceLoad), each under its own driver line's service.
+// The texts go in as the file has them (code page 932). A file path that leaves the disk's root
 // is recorded as refused.
 void addOemEntry(const TxtsetupOem& oem, const OemEntry& entry, DriverPackage& package);
 

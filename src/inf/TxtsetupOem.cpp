@@ -13,7 +13,7 @@ namespace ornibe {
 namespace {
 
 std::string field(const InfFile& file, InfPosition at, std::size_t index) {
-    return cp932ToUtf8(file.stringField(at, index).value_or(std::string()));
+    return file.stringField(at, index).value_or(std::string());
 }
 
 std::string lower(std::string text) {
@@ -40,32 +40,56 @@ std::vector<OemFileLine> readFiles(const InfFile& file, const std::string& secti
     return files;
 }
 
+std::string serviceOf(const OemFileLine& driver) {
+    std::size_t dot = driver.name.rfind('.');
+    return dot == std::string::npos ? driver.name : driver.name.substr(0, dot);
+}
+
+// The lower-case key of an ID in the indexes; setup compares IDs ignoring
+// the case of ASCII letters.
+std::string indexKey(std::string_view id) {
+    return lower(std::string(id));
+}
+
+// Each driver line's values come from its own Config.driverkey section,
+// under its own service. The documented name is the driver key's; real
+// files also name the first driver's section after the entry, with or
+// without the component.
 void readConfig(const InfFile& file, OemEntry& entry) {
-    // The documented name is the driver key's; real files also name the
-    // section after the entry, with or without the component.
-    std::vector<std::string> names;
-    if (const OemFileLine* driver = entry.driver(); driver && !driver->driverKey.empty()) {
-        names.push_back("Config." + driver->driverKey);
-    }
-    names.push_back("Config." + entry.id);
-    names.push_back("Config.scsi." + entry.id);
-    for (const std::string& name : names) {
-        std::string section = utf8ToCp932(name);
-        if (file.lineCount(section) < 0) {
-            continue;
+    std::vector<const OemFileLine*> drivers = entry.drivers();
+    for (std::size_t i = 0; i < drivers.size(); ++i) {
+        std::vector<std::string> names;
+        if (!drivers[i]->driverKey.empty()) {
+            names.push_back("Config." + drivers[i]->driverKey);
         }
-        entry.configSection = name;
-        forLines(file, section, [&](InfPosition at) {
-            if (!equalsSetupNoCase(field(file, at, 0), "value")) {
-                return;
+        if (i == 0) {
+            names.push_back("Config." + entry.id);
+            names.push_back("Config.scsi." + entry.id);
+        }
+        for (const std::string& name : names) {
+            if (file.lineCount(name) < 0) {
+                continue;
             }
-            OemConfigValue value{field(file, at, 1), field(file, at, 2), field(file, at, 3), {}};
-            for (std::size_t i = 4; i <= file.fieldCount(at); ++i) {
-                value.data.push_back(field(file, at, i));
+            if (std::any_of(
+                    entry.configSections.begin(), entry.configSections.end(),
+                    [&](const std::string& read) { return equalsSetupNoCase(read, name); })) {
+                break;
             }
-            entry.config.push_back(std::move(value));
-        });
-        return;
+            entry.configSections.push_back(name);
+            const std::string service = serviceOf(*drivers[i]);
+            forLines(file, name, [&](InfPosition at) {
+                if (!equalsSetupNoCase(field(file, at, 0), "value")) {
+                    return;
+                }
+                OemConfigValue value{
+                    service, name, field(file, at, 1), field(file, at, 2), field(file, at, 3), {}};
+                for (std::size_t f = 4; f <= file.fieldCount(at); ++f) {
+                    value.data.push_back(field(file, at, f));
+                }
+                entry.config.push_back(std::move(value));
+            });
+            break;
+        }
     }
 }
 
@@ -77,6 +101,20 @@ const OemFileLine* OemEntry::driver() const {
     return found == files.end() ? nullptr : &*found;
 }
 
+std::vector<const OemFileLine*> OemEntry::drivers() const {
+    std::vector<const OemFileLine*> lines;
+    for (const OemFileLine& line : files) {
+        if (line.kind == "driver") {
+            lines.push_back(&line);
+        }
+    }
+    return lines;
+}
+
+std::string oemShown(std::string_view bytes) {
+    return cp932ToUtf8(bytes);
+}
+
 std::string TxtsetupOem::shown(const std::string& hostPath) const {
     if (image.empty() || !hostPath.starts_with(imageFolder)) {
         return hostPath;
@@ -86,16 +124,13 @@ std::string TxtsetupOem::shown(const std::string& hostPath) const {
 }
 
 const OemDisk* TxtsetupOem::disk(std::string_view id) const {
-    auto found = std::find_if(disks.begin(), disks.end(),
-                              [&](const OemDisk& disk) { return equalsSetupNoCase(disk.id, id); });
-    return found == disks.end() ? nullptr : &*found;
+    auto found = diskIndex.find(indexKey(id));
+    return found == diskIndex.end() ? nullptr : &disks[found->second];
 }
 
 const OemEntry* TxtsetupOem::entry(std::string_view id) const {
-    auto found = std::find_if(entries.begin(), entries.end(), [&](const OemEntry& entry) {
-        return equalsSetupNoCase(entry.id, id);
-    });
-    return found == entries.end() ? nullptr : &*found;
+    auto found = entryIndex.find(indexKey(utf8ToCp932(id)));
+    return found == entryIndex.end() ? nullptr : &entries[found->second];
 }
 
 Result<TxtsetupOem> readTxtsetupOem(const std::string& path) {
@@ -112,18 +147,23 @@ Result<TxtsetupOem> readTxtsetupOem(const std::string& path) {
     oem.path = path;
     oem.root = folderPart(path);
     forLines(file, "Disks", [&](InfPosition at) {
-        oem.disks.push_back(
-            {field(file, at, 0), field(file, at, 1), field(file, at, 2), field(file, at, 3)});
+        OemDisk disk{field(file, at, 0), field(file, at, 1), field(file, at, 2),
+                     field(file, at, 3)};
+        // The first line of an ID is the one setup takes.
+        if (oem.diskIndex.emplace(indexKey(disk.id), oem.disks.size()).second) {
+            oem.disks.push_back(std::move(disk));
+        }
     });
     forLines(file, "scsi", [&](InfPosition at) {
         OemEntry entry;
         entry.id = field(file, at, 0);
         entry.description = field(file, at, 1);
         entry.keyName = field(file, at, 2);
-        if (entry.id.empty() || oem.entry(entry.id) != nullptr) {
+        if (entry.id.empty() ||
+            !oem.entryIndex.emplace(indexKey(entry.id), oem.entries.size()).second) {
             return;
         }
-        const std::string id = utf8ToCp932(entry.id);
+        const std::string& id = entry.id;
         entry.hasFiles = file.lineCount("Files.scsi." + id) >= 0;
         entry.files = readFiles(file, "Files.scsi." + id);
         forLines(file, "HardwareIds.scsi." + id, [&](InfPosition line) {
@@ -166,7 +206,7 @@ Result<std::string> oemFilePath(const TxtsetupOem& oem, const OemFileLine& file)
     while (!relative.empty() && (relative.front() == '\\' || relative.front() == '/')) {
         relative.erase(0, 1);
     }
-    relative += (relative.empty() ? "" : "\\") + file.name;
+    relative = oemShown(relative + (relative.empty() ? "" : "\\") + file.name);
     RootedPath rooted = pathUnderRoot(oem.root, relative, NameCase::Ignore);
     if (!rooted) {
         return Failure{"open", joinPath(oem.root, relative), rooted.failure().reason};

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -11,8 +12,11 @@ namespace ornibe {
 
 // A driver floppy's description file (TXTSETUP.OEM), as text-mode setup
 // reads it for the "scsi" component, the only one a storage driver uses.
-// Every text is host text (UTF-8), converted from the file's code page 932;
-// the fields are as written, enclosing quotes removed.
+// Every text keeps the file's bytes (code page 932), as the INF reader
+// keeps its text, so that what goes into TXTSETUP.SIF and HIVESYS.INF is
+// what the floppy holds; it is converted to host text (oemShown) only where
+// it is shown or names a host file. The fields are as written, enclosing
+// quotes removed.
 
 // [Disks]: dN = "description", tagfile, directory. The directory is a path
 // from the disk's root, with or without a leading backslash.
@@ -33,9 +37,14 @@ struct OemFileLine {
     std::string driverKey;
 };
 
-// A line of the entry's [Config] section: value = subkey, name, type, data.
-// An empty subkey is the service's own key.
+// A line of a [Config] section of the entry: value = subkey, name, type,
+// data. An empty subkey is the service's own key.
 struct OemConfigValue {
+    // The service whose key the value goes under: that of the driver line
+    // whose section holds it (its file's name without the extension).
+    std::string service;
+    // The section as the file names it.
+    std::string section;
     std::string subkey;
     std::string name;
     // "REG_DWORD" and the like, as written.
@@ -55,13 +64,17 @@ struct OemEntry {
     std::vector<OemFileLine> files;
     // [HardwareIds.scsi.ID]: each ID with the service it names.
     std::vector<std::pair<std::string, std::string>> hardwareIds;
-    // The [Config] section the values come from, as the file names it
-    // (Config.driverkey, Config.ID or Config.scsi.ID); empty when none.
-    std::string configSection;
+    // The [Config] sections the values come from, as the file names them:
+    // each driver line's Config.driverkey; for the first driver line, when
+    // its own is missing, Config.ID or Config.scsi.ID, as real files name
+    // it. Empty when there is none.
+    std::vector<std::string> configSections;
     std::vector<OemConfigValue> config;
 
-    // The entry's driver line; null when it has none.
+    // The entry's first driver line; null when it has none.
     const OemFileLine* driver() const;
+    // Every driver line, in the file's order.
+    std::vector<const OemFileLine*> drivers() const;
 };
 
 struct TxtsetupOem {
@@ -81,13 +94,24 @@ struct TxtsetupOem {
     // and the path inside it ("floppy.img:/TXTSETUP.OEM").
     std::string shown(const std::string& hostPath) const;
 
+    // The disk of the ID (the file's bytes), ignoring letter case.
     const OemDisk* disk(std::string_view id) const;
+    // The entry of the ID (host text, as the user gives it), ignoring
+    // letter case.
     const OemEntry* entry(std::string_view id) const;
+
+    // Indexes of disks and entries under their IDs in lower case, so that
+    // every lookup is one step whatever the size of the file.
+    std::unordered_map<std::string, std::size_t> diskIndex;
+    std::unordered_map<std::string, std::size_t> entryIndex;
 };
 
-// Reads the file at path, its folder taken for the disk's root. Refused,
-// with the reason, when it cannot be read as a setup file or has no [scsi]
-// section. A headline names the file.
+// A text of the file as the host shows it (UTF-8).
+std::string oemShown(std::string_view bytes);
+
+// Reads the file at path, its folder taken for the disk's root, in time
+// linear in its size. Refused, with the reason, when it cannot be read as a
+// setup file or has no [scsi] section. A headline names the file.
 Result<TxtsetupOem> readTxtsetupOem(const std::string& path);
 
 // Whether a file name is 8.3: a base of one to eight characters and at most

@@ -1,5 +1,7 @@
 #include "media/FloppyImage.h"
 
+#include "media/FloppyImageCheck.h"
+
 #include "sys/CaseFold.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
@@ -12,7 +14,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 
 namespace ornibe {
@@ -30,7 +34,7 @@ bool powerOfTwo(unsigned value) {
 // The extracted images of this run, removed with their folder at the end.
 class ExtractedImages {
 public:
-    Result<std::string> folderFor(const std::string& image) {
+    Result<std::string> folderFor(const std::string& image, const StopCheck& stop) {
         struct stat st {};
         if (::stat(image.c_str(), &st) != 0) {
             return Failure{"open", image, systemReason(errno)};
@@ -47,7 +51,10 @@ public:
             return made;
         }
         const std::string& folder = *made;
-        if (Outcome extracted = extractFloppyImage(image, folder); !extracted) {
+        if (Outcome extracted = extractFloppyImage(image, folder, stop); !extracted) {
+            // What a stopped or refused copy left is not kept until the end.
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
             return extracted.failure();
         }
         images_[image] = {stamp, folder};
@@ -107,7 +114,13 @@ bool isFloppyImage(const std::string& path) {
     return hasFatBootSector(path);
 }
 
-Outcome extractFloppyImage(const std::string& image, const std::string& folder) {
+Outcome extractFloppyImage(const std::string& image, const std::string& folder,
+                           const StopCheck& stop) {
+    const FloppyReadLimits limits;
+    const auto deadline = std::chrono::steady_clock::now() + limits.time;
+    if (Outcome checked = checkFloppyImage(image, stop, limits); !checked) {
+        return checked;
+    }
     // No configuration of the user's, and no check of the image's geometry.
     const ToolSearch tools = ToolSearch::forThisProgram()
                                  .withChildVariable("MTOOLS_SKIP_CHECK", "1")
@@ -119,15 +132,20 @@ Outcome extractFloppyImage(const std::string& image, const std::string& folder) 
     }
     ChildProcessRunner runner(tools, "mcopy -i " + quoteArgument(image) + " -s -n -m ::/* " +
                                          quoteArgument(withTrailingSlash(folder)));
+    runner.setStopCheck(
+        [&] { return stopAsked(stop) || std::chrono::steady_clock::now() > deadline; });
     if (Outcome copied = runQuietly(runner); !copied) {
+        if (runner.stopped() && !stopAsked(stop)) {
+            return Failure{"read", image, "読み込みが時間の上限を超えました。"};
+        }
         return Failure{"read", image, copied.failure().line()};
     }
     return {};
 }
 
-Result<std::string> floppyImageFolder(const std::string& image) {
+Result<std::string> floppyImageFolder(const std::string& image, const StopCheck& stop) {
     static ExtractedImages images;
-    return images.folderFor(image);
+    return images.folderFor(image, stop);
 }
 
 } // namespace ornibe

@@ -2,6 +2,7 @@
 
 #include "sys/Failure.h"
 #include "sys/Result.h"
+#include "sys/StopCheck.h"
 
 #include <string>
 
@@ -25,12 +26,18 @@ bool hasFatBootSector(const std::string& path);
 // mtools runs with MTOOLS_SKIP_CHECK=1 and MTOOLSRC=/dev/null, so neither
 // the user's configuration nor a strict check of the boot sector changes
 // what it reads. The failure says why (the tool's exit code and last line,
-// or that mcopy is not installed).
-Outcome extractFloppyImage(const std::string& image, const std::string& folder);
+// or that mcopy is not installed). The image is walked first
+// (checkFloppyImage, media/FloppyImageCheck.h), so that a folder loop, a
+// cross-linked chain or a file larger than its chain is refused by name
+// before mcopy reads it; mcopy then runs within the same time limit, and
+// stop or the limit ends it with its process group.
+Outcome extractFloppyImage(const std::string& image, const std::string& folder,
+                           const StopCheck& stop = {});
 
 // The folder that holds the image's files for this run of the program:
 // extracted on the first call for the image, again when the image has
-// changed since, and removed when the program ends.
-Result<std::string> floppyImageFolder(const std::string& image);
+// changed since, and removed when the program ends. A refused or stopped
+// extraction removes what it copied at once.
+Result<std::string> floppyImageFolder(const std::string& image, const StopCheck& stop = {});
 
 } // namespace ornibe

@@ -2,6 +2,9 @@
 #include "inf/InfReader.h"
 #include "patch/SetupFieldText.h"
 #include "patch/SetupFileEditor.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -44,16 +47,11 @@ std::string SetupFileEditor::BuildHivesysText() const {
     return lines;
 }
 
-Outcome SetupFileEditor::PatchHivesys() {
-    std::string lines = BuildHivesysText();
-    if (lines.empty()) {
-        return {};
-    }
-    if (Outcome prepared = PrepareWorkCopy(SetupFilePath("HIVESYS.INF")); !prepared) {
-        return prepared;
-    }
-    // A value already written by an earlier build is not written again.
-    InfReader reader = ReadSetupFile(workCopyPath_);
+namespace {
+
+// The lines of lines that the file does not hold yet: a value already
+// written by an earlier build is not written again.
+std::string linesNotIn(const InfReader& reader, const std::string& lines) {
     std::string added;
     for (std::size_t start = 0; start < lines.size();) {
         std::size_t end = lines.find("\r\n", start);
@@ -64,11 +62,43 @@ Outcome SetupFileEditor::PatchHivesys() {
             probe.file().findFirstLine("AddReg")
                 ? probe.file().lineText(*probe.file().findFirstLine("AddReg"))
                 : std::nullopt;
-        if (!text || !HasLineText(reader, "AddReg", *text)) {
+        if (!text || !SetupFileEditor::HasLineText(reader, "AddReg", *text)) {
             added += line + "\r\n";
         }
         start = end + 2;
     }
+    return added;
+}
+
+} // namespace
+
+Outcome SetupFileEditor::PatchHivesys() {
+    std::string lines = BuildHivesysText();
+    if (lines.empty()) {
+        return {};
+    }
+    // The file keeps the form the CD has: a plain HIVESYS.INF is edited in
+    // place in its own encoding (UTF-16LE with its BOM too), a compressed
+    // one through a work copy.
+    if (std::optional<std::string> plain = findFileNoCase(i386Folder_, "HIVESYS.INF");
+        plain && !IsCabinet(*plain)) {
+        refuseLink("open", *plain);
+        if (isReadOnly(*plain)) {
+            return Failure{"replace", *plain, "読み取り専用なので置き換えられません。"};
+        }
+        InfReader reader = ReadSetupFile(*plain);
+        std::string added = linesNotIn(reader, lines);
+        reader.Close();
+        if (!added.empty()) {
+            AppendText(*plain, "\r\n[AddReg]\r\n" + added);
+        }
+        return {};
+    }
+    if (Outcome prepared = PrepareWorkCopy(SetupFilePath("HIVESYS.INF")); !prepared) {
+        return prepared;
+    }
+    InfReader reader = ReadSetupFile(workCopyPath_);
+    std::string added = linesNotIn(reader, lines);
     reader.Close();
     if (added.empty()) {
         ::unlink(workCopyPath_.c_str());

@@ -138,8 +138,11 @@ public:
 
     // HIVESYS.INF (or HIVESYS.IN_ through a work copy): adds the package's
     // service values as [AddReg] lines under the service's key, those it
-    // does not hold yet. Nothing changes without values. A failure, with
-    // its reason, when the work copy cannot be made or packed back.
+    // does not hold yet. A plain file stays plain, edited in place in its
+    // encoding (UTF-16LE with a BOM, or 8-bit); a compressed one is
+    // compressed again. Nothing changes without values. A failure, with its
+    // reason, when the file is read-only or the work copy cannot be made or
+    // packed back.
     Outcome PatchHivesys();
     // The [AddReg] lines of the package's service values.
     std::string BuildHivesysText() const;

@@ -12,6 +12,7 @@
 #include "sys/TextEncoding.h"
 
 #include <algorithm>
+#include <array>
 
 namespace ornibe {
 namespace {
@@ -20,8 +21,14 @@ bool endsWithNoCase(std::string_view text, std::string_view end) {
     return text.size() > end.size() && equalsHostNoCase(text.substr(text.size() - end.size()), end);
 }
 
-std::optional<std::string> txtsetupOemIn(const std::string& folder) {
-    for (std::string_view relative : {"TXTSETUP.OEM", "i386/TXTSETUP.OEM", "amd64/TXTSETUP.OEM"}) {
+// The root's, then the tree's own architecture's, then the other's: a
+// floppy with both sets gives an x64 tree its amd64 set.
+std::optional<std::string> txtsetupOemIn(const std::string& folder, Architecture architecture) {
+    const bool x64 = architecture == Architecture::Amd64;
+    const std::array<std::string_view, 3> places = {
+        "TXTSETUP.OEM", x64 ? "amd64/TXTSETUP.OEM" : "i386/TXTSETUP.OEM",
+        x64 ? "i386/TXTSETUP.OEM" : "amd64/TXTSETUP.OEM"};
+    for (std::string_view relative : places) {
         if (std::optional<std::string> found = findNoCase(folder, relative);
             found && existsAsFile(*found)) {
             return found;
@@ -30,8 +37,9 @@ std::optional<std::string> txtsetupOemIn(const std::string& folder) {
     return std::nullopt;
 }
 
-Result<TxtsetupOem> readFromFolder(const std::string& folder, const std::string& source) {
-    if (std::optional<std::string> found = txtsetupOemIn(folder)) {
+Result<TxtsetupOem> readFromFolder(const std::string& folder, const std::string& source,
+                                   Architecture architecture) {
+    if (std::optional<std::string> found = txtsetupOemIn(folder, architecture)) {
         return readTxtsetupOem(*found);
     }
     return Failure::refusal(source + " はドライバディスクとして読めません。", source,
@@ -63,7 +71,7 @@ std::vector<std::string> addedServices(const std::string& infPath) {
 } // namespace
 
 bool folderHoldsTxtsetupOem(const std::string& folder) {
-    return txtsetupOemIn(folder).has_value();
+    return txtsetupOemIn(folder, Architecture::X86).has_value();
 }
 
 bool isF6Source(const std::string& path) {
@@ -71,19 +79,20 @@ bool isF6Source(const std::string& path) {
            (existsAsFile(path) && (endsWithNoCase(fileName(path), ".oem") || isFloppyImage(path)));
 }
 
-Result<TxtsetupOem> readF6Source(const std::string& source) {
+Result<TxtsetupOem> readF6Source(const std::string& source, Architecture architecture,
+                                 const StopCheck& stop) {
     if (existsAsFolder(source)) {
-        return readFromFolder(source, source);
+        return readFromFolder(source, source, architecture);
     }
     if (endsWithNoCase(fileName(source), ".oem")) {
         return readTxtsetupOem(source);
     }
-    Result<std::string> folder = floppyImageFolder(source);
+    Result<std::string> folder = floppyImageFolder(source, stop);
     if (!folder) {
         return Failure::refusal(source + " はフロッピーイメージとして読めません。", source,
                                 folder.failure().line());
     }
-    Result<TxtsetupOem> oem = readFromFolder(*folder, source);
+    Result<TxtsetupOem> oem = readFromFolder(*folder, source, architecture);
     if (oem) {
         oem->image = source;
         oem->imageFolder = *folder;
@@ -111,15 +120,25 @@ bool onlyUnboundIds(const OemEntry& entry) {
 
 std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& entry) {
     std::vector<std::string> notes;
-    const std::string service = oemEntryService(entry);
+    // The texts of the file are shown as host text.
+    const std::string service = oemShown(oemEntryService(entry));
+    std::vector<std::string> services;
+    for (const OemFileLine* driver : entry.drivers()) {
+        const std::size_t dot = driver->name.rfind('.');
+        services.push_back(
+            oemShown(dot == std::string::npos ? driver->name : driver->name.substr(0, dot)));
+    }
     if (onlyUnboundIds(entry)) {
         notes.push_back("警告: ハードウェア ID がクラスコード（PCI\\CC_…）か ROOT\\、DETECTED\\ "
                         "だけなので、テキストモードセットアップがこのドライバを使わないことがあり"
                         "ます。");
     }
     std::vector<std::string> named;
-    for (const auto& [id, owner] : entry.hardwareIds) {
-        if (!equalsSetupNoCase(owner, service) &&
+    for (const auto& [id, ownerBytes] : entry.hardwareIds) {
+        const std::string owner = oemShown(ownerBytes);
+        if (std::none_of(
+                services.begin(), services.end(),
+                [&](const std::string& driver) { return equalsSetupNoCase(owner, driver); }) &&
             std::none_of(named.begin(), named.end(),
                          [&](const std::string& seen) { return equalsSetupNoCase(seen, owner); })) {
             named.push_back(owner);
@@ -132,25 +151,29 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
             continue;
         }
         Result<std::string> path = oemFilePath(oem, file);
-        std::vector<std::string> services =
-            path ? addedServices(*path) : std::vector<std::string>{};
-        if (!services.empty() &&
-            std::none_of(services.begin(), services.end(), [&](const std::string& added) {
-                return equalsSetupNoCase(added, service);
+        std::vector<std::string> added = path ? addedServices(*path) : std::vector<std::string>{};
+        if (!added.empty() &&
+            std::none_of(added.begin(), added.end(), [&](const std::string& name) {
+                return equalsSetupNoCase(name, service);
             })) {
-            notes.push_back("注意: " + file.name + " の AddService のサービス " + services.front() +
-                            " がドライバのファイル名 " + service + " と違います。");
+            notes.push_back("注意: " + oemShown(file.name) + " の AddService のサービス " +
+                            added.front() + " がドライバのファイル名 " + service + " と違います。");
         }
     }
-    if (!entry.configSection.empty()) {
-        notes.push_back("レジストリの値: [" + entry.configSection + "] から");
+    for (const std::string& section : entry.configSections) {
+        notes.push_back("レジストリの値: [" + oemShown(section) + "] から");
         for (const OemConfigValue& value : entry.config) {
-            std::string key = value.subkey.empty() ? service : service + "\\" + value.subkey;
+            if (value.section != section) {
+                continue;
+            }
+            const std::string owner = oemShown(value.service);
+            std::string key = value.subkey.empty() ? owner : owner + "\\" + oemShown(value.subkey);
             std::string data;
             for (const std::string& part : value.data) {
-                data += (data.empty() ? "" : ",") + part;
+                data += (data.empty() ? "" : ",") + oemShown(part);
             }
-            std::string line = "  " + key + " " + value.name + " " + value.type + " " + data;
+            std::string line =
+                "  " + key + " " + oemShown(value.name) + " " + oemShown(value.type) + " " + data;
             if (setByServiceLoad(value)) {
                 line += "（書き込みません。[SCSI.Load] が設定します）";
             }
@@ -165,7 +188,7 @@ void readDriverSources(const BuildSettings& settings, char versionCode, Architec
     for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
         const std::string source = settings.GetDriverInf(i);
         if (isF6Source(source)) {
-            Result<TxtsetupOem> oem = readF6Source(source);
+            Result<TxtsetupOem> oem = readF6Source(source, architecture);
             if (!oem) {
                 continue;
             }

@@ -3,6 +3,7 @@
 #include "inf/SetupArchitecture.h"
 #include "inf/TxtsetupOem.h"
 #include "sys/Result.h"
+#include "sys/StopCheck.h"
 
 #include <string>
 #include <vector>
@@ -21,11 +22,14 @@ bool isF6Source(const std::string& path);
 bool folderHoldsTxtsetupOem(const std::string& folder);
 
 // The TXTSETUP.OEM of a floppy source: the file itself; in a folder, the
-// one in its root or else in its i386 or amd64 folder, as setup looks; in
-// an image, the same among the image's files (media/FloppyImage.h). The
-// folder that holds it stands for the disk's root. Refused with the reason
-// when there is none or it cannot be read (readTxtsetupOem).
-Result<TxtsetupOem> readF6Source(const std::string& source);
+// one in its root or else in the folder of the tree's architecture (amd64
+// for an x64 tree, i386 for an x86 one) or else in the other's; in an
+// image, the same among the image's files (media/FloppyImage.h), read
+// within its limits and ending when stop asks. The folder that holds it
+// stands for the disk's root. Refused with the reason when there is none
+// or it cannot be read (readTxtsetupOem).
+Result<TxtsetupOem> readF6Source(const std::string& source, Architecture architecture,
+                                 const StopCheck& stop = {});
 
 // Whether every file of the entry is on the medium as driver staging
 // looks for it (a driver, INF, port, class or DLL file plain or

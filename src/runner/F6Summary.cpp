@@ -17,24 +17,25 @@ std::string driverEntryText(const std::string& source, const std::string& id) {
     return source + " [ " + id + " ]";
 }
 
-void appendDriverEntrySummary(const BuildSettings& settings, ProgressLog& log) {
+void appendDriverEntrySummary(const BuildSettings& settings, Architecture architecture,
+                              ProgressLog& log) {
     if (settings.GetDriverEntries().empty()) {
         return;
     }
     log.append("\r\n\r\nドライバディスクから組み込む項目：");
     for (const DriverEntryChoice& choice : settings.GetDriverEntries()) {
-        Result<TxtsetupOem> oem = readF6Source(choice.source);
+        Result<TxtsetupOem> oem = readF6Source(choice.source, architecture);
         const OemEntry* entry = oem ? oem->entry(choice.id) : nullptr;
         log.append(kIndent + driverEntryText(choice.source, choice.id));
         if (entry == nullptr) {
             continue;
         }
-        log.append(kDetail + entry->description);
+        log.append(kDetail + oemShown(entry->description));
         std::string ids;
         for (const auto& [id, service] : entry->hardwareIds) {
-            ids += (ids.empty() ? "" : ", ") + id;
+            ids += (ids.empty() ? "" : ", ") + oemShown(id);
         }
-        log.append(std::string(kDetail) + "サービス: " + oemEntryService(*entry) +
+        log.append(std::string(kDetail) + "サービス: " + oemShown(oemEntryService(*entry)) +
                    "  ハードウェア ID: " + (ids.empty() ? std::string("なし") : ids));
         for (const std::string& note : oemEntryNotes(*oem, *entry)) {
             log.append(kDetail + note);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "inf/SetupArchitecture.h"
+
 #include <string>
 
 namespace ornibe {
@@ -11,7 +13,8 @@ class ProgressLog;
 // the drivers' descriptions: per entry its source and ID, description,
 // service and hardware IDs, then its notes (oemEntryNotes), the [Config]
 // values among them. Nothing when no entry is chosen.
-void appendDriverEntrySummary(const BuildSettings& settings, ProgressLog& log);
+void appendDriverEntrySummary(const BuildSettings& settings, Architecture architecture,
+                              ProgressLog& log);
 
 // "source [ ID ]": how the driver list and the log name a chosen entry.
 std::string driverEntryText(const std::string& source, const std::string& id);

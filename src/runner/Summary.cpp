@@ -111,7 +111,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         for (const auto& [description, service] : data.package.descriptionToService()) {
             log.append(kIndent + cp932ToUtf8(description));
         }
-        appendDriverEntrySummary(settings, log);
+        appendDriverEntrySummary(settings, data.architecture, log);
     }
 
     appendPnpDriverSummary(settings, data.versionCode, data.architecture, log);

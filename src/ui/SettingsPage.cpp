@@ -2,6 +2,7 @@
 
 #include "runner/F6Summary.h"
 #include "settings/PageCode.h"
+#include "sys/HostPath.h"
 #include "ui/AboutBox.h"
 #include "ui/AnswerFileDialog.h"
 #include "ui/DriveComboBox.h"
@@ -284,7 +285,13 @@ void SettingsPage::removeSelectedInf() {
 void SettingsPage::addDriverInfToList(const QString& text) {
     // A driver floppy adds the entries chosen from it; one that cannot be
     // read is listed as it is, and "次へ >" says why it is refused.
-    if (Result<F6EntryList> floppy = f6EntryRows(text.toStdString());
+    // The entries of a floppy with both sets are those of the tree's
+    // architecture: the chosen source's, or the work folder's.
+    const int position = selectedDrivePosition();
+    const std::string tree = position > 0               ? driveEntries_.entries()[position].root
+                             : workFolderText().empty() ? std::string()
+                                                        : makeAbsolute(workFolderText());
+    if (Result<F6EntryList> floppy = f6EntryRows(text.toStdString(), tree);
         floppy && !floppy->rows.empty()) {
         for (const std::string& entry : f6ListTexts(*floppy, chooseEntries_(this, *floppy))) {
             if (!infListHolds(infEntries(), entry)) {

@@ -2,10 +2,12 @@
 
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
+#include "media/IsoImageReader.h"
 #include "runner/F6Source.h"
 #include "runner/F6Summary.h"
 #include "settings/BuildSettings.h"
 #include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -63,20 +65,22 @@ std::optional<F6ListEntry> f6ListEntry(const std::string& text) {
 }
 
 Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
-    const std::string headline = driverEntryText(oem.shown(oem.path), entry.id) +
+    const std::string id = oemShown(entry.id);
+    const std::string headline = driverEntryText(oem.shown(oem.path), id) +
                                  " はテキストモードセットアップに組み込めません。";
     if (!entry.hasFiles) {
         return Failure::refusal(headline, oem.path,
-                                "[Files.scsi." + entry.id + "] セクションがありません。");
+                                "[Files.scsi." + id + "] セクションがありません。");
     }
     if (entry.driver() == nullptr) {
         return Failure::refusal(headline, oem.path,
-                                "[Files.scsi." + entry.id + "] に driver の行がありません。");
+                                "[Files.scsi." + id + "] に driver の行がありません。");
     }
     for (const OemFileLine& file : entry.files) {
         if (!isShortFileName(file.name)) {
             return Failure::refusal(headline, oem.path,
-                                    file.name + " は 8.3 形式のファイル名ではありません。");
+                                    oemShown(file.name) +
+                                        " は 8.3 形式のファイル名ではありません。");
         }
     }
     if (Outcome present = oemEntryFilesPresent(oem, entry); !present) {
@@ -89,8 +93,43 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
     for (const OemConfigValue& value : entry.config) {
         if (!addRegFlags(value.type)) {
             return Failure::refusal(headline, oem.path,
-                                    "[" + entry.configSection + "] の値 " + value.name + " の型 " +
-                                        value.type + " は書き込めません。");
+                                    "[" + oemShown(value.section) + "] の値 " +
+                                        oemShown(value.name) + " の型 " + oemShown(value.type) +
+                                        " は書き込めません。");
+        }
+    }
+    return {};
+}
+
+Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& root,
+                              Architecture architecture, const StopCheck& stop) {
+    const std::string folder(setupFolderName(architecture));
+    std::optional<bool> present;
+    for (const DriverEntryChoice& choice : settings.GetDriverEntries()) {
+        Result<TxtsetupOem> oem = readF6Source(choice.source, architecture, stop);
+        const OemEntry* entry = oem ? oem->entry(choice.id) : nullptr;
+        if (entry == nullptr ||
+            std::none_of(entry->config.begin(), entry->config.end(), [](const auto& value) {
+                return addRegFlags(value.type) && !setByServiceLoad(value);
+            })) {
+            continue;
+        }
+        if (!present) {
+            if (isImageSource(root)) {
+                IsoImageReader image(root, stop);
+                present = image.hasFile(folder + "/HIVESYS.INF") ||
+                          image.hasFile(folder + "/HIVESYS.IN_") || image.stopped();
+            } else {
+                present = findNoCase(root, folder + "/HIVESYS.INF").has_value() ||
+                          findNoCase(root, folder + "/HIVESYS.IN_").has_value();
+            }
+        }
+        if (!*present) {
+            return Failure::refusal(
+                driverEntryText(choice.source, choice.id) + " はこのツリーには組み込めません。",
+                joinPath(root, folder + "/HIVESYS.INF"),
+                "レジストリの値（[" + oemShown(entry->configSections.front()) + "]）を書き込む " +
+                    folder + "/HIVESYS.INF も HIVESYS.IN_ もツリーにありません。");
         }
     }
     return {};
@@ -99,7 +138,7 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
 Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
                                   Architecture architecture, char versionCode) {
     const bool x64 = architecture == Architecture::Amd64;
-    const std::string headline = oem.shown(oem.path) + " の項目 " + entry.id + " は " +
+    const std::string headline = oem.shown(oem.path) + " の項目 " + oemShown(entry.id) + " は " +
                                  (x64 ? "x64（AMD64）" : "x86（I386）") +
                                  "のツリーには組み込めません。";
     for (const OemFileLine& file : entry.files) {
@@ -111,7 +150,8 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
             std::optional<std::uint16_t> machine = peMachineType(*path);
             if (machine && *machine != (x64 ? kMachineAmd64 : kMachineI386)) {
                 return Failure::refusal(headline, *path,
-                                        "ドライバ " + file.name + " は " + (x64 ? "x64" : "x86") +
+                                        "ドライバ " + oemShown(file.name) + " は " +
+                                            (x64 ? "x64" : "x86") +
                                             " のプロセッサ用のプログラムではありません。");
             }
         } else if (file.kind == "inf") {
@@ -129,7 +169,8 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
 }
 
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings, Architecture architecture, char versionCode) {
+                       BuildSettings& settings, Architecture architecture, char versionCode,
+                       const StopCheck& stop) {
     // Each source is read once, in the list's order.
     std::vector<std::string> sources;
     std::map<std::string, TxtsetupOem> read;
@@ -137,7 +178,7 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         if (read.contains(item.source)) {
             continue;
         }
-        Result<TxtsetupOem> oem = readF6Source(item.source);
+        Result<TxtsetupOem> oem = readF6Source(item.source, architecture, stop);
         if (!oem) {
             return oem.failure();
         }
@@ -183,10 +224,10 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
             }
         }
         if (chosen.size() == before) {
-            const OemEntry* entry = oem.entry(oem.defaultId);
+            const OemEntry* entry = oem.entry(oemShown(oem.defaultId));
             if (entry == nullptr) {
                 return Failure::refusal(source + " には選べる項目がありません。", oem.path,
-                                        "[Defaults] の " + oem.defaultId +
+                                        "[Defaults] の " + oemShown(oem.defaultId) +
                                             " が [scsi] にありません。");
             }
             choose(source, entry);
@@ -212,15 +253,17 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
             }
             if (driverBytes(chosen[i]) != driverBytes(chosen[j])) {
                 return Failure::refusal(
-                    driverEntryText(chosen[i].source, chosen[i].entry->id) + " と " +
-                        driverEntryText(chosen[j].source, chosen[j].entry->id) +
+                    driverEntryText(chosen[i].source, oemShown(chosen[i].entry->id)) + " と " +
+                        driverEntryText(chosen[j].source, oemShown(chosen[j].entry->id)) +
                         " は一緒に組み込めません。",
-                    {}, "どちらもサービス " + service + " として別のファイルを組み込みます。");
+                    {},
+                    "どちらもサービス " + oemShown(service) +
+                        " として別のファイルを組み込みます。");
             }
         }
     }
     for (const Chosen& item : chosen) {
-        settings.AddDriverEntry({item.source, item.entry->id});
+        settings.AddDriverEntry({item.source, oemShown(item.entry->id)});
     }
     return {};
 }

@@ -4,6 +4,7 @@
 #include "inf/TxtsetupOem.h"
 #include "inf/VersionCode.h"
 #include "sys/Failure.h"
+#include "sys/StopCheck.h"
 
 #include <optional>
 #include <string>
@@ -38,10 +39,19 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry);
 // of ids is in some source; no two chosen entries install different files
 // under one service; every chosen entry suits the tree's architecture
 // (judgeOemEntryArchitecture). On success the chosen entries are added to
-// settings in list order.
+// settings in list order. A floppy image is read within its limits, and
+// the reading ends when stop asks.
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
                        BuildSettings& settings, Architecture architecture = Architecture::X86,
-                       char versionCode = VersionCode::WindowsXp);
+                       char versionCode = VersionCode::WindowsXp, const StopCheck& stop = {});
+
+// Whether the tree whose root is root (a folder, or the image file or disc
+// it names) can take the [Config] values of the chosen entries of
+// settings: a value that would be written needs HIVESYS.INF or HIVESYS.IN_
+// in the tree's setup folder. Refused before anything changes, naming the
+// entry and the file, when there is neither.
+Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& root,
+                              Architecture architecture, const StopCheck& stop = {});
 
 // Whether the entry can go into a tree of the architecture, as far as its
 // files tell: its driver, when it is a Windows program, is one for that

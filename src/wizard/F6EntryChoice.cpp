@@ -3,28 +3,33 @@
 #include "inf/OemEntryPackage.h"
 #include "runner/F6Source.h"
 #include "runner/F6Summary.h"
+#include "runner/SetupTree.h"
 #include "sys/CaseFold.h"
+#include "sys/HostPath.h"
 #include "wizard/F6DriverCheck.h"
 
 #include <algorithm>
 
 namespace ornibe {
 
-Result<F6EntryList> f6EntryRows(const std::string& text) {
+Result<F6EntryList> f6EntryRows(const std::string& text, const std::string& tree) {
     std::optional<F6ListEntry> floppy = f6ListEntry(text);
     if (!floppy || !floppy->id.empty()) {
         return F6EntryList{};
     }
-    Result<TxtsetupOem> oem = readF6Source(floppy->source);
+    const Architecture architecture = !tree.empty() && (existsAsFolder(tree) || existsAsFile(tree))
+                                          ? sourceArchitecture(tree)
+                                          : Architecture::X86;
+    Result<TxtsetupOem> oem = readF6Source(floppy->source, architecture);
     if (!oem) {
         return oem.failure();
     }
     F6EntryList list{floppy->source, {}};
     for (const OemEntry& entry : oem->entries) {
         const bool usable = static_cast<bool>(validateOemEntry(*oem, entry));
-        std::string service = oemEntryService(entry);
-        list.rows.push_back({entry.id,
-                             entry.description + "（サービス: " +
+        std::string service = oemShown(oemEntryService(entry));
+        list.rows.push_back({oemShown(entry.id),
+                             oemShown(entry.description) + "（サービス: " +
                                  (service.empty() ? std::string("なし") : service) +
                                  "、ID: " + std::to_string(entry.hardwareIds.size()) +
                                  " 個、ファイル: " + (usable ? "あり" : "なし") + "）",

@@ -28,8 +28,10 @@ struct F6EntryList {
 
 // The rows for the floppy that the text names; nothing (not a failure)
 // when the text is no floppy source, a failure with the reason when its
-// TXTSETUP.OEM cannot be read.
-Result<F6EntryList> f6EntryRows(const std::string& text);
+// TXTSETUP.OEM cannot be read. A floppy with both sets shows the one of
+// the architecture of the tree at tree (the chosen source, or the work
+// folder), when it names one (see readF6Source).
+Result<F6EntryList> f6EntryRows(const std::string& text, const std::string& tree = {});
 
 // The driver list's texts for the chosen IDs ("source [ ID ]"), in the
 // rows' order.

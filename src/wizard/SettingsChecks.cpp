@@ -106,10 +106,18 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         }
         settings_.AddDriverInf(inf);
     }
-    if (Outcome chosen =
-            checkF6Entries(floppies, form.driverEntryIds(), settings_, architecture, versionCode);
+    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, architecture,
+                                        versionCode, stop_);
         !chosen) {
         return refuse(chosen.failure());
+    }
+    if (Outcome hive = checkHivesysForConfig(settings_,
+                                             form.selectedDrivePosition() > 0
+                                                 ? settings_.GetCdDriveRoot()
+                                                 : makeAbsolute(form.workFolderText()),
+                                             architecture, stop_);
+        !hive) {
+        return refuse(hive.failure());
     }
 
     settings_.ClearPnpDriverInfs();

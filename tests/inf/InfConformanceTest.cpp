@@ -86,10 +86,11 @@ struct TokenCase {
     std::string read;
 };
 
-TEST(InfConformance, dirid_tokens_expand_in_every_field_unknown_ones_to_nothing) {
+TEST(InfConformance, dirid_tokens_expand_in_every_field_unknown_ones_to_the_system_unknown) {
     // A token that is a decimal number and no string key is a DIRID: the
-    // folders of Windows XP on C:\WINDOWS; DIRID 0, -1, 65535 and numbers
-    // the system does not know stand for nothing; DIRID 1, the folder the
+    // folders of Windows XP on C:\WINDOWS; DIRID 0, -1 and 65535 stand for
+    // nothing, numbers the system does not know for the system folder's
+    // "unknown" (as SETUPAPI expands %40%); DIRID 1, the folder the
     // file is installed from, is not known and stays. After a drive root, a
     // backslash that follows the token is not doubled; after a string key's
     // value it is kept.
@@ -99,10 +100,11 @@ TEST(InfConformance, dirid_tokens_expand_in_every_field_unknown_ones_to_nothing)
         {"%012%\\d.sys", "C:\\WINDOWS\\system32\\drivers\\d.sys"},
         {"%0%", ""},
         {"%00%\\x", "\\x"},
-        {"%13%", ""},
-        {"%99%\\a", "\\a"},
-        {"%32768%\\b", "\\b"},
-        {"%123456789012%x", "x"},
+        {"%13%", "C:\\WINDOWS\\system32\\unknown"},
+        {"%40%", "C:\\WINDOWS\\system32\\unknown"},
+        {"%99%\\a", "C:\\WINDOWS\\system32\\unknown\\a"},
+        {"%32768%\\b", "C:\\WINDOWS\\system32\\unknown\\b"},
+        {"%123456789012%x", "C:\\WINDOWS\\system32\\unknownx"},
         {"%-1%D:\\x", "D:\\x"},
         {"%65535%D:\\y", "D:\\y"},
         {"%1%\\a.inf", "%1%\\a.inf"},
@@ -116,7 +118,7 @@ TEST(InfConformance, dirid_tokens_expand_in_every_field_unknown_ones_to_nothing)
         {"%22%", "foo"},
         {"%again%", "%11%"},
         {"%%%11%", "%C:\\WINDOWS\\system32"},
-        {"a%99%b%10%c", "abC:\\WINDOWSc"},
+        {"a%99%b%10%c", "aC:\\WINDOWS\\system32\\unknownbC:\\WINDOWSc"},
     };
     const std::string strings = "[Strings]\r\ndrive = \"C:\\\"\r\n22 = foo\r\nagain = %11%\r\n";
     for (const TokenCase& c : cases) {
@@ -126,11 +128,11 @@ TEST(InfConformance, dirid_tokens_expand_in_every_field_unknown_ones_to_nothing)
     }
 
     // Keys are fields too: a line is found under its expanded key.
-    InfFile keys = InfFile::parse(kVersion + "[T]\r\n%11%\\k = 1\r\n%99%j = 2\r\n%1%\\i = 3\r\n");
+    InfFile keys = InfFile::parse(kVersion + "[T]\r\n%11%\\k = 1\r\n%99%\\j = 2\r\n%1%\\i = 3\r\n");
     EXPECT_EQ(test::fieldOf(keys, "T", "C:\\WINDOWS\\system32\\k", 1), "1");
-    EXPECT_EQ(test::fieldOf(keys, "T", "j", 1), "2");
+    EXPECT_EQ(test::fieldOf(keys, "T", "C:\\WINDOWS\\system32\\unknown\\j", 1), "2");
     EXPECT_EQ(test::fieldOf(keys, "T", "%1%\\i", 1), "3");
-    EXPECT_EQ(test::fieldOf(keys, "T", "%99%j", 1), "<no line>");
+    EXPECT_EQ(test::fieldOf(keys, "T", "%99%\\j", 1), "<no line>");
 }
 
 struct OpenCase {

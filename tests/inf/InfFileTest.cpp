@@ -288,10 +288,10 @@ TEST(InfFile, dirid_tokens_are_replaced_by_the_folders_of_windows_xp) {
     // the virtual system the Windows folder is C:\WINDOWS on drive C:. The
     // drive roots 24, 30 and 54 end in a backslash, so a backslash written
     // after them is not doubled. DIRID -1 (and 65535) is an absolute path:
-    // the token stands for nothing, as does a number Windows XP does not
-    // know as a DIRID; a token that is no number, like a key the Strings
-    // section lacks, stays as written. A key of the Strings section is
-    // taken before a DIRID of the same name.
+    // the token stands for nothing; a number Windows XP does not know as a
+    // DIRID stands for the system folder's "unknown"; a token that is no number, like a key the
+    // Strings section lacks, stays as written. A key of the Strings section is taken before a DIRID
+    // of the same name.
     InfFile inf = parseInf("[S]\r\n"
                            "p = %10%,%11%\\x.dll,%12%\\drv.sys,%17%,%18%,%20%,%50%,%55%\r\n"
                            "root = %24%\\Tools,%24%,%30%boot.ini,%54%\\\\ntldr\r\n"
@@ -307,7 +307,8 @@ TEST(InfFile, dirid_tokens_are_replaced_by_the_folders_of_windows_xp) {
                                  "C:\\WINDOWS\\system32\\spool\\prtprocs");
     EXPECT_EQ(text(inf, "S", 1), "C:\\Tools,C:\\,C:\\boot.ini,C:\\\\ntldr");
     EXPECT_EQ(text(inf, "S", 2), "\\D:\\x,D:\\y");
-    EXPECT_EQ(text(inf, "S", 3), "\\a,,,%1x%");
+    EXPECT_EQ(text(inf, "S", 3), "C:\\WINDOWS\\system32\\unknown\\a,C:\\WINDOWS\\system32\\unknown,"
+                                 "C:\\WINDOWS\\system32\\unknown,%1x%");
     EXPECT_EQ(text(inf, "S", 4), "C:\\Program Files\\Vendor,C:\\WINDOWS\\system32\\drivers");
     EXPECT_EQ(fieldOf(inf, "S", "defined", 1), "shared");
 }

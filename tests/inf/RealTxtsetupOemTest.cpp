@@ -144,7 +144,9 @@ TEST_F(RealTxtsetupOem, each_file_lists_its_entries_default_services_ids_and_con
             }
             EXPECT_EQ(ids, expected.ids);
             EXPECT_EQ(entry.hasFiles, expected.hasFiles);
-            EXPECT_EQ(entry.configSection, expected.configSection);
+            EXPECT_EQ(entry.configSections, expected.configSection.empty()
+                                                ? std::vector<std::string>{}
+                                                : std::vector<std::string>{expected.configSection});
             EXPECT_EQ(entry.config.size(), expected.configValues);
         }
     }

@@ -40,7 +40,7 @@ protected:
 
     std::string summary() {
         MemoryProgressLog log;
-        appendDriverEntrySummary(settings, log);
+        appendDriverEntrySummary(settings, Architecture::X86, log);
         return log.text();
     }
 
