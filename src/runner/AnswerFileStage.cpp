@@ -122,6 +122,9 @@ bool BuildRunner::answerFileStage() {
     log.append("WINNT.SIF（無人インストールの応答ファイル）を書き込んでいます。。。");
     const bool replaces = existsAsFile(target);
     try {
+        // The file goes into the work folder's own setup folder, never
+        // where a link of that name leads: it holds the password.
+        refuseLink("open", i386Folder());
         writeFileAtomic(target, bytes);
         // Read back as setup reads it: the bytes, then the parser's lines.
         std::string written = readFile(target);
