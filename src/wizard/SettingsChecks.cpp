@@ -59,7 +59,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         (!CheckSourceTree(settings_.GetCdDriveRoot()) || stopped())) {
         return false;
     }
-    if (!CheckWorkFolderFirst(form) || !CheckVolumeLabel(form.volumeLabelText())) {
+    if (!CheckVolumeLabel(form.volumeLabelText())) {
         return false;
     }
     settings_.SetVolumeLabel(form.volumeLabelText());
@@ -142,7 +142,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (Outcome target = checkTargetHardware(form.targetHardwareText(), settings_); !target) {
         return refuse(target.failure());
     }
-    if (!checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
+    if (!CheckWorkFolderFirst(form) ||
+        !checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
         !checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
         return false;
     }
@@ -327,6 +328,11 @@ bool SettingsChecks::CheckWorkFolderFirst(const SettingsForm& form) {
     }
     if (form.selectedDrivePosition() != 0) {
         return true;
+    }
+    // A folder that another build works on is refused as such, whatever
+    // it holds at the moment.
+    if (Outcome free = checkWorkFolderFree(path); !free) {
+        return refuse(free.failure());
     }
     // No CD is read: the folder must already hold the installation tree,
     // whatever the letter case of its names.
