@@ -23,8 +23,7 @@ std::string unescaped(std::string_view text) {
 
 } // namespace
 
-std::string pnpRecordKey(const std::string& inf, std::string_view image,
-                         std::string_view inImage) {
+std::string pnpRecordKey(const std::string& inf, std::string_view image, std::string_view inImage) {
     return image.empty() ? inf : std::string(image) + "|" + std::string(inImage);
 }
 
@@ -52,7 +51,7 @@ std::string pnpRecordText(const PnpRecord& record) {
     for (const PnpRecord::Entry& entry : record.entries) {
         text += entry.folder + "=";
         for (char c : entry.inf) {
-            text += c == '\r' ? std::string("%0D")
+            text += c == '\r'   ? std::string("%0D")
                     : c == '\n' ? std::string("%0A")
                     : c == '%'  ? std::string("%25")
                                 : std::string(1, c);
