@@ -343,7 +343,15 @@ TEST_F(VirtioWinBuildTest, windows_2000_missing_folders_and_pnp_without_answers_
          {args("xp", {"--virtio-win-only", "viostor,serial"}),
           "--virtio-win-only: unknown driver serial"},
          {{"--work", root + "/xp", "--virtio-win-only", "viostor"},
-          "--virtio-win-only needs --virtio-win"}});
+          "--virtio-win-only needs --virtio-win"},
+         // The medium is an input: no output lands on it or in its folder.
+         {args("xp", {"--virtio-win-only", "viostor", "--iso", iso}),
+          "ISO イメージ " + iso + " を作成できません。\nvirtio-win のメディア " + iso +
+              " と同じファイルです。"},
+         {{"--work", root + "/xp", "--virtio-win", dir / "medium", "--virtio-win-only", "viostor",
+           "--log", dir / "medium/NetKVM/xp/x86/netkvm.sys"},
+          "ログファイル " + dir / "medium/NetKVM/xp/x86/netkvm.sys" +
+              " を書き込めません。\nvirtio-win のメディア " + dir / "medium" + " の中です。"}});
 }
 
 } // namespace
