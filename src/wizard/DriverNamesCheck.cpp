@@ -3,16 +3,20 @@
 #include "inf/DriverPackage.h"
 #include "media/IsoImageReader.h"
 #include "media/IsoNameLimit.h"
+#include "patch/SetupFileEditor.h"
 #include "runner/DriverMedium.h"
 #include "runner/F6Source.h"
 #include "runner/PnpDriverPackage.h"
 #include "settings/BuildSettings.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
+#include "sys/ChildProcessRunner.h"
+#include "sys/CommandLine.h"
 #include "sys/CompressedName.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/ScratchFolders.h"
 
 #include <algorithm>
 #include <map>
@@ -71,8 +75,8 @@ std::set<std::string> integratedEarlier(const std::string& txtsetup) {
 class CdSetupFolder {
 public:
     CdSetupFolder(const BuildSettings& settings, const std::string& workFolder,
-                  Architecture architecture, const StopCheck& stop)
-        : name_(setupFolderName(architecture)) {
+                  Architecture architecture, const ToolSearch& tools, const StopCheck& stop)
+        : name_(setupFolderName(architecture)), tools_(tools) {
         const bool readsSource = settings.GetCdDriveIndex() > 0;
         const std::string root = readsSource ? settings.GetCdDriveRoot() : workFolder;
         if (readsSource && isImageSource(root)) {
@@ -104,12 +108,40 @@ public:
     // Whether the CD's file holds exactly the bytes of the file at path.
     bool sameBytes(const std::string& entry, const std::string& path) const {
         try {
-            const std::string mine = readFile(path);
+            const std::optional<std::string> theirs = bytesOf(entry);
+            return theirs && *theirs == readFile(path);
+        } catch (const FileError&) {
+            return false;
+        }
+    }
+
+    // Whether the CD's cabinet, expanded with the cabinet tool, gives
+    // exactly the bytes of the file at path under its name.
+    bool expandsTo(const std::string& entry, const std::string& path) {
+        const std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
+        Result<std::string> folder = scratch_.make();
+        if (tool.empty() || !folder) {
+            return false;
+        }
+        try {
+            std::string cabinet = joinPath(folder_, entry);
             if (image_) {
-                Result<std::string> theirs = image_->readFile(name_ + "/" + entry);
-                return theirs && *theirs == mine;
+                const std::optional<std::string> bytes = bytesOf(entry);
+                if (!bytes) {
+                    return false;
+                }
+                cabinet = joinPath(*folder, entry);
+                writeFileAtomic(cabinet, *bytes);
             }
-            return readFile(joinPath(folder_, entry)) == mine;
+            const std::string name = fileName(path);
+            if (!SetupFileEditor::IsCabinet(cabinet) ||
+                !runToolQuietly(tools_, quoteArgument(tool) + " /Y /L " + quoteArgument(*folder) +
+                                            " " + quoteArgument(cabinet) + " " +
+                                            quoteArgument(name))) {
+                return false;
+            }
+            const std::optional<std::string> expanded = findFileNoCase(*folder, name);
+            return expanded && readFile(*expanded) == readFile(path);
         } catch (const FileError&) {
             return false;
         }
@@ -118,6 +150,16 @@ public:
     const std::string& name() const { return name_; }
 
 private:
+    // The bytes of the CD's file of the setup folder; nothing when they
+    // cannot be read whole.
+    std::optional<std::string> bytesOf(const std::string& entry) const {
+        if (image_) {
+            Result<std::string> bytes = image_->readFile(name_ + "/" + entry);
+            return bytes ? std::optional<std::string>(std::move(*bytes)) : std::nullopt;
+        }
+        return readFile(joinPath(folder_, entry));
+    }
+
     void add(const std::vector<std::string>& entries) {
         for (const std::string& entry : entries) {
             names_.emplace(foldHostText(entry), entry);
@@ -125,6 +167,8 @@ private:
     }
 
     std::string name_;
+    const ToolSearch& tools_;
+    ScratchFolders scratch_{"ornibe-names"};
     std::string folder_;
     std::unique_ptr<IsoImageReader> image_;
     // Folded name -> the name as the folder spells it.
@@ -144,7 +188,7 @@ Failure tooLong(const std::string& path, const std::string& name) {
 
 Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
                          char versionCode, Architecture architecture, bool image,
-                         const StopCheck& stop) {
+                         const ToolSearch& tools, const StopCheck& stop) {
     DriverPackage package;
     readDriverSources(settings, versionCode, architecture, package);
     // What staging puts into the setup folder, compressed there.
@@ -181,7 +225,7 @@ Outcome checkDriverNames(const BuildSettings& settings, const std::string& workF
         return {};
     }
 
-    const CdSetupFolder cd(settings, workFolder, architecture, stop);
+    CdSetupFolder cd(settings, workFolder, architecture, tools, stop);
     for (const std::string& path : staged) {
         const std::string name = fileName(path);
         for (const std::string& form : {name, compressedName(name)}) {
@@ -189,16 +233,19 @@ Outcome checkDriverNames(const BuildSettings& settings, const std::string& workF
             if (!theirs) {
                 continue;
             }
-            // The same bytes under the same form replace nothing.
-            std::optional<std::string> mine;
+            // The same bytes replace nothing: the same file, or the same
+            // cabinet, or a cabinet that holds the same file.
+            const std::optional<std::string> plain = plainOnMedium(path);
             if (form == name) {
-                mine = plainOnMedium(path);
-            } else if (Result<std::string> packed = compressedOnMedium(path);
-                       packed && !packed->empty()) {
-                mine = *packed;
-            }
-            if (mine && cd.sameBytes(*theirs, *mine)) {
-                continue;
+                if (plain && cd.sameBytes(*theirs, *plain)) {
+                    continue;
+                }
+            } else {
+                Result<std::string> packed = compressedOnMedium(path);
+                if ((packed && !packed->empty() && cd.sameBytes(*theirs, *packed)) ||
+                    (plain && cd.expandsTo(*theirs, *plain))) {
+                    continue;
+                }
             }
             return Failure::refusal(
                 "ドライバのファイル " + path + " は使えません。", path,

@@ -2,6 +2,7 @@
 
 #include "inf/SetupArchitecture.h"
 #include "sys/Failure.h"
+#include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
 #include <string>
@@ -16,8 +17,9 @@ class BuildSettings;
 //     INF and port file of an INF or a floppy entry, compressed there as
 //     x.sy_) whose plain or compressed name is a file the CD has there
 //     (SVCPACK.INF or SVCPACK.IN_, TXTSETUP.SIF, ATAPI.SY_ ...) is
-//     refused, naming both, unless it is the same bytes: the CD's file is
-//     never replaced. The CD's files are those of the source when one is
+//     refused, naming both, unless it is the same bytes (a CD cabinet is
+//     expanded with the cabinet tool that tools finds to tell): the CD's
+//     file is never replaced. The CD's files are those of the source when one is
 //     read; without one, those of the work folder's setup folder less the
 //     ones an earlier build integrated (named in a [SourceDisksFiles]
 //     section that TXTSETUP.SIF repeats after the CD's own), so that a
@@ -29,6 +31,6 @@ class BuildSettings;
 // workFolder is absolute; versionCode the tree's version.
 Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
                          char versionCode, Architecture architecture, bool image,
-                         const StopCheck& stop = {});
+                         const ToolSearch& tools, const StopCheck& stop = {});
 
 } // namespace ornibe

@@ -127,7 +127,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
     if (Outcome names =
             checkDriverNames(settings_, makeAbsolute(form.workFolderText()), versionCode,
-                             architecture, !form.isoPathText().empty(), stop_);
+                             architecture, !form.isoPathText().empty(), tools_, stop_);
         !names) {
         return !stopped() && refuse(names.failure());
     }

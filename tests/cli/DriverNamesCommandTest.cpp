@@ -71,8 +71,11 @@ TEST_F(DriverNamesCommandTest, a_driver_never_replaces_a_file_of_the_cd_or_loses
         });
 
     // The same bytes replace nothing: the tree's own copy of the driver
-    // file is no clash.
+    // file, plain and in a cabinet, is no clash.
     fs::copy_file(kSampleDriverFolder + "/X86/ORSCSI.SYS", work + "/I386/ORSCSI.SYS");
+    ASSERT_EQ(runCommand({builtTool("makecab"), "/L", work + "/I386", work + "/I386/ORSCSI.SYS"})
+                  .exitCode,
+              0);
     const std::string sample = driver("sample", "OrScsi.inf", "OrScsi.sys");
     CommandResult first = runBuild({"--work", work, "--driver", sample});
     ASSERT_EQ(first.exitCode, 0) << first.output;
