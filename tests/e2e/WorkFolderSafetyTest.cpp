@@ -268,6 +268,9 @@ TEST_F(WorkFolderSafetyTest, nothing_is_written_or_read_through_a_link_out_of_th
         EXPECT_THAT(result.output, HasSubstr(work + "/I386: シンボリックリンクです"));
         EXPECT_EQ(snapshotTree(elsewhere), before);
     }
+    CommandResult linked = runCommand({kProgram, "--check", "--work", work});
+    EXPECT_EQ(linked.exitCode, 1) << linked.output;
+    EXPECT_THAT(linked.output, HasSubstr("I386 は読みません（" + work + "/I386 はリンクです）。"));
 
     // A tree of its own whose SVCPACK.INF and WINNT.SIF name folders
     // above the tree and through a link; what they lead to looks right.
