@@ -129,7 +129,10 @@ bool BuildRunner::answerFileStage() {
     log.append("WINNT.SIF（無人インストールの応答ファイル）を書き込んでいます。。。");
     const bool replaces = existsAsFile(target);
     try {
-        // It may hold the Administrator's password in the clear.
+        // The file goes into the work folder's own setup folder, never
+        // where a link of that name leads; it may hold the Administrator's
+        // password in the clear.
+        refuseLink("open", i386Folder());
         writePrivateFileAtomic(target, bytes);
         // Read back as setup reads it: the bytes, then the parser's lines.
         std::string written = readFile(target);

@@ -16,6 +16,8 @@
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
 #include "sys/CopyTree.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
 #include "sys/SearchPath.h"
@@ -243,7 +245,16 @@ bool BuildRunner::applyServicePack() {
         page_.log().append("Wine の初期設定をしています（初回は 10～15 秒かかります）。。。\r\n");
     }
 
+    const std::string failed = "\r\nService Pack 適用に失敗しました\r\n";
     const std::string i386 = i386Folder();
+    // The installer writes into the work folder's own setup folder, never
+    // where a link of that name leads.
+    try {
+        refuseLink("open", i386);
+    } catch (const FileError& error) {
+        reportFailure(failed + Failure::fromFileError(error).line());
+        return false;
+    }
     const FolderStamp before = folderStamp(i386);
     ChildProcessRunner runner(tools_, command.run);
     runner.setStopCheck([this] { return page_.stopRequested(); });
@@ -255,7 +266,6 @@ bool BuildRunner::applyServicePack() {
         [this] { page_.processEvents(); });
     page_.log().append(filter.finish());
 
-    const std::string failed = "\r\nService Pack 適用に失敗しました\r\n";
     if (Outcome ran = runner.outcome(); !ran) {
         Failure failure = ran.failure();
         // A run that started names the installer the user chose, not the

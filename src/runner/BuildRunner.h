@@ -61,6 +61,9 @@ private:
     // Copies the Plug and Play drivers into $OEM$\$1\Drivers and notes
     // their folders for the answer file.
     bool pnpDriverStage();
+    // What names a Plug and Play driver's INF in the record of its folders
+    // the same from run to run.
+    std::string recordKeyOf(const std::string& inf) const;
     // Writes the unattended installation's answer file into I386 when the
     // settings ask for one, and reads it back.
     bool answerFileStage();

@@ -1,6 +1,7 @@
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
 #include "runner/TreeCheckParts.h"
+#include "sys/BuildRecord.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 
@@ -19,7 +20,8 @@ struct NameFindings {
 
 // Compares the names of the tree's folder with the image's folder of the
 // same path: setup's loader looks names up in upper case on the CD.
-// The image itself, when it was written into the tree, is not in it.
+// The image itself, when it was written into the tree, is not in it, nor
+// is the build's record.
 void compareFolder(const IsoImageReader& image, const std::string& imageFile,
                    const std::string& hostFolder, const std::string& relative,
                    NameFindings& found) {
@@ -37,6 +39,10 @@ void compareFolder(const IsoImageReader& image, const std::string& imageFile,
             continue;
         }
         const std::string inTree = relative.empty() ? name : relative + "/" + name;
+        // The build's record stays out of the image.
+        if (isBuildRecord(inTree)) {
+            continue;
+        }
         const std::string upper = foldHostText(name);
         if (!exact.contains(upper)) {
             (folded.contains(upper) ? found.notUpper : found.missing).push_back(inTree);

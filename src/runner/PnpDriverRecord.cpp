@@ -4,6 +4,28 @@
 #include "sys/CaseFold.h"
 
 namespace ornibe {
+namespace {
+
+// A key as pnpRecordText wrote it, its %0D, %0A and %25 turned back.
+std::string unescaped(std::string_view text) {
+    std::string key;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string_view code = text.substr(i, 3);
+        if (code == "%0D" || code == "%0A" || code == "%25") {
+            key += code == "%0D" ? '\r' : code == "%0A" ? '\n' : '%';
+            i += 2;
+        } else {
+            key += text[i];
+        }
+    }
+    return key;
+}
+
+} // namespace
+
+std::string pnpRecordKey(const std::string& inf, std::string_view image, std::string_view inImage) {
+    return image.empty() ? inf : std::string(image) + "|" + std::string(inImage);
+}
 
 std::string PnpRecord::folderOf(const std::string& inf) const {
     for (const Entry& entry : entries) {
@@ -27,7 +49,14 @@ std::string pnpRecordText(const PnpRecord& record) {
     std::string text = "; Folders under $OEM$\\$1\\Drivers that ornibe made, with their INF.\r\n"
                        "; A later build removes those it does not list; other folders stay.\r\n";
     for (const PnpRecord::Entry& entry : record.entries) {
-        text += entry.folder + "=" + entry.inf + "\r\n";
+        text += entry.folder + "=";
+        for (char c : entry.inf) {
+            text += c == '\r'   ? std::string("%0D")
+                    : c == '\n' ? std::string("%0A")
+                    : c == '%'  ? std::string("%25")
+                                : std::string(1, c);
+        }
+        text += "\r\n";
     }
     return text;
 }
@@ -53,7 +82,7 @@ PnpRecord readPnpRecord(std::string_view text) {
             numbered = numbered && c >= '0' && c <= '9';
         }
         if (numbered && !record.holdsFolder(folder)) {
-            record.entries.push_back({std::string(folder), std::string(line.substr(equals + 1))});
+            record.entries.push_back({std::string(folder), unescaped(line.substr(equals + 1))});
         }
     }
     return record;

@@ -91,7 +91,30 @@ void fillFolder(const std::string& folder, const PnpDriver& driver) {
     }
 }
 
+// Writes the record unless it holds these entries already.
+void writeRecord(const std::string& path, const PnpRecord& record) {
+    const std::string text = pnpRecordText(record);
+    if (!existsAsFile(path) || readFile(path) != text) {
+        writeFileAtomic(path, text);
+    }
+}
+
 } // namespace
+
+std::string BuildRunner::recordKeyOf(const std::string& inf) const {
+    // An INF of a virtio-win image lies in a folder made for this run.
+    const VirtioWinChoice& virtio = settings_.GetVirtioWin();
+    if (!virtio.empty() && existsAsFile(virtio.source)) {
+        for (const VirtioWinDriver& driver : virtio.drivers) {
+            if (driver.inf == inf) {
+                std::string inImage = driver.folder + "/" + fileName(inf);
+                std::replace(inImage.begin(), inImage.end(), '\\', '/');
+                return pnpRecordKey(inf, virtio.source, inImage);
+            }
+        }
+    }
+    return pnpRecordKey(inf);
+}
 
 void appendPnpDriverSummary(const BuildSettings& settings, char versionCode,
                             Architecture architecture, ProgressLog& log) {
@@ -138,9 +161,24 @@ bool BuildRunner::pnpDriverStage() {
         refuseLink("open", recordPath);
         const PnpRecord earlier =
             existsAsFile(recordPath) ? readPnpRecord(readFile(recordPath)) : PnpRecord{};
-        const PnpRecord now = assignPnpFolders(earlier, infs, [&](const std::string& name) {
+        std::vector<std::string> keys;
+        for (const std::string& inf : infs) {
+            keys.push_back(recordKeyOf(inf));
+        }
+        const PnpRecord now = assignPnpFolders(earlier, keys, [&](const std::string& name) {
             return entryNameNoCase(root, name).has_value();
         });
+        // Every folder this build may make or leave is in the record before
+        // anything is copied: a copy that fails half-way leaves a folder
+        // that the next build knows as its own, never one it takes for the
+        // user's.
+        PnpRecord claimed = now;
+        for (const PnpRecord::Entry& old : earlier.entries) {
+            if (!claimed.holdsFolder(old.folder)) {
+                claimed.entries.push_back(old);
+            }
+        }
+        writeRecord(recordPath, claimed);
 
         for (const PnpRecord::Entry& old : earlier.entries) {
             if (now.folderOf(old.inf) == old.folder) {
@@ -160,10 +198,7 @@ bool BuildRunner::pnpDriverStage() {
             log.append("完了\r\n");
             pnpEntries_.push_back(pnpPathEntry(folder));
         }
-        const std::string record = pnpRecordText(now);
-        if (!existsAsFile(recordPath) || readFile(recordPath) != record) {
-            writeFileAtomic(recordPath, record);
-        }
+        writeRecord(recordPath, now);
     } catch (const FileError& error) {
         reportFailure(std::string(kFailed) + "\r\n" + Failure::fromFileError(error).line());
         return false;

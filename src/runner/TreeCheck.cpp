@@ -8,6 +8,7 @@
 #include "runner/TreeCheckParts.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
+#include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
 
 #include <cstdio>
@@ -122,6 +123,12 @@ bool TreeCheckReport::hasUnreadableSetupFile() const {
 TreeCheckReport checkTree(const TreeCheckInput& input) {
     TreeCheckReport report;
     CheckedTree tree(input);
+    // Nothing is read outside the work folder: a setup folder that is a
+    // link is not followed.
+    if (RootedPath own = checkUnderRoot(tree.root(), tree.setupFolder()); !own) {
+        report.problem(tree.setupName() + " は読みません（" + own.failure().reason + "）。");
+        return report;
+    }
     const std::string line = editionLine(input.workFolder, tree.architecture());
     report.edition = line.substr(line.find("：") + std::string_view("：").size());
     InfFile txtsetup = openChecked(tree, "TXTSETUP.SIF", report);

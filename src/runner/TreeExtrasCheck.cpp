@@ -3,31 +3,22 @@
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
+#include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
 
 namespace ornibe {
 namespace {
 
-// A Windows path below the tree ("\i386\svcpack", "Drivers\001") as a host
-// path below folder, each name found as Windows finds it.
-std::string hostPathBelow(const std::string& folder, std::string_view windowsPath) {
-    std::string path = folder;
-    std::string part;
-    auto flush = [&] {
-        if (!part.empty()) {
-            path = entryPathNoCase(path, part);
-            part.clear();
-        }
-    };
-    for (char c : windowsPath) {
-        if (c == '\\' || c == '/') {
-            flush();
-        } else {
-            part += c;
-        }
+// A Windows path read from a file of the tree ("\i386\svcpack",
+// "Drivers\001") as a host path below folder, each name found as Windows
+// finds it; refused, with the reason, when it leads out of folder or
+// through a link. A leading "\" means the folder itself, as the path is
+// given from the CD's or the system drive's root.
+RootedPath hostPathBelow(const std::string& folder, std::string_view windowsPath) {
+    while (!windowsPath.empty() && (windowsPath.front() == '\\' || windowsPath.front() == '/')) {
+        windowsPath.remove_prefix(1);
     }
-    flush();
-    return path;
+    return pathUnderRoot(folder, windowsPath, NameCase::Ignore);
 }
 
 bool holdsInf(const std::string& folder) {
@@ -67,7 +58,13 @@ void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,
     if (auto line = svcpack.findFirstLine("SetupData", "CatalogSubDir")) {
         subfolder = svcpack.stringField(*line, 1).value_or(subfolder);
     }
-    const std::string folder = hostPathBelow(tree.root(), cp932ToUtf8(subfolder));
+    const RootedPath rooted = hostPathBelow(tree.root(), cp932ToUtf8(subfolder));
+    if (!rooted) {
+        report.problem("SVCPACK.INF の CatalogSubDir " + cp932ToUtf8(subfolder) +
+                       " は読めません（" + rooted.failure().reason + "）。");
+        return;
+    }
+    const std::string& folder = *rooted;
     for (const auto& line : sectionLines(svcpack, "ProductCatalogsToInstall")) {
         const std::string name =
             cp932ToUtf8(line[0].empty() && line.size() > 1 ? line[1] : line[0]);
@@ -96,7 +93,7 @@ void checkAnswerFile(const CheckedTree& tree, char versionCode, TreeCheckReport&
     if (!line) {
         return;
     }
-    const std::string oem = hostPathBelow(tree.root(), "$OEM$\\$1");
+    const RootedPath oem = hostPathBelow(tree.root(), "$OEM$\\$1");
     std::string paths = cp932ToUtf8(reading.file.stringField(*line, 1).value_or(""));
     for (std::size_t start = 0; start <= paths.size();) {
         std::size_t end = std::min(paths.find(';', start), paths.size());
@@ -105,7 +102,13 @@ void checkAnswerFile(const CheckedTree& tree, char versionCode, TreeCheckReport&
         if (entry.empty()) {
             continue;
         }
-        std::string folder = hostPathBelow(oem, entry);
+        const RootedPath rooted = oem ? hostPathBelow(*oem, entry) : RootedPath(oem.failure());
+        if (!rooted) {
+            report.problem("OemPnPDriversPath のフォルダ " + entry + " は読めません（" +
+                           rooted.failure().reason + "）。");
+            continue;
+        }
+        const std::string& folder = *rooted;
         if (!existsAsFolder(folder)) {
             report.problem("OemPnPDriversPath のフォルダ " + entry +
                            " が $OEM$\\$1 にありません。");

@@ -3,11 +3,15 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/VersionCode.h"
+#include "media/FloppyImage.h"
+#include "runner/F6Source.h"
 #include "runner/PnpDriverPackage.h"
+#include "runner/TargetHardware.h"
 #include "settings/CdDriveEntry.h"
 #include "sys/CaseLookup.h"
 #include "sys/CompressedName.h"
 #include "sys/HostPath.h"
+#include "sys/PathUnderRoot.h"
 
 #include <set>
 
@@ -49,6 +53,47 @@ std::vector<std::string> driverPackageFiles(const std::string& inf, char version
     return files;
 }
 
+std::vector<std::string> driverDiskFiles(const std::string& source) {
+    if (isFloppyImage(source)) {
+        return {};
+    }
+    Result<TxtsetupOem> oem = readF6Source(source);
+    if (!oem) {
+        return {};
+    }
+    std::vector<std::string> files;
+    std::set<std::string> seen;
+    auto add = [&](const std::string& path) {
+        const std::string folder = folderPart(path);
+        for (const std::string& name : {fileName(path), compressedName(fileName(path))}) {
+            if (std::optional<std::string> found = findFileNoCase(folder, name);
+                found && seen.insert(*found).second) {
+                files.push_back(*found);
+            }
+        }
+    };
+    add(oem->path);
+    // A disk's tag file is named from the disk's root.
+    for (const OemDisk& disk : oem->disks) {
+        std::string_view tag = disk.tagFile;
+        while (!tag.empty() && (tag.front() == '\\' || tag.front() == '/')) {
+            tag.remove_prefix(1);
+        }
+        if (RootedPath path = pathUnderRoot(oem->root, tag, NameCase::Ignore);
+            path && !tag.empty()) {
+            add(*path);
+        }
+    }
+    for (const OemEntry& entry : oem->entries) {
+        for (const OemFileLine& line : entry.files) {
+            if (Result<std::string> path = oemFilePath(*oem, line)) {
+                add(*path);
+            }
+        }
+    }
+    return files;
+}
+
 std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,
                                     const std::string& isoPath, const std::string& logFile,
                                     char versionCode, const MountTables& tables) {
@@ -67,6 +112,13 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
     }
     for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
         const std::string inf = settings.GetDriverInf(i);
+        if (isF6Source(inf)) {
+            paths.push_back({PathRole::DriverDisk, inf});
+            for (std::string& file : driverDiskFiles(inf)) {
+                paths.push_back({PathRole::DriverFile, std::move(file)});
+            }
+            continue;
+        }
         paths.push_back({PathRole::DriverInf, inf});
         for (std::string& file : driverPackageFiles(inf, versionCode)) {
             paths.push_back({PathRole::DriverFile, std::move(file)});
@@ -82,7 +134,11 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
     }
     // The virtio-win medium is read from while the build runs.
     if (!settings.GetVirtioWin().empty()) {
-        paths.push_back({PathRole::DriverFile, settings.GetVirtioWin().source});
+        paths.push_back({PathRole::VirtioWin, settings.GetVirtioWin().source});
+    }
+    if (const std::string& listing = settings.GetTargetHardware();
+        !listing.empty() && !isQemuMachineName(listing)) {
+        paths.push_back({PathRole::TargetHardware, listing});
     }
     if (const AnswerFileFields& answer = settings.GetAnswerFile();
         answer.mode == AnswerFileFields::Mode::UserFile && !answer.userFile.empty()) {

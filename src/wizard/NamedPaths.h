@@ -17,13 +17,21 @@ enum class PathRole {
     LogFile,
     ServicePack,
     DriverInf,
-    // A file that a driver INF's package names on its medium.
+    // A driver floppy of the driver list: its folder, TXTSETUP.OEM or
+    // image file.
+    DriverDisk,
+    // A file that a driver INF's package names on its medium, or that a
+    // driver floppy's TXTSETUP.OEM names.
     DriverFile,
     // The user's own answer file, read by the build after the copy.
     AnswerFile,
     // A Plug and Play driver's INF, and a file its package brings.
     PnpDriverInf,
     PnpDriverFile,
+    // The virtio-win medium: an image file or a folder.
+    VirtioWin,
+    // The file of lspci output the finished tree is matched against.
+    TargetHardware,
 };
 
 struct NamedPath {
@@ -39,8 +47,10 @@ bool isOutput(PathRole role);
 // volume also the image file or device it is mounted from), the Service
 // Pack, each driver INF and every file of its package that is on its
 // medium (for versionCode, or for any of the three versions when it is
-// unset), each Plug and Play driver's INF and the files it brings, the
-// user's answer file when one is taken, the work folder, and
+// unset), each driver floppy (for a folder or a TXTSETUP.OEM also that
+// file and every file it names), each Plug and Play driver's INF and the
+// files it brings, the virtio-win medium, the target hardware's lspci
+// file, the user's answer file when one is taken, the work folder, and
 // the ISO image and the log file when given.
 // The settings hold what the checks before have stored; workFolder,
 // isoPath and logFile are absolute (or empty, for the last two).
@@ -52,5 +62,11 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
 // exist there (any letter case, plain or in the compressed form that
 // staging takes), the INF itself left out.
 std::vector<std::string> driverPackageFiles(const std::string& inf, char versionCode);
+
+// The files of a driver floppy given as a folder or as its TXTSETUP.OEM:
+// that file, and every file it names (each entry's files, plain or
+// compressed as staging takes them, and each disk's tag file) as they
+// exist there. Nothing for a floppy image, whose files are read from it.
+std::vector<std::string> driverDiskFiles(const std::string& source);
 
 } // namespace ornibe

@@ -34,6 +34,8 @@ std::string roleName(PathRole role) {
         return "Service Pack ファイル";
     case PathRole::DriverInf:
         return "ドライバの INF ファイル";
+    case PathRole::DriverDisk:
+        return "ドライバディスク";
     case PathRole::DriverFile:
         return "ドライバのファイル";
     case PathRole::AnswerFile:
@@ -42,6 +44,10 @@ std::string roleName(PathRole role) {
         return "PnP ドライバの INF ファイル";
     case PathRole::PnpDriverFile:
         return "PnP ドライバのファイル";
+    case PathRole::VirtioWin:
+        return "virtio-win のメディア";
+    case PathRole::TargetHardware:
+        return "対象のハードウェアのファイル";
     }
     return {};
 }
@@ -184,6 +190,12 @@ private:
             }
             if (isSameOrInside(other.real, output.real)) {
                 return refused(named(other) + " がその中にあります。");
+            }
+            // The build reads the virtio-win folder's drivers while it
+            // writes its outputs.
+            if (other.named->role == PathRole::VirtioWin && existsAsFolder(other.real) &&
+                isSameOrInside(output.real, other.real)) {
+                return refused(named(other) + " の中です。");
             }
         }
         if (source_ && existsAsFolder(source_->real) &&

@@ -20,9 +20,11 @@ std::string homeFolder();
 //   - a work folder that is "/", the home folder itself, an existing entry
 //     that is no folder, the source, inside the source or holding it;
 //   - an output (ISO image, log file) that is the same file as an input
-//     (source, Service Pack, driver INF or a file of its package) or as
-//     the other output; that holds another named path (a folder still to
-//     be made); that lies in a source folder; a log inside the work
+//     (source, Service Pack, driver INF or a file of its package, driver
+//     floppy or a file it names, PnP driver, answer file, virtio-win
+//     medium, target hardware file) or as the other output; that holds
+//     another named path (a folder still to be made); that lies in a
+//     source folder or a virtio-win folder; a log inside the work
 //     folder; an ISO image inside the work folder at a name the tree
 //     holds (or, with a source folder, will hold after the copy), unless
 //     what is there is an earlier ISO image.

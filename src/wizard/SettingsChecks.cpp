@@ -16,6 +16,7 @@
 #include "sys/SearchPath.h"
 #include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
+#include "wizard/DriverNamesCheck.h"
 #include "wizard/F6DriverCheck.h"
 #include "wizard/FreeSpaceNotice.h"
 #include "wizard/ImageEpoch.h"
@@ -136,6 +137,12 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
+    if (Outcome names =
+            checkDriverNames(settings_, makeAbsolute(form.workFolderText()), versionCode,
+                             architecture, !form.isoPathText().empty(), tools_, stop_);
+        !names) {
+        return !stopped() && refuse(names.failure());
+    }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
     Result<std::optional<std::int64_t>> epoch =
@@ -147,7 +154,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (Outcome target = checkTargetHardware(form.targetHardwareText(), settings_); !target) {
         return refuse(target.failure());
     }
-    if (!checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
+    if (!CheckWorkFolderFirst(form) ||
+        !checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
         !checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
         return false;
     }
@@ -323,27 +331,48 @@ bool SettingsChecks::CheckFileExists(std::string& path) {
     return false;
 }
 
+bool SettingsChecks::CheckWorkFolderFirst(const SettingsForm& form) {
+    std::string path = makeAbsolute(form.workFolderText());
+    if (Outcome usable =
+            findPathConflict({{PathRole::WorkFolder, withoutTrailingSlash(path)}}, homeFolder());
+        !usable) {
+        return refuse(usable.failure());
+    }
+    if (form.selectedDrivePosition() != 0) {
+        return true;
+    }
+    // A folder that another build works on is refused as such, whatever
+    // it holds at the moment.
+    if (Outcome free = checkWorkFolderFree(path); !free) {
+        return refuse(free.failure());
+    }
+    // No CD is read: the folder must already hold the installation tree,
+    // whatever the letter case of its names.
+    std::optional<std::string> sif = findNoCase(
+        withTrailingSlash(path), setupFileOf(sourceArchitecture(withTrailingSlash(path))));
+    if (sif && existsAsFile(*sif)) {
+        return true;
+    }
+    std::string reason;
+    const std::string typed = form.workFolderText();
+    if (typed.starts_with('~')) {
+        // The field takes a path literally; no shell expands it.
+        reason = "「~」はホームフォルダの意味にはならず、その名前のフォルダとして扱われます。";
+    } else if (!existsAsFolder(path)) {
+        reason = path + " というフォルダはありません。";
+    } else {
+        reason = withTrailingSlash(path) + "I386/TXTSETUP.SIF がありません。";
+    }
+    messages_.show("この作業フォルダは使えません。\n" + reason, kOk);
+    return false;
+}
+
 bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     std::string path = makeAbsolute(form.workFolderText());
 
     if (form.selectedDrivePosition() == 0) {
-        // No CD is read: the folder must already hold the installation
-        // tree, whatever the letter case of its names.
-        std::optional<std::string> sif = findNoCase(
-            withTrailingSlash(path), setupFileOf(sourceArchitecture(withTrailingSlash(path))));
-        if (!sif || !existsAsFile(*sif)) {
-            std::string reason;
-            const std::string typed = form.workFolderText();
-            if (typed.starts_with('~')) {
-                // The field takes a path literally; no shell expands it.
-                reason =
-                    "「~」はホームフォルダの意味にはならず、その名前のフォルダとして扱われます。";
-            } else if (!existsAsFolder(path)) {
-                reason = path + " というフォルダはありません。";
-            } else {
-                reason = withTrailingSlash(path) + "I386/TXTSETUP.SIF がありません。";
-            }
-            messages_.show("この作業フォルダは使えません。\n" + reason, kOk);
+        // The folder holds the tree (CheckWorkFolderFirst).
+        if (!CheckWorkFolderFirst(form)) {
             return false;
         }
         settings_.SetWorkFolder(withTrailingSlash(path));

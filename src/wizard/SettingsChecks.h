@@ -71,6 +71,12 @@ public:
     // Checks, possibly creates, and stores the work folder. A refusal
     // without a CD says on its second line why the folder cannot be used.
     bool ValidateWorkFolder(const SettingsForm& form);
+    // A work folder that the build can use at all: not "/", the home
+    // folder or a file; without a CD to read, one that no other build
+    // holds and that holds the tree already. Checked before the answer
+    // file, so that what is read from the tree is never blamed for a
+    // folder that holds none.
+    bool CheckWorkFolderFirst(const SettingsForm& form);
 
     // The checks that catch before anything changes what the build would
     // fail on; each refusal is a message whose first line names the file or

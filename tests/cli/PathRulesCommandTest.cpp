@@ -86,6 +86,56 @@ TEST_F(PathRulesCommandTest, outputs_never_land_on_an_input_a_file_of_the_tree_o
     });
 }
 
+// A driver floppy given as a folder: the sample driver's files with a
+// TXTSETUP.OEM of its own that names them and a tag file.
+constexpr const char* kFloppyOem = "[Disks]\r\n"
+                                   "d1 = \"Sample Driver Disk\", \\tagfile, \\\r\n"
+                                   "d2 = \"Sample Driver Disk\", \\tagfile, \\X86\r\n"
+                                   "[Defaults]\r\n"
+                                   "scsi = ORSCSI\r\n"
+                                   "[scsi]\r\n"
+                                   "ORSCSI = \"Sample SCSI Controller\", OrScsi\r\n"
+                                   "[Files.scsi.ORSCSI]\r\n"
+                                   "driver = d2, orscsi.sys, OrScsi\r\n"
+                                   "inf = d1, OrScsi.inf\r\n"
+                                   "[HardwareIds.scsi.ORSCSI]\r\n"
+                                   "id = \"PCI\\VEN_1B2C&DEV_0301\", \"OrScsi\"\r\n";
+
+TEST_F(PathRulesCommandTest, outputs_never_land_on_a_floppy_file_or_the_hardware_listing) {
+    const std::string floppy = dir / "floppy";
+    fs::copy(kSampleDriverFolder, floppy, fs::copy_options::recursive);
+    const std::string oem = dir.write("floppy/TXTSETUP.OEM", kFloppyOem);
+    const std::string tag = dir.write("floppy/tagfile", "");
+    const std::string driver = floppy + "/X86/ORSCSI.SYS";
+    // A second name of the driver file, and one of the TXTSETUP.OEM.
+    fs::create_hard_link(driver, dir / "hard.sys");
+    fs::create_symlink("floppy/TXTSETUP.OEM", dir / "oem.link");
+    const std::string listing =
+        dir.write("board.txt", "00:1f.2 SATA controller [0106]: Intel Corporation 82801IR/IO/IH "
+                               "(ICH9R/DO/DH) 6 port SATA Controller [AHCI mode] [8086:2922] "
+                               "(rev 02)\n");
+    const std::string sameFile = " と同じファイルです。";
+    expectRefused({
+        {{"--work", work, "--driver", floppy, "--iso", "oem.link"},
+         "ISO イメージ " + dir / "oem.link" + " を作成できません。\nドライバのファイル " + oem +
+             sameFile},
+        {{"--work", work, "--driver", floppy, "--log", dir / "hard.sys"},
+         "ドライバのファイル " + driver + sameFile},
+        {{"--work", work, "--driver", oem, "--iso", tag}, "ドライバのファイル " + tag + sameFile},
+        {{"--work", work, "--driver", oem, "--log", oem},
+         "ログファイル " + oem + " を書き込めません。\nドライバディスク " + oem + sameFile},
+        {{"--work", work, "--target-hardware", "board.txt", "--iso", listing},
+         "対象のハードウェアのファイル " + listing + sameFile},
+        {{"--work", work, "--target-hardware", listing, "--log", "board.txt"},
+         "対象のハードウェアのファイル " + listing + sameFile},
+    });
+    // A file of the floppy folder that TXTSETUP.OEM does not name is no
+    // input: the log may go there.
+    CommandResult result = build({"--work", work, "--driver", floppy, "--log", floppy + "/b.log"});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_TRUE(fs::exists(floppy + "/b.log"));
+}
+
 TEST_F(PathRulesCommandTest, the_users_answer_file_is_an_input_that_nothing_replaces) {
     const std::string answer =
         "[Data]\r\nUnattendedInstall = \"Yes\"\r\n[UserData]\r\nFullName = \"Test\"\r\n";
@@ -115,8 +165,15 @@ TEST_F(PathRulesCommandTest,
        work_folders_that_are_root_home_a_file_or_meet_the_source_are_refused) {
     const std::string home = dir.mkdir("home");
     fs::create_symlink("home", dir / "homelink");
+    const std::string empty = dir.mkdir("empty");
     const std::string cannotUse = "作業フォルダ ";
     expectRefused({
+        // Without a CD to read, the folder is refused for what it is, not
+        // for the version its missing tree cannot give the answer file.
+        {{"--work", cd + "/README.TXT", "--unattended", "--full-name", "T"},
+         cannotUse + cd + "/README.TXT は使えません。\nフォルダではなくファイルです。"},
+        {{"--work", empty, "--unattended", "--full-name", "T"},
+         "この作業フォルダは使えません。\n" + empty + "/I386/TXTSETUP.SIF がありません。"},
         {{"--work", "/"}, "作業フォルダ / は使えません。\nルートフォルダ (/) です。"},
         {{"--work", cd + "/README.TXT", "--source", image, "--yes"},
          cannotUse + cd + "/README.TXT は使えません。\nフォルダではなくファイルです。"},

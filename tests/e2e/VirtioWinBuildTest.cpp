@@ -9,6 +9,7 @@
 #include "check/HardwareIdsDatabase.h"
 #include "inf/InfFile.h"
 #include "inf/VersionCode.h"
+#include "media/IsoImageReader.h"
 #include "runner/VirtioWinReport.h"
 #include "support/BuildProgram.h"
 #include "support/CommandRun.h"
@@ -243,6 +244,45 @@ TEST_F(VirtioWinBuildTest, a_folder_in_other_letter_case_gives_the_same_tree_as_
     EXPECT_EQ(foldersOf(fromFolder + "/$OEM$/$1/Drivers"), (std::vector<std::string>{"001"}));
 }
 
+// The record of the PnP folders is the build's, not the CD's: it stays out
+// of the image, names the image's INFs by where they lie in the image
+// (not by the folder this run copied them to), and keeps a path with a
+// line break on one line; so two reproducible builds make the same image
+// and a rebuild keeps every folder's number.
+TEST_F(VirtioWinBuildTest, the_pnp_record_stays_out_of_the_image_and_names_no_passing_path) {
+    const std::string broken = dir / "line\nbreak";
+    fs::create_directories(broken);
+    fs::copy(dir / "medium/NetKVM/xp/x86", broken, fs::copy_options::recursive);
+    std::vector<std::string> images;
+    for (const std::string name : {"one", "two"}) {
+        const std::string work = dir / name;
+        ASSERT_TRUE(makeTree(work, "xp"));
+        images.push_back(dir / (name + ".iso"));
+        CommandResult result =
+            build({"--work", work, "--virtio-win", iso, "--virtio-win-only", "viostor,balloon",
+                   "--pnp-driver", broken + "/netkvm.inf", "--unattended", "--full-name", "T",
+                   "--reproducible", "--iso", images.back()});
+        ASSERT_EQ(result.exitCode, 0) << result.output;
+    }
+    EXPECT_EQ(slurp(images[0]), slurp(images[1]));
+    IsoImageReader image(images[0]);
+    ASSERT_TRUE(image.ok()) << image.error();
+    EXPECT_TRUE(image.hasFile("$OEM$/$1/DRIVERS/002/BALLOON.INF"));
+    EXPECT_FALSE(image.hasFile("$OEM$/ORNIBE.TXT"));
+
+    const std::string record = slurp(dir / "one/$OEM$/ORNIBE.TXT");
+    EXPECT_THAT(record, HasSubstr("001=" + dir / "line%0Abreak/netkvm.inf\r\n"));
+    EXPECT_THAT(record, HasSubstr("002=" + iso + "|Balloon/xp/x86/balloon.inf\r\n"));
+    EXPECT_THAT(record, Not(HasSubstr("ornibe-virtio")));
+
+    CommandResult again =
+        build({"--work", dir / "one", "--virtio-win", iso, "--virtio-win-only", "viostor,balloon",
+               "--pnp-driver", broken + "/netkvm.inf", "--unattended", "--full-name", "T"});
+    ASSERT_EQ(again.exitCode, 0) << again.output;
+    EXPECT_EQ(foldersOf(dir / "one/$OEM$/$1/Drivers"), (std::vector<std::string>{"001", "002"}));
+    EXPECT_EQ(slurp(dir / "one/$OEM$/ORNIBE.TXT"), record);
+}
+
 // An x64 tree takes viostor of 2k3\amd64 (of xp\amd64 when the medium has
 // one) without an answer file, since the medium has no x64 PnP drivers to
 // take by default; the x64 controller match claims the disk with viostor.
@@ -303,7 +343,15 @@ TEST_F(VirtioWinBuildTest, windows_2000_missing_folders_and_pnp_without_answers_
          {args("xp", {"--virtio-win-only", "viostor,serial"}),
           "--virtio-win-only: unknown driver serial"},
          {{"--work", root + "/xp", "--virtio-win-only", "viostor"},
-          "--virtio-win-only needs --virtio-win"}});
+          "--virtio-win-only needs --virtio-win"},
+         // The medium is an input: no output lands on it or in its folder.
+         {args("xp", {"--virtio-win-only", "viostor", "--iso", iso}),
+          "ISO イメージ " + iso + " を作成できません。\nvirtio-win のメディア " + iso +
+              " と同じファイルです。"},
+         {{"--work", root + "/xp", "--virtio-win", dir / "medium", "--virtio-win-only", "viostor",
+           "--log", dir / "medium/NetKVM/xp/x86/netkvm.sys"},
+          "ログファイル " + dir / "medium/NetKVM/xp/x86/netkvm.sys" +
+              " を書き込めません。\nvirtio-win のメディア " + dir / "medium" + " の中です。"}});
 }
 
 } // namespace

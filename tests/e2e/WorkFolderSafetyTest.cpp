@@ -247,6 +247,56 @@ TEST_F(WorkFolderSafetyTest, pending_files_a_killed_build_left_are_removed_by_th
     EXPECT_THAT(slurp(log), Not(HasSubstr("書きかけ")));
 }
 
+// A work folder whose setup folder is a link to a tree elsewhere: no
+// stage writes through it, and the check of a finished tree reads no
+// folder that a setup file names through a link or above the tree.
+TEST_F(WorkFolderSafetyTest, nothing_is_written_or_read_through_a_link_out_of_the_work_folder) {
+    const std::string elsewhere = dir / "elsewhere";
+    fs::copy(kSampleTree, elsewhere, fs::copy_options::recursive);
+    const std::string work = dir.mkdir("work");
+    fs::create_directory_symlink(elsewhere + "/I386", work + "/I386");
+    HeldServicePack servicePack(dir, work);
+    servicePack.letGo();
+    const TreeSnapshot before = snapshotTree(elsewhere);
+    for (const std::vector<std::string>& stage : std::vector<std::vector<std::string>>{
+             {"--unattended", "--full-name", "T", "--admin-password", "secret"},
+             {"--service-pack", servicePack.installer()}}) {
+        std::vector<std::string> argv = {kProgram, "--work", work, "--no-big-drive"};
+        argv.insert(argv.end(), stage.begin(), stage.end());
+        CommandResult result = runCommand(argv);
+        EXPECT_EQ(result.exitCode, 1) << result.output;
+        EXPECT_THAT(result.output, HasSubstr(work + "/I386: シンボリックリンクです"));
+        EXPECT_EQ(snapshotTree(elsewhere), before);
+    }
+    CommandResult linked = runCommand({kProgram, "--check", "--work", work});
+    EXPECT_EQ(linked.exitCode, 1) << linked.output;
+    EXPECT_THAT(linked.output, HasSubstr("I386 は読みません（" + work + "/I386 はリンクです）。"));
+
+    // A tree of its own whose SVCPACK.INF and WINNT.SIF name folders
+    // above the tree and through a link; what they lead to looks right.
+    const std::string tree = dir / "tree";
+    fs::copy(kSampleTree, tree, fs::copy_options::recursive);
+    fs::remove(tree + "/I386/SVCPACK.IN_");
+    dir.write("tree/I386/SVCPACK.INF", "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
+                                       "[SetupData]\r\nCatalogSubDir=\"\\..\\catalogs\"\r\n"
+                                       "[ProductCatalogsToInstall]\r\nDRIVER.CAT\r\n");
+    dir.write("catalogs/DRIVER.CAT", "catalog");
+    dir.write("tree/I386/WINNT.SIF", "[Data]\r\nUnattendedInstall=\"Yes\"\r\n"
+                                     "[Unattended]\r\nOemPreinstall=Yes\r\n"
+                                     "OemPnPDriversPath=\"Drivers\\net\"\r\n"
+                                     "[UserData]\r\nFullName=\"T\"\r\n");
+    dir.write("drivers/net/net.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
+    fs::create_directories(tree + "/$OEM$/$1");
+    fs::create_directory_symlink(dir / "drivers", tree + "/$OEM$/$1/Drivers");
+    CommandResult checked = runCommand({kProgram, "--check", "--work", tree});
+    EXPECT_EQ(checked.exitCode, 1) << checked.output;
+    EXPECT_THAT(checked.output,
+                HasSubstr("SVCPACK.INF の CatalogSubDir \\..\\catalogs は読めません"));
+    EXPECT_THAT(checked.output,
+                HasSubstr("OemPnPDriversPath のフォルダ Drivers\\net は読めません（" + tree +
+                          "/$OEM$/$1/Drivers はリンクです）。"));
+}
+
 // Setup files that end with an end-of-file byte 0x1A (DOSNET.INF as it
 // is, SVCPACK.INF and MSHDC.INF inside their cabinets): the lines go before
 // the byte, where setup reads them, and a second build finds them.

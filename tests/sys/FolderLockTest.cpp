@@ -59,24 +59,36 @@ TEST(FolderLock, a_program_started_while_it_is_held_never_holds_it) {
     ASSERT_EQ(mine.take(work), Result::Taken);
 
     // cat, waiting on a pipe, outlives the lock here: it did not inherit
-    // it, so once this process lets go, the folder is free.
+    // it, so once this process lets go, the folder is free. posix_spawn
+    // returns as soon as the child has replaced its memory, which the
+    // kernel does before it closes the close-on-exec descriptors: until
+    // cat runs, its copy of the descriptor still holds the lock. A byte
+    // that cat echoes says that it runs.
     int input[2];
+    int output[2];
     ASSERT_EQ(::pipe2(input, O_CLOEXEC), 0);
+    ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
     char cat[] = "cat";
     char* argv[] = {cat, nullptr};
     pid_t child = 0;
     ASSERT_EQ(::posix_spawnp(&child, "cat", &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     ::close(input[0]);
+    ::close(output[1]);
+    char echoed = 0;
+    ASSERT_EQ(::write(input[1], "x", 1), 1);
+    ASSERT_EQ(::read(output[0], &echoed, 1), 1);
+    EXPECT_EQ(echoed, 'x');
     mine.release();
     FolderLock after;
     EXPECT_EQ(after.take(work), Result::Taken);
     ::close(input[1]);
     ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    ::close(output[0]);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <utime.h>
 
 #include <algorithm>
 #include <sstream>
@@ -206,6 +207,46 @@ TEST(Makecab, leaves_read_only_cabinet_as_it_was) {
     EXPECT_THAT(run.err, HasSubstr("x.sy_"));
     EXPECT_TRUE(test::fileHolds(target, "old bytes"));
     EXPECT_THAT(test::listTree(dir / "out"), ElementsAre("x.sy_"));
+}
+
+// A cabinet dates a file in the DOS form, whose years start at 1980: an
+// earlier file date, or an earlier SOURCE_DATE_EPOCH, is stored as
+// 1980-01-01 00:00:00 instead of wrapping round to another year.
+TEST(Makecab, dates_before_1980_are_stored_as_its_first_day) {
+    TempDir dir;
+    struct Case {
+        std::time_t modified;
+        std::string epoch;
+        std::string listed;
+    };
+    const std::vector<Case> cases = {
+        {157766400, "", "01.01.1980 00:00:00"},          // 1975-01-01
+        {645451200, "", "15.06.1990 12:00:00"},          // kept as it is
+        {645451200, "0", "01.01.1980 00:00:00"},         // later than the epoch
+        {157766400, "86400", "01.01.1980 00:00:00"},     // both before 1980
+        {645451200, "946684800", "15.06.1990 12:00:00"}, // earlier than the epoch
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.listed + " for epoch " + c.epoch);
+        const std::string name = "d" + std::to_string(i) + ".sys";
+        std::string source = dir.write("media/" + name, "driver bytes");
+        const utimbuf times{c.modified, c.modified};
+        ASSERT_EQ(::utime(source.c_str(), &times), 0);
+        std::string out = dir.mkdir("out" + std::to_string(i));
+
+        std::vector<std::string> argv = {"env", "TZ=UTC"};
+        if (!c.epoch.empty()) {
+            argv.push_back("SOURCE_DATE_EPOCH=" + c.epoch);
+        }
+        argv.insert(argv.end(), {test::builtTool("makecab"), "/L", out, source});
+        test::CommandResult run = test::runCommand(argv);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+
+        test::CommandResult listed =
+            test::runCommand({"cabextract", "-l", out + "/d" + std::to_string(i) + ".sy_"});
+        EXPECT_THAT(listed.output, HasSubstr("| " + c.listed + " | " + name));
+    }
 }
 
 } // namespace

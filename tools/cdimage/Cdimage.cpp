@@ -4,7 +4,9 @@
 #include "ContentTwins.h"
 #include "IsoWriter.h"
 
+#include "media/IsoNameLimit.h"
 #include "media/VolumeDescriptor.h"
+#include "sys/BuildRecord.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -40,7 +42,7 @@ FileId idOf(const struct stat& st) {
 // otherwise 8 before the last dot and 3 after it.
 bool fitsIso9660(const std::string& name, bool longNames) {
     if (longNames) {
-        return name.size() <= 37;
+        return name.size() <= kIsoLongNameLimit;
     }
     size_t dot = name.rfind('.');
     size_t stem = dot == std::string::npos ? name.size() : dot;
@@ -71,7 +73,14 @@ public:
         }
         std::vector<std::string> names = imagedNames(dir.get());
         dir.reset();
+        const std::string below = folder.size() > root_.size() && folder.starts_with(root_ + "/")
+                                      ? folder.substr(root_.size() + 1) + "/"
+                                      : std::string();
         for (const std::string& name : names) {
+            // The build's record of what it made is no content of the CD.
+            if (isBuildRecord(below + name)) {
+                continue;
+            }
             if (Outcome added = addEntry(joinPath(folder, name), name, folderIndex); !added) {
                 return added;
             }

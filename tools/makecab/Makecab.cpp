@@ -71,17 +71,30 @@ ToolParse<Arguments> parse(const std::vector<std::string>& args) {
     return parsed;
 }
 
+// 1980-01-01 00:00:00 UTC: a cabinet dates a file in the DOS form, whose
+// years start at 1980.
+constexpr std::int64_t kFirstDosDate = 315532800;
+
 // The cabinet as bytes: one MSZIP folder holding the file under name; or
 // why it could not be made. The file keeps its modification time, except
 // that one later than epoch (when given) is stored as epoch, so that a file
-// the build has just written is dated the same in every build.
+// the build has just written is dated the same in every build, and that
+// neither is stored earlier than the first date the cabinet can hold.
 Result<std::string> buildCabinet(const std::string& source, const std::string& name,
                                  std::optional<std::int64_t> epoch) {
     GPtr<GFile> file(g_file_new_for_path(source.c_str()));
     GPtr<GCabFile> cabFile(gcab_file_new_with_file(name.c_str(), file.get()));
     struct stat st {};
-    if (epoch && ::stat(source.c_str(), &st) == 0 && st.st_mtime > *epoch) {
-        GDateTime* when = g_date_time_new_from_unix_utc(*epoch);
+    std::optional<std::int64_t> stored;
+    if (::stat(source.c_str(), &st) == 0) {
+        if (epoch && st.st_mtime > std::max(*epoch, kFirstDosDate)) {
+            stored = std::max(*epoch, kFirstDosDate);
+        } else if (st.st_mtime < kFirstDosDate) {
+            stored = kFirstDosDate;
+        }
+    }
+    if (stored) {
+        GDateTime* when = g_date_time_new_from_unix_utc(*stored);
         gcab_file_set_date_time(cabFile.get(), when);
         g_date_time_unref(when);
     }
