@@ -53,16 +53,12 @@ std::vector<std::string> driverPackageFiles(const std::string& inf, char version
     return files;
 }
 
-std::vector<std::string> driverDiskFiles(const std::string& source) {
-    if (isFloppyImage(source)) {
-        return {};
-    }
-    Result<TxtsetupOem> oem = readF6Source(source);
+void addDriverDiskFiles(const std::string& source, Architecture architecture,
+                        std::vector<std::string>& files, std::set<std::string>& seen) {
+    Result<TxtsetupOem> oem = readF6Source(source, architecture);
     if (!oem) {
-        return {};
+        return;
     }
-    std::vector<std::string> files;
-    std::set<std::string> seen;
     auto add = [&](const std::string& path) {
         const std::string folder = folderPart(path);
         for (const std::string& name : {fileName(path), compressedName(fileName(path))}) {
@@ -90,6 +86,22 @@ std::vector<std::string> driverDiskFiles(const std::string& source) {
                 add(*path);
             }
         }
+    }
+}
+
+// Every file of a driver floppy given as a folder or a TXTSETUP.OEM: the
+// file itself, the disks' tag files and every file its entries name. A
+// floppy with both sets holds the files of each architecture, and every
+// one of them is the user's, whichever set the tree reads. An image is
+// one file, named by itself.
+std::vector<std::string> driverDiskFiles(const std::string& source) {
+    std::vector<std::string> files;
+    if (isFloppyImage(source)) {
+        return files;
+    }
+    std::set<std::string> seen;
+    for (Architecture architecture : {Architecture::X86, Architecture::Amd64}) {
+        addDriverDiskFiles(source, architecture, files, seen);
     }
     return files;
 }
