@@ -209,10 +209,10 @@ TEST(Makecab, leaves_read_only_cabinet_as_it_was) {
     EXPECT_THAT(test::listTree(dir / "out"), ElementsAre("x.sy_"));
 }
 
-// A cabinet dates a file in the DOS form, whose years start at 1980: an
-// earlier file date, or an earlier SOURCE_DATE_EPOCH, is stored as
-// 1980-01-01 00:00:00 instead of wrapping round to another year.
-TEST(Makecab, dates_before_1980_are_stored_as_its_first_day) {
+// A cabinet dates a file in the DOS form, whose years run from 1980 to
+// 2107: an earlier or later file date, or SOURCE_DATE_EPOCH, is stored as
+// the first or last date it holds instead of wrapping round to another year.
+TEST(Makecab, dates_outside_the_dos_years_are_stored_as_their_first_or_last_day) {
     TempDir dir;
     struct Case {
         std::time_t modified;
@@ -220,11 +220,13 @@ TEST(Makecab, dates_before_1980_are_stored_as_its_first_day) {
         std::string listed;
     };
     const std::vector<Case> cases = {
-        {157766400, "", "01.01.1980 00:00:00"},          // 1975-01-01
-        {645451200, "", "15.06.1990 12:00:00"},          // kept as it is
-        {645451200, "0", "01.01.1980 00:00:00"},         // later than the epoch
-        {157766400, "86400", "01.01.1980 00:00:00"},     // both before 1980
-        {645451200, "946684800", "15.06.1990 12:00:00"}, // earlier than the epoch
+        {157766400, "", "01.01.1980 00:00:00"},            // 1975-01-01
+        {645451200, "", "15.06.1990 12:00:00"},            // kept as it is
+        {645451200, "0", "01.01.1980 00:00:00"},           // later than the epoch
+        {157766400, "86400", "01.01.1980 00:00:00"},       // both before 1980
+        {645451200, "946684800", "15.06.1990 12:00:00"},   // earlier than the epoch
+        {4417977600, "", "31.12.2107 23:59:58"},           // 2110-01-01
+        {4417977600, "5000000000", "31.12.2107 23:59:58"}, // both after 2107
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];

@@ -71,15 +71,20 @@ ToolParse<Arguments> parse(const std::vector<std::string>& args) {
     return parsed;
 }
 
-// 1980-01-01 00:00:00 UTC: a cabinet dates a file in the DOS form, whose
-// years start at 1980.
-constexpr std::int64_t kFirstDosDate = 315532800;
+// A cabinet dates a file in the DOS form: its years run from 1980 to 2107
+// and its seconds are even. The first and the last date it can hold, UTC.
+constexpr std::int64_t kFirstDosDate = 315532800; // 1980-01-01 00:00:00
+constexpr std::int64_t kLastDosDate = 4354819198; // 2107-12-31 23:59:58
+
+std::int64_t dosDateRange(std::int64_t when) {
+    return std::clamp(when, kFirstDosDate, kLastDosDate);
+}
 
 // The cabinet as bytes: one MSZIP folder holding the file under name; or
 // why it could not be made. The file keeps its modification time, except
 // that one later than epoch (when given) is stored as epoch, so that a file
 // the build has just written is dated the same in every build, and that
-// neither is stored earlier than the first date the cabinet can hold.
+// neither is stored outside the dates the cabinet can hold.
 Result<std::string> buildCabinet(const std::string& source, const std::string& name,
                                  std::optional<std::int64_t> epoch) {
     GPtr<GFile> file(g_file_new_for_path(source.c_str()));
@@ -87,10 +92,10 @@ Result<std::string> buildCabinet(const std::string& source, const std::string& n
     struct stat st {};
     std::optional<std::int64_t> stored;
     if (::stat(source.c_str(), &st) == 0) {
-        if (epoch && st.st_mtime > std::max(*epoch, kFirstDosDate)) {
-            stored = std::max(*epoch, kFirstDosDate);
-        } else if (st.st_mtime < kFirstDosDate) {
-            stored = kFirstDosDate;
+        if (epoch && st.st_mtime > dosDateRange(*epoch)) {
+            stored = dosDateRange(*epoch);
+        } else if (st.st_mtime != dosDateRange(st.st_mtime)) {
+            stored = dosDateRange(st.st_mtime);
         }
     }
     if (stored) {
