@@ -217,6 +217,30 @@ class Variants(unittest.TestCase):
         self.assertGreater(total, 8 * 1024 * 1024 * 0.95)
         self.assertLess(total, 8 * 1024 * 1024 * 1.05)
 
+    def test_retail_shape_has_the_load_sections_quirks_and_a_utf16_hivesys(self):
+        generate_ok(self, "--tree", self.path("retail"), "--retail-shape")
+        files = files_below(self.path("retail"))
+        found = sections(files["I386/TXTSETUP.SIF"])
+        for section in ("bootbusextenders.load", "busextenders.load", "keyboard.load",
+                        "scsiclass.load", "inputdevicessupport.load", "mouse", "keyboard"):
+            self.assertTrue(found.get(section), section)
+        self.assertIn(("floppy", ["sfloppy.sys"]), entries(found["scsiclass.load"]))
+        self.assertIn(("mouhid", ["USB マウス", "files.mouhid", "mouhid"]),
+                      entries(found["mouse"]))
+        ids = entries(found["hardwareidsdatabase"])
+        self.assertTrue(any(fields[0].endswith(".sys") for _, fields in ids))
+        self.assertLess(len({key.lower() for key, _ in ids}), len(ids))
+        # Every driver file the load sections name is in I386, plain or
+        # compressed.
+        for _, fields in entries(found["scsiclass.load"] + found["scsi.load"]):
+            name = "I386/" + fields[0].upper()
+            self.assertTrue(name in files or name[:-1] + "_" in files, name)
+        hivesys = files["I386/HIVESYS.INF"]
+        self.assertEqual(hivesys[:2], b"\xff\xfe")
+        text = hivesys[2:].decode("utf-16-le")
+        self.assertIn("\r\n[AddReg]\r\n", text)
+        self.assertNotRegex(text, r"[^\r]\n")
+
     def test_read_only_tree_has_no_write_bits(self):
         generate_ok(self, "--tree", self.path("cd"), "--read-only")
         for folder, _, names in os.walk(self.path("cd")):
@@ -314,13 +338,15 @@ class ShippedSample(unittest.TestCase):
                 shipped = files_below(os.path.join(SOURCE_ROOT, "samples", part))
                 self.assertEqual(sorted(made), sorted(shipped))
                 for name, data in made.items():
-                    if name.endswith(".IN_"):
+                    if data[:4] == b"MSCF":
                         # Cabinets are compared by what they hold: another
                         # zlib may deflate the same text into other bytes.
-                        inner = os.path.basename(name)[:-1] + "F"
-                        self.assertEqual(cabinet_file(os.path.join(work, part, name), inner),
-                                         cabinet_file(os.path.join(SOURCE_ROOT, "samples", part,
-                                                                   name), inner))
+                        made_cab = os.path.join(work, part, name)
+                        shipped_cab = os.path.join(SOURCE_ROOT, "samples", part, name)
+                        inner = cabinet_members(made_cab)
+                        self.assertEqual(inner, cabinet_members(shipped_cab), name)
+                        self.assertEqual(cabinet_file(made_cab, inner[0]),
+                                         cabinet_file(shipped_cab, inner[0]), name)
                     else:
                         self.assertEqual(data, shipped[name], name)
         finally:
