@@ -217,24 +217,14 @@ class Variants(unittest.TestCase):
         self.assertGreater(total, 8 * 1024 * 1024 * 0.95)
         self.assertLess(total, 8 * 1024 * 1024 * 1.05)
 
-    def test_retail_shape_has_the_load_sections_quirks_and_a_utf16_hivesys(self):
+    def test_retail_shape_has_the_retail_traits_and_a_utf16_hivesys(self):
+        # The check of the tree sees the load sections; these are what it
+        # must pass over without a word.
         generate_ok(self, "--tree", self.path("retail"), "--retail-shape")
         files = files_below(self.path("retail"))
-        found = sections(files["I386/TXTSETUP.SIF"])
-        for section in ("bootbusextenders.load", "busextenders.load", "keyboard.load",
-                        "scsiclass.load", "inputdevicessupport.load", "mouse", "keyboard"):
-            self.assertTrue(found.get(section), section)
-        self.assertIn(("floppy", ["sfloppy.sys"]), entries(found["scsiclass.load"]))
-        self.assertIn(("mouhid", ["USB マウス", "files.mouhid", "mouhid"]),
-                      entries(found["mouse"]))
-        ids = entries(found["hardwareidsdatabase"])
+        ids = entries(sections(files["I386/TXTSETUP.SIF"])["hardwareidsdatabase"])
         self.assertTrue(any(fields[0].endswith(".sys") for _, fields in ids))
         self.assertLess(len({key.lower() for key, _ in ids}), len(ids))
-        # Every driver file the load sections name is in I386, plain or
-        # compressed.
-        for _, fields in entries(found["scsiclass.load"] + found["scsi.load"]):
-            name = "I386/" + fields[0].upper()
-            self.assertTrue(name in files or name[:-1] + "_" in files, name)
         hivesys = files["I386/HIVESYS.INF"]
         self.assertEqual(hivesys[:2], b"\xff\xfe")
         text = hivesys[2:].decode("utf-16-le")
