@@ -668,6 +668,19 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only, retail=Fals
         rng = random.Random("%d:%s" % (seed, relative))
         tree.write(relative, b"MZ" + rng.randbytes(size_of - 2))
 
+    # The CD's own storage drivers that [SCSI.Load] names, compressed as a
+    # CD holds them; the filler takes what is left of the size.
+    with tempfile.TemporaryDirectory(prefix="make_tree.") as work:
+        for service, _, _ in KNOWN_MINIPORTS:
+            rng = random.Random("%d:driver:%s" % (seed, service))
+            tree.write(setup + "/" + service.upper() + ".SY_",
+                       cabinet(b"MZ" + rng.randbytes(510), service + ".sys", work))
+    if retail:
+        for name in RETAIL_FILES:
+            rng = random.Random("%d:driver:%s" % (seed, name))
+            tree.write(setup + "/" + name.upper(), b"MZ" + rng.randbytes(254))
+        tree.write(setup + "/HIVESYS.INF", hivesys_inf(target))
+
     budget = max(0, size - tree.written)
     rng = random.Random("%d:sizes:%s" % (seed, target))
     weights = [rng.random() ** 3 + 0.02 for _ in filler]
@@ -679,19 +692,6 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only, retail=Fals
             tree.write(relative, text_bytes(content, length))
         else:
             tree.write_stream(relative, length, content)
-
-    # The CD's own storage drivers that [SCSI.Load] names, compressed as a
-    # CD holds them; written after the filler, whose sizes they leave alone.
-    with tempfile.TemporaryDirectory(prefix="make_tree.") as work:
-        for service, _, _ in KNOWN_MINIPORTS:
-            rng = random.Random("%d:driver:%s" % (seed, service))
-            tree.write(setup + "/" + service.upper() + ".SY_",
-                       cabinet(b"MZ" + rng.randbytes(510), service + ".sys", work))
-    if retail:
-        for name in RETAIL_FILES:
-            rng = random.Random("%d:driver:%s" % (seed, name))
-            tree.write(setup + "/" + name.upper(), b"MZ" + rng.randbytes(254))
-        tree.write(setup + "/HIVESYS.INF", hivesys_inf(target))
 
     finish(root, read_only)
 
