@@ -73,8 +73,9 @@ struct ControllerMatch {
     std::string service;
     // That ID, spelled as the device's list spells it.
     std::string matchedId;
-    // Matched only by a class-code or vendor-only ID (no DEV_ part), which
-    // text-mode setup may not bind.
+    // Matched only by a compatible ID that names no device (no DEV_ part):
+    // a class code, as the CD's own database binds generic controllers, or
+    // the vendor alone.
     bool onlyCompatible = false;
 };
 

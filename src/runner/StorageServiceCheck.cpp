@@ -11,16 +11,46 @@
 namespace ornibe {
 namespace {
 
-// The services text-mode setup loads: the keys of every "*.Load" section
-// ([SCSI.Load], [BootBusExtenders.Load], [Keyboard.Load], ...), folded.
-// [HardwareIdsDatabase] also gives IDs to bus, USB and input services.
+// The name of the service whose driver file is file: the file's name
+// without its extension ("sfloppy.sys" -> "sfloppy"), folded.
+std::string serviceOfFile(std::string_view file) {
+    const std::size_t dot = file.rfind('.');
+    return foldSetupText(dot == std::string_view::npos ? file : file.substr(0, dot));
+}
+
+// The service a [HardwareIdsDatabase] value names, folded. Retail CDs
+// write a few with the driver file's suffix inside the quotes
+// ("asc3350p.sys"), which text-mode setup takes as the service itself.
+std::string servicePlainName(std::string_view value) {
+    std::string folded = foldSetupText(value);
+    if (folded.size() > 4 && folded.ends_with(".SYS")) {
+        folded.resize(folded.size() - 4);
+    }
+    return folded;
+}
+
+// The services text-mode setup loads, folded. Every "*.Load" section
+// ([SCSI.Load], [ScsiClass.Load], [Keyboard.Load], [BootBusExtenders.Load],
+// ...) has component = file lines, and the service is the file's name
+// without its extension ("floppy = sfloppy.sys" loads sfloppy); a line
+// without "=" holds the file alone. The [Mouse] and [Keyboard] entries
+// name theirs in the field after the files section
+// (msps2 = "description", files.i8042, i8042prt).
 std::set<std::string> loadedServices(const InfFile& txtsetup) {
     std::set<std::string> services;
     for (const std::string& section : txtsetup.sectionNames()) {
         std::string folded = foldSetupText(section);
         if (folded.size() > 5 && folded.ends_with(".LOAD")) {
             for (const auto& line : sectionLines(txtsetup, section)) {
-                services.insert(foldSetupText(line[0]));
+                const std::string& file = line.size() > 1 && !line[1].empty() ? line[1] : line[0];
+                services.insert(serviceOfFile(file));
+            }
+        }
+    }
+    for (std::string_view section : {"Mouse", "Keyboard"}) {
+        for (const auto& line : sectionLines(txtsetup, section)) {
+            if (line.size() > 3 && !line[3].empty()) {
+                services.insert(foldSetupText(line[3]));
             }
         }
     }
@@ -118,10 +148,11 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
     for (const auto& line : sectionLines(txtsetup, "HardwareIdsDatabase")) {
         const std::string& id = line[0];
         const std::string service = line.size() > 1 ? line[1] : std::string();
-        if (!loaded.contains(foldSetupText(service))) {
+        if (!loaded.contains(servicePlainName(service))) {
             problem(!origins.integrated(service),
                     cp932ToUtf8(id) + " のサービス " + cp932ToUtf8(service) +
-                        " は TXTSETUP.SIF のどの Load セクションにもありません。");
+                        " は TXTSETUP.SIF のどの Load セクションにも [Mouse]・[Keyboard] "
+                        "にもありません。");
         }
         auto [at, fresh] = servicesOf.try_emplace(foldSetupText(id));
         if (fresh) {
@@ -129,12 +160,15 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
         }
         bool known = false;
         for (const std::string& given : at->second) {
-            known = known || equalsSetupNoCase(given, service);
+            known = known || servicePlainName(given) == servicePlainName(service);
         }
         if (!known) {
             at->second.push_back(service);
         }
     }
+    // Text-mode setup takes an ID's first line. The CD's own lines that give
+    // an ID twice are a known trait of retail CDs; one that also gives it to
+    // an integrated driver decides which driver runs.
     for (const std::string& id : order) {
         const std::vector<std::string>& services = servicesOf[foldSetupText(id)];
         if (services.size() < 2) {
@@ -146,10 +180,14 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
             names += (names.empty() ? "" : "、") + cp932ToUtf8(service);
             cdOwn = cdOwn && !origins.integrated(service);
         }
-        problem(cdOwn,
-                cp932ToUtf8(id) + " が " + std::to_string(services.size()) + " つのサービス（" +
-                    names +
-                    "）に与えられています。テキストモード セットアップが使うのはどれか一つです。");
+        const std::string given = cp932ToUtf8(id) + " が " + std::to_string(services.size()) +
+                                  " つのサービス（" + names + "）に与えられています。";
+        if (cdOwn) {
+            report.note(given + "テキストモード セットアップは最初の行の " +
+                        cp932ToUtf8(services.front()) + " を使います。");
+        } else {
+            report.problem(given + "テキストモード セットアップが使うのはどれか一つです。");
+        }
     }
 }
 

@@ -95,8 +95,11 @@ std::string controllerLine(const ControllerFinding& found) {
     const ControllerMatch& match = found.match;
     std::string line = "ディスク コントローラ " + controllerName(match.device) + ": サービス " +
                        match.service + "（" + found.origin + "）、" + match.matchedId + " で一致";
-    if (match.onlyCompatible) {
-        line += "。クラス コードかベンダーだけの互換 ID による一致で、"
+    // A class-code ID is how the CD's own database binds every generic
+    // IDE controller (PCI\CC_0101 = "pciide"): an ordinary match. The
+    // vendor alone is not a way setup is documented to bind a driver.
+    if (match.onlyCompatible && match.matchedId.find("CC_") == std::string::npos) {
+        line += "。ベンダーだけの互換 ID による一致で、"
                 "テキストモード セットアップがこれで結び付けるかは文書にありません";
     }
     return line;

@@ -86,8 +86,12 @@ struct TreeCheckInput {
 //   tree's architecture's section counts) and is in the setup folder,
 //   plain or as a cabinet that holds it; one that DOSNET.INF's [Files]
 //   leaves out is a note (setup started from a CD boot does not need it);
-// - every [HardwareIdsDatabase] value names a [SCSI.Load] service, and no
-//   ID is given to two services;
+// - every [HardwareIdsDatabase] value names a service that text-mode
+//   setup loads: the file of a line of any *.Load section, without its
+//   extension, or the service of a [Mouse] or [Keyboard] entry (a value
+//   written with its .sys suffix names the same service); an ID that the
+//   CD itself gives to two services is a note (setup takes the first
+//   line), one given also to an integrated driver a problem;
 // - the catalogs SVCPACK.INF names are in the SVCPACK folder; the answer
 //   file passes the answer-file rules; every OemPnPDriversPath folder is
 //   under $OEM$\$1 and holds an INF;

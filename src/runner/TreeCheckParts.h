@@ -14,7 +14,8 @@ namespace ornibe {
 // The parts of the tree check, each adding what it finds to the report.
 
 // The [SCSI.Load] services' files and the [HardwareIdsDatabase] lines of
-// TXTSETUP.SIF; dosnet is not open when the tree has no DOSNET.INF. What
+// TXTSETUP.SIF, held to the services every *.Load section, [Mouse] and
+// [Keyboard] load; dosnet is not open when the tree has no DOSNET.INF. What
 // concerns only the CD's own services is marked as the CD's.
 void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfFile& dosnet,
                           const ServiceOrigins& origins, TreeCheckReport& report);

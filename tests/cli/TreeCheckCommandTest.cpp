@@ -83,11 +83,6 @@ protected:
     // breaks copies of it.
     void SetUp() override {
         fs::copy(kSampleTree, built, fs::copy_options::recursive);
-        // The sample names the CD's own storage drivers without carrying
-        // them; a real CD has them.
-        for (const char* name : {"SMPIDE.SYS", "QRSCSI.SYS", "DKRAID.SYS", "VXSATA.SYS"}) {
-            writeBytes(built + "/I386/" + name, std::string("MZ") + name);
-        }
         CommandResult build = runBuild({"--work", built, "--driver", kSampleDriverInf, "--iso",
                                         image, "--yes", "--quiet", "--label", "CHECKED"});
         ASSERT_EQ(build.exitCode, 0) << build.output;
@@ -145,6 +140,9 @@ TEST_F(TreeCheckCommandTest, a_finished_build_passes_with_the_note_on_its_driver
     // was.
     const std::string bare = dir / "bare";
     fs::copy(kSampleTree, bare, fs::copy_options::recursive);
+    for (const char* name : {"SMPIDE.SY_", "QRSCSI.SY_", "DKRAID.SY_", "VXSATA.SY_"}) {
+        fs::remove(bare + "/I386/" + name);
+    }
     CommandResult build = runBuild({"--work", bare, "--driver", kSampleDriverInf, "--yes"});
     EXPECT_EQ(build.exitCode, 0) << build.output;
     EXPECT_THAT(build.output, Not(HasSubstr("検証")));
@@ -154,6 +152,20 @@ TEST_F(TreeCheckCommandTest, a_finished_build_passes_with_the_note_on_its_driver
                 HasSubstr("問題  smpide.sys（サービス smpide）が I386 にありません（圧縮された形も"
                           "ありません）。\n"));
     EXPECT_THAT(bareCheck.output, HasSubstr("問題 4 件、注意 1 件\n"));
+}
+
+// The README's steps: the sample built with the sample driver into an
+// image, then checked with that image.
+TEST_F(TreeCheckCommandTest, the_readme_sample_build_passes_its_own_check) {
+    const std::string work = dir / "xp";
+    const std::string iso = dir / "sample.iso";
+    fs::copy(kSampleTree, work, fs::copy_options::recursive);
+    CommandResult build = runBuild(
+        {"--work", work, "--driver", kSampleDriverInf, "--label", "ORNIBE_XP", "--iso", iso});
+    ASSERT_EQ(build.exitCode, 0) << build.output;
+    CommandResult result = check({"--work", work, "--iso", iso});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_THAT(result.output, HasSubstr("問題 0 件"));
 }
 
 TEST_F(TreeCheckCommandTest, each_broken_tree_is_found_and_left_as_it_was) {
@@ -166,7 +178,7 @@ TEST_F(TreeCheckCommandTest, each_broken_tree_is_found_and_left_as_it_was) {
         bool withImage = false;
     };
     const std::vector<Case> cases = {
-        {"missing", [](const std::string& work) { fs::remove(work + "/I386/SMPIDE.SYS"); },
+        {"missing", [](const std::string& work) { fs::remove(work + "/I386/SMPIDE.SY_"); },
          "問題  smpide.sys（サービス smpide）が I386 にありません（圧縮された形もありません）。"},
         {"cabinet",
          [&](const std::string& work) {
@@ -178,7 +190,6 @@ TEST_F(TreeCheckCommandTest, each_broken_tree_is_found_and_left_as_it_was) {
                  0);
              fs::rename(work + "/I386/OTHER.SY_", work + "/I386/QRSCSI.SY_");
              fs::remove(work + "/I386/OTHER.SYS");
-             fs::remove(work + "/I386/QRSCSI.SYS");
          },
          "問題  qrscsi.sys（サービス qrscsi）: I386\\QRSCSI.SY_ から qrscsi.sys を取り出せません"
          "（このキャビネットに qrscsi.sys がありません。）"},
@@ -258,6 +269,11 @@ TEST_F(TreeCheckCommandTest, each_listing_is_matched_as_windows_picks_the_servic
         edit(work + "/I386/TXTSETUP.SIF", "[HardwareIdsDatabase]\r\n",
              "[HardwareIdsDatabase]\r\nPCI\\CC_0106 = \"vxsata\"\r\n");
     });
+    // ... and with a line for every device of one vendor.
+    const std::string vendor = brokenCopy("vendor", [](const std::string& work) {
+        edit(work + "/I386/TXTSETUP.SIF", "[HardwareIdsDatabase]\r\n",
+             "[HardwareIdsDatabase]\r\nPCI\\VEN_8086 = \"vxsata\"\r\n");
+    });
     const std::string unclaimed = "を引き受けるサービスがこのツリーにありません。";
     struct Case {
         std::string name;
@@ -280,8 +296,14 @@ TEST_F(TreeCheckCommandTest, each_listing_is_matched_as_windows_picks_the_servic
          0,
          {"機器  ディスク コントローラ 00:1f.2 Intel Corporation 82801IR/IO/IH (ICH9R/DO/DH) 6 "
           "port SATA Controller [AHCI mode] [8086:2922]: サービス vxsata（CD の標準ドライバ）、"
-          "PCI\\CC_0106 で一致。クラス コードかベンダーだけの互換 ID による一致で、テキストモード "
-          "セットアップがこれで結び付けるかは文書にありません"}},
+          "PCI\\CC_0106 で一致\n"}},
+        {"q35 guest, vendor alone",
+         vendor,
+         kQ35Guest,
+         0,
+         {"[8086:2922]: サービス vxsata（CD の標準ドライバ）、PCI\\VEN_8086 で一致。ベンダーだけの"
+          "互換 ID による一致で、テキストモード "
+          "セットアップがこれで結び付けるかは文書にありません\n"}},
         {"ICH7 board",
          built,
          kIch7Board,

@@ -118,6 +118,53 @@ KNOWN_MINIPORTS = [
     ("vxsata", ["PCI\\VEN_15F1&DEV_3112"], "VX シリアル ATA コントローラ"),
 ]
 
+# What a retail CD's TXTSETUP.SIF has besides the storage drivers, for the
+# trees written with --retail-shape. Every "*.Load" section is
+# component = file, and the service is the file's name without ".sys":
+# [Keyboard.Load] and [ScsiClass.Load] key lines by a component name that
+# is not the service. (section, [(component, file)])
+RETAIL_LOADS = [
+    ("BootBusExtenders.Load", [("acpi", "acpi.sys"), ("pci", "pci.sys"),
+                               ("isapnp", "isapnp.sys")]),
+    ("BusExtenders.Load", [("pciide", "pciide.sys"), ("pcmcia", "pcmcia.sys")]),
+    ("InputDevicesSupport.Load", [("usbehci", "usbehci.sys"), ("usbuhci", "usbuhci.sys"),
+                                  ("usbhub", "usbhub.sys"), ("hidusb", "hidusb.sys")]),
+    ("Keyboard.Load", [("STANDARD", "i8042prt.sys"), ("kbdhid", "kbdhid.sys")]),
+    ("ScsiClass.Load", [("cdrom", "cdrom.sys"), ("floppy", "sfloppy.sys"),
+                        ("disk", "disk.sys")]),
+]
+
+# [Mouse] and [Keyboard]: component = "description", files section,
+# service. mouhid is loaded through [Mouse] alone.
+RETAIL_MOUSE = [
+    ("msps2", "PS/2 互換マウス", "files.i8042", "i8042prt"),
+    ("mouhid", "USB マウス", "files.mouhid", "mouhid"),
+    ("none", "マウスまたはポインティング デバイスなし", "files.none", ""),
+]
+RETAIL_KEYBOARD = [
+    ("STANDARD", "日本語 PS/2 キーボード (106/109 キー)", "files.i8042", "i8042prt"),
+    ("kbdhid", "USB キーボード", "files.kbdhid", "kbdhid"),
+]
+
+# [HardwareIdsDatabase] lines of the other services, each named by one of
+# the sections above. The two last are traits retail CDs have carried since
+# 2001 and setup tolerates: a service written with its ".sys" suffix, and
+# an ID given a second time to another service (setup takes the first).
+RETAIL_HARDWARE_IDS = [
+    ("*PNP0A03", "pci"), ("*PNP0C08", "acpi"), ("PCI\\CC_0604", "pci"),
+    ("PCI\\CC_0101", "pciide"), ("PCI\\CC_0607", "pcmcia"),
+    ("PCI\\CC_0C0320", "usbehci"), ("PCI\\CC_0C0300", "usbuhci"),
+    ("USB\\ROOT_HUB20", "usbhub"), ("USB\\Class_03", "hidusb"),
+    ("*PNP0303", "i8042prt"), ("*PNP0F13", "i8042prt"),
+    ("HID_DEVICE_SYSTEM_KEYBOARD", "kbdhid"), ("HID_DEVICE_SYSTEM_MOUSE", "mouhid"),
+    ("GenDisk", "disk"), ("GenCdRom", "cdrom"), ("GenSFloppy", "sfloppy"),
+    ("PCI\\VEN_1AB1&DEV_2002", "qrscsi.sys"),
+    ("PCI\\VEN_1234&DEV_0A02", "vxsata"),
+]
+
+# The retail services' driver files: every .Load file and mouhid.sys.
+RETAIL_FILES = sorted({file for _, lines in RETAIL_LOADS for _, file in lines} | {"mouhid.sys"})
+
 STEMS = ["ac", "bl", "cf", "dk", "ev", "fs", "gx", "hl", "io", "kb",
          "lp", "mx", "nd", "pc", "qs", "rd", "sc", "tm", "us", "vd"]
 TAILS = ["core", "port", "mgr", "svc", "lib"]
@@ -281,7 +328,9 @@ def boot_sector():
     return bytes(image)
 
 
-def txtsetup_sif(target, filler):
+def txtsetup_sif(target, filler, retail=False):
+    """TXTSETUP.SIF; with retail, also the other services' load sections,
+    [Mouse] and [Keyboard] and the traits of a retail CD."""
     info = TARGETS[target]
     lines = [
         "; TXTSETUP.SIF: text-mode setup information (synthetic test tree)",
@@ -321,6 +370,8 @@ def txtsetup_sif(target, filler):
     lines.append("setupldr.bin = 1,,,,,,_x,,3,3")
     for service, _, _ in KNOWN_MINIPORTS:
         lines.append("%s.sys = 1,,,,,,4_,4,1,,,1,4" % service)
+    if retail:
+        lines += ["%s = 1,,,,,,4_,4,1,,,1,4" % name for name in RETAIL_FILES]
     x86_only = []
     amd64_only = []
     setup = setup_folder(target)
@@ -359,20 +410,34 @@ def txtsetup_sif(target, filler):
     lines.append("[HardwareIdsDatabase]")
     for service, ids, _ in KNOWN_MINIPORTS:
         lines += ['%s = "%s"' % (hwid, service) for hwid in ids]
+    if retail:
+        lines += ['%s = "%s"' % (hwid, service) for hwid, service in RETAIL_HARDWARE_IDS]
     lines.append("")
-    lines.append("[BootBusExtenders.Load]")
-    lines.append("pci = pci.sys")
-    lines.append("acpi = acpi.sys")
-    lines.append("")
+    if not retail:
+        lines.append("[BootBusExtenders.Load]")
+        lines.append("pci = pci.sys")
+        lines.append("acpi = acpi.sys")
+        lines.append("")
     lines.append("[SCSI.Load]")
     lines += ["%s = %s.sys,4" % (service, service) for service, _, _ in KNOWN_MINIPORTS]
     lines.append("")
     lines.append("[SCSI]")
     lines += ['%s = "%s"' % (service, desc) for service, _, desc in KNOWN_MINIPORTS]
     lines.append("")
-    lines.append("[Keyboard.Load]")
-    lines.append("kbd106 = kbd106.dll")
-    lines.append("")
+    if retail:
+        for section, loads in RETAIL_LOADS:
+            lines.append("[" + section + "]")
+            lines += ["%s = %s" % (component, file) for component, file in loads]
+            lines.append("")
+        for section, entries in (("Mouse", RETAIL_MOUSE), ("Keyboard", RETAIL_KEYBOARD)):
+            lines.append("[" + section + "]")
+            lines += ['%s = "%s",%s,%s' % entry if entry[3] else '%s = "%s",%s,""' % entry[:3]
+                      for entry in entries]
+            lines.append("")
+    else:
+        lines.append("[Keyboard.Load]")
+        lines.append("kbd106 = kbd106.dll")
+        lines.append("")
     lines.append("[Strings]")
     lines.append('cdname = "%s"' % info["cd_name"])
     tag_key = "cdtagfilea" if target == "x64" else "cdtagfilei"
@@ -516,6 +581,34 @@ def mshdc_inf(target):
     return crlf_lines(lines)
 
 
+def hivesys_inf(target):
+    """HIVESYS.INF of a retail CD: the values text-mode setup's system hive
+    starts with, as UTF-16LE text with its byte-order mark, CR LF lines."""
+    info = TARGETS[target]
+    lines = [
+        "; HIVESYS.INF: the system hive of text-mode setup (synthetic test tree)",
+        "[Version]",
+        'Signature = "$Windows NT$"',
+        "DriverVer=07/01/2001,5.%s.%s.0" % (info["minor"], info["build"]),
+        "",
+        "[AddReg]",
+        'HKLM,"SYSTEM\\CurrentControlSet\\Control","WaitToKillServiceTimeout",0x00000000,"20000"',
+        'HKLM,"SYSTEM\\CurrentControlSet\\Control\\Session Manager","ProtectionMode",'
+        "0x00010001,1",
+        'HKLM,"SYSTEM\\CurrentControlSet\\Services\\i8042prt\\Parameters",'
+        '"OverrideKeyboardType",0x00010001,7',
+        'HKLM,"SYSTEM\\CurrentControlSet\\Services\\i8042prt\\Parameters",'
+        '"LayerDriver JPN",0x00000000,"kbd106.dll"',
+        'HKLM,"SYSTEM\\CurrentControlSet\\Control\\Nls\\Language","Default",0x00000000,'
+        '"0411"',
+        "",
+        "[Strings]",
+        'keyboard = "%s"' % RETAIL_KEYBOARD[0][1],
+    ]
+    text = "".join(line + "\r\n" for line in lines)
+    return b"\xff\xfe" + text.encode("utf-16-le")
+
+
 def check_output_folder(root):
     """The output must be a new or empty folder, so that nothing of an older
     tree is mixed in and a failure can clear the folder without loss."""
@@ -538,7 +631,7 @@ def clear_output_folder(root, existed):
         shutil.rmtree(root)
 
 
-def make_tree(root, target, lower, size, seed, cab_names, read_only):
+def make_tree(root, target, lower, size, seed, cab_names, read_only, retail=False):
     info = TARGETS[target]
     tree = Tree(root, lower)
     filler = filler_names()
@@ -553,7 +646,7 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
                 "lower": name.lower()}[cab_names]
 
     with tempfile.TemporaryDirectory(prefix="make_tree.") as work:
-        tree.write(setup + "/TXTSETUP.SIF", txtsetup_sif(target, filler))
+        tree.write(setup + "/TXTSETUP.SIF", txtsetup_sif(target, filler, retail))
         tree.write(setup + "/DOSNET.INF", dosnet_inf(target, filler))
         tree.write(setup + "/SVCPACK.IN_",
                    cabinet(svcpack_inf(target), inner("SVCPACK.INF"), work))
@@ -574,6 +667,19 @@ def make_tree(root, target, lower, size, seed, cab_names, read_only):
     for relative, size_of in binaries:
         rng = random.Random("%d:%s" % (seed, relative))
         tree.write(relative, b"MZ" + rng.randbytes(size_of - 2))
+
+    # The CD's own storage drivers that [SCSI.Load] names, compressed as a
+    # CD holds them; the filler takes what is left of the size.
+    with tempfile.TemporaryDirectory(prefix="make_tree.") as work:
+        for service, _, _ in KNOWN_MINIPORTS:
+            rng = random.Random("%d:driver:%s" % (seed, service))
+            tree.write(setup + "/" + service.upper() + ".SY_",
+                       cabinet(b"MZ" + rng.randbytes(510), service + ".sys", work))
+    if retail:
+        for name in RETAIL_FILES:
+            rng = random.Random("%d:driver:%s" % (seed, name))
+            tree.write(setup + "/" + name.upper(), b"MZ" + rng.randbytes(254))
+        tree.write(setup + "/HIVESYS.INF", hivesys_inf(target))
 
     budget = max(0, size - tree.written)
     rng = random.Random("%d:sizes:%s" % (seed, target))
@@ -718,6 +824,11 @@ def main(argv):
     parser.add_argument("--cab-names", choices=["match", "upper", "lower"], default="match",
                         help="case of the name stored inside SVCPACK.IN_ and MSHDC.IN_: "
                              "as the cabinet's own name (default), or upper or lower case")
+    parser.add_argument("--retail-shape", action="store_true",
+                        help="write TXTSETUP.SIF as a retail CD has it (every .Load section, "
+                             "[Mouse] and [Keyboard], a service named with its .sys suffix, an "
+                             "ID given twice) with its other drivers, and a plain UTF-16LE "
+                             "HIVESYS.INF")
     parser.add_argument("--read-only", action="store_true",
                         help="clear the write bits of every file and folder, as on a CD")
     args = parser.parse_args(argv)
@@ -733,7 +844,7 @@ def main(argv):
             existed[folder] = os.path.isdir(folder)
         if args.tree:
             make_tree(args.tree, args.target, args.case == "lower", args.size, args.seed,
-                      args.cab_names, args.read_only)
+                      args.cab_names, args.read_only, args.retail_shape)
         if args.driver:
             make_driver(args.driver, args.seed, args.read_only)
     except (GeneratorError, OSError) as error:
