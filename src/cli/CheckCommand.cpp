@@ -1,6 +1,7 @@
 #include "cli/CheckCommand.h"
 
 #include "cli/BuildCommand.h"
+#include "cli/TerminalText.h"
 #include "runner/TargetHardware.h"
 #include "runner/TreeCheck.h"
 #include "runner/TreeCheckText.h"
@@ -23,7 +24,7 @@ bool readTargetOption(const CommandOptions& options, std::optional<std::vector<P
     }
     Result<std::vector<PciDevice>> read = readTargetHardware(value);
     if (!read) {
-        err << "ornibe-build: 対象のハードウェアを読めません\n" << read.failure().line() << "\n";
+        err << "ornibe-build: " << terminalText(TerminalText::TargetUnreadable) << "\n" << read.failure().line() << "\n";
         return false;
     }
     devices = *read;
@@ -35,12 +36,12 @@ int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std:
     // Paths on the command line are taken from the current folder.
     const std::string work = withoutTrailingSlash(makeAbsolute(options.workFolder));
     if (!existsAsFolder(work)) {
-        err << "ornibe-build: --work " << options.workFolder << " is not a folder\n";
+        err << "ornibe-build: " << terminalText(TerminalText::WorkNotFolder, {options.workFolder}) << "\n";
         return kExitRefused;
     }
     std::string image = options.isoPath.empty() ? std::string() : makeAbsolute(options.isoPath);
     if (!image.empty() && !existsAsFile(image)) {
-        err << "ornibe-build: --iso " << options.isoPath << " is not a file\n";
+        err << "ornibe-build: " << terminalText(TerminalText::IsoNotFile, {options.isoPath}) << "\n";
         return kExitRefused;
     }
     TreeCheckInput input{work, image, tools, '?', {}};

@@ -2,6 +2,7 @@
 
 #include "runner/MessageBox.h"
 #include "runner/ProgressLog.h"
+#include "settings/PageCode.h"
 
 #include <cstdint>
 #include <string_view>
@@ -22,6 +23,11 @@ public:
     virtual void setButtonEnabled(PageButton button, bool enabled) = 0;
     // Ends the page with a page code (see PageCode.h).
     virtual void endPage(int pageCode) = 0;
+    // After "完成です！" of a build whose log tells more than usual: the
+    // wizard keeps its page open for the log to be read and saved until
+    // the user closes it; a page with nothing to keep ends as after any
+    // finished build.
+    virtual void keepResults() { endPage(PageCode::Quit); }
     // Lets the window repaint and handle input while a child runs.
     virtual void processEvents() = 0;
 

@@ -131,12 +131,18 @@ void BuildRunner::runBuild() {
     }
     // The QEMU options come before the check, which matches the machine
     // they name against the finished tree.
-    appendVirtioQemuOptions(settings_, data_.versionCode, data_.architecture, page_.log());
+    results_.qemuOptions =
+        appendVirtioQemuOptions(settings_, data_.versionCode, data_.architecture, page_.log());
     if (!carryOn(checkStage())) {
         return;
     }
-    page_.messageBox().show("完成です！", {MessageButtons::Ok, MessageIcon::Information, false});
-    page_.endPage(PageCode::Quit);
+    page_.messageBox().show(finishedMessage(results_),
+                            {MessageButtons::Ok, MessageIcon::Information, false});
+    if (results_.empty()) {
+        page_.endPage(PageCode::Quit);
+    } else {
+        page_.keepResults();
+    }
 }
 
 void BuildRunner::removeLeftovers() {
@@ -365,6 +371,11 @@ bool BuildRunner::checkStage() {
         return false;
     }
     page_.log().append(text);
+    results_.controllersReported = report.matched;
+    for (const TreeFinding& finding : report.findings) {
+        // The log leaves out the CD's own problems; so does the count.
+        results_.problems += finding.kind == TreeFinding::Kind::Problem && !finding.cdOwn ? 1 : 0;
+    }
     return true;
 }
 

@@ -232,13 +232,13 @@ TEST_F(TreeCheckCommandTest, each_broken_tree_is_found_and_left_as_it_was) {
 TEST_F(TreeCheckCommandTest, usage_errors_exit_2) {
     const std::string listing = dir.write("q35.txt", kQ35Guest);
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--work", built, "--json"}, "--json needs --check"},
+        {{"--work", built, "--json"}, "--json は --check と一緒に指定してください"},
         {{"--check", "--work", built, "--machine", "qemu-sparc"},
-         "unknown machine: qemu-sparc (one of qemu-pc, qemu-q35, qemu-virtio-blk, "
-         "qemu-virtio-blk-modern, qemu-nvme)"},
+         "知らないマシンです：qemu-sparc（qemu-pc、qemu-q35、qemu-virtio-blk、"
+         "qemu-virtio-blk-modern、qemu-nvme のどれかを指定してください）"},
         {{"--check", "--work", built, "--machine", "qemu-pc", "--target-hardware", listing},
-         "--target-hardware and --machine exclude each other"},
-        {{"--check", "--work", dir / "none"}, "--work " + (dir / "none") + " is not a folder"},
+         "--target-hardware と --machine は一緒に指定できません"},
+        {{"--check", "--work", dir / "none"}, "--work " + (dir / "none") + " はフォルダではありません"},
         {{"--check", "--work", built, "--target-hardware", dir.write("bad.txt", "hello\n")},
          "対象のハードウェアを読めません\n" + (dir / "bad.txt") + ": "},
     };

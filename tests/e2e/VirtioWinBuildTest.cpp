@@ -301,7 +301,7 @@ TEST_F(VirtioWinBuildTest, windows_2000_missing_folders_and_pnp_without_answers_
                 "NetKVM\\xp\\amd64、NetKVM\\2k3\\amd64、NetKVM\\wnet\\amd64、wnet\\amd64。"},
          {args("xp", {}), "PnP ドライバを組み込むには、無人インストールの応答ファイルが要ります。"},
          {args("xp", {"--virtio-win-only", "viostor,serial"}),
-          "--virtio-win-only: unknown driver serial"},
+          "--virtio-win-only：知らないドライバです：serial"},
          {{"--work", root + "/xp", "--virtio-win-only", "viostor"},
           "--virtio-win-only needs --virtio-win"}});
 }
