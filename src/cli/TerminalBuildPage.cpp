@@ -160,7 +160,7 @@ void TerminalBuildPage::drawBar(const std::string& what, std::uint64_t bytes,
     }
     lastDraw_ = now;
     double seconds = std::chrono::duration<double>(now - stepStart_).count();
-    ProgressFigures figures{what, bytes, bytesTotal, files, filesTotal, 0};
+    ProgressFigures figures{what, bytes, bytesTotal, files, filesTotal, std::nullopt};
     // The first moments of a step tell no rate.
     if (seconds >= kLeastRateSeconds) {
         figures.megabytesPerSecond = double(bytes) / 1048576.0 / seconds;
