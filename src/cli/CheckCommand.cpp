@@ -24,7 +24,8 @@ bool readTargetOption(const CommandOptions& options, std::optional<std::vector<P
     }
     Result<std::vector<PciDevice>> read = readTargetHardware(value);
     if (!read) {
-        err << "ornibe-build: " << terminalText(TerminalText::TargetUnreadable) << "\n" << read.failure().line() << "\n";
+        err << "ornibe-build: " << terminalText(TerminalText::TargetUnreadable) << "\n"
+            << read.failure().line() << "\n";
         return false;
     }
     devices = *read;
@@ -36,12 +37,14 @@ int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std:
     // Paths on the command line are taken from the current folder.
     const std::string work = withoutTrailingSlash(makeAbsolute(options.workFolder));
     if (!existsAsFolder(work)) {
-        err << "ornibe-build: " << terminalText(TerminalText::WorkNotFolder, {options.workFolder}) << "\n";
+        err << "ornibe-build: " << terminalText(TerminalText::WorkNotFolder, {options.workFolder})
+            << "\n";
         return kExitRefused;
     }
     std::string image = options.isoPath.empty() ? std::string() : makeAbsolute(options.isoPath);
     if (!image.empty() && !existsAsFile(image)) {
-        err << "ornibe-build: " << terminalText(TerminalText::IsoNotFile, {options.isoPath}) << "\n";
+        err << "ornibe-build: " << terminalText(TerminalText::IsoNotFile, {options.isoPath})
+            << "\n";
         return kExitRefused;
     }
     TreeCheckInput input{work, image, tools, '?', {}};

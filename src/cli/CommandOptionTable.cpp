@@ -96,7 +96,9 @@ constexpr OptionRow kRows[] = {
      .target = &Options::logFile,
      .help = "ログ全体をウィザードと同じ形（UTF-8、改行は CR LF）で\n"
              "FILE にも書きます"},
-    {.name = "--quiet", .target = &Options::quiet, .help = "標準エラーに進み具合のバーを出しません"},
+    {.name = "--quiet",
+     .target = &Options::quiet,
+     .help = "標準エラーに進み具合のバーを出しません"},
     {.name = "--reproducible",
      .target = &Options::reproducible,
      .help = "同じ入力から同じイメージを作ります：イメージの日時は\n"

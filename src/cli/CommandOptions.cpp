@@ -212,7 +212,8 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
         return usage(terminalText(TerminalText::NeedsOption, {"--json", "--check"}));
     }
     if (!options.targetHardware.empty() && !options.machine.empty()) {
-        return usage(terminalText(TerminalText::ExcludeEachOther, {"--target-hardware", "--machine"}));
+        return usage(
+            terminalText(TerminalText::ExcludeEachOther, {"--target-hardware", "--machine"}));
     }
     if (!options.machine.empty() && !qemuMachine(options.machine)) {
         std::string names;

@@ -71,9 +71,12 @@ TEST(AnswerFileCommand, options_fill_the_fields_and_misfits_are_usage_errors) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> misfits = {
         {{"--unattended", "--answer-file", "a.sif"}, "--unattended and --answer-file exclude"},
         {{"--full-name", "F"}, "--full-name は --unattended と一緒に指定してください"},
-        {{"--answer-file", "a.sif", "--accept-eula"}, "--accept-eula は --unattended と一緒に指定してください"},
-        {{"--unattended", "--time-zone", "Tokyo"}, "--time-zone：Microsoft のタイム ゾーン表の番号ではありません"},
-        {{"--unattended", "--language", "de"}, "--language：ja か en を指定してください（指定された値：de）"},
+        {{"--answer-file", "a.sif", "--accept-eula"},
+         "--accept-eula は --unattended と一緒に指定してください"},
+        {{"--unattended", "--time-zone", "Tokyo"},
+         "--time-zone：Microsoft のタイム ゾーン表の番号ではありません"},
+        {{"--unattended", "--language", "de"},
+         "--language：ja か en を指定してください（指定された値：de）"},
     };
     for (const auto& [arguments, message] : misfits) {
         std::vector<std::string> all = {"--work", "/w"};

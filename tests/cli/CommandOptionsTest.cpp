@@ -139,7 +139,8 @@ TEST(CommandOptions, the_table_writes_help_and_rules_repeats_exclusions_and_the_
             EXPECT_TRUE(std::holds_alternative<CommandOptions>(again)) << row.name;
         } else {
             EXPECT_EQ(usageMessage(again),
-                      std::string(row.name) + " が 2 回以上指定されています（ornibe-build --help に使い方があります）");
+                      std::string(row.name) +
+                          " が 2 回以上指定されています（ornibe-build --help に使い方があります）");
         }
     }
     // Both names of an on/off switch exclude each other in either order;
@@ -148,7 +149,8 @@ TEST(CommandOptions, the_table_writes_help_and_rules_repeats_exclusions_and_the_
          {std::vector<std::string>{"--work", "/w", "--big-drive", "--no-big-drive"},
           std::vector<std::string>{"--no-big-drive", "--work", "/w", "--big-drive"}}) {
         EXPECT_EQ(usageMessage(parseCommandOptions(both)),
-                  "--big-drive と --no-big-drive は一緒に指定できません（ornibe-build --help に使い方があります）");
+                  "--big-drive と --no-big-drive は一緒に指定できません（ornibe-build --help "
+                  "に使い方があります）");
     }
     EXPECT_THAT(usageMessage(parseCommandOptions(
                     {"--work", "/w", "--big-drive", "--no-big-drive", "--iso", "a", "--bogus"})),
@@ -170,8 +172,8 @@ TEST(CommandOptions, the_table_writes_help_and_rules_repeats_exclusions_and_the_
     TempDir dir;
     CommandResult afterEnd = runCommand({kProgram, "--work", dir.path(), "--", "--yes"});
     EXPECT_EQ(afterEnd.exitCode, 2);
-    EXPECT_EQ(afterEnd.output,
-              "ornibe-build: オプションでない引数があります：--yes（ornibe-build --help に使い方があります）\n");
+    EXPECT_EQ(afterEnd.output, "ornibe-build: オプションでない引数があります：--yes（ornibe-build "
+                               "--help に使い方があります）\n");
 }
 
 TEST(CommandOptions, the_manual_page_lists_exactly_the_options_of_the_table) {

@@ -1,8 +1,8 @@
 // ornibe-build's own texts: every one is Japanese like the rest of the
 // program, and a refusal of the settings that an option mends names it.
 
-#include "cli/CommandOptions.h"
 #include "cli/TerminalText.h"
+#include "cli/CommandOptions.h"
 #include "wizard/PnpDriverCheck.h"
 
 #include <gmock/gmock.h>
@@ -51,8 +51,9 @@ TEST(TerminalText, every_text_of_ornibe_build_is_japanese_and_refusals_name_thei
 
     // The refusals that an option mends, in the wizard's words, gain a
     // line naming it; other messages none.
-    EXPECT_THAT(optionHints("無人インストールのフルネーム（FullName）は使えません。\n入力してください。"),
-                ElementsAre("--full-name で指定してください。"));
+    EXPECT_THAT(
+        optionHints("無人インストールのフルネーム（FullName）は使えません。\n入力してください。"),
+        ElementsAre("--full-name で指定してください。"));
     EXPECT_THAT(optionHints("無人インストールのプロダクト キー（ProductID）は使えません。"),
                 ElementsAre("--product-key で指定してください。"));
     const std::vector<std::string> pnp = optionHints(pnpDriversNeedAnswerFile());

@@ -238,7 +238,8 @@ TEST_F(TreeCheckCommandTest, usage_errors_exit_2) {
          "qemu-virtio-blk-modern、qemu-nvme のどれかを指定してください）"},
         {{"--check", "--work", built, "--machine", "qemu-pc", "--target-hardware", listing},
          "--target-hardware と --machine は一緒に指定できません"},
-        {{"--check", "--work", dir / "none"}, "--work " + (dir / "none") + " はフォルダではありません"},
+        {{"--check", "--work", dir / "none"},
+         "--work " + (dir / "none") + " はフォルダではありません"},
         {{"--check", "--work", built, "--target-hardware", dir.write("bad.txt", "hello\n")},
          "対象のハードウェアを読めません\n" + (dir / "bad.txt") + ": "},
     };

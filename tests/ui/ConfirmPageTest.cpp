@@ -239,8 +239,8 @@ private slots:
     void a_build_with_more_to_tell_keeps_the_page_and_its_log_until_closed() {
         Page p;
         test::TempDir dir;
-        const std::string kept = "\r\nスタート！\r\n\r\n検証\r\n問題：" + std::string(200, 'x') +
-                                 "\r\n\r\n";
+        const std::string kept =
+            "\r\nスタート！\r\n\r\n検証\r\n問題：" + std::string(200, 'x') + "\r\n\r\n";
         p.page.setHooks({{}, [&](BuildPage& build) {
                              build.setButtonEnabled(PageButton::Run, false);
                              build.setButtonEnabled(PageButton::Back, false);
@@ -286,7 +286,8 @@ private slots:
         });
         QCOMPARE(code, 0);
         QCOMPARE(p.messages.texts().size(), size_t(2));
-        QCOMPARE(p.messages.texts()[0], std::string("完成です！\n検証で問題が 1 件見つかりました。"));
+        QCOMPARE(p.messages.texts()[0],
+                 std::string("完成です！\n検証で問題が 1 件見つかりました。"));
         QVERIFY(p.messages.texts()[1].starts_with("ログファイル " + (dir / "no-such-folder/build.log"))));
     }
 
