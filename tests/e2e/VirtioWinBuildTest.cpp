@@ -171,6 +171,12 @@ TEST_F(VirtioWinBuildTest, an_xp_tree_takes_the_block_driver_for_text_mode_and_t
     EXPECT_THAT(result.output,
                 HasSubstr("\n      -device virtio-net-pci,netdev=net0,disable-legacy=off\n"));
     EXPECT_THAT(result.output, HasSubstr(" -cdrom " + dir / "xp.iso" + "\n"));
+    // The disk the options name is made first, so that the lines run as
+    // pasted; the closing box says that the log holds them.
+    EXPECT_THAT(result.output, HasSubstr("\nqemu-img create -f qcow2 disk.qcow2 20G\n"
+                                         "qemu-system-i386 -machine pc -drive file=disk.qcow2,"));
+    EXPECT_TRUE(result.output.ends_with("完成です！\nQEMU の起動オプションをログに書きました。\n"))
+        << result.output;
     const std::string machine = printedMachine(result.output);
     EXPECT_EQ(machine, "qemu-virtio-blk");
     EXPECT_EQ(machine, virtioQemuMachine(dir / "medium/viostor/xp/x86/viostor.inf",
@@ -186,6 +192,17 @@ TEST_F(VirtioWinBuildTest, an_xp_tree_takes_the_block_driver_for_text_mode_and_t
     const std::string plain = dir / "plain";
     ASSERT_TRUE(makeTree(plain, "xp"));
     EXPECT_EQ(claimingService(plain + "/I386/TXTSETUP.SIF", machine), "");
+
+    // With a target machine of the user's, the log names no QEMU machine
+    // as the one checked and reports on the chosen one alone.
+    const std::string chosen = dir / "chosen";
+    ASSERT_TRUE(makeTree(chosen, "xp"));
+    CommandResult q35 = build({"--work", chosen, "--virtio-win", iso, "--virtio-win-only",
+                               "viostor", "--machine", "qemu-q35"});
+    ASSERT_EQ(q35.exitCode, 0) << q35.output;
+    EXPECT_EQ(printedMachine(q35.output), "");
+    EXPECT_THAT(q35.output, HasSubstr("\n検証\n問題：ディスク コントローラ 00:1f.2 "));
+    EXPECT_THAT(q35.output, Not(HasSubstr("PCI\\VEN_1AF4&DEV_1001 で一致")));
 
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
