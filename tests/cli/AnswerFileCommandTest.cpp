@@ -69,7 +69,8 @@ TEST(AnswerFileCommand, options_fill_the_fields_and_misfits_are_usage_errors) {
               AnswerFileFields::Mode::None);
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> misfits = {
-        {{"--unattended", "--answer-file", "a.sif"}, "--unattended and --answer-file exclude"},
+        {{"--unattended", "--answer-file", "a.sif"},
+         "--unattended と --answer-file は一緒に指定できません"},
         {{"--full-name", "F"}, "--full-name は --unattended と一緒に指定してください"},
         {{"--answer-file", "a.sif", "--accept-eula"},
          "--accept-eula は --unattended と一緒に指定してください"},

@@ -61,7 +61,7 @@ TEST_F(CommandLineBuildTest, refusals_exit_2_with_one_line_and_leave_the_tree_as
         {{"--work", work, "--driver", dir / "not-a-driver"}, "--driver：読めるファイルでも"},
         {{"--work", work, "--source", dir / "nowhere"}, "--source：フォルダでも"},
         // Taken as a path, the empty text would name the current folder.
-        {{"--work", work, "--source", ""}, "--source: empty"},
+        {{"--work", work, "--source", ""}, "--source：空です。"},
         // The wizard's own checks, with its texts.
         {{"--work", dir / "empty"}, "この作業フォルダは使えません。"},
         {{"--work", work, "--service-pack", dir / "sp.exe"}, "ファイルが見つかりませんでした。"},

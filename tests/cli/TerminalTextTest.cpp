@@ -19,14 +19,14 @@ using ::testing::IsEmpty;
 // Three lower-case words in a row are an English sentence; option names,
 // values and proper names ("Time Zone Index Values") are not.
 bool holdsEnglishSentence(const std::string& text) {
-    static const std::regex words(R"((^|[^-\w])[a-z]{2,}[ ,;:]+[a-z]{2,}[ ,;:]+[a-z]{2,}\b)");
+    static const std::regex words(R"((^|[^-\w])[a-z]+[ ,;:]+[a-z]+[ ,;:]+[a-z]+\b)");
     return std::regex_search(text, words);
 }
 
 TEST(TerminalText, every_text_of_ornibe_build_is_japanese_and_refusals_name_their_option) {
     // The check itself tells the old English texts from Japanese ones.
     EXPECT_TRUE(holdsEnglishSentence("--iso is given more than once"));
-    EXPECT_TRUE(holdsEnglishSentence("stopped; --yes answers yes"));
+    EXPECT_TRUE(holdsEnglishSentence("--work DIR is not a folder"));
     EXPECT_FALSE(holdsEnglishSentence("--virtio-win-only viostor でも組み込めます"));
 
     std::vector<std::string> texts;

@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 #include "sys/FileError.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -12,7 +13,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
-#include <QTextLayout>
 #include <QtTest>
 
 using namespace ornibe;
@@ -147,7 +147,10 @@ private slots:
                 // The long line wraps at the view's edge instead of
                 // running off it.
                 QCOMPARE(across->maximum(), 0);
-                QVERIFY(p.view()->document()->findBlockByNumber(1).layout()->lineCount() > 1);
+                const QTextBlock wrapped = p.view()->document()->findBlockByNumber(1);
+                QVERIFY(
+                    p.view()->document()->documentLayout()->blockBoundingRect(wrapped).height() >=
+                    2 * QFontMetrics(p.view()->font()).height());
                 QTextCursor top = p.view()->cursorForPosition(QPoint(1, 1));
                 QCOMPARE(top.block().text(), QStringLiteral("ターゲット："));
                 QCOMPARE(top.positionInBlock(), 0);
@@ -288,7 +291,8 @@ private slots:
         QCOMPARE(p.messages.texts().size(), size_t(2));
         QCOMPARE(p.messages.texts()[0],
                  std::string("完成です！\n検証で問題が 1 件見つかりました。"));
-        QVERIFY(p.messages.texts()[1].starts_with("ログファイル " + (dir / "no-such-folder/build.log"))));
+        QVERIFY(p.messages.texts()[1].starts_with("ログファイル " +
+                                                  (dir / "no-such-folder/build.log")));
     }
 
     void errors_escaping_the_hooks_land_in_the_log_and_leave_a_way_back() {
