@@ -2,6 +2,7 @@
 
 #include "runner/UnexpectedFailure.h"
 #include "settings/PageCode.h"
+#include "sys/HostPath.h"
 #include "ui/CopyProgressDialog.h"
 #include "ui/PageLook.h"
 #include "wizard/BuildHooks.h"
@@ -163,7 +164,9 @@ void ConfirmPage::saveLog() {
     spec.mode = PathDialogSpec::Mode::SaveFile;
     spec.suffix = QStringLiteral("log");
     spec.filters = {QStringLiteral("ログ (*.log *.txt)"), QStringLiteral("すべてのファイル (*)")};
-    spec.folder = startFolder(QString::fromStdString(settings_.GetWorkFolder()));
+    // Beside the work folder, not in it, where the next image would take
+    // the log in.
+    spec.folder = startFolder(QString::fromStdString(folderPart(settings_.GetWorkFolder())));
     const QString path = choosePath(this, spec, runDialog_);
     if (path.isEmpty()) {
         return;
