@@ -316,11 +316,16 @@ TEST_F(VirtioWinBuildTest, windows_2000_missing_folders_and_pnp_without_answers_
          {args("x64", {"--virtio-win-only", "viostor,netkvm"}),
           iso + " に Windows XP x64 用の netkvm のフォルダがありません。\n探したフォルダ："
                 "NetKVM\\xp\\amd64、NetKVM\\2k3\\amd64、NetKVM\\wnet\\amd64、wnet\\amd64。"},
-         {args("xp", {}), "PnP ドライバを組み込むには、無人インストールの応答ファイルが要ります。"},
+         // The wizard's words, then the options that mend it.
+         {args("xp", {}),
+          "PnP ドライバを組み込むには、無人インストールの応答ファイルが要ります。\n"
+          "セットアップは無人インストールのときだけ $OEM$ をコピーし、OemPnPDriversPath を読み"
+          "ます。\nornibe-build: --unattended か --answer-file を指定してください。virtio-win "
+          "から取るのがブロック ドライバだけなら、--virtio-win-only viostor でも組み込めます。"},
          {args("xp", {"--virtio-win-only", "viostor,serial"}),
           "--virtio-win-only：知らないドライバです：serial"},
          {{"--work", root + "/xp", "--virtio-win-only", "viostor"},
-          "--virtio-win-only needs --virtio-win"}});
+          "--virtio-win-only は --virtio-win と一緒に指定してください"}});
 }
 
 } // namespace
