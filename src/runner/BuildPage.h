@@ -40,8 +40,8 @@ public:
 
     // A line about the build that is no part of its log (an attribute step
     // that failed, folders whose mode or times could not be set; neither
-    // stops the build): ornibe-build writes it on standard error; the wizard
-    // shows nothing, so that the logs of the two stay equal.
+    // stops the build): ornibe-build writes it on standard error, the
+    // wizard below its log, so that the logs of the two stay equal.
     virtual void note(std::string_view) {}
 
     // Whether the user has asked to quit while the build runs (the window

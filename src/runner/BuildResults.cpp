@@ -13,6 +13,9 @@ std::string finishedMessage(const BuildResults& results) {
     if (results.qemuOptions) {
         line += "QEMU の起動オプションをログに書きました。";
     }
+    if (results.notes != 0) {
+        line += "ログとは別に注意が " + std::to_string(results.notes) + " 件あります。";
+    }
     return line.empty() ? "完成です！" : "完成です！\n" + line;
 }
 

@@ -145,6 +145,11 @@ void BuildRunner::runBuild() {
     }
 }
 
+void BuildRunner::note(const std::string& text) {
+    page_.note(text);
+    ++results_.notes;
+}
+
 void BuildRunner::removeLeftovers() {
     // Files that a killed build was writing stay under their hidden names;
     // nothing else removes them, and they hold what may be hundreds of MB.
@@ -194,9 +199,9 @@ bool BuildRunner::copyCd() {
     if (result.foldersUnset != 0) {
         // Beside the log, which stays as for any copy: the folders hold
         // their files, and setup never reads a folder's bits or times.
-        page_.note("アクセス権か日時を設定できなかったフォルダ：" +
-                   std::to_string(result.foldersUnset) + " 個（最初は " + result.unsetPath + ": " +
-                   result.unsetReason + "）。中身はコピーしてあります。");
+        note("アクセス権か日時を設定できなかったフォルダ：" + std::to_string(result.foldersUnset) +
+             " 個（最初は " + result.unsetPath + ": " + result.unsetReason +
+             "）。中身はコピーしてあります。");
     }
     // Links and device files are not reproduced: a link of a folder source
     // that leads out of it, and every link of an image, is left out with a
@@ -294,8 +299,7 @@ bool BuildRunner::clearReadOnly() {
     attrib.setStopCheck([this] { return page_.stopRequested(); });
     if (Outcome ran = runQuietly(attrib, [this] { page_.processEvents(); });
         !ran && !attrib.stopped()) {
-        page_.note("読み取り専用属性の解除に失敗しました（ビルドは続けます）: " +
-                   ran.failure().line());
+        note("読み取り専用属性の解除に失敗しました（ビルドは続けます）: " + ran.failure().line());
     }
     return true;
 }

@@ -76,6 +76,8 @@ private:
     // exit code, unless it started and ended with exit code 0. A stop asked
     // for meanwhile ends the child.
     Outcome runLogged(const std::string& commandLine);
+    // A line beside the log (BuildPage::note), counted for the closing box.
+    void note(const std::string& text);
     // Whether the build goes on after a step: false when the step failed,
     // and false with a line in the log when the user asked to stop.
     bool carryOn(bool stepSucceeded);

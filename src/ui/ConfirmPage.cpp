@@ -43,7 +43,7 @@ public:
 
 ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget* parent)
     : QDialog(parent), settings_(settings), messages_(messages), editionLabel_(new QLabel(this)),
-      view_(new LogView(this)), log_(*view_) {
+      notesLabel_(new QLabel(this)), view_(new LogView(this)), log_(*view_) {
     setObjectName(QStringLiteral("confirmPage"));
     setWindowTitle(QStringLiteral("作業内容の確認"));
     setWindowIcon(programIcon());
@@ -91,6 +91,13 @@ ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget*
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(editionLabel_);
     layout->addWidget(view_, 1);
+    // The notes of a build (what failed beside it without stopping it), on
+    // lines of their own below the log.
+    notesLabel_->setObjectName(QStringLiteral("notesLabel"));
+    notesLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    notesLabel_->setWordWrap(true);
+    notesLabel_->hide();
+    layout->addWidget(notesLabel_);
     layout->addLayout(buttons);
 
     setTabOrder(backButton_, runButton_);
@@ -110,6 +117,8 @@ int ConfirmPage::exec() {
     log_.clear();
     resultsKept_ = false;
     saveButton_->hide();
+    notesLabel_->clear();
+    notesLabel_->hide();
     quitButton_->setText(QStringLiteral("終了"));
     backButton_->setEnabled(true);
     runButton_->setEnabled(true);
@@ -175,6 +184,13 @@ void ConfirmPage::saveLog() {
         messages_.show(saved.failure().headline + "\n" + saved.failure().line(),
                        {MessageButtons::Ok, MessageIcon::Information, false});
     }
+}
+
+void ConfirmPage::note(std::string_view text) {
+    QString line =
+        QStringLiteral("注意：") + QString::fromUtf8(text.data(), qsizetype(text.size()));
+    notesLabel_->setText(notesLabel_->text().isEmpty() ? line : notesLabel_->text() + "\n" + line);
+    notesLabel_->show();
 }
 
 void ConfirmPage::processEvents() {

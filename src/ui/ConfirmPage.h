@@ -47,6 +47,8 @@ public:
                       std::uint64_t filesTotal) override;
     void copyProgressFinished() override;
     bool stopRequested() override { return stopRequested_; }
+    // Below the log, never in it.
+    void note(std::string_view text) override;
 
 public slots:
     // "終了" and the close box: asks before the program ends.
@@ -65,6 +67,7 @@ private:
     ConfirmPageHooks hooks_;
     MessageBox& messages_;
     QLabel* editionLabel_;
+    QLabel* notesLabel_;
     QPlainTextEdit* view_;
     QtProgressLog log_;
     QPushButton* backButton_;

@@ -248,6 +248,7 @@ private slots:
                              build.setButtonEnabled(PageButton::Run, false);
                              build.setButtonEnabled(PageButton::Back, false);
                              build.log().append(kept);
+                             build.note("読み取り専用属性の解除に失敗しました");
                              build.messageBox().show(
                                  "完成です！\n検証で問題が 1 件見つかりました。",
                                  {MessageButtons::Ok, MessageIcon::Information, false});
@@ -268,6 +269,11 @@ private slots:
             QVERIFY(p.button("saveLogButton")->isVisible());
             QCOMPARE(p.button("saveLogButton")->text(), QStringLiteral("ログを保存…"));
             QVERIFY(p.view()->textInteractionFlags() & Qt::TextSelectableByMouse);
+            // A note of the build stands below the log, not in it.
+            auto* notes = child<QLabel>(p.page, "notesLabel");
+            QVERIFY(notes->isVisible());
+            QCOMPARE(notes->text(), QStringLiteral("注意：読み取り専用属性の解除に失敗しました"));
+            QVERIFY(notes->geometry().top() >= p.view()->geometry().bottom());
             // The page widens with the window, and the long line wraps in it.
             const int narrow = p.view()->width();
             p.page.resize(p.page.width() + 200, p.page.height());
