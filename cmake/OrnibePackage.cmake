@@ -52,5 +52,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Driver floppy images are read through mtools.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "mtools")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine, xorriso")
+# The QEMU command lines that a virtio-win build prints run qemu-img and
+# qemu-system-*.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine, xorriso, qemu-system-x86, qemu-utils")
 include(CPack)

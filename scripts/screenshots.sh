@@ -2,8 +2,10 @@
 # Starts the wizard under Xvfb over a copy of the shipped sample tree and
 # driver (samples/), runs the build with the project's tools, and saves a
 # picture of each page into docs/ (settings-page.png, about-box.png,
-# confirm-page.png, build-log.png). The screen is 1280x800, the smallest
-# the pages are laid out to show whole.
+# confirm-page.png, build-log.png, answer-file-dialog.png), and notes the
+# commit they were made from in docs/screenshots.txt, which CI's
+# scripts/check-screenshots.sh compares with the pages' last changes. The
+# screen is 1280x800, the smallest the pages are laid out to show whole.
 #
 # The pictures show paths. So that they say nothing of this machine, the
 # run takes place under the neutral home folder /home/user, as the README's
@@ -52,3 +54,9 @@ for tool in build/tooldir/*; do
 done
 xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24" \
   ./build/tests/ui/ornibe_screenshots "$PWD/docs" "$home"
+commit=$(git rev-parse --short HEAD)
+if ! git diff --quiet HEAD -- src/ui; then
+  commit="$commit with changes to src/ui not yet committed"
+fi
+echo "The pictures in this folder were made by scripts/screenshots.sh from commit $commit." \
+  >docs/screenshots.txt

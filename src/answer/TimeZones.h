@@ -11,7 +11,7 @@ struct TimeZone {
     int index;
     // The name of the time zone ("Tokyo Standard Time").
     std::string_view name;
-    // What the time zone list of Windows shows for it.
+    // What the time zone list of Japanese Windows shows for it.
     std::string_view display;
 };
 

@@ -1,4 +1,5 @@
 #include "cli/AnswerFileOptions.h"
+#include "cli/TerminalText.h"
 
 #include "cli/CommandOptionTable.h"
 #include "sys/FileError.h"
@@ -78,11 +79,11 @@ bool isNumber(const std::string& text) {
 
 std::optional<std::string> answerFileOptionsMisfit(const CommandOptions& options) {
     if (options.unattended && !options.answerFile.empty()) {
-        return "--unattended and --answer-file exclude each other";
+        return terminalText(TerminalText::ExcludeEachOther, {"--unattended", "--answer-file"});
     }
     for (const auto& [name, given] : fieldOptionsGiven(options)) {
         if (given && !options.unattended) {
-            return std::string(name) + " needs --unattended";
+            return terminalText(TerminalText::NeedsOption, {name, "--unattended"});
         }
     }
     if (options.adminPassword && options.adminPasswordFile) {
@@ -95,10 +96,10 @@ std::optional<std::string> answerFileOptionsMisfit(const CommandOptions& options
         return "--admin-password-file and --product-key-file cannot both read standard input";
     }
     if (options.timeZone && !isNumber(*options.timeZone)) {
-        return "--time-zone: not an index of Microsoft's time zone table: " + *options.timeZone;
+        return terminalText(TerminalText::TimeZoneIndex, {*options.timeZone});
     }
     if (options.language && *options.language != "ja" && *options.language != "en") {
-        return "--language: ja or en, not " + *options.language;
+        return terminalText(TerminalText::LanguageValue, {*options.language});
     }
     return std::nullopt;
 }

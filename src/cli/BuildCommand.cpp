@@ -4,6 +4,7 @@
 #include "cli/CommandLineForm.h"
 #include "cli/TerminalBuildPage.h"
 #include "cli/TerminalMessages.h"
+#include "cli/TerminalText.h"
 #include "media/IsoImageReader.h"
 #include "media/SystemDriveSource.h"
 #include "runner/ConfirmData.h"
@@ -15,6 +16,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "wizard/BuildHooks.h"
+#include "wizard/PnpDriverCheck.h"
 #include "wizard/SettingsChecks.h"
 
 #include <unistd.h>
@@ -32,7 +34,7 @@ void printError(const std::string& text) {
 // names to take from it.
 bool virtioWinUsable(const CommandOptions& options) {
     if (!options.virtioWinOnly.empty() && options.virtioWin.empty()) {
-        printError("--virtio-win-only needs --virtio-win");
+        printError(terminalText(TerminalText::NeedsOption, {"--virtio-win-only", "--virtio-win"}));
         return false;
     }
     if (options.virtioWin.empty()) {
@@ -40,17 +42,16 @@ bool virtioWinUsable(const CommandOptions& options) {
     }
     const std::string path = makeAbsolute(options.virtioWin);
     if (!existsAsFolder(path) && !isImageSource(path)) {
-        printError("--virtio-win: not a folder or an ISO image file: " + options.virtioWin);
+        printError(terminalText(TerminalText::VirtioWinNotMedium, {options.virtioWin}));
         return false;
     }
     if (!options.virtioWinOnly.empty() && virtioWinOnlyNames(options.virtioWinOnly).empty()) {
-        printError("--virtio-win-only: no driver named");
+        printError(terminalText(TerminalText::VirtioWinOnlyEmpty));
         return false;
     }
     for (const std::string& name : virtioWinOnlyNames(options.virtioWinOnly)) {
         if (virtioWinKind(name) == nullptr) {
-            printError("--virtio-win-only: unknown driver " + name +
-                       "; give viostor, netkvm, balloon, vioserial or qxl");
+            printError(terminalText(TerminalText::VirtioWinOnlyUnknown, {name}));
             return false;
         }
     }
@@ -62,14 +63,13 @@ bool virtioWinUsable(const CommandOptions& options) {
 bool argumentsUsable(const CommandOptions& options) {
     if (options.source.empty()) {
         // Taken as a path, it would name the current folder.
-        printError("--source: empty; give a folder, an ISO image file, a disc device or none");
+        printError(terminalText(TerminalText::SourceEmpty));
         return false;
     }
     if (options.source != "none") {
         std::string source = makeAbsolute(options.source);
         if (!existsAsFolder(source) && !isImageSource(source)) {
-            printError("--source: not a folder, an ISO image file or a disc device: " +
-                       options.source);
+            printError(terminalText(TerminalText::SourceNotUsable, {options.source}));
             return false;
         }
     }
@@ -77,15 +77,14 @@ bool argumentsUsable(const CommandOptions& options) {
         std::string path = makeAbsolute(inf);
         if (existsAsFolder(path) ? !folderHoldsTxtsetupOem(path)
                                  : !existsAsFile(path) || ::access(path.c_str(), R_OK) != 0) {
-            printError("--driver: not a readable file, nor a folder that holds TXTSETUP.OEM: " +
-                       inf);
+            printError(terminalText(TerminalText::DriverNotUsable, {inf}));
             return false;
         }
     }
     for (const std::string& inf : options.pnpDrivers) {
         std::string path = makeAbsolute(inf);
         if (!existsAsFile(path) || ::access(path.c_str(), R_OK) != 0) {
-            printError("--pnp-driver: not a readable file: " + inf);
+            printError(terminalText(TerminalText::PnpDriverNotReadable, {inf}));
             return false;
         }
     }
@@ -95,8 +94,8 @@ bool argumentsUsable(const CommandOptions& options) {
     // Setup copies $OEM$ and reads OemPnPDriversPath only when it installs
     // unattended.
     if (!options.pnpDrivers.empty() && !options.unattended && options.answerFile.empty()) {
-        printError("--pnp-driver needs --unattended or --answer-file: setup copies $OEM$ and "
-                   "reads OemPnPDriversPath only in an unattended installation");
+        printError(pnpDriversNeedAnswerFile());
+        printError(terminalText(TerminalText::PnpDriverNeedsAnswerFile));
         return false;
     }
     return true;
@@ -155,7 +154,7 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
         try {
             writeFileAtomic(options.logFile, page.memoryLog().text());
         } catch (const FileError& error) {
-            printError(std::string("--log: ") + error.what());
+            printError(terminalText(TerminalText::LogNotWritten, {error.what()}));
             status = kExitFailed;
         }
     }

@@ -1,6 +1,7 @@
 #include "cli/CheckCommand.h"
 
 #include "cli/BuildCommand.h"
+#include "cli/TerminalText.h"
 #include "runner/TargetHardware.h"
 #include "runner/TreeCheck.h"
 #include "runner/TreeCheckText.h"
@@ -22,7 +23,8 @@ bool readTargetOption(const CommandOptions& options, TreeCheckInput& input, std:
     }
     Result<PciListing> read = readTargetHardware(value);
     if (!read) {
-        err << "ornibe-build: 対象のハードウェアを読めません\n" << read.failure().line() << "\n";
+        err << "ornibe-build: " << terminalText(TerminalText::TargetUnreadable) << "\n"
+            << read.failure().line() << "\n";
         return false;
     }
     input.target = std::move(read->devices);
@@ -35,12 +37,14 @@ int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std:
     // Paths on the command line are taken from the current folder.
     const std::string work = withoutTrailingSlash(makeAbsolute(options.workFolder));
     if (!existsAsFolder(work)) {
-        err << "ornibe-build: --work " << options.workFolder << " is not a folder\n";
+        err << "ornibe-build: " << terminalText(TerminalText::WorkNotFolder, {options.workFolder})
+            << "\n";
         return kExitRefused;
     }
     std::string image = options.isoPath.empty() ? std::string() : makeAbsolute(options.isoPath);
     if (!image.empty() && !existsAsFile(image)) {
-        err << "ornibe-build: --iso " << options.isoPath << " is not a file\n";
+        err << "ornibe-build: " << terminalText(TerminalText::IsoNotFile, {options.isoPath})
+            << "\n";
         return kExitRefused;
     }
     TreeCheckInput input{work, image, tools, '?', {}, 0};

@@ -13,190 +13,192 @@ constexpr OptionRow kRows[] = {
     {.name = "--work",
      .valueName = "DIR",
      .target = &Options::workFolder,
-     .help = "作業フォルダ (work folder); required",
+     .help = "作業フォルダ。必ず指定します",
      .required = true},
     {.name = "--source",
      .valueName = "SOURCE",
      .target = &Options::source,
-     .help = "読込元のCDドライブ (where the Windows files come from):\n"
-             "\"none\" (the default, 読み込みしない) when DIR already\n"
-             "holds the CD's files; an ISO image file of the CD or\n"
-             "a disc device (/dev/sr0), read in place; or a folder\n"
-             "that holds the CD's files (a mounted CD or image, or\n"
-             "an unpacked copy). The CD's boot image is taken from\n"
-             "its El Torito catalog when it has one."},
+     .help = "読込元のCDドライブ：none（既定、読み込みしない）は DIR に\n"
+             "CD のファイルがあるとき。CD の ISO イメージファイルか\n"
+             "ディスクのデバイス（/dev/sr0）はそのまま読みます。CD の\n"
+             "ファイルのあるフォルダ（マウントした CD やイメージ、展開\n"
+             "したコピー）も使えます。El Torito のカタログがあれば、\n"
+             "CD のブートイメージをそこから取ります"},
     {.name = "--label",
      .valueName = "TEXT",
      .target = &Options::label,
-     .help = "ボリュームラベル (volume label of the image); without it,\n"
-             "the source's own label when it has one"},
+     .help = "ボリュームラベル（イメージのラベル）。指定しなければ、\n"
+             "読込元にラベルがあればそれ"},
     {.name = "--service-pack",
      .valueName = "FILE",
      .target = &Options::servicePack,
-     .help = "Service Pack ファイル (installer run in integration mode)"},
+     .help = "Service Pack ファイル（統合モードで実行するインストーラ）"},
     {.name = "--driver",
      .valueName = "SOURCE",
      .target = &Options::drivers,
-     .help = "ドライバ: an INF file, or a driver floppy (F6): its\n"
-             "TXTSETUP.OEM, a folder that holds one (in its root or\n"
-             "in i386 or amd64), or a floppy image (.img, .ima, .vfd,\n"
-             ".flp or any FAT12/16 image); repeat for several, kept\n"
-             "in order"},
+     .help = "ドライバ：INF ファイルか、ドライバのフロッピー（F6）。\n"
+             "フロッピーはその TXTSETUP.OEM、それのあるフォルダ（直下か\n"
+             "i386、amd64 の中）、またはフロッピー イメージ（拡張子\n"
+             "img、ima、vfd、flp か、FAT12/16 のイメージ）。繰り返すと\n"
+             "その順にいくつでも"},
     {.name = "--driver-entry",
      .valueName = "ID",
      .target = &Options::driverEntries,
-     .help = "the entry of the driver floppies to integrate, by its\n"
-             "ID in TXTSETUP.OEM; repeat for several. Without it,\n"
-             "each floppy's default entry"},
+     .help = "ドライバのフロッピーから組み込むエントリ（TXTSETUP.OEM\n"
+             "の ID）。繰り返すといくつでも。指定しなければ、それぞれ\n"
+             "のフロッピーの既定のエントリ"},
     {.name = "--list-entries",
      .valueName = "SOURCE",
      .target = &Options::listEntries,
-     .help = "print the entries of a driver floppy (ID, description,\n"
-             "service, hardware IDs, whether its files are there) and\n"
-             "exit; no --work needed; the amd64 set of a floppy that\n"
-             "has both when --source (or --work) is an x64 tree"},
+     .help = "ドライバのフロッピーのエントリ（ID、説明、サービス、\n"
+             "ハードウェア ID、ファイルがそろっているか）を表示して\n"
+             "終了します。--work は要りません。両方の組を持つ\n"
+             "フロッピーは、--source（または --work）が x64 の\n"
+             "ツリーなら amd64 の組を表示します"},
     {.name = "--pnp-driver",
      .valueName = "INF",
      .target = &Options::pnpDrivers,
-     .help = "PnP ドライバの INF ファイル (any device class), copied\n"
-             "with its files to $OEM$/$1/Drivers/NNN and named in\n"
-             "OemPnPDriversPath; repeat for several, kept in order;\n"
-             "needs --unattended or --answer-file"},
+     .help = "PnP ドライバの INF ファイル（どのデバイス クラスでも）。\n"
+             "ファイルごと $OEM$/$1/Drivers/NNN にコピーし、\n"
+             "OemPnPDriversPath に書きます。繰り返すとその順に\n"
+             "いくつでも。--unattended か --answer-file が要ります"},
     {.name = "--virtio-win",
      .valueName = "SOURCE",
      .target = &Options::virtioWin,
-     .help = "virtio-win の ISO イメージファイル (read in place) or a\n"
-             "folder of one: the drivers of its folder for the CD's\n"
-             "system (xp\\x86, 2k3\\x86, 2k3\\amd64 or xp\\amd64): viostor\n"
-             "as a text-mode driver, NetKVM, Balloon, vioserial and\n"
-             "qxl as PnP drivers (these need --unattended or\n"
-             "--answer-file); the log ends with the QEMU options\n"
-             "that match. Not for Windows 2000"},
+     .help = "virtio-win の ISO イメージファイル（そのまま読みます）か\n"
+             "そのファイルのあるフォルダ。CD のシステム用のフォルダ\n"
+             "（xp\\x86、2k3\\x86、2k3\\amd64、xp\\amd64）のドライバを\n"
+             "組み込みます：viostor はテキストモードのドライバ、NetKVM、\n"
+             "Balloon、vioserial、qxl は PnP ドライバ（--unattended か\n"
+             "--answer-file が要ります）。ログの最後に合う QEMU の\n"
+             "オプションを書きます。Windows 2000 には使えません"},
     {.name = "--virtio-win-only",
      .valueName = "LIST",
      .target = &Options::virtioWinOnly,
-     .help = "the drivers to take from --virtio-win, comma-separated\n"
-             "among viostor,netkvm,balloon,vioserial,qxl; without it,\n"
-             "all that the medium has for the system (viostor must\n"
-             "be there)"},
+     .help = "--virtio-win から取るドライバ。viostor、netkvm、balloon、\n"
+             "vioserial、qxl からコンマ区切りで。指定しなければ、媒体に\n"
+             "そのシステム用のあるものすべて（viostor は必須）"},
     {.name = "--big-drive",
      .target = &Options::bigDrive,
-     .help = "137GB 以上のハードディスク: on (the default)",
-     .offHelp = "137GB 以上のハードディスク: off"},
+     .help = "137GB 以上のハードディスク：オン（既定）",
+     .offHelp = "137GB 以上のハードディスク：オフ"},
     {.name = "--iso",
      .valueName = "FILE",
      .target = &Options::isoPath,
-     .help = "ISOイメージのファイル名 (no image when left out); a\n"
-             "relative FILE, like --log's, is taken from the current\n"
-             "folder"},
+     .help = "ISOイメージのファイル名（指定しなければイメージは作り\n"
+             "ません）。相対パスは --log と同じく今のフォルダから"},
     {.name = "--yes",
      .target = &Options::yes,
-     .help = "answer yes to the wizard's questions (a work folder\n"
-             "that is not empty, a folder to create); without it\n"
-             "they are answered no and nothing is built. The free\n"
-             "space is shown, not asked; a source larger than it is\n"
-             "refused"},
+     .help = "ウィザードの問い（空でない作業フォルダ、作るフォルダ）\n"
+             "に「はい」と答えます。指定しなければ「いいえ」と答え、\n"
+             "何も作りません。空き容量は表示するだけで、読込元が\n"
+             "それより大きければ断ります"},
     {.name = "--log",
      .valueName = "FILE",
      .target = &Options::logFile,
-     .help = "also write the whole log to FILE as the wizard holds it\n"
-             "(UTF-8, CR LF line breaks)"},
-    {.name = "--quiet", .target = &Options::quiet, .help = "no progress bar on standard error"},
+     .help = "ログ全体をウィザードと同じ形（UTF-8、改行は CR LF）で\n"
+             "FILE にも書きます"},
+    {.name = "--quiet",
+     .target = &Options::quiet,
+     .help = "標準エラーに進み具合のバーを出しません"},
     {.name = "--reproducible",
      .target = &Options::reproducible,
-     .help = "make the same image from the same inputs: every date in\n"
-             "it is SOURCE_DATE_EPOCH, or 2000-01-01 00:00:00 UTC when\n"
-             "that is not set (SOURCE_DATE_EPOCH alone does the same)"},
+     .help = "同じ入力から同じイメージを作ります：イメージの日時は\n"
+             "すべて SOURCE_DATE_EPOCH、それがなければ 2000-01-01\n"
+             "00:00:00 UTC（SOURCE_DATE_EPOCH だけでも同じです）"},
     {.name = "--check",
      .target = &Options::check,
-     .help = "only check the finished work folder DIR (and the image\n"
-             "--iso names) and change nothing: every setup file\n"
-             "opens, every storage driver's file is listed and\n"
-             "there, the answer file reads, the image holds the tree.\n"
-             "A table on standard output; exit 0 when nothing is\n"
-             "wrong, 1 when a problem was found"},
+     .help = "できあがった作業フォルダ DIR（と --iso のイメージ）を\n"
+             "検証するだけで、何も変えません：セットアップファイルが\n"
+             "開けること、大容量記憶装置のドライバのファイルがすべて\n"
+             "記載されてそろっていること、応答ファイルが読めること、\n"
+             "イメージにツリーがあること。標準出力に表を出し、問題が\n"
+             "なければ 0、見つかれば 1 で終了します"},
     {.name = "--json",
      .target = &Options::json,
-     .help = "with --check: the report as JSON on standard output"},
+     .help = "--check の結果を JSON で標準出力に出します"},
     {.name = "--target-hardware",
      .valueName = "FILE",
      .target = &Options::targetHardware,
-     .help = "対象のハードウェア: FILE holds what lspci -nn or\n"
-             "lspci -vmmnn printed on the target machine; the check\n"
-             "(of --check and of a build) then says which service\n"
-             "drives each of its disk controllers, or that none does"},
+     .help = "対象のハードウェア：対象のマシンで lspci -nn か\n"
+             "lspci -vmmnn が出したものを入れた FILE。検証（--check\n"
+             "とビルドの）で、ディスク コントローラごとにどのサービス\n"
+             "が引き受けるか、どれも引き受けないかを示します"},
     {.name = "--machine",
      .valueName = "NAME",
      .target = &Options::machine,
-     .help = "対象のハードウェア as a QEMU machine instead: qemu-pc,\n"
-             "qemu-q35, qemu-virtio-blk, qemu-virtio-blk-modern or\n"
+     .help = "対象のハードウェアを QEMU のマシンで：qemu-pc、\n"
+             "qemu-q35、qemu-virtio-blk、qemu-virtio-blk-modern、\n"
              "qemu-nvme"},
     {.name = "--unattended",
      .target = &Options::unattended,
-     .help = "無人インストール (unattended setup): write I386/WINNT.SIF\n"
-             "from the options below, with defaults for those left out"},
+     .help = "無人インストール：下のオプションから I386/WINNT.SIF を\n"
+             "書きます。指定しなかったものは既定の値"},
     {.name = "--answer-file",
      .valueName = "FILE",
      .target = &Options::answerFile,
-     .help = "use FILE as I386/WINNT.SIF instead, as it is (its line\n"
-             "ends made CR LF) once it passes the checks"},
+     .help = "代わりに FILE を I386/WINNT.SIF にします。確認を通れば\n"
+             "そのまま（改行は CR LF にします）"},
     {.name = "--product-key",
      .valueName = "KEY",
      .target = &Options::productKey,
-     .help = "プロダクト キー XXXXX-XXXXX-XXXXX-XXXXX-XXXXX; without it\n"
-             "setup asks. Prefer --product-key-file: other users\n"
-             "can read a command line (ps)"},
+     .help = "プロダクト キー XXXXX-XXXXX-XXXXX-XXXXX-XXXXX。\n"
+             "指定しなければセットアップが尋ねます。コマンド行は\n"
+             "ほかの利用者にも見える（ps）ので --product-key-file\n"
+             "を使ってください"},
     {.name = "--product-key-file",
      .valueName = "FILE|-",
      .target = &Options::productKeyFile,
-     .help = "read the プロダクト キー from FILE, or from standard\n"
-             "input for -, its one trailing line break left out"},
+     .help = "プロダクト キーを FILE から（- なら標準入力から）\n"
+             "読みます。最後の改行ひとつは除きます"},
     {.name = "--full-name",
      .valueName = "TEXT",
      .target = &Options::fullName,
-     .help = "フルネーム (the user's name); required with --unattended"},
+     .help = "フルネーム（使う人の名前）。--unattended では必須"},
     {.name = "--organization",
      .valueName = "TEXT",
      .target = &Options::organization,
-     .help = "組織名 (none when left out)"},
+     .help = "組織名（指定しなければなし）"},
     {.name = "--computer-name",
      .valueName = "NAME",
      .target = &Options::computerName,
-     .help = "コンピュータ名, at most 15 letters, digits and hyphens;\n"
-             "* (the default) lets setup make one up"},
+     .help = "コンピュータ名。英字、数字、ハイフンで 15 文字まで。\n"
+             "*（既定）ならセットアップが名前を作ります"},
     {.name = "--admin-password",
      .valueName = "TEXT",
      .target = &Options::adminPassword,
-     .help = "Administrator のパスワード (none when left out); never\n"
-             "shown or logged. Prefer --admin-password-file: other\n"
-             "users can read a command line (ps)"},
+     .help = "Administrator のパスワード（指定しなければなし）。\n"
+             "表示もログへの記録もしません。コマンド行はほかの\n"
+             "利用者にも見える（ps）ので --admin-password-file\n"
+             "を使ってください"},
     {.name = "--admin-password-file",
      .valueName = "FILE|-",
      .target = &Options::adminPasswordFile,
-     .help = "read the Administrator のパスワード from FILE, or from\n"
-             "standard input for -, its one trailing line break left\n"
-             "out"},
+     .help = "Administrator のパスワードを FILE から（- なら標準\n"
+             "入力から）読みます。最後の改行ひとつは除きます"},
     {.name = "--time-zone",
      .valueName = "N",
      .target = &Options::timeZone,
-     .help = "タイム ゾーン: an index of Microsoft's Time Zone Index\n"
-             "Values; 235 (Tokyo) by default"},
+     .help = "タイム ゾーン：Microsoft の Time Zone Index Values の\n"
+             "番号。既定は 235（東京）"},
     {.name = "--language",
      .valueName = "ja|en",
      .target = &Options::language,
-     .help = "言語 of the regional settings: ja (the default) or en"},
+     .help = "地域の設定の言語：ja（既定）か en"},
     {.name = "--workgroup",
      .valueName = "NAME",
      .target = &Options::workgroup,
-     .help = "ワークグループ to join; WORKGROUP by default"},
+     .help = "参加するワークグループ。既定は WORKGROUP"},
     {.name = "--auto-partition",
      .target = &Options::autoPartition,
-     .help = "install on the first disk without asking, clearing it"},
+     .help = "尋ねずに最初のディスクにインストールします（ディスクの\n"
+             "中身は消えます）"},
     {.name = "--accept-eula",
      .target = &Options::acceptEula,
-     .help = "accept the licence, so that setup does not show it"},
-    {.name = "--help", .target = CommandAction::Help, .help = "show this text"},
-    {.name = "--version", .target = CommandAction::Version, .help = "show the version"},
+     .help = "使用許諾契約に同意し、セットアップが表示しないように\n"
+             "します"},
+    {.name = "--help", .target = CommandAction::Help, .help = "この説明を表示します"},
+    {.name = "--version", .target = CommandAction::Version, .help = "バージョンを表示します"},
 };
 
 // A row's parts agree with what it sets: a value name exactly for a text

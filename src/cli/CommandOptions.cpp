@@ -3,6 +3,7 @@
 #include "check/ControllerMatch.h"
 #include "cli/AnswerFileOptions.h"
 #include "cli/CommandOptionTable.h"
+#include "cli/TerminalText.h"
 
 #include <algorithm>
 #include <string_view>
@@ -32,7 +33,7 @@ const OptionRow* findOption(std::string_view name) {
 }
 
 UsageError usage(const std::string& text) {
-    return {text + " (see ornibe-build --help)"};
+    return {terminalText(TerminalText::UsageLead, {text})};
 }
 
 // The first option that repeats one given before it, in the order given:
@@ -46,9 +47,9 @@ std::optional<UsageError> repeatedOption(const std::vector<GivenOption>& given) 
                 continue;
             }
             if (given[j].name == given[i].name) {
-                return usage(given[i].name + " is given more than once");
+                return usage(terminalText(TerminalText::GivenTwice, {given[i].name}));
             }
-            return usage(std::string(row.name) + " and " + row.offName() + " exclude each other");
+            return usage(terminalText(TerminalText::ExcludeEachOther, {row.name, row.offName()}));
         }
     }
     return std::nullopt;
@@ -97,7 +98,7 @@ std::string synopsisWord(const OptionRow& row) {
 // then the actions.
 std::string synopsis() {
     constexpr size_t kWidth = 80;
-    const std::string lead = "Usage: ornibe-build";
+    const std::string lead = "  ornibe-build";
     std::string text = lead;
     size_t lineStart = 0;
     std::string actions;
@@ -113,7 +114,7 @@ std::string synopsis() {
         }
         text += " " + word;
     }
-    return text + "\n       ornibe-build " + actions + "\n";
+    return text + "\n" + lead + " " + actions + "\n";
 }
 
 // One entry of the option list: the name and value word, then the help
@@ -161,7 +162,7 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
         if (argument == "--") {
             // The options end here; ornibe-build takes no other arguments.
             if (i + 1 < arguments.size()) {
-                return usage("unexpected argument: " + arguments[i + 1]);
+                return usage(terminalText(TerminalText::UnexpectedArgument, {arguments[i + 1]}));
             }
             break;
         }
@@ -174,15 +175,16 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
         }
         const OptionRow* row = findOption(name);
         if (!row) {
-            return argument.starts_with("-") ? usage("unknown option: " + argument)
-                                             : usage("unexpected argument: " + argument);
+            return usage(terminalText(argument.starts_with("-") ? TerminalText::UnknownOption
+                                                                : TerminalText::UnexpectedArgument,
+                                      {argument}));
         }
         if (!row->takesValue() && value) {
-            return usage(name + " takes no value");
+            return usage(terminalText(TerminalText::TakesNoValue, {name}));
         }
         if (row->takesValue() && !value) {
             if (i + 1 >= arguments.size()) {
-                return usage(name + " needs a value");
+                return usage(terminalText(TerminalText::NeedsValue, {name}));
             }
             value = arguments[++i];
         }
@@ -203,21 +205,22 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
     for (const OptionRow& row : commandOptionTable()) {
         const auto* text = std::get_if<std::string CommandOptions::*>(&row.target);
         if (row.required && text && (options.**text).empty() && options.listEntries.empty()) {
-            return usage(std::string(row.name) + " " + std::string(row.valueName) + " is required");
+            return usage(terminalText(TerminalText::Required, {row.name, row.valueName}));
         }
     }
     if (options.json && !options.check) {
-        return usage("--json needs --check");
+        return usage(terminalText(TerminalText::NeedsOption, {"--json", "--check"}));
     }
     if (!options.targetHardware.empty() && !options.machine.empty()) {
-        return usage("--target-hardware and --machine exclude each other");
+        return usage(
+            terminalText(TerminalText::ExcludeEachOther, {"--target-hardware", "--machine"}));
     }
     if (!options.machine.empty() && !qemuMachine(options.machine)) {
         std::string names;
         for (const std::string& name : qemuMachineNames()) {
-            names += (names.empty() ? "" : ", ") + name;
+            names += (names.empty() ? "" : "、") + name;
         }
-        return usage("unknown machine: " + options.machine + " (one of " + names + ")");
+        return usage(terminalText(TerminalText::UnknownMachine, {options.machine, names}));
     }
     if (std::optional<std::string> misfit = answerFileOptionsMisfit(options)) {
         return usage(*misfit);
@@ -226,23 +229,9 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string commandHelp() {
-    return synopsis() + R"(
-Builds a customised Windows 2000, XP or Server 2003 installation tree and,
-if asked, a bootable ISO image, as the ornibe wizard does: the same checks,
-the same build, the same log. Each option stands for a field of the
-wizard's settings page.
-
-)" + optionList() +
-           R"(
-The log goes to standard output. Ctrl+C stops the build: the running step
-is ended and its temporary files are removed.
-
-Exit status: 0 the build finished (完成です！), 1 the build stopped at a
-failure or was stopped, or an unexpected error (too little memory) ended
-it, 2 a usage error or a refused check (nothing in the work folder has
-changed). With --check: 0 nothing wrong was found, 1 a problem or an
-unclaimed disk controller was found, 2 a usage error.
-)";
+    return terminalText(TerminalText::HelpUsage) + "\n" + synopsis() + "\n" +
+           terminalText(TerminalText::HelpIntro) + "\n\n" + optionList() + "\n" +
+           terminalText(TerminalText::HelpEnd) + "\n";
 }
 
 } // namespace ornibe

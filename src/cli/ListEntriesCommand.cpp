@@ -1,6 +1,7 @@
 #include "cli/ListEntriesCommand.h"
 
 #include "cli/BuildCommand.h"
+#include "cli/TerminalText.h"
 #include "inf/OemEntryPackage.h"
 #include "runner/F6Source.h"
 #include "runner/SetupTree.h"
@@ -14,10 +15,8 @@ namespace ornibe {
 int runListEntries(const std::string& given, const std::string& tree, const StopCheck& stop) {
     const std::string source = withoutTrailingSlash(makeAbsolute(given));
     if (!isF6Source(source)) {
-        std::fprintf(stderr,
-                     "ornibe-build: --list-entries: not a TXTSETUP.OEM, a folder that holds one "
-                     "or a floppy image: %s\n",
-                     given.c_str());
+        std::fprintf(stderr, "ornibe-build: %s\n",
+                     terminalText(TerminalText::ListEntriesNotFloppy, {given}).c_str());
         return kExitRefused;
     }
     const Architecture architecture = !tree.empty() && (existsAsFolder(tree) || existsAsFile(tree))

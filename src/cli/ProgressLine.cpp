@@ -55,8 +55,10 @@ std::string progressLine(const ProgressFigures& figures, int columns) {
         tails.push_back(", " + padded(std::to_string(figures.files), total.size()) + " / " + total +
                         " files");
     }
-    char rate[48];
-    std::snprintf(rate, sizeof rate, ", %5.1f MB/s", figures.megabytesPerSecond);
+    char rate[48] = ",  --.- MB/s";
+    if (figures.megabytesPerSecond) {
+        std::snprintf(rate, sizeof rate, ", %5.1f MB/s", *figures.megabytesPerSecond);
+    }
     tails.emplace_back(rate);
 
     auto rest = [&] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ornibe {
@@ -15,7 +16,9 @@ struct ProgressFigures {
     std::uint64_t files = 0;
     // The step's files in all; 0 when it does not count files.
     std::uint64_t filesTotal = 0;
-    double megabytesPerSecond = 0;
+    // Nothing until the step has run long enough to tell its rate; the
+    // line then shows "--.-" in its place rather than a rate of nothing.
+    std::optional<double> megabytesPerSecond;
 };
 
 // The progress line for a terminal of the given width: the step and its

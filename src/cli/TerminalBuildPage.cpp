@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cinttypes>
 
 namespace ornibe {
@@ -87,6 +88,7 @@ void TerminalBuildPage::note(std::string_view text) {
 
 void TerminalBuildPage::copyProgressStarted() {
     stepStart_ = Clock::now();
+    stepStartBytes_ = 0;
     lastDraw_ = {};
 }
 
@@ -116,6 +118,12 @@ void TerminalBuildPage::processEvents() {
         lastDraw_ = now;
         stepStart_ = now;
         return;
+    }
+    if (!imageStepSeen_ && stepStart_ == Clock::time_point{}) {
+        // The image was already under way at the first look: its rate
+        // counts from here, over what is written from here on.
+        stepStart_ = now;
+        stepStartBytes_ = image.written;
     }
     imageStepSeen_ = true;
     // cdimage reserves the whole image's blocks before it writes, keeping
@@ -160,10 +168,11 @@ void TerminalBuildPage::drawBar(const std::string& what, std::uint64_t bytes,
     }
     lastDraw_ = now;
     double seconds = std::chrono::duration<double>(now - stepStart_).count();
-    ProgressFigures figures{what, bytes, bytesTotal, files, filesTotal, 0};
+    ProgressFigures figures{what, bytes, bytesTotal, files, filesTotal, std::nullopt};
     // The first moments of a step tell no rate.
     if (seconds >= kLeastRateSeconds) {
-        figures.megabytesPerSecond = double(bytes) / 1048576.0 / seconds;
+        figures.megabytesPerSecond =
+            double(bytes - std::min(bytes, stepStartBytes_)) / 1048576.0 / seconds;
     }
     std::string line = progressLine(figures, terminalColumns(options_.err));
     if (!barShown_ && sharedTerminal_ && log_.midLine()) {

@@ -104,6 +104,8 @@ private:
     FinalBox finalBox_;
     int endedWith_ = -1;
     Clock::time_point stepStart_;
+    // The bytes already done when the rate started counting.
+    std::uint64_t stepStartBytes_ = 0;
     Clock::time_point lastDraw_;
     bool barShown_ = false;
     // The bar stands on the row below the log's unfinished line.

@@ -5,6 +5,7 @@
 #include "cli/CheckCommand.h"
 #include "cli/CommandOptions.h"
 #include "cli/ListEntriesCommand.h"
+#include "cli/TerminalText.h"
 #include "runner/UnexpectedFailure.h"
 #include "settings/Version.h"
 
@@ -71,7 +72,8 @@ int run(int argc, char** argv) {
         std::get<ornibe::CommandOptions>(parsed), [] { return stopSignal != 0; },
         ornibe::ToolSearch::forThisProgram());
     if (stopSignal != 0) {
-        std::fprintf(stderr, "ornibe-build: stopped\n");
+        std::fprintf(stderr, "ornibe-build: %s\n",
+                     ornibe::terminalText(ornibe::TerminalText::Stopped).c_str());
     }
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include "runner/MessageBox.h"
 #include "runner/ProgressLog.h"
+#include "settings/PageCode.h"
 
 #include <cstdint>
 #include <string_view>
@@ -22,6 +23,11 @@ public:
     virtual void setButtonEnabled(PageButton button, bool enabled) = 0;
     // Ends the page with a page code (see PageCode.h).
     virtual void endPage(int pageCode) = 0;
+    // After "完成です！" of a build whose log tells more than usual: the
+    // wizard keeps its page open for the log to be read and saved until
+    // the user closes it; a page with nothing to keep ends as after any
+    // finished build.
+    virtual void keepResults() { endPage(PageCode::Quit); }
     // Lets the window repaint and handle input while a child runs.
     virtual void processEvents() = 0;
 
@@ -34,8 +40,8 @@ public:
 
     // A line about the build that is no part of its log (an attribute step
     // that failed, folders whose mode or times could not be set; neither
-    // stops the build): ornibe-build writes it on standard error; the wizard
-    // shows nothing, so that the logs of the two stay equal.
+    // stops the build): ornibe-build writes it on standard error, the
+    // wizard below its log, so that the logs of the two stay equal.
     virtual void note(std::string_view) {}
 
     // Whether the user has asked to quit while the build runs (the window

@@ -133,12 +133,23 @@ void BuildRunner::runBuild() {
     }
     // The QEMU options come before the check, which matches the machine
     // they name against the finished tree.
-    appendVirtioQemuOptions(settings_, data_.versionCode, data_.architecture, page_.log());
+    results_.qemuOptions =
+        appendVirtioQemuOptions(settings_, data_.versionCode, data_.architecture, page_.log());
     if (!carryOn(checkStage())) {
         return;
     }
-    page_.messageBox().show("完成です！", {MessageButtons::Ok, MessageIcon::Information, false});
-    page_.endPage(PageCode::Quit);
+    page_.messageBox().show(finishedMessage(results_),
+                            {MessageButtons::Ok, MessageIcon::Information, false});
+    if (results_.empty()) {
+        page_.endPage(PageCode::Quit);
+    } else {
+        page_.keepResults();
+    }
+}
+
+void BuildRunner::note(const std::string& text) {
+    page_.note(text);
+    ++results_.notes;
 }
 
 void BuildRunner::removeLeftovers() {
@@ -190,9 +201,9 @@ bool BuildRunner::copyCd() {
     if (result.foldersUnset != 0) {
         // Beside the log, which stays as for any copy: the folders hold
         // their files, and setup never reads a folder's bits or times.
-        page_.note("アクセス権か日時を設定できなかったフォルダ：" +
-                   std::to_string(result.foldersUnset) + " 個（最初は " + result.unsetPath + ": " +
-                   result.unsetReason + "）。中身はコピーしてあります。");
+        note("アクセス権か日時を設定できなかったフォルダ：" + std::to_string(result.foldersUnset) +
+             " 個（最初は " + result.unsetPath + ": " + result.unsetReason +
+             "）。中身はコピーしてあります。");
     }
     // Links and device files are not reproduced: a link of a folder source
     // that leads out of it, and every link of an image, is left out with a
@@ -298,8 +309,7 @@ bool BuildRunner::clearReadOnly() {
     attrib.setStopCheck([this] { return page_.stopRequested(); });
     if (Outcome ran = runQuietly(attrib, [this] { page_.processEvents(); });
         !ran && !attrib.stopped()) {
-        page_.note("読み取り専用属性の解除に失敗しました（ビルドは続けます）: " +
-                   ran.failure().line());
+        note("読み取り専用属性の解除に失敗しました（ビルドは続けます）: " + ran.failure().line());
     }
     return true;
 }
@@ -375,6 +385,13 @@ bool BuildRunner::checkStage() {
         return false;
     }
     page_.log().append(text);
+    // The match against the QEMU machine of a virtio-win build goes with
+    // its QEMU options; only the user's own target is a result of its own.
+    results_.controllersReported = report.matched && !settings_.GetTargetHardware().empty();
+    for (const TreeFinding& finding : report.findings) {
+        // The log leaves out the CD's own problems; so does the count.
+        results_.problems += finding.kind == TreeFinding::Kind::Problem && !finding.cdOwn ? 1 : 0;
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runner/BuildPage.h"
+#include "runner/BuildResults.h"
 #include "runner/ConfirmData.h"
 #include "settings/BuildSettings.h"
 #include "sys/Failure.h"
@@ -28,8 +29,9 @@ public:
                 ToolSearch tools);
 
     // Runs the whole build. On success shows "完成です！" and ends the page
-    // with the quit code; on a failure the page stays open with "< 戻る"
-    // enabled.
+    // with the quit code, or, when the log tells more than usual (see
+    // BuildResults), says so under it and keeps the page for the log; on a
+    // failure the page stays open with "< 戻る" enabled.
     void runBuild();
 
     // Logs the message and enables "< 戻る"; the build then stops.
@@ -77,6 +79,8 @@ private:
     // exit code, unless it started and ended with exit code 0. A stop asked
     // for meanwhile ends the child.
     Outcome runLogged(const std::string& commandLine);
+    // A line beside the log (BuildPage::note), counted for the closing box.
+    void note(const std::string& text);
     // Whether the build goes on after a step: false when the step failed,
     // and false with a line in the log when the user asked to stop.
     bool carryOn(bool stepSucceeded);
@@ -90,6 +94,8 @@ private:
     ToolSearch tools_;
     // The OemPnPDriversPath entries of the folders pnpDriverStage filled.
     std::vector<std::string> pnpEntries_;
+    // What the finished build's log tells beyond the usual lines.
+    BuildResults results_;
 };
 
 } // namespace ornibe

@@ -5,10 +5,14 @@
 #include "inf/InfReader.h"
 #include "sys/HostPath.h"
 
+#include <string_view>
+
 namespace ornibe {
 namespace {
 
 const char* const kIndent = "\r\n      ";
+// The disk image the QEMU options boot the guest's disk from.
+constexpr std::string_view kQemuDisk = "disk.qcow2";
 
 const VirtioWinDriver* takenDriver(const VirtioWinChoice& choice, const std::string& name) {
     for (const VirtioWinDriver& driver : choice.drivers) {
@@ -56,7 +60,7 @@ std::vector<std::string> virtioQemuOptions(const VirtioWinChoice& choice, char v
         std::optional<std::string> machine =
             virtioQemuMachine(block->inf, versionCode, architecture);
         if (machine) {
-            options.push_back("-drive file=disk.qcow2,if=none,id=disk0");
+            options.push_back("-drive file=" + std::string(kQemuDisk) + ",if=none,id=disk0");
             // disable-legacy=off keeps the transitional ID 1AF4:1001 also
             // behind a PCIe port; disable-legacy=on gives only 1AF4:1042.
             options.push_back(std::string("-device virtio-blk-pci,drive=disk0,disable-legacy=") +
@@ -105,19 +109,21 @@ std::optional<std::string> virtioCheckMachine(const BuildSettings& settings, cha
     return virtioQemuMachine(block->inf, versionCode, architecture);
 }
 
-void appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
+bool appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
                              Architecture architecture, ProgressLog& log) {
     const VirtioWinChoice& choice = settings.GetVirtioWin();
     if (choice.empty()) {
-        return;
+        return false;
     }
     std::vector<std::string> options = virtioQemuOptions(choice, versionCode, architecture);
     log.append("\r\nQEMU でこのドライバを使うときのオプション：");
     std::string command =
         architecture == Architecture::Amd64 ? "qemu-system-x86_64" : "qemu-system-i386";
+    bool disk = false;
     for (const std::string& option : options) {
         log.append(kIndent + option);
         command += " " + option;
+        disk = disk || option.starts_with("-drive file=" + std::string(kQemuDisk) + ",");
     }
     if (!settings.GetIsoPath().empty()) {
         // The image tool runs in the work folder: a relative name is there.
@@ -125,13 +131,22 @@ void appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
         command += " -cdrom " +
                    (image.find_first_of(" '\"") == std::string::npos ? image : "'" + image + "'");
     }
+    // The disk the options name is made first, so that the two lines run
+    // as pasted into a shell.
+    if (disk) {
+        log.append("\r\nqemu-img create -f qcow2 " + std::string(kQemuDisk) + " 20G");
+    }
     log.append("\r\n" + command + "\r\n");
-    if (const VirtioWinDriver* block = takenDriver(choice, "viostor")) {
+    // With a target machine of the user's, the check reports on that one
+    // alone; the QEMU machine is named only when it is what the check reads.
+    const VirtioWinDriver* block = takenDriver(choice, "viostor");
+    if (block != nullptr && settings.GetTargetHardware().empty()) {
         std::optional<std::string> machine =
             virtioQemuMachine(block->inf, versionCode, architecture);
         log.append(machine ? "ディスクのコントローラを照合する QEMU のマシン：" + *machine + "\r\n"
                            : "viostor の INF は QEMU の virtio-blk の ID に合いません。\r\n");
     }
+    return true;
 }
 
 } // namespace ornibe

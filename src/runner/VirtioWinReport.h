@@ -39,9 +39,11 @@ void appendVirtioWinSummary(const BuildSettings& settings, ProgressLog& log);
 std::optional<std::string> virtioCheckMachine(const BuildSettings& settings, char versionCode,
                                               Architecture architecture);
 
-// The QEMU options after a finished build, and the machine the tree's
-// controllers are to be matched against; nothing without a medium.
-void appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
+// The QEMU options after a finished build, as options and as the command
+// lines that make the disk and start the guest, and the machine the
+// tree's controllers are matched against when no target machine was
+// given; nothing without a medium. Whether it wrote anything.
+bool appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
                              Architecture architecture, ProgressLog& log);
 
 } // namespace ornibe

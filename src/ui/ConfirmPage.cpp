@@ -2,9 +2,11 @@
 
 #include "runner/UnexpectedFailure.h"
 #include "settings/PageCode.h"
+#include "sys/HostPath.h"
 #include "ui/CopyProgressDialog.h"
 #include "ui/PageLook.h"
 #include "wizard/BuildHooks.h"
+#include "wizard/LogFileCheck.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -41,7 +43,7 @@ public:
 
 ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget* parent)
     : QDialog(parent), settings_(settings), messages_(messages), editionLabel_(new QLabel(this)),
-      view_(new LogView(this)), log_(*view_) {
+      notesLabel_(new QLabel(this)), view_(new LogView(this)), log_(*view_) {
     setObjectName(QStringLiteral("confirmPage"));
     setWindowTitle(QStringLiteral("作業内容の確認"));
     setWindowIcon(programIcon());
@@ -51,9 +53,12 @@ ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget*
 
     view_->setObjectName(QStringLiteral("logView"));
     view_->setReadOnly(true);
-    view_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines (command lines, paths) wrap at the view's edge, which
+    // follows the window's width.
+    view_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    view_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     view_->setUndoRedoEnabled(false);
-    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Read-only, but the text can still be selected and copied.
     view_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -67,8 +72,13 @@ ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget*
     quitButton_ = new QPushButton(QStringLiteral("終了"), this);
     quitButton_->setObjectName(QStringLiteral("quitButton"));
     quitButton_->setAutoDefault(false);
+    saveButton_ = new QPushButton(QStringLiteral("ログを保存…"), this);
+    saveButton_->setObjectName(QStringLiteral("saveLogButton"));
+    saveButton_->setAutoDefault(false);
+    saveButton_->hide();
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(saveButton_);
     buttons->addStretch(1);
     buttons->addWidget(backButton_);
     buttons->addWidget(runButton_);
@@ -81,6 +91,13 @@ ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget*
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(editionLabel_);
     layout->addWidget(view_, 1);
+    // The notes of a build (what failed beside it without stopping it), on
+    // lines of their own below the log.
+    notesLabel_->setObjectName(QStringLiteral("notesLabel"));
+    notesLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    notesLabel_->setWordWrap(true);
+    notesLabel_->hide();
+    layout->addWidget(notesLabel_);
     layout->addLayout(buttons);
 
     setTabOrder(backButton_, runButton_);
@@ -90,6 +107,7 @@ ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget*
     connect(backButton_, &QPushButton::clicked, this, &ConfirmPage::back);
     connect(runButton_, &QPushButton::clicked, this, &ConfirmPage::run);
     connect(quitButton_, &QPushButton::clicked, this, &ConfirmPage::reject);
+    connect(saveButton_, &QPushButton::clicked, this, &ConfirmPage::saveLog);
 }
 
 ConfirmPage::~ConfirmPage() = default;
@@ -97,6 +115,11 @@ ConfirmPage::~ConfirmPage() = default;
 int ConfirmPage::exec() {
     // Every opening is a fresh page: an empty log, every button enabled.
     log_.clear();
+    resultsKept_ = false;
+    saveButton_->hide();
+    notesLabel_->clear();
+    notesLabel_->hide();
+    quitButton_->setText(QStringLiteral("終了"));
     backButton_->setEnabled(true);
     runButton_->setEnabled(true);
     quitButton_->setEnabled(true);
@@ -129,6 +152,45 @@ void ConfirmPage::setButtonEnabled(PageButton button, bool enabled) {
         quitButton_->setEnabled(enabled);
         break;
     }
+}
+
+void ConfirmPage::keepResults() {
+    // "< 戻る" and "実行！" stay disabled: the work folder holds the finished
+    // build. The log can be scrolled, selected and saved; closing the page
+    // ends the program.
+    resultsKept_ = true;
+    saveButton_->show();
+    saveButton_->setEnabled(true);
+    quitButton_->setText(QStringLiteral("閉じる"));
+    quitButton_->setEnabled(true);
+    saveButton_->setFocus();
+}
+
+void ConfirmPage::saveLog() {
+    PathDialogSpec spec;
+    spec.name = "saveLogDialog";
+    spec.title = QStringLiteral("ログを保存");
+    spec.mode = PathDialogSpec::Mode::SaveFile;
+    spec.suffix = QStringLiteral("log");
+    spec.filters = {QStringLiteral("ログ (*.log *.txt)"), QStringLiteral("すべてのファイル (*)")};
+    // Beside the work folder, not in it, where the next image would take
+    // the log in.
+    spec.folder = startFolder(QString::fromStdString(folderPart(settings_.GetWorkFolder())));
+    const QString path = choosePath(this, spec, runDialog_);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (Outcome saved = saveLogFile(path.toStdString(), log_.text()); !saved) {
+        messages_.show(saved.failure().headline + "\n" + saved.failure().line(),
+                       {MessageButtons::Ok, MessageIcon::Information, false});
+    }
+}
+
+void ConfirmPage::note(std::string_view text) {
+    QString line =
+        QStringLiteral("注意：") + QString::fromUtf8(text.data(), qsizetype(text.size()));
+    notesLabel_->setText(notesLabel_->text().isEmpty() ? line : notesLabel_->text() + "\n" + line);
+    notesLabel_->show();
 }
 
 void ConfirmPage::processEvents() {
@@ -197,6 +259,11 @@ void ConfirmPage::run() {
 }
 
 void ConfirmPage::reject() {
+    if (resultsKept_) {
+        // The build has finished; nothing runs and nothing is asked.
+        done(PageCode::Quit);
+        return;
+    }
     MessageStyle style{MessageButtons::OkCancel, MessageIcon::Question, true};
     if (messages_.show("終了します。", style) != MessageAnswer::Ok) {
         return;

@@ -8,9 +8,11 @@ namespace ornibe {
 
 void QtProgressLog::clear() {
     view_.clear();
+    text_.clear();
 }
 
 void QtProgressLog::showText(std::string_view text) {
+    text_ += text;
     // The view has no carriage return.
     std::string lines = withoutCarriageReturns(text);
 

@@ -2,6 +2,8 @@
 
 #include "runner/ProgressLog.h"
 
+#include <string>
+
 class QPlainTextEdit;
 
 namespace ornibe {
@@ -15,12 +17,15 @@ public:
 
     // Empties the view for a fresh page.
     void clear();
+    // The text as it was appended (UTF-8, CR LF): what --log writes.
+    const std::string& text() const { return text_; }
 
 protected:
     void showText(std::string_view text) override;
 
 private:
     QPlainTextEdit& view_;
+    std::string text_;
 };
 
 } // namespace ornibe

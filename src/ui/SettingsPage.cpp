@@ -195,8 +195,11 @@ void SettingsPage::driveChosen(int position) {
 }
 
 void SettingsPage::proposeVolumeLabel(int position) {
-    if (std::optional<std::string> label = driveEntries_.proposedLabel(position)) {
-        ui_.volumeLabel->setText(QString::fromStdString(*label));
+    const std::string field = ui_.volumeLabel->text().toStdString();
+    const std::string label =
+        labelAfterSourceChoice(proposedLabel_, field, driveEntries_.proposedLabel(position));
+    if (label != field) {
+        ui_.volumeLabel->setText(QString::fromStdString(label));
     }
 }
 

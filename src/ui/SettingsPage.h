@@ -118,6 +118,9 @@ private:
     // entry's root as its data.
     CdDriveList driveEntries_;
     int lastDrivePosition_ = -1;
+    // The label the chosen source proposed, to take back when a source
+    // without one is chosen while the field still holds it.
+    std::optional<ProposedLabel> proposedLabel_;
 };
 
 } // namespace ornibe

@@ -60,4 +60,19 @@ void CdDriveList::rebuild() {
     entries_.push_back(DriveEntry{{}, std::string(kPickFolderEntry)});
 }
 
+std::string labelAfterSourceChoice(std::optional<ProposedLabel>& proposedBefore,
+                                   const std::string& field,
+                                   const std::optional<std::string>& proposal) {
+    const bool stillProposed = proposedBefore && field == proposedBefore->proposed;
+    if (proposal) {
+        // The text to go back to stays the user's, through any number of
+        // proposals in a row.
+        proposedBefore = ProposedLabel{*proposal, stillProposed ? proposedBefore->before : field};
+        return *proposal;
+    }
+    std::string text = stillProposed ? proposedBefore->before : field;
+    proposedBefore.reset();
+    return text;
+}
+
 } // namespace ornibe

@@ -9,6 +9,22 @@
 
 namespace ornibe {
 
+// The label a source proposed for the image and the label field's text
+// before that, so that the proposal can be taken back.
+struct ProposedLabel {
+    std::string proposed;
+    std::string before;
+};
+
+// The label field's text after a source is chosen: the source's own label
+// when it proposes one; otherwise, when the field still holds the label an
+// earlier source proposed, the text it had before that proposal; otherwise
+// the field as the user left it. proposedBefore is updated for the next
+// choice.
+std::string labelAfterSourceChoice(std::optional<ProposedLabel>& proposedBefore,
+                                   const std::string& field,
+                                   const std::optional<std::string>& proposal);
+
 // The CD drive list of the settings page, without the screen: the entries
 // of driveList() as the last relist() read them, then the images and
 // folders chosen as the source, then the two entries that open a dialog to

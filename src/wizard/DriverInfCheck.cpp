@@ -2,6 +2,7 @@
 
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
+#include "inf/SetupArchitecture.h"
 #include "inf/VersionCode.h"
 #include "runner/DriverMedium.h"
 #include "sys/CaseLookup.h"
@@ -97,6 +98,25 @@ Outcome validateDriverInf(const std::string& path, char versionCode, Architectur
                                 known ? windowsName(versionCode) + " 用のモデルがありません。"
                                       : std::string("どの Windows 用のモデルもありません。"));
     case Stage::NoMiniport: {
+        // Models for this architecture that lead to no service, in an INF
+        // whose models for the other architecture have one: a driver for
+        // the other architecture only, with a stub for this one.
+        const Architecture other =
+            architecture == Architecture::Amd64 ? Architecture::X86 : Architecture::Amd64;
+        InfReader otherReader(path);
+        otherReader.setArchitecture(other);
+        if (known && otherReader.file().isOpen() &&
+            readFor(otherReader, versionCode).stage > Stage::NoMiniport) {
+            return Failure::refusal(
+                path + (architecture == Architecture::Amd64
+                            ? " は x64（AMD64）のツリーには組み込めません。"
+                            : " は x86（I386）のツリーには組み込めません。"),
+                path,
+                std::string(modelsDecoration(architecture)) +
+                    " のモデルのインストール セクションに SCSI Miniport のサービスがありません。"
+                    "サービスがあるのは " +
+                    std::string(modelsDecoration(other)) + " のモデルだけです。");
+        }
         std::string reason = "読み込み順序グループ（LoadOrderGroup）が SCSI Miniport "
                              "のサービスがありません。";
         if (std::optional<InfPosition> line = reader.file().findFirstLine("Version", "Class")) {

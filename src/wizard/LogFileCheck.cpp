@@ -1,6 +1,7 @@
 #include "wizard/LogFileCheck.h"
 
 #include "sys/FileError.h"
+#include "sys/FileIo.h"
 #include "sys/HostPath.h"
 
 #include <sys/stat.h>
@@ -34,6 +35,19 @@ Outcome validateLogFile(const std::string& path) {
     }
     if (isReadOnly(path)) {
         return Failure::refusal(cannotWrite, path, "読み取り専用のファイルです。");
+    }
+    return {};
+}
+
+Outcome saveLogFile(const std::string& path, std::string_view text) {
+    if (Outcome usable = validateLogFile(path); !usable) {
+        return usable;
+    }
+    try {
+        writeFileAtomic(path, text);
+    } catch (const FileError& error) {
+        return Failure::refusal("ログファイル " + path + " を書き込めません。", error.path(),
+                                error.reason());
     }
     return {};
 }

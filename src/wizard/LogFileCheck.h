@@ -3,6 +3,7 @@
 #include "sys/Failure.h"
 
 #include <string>
+#include <string_view>
 
 namespace ornibe {
 
@@ -13,5 +14,11 @@ namespace ornibe {
 // that cannot be written. A refusal's headline is the first line of the
 // message, its reason the second.
 Outcome validateLogFile(const std::string& path);
+
+// Writes a finished build's log (its text as the log holds it: UTF-8, CR
+// LF, as --log writes it) to path, replacing a file there only once the
+// whole text is written; the refusals of validateLogFile, or the file
+// error, as a failure.
+Outcome saveLogFile(const std::string& path, std::string_view text);
 
 } // namespace ornibe

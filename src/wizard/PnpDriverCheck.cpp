@@ -111,15 +111,19 @@ Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields
     return {};
 }
 
+std::string pnpDriversNeedAnswerFile() {
+    return "PnP ドライバを組み込むには、無人インストールの応答ファイルが要ります。\n"
+           "セットアップは無人インストールのときだけ $OEM$ をコピーし、OemPnPDriversPath "
+           "を読みます。";
+}
+
 bool checkPnpDriverSettings(const BuildSettings& settings, char versionCode, MessageBox& messages,
                             const std::function<void()>& openAnswerFile) {
     const std::size_t count = settings.pnpDriverInfList().size();
     if (count == 0) {
         return true;
     }
-    const std::string needed = "PnP ドライバを組み込むには、無人インストールの応答ファイルが"
-                               "要ります。\nセットアップは無人インストールのときだけ $OEM$ "
-                               "をコピーし、OemPnPDriversPath を読みます。";
+    const std::string needed = pnpDriversNeedAnswerFile();
     if (settings.GetAnswerFile().mode == AnswerFileFields::Mode::None) {
         if (!openAnswerFile) {
             messages.show(needed, kOk);

@@ -27,6 +27,10 @@ Outcome validatePnpDriverInf(const std::string& path, char versionCode,
 // the limit.
 Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields, char versionCode);
 
+// Why PnP drivers cannot go without an answer file, as both front ends
+// say it: two lines, the refusal and setup's reason.
+std::string pnpDriversNeedAnswerFile();
+
 // The checks of the settings' PnP drivers that need the whole settings, on
 // "次へ >" after each INF passed: setup reads $OEM$ only for an unattended
 // installation, so without an answer file the build is refused. When

@@ -89,7 +89,7 @@ TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but
     const std::vector<std::string> lines = answerFileSummary(fields, VersionCode::WindowsXp);
     EXPECT_THAT(lines,
                 ElementsAre("I386\\WINNT.SIF：入力した内容から作ります", "コンピュータ名：LAB-PC01",
-                            "言語：日本語", "タイム ゾーン：235 (GMT+09:00) Osaka, Sapporo, Tokyo",
+                            "言語：日本語", "タイム ゾーン：235 (GMT+09:00) 大阪、札幌、東京",
                             "パスワード：設定あり",
                             "プロダクト キー：*****-*****-*****-*****-6789B"));
     for (const std::string& line : lines) {
@@ -114,8 +114,8 @@ TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but
     EXPECT_THAT(answerFileSummary(fields, VersionCode::WindowsXp),
                 ElementsAre("I386\\WINNT.SIF：" + fields.userFile + " をそのまま使います",
                             "コンピュータ名：BOX", "言語：英語（米国）",
-                            "タイム ゾーン：85 (GMT) Greenwich Mean Time: Dublin, Edinburgh, "
-                            "Lisbon, London",
+                            "タイム ゾーン：85 (GMT) グリニッジ標準時：ダブリン、エジンバラ、"
+                            "リスボン、ロンドン",
                             "パスワード：設定あり",
                             "プロダクト キー：*****-*****-*****-*****-6789C"));
 

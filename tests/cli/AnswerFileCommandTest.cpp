@@ -74,11 +74,15 @@ TEST(AnswerFileCommand, options_fill_the_fields_and_misfits_are_usage_errors) {
               AnswerFileFields::Mode::None);
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> misfits = {
-        {{"--unattended", "--answer-file", "a.sif"}, "--unattended and --answer-file exclude"},
-        {{"--full-name", "F"}, "--full-name needs --unattended"},
-        {{"--answer-file", "a.sif", "--accept-eula"}, "--accept-eula needs --unattended"},
-        {{"--unattended", "--time-zone", "Tokyo"}, "--time-zone: not an index"},
-        {{"--unattended", "--language", "de"}, "--language: ja or en, not de"},
+        {{"--unattended", "--answer-file", "a.sif"},
+         "--unattended と --answer-file は一緒に指定できません"},
+        {{"--full-name", "F"}, "--full-name は --unattended と一緒に指定してください"},
+        {{"--answer-file", "a.sif", "--accept-eula"},
+         "--accept-eula は --unattended と一緒に指定してください"},
+        {{"--unattended", "--time-zone", "Tokyo"},
+         "--time-zone：Microsoft のタイム ゾーン表の番号ではありません"},
+        {{"--unattended", "--language", "de"},
+         "--language：ja か en を指定してください（指定された値：de）"},
     };
     for (const auto& [arguments, message] : misfits) {
         std::vector<std::string> all = {"--work", "/w"};

@@ -51,17 +51,17 @@ TEST_F(CommandLineBuildTest, refusals_exit_2_with_one_line_and_leave_the_tree_as
         std::string message;
     };
     const std::vector<Case> cases = {
-        {{"--work", work, "--bogus"}, "unknown option: --bogus"},
-        {{"--work"}, "--work needs a value"},
-        {{"--work", work, "--iso", "a.iso", "--iso", "b.iso"}, "--iso is given more than once"},
-        {{"--work", work, "--big-drive", "--no-big-drive"}, "exclude each other"},
-        {{"--iso", "a.iso"}, "--work DIR is required"},
-        {{"--work", work, "stray"}, "unexpected argument: stray"},
-        {{"--work", work, "--driver", dir / "missing.inf"}, "--driver: not a readable file"},
-        {{"--work", work, "--driver", dir / "not-a-driver"}, "--driver: not a readable file"},
-        {{"--work", work, "--source", dir / "nowhere"}, "--source: not a folder"},
+        {{"--work", work, "--bogus"}, "知らないオプションです：--bogus"},
+        {{"--work"}, "--work には値を指定してください"},
+        {{"--work", work, "--iso", "a.iso", "--iso", "b.iso"}, "--iso が 2 回以上指定されています"},
+        {{"--work", work, "--big-drive", "--no-big-drive"}, "は一緒に指定できません"},
+        {{"--iso", "a.iso"}, "--work DIR を指定してください"},
+        {{"--work", work, "stray"}, "オプションでない引数があります：stray"},
+        {{"--work", work, "--driver", dir / "missing.inf"}, "--driver：読めるファイルでも"},
+        {{"--work", work, "--driver", dir / "not-a-driver"}, "--driver：読めるファイルでも"},
+        {{"--work", work, "--source", dir / "nowhere"}, "--source：フォルダでも"},
         // Taken as a path, the empty text would name the current folder.
-        {{"--work", work, "--source", ""}, "--source: empty"},
+        {{"--work", work, "--source", ""}, "--source：空です。"},
         // The wizard's own checks, with its texts.
         {{"--work", dir / "empty"}, "この作業フォルダは使えません。"},
         {{"--work", work, "--service-pack", dir / "sp.exe"}, "ファイルが見つかりませんでした。"},

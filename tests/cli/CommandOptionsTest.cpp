@@ -139,7 +139,8 @@ TEST(CommandOptions, the_table_writes_help_and_rules_repeats_exclusions_and_the_
             EXPECT_TRUE(std::holds_alternative<CommandOptions>(again)) << row.name;
         } else {
             EXPECT_EQ(usageMessage(again),
-                      std::string(row.name) + " is given more than once (see ornibe-build --help)");
+                      std::string(row.name) +
+                          " が 2 回以上指定されています（ornibe-build --help に使い方があります）");
         }
     }
     // Both names of an on/off switch exclude each other in either order;
@@ -148,17 +149,18 @@ TEST(CommandOptions, the_table_writes_help_and_rules_repeats_exclusions_and_the_
          {std::vector<std::string>{"--work", "/w", "--big-drive", "--no-big-drive"},
           std::vector<std::string>{"--no-big-drive", "--work", "/w", "--big-drive"}}) {
         EXPECT_EQ(usageMessage(parseCommandOptions(both)),
-                  "--big-drive and --no-big-drive exclude each other (see ornibe-build --help)");
+                  "--big-drive と --no-big-drive は一緒に指定できません（ornibe-build --help "
+                  "に使い方があります）");
     }
     EXPECT_THAT(usageMessage(parseCommandOptions(
                     {"--work", "/w", "--big-drive", "--no-big-drive", "--iso", "a", "--bogus"})),
-                HasSubstr("unknown option: --bogus"));
+                HasSubstr("知らないオプションです：--bogus"));
     EXPECT_THAT(usageMessage(parseCommandOptions({"--iso", "a", "--iso", "b", "--label"})),
-                HasSubstr("--label needs a value"));
+                HasSubstr("--label には値を指定してください"));
     EXPECT_THAT(usageMessage(parseCommandOptions({"--help", "--help"})),
-                HasSubstr("--help is given more than once"));
+                HasSubstr("--help が 2 回以上指定されています"));
     EXPECT_THAT(usageMessage(parseCommandOptions({"--work="})),
-                HasSubstr("--work DIR is required"));
+                HasSubstr("--work DIR を指定してください"));
 
     // "--" ends the options: what follows is an argument, and ornibe-build
     // takes none, so the real program refuses it with a usage error.
@@ -166,12 +168,12 @@ TEST(CommandOptions, the_table_writes_help_and_rules_repeats_exclusions_and_the_
     ASSERT_TRUE(std::holds_alternative<CommandOptions>(parsed)) << usageMessage(parsed);
     EXPECT_EQ(std::get<CommandOptions>(parsed).workFolder, "/w");
     EXPECT_THAT(usageMessage(parseCommandOptions({"--", "--help"})),
-                HasSubstr("unexpected argument: --help"));
+                HasSubstr("オプションでない引数があります：--help"));
     TempDir dir;
     CommandResult afterEnd = runCommand({kProgram, "--work", dir.path(), "--", "--yes"});
     EXPECT_EQ(afterEnd.exitCode, 2);
-    EXPECT_EQ(afterEnd.output,
-              "ornibe-build: unexpected argument: --yes (see ornibe-build --help)\n");
+    EXPECT_EQ(afterEnd.output, "ornibe-build: オプションでない引数があります：--yes（ornibe-build "
+                               "--help に使い方があります）\n");
 }
 
 TEST(CommandOptions, the_manual_page_lists_exactly_the_options_of_the_table) {

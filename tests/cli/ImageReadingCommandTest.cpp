@@ -203,7 +203,7 @@ TEST_F(ImageReadingCommandTest, ctrl_c_while_an_image_is_copied_stops_and_leaves
     run.sendSignal(SIGINT);
     CommandResult result = run.finish();
     EXPECT_EQ(result.exitCode, 1) << result.output;
-    EXPECT_THAT(result.output, HasSubstr("ornibe-build: stopped"));
+    EXPECT_THAT(result.output, HasSubstr("ornibe-build: 中止しました"));
     EXPECT_THAT(result.output, Not(HasSubstr("完成です！")));
     EXPECT_FALSE(fs::exists(work + "/AUTORUN.INF"));
     for (const auto& entry : fs::recursive_directory_iterator(out)) {

@@ -199,7 +199,7 @@ TEST_F(InputChecksCommandTest, free_space_notice_informs_and_a_source_known_not_
     EXPECT_THAT(result.output, HasSubstr("ornibe-build: 作業フォルダに使える空き容量は "));
     EXPECT_THAT(result.output, HasSubstr("MB です。\nCD の内容には約 " +
                                          std::to_string(mebibytesOfFiles(cd)) + "MB 必要です。\n"));
-    EXPECT_THAT(result.output, Not(HasSubstr("answered no")));
+    EXPECT_THAT(result.output, Not(HasSubstr("「いいえ」と答えました")));
     EXPECT_TRUE(result.output.ends_with("完成です！\n")) << result.output;
 
     // A CD larger than the free space is refused, even with --yes, before

@@ -24,6 +24,10 @@ TEST(ProgressLine, shows_the_share_a_bar_the_amounts_files_and_rate_within_the_w
               "image  42% [############..................]  630.0 / 1500.0 MB,  29.1 MB/s");
     image.bytesTotal = 0;
     EXPECT_EQ(progressLine(image, 80), "image 630.0 MB,  29.1 MB/s");
+    // Before the rate is known, the rate's place holds no figure, at the
+    // same width.
+    image.megabytesPerSecond.reset();
+    EXPECT_EQ(progressLine(image, 80), "image 630.0 MB,  --.- MB/s");
     // Past the total (a file that grew during the copy): a full bar.
     std::string over = progressLine(copyAt(1600, 122), 80);
     EXPECT_THAT(over, StartsWith("copy 100% [#"));

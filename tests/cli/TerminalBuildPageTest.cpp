@@ -146,7 +146,7 @@ TEST(TerminalBuildPage, with_the_log_elsewhere_the_bar_takes_its_own_row_and_cle
     page.copyProgress(750 * kMB, 1500 * kMB, 61, 122);
     terminal.show();
     EXPECT_EQ(terminal.screen.screenRows()[0], "copy  50% [#########..........]  750.0 / "
-                                               "1500.0 MB,  61 / 122 files,   0.0 MB/s");
+                                               "1500.0 MB,  61 / 122 files,  --.- MB/s");
     page.copyProgressFinished();
     page.log().append("完了\r\n");
     terminal.show();
@@ -178,9 +178,9 @@ TEST(TerminalBuildPage, the_image_bar_shows_the_total_reserved_for_the_image_and
         terminal.show();
         std::string bar = terminal.screen.screenRows()[0];
         if (reserved) {
-            EXPECT_EQ(bar, "image  25% [#######.......................] 2.0 / 8.0 MB,   0.0 MB/s");
+            EXPECT_EQ(bar, "image  25% [#######.......................] 2.0 / 8.0 MB,  --.- MB/s");
         } else {
-            EXPECT_EQ(bar, "image 2.0 MB,   0.0 MB/s");
+            EXPECT_EQ(bar, "image 2.0 MB,  --.- MB/s");
         }
     }
 }

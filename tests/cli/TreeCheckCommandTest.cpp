@@ -243,13 +243,14 @@ TEST_F(TreeCheckCommandTest, each_broken_tree_is_found_and_left_as_it_was) {
 TEST_F(TreeCheckCommandTest, usage_errors_exit_2) {
     const std::string listing = dir.write("q35.txt", kQ35Guest);
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--work", built, "--json"}, "--json needs --check"},
+        {{"--work", built, "--json"}, "--json は --check と一緒に指定してください"},
         {{"--check", "--work", built, "--machine", "qemu-sparc"},
-         "unknown machine: qemu-sparc (one of qemu-pc, qemu-q35, qemu-virtio-blk, "
-         "qemu-virtio-blk-modern, qemu-nvme)"},
+         "知らないマシンです：qemu-sparc（qemu-pc、qemu-q35、qemu-virtio-blk、"
+         "qemu-virtio-blk-modern、qemu-nvme のどれかを指定してください）"},
         {{"--check", "--work", built, "--machine", "qemu-pc", "--target-hardware", listing},
-         "--target-hardware and --machine exclude each other"},
-        {{"--check", "--work", dir / "none"}, "--work " + (dir / "none") + " is not a folder"},
+         "--target-hardware と --machine は一緒に指定できません"},
+        {{"--check", "--work", dir / "none"},
+         "--work " + (dir / "none") + " はフォルダではありません"},
         {{"--check", "--work", built, "--target-hardware", dir.write("bad.txt", "hello\n")},
          "対象のハードウェアを読めません\n" + (dir / "bad.txt") + ": "},
     };
@@ -368,7 +369,9 @@ TEST_F(TreeCheckCommandTest, a_build_for_a_target_machine_ends_its_log_with_the_
     EXPECT_THAT(result.output,
                 HasSubstr("\n検証\nディスク コントローラ 02:00.0 Ornibe Sample SCSI "
                           "[1b2c:0301]: サービス OrScsi（統合したドライバ OrScsi.inf）、"
-                          "PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C で一致\n\n完成です！\n"));
+                          "PCI\\VEN_1B2C&DEV_0301&SUBSYS_00011B2C で一致\n\n完成です！\n"
+                          "対象のハードウェアのディスク コントローラの照合結果をログに書き"
+                          "ました。\n"));
 
     // A machine that the tree does not drive: the build still finishes,
     // with the problem in its section.
@@ -377,6 +380,12 @@ TEST_F(TreeCheckCommandTest, a_build_for_a_target_machine_ends_its_log_with_the_
     result = runBuild({"--work", work, "--yes", "--quiet", "--machine", "qemu-q35"});
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_THAT(result.output, HasSubstr("\n検証\n問題：ディスク コントローラ 00:1f.2 "));
+    // The closing line says so: the problem first, then the match.
+    EXPECT_TRUE(
+        result.output.ends_with("完成です！\n検証で問題が 1 件見つかりました。対象のハード"
+                                "ウェアのディスク コントローラの照合結果をログに書きました。"
+                                "\n"))
+        << result.output;
     EXPECT_THAT(result.output, HasSubstr("対象のハードウェア：\n      qemu-q35\n      ディスク "
                                          "コントローラ 00:1f.2 "));
     EXPECT_THAT(result.output, HasSubstr(": 引き受けるサービスがありません。"));

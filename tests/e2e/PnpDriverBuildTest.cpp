@@ -259,7 +259,9 @@ TEST_F(PnpDriverBuildTest, refusals_come_before_anything_changes) {
 
     CommandResult noAnswer = build(work, {kFixtures[2]}, {});
     EXPECT_EQ(noAnswer.exitCode, 2);
-    EXPECT_THAT(noAnswer.output, HasSubstr("--pnp-driver needs --unattended or --answer-file"));
+    EXPECT_THAT(
+        noAnswer.output,
+        HasSubstr("PnP ドライバを組み込むには、無人インストールの応答ファイルが要ります。"));
 
     EXPECT_EQ(snapshotTree(work), untouched);
 

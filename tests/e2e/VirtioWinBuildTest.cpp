@@ -172,6 +172,12 @@ TEST_F(VirtioWinBuildTest, an_xp_tree_takes_the_block_driver_for_text_mode_and_t
     EXPECT_THAT(result.output,
                 HasSubstr("\n      -device virtio-net-pci,netdev=net0,disable-legacy=off\n"));
     EXPECT_THAT(result.output, HasSubstr(" -cdrom " + dir / "xp.iso" + "\n"));
+    // The disk the options name is made first, so that the lines run as
+    // pasted; the closing box says that the log holds them.
+    EXPECT_THAT(result.output, HasSubstr("\nqemu-img create -f qcow2 disk.qcow2 20G\n"
+                                         "qemu-system-i386 -machine pc -drive file=disk.qcow2,"));
+    EXPECT_TRUE(result.output.ends_with("完成です！\nQEMU の起動オプションをログに書きました。\n"))
+        << result.output;
     const std::string machine = printedMachine(result.output);
     EXPECT_EQ(machine, "qemu-virtio-blk");
     EXPECT_EQ(machine, virtioQemuMachine(dir / "medium/viostor/xp/x86/viostor.inf",
@@ -187,6 +193,17 @@ TEST_F(VirtioWinBuildTest, an_xp_tree_takes_the_block_driver_for_text_mode_and_t
     const std::string plain = dir / "plain";
     ASSERT_TRUE(makeTree(plain, "xp"));
     EXPECT_EQ(claimingService(plain + "/I386/TXTSETUP.SIF", machine), "");
+
+    // With a target machine of the user's, the log names no QEMU machine
+    // as the one checked and reports on the chosen one alone.
+    const std::string chosen = dir / "chosen";
+    ASSERT_TRUE(makeTree(chosen, "xp"));
+    CommandResult q35 = build({"--work", chosen, "--virtio-win", iso, "--virtio-win-only",
+                               "viostor", "--machine", "qemu-q35"});
+    ASSERT_EQ(q35.exitCode, 0) << q35.output;
+    EXPECT_EQ(printedMachine(q35.output), "");
+    EXPECT_THAT(q35.output, HasSubstr("\n検証\n問題：ディスク コントローラ 00:1f.2 "));
+    EXPECT_THAT(q35.output, Not(HasSubstr("PCI\\VEN_1AF4&DEV_1001 で一致")));
 
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
@@ -339,11 +356,16 @@ TEST_F(VirtioWinBuildTest, windows_2000_missing_folders_and_pnp_without_answers_
          {args("x64", {"--virtio-win-only", "viostor,netkvm"}),
           iso + " に Windows XP x64 用の netkvm のフォルダがありません。\n探したフォルダ："
                 "NetKVM\\xp\\amd64、NetKVM\\2k3\\amd64、NetKVM\\wnet\\amd64、wnet\\amd64。"},
-         {args("xp", {}), "PnP ドライバを組み込むには、無人インストールの応答ファイルが要ります。"},
+         // The wizard's words, then the options that mend it.
+         {args("xp", {}),
+          "PnP ドライバを組み込むには、無人インストールの応答ファイルが要ります。\n"
+          "セットアップは無人インストールのときだけ $OEM$ をコピーし、OemPnPDriversPath を読み"
+          "ます。\nornibe-build: --unattended か --answer-file を指定してください。virtio-win "
+          "から取るのがブロック ドライバだけなら、--virtio-win-only viostor でも組み込めます。"},
          {args("xp", {"--virtio-win-only", "viostor,serial"}),
-          "--virtio-win-only: unknown driver serial"},
+          "--virtio-win-only：知らないドライバです：serial"},
          {{"--work", root + "/xp", "--virtio-win-only", "viostor"},
-          "--virtio-win-only needs --virtio-win"},
+          "--virtio-win-only は --virtio-win と一緒に指定してください"},
          // The medium is an input: no output lands on it or in its folder.
          {args("xp", {"--virtio-win-only", "viostor", "--iso", iso}),
           "ISO イメージ " + iso + " を作成できません。\nvirtio-win のメディア " + iso +

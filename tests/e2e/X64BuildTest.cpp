@@ -223,11 +223,13 @@ TEST_F(X64BuildTest, inf_of_the_other_architecture_is_refused_before_anything_ch
           x86Only + " は x64（AMD64）のツリーには組み込めません。\n"
                     "x86 用のモデルだけで、NTamd64 のモデルがありません。"},
          // The sample's NTamd64 models lead to an install section without
-         // a miniport service: the x64 tree reads that one, not the x86 one.
+         // a miniport service: the x64 tree reads that one, not the x86
+         // one, and the refusal says that the service is for x86 only.
          {{"--work", work, "--source", source, "--driver", dir / "sample/OrScsi.inf", "--yes"},
           dir / "sample/OrScsi.inf" +
-              " にはテキストモードセットアップで使えるストレージドライバがありません。\n"
-              "読み込み順序グループ（LoadOrderGroup）が SCSI Miniport のサービスがありません。"},
+              " は x64（AMD64）のツリーには組み込めません。\n"
+              "NTamd64 のモデルのインストール セクションに SCSI Miniport のサービスがありません。"
+              "サービスがあるのは NTx86 のモデルだけです。"},
          {{"--work", work, "--source", dir / "xp", "--driver", viostor, "--yes"},
           viostor + " は x86（I386）のツリーには組み込めません。\n"
                     "x64（NTamd64）用のモデルだけで、x86 用のモデルがありません。"}});

@@ -3,7 +3,8 @@
 # checks what it holds: both programs, the private tool folder, the desktop
 # entry, the icon, the manual pages compressed as Debian keeps them, the
 # machine-readable copyright file, the changelog, and dependencies read from
-# the linked libraries; lintian finds no error in it. Then the unpacked
+# the linked libraries; the manual pages render without a warning, and
+# lintian finds no error and no warning in it. Then the unpacked
 # ornibe-build answers --version and builds the shipped sample with the
 # unpacked tools.
 #   deb_install_test.sh BUILD_DIR SOURCE_DIR
@@ -50,6 +51,12 @@ for page in "${pages[@]}"; do
   header=$(od -An -tx1 -N8 "$gz" | tr -d ' \n')
   [ "${header:6:10}" = "0000000000" ] || fail "$page.gz names a file or a time: $header"
 done
+# Each page renders without a warning of groff or man (a line that starts
+# with a period is read as a request, and its text is lost).
+for page in "${pages[@]}"; do
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.gz" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "$page renders with warnings: $warnings"
+done
 uncompressed=$(find "$root/usr/share/man" -type f ! -name '*.gz')
 [ -z "$uncompressed" ] || fail "uncompressed manual pages: $uncompressed"
 
@@ -67,8 +74,8 @@ for licence in $(sed -n 's/^License: //p' "$copyright" | sort -u); do
 done
 
 command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup.sh installs it)"
-lintian --fail-on error "$deb" >"$scratch/lintian.log" 2>&1 ||
-  { cat "$scratch/lintian.log"; fail "lintian finds errors"; }
+lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+  { cat "$scratch/lintian.log"; fail "lintian finds errors or warnings"; }
 tools=$(dirname "$(find "$root/usr/lib" -name cdimage -type f)")
 for tool in makecab extract cdimage attrib; do
   [ -x "$tools/$tool" ] || fail "tool folder lacks $tool"

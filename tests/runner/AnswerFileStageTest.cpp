@@ -79,7 +79,7 @@ TEST_F(AnswerFileStageTest,
     EXPECT_TRUE(summary.ends_with(
         "\r\n\r\n無人インストール：\r\n      I386\\WINNT.SIF：入力した内容から作ります"
         "\r\n      コンピュータ名：LAB-PC01\r\n      言語：日本語"
-        "\r\n      タイム ゾーン：235 (GMT+09:00) Osaka, Sapporo, Tokyo"
+        "\r\n      タイム ゾーン：235 (GMT+09:00) 大阪、札幌、東京"
         "\r\n      パスワード：設定あり"
         "\r\n      プロダクト キー：*****-*****-*****-*****-6789B\r\n\r\n"))
         << summary;

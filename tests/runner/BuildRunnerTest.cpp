@@ -218,7 +218,10 @@ TEST_F(BuildRunnerTest,
     EXPECT_EQ(page.notes(), std::vector<std::string>{
                                 "アクセス権か日時を設定できなかったフォルダ：1 個（最初は " + i386 +
                                 ": " + systemReason(ENOENT) + "）。中身はコピーしてあります。"});
-    EXPECT_TRUE(finishedAndQuit());
+    // The closing box says that a note stands beside the log.
+    ASSERT_EQ(page.messages().shown.size(), 1u);
+    EXPECT_EQ(page.messages().shown[0].text, "完成です！\nログとは別に注意が 1 件あります。");
+    EXPECT_EQ(page.pageCode(), 0);
 }
 
 TEST_F(BuildRunnerTest, cd_link_that_leads_out_of_the_cd_is_left_out_with_a_line) {

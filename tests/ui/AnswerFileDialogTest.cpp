@@ -55,7 +55,7 @@ private slots:
             QVERIFY(!fields->isEnabled());
             QVERIFY(!child<QLineEdit>(*dialog, "userFileEdit")->isEnabled());
             auto* zones = child<QComboBox>(*dialog, "timeZoneList");
-            QCOMPARE(zones->currentText(), QStringLiteral("(GMT+09:00) Osaka, Sapporo, Tokyo"));
+            QCOMPARE(zones->currentText(), QStringLiteral("(GMT+09:00) 大阪、札幌、東京"));
             QCOMPARE(child<QComboBox>(*dialog, "languageList")->currentText(),
                      QStringLiteral("日本語"));
             auto* password = child<QLineEdit>(*dialog, "adminPasswordEdit");
@@ -65,7 +65,7 @@ private slots:
             QVERIFY(fields->isEnabled());
             QTest::keyClicks(child<QLineEdit>(*dialog, "fullNameEdit"), "Taro Yamada");
             QTest::keyClicks(password, "secret");
-            zones->setCurrentIndex(zones->findText(QStringLiteral("(GMT+09:00) Seoul")));
+            zones->setCurrentIndex(zones->findText(QStringLiteral("(GMT+09:00) ソウル")));
             child<QCheckBox>(*dialog, "acceptEulaCheck")->setChecked(true);
             auto* buttons = child<QDialogButtonBox>(*dialog, "answerFileButtons");
             buttons->button(QDialogButtonBox::Ok)->click();

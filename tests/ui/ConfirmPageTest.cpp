@@ -2,8 +2,11 @@
 
 #include "PageDriver.h"
 #include "support/ScriptedMessages.h"
+#include "support/TempDir.h"
 #include "sys/FileError.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -139,9 +142,15 @@ private slots:
             execDriven(p.page, [&] {
                 QScrollBar* down = p.view()->verticalScrollBar();
                 QScrollBar* across = p.view()->horizontalScrollBar();
-                QTRY_VERIFY(down->maximum() > 0 && across->maximum() > 0);
+                QTRY_VERIFY(down->maximum() > 0);
                 QCOMPARE(down->value(), 0);
-                QCOMPARE(across->value(), 0);
+                // The long line wraps at the view's edge instead of
+                // running off it.
+                QCOMPARE(across->maximum(), 0);
+                const QTextBlock wrapped = p.view()->document()->findBlockByNumber(1);
+                QVERIFY(
+                    p.view()->document()->documentLayout()->blockBoundingRect(wrapped).height() >=
+                    2 * QFontMetrics(p.view()->font()).height());
                 QTextCursor top = p.view()->cursorForPosition(QPoint(1, 1));
                 QCOMPARE(top.block().text(), QStringLiteral("ターゲット："));
                 QCOMPARE(top.positionInBlock(), 0);
@@ -228,6 +237,68 @@ private slots:
         QCOMPARE(states, (std::vector<bool>{false, false, true}));
         QCOMPARE(p.messages.texts(), std::vector<std::string>{"完成です！"});
         QCOMPARE(p.text(), QStringLiteral("\nスタート！\n\n"));
+    }
+
+    void a_build_with_more_to_tell_keeps_the_page_and_its_log_until_closed() {
+        Page p;
+        test::TempDir dir;
+        const std::string kept =
+            "\r\nスタート！\r\n\r\n検証\r\n問題：" + std::string(200, 'x') + "\r\n\r\n";
+        p.page.setHooks({{}, [&](BuildPage& build) {
+                             build.setButtonEnabled(PageButton::Run, false);
+                             build.setButtonEnabled(PageButton::Back, false);
+                             build.log().append(kept);
+                             build.note("読み取り専用属性の解除に失敗しました");
+                             build.messageBox().show(
+                                 "完成です！\n検証で問題が 1 件見つかりました。",
+                                 {MessageButtons::Ok, MessageIcon::Information, false});
+                             build.keepResults();
+                         }});
+        p.messages.answer(MessageAnswer::Ok);
+        QString offered;
+        p.page.setDialogRunner([&](QFileDialog& dialog) {
+            offered = dialog.objectName();
+            return QString::fromStdString(dir / "build.log");
+        });
+        int code = execDriven(p.page, [&] {
+            QTest::mouseClick(p.button("runButton"), Qt::LeftButton);
+            // The box has been answered and the page is still there, with
+            // the log to read and save and nothing to run again.
+            QVERIFY(p.page.isVisible());
+            QVERIFY(!p.enabled("backButton") && !p.enabled("runButton"));
+            QVERIFY(p.button("saveLogButton")->isVisible());
+            QCOMPARE(p.button("saveLogButton")->text(), QStringLiteral("ログを保存…"));
+            QVERIFY(p.view()->textInteractionFlags() & Qt::TextSelectableByMouse);
+            // A note of the build stands below the log, not in it.
+            auto* notes = child<QLabel>(p.page, "notesLabel");
+            QVERIFY(notes->isVisible());
+            QCOMPARE(notes->text(), QStringLiteral("注意：読み取り専用属性の解除に失敗しました"));
+            QVERIFY(notes->geometry().top() >= p.view()->geometry().bottom());
+            // The page widens with the window, and the long line wraps in it.
+            const int narrow = p.view()->width();
+            p.page.resize(p.page.width() + 200, p.page.height());
+            QTRY_VERIFY(p.view()->width() >= narrow + 150);
+            QCOMPARE(p.view()->horizontalScrollBar()->maximum(), 0);
+
+            QTest::mouseClick(p.button("saveLogButton"), Qt::LeftButton);
+            QCOMPARE(offered, QStringLiteral("saveLogDialog"));
+            QCOMPARE(test::slurp(dir / "build.log"), kept);
+            // A log that cannot be written is said, and the page stays.
+            p.page.setDialogRunner([&](QFileDialog&) {
+                return QString::fromStdString(dir / "no-such-folder/build.log");
+            });
+            p.messages.answer(MessageAnswer::Ok);
+            QTest::mouseClick(p.button("saveLogButton"), Qt::LeftButton);
+            QVERIFY(p.page.isVisible());
+            QCOMPARE(p.button("quitButton")->text(), QStringLiteral("閉じる"));
+            QTest::mouseClick(p.button("quitButton"), Qt::LeftButton);
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(p.messages.texts().size(), size_t(2));
+        QCOMPARE(p.messages.texts()[0],
+                 std::string("完成です！\n検証で問題が 1 件見つかりました。"));
+        QVERIFY(p.messages.texts()[1].starts_with("ログファイル " +
+                                                  (dir / "no-such-folder/build.log")));
     }
 
     void errors_escaping_the_hooks_land_in_the_log_and_leave_a_way_back() {

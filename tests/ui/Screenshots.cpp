@@ -1,7 +1,7 @@
 // Starts the wizard over a copy of the shipped sample tree and driver and
 // saves a picture of each page into the folder given as the first argument:
-// the settings page, the version box, the confirmation page with its
-// summary, and the log of the finished build. Run under Xvfb by
+// the settings page, the answer file's dialog, the version box, the
+// confirmation page with its summary, and the log of the finished build. Run under Xvfb by
 // scripts/screenshots.sh, so that the Japanese texts are drawn with the
 // installed fonts.
 //
@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -69,8 +70,8 @@ int main(int argc, char** argv) {
 
     test::FakeDriveSource drives;
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
-    // The only message box of a good build is "完成です！": the finished
-    // log is shot behind it.
+    // The last message box of a good build starts with "完成です！": the
+    // finished log is shot behind it.
     struct ShotMessages : MessageBox {
         std::function<MessageAnswer(const std::string&, MessageStyle)> answer;
         MessageAnswer show(const std::string& text, MessageStyle style) override {
@@ -86,7 +87,7 @@ int main(int argc, char** argv) {
 
     messages.answer = [&](const std::string& text, MessageStyle style) {
         std::fprintf(stderr, "message: %s\n", text.c_str());
-        if (text == "完成です！") {
+        if (text.starts_with("完成です！")) {
             finished = true;
             ok &= save(confirm, folder, "build-log.png");
         }
@@ -103,6 +104,20 @@ int main(int argc, char** argv) {
         test::child<QLineEdit>(settings, "isoPathEdit")->setText(QString::fromStdString(isoPath));
         ok &= save(settings, folder, "settings-page.png");
 
+        // The answer file's dialog, filled in as for an unattended
+        // installation, and left without a change.
+        test::onNextModal([&](QWidget* dialog) {
+            QTimer::singleShot(200, dialog, [&, dialog] {
+                auto* page = static_cast<QDialog*>(dialog);
+                test::child<QRadioButton>(*page, "writeAnswerFileRadio")->setChecked(true);
+                test::child<QLineEdit>(*page, "fullNameEdit")->setText("Taro Yamada");
+                test::child<QLineEdit>(*page, "organizationEdit")->setText("Ornibe Lab");
+                ok &= save(*page, folder, "answer-file-dialog.png");
+                page->reject();
+            });
+        });
+        test::child<QPushButton>(settings, "answerFileButton")->click();
+
         test::onNextModal([&](QWidget* box) {
             QTimer::singleShot(200, box, [&, box] {
                 ok &= save(*box, folder, "about-box.png");
@@ -115,7 +130,10 @@ int main(int argc, char** argv) {
         QTimer::singleShot(200, &confirm, [&] {
             ok &= save(confirm, folder, "confirm-page.png");
             test::child<QPushButton>(confirm, "runButton")->click();
-            if (confirm.isVisible()) {
+            if (finished && confirm.isVisible()) {
+                // A build with more to tell keeps its page open for the log.
+                confirm.done(0);
+            } else if (confirm.isVisible()) {
                 std::fprintf(stderr, "the build did not finish\n");
                 ok &= save(confirm, folder, "build-log.png");
                 confirm.done(0);

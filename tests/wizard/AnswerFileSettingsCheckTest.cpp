@@ -110,7 +110,7 @@ TEST(AnswerFileDialogState, the_dialogs_values_stand_for_the_fields_and_back) {
     fields.acceptEula = true;
     const AnswerFileDialogState state = dialogStateOf(fields);
     EXPECT_EQ(timeZoneRows().at(std::size_t(state.timeZoneRow)),
-              "(GMT) Greenwich Mean Time: Dublin, Edinburgh, Lisbon, London");
+              "(GMT) グリニッジ標準時：ダブリン、エジンバラ、リスボン、ロンドン");
     EXPECT_EQ(languageRows().at(std::size_t(state.languageRow)), "英語（米国）");
     EXPECT_EQ(fieldsOf(state), fields);
 

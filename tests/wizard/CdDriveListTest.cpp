@@ -86,5 +86,19 @@ TEST(CdDriveList, selects_only_a_source_and_proposes_its_label) {
     }
 }
 
+TEST(CdDriveList, a_label_a_source_proposed_is_taken_back_when_a_source_without_one_follows) {
+    std::optional<ProposedLabel> proposed;
+    // The user's label, replaced by an image's, then by another image's.
+    EXPECT_EQ(labelAfterSourceChoice(proposed, "MYCD", std::string("WXPFPP_JA")), "WXPFPP_JA");
+    EXPECT_EQ(labelAfterSourceChoice(proposed, "WXPFPP_JA", std::string("W2K")), "W2K");
+    // A folder without a label: back to the user's label, not the image's.
+    EXPECT_EQ(labelAfterSourceChoice(proposed, "W2K", std::nullopt), "MYCD");
+    EXPECT_FALSE(proposed);
+    // A proposal the user has edited since stays as the user left it.
+    EXPECT_EQ(labelAfterSourceChoice(proposed, "MYCD", std::string("WXP")), "WXP");
+    EXPECT_EQ(labelAfterSourceChoice(proposed, "WXP_EDITED", std::nullopt), "WXP_EDITED");
+    EXPECT_EQ(labelAfterSourceChoice(proposed, "WXP_EDITED", std::nullopt), "WXP_EDITED");
+}
+
 } // namespace
 } // namespace ornibe

@@ -1,0 +1,128 @@
+#include "cli/TerminalText.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ornibe {
+namespace {
+
+using enum TerminalText;
+
+constexpr TerminalTextRow kRows[] = {
+    {UsageLead, "%1（ornibe-build --help に使い方があります）"},
+    {GivenTwice, "%1 が 2 回以上指定されています"},
+    {ExcludeEachOther, "%1 と %2 は一緒に指定できません"},
+    {UnexpectedArgument, "オプションでない引数があります：%1"},
+    {UnknownOption, "知らないオプションです：%1"},
+    {TakesNoValue, "%1 は値を取りません"},
+    {NeedsValue, "%1 には値を指定してください"},
+    {Required, "%1 %2 を指定してください"},
+    {NeedsOption, "%1 は %2 と一緒に指定してください"},
+    {UnknownMachine, "知らないマシンです：%1（%2 のどれかを指定してください）"},
+    {TimeZoneIndex, "--time-zone：Microsoft のタイム ゾーン表の番号ではありません：%1"},
+    {LanguageValue, "--language：ja か en を指定してください（指定された値：%1）"},
+    {VirtioWinNotMedium, "--virtio-win：フォルダでも ISO イメージファイルでもありません：%1"},
+    {VirtioWinOnlyEmpty, "--virtio-win-only：ドライバの名前がありません"},
+    {VirtioWinOnlyUnknown,
+     "--virtio-win-only：知らないドライバです：%1（viostor、netkvm、balloon、vioserial、qxl "
+     "のどれかを指定してください）"},
+    {SourceEmpty, "--source：空です。フォルダ、ISO イメージファイル、ディスクのデバイスか none "
+                  "を指定してください"},
+    {SourceNotUsable,
+     "--source：フォルダでも ISO イメージファイルでもディスクのデバイスでもありません：%1"},
+    {DriverNotUsable,
+     "--driver：読めるファイルでも、TXTSETUP.OEM のあるフォルダでもありません：%1"},
+    {PnpDriverNotReadable, "--pnp-driver：読めるファイルではありません：%1"},
+    {PnpDriverNeedsAnswerFile,
+     "--unattended か --answer-file を指定してください。virtio-win から取るのがブロック "
+     "ドライバだけなら、--virtio-win-only viostor でも組み込めます。"},
+    {LogNotWritten, "--log：ログを書き込めません：%1"},
+    {WorkNotFolder, "--work %1 はフォルダではありません"},
+    {IsoNotFile, "--iso %1 はファイルではありません"},
+    {TargetUnreadable, "対象のハードウェアを読めません"},
+    {ListEntriesNotFloppy,
+     "--list-entries：TXTSETUP.OEM でも、それのあるフォルダでも、フロッピー イメージでも"
+     "ありません：%1"},
+    {AnsweredNo, "「いいえ」と答えました。「はい」と答えるには --yes を指定します。"},
+    {Stopped, "中止しました"},
+    {HelpUsage, "使い方："},
+    {HelpIntro, "ornibe ウィザードと同じく、Windows 2000、XP、Server 2003 の\n"
+                "インストール ツリーをカスタマイズして作り、求められれば起動できる\n"
+                "ISO イメージを書きます。確認もビルドもログもウィザードと同じです。\n"
+                "オプションはそれぞれウィザードの設定ページの欄に当たります。"},
+    {HelpEnd, "ログは標準出力に出ます。Ctrl+C でビルドを止めると、動いているステップを\n"
+              "終わらせ、その一時ファイルを消します。\n"
+              "\n"
+              "終了コード：0 ビルドが完了した（完成です！）、1 ビルドが失敗で止まった、\n"
+              "止められた、または思わぬエラー（メモリ不足）で終わった、2 使い方の誤りか\n"
+              "確認で断られた（作業フォルダは何も変わっていません）。--check のとき：\n"
+              "0 問題なし、1 問題か、引き受けるサービスのないディスク コントローラが\n"
+              "見つかった、2 使い方の誤り。"},
+};
+
+static_assert([] {
+    for (std::size_t i = 0; i < std::size(kRows); ++i) {
+        if (static_cast<std::size_t>(kRows[i].id) != i) {
+            return false;
+        }
+    }
+    return true;
+}());
+
+// A refusal of the wizard's checks, by a piece of its text, and the option
+// that mends it.
+constexpr std::pair<std::string_view, std::string_view> kHints[] = {
+    {"（FullName）", "--full-name で指定してください。"},
+    {"（OrgName）", "--organization で指定してください。"},
+    {"（ComputerName）", "--computer-name で指定してください。"},
+    {"（AdminPassword）", "--admin-password で指定してください。"},
+    {"（ProductKey）", "--product-key で指定してください。"},
+    {"（ProductID）", "--product-key で指定してください。"},
+    {"（JoinWorkgroup）", "--workgroup で指定してください。"},
+    {"（TimeZone）", "--time-zone で指定してください。"},
+    {"PnP ドライバを組み込むには、無人インストールの応答ファイルが",
+     kRows[static_cast<int>(PnpDriverNeedsAnswerFile)].text},
+};
+
+} // namespace
+
+std::span<const TerminalTextRow> terminalTexts() {
+    return kRows;
+}
+
+std::string terminalText(TerminalText id, std::initializer_list<std::string_view> values) {
+    const std::string_view form = kRows[static_cast<std::size_t>(id)].text;
+    std::string text;
+    for (std::size_t i = 0; i < form.size(); ++i) {
+        const std::size_t index = i + 1 < form.size() ? std::size_t(form[i + 1] - '1') : 9;
+        if (form[i] == '%' && index < values.size()) {
+            text += values.begin()[index];
+            ++i;
+        } else {
+            text += form[i];
+        }
+    }
+    return text;
+}
+
+std::vector<std::string> optionHints(std::string_view message) {
+    std::vector<std::string> hints;
+    for (const auto& [piece, hint] : kHints) {
+        if (message.find(piece) != std::string_view::npos) {
+            hints.emplace_back(hint);
+        }
+    }
+    return hints;
+}
+
+std::vector<std::string> allOptionHints() {
+    std::vector<std::string> hints;
+    for (const auto& [piece, hint] : kHints) {
+        if (std::ranges::find(hints, hint) == hints.end()) {
+            hints.emplace_back(hint);
+        }
+    }
+    return hints;
+}
+
+} // namespace ornibe
