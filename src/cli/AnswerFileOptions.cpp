@@ -87,13 +87,16 @@ std::optional<std::string> answerFileOptionsMisfit(const CommandOptions& options
         }
     }
     if (options.adminPassword && options.adminPasswordFile) {
-        return "--admin-password and --admin-password-file exclude each other";
+        return terminalText(TerminalText::ExcludeEachOther,
+                            {"--admin-password", "--admin-password-file"});
     }
     if (options.productKey && options.productKeyFile) {
-        return "--product-key and --product-key-file exclude each other";
+        return terminalText(TerminalText::ExcludeEachOther,
+                            {"--product-key", "--product-key-file"});
     }
     if (options.adminPasswordFile == "-" && options.productKeyFile == "-") {
-        return "--admin-password-file and --product-key-file cannot both read standard input";
+        return terminalText(TerminalText::BothReadStandardInput,
+                            {"--admin-password-file", "--product-key-file"});
     }
     if (options.timeZone && !isNumber(*options.timeZone)) {
         return terminalText(TerminalText::TimeZoneIndex, {*options.timeZone});

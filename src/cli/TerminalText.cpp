@@ -12,6 +12,7 @@ constexpr TerminalTextRow kRows[] = {
     {UsageLead, "%1（ornibe-build --help に使い方があります）"},
     {GivenTwice, "%1 が 2 回以上指定されています"},
     {ExcludeEachOther, "%1 と %2 は一緒に指定できません"},
+    {BothReadStandardInput, "%1 と %2 の両方を標準入力（-）から読むことはできません"},
     {UnexpectedArgument, "オプションでない引数があります：%1"},
     {UnknownOption, "知らないオプションです：%1"},
     {TakesNoValue, "%1 は値を取りません"},

@@ -17,6 +17,7 @@ enum class TerminalText {
     UsageLead,
     GivenTwice,
     ExcludeEachOther,
+    BothReadStandardInput,
     UnexpectedArgument,
     UnknownOption,
     TakesNoValue,
