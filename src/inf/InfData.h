@@ -8,7 +8,7 @@
 // of a file never holds one: it reads as a space), so that a line needs no
 // table of its fields; the lines of all sections lie in one list in file
 // order; one open-addressing table finds sections by name and another the
-// first line of each key.
+// first line of each key, both keeping bits of the hash beside each id.
 
 #include "inf/InfFile.h"
 #include "inf/InfFold.h"
@@ -174,7 +174,7 @@ struct InfFile::Data {
     std::deque<Section> sections;
     // Every section's runs, a section's own in file order.
     std::vector<inf_detail::Run> runs;
-    inf_detail::IdTable sectionTable;
+    inf_detail::KeyTable sectionTable;
     // The first line of every key of every section.
     inf_detail::KeyTable keyTable;
 
@@ -196,7 +196,7 @@ struct InfFile::Data {
     }
 
     std::uint32_t findSection(std::string_view wanted) const {
-        if (sectionTable.slots().empty())
+        if (sectionTable.empty())
             return inf_detail::kNone;
         std::size_t slot =
             sectionTable.slotOf(inf_detail::FoldHash()(wanted), [&](std::uint32_t id) {

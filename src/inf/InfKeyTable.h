@@ -1,7 +1,7 @@
 #pragma once
 
-// The table that finds the first line of a key in a section. Not part of
-// the library's interface.
+// The table that finds the first line of a key in a section, and the one
+// that finds a section by its name. Not part of the library's interface.
 //
 // Like IdTable it holds 32-bit slots, three quarters full at most, but
 // each slot keeps beside the line's id as many bits of the key's hash as
@@ -30,6 +30,7 @@ public:
         while (size / 4 * 3 < count)
             size *= 2;
         slots_.assign(size, kEmpty);
+        count_ = 0;
         // Ids below idLimit never have all their bits set, so that no slot
         // in use reads as empty.
         idBits_ = std::max<unsigned>(1, static_cast<unsigned>(std::bit_width(idLimit)));
@@ -42,6 +43,29 @@ public:
     }
 
     bool empty() const { return slots_.empty(); }
+
+    // The memory the table takes, and whether one more id would fill it
+    // past three quarters (as in IdTable).
+    std::size_t bytes() const { return slots_.size() * sizeof(std::uint32_t); }
+    bool full() const { return count_ + 1 > slots_.size() / 4 * 3; }
+
+    // Doubles the room, placing again the ids 0 to count - 1, which must be
+    // all the table holds, by hashOf(id). They are taken in their order,
+    // not the slots': whatever hashOf reads for an id then lies next to
+    // what it read for the one before, where reading it in slot order
+    // would miss the cache for every id of a large table.
+    template <typename HashOf> void grow(std::uint32_t count, HashOf&& hashOf) {
+        slots_.assign(slots_.size() * 2, kEmpty);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::uint32_t id = 0; id < count; ++id) {
+            const std::size_t hash = hashOf(id);
+            std::size_t i = spread(hash) & mask;
+            while (slots_[i] != kEmpty)
+                i = (i + 1) & mask;
+            slots_[i] = tagOf(hash) | id;
+        }
+        count_ = count;
+    }
 
     // The slot that holds the id whose key is the one sought (equal(id) is
     // true), or the empty slot where such an id would go.
@@ -71,6 +95,8 @@ public:
 
     // Puts the id of a key of this hash into the slot that slotOf gave.
     void put(std::size_t slot, std::uint32_t id, std::size_t hash) {
+        if (slots_[slot] == kEmpty)
+            ++count_;
         slots_[slot] = tagOf(hash) | id;
     }
 
@@ -91,6 +117,7 @@ private:
     }
 
     std::vector<std::uint32_t> slots_;
+    std::size_t count_ = 0;
     unsigned idBits_ = 0;
     std::uint32_t idMask_ = 0;
 };

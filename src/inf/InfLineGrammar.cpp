@@ -108,7 +108,9 @@ public:
     bool run() {
         if (!memory_.charge(IdTable::bytesFor(16)))
             return false;
-        d_.sectionTable.reset(16);
+        // Every section takes kSectionBytes of the budget: the ids stay
+        // below what it holds, and the bits above them keep the hash.
+        d_.sectionTable.reset(16, memory_.budget() / kSectionBytes + 1);
         while (pos_ < size_) {
             while (pos_ < size_ && isBlank(buffer_[pos_]))
                 ++pos_;
@@ -215,7 +217,8 @@ private:
         std::memmove(buffer_ + written_, buffer_ + start, length);
         std::string_view name(buffer_ + written_, length);
         auto equal = [&](std::uint32_t id) { return FoldEqual()(sectionName(id), name); };
-        std::size_t slot = d_.sectionTable.slotOf(FoldHash()(name), equal);
+        const std::size_t hash = FoldHash()(name);
+        std::size_t slot = d_.sectionTable.slotOf(hash, equal);
         if (d_.sectionTable.at(slot) != kNone) {
             current_ = d_.sectionTable.at(slot);
             currentSection_ = &d_.sections[current_];
@@ -226,9 +229,10 @@ private:
             std::size_t before = d_.sectionTable.bytes();
             if (!memory_.charge(2 * before))
                 return false;
-            d_.sectionTable.grow([&](std::uint32_t id) { return FoldHash()(sectionName(id)); });
+            d_.sectionTable.grow(static_cast<std::uint32_t>(d_.sections.size()),
+                                 [&](std::uint32_t id) { return FoldHash()(sectionName(id)); });
             memory_.release(before);
-            slot = d_.sectionTable.slotOf(FoldHash()(name), equal);
+            slot = d_.sectionTable.slotOf(hash, equal);
         }
         if (!memory_.charge(kSectionBytes))
             return false;
@@ -240,7 +244,7 @@ private:
         current_ = static_cast<std::uint32_t>(d_.sections.size());
         d_.sections.push_back(section);
         currentSection_ = &d_.sections.back();
-        d_.sectionTable.put(slot, current_);
+        d_.sectionTable.put(slot, current_, hash);
         return true;
     }
 
