@@ -7,27 +7,33 @@ namespace ornibe {
 
 namespace {
 
-struct TextLine {
-    int number = 0;
-    std::string_view text;
-};
+// The lines of a text one after the other, each without its line end
+// (LF or CR LF), read where they lie: a listing of many short lines is
+// never held a second time as a list of its lines.
+class Lines {
+public:
+    explicit Lines(std::string_view text) : rest_(text) {}
 
-// The lines of the text, each without its line end (LF or CR LF).
-std::vector<TextLine> linesOf(std::string_view text) {
-    std::vector<TextLine> lines;
-    int number = 0;
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
+    // The next line; false after the last. A text that ends with a line
+    // end has no empty line after it.
+    bool next(std::string_view& line) {
+        if (done_ || rest_.empty())
+            return false;
+        std::size_t end = rest_.find('\n');
+        line = rest_.substr(0, end);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        lines.push_back({++number, line});
         if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
+            done_ = true;
+        else
+            rest_.remove_prefix(end + 1);
+        return true;
     }
-    return lines;
-}
+
+private:
+    std::string_view rest_;
+    bool done_ = false;
+};
 
 bool isBlankChar(char c) {
     return c == ' ' || c == '\t';
@@ -171,13 +177,14 @@ std::optional<PciDevice> deviceLine(std::string_view text) {
 // is no device line (a config-space dump line of -xxx, the user's own
 // words around the listing) is passed over and counted, and so are the
 // indented lines that follow it.
-PciListing parseTerse(const std::vector<TextLine>& lines) {
+PciListing parseTerse(std::string_view text) {
     PciListing listing;
     bool inDevice = false;
-    for (const TextLine& line : lines) {
-        if (isBlank(line.text))
+    Lines lines(text);
+    for (std::string_view line; lines.next(line);) {
+        if (isBlank(line))
             continue;
-        if (isBlankChar(line.text.front())) {
+        if (isBlankChar(line.front())) {
             if (!inDevice) {
                 ++listing.passedOver;
                 continue;
@@ -187,7 +194,7 @@ PciListing parseTerse(const std::vector<TextLine>& lines) {
             // shows a programming interface other than 00.
             PciDevice& device = listing.devices.back();
             device.hasSubsystem = true;
-            std::string_view detail = trimmed(line.text);
+            std::string_view detail = trimmed(line);
             if (detail.starts_with("Flags:") || detail.starts_with("Control:"))
                 device.hasProgIf = true;
             if (detail.starts_with("Subsystem:")) {
@@ -200,7 +207,7 @@ PciListing parseTerse(const std::vector<TextLine>& lines) {
             }
             continue;
         }
-        auto device = deviceLine(line.text);
+        auto device = deviceLine(line);
         inDevice = device.has_value();
         if (!device) {
             ++listing.passedOver;
@@ -213,7 +220,7 @@ PciListing parseTerse(const std::vector<TextLine>& lines) {
 
 // One record of lspci -vmmnn, from its first line.
 struct Record {
-    const TextLine* first = nullptr;
+    bool started = false;
     int lines = 0;
     bool repeated = false;
     std::optional<std::string_view> slot, className, vendor, device, subVendor, subDevice, revision,
@@ -262,11 +269,11 @@ std::optional<PciDevice> recordDevice(const Record& record) {
 // lines. Tags the match does not need (PhySlot, NUMANode, Driver,
 // Module...) are passed over; so is a line that is no tag line, and a
 // record that is no device's (every line of it counted).
-PciListing parseMachine(const std::vector<TextLine>& lines) {
+PciListing parseMachine(std::string_view text) {
     PciListing listing;
     Record record;
     auto close = [&] {
-        if (!record.first)
+        if (!record.started)
             return;
         if (std::optional<PciDevice> device = recordDevice(record))
             listing.devices.push_back(std::move(*device));
@@ -274,22 +281,22 @@ PciListing parseMachine(const std::vector<TextLine>& lines) {
             listing.passedOver += record.lines;
         record = Record();
     };
-    for (const TextLine& line : lines) {
-        if (isBlank(line.text)) {
+    Lines lines(text);
+    for (std::string_view line; lines.next(line);) {
+        if (isBlank(line)) {
             close();
             continue;
         }
         // lspci's tags are single words: "my listing:" is the user's.
-        std::size_t colon = line.text.find(':');
-        std::string_view tag = line.text.substr(0, colon);
+        std::size_t colon = line.find(':');
+        std::string_view tag = line.substr(0, colon);
         if (colon == std::string_view::npos || colon == 0 ||
             tag.find_first_of(" \t") != std::string_view::npos) {
             ++listing.passedOver;
             continue;
         }
-        std::string_view value = line.text.substr(colon + 1);
-        if (!record.first)
-            record.first = &line;
+        std::string_view value = line.substr(colon + 1);
+        record.started = true;
         ++record.lines;
         std::optional<std::string_view>* field = nullptr;
         if (tag == "Slot")
@@ -319,30 +326,33 @@ PciListing parseMachine(const std::vector<TextLine>& lines) {
 }
 
 // Text pasted from a web page holds NO-BREAK SPACE (U+00A0) where lspci
-// printed a blank.
-std::string withPlainBlanks(std::string_view text) {
-    std::string plain;
+// printed a blank. The text with a blank for each, in plain; the text
+// itself when it holds none.
+std::string_view withPlainBlanks(std::string_view text, std::string& plain) {
+    constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
+    std::size_t at = text.find(kNoBreakSpace);
+    if (at == std::string_view::npos)
+        return text;
     plain.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
-            plain += ' ';
-            ++i;
-        } else {
-            plain += text[i];
-        }
+    std::size_t from = 0;
+    for (; at != std::string_view::npos; at = text.find(kNoBreakSpace, from)) {
+        plain.append(text, from, at - from);
+        plain += ' ';
+        from = at + kNoBreakSpace.size();
     }
+    plain.append(text, from);
     return plain;
 }
 
 } // namespace
 
 Result<PciListing> parseLspciListing(std::string_view text) {
-    const std::string plain = withPlainBlanks(text);
-    const std::vector<TextLine> lines = linesOf(plain);
+    std::string copy;
+    const std::string_view plain = withPlainBlanks(text, copy);
     // A listing of either form; the one that finds devices is the one it is.
-    PciListing listing = parseTerse(lines);
+    PciListing listing = parseTerse(plain);
     if (listing.devices.empty())
-        listing = parseMachine(lines);
+        listing = parseMachine(plain);
     if (listing.devices.empty())
         return Failure{"read", "",
                        "[vvvv:dddd] の番号のある PCI デバイスの記録がありません。番号は lspci に "
