@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 
 namespace ornibe {
 namespace {
@@ -57,6 +58,8 @@ std::string indexKey(std::string_view id) {
 // without the component.
 void readConfig(const InfFile& file, OemEntry& entry) {
     std::vector<const OemFileLine*> drivers = entry.drivers();
+    // The sections read, folded as setup compares their names.
+    std::unordered_set<std::string> read;
     for (std::size_t i = 0; i < drivers.size(); ++i) {
         std::vector<std::string> names;
         if (!drivers[i]->driverKey.empty()) {
@@ -70,9 +73,7 @@ void readConfig(const InfFile& file, OemEntry& entry) {
             if (file.lineCount(name) < 0) {
                 continue;
             }
-            if (std::any_of(
-                    entry.configSections.begin(), entry.configSections.end(),
-                    [&](const std::string& read) { return equalsSetupNoCase(read, name); })) {
+            if (!read.insert(foldSetupText(name)).second) {
                 break;
             }
             entry.configSections.push_back(name);
@@ -202,11 +203,10 @@ Result<std::string> oemFilePath(const TxtsetupOem& oem, const OemFileLine& file)
     if (disk == nullptr) {
         return Failure{"open", oem.path, "[Disks] にディスク " + file.disk + " がありません。"};
     }
-    std::string relative = disk->directory;
-    while (!relative.empty() && (relative.front() == '\\' || relative.front() == '/')) {
-        relative.erase(0, 1);
-    }
-    relative = oemShown(relative + (relative.empty() ? "" : "\\") + file.name);
+    std::string_view folder = disk->directory;
+    folder.remove_prefix(std::min(folder.find_first_not_of("\\/"), folder.size()));
+    const std::string relative =
+        oemShown(std::string(folder) + (folder.empty() ? "" : "\\") + file.name);
     RootedPath rooted = pathUnderRoot(oem.root, relative, NameCase::Ignore);
     if (!rooted) {
         return Failure{"open", joinPath(oem.root, relative), rooted.failure().reason};
