@@ -55,16 +55,38 @@ void DriverPackage::AddRefusedPath(Failure refusal) {
     refusedPaths_.push_back(std::move(refusal));
 }
 
+namespace {
+
+// The value as one text, each part after its length, so that two values
+// have the same text exactly when they are equal.
+std::string serviceValueKey(const DriverPackage::ServiceValue& value) {
+    std::string key;
+    auto add = [&](std::string_view part) {
+        key += std::to_string(part.size());
+        key += ':';
+        key += part;
+    };
+    add(value.service);
+    add(value.subkey);
+    add(value.name);
+    add(std::to_string(value.flags));
+    for (const std::string& data : value.data)
+        add(data);
+    return key;
+}
+
+} // namespace
+
 void DriverPackage::AddServiceValue(ServiceValue value) {
-    for (const ServiceValue& present : serviceValues_)
-        if (present == value)
-            return;
+    if (!serviceValueKeys_.insert(serviceValueKey(value)).second)
+        return;
     serviceValues_.push_back(std::move(value));
 }
 
 void DriverPackage::Clear() {
     refusedPaths_.clear();
     serviceValues_.clear();
+    serviceValueKeys_.clear();
     catalogFiles_.clear();
     serviceBinaries_.clear();
     hardwareIdToService_.clear();

@@ -94,6 +94,8 @@ private:
     NoCaseTextList infFiles_;
     std::vector<Failure> refusedPaths_;
     std::vector<ServiceValue> serviceValues_;
+    // Each value of serviceValues_ as one text, to find an equal one.
+    std::unordered_set<std::string> serviceValueKeys_;
     // The names (folded) of the driver files and INF files stored.
     std::unordered_set<std::string> placedNames_;
 };

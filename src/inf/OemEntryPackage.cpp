@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 namespace ornibe {
 namespace {
@@ -84,9 +85,13 @@ std::vector<std::string> addRegData(const OemConfigValue& value, std::uint32_t f
 void addOemEntry(const TxtsetupOem& oem, const OemEntry& entry, DriverPackage& package) {
     const std::string service = oemEntryService(entry);
     std::vector<std::string> services;
+    // The first of the services of each name, folded as setup compares
+    // names: an entry may name many drivers and many IDs.
+    std::unordered_map<std::string, std::size_t> serviceIndex;
     for (const OemFileLine* driver : entry.drivers()) {
         const std::size_t dot = driver->name.rfind('.');
         services.push_back(dot == std::string::npos ? driver->name : driver->name.substr(0, dot));
+        serviceIndex.emplace(foldSetupText(services.back()), services.size() - 1);
     }
     for (const OemFileLine& file : entry.files) {
         Result<std::string> path = oemFilePath(oem, file);
@@ -111,10 +116,9 @@ void addOemEntry(const TxtsetupOem& oem, const OemEntry& entry, DriverPackage& p
     // An ID goes to the service it names when that is one of the entry's
     // drivers, otherwise to the first driver's.
     for (const auto& [hardwareId, named] : entry.hardwareIds) {
-        auto own = std::find_if(services.begin(), services.end(), [&](const std::string& driver) {
-            return equalsSetupNoCase(driver, named);
-        });
-        package.AddHardwareId(hardwareId, own == services.end() ? service : *own);
+        auto own = serviceIndex.find(foldSetupText(named));
+        package.AddHardwareId(hardwareId,
+                              own == serviceIndex.end() ? service : services[own->second]);
     }
     package.AddDescription(entry.description, service);
     for (const OemConfigValue& value : entry.config) {
