@@ -5,7 +5,9 @@
 //   build/bench/inf/bench_txtsetup_oem [MEGABYTES]   (default 63)
 //
 // prints one line per shape and size: the file's size, whether it was read
-// or refused, its entries and the seconds of the reading and the lookups.
+// or refused, its entries and the seconds of the reading, of the lookups
+// and of turning every entry into a driver package.
+#include "inf/DriverPackage.h"
 #include "inf/OemEntryPackage.h"
 #include "inf/TxtsetupOem.h"
 
@@ -74,6 +76,50 @@ std::string manyDisks(std::size_t bytes) {
     return text;
 }
 
+// One entry of many drivers, each with its own Config section: each
+// section is checked against those the entry has read before.
+std::string manyConfigSections(std::size_t bytes) {
+    std::string text = "[Disks]\r\nd1 = \"Disk\", \\tag, \\\r\n[scsi]\r\nONE = \"One\"\r\n"
+                       "[Files.scsi.ONE]\r\n";
+    fill(text, bytes / 2, [](int i) {
+        const std::string n = std::to_string(i);
+        return "driver = d1, d" + n + ".sys, k" + n + ", " + kPadding + "\r\n";
+    });
+    fill(text, bytes, [](int i) {
+        return "[Config.k" + std::to_string(i) + "]\r\nvalue = \"" + kPadding +
+               "\", V, REG_DWORD, 1\r\n";
+    });
+    return text;
+}
+
+// One entry of many drivers and as many hardware IDs, each naming a driver
+// near the end: each ID's service is sought among the entry's drivers.
+std::string manyIdsAndDrivers(std::size_t bytes) {
+    std::string text = "[Disks]\r\nd1 = \"Disk\", \\tag, \\\r\n[scsi]\r\nONE = \"One\"\r\n"
+                       "[Files.scsi.ONE]\r\n";
+    int drivers = 0;
+    fill(text, bytes / 2, [&](int i) {
+        drivers = i + 1;
+        return "driver = d1, d" + std::to_string(i) + ".sys, k, " + kPadding + "\r\n";
+    });
+    text += "[HardwareIds.scsi.ONE]\r\n";
+    fill(text, bytes, [&](int i) {
+        return "id = \"PCI\\VEN_1234&DEV_" + std::to_string(i) + kPadding + "\", \"d" +
+               std::to_string(drivers - 1 - i % 16) + "\"\r\n";
+    });
+    return text;
+}
+
+// A disk whose folder is a long run of backslashes before its name: the
+// path of each file is made from it.
+std::string deepDiskFolder(std::size_t bytes) {
+    std::string text = "[Disks]\r\nd1 = \"Disk\", \\tag, ";
+    text.append(bytes - 256, '\\');
+    text += "disk1\r\n[scsi]\r\nONE = \"One\"\r\n[Files.scsi.ONE]\r\n"
+            "driver = d1, one.sys, one\r\n";
+    return text;
+}
+
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -96,9 +142,20 @@ void measure(const char* shape, const std::string& text, const std::string& fold
         }
     }
     const double look = secondsSince(lookStart);
-    std::printf("%-16s %6.1f MB  %s  entries %8zu  read %6.2f s  lookups %6.2f s (%zu)\n", shape,
-                text.size() / 1048576.0, oem ? "read   " : "refused",
-                oem ? oem->entries.size() : std::size_t{0}, read, look, found);
+    const auto packageStart = std::chrono::steady_clock::now();
+    std::size_t ids = 0;
+    if (oem) {
+        for (const OemEntry& entry : oem->entries) {
+            ornibe::DriverPackage package;
+            ornibe::addOemEntry(*oem, entry, package);
+            ids += package.hardwareIdToService().size();
+        }
+    }
+    const double packaged = secondsSince(packageStart);
+    std::printf("%-20s %6.1f MB  %s  entries %8zu  read %6.2f s  lookups %6.2f s (%zu)  "
+                "packages %6.2f s (%zu IDs)\n",
+                shape, text.size() / 1048576.0, oem ? "read   " : "refused",
+                oem ? oem->entries.size() : std::size_t{0}, read, look, found, packaged, ids);
     if (!oem) {
         std::printf("  %s\n", oem.failure().line().c_str());
     }
@@ -118,6 +175,9 @@ int main(int argc, char** argv) {
         measure("many entries", manyEntries(size), folder);
         measure("one ID repeated", oneIdRepeated(size), folder);
         measure("many disks", manyDisks(size), folder);
+        measure("many Config sections", manyConfigSections(size), folder);
+        measure("many IDs and drivers", manyIdsAndDrivers(size), folder);
+        measure("deep disk folder", deepDiskFolder(size), folder);
     }
     std::filesystem::remove_all(folder);
     return 0;
