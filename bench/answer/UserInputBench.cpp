@@ -136,6 +136,15 @@ int main(int argc, char** argv) {
                 return "FileSystem=F" + std::to_string(i) + "\r\n";
             });
         });
+        answerFile("answer file: distinct string keys, each replaced once", limit, [&] {
+            std::string text = filled(user + "[Strings]\r\n", limit / 2, [](std::size_t i) {
+                return "s" + std::to_string(i) + "=" + std::string(40, 'v') + "\r\n";
+            });
+            return filled(text + "[Unattended]\r\n", limit, [](std::size_t i) {
+                return "K" + std::to_string(i) + "=%s" + std::to_string(i) + "%" +
+                       std::string(40, 'w') + "\r\n";
+            });
+        });
         answerFile("answer file: one comment line of UTF-8", limit,
                    [&] { return filled(user + ";", limit, [](std::size_t) { return "注釈"; }); });
         answerFile("answer file: empty lines", limit,

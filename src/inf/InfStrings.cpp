@@ -71,7 +71,7 @@ public:
             line.bits |= Line::kReplaced;
         });
         memory_.release(strings_.bytes() + stringEntries_.capacity() * sizeof(StringEntry));
-        strings_ = IdTable();
+        strings_ = KeyTable();
         stringEntries_ = {};
         return true;
     }
@@ -85,18 +85,19 @@ private:
         std::uint32_t valueSize = 0;
     };
 
-    std::string_view stringKey(std::uint32_t id) const {
-        return d_.text.data() + stringEntries_[id].key;
-    }
-
     std::string_view stringValue(std::uint32_t id) const {
         const StringEntry& entry = stringEntries_[id];
         return {d_.text.data() + entry.value, entry.valueSize};
     }
 
+    // The key's text is NUL-ended: it is compared without being measured.
+    bool keyIs(std::uint32_t id, std::string_view name) const {
+        return foldEqualsStored(d_.text.data() + stringEntries_[id].key, name);
+    }
+
     std::uint32_t findString(std::string_view name) const {
-        std::size_t slot = strings_.slotOf(
-            FoldHash()(name), [&](std::uint32_t id) { return FoldEqual()(stringKey(id), name); });
+        std::size_t slot =
+            strings_.slotOf(FoldHash()(name), [&](std::uint32_t id) { return keyIs(id, name); });
         return strings_.at(slot);
     }
 
@@ -115,22 +116,25 @@ private:
         std::size_t count = chosen == kNone ? 0 : d_.sections[chosen].lineCount;
         if (!memory_.charge(IdTable::bytesFor(count) + count * sizeof(StringEntry)))
             return false;
-        strings_.reset(count);
+        // The entries' ids stay below count; the bits above them keep the
+        // hash, which tells most other keys apart without reading them.
+        strings_.reset(count, count + 1);
         stringEntries_.reserve(count);
         for (std::uint32_t i = 0; i < count; ++i) {
             const Line& line = d_.lines[d_.lineAt(InfPosition{chosen, i})];
             if (!line.findable())
                 continue;
             std::string_view key = d_.text.data() + line.offset;
-            std::size_t slot = strings_.slotOf(
-                FoldHash()(key), [&](std::uint32_t id) { return FoldEqual()(stringKey(id), key); });
+            const std::size_t hash = FoldHash()(key);
+            std::size_t slot =
+                strings_.slotOf(hash, [&](std::uint32_t id) { return keyIs(id, key); });
             if (strings_.at(slot) != kNone)
                 continue;
             std::string_view value = line.hasKey() ? key.data() + key.size() + 1 : key;
             stringEntries_.push_back(StringEntry{
                 line.offset, static_cast<std::uint32_t>(value.data() - d_.text.data()),
                 static_cast<std::uint32_t>(prefixOfCharacters(value, kMaxStringValue))});
-            strings_.put(slot, static_cast<std::uint32_t>(stringEntries_.size() - 1));
+            strings_.put(slot, static_cast<std::uint32_t>(stringEntries_.size() - 1), hash);
         }
         return true;
     }
@@ -226,7 +230,7 @@ private:
 
     InfFile::Data& d_;
     ParseMemory& memory_;
-    IdTable strings_;
+    KeyTable strings_;
     std::vector<StringEntry> stringEntries_;
 };
 
