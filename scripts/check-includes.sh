@@ -16,10 +16,11 @@ declare -A below=(
   [check]="inf media sys"
   [patch]="inf sys"
   [answer]="inf settings sys"
-  [runner]="answer patch check inf settings media sys"
-  [wizard]="runner answer patch check inf settings media sys"
-  [cli]="wizard runner answer patch check inf settings media sys"
-  [ui]="wizard runner answer patch check inf settings media sys"
+  [source]="inf settings media sys"
+  [runner]="answer patch check source inf settings media sys"
+  [wizard]="runner answer patch check source inf settings media sys"
+  [cli]="wizard runner answer patch check source inf settings media sys"
+  [ui]="wizard runner answer patch check source inf settings media sys"
 )
 
 status=0

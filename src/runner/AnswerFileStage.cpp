@@ -8,7 +8,7 @@
 #include "answer/AnswerFileSummary.h"
 #include "answer/AnswerFileWriter.h"
 #include "answer/PnpAnswerKeys.h"
-#include "runner/PnpDriverPackage.h"
+#include "source/PnpDriverPackage.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"

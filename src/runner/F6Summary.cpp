@@ -1,9 +1,9 @@
 #include "runner/F6Summary.h"
 
 #include "inf/OemEntryPackage.h"
-#include "runner/F6Source.h"
 #include "runner/ProgressLog.h"
 #include "settings/BuildSettings.h"
+#include "source/F6Source.h"
 
 namespace ornibe {
 namespace {

@@ -6,8 +6,8 @@
 #include "runner/PnpDriverStage.h"
 #include "runner/BuildRunner.h"
 
-#include "runner/PnpDriverPackage.h"
 #include "runner/PnpDriverRecord.h"
+#include "source/PnpDriverPackage.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"

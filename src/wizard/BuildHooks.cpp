@@ -1,10 +1,10 @@
 #include "wizard/BuildHooks.h"
 
 #include "runner/BuildRunner.h"
-#include "runner/EditionTags.h"
-#include "runner/SetupTree.h"
 #include "runner/Summary.h"
 #include "runner/UnexpectedFailure.h"
+#include "source/EditionTags.h"
+#include "source/SetupTree.h"
 
 #include <exception>
 #include <string>

@@ -4,7 +4,7 @@
 #include "answer/PnpAnswerKeys.h"
 #include "inf/InfReader.h"
 #include "inf/VersionCode.h"
-#include "runner/PnpDriverPackage.h"
+#include "source/PnpDriverPackage.h"
 #include "sys/CaseFold.h"
 #include "sys/TextEncoding.h"
 

@@ -1,8 +1,8 @@
 #include "wizard/VirtioWinCheck.h"
 
 #include "inf/VersionCode.h"
-#include "runner/VirtioWinFolders.h"
-#include "runner/VirtioWinMedium.h"
+#include "source/VirtioWinFolders.h"
+#include "source/VirtioWinMedium.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"

@@ -1,11 +1,11 @@
-#include "runner/F6Source.h"
+#include "source/F6Source.h"
 
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
 #include "media/FloppyImage.h"
-#include "runner/DriverMedium.h"
 #include "settings/BuildSettings.h"
+#include "source/DriverMedium.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
