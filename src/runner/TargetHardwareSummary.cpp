@@ -1,9 +1,9 @@
 #include "runner/TargetHardwareSummary.h"
 
 #include "check/HardwareIdsDatabase.h"
+#include "check/TargetHardware.h"
+#include "check/TreeCheck.h"
 #include "inf/DriverPackage.h"
-#include "runner/TargetHardware.h"
-#include "runner/TreeCheck.h"
 #include "sys/CaseFold.h"
 #include "sys/TextEncoding.h"
 

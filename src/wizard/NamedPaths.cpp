@@ -1,10 +1,10 @@
 #include "wizard/NamedPaths.h"
 
+#include "check/TargetHardware.h"
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/VersionCode.h"
 #include "media/FloppyImage.h"
-#include "runner/TargetHardware.h"
 #include "settings/CdDriveEntry.h"
 #include "source/F6Source.h"
 #include "source/PnpDriverPackage.h"

@@ -1,6 +1,6 @@
 #include "wizard/TargetHardwareCheck.h"
 
-#include "runner/TargetHardware.h"
+#include "check/TargetHardware.h"
 #include "sys/HostPath.h"
 
 namespace ornibe {

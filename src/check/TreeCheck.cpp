@@ -1,9 +1,9 @@
-#include "runner/TreeCheck.h"
+#include "check/TreeCheck.h"
 
+#include "check/CheckedTree.h"
 #include "check/HardwareIdsDatabase.h"
-#include "runner/CheckedTree.h"
-#include "runner/ServiceOrigin.h"
-#include "runner/TreeCheckParts.h"
+#include "check/ServiceOrigin.h"
+#include "check/TreeCheckParts.h"
 #include "source/EditionTags.h"
 #include "source/TargetDetection.h"
 #include "sys/FileError.h"

@@ -1,4 +1,4 @@
-#include "runner/CheckedTree.h"
+#include "check/CheckedTree.h"
 
 #include "patch/SetupFileEditor.h"
 #include "source/SetupTree.h"
