@@ -39,10 +39,6 @@ void BuildSettings::AddDriverInf(const std::string& path) {
     addEntry(driverInfs, path);
 }
 
-std::string BuildSettings::GetPnpDriverInf(int index) const {
-    return entryAt(pnpDriverInfs, index);
-}
-
 void BuildSettings::AddPnpDriverInf(const std::string& path) {
     addEntry(pnpDriverInfs, path);
 }

@@ -55,7 +55,6 @@ public:
     void ClearDriverEntries() { driverEntries.clear(); }
     // The Plug and Play driver INFs for GUI-mode setup, in the order given;
     // the same rules as the driver INF list.
-    std::string GetPnpDriverInf(int index) const;
     void AddPnpDriverInf(const std::string& path);
     void ClearPnpDriverInfs() { pnpDriverInfs.clear(); }
     const std::vector<std::string>& pnpDriverInfList() const { return pnpDriverInfs; }
