@@ -119,7 +119,7 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
     }
 
     BuildSettings settings;
-    settings.SetAnswerFile(answerFileFieldsOf(options));
+    settings.setAnswerFile(answerFileFieldsOf(options));
     SystemDriveSource drives;
     TerminalMessages messages(stderr, options.yes);
     CommandLineForm form(options, drives);

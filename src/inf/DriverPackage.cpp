@@ -51,11 +51,11 @@ void DriverPackage::AddFileTarget(std::string sourcePath, std::string_view absol
     fileToTargetDir_.insert(std::move(sourcePath), std::move(relative));
 }
 
-void DriverPackage::AddRefusedPath(Failure refusal) {
+void DriverPackage::addRefusedPath(Failure refusal) {
     refusedPaths_.push_back(std::move(refusal));
 }
 
-void DriverPackage::AddServiceValue(ServiceValue value) {
+void DriverPackage::addServiceValue(ServiceValue value) {
     for (const ServiceValue& present : serviceValues_)
         if (present == value)
             return;

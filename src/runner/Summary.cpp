@@ -68,7 +68,7 @@ InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop) 
 
 std::string summarySourceFolder(const BuildSettings& settings) {
     if (settings.GetCdDriveIndex() != 0) {
-        return settings.GetCdDriveRoot();
+        return settings.getCdDriveRoot();
     }
     return settings.GetWorkFolder();
 }

@@ -18,7 +18,7 @@ constexpr const char* kIndent = "\r\n      ";
 
 void appendTargetHardwareSummary(const BuildSettings& settings, const InfFile& txtsetup,
                                  const DriverPackage& package, ProgressLog& log) {
-    const std::string& target = settings.GetTargetHardware();
+    const std::string& target = settings.getTargetHardware();
     if (target.empty()) {
         return;
     }

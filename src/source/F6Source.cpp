@@ -192,7 +192,7 @@ void readDriverSources(const BuildSettings& settings, char versionCode, Architec
             if (!oem) {
                 continue;
             }
-            for (const DriverEntryChoice& choice : settings.GetDriverEntries()) {
+            for (const DriverEntryChoice& choice : settings.getDriverEntries()) {
                 const OemEntry* entry = oem->entry(choice.id);
                 if (choice.source == source && entry != nullptr) {
                     addOemEntry(*oem, *entry, package);

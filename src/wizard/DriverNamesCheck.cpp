@@ -78,7 +78,7 @@ public:
                   Architecture architecture, const ToolSearch& tools, const StopCheck& stop)
         : name_(setupFolderName(architecture)), tools_(tools) {
         const bool readsSource = settings.GetCdDriveIndex() > 0;
-        const std::string root = readsSource ? settings.GetCdDriveRoot() : workFolder;
+        const std::string root = readsSource ? settings.getCdDriveRoot() : workFolder;
         if (readsSource && isImageSource(root)) {
             image_ = std::make_unique<IsoImageReader>(root, stop);
             if (image_->ok()) {

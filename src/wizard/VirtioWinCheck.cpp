@@ -76,7 +76,7 @@ std::vector<std::string> withoutVirtioWinInfs(const std::vector<std::string>& in
 Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
                             const std::optional<std::vector<std::string>>& only, char versionCode,
                             Architecture architecture, const StopCheck& stop) {
-    settings.SetVirtioWin({});
+    settings.setVirtioWin({});
     if (source.empty()) {
         return {};
     }
@@ -140,11 +140,11 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
         if (kind.textMode) {
             settings.AddDriverInf(*inf);
         } else {
-            settings.AddPnpDriverInf(*inf);
+            settings.addPnpDriverInf(*inf);
         }
         choice.drivers.push_back({kind.name, folder, *inf, kind.textMode});
     }
-    settings.SetVirtioWin(choice);
+    settings.setVirtioWin(choice);
     return {};
 }
 

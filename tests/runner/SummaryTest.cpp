@@ -69,7 +69,7 @@ TEST_F(SummaryTest, reads_the_cd_root_of_the_chosen_drive_in_any_letter_case) {
     dir.write("cd/i386/txtsetup.sif", txtsetup("Windows 2000 Professional"));
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", "W2KPRO"));
-    settings.SetCdDriveRoot(dir / "cd");
+    settings.setCdDriveRoot(dir / "cd");
     settings.SetWorkFolder(dir / "empty");
     settings.SetBigDrive(0);
     settings.SetVolumeLabel("W2K \"SP4\"");
