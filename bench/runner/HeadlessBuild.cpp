@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     BuildSettings settings;
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(argv[1], argv[5]));
-    settings.SetCdDriveRoot(argv[1]);
+    settings.setCdDriveRoot(argv[1]);
     settings.SetWorkFolder(argv[2]);
     settings.AddDriverInf(argv[3]);
     settings.SetIsoPath(argv[4]);

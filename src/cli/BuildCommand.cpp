@@ -8,10 +8,10 @@
 #include "media/IsoImageReader.h"
 #include "media/SystemDriveSource.h"
 #include "runner/ConfirmData.h"
-#include "runner/F6Source.h"
 #include "runner/UnexpectedFailure.h"
-#include "runner/VirtioWinFolders.h"
 #include "settings/BuildSettings.h"
+#include "source/F6Source.h"
+#include "source/VirtioWinFolders.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -119,7 +119,7 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
     }
 
     BuildSettings settings;
-    settings.SetAnswerFile(answerFileFieldsOf(options));
+    settings.setAnswerFile(answerFileFieldsOf(options));
     SystemDriveSource drives;
     TerminalMessages messages(stderr, options.yes);
     CommandLineForm form(options, drives);

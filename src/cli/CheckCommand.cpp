@@ -1,10 +1,10 @@
 #include "cli/CheckCommand.h"
 
+#include "check/TargetHardware.h"
+#include "check/TreeCheck.h"
+#include "check/TreeCheckText.h"
 #include "cli/BuildCommand.h"
 #include "cli/TerminalText.h"
-#include "runner/TargetHardware.h"
-#include "runner/TreeCheck.h"
-#include "runner/TreeCheckText.h"
 #include "sys/HostPath.h"
 
 namespace ornibe {

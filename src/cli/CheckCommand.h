@@ -1,8 +1,8 @@
 #pragma once
 
 #include "check/ControllerMatch.h"
+#include "check/TreeCheck.h"
 #include "cli/CommandOptions.h"
-#include "runner/TreeCheck.h"
 #include "sys/SearchPath.h"
 
 #include <optional>

@@ -3,8 +3,8 @@
 #include "cli/BuildCommand.h"
 #include "cli/TerminalText.h"
 #include "inf/OemEntryPackage.h"
-#include "runner/F6Source.h"
-#include "runner/SetupTree.h"
+#include "source/F6Source.h"
+#include "source/SetupTree.h"
 #include "sys/HostPath.h"
 #include "wizard/F6DriverCheck.h"
 

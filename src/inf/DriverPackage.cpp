@@ -51,7 +51,7 @@ void DriverPackage::AddFileTarget(std::string sourcePath, std::string_view absol
     fileToTargetDir_.insert(std::move(sourcePath), std::move(relative));
 }
 
-void DriverPackage::AddRefusedPath(Failure refusal) {
+void DriverPackage::addRefusedPath(Failure refusal) {
     refusedPaths_.push_back(std::move(refusal));
 }
 
@@ -77,7 +77,7 @@ std::string serviceValueKey(const DriverPackage::ServiceValue& value) {
 
 } // namespace
 
-void DriverPackage::AddServiceValue(ServiceValue value) {
+void DriverPackage::addServiceValue(ServiceValue value) {
     if (!serviceValueKeys_.insert(serviceValueKey(value)).second)
         return;
     serviceValues_.push_back(std::move(value));

@@ -59,9 +59,9 @@ public:
     // A path that an INF names but that leaves the INF's folder: never
     // used; the driver stage refuses a package that has one. The failure
     // names the INF (its host path) and why the path was refused.
-    void AddRefusedPath(Failure refusal);
+    void addRefusedPath(Failure refusal);
     // A value equal to one present is not stored twice.
-    void AddServiceValue(ServiceValue value);
+    void addServiceValue(ServiceValue value);
 
     // Entry i, or the empty text when i is not less than the list's length.
     std::string GetCatalogFile(std::size_t i) const { return catalogFiles_.at(i); }

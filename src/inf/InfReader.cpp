@@ -163,7 +163,7 @@ std::string InfReader::mediumPath(std::initializer_list<std::string_view> parts,
     RootedPath found = pathUnderRoot(folder_, relative, NameCase::Ignore);
     if (!found) {
         if (package != nullptr)
-            package->AddRefusedPath(Failure{"open", path_, found.failure().reason});
+            package->addRefusedPath(Failure{"open", path_, found.failure().reason});
         return std::string();
     }
     return *found;
@@ -188,14 +188,14 @@ std::string InfReader::FindModelsSection(char versionCode) const {
     auto first = file_.findFirstLine("Manufacturer");
     if (!first)
         return std::string();
-    return ModelsSectionOf(*first, versionCode);
+    return modelsSectionOf(*first, versionCode);
 }
 
-std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versionCode) const {
-    return ModelsSectionOf(manufacturerLine, versionCode, architecture_);
+std::string InfReader::modelsSectionOf(InfPosition manufacturerLine, char versionCode) const {
+    return modelsSectionOf(manufacturerLine, versionCode, architecture_);
 }
 
-std::string InfReader::ModelsSectionOf(InfPosition manufacturerLine, char versionCode,
+std::string InfReader::modelsSectionOf(InfPosition manufacturerLine, char versionCode,
                                        Architecture architecture) const {
     std::size_t count = file_.fieldCount(manufacturerLine);
     std::string models = GetField(manufacturerLine, count >= 1 ? 1 : 0);

@@ -80,11 +80,11 @@ public:
     std::string FindModelsSection(char versionCode) const;
     // The models section that one line of the Manufacturer section names,
     // chosen the same way.
-    std::string ModelsSectionOf(InfPosition manufacturerLine, char versionCode) const;
+    std::string modelsSectionOf(InfPosition manufacturerLine, char versionCode) const;
     // As above, chosen as setup of the architecture chooses: on x64 only
     // the decorations NTamd64 whose version is not above 5.2, and no
     // undecorated models section when none fits.
-    std::string ModelsSectionOf(InfPosition manufacturerLine, char versionCode,
+    std::string modelsSectionOf(InfPosition manufacturerLine, char versionCode,
                                 Architecture architecture) const;
     // Host path of the catalog file named in the Version section; the
     // empty text when it lies outside the INF's folder.

@@ -96,7 +96,7 @@ void addOemEntry(const TxtsetupOem& oem, const OemEntry& entry, DriverPackage& p
     for (const OemFileLine& file : entry.files) {
         Result<std::string> path = oemFilePath(oem, file);
         if (!path) {
-            package.AddRefusedPath(path.failure());
+            package.addRefusedPath(path.failure());
             continue;
         }
         if (file.kind == "driver") {
@@ -126,7 +126,7 @@ void addOemEntry(const TxtsetupOem& oem, const OemEntry& entry, DriverPackage& p
         if (!flags || setByServiceLoad(value)) {
             continue;
         }
-        package.AddServiceValue({value.service.empty() ? service : value.service, value.subkey,
+        package.addServiceValue({value.service.empty() ? service : value.service, value.subkey,
                                  value.name, *flags, addRegData(value, *flags)});
     }
 }

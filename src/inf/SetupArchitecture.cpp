@@ -40,7 +40,7 @@ bool infHasModelsFor(const InfReader& reader, Architecture architecture, char ve
         if (!line) {
             return false;
         }
-        std::string models = reader.ModelsSectionOf(*line, versionCode, architecture);
+        std::string models = reader.modelsSectionOf(*line, versionCode, architecture);
         if (!models.empty() && reader.file().lineCount(models) != -1) {
             return true;
         }

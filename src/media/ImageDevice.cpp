@@ -65,7 +65,6 @@ Result<ImageDevice> ImageDevice::open(const std::string& path) {
         return refused(systemReason(errno));
     }
     if (S_ISREG(st.st_mode)) {
-        device.regular_ = true;
         device.size_ = static_cast<std::uint64_t>(st.st_size);
     } else if (S_ISBLK(st.st_mode)) {
         std::uint64_t bytes = 0;
@@ -113,7 +112,6 @@ Result<ImageDevice> ImageDevice::fromBytes(std::string_view bytes, std::string n
         }
         done += static_cast<std::size_t>(n);
     }
-    device.regular_ = true;
     device.size_ = bytes.size();
     return Result<ImageDevice>(std::move(device));
 }

@@ -43,7 +43,6 @@ public:
     static Result<ImageDevice> fromBytes(std::string_view bytes, std::string name);
 
     int fd() const { return fd_.get(); }
-    bool isRegularFile() const { return regular_; }
     // Bytes the file or device holds.
     std::uint64_t size() const { return size_; }
     // The first sector of the last session: nonzero only on an optical
@@ -69,7 +68,6 @@ private:
 
     std::string path_;
     UniqueFd fd_;
-    bool regular_ = false;
     std::uint64_t size_ = 0;
     std::uint32_t sessionStart_ = 0;
 };

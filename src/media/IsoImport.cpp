@@ -201,7 +201,6 @@ IsoImport::IsoImport(const ImageDevice& device, View view, Bounds bounds, const 
     std::string message = takeMessages();
     iso_tree_set_report_callback(image_, nullptr);
     if (features != nullptr) {
-        joliet_ = iso_read_image_features_has_joliet(features) != 0;
         rockRidge_ = iso_read_image_features_has_rockridge(features) != 0;
         iso_read_image_features_destroy(features);
     }

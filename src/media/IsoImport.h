@@ -48,7 +48,6 @@ public:
     const std::string& problem() const { return problem_; }
     const std::string& entry() const { return entry_; }
 
-    bool hasJoliet() const { return joliet_; }
     bool hasRockRidge() const { return rockRidge_; }
 
     struct Reading;
@@ -58,7 +57,6 @@ private:
     IsoDataSource* source_ = nullptr;
     std::unique_ptr<Reading> reading_;
     bool stopped_ = false;
-    bool joliet_ = false;
     bool rockRidge_ = false;
     std::string problem_;
     std::string entry_;

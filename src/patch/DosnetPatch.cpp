@@ -36,7 +36,7 @@ std::string dosnetFileLines(const InfReader& reader, const DriverPackage& packag
 } // namespace
 
 bool SetupFileEditor::DosnetHasSvcpack() const {
-    InfReader reader = ReadSetupFile(SetupFilePath("DOSNET.INF"));
+    InfReader reader = readSetupFile(setupFilePath("DOSNET.INF"));
     // A line holding one value is found under that value as its key.
     return HasLine(reader, "OptionalSrcDirs", "svcpack");
 }
@@ -53,13 +53,13 @@ void SetupFileEditor::PatchDosnet() {
         text += "\r\n[OptionalSrcDirs]\r\nsvcpack\r\n";
     }
     if (amd64 && package_ != nullptr) {
-        InfReader reader = ReadSetupFile(SetupFilePath("DOSNET.INF"));
+        InfReader reader = readSetupFile(setupFilePath("DOSNET.INF"));
         if (std::string lines = dosnetFileLines(reader, *package_); !lines.empty()) {
             text += "\r\n[Files]\r\n" + lines;
         }
     }
     if (!text.empty()) {
-        AppendText(SetupFilePath("DOSNET.INF"), text);
+        AppendText(setupFilePath("DOSNET.INF"), text);
     }
 }
 

@@ -25,7 +25,7 @@ bool bareData(std::uint32_t flags) {
 
 } // namespace
 
-std::string SetupFileEditor::BuildHivesysText() const {
+std::string SetupFileEditor::buildHivesysText() const {
     std::string lines;
     if (package_ == nullptr) {
         return lines;
@@ -72,8 +72,8 @@ std::string linesNotIn(const InfReader& reader, const std::string& lines) {
 
 } // namespace
 
-Outcome SetupFileEditor::PatchHivesys() {
-    std::string lines = BuildHivesysText();
+Outcome SetupFileEditor::patchHivesys() {
+    std::string lines = buildHivesysText();
     if (lines.empty()) {
         return {};
     }
@@ -86,7 +86,7 @@ Outcome SetupFileEditor::PatchHivesys() {
         if (isReadOnly(*plain)) {
             return Failure{"replace", *plain, "読み取り専用なので置き換えられません。"};
         }
-        InfReader reader = ReadSetupFile(*plain);
+        InfReader reader = readSetupFile(*plain);
         std::string added = linesNotIn(reader, lines);
         reader.Close();
         if (!added.empty()) {
@@ -94,10 +94,10 @@ Outcome SetupFileEditor::PatchHivesys() {
         }
         return {};
     }
-    if (Outcome prepared = PrepareWorkCopy(SetupFilePath("HIVESYS.INF")); !prepared) {
+    if (Outcome prepared = PrepareWorkCopy(setupFilePath("HIVESYS.INF")); !prepared) {
         return prepared;
     }
-    InfReader reader = ReadSetupFile(workCopyPath_);
+    InfReader reader = readSetupFile(workCopyPath_);
     std::string added = linesNotIn(reader, lines);
     reader.Close();
     if (added.empty()) {

@@ -18,7 +18,7 @@ constexpr std::string_view kLineWritten = "HKR,Parameters,EnableBigLba,%REG_DWOR
 } // namespace
 
 std::string SetupFileEditor::BuildMshdcText() const {
-    InfReader reader = ReadSetupFile(workCopyPath_);
+    InfReader reader = readSetupFile(workCopyPath_);
     // The parser replaces %REG_DWORD% from the Strings section. A file that
     // does not define it reads the line back as written, so that form counts
     // as well; otherwise every build would add the line again.
@@ -29,7 +29,7 @@ std::string SetupFileEditor::BuildMshdcText() const {
 }
 
 Outcome SetupFileEditor::PatchMshdc() {
-    if (Outcome prepared = PrepareWorkCopy(SetupFilePath("MSHDC.INF")); !prepared) {
+    if (Outcome prepared = PrepareWorkCopy(setupFilePath("MSHDC.INF")); !prepared) {
         return prepared;
     }
     std::string text = BuildMshdcText();

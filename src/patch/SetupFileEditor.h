@@ -94,7 +94,7 @@ public:
     // or too dense to read within the limits of INF reading throws
     // FileError with the reason: answered as empty, it would be patched as
     // if it listed nothing.
-    static InfReader ReadSetupFile(const std::string& path);
+    static InfReader readSetupFile(const std::string& path);
     // True when the section has any line.
     static bool HasLine(const InfReader& reader, std::string_view section);
     // True when the section has a line with this key (ignoring case).
@@ -134,7 +134,7 @@ public:
     // a usable SVCPACK.INF, false when it must be replaced by a new one.
     bool CollectCatalogLines(std::string& lines) const;
     // The content of a new SVCPACK.INF listing the given catalog lines.
-    std::string SvcpackTemplate(std::string_view catalogLines) const;
+    std::string svcpackTemplate(std::string_view catalogLines) const;
 
     // HIVESYS.INF (or HIVESYS.IN_ through a work copy): adds the package's
     // service values as [AddReg] lines under the service's key, those it
@@ -143,9 +143,9 @@ public:
     // compressed again. Nothing changes without values. A failure, with its
     // reason, when the file is read-only or the work copy cannot be made or
     // packed back.
-    Outcome PatchHivesys();
+    Outcome patchHivesys();
     // The [AddReg] lines of the package's service values.
-    std::string BuildHivesysText() const;
+    std::string buildHivesysText() const;
 
     // MSHDC.INF: enables 48-bit LBA for the ATAPI driver. A failure, with
     // its reason, when the work copy cannot be made or packed back.
@@ -165,7 +165,7 @@ public:
 
     // The path of a setup file in the I386 folder, under the name it has
     // there in whatever letter case, or the name as given when it is absent.
-    std::string SetupFilePath(std::string_view name) const;
+    std::string setupFilePath(std::string_view name) const;
 
 private:
     void makeTempFolder();

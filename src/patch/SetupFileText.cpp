@@ -89,7 +89,7 @@ void SetupFileEditor::WriteAtEofMarker(const std::string& path, std::string_view
     writeFileAtomic(path, writtenOverMarker(content, markerPosition(content), text));
 }
 
-InfReader SetupFileEditor::ReadSetupFile(const std::string& path) {
+InfReader SetupFileEditor::readSetupFile(const std::string& path) {
     InfReader reader(path);
     if (reader.problem().kind == InfProblem::Kind::Limit) {
         throw FileError("read", path, reader.problem().reason);
@@ -146,7 +146,7 @@ std::string SetupFileEditor::FindTool(const ToolSearch& tools, std::string_view 
     return tools.findOnSearchPath(file);
 }
 
-std::string SetupFileEditor::SetupFilePath(std::string_view name) const {
+std::string SetupFileEditor::setupFilePath(std::string_view name) const {
     return entryPathNoCase(i386Folder_, name);
 }
 

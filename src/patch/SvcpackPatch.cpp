@@ -18,7 +18,7 @@ std::string catalogName(const std::string& path) {
 } // namespace
 
 bool SetupFileEditor::CollectCatalogLines(std::string& lines) const {
-    InfReader reader = ReadSetupFile(workCopyPath_);
+    InfReader reader = readSetupFile(workCopyPath_);
     bool opened = reader.file().isOpen();
     bool usable = opened && (HasLine(reader, "ProductCatalogsToInstall") ||
                              HasLine(reader, "SetupHotfixesToRun"));
@@ -35,7 +35,7 @@ bool SetupFileEditor::CollectCatalogLines(std::string& lines) const {
     return usable;
 }
 
-std::string SetupFileEditor::SvcpackTemplate(std::string_view catalogLines) const {
+std::string SetupFileEditor::svcpackTemplate(std::string_view catalogLines) const {
     std::string text = "[Version]\r\n"
                        "Signature=\"$Windows NT$\"\r\n"
                        "MajorVersion=5\r\n"
@@ -54,7 +54,7 @@ std::string SetupFileEditor::SvcpackTemplate(std::string_view catalogLines) cons
 }
 
 Outcome SetupFileEditor::PatchSvcpack() {
-    if (Outcome prepared = PrepareWorkCopy(SetupFilePath("SVCPACK.INF")); !prepared) {
+    if (Outcome prepared = PrepareWorkCopy(setupFilePath("SVCPACK.INF")); !prepared) {
         return prepared;
     }
     std::string lines;
@@ -68,7 +68,7 @@ Outcome SetupFileEditor::PatchSvcpack() {
     } else {
         // Not a usable SVCPACK.INF: a new one takes its place.
         std::string content;
-        WriteText(content, false, SvcpackTemplate(lines));
+        WriteText(content, false, svcpackTemplate(lines));
         writeFileAtomic(workCopyPath_, content);
     }
     return PackBack();

@@ -51,7 +51,7 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
     }
     const DriverPackage& package = *package_;
     // The duplicate tests ask the file as it was before this step.
-    InfReader reader = ReadSetupFile(SetupFilePath("TXTSETUP.SIF"));
+    InfReader reader = readSetupFile(setupFilePath("TXTSETUP.SIF"));
     std::string files;
     std::string ids;
     std::string loads;
@@ -127,7 +127,7 @@ void SetupFileEditor::IntegrateTxtsetup() {
     if (text.empty()) {
         return;
     }
-    WriteAtEofMarker(SetupFilePath("TXTSETUP.SIF"), text);
+    WriteAtEofMarker(setupFilePath("TXTSETUP.SIF"), text);
 }
 
 } // namespace ornibe

@@ -8,7 +8,7 @@
 #include "answer/AnswerFileSummary.h"
 #include "answer/AnswerFileWriter.h"
 #include "answer/PnpAnswerKeys.h"
-#include "runner/PnpDriverPackage.h"
+#include "source/PnpDriverPackage.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -66,7 +66,7 @@ std::optional<std::string> firstDifference(const InfFile& file,
 
 void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log,
                              Architecture architecture) {
-    std::vector<std::string> lines = answerFileSummary(settings.GetAnswerFile(), versionCode);
+    std::vector<std::string> lines = answerFileSummary(settings.getAnswerFile(), versionCode);
     if (lines.empty()) {
         return;
     }
@@ -81,7 +81,7 @@ void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, Pr
 }
 
 bool BuildRunner::answerFileStage() {
-    const AnswerFileFields& fields = settings_.GetAnswerFile();
+    const AnswerFileFields& fields = settings_.getAnswerFile();
     if (fields.mode == AnswerFileFields::Mode::None) {
         return true;
     }

@@ -1,12 +1,12 @@
 #include "runner/BuildRunner.h"
 
+#include "check/TargetHardware.h"
+#include "check/TreeCheck.h"
+#include "check/TreeCheckText.h"
 #include "inf/InfFile.h"
 #include "inf/VersionCode.h"
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
-#include "runner/TargetHardware.h"
-#include "runner/TreeCheck.h"
-#include "runner/TreeCheckText.h"
 #include "runner/VirtioWinReport.h"
 #include "runner/WineOutputFilter.h"
 #include "runner/WorkFolderLock.h"
@@ -163,7 +163,7 @@ void BuildRunner::removeLeftovers() {
 
 bool BuildRunner::copyCd() {
     page_.log().append("CD の内容を作業フォルダにコピーしています。。。");
-    std::string root = settings_.GetCdDriveRoot();
+    std::string root = settings_.getCdDriveRoot();
     std::atomic<bool> cancel{false};
     auto onProgress = [&](const CopyProgress& progress) {
         if (!page_.copyProgress(progress.bytesDone, progress.bytesTotal, progress.filesDone,
@@ -363,7 +363,7 @@ bool BuildRunner::checkStage() {
     TreeCheckInput input{settings_.GetWorkFolder(), image, tools_, data_.versionCode, {}, 0};
     // Without a target machine of the user's, a virtio-win build is matched
     // against the QEMU machine its options name.
-    std::string target = settings_.GetTargetHardware();
+    std::string target = settings_.getTargetHardware();
     if (target.empty()) {
         target = virtioCheckMachine(settings_, data_.versionCode, data_.architecture).value_or("");
     }
@@ -387,7 +387,7 @@ bool BuildRunner::checkStage() {
     page_.log().append(text);
     // The match against the QEMU machine of a virtio-win build goes with
     // its QEMU options; only the user's own target is a result of its own.
-    results_.controllersReported = report.matched && !settings_.GetTargetHardware().empty();
+    results_.controllersReported = report.matched && !settings_.getTargetHardware().empty();
     for (const TreeFinding& finding : report.findings) {
         // The log leaves out the CD's own problems; so does the count.
         results_.problems += finding.kind == TreeFinding::Kind::Problem && !finding.cdOwn ? 1 : 0;

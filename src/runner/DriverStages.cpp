@@ -39,7 +39,7 @@ bool BuildRunner::driverStage() {
         reportFailure(withReason(failure, data_.package.refusedPaths().front()));
         return false;
     }
-    for (const DriverEntryChoice& choice : settings_.GetDriverEntries()) {
+    for (const DriverEntryChoice& choice : settings_.getDriverEntries()) {
         log.append("ドライバディスクの項目 " + driverEntryText(choice.source, choice.id) +
                    " を組み込みます。\r\n");
     }
@@ -84,7 +84,7 @@ bool BuildRunner::driverStage() {
         if (!data_.package.serviceValues().empty()) {
             failure = "\r\nHIVESYS.INF の修正に失敗しました";
             log.append("HIVESYS.INF を修正しています。。。");
-            if (Outcome patched = editor.PatchHivesys(); !patched) {
+            if (Outcome patched = editor.patchHivesys(); !patched) {
                 reportFailure(withReason(failure, patched.failure()));
                 return false;
             }

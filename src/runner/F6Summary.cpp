@@ -1,9 +1,9 @@
 #include "runner/F6Summary.h"
 
 #include "inf/OemEntryPackage.h"
-#include "runner/F6Source.h"
 #include "runner/ProgressLog.h"
 #include "settings/BuildSettings.h"
+#include "source/F6Source.h"
 
 namespace ornibe {
 namespace {
@@ -19,11 +19,11 @@ std::string driverEntryText(const std::string& source, const std::string& id) {
 
 void appendDriverEntrySummary(const BuildSettings& settings, Architecture architecture,
                               ProgressLog& log) {
-    if (settings.GetDriverEntries().empty()) {
+    if (settings.getDriverEntries().empty()) {
         return;
     }
     log.append("\r\n\r\nドライバディスクから組み込む項目：");
-    for (const DriverEntryChoice& choice : settings.GetDriverEntries()) {
+    for (const DriverEntryChoice& choice : settings.getDriverEntries()) {
         Result<TxtsetupOem> oem = readF6Source(choice.source, architecture);
         const OemEntry* entry = oem ? oem->entry(choice.id) : nullptr;
         log.append(kIndent + driverEntryText(choice.source, choice.id));

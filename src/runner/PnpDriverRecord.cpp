@@ -1,6 +1,6 @@
 #include "runner/PnpDriverRecord.h"
 
-#include "runner/PnpDriverPackage.h"
+#include "source/PnpDriverPackage.h"
 #include "sys/CaseFold.h"
 
 namespace ornibe {

@@ -6,8 +6,8 @@
 #include "runner/PnpDriverStage.h"
 #include "runner/BuildRunner.h"
 
-#include "runner/PnpDriverPackage.h"
 #include "runner/PnpDriverRecord.h"
+#include "source/PnpDriverPackage.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -103,7 +103,7 @@ void writeRecord(const std::string& path, const PnpRecord& record) {
 
 std::string BuildRunner::recordKeyOf(const std::string& inf) const {
     // An INF of a virtio-win image lies in a folder made for this run.
-    const VirtioWinChoice& virtio = settings_.GetVirtioWin();
+    const VirtioWinChoice& virtio = settings_.getVirtioWin();
     if (!virtio.empty() && existsAsFile(virtio.source)) {
         for (const VirtioWinDriver& driver : virtio.drivers) {
             if (driver.inf == inf) {

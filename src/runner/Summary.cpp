@@ -4,13 +4,13 @@
 #include "inf/InfReader.h"
 #include "media/IsoImageReader.h"
 #include "runner/AnswerFileStage.h"
-#include "runner/F6Source.h"
 #include "runner/F6Summary.h"
 #include "runner/PnpDriverStage.h"
-#include "runner/SetupTree.h"
-#include "runner/TargetDetection.h"
 #include "runner/TargetHardwareSummary.h"
 #include "runner/VirtioWinReport.h"
+#include "source/F6Source.h"
+#include "source/SetupTree.h"
+#include "source/TargetDetection.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
@@ -68,7 +68,7 @@ InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop) 
 
 std::string summarySourceFolder(const BuildSettings& settings) {
     if (settings.GetCdDriveIndex() != 0) {
-        return settings.GetCdDriveRoot();
+        return settings.getCdDriveRoot();
     }
     return settings.GetWorkFolder();
 }
@@ -90,7 +90,10 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     } else {
         log.append(cp932ToUtf8(cdName));
     }
-    detectTarget(cdName, data);
+    if (std::optional<DetectedVersion> found = detectTarget(cdName)) {
+        data.versionCode = found->versionCode;
+        data.buildNumber = found->buildNumber;
+    }
     data.architecture = reader.architecture();
     if (data.architecture == Architecture::Amd64 && !data.buildNumber.empty()) {
         data.buildNumber = kAmd64BuildNumber;

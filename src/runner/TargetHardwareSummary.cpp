@@ -1,9 +1,9 @@
 #include "runner/TargetHardwareSummary.h"
 
 #include "check/HardwareIdsDatabase.h"
+#include "check/TargetHardware.h"
+#include "check/TreeCheck.h"
 #include "inf/DriverPackage.h"
-#include "runner/TargetHardware.h"
-#include "runner/TreeCheck.h"
 #include "sys/CaseFold.h"
 #include "sys/TextEncoding.h"
 
@@ -18,7 +18,7 @@ constexpr const char* kIndent = "\r\n      ";
 
 void appendTargetHardwareSummary(const BuildSettings& settings, const InfFile& txtsetup,
                                  const DriverPackage& package, ProgressLog& log) {
-    const std::string& target = settings.GetTargetHardware();
+    const std::string& target = settings.getTargetHardware();
     if (target.empty()) {
         return;
     }

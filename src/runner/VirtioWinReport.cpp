@@ -84,7 +84,7 @@ std::vector<std::string> virtioQemuOptions(const VirtioWinChoice& choice, char v
 }
 
 void appendVirtioWinSummary(const BuildSettings& settings, ProgressLog& log) {
-    const VirtioWinChoice& choice = settings.GetVirtioWin();
+    const VirtioWinChoice& choice = settings.getVirtioWin();
     if (choice.empty()) {
         return;
     }
@@ -102,7 +102,7 @@ void appendVirtioWinSummary(const BuildSettings& settings, ProgressLog& log) {
 
 std::optional<std::string> virtioCheckMachine(const BuildSettings& settings, char versionCode,
                                               Architecture architecture) {
-    const VirtioWinDriver* block = takenDriver(settings.GetVirtioWin(), "viostor");
+    const VirtioWinDriver* block = takenDriver(settings.getVirtioWin(), "viostor");
     if (block == nullptr) {
         return std::nullopt;
     }
@@ -111,7 +111,7 @@ std::optional<std::string> virtioCheckMachine(const BuildSettings& settings, cha
 
 bool appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
                              Architecture architecture, ProgressLog& log) {
-    const VirtioWinChoice& choice = settings.GetVirtioWin();
+    const VirtioWinChoice& choice = settings.getVirtioWin();
     if (choice.empty()) {
         return false;
     }
@@ -140,7 +140,7 @@ bool appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
     // With a target machine of the user's, the check reports on that one
     // alone; the QEMU machine is named only when it is what the check reads.
     const VirtioWinDriver* block = takenDriver(choice, "viostor");
-    if (block != nullptr && settings.GetTargetHardware().empty()) {
+    if (block != nullptr && settings.getTargetHardware().empty()) {
         std::optional<std::string> machine =
             virtioQemuMachine(block->inf, versionCode, architecture);
         log.append(machine ? "ディスクのコントローラを照合する QEMU のマシン：" + *machine + "\r\n"

@@ -39,11 +39,7 @@ void BuildSettings::AddDriverInf(const std::string& path) {
     addEntry(driverInfs, path);
 }
 
-std::string BuildSettings::GetPnpDriverInf(int index) const {
-    return entryAt(pnpDriverInfs, index);
-}
-
-void BuildSettings::AddPnpDriverInf(const std::string& path) {
+void BuildSettings::addPnpDriverInf(const std::string& path) {
     addEntry(pnpDriverInfs, path);
 }
 
@@ -51,7 +47,7 @@ void BuildSettings::SetWorkFolder(const std::string& value) {
     workFolder = withoutTrailingSlash(value);
 }
 
-void BuildSettings::AddDriverEntry(const DriverEntryChoice& choice) {
+void BuildSettings::addDriverEntry(const DriverEntryChoice& choice) {
     if (std::find(driverEntries.begin(), driverEntries.end(), choice) == driverEntries.end()) {
         driverEntries.push_back(choice);
     }

@@ -32,8 +32,8 @@ public:
     void SetCdDriveEntry(const std::string& value) { cdDriveEntry = value; }
     // The chosen entry's root: the folder, image file or device the build
     // reads; kept beside the text, never read back from it.
-    std::string GetCdDriveRoot() const { return cdDriveRoot; }
-    void SetCdDriveRoot(const std::string& value) { cdDriveRoot = value; }
+    std::string getCdDriveRoot() const { return cdDriveRoot; }
+    void setCdDriveRoot(const std::string& value) { cdDriveRoot = value; }
 
     std::string GetVolumeLabel() const { return volumeLabel; }
     void SetVolumeLabel(const std::string& value) { volumeLabel = value; }
@@ -50,14 +50,13 @@ public:
 
     // The entries chosen from the driver floppies of the driver list, in
     // the order chosen; an entry given twice is kept once.
-    const std::vector<DriverEntryChoice>& GetDriverEntries() const { return driverEntries; }
-    void AddDriverEntry(const DriverEntryChoice& choice);
-    void ClearDriverEntries() { driverEntries.clear(); }
+    const std::vector<DriverEntryChoice>& getDriverEntries() const { return driverEntries; }
+    void addDriverEntry(const DriverEntryChoice& choice);
+    void clearDriverEntries() { driverEntries.clear(); }
     // The Plug and Play driver INFs for GUI-mode setup, in the order given;
     // the same rules as the driver INF list.
-    std::string GetPnpDriverInf(int index) const;
-    void AddPnpDriverInf(const std::string& path);
-    void ClearPnpDriverInfs() { pnpDriverInfs.clear(); }
+    void addPnpDriverInf(const std::string& path);
+    void clearPnpDriverInfs() { pnpDriverInfs.clear(); }
     const std::vector<std::string>& pnpDriverInfList() const { return pnpDriverInfs; }
 
     std::int32_t GetBigDrive() const { return bigDrive; }
@@ -71,24 +70,24 @@ public:
     void SetIsoPath(const std::string& value) { isoPath = value; }
 
     // The unattended installation's answer file: none by default.
-    const AnswerFileFields& GetAnswerFile() const { return answerFile; }
-    void SetAnswerFile(const AnswerFileFields& value) { answerFile = value; }
+    const AnswerFileFields& getAnswerFile() const { return answerFile; }
+    void setAnswerFile(const AnswerFileFields& value) { answerFile = value; }
 
     // The target machine whose disk controllers the finished tree is
     // matched against: a named QEMU machine, or the host path of a file of
     // lspci output; empty for none.
-    const std::string& GetTargetHardware() const { return targetHardware; }
-    void SetTargetHardware(const std::string& value) { targetHardware = value; }
+    const std::string& getTargetHardware() const { return targetHardware; }
+    void setTargetHardware(const std::string& value) { targetHardware = value; }
 
     // The time every date of the image is given (seconds since 1970, UTC)
     // so that the same inputs make the same image; unset: the time the
     // image is made, as the image step dates it.
-    std::optional<std::int64_t> GetImageEpoch() const { return imageEpoch; }
-    void SetImageEpoch(std::optional<std::int64_t> value) { imageEpoch = value; }
+    std::optional<std::int64_t> getImageEpoch() const { return imageEpoch; }
+    void setImageEpoch(std::optional<std::int64_t> value) { imageEpoch = value; }
 
     // The drivers taken from a virtio-win medium; none by default.
-    const VirtioWinChoice& GetVirtioWin() const { return virtioWin; }
-    void SetVirtioWin(const VirtioWinChoice& value) { virtioWin = value; }
+    const VirtioWinChoice& getVirtioWin() const { return virtioWin; }
+    void setVirtioWin(const VirtioWinChoice& value) { virtioWin = value; }
 
 private:
     std::int32_t cdDriveIndex = 0;

@@ -104,9 +104,9 @@ AnswerFileDialogState AnswerFileDialog::state() const {
 }
 
 void editAnswerFile(BuildSettings& settings, QWidget* parent) {
-    AnswerFileDialog dialog(dialogStateOf(settings.GetAnswerFile()), parent);
+    AnswerFileDialog dialog(dialogStateOf(settings.getAnswerFile()), parent);
     if (dialog.exec() == QDialog::Accepted) {
-        settings.SetAnswerFile(fieldsOf(dialog.state()));
+        settings.setAnswerFile(fieldsOf(dialog.state()));
     }
 }
 

@@ -28,9 +28,8 @@ public:
     AnswerFileDialogState state() const;
 
     // Asks for the user's answer file; returns its path, or the empty text
-    // when the choice was cancelled. Tests replace it.
+    // when the choice was cancelled.
     using FileChooser = std::function<QString(QWidget* parent, const QString& current)>;
-    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
 private:
     AnswerFileFields::Mode mode() const;

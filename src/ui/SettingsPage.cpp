@@ -112,7 +112,7 @@ void SettingsPage::initPage() {
     // "< 戻る") keeps its entry.
     driveEntries_.relist(drives_);
     if (settings_.GetCdDriveIndex() > 0 && !settings_.GetCdDriveEntry().empty()) {
-        driveEntries_.keep({settings_.GetCdDriveRoot(), settings_.GetCdDriveEntry()});
+        driveEntries_.keep({settings_.getCdDriveRoot(), settings_.GetCdDriveEntry()});
     }
     showDriveList(settings_.GetCdDriveIndex());
     lastDrivePosition_ = ui_.driveList->currentIndex();
@@ -125,12 +125,12 @@ void SettingsPage::initPage() {
         if (inf.empty()) {
             break;
         }
-        if (isVirtioWinInf(settings_.GetVirtioWin(), inf)) {
+        if (isVirtioWinInf(settings_.getVirtioWin(), inf)) {
             continue;
         }
         // A floppy shows one entry per chosen entry, as it was added.
         bool named = false;
-        for (const DriverEntryChoice& choice : settings_.GetDriverEntries()) {
+        for (const DriverEntryChoice& choice : settings_.getDriverEntries()) {
             if (choice.source == inf) {
                 ui_.infList->addItem(QString::fromStdString(driverEntryText(inf, choice.id)));
                 named = true;
@@ -140,14 +140,14 @@ void SettingsPage::initPage() {
             ui_.infList->addItem(QString::fromStdString(inf));
         }
     }
-    showPnpList(withoutVirtioWinInfs(settings_.pnpDriverInfList(), settings_.GetVirtioWin()));
-    virtioWin_->show(settings_.GetVirtioWin());
+    showPnpList(withoutVirtioWinInfs(settings_.pnpDriverInfList(), settings_.getVirtioWin()));
+    virtioWin_->show(settings_.getVirtioWin());
     ui_.bigDrive->setChecked(settings_.GetBigDrive() != 0);
-    ui_.reproducible->setChecked(settings_.GetImageEpoch().has_value());
+    ui_.reproducible->setChecked(settings_.getImageEpoch().has_value());
     ui_.workFolder->setText(QString::fromStdString(settings_.GetWorkFolder()));
     ui_.nextButton->setEnabled(!ui_.workFolder->text().isEmpty());
     ui_.isoPath->setText(QString::fromStdString(settings_.GetIsoPath()));
-    ui_.targetHardware->setEditText(QString::fromStdString(settings_.GetTargetHardware()));
+    ui_.targetHardware->setEditText(QString::fromStdString(settings_.getTargetHardware()));
     ui_.driveList->setFocus();
 }
 

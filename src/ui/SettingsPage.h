@@ -42,10 +42,9 @@ public:
     void setDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
 
     // Asks which entries of a driver floppy to add (F6EntryDialog); the IDs
-    // chosen, none when cancelled. Tests replace it.
+    // chosen, none when cancelled.
     using EntryChooser =
         std::function<std::vector<std::string>(QWidget* parent, const F6EntryList& list)>;
-    void setEntryChooser(EntryChooser chooser) { chooseEntries_ = std::move(chooser); }
 
     // How the free space of the work folder is asked; tests replace it.
     void setFreeSpaceQuery(std::function<std::optional<std::uint64_t>(const std::string&)> query) {

@@ -1,10 +1,10 @@
 #include "wizard/BuildHooks.h"
 
 #include "runner/BuildRunner.h"
-#include "runner/EditionTags.h"
-#include "runner/SetupTree.h"
 #include "runner/Summary.h"
 #include "runner/UnexpectedFailure.h"
+#include "source/EditionTags.h"
+#include "source/SetupTree.h"
 
 #include <exception>
 #include <string>
@@ -23,7 +23,7 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
     hooks.runBuild = [&settings, &data, tools = std::move(tools)](BuildPage& page) {
         // The tools that date what they write (the image, the cabinets)
         // take a reproducible image's date from the environment.
-        const std::optional<std::int64_t> epoch = settings.GetImageEpoch();
+        const std::optional<std::int64_t> epoch = settings.getImageEpoch();
         BuildRunner(settings, data, page,
                     epoch ? tools.withChildVariable("SOURCE_DATE_EPOCH", std::to_string(*epoch))
                           : tools)

@@ -4,7 +4,7 @@
 #include "inf/InfReader.h"
 #include "inf/SetupArchitecture.h"
 #include "inf/VersionCode.h"
-#include "runner/DriverMedium.h"
+#include "source/DriverMedium.h"
 #include "sys/CaseLookup.h"
 #include "sys/CompressedName.h"
 #include "sys/HostPath.h"

@@ -4,10 +4,10 @@
 #include "media/IsoImageReader.h"
 #include "media/IsoNameLimit.h"
 #include "patch/SetupFileEditor.h"
-#include "runner/DriverMedium.h"
-#include "runner/F6Source.h"
-#include "runner/PnpDriverPackage.h"
 #include "settings/BuildSettings.h"
+#include "source/DriverMedium.h"
+#include "source/F6Source.h"
+#include "source/PnpDriverPackage.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
@@ -78,7 +78,7 @@ public:
                   Architecture architecture, const ToolSearch& tools, const StopCheck& stop)
         : name_(setupFolderName(architecture)), tools_(tools) {
         const bool readsSource = settings.GetCdDriveIndex() > 0;
-        const std::string root = readsSource ? settings.GetCdDriveRoot() : workFolder;
+        const std::string root = readsSource ? settings.getCdDriveRoot() : workFolder;
         if (readsSource && isImageSource(root)) {
             image_ = std::make_unique<IsoImageReader>(root, stop);
             if (image_->ok()) {

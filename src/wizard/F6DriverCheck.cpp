@@ -3,9 +3,9 @@
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
 #include "media/IsoImageReader.h"
-#include "runner/F6Source.h"
 #include "runner/F6Summary.h"
 #include "settings/BuildSettings.h"
+#include "source/F6Source.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -105,7 +105,7 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& 
                               Architecture architecture, const StopCheck& stop) {
     const std::string folder(setupFolderName(architecture));
     std::optional<bool> present;
-    for (const DriverEntryChoice& choice : settings.GetDriverEntries()) {
+    for (const DriverEntryChoice& choice : settings.getDriverEntries()) {
         Result<TxtsetupOem> oem = readF6Source(choice.source, architecture, stop);
         const OemEntry* entry = oem ? oem->entry(choice.id) : nullptr;
         if (entry == nullptr ||
@@ -263,7 +263,7 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         }
     }
     for (const Chosen& item : chosen) {
-        settings.AddDriverEntry({item.source, oemShown(item.entry->id)});
+        settings.addDriverEntry({item.source, oemShown(item.entry->id)});
     }
     return {};
 }

@@ -1,9 +1,9 @@
 #include "wizard/F6EntryChoice.h"
 
 #include "inf/OemEntryPackage.h"
-#include "runner/F6Source.h"
 #include "runner/F6Summary.h"
-#include "runner/SetupTree.h"
+#include "source/F6Source.h"
+#include "source/SetupTree.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "wizard/F6DriverCheck.h"

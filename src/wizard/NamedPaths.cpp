@@ -1,13 +1,13 @@
 #include "wizard/NamedPaths.h"
 
+#include "check/TargetHardware.h"
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/VersionCode.h"
 #include "media/FloppyImage.h"
-#include "runner/F6Source.h"
-#include "runner/PnpDriverPackage.h"
-#include "runner/TargetHardware.h"
 #include "settings/CdDriveEntry.h"
+#include "source/F6Source.h"
+#include "source/PnpDriverPackage.h"
 #include "sys/CaseLookup.h"
 #include "sys/CompressedName.h"
 #include "sys/HostPath.h"
@@ -111,7 +111,7 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
                                     char versionCode, const MountTables& tables) {
     std::vector<NamedPath> paths;
     if (settings.GetCdDriveIndex() > 0) {
-        const std::string root = settings.GetCdDriveRoot();
+        const std::string root = settings.getCdDriveRoot();
         paths.push_back({PathRole::Source, root});
         // A loop-mounted image is read through its mount point, but an
         // image written over its file would replace the user's CD image.
@@ -145,14 +145,14 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
         }
     }
     // The virtio-win medium is read from while the build runs.
-    if (!settings.GetVirtioWin().empty()) {
-        paths.push_back({PathRole::VirtioWin, settings.GetVirtioWin().source});
+    if (!settings.getVirtioWin().empty()) {
+        paths.push_back({PathRole::VirtioWin, settings.getVirtioWin().source});
     }
-    if (const std::string& listing = settings.GetTargetHardware();
+    if (const std::string& listing = settings.getTargetHardware();
         !listing.empty() && !isQemuMachineName(listing)) {
         paths.push_back({PathRole::TargetHardware, listing});
     }
-    if (const AnswerFileFields& answer = settings.GetAnswerFile();
+    if (const AnswerFileFields& answer = settings.getAnswerFile();
         answer.mode == AnswerFileFields::Mode::UserFile && !answer.userFile.empty()) {
         paths.push_back({PathRole::AnswerFile, makeAbsolute(answer.userFile)});
     }

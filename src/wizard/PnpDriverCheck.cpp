@@ -4,7 +4,7 @@
 #include "answer/PnpAnswerKeys.h"
 #include "inf/InfReader.h"
 #include "inf/VersionCode.h"
-#include "runner/PnpDriverPackage.h"
+#include "source/PnpDriverPackage.h"
 #include "sys/CaseFold.h"
 #include "sys/TextEncoding.h"
 
@@ -124,7 +124,7 @@ bool checkPnpDriverSettings(const BuildSettings& settings, char versionCode, Mes
         return true;
     }
     const std::string needed = pnpDriversNeedAnswerFile();
-    if (settings.GetAnswerFile().mode == AnswerFileFields::Mode::None) {
+    if (settings.getAnswerFile().mode == AnswerFileFields::Mode::None) {
         if (!openAnswerFile) {
             messages.show(needed, kOk);
             return false;
@@ -134,11 +134,11 @@ bool checkPnpDriverSettings(const BuildSettings& settings, char versionCode, Mes
             return false;
         }
         openAnswerFile();
-        if (settings.GetAnswerFile().mode == AnswerFileFields::Mode::None) {
+        if (settings.getAnswerFile().mode == AnswerFileFields::Mode::None) {
             return false;
         }
     }
-    Outcome path = validatePnpDriversPath(count, settings.GetAnswerFile(), versionCode);
+    Outcome path = validatePnpDriversPath(count, settings.getAnswerFile(), versionCode);
     if (!path) {
         messages.show(path.failure().headline + "\n" + path.failure().reason, kOk);
         return false;

@@ -4,9 +4,9 @@
 #include "media/IsoImageReader.h"
 #include "runner/BuildRunner.h"
 #include "runner/ConfirmData.h"
-#include "runner/SetupTree.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
+#include "source/SetupTree.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -60,10 +60,10 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return false;
     }
     if (form.selectedDrivePosition() > 0 &&
-        (!CheckSourceTree(settings_.GetCdDriveRoot()) || stopped())) {
+        (!checkSourceTree(settings_.getCdDriveRoot()) || stopped())) {
         return false;
     }
-    if (!CheckVolumeLabel(form.volumeLabelText())) {
+    if (!checkVolumeLabel(form.volumeLabelText())) {
         return false;
     }
     settings_.SetVolumeLabel(form.volumeLabelText());
@@ -78,19 +78,19 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     char versionCode = ConfirmData::kVersionUnset;
     Architecture architecture = Architecture::X86;
     Outcome tree =
-        readTreeVersion(form.selectedDrivePosition() > 0 ? settings_.GetCdDriveRoot()
+        readTreeVersion(form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
                                                          : makeAbsolute(form.workFolderText()),
                         versionCode, architecture, stop_);
     if (stopped()) {
         return false;
     }
-    if (!CheckServicePack(servicePack, architecture)) {
+    if (!checkServicePack(servicePack, architecture)) {
         return false;
     }
     settings_.SetServicePackPath(servicePack);
 
     settings_.ClearDriverInfs();
-    settings_.ClearDriverEntries();
+    settings_.clearDriverEntries();
     const std::vector<std::string> infs = infEntriesOnNext(form);
     if (!tree) {
         return refuse(tree.failure());
@@ -102,7 +102,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
             settings_.AddDriverInf(floppy->source);
             continue;
         }
-        if (!CheckFileExists(inf) || !CheckDriverInf(inf, versionCode, architecture)) {
+        if (!CheckFileExists(inf) || !checkDriverInf(inf, versionCode, architecture)) {
             return false;
         }
         settings_.AddDriverInf(inf);
@@ -114,14 +114,14 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
     if (Outcome hive = checkHivesysForConfig(settings_,
                                              form.selectedDrivePosition() > 0
-                                                 ? settings_.GetCdDriveRoot()
+                                                 ? settings_.getCdDriveRoot()
                                                  : makeAbsolute(form.workFolderText()),
                                              architecture, stop_);
         !hive) {
         return refuse(hive.failure());
     }
 
-    settings_.ClearPnpDriverInfs();
+    settings_.clearPnpDriverInfs();
     for (std::string inf : form.pnpInfEntries()) {
         if (!CheckFileExists(inf)) {
             return false;
@@ -129,7 +129,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         if (Outcome pnp = validatePnpDriverInf(inf, versionCode, architecture); !pnp) {
             return refuse(pnp.failure());
         }
-        settings_.AddPnpDriverInf(inf);
+        settings_.addPnpDriverInf(inf);
     }
     if (Outcome virtio =
             addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(),
@@ -150,18 +150,18 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!epoch) {
         return refuse(epoch.failure());
     }
-    settings_.SetImageEpoch(*epoch);
+    settings_.setImageEpoch(*epoch);
     if (Outcome target = checkTargetHardware(form.targetHardwareText(), settings_); !target) {
         return refuse(target.failure());
     }
-    if (!CheckWorkFolderFirst(form) ||
+    if (!checkWorkFolderFirst(form) ||
         !checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
-        !checkAnswerFileSettings(settings_.GetAnswerFile(), versionCode, messages_)) {
+        !checkAnswerFileSettings(settings_.getAnswerFile(), versionCode, messages_)) {
         return false;
     }
 
     // Before the work folder check, which may create the folder.
-    if (!CheckIsoPath(form) || !CheckLogFile() || !CheckNamedPaths(form, versionCode)) {
+    if (!checkIsoPath(form) || !checkLogFile() || !checkNamedPaths(form, versionCode)) {
         return false;
     }
     // With a source to read, the work folder check asks its questions and
@@ -170,7 +170,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     // does not is said first.
     const bool withImage = !form.isoPathText().empty();
     const bool readsSource = form.selectedDrivePosition() > 0;
-    if (withImage && readsSource && !CheckBootImage(makeAbsolute(form.workFolderText()))) {
+    if (withImage && readsSource && !checkBootImage(makeAbsolute(form.workFolderText()))) {
         return false;
     }
     // A folder that another build works on is refused before any question
@@ -181,7 +181,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!ValidateWorkFolder(form)) {
         return false;
     }
-    if (withImage && !readsSource && !CheckBootImage(settings_.GetWorkFolder())) {
+    if (withImage && !readsSource && !checkBootImage(settings_.GetWorkFolder())) {
         return false;
     }
     settings_.SetIsoPath(form.isoPathText());
@@ -232,7 +232,7 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
     }
     settings_.SetCdDriveIndex(position);
     settings_.SetCdDriveEntry(entry);
-    settings_.SetCdDriveRoot(root);
+    settings_.setCdDriveRoot(root);
     return true;
 }
 
@@ -241,17 +241,17 @@ bool SettingsChecks::refuse(const Failure& failure) {
     return false;
 }
 
-bool SettingsChecks::CheckSourceTree(const std::string& root) {
+bool SettingsChecks::checkSourceTree(const std::string& root) {
     Outcome outcome = validateSetupSource(root, stop_);
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckVolumeLabel(const std::string& label) {
+bool SettingsChecks::checkVolumeLabel(const std::string& label) {
     Outcome outcome = validateVolumeLabel(label);
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckServicePack(const std::string& path, Architecture architecture) {
+bool SettingsChecks::checkServicePack(const std::string& path, Architecture architecture) {
     if (path.empty()) {
         return true;
     }
@@ -259,23 +259,23 @@ bool SettingsChecks::CheckServicePack(const std::string& path, Architecture arch
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckDriverInf(const std::string& path, char versionCode,
+bool SettingsChecks::checkDriverInf(const std::string& path, char versionCode,
                                     Architecture architecture) {
     Outcome outcome = validateDriverInf(path, versionCode, architecture);
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckIsoPath(const SettingsForm& form) {
+bool SettingsChecks::checkIsoPath(const SettingsForm& form) {
     Outcome outcome = validateIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckLogFile() {
+bool SettingsChecks::checkLogFile() {
     Outcome outcome = validateLogFile(logFile_);
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckNamedPaths(const SettingsForm& form, char versionCode) {
+bool SettingsChecks::checkNamedPaths(const SettingsForm& form, char versionCode) {
     const std::string workFolder = withoutTrailingSlash(makeAbsolute(form.workFolderText()));
     const std::string isoPath =
         form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
@@ -284,7 +284,7 @@ bool SettingsChecks::CheckNamedPaths(const SettingsForm& form, char versionCode)
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::CheckBootImage(const std::string& workFolder) {
+bool SettingsChecks::checkBootImage(const std::string& workFolder) {
     // The image step takes BOOTSECT.BIN from the work folder's root, else
     // from beside the tools; the copy puts the CD's own boot image in the
     // work folder when the CD or its image has one.
@@ -293,7 +293,7 @@ bool SettingsChecks::CheckBootImage(const std::string& workFolder) {
     }
     std::string why;
     if (settings_.GetCdDriveIndex() != 0) {
-        std::string root = settings_.GetCdDriveRoot();
+        std::string root = settings_.getCdDriveRoot();
         if (existsAsFolder(root) && !findFileInFolder(root, "BOOTSECT.BIN").empty()) {
             return true;
         }
@@ -331,7 +331,7 @@ bool SettingsChecks::CheckFileExists(std::string& path) {
     return false;
 }
 
-bool SettingsChecks::CheckWorkFolderFirst(const SettingsForm& form) {
+bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
     std::string path = makeAbsolute(form.workFolderText());
     if (Outcome usable =
             findPathConflict({{PathRole::WorkFolder, withoutTrailingSlash(path)}}, homeFolder());
@@ -371,8 +371,8 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     std::string path = makeAbsolute(form.workFolderText());
 
     if (form.selectedDrivePosition() == 0) {
-        // The folder holds the tree (CheckWorkFolderFirst).
-        if (!CheckWorkFolderFirst(form)) {
+        // The folder holds the tree (checkWorkFolderFirst).
+        if (!checkWorkFolderFirst(form)) {
             return false;
         }
         settings_.SetWorkFolder(withTrailingSlash(path));
@@ -386,7 +386,7 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     }
     std::optional<std::uint64_t> needed;
     if (settings_.GetCdDriveIndex() > 0) {
-        needed = sourceBytes(settings_.GetCdDriveRoot(), stop_);
+        needed = sourceBytes(settings_.getCdDriveRoot(), stop_);
         if (stopped()) {
             return false;
         }

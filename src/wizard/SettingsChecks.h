@@ -66,7 +66,7 @@ public:
     // With an ISO image to write: refuses when no boot image will be there
     // (none in workFolder, none beside the tools, and a source that has
     // none to give), saying what is missing and how to get it.
-    bool CheckBootImage(const std::string& workFolder);
+    bool checkBootImage(const std::string& workFolder);
 
     // Checks, possibly creates, and stores the work folder. A refusal
     // without a CD says on its second line why the folder cannot be used.
@@ -76,31 +76,31 @@ public:
     // holds and that holds the tree already. Checked before the answer
     // file, so that what is read from the tree is never blamed for a
     // folder that holds none.
-    bool CheckWorkFolderFirst(const SettingsForm& form);
+    bool checkWorkFolderFirst(const SettingsForm& form);
 
     // The checks that catch before anything changes what the build would
     // fail on; each refusal is a message whose first line names the file or
     // value and whose second line gives the reason.
     // A source (image, disc or folder) that holds a Windows setup tree.
-    bool CheckSourceTree(const std::string& root);
+    bool checkSourceTree(const std::string& root);
     // A label the image can hold.
-    bool CheckVolumeLabel(const std::string& label);
+    bool checkVolumeLabel(const std::string& label);
     // A Service Pack installer (an existing file, or empty) that can run
     // here.
-    bool CheckServicePack(const std::string& path, Architecture architecture = Architecture::X86);
+    bool checkServicePack(const std::string& path, Architecture architecture = Architecture::X86);
     // A driver INF (an existing file) that adds a text-mode storage driver
     // for the version ('0', '1', '2', or unset).
-    bool CheckDriverInf(const std::string& path, char versionCode,
+    bool checkDriverInf(const std::string& path, char versionCode,
                         Architecture architecture = Architecture::X86);
     // An ISO file name that the image step can write.
-    bool CheckIsoPath(const SettingsForm& form);
+    bool checkIsoPath(const SettingsForm& form);
     // A log file that can be written when the build ends.
-    bool CheckLogFile();
+    bool checkLogFile();
     // No path of the build lands on another: outputs on inputs or on the
     // tree, the work folder on the source (see findPathConflict). The
     // settings hold the source, Service Pack and drivers already; the
     // version is the one the drivers were checked for.
-    bool CheckNamedPaths(const SettingsForm& form, char versionCode);
+    bool checkNamedPaths(const SettingsForm& form, char versionCode);
 
 private:
     // Shows a refusal: its first line, then its reason; always false.

@@ -1,13 +1,13 @@
 #include "wizard/TargetHardwareCheck.h"
 
-#include "runner/TargetHardware.h"
+#include "check/TargetHardware.h"
 #include "sys/HostPath.h"
 
 namespace ornibe {
 
 Outcome checkTargetHardware(const std::string& text, BuildSettings& settings) {
     if (text.empty() || isQemuMachineName(text)) {
-        settings.SetTargetHardware(text);
+        settings.setTargetHardware(text);
         return {};
     }
     const std::string path = makeAbsolute(text);
@@ -15,7 +15,7 @@ Outcome checkTargetHardware(const std::string& text, BuildSettings& settings) {
         return Failure::refusal("対象のハードウェアのファイルを lspci の出力として読めません。",
                                 path, devices.failure().reason);
     }
-    settings.SetTargetHardware(path);
+    settings.setTargetHardware(path);
     return {};
 }
 

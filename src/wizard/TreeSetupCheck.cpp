@@ -3,7 +3,7 @@
 #include "inf/InfReader.h"
 #include "runner/ConfirmData.h"
 #include "runner/Summary.h"
-#include "runner/TargetDetection.h"
+#include "source/TargetDetection.h"
 
 namespace ornibe {
 
@@ -16,14 +16,14 @@ Outcome readTreeVersion(const std::string& root, char& versionCode, Architecture
                         const StopCheck& stop) {
     InfReader reader = openSourceSetupFile(root, stop);
     architecture = reader.architecture();
-    ConfirmData data;
-    versionCode = data.versionCode;
+    versionCode = ConfirmData::kVersionUnset;
     if (reader.problem().kind == InfProblem::Kind::Limit) {
         return Failure::refusal(reader.path() + " はセットアップ情報ファイルとして読めません。",
                                 reader.path(), reader.problem().reason);
     }
-    detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1), data);
-    versionCode = data.versionCode;
+    if (auto found = detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1))) {
+        versionCode = found->versionCode;
+    }
     return {};
 }
 

@@ -1,8 +1,8 @@
 #include "wizard/VirtioWinCheck.h"
 
 #include "inf/VersionCode.h"
-#include "runner/VirtioWinFolders.h"
-#include "runner/VirtioWinMedium.h"
+#include "source/VirtioWinFolders.h"
+#include "source/VirtioWinMedium.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -76,7 +76,7 @@ std::vector<std::string> withoutVirtioWinInfs(const std::vector<std::string>& in
 Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
                             const std::optional<std::vector<std::string>>& only, char versionCode,
                             Architecture architecture, const StopCheck& stop) {
-    settings.SetVirtioWin({});
+    settings.setVirtioWin({});
     if (source.empty()) {
         return {};
     }
@@ -140,11 +140,11 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
         if (kind.textMode) {
             settings.AddDriverInf(*inf);
         } else {
-            settings.AddPnpDriverInf(*inf);
+            settings.addPnpDriverInf(*inf);
         }
         choice.drivers.push_back({kind.name, folder, *inf, kind.textMode});
     }
-    settings.SetVirtioWin(choice);
+    settings.setVirtioWin(choice);
     return {};
 }
 

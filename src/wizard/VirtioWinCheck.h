@@ -18,7 +18,7 @@ namespace ornibe {
 // driver list, the others (netkvm, balloon, vioserial, qxl) are checked as
 // Plug and Play INFs and appended to the PnP list, so that the build
 // integrates them as any other; the settings keep what was taken from
-// where (BuildSettings::GetVirtioWin). only names the drivers to take
+// where (BuildSettings::getVirtioWin). only names the drivers to take
 // (short names, letter case ignored); nothing takes all five, leaving out
 // those the medium has no folder for the system, except the block driver.
 //

@@ -39,8 +39,6 @@ protected:
         E2eTest::TearDown();
     }
 
-    // A tool folder with the project's tools, makecab replaced by a
-    // program that fails as a full or broken disk makes it fail.
     // Runs the build once from the settings page and looks at the page
     // that the failure leaves open before quitting the program.
     struct Stopped {
@@ -76,6 +74,8 @@ protected:
     // The line under the failure message when that makecab fails.
     const std::string kFailingMakecab =
         dir / "tools/makecab" + ": 終了コード 1（makecab: cannot write the cabinet）";
+    // A tool folder with the project's tools, makecab replaced by a
+    // program that fails as a full or broken disk makes it fail.
     void useFailingMakecab() {
         const std::string folder = dir / "tools";
         fs::create_directories(folder);

@@ -34,9 +34,9 @@ protected:
     DriverPackage package;
 
     void SetUp() override {
-        package.AddServiceValue({"viostor", "Parameters\\PnpInterface", "5", 0x00010001, {"0x1"}});
-        package.AddServiceValue({"viostor", "Parameters", "Name", 0, {"two words"}});
-        package.AddServiceValue({"viostor", "", "Blob", 0x00000001, {"0a", "ff"}});
+        package.addServiceValue({"viostor", "Parameters\\PnpInterface", "5", 0x00010001, {"0x1"}});
+        package.addServiceValue({"viostor", "Parameters", "Name", 0, {"two words"}});
+        package.addServiceValue({"viostor", "", "Blob", 0x00000001, {"0a", "ff"}});
     }
 
     std::string expanded() {
@@ -48,7 +48,7 @@ protected:
     }
     Outcome patch() {
         SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
-        return editor.PatchHivesys();
+        return editor.patchHivesys();
     }
 };
 
@@ -74,7 +74,7 @@ TEST_F(HivesysPatch, nothing_changes_without_values_and_a_missing_file_fails) {
     DriverPackage none;
     {
         SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, none, '1', "2600");
-        ASSERT_TRUE(editor.PatchHivesys());
+        ASSERT_TRUE(editor.patchHivesys());
     }
     EXPECT_TRUE(test::namesIn(i386).empty());
     Outcome missing = patch();

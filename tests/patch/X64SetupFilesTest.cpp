@@ -50,7 +50,7 @@ TEST(X64SetupFilesTest, amd64_files_list_takes_the_driver_even_when_a_wow64_file
     EXPECT_EQ(dosnet.lineCount("OptionalSrcDirs"), -1);
 
     // A new SVCPACK.INF names the AMD64 catalog folder and NT 5.2.
-    const std::string svcpack = editor.SvcpackTemplate("DRV.CAT\r\n");
+    const std::string svcpack = editor.svcpackTemplate("DRV.CAT\r\n");
     EXPECT_NE(svcpack.find("MinorVersion=2\r\nBuildNumber=3790\r\n"), std::string::npos);
     EXPECT_NE(svcpack.find("CatalogSubDir=\"\\amd64\\svcpack\"\r\n"), std::string::npos);
 }

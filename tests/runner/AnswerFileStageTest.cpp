@@ -72,7 +72,7 @@ TEST_F(AnswerFileStageTest,
     fields.workgroup = "LABNET";
     fields.autoPartition = true;
     fields.acceptEula = true;
-    settings.SetAnswerFile(fields);
+    settings.setAnswerFile(fields);
 
     const std::string summary = openAndRun();
     ASSERT_EQ(page->pageCode(), 0) << page->logText();
@@ -114,7 +114,7 @@ TEST_F(AnswerFileStageTest, takes_the_users_file_with_cr_lf_and_stops_where_it_c
     fields.userFile =
         dir.write("mine.sif", "[UserData]\nFullName = \"Taro\"\nProductID = "
                               "\"BCDFG-HJKMP-QRTVW-XY234-6789B\"\n[Proxy]\nProxy_Enable = 0\n");
-    settings.SetAnswerFile(fields);
+    settings.setAnswerFile(fields);
     openAndRun();
     ASSERT_EQ(page->pageCode(), 0) << page->logText();
     EXPECT_EQ(visibleBytes(slurp(dir / "work/I386/WINNT.SIF")),

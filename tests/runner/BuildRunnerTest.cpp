@@ -178,7 +178,7 @@ TEST_F(BuildRunnerTest, cd_copy_fills_the_work_folder_behind_a_progress_window) 
     dir.write("cd/WIN51", "");
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", "WXPFPP_JA"));
-    settings.SetCdDriveRoot(dir / "cd");
+    settings.setCdDriveRoot(dir / "cd");
     run();
     EXPECT_EQ(slurp(dir / "work/I386/TXTSETUP.SIF"), "sif");
     EXPECT_EQ(page.logText(),
@@ -196,7 +196,7 @@ TEST_F(BuildRunnerTest,
     dir.write("cd/WIN51", "");
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", "WXPFPP_JA"));
-    settings.SetCdDriveRoot(dir / "cd");
+    settings.setCdDriveRoot(dir / "cd");
     // I386 is away from its place when its bits and times are set, and
     // back at the next file's report.
     std::string i386 = dir / "work/I386";
@@ -231,7 +231,7 @@ TEST_F(BuildRunnerTest, cd_link_that_leads_out_of_the_cd_is_left_out_with_a_line
     std::filesystem::create_symlink(dir / "private/secret.txt", dir / "cd/I386/SECRET.TXT");
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", "WXPFPP_JA"));
-    settings.SetCdDriveRoot(dir / "cd");
+    settings.setCdDriveRoot(dir / "cd");
     run();
     EXPECT_FALSE(std::filesystem::exists(dir / "work/I386/SECRET.TXT"));
     EXPECT_EQ(page.logText(),
@@ -247,7 +247,7 @@ TEST_F(BuildRunnerTest, cancelled_cd_copy_is_a_copy_failure) {
     }
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", ""));
-    settings.SetCdDriveRoot(dir / "cd");
+    settings.setCdDriveRoot(dir / "cd");
     // The copy failure line, the user's stop as its reason, and what the
     // stop left in the work folder.
     const std::string stopped =
@@ -275,7 +275,7 @@ TEST_F(BuildRunnerTest, a_work_folder_that_another_build_holds_stops_the_build_b
     dir.write("cd/file", "x");
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", ""));
-    settings.SetCdDriveRoot(dir / "cd");
+    settings.setCdDriveRoot(dir / "cd");
     FolderLock otherBuild;
     ASSERT_EQ(otherBuild.take(dir / "work"), FolderLock::Result::Taken);
     run();
@@ -297,7 +297,7 @@ TEST_F(BuildRunnerTest, a_work_folder_that_another_build_holds_stops_the_build_b
 TEST_F(BuildRunnerTest, missing_cd_root_is_a_copy_failure_with_its_reason) {
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "no-disc", ""));
-    settings.SetCdDriveRoot(dir / "no-disc");
+    settings.setCdDriveRoot(dir / "no-disc");
     run();
     EXPECT_NE(page.logText().find("\r\nコピーに失敗しました\r\n"), std::string::npos)
         << page.logText();

@@ -37,7 +37,7 @@ TEST(ImageSourceBuildTest, image_source_builds_an_image_that_carries_the_cds_boo
     BuildSettings settings;
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "xp.iso", "TEST_CD"));
-    settings.SetCdDriveRoot(dir / "xp.iso");
+    settings.setCdDriveRoot(dir / "xp.iso");
     settings.SetWorkFolder(dir.mkdir("work"));
     settings.SetVolumeLabel("XP_BOOT");
     settings.SetBigDrive(0);

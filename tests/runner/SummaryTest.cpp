@@ -1,7 +1,6 @@
 #include "runner/Summary.h"
 
 #include "runner/MemoryProgressLog.h"
-#include "runner/TargetDetection.h"
 #include "settings/CdDriveEntry.h"
 #include "support/TempDir.h"
 
@@ -50,21 +49,6 @@ protected:
 
 } // namespace
 
-TEST(TargetDetection, later_match_wins_and_case_matters) {
-    ConfirmData data;
-    detectTarget("Windows XP Professional", data);
-    EXPECT_EQ(data.versionCode, '1');
-    EXPECT_EQ(data.buildNumber, "2600");
-    detectTarget("Windows 2000 or 2003", data);
-    EXPECT_EQ(data.versionCode, '2');
-    EXPECT_EQ(data.buildNumber, "3790");
-    detectTarget("Windows 2000", data);
-    EXPECT_EQ(data.versionCode, '0');
-    detectTarget("windows xp", data); // no match: the values stay
-    EXPECT_EQ(data.versionCode, '0');
-    EXPECT_EQ(data.buildNumber, "2195");
-}
-
 TEST_F(SummaryTest, all_optional_values_empty_read_from_the_work_folder) {
     dir.write("work/I386/TXTSETUP.SIF", txtsetup("Windows XP Professional CD"));
     settings.SetCdDriveEntry("読み込みしない");
@@ -85,7 +69,7 @@ TEST_F(SummaryTest, reads_the_cd_root_of_the_chosen_drive_in_any_letter_case) {
     dir.write("cd/i386/txtsetup.sif", txtsetup("Windows 2000 Professional"));
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(dir / "cd", "W2KPRO"));
-    settings.SetCdDriveRoot(dir / "cd");
+    settings.setCdDriveRoot(dir / "cd");
     settings.SetWorkFolder(dir / "empty");
     settings.SetBigDrive(0);
     settings.SetVolumeLabel("W2K \"SP4\"");

@@ -74,7 +74,7 @@ private slots:
         test::onNextModal(fill);
         open->click();
         QVERIFY(checked);
-        const AnswerFileFields& stored = settings.GetAnswerFile();
+        const AnswerFileFields& stored = settings.getAnswerFile();
         QCOMPARE(int(stored.mode), int(AnswerFileFields::Mode::Write));
         QCOMPARE(QString::fromStdString(stored.fullName), QStringLiteral("Taro Yamada"));
         QCOMPARE(QString::fromStdString(stored.adminPassword), QStringLiteral("secret"));
@@ -96,7 +96,7 @@ private slots:
         });
         open->click();
         QVERIFY(checked);
-        QCOMPARE(int(settings.GetAnswerFile().mode), int(AnswerFileFields::Mode::Write));
+        QCOMPARE(int(settings.getAnswerFile().mode), int(AnswerFileFields::Mode::Write));
     }
 };
 

@@ -122,7 +122,7 @@ private slots:
 
     void target_hardware_lists_the_qemu_machines_and_takes_a_picked_listing() {
         Page p;
-        p.settings.SetTargetHardware("qemu-nvme");
+        p.settings.setTargetHardware("qemu-nvme");
         QStringList filters;
         p.page.setDialogRunner([&](QFileDialog& dialog) {
             filters = dialog.nameFilters();
@@ -345,7 +345,7 @@ private slots:
                 QTest::mouseClick(p.button("nextButton"), Qt::LeftButton);
             });
             QCOMPARE(code, 2);
-            QCOMPARE(p.settings.GetCdDriveRoot(), folder);
+            QCOMPARE(p.settings.getCdDriveRoot(), folder);
             QCOMPARE(p.settings.GetCdDriveEntry(), folder + " [  ]");
         }
     }
@@ -408,7 +408,7 @@ private slots:
         QCOMPARE(selected, QStringList{rows[1]});
 
         p.settings.AddDriverInf(floppy);
-        p.settings.AddDriverEntry({floppy, "B"});
+        p.settings.addDriverEntry({floppy, "B"});
         execDriven(p.page, [&] {
             QCOMPARE(p.infs(), QStringList{q(floppy + " [ B ]")});
             p.quitWithOk();
@@ -483,7 +483,7 @@ private slots:
         });
         QCOMPARE(dialogs, QStringList(4, QStringLiteral("pnpInfDialog")));
 
-        p.settings.AddPnpDriverInf("/drv/kept.inf");
+        p.settings.addPnpDriverInf("/drv/kept.inf");
         execDriven(p.page, [&] {
             QCOMPARE(entries(), QStringList{"/drv/kept.inf"});
             p.quitWithOk();

@@ -42,7 +42,7 @@ protected:
     }
 
     bool next() {
-        settings.SetAnswerFile(fields);
+        settings.setAnswerFile(fields);
         return checks.OnOK(form);
     }
 
@@ -91,7 +91,7 @@ TEST_F(AnswerFileSettingsCheckTest,
     EXPECT_THAT(messages.shown[0].text, HasSubstr("本物のキーには使われない文字（AE）"));
     EXPECT_EQ(messages.shown[0].style,
               (MessageStyle{MessageButtons::Ok, MessageIcon::Information, false}));
-    EXPECT_EQ(settings.GetAnswerFile(), fields);
+    EXPECT_EQ(settings.getAnswerFile(), fields);
 }
 
 TEST(AnswerFileDialogState, the_dialogs_values_stand_for_the_fields_and_back) {

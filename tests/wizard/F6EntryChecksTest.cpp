@@ -65,13 +65,13 @@ TEST_F(F6EntryChecksTest, named_entries_given_ids_or_the_default_are_chosen_and_
     EXPECT_EQ(whole->id, "");
     EXPECT_FALSE(f6ListEntry(dir.write("a.inf", "[Version]")));
     ASSERT_TRUE(checkF6Entries({*named, *whole}, {}, settings));
-    EXPECT_EQ(settings.GetDriverEntries(),
+    EXPECT_EQ(settings.getDriverEntries(),
               (std::vector<DriverEntryChoice>{{ahci, "storahci_x64"}, {svbus, "svbusx86"}}));
 
     // --driver-entry chooses across the floppies, each taking the IDs it has.
-    settings.ClearDriverEntries();
+    settings.clearDriverEntries();
     ASSERT_TRUE(checkF6Entries({{ahci, ""}, {svbus, ""}}, {"svbusx64", "storahci_x86"}, settings));
-    EXPECT_EQ(settings.GetDriverEntries(),
+    EXPECT_EQ(settings.getDriverEntries(),
               (std::vector<DriverEntryChoice>{{ahci, "storahci_x86"}, {svbus, "svbusx64"}}));
 
     const std::string text = summary();
@@ -110,7 +110,7 @@ TEST_F(F6EntryChecksTest, services_named_otherwise_are_noted_and_service_key_val
               "[Files.scsi.BUSDRV]\r\ndriver = d1, nvgts.sys, BUSDRV\r\n"
               "[HardwareIds.scsi.BUSDRV]\r\nid = \"PCI\\VEN_10DE&DEV_0266\", \"BUSDRV\"\r\n");
     dir.write("nv/nvgts.sys", "driver");
-    settings.ClearDriverEntries();
+    settings.clearDriverEntries();
     ASSERT_TRUE(checkF6Entries({{wdm, ""}, {dir / "nv", ""}}, {}, settings));
     text = summary();
     EXPECT_THAT(text, HasSubstr("注意: nvme2k.inf の AddService のサービス NVMe2Kx32 がドライバの"
@@ -141,10 +141,10 @@ TEST_F(F6EntryChecksTest, an_entry_for_the_other_processor_is_refused_for_the_tr
     // Each entry fits its own architecture's tree.
     EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x64"}}, {}, settings, Architecture::Amd64,
                                VersionCode::Server2003));
-    settings.ClearDriverEntries();
+    settings.clearDriverEntries();
     EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x86"}}, {}, settings, Architecture::X86,
                                VersionCode::WindowsXp));
-    settings.ClearDriverEntries();
+    settings.clearDriverEntries();
     // The x86 driver is refused for an x64 tree, and nothing is chosen.
     Outcome refused = checkF6Entries({{ahci, "storahci_x86"}}, {}, settings, Architecture::Amd64,
                                      VersionCode::Server2003);
@@ -153,7 +153,7 @@ TEST_F(F6EntryChecksTest, an_entry_for_the_other_processor_is_refused_for_the_tr
                 HasSubstr("の項目 storahci_x86 は x64（AMD64）のツリーには組み込めません。"));
     EXPECT_EQ(refused.failure().reason,
               "ドライバ storahci.sys は x64 のプロセッサ用のプログラムではありません。");
-    EXPECT_TRUE(settings.GetDriverEntries().empty());
+    EXPECT_TRUE(settings.getDriverEntries().empty());
 }
 
 } // namespace

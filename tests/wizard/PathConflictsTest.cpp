@@ -80,7 +80,7 @@ TEST(PathConflicts, a_mounted_source_brings_the_image_it_is_mounted_from) {
     BuildSettings settings;
     settings.SetCdDriveIndex(1);
     settings.SetCdDriveEntry(makeCdDriveEntry(mount, "WXPVOL_JA"));
-    settings.SetCdDriveRoot(mount);
+    settings.setCdDriveRoot(mount);
 
     std::vector<NamedPath> paths =
         namedPathsOf(settings, dir / "work", image, {}, '1',

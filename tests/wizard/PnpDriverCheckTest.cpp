@@ -22,7 +22,7 @@ TEST(PnpDriverCheck, an_answer_file_is_asked_for_and_the_path_held_to_its_limit)
     EXPECT_TRUE(checkPnpDriverSettings(settings, '1', none, {}));
     EXPECT_TRUE(none.shown.empty());
 
-    settings.AddPnpDriverInf("/m/a.inf");
+    settings.addPnpDriverInf("/m/a.inf");
     test::ScriptedMessages refused;
     EXPECT_FALSE(checkPnpDriverSettings(settings, '1', refused, {}));
     ASSERT_EQ(refused.shown.size(), 1u);
@@ -45,17 +45,17 @@ TEST(PnpDriverCheck, an_answer_file_is_asked_for_and_the_path_held_to_its_limit)
     EXPECT_TRUE(checkPnpDriverSettings(settings, '1', filled, [&] {
         AnswerFileFields fields;
         fields.mode = AnswerFileFields::Mode::Write;
-        settings.SetAnswerFile(fields);
+        settings.setAnswerFile(fields);
     }));
     EXPECT_TRUE(filled.unexpected.empty());
 
     // 8 folders: 95 characters, within Windows 2000's 98; 9: 107.
     for (int i = 2; i <= 8; ++i) {
-        settings.AddPnpDriverInf("/m/" + std::to_string(i) + ".inf");
+        settings.addPnpDriverInf("/m/" + std::to_string(i) + ".inf");
     }
     test::ScriptedMessages eight;
     EXPECT_TRUE(checkPnpDriverSettings(settings, '0', eight, {}));
-    settings.AddPnpDriverInf("/m/9.inf");
+    settings.addPnpDriverInf("/m/9.inf");
     test::ScriptedMessages nine;
     EXPECT_FALSE(checkPnpDriverSettings(settings, '0', nine, {}));
     ASSERT_EQ(nine.shown.size(), 1u);

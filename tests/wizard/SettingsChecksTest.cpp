@@ -380,7 +380,7 @@ TEST_F(SettingsChecksTest, a_source_whose_path_holds_the_entry_brackets_is_its_o
     dir.mkdir("copy");
     messages.answer(MessageAnswer::Ok);
     EXPECT_TRUE(checks.OnOK(form)) << (messages.shown.empty() ? "" : messages.shown.back().text);
-    EXPECT_EQ(settings.GetCdDriveRoot(), root);
+    EXPECT_EQ(settings.getCdDriveRoot(), root);
     EXPECT_EQ(settings.GetCdDriveEntry(), root + " [ CD ]");
     EXPECT_EQ(settings.GetDriverInf(0), xpOnly);
 
@@ -395,7 +395,7 @@ TEST_F(SettingsChecksTest, a_source_whose_path_holds_the_entry_brackets_is_its_o
     messages.shown.clear();
     messages.answer(MessageAnswer::Ok);
     checks.OnOK(form);
-    EXPECT_EQ(settings.GetCdDriveRoot(), mount);
+    EXPECT_EQ(settings.getCdDriveRoot(), mount);
     EXPECT_EQ(settings.GetCdDriveEntry(), mount + " [ WXP ]");
 }
 

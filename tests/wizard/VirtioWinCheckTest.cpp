@@ -37,10 +37,10 @@ TEST(VirtioWinCheck, no_medium_clears_and_windows_2000_and_no_medium_are_refused
     BuildSettings settings;
     VirtioWinChoice kept;
     kept.source = "/old.iso";
-    settings.SetVirtioWin(kept);
+    settings.setVirtioWin(kept);
     EXPECT_TRUE(
         addVirtioWinDrivers(settings, "", std::nullopt, VersionCode::WindowsXp, Architecture::X86));
-    EXPECT_TRUE(settings.GetVirtioWin().empty());
+    EXPECT_TRUE(settings.getVirtioWin().empty());
 
     Outcome old = addVirtioWinDrivers(settings, dir / "missing.iso", std::nullopt,
                                       VersionCode::Windows2000, Architecture::X86);
@@ -52,7 +52,7 @@ TEST(VirtioWinCheck, no_medium_clears_and_windows_2000_and_no_medium_are_refused
     ASSERT_FALSE(none);
     EXPECT_NE(none.failure().headline.find("virtio-win の ISO イメージでもフォルダでもありません"),
               std::string::npos);
-    EXPECT_TRUE(settings.GetVirtioWin().empty());
+    EXPECT_TRUE(settings.getVirtioWin().empty());
     EXPECT_EQ(settings.GetDriverInf(0), "");
 }
 

@@ -73,7 +73,8 @@ struct OptsDeleter {
     void operator()(IsoWriteOpts* opts) const { iso_write_opts_free(opts); }
 };
 
-// Windows setup compares names in upper case; only ASCII letters change.
+// Why libisofs failed: the message it queued, or else the text of its
+// error code.
 std::string libraryReason(int code, Library& library) {
     std::optional<std::string> queued = library.drainMessages();
     return queued ? *queued : std::string(iso_error_to_msg(code));

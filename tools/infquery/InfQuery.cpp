@@ -44,7 +44,7 @@ void printModels(const InfReader& reader, char versionCode, std::ostream& out) {
     const InfFile& inf = reader.file();
     for (auto line = inf.findFirstLine("Manufacturer"); line; line = inf.findNextLine(*line))
         out << "models\t" << reader.GetField(*line, 0) << '\t'
-            << reader.ModelsSectionOf(*line, versionCode) << '\n';
+            << reader.modelsSectionOf(*line, versionCode) << '\n';
 }
 
 void printPackage(const DriverPackage& package, std::ostream& out) {

@@ -1,11 +1,11 @@
-#include "runner/F6Source.h"
+#include "source/F6Source.h"
 
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
 #include "media/FloppyImage.h"
-#include "runner/DriverMedium.h"
 #include "settings/BuildSettings.h"
+#include "source/DriverMedium.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -192,7 +192,7 @@ void readDriverSources(const BuildSettings& settings, char versionCode, Architec
             if (!oem) {
                 continue;
             }
-            for (const DriverEntryChoice& choice : settings.GetDriverEntries()) {
+            for (const DriverEntryChoice& choice : settings.getDriverEntries()) {
                 const OemEntry* entry = oem->entry(choice.id);
                 if (choice.source == source && entry != nullptr) {
                     addOemEntry(*oem, *entry, package);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "check/CheckedTree.h"
+#include "check/ServiceOrigin.h"
+#include "check/TreeCheck.h"
 #include "inf/InfFile.h"
-#include "runner/CheckedTree.h"
-#include "runner/ServiceOrigin.h"
-#include "runner/TreeCheck.h"
 
 #include <string>
 #include <string_view>

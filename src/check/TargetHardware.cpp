@@ -1,4 +1,4 @@
-#include "runner/TargetHardware.h"
+#include "check/TargetHardware.h"
 
 #include "sys/FileError.h"
 #include "sys/InputSnapshot.h"

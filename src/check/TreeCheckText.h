@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runner/TreeCheck.h"
+#include "check/TreeCheck.h"
 
 #include <string>
 

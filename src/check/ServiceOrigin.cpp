@@ -1,4 +1,4 @@
-#include "runner/ServiceOrigin.h"
+#include "check/ServiceOrigin.h"
 
 #include "sys/CaseFold.h"
 #include "sys/FileError.h"

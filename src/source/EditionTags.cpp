@@ -1,4 +1,4 @@
-#include "runner/EditionTags.h"
+#include "source/EditionTags.h"
 
 #include "media/IsoImageReader.h"
 #include "sys/CaseFold.h"

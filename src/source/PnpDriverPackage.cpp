@@ -1,4 +1,4 @@
-#include "runner/PnpDriverPackage.h"
+#include "source/PnpDriverPackage.h"
 
 #include "inf/InfFile.h"
 #include "inf/InfReader.h"

@@ -1,7 +1,7 @@
-#include "runner/VirtioWinFolders.h"
+#include "source/VirtioWinFolders.h"
 
 #include "inf/VersionCode.h"
-#include "runner/VirtioWinMedium.h"
+#include "source/VirtioWinMedium.h"
 #include "support/CommandRun.h"
 #include "support/TempDir.h"
 #include "sys/HostPath.h"

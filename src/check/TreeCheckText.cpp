@@ -1,4 +1,4 @@
-#include "runner/TreeCheckText.h"
+#include "check/TreeCheckText.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include "inf/DriverPackage.h"
 #include "inf/SetupArchitecture.h"
-#include "runner/DriverMedium.h"
+#include "source/DriverMedium.h"
 
 #include <cstddef>
 #include <optional>

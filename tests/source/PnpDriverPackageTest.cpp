@@ -1,4 +1,4 @@
-#include "runner/PnpDriverPackage.h"
+#include "source/PnpDriverPackage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
+#include "check/TreeCheckParts.h"
 #include "patch/SetupFileEditor.h"
-#include "runner/TreeCheckParts.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"

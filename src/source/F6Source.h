@@ -49,7 +49,7 @@ bool onlyUnboundIds(const OemEntry& entry);
 
 // Reads the drivers of the settings into package in the list's order: an
 // INF as the INF driver path reads it, a floppy source's chosen entries
-// (BuildSettings::GetDriverEntries) through addOemEntry.
+// (BuildSettings::getDriverEntries) through addOemEntry.
 void readDriverSources(const BuildSettings& settings, char versionCode, Architecture architecture,
                        DriverPackage& package);
 

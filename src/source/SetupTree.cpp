@@ -1,4 +1,4 @@
-#include "runner/SetupTree.h"
+#include "source/SetupTree.h"
 
 #include "media/IsoImageReader.h"
 #include "sys/CaseLookup.h"

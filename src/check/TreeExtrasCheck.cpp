@@ -1,5 +1,5 @@
 #include "answer/AnswerFileCheck.h"
-#include "runner/TreeCheckParts.h"
+#include "check/TreeCheckParts.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"

@@ -1,11 +1,11 @@
-#include "runner/TreeCheck.h"
+#include "check/TreeCheck.h"
 
+#include "check/CheckedTree.h"
 #include "check/HardwareIdsDatabase.h"
-#include "runner/CheckedTree.h"
-#include "runner/EditionTags.h"
-#include "runner/ServiceOrigin.h"
-#include "runner/TargetDetection.h"
-#include "runner/TreeCheckParts.h"
+#include "check/ServiceOrigin.h"
+#include "check/TreeCheckParts.h"
+#include "source/EditionTags.h"
+#include "source/TargetDetection.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/PathUnderRoot.h"
@@ -155,15 +155,15 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
     if (versionCode == '?' && txtsetup.isOpen()) {
         // The CD's name in SourceDisksNames line 1 tells the version, as
         // for the summary.
-        ConfirmData data;
         for (std::string_view section :
              {"SourceDisksNames", "SourceDisksNames.x86", "SourceDisksNames.amd64"}) {
             if (auto line = txtsetup.findFirstLine(section, "1")) {
-                detectTarget(txtsetup.stringField(*line, 1).value_or(""), data);
+                if (auto found = detectTarget(txtsetup.stringField(*line, 1).value_or(""))) {
+                    versionCode = found->versionCode;
+                }
                 break;
             }
         }
-        versionCode = data.versionCode;
     }
     checkAnswerFile(tree, versionCode, report);
     if (input.target && txtsetup.isOpen()) {

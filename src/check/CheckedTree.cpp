@@ -1,7 +1,7 @@
-#include "runner/CheckedTree.h"
+#include "check/CheckedTree.h"
 
 #include "patch/SetupFileEditor.h"
-#include "runner/SetupTree.h"
+#include "source/SetupTree.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"

@@ -1,4 +1,4 @@
-#include "runner/VirtioWinMedium.h"
+#include "source/VirtioWinMedium.h"
 
 #include "media/IsoImageReader.h"
 #include "sys/CaseFold.h"

@@ -1,4 +1,4 @@
-#include "runner/DriverMedium.h"
+#include "source/DriverMedium.h"
 
 #include "inf/DriverPackage.h"
 #include "sys/CaseLookup.h"

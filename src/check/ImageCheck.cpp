@@ -1,6 +1,6 @@
+#include "check/TreeCheckParts.h"
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
-#include "runner/TreeCheckParts.h"
 #include "sys/BuildRecord.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "check/TreeCheck.h"
 #include "inf/InfFile.h"
 #include "inf/SetupArchitecture.h"
-#include "runner/TreeCheck.h"
 #include "sys/CaseLookup.h"
 #include "sys/Result.h"
 #include "sys/ScratchFolders.h"

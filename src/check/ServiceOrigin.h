@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runner/CheckedTree.h"
+#include "check/CheckedTree.h"
 
 #include <map>
 #include <string>
