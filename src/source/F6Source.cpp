@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace ornibe {
 namespace {
@@ -122,26 +124,24 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
     std::vector<std::string> notes;
     // The texts of the file are shown as host text.
     const std::string service = oemShown(oemEntryService(entry));
-    std::vector<std::string> services;
+    // The drivers' services and the owners already noted, folded as setup
+    // compares them, so that an entry of many IDs is noted in linear time.
+    std::unordered_set<std::string> services;
     for (const OemFileLine* driver : entry.drivers()) {
         const std::size_t dot = driver->name.rfind('.');
-        services.push_back(
-            oemShown(dot == std::string::npos ? driver->name : driver->name.substr(0, dot)));
+        services.insert(foldSetupText(
+            oemShown(dot == std::string::npos ? driver->name : driver->name.substr(0, dot))));
     }
     if (onlyUnboundIds(entry)) {
         notes.push_back("警告: ハードウェア ID がクラスコード（PCI\\CC_…）か ROOT\\、DETECTED\\ "
                         "だけなので、テキストモードセットアップがこのドライバを使わないことがあり"
                         "ます。");
     }
-    std::vector<std::string> named;
+    std::unordered_set<std::string> named;
     for (const auto& [id, ownerBytes] : entry.hardwareIds) {
         const std::string owner = oemShown(ownerBytes);
-        if (std::none_of(
-                services.begin(), services.end(),
-                [&](const std::string& driver) { return equalsSetupNoCase(owner, driver); }) &&
-            std::none_of(named.begin(), named.end(),
-                         [&](const std::string& seen) { return equalsSetupNoCase(seen, owner); })) {
-            named.push_back(owner);
+        const std::string folded = foldSetupText(owner);
+        if (!services.contains(folded) && named.insert(folded).second) {
             notes.push_back("注意: [HardwareIds] のサービス " + owner + " がドライバのファイル名 " +
                             service + " と違います。" + service + " として組み込みます。");
         }
@@ -160,12 +160,19 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
                             added.front() + " がドライバのファイル名 " + service + " と違います。");
         }
     }
+    // Each section's values in file order, found through one pass.
+    std::unordered_map<std::string, std::vector<const OemConfigValue*>> valuesOf;
+    for (const OemConfigValue& value : entry.config) {
+        valuesOf[value.section].push_back(&value);
+    }
     for (const std::string& section : entry.configSections) {
         notes.push_back("レジストリの値: [" + oemShown(section) + "] から");
-        for (const OemConfigValue& value : entry.config) {
-            if (value.section != section) {
-                continue;
-            }
+        const auto found = valuesOf.find(section);
+        if (found == valuesOf.end()) {
+            continue;
+        }
+        for (const OemConfigValue* valuePointer : found->second) {
+            const OemConfigValue& value = *valuePointer;
             const std::string owner = oemShown(value.service);
             std::string key = value.subkey.empty() ? owner : owner + "\\" + oemShown(value.subkey);
             std::string data;
