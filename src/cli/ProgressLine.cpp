@@ -1,4 +1,5 @@
 #include "cli/ProgressLine.h"
+#include "cli/TerminalText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,7 +24,54 @@ std::string padded(const std::string& text, size_t width) {
     return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
 }
 
+// The length of the UTF-8 character that starts with the byte (1 for a
+// byte that starts none, so that a broken text still moves on).
+size_t characterLength(unsigned char lead) {
+    return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+}
+
+// The columns one character takes: two from U+1100 on (the kana and kanji
+// this line shows are wide on a terminal), one below.
+size_t characterColumns(std::string_view character) {
+    if (character.size() == 4) {
+        return 2;
+    }
+    if (character.size() != 3) {
+        return 1;
+    }
+    // U+1100 is E1 84 80.
+    const auto lead = static_cast<unsigned char>(character[0]);
+    const auto second = static_cast<unsigned char>(character[1]);
+    return lead > 0xE1 || (lead == 0xE1 && second >= 0x84) ? 2 : 1;
+}
+
+// The whole characters of the text that fit in the columns.
+std::string cutToColumns(const std::string& text, size_t columns) {
+    size_t used = 0;
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t length = std::min(characterLength(text[end]), text.size() - end);
+        const size_t width = characterColumns(std::string_view(text).substr(end, length));
+        if (used + width > columns) {
+            break;
+        }
+        used += width;
+        end += length;
+    }
+    return text.substr(0, end);
+}
+
 } // namespace
+
+size_t displayColumns(std::string_view utf8) {
+    size_t columns = 0;
+    for (size_t at = 0; at < utf8.size();) {
+        const size_t length = std::min(characterLength(utf8[at]), utf8.size() - at);
+        columns += characterColumns(utf8.substr(at, length));
+        at += length;
+    }
+    return columns;
+}
 
 std::string progressLine(const ProgressFigures& figures, int columns) {
     const size_t room = columns > 1 ? size_t(columns - 1) : 0;
@@ -53,7 +101,7 @@ std::string progressLine(const ProgressFigures& figures, int columns) {
     if (figures.filesTotal > 0) {
         std::string total = std::to_string(figures.filesTotal);
         tails.push_back(", " + padded(std::to_string(figures.files), total.size()) + " / " + total +
-                        " files");
+                        " " + terminalText(TerminalText::ProgressFiles));
     }
     char rate[48] = ",  --.- MB/s";
     if (figures.megabytesPerSecond) {
@@ -70,19 +118,20 @@ std::string progressLine(const ProgressFigures& figures, int columns) {
     };
     // The bar takes what the figures leave, within its bounds.
     const size_t barFrame = 3; // " [" and "]"
-    if (share && head.size() + barFrame + kLeastBar + rest().size() <= room) {
-        size_t inside = std::min(kWidestBar, room - head.size() - barFrame - rest().size());
+    if (share && displayColumns(head) + barFrame + kLeastBar + displayColumns(rest()) <= room) {
+        size_t inside =
+            std::min(kWidestBar, room - displayColumns(head) - barFrame - displayColumns(rest()));
         size_t filled = size_t(permille * inside / 1000);
         return head + " [" + std::string(filled, '#') + std::string(inside - filled, '.') + "]" +
                rest();
     }
-    while (!tails.empty() && head.size() + rest().size() > room) {
+    while (!tails.empty() && displayColumns(head) + displayColumns(rest()) > room) {
         tails.pop_back();
     }
-    if (head.size() + rest().size() <= room) {
+    if (displayColumns(head) + displayColumns(rest()) <= room) {
         return head + rest();
     }
-    return head.substr(0, room);
+    return cutToColumns(head, room);
 }
 
 } // namespace ornibe

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace ornibe {
 
@@ -28,5 +29,9 @@ struct ProgressFigures {
 // where the width is short, the bar narrows and then goes, then the rate,
 // the files and the megabytes, in that order.
 std::string progressLine(const ProgressFigures& figures, int columns);
+
+// The columns a terminal gives the UTF-8 text: two for each character from
+// U+1100 on, one for any other.
+size_t displayColumns(std::string_view utf8);
 
 } // namespace ornibe

@@ -1,6 +1,7 @@
 #include "cli/TerminalBuildPage.h"
 
 #include "cli/ProgressLine.h"
+#include "cli/TerminalText.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
 #include "sys/UniqueDir.h"
@@ -94,7 +95,8 @@ void TerminalBuildPage::copyProgressStarted() {
 
 bool TerminalBuildPage::copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal,
                                      std::uint64_t filesDone, std::uint64_t filesTotal) {
-    drawBar("copy", bytesDone, bytesTotal, filesDone, filesTotal, false);
+    drawBar(terminalText(TerminalText::ProgressCopy), bytesDone, bytesTotal, filesDone, filesTotal,
+            false);
     return !stopRequested();
 }
 
@@ -133,7 +135,7 @@ void TerminalBuildPage::processEvents() {
     if (imageTotal_ == 0 && image.held >= image.written + kLeastReservation) {
         imageTotal_ = image.held;
     }
-    drawBar("image", image.written, imageTotal_, 0, 0, false);
+    drawBar(terminalText(TerminalText::ProgressImage), image.written, imageTotal_, 0, 0, false);
 }
 
 TerminalBuildPage::ImageSize TerminalBuildPage::imageBytesWritten() const {

@@ -59,6 +59,10 @@ constexpr TerminalTextRow kRows[] = {
               "確認で断られた（作業フォルダは何も変わっていません）。--check のとき：\n"
               "0 問題なし、1 問題か、引き受けるサービスのないディスク コントローラが\n"
               "見つかった、2 使い方の誤り。"},
+    // The progress bar's step names and its count of files.
+    {ProgressCopy, "コピー"},
+    {ProgressImage, "イメージ"},
+    {ProgressFiles, "ファイル"},
 };
 
 static_assert([] {

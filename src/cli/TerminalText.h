@@ -45,6 +45,9 @@ enum class TerminalText {
     HelpUsage,
     HelpIntro,
     HelpEnd,
+    ProgressCopy,
+    ProgressImage,
+    ProgressFiles,
 };
 
 struct TerminalTextRow {

@@ -113,7 +113,8 @@ TEST_F(CommandLineBuildTest, on_a_terminal_the_log_stays_whole_beside_the_progre
                                           "--iso", dir / "out.iso", "--yes", "--log", log},
                                          80, 24);
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_TRUE(std::regex_search(result.output, std::regex("\033\\[Kcopy +[0-9]+% \\[[#.]+\\] ")));
+    EXPECT_TRUE(
+        std::regex_search(result.output, std::regex("\033\\[Kコピー +[0-9]+% \\[[#.]+\\] ")));
     TerminalScreen screen(80, 24);
     screen.feed(result.output);
     EXPECT_TRUE(screen.unknownControls().empty());

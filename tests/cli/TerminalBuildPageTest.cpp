@@ -1,4 +1,5 @@
 #include "cli/TerminalBuildPage.h"
+#include "cli/ProgressLine.h"
 
 #include "support/TempDir.h"
 #include "support/TerminalScreen.h"
@@ -109,9 +110,9 @@ TEST(TerminalBuildPage, on_the_log_s_terminal_the_bar_stands_below_the_unfinishe
             int row = terminal.screen.cursorRow();
             ASSERT_GT(row, 0);
             EXPECT_THAT(withBar[size_t(row)],
-                        StartsWith(columns == 80 ? "copy   3% [...." : "copy   3%   48.0"));
+                        StartsWith(columns == 80 ? "コピー   3% [...." : "コピー   3%   48.0"));
             EXPECT_THAT(withBar[size_t(row)], HasSubstr("48.0 / 1500.0 MB"));
-            EXPECT_LT(withBar[size_t(row)].size(), size_t(columns));
+            EXPECT_LT(displayColumns(withBar[size_t(row)]), size_t(columns));
             EXPECT_EQ(terminal.screen.wraps(), wraps);
             if (before == 0) {
                 EXPECT_EQ(Rows(withBar.begin(), withBar.begin() + row),
@@ -145,8 +146,8 @@ TEST(TerminalBuildPage, with_the_log_elsewhere_the_bar_takes_its_own_row_and_cle
     page.copyProgressStarted();
     page.copyProgress(750 * kMB, 1500 * kMB, 61, 122);
     terminal.show();
-    EXPECT_EQ(terminal.screen.screenRows()[0], "copy  50% [#########..........]  750.0 / "
-                                               "1500.0 MB,  61 / 122 files,  --.- MB/s");
+    EXPECT_EQ(terminal.screen.screenRows()[0], "コピー  50% [#######.......]  750.0 / "
+                                               "1500.0 MB,  61 / 122 ファイル,  --.- MB/s");
     page.copyProgressFinished();
     page.log().append("完了\r\n");
     terminal.show();
@@ -178,9 +179,10 @@ TEST(TerminalBuildPage, the_image_bar_shows_the_total_reserved_for_the_image_and
         terminal.show();
         std::string bar = terminal.screen.screenRows()[0];
         if (reserved) {
-            EXPECT_EQ(bar, "image  25% [#######.......................] 2.0 / 8.0 MB,  --.- MB/s");
+            EXPECT_EQ(bar,
+                      "イメージ  25% [#######.......................] 2.0 / 8.0 MB,  --.- MB/s");
         } else {
-            EXPECT_EQ(bar, "image 2.0 MB,  --.- MB/s");
+            EXPECT_EQ(bar, "イメージ 2.0 MB,  --.- MB/s");
         }
     }
 }
