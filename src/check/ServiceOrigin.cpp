@@ -1,5 +1,6 @@
 #include "check/ServiceOrigin.h"
 
+#include "patch/AddedSetupLines.h"
 #include "sys/CaseFold.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -10,16 +11,6 @@
 
 namespace ornibe {
 namespace {
-
-std::string trimmed(std::string_view text) {
-    const std::string_view blanks = " \t\"";
-    std::size_t start = text.find_first_not_of(blanks);
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    std::size_t end = text.find_last_not_of(blanks);
-    return std::string(text.substr(start, end - start + 1));
-}
 
 // Every value of every line of the INF, folded: what tells which files it
 // copies.
@@ -47,35 +38,13 @@ ServiceOrigins::ServiceOrigins(CheckedTree& tree) {
     } catch (const FileError&) {
         return;
     }
-    bytes = bytes.substr(0, bytes.find('\x1A'));
-    std::set<std::string> seen;
-    std::string section;
-    bool repeated = false;
     std::vector<std::string> infNames;
-    for (std::size_t start = 0; start < bytes.size();) {
-        std::size_t end = std::min(bytes.find('\n', start), bytes.size());
-        std::string line = trimmed(std::string_view(bytes).substr(start, end - start));
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line = trimmed(std::string_view(line).substr(0, line.size() - 1));
-        }
-        if (line.starts_with("[") && line.find(']') != std::string::npos) {
-            section = foldSetupText(trimmed(line.substr(1, line.find(']') - 1)));
-            repeated = !seen.insert(section).second;
-            continue;
-        }
-        std::size_t equals = line.find('=');
-        if (!repeated || equals == std::string::npos) {
-            continue;
-        }
-        std::string key = trimmed(std::string_view(line).substr(0, equals));
-        std::string value = line.substr(equals + 1);
-        value = trimmed(value.substr(0, value.find(',')));
-        if (section == "SCSI.LOAD") {
-            integrated_[foldSetupText(key)] = foldSetupText(value);
-        } else if (section.starts_with("SOURCEDISKSFILES") &&
-                   foldSetupText(key).ends_with(".INF")) {
-            infNames.push_back(key);
+    for (const AddedSetupLine& line : addedSetupLines(bytes)) {
+        if (line.section == "SCSI.LOAD") {
+            integrated_[foldSetupText(line.key)] = foldSetupText(line.value);
+        } else if (line.section.starts_with("SOURCEDISKSFILES") &&
+                   foldSetupText(line.key).ends_with(".INF")) {
+            infNames.push_back(line.key);
         }
     }
     std::vector<std::string> names;

@@ -3,6 +3,7 @@
 #include "inf/DriverPackage.h"
 #include "media/IsoImageReader.h"
 #include "media/IsoNameLimit.h"
+#include "patch/AddedSetupLines.h"
 #include "patch/SetupFileEditor.h"
 #include "settings/BuildSettings.h"
 #include "source/DriverMedium.h"
@@ -27,16 +28,6 @@
 namespace ornibe {
 namespace {
 
-std::string trimmed(std::string_view text) {
-    const std::string_view blanks = " \t\"";
-    std::size_t start = text.find_first_not_of(blanks);
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    std::size_t end = text.find_last_not_of(blanks);
-    return std::string(text.substr(start, end - start + 1));
-}
-
 // The files an earlier build integrated into the setup folder, folded: the
 // keys of every [SourceDisksFiles...] section that TXTSETUP.SIF repeats
 // after the CD's own, which is how the build adds to it.
@@ -48,23 +39,9 @@ std::set<std::string> integratedEarlier(const std::string& txtsetup) {
     } catch (const FileError&) {
         return names;
     }
-    bytes.resize(std::min(bytes.size(), bytes.find('\x1A')));
-    std::set<std::string> seen;
-    bool repeatedFiles = false;
-    for (std::size_t start = 0; start < bytes.size();) {
-        std::size_t end = std::min(bytes.find('\n', start), bytes.size());
-        std::string line = trimmed(std::string_view(bytes).substr(start, end - start));
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line = trimmed(std::string_view(line).substr(0, line.size() - 1));
-        }
-        if (line.starts_with("[") && line.find(']') != std::string::npos) {
-            const std::string section = foldSetupText(trimmed(line.substr(1, line.find(']') - 1)));
-            repeatedFiles = !seen.insert(section).second && section.starts_with("SOURCEDISKSFILES");
-            continue;
-        }
-        if (std::size_t equals = line.find('='); repeatedFiles && equals != std::string::npos) {
-            names.insert(foldSetupText(trimmed(std::string_view(line).substr(0, equals))));
+    for (const AddedSetupLine& line : addedSetupLines(bytes)) {
+        if (line.section.starts_with("SOURCEDISKSFILES")) {
+            names.insert(foldSetupText(line.key));
         }
     }
     return names;
