@@ -10,7 +10,6 @@
 #include "source/F6Source.h"
 #include "source/SetupTree.h"
 #include "source/TargetDetection.h"
-#include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
 

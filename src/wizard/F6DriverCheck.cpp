@@ -7,7 +7,6 @@
 #include "source/F6Source.h"
 #include "source/Medium.h"
 #include "sys/CaseFold.h"
-#include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
