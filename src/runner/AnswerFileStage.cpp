@@ -7,6 +7,7 @@
 #include "answer/AnswerFileCheck.h"
 #include "answer/AnswerFileSummary.h"
 #include "answer/AnswerFileWriter.h"
+#include "answer/FirstLogonCommands.h"
 #include "answer/PnpAnswerKeys.h"
 #include "source/PnpDriverPackage.h"
 #include "sys/CaseLookup.h"
@@ -87,6 +88,7 @@ bool BuildRunner::answerFileStage() {
     }
     ProgressLog& log = page_.log();
     const std::string target = entryPathNoCase(i386Folder(), "WINNT.SIF");
+    const SetupAdditions& additions = settings_.getSetupAdditions();
 
     // What goes into the tree: the file written from the fields, or the
     // user's own, checked again as it is now.
@@ -100,6 +102,10 @@ bool BuildRunner::answerFileStage() {
                                     !settings_.GetDriverInf(0).empty() || !pnpEntries_.empty());
         if (!pnpEntries_.empty()) {
             addPnpEntries(entries, pnpPathValue({}, pnpEntries_));
+        }
+        if (!additions.empty()) {
+            addSetupAdditionEntries(entries, additions.needsOemPreinstall(),
+                                    additions.firstLogonCommands);
         }
         bytes = answerFileText(entries);
     } else {
@@ -123,6 +129,26 @@ bool BuildRunner::answerFileStage() {
             }
             bytes = std::move(merged.bytes);
             changedKeys = std::move(merged.changedKeys);
+        } else if (additions.needsOemPreinstall()) {
+            // Files in $OEM$ and cmdlines.txt need only OemPreinstall; the
+            // user's own driver folders stay as they are.
+            MergedAnswerFile merged = mergePnpKeys(bytes, {});
+            if (!merged.problem.empty()) {
+                reportFailure(std::string(kFailed) +
+                              Failure{"read", fields.userFile, merged.problem}.line());
+                return false;
+            }
+            bytes = std::move(merged.bytes);
+            changedKeys = std::move(merged.changedKeys);
+        }
+        if (!additions.firstLogonCommands.empty()) {
+            FirstLogonMerge merged = mergeFirstLogonCommands(bytes, additions.firstLogonCommands);
+            if (!merged.problem.empty()) {
+                reportFailure(std::string(kFailed) +
+                              Failure{"read", fields.userFile, merged.problem}.line());
+                return false;
+            }
+            bytes = std::move(merged.bytes);
         }
     }
 
@@ -159,8 +185,9 @@ bool BuildRunner::answerFileStage() {
     }
     log.append(replaces ? "完了（ツリーにあった WINNT.SIF を置き換えました）\r\n" : "完了\r\n");
     for (const std::string& key : changedKeys) {
-        log.append("応答ファイルの [Unattended] " + key +
-                   " を PnP ドライバのために変えました。\r\n");
+        log.append("応答ファイルの [Unattended] " + key + " を " +
+                   (pnpEntries_.empty() ? "$OEM$ のファイル" : "PnP ドライバ") +
+                   "のために変えました。\r\n");
     }
     for (const std::string& note : notes) {
         log.append(note + "\r\n");

@@ -125,8 +125,8 @@ void BuildRunner::runBuild() {
     bool finished = carryOn(settings_.GetCdDriveIndex() == 0 || copyCd()) &&
                     carryOn(settings_.GetServicePackPath().empty() || applyServicePack()) &&
                     carryOn(clearReadOnly()) && carryOn(driverStage()) &&
-                    carryOn(pnpDriverStage()) && carryOn(answerFileStage()) &&
-                    carryOn(bigDriveStage()) &&
+                    carryOn(pnpDriverStage()) && carryOn(setupAdditionsStage()) &&
+                    carryOn(answerFileStage()) && carryOn(bigDriveStage()) &&
                     carryOn(settings_.GetIsoPath().empty() || makeIsoImage());
     if (!finished) {
         return;

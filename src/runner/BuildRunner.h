@@ -63,6 +63,10 @@ private:
     // Copies the Plug and Play drivers into $OEM$\$1\Drivers and notes
     // their folders for the answer file.
     bool pnpDriverStage();
+    // Adds the hotfixes to SVCPACK, then the user's $OEM$ files and the
+    // commands for cmdlines.txt (runner/HotfixStage.h,
+    // runner/OemFilesStage.h).
+    bool setupAdditionsStage();
     // What names a Plug and Play driver's INF in the record of its folders
     // the same from run to run.
     std::string recordKeyOf(const std::string& inf) const;

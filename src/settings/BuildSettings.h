@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/AnswerFileFields.h"
+#include "settings/SetupAdditions.h"
 #include "settings/VirtioWinChoice.h"
 
 #include <cstdint>
@@ -89,6 +90,10 @@ public:
     const VirtioWinChoice& getVirtioWin() const { return virtioWin; }
     void setVirtioWin(const VirtioWinChoice& value) { virtioWin = value; }
 
+    // Hotfixes, $OEM$ files and commands for setup to run; none by default.
+    const SetupAdditions& getSetupAdditions() const { return setupAdditions; }
+    void setSetupAdditions(const SetupAdditions& value) { setupAdditions = value; }
+
 private:
     std::int32_t cdDriveIndex = 0;
     std::string cdDriveEntry;
@@ -105,6 +110,7 @@ private:
     std::optional<std::int64_t> imageEpoch;
     std::string targetHardware;
     VirtioWinChoice virtioWin;
+    SetupAdditions setupAdditions;
 };
 
 } // namespace ornibe

@@ -1,0 +1,226 @@
+// The hotfix step of the build: after the Service Pack and the drivers,
+// each package goes into the setup folder's SVCPACK under a short name and
+// into SVCPACK.INF's [SetupHotfixesToRun], which setup runs at T-13.
+
+#include "runner/HotfixStage.h"
+
+#include "inf/DriverPackage.h"
+#include "inf/InfReader.h"
+#include "patch/SetupFileEditor.h"
+#include "patch/SvcpackHotfixes.h"
+#include "sys/CaseFold.h"
+#include "sys/CaseLookup.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+#include "sys/ShortName.h"
+#include "sys/TextEncoding.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+
+namespace ornibe {
+namespace {
+
+const char* const kIndent = "\r\n      ";
+
+std::string switchesOf(const HotfixChoice& hotfix) {
+    return hotfix.switches.empty() ? std::string(kDefaultHotfixSwitches) : hotfix.switches;
+}
+
+bool containsNoCase(const std::vector<std::string>& names, const std::string& name) {
+    for (const std::string& entry : names) {
+        if (equalsSetupNoCase(entry, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The package's Knowledge Base number as its short name ("KB900001.EXE"
+// for "WindowsXP-KB900001-x86-JPN.exe"), the name people look it up by;
+// nothing when the name holds no "KB" and digits that fit in eight.
+std::optional<std::string> knowledgeBaseName(const std::string& name) {
+    for (std::size_t at = 0; at + 2 < name.size(); ++at) {
+        if ((name[at] != 'K' && name[at] != 'k') || (name[at + 1] != 'B' && name[at + 1] != 'b')) {
+            continue;
+        }
+        std::size_t end = at + 2;
+        while (end < name.size() && name[end] >= '0' && name[end] <= '9') {
+            ++end;
+        }
+        if (end == at + 2 || end - at > 8) {
+            continue;
+        }
+        std::string shortName = "KB" + name.substr(at + 2, end - at - 2);
+        if (std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > end) {
+            std::string extension = name.substr(dot + 1, 3);
+            for (char& c : extension) {
+                c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            }
+            shortName += "." + extension;
+        }
+        if (isShortName(shortName)) {
+            return shortName;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Result<std::vector<HotfixPlace>> placeHotfixes(
+    const std::vector<HotfixChoice>& hotfixes, const std::vector<std::string>& listed,
+    const std::function<bool(const std::string&)>& taken,
+    const std::function<bool(const std::string& name, const std::string& package)>& sameBytes) {
+    std::vector<HotfixPlace> places;
+    std::vector<std::string> given;
+    for (const HotfixChoice& hotfix : hotfixes) {
+        HotfixPlace place{hotfix.path, {}, switchesOf(hotfix), false};
+        for (const std::string& name : listed) {
+            if (!containsNoCase(given, name) && sameBytes(name, hotfix.path)) {
+                place.name = name;
+                place.present = true;
+                break;
+            }
+        }
+        const std::string own = fileName(hotfix.path);
+        if (!place.present && isShortName(own) && containsNoCase(listed, own)) {
+            return Failure::refusal(
+                "修正プログラム " + own + " は SVCPACK.INF にもう載っています。", hotfix.path,
+                "同じ名前の別のファイルがセットアップの SVCPACK にあります。");
+        }
+        auto used = [&](const std::string& name) {
+            return containsNoCase(given, name) || containsNoCase(listed, name) || taken(name);
+        };
+        if (!place.present) {
+            std::optional<std::string> knowledgeBase = knowledgeBaseName(own);
+            place.name = knowledgeBase && !isShortName(own) && !used(*knowledgeBase)
+                             ? *knowledgeBase
+                             : shortNameFor(own, used);
+        }
+        given.push_back(place.name);
+        places.push_back(std::move(place));
+    }
+    return places;
+}
+
+void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture architecture,
+                                 const std::vector<std::string>& svcpackNames, ProgressLog& log) {
+    const SetupAdditions& additions = settings.getSetupAdditions();
+    if (additions.empty()) {
+        return;
+    }
+    const std::string svcpack = std::string(setupFolderName(architecture)) + "\\SVCPACK\\";
+    if (!additions.hotfixes.empty()) {
+        log.append("\r\n\r\n追加する修正プログラム（セットアップの T-13 で実行）：");
+        Result<std::vector<HotfixPlace>> places = placeHotfixes(
+            additions.hotfixes, {},
+            [&](const std::string& name) { return containsNoCase(svcpackNames, name); },
+            [](const std::string&, const std::string&) { return false; });
+        for (std::size_t i = 0; places && i < places->size(); ++i) {
+            const HotfixPlace& place = (*places)[i];
+            log.append(kIndent + fileName(place.package) + " → " + svcpack + place.name + " " +
+                       place.switches);
+        }
+    }
+    if (!additions.oemFolder.empty()) {
+        log.append("\r\n\r\n$OEM$ に加えるフォルダ：" + std::string(kIndent) + additions.oemFolder +
+                   " → $OEM$");
+    }
+    if (!additions.setupCommands.empty()) {
+        log.append("\r\n\r\nセットアップ中に実行するコマンド（$OEM$\\cmdlines.txt）：");
+        for (const std::string& command : additions.setupCommands) {
+            log.append(kIndent + command);
+        }
+    }
+    if (!additions.firstLogonCommands.empty()) {
+        log.append("\r\n\r\n最初のログオンで実行するコマンド（WINNT.SIF [GuiRunOnce]）：");
+        for (const std::string& command : additions.firstLogonCommands) {
+            log.append(kIndent + command);
+        }
+    }
+}
+
+Outcome runHotfixStage(const HotfixStageInput& input, ProgressLog& log) {
+    std::vector<std::string> copied;
+    try {
+        refuseLink("open", input.setupFolder);
+        const std::string svcpack = entryPathNoCase(input.setupFolder, "SVCPACK");
+        refuseLink("open", svcpack);
+        const DriverPackage noDrivers;
+        SetupFileEditor editor(input.tools, input.setupFolder, noDrivers, input.versionCode,
+                               input.buildNumber);
+        editor.setArchitecture(input.architecture);
+
+        // What SVCPACK.INF lists now, after the Service Pack.
+        std::vector<std::string> listed;
+        if (Outcome prepared = editor.PrepareWorkCopy(editor.setupFilePath("SVCPACK.INF"));
+            !prepared) {
+            return prepared;
+        }
+        {
+            InfReader reader = SetupFileEditor::readSetupFile(editor.workCopyPath());
+            for (const HotfixLine& line : hotfixLinesOf(reader.file())) {
+                listed.push_back(cp932ToUtf8(line.name));
+            }
+            reader.Close();
+        }
+        ::unlink(editor.workCopyPath().c_str());
+
+        Result<std::vector<HotfixPlace>> places = placeHotfixes(
+            input.hotfixes, listed,
+            [&](const std::string& name) { return entryNameNoCase(svcpack, name).has_value(); },
+            [&](const std::string& name, const std::string& package) {
+                std::optional<std::string> file = findFileNoCase(svcpack, name);
+                std::error_code error;
+                return file &&
+                       std::filesystem::file_size(*file, error) ==
+                           std::filesystem::file_size(package, error) &&
+                       !error && readFile(*file) == readFile(package);
+            });
+        if (!places) {
+            return places.failure();
+        }
+        if (!existsAsFolder(svcpack)) {
+            makeFolders(svcpack);
+        }
+        std::vector<HotfixLine> lines;
+        for (const HotfixPlace& place : *places) {
+            lines.push_back({utf8ToCp932(place.name), place.switches});
+            if (place.present) {
+                log.append(fileName(place.package) + " は SVCPACK\\" + place.name +
+                           " としてもう載っています。\r\n");
+                continue;
+            }
+            log.append(fileName(place.package) + " を SVCPACK\\" + place.name +
+                       " にコピーしています。。。");
+            const std::string target = joinPath(svcpack, place.name);
+            copied.push_back(target);
+            writeFileAtomic(target, readFile(place.package));
+            log.append("完了\r\n");
+        }
+        // DOSNET.INF first: naming svcpack there is harmless on its own,
+        // while a list without its files is not.
+        log.append("DOSNET.INF を修正しています。。。");
+        editor.nameSvcpackInDosnet();
+        log.append("完了\r\nSVCPACK.INF を修正しています。。。");
+        if (Outcome listedNow = editor.addHotfixes(lines); !listedNow) {
+            for (const std::string& path : copied) {
+                ::unlink(path.c_str());
+            }
+            return listedNow;
+        }
+        log.append("完了\r\n修正プログラムの追加が完了しました。\r\n\r\n");
+    } catch (const FileError& error) {
+        for (const std::string& path : copied) {
+            ::unlink(path.c_str());
+        }
+        return Failure::fromFileError(error);
+    }
+    return {};
+}
+
+} // namespace ornibe
