@@ -151,6 +151,7 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         checkStorageServices(tree, txtsetup, dosnet, origins, report);
     }
     checkServicePackCatalogs(tree, svcpack, report);
+    checkHotfixes(tree, svcpack, report);
 
     char versionCode = input.versionCode;
     if (versionCode == '?' && txtsetup.isOpen()) {
@@ -167,6 +168,7 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         }
     }
     checkAnswerFile(tree, versionCode, report);
+    checkSetupCommands(tree, report);
     if (input.target && txtsetup.isOpen()) {
         matchTarget(txtsetup, origins, *input.target, report);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@ struct HotfixChoice {
 // The switches every hotfix package of the era takes: quiet, no backup for
 // its removal, no restart.
 inline constexpr const char* kDefaultHotfixSwitches = "/q /n /z";
+
+// The longest command the build gives setup to run (cmdlines.txt and
+// [GuiRunOnce]): 259 characters, a MAX_PATH buffer less its end, the
+// shortest buffer setup of these systems may copy a command line into.
+inline constexpr std::size_t kLongestSetupCommand = 259;
 
 // What the build adds for setup to run or copy besides drivers: hotfix
 // packages, a folder copied as $OEM$, commands run at T-12 from

@@ -5,19 +5,16 @@
 #include "settings/SetupAdditions.h"
 #include "sys/Failure.h"
 
-#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace ornibe {
 
 // The bytes an 80-minute CD-R holds (360,000 sectors of 2048 bytes): the
 // hotfix packages together may not pass it, or no CD could carry them.
 inline constexpr std::uint64_t kCdBytes = 360000ull * 2048;
-
-// The longest command the build gives setup to run (cmdlines.txt and
-// [GuiRunOnce]): 259 characters, a MAX_PATH buffer less its end, the
-// shortest buffer setup of these systems may copy a command line into.
-inline constexpr std::size_t kLongestSetupCommand = 259;
 
 // Why hotfixes, $OEM$ files and commands cannot go without an answer file,
 // as both front ends say it: two lines, the refusal and setup's reason.
