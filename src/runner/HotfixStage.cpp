@@ -108,22 +108,35 @@ Result<std::vector<HotfixPlace>> placeHotfixes(
 }
 
 void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture architecture,
-                                 const std::vector<std::string>& svcpackNames, ProgressLog& log) {
+                                 const Medium& source, ProgressLog& log) {
     const SetupAdditions& additions = settings.getSetupAdditions();
     if (additions.empty()) {
         return;
     }
-    const std::string svcpack = std::string(setupFolderName(architecture)) + "\\SVCPACK\\";
+    const std::string folder = std::string(setupFolderName(architecture)) + "/SVCPACK";
+    const std::vector<std::string> names =
+        source.folderNames(folder).value_or(std::vector<std::string>{});
     if (!additions.hotfixes.empty()) {
         log.append("\r\n\r\n追加する修正プログラム（セットアップの T-13 で実行）：");
         Result<std::vector<HotfixPlace>> places = placeHotfixes(
-            additions.hotfixes, {},
-            [&](const std::string& name) { return containsNoCase(svcpackNames, name); },
-            [](const std::string&, const std::string&) { return false; });
+            additions.hotfixes, names, [](const std::string&) { return false; },
+            [&](const std::string& name, const std::string& package) {
+                std::error_code error;
+                const std::uintmax_t size = std::filesystem::file_size(package, error);
+                if (error || source.fileSize(folder + "/" + name) != size) {
+                    return false;
+                }
+                Result<std::string> bytes = source.readFile(folder + "/" + name, size);
+                return bytes && *bytes == readFile(package);
+            });
+        if (!places) {
+            log.append(kIndent + places.failure().headline);
+        }
         for (std::size_t i = 0; places && i < places->size(); ++i) {
             const HotfixPlace& place = (*places)[i];
-            log.append(kIndent + fileName(place.package) + " → " + svcpack + place.name + " " +
-                       place.switches);
+            log.append(kIndent + fileName(place.package) + " → " +
+                       std::string(setupFolderName(architecture)) + "\\SVCPACK\\" + place.name +
+                       " " + place.switches);
         }
     }
     if (!additions.oemFolder.empty()) {

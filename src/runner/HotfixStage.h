@@ -3,6 +3,7 @@
 #include "inf/SetupArchitecture.h"
 #include "runner/ProgressLog.h"
 #include "settings/BuildSettings.h"
+#include "source/Medium.h"
 #include "sys/Failure.h"
 #include "sys/Result.h"
 #include "sys/SearchPath.h"
@@ -36,10 +37,11 @@ Result<std::vector<HotfixPlace>> placeHotfixes(
     const std::function<bool(const std::string& name, const std::string& package)>& sameBytes);
 
 // The summary's heading for what setup is to run or copy besides drivers
-// and a line for each with where it goes; nothing when there is none.
-// svcpackNames are the files the source's SVCPACK holds.
+// and a line for each with where it goes; nothing when there is none. The
+// short names are placed against the files of the source's SVCPACK (a
+// file there of the package's bytes keeps its name, as on a rebuild).
 void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture architecture,
-                                 const std::vector<std::string>& svcpackNames, ProgressLog& log);
+                                 const Medium& source, ProgressLog& log);
 
 // What the hotfix step works with.
 struct HotfixStageInput {

@@ -126,12 +126,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
 
     appendPnpDriverSummary(settings, data.versionCode, data.architecture, log);
     appendVirtioWinSummary(settings, log);
-    if (!settings.getSetupAdditions().empty()) {
-        const std::string svcpack = std::string(setupFolderName(data.architecture)) + "/SVCPACK";
-        appendSetupAdditionsSummary(
-            settings, data.architecture,
-            source->folderNames(svcpack).value_or(std::vector<std::string>{}), log);
-    }
+    appendSetupAdditionsSummary(settings, data.architecture, *source, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());
