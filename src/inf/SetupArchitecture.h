@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/WindowsTarget.h"
 #include "sys/Failure.h"
 
 #include <string>
@@ -10,15 +11,6 @@
 namespace ornibe {
 
 class InfReader;
-
-// The processor architecture of an installation tree: which folder holds
-// its setup files and which decorations its driver INFs are read with.
-// Every rule that differs between a 32-bit and an x64 tree is here.
-//
-// An x64 CD holds AMD64 beside I386: AMD64 has the 64-bit setup files
-// (TXTSETUP.SIF, DOSNET.INF, SVCPACK.IN_, the drivers), I386 the 32-bit
-// files of WOW64, which driver integration leaves alone.
-enum class Architecture { X86, Amd64 };
 
 // "I386" or "AMD64": the folder below the tree's root that text-mode
 // setup reads, and that the build integrates into.
