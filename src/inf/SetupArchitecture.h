@@ -33,7 +33,7 @@ std::string_view modelsDecoration(Architecture architecture);
 // The NT version (major, minor) the tree installs: 5.0 for Windows 2000,
 // 5.1 for XP, 5.2 for Server 2003. Every x64 system (XP x64 as well as
 // Server 2003 x64) is 5.2.
-std::pair<unsigned, unsigned> ntVersion(char versionCode, Architecture architecture);
+std::pair<unsigned, unsigned> ntVersion(const WindowsTarget& target);
 
 // The build number of every x64 system of this family.
 inline constexpr const char* kAmd64BuildNumber = "3790";
@@ -43,11 +43,11 @@ inline constexpr const char* kAmd64BuildNumber = "3790";
 // x64 tree a driver's file line goes there.
 std::string_view txtsetupFilesSection(Architecture architecture);
 
-// Whether a driver INF has models for the architecture: some Manufacturer
+// Whether a driver INF has models for the target's architecture: some Manufacturer
 // line names a models section that setup of that architecture takes. On
 // x64 only models decorated NTamd64 (at most version 5.2) count; on x86,
 // decorations for x86 or for any architecture, or the undecorated models.
-bool infHasModelsFor(const InfReader& reader, Architecture architecture, char versionCode);
+bool infHasModelsFor(const InfReader& reader, const WindowsTarget& target);
 
 // The judgement of a driver INF against the tree's architecture: a
 // refusal naming the file when it has no models for the architecture but
@@ -55,6 +55,6 @@ bool infHasModelsFor(const InfReader& reader, Architecture architecture, char ve
 // x64-only INF for an I386 tree). Nothing when it has models for this
 // architecture or for neither: the latter is the ordinary "no model"
 // refusal of the driver check.
-Outcome judgeInfArchitecture(const InfReader& reader, Architecture architecture, char versionCode);
+Outcome judgeInfArchitecture(const InfReader& reader, const WindowsTarget& target);
 
 } // namespace ornibe

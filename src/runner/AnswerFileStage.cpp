@@ -64,15 +64,16 @@ std::optional<std::string> firstDifference(const InfFile& file,
 
 } // namespace
 
-void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log,
-                             Architecture architecture) {
-    std::vector<std::string> lines = answerFileSummary(settings.getAnswerFile(), versionCode);
+void appendAnswerFileSummary(const BuildSettings& settings, const WindowsTarget& target,
+                             ProgressLog& log) {
+    std::vector<std::string> lines = answerFileSummary(settings.getAnswerFile(), target.version);
     if (lines.empty()) {
         return;
     }
     constexpr std::string_view kI386 = "I386\\";
-    if (architecture != Architecture::X86 && lines.front().starts_with(kI386)) {
-        lines.front().replace(0, kI386.size(), std::string(setupFolderName(architecture)) + "\\");
+    if (target.architecture != Architecture::X86 && lines.front().starts_with(kI386)) {
+        lines.front().replace(0, kI386.size(),
+                              std::string(setupFolderName(target.architecture)) + "\\");
     }
     log.append("\r\n\r\n無人インストール：");
     for (const std::string& line : lines) {
@@ -96,14 +97,14 @@ bool BuildRunner::answerFileStage() {
     std::vector<std::string> changedKeys;
     std::vector<std::string> notes;
     if (fields.mode == AnswerFileFields::Mode::Write) {
-        entries = answerFileEntries(fields, data_.versionCode,
+        entries = answerFileEntries(fields, data_.target.version,
                                     !settings_.GetDriverInf(0).empty() || !pnpEntries_.empty());
         if (!pnpEntries_.empty()) {
             addPnpEntries(entries, pnpPathValue({}, pnpEntries_));
         }
         bytes = answerFileText(entries);
     } else {
-        AnswerFileReading reading = readUserAnswerFile(fields.userFile, data_.versionCode);
+        AnswerFileReading reading = readUserAnswerFile(fields.userFile, data_.target.version);
         if (!reading.check.outcome) {
             reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());
             return false;

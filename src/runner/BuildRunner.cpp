@@ -4,7 +4,6 @@
 #include "check/TreeCheck.h"
 #include "check/TreeCheckText.h"
 #include "inf/InfFile.h"
-#include "inf/VersionCode.h"
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
 #include "runner/VirtioWinReport.h"
@@ -100,7 +99,7 @@ void BuildRunner::reportFailure(std::string_view message) {
 
 std::string BuildRunner::i386Folder() const {
     return entryPathNoCase(settings_.GetWorkFolder(),
-                           std::string(setupFolderName(data_.architecture)));
+                           std::string(setupFolderName(data_.target.architecture)));
 }
 
 void BuildRunner::runBuild() {
@@ -133,8 +132,7 @@ void BuildRunner::runBuild() {
     }
     // The QEMU options come before the check, which matches the machine
     // they name against the finished tree.
-    results_.qemuOptions =
-        appendVirtioQemuOptions(settings_, data_.versionCode, data_.architecture, page_.log());
+    results_.qemuOptions = appendVirtioQemuOptions(settings_, data_.target, page_.log());
     if (!carryOn(checkStage())) {
         return;
     }
@@ -350,7 +348,7 @@ bool BuildRunner::checkStage() {
     // named; the tree is then no tree to check.
     const bool edited =
         !settings_.GetDriverInf(0).empty() ||
-        (settings_.GetBigDrive() != 0 && data_.versionCode == VersionCode::Windows2000);
+        (settings_.GetBigDrive() != 0 && data_.target.version == WindowsVersion::Windows2000);
     if (!edited && !InfFile::read(*setupFile)) {
         return true;
     }
@@ -360,12 +358,12 @@ bool BuildRunner::checkStage() {
     if (!image.empty()) {
         image = makeAbsolute(image, settings_.GetWorkFolder());
     }
-    TreeCheckInput input{settings_.GetWorkFolder(), image, tools_, data_.versionCode, {}, 0};
+    TreeCheckInput input{settings_.GetWorkFolder(), image, tools_, data_.target.version, {}, 0};
     // Without a target machine of the user's, a virtio-win build is matched
     // against the QEMU machine its options name.
     std::string target = settings_.getTargetHardware();
     if (target.empty()) {
-        target = virtioCheckMachine(settings_, data_.versionCode, data_.architecture).value_or("");
+        target = virtioCheckMachine(settings_, data_.target).value_or("");
     }
     if (!target.empty()) {
         // The listing as the checks read it when the build started.

@@ -3,7 +3,6 @@
 
 #include "runner/BuildRunner.h"
 
-#include "inf/VersionCode.h"
 #include "patch/SetupFileEditor.h"
 #include "runner/DriverStaging.h"
 #include "runner/F6Summary.h"
@@ -56,13 +55,12 @@ bool BuildRunner::driverStage() {
             return false;
         }
         failure = "\r\nTXTSETUP.SIF の修正に失敗しました";
-        SetupFileEditor editor(tools_, i386, data_.package, data_.versionCode, data_.buildNumber);
-        editor.setArchitecture(data_.architecture);
+        SetupFileEditor editor(tools_, i386, data_.package, data_.target);
         log.append("\r\nTXTSETUP.SIF を修正しています。。。");
         editor.IntegrateTxtsetup();
         log.append("完了\r\n");
         // An x64 tree lists the driver's files in DOSNET.INF as well.
-        const bool listsFiles = data_.architecture == Architecture::Amd64;
+        const bool listsFiles = data_.target.architecture == Architecture::Amd64;
         if (listsFiles && data_.package.GetCatalogFile(0).empty()) {
             failure = "\r\nDOSNET.INF の修正に失敗しました";
             log.append("DOSNET.INF を修正しています。。。");
@@ -103,7 +101,7 @@ bool BuildRunner::bigDriveStage() {
         return true;
     }
     ProgressLog& log = page_.log();
-    if (data_.versionCode != VersionCode::Windows2000) {
+    if (data_.target.version != WindowsVersion::Windows2000) {
         log.append("Windows2000 ではないので、Big Drive 対応化はされません。\r\n\r\n");
         return true;
     }

@@ -164,10 +164,10 @@ Failure tooLong(const std::string& path, const std::string& name) {
 } // namespace
 
 Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
-                         char versionCode, Architecture architecture, bool image,
-                         const ToolSearch& tools, const StopCheck& stop) {
+                         const WindowsTarget& target, bool image, const ToolSearch& tools,
+                         const StopCheck& stop) {
     DriverPackage package;
-    readDriverSources(settings, versionCode, architecture, package);
+    readDriverSources(settings, target, package);
     // What staging puts into the setup folder, compressed there.
     std::vector<std::string> staged;
     for (const auto& entry : package.fileToTargetDir()) {
@@ -187,7 +187,8 @@ Outcome checkDriverNames(const BuildSettings& settings, const std::string& workF
             }
         }
         for (const std::string& inf : settings.pnpDriverInfList()) {
-            for (const PnpDriver::File& file : readPnpDriver(inf, versionCode).files) {
+            for (const PnpDriver::File& file :
+                 readPnpDriver(inf, {target.version, Architecture::X86, {}}).files) {
                 for (std::string_view rest = file.relative; !rest.empty();) {
                     const std::string part(rest.substr(0, rest.find('/')));
                     rest.remove_prefix(std::min(rest.size(), part.size() + 1));
@@ -202,7 +203,7 @@ Outcome checkDriverNames(const BuildSettings& settings, const std::string& workF
         return {};
     }
 
-    CdSetupFolder cd(settings, workFolder, architecture, tools, stop);
+    CdSetupFolder cd(settings, workFolder, target.architecture, tools, stop);
     for (const std::string& path : staged) {
         const std::string name = fileName(path);
         for (const std::string& form : {name, compressedName(name)}) {

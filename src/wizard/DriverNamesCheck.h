@@ -28,9 +28,9 @@ class BuildSettings;
 //     whole (longer than cdimage writes with long names: 37 characters) is
 //     refused: a file of the setup folder or a catalog of a driver, or a
 //     part of the path of a Plug and Play driver's file.
-// workFolder is absolute; versionCode the tree's version.
+// workFolder is absolute; target the tree's system.
 Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
-                         char versionCode, Architecture architecture, bool image,
-                         const ToolSearch& tools, const StopCheck& stop = {});
+                         const WindowsTarget& target, bool image, const ToolSearch& tools,
+                         const StopCheck& stop = {});
 
 } // namespace ornibe

@@ -3,7 +3,6 @@
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
 #include "runner/BuildRunner.h"
-#include "runner/ConfirmData.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
 #include "source/SetupTree.h"
@@ -75,16 +74,15 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     // The Service Pack and the drivers are checked against the tree that
     // the build will patch: the CD's, or the one the work folder already
     // holds. Its TXTSETUP.SIF is read as the summary reads it.
-    char versionCode = ConfirmData::kVersionUnset;
-    Architecture architecture = Architecture::X86;
-    Outcome tree =
-        readTreeVersion(form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
-                                                         : makeAbsolute(form.workFolderText()),
-                        versionCode, architecture, stop_);
+    const TreeTarget tree =
+        readTreeTarget(form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
+                                                        : makeAbsolute(form.workFolderText()),
+                       stop_);
+    const WindowsTarget& target = tree.target;
     if (stopped()) {
         return false;
     }
-    if (!checkServicePack(servicePack, architecture)) {
+    if (!checkServicePack(servicePack, target.architecture)) {
         return false;
     }
     settings_.SetServicePackPath(servicePack);
@@ -92,8 +90,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.ClearDriverInfs();
     settings_.clearDriverEntries();
     const std::vector<std::string> infs = infEntriesOnNext(form);
-    if (!tree) {
-        return refuse(tree.failure());
+    if (!tree.outcome) {
+        return refuse(tree.outcome.failure());
     }
     std::vector<F6ListEntry> floppies;
     for (std::string inf : infs) {
@@ -102,13 +100,12 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
             settings_.AddDriverInf(floppy->source);
             continue;
         }
-        if (!CheckFileExists(inf) || !checkDriverInf(inf, versionCode, architecture)) {
+        if (!CheckFileExists(inf) || !checkDriverInf(inf, target)) {
             return false;
         }
         settings_.AddDriverInf(inf);
     }
-    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, architecture,
-                                        versionCode, stop_);
+    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, target, stop_);
         !chosen) {
         return refuse(chosen.failure());
     }
@@ -116,7 +113,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
                                              form.selectedDrivePosition() > 0
                                                  ? settings_.getCdDriveRoot()
                                                  : makeAbsolute(form.workFolderText()),
-                                             architecture, stop_);
+                                             target.architecture, stop_);
         !hive) {
         return refuse(hive.failure());
     }
@@ -126,20 +123,18 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         if (!CheckFileExists(inf)) {
             return false;
         }
-        if (Outcome pnp = validatePnpDriverInf(inf, versionCode, architecture); !pnp) {
+        if (Outcome pnp = validatePnpDriverInf(inf, target); !pnp) {
             return refuse(pnp.failure());
         }
         settings_.addPnpDriverInf(inf);
     }
-    if (Outcome virtio =
-            addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(),
-                                versionCode, architecture, stop_);
+    if (Outcome virtio = addVirtioWinDrivers(settings_, form.virtioWinText(),
+                                             form.virtioWinDrivers(), target, stop_);
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
-    if (Outcome names =
-            checkDriverNames(settings_, makeAbsolute(form.workFolderText()), versionCode,
-                             architecture, !form.isoPathText().empty(), tools_, stop_);
+    if (Outcome names = checkDriverNames(settings_, makeAbsolute(form.workFolderText()), target,
+                                         !form.isoPathText().empty(), tools_, stop_);
         !names) {
         return !stopped() && refuse(names.failure());
     }
@@ -155,13 +150,13 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return refuse(target.failure());
     }
     if (!checkWorkFolderFirst(form) ||
-        !checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
-        !checkAnswerFileSettings(settings_.getAnswerFile(), versionCode, messages_)) {
+        !checkPnpDriverSettings(settings_, target.version, messages_, openAnswerFile_) ||
+        !checkAnswerFileSettings(settings_.getAnswerFile(), target.version, messages_)) {
         return false;
     }
 
     // Before the work folder check, which may create the folder.
-    if (!checkIsoPath(form) || !checkLogFile() || !checkNamedPaths(form, versionCode)) {
+    if (!checkIsoPath(form) || !checkLogFile() || !checkNamedPaths(form, target.version)) {
         return false;
     }
     // With a source to read, the work folder check asks its questions and
@@ -259,9 +254,8 @@ bool SettingsChecks::checkServicePack(const std::string& path, Architecture arch
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::checkDriverInf(const std::string& path, char versionCode,
-                                    Architecture architecture) {
-    Outcome outcome = validateDriverInf(path, versionCode, architecture);
+bool SettingsChecks::checkDriverInf(const std::string& path, const WindowsTarget& target) {
+    Outcome outcome = validateDriverInf(path, target);
     return outcome || refuse(outcome.failure());
 }
 
@@ -275,12 +269,12 @@ bool SettingsChecks::checkLogFile() {
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::checkNamedPaths(const SettingsForm& form, char versionCode) {
+bool SettingsChecks::checkNamedPaths(const SettingsForm& form, WindowsVersion version) {
     const std::string workFolder = withoutTrailingSlash(makeAbsolute(form.workFolderText()));
     const std::string isoPath =
         form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
     Outcome outcome = findPathConflict(
-        namedPathsOf(settings_, workFolder, isoPath, logFile_, versionCode), homeFolder());
+        namedPathsOf(settings_, workFolder, isoPath, logFile_, version), homeFolder());
     return outcome || refuse(outcome.failure());
 }
 
