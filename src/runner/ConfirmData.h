@@ -2,6 +2,9 @@
 
 #include "inf/DriverPackage.h"
 #include "inf/WindowsTarget.h"
+#include "source/Medium.h"
+
+#include <memory>
 
 namespace ornibe {
 
@@ -15,6 +18,10 @@ struct ConfirmData {
     // AMD64).
     WindowsTarget target;
     DriverPackage package;
+    // The source the checks on "次へ >" read, handed on so that the summary
+    // and the edition line read it without opening it again; null when no
+    // CD is read or the checks did not run.
+    std::shared_ptr<const Medium> source;
 };
 
 } // namespace ornibe

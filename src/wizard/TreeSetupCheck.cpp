@@ -6,8 +6,8 @@
 
 namespace ornibe {
 
-TreeTarget readTreeTarget(const std::string& root, const StopCheck& stop) {
-    InfReader reader = openSourceSetupFile(root, stop);
+TreeTarget readTreeTarget(const Medium& tree) {
+    InfReader reader = openSourceSetupFile(tree);
     TreeTarget found{{WindowsVersion::Unknown, reader.architecture(), {}}, {}};
     if (reader.problem().kind == InfProblem::Kind::Limit) {
         found.outcome =

@@ -2,18 +2,17 @@
 
 #include "inf/WindowsTarget.h"
 #include "sys/Failure.h"
-#include "sys/StopCheck.h"
-
-#include <string>
 
 namespace ornibe {
+
+class Medium;
 
 // The system an installation tree installs, and whether its setup file
 // could be read within the limits.
 struct TreeTarget {
     // The version stays unknown when the file cannot be read or names no
-    // known CD, or when stop ends the read of an image (the caller looks at
-    // stop itself); the architecture is that of the folder the file was
+    // known CD, or when stop ended the read of an image (the caller looks
+    // at stop itself); the architecture is that of the folder the file was
     // read from.
     WindowsTarget target;
     // A refusal naming the file and the limit when the file passes the
@@ -23,8 +22,8 @@ struct TreeTarget {
 };
 
 // Reads the TXTSETUP.SIF (I386, or AMD64 on an x64 CD) of the installation
-// tree whose root is root (a folder, or the image file or disc it names)
-// as the confirmation page's summary reads it.
-TreeTarget readTreeTarget(const std::string& root, const StopCheck& stop = {});
+// tree of tree (a folder, or an image file or disc) as the confirmation
+// page's summary reads it.
+TreeTarget readTreeTarget(const Medium& tree);
 
 } // namespace ornibe
