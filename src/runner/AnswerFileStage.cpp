@@ -86,7 +86,7 @@ bool BuildRunner::answerFileStage() {
         return true;
     }
     ProgressLog& log = page_.log();
-    const std::string target = entryPathNoCase(i386Folder(), "WINNT.SIF");
+    const std::string target = entryPathNoCase(context_.i386Folder(), "WINNT.SIF");
 
     // What goes into the tree: the file written from the fields, or the
     // user's own, checked again as it is now.
@@ -96,10 +96,11 @@ bool BuildRunner::answerFileStage() {
     std::vector<std::string> changedKeys;
     std::vector<std::string> notes;
     if (fields.mode == AnswerFileFields::Mode::Write) {
-        entries = answerFileEntries(fields, data_.versionCode,
-                                    !settings_.GetDriverInf(0).empty() || !pnpEntries_.empty());
-        if (!pnpEntries_.empty()) {
-            addPnpEntries(entries, pnpPathValue({}, pnpEntries_));
+        entries =
+            answerFileEntries(fields, data_.versionCode,
+                              !settings_.GetDriverInf(0).empty() || !context_.pnpEntries.empty());
+        if (!context_.pnpEntries.empty()) {
+            addPnpEntries(entries, pnpPathValue({}, context_.pnpEntries));
         }
         bytes = answerFileText(entries);
     } else {
@@ -111,11 +112,11 @@ bool BuildRunner::answerFileStage() {
         bytes = std::move(reading.bytes);
         unchecked = std::move(reading.unchecked);
         notes = std::move(reading.check.warnings);
-        if (!pnpEntries_.empty()) {
+        if (!context_.pnpEntries.empty()) {
             // The user's values stay; the PnP drivers' folders follow the
             // user's own.
-            MergedAnswerFile merged =
-                mergePnpKeys(bytes, pnpPathValue(userPnpFolders(reading.file), pnpEntries_));
+            MergedAnswerFile merged = mergePnpKeys(
+                bytes, pnpPathValue(userPnpFolders(reading.file), context_.pnpEntries));
             if (!merged.problem.empty()) {
                 reportFailure(std::string(kFailed) +
                               Failure{"read", fields.userFile, merged.problem}.line());
@@ -132,7 +133,7 @@ bool BuildRunner::answerFileStage() {
         // The file goes into the work folder's own setup folder, never
         // where a link of that name leads; it may hold the Administrator's
         // password in the clear.
-        refuseLink("open", i386Folder());
+        refuseLink("open", context_.i386Folder());
         writePrivateFileAtomic(target, bytes);
         // Read back as setup reads it: the bytes, then the parser's lines.
         std::string written = readFile(target);

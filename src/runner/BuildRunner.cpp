@@ -33,10 +33,6 @@
 namespace ornibe {
 namespace {
 
-std::string shownQuoted(std::string_view value) {
-    return "\"" + std::string(value) + "\"";
-}
-
 // Windows programs run through Wine see the host's root as drive Z:.
 std::string wineName(std::string_view hostPath) {
     std::string name = "Z:";
@@ -91,16 +87,11 @@ std::string bootSectorFile(const ToolSearch& tools, const std::string& workFolde
 
 BuildRunner::BuildRunner(const BuildSettings& settings, const ConfirmData& data, BuildPage& page,
                          ToolSearch tools)
-    : settings_(settings), data_(data), page_(page), tools_(std::move(tools)) {}
+    : settings_(settings), data_(data), page_(page),
+      tools_(std::move(tools)), context_{settings_, data_, page_, tools_, {}, {}} {}
 
 void BuildRunner::reportFailure(std::string_view message) {
-    page_.log().append(message);
-    page_.setButtonEnabled(PageButton::Back, true);
-}
-
-std::string BuildRunner::i386Folder() const {
-    return entryPathNoCase(settings_.GetWorkFolder(),
-                           std::string(setupFolderName(data_.architecture)));
+    reportBuildFailure(page_, message);
 }
 
 void BuildRunner::runBuild() {
@@ -133,23 +124,18 @@ void BuildRunner::runBuild() {
     }
     // The QEMU options come before the check, which matches the machine
     // they name against the finished tree.
-    results_.qemuOptions =
+    context_.results.qemuOptions =
         appendVirtioQemuOptions(settings_, data_.versionCode, data_.architecture, page_.log());
     if (!carryOn(checkStage())) {
         return;
     }
-    page_.messageBox().show(finishedMessage(results_),
+    page_.messageBox().show(finishedMessage(context_.results),
                             {MessageButtons::Ok, MessageIcon::Information, false});
-    if (results_.empty()) {
+    if (context_.results.empty()) {
         page_.endPage(PageCode::Quit);
     } else {
         page_.keepResults();
     }
-}
-
-void BuildRunner::note(const std::string& text) {
-    page_.note(text);
-    ++results_.notes;
 }
 
 void BuildRunner::removeLeftovers() {
@@ -201,9 +187,9 @@ bool BuildRunner::copyCd() {
     if (result.foldersUnset != 0) {
         // Beside the log, which stays as for any copy: the folders hold
         // their files, and setup never reads a folder's bits or times.
-        note("アクセス権か日時を設定できなかったフォルダ：" + std::to_string(result.foldersUnset) +
-             " 個（最初は " + result.unsetPath + ": " + result.unsetReason +
-             "）。中身はコピーしてあります。");
+        context_.note("アクセス権か日時を設定できなかったフォルダ：" +
+                      std::to_string(result.foldersUnset) + " 個（最初は " + result.unsetPath +
+                      ": " + result.unsetReason + "）。中身はコピーしてあります。");
     }
     // Links and device files are not reproduced: a link of a folder source
     // that leads out of it, and every link of an image, is left out with a
@@ -257,7 +243,7 @@ bool BuildRunner::applyServicePack() {
     }
 
     const std::string failed = "\r\nService Pack 適用に失敗しました\r\n";
-    const std::string i386 = i386Folder();
+    const std::string i386 = context_.i386Folder();
     // The installer writes into the work folder's own setup folder, never
     // where a link of that name leads.
     try {
@@ -309,7 +295,8 @@ bool BuildRunner::clearReadOnly() {
     attrib.setStopCheck([this] { return page_.stopRequested(); });
     if (Outcome ran = runQuietly(attrib, [this] { page_.processEvents(); });
         !ran && !attrib.stopped()) {
-        note("読み取り専用属性の解除に失敗しました（ビルドは続けます）: " + ran.failure().line());
+        context_.note("読み取り専用属性の解除に失敗しました（ビルドは続けます）: " +
+                      ran.failure().line());
     }
     return true;
 }
@@ -330,7 +317,7 @@ bool BuildRunner::makeIsoImage() {
     CommandLine command = cdImageCommand(tools_.findOnSearchPath("CDIMAGE.EXE"),
                                          bootSectorFile(tools_, settings_.GetWorkFolder()));
     page_.log().append(command.shown + "\r\n");
-    if (Outcome outcome = runLogged(command.run); !outcome) {
+    if (Outcome outcome = context_.runLogged(command.run); !outcome) {
         reportFailure("\r\nISO イメージの作成に失敗しました\r\n" + outcome.failure().line());
         return false;
     }
@@ -341,7 +328,7 @@ bool BuildRunner::makeIsoImage() {
 bool BuildRunner::checkStage() {
     // A work folder without the setup file holds no installation tree the
     // build made (nothing was read, nothing integrated): nothing to check.
-    std::optional<std::string> setupFile = findFileNoCase(i386Folder(), "TXTSETUP.SIF");
+    std::optional<std::string> setupFile = findFileNoCase(context_.i386Folder(), "TXTSETUP.SIF");
     if (!setupFile) {
         return true;
     }
@@ -387,23 +374,13 @@ bool BuildRunner::checkStage() {
     page_.log().append(text);
     // The match against the QEMU machine of a virtio-win build goes with
     // its QEMU options; only the user's own target is a result of its own.
-    results_.controllersReported = report.matched && !settings_.getTargetHardware().empty();
+    context_.results.controllersReported = report.matched && !settings_.getTargetHardware().empty();
     for (const TreeFinding& finding : report.findings) {
         // The log leaves out the CD's own problems; so does the count.
-        results_.problems += finding.kind == TreeFinding::Kind::Problem && !finding.cdOwn ? 1 : 0;
+        context_.results.problems +=
+            finding.kind == TreeFinding::Kind::Problem && !finding.cdOwn ? 1 : 0;
     }
     return true;
-}
-
-Outcome BuildRunner::runLogged(const std::string& commandLine) {
-    // Tools run in the work folder, so that a relative image name is taken
-    // from there, as it always was.
-    ChildProcessRunner runner(tools_, commandLine);
-    runner.setWorkingFolder(settings_.GetWorkFolder());
-    runner.setStopCheck([this] { return page_.stopRequested(); });
-    runner.run([this](std::string_view text) { page_.log().append(text); },
-               [this] { page_.processEvents(); });
-    return runner.outcome();
 }
 
 bool BuildRunner::carryOn(bool stepSucceeded) {

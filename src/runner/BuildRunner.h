@@ -3,6 +3,7 @@
 #include "runner/BuildPage.h"
 #include "runner/BuildResults.h"
 #include "runner/ConfirmData.h"
+#include "runner/steps/BuildContext.h"
 #include "settings/BuildSettings.h"
 #include "sys/Failure.h"
 #include "sys/SearchPath.h"
@@ -74,28 +75,15 @@ private:
     // under "検証", and only a setup file that no longer opens fails the
     // build.
     bool checkStage();
-    // Runs a command line in the work folder with its output in the log
-    // while the page stays alive; a failure, with the start failure or the
-    // exit code, unless it started and ended with exit code 0. A stop asked
-    // for meanwhile ends the child.
-    Outcome runLogged(const std::string& commandLine);
-    // A line beside the log (BuildPage::note), counted for the closing box.
-    void note(const std::string& text);
     // Whether the build goes on after a step: false when the step failed,
     // and false with a line in the log when the user asked to stop.
     bool carryOn(bool stepSucceeded);
-    // The setup folder of the work tree (I386, or AMD64 on an x64 tree),
-    // in whatever letter case the tree has.
-    std::string i386Folder() const;
-
     const BuildSettings& settings_;
     const ConfirmData& data_;
     BuildPage& page_;
     ToolSearch tools_;
-    // The OemPnPDriversPath entries of the folders pnpDriverStage filled.
-    std::vector<std::string> pnpEntries_;
-    // What the finished build's log tells beyond the usual lines.
-    BuildResults results_;
+    // What the steps hand each other.
+    BuildContext context_;
 };
 
 } // namespace ornibe

@@ -10,27 +10,12 @@
 #include "sys/FileError.h"
 
 namespace ornibe {
-namespace {
-
-// A failing step ends the build with its failure message and, on the next
-// line, the path and the reason; a file error that a patcher raises as
-// well, instead of leaving the page with "< 戻る" disabled.
-std::string withReason(std::string_view message, const Failure& failure) {
-    return std::string(message) + "\r\n" + failure.line();
-}
-
-std::string withReason(std::string_view message, const FileError& error) {
-    return withReason(message, Failure::fromFileError(error));
-}
-
-} // namespace
-
 bool BuildRunner::driverStage() {
     if (settings_.GetDriverInf(0).empty()) {
         return true;
     }
     ProgressLog& log = page_.log();
-    const std::string i386 = i386Folder();
+    const std::string i386 = context_.i386Folder();
     // The failure message of the step under way, for a file error.
     std::string_view failure = "ファイルコピーに失敗しました";
     // A driver INF may only name files inside its own folder: one that
@@ -110,7 +95,7 @@ bool BuildRunner::bigDriveStage() {
     const std::string_view failure = "\r\nMSHDC.INF の修正に失敗しました";
     log.append("\r\nMSHDC.INF を修正しています。。。");
     try {
-        SetupFileEditor editor(tools_, i386Folder());
+        SetupFileEditor editor(tools_, context_.i386Folder());
         if (Outcome patched = editor.PatchMshdc(); !patched) {
             reportFailure(withReason(failure, patched.failure()));
             return false;

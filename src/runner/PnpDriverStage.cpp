@@ -137,7 +137,7 @@ bool BuildRunner::pnpDriverStage() {
         return true;
     }
     ProgressLog& log = page_.log();
-    pnpEntries_.clear();
+    context_.pnpEntries.clear();
 
     // Read again as they are now; what left the medium since the check is
     // found before anything changes.
@@ -196,7 +196,7 @@ bool BuildRunner::pnpDriverStage() {
                        " をコピーしています。。。");
             fillFolder(entryPathNoCase(root, folder), drivers[i]);
             log.append("完了\r\n");
-            pnpEntries_.push_back(pnpPathEntry(folder));
+            context_.pnpEntries.push_back(pnpPathEntry(folder));
         }
         writeRecord(recordPath, now);
     } catch (const FileError& error) {
