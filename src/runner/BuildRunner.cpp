@@ -10,6 +10,7 @@
 #include "runner/VirtioWinReport.h"
 #include "runner/WineOutputFilter.h"
 #include "runner/WorkFolderLock.h"
+#include "runner/steps/BuildSteps.h"
 #include "settings/CdDriveEntry.h"
 #include "settings/PageCode.h"
 #include "sys/CaseLookup.h"
@@ -115,9 +116,12 @@ void BuildRunner::runBuild() {
     // asked to stop.
     bool finished = carryOn(settings_.GetCdDriveIndex() == 0 || copyCd()) &&
                     carryOn(settings_.GetServicePackPath().empty() || applyServicePack()) &&
-                    carryOn(clearReadOnly()) && carryOn(driverStage()) &&
-                    carryOn(pnpDriverStage()) && carryOn(answerFileStage()) &&
-                    carryOn(bigDriveStage()) &&
+                    carryOn(clearReadOnly()) &&
+                    carryOn(settings_.GetDriverInf(0).empty() || driverStep(context_)) &&
+                    carryOn(settings_.pnpDriverInfList().empty() || pnpDriverStep(context_)) &&
+                    carryOn(settings_.getAnswerFile().mode == AnswerFileFields::Mode::None ||
+                            answerFileStep(context_)) &&
+                    carryOn(settings_.GetBigDrive() == 0 || bigDriveStep(context_)) &&
                     carryOn(settings_.GetIsoPath().empty() || makeIsoImage());
     if (!finished) {
         return;

@@ -59,17 +59,6 @@ private:
     bool applyServicePack();
     // Always true: the attribute tool's result never stops the build.
     bool clearReadOnly();
-    bool driverStage();
-    bool bigDriveStage();
-    // Copies the Plug and Play drivers into $OEM$\$1\Drivers and notes
-    // their folders for the answer file.
-    bool pnpDriverStage();
-    // What names a Plug and Play driver's INF in the record of its folders
-    // the same from run to run.
-    std::string recordKeyOf(const std::string& inf) const;
-    // Writes the unattended installation's answer file into I386 when the
-    // settings ask for one, and reads it back.
-    bool answerFileStage();
     bool makeIsoImage();
     // Checks the finished tree and its image; a problem found adds a line
     // under "検証", and only a setup file that no longer opens fails the
