@@ -32,51 +32,6 @@
 #include <optional>
 
 namespace ornibe {
-namespace {
-
-// Windows programs run through Wine see the host's root as drive Z:.
-std::string wineName(std::string_view hostPath) {
-    std::string name = "Z:";
-    for (char c : hostPath) {
-        name += c == '/' ? '\\' : c;
-    }
-    return name;
-}
-
-// Wine keeps its prefix in WINEPREFIX, or in ~/.wine by default; making it
-// takes 10 to 15 seconds the first time.
-std::string winePrefix() {
-    if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) {
-        return prefix;
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.wine";
-}
-
-// Every file under a folder with its size and time of last change, links
-// not followed: what tells whether a step changed anything there.
-using FolderStamp = std::map<std::string, std::pair<std::uintmax_t, std::int64_t>>;
-
-FolderStamp folderStamp(const std::string& folder) {
-    namespace fs = std::filesystem;
-    FolderStamp stamp;
-    std::error_code error;
-    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        std::error_code statError;
-        fs::file_status status = it->symlink_status(statError);
-        if (statError || !fs::is_regular_file(status)) {
-            continue;
-        }
-        std::uintmax_t size = it->file_size(statError);
-        auto time = it->last_write_time(statError);
-        stamp[it->path().string()] = {statError ? 0 : size,
-                                      statError ? 0 : time.time_since_epoch().count()};
-    }
-    return stamp;
-}
-
-} // namespace
 
 std::string bootSectorFile(const ToolSearch& tools, const std::string& workFolder) {
     // The boot sector file in the work folder's root wins over one that
@@ -114,9 +69,9 @@ void BuildRunner::runBuild() {
 
     // Each step runs only when the one before it succeeded and nobody
     // asked to stop.
-    bool finished = carryOn(settings_.GetCdDriveIndex() == 0 || copyCd()) &&
-                    carryOn(settings_.GetServicePackPath().empty() || applyServicePack()) &&
-                    carryOn(clearReadOnly()) &&
+    bool finished = carryOn(settings_.GetCdDriveIndex() == 0 || copyStep(context_)) &&
+                    carryOn(settings_.GetServicePackPath().empty() || servicePackStep(context_)) &&
+                    carryOn(attributeStep(context_)) &&
                     carryOn(settings_.GetDriverInf(0).empty() || driverStep(context_)) &&
                     carryOn(settings_.pnpDriverInfList().empty() || pnpDriverStep(context_)) &&
                     carryOn(settings_.getAnswerFile().mode == AnswerFileFields::Mode::None ||
@@ -142,6 +97,10 @@ void BuildRunner::runBuild() {
     }
 }
 
+BuildRunner::CommandLine BuildRunner::servicePackCommand() const {
+    return ornibe::servicePackCommand(settings_, tools_);
+}
+
 void BuildRunner::removeLeftovers() {
     // Files that a killed build was writing stay under their hidden names;
     // nothing else removes them, and they hold what may be hundreds of MB.
@@ -149,160 +108,6 @@ void BuildRunner::removeLeftovers() {
         page_.log().append("中断されたビルドが残した書きかけのファイルを " +
                            std::to_string(removed) + " 個削除しました。\r\n\r\n");
     }
-}
-
-bool BuildRunner::copyCd() {
-    page_.log().append("CD の内容を作業フォルダにコピーしています。。。");
-    std::string root = settings_.getCdDriveRoot();
-    std::atomic<bool> cancel{false};
-    auto onProgress = [&](const CopyProgress& progress) {
-        if (!page_.copyProgress(progress.bytesDone, progress.bytesTotal, progress.filesDone,
-                                progress.filesTotal)) {
-            cancel = true;
-        }
-    };
-    // An image file or a disc read through its device is copied from its
-    // own tree; a folder (a mounted volume, a copy of a CD) file by file.
-    std::optional<IsoImageReader> image;
-    page_.copyProgressStarted();
-    CopyResult result;
-    if (isImageSource(root)) {
-        image.emplace(root, [this] { return page_.stopRequested(); });
-        result = image->copyTo(settings_.GetWorkFolder(), onProgress, &cancel);
-    } else {
-        result = copyTree(root, settings_.GetWorkFolder(), onProgress, &cancel);
-    }
-    page_.copyProgressFinished();
-    if (!result) {
-        std::string message = "\r\nコピーに失敗しました";
-        if (result.cancelled) {
-            // The user stopped it (the cancel button, Escape, Ctrl+C). What
-            // was copied stays; the next copy replaces it file by file.
-            message += std::string("\r\n") + kStoppedByUser + "\r\n" + settings_.GetWorkFolder() +
-                       " には途中までコピーしたファイルが残っています。"
-                       "CD を読み込む次のビルドで置き換えられます。";
-        } else if (!result.failedPath.empty()) {
-            message += "\r\n" + result.failedPath + ": " + result.reason;
-        }
-        reportFailure(message);
-        return false;
-    }
-    page_.log().append("完了\r\n");
-    if (result.foldersUnset != 0) {
-        // Beside the log, which stays as for any copy: the folders hold
-        // their files, and setup never reads a folder's bits or times.
-        context_.note("アクセス権か日時を設定できなかったフォルダ：" +
-                      std::to_string(result.foldersUnset) + " 個（最初は " + result.unsetPath +
-                      ": " + result.unsetReason + "）。中身はコピーしてあります。");
-    }
-    // Links and device files are not reproduced: a link of a folder source
-    // that leads out of it, and every link of an image, is left out with a
-    // line, so that the work folder receives nothing from outside the CD.
-    for (const std::string& entry : image ? image->leftOut() : result.leftOut) {
-        page_.log().append("コピーしなかったリンクなど：" + entry + "\r\n");
-    }
-    copyBootImage(root);
-    page_.log().append("\r\n");
-    return true;
-}
-
-void BuildRunner::copyBootImage(const std::string& root) {
-    // A Windows CD carries its boot image only in its boot catalog; it is
-    // put where the image step looks first. Without one the build goes on
-    // with whatever boot file the work folder or the tools hold. A folder
-    // that is no mounted volume (a copy of a CD) has no catalog to read.
-    std::string source = bootSourceOf(root);
-    if (source.empty()) {
-        return;
-    }
-    std::string target = entryPathNoCase(settings_.GetWorkFolder(), "BOOTSECT.BIN");
-    if (Outcome written = writeBootImage(source, target); written) {
-        page_.log().append("ブートイメージ：" + source + " から BOOTSECT.BIN に書き出しました\r\n");
-    } else {
-        page_.log().append("ブートイメージ：" + source + " から取り出せません (" +
-                           written.failure().line() + ")\r\n");
-    }
-}
-
-BuildRunner::CommandLine BuildRunner::servicePackCommand() const {
-    const std::string& installer = settings_.GetServicePackPath();
-    std::string target = settings_.GetWorkFolder();
-    std::string prefix;
-    // A Windows installer runs through Wine when it cannot run by itself.
-    if (startsWithMz(installer) && !tools_.findProgram("wine").empty()) {
-        prefix = "wine ";
-        target = wineName(target);
-    }
-    return {prefix + shownQuoted(installer) + " -s:" + shownQuoted(target),
-            prefix + quoteArgument(installer) + " -s:" + quoteArgument(target)};
-}
-
-bool BuildRunner::applyServicePack() {
-    page_.log().append("Service Pack を適用しています。。。\r\n");
-    CommandLine command = servicePackCommand();
-    page_.log().append(command.shown + "\r\n");
-    const bool throughWine = command.run.starts_with("wine ");
-    if (throughWine && !existsAsFolder(winePrefix())) {
-        page_.log().append("Wine の初期設定をしています（初回は 10～15 秒かかります）。。。\r\n");
-    }
-
-    const std::string failed = "\r\nService Pack 適用に失敗しました\r\n";
-    const std::string i386 = context_.i386Folder();
-    // The installer writes into the work folder's own setup folder, never
-    // where a link of that name leads.
-    try {
-        refuseLink("open", i386);
-    } catch (const FileError& error) {
-        reportFailure(failed + Failure::fromFileError(error).line());
-        return false;
-    }
-    const FolderStamp before = folderStamp(i386);
-    ChildProcessRunner runner(tools_, command.run);
-    runner.setStopCheck([this] { return page_.stopRequested(); });
-    WineOutputFilter filter;
-    runner.run(
-        [&](std::string_view text) {
-            page_.log().append(throughWine ? filter.feed(text) : std::string(text));
-        },
-        [this] { page_.processEvents(); });
-    page_.log().append(filter.finish());
-
-    if (Outcome ran = runner.outcome(); !ran) {
-        Failure failure = ran.failure();
-        // A run that started names the installer the user chose, not the
-        // Wine that ran it; a start failure names the program itself.
-        if (!failure.path.empty()) {
-            failure.path = settings_.GetServicePackPath();
-        }
-        reportFailure(failed + failure.line());
-        return false;
-    }
-    // A 32-bit installer under a Wine without its 32-bit part crashes and
-    // still ends with exit code 0; a Service Pack always changes I386.
-    if (folderStamp(i386) == before) {
-        reportFailure(failed + Failure{"run", i386,
-                                       "インストーラは終了コード 0 で終わりましたが、"
-                                       "この中のファイルは何も変わっていません。"}
-                                   .line());
-        return false;
-    }
-    page_.log().append("完了\r\n\r\n");
-    return true;
-}
-
-bool BuildRunner::clearReadOnly() {
-    // The attribute tool works below its current folder, the work folder;
-    // its result never stops the build and leaves the log as it is. Why it
-    // failed is a note beside the log.
-    ChildProcessRunner attrib(tools_, "ATTRIB -R /S /D");
-    attrib.setWorkingFolder(settings_.GetWorkFolder());
-    attrib.setStopCheck([this] { return page_.stopRequested(); });
-    if (Outcome ran = runQuietly(attrib, [this] { page_.processEvents(); });
-        !ran && !attrib.stopped()) {
-        context_.note("読み取り専用属性の解除に失敗しました（ビルドは続けます）: " +
-                      ran.failure().line());
-    }
-    return true;
 }
 
 BuildRunner::CommandLine BuildRunner::cdImageCommand(const std::string& cdimage,

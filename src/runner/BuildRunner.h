@@ -41,10 +41,7 @@ public:
     // The command lines as the log shows them (each value in plain double
     // quotes) and as they are run (each value quoted so that it reaches the
     // program as exactly one argument, whatever it holds).
-    struct CommandLine {
-        std::string shown;
-        std::string run;
-    };
+    using CommandLine = StepCommand;
     CommandLine servicePackCommand() const;
     CommandLine cdImageCommand(const std::string& cdimage, const std::string& bootFile) const;
 
@@ -52,13 +49,6 @@ private:
     // Removes the half-written files that a killed build left in the work
     // folder, with a line only when there were any.
     void removeLeftovers();
-    bool copyCd();
-    // Writes the source's El Torito boot image as BOOTSECT.BIN in the work
-    // folder's root, or logs why it cannot.
-    void copyBootImage(const std::string& root);
-    bool applyServicePack();
-    // Always true: the attribute tool's result never stops the build.
-    bool clearReadOnly();
     bool makeIsoImage();
     // Checks the finished tree and its image; a problem found adds a line
     // under "検証", and only a setup file that no longer opens fails the
