@@ -83,7 +83,7 @@ void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, Pr
 
 bool answerFileStep(BuildContext& context) {
     const AnswerFileFields& fields = context.settings.getAnswerFile();
-    ProgressLog& log = context.page.log();
+    ProgressLog& log = context.log();
     const std::string target = entryPathNoCase(context.i386Folder(), "WINNT.SIF");
 
     // What goes into the tree: the file written from the fields, or the

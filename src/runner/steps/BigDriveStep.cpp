@@ -10,7 +10,7 @@
 namespace ornibe {
 
 bool bigDriveStep(BuildContext& context) {
-    ProgressLog& log = context.page.log();
+    ProgressLog& log = context.log();
     if (context.data.versionCode != VersionCode::Windows2000) {
         log.append("Windows2000 ではないので、Big Drive 対応化はされません。\r\n\r\n");
         return true;

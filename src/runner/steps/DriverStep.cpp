@@ -11,7 +11,7 @@
 namespace ornibe {
 
 bool driverStep(BuildContext& context) {
-    ProgressLog& log = context.page.log();
+    ProgressLog& log = context.log();
     const std::string i386 = context.i386Folder();
     // The failure message of the step under way, for a file error.
     std::string_view failure = "ファイルコピーに失敗しました";

@@ -136,7 +136,7 @@ void appendPnpDriverSummary(const BuildSettings& settings, char versionCode,
 
 bool pnpDriverStep(BuildContext& context) {
     const std::vector<std::string>& infs = context.settings.pnpDriverInfList();
-    ProgressLog& log = context.page.log();
+    ProgressLog& log = context.log();
     context.pnpEntries.clear();
 
     // Read again as they are now; what left the medium since the check is
