@@ -4,12 +4,12 @@
 #include "runner/steps/BuildSteps.h"
 
 #include "media/BootImage.h"
-#include "media/IsoImageReader.h"
+#include "source/Medium.h"
 #include "sys/CaseLookup.h"
 #include "sys/CopyTree.h"
 
 #include <atomic>
-#include <optional>
+#include <memory>
 
 namespace ornibe {
 namespace {
@@ -49,15 +49,12 @@ bool copyStep(BuildContext& context) {
     };
     // An image file or a disc read through its device is copied from its
     // own tree; a folder (a mounted volume, a copy of a CD) file by file.
-    std::optional<IsoImageReader> image;
+    // The source is opened afresh: the disc may have changed since the
+    // checks read it.
+    const std::unique_ptr<Medium> source =
+        Medium::open(root, [&context] { return context.page.stopRequested(); });
     context.page.copyProgressStarted();
-    CopyResult result;
-    if (isImageSource(root)) {
-        image.emplace(root, [&context] { return context.page.stopRequested(); });
-        result = image->copyTo(context.settings.GetWorkFolder(), onProgress, &cancel);
-    } else {
-        result = copyTree(root, context.settings.GetWorkFolder(), onProgress, &cancel);
-    }
+    CopyResult result = source->copyTo(context.settings.GetWorkFolder(), onProgress, &cancel);
     context.page.copyProgressFinished();
     if (!result) {
         std::string message = "\r\nコピーに失敗しました";
@@ -85,7 +82,7 @@ bool copyStep(BuildContext& context) {
     // Links and device files are not reproduced: a link of a folder source
     // that leads out of it, and every link of an image, is left out with a
     // line, so that the work folder receives nothing from outside the CD.
-    for (const std::string& entry : image ? image->leftOut() : result.leftOut) {
+    for (const std::string& entry : result.leftOut) {
         context.log().append("コピーしなかったリンクなど：" + entry + "\r\n");
     }
     copyBootImage(context, root);
