@@ -65,15 +65,16 @@ std::optional<std::string> firstDifference(const InfFile& file,
 
 } // namespace
 
-void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log,
-                             Architecture architecture) {
-    std::vector<std::string> lines = answerFileSummary(settings.getAnswerFile(), versionCode);
+void appendAnswerFileSummary(const BuildSettings& settings, const WindowsTarget& target,
+                             ProgressLog& log) {
+    std::vector<std::string> lines = answerFileSummary(settings.getAnswerFile(), target.version);
     if (lines.empty()) {
         return;
     }
     constexpr std::string_view kI386 = "I386\\";
-    if (architecture != Architecture::X86 && lines.front().starts_with(kI386)) {
-        lines.front().replace(0, kI386.size(), std::string(setupFolderName(architecture)) + "\\");
+    if (target.architecture != Architecture::X86 && lines.front().starts_with(kI386)) {
+        lines.front().replace(0, kI386.size(),
+                              std::string(setupFolderName(target.architecture)) + "\\");
     }
     log.append("\r\n\r\n無人インストール：");
     for (const std::string& line : lines) {
@@ -94,7 +95,7 @@ bool answerFileStep(BuildContext& context) {
     std::vector<std::string> changedKeys;
     std::vector<std::string> notes;
     if (fields.mode == AnswerFileFields::Mode::Write) {
-        entries = answerFileEntries(fields, context.data.versionCode,
+        entries = answerFileEntries(fields, context.data.target.version,
                                     !context.settings.GetDriverInf(0).empty() ||
                                         !context.pnpEntries.empty());
         if (!context.pnpEntries.empty()) {
@@ -102,7 +103,8 @@ bool answerFileStep(BuildContext& context) {
         }
         bytes = answerFileText(entries);
     } else {
-        AnswerFileReading reading = readUserAnswerFile(fields.userFile, context.data.versionCode);
+        AnswerFileReading reading =
+            readUserAnswerFile(fields.userFile, context.data.target.version);
         if (!reading.check.outcome) {
             context.reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());
             return false;
