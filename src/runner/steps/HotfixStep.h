@@ -1,12 +1,11 @@
 #pragma once
 
-#include "inf/SetupArchitecture.h"
+#include "inf/WindowsTarget.h"
 #include "runner/ProgressLog.h"
 #include "settings/BuildSettings.h"
 #include "source/Medium.h"
 #include "sys/Failure.h"
 #include "sys/Result.h"
-#include "sys/SearchPath.h"
 
 #include <functional>
 #include <string>
@@ -43,22 +42,10 @@ Result<std::vector<HotfixPlace>> placeHotfixes(
 void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture architecture,
                                  const Medium& source, ProgressLog& log);
 
-// What the hotfix step works with.
-struct HotfixStageInput {
-    const std::vector<HotfixChoice>& hotfixes;
-    // The tree's setup folder (I386 or AMD64) as it is spelt there.
-    std::string setupFolder;
-    ToolSearch tools;
-    char versionCode;
-    std::string buildNumber;
-    Architecture architecture;
-};
-
-// Copies each package into the setup folder's SVCPACK under its short name,
-// lists it in SVCPACK.INF's [SetupHotfixesToRun] after the lines there and
-// names svcpack in DOSNET.INF, with a line in the log for each. On a
-// failure the packages it copied are removed again, and the failure says
-// what and why.
-Outcome runHotfixStage(const HotfixStageInput& input, ProgressLog& log);
+// The hotfix step (runner/steps/BuildSteps.h): copies each package into
+// the setup folder's SVCPACK under its short name, lists it in
+// SVCPACK.INF's [SetupHotfixesToRun] after the lines there and names
+// svcpack in DOSNET.INF, with a line in the log for each. On a failure the
+// packages it copied are removed again, and the log says what and why.
 
 } // namespace ornibe

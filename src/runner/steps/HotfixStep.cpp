@@ -2,7 +2,9 @@
 // each package goes into the setup folder's SVCPACK under a short name and
 // into SVCPACK.INF's [SetupHotfixesToRun], which setup runs at T-13.
 
-#include "runner/HotfixStage.h"
+#include "runner/steps/HotfixStep.h"
+
+#include "runner/steps/BuildSteps.h"
 
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
@@ -157,16 +159,20 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
     }
 }
 
-Outcome runHotfixStage(const HotfixStageInput& input, ProgressLog& log) {
+namespace {
+
+// What the step does, or why it failed.
+Outcome addHotfixes(BuildContext& context) {
+    const std::vector<HotfixChoice>& hotfixes = context.settings.getSetupAdditions().hotfixes;
+    const std::string setupFolder = context.i386Folder();
+    ProgressLog& log = context.log();
     std::vector<std::string> copied;
     try {
-        refuseLink("open", input.setupFolder);
-        const std::string svcpack = entryPathNoCase(input.setupFolder, "SVCPACK");
+        refuseLink("open", setupFolder);
+        const std::string svcpack = entryPathNoCase(setupFolder, "SVCPACK");
         refuseLink("open", svcpack);
         const DriverPackage noDrivers;
-        SetupFileEditor editor(input.tools, input.setupFolder, noDrivers, input.versionCode,
-                               input.buildNumber);
-        editor.setArchitecture(input.architecture);
+        SetupFileEditor editor(context.tools, setupFolder, noDrivers, context.data.target);
 
         // What SVCPACK.INF lists now, after the Service Pack.
         std::vector<std::string> listed;
@@ -184,7 +190,7 @@ Outcome runHotfixStage(const HotfixStageInput& input, ProgressLog& log) {
         ::unlink(editor.workCopyPath().c_str());
 
         Result<std::vector<HotfixPlace>> places = placeHotfixes(
-            input.hotfixes, listed,
+            hotfixes, listed,
             [&](const std::string& name) { return entryNameNoCase(svcpack, name).has_value(); },
             [&](const std::string& name, const std::string& package) {
                 std::optional<std::string> file = findFileNoCase(svcpack, name);
@@ -234,6 +240,19 @@ Outcome runHotfixStage(const HotfixStageInput& input, ProgressLog& log) {
         return Failure::fromFileError(error);
     }
     return {};
+}
+
+} // namespace
+
+bool hotfixStep(BuildContext& context) {
+    if (Outcome added = addHotfixes(context); !added) {
+        const Failure& failure = added.failure();
+        context.reportFailure("\r\n修正プログラムの追加に失敗しました\r\n" +
+                              (failure.headline.empty() ? "" : failure.headline + "\r\n") +
+                              failure.line());
+        return false;
+    }
+    return true;
 }
 
 } // namespace ornibe

@@ -3,7 +3,9 @@
 // installs with OemPreinstall, and the commands for T-12 into its
 // cmdlines.txt.
 
-#include "runner/OemFilesStage.h"
+#include "runner/steps/OemFilesStep.h"
+
+#include "runner/steps/BuildSteps.h"
 
 #include "inf/InfFile.h"
 #include "patch/SetupFileEditor.h"
@@ -83,8 +85,15 @@ std::vector<std::string> cmdlinesCommands(const std::string& bytes) {
     return commands;
 }
 
-Outcome runOemFilesStage(const std::string& workFolder, const std::string& oemFolder,
-                         const std::vector<std::string>& setupCommands, ProgressLog& log) {
+namespace {
+
+// What the step does, or why it failed.
+Outcome mergeOemFiles(BuildContext& context) {
+    const std::string workFolder = context.settings.GetWorkFolder();
+    const SetupAdditions& additions = context.settings.getSetupAdditions();
+    const std::string& oemFolder = additions.oemFolder;
+    const std::vector<std::string>& setupCommands = additions.setupCommands;
+    ProgressLog& log = context.log();
     std::vector<std::string> copied;
     auto undo = [&copied] {
         for (const std::string& path : copied) {
@@ -172,6 +181,16 @@ Outcome runOemFilesStage(const std::string& workFolder, const std::string& oemFo
         return Failure::fromFileError(error);
     }
     return {};
+}
+
+} // namespace
+
+bool oemFilesStep(BuildContext& context) {
+    if (Outcome merged = mergeOemFiles(context); !merged) {
+        context.reportFailure("\r\n$OEM$ の書き込みに失敗しました\r\n" + merged.failure().line());
+        return false;
+    }
+    return true;
 }
 
 } // namespace ornibe

@@ -1,0 +1,49 @@
+#include "runner/steps/BuildSteps.h"
+
+#include "settings/AnswerFileFields.h"
+
+namespace ornibe {
+namespace {
+
+bool always(const BuildContext&) {
+    return true;
+}
+
+// The steps in the order they run. The hotfixes come after the Service
+// Pack, whose own SVCPACK.INF lines they follow; the user's $OEM$ files
+// after the PnP drivers, beside whose folders they go without replacing
+// them; both before the answer file, which names the drivers' folders; the check comes last, as it
+// reads the finished tree and its image.
+constexpr BuildStep kSteps[] = {
+    {"copy", [](const BuildContext& c) { return c.settings.GetCdDriveIndex() != 0; }, copyStep},
+    {"Service Pack", [](const BuildContext& c) { return !c.settings.GetServicePackPath().empty(); },
+     servicePackStep},
+    {"attributes", always, attributeStep},
+    {"drivers", [](const BuildContext& c) { return !c.settings.GetDriverInf(0).empty(); },
+     driverStep},
+    {"hotfixes",
+     [](const BuildContext& c) { return !c.settings.getSetupAdditions().hotfixes.empty(); },
+     hotfixStep},
+    {"PnP drivers", [](const BuildContext& c) { return !c.settings.pnpDriverInfList().empty(); },
+     pnpDriverStep},
+    {"$OEM$ files",
+     [](const BuildContext& c) { return c.settings.getSetupAdditions().needsOemPreinstall(); },
+     oemFilesStep},
+    {"answer file",
+     [](const BuildContext& c) {
+         return c.settings.getAnswerFile().mode != AnswerFileFields::Mode::None;
+     },
+     answerFileStep},
+    {"Big Drive", [](const BuildContext& c) { return c.settings.GetBigDrive() != 0; },
+     bigDriveStep},
+    {"image", [](const BuildContext& c) { return !c.settings.GetIsoPath().empty(); }, imageStep},
+    {"check", always, checkStep},
+};
+
+} // namespace
+
+std::span<const BuildStep> buildSteps() {
+    return kSteps;
+}
+
+} // namespace ornibe
