@@ -7,6 +7,7 @@
 #include "inf/VersionCode.h"
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
+#include "runner/UsbImageStep.h"
 #include "runner/VirtioWinReport.h"
 #include "runner/WineOutputFilter.h"
 #include "runner/WorkFolderLock.h"
@@ -127,7 +128,8 @@ void BuildRunner::runBuild() {
                     carryOn(clearReadOnly()) && carryOn(driverStage()) &&
                     carryOn(pnpDriverStage()) && carryOn(answerFileStage()) &&
                     carryOn(bigDriveStage()) &&
-                    carryOn(settings_.GetIsoPath().empty() || makeIsoImage());
+                    carryOn(settings_.GetIsoPath().empty() || makeIsoImage()) &&
+                    carryOn(settings_.getUsbImagePath().empty() || makeUsbImage());
     if (!finished) {
         return;
     }
@@ -335,6 +337,18 @@ bool BuildRunner::makeIsoImage() {
         return false;
     }
     page_.log().append("\r\n完了\r\n");
+    return true;
+}
+
+bool BuildRunner::makeUsbImage() {
+    page_.log().append("\r\n");
+    if (Outcome written =
+            writeUsbImage(settings_, data_.versionCode, data_.architecture, tools_, page_);
+        !written) {
+        reportFailure("\r\nUSB メモリ用イメージの作成に失敗しました\r\n" +
+                      written.failure().line());
+        return false;
+    }
     return true;
 }
 

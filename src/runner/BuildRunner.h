@@ -70,6 +70,8 @@ private:
     // settings ask for one, and reads it back.
     bool answerFileStage();
     bool makeIsoImage();
+    // Writes the USB stick image from the finished tree.
+    bool makeUsbImage();
     // Checks the finished tree and its image; a problem found adds a line
     // under "検証", and only a setup file that no longer opens fails the
     // build.

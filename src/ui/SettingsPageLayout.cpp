@@ -250,6 +250,29 @@ QGroupBox* Builder::buildIsoGroup() {
     target->addWidget(c_.targetHardware, 1);
     grid->addLayout(target, 2, 0);
     grid->addWidget(c_.targetHardwareButton, 2, 1);
+    // The USB stick image, written after the ISO image from the same tree,
+    // and its size (empty: one that fits the tree).
+    auto* usbLabel = new QLabel(QStringLiteral("USB メモリ用イメージ :"), group);
+    c_.usbImage = makeEdit("usbImageEdit", group);
+    c_.usbImage->setToolTip(
+        QStringLiteral("USB メモリに書き込むディスクイメージ（Windows XP SP2 以降と Server "
+                       "2003 の x86）。初めの起動ではメニューの 1 を選び、そのあとの起動は "
+                       "そのまま待つと内蔵ディスクから起動します。"));
+    usbLabel->setBuddy(c_.usbImage);
+    auto* sizeLabel = new QLabel(QStringLiteral("大きさ :"), group);
+    c_.usbImageSize = makeEdit("usbImageSizeEdit", group);
+    c_.usbImageSize->setPlaceholderText(QStringLiteral("自動"));
+    c_.usbImageSize->setToolTip(QStringLiteral("バイト数か、K、M、G を付けた数（例: 4G）。"));
+    c_.usbImageSize->setMaximumWidth(80);
+    sizeLabel->setBuddy(c_.usbImageSize);
+    c_.usbImageButton = makeButton(QStringLiteral("保存先選択"), "usbImageButton", group);
+    auto* usb = new QHBoxLayout;
+    usb->addWidget(usbLabel);
+    usb->addWidget(c_.usbImage, 1);
+    usb->addWidget(sizeLabel);
+    usb->addWidget(c_.usbImageSize);
+    grid->addLayout(usb, 3, 0);
+    grid->addWidget(c_.usbImageButton, 3, 1);
     return group;
 }
 
@@ -314,6 +337,9 @@ void Builder::setControlTabOrder() {
                         c_.isoPathButton,
                         c_.targetHardware,
                         c_.targetHardwareButton,
+                        c_.usbImage,
+                        c_.usbImageSize,
+                        c_.usbImageButton,
                         c_.nextButton,
                         c_.quitButton};
     for (size_t i = 1; i < std::size(order); ++i) {

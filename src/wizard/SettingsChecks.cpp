@@ -30,6 +30,7 @@
 #include "wizard/SourceTreeCheck.h"
 #include "wizard/TargetHardwareCheck.h"
 #include "wizard/TreeSetupCheck.h"
+#include "wizard/UsbImageSettingsCheck.h"
 #include "wizard/VirtioWinCheck.h"
 
 #include <cstdlib>
@@ -161,7 +162,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
 
     // Before the work folder check, which may create the folder.
-    if (!checkIsoPath(form) || !checkLogFile() || !checkNamedPaths(form, versionCode)) {
+    if (!checkIsoPath(form) || !checkUsbImage(form, versionCode, architecture) || !checkLogFile() ||
+        !checkNamedPaths(form, versionCode)) {
         return false;
     }
     // With a source to read, the work folder check asks its questions and
@@ -268,6 +270,24 @@ bool SettingsChecks::checkDriverInf(const std::string& path, char versionCode,
 bool SettingsChecks::checkIsoPath(const SettingsForm& form) {
     Outcome outcome = validateIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
     return outcome || refuse(outcome.failure());
+}
+
+bool SettingsChecks::checkUsbImage(const SettingsForm& form, char versionCode,
+                                   Architecture architecture) {
+    UsbImageRequest request{form.usbImageText(),
+                            form.usbImageSizeText(),
+                            withoutTrailingSlash(makeAbsolute(form.workFolderText())),
+                            versionCode,
+                            architecture,
+                            form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot() : "",
+                            !form.servicePackText().empty()};
+    Result<std::uint64_t> size = validateUsbImage(request, tools_, freeBytes_, stop_);
+    if (!size) {
+        return !stopped() && refuse(size.failure());
+    }
+    settings_.setUsbImagePath(form.usbImageText());
+    settings_.setUsbImageSize(*size);
+    return true;
 }
 
 bool SettingsChecks::checkLogFile() {

@@ -94,6 +94,8 @@ public:
                         Architecture architecture = Architecture::X86);
     // An ISO file name that the image step can write.
     bool checkIsoPath(const SettingsForm& form);
+    // The USB stick image's name, size and system; stored when they pass.
+    bool checkUsbImage(const SettingsForm& form, char versionCode, Architecture architecture);
     // A log file that can be written when the build ends.
     bool checkLogFile();
     // No path of the build lands on another: outputs on inputs or on the
