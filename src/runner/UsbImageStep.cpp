@@ -210,6 +210,11 @@ Outcome writeUsbImage(const BuildSettings& settings, char versionCode, Architect
     }
     page.log().append("完了（" + mib(planned->size()) + "、ファイル " +
                       std::to_string(planned->fileCount()) + " 個）\r\n");
+    // The two boots, as the user meets them: what decides BOOT.INI.
+    page.log().append("USB メモリからの起動：初めはメニューの 1 を選んで Enter を押します。"
+                      "セットアップが再起動したあとは何も押さずに待つと、10 秒で 2（内蔵ディスク"
+                      "から起動）になります。セットアップが終わるまで USB メモリは抜かないで"
+                      "ください。\r\n");
     return {};
 }
 

@@ -40,7 +40,13 @@ void extractPartition(const std::string& image, const std::string& partition) {
 
 class UsbImageBuildTest : public E2eTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(makeTree(dir / "xp", "xp")); }
+    void SetUp() override {
+        ASSERT_TRUE(makeTree(dir / "xp", "xp"));
+        // Names that need long-name entries and short names with tails.
+        dir.write("xp/DOCS/Release Notes for Setup.txt", "notes");
+        dir.write("xp/DOCS/Release Notes for Setup 2.txt", "more notes");
+        dir.write("xp/DOCS/readme.htm", "small letters");
+    }
 
     // A copy of the generated tree built into an ISO image and, with
     // stick, a stick image beside it; reproducible.
