@@ -273,7 +273,7 @@ QGroupBox* Builder::buildIsoGroup() {
     c_.usbImageSize = makeEdit("usbImageSizeEdit", group);
     c_.usbImageSize->setPlaceholderText(QStringLiteral("自動"));
     c_.usbImageSize->setToolTip(QStringLiteral("バイト数か、K、M、G を付けた数（例: 4G）。"));
-    c_.usbImageSize->setMaximumWidth(80);
+    c_.usbImageSize->setFixedWidth(c_.usbImageSize->fontMetrics().averageCharWidth() * 10);
     sizeLabel->setBuddy(c_.usbImageSize);
     c_.usbImageButton = makeButton(QStringLiteral("保存先選択"), "usbImageButton", group);
     auto* usb = new QHBoxLayout;
