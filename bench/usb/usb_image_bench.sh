@@ -41,7 +41,7 @@ ours() {
   cp -a tree "work$1"
   local start end
   start=$(now)
-  "$program" --work "$work/work$1" --usb-image "$work/ours$1.img" --quiet > /dev/null
+  "$program" --work "$work/work$1" --usb-image "$work/ours$1.img" --quiet > /dev/null 2>&1
   end=$(now)
   elapsed "$start" "$end"
 }
