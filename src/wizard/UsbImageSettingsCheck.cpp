@@ -1,6 +1,5 @@
 #include "wizard/UsbImageSettingsCheck.h"
 
-#include "media/IsoImageReader.h"
 #include "media/StickImage.h"
 #include "runner/UsbImageStep.h"
 #include "sys/FileError.h"
@@ -14,19 +13,6 @@
 
 namespace ornibe {
 namespace {
-
-std::vector<std::string> rootNamesOf(const std::string& source, const StopCheck& stop) {
-    std::optional<std::vector<std::string>> names;
-    if (isImageSource(source)) {
-        IsoImageReader image(source, stop);
-        if (image.ok()) {
-            names = image.folderNames("");
-        }
-    } else {
-        names = folderEntries(source);
-    }
-    return names.value_or(std::vector<std::string>{});
-}
 
 std::string mib(std::uint64_t bytes) {
     return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MiB";
@@ -76,8 +62,7 @@ Result<std::uint64_t> parseUsbImageSize(const std::string& text) {
 
 Result<std::uint64_t>
 validateUsbImage(const UsbImageRequest& request, const ToolSearch& tools,
-                 const std::function<std::optional<std::uint64_t>(const std::string&)>& freeBytes,
-                 const StopCheck& stop) {
+                 const std::function<std::optional<std::uint64_t>(const std::string&)>& freeBytes) {
     if (request.path.empty()) {
         return std::uint64_t{0};
     }
@@ -99,9 +84,11 @@ validateUsbImage(const UsbImageRequest& request, const ToolSearch& tools,
     if (!size) {
         return size;
     }
-    const std::string tree = request.source.empty() ? request.workFolder : request.source;
-    if (Outcome fits = usbImageTargetCheck(request.versionCode, request.architecture,
-                                           rootNamesOf(tree, stop), request.servicePack);
+    const std::vector<std::string> rootNames =
+        request.tree ? request.tree->folderNames("").value_or(std::vector<std::string>{})
+                     : std::vector<std::string>{};
+    if (Outcome fits = usbImageTargetCheck(request.versionCode, request.architecture, rootNames,
+                                           request.servicePack);
         !fits) {
         return fits.failure();
     }
@@ -110,7 +97,10 @@ validateUsbImage(const UsbImageRequest& request, const ToolSearch& tools,
     }
     // The image holds the tree; what it takes on its disk is about what
     // the tree takes.
-    std::optional<std::uint64_t> needed = sourceBytes(tree, stop);
+    std::optional<std::uint64_t> needed;
+    if (request.tree) {
+        needed = sourceBytes(*request.tree);
+    }
     std::optional<std::uint64_t> free = freeBytes ? freeBytes(folder) : std::nullopt;
     if (needed && free && *free < *needed) {
         return Failure::refusal(cannotWrite, folder,

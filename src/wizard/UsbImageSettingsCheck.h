@@ -1,10 +1,10 @@
 #pragma once
 
 #include "inf/SetupArchitecture.h"
+#include "source/Medium.h"
 #include "sys/Failure.h"
 #include "sys/Result.h"
 #include "sys/SearchPath.h"
-#include "sys/StopCheck.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,10 +25,10 @@ struct UsbImageRequest {
     std::string workFolder;
     char versionCode = '?';
     Architecture architecture = Architecture::X86;
-    // The source the build reads (empty when it reads none: the tree is
-    // then in the work folder already), and whether a Service Pack is
+    // The tree the build starts from: the source it reads, or the work
+    // folder that holds the tree already; and whether a Service Pack is
     // applied.
-    std::string source;
+    const Medium* tree = nullptr;
     bool servicePack = false;
 };
 
@@ -39,7 +39,6 @@ struct UsbImageRequest {
 // The size in bytes, 0 for one that fits.
 Result<std::uint64_t>
 validateUsbImage(const UsbImageRequest& request, const ToolSearch& tools,
-                 const std::function<std::optional<std::uint64_t>(const std::string&)>& freeBytes,
-                 const StopCheck& stop = {});
+                 const std::function<std::optional<std::uint64_t>(const std::string&)>& freeBytes);
 
 } // namespace ornibe
