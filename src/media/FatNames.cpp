@@ -1,5 +1,8 @@
 #include "media/FatNames.h"
 
+#include <algorithm>
+#include <ctime>
+
 namespace ornibe {
 namespace {
 
@@ -175,6 +178,74 @@ std::optional<FatName> fatNameFor(std::string_view name, ShortNamesTaken& taken)
         }
     }
     return std::nullopt;
+}
+
+void putLe16(std::string& bytes, std::size_t at, std::uint32_t value) {
+    bytes[at] = static_cast<char>(value & 0xFF);
+    bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+}
+
+void putLe32(std::string& bytes, std::size_t at, std::uint32_t value) {
+    putLe16(bytes, at, value & 0xFFFF);
+    putLe16(bytes, at + 2, value >> 16);
+}
+
+std::pair<std::uint16_t, std::uint16_t> fatTime(std::int64_t seconds, bool utc) {
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    if (!(utc ? gmtime_r(&t, &parts) : localtime_r(&t, &parts)) || parts.tm_year < 80) {
+        return {(1 << 5) | 1, 0};
+    }
+    if (parts.tm_year > 207) {
+        return {static_cast<std::uint16_t>((127 << 9) | (12 << 5) | 31),
+                static_cast<std::uint16_t>((23 << 11) | (59 << 5) | 29)};
+    }
+    auto date = static_cast<std::uint16_t>(((parts.tm_year - 80) << 9) | ((parts.tm_mon + 1) << 5) |
+                                           parts.tm_mday);
+    auto time = static_cast<std::uint16_t>((parts.tm_hour << 11) | (parts.tm_min << 5) |
+                                           (parts.tm_sec / 2));
+    return {date, time};
+}
+
+void putFatDates(std::string& entry, std::size_t at, std::pair<std::uint16_t, std::uint16_t> when) {
+    entry[at + 13] = 0;
+    putLe16(entry, at + 14, when.second); // created
+    putLe16(entry, at + 16, when.first);
+    putLe16(entry, at + 18, when.first);  // last read
+    putLe16(entry, at + 22, when.second); // written
+    putLe16(entry, at + 24, when.first);
+}
+
+void putFatShortEntry(std::string& out, const ShortName& name, std::uint8_t attributes,
+                      std::uint32_t cluster, std::uint32_t size,
+                      std::pair<std::uint16_t, std::uint16_t> when) {
+    std::string entry(32, '\0');
+    std::copy(name.begin(), name.end(), entry.begin());
+    entry[11] = static_cast<char>(attributes);
+    putFatDates(entry, 0, when);
+    putLe16(entry, 20, cluster >> 16);
+    putLe16(entry, 26, cluster & 0xFFFF);
+    putLe32(entry, 28, size);
+    out += entry;
+}
+
+void putFatLongEntries(std::string& out, const FatName& name) {
+    const std::vector<std::uint16_t>& units = name.longName;
+    const std::size_t count = (units.size() + 12) / 13;
+    const std::uint8_t checksum = shortNameChecksum(name.shortName);
+    static constexpr int kOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
+    for (std::size_t n = count; n >= 1; --n) {
+        std::string entry(32, '\0');
+        entry[0] = static_cast<char>(n | (n == count ? 0x40 : 0));
+        entry[11] = 0x0F;
+        entry[13] = static_cast<char>(checksum);
+        for (std::size_t k = 0; k < 13; ++k) {
+            std::size_t at = (n - 1) * 13 + k;
+            std::uint32_t unit = at < units.size() ? units[at] : at == units.size() ? 0 : 0xFFFF;
+            putLe16(entry, static_cast<std::size_t>(kOffsets[k]), unit);
+        }
+        out += entry;
+    }
 }
 
 } // namespace ornibe

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ornibe {
@@ -39,5 +40,26 @@ std::string fatFoldedName(std::string_view name);
 
 // The checksum of a short name that each of its long-name entries holds.
 std::uint8_t shortNameChecksum(const ShortName& name);
+
+// A little-endian 16- or 32-bit value into bytes at at.
+void putLe16(std::string& bytes, std::size_t at, std::uint32_t value);
+void putLe32(std::string& bytes, std::size_t at, std::uint32_t value);
+
+// A time as FAT dates it: the date and the time of day in two 16-bit
+// words; UTC for an epoch, so that the image does not depend on the
+// machine's zone, and the host's local time for a file's own time, as
+// Windows shows it. Clamped to the years FAT can hold.
+std::pair<std::uint16_t, std::uint16_t> fatTime(std::int64_t seconds, bool utc);
+
+// Gives the directory entry at at its dates of creation, last reading and
+// writing.
+void putFatDates(std::string& entry, std::size_t at, std::pair<std::uint16_t, std::uint16_t> when);
+
+// Appends a short-name directory entry, or the long-name entries of a
+// name (before its short entry, last part first), to out.
+void putFatShortEntry(std::string& out, const ShortName& name, std::uint8_t attributes,
+                      std::uint32_t cluster, std::uint32_t size,
+                      std::pair<std::uint16_t, std::uint16_t> when);
+void putFatLongEntries(std::string& out, const FatName& name);
 
 } // namespace ornibe

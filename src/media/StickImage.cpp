@@ -1,19 +1,15 @@
 #include "media/StickImage.h"
 
-#include "media/FatNames.h"
+#include "media/StickTree.h"
 #include "sys/FileError.h"
-#include "sys/PendingFile.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
-#include <filesystem>
-#include <map>
 
 namespace ornibe {
 
@@ -23,20 +19,6 @@ constexpr std::uint64_t kSector = 512;
 constexpr std::uint32_t kEndOfChain = 0x0FFFFFFF;
 // Room for the entries the boot loader's installer adds to the root.
 constexpr std::uint64_t kRootSpareEntries = 16;
-
-struct Node {
-    std::string name;
-    FatName fatName;
-    bool folder = false;
-    std::string hostFile;
-    std::string bytes;
-    bool given = false;
-    std::uint64_t size = 0;
-    std::int64_t time = 0;
-    std::vector<Node> children;
-    std::uint32_t firstCluster = 0;
-    std::uint64_t clusters = 0;
-};
 
 struct Geometry {
     std::uint64_t partitionSectors = 0;
@@ -88,16 +70,16 @@ Geometry geometryFor(std::uint64_t imageSize) {
     return g;
 }
 
-std::uint64_t entriesOf(const Node& node) {
+std::uint64_t entriesOf(const StickNode& node) {
     return 1 + (node.fatName.longName.size() + 12) / 13;
 }
 
 // Gives each folder and file its cluster count for a cluster size, and
 // returns the sum.
-std::uint64_t countClusters(Node& folder, std::uint64_t clusterBytes, bool root) {
+std::uint64_t countClusters(StickNode& folder, std::uint64_t clusterBytes, bool root) {
     std::uint64_t entries = root ? 1 + kRootSpareEntries : 2;
     std::uint64_t total = 0;
-    for (Node& child : folder.children) {
+    for (StickNode& child : folder.children) {
         entries += entriesOf(child);
         if (child.folder) {
             total += countClusters(child, clusterBytes, false);
@@ -110,104 +92,32 @@ std::uint64_t countClusters(Node& folder, std::uint64_t clusterBytes, bool root)
     return total + folder.clusters;
 }
 
-void allocate(Node& node, std::uint32_t& next) {
+void allocate(StickNode& node, std::uint32_t& next) {
     node.firstCluster = node.clusters == 0 ? 0 : next;
     next += static_cast<std::uint32_t>(node.clusters);
-    for (Node& child : node.children) {
+    for (StickNode& child : node.children) {
         allocate(child, next);
     }
 }
 
-std::uint64_t contentBytes(const Node& node) {
+std::uint64_t contentBytes(const StickNode& node) {
     std::uint64_t total = node.folder ? 4096 : (node.size + 4095) / 4096 * 4096;
-    for (const Node& child : node.children) {
+    for (const StickNode& child : node.children) {
         total += contentBytes(child);
     }
     return total;
 }
 
-std::uint64_t countFiles(const Node& node) {
+std::uint64_t countFiles(const StickNode& node) {
     std::uint64_t total = node.folder ? 0 : 1;
-    for (const Node& child : node.children) {
+    for (const StickNode& child : node.children) {
         total += countFiles(child);
     }
     return total;
 }
 
-void put16(std::string& bytes, std::size_t at, std::uint32_t value) {
-    bytes[at] = static_cast<char>(value & 0xFF);
-    bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
-}
-
-void put32(std::string& bytes, std::size_t at, std::uint32_t value) {
-    put16(bytes, at, value & 0xFFFF);
-    put16(bytes, at + 2, value >> 16);
-}
-
-// A time as FAT dates it: the date and the time of day in two 16-bit
-// words; UTC for an epoch, so that the image does not depend on the
-// machine's zone, and the host's local time for a file's own time, as
-// Windows shows it. Clamped to the years FAT can hold.
-std::pair<std::uint16_t, std::uint16_t> fatTime(std::int64_t seconds, bool utc) {
-    std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    if (!(utc ? gmtime_r(&t, &parts) : localtime_r(&t, &parts)) || parts.tm_year < 80) {
-        return {(1 << 5) | 1, 0};
-    }
-    if (parts.tm_year > 207) {
-        return {static_cast<std::uint16_t>((127 << 9) | (12 << 5) | 31),
-                static_cast<std::uint16_t>((23 << 11) | (59 << 5) | 29)};
-    }
-    auto date = static_cast<std::uint16_t>(((parts.tm_year - 80) << 9) | ((parts.tm_mon + 1) << 5) |
-                                           parts.tm_mday);
-    auto time = static_cast<std::uint16_t>((parts.tm_hour << 11) | (parts.tm_min << 5) |
-                                           (parts.tm_sec / 2));
-    return {date, time};
-}
-
-void putDates(std::string& entry, std::size_t at, std::pair<std::uint16_t, std::uint16_t> when) {
-    entry[at + 13] = 0;
-    put16(entry, at + 14, when.second); // created
-    put16(entry, at + 16, when.first);
-    put16(entry, at + 18, when.first);  // last read
-    put16(entry, at + 22, when.second); // written
-    put16(entry, at + 24, when.first);
-}
-
-void putShortEntry(std::string& out, const ShortName& name, std::uint8_t attributes,
-                   std::uint32_t cluster, std::uint32_t size,
-                   std::pair<std::uint16_t, std::uint16_t> when) {
-    std::string entry(32, '\0');
-    std::copy(name.begin(), name.end(), entry.begin());
-    entry[11] = static_cast<char>(attributes);
-    putDates(entry, 0, when);
-    put16(entry, 20, cluster >> 16);
-    put16(entry, 26, cluster & 0xFFFF);
-    put32(entry, 28, size);
-    out += entry;
-}
-
-void putLongEntries(std::string& out, const FatName& name) {
-    const std::vector<std::uint16_t>& units = name.longName;
-    const std::size_t count = (units.size() + 12) / 13;
-    const std::uint8_t checksum = shortNameChecksum(name.shortName);
-    static constexpr int kOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
-    for (std::size_t n = count; n >= 1; --n) {
-        std::string entry(32, '\0');
-        entry[0] = static_cast<char>(n | (n == count ? 0x40 : 0));
-        entry[11] = 0x0F;
-        entry[13] = static_cast<char>(checksum);
-        for (std::size_t k = 0; k < 13; ++k) {
-            std::size_t at = (n - 1) * 13 + k;
-            std::uint32_t unit = at < units.size() ? units[at] : at == units.size() ? 0 : 0xFFFF;
-            put16(entry, static_cast<std::size_t>(kOffsets[k]), unit);
-        }
-        out += entry;
-    }
-}
-
 // Copies a host file's bytes to offset in fd, in the kernel where it can.
-void copyInto(int fd, std::uint64_t offset, const Node& file, const std::string& image) {
+void copyInto(int fd, std::uint64_t offset, const StickNode& file, const std::string& image) {
     UniqueFd in(::open(file.hostFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (!in.valid()) {
         throwFileError("open", file.hostFile, errno);
@@ -264,140 +174,6 @@ std::string readAt(int fd, std::uint64_t offset, std::size_t count, const std::s
     return bytes;
 }
 
-Failure cannotPlace(const std::string& path, const std::string& reason) {
-    return Failure{"plan", path, reason};
-}
-
-// Reads a host folder into node, children sorted by name.
-std::optional<Failure> readFolder(const std::string& path, Node& node, const StopCheck& stop) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
-        if (stopAsked(stop)) {
-            return std::nullopt;
-        }
-        std::string name = it->path().filename().string();
-        fs::file_status status = it->symlink_status(error);
-        if (error) {
-            break;
-        }
-        if (isPendingFileName(name) ||
-            (!fs::is_directory(status) && !fs::is_regular_file(status))) {
-            continue;
-        }
-        Node child;
-        child.name = name;
-        child.folder = fs::is_directory(status);
-        child.hostFile = it->path().string();
-        struct stat st {};
-        if (::lstat(child.hostFile.c_str(), &st) != 0) {
-            return cannotPlace(child.hostFile, systemReason(errno));
-        }
-        child.time = st.st_mtime;
-        if (child.folder) {
-            if (std::optional<Failure> failed = readFolder(child.hostFile, child, stop)) {
-                return failed;
-            }
-        } else {
-            child.size = static_cast<std::uint64_t>(st.st_size);
-        }
-        node.children.push_back(std::move(child));
-    }
-    if (error) {
-        return cannotPlace(path, systemReason(error.value()));
-    }
-    return std::nullopt;
-}
-
-Node* childNamed(Node& folder, const std::string& name) {
-    for (Node& child : folder.children) {
-        if (fatFoldedName(child.name) == fatFoldedName(name)) {
-            return &child;
-        }
-    }
-    return nullptr;
-}
-
-std::optional<Failure> placeFile(Node& root, const StickFile& file, std::int64_t now) {
-    Node* folder = &root;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t slash = file.path.find('/', start);
-        std::string name = file.path.substr(start, slash - start);
-        Node* existing = childNamed(*folder, name);
-        if (slash == std::string::npos) {
-            if (existing && existing->folder) {
-                return cannotPlace(file.path, "同じ名前のフォルダがあります");
-            }
-            Node leaf;
-            leaf.name = existing ? existing->name : name;
-            leaf.time = existing ? existing->time : now;
-            leaf.given = file.hostFile.empty();
-            leaf.bytes = file.bytes;
-            leaf.hostFile = file.hostFile;
-            if (leaf.given) {
-                leaf.size = file.bytes.size();
-            } else {
-                struct stat st {};
-                if (::stat(file.hostFile.c_str(), &st) != 0) {
-                    return cannotPlace(file.hostFile, systemReason(errno));
-                }
-                leaf.size = static_cast<std::uint64_t>(st.st_size);
-            }
-            if (existing) {
-                *existing = std::move(leaf);
-            } else {
-                folder->children.push_back(std::move(leaf));
-            }
-            return std::nullopt;
-        }
-        if (!existing) {
-            Node made;
-            made.name = name;
-            made.folder = true;
-            made.time = now;
-            folder->children.push_back(std::move(made));
-            existing = &folder->children.back();
-        } else if (!existing->folder) {
-            return cannotPlace(file.path, name + " はフォルダではありません");
-        }
-        folder = existing;
-        start = slash + 1;
-    }
-}
-
-// Sorts each folder's entries and gives them their FAT names; two names
-// that FAT takes for one are refused.
-std::optional<Failure> nameEntries(Node& folder, const std::string& path) {
-    std::sort(folder.children.begin(), folder.children.end(),
-              [](const Node& a, const Node& b) { return a.name < b.name; });
-    ShortNamesTaken taken;
-    std::map<std::string, std::string> folded;
-    for (Node& child : folder.children) {
-        const std::string childPath = path.empty() ? child.name : path + "/" + child.name;
-        auto [at, fresh] = folded.emplace(fatFoldedName(child.name), child.name);
-        if (!fresh) {
-            return cannotPlace(childPath,
-                               "FAT では " + at->second +
-                                   " と同じ名前になります（大文字と小文字を区別しません）");
-        }
-        std::optional<FatName> name = fatNameFor(child.name, taken);
-        if (!name) {
-            return cannotPlace(childPath, "FAT のファイル名にできない名前です");
-        }
-        if (child.size > 0xFFFFFFFFULL) {
-            return cannotPlace(childPath, "FAT32 に入らない大きさです（4 GiB 未満まで）");
-        }
-        child.fatName = std::move(*name);
-        if (child.folder) {
-            if (std::optional<Failure> failed = nameEntries(child, childPath)) {
-                return failed;
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 std::string sizeText(std::uint64_t bytes) {
     return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MiB";
 }
@@ -405,7 +181,7 @@ std::string sizeText(std::uint64_t bytes) {
 } // namespace
 
 struct StickImage::Layout {
-    Node root;
+    StickNode root;
     Geometry geometry;
     std::uint64_t size = 0;
     std::uint32_t nextCluster = 2;
@@ -415,34 +191,34 @@ struct StickImage::Layout {
     std::string label;
     std::string bootCode;
 
-    std::pair<std::uint16_t, std::uint16_t> dateOf(const Node& node) const {
+    std::pair<std::uint16_t, std::uint16_t> dateOf(const StickNode& node) const {
         return epoch ? fatTime(*epoch, true) : fatTime(node.time, false);
     }
 
-    std::string folderBytes(const Node& folder, const Node* parent) const {
+    std::string folderBytes(const StickNode& folder, const StickNode* parent) const {
         std::string out;
         if (!parent) {
             ShortName label{};
             std::fill(label.begin(), label.end(), ' ');
             std::copy(this->label.begin(), this->label.end(), label.begin());
-            putShortEntry(out, label, 0x08, 0, 0, dateOf(folder));
+            putFatShortEntry(out, label, 0x08, 0, 0, dateOf(folder));
         } else {
             ShortName dot{};
             std::fill(dot.begin(), dot.end(), ' ');
             dot[0] = '.';
-            putShortEntry(out, dot, 0x10, folder.firstCluster, 0, dateOf(folder));
+            putFatShortEntry(out, dot, 0x10, folder.firstCluster, 0, dateOf(folder));
             dot[1] = '.';
             // ".." of a folder in the root names cluster 0.
-            putShortEntry(out, dot, 0x10, parent == &root ? 0 : parent->firstCluster, 0,
-                          dateOf(*parent));
+            putFatShortEntry(out, dot, 0x10, parent == &root ? 0 : parent->firstCluster, 0,
+                             dateOf(*parent));
         }
-        for (const Node& child : folder.children) {
+        for (const StickNode& child : folder.children) {
             if (!child.fatName.longName.empty()) {
-                putLongEntries(out, child.fatName);
+                putFatLongEntries(out, child.fatName);
             }
-            putShortEntry(out, child.fatName.shortName, child.folder ? 0x10 : 0x20,
-                          child.firstCluster,
-                          child.folder ? 0 : static_cast<std::uint32_t>(child.size), dateOf(child));
+            putFatShortEntry(
+                out, child.fatName.shortName, child.folder ? 0x10 : 0x20, child.firstCluster,
+                child.folder ? 0 : static_cast<std::uint32_t>(child.size), dateOf(child));
         }
         out.resize(folder.clusters * geometry.clusterBytes(), '\0');
         return out;
@@ -459,21 +235,21 @@ Result<StickImage> StickImage::plan(const StickImageInput& input, const StopChec
     layout->madeAt = static_cast<std::int64_t>(std::time(nullptr));
     layout->label = input.label.empty() ? "NO NAME" : input.label.substr(0, 11);
     layout->bootCode = input.bootCode.substr(0, 440);
-    Node& root = layout->root;
+    StickNode& root = layout->root;
     root.folder = true;
     root.time = input.epoch.value_or(layout->madeAt);
-    if (std::optional<Failure> failed = readFolder(input.tree, root, stop)) {
+    if (std::optional<Failure> failed = readStickFolder(input.tree, root, stop)) {
         return *failed;
     }
     if (stopAsked(stop)) {
         return Failure{"plan", input.tree, "中止しました"};
     }
     for (const StickFile& file : input.files) {
-        if (std::optional<Failure> failed = placeFile(root, file, root.time)) {
+        if (std::optional<Failure> failed = placeStickFile(root, file, root.time)) {
             return *failed;
         }
     }
-    if (std::optional<Failure> failed = nameEntries(root, "")) {
+    if (std::optional<Failure> failed = nameStickEntries(root, "")) {
         return *failed;
     }
 
@@ -543,7 +319,7 @@ bool StickImage::write(int fd, const std::string& image, const StopCheck& stop) 
     // one partition, active, FAT32 addressed by LBA.
     std::string mbr(kSector, '\0');
     std::copy(l.bootCode.begin(), l.bootCode.end(), mbr.begin());
-    put32(mbr, 440, l.serial);
+    putLe32(mbr, 440, l.serial);
     std::string entry(16, '\0');
     entry[0] = static_cast<char>(0x80);
     // Start at LBA 2048 is cylinder 0, head 32, sector 33 in the 255-head,
@@ -555,8 +331,8 @@ bool StickImage::write(int fd, const std::string& image, const StopCheck& stop) 
     entry[5] = static_cast<char>(0xFE);
     entry[6] = static_cast<char>(0xFF);
     entry[7] = static_cast<char>(0xFF);
-    put32(entry, 8, static_cast<std::uint32_t>(kStickPartitionOffset / kSector));
-    put32(entry, 12, static_cast<std::uint32_t>(g.partitionSectors));
+    putLe32(entry, 8, static_cast<std::uint32_t>(kStickPartitionOffset / kSector));
+    putLe32(entry, 12, static_cast<std::uint32_t>(g.partitionSectors));
     std::copy(entry.begin(), entry.end(), mbr.begin() + 446);
     mbr[510] = 0x55;
     mbr[511] = static_cast<char>(0xAA);
@@ -570,22 +346,22 @@ bool StickImage::write(int fd, const std::string& image, const StopCheck& stop) 
     boot[2] = static_cast<char>(0x90);
     std::string oem = "MSWIN4.1";
     std::copy(oem.begin(), oem.end(), boot.begin() + 3);
-    put16(boot, 11, kSector);
+    putLe16(boot, 11, kSector);
     boot[13] = static_cast<char>(g.sectorsPerCluster);
-    put16(boot, 14, g.reservedSectors);
+    putLe16(boot, 14, g.reservedSectors);
     boot[16] = 2;
     boot[21] = static_cast<char>(0xF8);
-    put16(boot, 24, 63);
-    put16(boot, 26, 255);
-    put32(boot, 28, static_cast<std::uint32_t>(kStickPartitionOffset / kSector));
-    put32(boot, 32, static_cast<std::uint32_t>(g.partitionSectors));
-    put32(boot, 36, g.fatSectors);
-    put32(boot, 44, 2);
-    put16(boot, 48, 1);
-    put16(boot, 50, 6);
+    putLe16(boot, 24, 63);
+    putLe16(boot, 26, 255);
+    putLe32(boot, 28, static_cast<std::uint32_t>(kStickPartitionOffset / kSector));
+    putLe32(boot, 32, static_cast<std::uint32_t>(g.partitionSectors));
+    putLe32(boot, 36, g.fatSectors);
+    putLe32(boot, 44, 2);
+    putLe16(boot, 48, 1);
+    putLe16(boot, 50, 6);
     boot[64] = static_cast<char>(0x80);
     boot[66] = 0x29;
-    put32(boot, 67, l.serial);
+    putLe32(boot, 67, l.serial);
     std::string label = l.label;
     label.resize(11, ' ');
     std::copy(label.begin(), label.end(), boot.begin() + 71);
@@ -594,11 +370,11 @@ bool StickImage::write(int fd, const std::string& image, const StopCheck& stop) 
     boot[510] = 0x55;
     boot[511] = static_cast<char>(0xAA);
     std::string info(kSector, '\0');
-    put32(info, 0, 0x41615252);
-    put32(info, 484, 0x61417272);
-    put32(info, 488, g.clusterCount - (l.nextCluster - 2));
-    put32(info, 492, l.nextCluster);
-    put32(info, 508, 0xAA550000);
+    putLe32(info, 0, 0x41615252);
+    putLe32(info, 484, 0x61417272);
+    putLe32(info, 488, g.clusterCount - (l.nextCluster - 2));
+    putLe32(info, 492, l.nextCluster);
+    putLe32(info, 508, 0xAA550000);
     for (std::uint64_t first : {0ULL, 6ULL}) {
         writeAt(fd, kStickPartitionOffset + first * kSector, boot + info, image);
     }
@@ -607,22 +383,22 @@ bool StickImage::write(int fd, const std::string& image, const StopCheck& stop) 
     std::vector<std::uint32_t> fat(l.nextCluster, 0);
     fat[0] = 0x0FFFFFF8;
     fat[1] = kEndOfChain;
-    std::vector<const Node*> pending{&l.root};
+    std::vector<const StickNode*> pending{&l.root};
     while (!pending.empty()) {
-        const Node* node = pending.back();
+        const StickNode* node = pending.back();
         pending.pop_back();
         for (std::uint64_t k = 0; k < node->clusters; ++k) {
             fat[node->firstCluster + k] =
                 k + 1 == node->clusters ? kEndOfChain
                                         : static_cast<std::uint32_t>(node->firstCluster + k + 1);
         }
-        for (const Node& child : node->children) {
+        for (const StickNode& child : node->children) {
             pending.push_back(&child);
         }
     }
     std::string fatBytes(fat.size() * 4, '\0');
     for (std::size_t i = 0; i < fat.size(); ++i) {
-        put32(fatBytes, i * 4, fat[i]);
+        putLe32(fatBytes, i * 4, fat[i]);
     }
     for (std::uint64_t copy = 0; copy < 2; ++copy) {
         writeAt(fd, kStickPartitionOffset + (g.reservedSectors + copy * g.fatSectors) * kSector,
@@ -631,8 +407,8 @@ bool StickImage::write(int fd, const std::string& image, const StopCheck& stop) 
 
     // The folders and files, in the order of their clusters.
     struct Step {
-        const Node* node;
-        const Node* parent;
+        const StickNode* node;
+        const StickNode* parent;
     };
     std::vector<Step> steps{{&l.root, nullptr}};
     while (!steps.empty()) {
@@ -641,7 +417,7 @@ bool StickImage::write(int fd, const std::string& image, const StopCheck& stop) 
         if (stopAsked(stop)) {
             return false;
         }
-        const Node& node = *step.node;
+        const StickNode& node = *step.node;
         if (node.folder) {
             writeAt(fd, g.clusterOffset(node.firstCluster), l.folderBytes(node, step.parent),
                     image);
@@ -682,7 +458,7 @@ void StickImage::redateRoot(const std::string& file, const std::string& image) c
             break;
         }
         if (first != 0xE5 && folder[at + 11] != 0x0F) {
-            putDates(folder, at, fatTime(*l.epoch, true));
+            putFatDates(folder, at, fatTime(*l.epoch, true));
         }
     }
     writeAt(fd, offset, folder, image);
