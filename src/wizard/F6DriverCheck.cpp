@@ -129,8 +129,8 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
 }
 
 Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
-                                  Architecture architecture, char versionCode) {
-    const bool x64 = architecture == Architecture::Amd64;
+                                  const WindowsTarget& target) {
+    const bool x64 = target.architecture == Architecture::Amd64;
     const std::string headline = oem.shown(oem.path) + " の項目 " + oemShown(entry.id) + " は " +
                                  (x64 ? "x64（AMD64）" : "x86（I386）") +
                                  "のツリーには組み込めません。";
@@ -149,11 +149,11 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
             }
         } else if (file.kind == "inf") {
             InfReader reader(*path);
-            reader.setArchitecture(architecture);
+            reader.setArchitecture(target.architecture);
             if (!reader.file().isOpen()) {
                 continue;
             }
-            if (Outcome judged = judgeInfArchitecture(reader, architecture, versionCode); !judged) {
+            if (Outcome judged = judgeInfArchitecture(reader, target); !judged) {
                 return Failure::refusal(headline, *path, judged.failure().reason);
             }
         }
@@ -162,7 +162,7 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
 }
 
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings, Architecture architecture, char versionCode,
+                       BuildSettings& settings, const WindowsTarget& target,
                        const StopCheck& stop) {
     // Each source is read once, in the list's order.
     std::vector<std::string> sources;
@@ -171,7 +171,7 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         if (read.contains(item.source)) {
             continue;
         }
-        Result<TxtsetupOem> oem = readF6Source(item.source, architecture, stop);
+        Result<TxtsetupOem> oem = readF6Source(item.source, target.architecture, stop);
         if (!oem) {
             return oem.failure();
         }
@@ -231,9 +231,7 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         if (Outcome usable = validateOemEntry(*item.oem, *item.entry); !usable) {
             return usable;
         }
-        if (Outcome suits =
-                judgeOemEntryArchitecture(*item.oem, *item.entry, architecture, versionCode);
-            !suits) {
+        if (Outcome suits = judgeOemEntryArchitecture(*item.oem, *item.entry, target); !suits) {
             return suits;
         }
     }

@@ -2,7 +2,6 @@
 
 #include "media/BootImage.h"
 #include "runner/BuildRunner.h"
-#include "runner/ConfirmData.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
 #include "source/SetupTree.h"
@@ -77,13 +76,12 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     const std::shared_ptr<const Medium> treeSource =
         form.selectedDrivePosition() > 0 ? source_
                                          : Medium::open(makeAbsolute(form.workFolderText()), stop_);
-    char versionCode = ConfirmData::kVersionUnset;
-    Architecture architecture = Architecture::X86;
-    Outcome tree = readTreeVersion(*treeSource, versionCode, architecture);
+    const TreeTarget tree = readTreeTarget(*treeSource);
+    const WindowsTarget& target = tree.target;
     if (stopped()) {
         return false;
     }
-    if (!checkServicePack(servicePack, architecture)) {
+    if (!checkServicePack(servicePack, target.architecture)) {
         return false;
     }
     settings_.SetServicePackPath(servicePack);
@@ -91,8 +89,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.ClearDriverInfs();
     settings_.clearDriverEntries();
     const std::vector<std::string> infs = infEntriesOnNext(form);
-    if (!tree) {
-        return refuse(tree.failure());
+    if (!tree.outcome) {
+        return refuse(tree.outcome.failure());
     }
     std::vector<F6ListEntry> floppies;
     for (std::string inf : infs) {
@@ -101,17 +99,17 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
             settings_.AddDriverInf(floppy->source);
             continue;
         }
-        if (!CheckFileExists(inf) || !checkDriverInf(inf, versionCode, architecture)) {
+        if (!CheckFileExists(inf) || !checkDriverInf(inf, target)) {
             return false;
         }
         settings_.AddDriverInf(inf);
     }
-    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, architecture,
-                                        versionCode, stop_);
+    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, target, stop_);
         !chosen) {
         return refuse(chosen.failure());
     }
-    if (Outcome hive = checkHivesysForConfig(settings_, *treeSource, architecture, stop_); !hive) {
+    if (Outcome hive = checkHivesysForConfig(settings_, *treeSource, target.architecture, stop_);
+        !hive) {
         return refuse(hive.failure());
     }
 
@@ -120,19 +118,18 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         if (!CheckFileExists(inf)) {
             return false;
         }
-        if (Outcome pnp = validatePnpDriverInf(inf, versionCode, architecture); !pnp) {
+        if (Outcome pnp = validatePnpDriverInf(inf, target); !pnp) {
             return refuse(pnp.failure());
         }
         settings_.addPnpDriverInf(inf);
     }
-    if (Outcome virtio =
-            addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(),
-                                versionCode, architecture, stop_);
+    if (Outcome virtio = addVirtioWinDrivers(settings_, form.virtioWinText(),
+                                             form.virtioWinDrivers(), target, stop_);
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
-    if (Outcome names = checkDriverNames(settings_, *treeSource, versionCode, architecture,
-                                         !form.isoPathText().empty(), tools_);
+    if (Outcome names =
+            checkDriverNames(settings_, *treeSource, target, !form.isoPathText().empty(), tools_);
         !names) {
         return !stopped() && refuse(names.failure());
     }
@@ -148,14 +145,14 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return refuse(target.failure());
     }
     if (!checkWorkFolderFirst(form) ||
-        !checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
-        !checkAnswerFileSettings(settings_.getAnswerFile(), versionCode, messages_)) {
+        !checkPnpDriverSettings(settings_, target.version, messages_, openAnswerFile_) ||
+        !checkAnswerFileSettings(settings_.getAnswerFile(), target.version, messages_)) {
         return false;
     }
 
     // Before the work folder check, which may create the folder.
-    if (!checkIsoPath(form) || !checkUsbImage(form, versionCode, architecture, *treeSource) ||
-        !checkLogFile() || !checkNamedPaths(form, versionCode)) {
+    if (!checkIsoPath(form) || !checkUsbImage(form, target, *treeSource) || !checkLogFile() ||
+        !checkNamedPaths(form, target.version)) {
         return false;
     }
     // With a source to read, the work folder check asks its questions and
@@ -262,9 +259,8 @@ bool SettingsChecks::checkServicePack(const std::string& path, Architecture arch
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::checkDriverInf(const std::string& path, char versionCode,
-                                    Architecture architecture) {
-    Outcome outcome = validateDriverInf(path, versionCode, architecture);
+bool SettingsChecks::checkDriverInf(const std::string& path, const WindowsTarget& target) {
+    Outcome outcome = validateDriverInf(path, target);
     return outcome || refuse(outcome.failure());
 }
 
@@ -273,13 +269,12 @@ bool SettingsChecks::checkIsoPath(const SettingsForm& form) {
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::checkUsbImage(const SettingsForm& form, char versionCode,
-                                   Architecture architecture, const Medium& tree) {
+bool SettingsChecks::checkUsbImage(const SettingsForm& form, const WindowsTarget& target,
+                                   const Medium& tree) {
     UsbImageRequest request{form.usbImageText(),
                             form.usbImageSizeText(),
                             withoutTrailingSlash(makeAbsolute(form.workFolderText())),
-                            versionCode,
-                            architecture,
+                            target,
                             &tree,
                             !form.servicePackText().empty()};
     Result<std::uint64_t> size = validateUsbImage(request, tools_, freeBytes_);
@@ -296,12 +291,12 @@ bool SettingsChecks::checkLogFile() {
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::checkNamedPaths(const SettingsForm& form, char versionCode) {
+bool SettingsChecks::checkNamedPaths(const SettingsForm& form, WindowsVersion version) {
     const std::string workFolder = withoutTrailingSlash(makeAbsolute(form.workFolderText()));
     const std::string isoPath =
         form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
     Outcome outcome = findPathConflict(
-        namedPathsOf(settings_, workFolder, isoPath, logFile_, versionCode), homeFolder());
+        namedPathsOf(settings_, workFolder, isoPath, logFile_, version), homeFolder());
     return outcome || refuse(outcome.failure());
 }
 

@@ -1,7 +1,7 @@
 #include "wizard/UsbImageSettingsCheck.h"
 
 #include "media/StickImage.h"
-#include "runner/UsbImageStep.h"
+#include "runner/UsbImage.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 #include "wizard/SourceTreeCheck.h"
@@ -87,9 +87,7 @@ validateUsbImage(const UsbImageRequest& request, const ToolSearch& tools,
     const std::vector<std::string> rootNames =
         request.tree ? request.tree->folderNames("").value_or(std::vector<std::string>{})
                      : std::vector<std::string>{};
-    if (Outcome fits = usbImageTargetCheck(request.versionCode, request.architecture, rootNames,
-                                           request.servicePack);
-        !fits) {
+    if (Outcome fits = usbImageTargetCheck(request.target, rootNames, request.servicePack); !fits) {
         return fits.failure();
     }
     if (Outcome ready = usbImageToolsCheck(tools); !ready) {

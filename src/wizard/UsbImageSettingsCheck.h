@@ -1,6 +1,6 @@
 #pragma once
 
-#include "inf/SetupArchitecture.h"
+#include "inf/WindowsTarget.h"
 #include "source/Medium.h"
 #include "sys/Failure.h"
 #include "sys/Result.h"
@@ -23,8 +23,7 @@ struct UsbImageRequest {
     std::string path;
     std::string sizeText;
     std::string workFolder;
-    char versionCode = '?';
-    Architecture architecture = Architecture::X86;
+    WindowsTarget target;
     // The tree the build starts from: the source it reads, or the work
     // folder that holds the tree already; and whether a Service Pack is
     // applied.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "inf/SetupArchitecture.h"
+#include "inf/WindowsTarget.h"
 #include "runner/BuildPage.h"
 #include "settings/BuildSettings.h"
 #include "sys/Failure.h"
@@ -25,8 +25,8 @@ inline constexpr const char* kSyslinuxModuleNames[] = {"menu.c32", "chain.c32", 
 // files tell the Service Pack level; a Service Pack that the build applies
 // (servicePackChosen) is taken to bring XP to SP2 or later, and the build
 // looks again at the tree it made.
-Outcome usbImageTargetCheck(char versionCode, Architecture architecture,
-                            const std::vector<std::string>& rootNames, bool servicePackChosen);
+Outcome usbImageTargetCheck(const WindowsTarget& target, const std::vector<std::string>& rootNames,
+                            bool servicePackChosen);
 
 // What the stick needs on this machine: syslinux and its modules. A
 // refusal names the Debian packages that bring them.
@@ -46,7 +46,7 @@ std::string usbBootMenu();
 // boot menu, and syslinux installed on the partition. Written beside its
 // destination and renamed into place; the work tree is not changed. Logs
 // into the page's log; a failure leaves no image behind.
-Outcome writeUsbImage(const BuildSettings& settings, char versionCode, Architecture architecture,
+Outcome writeUsbImage(const BuildSettings& settings, const WindowsTarget& target,
                       const ToolSearch& tools, BuildPage& page);
 
 } // namespace ornibe

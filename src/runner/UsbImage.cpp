@@ -1,6 +1,6 @@
-#include "runner/UsbImageStep.h"
+#include "runner/UsbImage.h"
 
-#include "inf/VersionCode.h"
+#include "inf/SetupArchitecture.h"
 #include "media/StickImage.h"
 #include "patch/SetupSourceDevice.h"
 #include "sys/CaseFold.h"
@@ -40,19 +40,19 @@ std::string mib(std::uint64_t bytes) {
 
 } // namespace
 
-Outcome usbImageTargetCheck(char versionCode, Architecture architecture,
-                            const std::vector<std::string>& rootNames, bool servicePackChosen) {
-    if (architecture == Architecture::Amd64) {
+Outcome usbImageTargetCheck(const WindowsTarget& target, const std::vector<std::string>& rootNames,
+                            bool servicePackChosen) {
+    if (target.architecture == Architecture::Amd64) {
         return Failure::refusal(kCannotMake, {},
                                 "x64 版の Windows は USB メモリからのセットアップに対応していません"
                                 "（起動の仕組みが 32 ビット版のものです）。");
     }
-    if (versionCode == VersionCode::Windows2000) {
+    if (target.version == WindowsVersion::Windows2000) {
         return Failure::refusal(kCannotMake, {},
                                 "Windows 2000 のテキストモードセットアップは USB "
                                 "メモリを読めません。");
     }
-    if (versionCode == VersionCode::WindowsXp && !servicePackChosen &&
+    if (target.version == WindowsVersion::WindowsXp && !servicePackChosen &&
         !hasServicePackTag(rootNames, ".SP2") && !hasServicePackTag(rootNames, ".SP3")) {
         return Failure::refusal(kCannotMake, {},
                                 "Windows XP のテキストモードセットアップが USB メモリを読めるのは "
@@ -112,7 +112,7 @@ std::string usbBootMenu() {
            "  APPEND hd1 swap\r\n";
 }
 
-Outcome writeUsbImage(const BuildSettings& settings, char versionCode, Architecture architecture,
+Outcome writeUsbImage(const BuildSettings& settings, const WindowsTarget& target,
                       const ToolSearch& tools, BuildPage& page) {
     const std::string work = withoutTrailingSlash(settings.GetWorkFolder());
     const std::string image = makeAbsolute(settings.getUsbImagePath(), work);
@@ -123,11 +123,11 @@ Outcome writeUsbImage(const BuildSettings& settings, char versionCode, Architect
     // The tree as the build left it: a Service Pack applied now shows its
     // tag in the root.
     std::vector<std::string> rootNames = folderEntries(work).value_or(std::vector<std::string>{});
-    if (Outcome fits = usbImageTargetCheck(versionCode, architecture, rootNames, false); !fits) {
+    if (Outcome fits = usbImageTargetCheck(target, rootNames, false); !fits) {
         return fits;
     }
     const std::string setupFolder =
-        entryPathNoCase(work, std::string(setupFolderName(architecture)));
+        entryPathNoCase(work, std::string(setupFolderName(target.architecture)));
     StickImageInput input;
     input.tree = work;
     input.size = settings.getUsbImageSize();
