@@ -37,6 +37,8 @@ public:
     bool reproducibleChecked() const override { return options_.reproducible; }
     std::string workFolderText() const override { return options_.workFolder; }
     std::string isoPathText() const override { return options_.isoPath; }
+    std::string usbImageText() const override { return options_.usbImage; }
+    std::string usbImageSizeText() const override { return options_.usbImageSize; }
     std::string targetHardwareText() const override;
 
 private:

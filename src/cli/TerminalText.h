@@ -38,6 +38,7 @@ enum class TerminalText {
     LogNotWritten,
     WorkNotFolder,
     IsoNotFile,
+    UsbImageNotFile,
     TargetUnreadable,
     ListEntriesNotFloppy,
     AnsweredNo,

@@ -17,7 +17,7 @@
 namespace ornibe {
 
 bool isOutput(PathRole role) {
-    return role == PathRole::IsoImage || role == PathRole::LogFile;
+    return role == PathRole::IsoImage || role == PathRole::UsbImage || role == PathRole::LogFile;
 }
 
 std::vector<std::string> driverPackageFiles(const std::string& inf, WindowsVersion version) {
@@ -162,6 +162,9 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
     paths.push_back({PathRole::WorkFolder, workFolder});
     if (!isoPath.empty()) {
         paths.push_back({PathRole::IsoImage, isoPath});
+    }
+    if (!settings.getUsbImagePath().empty()) {
+        paths.push_back({PathRole::UsbImage, makeAbsolute(settings.getUsbImagePath(), workFolder)});
     }
     if (!logFile.empty()) {
         paths.push_back({PathRole::LogFile, logFile});

@@ -33,6 +33,7 @@ bool pnpDriverStep(BuildContext& context);
 bool answerFileStep(BuildContext& context);
 bool bigDriveStep(BuildContext& context);
 bool imageStep(BuildContext& context);
+bool usbImageStep(BuildContext& context);
 bool checkStep(BuildContext& context);
 
 // The Service Pack step's command line.
