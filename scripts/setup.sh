@@ -8,27 +8,30 @@ set -euo pipefail
 
 # Building the wizard, ornibe-build and their tools, and running them: the
 # compiler, Qt with its Japanese texts, a Japanese font, and the cabinet
-# and ISO 9660 libraries, and mtools, which reads driver floppy images.
+# and ISO 9660 libraries, and mtools, which reads driver floppy images;
+# for the USB stick image, mkfs.fat (dosfstools), mtools and syslinux with
+# its modules (syslinux-common).
 run_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   fonts-ipafont-gothic
   libgcab-dev libisofs-dev
-  mtools
+  mtools dosfstools syslinux syslinux-common
 )
 
 # The tests and CI: GoogleTest, libbenchmark, clang for the fuzz build,
 # the pinned clang-format, the outside tools that check the results
 # (cabextract, gcab, xorriso, a qemu boot of an image with a boot sector
 # built by nasm; qemu-img for the README's virtio-win step), mkfs.fat for
-# the test floppy images (dosfstools), the test-tree generator (python3),
+# the test floppy images (dosfstools), sfdisk to read the stick image's
+# partition table (fdisk), the test-tree generator (python3),
 # Xvfb for the pictures,
 # the Debian package build and its check (lintian), and the C library's
 # locale data, for the log test under ja_JP.UTF-8.
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format-14
-  gcab cabextract xorriso python3 dosfstools
+  gcab cabextract xorriso python3 dosfstools fdisk
   nasm qemu-system-x86 qemu-utils
   xvfb xauth
   git dpkg-dev file lintian

@@ -179,6 +179,9 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
     if (!input.isoPath.empty()) {
         checkImage(tree, input.isoPath, report);
     }
+    if (!input.usbImagePath.empty()) {
+        checkStickImage(tree, input.usbImagePath, input.tools, report);
+    }
     return report;
 }
 

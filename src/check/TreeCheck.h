@@ -73,6 +73,8 @@ struct TreeCheckInput {
     std::optional<std::vector<PciDevice>> target;
     // The lines of the target's listing that were no device record.
     std::size_t targetPassedOver = 0;
+    // The USB stick image made from the tree; empty when there is none.
+    std::string usbImagePath = {};
 };
 
 // Reads the finished tree (and its image) and reports what setup would
@@ -97,6 +99,8 @@ struct TreeCheckInput {
 //   under $OEM$\$1 and holds an INF;
 // - the image holds every file of the tree under its upper-case name, and
 //   boots without emulation from 4 sectors;
+// - the USB stick image, when given, holds the tree and boots it (see
+//   checkStickImage in TreeCheckParts.h);
 // - with a target machine, which service [HardwareIdsDatabase] gives each
 //   of its storage controllers, as Windows picks it from the device's
 //   IDs; a controller that nothing claims is a problem.

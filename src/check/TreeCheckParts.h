@@ -39,6 +39,13 @@ void checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckR
 // The image made from the tree: its names and its boot entry.
 void checkImage(const CheckedTree& tree, const std::string& isoPath, TreeCheckReport& report);
 
+// The USB stick image made from the tree: its partition table, its file
+// system as fsck.fat -n reads it, every file of the tree with its bytes,
+// the setup files in its root with SetupSourceDevice once, and the loader
+// its menu names. The tools are looked for where tools says.
+void checkStickImage(const CheckedTree& tree, const std::string& image, const ToolSearch& tools,
+                     TreeCheckReport& report);
+
 // The values of every line of a section, fields 0 (the key; empty when
 // the line has none) to the last.
 std::vector<std::vector<std::string>> sectionLines(const InfFile& file, std::string_view section);

@@ -48,6 +48,14 @@ int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std:
         return kExitRefused;
     }
     TreeCheckInput input{work, image, tools, WindowsVersion::Unknown, {}, 0};
+    if (!options.usbImage.empty()) {
+        input.usbImagePath = makeAbsolute(options.usbImage);
+        if (!existsAsFile(input.usbImagePath)) {
+            err << "ornibe-build: "
+                << terminalText(TerminalText::UsbImageNotFile, {options.usbImage}) << "\n";
+            return kExitRefused;
+        }
+    }
     if (!readTargetOption(options, input, err)) {
         return kExitRefused;
     }

@@ -38,6 +38,8 @@ public:
     SetupAdditions setupAdditions() const override;
     std::string workFolderText() const override { return options_.workFolder; }
     std::string isoPathText() const override { return options_.isoPath; }
+    std::string usbImageText() const override { return options_.usbImage; }
+    std::string usbImageSizeText() const override { return options_.usbImageSize; }
     std::string targetHardwareText() const override;
 
 private:

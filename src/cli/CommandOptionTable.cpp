@@ -119,6 +119,18 @@ constexpr OptionRow kRows[] = {
      .target = &Options::isoPath,
      .help = "ISOイメージのファイル名（指定しなければイメージは作り\n"
              "ません）。相対パスは --log と同じく今のフォルダから"},
+    {.name = "--usb-image",
+     .valueName = "FILE",
+     .target = &Options::usbImage,
+     .help = "USB メモリ用イメージ（ディスク全体の raw イメージ）の\n"
+             "ファイル名。ツリーを FAT32 の区画に入れ、syslinux で\n"
+             "起動します。Windows XP SP2 以降と Server 2003 の x86\n"
+             "だけ。dd などで USB メモリに書き込んで使います"},
+    {.name = "--usb-image-size",
+     .valueName = "SIZE",
+     .target = &Options::usbImageSize,
+     .help = "--usb-image の大きさ（バイト。K、M、G を付けると KiB、\n"
+             "MiB、GiB）。指定しなければツリーに余裕を足した大きさ"},
     {.name = "--yes",
      .target = &Options::yes,
      .help = "ウィザードの問い（空でない作業フォルダ、作るフォルダ）\n"

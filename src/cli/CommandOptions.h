@@ -37,6 +37,9 @@ struct CommandOptions {
     // Nothing when not given: the check box's starting state.
     std::optional<bool> bigDrive;
     std::string isoPath;
+    // The USB stick image, and its size ("" for one that fits).
+    std::string usbImage;
+    std::string usbImageSize;
     bool yes = false;
     std::string logFile;
     bool quiet = false;

@@ -44,6 +44,7 @@ constexpr TerminalTextRow kRows[] = {
     {LogNotWritten, "--log：ログを書き込めません：%1"},
     {WorkNotFolder, "--work %1 はフォルダではありません"},
     {IsoNotFile, "--iso %1 はファイルではありません"},
+    {UsbImageNotFile, "--usb-image %1 はファイルではありません"},
     {TargetUnreadable, "対象のハードウェアを読めません"},
     {ListEntriesNotFloppy,
      "--list-entries：TXTSETUP.OEM でも、それのあるフォルダでも、フロッピー イメージでも"

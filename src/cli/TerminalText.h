@@ -40,6 +40,7 @@ enum class TerminalText {
     LogNotWritten,
     WorkNotFolder,
     IsoNotFile,
+    UsbImageNotFile,
     TargetUnreadable,
     ListEntriesNotFloppy,
     AnsweredNo,

@@ -134,6 +134,11 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());
     log.append("\r\n\r\nISO イメージ：\r\n      ");
     log.append(orNone(settings.GetIsoPath(), "作成しない"));
+    // Only a build that writes a stick image says so: the summary of any
+    // other stays as it was.
+    if (!settings.getUsbImagePath().empty()) {
+        log.append("\r\n\r\nUSB メモリ用イメージ：\r\n      " + settings.getUsbImagePath());
+    }
     appendAnswerFileSummary(settings, data.target, log);
     appendTargetHardwareSummary(settings, reader.file(),
                                 settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,

@@ -70,6 +70,13 @@ public:
     std::string GetIsoPath() const { return isoPath; }
     void SetIsoPath(const std::string& value) { isoPath = value; }
 
+    // The USB stick image written after the ISO: empty for none. Its size
+    // in bytes; 0 for one that fits the tree with room to spare.
+    const std::string& getUsbImagePath() const { return usbImagePath; }
+    void setUsbImagePath(const std::string& value) { usbImagePath = value; }
+    std::uint64_t getUsbImageSize() const { return usbImageSize; }
+    void setUsbImageSize(std::uint64_t value) { usbImageSize = value; }
+
     // The unattended installation's answer file: none by default.
     const AnswerFileFields& getAnswerFile() const { return answerFile; }
     void setAnswerFile(const AnswerFileFields& value) { answerFile = value; }
@@ -106,6 +113,8 @@ private:
     std::int32_t bigDrive = 1;
     std::string workFolder;
     std::string isoPath;
+    std::string usbImagePath;
+    std::uint64_t usbImageSize = 0;
     AnswerFileFields answerFile;
     std::optional<std::int64_t> imageEpoch;
     std::string targetHardware;

@@ -77,6 +77,7 @@ void SettingsPage::connectControls() {
     connect(ui_.pnpRemoveButton, &QPushButton::clicked, this, &SettingsPage::removeSelectedPnpInf);
     connect(ui_.workFolderButton, &QPushButton::clicked, this, &SettingsPage::browseWorkFolder);
     connect(ui_.isoPathButton, &QPushButton::clicked, this, &SettingsPage::pickIsoPath);
+    connect(ui_.usbImageButton, &QPushButton::clicked, this, &SettingsPage::pickUsbImage);
     connect(ui_.targetHardwareButton, &QPushButton::clicked, this,
             &SettingsPage::pickTargetHardware);
     connect(ui_.workFolder, &QLineEdit::textChanged, this,
@@ -150,6 +151,10 @@ void SettingsPage::initPage() {
     ui_.workFolder->setText(QString::fromStdString(settings_.GetWorkFolder()));
     ui_.nextButton->setEnabled(!ui_.workFolder->text().isEmpty());
     ui_.isoPath->setText(QString::fromStdString(settings_.GetIsoPath()));
+    ui_.usbImage->setText(QString::fromStdString(settings_.getUsbImagePath()));
+    if (settings_.getUsbImageSize() != 0) {
+        ui_.usbImageSize->setText(QString::number(settings_.getUsbImageSize()));
+    }
     ui_.targetHardware->setEditText(QString::fromStdString(settings_.getTargetHardware()));
     ui_.driveList->setFocus();
 }
@@ -262,6 +267,19 @@ void SettingsPage::pickIsoPath() {
     // The image tool runs in the work folder: a relative name is there.
     spec.folder = startFolder(ui_.isoPath->text(), ui_.workFolder->text().toStdString());
     spec.fills = ui_.isoPath;
+    choosePath(this, spec, runDialog_);
+}
+
+void SettingsPage::pickUsbImage() {
+    PathDialogSpec spec;
+    spec.name = "usbImageDialog";
+    spec.title = QStringLiteral("名前を付けて保存");
+    spec.mode = PathDialogSpec::Mode::SaveFile;
+    spec.suffix = QStringLiteral("img");
+    spec.filters = {QStringLiteral("ディスクイメージ (*.img)"),
+                    QStringLiteral("すべてのファイル (*)")};
+    spec.folder = startFolder(ui_.usbImage->text(), ui_.workFolder->text().toStdString());
+    spec.fills = ui_.usbImage;
     choosePath(this, spec, runDialog_);
 }
 
@@ -471,6 +489,14 @@ std::string SettingsPage::workFolderText() const {
 
 std::string SettingsPage::isoPathText() const {
     return ui_.isoPath->text().toStdString();
+}
+
+std::string SettingsPage::usbImageText() const {
+    return ui_.usbImage->text().toStdString();
+}
+
+std::string SettingsPage::usbImageSizeText() const {
+    return ui_.usbImageSize->text().trimmed().toStdString();
 }
 
 } // namespace ornibe

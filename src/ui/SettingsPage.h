@@ -82,6 +82,7 @@ private:
     void pickInf();
     void browseWorkFolder();
     void pickIsoPath();
+    void pickUsbImage();
     void addTypedInf();
     void removeSelectedInf();
     void addDriverInfToList(const QString& text);
@@ -107,6 +108,8 @@ private:
     std::string targetHardwareText() const override;
     std::string workFolderText() const override;
     std::string isoPathText() const override;
+    std::string usbImageText() const override;
+    std::string usbImageSizeText() const override;
 
     BuildSettings& settings_;
     DriveSource& drives_;

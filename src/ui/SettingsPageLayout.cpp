@@ -219,13 +219,25 @@ QGroupBox* Builder::buildWorkFolderGroup() {
                           c_.workFolder, c_.workFolderButton);
 }
 
-// The image, and under it the target machine its check is for: a QEMU
-// machine from the list, or a file of lspci output.
+// The image, under it the target machine its check is for (a QEMU
+// machine from the list, or a file of lspci output), and the USB stick
+// image; each label beside its field, so that the page grows the least.
 QGroupBox* Builder::buildIsoGroup() {
-    QGroupBox* group = buildPathGroup({QStringLiteral("ISO イメージの作成"), "isoGroup",
-                                       QStringLiteral("ISOイメージのファイル名 :"), "isoPathEdit",
-                                       QStringLiteral("保存先選択"), "isoPathButton"},
-                                      c_.isoPath, c_.isoPathButton);
+    auto* group = new QGroupBox(QStringLiteral("ISO イメージの作成"), &page_);
+    group->setObjectName(QStringLiteral("isoGroup"));
+    auto* isoLabel = new QLabel(QStringLiteral("ISOイメージのファイル名 :"), group);
+    c_.isoPath = makeEdit("isoPathEdit", group);
+    isoLabel->setBuddy(c_.isoPath);
+    c_.isoPathButton = makeButton(QStringLiteral("保存先選択"), "isoPathButton", group);
+    auto* grid = new QGridLayout(group);
+    // Three rows close together, so that the page still opens whole on a
+    // 1280x800 screen.
+    grid->setVerticalSpacing(2);
+    auto* iso = new QHBoxLayout;
+    iso->addWidget(isoLabel);
+    iso->addWidget(c_.isoPath, 1);
+    grid->addLayout(iso, 0, 0);
+    grid->addWidget(c_.isoPathButton, 0, 1);
     auto* targetLabel = new QLabel(QStringLiteral("対象のハードウェア :"), group);
     c_.targetHardware = new QComboBox(group);
     c_.targetHardware->setObjectName(QStringLiteral("targetHardwareCombo"));
@@ -243,13 +255,34 @@ QGroupBox* Builder::buildIsoGroup() {
     targetLabel->setBuddy(c_.targetHardware);
     c_.targetHardwareButton =
         makeButton(QStringLiteral("ファイル選択"), "targetHardwareButton", group);
-    auto* grid = static_cast<QGridLayout*>(group->layout());
-    // One line, label beside the list, so that the page grows the least.
     auto* target = new QHBoxLayout;
     target->addWidget(targetLabel);
     target->addWidget(c_.targetHardware, 1);
-    grid->addLayout(target, 2, 0);
-    grid->addWidget(c_.targetHardwareButton, 2, 1);
+    grid->addLayout(target, 1, 0);
+    grid->addWidget(c_.targetHardwareButton, 1, 1);
+    // The USB stick image, written after the ISO image from the same tree,
+    // and its size (empty: one that fits the tree).
+    auto* usbLabel = new QLabel(QStringLiteral("USB メモリ用イメージ :"), group);
+    c_.usbImage = makeEdit("usbImageEdit", group);
+    c_.usbImage->setToolTip(
+        QStringLiteral("USB メモリに書き込むディスクイメージ（Windows XP SP2 以降と Server "
+                       "2003 の x86）。初めの起動ではメニューの 1 を選び、そのあとの起動は "
+                       "そのまま待つと内蔵ディスクから起動します。"));
+    usbLabel->setBuddy(c_.usbImage);
+    auto* sizeLabel = new QLabel(QStringLiteral("大きさ :"), group);
+    c_.usbImageSize = makeEdit("usbImageSizeEdit", group);
+    c_.usbImageSize->setPlaceholderText(QStringLiteral("自動"));
+    c_.usbImageSize->setToolTip(QStringLiteral("バイト数か、K、M、G を付けた数（例: 4G）。"));
+    c_.usbImageSize->setFixedWidth(c_.usbImageSize->fontMetrics().averageCharWidth() * 10);
+    sizeLabel->setBuddy(c_.usbImageSize);
+    c_.usbImageButton = makeButton(QStringLiteral("保存先選択"), "usbImageButton", group);
+    auto* usb = new QHBoxLayout;
+    usb->addWidget(usbLabel);
+    usb->addWidget(c_.usbImage, 1);
+    usb->addWidget(sizeLabel);
+    usb->addWidget(c_.usbImageSize);
+    grid->addLayout(usb, 2, 0);
+    grid->addWidget(c_.usbImageButton, 2, 1);
     return group;
 }
 
@@ -317,6 +350,9 @@ void Builder::setControlTabOrder() {
                         c_.isoPathButton,
                         c_.targetHardware,
                         c_.targetHardwareButton,
+                        c_.usbImage,
+                        c_.usbImageSize,
+                        c_.usbImageButton,
                         c_.nextButton,
                         c_.quitButton};
     for (size_t i = 1; i < std::size(order); ++i) {

@@ -46,6 +46,10 @@ struct SettingsControls {
     // output typed or picked with the button.
     QComboBox* targetHardware;
     QPushButton* targetHardwareButton;
+    // USB メモリ用イメージ: the stick image's file name and its size.
+    QLineEdit* usbImage;
+    QLineEdit* usbImageSize;
+    QPushButton* usbImageButton;
     // The version box's entry, in the page's context menu and on Alt+A.
     QAction* about;
     // The fields above the buttons, which scroll when the screen is too

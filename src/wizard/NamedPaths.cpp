@@ -17,7 +17,7 @@
 namespace ornibe {
 
 bool isOutput(PathRole role) {
-    return role == PathRole::IsoImage || role == PathRole::LogFile;
+    return role == PathRole::IsoImage || role == PathRole::UsbImage || role == PathRole::LogFile;
 }
 
 std::vector<std::string> driverPackageFiles(const std::string& inf, WindowsVersion version) {
@@ -136,10 +136,14 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
     }
     for (const std::string& inf : settings.pnpDriverInfList()) {
         paths.push_back({PathRole::PnpDriverInf, inf});
-        for (const PnpDriver::File& file :
-             readPnpDriver(inf, {version, Architecture::X86, {}}).files) {
-            if (file.source != inf) {
-                paths.push_back({PathRole::PnpDriverFile, file.source});
+        // The tree's architecture is not known here: the files of both
+        // decorations count, so that no output lands on either.
+        for (const Architecture architecture : {Architecture::X86, Architecture::Amd64}) {
+            for (const PnpDriver::File& file :
+                 readPnpDriver(inf, {version, architecture, {}}).files) {
+                if (file.source != inf) {
+                    paths.push_back({PathRole::PnpDriverFile, file.source});
+                }
             }
         }
     }
@@ -158,6 +162,9 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
     paths.push_back({PathRole::WorkFolder, workFolder});
     if (!isoPath.empty()) {
         paths.push_back({PathRole::IsoImage, isoPath});
+    }
+    if (!settings.getUsbImagePath().empty()) {
+        paths.push_back({PathRole::UsbImage, makeAbsolute(settings.getUsbImagePath(), workFolder)});
     }
     if (!logFile.empty()) {
         paths.push_back({PathRole::LogFile, logFile});

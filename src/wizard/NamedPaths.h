@@ -15,6 +15,8 @@ enum class PathRole {
     Source,
     WorkFolder,
     IsoImage,
+    // The USB stick image, written after the ISO image.
+    UsbImage,
     LogFile,
     ServicePack,
     DriverInf,
@@ -41,7 +43,7 @@ struct NamedPath {
     std::string path;
 };
 
-// The image and the log are what the build writes besides the tree.
+// The images and the log are what the build writes besides the tree.
 bool isOutput(PathRole role);
 
 // Every path of one build: the source (when a CD is read; for a mounted
@@ -52,7 +54,7 @@ bool isOutput(PathRole role);
 // file and every file it names), each Plug and Play driver's INF and the
 // files it brings, the virtio-win medium, the target hardware's lspci
 // file, the user's answer file when one is taken, the work folder, and
-// the ISO image and the log file when given.
+// the ISO image, the USB stick image and the log file when given.
 // The settings hold what the checks before have stored; workFolder,
 // isoPath and logFile are absolute (or empty, for the last two).
 std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,

@@ -28,6 +28,8 @@ std::string roleName(PathRole role) {
         return "作業フォルダ";
     case PathRole::IsoImage:
         return "ISO イメージ";
+    case PathRole::UsbImage:
+        return "USB メモリ用イメージ";
     case PathRole::LogFile:
         return "ログファイル";
     case PathRole::ServicePack:
@@ -172,9 +174,11 @@ private:
     Outcome checkOutput(const Resolved& output) const {
         const std::string& path = output.named->path;
         const bool image = output.named->role == PathRole::IsoImage;
+        const bool stick = output.named->role == PathRole::UsbImage;
         auto refused = [&](const std::string& reason) {
             return Failure::refusal(image ? "ISO イメージ " + path + " を作成できません。"
-                                          : "ログファイル " + path + " を書き込めません。",
+                                    : stick ? "USB メモリ用イメージ " + path + " を作成できません。"
+                                            : "ログファイル " + path + " を書き込めません。",
                                     path, reason);
         };
         for (const Resolved& other : resolved_) {
@@ -204,6 +208,11 @@ private:
         }
         if (!work_ || !isSameOrInside(output.real, work_->real)) {
             return {};
+        }
+        if (stick) {
+            return refused("作業フォルダ " + work_->named->path +
+                           " の中です。USB メモリ用イメージには作業フォルダのツリーが入るので、"
+                           "作業フォルダの外に置いてください。");
         }
         if (!image) {
             return refused("作業フォルダ " + work_->named->path +

@@ -29,6 +29,7 @@
 #include "wizard/SourceTreeCheck.h"
 #include "wizard/TargetHardwareCheck.h"
 #include "wizard/TreeSetupCheck.h"
+#include "wizard/UsbImageSettingsCheck.h"
 #include "wizard/VirtioWinCheck.h"
 
 #include <cstdlib>
@@ -164,7 +165,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
 
     // Before the work folder check, which may create the folder.
-    if (!checkIsoPath(form) || !checkLogFile() || !checkNamedPaths(form, target.version)) {
+    if (!checkIsoPath(form) || !checkUsbImage(form, target, *treeSource) || !checkLogFile() ||
+        !checkNamedPaths(form, target.version)) {
         return false;
     }
     // With a source to read, the work folder check asks its questions and
@@ -279,6 +281,23 @@ bool SettingsChecks::checkDriverInf(const std::string& path, const WindowsTarget
 bool SettingsChecks::checkIsoPath(const SettingsForm& form) {
     Outcome outcome = validateIsoPath(form.isoPathText(), makeAbsolute(form.workFolderText()));
     return outcome || refuse(outcome.failure());
+}
+
+bool SettingsChecks::checkUsbImage(const SettingsForm& form, const WindowsTarget& target,
+                                   const Medium& tree) {
+    UsbImageRequest request{form.usbImageText(),
+                            form.usbImageSizeText(),
+                            withoutTrailingSlash(makeAbsolute(form.workFolderText())),
+                            target,
+                            &tree,
+                            !form.servicePackText().empty()};
+    Result<std::uint64_t> size = validateUsbImage(request, tools_, freeBytes_);
+    if (!size) {
+        return !stopped() && refuse(size.failure());
+    }
+    settings_.setUsbImagePath(form.usbImageText());
+    settings_.setUsbImageSize(*size);
+    return true;
 }
 
 bool SettingsChecks::checkLogFile() {

@@ -99,6 +99,9 @@ public:
     bool checkDriverInf(const std::string& path, const WindowsTarget& target);
     // An ISO file name that the image step can write.
     bool checkIsoPath(const SettingsForm& form);
+    // The USB stick image's name, size and system; stored when they pass.
+    // tree is the tree the build starts from.
+    bool checkUsbImage(const SettingsForm& form, const WindowsTarget& target, const Medium& tree);
     // A log file that can be written when the build ends.
     bool checkLogFile();
     // No path of the build lands on another: outputs on inputs or on the

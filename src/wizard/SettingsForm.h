@@ -50,6 +50,10 @@ public:
     virtual SetupAdditions setupAdditions() const { return {}; }
     virtual std::string workFolderText() const = 0;
     virtual std::string isoPathText() const = 0;
+    // The USB stick image's file name (empty for none) and its size as
+    // typed (empty for one that fits the tree).
+    virtual std::string usbImageText() const { return {}; }
+    virtual std::string usbImageSizeText() const { return {}; }
 };
 
 } // namespace ornibe

@@ -162,7 +162,8 @@ private slots:
         QCOMPARE(labels, (QStringList{"読込元のCDドライブ :", "ボリュームラベル :",
                                       "Service Pack ファイル :", "ドライバの INF ファイル :",
                                       "PnP ドライバの INF ファイル :", "作業フォルダ :",
-                                      "ISOイメージのファイル名 :", "対象のハードウェア :"}));
+                                      "ISOイメージのファイル名 :", "対象のハードウェア :",
+                                      "USB メモリ用イメージ :", "大きさ :"}));
         QCOMPARE(p.button("servicePackButton")->text(), QStringLiteral("ファイル選択"));
         QCOMPARE(p.button("pnpAddButton")->text(), QStringLiteral("一覧に追加…"));
         QCOMPARE(p.button("pnpRemoveButton")->text(), QStringLiteral("一覧から除外"));
@@ -186,7 +187,7 @@ private slots:
             p.page.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&p.page));
             QTRY_COMPARE(QApplication::focusWidget(), p.driveList());
-            for (int i = 0; i < 27; ++i) {
+            for (int i = 0; i < 30; ++i) {
                 seen << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
@@ -217,6 +218,9 @@ private slots:
                                     "isoPathButton",
                                     "targetHardwareCombo",
                                     "targetHardwareButton",
+                                    "usbImageEdit",
+                                    "usbImageSizeEdit",
+                                    "usbImageButton",
                                     "nextButton",
                                     "quitButton"}));
     }

@@ -37,6 +37,8 @@ constexpr BuildStep kSteps[] = {
     {"Big Drive", [](const BuildContext& c) { return c.settings.GetBigDrive() != 0; },
      bigDriveStep},
     {"image", [](const BuildContext& c) { return !c.settings.GetIsoPath().empty(); }, imageStep},
+    {"USB image", [](const BuildContext& c) { return !c.settings.getUsbImagePath().empty(); },
+     usbImageStep},
     {"check", always, checkStep},
 };
 

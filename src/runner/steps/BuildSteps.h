@@ -35,6 +35,7 @@ bool oemFilesStep(BuildContext& context);
 bool answerFileStep(BuildContext& context);
 bool bigDriveStep(BuildContext& context);
 bool imageStep(BuildContext& context);
+bool usbImageStep(BuildContext& context);
 bool checkStep(BuildContext& context);
 
 // The Service Pack step's command line.
