@@ -167,6 +167,17 @@ Outcome addHotfixes(BuildContext& context) {
     const std::string setupFolder = context.i386Folder();
     ProgressLog& log = context.log();
     std::vector<std::string> copied;
+    std::string madeFolder;
+    // On a failure the packages copied go again, and SVCPACK too when the
+    // step made it.
+    auto undo = [&] {
+        for (const std::string& path : copied) {
+            ::unlink(path.c_str());
+        }
+        if (!madeFolder.empty()) {
+            ::rmdir(madeFolder.c_str());
+        }
+    };
     try {
         refuseLink("open", setupFolder);
         const std::string svcpack = entryPathNoCase(setupFolder, "SVCPACK");
@@ -194,17 +205,19 @@ Outcome addHotfixes(BuildContext& context) {
             [&](const std::string& name) { return entryNameNoCase(svcpack, name).has_value(); },
             [&](const std::string& name, const std::string& package) {
                 std::optional<std::string> file = findFileNoCase(svcpack, name);
-                std::error_code error;
+                std::error_code fileError;
+                std::error_code packageError;
                 return file &&
-                       std::filesystem::file_size(*file, error) ==
-                           std::filesystem::file_size(package, error) &&
-                       !error && readFile(*file) == readFile(package);
+                       std::filesystem::file_size(*file, fileError) ==
+                           std::filesystem::file_size(package, packageError) &&
+                       !fileError && !packageError && readFile(*file) == readFile(package);
             });
         if (!places) {
             return places.failure();
         }
         if (!existsAsFolder(svcpack)) {
             makeFolders(svcpack);
+            madeFolder = svcpack;
         }
         std::vector<HotfixLine> lines;
         for (const HotfixPlace& place : *places) {
@@ -227,16 +240,12 @@ Outcome addHotfixes(BuildContext& context) {
         editor.nameSvcpackInDosnet();
         log.append("完了\r\nSVCPACK.INF を修正しています。。。");
         if (Outcome listedNow = editor.addHotfixes(lines); !listedNow) {
-            for (const std::string& path : copied) {
-                ::unlink(path.c_str());
-            }
+            undo();
             return listedNow;
         }
         log.append("完了\r\n修正プログラムの追加が完了しました。\r\n\r\n");
     } catch (const FileError& error) {
-        for (const std::string& path : copied) {
-            ::unlink(path.c_str());
-        }
+        undo();
         return Failure::fromFileError(error);
     }
     return {};
