@@ -48,12 +48,11 @@ std::string wineName(std::string_view hostPath) {
 
 // Wine keeps its prefix in WINEPREFIX, or in ~/.wine by default; making it
 // takes 10 to 15 seconds the first time.
-std::string winePrefix() {
-    if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) {
-        return prefix;
+std::string winePrefix(const HostEnvironment& environment) {
+    if (std::optional<std::string> prefix = environment.nonEmpty("WINEPREFIX")) {
+        return *prefix;
     }
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.wine";
+    return environment.value("HOME").value_or("") + "/.wine";
 }
 
 // Every file under a folder with its size and time of last change, links
@@ -252,7 +251,7 @@ bool BuildRunner::applyServicePack() {
     CommandLine command = servicePackCommand();
     page_.log().append(command.shown + "\r\n");
     const bool throughWine = command.run.starts_with("wine ");
-    if (throughWine && !existsAsFolder(winePrefix())) {
+    if (throughWine && !existsAsFolder(winePrefix(tools_.environment()))) {
         page_.log().append("Wine の初期設定をしています（初回は 10～15 秒かかります）。。。\r\n");
     }
 

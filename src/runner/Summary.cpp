@@ -74,7 +74,7 @@ std::string summarySourceFolder(const BuildSettings& settings) {
 }
 
 void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log,
-                  const StopCheck& stop) {
+                  const ToolSearch& tools, const StopCheck& stop) {
     log.append("ターゲット：\r\n      ");
 
     // The tree's setup files name the CD in SourceDisksNames line 1.
@@ -110,11 +110,11 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         log.append("\r\n      なし");
     } else {
         data.package.Clear();
-        readDriverSources(settings, data.versionCode, data.architecture, data.package);
+        readDriverSources(settings, data.versionCode, data.architecture, tools, data.package);
         for (const auto& [description, service] : data.package.descriptionToService()) {
             log.append(kIndent + cp932ToUtf8(description));
         }
-        appendDriverEntrySummary(settings, data.architecture, log);
+        appendDriverEntrySummary(settings, data.architecture, tools, log);
     }
 
     appendPnpDriverSummary(settings, data.versionCode, data.architecture, log);

@@ -4,6 +4,7 @@
 #include "runner/ConfirmData.h"
 #include "runner/ProgressLog.h"
 #include "settings/BuildSettings.h"
+#include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
 #include <string>
@@ -29,6 +30,6 @@ InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop =
 // of an image, the target's place says why it cannot be read. A source
 // image is read as long as stop does not say otherwise.
 void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log,
-                  const StopCheck& stop = {});
+                  const ToolSearch& tools, const StopCheck& stop = {});
 
 } // namespace ornibe

@@ -46,6 +46,8 @@ std::string joined(const std::vector<std::string>& names, char separator) {
 // ends.
 class CopiedFolders {
 public:
+    explicit CopiedFolders(std::string tempFolder) : scratch_("ornibe-virtio", std::move(tempFolder)) {}
+
     Result<std::string> copy(const IsoImageReader& image, const std::string& relative,
                              const std::vector<std::string>& files) {
         const std::string key = image.path() + '\n' + relative;
@@ -72,12 +74,14 @@ public:
     }
 
 private:
-    ScratchFolders scratch_{"ornibe-virtio"};
+    ScratchFolders scratch_;
     std::map<std::string, std::string> copied_;
 };
 
-CopiedFolders& copiedFolders() {
-    static CopiedFolders folders;
+// Made in the scratch folder of the first call; every call gives the
+// program's own.
+CopiedFolders& copiedFolders(const std::string& tempFolder) {
+    static CopiedFolders folders(tempFolder);
     return folders;
 }
 
@@ -198,7 +202,8 @@ std::string VirtioWinMedium::version() const {
     return image_ ? image_->label() : std::string();
 }
 
-Result<std::string> VirtioWinMedium::hostFolder(std::string_view relative) const {
+Result<std::string> VirtioWinMedium::hostFolder(std::string_view relative,
+                                                const std::string& tempFolder) const {
     if (problem_) {
         return *problem_;
     }
@@ -209,7 +214,7 @@ Result<std::string> VirtioWinMedium::hostFolder(std::string_view relative) const
         return Failure{"open", joinPath(source_, relative), systemReason(ENOENT)};
     }
     const std::string base = joined(namesOf(relative), '/');
-    return copiedFolders().copy(*image_, base, files(base));
+    return copiedFolders(tempFolder).copy(*image_, base, files(base));
 }
 
 } // namespace ornibe

@@ -13,8 +13,8 @@ namespace ornibe {
 
 ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, ToolSearch tools) {
     ConfirmPageHooks hooks;
-    hooks.writeSummary = [&settings, &data](BuildPage& page) {
-        writeSummary(settings, data, page.log(), [&page] { return page.stopRequested(); });
+    hooks.writeSummary = [&settings, &data, tools](BuildPage& page) {
+        writeSummary(settings, data, page.log(), tools, [&page] { return page.stopRequested(); });
     };
     hooks.editionLine = [&settings] {
         const std::string source = summarySourceFolder(settings);

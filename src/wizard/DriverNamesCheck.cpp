@@ -53,7 +53,8 @@ class CdSetupFolder {
 public:
     CdSetupFolder(const BuildSettings& settings, const std::string& workFolder,
                   Architecture architecture, const ToolSearch& tools, const StopCheck& stop)
-        : name_(setupFolderName(architecture)), tools_(tools) {
+        : name_(setupFolderName(architecture)), tools_(tools),
+          scratch_("ornibe-names", tools.environment().tempFolder()) {
         const bool readsSource = settings.GetCdDriveIndex() > 0;
         const std::string root = readsSource ? settings.getCdDriveRoot() : workFolder;
         if (readsSource && isImageSource(root)) {
@@ -145,7 +146,7 @@ private:
 
     std::string name_;
     const ToolSearch& tools_;
-    ScratchFolders scratch_{"ornibe-names"};
+    ScratchFolders scratch_;
     std::string folder_;
     std::unique_ptr<IsoImageReader> image_;
     // Folded name -> the name as the folder spells it.
@@ -167,7 +168,7 @@ Outcome checkDriverNames(const BuildSettings& settings, const std::string& workF
                          char versionCode, Architecture architecture, bool image,
                          const ToolSearch& tools, const StopCheck& stop) {
     DriverPackage package;
-    readDriverSources(settings, versionCode, architecture, package);
+    readDriverSources(settings, versionCode, architecture, tools, package);
     // What staging puts into the setup folder, compressed there.
     std::vector<std::string> staged;
     for (const auto& entry : package.fileToTargetDir()) {

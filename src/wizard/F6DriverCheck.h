@@ -4,6 +4,7 @@
 #include "inf/TxtsetupOem.h"
 #include "inf/VersionCode.h"
 #include "sys/Failure.h"
+#include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
 #include <optional>
@@ -42,7 +43,8 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry);
 // settings in list order. A floppy image is read within its limits, and
 // the reading ends when stop asks.
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings, Architecture architecture = Architecture::X86,
+                       BuildSettings& settings, const ToolSearch& tools,
+                       Architecture architecture = Architecture::X86,
                        char versionCode = VersionCode::WindowsXp, const StopCheck& stop = {});
 
 // Whether the tree whose root is root (a folder, or the image file or disc
@@ -51,7 +53,8 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
 // in the tree's setup folder. Refused before anything changes, naming the
 // entry and the file, when there is neither.
 Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& root,
-                              Architecture architecture, const StopCheck& stop = {});
+                              Architecture architecture, const ToolSearch& tools,
+                              const StopCheck& stop = {});
 
 // Whether the entry can go into a tree of the architecture, as far as its
 // files tell: its driver, when it is a Windows program, is one for that

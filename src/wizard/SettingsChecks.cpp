@@ -107,8 +107,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         }
         settings_.AddDriverInf(inf);
     }
-    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, architecture,
-                                        versionCode, stop_);
+    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, tools_,
+                                        architecture, versionCode, stop_);
         !chosen) {
         return refuse(chosen.failure());
     }
@@ -116,7 +116,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
                                              form.selectedDrivePosition() > 0
                                                  ? settings_.getCdDriveRoot()
                                                  : makeAbsolute(form.workFolderText()),
-                                             architecture, stop_);
+                                             architecture, tools_, stop_);
         !hive) {
         return refuse(hive.failure());
     }
@@ -133,7 +133,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
     if (Outcome virtio =
             addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(),
-                                versionCode, architecture, stop_);
+                                versionCode, architecture, tools_.environment().tempFolder(), stop_);
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
@@ -145,8 +145,10 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
-    Result<std::optional<std::int64_t>> epoch =
-        imageEpochOf(form.reproducibleChecked(), std::getenv("SOURCE_DATE_EPOCH"));
+    const std::optional<std::string> sourceDateEpoch =
+        tools_.environment().value("SOURCE_DATE_EPOCH");
+    Result<std::optional<std::int64_t>> epoch = imageEpochOf(
+        form.reproducibleChecked(), sourceDateEpoch ? sourceDateEpoch->c_str() : nullptr);
     if (!epoch) {
         return refuse(epoch.failure());
     }
@@ -280,7 +282,7 @@ bool SettingsChecks::checkNamedPaths(const SettingsForm& form, char versionCode)
     const std::string isoPath =
         form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
     Outcome outcome = findPathConflict(
-        namedPathsOf(settings_, workFolder, isoPath, logFile_, versionCode), homeFolder());
+        namedPathsOf(settings_, workFolder, isoPath, logFile_, versionCode, tools_), homeFolder(tools_.environment()));
     return outcome || refuse(outcome.failure());
 }
 
@@ -334,7 +336,7 @@ bool SettingsChecks::CheckFileExists(std::string& path) {
 bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
     std::string path = makeAbsolute(form.workFolderText());
     if (Outcome usable =
-            findPathConflict({{PathRole::WorkFolder, withoutTrailingSlash(path)}}, homeFolder());
+            findPathConflict({{PathRole::WorkFolder, withoutTrailingSlash(path)}}, homeFolder(tools_.environment()));
         !usable) {
         return refuse(usable.failure());
     }
