@@ -266,7 +266,6 @@ private:
     Clock::time_point stopAt_;
 };
 
-
 // Exit code and signal from a wait status; no exit code when the status was
 // lost.
 void recordStatus(ChildEnd& end, int status, bool statusLost) {

@@ -6,6 +6,7 @@
 #include "support/FakeBuildPage.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
+#include "support/TestEnvironment.h"
 #include "sys/InputSnapshot.h"
 
 #include <gmock/gmock.h>
@@ -47,14 +48,14 @@ protected:
         MemoryProgressLog summary;
         ConfirmData fresh;
         data = fresh;
-        writeSummary(settings, data, summary);
+        writeSummary(settings, data, summary, tools);
         page = std::make_unique<FakeBuildPage>();
         BuildRunner(settings, data, *page, tools).runBuild();
         return summary.text();
     }
 
     TempDir dir;
-    ToolSearch tools{dir / "tools", dir.path()};
+    ToolSearch tools = toolSearch(dir / "tools", dir.path());
     BuildSettings settings;
     ConfirmData data;
     std::unique_ptr<FakeBuildPage> page;

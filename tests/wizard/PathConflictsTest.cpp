@@ -1,6 +1,7 @@
 #include "wizard/PathConflicts.h"
 
 #include "settings/CdDriveEntry.h"
+#include "support/BuildTreeTools.h"
 #include "support/IsoFixtures.h"
 #include "support/TempDir.h"
 
@@ -83,7 +84,7 @@ TEST(PathConflicts, a_mounted_source_brings_the_image_it_is_mounted_from) {
     settings.setCdDriveRoot(mount);
 
     std::vector<NamedPath> paths =
-        namedPathsOf(settings, dir / "work", image, {}, '1',
+        namedPathsOf(settings, dir / "work", image, {}, '1', test::buildTreeTools(dir.path()),
                      MountTables{dir / "mountinfo", dir / "sys", "/dev"});
     EXPECT_EQ(verdict(paths), "ISO イメージ " + image + " を作成できません。\n読込元 " + image +
                                   " と同じファイルです。");
