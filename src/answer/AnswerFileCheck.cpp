@@ -6,7 +6,6 @@
 #include "sys/CaseFold.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
-#include "sys/InputSnapshot.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -337,10 +336,11 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
     return {};
 }
 
-using ReadAtMost = std::optional<std::string> (*)(const std::string&, std::uint64_t,
-                                                  std::uint64_t*);
+using ReadAtMost =
+    std::function<std::optional<std::string>(const std::string&, std::uint64_t, std::uint64_t*)>;
 
-AnswerFileReading readAnswerFileWith(const std::string& path, char versionCode, ReadAtMost read) {
+AnswerFileReading readAnswerFileWith(const std::string& path, char versionCode,
+                                     const ReadAtMost& read) {
     const std::string refused = "無人インストールの応答ファイル " + path + " は使えません。";
     std::uint64_t size = 0;
     std::optional<std::string> bytes;
@@ -366,8 +366,13 @@ AnswerFileReading readAnswerFile(const std::string& path, char versionCode) {
     return readAnswerFileWith(path, versionCode, readFileAtMost);
 }
 
-AnswerFileReading readUserAnswerFile(const std::string& path, char versionCode) {
-    return readAnswerFileWith(path, versionCode, readInputOnce);
+AnswerFileReading readUserAnswerFile(const std::string& path, char versionCode,
+                                     InputSnapshots& inputs) {
+    return readAnswerFileWith(
+        path, versionCode,
+        [&inputs](const std::string& file, std::uint64_t maxBytes, std::uint64_t* size) {
+            return inputs.read(file, maxBytes, size);
+        });
 }
 
 AnswerFileReading checkAnswerFileBytes(std::string bytes, const std::string& path,

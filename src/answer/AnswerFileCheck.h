@@ -2,6 +2,7 @@
 
 #include "answer/AnswerCheck.h"
 #include "inf/InfFile.h"
+#include "sys/InputSnapshot.h"
 
 #include <string>
 #include <vector>
@@ -25,10 +26,11 @@ struct AnswerFileReading {
 // '1', '2', or unset when not known); see checkAnswerFileBytes.
 AnswerFileReading readAnswerFile(const std::string& path, char versionCode);
 
-// The same for the user's own answer file, read once (sys/InputSnapshot.h):
-// the checks, the summary and the build see the same bytes, and a pipe or
-// a FIFO is refused.
-AnswerFileReading readUserAnswerFile(const std::string& path, char versionCode);
+// The same for the user's own answer file, read once through inputs (the
+// settings record's, sys/InputSnapshot.h): the checks, the summary and the
+// build see the same bytes, and a pipe or a FIFO is refused.
+AnswerFileReading readUserAnswerFile(const std::string& path, char versionCode,
+                                     InputSnapshots& inputs);
 
 // Refuses bytes that text-mode setup would not read as written: a
 // byte-order mark, a NUL, a byte over 0x7F (each with its line), and a

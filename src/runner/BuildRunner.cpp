@@ -368,7 +368,7 @@ bool BuildRunner::checkStage() {
     }
     if (!target.empty()) {
         // The listing as the checks read it when the build started.
-        Result<PciListing> listing = readTargetHardware(target);
+        Result<PciListing> listing = readTargetHardware(target, settings_.inputSnapshots());
         if (!listing) {
             page_.log().append(
                 "\r\n検証\r\n対象のハードウェアを読めません: " + listing.failure().line() + "\r\n");

@@ -2,6 +2,7 @@
 
 #include "runner/MessageBox.h"
 #include "settings/AnswerFileFields.h"
+#include "sys/InputSnapshot.h"
 
 namespace ornibe {
 
@@ -11,7 +12,8 @@ namespace ornibe {
 // line names the field or the file and whose second line gives the rule;
 // a warning is shown and passes. True when the page may go on; always true
 // when no answer file is asked for.
+// The user's file is read through inputs.
 bool checkAnswerFileSettings(const AnswerFileFields& fields, char versionCode,
-                             MessageBox& messages);
+                             InputSnapshots& inputs, MessageBox& messages);
 
 } // namespace ornibe

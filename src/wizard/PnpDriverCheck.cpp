@@ -90,10 +90,10 @@ Outcome validatePnpDriverInf(const std::string& path, char versionCode, Architec
 }
 
 Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields,
-                               char versionCode) {
+                               char versionCode, InputSnapshots& inputs) {
     std::string user;
     if (fields.mode == AnswerFileFields::Mode::UserFile && !fields.userFile.empty()) {
-        user = userPnpFolders(readUserAnswerFile(fields.userFile, versionCode).file);
+        user = userPnpFolders(readUserAnswerFile(fields.userFile, versionCode, inputs).file);
     }
     std::vector<std::string> ours;
     for (std::size_t i = 1; i <= count; ++i) {
@@ -138,7 +138,8 @@ bool checkPnpDriverSettings(const BuildSettings& settings, char versionCode, Mes
             return false;
         }
     }
-    Outcome path = validatePnpDriversPath(count, settings.getAnswerFile(), versionCode);
+    Outcome path = validatePnpDriversPath(count, settings.getAnswerFile(), versionCode,
+                                          settings.inputSnapshots());
     if (!path) {
         messages.show(path.failure().headline + "\n" + path.failure().reason, kOk);
         return false;

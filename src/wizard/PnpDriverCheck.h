@@ -25,7 +25,8 @@ Outcome validatePnpDriverInf(const std::string& path, char versionCode,
 // the user's own folders (those of the user's answer file, when one is
 // used), against the version's limit; the refusal gives the length and
 // the limit.
-Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields, char versionCode);
+Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields, char versionCode,
+                               InputSnapshots& inputs);
 
 // Why PnP drivers cannot go without an answer file, as both front ends
 // say it: two lines, the refusal and setup's reason.

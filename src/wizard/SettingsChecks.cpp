@@ -12,7 +12,6 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-#include "sys/InputSnapshot.h"
 #include "sys/SearchPath.h"
 #include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
@@ -55,7 +54,7 @@ SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, Mes
 bool SettingsChecks::OnOK(const SettingsForm& form) {
     // The user's input files are read anew, once, and the build takes
     // what this reading checked.
-    forgetInputSnapshots();
+    settings_.inputSnapshots().forget();
     if (stopped() || !ValidateCdDrive(form)) {
         return false;
     }
@@ -158,7 +157,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
     if (!checkWorkFolderFirst(form) ||
         !checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
-        !checkAnswerFileSettings(settings_.getAnswerFile(), versionCode, messages_)) {
+        !checkAnswerFileSettings(settings_.getAnswerFile(), versionCode,
+                                 settings_.inputSnapshots(), messages_)) {
         return false;
     }
 

@@ -7,7 +7,6 @@
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 #include "support/TestEnvironment.h"
-#include "sys/InputSnapshot.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -135,7 +134,7 @@ TEST_F(AnswerFileStageTest, takes_the_users_file_with_cr_lf_and_stops_where_it_c
     EXPECT_THAT(slurp(dir / "work/I386/WINNT.SIF"), HasSubstr("[Proxy]"));
     EXPECT_THAT(slurp(dir / "work/I386/WINNT.SIF"), Not(HasSubstr("@KEY@")));
     // A new reading (the checks of "次へ >" again) takes the new bytes.
-    forgetInputSnapshots();
+    settings.inputSnapshots().forget();
     openAndRun();
     EXPECT_FALSE(page->pageCode().has_value());
     EXPECT_TRUE(page->isEnabled(PageButton::Back));
@@ -149,7 +148,7 @@ TEST_F(AnswerFileStageTest, takes_the_users_file_with_cr_lf_and_stops_where_it_c
     fs::remove(dir / "work/I386/WINNT.SIF");
     const std::string outside = dir.write("outside.txt", "mine");
     fs::create_symlink(outside, dir / "work/I386/WINNT.SIF");
-    forgetInputSnapshots();
+    settings.inputSnapshots().forget();
     openAndRun();
     EXPECT_FALSE(page->pageCode().has_value());
     EXPECT_THAT(page->logText(), HasSubstr("\r\nWINNT.SIF の書き込みに失敗しました\r\n" +
