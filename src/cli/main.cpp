@@ -73,8 +73,8 @@ int run(int argc, char** argv) {
         return ornibe::runCheckCommand(options, tools, std::cout, std::cerr);
     }
     catchStopSignals();
-    int status = ornibe::runBuildCommand(std::get<ornibe::CommandOptions>(parsed),
-                                         [] { return stopSignal != 0; }, tools);
+    int status = ornibe::runBuildCommand(
+        std::get<ornibe::CommandOptions>(parsed), [] { return stopSignal != 0; }, tools);
     if (stopSignal != 0) {
         std::fprintf(stderr, "ornibe-build: %s\n",
                      ornibe::terminalText(ornibe::TerminalText::Stopped).c_str());

@@ -66,8 +66,8 @@ std::optional<std::string> firstDifference(const InfFile& file,
 
 void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log,
                              Architecture architecture) {
-    std::vector<std::string> lines = answerFileSummary(settings.getAnswerFile(), versionCode,
-                                                       settings.inputSnapshots());
+    std::vector<std::string> lines =
+        answerFileSummary(settings.getAnswerFile(), versionCode, settings.inputSnapshots());
     if (lines.empty()) {
         return;
     }
@@ -104,7 +104,8 @@ bool BuildRunner::answerFileStage() {
         }
         bytes = answerFileText(entries);
     } else {
-        AnswerFileReading reading = readUserAnswerFile(fields.userFile, data_.versionCode, settings_.inputSnapshots());
+        AnswerFileReading reading =
+            readUserAnswerFile(fields.userFile, data_.versionCode, settings_.inputSnapshots());
         if (!reading.check.outcome) {
             reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());
             return false;

@@ -18,8 +18,7 @@ std::string driverEntryText(const std::string& source, const std::string& id) {
 }
 
 void appendDriverEntrySummary(const BuildSettings& settings, Architecture architecture,
-                              const ToolSearch& tools,
-                              ProgressLog& log) {
+                              const ToolSearch& tools, ProgressLog& log) {
     if (settings.getDriverEntries().empty()) {
         return;
     }

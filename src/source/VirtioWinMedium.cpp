@@ -46,7 +46,8 @@ std::string joined(const std::vector<std::string>& names, char separator) {
 // ends.
 class CopiedFolders {
 public:
-    explicit CopiedFolders(std::string tempFolder) : scratch_("ornibe-virtio", std::move(tempFolder)) {}
+    explicit CopiedFolders(std::string tempFolder)
+        : scratch_("ornibe-virtio", std::move(tempFolder)) {}
 
     Result<std::string> copy(const IsoImageReader& image, const std::string& relative,
                              const std::vector<std::string>& files) {

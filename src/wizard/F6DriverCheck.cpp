@@ -170,8 +170,8 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
 }
 
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings, const ToolSearch& tools,
-                       Architecture architecture, char versionCode, const StopCheck& stop) {
+                       BuildSettings& settings, const ToolSearch& tools, Architecture architecture,
+                       char versionCode, const StopCheck& stop) {
     // Each source is read once, in the list's order.
     std::vector<std::string> sources;
     std::map<std::string, TxtsetupOem> read;

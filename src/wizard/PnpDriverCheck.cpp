@@ -89,8 +89,8 @@ Outcome validatePnpDriverInf(const std::string& path, char versionCode, Architec
     return {};
 }
 
-Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields,
-                               char versionCode, InputSnapshots& inputs) {
+Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields, char versionCode,
+                               InputSnapshots& inputs) {
     std::string user;
     if (fields.mode == AnswerFileFields::Mode::UserFile && !fields.userFile.empty()) {
         user = userPnpFolders(readUserAnswerFile(fields.userFile, versionCode, inputs).file);

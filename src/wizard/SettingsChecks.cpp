@@ -130,9 +130,9 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         }
         settings_.addPnpDriverInf(inf);
     }
-    if (Outcome virtio =
-            addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(),
-                                versionCode, architecture, tools_.environment().tempFolder(), stop_);
+    if (Outcome virtio = addVirtioWinDrivers(settings_, form.virtioWinText(),
+                                             form.virtioWinDrivers(), versionCode, architecture,
+                                             tools_.environment().tempFolder(), stop_);
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
@@ -157,8 +157,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
     if (!checkWorkFolderFirst(form) ||
         !checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
-        !checkAnswerFileSettings(settings_.getAnswerFile(), versionCode,
-                                 settings_.inputSnapshots(), messages_)) {
+        !checkAnswerFileSettings(settings_.getAnswerFile(), versionCode, settings_.inputSnapshots(),
+                                 messages_)) {
         return false;
     }
 
@@ -282,7 +282,8 @@ bool SettingsChecks::checkNamedPaths(const SettingsForm& form, char versionCode)
     const std::string isoPath =
         form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
     Outcome outcome = findPathConflict(
-        namedPathsOf(settings_, workFolder, isoPath, logFile_, versionCode, tools_), homeFolder(tools_.environment()));
+        namedPathsOf(settings_, workFolder, isoPath, logFile_, versionCode, tools_),
+        homeFolder(tools_.environment()));
     return outcome || refuse(outcome.failure());
 }
 
@@ -335,8 +336,8 @@ bool SettingsChecks::CheckFileExists(std::string& path) {
 
 bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
     std::string path = makeAbsolute(form.workFolderText());
-    if (Outcome usable =
-            findPathConflict({{PathRole::WorkFolder, withoutTrailingSlash(path)}}, homeFolder(tools_.environment()));
+    if (Outcome usable = findPathConflict({{PathRole::WorkFolder, withoutTrailingSlash(path)}},
+                                          homeFolder(tools_.environment()));
         !usable) {
         return refuse(usable.failure());
     }

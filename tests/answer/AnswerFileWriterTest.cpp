@@ -87,7 +87,8 @@ TEST(AnswerFileWriter, writes_for_each_version_the_expected_bytes_that_the_parse
 TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but_the_keys_end) {
     InputSnapshots inputs;
     AnswerFileFields fields = everyField();
-    const std::vector<std::string> lines = answerFileSummary(fields, VersionCode::WindowsXp, inputs);
+    const std::vector<std::string> lines =
+        answerFileSummary(fields, VersionCode::WindowsXp, inputs);
     EXPECT_THAT(lines,
                 ElementsAre("I386\\WINNT.SIF：入力した内容から作ります", "コンピュータ名：LAB-PC01",
                             "言語：日本語", "タイム ゾーン：235 (GMT+09:00) 大阪、札幌、東京",
