@@ -5,6 +5,7 @@
 #include "check/ServiceOrigin.h"
 #include "check/TreeCheckParts.h"
 #include "source/EditionTags.h"
+#include "source/Medium.h"
 #include "source/TargetDetection.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -132,7 +133,7 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         report.problem(tree.setupName() + " は読みません（" + own.failure().reason + "）。");
         return report;
     }
-    const std::string line = editionLine(input.workFolder, tree.architecture());
+    const std::string line = editionLine(*Medium::open(input.workFolder), tree.architecture());
     report.edition = line.substr(line.find("：") + std::string_view("：").size());
     InfFile txtsetup = openChecked(tree, "TXTSETUP.SIF", report);
     if (!txtsetup.isOpen() && !report.hasUnreadableSetupFile()) {

@@ -7,6 +7,7 @@
 #include "sys/HostPath.h"
 #include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
+#include "sys/WindowsPath.h"
 
 #include <charconv>
 #include <tuple>
@@ -138,23 +139,12 @@ std::string InfReader::mediumPath(std::initializer_list<std::string_view> parts,
     // disk path.
     std::string relative;
     for (std::string_view part : parts) {
-        std::string utf8 = cp932ToUtf8(part);
-        std::string component;
-        auto flush = [&]() {
-            if (!component.empty() && component != ".") {
-                if (!relative.empty())
-                    relative.push_back('/');
-                relative.append(component);
+        const std::string utf8 = cp932ToUtf8(part);
+        for (std::string_view component : splitWindowsPath(utf8)) {
+            if (component != ".") {
+                relative += (relative.empty() ? "" : "/") + std::string(component);
             }
-            component.clear();
-        };
-        for (char c : utf8) {
-            if (c == '\\' || c == '/')
-                flush();
-            else
-                component.push_back(c);
         }
-        flush();
     }
     // Driver media carry names whose letter case differs from their INF:
     // the entry that exists is used. Whatever the INF names must lie inside

@@ -6,12 +6,12 @@
 #include "inf/InfFile.h"
 #include "inf/VersionCode.h"
 #include "media/BootImage.h"
-#include "media/IsoImageReader.h"
 #include "runner/VirtioWinReport.h"
 #include "runner/WineOutputFilter.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
 #include "settings/PageCode.h"
+#include "source/Medium.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
@@ -172,15 +172,12 @@ bool BuildRunner::copyCd() {
     };
     // An image file or a disc read through its device is copied from its
     // own tree; a folder (a mounted volume, a copy of a CD) file by file.
-    std::optional<IsoImageReader> image;
+    // The source is opened afresh: the disc may have changed since the
+    // checks read it.
+    const std::unique_ptr<Medium> source =
+        Medium::open(root, [this] { return page_.stopRequested(); });
     page_.copyProgressStarted();
-    CopyResult result;
-    if (isImageSource(root)) {
-        image.emplace(root, [this] { return page_.stopRequested(); });
-        result = image->copyTo(settings_.GetWorkFolder(), onProgress, &cancel);
-    } else {
-        result = copyTree(root, settings_.GetWorkFolder(), onProgress, &cancel);
-    }
+    CopyResult result = source->copyTo(settings_.GetWorkFolder(), onProgress, &cancel);
     page_.copyProgressFinished();
     if (!result) {
         std::string message = "\r\nコピーに失敗しました";
@@ -207,7 +204,7 @@ bool BuildRunner::copyCd() {
     // Links and device files are not reproduced: a link of a folder source
     // that leads out of it, and every link of an image, is left out with a
     // line, so that the work folder receives nothing from outside the CD.
-    for (const std::string& entry : image ? image->leftOut() : result.leftOut) {
+    for (const std::string& entry : result.leftOut) {
         page_.log().append("コピーしなかったリンクなど：" + entry + "\r\n");
     }
     copyBootImage(root);

@@ -3,7 +3,9 @@
 #include "inf/DriverPackage.h"
 #include "inf/SetupArchitecture.h"
 #include "inf/VersionCode.h"
+#include "source/Medium.h"
 
+#include <memory>
 #include <string>
 
 namespace ornibe {
@@ -25,6 +27,10 @@ struct ConfirmData {
     // AMD64); found with the version.
     Architecture architecture = Architecture::X86;
     DriverPackage package;
+    // The source the checks on "次へ >" read, handed on so that the summary
+    // and the edition line read it without opening it again; null when no
+    // CD is read or the checks did not run.
+    std::shared_ptr<const Medium> source;
 };
 
 } // namespace ornibe

@@ -2,7 +2,6 @@
 
 #include "inf/InfLimits.h"
 #include "inf/InfReader.h"
-#include "media/IsoImageReader.h"
 #include "runner/AnswerFileStage.h"
 #include "runner/F6Summary.h"
 #include "runner/PnpDriverStage.h"
@@ -11,7 +10,6 @@
 #include "source/F6Source.h"
 #include "source/SetupTree.h"
 #include "source/TargetDetection.h"
-#include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
 
@@ -30,15 +28,14 @@ std::string orNone(const std::string& value, const char* none) {
 // parsed from the image in memory. One that cannot be read is refused
 // with why (one too large to read as a setup file before it is read); a
 // reading that stop ended gives an empty reader.
-InfReader readImageSetupFile(const std::string& image, const StopCheck& stop) {
-    IsoImageReader reader(image, stop);
+InfReader readImageSetupFile(const Medium& reader) {
     if (reader.stopped()) {
         return InfReader();
     }
     const Architecture architecture =
         reader.hasFile(setupFileOf(Architecture::Amd64)) ? Architecture::Amd64 : Architecture::X86;
     const std::string setupFile = setupFileOf(architecture);
-    const std::string path = joinPath(image, setupFile);
+    const std::string path = joinPath(reader.path(), setupFile);
     if (std::optional<std::uint64_t> size = reader.fileSize(setupFile);
         size && *size > kInfMaxFileBytes) {
         return InfReader::refused(path, infFileTooLarge(*size));
@@ -55,13 +52,13 @@ InfReader readImageSetupFile(const std::string& image, const StopCheck& stop) {
 
 } // namespace
 
-InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop) {
-    if (isImageSource(source)) {
-        return readImageSetupFile(source, stop);
+InfReader openSourceSetupFile(const Medium& source) {
+    if (source.isImage()) {
+        return readImageSetupFile(source);
     }
     const Architecture architecture = sourceArchitecture(source);
     const std::string setupFile = setupFileOf(architecture);
-    InfReader reader(findNoCase(source, setupFile).value_or(joinPath(source, setupFile)));
+    InfReader reader(source.hostPath(setupFile).value_or(joinPath(source.path(), setupFile)));
     reader.setArchitecture(architecture);
     return reader;
 }
@@ -73,15 +70,24 @@ std::string summarySourceFolder(const BuildSettings& settings) {
     return settings.GetWorkFolder();
 }
 
+std::shared_ptr<const Medium> summarySource(const BuildSettings& settings, const ConfirmData& data,
+                                            const StopCheck& stop) {
+    const std::string folder = summarySourceFolder(settings);
+    if (data.source && data.source->path() == folder) {
+        return data.source;
+    }
+    return Medium::open(folder, stop);
+}
+
 void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log,
                   const ToolSearch& tools, const StopCheck& stop) {
     log.append("ターゲット：\r\n      ");
 
     // The tree's setup files name the CD in SourceDisksNames line 1.
-    const std::string source = summarySourceFolder(settings);
-    InfReader reader = openSourceSetupFile(source, stop);
+    const std::shared_ptr<const Medium> source = summarySource(settings, data, stop);
+    InfReader reader = openSourceSetupFile(*source);
     std::string cdName = reader.GetValue("SourceDisksNames", "", "1", 1);
-    if (!reader.file().isOpen() && !reader.problem().reason.empty() && isImageSource(source)) {
+    if (!reader.file().isOpen() && !reader.problem().reason.empty() && source->isImage()) {
         // The checks before refuse an image's setup file only when it is
         // too large to read; why one that cannot be read names no CD is
         // said in the target's place.

@@ -1,13 +1,13 @@
 #include "wizard/DriverNamesCheck.h"
 
 #include "inf/DriverPackage.h"
-#include "media/IsoImageReader.h"
 #include "media/IsoNameLimit.h"
 #include "patch/AddedSetupLines.h"
 #include "patch/SetupFileEditor.h"
 #include "settings/BuildSettings.h"
 #include "source/DriverMedium.h"
 #include "source/F6Source.h"
+#include "source/Medium.h"
 #include "source/PnpDriverPackage.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
@@ -51,23 +51,14 @@ std::set<std::string> integratedEarlier(const std::string& txtsetup) {
 // the work folder's when no source is read.
 class CdSetupFolder {
 public:
-    CdSetupFolder(const BuildSettings& settings, const std::string& workFolder,
-                  Architecture architecture, const ToolSearch& tools, const StopCheck& stop)
-        : name_(setupFolderName(architecture)), tools_(tools),
+    CdSetupFolder(const Medium& tree, bool readsSource, Architecture architecture,
+                  const ToolSearch& tools)
+        : tree_(tree), name_(setupFolderName(architecture)), tools_(tools),
           scratch_("ornibe-names", tools.environment().tempFolder()) {
-        const bool readsSource = settings.GetCdDriveIndex() > 0;
-        const std::string root = readsSource ? settings.getCdDriveRoot() : workFolder;
-        if (readsSource && isImageSource(root)) {
-            image_ = std::make_unique<IsoImageReader>(root, stop);
-            if (image_->ok()) {
-                add(image_->folderNames(name_).value_or(std::vector<std::string>{}));
-            }
-            return;
-        }
-        folder_ = findNoCase(root, name_).value_or(joinPath(root, name_));
-        add(folderEntries(folder_).value_or(std::vector<std::string>{}));
+        add(tree.folderNames(name_).value_or(std::vector<std::string>{}));
         if (!readsSource) {
-            if (std::optional<std::string> sif = findFileNoCase(folder_, "TXTSETUP.SIF")) {
+            std::optional<std::string> sif = tree.hostPath(name_ + "/TXTSETUP.SIF");
+            if (sif && existsAsFile(*sif)) {
                 for (const std::string& own : integratedEarlier(*sif)) {
                     names_.erase(own);
                     names_.erase(foldHostText(compressedName(own)));
@@ -102,8 +93,8 @@ public:
             return false;
         }
         try {
-            std::string cabinet = joinPath(folder_, entry);
-            if (image_) {
+            std::string cabinet = tree_.hostPath(name_ + "/" + entry).value_or("");
+            if (cabinet.empty()) {
                 const std::optional<std::string> bytes = bytesOf(entry);
                 if (!bytes) {
                     return false;
@@ -131,11 +122,11 @@ private:
     // The bytes of the CD's file of the setup folder; nothing when they
     // cannot be read whole.
     std::optional<std::string> bytesOf(const std::string& entry) const {
-        if (image_) {
-            Result<std::string> bytes = image_->readFile(name_ + "/" + entry);
-            return bytes ? std::optional<std::string>(std::move(*bytes)) : std::nullopt;
+        if (std::optional<std::string> host = tree_.hostPath(name_ + "/" + entry)) {
+            return readFile(*host);
         }
-        return readFile(joinPath(folder_, entry));
+        Result<std::string> bytes = tree_.readFile(name_ + "/" + entry);
+        return bytes ? std::optional<std::string>(std::move(*bytes)) : std::nullopt;
     }
 
     void add(const std::vector<std::string>& entries) {
@@ -144,11 +135,10 @@ private:
         }
     }
 
+    const Medium& tree_;
     std::string name_;
     const ToolSearch& tools_;
     ScratchFolders scratch_;
-    std::string folder_;
-    std::unique_ptr<IsoImageReader> image_;
     // Folded name -> the name as the folder spells it.
     std::map<std::string, std::string> names_;
 };
@@ -164,9 +154,8 @@ Failure tooLong(const std::string& path, const std::string& name) {
 
 } // namespace
 
-Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
-                         char versionCode, Architecture architecture, bool image,
-                         const ToolSearch& tools, const StopCheck& stop) {
+Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree, char versionCode,
+                         Architecture architecture, bool image, const ToolSearch& tools) {
     DriverPackage package;
     readDriverSources(settings, versionCode, architecture, tools, package);
     // What staging puts into the setup folder, compressed there.
@@ -203,7 +192,7 @@ Outcome checkDriverNames(const BuildSettings& settings, const std::string& workF
         return {};
     }
 
-    CdSetupFolder cd(settings, workFolder, architecture, tools, stop);
+    CdSetupFolder cd(tree, settings.GetCdDriveIndex() > 0, architecture, tools);
     for (const std::string& path : staged) {
         const std::string name = fileName(path);
         for (const std::string& form : {name, compressedName(name)}) {

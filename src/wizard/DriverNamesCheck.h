@@ -3,13 +3,13 @@
 #include "inf/SetupArchitecture.h"
 #include "sys/Failure.h"
 #include "sys/SearchPath.h"
-#include "sys/StopCheck.h"
 
 #include <string>
 
 namespace ornibe {
 
 class BuildSettings;
+class Medium;
 
 // The names under which the drivers of the settings go into the tree,
 // checked on "次へ >" before anything changes:
@@ -28,9 +28,9 @@ class BuildSettings;
 //     whole (longer than cdimage writes with long names: 37 characters) is
 //     refused: a file of the setup folder or a catalog of a driver, or a
 //     part of the path of a Plug and Play driver's file.
-// workFolder is absolute; versionCode the tree's version.
-Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
-                         char versionCode, Architecture architecture, bool image,
-                         const ToolSearch& tools, const StopCheck& stop = {});
+// tree is the source when one is read, else the work folder; versionCode
+// the tree's version.
+Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree, char versionCode,
+                         Architecture architecture, bool image, const ToolSearch& tools);
 
 } // namespace ornibe

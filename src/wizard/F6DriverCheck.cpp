@@ -2,12 +2,11 @@
 
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
-#include "media/IsoImageReader.h"
 #include "runner/F6Summary.h"
 #include "settings/BuildSettings.h"
 #include "source/F6Source.h"
+#include "source/Medium.h"
 #include "sys/CaseFold.h"
-#include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -101,7 +100,7 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
     return {};
 }
 
-Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& root,
+Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
                               Architecture architecture, const ToolSearch& tools,
                               const StopCheck& stop) {
     const std::string folder(setupFolderName(architecture));
@@ -116,19 +115,13 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& 
             continue;
         }
         if (!present) {
-            if (isImageSource(root)) {
-                IsoImageReader image(root, stop);
-                present = image.hasFile(folder + "/HIVESYS.INF") ||
-                          image.hasFile(folder + "/HIVESYS.IN_") || image.stopped();
-            } else {
-                present = findNoCase(root, folder + "/HIVESYS.INF").has_value() ||
-                          findNoCase(root, folder + "/HIVESYS.IN_").has_value();
-            }
+            present = tree.hasFile(folder + "/HIVESYS.INF") ||
+                      tree.hasFile(folder + "/HIVESYS.IN_") || tree.stopped();
         }
         if (!*present) {
             return Failure::refusal(
                 driverEntryText(choice.source, choice.id) + " はこのツリーには組み込めません。",
-                joinPath(root, folder + "/HIVESYS.INF"),
+                joinPath(tree.path(), folder + "/HIVESYS.INF"),
                 "レジストリの値（[" + oemShown(entry->configSections.front()) + "]）を書き込む " +
                     folder + "/HIVESYS.INF も HIVESYS.IN_ もツリーにありません。");
         }

@@ -14,6 +14,7 @@
 namespace ornibe {
 
 class BuildSettings;
+class Medium;
 
 // A driver list entry that names a driver floppy: its source (absolute)
 // and the entry chosen from it, empty when the list names none.
@@ -47,12 +48,13 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
                        Architecture architecture = Architecture::X86,
                        char versionCode = VersionCode::WindowsXp, const StopCheck& stop = {});
 
-// Whether the tree whose root is root (a folder, or the image file or disc
-// it names) can take the [Config] values of the chosen entries of
-// settings: a value that would be written needs HIVESYS.INF or HIVESYS.IN_
-// in the tree's setup folder. Refused before anything changes, naming the
-// entry and the file, when there is neither.
-Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& root,
+// Whether the tree (a folder, or an image file or disc) can take the
+// [Config] values of the chosen entries of settings: a value that would be
+// written needs HIVESYS.INF or HIVESYS.IN_ in the tree's setup folder.
+// Refused before anything changes, naming the entry and the file, when
+// there is neither. The floppies are read as long as stop does not say
+// otherwise.
+Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
                               Architecture architecture, const ToolSearch& tools,
                               const StopCheck& stop = {});
 

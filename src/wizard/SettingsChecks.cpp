@@ -1,7 +1,6 @@
 #include "wizard/SettingsChecks.h"
 
 #include "media/BootImage.h"
-#include "media/IsoImageReader.h"
 #include "runner/BuildRunner.h"
 #include "runner/ConfirmData.h"
 #include "runner/WorkFolderLock.h"
@@ -58,8 +57,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (stopped() || !ValidateCdDrive(form)) {
         return false;
     }
-    if (form.selectedDrivePosition() > 0 &&
-        (!checkSourceTree(settings_.getCdDriveRoot()) || stopped())) {
+    if (form.selectedDrivePosition() > 0 && (!checkSourceTree(cdSource()) || stopped())) {
         return false;
     }
     if (!checkVolumeLabel(form.volumeLabelText())) {
@@ -74,12 +72,12 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     // The Service Pack and the drivers are checked against the tree that
     // the build will patch: the CD's, or the one the work folder already
     // holds. Its TXTSETUP.SIF is read as the summary reads it.
+    const std::shared_ptr<const Medium> treeSource =
+        form.selectedDrivePosition() > 0 ? source_
+                                         : Medium::open(makeAbsolute(form.workFolderText()), stop_);
     char versionCode = ConfirmData::kVersionUnset;
     Architecture architecture = Architecture::X86;
-    Outcome tree =
-        readTreeVersion(form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
-                                                         : makeAbsolute(form.workFolderText()),
-                        versionCode, architecture, stop_);
+    Outcome tree = readTreeVersion(*treeSource, versionCode, architecture);
     if (stopped()) {
         return false;
     }
@@ -111,11 +109,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         !chosen) {
         return refuse(chosen.failure());
     }
-    if (Outcome hive = checkHivesysForConfig(settings_,
-                                             form.selectedDrivePosition() > 0
-                                                 ? settings_.getCdDriveRoot()
-                                                 : makeAbsolute(form.workFolderText()),
-                                             architecture, tools_, stop_);
+    if (Outcome hive = checkHivesysForConfig(settings_, *treeSource, architecture, tools_, stop_);
         !hive) {
         return refuse(hive.failure());
     }
@@ -136,9 +130,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
-    if (Outcome names =
-            checkDriverNames(settings_, makeAbsolute(form.workFolderText()), versionCode,
-                             architecture, !form.isoPathText().empty(), tools_, stop_);
+    if (Outcome names = checkDriverNames(settings_, *treeSource, versionCode, architecture,
+                                         !form.isoPathText().empty(), tools_);
         !names) {
         return !stopped() && refuse(names.failure());
     }
@@ -215,16 +208,17 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
             }
         }
     }
+    source_.reset();
     if (position > 0) {
         // An image file, or a disc read through its device, must hold an
         // ISO 9660 volume whose tree the copy can take whole: it is read
         // here as the copy reads it.
-        if (isImageSource(root)) {
-            IsoImageReader image(root, stop_);
-            if (image.stopped()) {
+        source_ = Medium::open(root, stop_);
+        if (source_->isImage()) {
+            if (source_->stopped()) {
                 return false;
             }
-            if (Outcome usable = image.copyable(); !usable) {
+            if (Outcome usable = source_->copyable(); !usable) {
                 messages_.show(root + " は Windows の CD のイメージとして読めません。\n(" +
                                    usable.failure().line() + ")",
                                kOk);
@@ -243,8 +237,16 @@ bool SettingsChecks::refuse(const Failure& failure) {
     return false;
 }
 
-bool SettingsChecks::checkSourceTree(const std::string& root) {
-    Outcome outcome = validateSetupSource(root, stop_);
+const Medium& SettingsChecks::cdSource() {
+    const std::string root = settings_.getCdDriveRoot();
+    if (!source_ || source_->path() != root) {
+        source_ = Medium::open(root, stop_);
+    }
+    return *source_;
+}
+
+bool SettingsChecks::checkSourceTree(const Medium& source) {
+    Outcome outcome = validateSetupSource(source);
     return outcome || refuse(outcome.failure());
 }
 
@@ -351,9 +353,8 @@ bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
     }
     // No CD is read: the folder must already hold the installation tree,
     // whatever the letter case of its names.
-    std::optional<std::string> sif = findNoCase(
-        withTrailingSlash(path), setupFileOf(sourceArchitecture(withTrailingSlash(path))));
-    if (sif && existsAsFile(*sif)) {
+    const std::unique_ptr<Medium> tree = Medium::open(withTrailingSlash(path));
+    if (tree->hasFile(setupFileOf(sourceArchitecture(*tree)))) {
         return true;
     }
     std::string reason;
@@ -389,7 +390,7 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     }
     std::optional<std::uint64_t> needed;
     if (settings_.GetCdDriveIndex() > 0) {
-        needed = sourceBytes(settings_.getCdDriveRoot(), stop_);
+        needed = sourceBytes(cdSource());
         if (stopped()) {
             return false;
         }

@@ -4,6 +4,7 @@
 #include "media/DriveSource.h"
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
+#include "source/Medium.h"
 #include "sys/Failure.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -56,8 +58,12 @@ public:
     // Refuses a missing choice, waits for a readable disc in a drive that
     // was listed without one, refuses an image (a file or a disc read
     // through its device) whose tree cannot be copied whole, and stores the
-    // chosen drive.
+    // chosen drive. The source is opened here, once: the later checks read
+    // it, and source() hands it on.
     bool ValidateCdDrive(const SettingsForm& form);
+
+    // The source that the checks read; null when no CD is read.
+    std::shared_ptr<const Medium> source() const { return source_; }
 
     // An empty path passes and stays empty; otherwise the path is made
     // absolute in place and must name an existing file (never a folder).
@@ -82,7 +88,7 @@ public:
     // fail on; each refusal is a message whose first line names the file or
     // value and whose second line gives the reason.
     // A source (image, disc or folder) that holds a Windows setup tree.
-    bool checkSourceTree(const std::string& root);
+    bool checkSourceTree(const Medium& source);
     // A label the image can hold.
     bool checkVolumeLabel(const std::string& label);
     // A Service Pack installer (an existing file, or empty) that can run
@@ -105,6 +111,9 @@ public:
 private:
     // Shows a refusal: its first line, then its reason; always false.
     bool refuse(const Failure& failure);
+    // The CD the settings name: the one ValidateCdDrive opened, or opened
+    // now when the checks run one by one.
+    const Medium& cdSource();
 
     BuildSettings& settings_;
     DriveSource& drives_;
@@ -115,6 +124,7 @@ private:
     bool headless_ = false;
     StopCheck stop_;
     std::function<void()> openAnswerFile_;
+    std::shared_ptr<const Medium> source_;
 };
 
 } // namespace ornibe

@@ -7,14 +7,8 @@
 
 namespace ornibe {
 
-Outcome readTreeVersion(const std::string& root, char& versionCode, const StopCheck& stop) {
-    Architecture architecture = Architecture::X86;
-    return readTreeVersion(root, versionCode, architecture, stop);
-}
-
-Outcome readTreeVersion(const std::string& root, char& versionCode, Architecture& architecture,
-                        const StopCheck& stop) {
-    InfReader reader = openSourceSetupFile(root, stop);
+Outcome readTreeVersion(const Medium& tree, char& versionCode, Architecture& architecture) {
+    InfReader reader = openSourceSetupFile(tree);
     architecture = reader.architecture();
     versionCode = ConfirmData::kVersionUnset;
     if (reader.problem().kind == InfProblem::Kind::Limit) {
