@@ -2,11 +2,11 @@
 
 #include "inf/InfLimits.h"
 #include "inf/InfReader.h"
-#include "runner/AnswerFileStage.h"
 #include "runner/F6Summary.h"
-#include "runner/PnpDriverStage.h"
 #include "runner/TargetHardwareSummary.h"
 #include "runner/VirtioWinReport.h"
+#include "runner/steps/AnswerFileStep.h"
+#include "runner/steps/PnpDriverStep.h"
 #include "source/F6Source.h"
 #include "source/SetupTree.h"
 #include "source/TargetDetection.h"
