@@ -79,7 +79,7 @@ void integrateTxtsetup(benchmark::State& state) {
     std::size_t written = 0;
     {
         SetupFileEditor editor(ToolSearch::forThisProgram(HostEnvironment::ofThisProcess()), i386,
-                               package, '1', "2600");
+                               package, {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         for (auto _ : state) {
             state.PauseTiming();
             writeFileAtomic(path, original);
@@ -109,7 +109,7 @@ void buildTxtsetupText(benchmark::State& state) {
     DriverPackage package = makePackage(drivers);
     {
         SetupFileEditor editor(ToolSearch::forThisProgram(HostEnvironment::ofThisProcess()), i386,
-                               package, '1', "2600");
+                               package, {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         for (auto _ : state) {
             benchmark::DoNotOptimize(editor.BuildTxtsetupText());
         }

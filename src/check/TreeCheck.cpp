@@ -152,21 +152,21 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
     }
     checkServicePackCatalogs(tree, svcpack, report);
 
-    char versionCode = input.versionCode;
-    if (versionCode == '?' && txtsetup.isOpen()) {
+    WindowsVersion version = input.version;
+    if (version == WindowsVersion::Unknown && txtsetup.isOpen()) {
         // The CD's name in SourceDisksNames line 1 tells the version, as
         // for the summary.
         for (std::string_view section :
              {"SourceDisksNames", "SourceDisksNames.x86", "SourceDisksNames.amd64"}) {
             if (auto line = txtsetup.findFirstLine(section, "1")) {
-                if (auto found = detectTarget(txtsetup.stringField(*line, 1).value_or(""))) {
-                    versionCode = found->versionCode;
-                }
+                version =
+                    detectTarget(txtsetup.stringField(*line, 1).value_or(""), Architecture::X86)
+                        .version;
                 break;
             }
         }
     }
-    checkAnswerFile(tree, versionCode, report);
+    checkAnswerFile(tree, version, report);
     if (input.target && txtsetup.isOpen()) {
         matchTarget(txtsetup, origins, *input.target, report);
     }

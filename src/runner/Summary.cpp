@@ -96,14 +96,16 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     } else {
         log.append(cp932ToUtf8(cdName));
     }
-    if (std::optional<DetectedVersion> found = detectTarget(cdName)) {
-        data.versionCode = found->versionCode;
-        data.buildNumber = found->buildNumber;
+    WindowsTarget found = detectTarget(cdName, reader.architecture());
+    if (found.version == WindowsVersion::Unknown) {
+        // A name that tells no version keeps what an earlier opening found.
+        found.version = data.target.version;
+        found.buildNumber =
+            found.architecture == Architecture::X86 || data.target.buildNumber.empty()
+                ? data.target.buildNumber
+                : kAmd64BuildNumber;
     }
-    data.architecture = reader.architecture();
-    if (data.architecture == Architecture::Amd64 && !data.buildNumber.empty()) {
-        data.buildNumber = kAmd64BuildNumber;
-    }
+    data.target = std::move(found);
 
     log.append("\r\n\r\nCD ドライブ：" + std::string(kIndent) + settings.GetCdDriveEntry());
     log.append("\r\n\r\nISO イメージのボリュームラベル：\r\n      ");
@@ -116,21 +118,21 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         log.append("\r\n      なし");
     } else {
         data.package.Clear();
-        readDriverSources(settings, data.versionCode, data.architecture, tools, data.package);
+        readDriverSources(settings, data.target, tools, data.package);
         for (const auto& [description, service] : data.package.descriptionToService()) {
             log.append(kIndent + cp932ToUtf8(description));
         }
-        appendDriverEntrySummary(settings, data.architecture, tools, log);
+        appendDriverEntrySummary(settings, data.target.architecture, tools, log);
     }
 
-    appendPnpDriverSummary(settings, data.versionCode, data.architecture, log);
+    appendPnpDriverSummary(settings, data.target, log);
     appendVirtioWinSummary(settings, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());
     log.append("\r\n\r\nISO イメージ：\r\n      ");
     log.append(orNone(settings.GetIsoPath(), "作成しない"));
-    appendAnswerFileSummary(settings, data.versionCode, log, data.architecture);
+    appendAnswerFileSummary(settings, data.target, log);
     appendTargetHardwareSummary(settings, reader.file(),
                                 settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
                                 log);

@@ -154,10 +154,10 @@ Failure tooLong(const std::string& path, const std::string& name) {
 
 } // namespace
 
-Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree, char versionCode,
-                         Architecture architecture, bool image, const ToolSearch& tools) {
+Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree,
+                         const WindowsTarget& target, bool image, const ToolSearch& tools) {
     DriverPackage package;
-    readDriverSources(settings, versionCode, architecture, tools, package);
+    readDriverSources(settings, target, tools, package);
     // What staging puts into the setup folder, compressed there.
     std::vector<std::string> staged;
     for (const auto& entry : package.fileToTargetDir()) {
@@ -177,7 +177,8 @@ Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree, char
             }
         }
         for (const std::string& inf : settings.pnpDriverInfList()) {
-            for (const PnpDriver::File& file : readPnpDriver(inf, versionCode).files) {
+            for (const PnpDriver::File& file :
+                 readPnpDriver(inf, {target.version, Architecture::X86, {}}).files) {
                 for (std::string_view rest = file.relative; !rest.empty();) {
                     const std::string part(rest.substr(0, rest.find('/')));
                     rest.remove_prefix(std::min(rest.size(), part.size() + 1));
@@ -192,7 +193,7 @@ Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree, char
         return {};
     }
 
-    CdSetupFolder cd(tree, settings.GetCdDriveIndex() > 0, architecture, tools);
+    CdSetupFolder cd(tree, settings.GetCdDriveIndex() > 0, target.architecture, tools);
     for (const std::string& path : staged) {
         const std::string name = fileName(path);
         for (const std::string& form : {name, compressedName(name)}) {

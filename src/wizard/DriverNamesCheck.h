@@ -28,9 +28,9 @@ class Medium;
 //     whole (longer than cdimage writes with long names: 37 characters) is
 //     refused: a file of the setup folder or a catalog of a driver, or a
 //     part of the path of a Plug and Play driver's file.
-// tree is the source when one is read, else the work folder; versionCode
-// the tree's version.
-Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree, char versionCode,
-                         Architecture architecture, bool image, const ToolSearch& tools);
+// tree is the source when one is read, else the work folder; target the
+// tree's system.
+Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree,
+                         const WindowsTarget& target, bool image, const ToolSearch& tools);
 
 } // namespace ornibe

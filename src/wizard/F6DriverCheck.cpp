@@ -130,8 +130,8 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
 }
 
 Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
-                                  Architecture architecture, char versionCode) {
-    const bool x64 = architecture == Architecture::Amd64;
+                                  const WindowsTarget& target) {
+    const bool x64 = target.architecture == Architecture::Amd64;
     const std::string headline = oem.shown(oem.path) + " の項目 " + oemShown(entry.id) + " は " +
                                  (x64 ? "x64（AMD64）" : "x86（I386）") +
                                  "のツリーには組み込めません。";
@@ -150,11 +150,11 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
             }
         } else if (file.kind == "inf") {
             InfReader reader(*path);
-            reader.setArchitecture(architecture);
+            reader.setArchitecture(target.architecture);
             if (!reader.file().isOpen()) {
                 continue;
             }
-            if (Outcome judged = judgeInfArchitecture(reader, architecture, versionCode); !judged) {
+            if (Outcome judged = judgeInfArchitecture(reader, target); !judged) {
                 return Failure::refusal(headline, *path, judged.failure().reason);
             }
         }
@@ -163,8 +163,8 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
 }
 
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings, const ToolSearch& tools, Architecture architecture,
-                       char versionCode, const StopCheck& stop) {
+                       BuildSettings& settings, const ToolSearch& tools,
+                       const WindowsTarget& target, const StopCheck& stop) {
     // Each source is read once, in the list's order.
     std::vector<std::string> sources;
     std::map<std::string, TxtsetupOem> read;
@@ -172,7 +172,7 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         if (read.contains(item.source)) {
             continue;
         }
-        Result<TxtsetupOem> oem = readF6Source(item.source, architecture, tools, stop);
+        Result<TxtsetupOem> oem = readF6Source(item.source, target.architecture, tools, stop);
         if (!oem) {
             return oem.failure();
         }
@@ -232,9 +232,7 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         if (Outcome usable = validateOemEntry(*item.oem, *item.entry); !usable) {
             return usable;
         }
-        if (Outcome suits =
-                judgeOemEntryArchitecture(*item.oem, *item.entry, architecture, versionCode);
-            !suits) {
+        if (Outcome suits = judgeOemEntryArchitecture(*item.oem, *item.entry, target); !suits) {
             return suits;
         }
     }

@@ -2,7 +2,6 @@
 
 #include "inf/SetupArchitecture.h"
 #include "inf/TxtsetupOem.h"
-#include "inf/VersionCode.h"
 #include "sys/Failure.h"
 #include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
@@ -43,10 +42,11 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry);
 // (judgeOemEntryArchitecture). On success the chosen entries are added to
 // settings in list order. A floppy image is read within its limits, and
 // the reading ends when stop asks.
-Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings, const ToolSearch& tools,
-                       Architecture architecture = Architecture::X86,
-                       char versionCode = VersionCode::WindowsXp, const StopCheck& stop = {});
+Outcome
+checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
+               BuildSettings& settings, const ToolSearch& tools,
+               const WindowsTarget& target = {WindowsVersion::WindowsXp, Architecture::X86, {}},
+               const StopCheck& stop = {});
 
 // Whether the tree (a folder, or an image file or disc) can take the
 // [Config] values of the chosen entries of settings: a value that would be
@@ -58,11 +58,11 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
                               Architecture architecture, const ToolSearch& tools,
                               const StopCheck& stop = {});
 
-// Whether the entry can go into a tree of the architecture, as far as its
-// files tell: its driver, when it is a Windows program, is one for that
-// architecture's processor, and its INF, when it names one, is judged as
+// Whether the entry can go into a tree of the target's architecture, as
+// far as its files tell: its driver, when it is a Windows program, is one
+// for that architecture's processor, and its INF, when it names one, is judged as
 // an INF driver is (judgeInfArchitecture). A refusal names the entry.
 Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
-                                  Architecture architecture, char versionCode);
+                                  const WindowsTarget& target);
 
 } // namespace ornibe

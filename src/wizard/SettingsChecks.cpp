@@ -2,7 +2,6 @@
 
 #include "media/BootImage.h"
 #include "runner/BuildRunner.h"
-#include "runner/ConfirmData.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
 #include "source/SetupTree.h"
@@ -75,13 +74,12 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     const std::shared_ptr<const Medium> treeSource =
         form.selectedDrivePosition() > 0 ? source_
                                          : Medium::open(makeAbsolute(form.workFolderText()), stop_);
-    char versionCode = ConfirmData::kVersionUnset;
-    Architecture architecture = Architecture::X86;
-    Outcome tree = readTreeVersion(*treeSource, versionCode, architecture);
+    const TreeTarget tree = readTreeTarget(*treeSource);
+    const WindowsTarget& target = tree.target;
     if (stopped()) {
         return false;
     }
-    if (!checkServicePack(servicePack, architecture)) {
+    if (!checkServicePack(servicePack, target.architecture)) {
         return false;
     }
     settings_.SetServicePackPath(servicePack);
@@ -89,8 +87,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.ClearDriverInfs();
     settings_.clearDriverEntries();
     const std::vector<std::string> infs = infEntriesOnNext(form);
-    if (!tree) {
-        return refuse(tree.failure());
+    if (!tree.outcome) {
+        return refuse(tree.outcome.failure());
     }
     std::vector<F6ListEntry> floppies;
     for (std::string inf : infs) {
@@ -99,17 +97,18 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
             settings_.AddDriverInf(floppy->source);
             continue;
         }
-        if (!CheckFileExists(inf) || !checkDriverInf(inf, versionCode, architecture)) {
+        if (!CheckFileExists(inf) || !checkDriverInf(inf, target)) {
             return false;
         }
         settings_.AddDriverInf(inf);
     }
-    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, tools_,
-                                        architecture, versionCode, stop_);
+    if (Outcome chosen =
+            checkF6Entries(floppies, form.driverEntryIds(), settings_, tools_, target, stop_);
         !chosen) {
         return refuse(chosen.failure());
     }
-    if (Outcome hive = checkHivesysForConfig(settings_, *treeSource, architecture, tools_, stop_);
+    if (Outcome hive =
+            checkHivesysForConfig(settings_, *treeSource, target.architecture, tools_, stop_);
         !hive) {
         return refuse(hive.failure());
     }
@@ -119,19 +118,19 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         if (!CheckFileExists(inf)) {
             return false;
         }
-        if (Outcome pnp = validatePnpDriverInf(inf, versionCode, architecture); !pnp) {
+        if (Outcome pnp = validatePnpDriverInf(inf, target); !pnp) {
             return refuse(pnp.failure());
         }
         settings_.addPnpDriverInf(inf);
     }
-    if (Outcome virtio = addVirtioWinDrivers(settings_, form.virtioWinText(),
-                                             form.virtioWinDrivers(), versionCode, architecture,
-                                             tools_.environment().tempFolder(), stop_);
+    if (Outcome virtio =
+            addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(), target,
+                                tools_.environment().tempFolder(), stop_);
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
-    if (Outcome names = checkDriverNames(settings_, *treeSource, versionCode, architecture,
-                                         !form.isoPathText().empty(), tools_);
+    if (Outcome names =
+            checkDriverNames(settings_, *treeSource, target, !form.isoPathText().empty(), tools_);
         !names) {
         return !stopped() && refuse(names.failure());
     }
@@ -149,14 +148,14 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return refuse(target.failure());
     }
     if (!checkWorkFolderFirst(form) ||
-        !checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
-        !checkAnswerFileSettings(settings_.getAnswerFile(), versionCode, settings_.inputSnapshots(),
-                                 messages_)) {
+        !checkPnpDriverSettings(settings_, target.version, messages_, openAnswerFile_) ||
+        !checkAnswerFileSettings(settings_.getAnswerFile(), target.version,
+                                 settings_.inputSnapshots(), messages_)) {
         return false;
     }
 
     // Before the work folder check, which may create the folder.
-    if (!checkIsoPath(form) || !checkLogFile() || !checkNamedPaths(form, versionCode)) {
+    if (!checkIsoPath(form) || !checkLogFile() || !checkNamedPaths(form, target.version)) {
         return false;
     }
     // With a source to read, the work folder check asks its questions and
@@ -263,9 +262,8 @@ bool SettingsChecks::checkServicePack(const std::string& path, Architecture arch
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::checkDriverInf(const std::string& path, char versionCode,
-                                    Architecture architecture) {
-    Outcome outcome = validateDriverInf(path, versionCode, architecture);
+bool SettingsChecks::checkDriverInf(const std::string& path, const WindowsTarget& target) {
+    Outcome outcome = validateDriverInf(path, target);
     return outcome || refuse(outcome.failure());
 }
 
@@ -279,13 +277,13 @@ bool SettingsChecks::checkLogFile() {
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::checkNamedPaths(const SettingsForm& form, char versionCode) {
+bool SettingsChecks::checkNamedPaths(const SettingsForm& form, WindowsVersion version) {
     const std::string workFolder = withoutTrailingSlash(makeAbsolute(form.workFolderText()));
     const std::string isoPath =
         form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
-    Outcome outcome = findPathConflict(
-        namedPathsOf(settings_, workFolder, isoPath, logFile_, versionCode, tools_),
-        homeFolder(tools_.environment()));
+    Outcome outcome =
+        findPathConflict(namedPathsOf(settings_, workFolder, isoPath, logFile_, version, tools_),
+                         homeFolder(tools_.environment()));
     return outcome || refuse(outcome.failure());
 }
 

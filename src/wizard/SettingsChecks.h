@@ -95,9 +95,8 @@ public:
     // here.
     bool checkServicePack(const std::string& path, Architecture architecture = Architecture::X86);
     // A driver INF (an existing file) that adds a text-mode storage driver
-    // for the version ('0', '1', '2', or unset).
-    bool checkDriverInf(const std::string& path, char versionCode,
-                        Architecture architecture = Architecture::X86);
+    // for the target (whose version may be unknown).
+    bool checkDriverInf(const std::string& path, const WindowsTarget& target);
     // An ISO file name that the image step can write.
     bool checkIsoPath(const SettingsForm& form);
     // A log file that can be written when the build ends.
@@ -106,7 +105,7 @@ public:
     // tree, the work folder on the source (see findPathConflict). The
     // settings hold the source, Service Pack and drivers already; the
     // version is the one the drivers were checked for.
-    bool checkNamedPaths(const SettingsForm& form, char versionCode);
+    bool checkNamedPaths(const SettingsForm& form, WindowsVersion version);
 
 private:
     // Shows a refusal: its first line, then its reason; always false.

@@ -1,24 +1,23 @@
 #include "wizard/TreeSetupCheck.h"
 
 #include "inf/InfReader.h"
-#include "runner/ConfirmData.h"
 #include "runner/Summary.h"
 #include "source/TargetDetection.h"
 
 namespace ornibe {
 
-Outcome readTreeVersion(const Medium& tree, char& versionCode, Architecture& architecture) {
+TreeTarget readTreeTarget(const Medium& tree) {
     InfReader reader = openSourceSetupFile(tree);
-    architecture = reader.architecture();
-    versionCode = ConfirmData::kVersionUnset;
+    TreeTarget found{{WindowsVersion::Unknown, reader.architecture(), {}}, {}};
     if (reader.problem().kind == InfProblem::Kind::Limit) {
-        return Failure::refusal(reader.path() + " はセットアップ情報ファイルとして読めません。",
-                                reader.path(), reader.problem().reason);
+        found.outcome =
+            Failure::refusal(reader.path() + " はセットアップ情報ファイルとして読めません。",
+                             reader.path(), reader.problem().reason);
+        return found;
     }
-    if (auto found = detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1))) {
-        versionCode = found->versionCode;
-    }
-    return {};
+    found.target =
+        detectTarget(reader.GetValue("SourceDisksNames", "", "1", 1), reader.architecture());
+    return found;
 }
 
 } // namespace ornibe

@@ -28,8 +28,8 @@ namespace ornibe {
 // naming the folders looked for and those the medium holds; an INF that
 // does not pass its check.
 Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
-                            const std::optional<std::vector<std::string>>& only, char versionCode,
-                            Architecture architecture, const std::string& tempFolder,
+                            const std::optional<std::vector<std::string>>& only,
+                            const WindowsTarget& target, const std::string& tempFolder,
                             const StopCheck& stop = {});
 
 // The settings page's check boxes, one per virtioWinDriverNames() entry in

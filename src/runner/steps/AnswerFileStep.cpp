@@ -65,16 +65,17 @@ std::optional<std::string> firstDifference(const InfFile& file,
 
 } // namespace
 
-void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log,
-                             Architecture architecture) {
+void appendAnswerFileSummary(const BuildSettings& settings, const WindowsTarget& target,
+                             ProgressLog& log) {
     std::vector<std::string> lines =
-        answerFileSummary(settings.getAnswerFile(), versionCode, settings.inputSnapshots());
+        answerFileSummary(settings.getAnswerFile(), target.version, settings.inputSnapshots());
     if (lines.empty()) {
         return;
     }
     constexpr std::string_view kI386 = "I386\\";
-    if (architecture != Architecture::X86 && lines.front().starts_with(kI386)) {
-        lines.front().replace(0, kI386.size(), std::string(setupFolderName(architecture)) + "\\");
+    if (target.architecture != Architecture::X86 && lines.front().starts_with(kI386)) {
+        lines.front().replace(0, kI386.size(),
+                              std::string(setupFolderName(target.architecture)) + "\\");
     }
     log.append("\r\n\r\n無人インストール：");
     for (const std::string& line : lines) {
@@ -95,7 +96,7 @@ bool answerFileStep(BuildContext& context) {
     std::vector<std::string> changedKeys;
     std::vector<std::string> notes;
     if (fields.mode == AnswerFileFields::Mode::Write) {
-        entries = answerFileEntries(fields, context.data.versionCode,
+        entries = answerFileEntries(fields, context.data.target.version,
                                     !context.settings.GetDriverInf(0).empty() ||
                                         !context.pnpEntries.empty());
         if (!context.pnpEntries.empty()) {
@@ -103,7 +104,7 @@ bool answerFileStep(BuildContext& context) {
         }
         bytes = answerFileText(entries);
     } else {
-        AnswerFileReading reading = readUserAnswerFile(fields.userFile, context.data.versionCode,
+        AnswerFileReading reading = readUserAnswerFile(fields.userFile, context.data.target.version,
                                                        context.settings.inputSnapshots());
         if (!reading.check.outcome) {
             context.reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());

@@ -3,7 +3,6 @@
 
 #include "runner/steps/BuildSteps.h"
 
-#include "inf/VersionCode.h"
 #include "patch/SetupFileEditor.h"
 #include "sys/FileError.h"
 
@@ -11,7 +10,7 @@ namespace ornibe {
 
 bool bigDriveStep(BuildContext& context) {
     ProgressLog& log = context.log();
-    if (context.data.versionCode != VersionCode::Windows2000) {
+    if (context.data.target.version != WindowsVersion::Windows2000) {
         log.append("Windows2000 ではないので、Big Drive 対応化はされません。\r\n\r\n");
         return true;
     }

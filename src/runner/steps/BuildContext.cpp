@@ -1,5 +1,6 @@
 #include "runner/steps/BuildContext.h"
 
+#include "inf/SetupArchitecture.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 
@@ -40,7 +41,7 @@ Outcome BuildContext::runLogged(const std::string& commandLine) const {
 
 std::string BuildContext::i386Folder() const {
     return entryPathNoCase(settings.GetWorkFolder(),
-                           std::string(setupFolderName(data.architecture)));
+                           std::string(setupFolderName(data.target.architecture)));
 }
 
 } // namespace ornibe

@@ -7,7 +7,6 @@
 #include "check/TreeCheck.h"
 #include "check/TreeCheckText.h"
 #include "inf/InfFile.h"
-#include "inf/VersionCode.h"
 #include "runner/VirtioWinReport.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
@@ -19,8 +18,8 @@ namespace ornibe {
 bool checkStep(BuildContext& context) {
     // The QEMU options come before the check, which matches the machine
     // they name against the finished tree.
-    context.results.qemuOptions = appendVirtioQemuOptions(
-        context.settings, context.data.versionCode, context.data.architecture, context.log());
+    context.results.qemuOptions =
+        appendVirtioQemuOptions(context.settings, context.data.target, context.log());
     // A work folder without the setup file holds no installation tree the
     // build made (nothing was read, nothing integrated): nothing to check.
     std::optional<std::string> setupFile = findFileNoCase(context.i386Folder(), "TXTSETUP.SIF");
@@ -32,7 +31,7 @@ bool checkStep(BuildContext& context) {
     // named; the tree is then no tree to check.
     const bool edited = !context.settings.GetDriverInf(0).empty() ||
                         (context.settings.GetBigDrive() != 0 &&
-                         context.data.versionCode == VersionCode::Windows2000);
+                         context.data.target.version == WindowsVersion::Windows2000);
     if (!edited && !InfFile::read(*setupFile)) {
         return true;
     }
@@ -43,14 +42,12 @@ bool checkStep(BuildContext& context) {
         image = makeAbsolute(image, context.settings.GetWorkFolder());
     }
     TreeCheckInput input{context.settings.GetWorkFolder(), image, context.tools,
-                         context.data.versionCode,         {},    0};
+                         context.data.target.version,      {},    0};
     // Without a target machine of the user's, a virtio-win build is matched
     // against the QEMU machine its options name.
     std::string target = context.settings.getTargetHardware();
     if (target.empty()) {
-        target = virtioCheckMachine(context.settings, context.data.versionCode,
-                                    context.data.architecture)
-                     .value_or("");
+        target = virtioCheckMachine(context.settings, context.data.target).value_or("");
     }
     if (!target.empty()) {
         // The listing as the checks read it when the build started.

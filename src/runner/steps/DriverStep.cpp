@@ -39,14 +39,12 @@ bool driverStep(BuildContext& context) {
             return false;
         }
         failure = "\r\nTXTSETUP.SIF の修正に失敗しました";
-        SetupFileEditor editor(context.tools, i386, context.data.package, context.data.versionCode,
-                               context.data.buildNumber);
-        editor.setArchitecture(context.data.architecture);
+        SetupFileEditor editor(context.tools, i386, context.data.package, context.data.target);
         log.append("\r\nTXTSETUP.SIF を修正しています。。。");
         editor.IntegrateTxtsetup();
         log.append("完了\r\n");
         // An x64 tree lists the driver's files in DOSNET.INF as well.
-        const bool listsFiles = context.data.architecture == Architecture::Amd64;
+        const bool listsFiles = context.data.target.architecture == Architecture::Amd64;
         if (listsFiles && context.data.package.GetCatalogFile(0).empty()) {
             failure = "\r\nDOSNET.INF の修正に失敗しました";
             log.append("DOSNET.INF を修正しています。。。");

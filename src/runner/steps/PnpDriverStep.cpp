@@ -119,14 +119,14 @@ std::string recordKeyOf(const BuildSettings& settings, const std::string& inf) {
 
 } // namespace
 
-void appendPnpDriverSummary(const BuildSettings& settings, char versionCode,
-                            Architecture architecture, ProgressLog& log) {
+void appendPnpDriverSummary(const BuildSettings& settings, const WindowsTarget& target,
+                            ProgressLog& log) {
     if (settings.pnpDriverInfList().empty()) {
         return;
     }
     log.append("\r\n\r\n追加する PnP ドライバ：");
     for (const std::string& inf : settings.pnpDriverInfList()) {
-        PnpDriver driver = readPnpDriver(inf, versionCode, architecture);
+        PnpDriver driver = readPnpDriver(inf, target);
         std::string description = driver.description.empty() ? fileName(inf) : driver.description;
         log.append("\r\n      " + description + "（" +
                    (driver.className.empty() ? std::string("クラスなし") : driver.className) +
@@ -143,7 +143,7 @@ bool pnpDriverStep(BuildContext& context) {
     // found before anything changes.
     std::vector<PnpDriver> drivers;
     for (const std::string& inf : infs) {
-        drivers.push_back(readPnpDriver(inf, context.data.versionCode, context.data.architecture));
+        drivers.push_back(readPnpDriver(inf, context.data.target));
         if (std::optional<MediumProblem> problem = firstPnpProblem(drivers.back())) {
             Failure failure = problem->failure;
             if (failure.reason.empty()) {
