@@ -177,8 +177,7 @@ Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree,
             }
         }
         for (const std::string& inf : settings.pnpDriverInfList()) {
-            for (const PnpDriver::File& file :
-                 readPnpDriver(inf, {target.version, Architecture::X86, {}}).files) {
+            for (const PnpDriver::File& file : readPnpDriver(inf, target).files) {
                 for (std::string_view rest = file.relative; !rest.empty();) {
                     const std::string part(rest.substr(0, rest.find('/')));
                     rest.remove_prefix(std::min(rest.size(), part.size() + 1));

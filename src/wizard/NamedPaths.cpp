@@ -138,10 +138,14 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
     }
     for (const std::string& inf : settings.pnpDriverInfList()) {
         paths.push_back({PathRole::PnpDriverInf, inf});
-        for (const PnpDriver::File& file :
-             readPnpDriver(inf, {version, Architecture::X86, {}}).files) {
-            if (file.source != inf) {
-                paths.push_back({PathRole::PnpDriverFile, file.source});
+        // The tree's architecture is not known here: the files of both
+        // decorations count, so that no output lands on either.
+        for (const Architecture architecture : {Architecture::X86, Architecture::Amd64}) {
+            for (const PnpDriver::File& file :
+                 readPnpDriver(inf, {version, architecture, {}}).files) {
+                if (file.source != inf) {
+                    paths.push_back({PathRole::PnpDriverFile, file.source});
+                }
             }
         }
     }
