@@ -3,8 +3,10 @@
 #include "settings/AnswerFileFields.h"
 #include "settings/SetupAdditions.h"
 #include "settings/VirtioWinChoice.h"
+#include "sys/InputSnapshot.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,6 +99,11 @@ public:
     const VirtioWinChoice& getVirtioWin() const { return virtioWin; }
     void setVirtioWin(const VirtioWinChoice& value) { virtioWin = value; }
 
+    // The user's input files as the checks read them, so that the summary,
+    // the build and its check read the same bytes; copies of the record
+    // share them.
+    InputSnapshots& inputSnapshots() const { return *snapshots; }
+
     // Hotfixes, $OEM$ files and commands for setup to run; none by default.
     const SetupAdditions& getSetupAdditions() const { return setupAdditions; }
     void setSetupAdditions(const SetupAdditions& value) { setupAdditions = value; }
@@ -119,6 +126,7 @@ private:
     std::optional<std::int64_t> imageEpoch;
     std::string targetHardware;
     VirtioWinChoice virtioWin;
+    std::shared_ptr<InputSnapshots> snapshots = std::make_shared<InputSnapshots>();
     SetupAdditions setupAdditions;
 };
 
