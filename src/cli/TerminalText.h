@@ -48,6 +48,8 @@ enum class TerminalText {
     ProgressCopy,
     ProgressImage,
     ProgressFiles,
+    DriverSourceMissing,
+    AllowUnloadableDriver,
 };
 
 struct TerminalTextRow {

@@ -4,6 +4,7 @@
 #include "cli/BuildCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/CommandOptions.h"
+#include "cli/DriverLoadCommand.h"
 #include "cli/ListEntriesCommand.h"
 #include "cli/TerminalText.h"
 #include "runner/UnexpectedFailure.h"
@@ -62,6 +63,10 @@ int run(int argc, char** argv) {
         return ornibe::runListEntries(
             options.listEntries, options.source != "none" ? options.source : options.workFolder,
             [] { return stopSignal != 0; });
+    }
+    if (!options.checkDriver.empty()) {
+        return ornibe::runDriverLoadCommand(options, ornibe::ToolSearch::forThisProgram(),
+                                            std::cout, std::cerr);
     }
     if (options.check) {
         return ornibe::runCheckCommand(options, ornibe::ToolSearch::forThisProgram(), std::cout,

@@ -254,6 +254,12 @@ Result<PeImage> readPeImage(std::string_view bytes, const std::string& path) {
     return pe;
 }
 
+bool looksLikePeImage(std::string_view bytes) {
+    auto peOffset = ImageBytes(bytes).u32(kDosNewHeaderOffset);
+    return bytes.substr(0, 2) == "MZ" && peOffset && *peOffset <= bytes.size() &&
+           bytes.substr(*peOffset, 4) == std::string_view("PE\0\0", 4);
+}
+
 std::string peMachineName(std::uint16_t machine) {
     if (machine == kPeMachineX86)
         return "x86";

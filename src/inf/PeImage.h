@@ -52,6 +52,11 @@ inline constexpr std::size_t kPeMaxNameLength = 512;
 // only names the file in the failure.
 Result<PeImage> readPeImage(std::string_view bytes, const std::string& path);
 
+// Whether the bytes start as a PE image does (the MZ signature, and the
+// PE signature where the MZ header points): a file without them is no
+// Windows binary at all, rather than a damaged one.
+bool looksLikePeImage(std::string_view bytes);
+
 // "x86", "x64" or the machine's number in hexadecimal.
 std::string peMachineName(std::uint16_t machine);
 

@@ -16,6 +16,7 @@
 #include "sys/SearchPath.h"
 #include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
+#include "wizard/DriverLoadStep.h"
 #include "wizard/DriverNamesCheck.h"
 #include "wizard/F6DriverCheck.h"
 #include "wizard/FreeSpaceNotice.h"
@@ -142,6 +143,14 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
                              architecture, !form.isoPathText().empty(), tools_, stop_);
         !names) {
         return !stopped() && refuse(names.failure());
+    }
+    if (!checkDriverLoadSettings(settings_,
+                                 form.selectedDrivePosition() > 0
+                                     ? settings_.getCdDriveRoot()
+                                     : makeAbsolute(form.workFolderText()),
+                                 versionCode, architecture, tools_, messages_, headless_,
+                                 form.allowUnloadableDriverChecked())) {
+        return false;
     }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);

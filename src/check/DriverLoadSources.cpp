@@ -1,0 +1,107 @@
+#include "check/DriverLoadSources.h"
+
+#include "check/CheckedTree.h"
+#include "inf/DriverPackage.h"
+#include "inf/InfReader.h"
+#include "inf/OemEntryPackage.h"
+#include "settings/BuildSettings.h"
+#include "source/DriverMedium.h"
+#include "source/F6Source.h"
+#include "source/PnpDriverPackage.h"
+#include "source/TargetDetection.h"
+#include "sys/CaseFold.h"
+#include "sys/HostPath.h"
+
+namespace ornibe {
+namespace {
+
+bool isDriverFile(const std::string& path) {
+    return foldHostText(fileName(path)).ends_with(".SYS");
+}
+
+// The package's driver files that the medium holds plain, once each.
+void addPackageDrivers(const DriverPackage& package, std::vector<LoadCheckDriver>& drivers) {
+    for (const auto& entry : package.fileToTargetDir()) {
+        if (!isDriverFile(entry.first)) {
+            continue;
+        }
+        if (std::optional<std::string> plain = plainOnMedium(entry.first)) {
+            drivers.push_back({*plain, true});
+        }
+    }
+}
+
+} // namespace
+
+std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& settings, char versionCode,
+                                                    Architecture architecture) {
+    std::vector<LoadCheckDriver> drivers;
+    DriverPackage package;
+    readDriverSources(settings, versionCode, architecture, package);
+    addPackageDrivers(package, drivers);
+    for (const std::string& inf : settings.pnpDriverInfList()) {
+        for (const PnpDriver::File& file : readPnpDriver(inf, versionCode, architecture).files) {
+            if (isDriverFile(file.source) && existsAsFile(file.source)) {
+                drivers.push_back({file.source, false});
+            }
+        }
+    }
+    return drivers;
+}
+
+std::vector<LoadCheckDriver> sourceDriverBinaries(const std::string& source, char versionCode,
+                                                  Architecture architecture) {
+    std::vector<LoadCheckDriver> drivers;
+    DriverPackage package;
+    if (isF6Source(source)) {
+        if (Result<TxtsetupOem> oem = readF6Source(source, architecture)) {
+            for (const OemEntry& entry : oem->entries) {
+                addOemEntry(*oem, entry, package);
+            }
+        }
+    } else {
+        InfReader driver(source);
+        driver.setArchitecture(architecture);
+        if (driver.file().isOpen()) {
+            driver.ReadDriverPackage(package, versionCode);
+        }
+        driver.Close();
+    }
+    addPackageDrivers(package, drivers);
+    return drivers;
+}
+
+LoadCheckTree loadCheckTree(const std::string& root, const ToolSearch& tools) {
+    TreeCheckInput input{root, {}, tools, '?', {}, 0};
+    CheckedTree tree(input);
+    LoadCheckTree found{'?', tree.architecture()};
+    std::optional<Result<InfFile, InfProblem>> txtsetup = tree.openSetupFile("TXTSETUP.SIF");
+    if (!txtsetup || !*txtsetup) {
+        return found;
+    }
+    for (std::string_view section :
+         {"SourceDisksNames", "SourceDisksNames.x86", "SourceDisksNames.amd64"}) {
+        if (auto line = (*txtsetup)->findFirstLine(section, "1")) {
+            if (auto version = detectTarget((*txtsetup)->stringField(*line, 1).value_or(""))) {
+                found.versionCode = version->versionCode;
+            }
+            break;
+        }
+    }
+    return found;
+}
+
+std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::string& root, const ToolSearch& tools,
+                                                  const std::vector<LoadCheckDriver>& drivers) {
+    if (drivers.empty()) {
+        return {};
+    }
+    TreeCheckInput input{root, {}, tools, '?', {}, 0};
+    CheckedTree tree(input);
+    std::optional<Result<InfFile, InfProblem>> txtsetup = tree.openSetupFile("TXTSETUP.SIF");
+    InfFile open = txtsetup && *txtsetup ? **txtsetup : InfFile();
+    DriverLoadCheck check(tree, open);
+    return check.check(drivers);
+}
+
+} // namespace ornibe

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "check/DriverLoadCheck.h"
+#include "inf/SetupArchitecture.h"
+#include "sys/SearchPath.h"
+
+#include <string>
+#include <vector>
+
+namespace ornibe {
+
+class BuildSettings;
+
+// The driver binaries (.sys) of the settings' drivers, as the build would
+// place them: the text-mode drivers of each INF and chosen floppy entry,
+// then each Plug and Play driver's. A file the medium holds only
+// compressed is left out: it is not read here.
+std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& settings, char versionCode,
+                                                    Architecture architecture);
+
+// Those of one driver source alone: an INF, or a floppy (every entry of
+// its TXTSETUP.OEM).
+std::vector<LoadCheckDriver> sourceDriverBinaries(const std::string& source, char versionCode,
+                                                  Architecture architecture);
+
+// What the tree or CD at root tells the check: its version code ('0', '1',
+// '2', or '?' when TXTSETUP.SIF does not tell it) and its architecture.
+struct LoadCheckTree {
+    char versionCode = '?';
+    Architecture architecture = Architecture::X86;
+};
+LoadCheckTree loadCheckTree(const std::string& root, const ToolSearch& tools);
+
+// Checks the drivers against the setup tree in the folder root (a work
+// folder or a CD's folder), reading its modules with the cabinet tool that
+// tools finds. Changes nothing under root.
+std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::string& root, const ToolSearch& tools,
+                                                  const std::vector<LoadCheckDriver>& drivers);
+
+} // namespace ornibe

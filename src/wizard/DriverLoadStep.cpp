@@ -1,0 +1,47 @@
+#include "wizard/DriverLoadStep.h"
+
+#include "check/DriverLoadSources.h"
+#include "settings/BuildSettings.h"
+#include "sys/HostPath.h"
+
+namespace ornibe {
+namespace {
+
+constexpr MessageStyle kOk{MessageButtons::Ok, MessageIcon::None, false};
+constexpr MessageStyle kGoOnQuestion{MessageButtons::YesNo, MessageIcon::Question, true};
+
+} // namespace
+
+bool checkDriverLoadSettings(const BuildSettings& settings, const std::string& cdRoot,
+                             char versionCode, Architecture architecture, const ToolSearch& tools,
+                             MessageBox& messages, bool headless, bool allowed) {
+    const std::vector<LoadCheckDriver> drivers =
+        settingsDriverBinaries(settings, versionCode, architecture);
+    if (drivers.empty() || !existsAsFolder(cdRoot)) {
+        return true;
+    }
+    std::string reasons;
+    std::string first;
+    for (const DriverLoadFinding& finding : checkDriverLoadsIn(cdRoot, tools, drivers)) {
+        for (const std::string& problem : finding.problems) {
+            if (first.empty()) {
+                first = finding.path;
+            }
+            reasons += "\n" + fileName(finding.path) + ": " + problem + "。";
+        }
+    }
+    if (first.empty() || allowed) {
+        return true;
+    }
+    const std::string text = "ドライバ " + first + " は、この CD では読み込めません。" + reasons;
+    if (headless) {
+        messages.show(text, kOk);
+        return false;
+    }
+    return messages.show(text + "\n\nテキストモード セットアップはこのドライバを読み込めず、"
+                                "ディスクを見つけられないかもしれません。CD をあとで補うなら"
+                                "続けられます。組み込みますか？",
+                         kGoOnQuestion) == MessageAnswer::Yes;
+}
+
+} // namespace ornibe
