@@ -5,6 +5,7 @@
 #include "runner/UnexpectedFailure.h"
 #include "source/EditionTags.h"
 #include "source/SetupTree.h"
+#include "wizard/DriverLoadStep.h"
 
 #include <exception>
 #include <string>
@@ -13,8 +14,10 @@ namespace ornibe {
 
 ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, ToolSearch tools) {
     ConfirmPageHooks hooks;
-    hooks.writeSummary = [&settings, &data](BuildPage& page) {
+    hooks.writeSummary = [&settings, &data, tools](BuildPage& page) {
         writeSummary(settings, data, page.log(), [&page] { return page.stopRequested(); });
+        appendDriverLoadSummary(settings, summarySourceFolder(settings), data.versionCode,
+                                data.architecture, tools, page.log());
     };
     hooks.editionLine = [&settings] {
         const std::string source = summarySourceFolder(settings);

@@ -44,4 +44,23 @@ bool checkDriverLoadSettings(const BuildSettings& settings, const std::string& c
                          kGoOnQuestion) == MessageAnswer::Yes;
 }
 
+void appendDriverLoadSummary(const BuildSettings& settings, const std::string& cdRoot,
+                             char versionCode, Architecture architecture, const ToolSearch& tools,
+                             ProgressLog& log) {
+    const std::vector<LoadCheckDriver> drivers =
+        settingsDriverBinaries(settings, versionCode, architecture);
+    if (drivers.empty() || !existsAsFolder(cdRoot)) {
+        return;
+    }
+    std::string lines;
+    for (const DriverLoadFinding& finding : checkDriverLoadsIn(cdRoot, tools, drivers)) {
+        if (!finding.notAnImage) {
+            lines += "\r\n      " + finding.summaryLine();
+        }
+    }
+    if (!lines.empty()) {
+        log.append("ドライバの読み込み：" + lines + "\r\n\r\n");
+    }
+}
+
 } // namespace ornibe

@@ -2,6 +2,7 @@
 
 #include "inf/SetupArchitecture.h"
 #include "runner/MessageBox.h"
+#include "runner/ProgressLog.h"
 #include "sys/SearchPath.h"
 
 #include <string>
@@ -22,5 +23,14 @@ class BuildSettings;
 bool checkDriverLoadSettings(const BuildSettings& settings, const std::string& cdRoot,
                              char versionCode, Architecture architecture, const ToolSearch& tools,
                              MessageBox& messages, bool headless, bool allowed);
+
+// The summary's lines for the same drivers against the CD in cdRoot (no
+// line when it is not a folder): under "ドライバの読み込み：" each driver
+// binary with "読み込める" or its first reason. Nothing at all when none
+// of the drivers is a PE image, so that the summary of a build with only
+// the samples' stand-ins stays as it was.
+void appendDriverLoadSummary(const BuildSettings& settings, const std::string& cdRoot,
+                             char versionCode, Architecture architecture, const ToolSearch& tools,
+                             ProgressLog& log);
 
 } // namespace ornibe
