@@ -240,9 +240,13 @@ void addDriverLoadFindings(const std::vector<DriverLoadFinding>& findings, bool 
 
 void checkIntegratedDriverLoads(CheckedTree& tree, const InfFile& txtsetup,
                                 const ServiceOrigins& origins, TreeCheckReport& report) {
+    // The files as [SCSI.Load] spells them: the storage check took them
+    // out of their cabinets under these names already.
     std::vector<std::string> files;
-    for (const std::string& file : origins.integratedFiles()) {
-        files.push_back(cp932ToUtf8(file));
+    for (const auto& line : sectionLines(txtsetup, "SCSI.Load")) {
+        if (line.size() >= 2 && !line[1].empty() && origins.integrated(line[0])) {
+            files.push_back(cp932ToUtf8(line[1]));
+        }
     }
     if (files.empty()) {
         return;

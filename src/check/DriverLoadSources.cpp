@@ -1,6 +1,8 @@
 #include "check/DriverLoadSources.h"
 
 #include "check/CheckedTree.h"
+#include "check/DriverIdNotes.h"
+#include "check/HardwareIdsDatabase.h"
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
@@ -102,6 +104,58 @@ std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::string& root, const
     InfFile open = txtsetup && *txtsetup ? **txtsetup : InfFile();
     DriverLoadCheck check(tree, open);
     return check.check(drivers);
+}
+
+namespace {
+
+std::vector<std::string> idNotes(const std::vector<std::string>& infs, const std::string& root,
+                                 const ToolSearch& tools, char versionCode,
+                                 Architecture architecture, const std::vector<PciDevice>& devices) {
+    if (infs.empty()) {
+        return {};
+    }
+    TreeCheckInput input{root, {}, tools, '?', {}, 0};
+    CheckedTree tree(input);
+    std::optional<Result<InfFile, InfProblem>> txtsetup = tree.openSetupFile("TXTSETUP.SIF");
+    std::vector<std::pair<std::string, std::string>> database =
+        hardwareIdsDatabase(txtsetup && *txtsetup ? **txtsetup : InfFile());
+    for (const std::string& inf : infs) {
+        DriverPackage package;
+        InfReader reader(inf);
+        reader.setArchitecture(architecture);
+        if (reader.file().isOpen()) {
+            reader.ReadDriverPackage(package, versionCode);
+        }
+        for (const auto& [id, service] : package.hardwareIdToService()) {
+            database.emplace_back(id, service);
+        }
+    }
+    return driverIdNotes(infs, versionCode, architecture, database, devices);
+}
+
+} // namespace
+
+std::vector<std::string> settingsDriverIdNotes(const BuildSettings& settings,
+                                               const std::string& root, const ToolSearch& tools,
+                                               char versionCode, Architecture architecture,
+                                               const std::vector<PciDevice>& devices) {
+    std::vector<std::string> infs;
+    for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
+        if (!isF6Source(settings.GetDriverInf(i))) {
+            infs.push_back(settings.GetDriverInf(i));
+        }
+    }
+    return idNotes(infs, root, tools, versionCode, architecture, devices);
+}
+
+std::vector<std::string> sourceDriverIdNotes(const std::string& source, const std::string& root,
+                                             const ToolSearch& tools, char versionCode,
+                                             Architecture architecture,
+                                             const std::vector<PciDevice>& devices) {
+    if (isF6Source(source)) {
+        return {};
+    }
+    return idNotes({source}, root, tools, versionCode, architecture, devices);
 }
 
 } // namespace ornibe

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check/ControllerMatch.h"
 #include "check/DriverLoadCheck.h"
 #include "inf/SetupArchitecture.h"
 #include "sys/SearchPath.h"
@@ -36,5 +37,18 @@ LoadCheckTree loadCheckTree(const std::string& root, const ToolSearch& tools);
 // tools finds. Changes nothing under root.
 std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::string& root, const ToolSearch& tools,
                                                   const std::vector<LoadCheckDriver>& drivers);
+
+// The notes of check/DriverIdNotes.h for the INFs among the settings'
+// drivers (a floppy's IDs are noted where its entries are), or for one
+// driver source, against the CD in the folder root and the target
+// machine's devices (empty without a target listing).
+std::vector<std::string> settingsDriverIdNotes(const BuildSettings& settings,
+                                               const std::string& root, const ToolSearch& tools,
+                                               char versionCode, Architecture architecture,
+                                               const std::vector<PciDevice>& devices);
+std::vector<std::string> sourceDriverIdNotes(const std::string& source, const std::string& root,
+                                             const ToolSearch& tools, char versionCode,
+                                             Architecture architecture,
+                                             const std::vector<PciDevice>& devices);
 
 } // namespace ornibe

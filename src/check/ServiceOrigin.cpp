@@ -65,14 +65,6 @@ bool ServiceOrigins::integrated(std::string_view service) const {
     return integrated_.contains(foldSetupText(service));
 }
 
-std::vector<std::string> ServiceOrigins::integratedFiles() const {
-    std::vector<std::string> files;
-    for (const auto& entry : integrated_) {
-        files.push_back(entry.second);
-    }
-    return files;
-}
-
 std::string ServiceOrigins::originOf(std::string_view service) const {
     auto found = integrated_.find(foldSetupText(service));
     if (found == integrated_.end()) {

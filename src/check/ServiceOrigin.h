@@ -22,9 +22,6 @@ public:
     // the service's file when one of the integrated INFs does.
     std::string originOf(std::string_view service) const;
     bool integrated(std::string_view service) const;
-    // The files of the integrated services, as their [SCSI.Load] lines
-    // name them (folded).
-    std::vector<std::string> integratedFiles() const;
 
 private:
     // Folded service name -> its file, for the integrated ones.

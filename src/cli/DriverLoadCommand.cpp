@@ -3,6 +3,7 @@
 #include "check/DriverLoadSources.h"
 #include "check/TreeCheckText.h"
 #include "cli/BuildCommand.h"
+#include "cli/CheckCommand.h"
 #include "cli/TerminalText.h"
 #include "source/EditionTags.h"
 #include "sys/HostPath.h"
@@ -32,6 +33,15 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
                        " に、この CD に組み込むドライバのファイルがありません。");
     }
     addDriverLoadFindings(checkDriverLoadsIn(work, tools, drivers), true, report);
+    TreeCheckInput target{work, {}, tools, '?', {}, 0};
+    if (!readTargetOption(options, target, err)) {
+        return kExitRefused;
+    }
+    for (const std::string& note :
+         sourceDriverIdNotes(source, work, tools, tree.versionCode, tree.architecture,
+                             target.target.value_or(std::vector<PciDevice>{}))) {
+        report.note(note);
+    }
     const std::string line = editionLine(work, tree.architecture);
     report.edition = line.substr(line.find("：") + std::string_view("：").size());
     out << (options.json ? treeCheckJson(report, work) : treeCheckTable(report, work));

@@ -1,6 +1,7 @@
 #include "wizard/DriverLoadStep.h"
 
 #include "check/DriverLoadSources.h"
+#include "check/TargetHardware.h"
 #include "settings/BuildSettings.h"
 #include "sys/HostPath.h"
 
@@ -47,16 +48,26 @@ bool checkDriverLoadSettings(const BuildSettings& settings, const std::string& c
 void appendDriverLoadSummary(const BuildSettings& settings, const std::string& cdRoot,
                              char versionCode, Architecture architecture, const ToolSearch& tools,
                              ProgressLog& log) {
-    const std::vector<LoadCheckDriver> drivers =
-        settingsDriverBinaries(settings, versionCode, architecture);
-    if (drivers.empty() || !existsAsFolder(cdRoot)) {
+    if (!existsAsFolder(cdRoot)) {
         return;
     }
     std::string lines;
+    const std::vector<LoadCheckDriver> drivers =
+        settingsDriverBinaries(settings, versionCode, architecture);
     for (const DriverLoadFinding& finding : checkDriverLoadsIn(cdRoot, tools, drivers)) {
         if (!finding.notAnImage) {
             lines += "\r\n      " + finding.summaryLine();
         }
+    }
+    std::vector<PciDevice> devices;
+    if (!settings.getTargetHardware().empty()) {
+        if (Result<PciListing> listing = readTargetHardware(settings.getTargetHardware())) {
+            devices = listing->devices;
+        }
+    }
+    for (const std::string& note :
+         settingsDriverIdNotes(settings, cdRoot, tools, versionCode, architecture, devices)) {
+        lines += "\r\n      " + note;
     }
     if (!lines.empty()) {
         log.append("ドライバの読み込み：" + lines + "\r\n\r\n");

@@ -1,10 +1,12 @@
-// Whether a driver loads on the CD it goes onto, through ornibe-build: the
+// Whether a driver loads on the CD it goes onto, and what its IDs let
+// setup bind, through ornibe-build. The load: the
 // stand-in drivers built with mingw-w64 read against a sample XP tree that
 // carries a stand-in kernel, HAL and SCSIPORT.SYS in cabinets. A StorPort
 // driver, one calling a kernel function the CD lacks and an x64 one are
 // named with their reason by --check-driver, refused on the way into a
 // build unless allowed, and reported by --check; a clean one passes
-// silently.
+// silently. The IDs: a class-code-only driver and an ID that only a
+// model line's later field gives are named against a target listing.
 
 #include "support/BuildProgram.h"
 #include "support/CommandRun.h"
@@ -136,6 +138,39 @@ TEST_F(DriverLoadCommandTest, a_driver_that_cannot_load_is_named_with_its_reason
                       Not(HasSubstr("読み込めません"))));
     CommandResult quiet = runBuild({"--check", "--work", work});
     EXPECT_THAT(quiet.output, AllOf(Not(HasSubstr("読み込め")), HasSubstr("問題 0 件")));
+}
+
+TEST(DriverIdCommandTest, ids_that_setup_binds_by_class_or_never_takes_are_named) {
+    TempDir dir;
+    const std::string work = dir / "xp";
+    fs::copy(kSampleTree, work, fs::copy_options::recursive);
+    const std::string listing =
+        dir.write("lspci.txt",
+                  "00:1f.2 SATA controller [0106]: Intel Corporation 82801IR/IO/IH (ICH9R/DO/DH) "
+                  "6 port SATA Controller [AHCI mode] [8086:2922] (rev 02)\n"
+                  "00:05.0 SCSI storage controller [0100]: Sample SCSI [1b2c:0301]\n");
+    // The sample INF: its first model line names the subsystem in field 2
+    // and the bare device only in field 3, which setup never takes.
+    CommandResult sample = runBuild(
+        {"--check-driver", kSampleDriverInf, "--work", work, "--target-hardware", listing});
+    EXPECT_THAT(sample.output,
+                HasSubstr("ディスク コントローラ 00:05.0 Sample SCSI [1b2c:0301] には、ドライバ "
+                          "OrScsi.inf のモデル行の 3 番目以降の ID PCI\\VEN_1B2C&DEV_0301 "
+                          "だけが一致します。"));
+    // An INF whose only ID is a class code claims the AHCI controller.
+    dir.write("ahci/X86/ORSCSI.SYS", slurp(kSampleDriverFolder + "/X86/ORSCSI.SYS"));
+    const std::string ahci = dir.write(
+        "ahci/OrAhci.inf",
+        std::regex_replace(slurp(kSampleDriverInf), std::regex("PCI\\\\VEN_1B2C&DEV_030[12][^\r]*"),
+                           "PCI\\CC_0106"));
+    CommandResult byClass =
+        runBuild({"--check-driver", ahci, "--work", work, "--target-hardware", listing});
+    EXPECT_THAT(byClass.output,
+                HasSubstr("ドライバ OrAhci.inf はクラスコード PCI\\CC_0106 だけで結び付き"));
+    EXPECT_THAT(byClass.output, HasSubstr("対象のハードウェアでは 00:1f.2 Intel Corporation"));
+    CommandResult noTarget = runBuild({"--check-driver", ahci, "--work", work});
+    EXPECT_THAT(noTarget.output, AllOf(HasSubstr("クラスコード PCI\\CC_0106"),
+                                       Not(HasSubstr("対象のハードウェア"))));
 }
 
 } // namespace
