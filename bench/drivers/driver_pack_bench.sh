@@ -88,12 +88,16 @@ build_once() {
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 load_before=$(load)
 times=()
+cpus=()
 for ((run = 0; run < runs; run++)); do
   fresh
   start=$(now)
-  build_once
+  # The processor time of the build and its children (user + system),
+  # which a loaded machine stretches far less than the wall time.
+  cpu=$( { TIMEFORMAT='%U %S'; time build_once; } 2>&1 | awk '{ print $1 + $2 }')
   end=$(now)
   times+=("$(echo "$end - $start" | bc)")
+  cpus+=("$cpu")
 done
 load_after=$(load)
 
@@ -103,6 +107,7 @@ echo "pack: $count drivers, $(grep -c 'PCI\\VEN' "$work/pack"/*/*.inf | awk -F: 
 echo "log: $(wc -l < "$work/build.log") lines," \
   "$(grep -c 'をコピーしています。。。完了' "$work/build.log") files placed"
 printf "builds:"; printf " %.3f" "${times[@]}"; echo " s"
+printf "processor time:"; printf " %.3f" "${cpus[@]}"; printf " s (median %.3f)\n" "$(median "${cpus[@]}")"
 if command -v strace > /dev/null; then
   fresh
   build_once strace -f -qq -e trace=execve -e signal=none -o "$work/strace.out"

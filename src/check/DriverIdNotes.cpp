@@ -1,11 +1,14 @@
 #include "check/DriverIdNotes.h"
 
 #include "check/TreeCheck.h"
+#include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
 
+#include <algorithm>
+#include <map>
 #include <set>
 
 namespace ornibe {
@@ -14,7 +17,6 @@ namespace {
 // The IDs of one INF's models section: those setup takes (field 2) and
 // those it passes over (fields 3 and later), folded.
 struct ModelIds {
-    std::vector<std::string> taken;
     std::set<std::string> takenFolded;
     std::vector<std::string> passedOver;
 };
@@ -40,7 +42,6 @@ ModelIds modelIdsOf(const std::string& path, char versionCode, Architecture arch
                 continue;
             }
             if (field == 2) {
-                ids.taken.push_back(id);
                 ids.takenFolded.insert(foldHostText(id));
             } else {
                 ids.passedOver.push_back(id);
@@ -57,39 +58,62 @@ bool isClassCode(const std::string& id) {
 } // namespace
 
 std::vector<std::string>
-driverIdNotes(const std::vector<std::string>& infs, char versionCode, Architecture architecture,
-              const std::vector<std::pair<std::string, std::string>>& database,
+driverIdNotes(const DriverPackage& package, const std::vector<std::string>& infs, char versionCode,
+              Architecture architecture,
+              const std::vector<std::pair<std::string, std::string>>& cdDatabase,
               const std::vector<PciDevice>& devices) {
+    // Each service's IDs, in the package's order of services.
+    std::vector<std::pair<std::string, std::vector<std::string>>> services;
+    std::map<std::string, std::size_t> serviceIndex;
+    for (const auto& [id, service] : package.hardwareIdToService()) {
+        auto [at, added] = serviceIndex.try_emplace(service, services.size());
+        if (added) {
+            services.push_back({service, {}});
+        }
+        services[at->second].second.push_back(id);
+    }
+    std::vector<ControllerMatch> matches;
+    if (!devices.empty()) {
+        std::vector<std::pair<std::string, std::string>> database = cdDatabase;
+        for (const auto& [id, service] : package.hardwareIdToService()) {
+            database.emplace_back(id, service);
+        }
+        matches = matchControllers(devices, database);
+    }
     std::vector<std::string> notes;
-    const std::vector<ControllerMatch> matches = matchControllers(devices, database);
+    for (const auto& [service, ids] : services) {
+        if (!std::all_of(ids.begin(), ids.end(), isClassCode)) {
+            continue;
+        }
+        std::set<std::string> folded;
+        std::string codes;
+        for (const std::string& id : ids) {
+            if (folded.insert(foldHostText(id)).second) {
+                codes += (codes.empty() ? "" : "、") + cp932ToUtf8(id);
+            }
+        }
+        std::string claimed;
+        for (const ControllerMatch& match : matches) {
+            if (folded.contains(foldHostText(match.matchedId))) {
+                claimed += (claimed.empty() ? "" : "、") + controllerName(match.device);
+            }
+        }
+        std::string note = "サービス " + cp932ToUtf8(service) + " のドライバはクラスコード " +
+                           codes +
+                           " だけで結び付き、そのクラスのコントローラのうち、ほかに"
+                           "引き受けるもののないものをすべて引き受けます";
+        if (!devices.empty()) {
+            note += claimed.empty() ? "。対象のハードウェアにはそれに当たるコントローラが"
+                                      "ありません"
+                                    : "。対象のハードウェアでは " + claimed;
+        }
+        notes.push_back(note + "。");
+    }
+    if (devices.empty()) {
+        return notes;
+    }
     for (const std::string& inf : infs) {
         const ModelIds ids = modelIdsOf(inf, versionCode, architecture);
-        bool onlyClassCodes = !ids.taken.empty();
-        std::string codes;
-        std::set<std::string> named;
-        for (const std::string& id : ids.taken) {
-            onlyClassCodes = onlyClassCodes && isClassCode(id);
-            if (named.insert(foldHostText(id)).second) {
-                codes += (codes.empty() ? "" : "、") + id;
-            }
-        }
-        if (onlyClassCodes) {
-            std::string claimed;
-            for (const ControllerMatch& match : matches) {
-                if (ids.takenFolded.contains(foldHostText(match.matchedId))) {
-                    claimed += (claimed.empty() ? "" : "、") + controllerName(match.device);
-                }
-            }
-            std::string note = "ドライバ " + fileName(inf) + " はクラスコード " + codes +
-                               " だけで結び付き、そのクラスのコントローラのうち、ほかに"
-                               "引き受けるもののないものをすべて引き受けます";
-            if (!devices.empty()) {
-                note += claimed.empty() ? "。対象のハードウェアにはそれに当たるコントローラが"
-                                          "ありません"
-                                        : "。対象のハードウェアでは " + claimed;
-            }
-            notes.push_back(note + "。");
-        }
         for (const ControllerMatch& match : matches) {
             if (!match.service.empty()) {
                 continue;
@@ -102,9 +126,7 @@ driverIdNotes(const std::vector<std::string>& infs, char versionCode, Architectu
                 if (matchesDevice && !ids.takenFolded.contains(foldHostText(passed))) {
                     notes.push_back("ディスク コントローラ " + controllerName(match.device) +
                                     " には、ドライバ " + fileName(inf) +
-                                    " のモデル行の 3 番目"
-                                    "以降の ID " +
-                                    passed +
+                                    " のモデル行の 3 番目以降の ID " + passed +
                                     " だけが一致します。テキストモード セットアップはその ID "
                                     "を使わないので、このディスクを見つけません。");
                     break;

@@ -9,22 +9,26 @@
 
 namespace ornibe {
 
-// What the hardware IDs of driver INFs let text-mode setup bind, beside
-// whether the driver loads:
-// - a driver whose IDs (the second field of its model lines, the one that
-//   goes into TXTSETUP.SIF) are all class codes (PCI\CC_...) is named as
-//   such: it claims every controller of that class that nothing more
-//   specific claims, and with a target listing the note names those it
-//   would claim (or says there is none);
-// - an ID that a model line lists only in its third or later field, which
-//   setup never takes, and that is the only ID matching a controller of
-//   the target listing that nothing claims: the note names the ID.
-// database is the CD's [HardwareIdsDatabase] with the drivers' own IDs
-// after it (as the build adds them); devices the target listing's (empty
-// without one). Host text, one note a sentence.
+class DriverPackage;
+
+// What the hardware IDs of the drivers let text-mode setup bind, beside
+// whether they load:
+// - a driver whose IDs in the package (those that go into TXTSETUP.SIF,
+//   the second field of its model lines) are all class codes (PCI\CC_...)
+//   is named as such by its service: it claims every controller of that
+//   class that nothing more specific claims, and with a target listing the
+//   note names those it would claim (or says there is none);
+// - with a target listing, an ID that a model line of one of infs lists
+//   only in its third or later field, which setup never takes, and that
+//   matches a controller that nothing claims: the note names the ID.
+// cdDatabase is the CD's [HardwareIdsDatabase]; the package's IDs count
+// after it, as the build adds them. devices are the target listing's
+// (empty without one; the INFs are then not read). Host text, one note a
+// sentence.
 std::vector<std::string>
-driverIdNotes(const std::vector<std::string>& infs, char versionCode, Architecture architecture,
-              const std::vector<std::pair<std::string, std::string>>& database,
+driverIdNotes(const DriverPackage& package, const std::vector<std::string>& infs, char versionCode,
+              Architecture architecture,
+              const std::vector<std::pair<std::string, std::string>>& cdDatabase,
               const std::vector<PciDevice>& devices);
 
 } // namespace ornibe

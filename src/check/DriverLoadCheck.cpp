@@ -18,6 +18,9 @@ namespace {
 // kernels are a few megabytes.
 constexpr std::uint64_t kMaxModuleBytes = 64ull << 20;
 
+// The MZ header, which ends with where the PE header starts.
+constexpr std::size_t kPeHeadBytes = 0x40;
+
 const std::string kKernel = "NTOSKRNL.EXE";
 const std::string kHal = "HAL.DLL";
 
@@ -140,42 +143,60 @@ bool DriverLoadCheck::loadedInTextMode(const std::string& folded) {
     return loaded_.contains(folded);
 }
 
-DriverLoadFinding DriverLoadCheck::checkOne(const LoadCheckDriver& driver,
-                                            const std::set<std::string>& own) {
-    DriverLoadFinding finding{driver.shown.empty() ? driver.path : driver.shown, {}, {}};
+std::optional<PeImage> DriverLoadCheck::readDriver(const LoadCheckDriver& driver,
+                                                   DriverLoadFinding& finding) {
     std::string bytes;
     try {
+        // A file without the signatures of a PE image is told by its first
+        // bytes, without reading it whole.
+        const std::string head = readFileHead(driver.path, kPeHeadBytes);
+        const std::uint64_t peAt =
+            head.size() == kPeHeadBytes
+                ? std::uint64_t(static_cast<unsigned char>(head[0x3C])) |
+                      std::uint64_t(static_cast<unsigned char>(head[0x3D])) << 8 |
+                      std::uint64_t(static_cast<unsigned char>(head[0x3E])) << 16 |
+                      std::uint64_t(static_cast<unsigned char>(head[0x3F])) << 24
+                : 0;
+        if (!head.starts_with("MZ") || peAt == 0 ||
+            readFileHead(driver.path, 4, peAt) != std::string_view("PE\0\0", 4)) {
+            finding.notAnImage = true;
+            return std::nullopt;
+        }
         std::optional<std::string> read = readFileAtMost(driver.path, kMaxModuleBytes);
         if (!read) {
             finding.problems.push_back("ファイルが大きすぎて読めません");
-            return finding;
+            return std::nullopt;
         }
         bytes = std::move(*read);
     } catch (const FileError& error) {
         finding.problems.push_back("読めません（" + error.reason() + "）");
-        return finding;
+        return std::nullopt;
     }
     if (!looksLikePeImage(bytes)) {
         finding.notAnImage = true;
-        return finding;
+        return std::nullopt;
     }
     Result<PeImage> image = readPeImage(bytes, driver.path);
     if (!image) {
         finding.problems.push_back(image.failure().reason);
-        return finding;
+        return std::nullopt;
     }
+    return std::move(*image);
+}
+
+void DriverLoadCheck::judge(const LoadCheckDriver& driver, const PeImage& image,
+                            const std::set<std::string>& own, DriverLoadFinding& finding) {
     const bool x64 = tree_.architecture() == Architecture::Amd64;
-    if (image->machine != (x64 ? kPeMachineX64 : kPeMachineX86)) {
-        finding.problems.push_back(peMachineName(image->machine) + " 用に作られていて、" +
+    if (image.machine != (x64 ? kPeMachineX64 : kPeMachineX86)) {
+        finding.problems.push_back(peMachineName(image.machine) + " 用に作られていて、" +
                                    (x64 ? "x64" : "x86") + " の CD では読み込めません");
     }
-    const unsigned asked =
-        image->subsystemMajor * 10u + std::min<unsigned>(image->subsystemMinor, 9);
+    const unsigned asked = image.subsystemMajor * 10u + std::min<unsigned>(image.subsystemMinor, 9);
     if (cdSubsystem_ != 0 && asked > cdSubsystem_) {
         finding.notes.push_back("Windows " + versionText(asked) +
                                 " 向けに作られています（この CD は " + cdVersion_ + "）");
     }
-    for (const PeImportedModule& import : image->imports) {
+    for (const PeImportedModule& import : image.imports) {
         const std::string folded = foldSetupText(import.name);
         if (!cdKnown_ || own.contains(folded)) {
             continue;
@@ -203,7 +224,6 @@ DriverLoadFinding DriverLoadCheck::checkOne(const LoadCheckDriver& driver,
                                        " にない関数を取り込みます: " + joined(missing));
         }
     }
-    return finding;
 }
 
 std::vector<DriverLoadFinding> DriverLoadCheck::check(const std::vector<LoadCheckDriver>& drivers) {
@@ -214,8 +234,36 @@ std::vector<DriverLoadFinding> DriverLoadCheck::check(const std::vector<LoadChec
         }
     }
     std::vector<DriverLoadFinding> findings;
+    std::vector<std::optional<PeImage>> images;
+    // The CD's modules the drivers import, taken out of their cabinets in
+    // one run of the cabinet tool, with the load files when a module is
+    // not known to be loaded without them.
+    std::vector<std::string> modules{kKernel, kHal};
+    bool needLoadFiles = false;
     for (const LoadCheckDriver& driver : drivers) {
-        findings.push_back(checkOne(driver, own));
+        findings.push_back({driver.shown.empty() ? driver.path : driver.shown, {}, {}});
+        images.push_back(readDriver(driver, findings.back()));
+        for (const PeImportedModule& import :
+             images.back() ? images.back()->imports : std::vector<PeImportedModule>{}) {
+            const std::string folded = foldSetupText(import.name);
+            if (cdFiles_.contains(folded) && !modules_.contains(folded)) {
+                modules.push_back(folded);
+            }
+            needLoadFiles = needLoadFiles || (driver.textMode && !loaded_.contains(folded));
+        }
+    }
+    const bool anyImage = std::any_of(images.begin(), images.end(),
+                                      [](const auto& image) { return image.has_value(); });
+    if (cdKnown_ && anyImage) {
+        if (needLoadFiles) {
+            modules.insert(modules.end(), loadFiles_.begin(), loadFiles_.end());
+        }
+        tree_.expandAhead(modules);
+    }
+    for (std::size_t i = 0; i < drivers.size(); ++i) {
+        if (images[i]) {
+            judge(drivers[i], *images[i], own, findings[i]);
+        }
     }
     return findings;
 }

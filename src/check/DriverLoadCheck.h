@@ -80,7 +80,13 @@ private:
     const Module& module(const std::string& folded);
     // Whether text-mode setup loads the module (folded).
     bool loadedInTextMode(const std::string& folded);
-    DriverLoadFinding checkOne(const LoadCheckDriver& driver, const std::set<std::string>& own);
+    // The driver's image; nothing, with the finding saying why when it is
+    // not notAnImage, when it cannot be read.
+    std::optional<PeImage> readDriver(const LoadCheckDriver& driver, DriverLoadFinding& finding);
+    // Holds the image against the CD; own are the drivers checked together
+    // (folded file names), which count as carried and loaded.
+    void judge(const LoadCheckDriver& driver, const PeImage& image,
+               const std::set<std::string>& own, DriverLoadFinding& finding);
 
     CheckedTree& tree_;
     // Whether TXTSETUP.SIF was read: without it, what the CD carries and

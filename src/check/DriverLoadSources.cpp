@@ -36,11 +36,16 @@ void addPackageDrivers(const DriverPackage& package, std::vector<LoadCheckDriver
 } // namespace
 
 std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& settings, char versionCode,
-                                                    Architecture architecture) {
+                                                    Architecture architecture,
+                                                    const DriverPackage* package) {
     std::vector<LoadCheckDriver> drivers;
-    DriverPackage package;
-    readDriverSources(settings, versionCode, architecture, package);
-    addPackageDrivers(package, drivers);
+    if (package != nullptr) {
+        addPackageDrivers(*package, drivers);
+    } else {
+        DriverPackage read;
+        readDriverSources(settings, versionCode, architecture, read);
+        addPackageDrivers(read, drivers);
+    }
     for (const std::string& inf : settings.pnpDriverInfList()) {
         for (const PnpDriver::File& file : readPnpDriver(inf, versionCode, architecture).files) {
             if (isDriverFile(file.source) && existsAsFile(file.source)) {
@@ -108,44 +113,35 @@ std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::string& root, const
 
 namespace {
 
-std::vector<std::string> idNotes(const std::vector<std::string>& infs, const std::string& root,
-                                 const ToolSearch& tools, char versionCode,
-                                 Architecture architecture, const std::vector<PciDevice>& devices) {
-    if (infs.empty()) {
-        return {};
-    }
+std::vector<std::pair<std::string, std::string>> cdDatabase(const std::string& root,
+                                                            const ToolSearch& tools) {
     TreeCheckInput input{root, {}, tools, '?', {}, 0};
     CheckedTree tree(input);
     std::optional<Result<InfFile, InfProblem>> txtsetup = tree.openSetupFile("TXTSETUP.SIF");
-    std::vector<std::pair<std::string, std::string>> database =
-        hardwareIdsDatabase(txtsetup && *txtsetup ? **txtsetup : InfFile());
-    for (const std::string& inf : infs) {
-        DriverPackage package;
-        InfReader reader(inf);
-        reader.setArchitecture(architecture);
-        if (reader.file().isOpen()) {
-            reader.ReadDriverPackage(package, versionCode);
-        }
-        for (const auto& [id, service] : package.hardwareIdToService()) {
-            database.emplace_back(id, service);
-        }
-    }
-    return driverIdNotes(infs, versionCode, architecture, database, devices);
+    return hardwareIdsDatabase(txtsetup && *txtsetup ? **txtsetup : InfFile());
 }
 
 } // namespace
 
 std::vector<std::string> settingsDriverIdNotes(const BuildSettings& settings,
+                                               const DriverPackage& package,
                                                const std::string& root, const ToolSearch& tools,
                                                char versionCode, Architecture architecture,
                                                const std::vector<PciDevice>& devices) {
+    if (package.hardwareIdToService().empty()) {
+        return {};
+    }
     std::vector<std::string> infs;
     for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
         if (!isF6Source(settings.GetDriverInf(i))) {
             infs.push_back(settings.GetDriverInf(i));
         }
     }
-    return idNotes(infs, root, tools, versionCode, architecture, devices);
+    // The CD's own IDs matter only against a target listing.
+    return driverIdNotes(package, infs, versionCode, architecture,
+                         devices.empty() ? std::vector<std::pair<std::string, std::string>>{}
+                                         : cdDatabase(root, tools),
+                         devices);
 }
 
 std::vector<std::string> sourceDriverIdNotes(const std::string& source, const std::string& root,
@@ -155,7 +151,14 @@ std::vector<std::string> sourceDriverIdNotes(const std::string& source, const st
     if (isF6Source(source)) {
         return {};
     }
-    return idNotes({source}, root, tools, versionCode, architecture, devices);
+    DriverPackage package;
+    InfReader reader(source);
+    reader.setArchitecture(architecture);
+    if (reader.file().isOpen()) {
+        reader.ReadDriverPackage(package, versionCode);
+    }
+    return driverIdNotes(package, {source}, versionCode, architecture, cdDatabase(root, tools),
+                         devices);
 }
 
 } // namespace ornibe

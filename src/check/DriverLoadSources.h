@@ -11,13 +11,16 @@
 namespace ornibe {
 
 class BuildSettings;
+class DriverPackage;
 
 // The driver binaries (.sys) of the settings' drivers, as the build would
-// place them: the text-mode drivers of each INF and chosen floppy entry,
+// place them: the text-mode drivers of each INF and chosen floppy entry
+// (of package, when the caller read them already; read here otherwise),
 // then each Plug and Play driver's. A file the medium holds only
 // compressed is left out: it is not read here.
 std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& settings, char versionCode,
-                                                    Architecture architecture);
+                                                    Architecture architecture,
+                                                    const DriverPackage* package = nullptr);
 
 // Those of one driver source alone: an INF, or a floppy (every entry of
 // its TXTSETUP.OEM).
@@ -38,11 +41,12 @@ LoadCheckTree loadCheckTree(const std::string& root, const ToolSearch& tools);
 std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::string& root, const ToolSearch& tools,
                                                   const std::vector<LoadCheckDriver>& drivers);
 
-// The notes of check/DriverIdNotes.h for the INFs among the settings'
-// drivers (a floppy's IDs are noted where its entries are), or for one
-// driver source, against the CD in the folder root and the target
-// machine's devices (empty without a target listing).
+// The notes of check/DriverIdNotes.h for the drivers of the settings
+// (their package as the summary read it), or for one driver source,
+// against the CD in the folder root and the target machine's devices
+// (empty without a target listing).
 std::vector<std::string> settingsDriverIdNotes(const BuildSettings& settings,
+                                               const DriverPackage& package,
                                                const std::string& root, const ToolSearch& tools,
                                                char versionCode, Architecture architecture,
                                                const std::vector<PciDevice>& devices);

@@ -16,8 +16,10 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
     ConfirmPageHooks hooks;
     hooks.writeSummary = [&settings, &data, tools](BuildPage& page) {
         writeSummary(settings, data, page.log(), [&page] { return page.stopRequested(); });
-        appendDriverLoadSummary(settings, summarySourceFolder(settings), data.versionCode,
-                                data.architecture, tools, page.log());
+        // The package holds the drivers only when the settings have some.
+        appendDriverLoadSummary(
+            settings, settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
+            summarySourceFolder(settings), data.versionCode, data.architecture, tools, page.log());
     };
     hooks.editionLine = [&settings] {
         const std::string source = summarySourceFolder(settings);

@@ -13,11 +13,12 @@ constexpr MessageStyle kGoOnQuestion{MessageButtons::YesNo, MessageIcon::Questio
 
 } // namespace
 
-bool checkDriverLoadSettings(const BuildSettings& settings, const std::string& cdRoot,
-                             char versionCode, Architecture architecture, const ToolSearch& tools,
-                             MessageBox& messages, bool headless, bool allowed) {
+bool checkDriverLoadSettings(const BuildSettings& settings, const DriverPackage& package,
+                             const std::string& cdRoot, char versionCode, Architecture architecture,
+                             const ToolSearch& tools, MessageBox& messages, bool headless,
+                             bool allowed) {
     const std::vector<LoadCheckDriver> drivers =
-        settingsDriverBinaries(settings, versionCode, architecture);
+        settingsDriverBinaries(settings, versionCode, architecture, &package);
     if (drivers.empty() || !existsAsFolder(cdRoot)) {
         return true;
     }
@@ -45,15 +46,15 @@ bool checkDriverLoadSettings(const BuildSettings& settings, const std::string& c
                          kGoOnQuestion) == MessageAnswer::Yes;
 }
 
-void appendDriverLoadSummary(const BuildSettings& settings, const std::string& cdRoot,
-                             char versionCode, Architecture architecture, const ToolSearch& tools,
-                             ProgressLog& log) {
+void appendDriverLoadSummary(const BuildSettings& settings, const DriverPackage& package,
+                             const std::string& cdRoot, char versionCode, Architecture architecture,
+                             const ToolSearch& tools, ProgressLog& log) {
     if (!existsAsFolder(cdRoot)) {
         return;
     }
     std::string lines;
     const std::vector<LoadCheckDriver> drivers =
-        settingsDriverBinaries(settings, versionCode, architecture);
+        settingsDriverBinaries(settings, versionCode, architecture, &package);
     for (const DriverLoadFinding& finding : checkDriverLoadsIn(cdRoot, tools, drivers)) {
         if (!finding.notAnImage) {
             lines += "\r\n      " + finding.summaryLine();
@@ -65,8 +66,8 @@ void appendDriverLoadSummary(const BuildSettings& settings, const std::string& c
             devices = listing->devices;
         }
     }
-    for (const std::string& note :
-         settingsDriverIdNotes(settings, cdRoot, tools, versionCode, architecture, devices)) {
+    for (const std::string& note : settingsDriverIdNotes(settings, package, cdRoot, tools,
+                                                         versionCode, architecture, devices)) {
         lines += "\r\n      " + note;
     }
     if (!lines.empty()) {

@@ -165,9 +165,13 @@ Failure tooLong(const std::string& path, const std::string& name) {
 
 Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
                          char versionCode, Architecture architecture, bool image,
-                         const ToolSearch& tools, const StopCheck& stop) {
-    DriverPackage package;
-    readDriverSources(settings, versionCode, architecture, package);
+                         const ToolSearch& tools, const StopCheck& stop,
+                         const DriverPackage* given) {
+    DriverPackage read;
+    if (given == nullptr) {
+        readDriverSources(settings, versionCode, architecture, read);
+    }
+    const DriverPackage& package = given != nullptr ? *given : read;
     // What staging puts into the setup folder, compressed there.
     std::vector<std::string> staged;
     for (const auto& entry : package.fileToTargetDir()) {

@@ -10,6 +10,7 @@
 namespace ornibe {
 
 class BuildSettings;
+class DriverPackage;
 
 // The names under which the drivers of the settings go into the tree,
 // checked on "次へ >" before anything changes:
@@ -28,9 +29,12 @@ class BuildSettings;
 //     whole (longer than cdimage writes with long names: 37 characters) is
 //     refused: a file of the setup folder or a catalog of a driver, or a
 //     part of the path of a Plug and Play driver's file.
-// workFolder is absolute; versionCode the tree's version.
+// workFolder is absolute; versionCode the tree's version. package holds
+// the settings' drivers as readDriverSources reads them, when the caller
+// read them already.
 Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
                          char versionCode, Architecture architecture, bool image,
-                         const ToolSearch& tools, const StopCheck& stop = {});
+                         const ToolSearch& tools, const StopCheck& stop = {},
+                         const DriverPackage* package = nullptr);
 
 } // namespace ornibe

@@ -1,11 +1,13 @@
 #include "wizard/SettingsChecks.h"
 
+#include "inf/DriverPackage.h"
 #include "media/BootImage.h"
 #include "media/IsoImageReader.h"
 #include "runner/BuildRunner.h"
 #include "runner/ConfirmData.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
+#include "source/F6Source.h"
 #include "source/SetupTree.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
@@ -138,13 +140,17 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
+    // The drivers as staging will read them, read once for the checks of
+    // their names and of whether they load.
+    DriverPackage drivers;
+    readDriverSources(settings_, versionCode, architecture, drivers);
     if (Outcome names =
             checkDriverNames(settings_, makeAbsolute(form.workFolderText()), versionCode,
-                             architecture, !form.isoPathText().empty(), tools_, stop_);
+                             architecture, !form.isoPathText().empty(), tools_, stop_, &drivers);
         !names) {
         return !stopped() && refuse(names.failure());
     }
-    if (!checkDriverLoadSettings(settings_,
+    if (!checkDriverLoadSettings(settings_, drivers,
                                  form.selectedDrivePosition() > 0
                                      ? settings_.getCdDriveRoot()
                                      : makeAbsolute(form.workFolderText()),

@@ -166,7 +166,7 @@ TEST(DriverIdCommandTest, ids_that_setup_binds_by_class_or_never_takes_are_named
     CommandResult byClass =
         runBuild({"--check-driver", ahci, "--work", work, "--target-hardware", listing});
     EXPECT_THAT(byClass.output,
-                HasSubstr("ドライバ OrAhci.inf はクラスコード PCI\\CC_0106 だけで結び付き"));
+                HasSubstr("サービス OrScsi のドライバはクラスコード PCI\\CC_0106 だけで結び付き"));
     EXPECT_THAT(byClass.output, HasSubstr("対象のハードウェアでは 00:1f.2 Intel Corporation"));
     CommandResult noTarget = runBuild({"--check-driver", ahci, "--work", work});
     EXPECT_THAT(noTarget.output, AllOf(HasSubstr("クラスコード PCI\\CC_0106"),
