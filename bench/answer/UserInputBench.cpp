@@ -12,7 +12,7 @@
 #include "answer/AnswerFileCheck.h"
 #include "check/ControllerMatch.h"
 #include "inf/InfLimits.h"
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 
 #include <chrono>
 #include <cstdio>
@@ -90,8 +90,8 @@ void timed(const std::string& shape, const std::function<std::string()>& make,
 void answerFile(const char* shape, std::size_t limit, const std::function<std::string()>& make) {
     timed(std::string(shape) + " " + std::to_string((limit + (1u << 20) - 1) >> 20) + " MB", make,
           [](const std::string& text) {
-              ornibe::AnswerFileReading reading =
-                  ornibe::checkAnswerFileBytes(text, "WINNT.SIF", ornibe::VersionCode::WindowsXp);
+              ornibe::AnswerFileReading reading = ornibe::checkAnswerFileBytes(
+                  text, "WINNT.SIF", ornibe::WindowsVersion::WindowsXp);
               if (!reading.check.outcome) {
                   return "refused: " + reading.check.outcome.failure().reason;
               }

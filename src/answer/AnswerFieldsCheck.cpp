@@ -2,7 +2,7 @@
 
 #include "answer/AnswerValueRules.h"
 #include "answer/TimeZones.h"
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 
 #include <functional>
 #include <optional>
@@ -37,16 +37,15 @@ Failure refusal(const char* label, const char* key, std::string reason) {
 
 } // namespace
 
-AnswerCheck checkAnswerFields(const AnswerFileFields& fields, char versionCode) {
+AnswerCheck checkAnswerFields(const AnswerFileFields& fields, WindowsVersion version) {
     AnswerCheck check;
-    if (versionCode != VersionCode::Windows2000 && versionCode != VersionCode::WindowsXp &&
-        versionCode != VersionCode::Server2003) {
+    if (version == WindowsVersion::Unknown) {
         check.outcome = Failure::refusal("無人インストールの応答ファイルを作れません。", {},
                                          "TXTSETUP.SIF から Windows のバージョン（2000、XP、Server "
                                          "2003）が分からないので、書くキーを決められません。");
         return check;
     }
-    const char* keyName = versionCode == VersionCode::Windows2000 ? "ProductID" : "ProductKey";
+    const char* keyName = version == WindowsVersion::Windows2000 ? "ProductID" : "ProductKey";
     const std::vector<TextField> texts = {
         {"フルネーム", "FullName", fields.fullName, true, {}},
         {"組織名", "OrgName", fields.organization, false, {}},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "answer/AnswerCheck.h"
+#include "inf/WindowsTarget.h"
 #include "settings/AnswerFileFields.h"
 
 namespace ornibe {
@@ -11,7 +12,7 @@ namespace ornibe {
 // workgroup NetBIOS names, the password at most 127 characters and not
 // "*" alone, a key of the right form (one outside the alphabet of real keys
 // is a warning), a time zone of Microsoft's table. The version must be
-// known ('0', '1' or '2'): it decides the keys written.
-AnswerCheck checkAnswerFields(const AnswerFileFields& fields, char versionCode);
+// known: it decides the keys written.
+AnswerCheck checkAnswerFields(const AnswerFileFields& fields, WindowsVersion version);
 
 } // namespace ornibe

@@ -2,7 +2,7 @@
 
 #include "answer/AnswerValueRules.h"
 #include "inf/InfLimits.h"
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 #include "sys/CaseFold.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -268,9 +268,9 @@ std::string placeholderAdvice(const KnownKey& known) {
 // Holds the parsed file's known keys to their rules; the first refusal,
 // in file order, wins. A value that breaks a rule of Weight::Note and
 // what setup asks for itself become notes.
-Outcome checkValues(const InfFile& file, char versionCode, const std::string& refused,
+Outcome checkValues(const InfFile& file, WindowsVersion version, const std::string& refused,
                     const std::string& path, AnswerFileReading& reading) {
-    const bool windows2000 = versionCode == VersionCode::Windows2000;
+    const bool windows2000 = version == WindowsVersion::Windows2000;
     bool fullName = false;
     NameList unchecked{reading.unchecked, {}};
     NoteList notes{reading.check.warnings, {}, 0};
@@ -340,7 +340,8 @@ Outcome checkValues(const InfFile& file, char versionCode, const std::string& re
 using ReadAtMost = std::optional<std::string> (*)(const std::string&, std::uint64_t,
                                                   std::uint64_t*);
 
-AnswerFileReading readAnswerFileWith(const std::string& path, char versionCode, ReadAtMost read) {
+AnswerFileReading readAnswerFileWith(const std::string& path, WindowsVersion version,
+                                     ReadAtMost read) {
     const std::string refused = "無人インストールの応答ファイル " + path + " は使えません。";
     std::uint64_t size = 0;
     std::optional<std::string> bytes;
@@ -357,21 +358,21 @@ AnswerFileReading readAnswerFileWith(const std::string& path, char versionCode, 
         reading.check.outcome = Failure::refusal(refused, path, infFileTooLarge(size).reason);
         return reading;
     }
-    return checkAnswerFileBytes(std::move(*bytes), path, versionCode);
+    return checkAnswerFileBytes(std::move(*bytes), path, version);
 }
 
 } // namespace
 
-AnswerFileReading readAnswerFile(const std::string& path, char versionCode) {
-    return readAnswerFileWith(path, versionCode, readFileAtMost);
+AnswerFileReading readAnswerFile(const std::string& path, WindowsVersion version) {
+    return readAnswerFileWith(path, version, readFileAtMost);
 }
 
-AnswerFileReading readUserAnswerFile(const std::string& path, char versionCode) {
-    return readAnswerFileWith(path, versionCode, readInputOnce);
+AnswerFileReading readUserAnswerFile(const std::string& path, WindowsVersion version) {
+    return readAnswerFileWith(path, version, readInputOnce);
 }
 
 AnswerFileReading checkAnswerFileBytes(std::string bytes, const std::string& path,
-                                       char versionCode) {
+                                       WindowsVersion version) {
     const std::string refused = "無人インストールの応答ファイル " + path + " は使えません。";
     AnswerFileReading reading;
     if (std::optional<std::string> problem = byteProblem(bytes)) {
@@ -385,7 +386,7 @@ AnswerFileReading checkAnswerFileBytes(std::string bytes, const std::string& pat
         return reading;
     }
     reading.file = *std::move(parsed);
-    reading.check.outcome = checkValues(reading.file, versionCode, refused, path, reading);
+    reading.check.outcome = checkValues(reading.file, version, refused, path, reading);
     return reading;
 }
 

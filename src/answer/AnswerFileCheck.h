@@ -2,6 +2,7 @@
 
 #include "answer/AnswerCheck.h"
 #include "inf/InfFile.h"
+#include "inf/WindowsTarget.h"
 
 #include <string>
 #include <vector>
@@ -21,14 +22,14 @@ struct AnswerFileReading {
     InfFile file;
 };
 
-// Reads the file at path (host path) and checks it for the version ('0',
-// '1', '2', or unset when not known); see checkAnswerFileBytes.
-AnswerFileReading readAnswerFile(const std::string& path, char versionCode);
+// Reads the file at path (host path) and checks it for the version (which
+// may be unknown); see checkAnswerFileBytes.
+AnswerFileReading readAnswerFile(const std::string& path, WindowsVersion version);
 
 // The same for the user's own answer file, read once (sys/InputSnapshot.h):
 // the checks, the summary and the build see the same bytes, and a pipe or
 // a FIFO is refused.
-AnswerFileReading readUserAnswerFile(const std::string& path, char versionCode);
+AnswerFileReading readUserAnswerFile(const std::string& path, WindowsVersion version);
 
 // Refuses bytes that text-mode setup would not read as written: a
 // byte-order mark, a NUL, a byte over 0x7F (each with its line), and a
@@ -40,6 +41,6 @@ AnswerFileReading readUserAnswerFile(const std::string& path, char versionCode);
 // name. Windows 2000 reads the key only as ProductID. Lines without a key
 // pass; [GuiRunOnce] holds commands. Path names the file in the messages.
 AnswerFileReading checkAnswerFileBytes(std::string bytes, const std::string& path,
-                                       char versionCode);
+                                       WindowsVersion version);
 
 } // namespace ornibe

@@ -34,10 +34,10 @@ std::optional<std::string> valueOf(const InfFile& file, const char* section, con
     return line ? file.stringField(*line, 1) : std::nullopt;
 }
 
-std::vector<std::string> userFileLines(const AnswerFileFields& fields, char versionCode) {
+std::vector<std::string> userFileLines(const AnswerFileFields& fields, WindowsVersion version) {
     std::vector<std::string> lines = {"I386\\WINNT.SIF：" + fields.userFile +
                                       " をそのまま使います"};
-    AnswerFileReading reading = readUserAnswerFile(fields.userFile, versionCode);
+    AnswerFileReading reading = readUserAnswerFile(fields.userFile, version);
     if (!reading.file.isOpen()) {
         return lines;
     }
@@ -70,12 +70,12 @@ std::string languageName(AnswerFileFields::Language language) {
     return language == AnswerFileFields::Language::English ? "英語（米国）" : "日本語";
 }
 
-std::vector<std::string> answerFileSummary(const AnswerFileFields& fields, char versionCode) {
+std::vector<std::string> answerFileSummary(const AnswerFileFields& fields, WindowsVersion version) {
     switch (fields.mode) {
     case AnswerFileFields::Mode::None:
         return {};
     case AnswerFileFields::Mode::UserFile:
-        return userFileLines(fields, versionCode);
+        return userFileLines(fields, version);
     case AnswerFileFields::Mode::Write:
         break;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/WindowsTarget.h"
 #include "settings/AnswerFileFields.h"
 
 #include <string>
@@ -12,7 +13,7 @@ namespace ornibe {
 // language, the time zone, whether a password is set and the product key
 // with only its last group shown. A user's file is read for them. Nothing
 // when no answer file is written. The password never appears.
-std::vector<std::string> answerFileSummary(const AnswerFileFields& fields, char versionCode);
+std::vector<std::string> answerFileSummary(const AnswerFileFields& fields, WindowsVersion version);
 
 // "日本語" or "英語（米国）", as the dialog lists the languages.
 std::string languageName(AnswerFileFields::Language language);

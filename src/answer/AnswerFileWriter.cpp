@@ -1,6 +1,6 @@
 #include "answer/AnswerFileWriter.h"
 
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 
 #include <cstdio>
 
@@ -33,9 +33,9 @@ std::string threeDigits(int index) {
 
 } // namespace
 
-std::vector<AnswerEntry> answerFileEntries(const AnswerFileFields& fields, char versionCode,
+std::vector<AnswerEntry> answerFileEntries(const AnswerFileFields& fields, WindowsVersion version,
                                            bool driversIntegrated) {
-    const bool windows2000 = versionCode == VersionCode::Windows2000;
+    const bool windows2000 = version == WindowsVersion::Windows2000;
     std::vector<AnswerEntry> entries;
     auto add = [&entries](const char* section, const char* key, std::string value,
                           bool quoted = false) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/WindowsTarget.h"
 #include "settings/AnswerFileFields.h"
 
 #include <string>
@@ -19,13 +20,13 @@ struct AnswerEntry {
     bool operator==(const AnswerEntry&) const = default;
 };
 
-// What the answer file says for the fields on the version ('0' Windows
-// 2000, '1' XP, '2' Server 2003), section by section in a fixed order, with
+// What the answer file says for the fields on the version (Windows 2000,
+// XP or Server 2003), section by section in a fixed order, with
 // only the keys that version's setup knows: Windows 2000 takes the key as
 // ProductID, installs into \WINNT and knows neither UnattendSwitch nor the
 // *_DefaultUser keys. Unsigned drivers would stop an unattended setup, so
 // with integrated drivers the signing policies are Ignore.
-std::vector<AnswerEntry> answerFileEntries(const AnswerFileFields& fields, char versionCode,
+std::vector<AnswerEntry> answerFileEntries(const AnswerFileFields& fields, WindowsVersion version,
                                            bool driversIntegrated);
 
 // The file's bytes: a comment line, then each section with its lines and a

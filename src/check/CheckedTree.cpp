@@ -1,6 +1,7 @@
 #include "check/CheckedTree.h"
 
 #include "patch/SetupFileEditor.h"
+#include "source/Medium.h"
 #include "source/SetupTree.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
@@ -18,7 +19,7 @@
 namespace ornibe {
 
 CheckedTree::CheckedTree(const TreeCheckInput& input)
-    : root_(input.workFolder), architecture_(sourceArchitecture(input.workFolder)),
+    : root_(input.workFolder), architecture_(sourceArchitecture(*Medium::open(input.workFolder))),
       setupFolder_(entryPathNoCase(input.workFolder, std::string(setupFolderName(architecture_)))),
       tools_(input.tools) {}
 

@@ -21,14 +21,14 @@ struct ModelIds {
     std::vector<std::string> passedOver;
 };
 
-ModelIds modelIdsOf(const std::string& path, char versionCode, Architecture architecture) {
+ModelIds modelIdsOf(const std::string& path, const WindowsTarget& target) {
     ModelIds ids;
     InfReader reader(path);
-    reader.setArchitecture(architecture);
+    reader.setArchitecture(target.architecture);
     if (!reader.file().isOpen()) {
         return ids;
     }
-    const std::string section = reader.FindModelsSection(versionCode);
+    const std::string section = reader.FindModelsSection(target.version);
     const InfFile& file = reader.file();
     for (std::size_t i = 0; !section.empty(); ++i) {
         std::optional<InfPosition> line = file.lineByIndex(section, i);
@@ -58,8 +58,8 @@ bool isClassCode(const std::string& id) {
 } // namespace
 
 std::vector<std::string>
-driverIdNotes(const DriverPackage& package, const std::vector<std::string>& infs, char versionCode,
-              Architecture architecture,
+driverIdNotes(const DriverPackage& package, const std::vector<std::string>& infs,
+              const WindowsTarget& target,
               const std::vector<std::pair<std::string, std::string>>& cdDatabase,
               const std::vector<PciDevice>& devices) {
     // Each service's IDs, in the package's order of services.
@@ -113,7 +113,7 @@ driverIdNotes(const DriverPackage& package, const std::vector<std::string>& infs
         return notes;
     }
     for (const std::string& inf : infs) {
-        const ModelIds ids = modelIdsOf(inf, versionCode, architecture);
+        const ModelIds ids = modelIdsOf(inf, target);
         for (const ControllerMatch& match : matches) {
             if (!match.service.empty()) {
                 continue;

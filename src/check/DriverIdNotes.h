@@ -1,7 +1,7 @@
 #pragma once
 
 #include "check/ControllerMatch.h"
-#include "inf/SetupArchitecture.h"
+#include "inf/WindowsTarget.h"
 
 #include <string>
 #include <utility>
@@ -26,8 +26,8 @@ class DriverPackage;
 // (empty without one; the INFs are then not read). Host text, one note a
 // sentence.
 std::vector<std::string>
-driverIdNotes(const DriverPackage& package, const std::vector<std::string>& infs, char versionCode,
-              Architecture architecture,
+driverIdNotes(const DriverPackage& package, const std::vector<std::string>& infs,
+              const WindowsTarget& target,
               const std::vector<std::pair<std::string, std::string>>& cdDatabase,
               const std::vector<PciDevice>& devices);
 

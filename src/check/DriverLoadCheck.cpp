@@ -71,11 +71,13 @@ DriverLoadCheck::DriverLoadCheck(CheckedTree& tree, const InfFile& txtsetup) : t
     for (std::string_view section :
          {"SourceDisksNames", "SourceDisksNames.x86", "SourceDisksNames.amd64"}) {
         if (auto line = txtsetup.findFirstLine(section, "1")) {
-            if (auto found = detectTarget(txtsetup.stringField(*line, 1).value_or(""))) {
-                // Windows 2000 is 5.0, XP 5.1 (its x64 edition 5.2), 2003 5.2.
-                cdSubsystem_ = found->versionCode == '0'   ? 50
-                               : found->versionCode == '1' ? (x64 ? 52 : 51)
-                                                           : 52;
+            const WindowsTarget found =
+                detectTarget(txtsetup.stringField(*line, 1).value_or(""), tree.architecture());
+            // Windows 2000 is 5.0, XP 5.1 (its x64 edition 5.2), 2003 5.2.
+            if (found.version != WindowsVersion::Unknown) {
+                cdSubsystem_ = found.version == WindowsVersion::Windows2000 ? 50
+                               : found.version == WindowsVersion::WindowsXp ? (x64 ? 52 : 51)
+                                                                            : 52;
                 cdVersion_ = versionText(cdSubsystem_);
             }
             break;

@@ -35,19 +35,19 @@ void addPackageDrivers(const DriverPackage& package, std::vector<LoadCheckDriver
 
 } // namespace
 
-std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& settings, char versionCode,
-                                                    Architecture architecture,
+std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& settings,
+                                                    const WindowsTarget& target,
                                                     const DriverPackage* package) {
     std::vector<LoadCheckDriver> drivers;
     if (package != nullptr) {
         addPackageDrivers(*package, drivers);
     } else {
         DriverPackage read;
-        readDriverSources(settings, versionCode, architecture, read);
+        readDriverSources(settings, target, read);
         addPackageDrivers(read, drivers);
     }
     for (const std::string& inf : settings.pnpDriverInfList()) {
-        for (const PnpDriver::File& file : readPnpDriver(inf, versionCode, architecture).files) {
+        for (const PnpDriver::File& file : readPnpDriver(inf, target).files) {
             if (isDriverFile(file.source) && existsAsFile(file.source)) {
                 drivers.push_back({file.source, false});
             }
@@ -56,21 +56,21 @@ std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& setting
     return drivers;
 }
 
-std::vector<LoadCheckDriver> sourceDriverBinaries(const std::string& source, char versionCode,
-                                                  Architecture architecture) {
+std::vector<LoadCheckDriver> sourceDriverBinaries(const std::string& source,
+                                                  const WindowsTarget& target) {
     std::vector<LoadCheckDriver> drivers;
     DriverPackage package;
     if (isF6Source(source)) {
-        if (Result<TxtsetupOem> oem = readF6Source(source, architecture)) {
+        if (Result<TxtsetupOem> oem = readF6Source(source, target.architecture)) {
             for (const OemEntry& entry : oem->entries) {
                 addOemEntry(*oem, entry, package);
             }
         }
     } else {
         InfReader driver(source);
-        driver.setArchitecture(architecture);
+        driver.setArchitecture(target.architecture);
         if (driver.file().isOpen()) {
-            driver.ReadDriverPackage(package, versionCode);
+            driver.ReadDriverPackage(package, target.version);
         }
         driver.Close();
     }
@@ -78,10 +78,10 @@ std::vector<LoadCheckDriver> sourceDriverBinaries(const std::string& source, cha
     return drivers;
 }
 
-LoadCheckTree loadCheckTree(const std::string& root, const ToolSearch& tools) {
-    TreeCheckInput input{root, {}, tools, '?', {}, 0};
+WindowsTarget loadCheckTarget(const std::string& root, const ToolSearch& tools) {
+    TreeCheckInput input{root, {}, tools, WindowsVersion::Unknown, {}, 0};
     CheckedTree tree(input);
-    LoadCheckTree found{'?', tree.architecture()};
+    WindowsTarget found{WindowsVersion::Unknown, tree.architecture(), {}};
     std::optional<Result<InfFile, InfProblem>> txtsetup = tree.openSetupFile("TXTSETUP.SIF");
     if (!txtsetup || !*txtsetup) {
         return found;
@@ -89,9 +89,8 @@ LoadCheckTree loadCheckTree(const std::string& root, const ToolSearch& tools) {
     for (std::string_view section :
          {"SourceDisksNames", "SourceDisksNames.x86", "SourceDisksNames.amd64"}) {
         if (auto line = (*txtsetup)->findFirstLine(section, "1")) {
-            if (auto version = detectTarget((*txtsetup)->stringField(*line, 1).value_or(""))) {
-                found.versionCode = version->versionCode;
-            }
+            found =
+                detectTarget((*txtsetup)->stringField(*line, 1).value_or(""), tree.architecture());
             break;
         }
     }
@@ -103,7 +102,7 @@ std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::string& root, const
     if (drivers.empty()) {
         return {};
     }
-    TreeCheckInput input{root, {}, tools, '?', {}, 0};
+    TreeCheckInput input{root, {}, tools, WindowsVersion::Unknown, {}, 0};
     CheckedTree tree(input);
     std::optional<Result<InfFile, InfProblem>> txtsetup = tree.openSetupFile("TXTSETUP.SIF");
     InfFile open = txtsetup && *txtsetup ? **txtsetup : InfFile();
@@ -115,7 +114,7 @@ namespace {
 
 std::vector<std::pair<std::string, std::string>> cdDatabase(const std::string& root,
                                                             const ToolSearch& tools) {
-    TreeCheckInput input{root, {}, tools, '?', {}, 0};
+    TreeCheckInput input{root, {}, tools, WindowsVersion::Unknown, {}, 0};
     CheckedTree tree(input);
     std::optional<Result<InfFile, InfProblem>> txtsetup = tree.openSetupFile("TXTSETUP.SIF");
     return hardwareIdsDatabase(txtsetup && *txtsetup ? **txtsetup : InfFile());
@@ -126,7 +125,7 @@ std::vector<std::pair<std::string, std::string>> cdDatabase(const std::string& r
 std::vector<std::string> settingsDriverIdNotes(const BuildSettings& settings,
                                                const DriverPackage& package,
                                                const std::string& root, const ToolSearch& tools,
-                                               char versionCode, Architecture architecture,
+                                               const WindowsTarget& target,
                                                const std::vector<PciDevice>& devices) {
     if (package.hardwareIdToService().empty()) {
         return {};
@@ -138,27 +137,25 @@ std::vector<std::string> settingsDriverIdNotes(const BuildSettings& settings,
         }
     }
     // The CD's own IDs matter only against a target listing.
-    return driverIdNotes(package, infs, versionCode, architecture,
+    return driverIdNotes(package, infs, target,
                          devices.empty() ? std::vector<std::pair<std::string, std::string>>{}
                                          : cdDatabase(root, tools),
                          devices);
 }
 
 std::vector<std::string> sourceDriverIdNotes(const std::string& source, const std::string& root,
-                                             const ToolSearch& tools, char versionCode,
-                                             Architecture architecture,
+                                             const ToolSearch& tools, const WindowsTarget& target,
                                              const std::vector<PciDevice>& devices) {
     if (isF6Source(source)) {
         return {};
     }
     DriverPackage package;
     InfReader reader(source);
-    reader.setArchitecture(architecture);
+    reader.setArchitecture(target.architecture);
     if (reader.file().isOpen()) {
-        reader.ReadDriverPackage(package, versionCode);
+        reader.ReadDriverPackage(package, target.version);
     }
-    return driverIdNotes(package, {source}, versionCode, architecture, cdDatabase(root, tools),
-                         devices);
+    return driverIdNotes(package, {source}, target, cdDatabase(root, tools), devices);
 }
 
 } // namespace ornibe

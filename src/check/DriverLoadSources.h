@@ -3,6 +3,7 @@
 #include "check/ControllerMatch.h"
 #include "check/DriverLoadCheck.h"
 #include "inf/SetupArchitecture.h"
+#include "inf/WindowsTarget.h"
 #include "sys/SearchPath.h"
 
 #include <string>
@@ -18,22 +19,18 @@ class DriverPackage;
 // (of package, when the caller read them already; read here otherwise),
 // then each Plug and Play driver's. A file the medium holds only
 // compressed is left out: it is not read here.
-std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& settings, char versionCode,
-                                                    Architecture architecture,
+std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& settings,
+                                                    const WindowsTarget& target,
                                                     const DriverPackage* package = nullptr);
 
 // Those of one driver source alone: an INF, or a floppy (every entry of
 // its TXTSETUP.OEM).
-std::vector<LoadCheckDriver> sourceDriverBinaries(const std::string& source, char versionCode,
-                                                  Architecture architecture);
+std::vector<LoadCheckDriver> sourceDriverBinaries(const std::string& source,
+                                                  const WindowsTarget& target);
 
-// What the tree or CD at root tells the check: its version code ('0', '1',
-// '2', or '?' when TXTSETUP.SIF does not tell it) and its architecture.
-struct LoadCheckTree {
-    char versionCode = '?';
-    Architecture architecture = Architecture::X86;
-};
-LoadCheckTree loadCheckTree(const std::string& root, const ToolSearch& tools);
+// What the tree or CD at root is for, as its TXTSETUP.SIF tells it (the
+// version unknown when it does not).
+WindowsTarget loadCheckTarget(const std::string& root, const ToolSearch& tools);
 
 // Checks the drivers against the setup tree in the folder root (a work
 // folder or a CD's folder), reading its modules with the cabinet tool that
@@ -48,11 +45,10 @@ std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::string& root, const
 std::vector<std::string> settingsDriverIdNotes(const BuildSettings& settings,
                                                const DriverPackage& package,
                                                const std::string& root, const ToolSearch& tools,
-                                               char versionCode, Architecture architecture,
+                                               const WindowsTarget& target,
                                                const std::vector<PciDevice>& devices);
 std::vector<std::string> sourceDriverIdNotes(const std::string& source, const std::string& root,
-                                             const ToolSearch& tools, char versionCode,
-                                             Architecture architecture,
+                                             const ToolSearch& tools, const WindowsTarget& target,
                                              const std::vector<PciDevice>& devices);
 
 } // namespace ornibe

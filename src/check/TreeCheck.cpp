@@ -6,6 +6,7 @@
 #include "check/ServiceOrigin.h"
 #include "check/TreeCheckParts.h"
 #include "source/EditionTags.h"
+#include "source/Medium.h"
 #include "source/TargetDetection.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -133,7 +134,7 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         report.problem(tree.setupName() + " は読みません（" + own.failure().reason + "）。");
         return report;
     }
-    const std::string line = editionLine(input.workFolder, tree.architecture());
+    const std::string line = editionLine(*Medium::open(input.workFolder), tree.architecture());
     report.edition = line.substr(line.find("：") + std::string_view("：").size());
     InfFile txtsetup = openChecked(tree, "TXTSETUP.SIF", report);
     if (!txtsetup.isOpen() && !report.hasUnreadableSetupFile()) {
@@ -153,21 +154,21 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
     }
     checkServicePackCatalogs(tree, svcpack, report);
 
-    char versionCode = input.versionCode;
-    if (versionCode == '?' && txtsetup.isOpen()) {
+    WindowsVersion version = input.version;
+    if (version == WindowsVersion::Unknown && txtsetup.isOpen()) {
         // The CD's name in SourceDisksNames line 1 tells the version, as
         // for the summary.
         for (std::string_view section :
              {"SourceDisksNames", "SourceDisksNames.x86", "SourceDisksNames.amd64"}) {
             if (auto line = txtsetup.findFirstLine(section, "1")) {
-                if (auto found = detectTarget(txtsetup.stringField(*line, 1).value_or(""))) {
-                    versionCode = found->versionCode;
-                }
+                version =
+                    detectTarget(txtsetup.stringField(*line, 1).value_or(""), Architecture::X86)
+                        .version;
                 break;
             }
         }
     }
-    checkAnswerFile(tree, versionCode, report);
+    checkAnswerFile(tree, version, report);
     if (input.target && txtsetup.isOpen()) {
         matchTarget(txtsetup, origins, *input.target, report);
     }

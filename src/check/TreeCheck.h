@@ -61,13 +61,13 @@ struct TreeCheckReport {
 
 // What the check reads: the work folder, the image made from it (empty
 // when there is none), where the cabinet tool is looked for, and the
-// Windows version the answer file is held to ('0', '1', '2', or '?' when
-// not known).
+// Windows version the answer file is held to (unknown when the build did
+// not detect one).
 struct TreeCheckInput {
     std::string workFolder;
     std::string isoPath;
     ToolSearch tools;
-    char versionCode = '?';
+    WindowsVersion version = WindowsVersion::Unknown;
     // The target machine's PCI devices, when the controller match is
     // asked for.
     std::optional<std::vector<PciDevice>> target;

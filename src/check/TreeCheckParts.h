@@ -26,7 +26,7 @@ void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,
 
 // The answer file of the setup folder, when there is one, and the Plug and
 // Play driver folders it names.
-void checkAnswerFile(const CheckedTree& tree, char versionCode, TreeCheckReport& report);
+void checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckReport& report);
 
 // The image made from the tree: its names and its boot entry.
 void checkImage(const CheckedTree& tree, const std::string& isoPath, TreeCheckReport& report);

@@ -75,13 +75,13 @@ void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,
     }
 }
 
-void checkAnswerFile(const CheckedTree& tree, char versionCode, TreeCheckReport& report) {
+void checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckReport& report) {
     std::optional<std::string> path = tree.plainFile("WINNT.SIF");
     if (!path) {
         return;
     }
     const std::string shown = inSetupFolder(tree, fileName(*path));
-    AnswerFileReading reading = readAnswerFile(*path, versionCode);
+    AnswerFileReading reading = readAnswerFile(*path, version);
     if (!reading.check.outcome) {
         const Failure& failure = reading.check.outcome.failure();
         report.problem(shown + ": " + failure.reason);

@@ -5,12 +5,12 @@
 #include "cli/TerminalBuildPage.h"
 #include "cli/TerminalMessages.h"
 #include "cli/TerminalText.h"
-#include "media/IsoImageReader.h"
 #include "media/SystemDriveSource.h"
 #include "runner/ConfirmData.h"
 #include "runner/UnexpectedFailure.h"
 #include "settings/BuildSettings.h"
 #include "source/F6Source.h"
+#include "source/Medium.h"
 #include "source/VirtioWinFolders.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -30,6 +30,13 @@ void printError(const std::string& text) {
     std::fprintf(stderr, "ornibe-build: %s\n", text.c_str());
 }
 
+// Whether path names a medium at all: an image (read only later) or a
+// folder that is there.
+bool isMedium(const std::string& path) {
+    const std::unique_ptr<Medium> medium = Medium::open(path);
+    return medium->isImage() || medium->readable();
+}
+
 // A virtio-win medium that is a folder or an image, and only known driver
 // names to take from it.
 bool virtioWinUsable(const CommandOptions& options) {
@@ -41,7 +48,7 @@ bool virtioWinUsable(const CommandOptions& options) {
         return true;
     }
     const std::string path = makeAbsolute(options.virtioWin);
-    if (!existsAsFolder(path) && !isImageSource(path)) {
+    if (!isMedium(path)) {
         printError(terminalText(TerminalText::VirtioWinNotMedium, {options.virtioWin}));
         return false;
     }
@@ -68,7 +75,7 @@ bool argumentsUsable(const CommandOptions& options) {
     }
     if (options.source != "none") {
         std::string source = makeAbsolute(options.source);
-        if (!existsAsFolder(source) && !isImageSource(source)) {
+        if (!isMedium(source)) {
             printError(terminalText(TerminalText::SourceNotUsable, {options.source}));
             return false;
         }
@@ -141,6 +148,7 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
     TerminalBuildPage page(std::move(pageOptions));
 
     ConfirmData data;
+    data.source = checks.source();
     ConfirmPageHooks hooks = buildHooks(settings, data, tools);
     // The edition stands beside the log, not in it: on standard error.
     printError(hooks.editionLine());

@@ -47,7 +47,7 @@ int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std:
             << "\n";
         return kExitRefused;
     }
-    TreeCheckInput input{work, image, tools, '?', {}, 0};
+    TreeCheckInput input{work, image, tools, WindowsVersion::Unknown, {}, 0};
     if (!readTargetOption(options, input, err)) {
         return kExitRefused;
     }

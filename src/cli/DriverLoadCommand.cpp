@@ -6,6 +6,7 @@
 #include "cli/CheckCommand.h"
 #include "cli/TerminalText.h"
 #include "source/EditionTags.h"
+#include "source/Medium.h"
 #include "sys/HostPath.h"
 
 namespace ornibe {
@@ -24,25 +25,23 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
             << terminalText(TerminalText::DriverSourceMissing, {options.checkDriver}) << "\n";
         return kExitRefused;
     }
-    const LoadCheckTree tree = loadCheckTree(work, tools);
-    std::vector<LoadCheckDriver> drivers =
-        sourceDriverBinaries(source, tree.versionCode, tree.architecture);
+    const WindowsTarget tree = loadCheckTarget(work, tools);
+    std::vector<LoadCheckDriver> drivers = sourceDriverBinaries(source, tree);
     TreeCheckReport report;
     if (drivers.empty()) {
         report.problem("ドライバ " + source +
                        " に、この CD に組み込むドライバのファイルがありません。");
     }
     addDriverLoadFindings(checkDriverLoadsIn(work, tools, drivers), true, report);
-    TreeCheckInput target{work, {}, tools, '?', {}, 0};
+    TreeCheckInput target{work, {}, tools, WindowsVersion::Unknown, {}, 0};
     if (!readTargetOption(options, target, err)) {
         return kExitRefused;
     }
-    for (const std::string& note :
-         sourceDriverIdNotes(source, work, tools, tree.versionCode, tree.architecture,
-                             target.target.value_or(std::vector<PciDevice>{}))) {
+    for (const std::string& note : sourceDriverIdNotes(
+             source, work, tools, tree, target.target.value_or(std::vector<PciDevice>{}))) {
         report.note(note);
     }
-    const std::string line = editionLine(work, tree.architecture);
+    const std::string line = editionLine(*Medium::open(work), tree.architecture);
     report.edition = line.substr(line.find("：") + std::string_view("：").size());
     out << (options.json ? treeCheckJson(report, work) : treeCheckTable(report, work));
     return report.hasProblem() ? 1 : 0;

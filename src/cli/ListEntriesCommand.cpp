@@ -4,6 +4,7 @@
 #include "cli/TerminalText.h"
 #include "inf/OemEntryPackage.h"
 #include "source/F6Source.h"
+#include "source/Medium.h"
 #include "source/SetupTree.h"
 #include "sys/HostPath.h"
 #include "wizard/F6DriverCheck.h"
@@ -20,7 +21,7 @@ int runListEntries(const std::string& given, const std::string& tree, const Stop
         return kExitRefused;
     }
     const Architecture architecture = !tree.empty() && (existsAsFolder(tree) || existsAsFile(tree))
-                                          ? sourceArchitecture(tree, stop)
+                                          ? sourceArchitecture(*Medium::open(tree, stop))
                                           : Architecture::X86;
     Result<TxtsetupOem> oem = readF6Source(source, architecture, stop);
     if (!oem && stopAsked(stop)) {

@@ -1,12 +1,12 @@
 #include "inf/InfReader.h"
 
 #include "inf/DriverPackage.h"
-#include "inf/VersionCode.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
+#include "sys/WindowsPath.h"
 
 #include <charconv>
 #include <tuple>
@@ -138,23 +138,12 @@ std::string InfReader::mediumPath(std::initializer_list<std::string_view> parts,
     // disk path.
     std::string relative;
     for (std::string_view part : parts) {
-        std::string utf8 = cp932ToUtf8(part);
-        std::string component;
-        auto flush = [&]() {
-            if (!component.empty() && component != ".") {
-                if (!relative.empty())
-                    relative.push_back('/');
-                relative.append(component);
+        const std::string utf8 = cp932ToUtf8(part);
+        for (std::string_view component : splitWindowsPath(utf8)) {
+            if (component != ".") {
+                relative += (relative.empty() ? "" : "/") + std::string(component);
             }
-            component.clear();
-        };
-        for (char c : utf8) {
-            if (c == '\\' || c == '/')
-                flush();
-            else
-                component.push_back(c);
         }
-        flush();
     }
     // Driver media carry names whose letter case differs from their INF:
     // the entry that exists is used. Whatever the INF names must lie inside
@@ -184,19 +173,20 @@ std::string InfReader::catalogPath(DriverPackage* package) const {
     return std::string();
 }
 
-std::string InfReader::FindModelsSection(char versionCode) const {
+std::string InfReader::FindModelsSection(WindowsVersion version) const {
     auto first = file_.findFirstLine("Manufacturer");
     if (!first)
         return std::string();
-    return modelsSectionOf(*first, versionCode);
+    return modelsSectionOf(*first, version);
 }
 
-std::string InfReader::modelsSectionOf(InfPosition manufacturerLine, char versionCode) const {
-    return modelsSectionOf(manufacturerLine, versionCode, architecture_);
+std::string InfReader::modelsSectionOf(InfPosition manufacturerLine, WindowsVersion version) const {
+    return modelsSectionOf(manufacturerLine, WindowsTarget{version, architecture_, {}});
 }
 
-std::string InfReader::modelsSectionOf(InfPosition manufacturerLine, char versionCode,
-                                       Architecture architecture) const {
+std::string InfReader::modelsSectionOf(InfPosition manufacturerLine,
+                                       const WindowsTarget& target) const {
+    const Architecture architecture = target.architecture;
     std::size_t count = file_.fieldCount(manufacturerLine);
     std::string models = GetField(manufacturerLine, count >= 1 ? 1 : 0);
     const bool amd64 = architecture == Architecture::Amd64;
@@ -205,7 +195,7 @@ std::string InfReader::modelsSectionOf(InfPosition manufacturerLine, char versio
     const std::string none = amd64 ? std::string() : models;
     if (count <= 1)
         return none;
-    if (versionCode == VersionCode::Windows2000 && !amd64)
+    if (target.version == WindowsVersion::Windows2000 && !amd64)
         return models;
 
     // Among the TargetOS decorations, Windows XP and Server 2003 setup on an
@@ -214,10 +204,10 @@ std::string InfReader::modelsSectionOf(InfPosition manufacturerLine, char versio
     // system, and of them the one with the highest version; at equal
     // version one naming x86 wins over plain NT. When none fits, the
     // undecorated models section is used.
-    const std::pair<unsigned, unsigned> target = amd64 ? ntVersion(versionCode, architecture)
-                                                 : versionCode == VersionCode::Server2003
-                                                     ? std::pair{5u, 2u}
-                                                     : std::pair{5u, 1u};
+    const std::pair<unsigned, unsigned> running = amd64 ? ntVersion(target)
+                                                  : target.version == WindowsVersion::Server2003
+                                                      ? std::pair{5u, 2u}
+                                                      : std::pair{5u, 1u};
     std::optional<std::tuple<unsigned, unsigned, int>> best;
     std::string bestText;
     InfFile::Values values = file_.values(manufacturerLine);
@@ -246,7 +236,7 @@ std::string InfReader::modelsSectionOf(InfPosition manufacturerLine, char versio
                 minor = *n;
             }
         }
-        if (std::pair{major, minor} > target)
+        if (std::pair{major, minor} > running)
             continue;
         std::tuple<unsigned, unsigned, int> rank{major, minor, architectureRank};
         if (!best || rank > *best) {
@@ -371,11 +361,11 @@ void InfReader::readModels(const std::string& modelsSection, DriverPackage& pack
     }
 }
 
-void InfReader::ReadDriverPackage(DriverPackage& package, char versionCode) const {
+void InfReader::ReadDriverPackage(DriverPackage& package, WindowsVersion version) const {
     if (std::string catalog = catalogPath(&package); !catalog.empty())
         package.AddCatalogFile(catalog);
     OrderedTextMap installSections;
-    readModels(FindModelsSection(versionCode), package, installSections);
+    readModels(FindModelsSection(version), package, installSections);
     for (const auto& [name, service] : installSections) {
         CollectCopyFiles(name, "", package);
         CollectCopyFiles(name, ".CoInstallers", package);

@@ -69,23 +69,21 @@ public:
     // Field n of the line (0 is the key); the empty text when it is missing.
     std::string GetField(InfPosition position, std::size_t field) const;
 
-    // Reads the file as a driver INF for the Windows version of versionCode
-    // ('0' Windows 2000, '1' XP, '2' Server 2003) and adds what text-mode
-    // setup needs to the package.
-    void ReadDriverPackage(DriverPackage& package, char versionCode) const;
+    // Reads the file as a driver INF for the Windows version and adds what
+    // text-mode setup needs to the package.
+    void ReadDriverPackage(DriverPackage& package, WindowsVersion version) const;
 
     // Steps of ReadDriverPackage, public for tests and tools.
     // The models section named by the first Manufacturer line, chosen among
     // its TargetOS decorations as XP and Server 2003 setup choose for x86.
-    std::string FindModelsSection(char versionCode) const;
+    std::string FindModelsSection(WindowsVersion version) const;
     // The models section that one line of the Manufacturer section names,
     // chosen the same way.
-    std::string modelsSectionOf(InfPosition manufacturerLine, char versionCode) const;
-    // As above, chosen as setup of the architecture chooses: on x64 only
-    // the decorations NTamd64 whose version is not above 5.2, and no
-    // undecorated models section when none fits.
-    std::string modelsSectionOf(InfPosition manufacturerLine, char versionCode,
-                                Architecture architecture) const;
+    std::string modelsSectionOf(InfPosition manufacturerLine, WindowsVersion version) const;
+    // As above, chosen as setup of the target's architecture chooses: on
+    // x64 only the decorations NTamd64 whose version is not above 5.2, and
+    // no undecorated models section when none fits.
+    std::string modelsSectionOf(InfPosition manufacturerLine, const WindowsTarget& target) const;
     // Host path of the catalog file named in the Version section; the
     // empty text when it lies outside the INF's folder.
     std::string GetCatalogPath() const;

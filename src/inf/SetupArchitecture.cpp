@@ -1,7 +1,6 @@
 #include "inf/SetupArchitecture.h"
 
 #include "inf/InfReader.h"
-#include "inf/VersionCode.h"
 
 namespace ornibe {
 
@@ -23,39 +22,40 @@ std::string_view modelsDecoration(Architecture architecture) {
     return architecture == Architecture::Amd64 ? "NTamd64" : "NTx86";
 }
 
-std::pair<unsigned, unsigned> ntVersion(char versionCode, Architecture architecture) {
-    if (architecture == Architecture::Amd64 || versionCode == VersionCode::Server2003) {
+std::pair<unsigned, unsigned> ntVersion(const WindowsTarget& target) {
+    if (target.architecture == Architecture::Amd64 ||
+        target.version == WindowsVersion::Server2003) {
         return {5u, 2u};
     }
-    return versionCode == VersionCode::Windows2000 ? std::pair{5u, 0u} : std::pair{5u, 1u};
+    return target.version == WindowsVersion::Windows2000 ? std::pair{5u, 0u} : std::pair{5u, 1u};
 }
 
 std::string_view txtsetupFilesSection(Architecture architecture) {
     return architecture == Architecture::Amd64 ? "SourceDisksFiles.amd64" : "SourceDisksFiles.x86";
 }
 
-bool infHasModelsFor(const InfReader& reader, Architecture architecture, char versionCode) {
+bool infHasModelsFor(const InfReader& reader, const WindowsTarget& target) {
     for (std::size_t i = 0;; ++i) {
         std::optional<InfPosition> line = reader.file().lineByIndex("Manufacturer", i);
         if (!line) {
             return false;
         }
-        std::string models = reader.modelsSectionOf(*line, versionCode, architecture);
+        std::string models = reader.modelsSectionOf(*line, target);
         if (!models.empty() && reader.file().lineCount(models) != -1) {
             return true;
         }
     }
 }
 
-Outcome judgeInfArchitecture(const InfReader& reader, Architecture architecture, char versionCode) {
-    const Architecture other =
-        architecture == Architecture::Amd64 ? Architecture::X86 : Architecture::Amd64;
-    if (infHasModelsFor(reader, architecture, versionCode) ||
-        !infHasModelsFor(reader, other, versionCode)) {
+Outcome judgeInfArchitecture(const InfReader& reader, const WindowsTarget& target) {
+    WindowsTarget other = target;
+    other.architecture =
+        target.architecture == Architecture::Amd64 ? Architecture::X86 : Architecture::Amd64;
+    if (infHasModelsFor(reader, target) || !infHasModelsFor(reader, other)) {
         return {};
     }
     const std::string& path = reader.path();
-    if (architecture == Architecture::Amd64) {
+    if (target.architecture == Architecture::Amd64) {
         return Failure::refusal(path + " は x64（AMD64）のツリーには組み込めません。", path,
                                 "x86 用のモデルだけで、NTamd64 のモデルがありません。");
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/WindowsTarget.h"
 #include "sys/Failure.h"
 
 #include <string>
@@ -10,15 +11,6 @@
 namespace ornibe {
 
 class InfReader;
-
-// The processor architecture of an installation tree: which folder holds
-// its setup files and which decorations its driver INFs are read with.
-// Every rule that differs between a 32-bit and an x64 tree is here.
-//
-// An x64 CD holds AMD64 beside I386: AMD64 has the 64-bit setup files
-// (TXTSETUP.SIF, DOSNET.INF, SVCPACK.IN_, the drivers), I386 the 32-bit
-// files of WOW64, which driver integration leaves alone.
-enum class Architecture { X86, Amd64 };
 
 // "I386" or "AMD64": the folder below the tree's root that text-mode
 // setup reads, and that the build integrates into.
@@ -41,7 +33,7 @@ std::string_view modelsDecoration(Architecture architecture);
 // The NT version (major, minor) the tree installs: 5.0 for Windows 2000,
 // 5.1 for XP, 5.2 for Server 2003. Every x64 system (XP x64 as well as
 // Server 2003 x64) is 5.2.
-std::pair<unsigned, unsigned> ntVersion(char versionCode, Architecture architecture);
+std::pair<unsigned, unsigned> ntVersion(const WindowsTarget& target);
 
 // The build number of every x64 system of this family.
 inline constexpr const char* kAmd64BuildNumber = "3790";
@@ -51,11 +43,11 @@ inline constexpr const char* kAmd64BuildNumber = "3790";
 // x64 tree a driver's file line goes there.
 std::string_view txtsetupFilesSection(Architecture architecture);
 
-// Whether a driver INF has models for the architecture: some Manufacturer
+// Whether a driver INF has models for the target's architecture: some Manufacturer
 // line names a models section that setup of that architecture takes. On
 // x64 only models decorated NTamd64 (at most version 5.2) count; on x86,
 // decorations for x86 or for any architecture, or the undecorated models.
-bool infHasModelsFor(const InfReader& reader, Architecture architecture, char versionCode);
+bool infHasModelsFor(const InfReader& reader, const WindowsTarget& target);
 
 // The judgement of a driver INF against the tree's architecture: a
 // refusal naming the file when it has no models for the architecture but
@@ -63,6 +55,6 @@ bool infHasModelsFor(const InfReader& reader, Architecture architecture, char ve
 // x64-only INF for an I386 tree). Nothing when it has models for this
 // architecture or for neither: the latter is the ordinary "no model"
 // refusal of the driver check.
-Outcome judgeInfArchitecture(const InfReader& reader, Architecture architecture, char versionCode);
+Outcome judgeInfArchitecture(const InfReader& reader, const WindowsTarget& target);
 
 } // namespace ornibe

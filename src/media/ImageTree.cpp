@@ -2,6 +2,7 @@
 
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
+#include "sys/WindowsPath.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -219,18 +220,11 @@ ImageTree readImageTree(const IsoImport& windows, const IsoImport* rockRidge,
 
 const ImageNode* findImageNode(const ImageNode& root, std::string_view relative) {
     const ImageNode* node = &root;
-    size_t start = 0;
-    while (node != nullptr && start <= relative.size()) {
-        size_t end = relative.find_first_of("/\\", start);
-        std::string_view name = relative.substr(
-            start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (!name.empty()) {
-            node = node->folder ? findChild(*node, name) : nullptr;
-        }
-        if (end == std::string_view::npos) {
+    for (std::string_view name : splitWindowsPath(relative)) {
+        node = node->folder ? findChild(*node, name) : nullptr;
+        if (node == nullptr) {
             break;
         }
-        start = end + 1;
     }
     return node;
 }

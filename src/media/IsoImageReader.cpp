@@ -11,7 +11,6 @@
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <optional>
@@ -64,11 +63,6 @@ private:
 };
 
 } // namespace
-
-bool isImageSource(const std::string& root) {
-    struct stat st {};
-    return ::stat(root.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode));
-}
 
 IsoImageReader::IsoImageReader(const std::string& path, const StopCheck& stop) : path_(path) {
     Result<ImageDevice> opened = ImageDevice::open(path);

@@ -18,10 +18,6 @@ namespace ornibe {
 class IsoImport;
 struct ImageNode;
 
-// Whether a CD source root names an image to read in place (a regular file
-// or a block device such as /dev/sr0) rather than a folder of files.
-bool isImageSource(const std::string& root);
-
 // An ISO 9660 image read in place from an image file or a block device,
 // never mounted. The tree is the one Windows shows for the disc: the Joliet
 // tree when the image has one, else the ISO 9660 names without their ";1"

@@ -47,7 +47,7 @@ void SetupFileEditor::PatchDosnet() {
     // the setup folder, so the catalogs in its SVCPACK reach the
     // installation. An x64 tree is patched without catalogs as well, for
     // its file list: the folder is named only when there are catalogs.
-    const bool amd64 = architecture_ == Architecture::Amd64;
+    const bool amd64 = target_.architecture == Architecture::Amd64;
     const bool catalogs = package_ != nullptr && package_->allCatalogFiles().size() != 0;
     if ((!amd64 || catalogs) && !DosnetHasSvcpack()) {
         text += "\r\n[OptionalSrcDirs]\r\nsvcpack\r\n";

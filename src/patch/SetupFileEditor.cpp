@@ -18,10 +18,9 @@ SetupFileEditor::SetupFileEditor(ToolSearch tools, std::string i386Folder)
 }
 
 SetupFileEditor::SetupFileEditor(ToolSearch tools, std::string i386Folder,
-                                 const DriverPackage& package, char versionCode,
-                                 std::string buildNumber)
+                                 const DriverPackage& package, WindowsTarget target)
     : tools_(std::move(tools)), i386Folder_(withTrailingSlash(std::move(i386Folder))),
-      package_(&package), versionCode_(1, versionCode), buildNumber_(std::move(buildNumber)) {
+      package_(&package), target_(std::move(target)) {
     makeTempFolder();
 }
 

@@ -16,8 +16,7 @@ class InfReader;
 // The working object that the setup-file patchers share for one stage: the
 // I386 folder of the work tree, its temporary folder TEMP for work copies,
 // the current work copy, where the cabinet tools are looked for, and for
-// driver integration the drivers and the target's version code and build
-// number.
+// driver integration the drivers and the target system.
 //
 // Construction creates TEMP below the I386 folder (a folder there whose
 // name differs only in letter case, such as "temp", is used instead), and
@@ -27,13 +26,13 @@ class InfReader;
 // is empty, so a work copy left behind is never lost.
 class SetupFileEditor {
 public:
-    // For the Big Drive stage: no drivers, empty version code and build
-    // number. Throws FileError when TEMP cannot be created (or a file of
+    // For the Big Drive stage: no drivers, and a target of unknown version
+    // on x86. Throws FileError when TEMP cannot be created (or a file of
     // that name stands in its way).
     SetupFileEditor(ToolSearch tools, std::string i386Folder);
     // For the driver stage. package must outlive the editor.
     SetupFileEditor(ToolSearch tools, std::string i386Folder, const DriverPackage& package,
-                    char versionCode, std::string buildNumber);
+                    WindowsTarget target);
     ~SetupFileEditor();
 
     SetupFileEditor(const SetupFileEditor&) = delete;
@@ -51,18 +50,13 @@ public:
     const std::string& workCopyPath() const { return workCopyPath_; }
     void setWorkCopyPath(std::string path) { workCopyPath_ = std::move(path); }
 
-    // The architecture of the tree, x86 unless set: on x64 the driver's
-    // file lines go under [SourceDisksFiles.amd64], DOSNET.INF lists its
-    // files in [Files], and a new SVCPACK.INF names \amd64\svcpack.
-    Architecture architecture() const { return architecture_; }
-    void setArchitecture(Architecture architecture) { architecture_ = architecture; }
+    // The system the tree installs. On x64 the driver's file lines go
+    // under [SourceDisksFiles.amd64], DOSNET.INF lists its files in
+    // [Files], and a new SVCPACK.INF names \amd64\svcpack.
+    const WindowsTarget& target() const { return target_; }
 
     // The drivers to integrate; null for the Big Drive stage.
     const DriverPackage* package() const { return package_; }
-    // "0", "1" or "2" (Windows 2000, XP, Server 2003); empty for Big Drive.
-    const std::string& versionCode() const { return versionCode_; }
-    // "2195", "2600" or "3790"; empty for Big Drive.
-    const std::string& buildNumber() const { return buildNumber_; }
 
     // Writing text into setup files. Setup files are never rewritten or
     // reordered: text is only added, as a repeated section header followed
@@ -176,9 +170,7 @@ private:
     std::string sourcePath_;
     std::string workCopyPath_;
     const DriverPackage* package_ = nullptr;
-    std::string versionCode_;
-    std::string buildNumber_;
-    Architecture architecture_ = Architecture::X86;
+    WindowsTarget target_;
 };
 
 } // namespace ornibe

@@ -41,10 +41,10 @@ std::string SetupFileEditor::svcpackTemplate(std::string_view catalogLines) cons
                        "MajorVersion=5\r\n"
                        "MinorVersion=";
     // Every x64 system of the family is 5.2, XP x64 as well.
-    const bool amd64 = architecture_ == Architecture::Amd64;
-    text += amd64 ? std::string("2") : versionCode_;
+    const bool amd64 = target_.architecture == Architecture::Amd64;
+    text += amd64 ? '2' : versionDigit(target_.version);
     text += "\r\nBuildNumber=";
-    text += buildNumber_;
+    text += target_.buildNumber;
     text += "\r\n[SetupData]\r\n";
     text +=
         amd64 ? "CatalogSubDir=\"\\amd64\\svcpack\"\r\n" : "CatalogSubDir=\"\\i386\\svcpack\"\r\n";

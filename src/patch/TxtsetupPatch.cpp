@@ -65,14 +65,14 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
         if (directory.empty()) {
             directory = FindKeyByField(reader, "WinntDirectories", 1, "\\");
         }
-        if (!listsFile(reader, name, architecture_)) {
+        if (!listsFile(reader, name, target_.architecture)) {
             addFileLine(files, name, directory);
         }
     }
     std::string infDirectory = FindKeyByField(reader, "WinntDirectories", 1, "inf");
     for (const std::string& infPath : package.infFiles()) {
         std::string name = utf8ToCp932(fileName(infPath));
-        if (!listsFile(reader, name, architecture_)) {
+        if (!listsFile(reader, name, target_.architecture)) {
             addFileLine(files, name, infDirectory);
         }
     }
@@ -113,8 +113,9 @@ std::string SetupFileEditor::BuildTxtsetupText() const {
     // An x64 tree's setup takes the files of its own architecture from
     // SourceDisksFiles.amd64, with the same fields.
     addSection(text,
-               architecture_ == Architecture::Amd64 ? txtsetupFilesSection(architecture_)
-                                                    : std::string_view("SourceDisksFiles"),
+               target_.architecture == Architecture::Amd64
+                   ? txtsetupFilesSection(target_.architecture)
+                   : std::string_view("SourceDisksFiles"),
                files);
     addSection(text, "HardwareIdsDatabase", ids);
     addSection(text, "SCSI.Load", loads);

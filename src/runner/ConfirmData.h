@@ -1,30 +1,27 @@
 #pragma once
 
 #include "inf/DriverPackage.h"
-#include "inf/SetupArchitecture.h"
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
+#include "source/Medium.h"
 
-#include <string>
+#include <memory>
 
 namespace ornibe {
 
 // What the confirmation page learns when it opens and the build then works
-// with: the Windows version found in the tree's setup files and the drivers
-// read from the user's INF files. It outlives the page's window, so values
-// that a later opening cannot find again are kept.
+// with: the system the tree's setup files name and the drivers read from
+// the user's INF files. It outlives the page's window, so values that a
+// later opening cannot find again are kept.
 struct ConfirmData {
-    // No version detected yet; never taken for Windows 2000.
-    static constexpr char kVersionUnset = '?';
-
-    // '0' Windows 2000, '1' Windows XP, '2' Windows Server 2003 (see
-    // VersionCode.h).
-    char versionCode = kVersionUnset;
-    // "2195", "2600" or "3790"; empty until a version is detected.
-    std::string buildNumber;
-    // The tree's architecture, which names its setup folder (I386 or
-    // AMD64); found with the version.
-    Architecture architecture = Architecture::X86;
+    // The version and build number stay unknown until a version is
+    // detected; the architecture names the tree's setup folder (I386 or
+    // AMD64).
+    WindowsTarget target;
     DriverPackage package;
+    // The source the checks on "次へ >" read, handed on so that the summary
+    // and the edition line read it without opening it again; null when no
+    // CD is read or the checks did not run.
+    std::shared_ptr<const Medium> source;
 };
 
 } // namespace ornibe

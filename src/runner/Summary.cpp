@@ -2,16 +2,14 @@
 
 #include "inf/InfLimits.h"
 #include "inf/InfReader.h"
-#include "media/IsoImageReader.h"
-#include "runner/AnswerFileStage.h"
 #include "runner/F6Summary.h"
-#include "runner/PnpDriverStage.h"
 #include "runner/TargetHardwareSummary.h"
 #include "runner/VirtioWinReport.h"
+#include "runner/steps/AnswerFileStep.h"
+#include "runner/steps/PnpDriverStep.h"
 #include "source/F6Source.h"
 #include "source/SetupTree.h"
 #include "source/TargetDetection.h"
-#include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
 
@@ -30,15 +28,14 @@ std::string orNone(const std::string& value, const char* none) {
 // parsed from the image in memory. One that cannot be read is refused
 // with why (one too large to read as a setup file before it is read); a
 // reading that stop ended gives an empty reader.
-InfReader readImageSetupFile(const std::string& image, const StopCheck& stop) {
-    IsoImageReader reader(image, stop);
+InfReader readImageSetupFile(const Medium& reader) {
     if (reader.stopped()) {
         return InfReader();
     }
     const Architecture architecture =
         reader.hasFile(setupFileOf(Architecture::Amd64)) ? Architecture::Amd64 : Architecture::X86;
     const std::string setupFile = setupFileOf(architecture);
-    const std::string path = joinPath(image, setupFile);
+    const std::string path = joinPath(reader.path(), setupFile);
     if (std::optional<std::uint64_t> size = reader.fileSize(setupFile);
         size && *size > kInfMaxFileBytes) {
         return InfReader::refused(path, infFileTooLarge(*size));
@@ -55,13 +52,13 @@ InfReader readImageSetupFile(const std::string& image, const StopCheck& stop) {
 
 } // namespace
 
-InfReader openSourceSetupFile(const std::string& source, const StopCheck& stop) {
-    if (isImageSource(source)) {
-        return readImageSetupFile(source, stop);
+InfReader openSourceSetupFile(const Medium& source) {
+    if (source.isImage()) {
+        return readImageSetupFile(source);
     }
     const Architecture architecture = sourceArchitecture(source);
     const std::string setupFile = setupFileOf(architecture);
-    InfReader reader(findNoCase(source, setupFile).value_or(joinPath(source, setupFile)));
+    InfReader reader(source.hostPath(setupFile).value_or(joinPath(source.path(), setupFile)));
     reader.setArchitecture(architecture);
     return reader;
 }
@@ -73,15 +70,24 @@ std::string summarySourceFolder(const BuildSettings& settings) {
     return settings.GetWorkFolder();
 }
 
+std::shared_ptr<const Medium> summarySource(const BuildSettings& settings, const ConfirmData& data,
+                                            const StopCheck& stop) {
+    const std::string folder = summarySourceFolder(settings);
+    if (data.source && data.source->path() == folder) {
+        return data.source;
+    }
+    return Medium::open(folder, stop);
+}
+
 void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log,
                   const StopCheck& stop) {
     log.append("ターゲット：\r\n      ");
 
     // The tree's setup files name the CD in SourceDisksNames line 1.
-    const std::string source = summarySourceFolder(settings);
-    InfReader reader = openSourceSetupFile(source, stop);
+    const std::shared_ptr<const Medium> source = summarySource(settings, data, stop);
+    InfReader reader = openSourceSetupFile(*source);
     std::string cdName = reader.GetValue("SourceDisksNames", "", "1", 1);
-    if (!reader.file().isOpen() && !reader.problem().reason.empty() && isImageSource(source)) {
+    if (!reader.file().isOpen() && !reader.problem().reason.empty() && source->isImage()) {
         // The checks before refuse an image's setup file only when it is
         // too large to read; why one that cannot be read names no CD is
         // said in the target's place.
@@ -90,14 +96,16 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     } else {
         log.append(cp932ToUtf8(cdName));
     }
-    if (std::optional<DetectedVersion> found = detectTarget(cdName)) {
-        data.versionCode = found->versionCode;
-        data.buildNumber = found->buildNumber;
+    WindowsTarget found = detectTarget(cdName, reader.architecture());
+    if (found.version == WindowsVersion::Unknown) {
+        // A name that tells no version keeps what an earlier opening found.
+        found.version = data.target.version;
+        found.buildNumber =
+            found.architecture == Architecture::X86 || data.target.buildNumber.empty()
+                ? data.target.buildNumber
+                : kAmd64BuildNumber;
     }
-    data.architecture = reader.architecture();
-    if (data.architecture == Architecture::Amd64 && !data.buildNumber.empty()) {
-        data.buildNumber = kAmd64BuildNumber;
-    }
+    data.target = std::move(found);
 
     log.append("\r\n\r\nCD ドライブ：" + std::string(kIndent) + settings.GetCdDriveEntry());
     log.append("\r\n\r\nISO イメージのボリュームラベル：\r\n      ");
@@ -110,21 +118,21 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         log.append("\r\n      なし");
     } else {
         data.package.Clear();
-        readDriverSources(settings, data.versionCode, data.architecture, data.package);
+        readDriverSources(settings, data.target, data.package);
         for (const auto& [description, service] : data.package.descriptionToService()) {
             log.append(kIndent + cp932ToUtf8(description));
         }
-        appendDriverEntrySummary(settings, data.architecture, log);
+        appendDriverEntrySummary(settings, data.target.architecture, log);
     }
 
-    appendPnpDriverSummary(settings, data.versionCode, data.architecture, log);
+    appendPnpDriverSummary(settings, data.target, log);
     appendVirtioWinSummary(settings, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());
     log.append("\r\n\r\nISO イメージ：\r\n      ");
     log.append(orNone(settings.GetIsoPath(), "作成しない"));
-    appendAnswerFileSummary(settings, data.versionCode, log, data.architecture);
+    appendAnswerFileSummary(settings, data.target, log);
     appendTargetHardwareSummary(settings, reader.file(),
                                 settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
                                 log);

@@ -25,15 +25,15 @@ const VirtioWinDriver* takenDriver(const VirtioWinChoice& choice, const std::str
 
 } // namespace
 
-std::optional<std::string> virtioQemuMachine(const std::string& blockInf, char versionCode,
-                                             Architecture architecture) {
+std::optional<std::string> virtioQemuMachine(const std::string& blockInf,
+                                             const WindowsTarget& target) {
     InfReader reader(blockInf);
-    reader.setArchitecture(architecture);
+    reader.setArchitecture(target.architecture);
     if (!reader.file().isOpen()) {
         return std::nullopt;
     }
     DriverPackage package;
-    reader.ReadDriverPackage(package, versionCode);
+    reader.ReadDriverPackage(package, target.version);
     reader.Close();
     std::vector<std::pair<std::string, std::string>> ids(package.hardwareIdToService().begin(),
                                                          package.hardwareIdToService().end());
@@ -47,8 +47,8 @@ std::optional<std::string> virtioQemuMachine(const std::string& blockInf, char v
     return std::nullopt;
 }
 
-std::vector<std::string> virtioQemuOptions(const VirtioWinChoice& choice, char versionCode,
-                                           Architecture architecture) {
+std::vector<std::string> virtioQemuOptions(const VirtioWinChoice& choice,
+                                           const WindowsTarget& target) {
     std::vector<std::string> options;
     if (choice.drivers.empty()) {
         return options;
@@ -57,8 +57,7 @@ std::vector<std::string> virtioQemuOptions(const VirtioWinChoice& choice, char v
     // virtio devices are transitional and show the IDs these drivers know.
     options.push_back("-machine pc");
     if (const VirtioWinDriver* block = takenDriver(choice, "viostor")) {
-        std::optional<std::string> machine =
-            virtioQemuMachine(block->inf, versionCode, architecture);
+        std::optional<std::string> machine = virtioQemuMachine(block->inf, target);
         if (machine) {
             options.push_back("-drive file=" + std::string(kQemuDisk) + ",if=none,id=disk0");
             // disable-legacy=off keeps the transitional ID 1AF4:1001 also
@@ -100,25 +99,25 @@ void appendVirtioWinSummary(const BuildSettings& settings, ProgressLog& log) {
     }
 }
 
-std::optional<std::string> virtioCheckMachine(const BuildSettings& settings, char versionCode,
-                                              Architecture architecture) {
+std::optional<std::string> virtioCheckMachine(const BuildSettings& settings,
+                                              const WindowsTarget& target) {
     const VirtioWinDriver* block = takenDriver(settings.getVirtioWin(), "viostor");
     if (block == nullptr) {
         return std::nullopt;
     }
-    return virtioQemuMachine(block->inf, versionCode, architecture);
+    return virtioQemuMachine(block->inf, target);
 }
 
-bool appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
-                             Architecture architecture, ProgressLog& log) {
+bool appendVirtioQemuOptions(const BuildSettings& settings, const WindowsTarget& target,
+                             ProgressLog& log) {
     const VirtioWinChoice& choice = settings.getVirtioWin();
     if (choice.empty()) {
         return false;
     }
-    std::vector<std::string> options = virtioQemuOptions(choice, versionCode, architecture);
+    std::vector<std::string> options = virtioQemuOptions(choice, target);
     log.append("\r\nQEMU でこのドライバを使うときのオプション：");
     std::string command =
-        architecture == Architecture::Amd64 ? "qemu-system-x86_64" : "qemu-system-i386";
+        target.architecture == Architecture::Amd64 ? "qemu-system-x86_64" : "qemu-system-i386";
     bool disk = false;
     for (const std::string& option : options) {
         log.append(kIndent + option);
@@ -141,8 +140,7 @@ bool appendVirtioQemuOptions(const BuildSettings& settings, char versionCode,
     // alone; the QEMU machine is named only when it is what the check reads.
     const VirtioWinDriver* block = takenDriver(choice, "viostor");
     if (block != nullptr && settings.getTargetHardware().empty()) {
-        std::optional<std::string> machine =
-            virtioQemuMachine(block->inf, versionCode, architecture);
+        std::optional<std::string> machine = virtioQemuMachine(block->inf, target);
         log.append(machine ? "ディスクのコントローラを照合する QEMU のマシン：" + *machine + "\r\n"
                            : "viostor の INF は QEMU の virtio-blk の ID に合いません。\r\n");
     }

@@ -1,8 +1,6 @@
 #include "source/EditionTags.h"
 
-#include "media/IsoImageReader.h"
-#include "sys/CaseFold.h"
-#include "sys/HostPath.h"
+#include "source/Medium.h"
 
 #include <optional>
 #include <string_view>
@@ -106,18 +104,9 @@ std::string editionText(const std::vector<std::string>& rootNames, Architecture 
     return edition + level + " (" + std::string(architectureLabel(architecture)) + ")";
 }
 
-std::string editionLine(const std::string& source, Architecture architecture,
-                        const StopCheck& stop) {
-    std::optional<std::vector<std::string>> names;
-    if (isImageSource(source)) {
-        IsoImageReader image(source, stop);
-        if (image.ok()) {
-            names = image.folderNames("");
-        }
-    } else {
-        names = folderEntries(source);
-    }
-    return "エディション：" + editionText(names.value_or(std::vector<std::string>{}), architecture);
+std::string editionLine(const Medium& source, Architecture architecture) {
+    return "エディション：" +
+           editionText(source.folderNames("").value_or(std::vector<std::string>{}), architecture);
 }
 
 } // namespace ornibe

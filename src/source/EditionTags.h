@@ -1,7 +1,6 @@
 #pragma once
 
 #include "inf/SetupArchitecture.h"
-#include "sys/StopCheck.h"
 
 #include <string>
 #include <vector>
@@ -16,9 +15,10 @@ namespace ornibe {
 // gives "不明". Letter case of the names does not matter.
 std::string editionText(const std::vector<std::string>& rootNames, Architecture architecture);
 
+class Medium;
+
 // The line shown beside the summary: "エディション：" and the edition of
-// the source at source (a folder, or an image file or disc read in place).
-std::string editionLine(const std::string& source, Architecture architecture,
-                        const StopCheck& stop = {});
+// the source (a folder, or an image file or disc read in place).
+std::string editionLine(const Medium& source, Architecture architecture);
 
 } // namespace ornibe

@@ -190,12 +190,12 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
     return notes;
 }
 
-void readDriverSources(const BuildSettings& settings, char versionCode, Architecture architecture,
+void readDriverSources(const BuildSettings& settings, const WindowsTarget& target,
                        DriverPackage& package) {
     for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
         const std::string source = settings.GetDriverInf(i);
         if (isF6Source(source)) {
-            Result<TxtsetupOem> oem = readF6Source(source, architecture);
+            Result<TxtsetupOem> oem = readF6Source(source, target.architecture);
             if (!oem) {
                 continue;
             }
@@ -211,9 +211,9 @@ void readDriverSources(const BuildSettings& settings, char versionCode, Architec
         // A file that does not open as an INF (no Version signature, or
         // not readable) contributes nothing; staged, it would land in
         // the installation's inf folder as a file that is no INF.
-        driver.setArchitecture(architecture);
+        driver.setArchitecture(target.architecture);
         if (driver.file().isOpen()) {
-            driver.ReadDriverPackage(package, versionCode);
+            driver.ReadDriverPackage(package, target.version);
         }
         driver.Close();
     }

@@ -50,7 +50,7 @@ bool onlyUnboundIds(const OemEntry& entry);
 // Reads the drivers of the settings into package in the list's order: an
 // INF as the INF driver path reads it, a floppy source's chosen entries
 // (BuildSettings::getDriverEntries) through addOemEntry.
-void readDriverSources(const BuildSettings& settings, char versionCode, Architecture architecture,
+void readDriverSources(const BuildSettings& settings, const WindowsTarget& target,
                        DriverPackage& package);
 
 } // namespace ornibe

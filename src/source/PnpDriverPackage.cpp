@@ -2,7 +2,6 @@
 
 #include "inf/InfFile.h"
 #include "inf/InfReader.h"
-#include "inf/VersionCode.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
@@ -51,24 +50,24 @@ void addFile(PnpDriver& driver, const std::string& folder, const std::string& pa
 
 } // namespace
 
-PnpDriver readPnpDriver(const std::string& path, char versionCode, Architecture architecture) {
+PnpDriver readPnpDriver(const std::string& path, const WindowsTarget& target) {
     PnpDriver driver;
     driver.inf = path;
     InfReader reader(path);
-    reader.setArchitecture(architecture);
+    reader.setArchitecture(target.architecture);
     if (!reader.file().isOpen()) {
         return driver;
     }
     if (std::optional<InfPosition> line = reader.file().findFirstLine("Version", "Class")) {
         driver.className = cp932ToUtf8(reader.GetField(*line, 1));
     }
-    reader.ReadDriverPackage(driver.package, versionCode);
+    reader.ReadDriverPackage(driver.package, target.version);
     // Setup copies from the driver's folder whatever the INF's file lists
     // name; the files that [SourceDisksFiles] names for the architecture
     // or any architecture go with the package as well.
     const std::string windows(InfFile::windowsFolder);
-    const char* decorated =
-        architecture == Architecture::Amd64 ? "SourceDisksFiles.amd64" : "SourceDisksFiles.x86";
+    const char* decorated = target.architecture == Architecture::Amd64 ? "SourceDisksFiles.amd64"
+                                                                       : "SourceDisksFiles.x86";
     for (const char* section : {"SourceDisksFiles", decorated}) {
         for (std::size_t i = 0;; ++i) {
             std::optional<InfPosition> line = reader.file().lineByIndex(section, i);
@@ -109,8 +108,8 @@ std::string pnpPathEntry(const std::string& folderName) {
     return "Drivers\\" + folderName;
 }
 
-std::size_t pnpPathLimit(char versionCode) {
-    return versionCode == VersionCode::Windows2000 ? 98 : 4096;
+std::size_t pnpPathLimit(WindowsVersion version) {
+    return version == WindowsVersion::Windows2000 ? 98 : 4096;
 }
 
 std::string pnpPathValue(const std::string& userFolders,

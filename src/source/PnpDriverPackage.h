@@ -35,13 +35,12 @@ struct PnpDriver {
     std::vector<File> files;
 };
 
-// Reads the INF at path (a host path) for the version ('0', '1' or '2'),
-// adding every file its [SourceDisksFiles] sections name to what the
-// models copy. The models, their sections and the file lists are those of
-// the architecture. A file the INF cannot be opened as gives a driver
+// Reads the INF at path (a host path) for the target, adding every file
+// its [SourceDisksFiles] sections name to what the models copy. The
+// models, their sections and the file lists are those of the target's
+// architecture. A file the INF cannot be opened as gives a driver
 // without files.
-PnpDriver readPnpDriver(const std::string& path, char versionCode,
-                        Architecture architecture = Architecture::X86);
+PnpDriver readPnpDriver(const std::string& path, const WindowsTarget& target);
 
 // The first file of the driver that is not on its medium, or that the INF
 // names outside its folder, as the text-mode drivers' check words it.
@@ -55,7 +54,7 @@ std::string pnpPathEntry(const std::string& folderName);
 
 // How long OemPnPDriversPath may be for the version: 98 characters for
 // Windows 2000 (its setup can hang on a longer one), 4096 otherwise.
-std::size_t pnpPathLimit(char versionCode);
+std::size_t pnpPathLimit(WindowsVersion version);
 
 // The value setup reads: the user's own folders (their value as given,
 // empty for none) followed by ours, ";" between them. One of ours that the

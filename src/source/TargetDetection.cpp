@@ -1,19 +1,22 @@
 #include "source/TargetDetection.h"
 
-#include "inf/VersionCode.h"
+#include "inf/SetupArchitecture.h"
 
 namespace ornibe {
 
-std::optional<DetectedVersion> detectTarget(std::string_view cdName) {
-    std::optional<DetectedVersion> found;
+WindowsTarget detectTarget(std::string_view cdName, Architecture architecture) {
+    WindowsTarget found{WindowsVersion::Unknown, architecture, {}};
     if (cdName.find("2000") != std::string_view::npos) {
-        found = DetectedVersion{VersionCode::Windows2000, "2195"};
+        found = {WindowsVersion::Windows2000, architecture, "2195"};
     }
     if (cdName.find("XP") != std::string_view::npos) {
-        found = DetectedVersion{VersionCode::WindowsXp, "2600"};
+        found = {WindowsVersion::WindowsXp, architecture, "2600"};
     }
     if (cdName.find("2003") != std::string_view::npos) {
-        found = DetectedVersion{VersionCode::Server2003, "3790"};
+        found = {WindowsVersion::Server2003, architecture, "3790"};
+    }
+    if (architecture == Architecture::Amd64 && !found.buildNumber.empty()) {
+        found.buildNumber = kAmd64BuildNumber;
     }
     return found;
 }

@@ -1,6 +1,5 @@
 #include "source/VirtioWinFolders.h"
 
-#include "inf/VersionCode.h"
 #include "source/VirtioWinMedium.h"
 #include "sys/CaseFold.h"
 
@@ -26,28 +25,29 @@ const VirtioWinKind* virtioWinKind(const std::string& name) {
     return nullptr;
 }
 
-std::string virtioWinSystemName(char versionCode, Architecture architecture) {
-    const std::string system = versionCode == VersionCode::Windows2000  ? "Windows 2000"
-                               : versionCode == VersionCode::Server2003 ? "Windows Server 2003"
-                                                                        : "Windows XP";
-    return system + (architecture == Architecture::Amd64 ? " x64" : " x86");
+std::string virtioWinSystemName(const WindowsTarget& target) {
+    const std::string system = target.version == WindowsVersion::Windows2000 ? "Windows 2000"
+                               : target.version == WindowsVersion::Server2003
+                                   ? "Windows Server 2003"
+                                   : "Windows XP";
+    return system + (target.architecture == Architecture::Amd64 ? " x64" : " x86");
 }
 
-std::vector<std::string> virtioWinCandidates(const VirtioWinKind& kind, char versionCode,
-                                             Architecture architecture) {
-    if (versionCode == VersionCode::Windows2000) {
+std::vector<std::string> virtioWinCandidates(const VirtioWinKind& kind,
+                                             const WindowsTarget& target) {
+    if (target.version == WindowsVersion::Windows2000) {
         return {};
     }
     // Each system's folder names, the current one first.
     std::vector<std::string> systems;
     std::string cpu = "x86";
-    if (architecture == Architecture::Amd64) {
+    if (target.architecture == Architecture::Amd64) {
         cpu = "amd64";
         // The XP x64 folder is a copy of the Server 2003 x64 build.
-        systems = versionCode == VersionCode::Server2003
+        systems = target.version == WindowsVersion::Server2003
                       ? std::vector<std::string>{"2k3", "wnet", "xp"}
                       : std::vector<std::string>{"xp", "2k3", "wnet"};
-    } else if (versionCode == VersionCode::Server2003) {
+    } else if (target.version == WindowsVersion::Server2003) {
         systems = {"2k3", "wnet"};
     } else {
         systems = {"xp", "wxp"};
@@ -65,8 +65,8 @@ std::vector<std::string> virtioWinCandidates(const VirtioWinKind& kind, char ver
 }
 
 std::string findVirtioWinFolder(const VirtioWinMedium& medium, const VirtioWinKind& kind,
-                                char versionCode, Architecture architecture) {
-    for (const std::string& candidate : virtioWinCandidates(kind, versionCode, architecture)) {
+                                const WindowsTarget& target) {
+    for (const std::string& candidate : virtioWinCandidates(kind, target)) {
         std::optional<std::string> folder = medium.findFolder(candidate);
         if (!folder) {
             continue;

@@ -25,8 +25,8 @@ const std::vector<VirtioWinKind>& virtioWinKinds();
 const VirtioWinKind* virtioWinKind(const std::string& name);
 
 // "Windows XP x86", "Windows Server 2003 x64": the system the folders are
-// chosen for (an unset version is taken as XP).
-std::string virtioWinSystemName(char versionCode, Architecture architecture);
+// chosen for (an unknown version is taken as XP).
+std::string virtioWinSystemName(const WindowsTarget& target);
 
 // The folders, from the medium's root with "/" between names, that may hold
 // the kind's driver for the system, in the order they are looked for: the
@@ -35,13 +35,13 @@ std::string virtioWinSystemName(char versionCode, Architecture architecture);
 // older names of those folders (wxp, wnet) and the older layout that kept
 // every driver of a system in one folder of the root (wxp/x86, wnet/amd64).
 // Empty for Windows 2000, for which the medium has nothing.
-std::vector<std::string> virtioWinCandidates(const VirtioWinKind& kind, char versionCode,
-                                             Architecture architecture);
+std::vector<std::string> virtioWinCandidates(const VirtioWinKind& kind,
+                                             const WindowsTarget& target);
 
 // The first candidate folder that holds the kind's INF, as the medium
 // spells it ("viostor\xp\x86"); empty when none does.
 std::string findVirtioWinFolder(const VirtioWinMedium& medium, const VirtioWinKind& kind,
-                                char versionCode, Architecture architecture);
+                                const WindowsTarget& target);
 
 // The system folders the medium holds for the kind ("viostor\2k3\amd64"),
 // in the medium's order, for saying what is there when the folder for the

@@ -1,12 +1,12 @@
 #include "source/VirtioWinMedium.h"
 
-#include "media/IsoImageReader.h"
+#include "source/Medium.h"
 #include "sys/CaseFold.h"
-#include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/ScratchFolders.h"
+#include "sys/WindowsPath.h"
 
 #include <cerrno>
 #include <map>
@@ -17,19 +17,8 @@ namespace {
 // The names of relative, split at "/" or "\"; empty names dropped.
 std::vector<std::string> namesOf(std::string_view relative) {
     std::vector<std::string> names;
-    std::string name;
-    for (char c : relative) {
-        if (c == '/' || c == '\\') {
-            if (!name.empty()) {
-                names.push_back(name);
-            }
-            name.clear();
-        } else {
-            name += c;
-        }
-    }
-    if (!name.empty()) {
-        names.push_back(name);
+    for (std::string_view name : splitWindowsPath(relative)) {
+        names.emplace_back(name);
     }
     return names;
 }
@@ -46,7 +35,7 @@ std::string joined(const std::vector<std::string>& names, char separator) {
 // ends.
 class CopiedFolders {
 public:
-    Result<std::string> copy(const IsoImageReader& image, const std::string& relative,
+    Result<std::string> copy(const Medium& image, const std::string& relative,
                              const std::vector<std::string>& files) {
         const std::string key = image.path() + '\n' + relative;
         if (auto found = copied_.find(key); found != copied_.end()) {
@@ -84,36 +73,22 @@ CopiedFolders& copiedFolders() {
 } // namespace
 
 VirtioWinMedium::VirtioWinMedium(const std::string& source, const StopCheck& stop)
-    : source_(source) {
-    if (existsAsFolder(source)) {
+    : medium_(Medium::open(source, stop)) {
+    if (!medium_->isImage()) {
+        if (!medium_->readable()) {
+            problem_ = Failure::refusal(
+                source + " は virtio-win の ISO イメージでもフォルダでもありません。", source,
+                systemReason(ENOENT));
+        }
         return;
     }
-    if (!isImageSource(source)) {
-        problem_ =
-            Failure::refusal(source + " は virtio-win の ISO イメージでもフォルダでもありません。",
-                             source, systemReason(ENOENT));
-        return;
-    }
-    image_ = std::make_unique<IsoImageReader>(source, stop);
-    if (!image_->ok()) {
+    if (Outcome readable = medium_->readable(); !readable) {
         problem_ = Failure::refusal(source + " は virtio-win の ISO イメージとして読めません。",
-                                    source, image_->error());
+                                    source, readable.failure().reason);
     }
 }
 
 VirtioWinMedium::~VirtioWinMedium() = default;
-
-std::optional<std::string> VirtioWinMedium::hostPath(std::string_view relative) const {
-    std::string path = source_;
-    for (const std::string& name : namesOf(relative)) {
-        std::optional<std::string> entry = entryNameNoCase(path, name);
-        if (!entry || !existsAsFolder(joinPath(path, *entry))) {
-            return std::nullopt;
-        }
-        path = joinPath(path, *entry);
-    }
-    return path;
-}
 
 std::optional<std::string> VirtioWinMedium::findFolder(std::string_view relative) const {
     if (problem_) {
@@ -138,23 +113,15 @@ std::optional<std::string> VirtioWinMedium::findFolder(std::string_view relative
 
 std::vector<std::string> VirtioWinMedium::entries(std::string_view relative, Kind kind) const {
     std::vector<std::string> names;
-    if (image_) {
-        const std::string base = joined(namesOf(relative), '/');
-        for (const std::string& name :
-             image_->folderNames(base).value_or(std::vector<std::string>{})) {
-            const std::string path = base.empty() ? name : base + "/" + name;
-            if (kind == Kind::Folder ? bool(image_->folderNames(path)) : image_->hasFile(path)) {
-                names.push_back(name);
-            }
-        }
+    if (problem_) {
         return names;
     }
-    if (std::optional<std::string> path = hostPath(relative)) {
-        for (const std::string& name : folderEntries(*path).value_or(std::vector<std::string>{})) {
-            const std::string entry = joinPath(*path, name);
-            if (kind == Kind::Folder ? existsAsFolder(entry) : existsAsFile(entry)) {
-                names.push_back(name);
-            }
+    const std::string base = joined(namesOf(relative), '/');
+    for (const std::string& name :
+         medium_->folderNames(base).value_or(std::vector<std::string>{})) {
+        const std::string path = base.empty() ? name : base + "/" + name;
+        if (kind == Kind::Folder ? medium_->hasFolder(path) : medium_->hasFile(path)) {
+            names.push_back(name);
         }
     }
     return names;
@@ -173,17 +140,7 @@ std::string VirtioWinMedium::version() const {
         return {};
     }
     for (const char* name : {"virtio-win-version.txt", "VERSION"}) {
-        std::optional<std::string> bytes;
-        if (image_) {
-            if (Result<std::string> read = image_->readFile(name, 4096); read) {
-                bytes = *read;
-            }
-        } else if (std::optional<std::string> file = findFileNoCase(source_, name)) {
-            try {
-                bytes = readFileAtMost(*file, 4096);
-            } catch (const FileError&) {
-            }
-        }
+        Result<std::string> bytes = medium_->readFile(name, 4096);
         if (!bytes) {
             continue;
         }
@@ -195,21 +152,22 @@ std::string VirtioWinMedium::version() const {
             return line;
         }
     }
-    return image_ ? image_->label() : std::string();
+    return medium_->label();
 }
 
 Result<std::string> VirtioWinMedium::hostFolder(std::string_view relative) const {
     if (problem_) {
         return *problem_;
     }
-    if (!image_) {
-        if (std::optional<std::string> path = hostPath(relative)) {
+    const std::string base = joined(namesOf(relative), '/');
+    if (!medium_->isImage()) {
+        std::optional<std::string> path = medium_->hostPath(base);
+        if (path && medium_->hasFolder(base)) {
             return *path;
         }
-        return Failure{"open", joinPath(source_, relative), systemReason(ENOENT)};
+        return Failure{"open", joinPath(medium_->path(), relative), systemReason(ENOENT)};
     }
-    const std::string base = joined(namesOf(relative), '/');
-    return copiedFolders().copy(*image_, base, files(base));
+    return copiedFolders().copy(*medium_, base, files(base));
 }
 
 } // namespace ornibe

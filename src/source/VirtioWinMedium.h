@@ -12,7 +12,7 @@
 
 namespace ornibe {
 
-class IsoImageReader;
+class Medium;
 
 // A virtio-win medium: an ISO image file read in place (never mounted and
 // never extracted whole), or a folder that holds the image's files.
@@ -50,14 +50,11 @@ public:
     Result<std::string> hostFolder(std::string_view relative) const;
 
 private:
-    // The host path of the folder at relative on a folder medium.
-    std::optional<std::string> hostPath(std::string_view relative) const;
     enum class Kind { Folder, File };
     // The names of the entries of one kind in the folder at relative.
     std::vector<std::string> entries(std::string_view relative, Kind kind) const;
 
-    std::string source_;
-    std::unique_ptr<IsoImageReader> image_;
+    std::unique_ptr<Medium> medium_;
     std::optional<Failure> problem_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
+#include "sys/WindowsPath.h"
 
 #include <sys/stat.h>
 
@@ -90,12 +91,8 @@ std::optional<std::string> findNoCase(const std::string& base, std::string_view 
     if (!exists(path.empty() ? "." : path)) {
         return std::nullopt;
     }
-    while (!relative.empty()) {
-        size_t separator = relative.find_first_of("/\\");
-        std::string_view part = relative.substr(0, separator);
-        relative = separator == std::string_view::npos ? std::string_view()
-                                                       : relative.substr(separator + 1);
-        if (part.empty() || part == ".") {
+    for (std::string_view part : splitWindowsPath(relative)) {
+        if (part == ".") {
             continue;
         }
         if (part == "..") {

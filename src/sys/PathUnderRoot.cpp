@@ -3,6 +3,7 @@
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
+#include "sys/WindowsPath.h"
 
 #include <sys/stat.h>
 
@@ -14,12 +15,8 @@ namespace {
 
 std::vector<std::string_view> splitParts(std::string_view relative) {
     std::vector<std::string_view> parts;
-    while (!relative.empty()) {
-        size_t separator = relative.find_first_of("/\\");
-        std::string_view part = relative.substr(0, separator);
-        relative = separator == std::string_view::npos ? std::string_view()
-                                                       : relative.substr(separator + 1);
-        if (!part.empty() && part != ".") {
+    for (std::string_view part : splitWindowsPath(relative)) {
+        if (part != ".") {
             parts.push_back(part);
         }
     }

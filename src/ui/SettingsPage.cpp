@@ -355,6 +355,7 @@ void SettingsPage::accept() {
     SettingsChecks checks(settings_, drives_, messages_, tools_, freeSpace_);
     checks.setAnswerFileOpener([this] { editAnswerFile(settings_, this); });
     if (checks.OnOK(*this)) {
+        checkedSource_ = checks.source();
         done(PageCode::Confirm);
     }
 }

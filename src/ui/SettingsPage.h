@@ -3,6 +3,7 @@
 #include "media/DriveSource.h"
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
+#include "source/Medium.h"
 #include "sys/SearchPath.h"
 #include "ui/PathDialog.h"
 #include "ui/SettingsPageLayout.h"
@@ -50,6 +51,10 @@ public:
     void setFreeSpaceQuery(std::function<std::optional<std::uint64_t>(const std::string&)> query) {
         freeSpace_ = std::move(query);
     }
+
+    // The source the checks of the last "次へ >" that passed read; null
+    // when no CD is read.
+    std::shared_ptr<const Medium> checkedSource() const { return checkedSource_; }
 
 public slots:
     // "次へ >": the checks, then the confirmation page.
@@ -109,6 +114,7 @@ private:
     DialogRunner runDialog_;
     EntryChooser chooseEntries_;
     std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace_;
+    std::shared_ptr<const Medium> checkedSource_;
 
     SettingsControls ui_;
     // Below the driver lists.

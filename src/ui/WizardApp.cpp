@@ -17,6 +17,9 @@ void WizardApp::run() {
         switch (code) {
         case PageCode::Settings:
             code = settingsPage_.exec();
+            // The summary and the edition line read the source the checks
+            // read.
+            confirmData_.source = settingsPage_.checkedSource();
             break;
         case PageCode::Confirm:
             code = confirmPage_.exec();

@@ -5,21 +5,21 @@
 
 namespace ornibe {
 
-bool checkAnswerFileSettings(const AnswerFileFields& fields, char versionCode,
+bool checkAnswerFileSettings(const AnswerFileFields& fields, WindowsVersion version,
                              MessageBox& messages) {
     AnswerCheck check;
     switch (fields.mode) {
     case AnswerFileFields::Mode::None:
         return true;
     case AnswerFileFields::Mode::Write:
-        check = checkAnswerFields(fields, versionCode);
+        check = checkAnswerFields(fields, version);
         break;
     case AnswerFileFields::Mode::UserFile:
         if (fields.userFile.empty()) {
             check.outcome = Failure::refusal("無人インストールの応答ファイルが選ばれていません。",
                                              {}, "使う応答ファイル（WINNT.SIF）を選んでください。");
         } else {
-            check = readUserAnswerFile(fields.userFile, versionCode).check;
+            check = readUserAnswerFile(fields.userFile, version).check;
         }
         break;
     }

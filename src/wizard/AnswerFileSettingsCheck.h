@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/WindowsTarget.h"
 #include "runner/MessageBox.h"
 #include "settings/AnswerFileFields.h"
 
@@ -7,11 +8,11 @@ namespace ornibe {
 
 // The answer file's checks on "次へ >", before anything changes: the
 // fields of a file to write, or the user's own file, for the version of
-// the tree ('0', '1', '2', or unset). A refusal is a message whose first
+// the tree (which may be unknown). A refusal is a message whose first
 // line names the field or the file and whose second line gives the rule;
 // a warning is shown and passes. True when the page may go on; always true
 // when no answer file is asked for.
-bool checkAnswerFileSettings(const AnswerFileFields& fields, char versionCode,
+bool checkAnswerFileSettings(const AnswerFileFields& fields, WindowsVersion version,
                              MessageBox& messages);
 
 } // namespace ornibe

@@ -4,6 +4,7 @@
 #include "runner/Summary.h"
 #include "runner/UnexpectedFailure.h"
 #include "source/EditionTags.h"
+#include "source/Medium.h"
 #include "source/SetupTree.h"
 #include "wizard/DriverLoadStep.h"
 
@@ -17,13 +18,13 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
     hooks.writeSummary = [&settings, &data, tools](BuildPage& page) {
         writeSummary(settings, data, page.log(), [&page] { return page.stopRequested(); });
         // The package holds the drivers only when the settings have some.
-        appendDriverLoadSummary(
-            settings, settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
-            summarySourceFolder(settings), data.versionCode, data.architecture, tools, page.log());
+        appendDriverLoadSummary(settings,
+                                settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
+                                summarySourceFolder(settings), data.target, tools, page.log());
     };
-    hooks.editionLine = [&settings] {
-        const std::string source = summarySourceFolder(settings);
-        return editionLine(source, sourceArchitecture(source));
+    hooks.editionLine = [&settings, &data] {
+        const std::shared_ptr<const Medium> source = summarySource(settings, data);
+        return editionLine(*source, sourceArchitecture(*source));
     };
     hooks.runBuild = [&settings, &data, tools = std::move(tools)](BuildPage& page) {
         // The tools that date what they write (the image, the cabinets)

@@ -1,7 +1,6 @@
 #include "wizard/ChosenSource.h"
 
-#include "media/IsoImageReader.h"
-#include "media/VolumeDescriptor.h"
+#include "source/Medium.h"
 #include "sys/HostPath.h"
 
 #include <optional>
@@ -12,8 +11,8 @@ namespace ornibe {
 DriveEntry chosenSourceEntry(std::string_view path, DriveSource& drives) {
     std::string root = withoutTrailingSlash(makeAbsolute(path));
     std::string label;
-    if (isImageSource(root)) {
-        label = readIso9660Label(root).value_or("");
+    if (std::unique_ptr<Medium> source = Medium::open(root); source->isImage()) {
+        label = source->label();
     } else if (std::optional<CdDrive> drive = drives.readVolume(root); drive && drive->label) {
         label = *drive->label;
     }

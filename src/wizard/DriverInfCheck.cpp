@@ -3,7 +3,6 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/SetupArchitecture.h"
-#include "inf/VersionCode.h"
 #include "source/DriverMedium.h"
 #include "sys/CaseLookup.h"
 #include "sys/CompressedName.h"
@@ -15,14 +14,16 @@
 namespace ornibe {
 namespace {
 
-std::string windowsName(char versionCode) {
-    switch (versionCode) {
-    case VersionCode::Windows2000:
+std::string windowsName(WindowsVersion version) {
+    switch (version) {
+    case WindowsVersion::Windows2000:
         return "Windows 2000";
-    case VersionCode::WindowsXp:
+    case WindowsVersion::WindowsXp:
         return "Windows XP";
-    case VersionCode::Server2003:
+    case WindowsVersion::Server2003:
         return "Windows Server 2003";
+    case WindowsVersion::Unknown:
+        break;
     }
     return "Windows";
 }
@@ -38,9 +39,9 @@ struct VersionResult {
     Failure problem;
 };
 
-VersionResult readFor(const InfReader& reader, char versionCode) {
+VersionResult readFor(const InfReader& reader, WindowsVersion version) {
     DriverPackage package;
-    reader.ReadDriverPackage(package, versionCode);
+    reader.ReadDriverPackage(package, version);
     if (package.descriptionToService().empty()) {
         return {Stage::NoModel, {}};
     }
@@ -58,7 +59,7 @@ VersionResult readFor(const InfReader& reader, char versionCode) {
 
 } // namespace
 
-Outcome validateDriverInf(const std::string& path, char versionCode, Architecture architecture) {
+Outcome validateDriverInf(const std::string& path, const WindowsTarget& target) {
     const std::string notAnInf = path + " はドライバの INF ファイルではありません。";
     InfReader reader(path);
     if (!reader.file().isOpen()) {
@@ -66,21 +67,20 @@ Outcome validateDriverInf(const std::string& path, char versionCode, Architectur
         // limit the file passes, or why it cannot be read.
         return Failure::refusal(notAnInf, path, reader.problem().text());
     }
-    reader.setArchitecture(architecture);
-    if (Outcome fits = judgeInfArchitecture(reader, architecture, versionCode); !fits) {
+    reader.setArchitecture(target.architecture);
+    if (Outcome fits = judgeInfArchitecture(reader, target); !fits) {
         return fits;
     }
 
     // Without a known version a driver for any of the three passes; the
     // refusal then tells how far the best of them got.
-    bool known = versionCode == VersionCode::Windows2000 || versionCode == VersionCode::WindowsXp ||
-                 versionCode == VersionCode::Server2003;
-    std::vector<char> versions =
-        known ? std::vector<char>{versionCode}
-              : std::vector<char>{VersionCode::WindowsXp, VersionCode::Windows2000,
-                                  VersionCode::Server2003};
+    const bool known = target.version != WindowsVersion::Unknown;
+    std::vector<WindowsVersion> versions =
+        known ? std::vector<WindowsVersion>{target.version}
+              : std::vector<WindowsVersion>{WindowsVersion::WindowsXp, WindowsVersion::Windows2000,
+                                            WindowsVersion::Server2003};
     VersionResult best;
-    for (char candidate : versions) {
+    for (WindowsVersion candidate : versions) {
         VersionResult result = readFor(reader, candidate);
         if (result.stage == Stage::Usable) {
             return {};
@@ -95,18 +95,19 @@ Outcome validateDriverInf(const std::string& path, char versionCode, Architectur
     switch (best.stage) {
     case Stage::NoModel:
         return Failure::refusal(noDriver, path,
-                                known ? windowsName(versionCode) + " 用のモデルがありません。"
+                                known ? windowsName(target.version) + " 用のモデルがありません。"
                                       : std::string("どの Windows 用のモデルもありません。"));
     case Stage::NoMiniport: {
         // Models for this architecture that lead to no service, in an INF
         // whose models for the other architecture have one: a driver for
         // the other architecture only, with a stub for this one.
+        const Architecture architecture = target.architecture;
         const Architecture other =
             architecture == Architecture::Amd64 ? Architecture::X86 : Architecture::Amd64;
         InfReader otherReader(path);
         otherReader.setArchitecture(other);
         if (known && otherReader.file().isOpen() &&
-            readFor(otherReader, versionCode).stage > Stage::NoMiniport) {
+            readFor(otherReader, target.version).stage > Stage::NoMiniport) {
             return Failure::refusal(
                 path + (architecture == Architecture::Amd64
                             ? " は x64（AMD64）のツリーには組み込めません。"

@@ -14,11 +14,10 @@ constexpr MessageStyle kGoOnQuestion{MessageButtons::YesNo, MessageIcon::Questio
 } // namespace
 
 bool checkDriverLoadSettings(const BuildSettings& settings, const DriverPackage& package,
-                             const std::string& cdRoot, char versionCode, Architecture architecture,
+                             const std::string& cdRoot, const WindowsTarget& target,
                              const ToolSearch& tools, MessageBox& messages, bool headless,
                              bool allowed) {
-    const std::vector<LoadCheckDriver> drivers =
-        settingsDriverBinaries(settings, versionCode, architecture, &package);
+    const std::vector<LoadCheckDriver> drivers = settingsDriverBinaries(settings, target, &package);
     if (drivers.empty() || !existsAsFolder(cdRoot)) {
         return true;
     }
@@ -47,14 +46,13 @@ bool checkDriverLoadSettings(const BuildSettings& settings, const DriverPackage&
 }
 
 void appendDriverLoadSummary(const BuildSettings& settings, const DriverPackage& package,
-                             const std::string& cdRoot, char versionCode, Architecture architecture,
+                             const std::string& cdRoot, const WindowsTarget& target,
                              const ToolSearch& tools, ProgressLog& log) {
     if (!existsAsFolder(cdRoot)) {
         return;
     }
     std::string lines;
-    const std::vector<LoadCheckDriver> drivers =
-        settingsDriverBinaries(settings, versionCode, architecture, &package);
+    const std::vector<LoadCheckDriver> drivers = settingsDriverBinaries(settings, target, &package);
     for (const DriverLoadFinding& finding : checkDriverLoadsIn(cdRoot, tools, drivers)) {
         if (!finding.notAnImage) {
             lines += "\r\n      " + finding.summaryLine();
@@ -66,8 +64,8 @@ void appendDriverLoadSummary(const BuildSettings& settings, const DriverPackage&
             devices = listing->devices;
         }
     }
-    for (const std::string& note : settingsDriverIdNotes(settings, package, cdRoot, tools,
-                                                         versionCode, architecture, devices)) {
+    for (const std::string& note :
+         settingsDriverIdNotes(settings, package, cdRoot, tools, target, devices)) {
         lines += "\r\n      " + note;
     }
     if (!lines.empty()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "inf/SetupArchitecture.h"
+#include "inf/WindowsTarget.h"
 #include "runner/MessageBox.h"
 #include "runner/ProgressLog.h"
 #include "sys/SearchPath.h"
@@ -23,7 +23,7 @@ class DriverPackage;
 // on.
 // package holds the settings' drivers as readDriverSources reads them.
 bool checkDriverLoadSettings(const BuildSettings& settings, const DriverPackage& package,
-                             const std::string& cdRoot, char versionCode, Architecture architecture,
+                             const std::string& cdRoot, const WindowsTarget& target,
                              const ToolSearch& tools, MessageBox& messages, bool headless,
                              bool allowed);
 
@@ -34,7 +34,7 @@ bool checkDriverLoadSettings(const BuildSettings& settings, const DriverPackage&
 // the samples' stand-ins stays as it was.
 // package holds the drivers as the summary read them.
 void appendDriverLoadSummary(const BuildSettings& settings, const DriverPackage& package,
-                             const std::string& cdRoot, char versionCode, Architecture architecture,
+                             const std::string& cdRoot, const WindowsTarget& target,
                              const ToolSearch& tools, ProgressLog& log);
 
 } // namespace ornibe

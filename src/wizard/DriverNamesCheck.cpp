@@ -1,13 +1,13 @@
 #include "wizard/DriverNamesCheck.h"
 
 #include "inf/DriverPackage.h"
-#include "media/IsoImageReader.h"
 #include "media/IsoNameLimit.h"
 #include "patch/AddedSetupLines.h"
 #include "patch/SetupFileEditor.h"
 #include "settings/BuildSettings.h"
 #include "source/DriverMedium.h"
 #include "source/F6Source.h"
+#include "source/Medium.h"
 #include "source/PnpDriverPackage.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
@@ -51,22 +51,13 @@ std::set<std::string> integratedEarlier(const std::string& txtsetup) {
 // the work folder's when no source is read.
 class CdSetupFolder {
 public:
-    CdSetupFolder(const BuildSettings& settings, const std::string& workFolder,
-                  Architecture architecture, const ToolSearch& tools, const StopCheck& stop)
-        : name_(setupFolderName(architecture)), tools_(tools) {
-        const bool readsSource = settings.GetCdDriveIndex() > 0;
-        const std::string root = readsSource ? settings.getCdDriveRoot() : workFolder;
-        if (readsSource && isImageSource(root)) {
-            image_ = std::make_unique<IsoImageReader>(root, stop);
-            if (image_->ok()) {
-                add(image_->folderNames(name_).value_or(std::vector<std::string>{}));
-            }
-            return;
-        }
-        folder_ = findNoCase(root, name_).value_or(joinPath(root, name_));
-        add(folderEntries(folder_).value_or(std::vector<std::string>{}));
+    CdSetupFolder(const Medium& tree, bool readsSource, Architecture architecture,
+                  const ToolSearch& tools)
+        : tree_(tree), name_(setupFolderName(architecture)), tools_(tools) {
+        add(tree.folderNames(name_).value_or(std::vector<std::string>{}));
         if (!readsSource) {
-            if (std::optional<std::string> sif = findFileNoCase(folder_, "TXTSETUP.SIF")) {
+            std::optional<std::string> sif = tree.hostPath(name_ + "/TXTSETUP.SIF");
+            if (sif && existsAsFile(*sif)) {
                 for (const std::string& own : integratedEarlier(*sif)) {
                     names_.erase(own);
                     names_.erase(foldHostText(compressedName(own)));
@@ -101,8 +92,8 @@ public:
             return false;
         }
         try {
-            std::string cabinet = joinPath(folder_, entry);
-            if (image_) {
+            std::string cabinet = tree_.hostPath(name_ + "/" + entry).value_or("");
+            if (cabinet.empty()) {
                 const std::optional<std::string> bytes = bytesOf(entry);
                 if (!bytes) {
                     return false;
@@ -130,11 +121,11 @@ private:
     // The bytes of the CD's file of the setup folder; nothing when they
     // cannot be read whole.
     std::optional<std::string> bytesOf(const std::string& entry) const {
-        if (image_) {
-            Result<std::string> bytes = image_->readFile(name_ + "/" + entry);
-            return bytes ? std::optional<std::string>(std::move(*bytes)) : std::nullopt;
+        if (std::optional<std::string> host = tree_.hostPath(name_ + "/" + entry)) {
+            return readFile(*host);
         }
-        return readFile(joinPath(folder_, entry));
+        Result<std::string> bytes = tree_.readFile(name_ + "/" + entry);
+        return bytes ? std::optional<std::string>(std::move(*bytes)) : std::nullopt;
     }
 
     void add(const std::vector<std::string>& entries) {
@@ -143,11 +134,10 @@ private:
         }
     }
 
+    const Medium& tree_;
     std::string name_;
     const ToolSearch& tools_;
     ScratchFolders scratch_{"ornibe-names"};
-    std::string folder_;
-    std::unique_ptr<IsoImageReader> image_;
     // Folded name -> the name as the folder spells it.
     std::map<std::string, std::string> names_;
 };
@@ -163,15 +153,10 @@ Failure tooLong(const std::string& path, const std::string& name) {
 
 } // namespace
 
-Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
-                         char versionCode, Architecture architecture, bool image,
-                         const ToolSearch& tools, const StopCheck& stop,
-                         const DriverPackage* given) {
-    DriverPackage read;
-    if (given == nullptr) {
-        readDriverSources(settings, versionCode, architecture, read);
-    }
-    const DriverPackage& package = given != nullptr ? *given : read;
+Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree,
+                         const WindowsTarget& target, bool image, const ToolSearch& tools) {
+    DriverPackage package;
+    readDriverSources(settings, target, package);
     // What staging puts into the setup folder, compressed there.
     std::vector<std::string> staged;
     for (const auto& entry : package.fileToTargetDir()) {
@@ -191,7 +176,7 @@ Outcome checkDriverNames(const BuildSettings& settings, const std::string& workF
             }
         }
         for (const std::string& inf : settings.pnpDriverInfList()) {
-            for (const PnpDriver::File& file : readPnpDriver(inf, versionCode).files) {
+            for (const PnpDriver::File& file : readPnpDriver(inf, target).files) {
                 for (std::string_view rest = file.relative; !rest.empty();) {
                     const std::string part(rest.substr(0, rest.find('/')));
                     rest.remove_prefix(std::min(rest.size(), part.size() + 1));
@@ -206,7 +191,7 @@ Outcome checkDriverNames(const BuildSettings& settings, const std::string& workF
         return {};
     }
 
-    CdSetupFolder cd(settings, workFolder, architecture, tools, stop);
+    CdSetupFolder cd(tree, settings.GetCdDriveIndex() > 0, target.architecture, tools);
     for (const std::string& path : staged) {
         const std::string name = fileName(path);
         for (const std::string& form : {name, compressedName(name)}) {

@@ -3,14 +3,13 @@
 #include "inf/SetupArchitecture.h"
 #include "sys/Failure.h"
 #include "sys/SearchPath.h"
-#include "sys/StopCheck.h"
 
 #include <string>
 
 namespace ornibe {
 
 class BuildSettings;
-class DriverPackage;
+class Medium;
 
 // The names under which the drivers of the settings go into the tree,
 // checked on "次へ >" before anything changes:
@@ -29,12 +28,9 @@ class DriverPackage;
 //     whole (longer than cdimage writes with long names: 37 characters) is
 //     refused: a file of the setup folder or a catalog of a driver, or a
 //     part of the path of a Plug and Play driver's file.
-// workFolder is absolute; versionCode the tree's version. package holds
-// the settings' drivers as readDriverSources reads them, when the caller
-// read them already.
-Outcome checkDriverNames(const BuildSettings& settings, const std::string& workFolder,
-                         char versionCode, Architecture architecture, bool image,
-                         const ToolSearch& tools, const StopCheck& stop = {},
-                         const DriverPackage* package = nullptr);
+// tree is the source when one is read, else the work folder; target the
+// tree's system.
+Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree,
+                         const WindowsTarget& target, bool image, const ToolSearch& tools);
 
 } // namespace ornibe

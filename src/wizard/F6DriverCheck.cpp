@@ -2,12 +2,11 @@
 
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
-#include "media/IsoImageReader.h"
 #include "runner/F6Summary.h"
 #include "settings/BuildSettings.h"
 #include "source/F6Source.h"
+#include "source/Medium.h"
 #include "sys/CaseFold.h"
-#include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
@@ -101,7 +100,7 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
     return {};
 }
 
-Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& root,
+Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
                               Architecture architecture, const StopCheck& stop) {
     const std::string folder(setupFolderName(architecture));
     std::optional<bool> present;
@@ -115,19 +114,13 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& 
             continue;
         }
         if (!present) {
-            if (isImageSource(root)) {
-                IsoImageReader image(root, stop);
-                present = image.hasFile(folder + "/HIVESYS.INF") ||
-                          image.hasFile(folder + "/HIVESYS.IN_") || image.stopped();
-            } else {
-                present = findNoCase(root, folder + "/HIVESYS.INF").has_value() ||
-                          findNoCase(root, folder + "/HIVESYS.IN_").has_value();
-            }
+            present = tree.hasFile(folder + "/HIVESYS.INF") ||
+                      tree.hasFile(folder + "/HIVESYS.IN_") || tree.stopped();
         }
         if (!*present) {
             return Failure::refusal(
                 driverEntryText(choice.source, choice.id) + " はこのツリーには組み込めません。",
-                joinPath(root, folder + "/HIVESYS.INF"),
+                joinPath(tree.path(), folder + "/HIVESYS.INF"),
                 "レジストリの値（[" + oemShown(entry->configSections.front()) + "]）を書き込む " +
                     folder + "/HIVESYS.INF も HIVESYS.IN_ もツリーにありません。");
         }
@@ -136,8 +129,8 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& 
 }
 
 Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
-                                  Architecture architecture, char versionCode) {
-    const bool x64 = architecture == Architecture::Amd64;
+                                  const WindowsTarget& target) {
+    const bool x64 = target.architecture == Architecture::Amd64;
     const std::string headline = oem.shown(oem.path) + " の項目 " + oemShown(entry.id) + " は " +
                                  (x64 ? "x64（AMD64）" : "x86（I386）") +
                                  "のツリーには組み込めません。";
@@ -156,11 +149,11 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
             }
         } else if (file.kind == "inf") {
             InfReader reader(*path);
-            reader.setArchitecture(architecture);
+            reader.setArchitecture(target.architecture);
             if (!reader.file().isOpen()) {
                 continue;
             }
-            if (Outcome judged = judgeInfArchitecture(reader, architecture, versionCode); !judged) {
+            if (Outcome judged = judgeInfArchitecture(reader, target); !judged) {
                 return Failure::refusal(headline, *path, judged.failure().reason);
             }
         }
@@ -169,7 +162,7 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
 }
 
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings, Architecture architecture, char versionCode,
+                       BuildSettings& settings, const WindowsTarget& target,
                        const StopCheck& stop) {
     // Each source is read once, in the list's order.
     std::vector<std::string> sources;
@@ -178,7 +171,7 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         if (read.contains(item.source)) {
             continue;
         }
-        Result<TxtsetupOem> oem = readF6Source(item.source, architecture, stop);
+        Result<TxtsetupOem> oem = readF6Source(item.source, target.architecture, stop);
         if (!oem) {
             return oem.failure();
         }
@@ -238,9 +231,7 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         if (Outcome usable = validateOemEntry(*item.oem, *item.entry); !usable) {
             return usable;
         }
-        if (Outcome suits =
-                judgeOemEntryArchitecture(*item.oem, *item.entry, architecture, versionCode);
-            !suits) {
+        if (Outcome suits = judgeOemEntryArchitecture(*item.oem, *item.entry, target); !suits) {
             return suits;
         }
     }

@@ -2,7 +2,6 @@
 
 #include "inf/SetupArchitecture.h"
 #include "inf/TxtsetupOem.h"
-#include "inf/VersionCode.h"
 #include "sys/Failure.h"
 #include "sys/StopCheck.h"
 
@@ -13,6 +12,7 @@
 namespace ornibe {
 
 class BuildSettings;
+class Medium;
 
 // A driver list entry that names a driver floppy: its source (absolute)
 // and the entry chosen from it, empty when the list names none.
@@ -41,23 +41,26 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry);
 // (judgeOemEntryArchitecture). On success the chosen entries are added to
 // settings in list order. A floppy image is read within its limits, and
 // the reading ends when stop asks.
-Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings, Architecture architecture = Architecture::X86,
-                       char versionCode = VersionCode::WindowsXp, const StopCheck& stop = {});
+Outcome
+checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
+               BuildSettings& settings,
+               const WindowsTarget& target = {WindowsVersion::WindowsXp, Architecture::X86, {}},
+               const StopCheck& stop = {});
 
-// Whether the tree whose root is root (a folder, or the image file or disc
-// it names) can take the [Config] values of the chosen entries of
-// settings: a value that would be written needs HIVESYS.INF or HIVESYS.IN_
-// in the tree's setup folder. Refused before anything changes, naming the
-// entry and the file, when there is neither.
-Outcome checkHivesysForConfig(const BuildSettings& settings, const std::string& root,
+// Whether the tree (a folder, or an image file or disc) can take the
+// [Config] values of the chosen entries of settings: a value that would be
+// written needs HIVESYS.INF or HIVESYS.IN_ in the tree's setup folder.
+// Refused before anything changes, naming the entry and the file, when
+// there is neither. The floppies are read as long as stop does not say
+// otherwise.
+Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
                               Architecture architecture, const StopCheck& stop = {});
 
-// Whether the entry can go into a tree of the architecture, as far as its
-// files tell: its driver, when it is a Windows program, is one for that
-// architecture's processor, and its INF, when it names one, is judged as
+// Whether the entry can go into a tree of the target's architecture, as
+// far as its files tell: its driver, when it is a Windows program, is one
+// for that architecture's processor, and its INF, when it names one, is judged as
 // an INF driver is (judgeInfArchitecture). A refusal names the entry.
 Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
-                                  Architecture architecture, char versionCode);
+                                  const WindowsTarget& target);
 
 } // namespace ornibe

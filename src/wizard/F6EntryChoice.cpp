@@ -3,6 +3,7 @@
 #include "inf/OemEntryPackage.h"
 #include "runner/F6Summary.h"
 #include "source/F6Source.h"
+#include "source/Medium.h"
 #include "source/SetupTree.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
@@ -18,7 +19,7 @@ Result<F6EntryList> f6EntryRows(const std::string& text, const std::string& tree
         return F6EntryList{};
     }
     const Architecture architecture = !tree.empty() && (existsAsFolder(tree) || existsAsFile(tree))
-                                          ? sourceArchitecture(tree)
+                                          ? sourceArchitecture(*Medium::open(tree))
                                           : Architecture::X86;
     Result<TxtsetupOem> oem = readF6Source(floppy->source, architecture);
     if (!oem) {

@@ -3,7 +3,6 @@
 #include "check/TargetHardware.h"
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
-#include "inf/VersionCode.h"
 #include "media/FloppyImage.h"
 #include "settings/CdDriveEntry.h"
 #include "source/F6Source.h"
@@ -21,16 +20,15 @@ bool isOutput(PathRole role) {
     return role == PathRole::IsoImage || role == PathRole::LogFile;
 }
 
-std::vector<std::string> driverPackageFiles(const std::string& inf, char versionCode) {
-    const bool known = versionCode == VersionCode::Windows2000 ||
-                       versionCode == VersionCode::WindowsXp ||
-                       versionCode == VersionCode::Server2003;
+std::vector<std::string> driverPackageFiles(const std::string& inf, WindowsVersion version) {
     InfReader reader(inf);
     DriverPackage package;
-    for (char version : known ? std::vector<char>{versionCode}
-                              : std::vector<char>{VersionCode::Windows2000, VersionCode::WindowsXp,
-                                                  VersionCode::Server2003}) {
-        reader.ReadDriverPackage(package, version);
+    for (WindowsVersion each :
+         version != WindowsVersion::Unknown
+             ? std::vector<WindowsVersion>{version}
+             : std::vector<WindowsVersion>{WindowsVersion::Windows2000, WindowsVersion::WindowsXp,
+                                           WindowsVersion::Server2003}) {
+        reader.ReadDriverPackage(package, each);
     }
     std::vector<std::string> named;
     for (const auto& entry : package.fileToTargetDir()) {
@@ -108,7 +106,7 @@ std::vector<std::string> driverDiskFiles(const std::string& source) {
 
 std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,
                                     const std::string& isoPath, const std::string& logFile,
-                                    char versionCode, const MountTables& tables) {
+                                    WindowsVersion version, const MountTables& tables) {
     std::vector<NamedPath> paths;
     if (settings.GetCdDriveIndex() > 0) {
         const std::string root = settings.getCdDriveRoot();
@@ -132,15 +130,20 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
             continue;
         }
         paths.push_back({PathRole::DriverInf, inf});
-        for (std::string& file : driverPackageFiles(inf, versionCode)) {
+        for (std::string& file : driverPackageFiles(inf, version)) {
             paths.push_back({PathRole::DriverFile, std::move(file)});
         }
     }
     for (const std::string& inf : settings.pnpDriverInfList()) {
         paths.push_back({PathRole::PnpDriverInf, inf});
-        for (const PnpDriver::File& file : readPnpDriver(inf, versionCode).files) {
-            if (file.source != inf) {
-                paths.push_back({PathRole::PnpDriverFile, file.source});
+        // The tree's architecture is not known here: the files of both
+        // decorations count, so that no output lands on either.
+        for (const Architecture architecture : {Architecture::X86, Architecture::Amd64}) {
+            for (const PnpDriver::File& file :
+                 readPnpDriver(inf, {version, architecture, {}}).files) {
+                if (file.source != inf) {
+                    paths.push_back({PathRole::PnpDriverFile, file.source});
+                }
             }
         }
     }

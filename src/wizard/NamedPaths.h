@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inf/WindowsTarget.h"
 #include "media/BootImage.h"
 #include "settings/BuildSettings.h"
 
@@ -46,8 +47,8 @@ bool isOutput(PathRole role);
 // Every path of one build: the source (when a CD is read; for a mounted
 // volume also the image file or device it is mounted from), the Service
 // Pack, each driver INF and every file of its package that is on its
-// medium (for versionCode, or for any of the three versions when it is
-// unset), each driver floppy (for a folder or a TXTSETUP.OEM also that
+// medium (for the version, or for any of the three versions when it is
+// unknown), each driver floppy (for a folder or a TXTSETUP.OEM also that
 // file and every file it names), each Plug and Play driver's INF and the
 // files it brings, the virtio-win medium, the target hardware's lspci
 // file, the user's answer file when one is taken, the work folder, and
@@ -56,12 +57,12 @@ bool isOutput(PathRole role);
 // isoPath and logFile are absolute (or empty, for the last two).
 std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,
                                     const std::string& isoPath, const std::string& logFile,
-                                    char versionCode, const MountTables& tables = {});
+                                    WindowsVersion version, const MountTables& tables = {});
 
 // The files of the driver INF's package that are on its medium, as they
 // exist there (any letter case, plain or in the compressed form that
 // staging takes), the INF itself left out.
-std::vector<std::string> driverPackageFiles(const std::string& inf, char versionCode);
+std::vector<std::string> driverPackageFiles(const std::string& inf, WindowsVersion version);
 
 // The files of a driver floppy given as a folder or as its TXTSETUP.OEM:
 // that file, and every file it names (each entry's files, plain or

@@ -3,7 +3,6 @@
 #include "answer/AnswerFileCheck.h"
 #include "answer/PnpAnswerKeys.h"
 #include "inf/InfReader.h"
-#include "inf/VersionCode.h"
 #include "source/PnpDriverPackage.h"
 #include "sys/CaseFold.h"
 #include "sys/TextEncoding.h"
@@ -14,15 +13,17 @@ namespace {
 constexpr MessageStyle kOk{MessageButtons::Ok, MessageIcon::None, false};
 constexpr MessageStyle kYesNoQuestion{MessageButtons::YesNo, MessageIcon::Question, false};
 
-std::string windowsName(char versionCode) {
-    switch (versionCode) {
-    case VersionCode::Windows2000:
+std::string windowsName(WindowsVersion version) {
+    switch (version) {
+    case WindowsVersion::Windows2000:
         return "Windows 2000";
-    case VersionCode::Server2003:
+    case WindowsVersion::Server2003:
         return "Windows Server 2003";
-    default:
-        return "Windows XP";
+    case WindowsVersion::WindowsXp:
+    case WindowsVersion::Unknown:
+        break;
     }
+    return "Windows XP";
 }
 
 // The architectures other than x86 that the Manufacturer section's
@@ -49,9 +50,11 @@ std::string otherArchitectures(const InfReader& reader) {
 
 } // namespace
 
-Outcome validatePnpDriverInf(const std::string& path, char versionCode, Architecture architecture) {
-    if (versionCode != VersionCode::Windows2000 && versionCode != VersionCode::Server2003) {
-        versionCode = VersionCode::WindowsXp;
+Outcome validatePnpDriverInf(const std::string& path, const WindowsTarget& tree) {
+    // An unknown version is read as XP.
+    WindowsTarget target = tree;
+    if (target.version == WindowsVersion::Unknown) {
+        target.version = WindowsVersion::WindowsXp;
     }
     const std::string refused = path + " の PnP ドライバは組み込めません。";
     InfReader reader(path);
@@ -59,23 +62,24 @@ Outcome validatePnpDriverInf(const std::string& path, char versionCode, Architec
         return Failure::refusal(path + " はドライバの INF ファイルではありません。", path,
                                 reader.problem().text());
     }
-    reader.setArchitecture(architecture);
-    if (architecture != Architecture::X86) {
-        if (Outcome judged = judgeInfArchitecture(reader, architecture, versionCode); !judged) {
+    reader.setArchitecture(target.architecture);
+    if (target.architecture != Architecture::X86) {
+        if (Outcome judged = judgeInfArchitecture(reader, target); !judged) {
             return judged;
         }
     }
-    std::string models = reader.FindModelsSection(versionCode);
+    std::string models = reader.FindModelsSection(target.version);
     if (models.empty() || reader.file().lineCount(models) <= 0) {
-        std::string others = architecture == Architecture::X86 ? otherArchitectures(reader) : "";
+        std::string others =
+            target.architecture == Architecture::X86 ? otherArchitectures(reader) : "";
         if (!others.empty()) {
             return Failure::refusal(
                 refused, path, "モデルが x86 ではないアーキテクチャ（" + others + "）用です。");
         }
         return Failure::refusal(refused, path,
-                                windowsName(versionCode) + " 用のモデルがありません。");
+                                windowsName(target.version) + " 用のモデルがありません。");
     }
-    PnpDriver driver = readPnpDriver(path, versionCode, architecture);
+    PnpDriver driver = readPnpDriver(path, target);
     if (std::optional<MediumProblem> problem = firstPnpProblem(driver)) {
         if (problem->kind == MediumProblem::Kind::Refused) {
             return Failure::refusal(refused, path,
@@ -90,23 +94,22 @@ Outcome validatePnpDriverInf(const std::string& path, char versionCode, Architec
 }
 
 Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields,
-                               char versionCode) {
+                               WindowsVersion version) {
     std::string user;
     if (fields.mode == AnswerFileFields::Mode::UserFile && !fields.userFile.empty()) {
-        user = userPnpFolders(readUserAnswerFile(fields.userFile, versionCode).file);
+        user = userPnpFolders(readUserAnswerFile(fields.userFile, version).file);
     }
     std::vector<std::string> ours;
     for (std::size_t i = 1; i <= count; ++i) {
         ours.push_back(pnpPathEntry(pnpFolderName(i)));
     }
     const std::size_t length = pnpPathValue(user, ours).size();
-    const std::size_t limit = pnpPathLimit(versionCode);
+    const std::size_t limit = pnpPathLimit(version);
     if (length > limit) {
         return Failure::refusal(
             "PnP ドライバのフォルダが多すぎて、OemPnPDriversPath に書き切れません。", {},
             "OemPnPDriversPath が " + std::to_string(length) + " 文字になり、" +
-                windowsName(versionCode) + " の上限の " + std::to_string(limit) +
-                " 文字を超えます。");
+                windowsName(version) + " の上限の " + std::to_string(limit) + " 文字を超えます。");
     }
     return {};
 }
@@ -117,8 +120,8 @@ std::string pnpDriversNeedAnswerFile() {
            "を読みます。";
 }
 
-bool checkPnpDriverSettings(const BuildSettings& settings, char versionCode, MessageBox& messages,
-                            const std::function<void()>& openAnswerFile) {
+bool checkPnpDriverSettings(const BuildSettings& settings, WindowsVersion version,
+                            MessageBox& messages, const std::function<void()>& openAnswerFile) {
     const std::size_t count = settings.pnpDriverInfList().size();
     if (count == 0) {
         return true;
@@ -138,7 +141,7 @@ bool checkPnpDriverSettings(const BuildSettings& settings, char versionCode, Mes
             return false;
         }
     }
-    Outcome path = validatePnpDriversPath(count, settings.getAnswerFile(), versionCode);
+    Outcome path = validatePnpDriversPath(count, settings.getAnswerFile(), version);
     if (!path) {
         messages.show(path.failure().headline + "\n" + path.failure().reason, kOk);
         return false;

@@ -11,21 +11,21 @@
 namespace ornibe {
 
 // Whether the INF at path (an existing file) is a Plug and Play driver that
-// GUI-mode setup of the version ('0', '1', '2'; unset is taken as XP) can
+// GUI-mode setup of the target (an unknown version is taken as XP) can
 // install from a folder of its own: it opens as an INF, its models include
 // one for the version (a models section decorated only for another
 // architecture is refused as such), and every file it names is on its
 // medium inside its folder, plain or compressed. Any device class passes.
 //
 // A refusal's headline names the file, its reason says why.
-Outcome validatePnpDriverInf(const std::string& path, char versionCode,
-                             Architecture architecture = Architecture::X86);
+Outcome validatePnpDriverInf(const std::string& path, const WindowsTarget& target);
 
 // The OemPnPDriversPath the build would give setup for count drivers after
 // the user's own folders (those of the user's answer file, when one is
 // used), against the version's limit; the refusal gives the length and
 // the limit.
-Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields, char versionCode);
+Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields,
+                               WindowsVersion version);
 
 // Why PnP drivers cannot go without an answer file, as both front ends
 // say it: two lines, the refusal and setup's reason.
@@ -38,7 +38,7 @@ std::string pnpDriversNeedAnswerFile();
 // the answer file's dialog, runs it on yes, and goes on when it left an
 // answer file set. Then the path's length. True when the page may go on;
 // always true without PnP drivers.
-bool checkPnpDriverSettings(const BuildSettings& settings, char versionCode, MessageBox& messages,
-                            const std::function<void()>& openAnswerFile);
+bool checkPnpDriverSettings(const BuildSettings& settings, WindowsVersion version,
+                            MessageBox& messages, const std::function<void()>& openAnswerFile);
 
 } // namespace ornibe

@@ -2,9 +2,7 @@
 
 #include "inf/DriverPackage.h"
 #include "media/BootImage.h"
-#include "media/IsoImageReader.h"
 #include "runner/BuildRunner.h"
-#include "runner/ConfirmData.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
 #include "source/F6Source.h"
@@ -62,8 +60,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (stopped() || !ValidateCdDrive(form)) {
         return false;
     }
-    if (form.selectedDrivePosition() > 0 &&
-        (!checkSourceTree(settings_.getCdDriveRoot()) || stopped())) {
+    if (form.selectedDrivePosition() > 0 && (!checkSourceTree(cdSource()) || stopped())) {
         return false;
     }
     if (!checkVolumeLabel(form.volumeLabelText())) {
@@ -78,16 +75,15 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     // The Service Pack and the drivers are checked against the tree that
     // the build will patch: the CD's, or the one the work folder already
     // holds. Its TXTSETUP.SIF is read as the summary reads it.
-    char versionCode = ConfirmData::kVersionUnset;
-    Architecture architecture = Architecture::X86;
-    Outcome tree =
-        readTreeVersion(form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
-                                                         : makeAbsolute(form.workFolderText()),
-                        versionCode, architecture, stop_);
+    const std::shared_ptr<const Medium> treeSource =
+        form.selectedDrivePosition() > 0 ? source_
+                                         : Medium::open(makeAbsolute(form.workFolderText()), stop_);
+    const TreeTarget tree = readTreeTarget(*treeSource);
+    const WindowsTarget& target = tree.target;
     if (stopped()) {
         return false;
     }
-    if (!checkServicePack(servicePack, architecture)) {
+    if (!checkServicePack(servicePack, target.architecture)) {
         return false;
     }
     settings_.SetServicePackPath(servicePack);
@@ -95,8 +91,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     settings_.ClearDriverInfs();
     settings_.clearDriverEntries();
     const std::vector<std::string> infs = infEntriesOnNext(form);
-    if (!tree) {
-        return refuse(tree.failure());
+    if (!tree.outcome) {
+        return refuse(tree.outcome.failure());
     }
     std::vector<F6ListEntry> floppies;
     for (std::string inf : infs) {
@@ -105,21 +101,16 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
             settings_.AddDriverInf(floppy->source);
             continue;
         }
-        if (!CheckFileExists(inf) || !checkDriverInf(inf, versionCode, architecture)) {
+        if (!CheckFileExists(inf) || !checkDriverInf(inf, target)) {
             return false;
         }
         settings_.AddDriverInf(inf);
     }
-    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, architecture,
-                                        versionCode, stop_);
+    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, target, stop_);
         !chosen) {
         return refuse(chosen.failure());
     }
-    if (Outcome hive = checkHivesysForConfig(settings_,
-                                             form.selectedDrivePosition() > 0
-                                                 ? settings_.getCdDriveRoot()
-                                                 : makeAbsolute(form.workFolderText()),
-                                             architecture, stop_);
+    if (Outcome hive = checkHivesysForConfig(settings_, *treeSource, target.architecture, stop_);
         !hive) {
         return refuse(hive.failure());
     }
@@ -129,33 +120,30 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         if (!CheckFileExists(inf)) {
             return false;
         }
-        if (Outcome pnp = validatePnpDriverInf(inf, versionCode, architecture); !pnp) {
+        if (Outcome pnp = validatePnpDriverInf(inf, target); !pnp) {
             return refuse(pnp.failure());
         }
         settings_.addPnpDriverInf(inf);
     }
-    if (Outcome virtio =
-            addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(),
-                                versionCode, architecture, stop_);
+    if (Outcome virtio = addVirtioWinDrivers(settings_, form.virtioWinText(),
+                                             form.virtioWinDrivers(), target, stop_);
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
-    // The drivers as staging will read them, read once for the checks of
-    // their names and of whether they load.
+    // The drivers as staging will read them, for the check of whether
+    // they load.
     DriverPackage drivers;
-    readDriverSources(settings_, versionCode, architecture, drivers);
+    readDriverSources(settings_, target, drivers);
     if (Outcome names =
-            checkDriverNames(settings_, makeAbsolute(form.workFolderText()), versionCode,
-                             architecture, !form.isoPathText().empty(), tools_, stop_, &drivers);
+            checkDriverNames(settings_, *treeSource, target, !form.isoPathText().empty(), tools_);
         !names) {
         return !stopped() && refuse(names.failure());
     }
-    if (!checkDriverLoadSettings(settings_, drivers,
-                                 form.selectedDrivePosition() > 0
-                                     ? settings_.getCdDriveRoot()
-                                     : makeAbsolute(form.workFolderText()),
-                                 versionCode, architecture, tools_, messages_, headless_,
-                                 form.allowUnloadableDriverChecked())) {
+    if (!checkDriverLoadSettings(
+            settings_, drivers,
+            form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
+                                             : makeAbsolute(form.workFolderText()),
+            target, tools_, messages_, headless_, form.allowUnloadableDriverChecked())) {
         return false;
     }
 
@@ -170,13 +158,13 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         return refuse(target.failure());
     }
     if (!checkWorkFolderFirst(form) ||
-        !checkPnpDriverSettings(settings_, versionCode, messages_, openAnswerFile_) ||
-        !checkAnswerFileSettings(settings_.getAnswerFile(), versionCode, messages_)) {
+        !checkPnpDriverSettings(settings_, target.version, messages_, openAnswerFile_) ||
+        !checkAnswerFileSettings(settings_.getAnswerFile(), target.version, messages_)) {
         return false;
     }
 
     // Before the work folder check, which may create the folder.
-    if (!checkIsoPath(form) || !checkLogFile() || !checkNamedPaths(form, versionCode)) {
+    if (!checkIsoPath(form) || !checkLogFile() || !checkNamedPaths(form, target.version)) {
         return false;
     }
     // With a source to read, the work folder check asks its questions and
@@ -228,16 +216,17 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
             }
         }
     }
+    source_.reset();
     if (position > 0) {
         // An image file, or a disc read through its device, must hold an
         // ISO 9660 volume whose tree the copy can take whole: it is read
         // here as the copy reads it.
-        if (isImageSource(root)) {
-            IsoImageReader image(root, stop_);
-            if (image.stopped()) {
+        source_ = Medium::open(root, stop_);
+        if (source_->isImage()) {
+            if (source_->stopped()) {
                 return false;
             }
-            if (Outcome usable = image.copyable(); !usable) {
+            if (Outcome usable = source_->copyable(); !usable) {
                 messages_.show(root + " は Windows の CD のイメージとして読めません。\n(" +
                                    usable.failure().line() + ")",
                                kOk);
@@ -256,8 +245,16 @@ bool SettingsChecks::refuse(const Failure& failure) {
     return false;
 }
 
-bool SettingsChecks::checkSourceTree(const std::string& root) {
-    Outcome outcome = validateSetupSource(root, stop_);
+const Medium& SettingsChecks::cdSource() {
+    const std::string root = settings_.getCdDriveRoot();
+    if (!source_ || source_->path() != root) {
+        source_ = Medium::open(root, stop_);
+    }
+    return *source_;
+}
+
+bool SettingsChecks::checkSourceTree(const Medium& source) {
+    Outcome outcome = validateSetupSource(source);
     return outcome || refuse(outcome.failure());
 }
 
@@ -274,9 +271,8 @@ bool SettingsChecks::checkServicePack(const std::string& path, Architecture arch
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::checkDriverInf(const std::string& path, char versionCode,
-                                    Architecture architecture) {
-    Outcome outcome = validateDriverInf(path, versionCode, architecture);
+bool SettingsChecks::checkDriverInf(const std::string& path, const WindowsTarget& target) {
+    Outcome outcome = validateDriverInf(path, target);
     return outcome || refuse(outcome.failure());
 }
 
@@ -290,12 +286,12 @@ bool SettingsChecks::checkLogFile() {
     return outcome || refuse(outcome.failure());
 }
 
-bool SettingsChecks::checkNamedPaths(const SettingsForm& form, char versionCode) {
+bool SettingsChecks::checkNamedPaths(const SettingsForm& form, WindowsVersion version) {
     const std::string workFolder = withoutTrailingSlash(makeAbsolute(form.workFolderText()));
     const std::string isoPath =
         form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
     Outcome outcome = findPathConflict(
-        namedPathsOf(settings_, workFolder, isoPath, logFile_, versionCode), homeFolder());
+        namedPathsOf(settings_, workFolder, isoPath, logFile_, version), homeFolder());
     return outcome || refuse(outcome.failure());
 }
 
@@ -363,9 +359,8 @@ bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
     }
     // No CD is read: the folder must already hold the installation tree,
     // whatever the letter case of its names.
-    std::optional<std::string> sif = findNoCase(
-        withTrailingSlash(path), setupFileOf(sourceArchitecture(withTrailingSlash(path))));
-    if (sif && existsAsFile(*sif)) {
+    const std::unique_ptr<Medium> tree = Medium::open(withTrailingSlash(path));
+    if (tree->hasFile(setupFileOf(sourceArchitecture(*tree)))) {
         return true;
     }
     std::string reason;
@@ -401,7 +396,7 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     }
     std::optional<std::uint64_t> needed;
     if (settings_.GetCdDriveIndex() > 0) {
-        needed = sourceBytes(settings_.getCdDriveRoot(), stop_);
+        needed = sourceBytes(cdSource());
         if (stopped()) {
             return false;
         }

@@ -4,6 +4,7 @@
 #include "media/DriveSource.h"
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
+#include "source/Medium.h"
 #include "sys/Failure.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -56,8 +58,12 @@ public:
     // Refuses a missing choice, waits for a readable disc in a drive that
     // was listed without one, refuses an image (a file or a disc read
     // through its device) whose tree cannot be copied whole, and stores the
-    // chosen drive.
+    // chosen drive. The source is opened here, once: the later checks read
+    // it, and source() hands it on.
     bool ValidateCdDrive(const SettingsForm& form);
+
+    // The source that the checks read; null when no CD is read.
+    std::shared_ptr<const Medium> source() const { return source_; }
 
     // An empty path passes and stays empty; otherwise the path is made
     // absolute in place and must name an existing file (never a folder).
@@ -82,16 +88,15 @@ public:
     // fail on; each refusal is a message whose first line names the file or
     // value and whose second line gives the reason.
     // A source (image, disc or folder) that holds a Windows setup tree.
-    bool checkSourceTree(const std::string& root);
+    bool checkSourceTree(const Medium& source);
     // A label the image can hold.
     bool checkVolumeLabel(const std::string& label);
     // A Service Pack installer (an existing file, or empty) that can run
     // here.
     bool checkServicePack(const std::string& path, Architecture architecture = Architecture::X86);
     // A driver INF (an existing file) that adds a text-mode storage driver
-    // for the version ('0', '1', '2', or unset).
-    bool checkDriverInf(const std::string& path, char versionCode,
-                        Architecture architecture = Architecture::X86);
+    // for the target (whose version may be unknown).
+    bool checkDriverInf(const std::string& path, const WindowsTarget& target);
     // An ISO file name that the image step can write.
     bool checkIsoPath(const SettingsForm& form);
     // A log file that can be written when the build ends.
@@ -100,11 +105,14 @@ public:
     // tree, the work folder on the source (see findPathConflict). The
     // settings hold the source, Service Pack and drivers already; the
     // version is the one the drivers were checked for.
-    bool checkNamedPaths(const SettingsForm& form, char versionCode);
+    bool checkNamedPaths(const SettingsForm& form, WindowsVersion version);
 
 private:
     // Shows a refusal: its first line, then its reason; always false.
     bool refuse(const Failure& failure);
+    // The CD the settings name: the one ValidateCdDrive opened, or opened
+    // now when the checks run one by one.
+    const Medium& cdSource();
 
     BuildSettings& settings_;
     DriveSource& drives_;
@@ -115,6 +123,7 @@ private:
     bool headless_ = false;
     StopCheck stop_;
     std::function<void()> openAnswerFile_;
+    std::shared_ptr<const Medium> source_;
 };
 
 } // namespace ornibe

@@ -1,14 +1,11 @@
 #include "wizard/SourceTreeCheck.h"
 
-#include "media/IsoImageReader.h"
-#include "sys/CaseLookup.h"
-#include "sys/CopyTree.h"
+#include "source/Medium.h"
 #include "sys/FileError.h"
-#include "sys/HostPath.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
+#include <string>
 #include <vector>
 
 namespace ornibe {
@@ -22,13 +19,6 @@ constexpr const char* kSetupFolders[] = {"I386", "AMD64"};
 // more, and the message stays short when a folder of many files is chosen.
 constexpr std::size_t kNamesShown = 12;
 
-// What a source offers to the check: its names at the top, whether a
-// setup folder is there, and whether that folder holds TXTSETUP.SIF.
-struct SourceView {
-    std::function<std::optional<std::vector<std::string>>(const std::string&)> names;
-    std::function<bool(const std::string&)> hasFile;
-};
-
 std::string listedNames(std::vector<std::string> names) {
     std::sort(names.begin(), names.end());
     std::string text;
@@ -41,13 +31,14 @@ std::string listedNames(std::vector<std::string> names) {
     return text;
 }
 
-Outcome lookInto(const std::string& root, const SourceView& view, const char* kind) {
+Outcome lookInto(const Medium& source, const char* kind) {
+    const std::string& root = source.path();
     for (const char* folder : kSetupFolders) {
-        if (view.hasFile(std::string(folder) + "/TXTSETUP.SIF")) {
+        if (source.hasFile(std::string(folder) + "/TXTSETUP.SIF")) {
             return {};
         }
     }
-    if (view.hasFile("IA64/TXTSETUP.SIF")) {
+    if (source.hasFile("IA64/TXTSETUP.SIF")) {
         // Itanium media: their setup tree is another one altogether.
         return Failure::refusal(root + " は Itanium（IA64）用の Windows の CD です。", root,
                                 "IA64 の CD には対応していません（対応するのは I386 と AMD64 "
@@ -55,7 +46,7 @@ Outcome lookInto(const std::string& root, const SourceView& view, const char* ki
     }
     const std::string headline =
         root + " には Windows 2000、XP、Server 2003 のセットアップファイルがありません。";
-    std::optional<std::vector<std::string>> top = view.names("");
+    std::optional<std::vector<std::string>> top = source.folderNames("");
     if (!top) {
         return Failure::refusal(headline, root,
                                 std::string(kind) + "の中を読めません（" + systemReason(errno) +
@@ -68,7 +59,7 @@ Outcome lookInto(const std::string& root, const SourceView& view, const char* ki
     }
     std::string found = "（最上位にあるもの: " + listedNames(*top) + "）";
     for (const char* folder : kSetupFolders) {
-        if (view.names(folder)) {
+        if (source.folderNames(folder)) {
             return Failure::refusal(headline, root,
                                     std::string(folder) + " フォルダに TXTSETUP.SIF がありません" +
                                         found + "。");
@@ -79,43 +70,23 @@ Outcome lookInto(const std::string& root, const SourceView& view, const char* ki
 
 } // namespace
 
-Outcome validateSetupSource(const std::string& root, const StopCheck& stop) {
-    if (isImageSource(root)) {
-        IsoImageReader image(root, stop);
-        if (image.stopped()) {
+Outcome validateSetupSource(const Medium& source) {
+    if (source.isImage()) {
+        if (source.stopped()) {
             return {};
         }
-        if (!image.ok()) {
-            return Failure::refusal(root + " は Windows の CD のイメージとして読めません。", root,
-                                    "（" + image.error() + "）");
+        if (Outcome readable = source.readable(); !readable) {
+            return Failure::refusal(source.path() +
+                                        " は Windows の CD のイメージとして読めません。",
+                                    source.path(), "（" + readable.failure().reason + "）");
         }
-        SourceView view{[&](const std::string& folder) { return image.folderNames(folder); },
-                        [&](const std::string& file) { return image.hasFile(file); }};
-        return lookInto(root, view, "イメージ");
+        return lookInto(source, "イメージ");
     }
-    SourceView view{[&](const std::string& folder) -> std::optional<std::vector<std::string>> {
-                        if (folder.empty()) {
-                            return folderEntries(root);
-                        }
-                        std::optional<std::string> found = findNoCase(root, folder);
-                        if (!found || !existsAsFolder(*found)) {
-                            return std::nullopt;
-                        }
-                        return folderEntries(*found);
-                    },
-                    [&](const std::string& file) {
-                        std::optional<std::string> found = findNoCase(root, file);
-                        return found && existsAsFile(*found);
-                    }};
-    return lookInto(root, view, "フォルダ");
+    return lookInto(source, "フォルダ");
 }
 
-std::optional<std::uint64_t> sourceBytes(const std::string& root, const StopCheck& stop) {
-    if (isImageSource(root)) {
-        IsoImageReader image(root, stop);
-        return image.ok() ? std::optional<std::uint64_t>(image.treeBytes()) : std::nullopt;
-    }
-    return treeBytes(root);
+std::optional<std::uint64_t> sourceBytes(const Medium& source) {
+    return source.treeBytes();
 }
 
 } // namespace ornibe

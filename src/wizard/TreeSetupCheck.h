@@ -1,27 +1,29 @@
 #pragma once
 
-#include "inf/SetupArchitecture.h"
+#include "inf/WindowsTarget.h"
 #include "sys/Failure.h"
-#include "sys/StopCheck.h"
-
-#include <string>
 
 namespace ornibe {
 
-// Reads the TXTSETUP.SIF (I386, or AMD64 on an x64 CD) of the installation tree whose root is root
-// (a folder, or the image file or disc it names) as the confirmation
-// page's summary reads it, and sets versionCode to the Windows version it
-// names: '0' Windows 2000, '1' XP, '2' Server 2003, or
-// ConfirmData::kVersionUnset when the file cannot be read or names no
-// known CD. A file that passes the limits within which setup files are
-// read is refused, naming the file and the limit; a missing file or one
-// that is not an INF is left to the checks of the tree itself. A read of
-// an image that stop ends leaves versionCode unset; the caller looks at
-// stop itself.
-Outcome readTreeVersion(const std::string& root, char& versionCode, const StopCheck& stop = {});
-// As above, and sets architecture to the tree's (the folder its setup
-// file was read from).
-Outcome readTreeVersion(const std::string& root, char& versionCode, Architecture& architecture,
-                        const StopCheck& stop = {});
+class Medium;
+
+// The system an installation tree installs, and whether its setup file
+// could be read within the limits.
+struct TreeTarget {
+    // The version stays unknown when the file cannot be read or names no
+    // known CD, or when stop ended the read of an image (the caller looks
+    // at stop itself); the architecture is that of the folder the file was
+    // read from.
+    WindowsTarget target;
+    // A refusal naming the file and the limit when the file passes the
+    // limits within which setup files are read; a missing file or one that
+    // is not an INF is left to the checks of the tree itself.
+    Outcome outcome;
+};
+
+// Reads the TXTSETUP.SIF (I386, or AMD64 on an x64 CD) of the installation
+// tree of tree (a folder, or an image file or disc) as the confirmation
+// page's summary reads it.
+TreeTarget readTreeTarget(const Medium& tree);
 
 } // namespace ornibe

@@ -1,6 +1,5 @@
 #include "wizard/VirtioWinCheck.h"
 
-#include "inf/VersionCode.h"
 #include "source/VirtioWinFolders.h"
 #include "source/VirtioWinMedium.h"
 #include "sys/CaseFold.h"
@@ -74,14 +73,14 @@ std::vector<std::string> withoutVirtioWinInfs(const std::vector<std::string>& in
 }
 
 Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
-                            const std::optional<std::vector<std::string>>& only, char versionCode,
-                            Architecture architecture, const StopCheck& stop) {
+                            const std::optional<std::vector<std::string>>& only,
+                            const WindowsTarget& target, const StopCheck& stop) {
     settings.setVirtioWin({});
     if (source.empty()) {
         return {};
     }
     const std::string path = withoutTrailingSlash(makeAbsolute(source));
-    if (versionCode == VersionCode::Windows2000) {
+    if (target.version == WindowsVersion::Windows2000) {
         return Failure::refusal(
             "virtio-win のドライバは Windows 2000 には組み込めません。", path,
             "virtio-win のドライバは Windows XP と Windows Server 2003 (xp、2k3 のフォルダ) "
@@ -91,7 +90,7 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
     if (medium.problem()) {
         return *medium.problem();
     }
-    const std::string system = virtioWinSystemName(versionCode, architecture);
+    const std::string system = virtioWinSystemName(target);
 
     VirtioWinChoice choice;
     choice.source = path;
@@ -101,7 +100,7 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
         if (!asked(only, kind.name)) {
             continue;
         }
-        const std::string folder = findVirtioWinFolder(medium, kind, versionCode, architecture);
+        const std::string folder = findVirtioWinFolder(medium, kind, target);
         if (folder.empty()) {
             const std::vector<std::string> held = virtioWinFoldersHeld(medium, kind);
             const std::string what = held.empty() ? std::string("なし") : listed(held);
@@ -111,8 +110,7 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
                 continue;
             }
             std::vector<std::string> looked;
-            for (const std::string& candidate :
-                 virtioWinCandidates(kind, versionCode, architecture)) {
+            for (const std::string& candidate : virtioWinCandidates(kind, target)) {
                 looked.push_back(backslashed(candidate));
             }
             return Failure::refusal(
@@ -130,8 +128,8 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
             return Failure::refusal(path + " の " + folder + " を読み出せません。", path,
                                     kind.inf + " がありません。");
         }
-        Outcome checked = kind.textMode ? validateDriverInf(*inf, versionCode, architecture)
-                                        : validatePnpDriverInf(*inf, versionCode, architecture);
+        Outcome checked =
+            kind.textMode ? validateDriverInf(*inf, target) : validatePnpDriverInf(*inf, target);
         if (!checked) {
             return Failure::refusal(path + " の " + folder + " の " + kind.name +
                                         " は組み込めません。",

@@ -28,8 +28,8 @@ namespace ornibe {
 // naming the folders looked for and those the medium holds; an INF that
 // does not pass its check.
 Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
-                            const std::optional<std::vector<std::string>>& only, char versionCode,
-                            Architecture architecture, const StopCheck& stop = {});
+                            const std::optional<std::vector<std::string>>& only,
+                            const WindowsTarget& target, const StopCheck& stop = {});
 
 // The settings page's check boxes, one per virtioWinDriverNames() entry in
 // that order, as addVirtioWinDrivers takes them: nothing when every box is

@@ -1,6 +1,6 @@
 #include "answer/AnswerFieldsCheck.h"
 #include "answer/TimeZones.h"
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,12 +29,12 @@ TEST(AnswerFieldsCheck, refuses_each_broken_rule_naming_the_field_and_the_rule) 
     struct Case {
         const char* broken;
         std::function<void(AnswerFileFields&)> change;
-        char version;
+        WindowsVersion version;
         std::string message;
     };
-    const char xp = VersionCode::WindowsXp;
+    const WindowsVersion xp = WindowsVersion::WindowsXp;
     const std::vector<Case> cases = {
-        {"unknown version", [](AnswerFileFields&) {}, '?',
+        {"unknown version", [](AnswerFileFields&) {}, WindowsVersion::Unknown,
          "応答ファイルを作れません。\nTXTSETUP.SIF から Windows のバージョン"},
         {"no full name", [](AnswerFileFields& f) { f.fullName.clear(); }, xp,
          "フルネーム（FullName）は使えません。\n入力してください。"},
@@ -61,7 +61,8 @@ TEST(AnswerFieldsCheck, refuses_each_broken_rule_naming_the_field_and_the_rule) 
          "プロダクト キー（ProductKey）は使えません。\n5 文字ずつ 5 組"},
         {"a key on 2000",
          [](AnswerFileFields& f) { f.productKey = "BCDFG_HJKMP_QRTVW_XY234_6789B"; },
-         VersionCode::Windows2000, "プロダクト キー（ProductID）は使えません。\n5 文字ずつ 5 組"},
+         WindowsVersion::Windows2000,
+         "プロダクト キー（ProductID）は使えません。\n5 文字ずつ 5 組"},
         {"the workgroup *", [](AnswerFileFields& f) { f.workgroup = "*"; }, xp,
          "ワークグループ（JoinWorkgroup）は使えません。\n15 文字まで"},
         {"no workgroup", [](AnswerFileFields& f) { f.workgroup.clear(); }, xp,
@@ -85,8 +86,8 @@ TEST(AnswerFieldsCheck, passes_the_rules_edges_and_only_warns_of_a_key_outside_t
     fields.adminPassword = std::string(127, 'p');
     fields.organization = "Ornibe Lab; Tokyo";
     fields.productKey = "BCDFG-HJKMP-QRTVW-XY234-6789B";
-    for (char version :
-         {VersionCode::Windows2000, VersionCode::WindowsXp, VersionCode::Server2003}) {
+    for (WindowsVersion version :
+         {WindowsVersion::Windows2000, WindowsVersion::WindowsXp, WindowsVersion::Server2003}) {
         AnswerCheck check = checkAnswerFields(fields, version);
         EXPECT_TRUE(check.outcome) << shown(check);
         EXPECT_TRUE(check.warnings.empty());
@@ -94,13 +95,13 @@ TEST(AnswerFieldsCheck, passes_the_rules_edges_and_only_warns_of_a_key_outside_t
     // Every index of the table passes, and Tokyo is 235.
     for (const TimeZone& zone : timeZones()) {
         fields.timeZone = zone.index;
-        EXPECT_TRUE(checkAnswerFields(fields, VersionCode::WindowsXp).outcome) << zone.index;
+        EXPECT_TRUE(checkAnswerFields(fields, WindowsVersion::WindowsXp).outcome) << zone.index;
     }
     EXPECT_EQ(findTimeZone(kTokyoTimeZone)->name, "Tokyo Standard Time");
 
     // A, E, I, O, U, L, N, S, Z, 0, 1, 5 appear in no real key.
     fields.productKey = "abcde-HJKMP-QRTVW-XY234-6789L";
-    AnswerCheck check = checkAnswerFields(fields, VersionCode::WindowsXp);
+    AnswerCheck check = checkAnswerFields(fields, WindowsVersion::WindowsXp);
     EXPECT_TRUE(check.outcome) << shown(check);
     ASSERT_EQ(check.warnings.size(), 1u);
     EXPECT_THAT(check.warnings[0], HasSubstr("本物のキーには使われない文字（AEL）"));

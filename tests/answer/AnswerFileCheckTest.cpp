@@ -1,5 +1,5 @@
 #include "answer/AnswerFileCheck.h"
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 #include "support/RealFixtures.h"
 #include "support/TempDir.h"
 
@@ -25,10 +25,10 @@ TEST(AnswerFileCheck, refuses_what_setup_would_not_read_as_written_with_the_line
     struct Case {
         const char* broken;
         std::string bytes;
-        char version;
+        WindowsVersion version;
         std::string reason;
     };
-    const char xp = VersionCode::WindowsXp;
+    const WindowsVersion xp = WindowsVersion::WindowsXp;
     const std::vector<Case> cases = {
         {"a byte-order mark", "\xEF\xBB\xBF" + kMinimal, xp, "先頭にバイト順マーク（BOM）"},
         {"a NUL", kMinimal + "[Data]\r\nMsDosInitiated = \"0\"" + std::string(1, '\0') + "\r\n", xp,
@@ -50,8 +50,8 @@ TEST(AnswerFileCheck, refuses_what_setup_would_not_read_as_written_with_the_line
         {"a template's key", kMinimal + "ProductKey = KVM_TEST_CDKEY\r\n", xp,
          "[UserData] ProductKey = **************：ひな形の名前が値のまま残っています。"
          "本物のプロダクト キーに書き換えるか、空にしてください"},
-        {"a template's name", kMinimal + "ProductID = @PRODUCTKEY@\r\n", VersionCode::Windows2000,
-         "--product-key"},
+        {"a template's name", kMinimal + "ProductID = @PRODUCTKEY@\r\n",
+         WindowsVersion::Windows2000, "--product-key"},
         {"a template's user", "[UserData]\r\nFullName = \"@USERNAME@\"\r\n", xp,
          "[UserData] FullName = @USERNAME@：ひな形の名前が値のまま残っています。"},
     };
@@ -67,7 +67,7 @@ TEST(AnswerFileCheck, refuses_what_setup_would_not_read_as_written_with_the_line
     // A file that is not there, or too large to be read, is refused before
     // any of it is read.
     TempDir dir;
-    EXPECT_THAT(reasonOf(readAnswerFile(dir / "missing.sif", VersionCode::WindowsXp)),
+    EXPECT_THAT(reasonOf(readAnswerFile(dir / "missing.sif", WindowsVersion::WindowsXp)),
                 HasSubstr("読み込めません（"));
 }
 
@@ -75,10 +75,10 @@ TEST(AnswerFileCheck, passes_what_working_files_hold_with_a_note_where_setup_ask
     struct Case {
         const char* shape;
         std::string bytes;
-        char version;
+        WindowsVersion version;
         std::vector<std::string> notes;
     };
-    const char xp = VersionCode::WindowsXp;
+    const WindowsVersion xp = WindowsVersion::WindowsXp;
     const std::vector<Case> cases = {
         {"an empty key and comments in UTF-8",
          "; 日本語の注釈\r\n[UserData]\r\nFullName = \"Taro\" ; 山田 太郎\r\nProductKey=\r\n"
@@ -101,7 +101,7 @@ TEST(AnswerFileCheck, passes_what_working_files_hold_with_a_note_where_setup_ask
           "セットアップが途中で止まって尋ねます。"}},
         {"ProductKey on Windows 2000",
          kMinimal + "ProductKey = \"BCDFG-HJKMP-QRTVW-XY234-6789B\"\r\n",
-         VersionCode::Windows2000,
+         WindowsVersion::Windows2000,
          {"注意：[UserData] ProductKey：Windows 2000 のセットアップはこのキーを読まず（読むのは "
           "ProductID です）、プロダクト キーを尋ねます。"}},
     };
@@ -137,7 +137,7 @@ TEST(AnswerFileCheck, passes_lines_without_a_key_and_names_what_it_does_not_chec
                               "Proxy_Enable = 0\n"
                               "[Unattended]\n"
                               "UnattendSwitch = Yes\n";
-    AnswerFileReading xp = checkAnswerFileBytes(bytes, "mine.sif", VersionCode::WindowsXp);
+    AnswerFileReading xp = checkAnswerFileBytes(bytes, "mine.sif", WindowsVersion::WindowsXp);
     EXPECT_TRUE(xp.check.outcome) << reasonOf(xp);
     EXPECT_THAT(xp.unchecked, ElementsAre("[unattended] CrashDumpSetting", "[Proxy]"));
     // Its line ends become CR LF, nothing else changes.
@@ -145,7 +145,7 @@ TEST(AnswerFileCheck, passes_lines_without_a_key_and_names_what_it_does_not_chec
     EXPECT_TRUE(xp.check.warnings.empty());
 
     // Windows 2000 does not know UnattendSwitch: it passes, named.
-    AnswerFileReading w2k = checkAnswerFileBytes(bytes, "mine.sif", VersionCode::Windows2000);
+    AnswerFileReading w2k = checkAnswerFileBytes(bytes, "mine.sif", WindowsVersion::Windows2000);
     EXPECT_TRUE(w2k.check.outcome) << reasonOf(w2k);
     EXPECT_THAT(w2k.unchecked, ElementsAre("[unattended] CrashDumpSetting",
                                            "[unattended] UnattendSwitch", "[Proxy]"));
@@ -168,14 +168,14 @@ protected:
 TEST_F(RealAnswerFileTest, real_answer_files_are_refused_for_their_placeholders_and_why) {
     struct Case {
         const char* file;
-        char version;
+        WindowsVersion version;
         const char* asGiven;
         const char* withKey;
         std::vector<std::string> unchecked;
     };
     const std::vector<Case> cases = {
         {"avocado-vt/win2000-32.sif",
-         VersionCode::Windows2000,
+         WindowsVersion::Windows2000,
          "[UserData] ProductKey = **************：ひな形の名前",
          "(passed)",
          {"[Unattended] OemPreinstall", "[Unattended] UnattendSwitch",
@@ -184,7 +184,7 @@ TEST_F(RealAnswerFileTest, real_answer_files_are_refused_for_their_placeholders_
           "[Proxy]", "[Components]", "[TerminalServices]", "[WindowsFirewall]",
           "[WindowsFirewall.TurnOffFirewall]", "[Branding]", "[Display]"}},
         {"avocado-vt/winxp32.sif",
-         VersionCode::WindowsXp,
+         WindowsVersion::WindowsXp,
          "[UserData] ProductKey = **************：ひな形の名前",
          "(passed)",
          {"[Unattended] OemPreinstall", "[Unattended] CrashDumpSetting",
@@ -192,7 +192,7 @@ TEST_F(RealAnswerFileTest, real_answer_files_are_refused_for_their_placeholders_
           "[GuiUnattended] AutoLogonCount", "[Proxy]", "[Components]", "[TerminalServices]",
           "[WindowsFirewall]", "[WindowsFirewall.TurnOffFirewall]", "[Branding]", "[Display]"}},
         {"avocado-vt/win2003-64.sif",
-         VersionCode::Server2003,
+         WindowsVersion::Server2003,
          "[UserData] ProductKey = **************：ひな形の名前",
          "(passed)",
          {"[Unattended] OemPreinstall", "[Unattended] CrashDumpSetting",
@@ -201,7 +201,7 @@ TEST_F(RealAnswerFileTest, real_answer_files_are_refused_for_their_placeholders_
           "[TerminalServices]", "[WindowsFirewall]", "[WindowsFirewall.TurnOffFirewall]",
           "[SetupParams]", "[Display]"}},
         {"libvirt-test-api/winxp_i386.sif",
-         VersionCode::WindowsXp,
+         WindowsVersion::WindowsXp,
          "1 行目: 最初のセクション見出し",
          "1 行目: 最初のセクション見出し",
          {}},

@@ -1,7 +1,7 @@
 #include "answer/AnswerFileWriter.h"
 #include "answer/AnswerFileSummary.h"
 #include "inf/InfFile.h"
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
 
@@ -32,11 +32,11 @@ AnswerFileFields everyField() {
 
 TEST(AnswerFileWriter, writes_for_each_version_the_expected_bytes_that_the_parser_reads_back) {
     const struct {
-        char version;
+        WindowsVersion version;
         const char* expected;
-    } versions[] = {{VersionCode::Windows2000, "winnt-2000.sif"},
-                    {VersionCode::WindowsXp, "winnt-xp.sif"},
-                    {VersionCode::Server2003, "winnt-2003.sif"}};
+    } versions[] = {{WindowsVersion::Windows2000, "winnt-2000.sif"},
+                    {WindowsVersion::WindowsXp, "winnt-xp.sif"},
+                    {WindowsVersion::Server2003, "winnt-2003.sif"}};
     for (const auto& [version, expected] : versions) {
         SCOPED_TRACE(expected);
         const std::vector<AnswerEntry> entries = answerFileEntries(everyField(), version, true);
@@ -64,7 +64,7 @@ TEST(AnswerFileWriter, writes_for_each_version_the_expected_bytes_that_the_parse
     fields.fullName = "Taro Yamada";
     fields.language = AnswerFileFields::Language::English;
     std::vector<std::string> lines;
-    for (const AnswerEntry& entry : answerFileEntries(fields, VersionCode::WindowsXp, false)) {
+    for (const AnswerEntry& entry : answerFileEntries(fields, WindowsVersion::WindowsXp, false)) {
         lines.push_back(entry.section + " " + entry.key + "=" + entry.value);
     }
     EXPECT_THAT(
@@ -86,7 +86,7 @@ TEST(AnswerFileWriter, writes_for_each_version_the_expected_bytes_that_the_parse
 
 TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but_the_keys_end) {
     AnswerFileFields fields = everyField();
-    const std::vector<std::string> lines = answerFileSummary(fields, VersionCode::WindowsXp);
+    const std::vector<std::string> lines = answerFileSummary(fields, WindowsVersion::WindowsXp);
     EXPECT_THAT(lines,
                 ElementsAre("I386\\WINNT.SIF：入力した内容から作ります", "コンピュータ名：LAB-PC01",
                             "言語：日本語", "タイム ゾーン：235 (GMT+09:00) 大阪、札幌、東京",
@@ -99,7 +99,7 @@ TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but
 
     fields.adminPassword.clear();
     fields.productKey.clear();
-    EXPECT_THAT(answerFileSummary(fields, VersionCode::WindowsXp),
+    EXPECT_THAT(answerFileSummary(fields, WindowsVersion::WindowsXp),
                 ::testing::IsSupersetOf(
                     {"パスワード：なし", "プロダクト キー：なし（セットアップが尋ねます）"}));
 
@@ -111,7 +111,7 @@ TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but
                               "[UserData]\nFullName = \"A\"\nComputerName = BOX\n"
                               "ProductKey = \"BCDFG-HJKMP-QRTVW-XY234-6789C\"\n"
                               "[RegionalSettings]\nLanguage = 00000409\n");
-    EXPECT_THAT(answerFileSummary(fields, VersionCode::WindowsXp),
+    EXPECT_THAT(answerFileSummary(fields, WindowsVersion::WindowsXp),
                 ElementsAre("I386\\WINNT.SIF：" + fields.userFile + " をそのまま使います",
                             "コンピュータ名：BOX", "言語：英語（米国）",
                             "タイム ゾーン：85 (GMT) グリニッジ標準時：ダブリン、エジンバラ、"
@@ -120,7 +120,7 @@ TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but
                             "プロダクト キー：*****-*****-*****-*****-6789C"));
 
     fields.mode = AnswerFileFields::Mode::None;
-    EXPECT_TRUE(answerFileSummary(fields, VersionCode::WindowsXp).empty());
+    EXPECT_TRUE(answerFileSummary(fields, WindowsVersion::WindowsXp).empty());
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include "check/ControllerMatch.h"
 #include "check/HardwareIdsDatabase.h"
 #include "inf/InfFile.h"
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 #include "media/IsoImageReader.h"
 #include "runner/VirtioWinReport.h"
 #include "support/BuildProgram.h"
@@ -181,7 +181,7 @@ TEST_F(VirtioWinBuildTest, an_xp_tree_takes_the_block_driver_for_text_mode_and_t
     const std::string machine = printedMachine(result.output);
     EXPECT_EQ(machine, "qemu-virtio-blk");
     EXPECT_EQ(machine, virtioQemuMachine(dir / "medium/viostor/xp/x86/viostor.inf",
-                                         VersionCode::WindowsXp, Architecture::X86)
+                                         {WindowsVersion::WindowsXp, Architecture::X86, {}})
                            .value_or(""));
     EXPECT_EQ(claimingService(txtsetup, machine), "viostor");
     // The build's own check matched that machine and found the disk claimed.

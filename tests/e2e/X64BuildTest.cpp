@@ -197,6 +197,30 @@ TEST_F(X64BuildTest, a_pnp_driver_brings_its_x64_files_and_an_x86_only_one_is_re
                                 {{{"--work", work, "--source", source, "--unattended",
                                    "--full-name", "Tester", "--pnp-driver", x86Only, "--yes"},
                                   x86Only + " は x64（AMD64）のツリーには組み込めません。"}});
+
+    // The x64 files are the ones whose names must fit the image.
+    const std::string longName = "ornibe-x64-sample-storage-miniport.sys";
+    const std::string longInf = dir.write("pnplong/long.inf", "[Version]\r\n"
+                                                              "Signature=\"$Windows NT$\"\r\n"
+                                                              "Class=SCSIAdapter\r\n"
+                                                              "[Manufacturer]\r\n"
+                                                              "M = Models, NTamd64\r\n"
+                                                              "[Models.NTamd64]\r\n"
+                                                              "Disk = Inst, PCI\\VEN_1AF4\r\n"
+                                                              "[Inst.NTamd64]\r\n"
+                                                              "CopyFiles = Files\r\n"
+                                                              "[Files]\r\n" +
+                                                                  longName +
+                                                                  "\r\n"
+                                                                  "[SourceDisksNames]\r\n"
+                                                                  "1 = \"Disk\",,,\r\n"
+                                                                  "[SourceDisksFiles.amd64]\r\n" +
+                                                                  longName + " = 1\r\n");
+    dir.write("pnplong/" + longName, "x64 stand-in with a long name");
+    expectRefusedLeavingAsItWas(
+        dir.path(), {{{"--work", work, "--source", source, "--unattended", "--full-name", "Tester",
+                       "--pnp-driver", longInf, "--iso", dir / "out.iso", "--yes"},
+                      "ドライバのファイル " + dir / "pnplong/" + longName + " は使えません。"}});
 }
 
 TEST_F(X64BuildTest, inf_of_the_other_architecture_is_refused_before_anything_changes) {

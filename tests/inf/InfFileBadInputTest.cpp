@@ -180,7 +180,7 @@ TEST(InfFileBadInput, driver_walk_over_a_garbled_inf_adds_only_what_it_finds) {
                    "[DestinationDirs]\r\nDefaultDestDir = x\r\n[ = ]\r\nCopyFiles = @,@\r\n");
     InfReader reader(path);
     DriverPackage package;
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_TRUE(package.serviceBinaries().empty());
     EXPECT_TRUE(package.fileToTargetDir().empty());
     EXPECT_EQ(package.GetInfFile(0), path);

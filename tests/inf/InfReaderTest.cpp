@@ -86,7 +86,7 @@ TEST(InfReader, reader_on_a_missing_file_finds_nothing_and_adds_only_its_path) {
     EXPECT_EQ(reader.GetValue("Version", "", "Signature", 1), "");
     EXPECT_EQ(reader.GetCatalogPath(), "");
     DriverPackage package;
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_EQ(package.infFiles().entries(), Texts{dir / "drv/missing.inf"});
     EXPECT_TRUE(package.allCatalogFiles().empty());
     EXPECT_TRUE(package.descriptionToService().empty());
@@ -118,7 +118,7 @@ TEST(InfReader, reads_the_complete_small_driver_inf) {
     std::string path = writeInf(dir, kDriverInf);
     InfReader reader(path);
     DriverPackage package;
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_EQ(package.allCatalogFiles().entries(), Texts{dir / "drv/disk.cat"});
     EXPECT_EQ(package.serviceBinaries().entries(), Texts{"drv.sys"});
     EXPECT_EQ(entries(package.hardwareIdToService()), (Pairs{{"PCI\\VEN_1000&DEV_0030", "drv"}}));
@@ -130,53 +130,53 @@ TEST(InfReader, reads_the_complete_small_driver_inf) {
 
 // Writes an INF whose Manufacturer line lists these decorations after
 // Models, and answers the models section the reader chooses.
-std::string modelsFor(const std::string& decorations, char versionCode) {
+std::string modelsFor(const std::string& decorations, WindowsVersion version) {
     test::TempDir dir;
     std::string manufacturer = "[Manufacturer]\r\n%M% = Models" +
                                (decorations.empty() ? std::string() : ", " + decorations) + "\r\n";
     InfReader reader(writeInf(dir, manufacturer));
-    return reader.FindModelsSection(versionCode);
+    return reader.FindModelsSection(version);
 }
 
 TEST(InfReader, models_section_for_windows_2000_is_undecorated) {
-    EXPECT_EQ(modelsFor("NTx86, NTx86.5.1", '0'), "Models");
-    EXPECT_EQ(modelsFor("", '1'), "Models");
+    EXPECT_EQ(modelsFor("NTx86, NTx86.5.1", WindowsVersion::Windows2000), "Models");
+    EXPECT_EQ(modelsFor("", WindowsVersion::WindowsXp), "Models");
 }
 
 TEST(InfReader, models_section_takes_the_highest_x86_version_not_above_the_target) {
-    EXPECT_EQ(modelsFor("NTx86", '1'), "Models.NTx86");
-    EXPECT_EQ(modelsFor("NTx86.5.1", '1'), "Models.NTx86.5.1");
-    EXPECT_EQ(modelsFor("NTx86.5.1, NTx86.5.2", '1'), "Models.NTx86.5.1");
-    EXPECT_EQ(modelsFor("NTx86.5.1, NTx86.5.2", '2'), "Models.NTx86.5.2");
-    EXPECT_EQ(modelsFor("NTx86, NT.5.1", '1'), "Models.NT.5.1");
-    EXPECT_EQ(modelsFor("ntX86.5, NTx86", '1'), "Models.ntX86.5");
+    EXPECT_EQ(modelsFor("NTx86", WindowsVersion::WindowsXp), "Models.NTx86");
+    EXPECT_EQ(modelsFor("NTx86.5.1", WindowsVersion::WindowsXp), "Models.NTx86.5.1");
+    EXPECT_EQ(modelsFor("NTx86.5.1, NTx86.5.2", WindowsVersion::WindowsXp), "Models.NTx86.5.1");
+    EXPECT_EQ(modelsFor("NTx86.5.1, NTx86.5.2", WindowsVersion::Server2003), "Models.NTx86.5.2");
+    EXPECT_EQ(modelsFor("NTx86, NT.5.1", WindowsVersion::WindowsXp), "Models.NT.5.1");
+    EXPECT_EQ(modelsFor("ntX86.5, NTx86", WindowsVersion::WindowsXp), "Models.ntX86.5");
     // The product-type part after a third period does not count.
-    EXPECT_EQ(modelsFor("NTx86.5.1.1", '1'), "Models.NTx86.5.1.1");
+    EXPECT_EQ(modelsFor("NTx86.5.1.1", WindowsVersion::WindowsXp), "Models.NTx86.5.1.1");
 }
 
 TEST(InfReader, models_section_prefers_x86_over_plain_nt_at_equal_version) {
-    EXPECT_EQ(modelsFor("NT, NTx86", '1'), "Models.NTx86");
-    EXPECT_EQ(modelsFor("NTx86, NT", '1'), "Models.NTx86");
+    EXPECT_EQ(modelsFor("NT, NTx86", WindowsVersion::WindowsXp), "Models.NTx86");
+    EXPECT_EQ(modelsFor("NTx86, NT", WindowsVersion::WindowsXp), "Models.NTx86");
 }
 
 TEST(InfReader, models_section_never_takes_another_processor_or_a_later_windows) {
-    EXPECT_EQ(modelsFor("NTx86, NTamd64", '1'), "Models.NTx86");
-    EXPECT_EQ(modelsFor("NTx86, NTx86.6.0", '1'), "Models.NTx86");
-    EXPECT_EQ(modelsFor("NTamd64.6.0", '1'), "Models");
-    EXPECT_EQ(modelsFor("NTia64.5.2, NTamd64.5.1", '2'), "Models");
-    EXPECT_EQ(modelsFor("NTia64.5.0, NTamd64.4.1", '1'), "Models");
-    EXPECT_EQ(modelsFor("NTx86.5.2", '1'), "Models");
-    EXPECT_EQ(modelsFor("NTx86.x.1, NTx86.5.y", '1'), "Models");
+    EXPECT_EQ(modelsFor("NTx86, NTamd64", WindowsVersion::WindowsXp), "Models.NTx86");
+    EXPECT_EQ(modelsFor("NTx86, NTx86.6.0", WindowsVersion::WindowsXp), "Models.NTx86");
+    EXPECT_EQ(modelsFor("NTamd64.6.0", WindowsVersion::WindowsXp), "Models");
+    EXPECT_EQ(modelsFor("NTia64.5.2, NTamd64.5.1", WindowsVersion::Server2003), "Models");
+    EXPECT_EQ(modelsFor("NTia64.5.0, NTamd64.4.1", WindowsVersion::WindowsXp), "Models");
+    EXPECT_EQ(modelsFor("NTx86.5.2", WindowsVersion::WindowsXp), "Models");
+    EXPECT_EQ(modelsFor("NTx86.x.1, NTx86.5.y", WindowsVersion::WindowsXp), "Models");
 }
 
 TEST(InfReader, manufacturer_line_with_one_field_or_none) {
     test::TempDir dir;
     InfReader one(writeInf(dir, "[Manufacturer]\r\n%M% = Models\r\n", "one.inf"));
-    EXPECT_EQ(one.FindModelsSection('1'), "Models");
+    EXPECT_EQ(one.FindModelsSection(WindowsVersion::WindowsXp), "Models");
     InfReader none(writeInf(dir, "[Manufacturer]\r\nVendorModels\r\n", "none.inf"));
-    EXPECT_EQ(none.FindModelsSection('1'), "VendorModels");
+    EXPECT_EQ(none.FindModelsSection(WindowsVersion::WindowsXp), "VendorModels");
     InfReader missing(writeInf(dir, "[Manufacturer]\r\n", "missing.inf"));
-    EXPECT_EQ(missing.FindModelsSection('1'), "");
+    EXPECT_EQ(missing.FindModelsSection(WindowsVersion::WindowsXp), "");
 }
 
 TEST(InfReader, only_the_first_manufacturer_line_is_read) {
@@ -184,7 +184,7 @@ TEST(InfReader, only_the_first_manufacturer_line_is_read) {
     InfReader reader(writeInf(dir, "[Manufacturer]\r\nA = First\r\nB = Second\r\n"
                                    "[First]\r\nd1 = i1, id1\r\n[Second]\r\nd2 = i2, id2\r\n"));
     DriverPackage package;
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_EQ(entries(package.descriptionToService()), (Pairs{{"d1", ""}}));
 }
 
@@ -200,7 +200,7 @@ TEST(InfReader, model_lines_sharing_an_install_section_map_to_one_service) {
                       "[Models]\r\nd1 = a, ID1, compat\r\nd2 = a, ID2\r\nd3 = A, ID3\r\n" +
                           kServices));
     DriverPackage package;
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_EQ(package.serviceBinaries().entries(), Texts{"drv.sys"});
     EXPECT_EQ(entries(package.hardwareIdToService()),
               (Pairs{{"ID1", "drv"}, {"ID2", "drv"}, {"ID3", "drv"}}));
@@ -215,7 +215,7 @@ TEST(InfReader, binary_without_period_gives_an_empty_service) {
                                    "[svc]\r\nLoadOrderGroup = SCSI Miniport\r\n"
                                    "ServiceBinary = %12%\\drvsys\r\n"));
     DriverPackage package;
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_EQ(package.serviceBinaries().entries(), Texts{"drvsys"});
     EXPECT_TRUE(package.hardwareIdToService().empty());
     EXPECT_EQ(entries(package.descriptionToService()), (Pairs{{"d", ""}}));
@@ -230,7 +230,7 @@ TEST(InfReader, devices_without_miniport_service_keep_descriptions_and_files) {
                                    "ServiceBinary = %12%\\cls.sys\r\n"));
     DriverPackage package;
     package.AddHardwareId("OLD", "old");
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_TRUE(package.serviceBinaries().empty());
     EXPECT_EQ(entries(package.hardwareIdToService()), (Pairs{{"OLD", "old"}}));
     EXPECT_EQ(entries(package.descriptionToService()), (Pairs{{"d", ""}}));
@@ -299,7 +299,7 @@ TEST(InfReader, walk_adds_coinstaller_files_and_copied_infs_before_the_inf_itsel
     std::string path = writeInf(dir, kFilesInf);
     InfReader reader(path);
     DriverPackage package;
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_EQ(package.fileToTargetDir().size(), 4u);
     EXPECT_EQ(package.fileToTargetDir()[3].first, dir / "drv/co.dll");
     EXPECT_EQ(package.infFiles().entries(),
@@ -350,7 +350,7 @@ TEST(InfReader, medium_paths_use_the_entries_that_exist_ignoring_letter_case) {
     dir.write("drv/EXTRA.INF", "inf");
     InfReader reader(writeInf(dir, "[Version]\r\nCatalogFile = disk.cat\r\n" + kFilesInf));
     DriverPackage package;
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_EQ(package.allCatalogFiles().entries(), Texts{dir / "drv/Disk.Cat"});
     EXPECT_EQ(package.fileToTargetDir()[0].first, dir / "drv/X86/DRV.SYS");
     EXPECT_EQ(package.infFiles().entries()[0], dir / "drv/EXTRA.INF");
@@ -369,8 +369,8 @@ TEST(InfReader, earlier_inf_wins_over_a_later_one_in_one_package) {
                  "LoadOrderGroup = SCSI Miniport\r\nServiceBinary = other.sys\r\n",
                  "two/b.inf");
     DriverPackage package;
-    InfReader(first).ReadDriverPackage(package, '1');
-    InfReader(second).ReadDriverPackage(package, '1');
+    InfReader(first).ReadDriverPackage(package, WindowsVersion::WindowsXp);
+    InfReader(second).ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_EQ(package.serviceBinaries().entries(), (Texts{"drv.sys", "other.sys"}));
     EXPECT_EQ(entries(package.hardwareIdToService()), (Pairs{{"ID1", "drv"}, {"ID2", "other"}}));
     EXPECT_EQ(package.infFiles().entries(), (Texts{first, second}));

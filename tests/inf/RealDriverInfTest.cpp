@@ -27,11 +27,11 @@ struct Printed {
     std::string models;
 };
 
-Printed query(const std::string& relative, char versionCode) {
+Printed query(const std::string& relative, char digit) {
     std::ostringstream out;
     std::ostringstream err;
     int status =
-        runInfQuery({kDrivers + "/" + relative, "package", std::string(1, versionCode)}, out, err);
+        runInfQuery({kDrivers + "/" + relative, "package", std::string(1, digit)}, out, err);
     EXPECT_EQ(status, 0) << err.str();
     std::string text = out.str();
     std::size_t models = text.starts_with("models\t") ? 0 : text.find("\nmodels\t");
@@ -42,8 +42,8 @@ Printed query(const std::string& relative, char versionCode) {
     return {text.substr(0, models), text.substr(models)};
 }
 
-std::string package(const std::string& relative, char versionCode) {
-    return query(relative, versionCode).package;
+std::string package(const std::string& relative, char digit) {
+    return query(relative, digit).package;
 }
 
 std::string folder(const std::string& name) {

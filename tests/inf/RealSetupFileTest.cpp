@@ -41,7 +41,7 @@ TEST_F(RealSetupFile, scsi_inf_read_as_a_driver_inf) {
     std::string path = kSetup + "scsi.inf";
     InfReader reader(path);
     DriverPackage package;
-    reader.ReadDriverPackage(package, '1');
+    reader.ReadDriverPackage(package, WindowsVersion::WindowsXp);
     EXPECT_EQ(package.serviceBinaries().entries(), std::vector<std::string>{"buslogic.sys"});
     EXPECT_THAT(package.hardwareIdToService().find("PCI\\VEN_104B&CC_0100"),
                 ::testing::Pointee(::testing::Eq("buslogic")));

@@ -4,7 +4,6 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/SetupArchitecture.h"
-#include "inf/VersionCode.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +47,7 @@ TEST(X64DecorationTest, x64_tree_takes_the_ntamd64_models_their_sections_and_the
     for (const char* decoration : {"NTamd64", "NTAMD64", "ntamd64.5.2"}) {
         SCOPED_TRACE(decoration);
         const std::string path = dir.write("drv/d.inf", infText(decoration));
-        for (char version : {VersionCode::WindowsXp, VersionCode::Server2003}) {
+        for (WindowsVersion version : {WindowsVersion::WindowsXp, WindowsVersion::Server2003}) {
             InfReader reader(path);
             reader.setArchitecture(Architecture::Amd64);
             DriverPackage package;
@@ -59,12 +58,12 @@ TEST(X64DecorationTest, x64_tree_takes_the_ntamd64_models_their_sections_and_the
             EXPECT_NE(package.hardwareIdToService().find("PCI\\VEN_0064"), nullptr);
             EXPECT_NE(package.fileToTargetDir().find(dir / "drv/amd64/drv64.sys"), nullptr);
             EXPECT_EQ(package.GetCatalogFile(0), dir / "drv/x64.cat");
-            EXPECT_TRUE(judgeInfArchitecture(reader, Architecture::Amd64, version));
+            EXPECT_TRUE(judgeInfArchitecture(reader, {version, Architecture::Amd64, {}}));
         }
         // The same INF for an I386 tree reads the x86 side only.
         InfReader x86(path);
         DriverPackage package;
-        x86.ReadDriverPackage(package, VersionCode::WindowsXp);
+        x86.ReadDriverPackage(package, WindowsVersion::WindowsXp);
         EXPECT_EQ(package.GetServiceBinary(0), "drv32.sys");
         EXPECT_EQ(package.serviceBinaries().size(), 1u);
         EXPECT_EQ(package.GetCatalogFile(0), dir / "drv/x86.cat");
@@ -77,19 +76,22 @@ TEST(X64DecorationTest, inf_without_models_for_the_tree_is_judged_against_its_ar
     // Models for NT 6.0 x64 only: none for an x64 tree of NT 5.2, nor for x86.
     InfReader vistaOnly(dir.write(
         "a.inf", header + "M = Models, NTamd64.6.0\r\n[Models.NTamd64.6.0]\r\nD = I\r\n"));
-    EXPECT_FALSE(infHasModelsFor(vistaOnly, Architecture::Amd64, VersionCode::Server2003));
-    EXPECT_TRUE(judgeInfArchitecture(vistaOnly, Architecture::Amd64, VersionCode::Server2003));
+    EXPECT_FALSE(infHasModelsFor(vistaOnly, {WindowsVersion::Server2003, Architecture::Amd64, {}}));
+    EXPECT_TRUE(
+        judgeInfArchitecture(vistaOnly, {WindowsVersion::Server2003, Architecture::Amd64, {}}));
     // Undecorated models serve x86 only.
     InfReader plain(dir.write("b.inf", header + "M = Models\r\n[Models]\r\nD = I\r\n"));
-    EXPECT_TRUE(infHasModelsFor(plain, Architecture::X86, VersionCode::WindowsXp));
-    EXPECT_FALSE(infHasModelsFor(plain, Architecture::Amd64, VersionCode::WindowsXp));
-    Outcome forX64 = judgeInfArchitecture(plain, Architecture::Amd64, VersionCode::WindowsXp);
+    EXPECT_TRUE(infHasModelsFor(plain, {WindowsVersion::WindowsXp, Architecture::X86, {}}));
+    EXPECT_FALSE(infHasModelsFor(plain, {WindowsVersion::WindowsXp, Architecture::Amd64, {}}));
+    Outcome forX64 =
+        judgeInfArchitecture(plain, {WindowsVersion::WindowsXp, Architecture::Amd64, {}});
     ASSERT_FALSE(forX64);
     EXPECT_EQ(forX64.failure().headline, dir / "b.inf は x64（AMD64）のツリーには組み込めません。");
     // NTamd64 models only: refused for an I386 tree.
     InfReader x64Only(
         dir.write("c.inf", header + "M = Models, NTAMD64\r\n[Models.NTAMD64]\r\nD = I\r\n"));
-    Outcome forX86 = judgeInfArchitecture(x64Only, Architecture::X86, VersionCode::WindowsXp);
+    Outcome forX86 =
+        judgeInfArchitecture(x64Only, {WindowsVersion::WindowsXp, Architecture::X86, {}});
     ASSERT_FALSE(forX86);
     EXPECT_EQ(forX86.failure().reason,
               "x64（NTamd64）用のモデルだけで、x86 用のモデルがありません。");

@@ -25,7 +25,8 @@ protected:
     DriverPackage package;
 
     void patch() {
-        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         editor.PatchDosnet();
     }
 };

@@ -47,7 +47,8 @@ protected:
         return text;
     }
     Outcome patch() {
-        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         return editor.patchHivesys();
     }
 };
@@ -73,7 +74,8 @@ TEST_F(HivesysPatch, compressed_file_gets_the_values_once_in_its_own_encoding) {
 TEST_F(HivesysPatch, nothing_changes_without_values_and_a_missing_file_fails) {
     DriverPackage none;
     {
-        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, none, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, none,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         ASSERT_TRUE(editor.patchHivesys());
     }
     EXPECT_TRUE(test::namesIn(i386).empty());

@@ -46,7 +46,7 @@ protected:
         }
         for (std::string inf : {kDrivers + "intel-iastor/iaStor.inf",
                                 kDrivers + "virtio-viostor-xp/wxp.inf", kSetup + "scsi.inf"}) {
-            InfReader(inf).ReadDriverPackage(package, '1');
+            InfReader(inf).ReadDriverPackage(package, WindowsVersion::WindowsXp);
         }
         ASSERT_FALSE(package.hardwareIdToService().empty());
         ASSERT_FALSE(package.serviceBinaries().empty());
@@ -57,7 +57,8 @@ TEST_F(RealSetupFiles, txtsetup_is_extended_and_its_parser_sees_every_new_key) {
     std::string original = slurp(kSetup + "txtsetup.sif");
     std::string path = dir.write("i386/txtsetup.sif", original);
     {
-        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         editor.IntegrateTxtsetup();
     }
     std::string patched = slurp(path);
@@ -87,7 +88,8 @@ TEST_F(RealSetupFiles, txtsetup_is_extended_and_its_parser_sees_every_new_key) {
     EXPECT_TRUE(inf.findFirstLine("SetupData", "DefaultPath"));
 
     {
-        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         EXPECT_EQ(editor.BuildTxtsetupText(), "");
         editor.IntegrateTxtsetup();
     }
@@ -118,7 +120,8 @@ TEST_F(RealSetupFiles, layout_inf_as_dosnet_gets_the_catalog_folder_once) {
     std::string original = slurp(kSetup + "layout.inf");
     std::string path = dir.write("i386/dosnet.inf", original);
     for (int build = 0; build < 2; ++build) {
-        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         editor.PatchDosnet();
     }
     EXPECT_TRUE(test::fileHolds(path, original + "\r\n[OptionalSrcDirs]\r\nsvcpack\r\n"));

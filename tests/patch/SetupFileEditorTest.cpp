@@ -29,8 +29,7 @@ TEST(SetupFileEditor, big_drive_form_leaves_driver_fields_empty) {
     TempDir dir;
     SetupFileEditor editor(test::buildTreeTools(dir.path()), dir.mkdir("I386"));
     EXPECT_EQ(editor.package(), nullptr);
-    EXPECT_EQ(editor.versionCode(), "");
-    EXPECT_EQ(editor.buildNumber(), "");
+    EXPECT_EQ(editor.target(), WindowsTarget());
     EXPECT_EQ(editor.sourcePath(), "");
     EXPECT_EQ(editor.workCopyPath(), "");
 }

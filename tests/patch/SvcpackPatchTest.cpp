@@ -46,8 +46,10 @@ protected:
         EXPECT_EQ(names.size(), 1u);
         return names.empty() ? std::string() : slurp(joinPath(out, *names.begin()));
     }
-    Outcome patch(char version = '1', const std::string& build = "2600") {
-        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package, version, build);
+    Outcome patch(WindowsVersion version = WindowsVersion::WindowsXp,
+                  const std::string& build = "2600") {
+        SetupFileEditor editor(test::buildTreeTools(dir.path()), i386, package,
+                               {version, Architecture::X86, build});
         return editor.PatchSvcpack();
     }
 };
@@ -66,14 +68,14 @@ TEST_F(SvcpackPatch, compressed_file_with_hotfixes_only_gets_a_catalog_section) 
 
 TEST_F(SvcpackPatch, unparsable_file_is_replaced_by_the_template_for_its_version) {
     dir.write("I386/SVCPACK.INF", "garbage without a version section\r\n");
-    ASSERT_TRUE(patch('0', "2195"));
+    ASSERT_TRUE(patch(WindowsVersion::Windows2000, "2195"));
     EXPECT_TRUE(test::hasLinesInOrder(
         expanded(), {"[Version]", "MinorVersion=0", "BuildNumber=2195", "a.cat", "b.cat"}));
 }
 
 TEST_F(SvcpackPatch, file_without_either_section_is_replaced_by_the_template) {
     dir.write("I386/SVCPACK.INF", kVersionHeader + "[Other]\r\nx\r\n");
-    ASSERT_TRUE(patch('1', "2600"));
+    ASSERT_TRUE(patch(WindowsVersion::WindowsXp, "2600"));
     EXPECT_EQ(test::namesIn(i386), std::set<std::string>{"SVCPACK.IN_"});
     std::string bytes = expanded();
     EXPECT_EQ(bytes, "[Version]\r\n"

@@ -48,7 +48,8 @@ protected:
         return dir.write("I386/" + name, bytes);
     }
     SetupFileEditor editor() {
-        return SetupFileEditor(test::buildTreeTools(dir.path()), i386, package, '1', "2600");
+        return SetupFileEditor(test::buildTreeTools(dir.path()), i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
     }
 };
 
@@ -257,7 +258,7 @@ TEST_F(TxtsetupPatch, hardware_ids_that_need_quoting_read_back_exactly) {
                                             "[Service]\r\n"
                                             "ServiceBinary = %12%\\q.sys\r\n"
                                             "LoadOrderGroup = \"SCSI Miniport\"\r\n");
-    InfReader(dir / "drv/q.inf").ReadDriverPackage(package, '1');
+    InfReader(dir / "drv/q.inf").ReadDriverPackage(package, WindowsVersion::WindowsXp);
     std::vector<std::string> integrated;
     for (const auto& [id, service] : package.hardwareIdToService()) {
         integrated.push_back(id);

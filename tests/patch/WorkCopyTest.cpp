@@ -121,7 +121,8 @@ TEST_F(WorkCopy, failing_makecab_leaves_i386_exactly_as_it_was) {
     tools = ToolSearch(fakes, dir.path());
     test::NoSearchPathScope noPath;
     {
-        SetupFileEditor editor(tools, i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()), joinPath(fakes, "makecab") +
                                                          ": 終了コード 1（makecab: cannot write " +
                                                          i386 + "/TEMP/SVCPACK.IN_）");
@@ -138,7 +139,8 @@ TEST_F(WorkCopy, missing_tools_fail_the_step_and_change_nothing) {
     tools = ToolSearch(fakes, dir.path());
     test::NoSearchPathScope noPath;
     {
-        SetupFileEditor editor(tools, i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()),
                   dir / "I386/SVCPACK.IN_" + ": 圧縮する MAKECAB.EXE が見つかりません。");
         EXPECT_EQ(reasonLine(editor.PatchMshdc()),
@@ -154,7 +156,8 @@ TEST_F(WorkCopy, failing_extract_fails_the_step_and_leaves_nothing_behind) {
     fakeTool("extract", "printf 'half' > \"$3/SVCPACK.INF\"\nexit 1\n");
     tools = ToolSearch(fakes, dir.path());
     {
-        SetupFileEditor editor(tools, i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()), joinPath(fakes, "extract") + ": 終了コード 1");
     }
     EXPECT_EQ(test::snapshot(i386), before);
@@ -164,7 +167,8 @@ TEST_F(WorkCopy, read_only_setup_file_is_neither_replaced_nor_removed) {
     std::string plain = dir.write("I386/SVCPACK.INF", kHotfixes);
     test::makeReadOnly(plain);
     {
-        SetupFileEditor editor(tools, i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()),
                   plain + ": 読み取り専用なので置き換えられません。");
     }
@@ -178,7 +182,8 @@ TEST_F(WorkCopy, cabinet_holding_another_name_fails_and_leaves_nothing_behind) {
     std::rename(cabinet.c_str(), (dir / "I386/SVCPACK.IN_").c_str());
     std::string before = test::snapshot(i386);
     {
-        SetupFileEditor editor(tools, i386, package, '1', "2600");
+        SetupFileEditor editor(tools, i386, package,
+                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         EXPECT_EQ(reasonLine(editor.PatchSvcpack()),
                   dir / "I386/SVCPACK.IN_" + ": このキャビネットに SVCPACK.INF がありません。");
     }

@@ -32,8 +32,8 @@ TEST(X64SetupFilesTest, amd64_files_list_takes_the_driver_even_when_a_wow64_file
     package.AddInfFile(inf);
     package.AddServiceBinary("drv.sys");
 
-    SetupFileEditor editor(test::buildTreeTools(dir.path()), amd64, package, '1', "3790");
-    editor.setArchitecture(Architecture::Amd64);
+    SetupFileEditor editor(test::buildTreeTools(dir.path()), amd64, package,
+                           {WindowsVersion::WindowsXp, Architecture::Amd64, "3790"});
     editor.IntegrateTxtsetup();
     InfFile patched = InfFile::open(sif);
     auto line = patched.findFirstLine("SourceDisksFiles.amd64", "drv.sys");

@@ -32,8 +32,8 @@ protected:
         // The attribute tool leaves a mark in the folder it ran in.
         writeScript(dir / "tools/attrib", "echo \"$@\" > attrib-ran\n");
         settings.SetWorkFolder(dir.mkdir("work"));
-        data.versionCode = '1';
-        data.buildNumber = "2600";
+        data.target.version = WindowsVersion::WindowsXp;
+        data.target.buildNumber = "2600";
     }
     void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
     void run() {
@@ -82,7 +82,7 @@ TEST_F(BuildRunnerTest, nothing_chosen_but_big_drive_on_xp_logs_start_and_the_sk
 
 TEST_F(BuildRunnerTest, unchecked_big_drive_writes_no_big_drive_line_whatever_the_target) {
     settings.SetBigDrive(0);
-    data.versionCode = '0';
+    data.target.version = WindowsVersion::Windows2000;
     run();
     EXPECT_EQ(page.logText(), "\r\nスタート！\r\n\r\n");
     EXPECT_TRUE(finishedAndQuit());

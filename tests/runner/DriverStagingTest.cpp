@@ -146,8 +146,8 @@ TEST_F(DriverStaging, files_of_one_name_from_two_drivers_are_those_of_the_first_
     onMedium("b/DRV.SYS", "second driver");
     onMedium("b/DRV.SY_", "second driver, compressed");
     onMedium("b/OEM.IN_", "second inf, compressed");
-    InfReader(first).ReadDriverPackage(package, '1');
-    InfReader(second).ReadDriverPackage(package, '1');
+    InfReader(first).ReadDriverPackage(package, WindowsVersion::WindowsXp);
+    InfReader(second).ReadDriverPackage(package, WindowsVersion::WindowsXp);
     ASSERT_EQ(package.serviceBinaries().entries(), std::vector<std::string>{"drv.sys"});
 
     // Without makecab the compressed files that the media supply are
@@ -163,7 +163,8 @@ TEST_F(DriverStaging, files_of_one_name_from_two_drivers_are_those_of_the_first_
     dir.write("WORK/I386/TXTSETUP.SIF", "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
                                         "[WinntDirectories]\r\n1 = \"\\\"\r\n"
                                         "4 = system32\\drivers\r\n20 = inf\r\n\x1A");
-    SetupFileEditor editor(tools, i386, package, '1', "2600");
+    SetupFileEditor editor(tools, i386, package,
+                           {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
     const std::string text = editor.BuildTxtsetupText();
     EXPECT_TRUE(text.starts_with("\r\n[SourceDisksFiles]\r\n"
                                  "drv.sys = 1,,,,,,,4,0,0\r\n"

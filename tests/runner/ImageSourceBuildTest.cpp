@@ -48,7 +48,7 @@ TEST(ImageSourceBuildTest, image_source_builds_an_image_that_carries_the_cds_boo
     writeSummary(settings, data, summary);
     EXPECT_EQ(summary.text().rfind("ターゲット：\r\n      Windows XP Professional CD\r\n", 0), 0u)
         << summary.text();
-    EXPECT_EQ(data.versionCode, '1');
+    EXPECT_EQ(data.target.version, WindowsVersion::WindowsXp);
 
     FakeBuildPage page;
     BuildRunner(settings, data, page, buildTreeTools(dir.path())).runBuild();

@@ -62,7 +62,7 @@ TEST_F(SummaryTest, all_optional_values_empty_read_from_the_work_folder) {
                           "\r\n\r\n137GB 以上のハードディスク：\r\n      使用する"
                           "\r\n\r\n作業フォルダ：\r\n      " +
                               dir / "work" + "\r\n\r\nISO イメージ：\r\n      作成しない\r\n\r\n");
-    EXPECT_EQ(data.versionCode, '1');
+    EXPECT_EQ(data.target.version, WindowsVersion::WindowsXp);
 }
 
 TEST_F(SummaryTest, reads_the_cd_root_of_the_chosen_drive_in_any_letter_case) {
@@ -75,8 +75,8 @@ TEST_F(SummaryTest, reads_the_cd_root_of_the_chosen_drive_in_any_letter_case) {
     settings.SetVolumeLabel("W2K \"SP4\"");
     settings.SetIsoPath("out.iso");
     writeSummary(settings, data, log);
-    EXPECT_EQ(data.versionCode, '0');
-    EXPECT_EQ(data.buildNumber, "2195");
+    EXPECT_EQ(data.target.version, WindowsVersion::Windows2000);
+    EXPECT_EQ(data.target.buildNumber, "2195");
     EXPECT_NE(log.text().find("CD ドライブ：\r\n      " + dir / "cd" + " [ W2KPRO ]"),
               std::string::npos);
     EXPECT_NE(log.text().find("ラベル：\r\n      W2K \"SP4\"\r\n"), std::string::npos);
@@ -85,13 +85,13 @@ TEST_F(SummaryTest, reads_the_cd_root_of_the_chosen_drive_in_any_letter_case) {
 }
 
 TEST_F(SummaryTest, missing_setup_file_keeps_the_earlier_detection) {
-    data.versionCode = '2';
-    data.buildNumber = "3790";
+    data.target.version = WindowsVersion::Server2003;
+    data.target.buildNumber = "3790";
     settings.SetWorkFolder(dir / "nothing");
     writeSummary(settings, data, log);
     EXPECT_EQ(log.text().rfind("ターゲット：\r\n      \r\n\r\nCD", 0), 0u);
-    EXPECT_EQ(data.versionCode, '2');
-    EXPECT_EQ(data.buildNumber, "3790");
+    EXPECT_EQ(data.target.version, WindowsVersion::Server2003);
+    EXPECT_EQ(data.target.buildNumber, "3790");
 }
 
 TEST_F(SummaryTest, lists_devices_of_all_infs_once_in_utf8_and_refills_the_package) {

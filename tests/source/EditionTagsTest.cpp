@@ -1,4 +1,5 @@
 #include "source/EditionTags.h"
+#include "source/Medium.h"
 
 #include "support/TempDir.h"
 
@@ -56,9 +57,9 @@ TEST(EditionTagsTest, line_reads_the_tags_in_the_root_of_a_folder) {
     dir.write("cd/win51ip", "\r\n");
     dir.write("cd/WIN51IP.SP3", "\r\n");
     dir.write("cd/I386/WIN51IC", "\r\n");
-    EXPECT_EQ(editionLine(dir / "cd", Architecture::X86),
+    EXPECT_EQ(editionLine(*Medium::open(dir / "cd"), Architecture::X86),
               "エディション：Windows XP Professional SP3 (x86)");
-    EXPECT_EQ(editionLine(dir / "missing", Architecture::X86), "エディション：不明");
+    EXPECT_EQ(editionLine(*Medium::open(dir / "missing"), Architecture::X86), "エディション：不明");
 }
 
 } // namespace

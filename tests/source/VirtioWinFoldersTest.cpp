@@ -1,6 +1,6 @@
 #include "source/VirtioWinFolders.h"
 
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 #include "source/VirtioWinMedium.h"
 #include "support/CommandRun.h"
 #include "support/TempDir.h"
@@ -31,24 +31,25 @@ void layOut(const TempDir& dir) {
     dir.write("medium/VERSION", "virtio-win-0.1.190 \r\nmore\r\n");
 }
 
-std::string folderFor(const VirtioWinMedium& medium, const char* name, char version,
+std::string folderFor(const VirtioWinMedium& medium, const char* name, WindowsVersion version,
                       Architecture architecture) {
-    return findVirtioWinFolder(medium, *virtioWinKind(name), version, architecture);
+    return findVirtioWinFolder(medium, *virtioWinKind(name), {version, architecture, {}});
 }
 
 void expectTheSameChoices(const VirtioWinMedium& medium) {
     ASSERT_FALSE(medium.problem());
     using enum Architecture;
-    EXPECT_EQ(folderFor(medium, "viostor", VersionCode::WindowsXp, X86), "viostor\\xp\\x86");
-    EXPECT_EQ(folderFor(medium, "viostor", VersionCode::Server2003, X86), "viostor\\2k3\\x86");
-    EXPECT_EQ(folderFor(medium, "viostor", VersionCode::WindowsXp, Amd64), "viostor\\xp\\amd64");
-    EXPECT_EQ(folderFor(medium, "viostor", VersionCode::Server2003, Amd64), "viostor\\2k3\\amd64");
-    EXPECT_EQ(folderFor(medium, "viostor", VersionCode::Windows2000, X86), "");
+    EXPECT_EQ(folderFor(medium, "viostor", WindowsVersion::WindowsXp, X86), "viostor\\xp\\x86");
+    EXPECT_EQ(folderFor(medium, "viostor", WindowsVersion::Server2003, X86), "viostor\\2k3\\x86");
+    EXPECT_EQ(folderFor(medium, "viostor", WindowsVersion::WindowsXp, Amd64), "viostor\\xp\\amd64");
+    EXPECT_EQ(folderFor(medium, "viostor", WindowsVersion::Server2003, Amd64),
+              "viostor\\2k3\\amd64");
+    EXPECT_EQ(folderFor(medium, "viostor", WindowsVersion::Windows2000, X86), "");
     // A folder without the INF does not count; the older layout does.
-    EXPECT_EQ(folderFor(medium, "NETKVM", VersionCode::WindowsXp, X86), "WXP\\X86");
-    EXPECT_EQ(folderFor(medium, "balloon", VersionCode::Server2003, X86), "Balloon\\Wnet\\X86");
-    EXPECT_EQ(folderFor(medium, "balloon", VersionCode::WindowsXp, X86), "");
-    EXPECT_EQ(folderFor(medium, "qxl", VersionCode::WindowsXp, X86), "");
+    EXPECT_EQ(folderFor(medium, "NETKVM", WindowsVersion::WindowsXp, X86), "WXP\\X86");
+    EXPECT_EQ(folderFor(medium, "balloon", WindowsVersion::Server2003, X86), "Balloon\\Wnet\\X86");
+    EXPECT_EQ(folderFor(medium, "balloon", WindowsVersion::WindowsXp, X86), "");
+    EXPECT_EQ(folderFor(medium, "qxl", WindowsVersion::WindowsXp, X86), "");
 
     std::vector<std::string> held = virtioWinFoldersHeld(medium, *virtioWinKind("viostor"));
     std::sort(held.begin(), held.end());
@@ -66,13 +67,13 @@ void expectTheSameChoices(const VirtioWinMedium& medium) {
 }
 
 TEST(VirtioWinFolders, each_system_takes_its_folder_in_any_case_and_older_names_from_both_media) {
-    EXPECT_TRUE(
-        virtioWinCandidates(*virtioWinKind("viostor"), VersionCode::Windows2000, Architecture::X86)
-            .empty());
-    EXPECT_EQ(
-        virtioWinCandidates(*virtioWinKind("netkvm"), VersionCode::Server2003, Architecture::Amd64),
-        (std::vector<std::string>{"NetKVM/2k3/amd64", "NetKVM/wnet/amd64", "NetKVM/xp/amd64",
-                                  "wnet/amd64"}));
+    EXPECT_TRUE(virtioWinCandidates(*virtioWinKind("viostor"),
+                                    {WindowsVersion::Windows2000, Architecture::X86, {}})
+                    .empty());
+    EXPECT_EQ(virtioWinCandidates(*virtioWinKind("netkvm"),
+                                  {WindowsVersion::Server2003, Architecture::Amd64, {}}),
+              (std::vector<std::string>{"NetKVM/2k3/amd64", "NetKVM/wnet/amd64", "NetKVM/xp/amd64",
+                                        "wnet/amd64"}));
     EXPECT_EQ(virtioWinKind("vioserial")->inf, "vioser.inf");
     EXPECT_EQ(virtioWinKind("vioscsi"), nullptr);
 

@@ -139,15 +139,15 @@ TEST_F(F6EntryChecksTest, an_entry_for_the_other_processor_is_refused_for_the_tr
     dir.write("ahci/x86/storahci.sys", peProgram(0x014C));
     dir.write("ahci/x64/storahci.sys", peProgram(0x8664));
     // Each entry fits its own architecture's tree.
-    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x64"}}, {}, settings, Architecture::Amd64,
-                               VersionCode::Server2003));
+    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x64"}}, {}, settings,
+                               {WindowsVersion::Server2003, Architecture::Amd64, {}}));
     settings.clearDriverEntries();
-    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x86"}}, {}, settings, Architecture::X86,
-                               VersionCode::WindowsXp));
+    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x86"}}, {}, settings,
+                               {WindowsVersion::WindowsXp, Architecture::X86, {}}));
     settings.clearDriverEntries();
     // The x86 driver is refused for an x64 tree, and nothing is chosen.
-    Outcome refused = checkF6Entries({{ahci, "storahci_x86"}}, {}, settings, Architecture::Amd64,
-                                     VersionCode::Server2003);
+    Outcome refused = checkF6Entries({{ahci, "storahci_x86"}}, {}, settings,
+                                     {WindowsVersion::Server2003, Architecture::Amd64, {}});
     ASSERT_FALSE(refused);
     EXPECT_THAT(refused.failure().headline,
                 HasSubstr("の項目 storahci_x86 は x64（AMD64）のツリーには組み込めません。"));

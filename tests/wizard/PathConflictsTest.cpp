@@ -83,7 +83,7 @@ TEST(PathConflicts, a_mounted_source_brings_the_image_it_is_mounted_from) {
     settings.setCdDriveRoot(mount);
 
     std::vector<NamedPath> paths =
-        namedPathsOf(settings, dir / "work", image, {}, '1',
+        namedPathsOf(settings, dir / "work", image, {}, WindowsVersion::WindowsXp,
                      MountTables{dir / "mountinfo", dir / "sys", "/dev"});
     EXPECT_EQ(verdict(paths), "ISO イメージ " + image + " を作成できません。\n読込元 " + image +
                                   " と同じファイルです。");

@@ -19,30 +19,32 @@ using ::testing::HasSubstr;
 TEST(PnpDriverCheck, an_answer_file_is_asked_for_and_the_path_held_to_its_limit) {
     BuildSettings settings;
     test::ScriptedMessages none;
-    EXPECT_TRUE(checkPnpDriverSettings(settings, '1', none, {}));
+    EXPECT_TRUE(checkPnpDriverSettings(settings, WindowsVersion::WindowsXp, none, {}));
     EXPECT_TRUE(none.shown.empty());
 
     settings.addPnpDriverInf("/m/a.inf");
     test::ScriptedMessages refused;
-    EXPECT_FALSE(checkPnpDriverSettings(settings, '1', refused, {}));
+    EXPECT_FALSE(checkPnpDriverSettings(settings, WindowsVersion::WindowsXp, refused, {}));
     ASSERT_EQ(refused.shown.size(), 1u);
     EXPECT_THAT(refused.shown[0].text, HasSubstr("無人インストールの応答ファイルが要ります"));
 
     int opened = 0;
     test::ScriptedMessages declined;
     declined.answer(MessageAnswer::No);
-    EXPECT_FALSE(checkPnpDriverSettings(settings, '1', declined, [&] { ++opened; }));
+    EXPECT_FALSE(
+        checkPnpDriverSettings(settings, WindowsVersion::WindowsXp, declined, [&] { ++opened; }));
     EXPECT_EQ(opened, 0);
     EXPECT_THAT(declined.shown.at(0).text, HasSubstr("応答ファイルの設定を開きますか？"));
 
     test::ScriptedMessages leftEmpty;
     leftEmpty.answer(MessageAnswer::Yes);
-    EXPECT_FALSE(checkPnpDriverSettings(settings, '1', leftEmpty, [&] { ++opened; }));
+    EXPECT_FALSE(
+        checkPnpDriverSettings(settings, WindowsVersion::WindowsXp, leftEmpty, [&] { ++opened; }));
     EXPECT_EQ(opened, 1);
 
     test::ScriptedMessages filled;
     filled.answer(MessageAnswer::Yes);
-    EXPECT_TRUE(checkPnpDriverSettings(settings, '1', filled, [&] {
+    EXPECT_TRUE(checkPnpDriverSettings(settings, WindowsVersion::WindowsXp, filled, [&] {
         AnswerFileFields fields;
         fields.mode = AnswerFileFields::Mode::Write;
         settings.setAnswerFile(fields);
@@ -54,14 +56,14 @@ TEST(PnpDriverCheck, an_answer_file_is_asked_for_and_the_path_held_to_its_limit)
         settings.addPnpDriverInf("/m/" + std::to_string(i) + ".inf");
     }
     test::ScriptedMessages eight;
-    EXPECT_TRUE(checkPnpDriverSettings(settings, '0', eight, {}));
+    EXPECT_TRUE(checkPnpDriverSettings(settings, WindowsVersion::Windows2000, eight, {}));
     settings.addPnpDriverInf("/m/9.inf");
     test::ScriptedMessages nine;
-    EXPECT_FALSE(checkPnpDriverSettings(settings, '0', nine, {}));
+    EXPECT_FALSE(checkPnpDriverSettings(settings, WindowsVersion::Windows2000, nine, {}));
     ASSERT_EQ(nine.shown.size(), 1u);
     EXPECT_THAT(nine.shown[0].text, HasSubstr("107 文字になり、Windows 2000 の上限の 98 文字"));
     test::ScriptedMessages xp;
-    EXPECT_TRUE(checkPnpDriverSettings(settings, '1', xp, {}));
+    EXPECT_TRUE(checkPnpDriverSettings(settings, WindowsVersion::WindowsXp, xp, {}));
 }
 
 // The page's list: an INF already listed (letter case aside) is not added

@@ -1,6 +1,6 @@
 #include "wizard/VirtioWinCheck.h"
 
-#include "inf/VersionCode.h"
+#include "inf/WindowsTarget.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -38,17 +38,17 @@ TEST(VirtioWinCheck, no_medium_clears_and_windows_2000_and_no_medium_are_refused
     VirtioWinChoice kept;
     kept.source = "/old.iso";
     settings.setVirtioWin(kept);
-    EXPECT_TRUE(
-        addVirtioWinDrivers(settings, "", std::nullopt, VersionCode::WindowsXp, Architecture::X86));
+    EXPECT_TRUE(addVirtioWinDrivers(settings, "", std::nullopt,
+                                    {WindowsVersion::WindowsXp, Architecture::X86, {}}));
     EXPECT_TRUE(settings.getVirtioWin().empty());
 
     Outcome old = addVirtioWinDrivers(settings, dir / "missing.iso", std::nullopt,
-                                      VersionCode::Windows2000, Architecture::X86);
+                                      {WindowsVersion::Windows2000, Architecture::X86, {}});
     ASSERT_FALSE(old);
     EXPECT_EQ(old.failure().headline, "virtio-win のドライバは Windows 2000 には組み込めません。");
 
     Outcome none = addVirtioWinDrivers(settings, dir / "missing.iso", std::nullopt,
-                                       VersionCode::WindowsXp, Architecture::X86);
+                                       {WindowsVersion::WindowsXp, Architecture::X86, {}});
     ASSERT_FALSE(none);
     EXPECT_NE(none.failure().headline.find("virtio-win の ISO イメージでもフォルダでもありません"),
               std::string::npos);

@@ -5,6 +5,7 @@
 
 #include "wizard/ServicePackCheck.h"
 
+#include "source/Medium.h"
 #include "support/TempDir.h"
 #include "sys/WindowsProgram.h"
 #include "wizard/SourceTreeCheck.h"
@@ -91,9 +92,9 @@ TEST_F(X64ServicePackCheckTest, installer_of_the_other_architecture_or_without_w
 TEST_F(X64ServicePackCheckTest, amd64_source_passes_and_itanium_source_is_refused_as_such) {
     dir.write("x64/AMD64/txtsetup.sif", "[Version]\r\n");
     dir.write("x64/I386/WKERNEL.DL_", "wow64");
-    EXPECT_TRUE(validateSetupSource(dir / "x64"));
+    EXPECT_TRUE(validateSetupSource(*Medium::open(dir / "x64")));
     dir.write("ia64/IA64/TXTSETUP.SIF", "[Version]\r\n");
-    Outcome itanium = validateSetupSource(dir / "ia64");
+    Outcome itanium = validateSetupSource(*Medium::open(dir / "ia64"));
     ASSERT_FALSE(itanium);
     EXPECT_EQ(itanium.failure().headline,
               dir / "ia64" + " は Itanium（IA64）用の Windows の CD です。");

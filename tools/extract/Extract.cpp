@@ -8,6 +8,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/WindowsPath.h"
 
 #include <libgcab.h>
 #include <sys/stat.h>
@@ -85,17 +86,11 @@ bool wanted(const std::vector<std::string>& names, const std::string& stored) {
 // Nothing for a name that would reach outside the destination folder.
 std::optional<std::vector<std::string>> storedParts(const std::string& stored) {
     std::vector<std::string> parts;
-    std::string part;
-    for (char c : stored + "\\") {
-        if (c == '\\' || c == '/') {
-            if (part.empty() || part == "." || part == "..") {
-                return std::nullopt;
-            }
-            parts.push_back(part);
-            part.clear();
-        } else {
-            part += c;
+    for (std::string_view part : splitWindowsPath(stored, EmptyNames::Keep)) {
+        if (part.empty() || part == "." || part == "..") {
+            return std::nullopt;
         }
+        parts.emplace_back(part);
     }
     return parts;
 }

@@ -39,12 +39,12 @@ int answer(const std::optional<std::string>& text, std::ostream& out) {
 }
 
 // One line a manufacturer: its name and the models section chosen for the
-// version code.
-void printModels(const InfReader& reader, char versionCode, std::ostream& out) {
+// version.
+void printModels(const InfReader& reader, WindowsVersion version, std::ostream& out) {
     const InfFile& inf = reader.file();
     for (auto line = inf.findFirstLine("Manufacturer"); line; line = inf.findNextLine(*line))
         out << "models\t" << reader.GetField(*line, 0) << '\t'
-            << reader.modelsSectionOf(*line, versionCode) << '\n';
+            << reader.modelsSectionOf(*line, version) << '\n';
 }
 
 void printPackage(const DriverPackage& package, std::ostream& out) {
@@ -114,10 +114,12 @@ int runInfQuery(const std::vector<std::string>& args, std::ostream& out, std::os
         InfReader reader(path);
         if (unreadable(reader.problem()))
             return 2;
+        // The version is given as its digit.
+        const WindowsVersion version = versionOfDigit(arg(0)[0]);
         DriverPackage package;
-        reader.ReadDriverPackage(package, arg(0)[0]);
+        reader.ReadDriverPackage(package, version);
         printPackage(package, out);
-        printModels(reader, arg(0)[0], out);
+        printModels(reader, version, out);
         return 0;
     }
 

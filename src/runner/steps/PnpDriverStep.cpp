@@ -1,10 +1,11 @@
-// The Plug and Play driver stage of the build: after the text-mode drivers,
+// The Plug and Play driver step of the build: after the text-mode drivers,
 // each PnP driver's INF and files go into a numbered folder of its own
 // under $OEM$\$1\Drivers, which setup copies to the system drive's root and
 // searches through OemPnPDriversPath.
 
-#include "runner/PnpDriverStage.h"
-#include "runner/BuildRunner.h"
+#include "runner/steps/PnpDriverStep.h"
+
+#include "runner/steps/BuildSteps.h"
 
 #include "runner/PnpDriverRecord.h"
 #include "source/PnpDriverPackage.h"
@@ -99,11 +100,11 @@ void writeRecord(const std::string& path, const PnpRecord& record) {
     }
 }
 
-} // namespace
-
-std::string BuildRunner::recordKeyOf(const std::string& inf) const {
+// What names a Plug and Play driver's INF in the record of its folders
+// the same from run to run.
+std::string recordKeyOf(const BuildSettings& settings, const std::string& inf) {
     // An INF of a virtio-win image lies in a folder made for this run.
-    const VirtioWinChoice& virtio = settings_.getVirtioWin();
+    const VirtioWinChoice& virtio = settings.getVirtioWin();
     if (!virtio.empty() && existsAsFile(virtio.source)) {
         for (const VirtioWinDriver& driver : virtio.drivers) {
             if (driver.inf == inf) {
@@ -116,14 +117,16 @@ std::string BuildRunner::recordKeyOf(const std::string& inf) const {
     return pnpRecordKey(inf);
 }
 
-void appendPnpDriverSummary(const BuildSettings& settings, char versionCode,
-                            Architecture architecture, ProgressLog& log) {
+} // namespace
+
+void appendPnpDriverSummary(const BuildSettings& settings, const WindowsTarget& target,
+                            ProgressLog& log) {
     if (settings.pnpDriverInfList().empty()) {
         return;
     }
     log.append("\r\n\r\n追加する PnP ドライバ：");
     for (const std::string& inf : settings.pnpDriverInfList()) {
-        PnpDriver driver = readPnpDriver(inf, versionCode, architecture);
+        PnpDriver driver = readPnpDriver(inf, target);
         std::string description = driver.description.empty() ? fileName(inf) : driver.description;
         log.append("\r\n      " + description + "（" +
                    (driver.className.empty() ? std::string("クラスなし") : driver.className) +
@@ -131,31 +134,28 @@ void appendPnpDriverSummary(const BuildSettings& settings, char versionCode,
     }
 }
 
-bool BuildRunner::pnpDriverStage() {
-    const std::vector<std::string>& infs = settings_.pnpDriverInfList();
-    if (infs.empty()) {
-        return true;
-    }
-    ProgressLog& log = page_.log();
-    pnpEntries_.clear();
+bool pnpDriverStep(BuildContext& context) {
+    const std::vector<std::string>& infs = context.settings.pnpDriverInfList();
+    ProgressLog& log = context.log();
+    context.pnpEntries.clear();
 
     // Read again as they are now; what left the medium since the check is
     // found before anything changes.
     std::vector<PnpDriver> drivers;
     for (const std::string& inf : infs) {
-        drivers.push_back(readPnpDriver(inf, data_.versionCode, data_.architecture));
+        drivers.push_back(readPnpDriver(inf, context.data.target));
         if (std::optional<MediumProblem> problem = firstPnpProblem(drivers.back())) {
             Failure failure = problem->failure;
             if (failure.reason.empty()) {
                 failure.reason = systemReason(ENOENT);
             }
-            reportFailure(std::string(kFailed) + "\r\n" + failure.line());
+            context.reportFailure(std::string(kFailed) + "\r\n" + failure.line());
             return false;
         }
     }
 
     try {
-        const std::string oem = ownFolder(settings_.GetWorkFolder(), "$OEM$");
+        const std::string oem = ownFolder(context.settings.GetWorkFolder(), "$OEM$");
         const std::string root = ownFolder(ownFolder(oem, "$1"), "Drivers");
         const std::string recordPath = entryPathNoCase(oem, kPnpRecordName);
         refuseLink("open", recordPath);
@@ -163,7 +163,7 @@ bool BuildRunner::pnpDriverStage() {
             existsAsFile(recordPath) ? readPnpRecord(readFile(recordPath)) : PnpRecord{};
         std::vector<std::string> keys;
         for (const std::string& inf : infs) {
-            keys.push_back(recordKeyOf(inf));
+            keys.push_back(recordKeyOf(context.settings, inf));
         }
         const PnpRecord now = assignPnpFolders(earlier, keys, [&](const std::string& name) {
             return entryNameNoCase(root, name).has_value();
@@ -196,11 +196,11 @@ bool BuildRunner::pnpDriverStage() {
                        " をコピーしています。。。");
             fillFolder(entryPathNoCase(root, folder), drivers[i]);
             log.append("完了\r\n");
-            pnpEntries_.push_back(pnpPathEntry(folder));
+            context.pnpEntries.push_back(pnpPathEntry(folder));
         }
         writeRecord(recordPath, now);
     } catch (const FileError& error) {
-        reportFailure(std::string(kFailed) + "\r\n" + Failure::fromFileError(error).line());
+        context.reportFailure(std::string(kFailed) + "\r\n" + Failure::fromFileError(error).line());
         return false;
     }
     log.append("PnP ドライバのコピーが完了しました。\r\n\r\n");

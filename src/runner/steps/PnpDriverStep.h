@@ -9,7 +9,7 @@ namespace ornibe {
 // The summary's heading for the Plug and Play drivers and a line for each,
 // its description and device class, after the text-mode drivers; nothing
 // when the settings list none.
-void appendPnpDriverSummary(const BuildSettings& settings, char versionCode,
-                            Architecture architecture, ProgressLog& log);
+void appendPnpDriverSummary(const BuildSettings& settings, const WindowsTarget& target,
+                            ProgressLog& log);
 
 } // namespace ornibe

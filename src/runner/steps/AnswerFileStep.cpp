@@ -1,8 +1,9 @@
-// The answer file stage of the build: after the drivers are integrated, the
+// The answer file step of the build: after the drivers are integrated, the
 // unattended installation's WINNT.SIF goes into the setup folder.
 
-#include "runner/AnswerFileStage.h"
-#include "runner/BuildRunner.h"
+#include "runner/steps/AnswerFileStep.h"
+
+#include "runner/steps/BuildSteps.h"
 
 #include "answer/AnswerFileCheck.h"
 #include "answer/AnswerFileSummary.h"
@@ -64,15 +65,16 @@ std::optional<std::string> firstDifference(const InfFile& file,
 
 } // namespace
 
-void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log,
-                             Architecture architecture) {
-    std::vector<std::string> lines = answerFileSummary(settings.getAnswerFile(), versionCode);
+void appendAnswerFileSummary(const BuildSettings& settings, const WindowsTarget& target,
+                             ProgressLog& log) {
+    std::vector<std::string> lines = answerFileSummary(settings.getAnswerFile(), target.version);
     if (lines.empty()) {
         return;
     }
     constexpr std::string_view kI386 = "I386\\";
-    if (architecture != Architecture::X86 && lines.front().starts_with(kI386)) {
-        lines.front().replace(0, kI386.size(), std::string(setupFolderName(architecture)) + "\\");
+    if (target.architecture != Architecture::X86 && lines.front().starts_with(kI386)) {
+        lines.front().replace(0, kI386.size(),
+                              std::string(setupFolderName(target.architecture)) + "\\");
     }
     log.append("\r\n\r\n無人インストール：");
     for (const std::string& line : lines) {
@@ -80,13 +82,10 @@ void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, Pr
     }
 }
 
-bool BuildRunner::answerFileStage() {
-    const AnswerFileFields& fields = settings_.getAnswerFile();
-    if (fields.mode == AnswerFileFields::Mode::None) {
-        return true;
-    }
-    ProgressLog& log = page_.log();
-    const std::string target = entryPathNoCase(i386Folder(), "WINNT.SIF");
+bool answerFileStep(BuildContext& context) {
+    const AnswerFileFields& fields = context.settings.getAnswerFile();
+    ProgressLog& log = context.log();
+    const std::string target = entryPathNoCase(context.i386Folder(), "WINNT.SIF");
 
     // What goes into the tree: the file written from the fields, or the
     // user's own, checked again as it is now.
@@ -96,29 +95,31 @@ bool BuildRunner::answerFileStage() {
     std::vector<std::string> changedKeys;
     std::vector<std::string> notes;
     if (fields.mode == AnswerFileFields::Mode::Write) {
-        entries = answerFileEntries(fields, data_.versionCode,
-                                    !settings_.GetDriverInf(0).empty() || !pnpEntries_.empty());
-        if (!pnpEntries_.empty()) {
-            addPnpEntries(entries, pnpPathValue({}, pnpEntries_));
+        entries = answerFileEntries(fields, context.data.target.version,
+                                    !context.settings.GetDriverInf(0).empty() ||
+                                        !context.pnpEntries.empty());
+        if (!context.pnpEntries.empty()) {
+            addPnpEntries(entries, pnpPathValue({}, context.pnpEntries));
         }
         bytes = answerFileText(entries);
     } else {
-        AnswerFileReading reading = readUserAnswerFile(fields.userFile, data_.versionCode);
+        AnswerFileReading reading =
+            readUserAnswerFile(fields.userFile, context.data.target.version);
         if (!reading.check.outcome) {
-            reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());
+            context.reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());
             return false;
         }
         bytes = std::move(reading.bytes);
         unchecked = std::move(reading.unchecked);
         notes = std::move(reading.check.warnings);
-        if (!pnpEntries_.empty()) {
+        if (!context.pnpEntries.empty()) {
             // The user's values stay; the PnP drivers' folders follow the
             // user's own.
             MergedAnswerFile merged =
-                mergePnpKeys(bytes, pnpPathValue(userPnpFolders(reading.file), pnpEntries_));
+                mergePnpKeys(bytes, pnpPathValue(userPnpFolders(reading.file), context.pnpEntries));
             if (!merged.problem.empty()) {
-                reportFailure(std::string(kFailed) +
-                              Failure{"read", fields.userFile, merged.problem}.line());
+                context.reportFailure(std::string(kFailed) +
+                                      Failure{"read", fields.userFile, merged.problem}.line());
                 return false;
             }
             bytes = std::move(merged.bytes);
@@ -132,7 +133,7 @@ bool BuildRunner::answerFileStage() {
         // The file goes into the work folder's own setup folder, never
         // where a link of that name leads; it may hold the Administrator's
         // password in the clear.
-        refuseLink("open", i386Folder());
+        refuseLink("open", context.i386Folder());
         writePrivateFileAtomic(target, bytes);
         // Read back as setup reads it: the bytes, then the parser's lines.
         std::string written = readFile(target);
@@ -146,7 +147,7 @@ bool BuildRunner::answerFileStage() {
             differs = firstDifference(*file, entries);
         }
         if (differs) {
-            reportFailure(
+            context.reportFailure(
                 std::string(kFailed) +
                 Failure{"read", target,
                         "読み返した内容が書き込もうとした内容と違います（" + *differs + "）。"}
@@ -154,7 +155,7 @@ bool BuildRunner::answerFileStage() {
             return false;
         }
     } catch (const FileError& error) {
-        reportFailure(std::string(kFailed) + Failure::fromFileError(error).line());
+        context.reportFailure(std::string(kFailed) + Failure::fromFileError(error).line());
         return false;
     }
     log.append(replaces ? "完了（ツリーにあった WINNT.SIF を置き換えました）\r\n" : "完了\r\n");

@@ -10,7 +10,7 @@ namespace ornibe {
 // its lines (answer/AnswerFileSummary.h), after the ISO image's; nothing
 // when the settings ask for no answer file. The file is named in the
 // tree's setup folder (I386\WINNT.SIF, or AMD64\WINNT.SIF on x64).
-void appendAnswerFileSummary(const BuildSettings& settings, char versionCode, ProgressLog& log,
-                             Architecture architecture = Architecture::X86);
+void appendAnswerFileSummary(const BuildSettings& settings, const WindowsTarget& target,
+                             ProgressLog& log);
 
 } // namespace ornibe
