@@ -13,7 +13,9 @@ int DriverEntry(void* object, void* path) {
     return 0 IMPORTS(STAND_IN_CALL);
 }
 #else
-int standInFunction(void) { return 0; }
+int standInFunction(void) {
+    return 0;
+}
 int DriverEntry(void* object, void* path) {
     (void)object;
     (void)path;
