@@ -36,6 +36,7 @@ public:
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override { return options_.reproducible; }
     SetupAdditions setupAdditions() const override;
+    bool allowUnloadableDriverChecked() const override { return options_.allowUnloadableDriver; }
     std::string workFolderText() const override { return options_.workFolder; }
     std::string isoPathText() const override { return options_.isoPath; }
     std::string usbImageText() const override { return options_.usbImage; }

@@ -68,6 +68,9 @@ constexpr TerminalTextRow kRows[] = {
     {ProgressCopy, "コピー"},
     {ProgressImage, "イメージ"},
     {ProgressFiles, "ファイル"},
+    {DriverSourceMissing, "--check-driver %1 はファイルでもフォルダでもありません"},
+    {AllowUnloadableDriver,
+     "CD をあとで補うなら、--allow-unloadable-driver でそのまま組み込めます。"},
 };
 
 static_assert([] {
@@ -94,6 +97,7 @@ constexpr std::pair<std::string_view, std::string_view> kHints[] = {
      kRows[static_cast<int>(PnpDriverNeedsAnswerFile)].text},
     {"$OEM$ のファイルとセットアップ中・最初のログオンのコマンドには",
      kRows[static_cast<int>(SetupAdditionsNeedAnswerFile)].text},
+    {"は、この CD では読み込めません。", kRows[static_cast<int>(AllowUnloadableDriver)].text},
 };
 
 } // namespace

@@ -51,6 +51,8 @@ enum class TerminalText {
     ProgressCopy,
     ProgressImage,
     ProgressFiles,
+    DriverSourceMissing,
+    AllowUnloadableDriver,
 };
 
 struct TerminalTextRow {
