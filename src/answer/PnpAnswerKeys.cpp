@@ -121,7 +121,8 @@ std::string mergeProblem(const std::string& userBytes, const std::string& merged
         return "キーを加えた応答ファイルが [Unattended] OemPreinstall = Yes と読めません"
                "（前の行の終わりの「\\」などが行をつないでいます）。";
     }
-    if (!path || merged->stringField(*path, 1) != pathValue || merged->fieldCount(*path) != 1) {
+    if (!pathValue.empty() &&
+        (!path || merged->stringField(*path, 1) != pathValue || merged->fieldCount(*path) != 1)) {
         return "キーを加えた応答ファイルの [Unattended] OemPnPDriversPath が " + pathValue +
                " と読めません（前の行の終わりの「\\」などが行をつないでいます）。";
     }
@@ -209,7 +210,7 @@ MergedAnswerFile mergePnpKeys(const std::string& bytes, const std::string& pathV
             }
         } else if (equalsSetupNoCase(line->key, kPath) && !pathSeen) {
             pathSeen = true;
-            if (line->value != pathValue) {
+            if (!pathValue.empty() && line->value != pathValue) {
                 lines[i] = pathLine(pathValue);
                 pathChanged = true;
             }
@@ -221,7 +222,7 @@ MergedAnswerFile mergePnpKeys(const std::string& bytes, const std::string& pathV
         added.push_back(preinstallLine());
         preinstallChanged = true;
     }
-    if (!pathSeen) {
+    if (!pathSeen && !pathValue.empty()) {
         added.push_back(pathLine(pathValue));
         pathChanged = true;
     }

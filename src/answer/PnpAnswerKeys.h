@@ -30,6 +30,8 @@ void addPnpEntries(std::vector<AnswerEntry>& entries, const std::string& pathVal
 // parser: problem says, in the program's words, where it does not read as
 // OemPreinstall = Yes and OemPnPDriversPath = pathValue with every other
 // line of the user's as the user's file reads; it is empty when it does.
+// An empty pathValue leaves OemPnPDriversPath as the user's file has it
+// (files in $OEM$ without drivers need only OemPreinstall).
 struct MergedAnswerFile {
     std::string bytes;
     std::vector<std::string> changedKeys;

@@ -153,6 +153,7 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         checkIntegratedDriverLoads(tree, txtsetup, origins, report);
     }
     checkServicePackCatalogs(tree, svcpack, report);
+    checkHotfixes(tree, svcpack, report);
 
     WindowsVersion version = input.version;
     if (version == WindowsVersion::Unknown && txtsetup.isOpen()) {
@@ -169,6 +170,7 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         }
     }
     checkAnswerFile(tree, version, report);
+    checkSetupCommands(tree, report);
     if (input.target && txtsetup.isOpen()) {
         matchTarget(txtsetup, origins, *input.target, report);
     }

@@ -24,6 +24,14 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
 void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,
                               TreeCheckReport& report);
 
+// The hotfixes of SVCPACK.INF's [SetupHotfixesToRun] (not open when there
+// is none): each an 8.3 name, present in the setup folder's SVCPACK.
+void checkHotfixes(const CheckedTree& tree, const InfFile& svcpack, TreeCheckReport& report);
+
+// $OEM$\cmdlines.txt, when there is one, parses, and no command of it or of
+// the answer file's [GuiRunOnce] is longer than setup takes.
+void checkSetupCommands(const CheckedTree& tree, TreeCheckReport& report);
+
 // The answer file of the setup folder, when there is one, and the Plug and
 // Play driver folders it names.
 void checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckReport& report);

@@ -18,6 +18,7 @@
 #include "wizard/BuildHooks.h"
 #include "wizard/PnpDriverCheck.h"
 #include "wizard/SettingsChecks.h"
+#include "wizard/SetupAdditionsCheck.h"
 
 #include <unistd.h>
 
@@ -103,6 +104,15 @@ bool argumentsUsable(const CommandOptions& options) {
     if (!options.pnpDrivers.empty() && !options.unattended && options.answerFile.empty()) {
         printError(pnpDriversNeedAnswerFile());
         printError(terminalText(TerminalText::PnpDriverNeedsAnswerFile));
+        return false;
+    }
+    // Setup copies $OEM$, runs cmdlines.txt and reads [GuiRunOnce] only
+    // when it installs unattended.
+    const bool additionsNeedAnswerFile = !options.oemFiles.empty() || !options.runAtSetup.empty() ||
+                                         !options.runAtFirstLogon.empty();
+    if (additionsNeedAnswerFile && !options.unattended && options.answerFile.empty()) {
+        printError(setupAdditionsNeedAnswerFile());
+        printError(terminalText(TerminalText::SetupAdditionsNeedAnswerFile));
         return false;
     }
     return true;

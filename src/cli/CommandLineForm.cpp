@@ -56,6 +56,19 @@ bool CommandLineForm::bigDriveChecked() const {
     return options_.bigDrive.value_or(BuildSettings().GetBigDrive() != 0);
 }
 
+SetupAdditions CommandLineForm::setupAdditions() const {
+    SetupAdditions additions;
+    for (std::size_t i = 0; i < options_.hotfixes.size(); ++i) {
+        additions.hotfixes.push_back({options_.hotfixes[i], i < options_.hotfixSwitches.size()
+                                                                ? options_.hotfixSwitches[i]
+                                                                : std::string()});
+    }
+    additions.oemFolder = options_.oemFiles;
+    additions.setupCommands = options_.runAtSetup;
+    additions.firstLogonCommands = options_.runAtFirstLogon;
+    return additions;
+}
+
 std::string CommandLineForm::targetHardwareText() const {
     return targetHardwareOf(options_);
 }

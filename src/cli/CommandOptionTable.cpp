@@ -78,6 +78,38 @@ constexpr OptionRow kRows[] = {
      .help = "--virtio-win から取るドライバ。viostor、netkvm、balloon、\n"
              "vioserial、qxl からコンマ区切りで。指定しなければ、媒体に\n"
              "そのシステム用のあるものすべて（viostor は必須）"},
+    {.name = "--hotfix",
+     .valueName = "FILE",
+     .target = &Options::hotfixes,
+     .help = "修正プログラムのパッケージ（ツリーと同じアーキテクチャの\n"
+             "Windows のプログラム）。I386/SVCPACK（x64 は AMD64/SVCPACK）\n"
+             "に 8.3 の名前でコピーし、SVCPACK.INF の\n"
+             "[SetupHotfixesToRun] に CD の行の後に載せます。セット\n"
+             "アップが T-13 で実行します。繰り返すとその順にいくつでも"},
+    {.name = "--hotfix-switches",
+     .valueName = "TEXT",
+     .target = &Options::hotfixSwitches,
+     .help = "すぐ前の --hotfix のスイッチ。指定しなければ /q /n /z\n"
+             "（古いパッケージには \"/Q:A /R:N\" など）"},
+    {.name = "--oem-files",
+     .valueName = "DIR",
+     .target = &Options::oemFiles,
+     .help = "DIR の中身を I386 の横の $OEM$ に加えます（$1 はシステム\n"
+             "ドライブ、$$ は Windows フォルダにコピーされます）。\n"
+             "そこにあるファイルは置き換えません。--unattended か\n"
+             "--answer-file が要ります"},
+    {.name = "--run-at-setup",
+     .valueName = "COMMAND",
+     .target = &Options::runAtSetup,
+     .help = "セットアップ中（T-12）に実行するコマンド。\n"
+             "$OEM$/cmdlines.txt の [Commands] に書きます。繰り返すと\n"
+             "その順に。--unattended か --answer-file が要ります"},
+    {.name = "--run-at-first-logon",
+     .valueName = "COMMAND",
+     .target = &Options::runAtFirstLogon,
+     .help = "最初のログオンで実行するコマンド。WINNT.SIF の\n"
+             "[GuiRunOnce] に書きます。繰り返すとその順に。\n"
+             "--unattended か --answer-file が要ります"},
     {.name = "--big-drive",
      .target = &Options::bigDrive,
      .help = "137GB 以上のハードディスク：オン（既定）",

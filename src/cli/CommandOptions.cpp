@@ -202,6 +202,19 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
     if (action) {
         return *action;
     }
+    // Each --hotfix-switches belongs to the --hotfix given before it.
+    options.hotfixSwitches.clear();
+    for (const GivenOption& option : given) {
+        if (option.row->name == "--hotfix") {
+            options.hotfixSwitches.emplace_back();
+        } else if (option.row->name == "--hotfix-switches") {
+            if (options.hotfixSwitches.empty() || !options.hotfixSwitches.back().empty() ||
+                option.value.empty()) {
+                return usage(terminalText(TerminalText::HotfixSwitchesPlace));
+            }
+            options.hotfixSwitches.back() = option.value;
+        }
+    }
     for (const OptionRow& row : commandOptionTable()) {
         const auto* text = std::get_if<std::string CommandOptions::*>(&row.target);
         if (row.required && text && (options.**text).empty() && options.listEntries.empty()) {

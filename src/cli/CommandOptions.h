@@ -25,6 +25,15 @@ struct CommandOptions {
     // (a comma-separated list of short names; empty for all).
     std::string virtioWin;
     std::string virtioWinOnly;
+    // Hotfix packages for SVCPACK, in order, and the switches of each:
+    // hotfixSwitches[i] belongs to hotfixes[i], empty for the default.
+    std::vector<std::string> hotfixes;
+    std::vector<std::string> hotfixSwitches;
+    // A folder merged into $OEM$, and commands for cmdlines.txt and for
+    // [GuiRunOnce], in order.
+    std::string oemFiles;
+    std::vector<std::string> runAtSetup;
+    std::vector<std::string> runAtFirstLogon;
     // Nothing when not given: the check box's starting state.
     std::optional<bool> bigDrive;
     std::string isoPath;

@@ -37,6 +37,10 @@ constexpr TerminalTextRow kRows[] = {
     {PnpDriverNeedsAnswerFile,
      "--unattended か --answer-file を指定してください。virtio-win から取るのがブロック "
      "ドライバだけなら、--virtio-win-only viostor でも組み込めます。"},
+    {HotfixSwitchesPlace,
+     "--hotfix-switches は --hotfix の後に、パッケージごとに 1 回だけ、空でない値で指定して"
+     "ください"},
+    {SetupAdditionsNeedAnswerFile, "--unattended か --answer-file を指定してください。"},
     {LogNotWritten, "--log：ログを書き込めません：%1"},
     {WorkNotFolder, "--work %1 はフォルダではありません"},
     {IsoNotFile, "--iso %1 はファイルではありません"},
@@ -91,6 +95,8 @@ constexpr std::pair<std::string_view, std::string_view> kHints[] = {
     {"（TimeZone）", "--time-zone で指定してください。"},
     {"PnP ドライバを組み込むには、無人インストールの応答ファイルが",
      kRows[static_cast<int>(PnpDriverNeedsAnswerFile)].text},
+    {"$OEM$ のファイルとセットアップ中・最初のログオンのコマンドには",
+     kRows[static_cast<int>(SetupAdditionsNeedAnswerFile)].text},
     {"は、この CD では読み込めません。", kRows[static_cast<int>(AllowUnloadableDriver)].text},
 };
 

@@ -35,6 +35,8 @@ enum class TerminalText {
     DriverNotUsable,
     PnpDriverNotReadable,
     PnpDriverNeedsAnswerFile,
+    HotfixSwitchesPlace,
+    SetupAdditionsNeedAnswerFile,
     LogNotWritten,
     WorkNotFolder,
     IsoNotFile,

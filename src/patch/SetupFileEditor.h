@@ -7,11 +7,13 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornibe {
 
 class DriverPackage;
 class InfReader;
+struct HotfixLine;
 
 // The working object that the setup-file patchers share for one stage: the
 // I386 folder of the work tree, its temporary folder TEMP for work copies,
@@ -129,6 +131,16 @@ public:
     bool CollectCatalogLines(std::string& lines) const;
     // The content of a new SVCPACK.INF listing the given catalog lines.
     std::string svcpackTemplate(std::string_view catalogLines) const;
+
+    // SVCPACK.INF: lists the hotfixes in [SetupHotfixesToRun], in order,
+    // after the lines the file holds; a name listed already is left as it
+    // is. A file that is no usable SVCPACK.INF is replaced by a new one. A
+    // failure, with its reason, when the work copy cannot be made or
+    // packed back (patch/SvcpackHotfixes.h).
+    Outcome addHotfixes(const std::vector<HotfixLine>& hotfixes);
+    // DOSNET.INF: names svcpack in OptionalSrcDirs unless it does already,
+    // so that winnt32 copies the hotfixes too.
+    void nameSvcpackInDosnet();
 
     // HIVESYS.INF (or HIVESYS.IN_ through a work copy): adds the package's
     // service values as [AddReg] lines under the service's key, those it

@@ -6,6 +6,7 @@
 #include "runner/TargetHardwareSummary.h"
 #include "runner/VirtioWinReport.h"
 #include "runner/steps/AnswerFileStep.h"
+#include "runner/steps/HotfixStep.h"
 #include "runner/steps/PnpDriverStep.h"
 #include "source/F6Source.h"
 #include "source/SetupTree.h"
@@ -127,6 +128,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
 
     appendPnpDriverSummary(settings, data.target, log);
     appendVirtioWinSummary(settings, log);
+    appendSetupAdditionsSummary(settings, data.target.architecture, *source, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");
     log.append("\r\n\r\n作業フォルダ：" + std::string(kIndent) + settings.GetWorkFolder());

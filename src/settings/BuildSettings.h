@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/AnswerFileFields.h"
+#include "settings/SetupAdditions.h"
 #include "settings/VirtioWinChoice.h"
 #include "sys/InputSnapshot.h"
 
@@ -103,6 +104,10 @@ public:
     // share them.
     InputSnapshots& inputSnapshots() const { return *snapshots; }
 
+    // Hotfixes, $OEM$ files and commands for setup to run; none by default.
+    const SetupAdditions& getSetupAdditions() const { return setupAdditions; }
+    void setSetupAdditions(const SetupAdditions& value) { setupAdditions = value; }
+
 private:
     std::int32_t cdDriveIndex = 0;
     std::string cdDriveEntry;
@@ -122,6 +127,7 @@ private:
     std::string targetHardware;
     VirtioWinChoice virtioWin;
     std::shared_ptr<InputSnapshots> snapshots = std::make_shared<InputSnapshots>();
+    SetupAdditions setupAdditions;
 };
 
 } // namespace ornibe

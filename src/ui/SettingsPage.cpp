@@ -8,6 +8,7 @@
 #include "ui/DriveComboBox.h"
 #include "ui/F6EntryDialog.h"
 #include "ui/PageLook.h"
+#include "ui/SetupAdditionsDialog.h"
 #include "wizard/ChosenSource.h"
 #include "wizard/InfListEntries.h"
 #include "wizard/PnpDriverList.h"
@@ -85,6 +86,8 @@ void SettingsPage::connectControls() {
     connect(ui_.quitButton, &QPushButton::clicked, this, &SettingsPage::reject);
     connect(ui_.answerFileButton, &QPushButton::clicked, this,
             [this] { editAnswerFile(settings_, this); });
+    connect(ui_.setupAdditionsButton, &QPushButton::clicked, this,
+            [this] { editSetupAdditions(settings_, runDialog_, this); });
     connect(ui_.about, &QAction::triggered, this, &SettingsPage::showAboutBox);
 }
 
@@ -447,6 +450,11 @@ std::vector<std::string> SettingsPage::pnpInfEntries() const {
 
 std::string SettingsPage::virtioWinText() const {
     return virtioWin_->pathText();
+}
+
+SetupAdditions SettingsPage::setupAdditions() const {
+    // The dialog stores its values in the settings when it is left with OK.
+    return settings_.getSetupAdditions();
 }
 
 std::optional<std::vector<std::string>> SettingsPage::virtioWinDrivers() const {

@@ -101,6 +101,7 @@ private:
     std::string pendingInfText() const override;
     std::vector<std::string> pnpInfEntries() const override;
     std::string virtioWinText() const override;
+    SetupAdditions setupAdditions() const override;
     std::optional<std::vector<std::string>> virtioWinDrivers() const override;
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override;

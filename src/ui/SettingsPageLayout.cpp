@@ -295,6 +295,8 @@ QLayout* Builder::buildButtonRow() {
     c_.quitButton = makeButton(QStringLiteral("終了"), "quitButton", &page_);
     c_.answerFileButton =
         makeButton(QStringLiteral("無人インストール…"), "answerFileButton", &page_);
+    c_.setupAdditionsButton =
+        makeButton(QStringLiteral("セットアップで実行…"), "setupAdditionsButton", &page_);
     // Beside the buttons, where it takes no height from the fields.
     c_.reproducible = new QCheckBox(QStringLiteral("再現可能なイメージ"), &page_);
     c_.reproducible->setObjectName(QStringLiteral("reproducibleCheck"));
@@ -303,6 +305,7 @@ QLayout* Builder::buildButtonRow() {
                        "SOURCE_DATE_EPOCH の日時（未設定なら 2000-01-01 00:00:00 UTC）です。"));
     auto* row = new QHBoxLayout;
     row->addWidget(c_.answerFileButton);
+    row->addWidget(c_.setupAdditionsButton);
     row->addWidget(c_.reproducible);
     row->addStretch(1);
     row->addWidget(c_.nextButton);

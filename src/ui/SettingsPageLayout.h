@@ -38,6 +38,8 @@ struct SettingsControls {
     QPushButton* quitButton;
     // Opens the dialog of the unattended-installation answer file.
     QPushButton* answerFileButton;
+    // Opens the dialog of hotfixes, $OEM$ files and commands for setup.
+    QPushButton* setupAdditionsButton;
     // The image the same from the same inputs.
     QCheckBox* reproducible;
     // 対象のハードウェア: a QEMU machine from the list, or a file of lspci

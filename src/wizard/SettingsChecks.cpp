@@ -27,6 +27,7 @@
 #include "wizard/PathConflicts.h"
 #include "wizard/PnpDriverCheck.h"
 #include "wizard/ServicePackCheck.h"
+#include "wizard/SetupAdditionsCheck.h"
 #include "wizard/SourceTreeCheck.h"
 #include "wizard/TargetHardwareCheck.h"
 #include "wizard/TreeSetupCheck.h"
@@ -162,6 +163,19 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (Outcome target = checkTargetHardware(form.targetHardwareText(), settings_); !target) {
         return refuse(target.failure());
     }
+    SetupAdditions additions = form.setupAdditions();
+    for (HotfixChoice& hotfix : additions.hotfixes) {
+        hotfix.path = makeAbsolute(hotfix.path);
+    }
+    if (!additions.oemFolder.empty()) {
+        additions.oemFolder = makeAbsolute(additions.oemFolder);
+    }
+    if (Outcome added =
+            checkSetupAdditions(additions, target.architecture, settings_.getAnswerFile());
+        !added) {
+        return refuse(added.failure());
+    }
+    settings_.setSetupAdditions(additions);
     if (!checkWorkFolderFirst(form) ||
         !checkPnpDriverSettings(settings_, target.version, messages_, openAnswerFile_) ||
         !checkAnswerFileSettings(settings_.getAnswerFile(), target.version,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SetupAdditions.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +48,9 @@ public:
     // 対象のハードウェア: a QEMU machine's name, a file of lspci output, or
     // empty for none.
     virtual std::string targetHardwareText() const { return {}; }
+    // Hotfixes, the $OEM$ folder and the commands for setup to run, as
+    // the user gave them; none by default.
+    virtual SetupAdditions setupAdditions() const { return {}; }
     virtual std::string workFolderText() const = 0;
     virtual std::string isoPathText() const = 0;
     // The USB stick image's file name (empty for none) and its size as

@@ -134,6 +134,11 @@ TEST(CommandOptions, the_table_writes_help_and_rules_repeats_exclusions_and_the_
         if (!row.takesValue()) {
             twice = {"--work", "/w", std::string(row.name), std::string(row.name)};
         }
+        // Switches belong to the package given just before them.
+        if (row.name == "--hotfix-switches") {
+            twice = {"--work",   "/w", "--hotfix",          "a", "--hotfix-switches=v",
+                     "--hotfix", "b",  "--hotfix-switches", "v"};
+        }
         ParsedCommand again = parseCommandOptions(twice);
         if (row.isList()) {
             EXPECT_TRUE(std::holds_alternative<CommandOptions>(again)) << row.name;

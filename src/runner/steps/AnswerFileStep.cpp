@@ -8,6 +8,7 @@
 #include "answer/AnswerFileCheck.h"
 #include "answer/AnswerFileSummary.h"
 #include "answer/AnswerFileWriter.h"
+#include "answer/FirstLogonCommands.h"
 #include "answer/PnpAnswerKeys.h"
 #include "source/PnpDriverPackage.h"
 #include "sys/CaseLookup.h"
@@ -87,6 +88,7 @@ bool answerFileStep(BuildContext& context) {
     const AnswerFileFields& fields = context.settings.getAnswerFile();
     ProgressLog& log = context.log();
     const std::string target = entryPathNoCase(context.i386Folder(), "WINNT.SIF");
+    const SetupAdditions& additions = context.settings.getSetupAdditions();
 
     // What goes into the tree: the file written from the fields, or the
     // user's own, checked again as it is now.
@@ -101,6 +103,10 @@ bool answerFileStep(BuildContext& context) {
                                         !context.pnpEntries.empty());
         if (!context.pnpEntries.empty()) {
             addPnpEntries(entries, pnpPathValue({}, context.pnpEntries));
+        }
+        if (!additions.empty()) {
+            addSetupAdditionEntries(entries, additions.needsOemPreinstall(),
+                                    additions.firstLogonCommands);
         }
         bytes = answerFileText(entries);
     } else {
@@ -125,6 +131,26 @@ bool answerFileStep(BuildContext& context) {
             }
             bytes = std::move(merged.bytes);
             changedKeys = std::move(merged.changedKeys);
+        } else if (additions.needsOemPreinstall()) {
+            // Files in $OEM$ and cmdlines.txt need only OemPreinstall; the
+            // user's own driver folders stay as they are.
+            MergedAnswerFile merged = mergePnpKeys(bytes, {});
+            if (!merged.problem.empty()) {
+                context.reportFailure(std::string(kFailed) +
+                                      Failure{"read", fields.userFile, merged.problem}.line());
+                return false;
+            }
+            bytes = std::move(merged.bytes);
+            changedKeys = std::move(merged.changedKeys);
+        }
+        if (!additions.firstLogonCommands.empty()) {
+            FirstLogonMerge merged = mergeFirstLogonCommands(bytes, additions.firstLogonCommands);
+            if (!merged.problem.empty()) {
+                context.reportFailure(std::string(kFailed) +
+                                      Failure{"read", fields.userFile, merged.problem}.line());
+                return false;
+            }
+            bytes = std::move(merged.bytes);
         }
     }
 
@@ -161,8 +187,9 @@ bool answerFileStep(BuildContext& context) {
     }
     log.append(replaces ? "完了（ツリーにあった WINNT.SIF を置き換えました）\r\n" : "完了\r\n");
     for (const std::string& key : changedKeys) {
-        log.append("応答ファイルの [Unattended] " + key +
-                   " を PnP ドライバのために変えました。\r\n");
+        log.append("応答ファイルの [Unattended] " + key + " を " +
+                   (context.pnpEntries.empty() ? "$OEM$ のファイル" : "PnP ドライバ") +
+                   "のために変えました。\r\n");
     }
     for (const std::string& note : notes) {
         log.append(note + "\r\n");

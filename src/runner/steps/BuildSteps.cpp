@@ -9,9 +9,11 @@ bool always(const BuildContext&) {
     return true;
 }
 
-// The steps in the order they run. The PnP drivers come before the answer
-// file, which names their folders; the check comes last, as it reads the
-// finished tree and its image.
+// The steps in the order they run. The hotfixes come after the Service
+// Pack, whose own SVCPACK.INF lines they follow; the user's $OEM$ files
+// after the PnP drivers, beside whose folders they go without replacing
+// them; both before the answer file, which names the drivers' folders; the check comes last, as it
+// reads the finished tree and its image.
 constexpr BuildStep kSteps[] = {
     {"copy", [](const BuildContext& c) { return c.settings.GetCdDriveIndex() != 0; }, copyStep},
     {"Service Pack", [](const BuildContext& c) { return !c.settings.GetServicePackPath().empty(); },
@@ -19,8 +21,14 @@ constexpr BuildStep kSteps[] = {
     {"attributes", always, attributeStep},
     {"drivers", [](const BuildContext& c) { return !c.settings.GetDriverInf(0).empty(); },
      driverStep},
+    {"hotfixes",
+     [](const BuildContext& c) { return !c.settings.getSetupAdditions().hotfixes.empty(); },
+     hotfixStep},
     {"PnP drivers", [](const BuildContext& c) { return !c.settings.pnpDriverInfList().empty(); },
      pnpDriverStep},
+    {"$OEM$ files",
+     [](const BuildContext& c) { return c.settings.getSetupAdditions().needsOemPreinstall(); },
+     oemFilesStep},
     {"answer file",
      [](const BuildContext& c) {
          return c.settings.getAnswerFile().mode != AnswerFileFields::Mode::None;

@@ -1,0 +1,219 @@
+// Hotfix packages, $OEM$ files and setup commands through ornibe-build: where
+// each goes, read back with the program's own INF parser and cabextract.
+
+#include "E2eTest.h"
+#include "TreeFiles.h"
+
+#include "inf/InfFile.h"
+#include "support/BuildProgram.h"
+#include "support/CommandRun.h"
+#include "sys/TextEncoding.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace ornibe::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+// A stand-in hotfix package: the DOS and PE headers of a Windows program
+// for the machine, then a tag that tells the packages apart.
+std::string package(std::uint16_t machine, const std::string& tag) {
+    std::string bytes(0x80, '\0');
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    bytes[0x3C] = 0x40;
+    bytes.replace(0x40, 4, std::string("PE\0\0", 4));
+    bytes[0x44] = static_cast<char>(machine & 0xFF);
+    bytes[0x45] = static_cast<char>(machine >> 8);
+    bytes[0x58] = 0x0B;
+    bytes[0x59] = 0x01;
+    return bytes + tag;
+}
+
+// The lines of a section as the INF parser reads them.
+std::vector<std::string> linesOf(const std::string& bytes, std::string_view section) {
+    std::vector<std::string> lines;
+    Result<InfFile, InfProblem> file = InfFile::readBytes(bytes, InfStyle::AnswerFile);
+    if (!file) {
+        return {"(unreadable: " + file.failure().text() + ")"};
+    }
+    for (auto line = file->findFirstLine(section); line; line = file->findNextLine(*line)) {
+        lines.push_back(file->lineText(*line).value_or(""));
+    }
+    return lines;
+}
+
+class HotfixBuildTest : public E2eTest {
+protected:
+    // A CD whose SVCPACK.INF is plain UTF-16LE, as real ones are, and lists
+    // a hotfix of its own that its SVCPACK holds.
+    void makeXpTree() {
+        ASSERT_TRUE(makeTree(work, "xp"));
+        fs::remove(work + "/I386/SVCPACK.IN_");
+        const std::string text = "[Version]\r\n"
+                                 "Signature=\"$Windows NT$\"\r\n"
+                                 "MajorVersion=5\r\nMinorVersion=1\r\nBuildNumber=2600\r\n\r\n"
+                                 "[SetupData]\r\nCatalogSubDir=\"\\i386\\svcpack\"\r\n\r\n"
+                                 "[ProductCatalogsToInstall]\r\nKB000001.CAT\r\n\r\n"
+                                 "[SetupHotfixesToRun]\r\nKB000009.EXE /q /n /z\r\n";
+        dir.write("xp/I386/SVCPACK.INF", "\xFF\xFE" + cp932ToUtf16le(text));
+        dir.write("xp/I386/SVCPACK/KB000009.EXE", package(0x14C, "the CD's own"));
+    }
+
+    const std::string work = dir / "xp";
+};
+
+// Three packages (two whose short names collide, one with its KB number
+// and switches of its own), a folder for $OEM$ beside a PnP driver, a
+// command at T-12 and one at the first logon: each lands where setup reads
+// it, the CD's own hotfix stays first, the tree check passes, and a rebuild
+// in the same work folder leaves every file as it was.
+TEST_F(HotfixBuildTest, everything_lands_where_setup_reads_it_and_a_rebuild_changes_nothing) {
+    makeXpTree();
+    const std::string one = dir.write("pkg/Update-Package-One.exe", package(0x14C, "one"));
+    const std::string two = dir.write("pkg/Update-Package-Two.exe", package(0x14C, "two"));
+    const std::string kb = dir.write("pkg/WindowsXP-KB900001-x86-JPN.exe", package(0x14C, "kb"));
+    const std::string inf = dir.write("pnp/nic.inf", "[Version]\r\n"
+                                                     "Signature=\"$Windows NT$\"\r\n"
+                                                     "Class=Net\r\n"
+                                                     "[Manufacturer]\r\n"
+                                                     "M = Models, NTx86\r\n"
+                                                     "[Models.NTx86]\r\n"
+                                                     "Nic = Inst, PCI\\VEN_1111\r\n"
+                                                     "[Inst]\r\n");
+    dir.write("oem/$1/Install/setup.cmd", "@echo off\r\n");
+    dir.write("oem/$1/Drivers/Mine/mine.txt", "the user's own\r\n");
+    dir.write("oem/$$/Web/readme.txt", "readme\r\n");
+    const std::vector<std::string> arguments = {"--work",
+                                                work,
+                                                "--quiet",
+                                                "--unattended",
+                                                "--full-name",
+                                                "T",
+                                                "--hotfix",
+                                                one,
+                                                "--hotfix",
+                                                two,
+                                                "--hotfix",
+                                                kb,
+                                                "--hotfix-switches",
+                                                "/Q:A /R:N",
+                                                "--pnp-driver",
+                                                inf,
+                                                "--oem-files",
+                                                dir / "oem",
+                                                "--run-at-setup",
+                                                "rundll32 setupapi,InstallHinfSection",
+                                                "--run-at-setup",
+                                                "cmd /c echo done",
+                                                "--run-at-first-logon",
+                                                "%systemdrive%\\Install\\setup.cmd"};
+    CommandResult result = runBuild(arguments);
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_THAT(result.output,
+                HasSubstr("Update-Package-Two.exe → I386\\SVCPACK\\UPDATE~2.EXE /q /n /z"));
+    EXPECT_THAT(result.output, HasSubstr("WindowsXP-KB900001-x86-JPN.exe → "
+                                         "I386\\SVCPACK\\KB900001.EXE /Q:A /R:N"));
+
+    // SVCPACK.INF, compressed again, still UTF-16LE with the CD's line first.
+    CabinetFile svcpack = expandCabinet(slurp(work + "/I386/SVCPACK.IN_"), dir / "expand");
+    ASSERT_EQ(svcpack.name, "SVCPACK.INF");
+    EXPECT_TRUE(svcpack.bytes.starts_with("\xFF\xFE"));
+    EXPECT_THAT(linesOf(svcpack.bytes, "SetupHotfixesToRun"),
+                ElementsAre("KB000009.EXE /q /n /z", "UPDATE~1.EXE /q /n /z",
+                            "UPDATE~2.EXE /q /n /z", "KB900001.EXE /Q:A /R:N"));
+    EXPECT_THAT(linesOf(svcpack.bytes, "ProductCatalogsToInstall"), ElementsAre("KB000001.CAT"));
+    EXPECT_EQ(slurp(work + "/I386/SVCPACK/UPDATE~1.EXE"), slurp(one));
+    EXPECT_EQ(slurp(work + "/I386/SVCPACK/UPDATE~2.EXE"), slurp(two));
+    EXPECT_EQ(slurp(work + "/I386/SVCPACK/KB900001.EXE"), slurp(kb));
+    EXPECT_THAT(linesOf(slurp(work + "/I386/DOSNET.INF"), "OptionalSrcDirs"),
+                ElementsAre("lang", "svcpack"));
+
+    // $OEM$: the user's files beside the PnP driver's folder, cmdlines.txt.
+    std::map<std::string, std::string> oem = readTree(work + "/$OEM$");
+    EXPECT_EQ(oem["$1/Install/setup.cmd"], "@echo off\r\n");
+    EXPECT_EQ(oem["$1/Drivers/Mine/mine.txt"], "the user's own\r\n");
+    EXPECT_EQ(oem["$$/Web/readme.txt"], "readme\r\n");
+    EXPECT_EQ(oem["$1/Drivers/001/nic.inf"], slurp(inf));
+    EXPECT_THAT(linesOf(oem["cmdlines.txt"], "Commands"),
+                ElementsAre("rundll32 setupapi,InstallHinfSection", "cmd /c echo done"));
+    const std::string answers = slurp(work + "/I386/WINNT.SIF");
+    EXPECT_THAT(linesOf(answers, "GuiRunOnce"), ElementsAre("%systemdrive%\\Install\\setup.cmd"));
+    EXPECT_THAT(linesOf(answers, "Unattended"), testing::Contains("Yes"));
+
+    CommandResult check = runBuild({"--work", work, "--check"});
+    EXPECT_EQ(check.exitCode, 0) << check.output;
+
+    const std::map<std::string, std::string> first = readTree(work);
+    CommandResult again = runBuild(arguments);
+    ASSERT_EQ(again.exitCode, 0) << again.output;
+    EXPECT_THAT(again.output, HasSubstr("Update-Package-One.exe は SVCPACK\\UPDATE~1.EXE "
+                                        "としてもう載っています。"));
+    EXPECT_EQ(readTree(work), first);
+}
+
+// What cannot go onto the CD is refused before anything changes: a package
+// of the other architecture, a file that is no program, a package given
+// twice, switches without a package, commands setup cannot take and
+// commands without an answer file. A package whose name the CD lists for
+// another file stops its step with the tree as it was.
+TEST_F(HotfixBuildTest, what_setup_cannot_take_is_refused_leaving_the_tree_as_it_was) {
+    makeXpTree();
+    const std::string x64 = dir.write("pkg/KB900002-x64.exe", package(0x8664, "x64"));
+    const std::string text = dir.write("pkg/notes.exe", "not a program");
+    const std::string x86 = dir.write("pkg/KB900003.exe", package(0x14C, "x86"));
+    const std::vector<std::string> base = {"--work", work, "--unattended", "--full-name", "T"};
+    auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> all = base;
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    };
+    expectRefusedLeavingAsItWas(
+        dir.path(),
+        {{with({"--hotfix", x64}), "x86 のツリーに、x86 でないプログラムです。"},
+         {with({"--hotfix", text}), "Windows のプログラム（MZ と PE のヘッダ）ではありません。"},
+         {with({"--hotfix", x86, "--hotfix", x86}), "同じパッケージがもう一覧にあります。"},
+         {with({"--hotfix-switches", "/q", "--hotfix", x86}),
+          "--hotfix-switches は --hotfix の後に"},
+         {with({"--hotfix", x86, "--hotfix-switches", "/q;x"}), "「;」"},
+         {with({"--run-at-setup", "setup.exe \"a b\""}), "コマンドに「\"」があります。"},
+         {with({"--run-at-first-logon", std::string(260, 'x')}), "260 文字あり"},
+         {{"--work", work, "--run-at-setup", "a.cmd"}, "--unattended か --answer-file"},
+         {{"--work", work, "--oem-files", dir / "pkg"}, "--unattended か --answer-file"}});
+
+    // The CD lists KB000009.EXE for a file of other bytes.
+    const std::string other = dir.write("pkg/KB000009.EXE", package(0x14C, "another"));
+    const std::map<std::string, std::string> before = readTree(work);
+    CommandResult listed = runBuild(with({"--hotfix", x86, "--hotfix", other}));
+    EXPECT_EQ(listed.exitCode, 1) << listed.output;
+    EXPECT_THAT(listed.output, HasSubstr("修正プログラム KB000009.EXE は SVCPACK.INF にもう載って"
+                                         "います。"));
+    EXPECT_EQ(readTree(work), before);
+}
+
+// An x64 tree takes x64 packages into AMD64\SVCPACK, listed in the
+// SVCPACK.INF there.
+TEST_F(HotfixBuildTest, an_x64_tree_takes_x64_packages_into_its_own_svcpack) {
+    const std::string x64work = dir / "x64";
+    ASSERT_TRUE(makeTree(x64work, "x64"));
+    const std::string kb =
+        dir.write("pkg/WindowsServer2003-KB900004-x64-JPN.exe", package(0x8664, "x64 package"));
+    CommandResult result = runBuild({"--work", x64work, "--quiet", "--hotfix", kb});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(slurp(x64work + "/AMD64/SVCPACK/KB900004.EXE"), slurp(kb));
+    CabinetFile svcpack = expandCabinet(slurp(x64work + "/AMD64/SVCPACK.IN_"), dir / "expand");
+    EXPECT_THAT(linesOf(svcpack.bytes, "SetupHotfixesToRun"),
+                testing::Contains("KB900004.EXE /q /n /z"));
+    EXPECT_THAT(linesOf(slurp(x64work + "/AMD64/DOSNET.INF"), "OptionalSrcDirs"),
+                testing::Contains("svcpack"));
+}
+
+} // namespace
+} // namespace ornibe::test
