@@ -10,8 +10,9 @@ bool always(const BuildContext&) {
 }
 
 // The steps in the order they run. The PnP drivers come before the answer
-// file, which names their folders; the check comes last, as it reads the
-// finished tree and its image.
+// file, which names their folders; the check comes after the images, as it
+// reads the finished tree and its images, and only a checked stick image is
+// written to the stick.
 constexpr BuildStep kSteps[] = {
     {"copy", [](const BuildContext& c) { return c.settings.GetCdDriveIndex() != 0; }, copyStep},
     {"Service Pack", [](const BuildContext& c) { return !c.settings.GetServicePackPath().empty(); },
@@ -32,6 +33,8 @@ constexpr BuildStep kSteps[] = {
     {"USB image", [](const BuildContext& c) { return !c.settings.getUsbImagePath().empty(); },
      usbImageStep},
     {"check", always, checkStep},
+    {"USB device", [](const BuildContext& c) { return !c.settings.getUsbDevice().empty(); },
+     usbDeviceStep},
 };
 
 } // namespace
