@@ -7,6 +7,7 @@
 #include "patch/SetupFileEditor.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/SearchPath.h"
 
 #include <benchmark/benchmark.h>
 
@@ -77,8 +78,8 @@ void integrateTxtsetup(benchmark::State& state) {
     DriverPackage package = makePackage(drivers);
     std::size_t written = 0;
     {
-        SetupFileEditor editor(ToolSearch::forThisProgram(), i386, package,
-                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
+        SetupFileEditor editor(ToolSearch::forThisProgram(HostEnvironment::ofThisProcess()), i386,
+                               package, {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         for (auto _ : state) {
             state.PauseTiming();
             writeFileAtomic(path, original);
@@ -107,8 +108,8 @@ void buildTxtsetupText(benchmark::State& state) {
     writeFileAtomic(joinPath(i386, "TXTSETUP.SIF"), makeTxtsetup(1 << 20));
     DriverPackage package = makePackage(drivers);
     {
-        SetupFileEditor editor(ToolSearch::forThisProgram(), i386, package,
-                               {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
+        SetupFileEditor editor(ToolSearch::forThisProgram(HostEnvironment::ofThisProcess()), i386,
+                               package, {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
         for (auto _ : state) {
             benchmark::DoNotOptimize(editor.BuildTxtsetupText());
         }

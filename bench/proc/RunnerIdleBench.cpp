@@ -32,7 +32,7 @@ double wallSeconds() {
 } // namespace
 
 int main() {
-    const ToolSearch tools = ToolSearch::forThisProgram();
+    const ToolSearch tools = ToolSearch::forThisProgram(HostEnvironment::ofThisProcess());
     {
         int idleCalls = 0;
         ChildProcessRunner runner(tools, "sleep 2");

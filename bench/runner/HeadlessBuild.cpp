@@ -128,8 +128,9 @@ int main(int argc, char** argv) {
 
     HeadlessPage page(start);
     ConfirmData data;
-    writeSummary(settings, data, page.log());
-    BuildRunner(settings, data, page, ToolSearch::forThisProgram()).runBuild();
+    const ToolSearch tools = ToolSearch::forThisProgram(HostEnvironment::ofThisProcess());
+    writeSummary(settings, data, page.log(), tools);
+    BuildRunner(settings, data, page, tools).runBuild();
 
     for (char c : page.logText()) {
         if (c != '\r') {

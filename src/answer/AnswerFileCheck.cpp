@@ -6,7 +6,6 @@
 #include "sys/CaseFold.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
-#include "sys/InputSnapshot.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -337,11 +336,11 @@ Outcome checkValues(const InfFile& file, WindowsVersion version, const std::stri
     return {};
 }
 
-using ReadAtMost = std::optional<std::string> (*)(const std::string&, std::uint64_t,
-                                                  std::uint64_t*);
+using ReadAtMost =
+    std::function<std::optional<std::string>(const std::string&, std::uint64_t, std::uint64_t*)>;
 
 AnswerFileReading readAnswerFileWith(const std::string& path, WindowsVersion version,
-                                     ReadAtMost read) {
+                                     const ReadAtMost& read) {
     const std::string refused = "無人インストールの応答ファイル " + path + " は使えません。";
     std::uint64_t size = 0;
     std::optional<std::string> bytes;
@@ -367,8 +366,13 @@ AnswerFileReading readAnswerFile(const std::string& path, WindowsVersion version
     return readAnswerFileWith(path, version, readFileAtMost);
 }
 
-AnswerFileReading readUserAnswerFile(const std::string& path, WindowsVersion version) {
-    return readAnswerFileWith(path, version, readInputOnce);
+AnswerFileReading readUserAnswerFile(const std::string& path, WindowsVersion version,
+                                     InputSnapshots& inputs) {
+    return readAnswerFileWith(
+        path, version,
+        [&inputs](const std::string& file, std::uint64_t maxBytes, std::uint64_t* size) {
+            return inputs.read(file, maxBytes, size);
+        });
 }
 
 AnswerFileReading checkAnswerFileBytes(std::string bytes, const std::string& path,

@@ -3,6 +3,7 @@
 #include "answer/AnswerCheck.h"
 #include "inf/InfFile.h"
 #include "inf/WindowsTarget.h"
+#include "sys/InputSnapshot.h"
 
 #include <string>
 #include <vector>
@@ -26,10 +27,11 @@ struct AnswerFileReading {
 // may be unknown); see checkAnswerFileBytes.
 AnswerFileReading readAnswerFile(const std::string& path, WindowsVersion version);
 
-// The same for the user's own answer file, read once (sys/InputSnapshot.h):
-// the checks, the summary and the build see the same bytes, and a pipe or
-// a FIFO is refused.
-AnswerFileReading readUserAnswerFile(const std::string& path, WindowsVersion version);
+// The same for the user's own answer file, read once through inputs (the
+// settings record's, sys/InputSnapshot.h): the checks, the summary and the
+// build see the same bytes, and a pipe or a FIFO is refused.
+AnswerFileReading readUserAnswerFile(const std::string& path, WindowsVersion version,
+                                     InputSnapshots& inputs);
 
 // Refuses bytes that text-mode setup would not read as written: a
 // byte-order mark, a NUL, a byte over 0x7F (each with its line), and a

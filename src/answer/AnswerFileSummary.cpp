@@ -34,10 +34,11 @@ std::optional<std::string> valueOf(const InfFile& file, const char* section, con
     return line ? file.stringField(*line, 1) : std::nullopt;
 }
 
-std::vector<std::string> userFileLines(const AnswerFileFields& fields, WindowsVersion version) {
+std::vector<std::string> userFileLines(const AnswerFileFields& fields, WindowsVersion version,
+                                       InputSnapshots& inputs) {
     std::vector<std::string> lines = {"I386\\WINNT.SIF：" + fields.userFile +
                                       " をそのまま使います"};
-    AnswerFileReading reading = readUserAnswerFile(fields.userFile, version);
+    AnswerFileReading reading = readUserAnswerFile(fields.userFile, version, inputs);
     if (!reading.file.isOpen()) {
         return lines;
     }
@@ -70,12 +71,13 @@ std::string languageName(AnswerFileFields::Language language) {
     return language == AnswerFileFields::Language::English ? "英語（米国）" : "日本語";
 }
 
-std::vector<std::string> answerFileSummary(const AnswerFileFields& fields, WindowsVersion version) {
+std::vector<std::string> answerFileSummary(const AnswerFileFields& fields, WindowsVersion version,
+                                           InputSnapshots& inputs) {
     switch (fields.mode) {
     case AnswerFileFields::Mode::None:
         return {};
     case AnswerFileFields::Mode::UserFile:
-        return userFileLines(fields, version);
+        return userFileLines(fields, version, inputs);
     case AnswerFileFields::Mode::Write:
         break;
     }

@@ -20,7 +20,7 @@ namespace ornibe {
 CheckedTree::CheckedTree(const TreeCheckInput& input)
     : root_(input.workFolder), architecture_(sourceArchitecture(*Medium::open(input.workFolder))),
       setupFolder_(entryPathNoCase(input.workFolder, std::string(setupFolderName(architecture_)))),
-      tools_(input.tools) {}
+      tools_(input.tools), scratch_("ornibe-check", input.tools.environment().tempFolder()) {}
 
 CheckedTree::~CheckedTree() = default;
 

@@ -60,7 +60,7 @@ private:
     Architecture architecture_;
     std::string setupFolder_;
     ToolSearch tools_;
-    ScratchFolders scratch_{"ornibe-check"};
+    ScratchFolders scratch_;
     // The folder expandAhead() gave each cabinet and name ("CABINET\0NAME").
     std::map<std::string, std::string> ready_;
 

@@ -1,7 +1,6 @@
 #include "check/TargetHardware.h"
 
 #include "sys/FileError.h"
-#include "sys/InputSnapshot.h"
 
 namespace ornibe {
 
@@ -9,7 +8,7 @@ bool isQemuMachineName(const std::string& value) {
     return qemuMachine(value).has_value();
 }
 
-Result<PciListing> readTargetHardware(const std::string& value) {
+Result<PciListing> readTargetHardware(const std::string& value, InputSnapshots& inputs) {
     if (std::optional<std::vector<PciDevice>> machine = qemuMachine(value)) {
         return PciListing{*machine, 0};
     }
@@ -18,7 +17,7 @@ Result<PciListing> readTargetHardware(const std::string& value) {
     constexpr std::uint64_t kMaxBytes = 4u << 20;
     std::optional<std::string> text;
     try {
-        text = readInputOnce(value, kMaxBytes);
+        text = inputs.read(value, kMaxBytes);
     } catch (const FileError& error) {
         return Failure::fromFileError(error);
     }

@@ -21,7 +21,9 @@ bool readTargetOption(const CommandOptions& options, TreeCheckInput& input, std:
     if (value.empty()) {
         return true;
     }
-    Result<PciListing> read = readTargetHardware(value);
+    // Read once: no other step of a check reads it.
+    InputSnapshots inputs;
+    Result<PciListing> read = readTargetHardware(value, inputs);
     if (!read) {
         err << "ornibe-build: " << terminalText(TerminalText::TargetUnreadable) << "\n"
             << read.failure().line() << "\n";

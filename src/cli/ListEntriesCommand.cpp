@@ -13,7 +13,8 @@
 
 namespace ornibe {
 
-int runListEntries(const std::string& given, const std::string& tree, const StopCheck& stop) {
+int runListEntries(const std::string& given, const std::string& tree, const ToolSearch& tools,
+                   const StopCheck& stop) {
     const std::string source = withoutTrailingSlash(makeAbsolute(given));
     if (!isF6Source(source)) {
         std::fprintf(stderr, "ornibe-build: %s\n",
@@ -23,7 +24,7 @@ int runListEntries(const std::string& given, const std::string& tree, const Stop
     const Architecture architecture = !tree.empty() && (existsAsFolder(tree) || existsAsFile(tree))
                                           ? sourceArchitecture(*Medium::open(tree, stop))
                                           : Architecture::X86;
-    Result<TxtsetupOem> oem = readF6Source(source, architecture, stop);
+    Result<TxtsetupOem> oem = readF6Source(source, architecture, tools, stop);
     if (!oem && stopAsked(stop)) {
         // A stop while the floppy is read is no refusal of it.
         std::fprintf(stderr, "ornibe-build: stopped\n");

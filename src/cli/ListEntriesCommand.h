@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
 #include <string>
@@ -13,8 +14,9 @@ namespace ornibe {
 // no floppy or whose TXTSETUP.OEM cannot be read is refused on standard
 // error with the reason, returning kExitRefused. tree, when it names a
 // CD's files (a folder or an image), chooses which set of a floppy with
-// both is listed (readF6Source); stop ends the reading of an image.
-int runListEntries(const std::string& source, const std::string& tree = {},
+// both is listed (readF6Source); an image is read with the tools found as
+// tools says, and stop ends its reading.
+int runListEntries(const std::string& source, const std::string& tree, const ToolSearch& tools,
                    const StopCheck& stop = {});
 
 } // namespace ornibe

@@ -8,6 +8,8 @@
 #include "cli/TerminalText.h"
 #include "runner/UnexpectedFailure.h"
 #include "settings/Version.h"
+#include "sys/HostEnvironment.h"
+#include "sys/SearchPath.h"
 
 #include <clocale>
 #include <csignal>
@@ -35,6 +37,10 @@ void catchStopSignals() {
 }
 
 int run(int argc, char** argv) {
+    // The environment is read here once; everything below takes it from
+    // the tool search.
+    const ornibe::ToolSearch tools =
+        ornibe::ToolSearch::forThisProgram(ornibe::HostEnvironment::ofThisProcess());
     std::vector<std::string> arguments(argv + 1, argv + argc);
     ornibe::ParsedCommand parsed = ornibe::parseCommandOptions(arguments);
     // Read into the options already: the process list shows no secret.
@@ -61,16 +67,14 @@ int run(int argc, char** argv) {
         catchStopSignals();
         return ornibe::runListEntries(
             options.listEntries, options.source != "none" ? options.source : options.workFolder,
-            [] { return stopSignal != 0; });
+            tools, [] { return stopSignal != 0; });
     }
     if (options.check) {
-        return ornibe::runCheckCommand(options, ornibe::ToolSearch::forThisProgram(), std::cout,
-                                       std::cerr);
+        return ornibe::runCheckCommand(options, tools, std::cout, std::cerr);
     }
     catchStopSignals();
     int status = ornibe::runBuildCommand(
-        std::get<ornibe::CommandOptions>(parsed), [] { return stopSignal != 0; },
-        ornibe::ToolSearch::forThisProgram());
+        std::get<ornibe::CommandOptions>(parsed), [] { return stopSignal != 0; }, tools);
     if (stopSignal != 0) {
         std::fprintf(stderr, "ornibe-build: %s\n",
                      ornibe::terminalText(ornibe::TerminalText::Stopped).c_str());

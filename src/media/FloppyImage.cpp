@@ -34,7 +34,11 @@ bool powerOfTwo(unsigned value) {
 // The extracted images of this run, removed with their folder at the end.
 class ExtractedImages {
 public:
-    Result<std::string> folderFor(const std::string& image, const StopCheck& stop) {
+    explicit ExtractedImages(std::string tempFolder)
+        : scratch_("ornibe-floppy", std::move(tempFolder)) {}
+
+    Result<std::string> folderFor(const std::string& image, const ToolSearch& tools,
+                                  const StopCheck& stop) {
         struct stat st {};
         if (::stat(image.c_str(), &st) != 0) {
             return Failure{"open", image, systemReason(errno)};
@@ -51,7 +55,7 @@ public:
             return made;
         }
         const std::string& folder = *made;
-        if (Outcome extracted = extractFloppyImage(image, folder, stop); !extracted) {
+        if (Outcome extracted = extractFloppyImage(image, folder, tools, stop); !extracted) {
             // What a stopped or refused copy left is not kept until the end.
             std::error_code ignored;
             std::filesystem::remove_all(folder, ignored);
@@ -73,7 +77,7 @@ private:
         std::string folder;
     };
 
-    ScratchFolders scratch_{"ornibe-floppy"};
+    ScratchFolders scratch_;
     std::map<std::string, Entry> images_;
 };
 
@@ -115,15 +119,14 @@ bool isFloppyImage(const std::string& path) {
 }
 
 Outcome extractFloppyImage(const std::string& image, const std::string& folder,
-                           const StopCheck& stop) {
+                           const ToolSearch& search, const StopCheck& stop) {
     const FloppyReadLimits limits;
     const auto deadline = std::chrono::steady_clock::now() + limits.time;
     if (Outcome checked = checkFloppyImage(image, stop, limits); !checked) {
         return checked;
     }
     // No configuration of the user's, and no check of the image's geometry.
-    const ToolSearch tools = ToolSearch::forThisProgram()
-                                 .withChildVariable("MTOOLS_SKIP_CHECK", "1")
+    const ToolSearch tools = search.withChildVariable("MTOOLS_SKIP_CHECK", "1")
                                  .withChildVariable("MTOOLSRC", "/dev/null");
     if (tools.findProgram("mcopy").empty()) {
         return Failure{"run", image,
@@ -143,9 +146,12 @@ Outcome extractFloppyImage(const std::string& image, const std::string& folder,
     return {};
 }
 
-Result<std::string> floppyImageFolder(const std::string& image, const StopCheck& stop) {
-    static ExtractedImages images;
-    return images.folderFor(image, stop);
+Result<std::string> floppyImageFolder(const std::string& image, const ToolSearch& tools,
+                                      const StopCheck& stop) {
+    // Made in the scratch folder of the first call; every call gives the
+    // program's own.
+    static ExtractedImages images(tools.environment().tempFolder());
+    return images.folderFor(image, tools, stop);
 }
 
 } // namespace ornibe

@@ -2,6 +2,7 @@
 
 #include "sys/Failure.h"
 #include "sys/Result.h"
+#include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
 #include <string>
@@ -10,7 +11,8 @@ namespace ornibe {
 
 // Driver floppies as their makers ship them: image files of a FAT12 or
 // FAT16 floppy, read without mounting through mtools (mcopy), run as a
-// child like the other tools, so an ordinary user can read them.
+// child like the other tools (found and started as tools says), so an
+// ordinary user can read them.
 
 // Whether the file at path is a floppy image: its name ends in .img, .ima,
 // .vfd or .flp (ignoring case), or it starts with a FAT12 or FAT16 boot
@@ -32,12 +34,13 @@ bool hasFatBootSector(const std::string& path);
 // before mcopy reads it; mcopy then runs within the same time limit, and
 // stop or the limit ends it with its process group.
 Outcome extractFloppyImage(const std::string& image, const std::string& folder,
-                           const StopCheck& stop = {});
+                           const ToolSearch& tools, const StopCheck& stop = {});
 
 // The folder that holds the image's files for this run of the program:
 // extracted on the first call for the image, again when the image has
 // changed since, and removed when the program ends. A refused or stopped
 // extraction removes what it copied at once.
-Result<std::string> floppyImageFolder(const std::string& image, const StopCheck& stop = {});
+Result<std::string> floppyImageFolder(const std::string& image, const ToolSearch& tools,
+                                      const StopCheck& stop = {});
 
 } // namespace ornibe

@@ -18,13 +18,13 @@ std::string driverEntryText(const std::string& source, const std::string& id) {
 }
 
 void appendDriverEntrySummary(const BuildSettings& settings, Architecture architecture,
-                              ProgressLog& log) {
+                              const ToolSearch& tools, ProgressLog& log) {
     if (settings.getDriverEntries().empty()) {
         return;
     }
     log.append("\r\n\r\nドライバディスクから組み込む項目：");
     for (const DriverEntryChoice& choice : settings.getDriverEntries()) {
-        Result<TxtsetupOem> oem = readF6Source(choice.source, architecture);
+        Result<TxtsetupOem> oem = readF6Source(choice.source, architecture, tools);
         const OemEntry* entry = oem ? oem->entry(choice.id) : nullptr;
         log.append(kIndent + driverEntryText(choice.source, choice.id));
         if (entry == nullptr) {

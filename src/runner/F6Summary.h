@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inf/SetupArchitecture.h"
+#include "sys/SearchPath.h"
 
 #include <string>
 
@@ -14,7 +15,7 @@ class ProgressLog;
 // service and hardware IDs, then its notes (oemEntryNotes), the [Config]
 // values among them. Nothing when no entry is chosen.
 void appendDriverEntrySummary(const BuildSettings& settings, Architecture architecture,
-                              ProgressLog& log);
+                              const ToolSearch& tools, ProgressLog& log);
 
 // "source [ ID ]": how the driver list and the log name a chosen entry.
 std::string driverEntryText(const std::string& source, const std::string& id);

@@ -80,7 +80,7 @@ std::shared_ptr<const Medium> summarySource(const BuildSettings& settings, const
 }
 
 void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log,
-                  const StopCheck& stop) {
+                  const ToolSearch& tools, const StopCheck& stop) {
     log.append("ターゲット：\r\n      ");
 
     // The tree's setup files name the CD in SourceDisksNames line 1.
@@ -118,11 +118,11 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
         log.append("\r\n      なし");
     } else {
         data.package.Clear();
-        readDriverSources(settings, data.target, data.package);
+        readDriverSources(settings, data.target, tools, data.package);
         for (const auto& [description, service] : data.package.descriptionToService()) {
             log.append(kIndent + cp932ToUtf8(description));
         }
-        appendDriverEntrySummary(settings, data.target.architecture, log);
+        appendDriverEntrySummary(settings, data.target.architecture, tools, log);
     }
 
     appendPnpDriverSummary(settings, data.target, log);

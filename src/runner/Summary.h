@@ -5,6 +5,7 @@
 #include "runner/ProgressLog.h"
 #include "settings/BuildSettings.h"
 #include "source/Medium.h"
+#include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
 #include <memory>
@@ -37,6 +38,6 @@ InfReader openSourceSetupFile(const Medium& source);
 // of an image, the target's place says why it cannot be read. A source
 // image is read as long as stop does not say otherwise.
 void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log,
-                  const StopCheck& stop = {});
+                  const ToolSearch& tools, const StopCheck& stop = {});
 
 } // namespace ornibe

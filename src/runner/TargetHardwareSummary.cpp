@@ -23,7 +23,7 @@ void appendTargetHardwareSummary(const BuildSettings& settings, const InfFile& t
         return;
     }
     log.append("\r\n\r\n対象のハードウェア：" + std::string(kIndent) + target);
-    Result<PciListing> listing = readTargetHardware(target);
+    Result<PciListing> listing = readTargetHardware(target, settings.inputSnapshots());
     if (!listing) {
         log.append(kIndent + listing.failure().line());
         return;

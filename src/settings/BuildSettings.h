@@ -2,8 +2,10 @@
 
 #include "settings/AnswerFileFields.h"
 #include "settings/VirtioWinChoice.h"
+#include "sys/InputSnapshot.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,6 +102,11 @@ public:
     const VirtioWinChoice& getVirtioWin() const { return virtioWin; }
     void setVirtioWin(const VirtioWinChoice& value) { virtioWin = value; }
 
+    // The user's input files as the checks read them, so that the summary,
+    // the build and its check read the same bytes; copies of the record
+    // share them.
+    InputSnapshots& inputSnapshots() const { return *snapshots; }
+
 private:
     std::int32_t cdDriveIndex = 0;
     std::string cdDriveEntry;
@@ -119,6 +126,7 @@ private:
     std::optional<std::int64_t> imageEpoch;
     std::string targetHardware;
     VirtioWinChoice virtioWin;
+    std::shared_ptr<InputSnapshots> snapshots = std::make_shared<InputSnapshots>();
 };
 
 } // namespace ornibe

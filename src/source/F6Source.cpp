@@ -82,14 +82,14 @@ bool isF6Source(const std::string& path) {
 }
 
 Result<TxtsetupOem> readF6Source(const std::string& source, Architecture architecture,
-                                 const StopCheck& stop) {
+                                 const ToolSearch& tools, const StopCheck& stop) {
     if (existsAsFolder(source)) {
         return readFromFolder(source, source, architecture);
     }
     if (endsWithNoCase(fileName(source), ".oem")) {
         return readTxtsetupOem(source);
     }
-    Result<std::string> folder = floppyImageFolder(source, stop);
+    Result<std::string> folder = floppyImageFolder(source, tools, stop);
     if (!folder) {
         return Failure::refusal(source + " はフロッピーイメージとして読めません。", source,
                                 folder.failure().line());
@@ -191,11 +191,11 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
 }
 
 void readDriverSources(const BuildSettings& settings, const WindowsTarget& target,
-                       DriverPackage& package) {
+                       const ToolSearch& tools, DriverPackage& package) {
     for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
         const std::string source = settings.GetDriverInf(i);
         if (isF6Source(source)) {
-            Result<TxtsetupOem> oem = readF6Source(source, target.architecture);
+            Result<TxtsetupOem> oem = readF6Source(source, target.architecture, tools);
             if (!oem) {
                 continue;
             }

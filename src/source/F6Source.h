@@ -3,6 +3,7 @@
 #include "inf/SetupArchitecture.h"
 #include "inf/TxtsetupOem.h"
 #include "sys/Result.h"
+#include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
 #include <string>
@@ -29,7 +30,7 @@ bool folderHoldsTxtsetupOem(const std::string& folder);
 // stands for the disk's root. Refused with the reason when there is none
 // or it cannot be read (readTxtsetupOem).
 Result<TxtsetupOem> readF6Source(const std::string& source, Architecture architecture,
-                                 const StopCheck& stop = {});
+                                 const ToolSearch& tools, const StopCheck& stop = {});
 
 // Whether every file of the entry is on the medium as driver staging
 // looks for it (a driver, INF, port, class or DLL file plain or
@@ -51,6 +52,6 @@ bool onlyUnboundIds(const OemEntry& entry);
 // INF as the INF driver path reads it, a floppy source's chosen entries
 // (BuildSettings::getDriverEntries) through addOemEntry.
 void readDriverSources(const BuildSettings& settings, const WindowsTarget& target,
-                       DriverPackage& package);
+                       const ToolSearch& tools, DriverPackage& package);
 
 } // namespace ornibe

@@ -35,6 +35,9 @@ std::string joined(const std::vector<std::string>& names, char separator) {
 // ends.
 class CopiedFolders {
 public:
+    explicit CopiedFolders(std::string tempFolder)
+        : scratch_("ornibe-virtio", std::move(tempFolder)) {}
+
     Result<std::string> copy(const Medium& image, const std::string& relative,
                              const std::vector<std::string>& files) {
         const std::string key = image.path() + '\n' + relative;
@@ -61,12 +64,14 @@ public:
     }
 
 private:
-    ScratchFolders scratch_{"ornibe-virtio"};
+    ScratchFolders scratch_;
     std::map<std::string, std::string> copied_;
 };
 
-CopiedFolders& copiedFolders() {
-    static CopiedFolders folders;
+// Made in the scratch folder of the first call; every call gives the
+// program's own.
+CopiedFolders& copiedFolders(const std::string& tempFolder) {
+    static CopiedFolders folders(tempFolder);
     return folders;
 }
 
@@ -155,7 +160,8 @@ std::string VirtioWinMedium::version() const {
     return medium_->label();
 }
 
-Result<std::string> VirtioWinMedium::hostFolder(std::string_view relative) const {
+Result<std::string> VirtioWinMedium::hostFolder(std::string_view relative,
+                                                const std::string& tempFolder) const {
     if (problem_) {
         return *problem_;
     }
@@ -167,7 +173,7 @@ Result<std::string> VirtioWinMedium::hostFolder(std::string_view relative) const
         }
         return Failure{"open", joinPath(medium_->path(), relative), systemReason(ENOENT)};
     }
-    return copiedFolders().copy(*medium_, base, files(base));
+    return copiedFolders(tempFolder).copy(*medium_, base, files(base));
 }
 
 } // namespace ornibe

@@ -46,8 +46,8 @@ public:
     // A folder of the host that holds the files of the folder at relative:
     // the folder itself on a folder medium; on an image, a copy of that
     // folder's files alone, made once for this run of the program and
-    // removed when the program ends.
-    Result<std::string> hostFolder(std::string_view relative) const;
+    // removed when the program ends, made in tempFolder.
+    Result<std::string> hostFolder(std::string_view relative, const std::string& tempFolder) const;
 
 private:
     enum class Kind { Folder, File };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sys/Failure.h"
+#include "sys/ProcessStarter.h"
 #include "sys/SearchPath.h"
 
 #include <cstdint>
@@ -21,25 +22,15 @@ namespace ornibe {
 // name with "/" is a path (a relative one taken from the search's current
 // folder), matched the same way part by part when the exact path is absent.
 //
-// The child gets /dev/null as standard input, the parent's environment,
-// the folder set with setWorkingFolder (the parent's current folder by
-// default), one pipe each for standard output and standard error, and a
-// process group of its own, so that a Ctrl+C on the terminal reaches the
-// program that runs it and not the child directly. Both pipes are read until they close, also when
-// no output callback is given (the text is then dropped), so a chatty child never blocks on a full
-// pipe.
+// The child starts through the search's process starter (the system's:
+// see systemProcessStarter) with the search's environment and the folder
+// set with setWorkingFolder (the parent's current folder by default).
 class ChildProcessRunner {
 public:
-    // Receives each chunk as it was read, unconverted; a chunk may end in
-    // the middle of a line. Within one pass standard output comes first.
-    using OutputCallback = std::function<void(std::string_view)>;
-    // Called between waits (at least every few tens of milliseconds) so the
-    // page can repaint and answer input.
-    using IdleCallback = std::function<void()>;
-
-    // Asked between waits; true ends the child: its process group gets
-    // SIGTERM, and SIGKILL when it is still there after a grace period.
-    using StopCheck = std::function<bool()>;
+    using OutputCallback = ProcessStarter::OutputCallback;
+    using IdleCallback = ProcessStarter::IdleCallback;
+    // Asked between waits; true ends the child.
+    using StopCheck = ProcessStarter::StopCheck;
 
     ChildProcessRunner(ToolSearch tools, std::string commandLine);
 
@@ -75,13 +66,9 @@ public:
     // is not empty.
     Outcome outcome(std::string_view said = {}) const;
 
-    static constexpr std::uint32_t kNoExitCode = 0xFFFFFFFFu;
+    static constexpr std::uint32_t kNoExitCode = ChildEnd::kNoExitCode;
 
 private:
-    // Exit code and signal from a wait status; no exit code when the status
-    // was lost.
-    void recordStatus(int status, bool statusLost);
-
     ToolSearch tools_;
     std::string commandLine_;
     std::string workingFolder_;

@@ -6,31 +6,14 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <map>
-#include <mutex>
 
 namespace ornibe {
-namespace {
 
-struct Snapshot {
-    std::optional<std::string> bytes;
-    std::uint64_t size = 0;
-    std::uint64_t maxBytes = 0;
-};
-
-std::mutex snapshotsMutex;
-std::map<std::string, Snapshot>& snapshots() {
-    static std::map<std::string, Snapshot> kept;
-    return kept;
-}
-
-} // namespace
-
-std::optional<std::string> readInputOnce(const std::string& path, std::uint64_t maxBytes,
-                                         std::uint64_t* size) {
-    std::lock_guard lock(snapshotsMutex);
-    auto found = snapshots().find(path);
-    if (found == snapshots().end() || found->second.maxBytes != maxBytes) {
+std::optional<std::string> InputSnapshots::read(const std::string& path, std::uint64_t maxBytes,
+                                                std::uint64_t* size) {
+    std::lock_guard lock(mutex_);
+    auto found = kept_.find(path);
+    if (found == kept_.end() || found->second.maxBytes != maxBytes) {
         // stat, unlike open, does not wait for a FIFO's writer.
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) {
@@ -44,7 +27,7 @@ std::optional<std::string> readInputOnce(const std::string& path, std::uint64_t 
         Snapshot snapshot;
         snapshot.maxBytes = maxBytes;
         snapshot.bytes = readFileAtMost(path, maxBytes, &snapshot.size);
-        found = snapshots().insert_or_assign(path, std::move(snapshot)).first;
+        found = kept_.insert_or_assign(path, std::move(snapshot)).first;
     }
     if (size != nullptr) {
         *size = found->second.size;
@@ -52,9 +35,9 @@ std::optional<std::string> readInputOnce(const std::string& path, std::uint64_t 
     return found->second.bytes;
 }
 
-void forgetInputSnapshots() {
-    std::lock_guard lock(snapshotsMutex);
-    snapshots().clear();
+void InputSnapshots::forget() {
+    std::lock_guard lock(mutex_);
+    kept_.clear();
 }
 
 } // namespace ornibe

@@ -6,14 +6,14 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
 namespace ornibe {
 
-ScratchFolders::ScratchFolders(std::string prefix) : prefix_(std::move(prefix)) {}
+ScratchFolders::ScratchFolders(std::string prefix, std::string tempFolder)
+    : prefix_(std::move(prefix)), tempFolder_(std::move(tempFolder)) {}
 
 ScratchFolders::~ScratchFolders() {
     if (!root_.empty()) {
@@ -24,9 +24,7 @@ ScratchFolders::~ScratchFolders() {
 
 Result<std::string> ScratchFolders::make() {
     if (root_.empty()) {
-        const char* temp = std::getenv("TMPDIR");
-        std::string pattern =
-            joinPath(temp != nullptr && *temp != '\0' ? temp : "/tmp", prefix_ + "-XXXXXX");
+        std::string pattern = joinPath(tempFolder_, prefix_ + "-XXXXXX");
         if (::mkdtemp(pattern.data()) == nullptr) {
             return Failure{"create folder", pattern, systemReason(errno)};
         }

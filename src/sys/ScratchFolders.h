@@ -8,12 +8,14 @@ namespace ornibe {
 
 // New empty folders for files a step unpacks for a while (a cabinet's
 // file, a floppy image's files, folders copied out of an image), numbered
-// under one private folder that is made in $TMPDIR, else /tmp, on first use
-// and removed with everything in it when this object goes.
+// under one private folder that is made in a folder for scratch files
+// ($TMPDIR, else /tmp: HostEnvironment::tempFolder) on first use and removed
+// with everything in it when this object goes.
 class ScratchFolders {
 public:
-    // prefix names the private folder, as in "ornibe-check".
-    explicit ScratchFolders(std::string prefix);
+    // prefix names the private folder, as in "ornibe-check"; it is made in
+    // tempFolder.
+    ScratchFolders(std::string prefix, std::string tempFolder);
     ~ScratchFolders();
     ScratchFolders(const ScratchFolders&) = delete;
     ScratchFolders& operator=(const ScratchFolders&) = delete;
@@ -23,6 +25,7 @@ public:
 
 private:
     std::string prefix_;
+    std::string tempFolder_;
     std::string root_;
     unsigned made_ = 0;
 };

@@ -7,7 +7,6 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -58,34 +57,19 @@ std::string findInFolder(const std::string& folder, std::string_view name,
     return found;
 }
 
-std::vector<std::string> pathFolders() {
-    std::vector<std::string> folders;
-    const char* value = std::getenv("PATH");
-    std::string_view rest = value != nullptr ? value : "/usr/local/bin:/usr/bin:/bin";
-    while (true) {
-        size_t colon = rest.find(':');
-        std::string_view part = rest.substr(0, colon);
-        // An empty entry of PATH means the current folder.
-        folders.emplace_back(part.empty() ? "." : part);
-        if (colon == std::string_view::npos) {
-            break;
-        }
-        rest.remove_prefix(colon + 1);
-    }
-    return folders;
-}
-
 } // namespace
 
 std::string findFileInFolder(const std::string& folder, std::string_view name) {
     return findInFolder(folder, name, isFile);
 }
 
-ToolSearch::ToolSearch(std::string toolFolder, std::string currentFolder)
-    : toolFolder_(std::move(toolFolder)), currentFolder_(std::move(currentFolder)) {}
+ToolSearch::ToolSearch(std::string toolFolder, std::string currentFolder,
+                       HostEnvironment environment)
+    : toolFolder_(std::move(toolFolder)), currentFolder_(std::move(currentFolder)),
+      environment_(std::move(environment)), starter_(systemProcessStarter()) {}
 
-ToolSearch ToolSearch::forThisProgram() {
-    return ToolSearch(ownToolFolder(), ".");
+ToolSearch ToolSearch::forThisProgram(HostEnvironment environment) {
+    return ToolSearch(ownToolFolder(), ".", std::move(environment));
 }
 
 std::string ToolSearch::fromCurrentFolder(std::string_view path) const {
@@ -125,7 +109,7 @@ std::string ToolSearch::search(std::string_view name, bool withCurrentFolder,
     if (withCurrentFolder) {
         folders.push_back(currentFolder_);
     }
-    for (std::string& folder : pathFolders()) {
+    for (const std::string& folder : environment_.searchFolders()) {
         folders.push_back(fromCurrentFolder(folder));
     }
     for (const std::string& folder : folders) {
@@ -159,10 +143,13 @@ std::string ToolSearch::findProgram(std::string_view name) const {
 
 ToolSearch ToolSearch::withChildVariable(const std::string& name, const std::string& value) const {
     ToolSearch search = *this;
-    const std::string prefix = name + "=";
-    std::erase_if(search.childVariables_,
-                  [&](const std::string& entry) { return entry.starts_with(prefix); });
-    search.childVariables_.push_back(prefix + value);
+    search.environment_ = environment_.with(name, value);
+    return search;
+}
+
+ToolSearch ToolSearch::withProcessStarter(std::shared_ptr<ProcessStarter> starter) const {
+    ToolSearch search = *this;
+    search.starter_ = std::move(starter);
     return search;
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "sys/HostEnvironment.h"
+#include "sys/ProcessStarter.h"
+
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,20 +19,25 @@ namespace ornibe {
 // empty text when there is none.
 std::string findFileInFolder(const std::string& folder, std::string_view name);
 
-// Where files and programs named without a folder are looked for: a tool
-// folder, a folder that counts as the current one, and the folders of
-// PATH. A relative path (and an empty or relative entry of PATH) is taken
-// from that current folder.
+// Where files and programs named without a folder are looked for, and how
+// the programs start: a tool folder, a folder that counts as the current
+// one, and the folders of the environment's PATH; the environment the
+// children get, and the starter they go through. A relative path (and an
+// empty or relative entry of PATH) is taken from that current folder.
 class ToolSearch {
 public:
-    ToolSearch(std::string toolFolder, std::string currentFolder);
+    // Children start through the system's process starter.
+    ToolSearch(std::string toolFolder, std::string currentFolder, HostEnvironment environment);
 
-    // The running program's: its own tool folder and the process's
-    // current folder.
-    static ToolSearch forThisProgram();
+    // The running program's: its own tool folder, the process's current
+    // folder and the environment its main read.
+    static ToolSearch forThisProgram(HostEnvironment environment);
 
     const std::string& toolFolder() const { return toolFolder_; }
     const std::string& currentFolder() const { return currentFolder_; }
+    // The program's environment, with the variables given to children.
+    const HostEnvironment& environment() const { return environment_; }
+    ProcessStarter& processStarter() const { return *starter_; }
 
     // An absolute path as it is; a relative one below the current folder.
     std::string fromCurrentFolder(std::string_view path) const;
@@ -48,10 +57,10 @@ public:
     std::string findProgram(std::string_view name) const;
 
     // The same search, whose programs get the variable name set to value
-    // beside the parent's environment (replacing the parent's own).
+    // beside the rest of the environment (replacing its own).
     ToolSearch withChildVariable(const std::string& name, const std::string& value) const;
-    // "NAME=value" for each variable given so, in the order given.
-    const std::vector<std::string>& childVariables() const { return childVariables_; }
+    // The same search, whose children start through starter.
+    ToolSearch withProcessStarter(std::shared_ptr<ProcessStarter> starter) const;
 
 private:
     std::string findPath(std::string_view name, bool (*accept)(const std::string&)) const;
@@ -60,7 +69,8 @@ private:
 
     std::string toolFolder_;
     std::string currentFolder_;
-    std::vector<std::string> childVariables_;
+    HostEnvironment environment_;
+    std::shared_ptr<ProcessStarter> starter_;
 };
 
 } // namespace ornibe

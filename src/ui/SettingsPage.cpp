@@ -313,7 +313,7 @@ void SettingsPage::addDriverInfToList(const QString& text) {
     const std::string tree = position > 0               ? driveEntries_.entries()[position].root
                              : workFolderText().empty() ? std::string()
                                                         : makeAbsolute(workFolderText());
-    if (Result<F6EntryList> floppy = f6EntryRows(text.toStdString(), tree);
+    if (Result<F6EntryList> floppy = f6EntryRows(text.toStdString(), tools_, tree);
         floppy && !floppy->rows.empty()) {
         for (const std::string& entry : f6ListTexts(*floppy, chooseEntries_(this, *floppy))) {
             if (!infListHolds(infEntries(), entry)) {

@@ -60,7 +60,11 @@ int main(int argc, char** argv) {
     // status of a failure, never with std::terminate.
     try {
         ornibe::SystemDriveSource drives;
-        const ornibe::ToolSearch tools = ornibe::ToolSearch::forThisProgram();
+        // The environment is read here once, after the toolkit has taken
+        // what it reads from it; everything below takes it from the tool
+        // search.
+        const ornibe::ToolSearch tools =
+            ornibe::ToolSearch::forThisProgram(ornibe::HostEnvironment::ofThisProcess());
         ornibe::WizardApp wizard(drives, screenBox, tools);
         wizard.confirmPage().setHooks(
             ornibe::buildHooks(wizard.settings(), wizard.confirmData(), tools));

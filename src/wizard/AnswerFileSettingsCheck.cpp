@@ -6,7 +6,7 @@
 namespace ornibe {
 
 bool checkAnswerFileSettings(const AnswerFileFields& fields, WindowsVersion version,
-                             MessageBox& messages) {
+                             InputSnapshots& inputs, MessageBox& messages) {
     AnswerCheck check;
     switch (fields.mode) {
     case AnswerFileFields::Mode::None:
@@ -19,7 +19,7 @@ bool checkAnswerFileSettings(const AnswerFileFields& fields, WindowsVersion vers
             check.outcome = Failure::refusal("無人インストールの応答ファイルが選ばれていません。",
                                              {}, "使う応答ファイル（WINNT.SIF）を選んでください。");
         } else {
-            check = readUserAnswerFile(fields.userFile, version).check;
+            check = readUserAnswerFile(fields.userFile, version, inputs).check;
         }
         break;
     }

@@ -3,6 +3,7 @@
 #include "inf/WindowsTarget.h"
 #include "runner/MessageBox.h"
 #include "settings/AnswerFileFields.h"
+#include "sys/InputSnapshot.h"
 
 namespace ornibe {
 
@@ -12,7 +13,8 @@ namespace ornibe {
 // line names the field or the file and whose second line gives the rule;
 // a warning is shown and passes. True when the page may go on; always true
 // when no answer file is asked for.
+// The user's file is read through inputs.
 bool checkAnswerFileSettings(const AnswerFileFields& fields, WindowsVersion version,
-                             MessageBox& messages);
+                             InputSnapshots& inputs, MessageBox& messages);
 
 } // namespace ornibe

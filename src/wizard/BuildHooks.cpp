@@ -14,8 +14,8 @@ namespace ornibe {
 
 ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, ToolSearch tools) {
     ConfirmPageHooks hooks;
-    hooks.writeSummary = [&settings, &data](BuildPage& page) {
-        writeSummary(settings, data, page.log(), [&page] { return page.stopRequested(); });
+    hooks.writeSummary = [&settings, &data, tools](BuildPage& page) {
+        writeSummary(settings, data, page.log(), tools, [&page] { return page.stopRequested(); });
     };
     hooks.editionLine = [&settings, &data] {
         const std::shared_ptr<const Medium> source = summarySource(settings, data);

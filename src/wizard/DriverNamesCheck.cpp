@@ -53,7 +53,8 @@ class CdSetupFolder {
 public:
     CdSetupFolder(const Medium& tree, bool readsSource, Architecture architecture,
                   const ToolSearch& tools)
-        : tree_(tree), name_(setupFolderName(architecture)), tools_(tools) {
+        : tree_(tree), name_(setupFolderName(architecture)), tools_(tools),
+          scratch_("ornibe-names", tools.environment().tempFolder()) {
         add(tree.folderNames(name_).value_or(std::vector<std::string>{}));
         if (!readsSource) {
             std::optional<std::string> sif = tree.hostPath(name_ + "/TXTSETUP.SIF");
@@ -137,7 +138,7 @@ private:
     const Medium& tree_;
     std::string name_;
     const ToolSearch& tools_;
-    ScratchFolders scratch_{"ornibe-names"};
+    ScratchFolders scratch_;
     // Folded name -> the name as the folder spells it.
     std::map<std::string, std::string> names_;
 };
@@ -156,7 +157,7 @@ Failure tooLong(const std::string& path, const std::string& name) {
 Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree,
                          const WindowsTarget& target, bool image, const ToolSearch& tools) {
     DriverPackage package;
-    readDriverSources(settings, target, package);
+    readDriverSources(settings, target, tools, package);
     // What staging puts into the setup folder, compressed there.
     std::vector<std::string> staged;
     for (const auto& entry : package.fileToTargetDir()) {

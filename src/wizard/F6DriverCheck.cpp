@@ -101,11 +101,12 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
 }
 
 Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
-                              Architecture architecture, const StopCheck& stop) {
+                              Architecture architecture, const ToolSearch& tools,
+                              const StopCheck& stop) {
     const std::string folder(setupFolderName(architecture));
     std::optional<bool> present;
     for (const DriverEntryChoice& choice : settings.getDriverEntries()) {
-        Result<TxtsetupOem> oem = readF6Source(choice.source, architecture, stop);
+        Result<TxtsetupOem> oem = readF6Source(choice.source, architecture, tools, stop);
         const OemEntry* entry = oem ? oem->entry(choice.id) : nullptr;
         if (entry == nullptr ||
             std::none_of(entry->config.begin(), entry->config.end(), [](const auto& value) {
@@ -162,8 +163,8 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
 }
 
 Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-                       BuildSettings& settings, const WindowsTarget& target,
-                       const StopCheck& stop) {
+                       BuildSettings& settings, const ToolSearch& tools,
+                       const WindowsTarget& target, const StopCheck& stop) {
     // Each source is read once, in the list's order.
     std::vector<std::string> sources;
     std::map<std::string, TxtsetupOem> read;
@@ -171,7 +172,7 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         if (read.contains(item.source)) {
             continue;
         }
-        Result<TxtsetupOem> oem = readF6Source(item.source, target.architecture, stop);
+        Result<TxtsetupOem> oem = readF6Source(item.source, target.architecture, tools, stop);
         if (!oem) {
             return oem.failure();
         }

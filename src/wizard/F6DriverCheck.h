@@ -3,6 +3,7 @@
 #include "inf/SetupArchitecture.h"
 #include "inf/TxtsetupOem.h"
 #include "sys/Failure.h"
+#include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
 #include <optional>
@@ -43,7 +44,7 @@ Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry);
 // the reading ends when stop asks.
 Outcome
 checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::string>& ids,
-               BuildSettings& settings,
+               BuildSettings& settings, const ToolSearch& tools,
                const WindowsTarget& target = {WindowsVersion::WindowsXp, Architecture::X86, {}},
                const StopCheck& stop = {});
 
@@ -54,7 +55,8 @@ checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector<std::st
 // there is neither. The floppies are read as long as stop does not say
 // otherwise.
 Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
-                              Architecture architecture, const StopCheck& stop = {});
+                              Architecture architecture, const ToolSearch& tools,
+                              const StopCheck& stop = {});
 
 // Whether the entry can go into a tree of the target's architecture, as
 // far as its files tell: its driver, when it is a Windows program, is one

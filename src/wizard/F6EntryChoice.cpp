@@ -13,7 +13,8 @@
 
 namespace ornibe {
 
-Result<F6EntryList> f6EntryRows(const std::string& text, const std::string& tree) {
+Result<F6EntryList> f6EntryRows(const std::string& text, const ToolSearch& tools,
+                                const std::string& tree) {
     std::optional<F6ListEntry> floppy = f6ListEntry(text);
     if (!floppy || !floppy->id.empty()) {
         return F6EntryList{};
@@ -21,7 +22,7 @@ Result<F6EntryList> f6EntryRows(const std::string& text, const std::string& tree
     const Architecture architecture = !tree.empty() && (existsAsFolder(tree) || existsAsFile(tree))
                                           ? sourceArchitecture(*Medium::open(tree))
                                           : Architecture::X86;
-    Result<TxtsetupOem> oem = readF6Source(floppy->source, architecture);
+    Result<TxtsetupOem> oem = readF6Source(floppy->source, architecture, tools);
     if (!oem) {
         return oem.failure();
     }

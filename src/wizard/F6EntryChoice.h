@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sys/Result.h"
+#include "sys/SearchPath.h"
 
 #include <string>
 #include <vector>
@@ -31,7 +32,8 @@ struct F6EntryList {
 // TXTSETUP.OEM cannot be read. A floppy with both sets shows the one of
 // the architecture of the tree at tree (the chosen source, or the work
 // folder), when it names one (see readF6Source).
-Result<F6EntryList> f6EntryRows(const std::string& text, const std::string& tree = {});
+Result<F6EntryList> f6EntryRows(const std::string& text, const ToolSearch& tools,
+                                const std::string& tree = {});
 
 // The driver list's texts for the chosen IDs ("source [ ID ]"), in the
 // rows' order.

@@ -52,8 +52,9 @@ std::vector<std::string> driverPackageFiles(const std::string& inf, WindowsVersi
 }
 
 void addDriverDiskFiles(const std::string& source, Architecture architecture,
-                        std::vector<std::string>& files, std::set<std::string>& seen) {
-    Result<TxtsetupOem> oem = readF6Source(source, architecture);
+                        const ToolSearch& tools, std::vector<std::string>& files,
+                        std::set<std::string>& seen) {
+    Result<TxtsetupOem> oem = readF6Source(source, architecture, tools);
     if (!oem) {
         return;
     }
@@ -92,21 +93,22 @@ void addDriverDiskFiles(const std::string& source, Architecture architecture,
 // floppy with both sets holds the files of each architecture, and every
 // one of them is the user's, whichever set the tree reads. An image is
 // one file, named by itself.
-std::vector<std::string> driverDiskFiles(const std::string& source) {
+std::vector<std::string> driverDiskFiles(const std::string& source, const ToolSearch& tools) {
     std::vector<std::string> files;
     if (isFloppyImage(source)) {
         return files;
     }
     std::set<std::string> seen;
     for (Architecture architecture : {Architecture::X86, Architecture::Amd64}) {
-        addDriverDiskFiles(source, architecture, files, seen);
+        addDriverDiskFiles(source, architecture, tools, files, seen);
     }
     return files;
 }
 
 std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,
                                     const std::string& isoPath, const std::string& logFile,
-                                    WindowsVersion version, const MountTables& tables) {
+                                    WindowsVersion version, const ToolSearch& tools,
+                                    const MountTables& tables) {
     std::vector<NamedPath> paths;
     if (settings.GetCdDriveIndex() > 0) {
         const std::string root = settings.getCdDriveRoot();
@@ -124,7 +126,7 @@ std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::st
         const std::string inf = settings.GetDriverInf(i);
         if (isF6Source(inf)) {
             paths.push_back({PathRole::DriverDisk, inf});
-            for (std::string& file : driverDiskFiles(inf)) {
+            for (std::string& file : driverDiskFiles(inf, tools)) {
                 paths.push_back({PathRole::DriverFile, std::move(file)});
             }
             continue;

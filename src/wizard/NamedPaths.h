@@ -3,6 +3,7 @@
 #include "inf/WindowsTarget.h"
 #include "media/BootImage.h"
 #include "settings/BuildSettings.h"
+#include "sys/SearchPath.h"
 
 #include <string>
 #include <vector>
@@ -59,7 +60,8 @@ bool isOutput(PathRole role);
 // isoPath and logFile are absolute (or empty, for the last two).
 std::vector<NamedPath> namedPathsOf(const BuildSettings& settings, const std::string& workFolder,
                                     const std::string& isoPath, const std::string& logFile,
-                                    WindowsVersion version, const MountTables& tables = {});
+                                    WindowsVersion version, const ToolSearch& tools,
+                                    const MountTables& tables = {});
 
 // The files of the driver INF's package that are on its medium, as they
 // exist there (any letter case, plain or in the compressed form that
@@ -70,6 +72,6 @@ std::vector<std::string> driverPackageFiles(const std::string& inf, WindowsVersi
 // that file, and every file it names (each entry's files, plain or
 // compressed as staging takes them, and each disk's tag file) as they
 // exist there. Nothing for a floppy image, whose files are read from it.
-std::vector<std::string> driverDiskFiles(const std::string& source);
+std::vector<std::string> driverDiskFiles(const std::string& source, const ToolSearch& tools);
 
 } // namespace ornibe

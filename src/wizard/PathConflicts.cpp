@@ -257,9 +257,9 @@ private:
 
 } // namespace
 
-std::string homeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) {
-        return home;
+std::string homeFolder(const HostEnvironment& environment) {
+    if (std::optional<std::string> home = environment.nonEmpty("HOME")) {
+        return *home;
     }
     if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) {
         return entry->pw_dir;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sys/Failure.h"
+#include "sys/HostEnvironment.h"
 #include "wizard/NamedPaths.h"
 
 #include <string>
@@ -8,9 +9,9 @@
 
 namespace ornibe {
 
-// The home folder of the user the program runs as: HOME, else the
-// account's; the empty text when neither is known.
-std::string homeFolder();
+// The home folder of the user the program runs as: the environment's HOME,
+// else the account's; the empty text when neither is known.
+std::string homeFolder(const HostEnvironment& environment);
 
 // Compares every path of one build with every other, each resolved as the
 // host resolves it (links followed, letter case exact; inside the work

@@ -94,10 +94,10 @@ Outcome validatePnpDriverInf(const std::string& path, const WindowsTarget& tree)
 }
 
 Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields,
-                               WindowsVersion version) {
+                               WindowsVersion version, InputSnapshots& inputs) {
     std::string user;
     if (fields.mode == AnswerFileFields::Mode::UserFile && !fields.userFile.empty()) {
-        user = userPnpFolders(readUserAnswerFile(fields.userFile, version).file);
+        user = userPnpFolders(readUserAnswerFile(fields.userFile, version, inputs).file);
     }
     std::vector<std::string> ours;
     for (std::size_t i = 1; i <= count; ++i) {
@@ -141,7 +141,8 @@ bool checkPnpDriverSettings(const BuildSettings& settings, WindowsVersion versio
             return false;
         }
     }
-    Outcome path = validatePnpDriversPath(count, settings.getAnswerFile(), version);
+    Outcome path =
+        validatePnpDriversPath(count, settings.getAnswerFile(), version, settings.inputSnapshots());
     if (!path) {
         messages.show(path.failure().headline + "\n" + path.failure().reason, kOk);
         return false;

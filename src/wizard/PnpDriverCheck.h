@@ -25,7 +25,7 @@ Outcome validatePnpDriverInf(const std::string& path, const WindowsTarget& targe
 // used), against the version's limit; the refusal gives the length and
 // the limit.
 Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields,
-                               WindowsVersion version);
+                               WindowsVersion version, InputSnapshots& inputs);
 
 // Why PnP drivers cannot go without an answer file, as both front ends
 // say it: two lines, the refusal and setup's reason.

@@ -10,7 +10,6 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
-#include "sys/InputSnapshot.h"
 #include "sys/SearchPath.h"
 #include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
@@ -55,7 +54,7 @@ SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, Mes
 bool SettingsChecks::OnOK(const SettingsForm& form) {
     // The user's input files are read anew, once, and the build takes
     // what this reading checked.
-    forgetInputSnapshots();
+    settings_.inputSnapshots().forget();
     if (stopped() || !ValidateCdDrive(form)) {
         return false;
     }
@@ -105,11 +104,13 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         }
         settings_.AddDriverInf(inf);
     }
-    if (Outcome chosen = checkF6Entries(floppies, form.driverEntryIds(), settings_, target, stop_);
+    if (Outcome chosen =
+            checkF6Entries(floppies, form.driverEntryIds(), settings_, tools_, target, stop_);
         !chosen) {
         return refuse(chosen.failure());
     }
-    if (Outcome hive = checkHivesysForConfig(settings_, *treeSource, target.architecture, stop_);
+    if (Outcome hive =
+            checkHivesysForConfig(settings_, *treeSource, target.architecture, tools_, stop_);
         !hive) {
         return refuse(hive.failure());
     }
@@ -124,8 +125,9 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         }
         settings_.addPnpDriverInf(inf);
     }
-    if (Outcome virtio = addVirtioWinDrivers(settings_, form.virtioWinText(),
-                                             form.virtioWinDrivers(), target, stop_);
+    if (Outcome virtio =
+            addVirtioWinDrivers(settings_, form.virtioWinText(), form.virtioWinDrivers(), target,
+                                tools_.environment().tempFolder(), stop_);
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
@@ -136,8 +138,10 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);
-    Result<std::optional<std::int64_t>> epoch =
-        imageEpochOf(form.reproducibleChecked(), std::getenv("SOURCE_DATE_EPOCH"));
+    const std::optional<std::string> sourceDateEpoch =
+        tools_.environment().value("SOURCE_DATE_EPOCH");
+    Result<std::optional<std::int64_t>> epoch = imageEpochOf(
+        form.reproducibleChecked(), sourceDateEpoch ? sourceDateEpoch->c_str() : nullptr);
     if (!epoch) {
         return refuse(epoch.failure());
     }
@@ -147,7 +151,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     }
     if (!checkWorkFolderFirst(form) ||
         !checkPnpDriverSettings(settings_, target.version, messages_, openAnswerFile_) ||
-        !checkAnswerFileSettings(settings_.getAnswerFile(), target.version, messages_)) {
+        !checkAnswerFileSettings(settings_.getAnswerFile(), target.version,
+                                 settings_.inputSnapshots(), messages_)) {
         return false;
     }
 
@@ -297,8 +302,9 @@ bool SettingsChecks::checkNamedPaths(const SettingsForm& form, WindowsVersion ve
     const std::string workFolder = withoutTrailingSlash(makeAbsolute(form.workFolderText()));
     const std::string isoPath =
         form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
-    Outcome outcome = findPathConflict(
-        namedPathsOf(settings_, workFolder, isoPath, logFile_, version), homeFolder());
+    Outcome outcome =
+        findPathConflict(namedPathsOf(settings_, workFolder, isoPath, logFile_, version, tools_),
+                         homeFolder(tools_.environment()));
     return outcome || refuse(outcome.failure());
 }
 
@@ -379,8 +385,8 @@ bool SettingsChecks::CheckFileExists(std::string& path) {
 
 bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
     std::string path = makeAbsolute(form.workFolderText());
-    if (Outcome usable =
-            findPathConflict({{PathRole::WorkFolder, withoutTrailingSlash(path)}}, homeFolder());
+    if (Outcome usable = findPathConflict({{PathRole::WorkFolder, withoutTrailingSlash(path)}},
+                                          homeFolder(tools_.environment()));
         !usable) {
         return refuse(usable.failure());
     }

@@ -11,7 +11,8 @@ Outcome checkTargetHardware(const std::string& text, BuildSettings& settings) {
         return {};
     }
     const std::string path = makeAbsolute(text);
-    if (Result<PciListing> devices = readTargetHardware(path); !devices) {
+    if (Result<PciListing> devices = readTargetHardware(path, settings.inputSnapshots());
+        !devices) {
         return Failure::refusal("対象のハードウェアのファイルを lspci の出力として読めません。",
                                 path, devices.failure().reason);
     }

@@ -74,7 +74,8 @@ std::vector<std::string> withoutVirtioWinInfs(const std::vector<std::string>& in
 
 Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
                             const std::optional<std::vector<std::string>>& only,
-                            const WindowsTarget& target, const StopCheck& stop) {
+                            const WindowsTarget& target, const std::string& tempFolder,
+                            const StopCheck& stop) {
     settings.setVirtioWin({});
     if (source.empty()) {
         return {};
@@ -118,7 +119,7 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
                 "探したフォルダ：" + listed(looked) + "。" + fileName(path) + " にある " +
                     kind.name + " のフォルダ：" + what + "。");
         }
-        Result<std::string> host = medium.hostFolder(folder);
+        Result<std::string> host = medium.hostFolder(folder, tempFolder);
         if (!host) {
             return Failure::refusal(path + " の " + folder + " を読み出せません。", path,
                                     host.failure().line());

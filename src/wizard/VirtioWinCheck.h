@@ -29,7 +29,8 @@ namespace ornibe {
 // does not pass its check.
 Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
                             const std::optional<std::vector<std::string>>& only,
-                            const WindowsTarget& target, const StopCheck& stop = {});
+                            const WindowsTarget& target, const std::string& tempFolder,
+                            const StopCheck& stop = {});
 
 // The settings page's check boxes, one per virtioWinDriverNames() entry in
 // that order, as addVirtioWinDrivers takes them: nothing when every box is

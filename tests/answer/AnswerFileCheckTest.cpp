@@ -1,12 +1,17 @@
 #include "answer/AnswerFileCheck.h"
 #include "inf/WindowsTarget.h"
+#include "support/FileAssertions.h"
 #include "support/RealFixtures.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <map>
 #include <regex>
+#include <sstream>
 
 namespace ornibe::test {
 namespace {
@@ -21,47 +26,43 @@ std::string reasonOf(const AnswerFileReading& reading) {
     return reading.check.outcome ? std::string("(passed)") : reading.check.outcome.failure().reason;
 }
 
+// Each file of data/refused is one answer file that setup would not read
+// as written. It opens with what it is checked against, then "----" on a
+// line of its own, then the answer file's bytes:
+//   windows: XP (or 2000, 2003)
+//   refused: text that the reason of the refusal holds
+// A password is never shown in the reason, a key only masked.
 TEST(AnswerFileCheck, refuses_what_setup_would_not_read_as_written_with_the_line_or_the_key) {
-    struct Case {
-        const char* broken;
-        std::string bytes;
-        WindowsVersion version;
-        std::string reason;
-    };
-    const WindowsVersion xp = WindowsVersion::WindowsXp;
-    const std::vector<Case> cases = {
-        {"a byte-order mark", "\xEF\xBB\xBF" + kMinimal, xp, "先頭にバイト順マーク（BOM）"},
-        {"a NUL", kMinimal + "[Data]\r\nMsDosInitiated = \"0\"" + std::string(1, '\0') + "\r\n", xp,
-         "4 行目に NUL（0x00）"},
-        {"a byte over 0x7F", "[UserData]\nFullName = \"Jos\xE9\" ; \xE9\n", xp,
-         "2 行目に ASCII でない文字（0xE9）"},
-        {"text before the first section", "# made by hand\r\n" + kMinimal, xp,
-         "1 行目: 最初のセクション見出し"},
-        {"a section left open", kMinimal + "\r\n[Unattended\r\n", xp,
-         "4 行目: セクション見出しに閉じ括弧「]」がありません。"},
-        {"a quote left open", kMinimal + "[GuiUnattended]\r\nAdminPassword = \"secret\r\n", xp,
-         "4 行目: 二重引用符「\"」が行の中で閉じていません。"},
-        // The password is never shown, a key only masked.
-        {"a long password",
-         kMinimal + "[GuiUnattended]\r\nAdminPassword = \"" + std::string(128, 'p') + "\"\r\n", xp,
-         "[GuiUnattended] AdminPassword：127 文字までにしてください"},
-        {"a key of the wrong form", kMinimal + "ProductKey = BCDFG-HJKMP-QRTVW-XY234\r\n", xp,
-         "[UserData] ProductKey = *****-*****-*****-XY234：5 文字ずつ 5 組"},
-        {"a template's key", kMinimal + "ProductKey = KVM_TEST_CDKEY\r\n", xp,
-         "[UserData] ProductKey = **************：ひな形の名前が値のまま残っています。"
-         "本物のプロダクト キーに書き換えるか、空にしてください"},
-        {"a template's name", kMinimal + "ProductID = @PRODUCTKEY@\r\n",
-         WindowsVersion::Windows2000, "--product-key"},
-        {"a template's user", "[UserData]\r\nFullName = \"@USERNAME@\"\r\n", xp,
-         "[UserData] FullName = @USERNAME@：ひな形の名前が値のまま残っています。"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.broken);
-        AnswerFileReading reading = checkAnswerFileBytes(c.bytes, "/in/WINNT.SIF", c.version);
+    const std::map<std::string, WindowsVersion> versions = {{"2000", WindowsVersion::Windows2000},
+                                                            {"XP", WindowsVersion::WindowsXp},
+                                                            {"2003", WindowsVersion::Server2003}};
+    std::vector<std::filesystem::path> cases;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(ORNIBE_TEST_DATA) + "/refused")) {
+        cases.push_back(entry.path());
+    }
+    std::sort(cases.begin(), cases.end());
+    ASSERT_GE(cases.size(), 11u);
+    for (const std::filesystem::path& path : cases) {
+        SCOPED_TRACE(path.filename().string());
+        const std::string text = slurp(path.string());
+        const std::size_t end = text.find("\n----\n");
+        ASSERT_NE(end, std::string::npos);
+        std::map<std::string, std::string> expected;
+        std::istringstream head(text.substr(0, end));
+        for (std::string line; std::getline(head, line);) {
+            const std::size_t colon = line.find(": ");
+            ASSERT_NE(colon, std::string::npos) << line;
+            expected[line.substr(0, colon)] = line.substr(colon + 2);
+        }
+        ASSERT_TRUE(versions.contains(expected["windows"])) << expected["windows"];
+        AnswerFileReading reading = checkAnswerFileBytes(text.substr(end + 6), "/in/WINNT.SIF",
+                                                         versions.at(expected["windows"]));
         ASSERT_FALSE(reading.check.outcome);
         EXPECT_EQ(reading.check.outcome.failure().headline,
                   "無人インストールの応答ファイル /in/WINNT.SIF は使えません。");
-        EXPECT_THAT(reasonOf(reading), HasSubstr(c.reason));
+        ASSERT_FALSE(expected["refused"].empty());
+        EXPECT_THAT(reasonOf(reading), HasSubstr(expected["refused"]));
     }
 
     // A file that is not there, or too large to be read, is refused before

@@ -85,8 +85,10 @@ TEST(AnswerFileWriter, writes_for_each_version_the_expected_bytes_that_the_parse
 }
 
 TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but_the_keys_end) {
+    InputSnapshots inputs;
     AnswerFileFields fields = everyField();
-    const std::vector<std::string> lines = answerFileSummary(fields, WindowsVersion::WindowsXp);
+    const std::vector<std::string> lines =
+        answerFileSummary(fields, WindowsVersion::WindowsXp, inputs);
     EXPECT_THAT(lines,
                 ElementsAre("I386\\WINNT.SIF：入力した内容から作ります", "コンピュータ名：LAB-PC01",
                             "言語：日本語", "タイム ゾーン：235 (GMT+09:00) 大阪、札幌、東京",
@@ -99,7 +101,7 @@ TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but
 
     fields.adminPassword.clear();
     fields.productKey.clear();
-    EXPECT_THAT(answerFileSummary(fields, WindowsVersion::WindowsXp),
+    EXPECT_THAT(answerFileSummary(fields, WindowsVersion::WindowsXp, inputs),
                 ::testing::IsSupersetOf(
                     {"パスワード：なし", "プロダクト キー：なし（セットアップが尋ねます）"}));
 
@@ -111,7 +113,7 @@ TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but
                               "[UserData]\nFullName = \"A\"\nComputerName = BOX\n"
                               "ProductKey = \"BCDFG-HJKMP-QRTVW-XY234-6789C\"\n"
                               "[RegionalSettings]\nLanguage = 00000409\n");
-    EXPECT_THAT(answerFileSummary(fields, WindowsVersion::WindowsXp),
+    EXPECT_THAT(answerFileSummary(fields, WindowsVersion::WindowsXp, inputs),
                 ElementsAre("I386\\WINNT.SIF：" + fields.userFile + " をそのまま使います",
                             "コンピュータ名：BOX", "言語：英語（米国）",
                             "タイム ゾーン：85 (GMT) グリニッジ標準時：ダブリン、エジンバラ、"
@@ -120,7 +122,7 @@ TEST(AnswerFileWriter, summary_names_the_file_and_hides_the_password_and_all_but
                             "プロダクト キー：*****-*****-*****-*****-6789C"));
 
     fields.mode = AnswerFileFields::Mode::None;
-    EXPECT_TRUE(answerFileSummary(fields, WindowsVersion::WindowsXp).empty());
+    EXPECT_TRUE(answerFileSummary(fields, WindowsVersion::WindowsXp, inputs).empty());
 }
 
 } // namespace

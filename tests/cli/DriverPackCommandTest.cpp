@@ -60,9 +60,6 @@ std::map<std::string, std::string> treeBytes(const std::string& root) {
 class DriverPackCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The setup files the build compresses anew carry this date, not
-        // the second they were written in.
-        ::setenv("SOURCE_DATE_EPOCH", "1000000000", 1);
         fs::copy(kSampleTree, work, fs::copy_options::recursive);
         for (int n = 4; n <= 6; ++n) {
             drivers.push_back("--driver");
@@ -83,8 +80,6 @@ protected:
         }
         wrapper = tools + "/makecab";
     }
-
-    void TearDown() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
 
     // The wrapper runs body after recording its command line.
     void useMakecab(const std::string& body) {
@@ -124,7 +119,13 @@ protected:
     }
 
     std::vector<std::string> arguments(const std::string& log) const {
-        std::vector<std::string> all = {program, "--work", work, "--yes", "--quiet", "--log", log};
+        // The setup files the build compresses anew carry this date, not
+        // the second they were written in.
+        std::vector<std::string> all = {"env",     "SOURCE_DATE_EPOCH=1000000000",
+                                        program,   "--work",
+                                        work,      "--yes",
+                                        "--quiet", "--log",
+                                        log};
         all.insert(all.end(), drivers.begin(), drivers.end());
         return all;
     }

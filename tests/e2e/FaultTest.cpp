@@ -4,6 +4,7 @@
 
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +85,7 @@ protected:
                                folder + "/" + tool);
         }
         writeScript(folder + "/makecab", "echo 'makecab: cannot write the cabinet' >&2\nexit 1\n");
-        tools = ToolSearch(folder, dir.path());
+        tools = toolSearch(folder, dir.path());
     }
 
     // Mounts a small tmpfs at folder; false with the reason when this

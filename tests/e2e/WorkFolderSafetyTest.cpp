@@ -4,6 +4,7 @@
 #include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
+#include "support/TestEnvironment.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,8 +19,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -38,11 +37,11 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
-// ornibe-build started in the background, its output dropped; killed and
-// waited for if the test ends first.
+// ornibe-build started in the background with the environment given, its
+// output dropped; killed and waited for if the test ends first.
 class BackgroundBuild {
 public:
-    explicit BackgroundBuild(std::vector<std::string> arguments) {
+    BackgroundBuild(std::vector<std::string> arguments, const HostEnvironment& environment) {
         arguments.insert(arguments.begin(), kProgram);
         std::vector<char*> argv;
         for (std::string& argument : arguments) {
@@ -54,7 +53,12 @@ public:
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::vector<char*> envp;
+        for (const std::string& variable : environment.variables()) {
+            envp.push_back(const_cast<char*>(variable.c_str()));
+        }
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
             pid_ = -1;
         }
         posix_spawn_file_actions_destroy(&actions);
@@ -92,11 +96,12 @@ private:
 // A Service Pack installer that the checks accept (an x86 Windows program)
 // and a stand-in Wine for it that holds the build in its Service Pack step
 // until a go file appears: while it waits, the build holds its work folder.
-// It gives up when the build that started it is gone.
+// It gives up when the build that started it is gone. The builds find the
+// stand-in through the environment it gives them.
 class HeldServicePack {
 public:
     HeldServicePack(const TempDir& dir, const std::string& work)
-        : started_(dir / "sp-started"), go_(dir / "sp-go"), savedPath_(std::getenv("PATH")) {
+        : started_(dir / "sp-started"), go_(dir / "sp-go") {
         std::string program(0x80, '\0');
         program[0] = 'M';
         program[1] = 'Z';
@@ -119,15 +124,20 @@ public:
         dir.write("wine/lib/wine/wine", std::string("\x7F"
                                                     "ELF\x01\x01\x01",
                                                     7));
-        ::setenv("PATH", (dir / "wine/bin:" + savedPath_).c_str(), 1);
-        ::setenv("WINEPREFIX", dir.mkdir("wine-prefix").c_str(), 1);
-    }
-    ~HeldServicePack() {
-        ::setenv("PATH", savedPath_.c_str(), 1);
-        ::unsetenv("WINEPREFIX");
+        environment_ = withPathFirst(dir / "wine/bin").with("WINEPREFIX", dir.mkdir("wine-prefix"));
     }
     HeldServicePack(const HeldServicePack&) = delete;
     HeldServicePack& operator=(const HeldServicePack&) = delete;
+
+    const HostEnvironment& environment() const { return environment_; }
+    // argv run through env with the stand-in's PATH and WINEPREFIX.
+    std::vector<std::string> command(const std::vector<std::string>& argv) const {
+        std::vector<std::string> withEnvironment = {"env", "PATH=" + *environment_.value("PATH"),
+                                                    "WINEPREFIX=" +
+                                                        *environment_.value("WINEPREFIX")};
+        withEnvironment.insert(withEnvironment.end(), argv.begin(), argv.end());
+        return withEnvironment;
+    }
 
     const std::string& installer() const { return installer_; }
     // Waits until the installer runs, or the build has ended without it.
@@ -148,8 +158,8 @@ public:
 private:
     std::string started_;
     std::string go_;
-    std::string savedPath_;
     std::string installer_;
+    HostEnvironment environment_;
 };
 
 using WorkFolderSafetyTest = E2eTest;
@@ -162,7 +172,8 @@ TEST_F(WorkFolderSafetyTest, a_second_build_on_a_busy_work_folder_is_refused_at_
     HeldServicePack servicePack(dir, work);
 
     BackgroundBuild first({"--work", work, "--driver", kSampleDriverInf, "--service-pack",
-                           servicePack.installer(), "--log", dir / "first.log"});
+                           servicePack.installer(), "--log", dir / "first.log"},
+                          servicePack.environment());
     ASSERT_TRUE(first.started());
     ASSERT_TRUE(servicePack.waitUntilRunning(first));
 
@@ -193,7 +204,8 @@ TEST_F(WorkFolderSafetyTest, a_second_build_on_a_busy_work_folder_is_refused_at_
     // A build killed while it holds the folder does not keep it: the next
     // build runs.
     servicePack.reset();
-    BackgroundBuild killed({"--work", work, "--service-pack", servicePack.installer()});
+    BackgroundBuild killed({"--work", work, "--service-pack", servicePack.installer()},
+                           servicePack.environment());
     ASSERT_TRUE(killed.started());
     ASSERT_TRUE(servicePack.waitUntilRunning(killed));
     killed.kill();
@@ -263,7 +275,7 @@ TEST_F(WorkFolderSafetyTest, nothing_is_written_or_read_through_a_link_out_of_th
              {"--service-pack", servicePack.installer()}}) {
         std::vector<std::string> argv = {kProgram, "--work", work, "--no-big-drive"};
         argv.insert(argv.end(), stage.begin(), stage.end());
-        CommandResult result = runCommand(argv);
+        CommandResult result = runCommand(servicePack.command(argv));
         EXPECT_EQ(result.exitCode, 1) << result.output;
         EXPECT_THAT(result.output, HasSubstr(work + "/I386: シンボリックリンクです"));
         EXPECT_EQ(snapshotTree(elsewhere), before);

@@ -17,16 +17,6 @@
 
 namespace ornibe::test {
 
-NoSearchPathScope::NoSearchPathScope() {
-    const char* path = std::getenv("PATH");
-    saved_ = path != nullptr ? path : "";
-    ::setenv("PATH", "/nonexistent-ornibe-path", 1);
-}
-
-NoSearchPathScope::~NoSearchPathScope() {
-    ::setenv("PATH", saved_.c_str(), 1);
-}
-
 std::set<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names = folderEntries(folder).value_or(std::vector<std::string>{});
     return {names.begin(), names.end()};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/TempDir.h"
+#include "support/TestEnvironment.h"
 
 #include <set>
 #include <string>
@@ -10,19 +11,6 @@ namespace ornibe::test {
 
 // The start of every INF and SIF file that the parser opens.
 inline const std::string kVersionHeader = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
-
-// Hides PATH for one test, so that only the tool folder (and the current
-// folder) of a search can hold a tool.
-class NoSearchPathScope {
-public:
-    NoSearchPathScope();
-    ~NoSearchPathScope();
-    NoSearchPathScope(const NoSearchPathScope&) = delete;
-    NoSearchPathScope& operator=(const NoSearchPathScope&) = delete;
-
-private:
-    std::string saved_;
-};
 
 // The names in a folder, "." and ".." left out.
 std::set<std::string> namesIn(const std::string& folder);

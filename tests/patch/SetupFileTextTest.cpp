@@ -197,8 +197,8 @@ TEST(SetupFileText, file_exists_matches_names_ignoring_letter_case) {
 TEST(SetupFileText, find_tool_implies_exe_and_answers_empty_when_missing) {
     TempDir dir;
     test::writeScript(dir / "makecab", "exit 0\n");
-    test::NoSearchPathScope noPath;
-    const ToolSearch tools(dir.path(), dir / "current");
+    const ToolSearch tools =
+        test::toolSearch(dir.path(), dir / "current", test::withoutSearchPath());
     EXPECT_EQ(SetupFileEditor::FindTool(tools, "MAKECAB"), dir / "makecab");
     EXPECT_EQ(SetupFileEditor::FindTool(tools, "EXTRACT"), "");
 }

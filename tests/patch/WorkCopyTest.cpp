@@ -72,8 +72,7 @@ TEST_F(WorkCopy, extract_and_makecab_get_their_options_and_folders_each_as_one_a
     std::string cabinet = dir.write("work folder/I386/SVCPACK.IN_", "MSCF....");
     fakeTool("extract", "printf 'x' > \"$3/SVCPACK.INF\"\n");
     fakeTool("makecab", "printf 'MSCF' > \"$2/SVCPACK.IN_\"\n");
-    tools = ToolSearch(fakes, dir.path());
-    test::NoSearchPathScope noPath;
+    tools = test::toolSearch(fakes, dir.path(), test::withoutSearchPath());
 
     SetupFileEditor editor(tools, spaced);
     ASSERT_TRUE(editor.PrepareWorkCopy(joinPath(spaced, "SVCPACK.INF")));
@@ -118,8 +117,7 @@ TEST_F(WorkCopy, failing_makecab_leaves_i386_exactly_as_it_was) {
     std::string before = test::snapshot(i386);
     fakeTool("makecab", "printf 'MSCF partial' > \"$2/SVCPACK.IN_\"\n"
                         "echo \"makecab: cannot write $2/SVCPACK.IN_\" >&2\nexit 1\n");
-    tools = ToolSearch(fakes, dir.path());
-    test::NoSearchPathScope noPath;
+    tools = test::toolSearch(fakes, dir.path(), test::withoutSearchPath());
     {
         SetupFileEditor editor(tools, i386, package,
                                {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
@@ -136,8 +134,7 @@ TEST_F(WorkCopy, missing_tools_fail_the_step_and_change_nothing) {
     std::string staged = dir.write("staging/MSHDC.INF", kHotfixes);
     test::makeCabinet(staged, i386);
     std::string before = test::snapshot(i386);
-    tools = ToolSearch(fakes, dir.path());
-    test::NoSearchPathScope noPath;
+    tools = test::toolSearch(fakes, dir.path(), test::withoutSearchPath());
     {
         SetupFileEditor editor(tools, i386, package,
                                {WindowsVersion::WindowsXp, Architecture::X86, "2600"});
@@ -154,7 +151,7 @@ TEST_F(WorkCopy, failing_extract_fails_the_step_and_leaves_nothing_behind) {
     test::makeCabinet(staged, i386);
     std::string before = test::snapshot(i386);
     fakeTool("extract", "printf 'half' > \"$3/SVCPACK.INF\"\nexit 1\n");
-    tools = ToolSearch(fakes, dir.path());
+    tools = test::toolSearch(fakes, dir.path());
     {
         SetupFileEditor editor(tools, i386, package,
                                {WindowsVersion::WindowsXp, Architecture::X86, "2600"});

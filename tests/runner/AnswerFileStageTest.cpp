@@ -6,7 +6,7 @@
 #include "support/FakeBuildPage.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
-#include "sys/InputSnapshot.h"
+#include "support/TestEnvironment.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -47,14 +47,14 @@ protected:
         MemoryProgressLog summary;
         ConfirmData fresh;
         data = fresh;
-        writeSummary(settings, data, summary);
+        writeSummary(settings, data, summary, tools);
         page = std::make_unique<FakeBuildPage>();
         BuildRunner(settings, data, *page, tools).runBuild();
         return summary.text();
     }
 
     TempDir dir;
-    ToolSearch tools{dir / "tools", dir.path()};
+    ToolSearch tools = toolSearch(dir / "tools", dir.path());
     BuildSettings settings;
     ConfirmData data;
     std::unique_ptr<FakeBuildPage> page;
@@ -134,7 +134,7 @@ TEST_F(AnswerFileStageTest, takes_the_users_file_with_cr_lf_and_stops_where_it_c
     EXPECT_THAT(slurp(dir / "work/I386/WINNT.SIF"), HasSubstr("[Proxy]"));
     EXPECT_THAT(slurp(dir / "work/I386/WINNT.SIF"), Not(HasSubstr("@KEY@")));
     // A new reading (the checks of "次へ >" again) takes the new bytes.
-    forgetInputSnapshots();
+    settings.inputSnapshots().forget();
     openAndRun();
     EXPECT_FALSE(page->pageCode().has_value());
     EXPECT_TRUE(page->isEnabled(PageButton::Back));
@@ -148,7 +148,7 @@ TEST_F(AnswerFileStageTest, takes_the_users_file_with_cr_lf_and_stops_where_it_c
     fs::remove(dir / "work/I386/WINNT.SIF");
     const std::string outside = dir.write("outside.txt", "mine");
     fs::create_symlink(outside, dir / "work/I386/WINNT.SIF");
-    forgetInputSnapshots();
+    settings.inputSnapshots().forget();
     openAndRun();
     EXPECT_FALSE(page->pageCode().has_value());
     EXPECT_THAT(page->logText(), HasSubstr("\r\nWINNT.SIF の書き込みに失敗しました\r\n" +

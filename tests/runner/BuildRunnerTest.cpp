@@ -4,6 +4,7 @@
 #include "support/FakeBuildPage.h"
 #include "support/LogAssertions.h"
 #include "support/TempDir.h"
+#include "support/TestEnvironment.h"
 #include "sys/CommandLine.h"
 #include "sys/FileError.h"
 #include "sys/FolderLock.h"
@@ -23,11 +24,10 @@ using namespace ornibe::test;
 namespace {
 
 // Each test runs the build in a fresh folder with its own tool folder of
-// stand-in scripts, and gets PATH back afterwards.
+// stand-in scripts, in an environment of its own.
 class BuildRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
         dir.mkdir("tools");
         // The attribute tool leaves a mark in the folder it ran in.
         writeScript(dir / "tools/attrib", "echo \"$@\" > attrib-ran\n");
@@ -35,14 +35,17 @@ protected:
         data.target.version = WindowsVersion::WindowsXp;
         data.target.buildNumber = "2600";
     }
-    void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
     void run() {
         BuildRunner runner(settings, data, page, tools);
         runner.runBuild();
     }
     // Puts a folder of stand-in programs in front of PATH.
     void prependPath(const std::string& folder) {
-        setenv("PATH", (folder + ":" + savedPath_).c_str(), 1);
+        tools = toolSearch(dir / "tools", dir.path(), withPathFirst(folder));
+    }
+    // PATH, and only PATH, set to folder.
+    void usePath(const std::string& folder) {
+        tools = toolSearch(dir / "tools", dir.path(), hostEnvironment().with("PATH", folder));
     }
     bool finishedAndQuit() {
         return page.pageCode() == 0 && page.messages().shown.size() == 1 &&
@@ -59,13 +62,10 @@ protected:
     }
 
     TempDir dir;
-    ToolSearch tools{dir / "tools", dir.path()};
+    ToolSearch tools = toolSearch(dir / "tools", dir.path());
     BuildSettings settings;
     ConfirmData data;
     FakeBuildPage page;
-
-private:
-    std::string savedPath_;
 };
 
 } // namespace
@@ -147,10 +147,9 @@ TEST_F(BuildRunnerTest, windows_installer_runs_through_wine_with_the_work_folder
                     "echo 'Extracting files'\n"
                     "echo sp3 > \"" +
                     dir / "my work/I386/SP3.CAT" + "\"\n");
-    prependPath(dir / "bin");
-    setenv("WINEPREFIX", (dir / "no-prefix-yet").c_str(), 1);
+    tools = toolSearch(dir / "tools", dir.path(),
+                       withPathFirst(dir / "bin").with("WINEPREFIX", dir / "no-prefix-yet"));
     run();
-    unsetenv("WINEPREFIX");
     std::string zPath = "Z:" + dir.path() + "/my work";
     std::replace(zPath.begin(), zPath.end(), '/', '\\');
     EXPECT_EQ(slurp(dir / "wine-args"), installer + "\n-s:" + zPath + "\n");
@@ -165,7 +164,7 @@ TEST_F(BuildRunnerTest, windows_installer_runs_through_wine_with_the_work_folder
 TEST_F(BuildRunnerTest, windows_installer_without_wine_fails_with_the_service_pack_message) {
     settings.SetBigDrive(0);
     settings.SetServicePackPath(dir.write("sp.exe", "MZ"));
-    setenv("PATH", dir.mkdir("empty-path").c_str(), 1);
+    usePath(dir.mkdir("empty-path"));
     run();
     // The program is started as it is and cannot be; the reason follows.
     expectStoppedWith("\r\nService Pack 適用に失敗しました\r\n" + dir / "sp.exe" +
@@ -337,7 +336,7 @@ TEST_F(BuildRunnerTest, empty_label_is_an_empty_quoted_pair) {
 TEST_F(BuildRunnerTest, missing_or_failing_image_tool_is_an_image_failure) {
     settings.SetBigDrive(0);
     settings.SetIsoPath("a.iso");
-    setenv("PATH", dir.mkdir("empty-path").c_str(), 1);
+    usePath(dir.mkdir("empty-path"));
     run();
     EXPECT_TRUE(page.logText().find("\r\nISO イメージの作成に失敗しました\r\n") !=
                 std::string::npos)

@@ -6,6 +6,7 @@
 #include "support/FileAssertions.h"
 #include "support/LogAssertions.h"
 #include "support/TempDir.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -46,12 +47,12 @@ protected:
     // Opens the confirmation page (summary) and presses "実行！".
     void openAndRun() {
         MemoryProgressLog summary;
-        writeSummary(settings, data, summary);
+        writeSummary(settings, data, summary, tools);
         BuildRunner(settings, data, page, tools).runBuild();
     }
 
     TempDir dir;
-    ToolSearch tools{dir / "tools", dir.path()};
+    ToolSearch tools = test::toolSearch(dir / "tools", dir.path());
     BuildSettings settings;
     ConfirmData data;
     FakeBuildPage page;
@@ -101,7 +102,7 @@ TEST_F(BuildStagesTest, second_build_over_the_same_tree_changes_no_setup_file) {
 
     FakeBuildPage second;
     MemoryProgressLog summary;
-    writeSummary(settings, data, summary);
+    writeSummary(settings, data, summary, tools);
     BuildRunner(settings, data, second, tools).runBuild();
     ASSERT_EQ(second.pageCode(), 0) << second.logText();
     EXPECT_EQ(slurp(dir / "work/i386/txtsetup.sif"), sif);
@@ -166,7 +167,7 @@ TEST_F(BuildStagesTest, driver_stage_failures_end_with_the_file_and_the_reason) 
         FakeBuildPage failed;
         MemoryProgressLog summary;
         data = ConfirmData();
-        writeSummary(settings, data, summary);
+        writeSummary(settings, data, summary, tools);
         fault();
         BuildRunner(settings, data, failed, tools).runBuild();
         EXPECT_TRUE(failed.isEnabled(PageButton::Back));
@@ -240,7 +241,7 @@ TEST_F(BuildStagesTest, links_in_a_reused_work_folder_never_lead_the_build_outsi
         FakeBuildPage stopped;
         MemoryProgressLog summary;
         data = ConfirmData();
-        writeSummary(settings, data, summary);
+        writeSummary(settings, data, summary, tools);
         BuildRunner(settings, data, stopped, tools).runBuild();
         EXPECT_NE(stopped.pageCode(), 0);
         const std::string& log = stopped.logText();

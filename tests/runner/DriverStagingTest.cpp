@@ -7,6 +7,7 @@
 #include "support/BuildTreeTools.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
+#include "support/TestEnvironment.h"
 #include "sys/HostPath.h"
 
 #include <gtest/gtest.h>
@@ -34,20 +35,6 @@ std::set<std::string> namesIn(const std::string& folder) {
 
 const std::string kCopying = " をコピーしています。。。";
 const std::string kDone = "完了\r\n";
-
-// PATH holds no tools while it lives.
-class NoToolsOnPath {
-public:
-    NoToolsOnPath() : savedPath_(std::getenv("PATH")) {
-        ::setenv("PATH", "/nonexistent-ornibe-path", 1);
-    }
-    ~NoToolsOnPath() { ::setenv("PATH", savedPath_.c_str(), 1); }
-    NoToolsOnPath(const NoToolsOnPath&) = delete;
-    NoToolsOnPath& operator=(const NoToolsOnPath&) = delete;
-
-private:
-    std::string savedPath_;
-};
 
 class DriverStaging : public ::testing::Test {
 protected:
@@ -105,8 +92,7 @@ TEST_F(DriverStaging, without_makecab_the_supplied_compressed_file_is_copied) {
     package.AddFileTarget(onMedium("DRIVER", "plain"), "C:\\WINDOWS\\system32\\drivers");
     onMedium("DRIVE_", "supplied driver");
     dir.write("WORK/I386/x.sy_", "older");
-    tools = ToolSearch(noTools, dir.path());
-    NoToolsOnPath noPath;
+    tools = test::toolSearch(noTools, dir.path(), test::withoutSearchPath());
     ASSERT_TRUE(stage());
     EXPECT_TRUE(fileHolds(joinPath(i386, "x.sy_"), "supplied"));
     EXPECT_TRUE(fileHolds(joinPath(i386, "DRIVE_"), "supplied driver"));
@@ -152,8 +138,7 @@ TEST_F(DriverStaging, files_of_one_name_from_two_drivers_are_those_of_the_first_
 
     // Without makecab the compressed files that the media supply are
     // copied as they are, which tells whose file was placed.
-    tools = ToolSearch(noTools, dir.path());
-    NoToolsOnPath noPath;
+    tools = test::toolSearch(noTools, dir.path(), test::withoutSearchPath());
     ASSERT_TRUE(stage());
     EXPECT_EQ(log.text(), "drv.sys" + kCopying + kDone + "oem.inf" + kCopying + kDone);
     EXPECT_EQ(namesIn(i386), (std::set<std::string>{"drv.sy_", "oem.in_"}));
@@ -177,8 +162,7 @@ TEST_F(DriverStaging, failing_makecab_falls_back_to_the_supplied_file) {
     test::writeScript(joinPath(noTools, "makecab"), "exit 1\n");
     package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
     onMedium("x.sy_", "supplied");
-    tools = ToolSearch(noTools, dir.path());
-    NoToolsOnPath noPath;
+    tools = test::toolSearch(noTools, dir.path(), test::withoutSearchPath());
     ASSERT_TRUE(stage());
     EXPECT_TRUE(fileHolds(joinPath(i386, "x.sy_"), "supplied"));
 }
@@ -189,8 +173,7 @@ TEST_F(DriverStaging, failing_makecab_without_a_supplied_file_gives_its_reason) 
     test::writeScript(joinPath(noTools, "makecab"),
                       "echo 'compressing x.sys'\necho 'makecab: disk is full' >&2\nexit 3\n");
     package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
-    tools = ToolSearch(noTools, dir.path());
-    NoToolsOnPath noPath;
+    tools = test::toolSearch(noTools, dir.path(), test::withoutSearchPath());
     EXPECT_EQ(reasonLine(),
               joinPath(noTools, "makecab") + ": 終了コード 3（makecab: disk is full）");
     EXPECT_EQ(log.text(), "x.sys" + kCopying);
@@ -220,8 +203,7 @@ TEST_F(DriverStaging, file_missing_on_the_medium_stops_with_its_line_open) {
 
 TEST_F(DriverStaging, neither_makecab_nor_supplied_file_fails) {
     package.AddFileTarget(onMedium("x.sys", "driver"), "C:\\WINDOWS\\system32\\drivers");
-    tools = ToolSearch(noTools, dir.path());
-    NoToolsOnPath noPath;
+    tools = test::toolSearch(noTools, dir.path(), test::withoutSearchPath());
     EXPECT_EQ(reasonLine(), medium + "/x.sys: MAKECAB.EXE が見つかりません。");
     EXPECT_EQ(log.text(), "x.sys" + kCopying);
 }
@@ -265,8 +247,7 @@ TEST_F(DriverStaging, read_only_file_in_i386_makes_the_fallback_fail) {
     onMedium("x.sy_", "supplied");
     std::string old = dir.write("WORK/I386/x.sy_", "older");
     ::chmod(old.c_str(), 0444);
-    tools = ToolSearch(noTools, dir.path());
-    NoToolsOnPath noPath;
+    tools = test::toolSearch(noTools, dir.path(), test::withoutSearchPath());
     EXPECT_EQ(reasonLine(), old + ": Permission denied");
     EXPECT_TRUE(fileHolds(old, "older"));
 }

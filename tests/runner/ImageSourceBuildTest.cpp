@@ -45,7 +45,7 @@ TEST(ImageSourceBuildTest, image_source_builds_an_image_that_carries_the_cds_boo
 
     ConfirmData data;
     MemoryProgressLog summary;
-    writeSummary(settings, data, summary);
+    writeSummary(settings, data, summary, test::buildTreeTools("."));
     EXPECT_EQ(summary.text().rfind("ターゲット：\r\n      Windows XP Professional CD\r\n", 0), 0u)
         << summary.text();
     EXPECT_EQ(data.target.version, WindowsVersion::WindowsXp);

@@ -2,6 +2,7 @@
 
 #include "runner/MemoryProgressLog.h"
 #include "settings/CdDriveEntry.h"
+#include "support/BuildTreeTools.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +54,7 @@ TEST_F(SummaryTest, all_optional_values_empty_read_from_the_work_folder) {
     dir.write("work/I386/TXTSETUP.SIF", txtsetup("Windows XP Professional CD"));
     settings.SetCdDriveEntry("読み込みしない");
     settings.SetWorkFolder(dir / "work");
-    writeSummary(settings, data, log);
+    writeSummary(settings, data, log, test::buildTreeTools("."));
     EXPECT_EQ(log.text(), "ターゲット：\r\n      Windows XP Professional CD"
                           "\r\n\r\nCD ドライブ：\r\n      読み込みしない"
                           "\r\n\r\nISO イメージのボリュームラベル：\r\n      なし"
@@ -74,7 +75,7 @@ TEST_F(SummaryTest, reads_the_cd_root_of_the_chosen_drive_in_any_letter_case) {
     settings.SetBigDrive(0);
     settings.SetVolumeLabel("W2K \"SP4\"");
     settings.SetIsoPath("out.iso");
-    writeSummary(settings, data, log);
+    writeSummary(settings, data, log, test::buildTreeTools("."));
     EXPECT_EQ(data.target.version, WindowsVersion::Windows2000);
     EXPECT_EQ(data.target.buildNumber, "2195");
     EXPECT_NE(log.text().find("CD ドライブ：\r\n      " + dir / "cd" + " [ W2KPRO ]"),
@@ -88,7 +89,7 @@ TEST_F(SummaryTest, missing_setup_file_keeps_the_earlier_detection) {
     data.target.version = WindowsVersion::Server2003;
     data.target.buildNumber = "3790";
     settings.SetWorkFolder(dir / "nothing");
-    writeSummary(settings, data, log);
+    writeSummary(settings, data, log, test::buildTreeTools("."));
     EXPECT_EQ(log.text().rfind("ターゲット：\r\n      \r\n\r\nCD", 0), 0u);
     EXPECT_EQ(data.target.version, WindowsVersion::Server2003);
     EXPECT_EQ(data.target.buildNumber, "3790");
@@ -107,7 +108,7 @@ TEST_F(SummaryTest, lists_devices_of_all_infs_once_in_utf8_and_refills_the_packa
     settings.AddDriverInf(broken);
     settings.AddDriverInf(c);
     data.package.AddCatalogFile("/stale/old.cat");
-    writeSummary(settings, data, log);
+    writeSummary(settings, data, log, test::buildTreeTools("."));
     EXPECT_NE(log.text().find("追加するドライバ：\r\n      日本 Controller\r\n      Other "
                               "Controller\r\n\r\n137GB"),
               std::string::npos)

@@ -4,6 +4,7 @@
 #include "source/VirtioWinMedium.h"
 #include "support/CommandRun.h"
 #include "support/TempDir.h"
+#include "support/TestEnvironment.h"
 #include "sys/HostPath.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +60,7 @@ void expectTheSameChoices(const VirtioWinMedium& medium) {
     EXPECT_EQ(medium.version(), "virtio-win-0.1.190");
 
     // The host folder holds the folder's files alone.
-    Result<std::string> host = medium.hostFolder("wxp/x86");
+    Result<std::string> host = medium.hostFolder("wxp/x86", test::hostEnvironment().tempFolder());
     ASSERT_TRUE(host) << host.failure().line();
     std::vector<std::string> files = folderEntries(*host).value_or(std::vector<std::string>{});
     std::sort(files.begin(), files.end());
@@ -89,7 +90,7 @@ TEST(VirtioWinFolders, each_system_takes_its_folder_in_any_case_and_older_names_
     SCOPED_TRACE("image");
     VirtioWinMedium image(iso);
     expectTheSameChoices(image);
-    Result<std::string> copy = image.hostFolder("viostor/xp/x86");
+    Result<std::string> copy = image.hostFolder("viostor/xp/x86", dir.path());
     ASSERT_TRUE(copy);
     EXPECT_FALSE(isSameOrInside(*copy, dir / "medium"));
     EXPECT_TRUE(existsAsFile(joinPath(*copy, "viostor.sys")));

@@ -1,5 +1,7 @@
 #include "support/BuildTreeTools.h"
 
+#include "support/TestEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -8,8 +10,8 @@
 
 namespace ornibe::test {
 
-ToolSearch buildTreeTools(const std::string& currentFolder) {
-    return ToolSearch(ORNIBE_BUILD_TOOL_DIR, currentFolder);
+ToolSearch buildTreeTools(const std::string& currentFolder, const HostEnvironment& environment) {
+    return toolSearch(ORNIBE_BUILD_TOOL_DIR, currentFolder, environment);
 }
 
 CurrentFolderScope::CurrentFolderScope(const std::string& folder) {

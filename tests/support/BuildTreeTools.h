@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/TestEnvironment.h"
 #include "sys/SearchPath.h"
 
 #include <string>
@@ -7,8 +8,9 @@
 namespace ornibe::test {
 
 // The build tree's own tools, with currentFolder taken as the current
-// folder.
-ToolSearch buildTreeTools(const std::string& currentFolder);
+// folder, in the environment given (the test program's own by default).
+ToolSearch buildTreeTools(const std::string& currentFolder,
+                          const HostEnvironment& environment = hostEnvironment());
 
 // Moves the process's current folder into a folder for its lifetime, and
 // back: for tests of how relative paths are taken from it.

@@ -4,19 +4,16 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
-
 namespace ornibe::test {
 namespace {
 
-bool required() {
-    const char* value = std::getenv("ORNIBE_REQUIRE_REAL_FIXTURES");
-    return value != nullptr && std::string_view(value) == "1";
+bool required(const HostEnvironment& environment) {
+    return environment.value("ORNIBE_REQUIRE_REAL_FIXTURES") == "1";
 }
 
 // GTEST_SKIP() and GTEST_FAIL() return from the function they are written in.
-void skipOrFail(const std::string& why) {
-    if (required()) {
+void skipOrFail(const std::string& why, const HostEnvironment& environment) {
+    if (required(environment)) {
         GTEST_FAIL() << why << " (ORNIBE_REQUIRE_REAL_FIXTURES=1)";
     }
     GTEST_SKIP() << why;
@@ -24,26 +21,23 @@ void skipOrFail(const std::string& why) {
 
 } // namespace
 
-std::string realFixtures() {
-    const char* folder = std::getenv("ORNIBE_REAL_FIXTURES");
-    if (folder != nullptr && *folder != '\0') {
-        return folder;
-    }
-    return ORNIBE_REAL_FIXTURES_DEFAULT;
+std::string realFixtures(const HostEnvironment& environment) {
+    return environment.nonEmpty("ORNIBE_REAL_FIXTURES").value_or(ORNIBE_REAL_FIXTURES_DEFAULT);
 }
 
-std::string realFixture(std::string_view relative) {
-    return realFixtures() + "/" + std::string(relative);
+std::string realFixture(std::string_view relative, const HostEnvironment& environment) {
+    return realFixtures(environment) + "/" + std::string(relative);
 }
 
-bool requireRealFixture(std::string_view relative) {
-    std::string path = realFixture(relative);
+bool requireRealFixture(std::string_view relative, const HostEnvironment& environment) {
+    std::string path = realFixture(relative, environment);
     struct stat status {};
     if (stat(path.c_str(), &status) == 0) {
         return true;
     }
     skipOrFail("real fixture not found: " + path +
-               " (ORNIBE_REAL_FIXTURES names the folder of real fixtures)");
+                   " (ORNIBE_REAL_FIXTURES names the folder of real fixtures)",
+               environment);
     return false;
 }
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,61 +12,32 @@
 namespace ornibe::test {
 namespace {
 
-// Sets an environment variable, or removes it, for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* before = std::getenv(name)) {
-            before_ = before;
-        }
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (before_) {
-            setenv(name_, before_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> before_;
-};
-
 TEST(RealFixtures, the_folder_is_read_from_the_environment_when_asked) {
     TempDir dir;
     dir.write("drivers/a.inf", "x");
-    {
-        ScopedEnv folder("ORNIBE_REAL_FIXTURES", dir.path().c_str());
-        EXPECT_EQ(realFixtures(), dir.path());
-        EXPECT_EQ(realFixture("drivers/a.inf"), dir / "drivers/a.inf");
-        EXPECT_TRUE(requireRealFixture("drivers/a.inf"));
-        EXPECT_TRUE(requireRealFixture("drivers"));
-        EXPECT_FALSE(::testing::Test::IsSkipped());
-    }
+    const HostEnvironment named = hostEnvironment().with("ORNIBE_REAL_FIXTURES", dir.path());
+    EXPECT_EQ(realFixtures(named), dir.path());
+    EXPECT_EQ(realFixture("drivers/a.inf", named), dir / "drivers/a.inf");
+    EXPECT_TRUE(requireRealFixture("drivers/a.inf", named));
+    EXPECT_TRUE(requireRealFixture("drivers", named));
+    EXPECT_FALSE(::testing::Test::IsSkipped());
     // Unset or empty, it is the folder beside the checkout.
     const std::string beside =
         std::filesystem::path(std::string(ORNIBE_SOURCE_DIR) + "/../shared/fixtures/real")
             .lexically_normal()
             .string();
-    for (const char* value : {static_cast<const char*>(nullptr), ""}) {
-        ScopedEnv folder("ORNIBE_REAL_FIXTURES", value);
-        EXPECT_EQ(std::filesystem::path(realFixtures()).lexically_normal(), beside);
+    for (const HostEnvironment& unnamed : {hostEnvironment().without("ORNIBE_REAL_FIXTURES"),
+                                           hostEnvironment().with("ORNIBE_REAL_FIXTURES", "")}) {
+        EXPECT_EQ(std::filesystem::path(realFixtures(unnamed)).lexically_normal(), beside);
     }
 }
 
 TEST(RealFixtures, a_missing_fixture_fails_the_test_with_its_path_when_they_are_required) {
-    TempDir dir;
-    ScopedEnv folder("ORNIBE_REAL_FIXTURES", dir.path().c_str());
-    ScopedEnv require("ORNIBE_REQUIRE_REAL_FIXTURES", "1");
-    EXPECT_FATAL_FAILURE(requireRealFixture("setup/no-such-tree"),
+    // The statement of EXPECT_FATAL_FAILURE cannot name a local variable.
+    EXPECT_FATAL_FAILURE(requireRealFixture("setup/no-such-tree",
+                                            hostEnvironment()
+                                                .with("ORNIBE_REAL_FIXTURES", "/nonexistent-ornibe")
+                                                .with("ORNIBE_REQUIRE_REAL_FIXTURES", "1")),
                          "/setup/no-such-tree (ORNIBE_REAL_FIXTURES names the folder");
 }
 

@@ -3,6 +3,7 @@
 
 #include "support/BuildTreeTools.h"
 #include "support/TempDir.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +22,14 @@ using namespace ornibe::test;
 
 namespace {
 
-// Every test gets its own tool folder and a PATH that holds only a folder
-// of its own plus the system folders that the scripts need.
+// Every test gets its own tool folder and an environment whose PATH holds
+// only a folder of its own plus the system folders that the scripts need.
 class ChildProcessRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* path = std::getenv("PATH");
-        savedPath_ = path != nullptr ? path : "";
         dir.mkdir("tools");
         dir.mkdir("bin");
-        setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
     }
-    void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
 
     // A tool in the tool folder.
     std::string tool(const std::string& name, const std::string& body) {
@@ -71,11 +68,9 @@ protected:
     TempDir dir;
     std::string tools = dir / "tools";
     std::string bin = dir / "bin";
-    ToolSearch search{tools, dir.path()};
+    HostEnvironment environment = hostEnvironment().with("PATH", bin + ":/usr/bin:/bin");
+    ToolSearch search = toolSearch(tools, dir.path(), environment);
     int idleCalls = 0;
-
-private:
-    std::string savedPath_;
 };
 
 } // namespace
@@ -283,42 +278,38 @@ TEST_F(ChildProcessRunnerTest, callback_that_throws_ends_the_child) {
     EXPECT_NE(::kill(pid, 0), 0) << "child still running";
 }
 
-TEST_F(ChildProcessRunnerTest, child_inherits_environment_and_current_folder) {
+TEST_F(ChildProcessRunnerTest, child_gets_the_environment_of_its_search_and_the_current_folder) {
     tool("where", "printf '%s|%s' \"$ORNIBE_PROBE\" \"$(pwd)\"\n");
     std::string folder = dir.mkdir("cwd");
-    setenv("ORNIBE_PROBE", "probe value", 1);
-    ChildProcessRunner runner(search, "where");
+    ChildProcessRunner runner(
+        toolSearch(tools, dir.path(), environment.with("ORNIBE_PROBE", "probe value")), "where");
     std::string output;
     bool started = false;
     {
         CurrentFolderScope here(folder);
         started = run(runner, &output);
     }
-    unsetenv("ORNIBE_PROBE");
     ASSERT_TRUE(started);
     EXPECT_EQ(output, "probe value|" + folder);
 }
 
-// The search's variables replace the parent's of those names, once each,
-// and join the rest of the parent's environment, which stays unchanged.
+// The child variables replace the environment's of those names, once each,
+// and join the rest of it, which stays unchanged.
 TEST_F(ChildProcessRunnerTest, variables_of_the_search_replace_the_parents_and_join_the_rest) {
     tool("vars", "printf '%s|%s|%s|' \"$ORNIBE_PROBE\" \"$ORNIBE_OTHER\" \"$ORNIBE_NEW\"\n"
                  "env | grep -c '^ORNIBE_PROBE='\n");
-    setenv("ORNIBE_PROBE", "parent", 1);
-    setenv("ORNIBE_OTHER", "kept", 1);
+    search = toolSearch(tools, dir.path(),
+                        environment.with("ORNIBE_PROBE", "parent").with("ORNIBE_OTHER", "kept"));
     ToolSearch withVariables = search.withChildVariable("ORNIBE_PROBE", "first")
                                    .withChildVariable("ORNIBE_NEW", "new")
                                    .withChildVariable("ORNIBE_PROBE", "child");
     ChildProcessRunner runner(withVariables, "vars");
     std::string output;
     const bool started = run(runner, &output);
-    EXPECT_STREQ(std::getenv("ORNIBE_PROBE"), "parent");
     // The search without the variables leaves the parent's environment alone.
     ChildProcessRunner plain(search, "vars");
     std::string plainOutput;
     const bool plainStarted = run(plain, &plainOutput);
-    unsetenv("ORNIBE_PROBE");
-    unsetenv("ORNIBE_OTHER");
     ASSERT_TRUE(started && plainStarted);
     EXPECT_EQ(output, "child|kept|new|1\n");
     EXPECT_EQ(plainOutput, "parent|kept||1\n");
@@ -378,4 +369,32 @@ TEST_F(ChildProcessRunnerTest, outcome_says_why_a_run_failed) {
     stopped.setStopCheck([] { return true; });
     ASSERT_TRUE(run(stopped, nullptr));
     EXPECT_EQ(stopped.outcome("ignored").failure(), (Failure{"run", "lingers", "中止しました"}));
+}
+
+// The starter a search carries is where every child starts: it gets the
+// program the search found, the arguments, the folder and the search's
+// environment, and what it answers is what the runner reports.
+TEST_F(ChildProcessRunnerTest, children_start_through_the_starter_of_their_search) {
+    const std::string makecab = tool("makecab", "exit 0\n");
+    auto scripted = std::make_shared<ScriptedProcesses>();
+    scripted->answer("makecab", {"writing\nERROR: disk full\n", 5});
+    const ToolSearch scriptedSearch =
+        search.withChildVariable("SOURCE_DATE_EPOCH", "0").withProcessStarter(scripted);
+
+    ChildProcessRunner runner(scriptedSearch, "MAKECAB.EXE /L \"out dir\" a.inf");
+    runner.setWorkingFolder(dir / "work");
+    EXPECT_EQ(runQuietly(runner).failure(),
+              (Failure{"run", "MAKECAB.EXE", "終了コード 5（ERROR: disk full）"}));
+    ASSERT_EQ(scripted->started().size(), 1u);
+    const ChildStart& child = scripted->started().front();
+    EXPECT_EQ(child.program, makecab);
+    EXPECT_EQ(child.arguments, (std::vector<std::string>{"MAKECAB.EXE", "/L", "out dir", "a.inf"}));
+    EXPECT_EQ(child.workingFolder, dir / "work");
+    EXPECT_EQ(child.environment, scriptedSearch.environment().variables());
+    EXPECT_EQ(HostEnvironment(child.environment).value("SOURCE_DATE_EPOCH"), "0");
+
+    // A program the search does not find never reaches the starter.
+    ChildProcessRunner missing(scriptedSearch, "cdimage");
+    EXPECT_FALSE(missing.run());
+    EXPECT_EQ(scripted->started().size(), 1u);
 }

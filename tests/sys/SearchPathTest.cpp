@@ -16,14 +16,10 @@ namespace {
 class SearchPathTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* path = std::getenv("PATH");
-        savedPath_ = path != nullptr ? path : "";
         for (const std::string& folder : {tools, here, first, second}) {
             dir.mkdir(fileName(folder));
         }
-        setenv("PATH", (first + ":" + second).c_str(), 1);
     }
-    void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
 
     std::string program(const std::string& path) {
         writeScript(path, "exit 0\n");
@@ -35,10 +31,7 @@ protected:
     std::string here = dir / "here";
     std::string first = dir / "first";
     std::string second = dir / "second";
-    ToolSearch search{tools, here};
-
-private:
-    std::string savedPath_;
+    ToolSearch search{tools, here, HostEnvironment({"PATH=" + first + ":" + second})};
 };
 
 } // namespace

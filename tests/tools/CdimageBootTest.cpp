@@ -52,7 +52,7 @@ protected:
         std::ostringstream err;
         return runCdimage({"-lWXPFPP_JA", "-h", "-n", "-m", "-o", "-x", "-b" + (dir / "boot.bin"),
                            dir / "tree", image},
-                          out, err);
+                          HostEnvironment(), out, err);
     }
 
     TempDir dir;

@@ -24,8 +24,9 @@ using ::testing::Not;
 using Outcome = test::ToolOutcome;
 
 Outcome cdimage(const std::vector<std::string>& args) {
-    return test::callTool(
-        [&args](std::ostream& out, std::ostream& err) { return runCdimage(args, out, err); });
+    return test::callTool([&args](std::ostream& out, std::ostream& err) {
+        return runCdimage(args, HostEnvironment(), out, err);
+    });
 }
 
 // Paths of the image's files (or, with type "d", folders) as recorded in

@@ -28,8 +28,9 @@ using ::testing::UnorderedElementsAre;
 using Outcome = test::ToolOutcome;
 
 Outcome makecab(const std::vector<std::string>& args) {
-    return test::callTool(
-        [&args](std::ostream& out, std::ostream& err) { return runMakecab(args, out, err); });
+    return test::callTool([&args](std::ostream& out, std::ostream& err) {
+        return runMakecab(args, HostEnvironment(), out, err);
+    });
 }
 
 Outcome extract(const std::vector<std::string>& args) {

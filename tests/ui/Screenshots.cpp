@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
     std::filesystem::path work = home / "ornibe-try/xp";
     std::string driverInf = (home / "ornibe/samples/driver/OrScsi.inf").string();
     std::string isoPath = (home / "ornibe-try/sample.iso").string();
-    const ToolSearch tools((home / "ornibe/build/tooldir").string(), ".");
+    const ToolSearch tools((home / "ornibe/build/tooldir").string(), ".",
+                           HostEnvironment::ofThisProcess());
     if (!std::filesystem::is_directory(work) || !std::filesystem::is_regular_file(driverInf)) {
         std::fprintf(stderr, "%s holds no sample tree or driver\n", home.c_str());
         return 2;

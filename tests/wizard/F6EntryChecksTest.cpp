@@ -7,6 +7,7 @@
 #include "runner/F6Summary.h"
 #include "runner/MemoryProgressLog.h"
 #include "settings/BuildSettings.h"
+#include "support/BuildTreeTools.h"
 #include "support/RealFixtures.h"
 #include "support/TempDir.h"
 
@@ -40,7 +41,7 @@ protected:
 
     std::string summary() {
         MemoryProgressLog log;
-        appendDriverEntrySummary(settings, Architecture::X86, log);
+        appendDriverEntrySummary(settings, Architecture::X86, test::buildTreeTools("."), log);
         return log.text();
     }
 
@@ -64,13 +65,14 @@ TEST_F(F6EntryChecksTest, named_entries_given_ids_or_the_default_are_chosen_and_
     ASSERT_TRUE(whole);
     EXPECT_EQ(whole->id, "");
     EXPECT_FALSE(f6ListEntry(dir.write("a.inf", "[Version]")));
-    ASSERT_TRUE(checkF6Entries({*named, *whole}, {}, settings));
+    ASSERT_TRUE(checkF6Entries({*named, *whole}, {}, settings, test::buildTreeTools(".")));
     EXPECT_EQ(settings.getDriverEntries(),
               (std::vector<DriverEntryChoice>{{ahci, "storahci_x64"}, {svbus, "svbusx86"}}));
 
     // --driver-entry chooses across the floppies, each taking the IDs it has.
     settings.clearDriverEntries();
-    ASSERT_TRUE(checkF6Entries({{ahci, ""}, {svbus, ""}}, {"svbusx64", "storahci_x86"}, settings));
+    ASSERT_TRUE(checkF6Entries({{ahci, ""}, {svbus, ""}}, {"svbusx64", "storahci_x86"}, settings,
+                               test::buildTreeTools(".")));
     EXPECT_EQ(settings.getDriverEntries(),
               (std::vector<DriverEntryChoice>{{ahci, "storahci_x86"}, {svbus, "svbusx64"}}));
 
@@ -91,7 +93,7 @@ TEST_F(F6EntryChecksTest, services_named_otherwise_are_noted_and_service_key_val
     // nvme2k's own INF adds the service nvme2k, as its driver file is named.
     const std::string nvme = floppy("nvme", "nvme2k-w2k/TXTSETUP.OEM", {"nvme2k.sys", "disk1"});
     fs::copy_file(test::realFixture("txtsetup-oem/nvme2k-w2k/nvme2k.inf"), nvme + "/nvme2k.inf");
-    ASSERT_TRUE(checkF6Entries({{nvme, ""}}, {}, settings));
+    ASSERT_TRUE(checkF6Entries({{nvme, ""}}, {}, settings, test::buildTreeTools(".")));
     std::string text = summary();
     EXPECT_THAT(text, HasSubstr("レジストリの値: [Config.scsi.NVME2K] から\r\n"
                                 "          nvme2k Tag REG_DWORD 33（書き込みません。"
@@ -111,7 +113,8 @@ TEST_F(F6EntryChecksTest, services_named_otherwise_are_noted_and_service_key_val
               "[HardwareIds.scsi.BUSDRV]\r\nid = \"PCI\\VEN_10DE&DEV_0266\", \"BUSDRV\"\r\n");
     dir.write("nv/nvgts.sys", "driver");
     settings.clearDriverEntries();
-    ASSERT_TRUE(checkF6Entries({{wdm, ""}, {dir / "nv", ""}}, {}, settings));
+    ASSERT_TRUE(
+        checkF6Entries({{wdm, ""}, {dir / "nv", ""}}, {}, settings, test::buildTreeTools(".")));
     text = summary();
     EXPECT_THAT(text, HasSubstr("注意: nvme2k.inf の AddService のサービス NVMe2Kx32 がドライバの"
                                 "ファイル名 nvme2k と違います。"));
@@ -139,15 +142,16 @@ TEST_F(F6EntryChecksTest, an_entry_for_the_other_processor_is_refused_for_the_tr
     dir.write("ahci/x86/storahci.sys", peProgram(0x014C));
     dir.write("ahci/x64/storahci.sys", peProgram(0x8664));
     // Each entry fits its own architecture's tree.
-    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x64"}}, {}, settings,
+    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x64"}}, {}, settings, test::buildTreeTools("."),
                                {WindowsVersion::Server2003, Architecture::Amd64, {}}));
     settings.clearDriverEntries();
-    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x86"}}, {}, settings,
+    EXPECT_TRUE(checkF6Entries({{ahci, "storahci_x86"}}, {}, settings, test::buildTreeTools("."),
                                {WindowsVersion::WindowsXp, Architecture::X86, {}}));
     settings.clearDriverEntries();
     // The x86 driver is refused for an x64 tree, and nothing is chosen.
-    Outcome refused = checkF6Entries({{ahci, "storahci_x86"}}, {}, settings,
-                                     {WindowsVersion::Server2003, Architecture::Amd64, {}});
+    Outcome refused =
+        checkF6Entries({{ahci, "storahci_x86"}}, {}, settings, test::buildTreeTools("."),
+                       {WindowsVersion::Server2003, Architecture::Amd64, {}});
     ASSERT_FALSE(refused);
     EXPECT_THAT(refused.failure().headline,
                 HasSubstr("の項目 storahci_x86 は x64（AMD64）のツリーには組み込めません。"));

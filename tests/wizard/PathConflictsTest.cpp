@@ -1,6 +1,7 @@
 #include "wizard/PathConflicts.h"
 
 #include "settings/CdDriveEntry.h"
+#include "support/BuildTreeTools.h"
 #include "support/IsoFixtures.h"
 #include "support/TempDir.h"
 
@@ -82,9 +83,9 @@ TEST(PathConflicts, a_mounted_source_brings_the_image_it_is_mounted_from) {
     settings.SetCdDriveEntry(makeCdDriveEntry(mount, "WXPVOL_JA"));
     settings.setCdDriveRoot(mount);
 
-    std::vector<NamedPath> paths =
-        namedPathsOf(settings, dir / "work", image, {}, WindowsVersion::WindowsXp,
-                     MountTables{dir / "mountinfo", dir / "sys", "/dev"});
+    std::vector<NamedPath> paths = namedPathsOf(
+        settings, dir / "work", image, {}, WindowsVersion::WindowsXp,
+        test::buildTreeTools(dir.path()), MountTables{dir / "mountinfo", dir / "sys", "/dev"});
     EXPECT_EQ(verdict(paths), "ISO イメージ " + image + " を作成できません。\n読込元 " + image +
                                   " と同じファイルです。");
 }

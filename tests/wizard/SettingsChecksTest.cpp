@@ -6,6 +6,7 @@
 #include "support/IsoFixtures.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempDir.h"
+#include "support/TestEnvironment.h"
 #include "sys/FolderLock.h"
 #include "sys/HostPath.h"
 #include "sys/WindowsProgram.h"
@@ -92,6 +93,14 @@ protected:
                           [this](const std::string&) { return free; }};
     FakeForm form;
     std::optional<std::uint64_t> free = std::uint64_t(700) * 1048576;
+
+    // The checks with path as the environment's PATH.
+    std::unique_ptr<SettingsChecks> checksWithPath(const std::string& path) {
+        return std::make_unique<SettingsChecks>(
+            settings, drives, messages,
+            test::buildTreeTools(dir.path(), test::hostEnvironment().with("PATH", path)),
+            [this](const std::string&) { return free; });
+    }
 };
 
 // A Windows program with a PE header for the machine type.
@@ -105,19 +114,6 @@ std::string writeProgram(const TempDir& dir, std::string_view name, std::uint16_
     bytes[0x45] = static_cast<char>(machine >> 8);
     return dir.write(name, bytes);
 }
-
-// PATH replaced for one test, and put back.
-class SearchPathFor {
-public:
-    explicit SearchPathFor(const std::string& path) {
-        saved_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-        setenv("PATH", path.c_str(), 1);
-    }
-    ~SearchPathFor() { setenv("PATH", saved_.c_str(), 1); }
-
-private:
-    std::string saved_;
-};
 
 // A Wine on the search path whose 32-bit loader is where Debian's wine32
 // puts it; returns its bin folder.
@@ -202,20 +198,20 @@ TEST_F(SettingsChecksTest, disc_with_empty_label_read_at_the_prompt_stores_empty
 TEST_F(SettingsChecksTest, service_pack_field_empty_relative_missing_and_folder) {
     useInstalledTree();
     writeProgram(dir, "sp/XPSP2.EXE", kMachineI386);
-    SearchPathFor wine(writeWine32(dir));
+    const auto wine = checksWithPath(writeWine32(dir));
     dir.mkdir("sp/folder.exe");
 
-    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_TRUE(wine->OnOK(form));
     EXPECT_EQ(settings.GetServicePackPath(), "");
 
     {
         test::CurrentFolderScope here(dir / "sp");
         form.servicePack = "./XPSP2.EXE";
-        EXPECT_TRUE(checks.OnOK(form));
+        EXPECT_TRUE(wine->OnOK(form));
         EXPECT_EQ(settings.GetServicePackPath(), dir / "sp/XPSP2.EXE");
 
         form.servicePack = "missing.exe";
-        EXPECT_FALSE(checks.OnOK(form));
+        EXPECT_FALSE(wine->OnOK(form));
         EXPECT_EQ(messages.shown.back().text,
                   dir / "sp/missing.exe" + " ファイルが見つかりませんでした。");
         EXPECT_EQ(messages.shown.back().style, kOk);
@@ -223,9 +219,9 @@ TEST_F(SettingsChecksTest, service_pack_field_empty_relative_missing_and_folder)
 
     // A folder never passes as the file, read-only or not.
     form.servicePack = dir / "sp/folder.exe";
-    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_FALSE(wine->OnOK(form));
     chmod((dir / "sp/folder.exe").c_str(), 0555);
-    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_FALSE(wine->OnOK(form));
     EXPECT_EQ(messages.shown.back().text,
               dir / "sp/folder.exe" + " ファイルが見つかりませんでした。");
     EXPECT_EQ(settings.GetWorkFolder(), dir / "work");
@@ -677,17 +673,17 @@ TEST_F(SettingsChecksTest, service_pack_that_cannot_run_here_is_refused_with_wha
     const std::string install = "sudo dpkg --add-architecture i386 && sudo apt-get update && "
                                 "sudo apt-get install wine wine32:i386";
 
-    SearchPathFor noWine(dir.mkdir("empty"));
+    auto current = checksWithPath(dir.mkdir("empty"));
     form.servicePack = x64;
-    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_FALSE(current->OnOK(form));
     form.servicePack = dos;
-    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_FALSE(current->OnOK(form));
     form.servicePack = x86;
-    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_FALSE(current->OnOK(form));
     // A Wine with only its 64-bit loader.
     test::writeScript(dir / "wine64only/bin/wine", "exit 0\n");
-    SearchPathFor wine64(dir / "wine64only/bin");
-    EXPECT_FALSE(checks.OnOK(form));
+    current = checksWithPath(dir / "wine64only/bin");
+    EXPECT_FALSE(current->OnOK(form));
 
     ASSERT_EQ(messages.shown.size(), 4u);
     EXPECT_EQ(messages.shown[0].text,
@@ -712,10 +708,10 @@ TEST_F(SettingsChecksTest, service_pack_that_cannot_run_here_is_refused_with_wha
     dir.write("wine64only/lib/wine/wine", std::string("\x7F"
                                                       "ELF\x01\x01\x01",
                                                       7));
-    EXPECT_TRUE(checks.OnOK(form));
+    EXPECT_TRUE(current->OnOK(form));
     EXPECT_EQ(settings.GetServicePackPath(), x86);
     form.servicePack = dir.write("sp/install.sh", "#!/bin/sh\n");
-    EXPECT_FALSE(checks.OnOK(form));
+    EXPECT_FALSE(current->OnOK(form));
     EXPECT_EQ(messages.shown.back().text,
               form.servicePack + cannotRun +
                   "Windows のプログラム（先頭が MZ の .exe ファイル）ではありません。\n"

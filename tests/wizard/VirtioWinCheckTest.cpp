@@ -39,16 +39,19 @@ TEST(VirtioWinCheck, no_medium_clears_and_windows_2000_and_no_medium_are_refused
     kept.source = "/old.iso";
     settings.setVirtioWin(kept);
     EXPECT_TRUE(addVirtioWinDrivers(settings, "", std::nullopt,
-                                    {WindowsVersion::WindowsXp, Architecture::X86, {}}));
+                                    {WindowsVersion::WindowsXp, Architecture::X86, {}},
+                                    dir.path()));
     EXPECT_TRUE(settings.getVirtioWin().empty());
 
-    Outcome old = addVirtioWinDrivers(settings, dir / "missing.iso", std::nullopt,
-                                      {WindowsVersion::Windows2000, Architecture::X86, {}});
+    Outcome old =
+        addVirtioWinDrivers(settings, dir / "missing.iso", std::nullopt,
+                            {WindowsVersion::Windows2000, Architecture::X86, {}}, dir.path());
     ASSERT_FALSE(old);
     EXPECT_EQ(old.failure().headline, "virtio-win のドライバは Windows 2000 には組み込めません。");
 
-    Outcome none = addVirtioWinDrivers(settings, dir / "missing.iso", std::nullopt,
-                                       {WindowsVersion::WindowsXp, Architecture::X86, {}});
+    Outcome none =
+        addVirtioWinDrivers(settings, dir / "missing.iso", std::nullopt,
+                            {WindowsVersion::WindowsXp, Architecture::X86, {}}, dir.path());
     ASSERT_FALSE(none);
     EXPECT_NE(none.failure().headline.find("virtio-win の ISO イメージでもフォルダでもありません"),
               std::string::npos);

@@ -7,6 +7,7 @@
 
 #include "source/Medium.h"
 #include "support/TempDir.h"
+#include "support/TestEnvironment.h"
 #include "sys/WindowsProgram.h"
 #include "wizard/SourceTreeCheck.h"
 
@@ -37,15 +38,9 @@ std::string writeProgram(const TempDir& dir, std::string_view name, std::uint16_
 
 class X64ServicePackCheckTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-        setenv("PATH", dir.mkdir("empty").c_str(), 1);
-    }
-    void TearDown() override { setenv("PATH", saved_.c_str(), 1); }
-
     TempDir dir;
-    ToolSearch tools{dir.mkdir("tools"), dir.path()};
-    std::string saved_;
+    ToolSearch tools = test::toolSearch(dir.mkdir("tools"), dir.path(),
+                                        test::hostEnvironment().with("PATH", dir.mkdir("empty")));
 };
 
 TEST_F(X64ServicePackCheckTest, pe32_plus_is_told_from_pe32_by_its_optional_header) {

@@ -204,7 +204,8 @@ struct ImagePlan {
 };
 
 // The tree and the boot file exist; the tree's real path and the options.
-Outcome checkSources(const CdimageArguments& parsed, ImagePlan& plan) {
+Outcome checkSources(const CdimageArguments& parsed, const HostEnvironment& environment,
+                     ImagePlan& plan) {
     if (!existsAsFolder(parsed.tree)) {
         return refused("source folder " + parsed.tree + " does not exist");
     }
@@ -217,10 +218,10 @@ Outcome checkSources(const CdimageArguments& parsed, ImagePlan& plan) {
     plan.options.longNames = parsed.longNames;
     // SOURCE_DATE_EPOCH dates the whole image, so that the same tree makes
     // the same image.
-    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
-        plan.options.epoch = parseSourceDateEpoch(epoch);
+    if (std::optional<std::string> epoch = environment.nonEmpty("SOURCE_DATE_EPOCH")) {
+        plan.options.epoch = parseSourceDateEpoch(*epoch);
         if (!plan.options.epoch) {
-            return refused("SOURCE_DATE_EPOCH=" + std::string(epoch) +
+            return refused("SOURCE_DATE_EPOCH=" + *epoch +
                            " is not a whole number of seconds from 0 to " +
                            std::to_string(kLastSourceDateEpoch));
         }
@@ -361,13 +362,14 @@ int writeImage(const CdimageArguments& parsed, ImagePlan& plan, std::ostream& ou
 
 } // namespace
 
-int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runCdimage(const std::vector<std::string>& args, const HostEnvironment& environment,
+               std::ostream& out, std::ostream& err) {
     ToolParse<CdimageArguments> parsed = parseCdimageArguments(args);
     if (!parsed) {
         return fail(err, refused(parsed.failure().message));
     }
     ImagePlan plan;
-    if (Outcome sources = checkSources(*parsed, plan); !sources) {
+    if (Outcome sources = checkSources(*parsed, environment, plan); !sources) {
         return fail(err, sources.failure());
     }
     if (Outcome image = checkImageName(*parsed, plan); !image) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/HostEnvironment.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,7 +27,11 @@ namespace ornibe {
 // (each named on out as left out). It is written under a temporary name beside IMAGE and renamed
 // into place, so a failed run leaves no partial image.
 //
+// SOURCE_DATE_EPOCH in environment, when set, dates every entry of the
+// image.
+//
 // Returns the exit code: 0 on success; otherwise 1 after one line on err.
-int runCdimage(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runCdimage(const std::vector<std::string>& args, const HostEnvironment& environment,
+               std::ostream& out, std::ostream& err);
 
 } // namespace ornibe

@@ -1,6 +1,7 @@
 #include "Cdimage.h"
 
 #include "common/ToolMain.h"
+#include "sys/HostEnvironment.h"
 #include "sys/PendingFile.h"
 
 #include <iostream>
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     ornibe::removePendingFilesOnTermination();
     return ornibe::runToolMain("cdimage", 1, std::cerr, [&] {
         std::vector<std::string> args(argv + 1, argv + argc);
-        return ornibe::runCdimage(args, std::cout, std::cerr);
+        return ornibe::runCdimage(args, ornibe::HostEnvironment::ofThisProcess(), std::cout,
+                                  std::cerr);
     });
 }

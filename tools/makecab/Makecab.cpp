@@ -238,7 +238,8 @@ std::vector<JobResult> runJobs(const std::vector<Job>& jobs, const std::string& 
 
 } // namespace
 
-int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runMakecab(const std::vector<std::string>& args, const HostEnvironment& environment,
+               std::ostream& out, std::ostream& err) {
     ToolParse<Arguments> parsed = parse(args);
     if (!parsed) {
         err << "makecab: " << parsed.failure().message << "\n";
@@ -265,10 +266,10 @@ int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
 
     std::optional<std::int64_t> epoch;
-    if (const char* value = std::getenv("SOURCE_DATE_EPOCH"); value && *value) {
-        epoch = parseSourceDateEpoch(value);
+    if (std::optional<std::string> value = environment.nonEmpty("SOURCE_DATE_EPOCH")) {
+        epoch = parseSourceDateEpoch(*value);
         if (!epoch) {
-            err << "makecab: SOURCE_DATE_EPOCH=" << value
+            err << "makecab: SOURCE_DATE_EPOCH=" << *value
                 << " is not a whole number of seconds from 0 to " << kLastSourceDateEpoch << "\n";
             return 1;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/HostEnvironment.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -29,6 +31,8 @@ namespace ornibe {
 //
 // Returns the exit code: 0 on success; otherwise 1 after one line on err
 // (for the list, one line per failed entry).
-int runMakecab(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// SOURCE_DATE_EPOCH in environment, when set, dates the cabinets' files.
+int runMakecab(const std::vector<std::string>& args, const HostEnvironment& environment,
+               std::ostream& out, std::ostream& err);
 
 } // namespace ornibe

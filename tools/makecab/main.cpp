@@ -1,6 +1,7 @@
 #include "Makecab.h"
 
 #include "common/ToolMain.h"
+#include "sys/HostEnvironment.h"
 #include "sys/PendingFile.h"
 
 #include <iostream>
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     ornibe::removePendingFilesOnTermination();
     return ornibe::runToolMain("makecab", 1, std::cerr, [&] {
         std::vector<std::string> args(argv + 1, argv + argc);
-        return ornibe::runMakecab(args, std::cout, std::cerr);
+        return ornibe::runMakecab(args, ornibe::HostEnvironment::ofThisProcess(), std::cout,
+                                  std::cerr);
     });
 }

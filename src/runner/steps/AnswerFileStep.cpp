@@ -67,7 +67,8 @@ std::optional<std::string> firstDifference(const InfFile& file,
 
 void appendAnswerFileSummary(const BuildSettings& settings, const WindowsTarget& target,
                              ProgressLog& log) {
-    std::vector<std::string> lines = answerFileSummary(settings.getAnswerFile(), target.version);
+    std::vector<std::string> lines =
+        answerFileSummary(settings.getAnswerFile(), target.version, settings.inputSnapshots());
     if (lines.empty()) {
         return;
     }
@@ -103,8 +104,8 @@ bool answerFileStep(BuildContext& context) {
         }
         bytes = answerFileText(entries);
     } else {
-        AnswerFileReading reading =
-            readUserAnswerFile(fields.userFile, context.data.target.version);
+        AnswerFileReading reading = readUserAnswerFile(fields.userFile, context.data.target.version,
+                                                       context.settings.inputSnapshots());
         if (!reading.check.outcome) {
             context.reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());
             return false;

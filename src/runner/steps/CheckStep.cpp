@@ -51,7 +51,7 @@ bool checkStep(BuildContext& context) {
     }
     if (!target.empty()) {
         // The listing as the checks read it when the build started.
-        Result<PciListing> listing = readTargetHardware(target);
+        Result<PciListing> listing = readTargetHardware(target, context.settings.inputSnapshots());
         if (!listing) {
             context.log().append(
                 "\r\n検証\r\n対象のハードウェアを読めません: " + listing.failure().line() + "\r\n");

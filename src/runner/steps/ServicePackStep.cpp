@@ -7,6 +7,7 @@
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
 #include "sys/FileIo.h"
+#include "sys/HostEnvironment.h"
 #include "sys/HostPath.h"
 #include "sys/WindowsProgram.h"
 
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 namespace ornibe {
 namespace {
@@ -29,12 +31,11 @@ std::string wineName(std::string_view hostPath) {
 
 // Wine keeps its prefix in WINEPREFIX, or in ~/.wine by default; making it
 // takes 10 to 15 seconds the first time.
-std::string winePrefix() {
-    if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) {
-        return prefix;
+std::string winePrefix(const HostEnvironment& environment) {
+    if (std::optional<std::string> prefix = environment.nonEmpty("WINEPREFIX")) {
+        return *prefix;
     }
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.wine";
+    return environment.value("HOME").value_or("") + "/.wine";
 }
 
 // Every file under a folder with its size and time of last change, links
@@ -80,7 +81,7 @@ bool servicePackStep(BuildContext& context) {
     StepCommand command = servicePackCommand(context.settings, context.tools);
     context.log().append(command.shown + "\r\n");
     const bool throughWine = command.run.starts_with("wine ");
-    if (throughWine && !existsAsFolder(winePrefix())) {
+    if (throughWine && !existsAsFolder(winePrefix(context.tools.environment()))) {
         context.log().append("Wine の初期設定をしています（初回は 10～15 秒かかります）。。。\r\n");
     }
 
