@@ -111,7 +111,7 @@ void checkStickImage(const CheckedTree& tree, const std::string& image, const To
 
     // The file system as fsck.fat reads it, from a copy of the partition;
     // its files copied out with mtools.
-    ScratchFolders scratch("ornibe-stick");
+    ScratchFolders scratch("ornibe-stick", tools.environment().tempFolder());
     Result<std::string> folder = scratch.make();
     if (!folder) {
         problem(folder.failure().line());

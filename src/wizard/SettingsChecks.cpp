@@ -324,7 +324,7 @@ bool SettingsChecks::checkUsbDevice(const SettingsForm& form, WindowsVersion ver
     if (request.imageBytes == 0 && !request.usbImage.empty()) {
         request.imageBytes = sourceBytes(tree).value_or(0);
     }
-    request.paths = namedPathsOf(settings_, workFolder, isoPath, logFile_, version);
+    request.paths = namedPathsOf(settings_, workFolder, isoPath, logFile_, version, tools_);
     Result<StickDevice> device = validateUsbDevice(request);
     if (!device) {
         return !stopped() && refuse(device.failure());
