@@ -24,15 +24,17 @@ run_packages=(
 # (cabextract, gcab, xorriso, a qemu boot of an image with a boot sector
 # built by nasm; qemu-img for the README's virtio-win step), mkfs.fat for
 # the test floppy images (dosfstools), sfdisk to read the stick image's
-# partition table (fdisk), the test-tree generator (python3),
-# Xvfb for the pictures,
-# the Debian package build and its check (lintian), and the C library's
-# locale data, for the log test under ja_JP.UTF-8.
+# partition table (fdisk), the test-tree generator (python3), Xvfb for the
+# pictures, the mingw-w64 cross compilers for the stand-in Windows drivers
+# and CD modules of the load check's tests, the Debian package build and
+# its check (lintian), and the C library's locale data, for the log test
+# under ja_JP.UTF-8.
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format-14
   gcab cabextract xorriso python3 dosfstools fdisk
   nasm qemu-system-x86 qemu-utils
+  mingw-w64
   xvfb xauth
   git dpkg-dev file lintian
   locales

@@ -6,13 +6,18 @@
 # build and the number of programs it started are printed (goal: at most
 # 1.0 s for 150 drivers), with the load average before and after the runs.
 #
-#   bench/drivers/driver_pack_bench.sh [BUILD_DIR] [COUNT] [RUNS]
+#   bench/drivers/driver_pack_bench.sh [BUILD_DIR] [COUNT] [RUNS] [STANDINS]
 #
 # BUILD_DIR  the configured build tree (default: build); ornibe-build and
 #            the tools are built there first
 # COUNT      drivers in the pack (default: 150)
 # RUNS       timed builds, each into a fresh copy; the median is shown
 #            (default: 5)
+# STANDINS   the stand-in Windows binaries the test build makes with
+#            mingw-w64 (BUILD_DIR/tests/standin): every driver file of the
+#            pack is then a copy of its clean x86 driver, and the tree
+#            carries its kernel, HAL and SCSIPORT.SYS in cabinets, so that
+#            the load check reads every driver against the CD's modules
 #
 # The child processes are counted with strace (-f, execve calls) in one
 # further build when strace is there; the timed builds run without it.
@@ -30,6 +35,7 @@ source "$root/bench/figures.sh"
 build=${1:-build}
 count=${2:-150}
 runs=${3:-5}
+standins=${4:-}
 cmake --build "$build" -j2 --target ornibe-build makecab extract cdimage attrib >/dev/null
 build=$(cd "$build" && pwd)
 program="$build/src/cli/ornibe-build"
@@ -38,6 +44,29 @@ program="$build/src/cli/ornibe-build"
 work=$(mktemp -d "${TMPDIR:-/tmp}/ornibe-pack-bench.XXXXXX")
 trap 'chmod -R u+w "$work" 2> /dev/null || true; rm -rf "$work"' EXIT
 python3 "$root/bench/drivers/make_driver_pack.py" "$work/pack" "$count" > "$work/infs"
+template="$root/samples/xp"
+if [ -n "$standins" ]; then
+  find "$work/pack" -path '*/X86/*' -iname '*.sys' -exec cp "$standins/X86/ORCLEAN.SYS" {} \;
+  template="$work/template"
+  cp -a "$root/samples/xp" "$template"
+  python3 - "$template/I386/TXTSETUP.SIF" <<'PY'
+import sys
+path = sys.argv[1]
+text = open(path, "rb").read()
+section = b"[SourceDisksFiles]\r\n"
+lines = (b"ntoskrnl.exe = 1,,,,,,,2,0,0\r\nhal.dll = 1,,,,,,,2,0,0\r\n"
+         b"scsiport.sys = 1,,,,,,4_,4,1,,,1,4\r\n")
+open(path, "wb").write(text.replace(section, section + lines, 1))
+PY
+  mkdir "$work/modules"
+  cp "$standins"/X86/cd/* "$work/modules"/
+  # The CD's own miniport smpide.sys imports SCSIPORT.SYS.
+  cp "$standins/X86/ORCLEAN.SYS" "$work/modules/SMPIDE.SYS"
+  rm "$template/I386/SMPIDE.SY_"
+  for module in "$work/modules"/*; do
+    "$build/tooldir/makecab" /L "$template/I386" "$module" > /dev/null
+  done
+fi
 drivers=()
 while IFS= read -r inf; do drivers+=(--driver "$inf"); done < "$work/infs"
 
@@ -46,7 +75,7 @@ trees=0
 fresh() {
   trees=$((trees + 1))
   tree="$work/tree.$trees"
-  cp -a "$root/samples/xp" "$tree"
+  cp -a "$template" "$tree"
   sync
 }
 build_once() {
@@ -59,12 +88,16 @@ build_once() {
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 load_before=$(load)
 times=()
+cpus=()
 for ((run = 0; run < runs; run++)); do
   fresh
   start=$(now)
-  build_once
+  # The processor time of the build and its children (user + system),
+  # which a loaded machine stretches far less than the wall time.
+  cpu=$( { TIMEFORMAT='%U %S'; time build_once; } 2>&1 | awk '{ print $1 + $2 }')
   end=$(now)
   times+=("$(echo "$end - $start" | bc)")
+  cpus+=("$cpu")
 done
 load_after=$(load)
 
@@ -74,6 +107,7 @@ echo "pack: $count drivers, $(grep -c 'PCI\\VEN' "$work/pack"/*/*.inf | awk -F: 
 echo "log: $(wc -l < "$work/build.log") lines," \
   "$(grep -c 'をコピーしています。。。完了' "$work/build.log") files placed"
 printf "builds:"; printf " %.3f" "${times[@]}"; echo " s"
+printf "processor time:"; printf " %.3f" "${cpus[@]}"; printf " s (median %.3f)\n" "$(median "${cpus[@]}")"
 if command -v strace > /dev/null; then
   fresh
   build_once strace -f -qq -e trace=execve -e signal=none -o "$work/strace.out"

@@ -3,6 +3,7 @@
 #include "patch/SetupFileEditor.h"
 #include "source/Medium.h"
 #include "source/SetupTree.h"
+#include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/ChildProcessRunner.h"
 #include "sys/CommandLine.h"
@@ -86,11 +87,12 @@ void CheckedTree::expandAhead(const std::vector<std::string>& names) {
     for (const std::string& name : names) {
         std::optional<std::string> packed = compressedFile(name);
         if (taken.find(name) != nullptr || plainFile(name) || !packed ||
+            ready_.contains(*packed + '\0' + foldHostText(name)) ||
             !SetupFileEditor::IsCabinet(*packed)) {
             continue;
         }
         taken.add(name);
-        planned.emplace(*packed + '\0' + name, *folder);
+        planned.emplace(*packed + '\0' + foldHostText(name), *folder);
         list += *packed + '\0' + *folder + '\0' + name + '\0';
     }
     if (planned.empty()) {
@@ -112,10 +114,11 @@ void CheckedTree::expandAhead(const std::vector<std::string>& names) {
 }
 
 Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_view name) {
-    if (auto found = ready_.find(cabinet + '\0' + std::string(name)); found != ready_.end()) {
-        std::string folder = found->second;
-        ready_.erase(found);
-        if (std::optional<std::string> file = findFileNoCase(folder, name)) {
+    // A file taken out before stays there for every later reader: the
+    // check changes nothing it expands.
+    const std::string key = cabinet + '\0' + foldHostText(name);
+    if (auto found = ready_.find(key); found != ready_.end()) {
+        if (std::optional<std::string> file = findFileNoCase(found->second, name)) {
             return *file;
         }
     }
@@ -135,6 +138,7 @@ Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_
         return Failure{"expand", cabinet, ran.failure().reason};
     }
     if (std::optional<std::string> file = findFileNoCase(folder, name)) {
+        ready_.emplace(key, folder);
         return *file;
     }
     return Failure{"expand", cabinet,

@@ -39,8 +39,9 @@ public:
     std::optional<std::string> compressedFile(std::string_view name) const;
 
     // Expands the file called name from the cabinet, with the cabinet
-    // tool, into a fresh temporary folder: its path, or why not (the tool
-    // failed, or the cabinet holds no file of that name).
+    // tool, into a fresh temporary folder, once (a later call, letter case
+    // aside, gives the same file): its path, or why not (the tool failed,
+    // or the cabinet holds no file of that name).
     Result<std::string> expand(const std::string& cabinet, std::string_view name);
 
     // Expands the files of the setup folder called names that it holds only
@@ -61,7 +62,8 @@ private:
     std::string setupFolder_;
     ToolSearch tools_;
     ScratchFolders scratch_;
-    // The folder expandAhead() gave each cabinet and name ("CABINET\0NAME").
+    // The folder that holds each cabinet's file taken out
+    // ("CABINET\0NAME", the name folded).
     std::map<std::string, std::string> ready_;
 
     // The setup folder's names, read once (the check changes nothing in

@@ -1,6 +1,7 @@
 #include "check/TreeCheck.h"
 
 #include "check/CheckedTree.h"
+#include "check/DriverLoadCheck.h"
 #include "check/HardwareIdsDatabase.h"
 #include "check/ServiceOrigin.h"
 #include "check/TreeCheckParts.h"
@@ -149,6 +150,7 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
     const ServiceOrigins origins(tree);
     if (txtsetup.isOpen()) {
         checkStorageServices(tree, txtsetup, dosnet, origins, report);
+        checkIntegratedDriverLoads(tree, txtsetup, origins, report);
     }
     checkServicePackCatalogs(tree, svcpack, report);
 

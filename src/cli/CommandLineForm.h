@@ -35,6 +35,7 @@ public:
     std::optional<std::vector<std::string>> virtioWinDrivers() const override;
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override { return options_.reproducible; }
+    bool allowUnloadableDriverChecked() const override { return options_.allowUnloadableDriver; }
     std::string workFolderText() const override { return options_.workFolder; }
     std::string isoPathText() const override { return options_.isoPath; }
     std::string usbImageText() const override { return options_.usbImage; }

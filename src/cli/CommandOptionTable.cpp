@@ -135,9 +135,24 @@ constexpr OptionRow kRows[] = {
              "記載されてそろっていること、応答ファイルが読めること、\n"
              "イメージにツリーがあること。標準出力に表を出し、問題が\n"
              "なければ 0、見つかれば 1 で終了します"},
+    {.name = "--check-driver",
+     .valueName = "SOURCE",
+     .target = &Options::checkDriver,
+     .help = "ドライバ（INF ファイルかフロッピー）が DIR のツリーの CD で\n"
+             "読み込めるかだけを検証し、何も変えません：作られた\n"
+             "マシン、Windows のバージョン、取り込むモジュールが CD に\n"
+             "あってテキストモードで読み込まれるか、取り込む関数が\n"
+             "CD のモジュールにあるか。読み込めれば 0、読み込めない\n"
+             "ドライバがあれば 1 で終了します"},
+    {.name = "--allow-unloadable-driver",
+     .target = &Options::allowUnloadableDriver,
+     .help = "CD で読み込めないドライバ（CD にないモジュールや関数を\n"
+             "取り込む、別のマシン用）でも断らずに組み込みます。\n"
+             "あとで CD を補うときに"},
     {.name = "--json",
      .target = &Options::json,
-     .help = "--check の結果を JSON で標準出力に出します"},
+     .help = "--check か --check-driver の結果を JSON で標準出力に\n"
+             "出します"},
     {.name = "--target-hardware",
      .valueName = "FILE",
      .target = &Options::targetHardware,

@@ -208,7 +208,7 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
             return usage(terminalText(TerminalText::Required, {row.name, row.valueName}));
         }
     }
-    if (options.json && !options.check) {
+    if (options.json && !options.check && options.checkDriver.empty()) {
         return usage(terminalText(TerminalText::NeedsOption, {"--json", "--check"}));
     }
     if (!options.targetHardware.empty() && !options.machine.empty()) {

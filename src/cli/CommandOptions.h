@@ -41,6 +41,12 @@ struct CommandOptions {
     // with its report as a table or as JSON.
     bool check = false;
     bool json = false;
+    // Only the load check of one driver source (an INF or a floppy)
+    // against the work folder's tree.
+    std::string checkDriver;
+    // Goes on past a driver that the load check finds cannot load on the
+    // CD, for a CD the user will supplement.
+    bool allowUnloadableDriver = false;
     // The target machine for the controller match: a file of lspci
     // output, or a named QEMU machine.
     std::string targetHardware;

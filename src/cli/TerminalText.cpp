@@ -64,6 +64,9 @@ constexpr TerminalTextRow kRows[] = {
     {ProgressCopy, "コピー"},
     {ProgressImage, "イメージ"},
     {ProgressFiles, "ファイル"},
+    {DriverSourceMissing, "--check-driver %1 はファイルでもフォルダでもありません"},
+    {AllowUnloadableDriver,
+     "CD をあとで補うなら、--allow-unloadable-driver でそのまま組み込めます。"},
 };
 
 static_assert([] {
@@ -88,6 +91,7 @@ constexpr std::pair<std::string_view, std::string_view> kHints[] = {
     {"（TimeZone）", "--time-zone で指定してください。"},
     {"PnP ドライバを組み込むには、無人インストールの応答ファイルが",
      kRows[static_cast<int>(PnpDriverNeedsAnswerFile)].text},
+    {"は、この CD では読み込めません。", kRows[static_cast<int>(AllowUnloadableDriver)].text},
 };
 
 } // namespace

@@ -49,6 +49,8 @@ enum class TerminalText {
     ProgressCopy,
     ProgressImage,
     ProgressFiles,
+    DriverSourceMissing,
+    AllowUnloadableDriver,
 };
 
 struct TerminalTextRow {

@@ -4,6 +4,7 @@
 #include "cli/BuildCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/CommandOptions.h"
+#include "cli/DriverLoadCommand.h"
 #include "cli/ListEntriesCommand.h"
 #include "cli/TerminalText.h"
 #include "runner/UnexpectedFailure.h"
@@ -68,6 +69,9 @@ int run(int argc, char** argv) {
         return ornibe::runListEntries(
             options.listEntries, options.source != "none" ? options.source : options.workFolder,
             tools, [] { return stopSignal != 0; });
+    }
+    if (!options.checkDriver.empty()) {
+        return ornibe::runDriverLoadCommand(options, tools, std::cout, std::cerr);
     }
     if (options.check) {
         return ornibe::runCheckCommand(options, tools, std::cout, std::cerr);

@@ -6,6 +6,7 @@
 #include "source/EditionTags.h"
 #include "source/Medium.h"
 #include "source/SetupTree.h"
+#include "wizard/DriverLoadStep.h"
 
 #include <exception>
 #include <string>
@@ -16,6 +17,10 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
     ConfirmPageHooks hooks;
     hooks.writeSummary = [&settings, &data, tools](BuildPage& page) {
         writeSummary(settings, data, page.log(), tools, [&page] { return page.stopRequested(); });
+        // The package holds the drivers only when the settings have some.
+        appendDriverLoadSummary(settings,
+                                settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
+                                summarySourceFolder(settings), data.target, tools, page.log());
     };
     hooks.editionLine = [&settings, &data] {
         const std::shared_ptr<const Medium> source = summarySource(settings, data);

@@ -1,9 +1,11 @@
 #include "wizard/SettingsChecks.h"
 
+#include "inf/DriverPackage.h"
 #include "media/BootImage.h"
 #include "runner/BuildRunner.h"
 #include "runner/WorkFolderLock.h"
 #include "settings/CdDriveEntry.h"
+#include "source/F6Source.h"
 #include "source/SetupTree.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
@@ -13,6 +15,7 @@
 #include "sys/SearchPath.h"
 #include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
+#include "wizard/DriverLoadStep.h"
 #include "wizard/DriverNamesCheck.h"
 #include "wizard/F6DriverCheck.h"
 #include "wizard/FreeSpaceNotice.h"
@@ -131,10 +134,21 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
+    // The drivers as staging will read them, for the check of whether
+    // they load.
+    DriverPackage drivers;
+    readDriverSources(settings_, target, tools_, drivers);
     if (Outcome names =
             checkDriverNames(settings_, *treeSource, target, !form.isoPathText().empty(), tools_);
         !names) {
         return !stopped() && refuse(names.failure());
+    }
+    if (!checkDriverLoadSettings(
+            settings_, drivers,
+            form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
+                                             : makeAbsolute(form.workFolderText()),
+            target, tools_, messages_, headless_, form.allowUnloadableDriverChecked())) {
+        return false;
     }
 
     settings_.SetBigDrive(form.bigDriveChecked() ? 1 : 0);

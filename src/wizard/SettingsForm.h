@@ -40,6 +40,9 @@ public:
     virtual bool bigDriveChecked() const = 0;
     // Whether the image is to be the same from the same inputs.
     virtual bool reproducibleChecked() const { return false; }
+    // Whether a driver that cannot load on the CD is integrated without a
+    // question (ornibe-build --allow-unloadable-driver).
+    virtual bool allowUnloadableDriverChecked() const { return false; }
     // 対象のハードウェア: a QEMU machine's name, a file of lspci output, or
     // empty for none.
     virtual std::string targetHardwareText() const { return {}; }

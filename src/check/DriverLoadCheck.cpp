@@ -1,0 +1,327 @@
+#include "check/DriverLoadCheck.h"
+
+#include "check/ServiceOrigin.h"
+#include "check/TreeCheckParts.h"
+#include "source/TargetDetection.h"
+#include "sys/CaseFold.h"
+#include "sys/FileError.h"
+#include "sys/FileIo.h"
+#include "sys/HostPath.h"
+#include "sys/TextEncoding.h"
+
+#include <algorithm>
+
+namespace ornibe {
+namespace {
+
+// A driver or kernel module larger than this is not read: the largest
+// kernels are a few megabytes.
+constexpr std::uint64_t kMaxModuleBytes = 64ull << 20;
+
+// The MZ header, which ends with where the PE header starts.
+constexpr std::size_t kPeHeadBytes = 0x40;
+
+const std::string kKernel = "NTOSKRNL.EXE";
+const std::string kHal = "HAL.DLL";
+
+std::string versionText(unsigned subsystem) {
+    return std::to_string(subsystem / 10) + "." + std::to_string(subsystem % 10);
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : "、") + name;
+    }
+    return text;
+}
+
+} // namespace
+
+std::string DriverLoadFinding::summaryLine() const {
+    return fileName(path) + ": " + (loads() ? std::string("読み込める") : problems.front());
+}
+
+DriverLoadCheck::DriverLoadCheck(CheckedTree& tree, const InfFile& txtsetup) : tree_(tree) {
+    if (!txtsetup.isOpen()) {
+        return;
+    }
+    cdKnown_ = true;
+    const bool x64 = tree.architecture() == Architecture::Amd64;
+    for (std::string_view section :
+         {std::string_view("SourceDisksFiles"),
+          std::string_view(x64 ? "SourceDisksFiles.amd64" : "SourceDisksFiles.x86")}) {
+        for (const auto& line : sectionLines(txtsetup, section)) {
+            cdFiles_.insert(foldSetupText(line[0]));
+        }
+    }
+    for (const std::string& section : txtsetup.sectionNames()) {
+        const std::string folded = foldSetupText(section);
+        if (folded.size() > 5 && folded.ends_with(".LOAD")) {
+            for (const auto& line : sectionLines(txtsetup, section)) {
+                const std::string& file = line.size() > 1 && !line[1].empty() ? line[1] : line[0];
+                if (loadSet_.insert(foldSetupText(file)).second) {
+                    loadFiles_.push_back(foldSetupText(file));
+                }
+            }
+        }
+    }
+    loaded_ = loadSet_;
+    loaded_.insert({kKernel, kHal});
+    for (std::string_view section :
+         {"SourceDisksNames", "SourceDisksNames.x86", "SourceDisksNames.amd64"}) {
+        if (auto line = txtsetup.findFirstLine(section, "1")) {
+            const WindowsTarget found =
+                detectTarget(txtsetup.stringField(*line, 1).value_or(""), tree.architecture());
+            // Windows 2000 is 5.0, XP 5.1 (its x64 edition 5.2), 2003 5.2.
+            if (found.version != WindowsVersion::Unknown) {
+                cdSubsystem_ = found.version == WindowsVersion::Windows2000 ? 50
+                               : found.version == WindowsVersion::WindowsXp ? (x64 ? 52 : 51)
+                                                                            : 52;
+                cdVersion_ = versionText(cdSubsystem_);
+            }
+            break;
+        }
+    }
+}
+
+const DriverLoadCheck::Module& DriverLoadCheck::module(const std::string& folded) {
+    auto known = modules_.find(folded);
+    if (known != modules_.end()) {
+        return known->second;
+    }
+    Module& module = modules_[folded];
+    module.onCd = cdFiles_.contains(folded) || folded == kKernel || folded == kHal;
+    if (!module.onCd) {
+        return module;
+    }
+    std::optional<std::string> path = tree_.plainFile(folded);
+    if (!path) {
+        if (std::optional<std::string> cabinet = tree_.compressedFile(folded)) {
+            Result<std::string> expanded = tree_.expand(*cabinet, folded);
+            if (expanded) {
+                path = *expanded;
+            }
+        }
+    }
+    if (!path) {
+        return module;
+    }
+    try {
+        if (std::optional<std::string> bytes = readFileAtMost(*path, kMaxModuleBytes)) {
+            if (Result<PeImage> image = readPeImage(*bytes, *path)) {
+                module.image = std::move(*image);
+            }
+        }
+    } catch (const FileError&) {
+    }
+    return module;
+}
+
+bool DriverLoadCheck::loadedInTextMode(const std::string& folded) {
+    if (loaded_.contains(folded)) {
+        return true;
+    }
+    // What the kernel and the load files import is loaded with them. The
+    // files are read only as far as the answer needs, in one run of the
+    // cabinet tool for those held compressed.
+    if (loadFilesRead_ == 0) {
+        tree_.expandAhead(loadFiles_);
+        for (const std::string& name : {kKernel, kHal}) {
+            if (const auto& image = module(name).image) {
+                for (const PeImportedModule& import : image->imports) {
+                    loaded_.insert(foldSetupText(import.name));
+                }
+            }
+        }
+    }
+    while (!loaded_.contains(folded) && loadFilesRead_ < loadFiles_.size()) {
+        if (const auto& image = module(loadFiles_[loadFilesRead_++]).image) {
+            for (const PeImportedModule& import : image->imports) {
+                loaded_.insert(foldSetupText(import.name));
+            }
+        }
+    }
+    return loaded_.contains(folded);
+}
+
+std::optional<PeImage> DriverLoadCheck::readDriver(const LoadCheckDriver& driver,
+                                                   DriverLoadFinding& finding) {
+    std::string bytes;
+    try {
+        // A file without the signatures of a PE image is told by its first
+        // bytes, without reading it whole.
+        const std::string head = readFileHead(driver.path, kPeHeadBytes);
+        const std::uint64_t peAt =
+            head.size() == kPeHeadBytes
+                ? std::uint64_t(static_cast<unsigned char>(head[0x3C])) |
+                      std::uint64_t(static_cast<unsigned char>(head[0x3D])) << 8 |
+                      std::uint64_t(static_cast<unsigned char>(head[0x3E])) << 16 |
+                      std::uint64_t(static_cast<unsigned char>(head[0x3F])) << 24
+                : 0;
+        if (!head.starts_with("MZ") || peAt == 0 ||
+            readFileHead(driver.path, 4, peAt) != std::string_view("PE\0\0", 4)) {
+            finding.notAnImage = true;
+            return std::nullopt;
+        }
+        std::optional<std::string> read = readFileAtMost(driver.path, kMaxModuleBytes);
+        if (!read) {
+            finding.problems.push_back("ファイルが大きすぎて読めません");
+            return std::nullopt;
+        }
+        bytes = std::move(*read);
+    } catch (const FileError& error) {
+        finding.problems.push_back("読めません（" + error.reason() + "）");
+        return std::nullopt;
+    }
+    if (!looksLikePeImage(bytes)) {
+        finding.notAnImage = true;
+        return std::nullopt;
+    }
+    Result<PeImage> image = readPeImage(bytes, driver.path);
+    if (!image) {
+        finding.problems.push_back(image.failure().reason);
+        return std::nullopt;
+    }
+    return std::move(*image);
+}
+
+void DriverLoadCheck::judge(const LoadCheckDriver& driver, const PeImage& image,
+                            const std::set<std::string>& own, DriverLoadFinding& finding) {
+    const bool x64 = tree_.architecture() == Architecture::Amd64;
+    if (image.machine != (x64 ? kPeMachineX64 : kPeMachineX86)) {
+        finding.problems.push_back(peMachineName(image.machine) + " 用に作られていて、" +
+                                   (x64 ? "x64" : "x86") + " の CD では読み込めません");
+    }
+    const unsigned asked = image.subsystemMajor * 10u + std::min<unsigned>(image.subsystemMinor, 9);
+    if (cdSubsystem_ != 0 && asked > cdSubsystem_) {
+        finding.notes.push_back("Windows " + versionText(asked) +
+                                " 向けに作られています（この CD は " + cdVersion_ + "）");
+    }
+    for (const PeImportedModule& import : image.imports) {
+        const std::string folded = foldSetupText(import.name);
+        if (!cdKnown_ || own.contains(folded)) {
+            continue;
+        }
+        const Module& cd = module(folded);
+        if (!cd.onCd) {
+            finding.problems.push_back("取り込むモジュール " + import.name + " が CD にありません");
+            continue;
+        }
+        if (driver.textMode && !loadedInTextMode(folded)) {
+            finding.problems.push_back("取り込むモジュール " + import.name +
+                                       " をテキストモード セットアップが読み込みません");
+        }
+        if (!cd.image) {
+            continue;
+        }
+        std::vector<std::string> missing;
+        for (const std::string& function : import.functions) {
+            if (!cd.image->exports(function)) {
+                missing.push_back(function);
+            }
+        }
+        if (!missing.empty()) {
+            finding.problems.push_back("CD の " + import.name +
+                                       " にない関数を取り込みます: " + joined(missing));
+        }
+    }
+}
+
+std::vector<DriverLoadFinding> DriverLoadCheck::check(const std::vector<LoadCheckDriver>& drivers) {
+    std::set<std::string> own;
+    for (const LoadCheckDriver& driver : drivers) {
+        if (driver.textMode) {
+            own.insert(foldHostText(fileName(driver.path)));
+        }
+    }
+    std::vector<DriverLoadFinding> findings;
+    std::vector<std::optional<PeImage>> images;
+    // The CD's modules the drivers import, taken out of their cabinets in
+    // one run of the cabinet tool, with the load files when a module is
+    // not known to be loaded without them.
+    std::vector<std::string> modules{kKernel, kHal};
+    bool needLoadFiles = false;
+    for (const LoadCheckDriver& driver : drivers) {
+        findings.push_back({driver.shown.empty() ? driver.path : driver.shown, {}, {}});
+        images.push_back(readDriver(driver, findings.back()));
+        for (const PeImportedModule& import :
+             images.back() ? images.back()->imports : std::vector<PeImportedModule>{}) {
+            const std::string folded = foldSetupText(import.name);
+            if (cdFiles_.contains(folded) && !modules_.contains(folded)) {
+                modules.push_back(folded);
+            }
+            needLoadFiles = needLoadFiles || (driver.textMode && !loaded_.contains(folded));
+        }
+    }
+    const bool anyImage = std::any_of(images.begin(), images.end(),
+                                      [](const auto& image) { return image.has_value(); });
+    if (cdKnown_ && anyImage) {
+        if (needLoadFiles) {
+            modules.insert(modules.end(), loadFiles_.begin(), loadFiles_.end());
+        }
+        tree_.expandAhead(modules);
+    }
+    for (std::size_t i = 0; i < drivers.size(); ++i) {
+        if (images[i]) {
+            judge(drivers[i], *images[i], own, findings[i]);
+        }
+    }
+    return findings;
+}
+
+void addDriverLoadFindings(const std::vector<DriverLoadFinding>& findings, bool alone,
+                           TreeCheckReport& report) {
+    for (const DriverLoadFinding& finding : findings) {
+        for (const std::string& problem : finding.problems) {
+            report.problem("ドライバ " + finding.path + " は読み込めません: " + problem + "。");
+        }
+        for (const std::string& note : finding.notes) {
+            report.note("ドライバ " + finding.path + ": " + note + "。");
+        }
+        if (alone && finding.notAnImage) {
+            report.note("ドライバ " + finding.path +
+                        " は PE イメージではないので、読み込めるかは確かめていません。");
+        } else if (alone && finding.loads()) {
+            report.note("ドライバ " + finding.path + " は読み込めます。");
+        }
+    }
+}
+
+void checkIntegratedDriverLoads(CheckedTree& tree, const InfFile& txtsetup,
+                                const ServiceOrigins& origins, TreeCheckReport& report) {
+    // The files as [SCSI.Load] spells them: the storage check took them
+    // out of their cabinets under these names already.
+    std::vector<std::string> files;
+    for (const auto& line : sectionLines(txtsetup, "SCSI.Load")) {
+        if (line.size() >= 2 && !line[1].empty() && origins.integrated(line[0])) {
+            files.push_back(cp932ToUtf8(line[1]));
+        }
+    }
+    if (files.empty()) {
+        return;
+    }
+    tree.expandAhead(files);
+    std::vector<LoadCheckDriver> drivers;
+    for (const std::string& file : files) {
+        std::optional<std::string> path = tree.plainFile(file);
+        std::string shown = inSetupFolder(tree, file);
+        if (!path) {
+            std::optional<std::string> cabinet = tree.compressedFile(file);
+            if (!cabinet) {
+                continue;
+            }
+            Result<std::string> expanded = tree.expand(*cabinet, file);
+            if (!expanded) {
+                continue;
+            }
+            path = *expanded;
+            shown = inSetupFolder(tree, fileName(*cabinet));
+        }
+        drivers.push_back({*path, true, shown});
+    }
+    DriverLoadCheck check(tree, txtsetup);
+    addDriverLoadFindings(check.check(drivers), false, report);
+}
+
+} // namespace ornibe
