@@ -129,8 +129,8 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
     // name is taken from the current folder (the wizard takes an image
     // name from the work folder).
     CommandOptions options = given;
-    for (std::string* path :
-         {&options.isoPath, &options.usbImage, &options.logFile, &options.answerFile}) {
+    for (std::string* path : {&options.isoPath, &options.usbImage, &options.usbDevice,
+                              &options.logFile, &options.answerFile}) {
         if (!path->empty()) {
             *path = makeAbsolute(*path);
         }

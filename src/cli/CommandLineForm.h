@@ -41,6 +41,7 @@ public:
     std::string isoPathText() const override { return options_.isoPath; }
     std::string usbImageText() const override { return options_.usbImage; }
     std::string usbImageSizeText() const override { return options_.usbImageSize; }
+    std::string usbDeviceText() const override { return options_.usbDevice; }
     std::string targetHardwareText() const override;
 
 private:

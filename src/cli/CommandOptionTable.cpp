@@ -131,6 +131,15 @@ constexpr OptionRow kRows[] = {
      .target = &Options::usbImageSize,
      .help = "--usb-image の大きさ（バイト。K、M、G を付けると KiB、\n"
              "MiB、GiB）。指定しなければツリーに余裕を足した大きさ"},
+    {.name = "--usb-device",
+     .valueName = "DEVICE",
+     .target = &Options::usbDevice,
+     .help = "--usb-image のイメージを、でき上がって確かめたあとで\n"
+             "この USB メモリ（/dev/sdb など、ディスク全体）に書き込み\n"
+             "ます。内容はすべて消去されるので --yes が必要です。root\n"
+             "か disk グループのユーザーだけ。取り外せないディスク、\n"
+             "マウント中のもの、読込元や作業フォルダのあるもの、\n"
+             "イメージより小さいものは断ります"},
     {.name = "--yes",
      .target = &Options::yes,
      .help = "ウィザードの問い（空でない作業フォルダ、作るフォルダ）\n"

@@ -40,6 +40,7 @@ struct CommandOptions {
     // The USB stick image, and its size ("" for one that fits).
     std::string usbImage;
     std::string usbImageSize;
+    std::string usbDevice;
     bool yes = false;
     std::string logFile;
     bool quiet = false;

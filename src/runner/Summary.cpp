@@ -139,6 +139,10 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     if (!settings.getUsbImagePath().empty()) {
         log.append("\r\n\r\nUSB メモリ用イメージ：\r\n      " + settings.getUsbImagePath());
     }
+    if (!settings.getUsbDevice().empty()) {
+        log.append("\r\n\r\n書き込む USB メモリ（すべて消去）：\r\n      " +
+                   settings.getUsbDevice());
+    }
     appendAnswerFileSummary(settings, data.target, log);
     appendTargetHardwareSummary(settings, reader.file(),
                                 settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,

@@ -78,6 +78,10 @@ public:
     void setUsbImagePath(const std::string& value) { usbImagePath = value; }
     std::uint64_t getUsbImageSize() const { return usbImageSize; }
     void setUsbImageSize(std::uint64_t value) { usbImageSize = value; }
+    // The USB stick the image is written to after it is made ("/dev/sdb");
+    // empty for none.
+    const std::string& getUsbDevice() const { return usbDevice; }
+    void setUsbDevice(const std::string& value) { usbDevice = value; }
 
     // The unattended installation's answer file: none by default.
     const AnswerFileFields& getAnswerFile() const { return answerFile; }
@@ -122,6 +126,7 @@ private:
     std::string isoPath;
     std::string usbImagePath;
     std::uint64_t usbImageSize = 0;
+    std::string usbDevice;
     AnswerFileFields answerFile;
     std::optional<std::int64_t> imageEpoch;
     std::string targetHardware;

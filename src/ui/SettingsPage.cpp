@@ -155,6 +155,7 @@ void SettingsPage::initPage() {
     if (settings_.getUsbImageSize() != 0) {
         ui_.usbImageSize->setText(QString::number(settings_.getUsbImageSize()));
     }
+    ui_.usbDevice->setText(QString::fromStdString(settings_.getUsbDevice()));
     ui_.targetHardware->setEditText(QString::fromStdString(settings_.getTargetHardware()));
     ui_.driveList->setFocus();
 }
@@ -497,6 +498,10 @@ std::string SettingsPage::usbImageText() const {
 
 std::string SettingsPage::usbImageSizeText() const {
     return ui_.usbImageSize->text().trimmed().toStdString();
+}
+
+std::string SettingsPage::usbDeviceText() const {
+    return ui_.usbDevice->text().trimmed().toStdString();
 }
 
 } // namespace ornibe

@@ -110,6 +110,7 @@ private:
     std::string isoPathText() const override;
     std::string usbImageText() const override;
     std::string usbImageSizeText() const override;
+    std::string usbDeviceText() const override;
 
     BuildSettings& settings_;
     DriveSource& drives_;

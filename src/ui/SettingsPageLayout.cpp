@@ -275,12 +275,24 @@ QGroupBox* Builder::buildIsoGroup() {
     c_.usbImageSize->setToolTip(QStringLiteral("バイト数か、K、M、G を付けた数（例: 4G）。"));
     c_.usbImageSize->setFixedWidth(c_.usbImageSize->fontMetrics().averageCharWidth() * 10);
     sizeLabel->setBuddy(c_.usbImageSize);
+    // The stick the image is written to at the end (empty: none); the
+    // checks name its model and size and ask before it is taken.
+    auto* deviceLabel = new QLabel(QStringLiteral("書き込む USB メモリ :"), group);
+    c_.usbDevice = makeEdit("usbDeviceEdit", group);
+    c_.usbDevice->setPlaceholderText(QStringLiteral("なし"));
+    c_.usbDevice->setToolTip(
+        QStringLiteral("イメージを書き込む USB メモリのデバイス（/dev/sdb など、ディスク全体）。"
+                       "内容はすべて消去されます。"));
+    c_.usbDevice->setFixedWidth(c_.usbDevice->fontMetrics().averageCharWidth() * 12);
+    deviceLabel->setBuddy(c_.usbDevice);
     c_.usbImageButton = makeButton(QStringLiteral("保存先選択"), "usbImageButton", group);
     auto* usb = new QHBoxLayout;
     usb->addWidget(usbLabel);
     usb->addWidget(c_.usbImage, 1);
     usb->addWidget(sizeLabel);
     usb->addWidget(c_.usbImageSize);
+    usb->addWidget(deviceLabel);
+    usb->addWidget(c_.usbDevice);
     grid->addLayout(usb, 2, 0);
     grid->addWidget(c_.usbImageButton, 2, 1);
     return group;
@@ -352,6 +364,7 @@ void Builder::setControlTabOrder() {
                         c_.targetHardwareButton,
                         c_.usbImage,
                         c_.usbImageSize,
+                        c_.usbDevice,
                         c_.usbImageButton,
                         c_.nextButton,
                         c_.quitButton};

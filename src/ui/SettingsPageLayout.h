@@ -49,6 +49,7 @@ struct SettingsControls {
     // USB メモリ用イメージ: the stick image's file name and its size.
     QLineEdit* usbImage;
     QLineEdit* usbImageSize;
+    QLineEdit* usbDevice;
     QPushButton* usbImageButton;
     // The version box's entry, in the page's context menu and on Alt+A.
     QAction* about;

@@ -31,6 +31,7 @@
 #include "wizard/SourceTreeCheck.h"
 #include "wizard/TargetHardwareCheck.h"
 #include "wizard/TreeSetupCheck.h"
+#include "wizard/UsbDeviceSettingsCheck.h"
 #include "wizard/UsbImageSettingsCheck.h"
 #include "wizard/VirtioWinCheck.h"
 
@@ -185,7 +186,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
 
     // Before the work folder check, which may create the folder.
     if (!checkIsoPath(form) || !checkUsbImage(form, target, *treeSource) || !checkLogFile() ||
-        !checkNamedPaths(form, target.version)) {
+        !checkNamedPaths(form, target.version) ||
+        !checkUsbDevice(form, target.version, *treeSource)) {
         return false;
     }
     // With a source to read, the work folder check asks its questions and
@@ -332,6 +334,34 @@ bool SettingsChecks::checkNamedPaths(const SettingsForm& form, WindowsVersion ve
         findPathConflict(namedPathsOf(settings_, workFolder, isoPath, logFile_, version, tools_),
                          homeFolder(tools_.environment()));
     return outcome || refuse(outcome.failure());
+}
+
+bool SettingsChecks::checkUsbDevice(const SettingsForm& form, WindowsVersion version,
+                                    const Medium& tree) {
+    settings_.setUsbDevice({});
+    if (form.usbDeviceText().empty()) {
+        return true;
+    }
+    const std::string workFolder = withoutTrailingSlash(makeAbsolute(form.workFolderText()));
+    const std::string isoPath =
+        form.isoPathText().empty() ? std::string() : makeAbsolute(form.isoPathText(), workFolder);
+    UsbDeviceRequest request;
+    request.node = form.usbDeviceText();
+    request.usbImage = settings_.getUsbImagePath();
+    request.imageBytes = settings_.getUsbImageSize();
+    if (request.imageBytes == 0 && !request.usbImage.empty()) {
+        request.imageBytes = sourceBytes(tree).value_or(0);
+    }
+    request.paths = namedPathsOf(settings_, workFolder, isoPath, logFile_, version, tools_);
+    Result<StickDevice> device = validateUsbDevice(request);
+    if (!device) {
+        return !stopped() && refuse(device.failure());
+    }
+    if (messages_.show(usbDeviceQuestion(*device), kYesNoQuestionNoDefault) != MessageAnswer::Yes) {
+        return false;
+    }
+    settings_.setUsbDevice(device->node);
+    return true;
 }
 
 bool SettingsChecks::checkBootImage(const std::string& workFolder) {

@@ -109,6 +109,10 @@ public:
     // settings hold the source, Service Pack and drivers already; the
     // version is the one the drivers were checked for.
     bool checkNamedPaths(const SettingsForm& form, WindowsVersion version);
+    // The USB stick to write the stick image to: one the user may write,
+    // removable, not in use by the build or mounted, large enough; the user
+    // is asked before it is taken. Stored when it passes.
+    bool checkUsbDevice(const SettingsForm& form, WindowsVersion version, const Medium& tree);
 
 private:
     // Shows a refusal: its first line, then its reason; always false.

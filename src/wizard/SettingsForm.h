@@ -57,6 +57,7 @@ public:
     // typed (empty for one that fits the tree).
     virtual std::string usbImageText() const { return {}; }
     virtual std::string usbImageSizeText() const { return {}; }
+    virtual std::string usbDeviceText() const { return {}; }
 };
 
 } // namespace ornibe

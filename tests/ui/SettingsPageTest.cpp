@@ -159,11 +159,12 @@ private slots:
         for (QLabel* label : p.page.findChildren<QLabel*>()) {
             labels << label->text();
         }
-        QCOMPARE(labels, (QStringList{"読込元のCDドライブ :", "ボリュームラベル :",
-                                      "Service Pack ファイル :", "ドライバの INF ファイル :",
-                                      "PnP ドライバの INF ファイル :", "作業フォルダ :",
-                                      "ISOイメージのファイル名 :", "対象のハードウェア :",
-                                      "USB メモリ用イメージ :", "大きさ :"}));
+        QCOMPARE(
+            labels,
+            (QStringList{"読込元のCDドライブ :", "ボリュームラベル :", "Service Pack ファイル :",
+                         "ドライバの INF ファイル :", "PnP ドライバの INF ファイル :",
+                         "作業フォルダ :", "ISOイメージのファイル名 :", "対象のハードウェア :",
+                         "USB メモリ用イメージ :", "大きさ :", "書き込む USB メモリ :"}));
         QCOMPARE(p.button("servicePackButton")->text(), QStringLiteral("ファイル選択"));
         QCOMPARE(p.button("pnpAddButton")->text(), QStringLiteral("一覧に追加…"));
         QCOMPARE(p.button("pnpRemoveButton")->text(), QStringLiteral("一覧から除外"));
@@ -187,7 +188,7 @@ private slots:
             p.page.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&p.page));
             QTRY_COMPARE(QApplication::focusWidget(), p.driveList());
-            for (int i = 0; i < 30; ++i) {
+            for (int i = 0; i < 31; ++i) {
                 seen << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
@@ -220,6 +221,7 @@ private slots:
                                     "targetHardwareButton",
                                     "usbImageEdit",
                                     "usbImageSizeEdit",
+                                    "usbDeviceEdit",
                                     "usbImageButton",
                                     "nextButton",
                                     "quitButton"}));

@@ -12,8 +12,9 @@ bool always(const BuildContext&) {
 // The steps in the order they run. The hotfixes come after the Service
 // Pack, whose own SVCPACK.INF lines they follow; the user's $OEM$ files
 // after the PnP drivers, beside whose folders they go without replacing
-// them; both before the answer file, which names the drivers' folders; the check comes last, as it
-// reads the finished tree and its image.
+// them; both before the answer file, which names the drivers' folders. The
+// check comes after the images, as it reads the finished tree and its
+// images, and only a checked stick image is written to the stick.
 constexpr BuildStep kSteps[] = {
     {"copy", [](const BuildContext& c) { return c.settings.GetCdDriveIndex() != 0; }, copyStep},
     {"Service Pack", [](const BuildContext& c) { return !c.settings.GetServicePackPath().empty(); },
@@ -40,6 +41,8 @@ constexpr BuildStep kSteps[] = {
     {"USB image", [](const BuildContext& c) { return !c.settings.getUsbImagePath().empty(); },
      usbImageStep},
     {"check", always, checkStep},
+    {"USB device", [](const BuildContext& c) { return !c.settings.getUsbDevice().empty(); },
+     usbDeviceStep},
 };
 
 } // namespace

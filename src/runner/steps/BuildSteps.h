@@ -37,6 +37,7 @@ bool bigDriveStep(BuildContext& context);
 bool imageStep(BuildContext& context);
 bool usbImageStep(BuildContext& context);
 bool checkStep(BuildContext& context);
+bool usbDeviceStep(BuildContext& context);
 
 // The Service Pack step's command line.
 StepCommand servicePackCommand(const BuildSettings& settings, const ToolSearch& tools);
