@@ -7,8 +7,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    for (char code : {'0', '1', '2', '?'}) {
-        ornibe::AnswerFileReading reading = ornibe::checkAnswerFileBytes(bytes, "WINNT.SIF", code);
+    for (ornibe::WindowsVersion version :
+         {ornibe::WindowsVersion::Windows2000, ornibe::WindowsVersion::WindowsXp,
+          ornibe::WindowsVersion::Server2003, ornibe::WindowsVersion::Unknown}) {
+        ornibe::AnswerFileReading reading =
+            ornibe::checkAnswerFileBytes(bytes, "WINNT.SIF", version);
         (void)reading.check.outcome;
     }
     return 0;

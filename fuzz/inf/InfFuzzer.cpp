@@ -63,9 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fwrite(data, 1, size, file);
         std::fclose(file);
         ornibe::InfReader reader(path);
-        for (char code : {'0', '1', '2'}) {
+        for (ornibe::WindowsVersion version :
+             {ornibe::WindowsVersion::Windows2000, ornibe::WindowsVersion::WindowsXp,
+              ornibe::WindowsVersion::Server2003}) {
             ornibe::DriverPackage package;
-            reader.ReadDriverPackage(package, code);
+            reader.ReadDriverPackage(package, version);
         }
         reader.Close();
     }
