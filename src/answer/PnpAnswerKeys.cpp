@@ -1,6 +1,7 @@
 #include "answer/PnpAnswerKeys.h"
 
 #include "sys/CaseFold.h"
+#include "sys/Trimmed.h"
 
 #include <optional>
 
@@ -10,16 +11,6 @@ namespace {
 constexpr std::string_view kSection = "Unattended";
 constexpr std::string_view kPreinstall = "OemPreinstall";
 constexpr std::string_view kPath = "OemPnPDriversPath";
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 std::string_view unquoted(std::string_view text) {
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {

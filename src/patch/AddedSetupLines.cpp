@@ -1,6 +1,7 @@
 #include "patch/AddedSetupLines.h"
 
 #include "sys/CaseFold.h"
+#include "sys/Trimmed.h"
 
 #include <algorithm>
 #include <set>
@@ -8,15 +9,8 @@
 namespace ornibe {
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    const std::string_view blanks = " \t\"";
-    std::size_t start = text.find_first_not_of(blanks);
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    std::size_t end = text.find_last_not_of(blanks);
-    return text.substr(start, end - start + 1);
-}
+// Values may stand in quotes.
+constexpr std::string_view kBlanks = " \t\"";
 
 } // namespace
 
@@ -28,13 +22,13 @@ std::vector<AddedSetupLine> addedSetupLines(std::string_view bytes) {
     bool repeated = false;
     for (std::size_t start = 0; start < bytes.size();) {
         std::size_t end = std::min(bytes.find('\n', start), bytes.size());
-        std::string_view line = trimmed(bytes.substr(start, end - start));
+        std::string_view line = trimmed(bytes.substr(start, end - start), kBlanks);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') {
-            line = trimmed(line.substr(0, line.size() - 1));
+            line = trimmed(line.substr(0, line.size() - 1), kBlanks);
         }
         if (line.starts_with("[") && line.find(']') != std::string_view::npos) {
-            section = foldSetupText(trimmed(line.substr(1, line.find(']') - 1)));
+            section = foldSetupText(trimmed(line.substr(1, line.find(']') - 1), kBlanks));
             repeated = !seen.insert(section).second;
             continue;
         }
@@ -43,8 +37,8 @@ std::vector<AddedSetupLine> addedSetupLines(std::string_view bytes) {
             continue;
         }
         std::string_view value = line.substr(equals + 1);
-        lines.push_back({section, std::string(trimmed(line.substr(0, equals))),
-                         std::string(trimmed(value.substr(0, value.find(','))))});
+        lines.push_back({section, std::string(trimmed(line.substr(0, equals), kBlanks)),
+                         std::string(trimmed(value.substr(0, value.find(',')), kBlanks))});
     }
     return lines;
 }

@@ -1,29 +1,14 @@
 #include "patch/SetupSourceDevice.h"
+#include "sys/CaseFold.h"
+#include "sys/Trimmed.h"
 
 #include <vector>
 
 namespace ornibe {
 namespace {
 
-std::string folded(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
+// A line read with its CR, where there is one.
+constexpr std::string_view kBlanks = " \t\r";
 
 // The text split into lines, each with its line break.
 std::vector<std::string_view> linesOf(std::string_view text) {
@@ -38,20 +23,20 @@ std::vector<std::string_view> linesOf(std::string_view text) {
 }
 
 bool isSectionHeader(std::string_view line) {
-    return trimmed(line).starts_with('[');
+    return trimmed(line, kBlanks).starts_with('[');
 }
 
 bool isSetupDataHeader(std::string_view line) {
-    std::string_view text = trimmed(line);
+    std::string_view text = trimmed(line, kBlanks);
     return text.starts_with('[') &&
-           folded(trimmed(text.substr(1, text.find(']') - 1))) == "SETUPDATA";
+           equalsSetupNoCase(trimmed(text.substr(1, text.find(']') - 1), kBlanks), "SETUPDATA");
 }
 
 bool isSourceDeviceLine(std::string_view line) {
-    std::string_view text = trimmed(line);
+    std::string_view text = trimmed(line, kBlanks);
     std::size_t equals = text.find('=');
     return equals != std::string_view::npos &&
-           folded(trimmed(text.substr(0, equals))) == "SETUPSOURCEDEVICE";
+           equalsSetupNoCase(trimmed(text.substr(0, equals), kBlanks), "SETUPSOURCEDEVICE");
 }
 
 } // namespace

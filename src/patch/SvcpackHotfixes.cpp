@@ -7,6 +7,7 @@
 #include "patch/SetupFileEditor.h"
 #include "sys/CaseFold.h"
 #include "sys/FileIo.h"
+#include "sys/Trimmed.h"
 
 #include <unistd.h>
 
@@ -14,16 +15,6 @@ namespace ornibe {
 namespace {
 
 constexpr std::string_view kSection = "SetupHotfixesToRun";
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 bool listsName(const std::vector<HotfixLine>& lines, const std::string& name) {
     for (const HotfixLine& line : lines) {
