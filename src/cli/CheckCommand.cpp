@@ -34,15 +34,24 @@ bool readTargetOption(const CommandOptions& options, TreeCheckInput& input, std:
     return true;
 }
 
-int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std::ostream& out,
-                    std::ostream& err) {
-    // Paths on the command line are taken from the current folder.
-    const std::string work = withoutTrailingSlash(makeAbsolute(options.workFolder));
+std::optional<std::string> workFolderOption(const CommandOptions& options, std::ostream& err) {
+    std::string work = withoutTrailingSlash(makeAbsolute(options.workFolder));
     if (!existsAsFolder(work)) {
         err << "ornibe-build: " << terminalText(TerminalText::WorkNotFolder, {options.workFolder})
             << "\n";
+        return std::nullopt;
+    }
+    return work;
+}
+
+int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std::ostream& out,
+                    std::ostream& err) {
+    // Paths on the command line are taken from the current folder.
+    const std::optional<std::string> checkedWork = workFolderOption(options, err);
+    if (!checkedWork) {
         return kExitRefused;
     }
+    const std::string& work = *checkedWork;
     std::string image = options.isoPath.empty() ? std::string() : makeAbsolute(options.isoPath);
     if (!image.empty() && !existsAsFile(image)) {
         err << "ornibe-build: " << terminalText(TerminalText::IsoNotFile, {options.isoPath})

@@ -26,6 +26,10 @@ std::string targetHardwareOf(const CommandOptions& options);
 // Reads the target machine the options name, if any, into the input's
 // devices and the count of the listing's lines passed over; false after
 // the program's message on err when it cannot be read.
+// The work folder of the options, absolute and without a trailing slash;
+// nothing, with the refusal written to err, when it is no folder.
+std::optional<std::string> workFolderOption(const CommandOptions& options, std::ostream& err);
+
 bool readTargetOption(const CommandOptions& options, TreeCheckInput& input, std::ostream& err);
 
 int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std::ostream& out,

@@ -13,12 +13,11 @@ namespace ornibe {
 
 int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools, std::ostream& out,
                          std::ostream& err) {
-    const std::string work = withoutTrailingSlash(makeAbsolute(options.workFolder));
-    if (!existsAsFolder(work)) {
-        err << "ornibe-build: " << terminalText(TerminalText::WorkNotFolder, {options.workFolder})
-            << "\n";
+    const std::optional<std::string> checkedWork = workFolderOption(options, err);
+    if (!checkedWork) {
         return kExitRefused;
     }
+    const std::string& work = *checkedWork;
     const std::string source = makeAbsolute(options.checkDriver);
     if (!existsAsFile(source) && !existsAsFolder(source)) {
         err << "ornibe-build: "
