@@ -1,4 +1,5 @@
 #include "sys/HostEnvironment.h"
+#include "sys/UserLanguage.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,28 @@ TEST(HostEnvironment, search_folders_come_from_path_with_an_empty_entry_as_the_c
     EXPECT_EQ(HostEnvironment({"PATH="}).searchFolders(), (std::vector<std::string>{"."}));
     EXPECT_EQ(HostEnvironment().searchFolders(),
               (std::vector<std::string>{"/usr/local/bin", "/usr/bin", "/bin"}));
+}
+
+TEST(HostEnvironment, the_language_is_english_only_when_a_locale_that_is_not_c_asks_for_it) {
+    const auto language = [](std::vector<std::string> variables) {
+        return userLanguage(HostEnvironment(std::move(variables)));
+    };
+    EXPECT_EQ(language({}), UserLanguage::Japanese);
+    EXPECT_EQ(language({"LANG=C.UTF-8"}), UserLanguage::Japanese);
+    EXPECT_EQ(language({"LANG=POSIX", "LANGUAGE=en"}), UserLanguage::Japanese);
+    EXPECT_EQ(language({"LANG=en_US.UTF-8"}), UserLanguage::English);
+    EXPECT_EQ(language({"LANG=ja_JP.UTF-8"}), UserLanguage::Japanese);
+    EXPECT_EQ(language({"LANG=de_DE.UTF-8"}), UserLanguage::Japanese);
+    EXPECT_EQ(language({"LANG=english"}), UserLanguage::Japanese);
+    // LC_ALL, then LC_MESSAGES, then LANG; an empty one does not count.
+    EXPECT_EQ(language({"LANG=en_US.UTF-8", "LC_MESSAGES=ja_JP.UTF-8"}), UserLanguage::Japanese);
+    EXPECT_EQ(language({"LANG=ja_JP.UTF-8", "LC_ALL=en_GB.UTF-8"}), UserLanguage::English);
+    EXPECT_EQ(language({"LANG=en_US.UTF-8", "LC_ALL="}), UserLanguage::English);
+    EXPECT_EQ(language({"LANG=en_US.UTF-8", "LC_ALL=C"}), UserLanguage::Japanese);
+    // LANGUAGE's first entry that names English or Japanese decides.
+    EXPECT_EQ(language({"LANG=de_DE.UTF-8", "LANGUAGE=fr:en_US:ja"}), UserLanguage::English);
+    EXPECT_EQ(language({"LANG=en_US.UTF-8", "LANGUAGE=ja:en"}), UserLanguage::Japanese);
+    EXPECT_EQ(language({"LANG=en_US.UTF-8", "LANGUAGE=fr:de"}), UserLanguage::English);
 }
 
 } // namespace
