@@ -5,6 +5,7 @@
 #include "sys/SearchPath.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -132,12 +133,18 @@ public:
     // The content of a new SVCPACK.INF listing the given catalog lines.
     std::string svcpackTemplate(std::string_view catalogLines) const;
 
-    // SVCPACK.INF: lists the hotfixes in [SetupHotfixesToRun], in order,
-    // after the lines the file holds; a name listed already is left as it
-    // is. A file that is no usable SVCPACK.INF is replaced by a new one. A
-    // failure, with its reason, when the work copy cannot be made or
-    // packed back (patch/SvcpackHotfixes.h).
-    Outcome addHotfixes(const std::vector<HotfixLine>& hotfixes);
+    // SVCPACK.INF: takes out the lines of [SetupHotfixesToRun] whose
+    // program earlier answers true for (what an earlier build added), then
+    // lists the hotfixes there, in order, after the lines the file holds; a
+    // name listed already is left as it is. A file that is no usable
+    // SVCPACK.INF is replaced by a new one; one that comes out as it was is
+    // not packed again. A failure, with its reason, when the work copy
+    // cannot be made or packed back (patch/SvcpackHotfixes.h).
+    Outcome addHotfixes(const std::vector<HotfixLine>& hotfixes,
+                        const std::function<bool(std::string_view name)>& earlier);
+    // DOSNET.INF: takes out the line "svcpack" of [OptionalSrcDirs] that an
+    // earlier build added.
+    void unnameSvcpackInDosnet();
     // DOSNET.INF: names svcpack in OptionalSrcDirs unless it does already,
     // so that winnt32 copies the hotfixes too.
     void nameSvcpackInDosnet();
