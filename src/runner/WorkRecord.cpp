@@ -25,7 +25,8 @@ std::optional<std::string> problemOf(const WorkRecord& record, const BuildRecord
         return "ビルドの記録が知らないフォルダ " + line.value + " を作ったと言っています。";
     }
     if (line.key == kRecordDosnet && line.value != "svcpack") {
-        return "ビルドの記録の DOSNET.INF の行 " + line.value + " はビルドが書くものではありません。";
+        return "ビルドの記録の DOSNET.INF の行 " + line.value +
+               " はビルドが書くものではありません。";
     }
     if (line.key == kRecordOemFile) {
         std::string relative = line.value;

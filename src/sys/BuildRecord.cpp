@@ -11,11 +11,11 @@ namespace {
 // The kinds in the order the record lists them; a Plug and Play folder's
 // key is its three digits.
 constexpr std::string_view kKinds[] = {kRecordMadeFolder, kRecordHotfix, kRecordDosnet,
-                                        kRecordOemFile, kRecordSetupCommand};
+                                       kRecordOemFile, kRecordSetupCommand};
 
 bool isFolderNumber(std::string_view key) {
-    return key.size() == 3 && std::all_of(key.begin(), key.end(),
-                                          [](char c) { return c >= '0' && c <= '9'; });
+    return key.size() == 3 &&
+           std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Where lines of key stand in the record: 1 for a Plug and Play folder,
@@ -35,7 +35,7 @@ std::optional<std::size_t> rankOf(std::string_view key) {
 std::string escaped(std::string_view value) {
     std::string text;
     for (char c : value) {
-        text += c == '\r' ? std::string("%0D")
+        text += c == '\r'   ? std::string("%0D")
                 : c == '\n' ? std::string("%0A")
                 : c == '%'  ? std::string("%25")
                             : std::string(1, c);
@@ -80,7 +80,8 @@ Result<std::vector<BuildRecordLine>> readBuildRecordLines(std::string_view text)
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos || !rankOf(line.substr(0, equals))) {
-            return Failure{"read", {},
+            return Failure{"read",
+                           {},
                            "ビルドの記録の " + std::to_string(number) +
                                " 行目が読めません。記録が壊れています。"};
         }

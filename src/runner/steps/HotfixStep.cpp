@@ -9,8 +9,8 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "patch/SetupFileEditor.h"
-#include "runner/WorkRecord.h"
 #include "patch/SvcpackHotfixes.h"
+#include "runner/WorkRecord.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -311,16 +311,17 @@ Outcome addHotfixes(BuildContext& context) {
         if (added.empty() && madeSvcpack.empty() && madeFolder(*record, kMadeSvcpack) &&
             existsAsFolder(svcpack) && std::filesystem::is_empty(svcpack)) {
             ::rmdir(svcpack.c_str());
-            std::erase(record->lines, BuildRecordLine{std::string(kRecordMadeFolder),
-                                                      std::string(kMadeSvcpack)});
+            std::erase(record->lines,
+                       BuildRecordLine{std::string(kRecordMadeFolder), std::string(kMadeSvcpack)});
         }
         record->lines = withRecordKind(std::move(record->lines), kRecordDosnet,
                                        dosnetOurs ? std::vector<std::string>{"svcpack"}
                                                   : std::vector<std::string>{});
         record->lines = withRecordKind(std::move(record->lines), kRecordHotfix, added);
         writeWorkRecord(*record);
-        log.append(added.empty() && hotfixes.empty() ? "修正プログラムを取り除きました。\r\n\r\n"
-                                                     : "修正プログラムの追加が完了しました。\r\n\r\n");
+        log.append(added.empty() && hotfixes.empty()
+                       ? "修正プログラムを取り除きました。\r\n\r\n"
+                       : "修正プログラムの追加が完了しました。\r\n\r\n");
     } catch (const FileError& error) {
         undo();
         return Failure::fromFileError(error);

@@ -220,9 +220,8 @@ Outcome mergeOemFiles(BuildContext& context) {
         if (!gone.empty()) {
             log.append("前のビルドが $OEM$ に加えたファイルを削除しています。。。");
             for (const std::string& entry : gone) {
-                std::optional<std::string> found =
-                    findNoCase(oem, entry.ends_with('/') ? entry.substr(0, entry.size() - 1)
-                                                         : entry);
+                std::optional<std::string> found = findNoCase(
+                    oem, entry.ends_with('/') ? entry.substr(0, entry.size() - 1) : entry);
                 if (!found) {
                     continue;
                 }
@@ -258,8 +257,8 @@ Outcome mergeOemFiles(BuildContext& context) {
             before.clear();
         } else if (!earlierCommands.empty()) {
             before = withoutSectionLines(before, "Commands", [&](std::string_view text) {
-                return std::find(earlierCommands.begin(), earlierCommands.end(),
-                                 unquoted(text)) != earlierCommands.end();
+                return std::find(earlierCommands.begin(), earlierCommands.end(), unquoted(text)) !=
+                       earlierCommands.end();
             });
         }
         std::vector<std::string> appended;

@@ -95,8 +95,8 @@ void fillFolder(const std::string& folder, const PnpDriver& driver) {
 
 // Whether a line of the record names one of the numbered folders.
 bool isFolderKey(const std::string& key) {
-    return key.size() == 3 && std::all_of(key.begin(), key.end(),
-                                          [](char c) { return c >= '0' && c <= '9'; });
+    return key.size() == 3 &&
+           std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Writes the record with these folders in place of those it names, the
