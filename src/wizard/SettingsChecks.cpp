@@ -172,7 +172,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         additions.oemFolder = makeAbsolute(additions.oemFolder);
     }
     if (Outcome added =
-            checkSetupAdditions(additions, target.architecture, settings_.getAnswerFile());
+            checkSetupAdditions(additions, target.architecture, settings_.getAnswerFile(),
+                                settings_.inputSnapshots());
         !added) {
         return refuse(added.failure());
     }

@@ -256,6 +256,61 @@ TEST_F(HotfixBuildTest, what_setup_cannot_take_is_refused_leaving_the_tree_as_it
     EXPECT_EQ(readTree(work), before);
 }
 
+// The user's own answer file with its own [GuiRunOnce] and OemPreinstall:
+// its commands stay first and in order, ours follow, OemPreinstall is
+// there once; a rebuild lists nothing twice, and one with another command
+// drops the earlier one.
+TEST_F(HotfixBuildTest, the_users_own_first_logon_commands_come_first_and_stay_once) {
+    makeXpTree(work);
+    const std::string own =
+        dir.write("own.sif", "[Data]\r\n"
+                             "UnattendedInstall = \"Yes\"\r\n"
+                             "\r\n"
+                             "[Unattended]\r\n"
+                             "UnattendMode = FullUnattended\r\n"
+                             "OemPreinstall = Yes\r\n"
+                             "\r\n"
+                             "[UserData]\r\n"
+                             "FullName = \"Own\"\r\n"
+                             "ComputerName = *\r\n"
+                             "\r\n"
+                             "[GuiRunOnce]\r\n"
+                             "Command0 = \"%systemdrive%\\own\\first.cmd\"\r\n"
+                             "Command1 = \"%systemdrive%\\own\\second.cmd\"\r\n");
+    auto arguments = [&](const std::string& command) {
+        return std::vector<std::string>{"--work",
+                                        work,
+                                        "--quiet",
+                                        "--answer-file",
+                                        own,
+                                        "--run-at-setup",
+                                        "cmd /c echo t12",
+                                        "--run-at-first-logon",
+                                        command};
+    };
+    const std::string sif = work + "/I386/WINNT.SIF";
+    CommandResult result = runBuild(arguments("%systemdrive%\\Install\\ours.cmd"));
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    const std::vector<std::string> expected = {"%systemdrive%\\own\\first.cmd",
+                                               "%systemdrive%\\own\\second.cmd",
+                                               "%systemdrive%\\Install\\ours.cmd"};
+    EXPECT_EQ(linesOf(slurp(sif), "GuiRunOnce"), expected);
+    EXPECT_THAT(linesOf(slurp(sif), "Unattended"), ElementsAre("FullUnattended", "Yes"));
+    EXPECT_THAT(linesOf(slurp(work + "/$OEM$/cmdlines.txt"), "Commands"),
+                ElementsAre("cmd /c echo t12"));
+
+    const std::map<std::string, std::string> first = readTree(work);
+    CommandResult again = runBuild(arguments("%systemdrive%\\Install\\ours.cmd"));
+    ASSERT_EQ(again.exitCode, 0) << again.output;
+    EXPECT_EQ(readTree(work), first);
+
+    CommandResult other = runBuild(arguments("%systemdrive%\\Install\\other.cmd"));
+    ASSERT_EQ(other.exitCode, 0) << other.output;
+    EXPECT_THAT(linesOf(slurp(sif), "GuiRunOnce"),
+                ElementsAre(expected[0], expected[1], "%systemdrive%\\Install\\other.cmd"));
+    EXPECT_EQ(slurp(work + "/$OEM$/cmdlines.txt"), first.at("$OEM$/cmdlines.txt"));
+}
+
 // An x64 tree takes x64 packages into AMD64\SVCPACK, listed in the
 // SVCPACK.INF there.
 TEST_F(HotfixBuildTest, an_x64_tree_takes_x64_packages_into_its_own_svcpack) {

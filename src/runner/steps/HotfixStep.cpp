@@ -130,7 +130,7 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
                     return false;
                 }
                 Result<std::string> bytes = source.readFile(folder + "/" + name, size);
-                return bytes && *bytes == readFile(package);
+                return bytes && *bytes == settings.inputSnapshots().read(package, kCdBytes);
             });
         if (!places) {
             log.append(kIndent + places.failure().headline);
@@ -168,6 +168,16 @@ namespace {
 Outcome addHotfixes(BuildContext& context) {
     const std::vector<HotfixChoice>& hotfixes = context.settings.getSetupAdditions().hotfixes;
     const std::string setupFolder = context.i386Folder();
+    // A package's bytes as the settings checks read them, whatever became
+    // of the file since.
+    auto packageBytes = [&](const std::string& package) {
+        std::optional<std::string> bytes =
+            context.settings.inputSnapshots().read(package, kCdBytes);
+        if (!bytes) {
+            throw FileError("read", package, "CD に入りきらない大きさです。");
+        }
+        return std::move(*bytes);
+    };
     ProgressLog& log = context.log();
     std::vector<std::string> copied;
     std::string madeSvcpack;
@@ -230,7 +240,7 @@ Outcome addHotfixes(BuildContext& context) {
                 return file &&
                        std::filesystem::file_size(*file, fileError) ==
                            std::filesystem::file_size(package, packageError) &&
-                       !fileError && !packageError && readFile(*file) == readFile(package);
+                       !fileError && !packageError && readFile(*file) == packageBytes(package);
             });
         if (!places) {
             return places.failure();
@@ -276,7 +286,7 @@ Outcome addHotfixes(BuildContext& context) {
             lines.push_back({utf8ToCp932(place.name), place.switches});
             const std::string target = entryPathNoCase(svcpack, place.name);
             const bool same = place.present || (isEarlier(place.name) && existsAsFile(target) &&
-                                                readFile(target) == readFile(place.package));
+                                                readFile(target) == packageBytes(place.package));
             if (same) {
                 log.append(fileName(place.package) + " は SVCPACK\\" + place.name +
                            " としてもう載っています。\r\n");
@@ -285,7 +295,7 @@ Outcome addHotfixes(BuildContext& context) {
             log.append(fileName(place.package) + " を SVCPACK\\" + place.name +
                        " にコピーしています。。。");
             copied.push_back(target);
-            writeFileAtomic(target, readFile(place.package));
+            writeFileAtomic(target, packageBytes(place.package));
             log.append("完了\r\n");
         }
         // DOSNET.INF first: naming svcpack there is harmless on its own,

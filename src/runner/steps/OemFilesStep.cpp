@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 namespace ornibe {
 namespace {
@@ -155,9 +156,23 @@ Outcome mergeOemFiles(BuildContext& context) {
         // Nothing there is replaced but what an earlier build copied: a
         // file of another content at the same place refuses the step before
         // anything is copied.
+        // The files as the settings checks read them; one that was not
+        // there then is refused, as it was never checked.
+        InputSnapshots& inputs = context.settings.inputSnapshots();
+        std::map<std::string, std::string> sourceBytes;
+        for (const OemCopy& copy : copies) {
+            std::optional<std::string> bytes =
+                inputs.holds(copy.source) ? inputs.read(copy.source, kCdBytes) : std::nullopt;
+            if (!bytes) {
+                return Failure{"copy", copy.source,
+                               "「次へ >」で確かめた後にフォルダに加わったファイルです。"
+                               "確かめ直してから実行してください。"};
+            }
+            sourceBytes[copy.source] = std::move(*bytes);
+        }
         for (const OemCopy& copy : copies) {
             if (existsAsFile(copy.target) && !isEarlier(copy.relative) &&
-                readFile(copy.target) != readFile(copy.source)) {
+                readFile(copy.target) != sourceBytes[copy.source]) {
                 return Failure{"copy", copy.target,
                                "$OEM$ に同じ名前の別のファイルがあります（" + copy.source +
                                    " で置き換えはしません）。"};
@@ -238,7 +253,7 @@ Outcome mergeOemFiles(BuildContext& context) {
         if (!copies.empty()) {
             log.append(oemFolder + " を $OEM$ にコピーしています。。。");
             for (const OemCopy& copy : copies) {
-                const std::string bytes = readFile(copy.source);
+                const std::string& bytes = sourceBytes[copy.source];
                 if (existsAsFile(copy.target) && readFile(copy.target) == bytes) {
                     continue;
                 }
