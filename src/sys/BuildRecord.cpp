@@ -96,9 +96,16 @@ std::string buildRecordText(const std::vector<BuildRecordLine>& lines) {
                      [](const BuildRecordLine& a, const BuildRecordLine& b) {
                          return rankOf(a.key).value_or(0) < rankOf(b.key).value_or(0);
                      });
-    std::string text = "; What ornibe added to this work folder: the folders under "
-                       "$OEM$\\$1\\Drivers, packages, $OEM$ files, commands.\r\n"
-                       "; A later build removes what it does not add again; nothing else.\r\n";
+    // A record of folders alone keeps the words it has always had.
+    const bool foldersOnly =
+        std::all_of(sorted.begin(), sorted.end(),
+                    [](const BuildRecordLine& line) { return isFolderNumber(line.key); });
+    std::string text =
+        foldersOnly ? "; Folders under $OEM$\\$1\\Drivers that ornibe made, with their INF.\r\n"
+                      "; A later build removes those it does not list; other folders stay.\r\n"
+                    : "; What ornibe added to this work folder: the folders under "
+                      "$OEM$\\$1\\Drivers, packages, $OEM$ files, commands.\r\n"
+                      "; A later build removes what it does not add again; nothing else.\r\n";
     for (const BuildRecordLine& line : sorted) {
         text += line.key + "=" + escaped(line.value) + "\r\n";
     }

@@ -102,7 +102,12 @@ bool isFolderKey(const std::string& key) {
 // Writes the record with these folders in place of those it names, the
 // other steps' lines kept, unless it holds them already.
 void writeRecord(WorkRecord& work, const PnpRecord& record) {
-    std::erase_if(work.lines, [](const BuildRecordLine& line) { return isFolderKey(line.key); });
+    // $OEM$ holds the drivers' folders from now on, and no later build
+    // removes them without this step: the note that a build made $OEM$
+    // goes, as a build of these drivers into an empty folder writes none.
+    std::erase_if(work.lines, [](const BuildRecordLine& line) {
+        return isFolderKey(line.key) || (line.key == kRecordMadeFolder && line.value == "$OEM$");
+    });
     for (const PnpRecord::Entry& entry : record.entries) {
         work.lines.push_back({entry.folder, entry.inf});
     }
@@ -175,8 +180,9 @@ bool pnpDriverStep(BuildContext& context) {
                 earlier.entries.push_back({line.key, line.value});
             }
         }
-        makeOemFolder(*work);
-        const std::string root = ownFolder(ownFolder(work->oemFolder, "$1"), "Drivers");
+        const std::string root = ownFolder(
+            ownFolder(ownFolder(context.settings.GetWorkFolder(), kBuildRecordFolder), "$1"),
+            "Drivers");
         std::vector<std::string> keys;
         for (const std::string& inf : infs) {
             keys.push_back(recordKeyOf(context.settings, inf));
