@@ -208,13 +208,19 @@ TEST_F(HotfixBuildTest, everything_lands_where_setup_reads_it_and_a_rebuild_chan
     EXPECT_FALSE(fs::exists(work + "/$OEM$/cmdlines.txt"));
     EXPECT_FALSE(fs::exists(work + "/$OEM$/$1/Install"));
 
-    // A record that names a path outside the tree is refused, the tree as it was.
-    dir.write("xp/$OEM$/ORNIBE.TXT", "OEM=../../I386/DOSNET.INF\r\n");
-    const std::map<std::string, std::string> before = readTree(work);
-    CommandResult damaged = runBuild(none);
-    EXPECT_EQ(damaged.exitCode, 1) << damaged.output;
-    EXPECT_THAT(damaged.output, HasSubstr("ビルドの記録が $OEM$ の外か記録そのもの"));
-    EXPECT_EQ(readTree(work), before);
+    // A record that names a path outside $OEM$, or that does not read as
+    // one, is refused by the checks, the tree as it was.
+    for (const auto& [record, reason] : std::vector<std::pair<std::string, std::string>>{
+             {"OEM=../../I386/DOSNET.INF\r\n", "ビルドの記録が $OEM$ の外か記録そのもの"},
+             {"SVCPACK=KB900001.EXE\r\nGarbage\r\n", "2 行目が読めません。記録が壊れています。"}}) {
+        dir.write("xp/$OEM$/ORNIBE.TXT", record);
+        const std::map<std::string, std::string> before = readTree(work);
+        CommandResult damaged = runBuild(none);
+        EXPECT_EQ(damaged.exitCode, 2) << damaged.output;
+        EXPECT_THAT(damaged.output, HasSubstr("作業フォルダにあるビルドの記録が使えません。"));
+        EXPECT_THAT(damaged.output, HasSubstr(reason));
+        EXPECT_EQ(readTree(work), before);
+    }
 }
 
 // What cannot go onto the CD is refused before anything changes: a package
