@@ -369,7 +369,7 @@
     </message>
     <message>
         <source>自動</source>
-        <translation>Automatic</translation>
+        <translation>Auto</translation>
     </message>
     <message>
         <source>バイト数か、K、M、G を付けた数（例: 4G）。</source>
