@@ -174,9 +174,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!additions.oemFolder.empty()) {
         additions.oemFolder = makeAbsolute(additions.oemFolder);
     }
-    if (Outcome added =
-            checkSetupAdditions(additions, target.architecture, settings_.getAnswerFile(),
-                                settings_.inputSnapshots());
+    if (Outcome added = checkSetupAdditions(additions, target.architecture,
+                                            settings_.getAnswerFile(), settings_.inputSnapshots());
         !added) {
         return refuse(added.failure());
     }
