@@ -78,6 +78,8 @@ public:
     // 8-bit file with an end-of-file byte 0x1A gets it as WriteAtEofMarker
     // writes it: over the byte, which then follows the text again.
     static void AppendText(const std::string& path, std::string_view text);
+    // The same for a file's content held in memory.
+    static std::string withTextAppended(std::string content, std::string_view text);
     // Writes text, CR LF and the end-of-file byte 0x1A over the file's
     // end-of-file byte 0x1A; always 8-bit. The byte is looked for in the
     // last 10 bytes, then in the 10 before them, then anywhere (readers stop

@@ -298,11 +298,8 @@ Outcome mergeOemFiles(BuildContext& context) {
             } else if (!lines.empty()) {
                 // The file's own lines stay; ours follow in a section of
                 // the same name, which setup reads as more of it.
-                const std::string scratch = cmdlines + ".new";
-                writeFileAtomic(scratch, before);
-                SetupFileEditor::AppendText(scratch, "\r\n[Commands]\r\n" + lines);
-                before = readFile(scratch);
-                removeFile(scratch);
+                before = SetupFileEditor::withTextAppended(std::move(before),
+                                                           "\r\n[Commands]\r\n" + lines);
             }
             // Read back as setup reads it: every command once more, in order.
             std::vector<std::string> inFile = cmdlinesCommands(before);
