@@ -23,9 +23,49 @@ CheckedTree::CheckedTree(const TreeCheckInput& input)
       setupFolder_(entryPathNoCase(input.workFolder, std::string(setupFolderName(architecture_)))),
       tools_(input.tools), scratch_("ornibe-check", input.tools.environment().tempFolder()) {}
 
+CheckedTree::CheckedTree(std::shared_ptr<const Medium> cd, const ToolSearch& tools)
+    : root_(cd->path()), architecture_(sourceArchitecture(*cd)),
+      setupFolder_(cd->isImage()
+                       ? joinPath(root_, std::string(setupFolderName(architecture_)))
+                       : entryPathNoCase(root_, std::string(setupFolderName(architecture_)))),
+      tools_(tools), scratch_("ornibe-check", tools.environment().tempFolder()),
+      image_(cd->isImage() ? std::move(cd) : nullptr) {}
+
 CheckedTree::~CheckedTree() = default;
 
+std::optional<std::string> CheckedTree::imageFile(std::string_view name) const {
+    const std::string folded = foldHostText(name);
+    if (auto known = copied_.find(folded); known != copied_.end()) {
+        return known->second;
+    }
+    std::optional<std::string>& copy = copied_[folded];
+    const std::string relative = std::string(setupFolderName(architecture_)) + "/" + folded;
+    if (name.empty() || name.find_first_of("/\\") != std::string_view::npos ||
+        !image_->hasFile(relative)) {
+        return copy;
+    }
+    Result<std::string> bytes = image_->readFile(relative);
+    if (!copyFolder_) {
+        if (Result<std::string> made = scratch_.make()) {
+            copyFolder_ = *made;
+        }
+    }
+    if (!bytes || !copyFolder_) {
+        return copy;
+    }
+    try {
+        const std::string path = joinPath(*copyFolder_, folded);
+        writeFileAtomic(path, *bytes);
+        copy = path;
+    } catch (const FileError&) {
+    }
+    return copy;
+}
+
 std::optional<std::string> CheckedTree::setupFile(std::string_view name) const {
+    if (image_) {
+        return imageFile(name);
+    }
     if (name.empty() || name == "." || name == ".." ||
         name.find_first_of("/\\") != std::string_view::npos) {
         return findFileNoCase(setupFolder_, name);
