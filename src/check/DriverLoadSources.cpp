@@ -6,6 +6,7 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
+#include "media/FloppyImage.h"
 #include "settings/BuildSettings.h"
 #include "source/DriverMedium.h"
 #include "source/F6Source.h"
@@ -38,6 +39,17 @@ void addPackageDrivers(const DriverPackage& package, std::vector<LoadCheckDriver
     }
 }
 
+// A file taken out of a floppy image is named inside the image
+// ("disk.img:/I386/X.SY_"), not by the folder it was taken out into.
+void nameInsideImage(const TxtsetupOem& oem, std::vector<LoadCheckDriver>& drivers) {
+    for (LoadCheckDriver& driver : drivers) {
+        const std::string shown = oem.shown(driver.shown.empty() ? driver.path : driver.shown);
+        if (shown != driver.path) {
+            driver.shown = shown;
+        }
+    }
+}
+
 } // namespace
 
 std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& settings,
@@ -51,6 +63,14 @@ std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& setting
         DriverPackage read;
         readDriverSources(settings, target, tools, read);
         addPackageDrivers(read, drivers);
+    }
+    for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
+        const std::string& source = settings.GetDriverInf(i);
+        if (existsAsFile(source) && isFloppyImage(source)) {
+            if (Result<TxtsetupOem> oem = readF6Source(source, target.architecture, tools)) {
+                nameInsideImage(*oem, drivers);
+            }
+        }
     }
     for (const std::string& inf : settings.pnpDriverInfList()) {
         for (const PnpDriver::File& file : readPnpDriver(inf, target).files) {
@@ -72,6 +92,9 @@ std::vector<LoadCheckDriver> sourceDriverBinaries(const std::string& source,
             for (const OemEntry& entry : oem->entries) {
                 addOemEntry(*oem, entry, package);
             }
+            addPackageDrivers(package, drivers);
+            nameInsideImage(*oem, drivers);
+            return drivers;
         }
     } else {
         InfReader driver(source);

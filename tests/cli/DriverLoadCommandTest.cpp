@@ -5,7 +5,9 @@
 // driver, one calling a kernel function the CD lacks and an x64 one are
 // named with their reason by --check-driver, refused on the way into a
 // build unless allowed, and reported by --check; a clean one passes
-// silently. The IDs: a class-code-only driver and an ID that only a
+// silently. The CD may be an image, a driver may be held only compressed
+// or in a floppy image, and --check reads the tree's Plug and Play drivers
+// too. The IDs: a class-code-only driver and an ID that only a
 // model line's later field gives are named against a target listing.
 
 #include "support/BuildProgram.h"
@@ -156,7 +158,7 @@ TEST_F(DriverLoadCommandTest, an_image_source_is_read_through_the_image) {
                 HasSubstr("ドライバの読み込み：\r\n      ORCLEAN.SYS: 読み込める\r\n"));
 }
 
-TEST_F(DriverLoadCommandTest, a_driver_held_only_compressed_is_read_from_its_cabinet) {
+TEST_F(DriverLoadCommandTest, a_driver_held_only_compressed_or_in_a_floppy_image_is_read) {
     const std::string storport = driver("ORSTOR", "X86/ORSTOR.SYS");
     const std::string clean = driver("ORCLEAN", "X86/ORCLEAN.SYS");
     for (const std::string name : {"ORSTOR", "ORCLEAN"}) {
@@ -172,6 +174,25 @@ TEST_F(DriverLoadCommandTest, a_driver_held_only_compressed_is_read_from_its_cab
     CommandResult loads = runBuild({"--check-driver", clean, "--work", work});
     EXPECT_EQ(loads.exitCode, 0) << loads.output;
     EXPECT_THAT(loads.output, HasSubstr("ORCLEAN/X86/ORCLEAN.SY_ は読み込めます。"));
+    // So is one in a floppy image, as real driver floppies hold them.
+    const std::string f6 = dir / "f6";
+    fs::copy(std::string(ORNIBE_SOURCE_DIR) + "/samples/f6", f6, fs::copy_options::recursive);
+    fs::copy_file(standIn("X86/ORSTOR.SYS"), f6 + "/I386/ORRAID.SYS",
+                  fs::copy_options::overwrite_existing);
+    ASSERT_EQ(
+        runCommand({builtTool("makecab"), "/L", f6 + "/I386", f6 + "/I386/ORRAID.SYS"}).exitCode,
+        0);
+    fs::remove(f6 + "/I386/ORRAID.SYS");
+    const std::string floppy = dir / "f6.img";
+    ASSERT_EQ(runCommand({"mformat", "-C", "-f", "1440", "-i", floppy, "::"}).exitCode, 0);
+    ASSERT_EQ(runCommand({"mcopy", "-s", "-i", floppy, f6 + "/I386", f6 + "/TXTSETUP.OEM",
+                          f6 + "/ORRAID.TAG", "::"})
+                  .exitCode,
+              0);
+    CommandResult inImage = runBuild({"--check-driver", floppy, "--work", work});
+    EXPECT_THAT(inImage.output,
+                HasSubstr(floppy + ":/I386/ORRAID.SY_ は読み込めません: "
+                                   "取り込むモジュール STORPORT.SYS が CD にありません。"));
     // On the way into a build, as staging copies the cabinet.
     expectRefusedLeavingAsItWas(
         dir.path(), {{{"--work", work, "--driver", storport},
