@@ -109,14 +109,27 @@ Result<std::string> CheckedTree::newFolder() {
 }
 
 void CheckedTree::expandAhead(const std::vector<std::string>& names) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const std::string& name : names) {
+        if (plainFile(name)) {
+            continue;
+        }
+        if (std::optional<std::string> packed = compressedFile(name)) {
+            files.emplace_back(*packed, name);
+        }
+    }
+    expandAll(files);
+}
+
+void CheckedTree::expandAll(const std::vector<std::pair<std::string, std::string>>& files) {
     std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
-    if (tool.empty()) {
+    if (files.empty() || tool.empty()) {
         return;
     }
     // The list names each cabinet, its folder and the file to take out,
     // each ended by a NUL byte. The files share one folder: each name,
-    // letter case aside, is taken out once, from the one cabinet of its
-    // compressed name.
+    // letter case aside, is taken out once, from the first cabinet that
+    // names it.
     Result<std::string> folder = newFolder();
     if (!folder) {
         return;
@@ -124,16 +137,14 @@ void CheckedTree::expandAhead(const std::vector<std::string>& names) {
     std::string list;
     std::map<std::string, std::string> planned;
     CaseVariants taken;
-    for (const std::string& name : names) {
-        std::optional<std::string> packed = compressedFile(name);
-        if (taken.find(name) != nullptr || plainFile(name) || !packed ||
-            ready_.contains(*packed + '\0' + foldHostText(name)) ||
-            !SetupFileEditor::IsCabinet(*packed)) {
+    for (const auto& [packed, name] : files) {
+        if (taken.find(name) != nullptr || ready_.contains(packed + '\0' + foldHostText(name)) ||
+            !SetupFileEditor::IsCabinet(packed)) {
             continue;
         }
         taken.add(name);
-        planned.emplace(*packed + '\0' + foldHostText(name), *folder);
-        list += *packed + '\0' + *folder + '\0' + name + '\0';
+        planned.emplace(packed + '\0' + foldHostText(name), *folder);
+        list += packed + '\0' + *folder + '\0' + name + '\0';
     }
     if (planned.empty()) {
         return;

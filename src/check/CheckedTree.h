@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ornibe {
@@ -57,6 +58,9 @@ public:
     // so that expand() then finds each ready. A file the run did not give
     // is expanded by expand() on its own, which then says why.
     void expandAhead(const std::vector<std::string>& names);
+    // The same for files of any cabinet (the cabinet's path, the name of
+    // the file to take out of it).
+    void expandAll(const std::vector<std::pair<std::string, std::string>>& files);
 
     // A setup file of the setup folder, plain or compressed, as the INF
     // parser reads it; nothing when the tree has neither form. A

@@ -183,8 +183,9 @@ bool DriverLoadCheck::loadedInTextMode(const std::string& folded) {
         return true;
     }
     // What the kernel and the load files import is loaded with them. The
-    // files are read only as far as the answer needs, in one run of the
-    // cabinet tool for those held compressed.
+    // files are taken out in one run of the cabinet tool for those held
+    // compressed and read, for this check and the later ones of the run;
+    // their imports are added only as far as the answer needs.
     if (loadFilesRead_ == 0) {
         readAhead(loadFiles_);
         for (const std::string& name : {kKernel, kHal}) {
@@ -304,6 +305,15 @@ std::vector<DriverLoadFinding> DriverLoadCheck::check(const std::vector<LoadChec
             own.insert(foldHostText(fileName(driver.path)));
         }
     }
+    // The drivers held only compressed, taken out in one run of the
+    // cabinet tool.
+    std::vector<std::pair<std::string, std::string>> packed;
+    for (const LoadCheckDriver& driver : drivers) {
+        if (!driver.cabinet.empty()) {
+            packed.emplace_back(driver.cabinet, fileName(driver.path));
+        }
+    }
+    tree_.expandAll(packed);
     std::vector<DriverLoadFinding> findings;
     std::vector<std::optional<PeImage>> images;
     // The CD's modules the drivers import, taken out of their cabinets in
