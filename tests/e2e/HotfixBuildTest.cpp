@@ -180,7 +180,8 @@ TEST_F(HotfixBuildTest, everything_lands_where_setup_reads_it_and_a_rebuild_chan
                                         "としてもう載っています。"));
     EXPECT_EQ(readTree(work), first);
 
-    // Rebuilds with fewer items, then with none, give the tree a build into
+    // Rebuilds with fewer items, then with none, then without the PnP driver
+    // either, give the tree a build into
     // an empty folder gives: what the earlier build added and this one does
     // not is gone, the CD's own package and lines stay.
     const std::vector<std::string> fewer = {
@@ -188,8 +189,10 @@ TEST_F(HotfixBuildTest, everything_lands_where_setup_reads_it_and_a_rebuild_chan
         kb,       "--pnp-driver", inf,       "--run-at-setup", "cmd /c echo done"};
     const std::vector<std::string> none = {"--work",      work, "--quiet",      "--unattended",
                                            "--full-name", "T",  "--pnp-driver", inf};
+    const std::vector<std::string> bare = {"--work",       work,          "--quiet",
+                                           "--unattended", "--full-name", "T"};
     int round = 0;
-    for (std::vector<std::string> rebuild : {fewer, none}) {
+    for (std::vector<std::string> rebuild : {fewer, none, bare}) {
         CommandResult less = runBuild(rebuild);
         ASSERT_EQ(less.exitCode, 0) << less.output;
         const std::string fresh = dir / ("fresh" + std::to_string(++round));
@@ -206,7 +209,7 @@ TEST_F(HotfixBuildTest, everything_lands_where_setup_reads_it_and_a_rebuild_chan
     }
     EXPECT_EQ(slurp(work + "/I386/SVCPACK/KB000009.EXE"), package(kX86, "the CD's own"));
     EXPECT_FALSE(fs::exists(work + "/$OEM$/cmdlines.txt"));
-    EXPECT_FALSE(fs::exists(work + "/$OEM$/$1/Install"));
+    EXPECT_FALSE(fs::exists(work + "/$OEM$"));
 
     // A record that names a path outside $OEM$, or that does not read as
     // one, is refused by the checks, the tree as it was.

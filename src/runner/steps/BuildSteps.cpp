@@ -1,6 +1,7 @@
 #include "runner/steps/BuildSteps.h"
 
 #include "runner/WorkRecord.h"
+#include "runner/steps/PnpDriverStep.h"
 #include "settings/AnswerFileFields.h"
 
 namespace ornibe {
@@ -31,7 +32,12 @@ constexpr BuildStep kSteps[] = {
                 workRecordNames(c.settings.GetWorkFolder(), kRecordDosnet);
      },
      hotfixStep},
-    {"PnP drivers", [](const BuildContext& c) { return !c.settings.pnpDriverInfList().empty(); },
+    {"PnP drivers",
+     [](const BuildContext& c) {
+         // Also to take out the drivers an earlier build of the work folder added.
+         return !c.settings.pnpDriverInfList().empty() ||
+                pnpFoldersRecorded(c.settings.GetWorkFolder());
+     },
      pnpDriverStep},
     {"$OEM$ files",
      [](const BuildContext& c) {

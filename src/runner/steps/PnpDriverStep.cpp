@@ -21,6 +21,8 @@
 #include <set>
 #include <system_error>
 
+#include <unistd.h>
+
 namespace ornibe {
 namespace {
 
@@ -114,6 +116,14 @@ void writeRecord(WorkRecord& work, const PnpRecord& record) {
     writeWorkRecord(work);
 }
 
+// Removes the folder when it is empty; one that holds anything stays.
+void removeIfEmpty(const std::string& folder) {
+    if (existsAsFolder(folder) && ::rmdir(folder.c_str()) != 0 && errno != ENOTEMPTY &&
+        errno != EEXIST) {
+        throw FileError("remove", folder, systemReason(errno));
+    }
+}
+
 // What names a Plug and Play driver's INF in the record of its folders
 // the same from run to run.
 std::string recordKeyOf(const BuildSettings& settings, const std::string& inf) {
@@ -146,6 +156,12 @@ void appendPnpDriverSummary(const BuildSettings& settings, const WindowsTarget& 
                    (driver.className.empty() ? std::string("クラスなし") : driver.className) +
                    "）");
     }
+}
+
+bool pnpFoldersRecorded(const std::string& workFolder) {
+    Result<WorkRecord> work = readWorkRecord(workFolder);
+    return !work || std::any_of(work->lines.begin(), work->lines.end(),
+                                [](const BuildRecordLine& line) { return isFolderKey(line.key); });
 }
 
 bool pnpDriverStep(BuildContext& context) {
@@ -221,6 +237,14 @@ bool pnpDriverStep(BuildContext& context) {
             context.pnpEntries.push_back(pnpPathEntry(folder));
         }
         writeRecord(*work, now);
+        if (drivers.empty()) {
+            // Without drivers, the folders that held them go when nothing
+            // else is in them, as a build into an empty folder makes none.
+            const std::string ones = folderPart(root);
+            removeIfEmpty(root);
+            removeIfEmpty(ones);
+            removeIfEmpty(folderPart(ones));
+        }
     } catch (const FileError& error) {
         context.reportFailure(std::string(kFailed) + "\r\n" + Failure::fromFileError(error).line());
         return false;

@@ -4,6 +4,8 @@
 #include "runner/ProgressLog.h"
 #include "settings/BuildSettings.h"
 
+#include <string>
+
 namespace ornibe {
 
 // The summary's heading for the Plug and Play drivers and a line for each,
@@ -11,5 +13,10 @@ namespace ornibe {
 // when the settings list none.
 void appendPnpDriverSummary(const BuildSettings& settings, const WindowsTarget& target,
                             ProgressLog& log);
+
+// Whether the work folder's record names a driver folder an earlier build
+// made; the step then runs without drivers too, to take them out. A damaged
+// record answers true, so that the step refuses it.
+bool pnpFoldersRecorded(const std::string& workFolder);
 
 } // namespace ornibe
