@@ -1,5 +1,7 @@
 #include "cli/TerminalText.h"
 
+#include "sys/Translation.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -107,18 +109,7 @@ std::span<const TerminalTextRow> terminalTexts() {
 }
 
 std::string terminalText(TerminalText id, std::initializer_list<std::string_view> values) {
-    const std::string_view form = kRows[static_cast<std::size_t>(id)].text;
-    std::string text;
-    for (std::size_t i = 0; i < form.size(); ++i) {
-        const std::size_t index = i + 1 < form.size() ? std::size_t(form[i + 1] - '1') : 9;
-        if (form[i] == '%' && index < values.size()) {
-            text += values.begin()[index];
-            ++i;
-        } else {
-            text += form[i];
-        }
-    }
-    return text;
+    return translated(kRows[static_cast<std::size_t>(id)].text, values);
 }
 
 std::vector<std::string> optionHints(std::string_view message) {

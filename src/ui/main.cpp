@@ -1,6 +1,7 @@
 #include "media/SystemDriveSource.h"
 #include "settings/Version.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
 #include "ui/WizardApp.h"
@@ -41,6 +42,14 @@ int answerArguments(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The language follows the locale variables alone, which the toolkit
+    // does not change; it is chosen before any text is made. Without its
+    // English catalog the wizard stays Japanese.
+    if (const auto missing =
+            ornibe::speakLanguage(ornibe::userLanguage(ornibe::HostEnvironment::ofThisProcess()))) {
+        std::fprintf(stderr, "ornibe: no English texts in %s; the wizard speaks Japanese\n",
+                     missing->c_str());
+    }
     if (int status = answerArguments(argc, argv); status >= 0) {
         return status;
     }
