@@ -61,8 +61,7 @@ bool copyStep(BuildContext& context) {
         if (result.cancelled) {
             // The user stopped it (the cancel button, Escape, Ctrl+C). What
             // was copied stays; the next copy replaces it file by file.
-            message += std::string("\r\n") + kStoppedByUser + "\r\n" +
-                       context.settings.GetWorkFolder() +
+            message += "\r\n" + stoppedByUser() + "\r\n" + context.settings.GetWorkFolder() +
                        " には途中までコピーしたファイルが残っています。"
                        "CD を読み込む次のビルドで置き換えられます。";
         } else if (!result.failedPath.empty()) {
