@@ -19,7 +19,7 @@ namespace {
 // when its texts are marked and translated; src/ui translates through Qt's
 // own files and is not read here.
 const std::set<std::string> kFoldersToDo = {
-    "answer", "check", "inf", "media", "patch", "runner", "source", "settings", "wizard",
+    "answer", "check", "media", "patch", "runner", "source", "settings", "wizard",
 };
 
 // Japanese texts that are not shown to the user but written into the tree
