@@ -19,7 +19,10 @@ namespace {
 // when its texts are marked and translated; src/ui translates through Qt's
 // own files and is not read here.
 const std::set<std::string> kFoldersToDo = {
-    "answer", "check", "patch", "runner", "source", "settings", "wizard",
+    "answer",
+    "check",
+    "runner",
+    "wizard",
 };
 
 // Texts beyond ASCII that stay as they are in every language: the file
