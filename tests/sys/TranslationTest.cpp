@@ -19,7 +19,6 @@ namespace {
 // when its texts are marked and translated; src/ui translates through Qt's
 // own files and is not read here.
 const std::set<std::string> kFoldersToDo = {
-    "answer",
     "check",
     "runner",
     "wizard",
