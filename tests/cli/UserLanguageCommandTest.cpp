@@ -1,6 +1,7 @@
 #include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/TempDir.h"
+#include "sys/FileIo.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,6 +13,10 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
+
+bool holdsNonAscii(const std::string& text) {
+    return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
 
 // ornibe-build under a locale and nothing else that chooses a language:
 // the variables that could outrank LANG are taken out of the child's
@@ -26,16 +31,27 @@ std::vector<std::string> inLocale(const std::string& locale, std::vector<std::st
 }
 
 CommandResult buildIn(const std::string& locale, const std::string& work) {
-    return runCommand(
-        inLocale(locale, {"--work", work, "--source", kSampleTree, "--driver", kSampleDriverInf,
-                          "--iso", work + ".iso", "--yes", "--quiet", "--reproducible"}));
+    return runCommand(inLocale(locale, {"--work", work, "--source", kSampleTree, "--driver",
+                                        kSampleDriverInf, "--iso", work + ".iso", "--yes",
+                                        "--quiet", "--reproducible", "--log", work + ".log"}));
 }
 
-bool holdsNonAscii(const std::string& text) {
-    return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+// The lines of a log file, with the run's own work folder named alike.
+std::vector<std::string> logLines(const std::string& work) {
+    std::string text = readFile(work + ".log");
+    for (std::size_t at = 0; (at = text.find(work, at)) != std::string::npos;) {
+        text.replace(at, work.size(), "WORK");
+    }
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find("\r\n", start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
 }
 
-TEST(UserLanguage, an_english_locale_speaks_english_and_builds_the_same_tree_and_image) {
+TEST(UserLanguage, an_english_locale_speaks_english_and_logs_and_builds_the_same_tree_and_image) {
     TempDir dir;
     const std::string english = dir / "english";
     const std::string japanese = dir / "japanese";
@@ -49,6 +65,19 @@ TEST(UserLanguage, an_english_locale_speaks_english_and_builds_the_same_tree_and
     EXPECT_EQ(trees.exitCode, 0) << trees.output;
     CommandResult images = runCommand({"cmp", english + ".iso", japanese + ".iso"});
     EXPECT_EQ(images.exitCode, 0) << images.output;
+
+    // The log is the same line for line, each line in the run's language:
+    // a line that holds no Japanese is the same in both.
+    const std::vector<std::string> englishLog = logLines(english);
+    const std::vector<std::string> japaneseLog = logLines(japanese);
+    ASSERT_EQ(englishLog.size(), japaneseLog.size());
+    for (std::size_t i = 0; i < englishLog.size(); ++i) {
+        EXPECT_FALSE(holdsNonAscii(englishLog[i])) << englishLog[i];
+        if (!holdsNonAscii(japaneseLog[i])) {
+            EXPECT_EQ(englishLog[i], japaneseLog[i]);
+        }
+    }
+    EXPECT_NE(englishLog, japaneseLog);
 
     // The line before the log names the edition in the run's language.
     EXPECT_THAT(inEnglish.output, HasSubstr("Edition: Windows"));
