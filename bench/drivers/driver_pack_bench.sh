@@ -20,7 +20,9 @@
 #            the load check reads every driver against the CD's modules
 #
 # The child processes are counted with strace (-f, execve calls) in one
-# further build when strace is there; the timed builds run without it.
+# further build when strace is there, and the instructions of the build
+# with its children with valgrind's callgrind in another when valgrind is
+# there; the timed builds run without either.
 #
 # Every build goes into a copy of its own, and the copies are removed only
 # at the end: on an ext4 file system without a journal, a file created
@@ -118,6 +120,20 @@ if command -v strace > /dev/null; then
   echo "extract runs: $(grep -c 'execve("[^"]*/extract"' "$work/strace.out")"
 else
   echo "child processes: not counted (no strace)"
+fi
+if command -v valgrind > /dev/null; then
+  # The instructions of the build and all its children, counted by
+  # callgrind: unlike the times above, the figure hardly moves with the
+  # machine's load, so two builds (a change and the commit before it) can
+  # be held against each other on a busy machine.
+  fresh
+  build_once valgrind -q --tool=callgrind --trace-children=yes \
+    --callgrind-out-file="$work/callgrind.%p"
+  echo "instructions with children: $(awk '/^(summary|totals):/ && !seen[FILENAME]++ { s += $2 }
+    END { printf "%.0f", s }' "$work"/callgrind.*)" \
+    "in $(find "$work" -maxdepth 1 -name 'callgrind.*' | wc -l) processes"
+else
+  echo "instructions: not counted (no valgrind)"
 fi
 printf 'driver pack build: %.3f s (median of %s; goal <= 1.0; load average %s before, %s after)\n' \
   "$(median "${times[@]}")" "$runs" "$load_before" "$load_after"
