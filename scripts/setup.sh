@@ -11,7 +11,8 @@ set -euo pipefail
 # and lrelease, which make the pages' English texts), a Japanese font, and
 # the cabinet and ISO 9660 libraries, and mtools, which reads driver floppy
 # images; for the USB stick image, mkfs.fat (dosfstools), mtools and syslinux with
-# its modules (syslinux-common).
+# its modules (syslinux-common); GNU gettext (msgfmt), which makes the
+# English texts of the terminal and the log.
 run_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
@@ -19,6 +20,7 @@ run_packages=(
   fonts-ipafont-gothic
   libgcab-dev libisofs-dev
   mtools dosfstools syslinux syslinux-common
+  gettext
 )
 
 # The tests and CI: GoogleTest, libbenchmark, clang for the fuzz build,

@@ -134,8 +134,9 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         report.problem(tree.setupName() + " は読みません（" + own.failure().reason + "）。");
         return report;
     }
-    const std::string line = editionLine(*Medium::open(input.workFolder), tree.architecture());
-    report.edition = line.substr(line.find("：") + std::string_view("：").size());
+    report.edition = editionText(
+        Medium::open(input.workFolder)->folderNames("").value_or(std::vector<std::string>{}),
+        tree.architecture());
     InfFile txtsetup = openChecked(tree, "TXTSETUP.SIF", report);
     if (!txtsetup.isOpen() && !report.hasUnreadableSetupFile()) {
         report.findings.push_back({TreeFinding::Kind::Problem,

@@ -4,6 +4,7 @@
 #include "cli/CommandOptionTable.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,8 +36,8 @@ constexpr std::uint64_t kMaxSecretBytes = 64u << 10;
 
 // The secret of one --*-file option: the file's or standard input's text
 // without its one trailing line break (LF or CR LF).
-std::optional<std::string> readSecret(const std::string& source, std::istream& in, const char* what,
-                                      std::string& error) {
+std::optional<std::string> readSecret(const std::string& source, std::istream& in,
+                                      std::string_view what, std::string& error) {
     std::optional<std::string> text;
     if (source == "-") {
         std::string read;
@@ -51,14 +52,15 @@ std::optional<std::string> readSecret(const std::string& source, std::istream& i
         try {
             text = readFileAtMost(source, kMaxSecretBytes);
         } catch (const FileError& failure) {
-            error = std::string(what) + "のファイル " + source + " を読めません（" +
-                    failure.reason() + "）。";
+            error = translated("%1のファイル %2 を読めません（%3）。",
+                               {translated(what), source, failure.reason()});
             return std::nullopt;
         }
     }
-    const std::string shown = source == "-" ? std::string("標準入力") : source;
+    const std::string shown = source == "-" ? translated("標準入力") : source;
     if (!text) {
-        error = std::string(what) + "の " + shown + " が大きすぎます（1 行だけ書いてください）。";
+        error = translated("%1の %2 が大きすぎます（1 行だけ書いてください）。",
+                           {translated(what), shown});
         return std::nullopt;
     }
     if (text->ends_with('\n')) {
@@ -110,14 +112,15 @@ std::optional<std::string> answerFileOptionsMisfit(const CommandOptions& options
 std::optional<std::string> readSecretFiles(CommandOptions& options, std::istream& in) {
     std::string error;
     if (options.adminPasswordFile) {
-        options.adminPassword =
-            readSecret(*options.adminPasswordFile, in, "Administrator のパスワード", error);
+        options.adminPassword = readSecret(*options.adminPasswordFile, in,
+                                           toTranslate("Administrator のパスワード"), error);
         if (!options.adminPassword) {
             return error;
         }
     }
     if (options.productKeyFile) {
-        options.productKey = readSecret(*options.productKeyFile, in, "プロダクト キー", error);
+        options.productKey =
+            readSecret(*options.productKeyFile, in, toTranslate("プロダクト キー"), error);
         if (!options.productKey) {
             return error;
         }

@@ -4,6 +4,7 @@
 #include "cli/AnswerFileOptions.h"
 #include "cli/CommandOptionTable.h"
 #include "cli/TerminalText.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <string_view>
@@ -145,9 +146,9 @@ std::string optionList() {
     const size_t column = 2 + widest + 2;
     std::string text;
     for (const OptionRow& row : commandOptionTable()) {
-        addOptionEntry(text, left(row), row.help, column);
+        addOptionEntry(text, left(row), translated(row.help), column);
         if (row.isOnOff()) {
-            addOptionEntry(text, row.offName(), row.offHelp, column);
+            addOptionEntry(text, row.offName(), translated(row.offHelp), column);
         }
     }
     return text;
@@ -231,7 +232,7 @@ ParsedCommand parseCommandOptions(const std::vector<std::string>& arguments) {
     if (!options.machine.empty() && !qemuMachine(options.machine)) {
         std::string names;
         for (const std::string& name : qemuMachineNames()) {
-            names += (names.empty() ? "" : "、") + name;
+            names += (names.empty() ? "" : translated("、")) + name;
         }
         return usage(terminalText(TerminalText::UnknownMachine, {options.machine, names}));
     }

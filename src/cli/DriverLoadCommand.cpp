@@ -8,6 +8,7 @@
 #include "source/EditionTags.h"
 #include "source/Medium.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -29,8 +30,8 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
     std::vector<LoadCheckDriver> drivers = sourceDriverBinaries(source, tree, tools);
     TreeCheckReport report;
     if (drivers.empty()) {
-        report.problem("ドライバ " + source +
-                       " に、この CD に組み込むドライバのファイルがありません。");
+        report.problem(translated(
+            "ドライバ %1 に、この CD に組み込むドライバのファイルがありません。", {source}));
     }
     addDriverLoadFindings(checkDriverLoadsIn(cd, tools, drivers), true, report);
     TreeCheckInput target{work, {}, tools, WindowsVersion::Unknown, {}, 0};
@@ -41,8 +42,8 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
              source, work, tools, tree, target.target.value_or(std::vector<PciDevice>{}))) {
         report.note(note);
     }
-    const std::string line = editionLine(*cd, tree.architecture);
-    report.edition = line.substr(line.find("：") + std::string_view("：").size());
+    report.edition =
+        editionText(cd->folderNames("").value_or(std::vector<std::string>{}), tree.architecture);
     out << (options.json ? treeCheckJson(report, work) : treeCheckTable(report, work));
     return report.hasProblem() ? 1 : 0;
 }

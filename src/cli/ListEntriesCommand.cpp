@@ -7,6 +7,7 @@
 #include "source/Medium.h"
 #include "source/SetupTree.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "wizard/F6DriverCheck.h"
 
 #include <cstdio>
@@ -38,18 +39,24 @@ int runListEntries(const std::string& given, const std::string& tree, const Tool
     std::printf("%s\n", oem->shown(oem->path).c_str());
     for (const OemEntry& entry : oem->entries) {
         const bool isDefault = entry.id == oem->defaultId;
-        std::printf("\n%s%s\n  %s\n", oemShown(entry.id).c_str(), isDefault ? "（既定）" : "",
+        const std::string id = oemShown(entry.id);
+        std::printf("\n%s\n  %s\n", isDefault ? translated("%1（既定）", {id}).c_str() : id.c_str(),
                     oemShown(entry.description).c_str());
-        std::printf("  サービス: %s\n", oemShown(oemEntryService(entry)).c_str());
-        std::printf("  ハードウェア ID: %zu 個\n", entry.hardwareIds.size());
+        std::printf("  %s\n",
+                    translated("サービス: %1", {oemShown(oemEntryService(entry))}).c_str());
+        std::printf("  %s\n",
+                    translated("ハードウェア ID: %1 個", {std::to_string(entry.hardwareIds.size())})
+                        .c_str());
         for (const auto& [id, service] : entry.hardwareIds) {
             std::printf("    %s (%s)\n", oemShown(id).c_str(), oemShown(service).c_str());
         }
         Outcome usable = validateOemEntry(*oem, entry);
         if (usable) {
-            std::printf("  ファイル: あり\n");
+            std::printf("  %s\n", translated("ファイル: あり").c_str());
         } else {
-            std::printf("  ファイル: 組み込めません（%s）\n", usable.failure().reason.c_str());
+            std::printf(
+                "  %s\n",
+                translated("ファイル: 組み込めません（%1）", {usable.failure().reason}).c_str());
         }
     }
     return 0;

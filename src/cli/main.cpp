@@ -11,6 +11,8 @@
 #include "settings/Version.h"
 #include "sys/HostEnvironment.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
+#include "sys/UserLanguage.h"
 
 #include <clocale>
 #include <csignal>
@@ -42,6 +44,12 @@ int run(int argc, char** argv) {
     // the tool search.
     const ornibe::ToolSearch tools =
         ornibe::ToolSearch::forThisProgram(ornibe::HostEnvironment::ofThisProcess());
+    // The terminal's texts and the log follow the locale; without its
+    // English catalog the program stays Japanese.
+    if (const auto missing = ornibe::speakLanguage(ornibe::userLanguage(tools.environment()))) {
+        std::fprintf(stderr, "ornibe-build: no English texts in %s; speaking Japanese\n",
+                     missing->c_str());
+    }
     std::vector<std::string> arguments(argv + 1, argv + argc);
     ornibe::ParsedCommand parsed = ornibe::parseCommandOptions(arguments);
     // Read into the options already: the process list shows no secret.

@@ -7,6 +7,7 @@
 #include "sys/CaseFold.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <cstring>
@@ -59,7 +60,7 @@ InfFile::InfFile() = default;
 InfFile::InfFile(std::shared_ptr<const Data> data) : data_(std::move(data)) {}
 
 std::string InfProblem::text() const {
-    return line > 0 ? std::to_string(line) + " 行目: " + reason : reason;
+    return line > 0 ? translated("%1 行目: %2", {std::to_string(line), reason}) : reason;
 }
 
 Result<InfFile, InfProblem> InfFile::read(const std::string& path, InfStyle style) {
@@ -69,7 +70,7 @@ Result<InfFile, InfProblem> InfFile::read(const std::string& path, InfStyle styl
         bytes = readFileAtMost(path, kInfMaxFileBytes, &size);
     } catch (const FileError& error) {
         return InfProblem{InfProblem::Kind::Unreadable, 0,
-                          "読み込めません（" + error.reason() + "）。"};
+                          translated("読み込めません（%1）。", {error.reason()})};
     }
     if (!bytes)
         return infFileTooLarge(size);
@@ -91,12 +92,13 @@ Result<InfFile, InfProblem> InfFile::readBytes(std::string bytes, InfStyle style
     // themselves Windows INFs in their Version section.
     auto signature = file.findFirstLine("Version", "Signature");
     if (!signature)
-        return notAnInf("[Version] セクションに Windows の INF の Signature がありません。");
+        return notAnInf(
+            translated("[Version] セクションに Windows の INF の Signature がありません。"));
     auto value = file.stringField(*signature, 1);
     if (!value || std::none_of(std::begin(kSignatures), std::end(kSignatures),
                                [&](const char* s) { return equalsSetupNoCase(*value, s); }))
-        return notAnInf("[Version] セクションの Signature が $Windows NT$、$Chicago$、"
-                        "$Windows 95$ のどれでもありません。");
+        return notAnInf(translated("[Version] セクションの Signature が $Windows NT$、$Chicago$、"
+                                   "$Windows 95$ のどれでもありません。"));
     return file;
 }
 

@@ -1,4 +1,5 @@
 #include "inf/InfLimits.h"
+#include "sys/Translation.h"
 
 #include <string>
 
@@ -11,17 +12,19 @@ std::size_t infMemoryBudget(std::size_t fileBytes) {
 InfProblem infFileTooLarge(std::uint64_t size) {
     InfProblem problem;
     problem.kind = InfProblem::Kind::Limit;
-    problem.reason = "ファイルが大きすぎます（" + std::to_string(size) +
-                     " バイト）。INF ファイルとして読むのは 64 MB までです。";
+    problem.reason = translated(
+        "ファイルが大きすぎます（%1 バイト）。INF ファイルとして読むのは 64 MB までです。",
+        {std::to_string(size)});
     return problem;
 }
 
 InfProblem infTooManyParts() {
     InfProblem problem;
     problem.kind = InfProblem::Kind::Limit;
-    problem.reason = "ファイルの大きさに比べて行やセクションが多すぎます。INF "
-                     "ファイルとして読むのは、読み込みに使うメモリがファイルの大きさの 1.75 "
-                     "倍に収まるものまでです。";
+    problem.reason =
+        translated("ファイルの大きさに比べて行やセクションが多すぎます。INF "
+                   "ファイルとして読むのは、読み込みに使うメモリがファイルの大きさの 1.75 "
+                   "倍に収まるものまでです。");
     return problem;
 }
 

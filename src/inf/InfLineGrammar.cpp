@@ -1,6 +1,7 @@
 #include "inf/InfData.h"
 #include "inf/InfLineBytes.h"
 #include "inf/InfParseSteps.h"
+#include "sys/Translation.h"
 
 #include <array>
 #include <cstring>
@@ -78,7 +79,7 @@ public:
             } else {
                 if (current_ == kNone) {
                     if (!strayTextAllowed_)
-                        return refuse(kStrayText);
+                        return refuse(translated(kStrayText));
                     if (strayLine_ == 0)
                         strayLine_ = lineNumber_ + 1;
                     skipToLineEnd();
@@ -90,15 +91,15 @@ public:
         }
         if (strayLine_ != 0 && !hasPlainStringsSection()) {
             lineNumber_ = strayLine_ - 1;
-            return refuse(kStrayText);
+            return refuse(translated(kStrayText));
         }
         d_.text.resize(written_);
         return true;
     }
 
 private:
-    static constexpr const char* kStrayText =
-        "最初のセクション見出しより前に、コメントではない行があります。";
+    static constexpr std::string_view kStrayText =
+        toTranslate("最初のセクション見出しより前に、コメントではない行があります。");
 
     // Whether a section is named [Strings] (in any letter case) without a
     // locale: the one that lets text stand before the first section.
@@ -157,9 +158,9 @@ private:
                 ++i;
         }
         if (close == std::string_view::npos)
-            return refuse("セクション見出しに閉じ括弧「]」がありません。");
+            return refuse(translated("セクション見出しに閉じ括弧「]」がありません。"));
         if (characters > kMaxSectionName)
-            return refuse("セクション名が 255 文字を超えています。");
+            return refuse(translated("セクション名が 255 文字を超えています。"));
         const std::size_t length = close - start;
         pos_ = close + 1;
         skipToLineEnd();
@@ -391,7 +392,7 @@ private:
 
         pos_ = pos;
         if (inQuotes && quotesClose_)
-            return refuse("二重引用符「\"」が行の中で閉じていません。");
+            return refuse(translated("二重引用符「\"」が行の中で閉じていません。"));
         if (pos_ < size_)
             skipLineEnd();
         if (!content) {

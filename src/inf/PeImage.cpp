@@ -1,4 +1,5 @@
 #include "inf/PeImage.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -92,7 +93,7 @@ private:
 };
 
 Failure malformed(const std::string& path, const std::string& why) {
-    return {"read", path, "Windows のドライバーとして読めません（" + why + "）"};
+    return {"read", path, translated("Windows のドライバーとして読めません（%1）", {why})};
 }
 
 struct DataDirectory {
@@ -106,12 +107,12 @@ std::optional<Failure> readImports(const ImageBytes& image, DataDirectory direct
         return std::nullopt;
     for (std::size_t index = 0;; ++index) {
         if (index >= kPeMaxImportedModules)
-            return malformed(path, "取り込むモジュールが多すぎます");
+            return malformed(path, translated("取り込むモジュールが多すぎます"));
         auto entry = image.offsetOf(
             static_cast<std::uint32_t>(directory.rva + index * kImportDescriptorSize),
             kImportDescriptorSize);
         if (!entry)
-            return malformed(path, "取り込みの表がファイルの外を指しています");
+            return malformed(path, translated("取り込みの表がファイルの外を指しています"));
         std::uint32_t lookup = *image.u32(*entry);
         std::uint32_t nameRva = *image.u32(*entry + 12);
         std::uint32_t addresses = *image.u32(*entry + 16);
@@ -119,16 +120,17 @@ std::optional<Failure> readImports(const ImageBytes& image, DataDirectory direct
             return std::nullopt;
         auto name = image.nameAt(nameRva);
         if (!name)
-            return malformed(path, "取り込むモジュールの名前が読めません");
+            return malformed(path, translated("取り込むモジュールの名前が読めません"));
         PeImportedModule module{*name, {}, {}};
         std::uint32_t table = lookup != 0 ? lookup : addresses;
         std::size_t width = wide ? 8 : 4;
         for (std::size_t slot = 0;; ++slot) {
             if (slot >= kPeMaxImportsPerModule)
-                return malformed(path, *name + " から取り込む関数が多すぎます");
+                return malformed(path, translated("%1 から取り込む関数が多すぎます", {*name}));
             auto at = image.offsetOf(static_cast<std::uint32_t>(table + slot * width), width);
             if (!at)
-                return malformed(path, *name + " の取り込みの表がファイルの外を指しています");
+                return malformed(
+                    path, translated("%1 の取り込みの表がファイルの外を指しています", {*name}));
             std::uint64_t value = *image.read(*at, width);
             if (value == 0)
                 break;
@@ -139,7 +141,8 @@ std::optional<Failure> readImports(const ImageBytes& image, DataDirectory direct
             }
             auto function = image.nameAt(static_cast<std::uint32_t>(value & 0x7FFFFFFF) + 2);
             if (!function)
-                return malformed(path, *name + " から取り込む関数の名前が読めません");
+                return malformed(path,
+                                 translated("%1 から取り込む関数の名前が読めません", {*name}));
             module.functions.push_back(std::move(*function));
         }
         pe.imports.push_back(std::move(module));
@@ -152,28 +155,28 @@ std::optional<Failure> readExports(const ImageBytes& image, DataDirectory direct
         return std::nullopt;
     auto table = image.offsetOf(directory.rva, kExportDirectorySize);
     if (!table)
-        return malformed(path, "公開の表がファイルの外を指しています");
+        return malformed(path, translated("公開の表がファイルの外を指しています"));
     std::uint32_t ordinalBase = *image.u32(*table + 16);
     std::uint32_t addressCount = *image.u32(*table + 20);
     std::uint32_t nameCount = *image.u32(*table + 24);
     std::uint32_t addressTable = *image.u32(*table + 28);
     std::uint32_t nameTable = *image.u32(*table + 32);
     if (addressCount > kPeMaxExports || nameCount > kPeMaxExports)
-        return malformed(path, "公開する関数が多すぎます");
+        return malformed(path, translated("公開する関数が多すぎます"));
     for (std::uint32_t i = 0; i < addressCount; ++i) {
         auto at = image.offsetOf(addressTable + i * 4, 4);
         if (!at)
-            return malformed(path, "公開の表がファイルの外を指しています");
+            return malformed(path, translated("公開の表がファイルの外を指しています"));
         if (*image.u32(*at) != 0)
             pe.exportOrdinals.push_back(ordinalBase + i);
     }
     for (std::uint32_t i = 0; i < nameCount; ++i) {
         auto at = image.offsetOf(nameTable + i * 4, 4);
         if (!at)
-            return malformed(path, "公開の表がファイルの外を指しています");
+            return malformed(path, translated("公開の表がファイルの外を指しています"));
         auto name = image.nameAt(*image.u32(*at));
         if (!name)
-            return malformed(path, "公開する関数の名前が読めません");
+            return malformed(path, translated("公開する関数の名前が読めません"));
         pe.exportNames.push_back(std::move(*name));
     }
     std::sort(pe.exportNames.begin(), pe.exportNames.end());
@@ -189,23 +192,23 @@ bool PeImage::exports(std::string_view function) const {
 Result<PeImage> readPeImage(std::string_view bytes, const std::string& path) {
     ImageBytes image(bytes);
     if (bytes.substr(0, 2) != "MZ")
-        return malformed(path, "MZ の印がありません");
+        return malformed(path, translated("MZ の印がありません"));
     auto peOffset = image.u32(kDosNewHeaderOffset);
     if (!peOffset || *peOffset > bytes.size() ||
         bytes.substr(*peOffset, 4) != std::string_view("PE\0\0", 4))
-        return malformed(path, "PE の印がありません");
+        return malformed(path, translated("PE の印がありません"));
     std::size_t coff = *peOffset + 4;
     auto machine = image.u16(coff);
     auto sectionCount = image.u16(coff + 2);
     auto optionalSize = image.u16(coff + 16);
     if (!machine || !sectionCount || !optionalSize)
-        return malformed(path, "ヘッダーが途中で切れています");
+        return malformed(path, translated("ヘッダーが途中で切れています"));
     if (*sectionCount > kPeMaxSections)
-        return malformed(path, "セクションが多すぎます");
+        return malformed(path, translated("セクションが多すぎます"));
     std::size_t optional = coff + kCoffHeaderSize;
     auto magic = image.u16(optional);
     if (!magic || (*magic != kMagicPe32 && *magic != kMagicPe32Plus))
-        return malformed(path, "オプションヘッダーの種類が分かりません");
+        return malformed(path, translated("オプションヘッダーの種類が分かりません"));
     bool wide = *magic == kMagicPe32Plus;
     std::size_t directoryCountAt = optional + (wide ? 108 : 92);
     std::size_t directoriesAt = directoryCountAt + 4;
@@ -215,7 +218,7 @@ Result<PeImage> readPeImage(std::string_view bytes, const std::string& path) {
     auto directoryCount = image.u32(directoryCountAt);
     if (!subsystemMajor || !subsystemMinor || !headersSize || !directoryCount ||
         directoriesAt > optional + *optionalSize)
-        return malformed(path, "ヘッダーが途中で切れています");
+        return malformed(path, translated("ヘッダーが途中で切れています"));
 
     PeImage pe;
     pe.machine = static_cast<std::uint16_t>(*machine);
@@ -227,7 +230,7 @@ Result<PeImage> readPeImage(std::string_view bytes, const std::string& path) {
         std::size_t at = sectionsAt + i * kSectionHeaderSize;
         auto rawOffset = image.u32(at + 20);
         if (!rawOffset)
-            return malformed(path, "セクションの表が途中で切れています");
+            return malformed(path, translated("セクションの表が途中で切れています"));
         image.sections_.push_back(
             {*image.u32(at + 12), *image.u32(at + 8), *image.u32(at + 16), *rawOffset});
     }
@@ -244,7 +247,7 @@ Result<PeImage> readPeImage(std::string_view bytes, const std::string& path) {
         auto rva = image.u32(at);
         auto size = image.u32(at + 4);
         if (!rva || !size)
-            return malformed(path, "ヘッダーが途中で切れています");
+            return malformed(path, translated("ヘッダーが途中で切れています"));
         directories[i] = {*rva, *size};
     }
     if (auto failure = readExports(image, directories[0], path, pe))

@@ -1,6 +1,7 @@
 #include "inf/SetupArchitecture.h"
 
 #include "inf/InfReader.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -56,11 +57,13 @@ Outcome judgeInfArchitecture(const InfReader& reader, const WindowsTarget& targe
     }
     const std::string& path = reader.path();
     if (target.architecture == Architecture::Amd64) {
-        return Failure::refusal(path + " は x64（AMD64）のツリーには組み込めません。", path,
-                                "x86 用のモデルだけで、NTamd64 のモデルがありません。");
+        return Failure::refusal(
+            translated("%1 は x64（AMD64）のツリーには組み込めません。", {path}), path,
+            translated("x86 用のモデルだけで、NTamd64 のモデルがありません。"));
     }
-    return Failure::refusal(path + " は x86（I386）のツリーには組み込めません。", path,
-                            "x64（NTamd64）用のモデルだけで、x86 用のモデルがありません。");
+    return Failure::refusal(
+        translated("%1 は x86（I386）のツリーには組み込めません。", {path}), path,
+        translated("x64（NTamd64）用のモデルだけで、x86 用のモデルがありません。"));
 }
 
 } // namespace ornibe

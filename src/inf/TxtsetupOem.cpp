@@ -5,6 +5,7 @@
 #include "sys/HostPath.h"
 #include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <cctype>
@@ -135,14 +136,15 @@ const OemEntry* TxtsetupOem::entry(std::string_view id) const {
 }
 
 Result<TxtsetupOem> readTxtsetupOem(const std::string& path) {
-    const std::string headline = path + " はドライバディスクの TXTSETUP.OEM として読めません。";
+    const std::string headline =
+        translated("%1 はドライバディスクの TXTSETUP.OEM として読めません。", {path});
     Result<InfFile, InfProblem> read = InfFile::read(path, InfStyle::OemFile);
     if (!read) {
         return Failure::refusal(headline, path, read.failure().text());
     }
     const InfFile& file = *read;
     if (file.lineCount("scsi") < 0) {
-        return Failure::refusal(headline, path, "[scsi] セクションがありません。");
+        return Failure::refusal(headline, path, translated("[scsi] セクションがありません。"));
     }
     TxtsetupOem oem;
     oem.path = path;
@@ -201,7 +203,8 @@ bool isShortFileName(std::string_view name) {
 Result<std::string> oemFilePath(const TxtsetupOem& oem, const OemFileLine& file) {
     const OemDisk* disk = oem.disk(file.disk);
     if (disk == nullptr) {
-        return Failure{"open", oem.path, "[Disks] にディスク " + file.disk + " がありません。"};
+        return Failure{"open", oem.path,
+                       translated("[Disks] にディスク %1 がありません。", {file.disk})};
     }
     std::string_view folder = disk->directory;
     folder.remove_prefix(std::min(folder.find_first_not_of("\\/"), folder.size()));

@@ -5,6 +5,7 @@
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
+#include "sys/Translation.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
@@ -55,10 +56,10 @@ Result<BootImage> findBootImage(const ImageDevice& device) {
     });
     unsigned char sector[kSector];
     if (!found) {
-        return noBoot("ブートカタログがありません");
+        return noBoot(translated("ブートカタログがありません"));
     }
     if (!device.readSector(catalog, sector)) {
-        return noBoot("ブートカタログがイメージの外を指しています");
+        return noBoot(translated("ブートカタログがイメージの外を指しています"));
     }
     // The validation entry: header 1, key bytes 0x55 0xAA, and its sixteen
     // little-endian words add up to zero.
@@ -67,26 +68,27 @@ Result<BootImage> findBootImage(const ImageDevice& device) {
         sum = std::uint16_t(sum + le16(sector + i));
     }
     if (sector[0] != 1 || sector[30] != 0x55 || sector[31] != 0xAA || sum != 0) {
-        return noBoot("ブートカタログが壊れています");
+        return noBoot(translated("ブートカタログが壊れています"));
     }
     // The initial entry follows: bootable 0x88, the media type in the
     // low bits of byte 1 (0 is no emulation), the sector count (512-byte
     // sectors) at 6 and the image's first 2048-byte sector at 8.
     const unsigned char* entry = sector + 32;
     if (entry[0] != 0x88) {
-        return noBoot("ブートカタログの最初のエントリは起動できません");
+        return noBoot(translated("ブートカタログの最初のエントリは起動できません"));
     }
     if ((entry[1] & 0x0F) != 0) {
-        return noBoot("ブートイメージがエミュレーションなし (no emulation) ではありません");
+        return noBoot(
+            translated("ブートイメージがエミュレーションなし (no emulation) ではありません"));
     }
     BootImage boot;
     boot.sectors = le16(entry + 6);
     boot.lba = le32(entry + 8);
     if (boot.sectors == 0) {
-        return noBoot("ブートイメージの長さが 0 です");
+        return noBoot(translated("ブートイメージの長さが 0 です"));
     }
     if (std::uint64_t(boot.lba) * kSector + std::uint64_t(boot.sectors) * 512 > device.size()) {
-        return noBoot("ブートイメージがイメージの外を指しています");
+        return noBoot(translated("ブートイメージがイメージの外を指しています"));
     }
     return boot;
 }
@@ -104,7 +106,7 @@ Outcome writeBootImage(const std::string& path, const std::string& destination) 
     std::vector<unsigned char> bytes((boot.sectors * 512 + kSector - 1) / kSector * kSector);
     for (size_t i = 0; i < bytes.size() / kSector; ++i) {
         if (!device->readSector(boot.lba + i, bytes.data() + i * kSector)) {
-            return noBoot("ブートイメージを読めません");
+            return noBoot(translated("ブートイメージを読めません"));
         }
     }
     bytes.resize(boot.sectors * 512);

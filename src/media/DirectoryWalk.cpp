@@ -1,6 +1,7 @@
 #include "media/DirectoryWalk.h"
 
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <deque>
 #include <set>
@@ -98,20 +99,21 @@ public:
             Folder folder = std::move(folders.front());
             folders.pop_front();
             if (folder.length == 0) {
-                return fail(folder.path, "フォルダの記録が壊れています");
+                return fail(folder.path, translated("フォルダの記録が壊れています"));
             }
             if (std::uint64_t(folder.lba) * kSector + folder.length > device_.size()) {
-                return fail(folder.path, "フォルダがイメージの終わりを越えています");
+                return fail(folder.path, translated("フォルダがイメージの終わりを越えています"));
             }
             bytesWalked += folder.length;
             if (bytesWalked > kMaxFolderBytes) {
-                return fail({}, "フォルダの記録が多すぎます (CD に入る量を越えています)");
+                return fail({},
+                            translated("フォルダの記録が多すぎます (CD に入る量を越えています)"));
             }
             const std::uint64_t sectors = (folder.length + kSector - 1) / kSector;
             bytes.resize(sectors * kSector);
             for (std::uint64_t s = 0; s < sectors; ++s) {
                 if (!device_.readSector(folder.lba + s, bytes.data() + s * kSector)) {
-                    return fail(folder.path, "フォルダを読めません");
+                    return fail(folder.path, translated("フォルダを読めません"));
                 }
             }
             result_.folderSectors += sectors;
@@ -128,7 +130,7 @@ public:
                 const unsigned char* r = bytes.data() + at;
                 if (recordLength < 34 || at % kSector + recordLength > kSector ||
                     33u + r[32] > recordLength) {
-                    return fail(folder.path, "フォルダの記録が壊れています");
+                    return fail(folder.path, translated("フォルダの記録が壊れています"));
                 }
                 // The first two records are the folder itself and its
                 // parent; libisofs takes them by their place, whatever
@@ -139,24 +141,28 @@ public:
                 std::string path =
                     index < 2 ? folder.path : joinPath(folder.path, recordName(r, joliet));
                 if (index != 1 && (r[26] != 0 || r[27] != 0)) {
-                    return fail(path, "インターリーブ方式で記録されていて、読めません");
+                    return fail(path, translated("インターリーブ方式で記録されていて、読めません"));
                 }
                 if (index >= 2) {
                     if (++entries > kMaxEntries) {
-                        return fail({},
-                                    "ファイルとフォルダが多すぎます (CD に入る数を越えています)");
+                        return fail(
+                            {}, translated(
+                                    "ファイルとフォルダが多すぎます (CD に入る数を越えています)"));
                     }
                     if ((r[25] & kFolderFlag) != 0) {
                         std::uint32_t child = le32(r + 2);
                         if (!seen.insert(child).second) {
                             return fail(
-                                path, "フォルダが自分自身かほかのフォルダを含んでいます (ループ)");
+                                path,
+                                translated(
+                                    "フォルダが自分自身かほかのフォルダを含んでいます (ループ)"));
                         }
                         if (seen.size() > kMaxFolders) {
-                            return fail({}, "フォルダが多すぎます (CD に入る数を越えています)");
+                            return fail(
+                                {}, translated("フォルダが多すぎます (CD に入る数を越えています)"));
                         }
                         if (folder.depth + 1 > kMaxDepth) {
-                            return fail(path, "フォルダが深すぎます");
+                            return fail(path, translated("フォルダが深すぎます"));
                         }
                         folders.push_back({child, le32(r + 10), std::move(path), folder.depth + 1});
                     }
@@ -165,7 +171,7 @@ public:
                 at += recordLength;
             }
             if (index == 0) {
-                return fail(folder.path, "フォルダに「.」の記録がありません");
+                return fail(folder.path, translated("フォルダに「.」の記録がありません"));
             }
         }
         result_.entries += entries;
@@ -176,13 +182,16 @@ private:
     // The "." record must name the folder itself, with the size its parent
     // records: libisofs reads the folder from there.
     bool checkSelf(const Folder& folder, const unsigned char* r) {
-        const std::string folderWord = folder.path.empty() ? "ルートフォルダ" : "フォルダ";
+        const std::string folderWord =
+            folder.path.empty() ? translated("ルートフォルダ") : translated("フォルダ");
         if (r[32] != 1 || r[33] != 0 || (r[25] & kFolderFlag) == 0) {
-            return fail(folder.path, folderWord + "の最初の記録が「.」ではありません");
+            return fail(folder.path,
+                        translated("%1の最初の記録が「.」ではありません", {folderWord}));
         }
         if (le32(r + 2) != folder.lba) {
             return fail(folder.path,
-                        folderWord + "の「.」の記録が、そのフォルダ自身でない場所を指しています");
+                        translated("%1の「.」の記録が、そのフォルダ自身でない場所を指しています",
+                                   {folderWord}));
         }
         const std::uint32_t size = le32(r + 10);
         if (size == folder.length) {
@@ -190,10 +199,12 @@ private:
         }
         if (std::uint64_t(folder.lba) * kSector + size > device_.size()) {
             return fail(folder.path,
-                        folderWord + "の「.」の記録にある大きさがイメージの終わりを越えています");
+                        translated("%1の「.」の記録にある大きさがイメージの終わりを越えています",
+                                   {folderWord}));
         }
-        return fail(folder.path,
-                    folderWord + "の「.」の記録にある大きさが、親フォルダの記録と違います");
+        return fail(
+            folder.path,
+            translated("%1の「.」の記録にある大きさが、親フォルダの記録と違います", {folderWord}));
     }
 
     bool fail(std::string entry, std::string why) {

@@ -10,6 +10,7 @@
 #include "sys/HostPath.h"
 #include "sys/ScratchFolders.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
 
 #include <sys/stat.h>
 
@@ -129,9 +130,10 @@ Outcome extractFloppyImage(const std::string& image, const std::string& folder,
     const ToolSearch tools = search.withChildVariable("MTOOLS_SKIP_CHECK", "1")
                                  .withChildVariable("MTOOLSRC", "/dev/null");
     if (tools.findProgram("mcopy").empty()) {
-        return Failure{"run", image,
-                       "フロッピーイメージを読む mcopy がありません（mtools をインストールしてく"
-                       "ださい）。"};
+        return Failure{
+            "run", image,
+            translated("フロッピーイメージを読む mcopy がありません（mtools をインストールしてく"
+                       "ださい）。")};
     }
     ChildProcessRunner runner(tools, "mcopy -i " + quoteArgument(image) + " -s -n -m ::/* " +
                                          quoteArgument(withTrailingSlash(folder)));
@@ -139,7 +141,7 @@ Outcome extractFloppyImage(const std::string& image, const std::string& folder,
         [&] { return stopAsked(stop) || std::chrono::steady_clock::now() > deadline; });
     if (Outcome copied = runQuietly(runner); !copied) {
         if (runner.stopped() && !stopAsked(stop)) {
-            return Failure{"read", image, "読み込みが時間の上限を超えました。"};
+            return Failure{"read", image, translated("読み込みが時間の上限を超えました。")};
         }
         return Failure{"read", image, copied.failure().line()};
     }

@@ -3,6 +3,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/Result.h"
+#include "sys/Translation.h"
 
 #include <optional>
 #include <vector>
@@ -64,7 +65,7 @@ private:
 
     Outcome readLayout() {
         if (bytes_.size() < 512) {
-            return refused("", "FAT のブートセクタがありません。");
+            return refused("", translated("FAT のブートセクタがありません。"));
         }
         bytesPerSector_ = little16(bytes_, 11);
         const unsigned sectorsPerCluster = static_cast<unsigned char>(bytes_[13]);
@@ -80,7 +81,7 @@ private:
             (bytesPerSector_ & (bytesPerSector_ - 1)) != 0 || sectorsPerCluster == 0 ||
             (sectorsPerCluster & (sectorsPerCluster - 1)) != 0 || reserved == 0 || fats == 0 ||
             rootEntries_ == 0 || sectorsPerFat == 0) {
-            return refused("", "FAT12/FAT16 のブートセクタとして読めません。");
+            return refused("", translated("FAT12/FAT16 のブートセクタとして読めません。"));
         }
         clusterBytes_ = static_cast<std::uint64_t>(bytesPerSector_) * sectorsPerCluster;
         fatStart_ = static_cast<std::uint64_t>(reserved) * bytesPerSector_;
@@ -91,17 +92,19 @@ private:
         dataStart_ = rootStart_ + rootSectors * bytesPerSector_;
         const std::uint64_t firstDataSector = dataStart_ / bytesPerSector_;
         if (totalSectors <= firstDataSector) {
-            return refused("", "FAT のブートセクタのセクタ数がデータ領域に足りません。");
+            return refused("",
+                           translated("FAT のブートセクタのセクタ数がデータ領域に足りません。"));
         }
         clusterCount_ = (totalSectors - firstDataSector) / sectorsPerCluster;
         if (clusterCount_ >= 65525) {
-            return refused("", "FAT32 のイメージです（フロッピーは FAT12 か FAT16 です）。");
+            return refused(
+                "", translated("FAT32 のイメージです（フロッピーは FAT12 か FAT16 です）。"));
         }
         fat12_ = clusterCount_ < 4085;
         const std::uint64_t fatNeeded =
             fat12_ ? (clusterCount_ + 2) * 3 / 2 + 1 : (clusterCount_ + 2) * 2;
         if (fatNeeded > fatBytes_ || dataStart_ > bytes_.size()) {
-            return refused("", "FAT かルートフォルダがイメージに収まっていません。");
+            return refused("", translated("FAT かルートフォルダがイメージに収まっていません。"));
         }
         return {};
     }
@@ -119,10 +122,10 @@ private:
 
     Outcome checkTime() const {
         if (stopAsked(stop_)) {
-            return refused("", "中止しました。");
+            return refused("", translated("中止しました。"));
         }
         if (Clock::now() > deadline_) {
-            return refused("", "読み込みが時間の上限を超えました。");
+            return refused("", translated("読み込みが時間の上限を超えました。"));
         }
         return {};
     }
@@ -135,28 +138,34 @@ private:
         std::vector<std::uint32_t> clusters;
         for (std::uint32_t cluster = first;;) {
             if (cluster < 2 || cluster >= clusterCount_ + 2) {
-                return refused(path, "FAT のチェーンがデータ領域の外（クラスタ " +
-                                         std::to_string(cluster) + "）を指しています。");
+                return refused(
+                    path,
+                    translated("FAT のチェーンがデータ領域の外（クラスタ %1）を指しています。",
+                               {std::to_string(cluster)}));
             }
             if (std::size_t owner = owner_[cluster]; owner != kFree) {
                 if (owner == entry) {
-                    return refused(path, "FAT のチェーンが輪になっています（クラスタ " +
-                                             std::to_string(cluster) + "）。");
+                    return refused(path,
+                                   translated("FAT のチェーンが輪になっています（クラスタ %1）。",
+                                              {std::to_string(cluster)}));
                 }
                 for (const std::string& ancestor : ancestors) {
                     if (ancestor == names_[owner]) {
-                        return refused(path, "フォルダが上のフォルダ " +
-                                                 (ancestor.empty() ? std::string("/") : ancestor) +
-                                                 " を指していて、輪になっています。");
+                        return refused(
+                            path,
+                            translated("フォルダが上のフォルダ %1 を指していて、輪になっています。",
+                                       {ancestor.empty() ? std::string("/") : ancestor}));
                     }
                 }
-                return refused(path, "クラスタ " + std::to_string(cluster) + " を " +
-                                         names_[owner] +
-                                         " と共有しています（FAT のチェーンが交差しています）。");
+                return refused(
+                    path,
+                    translated(
+                        "クラスタ %1 を %2 と共有しています（FAT のチェーンが交差しています）。",
+                        {std::to_string(cluster), names_[owner]}));
             }
             if (dataStart_ + (cluster - 1ull) * clusterBytes_ > bytes_.size()) {
-                return refused(path, "クラスタ " + std::to_string(cluster) +
-                                         " がイメージファイルの外にあります。");
+                return refused(path, translated("クラスタ %1 がイメージファイルの外にあります。",
+                                                {std::to_string(cluster)}));
             }
             owner_[cluster] = entry;
             clusters.push_back(cluster);
@@ -197,9 +206,9 @@ private:
                 continue;
             }
             if (++entryCount_ > limits_.entries) {
-                return refused(path + "/" + name, "項目の数が上限（" +
-                                                      std::to_string(limits_.entries) +
-                                                      " 個）を超えました。");
+                return refused(path + "/" + name,
+                               translated("項目の数が上限（%1 個）を超えました。",
+                                          {std::to_string(limits_.entries)}));
             }
             const std::string entryPath = path + "/" + name;
             const std::uint32_t start = little16(entries, at + 26);
@@ -208,13 +217,14 @@ private:
             names_.push_back(entryPath);
             if ((attributes & 0x10) != 0) {
                 if (depth + 1 > limits_.depth) {
-                    return refused(entryPath, "フォルダの深さが上限（" +
-                                                  std::to_string(limits_.depth) +
-                                                  " 段）を超えました。");
+                    return refused(entryPath,
+                                   translated("フォルダの深さが上限（%1 段）を超えました。",
+                                              {std::to_string(limits_.depth)}));
                 }
                 if (start == 0) {
-                    return refused(entryPath, "フォルダがルートフォルダを指していて、輪になって"
-                                              "います。");
+                    return refused(entryPath,
+                                   translated("フォルダがルートフォルダを指していて、輪になって"
+                                              "います。"));
                 }
                 Result<std::vector<std::uint32_t>> clusters =
                     chain(start, entry, entryPath, ancestors_);
@@ -231,8 +241,8 @@ private:
                 continue;
             }
             if (start == 0) {
-                return refused(entryPath,
-                               std::to_string(size) + " バイトのファイルにクラスタがありません。");
+                return refused(entryPath, translated("%1 バイトのファイルにクラスタがありません。",
+                                                     {std::to_string(size)}));
             }
             Result<std::vector<std::uint32_t>> clusters =
                 chain(start, entry, entryPath, ancestors_);
@@ -240,16 +250,17 @@ private:
                 return clusters.failure();
             }
             if (static_cast<std::uint64_t>(size) > clusters->size() * clusterBytes_) {
-                return refused(entryPath, "大きさが " + std::to_string(size) +
-                                              " バイトとありますが、FAT のチェーンには " +
-                                              std::to_string(clusters->size() * clusterBytes_) +
-                                              " バイトしかありません。");
+                return refused(entryPath,
+                               translated("大きさが %1 バイトとありますが、FAT のチェーンには %2 "
+                                          "バイトしかありません。",
+                                          {std::to_string(size),
+                                           std::to_string(clusters->size() * clusterBytes_)}));
             }
             totalBytes_ += size;
             if (totalBytes_ > limits_.bytes) {
-                return refused(entryPath, "ファイルの大きさの合計が上限（" +
-                                              std::to_string(limits_.bytes) +
-                                              " バイト）を超えました。");
+                return refused(entryPath,
+                               translated("ファイルの大きさの合計が上限（%1 バイト）を超えました。",
+                                          {std::to_string(limits_.bytes)}));
             }
         }
         ancestors_.pop_back();
@@ -290,8 +301,8 @@ Outcome checkFloppyImage(const std::string& image, const StopCheck& stop,
     }
     if (!bytes) {
         return Failure{"read", image,
-                       "イメージファイルが大きすぎます（上限 " + std::to_string(limits.bytes) +
-                           " バイト）。"};
+                       translated("イメージファイルが大きすぎます（上限 %1 バイト）。",
+                                  {std::to_string(limits.bytes)})};
     }
     return FatWalk(image, std::move(*bytes), stop, limits).run();
 }

@@ -1,6 +1,7 @@
 #include "media/ImageDevice.h"
 
 #include "sys/FileError.h"
+#include "sys/Translation.h"
 
 #include <fcntl.h>
 #include <linux/cdrom.h>
@@ -53,10 +54,10 @@ Result<ImageDevice> ImageDevice::open(const std::string& path) {
     if (!device.fd_.valid()) {
         int error = errno;
         if (error == EACCES) {
-            return refused(systemReason(error) + " (読み取りの権限がありません)");
+            return refused(translated("%1 (読み取りの権限がありません)", {systemReason(error)}));
         }
         if (error == ENOMEDIUM) {
-            return refused("ディスクが入っていません");
+            return refused(translated("ディスクが入っていません"));
         }
         return refused(systemReason(error));
     }
@@ -82,10 +83,10 @@ Result<ImageDevice> ImageDevice::open(const std::string& path) {
             device.sessionStart_ = static_cast<std::uint32_t>(session.addr.lba);
         }
     } else {
-        return refused("ファイルでもデバイスでもありません");
+        return refused(translated("ファイルでもデバイスでもありません"));
     }
     if (device.size_ == 0) {
-        return refused("空のファイルです。ISO イメージではありません");
+        return refused(translated("空のファイルです。ISO イメージではありません"));
     }
     return Result<ImageDevice>(std::move(device));
 }
@@ -93,7 +94,7 @@ Result<ImageDevice> ImageDevice::open(const std::string& path) {
 Result<ImageDevice> ImageDevice::fromBytes(std::string_view bytes, std::string name) {
     auto refused = [&](std::string reason) { return Failure{"open", name, std::move(reason)}; };
     if (bytes.empty()) {
-        return refused("空のファイルです。ISO イメージではありません");
+        return refused(translated("空のファイルです。ISO イメージではありません"));
     }
     ImageDevice device;
     device.path_ = std::move(name);
@@ -150,12 +151,13 @@ Outcome ImageDevice::checkIso9660() const {
         break;
     }
     if (udf) {
-        return refused("UDF だけのイメージです。ISO 9660 のファイルシステムがないので読めません");
+        return refused(
+            translated("UDF だけのイメージです。ISO 9660 のファイルシステムがないので読めません"));
     }
     if (!any) {
-        return refused("ISO イメージではありません (ファイルが短すぎます)");
+        return refused(translated("ISO イメージではありません (ファイルが短すぎます)"));
     }
-    return refused("ISO 9660 イメージではありません");
+    return refused(translated("ISO 9660 イメージではありません"));
 }
 
 bool ImageDevice::findDescriptor(

@@ -2,6 +2,7 @@
 
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "sys/WindowsPath.h"
 
 #include <algorithm>
@@ -93,7 +94,7 @@ public:
     void build(IsoDir* dir, ImageNode& into, const std::string& path, const std::string& loosePath,
                int depth) {
         if (depth > kMaxDepth) {
-            setProblem(path, "フォルダが自分自身を含んでいるか、深すぎます");
+            setProblem(path, translated("フォルダが自分自身を含んでいるか、深すぎます"));
             return;
         }
         std::map<std::string, std::string> folded;
@@ -134,8 +135,10 @@ public:
             }
             auto [it, inserted] = folded.emplace(foldHostText(child.name), child.name);
             if (!inserted) {
-                setProblem(childPath, "大文字と小文字を区別しないと同じ名前になるものがあります (" +
-                                          it->second + ")");
+                setProblem(
+                    childPath,
+                    translated("大文字と小文字を区別しないと同じ名前になるものがあります (%1)",
+                               {it->second}));
             }
             into.children.push_back(std::move(child));
         }
@@ -149,7 +152,7 @@ private:
         iso_file_section* sections = nullptr;
         if (iso_file_get_old_image_sections(file, &count, &sections, 0) != 1) {
             if (node.size != 0) {
-                setProblem(path, "ファイルの場所が読めません");
+                setProblem(path, translated("ファイルの場所が読めません"));
             }
             return;
         }
@@ -158,14 +161,14 @@ private:
             std::uint64_t offset = std::uint64_t(sections[i].block) * kBlock;
             std::uint64_t length = sections[i].size;
             if (length != 0 && offset + length > imageBytes_) {
-                setProblem(path, "ファイルがイメージの終わりを越えています");
+                setProblem(path, translated("ファイルがイメージの終わりを越えています"));
             }
             node.extents.push_back({offset, length});
             total += length;
         }
         std::free(sections);
         if (total != node.size) {
-            setProblem(path, "ファイルの一部しか見つかりません");
+            setProblem(path, translated("ファイルの一部しか見つかりません"));
         }
     }
 

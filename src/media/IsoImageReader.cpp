@@ -7,6 +7,7 @@
 #include "media/VolumeDescriptor.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "sys/TreeWriter.h"
 #include "sys/UniqueFd.h"
 
@@ -20,7 +21,7 @@ namespace ornibe {
 
 namespace {
 
-const char* const kStoppedText = "読み込みを中止しました";
+constexpr std::string_view kStoppedText = toTranslate("読み込みを中止しました");
 
 // The image's side of a copy: hands the tree to the writer, each file's
 // bytes as its extents in the image.
@@ -82,7 +83,7 @@ IsoImageReader::IsoImageReader(const std::string& path, const StopCheck& stop) :
     DirectoryWalk walk = walkDirectories(device, stop);
     if (walk.stopped) {
         stopped_ = true;
-        error_ = kStoppedText;
+        error_ = translated(kStoppedText);
         return;
     }
     if (!walk.problem.empty()) {
@@ -121,7 +122,7 @@ IsoImageReader::~IsoImageReader() = default;
 bool IsoImageReader::imported(const IsoImport& import) {
     if (import.stopped()) {
         stopped_ = true;
-        error_ = kStoppedText;
+        error_ = translated(kStoppedText);
         return false;
     }
     if (import.image() == nullptr) {
@@ -187,28 +188,29 @@ Result<std::string> IsoImageReader::readFile(std::string_view relative,
     };
     const ImageNode* node = findNode(relative);
     if (node == nullptr) {
-        return failed("イメージにこのファイルはありません");
+        return failed(translated("イメージにこのファイルはありません"));
     }
     if (node->folder) {
-        return failed("フォルダです");
+        return failed(translated("フォルダです"));
     }
     if (node->size > maxBytes) {
-        return failed("ファイルが大きすぎます (" + std::to_string(node->size) + " バイト)");
+        return failed(
+            translated("ファイルが大きすぎます (%1 バイト)", {std::to_string(node->size)}));
     }
     UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) {
-        return failed("イメージを読めません: " + systemReason(errno));
+        return failed(translated("イメージを読めません: %1", {systemReason(errno)}));
     }
     std::string bytes;
     bytes.reserve(node->size);
     for (const auto& [offset, length] : node->extents) {
         if (offset + length > imageBytes_) {
-            return failed("ファイルがイメージの終わりを越えています");
+            return failed(translated("ファイルがイメージの終わりを越えています"));
         }
         size_t at = bytes.size();
         bytes.resize(at + length);
         if (!readFully(fd.get(), bytes.data() + at, length, offset)) {
-            return failed("イメージを読めません: " + systemReason(errno));
+            return failed(translated("イメージを読めません: %1", {systemReason(errno)}));
         }
     }
     return bytes;

@@ -1,6 +1,7 @@
 #include "media/IsoImport.h"
 
 #include "sys/FileError.h"
+#include "sys/Translation.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
@@ -207,14 +208,15 @@ IsoImport::IsoImport(const ImageDevice& device, View view, Bounds bounds, const 
     if (reading_->stopped) {
         stopped_ = true;
     } else if (reading_->overBudget) {
-        problem_ = "フォルダの記録をたどり終わりません (記録がループしています)";
+        problem_ = translated("フォルダの記録をたどり終わりません (記録がループしています)");
         entry_ = shownEntry(reading_->lastEntry);
     } else if ((result < 0 || !message.empty()) && reading_->readError != 0) {
-        problem_ = "イメージを読めません: " + systemReason(reading_->readError);
+        problem_ = translated("イメージを読めません: %1", {systemReason(reading_->readError)});
     } else if (result < 0 || !message.empty()) {
-        problem_ = std::string(view == View::Windows ? "ISO 9660 のフォルダを読めません ("
-                                                     : "Rock Ridge の記録を読めません (") +
-                   (message.empty() ? iso_error_to_msg(result) : message.c_str()) + ")";
+        const std::string said = message.empty() ? iso_error_to_msg(result) : message;
+        problem_ = view == View::Windows
+                       ? translated("ISO 9660 のフォルダを読めません (%1)", {said})
+                       : translated("Rock Ridge の記録を読めません (%1)", {said});
     }
     if (stopped_ || !problem_.empty()) {
         iso_image_unref(image_);

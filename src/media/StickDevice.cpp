@@ -3,6 +3,7 @@
 #include "media/MountTable.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
@@ -55,7 +56,7 @@ std::optional<std::string> deviceOfPath(std::string path) {
 } // namespace
 
 Result<StickDevice> checkStickDevice(const StickDeviceRequest& request) {
-    const std::string headline = "USB メモリ " + request.node + " に書き込めません。";
+    const std::string headline = translated("USB メモリ %1 に書き込めません。", {request.node});
     auto refuse = [&](const std::string& reason) {
         return Failure::refusal(headline, request.node, reason);
     };
@@ -71,35 +72,39 @@ Result<StickDevice> checkStickDevice(const StickDeviceRequest& request) {
         const std::optional<std::string> entry =
             realPath(under("sys/dev/block/" + deviceNumber(st.st_rdev)));
         if (!entry) {
-            return refuse("カーネルがこのデバイスを知りません。");
+            return refuse(translated("カーネルがこのデバイスを知りません。"));
         }
         device.name = fileName(*entry);
     } else if (request.root != "/" && S_ISREG(st.st_mode)) {
         device.name = fileName(request.node);
     } else {
-        return refuse("ブロックデバイスではありません。");
+        return refuse(translated("ブロックデバイスではありません。"));
     }
     // Only whole disks have an entry of their own in sys/block; a
     // partition's sits inside its disk's.
     const std::string entry = under("sys/block/" + device.name);
     if (!existsAsFolder(entry)) {
-        return refuse("ディスク全体ではありません（区画です）。/dev/sdb のように、USB メモリ"
-                      "全体のデバイスを指定してください。");
+        return refuse(
+            translated("ディスク全体ではありません（区画です）。/dev/sdb のように、USB メモリ"
+                       "全体のデバイスを指定してください。"));
     }
     if (::access(request.node.c_str(), W_OK) != 0) {
-        return refuse("書き込む権限がありません（" + systemReason(errno) +
-                      "）。root で実行するか、disk グループのユーザーで実行してください。");
+        return refuse(
+            translated("書き込む権限がありません（%1）。root で実行するか、disk グループの"
+                       "ユーザーで実行してください。",
+                       {systemReason(errno)}));
     }
     const std::string bus = hostRealPath(entry);
     if (firstLine(entry + "/removable") != "1" && bus.find("/usb") == std::string::npos) {
-        return refuse("取り外せるディスクではなく、USB にもつながっていません。内蔵ディスクには"
-                      "書き込みません。");
+        return refuse(
+            translated("取り外せるディスクではなく、USB にもつながっていません。内蔵ディスクには"
+                       "書き込みません。"));
     }
     device.model = trimmed(trimmed(firstLine(entry + "/device/vendor")) + " " +
                            trimmed(firstLine(entry + "/device/model")));
     const std::string sectors = firstLine(entry + "/size");
     if (sectors.empty() || sectors.find_first_not_of("0123456789") != std::string::npos) {
-        return refuse("大きさがわかりません。");
+        return refuse(translated("大きさがわかりません。"));
     }
     device.bytes = std::stoull(sectors) * 512;
 
@@ -115,25 +120,27 @@ Result<StickDevice> checkStickDevice(const StickDeviceRequest& request) {
     };
     for (const Mount& mount : readMounts(under("proc/self/mountinfo"))) {
         if (onDevice(mount.deviceNumber)) {
-            return refuse(mount.source + " が " + mount.mountPoint +
-                          " にマウントされています。アンマウントしてから書き込んでください。");
+            return refuse(
+                translated("%1 が %2 にマウントされています。アンマウントしてから書き込んで"
+                           "ください。",
+                           {mount.source, mount.mountPoint}));
         }
     }
     for (const std::string& path : request.pathsInUse) {
         if (std::optional<std::string> number = deviceOfPath(path); number && onDevice(*number)) {
-            return refuse(path + " がこの USB メモリの上にあります。");
+            return refuse(translated("%1 がこの USB メモリの上にあります。", {path}));
         }
     }
     if (request.imageBytes > device.bytes) {
-        return refuse("容量が足りません（イメージは " + sizeText(request.imageBytes) +
-                      "、USB メモリは " + sizeText(device.bytes) + "）。");
+        return refuse(translated("容量が足りません（イメージは %1、USB メモリは %2）。",
+                                 {sizeText(request.imageBytes), sizeText(device.bytes)}));
     }
     return device;
 }
 
 std::string describeStickDevice(const StickDevice& device) {
-    const std::string model = device.model.empty() ? std::string("USB メモリ") : device.model;
-    return model + "（" + device.node + "、" + sizeText(device.bytes) + "）";
+    const std::string model = device.model.empty() ? translated("USB メモリ") : device.model;
+    return translated("%1（%2、%3）", {model, device.node, sizeText(device.bytes)});
 }
 
 bool writeStickDevice(const std::string& image, const StickDevice& device, const StopCheck& stop) {

@@ -2,6 +2,7 @@
 
 #include "media/StickTree.h"
 #include "sys/FileError.h"
+#include "sys/Translation.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
@@ -131,7 +132,8 @@ void copyInto(int fd, std::uint64_t offset, const StickNode& file, const std::st
             continue;
         }
         if (moved == 0) {
-            throw FileError("read", file.hostFile, "読み込む途中でファイルが短くなりました");
+            throw FileError("read", file.hostFile,
+                            translated("読み込む途中でファイルが短くなりました"));
         }
         if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
             throwFileError("write", image, errno);
@@ -242,7 +244,7 @@ Result<StickImage> StickImage::plan(const StickImageInput& input, const StopChec
         return *failed;
     }
     if (stopAsked(stop)) {
-        return Failure{"plan", input.tree, "中止しました"};
+        return Failure{"plan", input.tree, translated("中止しました")};
     }
     for (const StickFile& file : input.files) {
         if (std::optional<Failure> failed = placeStickFile(root, file, root.time)) {
@@ -264,9 +266,8 @@ Result<StickImage> StickImage::plan(const StickImageInput& input, const StopChec
     if (size < kStickImageMinBytes || size > kStickImageMaxBytes) {
         return Failure{"plan",
                        {},
-                       "イメージの大きさは " + sizeText(kStickImageMinBytes) +
-                           " から 2 TiB "
-                           "までです"};
+                       translated("イメージの大きさは %1 から 2 TiB までです",
+                                  {sizeText(kStickImageMinBytes)})};
     }
     while (true) {
         Geometry geometry = geometryFor(size);
@@ -276,10 +277,11 @@ Result<StickImage> StickImage::plan(const StickImageInput& input, const StopChec
             break;
         }
         if (input.size != 0) {
-            return Failure{"plan",
-                           {},
-                           sizeText(size) + " には入りません（ファイルだけで " +
-                               sizeText(needed * geometry.clusterBytes()) + " あります）"};
+            return Failure{
+                "plan",
+                {},
+                translated("%1 には入りません（ファイルだけで %2 あります）",
+                           {sizeText(size), sizeText(needed * geometry.clusterBytes())})};
         }
         size += size / 10;
     }

@@ -2,6 +2,7 @@
 
 #include "sys/FileError.h"
 #include "sys/PendingFile.h"
+#include "sys/Translation.h"
 
 #include <sys/stat.h>
 
@@ -78,7 +79,7 @@ std::optional<Failure> placeStickFile(StickNode& root, const StickFile& file, st
         StickNode* existing = childNamed(*folder, name);
         if (slash == std::string::npos) {
             if (existing && existing->folder) {
-                return cannotPlace(file.path, "同じ名前のフォルダがあります");
+                return cannotPlace(file.path, translated("同じ名前のフォルダがあります"));
             }
             StickNode leaf;
             leaf.name = existing ? existing->name : name;
@@ -110,7 +111,7 @@ std::optional<Failure> placeStickFile(StickNode& root, const StickFile& file, st
             folder->children.push_back(std::move(made));
             existing = &folder->children.back();
         } else if (!existing->folder) {
-            return cannotPlace(file.path, name + " はフォルダではありません");
+            return cannotPlace(file.path, translated("%1 はフォルダではありません", {name}));
         }
         folder = existing;
         start = slash + 1;
@@ -127,15 +128,17 @@ std::optional<Failure> nameStickEntries(StickNode& folder, const std::string& pa
         auto [at, fresh] = folded.emplace(fatFoldedName(child.name), child.name);
         if (!fresh) {
             return cannotPlace(childPath,
-                               "FAT では " + at->second +
-                                   " と同じ名前になります（大文字と小文字を区別しません）");
+                               translated("FAT では %1 と同じ名前になります（大文字と小文字を"
+                                          "区別しません）",
+                                          {at->second}));
         }
         std::optional<FatName> name = fatNameFor(child.name, taken);
         if (!name) {
-            return cannotPlace(childPath, "FAT のファイル名にできない名前です");
+            return cannotPlace(childPath, translated("FAT のファイル名にできない名前です"));
         }
         if (child.size > 0xFFFFFFFFULL) {
-            return cannotPlace(childPath, "FAT32 に入らない大きさです（4 GiB 未満まで）");
+            return cannotPlace(childPath,
+                               translated("FAT32 に入らない大きさです（4 GiB 未満まで）"));
         }
         child.fatName = std::move(*name);
         if (child.folder) {

@@ -4,6 +4,7 @@
 #include "media/VolumeDescriptor.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
@@ -230,11 +231,11 @@ std::string deviceAccessProblem(const std::string& device) {
     struct stat st {};
     if (::stat(device.c_str(), &st) == 0) {
         if (const group* owner = ::getgrgid(st.st_gid)) {
-            return "読み取りの権限がありません。" + std::string(owner->gr_name) +
-                   " グループに入ってください";
+            return translated("読み取りの権限がありません。%1 グループに入ってください",
+                              {owner->gr_name});
         }
     }
-    return "読み取りの権限がありません";
+    return translated("読み取りの権限がありません");
 }
 
 } // namespace ornibe

@@ -5,6 +5,7 @@
 #include "sys/CaseLookup.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -84,7 +85,7 @@ Outcome SetupFileEditor::patchHivesys() {
         plain && !IsCabinet(*plain)) {
         refuseLink("open", *plain);
         if (isReadOnly(*plain)) {
-            return Failure{"replace", *plain, "読み取り専用なので置き換えられません。"};
+            return Failure{"replace", *plain, translated("読み取り専用なので置き換えられません。")};
         }
         InfReader reader = readSetupFile(*plain);
         std::string added = linesNotIn(reader, lines);

@@ -6,6 +6,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <unistd.h>
 
@@ -53,22 +54,25 @@ Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
         sourcePath_ = *compressed;
     } else {
         sourcePath_ = plainPath;
-        return Failure{"open", plainPath,
-                       "ファイルがありません（圧縮された " + packedName + " もありません）。"};
+        return Failure{
+            "open", plainPath,
+            translated("ファイルがありません（圧縮された %1 もありません）。", {packedName})};
     }
     refuseLink("open", sourcePath_);
 
     if (!IsCabinet(sourcePath_)) {
         // A file that is not a cabinet is only used under its plain name.
         if (!plain) {
-            return Failure{"expand", sourcePath_, "キャビネットファイルではありません。"};
+            return Failure{"expand", sourcePath_,
+                           translated("キャビネットファイルではありません。")};
         }
         return copyReplacing(*plain, workCopyPath_);
     }
 
     std::string tool = FindTool(tools_, "EXTRACT");
     if (tool.empty()) {
-        return Failure{"expand", sourcePath_, "展開する EXTRACT.EXE が見つかりません。"};
+        return Failure{"expand", sourcePath_,
+                       translated("展開する EXTRACT.EXE が見つかりません。")};
     }
     std::set<std::string> before = entriesOf(temp);
     Outcome expanded =
@@ -78,8 +82,8 @@ Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
         workCopyPath_ = *copy;
     }
     if (expanded && !existsAsFile(workCopyPath_)) {
-        expanded =
-            Failure{"expand", sourcePath_, "このキャビネットに " + plainName + " がありません。"};
+        expanded = Failure{"expand", sourcePath_,
+                           translated("このキャビネットに %1 がありません。", {plainName})};
     }
     const bool ready = static_cast<bool>(expanded);
     // Whatever the tool brought besides the work copy goes (a cabinet may
@@ -96,7 +100,7 @@ Outcome SetupFileEditor::PrepareWorkCopy(const std::string& plainPath) {
 
 Outcome SetupFileEditor::PackBack() {
     if (sourcePath_.empty() || workCopyPath_.empty() || !existsAsFile(workCopyPath_)) {
-        return Failure{"compress", workCopyPath_, "作業用のコピーがありません。"};
+        return Failure{"compress", workCopyPath_, translated("作業用のコピーがありません。")};
     }
     std::string temp = withoutTrailingSlash(tempFolder_);
     std::string target = compressedName(sourcePath_);
@@ -111,12 +115,12 @@ Outcome SetupFileEditor::PackBack() {
     // it is and the step fails.
     for (const std::string& path : {sourcePath_, target}) {
         if (isReadOnly(path)) {
-            return fail({"replace", path, "読み取り専用なので置き換えられません。"});
+            return fail({"replace", path, translated("読み取り専用なので置き換えられません。")});
         }
     }
     std::string tool = FindTool(tools_, "MAKECAB");
     if (tool.empty()) {
-        return fail({"compress", target, "圧縮する MAKECAB.EXE が見つかりません。"});
+        return fail({"compress", target, translated("圧縮する MAKECAB.EXE が見つかりません。")});
     }
 
     // The new cabinet is made in TEMP first; the file in I386 is replaced
@@ -130,7 +134,7 @@ Outcome SetupFileEditor::PackBack() {
     std::optional<std::string> cabinet = findFileNoCase(temp, cabinetName);
     if (made && (!cabinet || !IsCabinet(*cabinet))) {
         made = Failure{"compress", joinPath(temp, cabinetName),
-                       "MAKECAB.EXE がキャビネットファイルを作りませんでした。"};
+                       translated("MAKECAB.EXE がキャビネットファイルを作りませんでした。")};
     }
     if (!made) {
         if (cabinet) {

@@ -6,6 +6,7 @@
 #include "sys/HostPath.h"
 #include "sys/PathUnderRoot.h"
 #include "sys/ShortName.h"
+#include "sys/Translation.h"
 
 #include <unistd.h>
 
@@ -18,15 +19,17 @@ namespace {
 // Why a line's value cannot be one the build wrote; nothing when it can.
 std::optional<std::string> problemOf(const WorkRecord& record, const BuildRecordLine& line) {
     if (line.key == kRecordHotfix && !isShortName(line.value)) {
-        return "ビルドの記録の修正プログラム " + line.value + " は 8.3 形式の名前ではありません。";
+        return translated("ビルドの記録の修正プログラム %1 は 8.3 形式の名前ではありません。",
+                          {line.value});
     }
     if (line.key == kRecordMadeFolder && line.value != kBuildRecordFolder &&
         line.value != kMadeSvcpack) {
-        return "ビルドの記録が知らないフォルダ " + line.value + " を作ったと言っています。";
+        return translated("ビルドの記録が知らないフォルダ %1 を作ったと言っています。",
+                          {line.value});
     }
     if (line.key == kRecordDosnet && line.value != "svcpack") {
-        return "ビルドの記録の DOSNET.INF の行 " + line.value +
-               " はビルドが書くものではありません。";
+        return translated("ビルドの記録の DOSNET.INF の行 %1 はビルドが書くものではありません。",
+                          {line.value});
     }
     if (line.key == kRecordOemFile) {
         std::string relative = line.value;
@@ -36,7 +39,8 @@ std::optional<std::string> problemOf(const WorkRecord& record, const BuildRecord
         RootedPath path = pathUnderRoot(record.oemFolder, relative, NameCase::Ignore);
         if (!path || (relative.empty() && line.value != "/") ||
             isBuildRecord(std::string(kBuildRecordFolder) + "/" + relative)) {
-            return "ビルドの記録が $OEM$ の外か記録そのもの（" + line.value + "）を指しています。" +
+            return translated("ビルドの記録が $OEM$ の外か記録そのもの（%1）を指しています。",
+                              {line.value}) +
                    (path ? std::string() : path.failure().reason);
         }
     }

@@ -1,4 +1,5 @@
 #include "settings/CdDriveEntry.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -40,7 +41,7 @@ std::optional<std::string> cdDriveEntryLabel(std::string_view entry) {
 
 bool cdDriveEntryHasNoDisc(std::string_view entry) {
     std::optional<std::string> label = cdDriveEntryLabel(entry);
-    return label && *label == kNoDiscLabel;
+    return label && (*label == kNoDiscLabel || *label == translated(kNoDiscLabel));
 }
 
 std::optional<std::string> proposedVolumeLabel(int position, std::string_view entry) {
@@ -48,7 +49,8 @@ std::optional<std::string> proposedVolumeLabel(int position, std::string_view en
         return std::nullopt;
     }
     std::optional<std::string> label = cdDriveEntryLabel(entry);
-    if (!label || label->empty() || label->starts_with(kUnreadableDiscLabel)) {
+    if (!label || label->empty() || label->starts_with(kUnreadableDiscLabel) ||
+        label->starts_with(translated(kUnreadableDiscLabel))) {
         return std::nullopt;
     }
     return label;

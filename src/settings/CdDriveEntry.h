@@ -1,24 +1,29 @@
 #pragma once
 
+#include "sys/Translation.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace ornibe {
 
+// The texts of the entries below are shown translated; an entry stored by a
+// run in another language is still recognised.
+
 // The first entry of the CD drive list: the build reads no CD and works on
 // what the work folder already holds.
-inline constexpr std::string_view kNoCdEntry = "読み込みしない";
+inline constexpr std::string_view kNoCdEntry = toTranslate("読み込みしない");
 // Stands in for the label of a drive in which no volume can be read.
-inline constexpr std::string_view kNoDiscLabel = "CD がありません";
+inline constexpr std::string_view kNoDiscLabel = toTranslate("CD がありません");
 
 // Begins the label part of a drive whose disc the user may not read; the
 // reason follows in parentheses.
-inline constexpr std::string_view kUnreadableDiscLabel = "CD を読めません";
+inline constexpr std::string_view kUnreadableDiscLabel = toTranslate("CD を読めません");
 // The last entries of the CD drive list: they open a file dialog for an
 // ISO image file, or a folder dialog for a folder that holds a CD's files.
-inline constexpr std::string_view kPickImageEntry = "ISO イメージファイル…";
-inline constexpr std::string_view kPickFolderEntry = "CD のファイルがあるフォルダ…";
+inline constexpr std::string_view kPickImageEntry = toTranslate("ISO イメージファイル…");
+inline constexpr std::string_view kPickFolderEntry = toTranslate("CD のファイルがあるフォルダ…");
 
 // root + " [ " + label + " ]", the text of a drive entry and the stored
 // form of the chosen drive.

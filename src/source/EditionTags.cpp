@@ -1,6 +1,7 @@
 #include "source/EditionTags.h"
 
 #include "source/Medium.h"
+#include "sys/Translation.h"
 
 #include <optional>
 #include <string_view>
@@ -92,7 +93,7 @@ std::string editionText(const std::vector<std::string>& rootNames, Architecture 
         }
     }
     if (tag.empty()) {
-        return "不明";
+        return translated("不明");
     }
     std::string level;
     for (const char* sp : {".SP3", ".SP2", ".SP1"}) {
@@ -105,8 +106,9 @@ std::string editionText(const std::vector<std::string>& rootNames, Architecture 
 }
 
 std::string editionLine(const Medium& source, Architecture architecture) {
-    return "エディション：" +
-           editionText(source.folderNames("").value_or(std::vector<std::string>{}), architecture);
+    return translated(
+        "エディション：%1",
+        {editionText(source.folderNames("").value_or(std::vector<std::string>{}), architecture)});
 }
 
 } // namespace ornibe

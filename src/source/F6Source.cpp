@@ -10,6 +10,7 @@
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <array>
@@ -44,9 +45,9 @@ Result<TxtsetupOem> readFromFolder(const std::string& folder, const std::string&
     if (std::optional<std::string> found = txtsetupOemIn(folder, architecture)) {
         return readTxtsetupOem(*found);
     }
-    return Failure::refusal(source + " はドライバディスクとして読めません。", source,
-                            "TXTSETUP.OEM がありません（ルートにも i386、amd64 "
-                            "フォルダにもありません）。");
+    return Failure::refusal(translated("%1 はドライバディスクとして読めません。", {source}), source,
+                            translated("TXTSETUP.OEM がありません（ルートにも i386、amd64 "
+                                       "フォルダにもありません）。"));
 }
 
 bool startsWithNoCase(std::string_view text, std::string_view start) {
@@ -91,8 +92,8 @@ Result<TxtsetupOem> readF6Source(const std::string& source, Architecture archite
     }
     Result<std::string> folder = floppyImageFolder(source, tools, stop);
     if (!folder) {
-        return Failure::refusal(source + " はフロッピーイメージとして読めません。", source,
-                                folder.failure().line());
+        return Failure::refusal(translated("%1 はフロッピーイメージとして読めません。", {source}),
+                                source, folder.failure().line());
     }
     Result<TxtsetupOem> oem = readFromFolder(*folder, source, architecture);
     if (oem) {
@@ -133,17 +134,20 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
             oemShown(dot == std::string::npos ? driver->name : driver->name.substr(0, dot))));
     }
     if (onlyUnboundIds(entry)) {
-        notes.push_back("警告: ハードウェア ID がクラスコード（PCI\\CC_…）か ROOT\\、DETECTED\\ "
-                        "だけなので、テキストモードセットアップがこのドライバを使わないことがあり"
-                        "ます。");
+        notes.push_back(
+            translated("警告: ハードウェア ID がクラスコード（PCI\\CC_…）か ROOT\\、DETECTED\\ "
+                       "だけなので、テキストモードセットアップがこのドライバを使わないことがあり"
+                       "ます。"));
     }
     std::unordered_set<std::string> named;
     for (const auto& [id, ownerBytes] : entry.hardwareIds) {
         const std::string owner = oemShown(ownerBytes);
         const std::string folded = foldSetupText(owner);
         if (!services.contains(folded) && named.insert(folded).second) {
-            notes.push_back("注意: [HardwareIds] のサービス " + owner + " がドライバのファイル名 " +
-                            service + " と違います。" + service + " として組み込みます。");
+            notes.push_back(
+                translated("注意: [HardwareIds] のサービス %1 がドライバのファイル名 %2 "
+                           "と違います。%2 として組み込みます。",
+                           {owner, service}));
         }
     }
     for (const OemFileLine& file : entry.files) {
@@ -156,8 +160,10 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
             std::none_of(added.begin(), added.end(), [&](const std::string& name) {
                 return equalsSetupNoCase(name, service);
             })) {
-            notes.push_back("注意: " + oemShown(file.name) + " の AddService のサービス " +
-                            added.front() + " がドライバのファイル名 " + service + " と違います。");
+            notes.push_back(
+                translated("注意: %1 の AddService のサービス %2 がドライバのファイル名 %3 "
+                           "と違います。",
+                           {oemShown(file.name), added.front(), service}));
         }
     }
     // Each section's values in file order, found through one pass.
@@ -166,7 +172,7 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
         valuesOf[value.section].push_back(&value);
     }
     for (const std::string& section : entry.configSections) {
-        notes.push_back("レジストリの値: [" + oemShown(section) + "] から");
+        notes.push_back(translated("レジストリの値: [%1] から", {oemShown(section)}));
         const auto found = valuesOf.find(section);
         if (found == valuesOf.end()) {
             continue;
@@ -182,7 +188,7 @@ std::vector<std::string> oemEntryNotes(const TxtsetupOem& oem, const OemEntry& e
             std::string line =
                 "  " + key + " " + oemShown(value.name) + " " + oemShown(value.type) + " " + data;
             if (setByServiceLoad(value)) {
-                line += "（書き込みません。[SCSI.Load] が設定します）";
+                line += translated("（書き込みません。[SCSI.Load] が設定します）");
             }
             notes.push_back(line);
         }

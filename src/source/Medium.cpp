@@ -7,6 +7,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <sys/stat.h>
 
@@ -77,8 +78,9 @@ public:
             if (std::optional<std::string> bytes = readFileAtMost(*found, maxBytes, &size)) {
                 return std::move(*bytes);
             }
-            return Failure{"read", *found,
-                           "ファイルが大きすぎます (" + std::to_string(size) + " バイト)"};
+            return Failure{
+                "read", *found,
+                translated("ファイルが大きすぎます (%1 バイト)", {std::to_string(size)})};
         } catch (const FileError& error) {
             return Failure::fromFileError(error);
         }

@@ -6,6 +6,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/ScratchFolders.h"
+#include "sys/Translation.h"
 #include "sys/WindowsPath.h"
 
 #include <cerrno>
@@ -82,14 +83,16 @@ VirtioWinMedium::VirtioWinMedium(const std::string& source, const StopCheck& sto
     if (!medium_->isImage()) {
         if (!medium_->readable()) {
             problem_ = Failure::refusal(
-                source + " は virtio-win の ISO イメージでもフォルダでもありません。", source,
-                systemReason(ENOENT));
+                translated("%1 は virtio-win の ISO イメージでもフォルダでもありません。",
+                           {source}),
+                source, systemReason(ENOENT));
         }
         return;
     }
     if (Outcome readable = medium_->readable(); !readable) {
-        problem_ = Failure::refusal(source + " は virtio-win の ISO イメージとして読めません。",
-                                    source, readable.failure().reason);
+        problem_ = Failure::refusal(
+            translated("%1 は virtio-win の ISO イメージとして読めません。", {source}), source,
+            readable.failure().reason);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "sys/BuildRecord.h"
 
 #include "sys/CaseFold.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <optional>
@@ -82,8 +83,8 @@ Result<std::vector<BuildRecordLine>> readBuildRecordLines(std::string_view text)
         if (equals == std::string_view::npos || !rankOf(line.substr(0, equals))) {
             return Failure{"read",
                            {},
-                           "ビルドの記録の " + std::to_string(number) +
-                               " 行目が読めません。記録が壊れています。"};
+                           translated("ビルドの記録の %1 行目が読めません。記録が壊れています。",
+                                      {std::to_string(number)})};
         }
         lines.push_back({std::string(line.substr(0, equals)), unescaped(line.substr(equals + 1))});
     }

@@ -4,6 +4,7 @@
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
 
 #include <cerrno>
 #include <vector>
@@ -36,16 +37,15 @@ Outcome ChildProcessRunner::outcome(std::string_view said) const {
         return Failure{"start", {}, startFailure_};
     }
     if (stopped_) {
-        return Failure{"run", program_, kStoppedByUser};
+        return Failure{"run", program_, stoppedByUser()};
     }
     if (exitCode_ == 0) {
         return {};
     }
-    std::string reason = "終了コード " + std::to_string(exitCode_);
-    if (!said.empty()) {
-        reason += "（" + std::string(said) + "）";
-    }
-    return Failure{"run", program_, reason};
+    const std::string code = std::to_string(exitCode_);
+    return Failure{"run", program_,
+                   said.empty() ? translated("終了コード %1", {code})
+                                : translated("終了コード %1（%2）", {code, said})};
 }
 
 bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& idle) {
@@ -54,7 +54,7 @@ bool ChildProcessRunner::run(const OutputCallback& output, const IdleCallback& i
     std::vector<std::string> arguments = splitCommandLine(commandLine_);
     program_ = arguments.empty() ? std::string() : arguments.front();
     if (arguments.empty()) {
-        startFailure_ = "コマンドラインが空です";
+        startFailure_ = translated("コマンドラインが空です");
         return false;
     }
     const std::string& name = arguments.front();

@@ -5,6 +5,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "sys/UniqueDir.h"
 #include "sys/UniqueFd.h"
 
@@ -100,12 +101,12 @@ void scanFolder(const std::string& path, Node& folder, ScanContext& context) {
             if (target.leads != LinkTarget::Leads::Inside) {
                 node.kind = Kind::LeftOut;
                 node.linkTarget = target.leads == LinkTarget::Leads::Nowhere
-                                      ? "リンク先がありません"
-                                      : "リンク先がコピー元の外にあります";
+                                      ? translated("リンク先がありません")
+                                      : translated("リンク先がコピー元の外にあります");
             } else if (S_ISDIR(target.st.st_mode) &&
                        context.ancestors.count({target.st.st_dev, target.st.st_ino}) != 0) {
                 node.kind = Kind::LeftOut;
-                node.linkTarget = "リンク先がこのフォルダより上のフォルダです";
+                node.linkTarget = translated("リンク先がこのフォルダより上のフォルダです");
             } else {
                 node.linkTarget = target.real;
                 st = target.st;
@@ -187,14 +188,15 @@ public:
                 writer_.leaveOut(sourcePath + ": " + node.linkTarget);
                 break;
             case Kind::Other:
-                writer_.fail(sourcePath, kNotCopyable, entryOf(node, sourcePath));
+                writer_.fail(sourcePath, translated(kNotCopyable), entryOf(node, sourcePath));
                 break;
             }
         }
     }
 
 private:
-    static constexpr const char* kNotCopyable = "ファイル、フォルダ、リンクのどれでもありません";
+    static constexpr std::string_view kNotCopyable =
+        toTranslate("ファイル、フォルダ、リンクのどれでもありません");
 
     void copyFile(const std::string& sourcePath, const Node& node, DestFolder& parent) {
         // A file reached through a link inside the source is read where it
@@ -210,7 +212,8 @@ private:
             return;
         }
         if (!S_ISREG(st.st_mode)) {
-            writer_.fail(from, S_ISDIR(st.st_mode) ? systemReason(EISDIR) : kNotCopyable, entry);
+            writer_.fail(
+                from, S_ISDIR(st.st_mode) ? systemReason(EISDIR) : translated(kNotCopyable), entry);
             return;
         }
         // The copy takes the bits and times the file has now, and all of
@@ -250,7 +253,7 @@ CopyResult copyTree(const std::string& from, const std::string& to,
     }
     // Copying a folder into itself would never end.
     if (isSameOrInside(hostRealPath(to), realFolder(from))) {
-        return failed(to, "コピー先がコピー元の中にあります");
+        return failed(to, translated("コピー先がコピー元の中にあります"));
     }
 
     Node root;

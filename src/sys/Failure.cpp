@@ -1,8 +1,13 @@
 #include "sys/Failure.h"
 
 #include "sys/FileError.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
+
+std::string stoppedByUser() {
+    return translated("中止しました");
+}
 
 Failure Failure::fromFileError(const FileError& error) {
     return {error.operation(), error.path(), error.reason()};

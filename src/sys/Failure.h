@@ -10,7 +10,7 @@ class FileError;
 
 // The reason given when the user stopped what failed (a cancel button,
 // Escape, Ctrl+C, quitting during a build).
-inline constexpr const char* kStoppedByUser = "中止しました";
+std::string stoppedByUser();
 
 // A failure that the code expects and reports. Failures that travel up to
 // a stage stay FileError exceptions; a caller that catches one and goes on

@@ -3,6 +3,7 @@
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
+#include "sys/Translation.h"
 #include "sys/UniqueFd.h"
 
 #include <fcntl.h>
@@ -149,7 +150,7 @@ void refuseLink(const std::string& operation, const std::string& path) {
     }
     struct stat st {};
     if (lstat(entry.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        throw FileError(operation, path, "シンボリックリンクです");
+        throw FileError(operation, path, translated("シンボリックリンクです"));
     }
 }
 

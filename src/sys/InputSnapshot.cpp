@@ -2,6 +2,7 @@
 
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
+#include "sys/Translation.h"
 
 #include <sys/stat.h>
 
@@ -20,9 +21,11 @@ std::optional<std::string> InputSnapshots::read(const std::string& path, std::ui
             throwFileError("open", path, errno);
         }
         if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-            throw FileError("read", path,
-                            "通常のファイルではありません。パイプや FIFO、デバイスは一度しか"
-                            "読めないので使えません。内容をファイルに保存して指定してください");
+            throw FileError(
+                "read", path,
+                translated("通常のファイルではありません。パイプや FIFO、デバイスは一度しか"
+                           "読めないので使えません。内容をファイルに保存して指定して"
+                           "ください"));
         }
         Snapshot snapshot;
         snapshot.maxBytes = maxBytes;

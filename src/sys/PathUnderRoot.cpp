@@ -3,6 +3,7 @@
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "sys/WindowsPath.h"
 
 #include <sys/stat.h>
@@ -49,16 +50,16 @@ RootedPath refused(std::string why) {
 
 RootedPath pathUnderRoot(const std::string& root, std::string_view relative, NameCase nameCase) {
     if (!relative.empty() && (relative.front() == '/' || relative.front() == '\\')) {
-        return refused(std::string(relative) + " は絶対パスです");
+        return refused(translated("%1 は絶対パスです", {relative}));
     }
     if (relative.size() >= 2 && relative[1] == ':') {
-        return refused(std::string(relative) + " はドライブを指定しています");
+        return refused(translated("%1 はドライブを指定しています", {relative}));
     }
     std::string path = root;
     bool existing = true;
     for (std::string_view part : splitParts(relative)) {
         if (part == "..") {
-            return refused(std::string(relative) + " は「..」で上のフォルダを指しています");
+            return refused(translated("%1 は「..」で上のフォルダを指しています", {relative}));
         }
         std::optional<std::string> entry;
         if (existing) {
@@ -67,7 +68,7 @@ RootedPath pathUnderRoot(const std::string& root, std::string_view relative, Nam
         existing = entry.has_value();
         path = joinPath(path, entry ? *entry : std::string(part));
         if (existing && isLink(path)) {
-            return refused(path + " はリンクです");
+            return refused(translated("%1 はリンクです", {path}));
         }
     }
     return path;
@@ -84,7 +85,7 @@ RootedPath checkUnderRoot(const std::string& root, const std::string& path) {
     }
     std::string prefix = base == "/" ? base : base + "/";
     if (!isSameOrInside(full, base)) {
-        return refused(path + " は " + root + " の外にあります");
+        return refused(translated("%1 は %2 の外にあります", {path, root}));
     }
     RootedPath checked = pathUnderRoot(base, full.substr(std::min(full.size(), prefix.size())));
     if (!checked) {

@@ -26,12 +26,14 @@ bool holdsTools(const std::string& folder) {
 // A program run from a CMake build tree sits somewhere below the tree's
 // root, which alone holds CMakeCache.txt; the tools are in the root's tool
 // folder. Nothing of the build tree is compiled in, so an installed program
-// never looks there: its own tool folder is found first.
-std::optional<std::string> buildTreeToolFolder(std::string folder) {
+// never looks there: its own tool folder is found first. The same holds for
+// the message catalogs, under the root's locale folder.
+template <typename Holds>
+std::optional<std::string> inBuildTree(std::string folder, std::string_view name, Holds holds) {
     while (!folder.empty()) {
-        std::string tools = joinPath(folder, ORNIBE_BUILD_TOOL_DIR_NAME);
-        if (existsAsFile(joinPath(folder, "CMakeCache.txt")) && holdsTools(tools)) {
-            return tools;
+        std::string inside = joinPath(folder, name);
+        if (existsAsFile(joinPath(folder, "CMakeCache.txt")) && holds(inside)) {
+            return inside;
         }
         std::string parent = folderPart(folder);
         if (parent == folder) {
@@ -48,7 +50,8 @@ std::string findOwnToolFolder() {
     if (holdsTools(installed)) {
         return installed;
     }
-    if (std::optional<std::string> built = buildTreeToolFolder(exeFolder)) {
+    if (std::optional<std::string> built =
+            inBuildTree(exeFolder, ORNIBE_BUILD_TOOL_DIR_NAME, holdsTools)) {
         return *built;
     }
     return installed;
@@ -59,6 +62,22 @@ std::string findOwnToolFolder() {
 std::string ownToolFolder() {
     static const std::string own = findOwnToolFolder();
     return own;
+}
+
+std::string ownCatalogFile(std::string_view languageCode) {
+    const std::string inLocale = joinPath(joinPath(languageCode, "LC_MESSAGES"), "ornibe.mo");
+    const std::string exeFolder = executableFolder();
+    std::string installed =
+        makeAbsolute(joinPath(joinPath(exeFolder, ORNIBE_INSTALLED_LOCALE_DIR_FROM_BIN), inLocale));
+    if (existsAsFile(installed)) {
+        return installed;
+    }
+    if (std::optional<std::string> built =
+            inBuildTree(exeFolder, joinPath(ORNIBE_BUILD_LOCALE_DIR_NAME, inLocale),
+                        [](const std::string& file) { return existsAsFile(file); })) {
+        return *built;
+    }
+    return installed;
 }
 
 } // namespace ornibe

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace ornibe {
 
@@ -9,5 +10,12 @@ namespace ornibe {
 // folder; run from a build tree, it is the tool folder at the root of that
 // tree.
 std::string ownToolFolder();
+
+// The running program's compiled message catalog of a language ("en"),
+// found the same way: in the installed share folder
+// (share/locale/en/LC_MESSAGES/ornibe.mo), or else in the locale folder at
+// the root of the build tree it runs from; the installed path when neither
+// holds it.
+std::string ownCatalogFile(std::string_view languageCode);
 
 } // namespace ornibe

@@ -4,6 +4,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/PendingCopy.h"
+#include "sys/Translation.h"
 
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -18,12 +19,15 @@ namespace ornibe {
 namespace {
 
 // A link where a folder goes; the failure names the link.
-constexpr const char* kLinkInTheWay = "作業フォルダの、フォルダを置く場所にリンクがあります";
+constexpr std::string_view kLinkInTheWay =
+    toTranslate("作業フォルダの、フォルダを置く場所にリンクがあります");
 // Something other than a folder where a folder goes; the failure names the
 // source's folder.
-constexpr const char* kFileInTheWay = "作業フォルダに同じ名前のフォルダでないものがあります";
+constexpr std::string_view kFileInTheWay =
+    toTranslate("作業フォルダに同じ名前のフォルダでないものがあります");
 // A folder where a file goes; the failure names the source's file.
-constexpr const char* kFolderInTheWay = "作業フォルダに同じ名前のフォルダがあります";
+constexpr std::string_view kFolderInTheWay =
+    toTranslate("作業フォルダに同じ名前のフォルダがあります");
 
 } // namespace
 
@@ -127,11 +131,11 @@ std::string TreeWriter::prepareFolder(DestFolder& parent, const TreeEntry& entry
     }
     if (S_ISLNK(st.st_mode)) {
         // Never entered: whatever it leads to is not the destination.
-        fail(target, kLinkInTheWay, entry);
+        fail(target, translated(kLinkInTheWay), entry);
         return {};
     }
     if (!S_ISDIR(st.st_mode)) {
-        fail(entry.sourcePath, std::string(kFileInTheWay) + ": " + target, entry);
+        fail(entry.sourcePath, translated(kFileInTheWay) + ": " + target, entry);
         return {};
     }
     // A folder that a former copy left read-only still takes new files, as
@@ -188,7 +192,7 @@ void TreeWriter::copyFile(DestFolder& parent, const TreeEntry& entry, const Byte
     std::string target = parent.entryFor(entry.name, &existed);
     struct stat existing {};
     if (existed && ::lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-        fail(entry.sourcePath, std::string(kFolderInTheWay) + ": " + target, entry);
+        fail(entry.sourcePath, translated(kFolderInTheWay) + ": " + target, entry);
         return;
     }
     auto copy = std::make_unique<PendingCopy>();

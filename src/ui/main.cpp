@@ -2,6 +2,7 @@
 #include "settings/Version.h"
 #include "sys/HostEnvironment.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
 #include "sys/UserLanguage.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
@@ -57,6 +58,12 @@ int main(int argc, char** argv) {
     // everything below takes it from the tool search.
     ornibe::HostEnvironment environment = ornibe::HostEnvironment::ofThisProcess();
     ornibe::loadPageTexts(ornibe::userLanguage(environment));
+    // The core's texts (its messages and the log) follow it too; without
+    // their English catalog they stay Japanese.
+    if (const auto missing = ornibe::speakLanguage(ornibe::userLanguage(environment))) {
+        std::fprintf(stderr, "ornibe: no English texts in %s; the build speaks Japanese\n",
+                     missing->c_str());
+    }
 
     ornibe::QtMessageBox screenBox;
     app.setFailureHandler([&screenBox](std::exception_ptr error) {

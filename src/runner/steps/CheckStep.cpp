@@ -10,6 +10,7 @@
 #include "runner/VirtioWinReport.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <optional>
 
@@ -54,8 +55,8 @@ bool checkStep(BuildContext& context) {
         // The listing as the checks read it when the build started.
         Result<PciListing> listing = readTargetHardware(target, context.settings.inputSnapshots());
         if (!listing) {
-            context.log().append(
-                "\r\n検証\r\n対象のハードウェアを読めません: " + listing.failure().line() + "\r\n");
+            context.log().append(translated("\r\n検証\r\n対象のハードウェアを読めません: %1\r\n",
+                                            {listing.failure().line()}));
         } else {
             input.target = std::move(listing->devices);
             input.targetPassedOver = listing->passedOver;
@@ -64,8 +65,8 @@ bool checkStep(BuildContext& context) {
     TreeCheckReport report = checkTree(input);
     std::string text = treeCheckLogText(report);
     if (edited && report.hasUnreadableSetupFile()) {
-        context.reportFailure(text +
-                              "\r\n作業フォルダのセットアップファイルが開けなくなっています\r\n");
+        context.reportFailure(
+            text + translated("\r\n作業フォルダのセットアップファイルが開けなくなっています\r\n"));
         return false;
     }
     context.log().append(text);

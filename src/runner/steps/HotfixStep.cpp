@@ -18,6 +18,7 @@
 #include "sys/HostPath.h"
 #include "sys/ShortName.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <unistd.h>
 
@@ -92,8 +93,9 @@ Result<std::vector<HotfixPlace>> placeHotfixes(
         const std::string own = fileName(hotfix.path);
         if (!place.present && isShortName(own) && containsNoCase(listed, own)) {
             return Failure::refusal(
-                "修正プログラム " + own + " は SVCPACK.INF にもう載っています。", hotfix.path,
-                "同じ名前の別のファイルがセットアップの SVCPACK にあります。");
+                translated("修正プログラム %1 は SVCPACK.INF にもう載っています。", {own}),
+                hotfix.path,
+                translated("同じ名前の別のファイルがセットアップの SVCPACK にあります。"));
         }
         auto used = [&](const std::string& name) {
             return containsNoCase(given, name) || containsNoCase(listed, name) || taken(name);
@@ -120,7 +122,7 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
     const std::vector<std::string> names =
         source.folderNames(folder).value_or(std::vector<std::string>{});
     if (!additions.hotfixes.empty()) {
-        log.append("\r\n\r\n追加する修正プログラム（セットアップの T-13 で実行）：");
+        log.append(translated("\r\n\r\n追加する修正プログラム（セットアップの T-13 で実行）："));
         Result<std::vector<HotfixPlace>> places = placeHotfixes(
             additions.hotfixes, names, [](const std::string&) { return false; },
             [&](const std::string& name, const std::string& package) {
@@ -143,17 +145,18 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
         }
     }
     if (!additions.oemFolder.empty()) {
-        log.append("\r\n\r\n$OEM$ に加えるフォルダ：" + std::string(kIndent) + additions.oemFolder +
-                   " → $OEM$");
+        log.append(translated("\r\n\r\n$OEM$ に加えるフォルダ：") + std::string(kIndent) +
+                   additions.oemFolder + " → $OEM$");
     }
     if (!additions.setupCommands.empty()) {
-        log.append("\r\n\r\nセットアップ中に実行するコマンド（$OEM$\\cmdlines.txt）：");
+        log.append(translated("\r\n\r\nセットアップ中に実行するコマンド（$OEM$\\cmdlines.txt）："));
         for (const std::string& command : additions.setupCommands) {
             log.append(kIndent + command);
         }
     }
     if (!additions.firstLogonCommands.empty()) {
-        log.append("\r\n\r\n最初のログオンで実行するコマンド（WINNT.SIF [GuiRunOnce]）：");
+        log.append(
+            translated("\r\n\r\n最初のログオンで実行するコマンド（WINNT.SIF [GuiRunOnce]）："));
         for (const std::string& command : additions.firstLogonCommands) {
             log.append(kIndent + command);
         }
@@ -174,7 +177,7 @@ Outcome addHotfixes(BuildContext& context) {
         std::optional<std::string> bytes =
             context.settings.inputSnapshots().read(package, kCdBytes);
         if (!bytes) {
-            throw FileError("read", package, "CD に入りきらない大きさです。");
+            throw FileError("read", package, translated("CD に入りきらない大きさです。"));
         }
         return std::move(*bytes);
     };
@@ -276,9 +279,9 @@ Outcome addHotfixes(BuildContext& context) {
                 continue;
             }
             if (std::optional<std::string> file = findFileNoCase(svcpack, name)) {
-                log.append("SVCPACK\\" + name + " を削除しています。。。");
+                log.append(translated("SVCPACK\\%1 を削除しています。。。", {name}));
                 removeFile(*file);
-                log.append("完了\r\n");
+                log.append(translated("完了\r\n"));
             }
         }
         std::vector<HotfixLine> lines;
@@ -288,21 +291,21 @@ Outcome addHotfixes(BuildContext& context) {
             const bool same = place.present || (isEarlier(place.name) && existsAsFile(target) &&
                                                 readFile(target) == packageBytes(place.package));
             if (same) {
-                log.append(fileName(place.package) + " は SVCPACK\\" + place.name +
-                           " としてもう載っています。\r\n");
+                log.append(translated("%1 は SVCPACK\\%2 としてもう載っています。\r\n",
+                                      {fileName(place.package), place.name}));
                 continue;
             }
-            log.append(fileName(place.package) + " を SVCPACK\\" + place.name +
-                       " にコピーしています。。。");
+            log.append(translated("%1 を SVCPACK\\%2 にコピーしています。。。",
+                                  {fileName(place.package), place.name}));
             copied.push_back(target);
             writeFileAtomic(target, packageBytes(place.package));
-            log.append("完了\r\n");
+            log.append(translated("完了\r\n"));
         }
         // DOSNET.INF first: naming svcpack there is harmless on its own,
         // while a list without its files is not. With no package left, the
         // line an earlier build added goes, unless drivers' catalogs of
         // this build may need it.
-        log.append("DOSNET.INF を修正しています。。。");
+        log.append(translated("DOSNET.INF を修正しています。。。"));
         const bool dosnetNamed = editor.DosnetHasSvcpack();
         bool dosnetOurs = !recordValues(record->lines, kRecordDosnet).empty();
         if (!added.empty() && !dosnetNamed) {
@@ -312,12 +315,12 @@ Outcome addHotfixes(BuildContext& context) {
             editor.unnameSvcpackInDosnet();
             dosnetOurs = false;
         }
-        log.append("完了\r\nSVCPACK.INF を修正しています。。。");
+        log.append(translated("完了\r\nSVCPACK.INF を修正しています。。。"));
         if (Outcome listedNow = editor.addHotfixes(lines, isEarlier); !listedNow) {
             undo();
             return listedNow;
         }
-        log.append("完了\r\n");
+        log.append(translated("完了\r\n"));
         if (added.empty() && madeSvcpack.empty() && madeFolder(*record, kMadeSvcpack) &&
             existsAsFolder(svcpack) && std::filesystem::is_empty(svcpack)) {
             ::rmdir(svcpack.c_str());
@@ -330,8 +333,8 @@ Outcome addHotfixes(BuildContext& context) {
         record->lines = withRecordKind(std::move(record->lines), kRecordHotfix, added);
         writeWorkRecord(*record);
         log.append(added.empty() && hotfixes.empty()
-                       ? "修正プログラムを取り除きました。\r\n\r\n"
-                       : "修正プログラムの追加が完了しました。\r\n\r\n");
+                       ? translated("修正プログラムを取り除きました。\r\n\r\n")
+                       : translated("修正プログラムの追加が完了しました。\r\n\r\n"));
     } catch (const FileError& error) {
         undo();
         return Failure::fromFileError(error);
@@ -344,7 +347,7 @@ Outcome addHotfixes(BuildContext& context) {
 bool hotfixStep(BuildContext& context) {
     if (Outcome added = addHotfixes(context); !added) {
         const Failure& failure = added.failure();
-        context.reportFailure("\r\n修正プログラムの追加に失敗しました\r\n" +
+        context.reportFailure(translated("\r\n修正プログラムの追加に失敗しました\r\n") +
                               (failure.headline.empty() ? "" : failure.headline + "\r\n") +
                               failure.line());
         return false;

@@ -20,6 +20,7 @@
 #include "sys/HostPath.h"
 #include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 #include "sys/Trimmed.h"
 
 #include <unistd.h>
@@ -50,14 +51,15 @@ Result<std::vector<OemCopy>> planCopies(const std::string& from, const std::stri
         if (it->is_symlink() || (!it->is_directory() && !it->is_regular_file())) {
             return Failure{
                 "copy", it->path().string(),
-                "リンクか特殊なファイルです。$OEM$ にはふつうのファイルだけを入れます。"};
+                translated(
+                    "リンクか特殊なファイルです。$OEM$ にはふつうのファイルだけを入れます。")};
         }
         if (it->is_directory()) {
             continue;
         }
         if (isBuildRecord(std::string(kBuildRecordFolder) + "/" + relative)) {
             return Failure{"copy", it->path().string(),
-                           "ビルドが $OEM$ に書く記録と同じ名前です。"};
+                           translated("ビルドが $OEM$ に書く記録と同じ名前です。")};
         }
         RootedPath target = pathUnderRoot(oem, relative, NameCase::Ignore);
         if (!target) {
@@ -165,20 +167,22 @@ Outcome mergeOemFiles(BuildContext& context) {
                 inputs.holds(copy.source) ? inputs.read(copy.source, kCdBytes) : std::nullopt;
             if (!bytes) {
                 return Failure{"copy", copy.source,
-                               "「次へ >」で確かめた後にフォルダに加わったファイルです。"
-                               "確かめ直してから実行してください。"};
+                               translated("「次へ >」で確かめた後にフォルダに加わったファイルです。"
+                                          "確かめ直してから実行してください。")};
             }
             sourceBytes[copy.source] = std::move(*bytes);
         }
         for (const OemCopy& copy : copies) {
             if (existsAsFile(copy.target) && !isEarlier(copy.relative) &&
                 readFile(copy.target) != sourceBytes[copy.source]) {
-                return Failure{"copy", copy.target,
-                               "$OEM$ に同じ名前の別のファイルがあります（" + copy.source +
-                                   " で置き換えはしません）。"};
+                return Failure{
+                    "copy", copy.target,
+                    translated(
+                        "$OEM$ に同じ名前の別のファイルがあります（%1 で置き換えはしません）。",
+                        {copy.source})};
             }
             if (fs::is_directory(copy.target)) {
-                return Failure{"copy", copy.target, "同じ名前のフォルダがあります。"};
+                return Failure{"copy", copy.target, translated("同じ名前のフォルダがあります。")};
             }
         }
         // This build's entries: the files it copies, with the folders an
@@ -233,7 +237,7 @@ Outcome mergeOemFiles(BuildContext& context) {
         }
         std::sort(gone.begin(), gone.end(), std::greater<>());
         if (!gone.empty()) {
-            log.append("前のビルドが $OEM$ に加えたファイルを削除しています。。。");
+            log.append(translated("前のビルドが $OEM$ に加えたファイルを削除しています。。。"));
             for (const std::string& entry : gone) {
                 std::optional<std::string> found = findNoCase(
                     oem, entry.ends_with('/') ? entry.substr(0, entry.size() - 1) : entry);
@@ -247,11 +251,11 @@ Outcome mergeOemFiles(BuildContext& context) {
                     ::rmdir(found->c_str());
                 }
             }
-            log.append("完了\r\n");
+            log.append(translated("完了\r\n"));
         }
 
         if (!copies.empty()) {
-            log.append(oemFolder + " を $OEM$ にコピーしています。。。");
+            log.append(translated("%1 を $OEM$ にコピーしています。。。", {oemFolder}));
             for (const OemCopy& copy : copies) {
                 const std::string& bytes = sourceBytes[copy.source];
                 if (existsAsFile(copy.target) && readFile(copy.target) == bytes) {
@@ -261,7 +265,7 @@ Outcome mergeOemFiles(BuildContext& context) {
                 copied.push_back(copy.target);
                 writeFileAtomic(copy.target, bytes);
             }
-            log.append("完了\r\n");
+            log.append(translated("完了\r\n"));
         }
 
         // cmdlines.txt: the commands an earlier build added go first; a file
@@ -282,7 +286,8 @@ Outcome mergeOemFiles(BuildContext& context) {
             if (!before.empty() && listed.empty() &&
                 !InfFile::readBytes(before, InfStyle::AnswerFile)) {
                 undo();
-                return Failure{"read", cmdlines, "INF として読めません。置き換えはしません。"};
+                return Failure{"read", cmdlines,
+                               translated("INF として読めません。置き換えはしません。")};
             }
             std::string lines;
             for (const std::string& command : setupCommands) {
@@ -291,7 +296,7 @@ Outcome mergeOemFiles(BuildContext& context) {
                     appended.push_back(command);
                 }
             }
-            log.append("$OEM$\\cmdlines.txt を書き込んでいます。。。");
+            log.append(translated("$OEM$\\cmdlines.txt を書き込んでいます。。。"));
             if (before.empty()) {
                 before = "[Commands]\r\n" + lines;
                 appended.clear();
@@ -306,8 +311,9 @@ Outcome mergeOemFiles(BuildContext& context) {
             for (const std::string& command : setupCommands) {
                 if (std::find(inFile.begin(), inFile.end(), command) == inFile.end()) {
                     undo();
-                    return Failure{"read", cmdlines,
-                                   "読み返すとコマンド " + command + " が見つかりません。"};
+                    return Failure{
+                        "read", cmdlines,
+                        translated("読み返すとコマンド %1 が見つかりません。", {command})};
                 }
             }
         }
@@ -319,7 +325,7 @@ Outcome mergeOemFiles(BuildContext& context) {
             }
         }
         if (!setupCommands.empty()) {
-            log.append("完了\r\n");
+            log.append(translated("完了\r\n"));
         }
         if (!copies.empty() || !setupCommands.empty() || !gone.empty()) {
             log.append("\r\n");
@@ -338,7 +344,8 @@ Outcome mergeOemFiles(BuildContext& context) {
 
 bool oemFilesStep(BuildContext& context) {
     if (Outcome merged = mergeOemFiles(context); !merged) {
-        context.reportFailure("\r\n$OEM$ の書き込みに失敗しました\r\n" + merged.failure().line());
+        context.reportFailure(translated("\r\n$OEM$ の書き込みに失敗しました\r\n") +
+                              merged.failure().line());
         return false;
     }
     return true;
