@@ -1,22 +1,31 @@
 #include "runner/BuildResults.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
 std::string finishedMessage(const BuildResults& results) {
     std::string line;
     if (results.problems != 0) {
-        line += "検証で問題が " + std::to_string(results.problems) + " 件見つかりました。";
+        line +=
+            translated("検証で問題が %1 件見つかりました。", {std::to_string(results.problems)});
     }
     if (results.controllersReported) {
-        line += "対象のハードウェアのディスク コントローラの照合結果をログに書きました。";
+        line +=
+            translated("対象のハードウェアのディスク コントローラの照合結果をログに書きました。");
     }
     if (results.qemuOptions) {
-        line += "QEMU の起動オプションをログに書きました。";
+        line += translated("QEMU の起動オプションをログに書きました。");
     }
     if (results.notes != 0) {
-        line += "ログとは別に注意が " + std::to_string(results.notes) + " 件あります。";
+        line += translated("ログとは別に注意が %1 件あります。", {std::to_string(results.notes)});
     }
-    return line.empty() ? "完成です！" : "完成です！\n" + line;
+    // A language that spaces its sentences ends each with a space; the
+    // last one is dropped.
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    const std::string finished = translated("完成です！");
+    return line.empty() ? finished : finished + "\n" + line;
 }
 
 } // namespace ornibe

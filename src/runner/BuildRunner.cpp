@@ -4,6 +4,7 @@
 #include "runner/steps/BuildSteps.h"
 #include "settings/PageCode.h"
 #include "sys/PendingFile.h"
+#include "sys/Translation.h"
 
 #include <cstdint>
 
@@ -24,10 +25,11 @@ void BuildRunner::runBuild() {
     // on it would append to the same setup files and lose lines.
     FolderLock lock;
     if (Outcome locked = lockWorkFolder(lock, settings_.GetWorkFolder()); !locked) {
-        reportFailure("\r\nビルドを始められませんでした\r\n" + locked.failure().reason);
+        reportFailure("\r\n" + translated("ビルドを始められませんでした") + "\r\n" +
+                      locked.failure().reason);
         return;
     }
-    page_.log().append("\r\nスタート！\r\n\r\n");
+    page_.log().append("\r\n" + translated("スタート！") + "\r\n\r\n");
     // Without the lock (a file system that cannot lock) another build may
     // be writing its pending files right now: they stay.
     if (lock.held()) {
@@ -59,8 +61,10 @@ void BuildRunner::removeLeftovers() {
     // Files that a killed build was writing stay under their hidden names;
     // nothing else removes them, and they hold what may be hundreds of MB.
     if (std::uint64_t removed = removeStalePendingFilesBelow(settings_.GetWorkFolder())) {
-        page_.log().append("中断されたビルドが残した書きかけのファイルを " +
-                           std::to_string(removed) + " 個削除しました。\r\n\r\n");
+        page_.log().append(
+            translated("中断されたビルドが残した書きかけのファイルを %1 個削除しました。",
+                       {std::to_string(removed)}) +
+            "\r\n\r\n");
     }
 }
 
@@ -71,7 +75,7 @@ BuildRunner::CommandLine BuildRunner::cdImageCommand(const std::string& cdimage,
 
 bool BuildRunner::carryOn(bool stepSucceeded) {
     if (page_.stopRequested()) {
-        reportFailure("\r\nビルドを中止しました。\r\n");
+        reportFailure("\r\n" + translated("ビルドを中止しました。") + "\r\n");
         return false;
     }
     return stepSucceeded;

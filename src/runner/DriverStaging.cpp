@@ -13,6 +13,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
 
 #include <sys/stat.h>
 
@@ -24,8 +25,9 @@
 namespace ornibe {
 namespace {
 
-constexpr std::string_view kCopying = " をコピーしています。。。";
-constexpr std::string_view kDone = "完了\r\n";
+// The log's line for a file being copied, and its end.
+constexpr std::string_view kCopying = toTranslate("%1 をコピーしています。。。");
+constexpr std::string_view kDone = toTranslate("完了");
 
 // Copies a file into folder under name (or the entry that differs from it
 // only in letter case), replacing what is there; the failure with nothing
@@ -53,28 +55,29 @@ Outcome compressInto(const ToolSearch& tools, const std::string& i386Folder,
                      const std::string& file) {
     std::string makecab = SetupFileEditor::FindTool(tools, "MAKECAB");
     if (makecab.empty()) {
-        return Failure{"compress", file, "MAKECAB.EXE が見つかりません。"};
+        return Failure{"compress", file, translated("MAKECAB.EXE が見つかりません。")};
     }
     Outcome made = runToolQuietly(tools, quoteArgument(makecab) + " /L " +
                                              quoteArgument(i386Folder) + " " + quoteArgument(file));
     std::string cabinet = compressedName(fileName(file));
     if (made && !findNoCase(i386Folder, cabinet)) {
-        return Failure{"compress", file, "MAKECAB.EXE が " + cabinet + " を作りませんでした。"};
+        return Failure{"compress", file,
+                       translated("MAKECAB.EXE が %1 を作りませんでした。", {cabinet})};
     }
     return made;
 }
 
 Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
                         const std::string& source, CabinetBatch& batch, ProgressLog& log) {
-    log.append(fileName(source) + std::string(kCopying));
+    log.append(translated(kCopying, {fileName(source)}));
     std::optional<std::string> plain = plainOnMedium(source);
     if (plain && batch.place(*plain)) {
-        log.append(kDone);
+        log.append(translated(kDone) + "\r\n");
         return {};
     }
     Outcome compressed = plain ? compressInto(tools, i386Folder, *plain) : notOnMedium(source);
     if (compressed) {
-        log.append(kDone);
+        log.append(translated(kDone) + "\r\n");
         return {};
     }
     // Driver media often carry the compressed form beside the file, as the
@@ -92,12 +95,12 @@ Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
     if (Outcome copied = copyInto(*supplied, i386Folder, fileName(*supplied)); !copied) {
         return copied;
     }
-    log.append(kDone);
+    log.append(translated(kDone) + "\r\n");
     return {};
 }
 
 Outcome placeCatalog(const std::string& i386Folder, const std::string& catalog, ProgressLog& log) {
-    log.append(fileName(catalog) + std::string(kCopying));
+    log.append(translated(kCopying, {fileName(catalog)}));
     // An existing folder is fine; one that is a link is refused, and one
     // that cannot be made fails with the system's reason.
     std::string svcpack = entryPathNoCase(i386Folder, "SVCPACK");
@@ -112,7 +115,7 @@ Outcome placeCatalog(const std::string& i386Folder, const std::string& catalog, 
     if (Outcome copied = copyInto(*source, svcpack, fileName(catalog)); !copied) {
         return copied;
     }
-    log.append(kDone);
+    log.append(translated(kDone) + "\r\n");
     return {};
 }
 

@@ -6,6 +6,7 @@
 #include "inf/DriverPackage.h"
 #include "sys/CaseFold.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <set>
 
@@ -22,7 +23,7 @@ void appendTargetHardwareSummary(const BuildSettings& settings, const InfFile& t
     if (target.empty()) {
         return;
     }
-    log.append("\r\n\r\n対象のハードウェア：" + std::string(kIndent) + target);
+    log.append("\r\n\r\n" + translated("対象のハードウェア：") + kIndent + target);
     Result<PciListing> listing = readTargetHardware(target, settings.inputSnapshots());
     if (!listing) {
         log.append(kIndent + listing.failure().line());
@@ -40,18 +41,19 @@ void appendTargetHardwareSummary(const BuildSettings& settings, const InfFile& t
     }
     std::vector<ControllerMatch> matches = matchControllers(devices, ids);
     if (matches.empty()) {
-        log.append(std::string(kIndent) + "ディスク コントローラ (PCI クラス 01) がありません");
+        log.append(kIndent + translated("ディスク コントローラ (PCI クラス 01) がありません"));
     }
     for (ControllerMatch& match : matches) {
         if (match.service.empty()) {
-            log.append(kIndent + ("ディスク コントローラ " + controllerName(match.device)) +
-                       ": 引き受けるサービスがありません。テキストモード セットアップは"
-                       "このディスクを見つけません");
+            log.append(kIndent + translated("ディスク コントローラ %1: "
+                                            "引き受けるサービスがありません。テキストモード "
+                                            "セットアップはこのディスクを見つけません",
+                                            {controllerName(match.device)}));
             continue;
         }
         const std::string origin = integrated.contains(foldSetupText(match.service))
-                                       ? "統合するドライバ"
-                                       : "CD の標準ドライバ";
+                                       ? translated("統合するドライバ")
+                                       : translated("CD の標準ドライバ");
         match.service = cp932ToUtf8(match.service);
         log.append(kIndent + controllerLine({std::move(match), origin}));
     }

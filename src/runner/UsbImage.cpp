@@ -11,13 +11,16 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/PendingFile.h"
+#include "sys/Translation.h"
 
 #include <string_view>
 
 namespace ornibe {
 namespace {
 
-const std::string kCannotMake = "USB メモリ用イメージを作成できません。";
+std::string cannotMake() {
+    return translated("USB メモリ用イメージを作成できません。");
+}
 
 bool hasServicePackTag(const std::vector<std::string>& rootNames, std::string_view level) {
     for (const std::string& name : rootNames) {
@@ -43,44 +46,48 @@ std::string mib(std::uint64_t bytes) {
 Outcome usbImageTargetCheck(const WindowsTarget& target, const std::vector<std::string>& rootNames,
                             bool servicePackChosen) {
     if (target.architecture == Architecture::Amd64) {
-        return Failure::refusal(kCannotMake, {},
-                                "x64 版の Windows は USB メモリからのセットアップに対応していません"
-                                "（起動の仕組みが 32 ビット版のものです）。");
+        return Failure::refusal(
+            cannotMake(), {},
+            translated("x64 版の Windows は USB メモリからのセットアップに対応していません"
+                       "（起動の仕組みが 32 ビット版のものです）。"));
     }
     if (target.version == WindowsVersion::Windows2000) {
-        return Failure::refusal(kCannotMake, {},
-                                "Windows 2000 のテキストモードセットアップは USB "
-                                "メモリを読めません。");
+        return Failure::refusal(cannotMake(), {},
+                                translated("Windows 2000 のテキストモードセットアップは USB "
+                                           "メモリを読めません。"));
     }
     if (target.version == WindowsVersion::WindowsXp && !servicePackChosen &&
         !hasServicePackTag(rootNames, ".SP2") && !hasServicePackTag(rootNames, ".SP3")) {
-        return Failure::refusal(kCannotMake, {},
-                                "Windows XP のテキストモードセットアップが USB メモリを読めるのは "
-                                "SP2 からです。SP2 以降の CD を使うか、Service Pack "
-                                "を適用してください。");
+        return Failure::refusal(
+            cannotMake(), {},
+            translated("Windows XP のテキストモードセットアップが USB メモリを読めるのは "
+                       "SP2 からです。SP2 以降の CD を使うか、Service Pack "
+                       "を適用してください。"));
     }
     return {};
 }
 
 Outcome usbImageToolsCheck(const ToolSearch& tools) {
     if (tools.findProgram("syslinux").empty()) {
-        return Failure::refusal(kCannotMake, {},
-                                "syslinux がありません。Debian では sudo apt-get install syslinux "
-                                "syslinux-common でインストールできます。");
+        return Failure::refusal(
+            cannotMake(), {},
+            translated("syslinux がありません。Debian では sudo apt-get install syslinux "
+                       "syslinux-common でインストールできます。"));
     }
     for (const char* module : kSyslinuxModuleNames) {
         const std::string path = std::string(kSyslinuxModules) + "/" + module;
         if (!existsAsFile(path)) {
-            return Failure::refusal(kCannotMake, path,
-                                    path + " がありません。Debian では sudo apt-get install "
-                                           "syslinux-common でインストールできます。");
+            return Failure::refusal(cannotMake(), path,
+                                    translated("%1 がありません。Debian では sudo apt-get install "
+                                               "syslinux-common でインストールできます。",
+                                               {path}));
         }
     }
     if (!existsAsFile(kSyslinuxMbr)) {
-        return Failure::refusal(kCannotMake, kSyslinuxMbr,
-                                std::string(kSyslinuxMbr) +
-                                    " がありません。Debian では sudo apt-get install "
-                                    "syslinux-common でインストールできます。");
+        return Failure::refusal(cannotMake(), kSyslinuxMbr,
+                                translated("%1 がありません。Debian では sudo apt-get install "
+                                           "syslinux-common でインストールできます。",
+                                           {kSyslinuxMbr}));
     }
     return {};
 }
@@ -116,7 +123,7 @@ Outcome writeUsbImage(const BuildSettings& settings, const WindowsTarget& target
                       const ToolSearch& tools, BuildPage& page) {
     const std::string work = withoutTrailingSlash(settings.GetWorkFolder());
     const std::string image = makeAbsolute(settings.getUsbImagePath(), work);
-    page.log().append("USB メモリ用イメージを作成しています。。。\r\n");
+    page.log().append(translated("USB メモリ用イメージを作成しています。。。") + "\r\n");
     if (Outcome ready = usbImageToolsCheck(tools); !ready) {
         return ready;
     }
@@ -140,7 +147,7 @@ Outcome writeUsbImage(const BuildSettings& settings, const WindowsTarget& target
          {std::pair{&txtsetup, "TXTSETUP.SIF"}, std::pair{&loader, "SETUPLDR.BIN"},
           std::pair{&detect, "NTDETECT.COM"}}) {
         if (!*found) {
-            return Failure{"open", joinPath(setupFolder, name), "ファイルがありません"};
+            return Failure{"open", joinPath(setupFolder, name), translated("ファイルがありません")};
         }
     }
     std::optional<std::string> stickSetup;
@@ -151,7 +158,7 @@ Outcome writeUsbImage(const BuildSettings& settings, const WindowsTarget& target
         return Failure::fromFileError(error);
     }
     if (!stickSetup) {
-        return Failure{"read", *txtsetup, "[SetupData] セクションがありません"};
+        return Failure{"read", *txtsetup, translated("[SetupData] セクションがありません")};
     }
     // The setup files in the root, where the loader looks for them when it
     // starts from a hard disk; TXTSETUP.SIF there and in its folder alike.
@@ -182,14 +189,14 @@ Outcome writeUsbImage(const BuildSettings& settings, const WindowsTarget& target
     if (std::optional<std::uint64_t> free = bytesFree(folder);
         free && *free < planned->bytesWritten()) {
         return Failure{"write", folder,
-                       "空き容量が足りません（" + mib(planned->bytesWritten()) + " 必要で、" +
-                           mib(*free) + " しかありません）"};
+                       translated("空き容量が足りません（%1 必要で、%2 しかありません）",
+                                  {mib(planned->bytesWritten()), mib(*free)})};
     }
     try {
         removeStalePendingFiles(image);
         PendingFile pending(image);
         if (!planned->write(pending.fd(), image, stop)) {
-            return Failure{"write", image, "中止しました"};
+            return Failure{"write", image, translated("中止しました")};
         }
         // syslinux writes its boot sector and its two files through mtools
         // into the partition; it needs no root rights on an image file.
@@ -208,13 +215,16 @@ Outcome writeUsbImage(const BuildSettings& settings, const WindowsTarget& target
     } catch (const FileError& error) {
         return Failure::fromFileError(error);
     }
-    page.log().append("完了（" + mib(planned->size()) + "、ファイル " +
-                      std::to_string(planned->fileCount()) + " 個）\r\n");
+    page.log().append(translated("完了（%1、ファイル %2 個）",
+                                 {mib(planned->size()), std::to_string(planned->fileCount())}) +
+                      "\r\n");
     // The two boots, as the user meets them: what decides BOOT.INI.
-    page.log().append("USB メモリからの起動：初めはメニューの 1 を選んで Enter を押します。"
-                      "セットアップが再起動したあとは何も押さずに待つと、10 秒で 2（内蔵ディスク"
-                      "から起動）になります。セットアップが終わるまで USB メモリは抜かないで"
-                      "ください。\r\n");
+    page.log().append(
+        translated("USB メモリからの起動：初めはメニューの 1 を選んで Enter を押します。"
+                   "セットアップが再起動したあとは何も押さずに待つと、10 秒で 2（内蔵ディスク"
+                   "から起動）になります。セットアップが終わるまで USB メモリは抜かないで"
+                   "ください。") +
+        "\r\n");
     return {};
 }
 

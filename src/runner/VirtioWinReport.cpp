@@ -4,6 +4,7 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <string_view>
 
@@ -87,15 +88,15 @@ void appendVirtioWinSummary(const BuildSettings& settings, ProgressLog& log) {
     if (choice.empty()) {
         return;
     }
-    log.append("\r\n\r\nvirtio-win：" + std::string(kIndent) + choice.source);
-    log.append(kIndent + std::string("バージョン：") +
-               (choice.version.empty() ? std::string("不明") : choice.version));
+    log.append("\r\n\r\n" + translated("virtio-win：") + kIndent + choice.source);
+    log.append(kIndent + translated("バージョン：") +
+               (choice.version.empty() ? translated("不明") : choice.version));
     for (const VirtioWinDriver& driver : choice.drivers) {
-        log.append(kIndent + driver.name + "：" + driver.folder +
-                   (driver.textMode ? "（テキストモード）" : "（PnP）"));
+        log.append(kIndent + translated("%1：%2", {driver.name, driver.folder}) +
+                   (driver.textMode ? translated("（テキストモード）") : translated("（PnP）")));
     }
     for (const std::string& missing : choice.notFound) {
-        log.append(kIndent + std::string("フォルダがないので組み込まないもの：") + missing);
+        log.append(kIndent + translated("フォルダがないので組み込まないもの：") + missing);
     }
 }
 
@@ -115,7 +116,7 @@ bool appendVirtioQemuOptions(const BuildSettings& settings, const WindowsTarget&
         return false;
     }
     std::vector<std::string> options = virtioQemuOptions(choice, target);
-    log.append("\r\nQEMU でこのドライバを使うときのオプション：");
+    log.append("\r\n" + translated("QEMU でこのドライバを使うときのオプション："));
     std::string command =
         target.architecture == Architecture::Amd64 ? "qemu-system-x86_64" : "qemu-system-i386";
     bool disk = false;
@@ -141,8 +142,10 @@ bool appendVirtioQemuOptions(const BuildSettings& settings, const WindowsTarget&
     const VirtioWinDriver* block = takenDriver(choice, "viostor");
     if (block != nullptr && settings.getTargetHardware().empty()) {
         std::optional<std::string> machine = virtioQemuMachine(block->inf, target);
-        log.append(machine ? "ディスクのコントローラを照合する QEMU のマシン：" + *machine + "\r\n"
-                           : "viostor の INF は QEMU の virtio-blk の ID に合いません。\r\n");
+        log.append(
+            (machine ? translated("ディスクのコントローラを照合する QEMU のマシン：%1", {*machine})
+                     : translated("viostor の INF は QEMU の virtio-blk の ID に合いません。")) +
+            "\r\n");
     }
     return true;
 }

@@ -21,7 +21,6 @@ namespace {
 const std::set<std::string> kFoldersToDo = {
     "answer",
     "check",
-    "runner",
 };
 
 // Texts beyond ASCII that stay as they are in every language: the file

@@ -15,6 +15,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <optional>
@@ -22,7 +23,10 @@
 namespace ornibe {
 namespace {
 
-constexpr std::string_view kFailed = "\r\nWINNT.SIF の書き込みに失敗しました\r\n";
+// The log's line that begins the failure, on a line of its own.
+std::string writeFailed() {
+    return "\r\n" + translated("WINNT.SIF の書き込みに失敗しました") + "\r\n";
+}
 
 // Where the file as the parser read it back differs from the entries it
 // was written from: the first such entry, or the first section that does
@@ -78,7 +82,7 @@ void appendAnswerFileSummary(const BuildSettings& settings, const WindowsTarget&
         lines.front().replace(0, kI386.size(),
                               std::string(setupFolderName(target.architecture)) + "\\");
     }
-    log.append("\r\n\r\n無人インストール：");
+    log.append("\r\n\r\n" + translated("無人インストール："));
     for (const std::string& line : lines) {
         log.append("\r\n      " + line);
     }
@@ -113,7 +117,7 @@ bool answerFileStep(BuildContext& context) {
         AnswerFileReading reading = readUserAnswerFile(fields.userFile, context.data.target.version,
                                                        context.settings.inputSnapshots());
         if (!reading.check.outcome) {
-            context.reportFailure(std::string(kFailed) + reading.check.outcome.failure().line());
+            context.reportFailure(writeFailed() + reading.check.outcome.failure().line());
             return false;
         }
         bytes = std::move(reading.bytes);
@@ -125,7 +129,7 @@ bool answerFileStep(BuildContext& context) {
             MergedAnswerFile merged =
                 mergePnpKeys(bytes, pnpPathValue(userPnpFolders(reading.file), context.pnpEntries));
             if (!merged.problem.empty()) {
-                context.reportFailure(std::string(kFailed) +
+                context.reportFailure(writeFailed() +
                                       Failure{"read", fields.userFile, merged.problem}.line());
                 return false;
             }
@@ -136,7 +140,7 @@ bool answerFileStep(BuildContext& context) {
             // user's own driver folders stay as they are.
             MergedAnswerFile merged = mergePnpKeys(bytes, {});
             if (!merged.problem.empty()) {
-                context.reportFailure(std::string(kFailed) +
+                context.reportFailure(writeFailed() +
                                       Failure{"read", fields.userFile, merged.problem}.line());
                 return false;
             }
@@ -146,7 +150,7 @@ bool answerFileStep(BuildContext& context) {
         if (!additions.firstLogonCommands.empty()) {
             FirstLogonMerge merged = mergeFirstLogonCommands(bytes, additions.firstLogonCommands);
             if (!merged.problem.empty()) {
-                context.reportFailure(std::string(kFailed) +
+                context.reportFailure(writeFailed() +
                                       Failure{"read", fields.userFile, merged.problem}.line());
                 return false;
             }
@@ -154,7 +158,7 @@ bool answerFileStep(BuildContext& context) {
         }
     }
 
-    log.append("WINNT.SIF（無人インストールの応答ファイル）を書き込んでいます。。。");
+    log.append(translated("WINNT.SIF（無人インストールの応答ファイル）を書き込んでいます。。。"));
     const bool replaces = existsAsFile(target);
     try {
         // The file goes into the work folder's own setup folder, never
@@ -167,29 +171,37 @@ bool answerFileStep(BuildContext& context) {
         Result<InfFile, InfProblem> file = InfFile::readBytes(written, InfStyle::AnswerFile);
         std::optional<std::string> differs;
         if (written != bytes) {
-            differs = "ファイルの中身";
+            differs = translated("ファイルの中身");
         } else if (!file) {
-            differs = "INF として読めません（" + file.failure().text() + "）";
+            differs = translated("INF として読めません（%1）", {file.failure().text()});
         } else if (!entries.empty()) {
             differs = firstDifference(*file, entries);
         }
         if (differs) {
             context.reportFailure(
-                std::string(kFailed) +
+                writeFailed() +
                 Failure{"read", target,
-                        "読み返した内容が書き込もうとした内容と違います（" + *differs + "）。"}
+                        translated("読み返した内容が書き込もうとした内容と違います（%1）。",
+                                   {*differs})}
                     .line());
             return false;
         }
     } catch (const FileError& error) {
-        context.reportFailure(std::string(kFailed) + Failure::fromFileError(error).line());
+        context.reportFailure(writeFailed() + Failure::fromFileError(error).line());
         return false;
     }
-    log.append(replaces ? "完了（ツリーにあった WINNT.SIF を置き換えました）\r\n" : "完了\r\n");
+    log.append((replaces ? translated("完了（ツリーにあった WINNT.SIF を置き換えました）")
+                         : translated("完了")) +
+               "\r\n");
     for (const std::string& key : changedKeys) {
-        log.append("応答ファイルの [Unattended] " + key + " を " +
-                   (context.pnpEntries.empty() ? "$OEM$ のファイル" : "PnP ドライバ") +
-                   "のために変えました。\r\n");
+        log.append(
+            (context.pnpEntries.empty()
+                 ? translated(
+                       "応答ファイルの [Unattended] %1 を $OEM$ のファイルのために変えました。",
+                       {key})
+                 : translated("応答ファイルの [Unattended] %1 を PnP ドライバのために変えました。",
+                              {key})) +
+            "\r\n");
     }
     for (const std::string& note : notes) {
         log.append(note + "\r\n");
@@ -199,7 +211,9 @@ bool answerFileStep(BuildContext& context) {
         for (const std::string& name : unchecked) {
             names += (names.empty() ? "" : ", ") + name;
         }
-        log.append("応答ファイルのうち確かめずにそのまま使うセクションとキー：" + names + "\r\n");
+        log.append(
+            translated("応答ファイルのうち確かめずにそのまま使うセクションとキー：%1", {names}) +
+            "\r\n");
     }
     log.append("\r\n");
     return true;

@@ -4,6 +4,7 @@
 #include "runner/steps/BuildSteps.h"
 
 #include "sys/ChildProcessRunner.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -16,8 +17,8 @@ bool attributeStep(BuildContext& context) {
     attrib.setStopCheck([&context] { return context.page.stopRequested(); });
     if (Outcome ran = runQuietly(attrib, [&context] { context.page.processEvents(); });
         !ran && !attrib.stopped()) {
-        context.note("読み取り専用属性の解除に失敗しました（ビルドは続けます）: " +
-                     ran.failure().line());
+        context.note(translated("読み取り専用属性の解除に失敗しました（ビルドは続けます）: %1",
+                                {ran.failure().line()}));
     }
     return true;
 }

@@ -5,17 +5,19 @@
 
 #include "patch/SetupFileEditor.h"
 #include "sys/FileError.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
 bool bigDriveStep(BuildContext& context) {
     ProgressLog& log = context.log();
     if (context.data.target.version != WindowsVersion::Windows2000) {
-        log.append("Windows2000 ではないので、Big Drive 対応化はされません。\r\n\r\n");
+        log.append(translated("Windows2000 ではないので、Big Drive 対応化はされません。") +
+                   "\r\n\r\n");
         return true;
     }
-    const std::string_view failure = "\r\nMSHDC.INF の修正に失敗しました";
-    log.append("\r\nMSHDC.INF を修正しています。。。");
+    const std::string failure = "\r\n" + translated("MSHDC.INF の修正に失敗しました");
+    log.append("\r\n" + translated("MSHDC.INF を修正しています。。。"));
     try {
         SetupFileEditor editor(context.tools, context.i386Folder());
         if (Outcome patched = editor.PatchMshdc(); !patched) {
@@ -26,8 +28,8 @@ bool bigDriveStep(BuildContext& context) {
         context.reportFailure(withReason(failure, error));
         return false;
     }
-    log.append("完了\r\n");
-    log.append("Big Drive 対応化が完了しました。\r\n\r\n");
+    log.append(translated("完了") + "\r\n");
+    log.append(translated("Big Drive 対応化が完了しました。") + "\r\n\r\n");
     return true;
 }
 

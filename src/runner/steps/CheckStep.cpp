@@ -10,6 +10,7 @@
 #include "runner/VirtioWinReport.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <optional>
 
@@ -54,7 +55,9 @@ bool checkStep(BuildContext& context) {
         Result<PciListing> listing = readTargetHardware(target, context.settings.inputSnapshots());
         if (!listing) {
             context.log().append(
-                "\r\n検証\r\n対象のハードウェアを読めません: " + listing.failure().line() + "\r\n");
+                "\r\n" + translated("検証") + "\r\n" +
+                translated("対象のハードウェアを読めません: %1", {listing.failure().line()}) +
+                "\r\n");
         } else {
             input.target = std::move(listing->devices);
             input.targetPassedOver = listing->passedOver;
@@ -63,8 +66,9 @@ bool checkStep(BuildContext& context) {
     TreeCheckReport report = checkTree(input);
     std::string text = treeCheckLogText(report);
     if (edited && report.hasUnreadableSetupFile()) {
-        context.reportFailure(text +
-                              "\r\n作業フォルダのセットアップファイルが開けなくなっています\r\n");
+        context.reportFailure(
+            text + "\r\n" + translated("作業フォルダのセットアップファイルが開けなくなっています") +
+            "\r\n");
         return false;
     }
     context.log().append(text);

@@ -7,6 +7,7 @@
 #include "source/Medium.h"
 #include "sys/CaseLookup.h"
 #include "sys/CopyTree.h"
+#include "sys/Translation.h"
 
 #include <atomic>
 #include <memory>
@@ -27,18 +28,19 @@ void copyBootImage(BuildContext& context, const std::string& root) {
     }
     std::string target = entryPathNoCase(context.settings.GetWorkFolder(), "BOOTSECT.BIN");
     if (Outcome written = writeBootImage(source, target); written) {
-        context.log().append("ブートイメージ：" + source +
-                             " から BOOTSECT.BIN に書き出しました\r\n");
+        context.log().append(
+            translated("ブートイメージ：%1 から BOOTSECT.BIN に書き出しました", {source}) + "\r\n");
     } else {
-        context.log().append("ブートイメージ：" + source + " から取り出せません (" +
-                             written.failure().line() + ")\r\n");
+        context.log().append(translated("ブートイメージ：%1 から取り出せません (%2)",
+                                        {source, written.failure().line()}) +
+                             "\r\n");
     }
 }
 
 } // namespace
 
 bool copyStep(BuildContext& context) {
-    context.log().append("CD の内容を作業フォルダにコピーしています。。。");
+    context.log().append(translated("CD の内容を作業フォルダにコピーしています。。。"));
     std::string root = context.settings.getCdDriveRoot();
     std::atomic<bool> cancel{false};
     auto onProgress = [&](const CopyProgress& progress) {
@@ -57,32 +59,34 @@ bool copyStep(BuildContext& context) {
     CopyResult result = source->copyTo(context.settings.GetWorkFolder(), onProgress, &cancel);
     context.page.copyProgressFinished();
     if (!result) {
-        std::string message = "\r\nコピーに失敗しました";
+        std::string message = "\r\n" + translated("コピーに失敗しました");
         if (result.cancelled) {
             // The user stopped it (the cancel button, Escape, Ctrl+C). What
             // was copied stays; the next copy replaces it file by file.
-            message += "\r\n" + stoppedByUser() + "\r\n" + context.settings.GetWorkFolder() +
-                       " には途中までコピーしたファイルが残っています。"
-                       "CD を読み込む次のビルドで置き換えられます。";
+            message += "\r\n" + stoppedByUser() + "\r\n" +
+                       translated("%1 には途中までコピーしたファイルが残っています。"
+                                  "CD を読み込む次のビルドで置き換えられます。",
+                                  {context.settings.GetWorkFolder()});
         } else if (!result.failedPath.empty()) {
             message += "\r\n" + result.failedPath + ": " + result.reason;
         }
         context.reportFailure(message);
         return false;
     }
-    context.log().append("完了\r\n");
+    context.log().append(translated("完了") + "\r\n");
     if (result.foldersUnset != 0) {
         // Beside the log, which stays as for any copy: the folders hold
         // their files, and setup never reads a folder's bits or times.
-        context.note("アクセス権か日時を設定できなかったフォルダ：" +
-                     std::to_string(result.foldersUnset) + " 個（最初は " + result.unsetPath +
-                     ": " + result.unsetReason + "）。中身はコピーしてあります。");
+        context.note(translated(
+            "アクセス権か日時を設定できなかったフォルダ：%1 個（最初は %2: "
+            "%3）。中身はコピーしてあります。",
+            {std::to_string(result.foldersUnset), result.unsetPath, result.unsetReason}));
     }
     // Links and device files are not reproduced: a link of a folder source
     // that leads out of it, and every link of an image, is left out with a
     // line, so that the work folder receives nothing from outside the CD.
     for (const std::string& entry : result.leftOut) {
-        context.log().append("コピーしなかったリンクなど：" + entry + "\r\n");
+        context.log().append(translated("コピーしなかったリンクなど：%1", {entry}) + "\r\n");
     }
     copyBootImage(context, root);
     context.log().append("\r\n");

@@ -7,6 +7,7 @@
 #include "runner/DriverStaging.h"
 #include "runner/F6Summary.h"
 #include "sys/FileError.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -14,7 +15,7 @@ bool driverStep(BuildContext& context) {
     ProgressLog& log = context.log();
     const std::string i386 = context.i386Folder();
     // The failure message of the step under way, for a file error.
-    std::string_view failure = "ファイルコピーに失敗しました";
+    std::string failure = translated("ファイルコピーに失敗しました");
     // A driver INF may only name files inside its own folder: one that
     // names a path leading out of it would put that file into the CD.
     if (!context.data.package.refusedPaths().empty()) {
@@ -22,8 +23,9 @@ bool driverStep(BuildContext& context) {
         return false;
     }
     for (const DriverEntryChoice& choice : context.settings.getDriverEntries()) {
-        log.append("ドライバディスクの項目 " + driverEntryText(choice.source, choice.id) +
-                   " を組み込みます。\r\n");
+        log.append(translated("ドライバディスクの項目 %1 を組み込みます。",
+                              {driverEntryText(choice.source, choice.id)}) +
+                   "\r\n");
     }
     try {
         if (Outcome staged = stageDriverFiles(
@@ -38,41 +40,42 @@ bool driverStep(BuildContext& context) {
             context.reportFailure(withReason(failure, staged.failure()));
             return false;
         }
-        failure = "\r\nTXTSETUP.SIF の修正に失敗しました";
+        failure = "\r\n" + translated("TXTSETUP.SIF の修正に失敗しました");
         SetupFileEditor editor(context.tools, i386, context.data.package, context.data.target);
-        log.append("\r\nTXTSETUP.SIF を修正しています。。。");
+        log.append("\r\n" + translated("TXTSETUP.SIF を修正しています。。。"));
         editor.IntegrateTxtsetup();
-        log.append("完了\r\n");
+        log.append(translated("完了") + "\r\n");
         // An x64 tree lists the driver's files in DOSNET.INF as well.
         const bool listsFiles = context.data.target.architecture == Architecture::Amd64;
         if (listsFiles && context.data.package.GetCatalogFile(0).empty()) {
-            failure = "\r\nDOSNET.INF の修正に失敗しました";
-            log.append("DOSNET.INF を修正しています。。。");
+            failure = "\r\n" + translated("DOSNET.INF の修正に失敗しました");
+            log.append(translated("DOSNET.INF を修正しています。。。"));
             editor.PatchDosnet();
-            log.append("完了\r\n");
+            log.append(translated("完了") + "\r\n");
         }
         if (!context.data.package.GetCatalogFile(0).empty()) {
-            failure = "\r\nDOSNET.INF の修正に失敗しました";
-            log.append("DOSNET.INF を修正しています。。。");
+            failure = "\r\n" + translated("DOSNET.INF の修正に失敗しました");
+            log.append(translated("DOSNET.INF を修正しています。。。"));
             editor.PatchDosnet();
-            failure = "\r\nSVCPACK.INF の修正に失敗しました";
-            log.append("完了\r\nSVCPACK.INF を修正しています。。。");
+            failure = "\r\n" + translated("SVCPACK.INF の修正に失敗しました");
+            log.append(translated("完了") + "\r\n" +
+                       translated("SVCPACK.INF を修正しています。。。"));
             if (Outcome patched = editor.PatchSvcpack(); !patched) {
                 context.reportFailure(withReason(failure, patched.failure()));
                 return false;
             }
-            log.append("完了\r\n");
+            log.append(translated("完了") + "\r\n");
         }
         if (!context.data.package.serviceValues().empty()) {
-            failure = "\r\nHIVESYS.INF の修正に失敗しました";
-            log.append("HIVESYS.INF を修正しています。。。");
+            failure = "\r\n" + translated("HIVESYS.INF の修正に失敗しました");
+            log.append(translated("HIVESYS.INF を修正しています。。。"));
             if (Outcome patched = editor.patchHivesys(); !patched) {
                 context.reportFailure(withReason(failure, patched.failure()));
                 return false;
             }
-            log.append("完了\r\n");
+            log.append(translated("完了") + "\r\n");
         }
-        log.append("ドライバの統合が完了しました。\r\n\r\n");
+        log.append(translated("ドライバの統合が完了しました。") + "\r\n\r\n");
     } catch (const FileError& error) {
         context.reportFailure(withReason(failure, error));
         return false;

@@ -17,6 +17,7 @@
 #include "sys/HostPath.h"
 #include "sys/ShortName.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <unistd.h>
 
@@ -91,8 +92,9 @@ Result<std::vector<HotfixPlace>> placeHotfixes(
         const std::string own = fileName(hotfix.path);
         if (!place.present && isShortName(own) && containsNoCase(listed, own)) {
             return Failure::refusal(
-                "修正プログラム " + own + " は SVCPACK.INF にもう載っています。", hotfix.path,
-                "同じ名前の別のファイルがセットアップの SVCPACK にあります。");
+                translated("修正プログラム %1 は SVCPACK.INF にもう載っています。", {own}),
+                hotfix.path,
+                translated("同じ名前の別のファイルがセットアップの SVCPACK にあります。"));
         }
         auto used = [&](const std::string& name) {
             return containsNoCase(given, name) || containsNoCase(listed, name) || taken(name);
@@ -119,7 +121,8 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
     const std::vector<std::string> names =
         source.folderNames(folder).value_or(std::vector<std::string>{});
     if (!additions.hotfixes.empty()) {
-        log.append("\r\n\r\n追加する修正プログラム（セットアップの T-13 で実行）：");
+        log.append("\r\n\r\n" +
+                   translated("追加する修正プログラム（セットアップの T-13 で実行）："));
         Result<std::vector<HotfixPlace>> places = placeHotfixes(
             additions.hotfixes, names, [](const std::string&) { return false; },
             [&](const std::string& name, const std::string& package) {
@@ -142,17 +145,19 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
         }
     }
     if (!additions.oemFolder.empty()) {
-        log.append("\r\n\r\n$OEM$ に加えるフォルダ：" + std::string(kIndent) + additions.oemFolder +
-                   " → $OEM$");
+        log.append("\r\n\r\n" + translated("$OEM$ に加えるフォルダ：") + kIndent +
+                   additions.oemFolder + " → $OEM$");
     }
     if (!additions.setupCommands.empty()) {
-        log.append("\r\n\r\nセットアップ中に実行するコマンド（$OEM$\\cmdlines.txt）：");
+        log.append("\r\n\r\n" +
+                   translated("セットアップ中に実行するコマンド（$OEM$\\cmdlines.txt）："));
         for (const std::string& command : additions.setupCommands) {
             log.append(kIndent + command);
         }
     }
     if (!additions.firstLogonCommands.empty()) {
-        log.append("\r\n\r\n最初のログオンで実行するコマンド（WINNT.SIF [GuiRunOnce]）：");
+        log.append("\r\n\r\n" +
+                   translated("最初のログオンで実行するコマンド（WINNT.SIF [GuiRunOnce]）："));
         for (const std::string& command : additions.firstLogonCommands) {
             log.append(kIndent + command);
         }
@@ -223,27 +228,29 @@ Outcome addHotfixes(BuildContext& context) {
         for (const HotfixPlace& place : *places) {
             lines.push_back({utf8ToCp932(place.name), place.switches});
             if (place.present) {
-                log.append(fileName(place.package) + " は SVCPACK\\" + place.name +
-                           " としてもう載っています。\r\n");
+                log.append(translated("%1 は SVCPACK\\%2 としてもう載っています。",
+                                      {fileName(place.package), place.name}) +
+                           "\r\n");
                 continue;
             }
-            log.append(fileName(place.package) + " を SVCPACK\\" + place.name +
-                       " にコピーしています。。。");
+            log.append(translated("%1 を SVCPACK\\%2 にコピーしています。。。",
+                                  {fileName(place.package), place.name}));
             const std::string target = joinPath(svcpack, place.name);
             copied.push_back(target);
             writeFileAtomic(target, readFile(place.package));
-            log.append("完了\r\n");
+            log.append(translated("完了") + "\r\n");
         }
         // DOSNET.INF first: naming svcpack there is harmless on its own,
         // while a list without its files is not.
-        log.append("DOSNET.INF を修正しています。。。");
+        log.append(translated("DOSNET.INF を修正しています。。。"));
         editor.nameSvcpackInDosnet();
-        log.append("完了\r\nSVCPACK.INF を修正しています。。。");
+        log.append(translated("完了") + "\r\n" + translated("SVCPACK.INF を修正しています。。。"));
         if (Outcome listedNow = editor.addHotfixes(lines); !listedNow) {
             undo();
             return listedNow;
         }
-        log.append("完了\r\n修正プログラムの追加が完了しました。\r\n\r\n");
+        log.append(translated("完了") + "\r\n" +
+                   translated("修正プログラムの追加が完了しました。") + "\r\n\r\n");
     } catch (const FileError& error) {
         undo();
         return Failure::fromFileError(error);
@@ -256,7 +263,7 @@ Outcome addHotfixes(BuildContext& context) {
 bool hotfixStep(BuildContext& context) {
     if (Outcome added = addHotfixes(context); !added) {
         const Failure& failure = added.failure();
-        context.reportFailure("\r\n修正プログラムの追加に失敗しました\r\n" +
+        context.reportFailure("\r\n" + translated("修正プログラムの追加に失敗しました") + "\r\n" +
                               (failure.headline.empty() ? "" : failure.headline + "\r\n") +
                               failure.line());
         return false;

@@ -16,6 +16,7 @@
 #include "sys/HostPath.h"
 #include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <unistd.h>
 
@@ -44,14 +45,15 @@ Result<std::vector<OemCopy>> planCopies(const std::string& from, const std::stri
         if (it->is_symlink() || (!it->is_directory() && !it->is_regular_file())) {
             return Failure{
                 "copy", it->path().string(),
-                "リンクか特殊なファイルです。$OEM$ にはふつうのファイルだけを入れます。"};
+                translated(
+                    "リンクか特殊なファイルです。$OEM$ にはふつうのファイルだけを入れます。")};
         }
         if (it->is_directory()) {
             continue;
         }
         if (isBuildRecord(std::string(kBuildRecordFolder) + "/" + relative)) {
             return Failure{"copy", it->path().string(),
-                           "ビルドが $OEM$ に書く記録と同じ名前です。"};
+                           translated("ビルドが $OEM$ に書く記録と同じ名前です。")};
         }
         RootedPath target = pathUnderRoot(oem, relative, NameCase::Ignore);
         if (!target) {
@@ -116,15 +118,16 @@ Outcome mergeOemFiles(BuildContext& context) {
         for (const OemCopy& copy : copies) {
             if (existsAsFile(copy.target) && readFile(copy.target) != readFile(copy.source)) {
                 return Failure{"copy", copy.target,
-                               "$OEM$ に同じ名前の別のファイルがあります（" + copy.source +
-                                   " で置き換えはしません）。"};
+                               translated("$OEM$ に同じ名前の別のファイルがあります（%1 "
+                                          "で置き換えはしません）。",
+                                          {copy.source})};
             }
             if (fs::is_directory(copy.target)) {
-                return Failure{"copy", copy.target, "同じ名前のフォルダがあります。"};
+                return Failure{"copy", copy.target, translated("同じ名前のフォルダがあります。")};
             }
         }
         if (!copies.empty()) {
-            log.append(oemFolder + " を $OEM$ にコピーしています。。。");
+            log.append(translated("%1 を $OEM$ にコピーしています。。。", {oemFolder}));
             for (const OemCopy& copy : copies) {
                 if (existsAsFile(copy.target)) {
                     continue;
@@ -133,7 +136,7 @@ Outcome mergeOemFiles(BuildContext& context) {
                 copied.push_back(copy.target);
                 writeFileAtomic(copy.target, readFile(copy.source));
             }
-            log.append("完了\r\n");
+            log.append(translated("完了") + "\r\n");
         }
 
         if (!setupCommands.empty()) {
@@ -147,7 +150,8 @@ Outcome mergeOemFiles(BuildContext& context) {
             if (!before.empty() && listed.empty() &&
                 !InfFile::readBytes(before, InfStyle::AnswerFile)) {
                 undo();
-                return Failure{"read", path, "INF として読めません。置き換えはしません。"};
+                return Failure{"read", path,
+                               translated("INF として読めません。置き換えはしません。")};
             }
             std::string lines;
             for (const std::string& command : setupCommands) {
@@ -155,7 +159,7 @@ Outcome mergeOemFiles(BuildContext& context) {
                     lines += commandLine(command);
                 }
             }
-            log.append("$OEM$\\cmdlines.txt を書き込んでいます。。。");
+            log.append(translated("$OEM$\\cmdlines.txt を書き込んでいます。。。"));
             if (!lines.empty() && before.empty()) {
                 writeFileAtomic(path, "[Commands]\r\n" + lines);
             } else if (!lines.empty()) {
@@ -167,11 +171,12 @@ Outcome mergeOemFiles(BuildContext& context) {
             std::vector<std::string> now = cmdlinesCommands(readFile(path));
             for (const std::string& command : setupCommands) {
                 if (std::find(now.begin(), now.end(), command) == now.end()) {
-                    return Failure{"read", path,
-                                   "読み返すとコマンド " + command + " が見つかりません。"};
+                    return Failure{
+                        "read", path,
+                        translated("読み返すとコマンド %1 が見つかりません。", {command})};
                 }
             }
-            log.append("完了\r\n");
+            log.append(translated("完了") + "\r\n");
         }
         if (!copies.empty() || !setupCommands.empty()) {
             log.append("\r\n");
@@ -187,7 +192,8 @@ Outcome mergeOemFiles(BuildContext& context) {
 
 bool oemFilesStep(BuildContext& context) {
     if (Outcome merged = mergeOemFiles(context); !merged) {
-        context.reportFailure("\r\n$OEM$ の書き込みに失敗しました\r\n" + merged.failure().line());
+        context.reportFailure("\r\n" + translated("$OEM$ の書き込みに失敗しました") + "\r\n" +
+                              merged.failure().line());
         return false;
     }
     return true;

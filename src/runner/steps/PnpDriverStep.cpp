@@ -13,6 +13,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,7 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kFailed = "\r\nPnP ドライバのコピーに失敗しました";
+constexpr std::string_view kFailed = toTranslate("PnP ドライバのコピーに失敗しました");
 
 // The folder at name inside parent (in the letter case it has), made when
 // it is missing; never one that is a link.
@@ -124,13 +125,14 @@ void appendPnpDriverSummary(const BuildSettings& settings, const WindowsTarget& 
     if (settings.pnpDriverInfList().empty()) {
         return;
     }
-    log.append("\r\n\r\n追加する PnP ドライバ：");
+    log.append("\r\n\r\n" + translated("追加する PnP ドライバ："));
     for (const std::string& inf : settings.pnpDriverInfList()) {
         PnpDriver driver = readPnpDriver(inf, target);
         std::string description = driver.description.empty() ? fileName(inf) : driver.description;
-        log.append("\r\n      " + description + "（" +
-                   (driver.className.empty() ? std::string("クラスなし") : driver.className) +
-                   "）");
+        log.append(
+            "\r\n      " +
+            translated("%1（%2）", {description, driver.className.empty() ? translated("クラスなし")
+                                                                          : driver.className}));
     }
 }
 
@@ -149,7 +151,7 @@ bool pnpDriverStep(BuildContext& context) {
             if (failure.reason.empty()) {
                 failure.reason = systemReason(ENOENT);
             }
-            context.reportFailure(std::string(kFailed) + "\r\n" + failure.line());
+            context.reportFailure("\r\n" + translated(kFailed) + "\r\n" + failure.line());
             return false;
         }
     }
@@ -185,25 +187,26 @@ bool pnpDriverStep(BuildContext& context) {
                 continue;
             }
             if (std::optional<std::string> found = findNoCase(root, old.folder)) {
-                log.append(pnpPathEntry(old.folder) + " を削除しています。。。");
+                log.append(translated("%1 を削除しています。。。", {pnpPathEntry(old.folder)}));
                 removeOwnFolder(*found);
-                log.append("完了\r\n");
+                log.append(translated("完了") + "\r\n");
             }
         }
         for (std::size_t i = 0; i < drivers.size(); ++i) {
             const std::string& folder = now.entries[i].folder;
-            log.append(pnpPathEntry(folder) + " に " + fileName(drivers[i].inf) +
-                       " をコピーしています。。。");
+            log.append(translated("%1 に %2 をコピーしています。。。",
+                                  {pnpPathEntry(folder), fileName(drivers[i].inf)}));
             fillFolder(entryPathNoCase(root, folder), drivers[i]);
-            log.append("完了\r\n");
+            log.append(translated("完了") + "\r\n");
             context.pnpEntries.push_back(pnpPathEntry(folder));
         }
         writeRecord(recordPath, now);
     } catch (const FileError& error) {
-        context.reportFailure(std::string(kFailed) + "\r\n" + Failure::fromFileError(error).line());
+        context.reportFailure("\r\n" + translated(kFailed) + "\r\n" +
+                              Failure::fromFileError(error).line());
         return false;
     }
-    log.append("PnP ドライバのコピーが完了しました。\r\n\r\n");
+    log.append(translated("PnP ドライバのコピーが完了しました。") + "\r\n\r\n");
     return true;
 }
 

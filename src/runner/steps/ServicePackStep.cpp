@@ -9,6 +9,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostEnvironment.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "sys/WindowsProgram.h"
 
 #include <cstdint>
@@ -77,15 +78,16 @@ StepCommand servicePackCommand(const BuildSettings& settings, const ToolSearch& 
 }
 
 bool servicePackStep(BuildContext& context) {
-    context.log().append("Service Pack を適用しています。。。\r\n");
+    context.log().append(translated("Service Pack を適用しています。。。") + "\r\n");
     StepCommand command = servicePackCommand(context.settings, context.tools);
     context.log().append(command.shown + "\r\n");
     const bool throughWine = command.run.starts_with("wine ");
     if (throughWine && !existsAsFolder(winePrefix(context.tools.environment()))) {
-        context.log().append("Wine の初期設定をしています（初回は 10～15 秒かかります）。。。\r\n");
+        context.log().append(
+            translated("Wine の初期設定をしています（初回は 10～15 秒かかります）。。。") + "\r\n");
     }
 
-    const std::string failed = "\r\nService Pack 適用に失敗しました\r\n";
+    const std::string failed = "\r\n" + translated("Service Pack 適用に失敗しました") + "\r\n";
     const std::string i386 = context.i386Folder();
     // The installer writes into the work folder's own setup folder, never
     // where a link of that name leads.
@@ -119,13 +121,14 @@ bool servicePackStep(BuildContext& context) {
     // A 32-bit installer under a Wine without its 32-bit part crashes and
     // still ends with exit code 0; a Service Pack always changes I386.
     if (folderStamp(i386) == before) {
-        context.reportFailure(failed + Failure{"run", i386,
-                                               "インストーラは終了コード 0 で終わりましたが、"
-                                               "この中のファイルは何も変わっていません。"}
-                                           .line());
+        context.reportFailure(failed +
+                              Failure{"run", i386,
+                                      translated("インストーラは終了コード 0 で終わりましたが、"
+                                                 "この中のファイルは何も変わっていません。")}
+                                  .line());
         return false;
     }
-    context.log().append("完了\r\n\r\n");
+    context.log().append(translated("完了") + "\r\n\r\n");
     return true;
 }
 

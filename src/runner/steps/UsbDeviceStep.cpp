@@ -5,6 +5,7 @@
 #include "runner/steps/BuildSteps.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <sys/stat.h>
 
@@ -14,7 +15,7 @@ bool usbDeviceStep(BuildContext& context) {
     const BuildSettings& settings = context.settings;
     const std::string work = withoutTrailingSlash(settings.GetWorkFolder());
     const std::string image = makeAbsolute(settings.getUsbImagePath(), work);
-    const std::string failed = "\r\nUSB メモリへの書き込みに失敗しました";
+    const std::string failed = "\r\n" + translated("USB メモリへの書き込みに失敗しました");
     context.log().append("\r\n");
     // Checked again now that the image's size is known: the stick may have
     // been changed or mounted while the build ran.
@@ -34,20 +35,23 @@ bool usbDeviceStep(BuildContext& context) {
         context.reportFailure(withReason(failed, device.failure()));
         return false;
     }
-    context.log().append("USB メモリ " + describeStickDevice(*device) +
-                         " にイメージを書き込んでいます。。。\r\n");
+    context.log().append(translated("USB メモリ %1 にイメージを書き込んでいます。。。",
+                                    {describeStickDevice(*device)}) +
+                         "\r\n");
     try {
         if (!writeStickDevice(image, *device,
                               [&context] { return context.page.stopRequested(); })) {
-            context.reportFailure(failed + "\r\n" + device->node +
-                                  ": 中止しました（USB メモリの内容は途中までです）");
+            context.reportFailure(
+                failed + "\r\n" +
+                translated("%1: 中止しました（USB メモリの内容は途中までです）", {device->node}));
             return false;
         }
     } catch (const FileError& error) {
         context.reportFailure(withReason(failed, error));
         return false;
     }
-    context.log().append("完了（USB メモリに書き込み終えました。取り外せます）\r\n");
+    context.log().append(translated("完了（USB メモリに書き込み終えました。取り外せます）") +
+                         "\r\n");
     return true;
 }
 
