@@ -7,21 +7,28 @@ find_program(ORNIBE_GZIP gzip REQUIRED)
 # Installs a gzip -9n copy of FILE (relative to the source tree) into
 # DESTINATION.
 function(ornibe_install_compressed file destination)
-  get_filename_component(name "${file}" NAME)
-  set(copy "${CMAKE_BINARY_DIR}/compressed/${name}")
+  # The copy keeps the file's folders, so that pages of one name in two
+  # languages (docs/man and docs/man/ja) stay apart.
+  set(copy "${CMAKE_BINARY_DIR}/compressed/${file}")
+  get_filename_component(folder "${copy}" DIRECTORY)
   add_custom_command(OUTPUT "${copy}.gz"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
     COMMAND "${CMAKE_COMMAND}" -E copy "${PROJECT_SOURCE_DIR}/${file}" "${copy}"
     COMMAND "${ORNIBE_GZIP}" -9nf "${copy}"
     DEPENDS "${PROJECT_SOURCE_DIR}/${file}"
     VERBATIM)
-  string(MAKE_C_IDENTIFIER "${name}" target)
+  string(MAKE_C_IDENTIFIER "${file}" target)
   add_custom_target("compress_${target}" ALL DEPENDS "${copy}.gz")
   install(FILES "${copy}.gz" DESTINATION "${destination}")
 endfunction()
 
+# The English pages go where man looks under every locale; the Japanese
+# ones into the ja folder, which man looks in first under a Japanese locale
+# (ja_JP.UTF-8 tries ja_JP.UTF-8, ja_JP, then ja).
 ornibe_install_compressed(docs/man/ornibe-build.1 "${CMAKE_INSTALL_MANDIR}/man1")
 if(ORNIBE_UI)
   ornibe_install_compressed(docs/man/ornibe.1 "${CMAKE_INSTALL_MANDIR}/man1")
+  ornibe_install_compressed(docs/man/ja/ornibe.1 "${CMAKE_INSTALL_MANDIR}/ja/man1")
 endif()
 ornibe_install_compressed(cmake/deb/changelog "${CMAKE_INSTALL_DOCDIR}")
 install(FILES cmake/deb/copyright DESTINATION "${CMAKE_INSTALL_DOCDIR}")

@@ -22,19 +22,3 @@ foreach(language IN LISTS ORNIBE_TRANSLATIONS)
           DESTINATION "${CMAKE_INSTALL_LOCALEDIR}/${language}/LC_MESSAGES")
 endforeach()
 add_custom_target(ornibe_catalogs ALL DEPENDS ${ornibe_catalog_files})
-
-# The template of every marked text, for a translator's new language:
-# `cmake --build build --target ornibe_pot` writes <build>/ornibe.pot.
-find_program(ORNIBE_XGETTEXT xgettext)
-if(ORNIBE_XGETTEXT)
-  file(GLOB_RECURSE ornibe_marked_sources CONFIGURE_DEPENDS
-       RELATIVE "${PROJECT_SOURCE_DIR}"
-       "${PROJECT_SOURCE_DIR}/src/*.cpp" "${PROJECT_SOURCE_DIR}/src/*.h")
-  list(FILTER ornibe_marked_sources EXCLUDE REGEX "^src/ui/")
-  add_custom_target(ornibe_pot
-    COMMAND "${ORNIBE_XGETTEXT}" --language=C++ --from-code=UTF-8
-            --keyword=translated --keyword=toTranslate --package-name=ornibe
-            -o "${CMAKE_BINARY_DIR}/ornibe.pot" ${ornibe_marked_sources}
-    WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
-    VERBATIM)
-endif()

@@ -3,6 +3,7 @@
 #include "answer/AnswerValueRules.h"
 #include "answer/TimeZones.h"
 #include "inf/WindowsTarget.h"
+#include "sys/Translation.h"
 
 #include <functional>
 #include <optional>
@@ -15,7 +16,7 @@ using Rule = std::function<std::optional<std::string>(std::string_view)>;
 // A text field of the dialog: its label, the key it is written to, its
 // value and the rules it keeps beside the common ones.
 struct TextField {
-    const char* label;
+    std::string_view label;
     const char* key;
     const std::string& value;
     bool required;
@@ -24,15 +25,15 @@ struct TextField {
 
 std::optional<std::string> percentProblem(std::string_view value) {
     if (value.find('%') != std::string_view::npos) {
-        return std::string("% は使えません。セットアップは %…% を文字列の名前として置き換えます。");
+        return translated("% は使えません。セットアップは %…% を文字列の名前として置き換えます。");
     }
     return std::nullopt;
 }
 
-Failure refusal(const char* label, const char* key, std::string reason) {
-    return Failure::refusal(std::string("無人インストールの") + label + "（" + key +
-                                "）は使えません。",
-                            {}, std::move(reason));
+Failure refusal(std::string_view label, std::string_view key, std::string reason) {
+    return Failure::refusal(
+        translated("無人インストールの%1（%2）は使えません。", {translated(label), key}), {},
+        std::move(reason));
 }
 
 } // namespace
@@ -40,41 +41,46 @@ Failure refusal(const char* label, const char* key, std::string reason) {
 AnswerCheck checkAnswerFields(const AnswerFileFields& fields, WindowsVersion version) {
     AnswerCheck check;
     if (version == WindowsVersion::Unknown) {
-        check.outcome = Failure::refusal("無人インストールの応答ファイルを作れません。", {},
-                                         "TXTSETUP.SIF から Windows のバージョン（2000、XP、Server "
-                                         "2003）が分からないので、書くキーを決められません。");
+        check.outcome =
+            Failure::refusal(translated("無人インストールの応答ファイルを作れません。"), {},
+                             translated("TXTSETUP.SIF から Windows のバージョン（2000、XP、Server "
+                                        "2003）が分からないので、書くキーを決められません。"));
         return check;
     }
     const char* keyName = version == WindowsVersion::Windows2000 ? "ProductID" : "ProductKey";
     const std::vector<TextField> texts = {
-        {"フルネーム", "FullName", fields.fullName, true, {}},
-        {"組織名", "OrgName", fields.organization, false, {}},
-        {"コンピュータ名", "ComputerName", fields.computerName, true, {[](std::string_view v) {
-             return netbiosNameProblem(v, true);
-         }}},
-        {"Administrator のパスワード",
+        {toTranslate("フルネーム"), "FullName", fields.fullName, true, {}},
+        {toTranslate("組織名"), "OrgName", fields.organization, false, {}},
+        {toTranslate("コンピュータ名"),
+         "ComputerName",
+         fields.computerName,
+         true,
+         {[](std::string_view v) { return netbiosNameProblem(v, true); }}},
+        {toTranslate("Administrator のパスワード"),
          "AdminPassword",
          fields.adminPassword,
          false,
          {passwordProblem,
           [](std::string_view v) -> std::optional<std::string> {
               if (v == "*") {
-                  return "「*」だけではパスワードなしの意味になります。"
-                         "パスワードなしにするには空けておいてください。";
+                  return translated("「*」だけではパスワードなしの意味になります。"
+                                    "パスワードなしにするには空けておいてください。");
               }
               return std::nullopt;
           }}},
-        {"プロダクト キー", keyName, fields.productKey, false, {productKeyProblem}},
-        {"ワークグループ", "JoinWorkgroup", fields.workgroup, true, {[](std::string_view v) {
-             return netbiosNameProblem(v, false);
-         }}},
+        {toTranslate("プロダクト キー"), keyName, fields.productKey, false, {productKeyProblem}},
+        {toTranslate("ワークグループ"),
+         "JoinWorkgroup",
+         fields.workgroup,
+         true,
+         {[](std::string_view v) { return netbiosNameProblem(v, false); }}},
     };
     for (const TextField& field : texts) {
         if (field.value.empty()) {
             if (field.required) {
                 check.outcome = refusal(field.label, field.key,
-                                        "入力してください。空のままだと、"
-                                        "セットアップが途中で止まって尋ねます。");
+                                        translated("入力してください。空のままだと、"
+                                                   "セットアップが途中で止まって尋ねます。"));
                 return check;
             }
             continue;
@@ -89,8 +95,8 @@ AnswerCheck checkAnswerFields(const AnswerFileFields& fields, WindowsVersion ver
         }
     }
     if (findTimeZone(fields.timeZone) == nullptr) {
-        check.outcome =
-            refusal("タイム ゾーン", "TimeZone", *timeZoneProblem(std::to_string(fields.timeZone)));
+        check.outcome = refusal(toTranslate("タイム ゾーン"), "TimeZone",
+                                *timeZoneProblem(std::to_string(fields.timeZone)));
         return check;
     }
     if (!fields.productKey.empty()) {

@@ -6,6 +6,7 @@
 #include "sys/CaseFold.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,9 +36,9 @@ Rule oneOf(std::initializer_list<std::string_view> words) {
         }
         std::string list;
         for (std::string_view word : allowed) {
-            list += (list.empty() ? "" : "、") + std::string(word);
+            list += (list.empty() ? "" : translated("、")) + std::string(word);
         }
-        return "説明書にある値は " + list + " です";
+        return translated("説明書にある値は %1 です", {list});
     };
 }
 
@@ -142,8 +143,8 @@ std::optional<std::string> byteProblem(std::string_view bytes) {
     for (std::string_view mark : {std::string_view("\xEF\xBB\xBF"), std::string_view("\xFF\xFE"),
                                   std::string_view("\xFE\xFF")}) {
         if (bytes.starts_with(mark)) {
-            return std::string("先頭にバイト順マーク（BOM）があります。"
-                               "BOM のない ASCII のテキストとして保存してください。");
+            return std::string(translated("先頭にバイト順マーク（BOM）があります。"
+                                          "BOM のない ASCII のテキストとして保存してください。"));
         }
     }
     int line = 1;
@@ -156,7 +157,7 @@ std::optional<std::string> byteProblem(std::string_view bytes) {
             quoted = false;
             comment = false;
         } else if (byte == 0) {
-            return std::to_string(line) + " 行目に NUL（0x00）のバイトがあります。";
+            return translated("%1 行目に NUL（0x00）のバイトがあります。", {std::to_string(line)});
         } else if (comment) {
             continue;
         } else if (byte == '"') {
@@ -166,9 +167,10 @@ std::optional<std::string> byteProblem(std::string_view bytes) {
         } else if (byte > 0x7F) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "0x%02X", byte);
-            return std::to_string(line) + " 行目に ASCII でない文字（" + hex +
-                   "）があります。応答ファイルの値は ASCII の文字だけで書いてください"
-                   "（注釈の「;」より後は何でもかまいません）。";
+            return translated(
+                "%1 行目に ASCII でない文字（%2）があります。応答ファイルの値は ASCII "
+                "の文字だけで書いてください（注釈の「;」より後は何でもかまいません）。",
+                {std::to_string(line), hex});
         }
     }
     return std::nullopt;
@@ -207,7 +209,8 @@ struct NoteList {
     }
     void close() {
         if (more != 0) {
-            notes.push_back("注意：ほかに " + std::to_string(more) + " 件の注意があります。");
+            notes.push_back(
+                translated("注意：ほかに %1 件の注意があります。", {std::to_string(more)}));
         }
     }
 };
@@ -257,11 +260,12 @@ bool isPlaceholder(const KnownKey& known, std::string_view value) {
 // key's value instead, for a refusal to name.
 std::string placeholderAdvice(const KnownKey& known) {
     if (isProductKey(known)) {
-        return "本物のプロダクト キーに書き換えるか、空にしてください（空ならセットアップが"
-               "尋ねます）。ファイルを書かずに --unattended と --product-key（ウィザードでは"
-               "応答ファイルの設定のプロダクト キー）で作ることもできます。";
+        return translated(
+            "本物のプロダクト キーに書き換えるか、空にしてください（空ならセットアップが"
+            "尋ねます）。ファイルを書かずに --unattended と --product-key（ウィザードでは"
+            "応答ファイルの設定のプロダクト キー）で作ることもできます。");
     }
-    return "本物の値に書き換えてください。";
+    return translated("本物の値に書き換えてください。");
 }
 
 // Holds the parsed file's known keys to their rules; the first refusal,
@@ -294,28 +298,32 @@ Outcome checkValues(const InfFile& file, WindowsVersion version, const std::stri
             }
             const std::string value = file.stringField(*line, 1).value_or("");
             if (isPlaceholder(*known, value)) {
-                return Failure::refusal(refused, path,
-                                        shownKeyValue(*known, named, value) +
-                                            "：ひな形の名前が値のまま残っています。" +
-                                            placeholderAdvice(*known));
+                return Failure::refusal(
+                    refused, path,
+                    translated("%1：ひな形の名前が値のまま残っています。%2",
+                               {shownKeyValue(*known, named, value), placeholderAdvice(*known)}));
             }
             if (windows2000 && !known->windows2000) {
                 if (isKeyName(known->key, "ProductKey")) {
-                    notes.add("注意：" + named +
-                              "：Windows 2000 のセットアップはこのキーを読まず（読むのは "
-                              "ProductID です）、プロダクト キーを尋ねます。");
+                    notes.add(translated(
+                        "注意：%1：Windows 2000 のセットアップはこのキーを読まず（読むのは "
+                        "ProductID です）、プロダクト キーを尋ねます。",
+                        {named}));
                 }
                 unchecked.add(named);
                 continue;
             }
             if (known->rule) {
                 if (std::optional<std::string> problem = known->rule(value)) {
-                    const std::string text = shownKeyValue(*known, named, value) + "：" + *problem;
+                    const std::string text =
+                        translated("%1：%2", {shownKeyValue(*known, named, value), *problem});
                     if (known->weight == Weight::Refusal) {
                         return Failure::refusal(refused, path, text);
                     }
-                    notes.add("注意：" + text + (text.ends_with("。") ? "" : "。") +
-                              "このファイルのまま使います。");
+                    // The problem ends its sentence, or the note ends it.
+                    notes.add(text.ends_with(translated("。"))
+                                  ? translated("注意：%1このファイルのまま使います。", {text})
+                                  : translated("注意：%1。このファイルのまま使います。", {text}));
                 }
             }
             if (isKeyName(known->key, "FullName") && !value.empty()) {
@@ -329,8 +337,8 @@ Outcome checkValues(const InfFile& file, WindowsVersion version, const std::stri
         }
     }
     if (!fullName) {
-        notes.add("注意：[UserData] に FullName（使用者の名前）がありません。"
-                  "セットアップが途中で止まって尋ねます。");
+        notes.add(translated("注意：[UserData] に FullName（使用者の名前）がありません。"
+                             "セットアップが途中で止まって尋ねます。"));
     }
     notes.close();
     return {};
@@ -341,7 +349,8 @@ using ReadAtMost =
 
 AnswerFileReading readAnswerFileWith(const std::string& path, WindowsVersion version,
                                      const ReadAtMost& read) {
-    const std::string refused = "無人インストールの応答ファイル " + path + " は使えません。";
+    const std::string refused =
+        translated("無人インストールの応答ファイル %1 は使えません。", {path});
     std::uint64_t size = 0;
     std::optional<std::string> bytes;
     try {
@@ -349,7 +358,7 @@ AnswerFileReading readAnswerFileWith(const std::string& path, WindowsVersion ver
     } catch (const FileError& error) {
         AnswerFileReading reading;
         reading.check.outcome =
-            Failure::refusal(refused, path, "読み込めません（" + error.reason() + "）。");
+            Failure::refusal(refused, path, translated("読み込めません（%1）。", {error.reason()}));
         return reading;
     }
     if (!bytes) {
@@ -377,7 +386,8 @@ AnswerFileReading readUserAnswerFile(const std::string& path, WindowsVersion ver
 
 AnswerFileReading checkAnswerFileBytes(std::string bytes, const std::string& path,
                                        WindowsVersion version) {
-    const std::string refused = "無人インストールの応答ファイル " + path + " は使えません。";
+    const std::string refused =
+        translated("無人インストールの応答ファイル %1 は使えません。", {path});
     AnswerFileReading reading;
     if (std::optional<std::string> problem = byteProblem(bytes)) {
         reading.check.outcome = Failure::refusal(refused, path, *problem);

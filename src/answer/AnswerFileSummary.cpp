@@ -3,29 +3,31 @@
 #include "answer/AnswerFileCheck.h"
 #include "answer/AnswerValueRules.h"
 #include "answer/TimeZones.h"
+#include "sys/Translation.h"
 
 #include <optional>
 
 namespace ornibe {
 namespace {
 
-constexpr const char* kNotGiven = "指定なし";
+constexpr std::string_view kNotGiven = toTranslate("指定なし");
 
 std::string timeZoneText(int index) {
     const TimeZone* zone = findTimeZone(index);
-    return std::to_string(index) + (zone ? " " + std::string(zone->display) : std::string());
+    return std::to_string(index) + (zone ? " " + translated(zone->display) : std::string());
 }
 
 std::string keyText(const std::string& key) {
-    return key.empty() ? std::string("なし（セットアップが尋ねます）") : maskedProductKey(key);
+    return key.empty() ? translated("なし（セットアップが尋ねます）") : maskedProductKey(key);
 }
 
 std::vector<std::string> valueLines(const std::string& computerName, const std::string& language,
                                     const std::string& timeZone, bool password,
                                     const std::string& key) {
-    return {"コンピュータ名：" + computerName, "言語：" + language, "タイム ゾーン：" + timeZone,
-            std::string("パスワード：") + (password ? "設定あり" : "なし"),
-            "プロダクト キー：" + keyText(key)};
+    return {translated("コンピュータ名：%1", {computerName}), translated("言語：%1", {language}),
+            translated("タイム ゾーン：%1", {timeZone}),
+            translated("パスワード：%1", {password ? translated("設定あり") : translated("なし")}),
+            translated("プロダクト キー：%1", {keyText(key)})};
 }
 
 // The first value of the key, when the file has it.
@@ -36,20 +38,21 @@ std::optional<std::string> valueOf(const InfFile& file, const char* section, con
 
 std::vector<std::string> userFileLines(const AnswerFileFields& fields, WindowsVersion version,
                                        InputSnapshots& inputs) {
-    std::vector<std::string> lines = {"I386\\WINNT.SIF：" + fields.userFile +
-                                      " をそのまま使います"};
+    std::vector<std::string> lines = {
+        translated("I386\\WINNT.SIF：%1 をそのまま使います", {fields.userFile})};
     AnswerFileReading reading = readUserAnswerFile(fields.userFile, version, inputs);
     if (!reading.file.isOpen()) {
         return lines;
     }
     const InfFile& file = reading.file;
-    std::string language = valueOf(file, "RegionalSettings", "Language").value_or(kNotGiven);
+    std::string language =
+        valueOf(file, "RegionalSettings", "Language").value_or(translated(kNotGiven));
     if (language == "00000411") {
         language = languageName(AnswerFileFields::Language::Japanese);
     } else if (language == "00000409") {
         language = languageName(AnswerFileFields::Language::English);
     }
-    std::string timeZone = kNotGiven;
+    std::string timeZone = translated(kNotGiven);
     if (std::optional<std::string> index = valueOf(file, "GuiUnattended", "TimeZone")) {
         timeZone = timeZoneProblem(*index) ? *index : timeZoneText(std::stoi(*index));
     }
@@ -58,9 +61,9 @@ std::vector<std::string> userFileLines(const AnswerFileFields& fields, WindowsVe
     if (!key) {
         key = valueOf(file, "UserData", "ProductID");
     }
-    std::vector<std::string> values =
-        valueLines(valueOf(file, "UserData", "ComputerName").value_or(kNotGiven), language,
-                   timeZone, password && !password->empty() && *password != "*", key.value_or(""));
+    std::vector<std::string> values = valueLines(
+        valueOf(file, "UserData", "ComputerName").value_or(translated(kNotGiven)), language,
+        timeZone, password && !password->empty() && *password != "*", key.value_or(""));
     lines.insert(lines.end(), values.begin(), values.end());
     return lines;
 }
@@ -68,7 +71,8 @@ std::vector<std::string> userFileLines(const AnswerFileFields& fields, WindowsVe
 } // namespace
 
 std::string languageName(AnswerFileFields::Language language) {
-    return language == AnswerFileFields::Language::English ? "英語（米国）" : "日本語";
+    return language == AnswerFileFields::Language::English ? translated("英語（米国）")
+                                                           : translated("日本語");
 }
 
 std::vector<std::string> answerFileSummary(const AnswerFileFields& fields, WindowsVersion version,
@@ -81,7 +85,7 @@ std::vector<std::string> answerFileSummary(const AnswerFileFields& fields, Windo
     case AnswerFileFields::Mode::Write:
         break;
     }
-    std::vector<std::string> lines = {"I386\\WINNT.SIF：入力した内容から作ります"};
+    std::vector<std::string> lines = {translated("I386\\WINNT.SIF：入力した内容から作ります")};
     std::vector<std::string> values =
         valueLines(fields.computerName, languageName(fields.language),
                    timeZoneText(fields.timeZone), !fields.adminPassword.empty(), fields.productKey);

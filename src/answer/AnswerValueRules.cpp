@@ -1,6 +1,7 @@
 #include "answer/AnswerValueRules.h"
 
 #include "answer/TimeZones.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 
@@ -25,11 +26,11 @@ std::optional<std::string> plainTextProblem(std::string_view value) {
     for (char c : value) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte > 0x7E) {
-            return "ASCII の文字（英数字、記号、空白）だけにしてください。"
-                   "日本語などの文字や制御文字は使えません。";
+            return translated("ASCII の文字（英数字、記号、空白）だけにしてください。"
+                              "日本語などの文字や制御文字は使えません。");
         }
         if (c == '"') {
-            return "\" は使えません。値の終わりと読まれてしまいます。";
+            return translated("\" は使えません。値の終わりと読まれてしまいます。");
         }
     }
     return std::nullopt;
@@ -47,13 +48,17 @@ std::optional<std::string> netbiosNameProblem(std::string_view value, bool starA
     if (wellFormed) {
         return std::nullopt;
     }
-    return std::string("15 文字までの英字・数字・ハイフン（-）で、英字を 1 つ以上含む名前") +
-           (starAllowed ? "か、セットアップに決めさせる「*」" : "") + "にしてください。";
+    return starAllowed
+               ? translated("15 文字までの英字・数字・ハイフン（-）で、英字を 1 つ以上含む名前"
+                            "か、セットアップに決めさせる「*」にしてください。")
+               : translated("15 文字までの英字・数字・ハイフン（-）で、英字を 1 つ以上含む名前"
+                            "にしてください。");
 }
 
 std::optional<std::string> passwordProblem(std::string_view value) {
     if (value.size() > kMaxPassword) {
-        return "127 文字までにしてください（" + std::to_string(value.size()) + " 文字あります）。";
+        return translated("127 文字までにしてください（%1 文字あります）。",
+                          {std::to_string(value.size())});
     }
     return std::nullopt;
 }
@@ -67,8 +72,8 @@ std::optional<std::string> productKeyProblem(std::string_view value) {
     if (wellFormed) {
         return std::nullopt;
     }
-    return "5 文字ずつ 5 組の英数字をハイフンでつないだ形"
-           "（XXXXX-XXXXX-XXXXX-XXXXX-XXXXX）にしてください。";
+    return translated("5 文字ずつ 5 組の英数字をハイフンでつないだ形"
+                      "（XXXXX-XXXXX-XXXXX-XXXXX-XXXXX）にしてください。");
 }
 
 std::optional<std::string> productKeyWarning(std::string_view value) {
@@ -83,9 +88,10 @@ std::optional<std::string> productKeyWarning(std::string_view value) {
     if (outside.empty()) {
         return std::nullopt;
     }
-    return "プロダクト キーに、本物のキーには使われない文字（" + outside +
-           "）があります。打ち間違いでないか確かめてください（本物のキーは " +
-           std::string(kKeyAlphabet) + " の 24 文字でできています）。";
+    return translated(
+        "プロダクト キーに、本物のキーには使われない文字（%1）があります。打ち間違いで"
+        "ないか確かめてください（本物のキーは %2 の 24 文字でできています）。",
+        {outside, kKeyAlphabet});
 }
 
 std::optional<std::string> timeZoneProblem(std::string_view value) {
@@ -97,9 +103,10 @@ std::optional<std::string> timeZoneProblem(std::string_view value) {
     if (digits && findTimeZone(index) != nullptr) {
         return std::nullopt;
     }
-    return "「" + std::string(value) +
-           "」は Microsoft のタイム ゾーン番号（Time Zone Index Values）の表にありません"
-           "（東京は 235 です）。";
+    return translated(
+        "「%1」は Microsoft のタイム ゾーン番号（Time Zone Index Values）の表にありません"
+        "（東京は 235 です）。",
+        {value});
 }
 
 std::string maskedProductKey(std::string_view key) {

@@ -2,6 +2,7 @@
 
 #include "inf/InfFile.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 
@@ -61,10 +62,10 @@ FirstLogonMerge mergeFirstLogonCommands(const std::string& bytes,
     Result<InfFile, InfProblem> file = InfFile::readBytes(merged.bytes, InfStyle::AnswerFile);
     if (!file) {
         merged.problem =
-            "コマンドを加えた応答ファイルが読めません（" + file.failure().text() + "）。";
+            translated("コマンドを加えた応答ファイルが読めません（%1）。", {file.failure().text()});
     } else if (firstLogonCommandsOf(*file) != expected) {
-        merged.problem =
-            "コマンドを加えた応答ファイルの [GuiRunOnce] が、加えたとおりに読めません。";
+        merged.problem = translated(
+            "コマンドを加えた応答ファイルの [GuiRunOnce] が、加えたとおりに読めません。");
     }
     return merged;
 }

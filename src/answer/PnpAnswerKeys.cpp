@@ -1,6 +1,7 @@
 #include "answer/PnpAnswerKeys.h"
 
 #include "sys/CaseFold.h"
+#include "sys/Translation.h"
 #include "sys/Trimmed.h"
 
 #include <optional>
@@ -102,24 +103,27 @@ std::string mergeProblem(const std::string& userBytes, const std::string& merged
     Result<InfFile, InfProblem> user = InfFile::readBytes(userBytes, InfStyle::AnswerFile);
     Result<InfFile, InfProblem> merged = InfFile::readBytes(mergedBytes, InfStyle::AnswerFile);
     if (!merged) {
-        return "キーを加えた応答ファイルが読めません（" + merged.failure().text() + "）。";
+        return translated("キーを加えた応答ファイルが読めません（%1）。",
+                          {merged.failure().text()});
     }
     std::optional<InfPosition> preinstall = merged->findFirstLine(kSection, kPreinstall);
     std::optional<InfPosition> path = merged->findFirstLine(kSection, kPath);
     if (!preinstall ||
         !equalsSetupNoCase(merged->stringField(*preinstall, 1).value_or(""), "Yes") ||
         merged->fieldCount(*preinstall) != 1) {
-        return "キーを加えた応答ファイルが [Unattended] OemPreinstall = Yes と読めません"
-               "（前の行の終わりの「\\」などが行をつないでいます）。";
+        return translated("キーを加えた応答ファイルが [Unattended] OemPreinstall = Yes と読めません"
+                          "（前の行の終わりの「\\」などが行をつないでいます）。");
     }
     if (!pathValue.empty() &&
         (!path || merged->stringField(*path, 1) != pathValue || merged->fieldCount(*path) != 1)) {
-        return "キーを加えた応答ファイルの [Unattended] OemPnPDriversPath が " + pathValue +
-               " と読めません（前の行の終わりの「\\」などが行をつないでいます）。";
+        return translated(
+            "キーを加えた応答ファイルの [Unattended] OemPnPDriversPath が %1 と読めません"
+            "（前の行の終わりの「\\」などが行をつないでいます）。",
+            {pathValue});
     }
     if (user && linesBesidesPnpKeys(*user) != linesBesidesPnpKeys(*merged)) {
-        return "キーを加えると、応答ファイルのほかの行の読まれ方が変わります"
-               "（行の終わりの「\\」などが次の行をつないでいます）。";
+        return translated("キーを加えると、応答ファイルのほかの行の読まれ方が変わります"
+                          "（行の終わりの「\\」などが次の行をつないでいます）。");
     }
     return {};
 }

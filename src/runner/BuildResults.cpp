@@ -19,13 +19,7 @@ std::string finishedMessage(const BuildResults& results) {
     if (results.notes != 0) {
         line += translated("ログとは別に注意が %1 件あります。", {std::to_string(results.notes)});
     }
-    // A language that spaces its sentences ends each with a space; the
-    // last one is dropped.
-    while (!line.empty() && line.back() == ' ') {
-        line.pop_back();
-    }
-    const std::string finished = translated("完成です！");
-    return line.empty() ? finished : finished + "\n" + line;
+    return line.empty() ? translated("完成です！") : translated("完成です！") + "\n" + line;
 }
 
 } // namespace ornibe

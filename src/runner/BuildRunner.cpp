@@ -25,11 +25,10 @@ void BuildRunner::runBuild() {
     // on it would append to the same setup files and lose lines.
     FolderLock lock;
     if (Outcome locked = lockWorkFolder(lock, settings_.GetWorkFolder()); !locked) {
-        reportFailure("\r\n" + translated("ビルドを始められませんでした") + "\r\n" +
-                      locked.failure().reason);
+        reportFailure(translated("\r\nビルドを始められませんでした\r\n") + locked.failure().reason);
         return;
     }
-    page_.log().append("\r\n" + translated("スタート！") + "\r\n\r\n");
+    page_.log().append(translated("\r\nスタート！\r\n\r\n"));
     // Without the lock (a file system that cannot lock) another build may
     // be writing its pending files right now: they stay.
     if (lock.held()) {
@@ -62,9 +61,8 @@ void BuildRunner::removeLeftovers() {
     // nothing else removes them, and they hold what may be hundreds of MB.
     if (std::uint64_t removed = removeStalePendingFilesBelow(settings_.GetWorkFolder())) {
         page_.log().append(
-            translated("中断されたビルドが残した書きかけのファイルを %1 個削除しました。",
-                       {std::to_string(removed)}) +
-            "\r\n\r\n");
+            translated("中断されたビルドが残した書きかけのファイルを %1 個削除しました。\r\n\r\n",
+                       {std::to_string(removed)}));
     }
 }
 
@@ -75,7 +73,7 @@ BuildRunner::CommandLine BuildRunner::cdImageCommand(const std::string& cdimage,
 
 bool BuildRunner::carryOn(bool stepSucceeded) {
     if (page_.stopRequested()) {
-        reportFailure("\r\n" + translated("ビルドを中止しました。") + "\r\n");
+        reportFailure(translated("\r\nビルドを中止しました。\r\n"));
         return false;
     }
     return stepSucceeded;

@@ -25,9 +25,8 @@
 namespace ornibe {
 namespace {
 
-// The log's line for a file being copied, and its end.
 constexpr std::string_view kCopying = toTranslate("%1 をコピーしています。。。");
-constexpr std::string_view kDone = toTranslate("完了");
+constexpr std::string_view kDone = toTranslate("完了\r\n");
 
 // Copies a file into folder under name (or the entry that differs from it
 // only in letter case), replacing what is there; the failure with nothing
@@ -72,12 +71,12 @@ Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
     log.append(translated(kCopying, {fileName(source)}));
     std::optional<std::string> plain = plainOnMedium(source);
     if (plain && batch.place(*plain)) {
-        log.append(translated(kDone) + "\r\n");
+        log.append(translated(kDone));
         return {};
     }
     Outcome compressed = plain ? compressInto(tools, i386Folder, *plain) : notOnMedium(source);
     if (compressed) {
-        log.append(translated(kDone) + "\r\n");
+        log.append(translated(kDone));
         return {};
     }
     // Driver media often carry the compressed form beside the file, as the
@@ -95,7 +94,7 @@ Outcome placeCompressed(const ToolSearch& tools, const std::string& i386Folder,
     if (Outcome copied = copyInto(*supplied, i386Folder, fileName(*supplied)); !copied) {
         return copied;
     }
-    log.append(translated(kDone) + "\r\n");
+    log.append(translated(kDone));
     return {};
 }
 
@@ -115,7 +114,7 @@ Outcome placeCatalog(const std::string& i386Folder, const std::string& catalog, 
     if (Outcome copied = copyInto(*source, svcpack, fileName(catalog)); !copied) {
         return copied;
     }
-    log.append(translated(kDone) + "\r\n");
+    log.append(translated(kDone));
     return {};
 }
 

@@ -23,7 +23,7 @@ void appendDriverEntrySummary(const BuildSettings& settings, Architecture archit
     if (settings.getDriverEntries().empty()) {
         return;
     }
-    log.append("\r\n\r\n" + translated("ドライバディスクから組み込む項目："));
+    log.append(translated("\r\n\r\nドライバディスクから組み込む項目："));
     for (const DriverEntryChoice& choice : settings.getDriverEntries()) {
         Result<TxtsetupOem> oem = readF6Source(choice.source, architecture, tools);
         const OemEntry* entry = oem ? oem->entry(choice.id) : nullptr;
@@ -36,9 +36,9 @@ void appendDriverEntrySummary(const BuildSettings& settings, Architecture archit
         for (const auto& [id, service] : entry->hardwareIds) {
             ids += (ids.empty() ? "" : ", ") + oemShown(id);
         }
-        log.append(kDetail + translated("サービス: %1  ハードウェア ID: %2",
-                                        {oemShown(oemEntryService(*entry)),
-                                         ids.empty() ? translated("なし") : ids}));
+        log.append(std::string(kDetail) + translated("サービス: %1  ハードウェア ID: %2",
+                                                     {oemShown(oemEntryService(*entry)),
+                                                      ids.empty() ? translated("なし") : ids}));
         for (const std::string& note : oemEntryNotes(*oem, *entry)) {
             log.append(kDetail + note);
         }

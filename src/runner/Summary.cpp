@@ -23,7 +23,7 @@ namespace {
 const char* const kIndent = "\r\n      ";
 
 std::string orNone(const std::string& value, const std::string& none) {
-    return value.empty() ? std::string(none) : value;
+    return value.empty() ? none : value;
 }
 
 // The TXTSETUP.SIF of an image file or a disc read through its device,
@@ -83,7 +83,7 @@ std::shared_ptr<const Medium> summarySource(const BuildSettings& settings, const
 
 void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog& log,
                   const ToolSearch& tools, const StopCheck& stop) {
-    log.append(translated("ターゲット：") + "\r\n      ");
+    log.append(translated("ターゲット：\r\n      "));
 
     // The tree's setup files name the CD in SourceDisksNames line 1.
     const std::shared_ptr<const Medium> source = summarySource(settings, data, stop);
@@ -109,15 +109,16 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     }
     data.target = std::move(found);
 
-    log.append("\r\n\r\n" + translated("CD ドライブ：") + kIndent + settings.GetCdDriveEntry());
-    log.append("\r\n\r\n" + translated("ISO イメージのボリュームラベル：") + "\r\n      ");
+    log.append(translated("\r\n\r\nCD ドライブ：") + std::string(kIndent) +
+               settings.GetCdDriveEntry());
+    log.append(translated("\r\n\r\nISO イメージのボリュームラベル：\r\n      "));
     log.append(orNone(settings.GetVolumeLabel(), translated("なし")));
-    log.append("\r\n\r\n" + translated("Service Pack ファイル：") + "\r\n      ");
+    log.append(translated("\r\n\r\nService Pack ファイル：\r\n      "));
     log.append(orNone(settings.GetServicePackPath(), translated("なし")));
 
-    log.append("\r\n\r\n" + translated("追加するドライバ："));
+    log.append(translated("\r\n\r\n追加するドライバ："));
     if (settings.GetDriverInf(0).empty()) {
-        log.append("\r\n      " + translated("なし"));
+        log.append(translated("\r\n      なし"));
     } else {
         data.package.Clear();
         readDriverSources(settings, data.target, tools, data.package);
@@ -130,19 +131,20 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
     appendPnpDriverSummary(settings, data.target, log);
     appendVirtioWinSummary(settings, log);
     appendSetupAdditionsSummary(settings, data.target.architecture, *source, log);
-    log.append("\r\n\r\n" + translated("137GB 以上のハードディスク：") + "\r\n      ");
+    log.append(translated("\r\n\r\n137GB 以上のハードディスク：\r\n      "));
     log.append(settings.GetBigDrive() != 0 ? translated("使用する") : translated("使用しない"));
-    log.append("\r\n\r\n" + translated("作業フォルダ：") + kIndent + settings.GetWorkFolder());
-    log.append("\r\n\r\n" + translated("ISO イメージ：") + "\r\n      ");
+    log.append(translated("\r\n\r\n作業フォルダ：") + std::string(kIndent) +
+               settings.GetWorkFolder());
+    log.append(translated("\r\n\r\nISO イメージ：\r\n      "));
     log.append(orNone(settings.GetIsoPath(), translated("作成しない")));
     // Only a build that writes a stick image says so: the summary of any
     // other stays as it was.
     if (!settings.getUsbImagePath().empty()) {
-        log.append("\r\n\r\n" + translated("USB メモリ用イメージ：") + "\r\n      " +
+        log.append(translated("\r\n\r\nUSB メモリ用イメージ：\r\n      ") +
                    settings.getUsbImagePath());
     }
     if (!settings.getUsbDevice().empty()) {
-        log.append("\r\n\r\n" + translated("書き込む USB メモリ（すべて消去）：") + "\r\n      " +
+        log.append(translated("\r\n\r\n書き込む USB メモリ（すべて消去）：\r\n      ") +
                    settings.getUsbDevice());
     }
     appendAnswerFileSummary(settings, data.target, log);

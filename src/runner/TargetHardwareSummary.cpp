@@ -23,7 +23,7 @@ void appendTargetHardwareSummary(const BuildSettings& settings, const InfFile& t
     if (target.empty()) {
         return;
     }
-    log.append("\r\n\r\n" + translated("対象のハードウェア：") + kIndent + target);
+    log.append(translated("\r\n\r\n対象のハードウェア：") + std::string(kIndent) + target);
     Result<PciListing> listing = readTargetHardware(target, settings.inputSnapshots());
     if (!listing) {
         log.append(kIndent + listing.failure().line());
@@ -41,14 +41,15 @@ void appendTargetHardwareSummary(const BuildSettings& settings, const InfFile& t
     }
     std::vector<ControllerMatch> matches = matchControllers(devices, ids);
     if (matches.empty()) {
-        log.append(kIndent + translated("ディスク コントローラ (PCI クラス 01) がありません"));
+        log.append(std::string(kIndent) +
+                   translated("ディスク コントローラ (PCI クラス 01) がありません"));
     }
     for (ControllerMatch& match : matches) {
         if (match.service.empty()) {
-            log.append(kIndent + translated("ディスク コントローラ %1: "
-                                            "引き受けるサービスがありません。テキストモード "
-                                            "セットアップはこのディスクを見つけません",
-                                            {controllerName(match.device)}));
+            log.append(kIndent +
+                       translated("ディスク コントローラ %1: 引き受けるサービスがありません。"
+                                  "テキストモード セットアップはこのディスクを見つけません",
+                                  {controllerName(match.device)}));
             continue;
         }
         const std::string origin = integrated.contains(foldSetupText(match.service))

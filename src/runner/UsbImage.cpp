@@ -18,9 +18,7 @@
 namespace ornibe {
 namespace {
 
-std::string cannotMake() {
-    return translated("USB メモリ用イメージを作成できません。");
-}
+constexpr std::string_view kCannotMake = toTranslate("USB メモリ用イメージを作成できません。");
 
 bool hasServicePackTag(const std::vector<std::string>& rootNames, std::string_view level) {
     for (const std::string& name : rootNames) {
@@ -47,19 +45,19 @@ Outcome usbImageTargetCheck(const WindowsTarget& target, const std::vector<std::
                             bool servicePackChosen) {
     if (target.architecture == Architecture::Amd64) {
         return Failure::refusal(
-            cannotMake(), {},
+            translated(kCannotMake), {},
             translated("x64 版の Windows は USB メモリからのセットアップに対応していません"
                        "（起動の仕組みが 32 ビット版のものです）。"));
     }
     if (target.version == WindowsVersion::Windows2000) {
-        return Failure::refusal(cannotMake(), {},
+        return Failure::refusal(translated(kCannotMake), {},
                                 translated("Windows 2000 のテキストモードセットアップは USB "
                                            "メモリを読めません。"));
     }
     if (target.version == WindowsVersion::WindowsXp && !servicePackChosen &&
         !hasServicePackTag(rootNames, ".SP2") && !hasServicePackTag(rootNames, ".SP3")) {
         return Failure::refusal(
-            cannotMake(), {},
+            translated(kCannotMake), {},
             translated("Windows XP のテキストモードセットアップが USB メモリを読めるのは "
                        "SP2 からです。SP2 以降の CD を使うか、Service Pack "
                        "を適用してください。"));
@@ -70,21 +68,21 @@ Outcome usbImageTargetCheck(const WindowsTarget& target, const std::vector<std::
 Outcome usbImageToolsCheck(const ToolSearch& tools) {
     if (tools.findProgram("syslinux").empty()) {
         return Failure::refusal(
-            cannotMake(), {},
+            translated(kCannotMake), {},
             translated("syslinux がありません。Debian では sudo apt-get install syslinux "
                        "syslinux-common でインストールできます。"));
     }
     for (const char* module : kSyslinuxModuleNames) {
         const std::string path = std::string(kSyslinuxModules) + "/" + module;
         if (!existsAsFile(path)) {
-            return Failure::refusal(cannotMake(), path,
+            return Failure::refusal(translated(kCannotMake), path,
                                     translated("%1 がありません。Debian では sudo apt-get install "
                                                "syslinux-common でインストールできます。",
                                                {path}));
         }
     }
     if (!existsAsFile(kSyslinuxMbr)) {
-        return Failure::refusal(cannotMake(), kSyslinuxMbr,
+        return Failure::refusal(translated(kCannotMake), kSyslinuxMbr,
                                 translated("%1 がありません。Debian では sudo apt-get install "
                                            "syslinux-common でインストールできます。",
                                            {kSyslinuxMbr}));
@@ -123,7 +121,7 @@ Outcome writeUsbImage(const BuildSettings& settings, const WindowsTarget& target
                       const ToolSearch& tools, BuildPage& page) {
     const std::string work = withoutTrailingSlash(settings.GetWorkFolder());
     const std::string image = makeAbsolute(settings.getUsbImagePath(), work);
-    page.log().append(translated("USB メモリ用イメージを作成しています。。。") + "\r\n");
+    page.log().append(translated("USB メモリ用イメージを作成しています。。。\r\n"));
     if (Outcome ready = usbImageToolsCheck(tools); !ready) {
         return ready;
     }
@@ -215,16 +213,14 @@ Outcome writeUsbImage(const BuildSettings& settings, const WindowsTarget& target
     } catch (const FileError& error) {
         return Failure::fromFileError(error);
     }
-    page.log().append(translated("完了（%1、ファイル %2 個）",
-                                 {mib(planned->size()), std::to_string(planned->fileCount())}) +
-                      "\r\n");
+    page.log().append(translated("完了（%1、ファイル %2 個）\r\n",
+                                 {mib(planned->size()), std::to_string(planned->fileCount())}));
     // The two boots, as the user meets them: what decides BOOT.INI.
     page.log().append(
         translated("USB メモリからの起動：初めはメニューの 1 を選んで Enter を押します。"
                    "セットアップが再起動したあとは何も押さずに待つと、10 秒で 2（内蔵ディスク"
                    "から起動）になります。セットアップが終わるまで USB メモリは抜かないで"
-                   "ください。") +
-        "\r\n");
+                   "ください。\r\n"));
     return {};
 }
 

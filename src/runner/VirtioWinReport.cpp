@@ -88,15 +88,18 @@ void appendVirtioWinSummary(const BuildSettings& settings, ProgressLog& log) {
     if (choice.empty()) {
         return;
     }
-    log.append("\r\n\r\n" + translated("virtio-win：") + kIndent + choice.source);
-    log.append(kIndent + translated("バージョン：") +
-               (choice.version.empty() ? translated("不明") : choice.version));
+    log.append(translated("\r\n\r\nvirtio-win：") + std::string(kIndent) + choice.source);
+    log.append(kIndent + std::string(translated("バージョン：")) +
+               (choice.version.empty() ? std::string(translated("不明")) : choice.version));
     for (const VirtioWinDriver& driver : choice.drivers) {
-        log.append(kIndent + translated("%1：%2", {driver.name, driver.folder}) +
-                   (driver.textMode ? translated("（テキストモード）") : translated("（PnP）")));
+        log.append(kIndent +
+                   (driver.textMode
+                        ? translated("%1：%2（テキストモード）", {driver.name, driver.folder})
+                        : translated("%1：%2（PnP）", {driver.name, driver.folder})));
     }
     for (const std::string& missing : choice.notFound) {
-        log.append(kIndent + translated("フォルダがないので組み込まないもの：") + missing);
+        log.append(kIndent + std::string(translated("フォルダがないので組み込まないもの：")) +
+                   missing);
     }
 }
 
@@ -116,7 +119,7 @@ bool appendVirtioQemuOptions(const BuildSettings& settings, const WindowsTarget&
         return false;
     }
     std::vector<std::string> options = virtioQemuOptions(choice, target);
-    log.append("\r\n" + translated("QEMU でこのドライバを使うときのオプション："));
+    log.append(translated("\r\nQEMU でこのドライバを使うときのオプション："));
     std::string command =
         target.architecture == Architecture::Amd64 ? "qemu-system-x86_64" : "qemu-system-i386";
     bool disk = false;
@@ -143,9 +146,9 @@ bool appendVirtioQemuOptions(const BuildSettings& settings, const WindowsTarget&
     if (block != nullptr && settings.getTargetHardware().empty()) {
         std::optional<std::string> machine = virtioQemuMachine(block->inf, target);
         log.append(
-            (machine ? translated("ディスクのコントローラを照合する QEMU のマシン：%1", {*machine})
-                     : translated("viostor の INF は QEMU の virtio-blk の ID に合いません。")) +
-            "\r\n");
+            machine
+                ? translated("ディスクのコントローラを照合する QEMU のマシン：%1\r\n", {*machine})
+                : translated("viostor の INF は QEMU の virtio-blk の ID に合いません。\r\n"));
     }
     return true;
 }

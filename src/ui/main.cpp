@@ -1,7 +1,9 @@
 #include "media/SystemDriveSource.h"
 #include "settings/Version.h"
+#include "sys/HostEnvironment.h"
 #include "sys/SearchPath.h"
 #include "sys/Translation.h"
+#include "sys/UserLanguage.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
 #include "ui/WizardApp.h"
@@ -10,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -42,14 +45,6 @@ int answerArguments(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // The language follows the locale variables alone, which the toolkit
-    // does not change; it is chosen before any text is made. Without its
-    // English catalog the wizard stays Japanese.
-    if (const auto missing =
-            ornibe::speakLanguage(ornibe::userLanguage(ornibe::HostEnvironment::ofThisProcess()))) {
-        std::fprintf(stderr, "ornibe: no English texts in %s; the wizard speaks Japanese\n",
-                     missing->c_str());
-    }
     if (int status = answerArguments(argc, argv); status >= 0) {
         return status;
     }
@@ -58,7 +53,17 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("ornibe"));
     QApplication::setWindowIcon(ornibe::programIcon());
     QApplication::setFont(ornibe::pageFont());
-    ornibe::loadJapaneseQtTexts();
+    // The environment is read here once, after the toolkit has taken what
+    // it reads from it; the pages speak the language it asks for, and
+    // everything below takes it from the tool search.
+    ornibe::HostEnvironment environment = ornibe::HostEnvironment::ofThisProcess();
+    ornibe::loadPageTexts(ornibe::userLanguage(environment));
+    // The core's texts (its messages and the log) follow it too; without
+    // their English catalog they stay Japanese.
+    if (const auto missing = ornibe::speakLanguage(ornibe::userLanguage(environment))) {
+        std::fprintf(stderr, "ornibe: no English texts in %s; the build speaks Japanese\n",
+                     missing->c_str());
+    }
 
     ornibe::QtMessageBox screenBox;
     app.setFailureHandler([&screenBox](std::exception_ptr error) {
@@ -69,11 +74,7 @@ int main(int argc, char** argv) {
     // status of a failure, never with std::terminate.
     try {
         ornibe::SystemDriveSource drives;
-        // The environment is read here once, after the toolkit has taken
-        // what it reads from it; everything below takes it from the tool
-        // search.
-        const ornibe::ToolSearch tools =
-            ornibe::ToolSearch::forThisProgram(ornibe::HostEnvironment::ofThisProcess());
+        const ornibe::ToolSearch tools = ornibe::ToolSearch::forThisProgram(std::move(environment));
         ornibe::WizardApp wizard(drives, screenBox, tools);
         wizard.confirmPage().setHooks(
             ornibe::buildHooks(wizard.settings(), wizard.confirmData(), tools));

@@ -10,11 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 
 namespace fs = std::filesystem;
 
@@ -152,100 +150,6 @@ TEST_F(CommandLineLogTest, an_error_escaping_the_build_leaves_the_same_log_in_bo
         EXPECT_EQ(wizardLog, asShown(log));
         EXPECT_EQ(terminal.endedWith(), -1);
     }
-}
-
-// Every file and folder below root with its bytes, without times: what two
-// builds at different moments must give alike.
-std::map<std::string, std::string> treeContents(const std::string& root) {
-    std::map<std::string, std::string> contents;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string relative = fs::relative(entry.path(), root).generic_string();
-        contents[relative] = entry.is_directory() ? std::string("folder") : readFile(entry.path());
-    }
-    return contents;
-}
-
-std::vector<std::string> logLines(const std::string& log) {
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start <= log.size();) {
-        const std::size_t end = std::min(log.find("\r\n", start), log.size());
-        lines.push_back(log.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
-bool beyondAscii(const std::string& text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
-// ornibe-build with only LANG to choose its language (the tests' own
-// LC_ALL would decide otherwise).
-CommandResult runInLanguage(const std::string& lang, const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{"env", "-u",       "LC_ALL",       "-u",    "LC_MESSAGES",
-                                  "-u",  "LANGUAGE", "LANG=" + lang, kProgram};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return runCommand(argv);
-}
-
-// The same build under an English and a Japanese LANG, over a fresh copy
-// of the sample at the same place: the tree and the reproducible image
-// are the same bytes, and the English log has the Japanese one's lines,
-// each in English where the Japanese has Japanese and the same bytes
-// elsewhere (paths, commands, the tools' own lines). A refusal before the
-// build speaks the language as well.
-TEST_F(CommandLineLogTest, an_english_locale_changes_the_log_and_messages_but_no_byte_built) {
-    const std::string work = dir / "xp";
-    const std::string iso = dir / "sample.iso";
-    const std::string log = dir / "build.log";
-    struct Run {
-        std::string tree;
-        std::map<std::string, std::string> contents;
-        std::string image;
-        std::string log;
-        std::string refusal;
-    };
-    std::map<std::string, Run> runs;
-    for (const std::string lang : {"ja_JP.UTF-8", "en_US.UTF-8"}) {
-        SCOPED_TRACE(lang);
-        fs::remove_all(work);
-        fs::remove(iso);
-        fs::copy(kSampleTree, work, fs::copy_options::recursive);
-        CommandResult result = runInLanguage(lang, {"--work", work, "--label", "ORNIBE_XP",
-                                                    "--driver", kSampleDriverInf, "--big-drive",
-                                                    "--iso", iso, "--reproducible", "--log", log});
-        ASSERT_EQ(result.exitCode, 0) << result.output;
-        Run& run = runs[lang];
-        run.contents = treeContents(work);
-        run.image = readFile(iso);
-        run.log = readFile(log);
-        CommandResult refused = runInLanguage(lang, {"--work", dir / "missing"});
-        EXPECT_EQ(refused.exitCode, 2) << refused.output;
-        run.refusal = refused.output;
-    }
-    const Run& japanese = runs["ja_JP.UTF-8"];
-    const Run& english = runs["en_US.UTF-8"];
-    EXPECT_EQ(english.contents, japanese.contents);
-    EXPECT_EQ(english.image, japanese.image);
-    EXPECT_TRUE(beyondAscii(japanese.refusal)) << japanese.refusal;
-    EXPECT_FALSE(beyondAscii(english.refusal)) << english.refusal;
-
-    const std::vector<std::string> japaneseLines = logLines(japanese.log);
-    const std::vector<std::string> englishLines = logLines(english.log);
-    ASSERT_EQ(englishLines.size(), japaneseLines.size()) << english.log;
-    int translatedLines = 0;
-    for (std::size_t i = 0; i < japaneseLines.size(); ++i) {
-        if (beyondAscii(japaneseLines[i])) {
-            EXPECT_FALSE(beyondAscii(englishLines[i]))
-                << "line " << i + 1 << ": " << englishLines[i];
-            ++translatedLines;
-        } else {
-            EXPECT_EQ(englishLines[i], japaneseLines[i]) << "line " << i + 1;
-        }
-    }
-    // The summary's headings and the steps' lines at the least.
-    EXPECT_GT(translatedLines, 15);
 }
 
 } // namespace

@@ -28,12 +28,14 @@ done
 
 root="$scratch/root"
 dpkg -x "$deb" "$root"
-pages=(ornibe-build.1)
+pages=(man1/ornibe-build.1)
 for file in usr/bin/ornibe-build usr/share/doc/ornibe/copyright usr/share/doc/ornibe/changelog.gz; do
   [ -f "$root/$file" ] || fail "missing $file"
 done
 if [ -f "$build/src/ui/ornibe" ]; then
-  pages+=(ornibe.1)
+  # The English page where man looks under every locale, the Japanese one
+  # where it looks first under a Japanese locale.
+  pages+=(man1/ornibe.1 ja/man1/ornibe.1)
   for file in usr/bin/ornibe usr/share/applications/ornibe.desktop \
               usr/share/icons/hicolor/scalable/apps/ornibe.svg; do
     [ -f "$root/$file" ] || fail "missing $file"
@@ -44,20 +46,25 @@ fi
 # time in the gzip header, so that every build gives the same bytes), and
 # no uncompressed page.
 for page in "${pages[@]}"; do
-  gz="$root/usr/share/man/man1/$page.gz"
-  [ -f "$gz" ] || fail "missing usr/share/man/man1/$page.gz"
+  gz="$root/usr/share/man/$page.gz"
+  # man1/X is docs/man/X; ja/man1/X is docs/man/ja/X.
+  text="$source/docs/man/$(echo "$page" | sed 's|man1/||')"
+  [ -f "$gz" ] || fail "missing usr/share/man/$page.gz"
   gzip -t "$gz" || fail "$page.gz is not gzip"
-  cmp -s <(gzip -dc "$gz") "$source/docs/man/$page" || fail "$page.gz is not docs/man/$page"
+  cmp -s <(gzip -dc "$gz") "$text" || fail "$page.gz is not $text"
   header=$(od -An -tx1 -N8 "$gz" | tr -d ' \n')
   [ "${header:6:10}" = "0000000000" ] || fail "$page.gz names a file or a time: $header"
 done
 # Each page renders without a warning of groff or man (a line that starts
 # with a period is read as a request, and its text is lost).
 for page in "${pages[@]}"; do
-  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.gz" 2>&1 >/dev/null)
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page.gz" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page renders with warnings: $warnings"
 done
 uncompressed=$(find "$root/usr/share/man" -type f ! -name '*.gz')
+# The English texts of the terminal and the log.
+[ -f "$root/usr/share/locale/en/LC_MESSAGES/ornibe.mo" ] ||
+  fail "missing usr/share/locale/en/LC_MESSAGES/ornibe.mo"
 [ -z "$uncompressed" ] || fail "uncompressed manual pages: $uncompressed"
 
 # The copyright file is in the machine-readable format, with a licence

@@ -23,10 +23,7 @@
 namespace ornibe {
 namespace {
 
-// The log's line that begins the failure, on a line of its own.
-std::string writeFailed() {
-    return "\r\n" + translated("WINNT.SIF の書き込みに失敗しました") + "\r\n";
-}
+constexpr std::string_view kFailed = toTranslate("\r\nWINNT.SIF の書き込みに失敗しました\r\n");
 
 // Where the file as the parser read it back differs from the entries it
 // was written from: the first such entry, or the first section that does
@@ -82,7 +79,7 @@ void appendAnswerFileSummary(const BuildSettings& settings, const WindowsTarget&
         lines.front().replace(0, kI386.size(),
                               std::string(setupFolderName(target.architecture)) + "\\");
     }
-    log.append("\r\n\r\n" + translated("無人インストール："));
+    log.append(translated("\r\n\r\n無人インストール："));
     for (const std::string& line : lines) {
         log.append("\r\n      " + line);
     }
@@ -117,7 +114,7 @@ bool answerFileStep(BuildContext& context) {
         AnswerFileReading reading = readUserAnswerFile(fields.userFile, context.data.target.version,
                                                        context.settings.inputSnapshots());
         if (!reading.check.outcome) {
-            context.reportFailure(writeFailed() + reading.check.outcome.failure().line());
+            context.reportFailure(translated(kFailed) + reading.check.outcome.failure().line());
             return false;
         }
         bytes = std::move(reading.bytes);
@@ -129,7 +126,7 @@ bool answerFileStep(BuildContext& context) {
             MergedAnswerFile merged =
                 mergePnpKeys(bytes, pnpPathValue(userPnpFolders(reading.file), context.pnpEntries));
             if (!merged.problem.empty()) {
-                context.reportFailure(writeFailed() +
+                context.reportFailure(translated(kFailed) +
                                       Failure{"read", fields.userFile, merged.problem}.line());
                 return false;
             }
@@ -140,7 +137,7 @@ bool answerFileStep(BuildContext& context) {
             // user's own driver folders stay as they are.
             MergedAnswerFile merged = mergePnpKeys(bytes, {});
             if (!merged.problem.empty()) {
-                context.reportFailure(writeFailed() +
+                context.reportFailure(translated(kFailed) +
                                       Failure{"read", fields.userFile, merged.problem}.line());
                 return false;
             }
@@ -150,7 +147,7 @@ bool answerFileStep(BuildContext& context) {
         if (!additions.firstLogonCommands.empty()) {
             FirstLogonMerge merged = mergeFirstLogonCommands(bytes, additions.firstLogonCommands);
             if (!merged.problem.empty()) {
-                context.reportFailure(writeFailed() +
+                context.reportFailure(translated(kFailed) +
                                       Failure{"read", fields.userFile, merged.problem}.line());
                 return false;
             }
@@ -179,7 +176,7 @@ bool answerFileStep(BuildContext& context) {
         }
         if (differs) {
             context.reportFailure(
-                writeFailed() +
+                translated(kFailed) +
                 Failure{"read", target,
                         translated("読み返した内容が書き込もうとした内容と違います（%1）。",
                                    {*differs})}
@@ -187,21 +184,20 @@ bool answerFileStep(BuildContext& context) {
             return false;
         }
     } catch (const FileError& error) {
-        context.reportFailure(writeFailed() + Failure::fromFileError(error).line());
+        context.reportFailure(translated(kFailed) + Failure::fromFileError(error).line());
         return false;
     }
-    log.append((replaces ? translated("完了（ツリーにあった WINNT.SIF を置き換えました）")
-                         : translated("完了")) +
-               "\r\n");
+    log.append(replaces ? translated("完了（ツリーにあった WINNT.SIF を置き換えました）\r\n")
+                        : translated("完了\r\n"));
     for (const std::string& key : changedKeys) {
         log.append(
-            (context.pnpEntries.empty()
-                 ? translated(
-                       "応答ファイルの [Unattended] %1 を $OEM$ のファイルのために変えました。",
-                       {key})
-                 : translated("応答ファイルの [Unattended] %1 を PnP ドライバのために変えました。",
-                              {key})) +
-            "\r\n");
+            context.pnpEntries.empty()
+                ? translated(
+                      "応答ファイルの [Unattended] %1 を $OEM$ のファイルのために変えました。\r\n",
+                      {key})
+                : translated(
+                      "応答ファイルの [Unattended] %1 を PnP ドライバのために変えました。\r\n",
+                      {key}));
     }
     for (const std::string& note : notes) {
         log.append(note + "\r\n");
@@ -211,9 +207,8 @@ bool answerFileStep(BuildContext& context) {
         for (const std::string& name : unchecked) {
             names += (names.empty() ? "" : ", ") + name;
         }
-        log.append(
-            translated("応答ファイルのうち確かめずにそのまま使うセクションとキー：%1", {names}) +
-            "\r\n");
+        log.append(translated("応答ファイルのうち確かめずにそのまま使うセクションとキー：%1\r\n",
+                              {names}));
     }
     log.append("\r\n");
     return true;

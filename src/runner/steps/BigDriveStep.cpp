@@ -12,12 +12,11 @@ namespace ornibe {
 bool bigDriveStep(BuildContext& context) {
     ProgressLog& log = context.log();
     if (context.data.target.version != WindowsVersion::Windows2000) {
-        log.append(translated("Windows2000 ではないので、Big Drive 対応化はされません。") +
-                   "\r\n\r\n");
+        log.append(translated("Windows2000 ではないので、Big Drive 対応化はされません。\r\n\r\n"));
         return true;
     }
-    const std::string failure = "\r\n" + translated("MSHDC.INF の修正に失敗しました");
-    log.append("\r\n" + translated("MSHDC.INF を修正しています。。。"));
+    const std::string failure = translated("\r\nMSHDC.INF の修正に失敗しました");
+    log.append(translated("\r\nMSHDC.INF を修正しています。。。"));
     try {
         SetupFileEditor editor(context.tools, context.i386Folder());
         if (Outcome patched = editor.PatchMshdc(); !patched) {
@@ -28,8 +27,8 @@ bool bigDriveStep(BuildContext& context) {
         context.reportFailure(withReason(failure, error));
         return false;
     }
-    log.append(translated("完了") + "\r\n");
-    log.append(translated("Big Drive 対応化が完了しました。") + "\r\n\r\n");
+    log.append(translated("完了\r\n"));
+    log.append(translated("Big Drive 対応化が完了しました。\r\n\r\n"));
     return true;
 }
 

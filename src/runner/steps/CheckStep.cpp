@@ -54,10 +54,8 @@ bool checkStep(BuildContext& context) {
         // The listing as the checks read it when the build started.
         Result<PciListing> listing = readTargetHardware(target, context.settings.inputSnapshots());
         if (!listing) {
-            context.log().append(
-                "\r\n" + translated("検証") + "\r\n" +
-                translated("対象のハードウェアを読めません: %1", {listing.failure().line()}) +
-                "\r\n");
+            context.log().append(translated("\r\n検証\r\n対象のハードウェアを読めません: %1\r\n",
+                                            {listing.failure().line()}));
         } else {
             input.target = std::move(listing->devices);
             input.targetPassedOver = listing->passedOver;
@@ -67,8 +65,7 @@ bool checkStep(BuildContext& context) {
     std::string text = treeCheckLogText(report);
     if (edited && report.hasUnreadableSetupFile()) {
         context.reportFailure(
-            text + "\r\n" + translated("作業フォルダのセットアップファイルが開けなくなっています") +
-            "\r\n");
+            text + translated("\r\n作業フォルダのセットアップファイルが開けなくなっています\r\n"));
         return false;
     }
     context.log().append(text);

@@ -29,11 +29,10 @@ void copyBootImage(BuildContext& context, const std::string& root) {
     std::string target = entryPathNoCase(context.settings.GetWorkFolder(), "BOOTSECT.BIN");
     if (Outcome written = writeBootImage(source, target); written) {
         context.log().append(
-            translated("ブートイメージ：%1 から BOOTSECT.BIN に書き出しました", {source}) + "\r\n");
+            translated("ブートイメージ：%1 から BOOTSECT.BIN に書き出しました\r\n", {source}));
     } else {
-        context.log().append(translated("ブートイメージ：%1 から取り出せません (%2)",
-                                        {source, written.failure().line()}) +
-                             "\r\n");
+        context.log().append(translated("ブートイメージ：%1 から取り出せません (%2)\r\n",
+                                        {source, written.failure().line()}));
     }
 }
 
@@ -59,7 +58,7 @@ bool copyStep(BuildContext& context) {
     CopyResult result = source->copyTo(context.settings.GetWorkFolder(), onProgress, &cancel);
     context.page.copyProgressFinished();
     if (!result) {
-        std::string message = "\r\n" + translated("コピーに失敗しました");
+        std::string message = translated("\r\nコピーに失敗しました");
         if (result.cancelled) {
             // The user stopped it (the cancel button, Escape, Ctrl+C). What
             // was copied stays; the next copy replaces it file by file.
@@ -73,20 +72,20 @@ bool copyStep(BuildContext& context) {
         context.reportFailure(message);
         return false;
     }
-    context.log().append(translated("完了") + "\r\n");
+    context.log().append(translated("完了\r\n"));
     if (result.foldersUnset != 0) {
         // Beside the log, which stays as for any copy: the folders hold
         // their files, and setup never reads a folder's bits or times.
         context.note(translated(
-            "アクセス権か日時を設定できなかったフォルダ：%1 個（最初は %2: "
-            "%3）。中身はコピーしてあります。",
+            "アクセス権か日時を設定できなかったフォルダ：%1 個（最初は %2: %3）。"
+            "中身はコピーしてあります。",
             {std::to_string(result.foldersUnset), result.unsetPath, result.unsetReason}));
     }
     // Links and device files are not reproduced: a link of a folder source
     // that leads out of it, and every link of an image, is left out with a
     // line, so that the work folder receives nothing from outside the CD.
     for (const std::string& entry : result.leftOut) {
-        context.log().append(translated("コピーしなかったリンクなど：%1", {entry}) + "\r\n");
+        context.log().append(translated("コピーしなかったリンクなど：%1\r\n", {entry}));
     }
     copyBootImage(context, root);
     context.log().append("\r\n");

@@ -23,9 +23,8 @@ bool driverStep(BuildContext& context) {
         return false;
     }
     for (const DriverEntryChoice& choice : context.settings.getDriverEntries()) {
-        log.append(translated("ドライバディスクの項目 %1 を組み込みます。",
-                              {driverEntryText(choice.source, choice.id)}) +
-                   "\r\n");
+        log.append(translated("ドライバディスクの項目 %1 を組み込みます。\r\n",
+                              {driverEntryText(choice.source, choice.id)}));
     }
     try {
         if (Outcome staged = stageDriverFiles(
@@ -40,42 +39,41 @@ bool driverStep(BuildContext& context) {
             context.reportFailure(withReason(failure, staged.failure()));
             return false;
         }
-        failure = "\r\n" + translated("TXTSETUP.SIF の修正に失敗しました");
+        failure = translated("\r\nTXTSETUP.SIF の修正に失敗しました");
         SetupFileEditor editor(context.tools, i386, context.data.package, context.data.target);
-        log.append("\r\n" + translated("TXTSETUP.SIF を修正しています。。。"));
+        log.append(translated("\r\nTXTSETUP.SIF を修正しています。。。"));
         editor.IntegrateTxtsetup();
-        log.append(translated("完了") + "\r\n");
+        log.append(translated("完了\r\n"));
         // An x64 tree lists the driver's files in DOSNET.INF as well.
         const bool listsFiles = context.data.target.architecture == Architecture::Amd64;
         if (listsFiles && context.data.package.GetCatalogFile(0).empty()) {
-            failure = "\r\n" + translated("DOSNET.INF の修正に失敗しました");
+            failure = translated("\r\nDOSNET.INF の修正に失敗しました");
             log.append(translated("DOSNET.INF を修正しています。。。"));
             editor.PatchDosnet();
-            log.append(translated("完了") + "\r\n");
+            log.append(translated("完了\r\n"));
         }
         if (!context.data.package.GetCatalogFile(0).empty()) {
-            failure = "\r\n" + translated("DOSNET.INF の修正に失敗しました");
+            failure = translated("\r\nDOSNET.INF の修正に失敗しました");
             log.append(translated("DOSNET.INF を修正しています。。。"));
             editor.PatchDosnet();
-            failure = "\r\n" + translated("SVCPACK.INF の修正に失敗しました");
-            log.append(translated("完了") + "\r\n" +
-                       translated("SVCPACK.INF を修正しています。。。"));
+            failure = translated("\r\nSVCPACK.INF の修正に失敗しました");
+            log.append(translated("完了\r\nSVCPACK.INF を修正しています。。。"));
             if (Outcome patched = editor.PatchSvcpack(); !patched) {
                 context.reportFailure(withReason(failure, patched.failure()));
                 return false;
             }
-            log.append(translated("完了") + "\r\n");
+            log.append(translated("完了\r\n"));
         }
         if (!context.data.package.serviceValues().empty()) {
-            failure = "\r\n" + translated("HIVESYS.INF の修正に失敗しました");
+            failure = translated("\r\nHIVESYS.INF の修正に失敗しました");
             log.append(translated("HIVESYS.INF を修正しています。。。"));
             if (Outcome patched = editor.patchHivesys(); !patched) {
                 context.reportFailure(withReason(failure, patched.failure()));
                 return false;
             }
-            log.append(translated("完了") + "\r\n");
+            log.append(translated("完了\r\n"));
         }
-        log.append(translated("ドライバの統合が完了しました。") + "\r\n\r\n");
+        log.append(translated("ドライバの統合が完了しました。\r\n\r\n"));
     } catch (const FileError& error) {
         context.reportFailure(withReason(failure, error));
         return false;

@@ -121,8 +121,7 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
     const std::vector<std::string> names =
         source.folderNames(folder).value_or(std::vector<std::string>{});
     if (!additions.hotfixes.empty()) {
-        log.append("\r\n\r\n" +
-                   translated("追加する修正プログラム（セットアップの T-13 で実行）："));
+        log.append(translated("\r\n\r\n追加する修正プログラム（セットアップの T-13 で実行）："));
         Result<std::vector<HotfixPlace>> places = placeHotfixes(
             additions.hotfixes, names, [](const std::string&) { return false; },
             [&](const std::string& name, const std::string& package) {
@@ -145,19 +144,18 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
         }
     }
     if (!additions.oemFolder.empty()) {
-        log.append("\r\n\r\n" + translated("$OEM$ に加えるフォルダ：") + kIndent +
+        log.append(translated("\r\n\r\n$OEM$ に加えるフォルダ：") + std::string(kIndent) +
                    additions.oemFolder + " → $OEM$");
     }
     if (!additions.setupCommands.empty()) {
-        log.append("\r\n\r\n" +
-                   translated("セットアップ中に実行するコマンド（$OEM$\\cmdlines.txt）："));
+        log.append(translated("\r\n\r\nセットアップ中に実行するコマンド（$OEM$\\cmdlines.txt）："));
         for (const std::string& command : additions.setupCommands) {
             log.append(kIndent + command);
         }
     }
     if (!additions.firstLogonCommands.empty()) {
-        log.append("\r\n\r\n" +
-                   translated("最初のログオンで実行するコマンド（WINNT.SIF [GuiRunOnce]）："));
+        log.append(
+            translated("\r\n\r\n最初のログオンで実行するコマンド（WINNT.SIF [GuiRunOnce]）："));
         for (const std::string& command : additions.firstLogonCommands) {
             log.append(kIndent + command);
         }
@@ -228,9 +226,8 @@ Outcome addHotfixes(BuildContext& context) {
         for (const HotfixPlace& place : *places) {
             lines.push_back({utf8ToCp932(place.name), place.switches});
             if (place.present) {
-                log.append(translated("%1 は SVCPACK\\%2 としてもう載っています。",
-                                      {fileName(place.package), place.name}) +
-                           "\r\n");
+                log.append(translated("%1 は SVCPACK\\%2 としてもう載っています。\r\n",
+                                      {fileName(place.package), place.name}));
                 continue;
             }
             log.append(translated("%1 を SVCPACK\\%2 にコピーしています。。。",
@@ -238,19 +235,18 @@ Outcome addHotfixes(BuildContext& context) {
             const std::string target = joinPath(svcpack, place.name);
             copied.push_back(target);
             writeFileAtomic(target, readFile(place.package));
-            log.append(translated("完了") + "\r\n");
+            log.append(translated("完了\r\n"));
         }
         // DOSNET.INF first: naming svcpack there is harmless on its own,
         // while a list without its files is not.
         log.append(translated("DOSNET.INF を修正しています。。。"));
         editor.nameSvcpackInDosnet();
-        log.append(translated("完了") + "\r\n" + translated("SVCPACK.INF を修正しています。。。"));
+        log.append(translated("完了\r\nSVCPACK.INF を修正しています。。。"));
         if (Outcome listedNow = editor.addHotfixes(lines); !listedNow) {
             undo();
             return listedNow;
         }
-        log.append(translated("完了") + "\r\n" +
-                   translated("修正プログラムの追加が完了しました。") + "\r\n\r\n");
+        log.append(translated("完了\r\n修正プログラムの追加が完了しました。\r\n\r\n"));
     } catch (const FileError& error) {
         undo();
         return Failure::fromFileError(error);
@@ -263,7 +259,7 @@ Outcome addHotfixes(BuildContext& context) {
 bool hotfixStep(BuildContext& context) {
     if (Outcome added = addHotfixes(context); !added) {
         const Failure& failure = added.failure();
-        context.reportFailure("\r\n" + translated("修正プログラムの追加に失敗しました") + "\r\n" +
+        context.reportFailure(translated("\r\n修正プログラムの追加に失敗しました\r\n") +
                               (failure.headline.empty() ? "" : failure.headline + "\r\n") +
                               failure.line());
         return false;

@@ -30,17 +30,17 @@ StepCommand cdImageCommand(const BuildSettings& settings, const std::string& cdi
 }
 
 bool imageStep(BuildContext& context) {
-    context.log().append(translated("ISO イメージを作成しています。。。") + "\r\n");
+    context.log().append(translated("ISO イメージを作成しています。。。\r\n"));
     StepCommand command =
         cdImageCommand(context.settings, context.tools.findOnSearchPath("CDIMAGE.EXE"),
                        bootSectorFile(context.tools, context.settings.GetWorkFolder()));
     context.log().append(command.shown + "\r\n");
     if (Outcome outcome = context.runLogged(command.run); !outcome) {
-        context.reportFailure("\r\n" + translated("ISO イメージの作成に失敗しました") + "\r\n" +
+        context.reportFailure(translated("\r\nISO イメージの作成に失敗しました\r\n") +
                               outcome.failure().line());
         return false;
     }
-    context.log().append("\r\n" + translated("完了") + "\r\n");
+    context.log().append(translated("\r\n完了\r\n"));
     return true;
 }
 

@@ -117,10 +117,11 @@ Outcome mergeOemFiles(BuildContext& context) {
         // place refuses the step before anything is copied.
         for (const OemCopy& copy : copies) {
             if (existsAsFile(copy.target) && readFile(copy.target) != readFile(copy.source)) {
-                return Failure{"copy", copy.target,
-                               translated("$OEM$ に同じ名前の別のファイルがあります（%1 "
-                                          "で置き換えはしません）。",
-                                          {copy.source})};
+                return Failure{
+                    "copy", copy.target,
+                    translated(
+                        "$OEM$ に同じ名前の別のファイルがあります（%1 で置き換えはしません）。",
+                        {copy.source})};
             }
             if (fs::is_directory(copy.target)) {
                 return Failure{"copy", copy.target, translated("同じ名前のフォルダがあります。")};
@@ -136,7 +137,7 @@ Outcome mergeOemFiles(BuildContext& context) {
                 copied.push_back(copy.target);
                 writeFileAtomic(copy.target, readFile(copy.source));
             }
-            log.append(translated("完了") + "\r\n");
+            log.append(translated("完了\r\n"));
         }
 
         if (!setupCommands.empty()) {
@@ -176,7 +177,7 @@ Outcome mergeOemFiles(BuildContext& context) {
                         translated("読み返すとコマンド %1 が見つかりません。", {command})};
                 }
             }
-            log.append(translated("完了") + "\r\n");
+            log.append(translated("完了\r\n"));
         }
         if (!copies.empty() || !setupCommands.empty()) {
             log.append("\r\n");
@@ -192,7 +193,7 @@ Outcome mergeOemFiles(BuildContext& context) {
 
 bool oemFilesStep(BuildContext& context) {
     if (Outcome merged = mergeOemFiles(context); !merged) {
-        context.reportFailure("\r\n" + translated("$OEM$ の書き込みに失敗しました") + "\r\n" +
+        context.reportFailure(translated("\r\n$OEM$ の書き込みに失敗しました\r\n") +
                               merged.failure().line());
         return false;
     }

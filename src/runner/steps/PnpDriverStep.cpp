@@ -26,7 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kFailed = toTranslate("PnP ドライバのコピーに失敗しました");
+constexpr std::string_view kFailed = toTranslate("\r\nPnP ドライバのコピーに失敗しました");
 
 // The folder at name inside parent (in the letter case it has), made when
 // it is missing; never one that is a link.
@@ -125,7 +125,7 @@ void appendPnpDriverSummary(const BuildSettings& settings, const WindowsTarget& 
     if (settings.pnpDriverInfList().empty()) {
         return;
     }
-    log.append("\r\n\r\n" + translated("追加する PnP ドライバ："));
+    log.append(translated("\r\n\r\n追加する PnP ドライバ："));
     for (const std::string& inf : settings.pnpDriverInfList()) {
         PnpDriver driver = readPnpDriver(inf, target);
         std::string description = driver.description.empty() ? fileName(inf) : driver.description;
@@ -151,7 +151,7 @@ bool pnpDriverStep(BuildContext& context) {
             if (failure.reason.empty()) {
                 failure.reason = systemReason(ENOENT);
             }
-            context.reportFailure("\r\n" + translated(kFailed) + "\r\n" + failure.line());
+            context.reportFailure(translated(kFailed) + "\r\n" + failure.line());
             return false;
         }
     }
@@ -189,7 +189,7 @@ bool pnpDriverStep(BuildContext& context) {
             if (std::optional<std::string> found = findNoCase(root, old.folder)) {
                 log.append(translated("%1 を削除しています。。。", {pnpPathEntry(old.folder)}));
                 removeOwnFolder(*found);
-                log.append(translated("完了") + "\r\n");
+                log.append(translated("完了\r\n"));
             }
         }
         for (std::size_t i = 0; i < drivers.size(); ++i) {
@@ -197,16 +197,15 @@ bool pnpDriverStep(BuildContext& context) {
             log.append(translated("%1 に %2 をコピーしています。。。",
                                   {pnpPathEntry(folder), fileName(drivers[i].inf)}));
             fillFolder(entryPathNoCase(root, folder), drivers[i]);
-            log.append(translated("完了") + "\r\n");
+            log.append(translated("完了\r\n"));
             context.pnpEntries.push_back(pnpPathEntry(folder));
         }
         writeRecord(recordPath, now);
     } catch (const FileError& error) {
-        context.reportFailure("\r\n" + translated(kFailed) + "\r\n" +
-                              Failure::fromFileError(error).line());
+        context.reportFailure(translated(kFailed) + "\r\n" + Failure::fromFileError(error).line());
         return false;
     }
-    log.append(translated("PnP ドライバのコピーが完了しました。") + "\r\n\r\n");
+    log.append(translated("PnP ドライバのコピーが完了しました。\r\n\r\n"));
     return true;
 }
 

@@ -78,16 +78,16 @@ StepCommand servicePackCommand(const BuildSettings& settings, const ToolSearch& 
 }
 
 bool servicePackStep(BuildContext& context) {
-    context.log().append(translated("Service Pack を適用しています。。。") + "\r\n");
+    context.log().append(translated("Service Pack を適用しています。。。\r\n"));
     StepCommand command = servicePackCommand(context.settings, context.tools);
     context.log().append(command.shown + "\r\n");
     const bool throughWine = command.run.starts_with("wine ");
     if (throughWine && !existsAsFolder(winePrefix(context.tools.environment()))) {
         context.log().append(
-            translated("Wine の初期設定をしています（初回は 10～15 秒かかります）。。。") + "\r\n");
+            translated("Wine の初期設定をしています（初回は 10～15 秒かかります）。。。\r\n"));
     }
 
-    const std::string failed = "\r\n" + translated("Service Pack 適用に失敗しました") + "\r\n";
+    const std::string failed = translated("\r\nService Pack 適用に失敗しました\r\n");
     const std::string i386 = context.i386Folder();
     // The installer writes into the work folder's own setup folder, never
     // where a link of that name leads.
@@ -128,7 +128,7 @@ bool servicePackStep(BuildContext& context) {
                                   .line());
         return false;
     }
-    context.log().append(translated("完了") + "\r\n\r\n");
+    context.log().append(translated("完了\r\n\r\n"));
     return true;
 }
 

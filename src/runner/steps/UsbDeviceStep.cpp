@@ -15,7 +15,7 @@ bool usbDeviceStep(BuildContext& context) {
     const BuildSettings& settings = context.settings;
     const std::string work = withoutTrailingSlash(settings.GetWorkFolder());
     const std::string image = makeAbsolute(settings.getUsbImagePath(), work);
-    const std::string failed = "\r\n" + translated("USB メモリへの書き込みに失敗しました");
+    const std::string failed = translated("\r\nUSB メモリへの書き込みに失敗しました");
     context.log().append("\r\n");
     // Checked again now that the image's size is known: the stick may have
     // been changed or mounted while the build ran.
@@ -35,9 +35,8 @@ bool usbDeviceStep(BuildContext& context) {
         context.reportFailure(withReason(failed, device.failure()));
         return false;
     }
-    context.log().append(translated("USB メモリ %1 にイメージを書き込んでいます。。。",
-                                    {describeStickDevice(*device)}) +
-                         "\r\n");
+    context.log().append(translated("USB メモリ %1 にイメージを書き込んでいます。。。\r\n",
+                                    {describeStickDevice(*device)}));
     try {
         if (!writeStickDevice(image, *device,
                               [&context] { return context.page.stopRequested(); })) {
@@ -50,8 +49,7 @@ bool usbDeviceStep(BuildContext& context) {
         context.reportFailure(withReason(failed, error));
         return false;
     }
-    context.log().append(translated("完了（USB メモリに書き込み終えました。取り外せます）") +
-                         "\r\n");
+    context.log().append(translated("完了（USB メモリに書き込み終えました。取り外せます）\r\n"));
     return true;
 }
 

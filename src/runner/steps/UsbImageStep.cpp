@@ -12,8 +12,8 @@ bool usbImageStep(BuildContext& context) {
     if (Outcome written =
             writeUsbImage(context.settings, context.data.target, context.tools, context.page);
         !written) {
-        context.reportFailure(withReason(
-            "\r\n" + translated("USB メモリ用イメージの作成に失敗しました"), written.failure()));
+        context.reportFailure(withReason(translated("\r\nUSB メモリ用イメージの作成に失敗しました"),
+                                         written.failure()));
         return false;
     }
     return true;

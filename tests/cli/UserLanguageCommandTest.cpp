@@ -1,0 +1,127 @@
+#include "support/BuildProgram.h"
+#include "support/CommandRun.h"
+#include "support/TempDir.h"
+#include "sys/FileIo.h"
+#include "sys/Translation.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace ornibe::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// ornibe-build under a locale and nothing else that chooses a language:
+// the variables that could outrank LANG are taken out of the child's
+// environment. The machine need not have the locale: the language follows
+// the name alone.
+std::vector<std::string> inLocale(const std::string& locale, std::vector<std::string> arguments) {
+    std::vector<std::string> argv = {
+        "env",      "-u",     "LC_ALL",         "-u",    "LC_MESSAGES", "-u",
+        "LANGUAGE", "TZ=UTC", "LANG=" + locale, kProgram};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return argv;
+}
+
+CommandResult buildIn(const std::string& locale, const std::string& work) {
+    return runCommand(
+        inLocale(locale, {"--work", work, "--source", kSampleTree, "--driver", kSampleDriverInf,
+                          "--iso", work + ".iso", "--yes", "--quiet", "--reproducible",
+                          "--big-drive", "--log", work + ".log"}));
+}
+
+bool holdsNonAscii(const std::string& text) {
+    return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The log's lines, each without its CR LF; every occurrence of from
+// replaced by to, so that two runs in two folders read alike.
+std::vector<std::string> logLines(std::string log, const std::string& from, const std::string& to) {
+    for (std::size_t at = from.empty() ? std::string::npos : log.find(from);
+         at != std::string::npos; at = log.find(from, at)) {
+        log.replace(at, from.size(), to);
+        at += to.size();
+    }
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start <= log.size();) {
+        const std::size_t end = std::min(log.find("\r\n", start), log.size());
+        lines.push_back(log.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+TEST(UserLanguage, an_english_locale_speaks_english_and_builds_the_same_tree_and_image) {
+    TempDir dir;
+    const std::string english = dir / "english";
+    const std::string japanese = dir / "japanese";
+    CommandResult inEnglish = buildIn("en_US.UTF-8", english);
+    ASSERT_EQ(inEnglish.exitCode, 0) << inEnglish.output;
+    CommandResult inJapanese = buildIn("ja_JP.UTF-8", japanese);
+    ASSERT_EQ(inJapanese.exitCode, 0) << inJapanese.output;
+
+    // Nothing the tree or the image receives depends on the language.
+    CommandResult trees = runCommand({"diff", "-r", english, japanese});
+    EXPECT_EQ(trees.exitCode, 0) << trees.output;
+    CommandResult images = runCommand({"cmp", english + ".iso", japanese + ".iso"});
+    EXPECT_EQ(images.exitCode, 0) << images.output;
+
+    // The line before the log names the edition in the run's language.
+    EXPECT_THAT(inEnglish.output, HasSubstr("Edition: Windows"));
+    EXPECT_THAT(inEnglish.output, Not(HasSubstr("エディション：")));
+    EXPECT_THAT(inJapanese.output, HasSubstr("エディション："));
+
+    // The log has the same lines in both: in English where the Japanese
+    // has Japanese, the same bytes elsewhere (paths, commands, the tools'
+    // own lines).
+    const std::vector<std::string> japaneseLog = logLines(readFile(japanese + ".log"), "", "");
+    const std::vector<std::string> englishLog =
+        logLines(readFile(english + ".log"), english, japanese);
+    ASSERT_EQ(englishLog.size(), japaneseLog.size());
+    std::size_t translatedLines = 0;
+    for (std::size_t i = 0; i < japaneseLog.size(); ++i) {
+        if (holdsNonAscii(japaneseLog[i])) {
+            EXPECT_FALSE(holdsNonAscii(englishLog[i])) << "line " << i + 1 << ": " << englishLog[i];
+            ++translatedLines;
+        } else {
+            EXPECT_EQ(englishLog[i], japaneseLog[i]) << "line " << i + 1;
+        }
+    }
+    // The summary's headings and the steps' lines at the least.
+    EXPECT_GT(translatedLines, japaneseLog.size() / 4);
+
+    // --help is English from its first line to its last, in every option.
+    CommandResult help = runCommand(inLocale("en_US.UTF-8", {"--help"}));
+    ASSERT_EQ(help.exitCode, 0) << help.output;
+    EXPECT_TRUE(help.output.starts_with("Usage:\n")) << help.output;
+    EXPECT_FALSE(holdsNonAscii(help.output)) << help.output;
+    EXPECT_THAT(help.output, HasSubstr("  --work DIR"));
+    // A refusal of the arguments, with the values put where English needs.
+    CommandResult refused =
+        runCommand(inLocale("en_GB.UTF-8", {"--work", dir / "w", "--machine", "vax"}));
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_THAT(refused.output,
+                HasSubstr("ornibe-build: unknown machine: vax (give one of qemu-pc, "));
+    EXPECT_FALSE(holdsNonAscii(refused.output)) << refused.output;
+    // A refusal of the settings by the wizard's own checks, before anything
+    // changes.
+    CommandResult checked = runCommand(inLocale("en_US.UTF-8", {"--work", dir / "missing"}));
+    EXPECT_EQ(checked.exitCode, 2);
+    EXPECT_THAT(checked.output, HasSubstr("There is no folder " + (dir / "missing")));
+    EXPECT_FALSE(holdsNonAscii(checked.output)) << checked.output;
+
+    // A locale that names no English keeps the program's own Japanese.
+    for (const char* locale : {"C.UTF-8", "fr_FR.UTF-8"}) {
+        CommandResult own = runCommand(inLocale(locale, {"--help"}));
+        EXPECT_TRUE(own.output.starts_with("使い方：\n")) << locale << "\n" << own.output;
+    }
+}
+
+} // namespace
+} // namespace ornibe::test
