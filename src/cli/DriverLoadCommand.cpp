@@ -25,6 +25,7 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
             << terminalText(TerminalText::DriverSourceMissing, {options.checkDriver}) << "\n";
         return kExitRefused;
     }
+    const std::shared_ptr<const Medium> cd = Medium::open(work);
     const WindowsTarget tree = loadCheckTarget(work, tools);
     std::vector<LoadCheckDriver> drivers = sourceDriverBinaries(source, tree, tools);
     TreeCheckReport report;
@@ -32,7 +33,7 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
         report.problem(translated(
             "ドライバ %1 に、この CD に組み込むドライバのファイルがありません。", {source}));
     }
-    addDriverLoadFindings(checkDriverLoadsIn(work, tools, drivers), true, report);
+    addDriverLoadFindings(checkDriverLoadsIn(cd, tools, drivers), true, report);
     TreeCheckInput target{work, {}, tools, WindowsVersion::Unknown, {}, 0};
     if (!readTargetOption(options, target, err)) {
         return kExitRefused;
@@ -42,8 +43,7 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
         report.note(note);
     }
     report.edition =
-        editionText(Medium::open(work)->folderNames("").value_or(std::vector<std::string>{}),
-                    tree.architecture);
+        editionText(cd->folderNames("").value_or(std::vector<std::string>{}), tree.architecture);
     out << (options.json ? treeCheckJson(report, work) : treeCheckTable(report, work));
     return report.hasProblem() ? 1 : 0;
 }

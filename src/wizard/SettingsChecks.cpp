@@ -1,9 +1,12 @@
 #include "wizard/SettingsChecks.h"
 
+#include "runner/WorkRecord.h"
+
 #include "inf/DriverPackage.h"
 #include "media/BootImage.h"
 #include "runner/BuildRunner.h"
 #include "runner/WorkFolderLock.h"
+#include "runner/WorkRecord.h"
 #include "settings/CdDriveEntry.h"
 #include "source/F6Source.h"
 #include "source/SetupTree.h"
@@ -54,7 +57,8 @@ constexpr MessageStyle kYesNoQuestionNoDefault{MessageButtons::YesNo, MessageIco
 SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
                                ToolSearch tools, FreeSpaceQuery freeBytes, std::string logFile)
     : settings_(settings), drives_(drives), messages_(messages), tools_(std::move(tools)),
-      freeBytes_(std::move(freeBytes)), logFile_(std::move(logFile)) {}
+      freeBytes_(std::move(freeBytes)), logFile_(std::move(logFile)),
+      cdModules_(std::make_shared<CdModules>()) {}
 
 bool SettingsChecks::OnOK(const SettingsForm& form) {
     // The user's input files are read anew, once, and the build takes
@@ -140,16 +144,13 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     // they load.
     DriverPackage drivers;
     readDriverSources(settings_, target, tools_, drivers);
-    if (Outcome names =
-            checkDriverNames(settings_, *treeSource, target, !form.isoPathText().empty(), tools_);
+    if (Outcome names = checkDriverNames(settings_, drivers, *treeSource, target,
+                                         !form.isoPathText().empty(), tools_);
         !names) {
         return !stopped() && refuse(names.failure());
     }
-    if (!checkDriverLoadSettings(
-            settings_, drivers,
-            form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
-                                             : makeAbsolute(form.workFolderText()),
-            target, tools_, messages_, headless_, form.allowUnloadableDriverChecked())) {
+    if (!checkDriverLoadSettings(settings_, drivers, treeSource, target, tools_, cdModules_.get(),
+                                 messages_, headless_, form.allowUnloadableDriverChecked())) {
         return false;
     }
 
@@ -172,8 +173,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!additions.oemFolder.empty()) {
         additions.oemFolder = makeAbsolute(additions.oemFolder);
     }
-    if (Outcome added =
-            checkSetupAdditions(additions, target.architecture, settings_.getAnswerFile());
+    if (Outcome added = checkSetupAdditions(additions, target.architecture,
+                                            settings_.getAnswerFile(), settings_.inputSnapshots());
         !added) {
         return refuse(added.failure());
     }
@@ -333,6 +334,17 @@ bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
     // whatever the letter case of its names.
     const std::unique_ptr<Medium> tree = Medium::open(withTrailingSlash(path));
     if (tree->hasFile(setupFileOf(sourceArchitecture(*tree)))) {
+        // What an earlier build recorded it added: a record the steps would
+        // refuse is refused now, before any step changes the tree.
+        try {
+            if (Result<WorkRecord> record = readWorkRecord(path); !record) {
+                return refuse(
+                    Failure::refusal(translated("作業フォルダにあるビルドの記録が使えません。"),
+                                     record.failure().path, record.failure().reason));
+            }
+        } catch (const FileError& error) {
+            return refuse(Failure::fromFileError(error));
+        }
         return true;
     }
     std::string reason;
