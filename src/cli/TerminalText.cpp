@@ -126,9 +126,11 @@ std::string terminalText(TerminalText id, std::initializer_list<std::string_view
 std::vector<std::string> optionHints(std::string_view message) {
     std::vector<std::string> hints;
     for (const auto& [piece, hint] : kHints) {
-        // The message is in the language of the run, and so is the piece
-        // looked for: its translation is a piece of the message's.
-        if (message.find(translated(piece)) != std::string_view::npos) {
+        // The message is in the language of the run, or still Japanese
+        // where its text has no English yet: the piece is looked for in
+        // both.
+        if (message.find(piece) != std::string_view::npos ||
+            message.find(translated(piece)) != std::string_view::npos) {
             hints.push_back(translated(hint));
         }
     }

@@ -39,12 +39,9 @@ std::optional<std::string> problemOf(const WorkRecord& record, const BuildRecord
         RootedPath path = pathUnderRoot(record.oemFolder, relative, NameCase::Ignore);
         if (!path || (relative.empty() && line.value != "/") ||
             isBuildRecord(std::string(kBuildRecordFolder) + "/" + relative)) {
-            if (path) {
-                return translated("ビルドの記録が $OEM$ の外か記録そのもの（%1）を指しています。",
-                                  {line.value});
-            }
-            return translated("ビルドの記録が $OEM$ の外か記録そのもの（%1）を指しています。%2",
-                              {line.value, path.failure().reason});
+            return translated("ビルドの記録が $OEM$ の外か記録そのもの（%1）を指しています。",
+                              {line.value}) +
+                   (path ? std::string() : path.failure().reason);
         }
     }
     return std::nullopt;

@@ -51,15 +51,11 @@ private:
     std::string_view bytes_;
 };
 
-struct Spoken {
-    UserLanguage language = UserLanguage::Japanese;
-    std::optional<MessageCatalog> catalog;
-};
-
-// Set once by main before other threads start, read only afterwards.
-Spoken& spoken() {
-    static Spoken state;
-    return state;
+// The catalog in use: none for Japanese. Set once by main before other
+// threads start, read only afterwards.
+std::optional<MessageCatalog>& catalogInUse() {
+    static std::optional<MessageCatalog> catalog;
+    return catalog;
 }
 
 } // namespace
@@ -121,7 +117,7 @@ std::optional<std::string_view> MessageCatalog::find(std::string_view text) cons
 }
 
 std::string translated(std::string_view text) {
-    if (const auto& catalog = spoken().catalog) {
+    if (const auto& catalog = catalogInUse()) {
         if (const auto found = catalog->find(text)) {
             return std::string(*found);
         }
@@ -150,23 +146,14 @@ std::string filledIn(std::string_view form, std::initializer_list<std::string_vi
 }
 
 std::optional<std::string> speakLanguage(UserLanguage language) {
-    Spoken& state = spoken();
-    state.language = UserLanguage::Japanese;
-    state.catalog.reset();
+    std::optional<MessageCatalog>& catalog = catalogInUse();
+    catalog.reset();
     if (language == UserLanguage::Japanese) {
         return std::nullopt;
     }
     const std::string file = ownCatalogFile("en");
-    state.catalog = MessageCatalog::read(file);
-    if (!state.catalog) {
-        return file;
-    }
-    state.language = language;
-    return std::nullopt;
-}
-
-UserLanguage spokenLanguage() {
-    return spoken().language;
+    catalog = MessageCatalog::read(file);
+    return catalog ? std::nullopt : std::optional<std::string>(file);
 }
 
 } // namespace ornibe

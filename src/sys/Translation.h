@@ -62,7 +62,4 @@ std::string filledIn(std::string_view form, std::initializer_list<std::string_vi
 // answer names the file that was not found.
 std::optional<std::string> speakLanguage(UserLanguage language);
 
-// The language in use (Japanese until main chooses another).
-UserLanguage spokenLanguage();
-
 } // namespace ornibe

@@ -2,6 +2,7 @@
 
 #include "answer/AnswerFileSummary.h"
 #include "answer/TimeZones.h"
+#include "sys/Translation.h"
 
 #include <iterator>
 
@@ -26,7 +27,7 @@ int rowOfTimeZone(int index) {
 std::vector<std::string> timeZoneRows() {
     std::vector<std::string> rows;
     for (const TimeZone& zone : timeZones()) {
-        rows.emplace_back(zone.display);
+        rows.push_back(translated(zone.display));
     }
     return rows;
 }
