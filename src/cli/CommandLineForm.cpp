@@ -3,6 +3,7 @@
 #include "cli/CheckCommand.h"
 #include "settings/BuildSettings.h"
 #include "settings/CdDriveEntry.h"
+#include "sys/Translation.h"
 #include "wizard/ChosenSource.h"
 
 namespace ornibe {
@@ -36,7 +37,7 @@ CommandLineForm::CommandLineForm(const CommandOptions& options, DriveSource& dri
 
 std::string CommandLineForm::driveEntryText(int position) const {
     if (position == 0) {
-        return std::string(kNoCdEntry);
+        return translated(kNoCdEntry);
     }
     return position == 1 ? source_.text : std::string();
 }

@@ -2,6 +2,7 @@
 
 #include "answer/AnswerFieldsCheck.h"
 #include "answer/AnswerFileCheck.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -16,8 +17,9 @@ bool checkAnswerFileSettings(const AnswerFileFields& fields, WindowsVersion vers
         break;
     case AnswerFileFields::Mode::UserFile:
         if (fields.userFile.empty()) {
-            check.outcome = Failure::refusal("無人インストールの応答ファイルが選ばれていません。",
-                                             {}, "使う応答ファイル（WINNT.SIF）を選んでください。");
+            check.outcome =
+                Failure::refusal(translated("無人インストールの応答ファイルが選ばれていません。"),
+                                 {}, translated("使う応答ファイル（WINNT.SIF）を選んでください。"));
         } else {
             check = readUserAnswerFile(fields.userFile, version, inputs).check;
         }

@@ -1,5 +1,6 @@
 #include "wizard/CdDriveList.h"
 
+#include "sys/Translation.h"
 #include "wizard/DriveListEntries.h"
 
 #include <algorithm>
@@ -56,8 +57,8 @@ std::optional<std::string> CdDriveList::proposedLabel(int position) const {
 void CdDriveList::rebuild() {
     entries_ = listed_;
     entries_.insert(entries_.end(), chosen_.begin(), chosen_.end());
-    entries_.push_back(DriveEntry{{}, std::string(kPickImageEntry)});
-    entries_.push_back(DriveEntry{{}, std::string(kPickFolderEntry)});
+    entries_.push_back(DriveEntry{{}, translated(kPickImageEntry)});
+    entries_.push_back(DriveEntry{{}, translated(kPickFolderEntry)});
 }
 
 std::string labelAfterSourceChoice(std::optional<ProposedLabel>& proposedBefore,

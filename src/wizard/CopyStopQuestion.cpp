@@ -1,4 +1,5 @@
 #include "wizard/CopyStopQuestion.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -6,8 +7,8 @@ bool copyStopWanted(CopyStopGesture gesture, MessageBox& messages) {
     if (gesture == CopyStopGesture::CancelButton) {
         return true;
     }
-    return messages.show("CD のコピーを中止しますか？\n"
-                         "作業フォルダには途中までコピーしたファイルが残ります。",
+    return messages.show(translated("CD のコピーを中止しますか？\n"
+                                    "作業フォルダには途中までコピーしたファイルが残ります。"),
                          {MessageButtons::YesNo, MessageIcon::Question, true}) ==
            MessageAnswer::Yes;
 }

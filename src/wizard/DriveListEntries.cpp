@@ -2,21 +2,23 @@
 
 #include "media/SystemDriveSource.h"
 #include "settings/CdDriveEntry.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
 std::vector<DriveEntry> driveList(DriveSource& drives) {
-    std::vector<DriveEntry> entries{DriveEntry{{}, std::string(kNoCdEntry)}};
+    std::vector<DriveEntry> entries{DriveEntry{{}, translated(kNoCdEntry)}};
     for (const CdDrive& drive : drives.listDrives()) {
         if (!drive.label && !drive.device.empty()) {
             // A disc the user may not read says so, and why, in its entry.
             if (std::string problem = deviceAccessProblem(drive.device); !problem.empty()) {
-                entries.push_back(makeDriveEntry(drive.root, std::string(kUnreadableDiscLabel) +
+                entries.push_back(makeDriveEntry(drive.root, translated(kUnreadableDiscLabel) +
                                                                  " (" + problem + ")"));
                 continue;
             }
         }
-        entries.push_back(makeDriveEntry(drive.root, drive.label ? *drive.label : kNoDiscLabel));
+        entries.push_back(
+            makeDriveEntry(drive.root, drive.label ? *drive.label : translated(kNoDiscLabel)));
     }
     return entries;
 }

@@ -8,6 +8,7 @@
 #include "sys/CompressedName.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <vector>
 
@@ -60,7 +61,7 @@ VersionResult readFor(const InfReader& reader, WindowsVersion version) {
 } // namespace
 
 Outcome validateDriverInf(const std::string& path, const WindowsTarget& target) {
-    const std::string notAnInf = path + " はドライバの INF ファイルではありません。";
+    const std::string notAnInf = translated("%1 はドライバの INF ファイルではありません。", {path});
     InfReader reader(path);
     if (!reader.file().isOpen()) {
         // The parser's own words: the line and what is wrong there, the
@@ -90,13 +91,14 @@ Outcome validateDriverInf(const std::string& path, const WindowsTarget& target) 
         }
     }
 
-    const std::string noDriver =
-        path + " にはテキストモードセットアップで使えるストレージドライバがありません。";
+    const std::string noDriver = translated(
+        "%1 にはテキストモードセットアップで使えるストレージドライバがありません。", {path});
     switch (best.stage) {
     case Stage::NoModel:
-        return Failure::refusal(noDriver, path,
-                                known ? windowsName(target.version) + " 用のモデルがありません。"
-                                      : std::string("どの Windows 用のモデルもありません。"));
+        return Failure::refusal(
+            noDriver, path,
+            known ? translated("%1 用のモデルがありません。", {windowsName(target.version)})
+                  : translated("どの Windows 用のモデルもありません。"));
     case Stage::NoMiniport: {
         // Models for this architecture that lead to no service, in an INF
         // whose models for the other architecture have one: a driver for
@@ -109,30 +111,30 @@ Outcome validateDriverInf(const std::string& path, const WindowsTarget& target) 
         if (known && otherReader.file().isOpen() &&
             readFor(otherReader, target.version).stage > Stage::NoMiniport) {
             return Failure::refusal(
-                path + (architecture == Architecture::Amd64
-                            ? " は x64（AMD64）のツリーには組み込めません。"
-                            : " は x86（I386）のツリーには組み込めません。"),
+                architecture == Architecture::Amd64
+                    ? translated("%1 は x64（AMD64）のツリーには組み込めません。", {path})
+                    : translated("%1 は x86（I386）のツリーには組み込めません。", {path}),
                 path,
-                std::string(modelsDecoration(architecture)) +
-                    " のモデルのインストール セクションに SCSI Miniport のサービスがありません。"
-                    "サービスがあるのは " +
-                    std::string(modelsDecoration(other)) + " のモデルだけです。");
+                translated("%1 のモデルのインストール セクションに SCSI Miniport "
+                           "のサービスがありません。サービスがあるのは %2 のモデルだけです。",
+                           {modelsDecoration(architecture), modelsDecoration(other)}));
         }
-        std::string reason = "読み込み順序グループ（LoadOrderGroup）が SCSI Miniport "
-                             "のサービスがありません。";
+        std::string reason = translated("読み込み順序グループ（LoadOrderGroup）が SCSI Miniport "
+                                        "のサービスがありません。");
         if (std::optional<InfPosition> line = reader.file().findFirstLine("Version", "Class")) {
-            reason += "（クラス: " + cp932ToUtf8(reader.GetField(*line, 1)) + "）";
+            reason += translated("（クラス: %1）", {cp932ToUtf8(reader.GetField(*line, 1))});
         }
         return Failure::refusal(noDriver, path, reason);
     }
     case Stage::MissingFile:
-        return Failure::refusal(noDriver, path, best.problem.path + " が見つかりません。");
+        return Failure::refusal(noDriver, path,
+                                translated("%1 が見つかりません。", {best.problem.path}));
     case Stage::OutsideFolder:
-        return Failure::refusal(path + " のドライバは組み込めません。", path,
-                                "INF が指すファイルが INF のフォルダの外にあるか、"
-                                "途中にリンクがあります（" +
-                                    best.problem.line() +
-                                    "）。INF と同じフォルダの中のファイルだけを使います。");
+        return Failure::refusal(translated("%1 のドライバは組み込めません。", {path}), path,
+                                translated("INF が指すファイルが INF のフォルダの外にあるか、"
+                                           "途中にリンクがあります（%1）。INF "
+                                           "と同じフォルダの中のファイルだけを使います。",
+                                           {best.problem.line()}));
     case Stage::Usable:
         break;
     }

@@ -5,6 +5,7 @@
 #include "settings/BuildSettings.h"
 #include "source/Medium.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 namespace {
@@ -30,21 +31,24 @@ bool checkDriverLoadSettings(const BuildSettings& settings, const DriverPackage&
             if (first.empty()) {
                 first = finding.path;
             }
-            reasons += "\n" + fileName(finding.path) + ": " + problem + "。";
+            reasons += "\n" + translated("%1: %2。", {fileName(finding.path), problem});
         }
     }
     if (first.empty() || allowed) {
         return true;
     }
-    const std::string text = "ドライバ " + first + " は、この CD では読み込めません。" + reasons;
+    const std::string text =
+        translated("ドライバ %1 は、この CD では読み込めません。", {first}) + reasons;
     if (headless) {
         messages.show(text, kOk);
         return false;
     }
-    return messages.show(text + "\n\nテキストモード セットアップはこのドライバを読み込めず、"
-                                "ディスクを見つけられないかもしれません。CD をあとで補うなら"
-                                "続けられます。組み込みますか？",
-                         kGoOnQuestion) == MessageAnswer::Yes;
+    return messages.show(
+               text + "\n\n" +
+                   translated("テキストモード セットアップはこのドライバを読み込めず、"
+                              "ディスクを見つけられないかもしれません。CD をあとで補うなら"
+                              "続けられます。組み込みますか？"),
+               kGoOnQuestion) == MessageAnswer::Yes;
 }
 
 void appendDriverLoadSummary(const BuildSettings& settings, const DriverPackage& package,
@@ -73,7 +77,7 @@ void appendDriverLoadSummary(const BuildSettings& settings, const DriverPackage&
         lines += "\r\n      " + note;
     }
     if (!lines.empty()) {
-        log.append("ドライバの読み込み：" + lines + "\r\n\r\n");
+        log.append(translated("ドライバの読み込み：") + lines + "\r\n\r\n");
     }
 }
 

@@ -18,6 +18,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/ScratchFolders.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <map>
@@ -144,12 +145,12 @@ private:
 };
 
 Failure tooLong(const std::string& path, const std::string& name) {
-    return Failure::refusal("ドライバのファイル " + path + " は使えません。", path,
-                            "名前 " + name + " が " + std::to_string(name.size()) +
-                                " バイトで、ISO イメージに書ける長さ (" +
-                                std::to_string(kIsoLongNameLimit) +
-                                " バイト) を超えます。イメージの中では名前が短くなり、"
-                                "セットアップが見つけられません。");
+    return Failure::refusal(
+        translated("ドライバのファイル %1 は使えません。", {path}), path,
+        translated("名前 %1 が %2 バイトで、ISO イメージに書ける長さ (%3 "
+                   "バイト) を超えます。イメージの中では名前が短くなり、"
+                   "セットアップが見つけられません。",
+                   {name, std::to_string(name.size()), std::to_string(kIsoLongNameLimit)}));
 }
 
 } // namespace
@@ -214,9 +215,10 @@ Outcome checkDriverNames(const BuildSettings& settings, const DriverPackage& pac
                 }
             }
             return Failure::refusal(
-                "ドライバのファイル " + path + " は使えません。", path,
-                "CD のファイル " + cd.name() + "\\" + *theirs +
-                    " と同じ名前で、組み込むとその CD のファイルを置き換えます。");
+                translated("ドライバのファイル %1 は使えません。", {path}), path,
+                translated(
+                    "CD のファイル %1 と同じ名前で、組み込むとその CD のファイルを置き換えます。",
+                    {cd.name() + "\\" + *theirs}));
         }
     }
     return {};

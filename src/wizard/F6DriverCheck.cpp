@@ -10,6 +10,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "sys/WindowsProgram.h"
 
 #include <algorithm>
@@ -65,36 +66,36 @@ std::optional<F6ListEntry> f6ListEntry(const std::string& text) {
 
 Outcome validateOemEntry(const TxtsetupOem& oem, const OemEntry& entry) {
     const std::string id = oemShown(entry.id);
-    const std::string headline = driverEntryText(oem.shown(oem.path), id) +
-                                 " はテキストモードセットアップに組み込めません。";
+    const std::string headline = translated("%1 はテキストモードセットアップに組み込めません。",
+                                            {driverEntryText(oem.shown(oem.path), id)});
     if (!entry.hasFiles) {
         return Failure::refusal(headline, oem.path,
-                                "[Files.scsi." + id + "] セクションがありません。");
+                                translated("[Files.scsi.%1] セクションがありません。", {id}));
     }
     if (entry.driver() == nullptr) {
         return Failure::refusal(headline, oem.path,
-                                "[Files.scsi." + id + "] に driver の行がありません。");
+                                translated("[Files.scsi.%1] に driver の行がありません。", {id}));
     }
     for (const OemFileLine& file : entry.files) {
         if (!isShortFileName(file.name)) {
-            return Failure::refusal(headline, oem.path,
-                                    oemShown(file.name) +
-                                        " は 8.3 形式のファイル名ではありません。");
+            return Failure::refusal(
+                headline, oem.path,
+                translated("%1 は 8.3 形式のファイル名ではありません。", {oemShown(file.name)}));
         }
     }
     if (Outcome present = oemEntryFilesPresent(oem, entry); !present) {
         const Failure& missing = present.failure();
         const std::string shown = oem.shown(missing.path);
         return Failure::refusal(headline, shown,
-                                missing.reason.empty() ? shown + " がありません。"
+                                missing.reason.empty() ? translated("%1 がありません。", {shown})
                                                        : shown + ": " + missing.reason);
     }
     for (const OemConfigValue& value : entry.config) {
         if (!addRegFlags(value.type)) {
-            return Failure::refusal(headline, oem.path,
-                                    "[" + oemShown(value.section) + "] の値 " +
-                                        oemShown(value.name) + " の型 " + oemShown(value.type) +
-                                        " は書き込めません。");
+            return Failure::refusal(
+                headline, oem.path,
+                translated("[%1] の値 %2 の型 %3 は書き込めません。",
+                           {oemShown(value.section), oemShown(value.name), oemShown(value.type)}));
         }
     }
     return {};
@@ -120,10 +121,12 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
         }
         if (!*present) {
             return Failure::refusal(
-                driverEntryText(choice.source, choice.id) + " はこのツリーには組み込めません。",
+                translated("%1 はこのツリーには組み込めません。",
+                           {driverEntryText(choice.source, choice.id)}),
                 joinPath(tree.path(), folder + "/HIVESYS.INF"),
-                "レジストリの値（[" + oemShown(entry->configSections.front()) + "]）を書き込む " +
-                    folder + "/HIVESYS.INF も HIVESYS.IN_ もツリーにありません。");
+                translated("レジストリの値（[%1]）を書き込む %2/HIVESYS.INF も HIVESYS.IN_ "
+                           "もツリーにありません。",
+                           {oemShown(entry->configSections.front()), folder}));
         }
     }
     return {};
@@ -132,9 +135,11 @@ Outcome checkHivesysForConfig(const BuildSettings& settings, const Medium& tree,
 Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
                                   const WindowsTarget& target) {
     const bool x64 = target.architecture == Architecture::Amd64;
-    const std::string headline = oem.shown(oem.path) + " の項目 " + oemShown(entry.id) + " は " +
-                                 (x64 ? "x64（AMD64）" : "x86（I386）") +
-                                 "のツリーには組み込めません。";
+    const std::string headline =
+        x64 ? translated("%1 の項目 %2 は x64（AMD64）のツリーには組み込めません。",
+                         {oem.shown(oem.path), oemShown(entry.id)})
+            : translated("%1 の項目 %2 は x86（I386）のツリーには組み込めません。",
+                         {oem.shown(oem.path), oemShown(entry.id)});
     for (const OemFileLine& file : entry.files) {
         Result<std::string> path = oemFilePath(oem, file);
         if (!path) {
@@ -143,10 +148,10 @@ Outcome judgeOemEntryArchitecture(const TxtsetupOem& oem, const OemEntry& entry,
         if (file.kind == "driver") {
             std::optional<std::uint16_t> machine = peMachineType(*path);
             if (machine && *machine != (x64 ? kMachineAmd64 : kMachineI386)) {
-                return Failure::refusal(headline, *path,
-                                        "ドライバ " + oemShown(file.name) + " は " +
-                                            (x64 ? "x64" : "x86") +
-                                            " のプロセッサ用のプログラムではありません。");
+                return Failure::refusal(
+                    headline, *path,
+                    translated("ドライバ %1 は %2 のプロセッサ用のプログラムではありません。",
+                               {oemShown(file.name), x64 ? "x64" : "x86"}));
             }
         } else if (file.kind == "inf") {
             InfReader reader(*path);
@@ -182,10 +187,11 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
     for (const std::string& id : ids) {
         if (std::none_of(sources.begin(), sources.end(),
                          [&](const std::string& source) { return read[source].entry(id); })) {
-            return Failure::refusal("--driver-entry " + id +
-                                        ": この ID の項目はどのドライバディ"
-                                        "スクにもありません。",
-                                    {}, "--list-entries で項目の ID を確かめてください。");
+            return Failure::refusal(
+                translated(
+                    "--driver-entry %1: この ID の項目はどのドライバディスクにもありません。",
+                    {id}),
+                {}, translated("--list-entries で項目の ID を確かめてください。"));
         }
     }
 
@@ -207,8 +213,9 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
             }
             const OemEntry* entry = oem.entry(item.id);
             if (entry == nullptr) {
-                return Failure::refusal(source + " に項目 " + item.id + " がありません。", oem.path,
-                                        "TXTSETUP.OEM の [scsi] にない ID です。");
+                return Failure::refusal(
+                    translated("%1 に項目 %2 がありません。", {source, item.id}), oem.path,
+                    translated("TXTSETUP.OEM の [scsi] にない ID です。"));
             }
             choose(source, entry);
         }
@@ -220,9 +227,10 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
         if (chosen.size() == before) {
             const OemEntry* entry = oem.entry(oemShown(oem.defaultId));
             if (entry == nullptr) {
-                return Failure::refusal(source + " には選べる項目がありません。", oem.path,
-                                        "[Defaults] の " + oemShown(oem.defaultId) +
-                                            " が [scsi] にありません。");
+                return Failure::refusal(translated("%1 には選べる項目がありません。", {source}),
+                                        oem.path,
+                                        translated("[Defaults] の %1 が [scsi] にありません。",
+                                                   {oemShown(oem.defaultId)}));
             }
             choose(source, entry);
         }
@@ -245,12 +253,12 @@ Outcome checkF6Entries(const std::vector<F6ListEntry>& listed, const std::vector
             }
             if (driverBytes(chosen[i]) != driverBytes(chosen[j])) {
                 return Failure::refusal(
-                    driverEntryText(chosen[i].source, oemShown(chosen[i].entry->id)) + " と " +
-                        driverEntryText(chosen[j].source, oemShown(chosen[j].entry->id)) +
-                        " は一緒に組み込めません。",
+                    translated("%1 と %2 は一緒に組み込めません。",
+                               {driverEntryText(chosen[i].source, oemShown(chosen[i].entry->id)),
+                                driverEntryText(chosen[j].source, oemShown(chosen[j].entry->id))}),
                     {},
-                    "どちらもサービス " + oemShown(service) +
-                        " として別のファイルを組み込みます。");
+                    translated("どちらもサービス %1 として別のファイルを組み込みます。",
+                               {oemShown(service)}));
             }
         }
     }

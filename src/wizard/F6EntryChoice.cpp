@@ -7,6 +7,7 @@
 #include "source/SetupTree.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "wizard/F6DriverCheck.h"
 
 #include <algorithm>
@@ -31,10 +32,11 @@ Result<F6EntryList> f6EntryRows(const std::string& text, const ToolSearch& tools
         const bool usable = static_cast<bool>(validateOemEntry(*oem, entry));
         std::string service = oemShown(oemEntryService(entry));
         list.rows.push_back({oemShown(entry.id),
-                             oemShown(entry.description) + "（サービス: " +
-                                 (service.empty() ? std::string("なし") : service) +
-                                 "、ID: " + std::to_string(entry.hardwareIds.size()) +
-                                 " 個、ファイル: " + (usable ? "あり" : "なし") + "）",
+                             translated("%1（サービス: %2、ID: %3 個、ファイル: %4）",
+                                        {oemShown(entry.description),
+                                         service.empty() ? translated("なし") : service,
+                                         std::to_string(entry.hardwareIds.size()),
+                                         usable ? translated("あり") : translated("なし")}),
                              equalsSetupNoCase(entry.id, oem->defaultId), usable});
     }
     return list;

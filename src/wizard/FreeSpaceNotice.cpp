@@ -2,6 +2,7 @@
 
 #include "sys/CopyTree.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 namespace {
@@ -11,11 +12,11 @@ constexpr std::uint64_t kMebibyte = 1048576;
 } // namespace
 
 std::string freeSpaceNotice(std::uint64_t freeBytes, std::optional<std::uint64_t> sourceBytes) {
-    std::string notice =
-        "作業フォルダに使える空き容量は " + std::to_string(freeBytes / kMebibyte) + "MB です。";
+    std::string notice = translated("作業フォルダに使える空き容量は %1MB です。",
+                                    {std::to_string(freeBytes / kMebibyte)});
     if (sourceBytes) {
-        notice += "\nCD の内容には約 " +
-                  std::to_string((*sourceBytes + kMebibyte - 1) / kMebibyte) + "MB 必要です。";
+        notice += "\n" + translated("CD の内容には約 %1MB 必要です。",
+                                    {std::to_string((*sourceBytes + kMebibyte - 1) / kMebibyte)});
     }
     return notice;
 }

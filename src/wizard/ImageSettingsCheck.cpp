@@ -3,6 +3,7 @@
 #include "media/VolumeLabel.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <unistd.h>
 
@@ -23,18 +24,19 @@ std::string characterAt(const std::string& text, std::size_t i) {
 } // namespace
 
 Outcome validateVolumeLabel(const std::string& label) {
-    const std::string cannotUse = "ボリュームラベル「" + label + "」は使えません。";
+    const std::string cannotUse = translated("ボリュームラベル「%1」は使えません。", {label});
     if (std::optional<std::size_t> at = firstUnfitLabelByte(label)) {
         return Failure::refusal(
             cannotUse, {},
-            "「" + characterAt(label, *at) +
-                "」は使えない文字です。半角の英数字、空白と記号だけが使えます。");
+            translated("「%1」は使えない文字です。半角の英数字、空白と記号だけが使えます。",
+                       {characterAt(label, *at)}));
     }
     // Every byte is now one printable ASCII character.
     if (label.size() > kVolumeLabelMaxLength) {
-        return Failure::refusal(cannotUse, {},
-                                std::to_string(kVolumeLabelMaxLength) + " 文字までです（" +
-                                    std::to_string(label.size()) + " 文字あります）。");
+        return Failure::refusal(
+            cannotUse, {},
+            translated("%1 文字までです（%2 文字あります）。",
+                       {std::to_string(kVolumeLabelMaxLength), std::to_string(label.size())}));
     }
     return {};
 }
@@ -44,21 +46,24 @@ Outcome validateIsoPath(const std::string& isoPath, const std::string& workFolde
         return {};
     }
     std::string path = makeAbsolute(isoPath, workFolder);
-    const std::string cannotWrite = "ISO イメージ " + path + " を作成できません。";
+    const std::string cannotWrite = translated("ISO イメージ %1 を作成できません。", {path});
     if (path.back() == '/' || existsAsFolder(path)) {
-        return Failure::refusal(cannotWrite, path,
-                                "フォルダの名前です。ISO イメージのファイル名を入力してください。");
+        return Failure::refusal(
+            cannotWrite, path,
+            translated("フォルダの名前です。ISO イメージのファイル名を入力してください。"));
     }
     std::string folder = folderPart(path);
     if (!existsAsFolder(folder)) {
         if (folder == withoutTrailingSlash(makeAbsolute(workFolder))) {
             return {};
         }
-        return Failure::refusal(cannotWrite, folder, folder + " というフォルダはありません。");
+        return Failure::refusal(cannotWrite, folder,
+                                translated("%1 というフォルダはありません。", {folder}));
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        return Failure::refusal(cannotWrite, folder,
-                                folder + " に書き込めません（" + systemReason(errno) + "）。");
+        return Failure::refusal(
+            cannotWrite, folder,
+            translated("%1 に書き込めません（%2）。", {folder, systemReason(errno)}));
     }
     return {};
 }

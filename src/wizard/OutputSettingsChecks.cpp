@@ -10,6 +10,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
 #include "wizard/ImageSettingsCheck.h"
 #include "wizard/LogFileCheck.h"
 #include "wizard/NamedPaths.h"
@@ -107,20 +108,21 @@ bool SettingsChecks::checkBootImage(const std::string& workFolder) {
         }
         std::string source = bootSourceOf(root);
         if (source.empty()) {
-            why = root + " はイメージファイルでも CD でもないので、ブートイメージを取り出せません";
+            why = translated(
+                "%1 はイメージファイルでも CD でもないので、ブートイメージを取り出せません",
+                {root});
         } else if (Result<BootImage> boot = findBootImage(source); boot) {
             return true;
         } else {
             why = source + ": " + boot.failure().line();
         }
     } else {
-        why = "CD を読み込まない設定で、作業フォルダに BOOTSECT.BIN がありません";
+        why = translated("CD を読み込まない設定で、作業フォルダに BOOTSECT.BIN がありません");
     }
-    messages_.show("ISO イメージを起動できるようにするブートイメージ (BOOTSECT.BIN) "
-                   "がありません。\n(" +
-                       why +
-                       ")\nCD ドライブの欄で Windows の CD か、その ISO "
-                       "イメージファイルを選んでください。",
+    messages_.show(translated("ISO イメージを起動できるようにするブートイメージ (BOOTSECT.BIN) "
+                              "がありません。\n(%1)\nCD ドライブの欄で Windows の CD か、その ISO "
+                              "イメージファイルを選んでください。",
+                              {why}),
                    kOk);
     return false;
 }

@@ -3,6 +3,7 @@
 #include "media/VolumeDescriptor.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -23,33 +24,33 @@ struct Resolved {
 std::string roleName(PathRole role) {
     switch (role) {
     case PathRole::Source:
-        return "読込元";
+        return translated("読込元");
     case PathRole::WorkFolder:
-        return "作業フォルダ";
+        return translated("作業フォルダ");
     case PathRole::IsoImage:
-        return "ISO イメージ";
+        return translated("ISO イメージ");
     case PathRole::UsbImage:
-        return "USB メモリ用イメージ";
+        return translated("USB メモリ用イメージ");
     case PathRole::LogFile:
-        return "ログファイル";
+        return translated("ログファイル");
     case PathRole::ServicePack:
-        return "Service Pack ファイル";
+        return translated("Service Pack ファイル");
     case PathRole::DriverInf:
-        return "ドライバの INF ファイル";
+        return translated("ドライバの INF ファイル");
     case PathRole::DriverDisk:
-        return "ドライバディスク";
+        return translated("ドライバディスク");
     case PathRole::DriverFile:
-        return "ドライバのファイル";
+        return translated("ドライバのファイル");
     case PathRole::AnswerFile:
-        return "応答ファイル";
+        return translated("応答ファイル");
     case PathRole::PnpDriverInf:
-        return "PnP ドライバの INF ファイル";
+        return translated("PnP ドライバの INF ファイル");
     case PathRole::PnpDriverFile:
-        return "PnP ドライバのファイル";
+        return translated("PnP ドライバのファイル");
     case PathRole::VirtioWin:
-        return "virtio-win のメディア";
+        return translated("virtio-win のメディア");
     case PathRole::TargetHardware:
-        return "対象のハードウェアのファイル";
+        return translated("対象のハードウェアのファイル");
     }
     return {};
 }
@@ -122,29 +123,30 @@ private:
     Outcome checkWorkFolder() const {
         const std::string& path = work_->named->path;
         auto refused = [&](const std::string& reason) {
-            return Failure::refusal("作業フォルダ " + path + " は使えません。", path, reason);
+            return Failure::refusal(translated("作業フォルダ %1 は使えません。", {path}), path,
+                                    reason);
         };
-        const std::string forTheBuild =
-            "ビルドは作業フォルダ全体に書き込むので、そのためのフォルダを指定してください。";
+        const std::string forTheBuild = translated(
+            "ビルドは作業フォルダ全体に書き込むので、そのためのフォルダを指定してください。");
         if (work_->real == "/") {
-            return refused("ルートフォルダ (/) です。" + forTheBuild);
+            return refused(translated("ルートフォルダ (/) です。%1", {forTheBuild}));
         }
         if (!home_.empty() && work_->real == hostRealPath(home_)) {
-            return refused("ホームフォルダ " + home_ + " そのものです。" + forTheBuild);
+            return refused(translated("ホームフォルダ %1 そのものです。%2", {home_, forTheBuild}));
         }
         if (entryExists(path) && !existsAsFolder(path)) {
-            return refused(existsAsFile(path) ? "フォルダではなくファイルです。"
-                                              : "フォルダではありません。");
+            return refused(existsAsFile(path) ? translated("フォルダではなくファイルです。")
+                                              : translated("フォルダではありません。"));
         }
         if (source_) {
             if (work_->real == source_->real) {
-                return refused(named(*source_) + " と同じフォルダです。");
+                return refused(translated("%1 と同じフォルダです。", {named(*source_)}));
             }
             if (isSameOrInside(work_->real, source_->real)) {
-                return refused(named(*source_) + " の中にあります。");
+                return refused(translated("%1 の中にあります。", {named(*source_)}));
             }
             if (isSameOrInside(source_->real, work_->real)) {
-                return refused(named(*source_) + " がその中にあります。");
+                return refused(translated("%1 がその中にあります。", {named(*source_)}));
             }
         }
         return {};
@@ -165,10 +167,11 @@ private:
         }
         const std::string& path = input.named->path;
         return Failure::refusal(
-            named(input) + " は使えません。", path,
-            "読込元の " + *entry +
-                " が作業フォルダのこの名前にコピーされ、このファイルを置き換えます"
-                "。作業フォルダの外に置いてください。");
+            translated("%1 は使えません。", {named(input)}), path,
+            translated(
+                "読込元の %1 が作業フォルダのこの名前にコピーされ、このファイルを置き換えます"
+                "。作業フォルダの外に置いてください。",
+                {*entry}));
     }
 
     Outcome checkOutput(const Resolved& output) const {
@@ -176,10 +179,11 @@ private:
         const bool image = output.named->role == PathRole::IsoImage;
         const bool stick = output.named->role == PathRole::UsbImage;
         auto refused = [&](const std::string& reason) {
-            return Failure::refusal(image ? "ISO イメージ " + path + " を作成できません。"
-                                    : stick ? "USB メモリ用イメージ " + path + " を作成できません。"
-                                            : "ログファイル " + path + " を書き込めません。",
-                                    path, reason);
+            return Failure::refusal(
+                image ? translated("ISO イメージ %1 を作成できません。", {path})
+                : stick ? translated("USB メモリ用イメージ %1 を作成できません。", {path})
+                        : translated("ログファイル %1 を書き込めません。", {path}),
+                path, reason);
         };
         for (const Resolved& other : resolved_) {
             if (&other == &output) {
@@ -187,63 +191,68 @@ private:
             }
             const bool folder = other.named->role == PathRole::WorkFolder;
             if (folder && other.real == output.real) {
-                return refused(named(other) + " と同じ名前です。");
+                return refused(translated("%1 と同じ名前です。", {named(other)}));
             }
             if (!folder && sameFile(output, other)) {
-                return refused(named(other) + " と同じファイルです。");
+                return refused(translated("%1 と同じファイルです。", {named(other)}));
             }
             if (isSameOrInside(other.real, output.real)) {
-                return refused(named(other) + " がその中にあります。");
+                return refused(translated("%1 がその中にあります。", {named(other)}));
             }
             // The build reads the virtio-win folder's drivers while it
             // writes its outputs.
             if (other.named->role == PathRole::VirtioWin && existsAsFolder(other.real) &&
                 isSameOrInside(output.real, other.real)) {
-                return refused(named(other) + " の中です。");
+                return refused(translated("%1 の中です。", {named(other)}));
             }
         }
         if (source_ && existsAsFolder(source_->real) &&
             isSameOrInside(output.real, source_->real)) {
-            return refused("読込元のフォルダ " + source_->named->path + " の中です。");
+            return refused(translated("読込元のフォルダ %1 の中です。", {source_->named->path}));
         }
         if (!work_ || !isSameOrInside(output.real, work_->real)) {
             return {};
         }
         if (stick) {
-            return refused("作業フォルダ " + work_->named->path +
-                           " の中です。USB メモリ用イメージには作業フォルダのツリーが入るので、"
-                           "作業フォルダの外に置いてください。");
+            return refused(translated("作業フォルダ %1 の中です。USB "
+                                      "メモリ用イメージには作業フォルダのツリーが入るので、"
+                                      "作業フォルダの外に置いてください。",
+                                      {work_->named->path}));
         }
         if (!image) {
-            return refused("作業フォルダ " + work_->named->path +
-                           " の中です。作業フォルダの中のファイルは次の ISO "
-                           "イメージに入るので、ログは作業フォルダの外に置いてください。");
+            return refused(
+                translated("作業フォルダ %1 の中です。作業フォルダの中のファイルは次の "
+                           "ISO イメージに入るので、ログは作業フォルダの外に置いてください。",
+                           {work_->named->path}));
         }
         // The tree's names match without regard to letter case, so any
         // spelling of a name the tree holds is that entry.
         const std::string relative = below(output.real, work_->real);
         const std::string onlyEarlier =
-            "作業フォルダの中で ISO イメージが置き換えてよいのは、以前に作った ISO "
-            "イメージだけです。";
+            translated("作業フォルダの中で ISO イメージが置き換えてよいのは、以前に作った ISO "
+                       "イメージだけです。");
         if (std::optional<std::string> entry = findNoCase(work_->real, relative)) {
             if (existsAsFolder(*entry)) {
-                return refused("作業フォルダのフォルダ " + *entry + " と同じ名前です。");
+                return refused(translated("作業フォルダのフォルダ %1 と同じ名前です。", {*entry}));
             }
             if (!existsAsFile(*entry) || !hasIso9660Signature(*entry)) {
-                return refused(*entry + " は作業フォルダのファイルです。" + onlyEarlier);
+                return refused(
+                    translated("%1 は作業フォルダのファイルです。%2", {*entry, onlyEarlier}));
             }
             if (*entry != output.real) {
                 // A second spelling would leave two names in one folder
                 // that Windows takes for one.
-                return refused("作業フォルダには大文字と小文字だけが違う " + *entry +
-                               " があります。同じ名前で指定してください。");
+                return refused(translated("作業フォルダには大文字と小文字だけが違う %1 "
+                                          "があります。同じ名前で指定してください。",
+                                          {*entry}));
             }
             return {};
         }
         if (source_ && existsAsFolder(source_->real)) {
             if (std::optional<std::string> entry = findNoCase(source_->real, relative)) {
-                return refused("読込元の " + *entry +
-                               " が作業フォルダのこの名前にコピーされます。" + onlyEarlier);
+                return refused(
+                    translated("読込元の %1 が作業フォルダのこの名前にコピーされます。%2",
+                               {*entry, onlyEarlier}));
             }
         }
         return {};

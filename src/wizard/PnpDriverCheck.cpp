@@ -6,6 +6,7 @@
 #include "source/PnpDriverPackage.h"
 #include "sys/CaseFold.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 namespace {
@@ -56,11 +57,11 @@ Outcome validatePnpDriverInf(const std::string& path, const WindowsTarget& tree)
     if (target.version == WindowsVersion::Unknown) {
         target.version = WindowsVersion::WindowsXp;
     }
-    const std::string refused = path + " の PnP ドライバは組み込めません。";
+    const std::string refused = translated("%1 の PnP ドライバは組み込めません。", {path});
     InfReader reader(path);
     if (!reader.file().isOpen()) {
-        return Failure::refusal(path + " はドライバの INF ファイルではありません。", path,
-                                reader.problem().text());
+        return Failure::refusal(translated("%1 はドライバの INF ファイルではありません。", {path}),
+                                path, reader.problem().text());
     }
     reader.setArchitecture(target.architecture);
     if (target.architecture != Architecture::X86) {
@@ -74,21 +75,24 @@ Outcome validatePnpDriverInf(const std::string& path, const WindowsTarget& tree)
             target.architecture == Architecture::X86 ? otherArchitectures(reader) : "";
         if (!others.empty()) {
             return Failure::refusal(
-                refused, path, "モデルが x86 ではないアーキテクチャ（" + others + "）用です。");
+                refused, path,
+                translated("モデルが x86 ではないアーキテクチャ（%1）用です。", {others}));
         }
-        return Failure::refusal(refused, path,
-                                windowsName(target.version) + " 用のモデルがありません。");
+        return Failure::refusal(
+            refused, path,
+            translated("%1 用のモデルがありません。", {windowsName(target.version)}));
     }
     PnpDriver driver = readPnpDriver(path, target);
     if (std::optional<MediumProblem> problem = firstPnpProblem(driver)) {
         if (problem->kind == MediumProblem::Kind::Refused) {
             return Failure::refusal(refused, path,
-                                    "INF が指すファイルが INF のフォルダの外にあるか、"
-                                    "途中にリンクがあります（" +
-                                        problem->failure.line() +
-                                        "）。INF と同じフォルダの中のファイルだけを使います。");
+                                    translated("INF が指すファイルが INF のフォルダの外にあるか、"
+                                               "途中にリンクがあります（%1）。INF "
+                                               "と同じフォルダの中のファイルだけを使います。",
+                                               {problem->failure.line()}));
         }
-        return Failure::refusal(refused, path, problem->failure.path + " が見つかりません。");
+        return Failure::refusal(refused, path,
+                                translated("%1 が見つかりません。", {problem->failure.path}));
     }
     return {};
 }
@@ -107,17 +111,19 @@ Outcome validatePnpDriversPath(std::size_t count, const AnswerFileFields& fields
     const std::size_t limit = pnpPathLimit(version);
     if (length > limit) {
         return Failure::refusal(
-            "PnP ドライバのフォルダが多すぎて、OemPnPDriversPath に書き切れません。", {},
-            "OemPnPDriversPath が " + std::to_string(length) + " 文字になり、" +
-                windowsName(version) + " の上限の " + std::to_string(limit) + " 文字を超えます。");
+            translated("PnP ドライバのフォルダが多すぎて、OemPnPDriversPath に書き切れません。"),
+            {},
+            translated("OemPnPDriversPath が %1 文字になり、%2 の上限の %3 文字を超えます。",
+                       {std::to_string(length), windowsName(version), std::to_string(limit)}));
     }
     return {};
 }
 
 std::string pnpDriversNeedAnswerFile() {
-    return "PnP ドライバを組み込むには、無人インストールの応答ファイルが要ります。\n"
-           "セットアップは無人インストールのときだけ $OEM$ をコピーし、OemPnPDriversPath "
-           "を読みます。";
+    return translated(
+        "PnP ドライバを組み込むには、無人インストールの応答ファイルが要ります。\n"
+        "セットアップは無人インストールのときだけ $OEM$ をコピーし、OemPnPDriversPath "
+        "を読みます。");
 }
 
 bool checkPnpDriverSettings(const BuildSettings& settings, WindowsVersion version,
@@ -132,8 +138,8 @@ bool checkPnpDriverSettings(const BuildSettings& settings, WindowsVersion versio
             messages.show(needed, kOk);
             return false;
         }
-        if (messages.show(needed + "\n応答ファイルの設定を開きますか？", kYesNoQuestion) !=
-            MessageAnswer::Yes) {
+        if (messages.show(needed + "\n" + translated("応答ファイルの設定を開きますか？"),
+                          kYesNoQuestion) != MessageAnswer::Yes) {
             return false;
         }
         openAnswerFile();

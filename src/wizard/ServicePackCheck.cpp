@@ -3,6 +3,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
 #include "sys/WindowsProgram.h"
 
 #include <cstdio>
@@ -22,19 +23,21 @@ std::string machineCode(std::uint16_t machine) {
 Outcome validateX64ServicePack(const std::string& path, const ToolSearch& tools,
                                std::uint16_t machine, const std::string& cannotRun) {
     if (machine != kMachineAmd64 || !isPe32Plus(path)) {
-        return Failure::refusal(cannotRun, path,
-                                "x64（64 ビット）用のプログラムではありません（マシン種別 " +
-                                    machineCode(machine) +
-                                    "）。\nx64 の CD には x64 用の Service Pack（例: "
-                                    "WindowsServer2003.WindowsXP-KB914961-SP2-x64-JPN.exe）"
-                                    "を選んでください。");
+        return Failure::refusal(
+            cannotRun, path,
+            translated("x64（64 ビット）用のプログラムではありません（マシン種別 "
+                       "%1）。\nx64 の CD には x64 用の Service Pack（例: "
+                       "WindowsServer2003.WindowsXP-KB914961-SP2-x64-JPN.exe）"
+                       "を選んでください。",
+                       {machineCode(machine)}));
     }
     if (tools.findProgram("wine64").empty()) {
-        return Failure::refusal(cannotRun, path,
-                                "64 ビットの Windows のプログラムを実行するには Wine の 64 "
-                                "ビット版（wine64）が必要です。\n"
-                                "Debian では次のコマンドでインストールできます：\n" +
-                                    std::string(kWine64InstallCommand));
+        return Failure::refusal(
+            cannotRun, path,
+            translated("64 ビットの Windows のプログラムを実行するには Wine の 64 "
+                       "ビット版（wine64）が必要です。\n"
+                       "Debian では次のコマンドでインストールできます：\n%1",
+                       {kWine64InstallCommand}));
     }
     return {};
 }
@@ -43,7 +46,7 @@ Outcome validateX64ServicePack(const std::string& path, const ToolSearch& tools,
 
 Outcome validateServicePack(const std::string& path, const ToolSearch& tools,
                             Architecture architecture) {
-    const std::string cannotRun = path + " を実行できません。";
+    const std::string cannotRun = translated("%1 を実行できません。", {path});
     // Every Service Pack installer is a Windows program; anything else
     // (a script, a cabinet, the update CD's image) would only be found out
     // when the build runs it.
@@ -51,41 +54,44 @@ Outcome validateServicePack(const std::string& path, const ToolSearch& tools,
     try {
         head = readFileHead(path, 2);
     } catch (const FileError& error) {
-        return Failure::refusal(cannotRun, path, "読み込めません（" + error.reason() + "）。");
+        return Failure::refusal(cannotRun, path,
+                                translated("読み込めません（%1）。", {error.reason()}));
     }
     if (head != "MZ") {
         return Failure::refusal(
             cannotRun, path,
-            "Windows のプログラム（先頭が MZ の .exe ファイル）ではありません。\n"
-            "Service Pack のインストーラ（例: "
-            "WindowsXP-KB936929-SP3-x86-JPN.exe）を選んでください。");
+            translated("Windows のプログラム（先頭が MZ の .exe ファイル）ではありません。\n"
+                       "Service Pack のインストーラ（例: "
+                       "WindowsXP-KB936929-SP3-x86-JPN.exe）を選んでください。"));
     }
     std::optional<std::uint16_t> machine = peMachineType(path);
     if (!machine) {
-        return Failure::refusal(cannotRun, path, "Windows のプログラム（PE 形式）ではありません。");
+        return Failure::refusal(cannotRun, path,
+                                translated("Windows のプログラム（PE 形式）ではありません。"));
     }
     if (architecture == Architecture::Amd64) {
         return validateX64ServicePack(path, tools, *machine, cannotRun);
     }
     if (*machine != kMachineI386) {
-        return Failure::refusal(cannotRun, path,
-                                "x86（32 ビット）用のプログラムではありません（マシン種別 " +
-                                    machineCode(*machine) + "）。");
+        return Failure::refusal(
+            cannotRun, path,
+            translated("x86（32 ビット）用のプログラムではありません（マシン種別 "
+                       "%1）。",
+                       {machineCode(*machine)}));
     }
     std::string wine = tools.findProgram("wine");
     if (wine.empty()) {
         return Failure::refusal(cannotRun, path,
-                                "Windows のプログラムを実行するには Wine が必要です。\n"
-                                "Debian では次のコマンドでインストールできます：\n" +
-                                    std::string(kWineInstallCommand));
+                                translated("Windows のプログラムを実行するには Wine が必要です。\n"
+                                           "Debian では次のコマンドでインストールできます：\n%1",
+                                           {kWineInstallCommand}));
     }
     if (wine32Loader(wine).empty()) {
         return Failure::refusal(
             cannotRun, path,
-            wine +
-                " は 64 ビットの Wine だけで、32 ビットのプログラムを実行できません。\n"
-                "Debian では次のコマンドで 32 ビットの Wine を追加できます：\n" +
-                std::string(kWineInstallCommand));
+            translated("%1 は 64 ビットの Wine だけで、32 ビットのプログラムを実行できません。\n"
+                       "Debian では次のコマンドで 32 ビットの Wine を追加できます：\n%2",
+                       {wine, kWineInstallCommand}));
     }
     return {};
 }

@@ -16,6 +16,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
 #include "wizard/AnswerFileSettingsCheck.h"
 #include "wizard/DriverInfCheck.h"
 #include "wizard/DriverLoadStep.h"
@@ -218,7 +219,7 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
 bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
     int position = form.selectedDrivePosition();
     if (position < 0) {
-        messages_.show("CD ドライブを選択してください。", kOk);
+        messages_.show(translated("CD ドライブを選択してください。"), kOk);
         return false;
     }
     std::string entry = form.driveEntryText(position);
@@ -234,7 +235,7 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
                 root = drive->root;
                 break;
             }
-            if (messages_.show(" Windows の CD を " + root + " にセットしてください。",
+            if (messages_.show(translated(" Windows の CD を %1 にセットしてください。", {root}),
                                kOkCancelInformation) != MessageAnswer::Ok) {
                 return false;
             }
@@ -251,8 +252,8 @@ bool SettingsChecks::ValidateCdDrive(const SettingsForm& form) {
                 return false;
             }
             if (Outcome usable = source_->copyable(); !usable) {
-                messages_.show(root + " は Windows の CD のイメージとして読めません。\n(" +
-                                   usable.failure().line() + ")",
+                messages_.show(translated("%1 は Windows の CD のイメージとして読めません。\n(%2)",
+                                          {root, usable.failure().line()}),
                                kOk);
                 return false;
             }
@@ -310,7 +311,7 @@ bool SettingsChecks::CheckFileExists(std::string& path) {
     if (existsAsFile(file)) {
         return true;
     }
-    messages_.show(path + " ファイルが見つかりませんでした。", kOk);
+    messages_.show(translated("%1 ファイルが見つかりませんでした。", {path}), kOk);
     return false;
 }
 
@@ -337,8 +338,9 @@ bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
         // refuse is refused now, before any step changes the tree.
         try {
             if (Result<WorkRecord> record = readWorkRecord(path); !record) {
-                return refuse(Failure::refusal("作業フォルダにあるビルドの記録が使えません。",
-                                               record.failure().path, record.failure().reason));
+                return refuse(
+                    Failure::refusal(translated("作業フォルダにあるビルドの記録が使えません。"),
+                                     record.failure().path, record.failure().reason));
             }
         } catch (const FileError& error) {
             return refuse(Failure::fromFileError(error));
@@ -349,13 +351,14 @@ bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
     const std::string typed = form.workFolderText();
     if (typed.starts_with('~')) {
         // The field takes a path literally; no shell expands it.
-        reason = "「~」はホームフォルダの意味にはならず、その名前のフォルダとして扱われます。";
+        reason = translated(
+            "「~」はホームフォルダの意味にはならず、その名前のフォルダとして扱われます。");
     } else if (!existsAsFolder(path)) {
-        reason = path + " というフォルダはありません。";
+        reason = translated("%1 というフォルダはありません。", {path});
     } else {
-        reason = withTrailingSlash(path) + "I386/TXTSETUP.SIF がありません。";
+        reason = translated("%1 がありません。", {withTrailingSlash(path) + "I386/TXTSETUP.SIF"});
     }
-    messages_.show("この作業フォルダは使えません。\n" + reason, kOk);
+    messages_.show(translated("この作業フォルダは使えません。\n%1", {reason}), kOk);
     return false;
 }
 
@@ -373,7 +376,7 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
 
     std::optional<std::uint64_t> free = freeBytes_ ? freeBytes_(path) : std::nullopt;
     if (!free) {
-        messages_.show("ドライブの準備ができてません。", kOk);
+        messages_.show(translated("ドライブの準備ができてません。"), kOk);
         return false;
     }
     std::optional<std::uint64_t> needed;
@@ -386,7 +389,9 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
     const std::string notice = freeSpaceNotice(*free, needed);
     if (headless_) {
         if (knownNotToFit(needed, *free, path)) {
-            messages_.show(notice + "\n空き容量が足りないので、CD の内容をコピーできません。", kOk);
+            messages_.show(notice + "\n" +
+                               translated("空き容量が足りないので、CD の内容をコピーできません。"),
+                           kOk);
             return false;
         }
         messages_.show(notice, kOkInformation);
@@ -396,12 +401,12 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
 
     if (isDriveRoot(path)) {
         if (!folderIsEmpty(path) &&
-            messages_.show(path + " ドライブは空ではありませんが、よろしいですか？",
+            messages_.show(translated("%1 ドライブは空ではありませんが、よろしいですか？", {path}),
                            kYesNoQuestionNoDefault) != MessageAnswer::Yes) {
             return false;
         }
     } else if (!existsAsFolder(path)) {
-        if (messages_.show(path + " というフォルダはありません。新しく作りますか？",
+        if (messages_.show(translated("%1 というフォルダはありません。新しく作りますか？", {path}),
                            kYesNoQuestion) != MessageAnswer::Yes) {
             return false;
         }
@@ -412,12 +417,13 @@ bool SettingsChecks::ValidateWorkFolder(const SettingsForm& form) {
             why = "\n" + Failure::fromFileError(error).line();
         }
         if (!existsAsFolder(path)) {
-            messages_.show("フォルダを作成できませんでした。" + why, kOkInformation);
+            messages_.show(translated("フォルダを作成できませんでした。") + why, kOkInformation);
             return false;
         }
     } else if (!folderIsEmpty(path) &&
-               messages_.show(path + " フォルダは空ではありませんが、よろしいですか？",
-                              kYesNoQuestionNoDefault) != MessageAnswer::Yes) {
+               messages_.show(
+                   translated("%1 フォルダは空ではありませんが、よろしいですか？", {path}),
+                   kYesNoQuestionNoDefault) != MessageAnswer::Yes) {
         return false;
     }
 

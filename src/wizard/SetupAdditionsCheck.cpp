@@ -5,6 +5,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/Result.h"
+#include "sys/Translation.h"
 #include "sys/WindowsProgram.h"
 
 #include <unistd.h>
@@ -15,33 +16,35 @@ namespace ornibe {
 namespace {
 
 Failure hotfixRefusal(const std::string& path, std::string reason) {
-    return Failure::refusal("修正プログラム " + fileName(path) + " は追加できません。", path,
-                            std::move(reason));
+    return Failure::refusal(translated("修正プログラム %1 は追加できません。", {fileName(path)}),
+                            path, std::move(reason));
 }
 
 } // namespace
 
 std::string setupAdditionsNeedAnswerFile() {
-    return "$OEM$ のファイルとセットアップ中・最初のログオンのコマンドには、無人インストールの"
-           "応答ファイルが要ります。\n"
-           "セットアップは応答ファイルの OemPreinstall = Yes のときだけ $OEM$ をコピーして "
-           "cmdlines.txt を実行し、[GuiRunOnce] は応答ファイルから読みます。";
+    return translated(
+        "$OEM$ のファイルとセットアップ中・最初のログオンのコマンドには、無人インストールの"
+        "応答ファイルが要ります。\n"
+        "セットアップは応答ファイルの OemPreinstall = Yes のときだけ $OEM$ をコピーして "
+        "cmdlines.txt を実行し、[GuiRunOnce] は応答ファイルから読みます。");
 }
 
 std::optional<std::string> setupCommandProblem(std::string_view command) {
     if (command.find_first_not_of(" \t") == std::string_view::npos) {
-        return "コマンドが空です。";
+        return translated("コマンドが空です。");
     }
     if (command.find_first_of("\r\n") != std::string_view::npos) {
-        return "コマンドに改行があります。1 行に 1 つのコマンドを指定してください。";
+        return translated("コマンドに改行があります。1 行に 1 つのコマンドを指定してください。");
     }
     if (command.find('"') != std::string_view::npos) {
-        return "コマンドに「\"」があります。セットアップは 1 行のコマンドを「\"」で囲んで読むので、"
-               "その中には書けません。";
+        return translated(
+            "コマンドに「\"」があります。セットアップは 1 行のコマンドを「\"」で囲んで読むので、"
+            "その中には書けません。");
     }
     if (command.size() > kLongestSetupCommand) {
-        return "コマンドが " + std::to_string(command.size()) + " 文字あり、セットアップに渡せる " +
-               std::to_string(kLongestSetupCommand) + " 文字を超えます。";
+        return translated("コマンドが %1 文字あり、セットアップに渡せる %2 文字を超えます。",
+                          {std::to_string(command.size()), std::to_string(kLongestSetupCommand)});
     }
     return std::nullopt;
 }
@@ -60,13 +63,14 @@ Result<std::uint64_t> oemFolderBytes(const std::string& folder, InputSnapshots& 
         }
         std::uint64_t size = 0;
         if (!inputs.read(it->path().string(), kCdBytes, &size) || (total += size) > kCdBytes) {
-            return Failure::refusal("$OEM$ に加えるフォルダが CD に入りきりません。", folder,
-                                    "中のファイルが CD の " + std::to_string(kCdBytes) +
-                                        " バイトを超えます。");
+            return Failure::refusal(translated("$OEM$ に加えるフォルダが CD に入りきりません。"),
+                                    folder,
+                                    translated("中のファイルが CD の %1 バイトを超えます。",
+                                               {std::to_string(kCdBytes)}));
         }
     }
     if (error) {
-        return Failure::refusal("$OEM$ に加えるフォルダが読めません。", folder,
+        return Failure::refusal(translated("$OEM$ に加えるフォルダが読めません。"), folder,
                                 systemReason(error.value()));
     }
     return total;
@@ -81,45 +85,48 @@ Outcome checkSetupAdditionsNow(const SetupAdditions& additions, Architecture arc
         const HotfixChoice& hotfix = additions.hotfixes[i];
         const std::string& path = hotfix.path;
         if (!existsAsFile(path) || ::access(path.c_str(), R_OK) != 0) {
-            return hotfixRefusal(path, "読めるファイルではありません。");
+            return hotfixRefusal(path, translated("読めるファイルではありません。"));
         }
         std::uint64_t size = 0;
         const std::optional<std::string> bytes = inputs.read(path, kCdBytes, &size);
         if (!bytes) {
-            return Failure::refusal("修正プログラムが CD に入りきりません。", path,
-                                    std::to_string(size) + " バイトあり、CD の " +
-                                        std::to_string(kCdBytes) + " バイトを超えます。");
+            return Failure::refusal(translated("修正プログラムが CD に入りきりません。"), path,
+                                    translated("%1 バイトあり、CD の %2 バイトを超えます。",
+                                               {std::to_string(size), std::to_string(kCdBytes)}));
         }
         const std::optional<std::uint16_t> type = peMachineTypeOf(*bytes);
         if (!type) {
-            return hotfixRefusal(path, "Windows のプログラム（MZ と PE のヘッダ）ではありません。");
+            return hotfixRefusal(
+                path, translated("Windows のプログラム（MZ と PE のヘッダ）ではありません。"));
         }
         if (*type != machine) {
-            return hotfixRefusal(path, architecture == Architecture::Amd64
-                                           ? "x64 のツリーに、x64 でないプログラムです。"
-                                           : "x86 のツリーに、x86 でないプログラムです。");
+            return hotfixRefusal(path,
+                                 architecture == Architecture::Amd64
+                                     ? translated("x64 のツリーに、x64 でないプログラムです。")
+                                     : translated("x86 のツリーに、x86 でないプログラムです。"));
         }
         for (std::size_t j = 0; j < i; ++j) {
             std::error_code error;
             if (std::filesystem::equivalent(additions.hotfixes[j].path, path, error)) {
-                return hotfixRefusal(path, "同じパッケージがもう一覧にあります。");
+                return hotfixRefusal(path, translated("同じパッケージがもう一覧にあります。"));
             }
         }
         if (hotfix.switches.find_first_of("\r\n;\"") != std::string::npos) {
-            return hotfixRefusal(path, "スイッチ " + hotfix.switches +
-                                           " に改行か「;」か「\"」があり、SVCPACK.INF の 1 "
-                                           "行に書けません。");
+            return hotfixRefusal(
+                path, translated("スイッチ %1 に改行か「;」か「\"」があり、SVCPACK.INF の 1 "
+                                 "行に書けません。",
+                                 {hotfix.switches}));
         }
         total += size;
     }
     if (total > kCdBytes) {
-        return Failure::refusal("修正プログラムが CD に入りきりません。", {},
-                                "合わせて " + std::to_string(total) + " バイトあり、CD の " +
-                                    std::to_string(kCdBytes) + " バイトを超えます。");
+        return Failure::refusal(translated("修正プログラムが CD に入りきりません。"), {},
+                                translated("合わせて %1 バイトあり、CD の %2 バイトを超えます。",
+                                           {std::to_string(total), std::to_string(kCdBytes)}));
     }
     if (!additions.oemFolder.empty() && !existsAsFolder(additions.oemFolder)) {
-        return Failure::refusal("$OEM$ に加えるフォルダが見つかりません。", additions.oemFolder,
-                                "フォルダではありません。");
+        return Failure::refusal(translated("$OEM$ に加えるフォルダが見つかりません。"),
+                                additions.oemFolder, translated("フォルダではありません。"));
     }
     if (!additions.oemFolder.empty()) {
         if (Result<std::uint64_t> bytes = oemFolderBytes(additions.oemFolder, inputs); !bytes) {
@@ -129,8 +136,9 @@ Outcome checkSetupAdditionsNow(const SetupAdditions& additions, Architecture arc
     for (const auto* commands : {&additions.setupCommands, &additions.firstLogonCommands}) {
         for (const std::string& command : *commands) {
             if (std::optional<std::string> problem = setupCommandProblem(command)) {
-                return Failure::refusal("コマンド " + command + " はセットアップに渡せません。", {},
-                                        *problem);
+                return Failure::refusal(
+                    translated("コマンド %1 はセットアップに渡せません。", {command}), {},
+                    *problem);
             }
         }
     }
@@ -151,8 +159,8 @@ Outcome checkSetupAdditions(const SetupAdditions& additions, Architecture archit
     try {
         return checkSetupAdditionsNow(additions, architecture, answerFile, inputs);
     } catch (const FileError& error) {
-        return Failure::refusal("修正プログラムか $OEM$ のファイルが読めません。", error.path(),
-                                error.reason());
+        return Failure::refusal(translated("修正プログラムか $OEM$ のファイルが読めません。"),
+                                error.path(), error.reason());
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "source/Medium.h"
 #include "sys/FileError.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,12 +27,12 @@ std::string listedNames(std::vector<std::string> names) {
         text += (i == 0 ? "" : ", ") + names[i];
     }
     if (names.size() > kNamesShown) {
-        text += " ほか " + std::to_string(names.size() - kNamesShown) + " 個";
+        text += translated(" ほか %1 個", {std::to_string(names.size() - kNamesShown)});
     }
     return text;
 }
 
-Outcome lookInto(const Medium& source, const char* kind) {
+Outcome lookInto(const Medium& source, std::string_view kind) {
     const std::string& root = source.path();
     for (const char* folder : kSetupFolders) {
         if (source.hasFile(std::string(folder) + "/TXTSETUP.SIF")) {
@@ -40,32 +41,34 @@ Outcome lookInto(const Medium& source, const char* kind) {
     }
     if (source.hasFile("IA64/TXTSETUP.SIF")) {
         // Itanium media: their setup tree is another one altogether.
-        return Failure::refusal(root + " は Itanium（IA64）用の Windows の CD です。", root,
-                                "IA64 の CD には対応していません（対応するのは I386 と AMD64 "
-                                "の CD です）。");
+        return Failure::refusal(
+            translated("%1 は Itanium（IA64）用の Windows の CD です。", {root}), root,
+            translated("IA64 の CD には対応していません（対応するのは I386 と "
+                       "AMD64 の CD です）。"));
     }
-    const std::string headline =
-        root + " には Windows 2000、XP、Server 2003 のセットアップファイルがありません。";
+    const std::string headline = translated(
+        "%1 には Windows 2000、XP、Server 2003 のセットアップファイルがありません。", {root});
     std::optional<std::vector<std::string>> top = source.folderNames("");
     if (!top) {
-        return Failure::refusal(headline, root,
-                                std::string(kind) + "の中を読めません（" + systemReason(errno) +
-                                    "）。");
+        return Failure::refusal(
+            headline, root,
+            translated("%1の中を読めません（%2）。", {translated(kind), systemReason(errno)}));
     }
     if (top->empty()) {
-        return Failure::refusal(headline, root,
-                                "I386/TXTSETUP.SIF がありません（" + std::string(kind) +
-                                    "は空です）。");
+        return Failure::refusal(
+            headline, root,
+            translated("I386/TXTSETUP.SIF がありません（%1は空です）。", {translated(kind)}));
     }
-    std::string found = "（最上位にあるもの: " + listedNames(*top) + "）";
+    const std::string found = translated("（最上位にあるもの: %1）", {listedNames(*top)});
     for (const char* folder : kSetupFolders) {
         if (source.folderNames(folder)) {
-            return Failure::refusal(headline, root,
-                                    std::string(folder) + " フォルダに TXTSETUP.SIF がありません" +
-                                        found + "。");
+            return Failure::refusal(
+                headline, root,
+                translated("%1 フォルダに TXTSETUP.SIF がありません%2。", {folder, found}));
         }
     }
-    return Failure::refusal(headline, root, "I386/TXTSETUP.SIF がありません" + found + "。");
+    return Failure::refusal(headline, root,
+                            translated("I386/TXTSETUP.SIF がありません%1。", {found}));
 }
 
 } // namespace
@@ -76,13 +79,13 @@ Outcome validateSetupSource(const Medium& source) {
             return {};
         }
         if (Outcome readable = source.readable(); !readable) {
-            return Failure::refusal(source.path() +
-                                        " は Windows の CD のイメージとして読めません。",
-                                    source.path(), "（" + readable.failure().reason + "）");
+            return Failure::refusal(
+                translated("%1 は Windows の CD のイメージとして読めません。", {source.path()}),
+                source.path(), translated("（%1）", {readable.failure().reason}));
         }
-        return lookInto(source, "イメージ");
+        return lookInto(source, toTranslate("イメージ"));
     }
-    return lookInto(source, "フォルダ");
+    return lookInto(source, toTranslate("フォルダ"));
 }
 
 std::optional<std::uint64_t> sourceBytes(const Medium& source) {

@@ -2,6 +2,7 @@
 
 #include "check/TargetHardware.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -13,8 +14,9 @@ Outcome checkTargetHardware(const std::string& text, BuildSettings& settings) {
     const std::string path = makeAbsolute(text);
     if (Result<PciListing> devices = readTargetHardware(path, settings.inputSnapshots());
         !devices) {
-        return Failure::refusal("対象のハードウェアのファイルを lspci の出力として読めません。",
-                                path, devices.failure().reason);
+        return Failure::refusal(
+            translated("対象のハードウェアのファイルを lspci の出力として読めません。"), path,
+            devices.failure().reason);
     }
     settings.setTargetHardware(path);
     return {};

@@ -1,13 +1,15 @@
 #include "wizard/UsbDeviceSettingsCheck.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
 Result<StickDevice> validateUsbDevice(const UsbDeviceRequest& request) {
     if (request.usbImage.empty()) {
-        return Failure::refusal("USB メモリ " + request.node + " に書き込めません。", {},
-                                "書き込むイメージがありません。USB メモリ用イメージのファイル名も"
-                                "指定してください（イメージは残るので、別の USB メモリにも"
-                                "書き込めます）。");
+        return Failure::refusal(
+            translated("USB メモリ %1 に書き込めません。", {request.node}), {},
+            translated("書き込むイメージがありません。USB メモリ用イメージのファイル名も"
+                       "指定してください（イメージは残るので、別の USB メモリにも"
+                       "書き込めます）。"));
     }
     StickDeviceRequest stick;
     stick.node = request.node;
@@ -20,9 +22,9 @@ Result<StickDevice> validateUsbDevice(const UsbDeviceRequest& request) {
 }
 
 std::string usbDeviceQuestion(const StickDevice& device) {
-    return "USB メモリ " + describeStickDevice(device) +
-           " にイメージを書き込みます。\nこの USB メモリの内容はすべて消去されます。"
-           "よろしいですか？";
+    return translated("USB メモリ %1 にイメージを書き込みます。\nこの USB "
+                      "メモリの内容はすべて消去されます。よろしいですか？",
+                      {describeStickDevice(device)});
 }
 
 } // namespace ornibe

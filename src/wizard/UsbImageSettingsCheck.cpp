@@ -4,6 +4,7 @@
 #include "runner/UsbImage.h"
 #include "sys/FileError.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "wizard/SourceTreeCheck.h"
 
 #include <unistd.h>
@@ -25,8 +26,8 @@ Result<std::uint64_t> parseUsbImageSize(const std::string& text) {
         return std::uint64_t{0};
     }
     const Failure unusable = Failure::refusal(
-        "USB メモリ用イメージの大きさ「" + text + "」は使えません。", {},
-        "バイト数か、K、M、G（KiB、MiB、GiB）を付けた数で指定してください（例: 4G）。");
+        translated("USB メモリ用イメージの大きさ「%1」は使えません。", {text}), {},
+        translated("バイト数か、K、M、G（KiB、MiB、GiB）を付けた数で指定してください（例: 4G）。"));
     std::string digits = text;
     unsigned shift = 0;
     switch (digits.back()) {
@@ -54,8 +55,9 @@ Result<std::uint64_t> parseUsbImageSize(const std::string& text) {
     }
     const std::uint64_t number = std::stoull(digits);
     if (number > (kStickImageMaxBytes >> shift) || (number << shift) < kStickImageMinBytes) {
-        return Failure::refusal("USB メモリ用イメージの大きさ「" + text + "」は使えません。", {},
-                                "64 MiB から 2 TiB までです。");
+        return Failure::refusal(
+            translated("USB メモリ用イメージの大きさ「%1」は使えません。", {text}), {},
+            translated("64 MiB から 2 TiB までです。"));
     }
     return number << shift;
 }
@@ -67,18 +69,22 @@ validateUsbImage(const UsbImageRequest& request, const ToolSearch& tools,
         return std::uint64_t{0};
     }
     const std::string path = makeAbsolute(request.path, request.workFolder);
-    const std::string cannotWrite = "USB メモリ用イメージ " + path + " を作成できません。";
+    const std::string cannotWrite =
+        translated("USB メモリ用イメージ %1 を作成できません。", {path});
     if (path.back() == '/' || existsAsFolder(path)) {
-        return Failure::refusal(cannotWrite, path,
-                                "フォルダの名前です。イメージのファイル名を入力してください。");
+        return Failure::refusal(
+            cannotWrite, path,
+            translated("フォルダの名前です。イメージのファイル名を入力してください。"));
     }
     const std::string folder = folderPart(path);
     if (!existsAsFolder(folder)) {
-        return Failure::refusal(cannotWrite, folder, folder + " というフォルダはありません。");
+        return Failure::refusal(cannotWrite, folder,
+                                translated("%1 というフォルダはありません。", {folder}));
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        return Failure::refusal(cannotWrite, folder,
-                                folder + " に書き込めません（" + systemReason(errno) + "）。");
+        return Failure::refusal(
+            cannotWrite, folder,
+            translated("%1 に書き込めません（%2）。", {folder, systemReason(errno)}));
     }
     Result<std::uint64_t> size = parseUsbImageSize(request.sizeText);
     if (!size) {
@@ -102,12 +108,13 @@ validateUsbImage(const UsbImageRequest& request, const ToolSearch& tools,
     std::optional<std::uint64_t> free = freeBytes ? freeBytes(folder) : std::nullopt;
     if (needed && free && *free < *needed) {
         return Failure::refusal(cannotWrite, folder,
-                                "空き容量が足りません（" + mib(*needed) + " 必要で、" + mib(*free) +
-                                    " しかありません）。");
+                                translated("空き容量が足りません（%1 必要で、%2 しかありません）。",
+                                           {mib(*needed), mib(*free)}));
     }
     if (needed && *size != 0 && *size < kStickPartitionOffset + *needed) {
-        return Failure::refusal(cannotWrite, path,
-                                mib(*size) + " にはツリー（" + mib(*needed) + "）が入りません。");
+        return Failure::refusal(
+            cannotWrite, path,
+            translated("%1 にはツリー（%2）が入りません。", {mib(*size), mib(*needed)}));
     }
     return size;
 }

@@ -5,6 +5,7 @@
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 #include "wizard/DriverInfCheck.h"
 #include "wizard/PnpDriverCheck.h"
 
@@ -16,7 +17,7 @@ namespace {
 std::string listed(const std::vector<std::string>& items) {
     std::string text;
     for (const std::string& item : items) {
-        text += (text.empty() ? "" : "、") + item;
+        text += (text.empty() ? std::string() : translated("、")) + item;
     }
     return text;
 }
@@ -83,9 +84,10 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
     const std::string path = withoutTrailingSlash(makeAbsolute(source));
     if (target.version == WindowsVersion::Windows2000) {
         return Failure::refusal(
-            "virtio-win のドライバは Windows 2000 には組み込めません。", path,
-            "virtio-win のドライバは Windows XP と Windows Server 2003 (xp、2k3 のフォルダ) "
-            "までで、Windows 2000 用のものはありません。");
+            translated("virtio-win のドライバは Windows 2000 には組み込めません。"), path,
+            translated(
+                "virtio-win のドライバは Windows XP と Windows Server 2003 (xp、2k3 のフォルダ) "
+                "までで、Windows 2000 用のものはありません。"));
     }
     VirtioWinMedium medium(path, stop);
     if (medium.problem()) {
@@ -104,10 +106,10 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
         const std::string folder = findVirtioWinFolder(medium, kind, target);
         if (folder.empty()) {
             const std::vector<std::string> held = virtioWinFoldersHeld(medium, kind);
-            const std::string what = held.empty() ? std::string("なし") : listed(held);
+            const std::string what = held.empty() ? translated("なし") : listed(held);
             if (!only && !kind.textMode) {
-                choice.notFound.push_back(kind.name + "（" + fileName(path) + " にあるフォルダ：" +
-                                          what + "）");
+                choice.notFound.push_back(
+                    translated("%1（%2 にあるフォルダ：%3）", {kind.name, fileName(path), what}));
                 continue;
             }
             std::vector<std::string> looked;
@@ -115,26 +117,27 @@ Outcome addVirtioWinDrivers(BuildSettings& settings, const std::string& source,
                 looked.push_back(backslashed(candidate));
             }
             return Failure::refusal(
-                path + " に " + system + " 用の " + kind.name + " のフォルダがありません。", path,
-                "探したフォルダ：" + listed(looked) + "。" + fileName(path) + " にある " +
-                    kind.name + " のフォルダ：" + what + "。");
+                translated("%1 に %2 用の %3 のフォルダがありません。", {path, system, kind.name}),
+                path,
+                translated("探したフォルダ：%1。%2 にある %3 のフォルダ：%4。",
+                           {listed(looked), fileName(path), kind.name, what}));
         }
         Result<std::string> host = medium.hostFolder(folder, tempFolder);
         if (!host) {
-            return Failure::refusal(path + " の " + folder + " を読み出せません。", path,
+            return Failure::refusal(translated("%1 の %2 を読み出せません。", {path, folder}), path,
                                     host.failure().line());
         }
         std::optional<std::string> inf = findFileNoCase(*host, kind.inf);
         if (!inf) {
-            return Failure::refusal(path + " の " + folder + " を読み出せません。", path,
-                                    kind.inf + " がありません。");
+            return Failure::refusal(translated("%1 の %2 を読み出せません。", {path, folder}), path,
+                                    translated("%1 がありません。", {kind.inf}));
         }
         Outcome checked =
             kind.textMode ? validateDriverInf(*inf, target) : validatePnpDriverInf(*inf, target);
         if (!checked) {
-            return Failure::refusal(path + " の " + folder + " の " + kind.name +
-                                        " は組み込めません。",
-                                    *inf, checked.failure().reason);
+            return Failure::refusal(
+                translated("%1 の %2 の %3 は組み込めません。", {path, folder, kind.name}), *inf,
+                checked.failure().reason);
         }
         if (kind.textMode) {
             settings.AddDriverInf(*inf);

@@ -31,9 +31,10 @@ std::vector<std::string> inLocale(const std::string& locale, std::vector<std::st
 }
 
 CommandResult buildIn(const std::string& locale, const std::string& work) {
-    return runCommand(inLocale(locale, {"--work", work, "--source", kSampleTree, "--driver",
-                                        kSampleDriverInf, "--iso", work + ".iso", "--yes",
-                                        "--quiet", "--reproducible", "--log", work + ".log"}));
+    return runCommand(
+        inLocale(locale, {"--work", work, "--source", kSampleTree, "--driver", kSampleDriverInf,
+                          "--iso", work + ".iso", "--yes", "--quiet", "--reproducible",
+                          "--big-drive", "--log", work + ".log"}));
 }
 
 // The lines of a log file, with the run's own work folder named alike.
@@ -97,6 +98,12 @@ TEST(UserLanguage, an_english_locale_speaks_english_and_logs_and_builds_the_same
     EXPECT_THAT(refused.output,
                 HasSubstr("ornibe-build: unknown machine: vax (give one of qemu-pc, "));
     EXPECT_FALSE(holdsNonAscii(refused.output)) << refused.output;
+    // A refusal of the settings by the wizard's own checks, before anything
+    // changes.
+    CommandResult checked = runCommand(inLocale("en_US.UTF-8", {"--work", dir / "missing"}));
+    EXPECT_EQ(checked.exitCode, 2);
+    EXPECT_THAT(checked.output, HasSubstr("There is no folder " + (dir / "missing")));
+    EXPECT_FALSE(holdsNonAscii(checked.output)) << checked.output;
 
     // A locale that names no English keeps the program's own Japanese.
     for (const char* locale : {"C.UTF-8", "fr_FR.UTF-8"}) {

@@ -20,7 +20,6 @@ namespace {
 // own files and is not read here.
 const std::set<std::string> kFoldersToDo = {
     "check",
-    "wizard",
 };
 
 // Texts beyond ASCII that stay as they are in every language: the file
