@@ -2,6 +2,7 @@
 
 #include "inf/InfLimits.h"
 #include "inf/InfReader.h"
+#include "runner/DriverPackSummary.h"
 #include "runner/F6Summary.h"
 #include "runner/TargetHardwareSummary.h"
 #include "runner/VirtioWinReport.h"
@@ -128,6 +129,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
 
     appendPnpDriverSummary(settings, data.target, log);
     appendVirtioWinSummary(settings, log);
+    appendDriverPackSummary(settings.getDriverPack(), log);
     appendSetupAdditionsSummary(settings, data.target.architecture, *source, log);
     log.append("\r\n\r\n137GB 以上のハードディスク：\r\n      ");
     log.append(settings.GetBigDrive() != 0 ? "使用する" : "使用しない");

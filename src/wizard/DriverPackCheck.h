@@ -1,0 +1,33 @@
+#pragma once
+
+#include "inf/SetupArchitecture.h"
+#include "settings/BuildSettings.h"
+#include "sys/Failure.h"
+#include "sys/SearchPath.h"
+#include "sys/StopCheck.h"
+
+#include <string>
+
+namespace ornibe {
+
+// Takes the drivers of the pack in folder (empty for none) on "次へ >",
+// after the driver lists: reads the pack for the tree's version and
+// architecture (source/DriverPack.h), reads every driver binary of it
+// against the CD in cdRoot in one check (check/DriverLoadCheck.h), and
+// chooses among them (check/DriverPackChoice.h) against the target machine
+// of targetHardware when there is one (which is checked and set in the
+// settings as its own field would), the drivers already in the lists
+// winning. The drivers taken are appended to the driver list (an INF, or
+// the folder of a TXTSETUP.OEM with the entry chosen), so that the build
+// integrates them as any other; the settings keep the table of what was
+// taken and why (BuildSettings::getDriverPack).
+//
+// Refused with the reason, before anything changes: a pack that is not a
+// folder, holds a link leading out of it or holds no driver for the tree;
+// a driver taken that lacks a file it names.
+Outcome addDriverPackDrivers(BuildSettings& settings, const std::string& folder,
+                             const std::string& targetHardware, const std::string& cdRoot,
+                             const WindowsTarget& target, const ToolSearch& tools,
+                             const StopCheck& stop = {});
+
+} // namespace ornibe
