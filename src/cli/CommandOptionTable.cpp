@@ -87,7 +87,9 @@ constexpr OptionRow kRows[] = {
              "か --machine があればそのディスクコントローラに合う最良の\n"
              "もの（ID が具体的、読み込める、DriverVer が新しい順）、\n"
              "なければ読み込めるものすべてをテキストモードに組み込み、\n"
-             "選んだ理由と外した理由を表にします。--driver が優先します"},
+             "選んだ理由と外した理由を表にします。--driver が優先します。\n"
+             "--check と使うと、そのツリーにパックから選ぶものを表に\n"
+             "します（--json にも）"},
     {.name = "--hotfix",
      .valueName = "FILE",
      .target = &Options::hotfixes,

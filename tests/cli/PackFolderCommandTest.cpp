@@ -186,6 +186,18 @@ TEST_F(PackFolderCommandTest, the_pack_gives_each_controller_its_best_driver_and
                       Not(HasSubstr("IARAID")), Not(HasSubstr("PVSCSI")), Not(HasSubstr("AHCIGEN")),
                       Not(HasSubstr("NVGTS"))));
 
+    // The check of the tree gives the same table, in JSON too.
+    CommandResult checked = runBuild({"--check", "--work", work + "-built", "--driver-pack",
+                                      dir / "pack", "--target-hardware", listing, "--json"});
+    EXPECT_THAT(
+        checked.output,
+        AllOf(HasSubstr("\"driverPack\": {\"source\": \"" + dir / "pack" +
+                        "\", \"againstTarget\": true"),
+              HasSubstr("\"driver\": \"LSI/53C1030-1.28/XP/symmpi.inf\", \"why\": "
+                        "\"PCI\\\\VEN_1000&DEV_0030 で一致、DriverVer 11/02/2008,1.28.3.0\""),
+              HasSubstr("{\"driver\": \"VMware/PVSCSI/XP/pvscsi.inf\", \"why\": "
+                        "\"読み込めません：PVSCSI.SYS: 取り込むモジュール STORPORT.SYS")));
+
     // Without a target every driver that loads goes in, save the older LSI
     // one (the same ID) and the nForce one, which a named driver claims.
     const std::string named =
