@@ -34,6 +34,10 @@ struct DriverPackTable {
         bool operator==(const LeftOut&) const = default;
     };
     std::vector<LeftOut> leftOut;
+    // The driver list entries the pack added (those the list did not hold
+    // already), which the page shows in its own field rather than in the
+    // list.
+    std::vector<std::string> addedEntries;
     // Drivers of the pack for another architecture or version.
     std::size_t otherSystems = 0;
 

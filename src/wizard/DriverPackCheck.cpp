@@ -4,7 +4,10 @@
 #include "check/TargetHardware.h"
 #include "inf/DriverPackage.h"
 #include "source/F6Source.h"
+#include "sys/CaseFold.h"
 #include "wizard/TargetHardwareCheck.h"
+
+#include <algorithm>
 
 namespace ornibe {
 namespace {
@@ -17,6 +20,15 @@ ChoiceDriver namedDrivers(const BuildSettings& settings, const WindowsTarget& ta
     PackDriver named;
     describePackage(package, named);
     return {"指定したドライバ", named.ids, {}, named.files, {}};
+}
+
+bool isListed(const BuildSettings& settings, const std::string& entry) {
+    for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
+        if (equalsHostNoCase(settings.GetDriverInf(i), entry)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -46,14 +58,23 @@ Outcome addDriverPackDrivers(BuildSettings& settings, const std::string& folder,
     if (!selection) {
         return selection.failure();
     }
+    DriverPackTable& table = selection->table;
     for (const PackDriver& driver : selection->taken) {
+        if (!isListed(settings, driver.source)) {
+            table.addedEntries.push_back(driver.source);
+        }
         settings.AddDriverInf(driver.source);
         if (!driver.entryId.empty()) {
             settings.addDriverEntry({driver.source, driver.entryId});
         }
     }
-    settings.setDriverPack(selection->table);
+    settings.setDriverPack(table);
     return {};
+}
+
+bool isDriverPackEntry(const DriverPackTable& table, const std::string& entry) {
+    return std::find(table.addedEntries.begin(), table.addedEntries.end(), entry) !=
+           table.addedEntries.end();
 }
 
 } // namespace ornibe

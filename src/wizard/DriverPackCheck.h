@@ -30,4 +30,7 @@ Outcome addDriverPackDrivers(BuildSettings& settings, const std::string& folder,
                              const WindowsTarget& target, const ToolSearch& tools,
                              const StopCheck& stop = {});
 
+// Whether entry is one the pack put into the driver list.
+bool isDriverPackEntry(const DriverPackTable& table, const std::string& entry);
+
 } // namespace ornibe
