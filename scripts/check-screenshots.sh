@@ -8,7 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# picture: the files that lay out what it shows.
+# picture: the files that lay out what it shows; the English pictures in
+# docs/en also show the English translations of the pages and of the texts
+# the pages get from the core.
 pages=(
   "docs/settings-page.png: src/ui/SettingsPageLayout.cpp src/ui/VirtioWinGroup.cpp"
   "docs/answer-file-dialog.png: src/ui/AnswerFileDialog.ui src/ui/AnswerFileDialog.cpp"
@@ -16,6 +18,10 @@ pages=(
   "docs/confirm-page.png: src/ui/ConfirmPage.cpp"
   "docs/build-log.png: src/ui/ConfirmPage.cpp"
 )
+english="src/ui/translations/ornibe_en.ts po/en.po"
+for page in "${pages[@]}"; do
+  pages+=("docs/en/${page#docs/} $english")
+done
 
 committed() { git log -1 --format=%ct -- "$@"; }
 

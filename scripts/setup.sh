@@ -7,13 +7,15 @@
 set -euo pipefail
 
 # Building the wizard, ornibe-build and their tools, and running them: the
-# compiler, Qt with its Japanese texts, a Japanese font, and the cabinet
-# and ISO 9660 libraries, and mtools, which reads driver floppy images;
-# for the USB stick image, mkfs.fat (dosfstools), mtools and syslinux with
+# compiler, Qt with its Japanese texts and its translation tools (lupdate
+# and lrelease, which make the pages' English texts), a Japanese font, and
+# the cabinet and ISO 9660 libraries, and mtools, which reads driver floppy
+# images; for the USB stick image, mkfs.fat (dosfstools), mtools and syslinux with
 # its modules (syslinux-common).
 run_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+  qt6-tools-dev qt6-l10n-tools
   fonts-ipafont-gothic
   libgcab-dev libisofs-dev
   mtools dosfstools syslinux syslinux-common

@@ -6,7 +6,7 @@
 # build and the number of programs it started are printed (goal: at most
 # 1.0 s for 150 drivers), with the load average before and after the runs.
 #
-#   bench/drivers/driver_pack_bench.sh [BUILD_DIR] [COUNT] [RUNS] [STANDINS]
+#   bench/drivers/driver_pack_bench.sh [BUILD_DIR] [COUNT] [RUNS] [STANDINS] [BEFORE]
 #
 # BUILD_DIR  the configured build tree (default: build); ornibe-build and
 #            the tools are built there first
@@ -18,6 +18,10 @@
 #            pack is then a copy of its clean x86 driver, and the tree
 #            carries its kernel, HAL and SCSIPORT.SYS in cabinets, so that
 #            the load check reads every driver against the CD's modules
+#            (give "" to leave them out and name BEFORE)
+# BEFORE     another ornibe-build (one built from an earlier commit) timed
+#            on the same pack, its runs alternating with this build's, so
+#            that both figures come from the same state of the machine
 #
 # The same pack is then given whole with --driver-pack (no target: every
 # driver is taken) and timed the same way, and a pack of 500 drivers
@@ -42,6 +46,7 @@ build=${1:-build}
 count=${2:-150}
 runs=${3:-5}
 standins=${4:-}
+before=${5:-}
 cmake -S "$root" -B "$build" -DORNIBE_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target ornibe-build makecab extract cdimage attrib \
   ornibe_pack_choice_bench >/dev/null
@@ -87,7 +92,7 @@ fresh() {
   sync
 }
 build_once() {
-  "$@" "$program" --work "$tree" --yes --quiet "${drivers[@]}" > "$work/build.log" \
+  "$@" "${builder:-$program}" --work "$tree" --yes --quiet "${drivers[@]}" > "$work/build.log" \
     2> "$work/build.err" || { cat "$work/build.err" "$work/build.log" >&2; exit 1; }
 }
 pack_once() {
@@ -101,7 +106,15 @@ load() { cut -d' ' -f1-3 /proc/loadavg; }
 load_before=$(load)
 times=()
 cpus=()
+befores=()
 for ((run = 0; run < runs; run++)); do
+  if [ -n "$before" ]; then
+    fresh
+    start=$(now)
+    builder=$before build_once
+    end=$(now)
+    befores+=("$(echo "$end - $start" | bc)")
+  fi
   fresh
   start=$(now)
   # The processor time of the build and its children (user + system),
@@ -138,6 +151,10 @@ else
 fi
 printf 'driver pack build: %.3f s (median of %s; goal <= 1.0; load average %s before, %s after)\n' \
   "$(median "${times[@]}")" "$runs" "$load_before" "$load_after"
+if [ -n "$before" ]; then
+  printf 'the same builds by %s:' "$before"; printf ' %.3f' "${befores[@]}"
+  printf ' s (median %.3f)\n' "$(median "${befores[@]}")"
+fi
 printf 'the same pack with --driver-pack:'; printf ' %.3f' "${packs[@]}"
 printf ' s (median %.3f; %s files placed)\n' "$(median "${packs[@]}")" \
   "$(grep -c 'をコピーしています。。。完了' "$work/pack.log")"

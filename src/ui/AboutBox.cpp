@@ -13,7 +13,7 @@ namespace ornibe {
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("aboutBox"));
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 ornibe"));
+    setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報 ornibe"));
     setFont(pageFont());
     setWindowIcon(programIcon());
 

@@ -3,6 +3,7 @@
 #include "ui/PageLook.h"
 #include "ui_AnswerFileDialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QPushButton>
 
@@ -18,9 +19,10 @@ std::string text(const QLineEdit* edit) {
 }
 
 QString chooseAnswerFile(QWidget* parent, const QString& current) {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("応答ファイルの選択"), current,
-                                        QStringLiteral("応答ファイル (*.sif *.SIF *.txt *.TXT);;"
-                                                       "すべてのファイル (*)"));
+    return QFileDialog::getOpenFileName(
+        parent, QCoreApplication::translate("AnswerFileDialog", "応答ファイルの選択"), current,
+        QCoreApplication::translate("AnswerFileDialog", "応答ファイル (*.sif *.SIF *.txt *.TXT);;"
+                                                        "すべてのファイル (*)"));
 }
 
 } // namespace

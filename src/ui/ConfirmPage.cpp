@@ -45,7 +45,7 @@ ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget*
     : QDialog(parent), settings_(settings), messages_(messages), editionLabel_(new QLabel(this)),
       notesLabel_(new QLabel(this)), view_(new LogView(this)), log_(*view_) {
     setObjectName(QStringLiteral("confirmPage"));
-    setWindowTitle(QStringLiteral("作業内容の確認"));
+    setWindowTitle(tr("作業内容の確認"));
     setWindowIcon(programIcon());
     setFont(pageFont());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -63,16 +63,16 @@ ConfirmPage::ConfirmPage(BuildSettings& settings, MessageBox& messages, QWidget*
     // Read-only, but the text can still be selected and copied.
     view_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-    backButton_ = new QPushButton(QStringLiteral("< 戻る"), this);
+    backButton_ = new QPushButton(tr("< 戻る"), this);
     backButton_->setObjectName(QStringLiteral("backButton"));
     backButton_->setDefault(true);
-    runButton_ = new QPushButton(QStringLiteral("実行！"), this);
+    runButton_ = new QPushButton(tr("実行！"), this);
     runButton_->setObjectName(QStringLiteral("runButton"));
     runButton_->setAutoDefault(false);
-    quitButton_ = new QPushButton(QStringLiteral("終了"), this);
+    quitButton_ = new QPushButton(tr("終了"), this);
     quitButton_->setObjectName(QStringLiteral("quitButton"));
     quitButton_->setAutoDefault(false);
-    saveButton_ = new QPushButton(QStringLiteral("ログを保存…"), this);
+    saveButton_ = new QPushButton(tr("ログを保存…"), this);
     saveButton_->setObjectName(QStringLiteral("saveLogButton"));
     saveButton_->setAutoDefault(false);
     saveButton_->hide();
@@ -119,7 +119,7 @@ int ConfirmPage::exec() {
     saveButton_->hide();
     notesLabel_->clear();
     notesLabel_->hide();
-    quitButton_->setText(QStringLiteral("終了"));
+    quitButton_->setText(tr("終了"));
     backButton_->setEnabled(true);
     runButton_->setEnabled(true);
     quitButton_->setEnabled(true);
@@ -161,7 +161,7 @@ void ConfirmPage::keepResults() {
     resultsKept_ = true;
     saveButton_->show();
     saveButton_->setEnabled(true);
-    quitButton_->setText(QStringLiteral("閉じる"));
+    quitButton_->setText(tr("閉じる"));
     quitButton_->setEnabled(true);
     saveButton_->setFocus();
 }
@@ -169,10 +169,10 @@ void ConfirmPage::keepResults() {
 void ConfirmPage::saveLog() {
     PathDialogSpec spec;
     spec.name = "saveLogDialog";
-    spec.title = QStringLiteral("ログを保存");
+    spec.title = tr("ログを保存");
     spec.mode = PathDialogSpec::Mode::SaveFile;
     spec.suffix = QStringLiteral("log");
-    spec.filters = {QStringLiteral("ログ (*.log *.txt)"), QStringLiteral("すべてのファイル (*)")};
+    spec.filters = {tr("ログ (*.log *.txt)"), tr("すべてのファイル (*)")};
     // Beside the work folder, not in it, where the next image would take
     // the log in.
     spec.folder = startFolder(QString::fromStdString(folderPart(settings_.GetWorkFolder())));
@@ -187,8 +187,7 @@ void ConfirmPage::saveLog() {
 }
 
 void ConfirmPage::note(std::string_view text) {
-    QString line =
-        QStringLiteral("注意：") + QString::fromUtf8(text.data(), qsizetype(text.size()));
+    QString line = tr("注意：") + QString::fromUtf8(text.data(), qsizetype(text.size()));
     notesLabel_->setText(notesLabel_->text().isEmpty() ? line : notesLabel_->text() + "\n" + line);
     notesLabel_->show();
 }
@@ -199,8 +198,7 @@ void ConfirmPage::processEvents() {
 
 void ConfirmPage::copyProgressStarted() {
     progress_ = std::make_unique<CopyProgressDialog>(
-        messages_, QStringLiteral("CD の内容を作業フォルダにコピーしています。。。"),
-        QStringLiteral("キャンセル"), this);
+        messages_, tr("CD の内容を作業フォルダにコピーしています。。。"), tr("キャンセル"), this);
     progress_->setObjectName(QStringLiteral("copyProgress"));
     progress_->setWindowTitle(QStringLiteral("ornibe"));
     progress_->setWindowModality(Qt::WindowModal);
@@ -219,10 +217,9 @@ bool ConfirmPage::copyProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal
     std::uint64_t done = bytesTotal > 0 ? bytesDone : filesDone;
     std::uint64_t total = bytesTotal > 0 ? bytesTotal : filesTotal;
     int value = total > 0 ? int(std::min<std::uint64_t>(done, total) * 1000 / total) : 0;
-    progress_->setLabelText(
-        QStringLiteral("CD の内容を作業フォルダにコピーしています。。。\n%1 / %2")
-            .arg(filesDone)
-            .arg(filesTotal));
+    progress_->setLabelText(tr("CD の内容を作業フォルダにコピーしています。。。\n%1 / %2")
+                                .arg(filesDone)
+                                .arg(filesTotal));
     progress_->setValue(value);
     processEvents();
     return !progress_->wasCanceled() && !stopRequested_;
@@ -265,7 +262,7 @@ void ConfirmPage::reject() {
         return;
     }
     MessageStyle style{MessageButtons::OkCancel, MessageIcon::Question, true};
-    if (messages_.show("終了します。", style) != MessageAnswer::Ok) {
+    if (messages_.show(tr("終了します。").toStdString(), style) != MessageAnswer::Ok) {
         return;
     }
     if (running_) {

@@ -13,7 +13,7 @@ namespace ornibe {
 F6EntryDialog::F6EntryDialog(const F6EntryList& list, QWidget* parent)
     : QDialog(parent), list_(list) {
     setObjectName(QStringLiteral("f6EntryDialog"));
-    setWindowTitle(QStringLiteral("組み込む項目を選んでください"));
+    setWindowTitle(tr("組み込む項目を選んでください"));
     setFont(pageFont());
 
     auto* label = new QLabel(QString::fromStdString(list_.source), this);
@@ -31,8 +31,7 @@ F6EntryDialog::F6EntryDialog(const F6EntryList& list, QWidget* parent)
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(tr("キャンセル"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

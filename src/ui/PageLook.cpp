@@ -114,15 +114,21 @@ bool handlePageKey(QDialog& page, QKeyEvent& event) {
     return false;
 }
 
-void loadJapaneseQtTexts() {
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+bool loadPageTexts(UserLanguage language) {
+    const bool english = language == UserLanguage::English;
+    QLocale::setDefault(english ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                : QLocale(QLocale::Japanese, QLocale::Japan));
     auto* translator = new QTranslator(qApp);
-    if (translator->load(QStringLiteral("qtbase_ja"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    const bool loaded = english
+                            ? translator->load(QStringLiteral(":/i18n/ornibe_en.qm"))
+                            : translator->load(QStringLiteral("qtbase_ja"),
+                                               QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    if (loaded) {
         QCoreApplication::installTranslator(translator);
     } else {
         delete translator;
     }
+    return loaded || !english;
 }
 
 } // namespace ornibe

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/UserLanguage.h"
+
 #include <QFont>
 #include <QIcon>
 #include <QSize>
@@ -38,9 +40,12 @@ QSize roomOnScreen(const QWidget& window);
 // default button) goes on.
 bool handlePageKey(QDialog& page, QKeyEvent& event);
 
-// Loads Qt's own Japanese texts (Debian's qt6-translations-l10n), so that
-// file dialogs, their buttons and their questions speak the program's
-// language. Harmless when they are not installed.
-void loadJapaneseQtTexts();
+// Makes the pages speak the language: for Japanese, the program's own, Qt's
+// own Japanese texts (Debian's qt6-translations-l10n), so that file dialogs,
+// their buttons and their questions speak it too (harmless when they are
+// not installed); for English, the pages' English translation built into
+// the program, and Qt's own texts stay English. False when the English
+// translation cannot be loaded (the pages then stay Japanese).
+bool loadPageTexts(UserLanguage language);
 
 } // namespace ornibe

@@ -32,13 +32,13 @@ MessageAnswer QtMessageBox::show(const std::string& text, MessageStyle style) {
         break;
     case MessageButtons::OkCancel:
         first = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-        second = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        second = box.addButton(tr("キャンセル"), QMessageBox::RejectRole);
         box.setEscapeButton(second);
         break;
     case MessageButtons::YesNo:
         // A yes/no box cannot be dismissed without an answer.
-        first = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        second = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        first = box.addButton(tr("はい(&Y)"), QMessageBox::YesRole);
+        second = box.addButton(tr("いいえ(&N)"), QMessageBox::NoRole);
         break;
     }
     box.setDefaultButton(style.secondIsDefault && second ? second : first);

@@ -183,11 +183,10 @@ void SettingsPage::driveChosen(int position) {
         return;
     }
     PathDialogSpec spec;
-    spec.title = QStringLiteral("開く");
+    spec.title = tr("開く");
     if (kind == CdDriveList::Kind::PickImage) {
         spec.name = "cdImageDialog";
-        spec.filters = {QStringLiteral("ISO イメージファイル (*.iso)"),
-                        QStringLiteral("すべてのファイル (*)")};
+        spec.filters = {tr("ISO イメージファイル (*.iso)"), tr("すべてのファイル (*)")};
     } else {
         spec.name = "cdFolderDialog";
         spec.mode = PathDialogSpec::Mode::Folder;
@@ -219,9 +218,9 @@ void SettingsPage::proposeVolumeLabel(int position) {
 void SettingsPage::pickServicePack() {
     PathDialogSpec spec;
     spec.name = "servicePackDialog";
-    spec.title = QStringLiteral("開く");
+    spec.title = tr("開く");
     spec.suffix = QStringLiteral("exe");
-    spec.filters = {QStringLiteral("Service Pack ファイル (*.exe)")};
+    spec.filters = {tr("Service Pack ファイル (*.exe)")};
     spec.folder = startFolder(ui_.servicePack->text());
     spec.fills = ui_.servicePack;
     choosePath(this, spec, runDialog_);
@@ -230,13 +229,13 @@ void SettingsPage::pickServicePack() {
 void SettingsPage::pickInf() {
     PathDialogSpec spec;
     spec.name = "infDialog";
-    spec.title = QStringLiteral("開く");
+    spec.title = tr("開く");
     spec.suffix = QStringLiteral("inf");
     // A driver floppy is picked as its TXTSETUP.OEM or its image.
-    spec.filters = {QStringLiteral("INF ファイル (*.inf)"),
-                    QStringLiteral("ドライバのフロッピー (TXTSETUP.OEM txtsetup.oem *.img *.IMG "
-                                   "*.ima *.IMA *.vfd *.VFD *.flp *.FLP)"),
-                    QStringLiteral("すべてのファイル (*)")};
+    spec.filters = {tr("INF ファイル (*.inf)"),
+                    tr("ドライバのフロッピー (TXTSETUP.OEM txtsetup.oem *.img *.IMG "
+                       "*.ima *.IMA *.vfd *.VFD *.flp *.FLP)"),
+                    tr("すべてのファイル (*)")};
     // Opens at the folder of the typed name, or else of the last listed one.
     QString current = ui_.infEdit->text();
     if (current.isEmpty() && ui_.infList->count() > 0) {
@@ -250,7 +249,7 @@ void SettingsPage::pickInf() {
 void SettingsPage::browseWorkFolder() {
     PathDialogSpec spec;
     spec.name = "workFolderDialog";
-    spec.title = QStringLiteral("フォルダを選択してください");
+    spec.title = tr("フォルダを選択してください");
     spec.mode = PathDialogSpec::Mode::Folder;
     // Opens at the folder the field holds (or the nearest one above it
     // that exists), at the desktop when it is empty.
@@ -264,11 +263,10 @@ void SettingsPage::browseWorkFolder() {
 void SettingsPage::pickIsoPath() {
     PathDialogSpec spec;
     spec.name = "isoDialog";
-    spec.title = QStringLiteral("名前を付けて保存");
+    spec.title = tr("名前を付けて保存");
     spec.mode = PathDialogSpec::Mode::SaveFile;
     spec.suffix = QStringLiteral("iso");
-    spec.filters = {QStringLiteral("ISO イメージファイル (*.iso)"),
-                    QStringLiteral("すべてのファイル (*)")};
+    spec.filters = {tr("ISO イメージファイル (*.iso)"), tr("すべてのファイル (*)")};
     // The image tool runs in the work folder: a relative name is there.
     spec.folder = startFolder(ui_.isoPath->text(), ui_.workFolder->text().toStdString());
     spec.fills = ui_.isoPath;
@@ -278,11 +276,10 @@ void SettingsPage::pickIsoPath() {
 void SettingsPage::pickUsbImage() {
     PathDialogSpec spec;
     spec.name = "usbImageDialog";
-    spec.title = QStringLiteral("名前を付けて保存");
+    spec.title = tr("名前を付けて保存");
     spec.mode = PathDialogSpec::Mode::SaveFile;
     spec.suffix = QStringLiteral("img");
-    spec.filters = {QStringLiteral("ディスクイメージ (*.img)"),
-                    QStringLiteral("すべてのファイル (*)")};
+    spec.filters = {tr("ディスクイメージ (*.img)"), tr("すべてのファイル (*)")};
     spec.folder = startFolder(ui_.usbImage->text(), ui_.workFolder->text().toStdString());
     spec.fills = ui_.usbImage;
     choosePath(this, spec, runDialog_);
@@ -337,9 +334,9 @@ void SettingsPage::addDriverInfToList(const QString& text) {
 void SettingsPage::pickPnpInf() {
     PathDialogSpec spec;
     spec.name = "pnpInfDialog";
-    spec.title = QStringLiteral("開く");
+    spec.title = tr("開く");
     spec.suffix = QStringLiteral("inf");
-    spec.filters = {QStringLiteral("INF ファイル (*.inf)")};
+    spec.filters = {tr("INF ファイル (*.inf)")};
     QString current;
     if (ui_.pnpList->count() > 0) {
         current = ui_.pnpList->item(ui_.pnpList->count() - 1)->text();
@@ -388,7 +385,7 @@ void SettingsPage::accept() {
 
 void SettingsPage::reject() {
     MessageStyle style{MessageButtons::OkCancel, MessageIcon::Information, true};
-    if (messages_.show("終了します。", style) == MessageAnswer::Ok) {
+    if (messages_.show(tr("終了します。").toStdString(), style) == MessageAnswer::Ok) {
         done(PageCode::Quit);
     }
 }
@@ -410,8 +407,8 @@ void SettingsPage::keyPressEvent(QKeyEvent* event) {
 void SettingsPage::pickTargetHardware() {
     PathDialogSpec spec;
     spec.name = "targetHardwareDialog";
-    spec.title = QStringLiteral("開く");
-    spec.filters = {QStringLiteral("lspci の出力 (*.txt)"), QStringLiteral("すべてのファイル (*)")};
+    spec.title = tr("開く");
+    spec.filters = {tr("lspci の出力 (*.txt)"), tr("すべてのファイル (*)")};
     spec.folder = startFolder(ui_.targetHardware->currentText());
     spec.fills = ui_.targetHardware->lineEdit();
     choosePath(this, spec, runDialog_);
@@ -420,7 +417,7 @@ void SettingsPage::pickTargetHardware() {
 void SettingsPage::pickDriverPack() {
     PathDialogSpec spec;
     spec.name = "driverPackDialog";
-    spec.title = QStringLiteral("ドライバパックのフォルダ");
+    spec.title = tr("ドライバパックのフォルダ");
     spec.mode = PathDialogSpec::Mode::Folder;
     spec.folder = startFolder(ui_.driverPack->text());
     spec.fills = ui_.driverPack;

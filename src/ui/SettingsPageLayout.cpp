@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -76,6 +77,8 @@ struct PathGroupSpec {
 
 // The page's parts, each built with its controls and inner layout.
 class Builder {
+    Q_DECLARE_TR_FUNCTIONS(ornibe::SettingsPage)
+
 public:
     Builder(QDialog& page, SettingsControls& controls) : page_(page), c_(controls) {}
 
@@ -117,9 +120,9 @@ QLayout* Builder::buildDriveRow() {
     c_.driveList->setMinimumContentsLength(24);
     c_.volumeLabel = makeEdit("volumeLabelEdit", &page_);
     c_.volumeLabel->setMinimumWidth(c_.volumeLabel->fontMetrics().averageCharWidth() * 16);
-    auto* driveLabel = new QLabel(QStringLiteral("読込元のCDドライブ :"), &page_);
+    auto* driveLabel = new QLabel(tr("読込元のCDドライブ :"), &page_);
     driveLabel->setBuddy(c_.driveList);
-    auto* labelLabel = new QLabel(QStringLiteral("ボリュームラベル :"), &page_);
+    auto* labelLabel = new QLabel(tr("ボリュームラベル :"), &page_);
     labelLabel->setBuddy(c_.volumeLabel);
     auto* row = new QHBoxLayout;
     row->addWidget(driveLabel);
@@ -145,40 +148,40 @@ QGroupBox* Builder::buildPathGroup(const PathGroupSpec& spec, QLineEdit*& edit,
 }
 
 QGroupBox* Builder::buildServicePackGroup() {
-    return buildPathGroup({QStringLiteral("Service Pack 適用済みにする"), "servicePackGroup",
-                           QStringLiteral("Service Pack ファイル :"), "servicePackEdit",
-                           QStringLiteral("ファイル選択"), "servicePackButton"},
+    return buildPathGroup({tr("Service Pack 適用済みにする"), "servicePackGroup",
+                           tr("Service Pack ファイル :"), "servicePackEdit", tr("ファイル選択"),
+                           "servicePackButton"},
                           c_.servicePack, c_.servicePackButton);
 }
 
 // The drivers: an edit line over an always-open list, as a simple combo
 // box shows them, with add and remove beside it.
 QGroupBox* Builder::buildDriverGroup() {
-    auto* group = new QGroupBox(QStringLiteral("ドライバを追加する"), &page_);
+    auto* group = new QGroupBox(tr("ドライバを追加する"), &page_);
     group->setObjectName(QStringLiteral("driverGroup"));
-    c_.infPickButton = makeButton(QStringLiteral("ファイル選択"), "infPickButton", group);
+    c_.infPickButton = makeButton(tr("ファイル選択"), "infPickButton", group);
     c_.infEdit = makeEdit("infEdit", group);
     c_.infList = new QListWidget(group);
     c_.infList->setObjectName(QStringLiteral("infList"));
     c_.infList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     c_.infList->setMinimumHeight(c_.infList->fontMetrics().height() * 5);
     c_.infList->setFocusPolicy(Qt::ClickFocus);
-    c_.infAddButton = makeButton(QStringLiteral("一覧に追加"), "infAddButton", group);
-    c_.infRemoveButton = makeButton(QStringLiteral("一覧から除外"), "infRemoveButton", group);
+    c_.infAddButton = makeButton(tr("一覧に追加"), "infAddButton", group);
+    c_.infRemoveButton = makeButton(tr("一覧から除外"), "infRemoveButton", group);
     auto* grid = new QGridLayout(group);
     // The driver pack shares the first row with the list's label, so that
     // the page keeps its height: the drivers the target needs, or all
     // that load, are taken from it.
-    auto* infLabel = new QLabel(QStringLiteral("ドライバの INF ファイル :"), group);
-    auto* packLabel = new QLabel(QStringLiteral("ドライバパック :"), group);
+    auto* infLabel = new QLabel(tr("ドライバの INF ファイル :"), group);
+    auto* packLabel = new QLabel(tr("ドライバパック :"), group);
     c_.driverPack = makeEdit("driverPackEdit", group);
-    c_.driverPack->setPlaceholderText(QStringLiteral("なし"));
+    c_.driverPack->setPlaceholderText(tr("なし"));
     c_.driverPack->setToolTip(
-        QStringLiteral("大容量記憶装置のドライバを集めたフォルダ。対象のハードウェアがあれば"
-                       "そのディスクコントローラに合う最良のものを、なければ読み込めるもの"
-                       "すべてを組み込みます。"));
+        tr("大容量記憶装置のドライバを集めたフォルダ。対象のハードウェアがあれば"
+           "そのディスクコントローラに合う最良のものを、なければ読み込めるもの"
+           "すべてを組み込みます。"));
     packLabel->setBuddy(c_.driverPack);
-    c_.driverPackButton = makeButton(QStringLiteral("フォルダ選択"), "driverPackButton", group);
+    c_.driverPackButton = makeButton(tr("フォルダ選択"), "driverPackButton", group);
     auto* first = new QHBoxLayout;
     first->addWidget(infLabel);
     first->addSpacing(8);
@@ -200,18 +203,17 @@ QGroupBox* Builder::buildDriverGroup() {
 // The Plug and Play drivers: a list with add (which picks a file) and
 // remove beside it.
 QGroupBox* Builder::buildPnpDriverGroup() {
-    auto* group =
-        new QGroupBox(QStringLiteral("PnP ドライバを追加する（GUI モードセットアップ）"), &page_);
+    auto* group = new QGroupBox(tr("PnP ドライバを追加する（GUI モードセットアップ）"), &page_);
     group->setObjectName(QStringLiteral("pnpDriverGroup"));
     c_.pnpList = new QListWidget(group);
     c_.pnpList->setObjectName(QStringLiteral("pnpList"));
     c_.pnpList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     c_.pnpList->setMinimumHeight(c_.pnpList->fontMetrics().height() * 5);
     c_.pnpList->setFocusPolicy(Qt::ClickFocus);
-    c_.pnpAddButton = makeButton(QStringLiteral("一覧に追加…"), "pnpAddButton", group);
-    c_.pnpRemoveButton = makeButton(QStringLiteral("一覧から除外"), "pnpRemoveButton", group);
+    c_.pnpAddButton = makeButton(tr("一覧に追加…"), "pnpAddButton", group);
+    c_.pnpRemoveButton = makeButton(tr("一覧から除外"), "pnpRemoveButton", group);
     auto* grid = new QGridLayout(group);
-    grid->addWidget(new QLabel(QStringLiteral("PnP ドライバの INF ファイル :"), group), 0, 0);
+    grid->addWidget(new QLabel(tr("PnP ドライバの INF ファイル :"), group), 0, 0);
     grid->addWidget(c_.pnpList, 1, 0, 2, 1);
     grid->addWidget(c_.pnpAddButton, 1, 1);
     grid->addWidget(c_.pnpRemoveButton, 2, 1, Qt::AlignTop);
@@ -219,12 +221,10 @@ QGroupBox* Builder::buildPnpDriverGroup() {
 }
 
 QGroupBox* Builder::buildBigDriveGroup() {
-    auto* group = new QGroupBox(QStringLiteral("137GB 以上のハードディスクに対応させる"), &page_);
+    auto* group = new QGroupBox(tr("137GB 以上のハードディスクに対応させる"), &page_);
     group->setObjectName(QStringLiteral("bigDriveGroup"));
     c_.bigDrive = new QCheckBox(
-        QStringLiteral(
-            "Windows2000 で 137GB 以上のハードディスクを使う （インストール完了後に有効）"),
-        group);
+        tr("Windows2000 で 137GB 以上のハードディスクを使う （インストール完了後に有効）"), group);
     c_.bigDrive->setObjectName(QStringLiteral("bigDriveCheck"));
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(c_.bigDrive);
@@ -232,9 +232,8 @@ QGroupBox* Builder::buildBigDriveGroup() {
 }
 
 QGroupBox* Builder::buildWorkFolderGroup() {
-    return buildPathGroup({QStringLiteral("作業フォルダの指定"), "workFolderGroup",
-                           QStringLiteral("作業フォルダ :"), "workFolderEdit",
-                           QStringLiteral("フォルダ選択"), "workFolderButton"},
+    return buildPathGroup({tr("作業フォルダの指定"), "workFolderGroup", tr("作業フォルダ :"),
+                           "workFolderEdit", tr("フォルダ選択"), "workFolderButton"},
                           c_.workFolder, c_.workFolderButton);
 }
 
@@ -242,12 +241,12 @@ QGroupBox* Builder::buildWorkFolderGroup() {
 // machine from the list, or a file of lspci output), and the USB stick
 // image; each label beside its field, so that the page grows the least.
 QGroupBox* Builder::buildIsoGroup() {
-    auto* group = new QGroupBox(QStringLiteral("ISO イメージの作成"), &page_);
+    auto* group = new QGroupBox(tr("ISO イメージの作成"), &page_);
     group->setObjectName(QStringLiteral("isoGroup"));
-    auto* isoLabel = new QLabel(QStringLiteral("ISOイメージのファイル名 :"), group);
+    auto* isoLabel = new QLabel(tr("ISOイメージのファイル名 :"), group);
     c_.isoPath = makeEdit("isoPathEdit", group);
     isoLabel->setBuddy(c_.isoPath);
-    c_.isoPathButton = makeButton(QStringLiteral("保存先選択"), "isoPathButton", group);
+    c_.isoPathButton = makeButton(tr("保存先選択"), "isoPathButton", group);
     auto* grid = new QGridLayout(group);
     // Three rows close together, so that the page still opens whole on a
     // 1280x800 screen.
@@ -257,7 +256,7 @@ QGroupBox* Builder::buildIsoGroup() {
     iso->addWidget(c_.isoPath, 1);
     grid->addLayout(iso, 0, 0);
     grid->addWidget(c_.isoPathButton, 0, 1);
-    auto* targetLabel = new QLabel(QStringLiteral("対象のハードウェア :"), group);
+    auto* targetLabel = new QLabel(tr("対象のハードウェア :"), group);
     c_.targetHardware = new QComboBox(group);
     c_.targetHardware->setObjectName(QStringLiteral("targetHardwareCombo"));
     c_.targetHardware->setEditable(true);
@@ -268,12 +267,11 @@ QGroupBox* Builder::buildIsoGroup() {
     c_.targetHardware->setMinimumContentsLength(16);
     c_.targetHardware->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     c_.targetHardware->setToolTip(
-        QStringLiteral("対象のマシンで lspci -nn（または lspci -vmmnn）が出力したファイル、"
-                       "または QEMU のマシン。ビルドの最後に、どのサービスがディスク "
-                       "コントローラを動かすかを調べます。"));
+        tr("対象のマシンで lspci -nn（または lspci -vmmnn）が出力したファイル、"
+           "または QEMU のマシン。ビルドの最後に、どのサービスがディスク "
+           "コントローラを動かすかを調べます。"));
     targetLabel->setBuddy(c_.targetHardware);
-    c_.targetHardwareButton =
-        makeButton(QStringLiteral("ファイル選択"), "targetHardwareButton", group);
+    c_.targetHardwareButton = makeButton(tr("ファイル選択"), "targetHardwareButton", group);
     auto* target = new QHBoxLayout;
     target->addWidget(targetLabel);
     target->addWidget(c_.targetHardware, 1);
@@ -281,30 +279,29 @@ QGroupBox* Builder::buildIsoGroup() {
     grid->addWidget(c_.targetHardwareButton, 1, 1);
     // The USB stick image, written after the ISO image from the same tree,
     // and its size (empty: one that fits the tree).
-    auto* usbLabel = new QLabel(QStringLiteral("USB メモリ用イメージ :"), group);
+    auto* usbLabel = new QLabel(tr("USB メモリ用イメージ :"), group);
     c_.usbImage = makeEdit("usbImageEdit", group);
-    c_.usbImage->setToolTip(
-        QStringLiteral("USB メモリに書き込むディスクイメージ（Windows XP SP2 以降と Server "
-                       "2003 の x86）。初めの起動ではメニューの 1 を選び、そのあとの起動は "
-                       "そのまま待つと内蔵ディスクから起動します。"));
+    c_.usbImage->setToolTip(tr("USB メモリに書き込むディスクイメージ（Windows XP SP2 以降と Server "
+                               "2003 の x86）。初めの起動ではメニューの 1 を選び、そのあとの起動は "
+                               "そのまま待つと内蔵ディスクから起動します。"));
     usbLabel->setBuddy(c_.usbImage);
-    auto* sizeLabel = new QLabel(QStringLiteral("大きさ :"), group);
+    auto* sizeLabel = new QLabel(tr("大きさ :"), group);
     c_.usbImageSize = makeEdit("usbImageSizeEdit", group);
-    c_.usbImageSize->setPlaceholderText(QStringLiteral("自動"));
-    c_.usbImageSize->setToolTip(QStringLiteral("バイト数か、K、M、G を付けた数（例: 4G）。"));
+    c_.usbImageSize->setPlaceholderText(tr("自動"));
+    c_.usbImageSize->setToolTip(tr("バイト数か、K、M、G を付けた数（例: 4G）。"));
     c_.usbImageSize->setFixedWidth(c_.usbImageSize->fontMetrics().averageCharWidth() * 10);
     sizeLabel->setBuddy(c_.usbImageSize);
     // The stick the image is written to at the end (empty: none); the
     // checks name its model and size and ask before it is taken.
-    auto* deviceLabel = new QLabel(QStringLiteral("書き込む USB メモリ :"), group);
+    auto* deviceLabel = new QLabel(tr("書き込む USB メモリ :"), group);
     c_.usbDevice = makeEdit("usbDeviceEdit", group);
-    c_.usbDevice->setPlaceholderText(QStringLiteral("なし"));
+    c_.usbDevice->setPlaceholderText(tr("なし"));
     c_.usbDevice->setToolTip(
-        QStringLiteral("イメージを書き込む USB メモリのデバイス（/dev/sdb など、ディスク全体）。"
-                       "内容はすべて消去されます。"));
+        tr("イメージを書き込む USB メモリのデバイス（/dev/sdb など、ディスク全体）。"
+           "内容はすべて消去されます。"));
     c_.usbDevice->setFixedWidth(c_.usbDevice->fontMetrics().averageCharWidth() * 12);
     deviceLabel->setBuddy(c_.usbDevice);
-    c_.usbImageButton = makeButton(QStringLiteral("保存先選択"), "usbImageButton", group);
+    c_.usbImageButton = makeButton(tr("保存先選択"), "usbImageButton", group);
     auto* usb = new QHBoxLayout;
     usb->addWidget(usbLabel);
     usb->addWidget(c_.usbImage, 1);
@@ -320,20 +317,18 @@ QGroupBox* Builder::buildIsoGroup() {
 // "次へ >" is the default button and starts disabled: it waits for a work
 // folder.
 QLayout* Builder::buildButtonRow() {
-    c_.nextButton = makeButton(QStringLiteral("次へ >"), "nextButton", &page_);
+    c_.nextButton = makeButton(tr("次へ >"), "nextButton", &page_);
     c_.nextButton->setDefault(true);
     c_.nextButton->setEnabled(false);
-    c_.quitButton = makeButton(QStringLiteral("終了"), "quitButton", &page_);
-    c_.answerFileButton =
-        makeButton(QStringLiteral("無人インストール…"), "answerFileButton", &page_);
-    c_.setupAdditionsButton =
-        makeButton(QStringLiteral("セットアップで実行…"), "setupAdditionsButton", &page_);
+    c_.quitButton = makeButton(tr("終了"), "quitButton", &page_);
+    c_.answerFileButton = makeButton(tr("無人インストール…"), "answerFileButton", &page_);
+    c_.setupAdditionsButton = makeButton(tr("セットアップで実行…"), "setupAdditionsButton", &page_);
     // Beside the buttons, where it takes no height from the fields.
-    c_.reproducible = new QCheckBox(QStringLiteral("再現可能なイメージ"), &page_);
+    c_.reproducible = new QCheckBox(tr("再現可能なイメージ"), &page_);
     c_.reproducible->setObjectName(QStringLiteral("reproducibleCheck"));
     c_.reproducible->setToolTip(
-        QStringLiteral("同じ入力から同じ ISO イメージを作ります。イメージの日時はすべて "
-                       "SOURCE_DATE_EPOCH の日時（未設定なら 2000-01-01 00:00:00 UTC）です。"));
+        tr("同じ入力から同じ ISO イメージを作ります。イメージの日時はすべて "
+           "SOURCE_DATE_EPOCH の日時（未設定なら 2000-01-01 00:00:00 UTC）です。"));
     auto* row = new QHBoxLayout;
     row->addWidget(c_.answerFileButton);
     row->addWidget(c_.setupAdditionsButton);
@@ -380,7 +375,7 @@ void Builder::setControlTabOrder() {
 // The title-bar menu belongs to the window manager: the version entry sits
 // in the page's context menu and on Alt+A.
 void Builder::addAboutAction() {
-    c_.about = new QAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(ornibe) (&A)..."), &page_);
+    c_.about = new QAction(tr("ﾊﾞｰｼﾞｮﾝ情報(ornibe) (&A)..."), &page_);
     c_.about->setObjectName(QStringLiteral("aboutAction"));
     c_.about->setShortcut(QKeySequence(Qt::ALT | Qt::Key_A));
     c_.about->setShortcutContext(Qt::WindowShortcut);

@@ -36,21 +36,21 @@ SetupAdditionsDialog::SetupAdditionsDialog(const SetupAdditionsDialogState& stat
                                            DialogRunner runDialog, QWidget* parent)
     : QDialog(parent), runDialog_(std::move(runDialog)), hotfixes_(state.hotfixes) {
     setObjectName(QStringLiteral("setupAdditionsDialog"));
-    setWindowTitle(QStringLiteral("セットアップで実行するもの"));
+    setWindowTitle(tr("セットアップで実行するもの"));
     auto* column = new QVBoxLayout(this);
 
-    auto* hotfixGroup = new QGroupBox(
-        QStringLiteral("修正プログラム（SVCPACK、セットアップの T-13 で実行）"), this);
+    auto* hotfixGroup =
+        new QGroupBox(tr("修正プログラム（SVCPACK、セットアップの T-13 で実行）"), this);
     auto* hotfixGrid = new QGridLayout(hotfixGroup);
     hotfixList_ = new QListWidget(hotfixGroup);
     hotfixList_->setObjectName(QStringLiteral("hotfixList"));
     switches_ = new QLineEdit(hotfixGroup);
     switches_->setObjectName(QStringLiteral("hotfixSwitches"));
     switches_->setPlaceholderText(QString::fromLatin1(kDefaultHotfixSwitches));
-    auto* add = makeButton(QStringLiteral("追加…"), "hotfixAddButton", hotfixGroup);
-    auto* remove = makeButton(QStringLiteral("削除"), "hotfixRemoveButton", hotfixGroup);
+    auto* add = makeButton(tr("追加…"), "hotfixAddButton", hotfixGroup);
+    auto* remove = makeButton(tr("削除"), "hotfixRemoveButton", hotfixGroup);
     hotfixGrid->addWidget(hotfixList_, 0, 0, 1, 3);
-    hotfixGrid->addWidget(new QLabel(QStringLiteral("スイッチ："), hotfixGroup), 1, 0);
+    hotfixGrid->addWidget(new QLabel(tr("スイッチ："), hotfixGroup), 1, 0);
     hotfixGrid->addWidget(switches_, 1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add);
@@ -62,19 +62,17 @@ SetupAdditionsDialog::SetupAdditionsDialog(const SetupAdditionsDialogState& stat
     auto* oemRow = new QHBoxLayout;
     oemFolder_ = new QLineEdit(QString::fromStdString(state.oemFolder), this);
     oemFolder_->setObjectName(QStringLiteral("oemFolder"));
-    auto* browse = makeButton(QStringLiteral("フォルダ選択"), "oemFolderButton", this);
+    auto* browse = makeButton(tr("フォルダ選択"), "oemFolderButton", this);
     oemRow->addWidget(oemFolder_);
     oemRow->addWidget(browse);
-    form->addRow(QStringLiteral("$OEM$ に加えるフォルダ："), oemRow);
+    form->addRow(tr("$OEM$ に加えるフォルダ："), oemRow);
     setupCommands_ = makeCommandBox("setupCommands", state.setupCommands, this);
-    form->addRow(QStringLiteral("セットアップ中に実行\n（cmdlines.txt、1 行に 1 つ）："),
-                 setupCommands_);
+    form->addRow(tr("セットアップ中に実行\n（cmdlines.txt、1 行に 1 つ）："), setupCommands_);
     firstLogonCommands_ = makeCommandBox("firstLogonCommands", state.firstLogonCommands, this);
-    form->addRow(QStringLiteral("最初のログオンで実行\n（[GuiRunOnce]、1 行に 1 つ）："),
-                 firstLogonCommands_);
+    form->addRow(tr("最初のログオンで実行\n（[GuiRunOnce]、1 行に 1 つ）："), firstLogonCommands_);
     column->addLayout(form);
-    column->addWidget(new QLabel(
-        QStringLiteral("$OEM$ とコマンドには無人インストールの応答ファイルが要ります。"), this));
+    column->addWidget(
+        new QLabel(tr("$OEM$ とコマンドには無人インストールの応答ファイルが要ります。"), this));
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     column->addWidget(box);
@@ -95,9 +93,9 @@ SetupAdditionsDialogState SetupAdditionsDialog::state() const {
 void SetupAdditionsDialog::pickHotfix() {
     PathDialogSpec spec;
     spec.name = "hotfixDialog";
-    spec.title = QStringLiteral("開く");
+    spec.title = tr("開く");
     spec.suffix = QStringLiteral("exe");
-    spec.filters = {QStringLiteral("プログラム (*.exe *.EXE)")};
+    spec.filters = {tr("プログラム (*.exe *.EXE)")};
     spec.use = [this](const QString& path) {
         hotfixes_ = hotfixListWith(hotfixes_, path.toStdString(),
                                    switches_->text().trimmed().toStdString());
@@ -114,7 +112,7 @@ void SetupAdditionsDialog::removeSelectedHotfix() {
 void SetupAdditionsDialog::pickOemFolder() {
     PathDialogSpec spec;
     spec.name = "oemFolderDialog";
-    spec.title = QStringLiteral("フォルダの選択");
+    spec.title = tr("フォルダの選択");
     spec.mode = PathDialogSpec::Mode::Folder;
     spec.folder = startFolder(oemFolder_->text());
     spec.fills = oemFolder_;

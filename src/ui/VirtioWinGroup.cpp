@@ -12,16 +12,16 @@ namespace ornibe {
 
 VirtioWinGroup::VirtioWinGroup(QWidget* parent, DialogRunner run)
     : run_(std::move(run)),
-      group_(new QGroupBox(QStringLiteral("virtio-win のドライバ（QEMU/KVM 用）"), parent)) {
+      group_(new QGroupBox(tr("virtio-win のドライバ（QEMU/KVM 用）"), parent)) {
     group_->setObjectName(QStringLiteral("virtioWinGroup"));
     path_ = new QLineEdit(group_);
     path_->setObjectName(QStringLiteral("virtioWinEdit"));
-    path_->setPlaceholderText(QStringLiteral("使わない"));
-    imageButton_ = new QPushButton(QStringLiteral("ISO 選択"), group_);
+    path_->setPlaceholderText(tr("使わない"));
+    imageButton_ = new QPushButton(tr("ISO 選択"), group_);
     imageButton_->setObjectName(QStringLiteral("virtioWinImageButton"));
-    folderButton_ = new QPushButton(QStringLiteral("フォルダ選択"), group_);
+    folderButton_ = new QPushButton(tr("フォルダ選択"), group_);
     folderButton_->setObjectName(QStringLiteral("virtioWinFolderButton"));
-    path_->setToolTip(QStringLiteral("virtio-win の ISO イメージファイルかフォルダ"));
+    path_->setToolTip(tr("virtio-win の ISO イメージファイルかフォルダ"));
     // One row, so that the group fits beside the big-disk one and the page
     // still opens whole on a 1280x800 screen.
     auto* row = new QHBoxLayout(group_);
@@ -71,12 +71,11 @@ void VirtioWinGroup::show(const VirtioWinChoice& choice) {
 void VirtioWinGroup::pick(bool folder) {
     PathDialogSpec spec;
     spec.name = folder ? "virtioWinFolderDialog" : "virtioWinImageDialog";
-    spec.title = folder ? QStringLiteral("フォルダを選択してください") : QStringLiteral("開く");
+    spec.title = folder ? tr("フォルダを選択してください") : tr("開く");
     spec.mode = folder ? PathDialogSpec::Mode::Folder : PathDialogSpec::Mode::OpenFile;
     if (!folder) {
         spec.suffix = QStringLiteral("iso");
-        spec.filters = {QStringLiteral("ISO イメージファイル (*.iso)"),
-                        QStringLiteral("すべてのファイル (*)")};
+        spec.filters = {tr("ISO イメージファイル (*.iso)"), tr("すべてのファイル (*)")};
     }
     spec.folder = startFolder(path_->text());
     spec.fills = path_;

@@ -3,6 +3,8 @@
 #include "settings/VirtioWinChoice.h"
 #include "ui/PathDialog.h"
 
+#include <QCoreApplication>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +20,8 @@ namespace ornibe {
 // The settings page's virtio-win field: the medium's path (typed, or
 // chosen as an ISO image file or a folder) and a check box per driver.
 class VirtioWinGroup {
+    Q_DECLARE_TR_FUNCTIONS(VirtioWinGroup)
+
 public:
     // Builds the group as a child of parent; dialogs open through run.
     VirtioWinGroup(QWidget* parent, DialogRunner run);

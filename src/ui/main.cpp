@@ -1,6 +1,8 @@
 #include "media/SystemDriveSource.h"
 #include "settings/Version.h"
+#include "sys/HostEnvironment.h"
 #include "sys/SearchPath.h"
+#include "sys/UserLanguage.h"
 #include "ui/PageLook.h"
 #include "ui/QtMessageBox.h"
 #include "ui/WizardApp.h"
@@ -9,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -49,7 +52,11 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("ornibe"));
     QApplication::setWindowIcon(ornibe::programIcon());
     QApplication::setFont(ornibe::pageFont());
-    ornibe::loadJapaneseQtTexts();
+    // The environment is read here once, after the toolkit has taken what
+    // it reads from it; the pages speak the language it asks for, and
+    // everything below takes it from the tool search.
+    ornibe::HostEnvironment environment = ornibe::HostEnvironment::ofThisProcess();
+    ornibe::loadPageTexts(ornibe::userLanguage(environment));
 
     ornibe::QtMessageBox screenBox;
     app.setFailureHandler([&screenBox](std::exception_ptr error) {
@@ -60,11 +67,7 @@ int main(int argc, char** argv) {
     // status of a failure, never with std::terminate.
     try {
         ornibe::SystemDriveSource drives;
-        // The environment is read here once, after the toolkit has taken
-        // what it reads from it; everything below takes it from the tool
-        // search.
-        const ornibe::ToolSearch tools =
-            ornibe::ToolSearch::forThisProgram(ornibe::HostEnvironment::ofThisProcess());
+        const ornibe::ToolSearch tools = ornibe::ToolSearch::forThisProgram(std::move(environment));
         ornibe::WizardApp wizard(drives, screenBox, tools);
         wizard.confirmPage().setHooks(
             ornibe::buildHooks(wizard.settings(), wizard.confirmData(), tools));

@@ -3,7 +3,7 @@
 // the settings page, the answer file's dialog, the version box, the
 // confirmation page with its summary, and the log of the finished build. Run under Xvfb by
 // scripts/screenshots.sh, so that the Japanese texts are drawn with the
-// installed fonts.
+// installed fonts; the pages speak the language the environment asks for.
 //
 // The pictures show paths, so they are made under a neutral home folder
 // given as the second argument, laid out as the README's walk-through
@@ -19,6 +19,7 @@
 #include "PageDriver.h"
 #include "support/FakeDriveSource.h"
 #include "sys/SearchPath.h"
+#include "sys/UserLanguage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,6 +32,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 using namespace ornibe;
 
@@ -55,6 +57,11 @@ int main(int argc, char** argv) {
     std::filesystem::path home = argv[2];
     QApplication::setWindowIcon(programIcon());
     QApplication::setFont(pageFont());
+    HostEnvironment environment = HostEnvironment::ofThisProcess();
+    if (!loadPageTexts(userLanguage(environment))) {
+        std::fprintf(stderr, "the pages' English translation could not be loaded\n");
+        return 2;
+    }
 
     // The walk-through of the README: the sample tree copied to a work
     // folder, no CD read, the sample driver of the checkout, an ISO beside
@@ -62,8 +69,7 @@ int main(int argc, char** argv) {
     std::filesystem::path work = home / "ornibe-try/xp";
     std::string driverInf = (home / "ornibe/samples/driver/OrScsi.inf").string();
     std::string isoPath = (home / "ornibe-try/sample.iso").string();
-    const ToolSearch tools((home / "ornibe/build/tooldir").string(), ".",
-                           HostEnvironment::ofThisProcess());
+    const ToolSearch tools((home / "ornibe/build/tooldir").string(), ".", std::move(environment));
     if (!std::filesystem::is_directory(work) || !std::filesystem::is_regular_file(driverInf)) {
         std::fprintf(stderr, "%s holds no sample tree or driver\n", home.c_str());
         return 2;
@@ -71,8 +77,10 @@ int main(int argc, char** argv) {
 
     test::FakeDriveSource drives;
     drives.drives = {{"/dev/sr0", "/dev/sr0", std::nullopt}};
-    // The last message box of a good build starts with "完成です！": the
-    // finished log is shot behind it.
+    // The last message box of a good build says that it is finished: the
+    // finished log is shot behind it. Whether the build finished is told by
+    // the page after it, in any language: it has ended, or it keeps the
+    // results with "< 戻る" disabled.
     struct ShotMessages : MessageBox {
         std::function<MessageAnswer(const std::string&, MessageStyle)> answer;
         MessageAnswer show(const std::string& text, MessageStyle style) override {
@@ -85,11 +93,11 @@ int main(int argc, char** argv) {
     ConfirmPage& confirm = wizard.confirmPage();
     bool ok = true;
     bool finished = false;
+    bool running = false;
 
     messages.answer = [&](const std::string& text, MessageStyle style) {
         std::fprintf(stderr, "message: %s\n", text.c_str());
-        if (text.starts_with("完成です！")) {
-            finished = true;
+        if (running && style.buttons == MessageButtons::Ok) {
             ok &= save(confirm, folder, "build-log.png");
         }
         return style.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
@@ -130,7 +138,11 @@ int main(int argc, char** argv) {
 
         QTimer::singleShot(200, &confirm, [&] {
             ok &= save(confirm, folder, "confirm-page.png");
+            running = true;
             test::child<QPushButton>(confirm, "runButton")->click();
+            running = false;
+            finished = !confirm.isVisible() ||
+                       !test::child<QPushButton>(confirm, "backButton")->isEnabled();
             if (finished && confirm.isVisible()) {
                 // A build with more to tell keeps its page open for the log.
                 confirm.done(0);
