@@ -23,9 +23,49 @@ CheckedTree::CheckedTree(const TreeCheckInput& input)
       setupFolder_(entryPathNoCase(input.workFolder, std::string(setupFolderName(architecture_)))),
       tools_(input.tools), scratch_("ornibe-check", input.tools.environment().tempFolder()) {}
 
+CheckedTree::CheckedTree(std::shared_ptr<const Medium> cd, const ToolSearch& tools)
+    : root_(cd->path()), architecture_(sourceArchitecture(*cd)),
+      setupFolder_(cd->isImage()
+                       ? joinPath(root_, std::string(setupFolderName(architecture_)))
+                       : entryPathNoCase(root_, std::string(setupFolderName(architecture_)))),
+      tools_(tools), scratch_("ornibe-check", tools.environment().tempFolder()),
+      image_(cd->isImage() ? std::move(cd) : nullptr) {}
+
 CheckedTree::~CheckedTree() = default;
 
+std::optional<std::string> CheckedTree::imageFile(std::string_view name) const {
+    const std::string folded = foldHostText(name);
+    if (auto known = copied_.find(folded); known != copied_.end()) {
+        return known->second;
+    }
+    std::optional<std::string>& copy = copied_[folded];
+    const std::string relative = std::string(setupFolderName(architecture_)) + "/" + folded;
+    if (name.empty() || name.find_first_of("/\\") != std::string_view::npos ||
+        !image_->hasFile(relative)) {
+        return copy;
+    }
+    Result<std::string> bytes = image_->readFile(relative);
+    if (!copyFolder_) {
+        if (Result<std::string> made = scratch_.make()) {
+            copyFolder_ = *made;
+        }
+    }
+    if (!bytes || !copyFolder_) {
+        return copy;
+    }
+    try {
+        const std::string path = joinPath(*copyFolder_, folded);
+        writeFileAtomic(path, *bytes);
+        copy = path;
+    } catch (const FileError&) {
+    }
+    return copy;
+}
+
 std::optional<std::string> CheckedTree::setupFile(std::string_view name) const {
+    if (image_) {
+        return imageFile(name);
+    }
     if (name.empty() || name == "." || name == ".." ||
         name.find_first_of("/\\") != std::string_view::npos) {
         return findFileNoCase(setupFolder_, name);
@@ -69,14 +109,27 @@ Result<std::string> CheckedTree::newFolder() {
 }
 
 void CheckedTree::expandAhead(const std::vector<std::string>& names) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const std::string& name : names) {
+        if (plainFile(name)) {
+            continue;
+        }
+        if (std::optional<std::string> packed = compressedFile(name)) {
+            files.emplace_back(*packed, name);
+        }
+    }
+    expandAll(files);
+}
+
+void CheckedTree::expandAll(const std::vector<std::pair<std::string, std::string>>& files) {
     std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
-    if (tool.empty()) {
+    if (files.empty() || tool.empty()) {
         return;
     }
     // The list names each cabinet, its folder and the file to take out,
     // each ended by a NUL byte. The files share one folder: each name,
-    // letter case aside, is taken out once, from the one cabinet of its
-    // compressed name.
+    // letter case aside, is taken out once, from the first cabinet that
+    // names it.
     Result<std::string> folder = newFolder();
     if (!folder) {
         return;
@@ -84,16 +137,14 @@ void CheckedTree::expandAhead(const std::vector<std::string>& names) {
     std::string list;
     std::map<std::string, std::string> planned;
     CaseVariants taken;
-    for (const std::string& name : names) {
-        std::optional<std::string> packed = compressedFile(name);
-        if (taken.find(name) != nullptr || plainFile(name) || !packed ||
-            ready_.contains(*packed + '\0' + foldHostText(name)) ||
-            !SetupFileEditor::IsCabinet(*packed)) {
+    for (const auto& [packed, name] : files) {
+        if (taken.find(name) != nullptr || ready_.contains(packed + '\0' + foldHostText(name)) ||
+            !SetupFileEditor::IsCabinet(packed)) {
             continue;
         }
         taken.add(name);
-        planned.emplace(*packed + '\0' + foldHostText(name), *folder);
-        list += *packed + '\0' + *folder + '\0' + name + '\0';
+        planned.emplace(packed + '\0' + foldHostText(name), *folder);
+        list += packed + '\0' + *folder + '\0' + name + '\0';
     }
     if (planned.empty()) {
         return;

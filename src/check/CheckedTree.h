@@ -8,12 +8,16 @@
 #include "sys/ScratchFolders.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ornibe {
+
+class Medium;
 
 // A finished work folder as the tree check reads it: its setup folder,
 // its files found as Windows finds them (letter case ignored), plain or in
@@ -22,6 +26,11 @@ namespace ornibe {
 class CheckedTree {
 public:
     explicit CheckedTree(const TreeCheckInput& input);
+    // The setup tree of the medium cd: a folder read as above, or an image
+    // whose files are copied out into the temporary folder when first
+    // asked for, so that the cabinet tool and the readers take them as
+    // files.
+    CheckedTree(std::shared_ptr<const Medium> cd, const ToolSearch& tools);
     ~CheckedTree();
     CheckedTree(const CheckedTree&) = delete;
     CheckedTree& operator=(const CheckedTree&) = delete;
@@ -49,6 +58,9 @@ public:
     // so that expand() then finds each ready. A file the run did not give
     // is expanded by expand() on its own, which then says why.
     void expandAhead(const std::vector<std::string>& names);
+    // The same for files of any cabinet (the cabinet's path, the name of
+    // the file to take out of it).
+    void expandAll(const std::vector<std::pair<std::string, std::string>>& files);
 
     // A setup file of the setup folder, plain or compressed, as the INF
     // parser reads it; nothing when the tree has neither form. A
@@ -61,7 +73,12 @@ private:
     Architecture architecture_;
     std::string setupFolder_;
     ToolSearch tools_;
-    ScratchFolders scratch_;
+    mutable ScratchFolders scratch_;
+    // The image read in place (null for a folder), and its setup folder's
+    // files copied out by their folded names (nothing for one it lacks).
+    std::shared_ptr<const Medium> image_;
+    mutable std::map<std::string, std::optional<std::string>> copied_;
+    mutable std::optional<std::string> copyFolder_;
     // The folder that holds each cabinet's file taken out
     // ("CABINET\0NAME", the name folded).
     std::map<std::string, std::string> ready_;
@@ -75,6 +92,8 @@ private:
     // The regular file (or link to one) of the setup folder called name,
     // found as findFileNoCase finds it.
     std::optional<std::string> setupFile(std::string_view name) const;
+    // The same file of the image, copied out.
+    std::optional<std::string> imageFile(std::string_view name) const;
 };
 
 } // namespace ornibe

@@ -9,6 +9,8 @@
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 namespace ornibe {
@@ -42,7 +44,8 @@ std::string DriverLoadFinding::summaryLine() const {
     return fileName(path) + ": " + (loads() ? std::string("読み込める") : problems.front());
 }
 
-DriverLoadCheck::DriverLoadCheck(CheckedTree& tree, const InfFile& txtsetup) : tree_(tree) {
+DriverLoadCheck::DriverLoadCheck(CheckedTree& tree, const InfFile& txtsetup, CdModules* modules)
+    : tree_(tree), read_(modules != nullptr ? *modules : ownRead_) {
     if (!txtsetup.isOpen()) {
         return;
     }
@@ -85,6 +88,37 @@ DriverLoadCheck::DriverLoadCheck(CheckedTree& tree, const InfFile& txtsetup) : t
     }
 }
 
+const std::optional<std::string>& DriverLoadCheck::moduleKey(const std::string& folded) {
+    auto known = keys_.find(folded);
+    if (known != keys_.end()) {
+        return known->second;
+    }
+    std::optional<std::string>& key = keys_[folded];
+    std::optional<std::string> file = tree_.plainFile(folded);
+    if (!file) {
+        file = tree_.compressedFile(folded);
+    }
+    try {
+        if (std::optional<std::string> bytes =
+                file ? readFileAtMost(*file, kMaxModuleBytes) : std::nullopt) {
+            key = CdModules::key(folded, *bytes);
+        }
+    } catch (const FileError&) {
+    }
+    return key;
+}
+
+std::vector<std::string> DriverLoadCheck::unread(const std::vector<std::string>& names) {
+    std::vector<std::string> left;
+    for (const std::string& name : names) {
+        const std::optional<std::string>& key = moduleKey(foldSetupText(name));
+        if (key && read_.find(*key) == nullptr) {
+            left.push_back(name);
+        }
+    }
+    return left;
+}
+
 const DriverLoadCheck::Module& DriverLoadCheck::module(const std::string& folded) {
     auto known = modules_.find(folded);
     if (known != modules_.end()) {
@@ -95,6 +129,19 @@ const DriverLoadCheck::Module& DriverLoadCheck::module(const std::string& folded
     if (!module.onCd) {
         return module;
     }
+    module.image = image(folded);
+    return module;
+}
+
+std::optional<PeImage> DriverLoadCheck::image(const std::string& folded) {
+    const std::optional<std::string> key = moduleKey(folded);
+    if (!key) {
+        return std::nullopt;
+    }
+    if (const std::optional<PeImage>* read = read_.find(*key)) {
+        return *read;
+    }
+    std::optional<PeImage> image;
     std::optional<std::string> path = tree_.plainFile(folded);
     if (!path) {
         if (std::optional<std::string> cabinet = tree_.compressedFile(folded)) {
@@ -105,17 +152,30 @@ const DriverLoadCheck::Module& DriverLoadCheck::module(const std::string& folded
         }
     }
     if (!path) {
-        return module;
+        // A cabinet that does not give the module is tried again by the
+        // next check, which then says the same.
+        return image;
     }
     try {
         if (std::optional<std::string> bytes = readFileAtMost(*path, kMaxModuleBytes)) {
-            if (Result<PeImage> image = readPeImage(*bytes, *path)) {
-                module.image = std::move(*image);
+            if (Result<PeImage> read = readPeImage(*bytes, *path)) {
+                image = std::move(*read);
             }
         }
     } catch (const FileError&) {
     }
-    return module;
+    read_.add(*key, image);
+    return image;
+}
+
+void DriverLoadCheck::readAhead(const std::vector<std::string>& names) {
+    const std::vector<std::string> left = unread(names);
+    tree_.expandAhead(left);
+    // What the run took out is read now, so that a later check of the
+    // same run finds it without taking it out again.
+    for (const std::string& name : left) {
+        image(foldSetupText(name));
+    }
 }
 
 bool DriverLoadCheck::loadedInTextMode(const std::string& folded) {
@@ -123,10 +183,11 @@ bool DriverLoadCheck::loadedInTextMode(const std::string& folded) {
         return true;
     }
     // What the kernel and the load files import is loaded with them. The
-    // files are read only as far as the answer needs, in one run of the
-    // cabinet tool for those held compressed.
+    // files are taken out in one run of the cabinet tool for those held
+    // compressed and read, for this check and the later ones of the run;
+    // their imports are added only as far as the answer needs.
     if (loadFilesRead_ == 0) {
-        tree_.expandAhead(loadFiles_);
+        readAhead(loadFiles_);
         for (const std::string& name : {kKernel, kHal}) {
             if (const auto& image = module(name).image) {
                 for (const PeImportedModule& import : image->imports) {
@@ -145,8 +206,17 @@ bool DriverLoadCheck::loadedInTextMode(const std::string& folded) {
     return loaded_.contains(folded);
 }
 
-std::optional<PeImage> DriverLoadCheck::readDriver(const LoadCheckDriver& driver,
+std::optional<PeImage> DriverLoadCheck::readDriver(const LoadCheckDriver& given,
                                                    DriverLoadFinding& finding) {
+    LoadCheckDriver driver = given;
+    if (!driver.cabinet.empty()) {
+        Result<std::string> expanded = tree_.expand(driver.cabinet, fileName(driver.path));
+        if (!expanded) {
+            finding.problems.push_back("読めません（" + expanded.failure().reason + "）");
+            return std::nullopt;
+        }
+        driver.path = *expanded;
+    }
     std::string bytes;
     try {
         // A file without the signatures of a PE image is told by its first
@@ -235,6 +305,15 @@ std::vector<DriverLoadFinding> DriverLoadCheck::check(const std::vector<LoadChec
             own.insert(foldHostText(fileName(driver.path)));
         }
     }
+    // The drivers held only compressed, taken out in one run of the
+    // cabinet tool.
+    std::vector<std::pair<std::string, std::string>> packed;
+    for (const LoadCheckDriver& driver : drivers) {
+        if (!driver.cabinet.empty()) {
+            packed.emplace_back(driver.cabinet, fileName(driver.path));
+        }
+    }
+    tree_.expandAll(packed);
     std::vector<DriverLoadFinding> findings;
     std::vector<std::optional<PeImage>> images;
     // The CD's modules the drivers import, taken out of their cabinets in
@@ -260,7 +339,7 @@ std::vector<DriverLoadFinding> DriverLoadCheck::check(const std::vector<LoadChec
         if (needLoadFiles) {
             modules.insert(modules.end(), loadFiles_.begin(), loadFiles_.end());
         }
-        tree_.expandAhead(modules);
+        readAhead(modules);
     }
     for (std::size_t i = 0; i < drivers.size(); ++i) {
         if (images[i]) {
@@ -288,8 +367,51 @@ void addDriverLoadFindings(const std::vector<DriverLoadFinding>& findings, bool 
     }
 }
 
+namespace {
+
+// How deep below a driver folder its files are looked for: a driver's own
+// subfolders are a level or two.
+constexpr int kMaxPnpDepth = 8;
+
+// The .sys files below folder (shown as the messages name it), without
+// following a link.
+void addPnpDriverFiles(const std::string& folder, const std::string& shown, int depth,
+                       std::vector<LoadCheckDriver>& drivers) {
+    std::vector<std::string> names = folderEntries(folder).value_or(std::vector<std::string>{});
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        const std::string path = joinPath(folder, name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) {
+            continue;
+        }
+        if (S_ISDIR(st.st_mode) && depth < kMaxPnpDepth) {
+            addPnpDriverFiles(path, shown + "\\" + name, depth + 1, drivers);
+        } else if (S_ISREG(st.st_mode) && foldHostText(name).ends_with(".SYS")) {
+            drivers.push_back({path, false, shown + "\\" + name});
+        }
+    }
+}
+
+} // namespace
+
+void checkPnpDriverLoads(CheckedTree& tree, const InfFile& txtsetup,
+                         const std::vector<std::pair<std::string, std::string>>& folders,
+                         TreeCheckReport& report, CdModules* modules) {
+    std::vector<LoadCheckDriver> drivers;
+    for (const auto& [shown, folder] : folders) {
+        addPnpDriverFiles(folder, shown, 0, drivers);
+    }
+    if (drivers.empty()) {
+        return;
+    }
+    DriverLoadCheck check(tree, txtsetup, modules);
+    addDriverLoadFindings(check.check(drivers), false, report);
+}
+
 void checkIntegratedDriverLoads(CheckedTree& tree, const InfFile& txtsetup,
-                                const ServiceOrigins& origins, TreeCheckReport& report) {
+                                const ServiceOrigins& origins, TreeCheckReport& report,
+                                CdModules* modules) {
     // The files as [SCSI.Load] spells them: the storage check took them
     // out of their cabinets under these names already.
     std::vector<std::string> files;
@@ -320,7 +442,7 @@ void checkIntegratedDriverLoads(CheckedTree& tree, const InfFile& txtsetup,
         }
         drivers.push_back({*path, true, shown});
     }
-    DriverLoadCheck check(tree, txtsetup);
+    DriverLoadCheck check(tree, txtsetup, modules);
     addDriverLoadFindings(check.check(drivers), false, report);
 }
 

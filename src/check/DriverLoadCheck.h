@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check/CdModules.h"
 #include "check/CheckedTree.h"
 #include "inf/InfFile.h"
 #include "inf/PeImage.h"
@@ -13,8 +14,9 @@
 
 namespace ornibe {
 
-// A driver binary to read against the CD: its host path (a plain file),
-// and whether text-mode setup loads it (a storage driver of an INF or a
+// A driver binary to read against the CD: its host path (a plain file,
+// or as the INF names it when the medium holds it only compressed), and
+// whether text-mode setup loads it (a storage driver of an INF or a
 // floppy entry) or Windows does after setup (a Plug and Play driver).
 struct LoadCheckDriver {
     std::string path;
@@ -22,6 +24,10 @@ struct LoadCheckDriver {
     // How the messages name it when not by its path ("I386\\ORSCSI.SY_"
     // for a file expanded from the tree's cabinet).
     std::string shown = {};
+    // The compressed form (x.sy_) the medium holds instead of the file,
+    // which the build copies as it is: the check reads the file it holds,
+    // expanded by the cabinet tool. Empty for a plain file.
+    std::string cabinet = {};
 };
 
 // What the check found for one driver binary.
@@ -61,7 +67,9 @@ struct DriverLoadFinding {
 class DriverLoadCheck {
 public:
     // txtsetup is the tree's TXTSETUP.SIF (not open when it has none).
-    DriverLoadCheck(CheckedTree& tree, const InfFile& txtsetup);
+    // The CD's modules are looked for in modules first and added to it
+    // when read; without it, they are held for this check alone.
+    DriverLoadCheck(CheckedTree& tree, const InfFile& txtsetup, CdModules* modules = nullptr);
 
     std::vector<DriverLoadFinding> check(const std::vector<LoadCheckDriver>& drivers);
 
@@ -78,6 +86,18 @@ private:
 
     // The CD's module called name (folded), read once.
     const Module& module(const std::string& folded);
+    // The key in modules_ of the CD's file for the module called folded
+    // (plain, or its cabinet); nothing when the tree has neither or it
+    // cannot be read.
+    const std::optional<std::string>& moduleKey(const std::string& folded);
+    // Those of names that the CD holds and that were not read before.
+    std::vector<std::string> unread(const std::vector<std::string>& names);
+    // The image of the CD's file for the module called folded, read once
+    // per key; nothing when there is none or it is no readable image.
+    std::optional<PeImage> image(const std::string& folded);
+    // Reads those of names not read before, taking them out of their
+    // cabinets in one run of the cabinet tool.
+    void readAhead(const std::vector<std::string>& names);
     // Whether text-mode setup loads the module (folded).
     bool loadedInTextMode(const std::string& folded);
     // The driver's image; nothing, with the finding saying why when it is
@@ -102,6 +122,10 @@ private:
     // How many of loadFiles_ have had their imports added to loaded_.
     std::size_t loadFilesRead_ = 0;
     std::map<std::string, Module> modules_;
+    // The modules read, this check's own when it is handed none.
+    CdModules ownRead_;
+    CdModules& read_;
+    std::map<std::string, std::optional<std::string>> keys_;
     std::string cdVersion_;
     unsigned cdSubsystem_ = 0;
 };
@@ -117,7 +141,16 @@ class ServiceOrigins;
 
 // The check of a finished tree's integrated text-mode drivers, the files of
 // the [SCSI.Load] lines a build added, expanded from their cabinets.
+// The modules read are looked for in, and added to, modules (when given).
 void checkIntegratedDriverLoads(CheckedTree& tree, const InfFile& txtsetup,
-                                const ServiceOrigins& origins, TreeCheckReport& report);
+                                const ServiceOrigins& origins, TreeCheckReport& report,
+                                CdModules* modules = nullptr);
+
+// The check of a finished tree's Plug and Play drivers: every .sys file
+// in the driver folders (shown as the messages name them, with their host
+// paths) that the answer file's OemPnPDriversPath names and that are there.
+void checkPnpDriverLoads(CheckedTree& tree, const InfFile& txtsetup,
+                         const std::vector<std::pair<std::string, std::string>>& folders,
+                         TreeCheckReport& report, CdModules* modules = nullptr);
 
 } // namespace ornibe

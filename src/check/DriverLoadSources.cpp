@@ -6,9 +6,11 @@
 #include "inf/DriverPackage.h"
 #include "inf/InfReader.h"
 #include "inf/OemEntryPackage.h"
+#include "media/FloppyImage.h"
 #include "settings/BuildSettings.h"
 #include "source/DriverMedium.h"
 #include "source/F6Source.h"
+#include "source/Medium.h"
 #include "source/PnpDriverPackage.h"
 #include "source/TargetDetection.h"
 #include "sys/CaseFold.h"
@@ -21,7 +23,8 @@ bool isDriverFile(const std::string& path) {
     return foldHostText(fileName(path)).ends_with(".SYS");
 }
 
-// The package's driver files that the medium holds plain, once each.
+// The package's driver files, once each: plain, or the compressed form
+// that staging copies when the medium holds no plain file.
 void addPackageDrivers(const DriverPackage& package, std::vector<LoadCheckDriver>& drivers) {
     for (const auto& entry : package.fileToTargetDir()) {
         if (!isDriverFile(entry.first)) {
@@ -29,6 +32,20 @@ void addPackageDrivers(const DriverPackage& package, std::vector<LoadCheckDriver
         }
         if (std::optional<std::string> plain = plainOnMedium(entry.first)) {
             drivers.push_back({*plain, true});
+        } else if (Result<std::string> packed = compressedOnMedium(entry.first);
+                   packed && !packed->empty()) {
+            drivers.push_back({entry.first, true, *packed, *packed});
+        }
+    }
+}
+
+// A file taken out of a floppy image is named inside the image
+// ("disk.img:/I386/X.SY_"), not by the folder it was taken out into.
+void nameInsideImage(const TxtsetupOem& oem, std::vector<LoadCheckDriver>& drivers) {
+    for (LoadCheckDriver& driver : drivers) {
+        const std::string shown = oem.shown(driver.shown.empty() ? driver.path : driver.shown);
+        if (shown != driver.path) {
+            driver.shown = shown;
         }
     }
 }
@@ -46,6 +63,14 @@ std::vector<LoadCheckDriver> settingsDriverBinaries(const BuildSettings& setting
         DriverPackage read;
         readDriverSources(settings, target, tools, read);
         addPackageDrivers(read, drivers);
+    }
+    for (int i = 0; !settings.GetDriverInf(i).empty(); ++i) {
+        const std::string& source = settings.GetDriverInf(i);
+        if (existsAsFile(source) && isFloppyImage(source)) {
+            if (Result<TxtsetupOem> oem = readF6Source(source, target.architecture, tools)) {
+                nameInsideImage(*oem, drivers);
+            }
+        }
     }
     for (const std::string& inf : settings.pnpDriverInfList()) {
         for (const PnpDriver::File& file : readPnpDriver(inf, target).files) {
@@ -67,6 +92,9 @@ std::vector<LoadCheckDriver> sourceDriverBinaries(const std::string& source,
             for (const OemEntry& entry : oem->entries) {
                 addOemEntry(*oem, entry, package);
             }
+            addPackageDrivers(package, drivers);
+            nameInsideImage(*oem, drivers);
+            return drivers;
         }
     } else {
         InfReader driver(source);
@@ -99,25 +127,25 @@ WindowsTarget loadCheckTarget(const std::string& root, const ToolSearch& tools) 
     return found;
 }
 
-std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::string& root, const ToolSearch& tools,
-                                                  const std::vector<LoadCheckDriver>& drivers) {
+std::vector<DriverLoadFinding> checkDriverLoadsIn(const std::shared_ptr<const Medium>& cd,
+                                                  const ToolSearch& tools,
+                                                  const std::vector<LoadCheckDriver>& drivers,
+                                                  CdModules* modules) {
     if (drivers.empty()) {
         return {};
     }
-    TreeCheckInput input{root, {}, tools, WindowsVersion::Unknown, {}, 0};
-    CheckedTree tree(input);
+    CheckedTree tree(cd, tools);
     std::optional<Result<InfFile, InfProblem>> txtsetup = tree.openSetupFile("TXTSETUP.SIF");
     InfFile open = txtsetup && *txtsetup ? **txtsetup : InfFile();
-    DriverLoadCheck check(tree, open);
+    DriverLoadCheck check(tree, open, modules);
     return check.check(drivers);
 }
 
 namespace {
 
-std::vector<std::pair<std::string, std::string>> cdDatabase(const std::string& root,
+std::vector<std::pair<std::string, std::string>> cdDatabase(const std::shared_ptr<const Medium>& cd,
                                                             const ToolSearch& tools) {
-    TreeCheckInput input{root, {}, tools, WindowsVersion::Unknown, {}, 0};
-    CheckedTree tree(input);
+    CheckedTree tree(cd, tools);
     std::optional<Result<InfFile, InfProblem>> txtsetup = tree.openSetupFile("TXTSETUP.SIF");
     return hardwareIdsDatabase(txtsetup && *txtsetup ? **txtsetup : InfFile());
 }
@@ -126,8 +154,8 @@ std::vector<std::pair<std::string, std::string>> cdDatabase(const std::string& r
 
 std::vector<std::string> settingsDriverIdNotes(const BuildSettings& settings,
                                                const DriverPackage& package,
-                                               const std::string& root, const ToolSearch& tools,
-                                               const WindowsTarget& target,
+                                               const std::shared_ptr<const Medium>& cd,
+                                               const ToolSearch& tools, const WindowsTarget& target,
                                                const std::vector<PciDevice>& devices) {
     if (package.hardwareIdToService().empty()) {
         return {};
@@ -141,7 +169,7 @@ std::vector<std::string> settingsDriverIdNotes(const BuildSettings& settings,
     // The CD's own IDs matter only against a target listing.
     return driverIdNotes(package, infs, target,
                          devices.empty() ? std::vector<std::pair<std::string, std::string>>{}
-                                         : cdDatabase(root, tools),
+                                         : cdDatabase(cd, tools),
                          devices);
 }
 
@@ -157,7 +185,7 @@ std::vector<std::string> sourceDriverIdNotes(const std::string& source, const st
     if (reader.file().isOpen()) {
         reader.ReadDriverPackage(package, target.version);
     }
-    return driverIdNotes(package, {source}, target, cdDatabase(root, tools), devices);
+    return driverIdNotes(package, {source}, target, cdDatabase(Medium::open(root), tools), devices);
 }
 
 } // namespace ornibe

@@ -148,9 +148,13 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         openChecked(tree, name, report);
     }
     const ServiceOrigins origins(tree);
+    // The text-mode and the Plug and Play drivers read the CD's modules
+    // once between them, or none when the run read them before.
+    CdModules ownModules;
+    CdModules* modules = input.cdModules != nullptr ? input.cdModules : &ownModules;
     if (txtsetup.isOpen()) {
         checkStorageServices(tree, txtsetup, dosnet, origins, report);
-        checkIntegratedDriverLoads(tree, txtsetup, origins, report);
+        checkIntegratedDriverLoads(tree, txtsetup, origins, report, modules);
     }
     checkServicePackCatalogs(tree, svcpack, report);
     checkHotfixes(tree, svcpack, report);
@@ -169,7 +173,11 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
             }
         }
     }
-    checkAnswerFile(tree, version, report);
+    const std::vector<std::pair<std::string, std::string>> pnpFolders =
+        checkAnswerFile(tree, version, report);
+    if (txtsetup.isOpen()) {
+        checkPnpDriverLoads(tree, txtsetup, pnpFolders, report, modules);
+    }
     checkSetupCommands(tree, report);
     if (input.target && txtsetup.isOpen()) {
         matchTarget(txtsetup, origins, *input.target, report);

@@ -11,6 +11,8 @@
 
 namespace ornibe {
 
+class CdModules;
+
 // One thing the check of a finished tree found. A problem is something
 // setup will trip over (a file it cannot find, a line it cannot read); a
 // note is worth knowing but harms neither a CD boot nor setup.
@@ -79,6 +81,9 @@ struct TreeCheckInput {
     std::size_t targetPassedOver = 0;
     // The USB stick image made from the tree; empty when there is none.
     std::string usbImagePath = {};
+    // The CD's modules the run read before, for the load check of the
+    // drivers; null to read them afresh.
+    CdModules* cdModules = nullptr;
 };
 
 // Reads the finished tree (and its image) and reports what setup would

@@ -33,8 +33,10 @@ void checkHotfixes(const CheckedTree& tree, const InfFile& svcpack, TreeCheckRep
 void checkSetupCommands(const CheckedTree& tree, TreeCheckReport& report);
 
 // The answer file of the setup folder, when there is one, and the Plug and
-// Play driver folders it names.
-void checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckReport& report);
+// Play driver folders it names: those of them that are there, as
+// "$OEM$\$1\Drivers\001" and its host path.
+std::vector<std::pair<std::string, std::string>>
+checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckReport& report);
 
 // The image made from the tree: its names and its boot entry.
 void checkImage(const CheckedTree& tree, const std::string& isoPath, TreeCheckReport& report);

@@ -75,10 +75,12 @@ void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,
     }
 }
 
-void checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckReport& report) {
+std::vector<std::pair<std::string, std::string>>
+checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckReport& report) {
+    std::vector<std::pair<std::string, std::string>> folders;
     std::optional<std::string> path = tree.plainFile("WINNT.SIF");
     if (!path) {
-        return;
+        return folders;
     }
     const std::string shown = inSetupFolder(tree, fileName(*path));
     AnswerFileReading reading = readAnswerFile(*path, version);
@@ -87,11 +89,11 @@ void checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckR
         report.problem(shown + ": " + failure.reason);
     }
     if (!reading.file.isOpen()) {
-        return;
+        return folders;
     }
     auto line = reading.file.findFirstLine("Unattended", "OemPnPDriversPath");
     if (!line) {
-        return;
+        return folders;
     }
     const RootedPath oem = hostPathBelow(tree.root(), "$OEM$\\$1");
     std::string paths = cp932ToUtf8(reading.file.stringField(*line, 1).value_or(""));
@@ -115,8 +117,11 @@ void checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckR
         } else if (!holdsInf(folder)) {
             report.problem("OemPnPDriversPath のフォルダ $OEM$\\$1\\" + entry +
                            " に INF ファイルがありません。");
+        } else {
+            folders.emplace_back("$OEM$\\$1\\" + entry, folder);
         }
     }
+    return folders;
 }
 
 } // namespace ornibe

@@ -160,6 +160,7 @@ int runBuildCommand(const CommandOptions& given, const std::function<bool()>& st
 
     ConfirmData data;
     data.source = checks.source();
+    data.cdModules = checks.cdModules();
     ConfirmPageHooks hooks = buildHooks(settings, data, tools);
     // The edition stands beside the log, not in it: on standard error.
     printError(hooks.editionLine());

@@ -24,6 +24,7 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
             << terminalText(TerminalText::DriverSourceMissing, {options.checkDriver}) << "\n";
         return kExitRefused;
     }
+    const std::shared_ptr<const Medium> cd = Medium::open(work);
     const WindowsTarget tree = loadCheckTarget(work, tools);
     std::vector<LoadCheckDriver> drivers = sourceDriverBinaries(source, tree, tools);
     TreeCheckReport report;
@@ -31,7 +32,7 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
         report.problem("ドライバ " + source +
                        " に、この CD に組み込むドライバのファイルがありません。");
     }
-    addDriverLoadFindings(checkDriverLoadsIn(work, tools, drivers), true, report);
+    addDriverLoadFindings(checkDriverLoadsIn(cd, tools, drivers), true, report);
     TreeCheckInput target{work, {}, tools, WindowsVersion::Unknown, {}, 0};
     if (!readTargetOption(options, target, err)) {
         return kExitRefused;
@@ -40,7 +41,7 @@ int runDriverLoadCommand(const CommandOptions& options, const ToolSearch& tools,
              source, work, tools, tree, target.target.value_or(std::vector<PciDevice>{}))) {
         report.note(note);
     }
-    const std::string line = editionLine(*Medium::open(work), tree.architecture);
+    const std::string line = editionLine(*cd, tree.architecture);
     report.edition = line.substr(line.find("：") + std::string_view("：").size());
     out << (options.json ? treeCheckJson(report, work) : treeCheckTable(report, work));
     return report.hasProblem() ? 1 : 0;

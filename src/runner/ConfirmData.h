@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check/CdModules.h"
 #include "inf/DriverPackage.h"
 #include "inf/WindowsTarget.h"
 #include "source/Medium.h"
@@ -22,6 +23,9 @@ struct ConfirmData {
     // and the edition line read it without opening it again; null when no
     // CD is read or the checks did not run.
     std::shared_ptr<const Medium> source;
+    // The CD's modules the load checks of this run read, from "次へ >" to
+    // the check of the finished tree; null when the checks did not run.
+    std::shared_ptr<CdModules> cdModules;
 };
 
 } // namespace ornibe

@@ -379,6 +379,7 @@ void SettingsPage::accept() {
     checks.setAnswerFileOpener([this] { editAnswerFile(settings_, this); });
     if (checks.OnOK(*this)) {
         checkedSource_ = checks.source();
+        checkedModules_ = checks.cdModules();
         done(PageCode::Confirm);
     }
 }

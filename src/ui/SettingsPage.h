@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check/CdModules.h"
 #include "media/DriveSource.h"
 #include "runner/MessageBox.h"
 #include "settings/BuildSettings.h"
@@ -55,6 +56,8 @@ public:
     // The source the checks of the last "次へ >" that passed read; null
     // when no CD is read.
     std::shared_ptr<const Medium> checkedSource() const { return checkedSource_; }
+    // The CD's modules the checks read, for the later checks of the run.
+    std::shared_ptr<CdModules> checkedModules() const { return checkedModules_; }
 
 public slots:
     // "次へ >": the checks, then the confirmation page.
@@ -122,6 +125,7 @@ private:
     EntryChooser chooseEntries_;
     std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace_;
     std::shared_ptr<const Medium> checkedSource_;
+    std::shared_ptr<CdModules> checkedModules_;
 
     SettingsControls ui_;
     // Below the driver lists.

@@ -20,6 +20,7 @@ void WizardApp::run() {
             // The summary and the edition line read the source the checks
             // read.
             confirmData_.source = settingsPage_.checkedSource();
+            confirmData_.cdModules = settingsPage_.checkedModules();
             break;
         case PageCode::Confirm:
             code = confirmPage_.exec();

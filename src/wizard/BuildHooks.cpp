@@ -18,9 +18,9 @@ ConfirmPageHooks buildHooks(const BuildSettings& settings, ConfirmData& data, To
     hooks.writeSummary = [&settings, &data, tools](BuildPage& page) {
         writeSummary(settings, data, page.log(), tools, [&page] { return page.stopRequested(); });
         // The package holds the drivers only when the settings have some.
-        appendDriverLoadSummary(settings,
-                                settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
-                                summarySourceFolder(settings), data.target, tools, page.log());
+        appendDriverLoadSummary(
+            settings, settings.GetDriverInf(0).empty() ? DriverPackage() : data.package,
+            summarySource(settings, data), data.target, tools, data.cdModules.get(), page.log());
     };
     hooks.editionLine = [&settings, &data] {
         const std::shared_ptr<const Medium> source = summarySource(settings, data);

@@ -3,6 +3,7 @@
 #include "check/DriverLoadSources.h"
 #include "check/TargetHardware.h"
 #include "settings/BuildSettings.h"
+#include "source/Medium.h"
 #include "sys/HostPath.h"
 
 namespace ornibe {
@@ -14,17 +15,17 @@ constexpr MessageStyle kGoOnQuestion{MessageButtons::YesNo, MessageIcon::Questio
 } // namespace
 
 bool checkDriverLoadSettings(const BuildSettings& settings, const DriverPackage& package,
-                             const std::string& cdRoot, const WindowsTarget& target,
-                             const ToolSearch& tools, MessageBox& messages, bool headless,
-                             bool allowed) {
+                             const std::shared_ptr<const Medium>& cd, const WindowsTarget& target,
+                             const ToolSearch& tools, CdModules* modules, MessageBox& messages,
+                             bool headless, bool allowed) {
     const std::vector<LoadCheckDriver> drivers =
         settingsDriverBinaries(settings, target, tools, &package);
-    if (drivers.empty() || !existsAsFolder(cdRoot)) {
+    if (drivers.empty() || !cd->readable()) {
         return true;
     }
     std::string reasons;
     std::string first;
-    for (const DriverLoadFinding& finding : checkDriverLoadsIn(cdRoot, tools, drivers)) {
+    for (const DriverLoadFinding& finding : checkDriverLoadsIn(cd, tools, drivers, modules)) {
         for (const std::string& problem : finding.problems) {
             if (first.empty()) {
                 first = finding.path;
@@ -47,15 +48,15 @@ bool checkDriverLoadSettings(const BuildSettings& settings, const DriverPackage&
 }
 
 void appendDriverLoadSummary(const BuildSettings& settings, const DriverPackage& package,
-                             const std::string& cdRoot, const WindowsTarget& target,
-                             const ToolSearch& tools, ProgressLog& log) {
-    if (!existsAsFolder(cdRoot)) {
+                             const std::shared_ptr<const Medium>& cd, const WindowsTarget& target,
+                             const ToolSearch& tools, CdModules* modules, ProgressLog& log) {
+    if (!cd->readable()) {
         return;
     }
     std::string lines;
     const std::vector<LoadCheckDriver> drivers =
         settingsDriverBinaries(settings, target, tools, &package);
-    for (const DriverLoadFinding& finding : checkDriverLoadsIn(cdRoot, tools, drivers)) {
+    for (const DriverLoadFinding& finding : checkDriverLoadsIn(cd, tools, drivers, modules)) {
         if (!finding.notAnImage) {
             lines += "\r\n      " + finding.summaryLine();
         }
@@ -68,7 +69,7 @@ void appendDriverLoadSummary(const BuildSettings& settings, const DriverPackage&
         }
     }
     for (const std::string& note :
-         settingsDriverIdNotes(settings, package, cdRoot, tools, target, devices)) {
+         settingsDriverIdNotes(settings, package, cd, tools, target, devices)) {
         lines += "\r\n      " + note;
     }
     if (!lines.empty()) {

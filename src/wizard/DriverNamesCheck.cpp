@@ -154,10 +154,9 @@ Failure tooLong(const std::string& path, const std::string& name) {
 
 } // namespace
 
-Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree,
-                         const WindowsTarget& target, bool image, const ToolSearch& tools) {
-    DriverPackage package;
-    readDriverSources(settings, target, tools, package);
+Outcome checkDriverNames(const BuildSettings& settings, const DriverPackage& package,
+                         const Medium& tree, const WindowsTarget& target, bool image,
+                         const ToolSearch& tools) {
     // What staging puts into the setup folder, compressed there.
     std::vector<std::string> staged;
     for (const auto& entry : package.fileToTargetDir()) {

@@ -9,6 +9,7 @@
 namespace ornibe {
 
 class BuildSettings;
+class DriverPackage;
 class Medium;
 
 // The names under which the drivers of the settings go into the tree,
@@ -28,9 +29,11 @@ class Medium;
 //     whole (longer than cdimage writes with long names: 37 characters) is
 //     refused: a file of the setup folder or a catalog of a driver, or a
 //     part of the path of a Plug and Play driver's file.
+// package holds the settings' drivers as readDriverSources reads them;
 // tree is the source when one is read, else the work folder; target the
 // tree's system.
-Outcome checkDriverNames(const BuildSettings& settings, const Medium& tree,
-                         const WindowsTarget& target, bool image, const ToolSearch& tools);
+Outcome checkDriverNames(const BuildSettings& settings, const DriverPackage& package,
+                         const Medium& tree, const WindowsTarget& target, bool image,
+                         const ToolSearch& tools);
 
 } // namespace ornibe

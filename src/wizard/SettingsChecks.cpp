@@ -54,7 +54,8 @@ constexpr MessageStyle kYesNoQuestionNoDefault{MessageButtons::YesNo, MessageIco
 SettingsChecks::SettingsChecks(BuildSettings& settings, DriveSource& drives, MessageBox& messages,
                                ToolSearch tools, FreeSpaceQuery freeBytes, std::string logFile)
     : settings_(settings), drives_(drives), messages_(messages), tools_(std::move(tools)),
-      freeBytes_(std::move(freeBytes)), logFile_(std::move(logFile)) {}
+      freeBytes_(std::move(freeBytes)), logFile_(std::move(logFile)),
+      cdModules_(std::make_shared<CdModules>()) {}
 
 bool SettingsChecks::OnOK(const SettingsForm& form) {
     // The user's input files are read anew, once, and the build takes
@@ -157,16 +158,13 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     // they load.
     DriverPackage drivers;
     readDriverSources(settings_, target, tools_, drivers);
-    if (Outcome names =
-            checkDriverNames(settings_, *treeSource, target, !form.isoPathText().empty(), tools_);
+    if (Outcome names = checkDriverNames(settings_, drivers, *treeSource, target,
+                                         !form.isoPathText().empty(), tools_);
         !names) {
         return !stopped() && refuse(names.failure());
     }
-    if (!checkDriverLoadSettings(
-            settings_, drivers,
-            form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
-                                             : makeAbsolute(form.workFolderText()),
-            target, tools_, messages_, headless_, form.allowUnloadableDriverChecked())) {
+    if (!checkDriverLoadSettings(settings_, drivers, treeSource, target, tools_, cdModules_.get(),
+                                 messages_, headless_, form.allowUnloadableDriverChecked())) {
         return false;
     }
 

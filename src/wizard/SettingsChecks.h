@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check/CdModules.h"
 #include "inf/SetupArchitecture.h"
 #include "media/DriveSource.h"
 #include "runner/MessageBox.h"
@@ -64,6 +65,9 @@ public:
 
     // The source that the checks read; null when no CD is read.
     std::shared_ptr<const Medium> source() const { return source_; }
+    // The CD's modules the load check read, for the later checks of the
+    // same run (the summary's, the finished tree's).
+    std::shared_ptr<CdModules> cdModules() const { return cdModules_; }
 
     // An empty path passes and stays empty; otherwise the path is made
     // absolute in place and must name an existing file (never a folder).
@@ -131,6 +135,7 @@ private:
     StopCheck stop_;
     std::function<void()> openAnswerFile_;
     std::shared_ptr<const Medium> source_;
+    std::shared_ptr<CdModules> cdModules_;
 };
 
 } // namespace ornibe

@@ -5,12 +5,15 @@
 // driver, one calling a kernel function the CD lacks and an x64 one are
 // named with their reason by --check-driver, refused on the way into a
 // build unless allowed, and reported by --check; a clean one passes
-// silently. The IDs: a class-code-only driver and an ID that only a
+// silently. The CD may be an image, a driver may be held only compressed
+// or in a floppy image, and --check reads the tree's Plug and Play drivers
+// too. The IDs: a class-code-only driver and an ID that only a
 // model line's later field gives are named against a target listing.
 
 #include "support/BuildProgram.h"
 #include "support/CommandRun.h"
 #include "support/FileAssertions.h"
+#include "support/IsoFixtures.h"
 #include "support/StandIns.h"
 #include "support/TempDir.h"
 
@@ -138,6 +141,79 @@ TEST_F(DriverLoadCommandTest, a_driver_that_cannot_load_is_named_with_its_reason
                       Not(HasSubstr("読み込めません"))));
     CommandResult quiet = runBuild({"--check", "--work", work});
     EXPECT_THAT(quiet.output, AllOf(Not(HasSubstr("読み込め")), HasSubstr("問題 0 件")));
+}
+
+TEST_F(DriverLoadCommandTest, an_image_source_is_read_through_the_image) {
+    const std::string storport = driver("ORSTOR", "X86/ORSTOR.SYS");
+    const std::string clean = driver("ORCLEAN", "X86/ORCLEAN.SYS");
+    const std::string iso = dir / "cd.iso";
+    ASSERT_TRUE(makeIsoImage(work, iso, IsoRecipe{}));
+    expectRefusedLeavingAsItWas(
+        dir.path(), {{{"--source", iso, "--work", dir / "refused", "--driver", storport},
+                      "ORSTOR.SYS: 取り込むモジュール STORPORT.SYS が CD にありません。"}});
+    CommandResult built = runBuild({"--source", iso, "--work", dir / "built", "--yes", "--driver",
+                                    clean, "--log", dir / "log"});
+    ASSERT_EQ(built.exitCode, 0) << built.output;
+    EXPECT_THAT(slurp(dir / "log"),
+                HasSubstr("ドライバの読み込み：\r\n      ORCLEAN.SYS: 読み込める\r\n"));
+}
+
+TEST_F(DriverLoadCommandTest, a_driver_held_only_compressed_or_in_a_floppy_image_is_read) {
+    const std::string storport = driver("ORSTOR", "X86/ORSTOR.SYS");
+    const std::string clean = driver("ORCLEAN", "X86/ORCLEAN.SYS");
+    for (const std::string name : {"ORSTOR", "ORCLEAN"}) {
+        const std::string plain = dir / name + "/X86/" + name + ".SYS";
+        ASSERT_EQ(runCommand({builtTool("makecab"), "/L", dir / name + "/X86", plain}).exitCode, 0);
+        fs::remove(plain);
+    }
+    CommandResult refused = runBuild({"--check-driver", storport, "--work", work});
+    EXPECT_EQ(refused.exitCode, 1) << refused.output;
+    EXPECT_THAT(refused.output,
+                HasSubstr("ORSTOR/X86/ORSTOR.SY_ は読み込めません: 取り込むモジュール "
+                          "STORPORT.SYS が CD にありません。"));
+    CommandResult loads = runBuild({"--check-driver", clean, "--work", work});
+    EXPECT_EQ(loads.exitCode, 0) << loads.output;
+    EXPECT_THAT(loads.output, HasSubstr("ORCLEAN/X86/ORCLEAN.SY_ は読み込めます。"));
+    // So is one in a floppy image, as real driver floppies hold them.
+    const std::string f6 = dir / "f6";
+    fs::copy(std::string(ORNIBE_SOURCE_DIR) + "/samples/f6", f6, fs::copy_options::recursive);
+    fs::copy_file(standIn("X86/ORSTOR.SYS"), f6 + "/I386/ORRAID.SYS",
+                  fs::copy_options::overwrite_existing);
+    ASSERT_EQ(
+        runCommand({builtTool("makecab"), "/L", f6 + "/I386", f6 + "/I386/ORRAID.SYS"}).exitCode,
+        0);
+    fs::remove(f6 + "/I386/ORRAID.SYS");
+    const std::string floppy = dir / "f6.img";
+    ASSERT_EQ(runCommand({"mformat", "-C", "-f", "1440", "-i", floppy, "::"}).exitCode, 0);
+    ASSERT_EQ(runCommand({"mcopy", "-s", "-i", floppy, f6 + "/I386", f6 + "/TXTSETUP.OEM",
+                          f6 + "/ORRAID.TAG", "::"})
+                  .exitCode,
+              0);
+    CommandResult inImage = runBuild({"--check-driver", floppy, "--work", work});
+    EXPECT_THAT(inImage.output,
+                HasSubstr(floppy + ":/I386/ORRAID.SY_ は読み込めません: "
+                                   "取り込むモジュール STORPORT.SYS が CD にありません。"));
+    // On the way into a build, as staging copies the cabinet.
+    expectRefusedLeavingAsItWas(
+        dir.path(), {{{"--work", work, "--driver", storport},
+                      "ORSTOR.SY_: 取り込むモジュール STORPORT.SYS が CD にありません。"}});
+}
+
+TEST_F(DriverLoadCommandTest, the_check_of_a_tree_reads_its_plug_and_play_drivers) {
+    fs::copy(std::string(ORNIBE_SOURCE_DIR) + "/samples/pnp", dir / "pnp");
+    fs::copy_file(standIn("X86/ORSTOR.SYS"), dir / "pnp/OrNet.sys",
+                  fs::copy_options::overwrite_existing);
+    CommandResult built =
+        runBuild({"--work", work, "--unattended", "--full-name", "T", "--pnp-driver",
+                  dir / "pnp/OrNet.inf", "--allow-unloadable-driver"});
+    ASSERT_EQ(built.exitCode, 0) << built.output;
+    const std::string cannot =
+        "OrNet.sys は読み込めません: 取り込むモジュール STORPORT.SYS が CD にありません。";
+    CommandResult table = runBuild({"--check", "--work", work});
+    EXPECT_EQ(table.exitCode, 1);
+    EXPECT_THAT(table.output, AllOf(HasSubstr("ドライバ $OEM$\\$1\\"), HasSubstr(cannot)));
+    CommandResult json = runBuild({"--check", "--work", work, "--json"});
+    EXPECT_THAT(json.output, AllOf(HasSubstr("\"ok\": false"), HasSubstr(cannot)));
 }
 
 TEST(DriverIdCommandTest, ids_that_setup_binds_by_class_or_never_takes_are_named) {

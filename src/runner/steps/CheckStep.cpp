@@ -43,6 +43,7 @@ bool checkStep(BuildContext& context) {
     }
     TreeCheckInput input{context.settings.GetWorkFolder(), image, context.tools,
                          context.data.target.version,      {},    0};
+    input.cdModules = context.data.cdModules.get();
     // Without a target machine of the user's, a virtio-win build is matched
     // against the QEMU machine its options name.
     std::string target = context.settings.getTargetHardware();
