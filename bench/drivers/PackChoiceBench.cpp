@@ -7,6 +7,7 @@
 
 #include "check/DriverPackSelection.h"
 #include "check/TargetHardware.h"
+#include "source/Medium.h"
 #include "sys/HostEnvironment.h"
 #include "sys/HostPath.h"
 
@@ -70,8 +71,8 @@ int main(int argc, char** argv) {
         matches.push_back(secondsSince(start));
         taken = choice.taken.size();
         start = Clock::now();
-        Result<PackSelection> selection =
-            selectPackDrivers(pack, listing->devices, tree, target, tools, ChoiceDriver{});
+        Result<PackSelection> selection = selectPackDrivers(
+            pack, listing->devices, Medium::open(tree), target, tools, ChoiceDriver{});
         selections.push_back(secondsSince(start));
         if (!selection) {
             std::fprintf(stderr, "%s\n", selection.failure().line().c_str());

@@ -2,6 +2,7 @@
 
 #include "check/DriverLoadSources.h"
 #include "check/TreeCheckText.h"
+#include "source/Medium.h"
 #include "sys/HostPath.h"
 
 #include <map>
@@ -10,15 +11,13 @@
 namespace ornibe {
 namespace {
 
-// The first reason each binary cannot load on the CD in cdRoot, by its
-// path; one check for the whole pack, so that the CD's modules are read
-// once. A file that is no PE image is left to the build's own check.
-std::map<std::string, std::string> loadProblems(const DriverPack& pack, const std::string& cdRoot,
-                                                const ToolSearch& tools) {
+// The first reason each binary cannot load on the CD, by its path; one
+// check for the whole pack, so that the CD's modules are read once. A file
+// that is no PE image is left to the build's own check.
+std::map<std::string, std::string> loadProblems(const DriverPack& pack,
+                                                const std::shared_ptr<const Medium>& cd,
+                                                const ToolSearch& tools, CdModules* modules) {
     std::map<std::string, std::string> problems;
-    if (!existsAsFolder(cdRoot)) {
-        return problems;
-    }
     std::vector<LoadCheckDriver> binaries;
     std::set<std::string> seen;
     for (const PackDriver& driver : pack.drivers) {
@@ -28,7 +27,7 @@ std::map<std::string, std::string> loadProblems(const DriverPack& pack, const st
             }
         }
     }
-    for (const DriverLoadFinding& finding : checkDriverLoadsIn(cdRoot, tools, binaries)) {
+    for (const DriverLoadFinding& finding : checkDriverLoadsIn(cd, tools, binaries, modules)) {
         if (!finding.loads()) {
             problems.emplace(finding.path, fileName(finding.path) + ": " + finding.problems[0]);
         }
@@ -60,14 +59,15 @@ std::string jsonList(const std::vector<std::string>& items) {
 
 Result<PackSelection> selectPackDrivers(const std::string& folder,
                                         const std::optional<std::vector<PciDevice>>& devices,
-                                        const std::string& cdRoot, const WindowsTarget& target,
-                                        const ToolSearch& tools, const ChoiceDriver& named,
+                                        const std::shared_ptr<const Medium>& cd,
+                                        const WindowsTarget& target, const ToolSearch& tools,
+                                        const ChoiceDriver& named, CdModules* modules,
                                         const StopCheck& stop) {
     Result<DriverPack> pack = readDriverPack(folder, target, stop);
     if (!pack) {
         return pack.failure();
     }
-    const std::map<std::string, std::string> problems = loadProblems(*pack, cdRoot, tools);
+    const std::map<std::string, std::string> problems = loadProblems(*pack, cd, tools, modules);
     std::vector<ChoiceDriver> weighed;
     for (const PackDriver& driver : pack->drivers) {
         weighed.push_back(choiceOf(driver, problems));

@@ -9,11 +9,15 @@
 #include "sys/SearchPath.h"
 #include "sys/StopCheck.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace ornibe {
+
+class CdModules;
+class Medium;
 
 // The drivers of a pack taken for a tree, and the table that says why.
 struct PackSelection {
@@ -22,14 +26,15 @@ struct PackSelection {
 };
 
 // Reads the pack in folder for the target (source/DriverPack.h), reads
-// every driver binary of it against the CD or tree in cdRoot in one load
-// check, and chooses among them (choosePackDrivers) against devices when
-// given, named winning. Refused as readDriverPack refuses, and when a
-// driver taken lacks a file it names.
+// every driver binary of it against the CD or tree cd in one load check
+// (modules: the CD's modules this run has read, when given), and chooses among them
+// (choosePackDrivers) against devices when given, named winning. Refused as readDriverPack refuses,
+// and when a driver taken lacks a file it names.
 Result<PackSelection> selectPackDrivers(const std::string& folder,
                                         const std::optional<std::vector<PciDevice>>& devices,
-                                        const std::string& cdRoot, const WindowsTarget& target,
-                                        const ToolSearch& tools, const ChoiceDriver& named,
+                                        const std::shared_ptr<const Medium>& cd,
+                                        const WindowsTarget& target, const ToolSearch& tools,
+                                        const ChoiceDriver& named, CdModules* modules = nullptr,
                                         const StopCheck& stop = {});
 
 // The table, one line an item: each disk controller of the target with

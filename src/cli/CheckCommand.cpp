@@ -7,6 +7,7 @@
 #include "check/TreeCheckText.h"
 #include "cli/BuildCommand.h"
 #include "cli/TerminalText.h"
+#include "source/Medium.h"
 #include "sys/HostPath.h"
 
 namespace ornibe {
@@ -76,8 +77,8 @@ int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std:
     if (!options.driverPack.empty()) {
         // What the pack would give this tree, its own drivers aside.
         Result<PackSelection> selection =
-            selectPackDrivers(options.driverPack, input.target, work, loadCheckTarget(work, tools),
-                              tools, ChoiceDriver{});
+            selectPackDrivers(options.driverPack, input.target, Medium::open(work),
+                              loadCheckTarget(work, tools), tools, ChoiceDriver{});
         if (!selection) {
             err << "ornibe-build: " << selection.failure().headline << "\n"
                 << selection.failure().line() << "\n";

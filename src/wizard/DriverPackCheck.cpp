@@ -34,9 +34,9 @@ bool isListed(const BuildSettings& settings, const std::string& entry) {
 } // namespace
 
 Outcome addDriverPackDrivers(BuildSettings& settings, const std::string& folder,
-                             const std::string& targetHardware, const std::string& cdRoot,
-                             const WindowsTarget& target, const ToolSearch& tools,
-                             const StopCheck& stop) {
+                             const std::string& targetHardware,
+                             const std::shared_ptr<const Medium>& cd, const WindowsTarget& target,
+                             const ToolSearch& tools, CdModules* modules, const StopCheck& stop) {
     settings.setDriverPack({});
     if (folder.empty()) {
         return {};
@@ -54,7 +54,7 @@ Outcome addDriverPackDrivers(BuildSettings& settings, const std::string& folder,
         devices = listing->devices;
     }
     Result<PackSelection> selection = selectPackDrivers(
-        folder, devices, cdRoot, target, tools, namedDrivers(settings, target, tools), stop);
+        folder, devices, cd, target, tools, namedDrivers(settings, target, tools), modules, stop);
     if (!selection) {
         return selection.failure();
     }

@@ -137,11 +137,9 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
         !virtio) {
         return !stopped() && refuse(virtio.failure());
     }
-    if (Outcome pack = addDriverPackDrivers(
-            settings_, form.driverPackText(), form.targetHardwareText(),
-            form.selectedDrivePosition() > 0 ? settings_.getCdDriveRoot()
-                                             : makeAbsolute(form.workFolderText()),
-            target, tools_, stop_);
+    if (Outcome pack =
+            addDriverPackDrivers(settings_, form.driverPackText(), form.targetHardwareText(),
+                                 treeSource, target, tools_, cdModules_.get(), stop_);
         !pack) {
         return !stopped() && refuse(pack.failure());
     }
