@@ -5,6 +5,7 @@
 #include "sys/SearchPath.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,8 @@ public:
     // 8-bit file with an end-of-file byte 0x1A gets it as WriteAtEofMarker
     // writes it: over the byte, which then follows the text again.
     static void AppendText(const std::string& path, std::string_view text);
+    // The same for a file's content held in memory.
+    static std::string withTextAppended(std::string content, std::string_view text);
     // Writes text, CR LF and the end-of-file byte 0x1A over the file's
     // end-of-file byte 0x1A; always 8-bit. The byte is looked for in the
     // last 10 bytes, then in the 10 before them, then anywhere (readers stop
@@ -132,12 +135,18 @@ public:
     // The content of a new SVCPACK.INF listing the given catalog lines.
     std::string svcpackTemplate(std::string_view catalogLines) const;
 
-    // SVCPACK.INF: lists the hotfixes in [SetupHotfixesToRun], in order,
-    // after the lines the file holds; a name listed already is left as it
-    // is. A file that is no usable SVCPACK.INF is replaced by a new one. A
-    // failure, with its reason, when the work copy cannot be made or
-    // packed back (patch/SvcpackHotfixes.h).
-    Outcome addHotfixes(const std::vector<HotfixLine>& hotfixes);
+    // SVCPACK.INF: takes out the lines of [SetupHotfixesToRun] whose
+    // program earlier answers true for (what an earlier build added), then
+    // lists the hotfixes there, in order, after the lines the file holds; a
+    // name listed already is left as it is. A file that is no usable
+    // SVCPACK.INF is replaced by a new one; one that comes out as it was is
+    // not packed again. A failure, with its reason, when the work copy
+    // cannot be made or packed back (patch/SvcpackHotfixes.h).
+    Outcome addHotfixes(const std::vector<HotfixLine>& hotfixes,
+                        const std::function<bool(std::string_view name)>& earlier);
+    // DOSNET.INF: takes out the line "svcpack" of [OptionalSrcDirs] that an
+    // earlier build added.
+    void unnameSvcpackInDosnet();
     // DOSNET.INF: names svcpack in OptionalSrcDirs unless it does already,
     // so that winnt32 copies the hotfixes too.
     void nameSvcpackInDosnet();

@@ -71,17 +71,19 @@ bool SetupFileEditor::IsUnicodeFile(const std::string& path) {
 }
 
 void SetupFileEditor::AppendText(const std::string& path, std::string_view text) {
-    bool asUnicode = IsUnicodeFile(path);
-    std::string content = readFile(path);
+    writeFileAtomic(path, withTextAppended(readFile(path), text));
+}
+
+std::string SetupFileEditor::withTextAppended(std::string content, std::string_view text) {
+    const bool asUnicode = content.starts_with("\xFF\xFE");
     // Setup reads an 8-bit file only up to its end-of-file byte: text added
     // behind it would never be seen (and every build would add it again),
     // so it goes over the marker as in TXTSETUP.SIF.
     if (std::size_t at = markerPosition(content); !asUnicode && at < content.size()) {
-        writeFileAtomic(path, writtenOverMarker(content, at, text));
-        return;
+        return writtenOverMarker(content, at, text);
     }
     WriteText(content, asUnicode, text);
-    writeFileAtomic(path, content);
+    return content;
 }
 
 void SetupFileEditor::WriteAtEofMarker(const std::string& path, std::string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,11 @@ inline constexpr const char* kDefaultHotfixSwitches = "/q /n /z";
 // [GuiRunOnce]): 259 characters, a MAX_PATH buffer less its end, the
 // shortest buffer setup of these systems may copy a command line into.
 inline constexpr std::size_t kLongestSetupCommand = 259;
+
+// The bytes an 80-minute CD-R holds (360,000 sectors of 2048 bytes): the
+// hotfix packages together may not pass it, nor the files of the $OEM$
+// folder, or no CD could carry them.
+inline constexpr std::uint64_t kCdBytes = 360000ull * 2048;
 
 // What the build adds for setup to run or copy besides drivers: hotfix
 // packages, a folder copied as $OEM$, commands run at T-12 from

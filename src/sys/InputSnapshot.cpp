@@ -35,6 +35,11 @@ std::optional<std::string> InputSnapshots::read(const std::string& path, std::ui
     return found->second.bytes;
 }
 
+bool InputSnapshots::holds(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    return kept_.contains(path);
+}
+
 void InputSnapshots::forget() {
     std::lock_guard lock(mutex_);
     kept_.clear();

@@ -26,6 +26,9 @@ public:
     std::optional<std::string> read(const std::string& path, std::uint64_t maxBytes,
                                     std::uint64_t* size = nullptr);
 
+    // Whether the path has been read since the last forget().
+    bool holds(const std::string& path);
+
     // Starts a new reading: "次へ >" pressed again reads the files again.
     void forget();
 

@@ -61,6 +61,18 @@ std::optional<std::uint16_t> peMachineType(const std::string& path) {
     return static_cast<std::uint16_t>(littleEndian(pe, 4, 2));
 }
 
+std::optional<std::uint16_t> peMachineTypeOf(std::string_view bytes) {
+    if (bytes.size() < 0x40 || !bytes.starts_with("MZ")) {
+        return std::nullopt;
+    }
+    const std::string dos(bytes.substr(0, 0x40));
+    const std::uint64_t offset = littleEndian(dos, 0x3C, 4);
+    if (bytes.size() < offset + 6 || bytes.substr(offset, 4) != std::string_view("PE\0\0", 4)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(littleEndian(std::string(bytes.substr(offset, 6)), 4, 2));
+}
+
 bool isElf32(const std::string& path) {
     // EI_CLASS, the fifth byte, is 1 for ELFCLASS32.
     return peekFile(path, 5) == std::string("\x7F"

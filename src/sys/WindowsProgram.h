@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace ornibe {
 
@@ -28,6 +29,8 @@ bool startsWithMz(const std::string& path);
 // offset that the DOS header gives at 0x3C); nothing when the file is not
 // a PE program.
 std::optional<std::uint16_t> peMachineType(const std::string& path);
+// The same for a program's bytes held in memory.
+std::optional<std::uint16_t> peMachineTypeOf(std::string_view bytes);
 
 // An ELF file of the 32-bit class.
 bool isElf32(const std::string& path);

@@ -1,9 +1,12 @@
 #include "wizard/SettingsChecks.h"
 
+#include "runner/WorkRecord.h"
+
 #include "inf/DriverPackage.h"
 #include "media/BootImage.h"
 #include "runner/BuildRunner.h"
 #include "runner/WorkFolderLock.h"
+#include "runner/WorkRecord.h"
 #include "settings/CdDriveEntry.h"
 #include "source/F6Source.h"
 #include "source/SetupTree.h"
@@ -185,8 +188,8 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
     if (!additions.oemFolder.empty()) {
         additions.oemFolder = makeAbsolute(additions.oemFolder);
     }
-    if (Outcome added =
-            checkSetupAdditions(additions, target.architecture, settings_.getAnswerFile());
+    if (Outcome added = checkSetupAdditions(additions, target.architecture,
+                                            settings_.getAnswerFile(), settings_.inputSnapshots());
         !added) {
         return refuse(added.failure());
     }
@@ -346,6 +349,16 @@ bool SettingsChecks::checkWorkFolderFirst(const SettingsForm& form) {
     // whatever the letter case of its names.
     const std::unique_ptr<Medium> tree = Medium::open(withTrailingSlash(path));
     if (tree->hasFile(setupFileOf(sourceArchitecture(*tree)))) {
+        // What an earlier build recorded it added: a record the steps would
+        // refuse is refused now, before any step changes the tree.
+        try {
+            if (Result<WorkRecord> record = readWorkRecord(path); !record) {
+                return refuse(Failure::refusal("作業フォルダにあるビルドの記録が使えません。",
+                                               record.failure().path, record.failure().reason));
+            }
+        } catch (const FileError& error) {
+            return refuse(Failure::fromFileError(error));
+        }
         return true;
     }
     std::string reason;

@@ -1,8 +1,10 @@
 #include "wizard/SetupAdditionsCheck.h"
 
 #include "sys/CaseFold.h"
+#include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Result.h"
 #include "sys/WindowsProgram.h"
 
 #include <unistd.h>
@@ -44,8 +46,34 @@ std::optional<std::string> setupCommandProblem(std::string_view command) {
     return std::nullopt;
 }
 
-Outcome checkSetupAdditions(const SetupAdditions& additions, Architecture architecture,
-                            const AnswerFileFields& answerFile) {
+namespace {
+
+// The bytes of the $OEM$ folder's files together, each read through
+// inputs; nothing when they do not fit on a CD.
+Result<std::uint64_t> oemFolderBytes(const std::string& folder, InputSnapshots& inputs) {
+    std::uint64_t total = 0;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->is_symlink() || !it->is_regular_file()) {
+            continue;
+        }
+        std::uint64_t size = 0;
+        if (!inputs.read(it->path().string(), kCdBytes, &size) || (total += size) > kCdBytes) {
+            return Failure::refusal("$OEM$ に加えるフォルダが CD に入りきりません。", folder,
+                                    "中のファイルが CD の " + std::to_string(kCdBytes) +
+                                        " バイトを超えます。");
+        }
+    }
+    if (error) {
+        return Failure::refusal("$OEM$ に加えるフォルダが読めません。", folder,
+                                systemReason(error.value()));
+    }
+    return total;
+}
+
+Outcome checkSetupAdditionsNow(const SetupAdditions& additions, Architecture architecture,
+                               const AnswerFileFields& answerFile, InputSnapshots& inputs) {
     const std::uint16_t machine =
         architecture == Architecture::Amd64 ? kMachineAmd64 : kMachineI386;
     std::uint64_t total = 0;
@@ -55,10 +83,18 @@ Outcome checkSetupAdditions(const SetupAdditions& additions, Architecture archit
         if (!existsAsFile(path) || ::access(path.c_str(), R_OK) != 0) {
             return hotfixRefusal(path, "読めるファイルではありません。");
         }
-        if (!startsWithMz(path) || !peMachineType(path)) {
+        std::uint64_t size = 0;
+        const std::optional<std::string> bytes = inputs.read(path, kCdBytes, &size);
+        if (!bytes) {
+            return Failure::refusal("修正プログラムが CD に入りきりません。", path,
+                                    std::to_string(size) + " バイトあり、CD の " +
+                                        std::to_string(kCdBytes) + " バイトを超えます。");
+        }
+        const std::optional<std::uint16_t> type = peMachineTypeOf(*bytes);
+        if (!type) {
             return hotfixRefusal(path, "Windows のプログラム（MZ と PE のヘッダ）ではありません。");
         }
-        if (*peMachineType(path) != machine) {
+        if (*type != machine) {
             return hotfixRefusal(path, architecture == Architecture::Amd64
                                            ? "x64 のツリーに、x64 でないプログラムです。"
                                            : "x86 のツリーに、x86 でないプログラムです。");
@@ -74,8 +110,7 @@ Outcome checkSetupAdditions(const SetupAdditions& additions, Architecture archit
                                            " に改行か「;」か「\"」があり、SVCPACK.INF の 1 "
                                            "行に書けません。");
         }
-        std::error_code error;
-        total += std::filesystem::file_size(path, error);
+        total += size;
     }
     if (total > kCdBytes) {
         return Failure::refusal("修正プログラムが CD に入りきりません。", {},
@@ -85,6 +120,11 @@ Outcome checkSetupAdditions(const SetupAdditions& additions, Architecture archit
     if (!additions.oemFolder.empty() && !existsAsFolder(additions.oemFolder)) {
         return Failure::refusal("$OEM$ に加えるフォルダが見つかりません。", additions.oemFolder,
                                 "フォルダではありません。");
+    }
+    if (!additions.oemFolder.empty()) {
+        if (Result<std::uint64_t> bytes = oemFolderBytes(additions.oemFolder, inputs); !bytes) {
+            return bytes.failure();
+        }
     }
     for (const auto* commands : {&additions.setupCommands, &additions.firstLogonCommands}) {
         for (const std::string& command : *commands) {
@@ -102,6 +142,18 @@ Outcome checkSetupAdditions(const SetupAdditions& additions, Architecture archit
         return Failure::refusal(text.substr(0, lineEnd), {}, text.substr(lineEnd + 1));
     }
     return {};
+}
+
+} // namespace
+
+Outcome checkSetupAdditions(const SetupAdditions& additions, Architecture architecture,
+                            const AnswerFileFields& answerFile, InputSnapshots& inputs) {
+    try {
+        return checkSetupAdditionsNow(additions, architecture, answerFile, inputs);
+    } catch (const FileError& error) {
+        return Failure::refusal("修正プログラムか $OEM$ のファイルが読めません。", error.path(),
+                                error.reason());
+    }
 }
 
 } // namespace ornibe

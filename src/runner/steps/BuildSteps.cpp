@@ -1,5 +1,6 @@
 #include "runner/steps/BuildSteps.h"
 
+#include "runner/WorkRecord.h"
 #include "settings/AnswerFileFields.h"
 
 namespace ornibe {
@@ -23,12 +24,21 @@ constexpr BuildStep kSteps[] = {
     {"drivers", [](const BuildContext& c) { return !c.settings.GetDriverInf(0).empty(); },
      driverStep},
     {"hotfixes",
-     [](const BuildContext& c) { return !c.settings.getSetupAdditions().hotfixes.empty(); },
+     [](const BuildContext& c) {
+         // Also to take out what an earlier build of the work folder added.
+         return !c.settings.getSetupAdditions().hotfixes.empty() ||
+                workRecordNames(c.settings.GetWorkFolder(), kRecordHotfix) ||
+                workRecordNames(c.settings.GetWorkFolder(), kRecordDosnet);
+     },
      hotfixStep},
     {"PnP drivers", [](const BuildContext& c) { return !c.settings.pnpDriverInfList().empty(); },
      pnpDriverStep},
     {"$OEM$ files",
-     [](const BuildContext& c) { return c.settings.getSetupAdditions().needsOemPreinstall(); },
+     [](const BuildContext& c) {
+         return c.settings.getSetupAdditions().needsOemPreinstall() ||
+                workRecordNames(c.settings.GetWorkFolder(), kRecordOemFile) ||
+                workRecordNames(c.settings.GetWorkFolder(), kRecordSetupCommand);
+     },
      oemFilesStep},
     {"answer file",
      [](const BuildContext& c) {

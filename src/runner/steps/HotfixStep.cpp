@@ -10,6 +10,7 @@
 #include "inf/InfReader.h"
 #include "patch/SetupFileEditor.h"
 #include "patch/SvcpackHotfixes.h"
+#include "runner/WorkRecord.h"
 #include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -129,7 +130,7 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
                     return false;
                 }
                 Result<std::string> bytes = source.readFile(folder + "/" + name, size);
-                return bytes && *bytes == readFile(package);
+                return bytes && *bytes == settings.inputSnapshots().read(package, kCdBytes);
             });
         if (!places) {
             log.append(kIndent + places.failure().headline);
@@ -161,37 +162,64 @@ void appendSetupAdditionsSummary(const BuildSettings& settings, Architecture arc
 
 namespace {
 
-// What the step does, or why it failed.
+// What the step does, or why it failed. What an earlier build of the work
+// folder listed (its record) goes first, so that the tree is as a build
+// into an empty folder makes it; a file that stays the same is not written.
 Outcome addHotfixes(BuildContext& context) {
     const std::vector<HotfixChoice>& hotfixes = context.settings.getSetupAdditions().hotfixes;
     const std::string setupFolder = context.i386Folder();
+    // A package's bytes as the settings checks read them, whatever became
+    // of the file since.
+    auto packageBytes = [&](const std::string& package) {
+        std::optional<std::string> bytes =
+            context.settings.inputSnapshots().read(package, kCdBytes);
+        if (!bytes) {
+            throw FileError("read", package, "CD に入りきらない大きさです。");
+        }
+        return std::move(*bytes);
+    };
     ProgressLog& log = context.log();
     std::vector<std::string> copied;
-    std::string madeFolder;
+    std::string madeSvcpack;
     // On a failure the packages copied go again, and SVCPACK too when the
     // step made it.
     auto undo = [&] {
         for (const std::string& path : copied) {
             ::unlink(path.c_str());
         }
-        if (!madeFolder.empty()) {
-            ::rmdir(madeFolder.c_str());
+        if (!madeSvcpack.empty()) {
+            ::rmdir(madeSvcpack.c_str());
         }
     };
     try {
+        Result<WorkRecord> record = readWorkRecord(context.settings.GetWorkFolder());
+        if (!record) {
+            return record.failure();
+        }
+        const std::vector<std::string> earlier = recordValues(record->lines, kRecordHotfix);
+        auto isEarlier = [&](std::string_view name) {
+            return containsNoCase(earlier, std::string(name));
+        };
         refuseLink("open", setupFolder);
         const std::string svcpack = entryPathNoCase(setupFolder, "SVCPACK");
         refuseLink("open", svcpack);
         const DriverPackage noDrivers;
         SetupFileEditor editor(context.tools, setupFolder, noDrivers, context.data.target);
 
-        // What SVCPACK.INF lists now, after the Service Pack.
+        // What SVCPACK.INF lists now, after the Service Pack, without what
+        // an earlier build added.
         std::vector<std::string> listed;
         if (Outcome prepared = editor.PrepareWorkCopy(editor.setupFilePath("SVCPACK.INF"));
             !prepared) {
             return prepared;
         }
         {
+            writeFileAtomic(editor.workCopyPath(),
+                            withoutSectionLines(readFile(editor.workCopyPath()),
+                                                "SetupHotfixesToRun", [&](std::string_view text) {
+                                                    return isEarlier(
+                                                        text.substr(0, text.find_first_of(" \t")));
+                                                }));
             InfReader reader = SetupFileEditor::readSetupFile(editor.workCopyPath());
             for (const HotfixLine& line : hotfixLinesOf(reader.file())) {
                 listed.push_back(cp932ToUtf8(line.name));
@@ -202,7 +230,9 @@ Outcome addHotfixes(BuildContext& context) {
 
         Result<std::vector<HotfixPlace>> places = placeHotfixes(
             hotfixes, listed,
-            [&](const std::string& name) { return entryNameNoCase(svcpack, name).has_value(); },
+            [&](const std::string& name) {
+                return !isEarlier(name) && entryNameNoCase(svcpack, name).has_value();
+            },
             [&](const std::string& name, const std::string& package) {
                 std::optional<std::string> file = findFileNoCase(svcpack, name);
                 std::error_code fileError;
@@ -210,40 +240,98 @@ Outcome addHotfixes(BuildContext& context) {
                 return file &&
                        std::filesystem::file_size(*file, fileError) ==
                            std::filesystem::file_size(package, packageError) &&
-                       !fileError && !packageError && readFile(*file) == readFile(package);
+                       !fileError && !packageError && readFile(*file) == packageBytes(package);
             });
         if (!places) {
             return places.failure();
         }
-        if (!existsAsFolder(svcpack)) {
+        std::vector<std::string> added;
+        for (const HotfixPlace& place : *places) {
+            if (!place.present) {
+                added.push_back(place.name);
+            }
+        }
+        // Every package this build may leave is in the record before
+        // anything is copied, so that a copy that fails half-way leaves
+        // only files the next build knows as its own.
+        std::vector<std::string> claimed = earlier;
+        for (const std::string& name : added) {
+            if (!isEarlier(name)) {
+                claimed.push_back(name);
+            }
+        }
+        if (!claimed.empty()) {
+            makeOemFolder(*record);
+        }
+        if (!existsAsFolder(svcpack) && !added.empty()) {
             makeFolders(svcpack);
-            madeFolder = svcpack;
+            madeSvcpack = svcpack;
+            noteMadeFolder(*record, kMadeSvcpack);
+        }
+        record->lines = withRecordKind(std::move(record->lines), kRecordHotfix, claimed);
+        writeWorkRecord(*record);
+
+        for (const std::string& name : earlier) {
+            if (containsNoCase(added, name)) {
+                continue;
+            }
+            if (std::optional<std::string> file = findFileNoCase(svcpack, name)) {
+                log.append("SVCPACK\\" + name + " を削除しています。。。");
+                removeFile(*file);
+                log.append("完了\r\n");
+            }
         }
         std::vector<HotfixLine> lines;
         for (const HotfixPlace& place : *places) {
             lines.push_back({utf8ToCp932(place.name), place.switches});
-            if (place.present) {
+            const std::string target = entryPathNoCase(svcpack, place.name);
+            const bool same = place.present || (isEarlier(place.name) && existsAsFile(target) &&
+                                                readFile(target) == packageBytes(place.package));
+            if (same) {
                 log.append(fileName(place.package) + " は SVCPACK\\" + place.name +
                            " としてもう載っています。\r\n");
                 continue;
             }
             log.append(fileName(place.package) + " を SVCPACK\\" + place.name +
                        " にコピーしています。。。");
-            const std::string target = joinPath(svcpack, place.name);
             copied.push_back(target);
-            writeFileAtomic(target, readFile(place.package));
+            writeFileAtomic(target, packageBytes(place.package));
             log.append("完了\r\n");
         }
         // DOSNET.INF first: naming svcpack there is harmless on its own,
-        // while a list without its files is not.
+        // while a list without its files is not. With no package left, the
+        // line an earlier build added goes, unless drivers' catalogs of
+        // this build may need it.
         log.append("DOSNET.INF を修正しています。。。");
-        editor.nameSvcpackInDosnet();
+        const bool dosnetNamed = editor.DosnetHasSvcpack();
+        bool dosnetOurs = !recordValues(record->lines, kRecordDosnet).empty();
+        if (!added.empty() && !dosnetNamed) {
+            editor.nameSvcpackInDosnet();
+            dosnetOurs = true;
+        } else if (added.empty() && dosnetOurs && context.settings.GetDriverInf(0).empty()) {
+            editor.unnameSvcpackInDosnet();
+            dosnetOurs = false;
+        }
         log.append("完了\r\nSVCPACK.INF を修正しています。。。");
-        if (Outcome listedNow = editor.addHotfixes(lines); !listedNow) {
+        if (Outcome listedNow = editor.addHotfixes(lines, isEarlier); !listedNow) {
             undo();
             return listedNow;
         }
-        log.append("完了\r\n修正プログラムの追加が完了しました。\r\n\r\n");
+        log.append("完了\r\n");
+        if (added.empty() && madeSvcpack.empty() && madeFolder(*record, kMadeSvcpack) &&
+            existsAsFolder(svcpack) && std::filesystem::is_empty(svcpack)) {
+            ::rmdir(svcpack.c_str());
+            std::erase(record->lines,
+                       BuildRecordLine{std::string(kRecordMadeFolder), std::string(kMadeSvcpack)});
+        }
+        record->lines = withRecordKind(std::move(record->lines), kRecordDosnet,
+                                       dosnetOurs ? std::vector<std::string>{"svcpack"}
+                                                  : std::vector<std::string>{});
+        record->lines = withRecordKind(std::move(record->lines), kRecordHotfix, added);
+        writeWorkRecord(*record);
+        log.append(added.empty() && hotfixes.empty()
+                       ? "修正プログラムを取り除きました。\r\n\r\n"
+                       : "修正プログラムの追加が完了しました。\r\n\r\n");
     } catch (const FileError& error) {
         undo();
         return Failure::fromFileError(error);

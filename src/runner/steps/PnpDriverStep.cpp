@@ -8,6 +8,7 @@
 #include "runner/steps/BuildSteps.h"
 
 #include "runner/PnpDriverRecord.h"
+#include "runner/WorkRecord.h"
 #include "source/PnpDriverPackage.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
@@ -92,12 +93,25 @@ void fillFolder(const std::string& folder, const PnpDriver& driver) {
     }
 }
 
-// Writes the record unless it holds these entries already.
-void writeRecord(const std::string& path, const PnpRecord& record) {
-    const std::string text = pnpRecordText(record);
-    if (!existsAsFile(path) || readFile(path) != text) {
-        writeFileAtomic(path, text);
+// Whether a line of the record names one of the numbered folders.
+bool isFolderKey(const std::string& key) {
+    return key.size() == 3 &&
+           std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Writes the record with these folders in place of those it names, the
+// other steps' lines kept, unless it holds them already.
+void writeRecord(WorkRecord& work, const PnpRecord& record) {
+    // $OEM$ holds the drivers' folders from now on, and no later build
+    // removes them without this step: the note that a build made $OEM$
+    // goes, as a build of these drivers into an empty folder writes none.
+    std::erase_if(work.lines, [](const BuildRecordLine& line) {
+        return isFolderKey(line.key) || (line.key == kRecordMadeFolder && line.value == "$OEM$");
+    });
+    for (const PnpRecord::Entry& entry : record.entries) {
+        work.lines.push_back({entry.folder, entry.inf});
     }
+    writeWorkRecord(work);
 }
 
 // What names a Plug and Play driver's INF in the record of its folders
@@ -155,12 +169,20 @@ bool pnpDriverStep(BuildContext& context) {
     }
 
     try {
-        const std::string oem = ownFolder(context.settings.GetWorkFolder(), "$OEM$");
-        const std::string root = ownFolder(ownFolder(oem, "$1"), "Drivers");
-        const std::string recordPath = entryPathNoCase(oem, kPnpRecordName);
-        refuseLink("open", recordPath);
-        const PnpRecord earlier =
-            existsAsFile(recordPath) ? readPnpRecord(readFile(recordPath)) : PnpRecord{};
+        Result<WorkRecord> work = readWorkRecord(context.settings.GetWorkFolder());
+        if (!work) {
+            context.reportFailure(std::string(kFailed) + "\r\n" + work.failure().line());
+            return false;
+        }
+        PnpRecord earlier;
+        for (const BuildRecordLine& line : work->lines) {
+            if (isFolderKey(line.key) && !earlier.holdsFolder(line.key)) {
+                earlier.entries.push_back({line.key, line.value});
+            }
+        }
+        const std::string root = ownFolder(
+            ownFolder(ownFolder(context.settings.GetWorkFolder(), kBuildRecordFolder), "$1"),
+            "Drivers");
         std::vector<std::string> keys;
         for (const std::string& inf : infs) {
             keys.push_back(recordKeyOf(context.settings, inf));
@@ -178,7 +200,7 @@ bool pnpDriverStep(BuildContext& context) {
                 claimed.entries.push_back(old);
             }
         }
-        writeRecord(recordPath, claimed);
+        writeRecord(*work, claimed);
 
         for (const PnpRecord::Entry& old : earlier.entries) {
             if (now.folderOf(old.inf) == old.folder) {
@@ -198,7 +220,7 @@ bool pnpDriverStep(BuildContext& context) {
             log.append("完了\r\n");
             context.pnpEntries.push_back(pnpPathEntry(folder));
         }
-        writeRecord(recordPath, now);
+        writeRecord(*work, now);
     } catch (const FileError& error) {
         context.reportFailure(std::string(kFailed) + "\r\n" + Failure::fromFileError(error).line());
         return false;
