@@ -6,7 +6,7 @@
 # build and the number of programs it started are printed (goal: at most
 # 1.0 s for 150 drivers), with the load average before and after the runs.
 #
-#   bench/drivers/driver_pack_bench.sh [BUILD_DIR] [COUNT] [RUNS] [STANDINS]
+#   bench/drivers/driver_pack_bench.sh [BUILD_DIR] [COUNT] [RUNS] [STANDINS] [BEFORE]
 #
 # BUILD_DIR  the configured build tree (default: build); ornibe-build and
 #            the tools are built there first
@@ -18,6 +18,16 @@
 #            pack is then a copy of its clean x86 driver, and the tree
 #            carries its kernel, HAL and SCSIPORT.SYS in cabinets, so that
 #            the load check reads every driver against the CD's modules
+#            (give "" to leave them out and name BEFORE)
+# BEFORE     another ornibe-build (one built from an earlier commit) timed
+#            on the same pack, its runs alternating with this build's, so
+#            that both figures come from the same state of the machine
+#
+# The same pack is then given whole with --driver-pack (no target: every
+# driver is taken) and timed the same way, and a pack of 500 drivers
+# (15,000 hardware IDs) is scanned and matched against a listing of 40
+# devices by ornibe_pack_choice_bench (goal: at most 1.0 s), which also
+# times the whole selection with the load check.
 #
 # The child processes are counted with strace (-f, execve calls) in one
 # further build when strace is there, and the instructions of the build
@@ -38,7 +48,10 @@ build=${1:-build}
 count=${2:-150}
 runs=${3:-5}
 standins=${4:-}
-cmake --build "$build" -j2 --target ornibe-build makecab extract cdimage attrib >/dev/null
+before=${5:-}
+cmake -S "$root" -B "$build" -DORNIBE_BENCH=ON >/dev/null
+cmake --build "$build" -j2 --target ornibe-build makecab extract cdimage attrib \
+  ornibe_pack_choice_bench >/dev/null
 build=$(cd "$build" && pwd)
 program="$build/src/cli/ornibe-build"
 [ -x "$program" ] || { echo "no $program: configure the build first" >&2; exit 1; }
@@ -81,8 +94,12 @@ fresh() {
   sync
 }
 build_once() {
-  "$@" "$program" --work "$tree" --yes --quiet "${drivers[@]}" > "$work/build.log" \
+  "$@" "${builder:-$program}" --work "$tree" --yes --quiet "${drivers[@]}" > "$work/build.log" \
     2> "$work/build.err" || { cat "$work/build.err" "$work/build.log" >&2; exit 1; }
+}
+pack_once() {
+  "$program" --work "$tree" --yes --quiet --driver-pack "$work/pack" > "$work/pack.log" \
+    2> "$work/pack.err" || { cat "$work/pack.err" "$work/pack.log" >&2; exit 1; }
 }
 
 # The machine's load beside the figure: on a shared machine it says how
@@ -91,7 +108,15 @@ load() { cut -d' ' -f1-3 /proc/loadavg; }
 load_before=$(load)
 times=()
 cpus=()
+befores=()
 for ((run = 0; run < runs; run++)); do
+  if [ -n "$before" ]; then
+    fresh
+    start=$(now)
+    builder=$before build_once
+    end=$(now)
+    befores+=("$(echo "$end - $start" | bc)")
+  fi
   fresh
   start=$(now)
   # The processor time of the build and its children (user + system),
@@ -100,6 +125,14 @@ for ((run = 0; run < runs; run++)); do
   end=$(now)
   times+=("$(echo "$end - $start" | bc)")
   cpus+=("$cpu")
+done
+packs=()
+for ((run = 0; run < runs; run++)); do
+  fresh
+  start=$(now)
+  pack_once
+  end=$(now)
+  packs+=("$(echo "$end - $start" | bc)")
 done
 load_after=$(load)
 
@@ -137,3 +170,25 @@ else
 fi
 printf 'driver pack build: %.3f s (median of %s; goal <= 1.0; load average %s before, %s after)\n' \
   "$(median "${times[@]}")" "$runs" "$load_before" "$load_after"
+if [ -n "$before" ]; then
+  printf 'the same builds by %s:' "$before"; printf ' %.3f' "${befores[@]}"
+  printf ' s (median %.3f)\n' "$(median "${befores[@]}")"
+fi
+printf 'the same pack with --driver-pack:'; printf ' %.3f' "${packs[@]}"
+printf ' s (median %.3f; %s files placed)\n' "$(median "${packs[@]}")" \
+  "$(grep -c 'をコピーしています。。。完了' "$work/pack.log")"
+
+# 500 drivers of 30 IDs each against 40 devices: ten of the pack's storage
+# controllers (each the first device of its driver), among 30 others.
+python3 "$root/bench/drivers/make_driver_pack.py" "$work/pack500" 500 30 > /dev/null
+for ((n = 1; n <= 40; n++)); do
+  if ((n % 4 == 0)); then
+    printf '%02x:00.0 RAID bus controller [0104]: Bench Storage %d [%04x:0100] (rev 01)\n' \
+      "$n" "$n" $((0x1B00 + n * 12))
+  else
+    printf '00:%02x.0 Ethernet controller [0200]: Bench Network %d [8086:%04x] (rev 02)\n' \
+      "$n" "$n" $((0x1000 + n))
+  fi
+done > "$work/listing.txt"
+"$build/bench/drivers/ornibe_pack_choice_bench" "$work/pack500" "$work/listing.txt" \
+  "$template" "$build/tooldir" "$runs"

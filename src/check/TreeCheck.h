@@ -2,6 +2,7 @@
 
 #include "check/ControllerMatch.h"
 #include "inf/SetupArchitecture.h"
+#include "settings/DriverPackTable.h"
 #include "sys/SearchPath.h"
 
 #include <optional>
@@ -49,6 +50,9 @@ struct TreeCheckReport {
     // found claimed (an unclaimed one is a problem among the findings).
     bool matched = false;
     std::vector<ControllerFinding> controllers;
+    // What a driver pack would give the tree, when the check is asked
+    // with one; empty otherwise.
+    DriverPackTable driverPack = {};
 
     bool hasProblem() const;
     bool hasUnreadableSetupFile() const;

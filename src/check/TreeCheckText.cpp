@@ -1,5 +1,7 @@
 #include "check/TreeCheckText.h"
 
+#include "check/DriverPackSelection.h"
+
 #include <cstdio>
 
 namespace ornibe {
@@ -75,6 +77,12 @@ std::string treeCheckTable(const TreeCheckReport& report, const std::string& wor
         text += finding.kind == TreeFinding::Kind::Problem ? "  問題  " : "  注意  ";
         text += finding.text + "\n";
     }
+    if (!report.driverPack.empty()) {
+        text += "ドライバパック：" + report.driverPack.source + "\n";
+        for (const std::string& line : driverPackTableLines(report.driverPack)) {
+            text += "  パック  " + line + "\n";
+        }
+    }
     const std::size_t problems = countOf(report, TreeFinding::Kind::Problem);
     const std::size_t notes = countOf(report, TreeFinding::Kind::Note);
     if (report.findings.empty() && report.controllers.empty()) {
@@ -143,6 +151,9 @@ std::string treeCheckJson(const TreeCheckReport& report, const std::string& work
                 ", \"origin\": " + jsonString(found.origin) +
                 ", \"matchedId\": " + jsonString(match.matchedId) +
                 ", \"onlyCompatible\": " + (match.onlyCompatible ? "true" : "false") + "}";
+    }
+    if (!report.driverPack.empty()) {
+        return text + "], \"driverPack\": " + driverPackJson(report.driverPack) + "}\n";
     }
     return text + "]}\n";
 }

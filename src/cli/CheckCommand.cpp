@@ -1,10 +1,13 @@
 #include "cli/CheckCommand.h"
 
+#include "check/DriverLoadSources.h"
+#include "check/DriverPackSelection.h"
 #include "check/TargetHardware.h"
 #include "check/TreeCheck.h"
 #include "check/TreeCheckText.h"
 #include "cli/BuildCommand.h"
 #include "cli/TerminalText.h"
+#include "source/Medium.h"
 #include "sys/HostPath.h"
 
 namespace ornibe {
@@ -71,6 +74,18 @@ int runCheckCommand(const CommandOptions& options, const ToolSearch& tools, std:
         return kExitRefused;
     }
     TreeCheckReport report = checkTree(input);
+    if (!options.driverPack.empty()) {
+        // What the pack would give this tree, its own drivers aside.
+        Result<PackSelection> selection =
+            selectPackDrivers(options.driverPack, input.target, Medium::open(work),
+                              loadCheckTarget(work, tools), tools, ChoiceDriver{});
+        if (!selection) {
+            err << "ornibe-build: " << selection.failure().headline << "\n"
+                << selection.failure().line() << "\n";
+            return kExitRefused;
+        }
+        report.driverPack = selection->table;
+    }
     out << (options.json ? treeCheckJson(report, work) : treeCheckTable(report, work));
     return report.hasProblem() ? 1 : 0;
 }

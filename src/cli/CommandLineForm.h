@@ -33,6 +33,7 @@ public:
     std::vector<std::string> pnpInfEntries() const override { return options_.pnpDrivers; }
     std::string virtioWinText() const override { return options_.virtioWin; }
     std::optional<std::vector<std::string>> virtioWinDrivers() const override;
+    std::string driverPackText() const override { return options_.driverPack; }
     bool bigDriveChecked() const override;
     bool reproducibleChecked() const override { return options_.reproducible; }
     SetupAdditions setupAdditions() const override;

@@ -80,6 +80,18 @@ constexpr OptionRow kRows[] = {
      .help = toTranslate("--virtio-win から取るドライバ。viostor、netkvm、balloon、\n"
                          "vioserial、qxl からコンマ区切りで。指定しなければ、媒体に\n"
                          "そのシステム用のあるものすべて（viostor は必須）")},
+    {.name = "--driver-pack",
+     .valueName = "FOLDER",
+     .target = &Options::driverPack,
+     .help = toTranslate("大容量記憶装置のドライバパックのフォルダ（メーカー、\n"
+                         "チップ、OS ごとのフォルダに TXTSETUP.OEM や INF を置いた\n"
+                         "もの）。CD のシステム用のドライバのうち、--target-hardware\n"
+                         "か --machine があればそのディスクコントローラに合う最良の\n"
+                         "もの（ID が具体的、読み込める、DriverVer が新しい順）、\n"
+                         "なければ読み込めるものすべてをテキストモードに組み込み、\n"
+                         "選んだ理由と外した理由を表にします。--driver が優先します。\n"
+                         "--check と使うと、そのツリーにパックから選ぶものを表に\n"
+                         "します（--json にも）")},
     {.name = "--hotfix",
      .valueName = "FILE",
      .target = &Options::hotfixes,

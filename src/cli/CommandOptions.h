@@ -25,6 +25,8 @@ struct CommandOptions {
     // (a comma-separated list of short names; empty for all).
     std::string virtioWin;
     std::string virtioWinOnly;
+    // A folder of mass-storage drivers to choose text-mode drivers from.
+    std::string driverPack;
     // Hotfix packages for SVCPACK, in order, and the switches of each:
     // hotfixSwitches[i] belongs to hotfixes[i], empty for the default.
     std::vector<std::string> hotfixes;

@@ -2,6 +2,7 @@
 
 #include "inf/InfLimits.h"
 #include "inf/InfReader.h"
+#include "runner/DriverPackSummary.h"
 #include "runner/F6Summary.h"
 #include "runner/TargetHardwareSummary.h"
 #include "runner/VirtioWinReport.h"
@@ -130,6 +131,7 @@ void writeSummary(const BuildSettings& settings, ConfirmData& data, ProgressLog&
 
     appendPnpDriverSummary(settings, data.target, log);
     appendVirtioWinSummary(settings, log);
+    appendDriverPackSummary(settings.getDriverPack(), log);
     appendSetupAdditionsSummary(settings, data.target.architecture, *source, log);
     log.append(translated("\r\n\r\n137GB 以上のハードディスク：\r\n      "));
     log.append(settings.GetBigDrive() != 0 ? translated("使用する") : translated("使用しない"));

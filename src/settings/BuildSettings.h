@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/AnswerFileFields.h"
+#include "settings/DriverPackTable.h"
 #include "settings/SetupAdditions.h"
 #include "settings/VirtioWinChoice.h"
 #include "sys/InputSnapshot.h"
@@ -103,6 +104,11 @@ public:
     const VirtioWinChoice& getVirtioWin() const { return virtioWin; }
     void setVirtioWin(const VirtioWinChoice& value) { virtioWin = value; }
 
+    // The driver pack the drivers were chosen from, and why; none by
+    // default.
+    const DriverPackTable& getDriverPack() const { return driverPack; }
+    void setDriverPack(const DriverPackTable& value) { driverPack = value; }
+
     // The user's input files as the checks read them, so that the summary,
     // the build and its check read the same bytes; copies of the record
     // share them.
@@ -131,6 +137,7 @@ private:
     std::optional<std::int64_t> imageEpoch;
     std::string targetHardware;
     VirtioWinChoice virtioWin;
+    DriverPackTable driverPack;
     std::shared_ptr<InputSnapshots> snapshots = std::make_shared<InputSnapshots>();
     SetupAdditions setupAdditions;
 };

@@ -10,6 +10,7 @@
 #include "ui/PageLook.h"
 #include "ui/SetupAdditionsDialog.h"
 #include "wizard/ChosenSource.h"
+#include "wizard/DriverPackCheck.h"
 #include "wizard/InfListEntries.h"
 #include "wizard/PnpDriverList.h"
 #include "wizard/SettingsChecks.h"
@@ -80,6 +81,7 @@ void SettingsPage::connectControls() {
     connect(ui_.usbImageButton, &QPushButton::clicked, this, &SettingsPage::pickUsbImage);
     connect(ui_.targetHardwareButton, &QPushButton::clicked, this,
             &SettingsPage::pickTargetHardware);
+    connect(ui_.driverPackButton, &QPushButton::clicked, this, &SettingsPage::pickDriverPack);
     connect(ui_.workFolder, &QLineEdit::textChanged, this,
             [this](const QString& text) { ui_.nextButton->setEnabled(!text.isEmpty()); });
     connect(ui_.nextButton, &QPushButton::clicked, this, &SettingsPage::accept);
@@ -129,7 +131,8 @@ void SettingsPage::initPage() {
         if (inf.empty()) {
             break;
         }
-        if (isVirtioWinInf(settings_.getVirtioWin(), inf)) {
+        if (isVirtioWinInf(settings_.getVirtioWin(), inf) ||
+            isDriverPackEntry(settings_.getDriverPack(), inf)) {
             continue;
         }
         // A floppy shows one entry per chosen entry, as it was added.
@@ -146,6 +149,7 @@ void SettingsPage::initPage() {
     }
     showPnpList(withoutVirtioWinInfs(settings_.pnpDriverInfList(), settings_.getVirtioWin()));
     virtioWin_->show(settings_.getVirtioWin());
+    ui_.driverPack->setText(QString::fromStdString(settings_.getDriverPack().source));
     ui_.bigDrive->setChecked(settings_.GetBigDrive() != 0);
     ui_.reproducible->setChecked(settings_.getImageEpoch().has_value());
     ui_.workFolder->setText(QString::fromStdString(settings_.GetWorkFolder()));
@@ -408,6 +412,16 @@ void SettingsPage::pickTargetHardware() {
     spec.filters = {tr("lspci の出力 (*.txt)"), tr("すべてのファイル (*)")};
     spec.folder = startFolder(ui_.targetHardware->currentText());
     spec.fills = ui_.targetHardware->lineEdit();
+    choosePath(this, spec, runDialog_);
+}
+
+void SettingsPage::pickDriverPack() {
+    PathDialogSpec spec;
+    spec.name = "driverPackDialog";
+    spec.title = tr("ドライバパックのフォルダ");
+    spec.mode = PathDialogSpec::Mode::Folder;
+    spec.folder = startFolder(ui_.driverPack->text());
+    spec.fills = ui_.driverPack;
     choosePath(this, spec, runDialog_);
 }
 

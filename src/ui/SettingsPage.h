@@ -91,6 +91,7 @@ private:
     void addDriverInfToList(const QString& text);
     void pickPnpInf();
     void pickTargetHardware();
+    void pickDriverPack();
     void removeSelectedPnpInf();
     void showPnpList(const std::vector<std::string>& entries);
     void showAboutBox();
@@ -104,6 +105,7 @@ private:
     std::string pendingInfText() const override;
     std::vector<std::string> pnpInfEntries() const override;
     std::string virtioWinText() const override;
+    std::string driverPackText() const override;
     SetupAdditions setupAdditions() const override;
     std::optional<std::vector<std::string>> virtioWinDrivers() const override;
     bool bigDriveChecked() const override;

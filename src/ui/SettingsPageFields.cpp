@@ -58,6 +58,10 @@ std::vector<std::string> SettingsPage::pnpInfEntries() const {
     return listTexts(*ui_.pnpList);
 }
 
+std::string SettingsPage::driverPackText() const {
+    return ui_.driverPack->text().trimmed().toStdString();
+}
+
 std::string SettingsPage::virtioWinText() const {
     return virtioWin_->pathText();
 }

@@ -169,7 +169,26 @@ QGroupBox* Builder::buildDriverGroup() {
     c_.infAddButton = makeButton(tr("一覧に追加"), "infAddButton", group);
     c_.infRemoveButton = makeButton(tr("一覧から除外"), "infRemoveButton", group);
     auto* grid = new QGridLayout(group);
-    grid->addWidget(new QLabel(tr("ドライバの INF ファイル :"), group), 0, 0);
+    // The driver pack shares the first row with the list's label, so that
+    // the page keeps its height: the drivers the target needs, or all
+    // that load, are taken from it.
+    auto* infLabel = new QLabel(tr("ドライバの INF ファイル :"), group);
+    auto* packLabel = new QLabel(tr("ドライバパック :"), group);
+    c_.driverPack = makeEdit("driverPackEdit", group);
+    c_.driverPack->setPlaceholderText(tr("なし"));
+    c_.driverPack->setToolTip(
+        tr("大容量記憶装置のドライバを集めたフォルダ。対象のハードウェアがあれば"
+           "そのディスクコントローラに合う最良のものを、なければ読み込めるもの"
+           "すべてを組み込みます。"));
+    packLabel->setBuddy(c_.driverPack);
+    c_.driverPackButton = makeButton(tr("フォルダ選択"), "driverPackButton", group);
+    auto* first = new QHBoxLayout;
+    first->addWidget(infLabel);
+    first->addSpacing(8);
+    first->addWidget(packLabel);
+    first->addWidget(c_.driverPack, 1);
+    first->addWidget(c_.driverPackButton);
+    grid->addLayout(first, 0, 0);
     grid->addWidget(c_.infPickButton, 0, 1);
     auto* simpleCombo = new QVBoxLayout;
     simpleCombo->setSpacing(0);
@@ -340,29 +359,14 @@ QScrollArea* Builder::buildFieldArea(QLayout* driveRow,
 }
 
 void Builder::setControlTabOrder() {
-    QWidget* order[] = {c_.driveList,
-                        c_.volumeLabel,
-                        c_.servicePack,
-                        c_.servicePackButton,
-                        c_.infPickButton,
-                        c_.infEdit,
-                        c_.infAddButton,
-                        c_.infRemoveButton,
-                        c_.pnpAddButton,
-                        c_.pnpRemoveButton,
-                        c_.bigDrive,
-                        c_.workFolder,
-                        c_.workFolderButton,
-                        c_.isoPath,
-                        c_.isoPathButton,
-                        c_.targetHardware,
-                        c_.targetHardwareButton,
-                        c_.usbImage,
-                        c_.usbImageSize,
-                        c_.usbDevice,
-                        c_.usbImageButton,
-                        c_.nextButton,
-                        c_.quitButton};
+    QWidget* order[] = {
+        c_.driveList,     c_.volumeLabel,      c_.servicePack,          c_.servicePackButton,
+        c_.driverPack,    c_.driverPackButton, c_.infPickButton,        c_.infEdit,
+        c_.infAddButton,  c_.infRemoveButton,  c_.pnpAddButton,         c_.pnpRemoveButton,
+        c_.bigDrive,      c_.workFolder,       c_.workFolderButton,     c_.isoPath,
+        c_.isoPathButton, c_.targetHardware,   c_.targetHardwareButton, c_.usbImage,
+        c_.usbImageSize,  c_.usbDevice,        c_.usbImageButton,       c_.nextButton,
+        c_.quitButton};
     for (size_t i = 1; i < std::size(order); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);
     }

@@ -24,6 +24,9 @@ struct SettingsControls {
     QListWidget* infList;
     QPushButton* infAddButton;
     QPushButton* infRemoveButton;
+    // A folder of drivers to choose text-mode drivers from.
+    QLineEdit* driverPack;
+    QPushButton* driverPackButton;
     // The Plug and Play drivers for GUI-mode setup: the add button picks
     // an INF file and lists it.
     QListWidget* pnpList;

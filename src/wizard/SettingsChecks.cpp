@@ -21,6 +21,7 @@
 #include "wizard/DriverInfCheck.h"
 #include "wizard/DriverLoadStep.h"
 #include "wizard/DriverNamesCheck.h"
+#include "wizard/DriverPackCheck.h"
 #include "wizard/F6DriverCheck.h"
 #include "wizard/FreeSpaceNotice.h"
 #include "wizard/ImageEpoch.h"
@@ -139,6 +140,21 @@ bool SettingsChecks::OnOK(const SettingsForm& form) {
                                 tools_.environment().tempFolder(), stop_);
         !virtio) {
         return !stopped() && refuse(virtio.failure());
+    }
+    if (Outcome pack =
+            addDriverPackDrivers(settings_, form.driverPackText(), form.targetHardwareText(),
+                                 treeSource, target, tools_, cdModules_.get(), stop_);
+        !pack) {
+        return !stopped() && refuse(pack.failure());
+    }
+    // The [Config] values of the pack's floppy entries, checked as those
+    // of the list's.
+    if (!settings_.getDriverPack().taken.empty()) {
+        if (Outcome hive =
+                checkHivesysForConfig(settings_, *treeSource, target.architecture, tools_, stop_);
+            !hive) {
+            return refuse(hive.failure());
+        }
     }
     // The drivers as staging will read them, for the check of whether
     // they load.

@@ -39,6 +39,9 @@ public:
     // The drivers to take from it by short name; nothing for the default,
     // every driver the medium has a folder for.
     virtual std::optional<std::vector<std::string>> virtioWinDrivers() const { return {}; }
+    // The folder of a driver pack to choose text-mode drivers from; empty
+    // for none.
+    virtual std::string driverPackText() const { return {}; }
     virtual bool bigDriveChecked() const = 0;
     // Whether the image is to be the same from the same inputs.
     virtual bool reproducibleChecked() const { return false; }

@@ -159,18 +159,19 @@ private slots:
         for (QLabel* label : p.page.findChildren<QLabel*>()) {
             labels << label->text();
         }
-        QCOMPARE(
-            labels,
-            (QStringList{"読込元のCDドライブ :", "ボリュームラベル :", "Service Pack ファイル :",
-                         "ドライバの INF ファイル :", "PnP ドライバの INF ファイル :",
-                         "作業フォルダ :", "ISOイメージのファイル名 :", "対象のハードウェア :",
-                         "USB メモリ用イメージ :", "大きさ :", "書き込む USB メモリ :"}));
+        QCOMPARE(labels,
+                 (QStringList{"読込元のCDドライブ :", "ボリュームラベル :",
+                              "Service Pack ファイル :", "ドライバの INF ファイル :",
+                              "ドライバパック :", "PnP ドライバの INF ファイル :", "作業フォルダ :",
+                              "ISOイメージのファイル名 :", "対象のハードウェア :",
+                              "USB メモリ用イメージ :", "大きさ :", "書き込む USB メモリ :"}));
         QCOMPARE(p.button("servicePackButton")->text(), QStringLiteral("ファイル選択"));
         QCOMPARE(p.button("pnpAddButton")->text(), QStringLiteral("一覧に追加…"));
         QCOMPARE(p.button("pnpRemoveButton")->text(), QStringLiteral("一覧から除外"));
         QCOMPARE(p.button("infPickButton")->text(), QStringLiteral("ファイル選択"));
         QCOMPARE(p.button("infAddButton")->text(), QStringLiteral("一覧に追加"));
         QCOMPARE(p.button("infRemoveButton")->text(), QStringLiteral("一覧から除外"));
+        QCOMPARE(p.button("driverPackButton")->text(), QStringLiteral("フォルダ選択"));
         QCOMPARE(p.button("workFolderButton")->text(), QStringLiteral("フォルダ選択"));
         QCOMPARE(p.button("isoPathButton")->text(), QStringLiteral("保存先選択"));
         QCOMPARE(p.button("nextButton")->text(), QStringLiteral("次へ >"));
@@ -188,7 +189,7 @@ private slots:
             p.page.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&p.page));
             QTRY_COMPARE(QApplication::focusWidget(), p.driveList());
-            for (int i = 0; i < 31; ++i) {
+            for (int i = 0; i < 33; ++i) {
                 seen << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
@@ -198,6 +199,8 @@ private slots:
                                     "volumeLabelEdit",
                                     "servicePackEdit",
                                     "servicePackButton",
+                                    "driverPackEdit",
+                                    "driverPackButton",
                                     "infPickButton",
                                     "infEdit",
                                     "infAddButton",

@@ -415,6 +415,18 @@
         <source>ﾊﾞｰｼﾞｮﾝ情報(ornibe) (&amp;A)...</source>
         <translation>&amp;About ornibe...</translation>
     </message>
+    <message>
+        <source>ドライバパックのフォルダ</source>
+        <translation>Driver pack folder</translation>
+    </message>
+    <message>
+        <source>ドライバパック :</source>
+        <translation>Driver pack:</translation>
+    </message>
+    <message>
+        <source>大容量記憶装置のドライバを集めたフォルダ。対象のハードウェアがあればそのディスクコントローラに合う最良のものを、なければ読み込めるものすべてを組み込みます。</source>
+        <translation>A folder of mass-storage drivers. With a target machine, the best driver for each of its disk controllers is integrated; without one, every driver that loads.</translation>
+    </message>
 </context>
 <context>
     <name>ornibe::SetupAdditionsDialog</name>
