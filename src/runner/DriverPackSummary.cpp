@@ -1,6 +1,7 @@
 #include "runner/DriverPackSummary.h"
 
 #include "check/DriverPackSelection.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -9,7 +10,7 @@ void appendDriverPackSummary(const DriverPackTable& table, ProgressLog& log) {
         return;
     }
     const char* const indent = "\r\n      ";
-    log.append("\r\n\r\nドライバパック：" + std::string(indent) + table.source);
+    log.append("\r\n\r\n" + translated("ドライバパック：") + indent + table.source);
     for (const std::string& line : driverPackTableLines(table)) {
         log.append(indent + line);
     }

@@ -9,6 +9,7 @@
 #include "sys/CaseFold.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <functional>
@@ -103,11 +104,13 @@ public:
         }
         if (pack_.drivers.empty()) {
             return Failure::refusal(
-                "ドライバパック " + pack_.root + " に組み込めるドライバがありません。", pack_.root,
+                translated("ドライバパック %1 に組み込めるドライバがありません。", {pack_.root}),
+                pack_.root,
                 pack_.otherSystems == 0
-                    ? "TXTSETUP.OEM も、クラスが SCSIAdapter か hdc の INF もありません。"
-                    : "ほかのシステム用のドライバ " + std::to_string(pack_.otherSystems) +
-                          " 個のほかにはありません。");
+                    ? translated(
+                          "TXTSETUP.OEM も、クラスが SCSIAdapter か hdc の INF もありません。")
+                    : translated("ほかのシステム用のドライバ %1 個のほかにはありません。",
+                                 {std::to_string(pack_.otherSystems)}));
         }
         return std::move(pack_);
     }
@@ -115,12 +118,13 @@ public:
 private:
     Outcome walk(const std::string& folder) {
         if (stopAsked(stop_)) {
-            return Failure::refusal("ドライバパックの読み込みを中止しました。", pack_.root, "");
+            return Failure::refusal(translated("ドライバパックの読み込みを中止しました。"),
+                                    pack_.root, "");
         }
         std::optional<std::vector<std::string>> names = folderEntries(folder);
         if (!names) {
-            return Failure::refusal("ドライバパックのフォルダを読めません。", folder,
-                                    "フォルダを開けません。");
+            return Failure::refusal(translated("ドライバパックのフォルダを読めません。"), folder,
+                                    translated("フォルダを開けません。"));
         }
         std::sort(names->begin(), names->end());
         std::vector<std::string> folders;
@@ -136,8 +140,9 @@ private:
                 const LinkTarget link = followLink(path, realRoot_);
                 if (link.leads == LinkTarget::Leads::Outside) {
                     return Failure::refusal(
-                        "ドライバパック " + pack_.root + " にパックの外を指すリンクがあります。",
-                        path, "リンク先 " + hostRealPath(path) + " はパックの外です。");
+                        translated("ドライバパック %1 にパックの外を指すリンクがあります。",
+                                   {pack_.root}),
+                        path, translated("リンク先 %1 はパックの外です。", {hostRealPath(path)}));
                 }
                 // A link inside the pack is not walked: what it leads to is
                 // walked where it lies.
@@ -253,8 +258,8 @@ Result<DriverPack> readDriverPack(const std::string& folder, const WindowsTarget
                                   const StopCheck& stop) {
     const std::string root = withoutTrailingSlash(makeAbsolute(folder));
     if (!existsAsFolder(root)) {
-        return Failure::refusal("ドライバパックのフォルダがありません。", root,
-                                "フォルダではないか、ありません。");
+        return Failure::refusal(translated("ドライバパックのフォルダがありません。"), root,
+                                translated("フォルダではないか、ありません。"));
     }
     return PackWalk(root, target, stop).run();
 }

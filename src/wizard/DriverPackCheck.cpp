@@ -5,6 +5,7 @@
 #include "inf/DriverPackage.h"
 #include "source/F6Source.h"
 #include "sys/CaseFold.h"
+#include "sys/Translation.h"
 #include "wizard/TargetHardwareCheck.h"
 
 #include <algorithm>
@@ -19,7 +20,7 @@ ChoiceDriver namedDrivers(const BuildSettings& settings, const WindowsTarget& ta
     readDriverSources(settings, target, tools, package);
     PackDriver named;
     describePackage(package, named);
-    return {"指定したドライバ", named.ids, {}, named.files, {}};
+    return {translated("指定したドライバ"), named.ids, {}, named.files, {}};
 }
 
 bool isListed(const BuildSettings& settings, const std::string& entry) {
