@@ -11,6 +11,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <sys/stat.h>
 
@@ -180,7 +181,7 @@ Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_
     const std::string folder = *made;
     std::string tool = SetupFileEditor::FindTool(tools_, "EXTRACT");
     if (tool.empty()) {
-        return Failure{"expand", cabinet, "展開する EXTRACT.EXE が見つかりません。"};
+        return Failure{"expand", cabinet, translated("展開する EXTRACT.EXE が見つかりません。")};
     }
     if (Outcome ran = runToolQuietly(
             tools_, quoteArgument(tool) + " /Y /L " + quoteArgument(folder) + " " +
@@ -192,8 +193,7 @@ Result<std::string> CheckedTree::expand(const std::string& cabinet, std::string_
         ready_.emplace(key, folder);
         return *file;
     }
-    return Failure{"expand", cabinet,
-                   "このキャビネットに " + std::string(name) + " がありません。"};
+    return Failure{"expand", cabinet, translated("このキャビネットに %1 がありません。", {name})};
 }
 
 std::optional<Result<InfFile, InfProblem>> CheckedTree::openSetupFile(std::string_view name,
@@ -206,8 +206,9 @@ std::optional<Result<InfFile, InfProblem>> CheckedTree::openSetupFile(std::strin
         return std::nullopt;
     }
     if (!SetupFileEditor::IsCabinet(*packed)) {
-        return InfProblem{InfProblem::Kind::Unreadable, 0,
-                          fileName(*packed) + " はキャビネットファイルではありません。"};
+        return InfProblem{
+            InfProblem::Kind::Unreadable, 0,
+            translated("%1 はキャビネットファイルではありません。", {fileName(*packed)})};
     }
     Result<std::string> expanded = expand(*packed, name);
     if (!expanded) {

@@ -6,6 +6,7 @@
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <algorithm>
 #include <map>
@@ -89,25 +90,35 @@ driverIdNotes(const DriverPackage& package, const std::vector<std::string>& infs
         std::string codes;
         for (const std::string& id : ids) {
             if (folded.insert(foldHostText(id)).second) {
-                codes += (codes.empty() ? "" : "、") + cp932ToUtf8(id);
+                codes += (codes.empty() ? "" : translated("、")) + cp932ToUtf8(id);
             }
         }
         std::string claimed;
         for (const ControllerMatch& match : matches) {
             if (folded.contains(foldHostText(match.matchedId))) {
-                claimed += (claimed.empty() ? "" : "、") + controllerName(match.device);
+                claimed += (claimed.empty() ? "" : translated("、")) + controllerName(match.device);
             }
         }
-        std::string note = "サービス " + cp932ToUtf8(service) + " のドライバはクラスコード " +
-                           codes +
-                           " だけで結び付き、そのクラスのコントローラのうち、ほかに"
-                           "引き受けるもののないものをすべて引き受けます";
-        if (!devices.empty()) {
-            note += claimed.empty() ? "。対象のハードウェアにはそれに当たるコントローラが"
-                                      "ありません"
-                                    : "。対象のハードウェアでは " + claimed;
+        const std::string name = cp932ToUtf8(service);
+        if (devices.empty()) {
+            notes.push_back(translated("サービス %1 のドライバはクラスコード %2 "
+                                       "だけで結び付き、そのクラスのコントローラのうち、ほかに"
+                                       "引き受けるもののないものをすべて引き受けます。",
+                                       {name, codes}));
+        } else if (claimed.empty()) {
+            notes.push_back(
+                translated("サービス %1 のドライバはクラスコード %2 "
+                           "だけで結び付き、そのクラスのコントローラのうち、ほかに"
+                           "引き受けるもののないものをすべて引き受けます。"
+                           "対象のハードウェアにはそれに当たるコントローラがありません。",
+                           {name, codes}));
+        } else {
+            notes.push_back(translated("サービス %1 のドライバはクラスコード %2 "
+                                       "だけで結び付き、そのクラスのコントローラのうち、ほかに"
+                                       "引き受けるもののないものをすべて引き受けます。"
+                                       "対象のハードウェアでは %3。",
+                                       {name, codes, claimed}));
         }
-        notes.push_back(note + "。");
     }
     if (devices.empty()) {
         return notes;
@@ -124,11 +135,11 @@ driverIdNotes(const DriverPackage& package, const std::vector<std::string>& infs
                     matchesDevice = matchesDevice || foldHostText(id) == foldHostText(passed);
                 }
                 if (matchesDevice && !ids.takenFolded.contains(foldHostText(passed))) {
-                    notes.push_back("ディスク コントローラ " + controllerName(match.device) +
-                                    " には、ドライバ " + fileName(inf) +
-                                    " のモデル行の 3 番目以降の ID " + passed +
-                                    " だけが一致します。テキストモード セットアップはその ID "
-                                    "を使わないので、このディスクを見つけません。");
+                    notes.push_back(translated(
+                        "ディスク コントローラ %1 には、ドライバ %2 のモデル行の 3 番目以降の ID "
+                        "%3 だけが一致します。テキストモード セットアップはその ID "
+                        "を使わないので、このディスクを見つけません。",
+                        {controllerName(match.device), fileName(inf), passed}));
                     break;
                 }
             }

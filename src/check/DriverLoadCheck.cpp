@@ -8,6 +8,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <sys/stat.h>
 
@@ -33,7 +34,7 @@ std::string versionText(unsigned subsystem) {
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names) {
-        text += (text.empty() ? "" : "、") + name;
+        text += (text.empty() ? "" : translated("、")) + name;
     }
     return text;
 }
@@ -41,7 +42,7 @@ std::string joined(const std::vector<std::string>& names) {
 } // namespace
 
 std::string DriverLoadFinding::summaryLine() const {
-    return fileName(path) + ": " + (loads() ? std::string("読み込める") : problems.front());
+    return fileName(path) + ": " + (loads() ? translated("読み込める") : problems.front());
 }
 
 DriverLoadCheck::DriverLoadCheck(CheckedTree& tree, const InfFile& txtsetup, CdModules* modules)
@@ -212,7 +213,7 @@ std::optional<PeImage> DriverLoadCheck::readDriver(const LoadCheckDriver& given,
     if (!driver.cabinet.empty()) {
         Result<std::string> expanded = tree_.expand(driver.cabinet, fileName(driver.path));
         if (!expanded) {
-            finding.problems.push_back("読めません（" + expanded.failure().reason + "）");
+            finding.problems.push_back(translated("読めません（%1）", {expanded.failure().reason}));
             return std::nullopt;
         }
         driver.path = *expanded;
@@ -236,12 +237,12 @@ std::optional<PeImage> DriverLoadCheck::readDriver(const LoadCheckDriver& given,
         }
         std::optional<std::string> read = readFileAtMost(driver.path, kMaxModuleBytes);
         if (!read) {
-            finding.problems.push_back("ファイルが大きすぎて読めません");
+            finding.problems.push_back(translated("ファイルが大きすぎて読めません"));
             return std::nullopt;
         }
         bytes = std::move(*read);
     } catch (const FileError& error) {
-        finding.problems.push_back("読めません（" + error.reason() + "）");
+        finding.problems.push_back(translated("読めません（%1）", {error.reason()}));
         return std::nullopt;
     }
     if (!looksLikePeImage(bytes)) {
@@ -260,13 +261,13 @@ void DriverLoadCheck::judge(const LoadCheckDriver& driver, const PeImage& image,
                             const std::set<std::string>& own, DriverLoadFinding& finding) {
     const bool x64 = tree_.architecture() == Architecture::Amd64;
     if (image.machine != (x64 ? kPeMachineX64 : kPeMachineX86)) {
-        finding.problems.push_back(peMachineName(image.machine) + " 用に作られていて、" +
-                                   (x64 ? "x64" : "x86") + " の CD では読み込めません");
+        finding.problems.push_back(translated("%1 用に作られていて、%2 の CD では読み込めません",
+                                              {peMachineName(image.machine), x64 ? "x64" : "x86"}));
     }
     const unsigned asked = image.subsystemMajor * 10u + std::min<unsigned>(image.subsystemMinor, 9);
     if (cdSubsystem_ != 0 && asked > cdSubsystem_) {
-        finding.notes.push_back("Windows " + versionText(asked) +
-                                " 向けに作られています（この CD は " + cdVersion_ + "）");
+        finding.notes.push_back(translated("Windows %1 向けに作られています（この CD は %2）",
+                                           {versionText(asked), cdVersion_}));
     }
     for (const PeImportedModule& import : image.imports) {
         const std::string folded = foldSetupText(import.name);
@@ -275,12 +276,14 @@ void DriverLoadCheck::judge(const LoadCheckDriver& driver, const PeImage& image,
         }
         const Module& cd = module(folded);
         if (!cd.onCd) {
-            finding.problems.push_back("取り込むモジュール " + import.name + " が CD にありません");
+            finding.problems.push_back(
+                translated("取り込むモジュール %1 が CD にありません", {import.name}));
             continue;
         }
         if (driver.textMode && !loadedInTextMode(folded)) {
-            finding.problems.push_back("取り込むモジュール " + import.name +
-                                       " をテキストモード セットアップが読み込みません");
+            finding.problems.push_back(
+                translated("取り込むモジュール %1 をテキストモード セットアップが読み込みません",
+                           {import.name}));
         }
         if (!cd.image) {
             continue;
@@ -292,8 +295,8 @@ void DriverLoadCheck::judge(const LoadCheckDriver& driver, const PeImage& image,
             }
         }
         if (!missing.empty()) {
-            finding.problems.push_back("CD の " + import.name +
-                                       " にない関数を取り込みます: " + joined(missing));
+            finding.problems.push_back(translated("CD の %1 にない関数を取り込みます: %2",
+                                                  {import.name, joined(missing)}));
         }
     }
 }
@@ -353,16 +356,18 @@ void addDriverLoadFindings(const std::vector<DriverLoadFinding>& findings, bool 
                            TreeCheckReport& report) {
     for (const DriverLoadFinding& finding : findings) {
         for (const std::string& problem : finding.problems) {
-            report.problem("ドライバ " + finding.path + " は読み込めません: " + problem + "。");
+            report.problem(
+                translated("ドライバ %1 は読み込めません: %2。", {finding.path, problem}));
         }
         for (const std::string& note : finding.notes) {
-            report.note("ドライバ " + finding.path + ": " + note + "。");
+            report.note(translated("ドライバ %1: %2。", {finding.path, note}));
         }
         if (alone && finding.notAnImage) {
-            report.note("ドライバ " + finding.path +
-                        " は PE イメージではないので、読み込めるかは確かめていません。");
+            report.note(translated(
+                "ドライバ %1 は PE イメージではないので、読み込めるかは確かめていません。",
+                {finding.path}));
         } else if (alone && finding.loads()) {
-            report.note("ドライバ " + finding.path + " は読み込めます。");
+            report.note(translated("ドライバ %1 は読み込めます。", {finding.path}));
         }
     }
 }

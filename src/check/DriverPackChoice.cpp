@@ -1,6 +1,7 @@
 #include "check/DriverPackChoice.h"
 
 #include "sys/CaseFold.h"
+#include "sys/Translation.h"
 #include "sys/Trimmed.h"
 
 #include <algorithm>
@@ -89,9 +90,9 @@ public:
             });
             if (namedRank < deviceIds.size()) {
                 row.chosen = kNamedDrivers;
-                row.why = "指定したドライバ：" + deviceIds[namedRank] + " で一致";
+                row.why = translated("指定したドライバ：%1 で一致", {deviceIds[namedRank]});
                 for (const auto& [r, i] : ranked) {
-                    lose(i, "指定したドライバがこのコントローラに一致します");
+                    lose(i, translated("指定したドライバがこのコントローラに一致します"));
                 }
             } else {
                 chooseFor(ranked, deviceIds, row);
@@ -125,9 +126,10 @@ public:
                                       [&](const std::string& id) { return owners.contains(id); });
             if (owned != ids_[i].end()) {
                 const std::size_t owner = owners.at(*owned);
-                lost_[i] = lostTo(owner, "同じ ID " + *owned + " を持ち、" +
-                                             (owner == kNamedDrivers ? std::string("優先されます")
-                                                                     : whyBetter(owner, i)));
+                lost_[i] = lostTo(
+                    owner, translated("同じ ID %1 を持ち、%2",
+                                      {*owned, owner == kNamedDrivers ? translated("優先されます")
+                                                                      : whyBetter(owner, i)}));
                 continue;
             }
             if (std::optional<std::string> clash = fileClash(i)) {
@@ -163,22 +165,22 @@ private:
     }
 
     std::string nameOf(std::size_t i) const {
-        return i == kNamedDrivers ? std::string("指定したドライバ") : pack_[i].name;
+        return i == kNamedDrivers ? translated("指定したドライバ") : pack_[i].name;
     }
 
     std::string lostTo(std::size_t winner, const std::string& why) const {
-        return nameOf(winner) + " に負けました：" + why;
+        return translated("%1 に負けました：%2", {nameOf(winner), why});
     }
 
     // Why winner was weighed before loser when they claim the same.
     std::string whyBetter(std::size_t winner, std::size_t loser) const {
         if (onlyClassCodes(pack_[loser]) && !onlyClassCodes(pack_[winner])) {
-            return "クラスコードよりデバイスを名指しするものが優先されます";
+            return translated("クラスコードよりデバイスを名指しするものが優先されます");
         }
         if (compareDriverVer(pack_[winner].driverVer, pack_[loser].driverVer) > 0) {
-            return "DriverVer " + pack_[winner].driverVer + " の方が新しい";
+            return translated("DriverVer %1 の方が新しい", {pack_[winner].driverVer});
         }
-        return "先に見つかった方が優先されます";
+        return translated("先に見つかった方が優先されます");
     }
 
     void chooseFor(const std::vector<std::pair<std::size_t, std::size_t>>& ranked,
@@ -190,8 +192,8 @@ private:
             }
             if (winner) {
                 if (winner->first < r) {
-                    lose(i, lostTo(winner->second,
-                                   deviceIds[winner->first] + " の方が具体的な ID です"));
+                    lose(i, lostTo(winner->second, translated("%1 の方が具体的な ID です",
+                                                              {deviceIds[winner->first]})));
                 } else {
                     lose(i, lostTo(winner->second, whyBetter(winner->second, i)));
                 }
@@ -206,13 +208,20 @@ private:
             }
             winner.emplace(r, i);
             row.chosen = i;
-            row.why = deviceIds[r] + " で一致" +
-                      (deviceIds[r].starts_with("PCI\\CC_") ? "（クラスコードのみ）" : "") +
-                      (pack_[i].driverVer.empty() ? "" : "、DriverVer " + pack_[i].driverVer);
+            const bool classCode = deviceIds[r].starts_with("PCI\\CC_");
+            if (pack_[i].driverVer.empty()) {
+                row.why = classCode ? translated("%1 で一致（クラスコードのみ）", {deviceIds[r]})
+                                    : translated("%1 で一致", {deviceIds[r]});
+            } else {
+                row.why = classCode ? translated("%1 で一致（クラスコードのみ）、DriverVer %2",
+                                                 {deviceIds[r], pack_[i].driverVer})
+                                    : translated("%1 で一致、DriverVer %2",
+                                                 {deviceIds[r], pack_[i].driverVer});
+            }
         }
         if (!row.chosen) {
-            row.why = ranked.empty() ? "パックに一致するドライバがありません"
-                                     : "一致するドライバはどれも読み込めません";
+            row.why = ranked.empty() ? translated("パックに一致するドライバがありません")
+                                     : translated("一致するドライバはどれも読み込めません");
         }
     }
 
@@ -227,8 +236,9 @@ private:
         for (const PackFile& file : pack_[i].files) {
             auto placed = files_.find(file.name);
             if (placed != files_.end() && !placed->second.file.sameBytes(file)) {
-                return lostTo(placed->second.owner,
-                              "同じ名前で中身の違うファイル " + file.name + " があります");
+                return lostTo(
+                    placed->second.owner,
+                    translated("同じ名前で中身の違うファイル %1 があります", {file.name}));
             }
         }
         return std::nullopt;
@@ -246,9 +256,11 @@ private:
             if (taken_[i]) {
                 choice.taken.push_back(i);
             } else if (!claims_[i]) {
-                choice.leftOut.push_back({i, "一致するディスクコントローラがありません"});
+                choice.leftOut.push_back(
+                    {i, translated("一致するディスクコントローラがありません")});
             } else if (!pack_[i].cannotLoad.empty()) {
-                choice.leftOut.push_back({i, "読み込めません：" + pack_[i].cannotLoad});
+                choice.leftOut.push_back(
+                    {i, translated("読み込めません：%1", {pack_[i].cannotLoad})});
             } else {
                 choice.leftOut.push_back({i, lost_[i]});
             }

@@ -4,6 +4,7 @@
 #include "check/TreeCheckText.h"
 #include "source/Medium.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <map>
 #include <set>
@@ -78,9 +79,10 @@ Result<PackSelection> selectPackDrivers(const std::string& folder,
     for (std::size_t i : choice.taken) {
         const PackDriver& driver = pack->drivers[i];
         if (driver.missing) {
-            return Failure::refusal("ドライバパックの " + driver.shown +
-                                        " に、組み込むのに要るファイルがありません。",
-                                    driver.missing->path, driver.missing->reason);
+            return Failure::refusal(
+                translated("ドライバパックの %1 に、組み込むのに要るファイルがありません。",
+                           {driver.shown}),
+                driver.missing->path, driver.missing->reason);
         }
         selection.table.taken.push_back(driver.shown);
         selection.taken.push_back(driver);
@@ -106,24 +108,24 @@ std::vector<std::string> driverPackTableLines(const DriverPackTable& table) {
     std::vector<std::string> lines;
     if (table.againstTarget) {
         for (const DriverPackTable::Controller& row : table.controllers) {
-            lines.push_back(row.controller + " → " +
-                            (row.driver.empty() ? std::string("なし") : row.driver) + "（" +
-                            row.why + "）");
+            lines.push_back(translated(
+                "%1 → %2（%3）",
+                {row.controller, row.driver.empty() ? translated("なし") : row.driver, row.why}));
         }
         if (table.controllers.empty()) {
-            lines.emplace_back("対象のハードウェアにディスクコントローラがありません");
+            lines.push_back(translated("対象のハードウェアにディスクコントローラがありません"));
         }
     } else {
         for (const std::string& taken : table.taken) {
-            lines.push_back("取り込む：" + taken);
+            lines.push_back(translated("取り込む：%1", {taken}));
         }
     }
     for (const DriverPackTable::LeftOut& left : table.leftOut) {
-        lines.push_back("取り込まない：" + left.driver + "（" + left.why + "）");
+        lines.push_back(translated("取り込まない：%1（%2）", {left.driver, left.why}));
     }
     if (table.otherSystems > 0) {
-        lines.push_back("ほかのシステム用で読み飛ばしたドライバ：" +
-                        std::to_string(table.otherSystems) + " 個");
+        lines.push_back(translated("ほかのシステム用で読み飛ばしたドライバ：%1 個",
+                                   {std::to_string(table.otherSystems)}));
     }
     return lines;
 }

@@ -4,6 +4,7 @@
 #include "sys/BuildRecord.h"
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
+#include "sys/Translation.h"
 
 #include <set>
 
@@ -60,10 +61,10 @@ void compareFolder(const IsoImageReader& image, const std::string& imageFile,
 std::string someNames(const std::vector<std::string>& names) {
     std::string text;
     for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i) {
-        text += (i == 0 ? "" : "、") + names[i];
+        text += (i == 0 ? "" : translated("、")) + names[i];
     }
     if (names.size() > kNamesShown) {
-        text += " ほか " + std::to_string(names.size() - kNamesShown) + " 個";
+        text += translated(" ほか %1 個", {std::to_string(names.size() - kNamesShown)});
     }
     return text;
 }
@@ -73,24 +74,27 @@ std::string someNames(const std::vector<std::string>& names) {
 void checkImage(const CheckedTree& tree, const std::string& isoPath, TreeCheckReport& report) {
     IsoImageReader image(isoPath);
     if (!image.ok()) {
-        report.problem("ISO イメージ " + isoPath + " を読めません（" + image.error() + "）");
+        report.problem(translated("ISO イメージ %1 を読めません（%2）", {isoPath, image.error()}));
         return;
     }
     NameFindings found;
     compareFolder(image, realPath(isoPath).value_or(isoPath), tree.root(), "", found);
     if (!found.missing.empty()) {
-        report.problem("ISO イメージにない作業フォルダのファイル: " + someNames(found.missing));
+        report.problem(
+            translated("ISO イメージにない作業フォルダのファイル: %1", {someNames(found.missing)}));
     }
     if (!found.notUpper.empty()) {
-        report.problem("ISO イメージで大文字でない名前（セットアップは大文字で探します）: " +
-                       someNames(found.notUpper));
+        report.problem(
+            translated("ISO イメージで大文字でない名前（セットアップは大文字で探します）: %1",
+                       {someNames(found.notUpper)}));
     }
     Result<BootImage> boot = findBootImage(isoPath);
     if (!boot) {
-        report.problem("ISO イメージから起動できません: " + boot.failure().reason);
+        report.problem(translated("ISO イメージから起動できません: %1", {boot.failure().reason}));
     } else if (boot->sectors != 4) {
-        report.problem("ISO イメージの起動エントリが読み込むのは " + std::to_string(boot->sectors) +
-                       " セクタです（Windows の CD は 4 セクタ）。");
+        report.problem(translated(
+            "ISO イメージの起動エントリが読み込むのは %1 セクタです（Windows の CD は 4 セクタ）。",
+            {std::to_string(boot->sectors)}));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "check/ControllerMatch.h"
 
+#include "sys/Translation.h"
+
 #include <charconv>
 #include <cstddef>
 
@@ -355,9 +357,9 @@ Result<PciListing> parseLspciListing(std::string_view text) {
         listing = parseMachine(plain);
     if (listing.devices.empty())
         return Failure{"read", "",
-                       "[vvvv:dddd] の番号のある PCI デバイスの記録がありません。番号は lspci に "
-                       "-nn を付けると出ます。対象のマシンで lspci -nn か lspci -vmmnn の出力を"
-                       "保存して指定してください。"};
+                       translated("[vvvv:dddd] の番号のある PCI デバイスの記録がありません。番号は "
+                                  "lspci に -nn を付けると出ます。対象のマシンで lspci -nn か "
+                                  "lspci -vmmnn の出力を保存して指定してください。")};
     return listing;
 }
 

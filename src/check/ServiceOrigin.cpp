@@ -5,6 +5,7 @@
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <set>
 #include <vector>
@@ -68,16 +69,16 @@ bool ServiceOrigins::integrated(std::string_view service) const {
 std::string ServiceOrigins::originOf(std::string_view service) const {
     auto found = integrated_.find(foldSetupText(service));
     if (found == integrated_.end()) {
-        return "CD の標準ドライバ";
+        return translated("CD の標準ドライバ");
     }
     for (const auto& [name, values] : infs_) {
         for (const std::string& value : values) {
             if (value == found->second) {
-                return "統合したドライバ " + name;
+                return translated("統合したドライバ %1", {name});
             }
         }
     }
-    return "統合したドライバ";
+    return translated("統合したドライバ");
 }
 
 } // namespace ornibe

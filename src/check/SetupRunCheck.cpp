@@ -8,6 +8,7 @@
 #include "sys/FileIo.h"
 #include "sys/ShortName.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 namespace {
@@ -15,9 +16,10 @@ namespace {
 void checkCommandLength(std::string_view where, const std::string& command,
                         TreeCheckReport& report) {
     if (command.size() > kLongestSetupCommand) {
-        report.problem(std::string(where) + " のコマンド " + command + " は " +
-                       std::to_string(command.size()) + " 文字あり、セットアップに渡せる " +
-                       std::to_string(kLongestSetupCommand) + " 文字を超えます。");
+        report.problem(
+            translated("%1 のコマンド %2 は %3 文字あり、セットアップに渡せる %4 文字を超えます。",
+                       {where, command, std::to_string(command.size()),
+                        std::to_string(kLongestSetupCommand)}));
     }
 }
 
@@ -37,12 +39,12 @@ void checkHotfixes(const CheckedTree& tree, const InfFile& svcpack, TreeCheckRep
             continue;
         }
         if (!isShortName(name)) {
-            report.problem("SVCPACK.INF の修正プログラム " + name +
-                           " は 8.3 の名前ではありません。");
+            report.problem(translated(
+                "SVCPACK.INF の修正プログラム %1 は 8.3 の名前ではありません。", {name}));
         }
         if (!findFileNoCase(folder, name)) {
-            report.problem("SVCPACK.INF の修正プログラム " + name + " が " + shown +
-                           " にありません。");
+            report.problem(
+                translated("SVCPACK.INF の修正プログラム %1 が %2 にありません。", {name, shown}));
         }
     }
 }
@@ -53,7 +55,8 @@ void checkSetupCommands(const CheckedTree& tree, TreeCheckReport& report) {
         Result<InfFile, InfProblem> file =
             InfFile::readBytes(readFile(*cmdlines), InfStyle::AnswerFile);
         if (!file) {
-            report.problem("$OEM$\\cmdlines.txt が読めません（" + file.failure().text() + "）。");
+            report.problem(
+                translated("$OEM$\\cmdlines.txt が読めません（%1）。", {file.failure().text()}));
         } else {
             for (const auto& line : sectionLines(*file, "Commands")) {
                 checkCommandLength(

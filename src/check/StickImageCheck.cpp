@@ -7,6 +7,7 @@
 #include "sys/FileIo.h"
 #include "sys/HostPath.h"
 #include "sys/ScratchFolders.h"
+#include "sys/Translation.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,7 +20,11 @@
 namespace ornibe {
 namespace {
 
-const std::string kStick = "USB メモリ用イメージ：";
+// After the first of several names, how many more there are.
+std::string others(const std::vector<std::string>& names) {
+    return names.size() > 1 ? translated(" ほか %1 個", {std::to_string(names.size() - 1)})
+                            : std::string();
+}
 
 std::string upper(std::string text) {
     for (char& c : text) {
@@ -53,20 +58,20 @@ std::optional<std::string> partitionProblem(const std::string& mbr, std::uint64_
                                           static_cast<std::uint32_t>(byte(at + 3)) << 24);
     };
     if (mbr.size() < 512 || byte(510) != 0x55 || byte(511) != 0xAA) {
-        return "マスターブートレコードの署名 (55 AA) がありません";
+        return translated("マスターブートレコードの署名 (55 AA) がありません");
     }
     if (byte(446) != 0x80 || (byte(450) != 0x0B && byte(450) != 0x0C)) {
-        return "最初の区画が起動可能な FAT32 の区画ではありません";
+        return translated("最初の区画が起動可能な FAT32 の区画ではありません");
     }
     for (std::size_t entry = 462; entry < 510; entry += 16) {
         if (byte(entry + 4) != 0) {
-            return "区画が 2 つ以上あります";
+            return translated("区画が 2 つ以上あります");
         }
     }
     start = word(454);
     sectors = word(458);
     if (start == 0 || (start + sectors) * 512 > imageBytes) {
-        return "区画がイメージの外にはみ出しています";
+        return translated("区画がイメージの外にはみ出しています");
     }
     return std::nullopt;
 }
@@ -90,7 +95,9 @@ std::optional<std::string> menuLoader(const std::string& menu) {
 
 void checkStickImage(const CheckedTree& tree, const std::string& image, const ToolSearch& tools,
                      TreeCheckReport& report) {
-    auto problem = [&](const std::string& text) { report.problem(kStick + image + ": " + text); };
+    auto problem = [&](const std::string& text) {
+        report.problem(translated("USB メモリ用イメージ：%1: %2", {image, text}));
+    };
     struct stat st {};
     if (::stat(image.c_str(), &st) != 0) {
         problem(systemReason(errno));
@@ -129,7 +136,8 @@ void checkStickImage(const CheckedTree& tree, const std::string& image, const To
         }
         if (Outcome checked = runToolQuietly(tools, "fsck.fat -n " + quoteArgument(partition));
             !checked) {
-            problem("fsck.fat -n が問題を見つけました（" + checked.failure().line() + "）");
+            problem(
+                translated("fsck.fat -n が問題を見つけました（%1）", {checked.failure().line()}));
             return;
         }
         makeFolders(files);
@@ -172,36 +180,37 @@ void checkStickImage(const CheckedTree& tree, const std::string& image, const To
         }
     }
     if (!missing.empty()) {
-        problem("ツリーのファイルがありません：" + missing.front() +
-                (missing.size() > 1 ? " ほか " + std::to_string(missing.size() - 1) + " 個" : ""));
+        problem(
+            translated("ツリーのファイルがありません：%1", {missing.front() + others(missing)}));
     }
     if (!differing.empty()) {
-        problem(
-            "ツリーと中身の違うファイルがあります：" + differing.front() +
-            (differing.size() > 1 ? " ほか " + std::to_string(differing.size() - 1) + " 個" : ""));
+        problem(translated("ツリーと中身の違うファイルがあります：%1",
+                           {differing.front() + others(differing)}));
     }
     // The setup files in the root, as the loader reads them there.
     for (const char* name : {"SETUPLDR.BIN", "NTDETECT.COM", "TXTSETUP.SIF"}) {
         std::optional<std::string> root = bytesOf(name);
         std::optional<std::string> inFolder = bytesOf(setupName + "/" + name);
         if (!root || root != inFolder) {
-            problem(std::string(name) + " がルートにないか、" + setupName + " のものと違います");
+            problem(translated("%1 がルートにないか、%2 のものと違います", {name, setupName}));
         }
     }
     if (std::optional<std::string> sif = bytesOf("TXTSETUP.SIF");
         sif && setupSourceDeviceLines(*sif) != 1) {
-        problem("TXTSETUP.SIF の [SetupData] に SetupSourceDevice の行が " +
-                std::to_string(setupSourceDeviceLines(*sif)) + " 行あります（1 行のはずです）");
+        problem(translated("TXTSETUP.SIF の [SetupData] に SetupSourceDevice の行が %1 "
+                           "行あります（1 行のはずです）",
+                           {std::to_string(setupSourceDeviceLines(*sif))}));
     }
     std::optional<std::string> menu = bytesOf("SYSLINUX/SYSLINUX.CFG");
     std::optional<std::string> loader = menu ? menuLoader(*menu) : std::nullopt;
     if (!loader) {
-        problem("起動メニュー (syslinux/syslinux.cfg) がセットアップのローダーを指していません");
+        problem(translated(
+            "起動メニュー (syslinux/syslinux.cfg) がセットアップのローダーを指していません"));
     } else if (!onStick.contains(*loader)) {
-        problem("起動メニューの指すローダー " + *loader + " がありません");
+        problem(translated("起動メニューの指すローダー %1 がありません", {*loader}));
     }
     if (!onStick.contains("LDLINUX.SYS")) {
-        problem("syslinux (ldlinux.sys) がインストールされていません");
+        problem(translated("syslinux (ldlinux.sys) がインストールされていません"));
     }
 }
 

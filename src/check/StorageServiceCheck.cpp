@@ -3,6 +3,7 @@
 #include "sys/CaseFold.h"
 #include "sys/HostPath.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <map>
 #include <set>
@@ -78,31 +79,34 @@ void checkServiceFile(CheckedTree& tree, const InfFile& txtsetup, const std::str
     auto problem = [&](std::string text) {
         cdOwn ? report.cdProblem(std::move(text)) : report.problem(std::move(text));
     };
-    const std::string shown = cp932ToUtf8(file) + "（サービス " + cp932ToUtf8(service) + "）";
-    if (!listed(tree, txtsetup, file)) {
-        problem(shown + "の行が TXTSETUP.SIF の [" +
-                (tree.architecture() == Architecture::Amd64
-                     ? std::string(txtsetupFilesSection(tree.architecture()))
-                     : std::string("SourceDisksFiles")) +
-                "] にありません。セットアップはこのファイルをコピーできません。");
-    }
     const std::string name = cp932ToUtf8(file);
+    const std::string serviceName = cp932ToUtf8(service);
+    if (!listed(tree, txtsetup, file)) {
+        problem(translated("%1（サービス %2）の行が TXTSETUP.SIF の [%3] "
+                           "にありません。セットアップはこのファイルをコピーできません。",
+                           {name, serviceName,
+                            tree.architecture() == Architecture::Amd64
+                                ? std::string(txtsetupFilesSection(tree.architecture()))
+                                : std::string("SourceDisksFiles")}));
+    }
     if (tree.plainFile(name)) {
         return;
     }
     std::optional<std::string> packed = tree.compressedFile(name);
     if (!packed) {
-        problem(shown + "が " + tree.setupName() + " にありません（圧縮された形もありません）。");
+        problem(translated("%1（サービス %2）が %3 にありません（圧縮された形もありません）。",
+                           {name, serviceName, tree.setupName()}));
         return;
     }
     if (!SetupFileEditor::IsCabinet(*packed)) {
-        problem(shown + ": " + inSetupFolder(tree, fileName(*packed)) +
-                " はキャビネットファイルではありません。");
+        problem(translated("%1（サービス %2）: %3 はキャビネットファイルではありません。",
+                           {name, serviceName, inSetupFolder(tree, fileName(*packed))}));
         return;
     }
     if (Result<std::string> expanded = tree.expand(*packed, name); !expanded) {
-        problem(shown + ": " + inSetupFolder(tree, fileName(*packed)) + " から " + name +
-                " を取り出せません（" + expanded.failure().reason + "）");
+        problem(translated("%1（サービス %2）: %3 から %1 を取り出せません（%4）",
+                           {name, serviceName, inSetupFolder(tree, fileName(*packed)),
+                            expanded.failure().reason}));
     }
 }
 
@@ -127,17 +131,20 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
         storage.insert(foldSetupText(service));
         const bool cdOwn = !origins.integrated(service);
         if (line.size() < 2 || line[1].empty()) {
-            problem(cdOwn, "TXTSETUP.SIF の [SCSI.Load] のサービス " + cp932ToUtf8(service) +
-                               " にファイル名がありません。");
+            problem(
+                cdOwn,
+                translated("TXTSETUP.SIF の [SCSI.Load] のサービス %1 にファイル名がありません。",
+                           {cp932ToUtf8(service)}));
             continue;
         }
         checkServiceFile(tree, txtsetup, service, line[1], cdOwn, report);
         // The build does not add driver files to DOSNET.INF; the CD's own
         // lines there are the CD's business.
         if (!cdOwn && dosnet.isOpen() && !inDosnet.contains(foldSetupText(line[1]))) {
-            report.note(cp932ToUtf8(line[1]) + "（サービス " + cp932ToUtf8(service) +
-                        "）は DOSNET.INF の [Files] にありません。CD からの起動では要りませんが、"
-                        "winnt32 で始めたセットアップはこのファイルをコピーしません。");
+            report.note(translated("%1（サービス %2）は DOSNET.INF の [Files] "
+                                   "にありません。CD からの起動では要りませんが、"
+                                   "winnt32 で始めたセットアップはこのファイルをコピーしません。",
+                                   {cp932ToUtf8(line[1]), cp932ToUtf8(service)}));
         }
     }
 
@@ -150,9 +157,9 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
         const std::string service = line.size() > 1 ? line[1] : std::string();
         if (!loaded.contains(servicePlainName(service))) {
             problem(!origins.integrated(service),
-                    cp932ToUtf8(id) + " のサービス " + cp932ToUtf8(service) +
-                        " は TXTSETUP.SIF のどの Load セクションにも [Mouse]・[Keyboard] "
-                        "にもありません。");
+                    translated("%1 のサービス %2 は TXTSETUP.SIF のどの Load セクションにも "
+                               "[Mouse]・[Keyboard] にもありません。",
+                               {cp932ToUtf8(id), cp932ToUtf8(service)}));
         }
         auto [at, fresh] = servicesOf.try_emplace(foldSetupText(id));
         if (fresh) {
@@ -177,16 +184,18 @@ void checkStorageServices(CheckedTree& tree, const InfFile& txtsetup, const InfF
         std::string names;
         bool cdOwn = true;
         for (const std::string& service : services) {
-            names += (names.empty() ? "" : "、") + cp932ToUtf8(service);
+            names += (names.empty() ? "" : translated("、")) + cp932ToUtf8(service);
             cdOwn = cdOwn && !origins.integrated(service);
         }
-        const std::string given = cp932ToUtf8(id) + " が " + std::to_string(services.size()) +
-                                  " つのサービス（" + names + "）に与えられています。";
+        const std::string count = std::to_string(services.size());
         if (cdOwn) {
-            report.note(given + "テキストモード セットアップは最初の行の " +
-                        cp932ToUtf8(services.front()) + " を使います。");
+            report.note(translated("%1 が %2 つのサービス（%3）に与えられています。"
+                                   "テキストモード セットアップは最初の行の %4 を使います。",
+                                   {cp932ToUtf8(id), count, names, cp932ToUtf8(services.front())}));
         } else {
-            report.problem(given + "テキストモード セットアップが使うのはどれか一つです。");
+            report.problem(translated("%1 が %2 つのサービス（%3）に与えられています。"
+                                      "テキストモード セットアップが使うのはどれか一つです。",
+                                      {cp932ToUtf8(id), count, names}));
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "check/TargetHardware.h"
 
 #include "sys/FileError.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 
@@ -22,7 +23,7 @@ Result<PciListing> readTargetHardware(const std::string& value, InputSnapshots& 
         return Failure::fromFileError(error);
     }
     if (!text) {
-        return Failure{"read", value, "lspci の出力にしては大きすぎます。"};
+        return Failure{"read", value, translated("lspci の出力にしては大きすぎます。")};
     }
     Result<PciListing> listing = parseLspciListing(*text);
     if (!listing) {
@@ -37,8 +38,8 @@ std::string passedOverText(const PciListing& listing) {
     if (listing.passedOver == 0) {
         return {};
     }
-    return "（デバイスの記録でない " + std::to_string(listing.passedOver) +
-           " 行は読み飛ばしました）";
+    return translated("（デバイスの記録でない %1 行は読み飛ばしました）",
+                      {std::to_string(listing.passedOver)});
 }
 
 } // namespace ornibe

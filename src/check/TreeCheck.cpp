@@ -12,6 +12,7 @@
 #include "sys/FileIo.h"
 #include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 #include <cstdio>
 #include <span>
@@ -34,7 +35,8 @@ InfFile openChecked(CheckedTree& tree, std::string_view name, TreeCheckReport& r
     if (!*read) {
         report.findings.push_back(
             {TreeFinding::Kind::Problem,
-             inSetupFolder(tree, name) + " を開けません: " + read->failure().text(), true});
+             translated("%1 を開けません: %2", {inSetupFolder(tree, name), read->failure().text()}),
+             true});
         return {};
     }
     return **read;
@@ -55,9 +57,10 @@ void checkEndOfFile(CheckedTree& tree, TreeCheckReport& report) {
     }
     std::size_t end = bytes.find('\x1A');
     if (end != std::string::npos && end + 1 < bytes.size()) {
-        report.problem(inSetupFolder(tree, "TXTSETUP.SIF") + " の終わりの印 (0x1A) の後に " +
-                       std::to_string(bytes.size() - end - 1) +
-                       " バイトあります。セットアップはそこを読みません。");
+        report.problem(translated(
+            "%1 の終わりの印 (0x1A) の後に %2 "
+            "バイトあります。セットアップはそこを読みません。",
+            {inSetupFolder(tree, "TXTSETUP.SIF"), std::to_string(bytes.size() - end - 1)}));
     }
 }
 
@@ -66,13 +69,15 @@ void matchTarget(const InfFile& txtsetup, const ServiceOrigins& origins,
     report.matched = true;
     std::vector<ControllerMatch> matches = matchControllers(devices, hardwareIdsDatabase(txtsetup));
     if (matches.empty()) {
-        report.note("対象のハードウェアにディスク コントローラ (PCI クラス 01) がありません。");
+        report.note(
+            translated("対象のハードウェアにディスク コントローラ (PCI クラス 01) がありません。"));
     }
     for (ControllerMatch& match : matches) {
         if (match.service.empty()) {
-            report.problem("ディスク コントローラ " + controllerName(match.device) +
-                           " を引き受けるサービスがこのツリーにありません。"
-                           "テキストモード セットアップはこのディスクを見つけません。");
+            report.problem(translated("ディスク コントローラ %1 "
+                                      "を引き受けるサービスがこのツリーにありません。"
+                                      "テキストモード セットアップはこのディスクを見つけません。",
+                                      {controllerName(match.device)}));
             continue;
         }
         std::string origin = origins.originOf(match.service);
@@ -95,16 +100,19 @@ std::string controllerName(const PciDevice& device) {
 
 std::string controllerLine(const ControllerFinding& found) {
     const ControllerMatch& match = found.match;
-    std::string line = "ディスク コントローラ " + controllerName(match.device) + ": サービス " +
-                       match.service + "（" + found.origin + "）、" + match.matchedId + " で一致";
+    const std::string name = controllerName(match.device);
+    const std::initializer_list<std::string_view> values = {name, match.service, found.origin,
+                                                            match.matchedId};
     // A class-code ID is how the CD's own database binds every generic
     // IDE controller (PCI\CC_0101 = "pciide"): an ordinary match. The
     // vendor alone is not a way setup is documented to bind a driver.
     if (match.onlyCompatible && match.matchedId.find("CC_") == std::string::npos) {
-        line += "。ベンダーだけの互換 ID による一致で、"
-                "テキストモード セットアップがこれで結び付けるかは文書にありません";
+        return translated("ディスク コントローラ %1: サービス %2（%3）、%4 "
+                          "で一致。ベンダーだけの互換 ID による一致で、"
+                          "テキストモード セットアップがこれで結び付けるかは文書にありません",
+                          values);
     }
-    return line;
+    return translated("ディスク コントローラ %1: サービス %2（%3）、%4 で一致", values);
 }
 
 bool TreeCheckReport::hasProblem() const {
@@ -131,7 +139,8 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
     // Nothing is read outside the work folder: a setup folder that is a
     // link is not followed.
     if (RootedPath own = checkUnderRoot(tree.root(), tree.setupFolder()); !own) {
-        report.problem(tree.setupName() + " は読みません（" + own.failure().reason + "）。");
+        report.problem(
+            translated("%1 は読みません（%2）。", {tree.setupName(), own.failure().reason}));
         return report;
     }
     report.edition = editionText(
@@ -139,8 +148,9 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         tree.architecture());
     InfFile txtsetup = openChecked(tree, "TXTSETUP.SIF", report);
     if (!txtsetup.isOpen() && !report.hasUnreadableSetupFile()) {
-        report.findings.push_back({TreeFinding::Kind::Problem,
-                                   inSetupFolder(tree, "TXTSETUP.SIF") + " がありません。", true});
+        report.findings.push_back(
+            {TreeFinding::Kind::Problem,
+             translated("%1 がありません。", {inSetupFolder(tree, "TXTSETUP.SIF")}), true});
     }
     checkEndOfFile(tree, report);
     InfFile dosnet = openChecked(tree, kEditedFiles[0], report);
@@ -184,8 +194,9 @@ TreeCheckReport checkTree(const TreeCheckInput& input) {
         matchTarget(txtsetup, origins, *input.target, report);
     }
     if (input.target && input.targetPassedOver != 0) {
-        report.note("対象のハードウェアの lspci の出力のうち、デバイスの記録でない " +
-                    std::to_string(input.targetPassedOver) + " 行は読み飛ばしました。");
+        report.note(translated("対象のハードウェアの lspci の出力のうち、デバイスの記録でない "
+                               "%1 行は読み飛ばしました。",
+                               {std::to_string(input.targetPassedOver)}));
     }
     if (!input.isoPath.empty()) {
         checkImage(tree, input.isoPath, report);

@@ -1,6 +1,7 @@
 #include "check/TreeCheckText.h"
 
 #include "check/DriverPackSelection.h"
+#include "sys/Translation.h"
 
 #include <cstdio>
 
@@ -60,35 +61,40 @@ std::string treeCheckLogText(const TreeCheckReport& report) {
     }
     for (const TreeFinding& finding : report.findings) {
         if (finding.kind == TreeFinding::Kind::Problem && !finding.cdOwn) {
-            text += "問題：" + finding.text + "\r\n";
+            text += translated("問題：%1", {finding.text}) + "\r\n";
         }
     }
     // With a target machine the section is always there: it says what
     // drives the disk.
-    return text.empty() && !report.matched ? text : "\r\n検証\r\n" + text;
+    return text.empty() && !report.matched ? text : "\r\n" + translated("検証") + "\r\n" + text;
 }
 
 std::string treeCheckTable(const TreeCheckReport& report, const std::string& workFolder) {
-    std::string text = "検証：" + workFolder + "\nエディション：" + report.edition + "\n";
+    std::string text =
+        translated("検証：%1\nエディション：%2", {workFolder, report.edition}) + "\n";
     for (const ControllerFinding& found : report.controllers) {
-        text += "  機器  " + controllerLine(found) + "\n";
+        text += translated("  機器  %1", {controllerLine(found)}) + "\n";
     }
     for (const TreeFinding& finding : report.findings) {
-        text += finding.kind == TreeFinding::Kind::Problem ? "  問題  " : "  注意  ";
-        text += finding.text + "\n";
+        text += (finding.kind == TreeFinding::Kind::Problem
+                     ? translated("  問題  %1", {finding.text})
+                     : translated("  注意  %1", {finding.text})) +
+                "\n";
     }
     if (!report.driverPack.empty()) {
-        text += "ドライバパック：" + report.driverPack.source + "\n";
+        text += translated("ドライバパック：%1", {report.driverPack.source}) + "\n";
         for (const std::string& line : driverPackTableLines(report.driverPack)) {
-            text += "  パック  " + line + "\n";
+            text += translated("  パック  %1", {line}) + "\n";
         }
     }
     const std::size_t problems = countOf(report, TreeFinding::Kind::Problem);
     const std::size_t notes = countOf(report, TreeFinding::Kind::Note);
     if (report.findings.empty() && report.controllers.empty()) {
-        text += "  問題は見つかりませんでした。\n";
+        text += translated("  問題は見つかりませんでした。") + "\n";
     } else {
-        text += "問題 " + std::to_string(problems) + " 件、注意 " + std::to_string(notes) + " 件\n";
+        text += translated("問題 %1 件、注意 %2 件",
+                           {std::to_string(problems), std::to_string(notes)}) +
+                "\n";
     }
     return text;
 }

@@ -5,6 +5,7 @@
 #include "sys/HostPath.h"
 #include "sys/PathUnderRoot.h"
 #include "sys/TextEncoding.h"
+#include "sys/Translation.h"
 
 namespace ornibe {
 namespace {
@@ -60,8 +61,8 @@ void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,
     }
     const RootedPath rooted = hostPathBelow(tree.root(), cp932ToUtf8(subfolder));
     if (!rooted) {
-        report.problem("SVCPACK.INF の CatalogSubDir " + cp932ToUtf8(subfolder) +
-                       " は読めません（" + rooted.failure().reason + "）。");
+        report.problem(translated("SVCPACK.INF の CatalogSubDir %1 は読めません（%2）。",
+                                  {cp932ToUtf8(subfolder), rooted.failure().reason}));
         return;
     }
     const std::string& folder = *rooted;
@@ -69,8 +70,8 @@ void checkServicePackCatalogs(const CheckedTree& tree, const InfFile& svcpack,
         const std::string name =
             cp932ToUtf8(line[0].empty() && line.size() > 1 ? line[1] : line[0]);
         if (!name.empty() && !findFileNoCase(folder, name)) {
-            report.problem("SVCPACK.INF のカタログ " + name + " が " + cp932ToUtf8(subfolder) +
-                           " にありません。");
+            report.problem(translated("SVCPACK.INF のカタログ %1 が %2 にありません。",
+                                      {name, cp932ToUtf8(subfolder)}));
         }
     }
 }
@@ -106,17 +107,18 @@ checkAnswerFile(const CheckedTree& tree, WindowsVersion version, TreeCheckReport
         }
         const RootedPath rooted = oem ? hostPathBelow(*oem, entry) : RootedPath(oem.failure());
         if (!rooted) {
-            report.problem("OemPnPDriversPath のフォルダ " + entry + " は読めません（" +
-                           rooted.failure().reason + "）。");
+            report.problem(translated("OemPnPDriversPath のフォルダ %1 は読めません（%2）。",
+                                      {entry, rooted.failure().reason}));
             continue;
         }
         const std::string& folder = *rooted;
         if (!existsAsFolder(folder)) {
-            report.problem("OemPnPDriversPath のフォルダ " + entry +
-                           " が $OEM$\\$1 にありません。");
+            report.problem(
+                translated("OemPnPDriversPath のフォルダ %1 が $OEM$\\$1 にありません。", {entry}));
         } else if (!holdsInf(folder)) {
-            report.problem("OemPnPDriversPath のフォルダ $OEM$\\$1\\" + entry +
-                           " に INF ファイルがありません。");
+            report.problem(translated(
+                "OemPnPDriversPath のフォルダ $OEM$\\$1\\%1 に INF ファイルがありません。",
+                {entry}));
         } else {
             folders.emplace_back("$OEM$\\$1\\" + entry, folder);
         }

@@ -37,6 +37,32 @@ CommandResult buildIn(const std::string& locale, const std::string& work) {
                           "--big-drive", "--log", work + ".log"}));
 }
 
+// A JSON text with every string value emptied and its keys kept: a string
+// followed by a colon is a key.
+std::string keysOnly(const std::string& json) {
+    std::string kept;
+    for (std::size_t i = 0; i < json.size();) {
+        if (json[i] != '"') {
+            kept += json[i++];
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < json.size() && json[end] != '"') {
+            end += json[end] == '\\' ? 2 : 1;
+        }
+        const std::size_t next = json.find_first_not_of(' ', end + 1);
+        const bool key = next != std::string::npos && json[next] == ':';
+        kept += key ? json.substr(i, end + 1 - i) : "\"\"";
+        i = end + 1;
+    }
+    return kept;
+}
+
+// The number of lines of a text.
+std::size_t lineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::ranges::count(text, '\n'));
+}
+
 // The lines of a log file, with the run's own work folder named alike.
 std::vector<std::string> logLines(const std::string& work) {
     std::string text = readFile(work + ".log");
@@ -79,6 +105,30 @@ TEST(UserLanguage, an_english_locale_speaks_english_and_logs_and_builds_the_same
         }
     }
     EXPECT_NE(englishLog, japaneseLog);
+
+    // The check of the tree speaks the run's language in its table and in
+    // the texts of its JSON; the JSON's keys are the same in both.
+    for (const std::vector<std::string>& asked :
+         {std::vector<std::string>{"--work", english, "--iso", english + ".iso", "--check"},
+          std::vector<std::string>{"--work", english, "--check-driver", kSampleDriverInf}}) {
+        CommandResult englishTable = runCommand(inLocale("en_US.UTF-8", asked));
+        CommandResult japaneseTable = runCommand(inLocale("ja_JP.UTF-8", asked));
+        EXPECT_EQ(englishTable.exitCode, japaneseTable.exitCode) << englishTable.output;
+        EXPECT_TRUE(englishTable.output.starts_with("Check: " + english + "\n"))
+            << englishTable.output;
+        EXPECT_TRUE(holdsNonAscii(japaneseTable.output)) << japaneseTable.output;
+        EXPECT_FALSE(holdsNonAscii(englishTable.output)) << englishTable.output;
+        EXPECT_EQ(lineCount(englishTable.output), lineCount(japaneseTable.output))
+            << englishTable.output << japaneseTable.output;
+
+        std::vector<std::string> asJson = asked;
+        asJson.emplace_back("--json");
+        CommandResult englishJson = runCommand(inLocale("en_US.UTF-8", asJson));
+        CommandResult japaneseJson = runCommand(inLocale("ja_JP.UTF-8", asJson));
+        EXPECT_FALSE(holdsNonAscii(englishJson.output)) << englishJson.output;
+        EXPECT_EQ(keysOnly(englishJson.output), keysOnly(japaneseJson.output));
+        EXPECT_THAT(englishJson.output, HasSubstr("\"findings\""));
+    }
 
     // The line before the log names the edition in the run's language.
     EXPECT_THAT(inEnglish.output, HasSubstr("Edition: Windows"));
