@@ -19,6 +19,7 @@
 #include "PageDriver.h"
 #include "support/FakeDriveSource.h"
 #include "sys/SearchPath.h"
+#include "sys/Translation.h"
 #include "sys/UserLanguage.h"
 
 #include <QApplication>
@@ -60,6 +61,11 @@ int main(int argc, char** argv) {
     HostEnvironment environment = HostEnvironment::ofThisProcess();
     if (!loadPageTexts(userLanguage(environment))) {
         std::fprintf(stderr, "the pages' English translation could not be loaded\n");
+        return 2;
+    }
+    // The texts of the core (the log, the messages) follow the same language.
+    if (const auto missing = speakLanguage(userLanguage(environment))) {
+        std::fprintf(stderr, "no English texts in %s\n", missing->c_str());
         return 2;
     }
 
