@@ -28,7 +28,7 @@ int runListEntries(const std::string& given, const std::string& tree, const Tool
     Result<TxtsetupOem> oem = readF6Source(source, architecture, tools, stop);
     if (!oem && stopAsked(stop)) {
         // A stop while the floppy is read is no refusal of it.
-        std::fprintf(stderr, "ornibe-build: stopped\n");
+        std::fprintf(stderr, "ornibe-build: %s\n", terminalText(TerminalText::Stopped).c_str());
         return kExitFailed;
     }
     if (!oem) {
