@@ -295,7 +295,7 @@ TEST_F(F6FloppyBuildTest, a_stop_ends_the_reading_of_a_floppy_image_with_its_mco
         // Ended by the stop, not by the reading's own time limit (a
         // refusal).
         EXPECT_EQ(result.exitCode, 1) << result.output;
-        EXPECT_THAT(result.output, HasSubstr("ornibe-build: stopped"));
+        EXPECT_THAT(result.output, HasSubstr("ornibe-build: 中止しました"));
         // The child went with its process group.
         while (::kill(child, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
