@@ -26,6 +26,7 @@ endfunction()
 # ones into the ja folder, which man looks in first under a Japanese locale
 # (ja_JP.UTF-8 tries ja_JP.UTF-8, ja_JP, then ja).
 ornibe_install_compressed(docs/man/ornibe-build.1 "${CMAKE_INSTALL_MANDIR}/man1")
+ornibe_install_compressed(docs/man/ja/ornibe-build.1 "${CMAKE_INSTALL_MANDIR}/ja/man1")
 if(ORNIBE_UI)
   ornibe_install_compressed(docs/man/ornibe.1 "${CMAKE_INSTALL_MANDIR}/man1")
   ornibe_install_compressed(docs/man/ja/ornibe.1 "${CMAKE_INSTALL_MANDIR}/ja/man1")

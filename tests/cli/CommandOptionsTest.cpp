@@ -20,7 +20,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-const std::string kManualPage = std::string(ORNIBE_SOURCE_DIR) + "/docs/man/ornibe-build.1";
+// The manual page in English and in Japanese.
+const std::string kManualPages[] = {std::string(ORNIBE_SOURCE_DIR) + "/docs/man/ornibe-build.1",
+                                    std::string(ORNIBE_SOURCE_DIR) + "/docs/man/ja/ornibe-build.1"};
 
 // An option name with the word for its value ("DIR"), empty when it takes none.
 using NameAndValue = std::pair<std::string, std::string>;
@@ -50,8 +52,8 @@ std::string groffText(std::string text) {
     return text;
 }
 
-// The entries of the OPTIONS section: each ".TP" followed by ".B NAME" or
-// ".BI NAME " VALUE"".
+// The entries of the OPTIONS section (オプション in Japanese): each ".TP"
+// followed by ".B NAME" or ".BI NAME " VALUE"".
 std::vector<NameAndValue> manualPageEntries(const std::string& page) {
     std::vector<NameAndValue> entries;
     std::istringstream lines(page);
@@ -59,7 +61,7 @@ std::vector<NameAndValue> manualPageEntries(const std::string& page) {
     bool afterTp = false;
     for (std::string line; std::getline(lines, line);) {
         if (line.starts_with(".SH")) {
-            inOptions = line == ".SH OPTIONS";
+            inOptions = line == ".SH OPTIONS" || line == ".SH オプション";
         } else if (inOptions && afterTp && (line.starts_with(".B ") || line.starts_with(".BI "))) {
             std::istringstream words(groffText(line));
             std::string macro, name, value;
@@ -181,13 +183,15 @@ TEST(CommandOptions, the_table_writes_help_and_rules_repeats_exclusions_and_the_
                                "--help に使い方があります）\n");
 }
 
-TEST(CommandOptions, the_manual_page_lists_exactly_the_options_of_the_table) {
-    std::vector<NameAndValue> documented = manualPageEntries(slurp(kManualPage));
+TEST(CommandOptions, the_manual_pages_list_exactly_the_options_of_the_table) {
     std::vector<NameAndValue> table = tableEntries();
-    ASSERT_FALSE(documented.empty()) << "no options found in " << kManualPage;
-    std::sort(documented.begin(), documented.end());
     std::sort(table.begin(), table.end());
-    EXPECT_EQ(documented, table);
+    for (const std::string& page : kManualPages) {
+        std::vector<NameAndValue> documented = manualPageEntries(slurp(page));
+        ASSERT_FALSE(documented.empty()) << "no options found in " << page;
+        std::sort(documented.begin(), documented.end());
+        EXPECT_EQ(documented, table) << page;
+    }
 }
 
 } // namespace

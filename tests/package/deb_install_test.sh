@@ -28,13 +28,14 @@ done
 
 root="$scratch/root"
 dpkg -x "$deb" "$root"
-pages=(man1/ornibe-build.1)
+# Each page in both languages: English where man looks under every locale,
+# Japanese where it looks first under a Japanese locale.
+pages=(man1/ornibe-build.1 ja/man1/ornibe-build.1)
 for file in usr/bin/ornibe-build usr/share/doc/ornibe/copyright usr/share/doc/ornibe/changelog.gz; do
   [ -f "$root/$file" ] || fail "missing $file"
 done
 if [ -f "$build/src/ui/ornibe" ]; then
-  # The English page where man looks under every locale, the Japanese one
-  # where it looks first under a Japanese locale.
+  # The wizard's page likewise in both languages.
   pages+=(man1/ornibe.1 ja/man1/ornibe.1)
   for file in usr/bin/ornibe usr/share/applications/ornibe.desktop \
               usr/share/icons/hicolor/scalable/apps/ornibe.svg; do
