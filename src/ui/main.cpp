@@ -9,44 +9,23 @@
 #include "ui/WizardApp.h"
 #include "ui/WizardApplication.h"
 #include "wizard/BuildHooks.h"
+#include "wizard/WizardArguments.h"
 
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
-namespace {
-
-// The wizard takes no options: --help and --version answer on the terminal
-// without opening a window; anything else is refused, pointing at the
-// command-line build. Returns the exit status, or -1 to open the wizard.
-int answerArguments(int argc, char** argv) {
-    if (argc < 2) {
-        return -1;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::printf("Usage: ornibe [--help | --version]\n\n"
-                    "Opens the ornibe wizard, which builds a customised Windows 2000, XP or\n"
-                    "Server 2003 installation tree and a bootable ISO image. It takes no\n"
-                    "options: every choice is made on its pages. To build from a script or\n"
-                    "without a screen, use ornibe-build (see ornibe-build --help).\n");
-        return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("ornibe %s\n", ornibe::kVersionText);
-        return 0;
-    }
-    std::fprintf(stderr,
-                 "ornibe: the wizard takes no arguments (got %s); to build from the command "
-                 "line, use ornibe-build (see ornibe-build --help)\n",
-                 argv[1]);
-    return 2;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
-    if (int status = answerArguments(argc, argv); status >= 0) {
-        return status;
+    // The wizard takes no options: --help and --version answer on the
+    // terminal without opening a window, in the language the environment
+    // asks for; anything else is refused.
+    if (argc > 1) {
+        ornibe::speakLanguage(ornibe::userLanguage(ornibe::HostEnvironment::ofThisProcess()));
+        const auto answer =
+            ornibe::answerWizardArguments({argv + 1, argv + argc}, ornibe::kVersionText);
+        std::fputs(answer->out.c_str(), stdout);
+        std::fputs(answer->error.c_str(), stderr);
+        return answer->status;
     }
     ornibe::WizardApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ornibe"));
