@@ -79,10 +79,15 @@ Result<PackSelection> selectPackDrivers(const std::string& folder,
     for (std::size_t i : choice.taken) {
         const PackDriver& driver = pack->drivers[i];
         if (driver.missing) {
+            // A file that is simply not there comes without words of its
+            // own; a path refused on the way says why.
+            const Failure& missing = *driver.missing;
             return Failure::refusal(
                 translated("ドライバパックの %1 に、組み込むのに要るファイルがありません。",
                            {driver.shown}),
-                driver.missing->path, driver.missing->reason);
+                missing.path,
+                missing.reason.empty() ? translated("%1 が見つかりません。", {missing.path})
+                                       : missing.reason);
         }
         selection.table.taken.push_back(driver.shown);
         selection.taken.push_back(driver);

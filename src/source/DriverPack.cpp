@@ -159,9 +159,10 @@ private:
                 }
             }
         }
-        if (!oem.empty()) {
-            readOem(oem);
-        } else {
+        // A TXTSETUP.OEM that cannot be read, or whose entries name no
+        // driver file, gives setup nothing to load: the folder's INFs stand
+        // in for it, as they do where there is none.
+        if (oem.empty() || !readOem(oem)) {
             for (const std::string& inf : infs) {
                 readInf(inf);
             }
@@ -214,13 +215,20 @@ private:
         return std::nullopt;
     }
 
-    void readOem(const std::string& path) {
+    // Whether the file has an entry with a driver file, for the target or
+    // not.
+    bool readOem(const std::string& path) {
         Result<TxtsetupOem> oem = readTxtsetupOem(path);
         if (!oem) {
-            return;
+            return false;
         }
         const std::string folder = folderPart(path);
+        bool anyDriver = false;
         for (const OemEntry& entry : oem->entries) {
+            if (entry.driver() == nullptr) {
+                continue;
+            }
+            anyDriver = true;
             DriverPackage package;
             addOemEntry(*oem, entry, package);
             PackDriver driver;
@@ -244,6 +252,7 @@ private:
             }
             pack_.drivers.push_back(std::move(driver));
         }
+        return anyDriver;
     }
 
     const WindowsTarget& target_;

@@ -67,8 +67,9 @@ struct DriverPack {
 };
 
 // Walks the pack in folder: each folder's TXTSETUP.OEM (every entry of its
-// [scsi] section) or, in a folder without one, each INF of class
-// SCSIAdapter or hdc. Only drivers for the target are kept: an INF (an
+// [scsi] section that names a driver file) or, in a folder without one or
+// whose TXTSETUP.OEM cannot be read or names no driver file, each INF of
+// class SCSIAdapter or hdc. Only drivers for the target are kept: an INF (an
 // entry's own INF too) with models for the target's version and
 // architecture, an entry whose driver binary is built for the target's
 // machine. Refused, before anything is read into the build: a folder that

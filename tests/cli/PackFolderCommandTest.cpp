@@ -126,6 +126,18 @@ protected:
                   storageInf("nvgts", "NVGTS.SYS", "nForce SATA", "PCI\\VEN_10DE&DEV_0AD4",
                              "05/05/2008,10.3.0.46"));
         dir.write("pack/nVidia/nForce/XP/NVGTS.SYS", clean + "nforce");
+        // A floppy description that names no driver file (some packs ship
+        // one beside the INF that does): the INF is the driver.
+        dir.write("pack/Acard/671x/XP/TXTSETUP.OEM",
+                  "[Disks]\r\ndisk1 = \"ACARD SCSI\", \\ACARD, \\x86\r\n\r\n"
+                  "[Defaults]\r\nSCSI = AEC671xx\r\n\r\n[SCSI]\r\n"
+                  "AEC671xx = \"ACARD AEC-671X SCSI Adapter\"\r\n\r\n"
+                  "[HardwareIds.SCSI.AEC671xx]\r\n"
+                  "id = \"PCI\\VEN_1191&DEV_8002\",\"AEC671xx\"\r\n\x1a");
+        dir.write("pack/Acard/671x/XP/aec671x.inf",
+                  storageInf("aec671x", "AEC671X.SYS", "ACARD AEC-671X", "PCI\\VEN_1191&DEV_8002",
+                             "09/19/2007,5.25.0.0"));
+        dir.write("pack/Acard/671x/XP/AEC671X.SYS", clean + "acard");
         dir.write("pack/README.TXT", "Mass storage pack\r\n");
     }
 
@@ -211,15 +223,17 @@ TEST_F(PackFolderCommandTest, the_pack_gives_each_controller_its_best_driver_and
               HasSubstr("取り込む：Intel/ICH9R/XP/TXTSETUP.OEM [ICH9R_RAID]"),
               HasSubstr("取り込む：LSI/53C1030-1.28/XP/symmpi.inf"),
               HasSubstr("取り込む：Generic/AHCI/XP/ahcigen.inf"),
+              HasSubstr("取り込む：Acard/671x/XP/aec671x.inf"), Not(HasSubstr("[AEC671xx]")),
               HasSubstr("取り込まない：LSI/53C1030/XP/symmpi.inf（LSI/53C1030-1.28/XP/"
                         "symmpi.inf に負けました：同じ ID PCI\\VEN_1000&DEV_0030 を持ち、"
                         "DriverVer 11/02/2008,1.28.3.0 の方が新しい）"),
               HasSubstr("取り込まない：nVidia/nForce/XP/nvgts.inf（指定したドライバ に負けました"),
               HasSubstr("取り込まない：VMware/PVSCSI/XP/pvscsi.inf（読み込めません")));
     const std::string allSif = slurp(work + "-built/I386/TXTSETUP.SIF");
-    EXPECT_THAT(allSif, AllOf(HasSubstr("IARAID = IARAID.SYS"), HasSubstr("AHCIGEN = AHCIGEN.SYS"),
-                              HasSubstr("NVNAMED = NVNAMED.SYS"), Not(HasSubstr("NVGTS")),
-                              Not(HasSubstr("PVSCSI"))));
+    EXPECT_THAT(allSif,
+                AllOf(HasSubstr("IARAID = IARAID.SYS"), HasSubstr("AHCIGEN = AHCIGEN.SYS"),
+                      HasSubstr("AEC671X = AEC671X.SYS"), HasSubstr("NVNAMED = NVNAMED.SYS"),
+                      Not(HasSubstr("NVGTS")), Not(HasSubstr("PVSCSI"))));
 }
 
 TEST_F(PackFolderCommandTest, a_pack_that_cannot_be_used_is_refused_before_anything_changes) {
@@ -238,7 +252,8 @@ TEST_F(PackFolderCommandTest, a_pack_that_cannot_be_used_is_refused_before_anyth
          {{"--work", work, "--driver-pack", dir / "escaping"},
           "にパックの外を指すリンクがあります。"},
          {{"--work", work, "--driver-pack", dir / "short"},
-          "ドライバパックの LSI/XP/symmpi.inf に、組み込むのに要るファイルがありません。"}});
+          "ドライバパックの LSI/XP/symmpi.inf に、組み込むのに要るファイルがありません。\n" +
+              dir / "short/LSI/XP/SYMMPI.SYS" + " が見つかりません。"}});
 }
 
 } // namespace
