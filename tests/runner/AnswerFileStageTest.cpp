@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 namespace ornibe::test {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -154,6 +155,22 @@ TEST_F(AnswerFileStageTest, takes_the_users_file_with_cr_lf_and_stops_where_it_c
     EXPECT_THAT(page->logText(), HasSubstr("\r\nWINNT.SIF の書き込みに失敗しました\r\n" +
                                            dir / "work/I386/WINNT.SIF" + ": "));
     EXPECT_EQ(slurp(outside), "mine");
+
+    // A key the build sets for a command at setup is said to be changed,
+    // not listed among those used as the user wrote them.
+    fs::remove(dir / "work/I386/WINNT.SIF");
+    dir.write("mine.sif", "[Unattended]\nUnattendMode = FullUnattended\noempreinstall = No\n"
+                          "[Proxy]\nProxy_Enable = 0\n");
+    SetupAdditions additions;
+    additions.setupCommands = {"regedit /s tweaks.reg"};
+    settings.setSetupAdditions(additions);
+    settings.inputSnapshots().forget();
+    openAndRun();
+    ASSERT_EQ(page->pageCode(), 0) << page->logText();
+    EXPECT_THAT(page->logText(),
+                AllOf(HasSubstr("応答ファイルの [Unattended] OemPreinstall を $OEM$ のファイルの"
+                                "ために変えました。\r\n"),
+                      HasSubstr("確かめずにそのまま使うセクションとキー：[Proxy]\r\n")));
 }
 
 } // namespace

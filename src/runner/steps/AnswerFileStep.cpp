@@ -11,6 +11,7 @@
 #include "answer/FirstLogonCommands.h"
 #include "answer/PnpAnswerKeys.h"
 #include "source/PnpDriverPackage.h"
+#include "sys/CaseFold.h"
 #include "sys/CaseLookup.h"
 #include "sys/FileError.h"
 #include "sys/FileIo.h"
@@ -153,6 +154,13 @@ bool answerFileStep(BuildContext& context) {
             }
             bytes = std::move(merged.bytes);
         }
+    }
+
+    // A key the build has just set is not one it uses as the user wrote it.
+    for (const std::string& key : changedKeys) {
+        std::erase_if(unchecked, [&](const std::string& name) {
+            return equalsSetupNoCase(name, "[Unattended] " + key);
+        });
     }
 
     log.append(translated("WINNT.SIF（無人インストールの応答ファイル）を書き込んでいます。。。"));
