@@ -40,33 +40,11 @@ private:
     ProcessStarter& system_;
 };
 
-// The sample tree carrying the stand-in kernel, HAL and SCSIPORT.SYS in
-// cabinets, its own miniport importing SCSIPORT.SYS, in the folder name of
-// dir; kernel is the kernel's bytes.
-void makeCd(TempDir& dir, const std::string& name, const std::string& kernel) {
-    const std::string cd = dir / name;
-    fs::copy(kSampleTree, cd, fs::copy_options::recursive);
-    std::string sif = slurp(cd + "/I386/TXTSETUP.SIF");
-    const std::string section = "[SourceDisksFiles]\r\n";
-    sif.insert(sif.find(section) + section.size(),
-               "ntoskrnl.exe = 1,,,,,,,2,0,0\r\nhal.dll = 1,,,,,,,2,0,0\r\n"
-               "scsiport.sys = 1,,,,,,4_,4,1,,,1,4\r\n");
-    dir.write(name + "/I386/TXTSETUP.SIF", sif);
-    fs::remove(cd + "/I386/SMPIDE.SY_");
-    for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"NTOSKRNL.EXE", kernel},
-                                      {"HAL.DLL", slurp(standIn("X86/cd/HAL.DLL"))},
-                                      {"SCSIPORT.SYS", slurp(standIn("X86/cd/SCSIPORT.SYS"))},
-                                      {"SMPIDE.SYS", slurp(standIn("X86/ORCLEAN.SYS"))}}) {
-        const std::string plain = dir.write("modules/" + name, bytes);
-        ASSERT_EQ(runCommand({builtTool("makecab"), "/L", cd + "/I386", plain}).exitCode, 0);
-    }
-}
-
 TEST(CdModulesTest, each_module_of_a_run_is_taken_out_of_its_cabinet_once) {
     ORNIBE_REQUIRE_STAND_INS();
     TempDir dir;
     const std::string kernel = slurp(standIn("X86/cd/NTOSKRNL.EXE"));
-    makeCd(dir, "cd", kernel);
+    makeStandInCd(dir, "cd", kernel);
     auto counter = std::make_shared<CountingStarter>(
         toolSearch(ORNIBE_BUILD_TOOL_DIR, dir.path()).processStarter());
     const ToolSearch tools =
@@ -100,7 +78,7 @@ TEST(CdModulesTest, each_module_of_a_run_is_taken_out_of_its_cabinet_once) {
 
     // A kernel replaced by other bytes is read again: one that lacks the
     // function the clean driver imports now refuses it.
-    makeCd(dir, "other", slurp(standIn("X86/cd/HAL.DLL")));
+    makeStandInCd(dir, "other", slurp(standIn("X86/cd/HAL.DLL")));
     const std::string other = findings(dir / "other", &modules);
     EXPECT_EQ(counter->extracts, 3);
     EXPECT_EQ(other.find("ORCLEAN.SYS: 読み込める"), std::string::npos) << other;

@@ -36,26 +36,7 @@ class DriverLoadCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ORNIBE_REQUIRE_STAND_INS();
-        fs::copy(kSampleTree, work, fs::copy_options::recursive);
-        // The CD's modules, in cabinets as a CD holds them and listed in
-        // [SourceDisksFiles]; the CD's own miniport smpide.sys, loaded by
-        // [SCSI.Load], imports SCSIPORT.SYS and so has text mode load it.
-        const std::string sif = work + "/I386/TXTSETUP.SIF";
-        std::string text = slurp(sif);
-        const std::string section = "[SourceDisksFiles]\r\n";
-        text.insert(text.find(section) + section.size(),
-                    "ntoskrnl.exe = 1,,,,,,,2,0,0\r\nhal.dll = 1,,,,,,,2,0,0\r\n"
-                    "scsiport.sys = 1,,,,,,4_,4,1,,,1,4\r\n");
-        dir.write("xp/I386/TXTSETUP.SIF", text);
-        fs::remove(work + "/I386/SMPIDE.SY_");
-        for (const auto& [from, name] : {std::pair{"X86/cd/NTOSKRNL.EXE", "NTOSKRNL.EXE"},
-                                         {"X86/cd/HAL.DLL", "HAL.DLL"},
-                                         {"X86/cd/SCSIPORT.SYS", "SCSIPORT.SYS"},
-                                         {"X86/ORCLEAN.SYS", "SMPIDE.SYS"}}) {
-            const std::string plain =
-                dir.write(std::string("modules/") + name, slurp(standIn(from)));
-            ASSERT_EQ(runCommand({builtTool("makecab"), "/L", work + "/I386", plain}).exitCode, 0);
-        }
+        ASSERT_NO_FATAL_FAILURE(makeStandInCd(dir, "xp", slurp(standIn("X86/cd/NTOSKRNL.EXE"))));
     }
 
     // The sample driver's INF naming the stand-in driver built as binary,
