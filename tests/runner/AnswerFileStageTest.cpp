@@ -3,6 +3,7 @@
 #include "answer/AnswerFileWriter.h"
 #include "runner/MemoryProgressLog.h"
 #include "runner/Summary.h"
+#include "support/BuildTreeTools.h"
 #include "support/FakeBuildPage.h"
 #include "support/FileAssertions.h"
 #include "support/TempDir.h"
@@ -28,12 +29,7 @@ using ::testing::Not;
 class AnswerFileStageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(dir / "tools");
-        for (const char* tool : {"makecab", "extract", "cdimage"}) {
-            fs::create_symlink(std::string(ORNIBE_BUILD_TOOL_DIR) + "/" + tool,
-                               dir / ("tools/" + std::string(tool)));
-        }
-        writeScript(dir / "tools/attrib", "exit 0\n");
+        linkBuildTreeTools(dir / "tools");
         std::string command = "python3 " + std::string(ORNIBE_SOURCE_DIR) +
                               "/tests/e2e/tree_generator/make_tree.py --target 2000 --tree '" +
                               dir / "work" + "' --driver '" + dir / "drv" + "' >/dev/null";

@@ -2,6 +2,7 @@
 
 #include "runner/MemoryProgressLog.h"
 #include "runner/Summary.h"
+#include "support/BuildTreeTools.h"
 #include "support/FakeBuildPage.h"
 #include "support/FileAssertions.h"
 #include "support/LogAssertions.h"
@@ -27,14 +28,7 @@ namespace {
 // does nothing, so that a read-only setup file stays read-only.
 class BuildStagesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::create_directories(dir / "tools");
-        for (const char* tool : {"makecab", "extract", "cdimage"}) {
-            fs::create_symlink(std::string(ORNIBE_BUILD_TOOL_DIR) + "/" + tool,
-                               dir / ("tools/" + std::string(tool)));
-        }
-        writeScript(dir / "tools/attrib", "exit 0\n");
-    }
+    void SetUp() override { linkBuildTreeTools(dir / "tools"); }
     void generate(const std::string& target, const std::string& nameCase = "upper") {
         std::string command = "python3 " + std::string(ORNIBE_SOURCE_DIR) +
                               "/tests/e2e/tree_generator/make_tree.py --target " + target +

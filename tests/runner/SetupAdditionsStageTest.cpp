@@ -2,6 +2,7 @@
 
 #include "runner/MemoryProgressLog.h"
 #include "runner/Summary.h"
+#include "support/BuildTreeTools.h"
 #include "support/FakeBuildPage.h"
 #include "support/FileAssertions.h"
 #include "support/StandIns.h"
@@ -28,12 +29,7 @@ class SetupAdditionsStageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ORNIBE_REQUIRE_STAND_INS();
-        fs::create_directories(dir / "tools");
-        for (const char* tool : {"makecab", "extract", "cdimage"}) {
-            fs::create_symlink(std::string(ORNIBE_BUILD_TOOL_DIR) + "/" + tool,
-                               dir / ("tools/" + std::string(tool)));
-        }
-        writeScript(dir / "tools/attrib", "exit 0\n");
+        linkBuildTreeTools(dir / "tools");
         std::string command = "python3 " + std::string(ORNIBE_SOURCE_DIR) +
                               "/tests/e2e/tree_generator/make_tree.py --target xp --tree '" +
                               dir / "work" + "' >/dev/null";

@@ -12,6 +12,10 @@ namespace ornibe::test {
 ToolSearch buildTreeTools(const std::string& currentFolder,
                           const HostEnvironment& environment = hostEnvironment());
 
+// Makes folder a tool folder of the build tree's makecab, extract and
+// cdimage (links to them) and an attribute tool that does nothing.
+void linkBuildTreeTools(const std::string& folder);
+
 // Moves the process's current folder into a folder for its lifetime, and
 // back: for tests of how relative paths are taken from it.
 class CurrentFolderScope {
