@@ -19,9 +19,6 @@
 namespace ornibe {
 namespace {
 
-constexpr std::uint16_t kMachineX86 = 0x14C;
-constexpr std::uint16_t kMachineAmd64 = 0x8664;
-
 std::string relativeTo(const std::string& root, const std::string& path) {
     return path.size() > root.size() ? path.substr(root.size() + 1) : fileName(path);
 }
@@ -86,7 +83,8 @@ bool builtForOtherMachine(const std::string& path, Architecture architecture) {
     if (!image) {
         return false;
     }
-    const std::uint16_t wanted = architecture == Architecture::Amd64 ? kMachineAmd64 : kMachineX86;
+    const std::uint16_t wanted =
+        architecture == Architecture::Amd64 ? kPeMachineX64 : kPeMachineX86;
     return image->machine != wanted;
 }
 
